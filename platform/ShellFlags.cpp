@@ -1,0 +1,6 @@
+#include "platform/ShellFlags.h"
+
+ShellFlags& Flags() {
+  static ShellFlags flags;
+  return flags;
+}

@@ -1,0 +1,16 @@
+// The window handles of the running program (Win32 only). The shell fills
+// them at start-up; the support layer reads them.
+#pragma once
+
+#include <windows.h>
+
+struct AppWindows {
+  HINSTANCE instance = nullptr;
+  HWND frame = nullptr;       // the MDI frame "DEV_ODI"
+  HWND mdiClient = nullptr;
+  HWND status = nullptr;      // the status window
+  HWND scoreViews[2] = {nullptr, nullptr};
+  int viewNumber = 0;         // above 10: the second score view
+};
+
+AppWindows& Windows();

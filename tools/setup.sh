@@ -1,0 +1,91 @@
+#!/usr/bin/env bash
+# Installs what the build and the tests need on a fresh Debian machine, and
+# builds the Windows-side libraries (libtiff, GoogleTest) from Debian's own
+# sources into build/deps/<triple>. Safe to run again: each step is skipped
+# when its result is already there.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+deps="$top/build/deps"
+
+packages=(
+  cmake ninja-build g++ ccache python3 dpkg-dev pkg-config
+  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64 libz-mingw-w64-dev
+  wine wine64 xvfb xauth xdotool
+  libtiff-dev googletest libgtest-dev
+  libxml2-utils
+)
+
+as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+updated=0
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "setup: installing ${missing[*]}"
+  as_root apt-get update -q
+  updated=1
+  DEBIAN_FRONTEND=noninteractive as_root apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+# Debian's source packages are needed for libtiff on the Windows side.
+if ! grep -rqs '^Types:.*deb-src\|^deb-src' /etc/apt/sources.list /etc/apt/sources.list.d/; then
+  suite=$(. /etc/os-release && echo "${VERSION_CODENAME:-bookworm}")
+  as_root tee /etc/apt/sources.list.d/korvalinde-src.sources >/dev/null <<SRC
+Types: deb-src
+URIs: http://deb.debian.org/debian
+Suites: $suite
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+SRC
+  updated=0
+fi
+
+build_for_triple() {
+  local triple=$1 flags=$2
+  local prefix="$deps/$triple"
+  local work="$deps/src"
+  mkdir -p "$work" "$prefix"
+
+  if [ ! -f "$prefix/.tiff-done" ]; then
+    if [ -z "$(ls -d "$work"/libtiff-v*/ 2>/dev/null)" ]; then
+      [ "$updated" = 1 ] || { as_root apt-get update -q; updated=1; }
+      (cd "$work" && apt-get source -q --download-only tiff && tar xjf tiff_*.orig.tar.bz2)
+    fi
+    local src; src=$(ls -d "$work"/libtiff-v*/ | head -1)
+    echo "setup: building libtiff for $triple"
+    cmake -S "$src" -B "$work/tiff-$triple" -G Ninja \
+      -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64-${triple%%-*}.cmake" \
+      -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" \
+      -DCMAKE_C_FLAGS="$flags" -DBUILD_SHARED_LIBS=OFF \
+      -Dtiff-tools=OFF -Dtiff-tests=OFF -Dtiff-contrib=OFF -Dtiff-docs=OFF -Dcxx=OFF \
+      -Djpeg=OFF -Dold-jpeg=OFF -Djbig=OFF -Dlzma=OFF -Dzstd=OFF -Dwebp=OFF -Dlerc=OFF \
+      -Dlibdeflate=OFF -Dzlib=ON -Dpixarlog=ON >/dev/null
+    cmake --build "$work/tiff-$triple" >/dev/null
+    cmake --install "$work/tiff-$triple" >/dev/null
+    touch "$prefix/.tiff-done"
+  fi
+
+  if [ ! -f "$prefix/.gtest-done" ]; then
+    echo "setup: building GoogleTest for $triple"
+    cmake -S /usr/src/googletest -B "$work/gtest-$triple" -G Ninja \
+      -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64-${triple%%-*}.cmake" \
+      -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" \
+      -DCMAKE_CXX_FLAGS="$flags" -DBUILD_SHARED_LIBS=OFF -Dgtest_disable_pthreads=OFF >/dev/null
+    cmake --build "$work/gtest-$triple" >/dev/null
+    cmake --install "$work/gtest-$triple" >/dev/null
+    touch "$prefix/.gtest-done"
+  fi
+}
+
+build_for_triple x86_64-w64-mingw32 ""
+build_for_triple i686-w64-mingw32 "-msse2 -mfpmath=sse"
+
+# One Wine prefix for the project, made once.
+export WINEPREFIX="$top/build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  echo "setup: creating the Wine prefix"
+  wineboot -i >/dev/null 2>&1 || true
+  wineserver -w || true
+fi
