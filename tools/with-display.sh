@@ -9,5 +9,8 @@ export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
 fi
+# Start the server and Wine's own services now, away from the command's
+# output: started by a test, they would hold its pipe open until they end.
 wineserver -p15 2>/dev/null
+wine cmd /c exit </dev/null >/dev/null 2>&1
 "$@"
