@@ -28,4 +28,4 @@ test: build-native build-windows32 build-windows
 	exit $$status
 
 run: build-windows
-	bash tools/with-display.sh tools/wine-run.sh build/windows/shell/Korvalinde.exe
+	bash tools/with-display.sh tools/wine-run.sh build/windows/bin/Korvalinde.exe
