@@ -1,0 +1,65 @@
+// The score's part streams and the records kept beside them.
+//
+// Two stream sets of 13 part slots exist: the score set (the score that is
+// shown, edited, saved and played) and the work set (the page being read, the
+// stave re-layout's scratch copy). A stream is a gap-free sequence of items
+// (see ScoreItem.h); its block's size is the capacity, the used length the
+// bytes in use.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/Messages.h"
+
+constexpr int kPartSlots = 13;
+constexpr int kPartNameUnits = 32;
+
+struct StreamSet {
+  Handle block[kPartSlots];
+  uint32_t used[kPartSlots];
+};
+
+extern StreamSet ScoreStreams;
+extern StreamSet WorkStreams;
+// How many slots are parts (0..13). The slots above it hold copies of the
+// score's structure marks.
+extern int32_t PartCount;
+
+inline uint8_t* StreamBytes(const StreamSet& set, int slot) {
+  return static_cast<uint8_t*>(set.block[slot]);
+}
+uint32_t StreamCapacity(const StreamSet& set, int slot);
+
+// Makes sure the stream of slot can take n more bytes beyond its used length;
+// the used length stays. 1 on success; 0 after the error box, the stream as
+// it was.
+int GrowStream(StreamSet* set, int slot, uint32_t n);
+int GrowScoreStream(int slot, uint32_t n);
+int GrowWorkStream(int slot, uint32_t n);
+
+// Frees every block of the set and sets the used lengths to 0.
+void FreeStreamSet(StreamSet* set);
+void SwapStreamSets(StreamSet* a, StreamSet* b);
+void ResetScoreStreams();
+void ResetWorkStreams();
+
+// ---- Part records, indexed by part slot ----------------------------------------
+
+// The name shown at the left of the part's staves, NUL-ended; also the key
+// into the instrument-name lists.
+extern char16_t PartNameTable[kPartSlots][kPartNameUnits];
+
+struct PartTablature {
+  int16_t flag;   // non-zero: the part is written as guitar tablature
+  uint32_t kind;  // 0..5 (4 four-string bass); above 3 from format version 4
+};
+extern PartTablature PartTablatureFlags[kPartSlots];
+
+extern int16_t PartSmallStave[kPartSlots];  // 0 or 1: the stave is printed small
+extern int16_t PartFlag[kPartSlots];        // 0 or 1: a display flag of the part
+constexpr int kPartFieldCount = 3;
+constexpr int16_t kPartFieldMask = 31;      // each field holds 5 bits
+extern int16_t PartFields[kPartSlots][kPartFieldCount];
+
+// Clears every part record (names, tablature, flags, fields).
+void ResetPartRecords();
