@@ -23,9 +23,13 @@ const char* WideToAnsiStatic(const char16_t* text);
 const char16_t* AnsiToWideStatic(const char* text);
 const char* WideToAnsiStatic2(const char16_t* text);
 
+// Simple case folding (to lower case) of ASCII, Latin-1, Latin Extended-A,
+// basic Greek and Cyrillic; other characters are returned unchanged.
+char16_t FoldCase(char16_t c);
+// Case-insensitive comparisons (FoldCase); <0, 0 or >0. Null reads as "".
 int CompareNoCase(const char16_t* a, const char16_t* b);
 int CompareNoCaseN(const char16_t* a, const char16_t* b, size_t n);
-int CollateNoCase(const char16_t* a, const char16_t* b);
+int CollateNoCase(const char16_t* a, const char16_t* b);  // the user's locale
 bool ContainsNoCase(const char16_t* text, const char16_t* part);
 int ParseNumbers(const char16_t* text, int* out, int max);
 

@@ -22,6 +22,7 @@ struct StrRep {
   uint32_t isInline;
 
   static StrRep* Allocate(size_t n);
+  // The shared empty record; the caller adds its own reference.
   static StrRep* Empty();
   void Update();
   static void Free(StrRep* rep);
@@ -31,11 +32,12 @@ struct StrRepA {
   char* chars;
   uint32_t length;
   uint32_t hash;  // XOR of all bytes, each sign-extended to 32 bits
-  uint32_t references;
+  uint32_t references;  // atomic, as for StrRep
   uint32_t isStatic;
   uint32_t isInline;
 
   static StrRepA* Allocate(size_t n);
+  // The shared empty record; the caller adds its own reference.
   static StrRepA* Empty();
   void Update();
   static void Free(StrRepA* rep);
@@ -126,3 +128,7 @@ void WideToCodePage(int codePageIndex, const char16_t* run, int runLength, char*
 // their low byte). With no output only counts. On return *size holds the bytes
 // written (or needed); never more than the capacity given in *size.
 void WideToCodePageSymbols(int codePageIndex, const char16_t* text, char* out, int* size);
+
+// How many code-page conversion calls the two functions above have made so
+// far in this process (diagnostics; tests count calls with it).
+uint64_t CodePageConversionCalls();
