@@ -183,15 +183,15 @@ CStr& CStr::operator=(const CStr& other) {
 CStr::~CStr() { Release(rep_); }
 
 CStr CStr::operator+(const CStr& other) const {
-  return CStr(NewRep(rep_->chars, rep_->length, other.rep_->chars, other.rep_->length));
+  return CStr(NewRep(rep_->chars, rep_->length, other.rep_->chars, other.rep_->length), Adopting());
 }
 
 CStr CStr::Concat(const char16_t* text) const {
-  return CStr(NewRep(rep_->chars, rep_->length, text, WideLength(text)));
+  return CStr(NewRep(rep_->chars, rep_->length, text, WideLength(text)), Adopting());
 }
 
 CStr PrependText(const char16_t* text, const CStr& str) {
-  return CStr(NewRep(text, WideLength(text), str.rep_->chars, str.rep_->length));
+  return CStr(NewRep(text, WideLength(text), str.rep_->chars, str.rep_->length), CStr::Adopting());
 }
 
 CStr& CStr::operator+=(const CStr& other) { return *this = *this + other; }
@@ -218,7 +218,7 @@ void CStr::AssignAnsi(const char* text) {
   int written = platform::MultiByteToWide(platform::kAnsiCodePage, text, length, rep->chars, needed);
   rep->chars[written > 0 ? written : 0] = 0;
   rep->Update();
-  *this = CStr(rep);
+  *this = CStr(rep, Adopting());
 }
 
 const CStr& CStr::EmptyStr() {
@@ -264,7 +264,7 @@ CStrA CStrA::Adopt(char* buffer) {
   }
   StrRepA* rep = new (block) StrRepA{buffer, 0, 0, 1, 0, 0};
   rep->Update();
-  return CStrA(rep);
+  return CStrA(rep, Adopting());
 }
 
 CStrA CStrA::FromWide(const char16_t* text, int codePageIndex) {

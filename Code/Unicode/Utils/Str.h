@@ -69,7 +69,9 @@ class CStr {
   static const CStr& EmptyStr();
 
  private:
-  explicit CStr(StrRep* rep) : rep_(rep) {}
+  // Takes over a record's reference (a tag keeps CStr(nullptr) unambiguous).
+  struct Adopting {};
+  CStr(StrRep* rep, Adopting) : rep_(rep) {}
   friend CStr PrependText(const char16_t* text, const CStr& str);
   StrRep* rep_;
 };
@@ -95,7 +97,8 @@ class CStrA {
   static const CStrA& EmptyStr();
 
  private:
-  explicit CStrA(StrRepA* rep) : rep_(rep) {}
+  struct Adopting {};
+  CStrA(StrRepA* rep, Adopting) : rep_(rep) {}
   StrRepA* rep_;
 };
 
