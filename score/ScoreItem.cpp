@@ -1,5 +1,7 @@
 #include "score/ScoreItem.h"
 
+#include "platform/Platform.h"
+
 uint8_t ScoreFormatVersion = kCurrentScoreFormatVersion;
 
 namespace {
@@ -36,7 +38,9 @@ void SetChordDuration(uint8_t* item, uint8_t durationCode, uint8_t dots) {
 void SetChordPlacement(uint8_t* item, uint8_t placement) { item[2] = Replace(item[2], 0x18, 3, placement); }
 void SetChordNotehead(uint8_t* item, uint8_t notehead) { item[4] = Replace(item[4], 0x03, 0, notehead); }
 void SetChordVoice(uint8_t* item, uint8_t voice) { item[4] = Replace(item[4], 0x18, 3, voice); }
-void SetChordStemBit(uint8_t* item, bool set) { item[4] = Replace(item[4], 0x20, 5, set); }
+void SetChordArticulation(uint8_t* item, uint8_t code) { item[2] = Replace(item[2], 0xE0, 5, code); }
+void SetChordMarkFlags(uint8_t* item, uint8_t flags) { item[3] = Replace(item[3], 0x7F, 0, flags); }
+void SetChordStemDown(uint8_t* item, bool down) { item[4] = Replace(item[4], 0x20, 5, down); }
 void SetChordBeamedToNext(uint8_t* item, bool set) { item[4] = Replace(item[4], 0x40, 6, set); }
 void SetChordStartsBeamGroup(uint8_t* item, bool set) { item[4] = Replace(item[4], 0x80, 7, set); }
 void SetNote(uint8_t* item, unsigned note, uint8_t position, uint8_t accidental) {
@@ -44,10 +48,12 @@ void SetNote(uint8_t* item, unsigned note, uint8_t position, uint8_t accidental)
 }
 
 void SetRest(uint8_t* item, uint8_t durationCode, uint8_t dots, uint8_t voice) {
-  item[0] = static_cast<uint8_t>(((durationCode & 7) << 4) | kItemRest);
+  uint8_t column = (item[0] & 0x0F) == kItemRest ? (item[0] & 0x80) : 0;
+  item[0] = static_cast<uint8_t>(column | ((durationCode & 7) << 4) | kItemRest);
   item[1] = static_cast<uint8_t>((item[1] & 0x3C) | (dots & 3) | ((voice & 3) << 6));
 }
 void SetRestFields(uint8_t* item, uint8_t fields) { item[1] = Replace(item[1], 0x3C, 2, fields); }
+void SetRestHidden(uint8_t* item, bool hidden) { item[1] = Replace(item[1], 0x20, 5, hidden); }
 void SetMultiBarRest(uint8_t* item, uint32_t bars, uint8_t voice) {
   item[0] = static_cast<uint8_t>(((bars & 15) << 4) | 0x08 | kItemRest);
   item[1] = static_cast<uint8_t>(((bars >> 4) & 63) | ((voice & 3) << 6));
@@ -61,9 +67,42 @@ void SetMarkVoice(uint8_t* item, uint8_t voice) { item[2] = Replace(item[2], 0xC
 
 // ---- Texts ----
 
+TextLayout TextLayoutOf(uint8_t subKind) {
+  switch (subKind) {
+    case kTextTitle:
+    case kTextComposer:
+    case kTextLyricist:
+    case kTextCopyright:
+    case kTextGeneral:
+    case kTextPageNumber:
+    case kTextSubtitle:
+      return TextLayout::kPageText;
+    case kTextBracket:
+      return TextLayout::kBracketText;
+    case kTextChordSymbol:
+    case kTextNumberBlock:
+    case kTextStaffStart:
+    case kTextHairpin18:
+    case kTextHairpin19:
+      return TextLayout::kNoText;
+    default:
+      return TextLayout::kStaffText;
+  }
+}
+
 uint32_t TextStart(const uint8_t* item, uint8_t version) {
-  uint32_t start = version < 3 ? 4u : 5u;
-  return TextSubKindOf(item) == kTextExtraByte ? start + 1 : start;
+  uint32_t header = TextHeaderBytes(version);
+  switch (TextLayoutOf(TextSubKindOf(item))) {
+    case TextLayout::kStaffText:
+      return header + 2;
+    case TextLayout::kBracketText:
+      return header + 3;
+    case TextLayout::kPageText:
+      return header + 4;
+    case TextLayout::kNoText:
+      break;
+  }
+  return ItemLength(item, version);
 }
 
 uint32_t TextByteCount(const uint8_t* item, uint8_t version) {
@@ -72,9 +111,47 @@ uint32_t TextByteCount(const uint8_t* item, uint8_t version) {
   return length > start ? length - start : 0;
 }
 
+size_t ReadItemText(const uint8_t* item, uint8_t version, char16_t* out, size_t capacity) {
+  if (capacity == 0) return 0;
+  const uint8_t* text = item + TextStart(item, version);
+  uint32_t bytes = TextByteCount(item, version);
+  size_t units = 0;
+  if (TextIsWide(version)) {
+    uint32_t count = bytes / 2;
+    while (units < count && units + 1 < capacity) {
+      out[units] = static_cast<char16_t>(text[2 * units] | (text[2 * units + 1] << 8));
+      ++units;
+    }
+  } else if (bytes > 0) {
+    int limit = static_cast<int>(capacity - 1);
+    int written = platform::MultiByteToWide(platform::kAnsiCodePage, reinterpret_cast<const char*>(text),
+                                            static_cast<int>(bytes), out, limit);
+    if (written <= 0) {
+      // A text longer than the room: take it byte for byte as Latin-1.
+      for (; units < bytes && units + 1 < capacity; ++units) out[units] = text[units];
+    } else {
+      units = static_cast<size_t>(written);
+    }
+  }
+  out[units] = 0;
+  return units;
+}
+
 void SetTextPayloadLength(uint8_t* item, uint32_t payload, uint8_t version) {
   item[1] = static_cast<uint8_t>(payload & 0xFF);
   if (version >= 3) item[2] = static_cast<uint8_t>((payload >> 8) & 0xFF);
+}
+
+uint8_t MakeSignMagnitude(int value) {
+  if (value > 127) value = 127;
+  if (value < -127) value = -127;
+  return static_cast<uint8_t>(value < 0 ? 128 - value : value);
+}
+
+void SetTextWordAt(uint8_t* item, uint8_t version, unsigned index, uint32_t value) {
+  uint8_t* p = item + TextHeaderBytes(version) + 2 * index;
+  p[0] = static_cast<uint8_t>(value & 0xFF);
+  p[1] = static_cast<uint8_t>((value >> 8) & 0xFF);
 }
 
 // ---- Lengths ----

@@ -108,4 +108,10 @@ void ResetPartRecords() {
   std::memset(PartSmallStave, 0, sizeof PartSmallStave);
   std::memset(PartFlag, 0, sizeof PartFlag);
   std::memset(PartFields, 0, sizeof PartFields);
+  for (PartTablature& part : PartTablatureFlags) part.lineCount = kOrdinaryStaveLines;
+}
+
+uint32_t PartLineCount(int slot) {
+  uint32_t lines = PartTablatureFlags[slot].lineCount;
+  return lines == 0 ? kOrdinaryStaveLines : lines;
 }

@@ -49,17 +49,26 @@ void ResetWorkStreams();
 // into the instrument-name lists.
 extern char16_t PartNameTable[kPartSlots][kPartNameUnits];
 
+// The second field is the part's number of stave lines (of strings on a
+// tablature part): 5 an ordinary stave, 6 guitar and 4 bass tablature, 1..3
+// few-line (percussion) staves; 0 in a record never set reads as 5. The score
+// file keeps it in the descriptor's 3-bit "tablature kind" field.
 struct PartTablature {
-  int16_t flag;   // non-zero: the part is written as guitar tablature
-  uint32_t kind;  // 0..5 (4 four-string bass); above 3 from format version 4
+  int16_t flag;        // non-zero: the part is written as guitar tablature
+  uint32_t lineCount;
 };
 extern PartTablature PartTablatureFlags[kPartSlots];
+constexpr uint32_t kOrdinaryStaveLines = 5;
+constexpr uint32_t kMaxStaveLines = 6;
+uint32_t PartLineCount(int slot);
 
 extern int16_t PartSmallStave[kPartSlots];  // 0 or 1: the stave is printed small
-extern int16_t PartFlag[kPartSlots];        // 0 or 1: a display flag of the part
+// 0 or 1: the part's staves are not laid out as staff rows (score building
+// sets it for slot 0, the page-level texts).
+extern int16_t PartFlag[kPartSlots];
 constexpr int kPartFieldCount = 3;
 constexpr int16_t kPartFieldMask = 31;      // each field holds 5 bits
 extern int16_t PartFields[kPartSlots][kPartFieldCount];
 
-// Clears every part record (names, tablature, flags, fields).
+// Clears every part record (names, tablature, flags, fields); line counts 5.
 void ResetPartRecords();
