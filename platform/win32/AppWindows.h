@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
 struct AppWindows {
   HINSTANCE instance = nullptr;
   HWND frame = nullptr;       // the MDI frame "DEV_ODI"
@@ -11,6 +13,8 @@ struct AppWindows {
   HWND status = nullptr;      // the status window
   HWND scoreViews[2] = {nullptr, nullptr};
   int viewNumber = 0;         // above 10: the second score view
+  // The shell's two mouse-tracking flags, cleared before a message box.
+  uint32_t mouseTracking[2] = {0, 0};
 };
 
 AppWindows& Windows();

@@ -20,6 +20,8 @@ DetectedVersion MapOsVersion(uint32_t platformId, uint32_t major, uint32_t minor
 // Runs detection (again): the diagnostics option "Version" of category
 // "Unicode" may force the family. Normally called on the first question.
 void DetectWindowsVersion();
+// Forgets the detection, so that the next question detects again (tests).
+void ResetWindowsVersionForTest();
 
 enum DiagnosticsCategory : int {
   kDiagMiscellaneous = 0,
