@@ -108,10 +108,10 @@ void ResetPartRecords() {
   std::memset(PartSmallStave, 0, sizeof PartSmallStave);
   std::memset(PartFlag, 0, sizeof PartFlag);
   std::memset(PartFields, 0, sizeof PartFields);
-  for (PartTablature& part : PartTablatureFlags) part.lineCount = kOrdinaryStaveLines;
+  for (PartTablature& part : PartTablatureFlags) part.kind = kOrdinaryStaveLines;
 }
 
 uint32_t PartLineCount(int slot) {
-  uint32_t lines = PartTablatureFlags[slot].lineCount;
+  uint32_t lines = PartTablatureFlags[slot].kind;
   return lines == 0 ? kOrdinaryStaveLines : lines;
 }

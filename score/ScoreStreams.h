@@ -49,13 +49,14 @@ void ResetWorkStreams();
 // into the instrument-name lists.
 extern char16_t PartNameTable[kPartSlots][kPartNameUnits];
 
-// The second field is the part's number of stave lines (of strings on a
-// tablature part): 5 an ordinary stave, 6 guitar and 4 bass tablature, 1..3
-// few-line (percussion) staves; 0 in a record never set reads as 5. The score
-// file keeps it in the descriptor's 3-bit "tablature kind" field.
+// The second field, the "tablature kind" that the score file keeps in 3 bits
+// of the part descriptor, is the part's number of stave lines (of strings on
+// a tablature part): 5 an ordinary stave, 6 guitar and 4 bass tablature, 1..3
+// few-line (percussion) staves; 0 in a record never set reads as 5. Read it
+// through PartLineCount.
 struct PartTablature {
-  int16_t flag;        // non-zero: the part is written as guitar tablature
-  uint32_t lineCount;
+  int16_t flag;   // non-zero: the part is written as guitar tablature
+  uint32_t kind;  // the number of stave lines, see above
 };
 extern PartTablature PartTablatureFlags[kPartSlots];
 constexpr uint32_t kOrdinaryStaveLines = 5;
