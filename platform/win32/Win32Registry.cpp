@@ -1,10 +1,7 @@
-// The registry of the seam over the text-API layer. On 9x the registry keeps
-// strings in the ANSI code page; the seam still takes and gives UTF-16.
+// The registry of the seam over the text-API layer. Value data passes and
+// returns as stored: text in the ANSI code page on 9x.
 #include <windows.h>
 #include <shlwapi.h>
-
-#include <string>
-#include <vector>
 
 #include "Code/Unicode/Utils/TextHolders.h"
 #include "Code/Unicode/Utils/WinVersion.h"
@@ -21,38 +18,6 @@ const Key kLocalMachine = static_cast<Key>(static_cast<intptr_t>(static_cast<int
 namespace {
 
 HKEY ToHkey(Key key) { return reinterpret_cast<HKEY>(key); }
-
-bool IsText(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ; }
-
-// The stored bytes, as the registry has them.
-long QueryStored(HKEY key, const char16_t* name, uint32_t* type, void* data, uint32_t* size) {
-  DWORD storedType = 0;
-  DWORD bytes = size ? *size : 0;
-  LONG result = UniRegQueryValueEx(key, name, nullptr, &storedType, static_cast<BYTE*>(data), size ? &bytes : nullptr);
-  if (type) *type = storedType;
-  if (size) *size = bytes;
-  return result;
-}
-
-// 9x: an ANSI string value handed out as UTF-16 with its NUL.
-long QueryAnsiText(HKEY key, const char16_t* name, DWORD storedBytes, void* data, uint32_t* size) {
-  std::vector<char> ansi(static_cast<size_t>(storedBytes) + 1, '\0');
-  DWORD type = 0;
-  DWORD bytes = storedBytes;
-  LONG result = UniRegQueryValueEx(key, name, nullptr, &type, reinterpret_cast<BYTE*>(ansi.data()), &bytes);
-  if (result != ERROR_SUCCESS) return result;
-  ansi[bytes < storedBytes ? bytes : storedBytes] = '\0';
-  CPlatformText text;
-  text.Wrap(ansi.data());
-  CStr wide = text.ToStr();
-  uint32_t needed = (wide.Length() + 1) * sizeof(char16_t);
-  uint32_t capacity = size ? *size : 0;
-  if (size) *size = needed;
-  if (!data) return kOk;
-  if (capacity < needed) return kMoreData;
-  std::char_traits<char16_t>::copy(static_cast<char16_t*>(data), wide.Text(), wide.Length() + 1);
-  return kOk;
-}
 
 }  // namespace
 
@@ -76,30 +41,17 @@ long CreateKey(Key parent, const char16_t* subkey, uint32_t access, Key* out, bo
 long CloseKey(Key key) { return RegCloseKey(ToHkey(key)); }
 
 long QueryValue(Key key, const char16_t* name, uint32_t* type, void* data, uint32_t* size) {
-  if (IsWindowsNT()) return QueryStored(ToHkey(key), name, type, data, size);
   DWORD storedType = 0;
-  DWORD storedBytes = 0;
-  LONG result = UniRegQueryValueEx(ToHkey(key), name, nullptr, &storedType, nullptr, &storedBytes);
-  if (result != ERROR_SUCCESS) return result;
-  if (!IsText(storedType)) return QueryStored(ToHkey(key), name, type, data, size);
+  DWORD bytes = size ? *size : 0;
+  LONG result = UniRegQueryValueEx(ToHkey(key), name, nullptr, &storedType, static_cast<BYTE*>(data),
+                                   size ? &bytes : nullptr);
   if (type) *type = storedType;
-  return QueryAnsiText(ToHkey(key), name, storedBytes, data, size);
+  if (size) *size = bytes;
+  return result;
 }
 
 long SetValue(Key key, const char16_t* name, uint32_t type, const void* data, uint32_t size) {
-  if (IsWindowsNT() || !IsText(type) || !data)
-    return UniRegSetValueEx(ToHkey(key), name, 0, type, static_cast<const BYTE*>(data), size);
-  const char16_t* units = static_cast<const char16_t*>(data);
-  size_t count = size / sizeof(char16_t);
-  size_t length = 0;
-  while (length < count && units[length]) ++length;
-  std::u16string wide(units, length);
-  CPlatformText text;
-  text.FromWide(wide.c_str());
-  const char* ansi = static_cast<const char*>(text.Get());
-  if (!ansi) ansi = "";
-  DWORD bytes = static_cast<DWORD>(std::char_traits<char>::length(ansi) + 1);
-  return UniRegSetValueEx(ToHkey(key), name, 0, type, reinterpret_cast<const BYTE*>(ansi), bytes);
+  return UniRegSetValueEx(ToHkey(key), name, 0, type, static_cast<const BYTE*>(data), size);
 }
 
 long DeleteValue(Key key, const char16_t* name) {
