@@ -18,6 +18,9 @@ bool MakeDirectory(const char16_t* path);
 bool RemoveFile(const char16_t* path);
 bool RemoveDirectory(const char16_t* path);
 bool CopyOneFile(const char16_t* from, const char16_t* to, bool failIfExists);
+// Renames (moves within a volume) a file; with replace an existing target is
+// replaced, otherwise the rename fails when the target exists.
+bool RenameFile(const char16_t* from, const char16_t* to, bool replace);
 // Copies every file a pattern ("folder\*.*") names into a folder, as the shell
 // does (silently, making the target folder).
 bool CopyFilesMatching(const char16_t* pattern, const char16_t* targetFolder);
