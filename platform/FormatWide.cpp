@@ -46,7 +46,7 @@ class Output {
   bool cut_ = false;
 };
 
-struct Spec {
+struct Directive {
   bool left = false, plus = false, space = false, zero = false, alternate = false;
   long width = 0;
   long precision = -1;  // none
@@ -54,87 +54,87 @@ struct Spec {
 };
 
 // Writes a field of text with the width's padding around it.
-bool PutField(Output& out, const Spec& spec, const char16_t* text, size_t n) {
-  long pad = spec.width > static_cast<long>(n) ? spec.width - static_cast<long>(n) : 0;
-  if (!spec.left && !out.Repeat(u' ', pad)) return false;
+bool PutField(Output& out, const Directive& directive, const char16_t* text, size_t n) {
+  long pad = directive.width > static_cast<long>(n) ? directive.width - static_cast<long>(n) : 0;
+  if (!directive.left && !out.Repeat(u' ', pad)) return false;
   for (size_t i = 0; i < n; ++i)
     if (!out.Put(text[i])) return false;
-  return spec.left ? out.Repeat(u' ', pad) : true;
+  return directive.left ? out.Repeat(u' ', pad) : true;
 }
 
-bool PutInteger(Output& out, const Spec& spec, uint64_t magnitude, bool negative, unsigned base,
+bool PutInteger(Output& out, const Directive& directive, uint64_t magnitude, bool negative, unsigned base,
                 bool upper, bool isSigned) {
   const char* digitsOf = upper ? "0123456789ABCDEF" : "0123456789abcdef";
   char16_t digits[24];
   int n = 0;
   for (uint64_t v = magnitude; v; v /= base) digits[n++] = static_cast<char16_t>(digitsOf[v % base]);
   // "%.0d" of zero prints no digits; otherwise at least one.
-  long minDigits = spec.precision >= 0 ? spec.precision : 1;
+  long minDigits = directive.precision >= 0 ? directive.precision : 1;
   long zeros = minDigits > n ? minDigits - n : 0;
-  if (base == 8 && spec.alternate && zeros == 0 && (n == 0 || digits[n - 1] != u'0')) zeros = 1;
+  if (base == 8 && directive.alternate && zeros == 0 && (n == 0 || digits[n - 1] != u'0')) zeros = 1;
 
   char16_t prefix[2];
   int prefixLength = 0;
   if (isSigned) {
     if (negative) {
       prefix[prefixLength++] = u'-';
-    } else if (spec.plus) {
+    } else if (directive.plus) {
       prefix[prefixLength++] = u'+';
-    } else if (spec.space) {
+    } else if (directive.space) {
       prefix[prefixLength++] = u' ';
     }
-  } else if (base == 16 && spec.alternate && magnitude != 0) {
+  } else if (base == 16 && directive.alternate && magnitude != 0) {
     prefix[prefixLength++] = u'0';
     prefix[prefixLength++] = upper ? u'X' : u'x';
   }
   long total = prefixLength + zeros + n;
-  long pad = spec.width > total ? spec.width - total : 0;
-  if (spec.zero && !spec.left && spec.precision < 0) {
+  long pad = directive.width > total ? directive.width - total : 0;
+  if (directive.zero && !directive.left && directive.precision < 0) {
     zeros += pad;
     pad = 0;
   }
-  if (!spec.left && !out.Repeat(u' ', pad)) return false;
+  if (!directive.left && !out.Repeat(u' ', pad)) return false;
   for (int i = 0; i < prefixLength; ++i)
     if (!out.Put(prefix[i])) return false;
   if (!out.Repeat(u'0', zeros)) return false;
   for (int i = n - 1; i >= 0; --i)
     if (!out.Put(digits[i])) return false;
-  return spec.left ? out.Repeat(u' ', pad) : true;
+  return directive.left ? out.Repeat(u' ', pad) : true;
 }
 
-int64_t SignedArgument(const Spec& spec, va_list& args) {
-  switch (spec.length) {
-    case Spec::kChar: return static_cast<signed char>(va_arg(args, int));
-    case Spec::kShort: return static_cast<short>(va_arg(args, int));
-    case Spec::kLong: return va_arg(args, long);
-    case Spec::kLongLong: return va_arg(args, long long);
-    case Spec::kSize: return va_arg(args, ptrdiff_t);
+int64_t SignedArgument(const Directive& directive, va_list& args) {
+  switch (directive.length) {
+    case Directive::kChar: return static_cast<signed char>(va_arg(args, int));
+    case Directive::kShort: return static_cast<short>(va_arg(args, int));
+    case Directive::kLong: return va_arg(args, long);
+    case Directive::kLongLong: return va_arg(args, long long);
+    case Directive::kSize: return va_arg(args, ptrdiff_t);
     default: return va_arg(args, int);
   }
 }
 
-uint64_t UnsignedArgument(const Spec& spec, va_list& args) {
-  switch (spec.length) {
-    case Spec::kChar: return static_cast<unsigned char>(va_arg(args, unsigned));
-    case Spec::kShort: return static_cast<unsigned short>(va_arg(args, unsigned));
-    case Spec::kLong: return va_arg(args, unsigned long);
-    case Spec::kLongLong: return va_arg(args, unsigned long long);
-    case Spec::kSize: return va_arg(args, size_t);
+uint64_t UnsignedArgument(const Directive& directive, va_list& args) {
+  switch (directive.length) {
+    case Directive::kChar: return static_cast<unsigned char>(va_arg(args, unsigned));
+    case Directive::kShort: return static_cast<unsigned short>(va_arg(args, unsigned));
+    case Directive::kLong: return va_arg(args, unsigned long);
+    case Directive::kLongLong: return va_arg(args, unsigned long long);
+    case Directive::kSize: return va_arg(args, size_t);
     default: return va_arg(args, unsigned);
   }
 }
 
-bool PutFloat(Output& out, const Spec& spec, char conversion, double value) {
+bool PutFloat(Output& out, const Directive& directive, char conversion, double value) {
   std::string narrow = "%";
-  if (spec.left) narrow += '-';
-  if (spec.plus) narrow += '+';
-  if (spec.space) narrow += ' ';
-  if (spec.zero) narrow += '0';
-  if (spec.alternate) narrow += '#';
+  if (directive.left) narrow += '-';
+  if (directive.plus) narrow += '+';
+  if (directive.space) narrow += ' ';
+  if (directive.zero) narrow += '0';
+  if (directive.alternate) narrow += '#';
   narrow += "*.*";
   narrow += conversion;
-  int width = static_cast<int>(spec.width < INT_MAX ? spec.width : INT_MAX);
-  int precision = static_cast<int>(spec.precision < INT_MAX ? spec.precision : INT_MAX);
+  int width = static_cast<int>(directive.width < INT_MAX ? directive.width : INT_MAX);
+  int precision = static_cast<int>(directive.precision < INT_MAX ? directive.precision : INT_MAX);
   int n = std::snprintf(nullptr, 0, narrow.c_str(), width, precision, value);
   if (n < 0) return true;
   std::vector<char> text(static_cast<size_t>(n) + 1);
@@ -144,9 +144,9 @@ bool PutFloat(Output& out, const Spec& spec, char conversion, double value) {
   return true;
 }
 
-bool PutNarrowText(Output& out, const Spec& spec, const char* text) {
+bool PutNarrowText(Output& out, const Directive& directive, const char* text) {
   size_t n = NarrowLength(text);
-  if (spec.precision >= 0 && static_cast<size_t>(spec.precision) < n) n = static_cast<size_t>(spec.precision);
+  if (directive.precision >= 0 && static_cast<size_t>(directive.precision) < n) n = static_cast<size_t>(directive.precision);
   std::u16string wide;
   if (n) {
     int length = static_cast<int>(n < static_cast<size_t>(INT_MAX) ? n : INT_MAX);
@@ -157,65 +157,65 @@ bool PutNarrowText(Output& out, const Spec& spec, const char* text) {
       wide.resize(units > 0 ? static_cast<size_t>(units) : 0);
     }
   }
-  return PutField(out, spec, wide.data(), wide.size());
+  return PutField(out, directive, wide.data(), wide.size());
 }
 
-bool PutWideText(Output& out, const Spec& spec, const char16_t* text) {
+bool PutWideText(Output& out, const Directive& directive, const char16_t* text) {
   size_t n = 0;
-  while (text[n] && (spec.precision < 0 || n < static_cast<size_t>(spec.precision))) ++n;
-  return PutField(out, spec, text, n);
+  while (text[n] && (directive.precision < 0 || n < static_cast<size_t>(directive.precision))) ++n;
+  return PutField(out, directive, text, n);
 }
 
-const char16_t* ParseSpec(const char16_t* f, Spec* spec, va_list& args) {
+const char16_t* ParseDirective(const char16_t* f, Directive* directive, va_list& args) {
   for (;; ++f) {
-    if (*f == u'-') spec->left = true;
-    else if (*f == u'+') spec->plus = true;
-    else if (*f == u' ') spec->space = true;
-    else if (*f == u'0') spec->zero = true;
-    else if (*f == u'#') spec->alternate = true;
+    if (*f == u'-') directive->left = true;
+    else if (*f == u'+') directive->plus = true;
+    else if (*f == u' ') directive->space = true;
+    else if (*f == u'0') directive->zero = true;
+    else if (*f == u'#') directive->alternate = true;
     else break;
   }
   if (*f == u'*') {
     long w = va_arg(args, int);
     if (w < 0) {
-      spec->left = true;
+      directive->left = true;
       w = -w;
     }
-    spec->width = w;
+    directive->width = w;
     ++f;
   } else {
     for (; *f >= u'0' && *f <= u'9'; ++f)
-      spec->width = spec->width < INT_MAX / 10 ? spec->width * 10 + (*f - u'0') : INT_MAX;
+      directive->width = directive->width < INT_MAX / 10 ? directive->width * 10 + (*f - u'0') : INT_MAX;
   }
   if (*f == u'.') {
     ++f;
-    spec->precision = 0;
+    directive->precision = 0;
     if (*f == u'*') {
       long p = va_arg(args, int);
-      spec->precision = p < 0 ? -1 : p;
+      directive->precision = p < 0 ? -1 : p;
       ++f;
     } else {
       for (; *f >= u'0' && *f <= u'9'; ++f)
-        spec->precision = spec->precision < INT_MAX / 10 ? spec->precision * 10 + (*f - u'0') : INT_MAX;
+        directive->precision = directive->precision < INT_MAX / 10 ? directive->precision * 10 + (*f - u'0') : INT_MAX;
     }
   }
   if (*f == u'h') {
     ++f;
-    spec->length = Spec::kShort;
+    directive->length = Directive::kShort;
     if (*f == u'h') {
       ++f;
-      spec->length = Spec::kChar;
+      directive->length = Directive::kChar;
     }
   } else if (*f == u'l') {
     ++f;
-    spec->length = Spec::kLong;
+    directive->length = Directive::kLong;
     if (*f == u'l') {
       ++f;
-      spec->length = Spec::kLongLong;
+      directive->length = Directive::kLongLong;
     }
   } else if (*f == u'z') {
     ++f;
-    spec->length = Spec::kSize;
+    directive->length = Directive::kSize;
   }
   return f;
 }
@@ -233,41 +233,41 @@ int FormatWideV(char16_t* buffer, size_t count, const char16_t* format, va_list 
       continue;
     }
     const char16_t* start = f++;
-    Spec spec;
-    f = ParseSpec(f, &spec, ap);
+    Directive directive;
+    f = ParseDirective(f, &directive, ap);
     const char16_t conversion = *f;
     if (conversion) ++f;
     switch (conversion) {
       case u'd':
       case u'i': {
-        int64_t v = SignedArgument(spec, ap);
+        int64_t v = SignedArgument(directive, ap);
         uint64_t magnitude = v < 0 ? 0 - static_cast<uint64_t>(v) : static_cast<uint64_t>(v);
-        PutInteger(out, spec, magnitude, v < 0, 10, false, true);
+        PutInteger(out, directive, magnitude, v < 0, 10, false, true);
         break;
       }
-      case u'u': PutInteger(out, spec, UnsignedArgument(spec, ap), false, 10, false, false); break;
-      case u'o': PutInteger(out, spec, UnsignedArgument(spec, ap), false, 8, false, false); break;
-      case u'x': PutInteger(out, spec, UnsignedArgument(spec, ap), false, 16, false, false); break;
-      case u'X': PutInteger(out, spec, UnsignedArgument(spec, ap), false, 16, true, false); break;
+      case u'u': PutInteger(out, directive, UnsignedArgument(directive, ap), false, 10, false, false); break;
+      case u'o': PutInteger(out, directive, UnsignedArgument(directive, ap), false, 8, false, false); break;
+      case u'x': PutInteger(out, directive, UnsignedArgument(directive, ap), false, 16, false, false); break;
+      case u'X': PutInteger(out, directive, UnsignedArgument(directive, ap), false, 16, true, false); break;
       case u'c': {
         char16_t c = static_cast<char16_t>(va_arg(ap, int));
-        if (spec.length == Spec::kShort) {
+        if (directive.length == Directive::kShort) {
           char narrow[2] = {static_cast<char>(c), 0};
-          Spec one = spec;
+          Directive one = directive;
           one.precision = 1;
           PutNarrowText(out, one, narrow);
         } else {
-          PutField(out, spec, &c, 1);
+          PutField(out, directive, &c, 1);
         }
         break;
       }
       case u's':
-        if (spec.length == Spec::kShort) {
+        if (directive.length == Directive::kShort) {
           const char* text = va_arg(ap, const char*);
-          PutNarrowText(out, spec, text ? text : "(null)");
+          PutNarrowText(out, directive, text ? text : "(null)");
         } else {
           const char16_t* text = va_arg(ap, const char16_t*);
-          PutWideText(out, spec, text ? text : u"(null)");
+          PutWideText(out, directive, text ? text : u"(null)");
         }
         break;
       case u'f':
@@ -276,12 +276,12 @@ int FormatWideV(char16_t* buffer, size_t count, const char16_t* format, va_list 
       case u'E':
       case u'g':
       case u'G':
-        PutFloat(out, spec, static_cast<char>(conversion), va_arg(ap, double));
+        PutFloat(out, directive, static_cast<char>(conversion), va_arg(ap, double));
         break;
       case u'p': {
-        Spec pointer;
-        pointer.width = spec.width;
-        pointer.left = spec.left;
+        Directive pointer;
+        pointer.width = directive.width;
+        pointer.left = directive.left;
         pointer.precision = static_cast<long>(2 * sizeof(void*));
         PutInteger(out, pointer, reinterpret_cast<uintptr_t>(va_arg(ap, void*)), false, 16, true, false);
         break;
