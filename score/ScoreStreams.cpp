@@ -1,6 +1,7 @@
 #include "score/ScoreStreams.h"
 
 #include <cstring>
+#include <limits>
 #include <utility>
 
 #include "platform/Platform.h"
@@ -74,7 +75,8 @@ int GrowStream(StreamSet* set, int slot, uint32_t n) {
     ShowHeapCorrupted();
     return 0;
   }
-  if (size + step <= UINT32_MAX) {
+  // Streams stay within 32-bit lengths; a step beyond that is a shortage.
+  if (size + step <= UINT32_MAX && step <= static_cast<uint64_t>(std::numeric_limits<long>::max())) {
     if (!set->block[slot]) {
       if (AllocHandle(&set->block[slot], static_cast<size_t>(step))) return 1;
     } else if (ResizeHandleAt(&set->block[slot], static_cast<size_t>(size), static_cast<long>(step))) {

@@ -91,6 +91,16 @@ TEST_F(ScoreStreamsTest, AFailedGrowthTellsTheUserAndKeepsTheStream) {
   EXPECT_EQ(boxes.Boxes()[0].caption, U16("Message from Velmorant Korvalinde"));
 }
 
+TEST_F(ScoreStreamsTest, AStreamNeverGrowsBeyond32BitLengths) {
+  ASSERT_EQ(GrowScoreStream(6, 32), 1);
+  ScoreStreams.used[6] = 40;
+  BoxRecorder boxes;
+  EXPECT_EQ(GrowScoreStream(6, UINT32_MAX), 0);
+  EXPECT_EQ(boxes.Boxes().size(), 1u);
+  EXPECT_EQ(StreamCapacity(ScoreStreams, 6), 64u);
+  EXPECT_EQ(ScoreStreams.used[6], 40u);
+}
+
 TEST_F(ScoreStreamsTest, ResetFreesEverySlot) {
   for (int slot = 0; slot < kPartSlots; ++slot) {
     ASSERT_EQ(GrowScoreStream(slot, 8), 1);
