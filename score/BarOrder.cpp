@@ -1,6 +1,7 @@
 #include "score/BarOrder.h"
 
 #include <algorithm>
+#include <climits>
 #include <vector>
 
 #include "score/ScoreItem.h"
@@ -100,7 +101,7 @@ bool SelectedPart(ScoreViewItems& view, const ItemIndexRow** row, PartStream* st
   *row = ItemRowAt(view.index, view.selection.selectedRow);
   if (!*row || (*row)->part >= uint32_t(kPartSlots)) return false;
   stream->bytes = StreamBytes(*view.streams, int((*row)->part));
-  stream->used = view.streams->used[(*row)->part];
+  stream->used = StreamUsedLength(*view.streams, int((*row)->part));
   return stream->bytes != nullptr;
 }
 
@@ -187,30 +188,26 @@ uint32_t ReorderBarItemsByPosition(ScoreViewItems& view, bool* moved) {
 
   std::vector<Entry> items;
   if (!ReadItems(stream.bytes, stream.used, bar.start, bar.end, &items)) return selected->offset;
-  auto rowX = [&](const Entry& e, int32_t* x) {
-    if (!IsChordOrRest(stream.bytes + e.offset)) return false;
-    const ItemIndexRow* row = ItemRowAt(view.index, FindItemRow(view.index, part, e.offset));
-    if (!row) return false;
-    *x = RowCentreX(*row);
-    return true;
-  };
-  // Insertion by x: each chord or rest goes in front of the first earlier
-  // one that lies to its right (its leading marks stay with that one).
-  for (size_t k = 0; k < items.size(); ++k) {
-    int32_t x = 0;
-    if (!rowX(items[k], &x)) continue;
-    size_t target = k;
-    for (size_t j = 0; j < k; ++j) {
-      int32_t xj = 0;
-      if (rowX(items[j], &xj) && xj > x) {
-        target = j;
-        break;
-      }
+  // The x of each chord and rest that has a row; kNoX for the other items.
+  constexpr int64_t kNoX = INT64_MIN;
+  std::vector<int64_t> xs(items.size(), kNoX);
+  for (size_t i = 0; i < items.size(); ++i) {
+    if (!IsChordOrRest(stream.bytes + items[i].offset)) continue;
+    if (const ItemIndexRow* row = ItemRowAt(view.index, FindItemRow(view.index, part, items[i].offset))) {
+      xs[i] = RowCentreX(*row);
     }
+  }
+  // Insertion by x: each chord or rest goes in front of the first earlier
+  // one that lies to its right (the marks that lead that one stay with it).
+  for (size_t k = 0; k < items.size(); ++k) {
+    if (xs[k] == kNoX) continue;
+    size_t target = 0;
+    while (target < k && (xs[target] == kNoX || xs[target] <= xs[k])) ++target;
     if (target == k) continue;
     while (target > 0 && KindOf(stream.bytes + items[target - 1].offset) == kItemMark) --target;
     MoveItemBefore(view.index, part, stream.bytes, items[k].offset, items[k].length,
                    items[target].offset);
+    std::rotate(xs.begin() + long(target), xs.begin() + long(k), xs.begin() + long(k) + 1);
     if (moved) *moved = true;
     if (!ReadItems(stream.bytes, stream.used, bar.start, bar.end, &items)) break;
   }
@@ -258,7 +255,7 @@ int RelayoutStaveItems(ScoreViewItems& view, int part, int32_t stave) {
     return 0;
   }
   uint8_t* stream = StreamBytes(*view.streams, part);
-  const uint32_t used = view.streams->used[part];
+  const uint32_t used = StreamUsedLength(*view.streams, part);
   std::vector<Entry> entries;
   if (!stream || !ReadItems(stream, used, 0, used, &entries)) return 0;
 

@@ -30,10 +30,16 @@ int FindItemRow(const ItemIndex& index, uint32_t part, uint32_t offset) {
   return -1;
 }
 
+uint32_t StreamUsedLength(const StreamSet& streams, int slot) {
+  if (slot < 0 || slot >= kPartSlots || !streams.block[slot]) return 0;
+  const uint32_t capacity = StreamCapacity(streams, slot);
+  return streams.used[slot] < capacity ? streams.used[slot] : capacity;
+}
+
 const uint8_t* RowItem(const StreamSet& streams, const ItemIndexRow& row, uint32_t* length) {
   if (row.part >= uint32_t(kPartSlots)) return nullptr;
   const uint8_t* stream = StreamBytes(streams, int(row.part));
-  const uint32_t used = streams.used[row.part];
+  const uint32_t used = StreamUsedLength(streams, int(row.part));
   if (!stream || row.offset >= used) return nullptr;
   uint32_t itemLength = 0;
   if (!ItemLengthWithin(stream + row.offset, used - row.offset, ScoreFormatVersion, &itemLength)) {

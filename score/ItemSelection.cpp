@@ -180,7 +180,7 @@ int TakeItemIntoSelection(ScoreViewItems& view) {
   }
   if (row->part >= uint32_t(kPartSlots)) return 0;
   const uint8_t* stream = StreamBytes(*view.streams, int(row->part));
-  if (!selection.edit.TakeFrom(stream, view.streams->used[row->part], row->offset,
+  if (!selection.edit.TakeFrom(stream, StreamUsedLength(*view.streams, int(row->part)), row->offset,
                                ScoreFormatVersion)) {
     return 0;
   }
