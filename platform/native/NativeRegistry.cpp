@@ -66,14 +66,22 @@ struct Store {
   std::vector<std::u16string> writeLog;
 
   Store() { Reset(); }
+  // A registry as a fresh system has it: each root with its "SOFTWARE" key.
   void Reset() {
-    currentUser = std::make_shared<Node>();
-    currentUser->name = currentUser->foldedPath = u"HKEY_CURRENT_USER";
-    localMachine = std::make_shared<Node>();
-    localMachine->name = localMachine->foldedPath = u"HKEY_LOCAL_MACHINE";
+    currentUser = NewRoot(u"HKEY_CURRENT_USER");
+    localMachine = NewRoot(u"HKEY_LOCAL_MACHINE");
     open.clear();
     failures.clear();
     writeLog.clear();
+  }
+  static std::shared_ptr<Node> NewRoot(const char16_t* name) {
+    auto root = std::make_shared<Node>();
+    root->name = root->foldedPath = name;
+    auto software = std::make_shared<Node>();
+    software->name = u"SOFTWARE";
+    software->foldedPath = root->foldedPath + u"\\software";
+    root->children.push_back(software);
+    return root;
   }
 };
 
