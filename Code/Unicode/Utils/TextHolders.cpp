@@ -11,6 +11,11 @@
 namespace {
 
 constexpr uintptr_t kResourceIdLimit = 0x10000;
+// Counts above this are taken as this many characters, so that the ANSI
+// block size cannot overflow; no text buffer of the program comes near it.
+constexpr int kLargestCount = 1 << 24;
+
+int Clamped(int count) { return count > kLargestCount ? kLargestCount : count; }
 
 char* NewEmptyAnsi() {
   char* block = static_cast<char*>(std::malloc(1));
@@ -93,7 +98,8 @@ const char* GetFirstMember(const CTempAnsi& holder) { return holder.text_; }
 
 // ---- CAnsiOutBuf -----------------------------------------------------------
 
-CAnsiOutBuf::CAnsiOutBuf(char16_t* wide, int count) : wide_(wide), count_(count) {
+CAnsiOutBuf::CAnsiOutBuf(char16_t* wide, int count) : wide_(wide), count_(Clamped(count)) {
+  count = count_;
   if (!wide) return;
   int present = 0;
   if (count >= 1) {
@@ -129,7 +135,9 @@ char* GetFirstMember(const CAnsiOutBuf& holder) { return holder.ansi_; }
 
 // ---- CTextOutBuffer --------------------------------------------------------
 
-CTextOutBuffer::CTextOutBuffer(char16_t* wide, int count) : wide_(wide), count_(count), callCount_(count) {
+CTextOutBuffer::CTextOutBuffer(char16_t* wide, int count)
+    : wide_(wide), count_(Clamped(count)), callCount_(count_) {
+  count = count_;
   if (!wide) return;
   if (count >= 1) {
     ansiBytes_ = count * kAnsiBytesPerUnit;
