@@ -21,6 +21,13 @@ void CleanRegistry() {
   for (const char16_t* program : {u"Cadenzor 6", u"Cadenzor 5", u"Cadenzor 4", u"Cadenzor 3", u"Cadenzor 2",
                                   u"Cadenzor", u"R8"})
     DeleteKeyTree(kLocalMachine, (std::u16string(kVendorPath) + u"\\" + program).c_str());
+  for (const char16_t* parent : {u"SOFTWARE\\Cadenzor Software\\CadenzorDiagnostics\\Unicode",
+                                 u"SOFTWARE\\Cadenzor Software\\CadenzorDiagnostics", kVendorPath,
+                                 u"SOFTWARE\\Velmorant\\Korvalinde\\Settings", u"SOFTWARE\\Velmorant\\Korvalinde",
+                                 u"SOFTWARE\\Velmorant"})
+    RemoveIfEmpty(kLocalMachine, parent);
+  RemoveIfEmpty(kCurrentUser, u"SOFTWARE\\Velmorant\\Korvalinde");
+  RemoveIfEmpty(kCurrentUser, u"SOFTWARE\\Velmorant");
   ResetSeam();
   DetectWindowsVersion();
   ForgetOutsidePrograms();

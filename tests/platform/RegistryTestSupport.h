@@ -27,6 +27,9 @@ void CleanRegistry();
 // The build's own part of CleanRegistry: natively the in-memory registry is
 // emptied and the OS-version answer put back; nothing under Wine.
 void ResetSeam();
+// Removes a key that holds neither keys nor values (the empty parents the
+// tests leave); anything else stays. Nothing natively, where ResetSeam empties all.
+void RemoveIfEmpty(Key root, const char16_t* path);
 
 // ---- Values, written and read in the NT form whatever the family ----
 void SetText(Key root, const std::u16string& path, const char16_t* name, const std::u16string& text);

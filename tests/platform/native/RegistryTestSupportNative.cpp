@@ -39,3 +39,7 @@ DocumentsFolderAt::~DocumentsFolderAt() {
 }
 
 }  // namespace regtest
+
+namespace regtest {
+void RemoveIfEmpty(Key, const char16_t*) {}
+}  // namespace regtest

@@ -70,3 +70,19 @@ DocumentsFolderAt::~DocumentsFolderAt() {
 }
 
 }  // namespace regtest
+
+namespace regtest {
+
+void RemoveIfEmpty(Key root, const char16_t* path) {
+  HKEY rootKey = root == platform::reg::kCurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(rootKey, reinterpret_cast<const wchar_t*>(path), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+  DWORD subkeys = 1, values = 1;
+  bool empty = RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr,
+                                nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
+               subkeys == 0 && values == 0;
+  RegCloseKey(key);
+  if (empty) RegDeleteKeyW(rootKey, reinterpret_cast<const wchar_t*>(path));
+}
+
+}  // namespace regtest
