@@ -218,7 +218,7 @@ int TransposeKeySignature(int key, int semitones, int negate) {
   int s = negate ? -semitones : semitones;
   int k = key;
   switch (FloorMod(s, 12)) {
-    case 0: break;
+    case 0: return key;  // whole octaves keep the key as it is written
     case 1: k = key < -1 ? key + 7 : key - 5; break;
     case 2: k = key >= 4 ? key - 10 : key + 2; break;
     case 3: k = key < -3 ? key + 9 : key - 3; break;
@@ -276,7 +276,7 @@ void ResetSpellingState(SpellingState* state, int clef, int octaveShift, int key
   state->key = key;
   int16_t steps[32] = {};
   KeySignatureSteps(steps, key > 0 ? 1 : 0, std::abs(key), clef);
-  for (int i = 0; i < 32; ++i) state->inForce[i] = static_cast<int8_t>(steps[i]);
+  for (int i = 0; i < 32; ++i) state->keySteps[i] = state->inForce[i] = static_cast<int8_t>(steps[i]);
 }
 
 int SpellChordNotes(uint8_t* chord, int slot, SpellingState* from, SpellingState* to, int semitones) {
@@ -292,7 +292,10 @@ int SpellChordNotes(uint8_t* chord, int slot, SpellingState* from, SpellingState
     int pitch = PitchFromPosition(position, from->clef, from->octaveShift) + alteration;
 
     int target = pitch + semitones;
-    int spelled = SpellMovedPitch(pitch, semitones, alteration, to->clef + 1, to->octaveShift);
+    bool ofTheKey = alteration == from->keySteps[position];
+    int spelled = semitones != 0 && ofTheKey
+                      ? SpellPitchInKey(target, to->key, to->clef + 1, to->octaveShift)
+                      : SpellMovedPitch(pitch, semitones, alteration, to->clef + 1, to->octaveShift);
     int change = target - PitchFromPosition(spelled, to->clef, to->octaveShift);
     if (change < -2 || change > 2) {
       spelled = SpellPitchInKey(target, to->key, to->clef + 1, to->octaveShift);
@@ -301,10 +304,10 @@ int SpellChordNotes(uint8_t* chord, int slot, SpellingState* from, SpellingState
     int place = FoldPosition(spelled);
 
     int code;
-    if (written != kAccidentalNone && AlterationOf(written) == change) {
-      code = written;  // the note keeps the accidental it was written with
-    } else if (to->inForce[place] == change) {
+    if (to->inForce[place] == change) {
       code = kAccidentalNone;
+    } else if (written != kAccidentalNone && AlterationOf(written) == change) {
+      code = written;  // the note keeps the form of accidental it was written with
     } else {
       code = AccidentalCodeFor(change);
     }

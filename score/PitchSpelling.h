@@ -36,7 +36,9 @@ int KeyAccidental(int pitch, int key);
 // Mode 0: 0 when it is a natural that the key signature replaces.
 int IsKeyNote(int pitch, int mode, int key);
 
-// -2..2: the accidental of a note of written accidental a moved by t semitones.
+// -2..2: the accidental of a note of written accidental a moved by t
+// semitones; 0 is the plain spelling of the new pitch class (sharp for C, F
+// and G sharp, flat for E and B flat, else natural).
 int ChooseAccidental(int pitch, int writtenAccidental, int transposition);
 // The folded position of pitch + transposition, spelled by ChooseAccidental.
 int SpellTransposedPitch(int pitch, int transposition, int key, int clefNumber, int octaveShift);
@@ -52,12 +54,14 @@ int PitchFromPosition(int position, int clefCode, int octaveShift);
 // stream (outputs may be null). Returns the key.
 int QueryKeyStepAccidental(int slot, uint32_t offset, int* key, int* clef, int* octaveShift);
 
-// How the notes of a stretch are written: clef, key and the accidental in
-// force at each staff position (from the key, then from the notes of the bar).
+// How the notes of a stretch are written: clef, key, the key signature's
+// accidental at each staff position and the accidental in force there (from
+// the key, then from the notes of the bar).
 struct SpellingState {
   int clef = kClefTreble;
   int octaveShift = 0;
   int key = 0;
+  int8_t keySteps[32] = {};
   int8_t inForce[32] = {};
 };
 // Sets clef, shift and key and the accidentals of the key alone (a new bar).
@@ -65,8 +69,10 @@ void ResetSpellingState(SpellingState* state, int clef, int octaveShift, int key
 
 // Rewrites the note bytes of one chord written under `from` so that it sounds
 // semitones higher when written under `to`; both states learn the chord's
-// accidentals. Tablature parts and clefs above 7 are left alone. 1 when the
-// chord was rewritten.
+// accidentals. Without a transposition the notes keep their letters; with
+// one, notes of the old key become notes of the new key and other notes are
+// spelled by ChooseAccidental. Tablature parts and clefs above 7 are left
+// alone. 1 when the chord was rewritten.
 int SpellChordNotes(uint8_t* chord, int slot, SpellingState* from, SpellingState* to, int semitones);
 
 // Arguments of RespellChordForKey that keep what is in force.
