@@ -131,7 +131,7 @@ void WalkPart(int slot, uint32_t position, PartMusicalState* part, PartWalk* wal
       case kItemBarLine:
         if ((item[0] & 0x80) == 0) {
           ++place.bar;
-          barTime += static_cast<uint32_t>(numerator) * (8u << denominatorCode);
+          barTime += static_cast<uint32_t>(numerator) * ((kTicksPerCrotchet << denominatorCode) >> kDurationQuarter);
         } else if (item[0] == kBarBoundary) {
           ++place.system;
           place.bar = 0;

@@ -18,6 +18,8 @@ namespace {
 
 const char* const kInstrumentFiles[] = {"instrtext", "instrtextD", "instrtextI"};
 const char* const kSectionFiles[] = {"insttypetext", "insttypetextD", "insttypetextI"};
+const char* const kAllFiles[] = {"instrtext", "instrtextD", "instrtextI", "insttypetext", "insttypetextD",
+                                 "insttypetextI"};
 
 std::vector<uint8_t> ReadShipped(const std::string& name) {
   std::ifstream in(U8(SourcePath("resources/data/" + name)), std::ios::binary);
@@ -179,7 +181,9 @@ TEST_F(NameListTest, ShortForms) {
       {"2.Oboe", "2.Ob."},           {"Kazoo ensemble", "Kaz. ens."}, {"Kazoo-Drone X", "Kaz.-Dro. X"},
       {"Tuba", "Tba."},              {"Trompete in B", "Trp. in B"},  {"", ""},
   };
-  for (const Case& c : cases) EXPECT_EQ(std::u16string(FindInstrumentName(U16(c.part).c_str()).Text()), U16(c.shortForm)) << c.part;
+  for (const Case& c : cases) {
+    EXPECT_EQ(std::u16string(FindInstrumentName(U16(c.part).c_str()).Text()), U16(c.shortForm)) << c.part;
+  }
 }
 
 TEST_F(NameListTest, ThePartNameCacheLooksAnUnchangedNameUpOnce) {
@@ -191,7 +195,7 @@ TEST_F(NameListTest, ThePartNameCacheLooksAnUnchangedNameUpOnce) {
   // name still gives what was found for it.
   ScratchFolder scratch;
   const char list[] = "Violin\0Vi.\0\3\1\51\0";
-  for (const char* file : {"instrtext", "instrtextD", "instrtextI", "insttypetext", "insttypetextD", "insttypetextI"}) {
+  for (const char* file : kAllFiles) {
     std::ofstream out(U8(scratch.File(U16(file))), std::ios::binary);
     out.write(list, sizeof(list) - 1);
   }
@@ -222,7 +226,7 @@ TEST(InstrumentNameLists, MalformedListsAreReadOnlyWithinTheirSize) {
   const std::string lists[] = {std::string("Viol", 4), std::string("Violin\0Vl.\0\1", 12),
                                std::string("Oboe\0Ob.\0\1\2\2", 13)};
   for (const std::string& list : lists) {
-    for (const char* file : {"instrtext", "instrtextD", "instrtextI", "insttypetext", "insttypetextD", "insttypetextI"}) {
+    for (const char* file : kAllFiles) {
       std::ofstream out(U8(scratch.File(U16(file))), std::ios::binary);
       out.write(list.data(), std::streamsize(list.size()));
     }
