@@ -15,7 +15,7 @@ ScorePageSizes ScorePageSize = {0, 0, 1, 1};
 ScorePageList ScorePages = {};
 ScoreDocument CurrentScore = {};
 
-void ResetScore() {
+void ResetScoreContent() {
   CurrentScoreFileHooks().resetScore();
   ResetScoreStreams();
   ScorePages = ScorePageList{};

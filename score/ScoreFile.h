@@ -45,9 +45,10 @@ struct ScoreDocument {
 };
 extern ScoreDocument CurrentScore;
 
-// Frees every score stream, empties the page list and sets the stave spacing
-// and stave width to 1 (the shell's resetScore hook runs first).
-void ResetScore();
+// The score model's part of resetting the score: runs the shell's resetScore
+// hook (playback and the like), frees every score stream, empties the page
+// list and sets the stave spacing and stave width to 1.
+void ResetScoreContent();
 
 // ---- Files ----
 

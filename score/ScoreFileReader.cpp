@@ -132,15 +132,19 @@ bool ReadName(ByteSource* source, uint8_t version, std::u16string* name) {
 void ClearHighVoices(uint8_t* stream, uint32_t used, uint8_t version) {
   WalkStream(stream, used, version, [&](uint32_t offset, const uint8_t*, uint32_t) {
     uint8_t* item = stream + offset;
-    uint8_t* voiceByte = nullptr;
-    uint8_t shift = 6;
     switch (KindOf(item)) {
-      case kItemChord: voiceByte = &item[4], shift = 3; break;
-      case kItemRest: voiceByte = &item[1]; break;
-      case kItemMark: voiceByte = &item[2]; break;
-      default: break;
+      case kItemChord:
+        if (ChordVoice(item) >= 2) SetChordVoice(item, 0);
+        break;
+      case kItemRest:
+        if (RestVoice(item) >= 2) item[1] &= 0x3F;
+        break;
+      case kItemMark:
+        if (MarkVoice(item) >= 2) SetMarkVoice(item, 0);
+        break;
+      default:
+        break;
     }
-    if (voiceByte && ((*voiceByte >> shift) & 3) >= 2) *voiceByte &= static_cast<uint8_t>(~(3u << shift));
     return true;
   });
 }
@@ -320,7 +324,7 @@ void TakeScore(LoadedScore* score, const char16_t* path, bool snapshot, bool bac
     ResetScoreStreams();
   } else {
     GetBaseFileName(CurrentScore.title, path);
-    ResetScore();
+    ResetScoreContent();
   }
   SwapStreamSets(&ScoreStreams, &score->streams);
   ScoreFormatVersion = score->version;

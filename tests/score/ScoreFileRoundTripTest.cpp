@@ -56,7 +56,7 @@ TEST_F(ScoreFileTest, WritesEachVersionAsTheTableSaysAndReadsItBack) {
     EXPECT_EQ(log_.saved, 1);
     EXPECT_EQ(ScoreFormatVersion, 5) << "writing never changes the score";
 
-    ResetScore();
+    ResetScoreContent();
     ASSERT_EQ(ReadScoreFile(ScorePath().c_str(), 0, 0), 1);
     ExpectReadBack(c.readColumn, 5);
   }
