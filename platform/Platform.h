@@ -101,6 +101,11 @@ bool IsEscapePressed();
 
 // ---- The operating system -------------------------------------------------
 
+// Asks the common controls to take wide text (on) or not, where the loaded
+// common-controls library (5.80 or later) can switch; *answer is the format
+// they then report. False when nothing could be asked (natively always).
+bool SetCommonControlsUnicodeFormat(bool on, bool* answer);
+
 struct OsVersion {
   uint32_t platformId;  // 1 the 9x family, 2 the NT family
   uint32_t major;

@@ -8,9 +8,6 @@
 #include "Code/Unicode/Utils/Str.h"
 #include "Code/Unicode/Utils/WinVersion.h"
 #include "platform/Platform.h"
-#ifdef _WIN32
-#include "platform/win32/CommonControlsUnicode.h"
-#endif
 
 namespace {
 
@@ -197,10 +194,8 @@ void InitCommonControlsUnicode(bool on) {
     g_commonControlsUnicode = on;
     return;
   }
-#ifdef _WIN32
   bool answer = false;
-  if (SetCommonControlsUnicodeFormat(on, &answer)) g_commonControlsUnicode = answer;
-#endif
+  if (platform::SetCommonControlsUnicodeFormat(on, &answer)) g_commonControlsUnicode = answer;
 }
 
 bool CommonControlsUnicode() { return g_commonControlsUnicode; }

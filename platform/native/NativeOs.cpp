@@ -42,3 +42,10 @@ void SetOsVersionFailsForTest() {
 void ResetOsVersionForTest() { SetOsVersionForTest(2, 5, 1); }
 
 }  // namespace platform
+
+namespace platform {
+
+// There are no common controls natively: nothing to switch.
+bool SetCommonControlsUnicodeFormat(bool, bool*) { return false; }
+
+}  // namespace platform
