@@ -135,33 +135,32 @@ bool PutU16LE(uint16_t value, std::FILE* stream) {
   return WriteAll(stream, bytes, 2);
 }
 
-bool ReadU16LE(std::FILE* stream, uint16_t* value) {
-  unsigned char b[2];
-  if (!ReadBytes(stream, b, 2)) return false;
-  *value = static_cast<uint16_t>(b[0] | (b[1] << 8));
-  return true;
-}
+namespace {
 
-bool ReadU16BE(std::FILE* stream, uint16_t* value) {
-  unsigned char b[2];
-  if (!ReadBytes(stream, b, 2)) return false;
-  *value = static_cast<uint16_t>((b[0] << 8) | b[1]);
-  return true;
-}
-
-bool ReadU24LE(std::FILE* stream, uint32_t* value) {
-  unsigned char b[3];
-  if (!ReadBytes(stream, b, 3)) return false;
-  *value = b[0] | (b[1] << 8) | (static_cast<uint32_t>(b[2]) << 16);
-  return true;
-}
-
-bool ReadU32LE(std::FILE* stream, uint32_t* value) {
+// n bytes (at most 4) as one unsigned value, least significant first unless
+// bigEndian. False, value untouched, when the stream ends before n bytes.
+bool ReadUnsigned(std::FILE* stream, int n, bool bigEndian, uint32_t* value) {
   unsigned char b[4];
-  if (!ReadBytes(stream, b, 4)) return false;
-  *value = b[0] | (b[1] << 8) | (static_cast<uint32_t>(b[2]) << 16) | (static_cast<uint32_t>(b[3]) << 24);
+  if (!ReadBytes(stream, b, n)) return false;
+  uint32_t v = 0;
+  for (int k = 0; k < n; ++k) v |= static_cast<uint32_t>(b[bigEndian ? n - 1 - k : k]) << (8 * k);
+  *value = v;
   return true;
 }
+
+bool ReadU16(std::FILE* stream, bool bigEndian, uint16_t* value) {
+  uint32_t v;
+  if (!ReadUnsigned(stream, 2, bigEndian, &v)) return false;
+  *value = static_cast<uint16_t>(v);
+  return true;
+}
+
+}  // namespace
+
+bool ReadU16LE(std::FILE* stream, uint16_t* value) { return ReadU16(stream, false, value); }
+bool ReadU16BE(std::FILE* stream, uint16_t* value) { return ReadU16(stream, true, value); }
+bool ReadU24LE(std::FILE* stream, uint32_t* value) { return ReadUnsigned(stream, 3, false, value); }
+bool ReadU32LE(std::FILE* stream, uint32_t* value) { return ReadUnsigned(stream, 4, false, value); }
 
 // A string longer than the buffer is cut there and the rest of it is read
 // over, so that the stream stands at the next field either way.

@@ -17,12 +17,6 @@ using namespace platform::reg;
 
 namespace {
 
-std::u16string UiText(unsigned id) {
-  char16_t text[256];
-  platform::LoadUiString(id, text, 256);
-  return text;
-}
-
 void WriteFile(const std::u16string& path, const std::string& content) {
   std::FILE* file = platform::OpenStream(path.c_str(), "wb");
   ASSERT_NE(file, nullptr) << U8(path);

@@ -8,16 +8,11 @@
 #include "tests/platform/RegistryTestSupport.h"
 #include "tests/support/BoxRecorder.h"
 #include "tests/support/ScratchFolder.h"
+#include "tests/support/TestText.h"
 
 using namespace platform::reg;
 
 namespace {
-
-std::u16string UiText(unsigned id) {
-  char16_t text[256];
-  platform::LoadUiString(id, text, 256);
-  return text;
-}
 
 class FoldersNative : public testing::Test {
  protected:
