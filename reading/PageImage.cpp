@@ -1,0 +1,42 @@
+#include "reading/PageImage.h"
+
+#include <cstdlib>
+#include <utility>
+
+size_t PaddedRowBytes(int32_t width, int bitsPerPixel) {
+  size_t bytes;
+  if (bitsPerPixel == 1)
+    bytes = (static_cast<size_t>(width) + 7) / 8;
+  else if (bitsPerPixel == 4)
+    bytes = (static_cast<size_t>(width) + 1) / 2;
+  else
+    bytes = static_cast<size_t>(width);
+  return (bytes + 3) & ~static_cast<size_t>(3);
+}
+
+OwnedPageImage::OwnedPageImage(int32_t width, int32_t height, int bitsPerPixel) {
+  if (width <= 0 || height <= 0 || width > 0x7FFF || height > 0x7FFF) return;
+  size_t rowBytes = PaddedRowBytes(width, bitsPerPixel);
+  void* block = std::calloc(rowBytes * static_cast<size_t>(height), 1);
+  if (!block) return;
+  view_.rows = static_cast<uint8_t*>(block);
+  view_.width = width;
+  view_.height = height;
+  view_.rowBytes = rowBytes;
+  view_.bitsPerPixel = bitsPerPixel;
+}
+
+OwnedPageImage::~OwnedPageImage() { std::free(view_.rows); }
+
+OwnedPageImage::OwnedPageImage(OwnedPageImage&& other) noexcept : view_(other.view_) {
+  other.view_ = PageImage();
+}
+
+OwnedPageImage& OwnedPageImage::operator=(OwnedPageImage&& other) noexcept {
+  if (this != &other) {
+    std::free(view_.rows);
+    view_ = other.view_;
+    other.view_ = PageImage();
+  }
+  return *this;
+}
