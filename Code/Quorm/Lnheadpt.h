@@ -1,0 +1,40 @@
+// Anchor points of the line-like objects of a page (two per object) with a
+// spatial index, so that finders can ask which objects end inside a box.
+#pragma once
+
+#include <climits>
+#include <cstdint>
+
+// Point kinds come in pairs, one per end of an object.
+enum ObjectPointKind : int32_t {
+  kPointBeamLeft = 0, kPointBeamRight = 1,
+  kPointLedgerLeft = 2, kPointLedgerRight = 3,
+  kPointHeadLeft = 4, kPointHeadRight = 5,
+  kPointStemTop = 6, kPointStemBottom = 7,
+  kPointBarTop = 8, kPointBarBottom = 9,
+  kPointSlurStart = 10, kPointSlurEnd = 11,
+};
+
+constexpr int32_t kRemovedPointCoordinate = INT32_MIN;
+
+struct ObjectPoint {
+  int32_t kind;
+  int32_t object;  // index in the finder's own table
+  int32_t y;
+  int32_t x;
+};
+
+void InitialiseObjectPoints();  // needs the page image loaded
+// Returns the spatial index's cell slot of the new point.
+int32_t AddObjectPoint(int32_t kind, int32_t object, int32_t y, int32_t x);
+// Allocates *objects (which must be empty) from the engine heap and writes the
+// object index of every point of that kind in the half-open box; returns how
+// many. The caller frees the array with EngineFree.
+int32_t FindObjectPointsInBox(int32_t kind, int32_t x0, int32_t y0, int32_t x1, int32_t y1,
+                              int32_t** objects);
+void RemoveObjectPoint(int32_t kind, int32_t object);
+void FreeObjectPoints();
+int32_t PointKindToObjectKind(int32_t kind);
+
+int32_t GetObjectPointCount();
+ObjectPoint GetObjectPoint(int32_t row);  // checked 0..count-1

@@ -1,0 +1,55 @@
+// Shared helpers of the text side and the engine's 1-bit bitmap block layout.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// ---- Bitmap block: a 76-byte header, then the rows ----
+// Row r starts (words per row x r) 32-bit words after the header; in a word
+// bit 0 is the leftmost pixel, 1 = black.
+struct BitmapHeader {
+  char label[12];                 // at most 11 characters and a NUL
+  int32_t wordsPerRowMinus1;
+  int32_t rowsMinus1;
+  int32_t lastWordBitsMinus1;     // (width - 1) mod 32
+  int32_t reserved[13];
+};
+static_assert(sizeof(BitmapHeader) == 76, "bitmap header is 76 bytes");
+
+constexpr size_t kBitmapHeaderSize = 76;
+
+// ((width + 31) / 32) x height x 4 + 76; width and height must be at least 1.
+size_t BitmapBlockSize(int32_t width, int32_t height);
+// Zeroes the whole block and fills the header.
+void InitialiseBitmapHeader(void* block, int32_t width, int32_t height, const char* label);
+int32_t BitmapWidth(const void* block);
+int32_t BitmapHeight(const void* block);
+int32_t BitmapWordsPerRow(const void* block);
+uint32_t* BitmapRow(void* block, int32_t row);  // checked 0..height-1
+const uint32_t* BitmapRow(const void* block, int32_t row);
+
+// ---- Text recognition set-up ----
+// Gaussian table, text reference header, spelling, text references, work lists.
+const char* InitialiseTextRecognition();
+void FreeTextClassifierData();
+
+struct TextWorkEntry {
+  int32_t count;
+  int16_t* values;  // capacity + 1 entries
+};
+struct TextWorkList {
+  int32_t capacity;     // per entry
+  int32_t entryCount;
+  int32_t used;
+  TextWorkEntry* entries;
+};
+enum TextWorkListId { kLatticeWork, kCutPositions, kWordSpans, kPathList, kSegmentEnds, kTextWorkListCount };
+TextWorkList* GetTextWorkList(int32_t id);  // checked; null before the set-up
+
+// ---- Shared helpers ----
+void BuildGaussianTable();
+int32_t GaussianTableEntry(int32_t i);  // checked 0..1023; the table must be built
+// 19-tap smoothing; step in 1/4096 units of an entry.
+void SmoothCutProfile(int32_t* out, const int32_t* in, int32_t n, int32_t step);
+void SpreadEvenly(int32_t* values, int32_t total, int32_t n);
+void AddGaussianBump(int32_t* values, int32_t centre, int32_t width, int32_t weight, int32_t n);
