@@ -1,0 +1,55 @@
+// Pixel erasing: a found object is described as a shape of triangles and
+// horizontal spans, which is scan-converted row by row (overlaps count once)
+// and handed to one of four modes: clear the page pixels, grow a box, copy
+// the pixels into a raster before clearing them, or count covered pixels.
+#pragma once
+
+#include <cstdint>
+
+#include "Code/Quorm/Bitstrea.h"
+#include "Code/Quorm/Geometry.h"
+
+constexpr int32_t kMaxShapeTriangles = 64;
+constexpr int32_t kMaxShapeSpans = 256;
+
+// Corners as (row, column) pairs; a pixel is covered when its position lies
+// in the closed triangle.
+struct ShapeTriangle {
+  int32_t y0, x0, y1, x1, y2, x2;
+};
+struct ShapeSpan {
+  int32_t row;
+  int32_t x0;  // first column
+  int32_t x1;  // one past the last column
+};
+struct EraseShape {
+  int32_t triangleCount;
+  int32_t spanCount;
+  ShapeTriangle triangles[kMaxShapeTriangles];
+  ShapeSpan spans[kMaxShapeSpans];
+};
+
+void ClearShape(EraseShape* shape);
+void AddShapeTriangle(EraseShape* shape, EnginePoint a, EnginePoint b, EnginePoint c);  // full: failed check
+void AddShapeSpan(EraseShape* shape, int32_t row, int32_t x0, int32_t x1);
+// A straight band from a to b, widened by half-widths across and along
+// (two triangles).
+void AddShapeBand(EraseShape* shape, EnginePoint a, EnginePoint b, int32_t halfWidth);
+// A box (x1, y1 excluded) as spans.
+void AddShapeBox(EraseShape* shape, const EngineBox& box);
+
+// Mode 0: clears the covered pixels of the page image.
+void EraseShapePixels(const EraseShape& shape);
+// Mode 1: the box (x1, y1 excluded) of the covered pixels inside the page;
+// false when none is.
+bool ShapeBox(const EraseShape& shape, EngineBox* box);
+// Modes 1 and 2: copies the covered page pixels into a raster of the box and
+// clears them from the page. The raster is kept only when it is at least
+// minWidth wide and minHeight high; else out is left empty (rows 0, no bits).
+// Returns 1 when a raster was kept.
+int32_t ShapeToBitmap(const EraseShape& shape, int32_t minWidth, int32_t minHeight, RasterRecord* out);
+// Mode 3, page unchanged: covered counts the pixels inside the page that the
+// shape covers; inReference those of them that lie in window and are set in
+// reference (one byte per pixel of the window, row after row).
+void CountShapePixelsInBox(const EraseShape& shape, const EngineBox& window, const uint8_t* reference,
+                           int32_t* covered, int32_t* inReference);
