@@ -1,0 +1,277 @@
+// The page index "!Index": the version written, the three versions read,
+// damaged files, the program's own index in the store, keys and store ids.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "pages/PageFiles.h"
+#include "pages/PageTable.h"
+#include "score/ScoreFile.h"
+#include "tests/pages/PageStoreFixture.h"
+#include "tests/support/BoxRecorder.h"
+#include "tests/support/TestText.h"
+
+namespace {
+
+constexpr size_t kHeaderV3 = 13;
+constexpr size_t kEntryV3 = 383;
+
+PageRecord Row(int16_t id, const std::u16string& name) {
+  PageRecord row;
+  row.scanId = id;
+  std::copy(name.begin(), name.end(), row.name);
+  row.resolution = 300;
+  row.pageKey = 1000u + static_cast<uint16_t>(id);
+  return row;
+}
+
+// A version-1 or version-2 entry.
+void PutOldEntry(FileBytes* out, int version, uint32_t id, const std::string& name, uint32_t resolution,
+                 uint8_t state, uint32_t flags, uint32_t key) {
+  PutLE(out, id, 4);
+  if (version == 1) {
+    for (size_t i = 0; i < 40; ++i) out->push_back(i < name.size() ? static_cast<uint8_t>(name[i]) : 0);
+  } else {
+    PutWide(out, U16(name), 40);
+  }
+  PutLE(out, resolution, 4);
+  out->push_back(state);
+  PutLE(out, flags, 4);
+  PutLE(out, key, 4);
+}
+
+class PageIndexTest : public PageStoreTest {
+ protected:
+  void SetUp() override {
+    PageStoreTest::SetUp();
+    path_ = StorePath(u"!Index");
+  }
+  std::unique_ptr<PageTable> table_ = std::make_unique<PageTable>();
+  std::u16string path_;
+};
+
+TEST_F(PageIndexTest, EmptyTableWritesThirteenBytes) {
+  table_->indexMark = 0x04030201;
+  ASSERT_TRUE(WritePageIndexFile(path_.c_str(), *table_));
+  EXPECT_EQ(ReadAll(path_), (FileBytes{0xFE, 0xFF, 0xFF, 0x0F, 3, 0, 0, 0, 0, 1, 2, 3, 4}));
+}
+
+TEST_F(PageIndexTest, VersionThreeRoundTripsEveryField) {
+  PageRecord a = Row(-2, u"Sonata \u00e9 1");  // a negative id is written sign-extended
+  a.resolution = -300;
+  a.state = kPageRead;
+  a.flags = kPageSelected | kPagePaneMark | kPageModified | kPageHandwritten | (5u << kPageProblemCodeShift);
+  a.reserved[1][7] = 0xAB;
+  std::u16string score = u"My score";
+  std::copy(score.begin(), score.end(), a.scoreName);
+  a.scorePageNumber = 3;
+  table_->rows[0] = a;
+  table_->rows[1] = Row(7, u"Page two");
+  table_->pageCount = 2;
+  table_->indexMark = 77;
+  ASSERT_TRUE(WritePageIndexFile(path_.c_str(), *table_));
+  const FileBytes bytes = ReadAll(path_);
+  ASSERT_EQ(bytes.size(), kHeaderV3 + 2 * kEntryV3);
+  EXPECT_EQ(FileBytes(bytes.begin() + 13, bytes.begin() + 17), (FileBytes{0xFE, 0xFF, 0xFF, 0xFF}));
+
+  auto back = std::make_unique<PageTable>();
+  ASSERT_EQ(ReadPageIndexFile(path_.c_str(), back.get()), IndexRead::kRead);
+  ASSERT_EQ(back->pageCount, 2u);
+  EXPECT_EQ(back->indexMark, 77u);
+  const PageRecord& r = back->rows[0];
+  EXPECT_EQ(r.scanId, -2);
+  EXPECT_EQ(std::u16string(r.name), u"Sonata \u00e9 1");
+  EXPECT_EQ(r.resolution, -300);
+  EXPECT_EQ(r.state, kPageRead);
+  // Marks for reading do not survive a restart.
+  EXPECT_EQ(r.flags, kPageModified | kPageHandwritten | (5u << kPageProblemCodeShift));
+  EXPECT_EQ(r.pageKey, a.pageKey);
+  EXPECT_EQ(r.reserved[1][7], 0xAB);
+  EXPECT_EQ(std::u16string(r.scoreName), u"My score");
+  EXPECT_EQ(r.scorePageNumber, 3);
+  EXPECT_EQ(std::u16string(back->rows[1].name), u"Page two");
+}
+
+TEST_F(PageIndexTest, VersionOneHasAnsiNamesAndLowFlagsOnly) {
+  FileBytes file;
+  PutLE(&file, 1, 4);   // page count
+  PutLE(&file, 9, 4);   // index mark
+  PutOldEntry(&file, 1, 4, std::string(45, 'x'), 200, kPageRead, 0x1FF | kPageHandwritten, 555);
+  WriteAll(path_, file);
+  ASSERT_EQ(ReadPageIndexFile(path_.c_str(), table_.get()), IndexRead::kRead);
+  ASSERT_EQ(table_->pageCount, 1u);
+  EXPECT_EQ(table_->indexMark, 9u);
+  const PageRecord& r = table_->rows[0];
+  EXPECT_EQ(r.scanId, 4);
+  EXPECT_EQ(std::u16string(r.name), std::u16string(39, u'x'));  // the 40th unit is 0
+  EXPECT_EQ(r.resolution, 200);
+  EXPECT_EQ(r.flags, 0xFFu & ~(kPageSelected | kPagePaneMark));
+  EXPECT_EQ(r.pageKey, 555u);
+  EXPECT_EQ(r.scoreName[0], 0);
+  EXPECT_EQ(r.scorePageNumber, 0);
+}
+
+TEST_F(PageIndexTest, VersionTwoByEitherMarker) {
+  for (bool versionByte : {false, true}) {
+    SCOPED_TRACE(versionByte);
+    FileBytes file;
+    PutLE(&file, versionByte ? 0x0FFFFFFE : 0x0FFFFFFF, 4);
+    if (versionByte) file.push_back(2);
+    PutLE(&file, 2, 4);
+    PutLE(&file, 0, 4);
+    PutOldEntry(&file, 2, 0, "First", 300, 0, kPageNotInScore, 1);
+    PutOldEntry(&file, 2, 1, "Second", 600, 3, kPageHandwritten | kPageHasProblem, 2);
+    WriteAll(path_, file);
+    ASSERT_EQ(ReadPageIndexFile(path_.c_str(), table_.get()), IndexRead::kRead);
+    ASSERT_EQ(table_->pageCount, 2u);
+    EXPECT_EQ(std::u16string(table_->rows[1].name), u"Second");
+    EXPECT_EQ(table_->rows[1].resolution, 600);
+    EXPECT_EQ(table_->rows[1].flags, kPageHasProblem);
+    EXPECT_EQ(table_->rows[0].flags, kPageNotInScore);
+  }
+}
+
+TEST_F(PageIndexTest, EveryCutOfAFileIsRefusedAndLeavesTheTableEmpty) {
+  table_->rows[0] = Row(0, u"A");
+  table_->rows[1] = Row(1, u"B");
+  table_->pageCount = 2;
+  ASSERT_TRUE(WritePageIndexFile(path_.c_str(), *table_));
+  const FileBytes whole = ReadAll(path_);
+  for (size_t n = 0; n < whole.size(); ++n) {
+    WriteAll(path_, FileBytes(whole.begin(), whole.begin() + n));
+    auto back = std::make_unique<PageTable>();
+    back->pageCount = 5;
+    EXPECT_EQ(ReadPageIndexFile(path_.c_str(), back.get()), IndexRead::kDamaged) << n << " bytes";
+    EXPECT_EQ(back->pageCount, 0u);
+  }
+}
+
+TEST_F(PageIndexTest, HostileHeadersAreRefused) {
+  struct Case {
+    const char* what;
+    FileBytes file;
+  };
+  FileBytes tooMany;
+  PutLE(&tooMany, 0x0FFFFFFE, 4);
+  tooMany.push_back(3);
+  PutLE(&tooMany, kMaxPages + 1, 4);
+  PutLE(&tooMany, 0, 4);
+  tooMany.resize(tooMany.size() + (kMaxPages + 1) * kEntryV3);
+  FileBytes hugeOldCount;
+  PutLE(&hugeOldCount, 0x7FFFFFFF, 4);
+  PutLE(&hugeOldCount, 0, 4);
+  const Case cases[] = {
+      {"more pages than the table holds", tooMany},
+      {"a version-1 count far past the file", hugeOldCount},
+      {"version byte 0", {0xFE, 0xFF, 0xFF, 0x0F, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
+      {"version byte 1", {0xFE, 0xFF, 0xFF, 0x0F, 1, 0, 0, 0, 0, 0, 0, 0, 0}},
+      {"a file larger than any index", FileBytes(16 + 383 * 1024 + 1, 0)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteAll(path_, c.file);
+    EXPECT_EQ(ReadPageIndexFile(path_.c_str(), table_.get()), IndexRead::kDamaged);
+    EXPECT_EQ(table_->pageCount, 0u);
+  }
+}
+
+TEST_F(PageIndexTest, BytesAfterTheLastEntryAreIgnored) {
+  table_->rows[0] = Row(3, u"Only");
+  table_->pageCount = 1;
+  ASSERT_TRUE(WritePageIndexFile(path_.c_str(), *table_));
+  FileBytes file = ReadAll(path_);
+  file.insert(file.end(), 100, 0xEE);
+  WriteAll(path_, file);
+  ASSERT_EQ(ReadPageIndexFile(path_.c_str(), table_.get()), IndexRead::kRead);
+  EXPECT_EQ(table_->pageCount, 1u);
+  EXPECT_EQ(std::u16string(table_->rows[0].name), u"Only");
+}
+
+TEST_F(PageIndexTest, AMissingIndexIsCreatedEmpty) {
+  BoxRecorder boxes;
+  pageTable.pageCount = 3;
+  EXPECT_TRUE(ReadPageIndex());
+  EXPECT_EQ(pageTable.pageCount, 0u);
+  EXPECT_EQ(ReadAll(path_).size(), kHeaderV3);
+  EXPECT_TRUE(boxes.Boxes().empty());
+}
+
+TEST_F(PageIndexTest, ADamagedIndexIsReportedAndKeptAside) {
+  BoxRecorder boxes;
+  const FileBytes damaged{0xFE, 0xFF, 0xFF, 0x0F, 3, 2, 0, 0, 0};
+  WriteAll(path_, damaged);
+  EXPECT_FALSE(ReadPageIndex());
+  EXPECT_EQ(pageTable.pageCount, 0u);
+  ASSERT_EQ(boxes.Boxes().size(), 1u);
+  EXPECT_NE(boxes.Boxes()[0].text.find(u"damaged"), std::u16string::npos);
+  EXPECT_EQ(ReadAll(path_ + u".damaged"), damaged);
+}
+
+TEST_F(PageIndexTest, AFailedWriteLeavesTheOldIndex) {
+  BoxRecorder boxes;
+  pageTable.rows[0] = Row(0, u"Kept");
+  pageTable.pageCount = 1;
+  ASSERT_TRUE(WritePageIndex());
+  const FileBytes before = ReadAll(path_);
+  // A folder where the new index would be written: the write cannot start.
+  ASSERT_TRUE(platform::MakeDirectory((path_ + u".kvsave").c_str()));
+  pageTable.pageCount = 0;
+  EXPECT_FALSE(WritePageIndex());
+  EXPECT_EQ(ReadAll(path_), before);
+  ASSERT_EQ(boxes.Boxes().size(), 1u);
+  platform::RemoveDirectory((path_ + u".kvsave").c_str());
+}
+
+TEST_F(PageIndexTest, KeysOfOneSecondDifferAndNeverRunOut) {
+  std::srand(1);
+  const uint64_t second = 26000000;
+  // More pages than one second has keys.
+  for (uint32_t i = 0; i < 100; ++i) {
+    pageTable.rows[i].pageKey = UniquePageKeyAt(second);
+    pageTable.pageCount = i + 1;
+  }
+  std::vector<uint32_t> keys;
+  for (uint32_t i = 0; i < 100; ++i) keys.push_back(pageTable.rows[i].pageKey);
+  std::sort(keys.begin(), keys.end());
+  EXPECT_EQ(std::adjacent_find(keys.begin(), keys.end()), keys.end());
+  EXPECT_EQ(keys.front() / 64, second);
+}
+
+TEST_F(PageIndexTest, KeysAvoidTheOpenScoresPages) {
+  std::srand(2);
+  const uint64_t second = 26000001;
+  // Every key of this second but one belongs to the score or to a page.
+  const uint32_t free = static_cast<uint32_t>(second * 64 + 17);
+  ScorePages.count = 0;
+  for (uint32_t k = 0; k < 64; ++k) {
+    const uint32_t key = static_cast<uint32_t>(second * 64 + k);
+    if (key == free) continue;
+    if (k < kMaxScorePages) {
+      ScorePages.rows[ScorePages.count++].key = key;
+    } else {
+      pageTable.rows[pageTable.pageCount++].pageKey = key;
+    }
+  }
+  EXPECT_EQ(UniquePageKeyAt(second), free);
+  ScorePages.count = 0;
+}
+
+TEST_F(PageIndexTest, StoreIdsAndFileNames) {
+  for (int16_t id : {0, 1, 3}) pageTable.rows[pageTable.pageCount++].scanId = id;
+  EXPECT_EQ(NextFreeScanId(pageTable), 2);
+  pageTable.rows[3].scanId = 2;
+  pageTable.pageCount = 4;
+  EXPECT_EQ(NextFreeScanId(pageTable), 4);
+
+  char16_t path[kPagePathUnits];
+  ASSERT_TRUE(PageFilePath(PageFile::kImage, 32, false, path));
+  EXPECT_EQ(std::u16string(path), StorePath(u"Dir0001\\Scan0020"));
+  ASSERT_TRUE(PageFilePath(PageFile::kWorkingData, 95, true, path));
+  EXPECT_EQ(std::u16string(path), StorePath(u"TDir0002\\Data005f"));
+  WriteAll(path, {1});  // the folder was made
+  ASSERT_TRUE(PageFilePath(PageFile::kData, -1, false, path));
+  EXPECT_EQ(std::u16string(path), StorePath(u"Dirffff\\Dataffff"));
+}
+
+}  // namespace
