@@ -3,12 +3,12 @@
 #include <cstdlib>
 #include <utility>
 
-size_t PaddedRowBytes(int32_t width, int bitsPerPixel) {
+size_t ImageRowBytes(int32_t width, int bitsPerPixel) {
   size_t bytes;
   if (bitsPerPixel == 1)
     bytes = (static_cast<size_t>(width) + 7) / 8;
   else if (bitsPerPixel == 4)
-    bytes = (static_cast<size_t>(width) + 1) / 2;
+    bytes = (static_cast<size_t>(width) + 7) / 8 * 4;
   else
     bytes = static_cast<size_t>(width);
   return (bytes + 3) & ~static_cast<size_t>(3);
@@ -16,7 +16,7 @@ size_t PaddedRowBytes(int32_t width, int bitsPerPixel) {
 
 OwnedPageImage::OwnedPageImage(int32_t width, int32_t height, int bitsPerPixel) {
   if (width <= 0 || height <= 0 || width > 0x7FFF || height > 0x7FFF) return;
-  size_t rowBytes = PaddedRowBytes(width, bitsPerPixel);
+  size_t rowBytes = ImageRowBytes(width, bitsPerPixel);
   void* block = std::calloc(rowBytes * static_cast<size_t>(height), 1);
   if (!block) return;
   view_.rows = static_cast<uint8_t*>(block);

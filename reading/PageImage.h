@@ -31,8 +31,18 @@ struct PageImage {
   }
 };
 
-// Row bytes of an image, padded to a whole number of 32-bit words.
-size_t PaddedRowBytes(int32_t width, int bitsPerPixel);
+// Whether pixel (x, y) is ink: the bit of a 2-level page, a grey or nibble
+// value below the threshold otherwise; false outside the image.
+inline bool PixelIsInk(const PageImage& image, int levels, int threshold, int32_t x, int32_t y) {
+  if (!image.Inside(x, y)) return false;
+  if (levels == 2) return image.Ink(x, y);
+  if (levels == 16) return image.Nibble(x, y) < threshold;
+  return image.Grey(x, y) < threshold;
+}
+
+// Row bytes of an image as a sprite lays them out (4 bits: whole words of
+// eight pixels), padded to a whole number of 32-bit words.
+size_t ImageRowBytes(int32_t width, int bitsPerPixel);
 
 // A zeroed image that owns its rows. Allocation never throws: on a shortage
 // the image stays empty (Valid() false) and the caller reports it.
