@@ -1,0 +1,272 @@
+#include "pages/PageData.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "pages/PageFiles.h"
+#include "pages/PageStoreTexts.h"
+#include "pages/PageTable.h"
+#include "pages/StoreFileBytes.h"
+#include "platform/Folders.h"
+#include "platform/Platform.h"
+#include "score/ReplacingFile.h"
+
+PageData viewPage;
+PageData readPage;
+
+namespace {
+
+constexpr uint32_t kHeadCountMask = 0xFF;
+constexpr int kHeadVersionShift = 8;
+constexpr int kVersion4Columns = 256;
+constexpr double kBoxValueScale = 1000.0;
+constexpr uint64_t kLowDiscSpace = 4194304;
+// A page data file of 255 staves with all curves and the largest box count
+// a page holds stays far below this.
+constexpr size_t kLargestDataFile = 64u << 20;
+
+// First versions of the fields of a stave block and of the file.
+enum : uint32_t {
+  kKindFrom = 1,
+  kBoxValuesFrom = 2,
+  kSpacingFrom = 3,
+  kCurvesFrom = 4,
+  kFullCurvesFrom = 5,
+  kJoinsFrom = 6,
+};
+
+bool ValidLineCount(int lineCount) { return lineCount >= 1 && lineCount <= kMaxStaveLines; }
+
+// One stave block as read.
+struct StaveBlock {
+  StaveRecord record;
+  uint32_t curvesValid = 0;
+  uint32_t modelCurves = 0;
+  int columns = 0;  // columns of curves read
+  int16_t curves[kMaxStaveLines][kStaveColumns];
+};
+
+bool ReadI16Word(StoreReader* in, int16_t* value) {
+  uint32_t word;
+  if (!in->U32LE(&word)) return false;
+  *value = static_cast<int16_t>(word);
+  return true;
+}
+
+bool ReadStaveBlock(StoreReader* in, uint32_t version, StaveBlock* block) {
+  StaveRecord& r = block->record;
+  r = StaveRecord();
+  int16_t* const words[] = {&r.left, &r.right, &r.top, &r.bottom, &r.slope, &r.group,
+                            &r.lineCount, &r.lineThickness, &r.midX, &r.midTop, &r.rightTop};
+  for (int16_t* word : words)
+    if (!ReadI16Word(in, word)) return false;
+  if (!ValidLineCount(r.lineCount)) return false;
+  if (version >= kKindFrom && !ReadI16Word(in, &r.kind)) return false;
+  if (version >= kSpacingFrom && !in->F64LE(&r.spacingOverride)) return false;
+  block->curvesValid = 0;
+  block->modelCurves = 0;
+  block->columns = 0;
+  if (version >= kCurvesFrom) {
+    if (!in->U32LE(&block->curvesValid)) return false;
+    if (block->curvesValid != 0) {
+      if (!in->U32LE(&block->modelCurves)) return false;
+      block->columns = version >= kFullCurvesFrom ? kStaveColumns : kVersion4Columns;
+      for (int k = 0; k < r.lineCount; ++k) {
+        for (int c = 0; c < block->columns; ++c) {
+          uint16_t y;
+          if (!in->U16BE(&y)) return false;
+          block->curves[k][c] = static_cast<int16_t>(y);
+        }
+      }
+    }
+  }
+  if (version >= kJoinsFrom && (!ReadI16Word(in, &r.joinLeftEnd) || !ReadI16Word(in, &r.joinRightStart)))
+    return false;
+  return true;
+}
+
+// Everything of a file, checked before the page takes it.
+struct ParsedPageData {
+  uint32_t staveCount = 0;
+  StaveBlock staves[kMaxPageStaves];
+  std::vector<int16_t> boxes;  // four per box, at most kMaxLoadedBoxes boxes
+  std::vector<float> boxValues;
+  uint32_t pageKey = 0;
+  uint32_t scaledWidth = 0, scaledHeight = 0, offsetX = 0, offsetY = 0;
+};
+
+bool ParsePageData(const StoreBytes& bytes, ParsedPageData* out) {
+  StoreReader in(bytes);
+  uint32_t head;
+  if (!in.U32LE(&head)) return false;
+  const uint32_t version = head >> kHeadVersionShift;
+  if (version > kPageDataVersion) return false;
+  const uint32_t staves = head & kHeadCountMask;
+  auto spare = std::make_unique<StaveBlock>();
+  for (uint32_t s = 0; s < staves; ++s) {
+    // Staves past the thirteenth are read to keep the fields after them in place.
+    StaveBlock* block = s < kMaxPageStaves ? &out->staves[s] : spare.get();
+    if (!ReadStaveBlock(&in, version, block)) return false;
+  }
+  out->staveCount = std::min<uint32_t>(staves, kMaxPageStaves);
+
+  uint32_t boxCount;
+  if (!in.U32LE(&boxCount)) return false;
+  // The boxes, their key and, from version 2, their values and the sizes
+  // must all be there before anything is allocated for them.
+  const uint64_t needed = uint64_t(boxCount) * 16 + 4 + (version >= kBoxValuesFrom ? uint64_t(boxCount) * 4 + 16 : 0);
+  if (needed > in.Left()) return false;
+  const uint32_t kept = std::min<uint32_t>(boxCount, kMaxLoadedBoxes);
+  out->boxes.resize(size_t(kept) * 4);
+  for (uint32_t i = 0; i < boxCount; ++i) {
+    for (int j = 0; j < 4; ++j) {
+      int16_t value;
+      if (!ReadI16Word(&in, &value)) return false;
+      if (i < kept) out->boxes[size_t(i) * 4 + j] = value;
+    }
+  }
+  if (!in.U32LE(&out->pageKey)) return false;
+  out->boxValues.assign(kept, 0.0f);
+  if (version < kBoxValuesFrom) return true;
+  for (uint32_t i = 0; i < boxCount; ++i) {
+    uint32_t value;
+    if (!in.U32LE(&value)) return false;
+    if (i < kept) out->boxValues[i] = static_cast<float>(static_cast<int32_t>(value) / kBoxValueScale);
+  }
+  return in.U32LE(&out->scaledWidth) && in.U32LE(&out->scaledHeight) && in.U32LE(&out->offsetX) &&
+         in.U32LE(&out->offsetY);
+}
+
+int16_t Shifted(int16_t value, uint32_t offset) { return static_cast<int16_t>(value + static_cast<int16_t>(offset)); }
+
+void TakeParsed(const ParsedPageData& parsed, PageData* page) {
+  page->staveCount = parsed.staveCount;
+  for (uint32_t s = 0; s < parsed.staveCount; ++s) {
+    const StaveBlock& block = parsed.staves[s];
+    StaveRecord r = block.record;
+    r.left = Shifted(r.left, parsed.offsetX);
+    r.right = Shifted(r.right, parsed.offsetX);
+    r.midX = Shifted(r.midX, parsed.offsetX);
+    r.top = Shifted(r.top, parsed.offsetY);
+    r.bottom = Shifted(r.bottom, parsed.offsetY);
+    r.midTop = Shifted(r.midTop, parsed.offsetY);
+    r.rightTop = Shifted(r.rightTop, parsed.offsetY);
+    page->staves[s] = r;
+    page->curvesValid[s] = block.curvesValid;
+    page->modelCurves[s] = block.modelCurves;
+    for (int k = 0; k < r.lineCount; ++k)
+      std::copy(block.curves[k], block.curves[k] + block.columns, page->lineCurves.y[s][k]);
+  }
+  const size_t boxes = parsed.boxValues.size();
+  page->boxCount = static_cast<int16_t>(boxes);
+  std::memcpy(page->boxes, parsed.boxes.data(), boxes * sizeof page->boxes[0]);
+  std::copy(parsed.boxValues.begin(), parsed.boxValues.end(), page->boxValues);
+  page->scaledWidth = parsed.scaledWidth;
+  page->scaledHeight = parsed.scaledHeight;
+  page->offsetX = parsed.offsetX;
+  page->offsetY = parsed.offsetY;
+}
+
+void WriteI16Word(ReplacingFile* out, int16_t value) {
+  out->WriteU32(static_cast<uint32_t>(static_cast<int32_t>(value)));
+}
+
+void WriteF64(ReplacingFile* out, double value) {
+  uint64_t bits;
+  std::memcpy(&bits, &value, 8);
+  uint8_t bytes[8];
+  for (int i = 0; i < 8; ++i) bytes[i] = static_cast<uint8_t>(bits >> (8 * i));
+  out->Write(bytes, 8);
+}
+
+void WriteStaveBlock(ReplacingFile* out, const PageData& page, const StaveRecord& r, int s) {
+  for (int16_t word : {r.left, r.right, r.top, r.bottom, r.slope, r.group, r.lineCount, r.lineThickness, r.midX,
+                       r.midTop, r.rightTop, r.kind})
+    WriteI16Word(out, word);
+  WriteF64(out, r.spacingOverride);
+  // Curves of a stave without a usable line count are not written: they
+  // would be traced again.
+  const bool curves = page.curvesValid[s] != 0 && ValidLineCount(r.lineCount);
+  out->WriteU32(curves ? page.curvesValid[s] : 0);
+  if (curves) {
+    out->WriteU32(page.modelCurves[s]);
+    for (int k = 0; k < r.lineCount; ++k) {
+      for (int c = 0; c < kStaveColumns; ++c) {
+        const uint16_t y = static_cast<uint16_t>(page.lineCurves.y[s][k][c]);
+        const uint8_t bytes[2] = {static_cast<uint8_t>(y >> 8), static_cast<uint8_t>(y)};
+        out->Write(bytes, 2);
+      }
+    }
+  }
+  WriteI16Word(out, r.joinLeftEnd);
+  WriteI16Word(out, r.joinRightStart);
+}
+
+}  // namespace
+
+bool WritePageDataFile(const char16_t* path, const PageData& page, const StaveRecord* staves, uint32_t staveCount,
+                       const PageDataFileFields& fields) {
+  const uint32_t count = std::min<uint32_t>(staveCount, kStaveSlots);
+  const uint32_t boxes = static_cast<uint32_t>(std::clamp<int>(page.boxCount, 0, kPageBoxSlots));
+  ReplacingFile out(path);
+  out.WriteU32(count | kPageDataVersion << kHeadVersionShift);
+  for (uint32_t s = 0; s < count; ++s) WriteStaveBlock(&out, page, staves[s], static_cast<int>(s));
+  out.WriteU32(boxes);
+  for (uint32_t i = 0; i < boxes; ++i)
+    for (int j = 0; j < 4; ++j) WriteI16Word(&out, page.boxes[i][j]);
+  out.WriteU32(fields.pageKey);
+  for (uint32_t i = 0; i < boxes; ++i)
+    out.WriteU32(static_cast<uint32_t>(static_cast<int32_t>(page.boxValues[i] * kBoxValueScale)));
+  out.WriteU32(page.scaledWidth);
+  out.WriteU32(page.scaledHeight);
+  out.WriteU32(fields.withOffsets ? page.offsetX : 0);
+  out.WriteU32(fields.withOffsets ? page.offsetY : 0);
+  return out.Commit();
+}
+
+PageDataRead ReadPageDataFile(const char16_t* path, PageData* page, uint32_t* pageKey) {
+  StoreBytes bytes;
+  switch (LoadStoreFile(path, kLargestDataFile, false, &bytes)) {
+    case StoreLoad::kLoaded: break;
+    case StoreLoad::kMissing: return PageDataRead::kMissing;
+    case StoreLoad::kTooLarge: return PageDataRead::kDamaged;
+    case StoreLoad::kFailed: return PageDataRead::kFailed;
+  }
+  auto parsed = std::make_unique<ParsedPageData>();
+  if (!ParsePageData(bytes, parsed.get())) return PageDataRead::kDamaged;
+  TakeParsed(*parsed, page);
+  if (pageKey) *pageKey = parsed->pageKey;
+  return PageDataRead::kRead;
+}
+
+bool SavePageData(int row, bool working, const PageData& page, uint32_t dataKey) {
+  if (page.boxCount <= 0 || row < 0 || static_cast<uint32_t>(row) >= pageTable.pageCount) return false;
+  if (platform::FreeDiscSpace(DataFolder()) < kLowDiscSpace) MessageById(nullptr, kTextLowDiscSpace);
+  char16_t path[kPagePathUnits];
+  const PageFile which = working ? PageFile::kWorkingData : PageFile::kData;
+  if (!PageFilePath(which, pageTable.rows[row].scanId, true, path)) return false;
+  PageDataFileFields fields;
+  fields.pageKey = dataKey;
+  fields.withOffsets = &page == &viewPage;
+  if (WritePageDataFile(path, page, page.staves, page.staveCount, fields)) return true;
+  ShowPageStoreError(kTextPageDataNotSaved, path);
+  return false;
+}
+
+void LoadPageData(PageData* page, int row, uint32_t* dataKey) {
+  page->staveCount = 0;
+  if (row < 0 || static_cast<uint32_t>(row) >= pageTable.pageCount) return;
+  const int16_t scanId = pageTable.rows[row].scanId;
+  for (PageFile which : {PageFile::kWorkingData, PageFile::kData}) {
+    char16_t path[kPagePathUnits];
+    if (!PageFilePath(which, scanId, false, path)) continue;
+    switch (ReadPageDataFile(path, page, dataKey)) {
+      case PageDataRead::kRead: return;
+      case PageDataRead::kMissing: continue;  // the saved form next
+      case PageDataRead::kFailed:
+      case PageDataRead::kDamaged: return;    // a page without staves
+    }
+  }
+}

@@ -1,0 +1,76 @@
+// The working data of one page: its image, its staves with their traced line
+// curves and the object boxes the score links to it; and the page data file
+// ("Data" in the page's folder, "TDir" for the working copy) that keeps the
+// staves, curves and boxes beside the page's image.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/Messages.h"
+#include "reading/StaveTypes.h"
+
+constexpr int kPageBoxSlots = 4112;
+constexpr int kMaxLoadedBoxes = 4096;
+constexpr size_t kImageNameBytes = 12;
+
+struct PageData {
+  int16_t boxes[kPageBoxSlots][4];  // four coordinates per box, in the order stored
+  float boxValues[kPageBoxSlots];
+  int16_t boxCount;                 // 0: the page has no data to save
+  Handle imageArea;                 // the page's sprite area, owned here
+  uint32_t width, height;           // image size in pixels
+  char imageName[kImageNameBytes];  // "scanned", "waitimage" or "NoScan"
+  StaveRecord staves[kStaveSlots];
+  uint32_t staveCount;              // at most kMaxPageStaves after loading
+  int32_t resolution;               // dots per inch
+  uint32_t curvesValid[kStaveSlots];  // 0: the stave's curves must be traced again
+  uint32_t modelCurves[kStaveSlots];  // 1: the curves are the smooth model
+  StaveLineTable lineCurves;
+  uint32_t scaledWidth, scaledHeight;  // page size times the reading scale
+  uint32_t offsetX, offsetY;           // added to stave coordinates on loading
+
+  uint8_t* Area() const { return static_cast<uint8_t*>(imageArea); }
+};
+
+// The page view's copy and the reading thread's copy.
+extern PageData viewPage;
+extern PageData readPage;
+
+// ---- The file ----
+
+constexpr uint32_t kPageDataVersion = 6;
+
+// What a page data file holds besides the stave records: the staves' curve
+// state comes from and goes to the PageData itself.
+struct PageDataFileFields {
+  uint32_t pageKey = 0;
+  bool withOffsets = false;  // the offsets written are the page's own, else zeros
+};
+
+enum class PageDataRead { kRead, kMissing, kFailed, kDamaged };
+
+// Writes staveCount staves of page (their records, curve flags and curves)
+// and its boxes beside path, putting the file in place only when every byte
+// was stored. False leaves the file there as it was.
+bool WritePageDataFile(const char16_t* path, const PageData& page, const StaveRecord* staves, uint32_t staveCount,
+                       const PageDataFileFields& fields);
+
+// Reads a page data file (versions 0 to 6) into page: at most 13 staves with
+// their curve flags and curves, shifted by the stored offsets; the boxes (at
+// most 4096, the rest read past), their values, the scaled size and the
+// offsets; the page key into *pageKey. The file is checked whole before page
+// changes: anything but kRead leaves page as it was.
+PageDataRead ReadPageDataFile(const char16_t* path, PageData* page, uint32_t* pageKey);
+
+// ---- The page store's operations ----
+
+// Writes page's data file for page-table row (the working copy in "TDir"
+// with working) with the score's data key of the page; nothing when the page
+// has no boxes. Warns below 4 MB free disc space. False when no file was
+// written; a failed write is shown and leaves the old file in place.
+bool SavePageData(int row, bool working, const PageData& page, uint32_t dataKey);
+// Reads the data file of page-table row into page, the working copy first;
+// a missing or unreadable file leaves the page without staves. The data key
+// read goes into *dataKey when given.
+void LoadPageData(PageData* page, int row, uint32_t* dataKey = nullptr);
