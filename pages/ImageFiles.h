@@ -27,7 +27,7 @@ SpriteError* LoadTiffPage(uint8_t* area, const char16_t* path);
 
 // Writes the sprite as a 1-bit CCITT TIFF or as a bitmap. resolution (dots per
 // inch) goes into the file; 0 writes the bitmap default of 3780 pixels per
-// metre and 96 dpi for TIFF.
+// metre and no resolution into a TIFF. Only 1-bit sprites are written as TIFF.
 SpriteError* SaveSpriteTiff(const uint8_t* area, const char16_t* path, uint32_t resolution);
 SpriteError* SaveSpriteBmp(const uint8_t* area, const char16_t* path, uint32_t resolution);
 

@@ -1,0 +1,18 @@
+// Natively there is no screen: the bitmap is kept for the tests to look at.
+#include "pages/SpriteDrawing.h"
+
+namespace {
+SpriteBitmap lastBlit;
+ClipRect lastClip{};
+}
+
+bool BlitSpriteBitmap(void* deviceContext, const ClipRect& clip, const SpriteBitmap& bitmap) {
+  lastBlit = bitmap;
+  lastClip = clip;
+  return true;
+}
+
+const SpriteBitmap& LastBlitForTest(ClipRect* clip) {
+  if (clip) *clip = lastClip;
+  return lastBlit;
+}
