@@ -38,3 +38,4 @@ int32_t PointKindToObjectKind(int32_t kind);
 
 int32_t GetObjectPointCount();
 ObjectPoint GetObjectPoint(int32_t row);  // checked 0..count-1
+int32_t GetObjectPointCapacity();
