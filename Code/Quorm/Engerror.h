@@ -29,6 +29,14 @@ int EngineErrorNumber(EngineCode code);
 
 // The three outlets, each behind its option (all off by default).
 void ReportEngineError(EngineCode code);
+// The same with the outlets given: post, show, and a log path that is used
+// when it holds more than one character.
+struct EngineErrorOutlets {
+  int post;
+  int show;
+  const char* logPath;
+};
+void ReportEngineErrorThrough(const EngineErrorOutlets& outlets, EngineCode code);
 void PostEngineErrorNumber(EngineCode code);
 void ShowEngineError(EngineCode code);
 void LogEngineError(const char* logPath, const char* imageName, EngineCode code);
