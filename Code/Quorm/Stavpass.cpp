@@ -1,0 +1,951 @@
+// Staff detection: horizontal line pieces give the page's line thickness and
+// skew; chains of evenly spaced black runs in each column become staff
+// samples, samples of neighbouring columns become pieces, pieces become
+// staves, and the staves' lines are built, fitted and refined.
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "Code/Quorm/Findscal.h"
+#include "Code/Quorm/Intmath.h"
+#include "Code/Quorm/Merger.h"
+#include "Code/Quorm/Onebpp.h"
+#include "Code/Quorm/Stavwork.h"
+#include "Code/Quorm/smooth.h"
+#include "Code/Quorm/vertsegs.h"
+
+namespace {
+
+// ---------------------------------------------------------------------------
+// Column index of the vertical segments.
+
+int32_t* g_columnStart = nullptr;  // width + 1 entries
+int32_t g_indexedWidth = 0;
+int32_t g_indexedCount = -1;
+
+// ---------------------------------------------------------------------------
+// First pass: horizontal line pieces.
+
+const VerticalSegment* SegmentOf(const MergeGroup* g) { return static_cast<const VerticalSegment*>(g->item); }
+
+MergePoint SegmentCentre(MergeGroup* g) { return {SegmentOf(g)->x, SegmentOf(g)->top}; }
+
+void SegmentBox(MergeBox* out, MergeGroup* g) {
+  const VerticalSegment* tail = SegmentOf(g->tail);
+  *out = {tail->x + 1, tail->top - 8, tail->x + 2, tail->top + 9};
+}
+
+int32_t SegmentCost(MergeGroup* a, MergeGroup* b) {
+  const VerticalSegment* tail = SegmentOf(a->tail);
+  const VerticalSegment* head = SegmentOf(b);
+  if (head->x != tail->x + 1) return kMergeNoJoin;
+  return std::abs(head->top - tail->top) + std::abs(head->end - tail->end);
+}
+
+void NoSummary(MergeGroup*, MergeGroup*) {}
+
+int32_t CostFromDouble(double cost) {
+  return cost >= static_cast<double>(kMergeNoJoin - 1) ? kMergeNoJoin - 1 : static_cast<int32_t>(cost + 0.5);
+}
+
+int32_t KeepFlatPiece(MergeGroup* g) {
+  if (CountListItems(g) < 5) return 0;
+  const VerticalSegment* first = SegmentOf(g);
+  const VerticalSegment* last = SegmentOf(g->tail);
+  const int32_t span = last->x - first->x;
+  return 20 * std::abs(last->top - first->top) <= span + 20 && 20 * std::abs(last->end - first->end) <= span + 20;
+}
+
+int64_t g_heightHistogram[16];
+int64_t g_riseSum;
+int64_t g_spanSum;
+int32_t g_tallLimit;
+
+void AddHeights(MergeGroup* g) {
+  for (MergeGroup* m = g; m; m = m->next) {
+    const int32_t h = SegmentOf(m)->end - SegmentOf(m)->top;
+    if (h >= 0 && h < 16) ++g_heightHistogram[h];
+  }
+}
+
+int32_t KeepThinPiece(MergeGroup* g) {
+  int32_t tall = 0;
+  int32_t all = 0;
+  for (MergeGroup* m = g; m; m = m->next, ++all)
+    if (SegmentOf(m)->end - SegmentOf(m)->top > g_tallLimit) ++tall;
+  return 100 * tall < all;
+}
+
+int32_t PieceRise(MergeGroup* g) {
+  const VerticalSegment* first = SegmentOf(g);
+  const VerticalSegment* last = SegmentOf(g->tail);
+  return (last->top + last->end) - (first->top + first->end);
+}
+
+void AddRise(MergeGroup* g) {
+  g_riseSum += PieceRise(g);
+  g_spanSum += SegmentOf(g->tail)->x - SegmentOf(g)->x;
+}
+
+int32_t KeepAlignedPiece(MergeGroup* g) {
+  const double span = SegmentOf(g->tail)->x - SegmentOf(g)->x;
+  const double departure = std::fabs(PieceRise(g) - 2.0 * GetPageSkew() * span / 1024.0);
+  return 50.0 * departure < 2.0 * span + 200.0;
+}
+
+// Page line thickness and spread from the kept pieces' segment heights.
+void MeasureThicknessAndSkew() {
+  std::memset(g_heightHistogram, 0, sizeof g_heightHistogram);
+  ForEachMergedGroup(AddHeights);
+  int32_t m = 1;
+  for (int32_t h = 2; h < 16; ++h)
+    if (g_heightHistogram[h] > g_heightHistogram[m]) m = h;
+  const int32_t limit = std::min(15, (3 * m + 4) / 2);
+  double n = 0, sum = 0, squares = 0;
+  for (int32_t h = 1; h <= limit; ++h) {
+    n += static_cast<double>(g_heightHistogram[h]);
+    sum += static_cast<double>(g_heightHistogram[h]) * h;
+    squares += static_cast<double>(g_heightHistogram[h]) * h * h;
+  }
+  StaffFinderState& state = FinderState();
+  if (n > 0) {
+    const double mean = sum / n;
+    state.pageThickness = RoundToInt(1024.0 * mean);
+    const double variance = std::max(0.0, squares / n - mean * mean);
+    state.pageSpread = std::max({RoundToInt(1024.0 * std::sqrt(variance)), state.pageThickness / 8, 512});
+  }
+  g_riseSum = 0;
+  g_spanSum = 0;
+  ForEachMergedGroup(AddRise);
+  if (g_spanSum > 0) {
+    state.pageSkew = RoundToInt(1024.0 * static_cast<double>(g_riseSum) / (2.0 * static_cast<double>(g_spanSum)));
+    SetPageSkew(state.pageSkew);
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Staff samples: one column's chain of n evenly spaced runs.
+
+struct Run {
+  int32_t top;
+  int32_t bottom;  // last black row
+};
+
+struct StaffSample {
+  int32_t lineCount;
+  int32_t deleted;
+  int32_t x;
+  int32_t top[kMaxStaffLines];
+  int32_t bottom[kMaxStaffLines];
+  int32_t missing[kMaxStaffLines];
+};
+
+StaffSample* g_samples = nullptr;
+int32_t g_sampleCount = 0;
+int32_t g_sampleCapacity = 0;
+
+double SampleSpacing(const StaffSample& s) {
+  const int32_t n = s.lineCount;
+  if (n < 2) return 20.0;
+  return ((s.bottom[n - 1] - s.bottom[0]) + (s.top[n - 1] - s.top[0])) / (2.0 * n - 2.0);
+}
+
+bool SampleHasMissing(const StaffSample& s) {
+  for (int32_t k = 0; k < s.lineCount; ++k)
+    if (s.missing[k]) return true;
+  return false;
+}
+
+StaffSample& NewSample() {
+  if (g_sampleCount == g_sampleCapacity) {
+    if (!g_samples)
+      EngineAllocZeroed(g_samples, sizeof(StaffSample) * 1000);
+    else
+      EngineResizeArray(g_samples, g_sampleCapacity, g_sampleCapacity + 1000);
+    g_sampleCapacity += 1000;
+  }
+  StaffSample& s = g_samples[g_sampleCount++];
+  s = StaffSample{};
+  return s;
+}
+
+const int32_t kInkPenalty[7][7] = {
+    {0, 0, 0, 0, 0, 0, 0},          {15, 200, 0, 0, 0, 0, 0},       {15, 58, 225, 0, 0, 0, 0},
+    {15, 38, 99, 250, 0, 0, 0},     {15, 31, 64, 133, 275, 0, 0},   {15, 27, 50, 91, 165, 300, 0},
+    {15, 25, 42, 70, 117, 195, 325},
+};
+
+// The column's black runs whose length lies within the limits.
+int32_t CollectRuns(int32_t x, int32_t shortest, int32_t longest, Run* runs) {
+  int32_t first, end;
+  SegmentsOfColumn(x, &first, &end);
+  int32_t n = 0;
+  for (int32_t i = first; i < end; ++i) {
+    const VerticalSegment* s = GetVerticalSegment(i);
+    const int32_t length = s->end - s->top;
+    if (length >= shortest && length <= longest) runs[n++] = {s->top, s->end - 1};
+  }
+  return n;
+}
+
+// Whether a centre (doubled rows) lies within a staff space of a line of a
+// staff already found at the column.
+bool NearFoundStaff(int32_t x, int32_t doubledCentre) {
+  const int64_t y = static_cast<int64_t>(doubledCentre) * 512;
+  for (int32_t i = 0; i < GetStaffCount(); ++i) {
+    const StaffRecord& row = StaffRow(i);
+    if (x < row.leftX || x >= row.rightX) continue;
+    for (int32_t k = 0; k < row.lineCount; ++k)
+      if (std::llabs(y - row.lineY[k][x]) < row.staffSpace) return true;
+  }
+  return false;
+}
+
+// Looks for the chain of n runs that starts at runs[start] with the spacing
+// s; fills the sample and answers whether the chain is accepted.
+bool FindRunChain(const Run* runs, int32_t count, int32_t start, int32_t n, int32_t s, int32_t x,
+                  StaffSample* out) {
+  int32_t centres[kMaxStaffLines];
+  int32_t missing = 0;
+  out->lineCount = n;
+  out->x = x;
+  out->deleted = 0;
+  out->top[0] = runs[start].top;
+  out->bottom[0] = runs[start].bottom;
+  out->missing[0] = 0;
+  centres[0] = runs[start].top + runs[start].bottom;
+  int32_t j = start + 1;
+  for (int32_t k = 1; k < n; ++k) {
+    const int32_t target = centres[k - 1] + 2 * s;
+    int32_t best = -1;
+    int32_t bestDistance = 0;
+    for (int32_t i = j; i < count; ++i) {
+      const int32_t c = runs[i].top + runs[i].bottom;
+      if (c > target + 10) break;
+      if (c <= centres[k - 1]) continue;
+      const int32_t d = std::abs(c - target);
+      if (best < 0 || d < bestDistance) {
+        best = i;
+        bestDistance = d;
+      }
+    }
+    if (best >= 0 && 8 * bestDistance < 2 * s + 12) {
+      out->top[k] = runs[best].top;
+      out->bottom[k] = runs[best].bottom;
+      out->missing[k] = 0;
+      centres[k] = runs[best].top + runs[best].bottom;
+      j = best + 1;
+    } else {
+      // One inner line of a five-line staff may be hidden (by a beam, a
+      // blot, a break in the line); its place is kept for the fit.
+      if (n != 5 || k == n - 1 || ++missing > 1) return false;
+      out->top[k] = out->bottom[k] = target / 2;
+      out->missing[k] = 1;
+      centres[k] = target;
+    }
+  }
+  if (n != 5) {
+    for (int32_t k = 0; k < n; ++k)
+      if (!out->missing[k] && NearFoundStaff(x, centres[k])) return false;
+  }
+  if (n >= 2 && n <= 4 && 2 * s > 4 * RoundQ10(FinderState().staffSpaceEstimate)) return false;
+  if (n >= 2) {
+    int64_t total = 0;
+    for (int32_t k = 0; k < n; ++k) total += centres[k];
+    double dd = 0, wd = 0, ww = 0;
+    for (int32_t k = 0; k < n; ++k) {
+      const double d = static_cast<double>(n) * centres[k] - static_cast<double>(total);
+      const double w = 2.0 * k + 1.0 - n;
+      dd += d * d;
+      wd += w * d;
+      ww += w * w;
+    }
+    const double spread = std::sqrt(std::max(0.0, (dd - wd * wd / ww) / (static_cast<double>(n) * n * n)));
+    if (spread > 0.0707 * 2.0 * s) return false;
+  }
+  return true;
+}
+
+bool SampleBefore(const StaffSample& a, const StaffSample& b) {
+  const int32_t na = a.lineCount - 1, nb = b.lineCount - 1;
+  if (a.x != b.x) return a.x < b.x;
+  if (a.top[0] != b.top[0]) return a.top[0] < b.top[0];
+  if (a.bottom[0] != b.bottom[0]) return a.bottom[0] < b.bottom[0];
+  if (a.top[na] != b.top[nb]) return a.top[na] < b.top[nb];
+  return a.bottom[na] < b.bottom[nb];
+}
+
+bool SameStaffSample(const StaffSample& a, const StaffSample& b) {
+  const double limit = 2.0 * std::max(SampleSpacing(a), SampleSpacing(b));
+  const int32_t na = a.lineCount - 1, nb = b.lineCount - 1;
+  return std::abs(a.top[0] - b.top[0]) + std::abs(a.bottom[0] - b.bottom[0]) < limit &&
+         std::abs(a.top[na] - b.top[nb]) + std::abs(a.bottom[na] - b.bottom[nb]) < limit;
+}
+
+// Removes duplicate samples of one column (first..end-1, sorted) and
+// compacts the table.
+void RemoveDuplicateSamples(int32_t first) {
+  bool changed = true;
+  while (changed) {
+    changed = false;
+    for (int32_t i = first; i < g_sampleCount; ++i) {
+      StaffSample& later = g_samples[i];
+      if (later.deleted) continue;
+      for (int32_t j = i - 1; j >= first; --j) {
+        StaffSample& earlier = g_samples[j];
+        if (earlier.top[0] < later.top[0] - 70) break;
+        if (earlier.deleted || !SameStaffSample(earlier, later)) continue;
+        const bool laterMissing = SampleHasMissing(later);
+        const bool earlierMissing = SampleHasMissing(earlier);
+        if (laterMissing) later.deleted = 1;
+        if (earlierMissing || !laterMissing) earlier.deleted = 1;
+        changed = true;
+        break;
+      }
+    }
+  }
+  int32_t kept = first;
+  for (int32_t i = first; i < g_sampleCount; ++i)
+    if (!g_samples[i].deleted) g_samples[kept++] = g_samples[i];
+  g_sampleCount = kept;
+}
+
+const StaffSample* SampleOf(const MergeGroup* g) { return static_cast<const StaffSample*>(g->item); }
+
+MergePoint SampleCentre(MergeGroup* g) { return {SampleOf(g)->x, std::max(0, SampleOf(g)->top[0])}; }
+
+void SampleBox(MergeBox* out, MergeGroup* g) {
+  const StaffSample* tail = SampleOf(g->tail);
+  *out = {tail->x + 1, tail->top[0] - 8, tail->x + 2, tail->top[0] + 9};
+}
+
+int32_t SampleCost(MergeGroup* a, MergeGroup* b) {
+  const StaffSample& p = *SampleOf(a->tail);
+  const StaffSample& q = *SampleOf(b);
+  if (q.x != p.x + 1) return kMergeNoJoin;
+  const double sp = SampleSpacing(p), sq = SampleSpacing(q);
+  if (sp > 1.1 * sq || sq > 1.1 * sp || sp + sq <= 0) return kMergeNoJoin;
+  const int32_t f = RoundToInt(32768.0 / (sp + sq));
+  int32_t cost = 0;
+  for (int32_t k = 0; k < p.lineCount; ++k)
+    cost = std::max(cost, (std::abs(p.top[k] - q.top[k]) + std::abs(p.bottom[k] - q.bottom[k])) * f);
+  if (SampleHasMissing(p) || SampleHasMissing(q)) cost = std::max(cost, 2048);
+  return cost;
+}
+
+// ---------------------------------------------------------------------------
+// Staff pieces: runs of merged samples; and staves: chains of pieces.
+
+struct StaffPiece {
+  const StaffSample* first;
+  const StaffSample* last;
+  int32_t samples;
+  int32_t missingSamples;
+  double meanSpacing;     // over all its samples
+  double endSpacing;      // mean of its two end samples' spacings
+};
+
+// A chain of pieces, sorted by first column: pieces[firstPiece .. +count-1]
+// of the chain order table.
+struct PieceChain {
+  int32_t start;
+  int32_t count;
+};
+
+StaffPiece* g_pieces = nullptr;
+int32_t g_pieceCount = 0;
+int32_t* g_chainOrder = nullptr;  // piece indexes, chain after chain
+PieceChain* g_chains = nullptr;
+int32_t g_chainCount = 0;
+int32_t g_chainReach = 0;  // search reach in mean spacings of the current join pass
+
+void CollectPiece(MergeGroup* g) {
+  StaffPiece& piece = g_pieces[g_pieceCount++];
+  piece.first = SampleOf(g);
+  piece.last = SampleOf(g->tail);
+  piece.samples = 0;
+  piece.missingSamples = 0;
+  double rises = 20.0, steps = 1.0;
+  for (MergeGroup* m = g; m; m = m->next) {
+    const StaffSample& s = *SampleOf(m);
+    const int32_t n = s.lineCount - 1;
+    ++piece.samples;
+    piece.missingSamples += SampleHasMissing(s) ? 1 : 0;
+    rises += s.top[n] + s.bottom[n] - s.top[0] - s.bottom[0];
+    steps += 2.0 * n;
+  }
+  piece.meanSpacing = rises / steps;
+  piece.endSpacing = (SampleSpacing(*piece.first) + SampleSpacing(*piece.last)) / 2.0;
+}
+
+const PieceChain* ChainOf(const MergeGroup* g) { return static_cast<const PieceChain*>(g->item); }
+
+// The pieces of a merged group of chains, sorted by first column.
+int32_t GroupPieces(const MergeGroup* g, int32_t* out) {
+  int32_t n = 0;
+  for (const MergeGroup* m = g; m; m = m->next) {
+    const PieceChain* c = ChainOf(m);
+    for (int32_t i = 0; i < c->count; ++i) out[n++] = g_chainOrder[c->start + i];
+  }
+  std::sort(out, out + n, [](int32_t a, int32_t b) { return g_pieces[a].first->x < g_pieces[b].first->x; });
+  return n;
+}
+
+int32_t GroupLastColumn(const MergeGroup* g) {
+  int32_t last = 0;
+  for (const MergeGroup* m = g; m; m = m->next) {
+    const PieceChain* c = ChainOf(m);
+    for (int32_t i = 0; i < c->count; ++i) last = std::max(last, g_pieces[g_chainOrder[c->start + i]].last->x);
+  }
+  return last;
+}
+
+MergePoint ChainCentre(MergeGroup* g) {
+  const StaffPiece& head = g_pieces[g_chainOrder[ChainOf(g)->start]];
+  return {head.first->x, std::max(0, head.first->top[0])};
+}
+
+void ChainBox(MergeBox* out, MergeGroup* g) {
+  const StaffPiece& head = g_pieces[g_chainOrder[ChainOf(g)->start]];
+  int32_t minTop = head.first->top[0], maxTop = minTop;
+  for (const MergeGroup* m = g; m; m = m->next) {
+    const PieceChain* c = ChainOf(m);
+    for (int32_t i = 0; i < c->count; ++i) {
+      const StaffPiece& p = g_pieces[g_chainOrder[c->start + i]];
+      minTop = std::min({minTop, p.first->top[0], p.last->top[0]});
+      maxTop = std::max({maxTop, p.first->top[0], p.last->top[0]});
+    }
+  }
+  const int32_t reach = RoundToInt(g_chainReach * head.meanSpacing);
+  const int32_t drift = static_cast<int32_t>(std::llabs(static_cast<long long>(GetPageSkew()) * reach) / 1024) + 1;
+  const int32_t band = RoundToInt(2.0 * head.meanSpacing) + drift;
+  *out = {head.first->x + 1, minTop - band, GroupLastColumn(g) + reach + 1, maxTop + band + 1};
+}
+
+// The cost of joining piece q to the piece p on its left.
+int32_t PieceJoinCost(const StaffPiece& p, const StaffPiece& q) {
+  const StaffSample& a = *p.last;
+  const StaffSample& b = *q.first;
+  const int32_t gap = b.x - a.x;
+  if (gap < 1) return 163840;
+  const double spacing = (p.endSpacing + q.endSpacing) / 2.0;
+  if (spacing <= 0) return kMergeNoJoin;
+  const int32_t f = RoundToInt(16384.0 / spacing);
+  const int32_t slope = RoundQ10(SaturateToInt32(static_cast<int64_t>(GetPageSkew()) * gap));
+  int64_t offset = 0;
+  for (int32_t k = 0; k < a.lineCount; ++k) {
+    int64_t cost = 3276;
+    if (!a.missing[k] && !b.missing[k])
+      cost = static_cast<int64_t>(std::abs(a.top[k] - b.top[k] + slope) + std::abs(a.bottom[k] - b.bottom[k] + slope)) * f;
+    offset = std::max(offset, cost);
+  }
+  if (offset > 16384) return SaturateToInt32(offset);
+  int64_t penalties = 0;
+  for (int32_t x = a.x + 1; x < b.x; ++x) {
+    int32_t misses = 0;
+    for (int32_t k = 0; k < a.lineCount; ++k) {
+      const double ya = (a.top[k] + a.bottom[k]) / 2.0, yb = (b.top[k] + b.bottom[k]) / 2.0;
+      const double y = ya + (yb - ya) * (x - a.x) / gap;
+      const int32_t row = RoundToInt(y - 1.5);
+      if (!ColumnHasInk(x, row, row + 2)) ++misses;
+    }
+    penalties += InkPenaltyOf(a.lineCount, misses);
+  }
+  const double ink = static_cast<double>(penalties) * f / 1024.0;
+  return CostFromDouble(std::sqrt(static_cast<double>(offset) * offset + ink * ink));
+}
+
+
+// Work arrays of the chain costs (one entry per piece).
+int32_t* g_costPieces = nullptr;
+int32_t* g_costTags = nullptr;
+
+double GroupSpacing(const MergeGroup* g) {
+  double sum = 0;
+  int32_t n = 0;
+  for (const MergeGroup* m = g; m; m = m->next) {
+    const PieceChain* c = ChainOf(m);
+    for (int32_t i = 0; i < c->count; ++i, ++n) sum += g_pieces[g_chainOrder[c->start + i]].endSpacing;
+  }
+  return n ? sum / n : 0.0;
+}
+
+int32_t ChainCost(MergeGroup* a, MergeGroup* b) {
+  const int32_t na = GroupPieces(a, g_costPieces);
+  const int32_t nb = GroupPieces(b, g_costPieces + na);
+  if (g_pieces[g_costPieces[na]].first->x <= g_pieces[g_costPieces[0]].first->x) return kMergeNoJoin;
+  const double sa = GroupSpacing(a), sb = GroupSpacing(b);
+  if (sa > 1.1 * sb || sb > 1.1 * sa) return kMergeNoJoin;
+  for (int32_t i = 0; i < na + nb; ++i) g_costTags[g_costPieces[i]] = i < na ? 0 : 1;
+  std::sort(g_costPieces, g_costPieces + na + nb,
+            [](int32_t p, int32_t q) { return g_pieces[p].first->x < g_pieces[q].first->x; });
+  int32_t cost = 0;
+  for (int32_t i = 0; i + 1 < na + nb; ++i) {
+    const int32_t p = g_costPieces[i], q = g_costPieces[i + 1];
+    if (g_costTags[p] == g_costTags[q]) continue;
+    cost = std::max(cost, PieceJoinCost(g_pieces[p], g_pieces[q]));
+    if (cost >= kMergeNoJoin - 1) break;
+  }
+  return cost;
+}
+
+int32_t* g_newOrder = nullptr;
+PieceChain* g_newChains = nullptr;
+int32_t g_newChainCount = 0;
+int32_t g_newOrderCount = 0;
+bool g_keepStavesOnly = false;
+
+// A merged group's pieces as one new chain (only staves long enough and
+// with enough whole samples, when asked).
+void CollectChain(MergeGroup* g) {
+  int32_t* out = g_newOrder + g_newOrderCount;
+  const int32_t n = GroupPieces(g, out);
+  if (g_keepStavesOnly) {
+    const StaffPiece& first = g_pieces[out[0]];
+    const StaffPiece* last = &first;
+    int32_t whole = 0;
+    for (int32_t i = 0; i < n; ++i) {
+      const StaffPiece& p = g_pieces[out[i]];
+      if (p.last->x > last->last->x) last = &p;
+      whole += p.samples - p.missingSamples;
+    }
+    const double spacing = (SampleSpacing(*first.first) + SampleSpacing(*last->last)) / 2.0;
+    if (last->last->x - first.first->x < RoundToInt(32.0 * spacing) || whole < RoundToInt(8.0 * spacing)) return;
+  }
+  g_newChains[g_newChainCount++] = {g_newOrderCount, n};
+  g_newOrderCount += n;
+}
+
+// One join pass over the current chains: chains merged by the piece cost
+// below the limit, searching reach mean spacings to the right.
+void JoinChains(int32_t reach, int32_t limit, bool keepStavesOnly) {
+  g_chainReach = reach;
+  g_keepStavesOnly = keepStavesOnly;
+  BeginMerge();
+  for (int32_t i = 0; i < g_chainCount; ++i) AddMergeItem(&g_chains[i]);
+  RunMerge(ChainCost, NoSummary, ChainCentre, ChainBox, nullptr, 64, 64, limit);
+  EngineAlloc(g_newOrder, sizeof(int32_t) * (g_pieceCount + 1));
+  EngineAlloc(g_newChains, sizeof(PieceChain) * (g_chainCount + 1));
+  g_newChainCount = 0;
+  g_newOrderCount = 0;
+  ForEachMergedGroup(CollectChain);
+  EndMerge();
+  EngineFree(g_chainOrder);
+  EngineFree(g_chains);
+  g_chainOrder = g_newOrder;
+  g_chains = g_newChains;
+  g_chainCount = g_newChainCount;
+  g_newOrder = nullptr;
+  g_newChains = nullptr;
+}
+
+void FreePieceWork() {
+  EngineFree(g_samples);
+  g_sampleCount = g_sampleCapacity = 0;
+  EngineFree(g_pieces);
+  g_pieceCount = 0;
+  EngineFree(g_chainOrder);
+  EngineFree(g_chains);
+  g_chainCount = 0;
+  EngineFree(g_newOrder);
+  EngineFree(g_newChains);
+  EngineFree(g_costPieces);
+  EngineFree(g_costTags);
+}
+
+// ---------------------------------------------------------------------------
+// Staff rows.
+
+int32_t SampleLineY(const StaffSample& s, int32_t k) {
+  if (!s.missing[k]) return 512 * (s.top[k] + s.bottom[k]);
+  int32_t present = 0;
+  int64_t sum = 0;
+  for (int32_t i = 0; i < s.lineCount; ++i)
+    if (!s.missing[i]) {
+      sum += 512 * (s.top[i] + s.bottom[i]);
+      ++present;
+    }
+  ENGINE_CHECK(s.lineCount == 5 && present == 4);
+  const int64_t space = RoundToInt(1024.0 * SampleSpacing(s));
+  static const int32_t kFactor[5] = {-10, -5, 0, 5, 10};
+  return static_cast<int32_t>((sum + kFactor[k] * space) / 4);
+}
+
+void SetSampleColumn(StaffRecord& row, const StaffSample& s) {
+  for (int32_t k = 0; k < row.lineCount; ++k) row.lineY[k][s.x] = SampleLineY(s, k);
+}
+
+void BuildRowFromChain(StaffRecord& row, const PieceChain& chain, int32_t n) {
+  const StaffFinderState& state = FinderState();
+  row.lineCount = n;
+  row.leftX = g_pieces[g_chainOrder[chain.start]].first->x;
+  row.rightX = row.leftX + 1;
+  for (int32_t i = 0; i < chain.count; ++i) {
+    const StaffPiece& p = g_pieces[g_chainOrder[chain.start + i]];
+    row.rightX = std::max(row.rightX, p.last->x + 1);
+    SetSampleColumn(row, *p.first);
+    SetSampleColumn(row, *p.last);
+  }
+  InterpolateLineGaps(row);
+  row.lineThickness = state.pageThickness;
+  row.thicknessSpread = state.pageSpread + 512;
+  row.joinedBelow = 0;
+}
+
+int32_t LineInkPenaltyRows(int32_t column, int64_t y) {
+  const int32_t row = static_cast<int32_t>((y - 1536 + 512) >> 10);
+  return ColumnHasInk(column, row, row + 2) ? 0 : 1;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Shared helpers.
+
+void SegmentsOfColumn(int32_t column, int32_t* first, int32_t* end) {
+  const int32_t width = GetPageImageWidth();
+  const int32_t count = GetVerticalSegmentCount();
+  if (!g_columnStart || g_indexedWidth != width || g_indexedCount != count) {
+    EngineFree(g_columnStart);
+    EngineAlloc(g_columnStart, sizeof(int32_t) * (width + 1));
+    int32_t s = 0;
+    for (int32_t x = 0; x <= width; ++x) {
+      while (s < count && GetVerticalSegment(s)->x < x) ++s;
+      g_columnStart[x] = s;
+    }
+    g_indexedWidth = width;
+    g_indexedCount = count;
+  }
+  if (column < 0 || column >= width) {
+    *first = *end = 0;
+    return;
+  }
+  *first = g_columnStart[column];
+  *end = g_columnStart[column + 1];
+}
+
+void FreeStaffWork() {
+  FreePieceWork();
+  EngineFree(g_columnStart);
+  g_indexedWidth = 0;
+  g_indexedCount = -1;
+}
+
+bool ColumnHasInk(int32_t column, int32_t y0, int32_t y1) {
+  return y1 >= y0 && CountColumnInk(column, y0, y1 + 1) > 0;
+}
+
+int32_t InkPenaltyOf(int32_t lineCount, int32_t missing) {
+  ENGINE_CHECK(lineCount >= 1 && lineCount <= kMaxStaffLines && missing >= 0 && missing <= lineCount);
+  return kInkPenalty[lineCount][missing];
+}
+
+int32_t LineYAnyColumn(const StaffRecord& row, int32_t line, int32_t column) {
+  ENGINE_CHECK(row.rightX > row.leftX);
+  if (column < row.leftX)
+    return row.lineY[line][row.leftX] - SaturateToInt32(static_cast<int64_t>(row.slope) * (row.leftX - column));
+  if (column >= row.rightX)
+    return row.lineY[line][row.rightX - 1] + SaturateToInt32(static_cast<int64_t>(row.slope) * (column - row.rightX + 1));
+  return row.lineY[line][column];
+}
+
+int32_t StaffInkPenalty(const StaffRecord& row, int32_t column) {
+  int32_t missing = 0;
+  for (int32_t k = 0; k < row.lineCount; ++k) missing += LineInkPenaltyRows(column, row.lineY[k][column]);
+  return InkPenaltyOf(row.lineCount, missing);
+}
+
+bool InterpolateLineGaps(StaffRecord& row) {
+  bool complete = true;
+  for (int32_t k = 0; k < row.lineCount; ++k) {
+    int32_t* y = row.lineY[k];
+    int32_t previous = -1;
+    for (int32_t c = row.leftX; c < row.rightX; ++c) {
+      if (y[c] == -1) continue;
+      if (previous >= 0 && c - previous > 1) {
+        for (int32_t i = previous + 1; i < c; ++i)
+          y[i] = y[previous] + static_cast<int32_t>(static_cast<int64_t>(y[c] - y[previous]) * (i - previous) / (c - previous));
+      }
+      previous = c;
+    }
+    if (previous < 0) complete = false;
+  }
+  return complete;
+}
+
+void ExtendLinesToEnds(StaffRecord& row) {
+  const int64_t maxY = static_cast<int64_t>(GetPageImageHeight() - 1) * 1024;
+  for (int32_t k = 0; k < row.lineCount; ++k) {
+    int32_t* y = row.lineY[k];
+    int32_t first = -1, last = -1;
+    for (int32_t c = row.leftX; c < row.rightX; ++c)
+      if (y[c] != -1) {
+        if (first < 0) first = c;
+        last = c;
+      }
+    if (first < 0) continue;
+    for (int32_t c = last + 1; c < row.rightX; ++c)
+      y[c] = static_cast<int32_t>(std::clamp<int64_t>(y[last] + static_cast<int64_t>(row.slope) * (c - last), 0, maxY));
+    for (int32_t c = row.leftX; c < first; ++c)
+      y[c] = static_cast<int32_t>(std::clamp<int64_t>(y[first] - static_cast<int64_t>(row.slope) * (first - c), 0, maxY));
+  }
+}
+
+void MeasureRowStaffSpace(StaffRecord& row) {
+  const int32_t n = row.lineCount;
+  const int32_t width = row.rightX - row.leftX;
+  if (n < 2 || width < 1) return;
+  int64_t sum = 0;
+  for (int32_t c = row.leftX; c < row.rightX; ++c) sum += row.lineY[n - 1][c] - row.lineY[0][c];
+  row.staffSpace = SaturateToInt32(DivRound64(sum, static_cast<int64_t>(n - 1) * width));
+}
+
+void FitStaff(StaffRecord& row, double factor, bool keepEnds) {
+  const int32_t n = row.lineCount;
+  const int32_t width = row.rightX - row.leftX;
+  const int32_t pageWidth = GetPageImageWidth();
+  const int64_t maxY = static_cast<int64_t>(GetPageImageHeight() - 1) * 1024;
+  ENGINE_CHECK(n >= 1 && width >= 1);
+  WorkArray<int32_t> xs(width), mean(width), residual(width);
+  for (int32_t i = 0; i < width; ++i) {
+    int64_t sum = 0;
+    for (int32_t k = 0; k < n; ++k) sum += row.lineY[k][row.leftX + i];
+    xs[i] = row.leftX + i;
+    mean[i] = static_cast<int32_t>(sum / n);
+  }
+  const LinearFitResult fit = LinearFit(xs.data(), mean.data(), width);
+  row.slope = RoundToInt(fit.slope);
+  for (int32_t i = 0; i < width; ++i) residual[i] = RoundToInt(mean[i] - (fit.slope * xs[i] + fit.intercept));
+  const double sigma = factor * row.staffSpace / 1024.0;
+  if (sigma > 0 && sigma < 256 && width > 1) {
+    SmoothMirrored(residual.data(), width, sigma);
+    for (int32_t i = 0; i < width; ++i) residual[i] = DivRound(residual[i], 2048);
+  }
+  double offset[kMaxStaffLines] = {};
+  for (int32_t k = 0; k < n; ++k) {
+    double sum = 0;
+    for (int32_t i = 0; i < width; ++i) sum += row.lineY[k][row.leftX + i] - mean[i];
+    offset[k] = sum / width;
+  }
+  int32_t lo = row.leftX, hi = row.rightX;
+  if (!keepEnds) {
+    const int32_t widen = 2 * RoundQ10(row.staffSpace);
+    lo = std::max(0, row.leftX - widen);
+    hi = std::min(pageWidth, row.rightX + widen);
+  }
+  for (int32_t c = lo; c < hi; ++c) {
+    const int32_t i = c - row.leftX;
+    const double r = (i >= 0 && i < width) ? residual[i] : 0.0;
+    for (int32_t k = 0; k < n; ++k) {
+      const double y = fit.slope * c + fit.intercept + r + offset[k];
+      row.lineY[k][c] = static_cast<int32_t>(std::clamp<double>(std::floor(y + 0.5), 0.0, static_cast<double>(maxY)));
+    }
+  }
+  // Trim: walk outwards over columns while their summed penalties stay below
+  // half a staff space, then back inwards to the first column with ink.
+  const int64_t budget = row.staffSpace / 2;
+  int32_t c = row.leftX;
+  int64_t sum = 0;
+  while (c - 1 >= lo && sum + StaffInkPenalty(row, c - 1) < budget) sum += StaffInkPenalty(row, --c);
+  while (c < row.rightX - 1 && StaffInkPenalty(row, c) >= 71) ++c;
+  const int32_t left = c + 1;
+  c = row.rightX - 1;
+  sum = 0;
+  while (c + 1 < hi && sum + StaffInkPenalty(row, c + 1) < budget) sum += StaffInkPenalty(row, ++c);
+  while (c > row.leftX && StaffInkPenalty(row, c) >= 71) --c;
+  const int32_t right = c;
+  if (right > left) {
+    row.leftX = left;
+    row.rightX = right;
+  }
+}
+
+// ---------------------------------------------------------------------------
+// The passes.
+
+void MeasureLineRuns() {
+  const int32_t count = GetVerticalSegmentCount();
+  BeginMerge();
+  for (int32_t i = 0; i < count; ++i) AddMergeItem(GetVerticalSegment(i));
+  RunMerge(SegmentCost, NoSummary, SegmentCentre, SegmentBox, nullptr, 16, 16, 4);
+  FilterMergedGroups(KeepFlatPiece);
+  MeasureThicknessAndSkew();
+  const StaffFinderState& state = FinderState();
+  g_tallLimit = RoundQ10(state.pageThickness + 3 * state.pageSpread + 512);
+  if (state.pageThickness > 0) FilterMergedGroups(KeepThinPiece);
+  FilterMergedGroups(KeepAlignedPiece);
+  MeasureThicknessAndSkew();
+  EndMerge();
+  SetStaffCount(0);
+}
+
+void FindStaffPieces(int32_t n) {
+  ENGINE_CHECK(n >= 1 && n <= kMaxStaffLines);
+  FreePieceWork();
+  const StaffFinderState& state = FinderState();
+  // No line pieces on the page: there is nothing to build staves from.
+  if (state.pageThickness <= 0) return;
+  const int32_t longest = RoundQ10(state.pageThickness + 3 * state.pageSpread + 512);
+  const int32_t shortest = std::max(1, RoundQ10(state.pageThickness - 3 * state.pageSpread - 512));
+  const int32_t limit = n == 5 ? 50 : 70;
+  const int32_t width = GetPageImageWidth();
+  WorkArray<Run> runs(GetPageImageHeight() + 1);
+  int32_t votes[70] = {};
+  StaffSample sample;
+  for (int32_t x = 0; x < width; x += 10) {
+    const int32_t count = CollectRuns(x, shortest, longest, runs.data());
+    for (int32_t s = 10; s < limit; ++s)
+      for (int32_t i = 0; i < count; ++i)
+        if (FindRunChain(runs.data(), count, i, n, s, x, &sample)) ++votes[s];
+  }
+  for (int32_t x = 0; x < width; ++x) {
+    const int32_t count = CollectRuns(x, shortest, longest, runs.data());
+    const int32_t columnFirst = g_sampleCount;
+    for (int32_t s = 10; s < (n == 1 ? 11 : limit); ++s) {
+      if (votes[s] * 10 < 4 * s) continue;
+      for (int32_t i = 0; i < count; ++i)
+        if (FindRunChain(runs.data(), count, i, n, s, x, &sample)) NewSample() = sample;
+    }
+    std::sort(g_samples + columnFirst, g_samples + g_sampleCount, SampleBefore);
+    RemoveDuplicateSamples(columnFirst);
+  }
+  if (g_sampleCount == 0) return;
+
+  BeginMerge();
+  for (int32_t i = 0; i < g_sampleCount; ++i) AddMergeItem(&g_samples[i]);
+  RunMerge(SampleCost, NoSummary, SampleCentre, SampleBox, nullptr, 16, 16, 3276);
+  EngineAlloc(g_pieces, sizeof(StaffPiece) * (CountMergedGroups() + 1));
+  g_pieceCount = 0;
+  ForEachMergedGroup(CollectPiece);
+  EndMerge();
+
+  EngineAlloc(g_costPieces, sizeof(int32_t) * (g_pieceCount + 1));
+  EngineAlloc(g_costTags, sizeof(int32_t) * (g_pieceCount + 1));
+  EngineAlloc(g_chainOrder, sizeof(int32_t) * (g_pieceCount + 1));
+  EngineAlloc(g_chains, sizeof(PieceChain) * (g_pieceCount + 1));
+  for (int32_t i = 0; i < g_pieceCount; ++i) {
+    g_chainOrder[i] = i;
+    g_chains[i] = {i, 1};
+  }
+  g_chainCount = g_pieceCount;
+  JoinChains(8, 2730, false);
+  JoinChains(48, 16384, true);
+}
+
+void BuildStaffRecords(int32_t n) {
+  ENGINE_CHECK(n >= 1 && n <= kMaxStaffLines);
+  for (int32_t i = 0; i < g_chainCount; ++i) {
+    const int32_t index = GetStaffCount();
+    // Past the table's last counted row, staves are built in the scratch row
+    // and never counted.
+    StaffRecord& row = StaffRow(index);
+    FreeStaffArrays(row);
+    row = StaffRecord{};
+    AllocateStaffArrays(row);
+    BuildRowFromChain(row, g_chains[i], n);
+    if (index < kMaxStaves) SetStaffCount(index + 1);
+  }
+  FreePieceWork();
+  int64_t spaces = 0;
+  int32_t spaced = 0;
+  for (int32_t i = 0; i < GetStaffCount(); ++i) {
+    StaffRecord& row = StaffRow(i);
+    if (row.lineCount == n) MeasureRowStaffSpace(row);
+    if (row.lineCount > 1) {
+      spaces += row.staffSpace;
+      ++spaced;
+    }
+  }
+  if (n == 1)
+    for (int32_t i = 0; i < GetStaffCount(); ++i)
+      if (StaffRow(i).lineCount == 1) StaffRow(i).staffSpace = SaturateToInt32(DivRound64(20480 + spaces, 1 + spaced));
+  for (int32_t i = 0; i < GetStaffCount(); ++i)
+    if (StaffRow(i).lineCount == n) FitStaff(StaffRow(i), 2.0, false);
+}
+
+namespace {
+
+struct RefineRound {
+  int32_t tolerance;  // per cent of the staff space
+  double factor;
+  bool keepEnds;
+};
+
+void MatchSegmentsToLines(StaffRecord& row, int32_t tolerance) {
+  const int32_t n = row.lineCount;
+  const int32_t band = row.lineThickness / 2 + 2 * row.thicknessSpread +
+                       SaturateToInt32(static_cast<int64_t>(row.staffSpace) * tolerance / 100);
+  int32_t matched[kMaxStaffLines] = {};
+  const int32_t width = GetPageImageWidth();
+  for (int32_t k = 0; k < n; ++k) std::fill(row.lineRun[k], row.lineRun[k] + 2 * width, -1);
+  for (int32_t c = row.leftX; c < row.rightX; ++c) {
+    int32_t first, end;
+    SegmentsOfColumn(c, &first, &end);
+    const int64_t upper = static_cast<int64_t>(row.lineY[0][c]) - row.staffSpace / 2;
+    const int64_t lower = static_cast<int64_t>(row.lineY[n - 1][c]) + row.staffSpace / 2;
+    for (int32_t i = first; i < end; ++i) {
+      const VerticalSegment* s = GetVerticalSegment(i);
+      const int64_t top = static_cast<int64_t>(s->top) * 1024;
+      const int64_t bottom = static_cast<int64_t>(s->end - 1) * 1024;
+      if (bottom < upper || top > lower) continue;
+      for (int32_t k = 0; k < n; ++k) {
+        if (row.lineRun[k][2 * c] != -1) continue;
+        const int64_t centre = row.lineY[k][c];
+        if (top <= centre + 1024 && top >= centre - band && bottom <= centre + band && bottom >= centre - 1024) {
+          row.lineRun[k][2 * c] = s->top;
+          row.lineRun[k][2 * c + 1] = s->end - 1;
+          ++matched[k];
+        }
+      }
+    }
+  }
+  row.weakLine = 0;
+  for (int32_t k = 0; k < n; ++k)
+    if (matched[k] < 10) row.weakLine = 1;
+}
+
+void MeasureRowSpread(StaffRecord& row) {
+  double squares = 0;
+  int64_t count = 0;
+  for (int32_t k = 0; k < row.lineCount; ++k)
+    for (int32_t c = row.leftX; c < row.rightX; ++c) {
+      if (row.lineRun[k][2 * c] == -1) continue;
+      const double centre = row.lineY[k][c];
+      const double top = row.lineRun[k][2 * c] * 1024.0 - (centre - row.lineThickness / 2.0);
+      const double bottom = row.lineRun[k][2 * c + 1] * 1024.0 - (centre + row.lineThickness / 2.0);
+      squares += top * top + bottom * bottom;
+      count += 2;
+    }
+  const int32_t measured = count ? RoundToInt(std::sqrt(squares / count)) : 0;
+  row.thicknessSpread = std::max({measured, row.staffSpace / 32, row.lineThickness / 8, 512});
+}
+
+void RebuildLinesFromRuns(StaffRecord& row) {
+  for (int32_t k = 0; k < row.lineCount; ++k)
+    for (int32_t c = row.leftX; c < row.rightX; ++c)
+      row.lineY[k][c] = row.lineRun[k][2 * c] == -1 ? -1 : 512 * (row.lineRun[k][2 * c] + row.lineRun[k][2 * c + 1]);
+  InterpolateLineGaps(row);
+  ExtendLinesToEnds(row);
+}
+
+}  // namespace
+
+void RefineStaffLines(int32_t n) {
+  static const RefineRound kRounds[3] = {{8, 2.0, false}, {5, 1.0, false}, {5, 0.5, true}};
+  for (const RefineRound& round : kRounds)
+    for (int32_t i = 0; i < GetStaffCount(); ++i) {
+      StaffRecord& row = StaffRow(i);
+      if (row.lineCount != n || row.rightX <= row.leftX) continue;
+      MatchSegmentsToLines(row, round.tolerance);
+      MeasureRowSpread(row);
+      if (!row.weakLine) RebuildLinesFromRuns(row);
+      MeasureRowStaffSpace(row);
+      FitStaff(row, round.factor, round.keepEnds);
+    }
+}
+
+void UpdateStaffSpaceEstimate() {
+  FinderState().staffSpaceEstimate = EstimateStaffSpace();
+  PruneStaves();
+}
