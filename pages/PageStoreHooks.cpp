@@ -12,9 +12,10 @@ int* NoProblemPages(int** count) {
 }
 void NoWindow() {}
 void NoPageNames(const char16_t*) {}
+void NoBorder(PageData*) {}
 
 const PageStoreHooks kDefaults = {NoLayout, KeepRow, NoScroll, NoScorePageKey, NoProblemPages,
-                                  NoWindow, NoWindow, NoPageNames};
+                                  NoWindow, NoWindow, NoPageNames, NoBorder};
 PageStoreHooks current = kDefaults;
 
 template <typename T>
@@ -36,6 +37,7 @@ PageStoreHooks SetPageStoreHooks(const PageStoreHooks& hooks) {
   Take(&current.currentPageRemoved, hooks.currentPageRemoved, kDefaults.currentPageRemoved);
   Take(&current.pageWindowCaptionChanged, hooks.pageWindowCaptionChanged, kDefaults.pageWindowCaptionChanged);
   Take(&current.setPageNames, hooks.setPageNames, kDefaults.setPageNames);
+  Take(&current.clearPageBorder, hooks.clearPageBorder, kDefaults.clearPageBorder);
   return old;
 }
 

@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+struct PageData;
+
 struct PageStoreHooks {
   // Lays out the pages pane rows and scroll ranges.
   void (*layoutPagesPane)();
@@ -25,6 +27,8 @@ struct PageStoreHooks {
   void (*pageWindowCaptionChanged)();
   // The scanned-page names of the shell: receive a new page's name.
   void (*setPageNames)(const char16_t* name);
+  // Clears the border of a page image just loaded into the page view.
+  void (*clearPageBorder)(PageData* page);
 };
 
 const PageStoreHooks& CurrentPageStoreHooks();
