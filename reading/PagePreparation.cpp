@@ -3,8 +3,10 @@
 #include <cmath>
 #include <utility>
 
+#include "platform/Messages.h"
 #include "reading/PageOrientation.h"
 #include "reading/PageThreshold.h"
+#include "reading/PreparationStrings.h"
 
 namespace {
 
@@ -29,6 +31,11 @@ OwnedPageImage PreparePageImage(OwnedPageImage source, int levels, const Prepara
   PreparationResult& r = result ? *result : local;
   r = PreparationResult();
   if (!source.Valid()) return OwnedPageImage();
+  const int depth = levels == 2 ? 1 : levels == 16 ? 4 : levels == 256 ? 8 : 0;
+  if (depth == 0 || depth != source.View().bitsPerPixel) {
+    MessageById(nullptr, kStrOnlyGreyScans);
+    return OwnedPageImage();
+  }
   const int resolution = settings.resolution;
   const bool examine = !settings.hasCompanion;           // inversion, paper, angle, turn, clean-up
   const bool checkPaper = !settings.fromPdf && !settings.hasCompanion;

@@ -32,7 +32,8 @@ struct PreparationObserver {
   virtual void StepDone(const char* step) = 0;
 };
 
-// Prepares a page of 2, 16 or 256 levels (1, 4 or 8 bits per pixel). The
+// Prepares a page of 2, 16 or 256 levels (1, 4 or 8 bits per pixel; any
+// other, or a depth that does not match, is refused with message 10011). The
 // source may be changed on the way. Returns the prepared 1-bit page, or an
 // empty image on failure (the failing step has shown its message).
 OwnedPageImage PreparePageImage(OwnedPageImage source, int levels, const PreparationSettings& settings,
