@@ -1,0 +1,396 @@
+// The greedy clustering service. Every live group keeps its best partner in a
+// binary heap ordered by cost; the top pair is joined until the top costs the
+// limit. Neighbours come from the grid index over the group centres.
+#include "Code/Quorm/Merger.h"
+
+#include <cstring>
+
+#include "Code/Quorm/Engerror.h"
+#include "Code/Quorm/Grange.h"
+#include "Code/Quorm/Heapmem.h"
+
+namespace {
+
+constexpr int32_t kItemStep = 5000;
+constexpr int32_t kNeighbourLimit = 3000;
+constexpr int32_t kHeapSentinelCost = INT32_MIN;
+
+struct QueueEntry {
+  int32_t partner;       // -1 none
+  int32_t cost;
+  int32_t* partnerOf;    // groups whose best partner is this one, -1-terminated
+  int32_t partnerOfCount;
+  int32_t heapPosition;  // -1 when not in the heap
+};
+
+// One entry of the item table (typed, so that the heap's typed slots apply).
+struct ItemEntry {
+  void* item;
+};
+
+struct MergeState {
+  bool open;
+  ItemEntry* items;  // "infofields"
+  int32_t itemCount;
+  int32_t itemCapacity;
+  bool ownsItems;
+  MergeGroup* groups;
+  int32_t groupCount;
+  int32_t liveCount;
+  MergeCentreFn centre;
+  int32_t* neighbours;
+  QueueEntry* queue;  // "contnbrs", groupCount + 1 entries
+  int32_t* heap;      // "pqarray", 1-based; slot 0 the sentinel
+  int32_t heapSize;
+  GrangeGrid* grid;
+  int32_t* touched;  // work list of one join
+};
+
+MergeState g_merge;
+
+// ---- Grid over the group centres ----
+GrangePoint GroupKey(int32_t group) {
+  const MergePoint p = g_merge.centre(&g_merge.groups[group]);
+  return GrangePoint{p.x, p.y};
+}
+
+int32_t GroupIndex(const MergeGroup* group) {
+  const int32_t index = static_cast<int32_t>(group - g_merge.groups);
+  ENGINE_CHECK_INDEX(index, g_merge.groupCount);
+  return index;
+}
+
+bool IsLive(int32_t group) { return g_merge.groups[group].tail != nullptr; }
+
+// ---- Heap ----
+int32_t HeapCost(int32_t slot) {
+  return slot == 0 ? kHeapSentinelCost : g_merge.queue[g_merge.heap[slot]].cost;
+}
+
+void HeapPlace(int32_t slot, int32_t group) {
+  g_merge.heap[slot] = group;
+  g_merge.queue[group].heapPosition = slot;
+}
+
+void HeapMoveUp(int32_t slot) {
+  const int32_t group = g_merge.heap[slot];
+  const int32_t cost = g_merge.queue[group].cost;
+  while (slot > 1 && HeapCost(slot / 2) >= cost) {
+    HeapPlace(slot, g_merge.heap[slot / 2]);
+    slot /= 2;
+  }
+  HeapPlace(slot, group);
+}
+
+void HeapMoveDown(int32_t slot) {
+  const int32_t group = g_merge.heap[slot];
+  const int32_t cost = g_merge.queue[group].cost;
+  for (;;) {
+    int32_t child = 2 * slot;
+    if (child > g_merge.heapSize) break;
+    if (child + 1 <= g_merge.heapSize && HeapCost(child + 1) < HeapCost(child)) ++child;
+    if (cost <= HeapCost(child)) break;
+    HeapPlace(slot, g_merge.heap[child]);
+    slot = child;
+  }
+  HeapPlace(slot, group);
+}
+
+void HeapInsert(int32_t group) {
+  ++g_merge.heapSize;
+  HeapPlace(g_merge.heapSize, group);
+  HeapMoveUp(g_merge.heapSize);
+}
+
+void HeapRemove(int32_t group) {
+  const int32_t slot = g_merge.queue[group].heapPosition;
+  if (slot < 1) return;
+  g_merge.queue[group].heapPosition = -1;
+  const int32_t last = g_merge.heap[g_merge.heapSize];
+  --g_merge.heapSize;
+  if (slot > g_merge.heapSize) return;
+  HeapPlace(slot, last);
+  HeapMoveUp(slot);
+  HeapMoveDown(g_merge.queue[last].heapPosition);
+}
+
+// A changed cost: up when it did not grow, else down.
+void HeapUpdate(int32_t group, int32_t oldCost) {
+  const int32_t slot = g_merge.queue[group].heapPosition;
+  if (slot < 1) {
+    HeapInsert(group);
+    return;
+  }
+  if (g_merge.queue[group].cost <= oldCost)
+    HeapMoveUp(slot);
+  else
+    HeapMoveDown(slot);
+}
+
+// ---- Best partners ----
+void AddPartnerOf(int32_t partner, int32_t group) {
+  QueueEntry& e = g_merge.queue[partner];
+  const int32_t n = e.partnerOfCount;
+  if (e.partnerOf == nullptr)
+    EngineAlloc(e.partnerOf, 2 * sizeof(int32_t));
+  else
+    EngineResizeArray(e.partnerOf, n + 1, n + 2);
+  e.partnerOf[n] = group;
+  e.partnerOf[n + 1] = -1;
+  e.partnerOfCount = n + 1;
+}
+
+void ClearPartnerOf(int32_t group) {
+  EngineFree(g_merge.queue[group].partnerOf);
+  g_merge.queue[group].partnerOfCount = 0;
+}
+
+void BestPartner(int32_t group, MergeCostFn cost, MergeBoxFn box, int32_t* partner, int32_t* best) {
+  *partner = -1;
+  *best = kMergeNoJoin;
+  MergeBox b{0, 0, 0, 0};
+  box(&b, &g_merge.groups[group]);
+  int32_t found = GrangeQuery(&g_merge.grid, b.x0, b.y0, b.x1, b.y1, g_merge.neighbours, kNeighbourLimit);
+  if (found > kNeighbourLimit) found = kNeighbourLimit;
+  for (int32_t i = 0; i < found; ++i) {
+    const int32_t other = g_merge.neighbours[i];
+    if (other == group) continue;
+    const int32_t c = cost(&g_merge.groups[group], &g_merge.groups[other]);
+    if (*partner < 0 || c < *best) {
+      *partner = other;
+      *best = c;
+    }
+  }
+  if (*partner < 0) *best = kMergeNoJoin;
+}
+
+void SetBestPartner(int32_t group, MergeCostFn cost, MergeBoxFn box) {
+  int32_t partner;
+  int32_t best;
+  BestPartner(group, cost, box, &partner, &best);
+  g_merge.queue[group].partner = partner;
+  g_merge.queue[group].cost = best;
+  if (partner >= 0) AddPartnerOf(partner, group);
+}
+
+void PrepareMergeGroups(MergeCostFn cost, MergeCentreFn centre, MergeBoxFn box, int32_t cellWidth,
+                        int32_t cellHeight) {
+  ENGINE_CHECK(cost != nullptr && centre != nullptr && box != nullptr);
+  ENGINE_CHECK(cellWidth >= 1 && cellHeight >= 1);
+  ENGINE_CHECK(g_merge.groups == nullptr);
+  const int32_t n = g_merge.itemCount;
+  g_merge.centre = centre;
+  EngineAllocZeroed(g_merge.groups, (n > 0 ? n : 1) * sizeof(MergeGroup));
+  for (int32_t i = 0; i < n; ++i) {
+    g_merge.groups[i].item = g_merge.items[i].item;
+    g_merge.groups[i].next = nullptr;
+    g_merge.groups[i].tail = &g_merge.groups[i];
+  }
+  g_merge.groupCount = n;
+  g_merge.liveCount = n;
+  NamedFree(g_merge.items);
+  g_merge.itemCapacity = 0;
+
+  int32_t width = 0;
+  int32_t height = 0;
+  for (int32_t i = 0; i < n; ++i) {
+    const MergePoint p = centre(&g_merge.groups[i]);
+    ENGINE_CHECK(p.x >= 0 && p.y >= 0);
+    if (p.x > width) width = p.x;
+    if (p.y > height) height = p.y;
+  }
+  GrangeCreate(&g_merge.grid, GroupKey, cellWidth, cellHeight, width + 1, height + 1);
+  for (int32_t i = 0; i < n; ++i) GrangeAdd(&g_merge.grid, i);
+
+  NamedAlloc(g_merge.heap, (n + 1) * sizeof(int32_t), "pqarray");
+  NamedAlloc(g_merge.queue, (n + 1) * sizeof(QueueEntry), "contnbrs");
+  for (int32_t i = 0; i <= n; ++i) g_merge.queue[i] = QueueEntry{-1, 0, nullptr, 0, -1};
+  g_merge.heap[0] = n;  // the sentinel's slot; its cost reads as INT32_MIN
+  g_merge.heapSize = 0;
+  for (int32_t i = 0; i < n; ++i) {
+    SetBestPartner(i, cost, box);
+    HeapInsert(i);
+  }
+}
+
+// Joins b's members into a's list.
+void JoinMemberLists(MergeGroup* a, MergeGroup* b, MergeOrderFn order) {
+  if (order == nullptr) {
+    a->tail->next = b;
+    a->tail = b->tail;
+    return;
+  }
+  ENGINE_CHECK(order(a->item, b->item) <= 0);
+  MergeGroup* left = a->next;
+  MergeGroup* right = b;
+  MergeGroup* last = a;
+  while (left != nullptr && right != nullptr) {
+    if (order(right->item, left->item) <= 0) {
+      last->next = right;
+      last = right;
+      right = right->next;
+    } else {
+      last->next = left;
+      last = left;
+      left = left->next;
+    }
+  }
+  last->next = left != nullptr ? left : right;
+  while (last->next != nullptr) last = last->next;
+  a->tail = last;
+}
+
+int32_t MergeGroups(MergeCostFn cost, MergeJoinFn join, MergeBoxFn box, MergeOrderFn order, int32_t limit) {
+  ENGINE_CHECK(cost != nullptr && join != nullptr && box != nullptr);
+  for (;;) {
+    const int32_t top = g_merge.heapSize > 0 ? g_merge.queue[g_merge.heap[1]].cost : kMergeNoJoin;
+    if (top >= limit) return top;
+    const int32_t a = g_merge.heap[1];
+    const int32_t b = g_merge.queue[a].partner;
+    ENGINE_CHECK(b >= 0);
+    HeapRemove(a);
+
+    // The groups that had a or b as best partner are costed again below.
+    int32_t*& touched = g_merge.touched;
+    const int32_t na = g_merge.queue[a].partnerOfCount;
+    const int32_t nb = g_merge.queue[b].partnerOfCount;
+    EngineAlloc(touched, (na + nb + 1) * sizeof(int32_t));
+    if (na > 0) std::memcpy(touched, g_merge.queue[a].partnerOf, na * sizeof(int32_t));
+    if (nb > 0) std::memcpy(touched + na, g_merge.queue[b].partnerOf, nb * sizeof(int32_t));
+    ClearPartnerOf(a);
+    ClearPartnerOf(b);
+    g_merge.queue[a].partner = -1;
+    g_merge.queue[a].cost = 0;
+
+    MergeGroup* ga = &g_merge.groups[a];
+    MergeGroup* gb = &g_merge.groups[b];
+    GrangeRemove(&g_merge.grid, a);
+    GrangeRemove(&g_merge.grid, b);
+    join(ga, gb);
+    JoinMemberLists(ga, gb, order);
+    gb->tail = nullptr;
+    --g_merge.liveCount;
+    GrangeAdd(&g_merge.grid, a);
+
+    SetBestPartner(a, cost, box);
+    HeapInsert(a);
+    HeapRemove(b);
+    for (int32_t i = 0; i < na + nb; ++i) {
+      const int32_t g = touched[i];
+      if (g == a || g == b || !IsLive(g)) continue;
+      const int32_t oldCost = g_merge.queue[g].cost;
+      SetBestPartner(g, cost, box);
+      HeapUpdate(g, oldCost);
+    }
+    EngineFree(touched);
+  }
+}
+
+void AppendItem(void* item) {
+  ENGINE_CHECK(g_merge.open && g_merge.groups == nullptr);
+  if (g_merge.itemCount == g_merge.itemCapacity) {
+    const int32_t grown = g_merge.itemCapacity + kItemStep;
+    NamedRealloc(g_merge.items, grown * sizeof(ItemEntry));
+    std::memset(g_merge.items + g_merge.itemCapacity, 0, kItemStep * sizeof(ItemEntry));
+    g_merge.itemCapacity = grown;
+  }
+  g_merge.items[g_merge.itemCount++].item = item;
+}
+
+}  // namespace
+
+void BeginMerge() {
+  ENGINE_CHECK(!g_merge.open);
+  g_merge = MergeState{};
+  g_merge.open = true;
+  NamedAlloc(g_merge.items, kItemStep * sizeof(ItemEntry), "infofields");
+  std::memset(g_merge.items, 0, kItemStep * sizeof(ItemEntry));
+  g_merge.itemCapacity = kItemStep;
+  EngineAlloc(g_merge.neighbours, kNeighbourLimit * sizeof(int32_t));
+}
+
+void AddMergeItem(void* item) {
+  AppendItem(item);
+  g_merge.ownsItems = false;
+}
+
+void* NewMergeItem(int32_t size) {
+  ENGINE_CHECK(size >= 0);
+  void* item = nullptr;
+  EngineAllocZeroed(&item, static_cast<size_t>(size));
+  AppendItem(item);
+  g_merge.ownsItems = true;
+  return item;
+}
+
+int32_t RunMerge(MergeCostFn cost, MergeJoinFn join, MergeCentreFn centre, MergeBoxFn box, MergeOrderFn order,
+                 int32_t cellWidth, int32_t cellHeight, int32_t limit) {
+  ENGINE_CHECK(g_merge.open);
+  PrepareMergeGroups(cost, centre, box, cellWidth, cellHeight);
+  return MergeGroups(cost, join, box, order, limit);
+}
+
+void MergeAllPairs(MergeCostFn cost, MergeBoxFn box) {
+  ENGINE_CHECK(cost != nullptr && box != nullptr);
+  ENGINE_CHECK(g_merge.groups != nullptr);
+  for (int32_t g = 0; g < g_merge.groupCount; ++g) ClearPartnerOf(g);
+  for (int32_t g = 0; g < g_merge.groupCount; ++g) {
+    if (!IsLive(g)) continue;
+    const int32_t oldCost = g_merge.queue[g].cost;
+    SetBestPartner(g, cost, box);
+    HeapUpdate(g, oldCost);
+  }
+}
+
+void ForEachMergedGroup(MergeGroupFn callback) {
+  ENGINE_CHECK_POINTER(callback);
+  for (int32_t g = 0; g < g_merge.groupCount; ++g)
+    if (IsLive(g)) callback(&g_merge.groups[g]);
+}
+
+void FilterMergedGroups(MergeKeepFn keep) {
+  ENGINE_CHECK_POINTER(keep);
+  for (int32_t g = 0; g < g_merge.groupCount; ++g) {
+    if (!IsLive(g) || keep(&g_merge.groups[g]) != 0) continue;
+    g_merge.groups[g].tail = nullptr;
+    --g_merge.liveCount;
+    GrangeRemove(&g_merge.grid, g);
+    HeapRemove(g);
+  }
+}
+
+int32_t CountMergedGroups() {
+  int32_t live = 0;
+  for (int32_t g = 0; g < g_merge.groupCount; ++g)
+    if (IsLive(g)) ++live;
+  ENGINE_CHECK(live == g_merge.liveCount);
+  return live;
+}
+
+int32_t CountListItems(const MergeGroup* group) {
+  ENGINE_CHECK_POINTER(group);
+  int32_t n = 0;
+  for (const MergeGroup* m = group; m != nullptr; m = m->next) ++n;
+  return n;
+}
+
+void EndMerge() {
+  if (g_merge.queue != nullptr) {
+    for (int32_t g = 0; g <= g_merge.groupCount; ++g) EngineFree(g_merge.queue[g].partnerOf);
+    NamedFree(g_merge.queue);
+  }
+  NamedFree(g_merge.heap);
+  if (g_merge.ownsItems) {
+    if (g_merge.groups != nullptr) {
+      for (int32_t g = 0; g < g_merge.groupCount; ++g) EngineFree(g_merge.groups[g].item);
+    } else {
+      for (int32_t i = 0; i < g_merge.itemCount; ++i) EngineFree(g_merge.items[i].item);
+    }
+  }
+  EngineFree(g_merge.groups);
+  EngineFree(g_merge.neighbours);
+  EngineFree(g_merge.touched);
+  NamedFree(g_merge.items);
+  if (g_merge.grid != nullptr) GrangeFree(&g_merge.grid);
+  g_merge = MergeState{};
+}

@@ -1,0 +1,223 @@
+// The greedy clustering service against a brute-force greedy clustering, and
+// its edge cases.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <random>
+#include <set>
+#include <vector>
+
+#include "Code/Quorm/Engerror.h"
+#include "Code/Quorm/Merger.h"
+
+namespace {
+
+struct Item {
+  int32_t id;
+  int32_t x;
+  int32_t y;
+  int32_t label;
+};
+
+// Pair costs of the random cases: distinct values, symmetric.
+std::vector<std::vector<int32_t>> g_pairCost;
+int g_joins = 0;
+
+int32_t SingleLinkCost(MergeGroup* a, MergeGroup* b) {
+  int32_t best = INT32_MAX;
+  for (MergeGroup* m = a; m != nullptr; m = m->next)
+    for (MergeGroup* n = b; n != nullptr; n = n->next)
+      best = std::min(best, g_pairCost[static_cast<Item*>(m->item)->id][static_cast<Item*>(n->item)->id]);
+  return best;
+}
+
+void CountJoin(MergeGroup*, MergeGroup*) { ++g_joins; }
+
+MergePoint ItemCentre(MergeGroup* g) {
+  const Item* item = static_cast<Item*>(g->item);
+  return MergePoint{item->x, item->y};
+}
+
+void WholePage(MergeBox* out, MergeGroup*) { *out = MergeBox{0, 0, 1000, 1000}; }
+
+void NearbyBox(MergeBox* out, MergeGroup* g) {
+  const MergePoint c = ItemCentre(g);
+  *out = MergeBox{c.x - 5, c.y - 5, c.x + 6, c.y + 6};
+}
+
+using Partition = std::set<std::set<int32_t>>;
+
+// Joins the cheapest ordered pair until it costs the limit; returns that cost.
+int32_t BruteForceGreedy(int n, int32_t limit, Partition* out) {
+  std::vector<std::vector<int32_t>> groups;
+  for (int i = 0; i < n; ++i) groups.push_back({i});
+  for (;;) {
+    int32_t best = INT32_MAX;
+    size_t ba = 0;
+    size_t bb = 0;
+    for (size_t a = 0; a < groups.size(); ++a)
+      for (size_t b = 0; b < groups.size(); ++b) {
+        if (a == b) continue;
+        for (int32_t i : groups[a])
+          for (int32_t j : groups[b])
+            if (g_pairCost[i][j] < best) {
+              best = g_pairCost[i][j];
+              ba = a;
+              bb = b;
+            }
+      }
+    if (groups.size() < 2) best = kMergeNoJoin;
+    if (best >= limit) {
+      out->clear();
+      for (const auto& g : groups) out->insert(std::set<int32_t>(g.begin(), g.end()));
+      return best;
+    }
+    groups[ba].insert(groups[ba].end(), groups[bb].begin(), groups[bb].end());
+    groups.erase(groups.begin() + static_cast<long>(bb));
+  }
+}
+
+Partition g_collected;
+void CollectGroup(MergeGroup* g) {
+  std::set<int32_t> members;
+  for (MergeGroup* m = g; m != nullptr; m = m->next) members.insert(static_cast<Item*>(m->item)->id);
+  g_collected.insert(members);
+}
+
+Partition CollectPartition() {
+  g_collected.clear();
+  ForEachMergedGroup(CollectGroup);
+  return g_collected;
+}
+
+class MergerTest : public ::testing::Test {
+ protected:
+  void TearDown() override { EndMerge(); }
+};
+
+TEST_F(MergerTest, MatchesBruteForceGreedyOnRandomInputs) {
+  for (unsigned seed = 1; seed <= 40; ++seed) {
+    std::mt19937 random(seed);
+    const int n = 2 + static_cast<int>(random() % 14);
+    std::vector<int32_t> values(n * n);
+    for (int i = 0; i < n * n; ++i) values[i] = i * 7 + 1;
+    std::shuffle(values.begin(), values.end(), random);
+    g_pairCost.assign(n, std::vector<int32_t>(n, 0));
+    for (int i = 0; i < n; ++i)
+      for (int j = i + 1; j < n; ++j) g_pairCost[i][j] = g_pairCost[j][i] = values[i * n + j];
+    const int32_t limit = static_cast<int32_t>(random() % (7 * n * n));
+
+    std::vector<Item> items(n);
+    BeginMerge();
+    for (int i = 0; i < n; ++i) {
+      items[i] = Item{i, static_cast<int32_t>(random() % 1000), static_cast<int32_t>(random() % 1000), 0};
+      AddMergeItem(&items[i]);
+    }
+    g_joins = 0;
+    const int32_t stopped = RunMerge(SingleLinkCost, CountJoin, ItemCentre, WholePage, nullptr, 16, 16, limit);
+
+    Partition expected;
+    const int32_t expectedStop = BruteForceGreedy(n, limit, &expected);
+    EXPECT_EQ(stopped, expectedStop) << "seed " << seed;
+    EXPECT_EQ(CollectPartition(), expected) << "seed " << seed;
+    EXPECT_EQ(CountMergedGroups(), static_cast<int32_t>(expected.size()));
+    EXPECT_EQ(g_joins, n - static_cast<int>(expected.size()));
+    EndMerge();
+  }
+}
+
+int32_t SameLabelFree(MergeGroup* a, MergeGroup* b) {
+  return static_cast<Item*>(a->item)->label == static_cast<Item*>(b->item)->label ? 0 : 2;
+}
+
+TEST_F(MergerTest, LimitOneJoinsExactlyTheFreePairs) {
+  Item items[6] = {{0, 1, 1, 0}, {1, 2, 1, 1}, {2, 3, 1, 0}, {3, 4, 1, 1}, {4, 5, 1, 2}, {5, 6, 1, 0}};
+  BeginMerge();
+  for (Item& item : items) AddMergeItem(&item);
+  EXPECT_EQ(RunMerge(SameLabelFree, CountJoin, ItemCentre, WholePage, nullptr, 4, 4, 1), 2);
+  EXPECT_EQ(CollectPartition(), (Partition{{0, 2, 5}, {1, 3}, {4}}));
+}
+
+int32_t OrderById(void* a, void* b) { return static_cast<Item*>(a)->id - static_cast<Item*>(b)->id; }
+
+// With an order function the cheap joins must keep the earlier member first.
+int32_t ForwardJoinsFree(MergeGroup* a, MergeGroup* b) {
+  return OrderById(a->item, b->item) < 0 ? 0 : 2;
+}
+
+TEST_F(MergerTest, OrderFunctionKeepsMembersSorted) {
+  Item items[5] = {{3, 1, 1, 0}, {0, 2, 1, 0}, {4, 3, 1, 0}, {2, 4, 1, 0}, {1, 5, 1, 0}};
+  BeginMerge();
+  for (Item& item : items) AddMergeItem(&item);
+  RunMerge(ForwardJoinsFree, CountJoin, ItemCentre, WholePage, OrderById, 4, 4, 1);
+  ASSERT_EQ(CountMergedGroups(), 1);
+  ForEachMergedGroup([](MergeGroup* g) {
+    int32_t last = -1;
+    for (MergeGroup* m = g; m != nullptr; m = m->next) {
+      EXPECT_GT(static_cast<Item*>(m->item)->id, last);
+      last = static_cast<Item*>(m->item)->id;
+    }
+    EXPECT_EQ(CountListItems(g), 5);
+    EXPECT_EQ(static_cast<Item*>(g->tail->item)->id, 4);
+  });
+}
+
+TEST_F(MergerTest, ItemsFarApartStayAlone) {
+  BeginMerge();
+  for (int i = 0; i < 4; ++i) {
+    Item* item = static_cast<Item*>(NewMergeItem(sizeof(Item)));
+    *item = Item{i, 100 * i, 50 * i, 0};
+  }
+  EXPECT_EQ(RunMerge(SameLabelFree, CountJoin, ItemCentre, NearbyBox, nullptr, 8, 8, 1000), kMergeNoJoin);
+  EXPECT_EQ(CountMergedGroups(), 4);
+  ForEachMergedGroup([](MergeGroup* g) { EXPECT_EQ(CountListItems(g), 1); });
+}
+
+TEST_F(MergerTest, FilterThatDropsEveryGroupLeavesNone) {
+  Item items[3] = {{0, 1, 1, 0}, {1, 20, 1, 1}, {2, 40, 1, 2}};
+  BeginMerge();
+  for (Item& item : items) AddMergeItem(&item);
+  RunMerge(SameLabelFree, CountJoin, ItemCentre, WholePage, nullptr, 4, 4, 1);
+  FilterMergedGroups([](MergeGroup*) { return 0; });
+  EXPECT_EQ(CountMergedGroups(), 0);
+}
+
+TEST_F(MergerTest, MergeAllPairsAfterAFilterFindsOnlyLiveGroups) {
+  Item items[3] = {{0, 1, 1, 0}, {1, 2, 1, 1}, {2, 3, 1, 2}};
+  BeginMerge();
+  for (Item& item : items) AddMergeItem(&item);
+  RunMerge(SameLabelFree, CountJoin, ItemCentre, WholePage, nullptr, 4, 4, 1);
+  FilterMergedGroups([](MergeGroup* g) { return static_cast<Item*>(g->item)->id == 1 ? 0 : 1; });
+  MergeAllPairs(SameLabelFree, WholePage);
+  EXPECT_EQ(CountMergedGroups(), 2);
+}
+
+TEST_F(MergerTest, MisuseIsAFailedCheck) {
+  BeginMerge();
+  EXPECT_THROW(BeginMerge(), EngineFailure);
+  AddMergeItem(nullptr);
+  EXPECT_THROW(RunMerge(nullptr, CountJoin, ItemCentre, WholePage, nullptr, 4, 4, 1), EngineFailure);
+  EndMerge();
+  Item item{0, 1, 1, 0};
+  BeginMerge();
+  AddMergeItem(&item);
+  EXPECT_THROW(RunMerge(SameLabelFree, CountJoin, ItemCentre, WholePage, nullptr, 0, 4, 1), EngineFailure);
+}
+
+TEST_F(MergerTest, ManyItemsGrowTheItemTable) {
+  std::vector<Item> items(5010);
+  BeginMerge();
+  for (int i = 0; i < 5010; ++i) {
+    items[i] = Item{i, i % 10, i / 10, i / 10};
+    AddMergeItem(&items[i]);
+  }
+  auto rowBox = [](MergeBox* out, MergeGroup* g) {
+    const MergePoint c = ItemCentre(g);
+    *out = MergeBox{0, c.y, 10, c.y + 1};
+  };
+  RunMerge(SameLabelFree, CountJoin, ItemCentre, rowBox, nullptr, 8, 8, 1);
+  EXPECT_EQ(CountMergedGroups(), 501);
+}
+
+}  // namespace
