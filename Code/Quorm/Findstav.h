@@ -104,8 +104,9 @@ EngineCode FindStaves();
 // Page staff space x1024 from the current rows.
 int32_t EstimateStaffSpace();
 
-// The whole first staff stage after the vertical segments (the passes above
-// with their progress points and continue checks): 0 completed, 1 stopped,
+// The first staff stage once the vertical segments are built (progress 0
+// and the segments are the entry point's): the passes above with their
+// progress points from 10 and their continue checks: 0 completed, 1 stopped,
 // 9999 when the staff finder returned a code name (kept for LastStaffFinderCode).
 int RunStaffFinder(int sixLines, ProgressCallback progress, ContinueCallback keepGoing);
 

@@ -192,8 +192,6 @@ int Failed(EngineCode code) {
 int RunStaffFinder(int sixLines, ProgressCallback progress, ContinueCallback keepGoing) {
   const StageCalls calls = {progress, keepGoing};
   SetLastStaffFinderCode(kEngineOk);
-  calls.Report(0);
-  if (BuildVerticalSegments(keepGoing) != kSegmentsBuilt || !calls.GoOn()) return 1;
   calls.Report(10);
   ClearStaffTable();
   MeasureLineRuns();

@@ -245,7 +245,7 @@ bool FindRunChain(const Run* runs, int32_t count, int32_t start, int32_t n, int3
       centres[k] = target;
     }
   }
-  if (n != 5) {
+  if (n < 5) {
     for (int32_t k = 0; k < n; ++k)
       if (!out->missing[k] && NearFoundStaff(x, centres[k])) return false;
   }
@@ -340,6 +340,7 @@ int32_t SampleCost(MergeGroup* a, MergeGroup* b) {
 struct StaffPiece {
   const StaffSample* first;
   const StaffSample* last;
+  int32_t memberStart;    // its samples in g_pieceMembers, left to right
   int32_t samples;
   int32_t missingSamples;
   double meanSpacing;     // over all its samples
@@ -355,6 +356,8 @@ struct PieceChain {
 
 StaffPiece* g_pieces = nullptr;
 int32_t g_pieceCount = 0;
+const StaffSample** g_pieceMembers = nullptr;
+int32_t g_pieceMemberCount = 0;
 int32_t* g_chainOrder = nullptr;  // piece indexes, chain after chain
 PieceChain* g_chains = nullptr;
 int32_t g_chainCount = 0;
@@ -366,9 +369,11 @@ void CollectPiece(MergeGroup* g) {
   piece.last = SampleOf(g->tail);
   piece.samples = 0;
   piece.missingSamples = 0;
+  piece.memberStart = g_pieceMemberCount;
   double rises = 20.0, steps = 1.0;
   for (MergeGroup* m = g; m; m = m->next) {
     const StaffSample& s = *SampleOf(m);
+    g_pieceMembers[g_pieceMemberCount++] = &s;
     const int32_t n = s.lineCount - 1;
     ++piece.samples;
     piece.missingSamples += SampleHasMissing(s) ? 1 : 0;
@@ -545,6 +550,8 @@ void FreePieceWork() {
   g_sampleCount = g_sampleCapacity = 0;
   EngineFree(g_pieces);
   g_pieceCount = 0;
+  EngineFree(g_pieceMembers);
+  g_pieceMemberCount = 0;
   EngineFree(g_chainOrder);
   EngineFree(g_chains);
   g_chainCount = 0;
@@ -584,8 +591,8 @@ void BuildRowFromChain(StaffRecord& row, const PieceChain& chain, int32_t n) {
   for (int32_t i = 0; i < chain.count; ++i) {
     const StaffPiece& p = g_pieces[g_chainOrder[chain.start + i]];
     row.rightX = std::max(row.rightX, p.last->x + 1);
-    SetSampleColumn(row, *p.first);
-    SetSampleColumn(row, *p.last);
+    // Every sample column, so that bowed lines keep their shape.
+    for (int32_t m = 0; m < p.samples; ++m) SetSampleColumn(row, *g_pieceMembers[p.memberStart + m]);
   }
   InterpolateLineGaps(row);
   row.lineThickness = state.pageThickness;
@@ -816,6 +823,7 @@ void FindStaffPieces(int32_t n) {
   for (int32_t i = 0; i < g_sampleCount; ++i) AddMergeItem(&g_samples[i]);
   RunMerge(SampleCost, NoSummary, SampleCentre, SampleBox, nullptr, 16, 16, 3276);
   EngineAlloc(g_pieces, sizeof(StaffPiece) * (CountMergedGroups() + 1));
+  EngineAlloc(g_pieceMembers, sizeof(StaffSample*) * (g_sampleCount + 1));
   g_pieceCount = 0;
   ForEachMergedGroup(CollectPiece);
   EndMerge();

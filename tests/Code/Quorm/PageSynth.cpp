@@ -1,0 +1,122 @@
+#include "tests/Code/Quorm/PageSynth.h"
+
+#include <algorithm>
+#include <cmath>
+#include <random>
+
+SynthPage::SynthPage(int width, int height)
+    : width_(width), height_(height), wordsPerRow_((width + 31) / 32),
+      words_(static_cast<size_t>(wordsPerRow_) * height, 0u) {}
+
+bool SynthPage::Get(int y, int x) const {
+  if (y < 0 || y >= height_ || x < 0 || x >= width_) return false;
+  return (words_[static_cast<size_t>(y) * wordsPerRow_ + x / 32] >> (x % 32)) & 1u;
+}
+
+void SynthPage::Set(int y, int x, bool black) {
+  if (y < 0 || y >= height_ || x < 0 || x >= width_) return;
+  uint32_t& word = words_[static_cast<size_t>(y) * wordsPerRow_ + x / 32];
+  const uint32_t bit = 1u << (x % 32);
+  word = black ? (word | bit) : (word & ~bit);
+}
+
+void SynthPage::FillRect(int y0, int x0, int y1, int x1, bool black) {
+  for (int y = y0; y < y1; ++y)
+    for (int x = x0; x < x1; ++x) Set(y, x, black);
+}
+
+void SynthPage::FillEllipse(double cy, double cx, double ry, double rx) {
+  for (int y = static_cast<int>(std::floor(cy - ry)); y <= static_cast<int>(std::ceil(cy + ry)); ++y)
+    for (int x = static_cast<int>(std::floor(cx - rx)); x <= static_cast<int>(std::ceil(cx + rx)); ++x) {
+      const double dy = (y - cy) / ry;
+      const double dx = (x - cx) / rx;
+      if (dy * dy + dx * dx <= 1.0) Set(y, x);
+    }
+}
+
+void SynthPage::Speckle(int count, uint32_t seed) {
+  std::mt19937 random(seed);
+  std::uniform_int_distribution<int> ys(0, height_ - 1);
+  std::uniform_int_distribution<int> xs(0, width_ - 1);
+  for (int i = 0; i < count; ++i) {
+    const int y = ys(random);
+    Set(y, xs(random));
+  }
+}
+
+void SynthPage::Blots(int count, double radius, uint32_t seed) {
+  std::mt19937 random(seed);
+  std::uniform_real_distribution<double> ys(radius, height_ - 1 - radius);
+  std::uniform_real_distribution<double> xs(radius, width_ - 1 - radius);
+  for (int i = 0; i < count; ++i) {
+    const double y = ys(random);
+    FillEllipse(y, xs(random), radius, radius);
+  }
+}
+
+int SynthPage::CountBlack() const {
+  int n = 0;
+  for (int y = 0; y < height_; ++y)
+    for (int x = 0; x < width_; ++x) n += Get(y, x) ? 1 : 0;
+  return n;
+}
+
+double StaffPainter::LineY(int staff, int line, double x) const {
+  const SynthStaff& s = staves_[staff];
+  const double t = (x - s.left) / std::max(1, s.right - s.left);
+  return s.top + line * s.spacing + skew_ * (x - s.left) - bow_ * 4.0 * t * (1.0 - t);
+}
+
+double StaffPainter::StepY(int staff, int step, double x) const {
+  return LineY(staff, 0, x) + step * staves_[staff].spacing / 2.0;
+}
+
+int StaffPainter::AddStaff(const SynthStaff& staff) {
+  staves_.push_back(staff);
+  const int index = static_cast<int>(staves_.size()) - 1;
+  for (int line = 0; line < staff.lines; ++line)
+    for (int x = staff.left; x < staff.right; ++x) {
+      const int y0 = static_cast<int>(std::lround(LineY(index, line, x) - (staff.thickness - 1) / 2.0));
+      page_.FillRect(y0, x, y0 + staff.thickness, x + 1);
+    }
+  return index;
+}
+
+void StaffPainter::BreakLine(int staff, int line, int x0, int x1) {
+  const SynthStaff& s = staves_[staff];
+  for (int x = x0; x < x1; ++x) {
+    const int y0 = static_cast<int>(std::lround(LineY(staff, line, x) - (s.thickness - 1) / 2.0));
+    page_.FillRect(y0, x, y0 + s.thickness, x + 1, false);
+  }
+}
+
+void StaffPainter::VerticalStroke(double yTop, double yBottom, int xBottom, int thickness) {
+  for (int y = static_cast<int>(std::floor(yTop)); y <= static_cast<int>(std::ceil(yBottom)); ++y) {
+    const int x = static_cast<int>(std::lround(xBottom + skew_ * (yBottom - y)));
+    page_.FillRect(y, x, y + 1, x + thickness);
+  }
+}
+
+void StaffPainter::BarLine(int firstStaff, int lastStaff, int x, int thickness) {
+  const int lines = staves_[lastStaff].lines;
+  const double yBottom = LineY(lastStaff, lines - 1, x);
+  const double height = yBottom - LineY(firstStaff, 0, x);
+  const double yTop = LineY(firstStaff, 0, x + skew_ * height);
+  VerticalStroke(yTop, yBottom, x, thickness);
+}
+
+void StaffPainter::Bracket(int firstStaff, int lastStaff, int x, int thickness) {
+  const double spacing = staves_[firstStaff].spacing;
+  const int lines = staves_[lastStaff].lines;
+  const double yTop = LineY(firstStaff, 0, x) - spacing / 2;
+  const double yBottom = LineY(lastStaff, lines - 1, x) + spacing / 2;
+  VerticalStroke(yTop, yBottom, x, thickness);
+  const int hook = static_cast<int>(spacing);
+  page_.FillRect(static_cast<int>(yTop) - 2, x, static_cast<int>(yTop) + 1, x + hook);
+  page_.FillRect(static_cast<int>(yBottom), x, static_cast<int>(yBottom) + 3, x + hook);
+}
+
+void StaffPainter::NoteHead(int staff, int step, int x) {
+  const double spacing = staves_[staff].spacing;
+  page_.FillEllipse(StepY(staff, step, x), x, spacing * 0.5, spacing * 0.65);
+}
