@@ -32,8 +32,8 @@ struct EraseShape {
 void ClearShape(EraseShape* shape);
 void AddShapeTriangle(EraseShape* shape, EnginePoint a, EnginePoint b, EnginePoint c);  // full: failed check
 void AddShapeSpan(EraseShape* shape, int32_t row, int32_t x0, int32_t x1);
-// A straight band from a to b, widened by half-widths across and along
-// (two triangles).
+// A straight band from a to b, halfWidth pixels to each side across it (two
+// triangles); a square of side 2 halfWidth + 1 when a and b coincide.
 void AddShapeBand(EraseShape* shape, EnginePoint a, EnginePoint b, int32_t halfWidth);
 // A box (x1, y1 excluded) as spans.
 void AddShapeBox(EraseShape* shape, const EngineBox& box);

@@ -8,6 +8,7 @@
 
 #include "Code/Quorm/Bitstrea.h"
 #include "Code/Quorm/Geometry.h"
+#include "Code/Quorm/Grange.h"
 
 using ConnectedComponent = RasterRecord;  // top, left, height (rows), width (columns), raster, link, index
 
@@ -28,7 +29,7 @@ EngineBox GetComponentBounds();
 // maxHeight, is not recorded. maxRuns above 2000 is a failed check.
 void FindConnectedComponents(int32_t maxWidth, int32_t maxHeight, int32_t maxRuns);
 // The record's (left, top), the key of the component grid.
-void GetComponentKey(int32_t index, int32_t* x, int32_t* y);
+GrangePoint GetComponentKey(int32_t index);
 // When a's box lies inside b's, ORs a's raster into b's and returns 1; else 0.
 int32_t MergeIntoCoveringComponent(int32_t a, int32_t b);
 // Merges every record for which test answers nonzero into the first record
