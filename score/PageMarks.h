@@ -1,0 +1,16 @@
+// The score's pages from the page marks of its streams.
+#pragma once
+
+#include <cstdint>
+
+#include "score/ScoreFile.h"
+#include "score/ScoreStreams.h"
+
+// Offset in each part slot's stream where each page begins; page 1 at 0.
+constexpr int kPageStartSlots = 15;
+extern uint32_t PageStarts[kMaxScorePages][kPageStartSlots];
+
+// Sets ScorePages.count and PageStarts from the page marks (a page mark not
+// followed by the end mark starts a page); more than 20 pages shows string
+// 10178 once and stops counting.
+void CountPageMarks();
