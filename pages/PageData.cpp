@@ -255,6 +255,11 @@ bool SavePageData(int row, bool working, const PageData& page, uint32_t dataKey)
   return false;
 }
 
+bool SavePageData(int row, bool working, const PageData& page) {
+  if (row < 0 || static_cast<uint32_t>(row) >= pageTable.pageCount) return false;
+  return SavePageData(row, working, page, pageTable.rows[row].pageKey);
+}
+
 void LoadPageData(PageData* page, int row, uint32_t* dataKey) {
   page->staveCount = 0;
   if (row < 0 || static_cast<uint32_t>(row) >= pageTable.pageCount) return;

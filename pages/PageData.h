@@ -70,6 +70,9 @@ PageDataRead ReadPageDataFile(const char16_t* path, PageData* page, uint32_t* pa
 // has no boxes. Warns below 4 MB free disc space. False when no file was
 // written; a failed write is shown and leaves the old file in place.
 bool SavePageData(int row, bool working, const PageData& page, uint32_t dataKey);
+// The same with the row's own page key as the data key, for a page that the
+// score does not know yet.
+bool SavePageData(int row, bool working, const PageData& page);
 // Reads the data file of page-table row into page, the working copy first;
 // a missing or unreadable file leaves the page without staves. The data key
 // read goes into *dataKey when given.

@@ -298,6 +298,11 @@ TEST_F(PageDataTest, TheStoreSavesAndLoadsTheWorkingCopyFirst) {
   EXPECT_EQ(key, 5u);
   EXPECT_EQ(page_->staves[0].top, 20);
 
+  pageTable.rows[0].pageKey = 8;
+  ASSERT_TRUE(SavePageData(0, false, *page));
+  LoadPageData(page_.get(), 0, &key);
+  EXPECT_EQ(key, 8u);
+
   FileDelete(saved);
   LoadPageData(page_.get(), 0);
   EXPECT_EQ(page_->staveCount, 0u);

@@ -10,6 +10,7 @@
 #include "score/ScoreFile.h"
 #include "tests/pages/PageStoreFixture.h"
 #include "tests/support/BoxRecorder.h"
+#include "tests/support/TestPaths.h"
 #include "tests/support/TestText.h"
 
 namespace {
@@ -55,6 +56,15 @@ TEST_F(PageIndexTest, EmptyTableWritesThirteenBytes) {
   table_->indexMark = 0x04030201;
   ASSERT_TRUE(WritePageIndexFile(path_.c_str(), *table_));
   EXPECT_EQ(ReadAll(path_), (FileBytes{0xFE, 0xFF, 0xFF, 0x0F, 3, 0, 0, 0, 0, 1, 2, 3, 4}));
+}
+
+// The empty store shipped with the program is made at build time; it must be
+// exactly what this writer writes for an empty table.
+TEST_F(PageIndexTest, TheShippedEmptyStoreIsWhatTheWriterWrites) {
+  ASSERT_TRUE(WritePageIndexFile(path_.c_str(), *table_));
+  const FileBytes shipped = ReadAll(BuildPath("bin/Resources/Default MusicPages/!Index"));
+  ASSERT_FALSE(shipped.empty());
+  EXPECT_EQ(ReadAll(path_), shipped);
 }
 
 TEST_F(PageIndexTest, VersionThreeRoundTripsEveryField) {
