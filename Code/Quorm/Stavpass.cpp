@@ -462,6 +462,26 @@ int32_t PieceJoinCost(const StaffPiece& p, const StaffPiece& q) {
 }
 
 
+// Join costs of piece pairs already asked for (the merge asks again and again
+// as groups grow): a direct-mapped cache keyed by the pair.
+constexpr int32_t kJoinCacheSize = 1 << 16;
+struct JoinCacheEntry {
+  int64_t key;  // p x piece count + q, -1 when empty
+  int32_t cost;
+};
+JoinCacheEntry* g_joinCache = nullptr;
+
+int32_t CachedJoinCost(int32_t p, int32_t q) {
+  if (!g_joinCache) {
+    EngineAlloc(g_joinCache, sizeof(JoinCacheEntry) * kJoinCacheSize);
+    for (int32_t i = 0; i < kJoinCacheSize; ++i) g_joinCache[i] = {-1, 0};
+  }
+  const int64_t key = static_cast<int64_t>(p) * g_pieceCount + q;
+  JoinCacheEntry& entry = g_joinCache[static_cast<uint64_t>(key * 2654435761LL) % kJoinCacheSize];
+  if (entry.key != key) entry = {key, PieceJoinCost(g_pieces[p], g_pieces[q])};
+  return entry.cost;
+}
+
 // Work arrays of the chain costs (one entry per piece).
 int32_t* g_costPieces = nullptr;
 int32_t* g_costTags = nullptr;
@@ -489,7 +509,7 @@ int32_t ChainCost(MergeGroup* a, MergeGroup* b) {
   for (int32_t i = 0; i + 1 < na + nb; ++i) {
     const int32_t p = g_costPieces[i], q = g_costPieces[i + 1];
     if (g_costTags[p] == g_costTags[q]) continue;
-    cost = std::max(cost, PieceJoinCost(g_pieces[p], g_pieces[q]));
+    cost = std::max(cost, CachedJoinCost(p, q));
     if (cost >= kMergeNoJoin - 1) break;
   }
   return cost;
@@ -559,6 +579,7 @@ void FreePieceWork() {
   EngineFree(g_newChains);
   EngineFree(g_costPieces);
   EngineFree(g_costTags);
+  EngineFree(g_joinCache);
 }
 
 // ---------------------------------------------------------------------------
