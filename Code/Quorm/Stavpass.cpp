@@ -446,8 +446,12 @@ int32_t PieceJoinCost(const StaffPiece& p, const StaffPiece& q) {
     offset = std::max(offset, cost);
   }
   if (offset > 16384) return SaturateToInt32(offset);
+  // Joins cost at most the last pass's limit to be taken; beyond twice
+  // that, the exact cost no longer matters.
+  const int64_t cap = 2 * 16384;
+  const int64_t penaltyCap = cap * 1024 / std::max(1, f) + 1;
   int64_t penalties = 0;
-  for (int32_t x = a.x + 1; x < b.x; ++x) {
+  for (int32_t x = a.x + 1; x < b.x && penalties <= penaltyCap; ++x) {
     int32_t misses = 0;
     for (int32_t k = 0; k < a.lineCount; ++k) {
       const double ya = (a.top[k] + a.bottom[k]) / 2.0, yb = (b.top[k] + b.bottom[k]) / 2.0;

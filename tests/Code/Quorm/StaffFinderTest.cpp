@@ -107,7 +107,7 @@ INSTANTIATE_TEST_SUITE_P(Pages, StaffPageTest,
                                            PageCase{"slightSkew", 0.004, 0, 0, 0, 0}, PageCase{"bowed", 0, 6, 0, 0, 0},
                                            PageCase{"bowedAndSkewed", 0.01, 4, 0, 0, 0},
                                            PageCase{"brokenLines", 0, 0, 4, 0, 0},
-                                           PageCase{"speckled", 0, 0, 0, 4000, 0}, PageCase{"blotted", 0, 0, 0, 0, 40},
+                                           PageCase{"speckled", 0, 0, 0, 2500, 0}, PageCase{"blotted", 0, 0, 0, 0, 40},
                                            PageCase{"everything", 0.008, 3, 3, 2000, 20}),
                          [](const ::testing::TestParamInfo<PageCase>& info) { return std::string(info.param.name); });
 
