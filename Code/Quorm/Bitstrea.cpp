@@ -131,7 +131,7 @@ void TrimRaster(RasterRecord* raster) {
   const int32_t rows = raster->rows;
   const int32_t columns = raster->columns;
   int32_t top = rows, bottom = -1, left = columns, right = -1;
-  for (int32_t r = 0; r < rows; ++r) {
+  for (int32_t r = 0; r < rows && columns > 0; ++r) {
     if (CountBitsInRange(raster->bits, r * columns, (r + 1) * columns) == 0) continue;
     if (top == rows) top = r;
     bottom = r;

@@ -1,0 +1,189 @@
+// Pixel erasing: scan conversion of shapes made of triangles and spans.
+#include "Code/Quorm/Pixerase.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "Code/Quorm/Engerror.h"
+#include "Code/Quorm/Heapmem.h"
+#include "Code/Quorm/Intmath.h"
+#include "Code/Quorm/Onebpp.h"
+
+namespace {
+
+struct Interval {
+  int64_t x0;
+  int64_t x1;  // excluded
+};
+
+int64_t FloorDiv(int64_t a, int64_t b) {  // b > 0
+  return a >= 0 ? a / b : -((-a + b - 1) / b);
+}
+int64_t CeilDiv(int64_t a, int64_t b) { return -FloorDiv(-a, b); }
+
+// Columns of the closed triangle on row y: [x0, x1) or an empty interval.
+Interval TriangleRow(const ShapeTriangle& t, int64_t y) {
+  const int64_t ys[3] = {t.y0, t.y1, t.y2};
+  const int64_t xs[3] = {t.x0, t.x1, t.x2};
+  int64_t lo = INT64_MAX;
+  int64_t hi = INT64_MIN;
+  for (int e = 0; e < 3; ++e) {
+    int64_t ya = ys[e], xa = xs[e];
+    int64_t yb = ys[(e + 1) % 3], xb = xs[(e + 1) % 3];
+    if (y < std::min(ya, yb) || y > std::max(ya, yb)) continue;
+    if (ya == yb) {
+      lo = std::min(lo, std::min(xa, xb));
+      hi = std::max(hi, std::max(xa, xb));
+      continue;
+    }
+    int64_t num = (y - ya) * (xb - xa);
+    int64_t den = yb - ya;
+    if (den < 0) {
+      num = -num;
+      den = -den;
+    }
+    lo = std::min(lo, xa + CeilDiv(num, den));
+    hi = std::max(hi, xa + FloorDiv(num, den));
+  }
+  if (lo > hi) return Interval{0, 0};
+  return Interval{lo, hi + 1};
+}
+
+// Hands every covered run of pixels inside the page to visit(row, x0, x1),
+// row by row, with overlapping pieces joined.
+template <class Visit>
+void ScanShape(const EraseShape& shape, Visit visit) {
+  ENGINE_CHECK(shape.triangleCount >= 0 && shape.triangleCount <= kMaxShapeTriangles);
+  ENGINE_CHECK(shape.spanCount >= 0 && shape.spanCount <= kMaxShapeSpans);
+  int64_t yMin = INT64_MAX;
+  int64_t yMax = INT64_MIN;
+  for (int32_t i = 0; i < shape.triangleCount; ++i) {
+    const ShapeTriangle& t = shape.triangles[i];
+    yMin = std::min<int64_t>({yMin, t.y0, t.y1, t.y2});
+    yMax = std::max<int64_t>({yMax, t.y0, t.y1, t.y2});
+  }
+  for (int32_t i = 0; i < shape.spanCount; ++i) {
+    yMin = std::min<int64_t>(yMin, shape.spans[i].row);
+    yMax = std::max<int64_t>(yMax, shape.spans[i].row);
+  }
+  const int64_t width = GetPageImageWidth();
+  yMin = std::max<int64_t>(yMin, 0);
+  yMax = std::min<int64_t>(yMax, GetPageImageHeight() - 1);
+  Interval pieces[kMaxShapeTriangles + kMaxShapeSpans];
+  for (int64_t y = yMin; y <= yMax; ++y) {
+    int32_t n = 0;
+    auto add = [&](Interval v) {
+      v.x0 = std::max<int64_t>(v.x0, 0);
+      v.x1 = std::min(v.x1, width);
+      if (v.x0 < v.x1) pieces[n++] = v;
+    };
+    for (int32_t i = 0; i < shape.triangleCount; ++i) add(TriangleRow(shape.triangles[i], y));
+    for (int32_t i = 0; i < shape.spanCount; ++i)
+      if (shape.spans[i].row == y) add(Interval{shape.spans[i].x0, shape.spans[i].x1});
+    std::sort(pieces, pieces + n, [](const Interval& a, const Interval& b) { return a.x0 < b.x0; });
+    int32_t i = 0;
+    while (i < n) {
+      Interval run = pieces[i++];
+      while (i < n && pieces[i].x0 <= run.x1) run.x1 = std::max(run.x1, pieces[i++].x1);
+      visit(static_cast<int32_t>(y), static_cast<int32_t>(run.x0), static_cast<int32_t>(run.x1));
+    }
+  }
+}
+
+}  // namespace
+
+void ClearShape(EraseShape* shape) {
+  ENGINE_CHECK_POINTER(shape);
+  shape->triangleCount = 0;
+  shape->spanCount = 0;
+}
+
+void AddShapeTriangle(EraseShape* shape, EnginePoint a, EnginePoint b, EnginePoint c) {
+  ENGINE_CHECK_POINTER(shape);
+  ENGINE_CHECK(shape->triangleCount >= 0 && shape->triangleCount < kMaxShapeTriangles);
+  shape->triangles[shape->triangleCount++] = ShapeTriangle{a.y, a.x, b.y, b.x, c.y, c.x};
+}
+
+void AddShapeSpan(EraseShape* shape, int32_t row, int32_t x0, int32_t x1) {
+  ENGINE_CHECK_POINTER(shape);
+  ENGINE_CHECK(shape->spanCount >= 0 && shape->spanCount < kMaxShapeSpans);
+  shape->spans[shape->spanCount++] = ShapeSpan{row, x0, x1};
+}
+
+void AddShapeBand(EraseShape* shape, EnginePoint a, EnginePoint b, int32_t halfWidth) {
+  ENGINE_CHECK(halfWidth >= 0);
+  double dy = static_cast<double>(b.y) - a.y;
+  double dx = static_cast<double>(b.x) - a.x;
+  double length = std::sqrt(dx * dx + dy * dy);
+  if (length == 0.0) {
+    EnginePoint p{a.y - halfWidth, a.x - halfWidth};
+    EnginePoint q{a.y + halfWidth, a.x + halfWidth};
+    AddShapeTriangle(shape, p, EnginePoint{p.y, q.x}, q);
+    AddShapeTriangle(shape, p, q, EnginePoint{q.y, p.x});
+    return;
+  }
+  // Across the band: (dx, -dy) turned into (row, column) offsets.
+  int32_t oy = RoundToInt(dx / length * halfWidth);
+  int32_t ox = RoundToInt(-dy / length * halfWidth);
+  EnginePoint a1{a.y + oy, a.x + ox}, a2{a.y - oy, a.x - ox};
+  EnginePoint b1{b.y + oy, b.x + ox}, b2{b.y - oy, b.x - ox};
+  AddShapeTriangle(shape, a1, b1, b2);
+  AddShapeTriangle(shape, a1, b2, a2);
+}
+
+void AddShapeBox(EraseShape* shape, const EngineBox& box) {
+  for (int32_t y = box.y0; y < box.y1; ++y) AddShapeSpan(shape, y, box.x0, box.x1);
+}
+
+void EraseShapePixels(const EraseShape& shape) {
+  ScanShape(shape, [](int32_t y, int32_t x0, int32_t x1) { ClearRowSpan(y, x0, x1); });
+}
+
+bool ShapeBox(const EraseShape& shape, EngineBox* box) {
+  ENGINE_CHECK_POINTER(box);
+  bool any = false;
+  ScanShape(shape, [&](int32_t y, int32_t x0, int32_t x1) {
+    if (!any) *box = EngineBox{x0, y, x1, y + 1};
+    any = true;
+    *box = UnionBox(*box, EngineBox{x0, y, x1, y + 1});
+  });
+  return any;
+}
+
+int32_t ShapeToBitmap(const EraseShape& shape, int32_t minWidth, int32_t minHeight, RasterRecord* out) {
+  ENGINE_CHECK_POINTER(out);
+  ENGINE_CHECK(out->bits == nullptr);
+  *out = RasterRecord{-1, -1, 0, 0, nullptr, -1, -1};
+  EngineBox box{};
+  if (!ShapeBox(shape, &box)) return 0;
+  int32_t columns = box.x1 - box.x0;
+  int32_t rows = box.y1 - box.y0;
+  if (columns < minWidth || rows < minHeight) {
+    EraseShapePixels(shape);
+    return 0;
+  }
+  RasterRecord raster{box.y0, box.x0, rows, columns, nullptr, -1, -1};
+  EngineAllocZeroed(raster.bits, static_cast<size_t>(RasterWordCount(rows, columns)) * 4);
+  *out = raster;
+  ScanShape(shape, [&](int32_t y, int32_t x0, int32_t x1) {
+    for (int32_t x = x0; x < x1; ++x)
+      if (GetPagePixel(y, x)) SetBit(out->bits, (y - box.y0) * columns + (x - box.x0));
+    ClearRowSpan(y, x0, x1);
+  });
+  return 1;
+}
+
+void CountShapePixelsInBox(const EraseShape& shape, const EngineBox& window, const uint8_t* reference,
+                           int32_t* covered, int32_t* inReference) {
+  ENGINE_CHECK(covered && inReference);
+  const int32_t windowWidth = window.x1 - window.x0;
+  ENGINE_CHECK(reference || windowWidth <= 0 || window.y1 <= window.y0);
+  *covered = 0;
+  *inReference = 0;
+  ScanShape(shape, [&](int32_t y, int32_t x0, int32_t x1) {
+    *covered += x1 - x0;
+    if (y < window.y0 || y >= window.y1) return;
+    for (int32_t x = std::max(x0, window.x0); x < std::min(x1, window.x1); ++x)
+      if (reference[static_cast<size_t>(y - window.y0) * windowWidth + (x - window.x0)]) ++*inReference;
+  });
+}
