@@ -153,6 +153,10 @@ void CKVReader::DispatchItem(const uint8_t* item) {
       ReadStructure(item);
       break;
     case kItemClef: {
+      if (ClefCodeOf(item) > kClefTablature || ClefOctaveShift(item) > kOctaveUpTwo) {
+        ReportProblem(ReadProblem::kUnreadableItem);
+        break;
+      }
       ClefFields clef = DecodeClef(item, PartLineCount(staff));
       OnClef(clef.shape, clef.staffStep, clef.octave);
       break;

@@ -131,7 +131,9 @@ void CKVReaderTie::OnRest(const RestRecord& rest) {
 int TieLookAhead(const uint8_t* item, int staff, int value, int position, const CKVReader& asker) {
   CExportObjectFactory* objects = ExportObjects();
   if (!objects) return 1;
-  CKVReaderTie reader(objects->CreateTieState(value, position));
+  std::unique_ptr<CNiffTieWatcher> state = objects->CreateTieState(value, position);
+  if (!state) return 1;
+  CKVReaderTie reader(std::move(state));
   RunFrom(reader, item, staff, asker);
   return 1;
 }

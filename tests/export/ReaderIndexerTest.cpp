@@ -1,0 +1,122 @@
+#include "tests/export/ReaderDoubles.h"
+
+#include "export/NiffWriterError.h"
+#include "export/ReaderIndexer.h"
+
+namespace {
+
+StreamBytesList Whole() { return Notes(kDurationWhole, {12}); }
+StreamBytesList Crotchets(int n) {
+  StreamBytesList all;
+  for (int i = 0; i < n; ++i) {
+    StreamBytesList one = Notes(kDurationQuarter, {12});
+    all.insert(all.end(), one.begin(), one.end());
+  }
+  return all;
+}
+
+std::string Signatures(const SignatureList& list) {
+  std::string text;
+  for (const FileExporting::CTimeSig& s : list) text += Fraction(s) + " ";
+  return text;
+}
+
+TEST_F(ReaderTest, SystemLengthsFollowTheirSignatures) {
+  SetPart(0, {});
+  SetPart(1, JoinItems({TimeItem(3, 5), Crotchets(3), Bar(), Crotchets(3), Bar(), Crotchets(3), Bar(),
+                        TimeItem(2, 5), Crotchets(2), Bar(), SystemMark(), Crotchets(2), Bar(), SystemMark()}));
+  CKVReaderIndexer index;
+  index.BuildIndex();
+  ASSERT_EQ(index.Records().size(), 2u);
+  const SystemRecord& first = index.Records()[0];
+  EXPECT_EQ(first.bars, 4);
+  EXPECT_EQ(Fraction(first.time), "11/4");
+  EXPECT_EQ(Signatures(first.signatures), "3/4 0/1 0/1 2/4 ");
+  EXPECT_EQ(first.signature.numerator, 3);
+  const SystemRecord& second = index.Records()[1];
+  EXPECT_EQ(Fraction(second.start), "11/4");
+  EXPECT_EQ(Fraction(second.time), "1/2");
+  EXPECT_EQ(second.signature.numerator, 2);
+  EXPECT_EQ(index.TotalBars(), 5);
+  EXPECT_EQ(Fraction(index.RecordTime(1, 1)), "1/2");
+}
+
+TEST_F(ReaderTest, TheLastSignatureOfABarIsKept) {
+  SetPart(0, {});
+  SetPart(1, JoinItems({TimeItem(3, 5), TimeItem(6, 4), Crotchets(3), Bar(), SystemMark()}));
+  CKVReaderIndexer index;
+  index.BuildIndex();
+  ASSERT_EQ(index.Records().size(), 1u);
+  EXPECT_EQ(Signatures(index.Records()[0].signatures), "6/8 ");
+  EXPECT_EQ(Fraction(index.Records()[0].time), "3/4");
+}
+
+TEST_F(ReaderTest, APartWithoutSystemMarksHasNoRecords) {
+  SetPart(0, {});
+  SetPart(1, JoinItems({Whole(), Bar(), Whole()}));
+  CKVReaderIndexer index;
+  index.BuildIndex();
+  EXPECT_TRUE(index.Records().empty());
+  EXPECT_EQ(index.PageCount(), 1);
+  EXPECT_THROW(index.RecordTime(0, 1), CNiffWriterError);
+  EXPECT_THROW(index.FirstRecordWithTime(0), CNiffWriterError);
+}
+
+TEST_F(ReaderTest, SystemsAreAlignedAcrossParts) {
+  SetPart(0, {});
+  // Part 2 is empty in the first system; part 1 holds the stave position.
+  SetPart(1, JoinItems({{MakeTextFirstByte(kTextStaffStart), 4, 0, 40, 0, 90, 1}, Whole(), Bar(), Whole(), Bar(),
+                        SystemMark(), Whole(), Bar(), SystemMark()}));
+  SetPart(2, JoinItems({SystemMark(), Whole(), Bar(), SystemMark()}));
+  CKVReaderIndexer index;
+  index.BuildIndex();
+  const SystemRecord* empty = index.FindRecord(0, 2);
+  ASSERT_NE(empty, nullptr);
+  EXPECT_EQ(empty->bars, 0);
+  EXPECT_FALSE(empty->time.IsNonZero());
+  EXPECT_EQ(Signatures(empty->signatures), "0/1 0/1 ");  // merged from part 1
+  const SystemRecord* second = index.FindRecord(1, 2);
+  ASSERT_NE(second, nullptr);
+  EXPECT_EQ(Fraction(second->start), "2/1");
+  const SystemRecord& reference = index.FirstRecordWithTime(0);
+  EXPECT_EQ(reference.part, 1);
+  EXPECT_EQ(reference.stavePosition[0], 40);
+  EXPECT_EQ(reference.stavePosition[1], 90 + 256);
+  EXPECT_EQ(index.TotalBars(), 3);
+}
+
+TEST_F(ReaderTest, APartMissingASystemIsRefused) {
+  SetPart(0, {});
+  SetPart(1, JoinItems({Whole(), Bar(), SystemMark(), Whole(), Bar(), SystemMark()}));
+  SetPart(2, JoinItems({Whole(), Bar(), SystemMark()}));
+  CKVReaderIndexer index;
+  EXPECT_THROW(index.BuildIndex(), CNiffWriterError);
+}
+
+TEST_F(ReaderTest, PageStartsComeFromThePageLevelSlotWhateverThePartsHold) {
+  // The page-level slot has two pages; the part has three.
+  const StreamBytesList title = TextItem(kTextTitle, "Song");
+  const StreamBytesList composer = TextItem(kTextComposer, "Anon");
+  SetPart(0, JoinItems({PageMarkItem(), title, PageMarkItem(), composer}));
+  SetPart(1, JoinItems({PageMarkItem(), Whole(), Bar(), SystemMark(), PageMarkItem(), Whole(), Bar(), SystemMark(),
+                        Whole(), Bar(), SystemMark(), PageMarkItem(), Whole(), Bar(), SystemMark()}));
+  CKVReaderIndexer index;
+  index.BuildIndex();
+  const uint8_t* slot0 = StreamBytes(ScoreStreams, 0);
+  ASSERT_EQ(index.PageCount(), 3);
+  EXPECT_EQ(index.PageStart(0), slot0 + 1);
+  EXPECT_EQ(index.PageStart(1), slot0 + 2 + title.size());
+  EXPECT_EQ(index.PageStart(2), slot0 + ScoreStreams.used[0]);  // no heading items
+  EXPECT_THROW(index.PageStart(-1), CNiffWriterError);
+  EXPECT_EQ(index.SystemsOnPage(0), 1);
+  EXPECT_EQ(index.SystemsOnPage(1), 2);
+  EXPECT_EQ(index.SystemsOnPage(2), 1);
+  // A page mark right after a system mark: the next system starts after it.
+  const uint8_t* part1 = StreamBytes(ScoreStreams, 1);
+  const SystemRecord* secondSystem = index.FindRecord(1, 1);
+  ASSERT_NE(secondSystem, nullptr);
+  EXPECT_EQ(secondSystem->firstItem, part1 + 1 + Whole().size() + 2 + 1);
+  EXPECT_EQ(secondSystem->page, 1);
+}
+
+}  // namespace
