@@ -1,0 +1,390 @@
+// The page description: script units, the page built from the staff table,
+// time slots and events, the range-checked accessors and note durations.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "Code/Quorm/Engerror.h"
+#include "Code/Quorm/Findscal.h"
+#include "Code/Quorm/Mscript.h"
+#include "Code/Quorm/Mscrptio.h"
+#include "tests/Code/Quorm/StaffFixture.h"
+
+namespace {
+
+class MscriptTest : public ::testing::Test {
+ protected:
+  void SetUp() override { LoadHandPage(1200, 900, 20); }
+  void TearDown() override { FreeHandPage(); }
+
+  // Two systems of two staves, the first staff of each joined below.
+  static void TwoSystems() {
+    AddHandStaff({0, 100, 20, 50, 1150, 5, 1});
+    AddHandStaff({0, 250, 20, 50, 1150, 5, 0});
+    AddHandStaff({1, 500, 20, 50, 1150, 5, 1});
+    AddHandStaff({1, 650, 20, 50, 1150, 5, 0});
+  }
+
+  static void NewPage() {
+    ResetPageDescription("title");
+    AddPageDescription("page.tif");
+  }
+};
+
+MscriptNoteGroup Group(std::initializer_list<int32_t> types) {
+  MscriptNoteGroup g{};
+  for (int32_t t : types) {
+    g.notes[g.noteCount].type = t;
+    g.notes[g.noteCount].place = 10 * g.noteCount;
+    ++g.noteCount;
+  }
+  return g;
+}
+
+PackedFraction Frac(int32_t n, int32_t d) { return static_cast<PackedFraction>(n) | static_cast<PackedFraction>(d) << 16; }
+
+TEST_F(MscriptTest, ScriptLengthsAreEvenSixteenths) {
+  // 2 x round(8 v / 20)
+  const struct {
+    int32_t pixels, script;
+  } cases[] = {{0, 0}, {20, 16}, {10, 8}, {-10, -8}, {3, 2}, {1, 0}, {-3, -2}, {100, 80}};
+  for (const auto& c : cases) EXPECT_EQ(ScriptLength(c.pixels), c.script) << c.pixels;
+  EXPECT_NO_THROW(ScriptLength(0x1FFFE));
+  EXPECT_THROW(ScriptLength(0x1FFFF), EngineFailure);
+  EXPECT_THROW(ScriptLength(-0x1FFFF), EngineFailure);
+}
+
+TEST_F(MscriptTest, ScriptPlacesOnAStaff) {
+  AddHandStaff({0, 100, 20, 50, 1150, 5, 0});
+  AddHandStaff({0, 300, 10, 50, 1150, 5, 0});  // its own, smaller space
+  EXPECT_EQ(ToScriptX(50, 0), 0);
+  EXPECT_EQ(ToScriptX(10, 0), 0);  // left of the staff: clamped
+  EXPECT_EQ(ToScriptX(70, 0), 16);
+  const struct {
+    int32_t staff, y, place;
+  } cases[] = {{0, 100, 0},  {0, 110, 8},  {0, 80, -16}, {0, 180, 64}, {0, 190, 72},
+               {0, 150, 40}, {1, 300, 0},  {1, 305, 8},  {1, 340, 64}, {1, 350, 80}};
+  for (const auto& c : cases) EXPECT_EQ(ToScriptY(c.y, 500, c.staff), c.place) << c.staff << " " << c.y;
+}
+
+TEST_F(MscriptTest, PageFromTheStaffTable) {
+  TwoSystems();
+  ResetPageDescription("a title");
+  EXPECT_EQ(AddPageDescription("page.tif"), 2);
+  const PageDescription& d = GetPageDescription();
+  EXPECT_STREQ(d.title, "a title");
+  EXPECT_EQ(d.resetFlag, 1);
+  EXPECT_EQ(d.pageCount, 1);
+  EXPECT_STREQ(d.pages[0].imageName, "page.tif");
+  EXPECT_EQ(d.pages[0].staffSpace, 20 * 1024);
+  EXPECT_EQ(GetPageSystemCount(0), 2);
+  EXPECT_EQ(GetSystemStaveCount(0, 1), 2);
+  const MscriptSystem* system = GetPageSystem(0, 1);
+  EXPECT_EQ(system->leftX, 50);
+  EXPECT_EQ(system->topY, 500);
+  EXPECT_EQ(system->height, 230);
+  const MscriptStave* stave = GetSystemStave(0, 1, 0);
+  EXPECT_EQ(stave->joined, 1);
+  EXPECT_EQ(stave->height, 64);
+  EXPECT_EQ(stave->word2, -1);
+  EXPECT_EQ(GetSystemStave(0, 1, 1)->joined, 0);
+}
+
+TEST_F(MscriptTest, JoinFlagsAreTidiedAndMadeUniform) {
+  // System 0: 1 joined to 2 joined to 3: the first loses its flag.
+  AddHandStaff({0, 100, 20, 50, 1150, 5, 1});
+  AddHandStaff({0, 200, 20, 50, 1150, 5, 1});
+  AddHandStaff({0, 300, 20, 50, 1150, 5, 1});
+  // Systems 1 and 2: the first staff joined; system 3 not.
+  for (int32_t s = 1; s <= 3; ++s) {
+    AddHandStaff({s, 250 + 150 * s, 20, 50, 1150, 5, s < 3 ? 1 : 0});
+    AddHandStaff({s, 300 + 150 * s, 20, 50, 1150, 5, 0});
+    AddHandStaff({s, 350 + 150 * s, 20, 50, 1150, 5, 0});
+  }
+  NewPage();
+  // Position 0: joined in systems 1 and 2 of 4: not more than half, cleared.
+  // Position 1: joined in system 0 only: cleared.
+  for (int32_t s = 0; s < 4; ++s)
+    for (int32_t i = 0; i < 3; ++i) EXPECT_EQ(GetSystemStave(0, s, i)->joined, 0) << s << " " << i;
+}
+
+TEST_F(MscriptTest, MajorityJoinSpreadsOverTheLeadingSystems) {
+  for (int32_t s = 0; s < 3; ++s) {
+    AddHandStaff({s, 100 + 200 * s, 20, 50, 1150, 5, s < 2 ? 1 : 0});
+    AddHandStaff({s, 200 + 200 * s, 20, 50, 1150, 5, 0});
+  }
+  NewPage();
+  for (int32_t s = 0; s < 3; ++s) EXPECT_EQ(GetSystemStave(0, s, 0)->joined, 1) << s;
+}
+
+TEST_F(MscriptTest, PageWithoutStavesAnswers65) {
+  ResetPageDescription("t");
+  EXPECT_EQ(AddPageDescription("x"), 65);
+  EXPECT_EQ(GetPageSystemCount(0), 0);
+}
+
+TEST_F(MscriptTest, ResetTwiceIsAFailedCheck) {
+  ResetPageDescription("t");
+  EXPECT_THROW(ResetPageDescription("t"), EngineFailure);
+}
+
+TEST_F(MscriptTest, AccessorsCheckEveryIndex) {
+  TwoSystems();
+  NewPage();
+  AddTimeSlot(0);
+  EXPECT_NO_THROW(GetSystemStave(0, 1, 1));
+  EXPECT_THROW(GetSystemStave(1, 0, 0), EngineFailure);
+  EXPECT_THROW(GetSystemStave(0, 2, 0), EngineFailure);
+  EXPECT_THROW(GetSystemStave(0, 0, 2), EngineFailure);
+  EXPECT_THROW(GetSystemStave(0, -1, 0), EngineFailure);
+  EXPECT_THROW(GetTimeSlot(0, 0, 0, 1), EngineFailure);
+  EXPECT_THROW(GetStaveDynamic(0, 0, 0, 0), EngineFailure);
+  EXPECT_THROW(GetSystemSlur(0, 0, 0), EngineFailure);
+  EXPECT_THROW(GetStaveTextLine(0, 0, 0, 0), EngineFailure);
+  int32_t count = 0;
+  EXPECT_THROW(GetTimeSlotNotes(0, 0, 1, 0, &count), EngineFailure);
+  // The unchecked counts answer 0 for indexes that name nothing.
+  EXPECT_EQ(GetPageSystemCount(3), 0);
+  EXPECT_EQ(GetSystemStaveCount(0, 7), 0);
+  EXPECT_EQ(GetSystemSlurCount(-1, 0), 0);
+}
+
+TEST_F(MscriptTest, TimeSlotsHoldEventsInOrder) {
+  TwoSystems();
+  NewPage();
+  AddTimeSlot(1);
+  int32_t count = -1;
+  GetTimeSlotNotes(0, 0, 1, 0, &count);
+  EXPECT_EQ(count, 0);
+  int32_t words[kTimeSignatureWords];
+  int32_t found = -1;
+  GetTimeSlotTimeSignature(0, 0, 1, 0, words, &found);
+  EXPECT_EQ(found, 0);
+  GetTimeSlotBarline(0, 0, 1, 0, words, &found);
+  EXPECT_EQ(found, 0);
+
+  const int32_t clef[kClefWords] = {1, 270, 90, 0, 0, 0, 0, 0, 0};
+  AddClefEvent(1, clef);
+  MscriptNoteGroup g{};
+  g.noteCount = 3;
+  const int32_t places[3] = {40, -8, 16};
+  for (int k = 0; k < 3; ++k) {
+    g.notes[k].place = places[k];
+    g.notes[k].pageX = 150 + k;
+    g.notes[k].type = kNoteSolid;
+  }
+  AddNoteGroupEvents(1, &g, 1);
+  const int32_t time[kTimeSignatureWords] = {1044, 280, 110, 4, 4, 0, 0, 0, 0, 0};
+  AddTimeSignatureEvent(1, time);
+  const int32_t bar[kBarlineWords] = {0, 300, 302, 0, 0, 0, 0, 0, 0};
+  AddBarlineEvent(1, bar);
+
+  const MscriptNoteGroup* notes = GetTimeSlotNotes(0, 0, 1, 0, &count);
+  ASSERT_EQ(count, 1);
+  EXPECT_EQ(notes[0].notes[0].place, -8);
+  EXPECT_EQ(notes[0].notes[1].place, 16);
+  EXPECT_EQ(notes[0].notes[2].place, 40);
+  EXPECT_EQ(notes[0].notes[0].x, ToScriptX(151, 1));
+  const int32_t(*clefs)[kClefWords] = GetTimeSlotClefs(0, 0, 1, 0, &count);
+  ASSERT_EQ(count, 1);
+  EXPECT_EQ(clefs[0][1], ToScriptY(270, 90, 1));
+  EXPECT_EQ(clefs[0][2], ToScriptX(90, 1));
+  GetTimeSlotTimeSignature(0, 0, 1, 0, words, &found);
+  EXPECT_EQ(found, 1);
+  EXPECT_EQ(words[0], 1044);
+  GetTimeSlotBarline(0, 0, 1, 0, words, &found);
+  EXPECT_EQ(found, 1);
+  EXPECT_EQ(words[1], ToScriptX(300, 1));
+  EXPECT_EQ(GetStaveTimeSlotCount(0, 0, 1), 1);
+  EXPECT_EQ(GetTimeSlot(0, 0, 1, 0)->eventCount, 4);
+}
+
+TEST_F(MscriptTest, ABarLineWithAMarkIsNotTheSlotsBarLine) {
+  TwoSystems();
+  NewPage();
+  AddTimeSlot(0);
+  const int32_t bar[kBarlineWords] = {0, 300, 302, 0, 0, 0, 0, 0, 1};
+  AddBarlineEvent(0, bar);
+  int32_t words[kBarlineWords];
+  int32_t found = -1;
+  GetTimeSlotBarline(0, 0, 0, 0, words, &found);
+  EXPECT_EQ(found, 0);
+  for (int32_t w : words) EXPECT_EQ(w, 0);
+}
+
+TEST_F(MscriptTest, FinishingASlotNeedsTheBarLineBeforeIt) {
+  TwoSystems();
+  NewPage();
+  AddTimeSlot(0);
+  FinishTimeSlot(0);  // the first slot needs nothing before it
+  AddTimeSlot(0);
+  EXPECT_THROW(FinishTimeSlot(0), EngineFailure);
+}
+
+TEST_F(MscriptTest, FinishingASlotDropsKeySignaturesAndRenumbersBeams) {
+  TwoSystems();
+  NewPage();
+  AddTimeSlot(0);
+  const int32_t bar[kBarlineWords] = {0, 300, 302, 0, 0, 0, 0, 0, 0};
+  AddBarlineEvent(0, bar);
+  FinishTimeSlot(0);
+  AddTimeSlot(0);
+  const int32_t key[kKeySignatureWords] = {2, 260, 320, 0, 0, 0, 0, 0};
+  AddKeySignatureEvent(0, key);
+  MscriptNoteGroup groups[4] = {Group({kNoteSolid}), Group({kNoteSolid}), Group({kNoteSolid}), Group({kNoteSolid})};
+  const int32_t beams[4] = {7, 7, 3, 7};
+  for (int i = 0; i < 4; ++i) {
+    groups[i].beamGroup = beams[i];
+    groups[i].notes[0].pageX = 400 + 10 * i;
+  }
+  groups[1].leftBeams = 2;
+  AddNoteGroupEvents(0, groups, 4);
+  AddKeySignatureEvent(0, key);
+  FinishTimeSlot(0);
+
+  int32_t count = -1;
+  GetTimeSlotKeySignatures(0, 0, 0, 1, &count);
+  EXPECT_EQ(count, 0);
+  const MscriptNoteGroup* notes = GetTimeSlotNotes(0, 0, 0, 1, &count);
+  ASSERT_EQ(count, 4);
+  int32_t byX[4][4];  // beam group, left, right by page x
+  for (int i = 0; i < 4; ++i) {
+    const int k = (notes[i].notes[0].pageX - 400) / 10;
+    byX[k][0] = notes[i].beamGroup;
+    byX[k][1] = notes[i].leftBeams;
+    byX[k][2] = notes[i].rightBeams;
+  }
+  // Removing the key signatures swapped the last group to the front, so
+  // the first member of beam group 0 is the group at x 430.
+  const int32_t expected[4][3] = {{0, 1, 1}, {0, 2, 0}, {1, 0, 0}, {0, 0, 1}};
+  for (int k = 0; k < 4; ++k)
+    for (int f = 0; f < 3; ++f) EXPECT_EQ(byX[k][f], expected[k][f]) << k << " " << f;
+}
+
+TEST_F(MscriptTest, KeySignaturesStayWithAClef) {
+  TwoSystems();
+  NewPage();
+  AddTimeSlot(0);
+  const int32_t bar[kBarlineWords] = {0, 300, 302, 0, 0, 0, 0, 0, 0};
+  AddBarlineEvent(0, bar);
+  AddTimeSlot(0);
+  const int32_t clef[kClefWords] = {0, 180, 320, 0, 0, 0, 0, 0, 0};
+  const int32_t key[kKeySignatureWords] = {2, 260, 330, 0, 0, 0, 0, 0};
+  AddClefEvent(0, clef);
+  AddKeySignatureEvent(0, key);
+  MscriptNoteGroup g = Group({kNoteSolid});
+  AddNoteGroupEvents(0, &g, 1);
+  FinishTimeSlot(0);
+  int32_t count = -1;
+  GetTimeSlotKeySignatures(0, 0, 0, 1, &count);
+  EXPECT_EQ(count, 1);
+}
+
+TEST_F(MscriptTest, SlursNeedRoomBetweenTheirEnds) {
+  TwoSystems();
+  NewPage();
+  AddSystemSlur(0, EnginePoint{120, 200}, EnginePoint{120, 210}, 5);  // 8 script units apart
+  EXPECT_EQ(GetSystemSlurCount(0, 0), 0);
+  AddSystemSlur(0, EnginePoint{120, 200}, EnginePoint{120, 240}, 500);
+  ASSERT_EQ(GetSystemSlurCount(0, 0), 1);
+  const MscriptSlur slur = GetSystemSlur(0, 0, 0);
+  EXPECT_EQ(slur.rightX - slur.leftX, 32);
+  EXPECT_EQ(slur.curvature, 16);  // (32 + 0 + 1) / 2
+  EXPECT_EQ(slur.pageCurvature, 500);
+  EXPECT_EQ(slur.links[0], -1);
+  EXPECT_EQ(slur.links[4], -1);
+  EXPECT_EQ(slur.links[8], -1);
+  EXPECT_EQ(slur.links[9], -1);
+  EXPECT_EQ(slur.links[10], 0);
+}
+
+TEST_F(MscriptTest, MarksAndTextAreCopiedOut) {
+  TwoSystems();
+  NewPage();
+  AddStaveDynamic(2, 7, EngineBox{100, 600, 120, 620});
+  AddStaveTextLine(1, 3, EngineBox{60, 350, 400, 370}, 20);
+  AddTextLineWord(1, 4, EngineBox{60, 350, 120, 370}, "Al", 1);
+  AddStaveTextItem(0, EngineBox{70, 40, 300, 60}, 20, "Allegro");
+  AddStavePedalOrnament(3, 0, EngineBox{80, 760, 110, 780});
+  AddStaveRepeatMark(0, 1, EngineBox{80, 60, 100, 80});
+  const MscriptDynamic dyn = GetStaveDynamic(0, 1, 0, 0);
+  EXPECT_EQ(dyn.code, 7);
+  EXPECT_EQ(dyn.box.x1, 120);
+  EXPECT_EQ(dyn.unused[3], -1);
+  EXPECT_EQ(GetStaveTextLine(0, 0, 1, 0).textHeight, 16);
+  EXPECT_STREQ(GetTextLineWord(0, 0, 1, 0, 0).text, "Al-");
+  EXPECT_EQ(GetTextLineWordCount(0, 0, 1, 0), 1);
+  EXPECT_STREQ(GetStaveTextItem(0, 0, 0, 0).text, "Allegro");
+  EXPECT_EQ(GetStaveTextItem(0, 0, 0, 0).value1, 5);
+  EXPECT_EQ(GetStavePedalOrnamentCount(0, 1, 1), 1);
+  EXPECT_EQ(GetStaveRepeatMark(0, 0, 0, 0).code, 1);
+  EXPECT_THROW(GetTextLineWord(0, 0, 1, 0, 1), EngineFailure);
+}
+
+TEST(NoteGroupDuration, FollowsTypesBeamsFlagsAndDots) {
+  struct Case {
+    MscriptNoteGroup group;
+    PackedFraction expected;
+  };
+  auto with = [](MscriptNoteGroup g, int dots, int flags, int size, int left, int right) {
+    g.dots = dots;
+    g.flagCount = flags;
+    g.beamGroupSize = size;
+    g.leftBeams = left;
+    g.rightBeams = right;
+    return g;
+  };
+  MscriptNoteGroup multi = Group({kMultiBarRest});
+  multi.barCount = 12;
+  const Case cases[] = {
+      {Group({kNoteMinim}), Frac(1, 2)},
+      {with(Group({kNoteMinim}), 1, 0, 0, 0, 0), Frac(3, 4)},  // a dotted minim
+      {with(Group({kNoteSolid}), 0, 0, 3, 2, 1), Frac(1, 16)},
+      {with(Group({kNoteSolid}), 0, 1, 0, 0, 0), Frac(1, 8)},
+      {with(Group({kNoteSolid}), 2, 2, 0, 0, 0), Frac(7, 64)},
+      {with(Group({kNoteSolid}), 3, 0, 0, 0, 0), Frac(15, 32)},
+      {with(Group({kNoteMinim}), 0, 0, 2, 1, 1), Frac(1, 8)},  // beamed minims count as crotchets
+      {Group({kNoteBreve}), Frac(2, 1)},
+      {Group({kNoteSBreve, kNoteSBreve}), Frac(1, 1)},
+      {Group({kNoteGrace}), Frac(0, 1)},
+      {Group({kNoteGrace, kNoteSolid}), Frac(1, 4)},
+      {Group({kCrotchetRest}), Frac(1, 4)},
+      {Group({kHDSQuaverRest}), Frac(1, 64)},
+      {with(Group({kMinimRest}), 1, 0, 0, 0, 0), Frac(3, 4)},
+      {multi, Frac(12, 1)},
+  };
+  for (const Case& c : cases) {
+    const PackedFraction got = GetNoteGroupDuration(c.group);
+    EXPECT_EQ(got & 0xFFFF, c.expected & 0xFFFF) << "type " << c.group.notes[0].type;
+    EXPECT_EQ(got >> 16, c.expected >> 16) << "type " << c.group.notes[0].type;
+  }
+  EXPECT_THROW(GetNoteGroupDuration(Group({kInvisibleRest})), EngineFailure);
+}
+
+TEST(NoteGroupTests, RestGraceAndExtremePlace) {
+  EXPECT_TRUE(IsRestGroup(Group({kCrotchetRest})));
+  EXPECT_FALSE(IsRestGroup(Group({kInvisibleRest})));
+  EXPECT_FALSE(IsRestGroup(Group({kNoteSolid})));
+  EXPECT_TRUE(IsGraceGroup(Group({kNoteGrace, kNoteGrace})));
+  EXPECT_TRUE(IsGraceGroup(MscriptNoteGroup{}));
+  EXPECT_FALSE(IsGraceGroup(Group({kNoteGrace, kNoteSolid})));
+  MscriptNoteGroup g = Group({kNoteSolid, kNoteSolid, kNoteSolid});  // places 0, 10, 20
+  EXPECT_EQ(GroupExtremePlace(g), 0);
+  g.stemDirection = 1;
+  EXPECT_EQ(GroupExtremePlace(g), 20);
+}
+
+TEST(Skew, ApplyAndRemove) {
+  // k = 0.01 x 1024 ~ 10, offsets a and b.
+  const EnginePoint p = ApplySkew(100, 200, 10, 4096, 0);
+  EXPECT_EQ(p.y, 100 + ((4096 - 2000 + 512) >> 10));
+  EXPECT_EQ(p.x, 200 + ((1000 + 512) >> 10));
+  const EnginePoint q = RemoveSkew(p.y, p.x, 10, 4096, 0);
+  EXPECT_EQ(q.y, p.y - ((4096 - p.x * 10 + 512) >> 10));
+  EXPECT_THROW(ApplySkew(0, 500, 10, 0, 0), EngineFailure);  // y would go negative
+  const EnginePoint r = RemoveSkew(0, 0, 0, 4096, 4096);
+  EXPECT_EQ(r.y, 0);
+  EXPECT_EQ(r.x, 0);
+}
+
+}  // namespace
