@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "pages/BmpFile.h"
 #include "platform/Messages.h"
 #include "reading/PageOrientation.h"
 #include "reading/PreparationProgress.h"
@@ -326,18 +327,11 @@ bool NormalizePalette(const uint8_t* palette, int bitsPerPixel, uint8_t table[25
     return false;
   }
   if (bitsPerPixel != 1 && bitsPerPixel != 2 && bitsPerPixel != 4 && bitsPerPixel != 8) return false;
+  // The loaders' grey map, from entries of four bytes (blue, green, red, unused).
+  uint8_t colours[256][3];
   int n = 1 << bitsPerPixel;
-  uint8_t level[256];
-  for (int i = 0; i < n; ++i) {
-    const uint8_t* entry = palette + 4 * i;
-    int l = ((entry[0] + entry[1] + entry[2]) / 3 * n) / 256;
-    level[i] = static_cast<uint8_t>(bitsPerPixel == 1 ? n - 1 - l : l);
-  }
-  int mask = n - 1;
-  for (int value = 0; value < 256; ++value) {
-    int out = 0;
-    for (int shift = 0; shift < 8; shift += bitsPerPixel) out |= level[(value >> shift) & mask] << shift;
-    table[value] = static_cast<uint8_t>(out);
-  }
+  for (int i = 0; i < n; ++i)
+    for (int j = 0; j < 3; ++j) colours[i][j] = palette[4 * i + j];
+  BuildGreyMap(colours, static_cast<uint32_t>(n), bitsPerPixel, table);
   return true;
 }
