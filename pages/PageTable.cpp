@@ -189,12 +189,21 @@ bool ReadPageIndex() {
 }
 
 uint32_t UniquePageKeyAt(uint64_t seconds) {
-  // A second has 64 keys: when they are all taken, the next second's are used.
-  for (int tries = 0;; ++tries) {
-    if (tries > 0 && tries % 256 == 0) ++seconds;
+  constexpr int kKeysPerSecond = 64;
+  constexpr int kRandomTries = 64;
+  for (int tries = 0; tries < kRandomTries; ++tries) {
     const uint32_t r = static_cast<uint32_t>(std::rand()) & 0x7FFF;
-    const uint32_t key = static_cast<uint32_t>(seconds * 64 + (r / 15) % 64);
+    const uint32_t key = static_cast<uint32_t>(seconds * kKeysPerSecond + (r / 15) % kKeysPerSecond);
     if (!KeyInUse(key)) return key;
+  }
+  // A crowded second: its keys in turn, then the next second's, so that the
+  // search always ends (the table and the score hold far fewer keys than
+  // the seconds ahead have).
+  for (;; ++seconds) {
+    for (int k = 0; k < kKeysPerSecond; ++k) {
+      const uint32_t key = static_cast<uint32_t>(seconds * kKeysPerSecond + k);
+      if (!KeyInUse(key)) return key;
+    }
   }
 }
 
