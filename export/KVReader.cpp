@@ -266,15 +266,19 @@ bool CKVReader::BuildChordRecord(const uint8_t* item, ChordRecord* record) {
   return true;
 }
 
-bool CKVReader::Overflows(int voice, bool noAdvance, const CBeatCounter& d) {
-  if (IgnoresBarLength() != 0) return false;
+CBeatCounter CKVReader::StartTimeOf(int voice, bool noAdvance) const {
   ReaderTimeState probe = clock;
   if (noAdvance) {
     probe.StartVoice(voice);
-  } else {
-    CBeatCounter position = StepClock(probe, voice, true);
-    if (Compare(position, probe.timeCursor) != 0) probe.timeCursor = position;
+    return probe.voices[voice < 0 || voice >= kReaderVoices ? 0 : voice].position;
   }
+  return StepClock(probe, voice, true);
+}
+
+bool CKVReader::Overflows(int voice, bool noAdvance, const CBeatCounter& d) {
+  if (IgnoresBarLength() != 0) return false;
+  ReaderTimeState probe = clock;
+  probe.timeCursor = StartTimeOf(voice, noAdvance);
   const CBeatCounter scaled = Multiply(d, TimeFactor(voice));
   return probe.WouldOverflow(scaled);
 }
@@ -308,7 +312,7 @@ void CKVReader::OnChord(const ChordRecord& chord) {
 }
 
 void CKVReader::OnStem(const ChordRecord& chord) {
-  Redispatch(CNiffEventOnReadStem(chord, clock.timeCursor));
+  Redispatch(CNiffEventOnReadStem(chord, StartTimeOf(chord.fields.voice, chord.fields.noAdvance)));
   if (!chord.fields.noAdvance)
     MoveTimePosition(chord.fields.voice, true);
   else
@@ -471,19 +475,20 @@ void CKVReader::OnTupletMark(const uint8_t* item) {
   }
 }
 
-void CKVReader::OnSlurMark(const uint8_t* item) {
+SlurRecord CKVReader::BuildSlurRecord(const uint8_t* item, bool withNext, bool withEnd) {
   SlurRecord record;
   record.item = item;
   record.staff = staff;
   SlurMarkValue mark = SlurMarkFields(item);
   record.voice = mark.voice;
-  record.start = mark.time;
-  record.end = mark.time;
-  if (ChordFlags() != 0) {
-    record.start = Add(mark.time, NextNoteDuration(item, staff, *this));
-    record.end = SlurEnd(item, staff, *this);
-  }
-  OnSlur(record);
+  record.start = withNext ? Add(mark.time, NextNoteDuration(item, staff, *this)) : mark.time;
+  record.end = withEnd ? SlurEnd(item, staff, *this) : mark.time;
+  return record;
+}
+
+void CKVReader::OnSlurMark(const uint8_t* item) {
+  const bool lookAhead = ChordFlags() != 0;
+  OnSlur(BuildSlurRecord(item, lookAhead, lookAhead));
 }
 
 // ---- Texts -------------------------------------------------------------------------------------

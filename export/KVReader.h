@@ -116,8 +116,11 @@ class CKVReader {
   int32_t itemsSeen = 0;
 
  protected:
-  // The chord and rest records as the look-ahead request asks.
+  // The chord record as the look-ahead request asks.
   bool BuildChordRecord(const uint8_t* item, ChordRecord* record);
+  // The slur record: the start moved on by the next note's length with
+  // withNext, the end found by reading on with withEnd.
+  SlurRecord BuildSlurRecord(const uint8_t* item, bool withNext, bool withEnd);
   void GiveDuration(int voice, const CBeatCounter& duration, bool scale = true);
 
  private:
@@ -128,7 +131,9 @@ class CKVReader {
   void ReadMark(const uint8_t* item);
   void ReadText(const uint8_t* item);
   void EndOfStream();
-  // True when an event starting at the probe's time of length d passes the bar.
+  // Where an event of the voice will begin (the time step run on a copy).
+  CBeatCounter StartTimeOf(int voice, bool noAdvance) const;
+  // True when such an event of length d passes the bar line.
   bool Overflows(int voice, bool noAdvance, const CBeatCounter& d);
   void CopyHandlers(const CKVReader& from);
 

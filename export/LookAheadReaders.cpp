@@ -120,7 +120,7 @@ void CKVReaderTie::OnStem(const ChordRecord& chord) {
     stemSeen_ = true;
     return;
   }
-  Offer(CNiffEventOnReadStem(chord, clock.timeCursor));
+  Offer(CNiffEventOnReadStem(chord, clock.voices[chord.fields.voice].position));
 }
 
 void CKVReaderTie::OnRest(const RestRecord& rest) {

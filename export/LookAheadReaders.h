@@ -49,6 +49,9 @@ class CKVReaderSlur : public CKVReaderReadAhead {
  public:
   using CKVReaderReadAhead::CKVReaderReadAhead;
   void OnSlur(const SlurRecord& slur) override { HandlersCall2(slur); }
+  // The slur's start is taken after its first note; its end is what this
+  // reader is looking for.
+  void OnSlurMark(const uint8_t* item) override { OnSlur(BuildSlurRecord(item, true, false)); }
   CNiffSymbolState* HandlersCall2(const SlurRecord& slur) override;
 };
 

@@ -40,10 +40,13 @@ void ReaderTimeState::NextBar() {
 }
 
 void ReaderTimeState::StartVoice(int v) {
+  // Before anything is reported in a bar the cursor stands at -1/1; a voice
+  // started then begins at the bar start.
+  const CBeatCounter start = Less(timeCursor, CBeatCounter()) ? CBeatCounter() : timeCursor;
   for (int u = 0; u < kReaderVoices; ++u) {
     if (v != -1 && u != v) continue;
     voices[u].pending = CBeatCounter();
-    voices[u].position = timeCursor;
+    voices[u].position = start;
   }
 }
 

@@ -65,7 +65,7 @@ class CNiffEventOnReadStem : public CNiffEventOnSpecificVoice {
       : CNiffEventOnSpecificVoice(c.fields.voice), chord(c), time(t) {}
   int Handle(CNiffEventTarget& t) const override { return t.OnReadStem(*this); }
   const ChordRecord& chord;
-  CBeatCounter time;  // the reader's time cursor before the chord
+  CBeatCounter time;  // where the chord begins, from the bar start
 };
 
 class CNiffEventOnReadNotehead : public CNiffEventOnSpecificVoice {

@@ -148,3 +148,17 @@ TEST(ReaderClock, ChordsKeepTheLongestNoteAndVoicesMoveOnTheirOwn) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ReaderClock, AVoiceStartedBeforeAnyTimeBeginsAtTheBarStart) {
+  ReaderTimeState clock;
+  clock.Reset();
+  clock.StartVoice(2);
+  EXPECT_EQ(clock.voices[2].position.numerator, 0);
+  clock.timeCursor = CBeatCounter(3, 8);
+  clock.StartVoice(-1);
+  for (const VoiceClock& v : clock.voices) EXPECT_EQ(Compare(v.position, CBeatCounter(3, 8)), 0);
+}
+
+}  // namespace

@@ -4,6 +4,7 @@
 #include "export/ItemDecoders.h"
 #include "export/NiffWriterError.h"
 #include "score/ScoreItem.h"
+#include "tests/score/ScoreStreamFixture.h"
 #include "tests/support/TestText.h"
 
 namespace {
@@ -221,6 +222,32 @@ TEST(Payloads, TextsOfBothLayoutsAreCleaned) {
   std::vector<uint8_t> narrow = {uint8_t(kItemText | kTextStaff << 3), 0, 0, 0, 'h', 1, 'i'};
   SetTextPayloadLength(narrow.data(), uint32_t(narrow.size() - 2), 2);
   EXPECT_EQ(ItemText(narrow.data(), 2, 100), u"hi");
+}
+
+}  // namespace
+
+namespace {
+
+class PartIdentityTest : public ScoreStreamTest {};
+
+TEST_F(PartIdentityTest, PitchedPartsTakeChannelsAroundTheDrumChannel) {
+  SetPart(0, {});
+  SetPart(1, {kBarBoundary});
+  SetPart(2, {kBarBoundary});
+  PartTablatureFlags[1] = {0, 5};
+  PartTablatureFlags[2] = {0, 1};
+  int counter = 9;
+  PartIdentityValue pitched = PartIdentity(1, &counter);
+  EXPECT_FALSE(pitched.drum);
+  EXPECT_EQ(pitched.channel, 9);
+  EXPECT_EQ(counter, 11);
+  PartIdentityValue drums = PartIdentity(2, &counter);
+  EXPECT_TRUE(drums.drum);
+  EXPECT_EQ(drums.channel, 10);
+  EXPECT_EQ(drums.program, 1);
+  EXPECT_EQ(counter, 11);
+  EXPECT_EQ(PartIdentity(1, nullptr).channel, 0);
+  EXPECT_THROW(PartIdentity(13, nullptr), CNiffWriterError);
 }
 
 }  // namespace

@@ -176,3 +176,66 @@ TEST_F(LookAheadTest, TheStringsReaderTakesTheTextsThatArePresent) {
 }
 
 }  // namespace
+
+namespace {
+
+// Stands in for a writer's slur state: it ends at the second stem after it
+// opened, and its measure handler keeps the time of that stem.
+struct FakeSlurState {
+  int stemsLeft = 0;
+  CNiffReadAheadHandler* watcher = nullptr;
+};
+
+class FakeMeasure : public CNiffReadAheadHandler {
+ public:
+  void AttachTo(CNiffSymbolState* state) override { reinterpret_cast<FakeSlurState*>(state)->watcher = this; }
+  bool IsDone() const override { return done; }
+  CBeatCounter StoredTime() const override { return time; }
+  bool done = false;
+  CBeatCounter time;
+};
+
+class FakeSlurOpener : public CNiffEventHandler {
+ public:
+  std::unique_ptr<CNiffEventHandler> Clone() const override { return std::make_unique<FakeSlurOpener>(); }
+  void OnEvent(const CNiffEvent& event) override {
+    auto* stem = dynamic_cast<const CNiffEventOnReadStem*>(&event);
+    if (!stem || state_.stemsLeft == 0) return;
+    if (--state_.stemsLeft == 0 && state_.watcher) {
+      auto* measure = static_cast<FakeMeasure*>(state_.watcher);
+      measure->done = true;
+      measure->time = stem->time;
+    }
+  }
+  CNiffSymbolState* OpenSlur(const SlurRecord& slur) override {
+    opened = slur;
+    state_.stemsLeft = 2;
+    return reinterpret_cast<CNiffSymbolState*>(&state_);
+  }
+  SlurRecord opened;
+
+ private:
+  FakeSlurState state_;
+};
+
+class MeasuringObjects : public CountingObjects {
+ public:
+  std::unique_ptr<CNiffReadAheadHandler> CreateSymbolMeasure() override { return std::make_unique<FakeMeasure>(); }
+};
+
+TEST_F(LookAheadTest, ASlurEndsWhereItsStateCloses) {
+  MeasuringObjects objects;
+  SetExportObjectFactory(&objects);
+  StreamBytesList slur = {uint8_t(kItemMark | kMarkSlur << 3 | kMarkBit7), 0, 0, 0, 0};
+  SetMarkSpan(slur.data(), 16);
+  const uint8_t* mark = Start(JoinItems({slur, Notes(kDurationQuarter, {12}), Notes(kDurationHalf, {13}),
+                                         Notes(kDurationQuarter, {14}), Bar(), SystemMark()}));
+  asker_.AddHandler(std::make_unique<FakeSlurOpener>());
+  // The second stem after the mark stands at a quarter.
+  EXPECT_EQ(Fraction(SlurEnd(mark, 1, asker_)), "1/4");
+  // Without a measure handler the end cannot be found: a clean refusal.
+  SetExportObjectFactory(&counting_);
+  EXPECT_THROW(SlurEnd(mark, 1, asker_), CNiffWriterError);
+}
+
+}  // namespace
