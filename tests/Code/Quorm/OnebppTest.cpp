@@ -37,7 +37,9 @@ TEST_F(PageImage, PaddingBitsPastTheWidthAreMasked) {
     for (int32_t y = 0; y < height; ++y) {
       uint32_t last = GetPageRow(y)[words - 1];
       int32_t used = (width - 1) % 32 + 1;
-      if (used < 32) EXPECT_EQ(last >> used, 0u) << width;
+      if (used < 32) {
+        EXPECT_EQ(last >> used, 0u) << width;
+      }
       EXPECT_EQ(CountRowInk(y, 0, 1 << 20), y == height - 1 ? width - 1 : width) << width;
     }
     EXPECT_EQ(BitmapWidth(GetPageImageBlock()), width);
