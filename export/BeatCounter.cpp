@@ -110,7 +110,7 @@ CBeatCounter Multiply(const CBeatCounter& a, const CBeatCounter& b) {
 }
 
 CBeatCounter DivideByInteger(const CBeatCounter& a, int64_t k) {
-  CheckOrThrow(k != 0);
+  CheckOrThrow(k != 0 && Fits32(k));
   return CBeatCounter(a.numerator, int64_t{a.denominator} * k);
 }
 

@@ -394,7 +394,7 @@ void CKVReader::PadBar(CBarPadder& padder, const CBeatCounter& unit) { PadBarWit
 void CKVReader::ReportProblem(ReadProblem problem) {
   for (const ReadProblemEntry& e : problems)
     if (e.staff == staff && e.bar == clock.barNumber && e.problem == problem) return;
-  problems.push_back(ReadProblemEntry{staff, clock.barNumber, problem});
+  problems.push_back(ReadProblemEntry{staff, clock.barNumber, problem, current});
 }
 
 // ---- Handlers ---------------------------------------------------------------------------------

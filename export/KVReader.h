@@ -26,8 +26,9 @@ enum class ReadProblem {
 };
 struct ReadProblemEntry {
   int staff;
-  int bar;
+  int bar;              // the clock's bar number in the walk that found it
   ReadProblem problem;
+  const uint8_t* item;  // the item being read when it was found
 };
 
 class CKVReader {

@@ -49,9 +49,12 @@ void CKVReaderIndexer::OnEndOfBar(uint8_t barStyle) {
 }
 
 void CKVReaderIndexer::OnTimeSignature(const FileExporting::CTimeSig& signature, bool flag) {
-  signatureInBar_.signature = signature;
-  // The index times its bars by the signatures it meets.
-  if (signature.numerator > 0) clock.timeSignature = signature;
+  // The index times its bars by the signatures it meets; one without beats
+  // times nothing and changes nothing.
+  if (signature.numerator > 0) {
+    signatureInBar_.signature = signature;
+    clock.timeSignature = signature;
+  }
   CKVReader::OnTimeSignature(signature, flag);
 }
 
