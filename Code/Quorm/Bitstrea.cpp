@@ -2,6 +2,7 @@
 #include "Code/Quorm/Bitstrea.h"
 
 #include "Code/Quorm/Engerror.h"
+#include "Code/Quorm/Heapcheck.h"
 #include "Code/Quorm/Heapmem.h"
 
 namespace {
@@ -23,7 +24,7 @@ uint32_t WordMask(int32_t from, int32_t to) {
 
 void AllocRasterBits(RasterRecord* raster) {
   raster->bits = nullptr;
-  EngineAllocZeroed(raster->bits, static_cast<size_t>(RasterWordCount(raster->rows, raster->columns)) * 4);
+  EngineAllocZeroedChecked(raster->bits, static_cast<size_t>(RasterWordCount(raster->rows, raster->columns)) * 4);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include "Code/Quorm/Bitstrea.h"
 #include "Code/Quorm/Findscal.h"
+#include "Code/Quorm/Heapcheck.h"
 #include "Code/Quorm/Heapmem.h"
 #include "Code/Quorm/Intmath.h"
 #include "Code/Quorm/Ocrmisc.h"
@@ -266,8 +267,8 @@ void MakeByteImage(ByteImage* image) {
   ENGINE_CHECK_POINTER(image);
   ENGINE_CHECK(!image->bytes && !image->rowPointers);
   ENGINE_CHECK(image->rows > 0 && image->columns > 0);
-  EngineAlloc(image->bytes, static_cast<size_t>(image->rows) * image->columns);
-  EngineAlloc(image->rowPointers, static_cast<size_t>(image->rows) * sizeof(uint8_t*));
+  EngineAllocChecked(image->bytes, static_cast<size_t>(image->rows) * image->columns);
+  EngineAllocChecked(image->rowPointers, static_cast<size_t>(image->rows) * sizeof(uint8_t*));
   for (int32_t r = 0; r < image->rows; ++r) image->rowPointers[r] = image->bytes + static_cast<size_t>(r) * image->columns;
   ExtractByteImage(image->bytes, image->top, image->left, image->rows, image->columns);
 }
@@ -280,7 +281,7 @@ void FreeByteImage(ByteImage* image) {
 
 void KeepPageImageCopy() {
   ENGINE_CHECK(gPageBlock != nullptr && gPageCopy == nullptr);
-  EngineAlloc(gPageCopy, gBlockSize);
+  EngineAllocChecked(gPageCopy, gBlockSize);
   std::memcpy(gPageCopy, gPageBlock, gBlockSize);
 }
 

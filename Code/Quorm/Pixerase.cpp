@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "Code/Quorm/Engerror.h"
+#include "Code/Quorm/Heapcheck.h"
 #include "Code/Quorm/Heapmem.h"
 #include "Code/Quorm/Intmath.h"
 #include "Code/Quorm/Onebpp.h"
@@ -163,7 +164,7 @@ int32_t ShapeToBitmap(const EraseShape& shape, int32_t minWidth, int32_t minHeig
     return 0;
   }
   RasterRecord raster{box.y0, box.x0, rows, columns, nullptr, -1, -1};
-  EngineAllocZeroed(raster.bits, static_cast<size_t>(RasterWordCount(rows, columns)) * 4);
+  EngineAllocZeroedChecked(raster.bits, static_cast<size_t>(RasterWordCount(rows, columns)) * 4);
   *out = raster;
   ScanShape(shape, [&](int32_t y, int32_t x0, int32_t x1) {
     for (int32_t x = x0; x < x1; ++x)

@@ -5,6 +5,7 @@
 
 #include "Code/Quorm/Engerror.h"
 #include "Code/Quorm/Findscal.h"
+#include "Code/Quorm/Heapcheck.h"
 #include "Code/Quorm/Heapmem.h"
 #include "Code/Quorm/Onebpp.h"
 
@@ -91,7 +92,7 @@ void ExtendIntoRow(int32_t row, int32_t first, int32_t end) {
 
 void AddRecord() {
   if (gCount == gCapacity) {
-    EngineResizeArray(gTable, static_cast<size_t>(gCapacity), static_cast<size_t>(gCapacity) + kTableStep);
+    EngineResizeArrayChecked(gTable, static_cast<size_t>(gCapacity), static_cast<size_t>(gCapacity) + kTableStep);
     gCapacity += kTableStep;
   }
   // Counted before its raster is allocated, so that the table's free
@@ -100,7 +101,7 @@ void AddRecord() {
   record = ConnectedComponent{gFillBox.y0, gFillBox.x0, gFillBox.y1 - gFillBox.y0, gFillBox.x1 - gFillBox.x0, nullptr,
                               -1, gCount};
   ++gCount;
-  EngineAllocZeroed(record.bits, static_cast<size_t>(RasterWordCount(record.rows, record.columns)) * 4);
+  EngineAllocZeroedChecked(record.bits, static_cast<size_t>(RasterWordCount(record.rows, record.columns)) * 4);
   for (int32_t i = 0; i < gQueued; ++i) {
     const QueuedRun& run = gQueue[i];
     SetBitRange(record.bits, (run.row - record.top) * record.columns + (run.first - record.left), run.end - run.first);
@@ -141,7 +142,7 @@ bool ComesFirst(const ConnectedComponent& a, const ConnectedComponent& b) {
 
 void ResetConnectedComponents() {
   FreeConnectedComponents();
-  EngineAllocZeroed(gTable, static_cast<size_t>(kTableStep) * sizeof(ConnectedComponent));
+  EngineAllocZeroedChecked(gTable, static_cast<size_t>(kTableStep) * sizeof(ConnectedComponent));
   gCapacity = kTableStep;
 }
 
@@ -173,7 +174,7 @@ void FindConnectedComponents(int32_t maxWidth, int32_t maxHeight, int32_t maxRun
   gMaxWidth = maxWidth;
   gMaxHeight = maxHeight;
   gMaxRuns = maxRuns;
-  EngineAlloc(gQueue, static_cast<size_t>(kQueueCapacity) * sizeof(QueuedRun));
+  EngineAllocChecked(gQueue, static_cast<size_t>(kQueueCapacity) * sizeof(QueuedRun));
   const int32_t words = GetPageWordsPerRow();
   // The first and last rows are never scanned; a fill reaches them only
   // through a neighbouring row.
@@ -218,7 +219,7 @@ void ForEachComponent(ComponentTest test) {
   const int32_t reachUp = ScaleToPixels(900);
   GrangeCreate(&gGrid, KeyOfComponent, kGridCell, kGridCell, std::max(gGreatestRight, 1), std::max(gGreatestBottom, 1));
   GrangeAddRange(&gGrid, gCount);
-  EngineAlloc(gCandidates, static_cast<size_t>(kMergeCandidates + 1) * sizeof(int32_t));
+  EngineAllocChecked(gCandidates, static_cast<size_t>(kMergeCandidates + 1) * sizeof(int32_t));
   for (int32_t i = 0; i < gCount; ++i) {
     ConnectedComponent& piece = gTable[i];
     if (piece.link == -2 || !test(piece)) continue;

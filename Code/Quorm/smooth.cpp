@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "Code/Quorm/Engerror.h"
+#include "Code/Quorm/Heapcheck.h"
 #include "Code/Quorm/Heapmem.h"
 #include "Code/Quorm/Intmath.h"
 
@@ -63,7 +64,7 @@ int64_t MirrorIndex(int64_t t, int64_t n) {
 // A work array of the engine heap that is freed however the scope is left.
 struct WorkArray {
   int32_t* data = nullptr;
-  explicit WorkArray(int32_t n) { EngineAlloc(data, static_cast<size_t>(n) * sizeof(int32_t)); }
+  explicit WorkArray(int32_t n) { EngineAllocChecked(data, static_cast<size_t>(n) * sizeof(int32_t)); }
   ~WorkArray() { EngineFree(data); }
   WorkArray(const WorkArray&) = delete;
   WorkArray& operator=(const WorkArray&) = delete;

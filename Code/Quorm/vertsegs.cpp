@@ -1,6 +1,7 @@
 // The page's vertical black runs.
 #include "Code/Quorm/vertsegs.h"
 
+#include "Code/Quorm/Heapcheck.h"
 #include "Code/Quorm/Heapmem.h"
 #include "Code/Quorm/Onebpp.h"
 
@@ -36,7 +37,7 @@ int32_t BuildVerticalSegments(ContinueCallback keepGoing) {
   int32_t count = 0;
   if (!WalkColumns(keepGoing, [&](int32_t, int32_t, int32_t) { ++count; })) return kSegmentsStopped;
   if (count == 0) return kNoSegments;
-  EngineAllocZeroed(gSegments, static_cast<size_t>(count) * sizeof(VerticalSegment));
+  EngineAllocZeroedChecked(gSegments, static_cast<size_t>(count) * sizeof(VerticalSegment));
   int32_t filled = 0;
   bool done = WalkColumns(keepGoing, [&](int32_t x, int32_t top, int32_t end) {
     ENGINE_CHECK(filled < count);

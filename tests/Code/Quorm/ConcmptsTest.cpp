@@ -7,6 +7,7 @@
 #include "Code/Quorm/Bitstrea.h"
 #include "Code/Quorm/Engerror.h"
 #include "Code/Quorm/Findscal.h"
+#include "Code/Quorm/Heapmem.h"
 #include "Code/Quorm/Onebpp.h"
 #include "Code/Quorm/concmpts.h"
 #include "Code/Quorm/vertsegs.h"
@@ -200,6 +201,24 @@ TEST_F(Components, CleanSmallComponentsKeepsThePage) {
   ConnectedComponent c{};
   GetComponent(&c, 0);
   EXPECT_EQ(RasterArt(c), (Art{"#####", "#.#.#", "#####"}));
+}
+
+TEST_F(Components, OutOfMemoryUnwindsWithXheapmem) {
+  Art page = {"........", ".#..#.#.", "........"};
+  for (long failAt = 1; failAt <= 4; ++failAt) {
+    ASSERT_EQ(LoadArt(MakePageArt(page)), kEngineOk);
+    ResetConnectedComponents();
+    FailEngineAllocationAfter(failAt);  // the queue, then the rasters one by one
+    try {
+      FindConnectedComponents(5000, 500, 500);
+      ADD_FAILURE() << "no failure at allocation " << failAt;
+    } catch (const EngineFailure& failure) {
+      EXPECT_STREQ(failure.code(), "Xheapmem");
+      EXPECT_FALSE(failure.failedCheck());
+    }
+    FailEngineAllocationAfter(0);
+    FreeConnectedComponents();  // releases whatever the search held
+  }
 }
 
 TEST_F(Components, ShortPagesHaveNone) {

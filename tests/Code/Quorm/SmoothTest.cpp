@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "Code/Quorm/Engerror.h"
+#include "Code/Quorm/Heapmem.h"
 #include "Code/Quorm/smooth.h"
 
 namespace {
@@ -212,6 +213,21 @@ TEST(Smooth, SigmaRangesAreChecked) {
   EXPECT_THROW(SmoothSmall(8.5, 1, p.data(), 10), EngineFailure);
   EXPECT_THROW(SmoothWide(1, 7.9, p.data(), 10), EngineFailure);
   SmoothMirrored(p.data(), 0, 3.0);  // an empty profile is nothing to do
+}
+
+TEST(Smooth, OutOfMemoryUnwindsWithXheapmem) {
+  Profile p(10, 1);
+  for (double sigma : {2.0, 20.0}) {
+    FailEngineAllocationAfter(1);
+    try {
+      SmoothMirrored(p.data(), 10, sigma);
+      ADD_FAILURE() << sigma;
+    } catch (const EngineFailure& failure) {
+      EXPECT_STREQ(failure.code(), "Xheapmem");
+    }
+    FailEngineAllocationAfter(0);
+  }
+  EXPECT_EQ(p, Profile(10, 1));  // untouched
 }
 
 }  // namespace
