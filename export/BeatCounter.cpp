@@ -131,7 +131,15 @@ void CommonDenominator(CBeatCounter* a, CBeatCounter* b) {
 }
 
 int32_t ToDivisions(const CBeatCounter& d, int32_t divisionsPerQuarter) {
-  return ExpandTo(d, int64_t{4} * divisionsPerQuarter).numerator;
+  const int64_t target = int64_t{4} * divisionsPerQuarter;
+  CheckOrThrow(target > 0 && target % d.denominator == 0);
+  return ExpandTo(d, target).numerator;
+}
+
+int32_t DivisionsNeeded(const CBeatCounter& d) {
+  CBeatCounter reduced = d;
+  reduced.Reduce();
+  return static_cast<int32_t>(reduced.denominator / Gcd(reduced.denominator, 4));
 }
 
 CBeatCounter DurationOf(int code, int dots) {

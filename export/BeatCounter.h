@@ -69,8 +69,11 @@ CBeatCounter ExpandTo(const CBeatCounter& a, int64_t d);
 // Both values with the least common multiple of their denominators.
 void CommonDenominator(CBeatCounter* a, CBeatCounter* b);
 // The MusicXML duration of d in divisions of a quarter: the numerator of d
-// expanded to 4 x divisionsPerQuarter (d's own numerator when that fails).
+// expanded to 4 x divisionsPerQuarter. A length that is no whole number of
+// divisions is refused with CNiffWriterError, never rounded.
 int32_t ToDivisions(const CBeatCounter& d, int32_t divisionsPerQuarter);
+// The fewest divisions of a quarter in which d is a whole number.
+int32_t DivisionsNeeded(const CBeatCounter& d);
 // Length of a note value code 0..8 (1/128 .. breve) with 0..3 dots; codes
 // above 8 are refused.
 CBeatCounter DurationOf(int code, int dots);

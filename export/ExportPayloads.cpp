@@ -100,10 +100,9 @@ std::u16string ItemText(const uint8_t* item, uint8_t version, size_t limit) {
   const uint8_t* start = item + TextStart(item, version);
   const uint32_t bytes = TextByteCount(item, version);
   if (TextIsWide(version)) {
-    std::u16string units(bytes / 2, u'\0');
-    for (size_t i = 0; i < units.size(); ++i)
-      units[i] = static_cast<char16_t>(start[2 * i] | (start[2 * i + 1] << 8));
-    return CleanText(units.data(), units.size(), limit);
+    std::vector<char16_t> units(bytes / 2 + 1);
+    const size_t count = ReadItemText(item, version, units.data(), units.size());
+    return CleanText(units.data(), count, limit);
   }
   std::string narrow = CleanText(reinterpret_cast<const char*>(start), bytes, limit);
   if (narrow.empty()) return std::u16string();
@@ -130,7 +129,7 @@ TupletMarkValue TupletMarkFields(const uint8_t* item) {
   value.ratio = CBeatCounter(notes * unit, 128);
   value.span = CBeatCounter(span, 128);
   value.bracketShape = (MarkParameter1(item) & 0x80) ? 7 : 1;
-  value.fourth = static_cast<uint8_t>(item[2] >> 6);
+  value.fourth = MarkVoice(item);
   return value;
 }
 

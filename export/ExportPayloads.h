@@ -92,7 +92,7 @@ struct TupletMarkValue {
   CBeatCounter ratio;  // notes x written length of one (b4 + 1 in 1/128), in whole notes
   CBeatCounter span;   // the mark's span in 1/128 notes, in whole notes
   uint8_t bracketShape;  // 7 with a bracket, else 1
-  uint8_t fourth;        // b2 bits 6-7
+  uint8_t fourth;        // the mark's voice field once more, as the writers take it
 };
 // Exact fractions; a ratio or span of 0 throws CNiffWriterError kind 1, code 4.
 TupletMarkValue TupletMarkFields(const uint8_t* item);

@@ -53,6 +53,11 @@ TEST(BeatCounter, ExpandsOnlyToMultiplesAndCountsDivisions) {
   EXPECT_TRUE(Is(b, 9, 12));
   EXPECT_EQ(ToDivisions(CBeatCounter(1, 4), 2), 2);
   EXPECT_EQ(ToDivisions(CBeatCounter(3, 8), 6), 9);
+  // A tuplet third of a quarter needs three divisions; with two it is refused.
+  EXPECT_EQ(ToDivisions(CBeatCounter(1, 12), 3), 1);
+  EXPECT_THROW(ToDivisions(CBeatCounter(1, 12), 2), CNiffWriterError);
+  struct Case { int num, den, need; } needs[] = {{1, 12, 3}, {1, 8, 2}, {1, 2, 1}, {3, 4, 1}, {1, 128, 32}, {2, 3, 3}};
+  for (const Case& c : needs) EXPECT_EQ(DivisionsNeeded(CBeatCounter(c.num, c.den)), c.need) << c.num << "/" << c.den;
 }
 
 TEST(BeatCounter, DurationsOfCodesAndDots) {
