@@ -54,12 +54,6 @@ GrangePoint GroupKey(int32_t group) {
   return GrangePoint{p.x, p.y};
 }
 
-int32_t GroupIndex(const MergeGroup* group) {
-  const int32_t index = static_cast<int32_t>(group - g_merge.groups);
-  ENGINE_CHECK_INDEX(index, g_merge.groupCount);
-  return index;
-}
-
 bool IsLive(int32_t group) { return g_merge.groups[group].tail != nullptr; }
 
 // ---- Heap ----
