@@ -20,6 +20,7 @@ struct QueueEntry {
   int32_t cost;
   int32_t* partnerOf;    // groups whose best partner is this one, -1-terminated
   int32_t partnerOfCount;
+  int32_t partnerOfRoom;  // entries allocated (the terminator included)
   int32_t heapPosition;  // -1 when not in the heap
 };
 
@@ -125,10 +126,13 @@ void HeapUpdate(int32_t group, int32_t oldCost) {
 void AddPartnerOf(int32_t partner, int32_t group) {
   QueueEntry& e = g_merge.queue[partner];
   const int32_t n = e.partnerOfCount;
-  if (e.partnerOf == nullptr)
-    EngineAlloc(e.partnerOf, 2 * sizeof(int32_t));
-  else
-    EngineResizeArray(e.partnerOf, n + 1, n + 2);
+  if (e.partnerOf == nullptr) {
+    EngineAlloc(e.partnerOf, 4 * sizeof(int32_t));
+    e.partnerOfRoom = 4;
+  } else if (n + 2 > e.partnerOfRoom) {
+    EngineResizeArray(e.partnerOf, e.partnerOfRoom, 2 * e.partnerOfRoom);
+    e.partnerOfRoom *= 2;
+  }
   e.partnerOf[n] = group;
   e.partnerOf[n + 1] = -1;
   e.partnerOfCount = n + 1;
@@ -137,6 +141,7 @@ void AddPartnerOf(int32_t partner, int32_t group) {
 void ClearPartnerOf(int32_t group) {
   EngineFree(g_merge.queue[group].partnerOf);
   g_merge.queue[group].partnerOfCount = 0;
+  g_merge.queue[group].partnerOfRoom = 0;
 }
 
 void BestPartner(int32_t group, MergeCostFn cost, MergeBoxFn box, int32_t* partner, int32_t* best) {
@@ -198,7 +203,7 @@ void PrepareMergeGroups(MergeCostFn cost, MergeCentreFn centre, MergeBoxFn box, 
 
   NamedAlloc(g_merge.heap, (n + 1) * sizeof(int32_t), "pqarray");
   NamedAlloc(g_merge.queue, (n + 1) * sizeof(QueueEntry), "contnbrs");
-  for (int32_t i = 0; i <= n; ++i) g_merge.queue[i] = QueueEntry{-1, 0, nullptr, 0, -1};
+  for (int32_t i = 0; i <= n; ++i) g_merge.queue[i] = QueueEntry{-1, 0, nullptr, 0, 0, -1};
   g_merge.heap[0] = n;  // the sentinel's slot; its cost reads as INT32_MIN
   g_merge.heapSize = 0;
   for (int32_t i = 0; i < n; ++i) {
