@@ -5,6 +5,7 @@
 
 #include "Code/Quorm/Engerror.h"
 #include "Code/Quorm/Findscal.h"
+#include "Code/Quorm/Findstav.h"
 #include "Code/Quorm/Heapcheck.h"
 #include "Code/Quorm/Heapmem.h"
 #include "Code/Quorm/Onebpp.h"
@@ -130,6 +131,100 @@ void Fill(int32_t row, int32_t column) {
 
 GrangePoint KeyOfComponent(int32_t item) { return GetComponentKey(item); }
 
+// ---- Splitting touching symbols ----
+
+constexpr int32_t kSplitMaxArea = 40000;
+constexpr int32_t kSplitMaxHeight = 300;
+constexpr int32_t kSplitReachPercent = 400;     // above the top and below the bottom line
+constexpr int32_t kSplitMinSizePercent = 50;    // least height, and least width of a part
+constexpr int32_t kSplitTolerancePercent = 15;  // the division points' fit
+
+// Ink per column of a raster; freed however the scope is left.
+struct ColumnInk {
+  int32_t* counts = nullptr;
+  explicit ColumnInk(const ConnectedComponent& c) {
+    EngineAllocZeroedChecked(counts, static_cast<size_t>(c.columns) * sizeof(int32_t));
+    for (int32_t r = 0; r < c.rows; ++r)
+      for (int32_t k = 0; k < c.columns; ++k) counts[k] += GetBitMatrixBit(c, r, k);
+  }
+  ~ColumnInk() { EngineFree(counts); }
+  ColumnInk(const ColumnInk&) = delete;
+  ColumnInk& operator=(const ColumnInk&) = delete;
+};
+
+// The number of equal parts (2 to 4, most first) whose division columns all
+// find a neck within the tolerance, with the cut columns; 0 when none fits.
+int32_t FindEqualCuts(const ConnectedComponent& c, int32_t minWidth, int32_t tolerance, int32_t cuts[3]) {
+  ColumnInk ink(c);
+  int64_t total = 0;
+  for (int32_t k = 0; k < c.columns; ++k) total += ink.counts[k];
+  const int64_t neck = std::max<int64_t>(1, total / (4 * static_cast<int64_t>(c.columns)));
+  for (int32_t parts = 4; parts >= 2; --parts) {
+    if (c.columns / parts < minWidth) continue;
+    bool fits = true;
+    for (int32_t i = 1; i < parts && fits; ++i) {
+      int32_t nominal = (2 * i * c.columns + parts) / (2 * parts);
+      int32_t best = -1;
+      for (int32_t k = std::max(nominal - tolerance, 1); k <= std::min(nominal + tolerance, c.columns - 2); ++k)
+        if (best < 0 || ink.counts[k] < ink.counts[best]) best = k;
+      fits = best >= 0 && ink.counts[best] <= neck && (i == 1 || best > cuts[i - 2] + 1);
+      if (fits) cuts[i - 1] = best;
+    }
+    if (fits) return parts;
+  }
+  return 0;
+}
+
+// The columns from..to-1 of a component, trimmed.
+ConnectedComponent CutPart(const ConnectedComponent& c, int32_t from, int32_t to) {
+  ConnectedComponent part{c.top, c.left + from, c.rows, to - from, nullptr, -1, -1};
+  EngineAllocZeroedChecked(part.bits, static_cast<size_t>(RasterWordCount(part.rows, part.columns)) * 4);
+  for (int32_t r = 0; r < c.rows; ++r) OrBits(c.bits, r * c.columns + from, part.bits, r * part.columns, part.columns);
+  TrimRaster(&part);
+  return part;
+}
+
+bool IsSymbolSized(const ConnectedComponent& c, int32_t* staff) {
+  if (c.link == -2 || static_cast<int64_t>(c.rows) * c.columns >= kSplitMaxArea || c.rows >= kSplitMaxHeight) return false;
+  const int32_t column = c.left + c.columns / 2;
+  *staff = NearestStaff(c.top + c.rows / 2, column);
+  const int32_t reach = ScaleToPixelsForStaff(*staff, kSplitReachPercent);
+  if (c.top < StaffTopLineY(*staff, column) - reach || c.top + c.rows > StaffBottomLineY(*staff, column) + reach)
+    return false;
+  const int32_t least = ScaleToPixelsForStaff(*staff, kSplitMinSizePercent);
+  return c.rows >= least && c.columns >= 2 * least;
+}
+
+// Replaces record i by its parts (the first in its place, the others at the
+// end); false, with nothing changed, when a part would be empty.
+bool ReplaceByParts(int32_t i, int32_t parts, const int32_t cuts[3]) {
+  ConnectedComponent pieces[4] = {};
+  bool empty = false;
+  for (int32_t j = 0; j < parts; ++j) {
+    int32_t from = j == 0 ? 0 : cuts[j - 1] + 1;
+    int32_t to = j == parts - 1 ? gTable[i].columns : cuts[j];
+    pieces[j] = CutPart(gTable[i], from, to);
+    empty = empty || pieces[j].rows == 0;
+  }
+  if (empty) {
+    for (int32_t j = 0; j < parts; ++j) FreeRasterBits(&pieces[j]);
+    return false;
+  }
+  FreeRasterBits(&gTable[i]);
+  pieces[0].index = gTable[i].index;
+  gTable[i] = pieces[0];
+  for (int32_t j = 1; j < parts; ++j) {
+    if (gCount == gCapacity) {
+      EngineResizeArrayChecked(gTable, static_cast<size_t>(gCapacity), static_cast<size_t>(gCapacity) + kTableStep);
+      gCapacity += kTableStep;
+    }
+    pieces[j].index = gCount;
+    gTable[gCount++] = pieces[j];
+    pieces[j].bits = nullptr;
+  }
+  return true;
+}
+
 bool ComesFirst(const ConnectedComponent& a, const ConnectedComponent& b) {
   bool aDropped = a.link == -2;
   bool bDropped = b.link == -2;
@@ -239,6 +334,19 @@ void ForEachComponent(ComponentTest test) {
   }
   EngineFree(gCandidates);
   GrangeFree(&gGrid);
+  CompactComponents();
+}
+
+void SplitTouchingComponents() {
+  const int32_t count = gCount;
+  for (int32_t i = 0; i < count && GetStaffCount() > 0; ++i) {
+    int32_t staff = -1;
+    if (!IsSymbolSized(gTable[i], &staff)) continue;
+    int32_t cuts[3] = {0, 0, 0};
+    int32_t parts = FindEqualCuts(gTable[i], ScaleToPixelsForStaff(staff, kSplitMinSizePercent),
+                                  ScaleToPixelsForStaff(staff, kSplitTolerancePercent), cuts);
+    if (parts > 0) ReplaceByParts(i, parts, cuts);
+  }
   CompactComponents();
 }
 

@@ -37,6 +37,11 @@ int32_t MergeIntoCoveringComponent(int32_t a, int32_t b);
 // marks it dropped; then CompactComponents.
 using ComponentTest = int32_t (*)(const ConnectedComponent& component);
 void ForEachComponent(ComponentTest test);
+// Splits components of symbol size near a staff that are made of two to four
+// equal touching parts: where the columns at the equal division points
+// (within 0.15 staff space) hold hardly any ink, the parts replace the
+// component. Then CompactComponents.
+void SplitTouchingComponents();
 // Sorts the records (dropped ones last, else by top row, then left column),
 // frees the dropped records' rasters and cuts the count before them.
 void CompactComponents();

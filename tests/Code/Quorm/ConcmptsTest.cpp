@@ -12,6 +12,7 @@
 #include "Code/Quorm/concmpts.h"
 #include "Code/Quorm/vertsegs.h"
 #include "PageArt.h"
+#include "tests/Code/Quorm/StaffFixture.h"
 
 namespace {
 
@@ -219,6 +220,49 @@ TEST_F(Components, OutOfMemoryUnwindsWithXheapmem) {
     FailEngineAllocationAfter(0);
     FreeConnectedComponents();  // releases whatever the search held
   }
+}
+
+// Three 16 x 20 blocks joined by one-pixel bridges, near a staff and far
+// below it, and a lone block.
+TEST_F(Components, TouchingEqualSymbolsAreSplit) {
+  const int32_t width = 400, height = 400;
+  LoadHandPage(width, height, 20);
+  AddHandStaff(HandStaff{0, 50, 20, 10, 390, 5, 0});  // lines at rows 50 .. 130
+  PageArt art;
+  art.width = width;
+  art.height = height;
+  art.words.assign(static_cast<size_t>(art.wordsPerRow()) * height, 0);
+  auto block = [&](int32_t top, int32_t left) {
+    for (int32_t y = top; y < top + 20; ++y)
+      for (int32_t x = left; x < left + 16; ++x) art.Set(y, x);
+  };
+  for (int32_t top : {80, 300}) {
+    block(top, 100);
+    block(top, 117);
+    block(top, 134);
+    art.Set(top + 10, 116);
+    art.Set(top + 10, 133);
+  }
+  block(80, 250);
+  ASSERT_EQ(LoadArt(art), kEngineOk);
+  ResetConnectedComponents();
+  FindConnectedComponents(5000, 500, 500);
+  ASSERT_EQ(GetComponentCount(), 3);
+  SplitTouchingComponents();
+  ASSERT_EQ(GetComponentCount(), 5);
+  EngineBox box{};
+  const int32_t lefts[] = {100, 117, 134, 250};
+  for (int32_t i = 0; i < 4; ++i) {
+    GetComponentBox(&box, i);
+    EXPECT_EQ(box.y0, 80) << i;
+    EXPECT_EQ(box.x0, lefts[i]) << i;
+    EXPECT_EQ(box.x1 - box.x0, 16) << i;
+    EXPECT_EQ(box.y1 - box.y0, 20) << i;
+  }
+  GetComponentBox(&box, 4);  // out of the staff's reach: whole
+  EXPECT_EQ(box.y0, 300);
+  EXPECT_EQ(box.x1 - box.x0, 50);
+  FreeHandPage();
 }
 
 TEST_F(Components, ShortPagesHaveNone) {
