@@ -152,6 +152,31 @@ TEST_F(Erasing, CountsInsideTheWindow) {
   EXPECT_EQ(CountBoxInk(0, 0, 9, 10), 90);  // the page is unchanged
 }
 
+TEST_F(Erasing, OddWidthsStopAtTheLastColumn) {
+  for (int32_t width : {1, 31, 33, 63, 65}) {
+    LoadBlackPage(width, 4);
+    EraseShape shape;
+    ClearShape(&shape);
+    AddShapeSpan(&shape, 0, width - 1, width + 40);
+    AddShapeTriangle(&shape, EnginePoint{1, width - 1}, EnginePoint{1, width + 50}, EnginePoint{2, width + 50});
+    RasterRecord raster{};
+    ASSERT_EQ(ShapeToBitmap(shape, 1, 1, &raster), 1) << width;
+    EXPECT_EQ(raster.left, width - 1);
+    EXPECT_EQ(raster.columns, 1);
+    EXPECT_EQ(CountBitsInRange(raster.bits, 0, raster.rows * raster.columns), 2);
+    FreeRasterBits(&raster);
+    for (int32_t y = 0; y < 2; ++y) {
+      EXPECT_EQ(CountRowInk(y, 0, width + 64), width - 1) << width;
+      uint32_t last = GetPageRow(y)[GetPageWordsPerRow() - 1];
+      int32_t used = (width - 1) % 32 + 1;
+      EXPECT_EQ(used == 32 ? 0u : last >> used, 0u) << width;
+    }
+    EXPECT_EQ(CountRowInk(2, 0, width), width);
+    FreeVerticalSegments();
+    FreeOnebppImage();
+  }
+}
+
 TEST_F(Erasing, FullShapesAreFailedChecks) {
   EraseShape shape;
   ClearShape(&shape);
