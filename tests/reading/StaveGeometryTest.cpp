@@ -1,5 +1,9 @@
 #include "reading/StaveGeometry.h"
 
+#include "pages/SpriteArea.h"
+#include "reading/PageSprites.h"
+#include "reading/StavePageData.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -165,6 +169,19 @@ TEST_F(StaveGeometry, ReadsTheTableOnlyWhileAPageIsReadOrShown) {
   EXPECT_NEAR(StaveLineY(rows, 0, 3, 500, f.page), 75, 1);
   EXPECT_EQ(f.valid[0], 1u);
   EXPECT_EQ(StaveTopLineY(rows, 0, 500, f.page), f.Traced(0, StaveColumn(f.row, 500)));
+}
+
+TEST_F(StaveGeometry, WorksOnAPagesData) {
+  StaveFixture f(2200, 400, 100, 2148, 100, 25);
+  PageData& page = readPage;
+  page.imageArea = MakePageSpriteArea(f.image, kPageSpriteName);
+  page.resolution = 300;
+  page.curvesValid[3] = 0;
+  StavePage stavePage = StavePageFor(page);
+  ASSERT_TRUE(CalculateStavePositions(f.row, 3, stavePage));
+  EXPECT_EQ(page.curvesValid[3], 1u);
+  EXPECT_NEAR(page.lineCurves.y[3][4][600], 100, 1);
+  FreeHandle(&page.imageArea);
 }
 
 TEST(StaveTypes, RecordsAndRowsMapFieldForField) {
