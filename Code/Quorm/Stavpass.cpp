@@ -428,6 +428,16 @@ void ChainBox(MergeBox* out, MergeGroup* g) {
   *out = {head.first->x + 1, minTop - band, GroupLastColumn(g) + reach + 1, maxTop + band + 1};
 }
 
+// Whether any of the rows y..y+2 of the column is black.
+bool InkInThreeRows(int32_t x, int32_t y) {
+  const int32_t height = GetPageImageHeight();
+  if (x < 0 || x >= GetPageImageWidth()) return false;
+  const uint32_t bit = 1u << (x & 31);
+  for (int32_t r = std::max(0, y); r <= y + 2 && r < height; ++r)
+    if (GetPageRow(r)[x >> 5] & bit) return true;
+  return false;
+}
+
 // The cost of joining piece q to the piece p on its left.
 int32_t PieceJoinCost(const StaffPiece& p, const StaffPiece& q) {
   const StaffSample& a = *p.last;
@@ -450,14 +460,18 @@ int32_t PieceJoinCost(const StaffPiece& p, const StaffPiece& q) {
   // that, the exact cost no longer matters.
   const int64_t cap = 2 * 16384;
   const int64_t penaltyCap = cap * 1024 / std::max(1, f) + 1;
+  double ys[kMaxStaffLines], steps[kMaxStaffLines];
+  for (int32_t k = 0; k < a.lineCount; ++k) {
+    const double ya = (a.top[k] + a.bottom[k]) / 2.0, yb = (b.top[k] + b.bottom[k]) / 2.0;
+    steps[k] = (yb - ya) / gap;
+    ys[k] = ya - 1.5;
+  }
   int64_t penalties = 0;
   for (int32_t x = a.x + 1; x < b.x && penalties <= penaltyCap; ++x) {
     int32_t misses = 0;
     for (int32_t k = 0; k < a.lineCount; ++k) {
-      const double ya = (a.top[k] + a.bottom[k]) / 2.0, yb = (b.top[k] + b.bottom[k]) / 2.0;
-      const double y = ya + (yb - ya) * (x - a.x) / gap;
-      const int32_t row = RoundToInt(y - 1.5);
-      if (!ColumnHasInk(x, row, row + 2)) ++misses;
+      ys[k] += steps[k];
+      if (!InkInThreeRows(x, static_cast<int32_t>(std::floor(ys[k] + 0.5)))) ++misses;
     }
     penalties += InkPenaltyOf(a.lineCount, misses);
   }
