@@ -135,6 +135,42 @@ TEST_F(FileOpenerTest, AMissingOrOutOfRangeResolutionAsksTheUser) {
   EXPECT_EQ(pageTable.rows[0].resolution, 400);
 }
 
+// An 8 x 8 1-bit bitmap with the given pixels per metre (0: none given).
+std::vector<uint8_t> SmallBitmap(uint32_t pixelsPerMetre) {
+  std::vector<uint8_t> b(62 + 32, 0);
+  auto put = [&b](size_t at, uint32_t v, int n) {
+    for (int i = 0; i < n; ++i) b[at + i] = uint8_t(v >> (8 * i));
+  };
+  b[0] = 'B', b[1] = 'M';
+  put(2, uint32_t(b.size()), 4);
+  put(10, 62, 4);
+  put(14, 40, 4);
+  put(18, 8, 4);
+  put(22, 8, 4);
+  put(26, 1, 2);
+  put(28, 1, 2);
+  put(38, pixelsPerMetre, 4);
+  put(42, pixelsPerMetre, 4);
+  put(58, 0xFFFFFF, 4);  // index 1 white, index 0 black
+  for (size_t i = 62; i < b.size(); i += 4) b[i] = 0xF0;
+  return b;
+}
+
+TEST_F(FileOpenerTest, ABitmapWithoutResolutionIsAskedForOne) {
+  std::u16string path = scratch_.File(u"plain.bmp");
+  WriteFileBytes(path, SmallBitmap(0));
+  BoxRecorder boxes;
+  EXPECT_EQ(OpenTiffFile(path.c_str(), u".bmp"), 0);
+  EXPECT_EQ(seen.suggested, (std::vector<uint32_t>{150}));
+  seen.answer = 300;
+  EXPECT_EQ(OpenTiffFile(path.c_str(), u".bmp"), 1);
+  ASSERT_EQ(pageTable.pageCount, 1u);
+  EXPECT_EQ(pageTable.rows[0].resolution, 300);
+  WriteFileBytes(path, SmallBitmap(11811));
+  EXPECT_EQ(OpenTiffFile(path.c_str(), u".bmp"), 1);
+  EXPECT_EQ(seen.suggested.size(), 2u) << "300 dpi needs no question";
+}
+
 TEST_F(FileOpenerTest, ATiffThatCannotBeOpenedIsReportedAndCountsNothing) {
   std::u16string path = scratch_.File(u"broken.tif");
   WriteFileBytes(path, {'I', 'I', 42, 0, 9, 9});
