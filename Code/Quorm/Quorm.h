@@ -6,7 +6,8 @@
 //
 // Every entry point here is guarded: it takes the engine mutex for its call,
 // and a failed internal check or an exhausted heap inside it unwinds to it;
-// it then frees the run's tables and returns the code (below). Module code
+// it then frees the run's tables and returns the code (below); the run's
+// later steps answer the same until the next StartEngine. Module code
 // behind these entry points uses its own names (LoadOnebppImage,
 // FreeOnebppImage, RunHintedStaffStage ...), never these.
 #pragma once
@@ -47,8 +48,10 @@ void FreePageBitmap();
 // A recognition cost as a percentage in 90..100.
 int CostToConfidence(int cost);
 
-// The code name with which the last guarded call unwound on this process
-// (null when none has since the last StartEngine).
+// The code with which the current run failed: a failed check or exhausted
+// memory in any entry point, or the code of a failed start. null while the
+// run is sound; FreeEngine (so StartEngine and CloseEngine) clears it. While it is set, LoadPageImage and the
+// stages answer it (or its number) at once without running.
 EngineCode LastEngineFailure();
 
 // Holds the engine for a whole run (StartEngine ... CloseEngine) so that
@@ -62,3 +65,18 @@ class EngineRunLock {
  private:
   std::lock_guard<std::recursive_mutex> lock_;
 };
+
+// ---- Test seam ----
+// The next call of the named entry point fails an internal check inside its
+// run (after its own work), as a broken invariant would.
+enum class EngineEntry {
+  StartEngine,
+  InitialiseEngine,
+  LoadPageImage,
+  RunStaffStage,
+  RunStaffStageWithHints,
+  RecognisePage,
+  FreePageBitmap,
+  CloseEngine,
+};
+void ArmEngineCheckTrip(EngineEntry entry);
