@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "export/BeatCounter.h"
 #include "export/ReaderEvents.h"
