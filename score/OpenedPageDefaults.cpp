@@ -11,6 +11,7 @@
 #include "platform/FileLayer.h"
 #include "platform/Messages.h"
 #include "platform/Settings.h"
+#include "platform/TextUtils.h"
 #include "reading/PagePreparation.h"
 #include "score/FileOpener.h"
 #include "score/FileOpenerHooks.h"
@@ -19,6 +20,13 @@
 namespace {
 
 constexpr unsigned kStrMemoryToProcessPage = 10012;
+
+bool EndsWithNoCase(const char16_t* text, const char16_t* end) {
+  size_t n = 0, m = 0;
+  while (text[n]) ++n;
+  while (end[m]) ++m;
+  return n >= m && CompareNoCase(text + n - m, end) == 0;
+}
 
 // The page view's image as a page image of its own.
 OwnedPageImage CopyViewImage(int bitsPerPixel) {
@@ -63,6 +71,8 @@ int PrepareViewPage(int levels) {
   PreparationSettings settings;
   settings.resolution = viewPage.resolution;
   settings.autoRotate = General().autoRotate;
+  settings.handwritten = Unsaved().readHandwritten;
+  settings.fromPdf = EndsWithNoCase(CurrentImagePath(), u".pdf.bmp");
   char16_t companion[kOpenPathUnits + 4];
   settings.hasCompanion = !CurrentFileOpenerHooks().isScanning() &&
                           CompanionPath(CurrentImagePath(), companion, kOpenPathUnits + 4) && FileExists(companion);
