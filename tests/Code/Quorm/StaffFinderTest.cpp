@@ -163,11 +163,15 @@ TEST(StaffFinderTest, PageWithoutStavesEndsWithNoStaves) {
   EXPECT_EQ(progress.back(), 100u);
 }
 
-TEST(StaffFinderTest, PageOfBlotsOnlyHasNoLinePiecesAndNoStaves) {
+// Narrow strokes and specks: no horizontal line piece at all, so no line
+// thickness and no skew to measure.
+TEST(StaffFinderTest, PageWithoutLinePiecesHasNoStaves) {
   SynthPage page(600, 600);
-  page.Blots(25, 9.0, 21);
+  for (int x = 20; x < 580; x += 37) page.FillRect(50 + x / 3, x, 400 + x / 4, x + 3);
+  page.Speckle(500, 21);
   EXPECT_EQ(RunStaffStageOn(page), 9999);
   EXPECT_STREQ(LastStaffFinderCode(), "Xnostaves");
+  EXPECT_EQ(GetStaffFinderState().pageThickness, 0);
 }
 
 // Staves spaced wider than the searched range are not staves to the finder.
@@ -201,6 +205,45 @@ TEST(StaffFinderTest, FindsSixLineStaves) {
   EXPECT_EQ(GetStaffLineCount(0), 5);
   EXPECT_EQ(GetStaffLineCount(1), 6);
   EXPECT_LE(LineError(painter, 1, 1), 1.01);
+}
+
+}  // namespace
+
+namespace {
+
+int g_answersLeft = 0;
+int StopAfterAnswers(int) { return g_answersLeft-- > 0 ? 1 : 0; }
+
+TEST(StaffFinderTest, LinesThatFadeEndTheStaffWhereMostOfThemStop) {
+  SynthPage page(1300, 300);
+  StaffPainter painter(page);
+  SynthStaff s;
+  s.left = 100;
+  s.right = 1200;
+  painter.AddStaff(s);
+  for (int line = 0; line < 3; ++line) painter.BreakLine(0, line, 800, 1200);
+  ASSERT_EQ(RunStaffStageOn(page), 0) << LastStaffFinderCode();
+  ASSERT_EQ(GetStaffCount(), 1);
+  EXPECT_NEAR(GetStaffRightX(0), 800, 20);
+  EXPECT_NEAR(GetStaffLeftX(0), 100, 20);
+}
+
+TEST(StaffFinderTest, HintedStageStopsWhenTheContinueCallbackSaysSo) {
+  SynthPage page(1200, 300);
+  StaffPainter painter(page);
+  SynthStaff s;
+  s.left = 100;
+  s.right = 1100;
+  painter.AddStaff(s);
+  StaffHints hints;
+  hints.AddFromPainter(painter, 0, 0);
+  for (int answers = 0; answers < 3; ++answers) {
+    FreeEngine();
+    ASSERT_EQ(LoadPageImage(page.bits(), page.width(), page.height(), 0), kEngineOk);
+    g_answersLeft = answers;
+    EXPECT_EQ(RunStaffStageWithHints(hints.rows.data(), hints.lines.data(), 1, nullptr, StopAfterAnswers), 1);
+  }
+  EXPECT_EQ(RunHintedStageOn(page, hints), 0);
 }
 
 }  // namespace

@@ -104,6 +104,7 @@ TEST_F(StaffTableTest, RemoveStaffMovesLaterRowsUp) {
   EXPECT_EQ(StaffLineY(1, 0, 500), bottom);
   ClearStaffTable();
   EXPECT_EQ(GetStaffCount(), 0);
+  EXPECT_EQ(EstimateStaffSpace(), 25600);
   EXPECT_THROW(GetSystemCount(), EngineFailure);
 }
 
