@@ -64,6 +64,7 @@ bool InterpolateLineGaps(StaffRecord& row);
 // The vertical segments of a column: indexes first..end-1 (built on first use
 // for the current segment table).
 void SegmentsOfColumn(int32_t column, int32_t* first, int32_t* end);
+void FreeSegmentColumnIndex();
 // Frees the work lists of the passes (sample and piece tables, the column
 // index of the segments).
 void FreeStaffWork();
