@@ -16,6 +16,7 @@
 #include "pages/SpriteStrings.h"
 #include "pages/StoreFileBytes.h"
 #include "platform/FileLayer.h"
+#include "platform/Folders.h"
 #include "platform/Platform.h"
 #include "platform/Settings.h"
 #include "platform/TextUtils.h"
@@ -29,6 +30,8 @@ constexpr uint32_t kBitmapBlockSlack = 1024;  // the block's size over the bitma
 constexpr uint64_t kLargestRawSize = kMaxSpriteImageBytes + kSpriteImageOffset;
 constexpr size_t kLongestRunBytes = 255;      // the most one pair expands to
 constexpr int kLaterPageNameUnits = 36;
+constexpr char16_t kWaitImageName[] = u"WaitImage.bmp";
+constexpr char kWaitSpriteName[] = "waitimage";
 
 bool WriteCompressed(const char16_t* path, uint32_t raw, const uint8_t* data, size_t n) {
   {
@@ -195,6 +198,69 @@ int StoreScannedPage(bool addRow, const char16_t* name) {
   return pageTable.currentPage;
 }
 
+// A bitmap file in a new block: file size + 1024 bytes, the area taking
+// file size + 8 of them. Null when memory is short (shown) or the file is not
+// a page bitmap (the error record's text shown).
+Handle LoadBitmapBlock(const char16_t* path, long size) {
+  Handle block = nullptr;
+  if (size <= 0 || uint64_t(size) > kLargestRawSize) {
+    ShowPageStoreError(kTextStoredPageDamaged, path);
+    return nullptr;
+  }
+  if (!AllocHandleChecked(&block, size_t(size) + kBitmapBlockSlack, kStrPageMemoryForLoad, 0)) return nullptr;
+  InitSpriteArea(static_cast<uint8_t*>(block), static_cast<uint32_t>(size) + kBitmapAreaSlack);
+  if (SpriteError* error = LoadBmpPage(static_cast<uint8_t*>(block), path)) {
+    FreeHandle(&block);
+    ErrorBox(nullptr, error->errorText);
+  }
+  return block;
+}
+
+// The page view takes block: its name and size come from the sprite.
+void TakeViewImage(Handle block) {
+  char name[kSpriteNameBytes + 1] = {};
+  GetSpriteName(static_cast<uint8_t*>(block), name, 1);
+  SpriteInfo info{};
+  GetSpriteInfo(static_cast<uint8_t*>(block), name, &info);
+  FreeHandle(&viewPage.imageArea);
+  viewPage.imageArea = block;
+  std::memcpy(viewPage.imageName, name, kImageNameBytes);
+  viewPage.width = info.width;
+  viewPage.height = info.height;
+}
+
+int LoadWaitImage() {
+  const PageStoreHooks& hooks = CurrentPageStoreHooks();
+  char16_t path[kPagePathUnits];
+  uint32_t imageBytes, width, height, depth, resolution;
+  SpriteError* error = MakeResourcesSubPath(path, kWaitImageName)
+                           ? ReadImageFileInfo(path, &imageBytes, &width, &height, &depth, &resolution, true)
+                           : FailSprite(kStrFileCannotBeOpened);
+  long size = -1;
+  if (!error) {
+    if (std::FILE* f = FileOpen(path, kFileRead, false)) {
+      size = FileSize(f);
+      FileClose(f);
+    }
+  }
+  if (error || size <= 0) {
+    hooks.pageViewHasNoImage();
+    ErrorBox(nullptr, error ? error->errorText : FailSprite(kStrFileCannotBeOpened)->errorText);
+    return 0;
+  }
+  Handle block = LoadBitmapBlock(path, size);
+  if (!block) {
+    hooks.pageViewHasNoImage();
+    return 0;
+  }
+  uint8_t* name = static_cast<uint8_t*>(block) + kSpriteHeaderOffset + kSpriteName;
+  std::memset(name, 0, kSpriteNameBytes);
+  std::memcpy(name, kWaitSpriteName, sizeof kWaitSpriteName);
+  TakeViewImage(block);
+  hooks.pageViewShowsPlaceholder();
+  return 1;
+}
+
 int LoadScanImage(int index) {
   if (index < 0 || static_cast<uint32_t>(index) >= pageTable.pageCount) return 0;
   const PageRecord& row = pageTable.rows[index];
@@ -217,29 +283,10 @@ int LoadScanImage(int index) {
       case PageImageRead::kNotCompressed:
       case PageImageRead::kDamaged: ShowPageStoreError(kTextStoredPageDamaged, path); return 0;
     }
-  } else {
-    if (size <= 0 || uint64_t(size) > kLargestRawSize) {
-      ShowPageStoreError(kTextStoredPageDamaged, path);
-      return 0;
-    }
-    if (!AllocHandleChecked(&block, size_t(size) + kBitmapBlockSlack, kStrPageMemoryForLoad, 0)) return 0;
-    InitSpriteArea(static_cast<uint8_t*>(block), static_cast<uint32_t>(size) + kBitmapAreaSlack);
-    if (SpriteError* error = LoadBmpPage(static_cast<uint8_t*>(block), path)) {
-      FreeHandle(&block);
-      ErrorBox(nullptr, error->errorText);
-      return 0;
-    }
+  } else if (!(block = LoadBitmapBlock(path, size))) {
+    return 0;
   }
-  char name[kSpriteNameBytes + 1] = {};
-  GetSpriteName(static_cast<uint8_t*>(block), name, 1);
-  SpriteInfo info{};
-  GetSpriteInfo(static_cast<uint8_t*>(block), name, &info);
-
-  FreeHandle(&viewPage.imageArea);
-  viewPage.imageArea = block;
-  std::memcpy(viewPage.imageName, name, kImageNameBytes);
-  viewPage.width = info.width;
-  viewPage.height = info.height;
+  TakeViewImage(block);
   viewPage.resolution = row.resolution;
   pageTable.currentPage = index;
   const PageStoreHooks& hooks = CurrentPageStoreHooks();

@@ -44,3 +44,6 @@ int StoreScannedPage(bool addRow, const char16_t* name);
 // Loads the image of row index into the page view and makes it the current
 // page: 1, or 0 when it could not be loaded (the view keeps its image).
 int LoadScanImage(int index);
+// Loads the placeholder "WaitImage.bmp" of the resources into the page view
+// as the sprite "waitimage": 1, or 0 when it could not be loaded (shown).
+int LoadWaitImage();

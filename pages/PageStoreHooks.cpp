@@ -15,7 +15,7 @@ void NoPageNames(const char16_t*) {}
 void NoBorder(PageData*) {}
 
 const PageStoreHooks kDefaults = {NoLayout, KeepRow, NoScroll, NoScorePageKey, NoProblemPages,
-                                  NoWindow, NoWindow, NoPageNames, NoBorder};
+                                  NoWindow, NoWindow, NoPageNames, NoBorder, NoWindow, NoWindow};
 PageStoreHooks current = kDefaults;
 
 template <typename T>
@@ -38,6 +38,8 @@ PageStoreHooks SetPageStoreHooks(const PageStoreHooks& hooks) {
   Take(&current.pageWindowCaptionChanged, hooks.pageWindowCaptionChanged, kDefaults.pageWindowCaptionChanged);
   Take(&current.setPageNames, hooks.setPageNames, kDefaults.setPageNames);
   Take(&current.clearPageBorder, hooks.clearPageBorder, kDefaults.clearPageBorder);
+  Take(&current.pageViewHasNoImage, hooks.pageViewHasNoImage, kDefaults.pageViewHasNoImage);
+  Take(&current.pageViewShowsPlaceholder, hooks.pageViewShowsPlaceholder, kDefaults.pageViewShowsPlaceholder);
   return old;
 }
 

@@ -29,6 +29,10 @@ struct PageStoreHooks {
   void (*setPageNames)(const char16_t* name);
   // Clears the border of a page image just loaded into the page view.
   void (*clearPageBorder)(PageData* page);
+  // The page view holds no page image at all.
+  void (*pageViewHasNoImage)();
+  // The page view shows the placeholder, not a stored page.
+  void (*pageViewShowsPlaceholder)();
 };
 
 const PageStoreHooks& CurrentPageStoreHooks();

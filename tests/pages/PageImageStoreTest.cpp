@@ -14,6 +14,7 @@
 #include "platform/HandleTestControls.h"
 #include "platform/Messages.h"
 #include "platform/Settings.h"
+#include "tests/pages/ImageFixtures.h"
 #include "tests/pages/PageStoreFixture.h"
 #include "tests/support/BoxRecorder.h"
 #include "tests/support/TestText.h"
@@ -250,6 +251,37 @@ TEST_F(PageImageStoreTest, PageNamesFromFiles) {
   EXPECT_EQ(std::u16string(name), std::u16string(36, u'n') + u" 12");
   PageNameFromFile(u"Score.tif", 2, name);
   EXPECT_EQ(std::u16string(name), u"Score.tif 2");
+}
+
+int noImageCalls;
+int placeholderCalls;
+void NoImage() { ++noImageCalls; }
+void Placeholder() { ++placeholderCalls; }
+
+TEST_F(PageImageStoreTest, ThePlaceholderImageFromTheResources) {
+  const std::u16string savedResources = ResourceFolder();
+  SetResourceFolder(scratch_.Path().c_str());
+  PageStoreHooks hooks{};
+  hooks.pageViewHasNoImage = NoImage;
+  hooks.pageViewShowsPlaceholder = Placeholder;
+  SetPageStoreHooks(hooks);
+  noImageCalls = placeholderCalls = 0;
+  {
+    BoxRecorder boxes;
+    EXPECT_EQ(LoadWaitImage(), 0);
+    EXPECT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(noImageCalls, 1);
+  }
+  ASSERT_TRUE(platform::MakeDirectory(scratch_.File(u"Resources").c_str()));
+  char16_t path[kPagePathUnits];
+  ASSERT_TRUE(MakeResourcesSubPath(path, u"WaitImage.bmp"));
+  WriteBytes(path, MakeBmp(BmpSpec(PatternPicture(37, 21, 2), 1)));
+  EXPECT_EQ(LoadWaitImage(), 1);
+  EXPECT_STREQ(viewPage.imageName, "waitimage");
+  EXPECT_EQ(viewPage.width, 37u);
+  EXPECT_EQ(viewPage.height, 21u);
+  EXPECT_EQ(placeholderCalls, 1);
+  SetResourceFolder(savedResources.c_str());
 }
 
 int problemRows[4];
