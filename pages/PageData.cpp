@@ -1,6 +1,8 @@
 #include "pages/PageData.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -139,6 +141,14 @@ bool ParsePageData(const StoreBytes& bytes, ParsedPageData* out) {
          in.U32LE(&out->offsetY);
 }
 
+// A box value in thousandths, held within the 32-bit field.
+uint32_t Thousandths(float value) {
+  const double scaled = value * kBoxValueScale;
+  if (scaled != scaled) return 0;  // not a number
+  const double held = std::clamp(scaled, double(INT32_MIN), double(INT32_MAX));
+  return static_cast<uint32_t>(static_cast<int32_t>(held));
+}
+
 int16_t Shifted(int16_t value, uint32_t offset) { return static_cast<int16_t>(value + static_cast<int16_t>(offset)); }
 
 void TakeParsed(const ParsedPageData& parsed, PageData* page) {
@@ -218,7 +228,7 @@ bool WritePageDataFile(const char16_t* path, const PageData& page, const StaveRe
     for (int j = 0; j < 4; ++j) WriteI16Word(&out, page.boxes[i][j]);
   out.WriteU32(fields.pageKey);
   for (uint32_t i = 0; i < boxes; ++i)
-    out.WriteU32(static_cast<uint32_t>(static_cast<int32_t>(page.boxValues[i] * kBoxValueScale)));
+    out.WriteU32(Thousandths(page.boxValues[i]));
   out.WriteU32(page.scaledWidth);
   out.WriteU32(page.scaledHeight);
   out.WriteU32(fields.withOffsets ? page.offsetX : 0);
@@ -232,6 +242,7 @@ PageDataRead ReadPageDataFile(const char16_t* path, PageData* page, uint32_t* pa
     case StoreLoad::kLoaded: break;
     case StoreLoad::kMissing: return PageDataRead::kMissing;
     case StoreLoad::kTooLarge: return PageDataRead::kDamaged;
+    case StoreLoad::kNoMemory:
     case StoreLoad::kFailed: return PageDataRead::kFailed;
   }
   auto parsed = std::make_unique<ParsedPageData>();

@@ -124,6 +124,7 @@ PageImageRead ReadCompressedPageImage(const char16_t* path, Handle* area) {
   switch (LoadStoreFile(path, kCompressedHeaderBytes + kLargestRawSize, true, &bytes)) {
     case StoreLoad::kLoaded: break;
     case StoreLoad::kTooLarge: return PageImageRead::kDamaged;
+    case StoreLoad::kNoMemory: MessageById(nullptr, kTextNoMemoryToDecompress); return PageImageRead::kNoMemory;
     case StoreLoad::kMissing:
     case StoreLoad::kFailed: return PageImageRead::kFailed;
   }

@@ -136,6 +136,7 @@ IndexRead ReadPageIndexFile(const char16_t* path, PageTable* table) {
     case StoreLoad::kLoaded: break;
     case StoreLoad::kMissing: return IndexRead::kMissing;
     case StoreLoad::kTooLarge: return IndexRead::kDamaged;
+    case StoreLoad::kNoMemory:
     case StoreLoad::kFailed: return IndexRead::kFailed;
   }
   const IndexRead result = ParseIndex(bytes, table);

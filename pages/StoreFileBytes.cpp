@@ -1,6 +1,7 @@
 #include "pages/StoreFileBytes.h"
 
 #include <cstring>
+#include <new>
 
 #include "platform/FileLayer.h"
 
@@ -16,8 +17,12 @@ StoreLoad LoadStoreFile(const char16_t* path, size_t limit, bool report, StoreBy
   } else if (static_cast<unsigned long>(size) > limit) {
     result = StoreLoad::kTooLarge;
   } else {
-    bytes->resize(static_cast<size_t>(size));
-    if (size > 0 && FileRead(f, bytes->data(), bytes->size()) != 0) result = StoreLoad::kFailed;
+    try {
+      bytes->resize(static_cast<size_t>(size));
+      if (size > 0 && FileRead(f, bytes->data(), bytes->size()) != 0) result = StoreLoad::kFailed;
+    } catch (const std::bad_alloc&) {
+      result = StoreLoad::kNoMemory;
+    }
   }
   FileClose(f);
   if (result != StoreLoad::kLoaded) bytes->clear();

@@ -8,7 +8,7 @@
 
 using StoreBytes = std::vector<uint8_t>;
 
-enum class StoreLoad { kLoaded, kMissing, kTooLarge, kFailed };
+enum class StoreLoad { kLoaded, kMissing, kTooLarge, kNoMemory, kFailed };
 
 // Loads the whole file when it is no larger than limit bytes. report shows
 // the file layer's box when the file cannot be opened.

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -257,6 +258,19 @@ TEST_F(PageDataTest, HostileFilesAreRefusedAndLeaveThePageAlone) {
     EXPECT_EQ(page_->staveCount, 3u);
     EXPECT_EQ(page_->boxCount, 9);
   }
+}
+
+TEST_F(PageDataTest, BoxValuesOutsideTheFieldAreHeldAtItsEnds) {
+  auto out = std::make_unique<PageData>();
+  out->boxCount = 3;
+  out->boxValues[0] = 1e12f;
+  out->boxValues[1] = -1e12f;
+  out->boxValues[2] = std::numeric_limits<float>::quiet_NaN();
+  ASSERT_TRUE(WritePageDataFile(path_.c_str(), *out, out->staves, 0, {}));
+  ASSERT_EQ(Read(), PageDataRead::kRead);
+  EXPECT_FLOAT_EQ(page_->boxValues[0], 2147483.647f);
+  EXPECT_FLOAT_EQ(page_->boxValues[1], -2147483.648f);
+  EXPECT_EQ(page_->boxValues[2], 0.0f);
 }
 
 TEST_F(PageDataTest, CurvesOfAStaveWithoutUsableLinesAreNotWritten) {
