@@ -6,8 +6,10 @@
 #include <memory>
 
 #include "pages/PageFiles.h"
+#include "pages/PageStoreScoreLinks.h"
 #include "pages/PageTable.h"
 #include "score/ScoreFile.h"
+#include "score/ScoreFileHooks.h"
 #include "tests/pages/PageStoreFixture.h"
 #include "tests/support/BoxRecorder.h"
 #include "tests/support/TestPaths.h"
@@ -282,6 +284,30 @@ TEST_F(PageIndexTest, StoreIdsAndFileNames) {
   WriteAll(path, {1});  // the folder was made
   ASSERT_TRUE(PageFilePath(PageFile::kData, -1, false, path));
   EXPECT_EQ(std::u16string(path), StorePath(u"Dirffff\\Dataffff"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PageIndexTest, TheScoreFileFindsAndMarksPagesByKey) {
+  pageTable.rows[0] = Row(5, u"Five");
+  pageTable.rows[0].resolution = 600;
+  pageTable.rows[1] = Row(6, u"Six");
+  pageTable.pageCount = 2;
+  ConnectPageStoreToScoreFile();
+  const ScoreFileHooks& hooks = CurrentScoreFileHooks();
+  uint16_t dataId = 0, field = 0;
+  ASSERT_TRUE(hooks.findPageRecord(pageTable.rows[0].pageKey, &dataId, &field));
+  EXPECT_EQ(dataId, 5);
+  EXPECT_EQ(field, 600);
+  EXPECT_FALSE(hooks.findPageRecord(12345, &dataId, &field));
+  hooks.markPageRecordSaved(pageTable.rows[1].pageKey);
+  EXPECT_EQ(pageTable.rows[1].state, kPageOfLoadedScore);
+  EXPECT_EQ(pageTable.rows[0].state, kPageNotRead);
+  hooks.writePageIndex();
+  EXPECT_EQ(ReadAll(path_).size(), 13u + 2 * 383u);
+  ResetScoreFileHooks();
 }
 
 }  // namespace
