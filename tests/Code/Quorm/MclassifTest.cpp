@@ -13,6 +13,7 @@
 #include "Code/Quorm/Intmath.h"
 #include "Code/Quorm/Muslref.h"
 #include "Code/Quorm/mclassif.h"
+#include "tests/Code/Quorm/EngineDataFolder.h"
 #include "tests/Code/Quorm/StaffFixture.h"
 
 namespace {
@@ -135,6 +136,20 @@ TEST_F(MclassifTest, NoReferencesNoCandidates) {
   EXPECT_EQ(height, 118);
   std::vector<uint32_t> words(16 * 16, 1);
   EXPECT_EQ(PatchHasType800(words.data(), 16, 64), 0);
+}
+
+TEST_F(MclassifTest, TheShippedEmptySetAnswersNoCandidates) {
+  if (!EngineDataBuilt()) GTEST_SKIP() << "the engine's data files are not built";
+  EngineDataFolder folder;
+  ASSERT_EQ(LoadMusicReferences(), nullptr);
+  EXPECT_EQ(GetMusicReferenceCount(), 0);
+  Patch p = Blob(16, 40);
+  SymbolCandidates result{};
+  ClassifyAtomPatch(&result, p.ink.data(), 100, 100, 116, 140, nullptr);
+  EXPECT_EQ(result.count, 0);
+  std::vector<uint32_t> words(p.ink.begin(), p.ink.end());
+  EXPECT_EQ(PatchHasType800(words.data(), 16, 160), 0);
+  FreeMusicReferences();
 }
 
 TEST_F(MclassifTest, AcceptanceCosts) {
