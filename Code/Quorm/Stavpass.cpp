@@ -159,6 +159,13 @@ bool FindRunChain(const Run* runs, int32_t count, int32_t start, int32_t n, int3
   return true;
 }
 
+bool SameRuns(const StaffSample& a, const StaffSample& b) {
+  if (a.lineCount != b.lineCount) return false;
+  for (int32_t k = 0; k < a.lineCount; ++k)
+    if (a.top[k] != b.top[k] || a.bottom[k] != b.bottom[k] || a.missing[k] || b.missing[k]) return false;
+  return true;
+}
+
 bool SampleBefore(const StaffSample& a, const StaffSample& b) {
   const int32_t na = a.lineCount - 1, nb = b.lineCount - 1;
   if (a.x != b.x) return a.x < b.x;
@@ -559,10 +566,18 @@ void FindStaffPieces(int32_t n) {
   for (int32_t x = 0; x < width; ++x) {
     const int32_t count = CollectRuns(x, shortest, longest, runs.data());
     const int32_t columnFirst = g_sampleCount;
-    for (int32_t s = 10; s < (n == 1 ? 11 : limit); ++s) {
-      if (votes[s] * 10 < 4 * s) continue;
-      for (int32_t i = 0; i < count; ++i)
-        if (FindRunChain(runs.data(), count, i, n, s, x, &sample)) NewSample() = sample;
+    // Neighbouring spacings mostly find the same chain again; one copy is
+    // enough (the duplicate removal would drop the others).
+    for (int32_t i = 0; i < count; ++i) {
+      bool stored = false;
+      StaffSample previous;
+      for (int32_t s = 10; s < (n == 1 ? 11 : limit); ++s) {
+        if (votes[s] * 10 < 4 * s || !FindRunChain(runs.data(), count, i, n, s, x, &sample)) continue;
+        if (stored && SameRuns(previous, sample)) continue;
+        NewSample() = sample;
+        previous = sample;
+        stored = true;
+      }
     }
     std::sort(g_samples + columnFirst, g_samples + g_sampleCount, SampleBefore);
     RemoveDuplicateSamples(columnFirst);

@@ -247,3 +247,25 @@ TEST(StaffFinderTest, HintedStageStopsWhenTheContinueCallbackSaysSo) {
 }
 
 }  // namespace
+
+namespace {
+
+// More staves than a page can hold: the checks keep the first 65.
+TEST(StaffFinderTest, StavesPastSixtyFiveAreDropped) {
+  SynthPage page(360, 66 * 62 + 60);
+  StaffPainter painter(page);
+  for (int i = 0; i < 66; ++i) {
+    SynthStaff s;
+    s.top = 30 + 62 * i;
+    s.left = 20;
+    s.right = 350;
+    s.spacing = 10;
+    s.thickness = 1;
+    painter.AddStaff(s);
+  }
+  ASSERT_EQ(RunStaffStageOn(page), 0) << LastStaffFinderCode();
+  ASSERT_EQ(GetStaffCount(), 65);
+  EXPECT_NEAR(StaffTopLineY(64, 200), 30 + 62 * 64, 1);
+}
+
+}  // namespace

@@ -43,6 +43,9 @@ TEST(StaffHintsTest, HintedStavesFollowThePage) {
     EXPECT_NEAR(GetStaffSpace(i) / 1024.0, 20.0, 0.5);
   }
   EXPECT_NEAR(GetPageStaffSpace() / 1024.0, 20.0, 1.0);
+  // The staves of one system end together (the page skew taken out).
+  EXPECT_NEAR(GetStaffLeftX(0), GetStaffLeftX(1), 2);
+  EXPECT_NEAR(GetStaffRightX(0), GetStaffRightX(1), 2);
 }
 
 // Rows that cannot be staves are refused one by one; the good rows stay.
