@@ -117,8 +117,9 @@ int32_t StaffStepY(int32_t staff, int32_t step, int32_t column) {
   const int32_t c = ClampColumn(row, column);
   const int32_t lo = row.lineCount == 5 ? -4 : 0;
   const int32_t hi = lo + 2 * (row.lineCount - 1);
-  if (step < lo) return row.lineY[0][c] - (lo - step) * (row.staffSpace / 2);
-  if (step > hi) return row.lineY[row.lineCount - 1][c] + (step - hi) * (row.staffSpace / 2);
+  const int64_t half = row.staffSpace / 2;
+  if (step < lo) return SaturateToInt32(row.lineY[0][c] - (static_cast<int64_t>(lo) - step) * half);
+  if (step > hi) return SaturateToInt32(row.lineY[row.lineCount - 1][c] + (static_cast<int64_t>(step) - hi) * half);
   const int32_t offset = step - lo;
   if (offset % 2 == 0) return row.lineY[offset / 2][c];
   return static_cast<int32_t>((static_cast<int64_t>(row.lineY[offset / 2][c]) + row.lineY[offset / 2 + 1][c]) / 2);

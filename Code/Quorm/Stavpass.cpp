@@ -394,7 +394,7 @@ int32_t CachedJoinCost(int32_t p, int32_t q) {
     for (int32_t i = 0; i < kJoinCacheSize; ++i) g_joinCache[i] = {-1, 0};
   }
   const int64_t key = static_cast<int64_t>(p) * g_pieceCount + q;
-  JoinCacheEntry& entry = g_joinCache[static_cast<uint64_t>(key * 2654435761LL) % kJoinCacheSize];
+  JoinCacheEntry& entry = g_joinCache[static_cast<uint64_t>(key) * 2654435761ULL % kJoinCacheSize];
   if (entry.key != key) entry = {key, PieceJoinCost(g_pieces[p], g_pieces[q])};
   return entry.cost;
 }
