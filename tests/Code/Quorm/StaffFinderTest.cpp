@@ -10,6 +10,7 @@
 #include "Code/Quorm/Findscal.h"
 #include "Code/Quorm/Findstav.h"
 #include "Code/Quorm/Quorm.h"
+#include "Code/Quorm/vertsegs.h"
 #include "tests/Code/Quorm/PageSynth.h"
 #include "tests/Code/Quorm/StaffStageHelpers.h"
 
@@ -266,6 +267,37 @@ TEST(StaffFinderTest, StavesPastSixtyFiveAreDropped) {
   ASSERT_EQ(RunStaffStageOn(page), 0) << LastStaffFinderCode();
   ASSERT_EQ(GetStaffCount(), 65);
   EXPECT_NEAR(StaffTopLineY(64, 200), 30 + 62 * 64, 1);
+}
+
+}  // namespace
+
+namespace {
+
+// Vertical runs are labelled against the lines: lying on a line, ending on
+// one, starting on one.
+TEST(StaffFinderTest, VerticalSegmentsAreLabelledAgainstTheLines) {
+  SynthPage page(1200, 300);
+  StaffPainter painter(page);
+  SynthStaff s;
+  s.left = 100;
+  s.right = 1100;
+  painter.AddStaff(s);
+  const int line1 = static_cast<int>(std::lround(painter.LineY(0, 1, 500)));
+  page.FillRect(line1, 500, line1 + 9, 502);       // from line 1 down into the space
+  page.FillRect(line1 + 12, 700, line1 + 21, 702);  // from the space down onto line 2
+  page.FillRect(line1 - 30, 900, line1 + 30, 902);  // across three lines
+  ASSERT_EQ(RunStaffStageOn(page), 0) << LastStaffFinderCode();
+  const VerticalSegment* onLine = GetVerticalSegment(FindVerticalSegment(300, line1));
+  EXPECT_EQ(onLine->mark1, 1);
+  const VerticalSegment* starts = GetVerticalSegment(FindVerticalSegment(500, line1 + 4));
+  EXPECT_EQ(starts->mark3, 1);
+  EXPECT_EQ(starts->mark2, 0);
+  EXPECT_EQ(starts->mark1, 0);
+  const VerticalSegment* ends = GetVerticalSegment(FindVerticalSegment(700, line1 + 15));
+  EXPECT_EQ(ends->mark2, 1);
+  EXPECT_EQ(ends->mark3, 0);
+  const VerticalSegment* across = GetVerticalSegment(FindVerticalSegment(900, line1));
+  EXPECT_EQ(across->mark1 + across->mark2 + across->mark3, 0);
 }
 
 }  // namespace
