@@ -80,7 +80,12 @@ void RegisterExitClean() {
   static bool registered = false;
   if (!registered) {
     registered = true;
-    std::atexit([] { FreeEngine(); });
+    // A run still going on another thread keeps its tables: the process ends.
+    std::atexit([] {
+      if (!EngineMutex().try_lock()) return;
+      FreeEngine();
+      EngineMutex().unlock();
+    });
   }
 }
 
