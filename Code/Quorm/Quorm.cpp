@@ -18,6 +18,7 @@
 #include "Code/Quorm/Muslref.h"
 #include "Code/Quorm/Ocrmisc.h"
 #include "Code/Quorm/Onebpp.h"
+#include "Code/Quorm/Spell.h"
 #include "Code/Quorm/Stavwork.h"
 #include "Code/Quorm/Textlref.h"
 #include "Code/Quorm/Userdict.h"
@@ -157,6 +158,7 @@ void FreeEngine() {
   FreeTextClassifierData();
   FreeTextReferences();
   FreeUserDictionary();
+  FreeSpelling();
   FreeVerticalSegments();
 }
 

@@ -209,6 +209,7 @@ EngineCode InitialiseSpelling(const char* language) {
   EngineCode code = ReadLangData(GetLangDataPath(language));
   if (code == kEngineOk) code = ReadSylngram(GetSylngramPath(language));
   if (code == kEngineOk) code = LoadUserDictionary();
+  if (code != kEngineOk) FreeSpelling();  // no half-read language stays behind
   return code;
 }
 
