@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <string>
 #include <thread>
@@ -161,6 +162,28 @@ TEST_F(EngineRun, AStopAtTheFirstQuestionEndsTheStageAfterItsFirstReport) {
   answersLeft = 0;
   EXPECT_EQ(RecognisePage(0.8f, RecordProgress, KeepGoing), 1);
   EXPECT_EQ(progressSeen, (std::vector<unsigned>{24}));
+}
+
+TEST_F(EngineRun, APageWithoutVerticalSegmentsStopsTheStaffStage) {
+  EngineDataFolder folder;
+  ASSERT_EQ(StartEngine(), 0);
+  std::vector<uint32_t> blank(TestPage::kWords * TestPage::kHeight, 0);
+  EXPECT_STREQ(LoadPageImage(blank.data(), TestPage::kWidth, TestPage::kHeight, 0), "Xnovsegs");
+  EXPECT_EQ(RunStaffStage(1, RecordProgress, KeepGoing), 1);
+  EXPECT_EQ(host.FailurePosts(), 0u);
+}
+
+TEST_F(EngineRun, APageWithoutStavesEndsTheStaffStageWith9999AfterReporting100) {
+  EngineDataFolder folder;
+  ASSERT_EQ(StartEngine(), 0);
+  TestPage marks;
+  std::fill(marks.bits.begin(), marks.bits.end(), 0u);
+  for (int x = 100; x < 700; x += 37)
+    for (int y = 100; y < 140; ++y) marks.Set(y, x);
+  ASSERT_EQ(LoadPageImage(marks.bits.data(), TestPage::kWidth, TestPage::kHeight, 0), nullptr);
+  EXPECT_EQ(RunStaffStage(1, RecordProgress, KeepGoing), 9999);
+  EXPECT_EQ(progressSeen.back(), 100u);
+  EXPECT_EQ(host.FailurePosts(), 0u);
 }
 
 // ---- A failed check in any entry point ----
