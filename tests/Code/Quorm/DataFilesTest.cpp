@@ -49,8 +49,6 @@ std::string Answer(Loader load) {
 
 // ---- Serialisers of the loaded stores, for byte comparisons ----
 
-Bytes WordBytes(const uint8_t* bytes, size_t n) { return Bytes(bytes, bytes + n); }
-
 Bytes MusicFileOf(const MusicReferenceStore& s) {
   Bytes out;
   PutInt32(out, s.musicCount);
