@@ -178,6 +178,7 @@ int RunStaffStage(int sixLines, ProgressCallback progress, ContinueCallback keep
       true,
       [&]() -> int {
         Report(progress, 0);
+        if (!HasPageImage()) return kStageStopped;
         if (BuildVerticalSegments(keepGoing) != kSegmentsBuilt) return kStageStopped;
         if (!Ask(keepGoing)) return kStageStopped;
         int result = RunStaffFinder(sixLines, progress, keepGoing);
@@ -192,6 +193,7 @@ int RunStaffStageWithHints(const int16_t* staveRows, const int16_t* lineTable, i
   return Guarded(
       true,
       [&]() -> int {
+        if (!HasPageImage()) return kStageStopped;
         int result = RunHintedStaffStage(staveRows, lineTable, staffCount, progress, keepGoing);
         Checkpoint(EngineEntry::RunStaffStageWithHints);
         return result;
@@ -199,7 +201,7 @@ int RunStaffStageWithHints(const int16_t* staveRows, const int16_t* lineTable, i
       StageFailure);
 }
 
-// The stages in their order. A stage that is not part of the engine yet finds
+// The stages in their order (a stage without a page image stops at once). A stage that is not part of the engine yet finds
 // nothing: the later stages read its empty tables, as they would after a page
 // on which it found nothing.
 int RecognisePage(float progressFactor, ProgressCallback progress, ContinueCallback keepGoing) {
@@ -208,6 +210,7 @@ int RecognisePage(float progressFactor, ProgressCallback progress, ContinueCallb
       [&]() -> int {
         auto point = [&](int n) { Report(progress, static_cast<unsigned>(progressFactor * n)); };
         point(30);
+        if (!HasPageImage()) return kStageStopped;  // a page that did not load has nothing to read
         MeasurePageSkew();
         if (!Ask(keepGoing)) return kStageStopped;
         InitialiseObjectPoints();

@@ -35,6 +35,7 @@ void FreeEngine();
 // bits: rows of 32-bit words (ceil(width / 32) per row), bit 0 the leftmost
 // pixel, 1 black. null = loaded; else a code name.
 EngineCode LoadPageImage(const uint32_t* bits, int width, int height, int stretchWidth);
+// The stages answer 1 (stopped) at once when no page image is loaded.
 int RunStaffStage(int sixLines, ProgressCallback progress, ContinueCallback keepGoing);
 // staveRows: staffCount rows of 24 signed 16-bit words; lineTable: six rows of
 // 1024 values per staff. The continue callback is asked between the steps.

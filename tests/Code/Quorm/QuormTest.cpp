@@ -164,12 +164,15 @@ TEST_F(EngineRun, AStopAtTheFirstQuestionEndsTheStageAfterItsFirstReport) {
   EXPECT_EQ(progressSeen, (std::vector<unsigned>{24}));
 }
 
-TEST_F(EngineRun, APageWithoutVerticalSegmentsStopsTheStaffStage) {
+TEST_F(EngineRun, APageWithoutVerticalSegmentsStopsEveryStage) {
   EngineDataFolder folder;
   ASSERT_EQ(StartEngine(), 0);
   std::vector<uint32_t> blank(TestPage::kWords * TestPage::kHeight, 0);
   EXPECT_STREQ(LoadPageImage(blank.data(), TestPage::kWidth, TestPage::kHeight, 0), "Xnovsegs");
   EXPECT_EQ(RunStaffStage(1, RecordProgress, KeepGoing), 1);
+  // The reading run goes on to its other stages: they have no page to read.
+  EXPECT_EQ(RunStaffStageWithHints(hints.rows.data(), hints.lines.data(), 2, RecordProgress, KeepGoing), 1);
+  EXPECT_EQ(RecognisePage(0.8f, RecordProgress, KeepGoing), 1);
   EXPECT_EQ(host.FailurePosts(), 0u);
 }
 
