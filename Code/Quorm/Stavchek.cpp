@@ -423,8 +423,7 @@ void ClassifyLineSegments() {
   }
 }
 
-EngineCode FindStaves() {
-  PruneStaves();
+EngineCode SetPageStaffSpaceFromStaves() {
   if (GetStaffCount() == 0) return "Xnostaves";
   const int32_t space = EstimateStaffSpace();
   int32_t largest = 0;
@@ -434,6 +433,12 @@ EngineCode FindStaves() {
   if (space > kMaxPageStaffSpace || largest > kMaxPageStaffSpace) return "Xbigstaves";
   SetPageStaffSpace(space);
   SetLargestStaffSpace(largest);
+  return kEngineOk;
+}
+
+EngineCode FindStaves() {
+  PruneStaves();
+  if (EngineCode code = SetPageStaffSpaceFromStaves()) return code;
   for (int32_t i = 0; i < GetStaffCount(); ++i) FindEndsOfStaff(StaffRow(i));
   CheckStaves();
   if (GetStaffCount() == 0) return "Xnostaves";

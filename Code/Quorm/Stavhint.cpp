@@ -169,13 +169,7 @@ void AlignSystemEnds() {
 }
 
 EngineCode FinishHintedStaves() {
-  if (GetStaffCount() == 0) return "Xnostaves";
-  const int32_t space = EstimateStaffSpace();
-  int32_t largest = 0;
-  for (int32_t i = 0; i < GetStaffCount(); ++i) largest = std::max(largest, StaffRow(i).staffSpace);
-  if (space > kMaxPageStaffSpace || largest > kMaxPageStaffSpace) return "Xbigstaves";
-  SetPageStaffSpace(space);
-  SetLargestStaffSpace(largest);
+  if (EngineCode code = SetPageStaffSpaceFromStaves()) return code;
   FindSystemJoins();
   AlignSystemEnds();
   ClassifyLineSegments();

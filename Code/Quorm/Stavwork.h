@@ -34,6 +34,9 @@ StaffRecord& CountedStaff(int32_t staff);
 void SetStaffCount(int32_t count);
 StaffFinderState& FinderState();
 void SetLastStaffFinderCode(EngineCode code);
+// The page staff space and the largest staff space from the staves found:
+// "Xnostaves" without staves, "Xbigstaves" beyond the 70-pixel limit.
+EngineCode SetPageStaffSpaceFromStaves();
 
 // Allocates the twelve arrays of a zeroed row (line ys -1, runs -1).
 void AllocateStaffArrays(StaffRecord& row);
