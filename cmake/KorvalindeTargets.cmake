@@ -15,9 +15,7 @@ endfunction()
 # One test executable per source folder, one ctest entry per executable (each
 # Wine start costs about a second).
 function(kv_add_test_exe name)
-  # REGISTRY: the program reads or writes the shared registry under Wine, so
-  # ctest never runs it beside another such program.
-  cmake_parse_arguments(T "REGISTRY" "" "DIRS;LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "" "DIRS;LIBS" ${ARGN})
   set(srcs)
   foreach(d ${T_DIRS})
     kv_folder_sources(s ${d})
@@ -34,7 +32,10 @@ function(kv_add_test_exe name)
   if(KV_RUN_TESTS)
     add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
     set_tests_properties(${name} PROPERTIES ENVIRONMENT "KV_SOURCE_DIR=${CMAKE_SOURCE_DIR};KV_BINARY_DIR=${CMAKE_BINARY_DIR}")
-    if(T_REGISTRY)
+    if(KV_WINDOWS)
+      # Under Wine every test program shares one registry, and every program
+      # reads its Windows-family option from it at start; some tests change
+      # that option. So ctest never runs two Windows test programs at once.
       set_tests_properties(${name} PROPERTIES RESOURCE_LOCK registry)
     endif()
   endif()
