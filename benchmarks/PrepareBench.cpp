@@ -34,12 +34,12 @@ class StepTimer : public PreparationObserver {
 };
 
 void RunPage(int resolution, double angle, const std::string& folder) {
-  SyntheticPage spec = A4Page(resolution);
-  spec.angle = angle;
-  std::printf("A4 at %d dpi (%d x %d), skewed %.1f degrees\n", resolution, spec.width, spec.height, angle);
+  SyntheticPage made = A4Page(resolution);
+  made.angle = angle;
+  std::printf("A4 at %d dpi (%d x %d), skewed %.1f degrees\n", resolution, made.width, made.height, angle);
   Clock::time_point start = Clock::now();
   StepTimer timer;
-  OwnedPageImage grey = MakeGreyPage(spec);
+  OwnedPageImage grey = MakeGreyPage(made);
   timer.Report("making the grey page");
   Clock::time_point prepared = Clock::now();
   PreparationSettings settings;

@@ -13,9 +13,9 @@ constexpr uint32_t kBlack = 0x000000, kWhite = 0xFFFFFF;
 
 class BmpFileTest : public ::testing::Test {
  protected:
-  std::u16string Write(const BmpSpec& spec, const std::string& name = "page.bmp") {
+  std::u16string Write(const BmpSpec& bmp, const std::string& name = "page.bmp") {
     std::u16string path = folder.File(U16(name));
-    WriteBytes(path, MakeBmp(spec));
+    WriteBytes(path, MakeBmp(bmp));
     return path;
   }
   std::u16string Refused(const std::u16string& path) {
@@ -29,10 +29,10 @@ class BmpFileTest : public ::testing::Test {
 TEST_F(BmpFileTest, OneBitLoadsInkAsSetBitsWhicheverPaletteOrder) {
   Picture pic = PatternPicture(75, 10, 2);
   for (bool blackFirst : {true, false}) {
-    BmpSpec spec{pic, 1};
-    spec.palette = blackFirst ? std::vector<uint32_t>{kBlack, kWhite} : std::vector<uint32_t>{kWhite, kBlack};
+    BmpSpec bmp{pic, 1};
+    bmp.palette = blackFirst ? std::vector<uint32_t>{kBlack, kWhite} : std::vector<uint32_t>{kWhite, kBlack};
     auto area = MakeArea(4096);
-    ASSERT_EQ(LoadTiffPage(area.data(), Write(spec).c_str()), nullptr);
+    ASSERT_EQ(LoadTiffPage(area.data(), Write(bmp).c_str()), nullptr);
     EXPECT_EQ(SpriteWord(area.data(), kSpriteMode), 18u);
     EXPECT_EQ(SpriteWord(area.data(), kSpriteWidthWords), 2u);
     EXPECT_EQ(SpriteWord(area.data(), kSpriteUnusedBits), 21u);
@@ -52,14 +52,14 @@ TEST_F(BmpFileTest, FourAndEightBitLoadAsGreyLevels) {
   for (int depth : {4, 8}) {
     uint32_t levels = 1u << depth;
     Picture pic = PatternPicture(13, 7, levels);
-    BmpSpec spec{pic, depth};
+    BmpSpec bmp{pic, depth};
     // A reversed grey ramp: index i is level levels - 1 - i.
     for (uint32_t i = 0; i < levels; ++i) {
       uint32_t g = 255 * (levels - 1 - i) / (levels - 1);
-      spec.palette.push_back(g << 16 | g << 8 | g);
+      bmp.palette.push_back(g << 16 | g << 8 | g);
     }
     auto area = MakeArea(4096);
-    ASSERT_EQ(LoadTiffPage(area.data(), Write(spec).c_str()), nullptr) << depth;
+    ASSERT_EQ(LoadTiffPage(area.data(), Write(bmp).c_str()), nullptr) << depth;
     EXPECT_EQ(SpriteWord(area.data(), kSpriteMode), depth == 4 ? 20u : 21u);
     for (uint32_t y = 0; y < pic.height; ++y)
       for (uint32_t x = 0; x < pic.width; ++x)
@@ -77,23 +77,23 @@ TEST_F(BmpFileTest, TopDownShortHeaderAndV5HeaderLoadTheSamePicture) {
   v5.headerSize = 124;
   BmpSpec core{pic, 8};
   core.headerSize = 12;
-  for (const BmpSpec& spec : {topDown, v5, core}) {
+  for (const BmpSpec& bmp : {topDown, v5, core}) {
     auto area = MakeArea(4096);
-    ASSERT_EQ(LoadTiffPage(area.data(), Write(spec, "other.bmp").c_str()), nullptr) << spec.headerSize;
+    ASSERT_EQ(LoadTiffPage(area.data(), Write(bmp, "other.bmp").c_str()), nullptr) << bmp.headerSize;
     EXPECT_EQ(std::vector<uint8_t>(area.begin(), area.begin() + 60 + 24 * 9),
               std::vector<uint8_t>(reference.begin(), reference.begin() + 60 + 24 * 9))
-        << spec.headerSize << (spec.topDown ? " top-down" : "");
+        << bmp.headerSize << (bmp.topDown ? " top-down" : "");
   }
 }
 
 TEST_F(BmpFileTest, PaletteHoldsOnlyTheColoursUsed) {
   // Two colours in an 8-bit file: the pixels follow the two entries at once.
   Picture pic = PatternPicture(8, 4, 2);
-  BmpSpec spec{pic, 8};
-  spec.coloursUsed = 2;
-  spec.palette = {kWhite, kBlack};
+  BmpSpec bmp{pic, 8};
+  bmp.coloursUsed = 2;
+  bmp.palette = {kWhite, kBlack};
   auto area = MakeArea(4096);
-  ASSERT_EQ(LoadTiffPage(area.data(), Write(spec).c_str()), nullptr);
+  ASSERT_EQ(LoadTiffPage(area.data(), Write(bmp).c_str()), nullptr);
   for (uint32_t y = 0; y < pic.height; ++y)
     for (uint32_t x = 0; x < pic.width; ++x) ASSERT_EQ(SpritePixel(area.data(), x, y), pic.At(x, y) ? 0u : 255u);
 }
@@ -145,9 +145,9 @@ TEST_F(BmpFileTest, AreaTooSmallIsRefused) {
 }
 
 TEST_F(BmpFileTest, InfoGivesPlainValuesOrSpriteTerms) {
-  BmpSpec spec{PatternPicture(75, 10, 2), 1};
-  spec.pixelsPerMetre = 11811;  // 300 x 39.37
-  std::u16string path = Write(spec);
+  BmpSpec bmp{PatternPicture(75, 10, 2), 1};
+  bmp.pixelsPerMetre = 11811;  // 300 x 39.37
+  std::u16string path = Write(bmp);
   uint32_t bytes = 0, w = 0, h = 0, d = 0, dpi = 0;
   ASSERT_EQ(ReadImageFileInfo(path.c_str(), &bytes, &w, &h, &d, &dpi, true), nullptr);
   EXPECT_EQ(bytes, 120u);

@@ -32,7 +32,7 @@ struct BmpSpec {
   int32_t widthOverride = 0;   // non-zero: written in place of the width
   int32_t heightOverride = 0;  // non-zero: written in place of the (signed) height
 };
-std::vector<uint8_t> MakeBmp(const BmpSpec& spec);
+std::vector<uint8_t> MakeBmp(const BmpSpec& bmp);
 
 void WriteBytes(const std::u16string& path, const std::vector<uint8_t>& bytes);
 std::vector<uint8_t> ReadBytes(const std::u16string& path);

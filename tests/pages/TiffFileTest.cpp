@@ -22,9 +22,9 @@ class TiffFileTest : public ::testing::Test {
 };
 
 TiffPageSpec Bilevel(Picture pic) {
-  TiffPageSpec spec{std::move(pic), 1};
-  spec.compression = 4;  // CCITT group 4
-  return spec;
+  TiffPageSpec tiff{std::move(pic), 1};
+  tiff.compression = 4;  // CCITT group 4
+  return tiff;
 }
 
 TEST_F(TiffFileTest, GroupFourBilevelLoadsAsOneBitWithInkSet) {
@@ -44,9 +44,9 @@ TEST_F(TiffFileTest, EightBitGreyAndRgbLoadAsGreyBytes) {
   Picture pic = PatternPicture(31, 9, 256);
   TiffPageSpec grey{pic, 8};
   TiffPageSpec rgb{pic, 8, 3};
-  for (const TiffPageSpec& spec : {grey, rgb}) {
+  for (const TiffPageSpec& tiff : {grey, rgb}) {
     auto area = MakeArea(1 << 16);
-    ASSERT_EQ(LoadTiffPage(area.data(), Write({spec}).c_str()), nullptr);
+    ASSERT_EQ(LoadTiffPage(area.data(), Write({tiff}).c_str()), nullptr);
     EXPECT_EQ(SpriteWord(area.data(), kSpriteMode), 21u);
     for (uint32_t y = 0; y < pic.height; ++y)
       for (uint32_t x = 0; x < pic.width; ++x) ASSERT_EQ(SpritePixel(area.data(), x, y), pic.At(x, y));
@@ -106,11 +106,11 @@ TEST_F(TiffFileTest, ResolutionFollowsItsUnitAndMissingIsZero) {
   for (const ResolutionCase& c : {ResolutionCase{true, 300, 2, 300}, ResolutionCase{true, 100, 3, 254},
                                   ResolutionCase{true, 72, 1, 200}, ResolutionCase{false, 0, 2, 0},
                                   ResolutionCase{true, 0, 2, 0}}) {
-    TiffPageSpec spec = Bilevel(PatternPicture(8, 8, 2));
-    spec.withResolution = c.with;
-    spec.xResolution = c.x;
-    spec.resolutionUnit = c.unit;
-    std::u16string path = Write({spec});
+    TiffPageSpec tiff = Bilevel(PatternPicture(8, 8, 2));
+    tiff.withResolution = c.with;
+    tiff.xResolution = c.x;
+    tiff.resolutionUnit = c.unit;
+    std::u16string path = Write({tiff});
     uint32_t bytes, w, h, d, dpi = 12345;
     ASSERT_EQ(ReadImageFileInfo(path.c_str(), &bytes, &w, &h, &d, &dpi, true), nullptr);
     EXPECT_EQ(dpi, c.dpi) << c.x << " unit " << c.unit;
