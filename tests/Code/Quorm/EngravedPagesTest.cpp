@@ -1,11 +1,14 @@
 // The staff stage on engraved pages: three pieces of the project's own music
 // engraved at 300 dpi and stored as G4 TIFF files in fixtures/ (with their
 // sources and make_fixtures.sh). The expected staves are the rows where the
-// engraved staff lines lie, as make_fixtures.sh measures them.
+// engraved staff lines lie, as make_fixtures.sh measures them. Each page is
+// also run skewed both ways, as a scanner would leave it.
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "Code/Quorm/Findstav.h"
@@ -67,12 +70,39 @@ const EngravedCase kPages[] = {
 
 constexpr double kLineTolerance = 2.0;  // pixels
 constexpr int kEndTolerance = 10;       // pixels: half a staff space
+constexpr double kSlopeTolerance = 2;  // y change per column x1024
 
 std::string FixturePath(const char* name) {
   return U8(SourcePath(std::string("tests/Code/Quorm/fixtures/") + name + ".tif"));
 }
 
-class EngravedPages : public ::testing::TestWithParam<EngravedCase> {
+// The page skewed as a scanner would: each column moved down by slope x
+// column (up when negative), the page grown to hold it. *shift: rows added
+// above the engraved page.
+EngravedPage Sheared(const EngravedPage& page, double slope, int* shift) {
+  const int grow = static_cast<int>(std::ceil(std::fabs(slope) * page.width));
+  *shift = slope < 0 ? grow : 0;
+  EngravedPage out;
+  out.width = page.width;
+  out.height = page.height + grow;
+  out.bits.assign(static_cast<size_t>(out.WordsPerRow()) * out.height, 0);
+  for (int y = 0; y < page.height; ++y)
+    for (int x = 0; x < page.width; ++x)
+      if (page.Black(x, y)) {
+        const int to = y + *shift + static_cast<int>(std::lround(x * slope));
+        out.bits[static_cast<size_t>(to) * out.WordsPerRow() + x / 32] |= 1u << (x % 32);
+      }
+  return out;
+}
+
+// Staves of a page that was engraved level, as a page skewed by slope holds them.
+struct Skew {
+  const char* name;
+  double slope;  // y change per column
+};
+const Skew kSkews[] = {{"level", 0.0}, {"down", 0.012}, {"up", -0.012}};
+
+class EngravedPages : public ::testing::TestWithParam<std::tuple<EngravedCase, Skew>> {
  protected:
   void SetUp() override {
     if (!EngineDataBuilt()) GTEST_SKIP() << "the engine's data files are not built (Code/Quorm/data)";
@@ -82,11 +112,14 @@ class EngravedPages : public ::testing::TestWithParam<EngravedCase> {
 };
 
 TEST_P(EngravedPages, TheStaffStageFindsEveryStaffAndItsSystem) {
-  const EngravedCase& expected = GetParam();
-  EngravedPage page;
-  ASSERT_TRUE(LoadEngravedPage(FixturePath(expected.name), &page)) << FixturePath(expected.name);
-  ASSERT_EQ(page.width, expected.width);
-  ASSERT_EQ(page.height, expected.height);
+  const EngravedCase& expected = std::get<0>(GetParam());
+  const double slope = std::get<1>(GetParam()).slope;
+  EngravedPage engraved;
+  ASSERT_TRUE(LoadEngravedPage(FixturePath(expected.name), &engraved)) << FixturePath(expected.name);
+  ASSERT_EQ(engraved.width, expected.width);
+  ASSERT_EQ(engraved.height, expected.height);
+  int shift = 0;
+  const EngravedPage page = Sheared(engraved, slope, &shift);
 
   EngineDataFolder folder;
   ASSERT_EQ(StartEngine(), 0);
@@ -98,15 +131,17 @@ TEST_P(EngravedPages, TheStaffStageFindsEveryStaffAndItsSystem) {
   ASSERT_EQ(GetStaffCount(), static_cast<int32_t>(expected.staves.size()));
   for (int staff = 0; staff < GetStaffCount(); ++staff) {
     SCOPED_TRACE("staff " + std::to_string(staff));
-    const EngravedStaff& engraved = expected.staves[staff];
+    const EngravedStaff& staffOnPage = expected.staves[staff];
     ASSERT_EQ(GetStaffLineCount(staff), 5);
-    EXPECT_NEAR(GetStaffLeftX(staff), engraved.left, kEndTolerance);
-    EXPECT_NEAR(GetStaffRightX(staff), engraved.right, kEndTolerance);
-    const double space = (engraved.lineRows[4] - engraved.lineRows[0]) / 4;
+    EXPECT_NEAR(GetStaffLeftX(staff), staffOnPage.left, kEndTolerance);
+    EXPECT_NEAR(GetStaffRightX(staff), staffOnPage.right, kEndTolerance);
+    const double space = (staffOnPage.lineRows[4] - staffOnPage.lineRows[0]) / 4;
     EXPECT_NEAR(GetStaffSpace(staff) / 1024.0, space, 1.0);
-    for (int column : {engraved.left + 100, (engraved.left + engraved.right) / 2, engraved.right - 100})
+    EXPECT_NEAR(GetStaffSlope(staff), slope * 1024, kSlopeTolerance);
+    for (int column : {staffOnPage.left + 100, (staffOnPage.left + staffOnPage.right) / 2, staffOnPage.right - 100})
       for (int line = 0; line < 5; ++line)
-        EXPECT_NEAR(StaffLineY(staff, line, column), engraved.lineRows[line], kLineTolerance)
+        EXPECT_NEAR(StaffLineY(staff, line, column), staffOnPage.lineRows[line] + shift + column * slope,
+                    kLineTolerance)
             << "line " << line << " at column " << column;
   }
 
@@ -123,7 +158,9 @@ TEST_P(EngravedPages, TheStaffStageFindsEveryStaffAndItsSystem) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Fixtures, EngravedPages, ::testing::ValuesIn(kPages),
-                         [](const ::testing::TestParamInfo<EngravedCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Fixtures, EngravedPages, ::testing::Combine(::testing::ValuesIn(kPages), ::testing::ValuesIn(kSkews)),
+                         [](const ::testing::TestParamInfo<std::tuple<EngravedCase, Skew>>& info) {
+                           return std::string(std::get<0>(info.param).name) + "_" + std::get<1>(info.param).name;
+                         });
 
 }  // namespace
