@@ -23,17 +23,9 @@ int CNoteDef::PitchClass() const { return FloorMod(Semitone(), 12); }
 
 void CNoteDef::SetFromAccidentalCode(int newPosition, int code) {
   position = newPosition;
-  accidental = 1;
-  switch (code) {
-    case kAccidentalNatural: alteration = 0; break;
-    case kAccidentalSharp: alteration = 1; break;
-    case kAccidentalFlat: alteration = -1; break;
-    case kAccidentalDoubleSharp: alteration = 2; break;
-    case kAccidentalDoubleFlat: alteration = -2; break;
-    default:
-      accidental = 0;
-      alteration = 0;
-  }
+  XmlAccidental written = AccidentalWord(code);
+  accidental = *written.word ? 1 : 0;
+  alteration = written.alter;
 }
 
 void CNoteDef::ReduceAlteration(int limit) {

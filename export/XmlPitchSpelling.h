@@ -24,7 +24,7 @@ class CNoteDef {
   int Semitone() const;        // C0 = 0
   int PitchClass() const;
 
-  // Score accidental codes (natural, sharp, flat, double sharp, double flat).
+  // A note byte's accidental code; code 0 (none) clears the flag.
   void SetFromAccidentalCode(int newPosition, int code);
   // Moves the note to a neighbouring step, keeping its sound, until the
   // alteration is at most limit in magnitude (C double sharp becomes D).

@@ -61,7 +61,10 @@ TEST(NoteDef, AccidentalCodes) {
   note.SetFromAccidentalCode(30, kAccidentalDoubleFlat);
   EXPECT_EQ(-2, note.alteration);
   EXPECT_EQ(1, note.accidental);
-  note.SetFromAccidentalCode(30, kAccidentalNaturalSharp);
+  note.SetFromAccidentalCode(30, kAccidentalNaturalSharp);  // sounds as a sharp
+  EXPECT_EQ(1, note.alteration);
+  EXPECT_EQ(1, note.accidental);
+  note.SetFromAccidentalCode(30, kAccidentalNone);
   EXPECT_EQ(0, note.alteration);
   EXPECT_EQ(0, note.accidental);
 }
