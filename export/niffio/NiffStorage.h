@@ -22,8 +22,8 @@ struct NIFFIOStorage {
 
 // A storage without a file; it becomes the current storage.
 NIFFIOStorage* NIFFIOStorageNew();
-// A storage that owns a file object over the stream (the caller opens and
-// closes the stream). Null after reporting when anything fails; nothing of it
+// A storage that owns a file object over the stream (the caller opens it,
+// through platform::OpenStream, and closes it, checking the close). Null after reporting when anything fails; nothing of it
 // stays current then.
 NIFFIOStorage* NIFFIOStorageNewSTDC(std::FILE* stream);
 // Frees the list stack and an owned file object; the current storage pointer

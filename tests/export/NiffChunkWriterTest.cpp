@@ -219,6 +219,24 @@ TEST(NiffChunkWriter, FailuresOfTheLengthTableAndTheFlushAreFailures) {
   }
 }
 
+TEST(NiffChunkWriter, AStreamThatRefusesWritesFailsTheFirstStep) {
+  ScratchFolder folder;
+  const std::u16string path = folder.File(u"read-only.nif");
+  std::FILE* stream = platform::OpenStream(path.c_str(), "wb");
+  ASSERT_NE(stream, nullptr);
+  std::fclose(stream);
+  stream = platform::OpenStream(path.c_str(), "rb");
+  ASSERT_NE(stream, nullptr);
+  RiffErrorLog log;
+  NIFFIOStorage* storage = NIFFIOStorageNewSTDC(stream);
+  ASSERT_NE(storage, nullptr);
+  EXPECT_EQ(NIFFIOStartNiff(), 0);
+  EXPECT_TRUE(log.Has("RIFFIOChunkCreate: Failed to write chunk id"));
+  EXPECT_TRUE(log.Has("NIFFIOStorageListStart: Failed to create list"));
+  NIFFIOStorageDelete(storage);
+  std::fclose(stream);
+}
+
 TEST(NiffChunkWriter, AFailedStorageLeavesNoCurrentStorage) {
   RiffErrorLog log;
   EXPECT_EQ(NIFFIOStorageNewSTDC(nullptr), nullptr);
