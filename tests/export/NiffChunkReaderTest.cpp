@@ -64,13 +64,6 @@ std::vector<uint8_t> operator+(std::vector<uint8_t> a, const std::vector<uint8_t
 std::vector<uint8_t> Text(const std::string& text) { return std::vector<uint8_t>(text.begin(), text.end()); }
 std::vector<uint8_t> Big32(uint32_t v) { return {uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)}; }
 
-// The file the writer test builds, with its lists and padded chunks.
-const std::vector<uint8_t> kSmallNiff = {
-    'R', 'I', 'F', 'X',  0,   0,   0,   80,  'N',  'I', 'F', 'F', 'L', 'I', 'S', 'T', 0,   0,   0,   28,  's',  'e',
-    't', 'p', 'a', 'c',  'd', 'l', 0,   0,   0,    1,   7,   0,   't', 'i', 'e', ' ', 0,   0,   0,   6,   0x16, 3,
-    1,   2,   3,   0,    'L', 'I', 'S', 'T', 0,    0,   0,   32,  'd', 'a', 't', 'a', 'n', 'o', 't', 'e', 0,    0,
-    0,   10,  5,   0xFE, 0,   3,   0,   8,   0x1D, 1,   9,   0,   't', 'i', 'm', 'e', 0,   0,   0,   2,   3,    4};
-
 TEST(NiffChunkReader, DescendsAndAscendsThroughListsAndPaddedChunks) {
   ScratchFolder folder;
   OpenedFile opened(WriteFile(folder, kSmallNiff));

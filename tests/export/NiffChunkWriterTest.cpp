@@ -13,24 +13,6 @@
 
 namespace {
 
-// A form with two lists: an odd chunk, a chunk holding a 3-byte tag, a chunk
-// with fixed fields and an odd tag, and a chunk after it.
-int BuildSmallNiff() {
-  return NIFFIOStartNiff() && NIFFIOStartSetupList() && NIFFIOChunkAcdl(7) && NIFFIOChunkTie() &&
-         NIFFIOTag16(1, 2, 3) && NIFFIOStorageListEnd() && NIFFIOStartDataList() &&
-         NIFFIOChunkNote(5, 0xFE, RIFFIORational{3, 8}) && NIFFIOTag1D(9) && NIFFIOChunkTime(3, 4) &&
-         NIFFIOStorageListEnd() && NIFFIOStorageListEnd();
-}
-
-const std::vector<uint8_t> kSmallNiff = {
-    'R', 'I', 'F', 'X', 0, 0, 0, 80, 'N',  'I',  'F', 'F',                       // form, 80 bytes
-    'L', 'I', 'S', 'T', 0, 0, 0, 28, 's',  'e',  't', 'p',                       // list, 28 bytes
-    'a', 'c', 'd', 'l', 0, 0, 0, 1,  7,    0,                                    // 1 byte and its pad
-    't', 'i', 'e', ' ', 0, 0, 0, 6,  0x16, 3,    1,   2,   3, 0,                 // tag of 3 bytes, padded
-    'L', 'I', 'S', 'T', 0, 0, 0, 32, 'd',  'a',  't', 'a',                       // list, 32 bytes
-    'n', 'o', 't', 'e', 0, 0, 0, 10, 5,    0xFE, 0,   3,   0, 8, 0x1D, 1, 9, 0,  // fields, rational, tag
-    't', 'i', 'm', 'e', 0, 0, 0, 2,  3,    4};
-
 std::vector<uint8_t> ReadWholeFile(const std::u16string& path) {
   std::vector<uint8_t> bytes;
   std::FILE* f = platform::OpenStream(path.c_str(), "rb");

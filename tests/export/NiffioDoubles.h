@@ -1,6 +1,6 @@
 // Test doubles of the NIFF chunk library: a file object over memory that can
-// fail its writes after a number of bytes or its flush, and a recorder of the
-// library's error reports.
+// fail its writes after a number of bytes or its flush, a recorder of the
+// library's error reports, and a small file both tests write or read.
 #pragma once
 
 #include <cstdarg>
@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "export/niffio/NiffChunks.h"
 #include "export/niffio/NiffStorage.h"
 #include "export/niffio/NiffTables.h"
 
@@ -90,3 +91,22 @@ class MemoryStorage {
  private:
   NIFFIOStorage* storage_;
 };
+
+// A form with two lists: an odd chunk, a chunk holding a 3-byte tag, a chunk
+// with fixed fields and an odd tag, and a chunk after it.
+inline int BuildSmallNiff() {
+  return NIFFIOStartNiff() && NIFFIOStartSetupList() && NIFFIOChunkAcdl(7) && NIFFIOChunkTie() &&
+         NIFFIOTag16(1, 2, 3) && NIFFIOStorageListEnd() && NIFFIOStartDataList() &&
+         NIFFIOChunkNote(5, 0xFE, RIFFIORational{3, 8}) && NIFFIOTag1D(9) && NIFFIOChunkTime(3, 4) &&
+         NIFFIOStorageListEnd() && NIFFIOStorageListEnd();
+}
+
+// The bytes BuildSmallNiff writes.
+inline const std::vector<uint8_t> kSmallNiff = {
+    'R', 'I', 'F', 'X', 0, 0, 0, 80, 'N',  'I',  'F', 'F',                       // form, 80 bytes
+    'L', 'I', 'S', 'T', 0, 0, 0, 28, 's',  'e',  't', 'p',                       // list, 28 bytes
+    'a', 'c', 'd', 'l', 0, 0, 0, 1,  7,    0,                                    // 1 byte and its pad
+    't', 'i', 'e', ' ', 0, 0, 0, 6,  0x16, 3,    1,   2,   3, 0,                 // tag of 3 bytes, padded
+    'L', 'I', 'S', 'T', 0, 0, 0, 32, 'd',  'a',  't', 'a',                       // list, 32 bytes
+    'n', 'o', 't', 'e', 0, 0, 0, 10, 5,    0xFE, 0,   3,   0, 8, 0x1D, 1, 9, 0,  // fields, rational, tag
+    't', 'i', 'm', 'e', 0, 0, 0, 2,  3,    4};
