@@ -32,7 +32,7 @@ constexpr size_t kLargestDataFile = 64u << 20;
 // First versions of the fields of a stave block and of the file.
 enum : uint32_t {
   kKindFrom = 1,
-  kBoxValuesFrom = 2,
+  kBoxValuesFrom = kPageDataSizesFrom,
   kSpacingFrom = 3,
   kCurvesFrom = 4,
   kFullCurvesFrom = 5,
@@ -91,6 +91,7 @@ bool ReadStaveBlock(StoreReader* in, uint32_t version, StaveBlock* block) {
 
 // Everything of a file, checked before the page takes it.
 struct ParsedPageData {
+  uint32_t version = 0;
   uint32_t staveCount = 0;
   StaveBlock staves[kMaxPageStaves];
   std::vector<int16_t> boxes;  // four per box, at most kMaxLoadedBoxes boxes
@@ -105,6 +106,7 @@ bool ParsePageData(const StoreBytes& bytes, ParsedPageData* out) {
   if (!in.U32LE(&head)) return false;
   const uint32_t version = head >> kHeadVersionShift;
   if (version > kPageDataVersion) return false;
+  out->version = version;
   const uint32_t staves = head & kHeadCountMask;
   auto spare = std::make_unique<StaveBlock>();
   for (uint32_t s = 0; s < staves; ++s) {
@@ -237,8 +239,13 @@ bool WritePageDataFile(const char16_t* path, const PageData& page, const StaveRe
 }
 
 PageDataRead ReadPageDataFile(const char16_t* path, PageData* page, uint32_t* pageKey) {
+  return ReadPageDataFile(path, page, pageKey, false, nullptr);
+}
+
+PageDataRead ReadPageDataFile(const char16_t* path, PageData* page, uint32_t* pageKey, bool report,
+                              uint32_t* version) {
   StoreBytes bytes;
-  switch (LoadStoreFile(path, kLargestDataFile, false, &bytes)) {
+  switch (LoadStoreFile(path, kLargestDataFile, report, &bytes)) {
     case StoreLoad::kLoaded: break;
     case StoreLoad::kMissing: return PageDataRead::kMissing;
     case StoreLoad::kTooLarge: return PageDataRead::kDamaged;
@@ -249,21 +256,28 @@ PageDataRead ReadPageDataFile(const char16_t* path, PageData* page, uint32_t* pa
   if (!ParsePageData(bytes, parsed.get())) return PageDataRead::kDamaged;
   TakeParsed(*parsed, page);
   if (pageKey) *pageKey = parsed->pageKey;
+  if (version) *version = parsed->version;
   return PageDataRead::kRead;
 }
 
-bool SavePageData(int row, bool working, const PageData& page, uint32_t dataKey) {
-  if (page.boxCount <= 0 || row < 0 || static_cast<uint32_t>(row) >= pageTable.pageCount) return false;
+bool SavePageDataFile(int16_t scanId, bool working, const PageData& page, const StaveRecord* staves,
+                      uint32_t staveCount, const PageDataFileFields& fields) {
+  if (page.boxCount <= 0) return false;
   if (platform::FreeDiscSpace(DataFolder()) < kLowDiscSpace) MessageById(nullptr, kTextLowDiscSpace);
   char16_t path[kPagePathUnits];
   const PageFile which = working ? PageFile::kWorkingData : PageFile::kData;
-  if (!PageFilePath(which, pageTable.rows[row].scanId, true, path)) return false;
+  if (!PageFilePath(which, scanId, true, path)) return false;
+  if (WritePageDataFile(path, page, staves, staveCount, fields)) return true;
+  ShowPageStoreError(kTextPageDataNotSaved, path);
+  return false;
+}
+
+bool SavePageData(int row, bool working, const PageData& page, uint32_t dataKey) {
+  if (row < 0 || static_cast<uint32_t>(row) >= pageTable.pageCount) return false;
   PageDataFileFields fields;
   fields.pageKey = dataKey;
   fields.withOffsets = &page == &viewPage;
-  if (WritePageDataFile(path, page, page.staves, page.staveCount, fields)) return true;
-  ShowPageStoreError(kTextPageDataNotSaved, path);
-  return false;
+  return SavePageDataFile(pageTable.rows[row].scanId, working, page, page.staves, page.staveCount, fields);
 }
 
 bool SavePageData(int row, bool working, const PageData& page) {

@@ -62,8 +62,22 @@ bool WritePageDataFile(const char16_t* path, const PageData& page, const StaveRe
 // offsets; the page key into *pageKey. The file is checked whole before page
 // changes: anything but kRead leaves page as it was.
 PageDataRead ReadPageDataFile(const char16_t* path, PageData* page, uint32_t* pageKey);
+// The same, showing the file layer's box when the file exists but cannot be
+// opened; the file's version goes into *version when read.
+PageDataRead ReadPageDataFile(const char16_t* path, PageData* page, uint32_t* pageKey, bool report,
+                              uint32_t* version);
+
+// The first version that stores box values, the scaled size and the offsets.
+constexpr uint32_t kPageDataSizesFrom = 2;
 
 // ---- The page store's operations ----
+
+// Writes the data file of the page stored under scanId (the working copy in
+// "TDir" with working) with staveCount of staves; nothing when the page has
+// no boxes. Warns below 4 MB free disc space. False when no file was
+// written; a failed write is shown and leaves the old file in place.
+bool SavePageDataFile(int16_t scanId, bool working, const PageData& page, const StaveRecord* staves,
+                      uint32_t staveCount, const PageDataFileFields& fields);
 
 // Writes page's data file for page-table row (the working copy in "TDir"
 // with working) with the score's data key of the page; nothing when the page

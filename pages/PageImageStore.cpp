@@ -5,6 +5,7 @@
 #include <string>
 
 #include "pages/BmpFile.h"
+#include "pages/CurrentPageData.h"
 #include "pages/ImageFiles.h"
 #include "pages/PageData.h"
 #include "pages/PageFiles.h"
@@ -293,6 +294,6 @@ int LoadScanImage(int index) {
   const PageStoreHooks& hooks = CurrentPageStoreHooks();
   hooks.scrollPagesPaneToRow(index);
   hooks.clearPageBorder(&viewPage);
-  LoadPageData(&viewPage, index);
+  LoadCurrentPageData(true, true, nullptr, index);
   return 1;
 }

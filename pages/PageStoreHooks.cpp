@@ -13,9 +13,11 @@ int* NoProblemPages(int** count) {
 void NoWindow() {}
 void NoPageNames(const char16_t*) {}
 void NoBorder(PageData*) {}
+void NoScale(double) {}
 
 const PageStoreHooks kDefaults = {NoLayout, KeepRow, NoScroll, NoScorePageKey, NoProblemPages,
-                                  NoWindow, NoWindow, NoPageNames, NoBorder, NoWindow, NoWindow};
+                                  NoWindow, NoWindow, NoPageNames, NoBorder, NoWindow, NoWindow,
+                                  NoScale,  NoLayout};
 PageStoreHooks current = kDefaults;
 
 template <typename T>
@@ -40,6 +42,8 @@ PageStoreHooks SetPageStoreHooks(const PageStoreHooks& hooks) {
   Take(&current.clearPageBorder, hooks.clearPageBorder, kDefaults.clearPageBorder);
   Take(&current.pageViewHasNoImage, hooks.pageViewHasNoImage, kDefaults.pageViewHasNoImage);
   Take(&current.pageViewShowsPlaceholder, hooks.pageViewShowsPlaceholder, kDefaults.pageViewShowsPlaceholder);
+  Take(&current.setScoreViewScale, hooks.setScoreViewScale, kDefaults.setScoreViewScale);
+  Take(&current.placeScoreViews, hooks.placeScoreViews, kDefaults.placeScoreViews);
   return old;
 }
 

@@ -1,8 +1,8 @@
 // What the page store asks of the application shell: the pages pane, the
 // page window, the score window and the shell's own lists of score pages.
 // The shell wires them in. Until it does, each default is what happens
-// without that service: no pane or window to update, no problem pages, and
-// no page keys beyond those of the score model's page list.
+// without that service: no pane, window or score view to update, no problem
+// pages, and no page keys beyond those of the score model's page list.
 #pragma once
 
 #include <cstdint>
@@ -33,6 +33,10 @@ struct PageStoreHooks {
   void (*pageViewHasNoImage)();
   // The page view shows the placeholder, not a stored page.
   void (*pageViewShowsPlaceholder)();
+  // The score view's scale, per cent, for the page view's page.
+  void (*setScoreViewScale)(double scale);
+  // Lays out the score document's views again after the page data changed.
+  void (*placeScoreViews)();
 };
 
 const PageStoreHooks& CurrentPageStoreHooks();

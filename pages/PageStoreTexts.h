@@ -12,6 +12,7 @@ enum : unsigned {
   kTextStoredPageDamaged = 11652,  // %s: the page image file
   kTextPageDataNotSaved = 11653,   // %s: the data file there unchanged
   kTextPageNotStored = 11654,      // %s: the page image file
+  kTextPageDataDamaged = 11655,    // %s: the page data file
 };
 
 // An error box with the text of id formatted with the given paths.

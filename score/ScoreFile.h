@@ -33,7 +33,9 @@ struct ScorePageList {
   int32_t count;    // pages of the score, from its page marks
   int32_t current;  // the page shown, from 1
   ScorePageRow rows[kMaxScorePages];
-  uint32_t second[kMaxScorePages];  // a second value per page, kept unchanged
+  // The data key of each page: the key its page data file carries while the
+  // file's boxes belong to this score page. Kept as read and written.
+  uint32_t second[kMaxScorePages];
 };
 extern ScorePageList ScorePages;
 
