@@ -31,7 +31,9 @@ function(kv_add_test_exe name)
   endif()
   if(KV_RUN_TESTS)
     add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
-    set_tests_properties(${name} PROPERTIES ENVIRONMENT "KV_SOURCE_DIR=${CMAKE_SOURCE_DIR};KV_BINARY_DIR=${CMAKE_BINARY_DIR}")
+    # A hung program fails its test instead of holding up the whole run.
+    set_tests_properties(${name} PROPERTIES TIMEOUT 1200
+      ENVIRONMENT "KV_SOURCE_DIR=${CMAKE_SOURCE_DIR};KV_BINARY_DIR=${CMAKE_BINARY_DIR}")
     if(KV_WINDOWS)
       # Under Wine every test program shares one registry, and every program
       # reads its Windows-family option from it at start; some tests change

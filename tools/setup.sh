@@ -89,3 +89,13 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineboot -i >/dev/null 2>&1 || true
   wineserver -w || true
 fi
+# A program that crashes prints its backtrace and ends, instead of waiting in
+# a debugger or a crash dialog that no one will close.
+if [ ! -f "$WINEPREFIX/.kv-crash-settings" ]; then
+  aedebug='HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug'
+  wine reg add "$aedebug" /v Debugger /t REG_SZ /d 'winedbg --auto %ld %ld' /f >/dev/null 2>&1
+  wine reg add "$aedebug" /v Auto /t REG_SZ /d 1 /f >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+  wineserver -w || true
+  touch "$WINEPREFIX/.kv-crash-settings"
+fi

@@ -22,22 +22,23 @@ bool BlitSpriteBitmap(void* deviceContext, const ClipRect& clip, const SpriteBit
   header->bmiHeader.biCompression = BI_RGB;
   header->bmiHeader.biClrUsed = 256;
 
-  // The screen's palette: a one-pixel-wide compatible bitmap read back as 8 bits.
+  // The screen's palette: a one-pixel compatible bitmap asked for its 8-bit
+  // colour table (no pixels are read, so nothing is written past a buffer).
   HDC memory = CreateCompatibleDC(dc);
-  HBITMAP probe = CreateCompatibleBitmap(dc, 1, int(bitmap.height));
+  HBITMAP probe = CreateCompatibleBitmap(dc, 1, 1);
   if (memory && probe) {
-    std::vector<uint8_t> bits(size_t(4) * bitmap.height);
-    BITMAPINFO* query = header;
-    GetDIBits(memory, probe, 0, bitmap.height, bits.data(), query, DIB_RGB_COLORS);
-    // GetDIBits may rewrite the header's fields: put the bitmap's back.
-    query->bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    query->bmiHeader.biWidth = LONG(bitmap.width);
-    query->bmiHeader.biHeight = -LONG(bitmap.height);
-    query->bmiHeader.biPlanes = 1;
-    query->bmiHeader.biBitCount = 8;
-    query->bmiHeader.biCompression = BI_RGB;
-    query->bmiHeader.biSizeImage = 0;
-    query->bmiHeader.biClrUsed = 256;
+    header->bmiHeader.biWidth = 1;
+    header->bmiHeader.biHeight = 1;
+    GetDIBits(memory, probe, 0, 1, nullptr, header, DIB_RGB_COLORS);
+    // GetDIBits rewrites the header's fields: put the bitmap's back.
+    header->bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    header->bmiHeader.biWidth = LONG(bitmap.width);
+    header->bmiHeader.biHeight = -LONG(bitmap.height);
+    header->bmiHeader.biPlanes = 1;
+    header->bmiHeader.biBitCount = 8;
+    header->bmiHeader.biCompression = BI_RGB;
+    header->bmiHeader.biSizeImage = 0;
+    header->bmiHeader.biClrUsed = 256;
   }
   if (probe) DeleteObject(probe);
   if (memory) DeleteDC(memory);
