@@ -10,18 +10,9 @@
 #include "platform/Platform.h"
 #include "tests/export/NiffioDoubles.h"
 #include "tests/support/ScratchFolder.h"
+#include "tests/support/TestFiles.h"
 
 namespace {
-
-std::vector<uint8_t> ReadWholeFile(const std::u16string& path) {
-  std::vector<uint8_t> bytes;
-  std::FILE* f = platform::OpenStream(path.c_str(), "rb");
-  if (!f) return bytes;
-  int c;
-  while ((c = std::fgetc(f)) != EOF) bytes.push_back(uint8_t(c));
-  std::fclose(f);
-  return bytes;
-}
 
 std::string Name(RIFFIOFOURCC code) {
   char text[5];
@@ -43,7 +34,7 @@ TEST(NiffChunkWriter, WritesNestedListsAndPaddedChunksByteForByte) {
   EXPECT_EQ(NIFFIOStorageGetCurrent(), nullptr);
   EXPECT_EQ(std::fclose(stream), 0);
   EXPECT_TRUE(log.lines().empty());
-  EXPECT_EQ(ReadWholeFile(path), kSmallNiff);
+  EXPECT_EQ(ReadBytes(path), kSmallNiff);
 }
 
 TEST(NiffChunkWriter, AnOutermostRiffWritesEveryNumberLowByteFirst) {

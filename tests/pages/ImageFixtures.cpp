@@ -95,16 +95,6 @@ void WriteBytes(const std::u16string& path, const std::vector<uint8_t>& bytes) {
   std::fclose(f);
 }
 
-std::vector<uint8_t> ReadBytes(const std::u16string& path) {
-  std::vector<uint8_t> bytes;
-  std::FILE* f = platform::OpenStream(path.c_str(), "rb");
-  if (!f) return bytes;
-  int c;
-  while ((c = std::fgetc(f)) != EOF) bytes.push_back(uint8_t(c));
-  std::fclose(f);
-  return bytes;
-}
-
 void WriteTiff(const std::u16string& path, const std::vector<TiffPageSpec>& pages) {
   TIFF* tif = OpenTiffFile(path.c_str(), "w");
   if (!tif) throw std::runtime_error("cannot write TIFF fixture");

@@ -2,6 +2,8 @@
 // TIFF files written through libtiff, and sprite areas to load them into.
 #pragma once
 
+#include "tests/support/TestFiles.h"
+
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -35,7 +37,6 @@ struct BmpSpec {
 std::vector<uint8_t> MakeBmp(const BmpSpec& bmp);
 
 void WriteBytes(const std::u16string& path, const std::vector<uint8_t>& bytes);
-std::vector<uint8_t> ReadBytes(const std::u16string& path);
 
 struct TiffPageSpec {
   TiffPageSpec(Picture p, int bits, int samples = 1)
