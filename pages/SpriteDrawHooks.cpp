@@ -1,5 +1,7 @@
 #include "pages/SpriteDrawHooks.h"
 
+#include "platform/HookTables.h"
+
 namespace {
 
 void* NoDeviceContext() { return nullptr; }
@@ -20,22 +22,17 @@ bool NoPreview(const uint8_t*, HighlightRegion*) { return false; }
 constexpr SpriteDrawHooks kDefaults{NoDeviceContext, NoClipRect, IdentityColourTable, NoHighlightPalette, NoPreview};
 SpriteDrawHooks current = kDefaults;
 
-template <typename F>
-void Keep(F& into, F from) {
-  if (from) into = from;
-}
-
 }  // namespace
 
 const SpriteDrawHooks& CurrentSpriteDrawHooks() { return current; }
 
 SpriteDrawHooks SetSpriteDrawHooks(const SpriteDrawHooks& hooks) {
   SpriteDrawHooks old = current;
-  Keep(current.deviceContext, hooks.deviceContext);
-  Keep(current.clipRect, hooks.clipRect);
-  Keep(current.colourTable, hooks.colourTable);
-  Keep(current.fillHighlightPalette, hooks.fillHighlightPalette);
-  Keep(current.previewHighlight, hooks.previewHighlight);
+  KeepIfSet(current.deviceContext, hooks.deviceContext);
+  KeepIfSet(current.clipRect, hooks.clipRect);
+  KeepIfSet(current.colourTable, hooks.colourTable);
+  KeepIfSet(current.fillHighlightPalette, hooks.fillHighlightPalette);
+  KeepIfSet(current.previewHighlight, hooks.previewHighlight);
   return old;
 }
 

@@ -299,10 +299,14 @@ void LevelledSize(double degrees, int32_t width, int32_t height, int32_t* newWid
   *newHeight = std::abs(static_cast<int32_t>((height + 1) * c)) + std::abs(static_cast<int32_t>(width * s));
 }
 
-OwnedPageImage LevelPage(double degrees, const PageImage& image) {
-  if (degrees == 0.0) return OwnedPageImage();
+namespace {
+
+// A 1-bit page of the levelled size, each of its pixels set where inkAt says
+// the rotated source point (x, y) is ink.
+template <class InkAt>
+OwnedPageImage RotateIntoLevel(double degrees, int32_t width, int32_t height, InkAt inkAt) {
   int32_t w, h;
-  LevelledSize(degrees, image.width, image.height, &w, &h);
+  LevelledSize(degrees, width, height, &w, &h);
   OwnedPageImage level(w, h, 1);
   if (!level.Valid()) {
     MessageById(nullptr, kStrMemoryToProcessPage);
@@ -310,53 +314,45 @@ OwnedPageImage LevelPage(double degrees, const PageImage& image) {
   }
   OpenProgress(kStrMakingLevel);
   const PageImage& out = level.View();
-  Rotation rot = RotationFor(degrees, image.width, image.height);
+  Rotation rot = RotationFor(degrees, width, height);
   for (int32_t row = 0; row < h; ++row) {
     double x = rot.x0 - row * rot.sinA;
     double y = rot.y0 + row * rot.cosA;
     uint8_t* bits = out.Row(row);
     for (int32_t c = 0; c < w; ++c, x += rot.cosA, y += rot.sinA) {
-      double fxFloor = std::floor(x), fyFloor = std::floor(y);
-      int32_t ix = static_cast<int32_t>(fxFloor), iy = static_cast<int32_t>(fyFloor);
-      if (!image.Inside(ix, iy)) continue;
-      double fx = x - fxFloor, fy = y - fyFloor;
-      double v = image.Ink(ix, iy) ? (1 - fy) * (1 - fx) : 0.0;
-      if (fy > 0 && image.Ink(ix, iy + 1)) v += fy * (1 - fx);
-      if (fy > 0 && fx > 0 && image.Ink(ix + 1, iy + 1)) v += fy * fx;
-      if (fx > 0 && image.Ink(ix + 1, iy)) v += (1 - fy) * fx;
-      if (v >= 0.5) bits[c >> 3] |= static_cast<uint8_t>(1u << (c & 7));
+      if (inkAt(x, y)) bits[c >> 3] |= static_cast<uint8_t>(1u << (c & 7));
     }
     if ((row & 63) == 0) StepProgress(static_cast<int>(static_cast<int64_t>(row) * 100 / h));
   }
   return level;
 }
 
+}  // namespace
+
+OwnedPageImage LevelPage(double degrees, const PageImage& image) {
+  if (degrees == 0.0) return OwnedPageImage();
+  return RotateIntoLevel(degrees, image.width, image.height, [&](double x, double y) {
+    double fxFloor = std::floor(x), fyFloor = std::floor(y);
+    int32_t ix = static_cast<int32_t>(fxFloor), iy = static_cast<int32_t>(fyFloor);
+    if (!image.Inside(ix, iy)) return false;
+    double fx = x - fxFloor, fy = y - fyFloor;
+    double v = image.Ink(ix, iy) ? (1 - fy) * (1 - fx) : 0.0;
+    if (fy > 0 && image.Ink(ix, iy + 1)) v += fy * (1 - fx);
+    if (fy > 0 && fx > 0 && image.Ink(ix + 1, iy + 1)) v += fy * fx;
+    if (fx > 0 && image.Ink(ix + 1, iy)) v += (1 - fy) * fx;
+    return v >= 0.5;
+  });
+}
+
 OwnedPageImage LevelGreyPage(double degrees, const PageImage& grey, int threshold) {
-  int32_t w, h;
-  LevelledSize(degrees, grey.width, grey.height, &w, &h);
-  OwnedPageImage level(w, h, 1);
-  if (!level.Valid()) {
-    MessageById(nullptr, kStrMemoryToProcessPage);
-    return level;
-  }
-  OpenProgress(kStrMakingLevel);
-  const PageImage& out = level.View();
-  Rotation rot = RotationFor(degrees, grey.width, grey.height);
   auto value = [&](int32_t x, int32_t y) -> double { return grey.Inside(x, y) ? grey.Grey(x, y) : 255.0; };
-  for (int32_t row = 0; row < h; ++row) {
-    double x = rot.x0 - row * rot.sinA;
-    double y = rot.y0 + row * rot.cosA;
-    uint8_t* bits = out.Row(row);
-    for (int32_t c = 0; c < w; ++c, x += rot.cosA, y += rot.sinA) {
-      double fxFloor = std::floor(x), fyFloor = std::floor(y);
-      int32_t ix = static_cast<int32_t>(fxFloor), iy = static_cast<int32_t>(fyFloor);
-      if (ix < -1 || iy < -1 || ix >= grey.width || iy >= grey.height) continue;
-      double fx = x - fxFloor, fy = y - fyFloor;
-      double v = value(ix, iy) * (1 - fy) * (1 - fx) + value(ix, iy + 1) * fy * (1 - fx) +
-                 value(ix + 1, iy + 1) * fy * fx + value(ix + 1, iy) * (1 - fy) * fx;
-      if (static_cast<int>(v) < threshold) bits[c >> 3] |= static_cast<uint8_t>(1u << (c & 7));
-    }
-    if ((row & 63) == 0) StepProgress(static_cast<int>(static_cast<int64_t>(row) * 100 / h));
-  }
-  return level;
+  return RotateIntoLevel(degrees, grey.width, grey.height, [&](double x, double y) {
+    double fxFloor = std::floor(x), fyFloor = std::floor(y);
+    int32_t ix = static_cast<int32_t>(fxFloor), iy = static_cast<int32_t>(fyFloor);
+    if (ix < -1 || iy < -1 || ix >= grey.width || iy >= grey.height) return false;
+    double fx = x - fxFloor, fy = y - fyFloor;
+    double v = value(ix, iy) * (1 - fy) * (1 - fx) + value(ix, iy + 1) * fy * (1 - fx) +
+               value(ix + 1, iy + 1) * fy * fx + value(ix + 1, iy) * (1 - fy) * fx;
+    return static_cast<int>(v) < threshold;
+  });
 }

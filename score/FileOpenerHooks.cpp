@@ -1,5 +1,7 @@
 #include "score/FileOpenerHooks.h"
 
+#include "platform/HookTables.h"
+
 #include "pages/PageData.h"
 #include "pages/PageTable.h"
 
@@ -20,31 +22,26 @@ constexpr FileOpenerHooks kDefaults{NoResolutionChosen, Nothing,         Nothing
                                     NoPdf,              Nothing,          Nothing};
 FileOpenerHooks current = kDefaults;
 
-template <typename F>
-void Keep(F& into, F from) {
-  if (from) into = from;
-}
-
 }  // namespace
 
 const FileOpenerHooks& CurrentFileOpenerHooks() { return current; }
 
 FileOpenerHooks SetFileOpenerHooks(const FileOpenerHooks& h) {
   FileOpenerHooks old = current;
-  Keep(current.askPageResolution, h.askPageResolution);
-  Keep(current.refreshPagesPane, h.refreshPagesPane);
-  Keep(current.redrawViewWindows, h.redrawViewWindows);
-  Keep(current.isScanning, h.isScanning);
-  Keep(current.endScanning, h.endScanning);
-  Keep(current.setScanResolution, h.setScanResolution);
-  Keep(current.closePageWindow, h.closePageWindow);
-  Keep(current.isPreparing, h.isPreparing);
-  Keep(current.preparePage, h.preparePage);
-  Keep(current.storeCurrentPage, h.storeCurrentPage);
-  Keep(current.writePageStaveData, h.writePageStaveData);
-  Keep(current.openPdf, h.openPdf);
-  Keep(current.scoreFileOpened, h.scoreFileOpened);
-  Keep(current.readNextPendingPage, h.readNextPendingPage);
+  KeepIfSet(current.askPageResolution, h.askPageResolution);
+  KeepIfSet(current.refreshPagesPane, h.refreshPagesPane);
+  KeepIfSet(current.redrawViewWindows, h.redrawViewWindows);
+  KeepIfSet(current.isScanning, h.isScanning);
+  KeepIfSet(current.endScanning, h.endScanning);
+  KeepIfSet(current.setScanResolution, h.setScanResolution);
+  KeepIfSet(current.closePageWindow, h.closePageWindow);
+  KeepIfSet(current.isPreparing, h.isPreparing);
+  KeepIfSet(current.preparePage, h.preparePage);
+  KeepIfSet(current.storeCurrentPage, h.storeCurrentPage);
+  KeepIfSet(current.writePageStaveData, h.writePageStaveData);
+  KeepIfSet(current.openPdf, h.openPdf);
+  KeepIfSet(current.scoreFileOpened, h.scoreFileOpened);
+  KeepIfSet(current.readNextPendingPage, h.readNextPendingPage);
   return old;
 }
 
