@@ -13,6 +13,10 @@ packages=(
   wine wine64 xvfb xauth xdotool
   libtiff-dev googletest libgtest-dev
   libxml2-utils
+  # outside checks of the exports: a MusicXML reader, a strict MIDI parser and a MIDI renderer
+  musescore3 python3-mido timidity
+  # the program's own bitmaps and icons are rendered from SVG sources
+  librsvg2-bin imagemagick
 )
 
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
