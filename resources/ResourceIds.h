@@ -1,0 +1,175 @@
+// Ids of the program's resources: menus, commands, accelerators, dialogs and
+// their controls, bitmaps and icons. Included by the resource script and by
+// C++, so it holds nothing but #defines.
+#pragma once
+
+// Menus and the accelerator table.
+#define IDR_MENU_NO_DOCUMENT 102
+#define IDR_MENU_SCORE 103
+#define IDR_MENU_PAGE 104
+#define IDR_ACCELERATORS 130
+
+// Commands: File.
+#define IDM_FILE_OPEN 40017
+#define IDM_FILE_OPEN_PDFS 42271
+#define IDM_FILE_CLOSE 40039
+#define IDM_FILE_SAVE 42002
+#define IDM_FILE_SAVE_AS 40011
+#define IDM_FILE_SEND_TO_CADENZOR 42068
+#define IDM_FILE_SEND_TO_R8 42069
+#define IDM_FILE_SCANNER_SETUP 40016
+#define IDM_FILE_SCAN_PAGES 40014
+#define IDM_FILE_SCAN_ONE_PAGE 42048
+#define IDM_FILE_PREFERENCES 42088
+#define IDM_FILE_EXIT 40012
+#define IDM_FILE_PRINT 57607
+
+// Recent files: at most five items in a File menu, ids up to 55009 accepted.
+#define IDM_RECENT_FILE_FIRST 55000
+#define IDM_RECENT_FILE_MENU_LAST 55004
+#define IDM_RECENT_FILE_LAST 55009
+
+// Commands: Edit.
+#define IDM_EDIT_UNDO 57643
+#define IDM_EDIT_REDO 57644
+#define IDM_EDIT_CUT 57635
+#define IDM_EDIT_COPY 57634
+#define IDM_EDIT_PASTE 57637
+#define IDM_EDIT_DELETE 42012
+#define IDM_EDIT_SELECT_ALL 42013
+#define IDM_EDIT_DESELECT_ALL 42014
+#define IDM_EDIT_DELETE_PAGE 40034
+#define IDM_EDIT_TURN_UPSIDE_DOWN 42009
+#define IDM_EDIT_TURN_CLOCKWISE 42275
+#define IDM_EDIT_TURN_ANTICLOCKWISE 42026
+#define IDM_EDIT_LOCATE_STAVES 42276
+#define IDM_EDIT_RESCAN_PAGE 42007
+
+// Commands: View and its Zoom submenu.
+#define IDM_VIEW_TOGGLE_PAGES_PANE 40013
+#define IDM_VIEW_KEYPAD 42010
+#define IDM_VIEW_FULL_DETAIL 42011
+#define IDM_VIEW_BAD_TIMING 40083
+#define IDM_VIEW_VOICE_COLORS 40082
+#define IDM_VIEW_ATTACHMENT 42018
+#define IDM_VIEW_SHADED_MUSIC 42061
+#define IDM_VIEW_PERFORMANCE_MODE 42230
+#define IDM_ZOOM_TO_FIT 42082
+#define IDM_ZOOM_50 42083
+#define IDM_ZOOM_100 42084
+#define IDM_ZOOM_200 42085
+#define IDM_ZOOM_IN 42075
+#define IDM_ZOOM_OUT 42074
+#define IDM_PAGE_ZOOM_DIALOG 40036
+
+// Commands: Notes.
+#define IDM_NOTES_MOVE_UP_STAFF 42254
+#define IDM_NOTES_MOVE_DOWN_STAFF 42255
+#define IDM_NOTES_HIDE_SHOW_RESTS 42256
+#define IDM_NOTES_GUITAR_TAB_RHYTHM 42089
+
+// Commands: Create.
+#define IDM_CREATE_BAR_REST_ONE 40046
+#define IDM_CREATE_MULTIREST 40047
+#define IDM_CREATE_KEY_BY_NUMBER 40050
+#define IDM_CREATE_MAJOR_KEY_FIRST 40051  // Cb major
+#define IDM_CREATE_MAJOR_KEY_LAST 40065   // C# major
+#define IDM_CREATE_MINOR_KEY_FIRST 40066  // Ab minor
+#define IDM_CREATE_MINOR_KEY_LAST 40080   // A# minor
+#define IDM_CREATE_TIME_SIGNATURE 40081
+
+// Owner-drawn popups of the Create menu; an item's data is its index.
+#define IDM_BARLINE_FIRST 52000
+#define IDM_BARLINE_LAST 52006
+#define IDM_BARLINE_RANGE_END 52099
+#define IDM_CLEF_FIRST 53000
+#define IDM_CLEF_LAST 53014
+#define IDM_CLEF_COMMAND_LAST 53016
+#define IDM_CLEF_RANGE_END 53099
+#define IDM_SYMBOL_FIRST 54000
+#define IDM_SYMBOL_LAST 54008
+#define IDM_SYMBOL_RANGE_END 54099
+#define BARLINE_POPUP_COUNT 7
+#define CLEF_POPUP_COUNT 15
+#define SYMBOL_POPUP_COUNT 9
+
+// Commands: Play.
+#define IDM_PLAY_STOP 42028
+#define IDM_STOP_PLAYBACK 42244
+
+// Commands: Read.
+#define IDM_READ_PLACE_AT_END 42003
+#define IDM_READ_PLACE_BEFORE 40087
+#define IDM_READ_PLACE_AFTER 40088
+#define IDM_READ_REPLACE 40089
+
+// Commands: Window.
+#define IDM_WINDOW_CASCADE 40028
+#define IDM_WINDOW_TILE_HORIZONTALLY 40004
+#define IDM_WINDOW_TILE_VERTICALLY 40005
+#define IDM_WINDOW_CLOSE_ALL 40006
+#define IDM_WINDOW_TRANSLUCENT_KEYPAD 461
+
+// Commands: Help.
+#define IDM_HELP_HELP 42005
+#define IDM_HELP_SCANNING_TIPS 42064
+#define IDM_HELP_HANDWRITING_TIPS 42274
+#define IDM_HELP_WEB_SITE 42045
+#define IDM_HELP_ABOUT 40002
+
+// Toolbar-only commands that no handler serves (kept disabled).
+#define IDM_TRANSPOSE 42072
+#define IDM_DELETE_SCORE 40035
+
+// Child window ids and timer ids of the frame.
+#define IDC_MDI_FIRST_CHILD 50000
+#define IDC_STATUS_BAR 60000
+#define ID_TIMER_READ_NEXT_PAGE 32779
+
+// Dialogs.
+#define IDD_ABOUT 110
+#define IDD_PREFERENCES 122
+#define IDD_PAGE_ZOOM 192
+#define IDD_KEY_BY_NUMBER 239
+#define IDD_TIME_SIGNATURE 240
+#define IDD_MULTIREST 242
+#define IDD_STARTUP_NOTICE 290
+#define IDD_COLOUR_DEPTH_WARNING 320
+#define IDD_DISPLAY_DRIVER_WARNING 341
+#define IDD_SAVE_AS_TEMPLATE 344
+
+// Dialog controls.
+#define IDC_STARTUP_CONTINUE 1102
+#define IDC_SHOW_NEXT_TIME 1106
+#define IDC_OPTIMIZE_FOR_PLAYBACK 1144
+#define IDC_PAGE_ZOOM_EDIT 1027
+#define IDC_PAGE_ZOOM_SCROLL 1073
+#define IDC_PAGE_ZOOM_25 1028
+#define IDC_PAGE_ZOOM_50 1029
+#define IDC_PAGE_ZOOM_100 1030
+#define IDC_PAGE_ZOOM_FIT 1031
+#define IDC_PAGE_ZOOM_PREVIOUS 1032
+#define IDC_PAGE_ZOOM_APPLY 1033
+#define IDC_ABOUT_VERSION 1034
+
+// Bitmaps.
+#define IDB_CLEFS 264         // 17 images, 23 pixels wide
+#define IDB_BARLINES 265      // 7 images, 25 pixels wide
+#define IDB_TOOLBAR_A 200     // 18 pixels per image
+#define IDB_TOOLBAR_B 201     // 18 pixels per image
+#define IDB_SPLASH 457        // 473 x 384, 24 bits
+#define IDB_SPLASH_PALETTE 250  // the splash for displays below 16 bits
+#define CLEF_IMAGE_WIDTH 23
+#define CLEF_IMAGE_COUNT 17
+#define BARLINE_IMAGE_WIDTH 25
+#define BARLINE_IMAGE_COUNT 7
+#define TOOLBAR_IMAGE_WIDTH 18
+#define SPLASH_WIDTH 473
+#define SPLASH_HEIGHT 384
+
+// Icons.
+#define IDI_PROGRAM 101
+#define IDI_PROGRAM_SMALL 168
+#define IDI_SCORE 190
+#define IDI_SCORE_SMALL 175
+#define IDI_PAGE 191
