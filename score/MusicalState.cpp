@@ -3,10 +3,11 @@
 #include <algorithm>
 
 #include "score/ScoreItem.h"
+#include "score/TempoWords.h"
 
 namespace {
 
-TempoWordReaders g_readers = {nullptr, nullptr};
+TempoWordReaders g_readers = {ParseTempoWord, ParseMetronomeNumber};
 
 // Where an item stands: compared page first, then system, then bar.
 struct Place {

@@ -45,9 +45,9 @@ void FindPartStateAt(int slot, uint32_t position, PartMusicalState* state);
 // Clefs without note letters (percussion, tablature) get no accidentals.
 void KeySignatureSteps(int16_t steps[32], int sharps, int count, int clefCode);
 
-// The playback side's readers of dynamic and tempo words (the word table and
-// metronome numbers). Until they are wired in, no word is recognised and
-// dynamic texts and tempo texts leave the defaults.
+// The readers of dynamic and tempo words (by default the word table and the
+// metronome numbers of score/TempoWords.h); tests may swap them. Without a
+// reader no word is recognised and dynamic and tempo texts leave the defaults.
 struct TempoWordReaders {
   // 1 with the word's kind and value when the text holds a known word.
   int (*parseTempoWord)(const char16_t* text, int* kind, int* value);
@@ -65,4 +65,5 @@ enum TempoWordKind : int {
   kWordTempo = 5,
   kWordTempoChange = 6,
   kWordInstrument = 7,
+  kWordSwing = 8,  // 0 straight .. 5 dotted eighths
 };

@@ -58,10 +58,15 @@ TEST(KeySignatureSteps, ClefsWithoutLettersGetNoAccidentals) {
 
 class MusicalStateTest : public ScoreStreamTest {
  protected:
+  void SetUp() override {
+    ScoreStreamTest::SetUp();
+    savedReaders_ = SetTempoWordReaders({nullptr, nullptr});
+  }
   void TearDown() override {
-    SetTempoWordReaders({nullptr, nullptr});
+    SetTempoWordReaders(savedReaders_);
     ScoreStreamTest::TearDown();
   }
+  TempoWordReaders savedReaders_ = {};
   uint32_t positions_[kPartSlots] = {};
 };
 
