@@ -6,3 +6,6 @@
 
 // A MusicXML 1.0 partwise document.
 int ExportMusicXml(const char16_t* path);
+
+// A NIFF file (a RIFX form "NIFF").
+int ExportNiff(const char16_t* path);
