@@ -1,0 +1,364 @@
+#include "tests/e2e/ProgramUnderTest.h"
+
+#include <gtest/gtest.h>
+#include <shellapi.h>
+#include <shlwapi.h>
+
+#include <algorithm>
+
+#include "platform/Folders.h"
+#include "platform/Settings.h"
+#include "tests/support/TestText.h"
+
+namespace {
+
+constexpr DWORD kPollMs = 50;
+constexpr char16_t kFrameClass[] = u"DEV_ODI";
+constexpr char16_t kDialogClass[] = u"#32770";
+
+const wchar_t* W(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
+
+std::u16string WindowText(HWND window) {
+  wchar_t buffer[1024] = {};
+  GetWindowTextW(window, buffer, 1024);
+  return std::u16string(reinterpret_cast<const char16_t*>(buffer));
+}
+
+std::u16string ClassOf(HWND window) {
+  wchar_t buffer[256] = {};
+  GetClassNameW(window, buffer, 256);
+  return std::u16string(reinterpret_cast<const char16_t*>(buffer));
+}
+
+DWORD ProcessOf(HWND window) {
+  DWORD id = 0;
+  GetWindowThreadProcessId(window, &id);
+  return id;
+}
+
+// Visible top-level windows of a process, and their visible descendants
+// when children is set.
+std::vector<HWND> VisibleWindows(DWORD processId, bool children) {
+  struct Search {
+    DWORD processId;
+    bool children;
+    std::vector<HWND> found;
+  } search{processId, children, {}};
+  EnumWindows(
+      [](HWND window, LPARAM data) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(data);
+        if (ProcessOf(window) != s->processId || !IsWindowVisible(window)) return TRUE;
+        s->found.push_back(window);
+        if (s->children) {
+          EnumChildWindows(
+              window,
+              [](HWND child, LPARAM inner) -> BOOL {
+                if (IsWindowVisible(child)) reinterpret_cast<Search*>(inner)->found.push_back(child);
+                return TRUE;
+              },
+              data);
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+std::u16string StaticTexts(HWND box) {
+  std::u16string text;
+  EnumChildWindows(
+      box,
+      [](HWND child, LPARAM data) -> BOOL {
+        if (ClassOf(child) != u"Static") return TRUE;
+        std::u16string part = WindowText(child);
+        if (part.empty()) return TRUE;
+        auto* all = reinterpret_cast<std::u16string*>(data);
+        if (!all->empty()) all->push_back(u'\n');
+        *all += part;
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&text));
+  return text;
+}
+
+bool PressButton(HWND box, int button) {
+  HWND control = GetDlgItem(box, button);
+  if (!control || !IsWindowEnabled(control)) return false;
+  return PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(control)) != 0;
+}
+
+std::string Describe(const ProgramBox& box) {
+  return "\"" + Narrow(box.caption) + "\": \"" + Narrow(box.text) + "\"";
+}
+
+bool DeleteFolderTree(const std::u16string& folder) {
+  if (GetFileAttributesW(W(folder)) == INVALID_FILE_ATTRIBUTES) return true;
+  std::u16string from = folder;
+  from.push_back(u'\0');  // the list ends with a second NUL
+  SHFILEOPSTRUCTW operation = {};
+  operation.wFunc = FO_DELETE;
+  operation.pFrom = W(from);
+  operation.fFlags = FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
+  return SHFileOperationW(&operation) == 0 && GetFileAttributesW(W(folder)) == INVALID_FILE_ATTRIBUTES;
+}
+
+std::u16string CompanyKeyPath() {
+  return std::u16string(kSoftwareKeyName) + u"\\" + kCompanyKeyName;
+}
+
+}  // namespace
+
+std::string Narrow(const std::u16string& text) { return U8(text); }
+
+std::u16string ProgramText(unsigned id) { return UiText(id); }
+
+std::u16string WindowsPath(const std::string& unixPath) {
+  std::string path = unixPath;
+  for (char& c : path) {
+    if (c == '/') c = '\\';
+  }
+  if (!path.empty() && path[0] == '\\') path = "Z:" + path;
+  return U16(path);
+}
+
+// ---- Before a start ----
+
+bool ProgramUnderTest::ResetState() {
+  const std::u16string company = CompanyKeyPath();
+  for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+    DWORD result = SHDeleteKeyW(root, W(company));
+    if (result != ERROR_SUCCESS && result != ERROR_FILE_NOT_FOUND) {
+      ADD_FAILURE() << "cannot delete the settings key (" << result << ")";
+      return false;
+    }
+  }
+  if (!DeleteFolderTree(DataFolder())) {
+    ADD_FAILURE() << "cannot delete the data folder " << Narrow(DataFolder());
+    return false;
+  }
+  // The program's own settings writer with everything at its default, except
+  // the splash window and the notices shown at start-up.
+  General() = GeneralSettings{};
+  General().splashScreen = false;
+  Global() = GlobalSettings{};
+  Global().showStartupDialog = false;
+  Global().showBppWarning = false;
+  Global().showWin2000ColourWarning = false;
+  SaveGeneralSettings();
+  SaveGlobalSettings();
+  return !::testing::Test::HasFailure();
+}
+
+std::u16string ProgramUnderTest::DataFolder() { return InitialDataFolder(); }
+
+std::u16string ProgramUnderTest::PagesFolder() { return DataFolder() + u"\\" + kPageStoreFolderName; }
+
+std::u16string ProgramUnderTest::PagesPath(const std::u16string& name) { return PagesFolder() + u"\\" + name; }
+
+bool ProgramUnderTest::SeedPagesFolder() {
+  CreateDirectoryW(W(DataFolder()), nullptr);
+  CreateDirectoryW(W(PagesFolder()), nullptr);
+  return GetFileAttributesW(W(PagesFolder())) != INVALID_FILE_ATTRIBUTES;
+}
+
+// ---- The process ----
+
+ProgramUnderTest::~ProgramUnderTest() {
+  if (!process_) return;
+  if (IsRunning()) {
+    DismissBoxes();
+    TerminateProcess(process_, 99);
+    WaitForSingleObject(process_, kExitTimeoutMs);
+  }
+  CloseHandle(process_);
+}
+
+bool ProgramUnderTest::Start() {
+  std::u16string exe = WindowsPath(KV_PROGRAM_EXE);
+  std::u16string folder = exe.substr(0, exe.find_last_of(u'\\'));
+  std::u16string commandLine = u"\"" + exe + u"\"";
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info = {};
+  if (!CreateProcessW(W(exe), const_cast<wchar_t*>(W(commandLine)), nullptr, nullptr, FALSE, 0, nullptr, W(folder),
+                      &startup, &info)) {
+    ADD_FAILURE() << "cannot start " << Narrow(exe) << " (" << GetLastError() << ")";
+    return false;
+  }
+  CloseHandle(info.hThread);
+  process_ = info.hProcess;
+  processId_ = info.dwProcessId;
+  return true;
+}
+
+bool ProgramUnderTest::IsRunning() const {
+  return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
+}
+
+bool ProgramUnderTest::WaitForFrame(DWORD timeoutMs) {
+  bool found = WaitUntil(
+      [this] {
+        std::vector<HWND> frames = WindowsOfClass(kFrameClass);
+        frame_ = frames.empty() ? nullptr : frames.front();
+        return frame_ != nullptr;
+      },
+      "the frame window", timeoutMs);
+  return found && FrameAnswers();
+}
+
+bool ProgramUnderTest::FrameAnswers(DWORD timeoutMs) {
+  DWORD_PTR result = 0;
+  if (!frame_ || !IsWindow(frame_)) {
+    ADD_FAILURE() << "the frame window is gone";
+    return false;
+  }
+  if (!SendMessageTimeoutW(frame_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, timeoutMs, &result)) {
+    ADD_FAILURE() << "the frame window stopped answering";
+    return false;
+  }
+  return true;
+}
+
+bool ProgramUnderTest::PostCommand(WORD id, LPARAM lParam) { return PostToFrame(WM_COMMAND, id, lParam); }
+
+bool ProgramUnderTest::PostToFrame(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (!frame_ || !PostMessageW(frame_, message, wParam, lParam)) {
+    ADD_FAILURE() << "cannot post message " << message << " to the frame";
+    return false;
+  }
+  return true;
+}
+
+bool ProgramUnderTest::WaitForExit(DWORD* exitCode, DWORD timeoutMs) {
+  DWORD start = GetTickCount();
+  while (IsRunning()) {
+    if (!FailOnBoxes("while ending")) return false;
+    if (GetTickCount() - start > timeoutMs) {
+      ADD_FAILURE() << "the program did not end within " << timeoutMs << " ms";
+      return false;
+    }
+    Sleep(kPollMs);
+  }
+  GetExitCodeProcess(process_, exitCode);
+  return true;
+}
+
+// ---- Windows ----
+
+std::vector<ProgramBox> ProgramUnderTest::Boxes() const {
+  std::vector<ProgramBox> boxes;
+  if (!processId_) return boxes;
+  for (HWND window : VisibleWindows(processId_, false)) {
+    if (ClassOf(window) != kDialogClass) continue;
+    boxes.push_back({window, WindowText(window), StaticTexts(window)});
+  }
+  return boxes;
+}
+
+std::vector<HWND> ProgramUnderTest::WindowsOfClass(const char16_t* className) const {
+  std::vector<HWND> found;
+  if (!processId_) return found;
+  for (HWND window : VisibleWindows(processId_, true)) {
+    if (ClassOf(window) == className) found.push_back(window);
+  }
+  return found;
+}
+
+bool ProgramUnderTest::FailOnBoxes(const char* during) {
+  std::vector<ProgramBox> boxes = Boxes();
+  if (boxes.empty()) return true;
+  for (const ProgramBox& box : boxes) ADD_FAILURE() << "unexpected box " << during << ": " << Describe(box);
+  DismissBoxes();
+  return false;
+}
+
+bool ProgramUnderTest::AnswerBox(const ExpectedBox& expected, DWORD timeoutMs) {
+  const std::u16string text = ProgramText(expected.textId);
+  if (text.empty()) {
+    ADD_FAILURE() << "the program has no string " << expected.textId;
+    return false;
+  }
+  DWORD start = GetTickCount();
+  for (;;) {
+    std::vector<ProgramBox> boxes = Boxes();
+    for (const ProgramBox& box : boxes) {
+      if (box.text.find(text) == std::u16string::npos) {
+        ADD_FAILURE() << "unexpected box while waiting for string " << expected.textId << ": " << Describe(box);
+        DismissBoxes();
+        return false;
+      }
+      if (!PressButton(box.window, expected.button)) {
+        ADD_FAILURE() << "box " << Describe(box) << " has no button " << expected.button;
+        return false;
+      }
+      return WaitUntil([&] { return !IsWindow(box.window) || !IsWindowVisible(box.window); },
+                       "the answered box to close", kAnswerTimeoutMs);
+    }
+    if (!IsRunning()) {
+      ADD_FAILURE() << "the program ended before it showed string " << expected.textId;
+      return false;
+    }
+    if (GetTickCount() - start > timeoutMs) {
+      ADD_FAILURE() << "no box with string " << expected.textId << " within " << timeoutMs << " ms";
+      return false;
+    }
+    Sleep(kPollMs);
+  }
+}
+
+bool ProgramUnderTest::WaitUntil(const std::function<bool()>& done, const char* what, DWORD timeoutMs) {
+  DWORD start = GetTickCount();
+  for (;;) {
+    if (!FailOnBoxes(what)) return false;
+    if (done()) return true;
+    if (!IsRunning()) {
+      DWORD code = 0;
+      GetExitCodeProcess(process_, &code);
+      ADD_FAILURE() << "the program ended (exit code " << code << ") while waiting for " << what;
+      return false;
+    }
+    if (GetTickCount() - start > timeoutMs) {
+      ADD_FAILURE() << "waited " << timeoutMs << " ms in vain for " << what;
+      return false;
+    }
+    Sleep(kPollMs);
+  }
+}
+
+bool ProgramUnderTest::StaysQuiet(DWORD milliseconds) {
+  DWORD start = GetTickCount();
+  while (GetTickCount() - start < milliseconds) {
+    if (!FailOnBoxes("while it should stay quiet")) return false;
+    if (!IsRunning()) {
+      ADD_FAILURE() << "the program ended while it should keep running";
+      return false;
+    }
+    Sleep(kPollMs);
+  }
+  return FrameAnswers();
+}
+
+std::vector<std::u16string> ProgramUnderTest::DismissBoxes() {
+  std::vector<std::u16string> closed;
+  std::vector<HWND> seen;
+  for (int round = 0; round < 20; ++round) {
+    std::vector<ProgramBox> boxes = Boxes();
+    if (boxes.empty()) break;
+    for (const ProgramBox& box : boxes) {
+      if (std::find(seen.begin(), seen.end(), box.window) == seen.end()) {
+        seen.push_back(box.window);
+        closed.push_back(box.caption + u": " + box.text);
+      }
+      bool pressed = false;
+      for (int button : {IDCANCEL, IDNO, IDOK, IDCLOSE}) {
+        if (PressButton(box.window, button)) {
+          pressed = true;
+          break;
+        }
+      }
+      if (!pressed) PostMessageW(box.window, WM_CLOSE, 0, 0);
+    }
+    Sleep(200);
+  }
+  return closed;
+}

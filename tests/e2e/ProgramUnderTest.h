@@ -1,0 +1,100 @@
+// The real program, started and watched from outside: its settings and page
+// store set before a start, its process, its frame, its message boxes and
+// dialogs, and waits with time-outs. Every wait fails the running test on a
+// box that no one expected, on a frame that stops answering and on a program
+// that ends when it should not.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// A dialog window (class "#32770") of the program: a message box or any
+// other dialog.
+struct ProgramBox {
+  HWND window = nullptr;
+  std::u16string caption;
+  std::u16string text;  // the texts of its static controls, one per line
+};
+
+// What a case expects of one box: its text is the UI string of textId;
+// pressing button (IDYES, IDNO, IDCANCEL, IDOK) answers it.
+struct ExpectedBox {
+  unsigned textId;
+  int button;
+};
+
+constexpr DWORD kStartTimeoutMs = 30000;
+constexpr DWORD kAnswerTimeoutMs = 10000;
+constexpr DWORD kExitTimeoutMs = 20000;
+
+class ProgramUnderTest {
+ public:
+  ProgramUnderTest() = default;
+  ~ProgramUnderTest();  // ends a program that is still running (a failure)
+  ProgramUnderTest(const ProgramUnderTest&) = delete;
+  ProgramUnderTest& operator=(const ProgramUnderTest&) = delete;
+
+  // ---- Before a start ----
+
+  // Forgets every setting and the whole data folder, then writes quiet
+  // settings: no splash window and no start-up notices.
+  static bool ResetState();
+  // The program's data folder and its page folder (which the program makes
+  // at start-up; SeedPagesFolder makes it before).
+  static std::u16string DataFolder();
+  static std::u16string PagesFolder();
+  static std::u16string PagesPath(const std::u16string& name);
+  static bool SeedPagesFolder();
+
+  // ---- The process ----
+
+  // Starts Korvalinde.exe in its own folder.
+  bool Start();
+  DWORD ProcessId() const { return processId_; }
+  bool IsRunning() const;
+  // Waits for the frame "DEV_ODI" to be shown and to answer.
+  bool WaitForFrame(DWORD timeoutMs = kStartTimeoutMs);
+  HWND FrameWindow() const { return frame_; }
+  // The frame handles a sent message within the time-out.
+  bool FrameAnswers(DWORD timeoutMs = kAnswerTimeoutMs);
+  bool PostCommand(WORD id, LPARAM lParam = 0);
+  bool PostToFrame(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+  // Waits for the program to end and gives its exit code; fails the test
+  // when it does not end in time.
+  bool WaitForExit(DWORD* exitCode, DWORD timeoutMs = kExitTimeoutMs);
+
+  // ---- Windows ----
+
+  std::vector<ProgramBox> Boxes() const;
+  // The program's visible top-level or MDI windows of a class.
+  std::vector<HWND> WindowsOfClass(const char16_t* className) const;
+
+  // Waits for a box with the expected text and presses its button. Any
+  // other box meanwhile fails the test.
+  bool AnswerBox(const ExpectedBox& expected, DWORD timeoutMs = kStartTimeoutMs);
+  // Waits until done() holds; fails the test (naming what) on time-out, an
+  // unexpected box or an ended program.
+  bool WaitUntil(const std::function<bool()>& done, const char* what, DWORD timeoutMs = kStartTimeoutMs);
+  // Lets the program run for a while and checks that it shows no box, is
+  // still running and answers.
+  bool StaysQuiet(DWORD milliseconds);
+  // Closes any dialog the program shows, by its Cancel, No, OK or Close; the
+  // texts of those it closed.
+  std::vector<std::u16string> DismissBoxes();
+
+ private:
+  bool FailOnBoxes(const char* during);
+  HANDLE process_ = nullptr;
+  DWORD processId_ = 0;
+  HWND frame_ = nullptr;
+};
+
+// The UI string of an id, from the program's string table.
+std::u16string ProgramText(unsigned id);
+// A Unix path below the source or build tree in the form Windows programs
+// under Wine take (drive Z:).
+std::u16string WindowsPath(const std::string& unixPath);
+std::string Narrow(const std::u16string& text);  // UTF-8, for messages
