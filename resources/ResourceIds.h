@@ -157,12 +157,15 @@
 #define IDB_BARLINES 265      // 7 images, 25 pixels wide
 #define IDB_TOOLBAR_A 200     // 18 pixels per image
 #define IDB_TOOLBAR_B 201     // 18 pixels per image
+#define IDB_SYMBOLS 266       // 9 images, 25 pixels wide: the symbol menu without a music font
 #define IDB_SPLASH 457        // 473 x 384, 24 bits
 #define IDB_SPLASH_PALETTE 250  // the splash for displays below 16 bits
 #define CLEF_IMAGE_WIDTH 23
 #define CLEF_IMAGE_COUNT 17
 #define BARLINE_IMAGE_WIDTH 25
 #define BARLINE_IMAGE_COUNT 7
+#define SYMBOL_IMAGE_WIDTH 25
+#define SYMBOL_IMAGE_COUNT 9
 #define TOOLBAR_IMAGE_WIDTH 18
 #define SPLASH_WIDTH 473
 #define SPLASH_HEIGHT 384
