@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """MuseScore 3 imports every exported MusicXML file and saves it as .mscx; the
-parts, measures, notes, rests and pitches it reads must agree with what our
-file says.
+parts, measures, notes, rests and pitches it reads, and the clefs, keys,
+times, ties, slurs, lyrics, chord symbols, dynamics, hairpins, endings and
+repeats, must agree with what our file says.
 
 All files go to one MuseScore run through a job file (its start-up is most of
 the cost). MuseScore runs headless (offscreen Qt platform) with a throw-away
@@ -139,6 +140,14 @@ def convert_all(files: List[str], work: Path, label: str) -> Dict[str, Conversio
     return conversions
 
 
+def describe(sign: tuple) -> str:
+    if sign[0] == "clef":
+        return f"clef {sign[2]} on staff {sign[1]}"
+    if sign[0] == "lyric":
+        return f'lyric "{sign[1]}"'
+    return " ".join(map(str, sign))
+
+
 def differences(ours: List[Part], theirs: List[Part]) -> List[str]:
     found = []
     if len(ours) != len(theirs):
@@ -156,6 +165,10 @@ def differences(ours: List[Part], theirs: List[Part]) -> List[str]:
                 found.append(f"{at}: pitches {measure.pitches()} exported, MuseScore reads {other.pitches()}")
             if measure.rests != other.rests:
                 found.append(f"{at}: {measure.rests} rest(s) exported, MuseScore reads {other.rests}")
+            for sign in sorted(set(measure.signs) | set(other.signs), key=str):
+                if measure.signs[sign] != other.signs[sign]:
+                    found.append(f"{at}: {describe(sign)}: {measure.signs[sign]} exported, "
+                                 f"MuseScore reads {other.signs[sign]}")
     return found
 
 

@@ -1,10 +1,12 @@
 """Shared helpers of the outside checks of exported MusicXML files: which files
-to check, how to fail, and what a score holds (parts, measures, notes, rests
-and pitches) as read from our MusicXML and from MuseScore's .mscx."""
+to check, how to fail, and what a score holds (parts, measures, notes, rests,
+pitches and the signs around them) as read from our MusicXML and from
+MuseScore's .mscx."""
 
 import os
 import sys
 import xml.etree.ElementTree as ET
+from collections import Counter
 from dataclasses import dataclass, field
 from typing import List, Optional
 
@@ -49,6 +51,11 @@ def run_main(check) -> None:
 class Measure:
     notes: List[Optional[int]] = field(default_factory=list)  # MIDI pitch; None when unpitched
     rests: int = 0  # shown rests only
+    # What else a reader must find in the measure, each as a tuple that names
+    # it: ("clef", staff, name), ("key", fifths), ("time", "3/4"),
+    # ("lyric", text), ("dynamic", name), ("chord symbol",), ("tie",),
+    # ("slur",), ("hairpin",), ("ending",), ("repeat", "forward"|"backward").
+    signs: Counter = field(default_factory=Counter)
 
     def pitches(self) -> List[int]:
         return sorted(p for p in self.notes if p is not None)
@@ -60,7 +67,36 @@ class Part:
     measures: List[Measure] = field(default_factory=list)
 
 
+class _Changes:
+    """Clefs, keys and times are compared as changes: a reader writes them
+    once per staff, or not at all where they say what was already in force
+    (MuseScore writes no key at the start of a piece in C major and assumes a
+    treble clef before the first one)."""
+
+    def __init__(self):
+        self.in_force = {}
+
+    def note(self, measure: Measure, sign: tuple) -> None:
+        kind, value = sign[:-1], sign[-1]
+        default = {"key": "0", "clef": "G"}.get(kind[0])
+        if self.in_force.get(kind, default) != value:
+            self.in_force[kind] = value
+            measure.signs[sign] += 1
+
+
 _STEP_SEMITONES = {"C": 0, "D": 2, "E": 4, "F": 5, "G": 7, "A": 9, "B": 11}
+
+# Our clefs (sign, line, octave change) by the names MuseScore 3 gives them.
+# MuseScore has no treble clef two octaves down and no octave C clefs: it
+# reads them as the plain clef (and says so among its remarks).
+_MUSESCORE_CLEFS = {
+    ("G", "2", 0): "G", ("G", "2", -1): "G8vb", ("G", "2", 1): "G8va",
+    ("G", "2", 2): "G15ma", ("G", "2", -2): "G", ("G", "1", 0): "G1",
+    ("F", "4", 0): "F", ("F", "4", -1): "F8vb", ("F", "4", 1): "F8va",
+    ("F", "4", -2): "F15mb", ("F", "4", 2): "F15ma", ("F", "3", 0): "F3", ("F", "5", 0): "F5",
+    **{("C", str(line), change): f"C{line}" for line in range(1, 6) for change in (-1, 0, 1)},
+}
+_DEFAULT_CLEF_LINES = {"G": "2", "F": "4", "C": "3"}
 
 
 def _text(element, path: str, default: str = "") -> str:
@@ -71,6 +107,14 @@ def _text(element, path: str, default: str = "") -> str:
 def _number(element, path: str, default: float = 0) -> float:
     text = _text(element, path)
     return float(text) if text else default
+
+
+def _clef_name(clef) -> Optional[str]:
+    sign = _text(clef, "sign")
+    if sign in ("percussion", "TAB"):
+        return {"percussion": "PERC", "TAB": "TAB"}[sign]
+    line = _text(clef, "line", _DEFAULT_CLEF_LINES.get(sign, ""))
+    return _MUSESCORE_CLEFS.get((sign, line, int(_number(clef, "clef-octave-change"))))
 
 
 def read_musicxml(path: str) -> List[Part]:
@@ -89,27 +133,80 @@ def read_musicxml(path: str) -> List[Part]:
     for part_element in root.findall("part"):
         part = Part(names.get(part_element.get("id"), part_element.get("id", "?")))
         transpose = 0
+        changes = _Changes()
         for measure_element in part_element.findall("measure"):
             measure = Measure()
             for child in measure_element:
-                if child.tag == "attributes" and child.find("transpose") is not None:
-                    transpose = int(_number(child, "transpose/chromatic")
-                                    + 12 * _number(child, "transpose/octave-change"))
+                if child.tag == "attributes":
+                    transpose = _read_attributes(child, measure, changes, transpose)
                 elif child.tag == "note":
-                    if child.find("rest") is not None:
-                        if child.get("print-object") != "no":
-                            measure.rests += 1
-                    elif child.find("pitch") is not None:
-                        pitch = child.find("pitch")
-                        midi = (12 * (int(_number(pitch, "octave")) + 1)
-                                + _STEP_SEMITONES[_text(pitch, "step")]
-                                + round(_number(pitch, "alter")))
-                        measure.notes.append(midi + transpose)
-                    else:
-                        measure.notes.append(None)
+                    _read_note(child, measure, transpose)
+                elif child.tag == "direction":
+                    _read_direction(child, measure)
+                elif child.tag == "harmony":
+                    measure.signs[("chord symbol",)] += 1
+                elif child.tag == "barline":
+                    for repeat in child.iterfind("repeat"):
+                        measure.signs[("repeat", repeat.get("direction"))] += 1
+                    for ending in child.iterfind("ending[@type='start']"):
+                        measure.signs[("ending",)] += 1
             part.measures.append(measure)
         parts.append(part)
     return parts
+
+
+def _read_attributes(attributes, measure: Measure, changes: _Changes, transpose: int) -> int:
+    """Notes the signs of an <attributes>; returns the transposition in force."""
+    for key in attributes.iterfind("key"):
+        changes.note(measure, ("key", _text(key, "fifths", "0")))
+    for time in attributes.iterfind("time"):
+        changes.note(measure, ("time", f"{_text(time, 'beats')}/{_text(time, 'beat-type')}"))
+    for clef in attributes.iterfind("clef"):
+        name = _clef_name(clef)
+        if name:
+            changes.note(measure, ("clef", int(clef.get("number", "1")), name))
+    if attributes.find("transpose") is not None:
+        transpose = int(_number(attributes, "transpose/chromatic")
+                        + 12 * _number(attributes, "transpose/octave-change"))
+    return transpose
+
+
+def _read_note(note, measure: Measure, transpose: int) -> None:
+    if note.find("rest") is not None:
+        if note.get("print-object") != "no":
+            measure.rests += 1
+    elif note.find("pitch") is not None:
+        pitch = note.find("pitch")
+        measure.notes.append(12 * (int(_number(pitch, "octave")) + 1)
+                             + _STEP_SEMITONES[_text(pitch, "step")]
+                             + round(_number(pitch, "alter")) + transpose)
+    else:
+        measure.notes.append(None)
+    # A tie a reader shows needs <tied>; one written only as <tie> (sound) is
+    # still counted, so that a reader that shows none disagrees.
+    if (note.find("tie[@type='start']") is not None
+            or note.find("notations/tied[@type='start']") is not None):
+        measure.signs[("tie",)] += 1
+    measure.signs[("slur",)] += len(note.findall("notations/slur[@type='start']"))
+    for lyric in note.iterfind("lyric"):
+        measure.signs[("lyric", "".join(lyric.find("text").itertext())
+                       if lyric.find("text") is not None else "")] += 1
+    _drop_zero(measure.signs)
+
+
+def _read_direction(direction, measure: Measure) -> None:
+    for dynamics in direction.iterfind("direction-type/dynamics"):
+        for mark in dynamics:
+            measure.signs[("dynamic", mark.tag)] += 1
+    measure.signs[("hairpin",)] += sum(
+        1 for wedge in direction.iterfind("direction-type/wedge")
+        if wedge.get("type") in ("crescendo", "diminuendo"))
+    _drop_zero(measure.signs)
+
+
+def _drop_zero(signs: Counter) -> None:
+    for sign in [sign for sign, count in signs.items() if count == 0]:
+        del signs[sign]
 
 
 def read_mscx(path: str) -> List[Part]:
@@ -128,23 +225,52 @@ def read_mscx(path: str) -> List[Part]:
     for part_element in score.findall("Part"):
         part = Part(_text(part_element, "trackName"))
         count = len(part_element.findall("Staff"))
-        for staff in staves[next_staff:next_staff + count]:
+        changes = _Changes()
+        for staff_number, staff in enumerate(staves[next_staff:next_staff + count], start=1):
             for index, measure_element in enumerate(staff.findall("Measure")):
                 if index == len(part.measures):
                     part.measures.append(Measure())
-                _add_mscx_measure(part.measures[index], measure_element)
+                _add_mscx_measure(part.measures[index], measure_element, staff_number, changes)
         next_staff += count
         parts.append(part)
     return parts
 
 
-def _add_mscx_measure(measure: Measure, element) -> None:
+_MSCX_SPANNERS = {"Tie": "tie", "Slur": "slur", "HairPin": "hairpin", "Volta": "ending"}
+
+
+def _add_mscx_measure(measure: Measure, element, staff: int, changes: _Changes) -> None:
+    if element.find("startRepeat") is not None:
+        measure.signs[("repeat", "forward")] += 1
+    if element.find("endRepeat") is not None:
+        measure.signs[("repeat", "backward")] += 1
+    # A spanner is written where it starts with its own element inside, and
+    # again (empty) where it ends.
+    for spanner in element.iter("Spanner"):
+        kind = spanner.get("type")
+        if kind in _MSCX_SPANNERS and spanner.find(kind) is not None:
+            measure.signs[(_MSCX_SPANNERS[kind],)] += 1
     for voice in element.findall("voice"):
         for child in voice:
             if child.tag == "Chord":
                 for note in child.findall("Note"):
                     measure.notes.append(int(_text(note, "pitch", "0")))
+                for lyric in child.findall("Lyrics"):
+                    measure.signs[("lyric", "".join(lyric.find("text").itertext())
+                                   if lyric.find("text") is not None else "")] += 1
             elif child.tag == "Rest" and _text(child, "visible", "1") != "0":
                 # Only shown rests count: MuseScore fills a <forward> gap
                 # with a hidden rest, and hides a rest we do not print.
                 measure.rests += 1
+            elif child.tag == "Clef":
+                changes.note(measure, ("clef", staff, _text(child, "concertClefType")))
+            # Every staff of a part repeats the part's key and time; the
+            # first staff's stand for them.
+            elif child.tag == "KeySig" and staff == 1:
+                changes.note(measure, ("key", _text(child, "accidental", "0")))
+            elif child.tag == "TimeSig" and staff == 1:
+                changes.note(measure, ("time", f"{_text(child, 'sigN')}/{_text(child, 'sigD')}"))
+            elif child.tag == "Dynamic":
+                measure.signs[("dynamic", _text(child, "subtype"))] += 1
+            elif child.tag == "Harmony":
+                measure.signs[("chord symbol",)] += 1
