@@ -40,9 +40,10 @@ struct AppWindows {
   HWND scoreView = ViewMark(kScoreViewMark);
   HWND outImage = nullptr;
   HWND scoreToolbar = nullptr;
-  // The page MDI child and its page view.
+  // The page MDI child, its page view and its toolbar.
   HWND pageWindow = nullptr;
   HWND pageView = ViewMark(kPageViewMark);
+  HWND pageToolbar = nullptr;
   // The magnifier, the keypad and the hidden score window ("Output").
   HWND detail = nullptr;
   HWND keypad = nullptr;
