@@ -1,0 +1,25 @@
+#include "shell/win32/DropFiles.h"
+
+#include "score/FileOpener.h"
+#include "shell/DroppedFiles.h"
+
+int QueueDroppedFiles(HDROP drop) {
+  UINT files = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+  int queued = 0;
+  for (UINT i = 0; i < files && OpenFiles.count < kOpenFileQueueSlots; ++i) {
+    UINT length = DragQueryFileW(drop, i, nullptr, 0);
+    if (length == 0 || length >= kOpenPathUnits) continue;  // a name that cannot be opened
+    wchar_t name[kOpenPathUnits] = {};
+    if (DragQueryFileW(drop, i, name, kOpenPathUnits) != length) continue;
+    if (QueueDroppedFile(reinterpret_cast<const char16_t*>(name))) ++queued;
+  }
+  return queued;
+}
+
+bool DropFiles(HDROP drop) {
+  int queued = 0;
+  if (OpenFiles.count < kOpenFileQueueSlots) queued = QueueDroppedFiles(drop);
+  DragFinish(drop);
+  if (queued > 0) OpenFileByType();
+  return queued > 0;
+}
