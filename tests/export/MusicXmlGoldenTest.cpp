@@ -1,0 +1,164 @@
+// Small scores, one per feature, exported as MusicXML and compared with the
+// reviewed documents in tests/export/golden. KV_UPDATE_GOLDEN=1 writes the
+// documents instead of comparing (review each by hand before committing).
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "export/ExportEntries.h"
+#include "platform/FileLayer.h"
+#include "score/ScoreStreams.h"
+#include "tests/export/MusicXmlScores.h"
+#include "tests/support/BoxRecorder.h"
+#include "tests/support/ScratchFolder.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/TestPaths.h"
+#include "tests/support/TestText.h"
+
+namespace {
+
+constexpr uint8_t C5 = 17, E4 = 12, G4 = 14, A4 = 15, F5 = 20;
+
+// Treble clef, no key, 4/4.
+StreamBytesList Opening() { return JoinItems({ClefItem(kClefTreble), KeyItem(0), TimeItem(4, 5)}); }
+StreamBytesList Quarter(uint8_t position, uint8_t voice = 0) { return Notes(kDurationQuarter, {position}, voice); }
+StreamBytesList FourQuarters(uint8_t position) {
+  return JoinItems({Quarter(position), Quarter(position), Quarter(position), Quarter(position)});
+}
+StreamBytesList Closing() { return JoinItems({Bar(kBarFinal), EndMark()}); }
+
+struct GoldenScore {
+  GoldenScore(const char* n, std::vector<StreamBytesList> p, StreamBytesList texts = {})
+      : name(n), parts(std::move(p)), pageTexts(std::move(texts)) {}
+  const char* name;
+  std::vector<StreamBytesList> parts;  // slots 1, 2 ...
+  StreamBytesList pageTexts;           // slot 0
+};
+
+std::vector<GoldenScore> Scores() {
+  return {
+      {"notes", {JoinItems({Opening(), FourQuarters(C5), Closing()})}, PageText(kTextTitle, u"Sonata")},
+      {"rests",
+       {JoinItems({Opening(), RestOf(kDurationQuarter, 0, 0), RestOf(kDurationEighth, 0, 1),
+                   Notes(kDurationEighth + 0, {C5}, 0, 0), Quarter(C5), Bar(), RestOf(7, 0, 0), Closing()})}},
+      {"chords", {JoinItems({Opening(), Notes(kDurationWhole, {E4, G4, C5}), Closing()})}},
+      {"voices",
+       {JoinItems({Opening(), Notes(kDurationHalf, {C5}, 0), Notes(kDurationHalf, {C5}, 0),
+                   Notes(kDurationWhole, {E4}, 1), Closing()})}},
+      {"beams",
+       {JoinItems({Opening(), Beamed(kDurationEighth, {C5}, true), Beamed(kDurationEighth, {C5}, false),
+                   Beamed(kDurationEighth, {C5}, false), Beamed(kDurationEighth, {C5}, false), Quarter(C5),
+                   Quarter(C5), Closing()})}},
+      {"ties",
+       {JoinItems({Opening(), Quarter(C5), Quarter(C5), Quarter(C5), TieMark(), Quarter(C5), Bar(), Quarter(C5),
+                   TieMark(), Quarter(A4), Quarter(C5), Quarter(C5), Closing()})}},
+      {"slurs", {JoinItems({Opening(), SlurMark(96), FourQuarters(C5), Closing()})}},
+      {"tuplets",
+       {JoinItems({Opening(), Tuplet(3, 15, 32), Notes(kDurationEighth, {C5}), Notes(kDurationEighth, {C5}),
+                   Notes(kDurationEighth, {C5}), Quarter(C5), Notes(kDurationHalf, {C5}), Closing()})}},
+      {"clefs",
+       {JoinItems({ClefItem(kClefBass), KeyItem(0), TimeItem(4, 5), Quarter(E4), ClefItem(kClefAlto), Quarter(E4),
+                   ClefItem(kClefTreble, kOctaveDown), Quarter(E4), ClefItem(kClefTreble, kOctaveUp), Quarter(E4),
+                   Closing()})}},
+      {"keys",
+       {JoinItems({ClefItem(kClefTreble), KeyItem(2), TimeItem(4, 5), Notes(kDurationHalf, {F5}),
+                   Notes(kDurationHalf, {Note(F5, kAccidentalNatural)}), Bar(), KeyItem(-3), Notes(kDurationWhole, {E4}),
+                   Closing()})}},
+      {"times",
+       {JoinItems({ClefItem(kClefTreble), TimeSymbolItem(4, 5), FourQuarters(C5), Bar(), TimeItem(3, 5),
+                   Quarter(C5), Quarter(C5), Quarter(C5), Bar(), TimeSymbolItem(2, 6), Notes(kDurationWhole, {C5}),
+                   Bar(), TimeItem(6, 4), Notes(kDurationHalf, {C5}, 0, 1), Closing()})}},
+      {"barlines",
+       {JoinItems({Opening(), Notes(kDurationWhole, {C5}), Bar(kBarStartRepeat), Notes(kDurationWhole, {C5}),
+                   Bar(kBarEndStartRepeat), Notes(kDurationWhole, {C5}), Bar(kBarEndRepeat),
+                   Notes(kDurationWhole, {C5}), Bar(kBarDouble), Notes(kDurationWhole, {C5}), Closing()})}},
+      {"texts",
+       {JoinItems({Opening(), Quarter(C5), StaffText(kTextStaff, u"dolce & <espr.>"), Quarter(C5),
+                   StaffText(kTextRehearsal, u"A"), Quarter(C5), StaffText(kTextTechnique, u"pizz."), Quarter(C5),
+                   Closing()})},
+       JoinItems({PageText(kTextTitle, u"Sonate"), PageText(kTextTitle, u"Second title"),
+                  PageText(kTextComposer, u"Dvo\u0159\u00e1k"), PageText(kTextLyricist, u"Anon"),
+                  PageText(kTextCopyright, u"Public domain"), PageText(kTextSubtitle, u"Op. 1")})},
+      {"lyrics",
+       {JoinItems({Opening(), Notes(kDurationHalf, {E4, G4, C5}), StaffText(kTextLyric, u"one", 0, 20),
+                   StaffText(kTextLyric, u"two", 0, 10), Notes(kDurationHalf, {C5}), StaffText(kTextLyric, u"la"),
+                   Closing()})}},
+      {"chordsymbols",
+       {JoinItems({Opening(), Quarter(C5), ChordSymbol(0, 19, 0), Quarter(C5), ChordSymbol(3, 12, 8), Quarter(C5),
+                   ChordSymbol(15, 33, 15), Quarter(C5), ChordSymbol(13, 0, 13), Closing()})}},
+      {"dynamics",
+       {JoinItems({Opening(), Quarter(C5), StaffText(kTextDynamic, u"mf"), Quarter(C5),
+                   StaffText(kTextDynamic, u"sp"), Quarter(C5), StaffText(kTextDynamic, u"cresc"), Quarter(C5),
+                   StaffText(kTextDynamic, u"molto"), Closing()})}},
+      {"hairpins",
+       {JoinItems({Opening(), Quarter(C5), Hairpin(kTextHairpin18), Quarter(C5), Quarter(C5),
+                   Hairpin(kTextHairpin19), Quarter(C5), Bar(), Notes(kDurationWhole, {C5}), Closing()})}},
+      {"tempo",
+       {JoinItems({Opening(), Notes(kDurationWhole, {C5}), StaffText(kTextTempo, u"Allegro"), Bar(),
+                   Notes(kDurationWhole, {C5}), StaffText(kTextTempo, u"Allegro"), Bar(),
+                   Notes(kDurationWhole, {C5}), StaffText(kTextTempo, u"Pi\u00f9 mosso"), Bar(),
+                   Notes(kDurationWhole, {C5}), StaffText(kTextTempo, u"q = 96"), Closing()})}},
+      {"multibarrest",
+       {JoinItems({Opening(), BarsRest(3), Bar(), Notes(kDurationWhole, {C5}), Closing()})}},
+      {"beforeclef", {JoinItems({Quarter(C5), Quarter(E4), Bar(), ClefItem(kClefBass), FourQuarters(E4), Closing()})}},
+      {"nonbmp",
+       {JoinItems({Opening(), Notes(kDurationWhole, {C5}),
+                   StaffText(kTextStaff, u"clef \U0001D11E bell\u0007"), Closing()})}},
+      {"overfull", {JoinItems({Opening(), FourQuarters(C5), Quarter(C5), Bar(), FourQuarters(C5), Closing()})}},
+      {"noendmark", {JoinItems({Opening(), FourQuarters(C5), Bar(), Quarter(C5), Quarter(C5), SlurMark(64)})}},
+      {"incomplete", {JoinItems({Opening(), Quarter(C5), Notes(kDurationEighth, {C5}), Closing()})}},
+      {"twoparts",
+       {JoinItems({Opening(), FourQuarters(C5), Bar(), FourQuarters(C5), Bar(), SystemMark(), FourQuarters(C5),
+                   Closing()}),
+        JoinItems({ClefItem(kClefBass), KeyItem(0), TimeItem(4, 5), Notes(kDurationWhole, {E4}), Bar(), SystemMark(),
+                   Notes(kDurationWhole, {E4}), Closing()})}},
+      {"pedalsegno",
+       {JoinItems({Opening(), PedalMark(0), StaffText(kTextSegno, u"Segno"), Quarter(C5), OrnamentMark(0),
+                   Quarter(C5), PedalMark(1), Quarter(C5), Quarter(C5), Closing()})}},
+  };
+}
+
+std::string GoldenName(const ::testing::TestParamInfo<GoldenScore>& info) { return info.param.name; }
+
+void WriteWholeFile(const std::u16string& path, const std::vector<uint8_t>& bytes) {
+  std::FILE* file = FileOpen(path.c_str(), kFileWrite, false);
+  ASSERT_NE(file, nullptr);
+  ASSERT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), file), bytes.size());
+  ASSERT_EQ(FileClose(file), nullptr);
+}
+
+class MusicXmlGolden : public ScoreStreamTest, public ::testing::WithParamInterface<GoldenScore> {};
+
+TEST_P(MusicXmlGolden, MatchesTheReviewedDocument) {
+  const GoldenScore& score = GetParam();
+  SetPart(0, score.pageTexts);
+  for (size_t i = 0; i < score.parts.size(); ++i) {
+    const int slot = int(i) + 1;
+    SetPart(slot, score.parts[i]);
+    const std::string name = i == 0 ? "Piano" : "Bass";
+    for (size_t u = 0; u < name.size(); ++u) PartNameTable[slot][u] = char16_t(name[u]);
+  }
+  ScratchFolder folder;
+  const std::u16string path = folder.File(u"score.xml");
+  BoxRecorder boxes;
+  ASSERT_EQ(ExportMusicXml(path.c_str()), 1);
+  const std::vector<uint8_t> written = ReadBytes(path);
+  ASSERT_FALSE(written.empty());
+
+  const std::string golden = std::string("tests/export/golden/") + score.name + ".xml";
+  const char* update = std::getenv("KV_UPDATE_GOLDEN");
+  if (update && std::string(update) == "1") {
+    WriteWholeFile(SourcePath(golden), written);
+    return;
+  }
+  const std::vector<uint8_t> expected = ReadBytes(SourcePath(golden));
+  ASSERT_FALSE(expected.empty()) << golden << " is missing";
+  EXPECT_EQ(std::string(written.begin(), written.end()), std::string(expected.begin(), expected.end()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Features, MusicXmlGolden, ::testing::ValuesIn(Scores()), GoldenName);
+
+}  // namespace

@@ -1,0 +1,87 @@
+// Items for the small scores of the MusicXML export tests, beyond those of
+// ReaderDoubles.h: marks, texts with their places, chord symbols, hairpins
+// and rests of several bars.
+#pragma once
+
+#include <string>
+
+#include "tests/export/ReaderDoubles.h"
+
+inline StreamBytesList MarkItem(uint8_t subKind, uint32_t span = 0, uint8_t voice = 0, uint8_t value = 0) {
+  StreamBytesList item = {uint8_t(kMarkBit7 | subKind << 3 | kItemMark), 0, 0, value, 0};
+  SetMarkSpan(item.data(), span);
+  SetMarkVoice(item.data(), voice);
+  return item;
+}
+inline StreamBytesList TieMark() { return MarkItem(kMarkTie); }
+// span in 1/128 notes from the first note's start to the last note's start
+inline StreamBytesList SlurMark(uint32_t span, uint8_t voice = 0) { return MarkItem(kMarkSlur, span, voice); }
+inline StreamBytesList PedalMark(uint8_t value) { return MarkItem(kMarkPedal, 0, 0, value); }
+inline StreamBytesList OrnamentMark(uint8_t value) { return MarkItem(kMarkOrnament, 0, 0, value); }
+
+// A staff text of the current layout with its place (dx, dy) and UTF-16 text.
+inline StreamBytesList StaffText(uint8_t subKind, const std::u16string& text, int dx = 0, int dy = 0) {
+  const uint32_t payload = uint32_t(2 + 2 * text.size());
+  StreamBytesList item(3 + payload, 0);
+  item[0] = MakeTextFirstByte(subKind);
+  SetTextPayloadLength(item.data(), payload, kCurrentScoreFormatVersion);
+  item[3] = MakeSignMagnitude(dx);
+  item[4] = MakeSignMagnitude(dy);
+  for (size_t u = 0; u < text.size(); ++u) {
+    item[5 + 2 * u] = uint8_t(text[u] & 0xFF);
+    item[6 + 2 * u] = uint8_t(text[u] >> 8);
+  }
+  return item;
+}
+
+// A page text (title, composer ...) at (x, y).
+inline StreamBytesList PageText(uint8_t subKind, const std::u16string& text) {
+  const uint32_t payload = uint32_t(4 + 2 * text.size());
+  StreamBytesList item(3 + payload, 0);
+  item[0] = MakeTextFirstByte(subKind);
+  SetTextPayloadLength(item.data(), payload, kCurrentScoreFormatVersion);
+  for (size_t u = 0; u < text.size(); ++u) {
+    item[7 + 2 * u] = uint8_t(text[u] & 0xFF);
+    item[8 + 2 * u] = uint8_t(text[u] >> 8);
+  }
+  return item;
+}
+
+inline StreamBytesList ChordSymbol(uint8_t root, uint8_t quality, uint8_t bass) {
+  StreamBytesList item(3 + kChordSymbolPayload, 0);
+  item[0] = kChordSymbolFirstByte;
+  SetTextPayloadLength(item.data(), kChordSymbolPayload, kCurrentScoreFormatVersion);
+  SetChordSymbolFields(item.data(), 1, root, quality, bass, kCurrentScoreFormatVersion);
+  return item;
+}
+
+inline StreamBytesList Hairpin(uint8_t subKind) {
+  StreamBytesList item(3 + 4, 0);
+  item[0] = MakeTextFirstByte(subKind);
+  SetTextPayloadLength(item.data(), 4, kCurrentScoreFormatVersion);
+  return item;
+}
+
+inline StreamBytesList RestOf(uint8_t code, uint8_t voice, uint8_t dots) {
+  StreamBytesList item(2, 0);
+  SetRest(item.data(), code, dots, voice);
+  return item;
+}
+inline StreamBytesList BarsRest(uint32_t bars, uint8_t voice = 0) {
+  StreamBytesList item(2, 0);
+  SetMultiBarRest(item.data(), bars, voice);
+  return item;
+}
+inline StreamBytesList TimeSymbolItem(uint8_t numerator, uint8_t code) {
+  StreamBytesList item = TimeItem(numerator, code);
+  item[1] |= 0x20;
+  return item;
+}
+// A chord with its beam bits: inBeam (b4 bit 6) and starts (b4 bit 7).
+inline StreamBytesList Beamed(uint8_t code, std::initializer_list<uint8_t> notes, bool starts, bool inBeam = true,
+                              uint8_t voice = 0) {
+  StreamBytesList item = Notes(code, notes, voice);
+  SetChordBeamedToNext(item.data(), inBeam);
+  SetChordStartsBeamGroup(item.data(), starts);
+  return item;
+}
