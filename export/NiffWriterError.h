@@ -23,6 +23,7 @@ class CNiffWriterError {
 enum : int32_t {
   kNiffErrorMarkUnreadable = 4,  // a tuplet mark whose ratio or span is 0
   kNiffErrorTupletRefused = 5,   // the tuplet state refused the mark
+  kNiffErrorChunkFailed = 6,     // the NIFF chunk library could not write a step
 };
 
 inline void CheckOrThrow(bool condition, int32_t kind = 0, int32_t code = 0, int32_t d1 = 0,
