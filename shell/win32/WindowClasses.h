@@ -48,6 +48,7 @@ struct SharedImages {
   HICON page = nullptr;
   HIMAGELIST clefs = nullptr;     // bitmap 264, 23 pixels per image
   HIMAGELIST barlines = nullptr;  // bitmap 265, 25 pixels per image
+  HIMAGELIST symbols = nullptr;   // bitmap 266, 25 pixels per image
   HIMAGELIST toolbarA = nullptr;  // bitmap 200, 18 pixels per image
   HIMAGELIST toolbarB = nullptr;  // bitmap 201, 18 pixels per image
 };
@@ -71,6 +72,13 @@ void TrimFrameMenus(HMENU noDocument, HMENU score, HMENU page, const MenuTrim& t
 // Fills Windows(), Menus() and Images(). False when the frame could not be
 // created.
 bool RegisterWindowClasses(HINSTANCE instance);
+
+// The steps of RegisterWindowClasses, each usable alone.
+void RegisterProgramClasses(HINSTANCE instance);
+// Loads menus 102-104 and trims them, builds the symbol and scan popups,
+// keeps the submenus of Menus() and loads the accelerators.
+void LoadFrameMenus(HINSTANCE instance, const MenuTrim& trim);
+void LoadSharedImages(HINSTANCE instance);
 
 // Sets the score menu's check marks from the settings.
 void SetInitialCheckMarks(HMENU score, bool layeredWindows);

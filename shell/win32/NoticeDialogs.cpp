@@ -1,0 +1,205 @@
+#include "shell/win32/NoticeDialogs.h"
+
+#include "platform/HookTables.h"
+#include "platform/Settings.h"
+#include "platform/win32/AppWindows.h"
+#include "resources/ResourceIds.h"
+
+namespace {
+
+constexpr int kZoomMin = 1, kZoomMax = 999;
+// The page view's zoom codes of the dialog's buttons.
+constexpr int kZoomCode25 = 11, kZoomCode50 = 1, kZoomCode100 = 8, kZoomCodeFit = 6, kZoomCodePrevious = 9,
+              kZoomCodeValue = 10;
+
+void NoZoom(int, int) {}
+int FullSize() { return 100; }
+
+PageZoomHooks& ZoomSlots() {
+  static PageZoomHooks hooks = [] {
+    PageZoomHooks h;
+    h.applyZoom = NoZoom;
+    h.currentZoom = FullSize;
+    return h;
+  }();
+  return hooks;
+}
+
+// The notice's check box: checked when it opens, every click stored at once.
+void OpenShowBox(HWND dialog, int dialogId) {
+  SetWindowLongPtrW(dialog, DWLP_USER, dialogId);
+  CheckDlgButton(dialog, IDC_SHOW_NEXT_TIME, BST_CHECKED);
+  if (bool* setting = NoticeSetting(dialogId)) *setting = true;
+}
+
+void StoreShowBox(HWND dialog) {
+  if (bool* setting = NoticeSetting(static_cast<int>(GetWindowLongPtrW(dialog, DWLP_USER)))) {
+    *setting = IsDlgButtonChecked(dialog, IDC_SHOW_NEXT_TIME) == BST_CHECKED;
+  }
+}
+
+int ZoomEditValue(HWND dialog) {
+  BOOL ok = FALSE;
+  const int value = static_cast<int>(GetDlgItemInt(dialog, IDC_PAGE_ZOOM_EDIT, &ok, FALSE));
+  return ok ? value : 0;
+}
+
+void SetZoomEdit(HWND dialog, int percent) {
+  SetDlgItemInt(dialog, IDC_PAGE_ZOOM_EDIT, static_cast<UINT>(percent), FALSE);
+  SendDlgItemMessageW(dialog, IDC_PAGE_ZOOM_EDIT, EM_SETSEL, 0, -1);
+}
+
+}  // namespace
+
+void CentreDialog(HWND dialog) {
+  RECT frame, box;
+  if (!GetWindowRect(Windows().frame, &frame) || !GetWindowRect(dialog, &box)) return;
+  const int width = box.right - box.left, height = box.bottom - box.top;
+  const int x = frame.left + ((frame.right - frame.left - 6) - width) / 2;
+  const int y = frame.top + ((frame.bottom - frame.top - 6) - height) / 2;
+  SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool* NoticeSetting(int dialogId) {
+  GlobalSettings& g = Global();
+  switch (dialogId) {
+    case IDD_STARTUP_NOTICE: return &g.showStartupDialog;
+    case IDD_COLOUR_DEPTH_WARNING: return &g.showBppWarning;
+    case IDD_DISPLAY_DRIVER_WARNING: return &g.showWin2000ColourWarning;
+  }
+  return nullptr;
+}
+
+INT_PTR CALLBACK StartupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_INITDIALOG:
+      CentreDialog(dialog);
+      OpenShowBox(dialog, IDD_STARTUP_NOTICE);
+      return TRUE;
+    case WM_COMMAND:
+      switch (LOWORD(wParam)) {
+        case IDC_SHOW_NEXT_TIME:
+          StoreShowBox(dialog);
+          return TRUE;
+        case IDC_STARTUP_CONTINUE:
+        case IDOK:
+        case IDCANCEL:
+          EndDialog(dialog, IDOK);
+          return TRUE;
+      }
+      break;
+    case WM_CLOSE:
+      EndDialog(dialog, IDOK);
+      return TRUE;
+  }
+  return FALSE;
+}
+
+INT_PTR CALLBACK NoticeDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_INITDIALOG:
+      CentreDialog(dialog);
+      OpenShowBox(dialog, static_cast<int>(lParam));
+      return TRUE;
+    case WM_COMMAND:
+      switch (LOWORD(wParam)) {
+        case IDC_SHOW_NEXT_TIME:
+          StoreShowBox(dialog);
+          return TRUE;
+        case IDOK:
+        case IDCANCEL:
+          EndDialog(dialog, IDOK);
+          return TRUE;
+      }
+      break;
+    case WM_CLOSE:
+      EndDialog(dialog, IDOK);
+      return TRUE;
+  }
+  return FALSE;
+}
+
+INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_INITDIALOG:
+      CentreDialog(dialog);
+      return TRUE;
+    case WM_COMMAND:
+      if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+        EndDialog(dialog, IDOK);
+        return TRUE;
+      }
+      break;
+    case WM_CLOSE:
+      EndDialog(dialog, IDOK);
+      return TRUE;
+  }
+  return FALSE;
+}
+
+INT_PTR CALLBACK ZoomPageViewDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  const PageZoomHooks& zoom = ZoomSlots();
+  switch (message) {
+    case WM_INITDIALOG: {
+      HWND bar = GetDlgItem(dialog, IDC_PAGE_ZOOM_SCROLL);
+      SCROLLINFO info = {sizeof(info), SIF_RANGE | SIF_POS, kZoomMin, kZoomMax, 0, 0, 0};
+      info.nPos = zoom.currentZoom();
+      SetScrollInfo(bar, SB_CTL, &info, FALSE);
+      SetZoomEdit(dialog, zoom.currentZoom());
+      return TRUE;
+    }
+    case WM_VSCROLL: {
+      int value = ZoomEditValue(dialog);
+      if (LOWORD(wParam) == SB_LINEUP) ++value;
+      if (LOWORD(wParam) == SB_LINEDOWN) --value;
+      value = value < kZoomMin ? kZoomMin : value > kZoomMax ? kZoomMax : value;
+      SetZoomEdit(dialog, value);
+      return TRUE;
+    }
+    case WM_COMMAND:
+      switch (LOWORD(wParam)) {
+        case IDC_PAGE_ZOOM_25: zoom.applyZoom(kZoomCode25, 25); break;
+        case IDC_PAGE_ZOOM_50: zoom.applyZoom(kZoomCode50, 50); break;
+        case IDC_PAGE_ZOOM_100: zoom.applyZoom(kZoomCode100, 100); break;
+        case IDC_PAGE_ZOOM_FIT: zoom.applyZoom(kZoomCodeFit, 0); break;
+        case IDC_PAGE_ZOOM_PREVIOUS: zoom.applyZoom(kZoomCodePrevious, 0); break;
+        case IDC_PAGE_ZOOM_APPLY:
+        case IDOK: {
+          const int value = ZoomEditValue(dialog);
+          if (value >= kZoomMin && value <= kZoomMax) zoom.applyZoom(kZoomCodeValue, value);
+          EndDialog(dialog, IDOK);
+          return TRUE;
+        }
+        case IDCANCEL:
+          EndDialog(dialog, IDCANCEL);
+          return TRUE;
+        default:
+          return FALSE;
+      }
+      SetZoomEdit(dialog, zoom.currentZoom());
+      return TRUE;
+    case WM_CLOSE:
+      EndDialog(dialog, IDCANCEL);
+      return TRUE;
+  }
+  return FALSE;
+}
+
+INT_PTR ShowShellDialog(int dialogId, HWND owner) {
+  HINSTANCE instance = Windows().instance ? Windows().instance : GetModuleHandleW(nullptr);
+  DLGPROC procedure = nullptr;
+  switch (dialogId) {
+    case IDD_STARTUP_NOTICE: procedure = StartupDialogProc; break;
+    case IDD_COLOUR_DEPTH_WARNING:
+    case IDD_DISPLAY_DRIVER_WARNING: procedure = NoticeDialogProc; break;
+    case IDD_ABOUT: procedure = AboutDialogProc; break;
+    case IDD_PAGE_ZOOM: procedure = ZoomPageViewDialogProc; break;
+    default: return -1;
+  }
+  return DialogBoxParamW(instance, MAKEINTRESOURCEW(dialogId), owner, procedure, dialogId);
+}
+
+void SetPageZoomHooks(const PageZoomHooks& hooks) {
+  KeepIfSet(ZoomSlots().applyZoom, hooks.applyZoom);
+  KeepIfSet(ZoomSlots().currentZoom, hooks.currentZoom);
+}
