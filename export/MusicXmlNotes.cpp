@@ -134,6 +134,7 @@ CMXMLWriter::SpanMarks CMXMLWriter::TakeSpanMarks(int voice, const CBeatCounter&
     marks.tupletStart = true;
   }
   if (tuplet.open) {
+    marks.inTuplet = true;
     tuplet.remaining = Subtract(tuplet.remaining, sounding);
     if (--tuplet.notesLeft <= 0 || !Greater(tuplet.remaining, CBeatCounter())) {
       tuplet.open = false;
@@ -162,9 +163,9 @@ CMXMLWriter::SpanMarks CMXMLWriter::TakeSpanMarks(int voice, const CBeatCounter&
   return marks;
 }
 
-void CMXMLWriter::WriteTimeModification(int voice) {
+void CMXMLWriter::WriteTimeModification(int voice, bool inTuplet) {
   const TupletSlot& tuplet = tuplets_[voice];
-  if (!tuplet.open || tuplet.normal == 0) return;
+  if (!inTuplet || tuplet.normal == 0) return;
   out_.OpenElement("time-modification");
   out_.WriteIntElement("actual-notes", tuplet.actual);
   out_.WriteIntElement("normal-notes", tuplet.normal);
@@ -172,7 +173,8 @@ void CMXMLWriter::WriteTimeModification(int voice) {
   out_.CloseElement("time-modification");
 }
 
-void CMXMLWriter::WriteSpanNotations(const SpanMarks& spans, bool tieStop, bool tieStart, bool& open) {
+void CMXMLWriter::WriteSpanNotations(const SpanMarks& spans, int voice, bool tieStop, bool tieStart, bool& open) {
+  const std::string tupletNumber = " number=\"" + std::to_string(voice + 1) + "\"/";
   auto openOnce = [&] {
     if (!open) out_.OpenElement("notations");
     open = true;
@@ -195,11 +197,11 @@ void CMXMLWriter::WriteSpanNotations(const SpanMarks& spans, bool tieStop, bool 
   }
   if (spans.tupletStart) {
     openOnce();
-    out_.WriteElementWithAttribute("tuplet type", "start", "", "/");
+    out_.WriteElementWithAttribute("tuplet type", "start", "", tupletNumber.c_str());
   }
   if (spans.tupletStop) {
     openOnce();
-    out_.WriteElementWithAttribute("tuplet type", "stop", "", "/");
+    out_.WriteElementWithAttribute("tuplet type", "stop", "", tupletNumber.c_str());
   }
 }
 
@@ -244,6 +246,8 @@ void CMXMLWriter::WriteChord(const ChordRecord& chord) {
   MoveOutputTo(start);
 
   const SpanMarks spans = TakeSpanMarks(voice, sounding, f.grace);
+  SpanMarks further;  // the notes after the first take only the time change
+  further.inTuplet = spans.inTuplet;
   if (chord.noteCount == 0) ReportProblem(ReadProblem::kTabNoteUnplaced);
   for (int i = 0; i < chord.noteCount; ++i) {
     const DecodedNote& note = chord.notes[i];
@@ -254,7 +258,7 @@ void CMXMLWriter::WriteChord(const ChordRecord& chord) {
                                                                       : note.first,
                                    chord.tablature);
     if (!f.grace) ties_[voice][position] = tieStart;
-    WriteChordNote(chord, i, i == 0 ? spans : SpanMarks(), tieStop, tieStart);
+    WriteChordNote(chord, i, i == 0 ? spans : further, tieStop, tieStart);
   }
   outTime_ = Add(start, sounding);
   tieMark_ = false;
@@ -309,7 +313,7 @@ void CMXMLWriter::WriteChordNote(const ChordRecord& chord, int index, const Span
     const char* word = AccidentalWord(code).word;
     if (*word) out_.WriteTextElement("accidental", Wide(word));
   }
-  if (!f.grace) WriteTimeModification(voice);
+  if (!f.grace) WriteTimeModification(voice, spans.inTuplet);
   out_.WriteTextElement("stem", f.stemUp ? u"up" : u"down");
   if (f.notehead == 1) out_.WriteTextElement("notehead", u"x");
   WriteBeams(chord);
@@ -354,7 +358,7 @@ void CMXMLWriter::WriteChordNote(const ChordRecord& chord, int index, const Span
     openOnce();
     WriteWord(out_, mark.word);
   }
-  if (!f.grace) WriteSpanNotations(spans, tieStop, tieStart, open);
+  if (!f.grace) WriteSpanNotations(spans, voice, tieStop, tieStart, open);
   if (open) out_.CloseElement("notations");
   if (index == 0) WriteLyrics(chord.item);
   out_.CloseElement("note");
@@ -404,14 +408,14 @@ void CMXMLWriter::WriteRest(const RestRecord& rest) {
   const char* type = f.wholeBar ? "whole" : NoteTypeWord(f.durationCode);
   if (*type) out_.WriteTextElement("type", Wide(type));
   for (int d = 0; !f.wholeBar && d < f.dots; ++d) out_.WriteEmptyElement("dot/");
-  if (!f.wholeBar) WriteTimeModification(voice);
+  if (!f.wholeBar) WriteTimeModification(voice, spans.inTuplet);
   bool open = false;
   if (!f.multiBar && RestHasFermata(rest.item)) {
     out_.OpenElement("notations");
     open = true;
     out_.WriteEmptyElement("fermata/");
   }
-  WriteSpanNotations(spans, false, false, open);
+  WriteSpanNotations(spans, voice, false, false, open);
   if (open) out_.CloseElement("notations");
   WriteLyrics(rest.item);
   out_.CloseElement("note");

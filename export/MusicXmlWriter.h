@@ -98,6 +98,7 @@ class CMXMLWriter : public CKVReader {
   struct SpanMarks {
     std::vector<int> slurStarts, slurStops;  // slot numbers 1..10
     bool tupletStart = false, tupletStop = false;
+    bool inTuplet = false;  // the note sounds in a tuplet of its voice
   };
 
   // ---- Measures (MusicXmlWriter.cpp) ----
@@ -119,11 +120,11 @@ class CMXMLWriter : public CKVReader {
   void WritePitch(const ChordRecord& chord, int index, bool* written, int* step, int* octave);
   void WriteRest(const RestRecord& rest);
   SpanMarks TakeSpanMarks(int voice, const CBeatCounter& sounding, bool grace);
-  void WriteTimeModification(int voice);
+  void WriteTimeModification(int voice, bool inTuplet);
   void WriteBeams(const ChordRecord& chord);
   bool NextChordContinuesBeam(const uint8_t* item, int voice) const;
   bool NextChordHolds(const uint8_t* item, int voice, uint8_t noteByte, bool tablature) const;
-  void WriteSpanNotations(const SpanMarks& spans, bool tieStop, bool tieStart, bool& open);
+  void WriteSpanNotations(const SpanMarks& spans, int voice, bool tieStop, bool tieStart, bool& open);
   const uint8_t* NextItem(const uint8_t* item) const;
 
   // ---- Texts and directions (MusicXmlDirections.cpp) ----

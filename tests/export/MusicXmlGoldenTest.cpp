@@ -31,12 +31,18 @@ StreamBytesList FourQuarters(uint8_t position) {
 StreamBytesList Closing() { return JoinItems({Bar(kBarFinal), EndMark()}); }
 
 struct GoldenScore {
-  GoldenScore(const char* n, std::vector<StreamBytesList> p, StreamBytesList texts = {})
-      : name(n), parts(std::move(p)), pageTexts(std::move(texts)) {}
+  GoldenScore(const char* n, std::vector<StreamBytesList> p, StreamBytesList texts = {}, int16_t tab = 0,
+              uint32_t lines = kOrdinaryStaveLines)
+      : name(n), parts(std::move(p)), pageTexts(std::move(texts)), tablature(tab), lineCount(lines) {}
   const char* name;
   std::vector<StreamBytesList> parts;  // slots 1, 2 ...
   StreamBytesList pageTexts;           // slot 0
+  int16_t tablature;                   // of part 1
+  uint32_t lineCount;                  // of part 1
 };
+
+// A fret on a string (0 the lowest) of a tablature part.
+uint8_t Fret(int string, int fret) { return uint8_t(string << 5 | fret); }
 
 std::vector<GoldenScore> Scores() {
   return {
@@ -46,8 +52,8 @@ std::vector<GoldenScore> Scores() {
                    Notes(kDurationEighth + 0, {C5}, 0, 0), Quarter(C5), Bar(), RestOf(7, 0, 0), Closing()})}},
       {"chords", {JoinItems({Opening(), Notes(kDurationWhole, {E4, G4, C5}), Closing()})}},
       {"voices",
-       {JoinItems({Opening(), Notes(kDurationHalf, {C5}, 0), Notes(kDurationHalf, {C5}, 0),
-                   Notes(kDurationWhole, {E4}, 1), Closing()})}},
+       {JoinItems({Opening(), Notes(kDurationHalf, {C5}, 0), InColumn(Notes(kDurationWhole, {E4}, 1)),
+                   Notes(kDurationHalf, {C5}, 0), Closing()})}},
       {"beams",
        {JoinItems({Opening(), Beamed(kDurationEighth, {C5}, true), Beamed(kDurationEighth, {C5}, false),
                    Beamed(kDurationEighth, {C5}, false), Beamed(kDurationEighth, {C5}, false), Quarter(C5),
@@ -57,7 +63,7 @@ std::vector<GoldenScore> Scores() {
                    TieMark(), Quarter(A4), Quarter(C5), Quarter(C5), Closing()})}},
       {"slurs", {JoinItems({Opening(), SlurMark(96), FourQuarters(C5), Closing()})}},
       {"tuplets",
-       {JoinItems({Opening(), Tuplet(3, 15, 32), Notes(kDurationEighth, {C5}), Notes(kDurationEighth, {C5}),
+       {JoinItems({Opening(), Tuplet(3, 15, 32), Notes(kDurationEighth, {C5}), Notes(kDurationEighth, {E4, C5}),
                    Notes(kDurationEighth, {C5}), Quarter(C5), Notes(kDurationHalf, {C5}), Closing()})}},
       {"clefs",
        {JoinItems({ClefItem(kClefBass), KeyItem(0), TimeItem(4, 5), Quarter(E4), ClefItem(kClefAlto), Quarter(E4),
@@ -115,6 +121,18 @@ std::vector<GoldenScore> Scores() {
                    Closing()}),
         JoinItems({ClefItem(kClefBass), KeyItem(0), TimeItem(4, 5), Notes(kDurationWhole, {E4}), Bar(), SystemMark(),
                    Notes(kDurationWhole, {E4}), Closing()})}},
+      {"tablature",
+       {JoinItems({ClefItem(kClefTablature), TimeItem(4, 5), Notes(kDurationHalf, {Fret(0, 3), Fret(2, 2)}),
+                   Notes(kDurationHalf, {Fret(5, 0)}), Closing()})},
+       {},
+       1,
+       6},
+      {"drums",
+       {JoinItems({ClefItem(kClefPercussion), TimeItem(4, 5), Quarter(7), Quarter(3), Quarter(7),
+                   Notes(kDurationQuarter, {3, 7}), Closing()})},
+       {},
+       0,
+       1},
       {"pedalsegno",
        {JoinItems({Opening(), PedalMark(0), StaffText(kTextSegno, u"Segno"), Quarter(C5), OrnamentMark(0),
                    Quarter(C5), PedalMark(1), Quarter(C5), Quarter(C5), Closing()})}},
@@ -138,6 +156,7 @@ TEST_P(MusicXmlGolden, MatchesTheReviewedDocument) {
   for (size_t i = 0; i < score.parts.size(); ++i) {
     const int slot = int(i) + 1;
     SetPart(slot, score.parts[i]);
+    if (slot == 1) PartTablatureFlags[slot] = PartTablature{score.tablature, score.lineCount};
     const std::string name = i == 0 ? "Piano" : "Bass";
     for (size_t u = 0; u < name.size(); ++u) PartNameTable[slot][u] = char16_t(name[u]);
   }

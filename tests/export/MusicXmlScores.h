@@ -85,3 +85,9 @@ inline StreamBytesList Beamed(uint8_t code, std::initializer_list<uint8_t> notes
   SetChordStartsBeamGroup(item.data(), starts);
   return item;
 }
+
+// The chord stands in the column of the previous one (another voice at once).
+inline StreamBytesList InColumn(StreamBytesList chord) {
+  chord[1] |= 0x01;
+  return chord;
+}
