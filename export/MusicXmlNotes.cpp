@@ -37,12 +37,17 @@ XmlClefSign SignOf(const char* sign) {
 
 // ---- Look-aheads over the part's stream ------------------------------------------------
 
+// The item after item when it lies wholly inside the stream, else the end.
 const uint8_t* CMXMLWriter::NextItem(const uint8_t* item) const {
   uint32_t length = 0;
   if (!item || item >= StreamEnd()) return StreamEnd();
   if (!ItemLengthWithin(item, static_cast<size_t>(StreamEnd() - item), ScoreFormatVersion, &length))
     return StreamEnd();
-  return item + length;
+  const uint8_t* next = item + length;
+  if (next < StreamEnd() &&
+      !ItemLengthWithin(next, static_cast<size_t>(StreamEnd() - next), ScoreFormatVersion, &length))
+    return StreamEnd();
+  return next;
 }
 
 // The next chord of the voice goes on with the beam: it is in a beam and does
