@@ -66,6 +66,8 @@ class DdeServerTest : public testing::Test {
   std::vector<HSZ> names_;
 };
 
+HDDEDATA CALLBACK IgnoreEverything(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) { return nullptr; }
+
 std::string Command(const std::string& text) { return text + std::string(1, '\0'); }
 
 TEST_F(DdeServerTest, ConnectsOnSystemAndActivateOnly) {
@@ -73,7 +75,7 @@ TEST_F(DdeServerTest, ConnectsOnSystemAndActivateOnly) {
     const char* topic;
     bool accepted;
   };
-  const Case cases[] = {{"System", true}, {"Activate", true}, {"system", false}, {"Other", false}};
+  const Case cases[] = {{"System", true}, {"Activate", true}, {"Systems", false}, {"Other", false}};
   for (const Case& c : cases) {
     HDDEDATA answer = DdeServerCallback(XTYP_CONNECT, 0, nullptr, Name(c.topic), Name("Korvalinde"), nullptr, 0, 0);
     EXPECT_EQ(answer != nullptr, c.accepted) << c.topic;
@@ -147,12 +149,13 @@ TEST_F(DdeServerTest, AClientOfAnotherThreadIsServed) {
     DWORD openResult = 0;
     bool refused = false;
   } result;
-  std::thread client([&result] {
+  HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  std::thread client([&result, done] {
     DWORD instance = 0;
-    if (DdeInitializeA(&instance, [](UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) -> HDDEDATA {
-          return nullptr;
-        }, APPCMD_CLIENTONLY, 0) != DMLERR_NO_ERROR)
+    if (DdeInitializeA(&instance, IgnoreEverything, APPCMD_CLIENTONLY, 0) != DMLERR_NO_ERROR) {
+      SetEvent(done);
       return;
+    }
     HSZ service = DdeCreateStringHandleA(instance, "Korvalinde", CP_WINANSI);
     HSZ topic = DdeCreateStringHandleA(instance, "System", CP_WINANSI);
     HCONV conversation = DdeConnect(instance, service, topic, nullptr);
@@ -171,11 +174,11 @@ TEST_F(DdeServerTest, AClientOfAnotherThreadIsServed) {
     DdeFreeStringHandle(instance, service);
     DdeFreeStringHandle(instance, topic);
     DdeUninitialize(instance);
+    SetEvent(done);
   });
-  HANDLE thread = client.native_handle();
   std::vector<WPARAM> posted;
   const DWORD start = GetTickCount();
-  while (MsgWaitForMultipleObjects(1, &thread, FALSE, 100, QS_ALLINPUT) != WAIT_OBJECT_0 &&
+  while (MsgWaitForMultipleObjects(1, &done, FALSE, 100, QS_ALLINPUT) != WAIT_OBJECT_0 &&
          GetTickCount() - start < 20000) {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -184,6 +187,7 @@ TEST_F(DdeServerTest, AClientOfAnotherThreadIsServed) {
     }
   }
   client.join();
+  CloseHandle(done);
   std::vector<WPARAM> rest = Posted();
   posted.insert(posted.end(), rest.begin(), rest.end());
   ASSERT_TRUE(result.connected);

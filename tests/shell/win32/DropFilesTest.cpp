@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+#include "score/FileOpener.h"
+#include "shell/win32/DropFiles.h"
+#include "tests/support/ScratchFolder.h"
+#include "tests/support/TestText.h"
+
+namespace {
+
+// A drop as the shell hands it over: DROPFILES and a double-NUL list.
+HDROP MakeDrop(const std::vector<std::u16string>& names) {
+  size_t units = 1;
+  for (const std::u16string& name : names) units += name.size() + 1;
+  HGLOBAL block = GlobalAlloc(GHND, sizeof(DROPFILES) + units * sizeof(char16_t));
+  auto* header = static_cast<DROPFILES*>(GlobalLock(block));
+  header->pFiles = sizeof(DROPFILES);
+  header->fWide = TRUE;
+  auto* list = reinterpret_cast<char16_t*>(reinterpret_cast<char*>(header) + sizeof(DROPFILES));
+  for (const std::u16string& name : names) {
+    std::memcpy(list, name.c_str(), (name.size() + 1) * sizeof(char16_t));
+    list += name.size() + 1;
+  }
+  *list = 0;
+  GlobalUnlock(block);
+  return static_cast<HDROP>(block);
+}
+
+void WriteFile(const std::u16string& path) {
+  std::FILE* f = platform::OpenStream(path.c_str(), "wb");
+  ASSERT_NE(f, nullptr);
+  std::fclose(f);
+}
+
+class DropFilesTest : public testing::Test {
+ protected:
+  void SetUp() override { OpenFiles.count = 0; }
+  void TearDown() override { OpenFiles.count = 0; }
+  ScratchFolder folder;
+};
+
+TEST_F(DropFilesTest, QueuesTheFilesTheProgramOpensInOrder) {
+  const std::u16string score = folder.File(u"Score.OPT"), page = folder.File(u"page.tif"),
+                       text = folder.File(u"notes.txt"), sub = folder.File(u"sub.tif");
+  WriteFile(score);
+  WriteFile(page);
+  WriteFile(text);
+  ASSERT_TRUE(platform::MakeDirectory(sub.c_str()));
+  HDROP drop = MakeDrop({score, text, sub, page});
+  EXPECT_EQ(QueueDroppedFiles(drop), 2);
+  GlobalFree(drop);
+  ASSERT_EQ(OpenFiles.count, 2);
+  EXPECT_EQ(std::u16string(OpenFiles.paths[0]), score);
+  EXPECT_EQ(std::u16string(OpenFiles.paths[1]), page);
+}
+
+TEST_F(DropFilesTest, StopsWhenTheQueueIsFull) {
+  const std::u16string page = folder.File(u"page.tif");
+  WriteFile(page);
+  OpenFiles.count = kOpenFileQueueSlots - 1;
+  HDROP drop = MakeDrop({page, page, page});
+  EXPECT_EQ(QueueDroppedFiles(drop), 1);
+  GlobalFree(drop);
+  EXPECT_EQ(OpenFiles.count, kOpenFileQueueSlots);
+}
+
+TEST_F(DropFilesTest, AFolderOrATextFileOpensNothing) {
+  const std::u16string text = folder.File(u"notes.txt");
+  WriteFile(text);
+  EXPECT_FALSE(DropFiles(MakeDrop({text, folder.Path()})));  // DropFiles finishes the drop
+  EXPECT_EQ(OpenFiles.count, 0);
+}
+
+TEST_F(DropFilesTest, AnEmptyDropOrAFullQueueOpensNothing) {
+  EXPECT_FALSE(DropFiles(MakeDrop({})));
+  const std::u16string page = folder.File(u"page.tif");
+  WriteFile(page);
+  OpenFiles.count = kOpenFileQueueSlots;
+  EXPECT_FALSE(DropFiles(MakeDrop({page})));
+  EXPECT_EQ(OpenFiles.count, kOpenFileQueueSlots);
+}
+
+}  // namespace
