@@ -70,6 +70,7 @@ void NavigationTable::Resume(const PlayStretch& stretch, int slot, PartPlayState
   };
   atBarStart(stretch.start[slot]);
   uint32_t multiBars = 1;
+  bool content = false;
   ForEachItem(stretch, slot, [&](const uint8_t* item, uint32_t length, uint32_t offset) {
     SystemLength& system = systems_[slot][{counter.place.page, counter.place.system}];
     NavKind kind;
@@ -78,10 +79,12 @@ void NavigationTable::Resume(const PlayStretch& stretch, int slot, PartPlayState
     if (NavigationTextOf(item, length, &kind, &text, &count)) behind(kind, text, offset + length);
     ApplyStateItem(item, &state);
     if (KindOf(item) == kItemRest && IsMultiBarRest(item)) multiBars = std::max(multiBars, MultiBarRestBars(item));
+    if (KindOf(item) == kItemChord || KindOf(item) == kItemRest) content = true;
     if (KindOf(item) != kItemBarLine) system.content = true;
-    if (IsBarLine(item)) system.ticks += BarTicks(state) * multiBars;
+    if (IsBarLine(item) && content) system.ticks += BarTicks(state) * multiBars;
     if (counter.Step(item)) {
       multiBars = 1;
+      content = false;
       atBarStart(offset + length);
     }
   });

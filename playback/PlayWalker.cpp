@@ -81,6 +81,7 @@ void PlayWalker::Restore(const Saved& saved, bool wholeState) {
     state_.denominatorCode = saved.state.denominatorCode;
   }
   multiBars_ = 1;
+  barHasContent_ = false;
   lastStructure_ = 0;
 }
 
@@ -137,6 +138,7 @@ WalkStep PlayWalker::Next(const uint8_t** item, uint32_t* length) {
     lastStructure_ = 0;
     ApplyStateItem(at, &state_);
     if (kind == kItemRest && IsMultiBarRest(at)) multiBars_ = std::max(multiBars_, MultiBarRestBars(at));
+    if (kind == kItemChord || kind == kItemRest) barHasContent_ = true;
     if ((kind == kItemChord || kind == kItemRest) && ToCodaPassed()) {
       barFinished_ = false;
       return WalkStep::kBar;
@@ -150,10 +152,12 @@ WalkStep PlayWalker::Next(const uint8_t** item, uint32_t* length) {
 // A bar line ends the bar: time moves on by the bar's length, then the marks
 // of the bar just played, the volta brackets and the repeat signs act.
 bool PlayWalker::BarLine(const uint8_t* item) {
-  uint32_t bars = std::max<uint32_t>(multiBars_, 1);
+  // A bar without a note or rest (a repeat sign opening the part) takes no time.
+  uint32_t bars = barHasContent_ ? std::max<uint32_t>(multiBars_, 1) : 0;
   lastBar_ = {barStart_, state_.numerator * static_cast<int>(bars), state_.denominatorCode, place_};
   barStart_ += BarTicks(state_) * bars;
   multiBars_ = 1;
+  barHasContent_ = false;
   if (EndOfBarMarks()) return true;
   ++place_.bar;
   uint8_t code = BarCode(item);
@@ -241,6 +245,7 @@ bool PlayWalker::ToCodaPassed() {
   if (!target) return false;
   // The bar in progress is left; time moves on by its length.
   barStart_ += BarTicks(state_) * std::max<uint32_t>(multiBars_, 1);
+  barHasContent_ = false;
   JumpTo(target->resume[slot_]);
   return true;
 }

@@ -88,6 +88,7 @@ class PlayWalker {
   PlayPlace place_;
   uint32_t barStart_ = 0;
   uint32_t multiBars_ = 1;
+  bool barHasContent_ = false;
   int lastStructure_ = 0;  // 1 after a system mark, 2 after a page mark behind one
   bool codaArmed_ = false;
   bool endArmed_ = false;
