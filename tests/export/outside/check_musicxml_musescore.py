@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """MuseScore 3 imports every exported MusicXML file and saves it as .mscx; the
 parts, measures, notes, rests and pitches it reads, and the clefs, keys,
-times, ties, slurs, lyrics, chord symbols, dynamics, hairpins, endings and
-repeats, must agree with what our file says.
+times, ties, slurs, lyrics, texts, chord symbols, dynamics, hairpins, endings
+and repeats, must agree with what our file says.
 
 All files go to one MuseScore run through a job file (its start-up is most of
 the cost). MuseScore runs headless (offscreen Qt platform) with a throw-away
@@ -143,8 +143,8 @@ def convert_all(files: List[str], work: Path, label: str) -> Dict[str, Conversio
 def describe(sign: tuple) -> str:
     if sign[0] == "clef":
         return f"clef {sign[2]} on staff {sign[1]}"
-    if sign[0] == "lyric":
-        return f'lyric "{sign[1]}"'
+    if sign[0] in ("lyric", "text"):
+        return f'{sign[0]} "{sign[1]}"'
     return " ".join(map(str, sign))
 
 

@@ -53,7 +53,7 @@ class Measure:
     rests: int = 0  # shown rests only
     # What else a reader must find in the measure, each as a tuple that names
     # it: ("clef", staff, name), ("key", fifths), ("time", "3/4"),
-    # ("lyric", text), ("dynamic", name), ("chord symbol",), ("tie",),
+    # ("lyric", text), ("text", words), ("dynamic", name), ("chord symbol",), ("tie",),
     # ("slur",), ("hairpin",), ("ending",), ("repeat", "forward"|"backward").
     signs: Counter = field(default_factory=Counter)
 
@@ -147,6 +147,13 @@ def read_musicxml(path: str) -> List[Part]:
                     measure.signs[("chord symbol",)] += 1
                 elif child.tag == "barline":
                     for repeat in child.iterfind("repeat"):
+                        # MuseScore 3 takes a heavy-heavy bar as a plain
+                        # double heavy bar line and drops its backward repeat
+                        # (it reads one only with the light-heavy style or
+                        # none); our double repeat ends its left half so.
+                        if (repeat.get("direction") == "backward"
+                                and _text(child, "bar-style") == "heavy-heavy"):
+                            continue
                         measure.signs[("repeat", repeat.get("direction"))] += 1
                     for ending in child.iterfind("ending[@type='start']"):
                         measure.signs[("ending",)] += 1
@@ -195,6 +202,9 @@ def _read_note(note, measure: Measure, transpose: int) -> None:
 
 
 def _read_direction(direction, measure: Measure) -> None:
+    for words in direction.iterfind("direction-type/*"):
+        if words.tag in ("words", "rehearsal"):
+            measure.signs[("text", "".join(words.itertext()).strip())] += 1
     for dynamics in direction.iterfind("direction-type/dynamics"):
         for mark in dynamics:
             measure.signs[("dynamic", mark.tag)] += 1
@@ -236,6 +246,8 @@ def read_mscx(path: str) -> List[Part]:
     return parts
 
 
+# What MuseScore makes of our <words> and <rehearsal>.
+_MSCX_TEXTS = ("StaffText", "SystemText", "Tempo", "Expression", "RehearsalMark")
 _MSCX_SPANNERS = {"Tie": "tie", "Slur": "slur", "HairPin": "hairpin", "Volta": "ending"}
 
 
@@ -274,3 +286,6 @@ def _add_mscx_measure(measure: Measure, element, staff: int, changes: _Changes) 
                 measure.signs[("dynamic", _text(child, "subtype"))] += 1
             elif child.tag == "Harmony":
                 measure.signs[("chord symbol",)] += 1
+            elif child.tag in _MSCX_TEXTS and child.find("text") is not None:
+                # Its text may carry formatting tags of its own.
+                measure.signs[("text", "".join(child.find("text").itertext()).strip())] += 1
