@@ -371,7 +371,6 @@ void PartTrackWriter::Rest(const uint8_t* item) {
 }
 
 void PartTrackWriter::Mark(const uint8_t* item) {
-  if (IsBracketTuplet(item)) return;
   Voice& voice = voices_[MarkVoice(item)];
   const uint32_t span = MarkSpan(item) * 8;
   switch (MarkSubKind(item)) {

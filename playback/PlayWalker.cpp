@@ -112,7 +112,11 @@ WalkStep PlayWalker::Next(const uint8_t** item, uint32_t* length) {
     ItemKind kind = KindOf(at);
     if (kind == kItemBarLine) {
       if (at[0] == kBarBoundary) {
-        if (lastStructure_ != 0) barStart_ += marks_->SystemTicksFromOtherPart(slot_, place_.page, place_.system);
+        if (lastStructure_ != 0) {
+          // A system without this part: its bars pass as another part plays them.
+          barStart_ += marks_->SystemTicksFromOtherPart(slot_, place_.page, place_.system);
+          pendingBar_ = true;
+        }
         ++place_.system;
         place_.bar = 0;
         lastStructure_ = 1;
