@@ -237,8 +237,6 @@ int ExportNiff(const char16_t* path) {
   if (storage) NIFFIOStorageDelete(storage);
   const bool closed = FileClose(stream) == nullptr;
   if (!written || !closed) {
-    // A file cut short is of no use to any reader.
-    platform::RemoveFile(path);
     MessageById(nullptr, kStrNiffFailed);
     return 0;
   }

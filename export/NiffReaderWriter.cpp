@@ -141,6 +141,7 @@ void CKVReaderWriter::Begin(const SignatureList& signatures) {
   ornament_ = pedal_ = 0;
   timeWritten_ = false;
   measureOpen_ = false;
+  slicePending_ = true;
   pendingTexts_.clear();
   lyrics_.Clear();
 }
@@ -154,6 +155,7 @@ void CKVReaderWriter::OnEndOfBar(uint8_t barStyle) {
   if (heading_) return;
   BarlineStep(barStyle);
   measureOpen_ = false;
+  slicePending_ = true;  // the next bar's first event stands at its start
 }
 
 void CKVReaderWriter::OnLeadingBarLine(uint8_t barStyle) {
@@ -211,18 +213,23 @@ void CKVReaderWriter::OnHairpin(CNiffDescription& hairpin) {
 
 void CKVReaderWriter::OnClef(uint8_t shape, uint8_t staffStep, uint8_t octave) {
   CKVReader::OnClef(shape, staffStep, octave);
-  if (!heading_) NiffStep(NIFFIOChunkClef(shape, staffStep, octave));
+  if (heading_) return;
+  OpenMeasure();
+  NiffStep(NIFFIOChunkClef(shape, staffStep, octave));
 }
 
 void CKVReaderWriter::OnKeySignature(uint8_t value) {
   CKVReader::OnKeySignature(value);
-  if (!heading_ && !(value & kKeyNotInForce)) NiffStep(NIFFIOChunkKeys(value));
+  if (heading_ || (value & kKeyNotInForce)) return;
+  OpenMeasure();
+  NiffStep(NIFFIOChunkKeys(value));
 }
 
 void CKVReaderWriter::OnTimeSignature(const FileExporting::CTimeSig& signature, bool flag) {
   CKVReader::OnTimeSignature(signature, flag);
   if (heading_ || timeWritten_) return;
   timeWritten_ = true;
+  OpenMeasure();
   uint16_t top = 0;
   uint16_t bottom = 0;
   signature.ToShortPair(&top, &bottom);
@@ -260,6 +267,7 @@ void CKVReaderWriter::OutputDescription(CNiffDescription& description) {
     lyrics_.Add(lyric, text->Y());
   } else if (dynamic_cast<CNiffDescriptionTextLabel*>(text)) {
     // The count over a rest of several bars follows its rest.
+    OpenSlice();
     text->WriteNiff(strings_);
   } else {
     pendingTexts_.push_back(text->Clone());
@@ -267,6 +275,8 @@ void CKVReaderWriter::OutputDescription(CNiffDescription& description) {
 }
 
 void CKVReaderWriter::FlushTexts() {
+  if (pendingTexts_.empty()) return;
+  if (!heading_) OpenSlice();
   std::vector<std::unique_ptr<CNiffDescriptionText>> texts;
   texts.swap(pendingTexts_);
   for (const auto& text : texts) text->WriteNiffAnchored(strings_, heading_);
@@ -288,6 +298,7 @@ void CKVReaderWriter::FlushLyrics() {
 void CKVReaderWriter::OutputStem(const ChordRecord& chord) {
   CKVReader::OutputStem(chord);
   if (heading_) return;
+  OpenSlice();
   FlushTexts();
   NiffStep(NIFFIOChunkStem());
   if (chord.fields.voice >= 0) NiffStep(NIFFIOTag2F(static_cast<uint16_t>(chord.fields.voice)));
@@ -302,6 +313,7 @@ void CKVReaderWriter::OutputStem(const ChordRecord& chord) {
 void CKVReaderWriter::OutputRest(const RestRecord& rest) {
   CKVReader::OutputRest(rest);
   if (heading_) return;
+  OpenSlice();
   FlushTexts();
   NiffStep(NIFFIOChunkRest(rest.fields.niffShape, 0, NiffRational(rest.fields.duration)));
   if (rest.fields.voice >= 0) NiffStep(NIFFIOTag2F(static_cast<uint16_t>(rest.fields.voice)));
@@ -331,11 +343,18 @@ void CKVReaderWriter::OutputNotehead(const ChordRecord& chord, int note) {
   DispatchEvent(CNiffEventOnOutputNotehead(chord, note));
 }
 
+// The event time slice is written before the first chunk at its time, so
+// that a time the walk only passes through (the bar's end) writes none.
 void CKVReaderWriter::SetTime(const CBeatCounter& time) {
   CKVReader::SetTime(time);
-  if (heading_) return;
+  slicePending_ = true;
+}
+
+void CKVReaderWriter::OpenSlice() {
   OpenMeasure();
-  NiffStep(NIFFIOChunkTmsl(2, NiffRational(time)));
+  if (!slicePending_) return;
+  slicePending_ = false;
+  NiffStep(NIFFIOChunkTmsl(2, NiffRational(clock.timeCursor)));
 }
 
 void CKVReaderWriter::Redispatch(const CNiffEvent& event) {

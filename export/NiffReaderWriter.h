@@ -81,6 +81,7 @@ class CKVReaderWriter : public CKVReader {
  private:
   void BarlineStep(uint8_t barStyle);
   void OpenMeasure();
+  void OpenSlice();
   void FlushTexts();
   void FlushLyrics();
   bool TiePartnerFound(const ChordRecord& chord, int note);
@@ -95,6 +96,7 @@ class CKVReaderWriter : public CKVReader {
   bool timeWritten_ = false;
   bool heading_ = false;
   bool measureOpen_ = false;
+  bool slicePending_ = false;
   CBeatCounter systemStart_;
   std::vector<std::unique_ptr<CNiffDescriptionText>> pendingTexts_;
   CKVLyricList<std::shared_ptr<CNiffDescriptionTextLyric>> lyrics_;
