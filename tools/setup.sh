@@ -14,7 +14,7 @@ packages=(
   libtiff-dev googletest libgtest-dev
   libxml2-utils
   # outside checks of the exports: a MusicXML reader, a strict MIDI parser and a MIDI renderer
-  musescore3 python3-mido timidity
+  musescore3 python3-mido timidity fluid-soundfont-gm
   # the program's own bitmaps and icons are rendered from SVG sources
   librsvg2-bin imagemagick
 )
