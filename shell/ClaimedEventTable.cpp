@@ -92,7 +92,8 @@ bool DispatchClaimedTimers(void* window, int32_t key) {
                                due[k].parameter, due[k].callback))
       continue;
     if (due[k].callback) {
-      ClaimedEventContext context = ClaimedEvents.context;
+      ClaimedEventContext context;
+      context.hoverWindow = CurrentHoverWindow();
       due[k].callback(&context, due[k].timerId);
       called = true;
     }

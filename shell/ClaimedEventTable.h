@@ -38,7 +38,6 @@ struct ClaimedEventTable {
   uint32_t nextTimerId = 1;
   uintptr_t anyWindow = kClaimAnyValue;
   int32_t anyParameter = static_cast<int32_t>(kClaimAnyValue);
-  ClaimedEventContext context;  // hover tracking keeps context.hoverWindow
 };
 extern ClaimedEventTable ClaimedEvents;
 

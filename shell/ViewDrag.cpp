@@ -20,12 +20,6 @@ uint32_t Now() { return clock ? clock() : GetCentiseconds(); }
 uint32_t& Pressed() { return ViewDragFlags()[0]; }
 uint32_t& Dragging() { return ViewDragFlags()[1]; }
 
-void DrawInView(void* window, ViewDragCallback draw) {
-  if (!draw) return;
-  if (hooks.drawInView) hooks.drawInView(window, draw);
-  else draw();
-}
-
 void ClearHover() {
   if (hooks.clearViewHover) hooks.clearViewHover();
 }
@@ -44,7 +38,7 @@ void StartViewDrag() {
 }  // namespace
 
 void SetViewDragHooks(const ViewDragHooks& from) {
-  KeepIfSet(hooks.drawInView, from.drawInView);
+  KeepIfSet(hooks.useDeviceContext, from.useDeviceContext);
   KeepIfSet(hooks.startViewDrag, from.startViewDrag);
   KeepIfSet(hooks.clearViewHover, from.clearViewHover);
   KeepIfSet(hooks.endScoreDrag, from.endScoreDrag);

@@ -18,6 +18,18 @@ void CaptureMouse(void* window) { ViewSeamCalls().push_back({ViewCall::Capture, 
 
 void ReleaseMouse() { ViewSeamCalls().push_back({ViewCall::Release, nullptr, 0, 0}); }
 
+namespace {
+void* hoverWindow = nullptr;
+}
+
+void DrawInView(void*, void (*draw)()) {
+  if (draw) draw();
+}
+
+void* CurrentHoverWindow() { return hoverWindow; }
+
+void SetHoverWindowForTest(void* window) { hoverWindow = window; }
+
 uint32_t* ViewDragFlags() {
   static uint32_t flags[2] = {0, 0};
   return flags;

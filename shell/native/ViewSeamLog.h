@@ -14,3 +14,5 @@ struct ViewSeamCall {
 };
 
 std::vector<ViewSeamCall>& ViewSeamCalls();
+// What CurrentHoverWindow answers natively.
+void SetHoverWindowForTest(void* window);

@@ -122,20 +122,6 @@ TEST_F(ClaimedEvents_, DispatchCallsTheWindowsTimerEntriesThatMatch) {
   EXPECT_TRUE(calls.empty());
 }
 
-TEST_F(ClaimedEvents_, TheContextCarriesTheHoverWindow) {
-  static void* seen = nullptr;
-  ClaimedEvents.context.hoverWindow = kOtherView;
-  ASSERT_EQ(ClaimTimer(0, kView, -1,
-                       [](const ClaimedEventContext* context, uint32_t) {
-                         EXPECT_EQ(context->zero, 0u);
-                         seen = context->hoverWindow;
-                       }),
-            1);
-  DispatchClaimedTimers(kView, kTimerMessageKey);
-  EXPECT_EQ(seen, kOtherView);
-  ClaimedEvents.context.hoverWindow = nullptr;
-}
-
 // Callbacks that change the table while it is dispatched.
 void KillSelf(const ClaimedEventContext*, uint32_t id) {
   calls.push_back(id);

@@ -4,6 +4,7 @@
 
 #include "shell/ViewDrag.h"
 #include "shell/ViewSeam.h"
+#include "tests/shell/DrawableTestWindow.h"
 
 namespace {
 
@@ -94,16 +95,6 @@ TEST_F(ViewDrags, AMoveInAnotherWindowEndsThePress) {
   EXPECT_TRUE(starts.empty());
 }
 
-TEST_F(ViewDrags, WhileDraggingMovesAndRepaintsRunTheDragCallback) {
-  SetDragCallbacks(WhileDragging, AtEnd);
-  BeginViewPress(kView, 10, 10, kPressMessageLeft);
-  ASSERT_TRUE(DragMove(kView, 20, 20));
-  EXPECT_FALSE(DragMove(kView, 30, 30));
-  RepaintViewDrag(kView);
-  RepaintViewDrag(kOtherView);
-  EXPECT_EQ(events, (std::vector<const char*>{"move", "move"}));
-}
-
 TEST_F(ViewDrags, AViewThatHasNotTakenTheDragSeesItsStartAgain) {
   BeginViewPress(kView, 10, 10, kPressMessageLeft);
   ASSERT_TRUE(DragMove(kView, 20, 20));
@@ -112,10 +103,22 @@ TEST_F(ViewDrags, AViewThatHasNotTakenTheDragSeesItsStartAgain) {
   EXPECT_EQ(starts[1].x, 10);
 }
 
-TEST_F(ViewDrags, CancellingADragRunsTheEndCallbackAndClearsBoth) {
+TEST_F(ViewDrags, WhileDraggingMovesAndRepaintsRunTheDragCallback) {
+  void* const view = DrawableTestWindow();
   SetDragCallbacks(WhileDragging, AtEnd);
-  BeginViewPress(kView, 10, 10, kPressMessageLeft);
-  ASSERT_TRUE(DragMove(kView, 20, 20));
+  BeginViewPress(view, 10, 10, kPressMessageLeft);
+  ASSERT_TRUE(DragMove(view, 20, 20));
+  EXPECT_FALSE(DragMove(view, 30, 30));
+  RepaintViewDrag(view);
+  RepaintViewDrag(kOtherView);
+  EXPECT_EQ(events, (std::vector<const char*>{"move", "move"}));
+}
+
+TEST_F(ViewDrags, CancellingADragRunsTheEndCallbackAndClearsBoth) {
+  void* const view = DrawableTestWindow();
+  SetDragCallbacks(WhileDragging, AtEnd);
+  BeginViewPress(view, 10, 10, kPressMessageLeft);
+  ASSERT_TRUE(DragMove(view, 20, 20));
   CancelViewDrag();
   EXPECT_EQ(events, (std::vector<const char*>{"end", "hover"}));
   EXPECT_FALSE(IsViewDragging());

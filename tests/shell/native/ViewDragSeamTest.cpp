@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/native/NativePlatform.h"
 #include "shell/ClaimedEventTable.h"
 #include "shell/ViewDrag.h"
 #include "shell/native/ViewSeamLog.h"
@@ -32,6 +33,35 @@ TEST(ViewSeamCalls, WindowTimersFollowTheClaimsOfOwnerKeyZero) {
   EXPECT_EQ(calls[3].call, ViewCall::StopTimer);
   EXPECT_EQ(calls[3].id, 3u);
   ResetClaimedEventTable();
+}
+
+TEST(ViewSeamCalls, TheCallbackContextCarriesTheHoverWindow) {
+  static void* seen = nullptr;
+  ResetClaimedEventTable();
+  SetHoverWindowForTest(reinterpret_cast<void*>(0x7A60));
+  ASSERT_EQ(ClaimTimer(0, kView, -1,
+                       [](const ClaimedEventContext* context, uint32_t) {
+                         EXPECT_EQ(context->zero, 0u);
+                         seen = context->hoverWindow;
+                       }),
+            1);
+  EXPECT_TRUE(DispatchClaimedTimers(kView, kTimerMessageKey));
+  EXPECT_EQ(seen, reinterpret_cast<void*>(0x7A60));
+  SetHoverWindowForTest(nullptr);
+  ResetClaimedEventTable();
+}
+
+TEST(ViewSeamCalls, AnAltPressStartsItsDragWithTheAltCode) {
+  static uint32_t code = 0;
+  ViewDragHooks hooks;
+  hooks.startViewDrag = [](void*, int, int, uint32_t c) { code = c; };
+  SetViewDragHooks(hooks);
+  platform::SetKeyDownForTest(0x12, true);
+  BeginViewPress(kView, 0, 0, kPressMessageNonClient);
+  ASSERT_TRUE(DragMove(kView, 9, 0));
+  platform::ResetInputForTest();
+  CancelViewDrag();
+  EXPECT_EQ(code, kDragStartWithAltEvent);
 }
 
 TEST(ViewSeamCalls, ADragRunsTheAutoScrollTimerAndHoldsTheMouse) {
