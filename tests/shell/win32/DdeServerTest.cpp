@@ -141,6 +141,23 @@ TEST_F(DdeServerTest, BeforeStartUpEndsTheFrameLeavesTheQueueToStartUp) {
   DdeServer.running = false;
 }
 
+TEST_F(DdeServerTest, AnOpenRestoresAMinimizedFrameAndDrainsTheQueue) {
+  HWND frame = CreateWindowExW(0, L"STATIC", L"frame", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, nullptr,
+                               nullptr, nullptr);
+  ASSERT_NE(frame, nullptr);
+  ShowWindow(frame, SW_SHOWMINIMIZED);
+  ASSERT_TRUE(IsIconic(frame));
+  DdeServer.running = true;
+  EXPECT_EQ(Execute("System", Command("[open(\"C:\\missing folder\\score.opt\")]")),
+            static_cast<UINT_PTR>(DDE_FACK));
+  BoxRecorder boxes;  // the missing file is reported
+  OnDdeServerMessage(frame, kDdeRequestOpen, 0);
+  EXPECT_FALSE(IsIconic(frame));
+  EXPECT_EQ(OpenFiles.count, 0);
+  DdeServer.running = false;
+  DestroyWindow(frame);
+}
+
 // A client on a thread of its own talks to the server, whose thread pumps.
 TEST_F(DdeServerTest, AClientOfAnotherThreadIsServed) {
   struct Result {
