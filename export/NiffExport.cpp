@@ -1,7 +1,7 @@
 #include "export/NiffExport.h"
 
 #include <algorithm>
-#include <new>
+#include <exception>
 
 #include "export/ExportDescriptions.h"
 #include "export/ExportEntries.h"
@@ -15,6 +15,7 @@
 #include "score/InstrumentNameLists.h"
 #include "score/InstrumentTable.h"
 #include "score/ScoreFile.h"
+#include "score/ScoreItem.h"
 #include "score/ScoreStreams.h"
 
 namespace {
@@ -63,6 +64,27 @@ void NoteProblems(const CKVReader& reader, int part, int barBase, std::vector<Ni
     const NiffProblemBar bar{part, barBase + entry.bar};
     if (std::find(problems->begin(), problems->end(), bar) == problems->end()) problems->push_back(bar);
   }
+}
+
+// Chords or rests after the part's last system mark belong to no system of
+// the index and cannot be written; they are reported.
+bool HasMusicAfterLastSystem(int part) {
+  const uint8_t* bytes = StreamBytes(ScoreStreams, part);
+  if (!bytes) return false;
+  const uint8_t* end = bytes + ScoreStreams.used[part];
+  const uint8_t* afterSystem = bytes;
+  bool music = false;
+  uint32_t length = 0;
+  for (const uint8_t* item = bytes; item < end; item += length) {
+    if (!ItemLengthWithin(item, size_t(end - item), ScoreFormatVersion, &length)) break;
+    if (item[0] == kBarBoundary) {
+      afterSystem = item + length;
+      music = false;
+    } else if (KindOf(item) == kItemChord || KindOf(item) == kItemRest) {
+      music = true;
+    }
+  }
+  return music && afterSystem <= end;
 }
 
 void WriteStaveHeader(int part, const NiffPlacement& placement) {
@@ -196,6 +218,8 @@ void WriteNiffPages(const CKVReaderIndexer& index, const NiffStringList& strings
     }
     NiffStep(NIFFIOStorageListEnd());  // "page"
   }
+  for (int part = 1; part < PartCount; ++part)
+    if (HasMusicAfterLastSystem(part)) problems->push_back(NiffProblemBar{part, barBase + 1});
   NiffStep(NIFFIOStorageListEnd());  // "data"
   NiffStep(NIFFIOStorageListEnd());  // the form
 }
@@ -232,7 +256,7 @@ int ExportNiff(const char16_t* path) {
     WriteNiffPages(index, strings, &problems);
     written = true;
   } catch (const CNiffWriterError&) {
-  } catch (const std::bad_alloc&) {
+  } catch (const std::exception&) {
   }
   if (storage) NIFFIOStorageDelete(storage);
   const bool closed = FileClose(stream) == nullptr;

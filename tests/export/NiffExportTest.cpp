@@ -240,6 +240,46 @@ TEST_F(NiffFeatureTest, EachFeatureIsWritten) {
          ASSERT_EQ(Count(root, "text"), 1u);
          EXPECT_EQ(NamedText(root, *FindAll(root, "text")[0]), "Allegro");
        }},
+      {"beam mark on a single quaver", [](NiffExportTest& t) { static_cast<NiffFeatureTest&>(t).Part(JoinItems({Beamed(Quaver(14), true), Quaver(15), Notes(kDurationHalf, {14}, 0, 1), Bar()})); },
+       [](const NiffNode& root) {
+         EXPECT_EQ(Count(root, "beam"), 0u);
+         EXPECT_EQ(NotesOf(root).size(), 3u);
+       }},
+      {"grace note and articulations", [](NiffExportTest& t) {
+         StreamBytesList grace = Quaver(15);
+         grace[4] |= 0x04;
+         StreamBytesList marked = Notes(kDurationWhole, {14});
+         SetChordMarkFlags(marked.data(), kMarkAccent);
+         SetChordArticulation(marked.data(), 5);
+         static_cast<NiffFeatureTest&>(t).Part(JoinItems({grace, marked, Bar()})); },
+       [](const NiffNode& root) {
+         EXPECT_EQ(Dump(root, "stem"), "stem() 2f:0,0 16:0,2,0 0e:0,0,0,1\nstem() 2f:0,0 16:0,2,0\n");
+         EXPECT_EQ(Dump(root, "artc"), "artc(0,2)\nartc(0,4)\n");
+       }},
+      {"rest of three bars", [](NiffExportTest& t) {
+         StreamBytesList rest(2, 0);
+         SetMultiBarRest(rest.data(), 3, 0);
+         static_cast<NiffFeatureTest&>(t).Part(JoinItems({rest, Bar()})); },
+       [](const NiffNode& root) {
+         ASSERT_EQ(Count(root, "rest"), 1u);
+         EXPECT_EQ(FindAll(root, "rest")[0]->Field(0, 1), 12u);
+         ASSERT_EQ(Count(root, "text"), 1u);
+         EXPECT_EQ(NamedText(root, *FindAll(root, "text")[0]), "3");
+       }},
+      {"guitar tablature", [](NiffExportTest& t) {
+         PartTablatureFlags[1].flag = 1;
+         PartTablatureFlags[1].kind = 6;
+         static_cast<NiffFeatureTest&>(t).Part(JoinItems({ClefItem(kClefTablature), Notes(kDurationWhole, {uint8_t(3 | 1 << 5), uint8_t(0 | 5 << 5)}), Bar()})); },
+       [](const NiffNode& root) {
+         EXPECT_EQ(Dump(root, "gttb"), "gttb(1,3)\ngttb(5,0)\n");
+         EXPECT_EQ(Steps(root), "2 10");
+         EXPECT_NE(FindAll(root, "sthd")[0]->Tag(0x10), nullptr);
+         EXPECT_EQ(FindAll(root, "sthd")[0]->Tag(0x1d)->data[0], 6);
+       }},
+      {"one-line percussion stave", [](NiffExportTest& t) {
+         PartTablatureFlags[1].kind = 1;
+         static_cast<NiffFeatureTest&>(t).Part(JoinItems({Notes(kDurationWhole, {16}), Bar()})); },
+       [](const NiffNode& root) { EXPECT_EQ(Steps(root), "0"); }},
   };
   for (const FeatureCase& c : cases) {
     SCOPED_TRACE(c.name);
