@@ -288,6 +288,8 @@ void CMXMLWriter::OnTimeSignature(const FileExporting::CTimeSig& signature, bool
   if (timeInBar_ || signature.numerator <= 0) return;
   timeInBar_ = true;
   clock.timeSignature = signature;
+  // A bar of this signature may be filled by a rest of its whole length.
+  if (dry_) Div(CBeatCounter(signature.numerator, signature.denominator));
   const int beats = TimeNumerator(item);
   const int code = TimeDenominatorCode(item);
   const bool symbol = TimeIsSymbol(item);

@@ -144,3 +144,22 @@ TEST_F(MusicXmlExport, AFileThatCannotBeOpenedFailsWithTheFileMessage) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(MusicXmlExport, AnEmptyPartGetsAsManyMeasuresAsTheLongestPart) {
+  SetPart(0, {});
+  SetPart(1, JoinItems({Opening(), Quarter(), Bar(), Quarter(), Bar(), Quarter(), Bar(), EndMark()}));
+  SetPart(2, {});
+  const std::u16string path = folder_.File(u"score.xml");
+  ASSERT_EQ(ExportMusicXml(path.c_str()), 1);
+  const std::vector<uint8_t> bytes = ReadBytes(path);
+  const std::string xml(bytes.begin(), bytes.end());
+  const size_t second = xml.find("<part id=\"P2\">");
+  ASSERT_NE(second, std::string::npos);
+  EXPECT_EQ(Count(xml.substr(second), "<measure "), 3u);
+  EXPECT_EQ(Count(xml.substr(second), "<type>whole</type>"), 3u);
+  ExpectComplete(xml);
+}
+
+}  // namespace
