@@ -41,6 +41,14 @@ struct GoldenScore {
   uint32_t lineCount;                  // of part 1
 };
 
+// A quarter C5 changed by f (marks, heads, grace and cue bits).
+template <class Change>
+StreamBytesList Marked(Change change) {
+  StreamBytesList item = Notes(kDurationQuarter, {17});
+  change(item.data());
+  return item;
+}
+
 // A fret on a string (0 the lowest) of a tablature part.
 uint8_t Fret(int string, int fret) { return uint8_t(string << 5 | fret); }
 
@@ -133,6 +141,16 @@ std::vector<GoldenScore> Scores() {
        {},
        0,
        1},
+      {"marks",
+       {JoinItems({Opening(),
+                   Marked([](uint8_t* c) {
+                     SetChordArticulation(c, kArticulationStaccato);
+                     SetChordMarkFlags(c, kMarkAccent | kMarkTenuto | kMarkUpBow);
+                   }),
+                   Marked([](uint8_t* c) { SetChordArticulation(c, kArticulationFermata); }),
+                   Marked([](uint8_t* c) { SetChordNotehead(c, 1); }),
+                   Marked([](uint8_t* c) { c[4] |= 0x04 | 0x20; c[3] |= 0x80; SetChordDuration(c, kDurationEighth, 0); }),
+                   Marked([](uint8_t* c) { c[3] |= 0x80; }), Closing()})}},
       {"pedalsegno",
        {JoinItems({Opening(), PedalMark(0), StaffText(kTextSegno, u"Segno"), Quarter(C5), OrnamentMark(0),
                    Quarter(C5), PedalMark(1), Quarter(C5), Quarter(C5), Closing()})}},
