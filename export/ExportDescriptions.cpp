@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "export/ExportPayloads.h"
+#include "export/MusicXmlTables.h"
 #include "export/NiffSteps.h"
 #include "export/NiffSymbolStates.h"
 #include "score/ScoreItem.h"
@@ -10,12 +11,6 @@
 // ---- Dynamic words ---------------------------------------------------------------
 
 namespace {
-
-const char* const kDynamicWords[kDynamicWordCount] = {
-    "pppp", "ppp", "pp", "p", "mp", "mf", "f", "ff", "fff", "ffff",
-    "sp", "sf", "sfz", "fz", "fp", "cresc", "crescendo", "dim",
-};
-const int kDynamicSound[10] = {11, 26, 40, 54, 69, 83, 98, 112, 127, 141};
 
 std::u16string Widened(const std::string& text) { return std::u16string(text.begin(), text.end()); }
 
@@ -29,14 +24,13 @@ const uint8_t* Payload(const uint8_t* item, uint32_t needed) {
 }  // namespace
 
 int DynamicWordCode(const std::u16string& text) {
-  for (int i = 0; i < kDynamicWordCount; ++i)
-    if (text == Widened(kDynamicWords[i])) return i + 1;
+  for (int i = 0; i < kDynamicWordCount; ++i) {
+    std::string word = DynamicsWord(i);
+    if (!word.empty() && word.back() == '/') word.pop_back();  // the empty-element form
+    if (text == Widened(word)) return i + 1;
+  }
   return 0;
 }
-
-const char* DynamicWord(int code) { return code >= 1 && code <= kDynamicWordCount ? kDynamicWords[code - 1] : nullptr; }
-
-int DynamicSoundValue(int code) { return code >= 1 && code <= 10 ? kDynamicSound[code - 1] : 0; }
 
 // ---- Texts --------------------------------------------------------------------------
 

@@ -15,13 +15,11 @@
 // ---- Dynamic words ---------------------------------------------------------
 
 constexpr int kDynamicWordCount = 18;
-// The code of a dynamic word, compared whole and with case: 1 "pppp" ...
-// 10 "ffff", 11 "sp" ... 15 "fp", 16 "cresc", 17 "crescendo", 18 "dim";
-// 0 for any other text.
+// The code of a dynamic word, compared whole and with case: the position of
+// the word among the first 18 dynamics words of the MusicXML tables (1
+// "pppp" ... 10 "ffff", 11 "sp" ... 15 "fp", 16 "cresc", 17 "crescendo",
+// 18 "dim"); 0 for any other text.
 int DynamicWordCode(const std::u16string& text);
-const char* DynamicWord(int code);  // null outside 1..18
-// The MIDI velocity that codes 1..10 (pppp..ffff) stand for; 0 for others.
-int DynamicSoundValue(int code);
 
 // ---- Descriptions -------------------------------------------------------------
 
