@@ -320,7 +320,9 @@ void CMXMLWriter::WriteChordNote(const ChordRecord& chord, int index, const Span
   }
   if (!f.grace) WriteTimeModification(voice, spans.inTuplet);
   out_.WriteTextElement("stem", f.stemUp ? u"up" : u"down");
-  if (f.notehead == 1) out_.WriteTextElement("notehead", u"x");
+  // Head kinds: 0 the ordinary head, 1 a cross, 2 and 3 no head at all.
+  static const char16_t* const kHeadWords[] = {u"", u"x", u"none", u"none"};
+  if (f.notehead > 0 && f.notehead < 4) out_.WriteTextElement("notehead", kHeadWords[f.notehead]);
   WriteBeams(chord);
 
   bool open = false;

@@ -149,6 +149,7 @@ std::vector<GoldenScore> Scores() {
                    }),
                    Marked([](uint8_t* c) { SetChordArticulation(c, kArticulationFermata); }),
                    Marked([](uint8_t* c) { SetChordNotehead(c, 1); }),
+                   Marked([](uint8_t* c) { SetChordNotehead(c, 2); }), Bar(),
                    Marked([](uint8_t* c) { c[4] |= 0x04 | 0x20; c[3] |= 0x80; SetChordDuration(c, kDurationEighth, 0); }),
                    Marked([](uint8_t* c) { c[3] |= 0x80; }), Closing()})}},
       {"pedalsegno",
