@@ -1,6 +1,7 @@
 #include "playback/MidiFileWriter.h"
 
 #include <memory>
+#include <new>
 
 #include "platform/FileLayer.h"
 #include "playback/ConductorTrack.h"
@@ -64,11 +65,8 @@ struct FileCloser {
   void operator()(std::FILE* file) const { FileClose(file); }
 };
 
-}  // namespace
-
-const std::vector<MidiTimeMapRow>& MidiTimeMap() { return g_timeMap; }
-
-int WriteMidiFile(const char16_t* path, const uint32_t* starts, const uint32_t* ends, const int* partFlags, int mode) {
+int WriteMidiTracks(const char16_t* path, const uint32_t* starts, const uint32_t* ends, const int* partFlags,
+                    int mode) {
   PlayStretch stretch = MakePlayStretch(starts, ends);
   bool parts[kPartSlots] = {};
   for (int slot = 1; slot < stretch.parts; ++slot) {
@@ -122,4 +120,16 @@ int WriteMidiFile(const char16_t* path, const uint32_t* starts, const uint32_t* 
   std::FILE* raw = file.release();
   written = FileClose(raw) == nullptr && written;
   return written ? 1 : 0;
+}
+
+}  // namespace
+
+const std::vector<MidiTimeMapRow>& MidiTimeMap() { return g_timeMap; }
+
+int WriteMidiFile(const char16_t* path, const uint32_t* starts, const uint32_t* ends, const int* partFlags, int mode) {
+  try {
+    return WriteMidiTracks(path, starts, ends, partFlags, mode);
+  } catch (const std::bad_alloc&) {
+    return 0;  // the working storage could not be had
+  }
 }

@@ -5,6 +5,7 @@
 namespace {
 
 constexpr uint32_t kMicrosecondsPerMinute = 60000000;
+constexpr uint32_t kMaxDelta = 0x0FFFFFFF;  // the largest four-byte quantity
 
 // Note-offs, texts, program changes and meta events at a time are written
 // before the note-ons and tempo changes of that time.
@@ -47,6 +48,13 @@ void MidiTrack::Tempo(uint32_t time, uint32_t microsecondsPerCrotchet) {
 }
 
 void MidiTrack::Program(uint32_t time, int channel, int program) {
+  // One program change a time: a later one at the same time only changes it.
+  for (MidiEvent& e : events_) {
+    if (e.kind == MidiEventKind::kProgram && e.time == time && (e.bytes[0] & 15) == (channel & 15)) {
+      e.bytes[1] = Low7(program);
+      return;
+    }
+  }
   Add(time, MidiEventKind::kProgram, -1, {static_cast<uint8_t>(0xC0 | (channel & 15)), Low7(program)});
 }
 
@@ -64,7 +72,7 @@ MidiBytes MidiTrack::Chunk(uint32_t endDelta) const {
   MidiBytes body;
   uint32_t last = 0;
   for (const MidiEvent* e : order) {
-    PutVarLen(&body, e->time - last);
+    PutVarLen(&body, std::min(e->time - last, kMaxDelta));
     last = e->time;
     body.insert(body.end(), e->bytes.begin(), e->bytes.end());
   }

@@ -11,6 +11,8 @@ namespace {
 constexpr size_t kMaxRepeatLevels = 8;
 constexpr int kMaxVoltaNumbers = 8;
 constexpr int kMaxMarkDepth = 4;
+// Far beyond any piece (days of music), and still within a file's delta times.
+constexpr uint32_t kMaxPlayTicks = 0x07FFFFFF;
 
 // "D.C.", "D. C. al Fine", "Da capo": back to the start.
 bool IsDaCapo(const std::u16string& text) {
@@ -97,7 +99,7 @@ bool PlayWalker::TakePendingBar() {
 WalkStep PlayWalker::Next(const uint8_t** item, uint32_t* length) {
   if (TakePendingBar()) return WalkStep::kBar;
   for (;;) {
-    if (ended_ || !stream_ || offset_ < 0 || offset_ >= end_ || stepsLeft_ == 0) {
+    if (ended_ || !stream_ || offset_ < 0 || offset_ >= end_ || stepsLeft_ == 0 || barStart_ > kMaxPlayTicks) {
       ended_ = true;
       return WalkStep::kEnd;
     }

@@ -196,4 +196,29 @@ TEST_F(MidiWriterTest, TempoAndDynamicWords) {
   EXPECT_EQ(dump.Lines(1, "meta 6"), Lines({"0 meta 6 mf", "256 meta 6 cresc.", "512 meta 6 stacc.", "768 meta 6 pizz."}));
 }
 
+TEST_F(MidiWriterTest, ChordOnTheNeighbouringStaveReadsThatStavesClef) {
+  Name(1, u"Piano");
+  Name(2, u"Piano");
+  SetPart(1, JoinItems({ClefItem(kClefTreble), Chord({kC4}), Bar()}));
+  StreamBytesList above = Chord({kE4});
+  SetChordPlacement(above.data(), kPlacementAbove);
+  SetPart(2, JoinItems({ClefItem(kClefBass), Chord({kE4}), above, Bar()}));
+  MidiDump dump = Write("cross_stave");
+  Lines expected;
+  Note(&expected, 0, 231, 43);   // G2 on the bass stave's bottom line
+  Note(&expected, 256, 487, 64);  // E4 on the treble stave above
+  for (std::string& line : expected) line += " ch1";
+  EXPECT_EQ(dump.Notes(2), expected);
+}
+
+TEST_F(MidiWriterTest, InstrumentWordBeforeTheStretchReplacesTheProgram) {
+  Name(1, u"Piano");
+  StreamBytesList first = JoinItems({TextItem(kTextDynamic, "Flute"), Chord({kC4}), Bar()});
+  SetPart(1, JoinItems({first, Chord({kC4}), Bar()}));
+  uint32_t starts[kPartSlots] = {};
+  starts[1] = uint32_t(first.size());
+  MidiDump dump = Write("program_word", starts);
+  EXPECT_EQ(dump.Lines(1, "program"), Lines({"0 program 73 ch0"}));
+}
+
 }  // namespace
