@@ -41,6 +41,19 @@ TEST_F(NiffExportTest, MusicAfterTheLastSystemMarkIsReported) {
   EXPECT_NE(U8(Boxes()[0].text).find("(part: bar): 1: 2"), std::string::npos) << U8(Boxes()[0].text);
 }
 
+TEST_F(NiffExportTest, AChordSymbolWithAnUnknownSuffixWritesWhatCanBeNamed) {
+  OnePart(JoinItems({ChordSymbol(7, 55, 7), Notes(kDurationWhole, {14}), Bar()}));
+  int result = 0;
+  const NiffNode root = Export(&result);
+  EXPECT_EQ(result, 1);
+  auto chords = FindAll(root, "chrd");
+  ASSERT_EQ(chords.size(), 1u);
+  const auto& table = FindAll(root, "stbl")[0]->fields;
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(&table[chords[0]->Field(0, 4)])), "F");
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_NE(U8(Boxes()[0].text).find("1: 1"), std::string::npos);
+}
+
 // Random streams made of item pieces and stray bytes: never a sanitizer
 // report, never more than one message, never a storage left current.
 TEST_F(NiffExportTest, RandomStreamsNeverBreakTheExport) {
