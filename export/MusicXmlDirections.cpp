@@ -88,15 +88,24 @@ void CMXMLWriter::WritePendingDirections() {
   segnoCoda_ = 0;
 }
 
+void CMXMLWriter::WriteWedgeStop() {
+  out_.OpenElementWithAttribute("direction placement", "below");
+  out_.OpenElement("direction-type");
+  out_.WriteElementWithAttribute("wedge type", "stop", "", "/");
+  out_.CloseElement("direction-type");
+  out_.CloseElement("direction");
+  wedgeOpen_ = false;
+}
+
+// A wedge that no chord or rest follows ends with the part's last measure.
+bool CMXMLWriter::MusicFollows() const {
+  for (const uint8_t* p = NextItem(CurrentItem()); p < StreamEnd(); p = NextItem(p))
+    if (KindOf(p) == kItemChord || KindOf(p) == kItemRest) return true;
+  return false;
+}
+
 void CMXMLWriter::WriteWedges() {
-  if (wedgeOpen_) {
-    out_.OpenElementWithAttribute("direction placement", "below");
-    out_.OpenElement("direction-type");
-    out_.WriteElementWithAttribute("wedge type", "stop", "", "/");
-    out_.CloseElement("direction-type");
-    out_.CloseElement("direction");
-    wedgeOpen_ = false;
-  }
+  if (wedgeOpen_) WriteWedgeStop();
   if (wedgePending_) {
     out_.OpenElementWithAttribute("direction placement", "below");
     out_.OpenElement("direction-type");

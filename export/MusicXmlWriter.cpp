@@ -148,6 +148,8 @@ void CMXMLWriter::EndMeasure(uint8_t barStyle) {
   for (const uint8_t* text : pendingTexts_) WriteText(text);
   pendingTexts_.clear();
 
+  if (wedgeOpen_ && !MusicFollows()) WriteWedgeStop();
+
   MoveTimePosition(-1, false);
   CBeatCounter furthest = Less(clock.timeCursor, CBeatCounter()) ? CBeatCounter() : clock.timeCursor;
   MoveOutputTo(furthest);

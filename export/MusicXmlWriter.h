@@ -137,6 +137,9 @@ class CMXMLWriter : public CKVReader {
   void WriteTempo(const std::u16string& text);
   void WriteHarmony(const uint8_t* item);
   void WriteWedges();
+  void WriteWedgeStop();
+  // A chord or rest stands after the current item.
+  bool MusicFollows() const;
   void RegisterHairpin(const uint8_t* item);
 
   CXmlOutput& out_;
