@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/TextUtils.h"
+#include "playback/NoteSounding.h"
 #include "playback/PlayItems.h"
 #include "playback/PlayWalker.h"
 #include "playback/TabNotes.h"
@@ -16,7 +17,6 @@
 namespace {
 
 constexpr int kVoices = 4;
-constexpr int kMaxGap = 50;
 constexpr int kFermataBeatsPerMinute = 16;
 constexpr uint32_t kFermataLead = 32;
 constexpr int kHairpinStep = 5;
@@ -54,36 +54,6 @@ struct StruckChord {
   uint32_t duration;
   int accent;
 };
-
-int AccentIncrement(uint8_t flags) {
-  int add = 0;
-  if (flags & kMarkAccent) add += 25;
-  if (flags & kMarkMarcato) add += 44;
-  if (flags & kMarkTenuto) add += 6;
-  if (flags & kMarkDownBow) add += 12;
-  if (flags & kMarkHarmonic) add -= 6;
-  if (flags & kMarkPlus) add += 6;
-  return add;
-}
-
-// The part of a note's length left silent before the next note.
-int NoteGapTicks(int length, uint8_t articulation, uint8_t flags, bool slurred) {
-  if (flags & kMarkUpBow) return length - static_cast<int>(std::lround(length / 1.23));
-  if (articulation == kArticulationStaccato) return length - static_cast<int>(std::lround(length * 0.5));
-  if (articulation == kArticulationStaccatissimo) return length - static_cast<int>(std::lround(length / 3.6));
-  return std::min(kMaxGap, slurred ? length / 128 : length / 10);
-}
-
-int AccidentalStep(uint8_t accidental, int fromTable) {
-  switch (accidental) {
-    case kAccidentalNatural: return 0;
-    case kAccidentalSharp: case kAccidentalNaturalSharp: return 1;
-    case kAccidentalFlat: case kAccidentalNaturalFlat: return -1;
-    case kAccidentalDoubleSharp: return 2;
-    case kAccidentalDoubleFlat: return -2;
-    default: return fromTable;
-  }
-}
 
 int ClampLevel(int level) { return std::min(kLoudest, std::max(0, level)); }
 
