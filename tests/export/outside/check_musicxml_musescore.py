@@ -187,7 +187,10 @@ def verdict(path: str, conversion: Conversion) -> List[str]:
     if not conversion.mscx.is_file():
         return [f"MuseScore wrote no {conversion.mscx.name}"]
     found = [f"MuseScore: {line}" for line in conversion.complaints()]
-    return found + differences(read_musicxml(path), read_mscx(str(conversion.mscx)))
+    try:
+        return found + differences(read_musicxml(path), read_mscx(str(conversion.mscx)))
+    except (CheckFailed, KeyError, ValueError) as error:
+        return found + [f"cannot be compared: {error!r}"]
 
 
 def check() -> bool:
