@@ -149,7 +149,7 @@ def check() -> bool:
         else:
             ok = False
             print(f"ACCEPTED, but must be rejected: {path}")
-    print(f"{len(files)} file(s) validated, {len(rejects)} rejected as expected, "
+    print(f"{len(files)} file(s) and {len(rejects)} faulty one(s) checked "
           f"in {time.monotonic() - started:.1f} s")
     return ok
 
