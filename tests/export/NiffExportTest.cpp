@@ -384,3 +384,34 @@ TEST_F(NiffExportTest, ADamagedStreamExportsWhatCanBeRead) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(NiffExportTest, TwoPartsOnTwoPagesAreLaidOutPageBySystemByStave) {
+  SetPart(0, JoinItems({PageText(kTextTitle, "Suite"), PageMarkItem(), PageText(kTextGeneral, "page two")}));
+  SetPart(1, JoinItems({StavePlace(100, 200), Notes(kDurationWhole, {14}), Bar(), SystemMark(), PageMarkItem(),
+                        StavePlace(100, 150), Notes(kDurationWhole, {15}), Bar(), SystemMark(), EndMark()}));
+  SetPart(2, JoinItems({StavePlace(110, 320), Notes(kDurationWhole, {16}), Bar(), SystemMark(), PageMarkItem(),
+                        StavePlace(100, 270), Notes(kDurationWhole, {17}), Bar(), SystemMark(), EndMark()}));
+  const NiffNode root = Export();
+  const NiffNode& data = root.children[1];
+  EXPECT_EQ(ChildNames(data), "page page");
+  for (const NiffNode& page : data.children) {
+    EXPECT_EQ(ChildNames(page), "pghd syst");
+    EXPECT_EQ(ChildNames(page.children[1]), "syhd staf staf");
+  }
+  EXPECT_EQ(Steps(root), "2 4 3 5");
+  // The second stave's place within its system.
+  const NiffNode& second = data.children[0].children[1].children[2].children[0];
+  EXPECT_EQ(second.Tag(0x01)->data, (std::vector<uint8_t>{0, 10, 0, 120}));
+  // Each page's heading goes into its first stave.
+  auto texts = FindAll(root, "text");
+  ASSERT_EQ(texts.size(), 2u);
+  EXPECT_EQ(NamedText(root, *texts[0]), "Suite");
+  EXPECT_EQ(NamedText(root, *texts[1]), "page two");
+  EXPECT_EQ(ChildNames(data.children[1].children[1].children[1]), "sthd text tmsl tmsl stem note barl");
+  // Measures count on through the systems.
+  EXPECT_EQ(Dump(data.children[1], "tmsl").substr(0, 16), "tmsl(1,0,1,0,1)\n");
+}
+
+}  // namespace
