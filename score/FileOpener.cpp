@@ -117,7 +117,9 @@ void SniffFileType(const char16_t* path, char16_t* out) {
 }
 
 void OpenFileByType() {
-  if (OpenFiles.count < 1) return;
+  // A drain already running (a box of it lets messages through) takes the
+  // paths queued meanwhile; a second one would empty the queue under it.
+  if (OpenFiles.count < 1 || OpenFiles.busy) return;
   const FileOpenerHooks& hooks = CurrentFileOpenerHooks();
   OpenFiles.busy = true;
   SortQueue();

@@ -26,6 +26,7 @@ bool QueueFileToOpen(const char16_t* path, const char16_t* typeExtension);
 
 // Drains the queue (see the file's comment); reading of the next pending page
 // starts when images were opened and the user did not stop with Esc.
+// Does nothing while a drain runs (busy): that drain takes the new paths.
 void OpenFileByType();
 
 // ".tif" for the first bytes of a TIFF file (either byte order), ".pdf" for

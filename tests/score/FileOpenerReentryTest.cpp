@@ -1,0 +1,50 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "score/FileOpener.h"
+#include "score/FileOpenerHooks.h"
+#include "tests/score/OpenerFixture.h"
+
+namespace {
+
+std::vector<std::u16string> opened;
+
+// Opening the first PDF lets a request through that queues another path and
+// asks for the queue to be opened, as a message handled inside a box would.
+int OpenPdfAndRequestMore(const char16_t* path) {
+  opened.push_back(path);
+  if (opened.size() == 1) {
+    EXPECT_TRUE(QueueFileToOpen(u"C:\\late.pdf", u""));
+    OpenFileByType();
+    EXPECT_EQ(OpenFiles.count, 2);  // the nested request changed nothing
+  }
+  return 0;
+}
+
+class FileOpenerReentry : public OpenerTest {
+ protected:
+  void SetUp() override {
+    OpenerTest::SetUp();
+    opened.clear();
+    FileOpenerHooks hooks = {};
+    hooks.openPdf = OpenPdfAndRequestMore;
+    SetFileOpenerHooks(hooks);
+  }
+  void TearDown() override {
+    ResetFileOpenerHooks();
+    OpenFiles.count = 0;
+    OpenerTest::TearDown();
+  }
+};
+
+TEST_F(FileOpenerReentry, PathsQueuedDuringADrainAreOpenedByThatDrain) {
+  ASSERT_TRUE(QueueFileToOpen(u"C:\\a.pdf", u""));
+  OpenFileByType();
+  EXPECT_EQ(opened, (std::vector<std::u16string>{u"C:\\a.pdf", u"C:\\late.pdf"}));
+  EXPECT_EQ(OpenFiles.count, 0);
+  EXPECT_FALSE(OpenFiles.busy);
+}
+
+}  // namespace
