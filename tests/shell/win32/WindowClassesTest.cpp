@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/Settings.h"
+#include "platform/win32/AppWindows.h"
 #include "resources/ResourceIds.h"
 #include "shell/win32/SmallWindows.h"
 #include "shell/win32/WindowClasses.h"
@@ -283,5 +284,74 @@ TEST(ProgramPalette, IsMadeFromThePaletteBitmapsColours) {
   EXPECT_EQ(0, colour[1].peFlags);
   DeleteObject(palette);
 }
+
+// The whole start-up step: classes, menus, images, the frame with its stored
+// placement and the hidden score window.
+class FrameCreation : public testing::TestWithParam<uint32_t> {
+ protected:
+  void TearDown() override {
+    AppWindows& w = Windows();
+    if (w.hiddenScore) DestroyWindow(w.hiddenScore);
+    if (w.frame) DestroyWindow(w.frame);
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    }  // the frame's quit message
+    ReleaseSharedResources();
+    w = AppWindows();
+    Global() = saved_;
+  }
+  GlobalSettings saved_ = Global();
+};
+
+TEST_P(FrameCreation, ShowsTheFrameNormalOrMaximizedWithTheNoDocumentMenu) {
+  StoredWindowPlacement& stored = Global().mainWindowPosition;
+  stored = StoredWindowPlacement();
+  const uint32_t show = GetParam();
+  if (show != 0) {  // 0: nothing stored
+    stored.length = sizeof(WINDOWPLACEMENT);
+    stored.showCommand = show;
+    stored.normalLeft = 20;
+    stored.normalTop = 30;
+    stored.normalRight = 420;
+    stored.normalBottom = 330;
+  }
+  ASSERT_TRUE(RegisterWindowClasses(Module()));
+  const AppWindows& w = Windows();
+  ASSERT_NE(nullptr, w.frame);
+  wchar_t text[64] = {};
+  GetClassNameW(w.frame, text, 64);
+  EXPECT_STREQ(L"DEV_ODI", text);
+  GetWindowTextW(w.frame, text, 64);
+  EXPECT_STREQ(L"Velmorant Korvalinde", text);
+  EXPECT_EQ(Menus().noDocument, GetMenu(w.frame));
+  EXPECT_TRUE(GetWindowLongPtrW(w.frame, GWL_STYLE) & WS_CLIPCHILDREN);
+  EXPECT_TRUE(GetWindowLongPtrW(w.frame, GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+  EXPECT_EQ(GetWindow(w.frame, GW_CHILD), w.mdiClient);
+
+  WINDOWPLACEMENT placement = {};
+  placement.length = sizeof(placement);
+  GetWindowPlacement(w.frame, &placement);
+  const UINT want = show == SW_SHOWNORMAL ? SW_SHOWNORMAL : SW_SHOWMAXIMIZED;
+  EXPECT_EQ(want, placement.showCmd);
+  if (show == SW_SHOWNORMAL) {
+    EXPECT_EQ(20, placement.rcNormalPosition.left);
+    EXPECT_EQ(330, placement.rcNormalPosition.bottom);
+  }
+
+  ASSERT_NE(nullptr, w.hiddenScore);
+  GetClassNameW(w.hiddenScore, text, 64);
+  EXPECT_STREQ(L"Output", text);
+  EXPECT_FALSE(IsWindowVisible(w.hiddenScore));
+  EXPECT_EQ(nullptr, GetParent(w.hiddenScore));
+  EXPECT_EQ(nullptr, w.scoreToolbar);
+  EXPECT_EQ(nullptr, w.keypad);
+  EXPECT_NE(nullptr, Menus().accelerators);
+  EXPECT_NE(nullptr, Images().clefs);
+}
+
+// Nothing stored, normal, maximized, and a minimized state that becomes maximized.
+INSTANTIATE_TEST_SUITE_P(Placements, FrameCreation,
+                         testing::Values(0u, uint32_t{SW_SHOWNORMAL}, uint32_t{SW_SHOWMAXIMIZED},
+                                         uint32_t{SW_SHOWMINIMIZED}));
 
 }  // namespace
