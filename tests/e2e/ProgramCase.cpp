@@ -1,6 +1,34 @@
 #include "tests/e2e/ProgramCase.h"
 
+#include <cstring>
+#include <memory>
+
 #include "ResourceIds.h"
+#include "platform/Folders.h"
+#include "pages/PageTable.h"
+#include "score/ScoreFile.h"
+#include "score/ScoreItem.h"
+#include "score/ScoreStreams.h"
+#include "tests/support/TestPaths.h"
+
+namespace {
+
+constexpr char16_t kInputFolder[] = u"C:\\e2e-files";
+constexpr char kPageTiffFixture[] = "tests/Code/Quorm/fixtures/melody.tif";
+constexpr uint8_t kEndOfStream = 0x90;
+
+const wchar_t* W(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
+
+char16_t Lower(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c; }
+
+bool BeginsWith(const char16_t* name, const std::u16string& stem) {
+  for (size_t i = 0; i < stem.size(); ++i) {
+    if (!name[i] || Lower(name[i]) != Lower(stem[i])) return false;
+  }
+  return true;
+}
+
+}  // namespace
 
 bool ProgramCase::StartQuietly() { return program.Start() && program.WaitForFrame(); }
 
@@ -16,4 +44,51 @@ bool ProgramCase::ConnectDde(DdeClient* client, DWORD timeoutMs) {
   bool connected = client->Connect("Korvalinde", "System", timeoutMs);
   EXPECT_TRUE(connected) << "no DDE conversation with Korvalinde/System";
   return connected;
+}
+
+std::u16string ProgramCase::InputPath(const std::u16string& name) {
+  CreateDirectoryW(W(kInputFolder), nullptr);
+  return std::u16string(kInputFolder) + u"\\" + name;
+}
+
+std::u16string ProgramCase::CopyPageTiff(const std::u16string& name) {
+  std::u16string target = InputPath(name);
+  if (!CopyFileW(W(SourcePath(kPageTiffFixture)), W(target), FALSE)) {
+    ADD_FAILURE() << "cannot copy the page fixture to " << Narrow(target);
+  }
+  return target;
+}
+
+bool ProgramCase::SeedBackup(const char16_t* name) {
+  if (!ProgramUnderTest::SeedPagesFolder()) return false;
+  // One empty part on one page: a modified score once it is restored.
+  SetDataFolder(ProgramUnderTest::DataFolder().c_str());
+  ResetScoreStreams();
+  ResetPartRecords();
+  ScoreFormatVersion = kCurrentScoreFormatVersion;
+  PartCount = 1;
+  if (GrowScoreStream(0, 1) != 1) return false;
+  StreamBytes(ScoreStreams, 0)[0] = kEndOfStream;
+  ScoreStreams.used[0] = 1;
+  std::memcpy(PartNameTable[0], u"Piano", sizeof u"Piano");
+  ScorePages = ScorePageList{};
+  const std::u16string path = ProgramUnderTest::PagesPath(name);
+  bool written = WriteScoreFile(path.c_str(), 1, kTargetScore, 1, 0, 0) == 1;
+  EXPECT_TRUE(written) << "cannot write the backup " << Narrow(path);
+  return written;
+}
+
+bool ProgramCase::PagesFileExists(const char16_t* name) {
+  return GetFileAttributesW(W(ProgramUnderTest::PagesPath(name))) != INVALID_FILE_ATTRIBUTES;
+}
+
+int ProgramCase::PagesNamed(const std::u16string& stem) {
+  auto table = std::make_unique<PageTable>();
+  const std::u16string index = ProgramUnderTest::PagesPath(kPageIndexName);
+  if (ReadPageIndexFile(index.c_str(), table.get()) != IndexRead::kRead) return -1;
+  int found = 0;
+  for (uint32_t row = 0; row < table->pageCount && row < kMaxPages; ++row) {
+    if (BeginsWith(table->rows[row].name, stem)) ++found;
+  }
+  return found;
 }

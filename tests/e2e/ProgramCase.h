@@ -1,8 +1,10 @@
 // The base of every end-to-end case: a fresh program state before each case
-// and the steps most cases share.
+// and the steps and files most cases share.
 #pragma once
 
 #include <gtest/gtest.h>
+
+#include <string>
 
 #include "tests/e2e/DdeClient.h"
 #include "tests/e2e/ProgramUnderTest.h"
@@ -17,6 +19,18 @@ class ProgramCase : public ::testing::Test {
   bool ExitCleanly();
   // A conversation with "Korvalinde"/"System".
   bool ConnectDde(DdeClient* client, DWORD timeoutMs = kStartTimeoutMs);
+
+  // A path in the harness's own folder of input files (C:\e2e-files).
+  static std::u16string InputPath(const std::u16string& name);
+  // A copy of a one-page engraved TIFF (300 dpi) under the name given.
+  static std::u16string CopyPageTiff(const std::u16string& name);
+  // Writes a small score in backup form into the page folder under name
+  // ("_BackupFile_" or "_SVBackupFile_").
+  static bool SeedBackup(const char16_t* name);
+  static bool PagesFileExists(const char16_t* name);
+  // The rows of the program's page index whose page name begins with stem
+  // (case ignored); -1 when the index cannot be read.
+  static int PagesNamed(const std::u16string& stem);
 
   ProgramUnderTest program;
 };

@@ -106,6 +106,25 @@ std::u16string CompanyKeyPath() {
   return std::u16string(kSoftwareKeyName) + u"\\" + kCompanyKeyName;
 }
 
+// Wine hands web pages and documents to the browsers listed here; "true"
+// takes them and does nothing.
+bool QuietBrowser() {
+  HKEY key = nullptr;
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\WineBrowser", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                      nullptr) != ERROR_SUCCESS) {
+    ADD_FAILURE() << "cannot set Wine's browser";
+    return false;
+  }
+  static const wchar_t kNothing[] = L"true";
+  bool set = RegSetValueExW(key, L"Browsers", 0, REG_SZ, reinterpret_cast<const BYTE*>(kNothing), sizeof kNothing) ==
+                 ERROR_SUCCESS &&
+             RegSetValueExW(key, L"Mailers", 0, REG_SZ, reinterpret_cast<const BYTE*>(kNothing), sizeof kNothing) ==
+                 ERROR_SUCCESS;
+  RegCloseKey(key);
+  EXPECT_TRUE(set) << "cannot set Wine's browser";
+  return set;
+}
+
 }  // namespace
 
 std::string Narrow(const std::u16string& text) { return U8(text); }
@@ -146,7 +165,7 @@ bool ProgramUnderTest::ResetState() {
   Global().showWin2000ColourWarning = false;
   SaveGeneralSettings();
   SaveGlobalSettings();
-  return !::testing::Test::HasFailure();
+  return QuietBrowser() && !::testing::Test::HasFailure();
 }
 
 std::u16string ProgramUnderTest::DataFolder() { return InitialDataFolder(); }
@@ -272,34 +291,69 @@ bool ProgramUnderTest::FailOnBoxes(const char* during) {
   return false;
 }
 
-bool ProgramUnderTest::AnswerBox(const ExpectedBox& expected, DWORD timeoutMs) {
-  const std::u16string text = ProgramText(expected.textId);
+HWND ProgramUnderTest::WaitForBox(unsigned textId, DWORD timeoutMs) {
+  const std::u16string text = ProgramText(textId);
   if (text.empty()) {
-    ADD_FAILURE() << "the program has no string " << expected.textId;
-    return false;
+    ADD_FAILURE() << "the program has no string " << textId;
+    return nullptr;
   }
   DWORD start = GetTickCount();
   for (;;) {
     std::vector<ProgramBox> boxes = Boxes();
     for (const ProgramBox& box : boxes) {
-      if (box.text.find(text) == std::u16string::npos) {
-        ADD_FAILURE() << "unexpected box while waiting for string " << expected.textId << ": " << Describe(box);
-        DismissBoxes();
-        return false;
-      }
-      if (!PressButton(box.window, expected.button)) {
-        ADD_FAILURE() << "box " << Describe(box) << " has no button " << expected.button;
-        return false;
-      }
-      return WaitUntil([&] { return !IsWindow(box.window) || !IsWindowVisible(box.window); },
-                       "the answered box to close", kAnswerTimeoutMs);
+      if (box.text.find(text) != std::u16string::npos) return box.window;
+      ADD_FAILURE() << "unexpected box while waiting for string " << textId << ": " << Describe(box);
+      DismissBoxes();
+      return nullptr;
     }
     if (!IsRunning()) {
-      ADD_FAILURE() << "the program ended before it showed string " << expected.textId;
-      return false;
+      ADD_FAILURE() << "the program ended before it showed string " << textId;
+      return nullptr;
     }
     if (GetTickCount() - start > timeoutMs) {
-      ADD_FAILURE() << "no box with string " << expected.textId << " within " << timeoutMs << " ms";
+      ADD_FAILURE() << "no box with string " << textId << " within " << timeoutMs << " ms";
+      return nullptr;
+    }
+    Sleep(kPollMs);
+  }
+}
+
+bool ProgramUnderTest::AnswerBox(const ExpectedBox& expected, DWORD timeoutMs) {
+  HWND box = WaitForBox(expected.textId, timeoutMs);
+  if (!box) return false;
+  if (!PressButton(box, expected.button)) {
+    ADD_FAILURE() << "the box of string " << expected.textId << " has no button " << expected.button;
+    return false;
+  }
+  return WaitForBoxToGo(box);
+}
+
+bool ProgramUnderTest::WaitForBoxToGo(HWND box) {
+  DWORD start = GetTickCount();
+  while (IsWindow(box) && IsWindowVisible(box)) {
+    if (GetTickCount() - start > kAnswerTimeoutMs) {
+      ADD_FAILURE() << "an answered box did not close";
+      return false;
+    }
+    Sleep(kPollMs);
+  }
+  return true;
+}
+
+bool ProgramUnderTest::CloseDialog(DWORD timeoutMs) {
+  DWORD start = GetTickCount();
+  for (;;) {
+    std::vector<ProgramBox> boxes = Boxes();
+    if (!boxes.empty()) {
+      HWND box = boxes.front().window;
+      if (!PressButton(box, IDCANCEL) && !PressButton(box, IDOK)) {
+        ADD_FAILURE() << "the dialog " << Describe(boxes.front()) << " has neither Cancel nor OK";
+        return false;
+      }
+      return WaitForBoxToGo(box);
+    }
+    if (!IsRunning() || GetTickCount() - start > timeoutMs) {
+      ADD_FAILURE() << "no dialog appeared";
       return false;
     }
     Sleep(kPollMs);

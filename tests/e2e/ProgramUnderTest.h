@@ -40,7 +40,8 @@ class ProgramUnderTest {
   // ---- Before a start ----
 
   // Forgets every setting and the whole data folder, then writes quiet
-  // settings: no splash window and no start-up notices.
+  // settings: no splash window and no start-up notices. Web pages and
+  // documents that the program opens go to a browser that does nothing.
   static bool ResetState();
   // The program's data folder and its page folder (which the program makes
   // at start-up; SeedPagesFolder makes it before).
@@ -72,9 +73,14 @@ class ProgramUnderTest {
   // The program's visible top-level or MDI windows of a class.
   std::vector<HWND> WindowsOfClass(const char16_t* className) const;
 
-  // Waits for a box with the expected text and presses its button. Any
-  // other box meanwhile fails the test.
+  // Waits for a box with the UI string textId and gives it (null on
+  // failure). Any other box meanwhile fails the test.
+  HWND WaitForBox(unsigned textId, DWORD timeoutMs = kStartTimeoutMs);
+  // The same, then presses the expected button and waits for the box to go.
   bool AnswerBox(const ExpectedBox& expected, DWORD timeoutMs = kStartTimeoutMs);
+  // Waits for a dialog that a command opens, whatever it is, and closes it
+  // with its Cancel or OK button.
+  bool CloseDialog(DWORD timeoutMs = kStartTimeoutMs);
   // Waits until done() holds; fails the test (naming what) on time-out, an
   // unexpected box or an ended program.
   bool WaitUntil(const std::function<bool()>& done, const char* what, DWORD timeoutMs = kStartTimeoutMs);
@@ -87,6 +93,7 @@ class ProgramUnderTest {
 
  private:
   bool FailOnBoxes(const char* during);
+  bool WaitForBoxToGo(HWND box);
   HANDLE process_ = nullptr;
   DWORD processId_ = 0;
   HWND frame_ = nullptr;

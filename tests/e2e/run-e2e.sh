@@ -9,7 +9,8 @@
 # the prefix takes well under a second; its first Wine start about two.
 set -u
 top=$(cd "$(dirname "$0")/../.." && pwd)
-work=$1; shift
+mkdir -p "$1" && work=$(cd "$1" && pwd) || exit 1
+shift
 harness=$1; shift
 base="${KV_BASE_WINEPREFIX:-$top/build/wineprefix}"
 if [ ! -f "$base/system.reg" ]; then
@@ -21,7 +22,8 @@ prefix="$work/prefix"
 rm -rf "$prefix"
 mkdir -p "$prefix/drive_c/windows"
 (
-  cd "$base" || exit 1
+  set -e
+  cd "$base"
   cp -a dosdevices ./*.reg .update-timestamp "$prefix/"
   for entry in drive_c/* drive_c/windows/*; do
     case "$entry" in
