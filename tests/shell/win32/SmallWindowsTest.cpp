@@ -22,6 +22,8 @@ HINSTANCE Module() { return GetModuleHandleW(nullptr); }
 std::vector<std::pair<HWND, int>> routedKeys;
 std::vector<std::pair<char, HWND>> hoverEvents;
 
+INT_PTR CALLBACK PlainDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
 void RecordKey(HWND sender, int code) { routedKeys.emplace_back(sender, code); }
 void RecordStart(HWND window) { hoverEvents.emplace_back('+', window); }
 void RecordStop(HWND window) { hoverEvents.emplace_back('-', window); }
@@ -236,7 +238,7 @@ TEST(ShellDialogs, TheSaveAsTemplateHoldsTheOptimizeBoxAndUnknownDialogsAreRefus
   EXPECT_NE(nullptr, FindResourceW(Module(), MAKEINTRESOURCEW(IDD_SAVE_AS_TEMPLATE), MAKEINTRESOURCEW(5)));
   HWND parent = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 300, 60, nullptr, nullptr, Module(), nullptr);
   HWND child = CreateDialogParamW(Module(), MAKEINTRESOURCEW(IDD_SAVE_AS_TEMPLATE), parent,
-                                  [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
+                                  PlainDialogProc, 0);
   ASSERT_NE(nullptr, child);
   EXPECT_NE(nullptr, GetDlgItem(child, IDC_OPTIMIZE_FOR_PLAYBACK));
   DestroyWindow(parent);
