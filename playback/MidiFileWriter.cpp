@@ -46,21 +46,6 @@ PartSound SoundOf(int slot) {
   return sound;
 }
 
-PartPlayState PlayStateOf(const MusicalState& state, int slot) {
-  const PartMusicalState& p = state.part[slot];
-  PartPlayState s;
-  s.numerator = state.numerator;
-  s.denominatorCode = state.denominatorCode;
-  s.clef = p.clef;
-  s.octaveShift = p.octaveShift;
-  s.keyCount = p.keyCount;
-  s.keySharps = p.keySharps;
-  s.dynamic = p.dynamic;
-  s.noteLength = p.noteLength;
-  s.program = p.program;
-  return s;
-}
-
 struct FileCloser {
   void operator()(std::FILE* file) const { FileClose(file); }
 };
@@ -102,7 +87,7 @@ int WriteMidiTracks(const char16_t* path, const uint32_t* starts, const uint32_t
       if (nextChannel > 15) break;  // no channel left
       sound.channel = nextChannel++;
     }
-    PartTrackContext context{&stretch, marks.get(), &tempos, state.get(), &textsLeft,
+    PartTrackContext context{&stretch, marks.get(), &tempos, states, &textsLeft,
                              mode == kMidiWritePlayback && firstTrack ? &g_timeMap : nullptr};
     tracks.push_back(WritePartTrack(context, sound));
     firstTrack = false;

@@ -60,25 +60,11 @@ int ClampLevel(int level) { return std::min(kLoudest, std::max(0, level)); }
 class PartTrackWriter {
  public:
   PartTrackWriter(const PartTrackContext& context, const PartSound& sound)
-      : c_(context), sound_(sound), walker_(*context.stretch, sound.slot, StartState(context, sound.slot), context.marks) {}
+      : c_(context), sound_(sound), walker_(*context.stretch, sound.slot, context.states[sound.slot], context.marks) {}
 
   MidiBytes Write();
 
  private:
-  static PartPlayState StartState(const PartTrackContext& c, int slot) {
-    const PartMusicalState& p = c.start->part[slot];
-    PartPlayState s;
-    s.numerator = c.start->numerator;
-    s.denominatorCode = c.start->denominatorCode;
-    s.clef = p.clef;
-    s.octaveShift = p.octaveShift;
-    s.keyCount = p.keyCount;
-    s.keySharps = p.keySharps;
-    s.dynamic = p.dynamic;
-    s.noteLength = p.noteLength;
-    s.program = p.program;
-    return s;
-  }
   PartPlayState& State() { return walker_.State(); }
   uint32_t Now() const { return voices_[currentVoice_].time; }
 
@@ -198,7 +184,7 @@ int PartTrackWriter::NoteNumber(const uint8_t* item, unsigned index, const HeldC
     int neighbour = placement == kPlacementAbove ? sound_.slot - 1 : placement == kPlacementBelow ? sound_.slot + 1 : 0;
     if (neighbour >= 1 && neighbour < kPartSlots && (placement == kPlacementAbove || placement == kPlacementBelow)) {
       // Drawn on the stave of the next part: that part's clef, this part's key.
-      const PartMusicalState& other = c_.start->part[neighbour];
+      const PartPlayState& other = c_.states[neighbour];
       int16_t steps[32] = {};
       KeySignatureSteps(steps, State().keySharps, State().keyCount, other.clef);
       note = PitchFromPosition(position, other.clef, other.octaveShift) + AccidentalStep(accidental, steps[position]);

@@ -43,7 +43,7 @@ struct PartTrackContext {
   const PlayStretch* stretch;
   NavigationTable* marks;
   const TempoList* tempos;
-  const MusicalState* start;  // the state at the start of the stretch
+  const PartPlayState* states;  // per part slot: the state at the start of the stretch
   size_t* textsLeft;          // texts still allowed in this file
   std::vector<MidiTimeMapRow>* timeMap;  // null: no rows from this track
 };

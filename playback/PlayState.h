@@ -18,6 +18,22 @@ struct PartPlayState {
   int program = -1;
 };
 
+// A part's values from the state finder's result.
+inline PartPlayState PlayStateOf(const MusicalState& state, int slot) {
+  const PartMusicalState& p = state.part[slot];
+  PartPlayState s;
+  s.numerator = state.numerator;
+  s.denominatorCode = state.denominatorCode;
+  s.clef = p.clef;
+  s.octaveShift = p.octaveShift;
+  s.keyCount = p.keyCount;
+  s.keySharps = p.keySharps;
+  s.dynamic = p.dynamic;
+  s.noteLength = p.noteLength;
+  s.program = p.program;
+  return s;
+}
+
 // (bar within the system, system, page), counted from the start of the stretch.
 struct PlayPlace {
   int bar = 0;
