@@ -340,24 +340,46 @@ bool ProgramUnderTest::WaitForBoxToGo(HWND box) {
   return true;
 }
 
-bool ProgramUnderTest::CloseDialog(DWORD timeoutMs) {
+HWND ProgramUnderTest::WaitForDialog(DWORD timeoutMs) {
   DWORD start = GetTickCount();
   for (;;) {
     std::vector<ProgramBox> boxes = Boxes();
-    if (!boxes.empty()) {
-      HWND box = boxes.front().window;
-      if (!PressButton(box, IDCANCEL) && !PressButton(box, IDOK)) {
-        ADD_FAILURE() << "the dialog " << Describe(boxes.front()) << " has neither Cancel nor OK";
-        return false;
-      }
-      return WaitForBoxToGo(box);
-    }
+    if (!boxes.empty()) return boxes.front().window;
     if (!IsRunning() || GetTickCount() - start > timeoutMs) {
       ADD_FAILURE() << "no dialog appeared";
-      return false;
+      return nullptr;
     }
     Sleep(kPollMs);
   }
+}
+
+bool ProgramUnderTest::CloseDialog(DWORD timeoutMs) {
+  HWND dialog = WaitForDialog(timeoutMs);
+  if (!dialog) return false;
+  if (!PressButton(dialog, IDCANCEL) && !PressButton(dialog, IDOK)) {
+    ADD_FAILURE() << "the dialog \"" << Narrow(WindowText(dialog)) << "\" has neither Cancel nor OK";
+    return false;
+  }
+  return WaitForBoxToGo(dialog);
+}
+
+bool ProgramUnderTest::SetDialogText(HWND dialog, int control, const std::u16string& text) {
+  HWND item = GetDlgItem(dialog, control);
+  DWORD_PTR result = 0;
+  if (!item || !SendMessageTimeoutW(item, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(W(text)), SMTO_ABORTIFHUNG,
+                                    kAnswerTimeoutMs, &result)) {
+    ADD_FAILURE() << "cannot set the text of control " << control;
+    return false;
+  }
+  return true;
+}
+
+bool ProgramUnderTest::PressDialogButton(HWND dialog, int button) {
+  if (!PressButton(dialog, button)) {
+    ADD_FAILURE() << "the dialog has no button " << button;
+    return false;
+  }
+  return WaitForBoxToGo(dialog);
 }
 
 bool ProgramUnderTest::WaitUntil(const std::function<bool()>& done, const char* what, DWORD timeoutMs) {

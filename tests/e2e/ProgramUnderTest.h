@@ -78,9 +78,14 @@ class ProgramUnderTest {
   HWND WaitForBox(unsigned textId, DWORD timeoutMs = kStartTimeoutMs);
   // The same, then presses the expected button and waits for the box to go.
   bool AnswerBox(const ExpectedBox& expected, DWORD timeoutMs = kStartTimeoutMs);
-  // Waits for a dialog that a command opens, whatever it is, and closes it
-  // with its Cancel or OK button.
+  // Waits for a dialog that a command opens, whatever it is (null when none
+  // comes), and closes it with its Cancel or OK button.
+  HWND WaitForDialog(DWORD timeoutMs = kStartTimeoutMs);
   bool CloseDialog(DWORD timeoutMs = kStartTimeoutMs);
+  // Sets the text of a dialog's control, or presses its button and waits
+  // for the dialog to go.
+  bool SetDialogText(HWND dialog, int control, const std::u16string& text);
+  bool PressDialogButton(HWND dialog, int button);
   // Waits until done() holds; fails the test (naming what) on time-out, an
   // unexpected box or an ended program.
   bool WaitUntil(const std::function<bool()>& done, const char* what, DWORD timeoutMs = kStartTimeoutMs);

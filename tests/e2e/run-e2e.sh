@@ -19,6 +19,11 @@ if [ ! -f "$base/system.reg" ]; then
 fi
 
 prefix="$work/prefix"
+# A run that was stopped may have left programs in the old prefix.
+if [ -f "$prefix/system.reg" ]; then
+  WINEPREFIX="$prefix" wineserver -k 2>/dev/null
+  WINEPREFIX="$prefix" wineserver -w 2>/dev/null
+fi
 rm -rf "$prefix"
 mkdir -p "$prefix/drive_c/windows"
 (
