@@ -1,5 +1,6 @@
 #include "tests/playback/MidiWriterFixture.h"
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -49,9 +50,12 @@ namespace {
 StreamBytesList TextWithHead(uint8_t subKind, const StreamBytesList& head, const char* text) {
   size_t units = std::strlen(text);
   uint32_t payload = uint32_t(head.size() + 2 * units);
-  StreamBytesList item = {uint8_t(kItemText | subKind << 3), uint8_t(payload & 0xFF), uint8_t(payload >> 8)};
-  item.insert(item.end(), head.begin(), head.end());
-  for (size_t u = 0; u < units; ++u) item.insert(item.end(), {uint8_t(text[u]), 0});
+  StreamBytesList item(3 + payload, 0);
+  item[0] = uint8_t(kItemText | subKind << 3);
+  item[1] = uint8_t(payload & 0xFF);
+  item[2] = uint8_t(payload >> 8);
+  std::copy(head.begin(), head.end(), item.begin() + 3);
+  for (size_t u = 0; u < units; ++u) item[3 + head.size() + 2 * u] = uint8_t(text[u]);
   return item;
 }
 
