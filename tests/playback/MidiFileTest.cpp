@@ -8,7 +8,6 @@
 
 #include "platform/FileLayer.h"
 #include "playback/MidiBytes.h"
-#include "score/MusicalState.h"
 #include "tests/playback/MidiWriterFixture.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/TestText.h"
@@ -249,15 +248,6 @@ TEST(MidiBytes, FileWritersReportTheirBytes) {
   EXPECT_TRUE(WriteU24BE(file, 0x0927C0));
   FileClose(file);
   EXPECT_EQ(ReadBytes(path), Bytes({0x81, 0x80, 0, 0x12, 0x34, 0x09, 0x27, 0xC0}));
-}
-
-class MusicalStateClefTest : public ScoreStreamTest {};
-
-TEST_F(MusicalStateClefTest, ClefCodesUseFourBits) {
-  SetPart(1, JoinItems({ClefItem(kClefTablature), Chord({1})}));
-  MusicalState state;
-  FindMusicalStateAt(nullptr, &state);
-  EXPECT_EQ(state.part[1].clef, kClefTablature);
 }
 
 }  // namespace

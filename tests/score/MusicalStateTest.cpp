@@ -221,6 +221,13 @@ TEST_F(MusicalStateTest, WordsBeforeThePositionSetLevelsProgramAndTempo) {
   EXPECT_EQ(state.tempo, 72);  // the latest by bar time
 }
 
+TEST_F(MusicalStateTest, ClefCodesUseFourBits) {
+  SetPart(1, JoinItems({ClefItem(kClefTablature), ChordItem({Note(1)})}));
+  MusicalState state;
+  FindMusicalStateAt(nullptr, &state);
+  EXPECT_EQ(state.part[1].clef, kClefTablature);
+}
+
 TEST_F(MusicalStateTest, PartStateOfOneSlot) {
   SetPart(4, TwoPagePart());
   PartMusicalState part;
