@@ -144,11 +144,11 @@ WalkStep PlayWalker::Next(const uint8_t** item, uint32_t* length) {
     lastStructure_ = 0;
     ApplyStateItem(at, &state_);
     if (kind == kItemRest && IsMultiBarRest(at)) multiBars_ = std::max(multiBars_, MultiBarRestBars(at));
-    if (kind == kItemChord || kind == kItemRest) barHasContent_ = true;
     if ((kind == kItemChord || kind == kItemRest) && ToCodaPassed()) {
       barFinished_ = false;
       return WalkStep::kBar;
     }
+    if (kind == kItemChord || kind == kItemRest) barHasContent_ = true;
     *item = at;
     *length = n;
     return WalkStep::kItem;
@@ -249,8 +249,8 @@ bool PlayWalker::ToCodaPassed() {
   level.toPassed = false;
   const NavMark* target = CodaTarget();
   if (!target) return false;
-  // The bar in progress is left; time moves on by its length.
-  barStart_ += BarTicks(state_) * std::max<uint32_t>(multiBars_, 1);
+  // A bar left after some of its notes still takes its length.
+  if (barHasContent_) barStart_ += BarTicks(state_) * std::max<uint32_t>(multiBars_, 1);
   barHasContent_ = false;
   JumpTo(target->resume[slot_]);
   return true;

@@ -106,6 +106,30 @@ TEST_F(MidiWriterTest, DalSegnoAlCoda) {
                                            "4096 tempo 500000"}));
 }
 
+TEST_F(MidiWriterTest, LastPassOfARepeatGoesToTheCoda) {
+  Name(1, u"Piano");
+  SetPart(1, JoinItems({Bar(kBarStartRepeat), Chord({kC4}, kDurationWhole), TextItem(kTextCoda, "To Coda"), Bar(),
+                        Chord({kD4}, kDurationWhole), Bar(kBarEndRepeat), Chord({kE4}, kDurationWhole), Bar(),
+                        TextItem(kTextCoda, "Coda"), Chord({kF4}, kDurationWhole), Bar(kBarFinal)}));
+  MidiDump dump = Write("repeat_coda");
+  Lines expected;
+  const int keys[] = {60, 62, 60, 65};
+  for (int i = 0; i < 4; ++i) Note(&expected, 1024 * i, 1024 * i + 974, keys[i]);
+  EXPECT_EQ(dump.Notes(1), expected);
+}
+
+TEST_F(MidiWriterTest, DalSegnoAlFine) {
+  Name(1, u"Piano");
+  SetPart(1, JoinItems({Chord({kC4}, kDurationWhole), Bar(), TextItem(kTextSegno, ""), Chord({kD4}, kDurationWhole),
+                        TextItem(kTextSegno, "Fine"), Bar(kBarDouble), Chord({kE4}, kDurationWhole),
+                        TextItem(kTextSegno, "D.S. al Fine"), Bar(kBarFinal)}));
+  MidiDump dump = Write("dal_segno_fine");
+  Lines expected;
+  const int keys[] = {60, 62, 64, 62};
+  for (int i = 0; i < 4; ++i) Note(&expected, 1024 * i, 1024 * i + 974, keys[i]);
+  EXPECT_EQ(dump.Notes(1), expected);
+}
+
 TEST_F(MidiWriterTest, DaCapoAlFineEndsAtTheFine) {
   Name(1, u"Piano");
   SetPart(1, JoinItems({Chord({kC4}, kDurationWhole), TextItem(kTextSegno, "Fine"), Bar(kBarDouble),
