@@ -128,7 +128,10 @@ MidiBytes PartTrackWriter::Write() {
 }
 
 void PartTrackWriter::Header() {
-  const char* name = WideToAnsiStatic(PartNameTable[sound_.slot]);
+  // A name that fills its slot has no end of its own.
+  const char16_t* slotName = PartNameTable[sound_.slot];
+  std::u16string part(slotName, std::find(slotName, slotName + kPartNameUnits, u'\0'));
+  const char* name = WideToAnsiStatic(part.c_str());
   MidiBytes nameBytes(name, name + std::strlen(name));
   track_.Meta(0, 0x03, nameBytes);
   uint8_t control = static_cast<uint8_t>(0xB0 | sound_.channel);

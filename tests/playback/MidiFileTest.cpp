@@ -141,6 +141,23 @@ TEST_F(MidiWriterTest, EachBarLastsItsTimeSignatureInEveryPart) {
   EXPECT_EQ(second[second.size() - 2], "3072 on 65 76 ch1");
 }
 
+TEST_F(MidiWriterTest, MultiBarRestCountsItsBars) {
+  Name(1, u"Piano");
+  StreamBytesList rest = {kItemRest, 0};
+  SetMultiBarRest(rest.data(), 3, 0);
+  SetPart(1, JoinItems({rest, Bar(), Chord({kC4}), Bar()}));
+  MidiDump dump = Write("multi_bar_rest");
+  EXPECT_EQ(dump.Notes(1), Lines({"3072 on 60 76", "3303 off 60"}));
+}
+
+TEST_F(MidiWriterTest, APartNameFillingItsSlotIsWrittenWhole) {
+  std::u16string name(kPartNameUnits, u'x');
+  std::copy(name.begin(), name.end(), PartNameTable[1]);
+  SetPart(1, JoinItems({Chord({kC4}), Bar()}));
+  MidiDump dump = Write("long_name");
+  EXPECT_EQ(dump.Lines(1, "meta 3"), Lines({"0 meta 3 " + std::string(kPartNameUnits, 'x')}));
+}
+
 TEST_F(MidiWriterTest, TextsAreCutToTheirRow) {
   Name(1, u"Piano");
   std::string lyric(300, 'a');
