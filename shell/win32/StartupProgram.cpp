@@ -1,0 +1,137 @@
+#include <windows.h>
+
+#include <objbase.h>
+
+#include "Code/Quorm/win32/Win32EngineHost.h"
+#include "pages/PageStoreScoreLinks.h"
+#include "pages/PageTable.h"
+#include "platform/Settings.h"
+#include "platform/ShellFlags.h"
+#include "platform/TextUtils.h"
+#include "platform/win32/AppWindows.h"
+#include "reading/PreparePage.h"
+#include "resources/ResourceIds.h"
+#include "score/FileOpener.h"
+#include "score/RecentFiles.h"
+#include "score/ScoreFileHooks.h"
+#include "shell/BackupFiles.h"
+#include "shell/ShellServices.h"
+#include "shell/StartupTables.h"
+#include "shell/WorkFolders.h"
+#include "shell/win32/DdeServer.h"
+#include "shell/win32/FrameParts.h"
+#include "shell/win32/NoticeDialogs.h"
+#include "shell/win32/SmallWindows.h"
+#include "shell/win32/Startup.h"
+#include "shell/win32/WindowClasses.h"
+
+void FreeWorkingBuffers();
+
+namespace {
+
+constexpr LPARAM kSaveTheScore = 256;
+
+// Runs a step unless an earlier one failed; a failure sets the quit flag.
+void Step(bool (*step)()) {
+  if (Flags().startupAbort) return;
+  if (!step()) Flags().startupAbort = 1;
+}
+
+void RunSaveCommand() {
+  if (HoldsWindow(Windows().frame)) SendMessageW(Windows().frame, WM_COMMAND, IDM_FILE_SAVE, kSaveTheScore);
+}
+
+int ReadingFlag() { return IsReadingPages() ? 1 : 0; }
+
+void ShowNotice(int dialogId, void* owner) { ShowShellDialog(dialogId, static_cast<HWND>(owner)); }
+
+void ClosePageStore() {
+  CleanWorkFolders();
+  CurrentShellServices().twainFinit();
+  RemoveBackupsAtExit();
+  if (Progress().pageIndexRead) WritePageIndex();
+  CurrentShellServices().freeGlyphTable();
+  DeleteTemporaryPdfPages();
+}
+
+void KeepWork() {
+  StartupProgress& p = Progress();
+  ClosePageStore();
+  if (p.globalSettingsLoaded) SaveGlobalSettings();
+  if (p.generalSettingsLoaded) SaveGeneralSettings();
+}
+
+}  // namespace
+
+void WireShellServices() {
+  ConnectPageStoreToScoreFile();
+  ConnectPageStoreToPreparation();
+  ScoreFileHooks score{};
+  score.addRecentFile = AddRecentFile;
+  score.isReadingPages = ReadingFlag;
+  score.runSaveCommand = RunSaveCommand;
+  SetScoreFileHooks(score);
+  ShellServices services{};
+  services.showNotice = ShowNotice;
+  SetShellServices(services);
+}
+
+void ShutDown() {
+  StartupProgress& p = Progress();
+  if (p.shutDown) return;
+  p.shutDown = true;
+  KeepWork();
+  FreeWorkingBuffers();
+  FreeStartupTables();
+  if (p.comInitialised) CoUninitialize();
+  ReleaseSharedResources();
+  WideToAnsi(nullptr);
+  AnsiToWide(nullptr);
+  WideToAnsiStatic(nullptr);
+  AnsiToWideStatic(nullptr);
+  StopDdeServer();
+  if (ProgramPalette()) {
+    DeleteObject(ProgramPalette());
+    ProgramPalette() = nullptr;
+  }
+  RemoveWindowsEngineHost();
+}
+
+void SaveWorkAtSessionEnd() {
+  StartupProgress& p = Progress();
+  if (p.shutDown) return;
+  p.shutDown = true;
+  KeepWork();
+}
+
+int RunProgram(HINSTANCE instance) {
+  Windows().instance = instance;
+  Flags().startupAbort = 0;
+  StartDdeServer();
+  Step(StartFolders);
+  if (!Flags().startupAbort) OfferBackup();
+  Step(StartCom);
+  if (!Flags().startupAbort && !LoadStartupSettingsAndDisplay(instance)) Flags().startupAbort = 1;
+  if (!Flags().startupAbort) WireShellServices();
+  if (!Flags().startupAbort && !CreateProgramWindows(instance)) Flags().startupAbort = 1;
+  if (!Flags().startupAbort) InstallWindowsEngineHost(Windows().frame, nullptr, 0);
+  Step(AllocateWorkingBuffers);
+  Step(BuildStartupState);
+  if (!Flags().startupAbort && General().splashScreen) ShowSplash(instance);
+  if (!Flags().startupAbort && !CheckFreeDiscSpace()) return 0;
+  if (!Flags().startupAbort) {
+    CleanWorkFolders();
+    CurrentScoreFileHooks().setScoreSaved(1);
+    CurrentShellServices().twainInit();
+    CurrentShellServices().updateCommandStates();
+    SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+    ShowStartupNotices();
+    if (Backups().restoreChosen) RestoreBackup();
+    CurrentShellServices().refreshPagesPane(1, -1);
+    DdeServer.running = true;
+    if (OpenFiles.count > 0) OpenFileByType();
+  }
+  int exitCode = Flags().startupAbort ? 0 : RunMessageLoop();
+  ShutDown();
+  return exitCode;
+}
