@@ -16,6 +16,7 @@ namespace {
 constexpr char16_t kInputFolder[] = u"C:\\e2e-files";
 constexpr char kPageTiffFixture[] = "tests/Code/Quorm/fixtures/melody.tif";
 constexpr uint8_t kEndOfStream = 0x90;
+constexpr unsigned kBackupQuestion = 10081;
 
 const wchar_t* W(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
 
@@ -31,6 +32,11 @@ bool BeginsWith(const char16_t* name, const std::u16string& stem) {
 }  // namespace
 
 bool ProgramCase::StartQuietly() { return program.Start() && program.WaitForFrame(); }
+
+bool ProgramCase::StartWithModifiedScore() {
+  return SeedBackup(kBackupFileName) && program.Start() && program.AnswerBox({kBackupQuestion, IDYES}) &&
+         program.WaitForFrame();
+}
 
 bool ProgramCase::ExitCleanly() {
   if (!program.PostCommand(IDM_FILE_EXIT)) return false;

@@ -15,6 +15,9 @@ class ProgramCase : public ::testing::Test {
 
   // Starts the program and waits until its frame is up and answering.
   bool StartQuietly();
+  // Starts the program over a seeded backup and restores it on Yes: the
+  // program then holds a modified score (nothing else can modify one yet).
+  bool StartWithModifiedScore();
   // Exit from the File menu; the program must end with exit code 0.
   bool ExitCleanly();
   // A conversation with "Korvalinde"/"System".

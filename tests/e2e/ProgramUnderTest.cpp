@@ -185,6 +185,7 @@ bool ProgramUnderTest::SeedPagesFolder() {
 ProgramUnderTest::~ProgramUnderTest() {
   if (!process_) return;
   if (IsRunning()) {
+    ADD_FAILURE() << "the case left the program running";
     DismissBoxes();
     TerminateProcess(process_, 99);
     WaitForSingleObject(process_, kExitTimeoutMs);

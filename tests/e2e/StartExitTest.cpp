@@ -1,0 +1,35 @@
+// Starting the program and ending it.
+#include <windows.h>
+
+#include "ResourceIds.h"
+#include "pages/PageTable.h"
+#include "tests/e2e/ProgramCase.h"
+
+TEST_F(ProgramCase, StartsAndExitsCleanly) {
+  ASSERT_TRUE(StartQuietly());
+  ASSERT_TRUE(program.StaysQuiet(500));
+  ASSERT_TRUE(ExitCleanly());
+  EXPECT_TRUE(PagesFileExists(kPageIndexName)) << "the page store is set up and its index written";
+  EXPECT_EQ(PagesNamed(u""), 0) << "a fresh page store holds no page";
+}
+
+TEST_F(ProgramCase, CloseWithNothingOpenEndsTheProgram) {
+  ASSERT_TRUE(StartQuietly());
+  ASSERT_TRUE(program.PostToFrame(WM_CLOSE));
+  DWORD code = 1;
+  ASSERT_TRUE(program.WaitForExit(&code));
+  EXPECT_EQ(code, 0u);
+}
+
+TEST_F(ProgramCase, SecondStartFindsTheFirstRunsState) {
+  ASSERT_TRUE(StartQuietly());
+  ASSERT_TRUE(ExitCleanly());
+  ProgramUnderTest again;
+  ASSERT_TRUE(again.Start());
+  ASSERT_TRUE(again.WaitForFrame());
+  ASSERT_TRUE(again.StaysQuiet(300));
+  ASSERT_TRUE(again.PostCommand(IDM_FILE_EXIT));
+  DWORD code = 1;
+  ASSERT_TRUE(again.WaitForExit(&code));
+  EXPECT_EQ(code, 0u);
+}
