@@ -66,7 +66,8 @@ void WriteHeader(CXmlOutput& out) {
   out.WriteTextElement("creator type=\"poet\"", texts[kHeaderLyricist], "creator");
   out.WriteTextElement("rights", texts[kHeaderRights]);
   out.OpenElement("encoding");
-  out.WriteTextElement("encoding-date", u"");
+  // No <encoding-date>: an empty one is not a date (yyyy-mm-dd), and readers
+  // refuse the whole file for it; the element is optional.
   out.WriteTextElement("encoder", u"");
   out.WriteTextElement("software", u"Velmorant Korvalinde");
   out.WriteTextElement("encoding-description", u"MusicXML 1.0 file");
