@@ -27,10 +27,9 @@ const char* BarStyleWord(uint8_t style) {
     case kBarStartRepeat:
       return "heavy-light";
     case kBarEndRepeat:
+    case kBarEndStartRepeat:  // closes the bar as an end repeat; the next bar opens with heavy-light
     case kBarFinal:
       return "light-heavy";
-    case kBarEndStartRepeat:
-      return "heavy-heavy";
     case kBarNone:
       return "none";
     default:

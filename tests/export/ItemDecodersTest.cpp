@@ -139,7 +139,7 @@ TEST(ItemDecoders, TablaturePitches) {
 TEST(ItemDecoders, BarStylesByWhatThePainterDraws) {
   struct Case { uint8_t style; const char* word; const char* repeat; } cases[] = {
       {kBarSingle, "", ""},           {kBarDoubleRead, "light-light", ""}, {kBarStartRepeat, "heavy-light", "forward"},
-      {kBarEndRepeat, "light-heavy", "backward"}, {kBarEndStartRepeat, "heavy-heavy", "backward"},
+      {kBarEndRepeat, "light-heavy", "backward"}, {kBarEndStartRepeat, "light-heavy", "backward"},
       {kBarNone, "none", ""},         {kBarDouble, "light-light", ""},     {kBarFinal, "light-heavy", ""},
       {kBarBand, "", ""}};
   for (const Case& c : cases) {
