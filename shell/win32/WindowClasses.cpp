@@ -338,6 +338,7 @@ void ReleaseSharedResources() {
     *menu = nullptr;
   }
   if (m.scanPopup) DestroyMenu(m.scanPopup);
+  if (m.accelerators) DestroyAcceleratorTable(m.accelerators);
   m = FrameMenus();  // the symbol popups went with the score menu
   SharedImages& s = Images();
   for (HIMAGELIST list : {s.clefs, s.barlines, s.symbols, s.toolbarA, s.toolbarB}) {
