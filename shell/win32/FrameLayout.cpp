@@ -31,9 +31,9 @@ int ClientHeightBelowBars(const RECT& client) { return client.bottom - kFrameBot
 
 }  // namespace
 
-int LargestPaneWidth() {
+int LargestPaneWidth(HWND frame) {
   RECT client{};
-  if (Windows().frame) GetClientRect(Windows().frame, &client);
+  if (frame) GetClientRect(frame, &client);
   return client.right > 2 * kSmallestPaneWidth ? client.right / 2 : 260;
 }
 
@@ -108,7 +108,7 @@ void OnFrameSize(HWND frame) {
       if (state.paneSplit > highest) state.paneSplit = highest;
     }
   }
-  int largest = LargestPaneWidth();
+  int largest = LargestPaneWidth(frame);
   if (state.paneWidth > largest || state.paneWidth < 0) state.paneWidth = largest;
 
   if (HoldsWindow(w.mdiClient))

@@ -20,5 +20,5 @@ struct FrameState {
 };
 FrameState& Frame();
 
-// The highest pages-pane width the layout accepts.
-int LargestPaneWidth();
+// The widest pages pane the frame's layout accepts.
+int LargestPaneWidth(HWND frame);
