@@ -36,48 +36,46 @@ DWORD ProcessOf(HWND window) {
   return id;
 }
 
+struct WindowSearch {
+  DWORD processId;
+  bool children;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectVisibleChild(HWND child, LPARAM data) {
+  if (IsWindowVisible(child)) reinterpret_cast<WindowSearch*>(data)->found.push_back(child);
+  return TRUE;
+}
+
+BOOL CALLBACK CollectVisibleWindow(HWND window, LPARAM data) {
+  auto* search = reinterpret_cast<WindowSearch*>(data);
+  if (ProcessOf(window) != search->processId || !IsWindowVisible(window)) return TRUE;
+  search->found.push_back(window);
+  if (search->children) EnumChildWindows(window, CollectVisibleChild, data);
+  return TRUE;
+}
+
 // Visible top-level windows of a process, and their visible descendants
 // when children is set.
 std::vector<HWND> VisibleWindows(DWORD processId, bool children) {
-  struct Search {
-    DWORD processId;
-    bool children;
-    std::vector<HWND> found;
-  } search{processId, children, {}};
-  EnumWindows(
-      [](HWND window, LPARAM data) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(data);
-        if (ProcessOf(window) != s->processId || !IsWindowVisible(window)) return TRUE;
-        s->found.push_back(window);
-        if (s->children) {
-          EnumChildWindows(
-              window,
-              [](HWND child, LPARAM inner) -> BOOL {
-                if (IsWindowVisible(child)) reinterpret_cast<Search*>(inner)->found.push_back(child);
-                return TRUE;
-              },
-              data);
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  WindowSearch search{processId, children, {}};
+  EnumWindows(CollectVisibleWindow, reinterpret_cast<LPARAM>(&search));
   return search.found;
+}
+
+BOOL CALLBACK CollectStaticText(HWND child, LPARAM data) {
+  if (ClassOf(child) != u"Static") return TRUE;
+  std::u16string part = WindowText(child);
+  if (part.empty()) return TRUE;
+  auto* all = reinterpret_cast<std::u16string*>(data);
+  if (!all->empty()) all->push_back(u'\n');
+  *all += part;
+  return TRUE;
 }
 
 std::u16string StaticTexts(HWND box) {
   std::u16string text;
-  EnumChildWindows(
-      box,
-      [](HWND child, LPARAM data) -> BOOL {
-        if (ClassOf(child) != u"Static") return TRUE;
-        std::u16string part = WindowText(child);
-        if (part.empty()) return TRUE;
-        auto* all = reinterpret_cast<std::u16string*>(data);
-        if (!all->empty()) all->push_back(u'\n');
-        *all += part;
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&text));
+  EnumChildWindows(box, CollectStaticText, reinterpret_cast<LPARAM>(&text));
   return text;
 }
 
