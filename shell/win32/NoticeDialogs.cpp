@@ -4,6 +4,7 @@
 #include "platform/Settings.h"
 #include "platform/win32/AppWindows.h"
 #include "resources/ResourceIds.h"
+#include "shell/win32/SystemCapabilities.h"
 
 namespace {
 
@@ -58,6 +59,34 @@ void CentreDialog(HWND dialog) {
   const int x = frame.left + ((frame.right - frame.left - 6) - width) / 2;
   const int y = frame.top + ((frame.bottom - frame.top - 6) - height) / 2;
   SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+RECT DialogRectNearPoint(SIZE dialog, POINT pointer, const RECT& workArea) {
+  int x = pointer.x - dialog.cx / 2;
+  int y = pointer.y - dialog.cy;
+  if (x + dialog.cx > workArea.right) x = workArea.right - dialog.cx;
+  if (y + dialog.cy > workArea.bottom) y = workArea.bottom - dialog.cy;
+  if (x < workArea.left) x = workArea.left;
+  if (y < workArea.top) y = workArea.top;
+  return {x, y, x + dialog.cx, y + dialog.cy};
+}
+
+void PlaceDialogNearCursor(HWND dialog) {
+  RECT box;
+  POINT pointer;
+  if (!GetWindowRect(dialog, &box) || !GetCursorPos(&pointer)) return;
+  RECT work = {};
+  const SystemCapabilities& caps = Capabilities();
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof(monitor);
+  if (caps.monitorFromPoint && caps.getMonitorInfoA &&
+      caps.getMonitorInfoA(caps.monitorFromPoint(pointer, MONITOR_DEFAULTTONEAREST), &monitor)) {
+    work = monitor.rcWork;
+  } else {
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  }
+  const RECT placed = DialogRectNearPoint({box.right - box.left, box.bottom - box.top}, pointer, work);
+  SetWindowPos(dialog, nullptr, placed.left, placed.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 bool* NoticeSetting(int dialogId) {
@@ -141,6 +170,7 @@ INT_PTR CALLBACK ZoomPageViewDialogProc(HWND dialog, UINT message, WPARAM wParam
   const PageZoomHooks& zoom = ZoomSlots();
   switch (message) {
     case WM_INITDIALOG: {
+      PlaceDialogNearCursor(dialog);
       HWND bar = GetDlgItem(dialog, IDC_PAGE_ZOOM_SCROLL);
       SCROLLINFO info = {sizeof(info), SIF_RANGE | SIF_POS, kZoomMin, kZoomMax, 0, 0, 0};
       info.nPos = zoom.currentZoom();

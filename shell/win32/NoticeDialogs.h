@@ -7,6 +7,11 @@
 
 // Centres a dialog on the frame window (its width and height less 6).
 void CentreDialog(HWND dialog);
+// Places a dialog centred horizontally on the mouse pointer and just above
+// it, kept inside the work area of the monitor that holds the pointer.
+void PlaceDialogNearCursor(HWND dialog);
+// The placement itself: the dialog's rectangle for a pointer and work area.
+RECT DialogRectNearPoint(SIZE dialog, POINT pointer, const RECT& workArea);
 
 INT_PTR CALLBACK StartupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK NoticeDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

@@ -245,3 +245,30 @@ TEST(ShellDialogs, TheSaveAsTemplateHoldsTheOptimizeBoxAndUnknownDialogsAreRefus
 }
 
 }  // namespace
+
+namespace {
+
+struct PlacementCase {
+  POINT pointer;
+  RECT want;
+};
+
+class DialogNearPointer : public testing::TestWithParam<PlacementCase> {};
+
+TEST_P(DialogNearPointer, SitsAboveThePointerInsideTheWorkArea) {
+  const PlacementCase c = GetParam();
+  const RECT work = {0, 0, 800, 600};
+  const RECT got = DialogRectNearPoint({200, 100}, c.pointer, work);
+  EXPECT_EQ(c.want.left, got.left);
+  EXPECT_EQ(c.want.top, got.top);
+  EXPECT_EQ(c.want.right, got.right);
+  EXPECT_EQ(c.want.bottom, got.bottom);
+}
+
+INSTANTIATE_TEST_SUITE_P(Pointers, DialogNearPointer,
+                         testing::Values(PlacementCase{{400, 300}, {300, 200, 500, 300}},
+                                         PlacementCase{{30, 40}, {0, 0, 200, 100}},        // top-left corner
+                                         PlacementCase{{790, 599}, {600, 499, 800, 599}},  // right edge
+                                         PlacementCase{{900, 900}, {600, 500, 800, 600}}));  // off the area
+
+}  // namespace
