@@ -11,6 +11,9 @@
 #include "shell/win32/NoticeDialogs.h"
 #include "shell/win32/SmallWindows.h"
 #include "shell/win32/SystemCapabilities.h"
+#include "shell/win32/WindowClasses.h"
+
+#include <initializer_list>
 
 namespace {
 
@@ -56,9 +59,17 @@ void CloseAllChildren() {
   }
 }
 
+// Sets an item's check mark in every frame menu that has it.
+void CheckInFrameMenus(HWND frame, int id, bool checked) {
+  const FrameMenus& menus = Menus();
+  for (HMENU menu : {menus.noDocument, menus.score, menus.page, GetMenu(frame)}) {
+    if (menu) CheckMenuItem(menu, UINT(id), MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+  }
+}
+
 void FlipCheck(HWND frame, int id, bool* value) {
   *value = !*value;
-  CheckMenuItem(GetMenu(frame), UINT(id), MF_BYCOMMAND | (*value ? MF_CHECKED : MF_UNCHECKED));
+  CheckInFrameMenus(frame, id, *value);
   if (HoldsWindow(Windows().scoreView) && IsWindow(Windows().scoreView)) InvalidateRect(Windows().scoreView, nullptr, TRUE);
 }
 
@@ -69,8 +80,7 @@ void ToggleTranslucentKeypad(HWND frame) {
   HWND keypad = Windows().keypad;
   if (c.setLayeredWindowAttributes && HoldsWindow(keypad) && IsWindow(keypad))
     c.setLayeredWindowAttributes(keypad, 0, BYTE(g.translucentWindows ? 235 : 255), LWA_ALPHA);
-  CheckMenuItem(GetMenu(frame), IDM_WINDOW_TRANSLUCENT_KEYPAD,
-                MF_BYCOMMAND | (g.translucentWindows ? MF_CHECKED : MF_UNCHECKED));
+  CheckInFrameMenus(frame, IDM_WINDOW_TRANSLUCENT_KEYPAD, g.translucentWindows);
 }
 
 void OpenRecentFile(int index) {

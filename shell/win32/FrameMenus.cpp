@@ -17,6 +17,7 @@
 #include "shell/CommandTable.h"
 #include "shell/win32/FrameParts.h"
 #include "shell/win32/FrameWindow.h"
+#include "shell/win32/WindowClasses.h"
 
 namespace {
 
@@ -97,7 +98,12 @@ void OnInitMenuPopup(HWND frame) {
   Enable(bar, IDM_EDIT_DELETE_PAGE, pages);
 
   DisableCommandsWithoutHandler(bar);
+  // Every File menu lists the recent files, the bar in use first.
+  const FrameMenus& menus = Menus();
   UpdateRecentFileItems(bar);
+  for (HMENU menu : {menus.noDocument, menus.score, menus.page}) {
+    if (menu && menu != bar) UpdateRecentFileItems(menu);
+  }
 }
 
 void OnMenuSelect(HWND, UINT item, UINT flags, HMENU menu) {

@@ -184,6 +184,16 @@ TEST_F(FrameProcedureTest, CommandsWithoutHandlerOrOutsideTheTableDoNothing) {
   EXPECT_TRUE(boxes.Boxes().empty());
 }
 
+TEST_F(FrameProcedureTest, ViewToggleFlipsItsSettingAndCheckMark) {
+  Global().showBadTiming = false;
+  SendMessageW(frame_, WM_COMMAND, IDM_VIEW_BAD_TIMING, 0);
+  EXPECT_TRUE(Global().showBadTiming);
+  EXPECT_TRUE(StateOf(IDM_VIEW_BAD_TIMING) & MF_CHECKED);
+  SendMessageW(frame_, WM_COMMAND, IDM_VIEW_BAD_TIMING, 0);
+  EXPECT_FALSE(Global().showBadTiming);
+  EXPECT_FALSE(StateOf(IDM_VIEW_BAD_TIMING) & MF_CHECKED);
+}
+
 TEST_F(FrameProcedureTest, OtherTimersDoNotStartReading) {
   SendMessageW(frame_, WM_TIMER, 1234, 0);
   SendMessageW(frame_, WM_APP + 5, 0, 0);
