@@ -4,6 +4,7 @@
 #include "platform/Settings.h"
 #include "platform/win32/AppWindows.h"
 #include "resources/ResourceIds.h"
+#include "shell/win32/SmallWindows.h"
 #include "shell/win32/SystemCapabilities.h"
 
 namespace {
@@ -150,9 +151,13 @@ INT_PTR CALLBACK NoticeDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 
 INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_INITDIALOG:
+    case WM_INITDIALOG: {
       CentreDialog(dialog);
+      char16_t version[96] = {};
+      FormatVersionLine(version, 96);
+      SetDlgItemTextW(dialog, IDC_ABOUT_VERSION, reinterpret_cast<LPCWSTR>(version));
       return TRUE;
+    }
     case WM_COMMAND:
       if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
         EndDialog(dialog, IDOK);

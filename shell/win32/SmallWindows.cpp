@@ -171,10 +171,8 @@ void PaintLoader(HWND window) {
     SelectObject(memory, old);
     DeleteDC(memory);
   }
-  char16_t word[64] = {};
-  platform::LoadUiString(10127, word, 64);
   char16_t line[96] = {};
-  FormatWide(line, 96, u"%s %s", word, kProgramVersion);
+  FormatVersionLine(line, 96);
   // Arial at 9 points, the drawing layer's size 90 for normal text.
   const int height = -MulDiv(9, GetDeviceCaps(dc, LOGPIXELSY), 72);
   HFONT font = CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
@@ -396,6 +394,12 @@ LRESULT CALLBACK MyStaticWindowProc(HWND window, UINT message, WPARAM wParam, LP
     return 0;
   }
   return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void FormatVersionLine(char16_t* out, int capacity) {
+  char16_t word[64] = {};
+  platform::LoadUiString(10127, word, 64);
+  FormatWide(out, static_cast<size_t>(capacity), u"%s %s", word, kProgramVersion);
 }
 
 LoaderState& Loader() {

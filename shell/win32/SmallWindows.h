@@ -69,6 +69,8 @@ struct LoaderState {
 };
 LoaderState& Loader();
 constexpr char16_t kProgramVersion[] = u"5.5.1";
+// "Version 5.5.1": UI string 10127 and the version number.
+void FormatVersionLine(char16_t* out, int capacity);
 
 // Subclasses an edit box of a dialog or toolbar: Enter and the arrows go to
 // the views, a click takes the focus, mouse moves track hover and drags.

@@ -232,6 +232,15 @@ INSTANTIATE_TEST_SUITE_P(Notices, NoticeCheckBox,
                                          NoticeCase{IDD_DISPLAY_DRIVER_WARNING,
                                                     &GlobalSettings::showWin2000ColourWarning}));
 
+TEST(ShellDialogs, AboutShowsTheVersionLine) {
+  HWND dialog = CreateDialogParamW(Module(), MAKEINTRESOURCEW(IDD_ABOUT), nullptr, AboutDialogProc, 0);
+  ASSERT_NE(nullptr, dialog);
+  wchar_t text[64] = {};
+  GetDlgItemTextW(dialog, IDC_ABOUT_VERSION, text, 64);
+  EXPECT_STREQ(L"Version 5.5.1", text);
+  DestroyWindow(dialog);
+}
+
 TEST(ShellDialogs, TheSaveAsTemplateHoldsTheOptimizeBoxAndUnknownDialogsAreRefused) {
   EXPECT_EQ(-1, ShowShellDialog(12345, nullptr));
   EXPECT_EQ(nullptr, NoticeSetting(IDD_ABOUT));
