@@ -36,6 +36,20 @@ DWORD ProcessOf(HWND window) {
   return id;
 }
 
+// Sleeps while the harness's own windows (its DDE conversations) take their
+// messages: the program's DDE shut-down waits for its clients' answers.
+void Pause(DWORD milliseconds) {
+  DWORD start = GetTickCount();
+  do {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  } while (GetTickCount() - start < milliseconds);
+}
+
 struct WindowSearch {
   DWORD processId;
   bool children;
@@ -255,7 +269,7 @@ bool ProgramUnderTest::WaitForExit(DWORD* exitCode, DWORD timeoutMs) {
       ADD_FAILURE() << "the program did not end within " << timeoutMs << " ms";
       return false;
     }
-    Sleep(kPollMs);
+    Pause(kPollMs);
   }
   GetExitCodeProcess(process_, exitCode);
   return true;
@@ -313,7 +327,7 @@ HWND ProgramUnderTest::WaitForBox(unsigned textId, DWORD timeoutMs) {
       ADD_FAILURE() << "no box with string " << textId << " within " << timeoutMs << " ms";
       return nullptr;
     }
-    Sleep(kPollMs);
+    Pause(kPollMs);
   }
 }
 
@@ -334,7 +348,7 @@ bool ProgramUnderTest::WaitForBoxToGo(HWND box) {
       ADD_FAILURE() << "an answered box did not close";
       return false;
     }
-    Sleep(kPollMs);
+    Pause(kPollMs);
   }
   return true;
 }
@@ -348,7 +362,7 @@ HWND ProgramUnderTest::WaitForDialog(DWORD timeoutMs) {
       ADD_FAILURE() << "no dialog appeared";
       return nullptr;
     }
-    Sleep(kPollMs);
+    Pause(kPollMs);
   }
 }
 
@@ -396,7 +410,7 @@ bool ProgramUnderTest::WaitUntil(const std::function<bool()>& done, const char* 
       ADD_FAILURE() << "waited " << timeoutMs << " ms in vain for " << what;
       return false;
     }
-    Sleep(kPollMs);
+    Pause(kPollMs);
   }
 }
 
@@ -408,7 +422,7 @@ bool ProgramUnderTest::StaysQuiet(DWORD milliseconds) {
       ADD_FAILURE() << "the program ended while it should keep running";
       return false;
     }
-    Sleep(kPollMs);
+    Pause(kPollMs);
   }
   return FrameAnswers();
 }
@@ -433,7 +447,7 @@ std::vector<std::u16string> ProgramUnderTest::DismissBoxes() {
       }
       if (!pressed) PostMessageW(box.window, WM_CLOSE, 0, 0);
     }
-    Sleep(200);
+    Pause(200);
   }
   return closed;
 }
