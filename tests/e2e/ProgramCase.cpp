@@ -65,9 +65,10 @@ std::u16string ProgramCase::CopyPageTiff(const std::u16string& name) {
   return target;
 }
 
-bool ProgramCase::SeedBackup(const char16_t* name) {
-  if (!ProgramUnderTest::SeedPagesFolder()) return false;
-  // One empty part on one page: a modified score once it is restored.
+namespace {
+
+// One empty part on one page: a modified score once it is restored.
+bool MakeSmallScore() {
   SetDataFolder(ProgramUnderTest::DataFolder().c_str());
   ResetScoreStreams();
   ResetPartRecords();
@@ -78,9 +79,23 @@ bool ProgramCase::SeedBackup(const char16_t* name) {
   ScoreStreams.used[0] = 1;
   std::memcpy(PartNameTable[0], u"Piano", sizeof u"Piano");
   ScorePages = ScorePageList{};
+  return true;
+}
+
+}  // namespace
+
+bool ProgramCase::SeedBackup(const char16_t* name) {
+  if (!ProgramUnderTest::SeedPagesFolder() || !MakeSmallScore()) return false;
   const std::u16string path = ProgramUnderTest::PagesPath(name);
   bool written = WriteScoreFile(path.c_str(), 1, kTargetScore, 1, 0, 0) == 1;
   EXPECT_TRUE(written) << "cannot write the backup " << Narrow(path);
+  return written;
+}
+
+bool ProgramCase::WriteSmallScore(const std::u16string& path) {
+  if (!ProgramUnderTest::SeedPagesFolder() || !MakeSmallScore()) return false;
+  bool written = WriteScoreFile(path.c_str(), 1, kTargetScore, 0, 0, 0) == 1;
+  EXPECT_TRUE(written) << "cannot write the score " << Narrow(path);
   return written;
 }
 

@@ -30,6 +30,8 @@ class ProgramCase : public ::testing::Test {
   // Writes a small score in backup form into the page folder under name
   // ("_BackupFile_" or "_SVBackupFile_").
   static bool SeedBackup(const char16_t* name);
+  // Writes the same small score as a score file (".opt") at path.
+  static bool WriteSmallScore(const std::u16string& path);
   static bool PagesFileExists(const char16_t* name);
   // The rows of the program's page index whose page name begins with stem
   // (case ignored); -1 when the index cannot be read.
