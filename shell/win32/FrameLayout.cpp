@@ -27,7 +27,16 @@ HMENU WindowSubmenu(HMENU bar) {
   return nullptr;
 }
 
-int ClientHeightBelowBars(const RECT& client) { return client.bottom - kFrameBottomReserve; }
+// The height left between the toolbar and the status bar. The status bar's
+// own height is used once it exists: it is taller than the 19 pixels the
+// reserve allows for on some systems, and the panes must not cover it.
+int ClientHeightBelowBars(const RECT& client) {
+  HWND status = Windows().status;
+  RECT bar{};
+  if (HoldsWindow(status) && GetWindowRect(status, &bar) && bar.bottom > bar.top)
+    return client.bottom - kFrameToolbarHeight - (bar.bottom - bar.top);
+  return client.bottom - kFrameBottomReserve;
+}
 
 }  // namespace
 
@@ -92,6 +101,7 @@ void OnFrameSize(HWND frame) {
   FrameState& state = Frame();
   RECT client{};
   GetClientRect(frame, &client);
+  if (HoldsWindow(w.status)) SendMessageW(w.status, WM_SIZE, 0, 0);
   int height = ClientHeightBelowBars(client);
   if (height < 0) height = 0;
   int oldWidth = state.paneWidth;
@@ -115,7 +125,6 @@ void OnFrameSize(HWND frame) {
     MoveWindow(w.mdiClient, state.paneWidth, kFrameToolbarHeight, client.right - state.paneWidth, height, TRUE);
   if (HoldsWindow(w.pagesPane)) MoveWindow(w.pagesPane, 0, kFrameToolbarHeight, state.paneWidth, height, TRUE);
   if (HoldsWindow(w.frameToolbar)) MoveWindow(w.frameToolbar, 0, 0, client.right, kFrameToolbarHeight, TRUE);
-  if (HoldsWindow(w.status)) SendMessageW(w.status, WM_SIZE, 0, 0);
 
   if ((state.paneSplit != oldSplit || state.paneWidth != oldWidth) && HoldsWindow(w.pagesPane))
     InvalidateRect(w.pagesPane, nullptr, TRUE);

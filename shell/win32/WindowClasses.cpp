@@ -28,8 +28,15 @@ constexpr int kPageReadSubmenu = 3;
 constexpr int kPageWindowSubmenu = 4;
 
 // Stand-ins for views whose procedures come later: plain windows and plain
-// MDI children.
+// MDI children. The view classes have no background brush, so a plain view
+// paints its face itself rather than leave what lay beneath.
 LRESULT CALLBACK PlainViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_ERASEBKGND) {
+    RECT client{};
+    GetClientRect(window, &client);
+    FillRect(reinterpret_cast<HDC>(wParam), &client, GetSysColorBrush(COLOR_BTNFACE));
+    return 1;
+  }
   return DefWindowProcW(window, message, wParam, lParam);
 }
 LRESULT CALLBACK PlainDocumentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -201,3 +201,13 @@ TEST_F(FrameProcedureTest, OtherTimersDoNotStartReading) {
 }
 
 }  // namespace
+
+TEST_F(FrameProcedureTest, PanesEndAboveTheStatusBar) {
+  ShowWindow(frame_, SW_SHOWNORMAL);
+  SetWindowPos(frame_, nullptr, 0, 0, 700, 520, SWP_NOMOVE | SWP_NOZORDER);
+  RECT status{}, client{};
+  ASSERT_TRUE(GetWindowRect(Windows().status, &status));
+  ASSERT_TRUE(GetWindowRect(Windows().mdiClient, &client));
+  EXPECT_GT(status.bottom - status.top, 0);
+  EXPECT_LE(client.bottom, status.top);
+}
