@@ -100,11 +100,11 @@ bool* NoticeSetting(int dialogId) {
   return nullptr;
 }
 
-INT_PTR CALLBACK StartupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR CALLBACK NoticeDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG:
       CentreDialog(dialog);
-      OpenShowBox(dialog, IDD_STARTUP_NOTICE);
+      OpenShowBox(dialog, static_cast<int>(lParam));
       return TRUE;
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
@@ -125,28 +125,10 @@ INT_PTR CALLBACK StartupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
   return FALSE;
 }
 
-INT_PTR CALLBACK NoticeDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_INITDIALOG:
-      CentreDialog(dialog);
-      OpenShowBox(dialog, static_cast<int>(lParam));
-      return TRUE;
-    case WM_COMMAND:
-      switch (LOWORD(wParam)) {
-        case IDC_SHOW_NEXT_TIME:
-          StoreShowBox(dialog);
-          return TRUE;
-        case IDOK:
-        case IDCANCEL:
-          EndDialog(dialog, IDOK);
-          return TRUE;
-      }
-      break;
-    case WM_CLOSE:
-      EndDialog(dialog, IDOK);
-      return TRUE;
-  }
-  return FALSE;
+// The start-up notice is a notice like the others, with its own box setting.
+INT_PTR CALLBACK StartupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) lParam = IDD_STARTUP_NOTICE;
+  return NoticeDialogProc(dialog, message, wParam, lParam);
 }
 
 INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
