@@ -1,4 +1,5 @@
 // Chords, rests, ties, beams, slurs and tuplets of the MusicXML writer.
+#include <algorithm>
 #include <string>
 
 #include "export/MusicXmlTables.h"
@@ -168,6 +169,23 @@ CMXMLWriter::SpanMarks CMXMLWriter::TakeSpanMarks(int voice, const CBeatCounter&
   return marks;
 }
 
+// Slurs whose span runs beyond the part's last chord or rest end there; one
+// that would only start on it is left out.
+void CMXMLWriter::EndSlursAtLastNote(const uint8_t* item, SpanMarks& marks) {
+  if (item != lastMusicItem_) return;
+  for (int s = 0; s < 10; ++s) {
+    SlurSlot& slur = slurs_[s];
+    slur.starting = false;
+    if (!slur.open) continue;
+    slur.open = false;
+    auto started = std::find(marks.slurStarts.begin(), marks.slurStarts.end(), s + 1);
+    if (started != marks.slurStarts.end())
+      marks.slurStarts.erase(started);
+    else
+      marks.slurStops.push_back(s + 1);
+  }
+}
+
 void CMXMLWriter::WriteTimeModification(int voice, bool inTuplet) {
   const TupletSlot& tuplet = tuplets_[voice];
   if (!inTuplet || tuplet.normal == 0) return;
@@ -250,7 +268,8 @@ void CMXMLWriter::WriteChord(const ChordRecord& chord) {
   WriteAttachedTexts(chord.item);
   MoveOutputTo(start);
 
-  const SpanMarks spans = TakeSpanMarks(voice, sounding, f.grace);
+  SpanMarks spans = TakeSpanMarks(voice, sounding, f.grace);
+  EndSlursAtLastNote(chord.item, spans);
   SpanMarks further;  // the notes after the first take only the time change
   further.inTuplet = spans.inTuplet;
   if (chord.noteCount == 0) ReportProblem(ReadProblem::kTabNoteUnplaced);
@@ -365,7 +384,7 @@ void CMXMLWriter::WriteChordNote(const ChordRecord& chord, int index, const Span
     openOnce();
     WriteWord(out_, mark.word);
   }
-  if (!f.grace) WriteSpanNotations(spans, voice, tieStop, tieStart, open);
+  if (!f.grace || !spans.slurStops.empty()) WriteSpanNotations(spans, voice, tieStop, tieStart, open);
   if (open) out_.CloseElement("notations");
   if (index == 0) WriteLyrics(chord.item);
   out_.CloseElement("note");
@@ -406,7 +425,8 @@ void CMXMLWriter::WriteRest(const RestRecord& rest) {
   WritePendingDirections();
   WriteAttachedTexts(rest.item);
   MoveOutputTo(start);
-  const SpanMarks spans = f.wholeBar ? SpanMarks() : TakeSpanMarks(voice, sounding, false);
+  SpanMarks spans = f.wholeBar ? SpanMarks() : TakeSpanMarks(voice, sounding, false);
+  EndSlursAtLastNote(rest.item, spans);
 
   out_.OpenElement("note");
   out_.WriteEmptyElement("rest/");

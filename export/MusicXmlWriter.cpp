@@ -90,6 +90,9 @@ void CMXMLWriter::WritePart(const XmlPartSetup& setup, bool dry) {
   const uint8_t* bytes = StreamBytes(ScoreStreams, setup.slot);
   const uint8_t* end = bytes ? bytes + ScoreStreams.used[setup.slot] : nullptr;
   SetStream(bytes, end, setup.slot);
+  lastMusicItem_ = nullptr;
+  for (const uint8_t* p = bytes; p && p < end; p = NextItem(p))
+    if (KindOf(p) == kItemChord || KindOf(p) == kItemRest) lastMusicItem_ = p;
   ReadStaffStream(0);
   FinishPart();
 }

@@ -120,6 +120,7 @@ class CMXMLWriter : public CKVReader {
   void WritePitch(const ChordRecord& chord, int index, bool* written, int* step, int* octave);
   void WriteRest(const RestRecord& rest);
   SpanMarks TakeSpanMarks(int voice, const CBeatCounter& sounding, bool grace);
+  void EndSlursAtLastNote(const uint8_t* item, SpanMarks& marks);
   void WriteTimeModification(int voice, bool inTuplet);
   void WriteBeams(const ChordRecord& chord);
   bool NextChordContinuesBeam(const uint8_t* item, int voice) const;
@@ -181,6 +182,7 @@ class CMXMLWriter : public CKVReader {
   int lastDiatonic_ = 4 * 7;  // C4 until a note is placed
   TupletSlot tuplets_[kReaderVoices];
   SlurSlot slurs_[10];
+  const uint8_t* lastMusicItem_ = nullptr;  // the part's last chord or rest
 
   // Directions.
   int pedal_ = 0;       // 1 start, 2 stop

@@ -70,6 +70,11 @@ std::vector<GoldenScore> Scores() {
        {JoinItems({Opening(), Quarter(C5), Quarter(C5), Quarter(C5), TieMark(), Quarter(C5), Bar(), Quarter(C5),
                    TieMark(), Quarter(A4), Quarter(C5), Quarter(C5), Closing()})}},
       {"slurs", {JoinItems({Opening(), SlurMark(96), FourQuarters(C5), Closing()})}},
+      // Slurs longer than the music left: each ends on the part's last note;
+      // one that would start on that note is left out.
+      {"slursatend",
+       {JoinItems({Opening(), Quarter(C5), SlurMark(2000), Quarter(C5), SlurMark(2000, 1),
+                   InColumn(Notes(kDurationHalf, {E4}, 1)), Quarter(C5), SlurMark(500), Quarter(C5), Closing()})}},
       {"tuplets",
        {JoinItems({Opening(), Tuplet(3, 15, 32), Notes(kDurationEighth, {C5}), Notes(kDurationEighth, {E4, C5}),
                    Notes(kDurationEighth, {C5}), Quarter(C5), Notes(kDurationHalf, {C5}), Closing()})}},
