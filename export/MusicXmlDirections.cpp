@@ -1,10 +1,15 @@
 // Texts of the MusicXML writer: the directions, chord symbols and lyrics
 // stored behind a chord or rest, wedges, pedal marks, segno and coda.
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 
+#include "export/ExportDescriptions.h"
 #include "export/ExportPayloads.h"
 #include "export/MusicXmlTables.h"
 #include "export/MusicXmlWriter.h"
+#include "score/ScoreFile.h"
 #include "score/ScoreItem.h"
 #include "score/TempoWords.h"
 
@@ -15,6 +20,7 @@ constexpr int kStartTempo = 80;
 // Playback loudness of the dynamics pppp .. ffff, by dynamics word index.
 const int kSoundDynamics[] = {11, 26, 40, 54, 69, 83, 98, 112, 127, 141};
 constexpr int kNamedDynamics = 18;  // the table words that a dynamic text may be
+constexpr int kHairpinStartLimit = 256;  // hairpins starting this far from their note are left out
 
 std::u16string Wide(const char* text) {
   std::u16string wide;
@@ -44,7 +50,22 @@ void SplitNoteName(const std::string& name, char* step, int* alter) {
   *alter = name.size() > 1 ? (name[1] == '#' ? 1 : name[1] == '@' ? -1 : 0) : 0;
 }
 
+// Spread of a wedge end in tenths: the open end's height, else 0.
+int WedgeSpread(int opening) { return static_cast<int>(std::lround(opening * 0.1)); }
+
 }  // namespace
+
+// Position attributes of a placed text: the stored offsets scaled to tenths
+// by the score's stave size. A score without a stave size places nothing.
+std::string FormatRelativePosition(int x, int y) {
+  const unsigned staveSize = ScorePageSize.staveSpacing;
+  if (staveSize == 0) return std::string();
+  const double scale = 50.0 / staveSize;
+  char buffer[50];
+  std::snprintf(buffer, sizeof buffer, "%s=\"%d\" %s=\"%d\"", "relative-y",
+                static_cast<int>(std::lround(y * scale - 20)), "relative-x", static_cast<int>(std::lround(x * scale)));
+  return buffer;
+}
 
 // ---- Where texts are met ----------------------------------------------------------------
 
@@ -64,8 +85,14 @@ void CMXMLWriter::OnPreReadNewBlock() {
 
 void CMXMLWriter::RegisterHairpin(const uint8_t* item) {
   if (wedgePending_) return;  // one waits already: this one is dropped
+  const HairpinType type = TextSubKindOf(item) == kTextHairpin18 ? kHairpinCrescendo : kHairpinDiminuendo;
+  CNiffDescriptionHairpin hairpin(type);
+  hairpin.Fill(item, 0);
+  if (std::abs(hairpin.StartX()) >= kHairpinStartLimit) return;
   wedgePending_ = true;
-  wedgeType_ = TextSubKindOf(item) == kTextHairpin18 ? kHairpinCrescendo : kHairpinDiminuendo;
+  wedgeType_ = type;
+  wedgeOpening_ = hairpin.Opening();
+  wedgeX_ = hairpin.StartX();
 }
 
 // ---- Before each chord and rest -------------------------------------------------------------
@@ -88,10 +115,16 @@ void CMXMLWriter::WritePendingDirections() {
   segnoCoda_ = 0;
 }
 
+void CMXMLWriter::WriteWedge(const char* type, int spread, int x) {
+  const std::string position = FormatRelativePosition(x, 0);
+  const std::string tail = " spread=\"" + std::to_string(spread) + "\"" + (position.empty() ? "" : " ") + position + "/";
+  out_.WriteElementWithAttribute("wedge type", type, "", tail.c_str());
+}
+
 void CMXMLWriter::WriteWedgeStop() {
   out_.OpenElementWithAttribute("direction placement", "below");
   out_.OpenElement("direction-type");
-  out_.WriteElementWithAttribute("wedge type", "stop", "", "/");
+  WriteWedge("stop", wedgeType_ == kHairpinCrescendo ? WedgeSpread(wedgeOpening_) : 0, 0);
   out_.CloseElement("direction-type");
   out_.CloseElement("direction");
   wedgeOpen_ = false;
@@ -109,7 +142,8 @@ void CMXMLWriter::WriteWedges() {
   if (wedgePending_) {
     out_.OpenElementWithAttribute("direction placement", "below");
     out_.OpenElement("direction-type");
-    out_.WriteElementWithAttribute("wedge type", wedgeType_ == kHairpinCrescendo ? "crescendo" : "diminuendo", "", "/");
+    const bool crescendo = wedgeType_ == kHairpinCrescendo;
+    WriteWedge(crescendo ? "crescendo" : "diminuendo", crescendo ? 0 : WedgeSpread(wedgeOpening_), wedgeX_);
     out_.CloseElement("direction-type");
     out_.CloseElement("direction");
     wedgePending_ = false;
@@ -162,31 +196,38 @@ void CMXMLWriter::WriteText(const uint8_t* item) {
   if (TextLayoutOf(subKind) == TextLayout::kNoText) return;
   const std::u16string text = ItemText(item, ScoreFormatVersion, kTextLimit);
   if (text.empty()) return;
+  const std::string position =
+      FormatRelativePosition(TextOffsetX(item, ScoreFormatVersion), TextOffsetY(item, ScoreFormatVersion));
   switch (subKind) {
     case kTextRehearsal:
-      WriteWordsDirection(text, "rehearsal");
+      WriteWordsDirection(text, "rehearsal", position);
       break;
     case kTextDynamic:
-      WriteDynamic(text);
+      WriteDynamic(text, position);
       break;
     case kTextTempo:
-      WriteTempo(text);
+      WriteTempo(text, position);
       break;
     default:
-      WriteWordsDirection(text, "words");
+      WriteWordsDirection(text, "words", position);
       break;
   }
 }
 
-void CMXMLWriter::WriteWordsDirection(const std::u16string& text, const char* element) {
+// The opening tag of an element with the position attributes, if any.
+static std::string Placed(const char* element, const std::string& position) {
+  return position.empty() ? std::string(element) : std::string(element) + " " + position;
+}
+
+void CMXMLWriter::WriteWordsDirection(const std::u16string& text, const char* element, const std::string& position) {
   out_.OpenElementWithAttribute("direction placement", "above");
   out_.OpenElement("direction-type");
-  out_.WriteTextElement(element, text);
+  out_.WriteTextElement(Placed(element, position).c_str(), text, element);
   out_.CloseElement("direction-type");
   out_.CloseElement("direction");
 }
 
-void CMXMLWriter::WriteDynamic(const std::u16string& text) {
+void CMXMLWriter::WriteDynamic(const std::u16string& text, const std::string& position) {
   int index = -1;
   for (int i = 0; i < kNamedDynamics && index < 0; ++i) {
     std::u16string word = Wide(DynamicsWord(i));
@@ -194,12 +235,12 @@ void CMXMLWriter::WriteDynamic(const std::u16string& text) {
     if (word == text) index = i;
   }
   if (index < 0) {
-    WriteWordsDirection(text, "words");
+    WriteWordsDirection(text, "words", position);
     return;
   }
   out_.OpenElementWithAttribute("direction placement", "below");
   out_.OpenElement("direction-type");
-  out_.OpenElement("dynamics");
+  out_.OpenElement(Placed("dynamics", position).c_str());
   if (IsOtherDynamicsWord(index))
     out_.WriteTextElement("other-dynamics", text);
   else
@@ -210,7 +251,7 @@ void CMXMLWriter::WriteDynamic(const std::u16string& text) {
   out_.CloseElement("direction");
 }
 
-void CMXMLWriter::WriteTempo(const std::u16string& text) {
+void CMXMLWriter::WriteTempo(const std::u16string& text, const std::string& position) {
   int last = lastTempo ? *lastTempo : kStartTempo;
   bool seen = absoluteTempoSeen && *absoluteTempoSeen;
   int tempo = last;
@@ -229,7 +270,7 @@ void CMXMLWriter::WriteTempo(const std::u16string& text) {
   if (tempo < 1) tempo = 1;
   out_.OpenElementWithAttribute("direction placement", "above");
   out_.OpenElement("direction-type");
-  out_.WriteTextElement("words", text);
+  out_.WriteTextElement(Placed("words", position).c_str(), text, "words");
   out_.CloseElement("direction-type");
   if (tempo != last) out_.WriteElementWithAttribute("sound tempo", tempo, "", "/");
   out_.CloseElement("direction");

@@ -133,12 +133,13 @@ class CMXMLWriter : public CKVReader {
   void WriteAttachedTexts(const uint8_t* item);
   void WriteLyrics(const uint8_t* item);
   void WriteText(const uint8_t* item);
-  void WriteWordsDirection(const std::u16string& text, const char* element);
-  void WriteDynamic(const std::u16string& text);
-  void WriteTempo(const std::u16string& text);
+  void WriteWordsDirection(const std::u16string& text, const char* element, const std::string& position);
+  void WriteDynamic(const std::u16string& text, const std::string& position);
+  void WriteTempo(const std::u16string& text, const std::string& position);
   void WriteHarmony(const uint8_t* item);
   void WriteWedges();
   void WriteWedgeStop();
+  void WriteWedge(const char* type, int spread, int x);
   // A chord or rest stands after the current item.
   bool MusicFollows() const;
   void RegisterHairpin(const uint8_t* item);
@@ -189,6 +190,8 @@ class CMXMLWriter : public CKVReader {
   int segnoCoda_ = 0;   // 1 segno, 2 coda
   bool wedgePending_ = false, wedgeOpen_ = false;
   int wedgeType_ = 0;   // HairpinType
+  int wedgeOpening_ = 0;  // height of the open end
+  int wedgeX_ = 0;        // start offset from its note
   std::vector<const uint8_t*> pendingTexts_;
 
  public:
@@ -196,6 +199,10 @@ class CMXMLWriter : public CKVReader {
   int* lastTempo = nullptr;
   bool* absoluteTempoSeen = nullptr;
 };
+
+// The position attributes (relative-y, then relative-x) of a text placed at
+// the stored offsets (x, y); empty when the score has no stave size.
+std::string FormatRelativePosition(int x, int y);
 
 // Writes the padding rests of a bar through the writer.
 class CBarPadderXML : public CBarPadder {

@@ -10,6 +10,7 @@
 
 #include "export/ExportEntries.h"
 #include "platform/FileLayer.h"
+#include "score/ScoreFile.h"
 #include "score/ScoreStreams.h"
 #include "tests/export/MusicXmlScores.h"
 #include "tests/support/BoxRecorder.h"
@@ -95,7 +96,7 @@ std::vector<GoldenScore> Scores() {
                    Bar(kBarEndStartRepeat), Notes(kDurationWhole, {C5}), Bar(kBarEndRepeat),
                    Notes(kDurationWhole, {C5}), Bar(kBarDouble), Notes(kDurationWhole, {C5}), Closing()})}},
       {"texts",
-       {JoinItems({Opening(), Quarter(C5), StaffText(kTextStaff, u"dolce & <espr.>"), Quarter(C5),
+       {JoinItems({Opening(), Quarter(C5), StaffText(kTextStaff, u"dolce & <espr.>", 8, -12), Quarter(C5),
                    StaffText(kTextRehearsal, u"A"), Quarter(C5), StaffText(kTextTechnique, u"pizz."), Quarter(C5),
                    Closing()})},
        JoinItems({PageText(kTextTitle, u"Sonate"), PageText(kTextTitle, u"Second title"),
@@ -116,6 +117,12 @@ std::vector<GoldenScore> Scores() {
        {JoinItems({Opening(), Quarter(C5), Hairpin(kTextHairpin18), Quarter(C5), Quarter(C5),
                    Hairpin(kTextHairpin19), Quarter(C5), Bar(), Notes(kDurationHalf, {C5}), Hairpin(kTextHairpin18),
                    Notes(kDurationHalf, {C5}), Closing()})}},
+      // Spread 0 where a wedge is closed, the open height / 10 where it is
+      // open; a hairpin that starts too far from its note is left out.
+      {"hairpinspread",
+       {JoinItems({Opening(), Quarter(C5), Hairpin(kTextHairpin18, -4, 40), Quarter(C5), Quarter(C5),
+                   Hairpin(kTextHairpin19, 10, 30), Quarter(C5), Bar(), Notes(kDurationHalf, {C5}),
+                   Hairpin(kTextHairpin18, 52, 40), Notes(kDurationHalf, {C5}), Closing()})}},
       {"tempo",
        {JoinItems({Opening(), Notes(kDurationWhole, {C5}), StaffText(kTextTempo, u"Allegro"), Bar(),
                    Notes(kDurationWhole, {C5}), StaffText(kTextTempo, u"Allegro"), Bar(),
@@ -173,7 +180,22 @@ void WriteWholeFile(const std::u16string& path, const std::vector<uint8_t>& byte
   ASSERT_EQ(FileClose(file), nullptr);
 }
 
-class MusicXmlGolden : public ScoreStreamTest, public ::testing::WithParamInterface<GoldenScore> {};
+class MusicXmlGolden : public ScoreStreamTest, public ::testing::WithParamInterface<GoldenScore> {
+ protected:
+  // A stave size of 40 places texts at 50/40 tenths per stored unit.
+  void SetUp() override {
+    ScoreStreamTest::SetUp();
+    savedSizes_ = ScorePageSize;
+    ScorePageSize = ScorePageSizes{2000, 3000, 40, 1500};
+  }
+  void TearDown() override {
+    ScorePageSize = savedSizes_;
+    ScoreStreamTest::TearDown();
+  }
+
+ private:
+  ScorePageSizes savedSizes_{};
+};
 
 TEST_P(MusicXmlGolden, MatchesTheReviewedDocument) {
   const GoldenScore& score = GetParam();

@@ -55,10 +55,18 @@ inline StreamBytesList ChordSymbol(uint8_t root, uint8_t quality, uint8_t bass) 
   return item;
 }
 
-inline StreamBytesList Hairpin(uint8_t subKind) {
-  StreamBytesList item(3 + 4, 0);
+// A hairpin whose start lies startX (stored units, sign and magnitude) from
+// its note and whose open end is opening units high.
+inline StreamBytesList Hairpin(uint8_t subKind, int startX = 0, uint8_t opening = 0) {
+  StreamBytesList item(3 + 7, 0);
   item[0] = MakeTextFirstByte(subKind);
-  SetTextPayloadLength(item.data(), 4, kCurrentScoreFormatVersion);
+  SetTextPayloadLength(item.data(), 7, kCurrentScoreFormatVersion);
+  const int magnitude = startX < 0 ? -startX : startX;
+  item[3] = uint8_t(magnitude & 0xFF);
+  item[4] = uint8_t((magnitude >> 8 & 0x7F) | (startX < 0 ? 0x80 : 0));
+  item[6] = 30;  // width
+  item[8] = opening;
+  item[9] = 1;
   return item;
 }
 
