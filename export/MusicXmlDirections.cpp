@@ -7,6 +7,7 @@
 
 #include "export/ExportDescriptions.h"
 #include "export/ExportPayloads.h"
+#include "export/ItemDecoders.h"
 #include "export/MusicXmlTables.h"
 #include "export/MusicXmlWriter.h"
 #include "score/ScoreFile.h"
@@ -48,6 +49,18 @@ bool IsPageText(uint8_t subKind) {
 void SplitNoteName(const std::string& name, char* step, int* alter) {
   *step = name.empty() ? 'C' : name[0];
   *alter = name.size() > 1 ? (name[1] == '#' ? 1 : name[1] == '@' ? -1 : 0) : 0;
+}
+
+// Grid size of a chord diagram: six strings, six fret rows below the first fret.
+constexpr int kFrameStrings = 6;
+constexpr int kFrameFrets = 6;
+
+// A diagram without a played string has nothing to show.
+bool DiagramHasPlayedString(const uint8_t* item) {
+  const GuitarGrid grid = DecodeGuitarGrid(item, ScoreFormatVersion);
+  for (int s = 0; s < kFrameStrings; ++s)
+    if (grid.played[s]) return true;
+  return false;
 }
 
 // Spread of a wedge end in tenths: the open end's height, else 0.
@@ -278,11 +291,32 @@ void CMXMLWriter::WriteTempo(const std::u16string& text, const std::string& posi
   if (absoluteTempoSeen) *absoluteTempoSeen = seen;
 }
 
-// ---- Chord symbols ---------------------------------------------------------------------------
+// ---- Chord symbols -----------------------------------------------------------------------------
+
+// The chord diagram: the grid's strings run from the lowest (string 6 here,
+// where 1 is the highest) and its rows count from the base fret; strings not
+// played are left out.
+void CMXMLWriter::WriteFrame(const uint8_t* item) {
+  const GuitarGrid grid = DecodeGuitarGrid(item, ScoreFormatVersion);
+  out_.OpenElement("frame");
+  out_.WriteIntElement("frame-strings", kFrameStrings);
+  out_.WriteIntElement("frame-frets", kFrameFrets);
+  if (grid.baseFret > 0) out_.WriteIntElement("first-fret", grid.baseFret + 1);
+  for (int s = 0; s < kFrameStrings; ++s) {
+    if (!grid.played[s]) continue;
+    out_.OpenElement("frame-note");
+    out_.WriteIntElement("string", kFrameStrings - s);
+    out_.WriteIntElement("fret", grid.fret[s] == 0 ? 0 : grid.baseFret + grid.fret[s]);
+    out_.CloseElement("frame-note");
+  }
+  out_.CloseElement("frame");
+}
 
 void CMXMLWriter::WriteHarmony(const uint8_t* item) {
   const uint8_t version = ScoreFormatVersion;
-  if (!IsChordSymbolItem(item, version) || !IsChordSymbolShown(item, version)) return;
+  if (!IsChordSymbolItem(item, version)) return;
+  const bool diagram = IsChordDiagramShown(item, version) && DiagramHasPlayedString(item);
+  if (!IsChordSymbolShown(item, version) && !diagram) return;
   const ChordSymbolCodeSet codes = ChordSymbolCodes(item, version);
   std::string rootName, named, bassName;
   if (!ChordNameText(codes.root, 0, codes.root, &rootName) ||
@@ -308,7 +342,10 @@ void CMXMLWriter::WriteHarmony(const uint8_t* item) {
   SplitNoteName(bassName, &bassStep, &bassAlter);
   const ChordKindRow& kind = ChordKindRowAt(row);
 
-  out_.OpenElement("harmony");
+  if (diagram)
+    out_.OpenElementWithAttribute("harmony print-frame", "yes");
+  else
+    out_.OpenElement("harmony");
   out_.OpenElement("root");
   out_.WriteCharElement("root-step", rootStep);
   if (rootAlter != 0) out_.WriteIntElement("root-alter", rootAlter);
@@ -327,5 +364,6 @@ void CMXMLWriter::WriteHarmony(const uint8_t* item) {
     out_.WriteTextElement("degree-type", Wide(kind.degrees[d].type));
     out_.CloseElement("degree");
   }
+  if (diagram) WriteFrame(item);
   out_.CloseElement("harmony");
 }

@@ -137,6 +137,7 @@ class CMXMLWriter : public CKVReader {
   void WriteDynamic(const std::u16string& text, const std::string& position);
   void WriteTempo(const std::u16string& text, const std::string& position);
   void WriteHarmony(const uint8_t* item);
+  void WriteFrame(const uint8_t* item);
   void WriteWedges();
   void WriteWedgeStop();
   void WriteWedge(const char* type, int spread, int x);

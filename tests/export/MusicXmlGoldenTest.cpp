@@ -109,6 +109,12 @@ std::vector<GoldenScore> Scores() {
       {"chordsymbols",
        {JoinItems({Opening(), Quarter(C5), ChordSymbol(0, 19, 0), Quarter(C5), ChordSymbol(3, 12, 8), Quarter(C5),
                    ChordSymbol(15, 33, 15), Quarter(C5), ChordSymbol(13, 0, 13), Closing()})}},
+      // Diagrams: C in the first position, a hidden-name barre chord from the
+      // fifth fret, and a diagram without a played string (the name only).
+      {"chorddiagrams",
+       {JoinItems({Opening(), Quarter(C5), ChordDiagram(0, 0, {0, 7, 3, 2, 0, 1, 0}), Quarter(C5),
+                   ChordDiagram(13, 1, {4, 1, 3, 3, 1, 1, 1}, false), Quarter(C5),
+                   ChordDiagram(10, 0, {0, 7, 7, 7, 7, 7, 7}), Quarter(C5), Closing()})}},
       {"dynamics",
        {JoinItems({Opening(), Quarter(C5), StaffText(kTextDynamic, u"mf"), Quarter(C5),
                    StaffText(kTextDynamic, u"sp"), Quarter(C5), StaffText(kTextDynamic, u"cresc"), Quarter(C5),

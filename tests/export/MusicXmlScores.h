@@ -55,6 +55,19 @@ inline StreamBytesList ChordSymbol(uint8_t root, uint8_t quality, uint8_t bass) 
   return item;
 }
 
+// A chord symbol with its diagram: the base fret, then strings 1..6 from the
+// lowest (0 open, 1..6 the fret row, 7 not played).
+inline StreamBytesList ChordDiagram(uint8_t root, uint8_t quality, std::initializer_list<uint8_t> grid,
+                                    bool symbolShown = true) {
+  StreamBytesList item = ChordSymbol(root, quality, root);
+  SetChordSymbolFields(item.data(), symbolShown ? 1 : 0, root, quality, root, kCurrentScoreFormatVersion);
+  uint8_t fields[kChordDiagramFieldCount] = {};
+  int i = 0;
+  for (uint8_t value : grid) fields[i++] = value;
+  SetChordDiagramFields(item.data(), 1, fields, kCurrentScoreFormatVersion);
+  return item;
+}
+
 // A hairpin whose start lies startX (stored units, sign and magnitude) from
 // its note and whose open end is opening units high.
 inline StreamBytesList Hairpin(uint8_t subKind, int startX = 0, uint8_t opening = 0) {
