@@ -410,8 +410,30 @@ void CMXMLWriter::WriteBeams(const ChordRecord& chord) {
 // ---- Rests -----------------------------------------------------------------------------------
 
 void CMXMLWriter::OnRest(const RestRecord& rest) {
-  CKVReader::OnRest(rest);
-  if (rest.item) WriteRest(rest);
+  if (!rest.item) {
+    CKVReader::OnRest(rest);
+    return;
+  }
+  RestRecord placed = rest;
+  if (!WholeBarRestFits(placed)) return;
+  CKVReader::OnRest(placed);
+  WriteRest(placed);
+}
+
+// A rest of a whole bar stands only where its bar is still silent: after
+// music of the voice it would only lengthen the bar, so it is left out.
+// One placed at its voice's own time (and a one-bar rest whose voice still
+// sounds, which then takes that place) asks its own voice: it fits while
+// that voice has not moved on in the bar. Rests of several bars are always
+// kept, so that every bar they stand for gets its measure.
+bool CMXMLWriter::WholeBarRestFits(RestRecord& rest) const {
+  RestValues& f = rest.fields;
+  if (!f.wholeBar || (f.multiBar && f.bars > 1)) return true;
+  const bool voiceValid = f.voice >= 0 && f.voice < kReaderVoices;
+  const bool ownTime = voiceValid && (f.multiBar ? Greater(clock.voices[f.voice].pending, CBeatCounter()) : f.noAdvance);
+  if (!ownTime) return Equal(clock.EndOf(clock.currentVoice), CBeatCounter());
+  f.noAdvance = true;
+  return Equal(clock.voices[f.voice].position, CBeatCounter());
 }
 
 void CMXMLWriter::WriteRest(const RestRecord& rest) {

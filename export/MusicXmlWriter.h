@@ -119,6 +119,7 @@ class CMXMLWriter : public CKVReader {
   void WriteChordNote(const ChordRecord& chord, int index, const SpanMarks& spans, bool tieStop, bool tieStart);
   void WritePitch(const ChordRecord& chord, int index, bool* written, int* step, int* octave);
   void WriteRest(const RestRecord& rest);
+  bool WholeBarRestFits(RestRecord& rest) const;
   SpanMarks TakeSpanMarks(int voice, const CBeatCounter& sounding, bool grace);
   void EndSlursAtLastNote(const uint8_t* item, SpanMarks& marks);
   void WriteTimeModification(int voice, bool inTuplet);

@@ -31,6 +31,12 @@ StreamBytesList FourQuarters(uint8_t position) {
 }
 StreamBytesList Closing() { return JoinItems({Bar(kBarFinal), EndMark()}); }
 
+// The rest stands at its voice's own time.
+StreamBytesList AtVoiceTime(StreamBytesList rest) {
+  rest[0] |= 0x80;
+  return rest;
+}
+
 struct GoldenScore {
   GoldenScore(const char* n, std::vector<StreamBytesList> p, StreamBytesList texts = {}, int16_t tab = 0,
               uint32_t lines = kOrdinaryStaveLines)
@@ -134,6 +140,11 @@ std::vector<GoldenScore> Scores() {
                    Notes(kDurationWhole, {C5}), StaffText(kTextTempo, u"Allegro"), Bar(),
                    Notes(kDurationWhole, {C5}), StaffText(kTextTempo, u"Pi\u00f9 mosso"), Bar(),
                    Notes(kDurationWhole, {C5}), StaffText(kTextTempo, u"q = 96"), Closing()})}},
+      // A whole-bar rest after music of its bar is left out; one at its
+      // voice's own time stands while that voice is still silent.
+      {"wholebarrests",
+       {JoinItems({Opening(), FourQuarters(C5), RestOf(7, 0, 0), Bar(), RestOf(7, 0, 0), AtVoiceTime(RestOf(7, 1, 0)),
+                   Bar(), Notes(kDurationWhole, {C5}), AtVoiceTime(RestOf(7, 1, 0)), Closing()})}},
       {"multibarrest",
        {JoinItems({Opening(), BarsRest(3), Bar(), Notes(kDurationWhole, {C5}), Closing()})}},
       {"beforeclef", {JoinItems({Quarter(C5), Quarter(E4), Bar(), ClefItem(kClefBass), FourQuarters(E4), Closing()})}},
