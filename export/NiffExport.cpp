@@ -15,7 +15,6 @@
 #include "score/InstrumentNameLists.h"
 #include "score/InstrumentTable.h"
 #include "score/ScoreFile.h"
-#include "score/ScoreItem.h"
 #include "score/ScoreStreams.h"
 
 namespace {
@@ -66,25 +65,13 @@ void NoteProblems(const CKVReader& reader, int part, int barBase, std::vector<Ni
   }
 }
 
-// Chords or rests after the part's last system mark belong to no system of
-// the index and cannot be written; they are reported.
-bool HasMusicAfterLastSystem(int part) {
-  const uint8_t* bytes = StreamBytes(ScoreStreams, part);
-  if (!bytes) return false;
-  const uint8_t* end = bytes + ScoreStreams.used[part];
-  const uint8_t* afterSystem = bytes;
-  bool music = false;
-  uint32_t length = 0;
-  for (const uint8_t* item = bytes; item < end; item += length) {
-    if (!ItemLengthWithin(item, size_t(end - item), ScoreFormatVersion, &length)) break;
-    if (item[0] == kBarBoundary) {
-      afterSystem = item + length;
-      music = false;
-    } else if (KindOf(item) == kItemChord || KindOf(item) == kItemRest) {
-      music = true;
-    }
-  }
-  return music && afterSystem <= end;
+// The texts of a page's heading items (page-level slot from the page's start).
+std::vector<std::u16string> HeadingTexts(const CKVReaderIndexer& index, int page) {
+  CKVReaderStrings heading;
+  heading.Begin(SignatureList());
+  heading.SetStream(index.PageStart(page), SlotEnd(0), 0);
+  heading.ReadStaffStream(0);
+  return heading.texts;
 }
 
 void WriteStaveHeader(int part, const NiffPlacement& placement) {
@@ -102,6 +89,22 @@ void WriteStaveHeader(int part, const NiffPlacement& placement) {
   NiffStep(NIFFIOTag11(Clamp16(height)));
 }
 
+// A page without any stave with content still keeps its heading: a system of
+// one stave of the first part holds the texts, placed on the page.
+void WriteHeadingOnlySystem(const CKVReaderIndexer& index, const NiffStringList& strings, int page,
+                            NiffPlacement* placement) {
+  placement->SetSystemOrigin(0, 0);
+  NiffStep(NIFFIOStartSystemList());
+  NiffStep(NIFFIOChunkSyhd());
+  NiffStep(NIFFIOTag01(0, 0));
+  placement->SetStaveOffset(0, 0);
+  WriteStaveHeader(1, *placement);
+  CKVReaderWriter heading(strings);
+  heading.WriteHeading(index.PageStart(page), SlotEnd(0), SignatureList());
+  NiffStep(NIFFIOStorageListEnd());  // "staf"
+  NiffStep(NIFFIOStorageListEnd());  // "syst"
+}
+
 }  // namespace
 
 // ---- Strings ------------------------------------------------------------------------------
@@ -112,11 +115,7 @@ void CollectNiffStrings(const CKVReaderIndexer& index, NiffStringList* strings) 
     strings->Add(PartAbbreviation(part));
   }
   for (int page = 0; page < index.PageCount(); ++page) {
-    CKVReaderStrings heading;
-    heading.Begin(SignatureList());
-    heading.SetStream(index.PageStart(page), SlotEnd(0), 0);
-    heading.ReadStaffStream(0);
-    for (const std::u16string& text : heading.texts) strings->Add(text);
+    for (const std::u16string& text : HeadingTexts(index, page)) strings->Add(text);
     for (int system : SystemsOf(index, page)) {
       for (int part = 1; part < PartCount; ++part) {
         const SystemRecord* r = index.FindRecord(system, part);
@@ -216,10 +215,10 @@ void WriteNiffPages(const CKVReaderIndexer& index, const NiffStringList& strings
       NiffStep(NIFFIOStorageListEnd());  // "syst"
       barBase += reference.bars;
     }
+    if (firstStave && PartCount > 1 && !HeadingTexts(index, page).empty())
+      WriteHeadingOnlySystem(index, strings, page, &placement);
     NiffStep(NIFFIOStorageListEnd());  // "page"
   }
-  for (int part = 1; part < PartCount; ++part)
-    if (HasMusicAfterLastSystem(part)) problems->push_back(NiffProblemBar{part, barBase + 1});
   NiffStep(NIFFIOStorageListEnd());  // "data"
   NiffStep(NIFFIOStorageListEnd());  // the form
 }

@@ -21,7 +21,9 @@ const uint8_t* SlotEnd(int slot) {
 void CKVReaderIndexer::BuildIndex() {
   records_.clear();
   totalBars_ = 0;
+  partEnds_.assign(PartCount > 0 ? static_cast<size_t>(PartCount) : 0, PartEnd());
   for (int part = 1; part < PartCount; ++part) ReadPart(part);
+  CompleteLastSystem();
   Align();
   BuildPageStarts();
 }
@@ -40,6 +42,52 @@ void CKVReaderIndexer::ReadPart(int part) {
   twoValues_[0] = twoValues_[1] = 0;
   signatureList_.clear();
   ReadStaffStream(0);
+
+  PartEnd& end = partEnds_[static_cast<size_t>(part)];
+  end.page = pageCount_;
+  end.firstItem = systemFirstItem_;
+  end.twoValues[0] = twoValues_[0];
+  end.twoValues[1] = twoValues_[1];
+  if (MusicAfterLastMark()) {
+    records_.push_back(CurrentSystemRecord());
+    ++systemCount_;
+    end.openSystem = true;
+  }
+  end.systems = systemCount_;
+}
+
+// Chords or rests between the last system mark and where the walk ended (the
+// end mark, a damaged item or the used length).
+bool CKVReaderIndexer::MusicAfterLastMark() const {
+  const uint8_t* end = std::min(CurrentItem(), StreamEnd());
+  uint32_t length = 0;
+  for (const uint8_t* item = systemFirstItem_; item && item < end; item += length) {
+    if (!ItemLengthWithin(item, static_cast<size_t>(end - item), ScoreFormatVersion, &length)) return false;
+    if (KindOf(item) == kItemChord || KindOf(item) == kItemRest) return true;
+  }
+  return false;
+}
+
+// A last system that some parts hold without a closing mark is given, empty,
+// to the parts that closed every system they hold with a mark, so that every
+// part keeps a record of every system.
+void CKVReaderIndexer::CompleteLastSystem() {
+  int32_t systems = 0;
+  for (const PartEnd& end : partEnds_)
+    if (end.openSystem) systems = std::max(systems, end.systems);
+  if (systems == 0) return;
+  for (int part = 1; part < PartCount; ++part) {
+    const PartEnd& end = partEnds_[static_cast<size_t>(part)];
+    if (end.openSystem || end.systems != systems - 1) continue;
+    SystemRecord record;
+    record.page = end.page;
+    record.system = systems - 1;
+    record.part = part;
+    record.stavePosition[0] = end.twoValues[0];
+    record.stavePosition[1] = end.twoValues[1];
+    record.firstItem = end.firstItem;
+    records_.push_back(record);
+  }
 }
 
 void CKVReaderIndexer::OnEndOfBar(uint8_t barStyle) {
@@ -68,7 +116,7 @@ void CKVReaderIndexer::OnTwoValueText(uint16_t first, uint16_t second) {
   twoValues_[1] = second;
 }
 
-void CKVReaderIndexer::OnSystemMark() {
+SystemRecord CKVReaderIndexer::CurrentSystemRecord() const {
   SystemRecord record;
   record.page = pageCount_;
   record.system = systemCount_;
@@ -80,8 +128,11 @@ void CKVReaderIndexer::OnSystemMark() {
   record.stavePosition[1] = twoValues_[1];
   record.firstItem = systemFirstItem_;
   record.signatures = signatureList_;
-  records_.push_back(record);
+  return record;
+}
 
+void CKVReaderIndexer::OnSystemMark() {
+  records_.push_back(CurrentSystemRecord());
   previousStart_ = clock.barStart;
   ++systemCount_;
   firstBarNumber_ = clock.barNumber;

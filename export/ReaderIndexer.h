@@ -26,6 +26,9 @@ struct SystemRecord {
 class CKVReaderIndexer : public CKVReader {
  public:
   // Reads parts 1..PartCount-1, aligns the systems and finds the page starts.
+  // Chords or rests after a part's last system mark (up to its end mark or
+  // used length) form a last system of their own; a part that ends with its
+  // mark gets that system empty.
   void BuildIndex();
 
   const std::vector<SystemRecord>& Records() const { return records_; }
@@ -49,7 +52,21 @@ class CKVReaderIndexer : public CKVReader {
   void OnTwoValueText(uint16_t first, uint16_t second) override;
 
  private:
+  // Where a part's walk ended: its system count and the stretch after its
+  // last system mark.
+  struct PartEnd {
+    int32_t page = 0;
+    int32_t systems = 0;
+    const uint8_t* firstItem = nullptr;
+    uint16_t twoValues[2] = {0, 0};
+    bool openSystem = false;  // music after the last mark made a system
+  };
+
   void ReadPart(int part);
+  // The record of the system read since the last mark.
+  SystemRecord CurrentSystemRecord() const;
+  bool MusicAfterLastMark() const;
+  void CompleteLastSystem();
   void Align();
   void BuildPageStarts();
   int SystemBound() const;
@@ -68,6 +85,7 @@ class CKVReaderIndexer : public CKVReader {
   int32_t totalBars_ = 0;
   uint16_t twoValues_[2] = {0, 0};
   SignatureList signatureList_;
+  std::vector<PartEnd> partEnds_;
 };
 
 // Walks the page-level slot and keeps the first item of every page.

@@ -415,3 +415,52 @@ TEST_F(NiffExportTest, TwoPartsOnTwoPagesAreLaidOutPageBySystemByStave) {
 }
 
 }  // namespace
+
+namespace {
+
+// A page where no stave has content keeps its heading texts: a system of one
+// stave of the first part holds them, placed on the page.
+TEST_F(NiffExportTest, APageWithoutAStaveWithContentKeepsItsHeading) {
+  const StreamBytesList secondPages[] = {
+      {},                                  // the parts end on the first page
+      JoinItems({PageMarkItem(), SystemMark()}),  // a second page whose one system is empty
+  };
+  for (const StreamBytesList& secondPage : secondPages) {
+    SCOPED_TRACE(testing::PrintToString(secondPage));
+    SetPart(0, JoinItems({PageText(kTextTitle, "Suite"), PageMarkItem(), PageText(kTextGeneral, "page two", 300, 400)}));
+    SetPart(1, JoinItems({StavePlace(100, 200), Notes(kDurationWhole, {14}), Bar(), SystemMark(), secondPage, EndMark()}));
+    SetPart(2, JoinItems({StavePlace(100, 320), Notes(kDurationWhole, {16}), Bar(), SystemMark(), secondPage, EndMark()}));
+    int result = 0;
+    const NiffNode root = Export(&result);
+    ASSERT_EQ(result, 1);
+    EXPECT_TRUE(Boxes().empty());
+    const NiffNode& data = root.children[1];
+    ASSERT_EQ(ChildNames(data), "page page");
+    const NiffNode& page = data.children[1];
+    ASSERT_EQ(ChildNames(page), "pghd syst");
+    ASSERT_EQ(ChildNames(page.children[1]), "syhd staf");
+    const NiffNode& stave = page.children[1].children[1];
+    ASSERT_EQ(ChildNames(stave), "sthd text");
+    EXPECT_EQ(stave.children[0].Tag(0x20)->data, (std::vector<uint8_t>{0, 0}));  // the first part
+    const NiffNode& text = stave.children[1];
+    EXPECT_EQ(NamedText(root, text), "page two");
+    EXPECT_EQ(text.Tag(0x03)->data, (std::vector<uint8_t>{'p', 'g', 'h', 'd'}));
+    EXPECT_EQ(text.Tag(0x01)->data, (std::vector<uint8_t>{1, 44, 1, 144}));
+    EXPECT_EQ(Steps(root), "2 4");
+    boxes_.Clear();
+  }
+}
+
+// A page with neither heading texts nor a stave with content stays empty.
+TEST_F(NiffExportTest, APageWithNothingToWriteHasOnlyItsHeader) {
+  SetPart(0, JoinItems({PageText(kTextTitle, "Suite"), PageMarkItem(), PageMarkItem()}));
+  SetPart(1, JoinItems({StavePlace(100, 200), Notes(kDurationWhole, {14}), Bar(), SystemMark(), EndMark()}));
+  int result = 0;
+  const NiffNode root = Export(&result);
+  ASSERT_EQ(result, 1);
+  const NiffNode& data = root.children[1];
+  ASSERT_EQ(ChildNames(data), "page page");
+  EXPECT_EQ(ChildNames(data.children[1]), "pghd");
+}
+
+}  // namespace

@@ -15,6 +15,10 @@ StreamBytesList Crotchets(int n) {
   return all;
 }
 
+StreamBytesList StavePlace(uint16_t x, uint16_t y) {
+  return {MakeTextFirstByte(kTextStaffStart), 4, 0, uint8_t(x), uint8_t(x >> 8), uint8_t(y), uint8_t(y >> 8)};
+}
+
 std::string Signatures(const SignatureList& list) {
   std::string text;
   for (const FileExporting::CTimeSig& s : list) text += Fraction(s) + " ";
@@ -51,15 +55,120 @@ TEST_F(ReaderTest, TheLastSignatureOfABarIsKept) {
   EXPECT_EQ(Fraction(index.Records()[0].time), "3/4");
 }
 
-TEST_F(ReaderTest, APartWithoutSystemMarksHasNoRecords) {
+TEST_F(ReaderTest, APartWithoutMusicHasNoRecords) {
   SetPart(0, {});
-  SetPart(1, JoinItems({Whole(), Bar(), Whole()}));
+  SetPart(1, JoinItems({StavePlace(40, 90), Bar(), EndMark()}));
   CKVReaderIndexer index;
   index.BuildIndex();
   EXPECT_TRUE(index.Records().empty());
   EXPECT_EQ(index.PageCount(), 1);
   EXPECT_THROW(index.RecordTime(0, 1), CNiffWriterError);
   EXPECT_THROW(index.FirstRecordWithTime(0), CNiffWriterError);
+}
+
+TEST_F(ReaderTest, MusicAfterTheLastSystemMarkFormsALastSystem) {
+  struct Case {
+    const char* name;
+    StreamBytesList tail;  // after "whole, bar, system mark"
+    int bars;
+    const char* time;
+  };
+  const Case cases[] = {
+      {"closed bar and end mark", JoinItems({Whole(), Bar(), EndMark()}), 1, "1/1"},
+      {"closed bar, no end mark", JoinItems({Whole(), Bar()}), 1, "1/1"},
+      {"open bar, no end mark", JoinItems({Whole(), Bar(), Crotchets(2)}), 2, "2/1"},
+      {"a rest alone", Rest(kDurationHalf), 1, "1/1"},
+      {"stave place, then music up to a damaged item",
+       JoinItems({StavePlace(40, 90), Crotchets(4), Bar(), {uint8_t(kItemChord | 3 << 3)}}), 1, "1/1"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    SetPart(0, {});
+    SetPart(1, JoinItems({Whole(), Bar(), SystemMark(), c.tail}));
+    CKVReaderIndexer index;
+    index.BuildIndex();
+    ASSERT_EQ(index.Records().size(), 2u);
+    const SystemRecord* last = index.FindRecord(1, 1);
+    ASSERT_NE(last, nullptr);
+    EXPECT_EQ(last->bars, c.bars);
+    EXPECT_EQ(Fraction(last->time), c.time);
+    EXPECT_EQ(Fraction(last->start), "1/1");
+    EXPECT_EQ(last->firstItem, StreamBytes(ScoreStreams, 1) + Whole().size() + 2);
+    EXPECT_EQ(index.TotalBars(), 1 + c.bars);
+    EXPECT_EQ(index.SystemsOnPage(0), 2);
+  }
+}
+
+TEST_F(ReaderTest, NoLastSystemWithoutChordsOrRestsBeforeTheEnd) {
+  const StreamBytesList tails[] = {
+      {},
+      PageMarkItem(),
+      JoinItems({StavePlace(40, 90), ClefItem(kClefBass), Bar()}),
+      JoinItems({EndMark(), Whole(), Bar()}),  // past the end mark
+  };
+  for (const StreamBytesList& tail : tails) {
+    SCOPED_TRACE(testing::PrintToString(tail));
+    SetPart(0, {});
+    SetPart(1, JoinItems({Whole(), Bar(), SystemMark(), tail}));
+    CKVReaderIndexer index;
+    index.BuildIndex();
+    EXPECT_EQ(index.Records().size(), 1u);
+  }
+}
+
+TEST_F(ReaderTest, APartWithoutAnySystemMarkIsOneSystem) {
+  SetPart(0, {});
+  SetPart(1, JoinItems({Whole(), Bar(), Whole()}));
+  CKVReaderIndexer index;
+  index.BuildIndex();
+  ASSERT_EQ(index.Records().size(), 1u);
+  EXPECT_EQ(index.Records()[0].bars, 2);
+  EXPECT_EQ(index.Records()[0].firstItem, StreamBytes(ScoreStreams, 1));
+  EXPECT_EQ(index.FirstRecordWithTime(0).part, 1);
+}
+
+TEST_F(ReaderTest, PartsThatCloseTheirLastSystemGetTheOpenLastSystemEmpty) {
+  SetPart(0, {});
+  SetPart(1, JoinItems({Whole(), Bar(), SystemMark(), Whole(), Bar(), Whole(), Bar()}));
+  SetPart(2, JoinItems({StavePlace(40, 90), Whole(), Bar(), SystemMark(), EndMark()}));
+  SetPart(3, JoinItems({Whole(), Bar(), SystemMark(), Crotchets(4)}));
+  CKVReaderIndexer index;
+  index.BuildIndex();
+  for (int part = 1; part <= 3; ++part) ASSERT_NE(index.FindRecord(1, part), nullptr) << part;
+  const SystemRecord* empty = index.FindRecord(1, 2);
+  EXPECT_EQ(empty->bars, 0);
+  EXPECT_FALSE(empty->time.IsNonZero());
+  EXPECT_EQ(Fraction(empty->start), "1/1");
+  EXPECT_EQ(empty->page, 0);
+  EXPECT_EQ(empty->stavePosition[0], 40);
+  EXPECT_EQ(index.FindRecord(1, 1)->bars, 2);
+  EXPECT_EQ(Fraction(index.FindRecord(1, 3)->time), "2/1");
+  EXPECT_EQ(index.TotalBars(), 3);
+  EXPECT_EQ(index.SystemsOnPage(0), 2);
+}
+
+TEST_F(ReaderTest, ALastSystemAfterAPageMarkLiesOnTheNextPage) {
+  SetPart(0, {});
+  SetPart(1, JoinItems({Whole(), Bar(), SystemMark(), PageMarkItem(), Whole(), Bar(), EndMark()}));
+  SetPart(2, JoinItems({Whole(), Bar(), SystemMark(), PageMarkItem()}));
+  CKVReaderIndexer index;
+  index.BuildIndex();
+  const SystemRecord* last = index.FindRecord(1, 1);
+  ASSERT_NE(last, nullptr);
+  EXPECT_EQ(last->page, 1);
+  EXPECT_EQ(last->firstItem, StreamBytes(ScoreStreams, 1) + Whole().size() + 3);
+  ASSERT_NE(index.FindRecord(1, 2), nullptr);
+  EXPECT_EQ(index.FindRecord(1, 2)->page, 1);
+  EXPECT_EQ(index.PageCount(), 2);
+  EXPECT_EQ(index.SystemsOnPage(1), 1);
+}
+
+TEST_F(ReaderTest, AnOpenLastSystemDoesNotHideAPartMissingAnEarlierOne) {
+  SetPart(0, {});
+  SetPart(1, JoinItems({Whole(), Bar(), SystemMark(), Whole(), Bar(), SystemMark(), Whole()}));
+  SetPart(2, JoinItems({Whole(), Bar(), SystemMark()}));
+  CKVReaderIndexer index;
+  EXPECT_THROW(index.BuildIndex(), CNiffWriterError);
 }
 
 TEST_F(ReaderTest, SystemsAreAlignedAcrossParts) {
