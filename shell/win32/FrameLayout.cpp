@@ -10,6 +10,7 @@
 #include "resources/ResourceIds.h"
 #include "shell/win32/FrameParts.h"
 #include "shell/win32/FrameWindow.h"
+#include "shell/win32/ToolWindowPlacement.h"
 
 namespace {
 
@@ -102,6 +103,7 @@ void OnFrameSize(HWND frame) {
   RECT client{};
   GetClientRect(frame, &client);
   if (HoldsWindow(w.status)) SendMessageW(w.status, WM_SIZE, 0, 0);
+  if (HoldsWindow(w.scoreView)) KeepToolWindowsOnScreen();
   int height = ClientHeightBelowBars(client);
   if (height < 0) height = 0;
   int oldWidth = state.paneWidth;

@@ -1,6 +1,10 @@
 #include "shell/win32/FrameServiceHooks.h"
 
+#include <mmsystem.h>
+
 #include "platform/HookTables.h"
+#include "platform/win32/AppWindows.h"
+#include "shell/win32/SmallWindows.h"
 
 namespace {
 
@@ -10,6 +14,13 @@ bool NoMusicFont(HDC, const char*, const RECT&, COLORREF) { return false; }
 COLORREF SystemFaceColour(int) { return GetSysColor(COLOR_BTNFACE); }
 COLORREF SystemTextColour() { return GetSysColor(COLOR_BTNTEXT); }
 void NoSharedDc(HDC) {}
+void NoToolCursors() {}
+// Without the drawing layer the colours stay the system's; the mutex that
+// guards painting is still made.
+void SystemColoursOnly() { ReadingMutex(); }
+LRESULT NoMciDevice(HWND frame, WPARAM wParam, LPARAM deviceId) {
+  return DefFrameProcW(frame, Windows().mdiClient, MM_MCINOTIFY, wParam, deviceId);
+}
 
 FrameServiceHooks Defaults() {
   FrameServiceHooks h;
@@ -20,6 +31,9 @@ FrameServiceHooks Defaults() {
   h.drawingColour = SystemFaceColour;
   h.textColour = SystemTextColour;
   h.setSharedDc = NoSharedDc;
+  h.destroyToolCursors = NoToolCursors;
+  h.initialiseDrawingColours = SystemColoursOnly;
+  h.onMciNotify = NoMciDevice;
   return h;
 }
 
@@ -39,6 +53,9 @@ void SetFrameServiceHooks(const FrameServiceHooks& hooks) {
   KeepIfSet(s.drawingColour, hooks.drawingColour);
   KeepIfSet(s.textColour, hooks.textColour);
   KeepIfSet(s.setSharedDc, hooks.setSharedDc);
+  KeepIfSet(s.destroyToolCursors, hooks.destroyToolCursors);
+  KeepIfSet(s.initialiseDrawingColours, hooks.initialiseDrawingColours);
+  KeepIfSet(s.onMciNotify, hooks.onMciNotify);
 }
 
 const FrameServiceHooks& FrameServices() { return Slots(); }

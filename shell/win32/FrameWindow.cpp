@@ -2,6 +2,7 @@
 
 #include "shell/win32/FrameWindow.h"
 
+#include <mmsystem.h>
 #include <shellapi.h>
 
 #include "Code/Quorm/EngineHost.h"
@@ -13,7 +14,9 @@
 #include "shell/win32/DdeServer.h"
 #include "shell/win32/DropFiles.h"
 #include "shell/win32/FrameParts.h"
+#include "shell/win32/FrameServiceHooks.h"
 #include "shell/win32/SmallWindows.h"
+#include "shell/win32/ToolWindowPlacement.h"
 
 namespace {
 
@@ -48,6 +51,16 @@ void RealizeProgramPalette(HWND frame, bool invalidate) {
   if (changed && invalidate) InvalidateRect(frame, nullptr, TRUE);
 }
 
+// The colours and cursors depend on the display: they are made again for the
+// new one.
+void ResetDrawingForNewDisplay() {
+  SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+  FrameServices().destroyToolCursors();
+  FrameServices().initialiseDrawingColours();
+}
+
+bool IsTheFrame(HWND window) { return Windows().frame == window || !Windows().frame; }
+
 }  // namespace
 
 FrameState& Frame() {
@@ -77,6 +90,8 @@ LRESULT CALLBACK Event_Dispatcher(HWND frame, UINT message, WPARAM wParam, LPARA
       EndReadingAfterEngineFailure();
       MessageById(nullptr, kEngineUnstableText);
       return 1;
+    case MM_MCINOTIFY:
+      return FrameServices().onMciNotify(frame, wParam, lParam);
     case kDdeServerMessage:
       return OnDdeServerMessage(frame, wParam, lParam);
     case WM_QUERYNEWPALETTE:
@@ -100,6 +115,9 @@ LRESULT CALLBACK Event_Dispatcher(HWND frame, UINT message, WPARAM wParam, LPARA
       return Default(frame, message, wParam, lParam);
     case WM_MEASUREITEM:
       if (wParam == 0 && MeasureMenuSymbol(reinterpret_cast<MEASUREITEMSTRUCT*>(lParam))) return TRUE;
+      return Default(frame, message, wParam, lParam);
+    case WM_DISPLAYCHANGE:
+      ResetDrawingForNewDisplay();
       return Default(frame, message, wParam, lParam);
     case WM_NCMOUSEMOVE:
       StopHover();
@@ -133,8 +151,11 @@ LRESULT CALLBACK Event_Dispatcher(HWND frame, UINT message, WPARAM wParam, LPARA
     case WM_DESTROY:
       PostQuitMessage(0);
       return 0;
+    case WM_MOVE:
+      if (IsTheFrame(frame) && HoldsWindow(Windows().scoreView)) KeepToolWindowsOnScreen();
+      return Default(frame, message, wParam, lParam);
     case WM_SIZE:
-      if (Windows().frame == frame || !Windows().frame) OnFrameSize(frame);
+      if (IsTheFrame(frame)) OnFrameSize(frame);
       return 0;
     default:
       return Default(frame, message, wParam, lParam);

@@ -20,8 +20,10 @@
 #include "score/ScoreStreams.h"
 #include "shell/BackupFiles.h"
 #include "shell/ClaimedEventTable.h"
+#include "shell/PartPlaybackValues.h"
 #include "shell/ShellServices.h"
 #include "shell/StartupTables.h"
+#include "shell/win32/FrameServiceHooks.h"
 #include "shell/win32/FrameWindow.h"
 #include "shell/win32/NoticeDialogs.h"
 #include "shell/win32/SmallWindows.h"
@@ -103,7 +105,7 @@ bool LoadStartupSettingsAndDisplay(HINSTANCE instance) {
   if (Flags().startupAbort) return false;
   Progress().generalSettingsLoaded = true;
   ProgramPalette() = CreateProgramPalette(instance);
-  ReadingMutex();
+  FrameServices().initialiseDrawingColours();
   InitCommonControlsInContext();
   ProbeSystemCapabilities();
   ResetClaimedEventTable();
@@ -153,6 +155,7 @@ bool BuildStartupState() {
   services.enableScanCommands();
   services.updateCommandStates();
   services.buildGlyphTable();
+  ResetPartPlaybackValues();
   // The page view's placeholder is loaded only where the installation ships it.
   if (ResourceExists(u"WaitImage.bmp")) LoadWaitImage();
   if (!LoadInstrumentNames()) return false;

@@ -1,0 +1,11 @@
+// One playback value per part slot, set to its start value when the program
+// starts. Playback reads them when it decides how each part sounds.
+#pragma once
+
+#include <array>
+
+constexpr int kPlaybackPartSlots = 13;
+constexpr int kStartPlaybackValue = 2;
+
+std::array<int, kPlaybackPartSlots>& PartPlaybackValues();
+void ResetPartPlaybackValues();
