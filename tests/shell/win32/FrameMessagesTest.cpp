@@ -10,6 +10,7 @@
 #include "platform/win32/AppWindows.h"
 #include "shell/win32/FrameServiceHooks.h"
 #include "shell/win32/FrameWindow.h"
+#include "tests/shell/win32/FrameUnderTest.h"
 #include "shell/win32/SystemCapabilities.h"
 #include "shell/win32/ToolWindowPlacement.h"
 
@@ -32,18 +33,12 @@ bool Inside(const RECT& r, const RECT& area) {
 class FrameMessagesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    WNDCLASSW c{};
-    c.lpfnWndProc = Event_Dispatcher;
-    c.hInstance = GetModuleHandleW(nullptr);
-    c.lpszClassName = kClassName;
-    RegisterClassW(&c);
     savedWindows_ = Windows();
     savedGlobal_ = Global();
     savedCapabilities_ = Capabilities();
     Frame() = FrameState();
     Calls().clear();
-    frame_ = CreateWindowExW(0, kClassName, L"frame", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, 640, 480, nullptr,
-                             nullptr, GetModuleHandleW(nullptr), nullptr);
+    frame_ = CreateFrameUnderTest(kClassName, nullptr);
     ASSERT_NE(frame_, nullptr);
     Windows().frame = frame_;
   }

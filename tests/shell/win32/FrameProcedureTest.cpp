@@ -9,6 +9,7 @@
 #include "score/ScoreFile.h"
 #include "score/ScoreFileHooks.h"
 #include "shell/win32/FrameWindow.h"
+#include "tests/shell/win32/FrameUnderTest.h"
 #include "tests/support/BoxRecorder.h"
 #include "tests/support/TestText.h"
 
@@ -36,17 +37,11 @@ HMENU TestMenuBar() {
 class FrameProcedureTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    WNDCLASSW c{};
-    c.lpfnWndProc = Event_Dispatcher;
-    c.hInstance = GetModuleHandleW(nullptr);
-    c.lpszClassName = kClassName;
-    RegisterClassW(&c);
     savedWindows_ = Windows();
     savedGlobal_ = Global();
     Frame() = FrameState();
     ScorePages = ScorePageList{};
-    frame_ = CreateWindowExW(0, kClassName, L"frame", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, 640, 480, nullptr,
-                             TestMenuBar(), GetModuleHandleW(nullptr), nullptr);
+    frame_ = CreateFrameUnderTest(kClassName, TestMenuBar());
     ASSERT_NE(frame_, nullptr);
     Windows().frame = frame_;
   }
