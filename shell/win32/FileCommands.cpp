@@ -71,10 +71,10 @@ void WithWaitCursor(int (*exporter)(const char16_t*), const wchar_t* path) {
 // The score Save As type's file name follows the chosen type.
 void RenameForType(HWND hook, int type, const char16_t* extension) {
   HWND dialog = GetParent(hook);
-  wchar_t spec[kPathUnits] = {};
-  SendMessageW(dialog, CDM_GETSPEC, kPathUnits, reinterpret_cast<LPARAM>(spec));
+  wchar_t typedName[kPathUnits] = {};
+  SendMessageW(dialog, CDM_GETSPEC, kPathUnits, reinterpret_cast<LPARAM>(typedName));
   wchar_t renamed[kPathUnits];
-  NameWithExtension(spec, extension, renamed, kPathUnits);
+  NameWithExtension(typedName, extension, renamed, kPathUnits);
   SendMessageW(dialog, CDM_SETCONTROLTEXT, cmb13, reinterpret_cast<LPARAM>(renamed));
   SendMessageW(dialog, CDM_SETCONTROLTEXT, edt1, reinterpret_cast<LPARAM>(renamed));
   (void)type;
