@@ -101,10 +101,12 @@ void ApplyDynamicText(const char16_t* text, PartMusicalState* part) {
 void AddTempoText(const char16_t* text, uint32_t barTime, TempoList* tempos) {
   int kind = 0, value = 0, number = 0;
   bool percent = false;
-  if (g_readers.parseTempoWord && g_readers.parseTempoWord(text, &kind, &value) &&
-      (kind == kWordTempo || kind == kWordTempoChange)) {
-    number = value;
-    percent = kind == kWordTempoChange;
+  // A metronome number counts only where the text holds no known word.
+  if (g_readers.parseTempoWord && g_readers.parseTempoWord(text, &kind, &value)) {
+    if (kind == kWordTempo || kind == kWordTempoChange) {
+      number = value;
+      percent = kind == kWordTempoChange;
+    }
   } else if (g_readers.parseMetronomeNumber) {
     if (!g_readers.parseMetronomeNumber(text, &number)) number = 0;
   }

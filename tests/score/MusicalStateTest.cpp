@@ -6,6 +6,7 @@
 #include <string>
 
 #include "score/PitchSpelling.h"
+#include "score/TempoWords.h"
 #include "tests/score/ScoreStreamFixture.h"
 
 namespace {
@@ -219,6 +220,18 @@ TEST_F(MusicalStateTest, WordsBeforeThePositionSetLevelsProgramAndTempo) {
   positions_[3] = 100;
   FindMusicalStateAt(positions_, &state);
   EXPECT_EQ(state.tempo, 72);  // the latest by bar time
+}
+
+TEST_F(MusicalStateTest, MetronomeNumberOnlyWhenTheTempoTextHoldsNoWord) {
+  SetTempoWordReaders({ParseTempoWord, ParseMetronomeNumber});
+  MusicalState state;
+  positions_[1] = 100;  // behind the texts
+  SetPart(1, JoinItems({TextItem(kTextTempo, "cresc. 96"), ChordItem({Note(12)})}));
+  FindMusicalStateAt(positions_, &state);
+  EXPECT_EQ(state.tempo, kDefaultTempo);  // a word of another meaning: no tempo
+  SetPart(1, JoinItems({TextItem(kTextTempo, "q = 96"), ChordItem({Note(12)})}));
+  FindMusicalStateAt(positions_, &state);
+  EXPECT_EQ(state.tempo, 96);
 }
 
 TEST_F(MusicalStateTest, ClefCodesUseFourBits) {
