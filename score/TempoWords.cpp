@@ -165,7 +165,7 @@ bool IsLetter(char16_t c) {
   if (c >= 0x2000 && c <= 0x2BFF) return false;  // punctuation, symbols, arrows
   if (c >= 0x3000 && c <= 0x303F) return false;
   if (c >= 0xD800 && c <= 0xDFFF) return false;  // surrogate halves
-  if (c >= 0xFF00 && c <= 0xFF20) return c >= 0xFF21;
+  if (c >= 0xFF00 && c <= 0xFF20) return false;  // full-width punctuation
   return true;
 }
 
