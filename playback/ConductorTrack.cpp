@@ -1,10 +1,8 @@
 #include "playback/ConductorTrack.h"
 
-#include <cstring>
 #include <string>
 
 #include "platform/Platform.h"
-#include "platform/TextUtils.h"
 #include "playback/MidiFileWriter.h"
 #include "playback/MidiTrack.h"
 #include "playback/PlayItems.h"
@@ -13,11 +11,6 @@
 namespace {
 
 constexpr int kCopyrightUnits = 256;
-
-MidiBytes Ansi(const std::u16string& text) {
-  const char* ansi = WideToAnsiStatic(text.c_str());
-  return MidiBytes(ansi, ansi + std::strlen(ansi));
-}
 
 // The score's own copyright line, else the program's.
 std::u16string CopyrightText(const PlayStretch& stretch) {
@@ -50,7 +43,7 @@ void HeadingTexts(const PlayStretch& stretch, MidiTrack* track) {
       default: return;  // the copyright line is already written
     }
     std::u16string text = ItemTextOf(item, length);
-    if (!text.empty()) track->Meta(0, type, Ansi(text));
+    if (!text.empty()) track->Meta(0, type, AnsiTextBytes(text));
   });
 }
 
@@ -69,7 +62,7 @@ MidiBytes WriteConductorTrack(const PlayStretch& stretch, const PartPlayState& f
   track.Raw(0, {0xF0, 0x05, 0x7E, 0x7F, 0x09, 0x01, 0xF7});
   track.Raw(0, {0xF0, 0x07, 0x7F, 0x7F, 0x04, 0x01, 0x7F, 0x7F, 0xF7});
   track.Raw(0, {0xF0, 0x07, 0x7F, 0x7F, 0x04, 0x02, 0x00, 0x40, 0xF7});
-  track.Meta(0, 0x02, Ansi(CopyrightText(stretch)));
+  track.Meta(0, 0x02, AnsiTextBytes(CopyrightText(stretch)));
   int numerator = firstPart.numerator, code = firstPart.denominatorCode;
   if (numerator != 4 || code != 5) track.Meta(0, 0x58, TimeSignatureData(numerator, code));
   HeadingTexts(stretch, &track);

@@ -1,6 +1,9 @@
 #include "playback/MidiBytes.h"
 
+#include <cstring>
+
 #include "platform/FileLayer.h"
+#include "platform/TextUtils.h"
 
 namespace {
 
@@ -54,4 +57,9 @@ void PutU24BE(MidiBytes* out, uint32_t value) {
 void PutU32BE(MidiBytes* out, uint32_t value) {
   PutU16BE(out, value >> 16);
   PutU16BE(out, value);
+}
+
+MidiBytes AnsiTextBytes(const std::u16string& text) {
+  const char* ansi = WideToAnsiStatic(text.c_str());
+  return MidiBytes(ansi, ansi + std::strlen(ansi));
 }

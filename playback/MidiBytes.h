@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 // Seven bits a byte, most significant group first, bit 7 on every byte but
@@ -19,3 +20,6 @@ void PutVarLen(MidiBytes* out, uint32_t value);
 void PutU16BE(MidiBytes* out, uint32_t value);
 void PutU24BE(MidiBytes* out, uint32_t value);
 void PutU32BE(MidiBytes* out, uint32_t value);
+
+// The text in the ANSI code page, without an end: the data of a text event.
+MidiBytes AnsiTextBytes(const std::u16string& text);

@@ -2,9 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
-#include "platform/TextUtils.h"
 #include "playback/NoteSounding.h"
 #include "playback/PlayItems.h"
 #include "playback/PlayWalker.h"
@@ -131,9 +129,7 @@ void PartTrackWriter::Header() {
   // A name that fills its slot has no end of its own.
   const char16_t* slotName = PartNameTable[sound_.slot];
   std::u16string part(slotName, std::find(slotName, slotName + kPartNameUnits, u'\0'));
-  const char* name = WideToAnsiStatic(part.c_str());
-  MidiBytes nameBytes(name, name + std::strlen(name));
-  track_.Meta(0, 0x03, nameBytes);
+  track_.Meta(0, 0x03, AnsiTextBytes(part));
   uint8_t control = static_cast<uint8_t>(0xB0 | sound_.channel);
   track_.Raw(0, {control, 0x0A, 0x3D});
   track_.Raw(0, {control, 0x00, 0x00});
@@ -360,8 +356,7 @@ void PartTrackWriter::Text(const uint8_t* item, uint32_t length) {
   std::u16string text = ItemTextOf(item, length);
   if (!text.empty() && *c_.textsLeft > 0) {
     --*c_.textsLeft;
-    const char* ansi = WideToAnsiStatic(text.c_str());
-    track_.Meta(Now(), sub == kTextLyric ? 0x05 : 0x06, MidiBytes(ansi, ansi + std::strlen(ansi)), MidiEventKind::kText);
+    track_.Meta(Now(), sub == kTextLyric ? 0x05 : 0x06, AnsiTextBytes(text), MidiEventKind::kText);
   }
   int kind = 0, value = 0;
   if (sub == kTextDynamic && ParseTempoWord(text.c_str(), &kind, &value)) DynamicWord(kind, value);
