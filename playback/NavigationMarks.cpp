@@ -5,27 +5,6 @@
 #include "playback/PlayItems.h"
 #include "score/ScoreItem.h"
 
-namespace {
-
-char16_t Lower(char16_t c) { return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c; }
-
-}  // namespace
-
-bool ContainsWord(const std::u16string& text, const char16_t* word) {
-  std::u16string w(word);
-  if (w.empty() || w.size() > text.size()) return w.empty();
-  for (size_t i = 0; i + w.size() <= text.size(); ++i) {
-    size_t k = 0;
-    while (k < w.size() && Lower(text[i + k]) == Lower(w[k])) ++k;
-    if (k == w.size()) return true;
-  }
-  return false;
-}
-
-bool EqualsWord(const std::u16string& text, const char16_t* word) {
-  return text.size() == std::u16string(word).size() && ContainsWord(text, word);
-}
-
 bool IsToCoda(const NavMark& m) { return m.text.find(u"To") != std::u16string::npos; }
 
 void NavigationTable::Scan(const PlayStretch& stretch, const PartPlayState* states) {

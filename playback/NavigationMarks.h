@@ -69,8 +69,5 @@ class NavigationTable {
   std::map<std::pair<int, int>, SystemLength> systems_[kPartSlots];  // by (page, system)
 };
 
-// Text containment without regard to ASCII case.
-bool ContainsWord(const std::u16string& text, const char16_t* word);
-bool EqualsWord(const std::u16string& text, const char16_t* word);
 // A coda mark that sends playback to the coda ("To Coda").
 bool IsToCoda(const NavMark& m);

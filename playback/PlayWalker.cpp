@@ -20,7 +20,7 @@ bool IsDaCapo(const std::u16string& text) {
   for (char16_t c : text) {
     if (c != u'.' && c != u' ') letters += (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;
   }
-  return letters.compare(0, 2, u"dc") == 0 || ContainsWord(text, u"capo");
+  return letters.compare(0, 2, u"dc") == 0 || ContainsNoCase(text.c_str(), u"capo");
 }
 
 }  // namespace
@@ -201,7 +201,7 @@ void PlayWalker::RepeatCode(uint8_t code) {
 bool PlayWalker::EndOfBarMarks() {
   for (NavMark& m : marks_->Marks()) {
     if (m.kind != NavKind::kJump || !(m.place == place_) || m.text.empty()) continue;
-    if (EqualsWord(m.text, u"fine")) {
+    if (CompareNoCase(m.text.c_str(), u"fine") == 0) {
       if (!endArmed_) continue;
       ended_ = true;
       return true;
@@ -217,8 +217,8 @@ bool PlayWalker::EndOfBarMarks() {
     }
     if (!target) continue;
     ++m.taken;
-    if (ContainsWord(m.text, u"coda")) codaArmed_ = true;
-    if (ContainsWord(m.text, u"fine")) endArmed_ = true;
+    if (ContainsNoCase(m.text.c_str(), u"coda")) codaArmed_ = true;
+    if (ContainsNoCase(m.text.c_str(), u"fine")) endArmed_ = true;
     JumpTo(*target);
     return true;
   }
