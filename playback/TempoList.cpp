@@ -40,7 +40,7 @@ void TempoList::Gather(const PlayStretch& stretch, const PartPlayState* states, 
       bool known = std::any_of(entries.begin(), entries.end(), [&](const Entry& o) {
         return o.time == e.time && o.number == e.number && o.percent == e.percent;
       });
-      if (!known && entries.size() < kMaxTempoChanges) entries.push_back(e);
+      if (!known && entries.size() < size_t(kMaxTempoEntries)) entries.push_back(e);
     }
   }
   std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.time < b.time; });

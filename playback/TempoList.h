@@ -9,8 +9,6 @@
 #include "playback/PlayState.h"
 #include "playback/PlayStretch.h"
 
-constexpr size_t kMaxTempoChanges = 1024;
-
 struct TempoChange {
   uint32_t time;
   int beatsPerMinute;  // resolved: a change in per cent already applied
