@@ -1,6 +1,7 @@
 #include "export/NiffStringList.h"
 
 #include "export/NiffWriterError.h"
+#include "platform/Utf8.h"
 
 void NiffStringList::Add(const std::u16string& text) {
   if (index_.count(text)) return;
@@ -16,32 +17,13 @@ uint32_t NiffStringList::OffsetOf(const std::u16string& text) const {
   return offsets_[it->second];
 }
 
+// NULs are left out (the table ends each string with one), so the text is
+// converted piece by piece between them.
 std::string NiffStringList::FileForm(const std::u16string& text) {
   std::string out;
-  for (size_t i = 0; i < text.size(); ++i) {
-    uint32_t c = text[i];
-    if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-      ++i;
-    } else if (c >= 0xD800 && c < 0xE000) {
-      c = 0xFFFD;  // a lone half of a pair
-    }
-    if (c == 0) continue;  // the table ends each string with a NUL
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (c >> 18));
-      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
+  const char16_t* const end = text.c_str() + text.size();
+  for (const char16_t* piece = text.c_str(); piece < end;
+       piece += std::char_traits<char16_t>::length(piece) + 1)
+    out += Utf16ToUtf8(piece);
   return out;
 }

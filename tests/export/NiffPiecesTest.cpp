@@ -60,6 +60,7 @@ TEST(NiffStrings, OffsetsCountTheFileFormsAndTheirEnds) {
   EXPECT_THROW(strings.OffsetOf(u"missing"), CNiffWriterError);
   EXPECT_EQ(NiffStringList::FileForm(u"\U0001D11E"), "\xF0\x9D\x84\x9E");
   EXPECT_EQ(NiffStringList::FileForm(std::u16string(1, char16_t(0xD834))), "\xEF\xBF\xBD");
+  EXPECT_EQ(NiffStringList::FileForm(std::u16string(u"a\0\u00e9\0", 4)), "a\xC3\xA9");
 }
 
 TEST(NiffSymbolStateTest, StatesRefuseNodeCountsTheyCannotHave) {
