@@ -1,21 +1,12 @@
 // Items for the small scores of the MusicXML export tests, beyond those of
-// ReaderDoubles.h: marks, texts with their places, chord symbols, hairpins
-// and rests of several bars.
+// ReaderDoubles.h: pedal and ornament marks, texts with their places, chord
+// diagrams, hairpins and rests of several bars.
 #pragma once
 
 #include <string>
 
 #include "tests/export/ReaderDoubles.h"
 
-inline StreamBytesList MarkItem(uint8_t subKind, uint32_t span = 0, uint8_t voice = 0, uint8_t value = 0) {
-  StreamBytesList item = {uint8_t(kMarkBit7 | subKind << 3 | kItemMark), 0, 0, value, 0};
-  SetMarkSpan(item.data(), span);
-  SetMarkVoice(item.data(), voice);
-  return item;
-}
-inline StreamBytesList TieMark() { return MarkItem(kMarkTie); }
-// span in 1/128 notes from the first note's start to the last note's start
-inline StreamBytesList SlurMark(uint32_t span, uint8_t voice = 0) { return MarkItem(kMarkSlur, span, voice); }
 inline StreamBytesList PedalMark(uint8_t value) { return MarkItem(kMarkPedal, 0, 0, value); }
 inline StreamBytesList OrnamentMark(uint8_t value) { return MarkItem(kMarkOrnament, 0, 0, value); }
 
@@ -44,14 +35,6 @@ inline StreamBytesList PageText(uint8_t subKind, const std::u16string& text) {
     item[7 + 2 * u] = uint8_t(text[u] & 0xFF);
     item[8 + 2 * u] = uint8_t(text[u] >> 8);
   }
-  return item;
-}
-
-inline StreamBytesList ChordSymbol(uint8_t root, uint8_t quality, uint8_t bass) {
-  StreamBytesList item(3 + kChordSymbolPayload, 0);
-  item[0] = kChordSymbolFirstByte;
-  SetTextPayloadLength(item.data(), kChordSymbolPayload, kCurrentScoreFormatVersion);
-  SetChordSymbolFields(item.data(), 1, root, quality, bass, kCurrentScoreFormatVersion);
   return item;
 }
 

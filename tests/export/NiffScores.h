@@ -21,15 +21,6 @@ inline StreamBytesList Beamed(StreamBytesList chord, bool startsGroup) {
   SetChordStartsBeamGroup(chord.data(), startsGroup);
   return chord;
 }
-inline StreamBytesList Mark(uint8_t subKind, uint32_t span = 0, uint8_t voice = 0) {
-  StreamBytesList item = {uint8_t(kItemMark | subKind << 3 | kMarkBit7), 0, 0, 0, 0};
-  SetMarkSpan(item.data(), span);
-  SetMarkVoice(item.data(), voice);
-  return item;
-}
-inline StreamBytesList TieMark() { return Mark(kMarkTie); }
-// A slur over notes whose written lengths add up to span (in 1/128).
-inline StreamBytesList SlurMark(uint32_t span) { return Mark(kMarkSlur, span); }
 // A staff text at a height (sign-magnitude byte).
 inline StreamBytesList StaffText(uint8_t subKind, const char* text, uint8_t y = 0) {
   StreamBytesList item = TextItem(subKind, text);
@@ -45,13 +36,6 @@ inline StreamBytesList PageText(uint8_t subKind, const char* text, uint16_t x = 
   item[4] = uint8_t(x >> 8);
   item[5] = uint8_t(y);
   item[6] = uint8_t(y >> 8);
-  return item;
-}
-inline StreamBytesList ChordSymbol(uint8_t root, uint8_t quality, uint8_t bass) {
-  StreamBytesList item(3 + kChordSymbolPayload, 0);
-  item[0] = kChordSymbolFirstByte;
-  SetTextPayloadLength(item.data(), kChordSymbolPayload, ScoreFormatVersion);
-  SetChordSymbolFields(item.data(), 1, root, quality, bass);
   return item;
 }
 inline StreamBytesList ChordGrid(std::initializer_list<uint8_t> fields) {

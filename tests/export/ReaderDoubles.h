@@ -122,6 +122,22 @@ inline StreamBytesList Bar(uint8_t style = kBarSingle) { return {MakeBarLine(sty
 inline StreamBytesList SystemMark() { return {kBarBoundary}; }
 inline StreamBytesList PageMarkItem() { return {kPageMark}; }
 inline StreamBytesList EndMark() { return {kEndOfScore}; }
+inline StreamBytesList MarkItem(uint8_t subKind, uint32_t span = 0, uint8_t voice = 0, uint8_t value = 0) {
+  StreamBytesList item = {uint8_t(kMarkBit7 | subKind << 3 | kItemMark), 0, 0, value, 0};
+  SetMarkSpan(item.data(), span);
+  SetMarkVoice(item.data(), voice);
+  return item;
+}
+inline StreamBytesList TieMark() { return MarkItem(kMarkTie); }
+// span in 1/128 notes from the first note's start to the last note's start
+inline StreamBytesList SlurMark(uint32_t span, uint8_t voice = 0) { return MarkItem(kMarkSlur, span, voice); }
+inline StreamBytesList ChordSymbol(uint8_t root, uint8_t quality, uint8_t bass) {
+  StreamBytesList item(3 + kChordSymbolPayload, 0);
+  item[0] = kChordSymbolFirstByte;
+  SetTextPayloadLength(item.data(), kChordSymbolPayload, kCurrentScoreFormatVersion);
+  SetChordSymbolFields(item.data(), 1, root, quality, bass, kCurrentScoreFormatVersion);
+  return item;
+}
 inline StreamBytesList Tuplet(uint8_t notes, uint8_t unitMinusOne, uint32_t span, uint8_t voice = 0) {
   StreamBytesList item = {kTupletMarkByte, 0, 0, notes, unitMinusOne};
   SetMarkSpan(item.data(), span);
