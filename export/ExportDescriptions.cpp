@@ -39,7 +39,6 @@ constexpr size_t kTextLimit = 1024;  // characters of one text that are read
 }
 
 void CNiffDescriptionText::Fill(const uint8_t* item, int) {
-  subKind_ = TextSubKindOf(item);
   text_ = ItemText(item, ScoreFormatVersion, kTextLimit);
 }
 
@@ -89,7 +88,6 @@ void CNiffDescriptionTextDynamic::WriteNiffChunk(const NiffStringList& strings) 
 }
 
 void CNiffDescriptionTextGuitarChord::Fill(const uint8_t* item, int) {
-  subKind_ = TextSubKindOf(item);
   if (!Payload(item, kChordSymbolPayload)) return;
   const uint8_t version = ScoreFormatVersion;
   const TextPlace place = ChordTextPlace(item, version);
@@ -106,7 +104,6 @@ void CNiffDescriptionTextGuitarChord::WriteNiffChunk(const NiffStringList& strin
 }
 
 void CNiffDescriptionTextGuitarGrid::Fill(const uint8_t* item, int) {
-  subKind_ = TextSubKindOf(item);
   if (!Payload(item, kChordSymbolPayload)) return;
   const uint8_t version = ScoreFormatVersion;
   const TextPlace place = ChordTextPlace(item, version);

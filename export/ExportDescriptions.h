@@ -43,13 +43,11 @@ class CNiffDescriptionText : public CNiffDescription {
   virtual bool HasContent() const { return !text_.empty(); }
   int X() const { return x_; }
   int Y() const { return y_; }
-  uint8_t SubKind() const { return subKind_; }
 
  protected:
   std::u16string text_;
   int x_ = 0;
   int y_ = 0;
-  uint8_t subKind_ = 0;
 };
 
 // Texts placed on the page.
