@@ -1,7 +1,7 @@
 #include "shell/PartPlaybackValues.h"
 
-std::array<int, kPlaybackPartSlots>& PartPlaybackValues() {
-  static std::array<int, kPlaybackPartSlots> values{};
+std::array<int, kPartSlots>& PartPlaybackValues() {
+  static std::array<int, kPartSlots> values{};
   return values;
 }
 

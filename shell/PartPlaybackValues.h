@@ -4,8 +4,9 @@
 
 #include <array>
 
-constexpr int kPlaybackPartSlots = 13;
+#include "score/ScoreStreams.h"
+
 constexpr int kStartPlaybackValue = 2;
 
-std::array<int, kPlaybackPartSlots>& PartPlaybackValues();
+std::array<int, kPartSlots>& PartPlaybackValues();
 void ResetPartPlaybackValues();
