@@ -1,5 +1,6 @@
 #include "shell/DdeCommands.h"
 
+#include "Code/Unicode/Utils/Str.h"
 #include "score/FileOpener.h"
 
 namespace {
@@ -16,14 +17,8 @@ size_t TextLength(const char16_t* text, size_t length) {
   return n;
 }
 
-size_t LiteralLength(const char16_t* literal) {
-  size_t n = 0;
-  while (literal[n]) ++n;
-  return n;
-}
-
 bool StartsWith(const char16_t* text, size_t length, const char16_t* literal) {
-  size_t n = LiteralLength(literal);
+  size_t n = WideLength(literal);
   if (length < n) return false;
   for (size_t i = 0; i < n; ++i)
     if (text[i] != literal[i]) return false;
@@ -31,7 +26,7 @@ bool StartsWith(const char16_t* text, size_t length, const char16_t* literal) {
 }
 
 bool EndsWith(const char16_t* text, size_t length, const char16_t* literal) {
-  size_t n = LiteralLength(literal);
+  size_t n = WideLength(literal);
   return length >= n && StartsWith(text + length - n, n, literal);
 }
 
@@ -44,7 +39,7 @@ DdeCommand ParseSystemCommand(const char16_t* text, size_t length, char16_t* pat
   if (!text) return DdeCommand::Refused;
   length = TextLength(text, length);
   if (StartsWith(text, length, kPrintStart)) return DdeCommand::Print;
-  size_t start = LiteralLength(kOpenStart), end = LiteralLength(kOpenEnd);
+  size_t start = WideLength(kOpenStart), end = WideLength(kOpenEnd);
   if (!StartsWith(text, length, kOpenStart) || !EndsWith(text, length, kOpenEnd) ||
       length <= start + end)
     return DdeCommand::Refused;
@@ -64,7 +59,7 @@ DdeCommand ParseSystemCommand(const char16_t* text, size_t length, char16_t* pat
 DdeCommand ParseActivateCommand(const char16_t* text, size_t length) {
   if (!text) return DdeCommand::Refused;
   length = TextLength(text, length);
-  return length == LiteralLength(kActivate) && StartsWith(text, length, kActivate)
+  return length == WideLength(kActivate) && StartsWith(text, length, kActivate)
              ? DdeCommand::Activate
              : DdeCommand::Refused;
 }
