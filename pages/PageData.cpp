@@ -24,7 +24,6 @@ constexpr uint32_t kHeadCountMask = 0xFF;
 constexpr int kHeadVersionShift = 8;
 constexpr int kVersion4Columns = 256;
 constexpr double kBoxValueScale = 1000.0;
-constexpr uint64_t kLowDiscSpace = 4194304;
 // A page data file of 255 staves with all curves and the largest box count
 // a page holds stays far below this.
 constexpr size_t kLargestDataFile = 64u << 20;
@@ -263,7 +262,7 @@ PageDataRead ReadPageDataFile(const char16_t* path, PageData* page, uint32_t* pa
 bool SavePageDataFile(int16_t scanId, bool working, const PageData& page, const StaveRecord* staves,
                       uint32_t staveCount, const PageDataFileFields& fields) {
   if (page.boxCount <= 0) return false;
-  if (platform::FreeDiscSpace(DataFolder()) < kLowDiscSpace) MessageById(nullptr, kTextLowDiscSpace);
+  if (platform::FreeDiscSpace(DataFolder()) < kLowDiscSpaceBytes) MessageById(nullptr, kTextLowDiscSpace);
   char16_t path[kPagePathUnits];
   const PageFile which = working ? PageFile::kWorkingData : PageFile::kData;
   if (!PageFilePath(which, scanId, true, path)) return false;

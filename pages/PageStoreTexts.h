@@ -1,6 +1,11 @@
 // UI string ids of the page store.
 #pragma once
 
+#include <cstdint>
+
+// Below this much free space for pages and data, kTextLowDiscSpace warns.
+constexpr uint64_t kLowDiscSpaceBytes = 0x400000;
+
 enum : unsigned {
   kTextPageLimitReached = 10013,   // the table is full
   kTextLowDiscSpace = 10017,       // below 4 MB free for pages and data

@@ -168,6 +168,11 @@ bool LoadInstrumentNameLists() {
   return LoadInstrumentNameListsFrom(folder);
 }
 
+const char16_t* InstrumentNameListFile(int index) {
+  if (index < 0 || index >= kInstrumentNameListFiles) return nullptr;
+  return index % 2 == 0 ? kSectionFiles[index / 2] : kInstrumentFiles[index / 2];
+}
+
 void FreeInstrumentNameLists() {
   for (int language = 0; language < kInstrumentLanguages; ++language) {
     FreeHandle(&g_instruments[language].block);

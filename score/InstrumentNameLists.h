@@ -26,6 +26,10 @@ bool LoadInstrumentNameLists();
 // The same from another folder (a path ending with a separator).
 bool LoadInstrumentNameListsFrom(const char16_t* folder);
 void FreeInstrumentNameLists();
+// The file names of the six lists (each language's sections, then its
+// instruments), so that a missing one can be named; null past the last.
+constexpr int kInstrumentNameListFiles = 2 * kInstrumentLanguages;
+const char16_t* InstrumentNameListFile(int index);
 
 // The bytes of one list, or null (size 0) when it is not loaded.
 const uint8_t* InstrumentList(int language, size_t* size);

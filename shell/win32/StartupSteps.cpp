@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "pages/PageImageStore.h"
+#include "pages/PageStoreTexts.h"
 #include "pages/PageTable.h"
 #include "platform/FileLayer.h"
 #include "platform/Folders.h"
@@ -37,12 +38,8 @@ constexpr unsigned kComFailedText = 10419;
 constexpr unsigned kNoMemoryText = 10020;
 constexpr unsigned kMissingFileText = 18600;
 constexpr unsigned kDiscFullText = 10015;
-constexpr unsigned kDiscLowText = 10017;
 constexpr uint32_t kFatalDiscSpace = 0x100000;
-constexpr uint32_t kLowDiscSpace = 0x400000;
 
-const char16_t* const kInstrumentFiles[] = {u"insttypetext", u"instrtext", u"insttypetextD",
-                                            u"instrtextD", u"insttypetextI", u"instrtextI"};
 
 Handle WorkingBuffers[4];
 
@@ -60,7 +57,8 @@ bool ResourceExists(const char16_t* name) {
 }
 
 bool LoadInstrumentNames() {
-  for (const char16_t* name : kInstrumentFiles) {
+  for (int i = 0; i < kInstrumentNameListFiles; ++i) {
+    const char16_t* name = InstrumentNameListFile(i);
     if (!ResourceExists(name)) return ReportMissingFile(name);
   }
   return LoadInstrumentNameLists();
@@ -172,7 +170,7 @@ bool CheckFreeDiscSpace() {
     MessageById(nullptr, kDiscFullText);
     return false;
   }
-  if (space < kLowDiscSpace) MessageById(nullptr, kDiscLowText);
+  if (space < kLowDiscSpaceBytes) MessageById(nullptr, kTextLowDiscSpace);
   return true;
 }
 

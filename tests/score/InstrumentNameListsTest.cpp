@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -245,3 +246,16 @@ TEST(MakeUpperWide, UpperCasesInPlace) {
 }
 
 }  // namespace
+
+TEST(InstrumentNameListFiles, NameTheSixShippedLists) {
+  std::vector<std::u16string> names;
+  for (int i = 0; i < kInstrumentNameListFiles; ++i) {
+    ASSERT_NE(InstrumentNameListFile(i), nullptr) << i;
+    names.push_back(InstrumentNameListFile(i));
+    EXPECT_FALSE(ReadShipped(U8(names.back())).empty()) << U8(names.back());
+  }
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(std::unique(names.begin(), names.end()), names.end());
+  EXPECT_EQ(InstrumentNameListFile(kInstrumentNameListFiles), nullptr);
+  EXPECT_EQ(InstrumentNameListFile(-1), nullptr);
+}
