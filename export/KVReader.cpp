@@ -98,7 +98,7 @@ void CKVReader::AssignState(const CKVReader& from) {
 void CKVReader::SetStream(const uint8_t* start, int slot) {
   CheckOrThrow(slot >= 0 && slot < PartCount && slot < kPartSlots);
   const uint8_t* bytes = StreamBytes(ScoreStreams, slot);
-  const uint8_t* end = bytes ? bytes + ScoreStreams.used[slot] : nullptr;
+  const uint8_t* end = StreamUsedEnd(ScoreStreams, slot);
   CheckOrThrow(start == end || (start && bytes && start >= bytes && start < end));
   SetStream(start, end, slot);
 }

@@ -88,7 +88,7 @@ void CMXMLWriter::StartPart(const XmlPartSetup& setup, bool dry) {
 void CMXMLWriter::WritePart(const XmlPartSetup& setup, bool dry) {
   StartPart(setup, dry);
   const uint8_t* bytes = StreamBytes(ScoreStreams, setup.slot);
-  const uint8_t* end = bytes ? bytes + ScoreStreams.used[setup.slot] : nullptr;
+  const uint8_t* end = StreamUsedEnd(ScoreStreams, setup.slot);
   SetStream(bytes, end, setup.slot);
   lastMusicItem_ = nullptr;
   for (const uint8_t* p = bytes; p && p < end; p = NextItem(p))

@@ -25,10 +25,7 @@ enum : unsigned {
 };
 constexpr size_t kMaxProblemBarsNamed = 24;
 
-const uint8_t* SlotEnd(int slot) {
-  const uint8_t* bytes = StreamBytes(ScoreStreams, slot);
-  return bytes ? bytes + ScoreStreams.used[slot] : nullptr;
-}
+const uint8_t* SlotEnd(int slot) { return StreamUsedEnd(ScoreStreams, slot); }
 
 std::u16string PartName(int part) {
   const char16_t* row = PartNameTable[part];

@@ -9,10 +9,7 @@
 namespace {
 
 const uint8_t* SlotStart(int slot) { return StreamBytes(ScoreStreams, slot); }
-const uint8_t* SlotEnd(int slot) {
-  const uint8_t* bytes = StreamBytes(ScoreStreams, slot);
-  return bytes ? bytes + ScoreStreams.used[slot] : nullptr;
-}
+const uint8_t* SlotEnd(int slot) { return StreamUsedEnd(ScoreStreams, slot); }
 
 }  // namespace
 

@@ -30,12 +30,6 @@ int FindItemRow(const ItemIndex& index, uint32_t part, uint32_t offset) {
   return -1;
 }
 
-uint32_t StreamUsedLength(const StreamSet& streams, int slot) {
-  if (slot < 0 || slot >= kPartSlots || !streams.block[slot]) return 0;
-  const uint32_t capacity = StreamCapacity(streams, slot);
-  return streams.used[slot] < capacity ? streams.used[slot] : capacity;
-}
-
 const uint8_t* RowItem(const StreamSet& streams, const ItemIndexRow& row, uint32_t* length) {
   if (row.part >= uint32_t(kPartSlots)) return nullptr;
   const uint8_t* stream = StreamBytes(streams, int(row.part));

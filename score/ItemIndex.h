@@ -35,9 +35,6 @@ int FindItemRow(const ItemIndex& index, uint32_t part, uint32_t offset);
 inline int32_t RowCentreX(const ItemIndexRow& row) { return (int32_t(row.left) + row.right) / 2; }
 inline int32_t RowCentreY(const ItemIndexRow& row) { return (int32_t(row.top) + row.bottom) / 2; }
 
-// The bytes of a slot that may be walked: its used length, never more than
-// its block holds; 0 for a slot out of range or without a block.
-uint32_t StreamUsedLength(const StreamSet& streams, int slot);
 
 // The item a row points to, when its part is a slot with a stream and the
 // item lies wholly inside the used length; null otherwise. length receives

@@ -117,7 +117,7 @@ void AddTempoText(const char16_t* text, uint32_t barTime, TempoList* tempos) {
 // position and on until clef, key and time signature are all known.
 void WalkPart(int slot, uint32_t position, PartMusicalState* part, PartWalk* walk, TempoList* tempos) {
   const uint8_t* stream = StreamBytes(ScoreStreams, slot);
-  uint32_t used = stream ? std::min(ScoreStreams.used[slot], StreamCapacity(ScoreStreams, slot)) : 0;
+  uint32_t used = StreamUsedLength(ScoreStreams, slot);
   Place place;
   uint32_t barTime = 0;
   int numerator = 4, denominatorCode = kDurationQuarter;

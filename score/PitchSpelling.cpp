@@ -355,7 +355,7 @@ int RespellChordForKey(int slot, const uint32_t* offset, int semitones, int newC
 
   uint8_t* stream = StreamBytes(ScoreStreams, slot);
   if (!stream) return 0;
-  uint32_t used = std::min(ScoreStreams.used[slot], StreamCapacity(ScoreStreams, slot));
+  uint32_t used = StreamUsedLength(ScoreStreams, slot);
   uint32_t start = offset ? std::min(*offset, used) : 0;
 
   int key = 0, clef = kClefTreble, shift = kOctaveNone;

@@ -64,6 +64,17 @@ uint32_t StreamCapacity(const StreamSet& set, int slot) {
   return static_cast<uint32_t>(HandleSize(set.block[slot]));
 }
 
+uint32_t StreamUsedLength(const StreamSet& set, int slot) {
+  if (slot < 0 || slot >= kPartSlots || !set.block[slot]) return 0;
+  const uint32_t capacity = StreamCapacity(set, slot);
+  return set.used[slot] < capacity ? set.used[slot] : capacity;
+}
+
+const uint8_t* StreamUsedEnd(const StreamSet& set, int slot) {
+  if (slot < 0 || slot >= kPartSlots || !set.block[slot]) return nullptr;
+  return StreamBytes(set, slot) + StreamUsedLength(set, slot);
+}
+
 int GrowStream(StreamSet* set, int slot, uint32_t n) {
   uint64_t size = HandleSize(set->block[slot]);
   uint64_t wanted = static_cast<uint64_t>(set->used[slot]) + n;

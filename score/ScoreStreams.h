@@ -29,6 +29,10 @@ inline uint8_t* StreamBytes(const StreamSet& set, int slot) {
   return static_cast<uint8_t*>(set.block[slot]);
 }
 uint32_t StreamCapacity(const StreamSet& set, int slot);
+// The used length of a slot, never beyond its block (0 for no block or a
+// slot out of range), and the end of those bytes (null for no block).
+uint32_t StreamUsedLength(const StreamSet& set, int slot);
+const uint8_t* StreamUsedEnd(const StreamSet& set, int slot);
 
 // Makes sure the stream of slot can take n more bytes beyond its used length;
 // the used length stays. 1 on success; 0 after the error box, the stream as

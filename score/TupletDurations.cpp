@@ -82,6 +82,6 @@ void FillTupletDurations(uint8_t* stream, uint32_t start, uint32_t end, uint8_t 
 void FillTupletDurations(StreamSet* set, int slot, uint8_t version) {
   uint8_t* bytes = StreamBytes(*set, slot);
   if (!bytes) return;
-  uint32_t end = std::min(set->used[slot], StreamCapacity(*set, slot));
+  uint32_t end = StreamUsedLength(*set, slot);
   FillTupletDurations(bytes, 0, end, version);
 }

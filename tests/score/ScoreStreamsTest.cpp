@@ -101,6 +101,21 @@ TEST_F(ScoreStreamsTest, AStreamNeverGrowsBeyond32BitLengths) {
   EXPECT_EQ(ScoreStreams.used[6], 40u);
 }
 
+TEST_F(ScoreStreamsTest, TheUsedBytesNeverReachBeyondTheBlock) {
+  EXPECT_EQ(StreamUsedLength(ScoreStreams, 2), 0u);  // no block
+  EXPECT_EQ(StreamUsedEnd(ScoreStreams, 2), nullptr);
+  EXPECT_EQ(StreamUsedLength(ScoreStreams, kPartSlots), 0u);
+  EXPECT_EQ(StreamUsedEnd(ScoreStreams, -1), nullptr);
+  ASSERT_EQ(GrowScoreStream(2, 10), 1);  // a 32-byte block
+  ScoreStreams.used[2] = 10;
+  EXPECT_EQ(StreamUsedLength(ScoreStreams, 2), 10u);
+  EXPECT_EQ(StreamUsedEnd(ScoreStreams, 2), StreamBytes(ScoreStreams, 2) + 10);
+  ScoreStreams.used[2] = 1000;  // a damaged length
+  EXPECT_EQ(StreamUsedLength(ScoreStreams, 2), 32u);
+  EXPECT_EQ(StreamUsedEnd(ScoreStreams, 2), StreamBytes(ScoreStreams, 2) + 32);
+  ScoreStreams.used[2] = 0;
+}
+
 TEST_F(ScoreStreamsTest, ResetFreesEverySlot) {
   for (int slot = 0; slot < kPartSlots; ++slot) {
     ASSERT_EQ(GrowScoreStream(slot, 8), 1);
