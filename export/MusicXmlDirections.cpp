@@ -20,7 +20,6 @@ constexpr size_t kTextLimit = 1024;
 constexpr int kStartTempo = 80;
 // Playback loudness of the dynamics pppp .. ffff, by dynamics word index.
 const int kSoundDynamics[] = {11, 26, 40, 54, 69, 83, 98, 112, 127, 141};
-constexpr int kNamedDynamics = 18;  // the table words that a dynamic text may be
 constexpr int kHairpinStartLimit = 256;  // hairpins starting this far from their note are left out
 
 std::u16string Wide(const char* text) {
@@ -34,10 +33,11 @@ bool IsWalkedText(uint8_t subKind) {
   return subKind == kTextCoda || subKind == kTextSegno || subKind == kTextHairpin18 || subKind == kTextHairpin19;
 }
 
-// Texts placed on the page, not against the music.
+// Texts placed on the page, not against the music. A copyright notice
+// inside a part stands against the music and is written as words.
 bool IsPageText(uint8_t subKind) {
   switch (subKind) {
-    case kTextTitle: case kTextComposer: case kTextLyricist: case kTextCopyright: case kTextPageNumber:
+    case kTextTitle: case kTextComposer: case kTextLyricist: case kTextGeneral: case kTextPageNumber:
     case kTextSubtitle: case kTextStaffStart: case kTextNumberBlock:
       return true;
     default:
@@ -209,8 +209,12 @@ void CMXMLWriter::WriteText(const uint8_t* item) {
   if (TextLayoutOf(subKind) == TextLayout::kNoText) return;
   const std::u16string text = ItemText(item, ScoreFormatVersion, kTextLimit);
   if (text.empty()) return;
+  // A text of the page layout keeps its place on the page, which says
+  // nothing about its offset from the note.
   const std::string position =
-      FormatRelativePosition(TextOffsetX(item, ScoreFormatVersion), TextOffsetY(item, ScoreFormatVersion));
+      TextLayoutOf(subKind) == TextLayout::kPageText
+          ? std::string()
+          : FormatRelativePosition(TextOffsetX(item, ScoreFormatVersion), TextOffsetY(item, ScoreFormatVersion));
   switch (subKind) {
     case kTextRehearsal:
       WriteWordsDirection(text, "rehearsal", position);
@@ -242,7 +246,7 @@ void CMXMLWriter::WriteWordsDirection(const std::u16string& text, const char* el
 
 void CMXMLWriter::WriteDynamic(const std::u16string& text, const std::string& position) {
   int index = -1;
-  for (int i = 0; i < kNamedDynamics && index < 0; ++i) {
+  for (int i = 0; i < kDynamicsMarkWords && index < 0; ++i) {
     std::u16string word = Wide(DynamicsWord(i));
     if (!word.empty() && word.back() == u'/') word.pop_back();
     if (word == text) index = i;

@@ -16,6 +16,7 @@ namespace {
 
 constexpr size_t kHeaderTextLimit = 1024;
 constexpr int kDrumChannel = 10;
+constexpr uint8_t kHeaderEndBarCode = 10;  // the bar mark that ends the header texts
 
 std::u16string Wide(const char* text) {
   std::u16string wide;
@@ -40,15 +41,16 @@ int HeaderSlotOf(uint8_t subKind) {
   }
 }
 
-// The page-level texts of slot 0 up to the end of its header texts; the
-// first text of each kind wins.
+// The page-level texts of slot 0 up to the end of its header texts (the
+// header-end bar mark, or the first page's end at its page mark, whichever
+// comes first); the first text of each kind wins.
 void WriteHeader(CXmlOutput& out) {
   std::u16string texts[kHeaderSlots];
   if (PartCount > 0 && StreamBytes(ScoreStreams, 0)) {
     ItemCursor cursor(StreamBytes(ScoreStreams, 0), ScoreStreams.used[0], ScoreFormatVersion);
     while (cursor.Next()) {
       const uint8_t* item = cursor.Item();
-      if (KindOf(item) == kItemBarLine && BarCode(item) == 10) break;
+      if (IsPageMark(item) || (KindOf(item) == kItemBarLine && BarCode(item) == kHeaderEndBarCode)) break;
       if (KindOf(item) != kItemText) continue;
       const int slot = HeaderSlotOf(TextSubKindOf(item));
       if (slot < 0 || !texts[slot].empty()) continue;
@@ -161,9 +163,10 @@ void WriteScorePart(CXmlOutput& out, const PartEntry& entry) {
 
 }  // namespace
 
+bool ScoreHasParts() { return PartCount >= 2; }
+
 void WriteMusicXmlDocument(CXmlOutput& out, std::vector<ReadProblemEntry>* problems) {
-  // The document needs at least one part.
-  CheckOrThrow(PartCount >= 2);
+  CheckOrThrow(ScoreHasParts());
   std::vector<PartEntry> parts;
   int channel = 1;
   for (int slot = 1; slot < PartCount && slot < kPartSlots; ++slot) parts.push_back(DescribePart(slot, &channel));

@@ -14,6 +14,7 @@ namespace {
 
 constexpr unsigned kMusicXmlFailedText = 10291;
 constexpr unsigned kMusicXmlProblemBarsText = 10293;
+constexpr unsigned kMusicXmlNoPartsText = 10297;
 
 // "part: bar" for each bar that holds a problem, each bar once.
 std::u16string ProblemBarList(const std::vector<ReadProblemEntry>& problems) {
@@ -45,6 +46,11 @@ class NoExportObjects {
 }  // namespace
 
 int ExportMusicXml(const char16_t* path) {
+  // A score of page texts alone has no part to write; no file is made.
+  if (!ScoreHasParts()) {
+    MessageById(nullptr, kMusicXmlNoPartsText);
+    return 0;
+  }
   CXmlOutput out;
   if (!out.Open(path)) return 0;  // the file layer has told the user
   std::vector<ReadProblemEntry> problems;

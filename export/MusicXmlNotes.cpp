@@ -264,9 +264,10 @@ void CMXMLWriter::WriteChord(const ChordRecord& chord) {
   barHasNotes_ = true;
 
   PrepareForMusic();
+  // Directions stand at their note's time: the cursor moves first.
+  MoveOutputTo(start);
   WritePendingDirections();
   WriteAttachedTexts(chord.item);
-  MoveOutputTo(start);
 
   SpanMarks spans = TakeSpanMarks(voice, sounding, f.grace);
   EndSlursAtLastNote(chord.item, spans);
@@ -444,9 +445,9 @@ void CMXMLWriter::WriteRest(const RestRecord& rest) {
   barHasNotes_ = true;
 
   PrepareForMusic();
+  MoveOutputTo(start);
   WritePendingDirections();
   WriteAttachedTexts(rest.item);
-  MoveOutputTo(start);
   SpanMarks spans = f.wholeBar ? SpanMarks() : TakeSpanMarks(voice, sounding, false);
   EndSlursAtLastNote(rest.item, spans);
 

@@ -45,6 +45,9 @@ const char* DynamicsWord(int index);  // 0 "pppp/" .. 18 "diminuendo/"
 // True for the words that are not dynamics elements of the DTD ("sp",
 // "cresc" ...): they go into <other-dynamics> as text.
 bool IsOtherDynamicsWord(int index);
+// The words 0 .. 14 (pppp .. fp) are dynamics marks; the later ones ("cresc",
+// "crescendo", "dim", "diminuendo") are written as words.
+constexpr int kDynamicsMarkWords = 15;
 
 // Chord-symbol kinds.
 struct ChordDegree {

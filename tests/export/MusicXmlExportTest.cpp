@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "export/ExportEntries.h"
+#include "platform/FileLayer.h"
 #include "score/ScoreStreams.h"
 #include "tests/export/MusicXmlScores.h"
 #include "tests/support/BoxRecorder.h"
@@ -126,12 +127,17 @@ TEST_F(MusicXmlExport, ATextOverrunningTheStreamEndsTheWalkCleanly) {
   ExpectComplete(Export(JoinItems({Opening(), Quarter(), text, Quarter()})));
 }
 
-TEST_F(MusicXmlExport, AScoreWithoutPartsIsRefused) {
+// Page texts alone make no document: the message says so (not the one about
+// timing errors) and no file is made.
+TEST_F(MusicXmlExport, AScoreWithoutPartsIsRefusedWithItsOwnMessage) {
   SetPart(0, PageText(kTextTitle, u"Sonata"));
+  ASSERT_EQ(PartCount, 1);
   const std::u16string path = folder_.File(u"score.xml");
   EXPECT_EQ(ExportMusicXml(path.c_str()), 0);
   ASSERT_EQ(boxes_.Boxes().size(), 1u);
-  EXPECT_EQ(boxes_.Boxes()[0].text, UiText(10291));
+  EXPECT_EQ(boxes_.Boxes()[0].text, UiText(10297));
+  EXPECT_NE(UiText(10297), UiText(10291));
+  EXPECT_FALSE(FileExists(path.c_str()));
 }
 
 TEST_F(MusicXmlExport, AFileThatCannotBeOpenedFailsWithTheFileMessage) {
@@ -161,5 +167,114 @@ TEST_F(MusicXmlExport, AnEmptyPartGetsAsManyMeasuresAsTheLongestPart) {
   EXPECT_EQ(Count(xml.substr(second), "<type>whole</type>"), 3u);
   ExpectComplete(xml);
 }
+
+}  // namespace
+
+namespace {
+
+// Where each direction and chord symbol of the document stands: "measure
+// @ time in divisions: what", the time counted as a reader counts it (notes
+// other than chord and grace notes advance it, <backup> and <forward> move it).
+std::string IntAfter(const std::string& text, const std::string& tag) {
+  const size_t at = text.find(tag);
+  if (at == std::string::npos) return "";
+  const size_t from = at + tag.size();
+  return text.substr(from, text.find('<', from) - from);
+}
+
+std::vector<std::string> DirectionTimes(const std::string& xml) {
+  std::vector<std::string> found;
+  int measure = 0, time = 0;
+  for (size_t at = xml.find('<'); at != std::string::npos; at = xml.find('<', at + 1)) {
+    auto starts = [&](const char* tag) { return xml.compare(at, std::char_traits<char>::length(tag), tag) == 0; };
+    auto body = [&](const char* end) {
+      const size_t close = xml.find(end, at);
+      return xml.substr(at, close - at);
+    };
+    const std::string where = std::to_string(measure) + " @ " + std::to_string(time) + ": ";
+    if (starts("<measure ")) {
+      ++measure;
+      time = 0;
+    } else if (starts("<note>")) {
+      const std::string note = body("</note>");
+      if (note.find("<chord/>") == std::string::npos && note.find("<grace/>") == std::string::npos)
+        time += std::stoi(IntAfter(note, "<duration>"));
+    } else if (starts("<backup>")) {
+      time -= std::stoi(IntAfter(body("</backup>"), "<duration>"));
+    } else if (starts("<forward>")) {
+      time += std::stoi(IntAfter(body("</forward>"), "<duration>"));
+    } else if (starts("<harmony")) {
+      found.push_back(where + "harmony " + IntAfter(body("</harmony>"), "<root-step>"));
+    } else if (starts("<direction ")) {
+      const std::string direction = body("</direction>");
+      std::string what;
+      const size_t words = direction.find("<words");
+      const size_t dynamics = direction.find("<dynamics");
+      const size_t wedge = direction.find("<wedge type=\"");
+      if (words != std::string::npos) {
+        const size_t from = direction.find('>', words) + 1;
+        what = direction.substr(from, direction.find('<', from) - from);
+      } else if (dynamics != std::string::npos) {
+        const size_t from = direction.find('<', direction.find('>', dynamics)) + 1;
+        what = direction.substr(from, direction.find_first_of("/>", from) - from);
+      } else if (wedge != std::string::npos) {
+        const size_t from = wedge + 13;
+        what = "wedge " + direction.substr(from, direction.find('"', from) - from);
+      }
+      found.push_back(where + what);
+    }
+  }
+  return found;
+}
+
+StreamBytesList Half(uint8_t position, uint8_t voice, bool inColumn = false) {
+  StreamBytesList chord = Notes(kDurationHalf, {position}, voice);
+  if (inColumn) chord[1] |= 0x01;
+  return chord;
+}
+StreamBytesList Whole(uint8_t position, uint8_t voice, bool inColumn = false) {
+  StreamBytesList chord = Notes(kDurationWhole, {position}, voice);
+  if (inColumn) chord[1] |= 0x01;
+  return chord;
+}
+
+struct DirectionTimeCase {
+  const char* name;
+  StreamBytesList bar;  // one 4/4 bar (quarter = 1 division)
+  std::vector<std::string> expected;
+};
+
+class MusicXmlDirectionTimes : public MusicXmlExport, public ::testing::WithParamInterface<DirectionTimeCase> {};
+
+TEST_P(MusicXmlDirectionTimes, StandAtTheirNotesTime) {
+  const std::string xml = Export(JoinItems({Opening(), GetParam().bar, Bar(kBarFinal), EndMark()}));
+  ExpectComplete(xml);
+  EXPECT_EQ(DirectionTimes(xml), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Voices, MusicXmlDirectionTimes,
+    ::testing::Values(
+        DirectionTimeCase{"firstvoice",
+                          JoinItems({Half(C5, 0), StaffText(kTextDynamic, u"mf"), Half(C5, 0),
+                                     StaffText(kTextStaff, u"dolce")}),
+                          {"1 @ 0: mf", "1 @ 2: dolce"}},
+        DirectionTimeCase{"secondvoiceatone",
+                          JoinItems({Half(C5, 0), Whole(12, 1, true), StaffText(kTextDynamic, u"mf"), Half(C5, 0)}),
+                          {"1 @ 0: mf"}},
+        DirectionTimeCase{"thirdvoiceatone",
+                          JoinItems({Half(C5, 0), Whole(12, 1, true), Whole(14, 2, true), StaffText(kTextStaff, u"espr."),
+                                     ChordSymbol(0, 19, 0), Half(C5, 0)}),
+                          {"1 @ 0: espr.", "1 @ 0: harmony C"}},
+        DirectionTimeCase{"secondvoiceatthree",
+                          JoinItems({Whole(C5, 0), Half(12, 1, true), Half(12, 1), StaffText(kTextDynamic, u"p")}),
+                          {"1 @ 2: p"}},
+        DirectionTimeCase{"wedgeonsecondvoice",
+                          JoinItems({Half(C5, 0), Hairpin(kTextHairpin18), Whole(12, 1, true), Half(C5, 0)}),
+                          {"1 @ 0: wedge crescendo", "1 @ 2: wedge stop"}},
+        DirectionTimeCase{"backtofirstvoice",
+                          JoinItems({Half(C5, 0), Whole(12, 1, true), Half(C5, 0), StaffText(kTextStaff, u"rit.")}),
+                          {"1 @ 2: rit."}}),
+    [](const ::testing::TestParamInfo<DirectionTimeCase>& info) { return std::string(info.param.name); });
 
 }  // namespace

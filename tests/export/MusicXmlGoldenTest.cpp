@@ -182,6 +182,30 @@ std::vector<GoldenScore> Scores() {
                    Marked([](uint8_t* c) { SetChordNotehead(c, 2); }), Bar(),
                    Marked([](uint8_t* c) { c[4] |= 0x04 | 0x20; c[3] |= 0x80; SetChordDuration(c, kDurationEighth, 0); }),
                    Marked([](uint8_t* c) { c[3] |= 0x80; }), Closing()})}},
+      // Texts behind notes of the second and third voices stand at those
+      // notes' times, not where the previous voice ended.
+      {"voicetexts",
+       {JoinItems({Opening(), Notes(kDurationHalf, {C5}, 0), InColumn(Notes(kDurationWhole, {E4}, 1)),
+                   StaffText(kTextDynamic, u"mf"), Hairpin(kTextHairpin18), InColumn(Notes(kDurationWhole, {G4}, 2)),
+                   StaffText(kTextStaff, u"espr."), ChordSymbol(0, 19, 0), Notes(kDurationHalf, {C5}, 0), Bar(),
+                   Notes(kDurationWhole, {C5}, 0), InColumn(Notes(kDurationHalf, {E4}, 1)), AtVoiceTime(RestOf(7, 2, 0)),
+                   StaffText(kTextTechnique, u"tacet"), Notes(kDurationHalf, {E4}, 1), StaffText(kTextDynamic, u"p"),
+                   Closing()})}},
+      // Inside a part a copyright notice is words and a general text is left
+      // out (it belongs to the page); the words of growing and falling
+      // loudness are words, not dynamics marks.
+      {"parttexts",
+       {JoinItems({Opening(), Quarter(C5), PageText(kTextCopyright, u"Copyright 2026"), Quarter(C5),
+                   PageText(kTextGeneral, u"Page note"), Quarter(C5), StaffText(kTextDynamic, u"crescendo"),
+                   Quarter(C5), StaffText(kTextDynamic, u"diminuendo"), Bar(), Quarter(C5),
+                   StaffText(kTextDynamic, u"dim"), Quarter(C5), StaffText(kTextDynamic, u"fp"),
+                   Notes(kDurationHalf, {C5}), Closing()})}},
+      // The header texts are those of the first page: the walk ends at the
+      // first page mark.
+      {"headerpages",
+       {JoinItems({Opening(), FourQuarters(C5), Closing()})},
+       JoinItems({PageText(kTextTitle, u"Sonata"), PageMarkItem(), PageText(kTextComposer, u"Later page"),
+                  PageText(kTextTitle, u"Second page title"), PageMarkItem()})},
       {"pedalsegno",
        {JoinItems({Opening(), PedalMark(0), StaffText(kTextSegno, u"Segno"), Quarter(C5), OrnamentMark(0),
                    Quarter(C5), PedalMark(1), Quarter(C5), Quarter(C5), Closing()})}},
