@@ -2,7 +2,8 @@
 """MuseScore 3 imports every exported MusicXML file and saves it as .mscx; the
 parts, measures, notes, rests and pitches it reads, and the clefs, keys,
 times, ties, slurs, lyrics, texts, chord symbols, dynamics, hairpins, endings
-and repeats, must agree with what our file says.
+and repeats, must agree with what our file says; texts, chord symbols,
+dynamics and hairpins also in the time at which they stand in the measure.
 
 All files go to one MuseScore run through a job file (its start-up is most of
 the cost). MuseScore runs headless (offscreen Qt platform) with a throw-away
@@ -143,8 +144,10 @@ def convert_all(files: List[str], work: Path, label: str) -> Dict[str, Conversio
 def describe(sign: tuple) -> str:
     if sign[0] == "clef":
         return f"clef {sign[2]} on staff {sign[1]}"
-    if sign[0] in ("lyric", "text"):
+    if sign[0] == "lyric":
         return f'{sign[0]} "{sign[1]}"'
+    if sign[0] == "text":
+        return f'{sign[0]} "{sign[1]}" {sign[2]}'
     return " ".join(map(str, sign))
 
 

@@ -7,6 +7,7 @@ import os
 import sys
 import xml.etree.ElementTree as ET
 from collections import Counter
+from fractions import Fraction
 from dataclasses import dataclass, field
 from typing import List, Optional
 
@@ -53,8 +54,10 @@ class Measure:
     rests: int = 0  # shown rests only
     # What else a reader must find in the measure, each as a tuple that names
     # it: ("clef", staff, name), ("key", fifths), ("time", "3/4"),
-    # ("lyric", text), ("text", words), ("dynamic", name), ("chord symbol",), ("tie",),
-    # ("slur",), ("hairpin",), ("ending",), ("repeat", "forward"|"backward").
+    # ("lyric", text), ("text", words, at), ("dynamic", name, at), ("chord symbol", at),
+    # ("tie",), ("slur",), ("hairpin", at), ("ending",), ("repeat", "forward"|"backward"),
+    # where at is the time in the measure (a fraction of a whole note, as text)
+    # at which the sign stands.
     signs: Counter = field(default_factory=Counter)
 
     def pitches(self) -> List[int]:
@@ -133,18 +136,28 @@ def read_musicxml(path: str) -> List[Part]:
     for part_element in root.findall("part"):
         part = Part(names.get(part_element.get("id"), part_element.get("id", "?")))
         transpose = 0
+        divisions = 1
         changes = _Changes()
         for measure_element in part_element.findall("measure"):
             measure = Measure()
+            time = 0  # divisions from the measure start, as a reader counts them
             for child in measure_element:
+                at = _at(Fraction(time, 4 * divisions))
                 if child.tag == "attributes":
                     transpose = _read_attributes(child, measure, changes, transpose)
+                    divisions = int(_number(child, "divisions", divisions)) or 1
                 elif child.tag == "note":
                     _read_note(child, measure, transpose)
+                    if child.find("chord") is None and child.find("grace") is None:
+                        time += int(_number(child, "duration"))
+                elif child.tag == "backup":
+                    time -= int(_number(child, "duration"))
+                elif child.tag == "forward":
+                    time += int(_number(child, "duration"))
                 elif child.tag == "direction":
-                    _read_direction(child, measure)
+                    _read_direction(child, measure, at)
                 elif child.tag == "harmony":
-                    measure.signs[("chord symbol",)] += 1
+                    measure.signs[("chord symbol", at)] += 1
                 elif child.tag == "barline":
                     for repeat in child.iterfind("repeat"):
                         # MuseScore 3 takes a heavy-heavy bar as a plain
@@ -201,14 +214,19 @@ def _read_note(note, measure: Measure, transpose: int) -> None:
     _drop_zero(measure.signs)
 
 
-def _read_direction(direction, measure: Measure) -> None:
+def _at(time: Fraction) -> str:
+    """A time in the measure as a sign names it: "@0", "@1/2" (of a whole note)."""
+    return f"@{time}"
+
+
+def _read_direction(direction, measure: Measure, at: str) -> None:
     for words in direction.iterfind("direction-type/*"):
         if words.tag in ("words", "rehearsal"):
-            measure.signs[("text", "".join(words.itertext()).strip())] += 1
+            measure.signs[("text", "".join(words.itertext()).strip(), at)] += 1
     for dynamics in direction.iterfind("direction-type/dynamics"):
         for mark in dynamics:
-            measure.signs[("dynamic", mark.tag)] += 1
-    measure.signs[("hairpin",)] += sum(
+            measure.signs[("dynamic", mark.tag, at)] += 1
+    measure.signs[("hairpin", at)] += sum(
         1 for wedge in direction.iterfind("direction-type/wedge")
         if wedge.get("type") in ("crescendo", "diminuendo"))
     _drop_zero(measure.signs)
@@ -248,7 +266,27 @@ def read_mscx(path: str) -> List[Part]:
 
 # What MuseScore makes of our <words> and <rehearsal>.
 _MSCX_TEXTS = ("StaffText", "SystemText", "Tempo", "Expression", "RehearsalMark")
-_MSCX_SPANNERS = {"Tie": "tie", "Slur": "slur", "HairPin": "hairpin", "Volta": "ending"}
+_MSCX_SPANNERS = {"Tie": "tie", "Slur": "slur", "Volta": "ending"}
+_MSCX_LENGTHS = {"long": Fraction(4), "breve": Fraction(2), "whole": Fraction(1), "half": Fraction(1, 2),
+                 "quarter": Fraction(1, 4), "eighth": Fraction(1, 8), "16th": Fraction(1, 16),
+                 "32nd": Fraction(1, 32), "64th": Fraction(1, 64), "128th": Fraction(1, 128)}
+_MSCX_GRACES = ("acciaccatura", "appoggiatura", "grace4", "grace16", "grace32",
+                "grace8after", "grace16after", "grace32after")
+
+
+def _mscx_length(element, tuplets: dict) -> Fraction:
+    """How far a <Chord> or <Rest> moves its voice on: its written length,
+    dotted, scaled by its tuplet; a grace chord takes no time."""
+    if any(element.find(grace) is not None for grace in _MSCX_GRACES):
+        return Fraction(0)
+    kind = _text(element, "durationType")
+    if kind == "measure":
+        return Fraction(_text(element, "duration", "0"))
+    base = _MSCX_LENGTHS.get(kind, Fraction(0))
+    dots = int(_number(element, "dots"))
+    length = base * (2 - Fraction(1, 2 ** dots))
+    tuplet = tuplets.get(_text(element, "Tuplet"))
+    return length * tuplet if tuplet else length
 
 
 def _add_mscx_measure(measure: Measure, element, staff: int, changes: _Changes) -> None:
@@ -263,7 +301,19 @@ def _add_mscx_measure(measure: Measure, element, staff: int, changes: _Changes) 
         if kind in _MSCX_SPANNERS and spanner.find(kind) is not None:
             measure.signs[(_MSCX_SPANNERS[kind],)] += 1
     for voice in element.findall("voice"):
+        time = Fraction(0)  # of a whole note from the measure start
+        tuplets = {}
         for child in voice:
+            at = _at(time)
+            if child.tag in ("Chord", "Rest"):
+                time += _mscx_length(child, tuplets)
+            elif child.tag == "location":
+                time += Fraction(_text(child, "fractions", "0"))
+            elif child.tag == "Tuplet" and child.get("id") is not None:
+                tuplets[child.get("id")] = Fraction(int(_number(child, "normalNotes", 1)),
+                                                    int(_number(child, "actualNotes", 1)) or 1)
+            elif child.tag == "Spanner" and child.get("type") == "HairPin" and child.find("HairPin") is not None:
+                measure.signs[("hairpin", at)] += 1
             if child.tag == "Chord":
                 for note in child.findall("Note"):
                     measure.notes.append(int(_text(note, "pitch", "0")))
@@ -283,9 +333,9 @@ def _add_mscx_measure(measure: Measure, element, staff: int, changes: _Changes) 
             elif child.tag == "TimeSig" and staff == 1:
                 changes.note(measure, ("time", f"{_text(child, 'sigN')}/{_text(child, 'sigD')}"))
             elif child.tag == "Dynamic":
-                measure.signs[("dynamic", _text(child, "subtype"))] += 1
+                measure.signs[("dynamic", _text(child, "subtype"), at)] += 1
             elif child.tag == "Harmony":
-                measure.signs[("chord symbol",)] += 1
+                measure.signs[("chord symbol", at)] += 1
             elif child.tag in _MSCX_TEXTS and child.find("text") is not None:
                 # Its text may carry formatting tags of its own.
-                measure.signs[("text", "".join(child.find("text").itertext()).strip())] += 1
+                measure.signs[("text", "".join(child.find("text").itertext()).strip(), at)] += 1
