@@ -202,15 +202,15 @@ bool ForEachRowPiece(TIFF* tif, uint16_t plane, uint32_t width, uint32_t height,
   return true;
 }
 
-bool LoadGreyLayout(TIFF* tif, const GreyLayout& layout, uint32_t width, uint32_t height,
-                    const SpriteRowWriter& out) {
+SpriteError* LoadGreyLayout(TIFF* tif, const GreyLayout& layout, uint32_t width, uint32_t height,
+                            const SpriteRowWriter& out) {
   const size_t pixels = size_t(width) * height;
   std::vector<uint8_t> grey, alpha;
   try {
     grey.resize(pixels);
     alpha.assign(pixels, 255);
   } catch (const std::bad_alloc&) {
-    return false;
+    return FailSprite(kStrTiffMemory);
   }
   const uint32_t perPixel = layout.separatePlanes ? 1 : layout.samples;
   auto greyOf = [&](uint32_t value) -> uint8_t {
@@ -231,7 +231,7 @@ bool LoadGreyLayout(TIFF* tif, const GreyLayout& layout, uint32_t width, uint32_
             alpha[at] = static_cast<uint8_t>(Level(SampleAt(row, i, perPixel, uint32_t(layout.alphaSample), layout.bits), layout.bits));
         }
       });
-  if (!colourRead) return false;
+  if (!colourRead) return FailSprite(kStrTiffReadProblem);
   if (layout.alphaSample >= 0 && layout.separatePlanes &&
       !ForEachRowPiece(tif, static_cast<uint16_t>(layout.alphaSample), width, height,
                        [&](uint32_t y, const uint8_t* row, uint32_t first, uint32_t count) {
@@ -239,7 +239,7 @@ bool LoadGreyLayout(TIFF* tif, const GreyLayout& layout, uint32_t width, uint32_
                            alpha[size_t(y) * width + first + i] =
                                static_cast<uint8_t>(Level(SampleAt(row, i, 1, 0, layout.bits), layout.bits));
                        }))
-    return false;
+    return FailSprite(kStrTiffReadProblem);
   for (uint32_t y = 0; y < height; ++y)
     for (uint32_t x = 0; x < width; ++x) {
       const size_t at = size_t(y) * width + x;
@@ -249,7 +249,7 @@ bool LoadGreyLayout(TIFF* tif, const GreyLayout& layout, uint32_t width, uint32_
                                                       : (g * a + 255 * (255 - a) + 127) / 255;
       out.Put(x, y, static_cast<uint8_t>(onPaper));
     }
-  return true;
+  return nullptr;
 }
 
 // Any other layout libtiff can read, through its RGBA raster.
@@ -322,12 +322,8 @@ SpriteError* LoadTiffPageImage(uint8_t* area, const char16_t* path, uint16_t pag
   const SpriteRowWriter out{SpriteRows(area), rowBytes, shape.depth};
   std::memset(out.rows, 0, static_cast<size_t>(imageBytes));
   GreyLayout layout;
-  SpriteError* failure = nullptr;
-  if (ReadGreyLayout(tif, &layout)) {
-    if (!LoadGreyLayout(tif, layout, shape.width, shape.height, out)) failure = FailSprite(kStrTiffReadProblem);
-  } else {
-    failure = LoadThroughRgba(tif, shape.width, shape.height, out);
-  }
+  SpriteError* failure = ReadGreyLayout(tif, &layout) ? LoadGreyLayout(tif, layout, shape.width, shape.height, out)
+                                                      : LoadThroughRgba(tif, shape.width, shape.height, out);
   TIFFClose(tif);
   if (failure) return failure;
   WriteLoadedSpriteHeader(area, shape.width, shape.height, static_cast<int>(shape.depth));
