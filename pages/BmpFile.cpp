@@ -162,7 +162,7 @@ SpriteError* LoadBmpPage(uint8_t* area, const char16_t* path) {
 
   uint32_t rowBytes = static_cast<uint32_t>(PaddedRowBytes(h.width, h.depth));
   uint64_t imageBytes = uint64_t(rowBytes) * h.height;
-  if (imageBytes > kMaxSpriteImageBytes || AreaWord(area, kAreaSizeOffset) < imageBytes + kSpriteImageOffset) {
+  if (imageBytes > kMaxSpriteImageBytes || !AreaHoldsImage(area, imageBytes)) {
     std::fclose(file);
     return FailSprite(kStrBitmapMemoryTooSmall);
   }

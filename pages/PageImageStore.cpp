@@ -21,6 +21,7 @@
 #include "platform/Platform.h"
 #include "platform/Settings.h"
 #include "platform/TextUtils.h"
+#include "score/FileOpener.h"
 #include "score/ReplacingFile.h"
 
 namespace {
@@ -28,7 +29,8 @@ namespace {
 constexpr char16_t kBitmapTemporarySuffix[] = u".kvbmp";
 constexpr uint32_t kBitmapAreaSlack = 8;      // the area's size over the bitmap file's
 constexpr uint32_t kBitmapBlockSlack = 1024;  // the block's size over the bitmap file's
-constexpr uint64_t kLargestRawSize = kMaxSpriteImageBytes + kSpriteImageOffset;
+constexpr uint64_t kLargestRawSize = SpriteAreaBytes(kMaxSpriteImageBytes);
+constexpr uint32_t kStoredAreaSlack = 1024;    // the most a stored area size may pass its raw size
 constexpr size_t kLongestRunBytes = 255;      // the most one pair expands to
 constexpr int kLaterPageNameUnits = 36;
 constexpr char16_t kWaitImageName[] = u"WaitImage.bmp";
@@ -101,7 +103,7 @@ uint32_t PageImageRawSize(const uint8_t* area, size_t blockBytes) {
   const uint32_t unusedBits = SpriteWord(area, kSpriteUnusedBits);
   // Rows are padded to whole words, so fewer than 32 bits of a row go unused.
   if (unusedBits >= 32 || rowWords > kMaxSpriteImageBytes || rows > kMaxSpriteImageBytes) return 0;
-  const uint64_t raw = kSpriteImageOffset + rowWords * rows * 4;
+  const uint64_t raw = SpriteAreaBytes(rowWords * rows * 4);
   if (raw > kLargestRawSize || raw > blockBytes) return 0;
   return static_cast<uint32_t>(raw);
 }
@@ -148,8 +150,18 @@ PageImageRead ReadCompressedPageImage(const char16_t* path, Handle* area) {
     FreeHandle(&block);
     return PageImageRead::kDamaged;
   }
-  // The stored size was that of the block it came from.
-  SetAreaWord(out, kAreaSizeOffset, raw);
+  // The area keeps the size it was stored with, and its block is made that
+  // large, when the size covers the sprite and passes it by at most 1024
+  // bytes. A smaller size (written by older loaders) or a larger one (the
+  // spare room of the block it came from) becomes the raw size.
+  const uint32_t stored = AreaWord(out, kAreaSizeOffset);
+  bool keep = stored == raw;
+  if (stored > raw && stored - raw <= kStoredAreaSlack &&
+      ResizeHandleAt(&block, raw, static_cast<long>(stored - raw))) {
+    std::memset(static_cast<uint8_t*>(block) + raw, 0, stored - raw);
+    keep = true;
+  }
+  if (!keep) SetAreaWord(static_cast<uint8_t*>(block), kAreaSizeOffset, raw);
   *area = block;
   return PageImageRead::kRead;
 }
@@ -268,6 +280,13 @@ int LoadScanImage(int index) {
   const PageRecord& row = pageTable.rows[index];
   char16_t path[kPagePathUnits];
   if (!PageFilePath(PageFile::kImage, row.scanId, false, path)) return 0;
+  const PageStoreHooks& hooks = CurrentPageStoreHooks();
+  // The view shows a stored page now: no scan goes on, the image path names
+  // the page (in the resource folder, where no companion file lies) and no
+  // page of a multi-page file is being opened.
+  hooks.endScanning();
+  char16_t imagePath[kOpenPathUnits];
+  SetCurrentImagePath(MakeResourcePath(imagePath, row.name) ? imagePath : u"");
   std::FILE* f = FileOpen(path, kFileRead, true);
   if (!f) return 0;
   char tag[kCompressedTagBytes];
@@ -275,6 +294,7 @@ int LoadScanImage(int index) {
                           std::memcmp(tag, kCompressedTag, kCompressedTagBytes) == 0;
   const long size = FileSize(f);
   FileClose(f);
+  ImagePageIndex() = 0;
 
   Handle block = nullptr;
   if (compressed) {
@@ -285,13 +305,13 @@ int LoadScanImage(int index) {
       case PageImageRead::kNotCompressed:
       case PageImageRead::kDamaged: ShowPageStoreError(kTextStoredPageDamaged, path); return 0;
     }
-  } else if (!(block = LoadBitmapBlock(path, size))) {
-    return 0;
+  } else {
+    SetCurrentImagePath(path);
+    if (!(block = LoadBitmapBlock(path, size))) return 0;
   }
   TakeViewImage(block);
   viewPage.resolution = row.resolution;
   pageTable.currentPage = index;
-  const PageStoreHooks& hooks = CurrentPageStoreHooks();
   hooks.scrollPagesPaneToRow(index);
   hooks.clearPageBorder(&viewPage);
   LoadCurrentPageData(true, true, nullptr, index);

@@ -29,7 +29,9 @@ enum class PageImageRead { kRead, kNotCompressed, kFailed, kDamaged, kNoMemory }
 // Reads a compressed page image file into a new block in *area (the old
 // block is not touched). The raw size is checked against what the data can
 // hold before anything is allocated, the data must expand to exactly that
-// size, and the headers must describe one page sprite filling it.
+// size, and the headers must describe one page sprite filling it. The area
+// keeps its stored size word (its block made that large) when that covers
+// the sprite by at most 1024 bytes more; otherwise it says the raw size.
 PageImageRead ReadCompressedPageImage(const char16_t* path, Handle* area);
 
 // The name a page from a file gets: the file-name part of path, at most 40
@@ -43,6 +45,9 @@ void PageNameFromFile(const char16_t* path, int pageNumber, char16_t* out);
 int StoreScannedPage(bool addRow, const char16_t* name);
 // Loads the image of row index into the page view and makes it the current
 // page: 1, or 0 when it could not be loaded (the view keeps its image).
+// Scanning ends, the current image path becomes the resource folder's file
+// of the page's name (a page stored as a bitmap: its own file) and the
+// multi-page index goes back to the first page.
 int LoadScanImage(int index);
 // Loads the placeholder "WaitImage.bmp" of the resources into the page view
 // as the sprite "waitimage": 1, or 0 when it could not be loaded (shown).

@@ -17,7 +17,7 @@ void NoScale(double) {}
 
 const PageStoreHooks kDefaults = {NoLayout, KeepRow, NoScroll, NoScorePageKey, NoProblemPages,
                                   NoWindow, NoWindow, NoPageNames, NoBorder, NoWindow, NoWindow,
-                                  NoScale,  NoLayout};
+                                  NoScale,  NoLayout, NoWindow};
 PageStoreHooks current = kDefaults;
 
 template <typename T>
@@ -44,6 +44,7 @@ PageStoreHooks SetPageStoreHooks(const PageStoreHooks& hooks) {
   Take(&current.pageViewShowsPlaceholder, hooks.pageViewShowsPlaceholder, kDefaults.pageViewShowsPlaceholder);
   Take(&current.setScoreViewScale, hooks.setScoreViewScale, kDefaults.setScoreViewScale);
   Take(&current.placeScoreViews, hooks.placeScoreViews, kDefaults.placeScoreViews);
+  Take(&current.endScanning, hooks.endScanning, kDefaults.endScanning);
   return old;
 }
 

@@ -98,6 +98,10 @@ uint32_t SpriteWidthFromHeader(uint32_t widthWords, uint32_t unusedBits, int bit
   }
 }
 
+bool AreaHoldsImage(const uint8_t* area, uint64_t imageBytes) {
+  return area && uint64_t(AreaWord(area, kAreaSizeOffset)) >= SpriteAreaBytes(imageBytes);
+}
+
 namespace {
 
 void WriteSpriteHeader(uint8_t* area, const char* name, uint32_t width, uint32_t height, int bpp) {
@@ -130,7 +134,7 @@ void WriteLoadedSpriteHeader(uint8_t* area, uint32_t width, uint32_t height, int
   uint32_t imageBytes = static_cast<uint32_t>(PaddedRowBytes(width, bitsPerPixel) * height);
   SetAreaWord(area, kAreaFirstSpriteOffset, kSpriteHeaderOffset);
   WriteSpriteHeader(area, kPageSpriteName, width, height, bitsPerPixel);
-  SetAreaWord(area, kAreaSizeOffset, imageBytes + kSpriteHeaderOffset);
+  SetAreaWord(area, kAreaSizeOffset, static_cast<uint32_t>(SpriteAreaBytes(imageBytes)));
 }
 
 SpriteError* CreateSprite(uint8_t* area, const char* name, uint32_t width, uint32_t height, uint32_t mode) {
@@ -141,8 +145,7 @@ SpriteError* CreateSprite(uint8_t* area, const char* name, uint32_t width, uint3
   if (width == 0 || height == 0 || width > kMaxSpriteSide || height > kMaxSpriteSide)
     return FailSprite(kStrBitmapMemoryTooSmall);
   uint64_t imageBytes = PaddedRowBytes(width, bpp) * height;
-  if (uint64_t(AreaWord(area, kAreaSizeOffset)) < imageBytes + kSpriteImageOffset)
-    return FailSprite(kStrBitmapMemoryTooSmall);
+  if (!AreaHoldsImage(area, imageBytes)) return FailSprite(kStrBitmapMemoryTooSmall);
   std::memset(area + kSpriteImageOffset, 0, static_cast<size_t>(imageBytes));
   WriteSpriteHeader(area, name, width, height, bpp);
   return nullptr;

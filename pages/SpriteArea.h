@@ -84,8 +84,17 @@ uint32_t SpriteUnusedBits(uint32_t width, int bitsPerPixel);
 // Width in pixels from the header fields; 0 for an unsupported mode.
 uint32_t SpriteWidthFromHeader(uint32_t widthWords, uint32_t unusedBits, int bitsPerPixel);
 
-// Writes the header of a loaded page image: area and free offsets image
-// bytes + 16, one sprite named "scanned", fields by depth.
+// The one rule for an area's size word: an area holding one sprite with
+// imageBytes bytes of rows needs image bytes + 60 (the area header, the
+// sprite header and the rows). Creating and loading refuse an area whose size
+// word is smaller, a loaded page's area says exactly this much, and readers
+// take rows only from an area whose size word covers them.
+constexpr uint64_t SpriteAreaBytes(uint64_t imageBytes) { return imageBytes + kSpriteImageOffset; }
+// Whether the area's size word covers one sprite of imageBytes of rows.
+bool AreaHoldsImage(const uint8_t* area, uint64_t imageBytes);
+
+// Writes the header of a loaded page image: area size image bytes + 60, free
+// offset image bytes + 16, one sprite named "scanned", fields by depth.
 void WriteLoadedSpriteHeader(uint8_t* area, uint32_t width, uint32_t height, int bitsPerPixel);
 
 // ---- Operations ----

@@ -2,8 +2,10 @@
 
 #include <tiffio.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "pages/ImageFiles.h"
@@ -82,7 +84,193 @@ TIFF* OpenPage(const char16_t* path, uint16_t page, PageShape* shape, SpriteErro
   return tif;
 }
 
-uint8_t GreyOf(uint32_t pixel) { return static_cast<uint8_t>((TIFFGetR(pixel) + TIFFGetG(pixel) + TIFFGetB(pixel)) / 3); }
+// Grey of a pixel of libtiff's RGBA raster laid on white paper. The raster
+// holds colours multiplied by their alpha (libtiff multiplies unassociated
+// alpha itself), so the paper shows through by 255 - alpha.
+uint8_t GreyOnPaper(uint32_t pixel) {
+  const uint32_t grey = (TIFFGetR(pixel) + TIFFGetG(pixel) + TIFFGetB(pixel)) / 3;
+  const uint32_t paper = 255 - TIFFGetA(pixel);
+  return static_cast<uint8_t>(grey + paper > 255 ? 255 : grey + paper);
+}
+
+// Writes grey levels into the sprite's rows (zeroed first): bytes for an
+// 8-bit sprite, else a set bit where the grey is below 128.
+struct SpriteRowWriter {
+  uint8_t* rows;
+  uint64_t rowBytes;
+  uint32_t depth;
+  void Put(uint32_t x, uint32_t y, uint8_t grey) const {
+    uint8_t* row = rows + size_t(y) * rowBytes;
+    if (depth == 8)
+      row[x] = grey;
+    else if (grey < 128)
+      row[x / 8] |= static_cast<uint8_t>(1u << (x % 8));
+  }
+};
+
+// A grey or palette page with extra samples (an alpha channel, as image
+// editors write it), which libtiff's RGBA reader refuses below 8 bits a
+// sample or reads without its alpha: its samples are read here, made grey
+// and laid on white paper.
+struct GreyLayout {
+  uint16_t photometric = PHOTOMETRIC_MINISBLACK;
+  uint16_t bits = 1;
+  uint16_t samples = 1;
+  bool separatePlanes = false;
+  int alphaSample = -1;  // the alpha's sample index, -1 for none
+  bool associatedAlpha = false;
+  uint16_t* palette[3] = {nullptr, nullptr, nullptr};
+};
+
+bool ReadGreyLayout(TIFF* tif, GreyLayout* layout) {
+  uint16_t photometric = 0, format = SAMPLEFORMAT_UINT, planar = PLANARCONFIG_CONTIG, extraCount = 0;
+  uint16_t* extra = nullptr;
+  if (!TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &photometric)) return false;
+  if (photometric != PHOTOMETRIC_MINISBLACK && photometric != PHOTOMETRIC_MINISWHITE &&
+      photometric != PHOTOMETRIC_PALETTE)
+    return false;
+  TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &layout->bits);
+  TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &layout->samples);
+  TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLEFORMAT, &format);
+  TIFFGetFieldDefaulted(tif, TIFFTAG_PLANARCONFIG, &planar);
+  TIFFGetFieldDefaulted(tif, TIFFTAG_EXTRASAMPLES, &extraCount, &extra);
+  const uint16_t bits = layout->bits;
+  if (layout->samples < 2 || extraCount + 1 != layout->samples || format != SAMPLEFORMAT_UINT ||
+      (bits != 1 && bits != 2 && bits != 4 && bits != 8 && bits != 16))
+    return false;
+  if (photometric == PHOTOMETRIC_PALETTE &&
+      (bits > 8 || !TIFFGetField(tif, TIFFTAG_COLORMAP, &layout->palette[0], &layout->palette[1], &layout->palette[2])))
+    return false;
+  layout->photometric = photometric;
+  layout->separatePlanes = planar == PLANARCONFIG_SEPARATE;
+  for (uint16_t i = 0; i < extraCount && layout->alphaSample < 0; ++i)
+    if (extra[i] == EXTRASAMPLE_ASSOCALPHA || extra[i] == EXTRASAMPLE_UNASSALPHA) {
+      layout->alphaSample = 1 + i;
+      layout->associatedAlpha = extra[i] == EXTRASAMPLE_ASSOCALPHA;
+    }
+  return true;
+}
+
+// Sample `sample` of pixel `pixel` in a decoded row holding `perPixel`
+// samples a pixel (16-bit samples are in the machine's order once decoded).
+uint32_t SampleAt(const uint8_t* row, uint32_t pixel, uint32_t perPixel, uint32_t sample, uint16_t bits) {
+  const uint64_t index = uint64_t(pixel) * perPixel + sample;
+  if (bits == 16) {
+    uint16_t value;
+    std::memcpy(&value, row + index * 2, 2);
+    return value;
+  }
+  if (bits == 8) return row[index];
+  const uint64_t bit = index * bits;
+  return (row[bit / 8] >> (8 - bits - bit % 8)) & ((1u << bits) - 1);
+}
+
+// 0..255 from a sample of the layout's bits.
+uint32_t Level(uint32_t value, uint16_t bits) {
+  if (bits == 16) return value >> 8;
+  if (bits == 8) return value;
+  return value * 255 / ((1u << bits) - 1);
+}
+
+// Calls row(y, bytes, firstPixel, pixels) for every decoded row piece of one
+// plane, in strips or tiles; false when the data cannot be decoded.
+template <typename RowFn>
+bool ForEachRowPiece(TIFF* tif, uint16_t plane, uint32_t width, uint32_t height, RowFn row) {
+  if (!TIFFIsTiled(tif)) {
+    const tmsize_t size = TIFFScanlineSize(tif);
+    if (size <= 0) return false;
+    std::vector<uint8_t> line(static_cast<size_t>(size));
+    for (uint32_t y = 0; y < height; ++y) {
+      if (TIFFReadScanline(tif, line.data(), y, plane) < 0) return false;
+      row(y, line.data(), 0u, width);
+    }
+    return true;
+  }
+  uint32_t tileWidth = 0, tileLength = 0;
+  TIFFGetField(tif, TIFFTAG_TILEWIDTH, &tileWidth);
+  TIFFGetField(tif, TIFFTAG_TILELENGTH, &tileLength);
+  const tmsize_t tileBytes = TIFFTileSize(tif), tileRowBytes = TIFFTileRowSize(tif);
+  if (tileWidth == 0 || tileLength == 0 || tileBytes <= 0 || tileRowBytes <= 0) return false;
+  std::vector<uint8_t> tile(static_cast<size_t>(tileBytes));
+  for (uint32_t top = 0; top < height; top += tileLength)
+    for (uint32_t left = 0; left < width; left += tileWidth) {
+      if (TIFFReadTile(tif, tile.data(), left, top, 0, plane) < 0) return false;
+      const uint32_t pixels = std::min(tileWidth, width - left);
+      for (uint32_t r = 0; r < tileLength && top + r < height; ++r)
+        row(top + r, tile.data() + size_t(r) * size_t(tileRowBytes), left, pixels);
+    }
+  return true;
+}
+
+SpriteError* LoadGreyLayout(TIFF* tif, const GreyLayout& layout, uint32_t width, uint32_t height,
+                            const SpriteRowWriter& out) {
+  const size_t pixels = size_t(width) * height;
+  std::vector<uint8_t> grey, alpha;
+  try {
+    grey.resize(pixels);
+    alpha.assign(pixels, 255);
+  } catch (const std::bad_alloc&) {
+    return FailSprite(kStrTiffMemory);
+  }
+  const uint32_t perPixel = layout.separatePlanes ? 1 : layout.samples;
+  auto greyOf = [&](uint32_t value) -> uint8_t {
+    if (layout.photometric == PHOTOMETRIC_PALETTE) {
+      const uint32_t sum = uint32_t(layout.palette[0][value] >> 8) + (layout.palette[1][value] >> 8) +
+                           (layout.palette[2][value] >> 8);
+      return static_cast<uint8_t>(sum / 3);
+    }
+    const uint32_t level = Level(value, layout.bits);
+    return static_cast<uint8_t>(layout.photometric == PHOTOMETRIC_MINISWHITE ? 255 - level : level);
+  };
+  const bool colourRead = ForEachRowPiece(
+      tif, 0, width, height, [&](uint32_t y, const uint8_t* row, uint32_t first, uint32_t count) {
+        for (uint32_t i = 0; i < count; ++i) {
+          const size_t at = size_t(y) * width + first + i;
+          grey[at] = greyOf(SampleAt(row, i, perPixel, 0, layout.bits));
+          if (layout.alphaSample >= 0 && !layout.separatePlanes)
+            alpha[at] = static_cast<uint8_t>(Level(SampleAt(row, i, perPixel, uint32_t(layout.alphaSample), layout.bits), layout.bits));
+        }
+      });
+  if (!colourRead) return FailSprite(kStrTiffReadProblem);
+  if (layout.alphaSample >= 0 && layout.separatePlanes &&
+      !ForEachRowPiece(tif, static_cast<uint16_t>(layout.alphaSample), width, height,
+                       [&](uint32_t y, const uint8_t* row, uint32_t first, uint32_t count) {
+                         for (uint32_t i = 0; i < count; ++i)
+                           alpha[size_t(y) * width + first + i] =
+                               static_cast<uint8_t>(Level(SampleAt(row, i, 1, 0, layout.bits), layout.bits));
+                       }))
+    return FailSprite(kStrTiffReadProblem);
+  for (uint32_t y = 0; y < height; ++y)
+    for (uint32_t x = 0; x < width; ++x) {
+      const size_t at = size_t(y) * width + x;
+      const uint32_t g = grey[at], a = alpha[at];
+      // Laid on white: an associated alpha has multiplied the grey already.
+      const uint32_t onPaper = layout.associatedAlpha ? std::min<uint32_t>(255, g + 255 - a)
+                                                      : (g * a + 255 * (255 - a) + 127) / 255;
+      out.Put(x, y, static_cast<uint8_t>(onPaper));
+    }
+  return nullptr;
+}
+
+// Any other layout libtiff can read, through its RGBA raster.
+SpriteError* LoadThroughRgba(TIFF* tif, uint32_t width, uint32_t height, const SpriteRowWriter& out) {
+  uint64_t rasterBytes = uint64_t(width) * height * 4;
+  auto* raster = rasterBytes > 4 * kMaxSpriteImageBytes
+                     ? nullptr
+                     : static_cast<uint32_t*>(_TIFFmalloc(static_cast<tmsize_t>(rasterBytes)));
+  if (!raster) return FailSprite(kStrTiffMemory);
+  if (!TIFFReadRGBAImage(tif, width, height, raster, 0)) {
+    _TIFFfree(raster);
+    return FailSprite(kStrTiffReadProblem);
+  }
+  // The raster's first row is the bottom of the page.
+  for (uint32_t k = 0; k < height; ++k) {
+    const uint32_t* source = raster + size_t(k) * width;
+    for (uint32_t x = 0; x < width; ++x) out.Put(x, height - 1 - k, GreyOnPaper(source[x]));
+  }
+  _TIFFfree(raster);
+  return nullptr;
+}
 
 }  // namespace
 
@@ -127,38 +315,17 @@ SpriteError* LoadTiffPageImage(uint8_t* area, const char16_t* path, uint16_t pag
   if (!tif) return error;
   uint64_t rowBytes = PaddedRowBytes(shape.width, static_cast<int>(shape.depth));
   uint64_t imageBytes = rowBytes * shape.height;
-  if (imageBytes > kMaxSpriteImageBytes || AreaWord(area, kAreaSizeOffset) < imageBytes + kSpriteImageOffset) {
+  if (imageBytes > kMaxSpriteImageBytes || !AreaHoldsImage(area, imageBytes)) {
     TIFFClose(tif);
     return FailSprite(kStrBitmapMemoryTooSmall);
   }
-  uint64_t rasterBytes = uint64_t(shape.width) * shape.height * 4;
-  auto* raster = rasterBytes > 4 * kMaxSpriteImageBytes
-                     ? nullptr
-                     : static_cast<uint32_t*>(_TIFFmalloc(static_cast<tmsize_t>(rasterBytes)));
-  if (!raster) {
-    TIFFClose(tif);
-    return FailSprite(kStrTiffMemory);
-  }
-  if (!TIFFReadRGBAImage(tif, shape.width, shape.height, raster, 0)) {
-    _TIFFfree(raster);
-    TIFFClose(tif);
-    return FailSprite(kStrTiffReadProblem);
-  }
-  uint8_t* rows = SpriteRows(area);
-  std::memset(rows, 0, static_cast<size_t>(imageBytes));
-  for (uint32_t k = 0; k < shape.height; ++k) {
-    const uint32_t* source = raster + size_t(k) * shape.width;
-    uint8_t* row = rows + size_t(shape.height - 1 - k) * rowBytes;
-    for (uint32_t x = 0; x < shape.width; ++x) {
-      uint8_t grey = GreyOf(source[x]);
-      if (shape.depth == 8)
-        row[x] = grey;
-      else if (grey < 128)
-        row[x / 8] |= static_cast<uint8_t>(1u << (x % 8));
-    }
-  }
-  _TIFFfree(raster);
+  const SpriteRowWriter out{SpriteRows(area), rowBytes, shape.depth};
+  std::memset(out.rows, 0, static_cast<size_t>(imageBytes));
+  GreyLayout layout;
+  SpriteError* failure = ReadGreyLayout(tif, &layout) ? LoadGreyLayout(tif, layout, shape.width, shape.height, out)
+                                                      : LoadThroughRgba(tif, shape.width, shape.height, out);
   TIFFClose(tif);
+  if (failure) return failure;
   WriteLoadedSpriteHeader(area, shape.width, shape.height, static_cast<int>(shape.depth));
   return nullptr;
 }

@@ -23,6 +23,9 @@ struct TiffFacts {
 // The number of image directories; -1 when the file cannot be opened as a TIFF.
 int CountTiffPages(const char16_t* path);
 SpriteError* ReadTiffFacts(const char16_t* path, uint16_t page, TiffFacts* facts);
+// Any layout libtiff reads (grey, palette, RGB and the rest; 1 to 16 bits a
+// sample; strips or tiles; with or without an alpha channel) is laid on white
+// paper and loaded as grey bytes (8 bits a sample) or as ink below grey 128.
 SpriteError* LoadTiffPageImage(uint8_t* area, const char16_t* path, uint16_t page);
 SpriteError* SaveTiff(const uint8_t* area, const char16_t* path, uint32_t resolution);
 

@@ -17,7 +17,7 @@ PageImage SpriteImageView(uint8_t* area) {
   uint32_t height = SpriteWord(area, kSpriteHeightRows) + 1;
   uint64_t rowBytes = static_cast<uint64_t>(words) * 4;
   if (width == 0 || width > 0x7FFF || height > 0x7FFF || rowBytes < PaddedRowBytes(width, bits)) return view;
-  if (AreaWord(area, kAreaSizeOffset) < kSpriteImageOffset + rowBytes * height) return view;
+  if (!AreaHoldsImage(area, rowBytes * height)) return view;
   view.rows = SpriteRows(area);
   view.width = static_cast<int32_t>(width);
   view.height = static_cast<int32_t>(height);
@@ -39,7 +39,7 @@ OwnedPageImage CopySpriteImage(uint8_t* area) {
 Handle MakePageSpriteArea(const PageImage& image, const char* name) {
   uint32_t mode = SpriteModeForDepth(image.bitsPerPixel);
   uint64_t rowBytes = PaddedRowBytes(static_cast<uint64_t>(image.width), image.bitsPerPixel);
-  uint64_t bytes = rowBytes * static_cast<uint64_t>(image.height) + kSpriteImageOffset;
+  uint64_t bytes = SpriteAreaBytes(rowBytes * static_cast<uint64_t>(image.height));
   Handle area = nullptr;
   if (mode == 0 || bytes > kMaxSpriteImageBytes || !AllocHandleChecked(&area, bytes, kStrMemoryToProcessPage, 0))
     return nullptr;

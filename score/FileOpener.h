@@ -47,6 +47,8 @@ int OpenTiffFile(const char16_t* path, const char16_t* extension);
 int OpenPageImageForReading(const char16_t* path);
 // The image path last loaded for reading.
 const char16_t* CurrentImagePath();
+// Replaces it (a page loaded from the page store names its own).
+void SetCurrentImagePath(const char16_t* path);
 
 // The current page image written as a file; 1 written, 0 failed (shown).
 int SavePageImageBmp(const char16_t* path);

@@ -36,7 +36,8 @@ TEST_F(BmpFileTest, OneBitLoadsInkAsSetBitsWhicheverPaletteOrder) {
     EXPECT_EQ(SpriteWord(area.data(), kSpriteMode), 18u);
     EXPECT_EQ(SpriteWord(area.data(), kSpriteWidthWords), 2u);
     EXPECT_EQ(SpriteWord(area.data(), kSpriteUnusedBits), 21u);
-    EXPECT_EQ(AreaWord(area.data(), kAreaSizeOffset), 120u + 16);
+    // The area says what it holds: both headers and the rows.
+    EXPECT_EQ(AreaWord(area.data(), kAreaSizeOffset), 120u + 60);
     for (uint32_t y = 0; y < pic.height; ++y)
       for (uint32_t x = 0; x < pic.width; ++x) {
         uint32_t ink = (pic.At(x, y) == 0) == blackFirst ? 1 : 0;

@@ -8,12 +8,16 @@
 
 #include "pages/PageData.h"
 #include "pages/PageFiles.h"
+#include "pages/ImageFiles.h"
 #include "pages/PageImageStore.h"
+#include "pages/PageStoreHooks.h"
 #include "pages/RunLength.h"
 #include "pages/SpriteArea.h"
+#include "platform/Folders.h"
 #include "platform/HandleTestControls.h"
 #include "platform/Messages.h"
 #include "platform/Settings.h"
+#include "score/FileOpener.h"
 #include "tests/pages/ImageFixtures.h"
 #include "tests/pages/PageStoreFixture.h"
 #include "tests/support/BoxRecorder.h"
@@ -177,6 +181,66 @@ TEST_F(PageImageStoreTest, RestoringTheCurrentPageReplacesItsImageOnly) {
   EXPECT_FALSE(SamePixels(viewPage.imageArea, first));
   FreeHandle(&first);
   FreeHandle(&second);
+}
+
+int g_scansEnded = 0;
+
+TEST_F(PageImageStoreTest, LoadingAPageEndsScanningAndNamesItsImage) {
+  PageStoreHooks hooks = {};
+  hooks.endScanning = [] { ++g_scansEnded; };
+  SetPageStoreHooks(hooks);
+  // A compressed page names the resource folder's file of its name; a page
+  // stored as a bitmap names its own file.
+  for (bool bitmap : {false, true}) {
+    SCOPED_TRACE(bitmap ? "bitmap" : "compressed");
+    pageTable.pageCount = 0;
+    Handle original = StoreNew(bitmap, u"Sonata.tif");
+    FreeHandle(&original);
+    FreeHandle(&viewPage.imageArea);
+    g_scansEnded = 0;
+    ImagePageIndex() = 3;
+    SetCurrentImagePath(u"C:\\Scores\\Opened.tif");
+    ASSERT_EQ(LoadScanImage(0), 1);
+    EXPECT_EQ(g_scansEnded, 1);
+    EXPECT_EQ(ImagePageIndex(), 0);
+    char16_t resourcePath[600];
+    ASSERT_TRUE(MakeResourcePath(resourcePath, u"Sonata.tif"));
+    EXPECT_EQ(std::u16string(CurrentImagePath()), bitmap ? ImagePath(0) : std::u16string(resourcePath));
+    FreeHandle(&viewPage.imageArea);
+  }
+  SetCurrentImagePath(u"");
+}
+
+// The area size a compressed page was stored with, and the size and block
+// it comes back with.
+struct StoredSizeCase {
+  int64_t storedOverRaw;  // the stored size minus the raw size
+  int64_t loadedOverRaw;  // the loaded size (and block) minus the raw size
+};
+
+TEST_F(PageImageStoreTest, ACompressedPageKeepsItsStoredAreaSizeWhereItCoversTheSprite) {
+  const uint32_t raw = kSpriteImageOffset + static_cast<uint32_t>(PaddedRowBytes(kWidth, 1)) * kHeight;
+  const StoredSizeCase cases[] = {
+      {0, 0},         // exactly the sprite
+      {100, 100},     // spare room: kept, and the block is made that large
+      {1024, 1024},   // the most spare room kept
+      {-44, 0},       // image bytes + 16, as loaders once wrote it: the sprite's size
+      {1025, 0},      // more spare room than a stored page keeps: the sprite's size
+  };
+  for (const StoredSizeCase& c : cases) {
+    SCOPED_TRACE(c.storedOverRaw);
+    pageTable.pageCount = 0;
+    viewPage.imageArea = MakePage(kWidth, kHeight, false);
+    SetAreaWord(static_cast<uint8_t*>(viewPage.imageArea), kAreaSizeOffset, uint32_t(int64_t(raw) + c.storedOverRaw));
+    StoreScannedPage(true, u"Sized");
+    ASSERT_EQ(pageTable.pageCount, 1u);
+    ASSERT_EQ(ReadAll(ImagePath(pageTable.rows[0].scanId))[0], 'C');
+    FreeHandle(&viewPage.imageArea);
+    ASSERT_EQ(LoadScanImage(0), 1);
+    EXPECT_EQ(int64_t(AreaWord(static_cast<uint8_t*>(viewPage.imageArea), kAreaSizeOffset)), raw + c.loadedOverRaw);
+    EXPECT_EQ(int64_t(HandleSize(viewPage.imageArea)), raw + c.loadedOverRaw);
+    FreeHandle(&viewPage.imageArea);
+  }
 }
 
 // A compressed page image file made from any bytes.

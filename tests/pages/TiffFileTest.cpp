@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <tiffio.h>
+
+#include <algorithm>
+#include <cstring>
+
 #include "tests/pages/ImageFixtures.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/TestText.h"
@@ -157,5 +162,155 @@ TEST_F(TiffFileTest, SavedOneBitSpriteLoadsBackWithItsResolution) {
   ASSERT_EQ(CreateSprite(grey.data(), "scanned", 8, 8, 21), nullptr);
   EXPECT_NE(SaveSpriteTiff(grey.data(), saved.c_str(), 300), nullptr);
 }
+
+// TIFF layouts as image editors and converters write them, each holding the
+// same page: ink or paper per pixel, written in the layout's own way.
+enum class InkIn { kColour, kAlpha };  // where a layout keeps the ink
+
+struct LayoutCase {
+  const char* label;
+  uint16_t photometric;
+  uint16_t bits;
+  uint16_t extra;  // EXTRASAMPLE_* of one extra sample; kNoExtra for none
+  InkIn inkIn;
+  uint16_t colourSamples = 1;  // 3: RGB
+  bool separatePlanes = false;
+  bool tiled = false;
+  uint32_t expectedMode = kSpriteMode1Bit;
+};
+constexpr uint16_t kNoExtra = 0xFFFF;
+
+bool InkPixel(uint32_t x, uint32_t y) { return (x * 7 + y * 3) % 5 < 2 || x == y; }
+
+// The value of one sample of the layout for a pixel: sample 0..colourSamples-1
+// the colour, then the alpha.
+uint32_t LayoutSample(const LayoutCase& c, uint32_t x, uint32_t y, uint32_t sample) {
+  const uint32_t top = (1u << c.bits) - 1;
+  const bool ink = InkPixel(x, y);
+  if (sample >= c.colourSamples) return c.inkIn == InkIn::kAlpha ? (ink ? top : 0) : top;  // alpha
+  const bool dark = c.inkIn == InkIn::kAlpha || ink;  // ink in the alpha: black paint everywhere
+  if (c.photometric == PHOTOMETRIC_PALETTE) return dark ? 1 : 0;
+  if (c.photometric == PHOTOMETRIC_MINISWHITE) return dark ? top : 0;
+  return dark ? 0 : top;
+}
+
+void WriteLayoutTiff(const std::u16string& path, const LayoutCase& c, uint32_t width, uint32_t height) {
+  TIFF* tif = OpenTiffFile(path.c_str(), "w");
+  ASSERT_NE(tif, nullptr);
+  const uint16_t samples = static_cast<uint16_t>(c.colourSamples + (c.extra == kNoExtra ? 0 : 1));
+  TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, width);
+  TIFFSetField(tif, TIFFTAG_IMAGELENGTH, height);
+  TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, c.bits);
+  TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, samples);
+  TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, c.photometric);
+  TIFFSetField(tif, TIFFTAG_PLANARCONFIG, c.separatePlanes ? PLANARCONFIG_SEPARATE : PLANARCONFIG_CONTIG);
+  TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_LZW);
+  if (c.extra != kNoExtra) {
+    uint16_t info[1] = {c.extra};
+    TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, info);
+  }
+  std::vector<uint16_t> map(size_t(1) << c.bits, 0);
+  if (c.photometric == PHOTOMETRIC_PALETTE) {
+    map[0] = 65535;  // index 0 white, 1 black, the rest mid grey
+    for (size_t i = 2; i < map.size(); ++i) map[i] = 32768;
+    TIFFSetField(tif, TIFFTAG_COLORMAP, map.data(), map.data(), map.data());
+  }
+  const uint32_t tileSide = 16;
+  if (c.tiled) {
+    TIFFSetField(tif, TIFFTAG_TILEWIDTH, tileSide);
+    TIFFSetField(tif, TIFFTAG_TILELENGTH, tileSide);
+  } else {
+    TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, 7);
+  }
+  const uint32_t planes = c.separatePlanes ? samples : 1;
+  const uint32_t perPixel = c.separatePlanes ? 1 : samples;
+  // One plane's samples of a rectangle, packed from the most significant bit.
+  auto pack = [&](uint32_t plane, uint32_t left, uint32_t top, uint32_t w, uint32_t h) {
+    const size_t rowBytes = (size_t(w) * perPixel * c.bits + 7) / 8;
+    std::vector<uint8_t> bytes(rowBytes * h, 0);
+    for (uint32_t r = 0; r < h; ++r)
+      for (uint32_t i = 0; i < w; ++i)
+        for (uint32_t k = 0; k < perPixel; ++k) {
+          const uint32_t x = left + i, y = top + r;
+          const uint32_t v = x < width && y < height ? LayoutSample(c, x, y, c.separatePlanes ? plane : k) : 0;
+          const size_t index = size_t(i) * perPixel + k;
+          uint8_t* row = bytes.data() + r * rowBytes;
+          if (c.bits == 16) {
+            const uint16_t word = static_cast<uint16_t>(v);
+            std::memcpy(row + index * 2, &word, 2);
+          } else if (c.bits == 8) {
+            row[index] = static_cast<uint8_t>(v);
+          } else {
+            const size_t bit = index * c.bits;
+            row[bit / 8] |= static_cast<uint8_t>(v << (8 - c.bits - bit % 8));
+          }
+        }
+    return bytes;
+  };
+  for (uint32_t plane = 0; plane < planes; ++plane) {
+    if (c.tiled) {
+      for (uint32_t top = 0; top < height; top += tileSide)
+        for (uint32_t left = 0; left < width; left += tileSide) {
+          std::vector<uint8_t> tile = pack(plane, left, top, tileSide, tileSide);
+          ASSERT_GE(TIFFWriteTile(tif, tile.data(), left, top, 0, static_cast<uint16_t>(plane)), 0);
+        }
+    } else {
+      for (uint32_t y = 0; y < height; ++y) {
+        std::vector<uint8_t> row = pack(plane, 0, y, width, 1);
+        ASSERT_EQ(TIFFWriteScanline(tif, row.data(), y, static_cast<uint16_t>(plane)), 1);
+      }
+    }
+  }
+  TIFFClose(tif);
+}
+
+class TiffLayouts : public TiffFileTest, public ::testing::WithParamInterface<LayoutCase> {};
+
+TEST_P(TiffLayouts, LoadOnWhitePaperByTheirDepth) {
+  const LayoutCase& c = GetParam();
+  const uint32_t width = 37, height = 21;  // tiles and bytes cut at the edges
+  const std::u16string path = folder.File(u"layout.tif");
+  WriteLayoutTiff(path, c, width, height);
+  auto area = MakeArea(1 << 14);
+  SpriteError* error = LoadTiffPage(area.data(), path.c_str());
+  ASSERT_EQ(error, nullptr) << U8(error->errorText);
+  ASSERT_EQ(SpriteWord(area.data(), kSpriteMode), c.expectedMode);
+  for (uint32_t y = 0; y < height; ++y)
+    for (uint32_t x = 0; x < width; ++x) {
+      const uint32_t pixel = SpritePixel(area.data(), x, y);
+      if (c.expectedMode == kSpriteMode8Bit)
+        ASSERT_EQ(pixel, InkPixel(x, y) ? 0u : 255u) << x << "," << y;
+      else
+        ASSERT_EQ(pixel, InkPixel(x, y) ? 1u : 0u) << x << "," << y;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, TiffLayouts,
+    ::testing::Values(
+        LayoutCase{"BilevelWithAlpha", PHOTOMETRIC_MINISBLACK, 1, EXTRASAMPLE_UNASSALPHA, InkIn::kColour},
+        LayoutCase{"BilevelInkInAlpha", PHOTOMETRIC_MINISWHITE, 1, EXTRASAMPLE_UNASSALPHA, InkIn::kAlpha},
+        LayoutCase{"BilevelInkInAlphaTiled", PHOTOMETRIC_MINISBLACK, 1, EXTRASAMPLE_ASSOCALPHA, InkIn::kAlpha, 1,
+                   false, true},
+        LayoutCase{"FourBitsWithAlpha", PHOTOMETRIC_MINISBLACK, 4, EXTRASAMPLE_UNASSALPHA, InkIn::kColour},
+        LayoutCase{"GreyInkInAlpha", PHOTOMETRIC_MINISBLACK, 8, EXTRASAMPLE_UNASSALPHA, InkIn::kAlpha, 1, false,
+                   false, kSpriteMode8Bit},
+        LayoutCase{"GreyInkInAssociatedAlpha", PHOTOMETRIC_MINISBLACK, 8, EXTRASAMPLE_ASSOCALPHA, InkIn::kAlpha, 1,
+                   false, false, kSpriteMode8Bit},
+        LayoutCase{"GreyWithAlphaInPlanes", PHOTOMETRIC_MINISBLACK, 8, EXTRASAMPLE_UNASSALPHA, InkIn::kAlpha, 1, true,
+                   false, kSpriteMode8Bit},
+        LayoutCase{"GreyWithUnspecifiedExtra", PHOTOMETRIC_MINISBLACK, 8, EXTRASAMPLE_UNSPECIFIED, InkIn::kColour, 1,
+                   false, false, kSpriteMode8Bit},
+        LayoutCase{"GreyTiled", PHOTOMETRIC_MINISBLACK, 8, kNoExtra, InkIn::kColour, 1, false, true,
+                   kSpriteMode8Bit},
+        LayoutCase{"Palette", PHOTOMETRIC_PALETTE, 8, kNoExtra, InkIn::kColour, 1, false, false, kSpriteMode8Bit},
+        LayoutCase{"PaletteInkInAlpha", PHOTOMETRIC_PALETTE, 4, EXTRASAMPLE_UNASSALPHA, InkIn::kAlpha},
+        LayoutCase{"RgbInkInAlpha", PHOTOMETRIC_RGB, 8, EXTRASAMPLE_UNASSALPHA, InkIn::kAlpha, 3, false, false,
+                   kSpriteMode8Bit},
+        LayoutCase{"RgbInPlanesWithAlpha", PHOTOMETRIC_RGB, 8, EXTRASAMPLE_ASSOCALPHA, InkIn::kColour, 3, true,
+                   false, kSpriteMode8Bit},
+        LayoutCase{"SixteenBitGrey", PHOTOMETRIC_MINISBLACK, 16, kNoExtra, InkIn::kColour},
+        LayoutCase{"SixteenBitInkInAlpha", PHOTOMETRIC_MINISBLACK, 16, EXTRASAMPLE_UNASSALPHA, InkIn::kAlpha}),
+    [](const ::testing::TestParamInfo<LayoutCase>& info) { return std::string(info.param.label); });
 
 }  // namespace
