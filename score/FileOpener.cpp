@@ -255,6 +255,7 @@ int SavePageImageBmp(const char16_t* path) { return SavePageImage(path, SaveSpri
 int SavePageImageTiff(const char16_t* path) { return SavePageImage(path, SaveSpriteTiff); }
 const char16_t* LastImagePath() { return lastImagePath; }
 const char16_t* CurrentImagePath() { return currentImagePath; }
+void SetCurrentImagePath(const char16_t* path) { CopyText(currentImagePath, kOpenPathUnits, path); }
 
 uint32_t GetFreeDiskSpace(const char16_t* path) {
   constexpr uint32_t kPlenty = 0x80000000u;
