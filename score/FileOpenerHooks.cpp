@@ -14,8 +14,8 @@ void NoScanResolution(uint32_t) {}
 int NoPdf(const char16_t*) { return 0; }
 // The page was stored just now and has no boxes yet: its staves alone make
 // its data file.
-void DefaultWritePageStaveData() {
-  if (pageTable.currentPage >= 0) SavePageStaves(pageTable.currentPage, false, viewPage);
+bool DefaultWritePageStaveData() {
+  return pageTable.currentPage >= 0 && SavePageStaves(pageTable.currentPage, false, viewPage);
 }
 
 constexpr FileOpenerHooks kDefaults{NoResolutionChosen, Nothing,         Nothing,          No,
