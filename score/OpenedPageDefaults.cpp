@@ -1,8 +1,6 @@
 // The page-preparation and storing defaults of the file opener's hooks: the
 // page view's image goes through page preparation (PreparePage) and into the
 // page store.
-#include <cstring>
-
 #include "pages/PageData.h"
 #include "pages/PageImageStore.h"
 #include "pages/PageTable.h"
@@ -18,16 +16,18 @@ namespace {
 
 bool ReadAsHandwritten() { return Unsaved().readHandwritten; }
 
-// The page view's image as a page image of its own.
-OwnedPageImage CopyViewImage(int bitsPerPixel) {
+// The page view's loaded image as its sprite describes it (size and row
+// stride), or an empty view when it holds none of the expected depth.
+PageImage LoadedViewImage(int bitsPerPixel) {
   SpriteInfo info{};
-  if (!viewPage.Area() || GetSpriteInfo(viewPage.Area(), viewPage.imageName, &info)) return OwnedPageImage();
-  OwnedPageImage image(int32_t(info.width), int32_t(info.height), bitsPerPixel);
-  if (!image.Valid()) return image;
-  size_t stride = (SpriteWord(viewPage.Area(), kSpriteWidthWords) + 1) * 4;
-  size_t bytes = stride < image.View().rowBytes ? stride : image.View().rowBytes;
-  for (uint32_t y = 0; y < info.height; ++y)
-    std::memcpy(image.View().Row(int32_t(y)), SpriteRows(viewPage.Area()) + y * stride, bytes);
+  if (!viewPage.Area() || GetSpriteInfo(viewPage.Area(), viewPage.imageName, &info)) return PageImage();
+  if (SpriteBitsPerPixel(SpriteWord(viewPage.Area(), kSpriteMode)) != bitsPerPixel) return PageImage();
+  PageImage image;
+  image.rows = SpriteRows(viewPage.Area());
+  image.width = int32_t(info.width);
+  image.height = int32_t(info.height);
+  image.rowBytes = (SpriteWord(viewPage.Area(), kSpriteWidthWords) + 1) * 4;
+  image.bitsPerPixel = bitsPerPixel;
   return image;
 }
 
@@ -58,12 +58,10 @@ class OpenerPreparationServices {
 // the prepared page into the view (with its warning, progress, companion and
 // PDF-page handling). A page that fails keeps the loaded image in the view.
 int PrepareViewPage(int levels) {
-  const int bitsPerPixel = levels == 2 ? 1 : levels == 16 ? 4 : 8;
-  OwnedPageImage loaded = CopyViewImage(bitsPerPixel);
-  if (!loaded.Valid()) return 0;
+  const PageImage loaded = LoadedViewImage(levels == 2 ? 1 : levels == 16 ? 4 : 8);
+  if (!loaded.rows) return 0;
   FreeHandle(&SourceArea());
-  SourceArea() = MakePageSpriteArea(loaded.View(), kPageSpriteName);
-  loaded = OwnedPageImage();
+  SourceArea() = MakePageSpriteArea(loaded, kPageSpriteName);
   if (!SourceArea()) return 0;
   OpenerPreparationServices services;
   const int ready = PreparePage(levels, 0);
