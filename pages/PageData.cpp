@@ -56,14 +56,17 @@ bool ReadI16Word(StoreReader* in, int16_t* value) {
   return true;
 }
 
-bool ReadStaveBlock(StoreReader* in, uint32_t version, StaveBlock* block) {
+// Reads one stave block. A block whose line count is outside 1..6 is read
+// past (its curves, one per line it claims, skipped) and comes back with
+// *usable false, so that the blocks after it stay in place.
+bool ReadStaveBlock(StoreReader* in, uint32_t version, StaveBlock* block, bool* usable) {
   StaveRecord& r = block->record;
   r = StaveRecord();
   int16_t* const words[] = {&r.left, &r.right, &r.top, &r.bottom, &r.slope, &r.group,
                             &r.lineCount, &r.lineThickness, &r.midX, &r.midTop, &r.rightTop};
   for (int16_t* word : words)
     if (!ReadI16Word(in, word)) return false;
-  if (!ValidLineCount(r.lineCount)) return false;
+  *usable = ValidLineCount(r.lineCount);
   if (version >= kKindFrom && !ReadI16Word(in, &r.kind)) return false;
   if (version >= kSpacingFrom && !in->F64LE(&r.spacingOverride)) return false;
   block->curvesValid = 0;
@@ -74,7 +77,12 @@ bool ReadStaveBlock(StoreReader* in, uint32_t version, StaveBlock* block) {
     if (block->curvesValid != 0) {
       if (!in->U32LE(&block->modelCurves)) return false;
       block->columns = version >= kFullCurvesFrom ? kStaveColumns : kVersion4Columns;
-      for (int k = 0; k < r.lineCount; ++k) {
+      if (!*usable) {
+        const size_t lines = r.lineCount > 0 ? size_t(r.lineCount) : 0;
+        if (!in->Skip(lines * size_t(block->columns) * 2)) return false;
+        block->columns = 0;
+      }
+      for (int k = 0; *usable && k < r.lineCount; ++k) {
         for (int c = 0; c < block->columns; ++c) {
           uint16_t y;
           if (!in->U16BE(&y)) return false;
@@ -92,6 +100,7 @@ bool ReadStaveBlock(StoreReader* in, uint32_t version, StaveBlock* block) {
 struct ParsedPageData {
   uint32_t version = 0;
   uint32_t staveCount = 0;
+  uint32_t skippedStaves = 0;  // blocks with an impossible line count, left out
   StaveBlock staves[kMaxPageStaves];
   std::vector<int16_t> boxes;  // four per box, at most kMaxLoadedBoxes boxes
   std::vector<float> boxValues;
@@ -108,12 +117,17 @@ bool ParsePageData(const StoreBytes& bytes, ParsedPageData* out) {
   out->version = version;
   const uint32_t staves = head & kHeadCountMask;
   auto spare = std::make_unique<StaveBlock>();
+  uint32_t kept = 0;
   for (uint32_t s = 0; s < staves; ++s) {
-    // Staves past the thirteenth are read to keep the fields after them in place.
-    StaveBlock* block = s < kMaxPageStaves ? &out->staves[s] : spare.get();
-    if (!ReadStaveBlock(&in, version, block)) return false;
+    // Staves past the thirteenth, and damaged ones, are read to keep the
+    // fields after them in place.
+    StaveBlock* block = kept < kMaxPageStaves ? &out->staves[kept] : spare.get();
+    bool usable = false;
+    if (!ReadStaveBlock(&in, version, block, &usable)) return false;
+    if (!usable) ++out->skippedStaves;
+    else if (kept < kMaxPageStaves) ++kept;
   }
-  out->staveCount = std::min<uint32_t>(staves, kMaxPageStaves);
+  out->staveCount = kept;
 
   uint32_t boxCount;
   if (!in.U32LE(&boxCount)) return false;
@@ -121,22 +135,22 @@ bool ParsePageData(const StoreBytes& bytes, ParsedPageData* out) {
   // must all be there before anything is allocated for them.
   const uint64_t needed = uint64_t(boxCount) * 16 + 4 + (version >= kBoxValuesFrom ? uint64_t(boxCount) * 4 + 16 : 0);
   if (needed > in.Left()) return false;
-  const uint32_t kept = std::min<uint32_t>(boxCount, kMaxLoadedBoxes);
-  out->boxes.resize(size_t(kept) * 4);
+  const uint32_t keptBoxes = std::min<uint32_t>(boxCount, kMaxLoadedBoxes);
+  out->boxes.resize(size_t(keptBoxes) * 4);
   for (uint32_t i = 0; i < boxCount; ++i) {
     for (int j = 0; j < 4; ++j) {
       int16_t value;
       if (!ReadI16Word(&in, &value)) return false;
-      if (i < kept) out->boxes[size_t(i) * 4 + j] = value;
+      if (i < keptBoxes) out->boxes[size_t(i) * 4 + j] = value;
     }
   }
   if (!in.U32LE(&out->pageKey)) return false;
-  out->boxValues.assign(kept, 0.0f);
+  out->boxValues.assign(keptBoxes, 0.0f);
   if (version < kBoxValuesFrom) return true;
   for (uint32_t i = 0; i < boxCount; ++i) {
     uint32_t value;
     if (!in.U32LE(&value)) return false;
-    if (i < kept) out->boxValues[i] = static_cast<float>(static_cast<int32_t>(value) / kBoxValueScale);
+    if (i < keptBoxes) out->boxValues[i] = static_cast<float>(static_cast<int32_t>(value) / kBoxValueScale);
   }
   return in.U32LE(&out->scaledWidth) && in.U32LE(&out->scaledHeight) && in.U32LE(&out->offsetX) &&
          in.U32LE(&out->offsetY);
@@ -172,7 +186,7 @@ void TakeParsed(const ParsedPageData& parsed, PageData* page) {
   }
   const size_t boxes = parsed.boxValues.size();
   page->boxCount = static_cast<int16_t>(boxes);
-  std::memcpy(page->boxes, parsed.boxes.data(), boxes * sizeof page->boxes[0]);
+  if (boxes > 0) std::memcpy(page->boxes, parsed.boxes.data(), boxes * sizeof page->boxes[0]);
   std::copy(parsed.boxValues.begin(), parsed.boxValues.end(), page->boxValues);
   page->scaledWidth = parsed.scaledWidth;
   page->scaledHeight = parsed.scaledHeight;
@@ -220,7 +234,8 @@ void WriteStaveBlock(ReplacingFile* out, const PageData& page, const StaveRecord
 bool WritePageDataFile(const char16_t* path, const PageData& page, const StaveRecord* staves, uint32_t staveCount,
                        const PageDataFileFields& fields) {
   const uint32_t count = std::min<uint32_t>(staveCount, kStaveSlots);
-  const uint32_t boxes = static_cast<uint32_t>(std::clamp<int>(page.boxCount, 0, kPageBoxSlots));
+  const uint32_t boxes =
+      fields.stavesOnly ? 0 : static_cast<uint32_t>(std::clamp<int>(page.boxCount, 0, kPageBoxSlots));
   ReplacingFile out(path);
   out.WriteU32(count | kPageDataVersion << kHeadVersionShift);
   for (uint32_t s = 0; s < count; ++s) WriteStaveBlock(&out, page, staves[s], static_cast<int>(s));
@@ -230,8 +245,8 @@ bool WritePageDataFile(const char16_t* path, const PageData& page, const StaveRe
   out.WriteU32(fields.pageKey);
   for (uint32_t i = 0; i < boxes; ++i)
     out.WriteU32(Thousandths(page.boxValues[i]));
-  out.WriteU32(page.scaledWidth);
-  out.WriteU32(page.scaledHeight);
+  out.WriteU32(fields.stavesOnly ? 0 : page.scaledWidth);
+  out.WriteU32(fields.stavesOnly ? 0 : page.scaledHeight);
   out.WriteU32(fields.withOffsets ? page.offsetX : 0);
   out.WriteU32(fields.withOffsets ? page.offsetY : 0);
   return out.Commit();
@@ -256,12 +271,13 @@ PageDataRead ReadPageDataFile(const char16_t* path, PageData* page, uint32_t* pa
   TakeParsed(*parsed, page);
   if (pageKey) *pageKey = parsed->pageKey;
   if (version) *version = parsed->version;
+  if (parsed->skippedStaves > 0) ShowPageStoreError(kTextPageDataStavesLeftOut, path);
   return PageDataRead::kRead;
 }
 
 bool SavePageDataFile(int16_t scanId, bool working, const PageData& page, const StaveRecord* staves,
                       uint32_t staveCount, const PageDataFileFields& fields) {
-  if (page.boxCount <= 0) return false;
+  if (page.boxCount <= 0 && !fields.stavesOnly) return false;
   if (platform::FreeDiscSpace(DataFolder()) < kLowDiscSpaceBytes) MessageById(nullptr, kTextLowDiscSpace);
   char16_t path[kPagePathUnits];
   const PageFile which = working ? PageFile::kWorkingData : PageFile::kData;
@@ -282,6 +298,15 @@ bool SavePageData(int row, bool working, const PageData& page, uint32_t dataKey)
 bool SavePageData(int row, bool working, const PageData& page) {
   if (row < 0 || static_cast<uint32_t>(row) >= pageTable.pageCount) return false;
   return SavePageData(row, working, page, pageTable.rows[row].pageKey);
+}
+
+bool SavePageStaves(int row, bool working, const PageData& page) {
+  if (row < 0 || static_cast<uint32_t>(row) >= pageTable.pageCount) return false;
+  PageDataFileFields fields;
+  fields.pageKey = pageTable.rows[row].pageKey;
+  fields.withOffsets = &page == &viewPage;
+  fields.stavesOnly = true;
+  return SavePageDataFile(pageTable.rows[row].scanId, working, page, page.staves, page.staveCount, fields);
 }
 
 void LoadPageData(PageData* page, int row, uint32_t* dataKey) {

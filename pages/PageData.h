@@ -46,6 +46,9 @@ constexpr uint32_t kPageDataVersion = 6;
 struct PageDataFileFields {
   uint32_t pageKey = 0;
   bool withOffsets = false;  // the offsets written are the page's own, else zeros
+  // Staves only: no boxes and no scaled size are written, and the file is
+  // written although the page has no boxes (a page new to the store).
+  bool stavesOnly = false;
 };
 
 enum class PageDataRead { kRead, kMissing, kFailed, kDamaged };
@@ -60,7 +63,8 @@ bool WritePageDataFile(const char16_t* path, const PageData& page, const StaveRe
 // their curve flags and curves, shifted by the stored offsets; the boxes (at
 // most 4096, the rest read past), their values, the scaled size and the
 // offsets; the page key into *pageKey. The file is checked whole before page
-// changes: anything but kRead leaves page as it was.
+// changes: anything but kRead leaves page as it was. A stave block whose line
+// count is outside 1..6 is left out (message 11656) and the rest is read.
 PageDataRead ReadPageDataFile(const char16_t* path, PageData* page, uint32_t* pageKey);
 // The same, showing the file layer's box when the file exists but cannot be
 // opened; the file's version goes into *version when read.
@@ -74,7 +78,7 @@ constexpr uint32_t kPageDataSizesFrom = 2;
 
 // Writes the data file of the page stored under scanId (the working copy in
 // "TDir" with working) with staveCount of staves; nothing when the page has
-// no boxes. Warns below 4 MB free disc space. False when no file was
+// no boxes, unless only its staves are written. Warns below 4 MB free disc space. False when no file was
 // written; a failed write is shown and leaves the old file in place.
 bool SavePageDataFile(int16_t scanId, bool working, const PageData& page, const StaveRecord* staves,
                       uint32_t staveCount, const PageDataFileFields& fields);
@@ -87,6 +91,11 @@ bool SavePageData(int row, bool working, const PageData& page, uint32_t dataKey)
 // The same with the row's own page key as the data key, for a page that the
 // score does not know yet.
 bool SavePageData(int row, bool working, const PageData& page);
+// Writes the staves of page as the data file of page-table row, under the
+// row's own page key, without boxes: for a page new to the store whose staves
+// are known before it has any boxes (a stave companion file). False when no
+// file was written; a failed write is shown.
+bool SavePageStaves(int row, bool working, const PageData& page);
 // Reads the data file of page-table row into page, the working copy first;
 // a missing or unreadable file leaves the page without staves. The data key
 // read goes into *dataKey when given.

@@ -18,6 +18,7 @@ enum : unsigned {
   kTextPageDataNotSaved = 11653,   // %s: the data file there unchanged
   kTextPageNotStored = 11654,      // %s: the page image file
   kTextPageDataDamaged = 11655,    // %s: the page data file
+  kTextPageDataStavesLeftOut = 11656,  // %s: the page data file, read without its damaged staves
 };
 
 // An error box with the text of id formatted with the given paths.

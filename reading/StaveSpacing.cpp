@@ -2,7 +2,40 @@
 
 #include <algorithm>
 
+#include "Code/Quorm/Findscal.h"
+#include "Code/Quorm/Findstav.h"
+#include "Code/Quorm/Mscript.h"
+#include "Code/Quorm/Mscrptio.h"
+
 namespace {
+
+// The heads the engine found on its page description (page 0): breves,
+// semibreves, minims and solid heads; grace notes and rests are left out.
+// A head's box reaches half a staff space of its own staff above and below
+// its step, so its height is that staff's space.
+void SumDescribedNoteheads(int64_t* sum, int64_t* count) {
+  *sum = 0;
+  *count = 0;
+  const int32_t staffs = GetStaffCount();
+  int32_t staff = 0;  // the staves of the systems are the engine's staffs in order
+  for (int32_t system = 0; system < GetPageSystemCount(0); ++system) {
+    for (int32_t stave = 0; stave < GetSystemStaveCount(0, system); ++stave, ++staff) {
+      const int32_t halfSpace = staff < staffs ? ScaleToPixelsForStaff(staff, 50) : ScaleToPixels(50);
+      for (int32_t slot = 0; slot < GetStaveTimeSlotCount(0, system, stave); ++slot) {
+        int32_t groups = 0;
+        const MscriptNoteGroup* notes = GetTimeSlotNotes(0, system, stave, slot, &groups);
+        for (int32_t g = 0; g < groups; ++g) {
+          const int32_t n = std::min(notes[g].noteCount, kGroupNoteSlots);
+          for (int32_t i = 0; i < n; ++i) {
+            if (notes[g].notes[i].type < 0 || notes[g].notes[i].type >= kNoteGrace) continue;
+            *sum += 2 * halfSpace;
+            ++*count;
+          }
+        }
+      }
+    }
+  }
+}
 
 // The spacing of a stave by its own outline: (bottom - top) / (lines - 1);
 // 0 when the stave has fewer than two lines or more than six.
@@ -183,6 +216,7 @@ void SpacingForShortStaves(StaveRow* rows, int count, int resolution) {
   row.spacingOverride = resolution / 12.0;
   int64_t sum = 0, n = 0;
   if (ShortStaveSources().sumNoteheadHeights) ShortStaveSources().sumNoteheadHeights(&sum, &n);
+  else SumDescribedNoteheads(&sum, &n);
   if (n > 0)
     row.spacingOverride =
         static_cast<int32_t>(0.5 + row.lineThickness * 0.5 + static_cast<double>(sum) / static_cast<double>(n));

@@ -37,12 +37,13 @@ void SetStaveUnits(const StaveRow* rows, int s, int resolution);
 
 // The engine's noteheads as short-stave spacing needs them: the summed
 // heights of the heads it found (breves to solid heads) and their number.
-// Until the engine's page description is wired, no heads are found.
+// Unset, they are measured on the engine's page description.
 struct ShortStaveHooks {
   void (*sumNoteheadHeights)(int64_t* sum, int64_t* count) = nullptr;
 };
 ShortStaveHooks& ShortStaveSources();
 
 // For a page of one- to three-line staves only: the first one-line stave's
-// spacing override from the mean notehead height.
+// spacing override from the mean notehead height plus half a line thickness
+// (resolution / 12 when the engine found no heads).
 void SpacingForShortStaves(StaveRow* rows, int count, int resolution);

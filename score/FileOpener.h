@@ -45,7 +45,8 @@ int OpenTiffFile(const char16_t* path, const char16_t* extension);
 
 // Loads a page image into the page view and prepares it: 1 started, 0 refused.
 int OpenPageImageForReading(const char16_t* path);
-// The image path last loaded for reading.
+// The image path last loaded for reading; preparation cuts a rendered PDF
+// page's path back to its ".pdf" file through the setter.
 const char16_t* CurrentImagePath();
 // Replaces it (a page loaded from the page store names its own).
 void SetCurrentImagePath(const char16_t* path);

@@ -12,8 +12,10 @@ void Nothing() {}
 bool No() { return false; }
 void NoScanResolution(uint32_t) {}
 int NoPdf(const char16_t*) { return 0; }
-void DefaultWritePageStaveData() {
-  if (pageTable.currentPage >= 0) SavePageData(pageTable.currentPage, false, viewPage, pageTable.rows[pageTable.currentPage].pageKey);
+// The page was stored just now and has no boxes yet: its staves alone make
+// its data file.
+bool DefaultWritePageStaveData() {
+  return pageTable.currentPage >= 0 && SavePageStaves(pageTable.currentPage, false, viewPage);
 }
 
 constexpr FileOpenerHooks kDefaults{NoResolutionChosen, Nothing,         Nothing,          No,

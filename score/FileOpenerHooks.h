@@ -34,8 +34,8 @@ struct FileOpenerHooks {
   // Stores the page view's image as a new page named after path (pageNumber
   // from 1) and writes the page index; the new row, or -1 when not stored.
   int (*storeCurrentPage)(const char16_t* path, int pageNumber);
-  // Writes the current page's stave data.
-  void (*writePageStaveData)();
+  // Writes the current page's stave data; true when its data file holds them.
+  bool (*writePageStaveData)();
   // Renders and stores the pages of a PDF file; 1 when pages were opened.
   int (*openPdf)(const char16_t* path);
   // After a score file was opened: clear the backup time and force a backup.

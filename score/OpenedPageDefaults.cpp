@@ -1,84 +1,72 @@
 // The page-preparation and storing defaults of the file opener's hooks: the
-// page view's image goes through page preparation and into the page store.
-#include <cstring>
-#include <utility>
-
-#include "pages/ImageFiles.h"
+// page view's image goes through page preparation (PreparePage) and into the
+// page store.
 #include "pages/PageData.h"
 #include "pages/PageImageStore.h"
 #include "pages/PageTable.h"
 #include "pages/SpriteArea.h"
-#include "platform/FileLayer.h"
 #include "platform/Messages.h"
 #include "platform/Settings.h"
-#include "platform/TextUtils.h"
-#include "reading/PagePreparation.h"
+#include "reading/PageSprites.h"
+#include "reading/PreparePage.h"
 #include "score/FileOpener.h"
 #include "score/FileOpenerHooks.h"
-#include "score/StaveCompanion.h"
 
 namespace {
 
-constexpr unsigned kStrMemoryToProcessPage = 10012;
+bool ReadAsHandwritten() { return Unsaved().readHandwritten; }
 
-bool EndsWithNoCase(const char16_t* text, const char16_t* end) {
-  size_t n = 0, m = 0;
-  while (text[n]) ++n;
-  while (end[m]) ++m;
-  return n >= m && CompareNoCase(text + n - m, end) == 0;
-}
-
-// The page view's image as a page image of its own.
-OwnedPageImage CopyViewImage(int bitsPerPixel) {
+// The page view's loaded image as its sprite describes it (size and row
+// stride), or an empty view when it holds none of the expected depth.
+PageImage LoadedViewImage(int bitsPerPixel) {
   SpriteInfo info{};
-  if (!viewPage.Area() || GetSpriteInfo(viewPage.Area(), viewPage.imageName, &info)) return OwnedPageImage();
-  OwnedPageImage image(int32_t(info.width), int32_t(info.height), bitsPerPixel);
-  if (!image.Valid()) return image;
-  size_t stride = (SpriteWord(viewPage.Area(), kSpriteWidthWords) + 1) * 4;
-  size_t bytes = stride < image.View().rowBytes ? stride : image.View().rowBytes;
-  for (uint32_t y = 0; y < info.height; ++y)
-    std::memcpy(image.View().Row(int32_t(y)), SpriteRows(viewPage.Area()) + y * stride, bytes);
+  if (!viewPage.Area() || GetSpriteInfo(viewPage.Area(), viewPage.imageName, &info)) return PageImage();
+  if (SpriteBitsPerPixel(SpriteWord(viewPage.Area(), kSpriteMode)) != bitsPerPixel) return PageImage();
+  PageImage image;
+  image.rows = SpriteRows(viewPage.Area());
+  image.width = int32_t(info.width);
+  image.height = int32_t(info.height);
+  image.rowBytes = (SpriteWord(viewPage.Area(), kSpriteWidthWords) + 1) * 4;
+  image.bitsPerPixel = bitsPerPixel;
   return image;
 }
 
-// Puts a 1-bit page into a new sprite area of the page view.
-bool TakePreparedImage(const PageImage& page) {
-  uint64_t imageBytes = PaddedRowBytes(uint32_t(page.width), 1) * uint32_t(page.height);
-  Handle area = nullptr;
-  if (imageBytes > kMaxSpriteImageBytes ||
-      !AllocHandleChecked(&area, size_t(imageBytes) + kSpriteImageOffset + 8, kStrMemoryToProcessPage, 0))
-    return false;
-  auto* bytes = static_cast<uint8_t*>(area);
-  InitSpriteArea(bytes, uint32_t(imageBytes + kSpriteImageOffset + 8));
-  CreateSprite(bytes, kPageSpriteName, uint32_t(page.width), uint32_t(page.height), kSpriteMode1Bit);
-  size_t stride = PaddedRowBytes(uint32_t(page.width), 1);
-  size_t copy = stride < page.rowBytes ? stride : page.rowBytes;
-  for (int32_t y = 0; y < page.height; ++y) std::memcpy(SpriteRows(bytes) + y * stride, page.Row(y), copy);
-  FreeHandle(&viewPage.imageArea);
-  viewPage.imageArea = area;
-  std::memcpy(viewPage.imageName, kPageSpriteName, sizeof kPageSpriteName);
-  viewPage.width = uint32_t(page.width);
-  viewPage.height = uint32_t(page.height);
-  return true;
-}
+// For one preparation run, the services the shell has not given are filled
+// from what the file opener knows: the path of the image being opened (so
+// that its companion and a rendered PDF page are recognised) and the
+// handwritten-music preference.
+class OpenerPreparationServices {
+ public:
+  OpenerPreparationServices() : saved_(PreparationServices()) {
+    PreparationHooks& hooks = PreparationServices();
+    if (!hooks.currentImagePath) hooks.currentImagePath = CurrentImagePath;
+    if (!hooks.setCurrentImagePath) hooks.setCurrentImagePath = SetCurrentImagePath;
+    if (!hooks.handwrittenPage) hooks.handwrittenPage = ReadAsHandwritten;
+  }
+  ~OpenerPreparationServices() { PreparationServices() = saved_; }
+  OpenerPreparationServices(const OpenerPreparationServices&) = delete;
+  OpenerPreparationServices& operator=(const OpenerPreparationServices&) = delete;
+
+ private:
+  PreparationHooks saved_;
+};
 
 }  // namespace
 
+// The loaded image, copied by its sprite's own size and row stride into an
+// area of its own, is the source of the one preparation driver, which puts
+// the prepared page into the view (with its warning, progress, companion and
+// PDF-page handling). A page that fails keeps the loaded image in the view.
 int PrepareViewPage(int levels) {
-  int bitsPerPixel = levels == 2 ? 1 : levels == 16 ? 4 : 8;
-  OwnedPageImage source = CopyViewImage(bitsPerPixel);
-  if (!source.Valid()) return 0;
-  PreparationSettings settings;
-  settings.resolution = viewPage.resolution;
-  settings.autoRotate = General().autoRotate;
-  settings.handwritten = Unsaved().readHandwritten;
-  settings.fromPdf = EndsWithNoCase(CurrentImagePath(), u".pdf.bmp");
-  char16_t companion[kOpenPathUnits + 4];
-  settings.hasCompanion = !CurrentFileOpenerHooks().isScanning() &&
-                          CompanionPath(CurrentImagePath(), companion, kOpenPathUnits + 4) && FileExists(companion);
-  PreparationResult result;
-  OwnedPageImage prepared = PreparePageImage(std::move(source), levels, settings, &result);
-  return prepared.Valid() && TakePreparedImage(prepared.View()) ? 1 : 0;
+  const PageImage loaded = LoadedViewImage(levels == 2 ? 1 : levels == 16 ? 4 : 8);
+  if (!loaded.rows) return 0;
+  FreeHandle(&SourceArea());
+  SourceArea() = MakePageSpriteArea(loaded, kPageSpriteName);
+  if (!SourceArea()) return 0;
+  OpenerPreparationServices services;
+  const int ready = PreparePage(levels, 0);
+  if (!ready) FreeHandle(&SourceArea());
+  return ready;
 }
 
 int StoreOpenedPage(const char16_t* path, int pageNumber) {

@@ -126,8 +126,10 @@ int ReadStaveCompanion(const char16_t* path) {
   }
   viewPage.staveCount = count;
 
-  CurrentFileOpenerHooks().writePageStaveData();
-  if (pageTable.currentPage >= 0 && uint32_t(pageTable.currentPage) < pageTable.pageCount) {
+  // The page is marked only when its data file holds the staves: a mark
+  // without them would promise staves that a later load cannot find.
+  const bool written = CurrentFileOpenerHooks().writePageStaveData();
+  if (written && pageTable.currentPage >= 0 && uint32_t(pageTable.currentPage) < pageTable.pageCount) {
     pageTable.rows[pageTable.currentPage].flags |= kStavesFromCompanion;
     WritePageIndex();
   }

@@ -11,7 +11,8 @@ constexpr uint32_t kMaxCompanionStaves = 12;
 constexpr uint32_t kStavesFromCompanion = 1u << 1;  // page record flag
 
 // Reads the companion file at path into the page view's staves, writes the
-// page's stave data, marks the current page record and writes the index.
+// page's stave data and, when they were written, marks the current page
+// record and writes the index.
 // 1 read; 0 when the file cannot be opened or is damaged (a stave of no or
 // more than six lines, a cut file): the page is then left as it was.
 // Boxes are clipped to the page; staves left with no area are dropped.

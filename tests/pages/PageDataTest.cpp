@@ -236,11 +236,17 @@ TEST_F(PageDataTest, HostileFilesAreRefusedAndLeaveThePageAlone) {
   std::vector<Case> cases;
   for (size_t n : {size_t(0), size_t(3), size_t(30), size_t(100), whole.size() / 2, whole.size() - 1})
     cases.push_back({"cut at " + std::to_string(n), FileBytes(whole.begin(), whole.begin() + n)});
-  for (int lines : {0, 7, -1, 30000}) {
+  {
+    // A damaged stave whose curves would run past the end of the file.
     OldStave bad = good;
-    bad.r.lineCount = static_cast<int16_t>(lines);
+    bad.r.lineCount = 30000;
     bad.curvesValid = 0;
-    cases.push_back({"line count " + std::to_string(lines), OldFile(6, {good, bad}, {}, 1, {}, 0, 0)});
+    cases.push_back({"a damaged stave's curves past the end", OldFile(6, {good, bad}, {}, 1, {}, 0, 0)});
+    FileBytes& f = cases.back().file;
+    // Claim curves for the bad stave: its curve flag (after 12 words and the
+    // spacing) becomes 1, so 30000 lines of curves are due.
+    const size_t badBlock = 4 + (12 * 4 + 8 + 4 + 4 + 5 * 1024 * 2 + 8);
+    f[badBlock + 12 * 4 + 8] = 1;
   }
   cases.push_back({"version 7", OldFile(7, {}, {}, 1, {}, 0, 0)});
   FileBytes hugeBoxes;
@@ -257,6 +263,43 @@ TEST_F(PageDataTest, HostileFilesAreRefusedAndLeaveThePageAlone) {
     EXPECT_EQ(Read(), PageDataRead::kDamaged);
     EXPECT_EQ(page_->staveCount, 3u);
     EXPECT_EQ(page_->boxCount, 9);
+  }
+}
+
+// A stave with an impossible line count costs only itself: the staves
+// around it, their curves, the boxes and the key are all loaded, and the
+// damage is reported.
+TEST_F(PageDataTest, AStaveWithAnImpossibleLineCountIsLeftOutAndTheRestLoads) {
+  struct Case {
+    int lines;
+    uint32_t curvesValid;  // the bad block claims curves (one per line it names)
+  } const cases[] = {{0, 0}, {7, 0}, {-1, 0}, {30000, 0}, {7, 1}, {0, 1}, {-3, 1}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.lines << " lines, curves " << c.curvesValid);
+    std::vector<OldStave> staves(3);
+    for (int i = 0; i < 3; ++i) {
+      staves[i].r = Stave(10, static_cast<int16_t>(100 * (i + 1)), 5);
+      staves[i].curvesValid = 1;
+      staves[i].curveBase = static_cast<int16_t>(10 * i);
+    }
+    staves[1].r.lineCount = static_cast<int16_t>(c.lines);
+    staves[1].curvesValid = c.curvesValid;
+    WriteAll(path_, OldFile(6, staves, {{5, 6, 7, 8}}, 77, {1500}, 0, 0));
+    *page_ = PageData();
+    BoxRecorder boxes;
+    uint32_t key = 0;
+    ASSERT_EQ(Read(&key), PageDataRead::kRead);
+    ASSERT_EQ(page_->staveCount, 2u);
+    EXPECT_EQ(page_->staves[0].top, 100);
+    EXPECT_EQ(page_->staves[1].top, 300);
+    EXPECT_EQ(page_->curvesValid[1], 1u);
+    EXPECT_EQ(page_->lineCurves.y[1][4][1023], 20 + 4 * 8 + 1023 % 5);
+    EXPECT_EQ(page_->boxCount, 1);
+    EXPECT_EQ(page_->boxes[0][2], 7);
+    EXPECT_FLOAT_EQ(page_->boxValues[0], 1.5f);
+    EXPECT_EQ(key, 77u);
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_NE(boxes.Boxes()[0].text.find(path_), std::u16string::npos);
   }
 }
 
@@ -320,6 +363,39 @@ TEST_F(PageDataTest, TheStoreSavesAndLoadsTheWorkingCopyFirst) {
   FileDelete(saved);
   LoadPageData(page_.get(), 0);
   EXPECT_EQ(page_->staveCount, 0u);
+  EXPECT_TRUE(boxes.Boxes().empty());
+}
+
+// A page new to the store has staves (given by the user) before it has any
+// boxes: they are written alone and come back on loading.
+TEST_F(PageDataTest, StavesOfAPageWithoutBoxesAreWrittenAlone) {
+  BoxRecorder boxes;
+  pageTable.rows[0].scanId = 41;
+  pageTable.rows[0].pageKey = 12;
+  pageTable.pageCount = 1;
+  auto page = std::make_unique<PageData>();
+  page->boxCount = 3;  // boxes left from another page are not this page's
+  page->scaledWidth = 999;
+  page->staves[0] = Stave(10, 20, 5);
+  page->staves[1] = Stave(10, 120, 6);
+  page->staveCount = 2;
+  page->curvesValid[1] = 1;
+  page->modelCurves[1] = 0;
+  for (int k = 0; k < 6; ++k)
+    for (int c = 0; c < kStaveColumns; ++c) page->lineCurves.y[1][k][c] = static_cast<int16_t>(8 * k);
+  EXPECT_FALSE(SavePageStaves(1, false, *page));  // no such row
+  ASSERT_TRUE(SavePageStaves(0, false, *page));
+  uint32_t key = 0;
+  LoadPageData(page_.get(), 0, &key);
+  EXPECT_EQ(key, 12u);
+  ASSERT_EQ(page_->staveCount, 2u);
+  EXPECT_EQ(page_->staves[1].top, 120);
+  EXPECT_EQ(page_->staves[1].lineCount, 6);
+  EXPECT_EQ(page_->curvesValid[0], 0u);
+  EXPECT_EQ(page_->curvesValid[1], 1u);
+  EXPECT_EQ(page_->lineCurves.y[1][5][700], 40);
+  EXPECT_EQ(page_->boxCount, 0);
+  EXPECT_EQ(page_->scaledWidth, 0u);
   EXPECT_TRUE(boxes.Boxes().empty());
 }
 

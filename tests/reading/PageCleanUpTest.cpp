@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 #include "tests/reading/SyntheticPages.h"
 
 namespace {
@@ -106,6 +109,28 @@ TEST(CleanUpPage, LeavesABayOpenIntoAChannel) {
   CleanUpPage(image, At300(true));
   EXPECT_EQ(CountInk(image, 24, 18, 27, 21), 0);
   EXPECT_EQ(CountInk(image, 25, 8, 27, 18), 0);
+}
+
+// The ring tested is the one round the block, wherever the block lies
+// beside the pixel that started the search: a speck whose first pixel (in
+// reading order) is at its top right goes with a block reaching left of it.
+TEST(CleanUpPage, RemovesSpecksByTheRingRoundTheirBlock) {
+  struct Case {
+    const char* what;
+    std::vector<std::pair<int, int>> pixels;
+    bool removed;
+  } const cases[] = {
+      {"top pixel at the right", {{26, 15}, {25, 16}, {26, 16}}, true},
+      {"top pixel at the left", {{25, 15}, {25, 16}, {26, 16}}, true},
+      {"two by two", {{25, 15}, {26, 15}, {25, 16}, {26, 16}}, true},
+      {"three wide", {{26, 15}, {25, 16}, {26, 16}, {27, 16}}, false},
+  };
+  for (const Case& c : cases) {
+    OwnedPageImage image(64, 40, 1);
+    for (const auto& p : c.pixels) image.View().SetInk(p.first, p.second);
+    CleanUpPage(image, At300());
+    EXPECT_EQ(CountInk(image, 0, 0, 64, 40), c.removed ? 0 : static_cast<long>(c.pixels.size())) << c.what;
+  }
 }
 
 TEST(FindBoundary, FindsThePrintedAreaWidenedByHalfAnInch) {

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "Code/Quorm/Mscript.h"
+#include "tests/Code/Quorm/StaffFixture.h"
+
 namespace {
 
 StaveRow Stave(int top, int bottom, int lines, int kind = 0, int group = 0, int number = 0) {
@@ -119,6 +122,40 @@ TEST(SpacingForShortStaves, SetsTheFirstOneLineStaveFromTheHeads) {
   StaveRow withFive[2] = {Stave(0, 80, 5), Stave(100, 101, 1, 2)};
   SpacingForShortStaves(withFive, 2, 300);
   EXPECT_DOUBLE_EQ(withFive[1].spacingOverride, 0.0);
+}
+
+// Without a measure of its own, the spacing comes from the heads on the
+// engine's page description, each as tall as its own staff's space.
+TEST(SpacingForShortStaves, MeasuresTheHeadsOfTheEnginesPage) {
+  LoadHandPage(1200, 900, 20);
+  AddHandStaff({0, 100, 20, 50, 1150, 1, 0});  // one-line staffs with their own spaces
+  AddHandStaff({1, 300, 12, 50, 1150, 1, 0});
+  ResetPageDescription("title");
+  AddPageDescription("page.tif");
+  auto group = [](std::initializer_list<int32_t> types, int32_t pageX) {
+    MscriptNoteGroup g{};
+    for (int32_t t : types) {
+      g.notes[g.noteCount].type = t;
+      g.notes[g.noteCount].pageX = pageX;
+      ++g.noteCount;
+    }
+    return g;
+  };
+  AddTimeSlot(0);
+  // Counted: the solid head and the minim; left out: the grace note and the rest.
+  const MscriptNoteGroup first[2] = {group({kNoteSolid, kNoteMinim, kNoteGrace}, 200), group({kCrotchetRest}, 260)};
+  AddNoteGroupEvents(0, first, 2);
+  AddTimeSlot(1);
+  const MscriptNoteGroup second = group({kNoteBreve, kNoteSBreve}, 300);
+  AddNoteGroupEvents(1, &second, 1);
+
+  StaveRow rows[2] = {Stave(0, 20, 2, 2), Stave(100, 101, 1, 2)};
+  SpacingForShortStaves(rows, 2, 300);
+  // Heads 20, 20, 12 and 12 pixels: 0.5 + 2 x 0.5 + 16, to the whole pixel.
+  EXPECT_DOUBLE_EQ(rows[1].spacingOverride, 17.0);
+  FreeHandPage();
+  SpacingForShortStaves(rows, 2, 300);
+  EXPECT_DOUBLE_EQ(rows[1].spacingOverride, 25.0);  // no heads: resolution / 12
 }
 
 }  // namespace

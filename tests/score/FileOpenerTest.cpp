@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "pages/PageData.h"
+#include "pages/PageFiles.h"
 #include "pages/PageTable.h"
 #include "pages/SpriteStrings.h"
 #include "score/FileOpener.h"
@@ -76,6 +78,28 @@ TEST_F(FileOpenerTest, AStaveCompanionBesideTheImageGivesItsStaves) {
   EXPECT_EQ(viewPage.staves[0].lineCount, 5);
   EXPECT_EQ(viewPage.staves[1].kind, 1);
   EXPECT_EQ(viewPage.staves[1].group, viewPage.staves[0].group);
+
+  // The staves are in the page's data file on disc, and a later load of the
+  // page gets them back.
+  char16_t dataPath[kPagePathUnits];
+  ASSERT_TRUE(PageFilePath(PageFile::kData, pageTable.rows[0].scanId, false, dataPath));
+  auto fromFile = std::make_unique<PageData>();
+  ASSERT_EQ(ReadPageDataFile(dataPath, fromFile.get(), nullptr), PageDataRead::kRead);
+  ASSERT_EQ(fromFile->staveCount, 2u);
+  auto loaded = std::make_unique<PageData>();
+  LoadPageData(loaded.get(), 0);
+  ASSERT_EQ(loaded->staveCount, 2u);
+  const int16_t tops[] = {30, 100}, lines[] = {5, 6}, kinds[] = {0, 1};
+  for (int s = 0; s < 2; ++s) {
+    EXPECT_EQ(loaded->staves[s].top, tops[s]) << s;
+    EXPECT_EQ(loaded->staves[s].lineCount, lines[s]) << s;
+    EXPECT_EQ(loaded->staves[s].kind, kinds[s]) << s;
+    EXPECT_EQ(loaded->staves[s].group, viewPage.staves[s].group) << s;
+    EXPECT_EQ(loaded->curvesValid[s], 1u) << s;
+  }
+  EXPECT_EQ(loaded->staves[0].bottom, 70);
+  EXPECT_EQ(loaded->lineCurves.y[1][5][512], 50);
+  EXPECT_TRUE(boxes.Boxes().empty());
 }
 
 TEST_F(FileOpenerTest, AFileWithTiffBytesAndNoExtensionOpensAsTiff) {

@@ -3,6 +3,7 @@
 #include "pages/PageData.h"
 #include "pages/PageTable.h"
 #include "pages/SpriteArea.h"
+#include "score/FileOpenerHooks.h"
 #include "score/StaveCompanion.h"
 #include "tests/score/OpenerFixture.h"
 
@@ -103,6 +104,20 @@ TEST_F(StaveCompanionTest, TheCurrentPageRecordIsMarked) {
   pageTable.rows[0] = PageRecord{};
   ASSERT_EQ(Read(CompanionBytes({{5, 0, 10, 10, 500, 40}})), 1);
   EXPECT_NE(pageTable.rows[0].flags & kStavesFromCompanion, 0u);
+}
+
+// A page whose staves did not reach its data file is not marked as having
+// them.
+TEST_F(StaveCompanionTest, APageIsMarkedOnlyWhenItsStavesWereWritten) {
+  pageTable.pageCount = 1;
+  pageTable.currentPage = 0;
+  pageTable.rows[0] = PageRecord{};
+  FileOpenerHooks hooks{};
+  hooks.writePageStaveData = [] { return false; };
+  SetFileOpenerHooks(hooks);
+  ASSERT_EQ(Read(CompanionBytes({{5, 0, 10, 10, 500, 40}})), 1);
+  EXPECT_EQ(viewPage.staveCount, 1u);
+  EXPECT_EQ(pageTable.rows[0].flags & kStavesFromCompanion, 0u);
 }
 
 }  // namespace
