@@ -53,11 +53,16 @@ FileFilterList PageSaveFilters() {
   return list;
 }
 
-FileFilterList ScoreSaveFilters() {
+FileFilterList ScoreFileSaveFilters() {
   FileFilterList list;
   list.Add(kScoreFiles, u"*.opt");
   list.Add(kScoreFilesCadenzor4, u"*.opt");
   list.Add(kScoreFilesOlder, u"*.opt");
+  return list;
+}
+
+FileFilterList ScoreSaveFilters() {
+  FileFilterList list = ScoreFileSaveFilters();
   list.Add(kMusicXmlFiles, u"*.xml");
   list.Add(kNiffFiles, u"*.nif");
   return list;

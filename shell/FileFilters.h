@@ -26,6 +26,10 @@ FileFilterList PageSaveFilters();
 // MusicXML (4) and NIFF (5).
 FileFilterList ScoreSaveFilters();
 
+// Save for a score without a file: the score file's three formats only
+// (types 1 to 3, as in the Save As list).
+FileFilterList ScoreFileSaveFilters();
+
 // The extension a Save As type gives the file name (".opt", ".xml", ".nif",
 // ".tif", ".bmp").
 const char16_t* ScoreSaveExtension(int type);

@@ -180,18 +180,36 @@ void WriteScoreAs(int type, const wchar_t* path) {
   }
 }
 
+// The dialog's first name: the file-name part of the last path of the type.
+void InitialScoreName(int type, wchar_t* path) {
+  const wchar_t* last = LastScorePathOfType(type);
+  if (!last[0]) return;
+  char16_t base[kPathUnits];
+  GetBaseFileName(base, U(last));
+  CopyPath(path, W(base));
+}
+
 void SaveScoreAs(HWND frame) {
   if (!ScoreHasPages()) return;
   int type = Global().saveFilter;
   if (type < kScoreFile || type > kNiff) type = kScoreFile;
   wchar_t path[kPathUnits] = {};
-  const wchar_t* last = LastScorePathOfType(type);
-  if (last[0]) {
-    char16_t base[kPathUnits];
-    GetBaseFileName(base, U(last));
-    CopyPath(path, W(base));
-  }
+  InitialScoreName(type, path);
   if (!AskSavePath(frame, ScoreSaveFilters(), type, ScoreSaveHook, true, path, &type)) return;
+  Global().saveFilter = uint8_t(type);
+  WriteScoreAs(type, path);
+}
+
+// Save for a score that has no file yet: the name is asked for among the
+// score file's own formats only. An export cannot be read back, so it never
+// stands in for a save, whatever type Save As used last.
+void SaveScoreFileAs(HWND frame) {
+  int type = Global().saveFilter;
+  if (type < kScoreFile || type > kScoreFileOlder) type = kScoreFile;
+  wchar_t path[kPathUnits] = {};
+  InitialScoreName(type, path);
+  if (!AskSavePath(frame, ScoreFileSaveFilters(), type, ScoreSaveHook, true, path, &type)) return;
+  if (type < kScoreFile || type > kScoreFileOlder) type = kScoreFile;
   Global().saveFilter = uint8_t(type);
   WriteScoreAs(type, path);
 }
@@ -248,14 +266,13 @@ void SaveCommand(HWND frame, LPARAM lParam) {
     return;
   }
   if (target != kSaveScore || !ScoreHasPages()) return;
-  int type = Global().saveFilter;
-  if (type == kMusicXml && m.musicXmlPath[0]) return WithWaitCursor(ExportMusicXml, m.musicXmlPath);
-  if (type == kNiff && m.niffPath[0]) return WithWaitCursor(ExportNiff, m.niffPath);
-  if (type >= kScoreFile && type <= kScoreFileOlder && CurrentScore.path[0]) {
+  // Save always writes the score file: to the score's own path, or to one
+  // asked for now. (Only a score file, read or written, gives the score a path.)
+  if (CurrentScore.path[0]) {
     WriteScoreFile(CurrentScore.path, 0, kTargetScore, 0, 0, m.formatChoice);
     return;
   }
-  SaveScoreAs(frame);
+  SaveScoreFileAs(frame);
 }
 
 void SaveAsCommand(HWND frame, SaveTarget target) {

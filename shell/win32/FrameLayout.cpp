@@ -8,6 +8,7 @@
 #include "platform/Settings.h"
 #include "platform/win32/AppWindows.h"
 #include "resources/ResourceIds.h"
+#include "shell/win32/ClientMetricsWindow.h"
 #include "shell/win32/FrameParts.h"
 #include "shell/win32/FrameWindow.h"
 #include "shell/win32/ToolWindowPlacement.h"
@@ -90,6 +91,7 @@ LRESULT OnFrameCreate(HWND frame) {
     }
   }
 
+  InitClientMetrics();
   w.scoreView = ViewMark(kScoreViewMark);
   w.scoreWindow = ViewMark(kScoreViewMark);
   w.pageView = ViewMark(kPageViewMark);
@@ -127,6 +129,8 @@ void OnFrameSize(HWND frame) {
     MoveWindow(w.mdiClient, state.paneWidth, kFrameToolbarHeight, client.right - state.paneWidth, height, TRUE);
   if (HoldsWindow(w.pagesPane)) MoveWindow(w.pagesPane, 0, kFrameToolbarHeight, state.paneWidth, height, TRUE);
   if (HoldsWindow(w.frameToolbar)) MoveWindow(w.frameToolbar, 0, 0, client.right, kFrameToolbarHeight, TRUE);
+  // Measured once the MDI client has its new size.
+  InitClientMetrics();
 
   if ((state.paneSplit != oldSplit || state.paneWidth != oldWidth) && HoldsWindow(w.pagesPane))
     InvalidateRect(w.pagesPane, nullptr, TRUE);

@@ -24,6 +24,7 @@
 #include "shell/PartPlaybackValues.h"
 #include "shell/ShellServices.h"
 #include "shell/StartupTables.h"
+#include "shell/win32/ClientMetricsWindow.h"
 #include "shell/win32/FrameServiceHooks.h"
 #include "shell/win32/FrameWindow.h"
 #include "shell/win32/NoticeDialogs.h"
@@ -118,6 +119,7 @@ bool CreateProgramWindows(HINSTANCE instance) {
   if (!RegisterWindowClasses(instance)) return false;
   Progress().windowsCreated = true;
   InitCommonControlsUnicode(true);
+  InitClientMetrics();
   return true;
 }
 

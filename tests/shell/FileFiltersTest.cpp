@@ -50,6 +50,10 @@ TEST(FileFilters, TheDialogsLists) {
        {u"Korvalinde files (*.opt)", u"*.opt", u"Korvalinde files for Cadenzor 4 (*.opt)", u"*.opt",
         u"Korvalinde files for Cadenzor & R8 3 (*.opt)", u"*.opt", u"MusicXML files (*.xml)", u"*.xml",
         u"NIFF files (*.nif)", u"*.nif"}},
+      // Save without a score file offers no export: the same first three types.
+      {ScoreFileSaveFilters(),
+       {u"Korvalinde files (*.opt)", u"*.opt", u"Korvalinde files for Cadenzor 4 (*.opt)", u"*.opt",
+        u"Korvalinde files for Cadenzor & R8 3 (*.opt)", u"*.opt"}},
   };
   for (const Case& c : cases) EXPECT_EQ(Pieces(c.list), c.expected);
 }

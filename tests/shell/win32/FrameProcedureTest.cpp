@@ -11,6 +11,8 @@
 #include "shell/win32/FrameWindow.h"
 #include "tests/shell/win32/FrameUnderTest.h"
 #include "tests/support/BoxRecorder.h"
+#include "tests/support/ScratchFolder.h"
+#include "tests/support/TestFiles.h"
 #include "tests/support/TestText.h"
 
 namespace {
@@ -129,6 +131,32 @@ TEST_F(FrameProcedureTest, CloseWithYesStaysWhenTheSaveFails) {
   EXPECT_TRUE(IsWindow(frame_));
   EXPECT_FALSE(Frame().savePrompted);
   EXPECT_GE(boxes.Boxes().size(), 2u) << "the question and the failed save";
+}
+
+// Save keeps the work in the score file whatever type Save As used last:
+// an export type left in the settings (an earlier run's MusicXML or NIFF
+// export) does not turn Save into an export.
+TEST_F(FrameProcedureTest, SaveWritesTheScoreFileWhateverTypeSaveAsUsedLast) {
+  ScratchFolder folder;
+  const std::u16string path = folder.File(u"score.opt");
+  const std::string magic = "Vadoruvi";
+  for (int lastType : {0, 1, 2, 3, 4, 5, 9}) {
+    SCOPED_TRACE(lastType);
+    ModifiedScore();
+    Global().saveFilter = uint8_t(lastType);
+    std::copy(path.begin(), path.end(), CurrentScore.path);
+    CurrentScore.path[path.size()] = 0;
+    DeleteFileW(reinterpret_cast<const wchar_t*>(path.c_str()));
+    BoxRecorder boxes;
+    SendMessageW(frame_, WM_COMMAND, IDM_FILE_SAVE, 0);
+    std::vector<uint8_t> bytes = ReadBytes(path);
+    ASSERT_GE(bytes.size(), magic.size() + 1);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + long(magic.size())), magic);
+    EXPECT_EQ(CurrentScoreFileHooks().isScoreSaved(), 1);
+    EXPECT_TRUE(boxes.Boxes().empty());
+    EXPECT_EQ(Global().saveFilter, lastType) << "Save chooses no type";
+  }
+  CurrentScore.path[0] = 0;
 }
 
 TEST_F(FrameProcedureTest, CloseWithNoEndsTheFrameAndAsksOnce) {

@@ -1,0 +1,166 @@
+// Saving the score: Save and the close question's Yes write the score file,
+// also right after an export, which never stands in for a save.
+#include <windows.h>
+#include <dlgs.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "ResourceIds.h"
+#include "platform/Folders.h"
+#include "score/ScoreFile.h"
+#include "score/ScoreItem.h"
+#include "score/ScoreStreams.h"
+#include "tests/e2e/ProgramCase.h"
+#include "tests/score/ScoreStreamFixture.h"
+
+namespace {
+
+constexpr unsigned kBackupQuestion = 10081;
+constexpr unsigned kSaveQuestion = 10076;
+constexpr int kScoreFileTypes = 3;
+constexpr int kMusicXmlType = 4;
+constexpr DWORD kWriteTimeoutMs = 20000;
+
+const wchar_t* W(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
+
+int FileNameBox(HWND dialog) { return GetDlgItem(dialog, cmb13) ? cmb13 : edt1; }
+
+bool Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR* result = nullptr) {
+  DWORD_PTR answer = 0;
+  bool sent = SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kAnswerTimeoutMs, &answer) != 0;
+  if (result) *result = answer;
+  return sent;
+}
+
+// The number of types the file dialog offers.
+int TypeCount(HWND dialog) {
+  DWORD_PTR count = 0;
+  HWND types = GetDlgItem(dialog, cmb1);
+  if (!types || !Send(types, CB_GETCOUNT, 0, 0, &count)) return -1;
+  return int(count);
+}
+
+// Chooses a type (from 1) in the file dialog as the user would: the list's
+// selection changes and the choice ends.
+bool ChooseType(HWND dialog, int type) {
+  HWND types = GetDlgItem(dialog, cmb1);
+  LPARAM from = reinterpret_cast<LPARAM>(types);
+  return types && Send(types, CB_SETCURSEL, WPARAM(type - 1), 0) &&
+         Send(dialog, WM_COMMAND, MAKEWPARAM(cmb1, CBN_SELCHANGE), from) &&
+         Send(dialog, WM_COMMAND, MAKEWPARAM(cmb1, CBN_SELENDOK), from);
+}
+
+bool FileBegins(const std::u16string& path, const std::string& start) {
+  HANDLE file = CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  std::vector<char> bytes(start.size());
+  DWORD read = 0;
+  bool ok = ReadFile(file, bytes.data(), DWORD(bytes.size()), &read, nullptr) && read == bytes.size();
+  CloseHandle(file);
+  return ok && std::string(bytes.begin(), bytes.end()) == start;
+}
+
+bool Exists(const std::u16string& path) { return GetFileAttributesW(W(path)) != INVALID_FILE_ATTRIBUTES; }
+
+const std::string kScoreFileMagic("Vadoruvi\0", 9);
+
+// One part of one bar in 4/4 (slot 0 is the work stream, as in every score),
+// written as the automatic backup: restored, it is a modified score without a
+// file that both exports take.
+bool SeedExportableBackup() {
+  if (!ProgramUnderTest::SeedPagesFolder()) return false;
+  SetDataFolder(ProgramUnderTest::DataFolder().c_str());
+  ResetScoreStreams();
+  ResetPartRecords();
+  ScoreFormatVersion = kCurrentScoreFormatVersion;
+  const StreamBytesList quarter = ChordItem({Note(17)});
+  const StreamBytesList streams[2] = {
+      {kEndOfScore},
+      JoinItems({ClefItem(kClefTreble), KeyItem(0), TimeItem(4, 5), quarter, quarter, quarter, quarter, BarItem(),
+                 {kEndOfScore}})};
+  PartCount = 2;
+  for (int slot = 0; slot < 2; ++slot) {
+    if (GrowScoreStream(slot, uint32_t(streams[slot].size())) != 1) return false;
+    std::copy(streams[slot].begin(), streams[slot].end(), StreamBytes(ScoreStreams, slot));
+    ScoreStreams.used[slot] = uint32_t(streams[slot].size());
+  }
+  std::memcpy(PartNameTable[1], u"Flute", sizeof u"Flute");
+  ScorePages = ScorePageList{};
+  const std::u16string path = ProgramUnderTest::PagesPath(kBackupFileName);
+  bool written = WriteScoreFile(path.c_str(), 1, kTargetScore, 1, 0, 0) == 1;
+  EXPECT_TRUE(written) << "cannot write the backup " << Narrow(path);
+  return written;
+}
+
+class SaveCase : public ProgramCase {
+ protected:
+  // The program holding the restored backup: modified, without a file.
+  bool StartWithExportableScore() {
+    return SeedExportableBackup() && program.Start() && program.AnswerBox({kBackupQuestion, IDYES}) &&
+           program.WaitForFrame();
+  }
+  // Save As with the MusicXML type chosen in the dialog, to path; waits for
+  // the exported file.
+  bool ExportMusicXml(const std::u16string& path) {
+    if (!program.PostCommand(IDM_FILE_SAVE_AS)) return false;
+    HWND dialog = program.WaitForDialog();
+    if (!dialog) return false;
+    EXPECT_EQ(TypeCount(dialog), 5) << "Save As offers the score file and both exports";
+    return ChooseType(dialog, kMusicXmlType) && program.SetDialogText(dialog, FileNameBox(dialog), path) &&
+           program.PressDialogButton(dialog, IDOK) &&
+           program.WaitUntil([&] { return FileBegins(path, "<?xml"); }, "the exported MusicXML file", kWriteTimeoutMs);
+  }
+  // Input files of an earlier case would bring the dialog's overwrite question.
+  static std::u16string FreshInput(const std::u16string& name) {
+    std::u16string path = InputPath(name);
+    DeleteFileW(W(path));
+    return path;
+  }
+
+  // The dialog that Save opens for a score without a file: it offers the
+  // score file's types only; the path is typed and confirmed.
+  bool NameTheScoreFile(const std::u16string& path) {
+    HWND dialog = program.WaitForDialog();
+    if (!dialog) return false;
+    EXPECT_EQ(TypeCount(dialog), kScoreFileTypes) << "Save offers no export";
+    return program.SetDialogText(dialog, FileNameBox(dialog), path) && program.PressDialogButton(dialog, IDOK);
+  }
+};
+
+}  // namespace
+
+TEST_F(SaveCase, ExportThenCloseWithYesWritesTheScoreFileAndCloses) {
+  const std::u16string exported = FreshInput(u"exported.xml");
+  const std::u16string kept = FreshInput(u"kept.opt");
+  ASSERT_TRUE(StartWithExportableScore());
+  ASSERT_TRUE(ExportMusicXml(exported));
+  ASSERT_TRUE(program.PostToFrame(WM_CLOSE));
+  ASSERT_TRUE(program.AnswerBox({kSaveQuestion, IDYES})) << "an export leaves the score unsaved";
+  ASSERT_TRUE(NameTheScoreFile(kept));
+  DWORD code = 1;
+  ASSERT_TRUE(program.WaitForExit(&code));
+  EXPECT_EQ(code, 0u);
+  EXPECT_TRUE(FileBegins(kept, kScoreFileMagic)) << "the score file is written";
+}
+
+TEST_F(SaveCase, ExportThenSaveWritesTheScoreFile) {
+  const std::u16string exported = FreshInput(u"exported.xml");
+  const std::u16string kept = FreshInput(u"kept.opt");
+  ASSERT_TRUE(StartWithExportableScore());
+  ASSERT_TRUE(ExportMusicXml(exported));
+  ASSERT_TRUE(DeleteFileW(W(exported)));
+  ASSERT_TRUE(program.PostCommand(IDM_FILE_SAVE));
+  ASSERT_TRUE(NameTheScoreFile(kept));
+  ASSERT_TRUE(program.WaitUntil([&] { return FileBegins(kept, kScoreFileMagic); }, "the score file", kWriteTimeoutMs));
+  // The score now has its file: Save writes it again without asking, and
+  // nothing is exported.
+  ASSERT_TRUE(DeleteFileW(W(kept)));
+  ASSERT_TRUE(program.PostCommand(IDM_FILE_SAVE));
+  ASSERT_TRUE(program.WaitUntil([&] { return FileBegins(kept, kScoreFileMagic); }, "the score file again",
+                                kWriteTimeoutMs));
+  ASSERT_TRUE(program.StaysQuiet(300));
+  EXPECT_FALSE(Exists(exported)) << "Save exported again";
+  ASSERT_TRUE(ExitCleanly()) << "the saved score closes without a question";
+}
