@@ -17,6 +17,11 @@ shift
 jobs=${KV_FUZZ_JOBS:-$(( ($(nproc) + 1) / 2 ))}
 
 bash tools/setup.sh
+# Debian's clang and its libFuzzer runtime, only for fuzzing.
+for p in clang libclang-rt-14-dev; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' ||
+    { apt-get update -q && DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "$p"; }
+done
 cmake --preset native >/dev/null
 cmake --build --preset native --target kv_fuzz_replay
 cmake --preset fuzz >/dev/null
