@@ -1,5 +1,7 @@
 #include "score/ScoreFileHooks.h"
 
+#include "score/PageMarks.h"
+
 namespace {
 
 // Without the shell the saved flag is kept here; a new score is saved.
@@ -14,6 +16,7 @@ int NothingBeingRead() { return 0; }
 void NoSaveCommand() {}
 void NothingToDo() {}
 bool NoPageRecord(uint32_t, uint16_t*, uint16_t*) { return false; }
+bool NoDataIdInUse(uint16_t) { return false; }
 void NoPageRecordToMark(uint32_t) {}
 void NoFirstPage(uint32_t, uint32_t) {}
 void NoPagesToName(const char16_t*, int) {}
@@ -34,9 +37,10 @@ ScoreFileHooks MakeDefaults() {
   hooks.resetScore = NothingToDo;
   hooks.showReadScore = NothingToDo;
   hooks.updatePageCounter = NothingToDo;
-  hooks.countPageMarks = NothingToDo;
+  hooks.countPageMarks = CountPageMarks;
   hooks.resetEditorPartTables = NothingToDo;
   hooks.findPageRecord = NoPageRecord;
+  hooks.isPageDataIdInUse = NoDataIdInUse;
   hooks.markPageRecordSaved = NoPageRecordToMark;
   hooks.writePageIndex = NothingToDo;
   hooks.setFirstPageSize = NoFirstPage;
@@ -73,6 +77,7 @@ ScoreFileHooks SetScoreFileHooks(const ScoreFileHooks& hooks) {
   Take(&current.countPageMarks, hooks.countPageMarks, kDefaults.countPageMarks);
   Take(&current.resetEditorPartTables, hooks.resetEditorPartTables, kDefaults.resetEditorPartTables);
   Take(&current.findPageRecord, hooks.findPageRecord, kDefaults.findPageRecord);
+  Take(&current.isPageDataIdInUse, hooks.isPageDataIdInUse, kDefaults.isPageDataIdInUse);
   Take(&current.markPageRecordSaved, hooks.markPageRecordSaved, kDefaults.markPageRecordSaved);
   Take(&current.writePageIndex, hooks.writePageIndex, kDefaults.writePageIndex);
   Take(&current.setFirstPageSize, hooks.setFirstPageSize, kDefaults.setFirstPageSize);
