@@ -61,6 +61,6 @@ struct ScoreFileHooks {
 
 // The hooks in force (the defaults until the shell sets others).
 const ScoreFileHooks& CurrentScoreFileHooks();
-// Installs hooks (a null member keeps that member's default); returns the old set.
+// Installs hooks (a null member keeps the member in force); returns the old set.
 ScoreFileHooks SetScoreFileHooks(const ScoreFileHooks& hooks);
 void ResetScoreFileHooks();

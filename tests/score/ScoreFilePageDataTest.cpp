@@ -165,5 +165,30 @@ TEST_F(ScorePageDataTest, TwentyFivePageMarksShowTheWarningOnceAndGiveTwentyPage
   EXPECT_EQ(boxes_.Boxes()[0].text, UiString(10178));
 }
 
+// The page store and the shell each install their own members; neither
+// undoes the other's.
+TEST(ScoreFileHooks, EachInstallKeepsTheMembersItDoesNotGive) {
+  ScoreFileHooks pageStore{};
+  pageStore.tidyPageRecords = [] {};
+  pageStore.findPageRecord = [](uint32_t, uint16_t* id, uint16_t* field) {
+    *id = 9;
+    *field = 1;
+    return true;
+  };
+  SetScoreFileHooks(pageStore);
+  ScoreFileHooks shell{};
+  shell.isReadingPages = [] { return 1; };
+  SetScoreFileHooks(shell);
+  const ScoreFileHooks& hooks = CurrentScoreFileHooks();
+  uint16_t id = 0, field = 0;
+  EXPECT_TRUE(hooks.findPageRecord(5, &id, &field));
+  EXPECT_EQ(id, 9);
+  EXPECT_EQ(hooks.tidyPageRecords, pageStore.tidyPageRecords);
+  EXPECT_EQ(hooks.isReadingPages(), 1);
+  ResetScoreFileHooks();
+  EXPECT_FALSE(CurrentScoreFileHooks().findPageRecord(5, &id, &field));
+  EXPECT_EQ(CurrentScoreFileHooks().isReadingPages(), 0);
+}
+
 }  // namespace
 }  // namespace scorefile_test
