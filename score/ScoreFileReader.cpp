@@ -410,8 +410,11 @@ void TakeScore(LoadedScore* score, const char16_t* path, bool snapshot, bool bac
   }
   hooks.resetEditorPartTables();
   if (!snapshot && score->version >= kFirstWideTextVersion) ScoreFormatVersion = kCurrentScoreFormatVersion;
-  // Said once, after the score is in place.
-  if (!snapshot && score->storedCount != static_cast<uint32_t>(score->pages)) MessageById(nullptr, kTextPageCountFromMarks);
+  // Said once, after the score is in place; a score of more pages than are
+  // kept has had its own warning.
+  const bool tooManyPages = score->pages == kMaxScorePages && score->storedCount > kMaxScorePages;
+  if (!snapshot && score->storedCount != static_cast<uint32_t>(score->pages) && !tooManyPages)
+    MessageById(nullptr, kTextPageCountFromMarks);
 }
 
 }  // namespace

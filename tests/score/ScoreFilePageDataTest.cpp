@@ -157,12 +157,17 @@ TEST_F(ScorePageDataTest, TwentyFivePageMarksShowTheWarningOnceAndGiveTwentyPage
   file.keys.assign(20, kNoPageKey);
   file.second.assign(20, kNoPageKey);
   for (int page = 0; page < 20; ++page) file.rows.push_back({8, kNoPageDataId, 0, kNoPageKey, Placeholder(), {}, -1});
-  ASSERT_TRUE(WriteBytes(ScorePath(), file.Serialize()));
-  boxes_.Clear();
-  ASSERT_EQ(ReadScoreFile(ScorePath().c_str(), 0, 0), 1);
-  EXPECT_EQ(ScorePages.count, 20);
-  ASSERT_EQ(boxes_.Boxes().size(), 1u);
-  EXPECT_EQ(boxes_.Boxes()[0].text, UiString(10178));
+  // The file counts 20 pages, as it keeps them, or all 25.
+  for (int stored : {20, 25}) {
+    SCOPED_TRACE(stored);
+    file.storedCount = stored;
+    ASSERT_TRUE(WriteBytes(ScorePath(), file.Serialize()));
+    boxes_.Clear();
+    ASSERT_EQ(ReadScoreFile(ScorePath().c_str(), 0, 0), 1);
+    EXPECT_EQ(ScorePages.count, 20);
+    ASSERT_EQ(boxes_.Boxes().size(), 1u);
+    EXPECT_EQ(boxes_.Boxes()[0].text, UiString(10178));
+  }
 }
 
 // The page store and the shell each install their own members; neither
