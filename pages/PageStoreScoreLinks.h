@@ -1,5 +1,6 @@
 // The page store's answers to the score file: page records found and marked
-// by their keys, and the page index written.
+// by their keys, the data ids the records hold, the score name and place of
+// the score's pages in their records, and the page index written.
 #pragma once
 
 // Installs them in the score file's hooks.

@@ -210,14 +210,25 @@ uint32_t UniquePageKeyAt(uint64_t seconds) {
 
 uint32_t UniquePageKey() { return UniquePageKeyAt(static_cast<uint64_t>(std::time(nullptr))); }
 
+namespace {
+
+// Whether a row of the table holds the id, or a page of the open score keeps
+// its working data under it (a page of a score file whose page record is not
+// in this store).
+bool ScanIdTaken(const PageTable& table, int16_t id) {
+  for (uint32_t i = 0; i < table.pageCount && i < kMaxPages; ++i)
+    if (table.rows[i].scanId == id) return true;
+  const int scorePages = std::min(std::max(ScorePages.count, 0), kMaxScorePages);
+  for (int i = 0; i < scorePages; ++i)
+    if (ScorePages.rows[i].dataId == static_cast<uint16_t>(id)) return true;
+  return false;
+}
+
+}  // namespace
+
 int16_t NextFreeScanId(const PageTable& table) {
   int16_t id = 0;
-  for (uint32_t i = 0; i < table.pageCount && i < kMaxPages; ++i) {
-    if (table.rows[i].scanId == id) {
-      ++id;
-      i = static_cast<uint32_t>(-1);  // search again from the first row
-    }
-  }
+  while (ScanIdTaken(table, id)) ++id;
   return id;
 }
 

@@ -218,7 +218,7 @@ int TransposeKeySignature(int key, int semitones, int negate) {
   int s = negate ? -semitones : semitones;
   int k = key;
   switch (FloorMod(s, 12)) {
-    case 0: return key;  // whole octaves keep the key as it is written
+    case 0: break;  // whole octaves keep the key, but for the spelling of 6 and 7 below
     case 1: k = key < -1 ? key + 7 : key - 5; break;
     case 2: k = key >= 4 ? key - 10 : key + 2; break;
     case 3: k = key < -3 ? key + 9 : key - 3; break;
@@ -231,6 +231,8 @@ int TransposeKeySignature(int key, int semitones, int negate) {
     case 10: k = key < -4 ? key + 10 : key - 2; break;
     case 11: k = key >= 1 ? key - 7 : key + 5; break;
   }
+  // Upward shifts write F sharp and C sharp major as G flat and D flat major,
+  // downward shifts the other way round, whole octaves included.
   if (s > 0) {
     if (k == 6) k = -6;
     if (k == 7) k = -5;

@@ -15,7 +15,7 @@ constexpr size_t kBackupMagicBytes = sizeof kBackupMagic;
 // Written with its NUL (26 bytes); read as a NUL-ended text and ignored.
 constexpr char kProductText[] = "Velmorant Korvalinde Lite";
 constexpr size_t kProductTextBytes = sizeof kProductText;
-constexpr size_t kMaxProductTextBytes = 256;  // a longer product text is damage
+constexpr size_t kMaxProductTextBytes = 256;  // kept of a longer product text
 constexpr size_t kBackupStampBytes = 13;
 
 constexpr uint8_t kOldestScoreFileVersion = 1;
@@ -24,7 +24,8 @@ constexpr uint8_t kFirstWideTextVersion = 3;
 constexpr uint8_t kFirstVersionWithFourVoices = 4;
 
 constexpr int kMaxPartCount = kPartSlots;
-// Names are at most this many characters (with the NUL) in a file.
+// Names are at most this many characters (with the NUL) in a file; the
+// reader cuts a longer name to this length.
 constexpr size_t kMaxStoredNameUnits = 260;
 
 constexpr uint16_t kPageRowBytes = 8;
@@ -100,5 +101,6 @@ enum ScoreFileText : unsigned {
   kTextDamagedScoreFile = 11620,   // the file is damaged or incomplete
   kTextNewerScoreFile = 11621,     // written in a format this program does not know
   kTextScoreNotSaved = 11622,      // %s: the save failed, the file there unchanged
+  kTextPageCountFromMarks = 11623, // the file's page count differs; pages counted from the score
   kTextCannotOpen = 10229,         // "Cannot open " (followed by the path)
 };

@@ -1,5 +1,7 @@
 #include "score/ScoreFileHooks.h"
 
+#include "score/PageMarks.h"
+
 namespace {
 
 // Without the shell the saved flag is kept here; a new score is saved.
@@ -14,6 +16,7 @@ int NothingBeingRead() { return 0; }
 void NoSaveCommand() {}
 void NothingToDo() {}
 bool NoPageRecord(uint32_t, uint16_t*, uint16_t*) { return false; }
+bool NoDataIdInUse(uint16_t) { return false; }
 void NoPageRecordToMark(uint32_t) {}
 void NoFirstPage(uint32_t, uint32_t) {}
 void NoPagesToName(const char16_t*, int) {}
@@ -34,9 +37,10 @@ ScoreFileHooks MakeDefaults() {
   hooks.resetScore = NothingToDo;
   hooks.showReadScore = NothingToDo;
   hooks.updatePageCounter = NothingToDo;
-  hooks.countPageMarks = NothingToDo;
+  hooks.countPageMarks = CountPageMarks;
   hooks.resetEditorPartTables = NothingToDo;
   hooks.findPageRecord = NoPageRecord;
+  hooks.isPageDataIdInUse = NoDataIdInUse;
   hooks.markPageRecordSaved = NoPageRecordToMark;
   hooks.writePageIndex = NothingToDo;
   hooks.setFirstPageSize = NoFirstPage;
@@ -49,9 +53,11 @@ ScoreFileHooks MakeDefaults() {
 const ScoreFileHooks kDefaults = MakeDefaults();
 ScoreFileHooks current = kDefaults;
 
+// A member given replaces the one in force; a null one keeps it, so that
+// the parts of the program can each install their own.
 template <class F>
-void Take(F* member, F given, F fallback) {
-  *member = given ? given : fallback;
+void Take(F* member, F given) {
+  if (given) *member = given;
 }
 
 }  // namespace
@@ -60,25 +66,26 @@ const ScoreFileHooks& CurrentScoreFileHooks() { return current; }
 
 ScoreFileHooks SetScoreFileHooks(const ScoreFileHooks& hooks) {
   ScoreFileHooks old = current;
-  Take(&current.checkBarRhythms, hooks.checkBarRhythms, kDefaults.checkBarRhythms);
-  Take(&current.setScoreSaved, hooks.setScoreSaved, kDefaults.setScoreSaved);
-  Take(&current.isScoreSaved, hooks.isScoreSaved, kDefaults.isScoreSaved);
-  Take(&current.updateScoreWindowTitle, hooks.updateScoreWindowTitle, kDefaults.updateScoreWindowTitle);
-  Take(&current.addRecentFile, hooks.addRecentFile, kDefaults.addRecentFile);
-  Take(&current.isReadingPages, hooks.isReadingPages, kDefaults.isReadingPages);
-  Take(&current.runSaveCommand, hooks.runSaveCommand, kDefaults.runSaveCommand);
-  Take(&current.resetScore, hooks.resetScore, kDefaults.resetScore);
-  Take(&current.showReadScore, hooks.showReadScore, kDefaults.showReadScore);
-  Take(&current.updatePageCounter, hooks.updatePageCounter, kDefaults.updatePageCounter);
-  Take(&current.countPageMarks, hooks.countPageMarks, kDefaults.countPageMarks);
-  Take(&current.resetEditorPartTables, hooks.resetEditorPartTables, kDefaults.resetEditorPartTables);
-  Take(&current.findPageRecord, hooks.findPageRecord, kDefaults.findPageRecord);
-  Take(&current.markPageRecordSaved, hooks.markPageRecordSaved, kDefaults.markPageRecordSaved);
-  Take(&current.writePageIndex, hooks.writePageIndex, kDefaults.writePageIndex);
-  Take(&current.setFirstPageSize, hooks.setFirstPageSize, kDefaults.setFirstPageSize);
-  Take(&current.setScoreNameOfPages, hooks.setScoreNameOfPages, kDefaults.setScoreNameOfPages);
-  Take(&current.getScoreNameOfPages, hooks.getScoreNameOfPages, kDefaults.getScoreNameOfPages);
-  Take(&current.tidyPageRecords, hooks.tidyPageRecords, kDefaults.tidyPageRecords);
+  Take(&current.checkBarRhythms, hooks.checkBarRhythms);
+  Take(&current.setScoreSaved, hooks.setScoreSaved);
+  Take(&current.isScoreSaved, hooks.isScoreSaved);
+  Take(&current.updateScoreWindowTitle, hooks.updateScoreWindowTitle);
+  Take(&current.addRecentFile, hooks.addRecentFile);
+  Take(&current.isReadingPages, hooks.isReadingPages);
+  Take(&current.runSaveCommand, hooks.runSaveCommand);
+  Take(&current.resetScore, hooks.resetScore);
+  Take(&current.showReadScore, hooks.showReadScore);
+  Take(&current.updatePageCounter, hooks.updatePageCounter);
+  Take(&current.countPageMarks, hooks.countPageMarks);
+  Take(&current.resetEditorPartTables, hooks.resetEditorPartTables);
+  Take(&current.findPageRecord, hooks.findPageRecord);
+  Take(&current.isPageDataIdInUse, hooks.isPageDataIdInUse);
+  Take(&current.markPageRecordSaved, hooks.markPageRecordSaved);
+  Take(&current.writePageIndex, hooks.writePageIndex);
+  Take(&current.setFirstPageSize, hooks.setFirstPageSize);
+  Take(&current.setScoreNameOfPages, hooks.setScoreNameOfPages);
+  Take(&current.getScoreNameOfPages, hooks.getScoreNameOfPages);
+  Take(&current.tidyPageRecords, hooks.tidyPageRecords);
   return old;
 }
 

@@ -4,7 +4,8 @@
 // check of the painter. The shell wires them in.
 // Until it does, each default is what happens without that service: nothing
 // is checked, shown or remembered outside the score model, no page record is
-// known, and the saved flag is kept here.
+// known, and the saved flag is kept here. The pages are counted from their
+// page marks by the score model itself.
 #pragma once
 
 #include <cstddef>
@@ -32,7 +33,8 @@ struct ScoreFileHooks {
   void (*showReadScore)();
   // Refreshes the score toolbar's page fields.
   void (*updatePageCounter)();
-  // The page starts and the like, from the page marks of the score streams.
+  // The page count and page starts from the page marks of the score streams
+  // (CountPageMarks unless the shell adds to it).
   void (*countPageMarks)();
   // The editor's two per-part tables, reset after every read.
   void (*resetEditorPartTables)();
@@ -40,6 +42,8 @@ struct ScoreFileHooks {
   // ---- Page records and the page index ----
   // The page record with this unique key: its data id and second field.
   bool (*findPageRecord)(uint32_t key, uint16_t* dataId, uint16_t* field);
+  // Whether a page record holds this data id (names its page's files).
+  bool (*isPageDataIdInUse)(uint16_t dataId);
   // Sets state 4 (saved or sent) in the page record with this key.
   void (*markPageRecordSaved)(uint32_t key);
   void (*writePageIndex)();
@@ -57,6 +61,6 @@ struct ScoreFileHooks {
 
 // The hooks in force (the defaults until the shell sets others).
 const ScoreFileHooks& CurrentScoreFileHooks();
-// Installs hooks (a null member keeps that member's default); returns the old set.
+// Installs hooks (a null member keeps the member in force); returns the old set.
 ScoreFileHooks SetScoreFileHooks(const ScoreFileHooks& hooks);
 void ResetScoreFileHooks();

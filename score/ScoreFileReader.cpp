@@ -41,26 +41,26 @@ class ByteSource {
   bool U24(uint32_t* value) { return Number(3, value); }
   bool U32(uint32_t* value) { return Number(4, value); }
 
-  // A NUL-ended 8-bit text of at most maxBytes with its NUL.
-  bool Text8(size_t maxBytes, std::string* out) {
-    const size_t reach = std::min(maxBytes, Remaining());
-    const void* end = std::memchr(data_ + position_, 0, reach);
+  // A NUL-ended 8-bit text, of which the first keepBytes - 1 bytes are kept;
+  // false only when the file ends before the NUL.
+  bool Text8(size_t keepBytes, std::string* out) {
+    const void* end = std::memchr(data_ + position_, 0, Remaining());
     if (!end) return false;
     const size_t n = static_cast<const uint8_t*>(end) - (data_ + position_);
-    out->assign(reinterpret_cast<const char*>(data_ + position_), n);
+    out->assign(reinterpret_cast<const char*>(data_ + position_), std::min(n, keepBytes - 1));
     position_ += n + 1;
     return true;
   }
-  // UTF-16LE up to a 0 unit, at most maxUnits units with the 0.
-  bool Text16(size_t maxUnits, std::u16string* out) {
+  // UTF-16LE up to a 0 unit, of which the first keepUnits - 1 units are
+  // kept; false only when the file ends before the 0 unit.
+  bool Text16(size_t keepUnits, std::u16string* out) {
     out->clear();
-    for (size_t units = 0; units < maxUnits; ++units) {
+    for (;;) {
       uint16_t unit;
       if (!U16(&unit)) return false;
       if (unit == 0) return true;
-      out->push_back(static_cast<char16_t>(unit));
+      if (out->size() + 1 < keepUnits) out->push_back(static_cast<char16_t>(unit));
     }
-    return false;
   }
 
  private:
@@ -104,7 +104,9 @@ struct LoadedScore {
   char16_t names[kPartSlots][kPartNameUnits] = {};
   bool anyTablaturePart = false;
   StreamSet streams = {};
-  int pages = 0;
+  int pages = 0;       // from the page marks
+  uint32_t storedCount = 0;  // the file's own page count
+  int rowCount = 0;    // page rows read, at most pages
   uint32_t keys[kMaxScorePages] = {};
   uint32_t second[kMaxScorePages] = {};
   LoadedPage rows[kMaxScorePages] = {};
@@ -197,6 +199,10 @@ Refusal ReadMarks(ByteSource* source, LoadedScore* score, const uint8_t** marks,
   return Refusal::kNone;
 }
 
+// The page lists and rows. The page count is the one the page marks give;
+// the file's own count only says how many rows it holds. Rows it holds are
+// read whole (one cut short is damage); rows for pages beyond its count are
+// taken when they are there, and bytes after the last row are ignored.
 Refusal ReadPages(ByteSource* source, bool withPageData, LoadedScore* score) {
   if (score->version >= kFirstVersionWithPageLists) {
     for (int page = 0; page < score->pages; ++page)
@@ -204,18 +210,23 @@ Refusal ReadPages(ByteSource* source, bool withPageData, LoadedScore* score) {
     for (int page = 0; page < score->pages; ++page)
       if (!source->U32(&score->second[page])) return Refusal::kDamaged;
   }
-  uint32_t storedCount;
-  if (!source->U32(&storedCount) || storedCount != static_cast<uint32_t>(score->pages)) return Refusal::kDamaged;
+  if (!source->U32(&score->storedCount)) return Refusal::kDamaged;
   for (int page = 0; page < score->pages; ++page) {
-    LoadedPage& row = score->rows[page];
+    const bool held = static_cast<uint32_t>(page) < score->storedCount;
+    if (!held && source->Remaining() == 0) break;
+    LoadedPage row = {};
     uint16_t rowBytes;
-    if (!source->U16(&rowBytes) || rowBytes < kPageRowBytes || !source->U16(&row.dataId) ||
-        !source->U16(&row.field) || !source->U32(&row.key) || !source->Skip(rowBytes - kPageRowBytes))
-      return Refusal::kDamaged;
-    if (withPageData && (!source->U32(&row.dataSize) || !source->Take(row.dataSize, &row.data)))
-      return Refusal::kDamaged;
+    bool whole = source->U16(&rowBytes) && rowBytes >= kPageRowBytes && source->U16(&row.dataId) &&
+                 source->U16(&row.field) && source->U32(&row.key) && source->Skip(rowBytes - kPageRowBytes);
+    if (whole && withPageData) whole = source->U32(&row.dataSize) && source->Take(row.dataSize, &row.data);
+    if (!whole) {
+      if (held) return Refusal::kDamaged;
+      break;
+    }
+    score->rows[page] = row;
+    score->rowCount = page + 1;
   }
-  return source->Remaining() == 0 ? Refusal::kNone : Refusal::kDamaged;
+  return Refusal::kNone;
 }
 
 Refusal ParseScoreFile(const uint8_t* bytes, size_t size, bool snapshot, bool backupForm, LoadedScore* score) {
@@ -280,22 +291,59 @@ void WritePageData(uint16_t dataId, const LoadedPage& row) {
   }
 }
 
-void TakePageList(const LoadedScore& score, bool writePageData) {
+// Whether a data id can name the data of a score page that no local page
+// record holds: the page records keep theirs, and no two pages of the score
+// share one.
+bool DataIdIsFree(uint16_t dataId, int pagesTaken) {
+  if (dataId == kNoPageDataId || CurrentScoreFileHooks().isPageDataIdInUse(dataId)) return false;
+  for (int page = 0; page < pagesTaken; ++page)
+    if (ScorePages.rows[page].dataId == dataId) return false;
+  return true;
+}
+
+// A data id for a page whose own id is taken: the smallest that is free and
+// that no other page row of the file names.
+uint16_t SpareDataId(const LoadedScore& score, int pagesTaken) {
+  for (uint32_t id = 0; id < kNoPageDataId; ++id) {
+    const uint16_t candidate = static_cast<uint16_t>(id);
+    bool named = false;
+    for (int page = 0; page < score.rowCount && !named; ++page) named = score.rows[page].dataId == candidate;
+    if (!named && DataIdIsFree(candidate, pagesTaken)) return candidate;
+  }
+  return kNoPageDataId;
+}
+
+// The score's page rows. A page whose key finds a local page record takes
+// that record's id and field; any other page keeps the row the file gives
+// for it (on a fresh load under a spare id when its own is taken), so that
+// its data goes with the score when it is saved again.
+void TakePageList(const LoadedScore& score, bool snapshot) {
   const ScoreFileHooks& hooks = CurrentScoreFileHooks();
   ScorePages.count = score.pages;
   for (int page = 0; page < kMaxScorePages; ++page) {
     ScorePages.rows[page] = ScorePageRow{kNoPageDataId, 0, kNoPageKey};
     ScorePages.second[page] = kNoPageKey;
   }
-  if (score.version < kFirstVersionWithPageLists) return;
+  const bool lists = score.version >= kFirstVersionWithPageLists;
   for (int page = 0; page < score.pages; ++page) {
-    ScorePages.second[page] = score.second[page];
+    const LoadedPage* row = page < score.rowCount ? &score.rows[page] : nullptr;
+    const uint32_t key = lists ? score.keys[page] : kNoPageKey;
+    if (lists) ScorePages.second[page] = score.second[page];
     uint16_t dataId, field;
-    if (score.keys[page] == kNoPageKey || !hooks.findPageRecord(score.keys[page], &dataId, &field)) continue;
-    ScorePages.rows[page] = ScorePageRow{dataId, field, score.keys[page]};
-    const LoadedPage& row = score.rows[page];
-    if (writePageData && row.dataSize > 0 && row.key == score.keys[page] && dataId != kNoPageDataId)
-      WritePageData(dataId, row);
+    if (key != kNoPageKey && hooks.findPageRecord(key, &dataId, &field)) {
+      ScorePages.rows[page] = ScorePageRow{dataId, field, key};
+      if (!snapshot && row && row->dataSize > 0 && row->key == key && dataId != kNoPageDataId)
+        WritePageData(dataId, *row);
+      continue;
+    }
+    if (!row) {
+      ScorePages.rows[page].key = key;
+      continue;
+    }
+    dataId = row->dataId;
+    if (!snapshot && dataId != kNoPageDataId && !DataIdIsFree(dataId, page)) dataId = SpareDataId(score, page);
+    ScorePages.rows[page] = ScorePageRow{dataId, row->field, key};
+    if (!snapshot && row->dataSize > 0 && dataId != kNoPageDataId) WritePageData(dataId, *row);
   }
 }
 
@@ -339,7 +387,7 @@ void TakeScore(LoadedScore* score, const char16_t* path, bool snapshot, bool bac
   hooks.setFirstPageSize(score->pageWidth, score->pageHeight);
 
   if (!snapshot) ScorePages.current = 1;
-  TakePageList(*score, !snapshot);
+  TakePageList(*score, snapshot);
   hooks.countPageMarks();
   if (!snapshot) hooks.updatePageCounter();
 
@@ -362,6 +410,11 @@ void TakeScore(LoadedScore* score, const char16_t* path, bool snapshot, bool bac
   }
   hooks.resetEditorPartTables();
   if (!snapshot && score->version >= kFirstWideTextVersion) ScoreFormatVersion = kCurrentScoreFormatVersion;
+  // Said once, after the score is in place; a score of more pages than are
+  // kept has had its own warning.
+  const bool tooManyPages = score->pages == kMaxScorePages && score->storedCount > kMaxScorePages;
+  if (!snapshot && score->storedCount != static_cast<uint32_t>(score->pages) && !tooManyPages)
+    MessageById(nullptr, kTextPageCountFromMarks);
 }
 
 }  // namespace

@@ -194,7 +194,8 @@ int WriteScoreFile(const char16_t* path, int internal, int target, int backupFor
   std::copy(path, path + length, CurrentScore.path);
   CurrentScore.path[length] = 0;
   GetBaseFileName(CurrentScore.title, path);
-  hooks.setScoreNameOfPages(CurrentScore.title, 0);
+  // The pages keep the score's file, by which the pages pane opens it again.
+  hooks.setScoreNameOfPages(CurrentScore.path, 0);
   hooks.updateScoreWindowTitle(CurrentScore.title);
   MarkScorePages();
   return 1;

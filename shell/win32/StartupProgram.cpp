@@ -12,7 +12,9 @@
 #include "reading/PreparePage.h"
 #include "resources/ResourceIds.h"
 #include "score/FileOpener.h"
+#include "score/FileOpenerHooks.h"
 #include "score/RecentFiles.h"
+#include "score/ScoreFileBackup.h"
 #include "score/ScoreFileHooks.h"
 #include "shell/BackupFiles.h"
 #include "shell/ShellServices.h"
@@ -71,6 +73,9 @@ void WireShellServices() {
   score.isReadingPages = ReadingFlag;
   score.runSaveCommand = RunSaveCommand;
   SetScoreFileHooks(score);
+  FileOpenerHooks opener{};
+  opener.scoreFileOpened = AfterScoreFileOpened;
+  SetFileOpenerHooks(opener);
   ShellServices services{};
   services.showNotice = ShowNotice;
   SetShellServices(services);

@@ -275,6 +275,13 @@ TEST_F(PageIndexTest, StoreIdsAndFileNames) {
   pageTable.rows[3].scanId = 2;
   pageTable.pageCount = 4;
   EXPECT_EQ(NextFreeScanId(pageTable), 4);
+  // Ids under which pages of the open score keep their working data are
+  // taken as well.
+  ScorePages.count = 2;
+  ScorePages.rows[0] = ScorePageRow{4, 0, 0x1234};
+  ScorePages.rows[1] = ScorePageRow{5, 0, 0x5678};
+  EXPECT_EQ(NextFreeScanId(pageTable), 6);
+  ScorePages = ScorePageList{};
 
   char16_t path[kPagePathUnits];
   ASSERT_TRUE(PageFilePath(PageFile::kImage, 32, false, path));
@@ -308,6 +315,84 @@ TEST_F(PageIndexTest, TheScoreFileFindsAndMarksPagesByKey) {
   hooks.writePageIndex();
   EXPECT_EQ(ReadAll(path_).size(), 13u + 2 * 383u);
   ResetScoreFileHooks();
+}
+
+}  // namespace
+
+namespace {
+
+// The page-record bookkeeping of the score file: the score's pages carry the
+// score's file and their place in it; read pages that left the score lose it.
+TEST_F(PageIndexTest, TheScoresPagesAreNamedAndNumberedAndStaleNamesCleared) {
+  const std::u16string score = u"C:\\Scores\\Sonata.opt";
+  struct Start {
+    int16_t id;
+    uint8_t state;
+    std::u16string scoreName;
+    int16_t number;
+  } start[] = {
+      {1, kPageRead, u"c:\\scores\\SONATA.opt", 3},  // left the score: cleared
+      {2, kPageNotRead, u"", 0},                     // pending page of the score
+      {3, kPageOfLoadedScore, u"", 0},               // read page of the score
+      {4, kPageRead, u"C:\\Other.opt", 1},           // another score's page
+      {5, kPageNotRead, u"C:\\Other.opt", 0},        // pending, no page of the score
+  };
+  for (size_t i = 0; i < std::size(start); ++i) {
+    pageTable.rows[i] = Row(start[i].id, u"Page");
+    pageTable.rows[i].state = start[i].state;
+    std::copy(start[i].scoreName.begin(), start[i].scoreName.end(), pageTable.rows[i].scoreName);
+    pageTable.rows[i].scorePageNumber = start[i].number;
+  }
+  pageTable.pageCount = std::size(start);
+  ScorePages = ScorePageList{};
+  ScorePages.count = 3;
+  ScorePages.rows[0] = ScorePageRow{3, 0, pageTable.rows[2].pageKey};
+  ScorePages.rows[1] = ScorePageRow{2, 0, pageTable.rows[1].pageKey};
+  ScorePages.rows[2] = ScorePageRow{40, 0, 0xABCDEF};  // a page with no record here
+  std::copy(score.begin(), score.end(), CurrentScore.path);
+  CurrentScore.path[score.size()] = 0;
+  ConnectPageStoreToScoreFile();
+  const ScoreFileHooks& hooks = CurrentScoreFileHooks();
+
+  char16_t name[300] = u"x";
+  EXPECT_EQ(hooks.getScoreNameOfPages(name, 300), 0);
+  EXPECT_EQ(name[0], 0);
+
+  hooks.tidyPageRecords();
+  struct Expected {
+    uint8_t state;
+    std::u16string scoreName;
+    int16_t number;
+  } expected[] = {
+      {kPageRead, u"", 0},
+      {kPageRead, score, 2},
+      {kPageOfLoadedScore, u"", 1},
+      {kPageRead, u"C:\\Other.opt", 1},
+      {kPageNotRead, u"C:\\Other.opt", 0},
+  };
+  for (size_t i = 0; i < std::size(expected); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(pageTable.rows[i].state, expected[i].state);
+    EXPECT_EQ(std::u16string(pageTable.rows[i].scoreName), expected[i].scoreName);
+    EXPECT_EQ(pageTable.rows[i].scorePageNumber, expected[i].number);
+  }
+
+  hooks.setScoreNameOfPages(u"D:\\Saved\\Sonata 2.opt", 0);
+  EXPECT_EQ(std::u16string(pageTable.rows[2].scoreName), u"D:\\Saved\\Sonata 2.opt");
+  EXPECT_EQ(std::u16string(pageTable.rows[1].scoreName), u"D:\\Saved\\Sonata 2.opt");
+  EXPECT_EQ(std::u16string(pageTable.rows[3].scoreName), u"C:\\Other.opt");
+  ASSERT_EQ(hooks.getScoreNameOfPages(name, 300), 1);
+  EXPECT_EQ(std::u16string(name), u"D:\\Saved\\Sonata 2.opt");
+  // A short buffer takes what fits.
+  ASSERT_EQ(hooks.getScoreNameOfPages(name, 4), 1);
+  EXPECT_EQ(std::u16string(name), u"D:\\");
+
+  EXPECT_TRUE(hooks.isPageDataIdInUse(4));
+  EXPECT_FALSE(hooks.isPageDataIdInUse(40));
+
+  ResetScoreFileHooks();
+  ScorePages = ScorePageList{};
+  CurrentScore = ScoreDocument{};
 }
 
 }  // namespace

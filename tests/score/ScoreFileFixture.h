@@ -406,6 +406,11 @@ inline ScoreFileHooks RecordingHooks() {
     *field = found->second.second;
     return true;
   };
+  hooks.isPageDataIdInUse = [](uint16_t id) {
+    for (const auto& record : Log()->pageRecords)
+      if (record.second.first == id) return true;
+    return false;
+  };
   hooks.markPageRecordSaved = [](uint32_t key) { Log()->markedKeys.push_back(key); };
   hooks.writePageIndex = [] { ++Log()->pageIndexWrites; };
   hooks.setScoreNameOfPages = [](const char16_t* name, int) { Log()->pageNames.push_back(name); };

@@ -70,7 +70,8 @@ TEST_F(ScoreFileTest, SaveUpdatesTheScoreAndItsPagesOnlyAfterWriting) {
   EXPECT_EQ(std::u16string(CurrentScore.path), ScorePath());
   EXPECT_EQ(std::u16string(CurrentScore.title), u"score");
   EXPECT_EQ(log_.titles, std::vector<std::u16string>{u"score"});
-  EXPECT_EQ(log_.pageNames, std::vector<std::u16string>{u"score"});
+  // The pages name the score by its file, which the pages pane opens again.
+  EXPECT_EQ(log_.pageNames, std::vector<std::u16string>{ScorePath()});
   EXPECT_EQ(log_.markedKeys, (std::vector<uint32_t>{kKey1, kKey2}));
   EXPECT_EQ(log_.pageIndexWrites, 1);
   // No file is left beside the score.
@@ -148,12 +149,12 @@ TEST_F(ScoreFileTest, OpeningTakesTitleAndPathAndTidiesThePages) {
   EXPECT_EQ(log_.tidyCalls, 1);
   EXPECT_EQ(log_.pageIndexWrites, 1);
   EXPECT_EQ(log_.shownReads, 1);
-  // A page without a local record keeps no id.
-  EXPECT_EQ(ScorePages.rows[1].dataId, kNoPageDataId);
-  EXPECT_EQ(ScorePages.rows[1].key, kNoPageKey);
+  // A page without a local record keeps the file's row.
+  EXPECT_EQ(ScorePages.rows[1].dataId, kId2);
+  EXPECT_EQ(ScorePages.rows[1].key, kKey2);
 }
 
-TEST_F(ScoreFileTest, PageDataIsWrittenOnlyForPagesWithALocalRecord) {
+TEST_F(ScoreFileTest, APageWithALocalRecordTakesTheRecordsIdAndTheOtherKeepsItsOwn) {
   ASSERT_EQ(WriteScoreFile(ScorePath().c_str(), 0, kTargetScore, 0, 0, 0), 1);
   platform::RemoveFile(PagePath(u"TDir0000/Data0005").c_str());
   // On this machine the first page's key belongs to the page with id 77; the
@@ -163,9 +164,12 @@ TEST_F(ScoreFileTest, PageDataIsWrittenOnlyForPagesWithALocalRecord) {
   ASSERT_EQ(ReadScoreFile(ScorePath().c_str(), 0, 0), 1);
   EXPECT_EQ(ReadBytes(PagePath(u"TDir0002/Data004d")), PageOneData());
   EXPECT_FALSE(Exists(PagePath(u"TDir0000/Data0005")));
-  EXPECT_FALSE(Exists(PagePath(u"TDir0001/Data0028")));
+  EXPECT_EQ(ReadBytes(PagePath(u"TDir0001/Data0028")), Placeholder());
   EXPECT_EQ(ScorePages.rows[0].dataId, 77);
   EXPECT_EQ(ScorePages.rows[0].field, 3);
+  EXPECT_EQ(ScorePages.rows[1].dataId, kId2);
+  EXPECT_EQ(ScorePages.rows[1].field, 9);
+  EXPECT_EQ(ScorePages.rows[1].key, kKey2);
 }
 
 TEST_F(ScoreFileTest, VersionTwoFileKeepsItsEightBitTextsAndIsSavedAsVersionTwo) {
