@@ -318,6 +318,13 @@ const MscriptCodeTable kDynamicNames = TableOf(kDynamicRows);
 const MscriptCodeTable kRepeatMarkNames = TableOf(kRepeatMarkRows);
 const MscriptCodeTable kPedalOrnamentNames = TableOf(kPedalOrnamentRows);
 
+int32_t IsMscriptCode(const MscriptCodeTable& table, int32_t code) {
+  ENGINE_CHECK_POINTER(table.rows);
+  for (int32_t i = 0; i < table.count; ++i)
+    if (table.rows[i].code == code) return 1;
+  return 0;
+}
+
 const char* GetMscriptCodeName(const MscriptCodeTable& table, int32_t code) {
   ENGINE_CHECK_POINTER(table.rows);
   for (int32_t i = 0; i < table.count; ++i)

@@ -73,6 +73,8 @@ extern const MscriptCodeTable kBarlineNames;        // 0 "Single" .. 5 "ThinThic
 extern const MscriptCodeTable kDynamicNames;        // 0 "Hairpindim", 1 "Hairpincres", 2 "Dyn_pppp" .. 18 "Dyn_sfpp"
 extern const MscriptCodeTable kRepeatMarkNames;     // 0 "Coda" .. 5 "Ending4"
 extern const MscriptCodeTable kPedalOrnamentNames;  // 0 "PedalEngage" .. 7 "OrnamentInvertedTurn"
+// 1 when the table holds the code.
+int32_t IsMscriptCode(const MscriptCodeTable& table, int32_t code);
 // The name of a code; a code that the table does not hold is a failed check.
 const char* GetMscriptCodeName(const MscriptCodeTable& table, int32_t code);
 // The code of a name; -1 when the table has no such name.

@@ -329,6 +329,27 @@ TEST_F(MscriptTest, MarksAndTextAreCopiedOut) {
   EXPECT_THROW(GetTextLineWord(0, 0, 1, 0, 1), EngineFailure);
 }
 
+TEST_F(MscriptTest, MarkCodesComeFromTheirNameTables) {
+  TwoSystems();
+  NewPage();
+  const EngineBox box{100, 600, 120, 620};
+  // The last code of each table is taken; one past it, or below 0, is a
+  // failed check that adds nothing.
+  AddStaveDynamic(2, 18, box);
+  AddStaveRepeatMark(2, 5, box);
+  AddStavePedalOrnament(2, 7, box);
+  for (int32_t code : {-1, 19}) EXPECT_THROW(AddStaveDynamic(2, code, box), EngineFailure) << code;
+  for (int32_t code : {-1, 6}) EXPECT_THROW(AddStaveRepeatMark(2, code, box), EngineFailure) << code;
+  for (int32_t code : {-1, 8}) EXPECT_THROW(AddStavePedalOrnament(2, code, box), EngineFailure) << code;
+  EXPECT_EQ(GetStaveDynamicCount(0, 1, 0), 1);
+  EXPECT_STREQ(GetMscriptCodeName(kDynamicNames, GetStaveDynamic(0, 1, 0, 0).code), "Dyn_sfpp");
+  EXPECT_EQ(GetStaveRepeatMarkCount(0, 1, 0), 1);
+  EXPECT_STREQ(GetMscriptCodeName(kRepeatMarkNames, GetStaveRepeatMark(0, 1, 0, 0).code), "Ending4");
+  EXPECT_EQ(GetStavePedalOrnamentCount(0, 1, 0), 1);
+  EXPECT_STREQ(GetMscriptCodeName(kPedalOrnamentNames, GetStavePedalOrnament(0, 1, 0, 0).code),
+               "OrnamentInvertedTurn");
+}
+
 TEST(NoteGroupDuration, FollowsTypesBeamsFlagsAndDots) {
   struct Case {
     MscriptNoteGroup group;
@@ -595,7 +616,9 @@ TEST_F(FoundObjectTest, FoundObjectIndexesAreCheckedAgainstTheirKindsTable) {
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.kind << " " << c.index);
     EXPECT_THROW(GetFoundObjectCost(c.kind, c.index), EngineFailure);
-    if (c.box) EXPECT_THROW(GetFoundObjectBox(c.kind, c.index), EngineFailure);
+    if (c.box) {
+      EXPECT_THROW(GetFoundObjectBox(c.kind, c.index), EngineFailure);
+    }
   }
   // A head of a model that is never recorded has no cost scale.
   FoundNotehead odd{};
