@@ -5,7 +5,7 @@
 
 namespace {
 
-EngineTable<FoundBeam, 1000> gBeams;
+EngineTable<FoundBeam, 1000> gBeams("beammodels");
 
 }  // namespace
 

@@ -5,7 +5,7 @@
 
 namespace {
 
-EngineTable<FoundVerticalLine, 1000> gLines;
+EngineTable<FoundVerticalLine, 1000> gLines("vertlines");
 
 }  // namespace
 

@@ -5,7 +5,7 @@
 
 namespace {
 
-EngineTable<FixedSymbol, 1000> gSymbols;
+EngineTable<FixedSymbol, 1000> gSymbols("fxdszsyms");
 
 }  // namespace
 
