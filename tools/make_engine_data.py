@@ -18,8 +18,9 @@ usage:
   make_engine_data.py shipped OUTDIR         the shipped set: valid files with no entries
   make_engine_data.py write KIND SOURCE OUT  one file from a JSON source
   make_engine_data.py read KIND FILE         a file back to its JSON source (stdout)
-  make_engine_data.py roundtrip SOURCEDIR    every KIND.json of a folder: write, read,
-                                             write again; fails unless bytes and source agree
+  make_engine_data.py roundtrip SOURCEDIR    KIND.json of every kind in a folder: write, read,
+                                             write again; fails on a missing source or unless
+                                             bytes and source agree
 """
 import json
 import os
@@ -340,6 +341,8 @@ def roundtrip(sourcedir):
     for kind, (write, read) in KINDS.items():
         path = os.path.join(sourcedir, kind + ".json")
         if not os.path.exists(path):
+            print("%s: no sample source %s (every kind has one)" % (kind, path))
+            failures += 1
             continue
         with open(path, encoding="utf-8") as f:
             src = json.load(f)

@@ -119,7 +119,8 @@ void FreeObjectPoints() {
 }
 
 int32_t PointKindToObjectKind(int32_t kind) {
-  static const int32_t kObjectKinds[6] = {3, 7, 2, 1, 6, 5};
+  static const int32_t kObjectKinds[6] = {kObjectBeam,         kObjectLedgerLine, kObjectNotehead,
+                                          kObjectVerticalLine, kObjectBarLine,    kObjectSlur};
   ENGINE_CHECK(kind >= 0 && kind < 12);
   return kObjectKinds[kind / 2];
 }

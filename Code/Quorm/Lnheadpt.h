@@ -15,6 +15,13 @@ enum ObjectPointKind : int32_t {
   kPointSlurStart = 10, kPointSlurEnd = 11,
 };
 
+// Object kinds of the found objects (the object graph's kinds); a fixed-size
+// symbol's kind is its symbol type (kMinFixedSymbolType..kMaxFixedSymbolType).
+enum ObjectKind : int32_t {
+  kObjectVerticalLine = 1, kObjectNotehead = 2, kObjectBeam = 3, kObjectSlur = 5,
+  kObjectBarLine = 6, kObjectLedgerLine = 7, kObjectTextBlockItem = 29, kObjectLyricWord = 30,
+};
+
 constexpr int32_t kRemovedPointCoordinate = INT32_MIN;
 
 struct ObjectPoint {
@@ -34,7 +41,7 @@ int32_t FindObjectPointsInBox(int32_t kind, int32_t x0, int32_t y0, int32_t x1, 
                               int32_t** objects);
 void RemoveObjectPoint(int32_t kind, int32_t object);
 void FreeObjectPoints();
-int32_t PointKindToObjectKind(int32_t kind);
+int32_t PointKindToObjectKind(int32_t kind);  // an ObjectKind
 
 int32_t GetObjectPointCount();
 ObjectPoint GetObjectPoint(int32_t row);  // checked 0..count-1

@@ -9,7 +9,9 @@
 #include "Code/Quorm/Engerror.h"
 #include "Code/Quorm/Findscal.h"
 #include "Code/Quorm/Findstav.h"
+#include "Code/Quorm/Heapcheck.h"
 #include "Code/Quorm/Heapmem.h"
+#include "Code/Quorm/Mscrptio.h"
 #include "Code/Quorm/Onebpp.h"
 #include "Code/Quorm/options.h"
 
@@ -31,9 +33,9 @@ void CopyText(char* out, size_t room, const char* text) {
 template <class T>
 T& AppendOne(T*& array, int32_t& count) {
   if (array == nullptr)
-    EngineAllocZeroed(array, sizeof(T));
+    EngineAllocZeroedChecked(array, sizeof(T));
   else
-    EngineResizeArray(array, count, count + 1);
+    EngineResizeArrayChecked(array, count, count + 1);
   return array[count++];
 }
 
@@ -62,9 +64,9 @@ MscriptTimeSlot& LastSlot(int32_t staff) {
 MscriptEvent& AppendEvent(MscriptTimeSlot& slot) {
   if (slot.eventCount == slot.eventCapacity) {
     if (slot.events == nullptr)
-      EngineAllocZeroed(slot.events, kEventStep * sizeof(MscriptEvent));
+      EngineAllocZeroedChecked(slot.events, kEventStep * sizeof(MscriptEvent));
     else
-      EngineResizeArray(slot.events, slot.eventCapacity, slot.eventCapacity + kEventStep);
+      EngineResizeArrayChecked(slot.events, slot.eventCapacity, slot.eventCapacity + kEventStep);
     slot.eventCapacity += kEventStep;
   }
   MscriptEvent& e = slot.events[slot.eventCount++];
@@ -93,7 +95,7 @@ void SetSystemRecord(MscriptSystem& system, int32_t index) {
   system.height = c[2] - c[0];
   system.width = c[5] - c[1];
   system.staveCount = GetSystemStaffCount(index);
-  EngineAllocZeroed(system.staves, system.staveCount * sizeof(MscriptStave));
+  EngineAllocZeroedChecked(system.staves, system.staveCount * sizeof(MscriptStave));
 }
 
 void SetStaveRecord(MscriptStave& stave, const MscriptSystem& system, int32_t systemIndex, int32_t i) {
@@ -234,14 +236,14 @@ void ResetPageDescription(const char* title) {
   g_description.word120 = 120;
   g_description.word64 = 64;
   CopyText(g_description.title, sizeof g_description.title, title);
-  EngineAllocZeroed(g_description.pages, sizeof(MscriptPage));
+  EngineAllocZeroedChecked(g_description.pages, sizeof(MscriptPage));
   g_description.resetFlag = 1;
 }
 
 int32_t AddPageDescription(const char* imageName) {
   ENGINE_CHECK(g_description.pages != nullptr);
   if (g_description.pageCount > 0)
-    EngineResizeArray(g_description.pages, g_description.pageCount, g_description.pageCount + 1);
+    EngineResizeArrayChecked(g_description.pages, g_description.pageCount, g_description.pageCount + 1);
   MscriptPage& page = g_description.pages[g_description.pageCount++];
   page = MscriptPage{};
   CopyText(page.imageName, sizeof page.imageName, imageName);
@@ -257,7 +259,7 @@ int32_t AddPageDescription(const char* imageName) {
   }
 
   page.systemCount = GetStaffCount() > 0 ? GetSystemCount() : 0;
-  if (page.systemCount > 0) EngineAllocZeroed(page.systems, page.systemCount * sizeof(MscriptSystem));
+  if (page.systemCount > 0) EngineAllocZeroedChecked(page.systems, page.systemCount * sizeof(MscriptSystem));
   for (int32_t s = 0; s < page.systemCount; ++s) {
     MscriptSystem& system = page.systems[s];
     SetSystemRecord(system, s);
@@ -273,9 +275,9 @@ void AddTimeSlot(int32_t staff) {
   MscriptStave& stave = StaveOfStaff(staff);
   if (stave.slotCount == stave.slotCapacity) {
     if (stave.slots == nullptr)
-      EngineAllocZeroed(stave.slots, kSlotStep * sizeof(MscriptTimeSlot));
+      EngineAllocZeroedChecked(stave.slots, kSlotStep * sizeof(MscriptTimeSlot));
     else
-      EngineResizeArray(stave.slots, stave.slotCapacity, stave.slotCapacity + kSlotStep);
+      EngineResizeArrayChecked(stave.slots, stave.slotCapacity, stave.slotCapacity + kSlotStep);
     stave.slotCapacity += kSlotStep;
   }
   stave.slots[stave.slotCount++] = MscriptTimeSlot{};
@@ -404,9 +406,9 @@ void AddSystemSlur(int32_t system, EnginePoint left, EnginePoint right, int32_t 
   slur.links[10] = 0;
   if (s.slurCount == s.slurCapacity) {
     if (s.slurs == nullptr)
-      EngineAllocZeroed(s.slurs, kSlurStep * sizeof(MscriptSlur));
+      EngineAllocZeroedChecked(s.slurs, kSlurStep * sizeof(MscriptSlur));
     else
-      EngineResizeArray(s.slurs, s.slurCapacity, s.slurCapacity + kSlurStep);
+      EngineResizeArrayChecked(s.slurs, s.slurCapacity, s.slurCapacity + kSlurStep);
     s.slurCapacity += kSlurStep;
   }
   s.slurs[s.slurCount++] = slur;
@@ -449,19 +451,19 @@ void AddStaveTextItem(int32_t staff, EngineBox box, int32_t textHeight, const ch
 }
 
 void AddStaveDynamic(int32_t staff, int32_t code, EngineBox box) {
-  ENGINE_CHECK(code >= 0 && code <= 18);
+  ENGINE_CHECK(IsMscriptCode(kDynamicNames, code));
   MscriptStave& stave = StaveOfStaff(staff);
   AppendOne(stave.dynamics, stave.dynamicCount) = MakeMark(staff, code, box);
 }
 
 void AddStaveRepeatMark(int32_t staff, int32_t code, EngineBox box) {
-  ENGINE_CHECK(code >= 0 && code <= 5);
+  ENGINE_CHECK(IsMscriptCode(kRepeatMarkNames, code));
   MscriptStave& stave = StaveOfStaff(staff);
   AppendOne(stave.repeatMarks, stave.repeatMarkCount) = MakeMark(staff, code, box);
 }
 
 void AddStavePedalOrnament(int32_t staff, int32_t code, EngineBox box) {
-  ENGINE_CHECK(code >= 0 && code <= 7);
+  ENGINE_CHECK(IsMscriptCode(kPedalOrnamentNames, code));
   MscriptStave& stave = StaveOfStaff(staff);
   MscriptPedalOrnament& p = AppendOne(stave.pedalOrnaments, stave.pedalOrnamentCount);
   const MscriptMark m = MakeMark(staff, code, box);

@@ -5,6 +5,14 @@
 #include <cstring>
 
 #include "Code/Quorm/Engerror.h"
+#include "Code/Quorm/Findbeam.h"
+#include "Code/Quorm/Findhead.h"
+#include "Code/Quorm/Findstav.h"
+#include "Code/Quorm/Findstem.h"
+#include "Code/Quorm/Fxdszsym.h"
+#include "Code/Quorm/Intmath.h"
+#include "Code/Quorm/Lnheadpt.h"
+#include "Code/Quorm/findslur.h"
 
 namespace {
 
@@ -255,4 +263,138 @@ PackedFraction GetNoteGroupDuration(const MscriptNoteGroup& group) {
   }
   ENGINE_CHECK(n >= 0 && n <= kMaxDenominator && d >= 1 && d <= kMaxDenominator);
   return MakeFraction(n, d);
+}
+
+// ---- Code names ----
+namespace {
+
+constexpr MscriptCodeName kTextEncodingRows[] = {{0, "ASCII"}, {1, "ISO88591"}, {2, "UTF8"}};
+constexpr MscriptCodeName kAccidentalRows[] = {
+    {0, "None"},       {1, "Sharp"},      {2, "Flat"},         {3, "Natural"},
+    {4, "DoubleSharp"}, {5, "DoubleFlat"}, {6, "NaturalSharp"}, {7, "NaturalFlat"},
+};
+constexpr MscriptCodeName kNoteTypeRows[] = {
+    {kNoteBreve, "Breve"},           {kNoteSBreve, "SBreve"},         {kNoteMinim, "Minim"},
+    {kNoteSolid, "Solid"},           {kNoteGrace, "Grace"},           {kBreveRest, "BreveRest"},
+    {kSBreveRest, "SBreveRest"},     {kMinimRest, "MinimRest"},       {kCrotchetRest, "CrotchetRest"},
+    {kQuaverRest, "QuaverRest"},     {kSQuaverRest, "SQuaverRest"},   {kDSQuaverRest, "DSQuaverRest"},
+    {kHDSQuaverRest, "HDSQuaverRest"}, {kMultiBarRest, "MultiBarRest"}, {kInvisibleRest, "InvisibleRest"},
+};
+// In this order: the octave clefs before bass and alto.
+constexpr MscriptCodeName kClefRows[] = {
+    {0, "Treble"}, {3, "TrebleUp8"}, {4, "TrebleDown8"}, {5, "BassUp8"}, {6, "BassDown8"}, {1, "Bass"}, {2, "Alto"},
+};
+constexpr MscriptCodeName kBarlineRows[] = {
+    {0, "Single"}, {1, "Double"}, {2, "Leftrepeat"}, {3, "Rightrepeat"}, {4, "Backtobackrepeat"}, {5, "ThinThick"},
+};
+constexpr MscriptCodeName kDynamicRows[] = {
+    {0, "Hairpindim"}, {1, "Hairpincres"}, {2, "Dyn_pppp"}, {3, "Dyn_ppp"},  {4, "Dyn_pp"},
+    {5, "Dyn_p"},      {6, "Dyn_mp"},      {7, "Dyn_mf"},   {8, "Dyn_f"},    {9, "Dyn_ff"},
+    {10, "Dyn_fff"},   {11, "Dyn_ffff"},   {12, "Dyn_fp"},  {13, "Dyn_sf"},  {14, "Dyn_fz"},
+    {15, "Dyn_sfz"},   {16, "Dyn_sffz"},   {17, "Dyn_sfp"}, {18, "Dyn_sfpp"},
+};
+constexpr MscriptCodeName kRepeatMarkRows[] = {
+    {0, "Coda"}, {1, "Segno"}, {2, "Ending1"}, {3, "Ending2"}, {4, "Ending3"}, {5, "Ending4"},
+};
+constexpr MscriptCodeName kPedalOrnamentRows[] = {
+    {0, "PedalEngage"},          {1, "PedalRelease"},         {2, "PedalVariable"},
+    {3, "OrnamentTrill"},        {4, "OrnamentUpperMordent"}, {5, "OrnamentLowerMordent"},
+    {6, "OrnamentTurn"},         {7, "OrnamentInvertedTurn"},
+};
+
+template <size_t N>
+constexpr MscriptCodeTable TableOf(const MscriptCodeName (&rows)[N]) {
+  return MscriptCodeTable{rows, static_cast<int32_t>(N)};
+}
+
+}  // namespace
+
+const MscriptCodeTable kTextEncodingNames = TableOf(kTextEncodingRows);
+const MscriptCodeTable kAccidentalNames = TableOf(kAccidentalRows);
+const MscriptCodeTable kNoteTypeNames = TableOf(kNoteTypeRows);
+const MscriptCodeTable kClefNames = TableOf(kClefRows);
+const MscriptCodeTable kBarlineNames = TableOf(kBarlineRows);
+const MscriptCodeTable kDynamicNames = TableOf(kDynamicRows);
+const MscriptCodeTable kRepeatMarkNames = TableOf(kRepeatMarkRows);
+const MscriptCodeTable kPedalOrnamentNames = TableOf(kPedalOrnamentRows);
+
+int32_t IsMscriptCode(const MscriptCodeTable& table, int32_t code) {
+  ENGINE_CHECK_POINTER(table.rows);
+  for (int32_t i = 0; i < table.count; ++i)
+    if (table.rows[i].code == code) return 1;
+  return 0;
+}
+
+const char* GetMscriptCodeName(const MscriptCodeTable& table, int32_t code) {
+  ENGINE_CHECK_POINTER(table.rows);
+  for (int32_t i = 0; i < table.count; ++i)
+    if (table.rows[i].code == code) return table.rows[i].name;
+  EngineAssertFail(__FILE__, __LINE__);
+}
+
+int32_t FindMscriptCode(const MscriptCodeTable& table, const char* name) {
+  ENGINE_CHECK_POINTER(table.rows);
+  ENGINE_CHECK_POINTER(name);
+  for (int32_t i = 0; i < table.count; ++i)
+    if (std::strcmp(table.rows[i].name, name) == 0) return table.rows[i].code;
+  return -1;
+}
+
+// ---- Boxes and costs of found objects ----
+namespace {
+
+constexpr EngineBox kNoBox{kNoBoxWord, kNoBoxWord, kNoBoxWord, kNoBoxWord};
+
+bool IsFixedSymbolKind(int32_t kind) { return kind >= kMinFixedSymbolType && kind <= kMaxFixedSymbolType; }
+
+EngineBox SymbolBox(int32_t index) {
+  const FixedSymbol symbol = GetFixedSymbol(index);
+  return EngineBox{symbol.x0, symbol.y0, symbol.x1, symbol.y1};
+}
+
+// The accidental references' count, checked with every index it names.
+int32_t CheckedRefCount(const int32_t refs[3]) {
+  ENGINE_CHECK_POINTER(refs);
+  ENGINE_CHECK(refs[0] == 1 || refs[0] == 2);
+  for (int32_t k = 1; k <= refs[0]; ++k) ENGINE_CHECK_INDEX(refs[k], GetFixedSymbolCount());
+  return refs[0];
+}
+
+}  // namespace
+
+EngineBox GetAccidentalRefsBox(const int32_t refs[3]) {
+  const int32_t count = CheckedRefCount(refs);
+  if (!IsLiveAccidental(refs[1])) return kNoBox;
+  EngineBox box = SymbolBox(refs[1]);
+  if (count == 2) box = UnionBox(box, SymbolBox(refs[2]));
+  return box;
+}
+
+int32_t GetAccidentalRefsCost(const int32_t refs[3]) {
+  const int32_t count = CheckedRefCount(refs);
+  if (!IsLiveAccidental(refs[1])) return 0;
+  int64_t sum = 0;
+  for (int32_t k = 1; k <= count; ++k) sum += GetFixedSymbol(refs[k]).cost;
+  return static_cast<int32_t>(sum / count);
+}
+
+EngineBox GetFoundObjectBox(int32_t kind, int32_t index) {
+  if (IsFixedSymbolKind(kind)) return SymbolBox(index);
+  if (kind != kObjectNotehead) return kNoBox;
+  const FoundNotehead head = GetFoundNotehead(index);
+  const int32_t column = head.leftX + (head.rightX - head.leftX) / 2;
+  const int32_t centre = StaffStepY(head.staff, head.step, column);  // x1024
+  const int32_t half = GetStaffSpace(head.staff) / 2;                 // x1024
+  return EngineBox{head.leftX, RoundQ10(centre - half), head.rightX, RoundQ10(centre + half)};
+}
+
+int32_t GetFoundObjectCost(int32_t kind, int32_t index) {
+  if (IsFixedSymbolKind(kind)) return GetFixedSymbol(index).cost;
+  switch (kind) {
+    case kObjectVerticalLine: return GetVerticalLineCost(index);
+    case kObjectNotehead: return GetNoteheadCost(index);
+    case kObjectBeam: return GetBeamCost(index);
+    case kObjectSlur: return GetSlurCost(index);
+    default: return 0;
+  }
 }

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include "Code/Quorm/Geometry.h"
 #include "Code/Quorm/Mscript.h"
 
 constexpr int32_t kMaxSlotNoteGroups = 100;
@@ -54,3 +55,48 @@ MscriptTextItem GetStaveTextItem(int32_t page, int32_t system, int32_t stave, in
 // A note group's duration as a packed fraction (numerator low 16 bits,
 // denominator high 16 bits).
 PackedFraction GetNoteGroupDuration(const MscriptNoteGroup& group);
+
+// ---- Code names: one table per code field of the description ----
+struct MscriptCodeName {
+  int32_t code;
+  const char* name;
+};
+struct MscriptCodeTable {
+  const MscriptCodeName* rows;
+  int32_t count;
+};
+extern const MscriptCodeTable kTextEncodingNames;   // 0 "ASCII" .. 2 "UTF8"
+extern const MscriptCodeTable kAccidentalNames;     // 0 "None" .. 7 "NaturalFlat"
+extern const MscriptCodeTable kNoteTypeNames;       // MscriptNoteType: 0 "Breve" .. 14 "InvisibleRest"
+extern const MscriptCodeTable kClefNames;           // 0 "Treble" .. 6 "BassDown8"
+extern const MscriptCodeTable kBarlineNames;        // 0 "Single" .. 5 "ThinThick"
+extern const MscriptCodeTable kDynamicNames;        // 0 "Hairpindim", 1 "Hairpincres", 2 "Dyn_pppp" .. 18 "Dyn_sfpp"
+extern const MscriptCodeTable kRepeatMarkNames;     // 0 "Coda" .. 5 "Ending4"
+extern const MscriptCodeTable kPedalOrnamentNames;  // 0 "PedalEngage" .. 7 "OrnamentInvertedTurn"
+// 1 when the table holds the code.
+int32_t IsMscriptCode(const MscriptCodeTable& table, int32_t code);
+// The name of a code; a code that the table does not hold is a failed check.
+const char* GetMscriptCodeName(const MscriptCodeTable& table, int32_t code);
+// The code of a name; -1 when the table has no such name.
+int32_t FindMscriptCode(const MscriptCodeTable& table, const char* name);
+
+// ---- Boxes and costs of found objects ----
+// The box word of a found object that has none.
+constexpr int32_t kNoBoxWord = static_cast<int32_t>(0x80000000u);
+// A note's accidental references: count, then one or two fixed-size symbol
+// indexes (the count must be 1 or 2 and each index must name a symbol; a
+// failed check otherwise). The union box of the symbols named; kNoBoxWord in
+// all four words when the first is no live accidental.
+EngineBox GetAccidentalRefsBox(const int32_t refs[3]);
+// The mean cost of the one or two symbols named; 0 when the first is no live
+// accidental. Checked as GetAccidentalRefsBox.
+int32_t GetAccidentalRefsCost(const int32_t refs[3]);
+// A fixed-size symbol's box (kind: its symbol type), or for a notehead its
+// column range and its staff step's row plus and minus half a staff space;
+// kNoBoxWord in all four words for other kinds. The index is checked
+// against the kind's table.
+EngineBox GetFoundObjectBox(int32_t kind, int32_t index);
+// The cost of a fixed-size symbol, vertical line (1), notehead (2, the
+// normalised cost), beam (3) or slur (5); 0 for other kinds. The index is
+// checked against the kind's table.
+int32_t GetFoundObjectCost(int32_t kind, int32_t index);

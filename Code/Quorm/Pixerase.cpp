@@ -5,10 +5,17 @@
 #include <cmath>
 
 #include "Code/Quorm/Engerror.h"
+#include "Code/Quorm/Findhead.h"
+#include "Code/Quorm/Findscal.h"
+#include "Code/Quorm/Findstav.h"
+#include "Code/Quorm/Findstem.h"
 #include "Code/Quorm/Heapcheck.h"
 #include "Code/Quorm/Heapmem.h"
 #include "Code/Quorm/Intmath.h"
+#include "Code/Quorm/Lnheadpt.h"
 #include "Code/Quorm/Onebpp.h"
+#include "Code/Quorm/findbarl.h"
+#include "Code/Quorm/findslur.h"
 
 namespace {
 
@@ -91,6 +98,62 @@ void ScanShape(const EraseShape& shape, Visit visit) {
   }
 }
 
+// A slur's path is drawn as at most this many bands (two triangles each),
+// which leaves room for the two end pieces.
+constexpr int32_t kSlurBands = (kMaxShapeTriangles - 4) / 2;
+
+void AddVerticalLineShape(EraseShape* shape, int32_t index) {
+  const FoundVerticalLine line = GetFoundVerticalLine(index);
+  const int32_t along = ScaleToPixels(100);
+  const int32_t halfWidth = RoundQ10(line.width) / 2 + 1;
+  AddShapeBand(shape, EnginePoint{line.topY - along, line.topX}, EnginePoint{line.bottomY + along, line.bottomX},
+               halfWidth);
+}
+
+void AddNoteheadShape(EraseShape* shape, int32_t index) {
+  const FoundNotehead head = GetFoundNotehead(index);
+  const int32_t across = ScaleToPixels(40);
+  const int32_t halfHeight = RoundQ10(GetStaffSpace(head.staff) / 2) + ScaleToPixels(25);
+  AddShapeRectangle(shape, EngineBox{head.leftX - across, head.centreY - halfHeight, head.rightX + across + 1,
+                                     head.centreY + halfHeight + 1});
+}
+
+void AddBarLineShape(EraseShape* shape, int32_t index) {
+  const FoundBarLine bar = GetFoundBarLine(index);
+  const int32_t column = bar.leftX + (bar.rightX - bar.leftX) / 2;
+  const int32_t beyond = ScaleToPixels(200);
+  AddShapeRectangle(shape, EngineBox{bar.leftX - 1, StaffTopLineY(bar.staff, column) - beyond, bar.rightX + 1,
+                                     StaffBottomLineY(bar.staff, column) + beyond + 1});
+}
+
+// Bands along the middle of the slur's stroke through sampled columns; each
+// band is wide enough for every column it passes, measured from the straight
+// line between its two samples.
+void AddSlurShape(EraseShape* shape, int32_t index) {
+  const FoundSlur& slur = GetFoundSlur(index);
+  const int32_t n = slur.columnCount;
+  const int32_t beyond = ScaleToPixels(40);
+  const int32_t margin = ScaleToPixels(25);
+  auto middle = [&](int32_t k) { return slur.columns[k].top + (slur.columns[k].bottom - slur.columns[k].top) / 2; };
+  auto halfThickness = [&](int32_t k) { return (std::abs(slur.columns[k].bottom - slur.columns[k].top) + 1) / 2; };
+  const int32_t stride = std::max<int32_t>(1, (n - 1 + kSlurBands - 1) / kSlurBands);
+  const int32_t last = n - 1;
+  for (int32_t a = 0; a < last; a += stride) {
+    const int32_t b = std::min(a + stride, last);
+    int32_t half = 0;
+    for (int32_t k = a; k <= b; ++k) {
+      int32_t line = middle(a) + static_cast<int32_t>(DivRound64(static_cast<int64_t>(middle(b) - middle(a)) * (k - a), b - a));
+      half = std::max(half, std::abs(middle(k) - line) + halfThickness(k));
+    }
+    AddShapeBand(shape, EnginePoint{middle(a), slur.startX + a}, EnginePoint{middle(b), slur.startX + b}, half + margin);
+  }
+  // The ends, carried on level beyond the first and the last column.
+  AddShapeBand(shape, EnginePoint{middle(0), slur.startX - beyond}, EnginePoint{middle(0), slur.startX},
+               halfThickness(0) + margin);
+  AddShapeBand(shape, EnginePoint{middle(last), slur.startX + last},
+               EnginePoint{middle(last), slur.startX + last + beyond}, halfThickness(last) + margin);
+}
+
 }  // namespace
 
 void ClearShape(EraseShape* shape) {
@@ -134,6 +197,14 @@ void AddShapeBand(EraseShape* shape, EnginePoint a, EnginePoint b, int32_t halfW
 
 void AddShapeBox(EraseShape* shape, const EngineBox& box) {
   for (int32_t y = box.y0; y < box.y1; ++y) AddShapeSpan(shape, y, box.x0, box.x1);
+}
+
+void AddShapeRectangle(EraseShape* shape, const EngineBox& box) {
+  if (box.x1 <= box.x0 || box.y1 <= box.y0) return;
+  const EnginePoint topLeft{box.y0, box.x0}, topRight{box.y0, box.x1 - 1};
+  const EnginePoint bottomLeft{box.y1 - 1, box.x0}, bottomRight{box.y1 - 1, box.x1 - 1};
+  AddShapeTriangle(shape, topLeft, topRight, bottomRight);
+  AddShapeTriangle(shape, topLeft, bottomRight, bottomLeft);
 }
 
 void EraseShapePixels(const EraseShape& shape) {
@@ -187,4 +258,28 @@ void CountShapePixelsInBox(const EraseShape& shape, const EngineBox& window, con
     for (int32_t x = std::max(x0, window.x0); x < std::min(x1, window.x1); ++x)
       if (reference[static_cast<size_t>(y - window.y0) * windowWidth + (x - window.x0)]) ++*inReference;
   });
+}
+
+void BuildObjectShape(int32_t kind, int32_t index, EraseShape* shape) {
+  ClearShape(shape);
+  switch (kind) {
+    case kObjectVerticalLine: AddVerticalLineShape(shape, index); break;
+    case kObjectNotehead: AddNoteheadShape(shape, index); break;
+    case kObjectSlur: AddSlurShape(shape, index); break;
+    case kObjectBarLine: AddBarLineShape(shape, index); break;
+    default: EngineAssertFail(__FILE__, __LINE__);
+  }
+}
+
+void EraseObjectPixels(int32_t kind, int32_t index) {
+  EraseShape shape;
+  BuildObjectShape(kind, index, &shape);
+  EraseShapePixels(shape);
+}
+
+void CountObjectPixelsInBox(int32_t kind, int32_t index, const EngineBox& window, const uint8_t* reference,
+                            int32_t* covered, int32_t* inReference) {
+  EraseShape shape;
+  BuildObjectShape(kind, index, &shape);
+  CountShapePixelsInBox(shape, window, reference, covered, inReference);
 }

@@ -37,6 +37,8 @@ void AddShapeSpan(EraseShape* shape, int32_t row, int32_t x0, int32_t x1);
 void AddShapeBand(EraseShape* shape, EnginePoint a, EnginePoint b, int32_t halfWidth);
 // A box (x1, y1 excluded) as spans.
 void AddShapeBox(EraseShape* shape, const EngineBox& box);
+// A box (x1, y1 excluded) as two triangles, for boxes of any height.
+void AddShapeRectangle(EraseShape* shape, const EngineBox& box);
 
 // Mode 0: clears the covered pixels of the page image.
 void EraseShapePixels(const EraseShape& shape);
@@ -53,3 +55,20 @@ int32_t ShapeToBitmap(const EraseShape& shape, int32_t minWidth, int32_t minHeig
 // reference (one byte per pixel of the window, row after row).
 void CountShapePixelsInBox(const EraseShape& shape, const EngineBox& window, const uint8_t* reference,
                            int32_t* covered, int32_t* inReference);
+
+// ---- Found objects ----
+// The shape of found object index of a kind: a vertical line (kind 1), a
+// notehead (2), a slur (5) or a bar line (6), widened by the kind's margins
+// across and along: 1 pixel and a staff space for a vertical line (along its
+// length), 40 and 25 per cent of a staff space for noteheads and slurs
+// (horizontally and vertically), 1 pixel and two staff spaces for a bar line
+// (across and beyond the staff's outer lines). Any other kind, and an index
+// outside the kind's table, is a failed check.
+void BuildObjectShape(int32_t kind, int32_t index, EraseShape* shape);
+// Clears the object's shape from the page image.
+void EraseObjectPixels(int32_t kind, int32_t index);
+// Counts over the object's shape without changing the page: covered, the
+// pixels inside the page that it covers; inReference, those of them that lie
+// in window and are set in reference (one byte per pixel of the window).
+void CountObjectPixelsInBox(int32_t kind, int32_t index, const EngineBox& window, const uint8_t* reference,
+                            int32_t* covered, int32_t* inReference);

@@ -8,8 +8,12 @@
 
 #include "Code/Quorm/Edgefeat.h"
 #include "Code/Quorm/Engpaths.h"
+#include "Code/Quorm/Findbeam.h"
+#include "Code/Quorm/Findhead.h"
 #include "Code/Quorm/Findscal.h"
 #include "Code/Quorm/Findstav.h"
+#include "Code/Quorm/Findstem.h"
+#include "Code/Quorm/Fxdszsym.h"
 #include "Code/Quorm/Heapmem.h"
 #include "Code/Quorm/Intmath.h"
 #include "Code/Quorm/Lnheadpt.h"
@@ -23,6 +27,8 @@
 #include "Code/Quorm/Textlref.h"
 #include "Code/Quorm/Userdict.h"
 #include "Code/Quorm/concmpts.h"
+#include "Code/Quorm/findbarl.h"
+#include "Code/Quorm/findslur.h"
 #include "Code/Quorm/mclassif.h"
 #include "Code/Quorm/options.h"
 #include "Code/Quorm/vertsegs.h"
@@ -150,6 +156,12 @@ void FreeEngine() {
   FreeStaffWork();
   ClearStaffTable();
   FreeObjectPoints();
+  FreeFixedSymbols();
+  FreeSlurs();
+  FreeVerticalLines();
+  FreeBeams();
+  FreeNoteheads();
+  FreeBarLines();
   EndMerge();
   FreePageDescription();
   FreeMusicReferences();

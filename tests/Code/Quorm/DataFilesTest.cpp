@@ -21,7 +21,7 @@ namespace {
 class DataFiles : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!EngineDataBuilt()) GTEST_SKIP() << "the engine's data files are not built (Code/Quorm/data)";
+    ASSERT_TRUE(EngineDataBuilt());
     // As inside a run: an exhausted heap unwinds.
     SetEngineHeapHook(OnEngineHeapExhausted);
     SetNamedHeapHook(OnEngineSafeHeapExhausted);

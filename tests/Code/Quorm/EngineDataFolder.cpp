@@ -16,6 +16,12 @@ const char16_t* const kDataFiles[] = {
     u"Learned\\fssOLD", u"Learned\\fssSTD", u"Learned\\nhOLD", u"Learned\\nhSTD", u"Learned\\Text",
     u"Langs\\English\\langdata.txt", u"Langs\\English\\sylngram.bin", u"User\\dict.txt",
 };
+// The files of the sample set; the others of kDataFiles come from the
+// shipped set in a sample folder too.
+const char16_t* const kSampleFiles[] = {
+    u"Learned\\fssOLD", u"Learned\\nhOLD", u"Learned\\Text", u"Langs\\English\\langdata.txt",
+    u"Langs\\English\\sylngram.bin", u"User\\dict.txt",
+};
 const char16_t* const kFolders[] = {u"Resources", u"Resources\\Quorm", u"Resources\\Quorm\\Learned",
                                     u"Resources\\Quorm\\Langs", u"Resources\\Quorm\\Langs\\English",
                                     u"Resources\\Quorm\\User"};
@@ -72,13 +78,41 @@ void WriteFileBytes(const std::u16string& path, const std::string& data) {
 
 std::u16string ShippedEngineFolder() { return BuildPath("bin/Resources/Quorm"); }
 std::u16string SampleEngineFolder() { return BuildPath("test-data/Quorm"); }
-bool EngineDataBuilt() {
-  for (const std::u16string& folder : {ShippedEngineFolder(), SampleEngineFolder()}) {
-    std::FILE* probe = platform::OpenStream((folder + u"\\Learned\\fssOLD").c_str(), "rb");
-    if (probe == nullptr) return false;
-    std::fclose(probe);
-  }
+namespace {
+
+bool FileOpens(const std::u16string& path) {
+  std::FILE* probe = platform::OpenStream(path.c_str(), "rb");
+  if (probe == nullptr) return false;
+  std::fclose(probe);
   return true;
+}
+
+bool IsSampleFile(const char16_t* file) {
+  for (const char16_t* sample : kSampleFiles)
+    if (std::u16string(sample) == file) return true;
+  return false;
+}
+
+}  // namespace
+
+std::string MissingEngineData() {
+  std::string missing;
+  auto check = [&](const std::u16string& folder, const char16_t* file) {
+    std::u16string path = folder + u"\\" + file;
+    if (!FileOpens(path)) missing += "\n  " + EngineText(path);
+  };
+  for (const char16_t* file : kDataFiles) check(ShippedEngineFolder(), file);
+  for (const char16_t* file : kSampleFiles) check(SampleEngineFolder(), file);
+  if (missing.empty()) return missing;
+  return "the engine's data files are missing:" + missing +
+         "\nbuild the target kv_engine_data (Code/Quorm/data, written by tools/make_engine_data.py) "
+         "before running the engine tests";
+}
+
+::testing::AssertionResult EngineDataBuilt() {
+  std::string missing = MissingEngineData();
+  if (missing.empty()) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << missing;
 }
 
 std::string EngineText(const std::u16string& path) { return WideToAnsi(path.c_str()); }
@@ -89,10 +123,8 @@ EngineDataFolder::EngineDataFolder(bool samples)
   engine_ = scratch_.File(u"Resources\\Quorm");
   std::u16string from = samples ? SampleEngineFolder() : ShippedEngineFolder();
   for (const char16_t* file : kDataFiles) {
-    std::u16string source = from + u"\\" + file;
-    std::FILE* probe = platform::OpenStream(source.c_str(), "rb");
-    if (probe == nullptr) source = ShippedEngineFolder() + u"\\" + file;  // no sample of this one
-    else std::fclose(probe);
+    std::u16string source = (samples && IsSampleFile(file) ? from : ShippedEngineFolder()) + u"\\" + file;
+    if (!FileOpens(source)) ADD_FAILURE() << MissingEngineData();
     Write(file, ReadFileBytes(source));
   }
   SetResourceFolder(scratch_.Path().c_str());

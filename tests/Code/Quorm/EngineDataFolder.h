@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "tests/support/ScratchFolder.h"
 
 using Bytes = std::vector<uint8_t>;
@@ -31,14 +33,19 @@ inline void WriteFileBytes(const std::u16string& path, const Bytes& data) {
 // (samples with entries) of the build tree.
 std::u16string ShippedEngineFolder();
 std::u16string SampleEngineFolder();
-// Whether the build wrote both sets (Code/Quorm/data is part of the build).
-bool EngineDataBuilt();
+// Empty when the build wrote both sets; else a message that names every
+// missing file and the build target that writes them.
+std::string MissingEngineData();
+// For ASSERT_TRUE in the tests that need the files: a build without them
+// fails those tests with that message instead of passing them.
+::testing::AssertionResult EngineDataBuilt();
 // The engine-folder form (ANSI) of a path.
 std::string EngineText(const std::u16string& path);
 
-// A program folder with "Resources\Quorm" filled from a built set. While it
-// lives it is the resource folder (so StartEngine finds it) and the engine
-// folder.
+// A program folder with "Resources\Quorm" filled from a built set (the
+// sample set has no "STD" references; those come from the shipped set). A
+// source file that is missing fails the running test. While it lives it is
+// the resource folder (so StartEngine finds it) and the engine folder.
 class EngineDataFolder {
  public:
   explicit EngineDataFolder(bool samples = false);

@@ -105,7 +105,7 @@ const Skew kSkews[] = {{"level", 0.0}, {"down", 0.012}, {"up", -0.012}};
 class EngravedPages : public ::testing::TestWithParam<std::tuple<EngravedCase, Skew>> {
  protected:
   void SetUp() override {
-    if (!EngineDataBuilt()) GTEST_SKIP() << "the engine's data files are not built (Code/Quorm/data)";
+    ASSERT_TRUE(EngineDataBuilt());
   }
   void TearDown() override { CloseEngine(); }
   RecordingEngineHost host;

@@ -2,12 +2,20 @@
 // time slots and events, the range-checked accessors and note durations.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstring>
+#include <vector>
 
 #include "Code/Quorm/Engerror.h"
+#include "Code/Quorm/Findbeam.h"
+#include "Code/Quorm/Findhead.h"
 #include "Code/Quorm/Findscal.h"
+#include "Code/Quorm/Findstem.h"
+#include "Code/Quorm/Fxdszsym.h"
+#include "Code/Quorm/Lnheadpt.h"
 #include "Code/Quorm/Mscript.h"
 #include "Code/Quorm/Mscrptio.h"
+#include "Code/Quorm/findslur.h"
 #include "tests/Code/Quorm/StaffFixture.h"
 
 namespace {
@@ -321,6 +329,27 @@ TEST_F(MscriptTest, MarksAndTextAreCopiedOut) {
   EXPECT_THROW(GetTextLineWord(0, 0, 1, 0, 1), EngineFailure);
 }
 
+TEST_F(MscriptTest, MarkCodesComeFromTheirNameTables) {
+  TwoSystems();
+  NewPage();
+  const EngineBox box{100, 600, 120, 620};
+  // The last code of each table is taken; one past it, or below 0, is a
+  // failed check that adds nothing.
+  AddStaveDynamic(2, 18, box);
+  AddStaveRepeatMark(2, 5, box);
+  AddStavePedalOrnament(2, 7, box);
+  for (int32_t code : {-1, 19}) EXPECT_THROW(AddStaveDynamic(2, code, box), EngineFailure) << code;
+  for (int32_t code : {-1, 6}) EXPECT_THROW(AddStaveRepeatMark(2, code, box), EngineFailure) << code;
+  for (int32_t code : {-1, 8}) EXPECT_THROW(AddStavePedalOrnament(2, code, box), EngineFailure) << code;
+  EXPECT_EQ(GetStaveDynamicCount(0, 1, 0), 1);
+  EXPECT_STREQ(GetMscriptCodeName(kDynamicNames, GetStaveDynamic(0, 1, 0, 0).code), "Dyn_sfpp");
+  EXPECT_EQ(GetStaveRepeatMarkCount(0, 1, 0), 1);
+  EXPECT_STREQ(GetMscriptCodeName(kRepeatMarkNames, GetStaveRepeatMark(0, 1, 0, 0).code), "Ending4");
+  EXPECT_EQ(GetStavePedalOrnamentCount(0, 1, 0), 1);
+  EXPECT_STREQ(GetMscriptCodeName(kPedalOrnamentNames, GetStavePedalOrnament(0, 1, 0, 0).code),
+               "OrnamentInvertedTurn");
+}
+
 TEST(NoteGroupDuration, FollowsTypesBeamsFlagsAndDots) {
   struct Case {
     MscriptNoteGroup group;
@@ -385,6 +414,216 @@ TEST(Skew, ApplyAndRemove) {
   const EnginePoint r = RemoveSkew(0, 0, 0, 4096, 4096);
   EXPECT_EQ(r.y, 0);
   EXPECT_EQ(r.x, 0);
+}
+
+// ---- Code names ----
+
+TEST(MscriptCodeNames, EveryTableNamesItsCodes) {
+  const struct {
+    const MscriptCodeTable* table;
+    int32_t count;
+    int32_t code;
+    const char* name;
+  } cases[] = {
+      {&kTextEncodingNames, 3, 0, "ASCII"},       {&kTextEncodingNames, 3, 1, "ISO88591"},
+      {&kTextEncodingNames, 3, 2, "UTF8"},        {&kAccidentalNames, 8, 0, "None"},
+      {&kAccidentalNames, 8, 1, "Sharp"},         {&kAccidentalNames, 8, 5, "DoubleFlat"},
+      {&kAccidentalNames, 8, 7, "NaturalFlat"},   {&kNoteTypeNames, 15, kNoteBreve, "Breve"},
+      {&kNoteTypeNames, 15, kNoteGrace, "Grace"}, {&kNoteTypeNames, 15, kHDSQuaverRest, "HDSQuaverRest"},
+      {&kNoteTypeNames, 15, kInvisibleRest, "InvisibleRest"},
+      {&kClefNames, 7, 0, "Treble"},              {&kClefNames, 7, 1, "Bass"},
+      {&kClefNames, 7, 2, "Alto"},                {&kClefNames, 7, 3, "TrebleUp8"},
+      {&kClefNames, 7, 6, "BassDown8"},           {&kBarlineNames, 6, 0, "Single"},
+      {&kBarlineNames, 6, 4, "Backtobackrepeat"}, {&kBarlineNames, 6, 5, "ThinThick"},
+      {&kDynamicNames, 19, 0, "Hairpindim"},      {&kDynamicNames, 19, 1, "Hairpincres"},
+      {&kDynamicNames, 19, 2, "Dyn_pppp"},        {&kDynamicNames, 19, 7, "Dyn_mf"},
+      {&kDynamicNames, 19, 18, "Dyn_sfpp"},       {&kRepeatMarkNames, 6, 0, "Coda"},
+      {&kRepeatMarkNames, 6, 5, "Ending4"},       {&kPedalOrnamentNames, 8, 0, "PedalEngage"},
+      {&kPedalOrnamentNames, 8, 2, "PedalVariable"}, {&kPedalOrnamentNames, 8, 7, "OrnamentInvertedTurn"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.table->count, c.count) << c.name;
+    EXPECT_STREQ(GetMscriptCodeName(*c.table, c.code), c.name);
+    EXPECT_EQ(FindMscriptCode(*c.table, c.name), c.code);
+  }
+}
+
+TEST(MscriptCodeNames, CodesRunWithoutGapsAndNamesAreUnique) {
+  for (const MscriptCodeTable* table : {&kTextEncodingNames, &kAccidentalNames, &kNoteTypeNames, &kClefNames,
+                                        &kBarlineNames, &kDynamicNames, &kRepeatMarkNames, &kPedalOrnamentNames}) {
+    for (int32_t code = 0; code < table->count; ++code) {
+      const char* name = GetMscriptCodeName(*table, code);
+      EXPECT_EQ(FindMscriptCode(*table, name), code) << name;
+    }
+  }
+  // The clef table keeps the octave clefs before bass and alto.
+  const char* const clefOrder[] = {"Treble", "TrebleUp8", "TrebleDown8", "BassUp8", "BassDown8", "Bass", "Alto"};
+  for (int32_t i = 0; i < kClefNames.count; ++i) EXPECT_STREQ(kClefNames.rows[i].name, clefOrder[i]);
+}
+
+TEST(MscriptCodeNames, UnknownCodesAreFailedChecksAndUnknownNamesAreMinusOne) {
+  const struct {
+    const MscriptCodeTable* table;
+    int32_t code;
+  } cases[] = {
+      {&kTextEncodingNames, 3}, {&kAccidentalNames, -1}, {&kAccidentalNames, 8}, {&kNoteTypeNames, 15},
+      {&kClefNames, 7},         {&kBarlineNames, 6},     {&kDynamicNames, 19},   {&kRepeatMarkNames, 6},
+      {&kPedalOrnamentNames, 8}, {&kDynamicNames, INT32_MIN},
+  };
+  for (const auto& c : cases) EXPECT_THROW(GetMscriptCodeName(*c.table, c.code), EngineFailure) << c.code;
+  EXPECT_EQ(FindMscriptCode(kAccidentalNames, "sharp"), -1);  // names are matched exactly
+  EXPECT_EQ(FindMscriptCode(kDynamicNames, "Dyn_pppp "), -1);
+  EXPECT_EQ(FindMscriptCode(kClefNames, ""), -1);
+  EXPECT_THROW(FindMscriptCode(kClefNames, nullptr), EngineFailure);
+}
+
+// ---- Boxes and costs of found objects ----
+
+class FoundObjectTest : public MscriptTest {
+ protected:
+  void SetUp() override {
+    MscriptTest::SetUp();
+    // A five-line staff with its top line at row 100, staff space 20.
+    AddHandStaff({0, 100, 20, 50, 1150, 5, 0});
+    sharp = AddFixedSymbol({10, 20, 18, 40, 20, 90, 100, 0});
+    flat = AddFixedSymbol({5, 25, 12, 45, 20, 91, 301, 0});
+    deletedNatural = AddFixedSymbol({30, 30, 36, 50, 20, 92, 50, 0});
+    DeleteFixedSymbol(deletedNatural);
+    clef = AddFixedSymbol({60, 80, 80, 200, 60, 80, 7, 0});
+  }
+  void TearDown() override {
+    FreeFixedSymbols();
+    FreeNoteheads();
+    FreeVerticalLines();
+    FreeBeams();
+    FreeSlurs();
+    MscriptTest::TearDown();
+  }
+  int32_t sharp = -1, flat = -1, deletedNatural = -1, clef = -1;
+};
+
+constexpr EngineBox kNoBox{kNoBoxWord, kNoBoxWord, kNoBoxWord, kNoBoxWord};
+
+void ExpectBox(const EngineBox& got, const EngineBox& want) {
+  EXPECT_EQ(got.x0, want.x0);
+  EXPECT_EQ(got.y0, want.y0);
+  EXPECT_EQ(got.x1, want.x1);
+  EXPECT_EQ(got.y1, want.y1);
+}
+
+TEST_F(FoundObjectTest, AccidentalReferencesGiveTheUnionBoxAndTheMeanCost) {
+  const struct {
+    int32_t refs[3];
+    EngineBox box;
+    int32_t cost;
+  } cases[] = {
+      {{1, sharp, 0}, {10, 20, 18, 40}, 100},
+      {{1, flat, 0}, {5, 25, 12, 45}, 301},
+      {{2, sharp, flat}, {5, 20, 18, 45}, 200},  // (100 + 301) / 2
+      {{2, flat, sharp}, {5, 20, 18, 45}, 200},
+      {{2, sharp, clef}, {10, 20, 80, 200}, 53},  // the second is named, whatever it is
+      {{1, deletedNatural, 0}, kNoBox, 0},        // no live accidental
+      {{1, clef, 0}, kNoBox, 0},
+      {{2, clef, sharp}, kNoBox, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.refs[0] << " " << c.refs[1] << " " << c.refs[2]);
+    ExpectBox(GetAccidentalRefsBox(c.refs), c.box);
+    EXPECT_EQ(GetAccidentalRefsCost(c.refs), c.cost);
+  }
+}
+
+TEST_F(FoundObjectTest, BadAccidentalReferencesAreFailedChecks) {
+  const int32_t count = GetFixedSymbolCount();
+  const int32_t cases[][3] = {
+      {0, sharp, 0}, {3, sharp, flat}, {-1, sharp, 0},      // the count must be 1 or 2
+      {1, -1, 0},    {1, count, 0},    {2, sharp, count},   // every index named must be a symbol
+      {2, sharp, -1},
+  };
+  for (const auto& refs : cases) {
+    EXPECT_THROW(GetAccidentalRefsBox(refs), EngineFailure) << refs[0] << " " << refs[1] << " " << refs[2];
+    EXPECT_THROW(GetAccidentalRefsCost(refs), EngineFailure) << refs[0] << " " << refs[1] << " " << refs[2];
+  }
+  EXPECT_THROW(GetAccidentalRefsBox(nullptr), EngineFailure);
+  // The engine goes on: good references still answer.
+  const int32_t good[3] = {1, sharp, 0};
+  EXPECT_EQ(GetAccidentalRefsCost(good), 100);
+}
+
+TEST_F(FoundObjectTest, FoundObjectBoxesAndCostsByKind) {
+  // A head on the middle line (step 0, row 140): its columns and half a
+  // staff space above and below. Model 0 has bias 1400 and limit 3000.
+  FoundNotehead head{};
+  head.leftX = 300;
+  head.rightX = 316;
+  head.centreY = 141;
+  head.staff = 0;
+  head.step = 0;
+  head.model = 0;
+  head.rawCost = 2200;
+  const int32_t notehead = AddFoundNotehead(head);
+  head.step = -4;  // on the top line (row 100)
+  head.rawCost = 1000;
+  const int32_t cheapHead = AddFoundNotehead(head);
+  const int32_t line = AddFoundVerticalLine({50, 100, 120, 100, 2048, 777, 0});
+  const int32_t beam = AddFoundBeam({100, 200, 50, 60, 4096, 888, 0});
+  std::vector<SlurColumn> columns(5, SlurColumn{10, 12, 0});
+  FoundSlur slur{};
+  slur.columnCount = 5;
+  slur.cost = 999;
+  const int32_t slurIndex = AddFoundSlur(slur, columns.data());
+  const struct {
+    int32_t kind, index;
+    EngineBox box;
+    int32_t cost;
+  } cases[] = {
+      {90, sharp, {10, 20, 18, 40}, 100},
+      {80, clef, {60, 80, 80, 200}, 7},
+      {1999, flat, {5, 25, 12, 45}, 301},
+      {kObjectNotehead, notehead, {300, 130, 316, 150}, 512},  // (2200 - 1400) x 1024 / 1600
+      {kObjectNotehead, cheapHead, {300, 90, 316, 110}, 0},    // below the bias
+      {kObjectVerticalLine, line, kNoBox, 777},
+      {kObjectBeam, beam, kNoBox, 888},
+      {kObjectSlur, slurIndex, kNoBox, 999},
+      {kObjectBarLine, 0, kNoBox, 0},
+      {kObjectLedgerLine, 0, kNoBox, 0},
+      {kObjectLyricWord, 5, kNoBox, 0},
+      {0, 0, kNoBox, 0},
+      {2000, 0, kNoBox, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.kind << " " << c.index);
+    ExpectBox(GetFoundObjectBox(c.kind, c.index), c.box);
+    EXPECT_EQ(GetFoundObjectCost(c.kind, c.index), c.cost);
+  }
+  // The finder's penalty sum of the model enters the normalisation:
+  // 800 x 1024 / (3000 + 800 / 8 - 1400), rounded.
+  SetNoteheadPenaltySum(0, 800);
+  EXPECT_EQ(GetFoundObjectCost(kObjectNotehead, notehead), 482);
+}
+
+TEST_F(FoundObjectTest, FoundObjectIndexesAreCheckedAgainstTheirKindsTable) {
+  AddFoundNotehead(FoundNotehead{});
+  AddFoundVerticalLine({0, 0, 10, 0, 1024, 1, 0});
+  const struct {
+    int32_t kind, index;
+    bool box;  // the box accessor reads this kind's table too
+  } cases[] = {
+      {90, -1, true},  {90, 4, true},  {kMaxFixedSymbolType, 100, true}, {kObjectNotehead, 1, true},
+      {kObjectNotehead, -1, true},    {kObjectVerticalLine, 1, false},  {kObjectBeam, 0, false},
+      {kObjectSlur, 0, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.kind << " " << c.index);
+    EXPECT_THROW(GetFoundObjectCost(c.kind, c.index), EngineFailure);
+    if (c.box) {
+      EXPECT_THROW(GetFoundObjectBox(c.kind, c.index), EngineFailure);
+    }
+  }
+  // A head of a model that is never recorded has no cost scale.
+  FoundNotehead odd{};
+  odd.model = 3;
+  EXPECT_THROW(GetFoundObjectCost(kObjectNotehead, AddFoundNotehead(odd)), EngineFailure);
 }
 
 }  // namespace

@@ -1,16 +1,24 @@
-// Pixel erasing: scan conversion against a point-in-triangle reference, and
-// the four modes.
+// Pixel erasing: scan conversion against a point-in-triangle reference, the
+// four modes, and the shapes of the found objects of each kind.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
 #include <random>
 #include <vector>
 
 #include "Code/Quorm/Bitstrea.h"
 #include "Code/Quorm/Engerror.h"
+#include "Code/Quorm/Findhead.h"
+#include "Code/Quorm/Findstem.h"
+#include "Code/Quorm/Lnheadpt.h"
 #include "Code/Quorm/Onebpp.h"
 #include "Code/Quorm/Pixerase.h"
+#include "Code/Quorm/findbarl.h"
+#include "Code/Quorm/findslur.h"
 #include "Code/Quorm/vertsegs.h"
 #include "PageArt.h"
+#include "tests/Code/Quorm/StaffFixture.h"
 
 namespace {
 
@@ -184,6 +192,169 @@ TEST_F(Erasing, FullShapesAreFailedChecks) {
   EXPECT_THROW(AddShapeTriangle(&shape, EnginePoint{0, 0}, EnginePoint{0, 0}, EnginePoint{0, 0}), EngineFailure);
   for (int i = 0; i < kMaxShapeSpans; ++i) AddShapeSpan(&shape, 0, 0, 1);
   EXPECT_THROW(AddShapeSpan(&shape, 0, 0, 1), EngineFailure);
+}
+
+// ---- Found objects: the shape of each kind, erased and counted ----
+
+class ObjectErasing : public ::testing::Test {
+ protected:
+  static constexpr int32_t kSize = 400;
+  // A 400 x 400 page with staff space 20 (so 100 per cent is 20 pixels) and
+  // one five-line staff from row 100 to row 180, columns 20..379.
+  void SetUp() override {
+    LoadHandPage(kSize, kSize, 20);
+    AddHandStaff({0, 100, 20, 20, 380, 5, 0});
+  }
+  void TearDown() override {
+    FreeVerticalLines();
+    FreeNoteheads();
+    FreeSlurs();
+    FreeBarLines();
+    FreeHandPage();
+  }
+  static void PaintPage(int32_t value) {
+    for (int32_t y = 0; y < kSize; ++y)
+      for (int32_t x = 0; x < kSize; ++x) SetPagePixel(y, x, value);
+  }
+  // The box (x1, y1 excluded) of the white pixels and their number.
+  static int32_t WhitePixels(EngineBox* box) {
+    int32_t count = 0;
+    *box = EngineBox{kSize, kSize, -1, -1};
+    for (int32_t y = 0; y < kSize; ++y)
+      for (int32_t x = 0; x < kSize; ++x)
+        if (!GetPagePixel(y, x)) {
+          ++count;
+          *box = EngineBox{std::min(box->x0, x), std::min(box->y0, y), std::max(box->x1, x + 1),
+                           std::max(box->y1, y + 1)};
+        }
+    return count;
+  }
+  static int32_t BlackPixels() { return CountBoxInk(0, 0, kSize, kSize); }
+};
+
+// A level slur from column 100 to 180 whose stroke takes rows 250..252.
+int32_t AddLevelSlur() {
+  std::vector<SlurColumn> columns(81, SlurColumn{250, 252, 0});
+  FoundSlur slur{};
+  slur.columnCount = 81;
+  slur.startY = 251;
+  slur.startX = 100;
+  slur.endY = 251;
+  slur.endX = 180;
+  slur.cost = 300;
+  return AddFoundSlur(slur, columns.data());
+}
+
+TEST_F(ObjectErasing, EachKindErasesItsShapeWithItsMargins) {
+  // A stem 3 pixels wide from row 50 to row 120 (one staff space beyond each
+  // end, one pixel beside it); a head over columns 60..75 at row 110 (40 per
+  // cent of a space beside it, half a space and 25 per cent above and
+  // below); the level slur (40 per cent beyond its ends, 25 per cent above
+  // and below its stroke); a bar line over columns 200..202 (one pixel
+  // beside it, two spaces beyond the staff's outer lines).
+  const int32_t stem = AddFoundVerticalLine({50, 100, 120, 100, 3 * 1024, 500, 0});
+  FoundNotehead head{};
+  head.leftX = 60;
+  head.rightX = 75;
+  head.centreY = 110;
+  const int32_t notehead = AddFoundNotehead(head);
+  const int32_t slur = AddLevelSlur();
+  const int32_t bar = AddFoundBarLine({0, 200, 203, 0, 0, -1, 100, 0});
+  const struct {
+    int32_t kind, index;
+    EngineBox erased;
+  } cases[] = {
+      {kObjectVerticalLine, stem, {98, 30, 103, 141}},
+      {kObjectNotehead, notehead, {52, 95, 84, 126}},
+      {kObjectSlur, slur, {92, 245, 189, 258}},
+      {kObjectBarLine, bar, {199, 60, 204, 221}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.kind);
+    PaintPage(1);
+    const int32_t before = BlackPixels();
+    std::vector<uint8_t> ones(static_cast<size_t>(kSize) * kSize, 1);
+    int32_t covered = -1, inReference = -1;
+    CountObjectPixelsInBox(c.kind, c.index, EngineBox{0, 0, kSize, kSize}, ones.data(), &covered, &inReference);
+    EXPECT_EQ(BlackPixels(), before) << "counting leaves the page as it was";
+    EraseObjectPixels(c.kind, c.index);
+    EngineBox box{};
+    const int32_t erased = WhitePixels(&box);
+    EXPECT_EQ(box.x0, c.erased.x0);
+    EXPECT_EQ(box.y0, c.erased.y0);
+    EXPECT_EQ(box.x1, c.erased.x1);
+    EXPECT_EQ(box.y1, c.erased.y1);
+    // Every shape here is a full rectangle: erased and counted alike.
+    EXPECT_EQ(erased, (c.erased.x1 - c.erased.x0) * (c.erased.y1 - c.erased.y0));
+    EXPECT_EQ(covered, erased);
+    EXPECT_EQ(inReference, erased);
+  }
+}
+
+TEST_F(ObjectErasing, CountingInAWindowCountsOnlyTheReferencePixelsInside) {
+  const int32_t bar = AddFoundBarLine({0, 200, 203, 0, 0, -1, 100, 0});
+  // Window columns 195..204, rows 50..70: the shape covers columns 199..203
+  // of rows 60..69 there; the reference marks only column 199.
+  const EngineBox window{195, 50, 205, 70};
+  std::vector<uint8_t> reference(10 * 20, 0);
+  for (int32_t r = 0; r < 20; ++r) reference[static_cast<size_t>(r) * 10 + 4] = 1;
+  int32_t covered = 0, inReference = 0;
+  CountObjectPixelsInBox(kObjectBarLine, bar, window, reference.data(), &covered, &inReference);
+  EXPECT_EQ(covered, 5 * 161);
+  EXPECT_EQ(inReference, 10);
+}
+
+TEST_F(ObjectErasing, ALongCurvedSlurIsErasedWholeWithinTheShapeLimit) {
+  // A 301-column arc, two pixels thick, drawn on a white page: far more
+  // columns than the shape has triangles.
+  PaintPage(0);
+  std::vector<SlurColumn> columns;
+  for (int32_t k = 0; k <= 300; ++k) {
+    const double t = (k - 150) / 150.0;
+    const int32_t top = 300 - static_cast<int32_t>(60 * (1 - t * t));
+    columns.push_back(SlurColumn{top, top + 1, 0});
+    for (int32_t y = top; y <= top + 1; ++y) SetPagePixel(y, 50 + k, 1);
+  }
+  FoundSlur slur{};
+  slur.columnCount = static_cast<int32_t>(columns.size());
+  slur.startX = 50;
+  slur.endX = 350;
+  const int32_t index = AddFoundSlur(slur, columns.data());
+  ASSERT_EQ(BlackPixels(), 2 * 301);
+  EraseShape shape;
+  BuildObjectShape(kObjectSlur, index, &shape);
+  EXPECT_LE(shape.triangleCount, kMaxShapeTriangles);
+  EraseObjectPixels(kObjectSlur, index);
+  EXPECT_EQ(BlackPixels(), 0);
+}
+
+TEST_F(ObjectErasing, OtherKindsAndBadIndexesAreFailedChecksThatLeaveThePage) {
+  AddFoundVerticalLine({50, 100, 120, 100, 3 * 1024, 500, 0});
+  AddFoundNotehead(FoundNotehead{});
+  AddLevelSlur();
+  AddFoundBarLine({0, 200, 203, 0, 0, -1, 100, 0});
+  PaintPage(1);
+  const int32_t before = BlackPixels();
+  std::vector<uint8_t> ones(static_cast<size_t>(kSize) * kSize, 1);
+  int32_t covered = 0, inReference = 0;
+  const struct {
+    int32_t kind, index;
+  } cases[] = {
+      {0, 0}, {kObjectBeam, 0}, {4, 0}, {kObjectLedgerLine, 0}, {kObjectTextBlockItem, 0}, {90, 0}, {-1, 0},
+      {kObjectVerticalLine, -1}, {kObjectVerticalLine, 1}, {kObjectNotehead, 1}, {kObjectSlur, 1},
+      {kObjectBarLine, 1}, {kObjectBarLine, -1}, {kObjectNotehead, INT32_MAX},
+  };
+  for (const auto& c : cases) {
+    EXPECT_THROW(EraseObjectPixels(c.kind, c.index), EngineFailure) << c.kind << " " << c.index;
+    EXPECT_THROW(CountObjectPixelsInBox(c.kind, c.index, EngineBox{0, 0, kSize, kSize}, ones.data(), &covered,
+                                        &inReference),
+                 EngineFailure)
+        << c.kind << " " << c.index;
+  }
+  EXPECT_EQ(BlackPixels(), before);
+  // The engine goes on after a failed check: a good object still erases.
+  EraseObjectPixels(kObjectBarLine, 0);
+  EXPECT_LT(BlackPixels(), before);
 }
 
 }  // namespace

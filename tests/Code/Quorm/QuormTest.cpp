@@ -69,7 +69,7 @@ struct Hints {
 class EngineRun : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!EngineDataBuilt()) GTEST_SKIP() << "the engine's data files are not built (Code/Quorm/data)";
+    ASSERT_TRUE(EngineDataBuilt());
     progressSeen.clear();
     answersLeft = -1;
     FailEngineAllocationAfter(0);
