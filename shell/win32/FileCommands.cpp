@@ -20,7 +20,6 @@ namespace {
 
 constexpr size_t kOpenBufferUnits = 13060;
 constexpr size_t kPathUnits = MAX_PATH;
-constexpr LPARAM kSaveTheScore = 256;
 enum ScoreSaveType : int { kScoreFile = 1, kScoreFileCadenzor4 = 2, kScoreFileOlder = 3, kMusicXml = 4, kNiff = 5 };
 enum PageSaveType : int { kPageTiff = 1, kPageBmp = 2 };
 

@@ -21,7 +21,6 @@ namespace {
 constexpr unsigned kExitWhileReadingText = 11540;
 constexpr unsigned kSaveFirstQuestion = 10076;
 constexpr unsigned kWarningCaption = 10075;
-constexpr LPARAM kSaveTheScore = 256;
 
 void SaveFramePlacement(HWND frame) {
   WINDOWPLACEMENT placement{};

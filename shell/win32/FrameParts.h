@@ -34,6 +34,8 @@ bool OnFrameCommand(HWND frame, int id, LPARAM lParam, LRESULT* result);
 // File commands.
 void OpenFilesCommand(HWND frame, bool pdfOnly);
 void SaveCommand(HWND frame, LPARAM lParam);
+// The Save command's lParam that asks for the score whatever window is active.
+constexpr LPARAM kSaveTheScore = 256;
 enum SaveTarget : int { kSaveNothing = 0, kSaveScore = 1, kSavePage = 2 };
 void SaveAsCommand(HWND frame, SaveTarget target);
 // The target of Save As from the menu: the active document's kind, or the

@@ -31,8 +31,6 @@ void FreeWorkingBuffers();
 
 namespace {
 
-constexpr LPARAM kSaveTheScore = 256;
-
 // Runs a step unless an earlier one failed; a failure sets the quit flag.
 void Step(bool (*step)()) {
   if (Flags().startupAbort) return;
