@@ -602,7 +602,7 @@ void FindStaffPieces(int32_t n) {
     // enough (the duplicate removal would drop the others).
     for (int32_t i = 0; i < count; ++i) {
       bool stored = false;
-      StaffSample previous;
+      StaffSample previous{};
       for (int32_t s = 10; s < (n == 1 ? 11 : limit); ++s) {
         if (votes[s] * 10 < 4 * s || !FindRunChain(runs.data(), count, i, n, s, x, &sample)) continue;
         if (stored && SameRuns(previous, sample)) continue;
