@@ -342,9 +342,9 @@ void MergeAllPairs(MergeCostFn cost, MergeBoxFn box) {
   }
 }
 
-void JoinBestPartners(MergeCostFn cost, MergeJoinFn join, MergeBoxFn box, MergeOrderFn order, int32_t limit) {
+void JoinBestPartners(MergeJoinFn join, MergeOrderFn order, int32_t limit) {
   ENGINE_CHECK(join != nullptr);
-  MergeAllPairs(cost, box);
+  ENGINE_CHECK(g_merge.groups != nullptr);
   const int32_t n = g_merge.groupCount;
   // The partners as they stand before any join, and the head of each group's
   // merged object as the joins go on.
@@ -377,7 +377,6 @@ void JoinBestPartners(MergeCostFn cost, MergeJoinFn join, MergeBoxFn box, MergeO
   }
   EngineFree(partner);
   EngineFree(head);
-  MergeAllPairs(cost, box);
 }
 
 void ForEachMergedGroup(MergeGroupFn callback) {

@@ -471,27 +471,46 @@ void FindSystemJoins() {
 
 namespace {
 
-// The staff and line against which a row of a column is judged: the first
-// staff whose lines, widened by half a staff space, hold the row (else staff
-// 0), and its first line whose y + half a space is not above the row (else
-// the last line). *lineY: that line's row at the column.
-int32_t LineNearRow(int32_t y, int32_t column, const StaffRecord** staff) {
-  int32_t found = 0;
-  for (int32_t j = 0; j < GetStaffCount(); ++j) {
-    const StaffRecord& row = StaffRow(j);
-    const int32_t half = RoundQ10(row.staffSpace / 2);
-    if (y >= LinePixel(row, 0, column) - half && y <= LinePixel(row, row.lineCount - 1, column) + half) {
-      found = j;
-      break;
+// Where the staves lie at one column: each staff's first line less half its
+// space and its last line plus half its space, rows in pixels. Segments come
+// column by column, so one column's figures serve all its segments.
+struct ColumnBands {
+  int32_t column = -1;
+  int32_t top[kMaxStaves];
+  int32_t bottom[kMaxStaves];
+
+  void At(int32_t x) {
+    if (x == column) return;
+    column = x;
+    for (int32_t j = 0; j < GetStaffCount(); ++j) {
+      const StaffRecord& row = StaffRow(j);
+      const int32_t half = RoundQ10(row.staffSpace / 2);
+      top[j] = LinePixel(row, 0, x) - half;
+      bottom[j] = LinePixel(row, row.lineCount - 1, x) + half;
     }
   }
-  const StaffRecord& row = StaffRow(found);
-  *staff = &row;
-  const int32_t half = RoundQ10(row.staffSpace / 2);
-  for (int32_t k = 0; k < row.lineCount; ++k)
-    if (LinePixel(row, k, column) + half >= y) return LinePixel(row, k, column);
-  return LinePixel(row, row.lineCount - 1, column);
-}
+
+  // The staff and line against which a row is judged: the first staff whose
+  // band holds the row (else staff 0), and its first line whose y + half a
+  // space is not above the row (else the last line). Answers that line's
+  // row; *staff: the staff.
+  int32_t LineNearRow(int32_t y, const StaffRecord** staff) const {
+    int32_t found = 0;
+    for (int32_t j = 0; j < GetStaffCount(); ++j)
+      if (y >= top[j] && y <= bottom[j]) {
+        found = j;
+        break;
+      }
+    const StaffRecord& row = StaffRow(found);
+    *staff = &row;
+    const int32_t half = RoundQ10(row.staffSpace / 2);
+    for (int32_t k = 0; k < row.lineCount; ++k) {
+      const int32_t ly = LinePixel(row, k, column);
+      if (ly + half >= y) return ly;
+    }
+    return LinePixel(row, row.lineCount - 1, column);
+  }
+};
 
 int32_t MarkBand(const StaffRecord& row) { return RoundQ10(row.lineThickness / 2 + 2 * row.thicknessSpread); }
 
@@ -501,20 +520,22 @@ void ClassifyLineSegments() {
   ClearSegmentMarks();
   if (GetStaffCount() == 0) return;
   const int32_t count = GetVerticalSegmentCount();
+  ColumnBands bands;
   for (int32_t i = 0; i < count; ++i) {
     const VerticalSegment* seg = GetVerticalSegment(i);
     const int32_t top = seg->top, bottom = seg->end - 1;
+    bands.At(seg->x);
     // Each mark is judged against the line nearest the part of the run it
     // is about: the whole run by its middle, its end by its bottom row, its
     // start by its top row.
     const StaffRecord* staff = nullptr;
-    int32_t ly = LineNearRow((top + bottom) / 2, seg->x, &staff);
+    int32_t ly = bands.LineNearRow((top + bottom) / 2, &staff);
     int32_t band = MarkBand(*staff);
     if (top <= ly + 1 && top >= ly - band && bottom <= ly + band && bottom >= ly - 1) SetSegmentMark1(i);
-    ly = LineNearRow(bottom, seg->x, &staff);
+    ly = bands.LineNearRow(bottom, &staff);
     band = MarkBand(*staff);
     if (bottom <= ly + band && bottom >= ly - 1) SetSegmentMark2(i);
-    ly = LineNearRow(top, seg->x, &staff);
+    ly = bands.LineNearRow(top, &staff);
     band = MarkBand(*staff);
     if (top <= ly + 1 && top >= ly - band) SetSegmentMark3(i);
   }

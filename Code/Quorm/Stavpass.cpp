@@ -343,6 +343,7 @@ bool InkInThreeRows(int32_t x, int32_t y) {
 struct JoinCost {
   int32_t offset;
   int32_t cost;
+  int32_t cutAt;  // the cost beyond which the sum was cut short, 0 when it is exact
 };
 
 // Offsets costing more than this mean the lines of the two pieces do not
@@ -350,13 +351,15 @@ struct JoinCost {
 constexpr int32_t kAlignedOffset = 16384;
 constexpr int32_t kOverlapCost = 163840;
 
-JoinCost PieceJoinCost(const StaffPiece& p, const StaffPiece& q) {
+// ceiling: 0 for the exact cost; else the ink sum may stop once the cost is
+// known to exceed it.
+JoinCost PieceJoinCost(const StaffPiece& p, const StaffPiece& q, int32_t ceiling) {
   const StaffSample& a = *p.last;
   const StaffSample& b = *q.first;
   const int32_t gap = b.x - a.x;
-  if (gap < 1) return {kOverlapCost, kOverlapCost};
+  if (gap < 1) return {kOverlapCost, kOverlapCost, 0};
   const double spacing = (p.endSpacing + q.endSpacing) / 2.0;
-  if (spacing <= 0) return {kMergeNoJoin, kMergeNoJoin};
+  if (spacing <= 0) return {kMergeNoJoin, kMergeNoJoin, 0};
   const int32_t f = RoundToInt(16384.0 / spacing);
   const int32_t slope = RoundQ10(SaturateToInt32(static_cast<int64_t>(GetPageSkew()) * gap));
   int64_t offset = 0;
@@ -366,17 +369,17 @@ JoinCost PieceJoinCost(const StaffPiece& p, const StaffPiece& q) {
       cost = static_cast<int64_t>(std::abs(a.top[k] - b.top[k] + slope) + std::abs(a.bottom[k] - b.bottom[k] + slope)) * f;
     offset = std::max(offset, cost);
   }
-  if (offset > kAlignedOffset) return {SaturateToInt32(offset), SaturateToInt32(offset)};
+  if (offset > kAlignedOffset) return {SaturateToInt32(offset), SaturateToInt32(offset), 0};
   double ys[kMaxStaffLines], steps[kMaxStaffLines];
   for (int32_t k = 0; k < a.lineCount; ++k) {
     const double ya = (a.top[k] + a.bottom[k]) / 2.0, yb = (b.top[k] + b.bottom[k]) / 2.0;
     steps[k] = (yb - ya) / gap;
     ys[k] = ya - 1.5;
   }
-  // The best-partner pass compares joins of any cost, so the ink of the
-  // whole gap is summed.
+  const int64_t penaltyCap = ceiling > 0 ? static_cast<int64_t>(ceiling) * 1024 / std::max(1, f) + 1 : INT64_MAX;
   int64_t penalties = 0;
-  for (int32_t x = a.x + 1; x < b.x; ++x) {
+  int32_t x = a.x + 1;
+  for (; x < b.x && penalties <= penaltyCap; ++x) {
     int32_t misses = 0;
     for (int32_t k = 0; k < a.lineCount; ++k) {
       ys[k] += steps[k];
@@ -385,7 +388,8 @@ JoinCost PieceJoinCost(const StaffPiece& p, const StaffPiece& q) {
     penalties += InkPenaltyOf(a.lineCount, misses);
   }
   const double ink = static_cast<double>(penalties) * f / 1024.0;
-  return {static_cast<int32_t>(offset), CostFromDouble(std::sqrt(static_cast<double>(offset) * offset + ink * ink))};
+  return {static_cast<int32_t>(offset), CostFromDouble(std::sqrt(static_cast<double>(offset) * offset + ink * ink)),
+          x < b.x ? ceiling : 0};
 }
 
 
@@ -398,14 +402,19 @@ struct JoinCacheEntry {
 };
 JoinCacheEntry* g_joinCache = nullptr;
 
+// The cheapest-first passes need a join's cost only up to twice their limit;
+// the best-partner pass compares joins of any cost. 0: exact costs.
+int32_t g_costCeiling = 0;
+
 JoinCost CachedJoinCost(int32_t p, int32_t q) {
   if (!g_joinCache) {
     EngineAlloc(g_joinCache, sizeof(JoinCacheEntry) * kJoinCacheSize);
-    for (int32_t i = 0; i < kJoinCacheSize; ++i) g_joinCache[i] = {-1, {0, 0}};
+    for (int32_t i = 0; i < kJoinCacheSize; ++i) g_joinCache[i] = {-1, {0, 0, 0}};
   }
   const int64_t key = static_cast<int64_t>(p) * g_pieceCount + q;
   JoinCacheEntry& entry = g_joinCache[static_cast<uint64_t>(key) * 2654435761ULL % kJoinCacheSize];
-  if (entry.key != key) entry = {key, PieceJoinCost(g_pieces[p], g_pieces[q])};
+  const bool usable = entry.key == key && (entry.cost.cutAt == 0 || (g_costCeiling > 0 && entry.cost.cutAt >= g_costCeiling));
+  if (!usable) entry = {key, PieceJoinCost(g_pieces[p], g_pieces[q], g_costCeiling)};
   return entry.cost;
 }
 
@@ -489,6 +498,7 @@ void JoinChains(JoinMode mode, int32_t reach, int32_t limit, bool keepStavesOnly
   g_chainReach = reach;
   g_keepStavesOnly = keepStavesOnly;
   g_alignedOnly = mode == JoinMode::kBestPartner;
+  g_costCeiling = mode == JoinMode::kCheapestFirst ? 2 * limit : 0;
   BeginMerge();
   for (int32_t i = 0; i < g_chainCount; ++i) AddMergeItem(&g_chains[i]);
   if (mode == JoinMode::kCheapestFirst) {
@@ -496,7 +506,7 @@ void JoinChains(JoinMode mode, int32_t reach, int32_t limit, bool keepStavesOnly
   } else {
     // No cost is below 0: the run only finds the partners.
     RunMerge(ChainCost, NoSummary, ChainCentre, ChainBox, nullptr, 64, 64, 0);
-    JoinBestPartners(ChainCost, NoSummary, ChainBox, nullptr, limit);
+    JoinBestPartners(NoSummary, nullptr, limit);
   }
   g_alignedOnly = false;
   EngineAlloc(g_newOrder, sizeof(int32_t) * (g_pieceCount + 1));

@@ -226,7 +226,7 @@ TEST_F(MergerTest, JoinBestPartnersJoinsEveryGroupWithItsBestPartnerBelowTheLimi
     BeginMerge();
     for (Item& item : items) AddMergeItem(&item);
     EXPECT_EQ(RunMerge(RightwardCost, CountJoin, ItemCentre, WholePage, nullptr, 16, 16, 0), 10) << c.limit;
-    JoinBestPartners(RightwardCost, CountJoin, WholePage, nullptr, c.limit);
+    JoinBestPartners(CountJoin, nullptr, c.limit);
     EXPECT_EQ(CollectPartition(), c.expected) << "limit " << c.limit;
     EXPECT_EQ(CountMergedGroups(), static_cast<int32_t>(c.expected.size()));
     EXPECT_EQ(g_joins, 6 - static_cast<int>(c.expected.size()));
