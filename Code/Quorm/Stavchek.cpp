@@ -39,7 +39,9 @@ void SortStaves() {
     for (int32_t j = i; j > 0; --j) {
       StaffRecord& a = StaffRow(j - 1);
       StaffRecord& b = StaffRow(j);
-      if (LinePixel(a, 0, MiddleColumn(a)) <= LinePixel(b, 0, MiddleColumn(b))) break;
+      const int32_t ya = LinePixel(a, 0, MiddleColumn(a)), yb = LinePixel(b, 0, MiddleColumn(b));
+      // Staves side by side at one height: left to right.
+      if (ya < yb || (ya == yb && a.leftX <= b.leftX)) break;
       std::swap(a, b);
     }
 }
@@ -194,6 +196,34 @@ int32_t EndColumnScore(const StaffRecord& row, int32_t c, bool leftEnd, int32_t 
   return score;
 }
 
+// Blank stretches longer than this many page staff spaces part a staff in two
+// when it resumes beyond them; shorter ones are crossed.
+constexpr int32_t kCrossedBlankSpaces = 10;
+
+// A staff of its own from the columns from..to-1 of a row, appended to the
+// table (to be sorted into place); nothing when the table is full.
+void SplitOff(const StaffRecord& row, int32_t from, int32_t to) {
+  const int32_t index = GetStaffCount();
+  if (index >= kMaxStaves || to <= from) return;
+  StaffRecord& part = StaffRow(index);
+  FreeStaffArrays(part);
+  part = row;
+  for (int32_t k = 0; k < kMaxStaffLines; ++k) {
+    part.lineY[k] = nullptr;
+    part.lineRun[k] = nullptr;
+  }
+  AllocateStaffArrays(part);
+  for (int32_t k = 0; k < kMaxStaffLines; ++k)
+    for (int32_t c = from; c < to; ++c) {
+      part.lineY[k][c] = row.lineY[k][c];
+      part.lineRun[k][2 * c] = row.lineRun[k][2 * c];
+      part.lineRun[k][2 * c + 1] = row.lineRun[k][2 * c + 1];
+    }
+  part.leftX = from;
+  part.rightX = to;
+  SetStaffCount(index + 1);
+}
+
 void FindEndsOfStaff(StaffRecord& row) {
   const int32_t width = row.rightX - row.leftX;
   if (width < 2) return;
@@ -232,9 +262,12 @@ void FindEndsOfStaff(StaffRecord& row) {
   // The walk goes on past a blank stretch when the staff resumes beyond it
   // for at least a page staff space (two of them in columns): the pieces on
   // either side were joined into this staff, as across a break in all its
-  // lines.
+  // lines. Beyond a longer blank stretch the staff resumes as a staff of its
+  // own (an example or a coda set apart on the same line).
   const int32_t resumed = PageStaffSpacePixels();
-  auto walk = [&](int32_t i, int32_t step) {
+  const int32_t longestCrossed = kCrossedBlankSpaces * PageStaffSpacePixels() / 2;
+  auto walk = [&](int32_t i, int32_t step, int32_t* apartFrom) {
+    *apartFrom = -1;
     for (;;) {
       while (i + step >= 0 && i + step < pairs && paired[i + step] > threshold) i += step;
       int32_t j = i + step;
@@ -242,11 +275,18 @@ void FindEndsOfStaff(StaffRecord& row) {
       int32_t run = 0;
       for (int32_t k = j; k >= 0 && k < pairs && paired[k] > threshold; k += step) ++run;
       if (run < resumed) return i;
+      if (std::abs(j - i) - 1 > longestCrossed) {
+        *apartFrom = j;
+        return i;
+      }
       i = j;
     }
   };
-  lo = walk(lo, -1);
-  hi = walk(hi, 1);
+  int32_t apartLeft, apartRight;
+  lo = walk(lo, -1, &apartLeft);
+  hi = walk(hi, 1, &apartRight);
+  if (apartLeft >= 0) SplitOff(row, row.leftX, row.leftX + std::min(width, 2 * apartLeft + 2));
+  if (apartRight >= 0) SplitOff(row, row.leftX + 2 * apartRight, row.rightX);
   const int32_t limits[2] = {row.leftX + 2 * lo + 1, row.leftX + 2 * hi + 1};
 
   // Each end at the best-scored column within two page staff spaces.
@@ -278,6 +318,19 @@ void FindEndsOfStaff(StaffRecord& row) {
 
 // ---------------------------------------------------------------------------
 // Quality checks.
+
+// The staff's width less the columns where none of its lines has ink (a
+// blank break in all its lines that the staff was joined across): the width
+// its lines' ink is measured against.
+int32_t InkedWidth(const StaffRecord& row) {
+  int32_t blank = 0;
+  for (int32_t c = row.leftX; c < row.rightX; ++c) {
+    bool any = false;
+    for (int32_t k = 0; k < row.lineCount && !any; ++k) any = InkNear(c, LinePixel(row, k, c), 1);
+    if (!any) ++blank;
+  }
+  return row.rightX - row.leftX - blank;
+}
 
 // Evenly spaced lines that run along most of the staff beyond its top line
 // (side -1) or its bottom line (side +1): the further rules of a table.
@@ -336,7 +389,7 @@ void CheckStaves() {
   for (int32_t i = 0; i < GetStaffCount(); ++i) ScoreStaff(i);
   for (int32_t i = GetStaffCount() - 1; i >= 0; --i) {
     const StaffRecord& row = StaffRow(i);
-    if (TooNarrow(row) || 4LL * row.minLineInk < 3LL * (row.rightX - row.leftX) || ImitatesStaff(row)) RemoveStaff(i);
+    if (TooNarrow(row) || 4LL * row.minLineInk < 3LL * InkedWidth(row) || ImitatesStaff(row)) RemoveStaff(i);
   }
   const int32_t s = PageStaffSpacePixels();
   const int32_t count = GetStaffCount();
@@ -356,11 +409,12 @@ void CheckStaves() {
   for (int32_t i = count - 1; i >= 0; --i) {
     const StaffRecord& row = StaffRow(i);
     const int32_t width = row.rightX - row.leftX;
+    const int32_t inked = InkedWidth(row);
     // A short staff of four or more lines is judged as one of the width
     // that few-line staves need: its shortness alone does not remove it.
     int32_t w = DivRound(width, s);
     if (row.lineCount >= 4) w = std::max(w, kNarrowFewLineStaves);
-    int32_t penalty = std::max(0, 50 - w) + std::max(0, 30 - w) + DivRound(200 * (width - row.minLineInk), std::max(1, width));
+    int32_t penalty = std::max(0, 50 - w) + std::max(0, 30 - w) + DivRound(200 * (inked - row.minLineInk), std::max(1, inked));
     switch (row.lineCount) {
       case 1: penalty += (!anyBig || row.alignedStaves > 0) ? 40 : 240; break;
       case 2:
@@ -576,7 +630,10 @@ EngineCode SetPageStaffSpaceFromStaves() {
 EngineCode FindStaves() {
   PruneStaves();
   if (EngineCode code = SetPageStaffSpaceFromStaves()) return code;
+  // Staves split off at long blank stretches are appended and find their
+  // own ends in turn; then the table is put back in page order.
   for (int32_t i = 0; i < GetStaffCount(); ++i) FindEndsOfStaff(StaffRow(i));
+  SortStaves();
   CheckStaves();
   if (GetStaffCount() == 0) return "Xnostaves";
   GroupSystems();

@@ -99,6 +99,57 @@ INSTANTIATE_TEST_SUITE_P(
                       ShortCase{"tablatureAlone", 22, 6, 10, true}),
     [](const ::testing::TestParamInfo<ShortCase>& info) { return std::string(info.param.name); });
 
+// A last system of one bar on a grand staff, under a full one: both short
+// staves are found and joined into their own system by the bar lines.
+TEST(ShortSystemTest, OneBarGrandStaffIsItsOwnSystem) {
+  SynthPage page(1200, 900);
+  StaffPainter painter(page);
+  const double tops[4] = {100, 260, 500, 660};
+  for (int i = 0; i < 4; ++i) {
+    painter.AddStaff(StaffAt(tops[i], 100, i < 2 ? 50 : 11, 20, 5));
+    PaintBar(page, painter, i);
+  }
+  for (int first : {0, 2}) {
+    painter.BarLine(first, first + 1, painter.staff(first).left, 2);
+    painter.BarLine(first, first + 1, painter.staff(first).right - 2, 2);
+  }
+  ASSERT_EQ(RunStaffStageOn(page), 0) << LastStaffFinderCode();
+  ASSERT_EQ(GetStaffCount(), 4);
+  const int systems[4] = {0, 0, 1, 1};
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(GetStaffSystem(i), systems[i]) << "staff " << i;
+    EXPECT_NEAR(GetStaffRightX(i), painter.staff(i).right, 20) << "staff " << i;
+    EXPECT_LE(LineError(painter, i, i), 1.51) << "staff " << i;
+  }
+}
+
+// Two short examples side by side on one line: neither is lost. Across a
+// blank of up to 10 staff spaces they are one staff (as a staff whose lines
+// are all broken is); set further apart they are two, left to right.
+TEST(ShortSystemTest, ExamplesSideBySideAreNotLost) {
+  const int gaps[] = {100, 200, 250, 400, 700};
+  for (int gap : gaps) {
+    SynthPage page(1400, 400);
+    StaffPainter painter(page);
+    painter.AddStaff(StaffAt(150, 100, 15, 20, 5));
+    painter.AddStaff(StaffAt(150, 400 + gap, 15, 20, 5));
+    for (int i = 0; i < 2; ++i) PaintBar(page, painter, i);
+    ASSERT_EQ(RunStaffStageOn(page), 0) << "gap " << gap << ": " << LastStaffFinderCode();
+    for (int i = 0; i < 2; ++i) {
+      const SynthStaff& s = painter.staff(i);
+      bool covered = false;
+      for (int f = 0; f < GetStaffCount(); ++f)
+        covered = covered || (GetStaffLeftX(f) <= s.left + 20 && GetStaffRightX(f) >= s.right - 20);
+      EXPECT_TRUE(covered) << "gap " << gap << ", example " << i;
+    }
+    if (gap > 10 * 20) {
+      ASSERT_EQ(GetStaffCount(), 2) << "gap " << gap;
+      EXPECT_LT(GetStaffRightX(0), GetStaffLeftX(1)) << "gap " << gap;
+      for (int i = 0; i < 2; ++i) EXPECT_LE(LineError(painter, i, i), 1.51) << "gap " << gap;
+    }
+  }
+}
+
 }  // namespace
 
 namespace {
