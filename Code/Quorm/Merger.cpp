@@ -4,6 +4,7 @@
 #include "Code/Quorm/Merger.h"
 
 #include <cstring>
+#include <utility>
 
 #include "Code/Quorm/Engerror.h"
 #include "Code/Quorm/Grange.h"
@@ -339,6 +340,43 @@ void MergeAllPairs(MergeCostFn cost, MergeBoxFn box) {
     SetBestPartner(g, cost, box);
     HeapUpdate(g, oldCost);
   }
+}
+
+void JoinBestPartners(MergeJoinFn join, MergeOrderFn order, int32_t limit) {
+  ENGINE_CHECK(join != nullptr);
+  ENGINE_CHECK(g_merge.groups != nullptr);
+  const int32_t n = g_merge.groupCount;
+  // The partners as they stand before any join, and the head of each group's
+  // merged object as the joins go on.
+  int32_t* partner = nullptr;
+  int32_t* head = nullptr;
+  EngineAlloc(partner, (n > 0 ? n : 1) * sizeof(int32_t));
+  EngineAlloc(head, (n > 0 ? n : 1) * sizeof(int32_t));
+  for (int32_t g = 0; g < n; ++g) {
+    const QueueEntry& e = g_merge.queue[g];
+    partner[g] = IsLive(g) && e.partner >= 0 && e.cost < limit ? e.partner : -1;
+    head[g] = g;
+  }
+  for (int32_t g = 0; g < n; ++g) {
+    if (partner[g] < 0) continue;
+    int32_t a = head[g];
+    int32_t b = head[partner[g]];
+    if (a == b) continue;
+    if (order != nullptr && order(g_merge.groups[b].item, g_merge.groups[a].item) < 0) std::swap(a, b);
+    MergeGroup* ga = &g_merge.groups[a];
+    MergeGroup* gb = &g_merge.groups[b];
+    for (MergeGroup* m = gb; m != nullptr; m = m->next) head[m - g_merge.groups] = a;
+    GrangeRemove(&g_merge.grid, a);
+    GrangeRemove(&g_merge.grid, b);
+    join(ga, gb);
+    JoinMemberLists(ga, gb, order);
+    gb->tail = nullptr;
+    --g_merge.liveCount;
+    GrangeAdd(&g_merge.grid, a);
+    HeapRemove(b);
+  }
+  EngineFree(partner);
+  EngineFree(head);
 }
 
 void ForEachMergedGroup(MergeGroupFn callback) {

@@ -40,6 +40,12 @@ void* NewMergeItem(int32_t size);
 int32_t RunMerge(MergeCostFn cost, MergeJoinFn join, MergeCentreFn centre, MergeBoxFn box,
                  MergeOrderFn order, int32_t cellWidth, int32_t cellHeight, int32_t limit);
 void MergeAllPairs(MergeCostFn cost, MergeBoxFn box);
+// Joins every live group with its best partner, as the run or the last
+// MergeAllPairs found it, when that partner costs less than the limit; chains
+// of partners end up in one group. With an order function the group that
+// orders first leads. Only walks, filters, counts, MergeAllPairs and
+// EndMerge may follow.
+void JoinBestPartners(MergeJoinFn join, MergeOrderFn order, int32_t limit);
 void ForEachMergedGroup(MergeGroupFn callback);
 void FilterMergedGroups(MergeKeepFn keep);
 int32_t CountMergedGroups();

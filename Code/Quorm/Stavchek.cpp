@@ -39,12 +39,28 @@ void SortStaves() {
     for (int32_t j = i; j > 0; --j) {
       StaffRecord& a = StaffRow(j - 1);
       StaffRecord& b = StaffRow(j);
-      if (LinePixel(a, 0, MiddleColumn(a)) <= LinePixel(b, 0, MiddleColumn(b))) break;
+      const int32_t ya = LinePixel(a, 0, MiddleColumn(a)), yb = LinePixel(b, 0, MiddleColumn(b));
+      // Staves side by side at one height: left to right.
+      if (ya < yb || (ya == yb && a.leftX <= b.leftX)) break;
       std::swap(a, b);
     }
 }
 
-bool TooNarrow(const StaffRecord& row) { return row.rightX - row.leftX < RoundQ10(25 * row.staffSpace); }
+// Staves of four or more lines that pass the spacing, ink and end tests are
+// kept down to the shortest staff (a one-bar system, a coda, an example);
+// staves of fewer lines, which text and rules imitate more easily, need 25
+// staff spaces.
+constexpr int32_t kNarrowFewLineStaves = 25;
+// Staves at least this many of their spaces wide need no music on them.
+constexpr int32_t kBareStaffSpaces = 32;
+
+int32_t ShortestWidthInSpaces(const StaffRecord& row) {
+  return row.lineCount >= 4 ? kShortestStaffSpaces : kNarrowFewLineStaves;
+}
+
+bool TooNarrow(const StaffRecord& row) {
+  return row.rightX - row.leftX < RoundQ10(ShortestWidthInSpaces(row) * row.staffSpace);
+}
 
 }  // namespace
 
@@ -180,6 +196,34 @@ int32_t EndColumnScore(const StaffRecord& row, int32_t c, bool leftEnd, int32_t 
   return score;
 }
 
+// Blank stretches longer than this many page staff spaces part a staff in two
+// when it resumes beyond them; shorter ones are crossed.
+constexpr int32_t kCrossedBlankSpaces = 10;
+
+// A staff of its own from the columns from..to-1 of a row, appended to the
+// table (to be sorted into place); nothing when the table is full.
+void SplitOff(const StaffRecord& row, int32_t from, int32_t to) {
+  const int32_t index = GetStaffCount();
+  if (index >= kMaxStaves || to <= from) return;
+  StaffRecord& part = StaffRow(index);
+  FreeStaffArrays(part);
+  part = row;
+  for (int32_t k = 0; k < kMaxStaffLines; ++k) {
+    part.lineY[k] = nullptr;
+    part.lineRun[k] = nullptr;
+  }
+  AllocateStaffArrays(part);
+  for (int32_t k = 0; k < kMaxStaffLines; ++k)
+    for (int32_t c = from; c < to; ++c) {
+      part.lineY[k][c] = row.lineY[k][c];
+      part.lineRun[k][2 * c] = row.lineRun[k][2 * c];
+      part.lineRun[k][2 * c + 1] = row.lineRun[k][2 * c + 1];
+    }
+  part.leftX = from;
+  part.rightX = to;
+  SetStaffCount(index + 1);
+}
+
 void FindEndsOfStaff(StaffRecord& row) {
   const int32_t width = row.rightX - row.leftX;
   if (width < 2) return;
@@ -215,8 +259,34 @@ void FindEndsOfStaff(StaffRecord& row) {
   threshold = std::clamp((row.lineThickness - 2 * row.thicknessSpread - 1024) / 4 + 300, 300, 500);
   int32_t lo = std::min(pairs - 1, centre / 2), hi = lo;
   if (paired[lo] <= threshold) return;  // no clear staff around the centre: keep the ends
-  while (lo > 0 && paired[lo - 1] > threshold) --lo;
-  while (hi + 1 < pairs && paired[hi + 1] > threshold) ++hi;
+  // The walk goes on past a blank stretch when the staff resumes beyond it
+  // for at least a page staff space (two of them in columns): the pieces on
+  // either side were joined into this staff, as across a break in all its
+  // lines. Beyond a longer blank stretch the staff resumes as a staff of its
+  // own (an example or a coda set apart on the same line).
+  const int32_t resumed = PageStaffSpacePixels();
+  const int32_t longestCrossed = kCrossedBlankSpaces * PageStaffSpacePixels() / 2;
+  auto walk = [&](int32_t i, int32_t step, int32_t* apartFrom) {
+    *apartFrom = -1;
+    for (;;) {
+      while (i + step >= 0 && i + step < pairs && paired[i + step] > threshold) i += step;
+      int32_t j = i + step;
+      while (j >= 0 && j < pairs && paired[j] <= threshold) j += step;
+      int32_t run = 0;
+      for (int32_t k = j; k >= 0 && k < pairs && paired[k] > threshold; k += step) ++run;
+      if (run < resumed) return i;
+      if (std::abs(j - i) - 1 > longestCrossed) {
+        *apartFrom = j;
+        return i;
+      }
+      i = j;
+    }
+  };
+  int32_t apartLeft, apartRight;
+  lo = walk(lo, -1, &apartLeft);
+  hi = walk(hi, 1, &apartRight);
+  if (apartLeft >= 0) SplitOff(row, row.leftX, row.leftX + std::min(width, 2 * apartLeft + 2));
+  if (apartRight >= 0) SplitOff(row, row.leftX + 2 * apartRight, row.rightX);
   const int32_t limits[2] = {row.leftX + 2 * lo + 1, row.leftX + 2 * hi + 1};
 
   // Each end at the best-scored column within two page staff spaces.
@@ -249,6 +319,67 @@ void FindEndsOfStaff(StaffRecord& row) {
 // ---------------------------------------------------------------------------
 // Quality checks.
 
+// The staff's width less the columns where none of its lines has ink (a
+// blank break in all its lines that the staff was joined across): the width
+// its lines' ink is measured against.
+int32_t InkedWidth(const StaffRecord& row) {
+  int32_t blank = 0;
+  for (int32_t c = row.leftX; c < row.rightX; ++c) {
+    bool any = false;
+    for (int32_t k = 0; k < row.lineCount && !any; ++k) any = InkNear(c, LinePixel(row, k, c), 1);
+    if (!any) ++blank;
+  }
+  return row.rightX - row.leftX - blank;
+}
+
+// Evenly spaced lines that run along most of the staff beyond its top line
+// (side -1) or its bottom line (side +1): the further rules of a table.
+int32_t RulesBeyond(const StaffRecord& row, int32_t side) {
+  const int32_t n = row.lineCount;
+  const int32_t width = row.rightX - row.leftX;
+  if (n < 2 || width < 1) return 0;
+  int32_t rules = 0;
+  for (int32_t k = 1; k <= kMaxStaffLines; ++k) {
+    int32_t hits = 0;
+    for (int32_t c = row.leftX; c < row.rightX; ++c) {
+      const int64_t space = (static_cast<int64_t>(row.lineY[n - 1][c]) - row.lineY[0][c]) / (n - 1);
+      const int64_t y = side < 0 ? row.lineY[0][c] - k * space : row.lineY[n - 1][c] + k * space;
+      if (InkNear(c, RoundedY(y), 1)) ++hits;
+    }
+    if (10 * hits < 9 * width) break;
+    ++rules;
+  }
+  return rules;
+}
+
+// Columns where something crosses some of the staff's lines but not all of
+// them: note heads on lines, stems, clefs. Strokes through the whole staff
+// (bar lines, the rules of a table) cross every line.
+int32_t PartlyCrossedColumns(const StaffRecord& row) {
+  const int32_t n = row.lineCount;
+  const int32_t reach = RoundQ10(row.lineThickness / 2 + row.thicknessSpread) + 1;
+  int32_t columns = 0;
+  for (int32_t c = row.leftX; c < row.rightX; ++c) {
+    int32_t crossed = 0;
+    for (int32_t k = 0; k < n; ++k) {
+      const int32_t y = LinePixel(row, k, c);
+      if (GetPagePixel(y - reach, c) && GetPagePixel(y + reach, c)) ++crossed;
+    }
+    if (crossed > 0 && crossed < n) ++columns;
+  }
+  return columns;
+}
+
+// Evenly spaced lines that are not a staff: more of them than any staff has
+// (a table's rules), or a short staff that no music crosses (the rows of a
+// short table, whose text stays between its rules). Staves as wide as 32
+// of their spaces may be bare, as on manuscript paper.
+bool ImitatesStaff(const StaffRecord& row) {
+  if (row.lineCount + RulesBeyond(row, -1) + RulesBeyond(row, 1) > kMaxStaffLines) return true;
+  if (row.rightX - row.leftX >= RoundQ10(kBareStaffSpaces * row.staffSpace)) return false;
+  return PartlyCrossedColumns(row) < RoundQ10(row.staffSpace);
+}
+
 int32_t MiddleY(const StaffRecord& row) {
   const int32_t c = MiddleColumn(row);
   return (LinePixel(row, (row.lineCount - 1) / 2, c) + LinePixel(row, row.lineCount / 2, c)) / 2;
@@ -258,7 +389,7 @@ void CheckStaves() {
   for (int32_t i = 0; i < GetStaffCount(); ++i) ScoreStaff(i);
   for (int32_t i = GetStaffCount() - 1; i >= 0; --i) {
     const StaffRecord& row = StaffRow(i);
-    if (TooNarrow(row) || 4LL * row.minLineInk < 3LL * (row.rightX - row.leftX)) RemoveStaff(i);
+    if (TooNarrow(row) || 4LL * row.minLineInk < 3LL * InkedWidth(row) || ImitatesStaff(row)) RemoveStaff(i);
   }
   const int32_t s = PageStaffSpacePixels();
   const int32_t count = GetStaffCount();
@@ -278,8 +409,12 @@ void CheckStaves() {
   for (int32_t i = count - 1; i >= 0; --i) {
     const StaffRecord& row = StaffRow(i);
     const int32_t width = row.rightX - row.leftX;
-    const int32_t w = DivRound(width, s);
-    int32_t penalty = std::max(0, 50 - w) + std::max(0, 30 - w) + DivRound(200 * (width - row.minLineInk), std::max(1, width));
+    const int32_t inked = InkedWidth(row);
+    // A short staff of four or more lines is judged as one of the width
+    // that few-line staves need: its shortness alone does not remove it.
+    int32_t w = DivRound(width, s);
+    if (row.lineCount >= 4) w = std::max(w, kNarrowFewLineStaves);
+    int32_t penalty = std::max(0, 50 - w) + std::max(0, 30 - w) + DivRound(200 * (inked - row.minLineInk), std::max(1, inked));
     switch (row.lineCount) {
       case 1: penalty += (!anyBig || row.alignedStaves > 0) ? 40 : 240; break;
       case 2:
@@ -388,49 +523,105 @@ void FindSystemJoins() {
   }
 }
 
+namespace {
+
+// Where the staves lie at one column: each staff's first line less half its
+// space and its last line plus half its space, rows in pixels. Segments come
+// column by column, so one column's figures serve all its segments.
+struct ColumnBands {
+  int32_t column = -1;
+  int32_t top[kMaxStaves];
+  int32_t bottom[kMaxStaves];
+
+  void At(int32_t x) {
+    if (x == column) return;
+    column = x;
+    for (int32_t j = 0; j < GetStaffCount(); ++j) {
+      const StaffRecord& row = StaffRow(j);
+      const int32_t half = RoundQ10(row.staffSpace / 2);
+      top[j] = LinePixel(row, 0, x) - half;
+      bottom[j] = LinePixel(row, row.lineCount - 1, x) + half;
+    }
+  }
+
+  // The staff and line against which a row is judged: the first staff whose
+  // band holds the row (else staff 0), and its first line whose y + half a
+  // space is not above the row (else the last line). Answers that line's
+  // row; *staff: the staff.
+  int32_t LineNearRow(int32_t y, const StaffRecord** staff) const {
+    int32_t found = 0;
+    for (int32_t j = 0; j < GetStaffCount(); ++j)
+      if (y >= top[j] && y <= bottom[j]) {
+        found = j;
+        break;
+      }
+    const StaffRecord& row = StaffRow(found);
+    *staff = &row;
+    const int32_t half = RoundQ10(row.staffSpace / 2);
+    for (int32_t k = 0; k < row.lineCount; ++k) {
+      const int32_t ly = LinePixel(row, k, column);
+      if (ly + half >= y) return ly;
+    }
+    return LinePixel(row, row.lineCount - 1, column);
+  }
+};
+
+int32_t MarkBand(const StaffRecord& row) { return RoundQ10(row.lineThickness / 2 + 2 * row.thicknessSpread); }
+
+}  // namespace
+
 void ClassifyLineSegments() {
   ClearSegmentMarks();
   if (GetStaffCount() == 0) return;
   const int32_t count = GetVerticalSegmentCount();
+  ColumnBands bands;
   for (int32_t i = 0; i < count; ++i) {
     const VerticalSegment* seg = GetVerticalSegment(i);
     const int32_t top = seg->top, bottom = seg->end - 1;
-    const int32_t y = (top + bottom) / 2;
-    int32_t staff = 0;
-    for (int32_t j = 0; j < GetStaffCount(); ++j) {
-      const StaffRecord& row = StaffRow(j);
-      const int32_t half = RoundQ10(row.staffSpace / 2);
-      if (y >= LinePixel(row, 0, seg->x) - half && y <= LinePixel(row, row.lineCount - 1, seg->x) + half) {
-        staff = j;
-        break;
-      }
-    }
-    const StaffRecord& row = StaffRow(staff);
-    const int32_t half = RoundQ10(row.staffSpace / 2);
-    int32_t line = row.lineCount - 1;
-    for (int32_t k = 0; k < row.lineCount; ++k)
-      if (LinePixel(row, k, seg->x) + half >= y) {
-        line = k;
-        break;
-      }
-    const int32_t ly = LinePixel(row, line, seg->x);
-    const int32_t band = RoundQ10(row.lineThickness / 2 + 2 * row.thicknessSpread);
-    const bool startsOn = top <= ly + 1 && top >= ly - band;
-    const bool endsOn = bottom <= ly + band && bottom >= ly - 1;
-    if (startsOn && endsOn) SetSegmentMark1(i);
-    if (endsOn) SetSegmentMark2(i);
-    if (startsOn) SetSegmentMark3(i);
+    bands.At(seg->x);
+    // Each mark is judged against the line nearest the part of the run it
+    // is about: the whole run by its middle, its end by its bottom row, its
+    // start by its top row.
+    const StaffRecord* staff = nullptr;
+    int32_t ly = bands.LineNearRow((top + bottom) / 2, &staff);
+    int32_t band = MarkBand(*staff);
+    if (top <= ly + 1 && top >= ly - band && bottom <= ly + band && bottom >= ly - 1) SetSegmentMark1(i);
+    ly = bands.LineNearRow(bottom, &staff);
+    band = MarkBand(*staff);
+    if (bottom <= ly + band && bottom >= ly - 1) SetSegmentMark2(i);
+    ly = bands.LineNearRow(top, &staff);
+    band = MarkBand(*staff);
+    if (top <= ly + 1 && top >= ly - band) SetSegmentMark3(i);
   }
 }
 
 EngineCode SetPageStaffSpaceFromStaves() {
   if (GetStaffCount() == 0) return "Xnostaves";
+  // A staff spaced beyond the 70-pixel limit cannot be read; it is dropped
+  // and the page goes on with its other staves. Only a page of nothing but
+  // such staves, or whose own staff space is beyond the limit, is too big.
+  bool removed = false;
+  for (int32_t i = GetStaffCount() - 1; i >= 0; --i)
+    if (StaffRow(i).staffSpace > kMaxPageStaffSpace) {
+      RemoveStaff(i);
+      removed = true;
+    }
+  if (GetStaffCount() == 0) return "Xbigstaves";
+  // Hinted staves carry their systems already: keep the numbers gapless.
+  if (removed) {
+    int32_t system = 0;
+    int32_t previous = StaffRow(0).system;
+    for (int32_t i = 0; i < GetStaffCount(); ++i) {
+      const int32_t given = StaffRow(i).system;
+      if (given != previous) ++system;
+      previous = given;
+      StaffRow(i).system = system;
+    }
+  }
   const int32_t space = EstimateStaffSpace();
+  if (space > kMaxPageStaffSpace) return "Xbigstaves";
   int32_t largest = 0;
   for (int32_t i = 0; i < GetStaffCount(); ++i) largest = std::max(largest, StaffRow(i).staffSpace);
-  // Staves beyond the 70-pixel limit would overflow the finders' scale
-  // arithmetic, whatever the estimate says.
-  if (space > kMaxPageStaffSpace || largest > kMaxPageStaffSpace) return "Xbigstaves";
   SetPageStaffSpace(space);
   SetLargestStaffSpace(largest);
   return kEngineOk;
@@ -439,7 +630,10 @@ EngineCode SetPageStaffSpaceFromStaves() {
 EngineCode FindStaves() {
   PruneStaves();
   if (EngineCode code = SetPageStaffSpaceFromStaves()) return code;
+  // Staves split off at long blank stretches are appended and find their
+  // own ends in turn; then the table is put back in page order.
   for (int32_t i = 0; i < GetStaffCount(); ++i) FindEndsOfStaff(StaffRow(i));
+  SortStaves();
   CheckStaves();
   if (GetStaffCount() == 0) return "Xnostaves";
   GroupSystems();

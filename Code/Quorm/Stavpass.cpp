@@ -261,6 +261,7 @@ int32_t* g_chainOrder = nullptr;  // piece indexes, chain after chain
 PieceChain* g_chains = nullptr;
 int32_t g_chainCount = 0;
 int32_t g_chainReach = 0;  // search reach in mean spacings of the current join pass
+bool g_alignedOnly = false;  // the current join pass takes only partners whose lines line up
 
 void CollectPiece(MergeGroup* g) {
   StaffPiece& piece = g_pieces[g_pieceCount++];
@@ -337,14 +338,28 @@ bool InkInThreeRows(int32_t x, int32_t y) {
   return false;
 }
 
-// The cost of joining piece q to the piece p on its left.
-int32_t PieceJoinCost(const StaffPiece& p, const StaffPiece& q) {
+// The cost of joining piece q to the piece p on its left, and the part of it
+// that comes from the lines' offsets alone (how well the lines line up).
+struct JoinCost {
+  int32_t offset;
+  int32_t cost;
+  int32_t cutAt;  // the cost beyond which the sum was cut short, 0 when it is exact
+};
+
+// Offsets costing more than this mean the lines of the two pieces do not
+// line up (a line apart by more than about half a spacing).
+constexpr int32_t kAlignedOffset = 16384;
+constexpr int32_t kOverlapCost = 163840;
+
+// ceiling: 0 for the exact cost; else the ink sum may stop once the cost is
+// known to exceed it.
+JoinCost PieceJoinCost(const StaffPiece& p, const StaffPiece& q, int32_t ceiling) {
   const StaffSample& a = *p.last;
   const StaffSample& b = *q.first;
   const int32_t gap = b.x - a.x;
-  if (gap < 1) return 163840;
+  if (gap < 1) return {kOverlapCost, kOverlapCost, 0};
   const double spacing = (p.endSpacing + q.endSpacing) / 2.0;
-  if (spacing <= 0) return kMergeNoJoin;
+  if (spacing <= 0) return {kMergeNoJoin, kMergeNoJoin, 0};
   const int32_t f = RoundToInt(16384.0 / spacing);
   const int32_t slope = RoundQ10(SaturateToInt32(static_cast<int64_t>(GetPageSkew()) * gap));
   int64_t offset = 0;
@@ -354,19 +369,17 @@ int32_t PieceJoinCost(const StaffPiece& p, const StaffPiece& q) {
       cost = static_cast<int64_t>(std::abs(a.top[k] - b.top[k] + slope) + std::abs(a.bottom[k] - b.bottom[k] + slope)) * f;
     offset = std::max(offset, cost);
   }
-  if (offset > 16384) return SaturateToInt32(offset);
-  // Joins cost at most the last pass's limit to be taken; beyond twice
-  // that, the exact cost no longer matters.
-  const int64_t cap = 2 * 16384;
-  const int64_t penaltyCap = cap * 1024 / std::max(1, f) + 1;
+  if (offset > kAlignedOffset) return {SaturateToInt32(offset), SaturateToInt32(offset), 0};
   double ys[kMaxStaffLines], steps[kMaxStaffLines];
   for (int32_t k = 0; k < a.lineCount; ++k) {
     const double ya = (a.top[k] + a.bottom[k]) / 2.0, yb = (b.top[k] + b.bottom[k]) / 2.0;
     steps[k] = (yb - ya) / gap;
     ys[k] = ya - 1.5;
   }
+  const int64_t penaltyCap = ceiling > 0 ? static_cast<int64_t>(ceiling) * 1024 / std::max(1, f) + 1 : INT64_MAX;
   int64_t penalties = 0;
-  for (int32_t x = a.x + 1; x < b.x && penalties <= penaltyCap; ++x) {
+  int32_t x = a.x + 1;
+  for (; x < b.x && penalties <= penaltyCap; ++x) {
     int32_t misses = 0;
     for (int32_t k = 0; k < a.lineCount; ++k) {
       ys[k] += steps[k];
@@ -375,7 +388,8 @@ int32_t PieceJoinCost(const StaffPiece& p, const StaffPiece& q) {
     penalties += InkPenaltyOf(a.lineCount, misses);
   }
   const double ink = static_cast<double>(penalties) * f / 1024.0;
-  return CostFromDouble(std::sqrt(static_cast<double>(offset) * offset + ink * ink));
+  return {static_cast<int32_t>(offset), CostFromDouble(std::sqrt(static_cast<double>(offset) * offset + ink * ink)),
+          x < b.x ? ceiling : 0};
 }
 
 
@@ -384,18 +398,23 @@ int32_t PieceJoinCost(const StaffPiece& p, const StaffPiece& q) {
 constexpr int32_t kJoinCacheSize = 1 << 16;
 struct JoinCacheEntry {
   int64_t key;  // p x piece count + q, -1 when empty
-  int32_t cost;
+  JoinCost cost;
 };
 JoinCacheEntry* g_joinCache = nullptr;
 
-int32_t CachedJoinCost(int32_t p, int32_t q) {
+// The cheapest-first passes need a join's cost only up to twice their limit;
+// the best-partner pass compares joins of any cost. 0: exact costs.
+int32_t g_costCeiling = 0;
+
+JoinCost CachedJoinCost(int32_t p, int32_t q) {
   if (!g_joinCache) {
     EngineAlloc(g_joinCache, sizeof(JoinCacheEntry) * kJoinCacheSize);
-    for (int32_t i = 0; i < kJoinCacheSize; ++i) g_joinCache[i] = {-1, 0};
+    for (int32_t i = 0; i < kJoinCacheSize; ++i) g_joinCache[i] = {-1, {0, 0, 0}};
   }
   const int64_t key = static_cast<int64_t>(p) * g_pieceCount + q;
   JoinCacheEntry& entry = g_joinCache[static_cast<uint64_t>(key) * 2654435761ULL % kJoinCacheSize];
-  if (entry.key != key) entry = {key, PieceJoinCost(g_pieces[p], g_pieces[q])};
+  const bool usable = entry.key == key && (entry.cost.cutAt == 0 || (g_costCeiling > 0 && entry.cost.cutAt >= g_costCeiling));
+  if (!usable) entry = {key, PieceJoinCost(g_pieces[p], g_pieces[q], g_costCeiling)};
   return entry.cost;
 }
 
@@ -426,7 +445,10 @@ int32_t ChainCost(MergeGroup* a, MergeGroup* b) {
   for (int32_t i = 0; i + 1 < na + nb; ++i) {
     const int32_t p = g_costPieces[i], q = g_costPieces[i + 1];
     if (g_costTags[p] == g_costTags[q]) continue;
-    cost = std::max(cost, CachedJoinCost(p, q));
+    const JoinCost join = CachedJoinCost(p, q);
+    // The best-partner pass takes only partners whose lines line up.
+    if (g_alignedOnly && join.offset > kAlignedOffset) return kMergeNoJoin;
+    cost = std::max(cost, join.cost);
     if (cost >= kMergeNoJoin - 1) break;
   }
   return cost;
@@ -453,20 +475,40 @@ void CollectChain(MergeGroup* g) {
       whole += p.samples - p.missingSamples;
     }
     const double spacing = (SampleSpacing(*first.first) + SampleSpacing(*last->last)) / 2.0;
-    if (last->last->x - first.first->x < RoundToInt(32.0 * spacing) || whole < RoundToInt(8.0 * spacing)) return;
+    // A staff needs whole samples over 8 of its spacings; a short one (a
+    // bar, a coda) over a quarter of its span, as much as that asks of a
+    // staff of 32 spacings.
+    const int32_t span = last->last->x - first.first->x;
+    if (span < RoundToInt(kShortestStaffSpaces * spacing) || whole < RoundToInt(std::min(8.0 * spacing, span / 4.0)))
+      return;
   }
   g_newChains[g_newChainCount++] = {g_newOrderCount, n};
   g_newOrderCount += n;
 }
 
-// One join pass over the current chains: chains merged by the piece cost
-// below the limit, searching reach mean spacings to the right.
-void JoinChains(int32_t reach, int32_t limit, bool keepStavesOnly) {
+// How a join pass joins the chains.
+enum class JoinMode {
+  kCheapestFirst,  // the cheapest pair again and again, below the limit
+  kBestPartner,    // every chain with its best partner whose lines line up
+};
+
+// One join pass over the current chains, searching reach mean spacings to the
+// right.
+void JoinChains(JoinMode mode, int32_t reach, int32_t limit, bool keepStavesOnly) {
   g_chainReach = reach;
   g_keepStavesOnly = keepStavesOnly;
+  g_alignedOnly = mode == JoinMode::kBestPartner;
+  g_costCeiling = mode == JoinMode::kCheapestFirst ? 2 * limit : 0;
   BeginMerge();
   for (int32_t i = 0; i < g_chainCount; ++i) AddMergeItem(&g_chains[i]);
-  RunMerge(ChainCost, NoSummary, ChainCentre, ChainBox, nullptr, 64, 64, limit);
+  if (mode == JoinMode::kCheapestFirst) {
+    RunMerge(ChainCost, NoSummary, ChainCentre, ChainBox, nullptr, 64, 64, limit);
+  } else {
+    // No cost is below 0: the run only finds the partners.
+    RunMerge(ChainCost, NoSummary, ChainCentre, ChainBox, nullptr, 64, 64, 0);
+    JoinBestPartners(NoSummary, nullptr, limit);
+  }
+  g_alignedOnly = false;
   EngineAlloc(g_newOrder, sizeof(int32_t) * (g_pieceCount + 1));
   EngineAlloc(g_newChains, sizeof(PieceChain) * (g_chainCount + 1));
   g_newChainCount = 0;
@@ -570,7 +612,7 @@ void FindStaffPieces(int32_t n) {
     // enough (the duplicate removal would drop the others).
     for (int32_t i = 0; i < count; ++i) {
       bool stored = false;
-      StaffSample previous;
+      StaffSample previous{};
       for (int32_t s = 10; s < (n == 1 ? 11 : limit); ++s) {
         if (votes[s] * 10 < 4 * s || !FindRunChain(runs.data(), count, i, n, s, x, &sample)) continue;
         if (stored && SameRuns(previous, sample)) continue;
@@ -602,8 +644,9 @@ void FindStaffPieces(int32_t n) {
     g_chains[i] = {i, 1};
   }
   g_chainCount = g_pieceCount;
-  JoinChains(8, 2730, false);
-  JoinChains(48, 16384, true);
+  JoinChains(JoinMode::kCheapestFirst, 8, 2730, false);
+  JoinChains(JoinMode::kBestPartner, 48, kMergeNoJoin, false);
+  JoinChains(JoinMode::kCheapestFirst, 48, 16384, true);
 }
 
 void BuildStaffRecords(int32_t n) {

@@ -27,6 +27,10 @@ class WorkArray {
   size_t count_;
 };
 
+// The shortest staff the stage keeps, in its own staff spaces: a one-bar
+// system, a coda or a short example is still a staff.
+constexpr int32_t kShortestStaffSpaces = 8;
+
 // Row i of the table, 0..kStaffTableRows-1 (the scratch row included).
 StaffRecord& StaffRow(int32_t i);
 // The checked row of a counted staff.

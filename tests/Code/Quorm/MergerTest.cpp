@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdlib>
 #include <random>
 #include <set>
 #include <vector>
@@ -191,6 +192,46 @@ TEST_F(MergerTest, MergeAllPairsAfterAFilterFindsOnlyLiveGroups) {
   FilterMergedGroups([](MergeGroup* g) { return static_cast<Item*>(g->item)->id == 1 ? 0 : 1; });
   MergeAllPairs(SameLabelFree, WholePage);
   EXPECT_EQ(CountMergedGroups(), 2);
+}
+
+// Joining to the right only: the horizontal distance plus the vertical one.
+int32_t RightwardCost(MergeGroup* a, MergeGroup* b) {
+  const Item* p = static_cast<Item*>(a->tail->item);
+  const Item* q = static_cast<Item*>(b->item);
+  if (q->x <= p->x) return kMergeNoJoin;
+  return (q->x - p->x) + std::abs(q->y - p->y);
+}
+
+struct BestPartnerCase {
+  int32_t limit;
+  Partition expected;
+};
+
+// Every group joins its best partner below the limit, whatever the cost of
+// the joins before: chains of partners become one group, and two groups
+// that choose the same partner end up together.
+TEST_F(MergerTest, JoinBestPartnersJoinsEveryGroupWithItsBestPartnerBelowTheLimit) {
+  const BestPartnerCase cases[] = {
+      {1000, {{0, 1, 2, 3, 4, 5}}},
+      {150, {{0, 1, 2, 3, 4}, {5}}},
+      {50, {{0, 1, 2, 4}, {3}, {5}}},
+      {12, {{0, 1, 4}, {2}, {3}, {5}}},
+      {1, {{0}, {1}, {2}, {3}, {4}, {5}}},
+  };
+  for (const BestPartnerCase& c : cases) {
+    // Best partners: 0 -> 1 (10), 4 -> 1 (11), 1 -> 2 (15), 2 -> 3 (75),
+    // 3 -> 5 (200); a run with limit 0 joins nothing and stops at 10.
+    Item items[6] = {{0, 0, 20, 0}, {1, 10, 20, 0}, {2, 25, 20, 0}, {3, 100, 20, 0}, {4, 5, 26, 0}, {5, 300, 20, 0}};
+    g_joins = 0;
+    BeginMerge();
+    for (Item& item : items) AddMergeItem(&item);
+    EXPECT_EQ(RunMerge(RightwardCost, CountJoin, ItemCentre, WholePage, nullptr, 16, 16, 0), 10) << c.limit;
+    JoinBestPartners(CountJoin, nullptr, c.limit);
+    EXPECT_EQ(CollectPartition(), c.expected) << "limit " << c.limit;
+    EXPECT_EQ(CountMergedGroups(), static_cast<int32_t>(c.expected.size()));
+    EXPECT_EQ(g_joins, 6 - static_cast<int>(c.expected.size()));
+    EndMerge();
+  }
 }
 
 TEST_F(MergerTest, MisuseIsAFailedCheck) {

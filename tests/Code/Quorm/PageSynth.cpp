@@ -120,3 +120,108 @@ void StaffPainter::NoteHead(int staff, int step, int x) {
   const double spacing = staves_[staff].spacing;
   page_.FillEllipse(StepY(staff, step, x), x, spacing * 0.5, spacing * 0.65);
 }
+
+namespace {
+
+// A stroke of the thickness between two points (round pen).
+void Stroke(SynthPage& page, double ya, double xa, double yb, double xb, double thickness) {
+  const int steps = static_cast<int>(std::ceil(std::max(std::fabs(yb - ya), std::fabs(xb - xa)))) + 1;
+  const double r = thickness / 2.0;
+  for (int i = 0; i <= steps; ++i) {
+    const double t = static_cast<double>(i) / steps;
+    page.FillEllipse(ya + (yb - ya) * t, xa + (xb - xa) * t, r, r);
+  }
+}
+
+// An elliptic ring of the stroke thickness.
+void Ring(SynthPage& page, double cy, double cx, double ry, double rx, double thickness) {
+  for (int y = static_cast<int>(std::floor(cy - ry)); y <= static_cast<int>(std::ceil(cy + ry)); ++y)
+    for (int x = static_cast<int>(std::floor(cx - rx)); x <= static_cast<int>(std::ceil(cx + rx)); ++x) {
+      const double outer = ((y - cy) / ry) * ((y - cy) / ry) + ((x - cx) / rx) * ((x - cx) / rx);
+      const double iy = std::max(0.5, ry - thickness), ix = std::max(0.5, rx - thickness);
+      const double inner = ((y - cy) / iy) * ((y - cy) / iy) + ((x - cx) / ix) * ((x - cx) / ix);
+      if (outer <= 1.0 && inner > 1.0) page.Set(y, x);
+    }
+}
+
+}  // namespace
+
+void DrawTextLine(SynthPage& page, int baseline, int x0, int x1, int xHeight, uint32_t seed) {
+  std::mt19937 random(seed);
+  std::uniform_int_distribution<int> shapes(0, 6);
+  std::uniform_int_distribution<int> wordLength(2, 8);
+  const double h = xHeight;
+  const double pen = std::max(1.5, h / 6.0);
+  const double w = 0.62 * h;
+  const double top = baseline - h;
+  double x = x0;
+  while (x + w < x1) {
+    const int letters = wordLength(random);
+    for (int i = 0; i < letters && x + w < x1; ++i) {
+      switch (shapes(random)) {
+        case 0:  // o
+          Ring(page, baseline - h / 2, x + w / 2, h / 2, w / 2, pen);
+          break;
+        case 1:  // e
+          Ring(page, baseline - h / 2, x + w / 2, h / 2, w / 2, pen);
+          Stroke(page, baseline - h / 2, x, baseline - h / 2, x + w, pen * 0.8);
+          break;
+        case 2:  // l
+          Stroke(page, top - 0.45 * h, x + w / 2, baseline, x + w / 2, pen);
+          break;
+        case 3:  // n
+          Stroke(page, top, x + pen / 2, baseline, x + pen / 2, pen);
+          Stroke(page, top + pen, x + pen / 2, top + pen, x + w - pen, pen);
+          Stroke(page, top + pen, x + w - pen / 2, baseline, x + w - pen / 2, pen);
+          break;
+        case 4:  // t
+          Stroke(page, top - 0.3 * h, x + w / 3, baseline, x + w / 3, pen);
+          Stroke(page, top, x, top, x + w * 0.8, pen * 0.8);
+          break;
+        case 5:  // p
+          Ring(page, baseline - h / 2, x + w / 2, h / 2, w / 2, pen);
+          Stroke(page, top, x + pen / 2, baseline + 0.45 * h, x + pen / 2, pen);
+          break;
+        default:  // i
+          Stroke(page, top, x + w / 3, baseline, x + w / 3, pen);
+          page.FillEllipse(top - 0.35 * h, x + w / 3, pen / 2 + 0.5, pen / 2 + 0.5);
+          break;
+      }
+      x += w + 0.18 * h;
+    }
+    x += 0.6 * h;
+  }
+}
+
+void DrawRuledTable(SynthPage& page, const SynthTable& t, uint32_t seed) {
+  const int half = (t.thickness - 1) / 2;
+  const int bottom = t.top + t.rows * t.rowHeight;
+  for (int r = 0; r <= t.rows; ++r) {
+    const int y = t.top + r * t.rowHeight - half;
+    page.FillRect(y, t.left, y + t.thickness, t.right);
+  }
+  const int cell = (t.right - t.left) / t.columns;
+  for (int c = 0; c <= t.columns; ++c) {
+    const int x = std::min(t.right - t.thickness, t.left + c * cell);
+    page.FillRect(t.top - half, x, bottom - half + t.thickness, x + t.thickness);
+  }
+  if (!t.text) return;
+  const int xHeight = std::max(4, t.rowHeight * 2 / 5);
+  for (int r = 0; r < t.rows; ++r) {
+    const int baseline = t.top + r * t.rowHeight + (t.rowHeight + xHeight) / 2;
+    for (int c = 0; c < t.columns; ++c) {
+      const int x0 = t.left + c * cell + t.thickness + xHeight / 2;
+      // Cells hold text of different lengths.
+      const int length = (cell - 2 * t.thickness - xHeight) * (2 + (r + c + static_cast<int>(seed)) % 3) / 4;
+      DrawTextLine(page, baseline, x0, x0 + length, xHeight, seed + 31u * r + 7u * c);
+    }
+  }
+}
+
+void DrawBeam(SynthPage& page, int x0, double y0, int x1, double y1, int thickness) {
+  for (int x = x0; x < x1; ++x) {
+    const double t = x1 - 1 > x0 ? static_cast<double>(x - x0) / (x1 - 1 - x0) : 0.0;
+    const int y = static_cast<int>(std::lround(y0 + (y1 - y0) * t));
+    page.FillRect(y, x, y + thickness, x + 1);
+  }
+}

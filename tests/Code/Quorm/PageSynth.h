@@ -1,6 +1,7 @@
 // A small page synthesiser for the staff-stage tests: 1-bit pages with staves
 // at given places, line thickness and spacing, page skew, bowed lines, broken
-// lines, bar lines, brackets, note heads, speckle and blots.
+// lines, bar lines, brackets, note heads, speckle and blots; and what must not
+// pass for a staff: lines of text, ruled tables and beams.
 #pragma once
 
 #include <cstdint>
@@ -33,6 +34,26 @@ class SynthPage {
   int wordsPerRow_;
   std::vector<uint32_t> words_;
 };
+
+// A line of made-up letters (rings, stems with ascenders and descenders,
+// arches, cross bars) on a baseline from x0 to x1, words of 2 to 8 letters.
+void DrawTextLine(SynthPage& page, int baseline, int x0, int x1, int xHeight, uint32_t seed);
+
+struct SynthTable {
+  int top = 100;        // centre of the first rule
+  int left = 100;
+  int right = 1100;     // first column past the rules
+  int rows = 6;         // rows of cells: rows + 1 rules
+  int rowHeight = 30;   // rule to rule
+  int columns = 4;      // cells per row, with vertical rules between them
+  int thickness = 2;
+  bool text = true;     // a line of text in every cell
+};
+void DrawRuledTable(SynthPage& page, const SynthTable& table, uint32_t seed);
+
+// A beam: a band of the thickness whose top runs straight from (x0, y0) to
+// (x1 - 1, y1).
+void DrawBeam(SynthPage& page, int x0, double y0, int x1, double y1, int thickness);
 
 struct SynthStaff {
   double top = 100;  // centre of the top line at the staff's left column

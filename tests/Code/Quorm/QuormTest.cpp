@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "Code/Quorm/Engerror.h"
+#include "Code/Quorm/Findstav.h"
 #include "Code/Quorm/Heapmem.h"
 #include "Code/Quorm/Muslref.h"
 #include "Code/Quorm/Quorm.h"
@@ -78,11 +79,20 @@ class EngineRun : public ::testing::Test {
     FailEngineAllocationAfter(0);
     CloseEngine();
   }
+  // What the first staff stage found of one staff: rows of its top and
+  // bottom lines at the page's middle column, its ends and its system.
+  struct FoundStaff {
+    int32_t top, bottom, left, right, system;
+    bool operator==(const FoundStaff& o) const {
+      return top == o.top && bottom == o.bottom && left == o.left && right == o.right && system == o.system;
+    }
+  };
   // A whole page-reading run; the results of its steps.
   struct RunResults {
     int start = -1;
     EngineCode load = "none";
     int staffStage = -1;
+    std::vector<FoundStaff> staves;
     int hinted = -1;
     int page = -1;
     EngineCode failure = nullptr;  // the run's failure before it was closed
@@ -96,6 +106,9 @@ class EngineRun : public ::testing::Test {
     r.failure = LastEngineFailure();
     if (r.load != nullptr) return r;
     r.staffStage = RunStaffStage(1, RecordProgress, KeepGoing);
+    for (int32_t i = 0; i < GetStaffCount(); ++i)
+      r.staves.push_back({StaffTopLineY(i, TestPage::kWidth / 2), StaffBottomLineY(i, TestPage::kWidth / 2),
+                          GetStaffLeftX(i), GetStaffRightX(i), GetStaffSystem(i)});
     r.hinted = RunStaffStageWithHints(hints.rows.data(), hints.lines.data(), 2, RecordProgress, KeepGoing);
     r.page = RecognisePage(0.8f, RecordProgress, KeepGoing);
     r.failure = LastEngineFailure();
@@ -126,8 +139,21 @@ TEST_F(EngineRun, AWholeRunCompletesAndASecondOneGivesTheSame) {
   EXPECT_EQ(first.load, nullptr);
   EXPECT_EQ(first.page, 0);
   EXPECT_EQ(progressSeen.back(), 80u);
+  // The staff stage found the page's two staves, one system joined by the
+  // bar lines.
+  EXPECT_EQ(first.staffStage, 0);
+  ASSERT_EQ(first.staves.size(), 2u);
+  for (int i = 0; i < 2; ++i) {
+    const FoundStaff& f = first.staves[i];
+    EXPECT_NEAR(f.top, 80 + 160 * i, 1) << "staff " << i;
+    EXPECT_NEAR(f.bottom, 160 + 160 * i, 1) << "staff " << i;
+    EXPECT_NEAR(f.left, 50, 10) << "staff " << i;
+    EXPECT_NEAR(f.right, 750, 10) << "staff " << i;
+    EXPECT_EQ(f.system, 0) << "staff " << i;
+  }
   RunResults second = ReadPage();
   EXPECT_EQ(second.staffStage, first.staffStage);
+  EXPECT_TRUE(second.staves == first.staves);
   EXPECT_EQ(second.hinted, first.hinted);
   EXPECT_EQ(second.page, 0);
   EXPECT_EQ(host.FailurePosts(), 0u);

@@ -122,6 +122,38 @@ TEST(StaffHintsTest, StavesBeyondSeventyPixelsAreTooBig) {
   EXPECT_STREQ(LastStaffFinderCode(), "Xbigstaves");
 }
 
+// One staff beyond the limit among readable ones is dropped; the page goes
+// on with the others and their systems stay numbered from 0.
+TEST(StaffHintsTest, OneStaffBeyondSeventyPixelsIsDroppedAndThePageGoesOn) {
+  SynthPage page(2400, 1100);
+  StaffPainter painter(page);
+  SynthStaff big;
+  big.left = 100;
+  big.right = 2300;
+  big.spacing = 80;
+  big.thickness = 5;
+  painter.AddStaff(big);
+  SynthStaff normal;
+  normal.top = 600;
+  normal.left = 100;
+  normal.right = 2300;
+  painter.AddStaff(normal);
+  normal.top = 800;
+  painter.AddStaff(normal);
+  StaffHints hints;
+  hints.AddFromPainter(painter, 0, 0);
+  hints.AddFromPainter(painter, 1, 1);
+  hints.AddFromPainter(painter, 2, 2);
+  ASSERT_EQ(RunHintedStageOn(page, hints), 0) << LastStaffFinderCode();
+  ASSERT_EQ(GetStaffCount(), 2);
+  EXPECT_NEAR(StaffTopLineY(0, 1000), 600, 1);
+  EXPECT_NEAR(StaffTopLineY(1, 1000), 800, 1);
+  EXPECT_EQ(GetStaffSystem(0), 0);
+  EXPECT_EQ(GetStaffSystem(1), 1);
+  EXPECT_EQ(GetSystemCount(), 2);
+  EXPECT_NEAR(GetPageStaffSpace() / 1024.0, 20, 0.5);
+}
+
 TEST(StaffHintsTest, CountBeyondTheTableIsCut) {
   SynthPage page(400, 200);
   StaffPainter painter(page);
