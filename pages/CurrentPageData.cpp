@@ -84,6 +84,21 @@ DataFile ReadDataFile(int16_t scanId, PageData* target, uint32_t* key, uint32_t*
   return DataFile::kMissing;
 }
 
+// The view's page without boxes: a page the reading has not finished keeps
+// the staves of its page-table row on their own, so that staves placed or
+// moved before it is read are not lost. A page already read is left alone:
+// its file holds the boxes of the score that read it.
+bool SaveViewStaves(bool working) {
+  const int index = pageTable.currentPage;
+  if (ScorePageStaves.count == 0 || index < 0 || static_cast<uint32_t>(index) >= pageTable.pageCount) return false;
+  const uint8_t state = pageTable.rows[index].state;
+  if (state != kPageNotRead && state != kPageBeingRead) return false;
+  // The view's stave table is the one edited; the page takes it before saving.
+  viewPage.staveCount = std::min<uint32_t>(ScorePageStaves.count, kMaxPageStaves);
+  std::copy(ScorePageStaves.rows, ScorePageStaves.rows + viewPage.staveCount, viewPage.staves);
+  return SavePageStaves(index, working, viewPage);
+}
+
 }  // namespace
 
 void LoadCurrentPageData(bool fromTable, bool keepScoreScale, PageData* page, int index) {
@@ -148,6 +163,7 @@ void LoadCurrentPageData(bool fromTable, bool keepScoreScale, PageData* page, in
 bool SavePageData(bool newKey, bool working, PageData* page, int readScorePage) {
   const bool view = IsView(page);
   const PageData& source = view ? viewPage : *page;
+  if (view && source.boxCount <= 0) return SaveViewStaves(working);
   const int number = view ? ScorePages.current : readScorePage;
   const ScorePageRow* row = ScoreRowWithData(number);
   if (source.boxCount <= 0 || !row) return false;
