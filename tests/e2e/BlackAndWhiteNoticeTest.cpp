@@ -25,12 +25,14 @@ void SwitchNoticeOn() {
 
 class BlackAndWhiteNotice : public ProgramCase {
  protected:
-  // Sends the page fixture (a black-and-white TIFF) by DDE under name.
+  // Sends the page fixture (a black-and-white TIFF) by DDE under name. The
+  // program may still be busy with the page before (its reading is
+  // scheduled at once), so the request may wait as long as a page takes.
   bool OpenPage(const std::u16string& name) {
     const std::u16string tiff = CopyPageTiff(name + u".tif");
     DdeClient dde;
     if (!ConnectDde(&dde)) return false;
-    EXPECT_EQ(dde.Execute(OpenCommand(tiff)), ExecuteResult::kAccepted);
+    EXPECT_EQ(dde.Execute(OpenCommand(tiff), kPageOpenTimeoutMs), ExecuteResult::kAccepted);
     return true;
   }
   // Waits for the notice and answers it, unticking its box when asked.
