@@ -339,13 +339,15 @@ TEST_F(CurrentPageDataTest, TheViewsStavesOfAPageNotYetReadAreKeptWithoutBoxes) 
     const char* what;
     uint8_t state;
     uint32_t staves;
+    bool loadedFromScorePage;  // the view's table came from the score page's file
     bool written;
   } cases[] = {
-      {"a page not read", kPageNotRead, 2, true},
-      {"a page whose reading ended early", kPageBeingRead, 1, true},
-      {"a page not read, without staves", kPageNotRead, 0, false},
-      {"a page already read keeps its file", kPageRead, 2, false},
-      {"a page of a loaded score keeps its file", kPageOfLoadedScore, 2, false},
+      {"a page not read", kPageNotRead, 2, false, true},
+      {"a page whose reading ended early", kPageBeingRead, 1, false, true},
+      {"a page not read, without staves", kPageNotRead, 0, false, false},
+      {"a page already read keeps its file", kPageRead, 2, false, false},
+      {"a page of a loaded score keeps its file", kPageOfLoadedScore, 2, false, false},
+      {"staves of the score's page are not another page's", kPageNotRead, 2, true, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -353,7 +355,8 @@ TEST_F(CurrentPageDataTest, TheViewsStavesOfAPageNotYetReadAreKeptWithoutBoxes) 
       platform::RemoveFile(DataPath(which, kTableId).c_str());
     pageTable.rows[0].state = c.state;
     pageTable.rows[0].pageKey = 0x77;
-    ScorePageStaves = ScoreStaveTable{};
+    // The view loads its page (no data file yet), then staves are placed.
+    LoadCurrentPageData(!c.loadedFromScorePage, true);
     for (uint32_t s = 0; s < c.staves; ++s) ScorePageStaves.rows[s] = Stave(60, static_cast<int16_t>(300 + 400 * s));
     ScorePageStaves.count = c.staves;
     viewPage.staveCount = 0;  // the table is the one edited
