@@ -17,6 +17,10 @@ int PageBoxesMissing = 1;
 namespace {
 
 constexpr char kNoScanName[] = "NoScan";
+
+// The scan id of the page whose data file filled the view's stave table
+// last, or -1: only that page's file may take the table's staves alone.
+int32_t viewStavesScanId = -1;
 constexpr double kPlainViewScale = 100.0;
 
 bool IsView(const PageData* page) { return page == nullptr || page == &viewPage; }
@@ -84,6 +88,22 @@ DataFile ReadDataFile(int16_t scanId, PageData* target, uint32_t* key, uint32_t*
   return DataFile::kMissing;
 }
 
+// The view's page without boxes: a page the reading has not finished keeps
+// the staves of its page-table row on their own, so that staves placed or
+// moved before it is read are not lost. A page already read is left alone:
+// its file holds the boxes of the score that read it.
+bool SaveViewStaves(bool working) {
+  const int index = pageTable.currentPage;
+  if (ScorePageStaves.count == 0 || index < 0 || static_cast<uint32_t>(index) >= pageTable.pageCount) return false;
+  const PageRecord& row = pageTable.rows[index];
+  if (row.scanId != viewStavesScanId) return false;  // the table holds another page's staves
+  if (row.state != kPageNotRead && row.state != kPageBeingRead) return false;
+  // The view's stave table is the one edited; the page takes it before saving.
+  viewPage.staveCount = std::min<uint32_t>(ScorePageStaves.count, kMaxPageStaves);
+  std::copy(ScorePageStaves.rows, ScorePageStaves.rows + viewPage.staveCount, viewPage.staves);
+  return SavePageStaves(index, working, viewPage);
+}
+
 }  // namespace
 
 void LoadCurrentPageData(bool fromTable, bool keepScoreScale, PageData* page, int index) {
@@ -113,6 +133,7 @@ void LoadCurrentPageData(bool fromTable, bool keepScoreScale, PageData* page, in
       if (view) PageBoxesMissing = 1;
       return;
     case DataFile::kMissing:
+      if (view) viewStavesScanId = scanId;
       target.staveCount = 0;
       target.boxCount = 0;
       target.scaledWidth = ScorePageSize.width;
@@ -131,7 +152,10 @@ void LoadCurrentPageData(bool fromTable, bool keepScoreScale, PageData* page, in
     target.scaledWidth = ScorePageSize.width;
     target.scaledHeight = ScorePageSize.height;
   }
-  if (view) MirrorStaves(target);
+  if (view) {
+    MirrorStaves(target);
+    viewStavesScanId = scanId;
+  }
   if (view && !fromTable) {
     target.resolution = static_cast<int16_t>(scoreRow->field);
     if (!target.imageArea) {
@@ -148,6 +172,7 @@ void LoadCurrentPageData(bool fromTable, bool keepScoreScale, PageData* page, in
 bool SavePageData(bool newKey, bool working, PageData* page, int readScorePage) {
   const bool view = IsView(page);
   const PageData& source = view ? viewPage : *page;
+  if (view && source.boxCount <= 0) return SaveViewStaves(working);
   const int number = view ? ScorePages.current : readScorePage;
   const ScorePageRow* row = ScoreRowWithData(number);
   if (source.boxCount <= 0 || !row) return false;

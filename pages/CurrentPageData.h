@@ -38,6 +38,9 @@ void LoadCurrentPageData(bool fromTable, bool keepScoreScale, PageData* page = n
 // the reading thread's place of the page in the score). The staves are the
 // score's current-page stave table for the view, the page's own otherwise.
 // newKey gives the page a fresh data key, which the score keeps once the
-// file is written. False when nothing was written: no boxes, no such score
-// page, a score page without data, or a failed write (shown).
+// file is written. The view's page without boxes keeps its staves alone, in
+// the data file of the page table's current row under that row's own key,
+// while the page has not been read. False when nothing was written: no
+// boxes (nor staves of an unread page in the view), no such score page, a
+// score page without data, or a failed write (shown).
 bool SavePageData(bool newKey, bool working, PageData* page = nullptr, int readScorePage = 0);

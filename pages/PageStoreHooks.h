@@ -37,7 +37,8 @@ struct PageStoreHooks {
   void (*setScoreViewScale)(double scale);
   // Lays out the score document's views again after the page data changed.
   void (*placeScoreViews)();
-  // Leaves the scanning state (a stored page is loaded into the view).
+  // Leaves the scanning state: a stored page is loaded into the view, or an
+  // image file is opened for reading. The one place the shell sets it.
   void (*endScanning)();
 };
 

@@ -134,9 +134,11 @@
 #define IDD_TIME_SIGNATURE 240
 #define IDD_MULTIREST 242
 #define IDD_STARTUP_NOTICE 290
+#define IDD_BLACK_AND_WHITE_NOTICE 315
 #define IDD_COLOUR_DEPTH_WARNING 320
 #define IDD_DISPLAY_DRIVER_WARNING 341
 #define IDD_SAVE_AS_TEMPLATE 344
+#define IDD_PROGRESS 1105
 
 // Dialog controls.
 #define IDC_STARTUP_CONTINUE 1102
@@ -151,6 +153,10 @@
 #define IDC_PAGE_ZOOM_PREVIOUS 1032
 #define IDC_PAGE_ZOOM_APPLY 1033
 #define IDC_ABOUT_VERSION 1034
+// The progress window's bar, its process line and its Esc hint.
+#define IDC_PROGRESS_BAR 1104
+#define IDC_PROGRESS_TEXT 1105
+#define IDC_PROGRESS_ESC_HINT 1106
 
 // Bitmaps.
 #define IDB_CLEFS 264         // 17 images, 23 pixels wide

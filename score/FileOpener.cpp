@@ -5,6 +5,7 @@
 
 #include "pages/ImageFiles.h"
 #include "pages/PageData.h"
+#include "pages/PageStoreHooks.h"
 #include "pages/PageTable.h"
 #include "pages/TiffFile.h"
 #include "platform/FileLayer.h"
@@ -211,7 +212,7 @@ int OpenPageImageForReading(const char16_t* path) {
     return 0;
   }
   int bitsPerPixel = SpriteBitsPerPixel(mode);
-  hooks.endScanning();
+  CurrentPageStoreHooks().endScanning();
   if (!bitsPerPixel) {
     MessageById(nullptr, kStrOnlyGreyScans);
     hooks.closePageWindow();

@@ -18,10 +18,11 @@ bool DefaultWritePageStaveData() {
   return pageTable.currentPage >= 0 && SavePageStaves(pageTable.currentPage, false, viewPage);
 }
 
-constexpr FileOpenerHooks kDefaults{NoResolutionChosen, Nothing,         Nothing,          No,
-                                    Nothing,            NoScanResolution, Nothing,         No,
-                                    PrepareViewPage,    StoreOpenedPage,  DefaultWritePageStaveData,
-                                    NoPdf,              Nothing,          Nothing};
+constexpr FileOpenerHooks kDefaults{NoResolutionChosen, Nothing,          Nothing,
+                                    No,                 NoScanResolution, Nothing,
+                                    No,                 PrepareViewPage,  StoreOpenedPage,
+                                    DefaultWritePageStaveData, NoPdf,     Nothing,
+                                    Nothing};
 FileOpenerHooks current = kDefaults;
 
 }  // namespace
@@ -34,7 +35,6 @@ FileOpenerHooks SetFileOpenerHooks(const FileOpenerHooks& h) {
   KeepIfSet(current.refreshPagesPane, h.refreshPagesPane);
   KeepIfSet(current.redrawViewWindows, h.redrawViewWindows);
   KeepIfSet(current.isScanning, h.isScanning);
-  KeepIfSet(current.endScanning, h.endScanning);
   KeepIfSet(current.setScanResolution, h.setScanResolution);
   KeepIfSet(current.closePageWindow, h.closePageWindow);
   KeepIfSet(current.isPreparing, h.isPreparing);

@@ -20,10 +20,10 @@ struct FileOpenerHooks {
   void (*refreshPagesPane)();
   // Repaints the page, pages-pane and score views.
   void (*redrawViewWindows)();
-  // The scanning state: whether pages arrive from a scanner, leaving it, and
-  // keeping an opened page's resolution as the scan resolution.
+  // The scanning state: whether pages arrive from a scanner, and keeping an
+  // opened page's resolution as the scan resolution. Leaving the state is the
+  // page store's endScanning hook, which loading a stored page runs too.
   bool (*isScanning)();
-  void (*endScanning)();
   void (*setScanResolution)(uint32_t resolution);
   // Closes the page window after an image that cannot be read.
   void (*closePageWindow)();

@@ -96,6 +96,7 @@ bool* NoticeSetting(int dialogId) {
     case IDD_STARTUP_NOTICE: return &g.showStartupDialog;
     case IDD_COLOUR_DEPTH_WARNING: return &g.showBppWarning;
     case IDD_DISPLAY_DRIVER_WARNING: return &g.showWin2000ColourWarning;
+    case IDD_BLACK_AND_WHITE_NOTICE: return &g.showBwWarning;
   }
   return nullptr;
 }
@@ -208,7 +209,8 @@ INT_PTR ShowShellDialog(int dialogId, HWND owner) {
   switch (dialogId) {
     case IDD_STARTUP_NOTICE: procedure = StartupDialogProc; break;
     case IDD_COLOUR_DEPTH_WARNING:
-    case IDD_DISPLAY_DRIVER_WARNING: procedure = NoticeDialogProc; break;
+    case IDD_DISPLAY_DRIVER_WARNING:
+    case IDD_BLACK_AND_WHITE_NOTICE: procedure = NoticeDialogProc; break;
     case IDD_ABOUT: procedure = AboutDialogProc; break;
     case IDD_PAGE_ZOOM: procedure = ZoomPageViewDialogProc; break;
     default: return -1;

@@ -1,6 +1,7 @@
 // The small dialogs the shell opens itself: the start-up notice (290), the
-// colour-depth (320) and display-driver (341) notices, the About box (110)
-// and the page-zoom dialog (192).
+// colour-depth (320) and display-driver (341) notices, the black-and-white
+// page notice (315) that page preparation shows, the About box (110) and the
+// page-zoom dialog (192).
 #pragma once
 
 #include <windows.h>

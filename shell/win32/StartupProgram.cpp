@@ -23,6 +23,7 @@
 #include "shell/win32/DdeServer.h"
 #include "shell/win32/FrameParts.h"
 #include "shell/win32/NoticeDialogs.h"
+#include "shell/win32/ProgressWindow.h"
 #include "shell/win32/SmallWindows.h"
 #include "shell/win32/Startup.h"
 #include "shell/win32/WindowClasses.h"
@@ -77,6 +78,7 @@ void WireShellServices() {
   ShellServices services{};
   services.showNotice = ShowNotice;
   SetShellServices(services);
+  InstallPreparationWindows();
 }
 
 void ShutDown() {

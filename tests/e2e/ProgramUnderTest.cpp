@@ -175,6 +175,9 @@ bool ProgramUnderTest::ResetState() {
   Global().showStartupDialog = false;
   Global().showBppWarning = false;
   Global().showWin2000ColourWarning = false;
+  // The notice of a black-and-white page comes with opening such a page;
+  // the cases that expect it switch it on.
+  Global().showBwWarning = false;
   SaveGeneralSettings();
   SaveGlobalSettings();
   return QuietBrowser() && !::testing::Test::HasFailure();
@@ -282,6 +285,8 @@ std::vector<ProgramBox> ProgramUnderTest::Boxes() const {
   if (!processId_) return boxes;
   for (HWND window : VisibleWindows(processId_, false)) {
     if (ClassOf(window) != kDialogClass) continue;
+    // The progress window asks nothing: the work that opened it closes it.
+    if (FindWindowExW(window, nullptr, L"msctls_progress32", nullptr)) continue;
     boxes.push_back({window, WindowText(window), StaticTexts(window)});
   }
   return boxes;
@@ -385,6 +390,25 @@ bool ProgramUnderTest::SetDialogText(HWND dialog, int control, const std::u16str
     return false;
   }
   return true;
+}
+
+bool ProgramUnderTest::ClickDialogCheckBox(HWND dialog, int control, bool* checkedAfter) {
+  HWND item = GetDlgItem(dialog, control);
+  DWORD_PTR result = 0;
+  if (!item || !SendMessageTimeoutW(item, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, kAnswerTimeoutMs, &result) ||
+      !SendMessageTimeoutW(item, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, kAnswerTimeoutMs, &result)) {
+    ADD_FAILURE() << "cannot click the check box " << control;
+    return false;
+  }
+  if (checkedAfter) *checkedAfter = result == BST_CHECKED;
+  return true;
+}
+
+bool ProgramUnderTest::IsDialogBoxChecked(HWND dialog, int control) const {
+  HWND item = GetDlgItem(dialog, control);
+  DWORD_PTR result = 0;
+  return item && SendMessageTimeoutW(item, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, kAnswerTimeoutMs, &result) &&
+         result == BST_CHECKED;
 }
 
 bool ProgramUnderTest::PressDialogButton(HWND dialog, int button) {

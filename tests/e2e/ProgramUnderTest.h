@@ -12,7 +12,7 @@
 #include <vector>
 
 // A dialog window (class "#32770") of the program: a message box or any
-// other dialog.
+// other dialog, but not the progress window, which asks nothing.
 struct ProgramBox {
   HWND window = nullptr;
   std::u16string caption;
@@ -86,6 +86,10 @@ class ProgramUnderTest {
   // for the dialog to go.
   bool SetDialogText(HWND dialog, int control, const std::u16string& text);
   bool PressDialogButton(HWND dialog, int button);
+  // Clicks a check box of a dialog as the user would (the dialog hears of
+  // it); its state afterwards into *checkedAfter.
+  bool ClickDialogCheckBox(HWND dialog, int control, bool* checkedAfter = nullptr);
+  bool IsDialogBoxChecked(HWND dialog, int control) const;
   // Waits until done() holds; fails the test (naming what) on time-out, an
   // unexpected box or an ended program.
   bool WaitUntil(const std::function<bool()>& done, const char* what, DWORD timeoutMs = kStartTimeoutMs);

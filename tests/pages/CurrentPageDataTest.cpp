@@ -12,6 +12,7 @@
 #include "pages/PageData.h"
 #include "pages/PageFiles.h"
 #include "platform/Messages.h"
+#include "platform/Platform.h"
 #include "score/ScoreFile.h"
 #include "tests/pages/PageStoreFixture.h"
 #include "tests/support/BoxRecorder.h"
@@ -330,3 +331,63 @@ TEST_F(CurrentPageDataTest, NothingIsSavedWithoutBoxesOrScorePageData) {
 }
 
 }  // namespace
+
+// ---- The view's staves of a page without boxes ----
+
+TEST_F(CurrentPageDataTest, TheViewsStavesOfAPageNotYetReadAreKeptWithoutBoxes) {
+  struct Case {
+    const char* what;
+    uint8_t state;
+    uint32_t staves;
+    bool loadedFromScorePage;  // the view's table came from the score page's file
+    bool written;
+  } cases[] = {
+      {"a page not read", kPageNotRead, 2, false, true},
+      {"a page whose reading ended early", kPageBeingRead, 1, false, true},
+      {"a page not read, without staves", kPageNotRead, 0, false, false},
+      {"a page already read keeps its file", kPageRead, 2, false, false},
+      {"a page of a loaded score keeps its file", kPageOfLoadedScore, 2, false, false},
+      {"staves of the score's page are not another page's", kPageNotRead, 2, true, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    for (PageFile which : {PageFile::kWorkingData, PageFile::kData})
+      platform::RemoveFile(DataPath(which, kTableId).c_str());
+    pageTable.rows[0].state = c.state;
+    pageTable.rows[0].pageKey = 0x77;
+    // The view loads its page (no data file yet), then staves are placed.
+    LoadCurrentPageData(!c.loadedFromScorePage, true);
+    for (uint32_t s = 0; s < c.staves; ++s) ScorePageStaves.rows[s] = Stave(60, static_cast<int16_t>(300 + 400 * s));
+    ScorePageStaves.count = c.staves;
+    viewPage.staveCount = 0;  // the table is the one edited
+    viewPage.boxCount = 0;
+    viewPage.offsetX = 4;
+    viewPage.offsetY = 0;
+
+    EXPECT_EQ(SavePageData(false, true), c.written);
+
+    // The page loaded back from disc as the page view loads a page-table page.
+    ScorePageStaves = ScoreStaveTable{};
+    viewPage.staveCount = 0;
+    uint32_t key = 0;
+    std::unique_ptr<PageData> back;
+    const PageDataRead read = ReadBack(PageFile::kWorkingData, kTableId, &key, &back);
+    if (!c.written) {
+      EXPECT_EQ(read, PageDataRead::kMissing);
+      continue;
+    }
+    ASSERT_EQ(read, PageDataRead::kRead);
+    EXPECT_EQ(key, 0x77u);  // the row's own key: the score does not know the page yet
+    EXPECT_EQ(back->boxCount, 0);
+    ASSERT_EQ(back->staveCount, c.staves);
+    EXPECT_EQ(back->staves[0].left, 64);  // the view's offsets travel with it
+    EXPECT_EQ(back->staves[c.staves - 1].top, 300 + 400 * static_cast<int>(c.staves - 1));
+    LoadCurrentPageData(true, true);
+    EXPECT_EQ(ScorePageStaves.count, c.staves);
+    EXPECT_EQ(viewPage.boxCount, 0);
+  }
+  // The score page's own file was never touched.
+  uint32_t key = 0;
+  std::unique_ptr<PageData> back;
+  EXPECT_EQ(ReadBack(PageFile::kWorkingData, kScoreId, &key, &back), PageDataRead::kMissing);
+}

@@ -5,6 +5,8 @@
 
 #include "pages/PageData.h"
 #include "pages/PageFiles.h"
+#include "pages/PageImageStore.h"
+#include "pages/PageStoreHooks.h"
 #include "pages/PageTable.h"
 #include "pages/SpriteStrings.h"
 #include "score/FileOpener.h"
@@ -259,3 +261,28 @@ TEST(FreeDiskSpace, IsCappedAtTwoGigabytes) {
 }
 
 }  // namespace
+
+namespace {
+int scansEnded = 0;
+}  // namespace
+
+// Opening an image for reading and loading a stored page into the view both
+// leave the scanning state through the page store's one hook.
+TEST_F(FileOpenerTest, OpeningAndLoadingAPageEndScanningThroughOneHook) {
+  scansEnded = 0;
+  PageStoreHooks store{};
+  store.endScanning = [] { ++scansEnded; };
+  SetPageStoreHooks(store);
+  std::u16string path = scratch_.File(u"Prelude.tif");
+  WriteOpenerTiff(path, {OpenerPage{}});
+  BoxRecorder boxes;
+  OpenPageImageForReading(path.c_str());  // without a resolution it is not prepared
+  EXPECT_EQ(scansEnded, 1);
+  ASSERT_EQ(OpenTiffFile(path.c_str(), u".tif"), 1);
+  const int afterOpening = scansEnded;
+  EXPECT_GE(afterOpening, 2);
+  ASSERT_GE(pageTable.pageCount, 1u);
+  ASSERT_EQ(LoadScanImage(0), 1);
+  EXPECT_EQ(scansEnded, afterOpening + 1);
+  EXPECT_TRUE(boxes.Boxes().empty());
+}

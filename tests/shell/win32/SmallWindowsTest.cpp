@@ -230,7 +230,8 @@ INSTANTIATE_TEST_SUITE_P(Notices, NoticeCheckBox,
                          testing::Values(NoticeCase{IDD_STARTUP_NOTICE, &GlobalSettings::showStartupDialog},
                                          NoticeCase{IDD_COLOUR_DEPTH_WARNING, &GlobalSettings::showBppWarning},
                                          NoticeCase{IDD_DISPLAY_DRIVER_WARNING,
-                                                    &GlobalSettings::showWin2000ColourWarning}));
+                                                    &GlobalSettings::showWin2000ColourWarning},
+                                         NoticeCase{IDD_BLACK_AND_WHITE_NOTICE, &GlobalSettings::showBwWarning}));
 
 TEST(ShellDialogs, AboutShowsTheVersionLine) {
   HWND dialog = CreateDialogParamW(Module(), MAKEINTRESOURCEW(IDD_ABOUT), nullptr, AboutDialogProc, 0);
