@@ -251,6 +251,7 @@ struct StaffPiece {
 struct PieceChain {
   int32_t start;
   int32_t count;
+  bool distinct;  // no two of its pieces start in the same column
 };
 
 StaffPiece* g_pieces = nullptr;
@@ -286,14 +287,33 @@ void CollectPiece(MergeGroup* g) {
 
 const PieceChain* ChainOf(const MergeGroup* g) { return static_cast<const PieceChain*>(g->item); }
 
-// The pieces of a merged group of chains, sorted by first column.
-int32_t GroupPieces(const MergeGroup* g, int32_t* out) {
+bool FirstColumnBefore(int32_t a, int32_t b) { return g_pieces[a].first->x < g_pieces[b].first->x; }
+
+// Whether no two of the sorted pieces start in the same column (their order
+// is then the only one).
+bool DistinctColumns(const int32_t* pieces, int32_t n) {
+  for (int32_t i = 1; i < n; ++i)
+    if (!FirstColumnBefore(pieces[i - 1], pieces[i])) return false;
+  return true;
+}
+
+// The pieces of a merged group of chains, sorted by first column; distinct
+// (when asked for) tells whether no two start in the same column. A lone
+// chain whose pieces all start in columns of their own is sorted already.
+int32_t GroupPieces(const MergeGroup* g, int32_t* out, bool* distinct = nullptr) {
+  const PieceChain* head = ChainOf(g);
+  if (g->next == nullptr && head->distinct) {
+    std::memcpy(out, g_chainOrder + head->start, sizeof(int32_t) * head->count);
+    if (distinct) *distinct = true;
+    return head->count;
+  }
   int32_t n = 0;
   for (const MergeGroup* m = g; m; m = m->next) {
     const PieceChain* c = ChainOf(m);
     for (int32_t i = 0; i < c->count; ++i) out[n++] = g_chainOrder[c->start + i];
   }
-  std::sort(out, out + n, [](int32_t a, int32_t b) { return g_pieces[a].first->x < g_pieces[b].first->x; });
+  std::sort(out, out + n, FirstColumnBefore);
+  if (distinct) *distinct = DistinctColumns(out, n);
   return n;
 }
 
@@ -491,6 +511,7 @@ JoinCost CachedJoinCost(int32_t p, int32_t q, int32_t ceiling) {
 int32_t* g_costPieces = nullptr;
 int32_t* g_costTags = nullptr;
 int32_t* g_costJoins = nullptr;
+int32_t* g_costMerged = nullptr;
 
 double GroupSpacing(const MergeGroup* g) {
   double sum = 0;
@@ -503,14 +524,33 @@ double GroupSpacing(const MergeGroup* g) {
 }
 
 int32_t ChainCost(MergeGroup* a, MergeGroup* b) {
-  const int32_t na = GroupPieces(a, g_costPieces);
-  const int32_t nb = GroupPieces(b, g_costPieces + na);
+  bool distinctA = false, distinctB = false;
+  const int32_t na = GroupPieces(a, g_costPieces, &distinctA);
+  const int32_t nb = GroupPieces(b, g_costPieces + na, &distinctB);
   if (g_pieces[g_costPieces[na]].first->x <= g_pieces[g_costPieces[0]].first->x) return kMergeNoJoin;
   const double sa = GroupSpacing(a), sb = GroupSpacing(b);
   if (sa > 1.1 * sb || sb > 1.1 * sa) return kMergeNoJoin;
   for (int32_t i = 0; i < na + nb; ++i) g_costTags[g_costPieces[i]] = i < na ? 0 : 1;
-  std::sort(g_costPieces, g_costPieces + na + nb,
-            [](int32_t p, int32_t q) { return g_pieces[p].first->x < g_pieces[q].first->x; });
+  // Both groups in order: merged, unless two pieces start in the same
+  // column; then sorted as a whole (which of them comes first is the sort's).
+  const int32_t* order = g_costPieces;
+  bool merged = distinctA && distinctB;
+  if (merged) {
+    int32_t i = 0, j = na, n = 0;
+    while (merged && (i < na || j < na + nb)) {
+      if (j == na + nb || (i < na && FirstColumnBefore(g_costPieces[i], g_costPieces[j])))
+        g_costMerged[n++] = g_costPieces[i++];
+      else if (i == na || FirstColumnBefore(g_costPieces[j], g_costPieces[i]))
+        g_costMerged[n++] = g_costPieces[j++];
+      else
+        merged = false;
+    }
+    order = g_costMerged;
+  }
+  if (!merged) {
+    std::sort(g_costPieces, g_costPieces + na + nb, FirstColumnBefore);
+    order = g_costPieces;
+  }
   // The cost is the dearest join between consecutive pieces of the two
   // groups. The lines' offsets come first: they need no ink and often settle
   // the answer (joins that do not line up, or a cost already above what the
@@ -521,7 +561,7 @@ int32_t ChainCost(MergeGroup* a, MergeGroup* b) {
   int32_t floor = 0;  // what the others cost at least
   int32_t inked = 0;  // pairs whose ink is still to be summed, at the front of g_costJoins
   for (int32_t i = 0; i + 1 < na + nb; ++i) {
-    const int32_t p = g_costPieces[i], q = g_costPieces[i + 1];
+    const int32_t p = order[i], q = order[i + 1];
     if (g_costTags[p] == g_costTags[q]) continue;
     const JoinOffset join = PieceJoinOffset(g_pieces[p], g_pieces[q]);
     // The best-partner pass takes only partners whose lines line up.
@@ -543,7 +583,7 @@ int32_t ChainCost(MergeGroup* a, MergeGroup* b) {
   if (g_costCeiling > 0 && (ceiling == 0 || g_costCeiling < ceiling)) ceiling = g_costCeiling;
   for (int32_t j = 0; j < inked; ++j) {
     const int32_t i = g_costJoins[j];
-    cost = std::max(cost, CachedJoinCost(g_costPieces[i], g_costPieces[i + 1], ceiling).cost);
+    cost = std::max(cost, CachedJoinCost(order[i], order[i + 1], ceiling).cost);
     if (cost >= bound || cost >= kMergeNoJoin - 1) break;
   }
   return cost;
@@ -577,7 +617,7 @@ void CollectChain(MergeGroup* g) {
     if (span < RoundToInt(kShortestStaffSpaces * spacing) || whole < RoundToInt(std::min(8.0 * spacing, span / 4.0)))
       return;
   }
-  g_newChains[g_newChainCount++] = {g_newOrderCount, n};
+  g_newChains[g_newChainCount++] = {g_newOrderCount, n, DistinctColumns(out, n)};
   g_newOrderCount += n;
 }
 
@@ -634,6 +674,7 @@ void FreePieceWork() {
   EngineFree(g_costPieces);
   EngineFree(g_costTags);
   EngineFree(g_costJoins);
+  EngineFree(g_costMerged);
   EngineFree(g_joinCache);
   g_joinCacheSize = g_joinCacheUsed = 0;
 }
@@ -735,11 +776,12 @@ void FindStaffPieces(int32_t n) {
   EngineAlloc(g_costPieces, sizeof(int32_t) * (g_pieceCount + 1));
   EngineAlloc(g_costTags, sizeof(int32_t) * (g_pieceCount + 1));
   EngineAlloc(g_costJoins, sizeof(int32_t) * (g_pieceCount + 1));
+  EngineAlloc(g_costMerged, sizeof(int32_t) * (g_pieceCount + 1));
   EngineAlloc(g_chainOrder, sizeof(int32_t) * (g_pieceCount + 1));
   EngineAlloc(g_chains, sizeof(PieceChain) * (g_pieceCount + 1));
   for (int32_t i = 0; i < g_pieceCount; ++i) {
     g_chainOrder[i] = i;
-    g_chains[i] = {i, 1};
+    g_chains[i] = {i, 1, true};
   }
   g_chainCount = g_pieceCount;
   JoinChains(JoinMode::kCheapestFirst, 8, 2730, false);
