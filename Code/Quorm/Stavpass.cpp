@@ -244,6 +244,7 @@ struct StaffPiece {
   int32_t missingSamples;
   double meanSpacing;     // over all its samples
   double endSpacing;      // mean of its two end samples' spacings
+  int32_t firstX;         // first->x, kept at hand for the joins' sorting
 };
 
 // A chain of pieces, sorted by first column: pieces[firstPiece .. +count-1]
@@ -251,7 +252,9 @@ struct StaffPiece {
 struct PieceChain {
   int32_t start;
   int32_t count;
-  bool distinct;  // no two of its pieces start in the same column
+  bool distinct;     // no two of its pieces start in the same column
+  MergePoint centre;  // its first piece's first column and top line
+  double spacing;     // the mean end spacing of its pieces
 };
 
 StaffPiece* g_pieces = nullptr;
@@ -267,6 +270,7 @@ bool g_alignedOnly = false;  // the current join pass takes only partners whose 
 void CollectPiece(MergeGroup* g) {
   StaffPiece& piece = g_pieces[g_pieceCount++];
   piece.first = SampleOf(g);
+  piece.firstX = piece.first->x;
   piece.last = SampleOf(g->tail);
   piece.samples = 0;
   piece.missingSamples = 0;
@@ -285,9 +289,21 @@ void CollectPiece(MergeGroup* g) {
   piece.endSpacing = (SampleSpacing(*piece.first) + SampleSpacing(*piece.last)) / 2.0;
 }
 
+// A chain of the pieces order[start .. start+count-1] (sorted by first
+// column), with what the joins ask of it again and again.
+PieceChain MakeChain(const int32_t* order, int32_t start, int32_t count, bool distinct) {
+  PieceChain chain{start, count, distinct, {0, 0}, 0.0};
+  const StaffPiece& head = g_pieces[order[start]];
+  chain.centre = {head.first->x, std::max(0, head.first->top[0])};
+  double sum = 0;  // summed in the order GroupSpacing sums a merged group
+  for (int32_t i = 0; i < count; ++i) sum += g_pieces[order[start + i]].endSpacing;
+  chain.spacing = count ? sum / count : 0.0;
+  return chain;
+}
+
 const PieceChain* ChainOf(const MergeGroup* g) { return static_cast<const PieceChain*>(g->item); }
 
-bool FirstColumnBefore(int32_t a, int32_t b) { return g_pieces[a].first->x < g_pieces[b].first->x; }
+bool FirstColumnBefore(int32_t a, int32_t b) { return g_pieces[a].firstX < g_pieces[b].firstX; }
 
 // Whether no two of the sorted pieces start in the same column (their order
 // is then the only one).
@@ -326,10 +342,7 @@ int32_t GroupLastColumn(const MergeGroup* g) {
   return last;
 }
 
-MergePoint ChainCentre(MergeGroup* g) {
-  const StaffPiece& head = g_pieces[g_chainOrder[ChainOf(g)->start]];
-  return {head.first->x, std::max(0, head.first->top[0])};
-}
+MergePoint ChainCentre(MergeGroup* g) { return ChainOf(g)->centre; }
 
 void ChainBox(MergeBox* out, MergeGroup* g) {
   const StaffPiece& head = g_pieces[g_chainOrder[ChainOf(g)->start]];
@@ -514,6 +527,7 @@ int32_t* g_costJoins = nullptr;
 int32_t* g_costMerged = nullptr;
 
 double GroupSpacing(const MergeGroup* g) {
+  if (g->next == nullptr) return ChainOf(g)->spacing;
   double sum = 0;
   int32_t n = 0;
   for (const MergeGroup* m = g; m; m = m->next) {
@@ -523,13 +537,21 @@ double GroupSpacing(const MergeGroup* g) {
   return n ? sum / n : 0.0;
 }
 
+// The first column of a group's pieces (a chain's first piece is its first).
+int32_t GroupFirstColumn(const MergeGroup* g) {
+  int32_t first = ChainOf(g)->centre.x;
+  for (const MergeGroup* m = g->next; m; m = m->next) first = std::min(first, ChainOf(m)->centre.x);
+  return first;
+}
+
 int32_t ChainCost(MergeGroup* a, MergeGroup* b) {
+  // b must start right of a, and the two spacings must be alike.
+  if (GroupFirstColumn(b) <= GroupFirstColumn(a)) return kMergeNoJoin;
+  const double sa = GroupSpacing(a), sb = GroupSpacing(b);
+  if (sa > 1.1 * sb || sb > 1.1 * sa) return kMergeNoJoin;
   bool distinctA = false, distinctB = false;
   const int32_t na = GroupPieces(a, g_costPieces, &distinctA);
   const int32_t nb = GroupPieces(b, g_costPieces + na, &distinctB);
-  if (g_pieces[g_costPieces[na]].first->x <= g_pieces[g_costPieces[0]].first->x) return kMergeNoJoin;
-  const double sa = GroupSpacing(a), sb = GroupSpacing(b);
-  if (sa > 1.1 * sb || sb > 1.1 * sa) return kMergeNoJoin;
   for (int32_t i = 0; i < na + nb; ++i) g_costTags[g_costPieces[i]] = i < na ? 0 : 1;
   // Both groups in order: merged, unless two pieces start in the same
   // column; then sorted as a whole (which of them comes first is the sort's).
@@ -617,7 +639,7 @@ void CollectChain(MergeGroup* g) {
     if (span < RoundToInt(kShortestStaffSpaces * spacing) || whole < RoundToInt(std::min(8.0 * spacing, span / 4.0)))
       return;
   }
-  g_newChains[g_newChainCount++] = {g_newOrderCount, n, DistinctColumns(out, n)};
+  g_newChains[g_newChainCount++] = MakeChain(g_newOrder, g_newOrderCount, n, DistinctColumns(out, n));
   g_newOrderCount += n;
 }
 
@@ -781,7 +803,7 @@ void FindStaffPieces(int32_t n) {
   EngineAlloc(g_chains, sizeof(PieceChain) * (g_pieceCount + 1));
   for (int32_t i = 0; i < g_pieceCount; ++i) {
     g_chainOrder[i] = i;
-    g_chains[i] = {i, 1, true};
+    g_chains[i] = MakeChain(g_chainOrder, i, 1, true);
   }
   g_chainCount = g_pieceCount;
   JoinChains(JoinMode::kCheapestFirst, 8, 2730, false);
