@@ -504,7 +504,7 @@ void GrowJoinCache() {
 // ceiling: as for PieceJoinCost. A cost that was cut short at a ceiling at
 // least as high serves again (it is above this ceiling too).
 JoinCost CachedJoinCost(int32_t p, int32_t q, int32_t ceiling) {
-  if (!g_joinCache) ClearJoinCache(1 << 16);
+  if (!g_joinCache) ClearJoinCache(1 << 12);
   const int64_t key = static_cast<int64_t>(p) * g_pieceCount + q;
   JoinCacheEntry* entry = &JoinCacheFind(key);
   if (entry->key == -1) {
