@@ -46,6 +46,7 @@ struct MergeState {
   int32_t heapSize;
   GrangeGrid* grid;
   int32_t* touched;  // work list of one join
+  int32_t costBound;  // what the cost being asked for must beat (MergeCostBound)
 };
 
 MergeState g_merge;
@@ -155,6 +156,9 @@ void BestPartner(int32_t group, MergeCostFn cost, MergeBoxFn box, int32_t* partn
   for (int32_t i = 0; i < found; ++i) {
     const int32_t other = g_merge.neighbours[i];
     if (other == group) continue;
+    // Only a cost below the best so far can change the answer (the first
+    // partner is always taken).
+    g_merge.costBound = *partner < 0 ? kMergeNoJoin : *best;
     const int32_t c = cost(&g_merge.groups[group], &g_merge.groups[other]);
     if (*partner < 0 || c < *best) {
       *partner = other;
@@ -162,6 +166,7 @@ void BestPartner(int32_t group, MergeCostFn cost, MergeBoxFn box, int32_t* partn
     }
   }
   if (*partner < 0) *best = kMergeNoJoin;
+  g_merge.costBound = kMergeNoJoin;
 }
 
 void SetBestPartner(int32_t group, MergeCostFn cost, MergeBoxFn box) {
@@ -303,6 +308,7 @@ void BeginMerge() {
   ENGINE_CHECK(!g_merge.open);
   g_merge = MergeState{};
   g_merge.open = true;
+  g_merge.costBound = kMergeNoJoin;
   NamedAlloc(g_merge.items, kItemStep * sizeof(ItemEntry), "infofields");
   std::memset(g_merge.items, 0, kItemStep * sizeof(ItemEntry));
   g_merge.itemCapacity = kItemStep;
@@ -378,6 +384,8 @@ void JoinBestPartners(MergeJoinFn join, MergeOrderFn order, int32_t limit) {
   EngineFree(partner);
   EngineFree(head);
 }
+
+int32_t MergeCostBound() { return g_merge.open ? g_merge.costBound : kMergeNoJoin; }
 
 void ForEachMergedGroup(MergeGroupFn callback) {
   ENGINE_CHECK_POINTER(callback);

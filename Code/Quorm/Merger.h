@@ -46,6 +46,12 @@ void MergeAllPairs(MergeCostFn cost, MergeBoxFn box);
 // orders first leads. Only walks, filters, counts, MergeAllPairs and
 // EndMerge may follow.
 void JoinBestPartners(MergeJoinFn join, MergeOrderFn order, int32_t limit);
+// While a cost callback runs: the cost it must beat to change the Merger's
+// choice. A cost function may answer any value at or above this bound instead
+// of its exact cost when it knows the cost is at least the bound (and so stop
+// early); below the bound it must answer the exact cost. kMergeNoJoin when
+// every cost counts (the first candidate, or outside a search).
+int32_t MergeCostBound();
 void ForEachMergedGroup(MergeGroupFn callback);
 void FilterMergedGroups(MergeKeepFn keep);
 int32_t CountMergedGroups();

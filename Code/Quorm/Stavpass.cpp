@@ -244,6 +244,7 @@ struct StaffPiece {
   int32_t missingSamples;
   double meanSpacing;     // over all its samples
   double endSpacing;      // mean of its two end samples' spacings
+  int32_t firstX;         // first->x, kept at hand for the joins' sorting
 };
 
 // A chain of pieces, sorted by first column: pieces[firstPiece .. +count-1]
@@ -251,6 +252,9 @@ struct StaffPiece {
 struct PieceChain {
   int32_t start;
   int32_t count;
+  bool distinct;     // no two of its pieces start in the same column
+  MergePoint centre;  // its first piece's first column and top line
+  double spacing;     // the mean end spacing of its pieces
 };
 
 StaffPiece* g_pieces = nullptr;
@@ -266,6 +270,7 @@ bool g_alignedOnly = false;  // the current join pass takes only partners whose 
 void CollectPiece(MergeGroup* g) {
   StaffPiece& piece = g_pieces[g_pieceCount++];
   piece.first = SampleOf(g);
+  piece.firstX = piece.first->x;
   piece.last = SampleOf(g->tail);
   piece.samples = 0;
   piece.missingSamples = 0;
@@ -284,16 +289,47 @@ void CollectPiece(MergeGroup* g) {
   piece.endSpacing = (SampleSpacing(*piece.first) + SampleSpacing(*piece.last)) / 2.0;
 }
 
+// A chain of the pieces order[start .. start+count-1] (sorted by first
+// column), with what the joins ask of it again and again.
+PieceChain MakeChain(const int32_t* order, int32_t start, int32_t count, bool distinct) {
+  PieceChain chain{start, count, distinct, {0, 0}, 0.0};
+  const StaffPiece& head = g_pieces[order[start]];
+  chain.centre = {head.first->x, std::max(0, head.first->top[0])};
+  double sum = 0;  // summed in the order GroupSpacing sums a merged group
+  for (int32_t i = 0; i < count; ++i) sum += g_pieces[order[start + i]].endSpacing;
+  chain.spacing = count ? sum / count : 0.0;
+  return chain;
+}
+
 const PieceChain* ChainOf(const MergeGroup* g) { return static_cast<const PieceChain*>(g->item); }
 
-// The pieces of a merged group of chains, sorted by first column.
-int32_t GroupPieces(const MergeGroup* g, int32_t* out) {
+bool FirstColumnBefore(int32_t a, int32_t b) { return g_pieces[a].firstX < g_pieces[b].firstX; }
+
+// Whether no two of the sorted pieces start in the same column (their order
+// is then the only one).
+bool DistinctColumns(const int32_t* pieces, int32_t n) {
+  for (int32_t i = 1; i < n; ++i)
+    if (!FirstColumnBefore(pieces[i - 1], pieces[i])) return false;
+  return true;
+}
+
+// The pieces of a merged group of chains, sorted by first column; distinct
+// (when asked for) tells whether no two start in the same column. A lone
+// chain whose pieces all start in columns of their own is sorted already.
+int32_t GroupPieces(const MergeGroup* g, int32_t* out, bool* distinct = nullptr) {
+  const PieceChain* head = ChainOf(g);
+  if (g->next == nullptr && head->distinct) {
+    std::memcpy(out, g_chainOrder + head->start, sizeof(int32_t) * head->count);
+    if (distinct) *distinct = true;
+    return head->count;
+  }
   int32_t n = 0;
   for (const MergeGroup* m = g; m; m = m->next) {
     const PieceChain* c = ChainOf(m);
     for (int32_t i = 0; i < c->count; ++i) out[n++] = g_chainOrder[c->start + i];
   }
-  std::sort(out, out + n, [](int32_t a, int32_t b) { return g_pieces[a].first->x < g_pieces[b].first->x; });
+  std::sort(out, out + n, FirstColumnBefore);
+  if (distinct) *distinct = DistinctColumns(out, n);
   return n;
 }
 
@@ -306,10 +342,7 @@ int32_t GroupLastColumn(const MergeGroup* g) {
   return last;
 }
 
-MergePoint ChainCentre(MergeGroup* g) {
-  const StaffPiece& head = g_pieces[g_chainOrder[ChainOf(g)->start]];
-  return {head.first->x, std::max(0, head.first->top[0])};
-}
+MergePoint ChainCentre(MergeGroup* g) { return ChainOf(g)->centre; }
 
 void ChainBox(MergeBox* out, MergeGroup* g) {
   const StaffPiece& head = g_pieces[g_chainOrder[ChainOf(g)->start]];
@@ -328,16 +361,6 @@ void ChainBox(MergeBox* out, MergeGroup* g) {
   *out = {head.first->x + 1, minTop - band, GroupLastColumn(g) + reach + 1, maxTop + band + 1};
 }
 
-// Whether any of the rows y..y+2 of the column is black.
-bool InkInThreeRows(int32_t x, int32_t y) {
-  const int32_t height = GetPageImageHeight();
-  if (x < 0 || x >= GetPageImageWidth()) return false;
-  const uint32_t bit = 1u << (x & 31);
-  for (int32_t r = std::max(0, y); r <= y + 2 && r < height; ++r)
-    if (GetPageRow(r)[x >> 5] & bit) return true;
-  return false;
-}
-
 // The cost of joining piece q to the piece p on its left, and the part of it
 // that comes from the lines' offsets alone (how well the lines line up).
 struct JoinCost {
@@ -351,15 +374,23 @@ struct JoinCost {
 constexpr int32_t kAlignedOffset = 16384;
 constexpr int32_t kOverlapCost = 163840;
 
-// ceiling: 0 for the exact cost; else the ink sum may stop once the cost is
-// known to exceed it.
-JoinCost PieceJoinCost(const StaffPiece& p, const StaffPiece& q, int32_t ceiling) {
+// The part of a join's cost that needs no ink: how far the lines of the two
+// pieces are apart. final: the offset alone is the join's cost (the pieces
+// overlap, or the lines do not line up); otherwise the gap's ink is added.
+struct JoinOffset {
+  int32_t offset;
+  bool final;
+  int32_t f;      // the cost of a pixel of offset
+  int32_t floor;  // what the join costs at least: its offset, and the least ink penalty of every gap column
+};
+
+JoinOffset PieceJoinOffset(const StaffPiece& p, const StaffPiece& q) {
   const StaffSample& a = *p.last;
   const StaffSample& b = *q.first;
   const int32_t gap = b.x - a.x;
-  if (gap < 1) return {kOverlapCost, kOverlapCost, 0};
+  if (gap < 1) return {kOverlapCost, true, 0, kOverlapCost};
   const double spacing = (p.endSpacing + q.endSpacing) / 2.0;
-  if (spacing <= 0) return {kMergeNoJoin, kMergeNoJoin, 0};
+  if (spacing <= 0) return {kMergeNoJoin, true, 0, kMergeNoJoin};
   const int32_t f = RoundToInt(16384.0 / spacing);
   const int32_t slope = RoundQ10(SaturateToInt32(static_cast<int64_t>(GetPageSkew()) * gap));
   int64_t offset = 0;
@@ -369,7 +400,23 @@ JoinCost PieceJoinCost(const StaffPiece& p, const StaffPiece& q, int32_t ceiling
       cost = static_cast<int64_t>(std::abs(a.top[k] - b.top[k] + slope) + std::abs(a.bottom[k] - b.bottom[k] + slope)) * f;
     offset = std::max(offset, cost);
   }
-  if (offset > kAlignedOffset) return {SaturateToInt32(offset), SaturateToInt32(offset), 0};
+  const int32_t clipped = SaturateToInt32(offset);
+  if (offset > kAlignedOffset) return {clipped, true, f, clipped};
+  // Every gap column adds at least the penalty of no missing line.
+  const double ink = static_cast<double>(InkPenaltyOf(a.lineCount, 0)) * (gap - 1) * f / 1024.0;
+  return {clipped, false, f, CostFromDouble(std::sqrt(static_cast<double>(offset) * offset + ink * ink))};
+}
+
+// ceiling: 0 for the exact cost; else the ink sum may stop once the cost is
+// known to exceed it.
+JoinCost PieceJoinCost(const StaffPiece& p, const StaffPiece& q, int32_t ceiling) {
+  const JoinOffset start = PieceJoinOffset(p, q);
+  if (start.final) return {start.offset, start.offset, 0};
+  const StaffSample& a = *p.last;
+  const StaffSample& b = *q.first;
+  const int32_t gap = b.x - a.x;
+  const int32_t f = start.f;
+  const int64_t offset = start.offset;
   double ys[kMaxStaffLines], steps[kMaxStaffLines];
   for (int32_t k = 0; k < a.lineCount; ++k) {
     const double ya = (a.top[k] + a.bottom[k]) / 2.0, yb = (b.top[k] + b.bottom[k]) / 2.0;
@@ -377,15 +424,31 @@ JoinCost PieceJoinCost(const StaffPiece& p, const StaffPiece& q, int32_t ceiling
     ys[k] = ya - 1.5;
   }
   const int64_t penaltyCap = ceiling > 0 ? static_cast<int64_t>(ceiling) * 1024 / std::max(1, f) + 1 : INT64_MAX;
+  // Whether any of the rows y..y+2 of the column is black, read from the
+  // page's rows directly: this is the stage's inner loop.
+  const uint32_t* rows = GetPageRow(0);
+  const int32_t wordsPerRow = GetPageWordsPerRow();
+  const int32_t height = GetPageImageHeight();
+  const int32_t width = GetPageImageWidth();
+  int32_t penaltyOf[kMaxStaffLines + 1];
+  for (int32_t k = 0; k <= a.lineCount; ++k) penaltyOf[k] = InkPenaltyOf(a.lineCount, k);
   int64_t penalties = 0;
   int32_t x = a.x + 1;
   for (; x < b.x && penalties <= penaltyCap; ++x) {
     int32_t misses = 0;
+    const bool inside = x >= 0 && x < width;
+    const uint32_t* column = rows + (x >> 5);
+    const uint32_t bit = 1u << (x & 31);
     for (int32_t k = 0; k < a.lineCount; ++k) {
       ys[k] += steps[k];
-      if (!InkInThreeRows(x, static_cast<int32_t>(std::floor(ys[k] + 0.5)))) ++misses;
+      const int32_t y = static_cast<int32_t>(std::floor(ys[k] + 0.5));
+      bool ink = false;
+      if (inside)
+        for (int32_t r = std::max(0, y); r <= y + 2 && r < height && !ink; ++r)
+          ink = (column[static_cast<size_t>(r) * wordsPerRow] & bit) != 0;
+      if (!ink) ++misses;
     }
-    penalties += InkPenaltyOf(a.lineCount, misses);
+    penalties += penaltyOf[misses];
   }
   const double ink = static_cast<double>(penalties) * f / 1024.0;
   return {static_cast<int32_t>(offset), CostFromDouble(std::sqrt(static_cast<double>(offset) * offset + ink * ink)),
@@ -394,35 +457,77 @@ JoinCost PieceJoinCost(const StaffPiece& p, const StaffPiece& q, int32_t ceiling
 
 
 // Join costs of piece pairs already asked for (the merge asks again and again
-// as groups grow): a direct-mapped cache keyed by the pair.
-constexpr int32_t kJoinCacheSize = 1 << 16;
+// as groups grow, and the later passes ask for the same pairs): an open
+// hash table keyed by the pair, grown before it is half full.
 struct JoinCacheEntry {
   int64_t key;  // p x piece count + q, -1 when empty
   JoinCost cost;
 };
 JoinCacheEntry* g_joinCache = nullptr;
+int32_t g_joinCacheSize = 0;  // a power of two
+int32_t g_joinCacheUsed = 0;
 
 // The cheapest-first passes need a join's cost only up to twice their limit;
 // the best-partner pass compares joins of any cost. 0: exact costs.
 int32_t g_costCeiling = 0;
 
-JoinCost CachedJoinCost(int32_t p, int32_t q) {
-  if (!g_joinCache) {
-    EngineAlloc(g_joinCache, sizeof(JoinCacheEntry) * kJoinCacheSize);
-    for (int32_t i = 0; i < kJoinCacheSize; ++i) g_joinCache[i] = {-1, {0, 0, 0}};
-  }
+uint32_t JoinCacheSlot(int64_t key, int32_t size) {
+  return static_cast<uint32_t>((static_cast<uint64_t>(key) * 0x9E3779B97F4A7C15ULL) >> 32) & (size - 1);
+}
+
+void ClearJoinCache(int32_t size) {
+  EngineAlloc(g_joinCache, sizeof(JoinCacheEntry) * size);
+  for (int32_t i = 0; i < size; ++i) g_joinCache[i] = {-1, {0, 0, 0}};
+  g_joinCacheSize = size;
+  g_joinCacheUsed = 0;
+}
+
+JoinCacheEntry& JoinCacheFind(int64_t key) {
+  uint32_t i = JoinCacheSlot(key, g_joinCacheSize);
+  while (g_joinCache[i].key != -1 && g_joinCache[i].key != key) i = (i + 1) & (g_joinCacheSize - 1);
+  return g_joinCache[i];
+}
+
+void GrowJoinCache() {
+  JoinCacheEntry* old = g_joinCache;
+  const int32_t oldSize = g_joinCacheSize;
+  g_joinCache = nullptr;
+  ClearJoinCache(2 * oldSize);
+  for (int32_t i = 0; i < oldSize; ++i)
+    if (old[i].key != -1) {
+      JoinCacheFind(old[i].key) = old[i];
+      ++g_joinCacheUsed;
+    }
+  EngineFree(old);
+}
+
+// ceiling: as for PieceJoinCost. A cost that was cut short at a ceiling at
+// least as high serves again (it is above this ceiling too).
+JoinCost CachedJoinCost(int32_t p, int32_t q, int32_t ceiling) {
+  if (!g_joinCache) ClearJoinCache(1 << 12);
   const int64_t key = static_cast<int64_t>(p) * g_pieceCount + q;
-  JoinCacheEntry& entry = g_joinCache[static_cast<uint64_t>(key) * 2654435761ULL % kJoinCacheSize];
-  const bool usable = entry.key == key && (entry.cost.cutAt == 0 || (g_costCeiling > 0 && entry.cost.cutAt >= g_costCeiling));
-  if (!usable) entry = {key, PieceJoinCost(g_pieces[p], g_pieces[q], g_costCeiling)};
-  return entry.cost;
+  JoinCacheEntry* entry = &JoinCacheFind(key);
+  if (entry->key == -1) {
+    if (2 * (g_joinCacheUsed + 1) > g_joinCacheSize) {
+      GrowJoinCache();
+      entry = &JoinCacheFind(key);
+    }
+    ++g_joinCacheUsed;
+  } else if (entry->cost.cutAt == 0 || (ceiling > 0 && entry->cost.cutAt >= ceiling)) {
+    return entry->cost;
+  }
+  *entry = {key, PieceJoinCost(g_pieces[p], g_pieces[q], ceiling)};
+  return entry->cost;
 }
 
 // Work arrays of the chain costs (one entry per piece).
 int32_t* g_costPieces = nullptr;
 int32_t* g_costTags = nullptr;
+int32_t* g_costJoins = nullptr;
+int32_t* g_costMerged = nullptr;
 
 double GroupSpacing(const MergeGroup* g) {
+  if (g->next == nullptr) return ChainOf(g)->spacing;
   double sum = 0;
   int32_t n = 0;
   for (const MergeGroup* m = g; m; m = m->next) {
@@ -432,24 +537,76 @@ double GroupSpacing(const MergeGroup* g) {
   return n ? sum / n : 0.0;
 }
 
+// The first column of a group's pieces (a chain's first piece is its first).
+int32_t GroupFirstColumn(const MergeGroup* g) {
+  int32_t first = ChainOf(g)->centre.x;
+  for (const MergeGroup* m = g->next; m; m = m->next) first = std::min(first, ChainOf(m)->centre.x);
+  return first;
+}
+
 int32_t ChainCost(MergeGroup* a, MergeGroup* b) {
-  const int32_t na = GroupPieces(a, g_costPieces);
-  const int32_t nb = GroupPieces(b, g_costPieces + na);
-  if (g_pieces[g_costPieces[na]].first->x <= g_pieces[g_costPieces[0]].first->x) return kMergeNoJoin;
+  // b must start right of a, and the two spacings must be alike.
+  if (GroupFirstColumn(b) <= GroupFirstColumn(a)) return kMergeNoJoin;
   const double sa = GroupSpacing(a), sb = GroupSpacing(b);
   if (sa > 1.1 * sb || sb > 1.1 * sa) return kMergeNoJoin;
+  bool distinctA = false, distinctB = false;
+  const int32_t na = GroupPieces(a, g_costPieces, &distinctA);
+  const int32_t nb = GroupPieces(b, g_costPieces + na, &distinctB);
   for (int32_t i = 0; i < na + nb; ++i) g_costTags[g_costPieces[i]] = i < na ? 0 : 1;
-  std::sort(g_costPieces, g_costPieces + na + nb,
-            [](int32_t p, int32_t q) { return g_pieces[p].first->x < g_pieces[q].first->x; });
-  int32_t cost = 0;
+  // Both groups in order: merged, unless two pieces start in the same
+  // column; then sorted as a whole (which of them comes first is the sort's).
+  const int32_t* order = g_costPieces;
+  bool merged = distinctA && distinctB;
+  if (merged) {
+    int32_t i = 0, j = na, n = 0;
+    while (merged && (i < na || j < na + nb)) {
+      if (j == na + nb || (i < na && FirstColumnBefore(g_costPieces[i], g_costPieces[j])))
+        g_costMerged[n++] = g_costPieces[i++];
+      else if (i == na || FirstColumnBefore(g_costPieces[j], g_costPieces[i]))
+        g_costMerged[n++] = g_costPieces[j++];
+      else
+        merged = false;
+    }
+    order = g_costMerged;
+  }
+  if (!merged) {
+    std::sort(g_costPieces, g_costPieces + na + nb, FirstColumnBefore);
+    order = g_costPieces;
+  }
+  // The cost is the dearest join between consecutive pieces of the two
+  // groups. The lines' offsets come first: they need no ink and often settle
+  // the answer (joins that do not line up, or a cost already above what the
+  // Merger's choice needs); the gaps' ink is summed only for the rest, and
+  // only as far as the answer needs.
+  const int32_t bound = MergeCostBound();
+  int32_t cost = 0;   // of the joins settled by their offsets
+  int32_t floor = 0;  // what the others cost at least
+  int32_t inked = 0;  // pairs whose ink is still to be summed, at the front of g_costJoins
   for (int32_t i = 0; i + 1 < na + nb; ++i) {
-    const int32_t p = g_costPieces[i], q = g_costPieces[i + 1];
+    const int32_t p = order[i], q = order[i + 1];
     if (g_costTags[p] == g_costTags[q]) continue;
-    const JoinCost join = CachedJoinCost(p, q);
+    const JoinOffset join = PieceJoinOffset(g_pieces[p], g_pieces[q]);
     // The best-partner pass takes only partners whose lines line up.
     if (g_alignedOnly && join.offset > kAlignedOffset) return kMergeNoJoin;
-    cost = std::max(cost, join.cost);
-    if (cost >= kMergeNoJoin - 1) break;
+    if (join.final) {
+      cost = std::max(cost, join.offset);
+      if (!g_alignedOnly && cost >= kMergeNoJoin - 1) return cost;
+    } else {
+      floor = std::max(floor, join.floor);
+      g_costJoins[inked++] = i;
+    }
+  }
+  // A sum cut short at the pass's ceiling costs at least that ceiling.
+  if (g_costCeiling > 0) floor = std::min(floor, g_costCeiling);
+  if (std::max(cost, floor) >= bound) return std::max(cost, floor);
+  // Sums stop once a join is known to cost the bound (its cost then answers
+  // for the whole); the cheapest-first passes stop at their own ceiling too.
+  int32_t ceiling = bound < kMergeNoJoin ? bound : 0;
+  if (g_costCeiling > 0 && (ceiling == 0 || g_costCeiling < ceiling)) ceiling = g_costCeiling;
+  for (int32_t j = 0; j < inked; ++j) {
+    const int32_t i = g_costJoins[j];
+    cost = std::max(cost, CachedJoinCost(order[i], order[i + 1], ceiling).cost);
+    if (cost >= bound || cost >= kMergeNoJoin - 1) break;
   }
   return cost;
 }
@@ -482,7 +639,7 @@ void CollectChain(MergeGroup* g) {
     if (span < RoundToInt(kShortestStaffSpaces * spacing) || whole < RoundToInt(std::min(8.0 * spacing, span / 4.0)))
       return;
   }
-  g_newChains[g_newChainCount++] = {g_newOrderCount, n};
+  g_newChains[g_newChainCount++] = MakeChain(g_newOrder, g_newOrderCount, n, DistinctColumns(out, n));
   g_newOrderCount += n;
 }
 
@@ -538,7 +695,10 @@ void FreePieceWork() {
   EngineFree(g_newChains);
   EngineFree(g_costPieces);
   EngineFree(g_costTags);
+  EngineFree(g_costJoins);
+  EngineFree(g_costMerged);
   EngineFree(g_joinCache);
+  g_joinCacheSize = g_joinCacheUsed = 0;
 }
 
 // ---------------------------------------------------------------------------
@@ -637,11 +797,13 @@ void FindStaffPieces(int32_t n) {
 
   EngineAlloc(g_costPieces, sizeof(int32_t) * (g_pieceCount + 1));
   EngineAlloc(g_costTags, sizeof(int32_t) * (g_pieceCount + 1));
+  EngineAlloc(g_costJoins, sizeof(int32_t) * (g_pieceCount + 1));
+  EngineAlloc(g_costMerged, sizeof(int32_t) * (g_pieceCount + 1));
   EngineAlloc(g_chainOrder, sizeof(int32_t) * (g_pieceCount + 1));
   EngineAlloc(g_chains, sizeof(PieceChain) * (g_pieceCount + 1));
   for (int32_t i = 0; i < g_pieceCount; ++i) {
     g_chainOrder[i] = i;
-    g_chains[i] = {i, 1};
+    g_chains[i] = MakeChain(g_chainOrder, i, 1, true);
   }
   g_chainCount = g_pieceCount;
   JoinChains(JoinMode::kCheapestFirst, 8, 2730, false);

@@ -128,6 +128,64 @@ TEST_F(MergerTest, MatchesBruteForceGreedyOnRandomInputs) {
   }
 }
 
+// The single-link cost as a cost function that stops early may answer it:
+// below the bound exactly, at or above it only something not below the bound
+// (here the bound itself, or a value far above it).
+bool g_farAbove = false;
+int g_boundedAnswers = 0;
+int32_t BoundedSingleLinkCost(MergeGroup* a, MergeGroup* b) {
+  const int32_t bound = MergeCostBound();
+  const int32_t cost = SingleLinkCost(a, b);
+  if (cost < bound) return cost;
+  ++g_boundedAnswers;
+  return g_farAbove ? bound + (kMergeNoJoin - bound) / 2 : bound;
+}
+
+// Stopping at the bound changes no choice: the same joins, the same stop
+// cost and the same best partners as with exact costs.
+TEST_F(MergerTest, CostsCutShortAtTheBoundGiveTheSameGroups) {
+  int bounded = 0;
+  for (unsigned seed = 1; seed <= 40; ++seed) {
+    std::mt19937 random(seed);
+    const int n = 2 + static_cast<int>(random() % 14);
+    std::vector<int32_t> values(n * n);
+    for (int i = 0; i < n * n; ++i) values[i] = i * 7 + 1;
+    std::shuffle(values.begin(), values.end(), random);
+    g_pairCost.assign(n, std::vector<int32_t>(n, 0));
+    for (int i = 0; i < n; ++i)
+      for (int j = i + 1; j < n; ++j) g_pairCost[i][j] = g_pairCost[j][i] = values[i * n + j];
+    const int32_t limit = static_cast<int32_t>(random() % (7 * n * n));
+    std::vector<Item> items(n);
+    for (int i = 0; i < n; ++i)
+      items[i] = Item{i, static_cast<int32_t>(random() % 1000), static_cast<int32_t>(random() % 1000), 0};
+
+    for (int bestPartners = 0; bestPartners < 2; ++bestPartners) {
+      // Exact costs first, then the two ways of answering at the bound.
+      Partition results[3];
+      int32_t stops[3];
+      for (int way = 0; way < 3; ++way) {
+        g_farAbove = way == 2;
+        BeginMerge();
+        for (Item& item : items) AddMergeItem(&item);
+        EXPECT_EQ(MergeCostBound(), kMergeNoJoin);
+        const MergeCostFn cost = way == 0 ? SingleLinkCost : BoundedSingleLinkCost;
+        stops[way] = RunMerge(cost, CountJoin, ItemCentre, WholePage, nullptr, 16, 16, bestPartners ? 0 : limit);
+        if (bestPartners) JoinBestPartners(CountJoin, nullptr, limit);
+        results[way] = CollectPartition();
+        EndMerge();
+      }
+      for (int way = 1; way < 3; ++way) {
+        EXPECT_EQ(results[way], results[0]) << "seed " << seed << " way " << way;
+        EXPECT_EQ(stops[way], stops[0]) << "seed " << seed << " way " << way;
+      }
+    }
+    bounded += g_boundedAnswers;
+    g_boundedAnswers = 0;
+  }
+  // The bound did come into play.
+  EXPECT_GT(bounded, 0);
+}
+
 int32_t SameLabelFree(MergeGroup* a, MergeGroup* b) {
   return static_cast<Item*>(a->item)->label == static_cast<Item*>(b->item)->label ? 0 : 2;
 }

@@ -90,6 +90,28 @@ void StaffPainter::BreakLine(int staff, int line, int x0, int x1) {
   }
 }
 
+void StaffPainter::FragmentLines(int staff, int fragment, int gap, int shift, uint32_t seed) {
+  const SynthStaff& s = staves_[staff];
+  std::mt19937 random(seed);
+  std::uniform_int_distribution<int> lengths(fragment, 2 * fragment);
+  std::uniform_int_distribution<int> gaps(1, std::max(1, gap));
+  std::uniform_int_distribution<int> shifts(-shift, shift);
+  for (int line = 0; line < s.lines; ++line) {
+    BreakLine(staff, line, s.left, s.right);
+    // Each line starts at an offset of its own.
+    int x = s.left + std::uniform_int_distribution<int>(0, fragment)(random);
+    while (x < s.right) {
+      const int end = std::min(s.right, x + lengths(random));
+      const int dy = shifts(random);
+      for (int c = x; c < end; ++c) {
+        const int y0 = static_cast<int>(std::lround(LineY(staff, line, c) - (s.thickness - 1) / 2.0)) + dy;
+        page_.FillRect(y0, c, y0 + s.thickness, c + 1);
+      }
+      x = end + gaps(random);
+    }
+  }
+}
+
 void StaffPainter::VerticalStroke(double yTop, double yBottom, int xBottom, int thickness) {
   for (int y = static_cast<int>(std::floor(yTop)); y <= static_cast<int>(std::ceil(yBottom)); ++y) {
     const int x = static_cast<int>(std::lround(xBottom + skew_ * (yBottom - y)));
@@ -224,4 +246,40 @@ void DrawBeam(SynthPage& page, int x0, double y0, int x1, double y1, int thickne
     const int y = static_cast<int>(std::lround(y0 + (y1 - y0) * t));
     page.FillRect(y, x, y + thickness, x + 1);
   }
+}
+
+int DrawScorePage(SynthPage& page, const SynthScore& score) {
+  StaffPainter painter(page);
+  const double sp = score.spacing;
+  const int left = static_cast<int>(std::lround(score.margin * sp));
+  const int right = page.width() - left;
+  if (right - left < 1) return 0;
+  const double staffHeight = 4 * sp;
+  const double inSystem = staffHeight + 4 * sp;  // staff top to the next one's
+  const double betweenSystems = staffHeight + 7 * sp;
+  double top = 3 * sp;
+  if (top + staffHeight + 2 * sp > page.height()) top = std::max(1.0, (page.height() - staffHeight) / 2 - 1);
+  while (top + staffHeight + 1 < page.height()) {
+    SynthStaff s;
+    s.top = top;
+    s.left = left;
+    s.right = right;
+    s.spacing = sp;
+    s.thickness = score.thickness;
+    const int first = painter.AddStaff(s);
+    int last = first;
+    const double second = top + inSystem;
+    if (second + staffHeight + 2 * sp < page.height()) {
+      s.top = second;
+      last = painter.AddStaff(s);
+    }
+    const int bar = static_cast<int>(std::lround(12 * sp));
+    for (int x = left; x < right; x += bar) painter.BarLine(first, last, std::min(x, right - 2));
+    painter.BarLine(first, last, right - 2);
+    if (score.fragment > 0)
+      for (int i = first; i <= last; ++i)
+        painter.FragmentLines(i, score.fragment, score.gap, score.shift, score.seed + 977u * static_cast<uint32_t>(i));
+    top = (last > first ? second : top) + betweenSystems;
+  }
+  return painter.staffCount();
 }

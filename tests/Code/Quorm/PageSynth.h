@@ -83,6 +83,11 @@ class StaffPainter {
   double StepY(int staff, int step, double x) const;
   // Whites out a line between the columns x0..x1-1.
   void BreakLine(int staff, int line, int x0, int x1);
+  // Cuts every line of a staff into fragments, as dropouts of a poor scan or
+  // photocopy do: each line on its own, fragments of fragment..2 x fragment
+  // columns with gaps of 1..gap columns, starting at offsets of their own and
+  // moved up or down by up to shift rows each.
+  void FragmentLines(int staff, int fragment, int gap, int shift, uint32_t seed);
   // A bar line from the top line of one staff down to the bottom line of
   // another, at column x of its bottom end.
   void BarLine(int firstStaff, int lastStaff, int x, int thickness = 2);
@@ -99,3 +104,20 @@ class StaffPainter {
   double bow_;
   std::vector<SynthStaff> staves_;
 };
+
+// A page of music set out as a score: 5-line staves of the spacing and
+// thickness, in systems of two with a bar line every 12 spacings, from the
+// top margin down as far as the page holds them (at least one staff when
+// the page is high enough). With fragment > 0 every line is cut into
+// fragments (FragmentLines with that fragment, gap and shift). Returns the number
+// of staves drawn.
+struct SynthScore {
+  double spacing = 20;
+  int thickness = 3;
+  int fragment = 0;  // 0: whole lines
+  int gap = 4;
+  int shift = 0;
+  double margin = 3;  // left and right margins in spacings
+  uint32_t seed = 1;
+};
+int DrawScorePage(SynthPage& page, const SynthScore& score);
