@@ -245,6 +245,20 @@ void JoinMemberLists(MergeGroup* a, MergeGroup* b, MergeOrderFn order) {
   a->tail = last;
 }
 
+// Group b joins group a: the caller's join callback, the member lists, the
+// grid and the live count. The heap is the caller's.
+void JoinGroups(int32_t a, int32_t b, MergeJoinFn join, MergeOrderFn order) {
+  MergeGroup* ga = &g_merge.groups[a];
+  MergeGroup* gb = &g_merge.groups[b];
+  GrangeRemove(&g_merge.grid, a);
+  GrangeRemove(&g_merge.grid, b);
+  join(ga, gb);
+  JoinMemberLists(ga, gb, order);
+  gb->tail = nullptr;
+  --g_merge.liveCount;
+  GrangeAdd(&g_merge.grid, a);
+}
+
 int32_t MergeGroups(MergeCostFn cost, MergeJoinFn join, MergeBoxFn box, MergeOrderFn order, int32_t limit) {
   ENGINE_CHECK(cost != nullptr && join != nullptr && box != nullptr);
   for (;;) {
@@ -267,15 +281,7 @@ int32_t MergeGroups(MergeCostFn cost, MergeJoinFn join, MergeBoxFn box, MergeOrd
     g_merge.queue[a].partner = -1;
     g_merge.queue[a].cost = 0;
 
-    MergeGroup* ga = &g_merge.groups[a];
-    MergeGroup* gb = &g_merge.groups[b];
-    GrangeRemove(&g_merge.grid, a);
-    GrangeRemove(&g_merge.grid, b);
-    join(ga, gb);
-    JoinMemberLists(ga, gb, order);
-    gb->tail = nullptr;
-    --g_merge.liveCount;
-    GrangeAdd(&g_merge.grid, a);
+    JoinGroups(a, b, join, order);
 
     SetBestPartner(a, cost, box);
     HeapInsert(a);
@@ -369,16 +375,8 @@ void JoinBestPartners(MergeJoinFn join, MergeOrderFn order, int32_t limit) {
     int32_t b = head[partner[g]];
     if (a == b) continue;
     if (order != nullptr && order(g_merge.groups[b].item, g_merge.groups[a].item) < 0) std::swap(a, b);
-    MergeGroup* ga = &g_merge.groups[a];
-    MergeGroup* gb = &g_merge.groups[b];
-    for (MergeGroup* m = gb; m != nullptr; m = m->next) head[m - g_merge.groups] = a;
-    GrangeRemove(&g_merge.grid, a);
-    GrangeRemove(&g_merge.grid, b);
-    join(ga, gb);
-    JoinMemberLists(ga, gb, order);
-    gb->tail = nullptr;
-    --g_merge.liveCount;
-    GrangeAdd(&g_merge.grid, a);
+    for (MergeGroup* m = &g_merge.groups[b]; m != nullptr; m = m->next) head[m - g_merge.groups] = a;
+    JoinGroups(a, b, join, order);
     HeapRemove(b);
   }
   EngineFree(partner);
