@@ -244,7 +244,7 @@ int RecognisePage(float progressFactor, ProgressCallback progress, ContinueCallb
         FreeConnectedComponents();
         point(44);
         if (!Ask(keepGoing)) return kStageStopped;
-        // beams: not built yet
+        DetectBeams();
         if (!Ask(keepGoing)) return kStageStopped;
         point(58);
         // stems and vertical lines: not built yet
