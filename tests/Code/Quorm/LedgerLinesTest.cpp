@@ -252,6 +252,25 @@ TEST(LedgerLinesTest, BadPagesReadToTheEnd) {
     EXPECT_EQ(RecognisePage(1.0f, nullptr, AlwaysGoOn), 0) << "spacing " << spacing;
     EXPECT_EQ(GetLedgerLineCount(), 0);
   }
+  // Hinted staves have no upper size: a staff of 60 pixels reads its lines.
+  {
+    SynthPage page(1000, 1000);
+    StaffPainter painter(page);
+    SynthStaff staff;
+    staff.top = 350;
+    staff.left = 50;
+    staff.right = 950;
+    staff.spacing = 60;
+    staff.thickness = 5;
+    painter.AddStaff(staff);
+    DrawLedgerLines(page, painter, 0, -1, 2, 300);
+    DrawLedgerLines(page, painter, 0, 1, 3, 600);
+    StaffHints hints;
+    hints.AddFromPainter(painter, 0, 1);
+    ASSERT_EQ(RunHintedStageOn(page, hints), 0);
+    EXPECT_EQ(RecognisePage(1.0f, nullptr, AlwaysGoOn), 0);
+    EXPECT_EQ(GetLedgerLineCount(), 5);
+  }
   SynthPage good(900, 500);
   StaffPainter painter(good);
   SynthStaff staff;
