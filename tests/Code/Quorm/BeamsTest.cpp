@@ -197,3 +197,45 @@ TEST(BeamsTest, EraseReleaseAndChecks) {
 }
 
 }  // namespace
+
+namespace {
+
+// Four beam-thick pieces of 5 columns with tall blocks between them (no runs
+// there, but black): a chain whose runs fill less than half of its columns
+// is not fitted; with narrow blocks it is, and becomes one beam over all.
+struct BrokenBeam {
+  int blockWidth;
+  bool found;
+};
+
+class BrokenBeams : public ::testing::TestWithParam<BrokenBeam> {};
+
+TEST_P(BrokenBeams, FittedOnlyWhenRunsFillHalfTheColumns) {
+  const BrokenBeam c = GetParam();
+  SynthPage page(1200, 500);
+  StaffPainter painter(page);
+  SynthStaff staff;
+  staff.top = 300;
+  staff.left = 40;
+  staff.right = 1160;
+  painter.AddStaff(staff);
+  int x = 400;
+  for (int k = 0; k < 4; ++k) {
+    page.FillRect(150, x, 160, x + 5);
+    x += 5;
+    if (k < 3) {
+      page.FillRect(110, x, 200, x + c.blockWidth);
+      x += c.blockWidth;
+    }
+  }
+  FindBeamsOn(page);
+  bool found = false;
+  for (int i = 0; i < GetBeamCount(); ++i)
+    found = found || (GetBeamLeftEnd(i).x <= 402 && GetBeamRightEnd(i).x >= x - 2);
+  EXPECT_EQ(found, c.found) << "blocks " << c.blockWidth << " wide\n" << DescribeBeams();
+  FreeEngine();
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, BrokenBeams, ::testing::Values(BrokenBeam{10, false}, BrokenBeam{3, true}));
+
+}  // namespace
