@@ -234,8 +234,8 @@ void EraseLedgerLine(int32_t i) {
   const int32_t height = GetPageImageHeight();
   if (row < 0 || row >= height) return;
   for (int32_t x = MaxOfInts(0, line.leftX); x < MinOfInts(line.rightX, GetPageImageWidth()); ++x) {
-    int32_t above = row;  // the part of the crossing run at and above the row
-    int32_t below = row;  // the part below it
+    // The run through the row is cleared part by part: what lies at and above
+    // the row, and what lies below it, each only when it stays near the row.
     if (GetPagePixel(row, x)) {
       const int32_t top = BlackRunTop(row, x, MaxOfInts(0, row - reach - 1));
       const int32_t end = BlackRunEndDown(row, x, MinOfInts(height, row + reach + 2));
@@ -245,13 +245,14 @@ void EraseLedgerLine(int32_t i) {
         for (int32_t y = row + 1; y < end; ++y) ClearPagePixel(y, x);
       continue;
     }
-    above = FindInkAbove(row, x, MaxOfInts(0, row - t - 3));
+    // A white row: the line's ink lies just above or below it.
+    const int32_t above = FindInkAbove(row, x, MaxOfInts(0, row - t - 3));
     if (above < row && GetPagePixel(above, x)) {
       const int32_t top = BlackRunTop(above, x, MaxOfInts(0, row - reach - 1));
       if (row - top <= reach)
         for (int32_t y = top; y <= above; ++y) ClearPagePixel(y, x);
     }
-    below = FindInkBelow(row, x, MinOfInts(height, row + t + 4));
+    const int32_t below = FindInkBelow(row, x, MinOfInts(height, row + t + 4));
     if (below > row && below < height && GetPagePixel(below, x)) {
       const int32_t end = BlackRunEndDown(below, x, MinOfInts(height, row + reach + 2));
       if (end - 1 - row <= reach)
