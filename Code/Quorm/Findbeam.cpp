@@ -411,6 +411,8 @@ int32_t BeamMinimumRun() {
 
 void DetectBeams() {
   gBeams.count = 0;
+  // Without a staff space there is nothing to measure a beam by.
+  if (GetPageStaffSpace() <= 0) return;
   gT400 = ScaleToPixels(400);
   gT200 = ScaleToPixels(200);
   const int32_t shortest = BeamMinimumRun();

@@ -25,7 +25,8 @@ constexpr int32_t kLongBeamCostLimit = 1400;
 
 // The driver: needs the page image with its vertical segments, the staff
 // table with its segment marks, the page scale and the object points. Every
-// stored beam gets its two anchor points.
+// stored beam gets its two anchor points. A page without a staff space (no
+// staves) has no beams.
 void DetectBeams();
 // The shortest vertical run taken as part of a beam, in pixels.
 int32_t BeamMinimumRun();

@@ -164,6 +164,21 @@ INSTANTIATE_TEST_SUITE_P(Cases, NotBeams,
                                            NotBeam{"a thin rule", 2, 300},
                                            NotBeam{"a beam-thick stroke under half a staff space", 10, 8}));
 
+// A page without staves has nothing to measure beams by: a beamed group
+// alone on it is no beam.
+TEST(BeamsTest, PageWithoutStavesHasNoBeams) {
+  SynthPage page(1200, 500);
+  DrawBeamedGroup(page, 300, 120, 700, 160, 10, 2, 20, 2, true);
+  DrawTextLine(page, 400, 50, 1100, 14, 5);
+  FreeEngine();
+  ASSERT_EQ(LoadPageImage(page.bits(), page.width(), page.height(), 0), kEngineOk);
+  ASSERT_NE(RunStaffStage(1, nullptr, nullptr), 0);
+  InitialiseObjectPoints();
+  DetectBeams();
+  EXPECT_EQ(GetBeamCount(), 0) << DescribeBeams();
+  FreeEngine();
+}
+
 // The accessors check their index; erasing and releasing act on one beam.
 TEST(BeamsTest, EraseReleaseAndChecks) {
   SynthPage page(1200, 500);
