@@ -9,6 +9,7 @@
 #include "Code/Quorm/Edgefeat.h"
 #include "Code/Quorm/Engpaths.h"
 #include "Code/Quorm/Findbeam.h"
+#include "Code/Quorm/Findledg.h"
 #include "Code/Quorm/Findhead.h"
 #include "Code/Quorm/Findscal.h"
 #include "Code/Quorm/Findstav.h"
@@ -161,6 +162,7 @@ void FreeEngine() {
   FreeVerticalLines();
   FreeBeams();
   FreeNoteheads();
+  FreeLedgerLines();
   FreeBarLines();
   EndMerge();
   FreePageDescription();
@@ -227,8 +229,10 @@ int RecognisePage(float progressFactor, ProgressCallback progress, ContinueCallb
         if (!Ask(keepGoing)) return kStageStopped;
         InitialiseObjectPoints();
         if (!Ask(keepGoing)) return kStageStopped;
-        // ledger lines, bar lines: not built yet
-        if (!Ask(keepGoing) || !Ask(keepGoing)) return kStageStopped;
+        DetectLedgerLines();
+        if (!Ask(keepGoing)) return kStageStopped;
+        // bar lines: not built yet
+        if (!Ask(keepGoing)) return kStageStopped;
         point(34);
         // noteheads: not built yet
         if (!Ask(keepGoing)) return kStageStopped;
@@ -240,7 +244,7 @@ int RecognisePage(float progressFactor, ProgressCallback progress, ContinueCallb
         FreeConnectedComponents();
         point(44);
         if (!Ask(keepGoing)) return kStageStopped;
-        // beams: not built yet
+        DetectBeams();
         if (!Ask(keepGoing)) return kStageStopped;
         point(58);
         // stems and vertical lines: not built yet
