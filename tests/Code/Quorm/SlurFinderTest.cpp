@@ -140,6 +140,31 @@ TEST(SlurFinderTest, OfTwoCrossingSlursTheLongerStays) {
   FreeEngine();
 }
 
+// A tie no longer than one and a half staff spaces is doubtful at best; a
+// longer one costs less the longer it is.
+TEST(SlurFinderTest, ShortTiesCostMore) {
+  for (int s : {16, 24, 36}) {
+    SCOPED_TRACE(s);
+    SynthPage page(40 * s, 24 * s);
+    StaffPainter painter(page);
+    painter.AddStaff(CurveTestStaff(8.0 * s, 2 * s, 38 * s, s));
+    const double mid = std::max(2.5, 0.2 * s), tip = std::max(2.0, 0.13 * s);
+    DrawSlur(page, SynthSlur{4.0 * s, 15.0 * s, 5.4 * s, 15.0 * s, 0.3 * s, tip, mid});
+    DrawSlur(page, SynthSlur{10.0 * s, 15.0 * s, 12.5 * s, 15.0 * s, 0.35 * s, tip, mid});
+    DrawSlur(page, SynthSlur{16.0 * s, 15.0 * s, 20.0 * s, 15.0 * s, 0.45 * s, tip, mid});
+    ASSERT_EQ(ReadSynthPage(page), 0);
+    std::vector<int32_t> costs;
+    for (int i = 0; i < GetSlurCount(); ++i) costs.push_back(GetSlurCost(i));
+    ASSERT_EQ(costs.size(), 3u);
+    std::vector<int> order = {0, 1, 2};
+    std::sort(order.begin(), order.end(), [](int a, int b) { return GetSlurStart(a).x < GetSlurStart(b).x; });
+    EXPECT_EQ(costs[order[0]], 1023);
+    EXPECT_LT(costs[order[1]], 1023);
+    EXPECT_LT(costs[order[2]], costs[order[1]]);
+  }
+  FreeEngine();
+}
+
 TEST(SlurFinderTest, ColumnsListMeasuredOnesAndBridgesOverLines) {
   const int s = 20;
   SynthPage page(40 * s, 24 * s);
