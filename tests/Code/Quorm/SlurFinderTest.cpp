@@ -183,6 +183,18 @@ TEST(SlurFinderTest, ColumnsListMeasuredOnesAndBridgesOverLines) {
     EXPECT_LE(path[3 * k + 1], path[3 * k + 2]);
     EXPECT_NEAR((path[3 * k + 1] + path[3 * k + 2]) / 2.0, SlurMiddleY(slur, path[3 * k]), 3.0);
   }
+  // Releasing the slur takes both its anchor points away.
+  auto livePoints = [] {
+    int live = 0;
+    for (int32_t r = 0; r < GetObjectPointCount(); ++r) {
+      const ObjectPoint p = GetObjectPoint(r);
+      if ((p.kind == kPointSlurStart || p.kind == kPointSlurEnd) && p.y != kRemovedPointCoordinate) ++live;
+    }
+    return live;
+  };
+  EXPECT_EQ(livePoints(), 2);
+  ReleaseSlur(0);
+  EXPECT_EQ(livePoints(), 0);
   FreeEngine();
 }
 
