@@ -316,7 +316,9 @@ void RemoveOverlaps() {
 
 void DetectSlurs() {
   FreeSlurs();
-  if (!HasPageImage()) return;
+  // Without a staff space of at least a pixel (no staves) there is nothing
+  // to measure strokes against.
+  if (!HasPageImage() || ScaleToPixels(100) < 1) return;
   const int32_t shortest = ScaleToPixels(10);
   const int32_t longest = ScaleToPixels(120);
   BeginMerge();

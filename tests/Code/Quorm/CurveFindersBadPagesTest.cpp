@@ -11,6 +11,7 @@
 #include "Code/Quorm/findslur.h"
 #include "Code/Quorm/findtupb.h"
 #include "tests/Code/Quorm/CurveArt.h"
+#include "tests/Code/Quorm/StaffStageHelpers.h"
 
 namespace {
 
@@ -45,6 +46,25 @@ TEST(CurveFindersBadPagesTest, ReadToTheEndAndLeaveTheNextRunWhole) {
     SynthPage page(800, 600);
     bad.draw(page);
     EXPECT_EQ(ReadSynthPage(page), 0);
+    EXPECT_EQ(LastEngineFailure(), nullptr);
+  }
+  // Hinted staves of 3 and of 60 pixels over noise, slurs and wedges.
+  for (int spacing : {3, 60}) {
+    SCOPED_TRACE(spacing);
+    SynthPage page(1000, 800);
+    StaffPainter painter(page);
+    SynthStaff staff = CurveTestStaff(200, 40, 960, spacing);
+    staff.thickness = spacing < 10 ? 1 : 3;
+    painter.AddStaff(staff);
+    page.Speckle(4000, 17);
+    page.Blots(20, 5.0, 19);
+    for (int k = 0; k < 6; ++k)
+      DrawSlur(page, SynthSlur{60.0 + 150 * k, 600.0, 180.0 + 150 * k, 600.0, (k % 2 ? 1 : -1) * 30.0, 2, 4});
+    DrawWedge(page, 720, 100, 600, 40, 3);
+    StaffHints hints;
+    hints.Add(40, 960, 200, {0, spacing, 2 * spacing, 3 * spacing, 4 * spacing}, 1);
+    RunHintedStageOn(page, hints);
+    EXPECT_EQ(RecognisePage(1.0f, nullptr, nullptr), 0);
     EXPECT_EQ(LastEngineFailure(), nullptr);
   }
   // A good page after them.
