@@ -24,7 +24,8 @@ namespace {
 EngineTable<FoundSlur, 100> gSlurs;
 
 // Work state of one run: the stroke being followed, one triple per page
-// column (zero outside the stroke), and two page-width arrays for the
+// column (zero outside the stroke; thicknesses are pixel counts, end - top
+// of a run, while a column keeps its last black row as its bottom), and two page-width arrays for the
 // pieces of a chain.
 SlurColumn* gColumns = nullptr;
 int32_t* gChainColumns = nullptr;
@@ -149,8 +150,8 @@ int32_t ExtendStroke(int32_t e, int32_t f) {
       if (found >= 0 && !HasSegmentMark3(found)) {
         const VerticalSegment& piece = *GetVerticalSegment(found);
         const int32_t length = piece.end - piece.top;
-        if (length >= shortest && length <= longest && std::abs(2 * r - piece.top - piece.end) < nearness) {
-          SetMeasured(x, piece.top, piece.end);
+        if (length >= shortest && length <= longest && std::abs(2 * r - piece.top - (piece.end - 1)) < nearness) {
+          SetMeasured(x, piece.top, piece.end - 1);
           Bridge(e, x);
           gThicknessSum += length;
           ++gMeasured;
@@ -259,7 +260,7 @@ void FollowChain(MergeGroup* group) {
   int32_t last = first;
   for (const MergeGroup* g = group; g != nullptr; g = g->next) {
     const VerticalSegment& piece = Piece(g);
-    SetMeasured(piece.x, piece.top, piece.end);
+    SetMeasured(piece.x, piece.top, piece.end - 1);
     gThicknessSum += piece.end - piece.top;
     ++gMeasured;
     if (piece.x < first) first = piece.x;

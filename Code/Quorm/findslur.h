@@ -10,7 +10,7 @@
 
 struct SlurColumn {
   int32_t top;           // top row of the stroke in the column
-  int32_t bottom;        // bottom row
+  int32_t bottom;        // bottom row (the last black one)
   int32_t interpolated;  // 1: bridged, not measured
 };
 
