@@ -29,7 +29,9 @@
 #include "Code/Quorm/Userdict.h"
 #include "Code/Quorm/concmpts.h"
 #include "Code/Quorm/findbarl.h"
+#include "Code/Quorm/findhpin.h"
 #include "Code/Quorm/findslur.h"
+#include "Code/Quorm/findtupb.h"
 #include "Code/Quorm/mclassif.h"
 #include "Code/Quorm/options.h"
 #include "Code/Quorm/vertsegs.h"
@@ -158,6 +160,7 @@ void FreeEngine() {
   ClearStaffTable();
   FreeObjectPoints();
   FreeFixedSymbols();
+  FreeHairpins();
   FreeSlurs();
   FreeVerticalLines();
   FreeBeams();
@@ -170,6 +173,7 @@ void FreeEngine() {
   FreeOnebppImage();
   FreePageScale();
   FreeTextClassifierData();
+  ClearTupletBrackets();
   FreeTextReferences();
   FreeUserDictionary();
   FreeSpelling();
@@ -239,8 +243,10 @@ int RecognisePage(float progressFactor, ProgressCallback progress, ContinueCallb
         CleanSmallComponents();
         point(37);
         if (!Ask(keepGoing)) return kStageStopped;
-        // text lines and words, text nodes, hairpins: not built yet
-        if (!Ask(keepGoing) || !Ask(keepGoing) || !Ask(keepGoing)) return kStageStopped;
+        // text lines and words, text nodes: not built yet
+        if (!Ask(keepGoing) || !Ask(keepGoing)) return kStageStopped;
+        DetectHairpins();
+        if (!Ask(keepGoing)) return kStageStopped;
         FreeConnectedComponents();
         point(44);
         if (!Ask(keepGoing)) return kStageStopped;
@@ -250,8 +256,10 @@ int RecognisePage(float progressFactor, ProgressCallback progress, ContinueCallb
         // stems and vertical lines: not built yet
         point(74);
         if (!Ask(keepGoing)) return kStageStopped;
-        // slurs, object graph, first ambiguity stage: not built yet
-        if (!Ask(keepGoing) || !Ask(keepGoing) || !Ask(keepGoing)) return kStageStopped;
+        DetectSlurs();
+        if (!Ask(keepGoing)) return kStageStopped;
+        // object graph, first ambiguity stage: not built yet
+        if (!Ask(keepGoing) || !Ask(keepGoing)) return kStageStopped;
         KeepPageImageCopy();
         point(84);
         if (!Ask(keepGoing)) return kStageStopped;
@@ -265,7 +273,7 @@ int RecognisePage(float progressFactor, ProgressCallback progress, ContinueCallb
         if (!Ask(keepGoing)) return kStageStopped;
         RestorePageImageCopy();
         if (!Ask(keepGoing)) return kStageStopped;
-        // tuplet brackets: not built yet
+        DetectTupletBrackets();
         point(90);
         if (!Ask(keepGoing)) return kStageStopped;
         // fixed-size symbols: not built yet
