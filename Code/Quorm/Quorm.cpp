@@ -227,8 +227,10 @@ int RecognisePage(float progressFactor, ProgressCallback progress, ContinueCallb
         if (!Ask(keepGoing)) return kStageStopped;
         InitialiseObjectPoints();
         if (!Ask(keepGoing)) return kStageStopped;
-        // ledger lines, bar lines: not built yet
-        if (!Ask(keepGoing) || !Ask(keepGoing)) return kStageStopped;
+        // ledger lines: not built yet
+        if (!Ask(keepGoing)) return kStageStopped;
+        FindBarLines();
+        if (!Ask(keepGoing)) return kStageStopped;
         point(34);
         // noteheads: not built yet
         if (!Ask(keepGoing)) return kStageStopped;
