@@ -14,9 +14,11 @@
 #include "Code/Quorm/Findstav.h"
 #include "Code/Quorm/Heapmem.h"
 #include "Code/Quorm/Lnheadpt.h"
+#include "Code/Quorm/Onebpp.h"
 #include "Code/Quorm/Quorm.h"
 #include "Code/Quorm/findbarl.h"
 #include "tests/Code/Quorm/BarLineArt.h"
+#include "tests/Code/Quorm/StaffFixture.h"
 #include "tests/Code/Quorm/StaffStageHelpers.h"
 
 namespace {
@@ -201,6 +203,274 @@ TEST_F(BarLineFinderTest, StrokesThatAreNoBarLinesAreRefused) {
     EXPECT_EQ(CountBarsNear(1, 1395, 1406), 1);
     EXPECT_EQ(CountBarsNear(2, 1395, 1406), 1);
     EXPECT_EQ(GetBarLineCount(), 5);
+  }
+}
+
+// A lone staff and a grand staff, with 3-pixel bars through the grand staff
+// at 400 and 800 and on the lone staff at 500.
+struct GrandStaffPage {
+  SynthPage page{1200, 520};
+  StaffPainter painter{page};
+  GrandStaffPage() {
+    SynthStaff s;
+    s.top = 60;
+    s.left = 100;
+    s.right = 1100;
+    painter.AddStaff(s);
+    s.top = 240;
+    painter.AddStaff(s);
+    s.top = 380;
+    painter.AddStaff(s);
+    PaintBar(painter, 0, 0, 500, {3}, 6);
+    PaintBar(painter, 1, 2, 400, {3}, 6);
+    PaintBar(painter, 1, 2, 800, {3}, 6);
+  }
+};
+
+TEST_F(BarLineFinderTest, AnchorPointsAtTheOuterLinesAndTheirRelease) {
+  GrandStaffPage art;
+  const SynthPage& page = art.page;
+  const StaffPainter* painter = &art.painter;
+  ASSERT_EQ(RunBarLineFinderOn(page), 0) << LastStaffFinderCode();
+  ASSERT_EQ(GetBarLineCount(), 5) << Describe();
+  for (int32_t i = 0; i < GetBarLineCount(); ++i) {
+    const FoundBarLine b = GetFoundBarLine(i);
+    const EnginePoint top = GetBarLineTop(i), bottom = GetBarLineBottom(i);
+    EXPECT_EQ(top.x, (b.leftX + b.rightX) / 2);
+    EXPECT_EQ(bottom.x, top.x);
+    EXPECT_EQ(top.y, StaffTopLineY(b.staff, top.x));
+    EXPECT_EQ(bottom.y, StaffBottomLineY(b.staff, top.x));
+    EXPECT_NEAR(top.y, painter->LineY(b.staff, 0, top.x), 1.0);
+    EXPECT_NEAR(bottom.y, painter->LineY(b.staff, 4, top.x), 1.0);
+    EXPECT_EQ(GetBarLineWidth(i), 3 * 1024);
+    for (int32_t kind : {kPointBarTop, kPointBarBottom}) {
+      const EnginePoint p = kind == kPointBarTop ? top : bottom;
+      int32_t* found = nullptr;
+      const int32_t n = FindObjectPointsInBox(kind, p.x - 1, p.y - 1, p.x + 2, p.y + 2, &found);
+      EXPECT_EQ(std::count(found, found + n, i), 1) << "bar line " << i << " kind " << kind;
+      EngineFree(found);
+    }
+  }
+  // The joined bar lines' costs are halved; the lone staff's is not joined.
+  EXPECT_EQ(IsBarLineJoined(0), 0);
+  for (int32_t i = 1; i < 5; ++i) EXPECT_EQ(IsBarLineJoined(i), 1);
+
+  ReleaseBarLine(1);
+  int32_t* found = nullptr;
+  const int32_t n = FindObjectPointsInBox(kPointBarTop, 0, 0, 1200, 520, &found);
+  EXPECT_EQ(n, 4);
+  EXPECT_EQ(std::count(found, found + n, 1), 0);
+  EngineFree(found);
+  found = nullptr;
+  const int32_t m = FindObjectPointsInBox(kPointBarBottom, 0, 0, 1200, 520, &found);
+  EXPECT_EQ(m, 4);
+  EXPECT_EQ(std::count(found, found + m, 1), 0);
+  EngineFree(found);
+  ReleaseBarLine(1);  // twice changes nothing
+  EXPECT_EQ(GetBarLineCount(), 5);
+}
+
+// A 3-pixel bar with a white gap of 7 rows in a space costs more than an
+// unjoined bar line may: through a grand staff it is kept at half its cost,
+// on a lone staff it is dropped.
+TEST_F(BarLineFinderTest, AJoinedBarLineIsKeptWhateverItsCostAtHalfTheCost) {
+  GrandStaffPage art;
+  SynthPage& page = art.page;
+  PaintBar(art.painter, 0, 0, 900, {3}, 6);
+  PaintBar(art.painter, 1, 2, 600, {3}, 6);
+  page.FillRect(400 + 5, 596, 400 + 12, 610, false);  // lower staff, second space
+  page.FillRect(60 + 25, 896, 60 + 32, 910, false);   // lone staff, second space
+  ASSERT_EQ(RunBarLineFinderOn(page), 0) << LastStaffFinderCode();
+  SCOPED_TRACE(Describe());
+  int broken = 0;
+  for (int32_t i = 0; i < GetBarLineCount(); ++i) {
+    const FoundBarLine b = GetFoundBarLine(i);
+    EXPECT_NE(b.leftX, 900) << "the broken bar on the lone staff is dropped";
+    if (b.leftX != 600) continue;
+    ++broken;
+    EXPECT_EQ(IsBarLineJoined(i), 1);
+    if (b.staff == 2) {
+      EXPECT_GE(b.cost, 1025 / 2);
+      EXPECT_LT(b.cost, 1024);
+    }
+  }
+  EXPECT_EQ(broken, 2);
+  EXPECT_EQ(GetBarLineCount(), 7);
+}
+
+bool InTriangle(const EnginePoint* t, double y, double x) {
+  auto side = [&](const EnginePoint& a, const EnginePoint& b) {
+    return (b.x - a.x) * (y - a.y) - (b.y - a.y) * (x - a.x);
+  };
+  const double d0 = side(t[0], t[1]), d1 = side(t[1], t[2]), d2 = side(t[2], t[0]);
+  const bool negative = d0 < 0 || d1 < 0 || d2 < 0, positive = d0 > 0 || d1 > 0 || d2 > 0;
+  return !(negative && positive);
+}
+
+// The erase shape covers every pixel of the painted bar line, through the gap
+// to the staff below when it is joined, and little beyond it.
+TEST_F(BarLineFinderTest, EraseShapeCoversTheStrokeAndTheJoinedGap) {
+  GrandStaffPage art;
+  const SynthPage& page = art.page;
+  ASSERT_EQ(RunBarLineFinderOn(page), 0) << LastStaffFinderCode();
+  ASSERT_EQ(GetBarLineCount(), 5) << Describe();
+  struct Case {
+    int32_t bar;
+    int32_t triangles;
+    int y0, y1, x0, x1;  // painted stroke's pixels that must be covered
+  };
+  const Case cases[] = {
+      {0, 2, 60, 141, 500, 503},   // lone staff
+      {1, 4, 240, 381, 400, 403},  // upper staff of the grand staff and the gap below it
+      {3, 2, 380, 461, 400, 403},  // lower staff
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE("bar line " + std::to_string(c.bar));
+    EnginePoint* points = nullptr;
+    ASSERT_EQ(BarLineEraseShape(c.bar, &points), c.triangles);
+    auto covered = [&](double y, double x) {
+      for (int32_t t = 0; t < c.triangles; ++t)
+        if (InTriangle(points + 3 * t, y, x)) return true;
+      return false;
+    };
+    int missed = 0;
+    for (int y = c.y0; y < c.y1; ++y)
+      for (int x = c.x0; x < c.x1; ++x) missed += page.Get(y, x) && !covered(y, x) ? 1 : 0;
+    EXPECT_EQ(missed, 0);
+    // Nothing a staff space beside it or beyond its ends.
+    EXPECT_FALSE(covered((c.y0 + c.y1) / 2, c.x0 - 20));
+    EXPECT_FALSE(covered((c.y0 + c.y1) / 2, c.x1 + 20));
+    EXPECT_FALSE(covered(c.y0 - 20, c.x0 + 1));
+    EXPECT_FALSE(covered(c.y1 + 20, c.x0 + 1));
+    EngineFree(points);
+  }
+  EnginePoint held{0, 0};
+  EnginePoint* full = &held;
+  EXPECT_THROW(BarLineEraseShape(0, &full), EngineFailure);
+  EXPECT_THROW(BarLineEraseShape(0, nullptr), EngineFailure);
+}
+
+TEST_F(BarLineFinderTest, EveryAccessorChecksItsIndex) {
+  GrandStaffPage art;
+  ASSERT_EQ(RunBarLineFinderOn(art.page), 0) << LastStaffFinderCode();
+  const int32_t n = GetBarLineCount();
+  ASSERT_GT(n, 0);
+  for (int32_t i : {-1, n, INT32_MAX}) {
+    SCOPED_TRACE(i);
+    EnginePoint* points = nullptr;
+    EXPECT_THROW(GetFoundBarLine(i), EngineFailure);
+    EXPECT_THROW(ReleaseBarLine(i), EngineFailure);
+    EXPECT_THROW(GetBarLineTop(i), EngineFailure);
+    EXPECT_THROW(GetBarLineBottom(i), EngineFailure);
+    EXPECT_THROW(GetBarLineWidth(i), EngineFailure);
+    EXPECT_THROW(IsBarLineJoined(i), EngineFailure);
+    EXPECT_THROW(IsBarLineThin(i), EngineFailure);
+    EXPECT_THROW(GetBarLineCost(i), EngineFailure);
+    EXPECT_THROW(BarLineEraseShape(i, &points), EngineFailure);
+    EXPECT_EQ(points, nullptr);
+  }
+}
+
+// Hand-made staves of one, two and five lines, each crossed by a bar line:
+// a staff of one line has no bar lines.
+TEST_F(BarLineFinderTest, AStaffOfOneLineHasNoBarLines) {
+  struct Case {
+    int32_t lines;
+    int32_t found;
+  };
+  for (const Case& c : {Case{1, 0}, Case{2, 1}, Case{3, 1}, Case{5, 1}}) {
+    SCOPED_TRACE(std::to_string(c.lines) + " lines");
+    FreeEngine();
+    SynthPage page(600, 200);
+    const int top = 60, spacing = 20;
+    for (int line = 0; line < c.lines; ++line) page.FillRect(top + line * spacing - 1, 50, top + line * spacing + 1, 550);
+    const int bottom = top + (c.lines - 1) * spacing;
+    page.FillRect(top - 1, 300, bottom + 1, 303);
+    ASSERT_EQ(LoadOnebppImage(page.bits(), page.width(), page.height(), 0), nullptr);
+    ClearStaffTable();
+    SetPageStaffSpace(spacing * 1024);
+    SetLargestStaffSpace(spacing * 1024);
+    AddHandStaff({0, top, spacing, 50, 550, c.lines, 0});
+    InitialiseObjectPoints();
+    FindBarLines();
+    ASSERT_EQ(GetBarLineCount(), c.found) << Describe();
+    if (c.found) {
+      EXPECT_EQ(GetFoundBarLine(0).leftX, 300);
+      EXPECT_EQ(GetFoundBarLine(0).rightX, 303);
+    }
+  }
+}
+
+// Pages that are no music, and hinted staves at the extremes, are read to the
+// end without a failed check; a page read after them finds its bar lines.
+TEST_F(BarLineFinderTest, BadPagesReadToTheEndAndTheNextPageWorks) {
+  struct Case {
+    const char* name;
+    int hintedSpacing;  // 0: the first staff stage
+  };
+  const Case cases[] = {{"blank", 0},           {"nearly blank", 0}, {"text", 0}, {"noise and blots", 0},
+                        {"staves under noise", 0}, {"hinted 3", 3}, {"hinted 60", 60}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    SynthPage page(1200, 900);
+    StaffHints hints;
+    if (std::string(c.name) == "nearly blank") page.Speckle(40, 3);
+    GrandStaffPage noisy;
+    if (std::string(c.name) == "staves under noise") {
+      page = noisy.page;
+      page.Speckle(3000, 11);
+      page.Blots(20, 7.0, 12);
+    }
+    if (std::string(c.name) == "text")
+      for (int y = 80; y < 880; y += 40) DrawTextLine(page, y, 60, 1150, 14, static_cast<uint32_t>(y));
+    if (std::string(c.name) == "noise and blots") {
+      page.Speckle(4000, 5);
+      page.Blots(60, 9.0, 6);
+      for (int x = 100; x < 1100; x += 37) page.FillRect(50 + x % 300, x, 400 + x % 400, x + 1 + x % 5);
+    }
+    if (c.hintedSpacing > 0) {
+      StaffPainter painter(page);
+      SynthStaff s;
+      s.top = 100;
+      s.spacing = c.hintedSpacing;
+      s.thickness = c.hintedSpacing < 5 ? 1 : 3;
+      for (int i = 0; i < 2; ++i) {
+        painter.AddStaff(s);
+        s.top += 5 * c.hintedSpacing + 40;
+      }
+      PaintBar(painter, 0, 1, 500, {c.hintedSpacing < 5 ? 1 : 6}, 4);
+      PaintBar(painter, 0, 0, 700, {c.hintedSpacing < 5 ? 1 : 6}, 4);
+      PaintNoteWithStem(page, painter, 1, 4, 900, 7, true);
+      page.Speckle(3000, 9);
+      for (int i = 0; i < 2; ++i) hints.AddFromPainter(painter, i, 0);
+    }
+    FreeEngine();
+    // A page without any vertical ink does not load and has nothing to read.
+    const bool loaded = LoadPageImage(page.bits(), page.width(), page.height(), 0) == nullptr;
+    EXPECT_EQ(loaded, std::string(c.name) != "blank");
+    if (c.hintedSpacing > 0)
+      RunStaffStageWithHints(hints.rows.data(), hints.lines.data(), hints.count, nullptr, nullptr);
+    else
+      RunStaffStage(1, nullptr, nullptr);
+    EXPECT_EQ(RecognisePage(1.0f, nullptr, nullptr), loaded ? 0 : 1);
+    EXPECT_EQ(LastEngineFailure(), nullptr);
+    if (c.hintedSpacing > 0) {
+      // The bar through both staves, the bar on the upper one; the stem that
+      // runs on above the lower staff is refused.
+      ASSERT_EQ(GetStaffCount(), 2);
+      ASSERT_EQ(GetBarLineCount(), 3) << Describe();
+      EXPECT_EQ(GetFoundBarLine(0).leftX, 500);
+      EXPECT_EQ(GetFoundBarLine(0).belowIndex, 2);
+      EXPECT_EQ(GetFoundBarLine(1).leftX, 700);
+      EXPECT_EQ(GetFoundBarLine(2).leftX, 500);
+    }
+    FreePageBitmap();
+
+    GrandStaffPage good;
+    ASSERT_EQ(RunStaffStageOn(good.page), 0);
+    EXPECT_EQ(RecognisePage(1.0f, nullptr, nullptr), 0);
+    EXPECT_EQ(LastEngineFailure(), nullptr);
+    EXPECT_EQ(GetBarLineCount(), 5) << Describe();
   }
 }
 
