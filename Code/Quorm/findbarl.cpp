@@ -337,12 +337,10 @@ void DropAndSort() {
   }
 }
 
-void CheckedBar(int32_t i, FoundBarLine* bar) { *bar = gBars.At(i); }
-
 }  // namespace
 
 void FindBarLines() {
-  ENGINE_CHECK(gBars.count == 0);
+  FreeBarLines();  // a page read again starts afresh
   const int32_t staves = GetStaffCount();
   for (int32_t staff = 0; staff < staves; ++staff) {
     if (GetStaffLineCount(staff) < 2 || ScaleToPixelsForStaff(staff, 100) < 1) continue;
@@ -379,15 +377,13 @@ void ReleaseBarLine(int32_t i) {
 }
 
 EnginePoint GetBarLineTop(int32_t i) {
-  FoundBarLine bar;
-  CheckedBar(i, &bar);
+  const FoundBarLine bar = gBars.At(i);
   const int32_t middle = MiddleColumn(bar);
   return EnginePoint{StaffTopLineY(bar.staff, middle), middle};
 }
 
 EnginePoint GetBarLineBottom(int32_t i) {
-  FoundBarLine bar;
-  CheckedBar(i, &bar);
+  const FoundBarLine bar = gBars.At(i);
   const int32_t middle = MiddleColumn(bar);
   return EnginePoint{StaffBottomLineY(bar.staff, middle), middle};
 }

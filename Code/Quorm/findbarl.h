@@ -24,7 +24,7 @@ static_assert(sizeof(FoundBarLine) == 32, "8 words");
 // Finds the bar lines of every staff of at least two lines, links those that
 // go on into the next staff of their system, drops the strokes that are no
 // bar lines and adds two anchor points per bar line (the object points must
-// be initialised). Runs on an empty table.
+// be initialised). Whatever the table held before is dropped.
 void FindBarLines();
 
 // Appends a bar line (its stroke must be at least one column wide) and
