@@ -120,7 +120,9 @@ TEST(EngravedBarLines, TheSourcesBarLinesAreFoundAndLinkedThroughTheirSystems) {
             // start of its final bar; the thick stroke's far edge then lies
             // beyond the columns searched and costs it much.)
             EXPECT_LT(b.cost, system.staves > 1 ? 1024 : 1025);
-            if (slope == 0) EXPECT_LT(b.cost, 100);
+            if (slope == 0) {
+              EXPECT_LT(b.cost, 100);
+            }
             EXPECT_EQ(b.joinedAbove, k > 0 ? 1 : 0);
             EXPECT_EQ(b.joinedBelow, k + 1 < system.staves ? 1 : 0);
           }
