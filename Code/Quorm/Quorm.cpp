@@ -235,7 +235,7 @@ int RecognisePage(float progressFactor, ProgressCallback progress, ContinueCallb
         if (!Ask(keepGoing)) return kStageStopped;
         DetectLedgerLines();
         if (!Ask(keepGoing)) return kStageStopped;
-        // bar lines: not built yet
+        FindBarLines();
         if (!Ask(keepGoing)) return kStageStopped;
         point(34);
         // noteheads: not built yet
