@@ -141,7 +141,9 @@ class ClassifierDatabasesTest : public testing::Test {
   void Write(const std::u16string& path, const std::vector<uint8_t>& bytes) {
     std::FILE* f = FileOpen(path.c_str(), kFileWrite, false);
     ASSERT_NE(f, nullptr);
-    if (!bytes.empty()) ASSERT_EQ(FileWriteBytes(f, bytes.data(), bytes.size()), nullptr);
+    if (!bytes.empty()) {
+      ASSERT_EQ(FileWriteBytes(f, bytes.data(), bytes.size()), nullptr);
+    }
     ASSERT_EQ(FileClose(f), nullptr);
   }
 
