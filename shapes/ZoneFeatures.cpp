@@ -56,39 +56,41 @@ void PackCell(uint8_t* cells, int k, int value) {
 
 // The 8 x 8 and 8 x 16 grids both take 32 sample columns (every second
 // position); 8 x 8 takes 32 sample rows, 8 x 16 all 64. The column bytes and
-// masks are found once, then each sample row adds its 32 samples to the eight
-// byte lanes of one 64-bit word, lane j / 4 for sample column j.
+// bits are found once; each sample row then becomes one 32-bit word of
+// samples (bit j = sample column j, four to a cell), whose nibbles are
+// counted in parallel: even cells in the byte lanes of one word, odd cells in
+// another, summed over the cell's four sample rows (at most 16 per lane).
 void FastFeatures(const uint8_t* bits, size_t rowBytes, int x0, int y0, int width, int height, bool tall,
                   uint8_t* cells) {
   const ZoneStepTable& table = GetZoneStepTable();
   uint32_t byteAt[32];
-  uint8_t shiftAt[32];
+  uint8_t bitAt[32];
   for (int j = 0; j < 32; ++j) {
     const int x = x0 + table.b[width][j];
     byteAt[j] = static_cast<uint32_t>(x >> 3);
-    shiftAt[j] = static_cast<uint8_t>(x & 7);
+    bitAt[j] = static_cast<uint8_t>(1u << (x & 7));
   }
-  const int sampleRows = tall ? 64 : 32;
+  const int gridRows = tall ? 16 : 8;
   const uint8_t* rowSteps = tall ? table.a[height] : table.b[height];
-  const int rowsPerCell = 4;
-  for (int gridRow = 0; gridRow < sampleRows / rowsPerCell; ++gridRow) {
-    uint64_t lanes = 0;
-    for (int s = gridRow * rowsPerCell; s < (gridRow + 1) * rowsPerCell; ++s) {
+  for (int gridRow = 0; gridRow < gridRows; ++gridRow) {
+    uint32_t even = 0, odd = 0;
+    for (int s = gridRow * 4; s < gridRow * 4 + 4; ++s) {
       const uint8_t* row = bits + static_cast<size_t>(y0 + rowSteps[s]) * rowBytes;
-      for (int j = 0; j < 32; ++j)
-        lanes += static_cast<uint64_t>((row[byteAt[j]] >> shiftAt[j]) & 1) << ((j >> 2) * 8);
-    }
-    uint32_t packed = 0;
-    for (int c = 0; c < 8; ++c) {
-      uint32_t count = static_cast<uint32_t>(lanes >> (c * 8)) & 0xFF;
-      if (count > 15) count = 15;
-      packed |= count << (c * 4);
+      uint32_t samples = 0;
+      for (int j = 0; j < 32; ++j) samples |= static_cast<uint32_t>((row[byteAt[j]] & bitAt[j]) != 0) << j;
+      // Ones per nibble: pairs, then nibbles.
+      samples = samples - ((samples >> 1) & 0x55555555u);
+      samples = (samples & 0x33333333u) + ((samples >> 2) & 0x33333333u);
+      even += samples & 0x0F0F0F0Fu;
+      odd += (samples >> 4) & 0x0F0F0F0Fu;
     }
     uint8_t* out = cells + gridRow * 4;
-    out[0] = static_cast<uint8_t>(packed);
-    out[1] = static_cast<uint8_t>(packed >> 8);
-    out[2] = static_cast<uint8_t>(packed >> 16);
-    out[3] = static_cast<uint8_t>(packed >> 24);
+    for (int b = 0; b < 4; ++b) {
+      uint32_t low = (even >> (8 * b)) & 0xFF, high = (odd >> (8 * b)) & 0xFF;
+      if (low > 15) low = 15;
+      if (high > 15) high = 15;
+      out[b] = static_cast<uint8_t>(low | high << 4);
+    }
   }
 }
 
