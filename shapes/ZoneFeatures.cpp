@@ -1,0 +1,163 @@
+#include "shapes/ZoneFeatures.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr ZoneGridParameters kGrids[kZoneGridCount] = {
+    {ZoneGrid::k8x8, 8, 8, 8, 8, 2, 2},       {ZoneGrid::k8x16, 8, 16, 8, 4, 2, 1},
+    {ZoneGrid::k16x16, 16, 16, 4, 4, 1, 1},   {ZoneGrid::k8x32, 8, 32, 8, 2, 1, 1},
+    {ZoneGrid::k16x32, 16, 32, 4, 2, 1, 1},
+};
+
+ZoneStepTable MakeZoneStepTable() {
+  ZoneStepTable table;
+  for (int n = 0; n < 256; ++n) {
+    for (int i = 0; i < 64; ++i) table.a[n][i] = static_cast<uint8_t>(i * n / 64);
+    for (int i = 0; i < 32; ++i) table.b[n][i] = static_cast<uint8_t>(i * n / 32);
+  }
+  return table;
+}
+
+bool BoxFits(int x0, int y0, int width, int height, int stride) {
+  return x0 >= 0 && y0 >= 0 && stride >= 0 && width >= 1 && width <= kZoneMaxSize && height >= 1 &&
+         height <= kZoneMaxSize;
+}
+
+bool WholeGrid(int cols, int rows, int cellWidth, int cellHeight, int columnStep, int rowStep) {
+  return cols >= 1 && rows >= 1 && cellWidth >= 1 && cellHeight >= 1 && cols * cellWidth == 64 &&
+         rows * cellHeight == 64 && (cols * rows) % 2 == 0 && columnStep >= 1 && rowStep >= 1;
+}
+
+bool SameParameters(const ZoneGridParameters& p, int cols, int rows, int cellWidth, int cellHeight, int columnStep,
+                    int rowStep) {
+  return p.cols == cols && p.rows == rows && p.cellWidth == cellWidth && p.cellHeight == cellHeight &&
+         p.columnStep == columnStep && p.rowStep == rowStep;
+}
+
+inline bool Black(const uint8_t* row, int x) { return (row[x >> 3] >> (x & 7)) & 1; }
+
+int CountCell(const uint8_t* bits, size_t rowBytes, int x0, int y0, const uint8_t* columnSteps,
+              const uint8_t* rowSteps, int r, int c, int cellWidth, int cellHeight, int columnStep, int rowStep) {
+  int count = 0;
+  for (int s = r * cellHeight; s < (r + 1) * cellHeight; s += rowStep) {
+    const uint8_t* row = bits + static_cast<size_t>(y0 + rowSteps[s]) * rowBytes;
+    for (int t = c * cellWidth; t < (c + 1) * cellWidth; t += columnStep) count += Black(row, x0 + columnSteps[t]);
+  }
+  return count < 15 ? count : 15;
+}
+
+void PackCell(uint8_t* cells, int k, int value) {
+  if (k % 2 == 0)
+    cells[k / 2] = static_cast<uint8_t>(value);
+  else
+    cells[k / 2] = static_cast<uint8_t>(cells[k / 2] + value * 16);
+}
+
+// The 8 x 8 and 8 x 16 grids both take 32 sample columns (every second
+// position); 8 x 8 takes 32 sample rows, 8 x 16 all 64. The column bytes and
+// bits are found once; each sample row then becomes one 32-bit word of
+// samples (bit j = sample column j, four to a cell), whose nibbles are
+// counted in parallel: even cells in the byte lanes of one word, odd cells in
+// another, summed over the cell's four sample rows (at most 16 per lane).
+void FastFeatures(const uint8_t* bits, size_t rowBytes, int x0, int y0, int width, int height, bool tall,
+                  uint8_t* cells) {
+  const ZoneStepTable& table = GetZoneStepTable();
+  uint32_t byteAt[32];
+  uint8_t bitAt[32];
+  for (int j = 0; j < 32; ++j) {
+    const int x = x0 + table.b[width][j];
+    byteAt[j] = static_cast<uint32_t>(x >> 3);
+    bitAt[j] = static_cast<uint8_t>(1u << (x & 7));
+  }
+  const int gridRows = tall ? 16 : 8;
+  const uint8_t* rowSteps = tall ? table.a[height] : table.b[height];
+  for (int gridRow = 0; gridRow < gridRows; ++gridRow) {
+    uint32_t even = 0, odd = 0;
+    for (int s = gridRow * 4; s < gridRow * 4 + 4; ++s) {
+      const uint8_t* row = bits + static_cast<size_t>(y0 + rowSteps[s]) * rowBytes;
+      uint32_t samples = 0;
+      for (int j = 0; j < 32; ++j) samples |= static_cast<uint32_t>((row[byteAt[j]] & bitAt[j]) != 0) << j;
+      // Ones per nibble: pairs, then nibbles.
+      samples = samples - ((samples >> 1) & 0x55555555u);
+      samples = (samples & 0x33333333u) + ((samples >> 2) & 0x33333333u);
+      even += samples & 0x0F0F0F0Fu;
+      odd += (samples >> 4) & 0x0F0F0F0Fu;
+    }
+    uint8_t* out = cells + gridRow * 4;
+    for (int b = 0; b < 4; ++b) {
+      uint32_t low = (even >> (8 * b)) & 0xFF, high = (odd >> (8 * b)) & 0xFF;
+      if (low > 15) low = 15;
+      if (high > 15) high = 15;
+      out[b] = static_cast<uint8_t>(low | high << 4);
+    }
+  }
+}
+
+}  // namespace
+
+const ZoneStepTable& GetZoneStepTable() {
+  static const ZoneStepTable table = MakeZoneStepTable();
+  return table;
+}
+
+const ZoneGridParameters& GridParameters(ZoneGrid grid) { return kGrids[static_cast<int>(grid)]; }
+
+bool GridFromSize(int cols, int rows, ZoneGrid* grid) {
+  for (const ZoneGridParameters& p : kGrids) {
+    if (p.cols == cols && p.rows == rows) {
+      *grid = p.grid;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool ComputeZoneFeaturesReference(const uint8_t* bits, int x0, int y0, int width, int height, int stride, int cols,
+                                  int rows, int cellWidth, int cellHeight, int columnStep, int rowStep, uint8_t* out) {
+  if (!bits || !out || !BoxFits(x0, y0, width, height, stride) ||
+      !WholeGrid(cols, rows, cellWidth, cellHeight, columnStep, rowStep))
+    return false;
+  const ZoneStepTable& table = GetZoneStepTable();
+  const size_t rowBytes = (static_cast<size_t>(stride) + 1) * 4;
+  uint8_t* cells = out + 2;
+  for (int r = 0; r < rows; ++r)
+    for (int c = 0; c < cols; ++c)
+      PackCell(cells, r * cols + c,
+               CountCell(bits, rowBytes, x0, y0, table.a[width], table.a[height], r, c, cellWidth, cellHeight,
+                         columnStep, rowStep));
+  return true;
+}
+
+bool ComputeZoneFeatures(const uint8_t* bits, int x0, int y0, int width, int height, int stride, int cols, int rows,
+                         int cellWidth, int cellHeight, int columnStep, int rowStep, uint8_t* out) {
+  const bool small = SameParameters(kGrids[0], cols, rows, cellWidth, cellHeight, columnStep, rowStep);
+  const bool tall = SameParameters(kGrids[1], cols, rows, cellWidth, cellHeight, columnStep, rowStep);
+  if (!small && !tall)
+    return ComputeZoneFeaturesReference(bits, x0, y0, width, height, stride, cols, rows, cellWidth, cellHeight,
+                                        columnStep, rowStep, out);
+  if (!bits || !out || !BoxFits(x0, y0, width, height, stride)) return false;
+  FastFeatures(bits, (static_cast<size_t>(stride) + 1) * 4, x0, y0, width, height, tall, out + 2);
+  return true;
+}
+
+int ComputeZoneDensityGrid(const uint8_t* bits, int stride, int x0, int y0, int width, int height, int cols, int rows,
+                           uint8_t* out) {
+  ZoneGrid grid;
+  if (!out || !GridFromSize(cols, rows, &grid)) return 0;
+  std::memset(out, 0, static_cast<size_t>(cols) * rows);
+  if (!bits || !BoxFits(x0, y0, width, height, stride)) return 0;
+  const ZoneGridParameters& p = GridParameters(grid);
+  const ZoneStepTable& table = GetZoneStepTable();
+  const size_t rowBytes = (static_cast<size_t>(stride) + 1) * 4;
+  int sum = 0;
+  for (int r = 0; r < rows; ++r) {
+    for (int c = 0; c < cols; ++c) {
+      const int count = CountCell(bits, rowBytes, x0, y0, table.a[width], table.a[height], r, c, p.cellWidth,
+                                  p.cellHeight, p.columnStep, p.rowStep);
+      out[r * cols + c] = static_cast<uint8_t>(count);
+      sum += count;
+    }
+  }
+  return sum > 7 * cols ? 1 : 0;
+}
