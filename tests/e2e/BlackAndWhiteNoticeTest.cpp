@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr DWORD kPageOpenTimeoutMs = 60000;
 constexpr char16_t kNoticeCaption[] = u"Black and white page";
 constexpr char16_t kNoticeText[] = u"This page has been scanned in black && white (2 shades of gray).";
 

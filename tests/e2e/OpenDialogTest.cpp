@@ -7,7 +7,6 @@
 
 namespace {
 
-constexpr DWORD kPageOpenTimeoutMs = 60000;
 
 int FileNameBox(HWND dialog) { return GetDlgItem(dialog, cmb13) ? cmb13 : edt1; }
 

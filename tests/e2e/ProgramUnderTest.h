@@ -29,6 +29,9 @@ struct ExpectedBox {
 constexpr DWORD kStartTimeoutMs = 30000;
 constexpr DWORD kAnswerTimeoutMs = 10000;
 constexpr DWORD kExitTimeoutMs = 20000;
+// Opening a page prepares it (threshold, angle, levelling): generous, for a
+// loaded machine; a passing run never waits this long.
+constexpr DWORD kPageOpenTimeoutMs = 180000;
 
 class ProgramUnderTest {
  public:
