@@ -61,6 +61,11 @@ enum : uint32_t {
 
 PartRecord PartRecordOfSlot(int slot);
 void StorePartRecord(int slot, const PartRecord& record);
+// The record as a file version can hold it: below version 4 the few-line
+// kinds 1..3 are kind 5; below version 3 any kind above 0 is kind 5 and the
+// part is no tablature part. The writer stores this, and the reader takes a
+// file's descriptor as its version means it.
+PartRecord PartRecordForVersion(const PartRecord& record, uint8_t version);
 // The descriptor as written for a file version (older versions know fewer
 // tablature kinds).
 uint32_t PackPartDescriptor(const PartRecord& record, uint8_t version, bool printGuitarTabRhythm);

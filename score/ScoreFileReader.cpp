@@ -179,7 +179,7 @@ Refusal ReadParts(ByteSource* source, bool convertVoices, LoadedScore* score) {
         !ReadName(source, score->version, &listName) || !source->U32(&length) || !source->Take(length, &bytes) ||
         !IsStreamWellFormed(bytes, length, score->version))
       return Refusal::kDamaged;
-    score->parts[slot] = UnpackPartDescriptor(descriptor);
+    score->parts[slot] = PartRecordForVersion(UnpackPartDescriptor(descriptor), score->version);
     if (descriptor & kDescriptorTablature) score->anyTablaturePart = true;
     const size_t units = std::min<size_t>(name.size(), kPartNameUnits - 1);
     std::copy(name.begin(), name.begin() + units, score->names[slot]);
