@@ -81,6 +81,14 @@ PartRecord UnpackPartDescriptor(uint32_t descriptor) {
   return record;
 }
 
+bool CollectStructureMarks(const uint8_t* stream, uint32_t used, uint8_t version, std::vector<uint8_t>* marks) {
+  if (!stream) return true;
+  return WalkStream(stream, used, version, [&](uint32_t, const uint8_t* item, uint32_t) {
+           if (IsStructureMark(item)) marks->push_back(item[0]);
+           return true;
+         }) == WalkResult::kComplete;
+}
+
 // ---- Pages ----
 
 int CountStreamPages(const uint8_t* stream, uint32_t used, uint8_t version, int maxPages) {

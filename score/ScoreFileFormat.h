@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "score/ScoreStreams.h"
 
@@ -70,6 +71,14 @@ PartRecord PartRecordForVersion(const PartRecord& record, uint8_t version);
 // tablature kinds).
 uint32_t PackPartDescriptor(const PartRecord& record, uint8_t version, bool printGuitarTabRhythm);
 PartRecord UnpackPartDescriptor(uint32_t descriptor);
+
+// ---- Structure marks ----
+
+// The structure marks of a stream, in stream order, appended to marks: the
+// marks a score file holds are those of slot 1 (a part, or the first slot of
+// marks in a score of one part). False when the stream does not walk to its
+// used length.
+bool CollectStructureMarks(const uint8_t* stream, uint32_t used, uint8_t version, std::vector<uint8_t>* marks);
 
 // ---- Pages ----
 

@@ -270,5 +270,35 @@ TEST_F(ScoreFileTest, OldFilesHaveTheirPartRecordsReadAsTheirVersionHoldsThem) {
   }
 }
 
+// Slots that are not parts keep the marks of the first part, which the score
+// is saved with; a file whose own marks say otherwise reads as it is saved.
+TEST_F(ScoreFileTest, MarksThatDifferFromTheFirstPartsAreReadAsTheScoreIsSaved) {
+  const Bytes part = {0x09, 0x00, 0x80, 0x88, 0x48, 0x80, 0x90};  // one page mark: two pages
+  const Bytes fileMarks[] = {{0x80, 0x88, 0x80, 0x88, 0x80, 0x90}, {0x80, 0x90}, {}};
+  for (const Bytes& marks : fileMarks) {
+    SCOPED_TRACE(testing::PrintToString(marks));
+    TestScoreFile file;
+    file.parts.push_back({0, u"Score", u"", {0x80, 0x88, 0x80, 0x90}, -1});
+    file.parts.push_back({0, u"Flute", u"", part, -1});
+    file.marks = marks;
+    file.keys = {kKey1, kKey2};
+    file.second = {1, 2};
+    file.rows.push_back({8, kId1, 7, kKey1, {1}, {}, -1});
+    file.rows.push_back({8, kId2, 9, kKey2, {2}, {}, -1});
+    ASSERT_TRUE(WriteBytes(ScorePath(), file.Serialize()));
+    ASSERT_EQ(ReadScoreFile(ScorePath().c_str(), 0, 0), 1);
+    for (int slot = 2; slot < kPartSlots; ++slot) EXPECT_EQ(ScoreStreamBytes(slot), FixtureMarks()) << slot;
+    EXPECT_EQ(ScorePages.count, 2);
+
+    const std::u16string again = scratch_.File(u"again.opt");
+    ASSERT_EQ(WriteScoreFile(again.c_str(), 1, kTargetScore, 0, 0, 0), 1);
+    ResetScoreContent();
+    ASSERT_EQ(ReadScoreFile(again.c_str(), 0, 0), 1);
+    for (int slot = 2; slot < kPartSlots; ++slot) EXPECT_EQ(ScoreStreamBytes(slot), FixtureMarks()) << slot;
+    EXPECT_EQ(ScorePages.count, 2);
+    EXPECT_EQ(ScorePages.rows[1].key, kKey2);
+  }
+}
+
 }  // namespace
 }  // namespace scorefile_test
