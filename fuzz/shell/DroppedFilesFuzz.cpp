@@ -1,7 +1,8 @@
 // Dropped files: a list of names (UTF-16, each ended by a 0 unit, as the
-// drop hands them over) of files in a scratch folder, every one made with the
-// same first bytes. Each is queued exactly when its extension, or for a name
-// without one its first bytes, say the program opens it; folders never.
+// drop hands them over; names Windows does not allow are left out) of files
+// in a scratch folder, every one made with the same first bytes. Each is
+// queued exactly when its extension, or for a name without one its first
+// bytes, say the program opens it; folders never.
 //
 // Input: a byte n, n bytes of file content, then the names.
 #include <cstdio>
@@ -31,6 +32,14 @@ bool Opened(const char16_t* extension) {
   return false;
 }
 
+// Whether a name can be a file's name on Windows (where the drop comes
+// from): no control characters and none of < > : " / \ | ? *.
+bool IsFileName(const std::u16string& name) {
+  for (char16_t c : name)
+    if (c < 0x20 || std::u16string(u"<>:\"/\\|?*").find(c) != std::u16string::npos) return false;
+  return true;
+}
+
 }  // namespace
 
 KV_FUZZ_TARGET(dropped_files) {
@@ -53,14 +62,14 @@ KV_FUZZ_TARGET(dropped_files) {
       names.push_back(name);
       name.clear();
     } else {
-      name.push_back(unit == u'/' || unit == u'\\' ? u'_' : unit);
+      name.push_back(unit);
     }
   }
   if (!name.empty()) names.push_back(name);
 
   OpenFiles.count = 0;
   for (const std::u16string& dropped : names) {
-    if (dropped.empty() || dropped.size() > 64) continue;
+    if (dropped.empty() || dropped.size() > 64 || !IsFileName(dropped)) continue;
     const std::u16string path = folder + u"/" + dropped;
     const std::string file = Utf16ToUtf8(path.c_str());
     bool made = false;
