@@ -45,23 +45,28 @@ void StorePartRecord(int slot, const PartRecord& record) {
   PartFlag[slot] = record.partFlag;
 }
 
+PartRecord PartRecordForVersion(const PartRecord& record, uint8_t version) {
+  PartRecord known = record;
+  if (version < kFirstVersionWithFourVoices && record.tablatureKind >= 1 && record.tablatureKind <= 3)
+    known.tablatureKind = 5;
+  if (version < kFirstWideTextVersion && record.tablatureKind > 0) {
+    known.tablatureKind = 5;
+    known.tablatureFlag = 0;
+  }
+  return known;
+}
+
 uint32_t PackPartDescriptor(const PartRecord& record, uint8_t version, bool printGuitarTabRhythm) {
   uint32_t descriptor = 0;
   for (int i = 0; i < kPartFieldCount; ++i)
     descriptor |= static_cast<uint32_t>(record.fields[i] & kPartFieldMask) << (kDescriptorFieldBits * i);
 
-  bool tablature = record.tablatureFlag != 0;
-  uint32_t kind = record.tablatureKind;
-  if (version < kFirstVersionWithFourVoices && kind >= 1 && kind <= 3) kind = 5;
-  if (version < kFirstWideTextVersion && record.tablatureKind > 0) {
-    kind = 5;
-    tablature = false;
-  }
+  const PartRecord known = PartRecordForVersion(record, version);
   if (record.tablatureFlag != 0 && !printGuitarTabRhythm) descriptor |= kDescriptorTabNoRhythm;
-  descriptor |= (kind & kDescriptorKindMask) << kDescriptorKindShift;
+  descriptor |= (known.tablatureKind & kDescriptorKindMask) << kDescriptorKindShift;
   if (record.smallStave != 0) descriptor |= kDescriptorSmallStave;
   if (record.partFlag != 0) descriptor |= kDescriptorPartFlag;
-  if (tablature) descriptor |= kDescriptorTablature;
+  if (known.tablatureFlag != 0) descriptor |= kDescriptorTablature;
   return descriptor;
 }
 
@@ -74,6 +79,14 @@ PartRecord UnpackPartDescriptor(uint32_t descriptor) {
   record.partFlag = (descriptor & kDescriptorPartFlag) ? 1 : 0;
   record.tablatureFlag = (descriptor & kDescriptorTablature) ? 1 : 0;
   return record;
+}
+
+bool CollectStructureMarks(const uint8_t* stream, uint32_t used, uint8_t version, std::vector<uint8_t>* marks) {
+  if (!stream) return true;
+  return WalkStream(stream, used, version, [&](uint32_t, const uint8_t* item, uint32_t) {
+           if (IsStructureMark(item)) marks->push_back(item[0]);
+           return true;
+         }) == WalkResult::kComplete;
 }
 
 // ---- Pages ----

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "score/ScoreStreams.h"
 
@@ -61,10 +62,23 @@ enum : uint32_t {
 
 PartRecord PartRecordOfSlot(int slot);
 void StorePartRecord(int slot, const PartRecord& record);
+// The record as a file version can hold it: below version 4 the few-line
+// kinds 1..3 are kind 5; below version 3 any kind above 0 is kind 5 and the
+// part is no tablature part. The writer stores this, and the reader takes a
+// file's descriptor as its version means it.
+PartRecord PartRecordForVersion(const PartRecord& record, uint8_t version);
 // The descriptor as written for a file version (older versions know fewer
 // tablature kinds).
 uint32_t PackPartDescriptor(const PartRecord& record, uint8_t version, bool printGuitarTabRhythm);
 PartRecord UnpackPartDescriptor(uint32_t descriptor);
+
+// ---- Structure marks ----
+
+// The structure marks of a stream, in stream order, appended to marks: the
+// marks a score file holds are those of slot 1 (a part, or the first slot of
+// marks in a score of one part). False when the stream does not walk to its
+// used length.
+bool CollectStructureMarks(const uint8_t* stream, uint32_t used, uint8_t version, std::vector<uint8_t>* marks);
 
 // ---- Pages ----
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "platform/FileLayer.h"
 #include "platform/Messages.h"
@@ -104,6 +105,7 @@ struct LoadedScore {
   char16_t names[kPartSlots][kPartNameUnits] = {};
   bool anyTablaturePart = false;
   StreamSet streams = {};
+  std::vector<uint8_t> marks;  // the structure marks the score keeps, when not the file's own
   int pages = 0;       // from the page marks
   uint32_t storedCount = 0;  // the file's own page count
   int rowCount = 0;    // page rows read, at most pages
@@ -179,7 +181,7 @@ Refusal ReadParts(ByteSource* source, bool convertVoices, LoadedScore* score) {
         !ReadName(source, score->version, &listName) || !source->U32(&length) || !source->Take(length, &bytes) ||
         !IsStreamWellFormed(bytes, length, score->version))
       return Refusal::kDamaged;
-    score->parts[slot] = UnpackPartDescriptor(descriptor);
+    score->parts[slot] = PartRecordForVersion(UnpackPartDescriptor(descriptor), score->version);
     if (descriptor & kDescriptorTablature) score->anyTablaturePart = true;
     const size_t units = std::min<size_t>(name.size(), kPartNameUnits - 1);
     std::copy(name.begin(), name.begin() + units, score->names[slot]);
@@ -189,11 +191,21 @@ Refusal ReadParts(ByteSource* source, bool convertVoices, LoadedScore* score) {
   return Refusal::kNone;
 }
 
-// The structure marks, copied into every slot that is not a part.
+// The structure marks, copied into every slot that is not a part. A score
+// of two parts and more keeps the marks of its first part (slot 1) there,
+// which are the marks it is saved with: a file whose own marks differ from
+// them has them read as the score will be saved.
 Refusal ReadMarks(ByteSource* source, LoadedScore* score, const uint8_t** marks, uint32_t* length) {
   if (!source->U32(length) || !source->Take(*length, marks)) return Refusal::kDamaged;
   for (uint32_t i = 0; i < *length; ++i)
     if (!IsStructureMark(*marks + i)) return Refusal::kDamaged;
+  if (score->partCount >= 2) {
+    score->marks.clear();
+    if (!CollectStructureMarks(StreamBytes(score->streams, 1), score->streams.used[1], score->version, &score->marks))
+      return Refusal::kDamaged;
+    *marks = score->marks.data();
+    *length = static_cast<uint32_t>(score->marks.size());
+  }
   for (int slot = score->partCount; slot < kPartSlots; ++slot)
     if (!AllocateStream(score, slot, *marks, *length)) return Refusal::kShown;
   return Refusal::kNone;

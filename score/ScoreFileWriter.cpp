@@ -29,15 +29,9 @@ void ShowNotSaved(const char16_t* path) {
   ErrorBox(nullptr, text);
 }
 
-// The structure marks of a stream, in stream order.
+// The structure marks of a slot, in stream order.
 bool CollectMarks(int slot, Bytes* marks) {
-  const uint8_t* stream = StreamBytes(ScoreStreams, slot);
-  if (!stream) return true;
-  return WalkStream(stream, ScoreStreams.used[slot], ScoreFormatVersion,
-                    [&](uint32_t, const uint8_t* item, uint32_t) {
-                      if (IsStructureMark(item)) marks->push_back(item[0]);
-                      return true;
-                    }) == WalkResult::kComplete;
+  return CollectStructureMarks(StreamBytes(ScoreStreams, slot), ScoreStreams.used[slot], ScoreFormatVersion, marks);
 }
 
 void WriteName(ReplacingFile* file, const char16_t* name, uint8_t version) {

@@ -229,5 +229,76 @@ TEST_F(ScoreFileTest, OnePartScoreCarriesTheSkeletonOfSlotOne) {
   EXPECT_EQ(ScorePages.count, 2);
 }
 
+// A descriptor holds what its version knows: an older file's tablature kind
+// or flag that its version cannot hold is read as that version's writer
+// stores it, so that the score is saved again as it was read.
+TEST_F(ScoreFileTest, OldFilesHaveTheirPartRecordsReadAsTheirVersionHoldsThem) {
+  struct Case {
+    uint8_t version;
+    uint32_t kind;
+    bool tablature;
+    uint32_t readKind;
+    int16_t readFlag;
+  } cases[] = {
+      {4, 1, false, 1, 0}, {3, 1, false, 5, 0}, {3, 3, true, 5, 1}, {3, 6, true, 6, 1},
+      {2, 6, true, 5, 0},  {2, 1, false, 5, 0}, {2, 0, true, 0, 1}, {1, 4, true, 5, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "version " << int(c.version) << ", kind " << c.kind);
+    TestScoreFile file;
+    file.version = c.version;
+    file.parts.push_back({c.kind << 18 | (c.tablature ? 1u << 23 : 0u), u"Part", u"", {0x80, 0x90}, -1});
+    file.marks = {0x80, 0x90};
+    file.keys = {kKey1};
+    file.second = {7};
+    file.rows.push_back({8, kId1, 7, kKey1, {1, 2, 3}, {}, -1});
+    for (bool snapshot : {false, true}) {
+      file.backup = snapshot;
+      file.withPageData = !snapshot;
+      ASSERT_TRUE(WriteBytes(ScorePath(), file.Serialize()));
+      ASSERT_EQ(ReadScoreFile(ScorePath().c_str(), snapshot, snapshot), 1);
+      EXPECT_EQ(PartTablatureFlags[0].kind, c.readKind);
+      EXPECT_EQ(PartTablatureFlags[0].flag, c.readFlag);
+      // Written in the version it was read as, it reads back the same.
+      const std::u16string again = scratch_.File(u"again");
+      ASSERT_EQ(WriteScoreFile(again.c_str(), 1, kTargetScore, snapshot, snapshot, 0), 1);
+      ResetPartRecords();
+      ASSERT_EQ(ReadScoreFile(again.c_str(), snapshot, snapshot), 1);
+      EXPECT_EQ(PartTablatureFlags[0].kind, c.readKind);
+      EXPECT_EQ(PartTablatureFlags[0].flag, c.readFlag);
+    }
+  }
+}
+
+// Slots that are not parts keep the marks of the first part, which the score
+// is saved with; a file whose own marks say otherwise reads as it is saved.
+TEST_F(ScoreFileTest, MarksThatDifferFromTheFirstPartsAreReadAsTheScoreIsSaved) {
+  const Bytes part = {0x09, 0x00, 0x80, 0x88, 0x48, 0x80, 0x90};  // one page mark: two pages
+  const Bytes fileMarks[] = {{0x80, 0x88, 0x80, 0x88, 0x80, 0x90}, {0x80, 0x90}, {}};
+  for (const Bytes& marks : fileMarks) {
+    SCOPED_TRACE(testing::PrintToString(marks));
+    TestScoreFile file;
+    file.parts.push_back({0, u"Score", u"", {0x80, 0x88, 0x80, 0x90}, -1});
+    file.parts.push_back({0, u"Flute", u"", part, -1});
+    file.marks = marks;
+    file.keys = {kKey1, kKey2};
+    file.second = {1, 2};
+    file.rows.push_back({8, kId1, 7, kKey1, {1}, {}, -1});
+    file.rows.push_back({8, kId2, 9, kKey2, {2}, {}, -1});
+    ASSERT_TRUE(WriteBytes(ScorePath(), file.Serialize()));
+    ASSERT_EQ(ReadScoreFile(ScorePath().c_str(), 0, 0), 1);
+    for (int slot = 2; slot < kPartSlots; ++slot) EXPECT_EQ(ScoreStreamBytes(slot), FixtureMarks()) << slot;
+    EXPECT_EQ(ScorePages.count, 2);
+
+    const std::u16string again = scratch_.File(u"again.opt");
+    ASSERT_EQ(WriteScoreFile(again.c_str(), 1, kTargetScore, 0, 0, 0), 1);
+    ResetScoreContent();
+    ASSERT_EQ(ReadScoreFile(again.c_str(), 0, 0), 1);
+    for (int slot = 2; slot < kPartSlots; ++slot) EXPECT_EQ(ScoreStreamBytes(slot), FixtureMarks()) << slot;
+    EXPECT_EQ(ScorePages.count, 2);
+    EXPECT_EQ(ScorePages.rows[1].key, kKey2);
+  }
+}
+
 }  // namespace
 }  // namespace scorefile_test
