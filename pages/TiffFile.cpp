@@ -18,6 +18,8 @@ namespace {
 constexpr double kMaxDpi = 100000.0;
 // Pixels of one band of the RGBA reader's raster (4 bytes each).
 constexpr uint32_t kRgbaBandPixels = 1u << 20;
+// Tiles up to this many pixels are taken whatever the page's size.
+constexpr uint64_t kSmallPagePixels = 1u << 20;
 
 std::FILE* StreamOf(thandle_t handle) { return static_cast<std::FILE*>(handle); }
 
@@ -65,8 +67,11 @@ struct PageShape {
   uint32_t depth = 1;
 };
 
-// The most bytes one byte of a compression expands to, 0 when it has no
-// useful bound (the fax codes spend as little as a bit on a white row).
+// The most bytes one byte of a compression's data expands to. The fax codes
+// spend at least a bit on a row, so they are bounded by rows instead
+// (kPerRow); codes without a known bound get a generous one, far above what
+// any page reaches, so that a few bytes cannot claim gigabytes.
+constexpr uint64_t kPerRow = 0;
 uint64_t LargestExpansion(uint16_t compression) {
   switch (compression) {
     case COMPRESSION_NONE: return 1;
@@ -74,7 +79,11 @@ uint64_t LargestExpansion(uint16_t compression) {
     case COMPRESSION_LZW:                   // a code of 9 or more bits gives at most 4096 bytes
     case COMPRESSION_ADOBE_DEFLATE:
     case COMPRESSION_DEFLATE: return 4096;  // the deflate format stays below 1032
-    default: return 0;
+    case COMPRESSION_CCITTRLE:
+    case COMPRESSION_CCITTRLEW:
+    case COMPRESSION_CCITTFAX3:
+    case COMPRESSION_CCITTFAX4: return kPerRow;
+    default: return 65536;
   }
 }
 
@@ -84,15 +93,15 @@ uint64_t LargestExpansion(uint16_t compression) {
 bool FileHoldsPixels(TIFF* tif, uint32_t height) {
   uint16_t compression = COMPRESSION_NONE, planar = PLANARCONFIG_CONTIG, samples = 1;
   TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
-  const uint64_t expansion = LargestExpansion(compression);
-  if (expansion == 0) return true;
   TIFFGetFieldDefaulted(tif, TIFFTAG_PLANARCONFIG, &planar);
   TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &samples);
-  const uint64_t row = TIFFScanlineSize64(tif);
-  if (row == 0) return false;
-  const uint64_t planes = planar == PLANARCONFIG_SEPARATE ? samples : 1;
   const long size = FileSize(StreamOf(TIFFClientdata(tif)));
-  return size > 0 && row <= static_cast<uint64_t>(size) * expansion / (uint64_t(height) * planes);
+  const uint64_t row = TIFFScanlineSize64(tif);
+  if (size <= 0 || row == 0) return false;
+  const uint64_t planes = planar == PLANARCONFIG_SEPARATE ? samples : 1;
+  const uint64_t expansion = LargestExpansion(compression);
+  if (expansion == kPerRow) return uint64_t(height) * planes <= static_cast<uint64_t>(size) * 8;
+  return row <= static_cast<uint64_t>(size) * expansion / (uint64_t(height) * planes);
 }
 
 // Opens the page's directory and checks its size; null with the error set.
@@ -231,7 +240,12 @@ bool ForEachRowPiece(TIFF* tif, uint16_t plane, uint32_t width, uint32_t height,
   TIFFGetField(tif, TIFFTAG_TILEWIDTH, &tileWidth);
   TIFFGetField(tif, TIFFTAG_TILELENGTH, &tileLength);
   const tmsize_t tileBytes = TIFFTileSize(tif), tileRowBytes = TIFFTileRowSize(tif);
-  if (tileWidth == 0 || tileLength == 0 || tileBytes <= 0 || tileRowBytes <= 0) return false;
+  // A tile's buffer stays within what the page itself may take, or within a
+  // small page's worth when the tiles are larger than a small page.
+  const uint64_t tilePixels = uint64_t(tileWidth) * tileLength;
+  if (tileWidth == 0 || tileLength == 0 || tileBytes <= 0 || tileRowBytes <= 0 ||
+      tilePixels > std::max<uint64_t>((uint64_t(width) + 16) * (uint64_t(height) + 16), kSmallPagePixels))
+    return false;
   std::vector<uint8_t> tile(static_cast<size_t>(tileBytes));
   for (uint32_t top = 0; top < height; top += tileLength)
     for (uint32_t left = 0; left < width; left += tileWidth) {
