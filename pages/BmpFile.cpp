@@ -63,13 +63,18 @@ SpriteError* ReadHeader(std::FILE* file, BmpHeader* h) {
   if (h->depth != 1 && h->depth != 4 && h->depth != 8) return FailSprite(kStrBadBitmapFile);
   h->topDown = height < 0;
   if (height < 0) height = -height;
-  if (width <= 0 || height <= 0 || width > kMaxSpriteSide || height > kMaxSpriteSide)
+  if (width <= 0 || height <= 0 || width > kMaxPageSide || height > kMaxPageSide)
     return FailSprite(kStrBadBitmapFile);
   h->width = static_cast<uint32_t>(width);
   h->height = static_cast<uint32_t>(height);
   uint32_t full = 1u << h->depth;
   h->paletteEntries = (colourCount == 0 || colourCount > full) ? full : colourCount;
   h->paletteOffset = kFileHeaderBytes + headerSize;
+  // The rows the header claims must be in the file: refused here, before
+  // the caller allocates for them, with the message a short read gives.
+  const long fileSize = FileSize(file);
+  const uint64_t rowsEnd = uint64_t(h->pixelOffset) + PaddedRowBytes(h->width, h->depth) * h->height;
+  if (fileSize < 0 || rowsEnd > static_cast<uint64_t>(fileSize)) return FailSprite(kStrBitmapReadProblem);
   return nullptr;
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -24,6 +25,9 @@ constexpr uint32_t kHeadCountMask = 0xFF;
 constexpr int kHeadVersionShift = 8;
 constexpr int kVersion4Columns = 256;
 constexpr double kBoxValueScale = 1000.0;
+// Twice the relative spacing of floats (2^-23): how far a float may lie
+// from the decimal value it was made from.
+constexpr double kFloatPrecision = 1.0 / (1 << 23);
 // A page data file of 255 staves with all curves and the largest box count
 // a page holds stays far below this.
 constexpr size_t kLargestDataFile = 64u << 20;
@@ -156,12 +160,18 @@ bool ParsePageData(const StoreBytes& bytes, ParsedPageData* out) {
          in.U32LE(&out->offsetY);
 }
 
-// A box value in thousandths, held within the 32-bit field.
+// A box value in thousandths, truncated and held within the 32-bit field.
+// A value that was read as n / 1000 lies within the float's precision of n
+// thousandths, on either side: it is written as n again, so that saving a
+// loaded page keeps its values instead of losing a thousandth each time.
 uint32_t Thousandths(float value) {
   const double scaled = value * kBoxValueScale;
   if (scaled != scaled) return 0;  // not a number
   const double held = std::clamp(scaled, double(INT32_MIN), double(INT32_MAX));
-  return static_cast<uint32_t>(static_cast<int32_t>(held));
+  const double nearest = std::nearbyint(held);
+  const double precision = std::fabs(held) * kFloatPrecision;
+  const double kept = std::fabs(held - nearest) <= precision ? nearest : std::trunc(held);
+  return static_cast<uint32_t>(static_cast<int32_t>(kept));
 }
 
 int16_t Shifted(int16_t value, uint32_t offset) { return static_cast<int16_t>(value + static_cast<int16_t>(offset)); }

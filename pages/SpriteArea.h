@@ -46,6 +46,10 @@ enum : uint32_t {
 // anything is allocated.
 constexpr uint32_t kMaxSpriteSide = 65535;
 constexpr uint64_t kMaxSpriteImageBytes = 0x40000000;  // 1 GiB
+// The largest side of a page that preparation and reading take (their
+// coordinates are 16-bit). Image files with a longer side are refused when
+// their header is read, before anything is allocated for their pixels.
+constexpr uint32_t kMaxPageSide = 0x7FFF;
 
 // ---- The shared error record ----
 struct SpriteError {

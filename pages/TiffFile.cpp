@@ -16,6 +16,10 @@
 namespace {
 
 constexpr double kMaxDpi = 100000.0;
+// Pixels of one band of the RGBA reader's raster (4 bytes each).
+constexpr uint32_t kRgbaBandPixels = 1u << 20;
+// Tiles up to this many pixels are taken whatever the page's size.
+constexpr uint64_t kSmallPagePixels = 1u << 20;
 
 std::FILE* StreamOf(thandle_t handle) { return static_cast<std::FILE*>(handle); }
 
@@ -63,6 +67,43 @@ struct PageShape {
   uint32_t depth = 1;
 };
 
+// The most bytes one byte of a compression's data expands to. The fax codes
+// spend at least a bit on a row, so they are bounded by rows instead
+// (kPerRow); codes without a known bound get a generous one, far above what
+// any page reaches, so that a few bytes cannot claim gigabytes.
+constexpr uint64_t kPerRow = 0;
+uint64_t LargestExpansion(uint16_t compression) {
+  switch (compression) {
+    case COMPRESSION_NONE: return 1;
+    case COMPRESSION_PACKBITS: return 64;   // two bytes give at most 128
+    case COMPRESSION_LZW:                   // a code of 9 or more bits gives at most 4096 bytes
+    case COMPRESSION_ADOBE_DEFLATE:
+    case COMPRESSION_DEFLATE: return 4096;  // the deflate format stays below 1032
+    case COMPRESSION_CCITTRLE:
+    case COMPRESSION_CCITTRLEW:
+    case COMPRESSION_CCITTFAX3:
+    case COMPRESSION_CCITTFAX4: return kPerRow;
+    default: return 65536;
+  }
+}
+
+// Whether the file is large enough to hold the pixels its directory claims,
+// decoded by its compression: a header claiming a page far larger than its
+// data is refused before anything is allocated for the page.
+bool FileHoldsPixels(TIFF* tif, uint32_t height) {
+  uint16_t compression = COMPRESSION_NONE, planar = PLANARCONFIG_CONTIG, samples = 1;
+  TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
+  TIFFGetFieldDefaulted(tif, TIFFTAG_PLANARCONFIG, &planar);
+  TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &samples);
+  const long size = FileSize(StreamOf(TIFFClientdata(tif)));
+  const uint64_t row = TIFFScanlineSize64(tif);
+  if (size <= 0 || row == 0) return false;
+  const uint64_t planes = planar == PLANARCONFIG_SEPARATE ? samples : 1;
+  const uint64_t expansion = LargestExpansion(compression);
+  if (expansion == kPerRow) return uint64_t(height) * planes <= static_cast<uint64_t>(size) * 8;
+  return row <= static_cast<uint64_t>(size) * expansion / (uint64_t(height) * planes);
+}
+
 // Opens the page's directory and checks its size; null with the error set.
 TIFF* OpenPage(const char16_t* path, uint16_t page, PageShape* shape, SpriteError** error) {
   *error = nullptr;
@@ -73,8 +114,17 @@ TIFF* OpenPage(const char16_t* path, uint16_t page, PageShape* shape, SpriteErro
   }
   uint16_t bitsPerSample = 1;
   if (!TIFFSetDirectory(tif, page) || !TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &shape->width) ||
-      !TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &shape->height) || shape->width == 0 || shape->height == 0 ||
-      shape->width > kMaxSpriteSide || shape->height > kMaxSpriteSide) {
+      !TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &shape->height) || shape->width == 0 || shape->height == 0) {
+    TIFFClose(tif);
+    *error = FailSprite(kStrTiffReadProblem);
+    return nullptr;
+  }
+  if (shape->width > kMaxPageSide || shape->height > kMaxPageSide) {
+    TIFFClose(tif);
+    *error = FailSprite(kStrTiffMemory);
+    return nullptr;
+  }
+  if (!FileHoldsPixels(tif, shape->height)) {
     TIFFClose(tif);
     *error = FailSprite(kStrTiffReadProblem);
     return nullptr;
@@ -190,7 +240,12 @@ bool ForEachRowPiece(TIFF* tif, uint16_t plane, uint32_t width, uint32_t height,
   TIFFGetField(tif, TIFFTAG_TILEWIDTH, &tileWidth);
   TIFFGetField(tif, TIFFTAG_TILELENGTH, &tileLength);
   const tmsize_t tileBytes = TIFFTileSize(tif), tileRowBytes = TIFFTileRowSize(tif);
-  if (tileWidth == 0 || tileLength == 0 || tileBytes <= 0 || tileRowBytes <= 0) return false;
+  // A tile's buffer stays within what the page itself may take, or within a
+  // small page's worth when the tiles are larger than a small page.
+  const uint64_t tilePixels = uint64_t(tileWidth) * tileLength;
+  if (tileWidth == 0 || tileLength == 0 || tileBytes <= 0 || tileRowBytes <= 0 ||
+      tilePixels > std::max<uint64_t>((uint64_t(width) + 16) * (uint64_t(height) + 16), kSmallPagePixels))
+    return false;
   std::vector<uint8_t> tile(static_cast<size_t>(tileBytes));
   for (uint32_t top = 0; top < height; top += tileLength)
     for (uint32_t left = 0; left < width; left += tileWidth) {
@@ -252,24 +307,41 @@ SpriteError* LoadGreyLayout(TIFF* tif, const GreyLayout& layout, uint32_t width,
   return nullptr;
 }
 
-// Any other layout libtiff can read, through its RGBA raster.
+// Any other layout libtiff can read, through its RGBA reader, a band of
+// rows at a time so that the raster stays small whatever the page's size.
+// The band is asked for in the file's own vertical order (libtiff then
+// flips no rows within it) and its rows are laid on the page top first.
 SpriteError* LoadThroughRgba(TIFF* tif, uint32_t width, uint32_t height, const SpriteRowWriter& out) {
-  uint64_t rasterBytes = uint64_t(width) * height * 4;
-  auto* raster = rasterBytes > 4 * kMaxSpriteImageBytes
-                     ? nullptr
-                     : static_cast<uint32_t*>(_TIFFmalloc(static_cast<tmsize_t>(rasterBytes)));
-  if (!raster) return FailSprite(kStrTiffMemory);
-  if (!TIFFReadRGBAImage(tif, width, height, raster, 0)) {
-    _TIFFfree(raster);
-    return FailSprite(kStrTiffReadProblem);
+  char message[1024];
+  if (!TIFFRGBAImageOK(tif, message)) return FailSprite(kStrTiffReadProblem);
+  TIFFRGBAImage image;
+  if (!TIFFRGBAImageBegin(&image, tif, 0, message)) return FailSprite(kStrTiffReadProblem);
+  uint16_t orientation = ORIENTATION_TOPLEFT;
+  TIFFGetFieldDefaulted(tif, TIFFTAG_ORIENTATION, &orientation);
+  const bool fromBottom = orientation == ORIENTATION_BOTLEFT || orientation == ORIENTATION_BOTRIGHT ||
+                          orientation == ORIENTATION_LEFTBOT || orientation == ORIENTATION_RIGHTBOT;
+  image.req_orientation = fromBottom ? ORIENTATION_BOTLEFT : ORIENTATION_TOPLEFT;
+  const uint32_t band = std::max<uint32_t>(1, std::min<uint32_t>(height, kRgbaBandPixels / width));
+  auto* raster = static_cast<uint32_t*>(_TIFFmalloc(static_cast<tmsize_t>(uint64_t(width) * band * 4)));
+  if (!raster) {
+    TIFFRGBAImageEnd(&image);
+    return FailSprite(kStrTiffMemory);
   }
-  // The raster's first row is the bottom of the page.
-  for (uint32_t k = 0; k < height; ++k) {
-    const uint32_t* source = raster + size_t(k) * width;
-    for (uint32_t x = 0; x < width; ++x) out.Put(x, height - 1 - k, GreyOnPaper(source[x]));
+  bool ok = true;
+  for (uint32_t first = 0; ok && first < height; first += band) {
+    const uint32_t rows = std::min(band, height - first);
+    image.row_offset = static_cast<int>(first);
+    image.col_offset = 0;
+    ok = TIFFRGBAImageGet(&image, raster, width, rows) != 0;
+    for (uint32_t k = 0; ok && k < rows; ++k) {
+      const uint32_t* source = raster + size_t(k) * width;
+      const uint32_t y = fromBottom ? height - 1 - (first + k) : first + k;
+      for (uint32_t x = 0; x < width; ++x) out.Put(x, y, GreyOnPaper(source[x]));
+    }
   }
   _TIFFfree(raster);
-  return nullptr;
+  TIFFRGBAImageEnd(&image);
+  return ok ? nullptr : FailSprite(kStrTiffReadProblem);
 }
 
 }  // namespace

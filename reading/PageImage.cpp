@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <utility>
 
+#include "pages/SpriteArea.h"
+
 size_t ImageRowBytes(int32_t width, int bitsPerPixel) {
   size_t bytes;
   if (bitsPerPixel == 1)
@@ -15,7 +17,8 @@ size_t ImageRowBytes(int32_t width, int bitsPerPixel) {
 }
 
 OwnedPageImage::OwnedPageImage(int32_t width, int32_t height, int bitsPerPixel) {
-  if (width <= 0 || height <= 0 || width > 0x7FFF || height > 0x7FFF) return;
+  constexpr int32_t kLongest = static_cast<int32_t>(kMaxPageSide);
+  if (width <= 0 || height <= 0 || width > kLongest || height > kLongest) return;
   size_t rowBytes = ImageRowBytes(width, bitsPerPixel);
   void* block = std::calloc(rowBytes * static_cast<size_t>(height), 1);
   if (!block) return;

@@ -16,7 +16,7 @@ PageImage SpriteImageView(uint8_t* area) {
   uint32_t width = SpriteWidthFromHeader(words - 1, SpriteWord(area, kSpriteUnusedBits), bits);
   uint32_t height = SpriteWord(area, kSpriteHeightRows) + 1;
   uint64_t rowBytes = static_cast<uint64_t>(words) * 4;
-  if (width == 0 || width > 0x7FFF || height > 0x7FFF || rowBytes < PaddedRowBytes(width, bits)) return view;
+  if (width == 0 || width > kMaxPageSide || height > kMaxPageSide || rowBytes < PaddedRowBytes(width, bits)) return view;
   if (!AreaHoldsImage(area, rowBytes * height)) return view;
   view.rows = SpriteRows(area);
   view.width = static_cast<int32_t>(width);

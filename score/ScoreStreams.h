@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "platform/Messages.h"
+#include "reading/StaveTypes.h"  // kMaxStaveLines
 
 constexpr int kPartSlots = 13;
 constexpr int kPartNameUnits = 32;
@@ -64,7 +65,6 @@ struct PartTablature {
 };
 extern PartTablature PartTablatureFlags[kPartSlots];
 constexpr uint32_t kOrdinaryStaveLines = 5;
-constexpr uint32_t kMaxStaveLines = 6;
 uint32_t PartLineCount(int slot);
 
 extern int16_t PartSmallStave[kPartSlots];  // 0 or 1: the stave is printed small

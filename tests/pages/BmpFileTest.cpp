@@ -128,6 +128,41 @@ TEST_F(BmpFileTest, RefusalsCarryTheirMessages) {
   EXPECT_EQ(std::u16string(e->errorText), UiText(kStrCompressedBmp));
 }
 
+// A header is judged before the caller allocates for its rows: rows the
+// file does not hold, or a side longer than a page can be, are refused by
+// the facts already, with the message the load would give.
+TEST_F(BmpFileTest, HeadersClaimingRowsTheFileLacksOrAnOversizedPageAreRefusedByTheFacts) {
+  const Picture pic = PatternPicture(16, 4, 2);
+  struct Case {
+    const char* name;
+    int32_t width, height;
+    unsigned message;  // 0: accepted
+  } cases[] = {
+      {"as written", 0, 0, 0},
+      {"more rows than written", 0, 4000, kStrBitmapReadProblem},
+      {"top-down, more rows", 0, -4000, kStrBitmapReadProblem},
+      {"wider than written", 16000, 0, kStrBitmapReadProblem},
+      {"a side past a page", 40000, 1, kStrBadBitmapFile},
+      {"the longest side, rows missing", 32767, 0, kStrBitmapReadProblem},
+  };
+  for (const Case& c : cases) {
+    BmpSpec bmp{pic, 1};
+    bmp.widthOverride = c.width;
+    bmp.heightOverride = c.height;
+    const std::u16string path = Write(bmp);
+    uint32_t bytes = 0, w = 0, h = 0, d = 0, dpi = 0;
+    SpriteError* e = ReadImageFileInfo(path.c_str(), &bytes, &w, &h, &d, &dpi, true);
+    if (c.message == 0) {
+      EXPECT_EQ(e, nullptr) << c.name;
+      EXPECT_EQ(Refused(path), u"(loaded)") << c.name;
+    } else {
+      ASSERT_NE(e, nullptr) << c.name;
+      EXPECT_EQ(std::u16string(e->errorText), UiText(c.message)) << c.name;
+      EXPECT_EQ(Refused(path), UiText(c.message)) << c.name;
+    }
+  }
+}
+
 TEST_F(BmpFileTest, TruncatedFilesAreRefusedAtEveryLength) {
   std::vector<uint8_t> whole = MakeBmp(BmpSpec{PatternPicture(16, 4, 2), 1});
   for (size_t length : {size_t(1), size_t(20), size_t(50), size_t(58), whole.size() - 1}) {

@@ -316,6 +316,35 @@ TEST_F(PageDataTest, BoxValuesOutsideTheFieldAreHeldAtItsEnds) {
   EXPECT_EQ(page_->boxValues[2], 0.0f);
 }
 
+// A loaded value is n / 1000 held in a float, often a hair below n / 1000:
+// saved again it must give n, not n - 1 (a page saved after each edit would
+// lose a thousandth each time); values between thousandths still truncate.
+TEST_F(PageDataTest, BoxValuesKeepTheirThousandthsThroughLoadAndSave) {
+  const int32_t stored[] = {1, 3, 7, 29, 456, 999, 1001, -3, -999, 123456, 2000000, 0};
+  const std::vector<std::array<int, 4>> boxes(std::size(stored), std::array<int, 4>{1, 2, 3, 4});
+  WriteAll(path_, OldFile(6, {}, boxes, 9, std::vector<int32_t>(std::begin(stored), std::end(stored)), 0, 0));
+  ASSERT_EQ(Read(), PageDataRead::kRead);
+  for (int round = 0; round < 3; ++round) {
+    ASSERT_TRUE(WritePageDataFile(path_.c_str(), *page_, page_->staves, 0, {}));
+    *page_ = PageData();
+    ASSERT_EQ(Read(), PageDataRead::kRead);
+    for (size_t i = 0; i < std::size(stored); ++i)
+      EXPECT_EQ(page_->boxValues[i], static_cast<float>(stored[i] / 1000.0)) << stored[i] << " round " << round;
+  }
+  const struct {
+    float value;
+    int32_t thousandths;
+  } between[] = {{0.4567f, 456}, {-0.4567f, -456}, {1.9999f, 1999}, {0.0005f, 0}};
+  for (const auto& c : between) {
+    auto out = std::make_unique<PageData>();
+    out->boxCount = 1;
+    out->boxValues[0] = c.value;
+    ASSERT_TRUE(WritePageDataFile(path_.c_str(), *out, out->staves, 0, {}));
+    ASSERT_EQ(Read(), PageDataRead::kRead);
+    EXPECT_EQ(page_->boxValues[0], static_cast<float>(c.thousandths / 1000.0)) << c.value;
+  }
+}
+
 TEST_F(PageDataTest, CurvesOfAStaveWithoutUsableLinesAreNotWritten) {
   auto out = std::make_unique<PageData>();
   out->staves[0] = Stave(0, 0, 9);

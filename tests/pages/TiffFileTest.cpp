@@ -144,6 +144,99 @@ TEST_F(TiffFileTest, AreaTooSmallIsRefused) {
   EXPECT_EQ(std::u16string(e->errorText), UiText(kStrBitmapMemoryTooSmall));
 }
 
+// A one-strip grey TIFF built tag by tag whose header claims width x height
+// while the file holds dataBytes of pixel data.
+std::vector<uint8_t> ClaimingTiff(uint32_t width, uint32_t height, uint16_t compression, uint32_t dataBytes) {
+  std::vector<uint8_t> b = {'I', 'I', 42, 0, 8, 0, 0, 0};
+  auto put = [&b](uint32_t v, int n) {
+    for (int i = 0; i < n; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
+  };
+  const uint32_t dataOffset = 8 + 2 + 9 * 12 + 4;
+  const struct {
+    uint16_t tag, type;
+    uint32_t value;
+  } entries[] = {{256, 4, width},       {257, 4, height},     {258, 3, 8},
+                 {259, 3, compression}, {262, 3, 1},          {273, 4, dataOffset},
+                 {277, 3, 1},           {278, 4, height},     {279, 4, dataBytes}};
+  put(9, 2);
+  for (const auto& e : entries) {
+    put(e.tag, 2);
+    put(e.type, 2);
+    put(1, 4);
+    put(e.value, 4);
+  }
+  put(0, 4);
+  b.resize(b.size() + dataBytes, 0x80);
+  return b;
+}
+
+// A page's claimed size is judged before the caller allocates for it: past
+// the longest side a page may have (10457), or more pixel data than the file
+// can hold even at its compression's best (10458).
+TEST_F(TiffFileTest, HeadersClaimingMoreThanTheFileOrAPageCanHoldAreRefusedByTheFacts) {
+  const struct Case {
+    const char* name;
+    uint32_t width, height;
+    uint16_t compression;
+    uint32_t dataBytes;
+    unsigned message;  // 0: accepted
+  } cases[] = {
+      {"whole", 40, 30, COMPRESSION_NONE, 1200, 0},
+      {"the longest side", 32767, 1, COMPRESSION_NONE, 32767, 0},
+      {"a side past a page", 32768, 1, COMPRESSION_NONE, 32768, kStrTiffMemory},
+      {"uncompressed, rows missing", 20000, 20000, COMPRESSION_NONE, 100, kStrTiffReadProblem},
+      {"packed runs, far too small", 30000, 30000, COMPRESSION_PACKBITS, 1000, kStrTiffReadProblem},
+      {"deflate, far too small", 30000, 30000, COMPRESSION_ADOBE_DEFLATE, 64, kStrTiffReadProblem},
+  };
+  for (const Case& c : cases) {
+    const std::u16string path = folder.File(u"claim.tif");
+    WriteBytes(path, ClaimingTiff(c.width, c.height, c.compression, c.dataBytes));
+    uint32_t bytes = 0, w = 0, h = 0, d = 0, dpi = 0;
+    SpriteError* e = ReadImageFileInfo(path.c_str(), &bytes, &w, &h, &d, &dpi, true);
+    if (c.message == 0) {
+      ASSERT_EQ(e, nullptr) << c.name;
+      EXPECT_EQ(w, c.width) << c.name;
+      EXPECT_EQ(h, c.height) << c.name;
+    } else {
+      ASSERT_NE(e, nullptr) << c.name;
+      EXPECT_EQ(std::u16string(e->errorText), UiText(c.message)) << c.name;
+    }
+  }
+}
+
+// Pages read through the RGBA reader come in bands of rows: a page taller
+// than a band keeps every row in place, from a file stored top first or
+// bottom first.
+TEST_F(TiffFileTest, ATallPageLoadsWholeInEitherVerticalOrder) {
+  const uint32_t width = 1024, height = 1100;
+  auto level = [](uint32_t fileRow, uint32_t x) { return static_cast<uint8_t>((fileRow * 7 + x / 100) % 256); };
+  for (uint16_t orientation : {uint16_t(ORIENTATION_TOPLEFT), uint16_t(ORIENTATION_BOTLEFT)}) {
+    const std::u16string path = folder.File(u"tall.tif");
+    TIFF* tif = OpenTiffFile(path.c_str(), "w");
+    ASSERT_NE(tif, nullptr);
+    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, width);
+    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, height);
+    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
+    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
+    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
+    TIFFSetField(tif, TIFFTAG_ORIENTATION, orientation);
+    TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, 64);
+    std::vector<uint8_t> row(width);
+    for (uint32_t y = 0; y < height; ++y) {
+      for (uint32_t x = 0; x < width; ++x) row[x] = level(y, x);
+      ASSERT_EQ(TIFFWriteScanline(tif, row.data(), y, 0), 1);
+    }
+    TIFFClose(tif);
+    auto area = MakeArea(60 + width * height);
+    ASSERT_EQ(LoadTiffPage(area.data(), path.c_str()), nullptr) << orientation;
+    for (uint32_t y = 0; y < height; ++y) {
+      const uint32_t fileRow = orientation == ORIENTATION_TOPLEFT ? y : height - 1 - y;
+      for (uint32_t x : {0u, 517u, width - 1})
+        ASSERT_EQ(SpritePixel(area.data(), x, y), level(fileRow, x)) << orientation << " row " << y << " x " << x;
+    }
+  }
+}
+
 TEST_F(TiffFileTest, SavedOneBitSpriteLoadsBackWithItsResolution) {
   Picture pic = PatternPicture(45, 17, 2);
   auto area = MakeArea(1 << 12);
