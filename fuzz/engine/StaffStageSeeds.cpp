@@ -29,37 +29,36 @@ SynthStaff Staff(double top, int left, int right, int lines, double spacing, int
 
 KV_FUZZ_SEEDS(engine_staff_stage) {
   {
-    SynthPage page(600, 140);
+    SynthPage page(600, 80);
     StaffPainter painter(page);
-    painter.AddStaff(Staff(40, 20, 580, 5, 12, 2));
+    painter.AddStaff(Staff(20, 20, 580, 5, 10, 1));
     Seed(folder, "one-staff", 0, page);
   }
   {
-    SynthPage page(480, 320);
-    StaffPainter painter(page, 0.01);
-    painter.AddStaff(Staff(40, 40, 440, 5, 12, 2));
-    painter.AddStaff(Staff(140, 40, 440, 5, 12, 2));
-    painter.Bracket(0, 1, 30, 4);
-    painter.BarLine(0, 1, 40);
-    painter.BarLine(0, 1, 240);
-    painter.BarLine(0, 1, 439);
-    for (int x = 80; x < 420; x += 30) painter.NoteHead(x % 60 ? 0 : 1, (x / 30) % 9, x);
-    painter.BreakLine(1, 2, 300, 330);
+    SynthPage page(400, 160);
+    StaffPainter painter(page);
+    painter.AddStaff(Staff(15, 15, 385, 5, 10, 1));
+    painter.AddStaff(Staff(105, 15, 385, 5, 10, 1));
+    painter.Bracket(0, 1, 8, 3);
+    painter.BarLine(0, 1, 15);
+    painter.BarLine(0, 1, 200);
+    painter.BarLine(0, 1, 384);
+    for (int x = 40; x < 370; x += 30) painter.NoteHead(x % 60 ? 0 : 1, (x / 30) % 9, x);
+    painter.BreakLine(1, 2, 250, 265);
     Seed(folder, "system-of-two", 0, page);
   }
   {
-    SynthPage page(600, 240);
-    StaffPainter painter(page, -0.015, 2);
-    painter.AddStaff(Staff(60, 30, 570, 6, 12, 2));
-    page.Speckle(300, 7);
+    SynthPage page(600, 80);
+    StaffPainter painter(page, -0.01, 2);
+    painter.AddStaff(Staff(15, 30, 570, 6, 10, 1));
+    page.Speckle(200, 7);
     Seed(folder, "six-lines-skewed", 1, page);
   }
   {
-    SynthPage page(560, 300);
+    SynthPage page(560, 85);
     StaffPainter painter(page);
-    painter.AddStaff(Staff(40, 20, 540, 5, 10, 1));
-    painter.AddStaff(Staff(160, 20, 540, 5, 10, 1));
-    page.Blots(12, 4, 3);
+    painter.AddStaff(Staff(20, 20, 540, 5, 10, 2));
+    page.Blots(8, 4, 3);
     Seed(folder, "blots", 0, page);
   }
   {
