@@ -34,9 +34,9 @@ void WriteEngineFile(const char* relative, const uint8_t* data, size_t size);
 // The shipped file back in place.
 void RestoreEngineFile(const char* relative);
 
-// StartEngine with the files as they stand. A start that fails must leave a
-// code of the engine's error table that is one of expected (else abort); the
-// engine is closed again after a failed start. Returns true when it started.
+// StartEngine with the files as they stand. A start that fails must leave
+// one of the expected codes (else abort); the engine is closed again after a
+// failed start. Returns true when it started.
 bool StartEngineRun(std::initializer_list<const char*> expected);
 // With the shipped file back, a fresh run must start and close cleanly.
 void ExpectCleanRunAfter(const char* relative);
