@@ -10,11 +10,10 @@
 
 namespace fuzz {
 
-// Small enough that one run stays cheap, large enough for a stave or two.
-// The stage's cost grows faster than the page on fragmented pages (a page of
-// random pixels of 640 x 480 takes about two minutes under the sanitizers,
-// 320 x 240 about 13 s), so the pixel count is bounded too: a page taller
-// than it allows is cut to it.
+// Small enough that one run stays cheap, large enough for a stave or two;
+// the pixel count is bounded too (a page taller than it allows is cut to
+// it). A page of random pixels, once minutes in the staff stage, is one of
+// the regression inputs.
 constexpr int kMaxStaffPageWidth = 640;
 constexpr int kMaxStaffPageHeight = 480;
 constexpr int kMaxStaffPagePixels = 64000;
