@@ -7,7 +7,6 @@
 
 namespace {
 
-
 int FileNameBox(HWND dialog) { return GetDlgItem(dialog, cmb13) ? cmb13 : edt1; }
 
 }  // namespace
