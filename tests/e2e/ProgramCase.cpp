@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <memory>
+#include <string>
 
 #include "ResourceIds.h"
 #include "platform/Folders.h"
@@ -103,9 +104,35 @@ bool ProgramCase::PagesFileExists(const char16_t* name) {
   return GetFileAttributesW(W(ProgramUnderTest::PagesPath(name))) != INVALID_FILE_ATTRIBUTES;
 }
 
+namespace {
+
+// A copy of a file the program may replace at any moment: opened with every
+// sharing right, so the harness never holds up the program's replacing of
+// it (a rename over a file open without delete sharing fails).
+bool CopySharedFile(const std::u16string& from, const std::u16string& to) {
+  HANDLE in = CreateFileW(W(from), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                          OPEN_EXISTING, 0, nullptr);
+  if (in == INVALID_HANDLE_VALUE) return false;
+  std::string bytes;
+  char buffer[65536];
+  DWORD got = 0;
+  while (ReadFile(in, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
+  CloseHandle(in);
+  HANDLE out = CreateFileW(W(to), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (out == INVALID_HANDLE_VALUE) return false;
+  DWORD put = 0;
+  const bool written = WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr) &&
+                       put == bytes.size();
+  CloseHandle(out);
+  return written;
+}
+
+}  // namespace
+
 int ProgramCase::PagesNamed(const std::u16string& stem) {
   auto table = std::make_unique<PageTable>();
-  const std::u16string index = ProgramUnderTest::PagesPath(kPageIndexName);
+  const std::u16string index = InputPath(u"index-seen-by-the-harness");
+  if (!CopySharedFile(ProgramUnderTest::PagesPath(kPageIndexName), index)) return -1;
   if (ReadPageIndexFile(index.c_str(), table.get()) != IndexRead::kRead) return -1;
   int found = 0;
   for (uint32_t row = 0; row < table->pageCount && row < kMaxPages; ++row) {
