@@ -21,6 +21,16 @@
 
 namespace {
 
+// The one staff of 20 pixels that the single-stroke cases stand above.
+void DrawStaffBelowBeams(SynthPage& page) {
+  StaffPainter painter(page);
+  SynthStaff staff;
+  staff.top = 300;
+  staff.left = 40;
+  staff.right = 1160;
+  painter.AddStaff(staff);
+}
+
 // Runs the staff stage, then the beam finder as the page stage does.
 void FindBeamsOn(const SynthPage& page) {
   ASSERT_EQ(RunStaffStageOn(page), 0) << LastStaffFinderCode();
@@ -147,12 +157,7 @@ class NotBeams : public ::testing::TestWithParam<NotBeam> {};
 TEST_P(NotBeams, FindsNoBeam) {
   const NotBeam c = GetParam();
   SynthPage page(1200, 500);
-  StaffPainter painter(page);
-  SynthStaff staff;
-  staff.top = 300;
-  staff.left = 40;
-  staff.right = 1160;
-  painter.AddStaff(staff);
+  DrawStaffBelowBeams(page);
   page.FillRect(120, 400, 120 + c.height, 400 + c.width);
   FindBeamsOn(page);
   EXPECT_EQ(GetBeamCount(), 0) << c.what << "\n" << DescribeBeams();
@@ -182,12 +187,7 @@ TEST(BeamsTest, PageWithoutStavesHasNoBeams) {
 // The accessors check their index; erasing and releasing act on one beam.
 TEST(BeamsTest, EraseReleaseAndChecks) {
   SynthPage page(1200, 500);
-  StaffPainter painter(page);
-  SynthStaff staff;
-  staff.top = 300;
-  staff.left = 40;
-  staff.right = 1160;
-  painter.AddStaff(staff);
+  DrawStaffBelowBeams(page);
   DrawBeam(page, 300, 120, 460, 140, 10);
   page.FillRect(120, 300, 190, 302);  // stems at both ends only
   page.FillRect(140, 458, 210, 460);
@@ -228,12 +228,7 @@ class BrokenBeams : public ::testing::TestWithParam<BrokenBeam> {};
 TEST_P(BrokenBeams, FittedOnlyWhenRunsFillHalfTheColumns) {
   const BrokenBeam c = GetParam();
   SynthPage page(1200, 500);
-  StaffPainter painter(page);
-  SynthStaff staff;
-  staff.top = 300;
-  staff.left = 40;
-  staff.right = 1160;
-  painter.AddStaff(staff);
+  DrawStaffBelowBeams(page);
   int x = 400;
   for (int k = 0; k < 4; ++k) {
     page.FillRect(150, x, 160, x + 5);
