@@ -28,11 +28,13 @@
 #include "Code/Quorm/Textlref.h"
 #include "Code/Quorm/Userdict.h"
 #include "Code/Quorm/concmpts.h"
+#include "Code/Quorm/fssatoms.h"
 #include "Code/Quorm/findbarl.h"
 #include "Code/Quorm/findhpin.h"
 #include "Code/Quorm/findslur.h"
 #include "Code/Quorm/findtupb.h"
 #include "Code/Quorm/mclassif.h"
+#include "Code/Quorm/mocgraph.h"
 #include "Code/Quorm/options.h"
 #include "Code/Quorm/vertsegs.h"
 #include "platform/Folders.h"
@@ -159,6 +161,7 @@ void FreeEngine() {
   FreeStaffWork();
   ClearStaffTable();
   FreeObjectPoints();
+  FreeSymbolAtoms();
   FreeFixedSymbols();
   FreeHairpins();
   FreeSlurs();
@@ -168,6 +171,7 @@ void FreeEngine() {
   FreeLedgerLines();
   FreeBarLines();
   EndMerge();
+  FreeObjectGraph();
   FreePageDescription();
   FreeMusicReferences();
   FreeOnebppImage();
