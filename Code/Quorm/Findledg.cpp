@@ -212,6 +212,10 @@ void DetectLedgerLines() {
   }
 }
 
+int32_t AddFoundLedgerLine(const FoundLedgerLine& line) {
+  ENGINE_CHECK(line.rightX > line.leftX);
+  return gLines.Append(line);
+}
 int32_t GetLedgerLineCount() { return gLines.count; }
 
 void GetLedgerLinePlace(int32_t i, int32_t* row, int32_t* staff, int32_t* step) {

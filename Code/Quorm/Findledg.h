@@ -25,6 +25,8 @@ constexpr int32_t kMinLedgerStaffSpace = 5 * 1024;
 // points.
 void DetectLedgerLines();
 
+// Appends a line (for hand-made tables) and returns its index.
+int32_t AddFoundLedgerLine(const FoundLedgerLine& line);
 int32_t GetLedgerLineCount();
 // Accessors: 0 <= i < count, else a failed check.
 void GetLedgerLinePlace(int32_t i, int32_t* row, int32_t* staff, int32_t* step);
