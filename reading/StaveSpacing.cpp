@@ -25,7 +25,7 @@ void SumDescribedNoteheads(int64_t* sum, int64_t* count) {
         int32_t groups = 0;
         const MscriptNoteGroup* notes = GetTimeSlotNotes(0, system, stave, slot, &groups);
         for (int32_t g = 0; g < groups; ++g) {
-          const int32_t n = std::min(notes[g].noteCount, kGroupNoteSlots);
+          const int32_t n = std::min(notes[g].noteCount, kMaxGroupNotes);
           for (int32_t i = 0; i < n; ++i) {
             if (notes[g].notes[i].type < 0 || notes[g].notes[i].type >= kNoteGrace) continue;
             *sum += 2 * halfSpace;

@@ -225,6 +225,18 @@ int32_t NearestStaff(int32_t y, int32_t column) {
   return up < down ? above : above + 1;
 }
 
+int32_t StaffAtPoint(int32_t y, int32_t column) {
+  int32_t found = -1;
+  for (int32_t i = 0; i < g_count; ++i)
+    if (StaffTopLineY(i, column) <= y) found = i;
+  return found;
+}
+
+int32_t NextStaffAfter(int32_t staff) {
+  ENGINE_CHECK(staff >= -1 && staff < g_count);
+  return staff + 1 < g_count ? staff + 1 : -1;
+}
+
 void ClearStaffTable() {
   FreeStaffWork();
   for (StaffRecord& row : g_rows) {

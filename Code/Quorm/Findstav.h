@@ -77,6 +77,13 @@ void GetStaffCorners(int32_t system, int32_t i, int32_t corners[8]);
 int32_t StaffMiddleY(int32_t staff, int32_t column);
 int32_t FindStaffAbove(int32_t y, int32_t column);
 int32_t NearestStaff(int32_t y, int32_t column);
+// The staff at a point: the last staff whose top line at the point's column
+// lies at or above the point; -1 above the first staff (and on a page
+// without staves).
+int32_t StaffAtPoint(int32_t y, int32_t column);
+// The staff after the one at a point: the first staff for -1, -1 after the
+// last staff.
+int32_t NextStaffAfter(int32_t staff);
 // Frees every line array and work list and zeroes the table and its state.
 void ClearStaffTable();
 void RemoveStaff(int32_t staff);

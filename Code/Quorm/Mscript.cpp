@@ -489,14 +489,14 @@ int32_t IsRestGroup(const MscriptNoteGroup& group) {
 }
 
 int32_t IsGraceGroup(const MscriptNoteGroup& group) {
-  const int32_t n = std::min(group.noteCount, kGroupNoteSlots);
+  const int32_t n = std::min(group.noteCount, kMaxGroupNotes);
   for (int32_t k = 0; k < n; ++k)
     if (group.notes[k].type != kNoteGrace) return 0;
   return 1;
 }
 
 int32_t GroupExtremePlace(const MscriptNoteGroup& group) {
-  ENGINE_CHECK(group.noteCount >= 1 && group.noteCount <= kGroupNoteSlots);
+  ENGINE_CHECK(group.noteCount >= 1 && group.noteCount <= kMaxGroupNotes);
   int32_t least = group.notes[0].place;
   int32_t greatest = least;
   for (int32_t k = 1; k < group.noteCount; ++k) {

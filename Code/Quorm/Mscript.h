@@ -15,7 +15,6 @@
 
 constexpr int32_t kScriptLengthLimit = 0x1FFFF;  // |pixels| must stay below it
 constexpr int32_t kMaxGroupNotes = 10;
-constexpr int32_t kGroupNoteSlots = 12;  // room in the 692-byte body
 constexpr int32_t kMaxBeamGroups = 100;
 
 enum MscriptEventKind : int32_t {
@@ -58,7 +57,7 @@ struct MscriptNoteGroup {  // the 692-byte note-group body
   int32_t word7;
   int32_t dots;            // 0..3
   int32_t noteCount;       // 1..10
-  MscriptNote notes[kGroupNoteSlots];
+  MscriptNote notes[kMaxGroupNotes];
   int32_t flagCount;
   int32_t beamGroup;       // groups that share a beam share the index
   int32_t beamGroupSize;
@@ -66,6 +65,11 @@ struct MscriptNoteGroup {  // the 692-byte note-group body
   int32_t rightBeams;
   int32_t stemEnd;
   int32_t stemDirection;   // 0: the stem goes up (the extreme place is the least)
+  int32_t markFlags;       // one bit per head-mark family of its notes
+  int32_t tupletNumber;    // 0 outside a tuplet; a page's tuplets count from 1
+  int32_t tupletScaleNumerator;    // the tuplet's scale of its notes' lengths,
+  int32_t tupletScaleDenominator;  // 2/3 for a triplet
+  int32_t spare[22];
 };
 static_assert(sizeof(MscriptNoteGroup) == 692, "note-group body is 692 bytes");
 

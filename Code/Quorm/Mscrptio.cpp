@@ -217,7 +217,7 @@ MscriptTextItem GetStaveTextItem(int32_t page, int32_t system, int32_t stave, in
 }
 
 PackedFraction GetNoteGroupDuration(const MscriptNoteGroup& group) {
-  ENGINE_CHECK(group.noteCount >= 1 && group.noteCount <= kGroupNoteSlots);
+  ENGINE_CHECK(group.noteCount >= 1 && group.noteCount <= kMaxGroupNotes);
   // The group's type: its last note that is not a grace note, else the first.
   int32_t type = group.notes[0].type;
   for (int32_t k = group.noteCount - 1; k >= 0; --k) {

@@ -6,6 +6,7 @@
 #include <new>
 #include <string>
 
+#include "Code/Quorm/Barcalcs.h"
 #include "Code/Quorm/Edgefeat.h"
 #include "Code/Quorm/Engpaths.h"
 #include "Code/Quorm/Findbeam.h"
@@ -23,6 +24,7 @@
 #include "Code/Quorm/Muslref.h"
 #include "Code/Quorm/Ocrmisc.h"
 #include "Code/Quorm/Onebpp.h"
+#include "Code/Quorm/Slurtext.h"
 #include "Code/Quorm/Spell.h"
 #include "Code/Quorm/Stavwork.h"
 #include "Code/Quorm/Textlref.h"
@@ -155,6 +157,7 @@ void FreeEngine() {
   lastFailure = nullptr;
   // In the order the modules depend on each other; stages that are not built
   // yet hold no tables.
+  FreeBarcalcs();
   FreePatchBuffers();
   FreeConnectedComponents();
   FreeEngineErrorTables();
@@ -290,9 +293,14 @@ int RecognisePage(float progressFactor, ProgressCallback progress, ContinueCallb
         if (!Ask(keepGoing)) return kStageStopped;
         AddPageDescription(GetImageNameOption());
         if (!Ask(keepGoing)) return kStageStopped;
-        // bar calculations and the six marks steps: not built yet
-        for (int step = 40; step <= 46; ++step)
+        BuildBarEvents();
+        if (!Ask(keepGoing)) return kStageStopped;
+        for (void (*marks)() : {AddSlursToDescription, AddTextLinesToDescription, AddTextItemsToDescription,
+                                AddDynamicsToDescription, AddRepeatMarksToDescription,
+                                AddPedalsAndOrnamentsToDescription}) {
+          marks();
           if (!Ask(keepGoing)) return kStageStopped;
+        }
         Checkpoint(EngineEntry::RecognisePage);
         point(100);
         return kStageCompleted;

@@ -143,6 +143,7 @@ void DetectHairpins() {
   }
 }
 
+int32_t AddFoundHairpin(const FoundHairpin& hairpin) { return gHairpins.Append(hairpin); }
 int32_t GetHairpinCount() { return gHairpins.count; }
 int32_t GetHairpinOpening(int32_t i) { return gHairpins.At(i).opening; }
 int32_t GetHairpinTop(int32_t i) { return gHairpins.At(i).top; }

@@ -19,6 +19,8 @@ struct FoundHairpin {
 void DetectHairpins();
 // The test of one component: 1 with *opening set when it is a wedge, else 0.
 int32_t IsHairpinComponent(const ConnectedComponent& component, int32_t* opening);
+// Appends a hairpin found elsewhere (or made by hand); returns its index.
+int32_t AddFoundHairpin(const FoundHairpin& hairpin);
 int32_t GetHairpinCount();
 // Checked 0..count-1.
 int32_t GetHairpinOpening(int32_t i);

@@ -1,0 +1,394 @@
+// Bar calculations and the marks steps on hand-built pages: staves, heads,
+// stems, beams, symbols and bar lines put straight into the finders' tables
+// and joined in the object graph, then read back from the page description.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "Code/Quorm/Barcalcs.h"
+#include "Code/Quorm/Findbeam.h"
+#include "Code/Quorm/Findhead.h"
+#include "Code/Quorm/Findstav.h"
+#include "Code/Quorm/Findstem.h"
+#include "Code/Quorm/Fxdszsym.h"
+#include "Code/Quorm/Intmath.h"
+#include "Code/Quorm/Lnheadpt.h"
+#include "Code/Quorm/Mscript.h"
+#include "Code/Quorm/Mscrptio.h"
+#include "Code/Quorm/Slurtext.h"
+#include "Code/Quorm/findbarl.h"
+#include "Code/Quorm/findhpin.h"
+#include "Code/Quorm/findslur.h"
+#include "Code/Quorm/findtupb.h"
+#include "Code/Quorm/mocgraph.h"
+#include "tests/Code/Quorm/StaffFixture.h"
+
+namespace {
+
+constexpr int32_t kSpace = 20;
+constexpr int32_t kLeft = 50;
+constexpr int32_t kRight = 1150;
+constexpr int32_t kNumeralType = 350;  // + the numeral (2..6)
+constexpr int32_t kCrotchetRestType = 43;
+constexpr int32_t kDynamicP = 303;     // the symbol type of "p"
+
+void FreeAll() {
+  FreeBarcalcs();
+  FreeObjectGraph();
+  FreeFixedSymbols();
+  FreeNoteheads();
+  FreeVerticalLines();
+  FreeBeams();
+  FreeBarLines();
+  FreeSlurs();
+  FreeHairpins();
+  ClearTupletBrackets();
+  FreeObjectPoints();
+  FreeHandPage();
+}
+
+class BarCalculations : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    FreeAll();
+    LoadHandPage(1200, 1400, kSpace);
+    InitialiseObjectPoints();
+  }
+  void TearDown() override { FreeAll(); }
+
+  // Staves of one system, 150 pixels apart from y = 100.
+  static void System(int32_t staves, int32_t gap = 150) {
+    for (int32_t i = 0; i < staves; ++i) AddHandStaff({0, 100 + gap * i, kSpace, kLeft, kRight, 5, 0});
+  }
+  static int32_t StepY(int32_t staff, int32_t step, int32_t x) { return StaffStepY(staff, step, x) / 1024; }
+
+  static int32_t Head(int32_t staff, int32_t x, int32_t step, int32_t model = 0) {
+    FoundNotehead h{};
+    h.leftX = x - 9;
+    h.rightX = x + 9;
+    h.centreY = StepY(staff, step, x);
+    h.staff = staff;
+    h.step = step;
+    h.model = model;
+    const int32_t i = AddFoundNotehead(h);
+    AddObjectPoint(kPointHeadLeft, i, h.centreY, h.leftX);
+    AddObjectPoint(kPointHeadRight, i, h.centreY, h.rightX);
+    AddGraphNode(kObjectNotehead, i);
+    return i;
+  }
+  static int32_t Stem(int32_t x, int32_t top, int32_t bottom) {
+    const int32_t i = AddFoundVerticalLine({top, x, bottom, x, 2048, 100, 0});
+    AddGraphNode(kObjectVerticalLine, i);
+    return i;
+  }
+  // A head with its stem up on its right side, reaching to y = top.
+  static int32_t StemUp(int32_t head, int32_t top) {
+    const FoundNotehead h = GetFoundNotehead(head);
+    const int32_t stem = Stem(h.rightX, top, h.centreY);
+    Join(head, stem);
+    return stem;
+  }
+  static void Join(int32_t head, int32_t stem) {
+    LinkGraphNodes(kObjectNotehead, head, 6, kObjectVerticalLine, stem, 1, 100);
+  }
+  static int32_t Beam(int32_t x0, int32_t x1, int32_t y) {
+    const int32_t i = AddFoundBeam({x0, x1, y, y, 6 * 1024, 100, 0});
+    AddGraphNode(kObjectBeam, i);
+    return i;
+  }
+  static void BeamStem(int32_t beam, int32_t stem) {
+    LinkGraphNodes(kObjectBeam, beam, 1, kObjectVerticalLine, stem, 1, 100);
+  }
+  static int32_t Symbol(int32_t type, int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
+    const int32_t i = AddFixedSymbol(x0, y0, x1, y1, type, 100, (y0 + y1) / 2);
+    AddGraphNode(type, i);
+    return i;
+  }
+  static void BarLine(int32_t staff, int32_t x) {
+    const int32_t i = AddFoundBarLine({staff, x - 1, x + 2, 0, 0, -1, 100, 0});
+    const EnginePoint top = GetBarLineTop(i);
+    const EnginePoint bottom = GetBarLineBottom(i);
+    AddObjectPoint(kPointBarTop, i, top.y, top.x);
+    AddObjectPoint(kPointBarBottom, i, bottom.y, bottom.x);
+  }
+  // A beamed run of stem-up crotchet heads at step 0, one beam per level.
+  static std::vector<int32_t> BeamedRun(int32_t staff, int32_t x0, int32_t n, int32_t levels) {
+    std::vector<int32_t> stems;
+    const int32_t top = StaffTopLineY(staff, x0) - 40;
+    for (int32_t k = 0; k < n; ++k) stems.push_back(StemUp(Head(staff, x0 + 50 * k, 0), top));
+    for (int32_t level = 0; level < levels; ++level) {
+      const int32_t beam = Beam(x0 + 9, x0 + 9 + 50 * (n - 1) + 1, top + 8 * level);
+      for (int32_t stem : stems) BeamStem(beam, stem);
+    }
+    return stems;
+  }
+  static void Read() {
+    ResetPageDescription("test");
+    AddPageDescription("page");
+    BuildBarEvents();
+  }
+  static std::vector<MscriptNoteGroup> Groups(int32_t stave, int32_t slot, int32_t system = 0) {
+    int32_t n = 0;
+    const MscriptNoteGroup* g = GetTimeSlotNotes(0, system, stave, slot, &n);
+    return std::vector<MscriptNoteGroup>(g, g + n);
+  }
+  static int32_t Slots(int32_t stave, int32_t system = 0) { return GetStaveTimeSlotCount(0, system, stave); }
+  static std::pair<int32_t, int32_t> Duration(const MscriptNoteGroup& g) {
+    const PackedFraction d = GetNoteGroupDuration(g);
+    return {FractionNumerator(d), FractionDenominator(d)};
+  }
+};
+
+TEST_F(BarCalculations, SemiquaversADottedChordAndARestGiveTheirExactEvents) {
+  System(1);
+  // A dotted crotchet chord of two heads on one stem.
+  const int32_t low = Head(0, 200, 2);
+  const int32_t high = Head(0, 200, -1);
+  const int32_t stem = Stem(209, StepY(0, -1, 200) - 70, StepY(0, 2, 200));
+  Join(low, stem);
+  Join(high, stem);
+  const int32_t dot = Symbol(kDotType, 215, 125, 219, 129);
+  LinkGraphNodes(kDotType, dot, 1, kObjectNotehead, high, 1, 50);
+  // Four semiquavers under two beams, and a crotchet rest.
+  BeamedRun(0, 400, 4, 2);
+  Symbol(kCrotchetRestType, 695, 125, 705, 155);
+  BarLine(0, 1120);
+  Read();
+
+  ASSERT_EQ(Slots(0), 1);
+  const std::vector<MscriptNoteGroup> g = Groups(0, 0);
+  ASSERT_EQ(g.size(), 6u);
+  EXPECT_EQ(g[0].noteCount, 2);
+  EXPECT_EQ(g[0].notes[0].type, kNoteSolid);
+  EXPECT_EQ(g[0].notes[0].step, -1);  // notes run down the page
+  EXPECT_EQ(g[0].notes[1].step, 2);
+  EXPECT_EQ(g[0].dots, 1);
+  EXPECT_EQ(g[0].stemDirection, 0);
+  EXPECT_EQ(Duration(g[0]), std::make_pair(3, 8));
+  for (int32_t k = 1; k <= 4; ++k) {
+    EXPECT_EQ(g[k].noteCount, 1);
+    EXPECT_EQ(g[k].beamGroupSize, 4) << k;
+    EXPECT_EQ(Duration(g[k]), std::make_pair(1, 16)) << k;
+  }
+  EXPECT_EQ(g[1].leftBeams, 0);
+  EXPECT_EQ(g[4].rightBeams, 0);
+  EXPECT_EQ(g[1].beamGroup, g[4].beamGroup);
+  EXPECT_NE(g[0].beamGroup, g[1].beamGroup);
+  EXPECT_EQ(g[5].notes[0].type, kCrotchetRest);
+  EXPECT_EQ(g[5].notes[0].step, 0);
+  EXPECT_EQ(Duration(g[5]), std::make_pair(1, 4));
+
+  int32_t bar[kBarlineWords] = {};
+  int32_t found = 0;
+  GetTimeSlotBarline(0, 0, 0, 0, bar, &found);
+  EXPECT_EQ(found, 1);
+  EXPECT_EQ(bar[0], 0);
+}
+
+TEST_F(BarCalculations, ANumeralThreeMakesATripletOfThreeQuaversAndNotOfFour) {
+  System(2, 300);  // the numerals between the staves stay clear of the other staff's notes
+  BeamedRun(0, 300, 3, 1);
+  BeamedRun(1, 300, 4, 1);
+  for (int32_t staff = 0; staff < 2; ++staff) {
+    const int32_t beamY = StaffTopLineY(staff, 300) - 40;
+    const int32_t middle = staff == 0 ? 359 : 384;
+    Symbol(kNumeralType + 3, middle - 5, beamY - 18, middle + 5, beamY - 6);
+  }
+  BarLine(0, 1120);
+  BarLine(1, 1120);
+  Read();
+
+  const std::vector<MscriptNoteGroup> three = Groups(0, 0);
+  ASSERT_EQ(three.size(), 3u);
+  for (const MscriptNoteGroup& g : three) {
+    EXPECT_EQ(Duration(g), std::make_pair(1, 8));
+    EXPECT_EQ(g.tupletNumber, three[0].tupletNumber);
+    EXPECT_EQ(g.tupletScaleNumerator, 2);
+    EXPECT_EQ(g.tupletScaleDenominator, 3);
+  }
+  EXPECT_GT(three[0].tupletNumber, 0);
+  const std::vector<MscriptNoteGroup> four = Groups(1, 0);
+  ASSERT_EQ(four.size(), 4u);
+  for (const MscriptNoteGroup& g : four) EXPECT_EQ(g.tupletNumber, 0);
+}
+
+TEST_F(BarCalculations, TupletRatiosFollowTheNumeralAndTheNotesItCovers) {
+  struct Case { int32_t numeral, sum, ok, num, den; };
+  const Case cases[] = {{2, 1, 1, 3, 2}, {3, 3, 1, 2, 3}, {5, 5, 1, 4, 5}, {6, 3, 1, 4, 6},
+                        {3, 1, 0, 0, 0}, {4, 4, 0, 0, 0}, {6, 6, 0, 0, 0}};
+  for (const Case& c : cases) {
+    int32_t num = 0;
+    int32_t den = 0;
+    EXPECT_EQ(TupletRatio(c.numeral, c.sum, &num, &den), c.ok) << c.numeral << " over " << c.sum;
+    if (c.ok) EXPECT_EQ(std::make_pair(num, den), std::make_pair(c.num, c.den));
+  }
+}
+
+TEST_F(BarCalculations, ABarMostStavesHaveIsKeptAndOneFewHaveIsDropped) {
+  struct Case { int32_t staves; std::vector<int32_t> withMiddleBar; int32_t slots; };
+  const Case cases[] = {{3, {0, 2}, 2}, {4, {0, 3}, 1}, {4, {0, 1, 3}, 2}};
+  for (const Case& c : cases) {
+    SetUp();
+    System(c.staves);
+    for (int32_t staff = 0; staff < c.staves; ++staff) BarLine(staff, 1120);
+    for (int32_t staff : c.withMiddleBar) BarLine(staff, 600);
+    Read();
+    for (int32_t staff = 0; staff < c.staves; ++staff)
+      EXPECT_EQ(Slots(staff), c.slots) << c.staves << " staves, stave " << staff;
+    FreeAll();
+  }
+}
+
+TEST_F(BarCalculations, AStaffWithoutBarLinesIsOneBarToItsEnd) {
+  System(1);
+  Symbol(kCrotchetRestType, 695, 125, 705, 155);
+  Read();
+  ASSERT_EQ(Slots(0), 1);
+  EXPECT_EQ(Groups(0, 0).size(), 1u);
+  int32_t bar[kBarlineWords] = {};
+  int32_t found = 0;
+  GetTimeSlotBarline(0, 0, 0, 0, bar, &found);
+  ASSERT_EQ(found, 1);
+  EXPECT_EQ(bar[1], kNoBarLineX);
+  EXPECT_EQ(bar[2], kNoBarLineX);
+}
+
+TEST_F(BarCalculations, StrokesCloseTogetherMakeOneBarWhoseKindTheirWidthsAndDotsGive) {
+  System(1);
+  BarLine(0, 600);
+  BarLine(0, 630);  // 1.5 staff spaces on: a second stroke of the same bar
+  BarLine(0, 1120);
+  Read();
+  EXPECT_EQ(Slots(0), 2);
+  int32_t bar[kBarlineWords] = {};
+  int32_t found = 0;
+  GetTimeSlotBarline(0, 0, 0, 0, bar, &found);
+  EXPECT_EQ(bar[0], 1);  // two thin strokes: a double bar
+  FreeAll();
+
+  SetUp();
+  System(1);
+  BarLine(0, 1100);
+  Symbol(kBarDotType, 1086, 127, 1091, 132);  // repeat dots to its left, inside the staff
+  Symbol(kBarDotType, 1086, 147, 1091, 152);
+  Read();
+  GetTimeSlotBarline(0, 0, 0, 0, bar, &found);
+  EXPECT_EQ(bar[0], 2);
+}
+
+TEST_F(BarCalculations, ClefKeyAndTimeBeforeTheFirstNoteGoIntoTheBar) {
+  System(1);
+  Symbol(kGClefType, 60, 80, 80, 200);
+  Symbol(kSharpKeyType + 2, 85, 100, 110, 140);
+  Symbol(1042, 115, 100, 130, 180);  // 4/4 in digits
+  const int32_t head = Head(0, 300, 0);
+  StemUp(head, StepY(0, 0, 300) - 70);
+  BarLine(0, 1120);
+  Read();
+  int32_t count = 0;
+  const auto clefs = GetTimeSlotClefs(0, 0, 0, 0, &count);
+  ASSERT_EQ(count, 1);
+  EXPECT_EQ(clefs[0][0], 0);
+  const auto keys = GetTimeSlotKeySignatures(0, 0, 0, 0, &count);
+  ASSERT_EQ(count, 1);
+  EXPECT_EQ(keys[0][0], 2);
+  int32_t time[kTimeSignatureWords] = {};
+  int32_t found = 0;
+  GetTimeSlotTimeSignature(0, 0, 0, 0, time, &found);
+  ASSERT_EQ(found, 1);
+  EXPECT_EQ(time[3], 4);
+  EXPECT_EQ(time[4], 4);
+}
+
+TEST_F(BarCalculations, CapsStopAddingWithoutWritingPastTheirTables) {
+  System(1);
+  // Twelve heads on one stem: a chord keeps ten.
+  const int32_t stem = Stem(209, 20, 400);
+  for (int32_t step = -8; step < 4; ++step) Join(Head(0, 200, step), stem);
+  // 120 rests in one bar: the bar keeps 100 events.
+  for (int32_t k = 0; k < 120; ++k) Symbol(kCrotchetRestType, 250 + 7 * k, 125, 255 + 7 * k, 155);
+  // Six strokes within reach of each other: four make the bar.
+  for (int32_t k = 0; k < 6; ++k) BarLine(0, 1100 + 6 * k);
+  Read();
+  ASSERT_GE(Slots(0), 1);
+  const std::vector<MscriptNoteGroup> g = Groups(0, 0);
+  ASSERT_EQ(g.size(), static_cast<size_t>(kMaxBarEvents));
+  EXPECT_EQ(g[0].noteCount, kMaxGroupNotes);
+}
+
+TEST_F(BarCalculations, APageWithoutStavesAddsNothing) {
+  Read();
+  EXPECT_EQ(GetPageSystemCount(0), 0);
+  FreeBarcalcs();
+  FreeBarcalcs();  // twice without harm
+}
+
+// ---- The marks steps ----
+
+TEST_F(BarCalculations, ThreePianosSideBySideBecomeOnePianississimo) {
+  System(1);
+  for (int32_t k = 0; k < 3; ++k) Symbol(kDynamicP, 300 + 15 * k, 200, 310 + 15 * k, 212);
+  Read();
+  AddDynamicsToDescription();
+  ASSERT_EQ(GetStaveDynamicCount(0, 0, 0), 1);
+  EXPECT_EQ(GetStaveDynamic(0, 0, 0, 0).code, 3);  // "Dyn_ppp"
+}
+
+TEST_F(BarCalculations, DynamicsCombineByTheirTable) {
+  EXPECT_EQ(CombinedDynamic(5, 5), 4);     // p p: pp
+  EXPECT_EQ(CombinedDynamic(8, 5), 12);    // f p: fp
+  EXPECT_EQ(CombinedDynamic(13, 14), 16);  // sf fz: sffz
+  EXPECT_EQ(CombinedDynamic(17, 5), 18);   // sfp p: sfpp
+  EXPECT_EQ(CombinedDynamic(5, 8), -1);    // p f stay apart
+}
+
+TEST_F(BarCalculations, HairpinsGoToTheStaffAboveThemAsDynamics) {
+  System(2);
+  // Under the first staff (bottom line 180), far above the second (top 250).
+  const int32_t top = 195;
+  AddFoundHairpin(FoundHairpin{1, top, top + 12, 400, 520});
+  Read();
+  AddDynamicsToDescription();
+  ASSERT_EQ(GetStaveDynamicCount(0, 0, 0), 1);
+  EXPECT_EQ(GetStaveDynamic(0, 0, 0, 0).code, kHairpinCrescendo);
+  EXPECT_EQ(GetStaveDynamicCount(0, 0, 1), 0);
+}
+
+TEST_F(BarCalculations, ASlurBetweenHeadsOfOneStaffIsAddedAndAcrossTwoStavesIsNot) {
+  System(2);
+  Head(0, 300, 0);
+  Head(0, 500, 0);
+  Head(1, 500, 0);
+  auto slur = [](int32_t y0, int32_t x0, int32_t y1, int32_t x1) {
+    std::vector<SlurColumn> columns(x1 - x0 + 1, SlurColumn{y0 - 10, y0 - 8, 0});
+    FoundSlur s{};
+    s.columnCount = static_cast<int32_t>(columns.size());
+    s.startY = y0;
+    s.startX = x0;
+    s.endY = y1;
+    s.endX = x1;
+    s.topY = std::min(y0, y1) - 12;
+    s.bottomY = std::max(y0, y1);
+    s.upward = 1;
+    const int32_t i = AddFoundSlur(s, columns.data());
+    AddObjectPoint(kPointSlurStart, i, y0, x0);
+    AddObjectPoint(kPointSlurEnd, i, y1, x1);
+  };
+  slur(130, 285, 130, 505);  // over both heads of the first staff
+  slur(130, 285, 280, 505);  // from the first staff down to the second
+  Read();
+  AddSlursToDescription();
+  EXPECT_EQ(GetSystemSlurCount(0, 0), 1);
+}
+
+TEST_F(BarCalculations, TheStaffAtAPointIsTheLastWhoseTopLineLiesAtOrAboveIt) {
+  System(2);
+  EXPECT_EQ(StaffAtPoint(50, 300), -1);
+  EXPECT_EQ(NextStaffAfter(-1), 0);
+  EXPECT_EQ(StaffAtPoint(100, 300), 0);
+  EXPECT_EQ(StaffAtPoint(249, 300), 0);
+  EXPECT_EQ(StaffAtPoint(250, 300), 1);
+  EXPECT_EQ(NextStaffAfter(1), -1);
+}
+
+}  // namespace
