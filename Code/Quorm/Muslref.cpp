@@ -6,6 +6,7 @@
 #include "Code/Quorm/Edgefeat.h"
 #include "Code/Quorm/Engerror.h"
 #include "Code/Quorm/Intmath.h"
+#include "Code/Quorm/Muslfile.h"
 
 namespace {
 
@@ -65,6 +66,11 @@ int32_t NoteheadReferenceDistance(const uint8_t* features90, int32_t r) {
 int32_t GetNoteheadReferenceClass(int32_t r) { return LoadedMusicReferences().noteheads[r].headClass; }
 
 int32_t GetNoteheadReferenceVariant(int32_t r) { return LoadedMusicReferences().noteheads[r].variant; }
+
+int32_t GetNoteheadClassVariants(int32_t headClass) {
+  if (headClass < 0 || headClass > kMaxHeadClass) return 0;
+  return LoadedMusicReferences().headClassVariants[headClass];
+}
 
 void ClassifyMusicPatch(uint8_t* features94, const uint8_t* patch, int32_t width, int32_t height,
                         int32_t staffSpace1024) {

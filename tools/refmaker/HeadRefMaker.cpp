@@ -1,0 +1,253 @@
+#include "tools/refmaker/HeadRefMaker.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "Code/Quorm/Findhead.h"
+#include "platform/Platform.h"
+
+namespace refmaker {
+
+namespace {
+
+// Reads the next header token of a PBM file, collecting the origin comment.
+bool NextToken(std::FILE* f, std::string* token, GlyphImage* image) {
+  token->clear();
+  int c = std::fgetc(f);
+  for (;;) {
+    while (c == ' ' || c == '\t' || c == '\r' || c == '\n') c = std::fgetc(f);
+    if (c != '#') break;
+    std::string comment;
+    while (c != '\n' && c != EOF) {
+      comment.push_back(static_cast<char>(c));
+      c = std::fgetc(f);
+    }
+    int row = 0, column = 0;
+    if (std::sscanf(comment.c_str(), "# origin %d %d", &row, &column) == 2) {
+      image->originRow = row;
+      image->originColumn = column;
+    }
+  }
+  while (c != EOF && c != ' ' && c != '\t' && c != '\r' && c != '\n' && c != '#') {
+    token->push_back(static_cast<char>(c));
+    c = std::fgetc(f);
+  }
+  return !token->empty();
+}
+
+void PutInt32(std::vector<uint8_t>& out, int32_t value) {
+  for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * i)));
+}
+
+void PutBytes(std::vector<uint8_t>& out, const uint8_t* data, size_t n) { out.insert(out.end(), data, data + n); }
+
+std::string Hex(const uint8_t* data, size_t n) {
+  static const char kDigits[] = "0123456789abcdef";
+  std::string out;
+  for (size_t i = 0; i < n; ++i) {
+    out.push_back(kDigits[data[i] >> 4]);
+    out.push_back(kDigits[data[i] & 15]);
+  }
+  return out;
+}
+
+}  // namespace
+
+bool ReadGlyphImage(const std::u16string& path, GlyphImage* out, std::string* error) {
+  std::string name(path.begin(), path.end());
+  auto fail = [&](const char* why) {
+    if (error != nullptr) *error = "glyph image " + name + ": " + why;
+    return false;
+  };
+  std::FILE* f = platform::OpenStream(path.c_str(), "rb");
+  if (f == nullptr) return fail("cannot be opened");
+  GlyphImage image;
+  std::string magic, width, height;
+  bool header = NextToken(f, &magic, &image) && magic == "P4" && NextToken(f, &width, &image) &&
+                NextToken(f, &height, &image);
+  // NextToken has eaten the one white-space byte after the height.
+  if (header) {
+    image.width = std::atoi(width.c_str());
+    image.height = std::atoi(height.c_str());
+  }
+  if (!header || image.width < 1 || image.height < 1 || image.width > 4096 || image.height > 4096) {
+    std::fclose(f);
+    return fail("not a binary PBM image");
+  }
+  const int32_t bytesPerRow = (image.width + 7) / 8;
+  image.pixels.assign(static_cast<size_t>(image.width) * image.height, 0);
+  std::vector<uint8_t> row(static_cast<size_t>(bytesPerRow));
+  for (int32_t y = 0; y < image.height; ++y) {
+    if (std::fread(row.data(), 1, row.size(), f) != row.size()) {
+      std::fclose(f);
+      return fail("ends early");
+    }
+    for (int32_t x = 0; x < image.width; ++x)
+      image.pixels[static_cast<size_t>(y) * image.width + x] = (row[x / 8] >> (7 - x % 8)) & 1;
+  }
+  std::fclose(f);
+  *out = std::move(image);
+  return true;
+}
+
+int32_t ModelOfHeadClass(int32_t headClass) { return headClass == 3 ? 2 : headClass; }
+
+void Canvas::FillRect(int32_t y0, int32_t x0, int32_t y1, int32_t x1) {
+  for (int32_t y = std::max(0, y0); y < std::min(height, y1); ++y)
+    for (int32_t x = std::max(0, x0); x < std::min(width, x1); ++x) pixels[static_cast<size_t>(y) * width + x] = 1;
+}
+
+void Canvas::Stamp(const GlyphImage& glyph, int32_t row, int32_t column) {
+  const int32_t top = row - glyph.originRow;
+  const int32_t left = column - glyph.originColumn;
+  for (int32_t y = 0; y < glyph.height; ++y)
+    for (int32_t x = 0; x < glyph.width; ++x)
+      if (glyph.Ink(y, x)) FillRect(top + y, left + x, top + y + 1, left + x + 1);
+}
+
+void Canvas::Line(double row, int32_t thickness) {
+  const int32_t y0 = static_cast<int32_t>(std::lround(row - (thickness - 1) / 2.0));
+  FillRect(y0, 0, y0 + thickness, width);
+}
+
+int32_t LineThicknessFor(int32_t staffSpace) { return std::max(1, static_cast<int32_t>(std::lround(staffSpace / 10.0))); }
+
+bool HeadGlyphFeatures(const GlyphImage& glyph, int32_t headClass, HeadPlace place, int32_t staffSpace,
+                       int32_t lineThickness, int32_t dLeft, int32_t dRight, int32_t dRow,
+                       uint8_t features[kEdgeFeatureCount]) {
+  const int32_t margin = 2 * staffSpace;
+  Canvas canvas(glyph.width + 2 * margin, glyph.height + 2 * margin);
+  const int32_t centre = margin + glyph.originRow;
+  const int32_t left = margin;
+  const double half = staffSpace / 2.0;
+  switch (place) {
+    case HeadPlace::kOnLine: canvas.Line(centre, lineThickness); break;
+    case HeadPlace::kInSpace:
+      canvas.Line(centre - half, lineThickness);
+      canvas.Line(centre + half, lineThickness);
+      break;
+    case HeadPlace::kLineBelow: canvas.Line(centre + half, lineThickness); break;
+    case HeadPlace::kLineAbove: canvas.Line(centre - half, lineThickness); break;
+  }
+  canvas.Stamp(glyph, centre, left + glyph.originColumn);
+  // The finder's edges: the first ink column and the first white one after.
+  HeadPatchBox box;
+  if (!NoteheadPatchBox(ModelOfHeadClass(headClass), staffSpace * 1024, (centre + dRow) * 1024, left + dLeft,
+                        left + glyph.width + dRight, &box))
+    return false;
+  std::vector<uint8_t> patch(static_cast<size_t>(box.rows) * box.columns, 0);
+  for (int32_t y = 0; y < box.rows; ++y)
+    for (int32_t x = 0; x < box.columns; ++x) {
+      const int32_t cy = box.top + y, cx = box.left + x;
+      if (cy >= 0 && cy < canvas.height && cx >= 0 && cx < canvas.width)
+        patch[static_cast<size_t>(y) * box.columns + x] = canvas.pixels[static_cast<size_t>(cy) * canvas.width + cx];
+    }
+  ComputeEdgeFeatures(features, patch.data(), box.columns, box.rows);
+  return true;
+}
+
+void ReferenceSamples::Add(const uint8_t features[kEdgeFeatureCount]) {
+  for (int k = 0; k < kEdgeFeatureCount; ++k) {
+    sum_[k] += features[k];
+    squares_[k] += static_cast<double>(features[k]) * features[k];
+  }
+  ++count_;
+}
+
+void ReferenceSamples::Make(uint8_t pairs[2 * kEdgeFeatureCount], double spreadFloor) const {
+  for (int k = 0; k < kEdgeFeatureCount; ++k) {
+    const double mean = count_ > 0 ? sum_[k] / count_ : 0.0;
+    const double variance = count_ > 0 ? std::max(0.0, squares_[k] / count_ - mean * mean) : 0.0;
+    const double spread2 = std::max(variance, spreadFloor * spreadFloor);
+    const double weight = spread2 > 9.0 ? 2.0 * std::sqrt(spread2 - 9.0) : 0.0;
+    pairs[2 * k] = static_cast<uint8_t>(std::min(255L, std::max(0L, std::lround(mean))));
+    pairs[2 * k + 1] = static_cast<uint8_t>(std::min(255L, std::max(0L, std::lround(weight))));
+  }
+}
+
+std::vector<NoteheadReference> MakeHeadReferences(const std::vector<HeadGlyphs>& glyphs,
+                                                  const HeadReferenceOptions& options) {
+  std::vector<NoteheadReference> out;
+  for (const HeadGlyphs& set : glyphs) {
+    for (int32_t p = 0; p < kHeadPlaceCount; ++p) {
+      if (!options.places[p]) continue;
+      ReferenceSamples samples;
+      for (size_t i = 0; i < set.images.size() && i < set.staffSpaces.size(); ++i) {
+        const int32_t s = set.staffSpaces[i];
+        const int32_t j = options.edgeJitter;
+        const int32_t shifts[][3] = {{0, 0, 0}, {-j, 0, 0}, {j, 0, 0}, {0, -j, 0}, {0, j, 0}, {0, 0, -j}, {0, 0, j}};
+        for (const auto& d : shifts) {
+          uint8_t f[kEdgeFeatureCount];
+          if (HeadGlyphFeatures(set.images[i], set.headClass, static_cast<HeadPlace>(p), s, LineThicknessFor(s), d[0],
+                                d[1], d[2], f))
+            samples.Add(f);
+        }
+      }
+      if (samples.count() == 0) continue;
+      NoteheadReference r{};
+      r.headClass = set.headClass;
+      r.word1 = p;
+      r.variant = 0;
+      r.words3to5[0] = samples.count();
+      r.words3to5[1] = static_cast<int32_t>(std::lround(options.spreadFloor * 100));
+      r.words3to5[2] = 0;
+      samples.Make(r.edgeRefs, options.spreadFloor);
+      out.push_back(r);
+    }
+  }
+  return out;
+}
+
+std::vector<uint8_t> NoteheadReferenceFileBytes(const std::vector<NoteheadReference>& records) {
+  std::vector<uint8_t> out;
+  PutInt32(out, static_cast<int32_t>(records.size()));
+  for (const NoteheadReference& r : records) {
+    PutInt32(out, r.headClass);
+    PutInt32(out, r.word1);
+    PutInt32(out, r.variant);
+    for (int32_t w : r.words3to5) PutInt32(out, w);
+    PutBytes(out, r.edgeRefs, sizeof r.edgeRefs);
+  }
+  return out;
+}
+
+std::vector<uint8_t> MusicReferenceFileBytes(const std::vector<MusicReference>& records) {
+  std::vector<uint8_t> out;
+  PutInt32(out, static_cast<int32_t>(records.size()));
+  for (const MusicReference& r : records) {
+    PutInt32(out, r.word0);
+    PutInt32(out, r.word1);
+    PutBytes(out, r.label, sizeof r.label);
+    PutInt32(out, r.type);
+    PutBytes(out, r.edgeRefs, sizeof r.edgeRefs);
+    PutBytes(out, r.extraRefs, sizeof r.extraRefs);
+    for (int32_t v : {r.minWidth, r.maxWidth, r.minHeight, r.maxHeight}) PutInt32(out, v);
+  }
+  return out;
+}
+
+std::string NoteheadReferenceJson(const std::vector<NoteheadReference>& records) {
+  std::string out = "{\n \"records\": [";
+  for (size_t i = 0; i < records.size(); ++i) {
+    const NoteheadReference& r = records[i];
+    out += i == 0 ? "\n" : ",\n";
+    out += "  {\"headClass\": " + std::to_string(r.headClass) + ", \"word1\": " + std::to_string(r.word1) +
+           ", \"variant\": " + std::to_string(r.variant) + ", \"words3to5\": [" + std::to_string(r.words3to5[0]) +
+           ", " + std::to_string(r.words3to5[1]) + ", " + std::to_string(r.words3to5[2]) + "], \"edgeRefs\": \"" +
+           Hex(r.edgeRefs, sizeof r.edgeRefs) + "\"}";
+  }
+  out += records.empty() ? "]\n}\n" : "\n ]\n}\n";
+  return out;
+}
+
+bool WriteFileBytes(const std::u16string& path, const std::vector<uint8_t>& bytes) {
+  std::FILE* f = platform::OpenStream(path.c_str(), "wb");
+  if (f == nullptr) return false;
+  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  return std::fclose(f) == 0 && written;
+}
+
+}  // namespace refmaker
