@@ -123,16 +123,35 @@ bool HeadGlyphFeatures(const GlyphImage& glyph, int32_t headClass, HeadPlace pla
   const int32_t centre = margin + glyph.originRow;
   const int32_t left = margin;
   const double half = staffSpace / 2.0;
+  bool above = false, below = false;
   switch (place) {
-    case HeadPlace::kOnLine: canvas.Line(centre, lineThickness); break;
-    case HeadPlace::kInSpace:
+    case HeadPlace::kLineBelow: canvas.Line(centre + half, lineThickness); break;
+    case HeadPlace::kLineAbove: canvas.Line(centre - half, lineThickness); break;
+    case HeadPlace::kOnLine:
+    case HeadPlace::kOnLineInChord:
+    case HeadPlace::kOnLineHeadAbove:
+    case HeadPlace::kOnLineHeadBelow:
+      canvas.Line(centre, lineThickness);
+      canvas.Line(centre - staffSpace, lineThickness);
+      canvas.Line(centre + staffSpace, lineThickness);
+      break;
+    default:
       canvas.Line(centre - half, lineThickness);
       canvas.Line(centre + half, lineThickness);
       break;
-    case HeadPlace::kLineBelow: canvas.Line(centre + half, lineThickness); break;
-    case HeadPlace::kLineAbove: canvas.Line(centre - half, lineThickness); break;
+  }
+  switch (place) {
+    case HeadPlace::kOnLineInChord:
+    case HeadPlace::kInSpaceInChord: above = below = true; break;
+    case HeadPlace::kOnLineHeadAbove:
+    case HeadPlace::kInSpaceHeadAbove: above = true; break;
+    case HeadPlace::kOnLineHeadBelow:
+    case HeadPlace::kInSpaceHeadBelow: below = true; break;
+    default: break;
   }
   canvas.Stamp(glyph, centre, left + glyph.originColumn);
+  if (above) canvas.Stamp(glyph, centre - staffSpace, left + glyph.originColumn);
+  if (below) canvas.Stamp(glyph, centre + staffSpace, left + glyph.originColumn);
   // The finder's edges: the first ink column and the first white one after.
   HeadPatchBox box;
   if (!NoteheadPatchBox(ModelOfHeadClass(headClass), staffSpace * 1024, (centre + dRow) * 1024, left + dLeft,

@@ -38,14 +38,21 @@ struct GlyphImage {
 // names the file when it cannot be read or is not such an image.
 bool ReadGlyphImage(const std::u16string& path, GlyphImage* out, std::string* error);
 
-// Where a head stands among the lines.
+// Where a head stands among the lines and the other heads of a chord (heads
+// a third above or below it, on the same column).
 enum class HeadPlace : int32_t {
   kOnLine = 0,       // a line through its middle
   kInSpace = 1,      // lines half a staff space above and below
   kLineBelow = 2,    // in the space just beyond a ledger line or the staff, the line below
   kLineAbove = 3,    // the line above
+  kOnLineInChord = 4,     // on a line, heads above and below
+  kInSpaceInChord = 5,    // in a space, heads above and below
+  kOnLineHeadAbove = 6,   // on a line, a head above
+  kOnLineHeadBelow = 7,   // on a line, a head below
+  kInSpaceHeadAbove = 8,  // in a space, a head above
+  kInSpaceHeadBelow = 9,  // in a space, a head below
 };
-constexpr int32_t kHeadPlaceCount = 4;
+constexpr int32_t kHeadPlaceCount = 10;
 
 // The head model whose crop a head class is compared through (0, 1, 2, 4).
 int32_t ModelOfHeadClass(int32_t headClass);
@@ -99,7 +106,7 @@ struct HeadReferenceOptions {
   double spreadFloor = 6.0;
   // Shifts of the found edges and centre sampled around each glyph.
   int32_t edgeJitter = 1;
-  bool places[kHeadPlaceCount] = {true, true, true, true};
+  bool places[kHeadPlaceCount] = {true, true, true, true, true, true, true, true, true, true};
 };
 
 // One reference per head class and place (variant 0), classes in the order

@@ -108,6 +108,10 @@ bool FindHeadsOn(const SynthPage& page) {
   const int staged = RunStaffStageOn(page);
   EXPECT_EQ(staged, 0) << LastStaffFinderCode();
   if (staged != 0) return false;
+  return FindHeadsAfterStaffStage();
+}
+
+bool FindHeadsAfterStaffStage() {
   InitialiseIntMath();
   InitialiseEdgeFeatureTables();
   EngineCode loaded = LoadMusicReferences();

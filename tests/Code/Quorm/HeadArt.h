@@ -60,3 +60,5 @@ class HeadReferenceFolder {
 // bar lines, noteheads). false (with a test failure) when the staff stage or
 // the loading fails.
 bool FindHeadsOn(const SynthPage& page);
+// The same after a staff stage that has run already.
+bool FindHeadsAfterStaffStage();
