@@ -27,6 +27,8 @@
 
 namespace {
 
+int GetNoteheadStaff(int i) { return GetNoteheadPlace(i).staff; }
+
 std::string DescribeHeads() {
   std::ostringstream out;
   for (int i = 0; i < GetNoteheadCount(); ++i) {
@@ -115,6 +117,20 @@ TEST_P(HeadsBySize, EveryModelOnLinesSpacesAndLedgerLines) {
                                           << ".." << p.right << " row " << p.row;
   for (int i = 0; i < GetNoteheadCount(); ++i)
     EXPECT_TRUE(OnPaintedHead(GetFoundNotehead(i), painted)) << "stray head " << i;
+  // The page's head widths tell small heads from black ones: where a small
+  // head is also taken for a black one, that reading costs more.
+  for (const PaintedHead& p : painted[3]) {
+    const int small = MatchHead(p, 3, slack);
+    if (small < 0) continue;
+    for (int i = 0; i < GetNoteheadCount(); ++i) {
+      const FoundNotehead h = GetFoundNotehead(i);
+      if (h.model == 0 && h.staff == 3 && h.step == p.step && h.leftX < p.right && p.left < h.rightX)
+        EXPECT_GT(h.rawCost, GetFoundNotehead(small).rawCost) << "small head at step " << p.step;
+    }
+  }
+  // No black head is read as a small one.
+  for (int i = 0; i < GetNoteheadCount(); ++i)
+    if (GetNoteheadStaff(i) == 0) EXPECT_EQ(GetNoteheadModel(i), 0) << "head " << i;
   if (::testing::Test::HasFailure()) ADD_FAILURE() << "found:" << DescribeHeads();
   FreeEngine();
 }
