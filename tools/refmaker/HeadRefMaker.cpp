@@ -220,6 +220,37 @@ std::vector<NoteheadReference> MakeHeadReferences(const std::vector<HeadGlyphs>&
   return out;
 }
 
+const std::vector<HeadGlyphSource>& HeadGlyphSources() {
+  static const std::vector<HeadGlyphSource> sources = {{0, "black"}, {1, "half"}, {2, "whole"}, {4, "small"}};
+  return sources;
+}
+
+const std::vector<int32_t>& HeadReferenceStaffSpaces() {
+  static const std::vector<int32_t> spaces = {12, 14, 18, 20, 22, 26, 31, 37, 45};
+  return spaces;
+}
+
+std::u16string HeadGlyphFile(const std::u16string& folder, const char* name, int32_t staffSpace) {
+  const std::string file = std::string("head-") + name + "-" + std::to_string(staffSpace) + ".pbm";
+  return folder + u"/" + std::u16string(file.begin(), file.end());
+}
+
+bool LoadHeadGlyphs(const std::u16string& folder, std::vector<HeadGlyphs>* out, std::string* error) {
+  out->clear();
+  for (const HeadGlyphSource& source : HeadGlyphSources()) {
+    HeadGlyphs set;
+    set.headClass = source.headClass;
+    for (int32_t s : HeadReferenceStaffSpaces()) {
+      GlyphImage image;
+      if (!ReadGlyphImage(HeadGlyphFile(folder, source.name, s), &image, error)) return false;
+      set.staffSpaces.push_back(s);
+      set.images.push_back(std::move(image));
+    }
+    out->push_back(std::move(set));
+  }
+  return true;
+}
+
 std::vector<uint8_t> NoteheadReferenceFileBytes(const std::vector<NoteheadReference>& records) {
   std::vector<uint8_t> out;
   PutInt32(out, static_cast<int32_t>(records.size()));

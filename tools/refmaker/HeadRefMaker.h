@@ -117,6 +117,20 @@ std::vector<NoteheadReference> MakeHeadReferences(const std::vector<HeadGlyphs>&
 // The line thickness the references draw at a staff space.
 int32_t LineThicknessFor(int32_t staffSpace);
 
+// The rendered head glyphs the references are made from: one file per head
+// class and staff space, FOLDER/head-NAME-S.pbm (see
+// tests/Code/Quorm/fixtures/glyphs/README.md).
+struct HeadGlyphSource {
+  int32_t headClass;
+  const char* name;
+};
+const std::vector<HeadGlyphSource>& HeadGlyphSources();  // black 0, half 1, whole 2, small 4
+const std::vector<int32_t>& HeadReferenceStaffSpaces();  // 12 .. 45 pixels
+std::u16string HeadGlyphFile(const std::u16string& folder, const char* name, int32_t staffSpace);
+// Reads every source at every staff space; false with a message naming the
+// first file that cannot be read.
+bool LoadHeadGlyphs(const std::u16string& folder, std::vector<HeadGlyphs>* out, std::string* error);
+
 // The notehead reference file as the engine reads it ("Learned\nhOLD"):
 // count, then 204-byte records, little-endian, field by field.
 std::vector<uint8_t> NoteheadReferenceFileBytes(const std::vector<NoteheadReference>& records);

@@ -39,10 +39,7 @@ const char* NameOfKind(HeadKind kind) {
   return "?";
 }
 
-const std::vector<int>& GlyphStaffSpaces() {
-  static const std::vector<int> spaces = {12, 14, 18, 22, 26, 31, 37, 45};
-  return spaces;
-}
+const std::vector<int>& GlyphStaffSpaces() { return refmaker::HeadReferenceStaffSpaces(); }
 
 const refmaker::GlyphImage& HeadGlyph(HeadKind kind, int staffSpace) {
   static std::map<std::pair<int, int>, refmaker::GlyphImage> cache;
@@ -51,9 +48,9 @@ const refmaker::GlyphImage& HeadGlyph(HeadKind kind, int staffSpace) {
   if (found != cache.end()) return found->second;
   refmaker::GlyphImage image;
   std::string error;
-  const std::string name =
-      std::string("tests/Code/Quorm/fixtures/glyphs/head-") + NameOfKind(kind) + "-" + std::to_string(staffSpace) + ".pbm";
-  if (!refmaker::ReadGlyphImage(SourcePath(name), &image, &error)) ADD_FAILURE() << error;
+  const std::u16string folder = SourcePath("tests/Code/Quorm/fixtures/glyphs");
+  if (!refmaker::ReadGlyphImage(refmaker::HeadGlyphFile(folder, NameOfKind(kind), staffSpace), &image, &error))
+    ADD_FAILURE() << error;
   return cache[key] = image;
 }
 
@@ -85,15 +82,9 @@ const std::vector<NoteheadReference>& TestHeadReferences() {
   InitialiseIntMath();
   InitialiseEdgeFeatureTables();
   std::vector<refmaker::HeadGlyphs> glyphs;
-  for (HeadKind kind : kHeadKinds) {
-    refmaker::HeadGlyphs set;
-    set.headClass = ModelOfKind(kind);
-    for (int s : GlyphStaffSpaces()) {
-      set.staffSpaces.push_back(s);
-      set.images.push_back(HeadGlyph(kind, s));
-    }
-    glyphs.push_back(set);
-  }
+  std::string error;
+  if (!refmaker::LoadHeadGlyphs(SourcePath("tests/Code/Quorm/fixtures/glyphs"), &glyphs, &error))
+    ADD_FAILURE() << error;
   references = refmaker::MakeHeadReferences(glyphs, refmaker::HeadReferenceOptions());
   return references;
 }

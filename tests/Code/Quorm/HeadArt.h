@@ -17,7 +17,8 @@ constexpr HeadKind kHeadKinds[] = {HeadKind::kBlack, HeadKind::kHalf, HeadKind::
 int ModelOfKind(HeadKind kind);
 const char* NameOfKind(HeadKind kind);
 
-// The staff spaces the glyphs were rendered at.
+// The staff spaces the references are made at (the glyphs are rendered at
+// these and at 60 pixels).
 const std::vector<int>& GlyphStaffSpaces();
 // The fixture glyph of a kind at a rendered staff space (a failed assertion
 // of the running test when it cannot be read).

@@ -124,13 +124,16 @@ TEST_P(HeadsBySize, EveryModelOnLinesSpacesAndLedgerLines) {
     if (small < 0) continue;
     for (int i = 0; i < GetNoteheadCount(); ++i) {
       const FoundNotehead h = GetFoundNotehead(i);
-      if (h.model == 0 && h.staff == 3 && h.step == p.step && h.leftX < p.right && p.left < h.rightX)
+      if (h.model == 0 && h.staff == 3 && h.step == p.step && h.leftX < p.right && p.left < h.rightX) {
         EXPECT_GT(h.rawCost, GetFoundNotehead(small).rawCost) << "small head at step " << p.step;
+      }
     }
   }
   // No black head is read as a small one.
   for (int i = 0; i < GetNoteheadCount(); ++i)
-    if (GetNoteheadStaff(i) == 0) EXPECT_EQ(GetNoteheadModel(i), 0) << "head " << i;
+    if (GetNoteheadStaff(i) == 0) {
+      EXPECT_EQ(GetNoteheadModel(i), 0) << "head " << i;
+    }
   if (::testing::Test::HasFailure()) ADD_FAILURE() << "found:" << DescribeHeads();
   FreeEngine();
 }
@@ -307,7 +310,9 @@ TEST(HeadFinderTest, ModelsWithoutReferencesAreNotSearched) {
       const int model = GetNoteheadModel(i);
       EXPECT_TRUE(NoteheadModelSearched(model)) << c.what;
     }
-    if (c.searched[0] == 0) EXPECT_EQ(GetNoteheadCount(), 0) << c.what;
+    if (c.searched[0] == 0) {
+      EXPECT_EQ(GetNoteheadCount(), 0) << c.what;
+    }
     EXPECT_EQ(NoteheadModelSearched(5), 0);  // the small-heads option is off
     FreeEngine();
   }
@@ -369,7 +374,9 @@ TEST(HeadFinderTest, AttachmentsPointsAndRangeChecks) {
       int32_t tag = 0;
       EXPECT_EQ(GetNoteheadAttachment(0, &tag), step.state) << "run " << r << " kind " << step.kind;
       EXPECT_EQ(tag, row + 2);
-      if (step.second) EXPECT_EQ(GetNoteheadSecondPoint(0).y, row);
+      if (step.second) {
+        EXPECT_EQ(GetNoteheadSecondPoint(0).y, row);
+      }
       row += 10;
     }
     EXPECT_EQ(GetNoteheadFirstPoint(0).y, 10);
@@ -427,7 +434,9 @@ TEST(HeadFinderTest, OutlinesOfTheModels) {
     EXPECT_EQ(path[0].startY, path[kHeadOutlineSegments - 1].endY);
     EXPECT_EQ(path[0].startX, path[kHeadOutlineSegments - 1].endX);
     for (int k = 0; k < kHeadOutlineSegments; ++k) {
-      if (k > 0) EXPECT_EQ(path[k].startX, path[k - 1].endX);
+      if (k > 0) {
+        EXPECT_EQ(path[k].startX, path[k - 1].endX);
+      }
       EXPECT_GE(path[k].startX, 297);
       EXPECT_LE(path[k].startX, 329);
       EXPECT_GE(path[k].startY, 190 - 14);

@@ -45,9 +45,10 @@ TEST(HeadReferences, EachGlyphMatchesItsOwnClassOnly) {
         // above the highest (3400) for the others.
         EXPECT_LT(best[ModelOfKind(kind)], 2600) << NameOfKind(kind) << " place " << place << " staff space " << s;
         for (int c : {0, 1, 2, 4})
-          if (MustNotMatch(kind, c))
+          if (MustNotMatch(kind, c)) {
             EXPECT_GT(best[c], 3900) << NameOfKind(kind) << " as class " << c << " place " << place << " staff space "
                                      << s;
+          }
       }
 }
 
