@@ -735,8 +735,11 @@ void AllocateWork() {
     b.capacity = 2 * largestReach + 1;
     EngineAllocZeroedChecked(b.rows, static_cast<size_t>(b.capacity) * sizeof(TemplateRow));
   }
+  // T x page width ends each, never more than the page has runs (a run gives
+  // each list at most one end), so a wild page staff space cannot ask for
+  // more than the page holds.
   const int64_t ends = static_cast<int64_t>(MaxOfInts(1, ScaleToPixels(60))) * width;
-  gEndCapacity = static_cast<int32_t>(std::min<int64_t>(ends, INT32_MAX / static_cast<int64_t>(sizeof(EdgeRun))));
+  gEndCapacity = static_cast<int32_t>(std::max<int64_t>(1, std::min<int64_t>(ends, gRunCount)));
   EngineAllocChecked(gLeftEnds, static_cast<size_t>(gEndCapacity) * sizeof(EdgeRun));
   EngineAllocChecked(gRightEnds, static_cast<size_t>(gEndCapacity) * sizeof(EdgeRun));
   gWorkWidth = width;
