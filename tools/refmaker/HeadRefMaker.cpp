@@ -168,16 +168,16 @@ bool HeadGlyphFeatures(const GlyphImage& glyph, int32_t headClass, HeadPlace pla
   return true;
 }
 
-void ReferenceSamples::Add(const uint8_t features[kEdgeFeatureCount]) {
-  for (int k = 0; k < kEdgeFeatureCount; ++k) {
+void ReferenceSamples::Add(const uint8_t* features) {
+  for (int k = 0; k < n_; ++k) {
     sum_[k] += features[k];
     squares_[k] += static_cast<double>(features[k]) * features[k];
   }
   ++count_;
 }
 
-void ReferenceSamples::Make(uint8_t pairs[2 * kEdgeFeatureCount], double spreadFloor) const {
-  for (int k = 0; k < kEdgeFeatureCount; ++k) {
+void ReferenceSamples::Make(uint8_t* pairs, double spreadFloor) const {
+  for (int k = 0; k < n_; ++k) {
     const double mean = count_ > 0 ? sum_[k] / count_ : 0.0;
     const double variance = count_ > 0 ? std::max(0.0, squares_[k] / count_ - mean * mean) : 0.0;
     const double spread2 = std::max(variance, spreadFloor * spreadFloor);
@@ -251,6 +251,99 @@ bool LoadHeadGlyphs(const std::u16string& folder, std::vector<HeadGlyphs>* out, 
   return true;
 }
 
+const std::vector<SymbolGlyphSource>& SymbolGlyphSources() {
+  static const std::vector<SymbolGlyphSource> sources = {
+      {40, "rest-breve"},   {41, "rest-whole"},   {42, "rest-half"},    {43, "rest-quarter"}, {44, "rest-8"},
+      {45, "rest-16"},      {46, "rest-32"},      {61, "flag-up-1"},    {62, "flag-up-2"},    {63, "flag-up-3"},
+      {64, "flag-up-4"},    {71, "flag-down-1"},  {72, "flag-down-2"},  {73, "flag-down-3"},  {74, "flag-down-4"},
+      {80, "clef-G"},       {81, "clef-F"},       {82, "clef-C"},       {90, "sharp"},        {91, "flat"},
+      {92, "natural"},      {93, "double-sharp"}, {94, "double-flat"},  {150, "dot"},         {303, "dynamic-p"},
+      {306, "dynamic-f"},   {402, "time-2"},      {403, "time-3"},      {404, "time-4"},      {405, "time-5"},
+      {406, "time-6"},      {407, "time-7"},      {408, "time-8"},      {409, "time-9"},      {490, "time-common"},
+      {491, "time-cut"},
+  };
+  return sources;
+}
+
+const std::vector<int32_t>& SymbolReferenceStaffSpaces() {
+  static const std::vector<int32_t> spaces = {14, 20, 28, 37};
+  return spaces;
+}
+
+std::u16string SymbolGlyphFile(const std::u16string& folder, const char* name, int32_t staffSpace) {
+  const std::string file = std::string("sym-") + name + "-" + std::to_string(staffSpace) + ".pbm";
+  return folder + u"/" + std::u16string(file.begin(), file.end());
+}
+
+bool LoadSymbolGlyphs(const std::u16string& folder, const std::vector<int32_t>& staffSpaces,
+                      std::vector<SymbolGlyphs>* out, std::string* error) {
+  out->clear();
+  for (const SymbolGlyphSource& source : SymbolGlyphSources()) {
+    SymbolGlyphs set;
+    set.type = source.type;
+    set.name = source.name;
+    for (int32_t s : staffSpaces) {
+      GlyphImage image;
+      if (!ReadGlyphImage(SymbolGlyphFile(folder, source.name, s), &image, error)) return false;
+      set.staffSpaces.push_back(s);
+      set.images.push_back(std::move(image));
+    }
+    out->push_back(std::move(set));
+  }
+  return true;
+}
+
+void SymbolGlyphFeatures(const GlyphImage& glyph, int32_t staffSpace, const int32_t trim[4],
+                         uint8_t features[kMusicFeatureCount]) {
+  const int32_t width = std::max(1, glyph.width - trim[0] - trim[2]);
+  const int32_t height = std::max(1, glyph.height - trim[1] - trim[3]);
+  std::vector<uint8_t> patch(static_cast<size_t>(width) * height, 0);
+  for (int32_t y = 0; y < height; ++y)
+    for (int32_t x = 0; x < width; ++x) patch[static_cast<size_t>(y) * width + x] = glyph.Ink(y + trim[1], x + trim[0]);
+  ClassifyMusicPatch(features, patch.data(), width, height, staffSpace * 1024);
+}
+
+std::vector<MusicReference> MakeSymbolReferences(const std::vector<SymbolGlyphs>& glyphs,
+                                                 const SymbolReferenceOptions& options) {
+  std::vector<MusicReference> out;
+  for (const SymbolGlyphs& set : glyphs) {
+    ReferenceSamples samples(kMusicFeatureCount);
+    double minW = 1e9, maxW = 0, minH = 1e9, maxH = 0;
+    for (size_t i = 0; i < set.images.size() && i < set.staffSpaces.size(); ++i) {
+      const GlyphImage& g = set.images[i];
+      const int32_t s = set.staffSpaces[i];
+      const int32_t trims[][4] = {{0, 0, 0, 0}, {1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}};
+      for (const auto& trim : trims) {
+        if (g.width - trim[0] - trim[2] < 2 || g.height - trim[1] - trim[3] < 2) continue;
+        uint8_t f[kMusicFeatureCount];
+        SymbolGlyphFeatures(g, s, trim, f);
+        samples.Add(f);
+      }
+      minW = std::min(minW, 100.0 * g.width / s);
+      maxW = std::max(maxW, 100.0 * g.width / s);
+      minH = std::min(minH, 100.0 * g.height / s);
+      maxH = std::max(maxH, 100.0 * g.height / s);
+    }
+    if (samples.count() == 0) continue;
+    MusicReference r{};
+    r.word0 = samples.count();
+    r.word1 = static_cast<int32_t>(std::lround(options.spreadFloor * 100));
+    std::memset(r.label, 0, sizeof r.label);
+    std::memcpy(r.label, set.name.data(), std::min(set.name.size(), sizeof r.label - 1));
+    r.type = set.type;
+    uint8_t pairs[2 * kMusicFeatureCount];
+    samples.Make(pairs, options.spreadFloor);
+    std::memcpy(r.edgeRefs, pairs, sizeof r.edgeRefs);
+    std::memcpy(r.extraRefs, pairs + sizeof r.edgeRefs, sizeof r.extraRefs);
+    r.minWidth = static_cast<int32_t>(std::floor(minW * (1 - options.sizeMargin)));
+    r.maxWidth = static_cast<int32_t>(std::ceil(maxW * (1 + options.sizeMargin)));
+    r.minHeight = static_cast<int32_t>(std::floor(minH * (1 - options.sizeMargin)));
+    r.maxHeight = static_cast<int32_t>(std::ceil(maxH * (1 + options.sizeMargin)));
+    out.push_back(r);
+  }
+  return out;
+}
+
 std::vector<uint8_t> NoteheadReferenceFileBytes(const std::vector<NoteheadReference>& records) {
   std::vector<uint8_t> out;
   PutInt32(out, static_cast<int32_t>(records.size()));
@@ -288,6 +381,22 @@ std::string NoteheadReferenceJson(const std::vector<NoteheadReference>& records)
            ", \"variant\": " + std::to_string(r.variant) + ", \"words3to5\": [" + std::to_string(r.words3to5[0]) +
            ", " + std::to_string(r.words3to5[1]) + ", " + std::to_string(r.words3to5[2]) + "], \"edgeRefs\": \"" +
            Hex(r.edgeRefs, sizeof r.edgeRefs) + "\"}";
+  }
+  out += records.empty() ? "]\n}\n" : "\n ]\n}\n";
+  return out;
+}
+
+std::string MusicReferenceJson(const std::vector<MusicReference>& records) {
+  std::string out = "{\n \"records\": [";
+  for (size_t i = 0; i < records.size(); ++i) {
+    const MusicReference& r = records[i];
+    out += i == 0 ? "\n" : ",\n";
+    out += "  {\"word0\": " + std::to_string(r.word0) + ", \"word1\": " + std::to_string(r.word1) +
+           ", \"label\": \"" + Hex(r.label, sizeof r.label) + "\", \"type\": " + std::to_string(r.type) +
+           ", \"edgeRefs\": \"" + Hex(r.edgeRefs, sizeof r.edgeRefs) + "\", \"extraRefs\": \"" +
+           Hex(r.extraRefs, sizeof r.extraRefs) + "\", \"minWidth\": " + std::to_string(r.minWidth) +
+           ", \"maxWidth\": " + std::to_string(r.maxWidth) + ", \"minHeight\": " + std::to_string(r.minHeight) +
+           ", \"maxHeight\": " + std::to_string(r.maxHeight) + "}";
   }
   out += records.empty() ? "]\n}\n" : "\n ]\n}\n";
   return out;

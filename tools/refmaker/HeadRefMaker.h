@@ -79,20 +79,23 @@ bool HeadGlyphFeatures(const GlyphImage& glyph, int32_t headClass, HeadPlace pla
                        int32_t lineThickness, int32_t dLeft, int32_t dRight, int32_t dRow,
                        uint8_t features[kEdgeFeatureCount]);
 
-// Feature samples of one reference.
+// Feature samples of one reference (90 edge features, or the music
+// classifier's 94).
 class ReferenceSamples {
  public:
-  void Add(const uint8_t features[kEdgeFeatureCount]);
+  explicit ReferenceSamples(int32_t features = kEdgeFeatureCount) : n_(features) {}
+  void Add(const uint8_t* features);
   int32_t count() const { return count_; }
-  // The rounded means and weight rows (value, weight-row pairs): weight
-  // 2 sqrt(s^2 - 9) for a spread s raised to at least spreadFloor, within
-  // 0..255, so that the cost table's scale matches the spread.
-  void Make(uint8_t pairs[2 * kEdgeFeatureCount], double spreadFloor) const;
+  // The rounded means and weight rows (value, weight-row pairs, 2n bytes):
+  // weight 2 sqrt(s^2 - 9) for a spread s raised to at least spreadFloor,
+  // within 0..255, so that the cost table's scale matches the spread.
+  void Make(uint8_t* pairs, double spreadFloor) const;
 
  private:
+  int32_t n_;
   int32_t count_ = 0;
-  double sum_[kEdgeFeatureCount] = {};
-  double squares_[kEdgeFeatureCount] = {};
+  double sum_[kMusicFeatureCount] = {};
+  double squares_[kMusicFeatureCount] = {};
 };
 
 // The glyphs of one head class at several staff spaces.
@@ -131,6 +134,45 @@ std::u16string HeadGlyphFile(const std::u16string& folder, const char* name, int
 // first file that cannot be read.
 bool LoadHeadGlyphs(const std::u16string& folder, std::vector<HeadGlyphs>* out, std::string* error);
 
+// ---- Fixed-size symbols ----
+
+// The rendered symbol glyphs: FOLDER/sym-NAME-S.pbm, one per symbol type.
+struct SymbolGlyphSource {
+  int32_t type;  // FixedSymbolType
+  const char* name;
+};
+const std::vector<SymbolGlyphSource>& SymbolGlyphSources();
+const std::vector<int32_t>& SymbolReferenceStaffSpaces();  // 14, 20, 28, 37
+std::u16string SymbolGlyphFile(const std::u16string& folder, const char* name, int32_t staffSpace);
+
+struct SymbolGlyphs {
+  int32_t type = 0;
+  std::string name;
+  std::vector<int32_t> staffSpaces;
+  std::vector<GlyphImage> images;
+};
+// Every source at the given staff spaces; false with a message naming the
+// first file that cannot be read.
+bool LoadSymbolGlyphs(const std::u16string& folder, const std::vector<int32_t>& staffSpaces,
+                      std::vector<SymbolGlyphs>* out, std::string* error);
+
+// The 94 features the music classifier takes of the glyph's ink box at the
+// staff space (pixels), with trim pixels cut from each side given (left,
+// top, right, bottom: the atom's box a pixel off).
+void SymbolGlyphFeatures(const GlyphImage& glyph, int32_t staffSpace, const int32_t trim[4],
+                         uint8_t features[kMusicFeatureCount]);
+
+struct SymbolReferenceOptions {
+  double spreadFloor = 6.0;
+  // The size limits widen the observed extents by this share on each side.
+  double sizeMargin = 0.2;
+};
+// One reference per symbol type: label the glyph name, words 0 and 1 the
+// sample count and the spread floor x 100, size limits from the observed
+// extents in per cent of the staff space.
+std::vector<MusicReference> MakeSymbolReferences(const std::vector<SymbolGlyphs>& glyphs,
+                                                 const SymbolReferenceOptions& options);
+
 // The notehead reference file as the engine reads it ("Learned\nhOLD"):
 // count, then 204-byte records, little-endian, field by field.
 std::vector<uint8_t> NoteheadReferenceFileBytes(const std::vector<NoteheadReference>& records);
@@ -138,6 +180,8 @@ std::vector<uint8_t> NoteheadReferenceFileBytes(const std::vector<NoteheadRefere
 std::vector<uint8_t> MusicReferenceFileBytes(const std::vector<MusicReference>& records);
 // The JSON source of tools/make_engine_data.py's "notehead" kind.
 std::string NoteheadReferenceJson(const std::vector<NoteheadReference>& records);
+// The JSON source of tools/make_engine_data.py's "music" kind.
+std::string MusicReferenceJson(const std::vector<MusicReference>& records);
 // Writes bytes to a file; false when it cannot be written.
 bool WriteFileBytes(const std::u16string& path, const std::vector<uint8_t>& bytes);
 
