@@ -10,7 +10,7 @@
 
 #include "Code/Quorm/Edgefeat.h"
 #include "Code/Quorm/Intmath.h"
-#include "tools/refmaker/HeadRefMaker.h"
+#include "tools/refmaker/RefMaker.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 
 #include "tests/Code/Quorm/EngineDataFolder.h"
 #include "tests/Code/Quorm/PageSynth.h"
-#include "tools/refmaker/HeadRefMaker.h"
+#include "tools/refmaker/RefMaker.h"
 
 // The head kinds of the fixtures and the model each is found as.
 enum class HeadKind { kBlack, kHalf, kWhole, kSmall };

@@ -17,7 +17,7 @@
 #include "tests/Code/Quorm/EngineDataFolder.h"
 #include "tests/Code/Quorm/StaffFixture.h"
 #include "tests/support/TestPaths.h"
-#include "tools/refmaker/HeadRefMaker.h"
+#include "tools/refmaker/RefMaker.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tools/refmaker/HeadRefMaker.h"
+#include "tools/refmaker/RefMaker.h"
 
 #include <algorithm>
 #include <cmath>
