@@ -713,10 +713,10 @@ void ChooseSearchedModels() {
   for (int32_t model = 0; model <= kMaxHeadModel; ++model) {
     gSearched[model] = 0;
     if (!ModelOptionOn(model)) continue;
-    for (int32_t headClass = 0; headClass <= 7 && !gSearched[model]; ++headClass) {
+    for (int32_t headClass = 0; headClass <= kMaxHeadClass && !gSearched[model]; ++headClass) {
       if (!ClassMatchesModel(headClass, model)) continue;
       const int32_t variants = GetNoteheadClassVariants(headClass);
-      for (int32_t v = 0; v <= 3; ++v)
+      for (int32_t v = 0; v <= kMaxHeadVariant; ++v)
         if ((variants >> v) & 1 && NoteheadVariantUsable(v)) gSearched[model] = 1;
     }
   }

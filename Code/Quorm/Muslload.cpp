@@ -131,5 +131,5 @@ void FreeMusicReferences() {
   NamedFree(store.noteheads);
   store.musicCount = 0;
   store.noteheadCount = 0;
-  std::fill(store.headClassVariants, store.headClassVariants + 8, 0);
+  std::fill(store.headClassVariants, store.headClassVariants + kMaxHeadClass + 1, 0);
 }

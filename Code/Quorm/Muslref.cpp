@@ -6,7 +6,6 @@
 #include "Code/Quorm/Edgefeat.h"
 #include "Code/Quorm/Engerror.h"
 #include "Code/Quorm/Intmath.h"
-#include "Code/Quorm/Muslfile.h"
 
 namespace {
 

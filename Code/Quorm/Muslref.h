@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "Code/Quorm/Muslfile.h"
+
 constexpr int kMusicFeatureCount = 94;  // 90 edge features + 4 extra features
 
 // One record of the music symbol reference file, 248 bytes in the file and
@@ -45,7 +47,7 @@ struct MusicReferenceStore {
   // Per head class, bit v set when a reference of variant v is loaded; made
   // when the set loads, so the notehead finder knows which classes it can
   // classify before it searches.
-  uint8_t headClassVariants[8];
+  uint8_t headClassVariants[kMaxHeadClass + 1];
 };
 MusicReferenceStore& LoadedMusicReferences();
 
