@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -33,6 +34,12 @@ const std::vector<std::vector<SourceNote>> kMelody = {
     {{1, 0}, {-1, 0}, {0, 0}, {1, 0}, {2, 0}, {3, 0}, {4, 0}, {5, 0}, {6, 0}, {5, 0}, {4, 0}, {3, 0}, {2, 0}, {1, 0}},
     {{0, 0}, {-2, 0}, {-1, 0}, {1, 0}, {0, 0}, {-1, 0}, {3, 0}, {2, 0}, {4, 0}, {3, 0}, {2, 0}, {4, 0}, {3, 1}},
 };
+
+// All heads the finder reads on the page (the source's 49 notes, a
+// second reading of one of them, and the key signature's flat read as a
+// small head on three staves), and their fold.
+constexpr int kMelodyHeadCount = 53;
+constexpr uint64_t kMelodyHeadFold = 12731514849479252516ull;
 
 std::string Describe(const std::vector<SourceNote>& notes) {
   std::ostringstream out;
@@ -70,6 +77,16 @@ TEST(EngravedHeads, TheMelodysNoteheadsAtTheirSourceSteps) {
     }
     EXPECT_EQ(Describe(read), Describe(kMelody[staff])) << "staff " << staff;
   }
+  // Every head's place, edges, model and raw cost, folded into one number:
+  // the native and the Windows build read the page alike.
+  uint64_t fold = 1469598103934665603ull;
+  for (int i = 0; i < GetNoteheadCount(); ++i) {
+    const FoundNotehead h = GetFoundNotehead(i);
+    for (int32_t v : {h.leftX, h.rightX, h.centreY, h.staff, h.step, h.model, h.rawCost, GetNoteheadCost(i)})
+      fold = (fold ^ static_cast<uint32_t>(v)) * 1099511628211ull;
+  }
+  EXPECT_EQ(GetNoteheadCount(), kMelodyHeadCount);
+  EXPECT_EQ(fold, kMelodyHeadFold);
   FreeEngine();
 }
 
