@@ -492,6 +492,41 @@ TEST(HeadFinderTest, BadPagesThenAGoodOne) {
   FreeEngine();
 }
 
+// Staves of three sizes crowded with heads of every kind at random places,
+// also across the page's edges and on top of each other, with speckle and
+// blots: the finder reads to its end, and every head lies inside the page.
+TEST(HeadFinderTest, CrowdedPagesWithHeadsAcrossTheEdges) {
+  HeadReferenceFolder references;
+  for (uint32_t seed = 1; seed <= 3; ++seed) {
+    SynthPage page(1200, 900);
+    StaffPainter painter(page);
+    const int spacings[3] = {14, 20, 31};
+    for (int k = 0; k < 3; ++k) {
+      SynthStaff staff = OneStaff(spacings[k], 60 + 290 * k, 1200);
+      staff.left = 0;
+      staff.right = 1200;
+      painter.AddStaff(staff);
+    }
+    uint32_t state = seed * 2654435761u;
+    auto next = [&](int n) {
+      state = state * 1664525u + 1013904223u;
+      return static_cast<int>((state >> 8) % static_cast<uint32_t>(n));
+    };
+    for (int i = 0; i < 150; ++i) {
+      const int staff = next(3);
+      StampHead(page, painter, staff, next(23) - 7, next(1240) - 20, kHeadKinds[next(4)]);
+    }
+    page.Speckle(3000, seed);
+    page.Blots(30, 6, seed + 7);
+    if (!FindHeadsOn(page)) continue;
+    for (int i = 0; i < GetNoteheadCount(); ++i) {
+      const FoundNotehead h = GetFoundNotehead(i);
+      EXPECT_TRUE(h.leftX >= 0 && h.rightX < page.width() && h.centreY >= 0 && h.centreY < page.height()) << i;
+    }
+    FreeEngine();
+  }
+}
+
 // Page reading runs the finder in its place: started on a folder with the
 // head references, RecognisePage reads the heads of the page.
 TEST(HeadFinderTest, PageReadingFindsTheHeads) {
