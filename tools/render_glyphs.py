@@ -8,9 +8,9 @@ the ink. The glyph's origin row (its vertical centre for a notehead) is kept
 in a comment line of the file ("# origin ROW COLUMN").
 
 usage:
-  render_glyphs.py FONT OUTDIR SPEC...
+  render_glyphs.py FONT OUTDIR ITEM...
 
-SPEC is NAME=GLYPH@SCALE:SIZES, for example
+ITEM is NAME=GLYPH@SCALE:SIZES, for example
   head-black=noteheads.s2@1:12,18,24
 writes OUTDIR/head-black-12.pbm ... for staff spaces of 12, 18 and 24 pixels;
 SCALE multiplies the glyph (0.7 for a cue-sized head).
@@ -151,15 +151,15 @@ def main(argv):
     font = load_font(argv[1])
     outdir = argv[2]
     os.makedirs(outdir, exist_ok=True)
-    for spec in argv[3:]:
+    for item in argv[3:]:
         try:
-            name, rest = spec.split("=", 1)
+            name, rest = item.split("=", 1)
             glyph_name, rest = rest.split("@", 1)
             scale, sizes = rest.split(":", 1)
             scale = float(scale)
             sizes = [int(s) for s in sizes.split(",")]
         except ValueError:
-            fail("bad spec %r (NAME=GLYPH@SCALE:SIZES)" % spec)
+            fail("bad item %r (NAME=GLYPH@SCALE:SIZES)" % item)
         if glyph_name not in font:
             fail("font %s has no glyph %s" % (argv[1], glyph_name))
         for size in sizes:
