@@ -17,6 +17,8 @@ packages=(
   musescore3 python3-mido timidity fluid-soundfont-gm
   # the program's own bitmaps and icons are rendered from SVG sources
   librsvg2-bin imagemagick
+  # the notehead glyphs of the engine tests are rendered from Emmentaler
+  python3-fontforge lilypond-fonts
 )
 
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }

@@ -117,7 +117,12 @@ EngineCode LoadMusicReferences() {
     code = LoadReferenceFile<NoteheadReference>(GetNheadRefPath(old), "nheadrefs", kNoteheadReferenceRecordSize,
                                                 ReadNoteheadRecord, NoteheadRecordValid, store.noteheads,
                                                 store.noteheadCount);
-  if (code != kEngineOk) FreeMusicReferences();
+  if (code != kEngineOk) {
+    FreeMusicReferences();
+    return code;
+  }
+  for (int32_t r = 0; r < store.noteheadCount; ++r)
+    store.headClassVariants[store.noteheads[r].headClass] |= static_cast<uint8_t>(1u << store.noteheads[r].variant);
   return code;
 }
 
@@ -126,4 +131,5 @@ void FreeMusicReferences() {
   NamedFree(store.noteheads);
   store.musicCount = 0;
   store.noteheadCount = 0;
+  std::fill(store.headClassVariants, store.headClassVariants + kMaxHeadClass + 1, 0);
 }

@@ -66,6 +66,11 @@ int32_t GetNoteheadReferenceClass(int32_t r) { return LoadedMusicReferences().no
 
 int32_t GetNoteheadReferenceVariant(int32_t r) { return LoadedMusicReferences().noteheads[r].variant; }
 
+int32_t GetNoteheadClassVariants(int32_t headClass) {
+  if (headClass < 0 || headClass > kMaxHeadClass) return 0;
+  return LoadedMusicReferences().headClassVariants[headClass];
+}
+
 void ClassifyMusicPatch(uint8_t* features94, const uint8_t* patch, int32_t width, int32_t height,
                         int32_t staffSpace1024) {
   ENGINE_CHECK_POINTER(features94);

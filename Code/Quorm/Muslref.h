@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "Code/Quorm/Muslfile.h"
+
 constexpr int kMusicFeatureCount = 94;  // 90 edge features + 4 extra features
 
 // One record of the music symbol reference file, 248 bytes in the file and
@@ -42,6 +44,10 @@ struct MusicReferenceStore {
   int32_t musicCount;
   NoteheadReference* noteheads;
   int32_t noteheadCount;
+  // Per head class, bit v set when a reference of variant v is loaded; made
+  // when the set loads, so the notehead finder knows which classes it can
+  // classify before it searches.
+  uint8_t headClassVariants[kMaxHeadClass + 1];
 };
 MusicReferenceStore& LoadedMusicReferences();
 
@@ -59,6 +65,9 @@ int32_t GetNoteheadReferenceCount();
 int32_t NoteheadReferenceDistance(const uint8_t* features90, int32_t r);
 int32_t GetNoteheadReferenceClass(int32_t r);
 int32_t GetNoteheadReferenceVariant(int32_t r);
+// The variants loaded for a head class (bit v for variant v); 0 for a class
+// outside 0..7 or without references.
+int32_t GetNoteheadClassVariants(int32_t headClass);
 
 // patch: one byte per pixel (non-zero = ink), rows of width bytes.
 void ClassifyMusicPatch(uint8_t* features94, const uint8_t* patch, int32_t width, int32_t height,

@@ -245,7 +245,7 @@ int RecognisePage(float progressFactor, ProgressCallback progress, ContinueCallb
         FindBarLines();
         if (!Ask(keepGoing)) return kStageStopped;
         point(34);
-        // noteheads: not built yet
+        DetectNoteheads();
         if (!Ask(keepGoing)) return kStageStopped;
         CleanSmallComponents();
         point(37);

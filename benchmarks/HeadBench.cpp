@@ -1,0 +1,105 @@
+// Times the notehead finder on the engraved test pages, with head references the reference maker makes from the
+// glyph fixtures. The staff stage and the steps before the heads run untimed
+// (ledger lines and bar lines are timed on their own). Not a test: run it
+// from a Release build.
+//
+//   head_bench [folder of the engraved pages]
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "Code/Quorm/Edgefeat.h"
+#include "Code/Quorm/Engpaths.h"
+#include "Code/Quorm/Findhead.h"
+#include "Code/Quorm/Findledg.h"
+#include "Code/Quorm/Findscal.h"
+#include "Code/Quorm/Findstav.h"
+#include "Code/Quorm/Intmath.h"
+#include "Code/Quorm/Lnheadpt.h"
+#include "Code/Quorm/Muslref.h"
+#include "Code/Quorm/Quorm.h"
+#include "Code/Quorm/findbarl.h"
+#include "platform/Platform.h"
+#include "tests/Code/Quorm/EngravedPage.h"
+#include "tools/refmaker/RefMaker.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr int kRounds = 5;
+
+double Milliseconds(Clock::time_point from, Clock::time_point to) {
+  return std::chrono::duration<double, std::milli>(to - from).count();
+}
+
+std::u16string Wide(const std::string& text) { return std::u16string(text.begin(), text.end()); }
+
+// An engine folder below /tmp with the made head references and an empty
+// music symbol set.
+bool MakeEngineFolder(const std::string& glyphs, std::string* folder) {
+  *folder = "/tmp/head_bench_engine";
+  platform::MakeDirectory(Wide(*folder).c_str());
+  platform::MakeDirectory(Wide(*folder + "/Learned").c_str());
+  std::vector<refmaker::HeadGlyphs> heads;
+  std::string error;
+  if (!refmaker::LoadHeadGlyphs(Wide(glyphs), &heads, &error)) {
+    std::printf("%s\n", error.c_str());
+    return false;
+  }
+  const std::vector<NoteheadReference> refs = refmaker::MakeHeadReferences(heads, refmaker::HeadReferenceOptions());
+  return refmaker::WriteFileBytes(Wide(*folder + "/Learned/nhOLD"), refmaker::NoteheadReferenceFileBytes(refs)) &&
+         refmaker::WriteFileBytes(Wide(*folder + "/Learned/fssOLD"), refmaker::MusicReferenceFileBytes({}));
+}
+
+void TimePage(const char* name, const uint32_t* bits, int width, int height) {
+  double best[3] = {0, 0, 0};
+  int heads = 0;
+  for (int round = 0; round < kRounds; ++round) {
+    FreeEngine();
+    if (LoadPageImage(bits, width, height, 0) != kEngineOk || RunStaffStage(1, nullptr, nullptr) != kStageCompleted ||
+        LoadMusicReferences() != kEngineOk) {
+      std::printf("%-22s the staff stage or the references failed\n", name);
+      return;
+    }
+    MeasurePageSkew();
+    InitialiseObjectPoints();
+    Clock::time_point t0 = Clock::now();
+    DetectLedgerLines();
+    Clock::time_point t1 = Clock::now();
+    FindBarLines();
+    Clock::time_point t2 = Clock::now();
+    DetectNoteheads();
+    Clock::time_point t3 = Clock::now();
+    const double ms[3] = {Milliseconds(t0, t1), Milliseconds(t1, t2), Milliseconds(t2, t3)};
+    for (int k = 0; k < 3; ++k) best[k] = round == 0 ? ms[k] : std::min(best[k], ms[k]);
+    heads = GetNoteheadCount();
+  }
+  std::printf("%-22s %4d x %4d  %4d heads  ledger lines %7.1f ms  bar lines %7.1f ms  noteheads %7.1f ms (best of %d)\n",
+              name, width, height, heads, best[0], best[1], best[2], kRounds);
+  std::fflush(stdout);
+  FreePageBitmap();
+  FreeEngine();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string folder = argc > 1 ? argv[1] : KV_ENGRAVED_PAGES;
+  InitialiseIntMath();
+  InitialiseEdgeFeatureTables();
+  std::string engine;
+  if (!MakeEngineFolder(folder + "/glyphs", &engine)) return 1;
+  SetEngineFolder(engine.c_str());
+  std::printf("Ledger lines, bar lines and noteheads after the staff stage\n");
+  for (const char* name : {"piano", "melody", "chorale"}) {
+    EngravedPage page;
+    if (!LoadEngravedPage(folder + "/" + name + ".tif", &page)) {
+      std::printf("%-22s cannot be read\n", name);
+      return 1;
+    }
+    TimePage(name, page.bits.data(), page.width, page.height);
+  }
+  return 0;
+}

@@ -1,0 +1,93 @@
+// The notehead finder on the engraved melody page (fixtures/melody.ly): the
+// noteheads of the source, staff by staff in their order, at their steps and
+// with their models, read with the references the tests build from the
+// Emmentaler glyphs.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "Code/Quorm/Findhead.h"
+#include "Code/Quorm/Findstav.h"
+#include "Code/Quorm/Quorm.h"
+#include "tests/Code/Quorm/EngravedPage.h"
+#include "tests/Code/Quorm/HeadArt.h"
+#include "tests/support/TestPaths.h"
+#include "tests/support/TestText.h"
+
+namespace {
+
+// A note of the source: its staff step (the treble clef's middle line is 0)
+// and its head model (0 black, 1 half).
+struct SourceNote {
+  int step;
+  int model;
+};
+
+// melody.ly, system by system: c4 a f | g8 a bes4 g | a4 c f | e2. and so on.
+const std::vector<std::vector<SourceNote>> kMelody = {
+    {{-1, 0}, {1, 0}, {3, 0}, {2, 0}, {1, 0}, {0, 0}, {2, 0}, {1, 0}, {-1, 0}, {-4, 0}, {-3, 1}},
+    {{-2, 0}, {-1, 0}, {0, 0}, {1, 0}, {2, 0}, {3, 0}, {1, 0}, {2, 0}, {4, 0}, {6, 0}, {3, 1}},
+    {{1, 0}, {-1, 0}, {0, 0}, {1, 0}, {2, 0}, {3, 0}, {4, 0}, {5, 0}, {6, 0}, {5, 0}, {4, 0}, {3, 0}, {2, 0}, {1, 0}},
+    {{0, 0}, {-2, 0}, {-1, 0}, {1, 0}, {0, 0}, {-1, 0}, {3, 0}, {2, 0}, {4, 0}, {3, 0}, {2, 0}, {4, 0}, {3, 1}},
+};
+
+// All heads the finder reads on the page (the source's 49 notes, a
+// second reading of one of them, and the key signature's flat read as a
+// small head on three staves), and their fold.
+constexpr int kMelodyHeadCount = 53;
+constexpr uint64_t kMelodyHeadFold = 12731514849479252516ull;
+
+std::string Describe(const std::vector<SourceNote>& notes) {
+  std::ostringstream out;
+  for (const SourceNote& n : notes) out << " " << n.step << (n.model == 1 ? "h" : "");
+  return out.str();
+}
+
+// Every staff's heads of the full-size models in column order, one per
+// place: heads of one step whose columns overlap count once.
+TEST(EngravedHeads, TheMelodysNoteheadsAtTheirSourceSteps) {
+  EngravedPage engraved;
+  const std::string path = U8(SourcePath("tests/Code/Quorm/fixtures/melody.tif"));
+  ASSERT_TRUE(LoadEngravedPage(path, &engraved)) << path;
+  HeadReferenceFolder references;
+  FreeEngine();
+  ASSERT_EQ(LoadPageImage(engraved.bits.data(), engraved.width, engraved.height, 0), kEngineOk);
+  ASSERT_EQ(RunStaffStage(1, nullptr, nullptr), 0);
+  ASSERT_EQ(GetStaffCount(), 4);
+  ASSERT_TRUE(FindHeadsAfterStaffStage());
+  for (int staff = 0; staff < 4; ++staff) {
+    std::vector<FoundNotehead> heads;
+    for (int i = 0; i < GetNoteheadCount(); ++i) {
+      const FoundNotehead h = GetFoundNotehead(i);
+      if (h.staff == staff && h.model <= 2) heads.push_back(h);
+    }
+    std::sort(heads.begin(), heads.end(),
+              [](const FoundNotehead& a, const FoundNotehead& b) { return a.leftX < b.leftX; });
+    std::vector<SourceNote> read;
+    int lastRight = -1, lastStep = 1000;
+    for (const FoundNotehead& h : heads) {
+      if (h.step == lastStep && h.leftX < lastRight) continue;
+      read.push_back({h.step, h.model});
+      lastRight = h.rightX;
+      lastStep = h.step;
+    }
+    EXPECT_EQ(Describe(read), Describe(kMelody[staff])) << "staff " << staff;
+  }
+  // Every head's place, edges, model and raw cost, folded into one number:
+  // the native and the Windows build read the page alike.
+  uint64_t fold = 1469598103934665603ull;
+  for (int i = 0; i < GetNoteheadCount(); ++i) {
+    const FoundNotehead h = GetFoundNotehead(i);
+    for (int32_t v : {h.leftX, h.rightX, h.centreY, h.staff, h.step, h.model, h.rawCost, GetNoteheadCost(i)})
+      fold = (fold ^ static_cast<uint32_t>(v)) * 1099511628211ull;
+  }
+  EXPECT_EQ(GetNoteheadCount(), kMelodyHeadCount);
+  EXPECT_EQ(fold, kMelodyHeadFold);
+  FreeEngine();
+}
+
+}  // namespace

@@ -1,0 +1,99 @@
+// The music symbol references the reference maker makes from the Emmentaler
+// symbol glyphs (rests, flags, clefs, accidentals, the dot, two dynamics and
+// the time-signature signs): through the music classifier each glyph is read
+// as its own type at every staff space the set is made from, and at a staff
+// space left out of the set.
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "Code/Quorm/Edgefeat.h"
+#include "Code/Quorm/Intmath.h"
+#include "Code/Quorm/Muslref.h"
+#include "Code/Quorm/Quorm.h"
+#include "Code/Quorm/mclassif.h"
+#include "tests/Code/Quorm/EngineDataFolder.h"
+#include "tests/Code/Quorm/StaffFixture.h"
+#include "tests/support/TestPaths.h"
+#include "tools/refmaker/RefMaker.h"
+
+namespace {
+
+std::vector<refmaker::SymbolGlyphs> Glyphs(const std::vector<int32_t>& staffSpaces) {
+  std::vector<refmaker::SymbolGlyphs> glyphs;
+  std::string error;
+  if (!refmaker::LoadSymbolGlyphs(SourcePath("tests/Code/Quorm/fixtures/glyphs"), staffSpaces, &glyphs, &error))
+    ADD_FAILURE() << error;
+  return glyphs;
+}
+
+std::string Describe(const SymbolCandidates& c) {
+  std::ostringstream out;
+  for (int i = 0; i < c.count; ++i) out << " " << c.entries[i].type << " (" << c.entries[i].cost << ")";
+  return c.count == 0 ? " nothing" : out.str();
+}
+
+// Whether the type is the best candidate, or shares the best cost. (The whole
+// and the half rest are one block apart from the line it hangs from or stands
+// on, which staff-line removal takes away; their placement tells them apart.)
+bool ReadAs(const SymbolCandidates& c, int type) {
+  for (int i = 0; i < c.count && c.entries[i].cost == c.entries[0].cost; ++i)
+    if (c.entries[i].type == type) return true;
+  return false;
+}
+
+// Classifies every glyph at the staff space on a staff of that spacing with
+// the references loaded from the folder; returns the glyphs read as another
+// type (or as nothing).
+std::vector<std::string> Misread(const std::vector<refmaker::SymbolGlyphs>& glyphs, size_t size) {
+  std::vector<std::string> wrong;
+  for (const refmaker::SymbolGlyphs& set : glyphs) {
+    const refmaker::GlyphImage& g = set.images[size];
+    const int s = set.staffSpaces[size];
+    LoadHandPage(800, 600, s);
+    AddHandStaff({0, 100, s, 20, 780, 5, 0});
+    SymbolCandidates result{};
+    ClassifySymbolPatch(g.pixels.data(), &result, g.width, g.height, 0);
+    if (!ReadAs(result, set.type))
+      wrong.push_back(set.name + " at " + std::to_string(s) + ":" + Describe(result));
+    FreeHandPage();
+  }
+  return wrong;
+}
+
+class SymbolReferences : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InitialiseIntMath();
+    InitialiseEdgeFeatureTables();
+  }
+  void Load(const std::vector<MusicReference>& references) {
+    folder_.Write(u"Learned\\fssOLD", refmaker::MusicReferenceFileBytes(references));
+    ASSERT_EQ(LoadMusicReferences(), kEngineOk);
+    ASSERT_EQ(GetMusicReferenceCount(), static_cast<int>(references.size()));
+  }
+  void TearDown() override { FreeEngine(); }
+  EngineDataFolder folder_;
+};
+
+TEST_F(SymbolReferences, EveryGlyphReadsAsItsOwnType) {
+  const std::vector<refmaker::SymbolGlyphs> glyphs = Glyphs(refmaker::SymbolReferenceStaffSpaces());
+  const std::vector<MusicReference> references =
+      refmaker::MakeSymbolReferences(glyphs, refmaker::SymbolReferenceOptions());
+  ASSERT_EQ(references.size(), refmaker::SymbolGlyphSources().size());
+  Load(references);
+  for (size_t size = 0; size < refmaker::SymbolReferenceStaffSpaces().size(); ++size)
+    for (const std::string& wrong : Misread(glyphs, size)) ADD_FAILURE() << wrong;
+}
+
+// Made from 14, 28 and 37 pixels, the set reads the glyphs at 20.
+TEST_F(SymbolReferences, AStaffSpaceLeftOutIsReadToo) {
+  const std::vector<MusicReference> references =
+      refmaker::MakeSymbolReferences(Glyphs({14, 28, 37}), refmaker::SymbolReferenceOptions());
+  Load(references);
+  for (const std::string& wrong : Misread(Glyphs({20}), 0)) ADD_FAILURE() << wrong;
+}
+
+}  // namespace

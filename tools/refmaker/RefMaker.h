@@ -1,0 +1,188 @@
+// The reference maker: turns rendered glyph images into the engine's
+// reference records through the engine's own feature code, and writes them
+// as the engine reads them (and as JSON sources for tools/make_engine_data.py).
+//
+// Noteheads: a glyph is drawn at its staff space among the staff lines of a
+// place (a line through it, lines above and below, one line on one side, as
+// beside a ledger line), cropped as the notehead finder crops a candidate of
+// the class's model, and its margin-0 edge features are taken. The samples
+// of one class and place, over staff spaces and small shifts of the edges the
+// finder would find, become one reference: the rounded mean of each feature,
+// with a weight row that matches the feature's spread.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "Code/Quorm/Edgefeat.h"
+#include "Code/Quorm/Muslref.h"
+
+namespace refmaker {
+
+// A 1-bit glyph image: one byte per pixel (1 ink), rows of width bytes; the
+// glyph's origin (for a notehead its vertical centre and left side).
+struct GlyphImage {
+  int32_t width = 0;
+  int32_t height = 0;
+  int32_t originRow = 0;
+  int32_t originColumn = 0;
+  std::vector<uint8_t> pixels;
+  bool Ink(int32_t y, int32_t x) const {
+    return y >= 0 && y < height && x >= 0 && x < width && pixels[static_cast<size_t>(y) * width + x] != 0;
+  }
+};
+
+// Reads a binary PBM ("P4") written by tools/render_glyphs.py, with its
+// "# origin ROW COLUMN" comment (0 0 when absent). false with a message that
+// names the file when it cannot be read or is not such an image.
+bool ReadGlyphImage(const std::u16string& path, GlyphImage* out, std::string* error);
+
+// Where a head stands among the lines and the other heads of a chord (heads
+// a third above or below it, on the same column).
+enum class HeadPlace : int32_t {
+  kOnLine = 0,       // a line through its middle
+  kInSpace = 1,      // lines half a staff space above and below
+  kLineBelow = 2,    // in the space just beyond a ledger line or the staff, the line below
+  kLineAbove = 3,    // the line above
+  kOnLineInChord = 4,     // on a line, heads above and below
+  kInSpaceInChord = 5,    // in a space, heads above and below
+  kOnLineHeadAbove = 6,   // on a line, a head above
+  kOnLineHeadBelow = 7,   // on a line, a head below
+  kInSpaceHeadAbove = 8,  // in a space, a head above
+  kInSpaceHeadBelow = 9,  // in a space, a head below
+};
+constexpr int32_t kHeadPlaceCount = 10;
+
+// The head model whose crop a head class is compared through (0, 1, 2, 4).
+int32_t ModelOfHeadClass(int32_t headClass);
+
+// A small bilevel drawing: one byte per pixel.
+struct Canvas {
+  int32_t width = 0;
+  int32_t height = 0;
+  std::vector<uint8_t> pixels;
+  Canvas(int32_t w, int32_t h) : width(w), height(h), pixels(static_cast<size_t>(w) * h, 0) {}
+  void FillRect(int32_t y0, int32_t x0, int32_t y1, int32_t x1);  // half-open, clipped
+  // The glyph with its origin at (row, column).
+  void Stamp(const GlyphImage& glyph, int32_t row, int32_t column);
+  // A horizontal line of the thickness centred on row (rounded as the page
+  // synthesiser draws staff lines).
+  void Line(double row, int32_t thickness);
+};
+
+// The features the notehead finder takes of the glyph drawn at the place:
+// staff space in pixels, line thickness in pixels, the class's crop; dLeft
+// and dRight shift the head's found edges and dRow its found centre (the
+// finder's own small errors). false when the finder would refuse the patch.
+bool HeadGlyphFeatures(const GlyphImage& glyph, int32_t headClass, HeadPlace place, int32_t staffSpace,
+                       int32_t lineThickness, int32_t dLeft, int32_t dRight, int32_t dRow,
+                       uint8_t features[kEdgeFeatureCount]);
+
+// Feature samples of one reference (90 edge features, or the music
+// classifier's 94).
+class ReferenceSamples {
+ public:
+  explicit ReferenceSamples(int32_t features = kEdgeFeatureCount) : n_(features) {}
+  void Add(const uint8_t* features);
+  int32_t count() const { return count_; }
+  // The rounded means and weight rows (value, weight-row pairs, 2n bytes):
+  // weight 2 sqrt(s^2 - 9) for a spread s raised to at least spreadFloor,
+  // within 0..255, so that the cost table's scale matches the spread.
+  void Make(uint8_t* pairs, double spreadFloor) const;
+
+ private:
+  int32_t n_;
+  int32_t count_ = 0;
+  double sum_[kMusicFeatureCount] = {};
+  double squares_[kMusicFeatureCount] = {};
+};
+
+// The glyphs of one head class at several staff spaces.
+struct HeadGlyphs {
+  int32_t headClass = 0;
+  std::vector<int32_t> staffSpaces;
+  std::vector<GlyphImage> images;  // one per staff space
+};
+
+struct HeadReferenceOptions {
+  double spreadFloor = 6.0;
+  // Shifts of the found edges and centre sampled around each glyph.
+  int32_t edgeJitter = 1;
+  bool places[kHeadPlaceCount] = {true, true, true, true, true, true, true, true, true, true};
+};
+
+// One reference per head class and place (variant 0), classes in the order
+// given. word1 holds the place, words 3..5 the sample count, the spread floor
+// x 100 and 0.
+std::vector<NoteheadReference> MakeHeadReferences(const std::vector<HeadGlyphs>& glyphs,
+                                                  const HeadReferenceOptions& options);
+// The line thickness the references draw at a staff space.
+int32_t LineThicknessFor(int32_t staffSpace);
+
+// The rendered head glyphs the references are made from: one file per head
+// class and staff space, FOLDER/head-NAME-S.pbm (see
+// tests/Code/Quorm/fixtures/glyphs/README.md).
+struct HeadGlyphSource {
+  int32_t headClass;
+  const char* name;
+};
+const std::vector<HeadGlyphSource>& HeadGlyphSources();  // black 0, half 1, whole 2, small 4
+const std::vector<int32_t>& HeadReferenceStaffSpaces();  // 12 .. 45 pixels
+std::u16string HeadGlyphFile(const std::u16string& folder, const char* name, int32_t staffSpace);
+// Reads every source at every staff space; false with a message naming the
+// first file that cannot be read.
+bool LoadHeadGlyphs(const std::u16string& folder, std::vector<HeadGlyphs>* out, std::string* error);
+
+// ---- Fixed-size symbols ----
+
+// The rendered symbol glyphs: FOLDER/sym-NAME-S.pbm, one per symbol type.
+struct SymbolGlyphSource {
+  int32_t type;  // FixedSymbolType
+  const char* name;
+};
+const std::vector<SymbolGlyphSource>& SymbolGlyphSources();
+const std::vector<int32_t>& SymbolReferenceStaffSpaces();  // 14, 20, 28, 37
+std::u16string SymbolGlyphFile(const std::u16string& folder, const char* name, int32_t staffSpace);
+
+struct SymbolGlyphs {
+  int32_t type = 0;
+  std::string name;
+  std::vector<int32_t> staffSpaces;
+  std::vector<GlyphImage> images;
+};
+// Every source at the given staff spaces; false with a message naming the
+// first file that cannot be read.
+bool LoadSymbolGlyphs(const std::u16string& folder, const std::vector<int32_t>& staffSpaces,
+                      std::vector<SymbolGlyphs>* out, std::string* error);
+
+// The 94 features the music classifier takes of the glyph's ink box at the
+// staff space (pixels), with trim pixels cut from each side given (left,
+// top, right, bottom: the atom's box a pixel off).
+void SymbolGlyphFeatures(const GlyphImage& glyph, int32_t staffSpace, const int32_t trim[4],
+                         uint8_t features[kMusicFeatureCount]);
+
+struct SymbolReferenceOptions {
+  double spreadFloor = 6.0;
+  // The size limits widen the observed extents by this share on each side.
+  double sizeMargin = 0.2;
+};
+// One reference per symbol type: label the glyph name, words 0 and 1 the
+// sample count and the spread floor x 100, size limits from the observed
+// extents in per cent of the staff space.
+std::vector<MusicReference> MakeSymbolReferences(const std::vector<SymbolGlyphs>& glyphs,
+                                                 const SymbolReferenceOptions& options);
+
+// The notehead reference file as the engine reads it ("Learned\nhOLD"):
+// count, then 204-byte records, little-endian, field by field.
+std::vector<uint8_t> NoteheadReferenceFileBytes(const std::vector<NoteheadReference>& records);
+// The music reference file ("Learned\fssOLD"): count, then 248-byte records.
+std::vector<uint8_t> MusicReferenceFileBytes(const std::vector<MusicReference>& records);
+// The JSON source of tools/make_engine_data.py's "notehead" kind.
+std::string NoteheadReferenceJson(const std::vector<NoteheadReference>& records);
+// The JSON source of tools/make_engine_data.py's "music" kind.
+std::string MusicReferenceJson(const std::vector<MusicReference>& records);
+// Writes bytes to a file; false when it cannot be written.
+bool WriteFileBytes(const std::u16string& path, const std::vector<uint8_t>& bytes);
+
+}  // namespace refmaker

@@ -1,0 +1,58 @@
+// Makes the reference sets from the rendered glyphs: the engine's notehead
+// and music symbol reference files, and their JSON sources for
+// tools/make_engine_data.py.
+//
+// usage: make_reference_sets GLYPH_FOLDER OUT_FOLDER
+// writes OUT_FOLDER/nhOLD, notehead.json, fssOLD and music.json
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "Code/Quorm/Edgefeat.h"
+#include "Code/Quorm/Intmath.h"
+#include "tools/refmaker/RefMaker.h"
+
+namespace {
+
+std::u16string Wide(const char* text) {
+  std::string narrow(text);
+  return std::u16string(narrow.begin(), narrow.end());
+}
+
+bool Write(const std::u16string& path, const std::vector<uint8_t>& bytes) { return refmaker::WriteFileBytes(path, bytes); }
+bool Write(const std::u16string& path, const std::string& text) {
+  return refmaker::WriteFileBytes(path, std::vector<uint8_t>(text.begin(), text.end()));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: make_reference_sets GLYPH_FOLDER OUT_FOLDER\n");
+    return 2;
+  }
+  InitialiseIntMath();
+  InitialiseEdgeFeatureTables();
+  const std::u16string glyphFolder = Wide(argv[1]);
+  std::vector<refmaker::HeadGlyphs> heads;
+  std::vector<refmaker::SymbolGlyphs> symbols;
+  std::string error;
+  if (!refmaker::LoadHeadGlyphs(glyphFolder, &heads, &error) ||
+      !refmaker::LoadSymbolGlyphs(glyphFolder, refmaker::SymbolReferenceStaffSpaces(), &symbols, &error)) {
+    std::fprintf(stderr, "make_reference_sets: %s\n", error.c_str());
+    return 1;
+  }
+  const std::vector<NoteheadReference> headRefs = refmaker::MakeHeadReferences(heads, refmaker::HeadReferenceOptions());
+  const std::vector<MusicReference> symbolRefs =
+      refmaker::MakeSymbolReferences(symbols, refmaker::SymbolReferenceOptions());
+  const std::u16string out = Wide(argv[2]);
+  if (!Write(out + u"/nhOLD", refmaker::NoteheadReferenceFileBytes(headRefs)) ||
+      !Write(out + u"/notehead.json", refmaker::NoteheadReferenceJson(headRefs)) ||
+      !Write(out + u"/fssOLD", refmaker::MusicReferenceFileBytes(symbolRefs)) ||
+      !Write(out + u"/music.json", refmaker::MusicReferenceJson(symbolRefs))) {
+    std::fprintf(stderr, "make_reference_sets: cannot write into %s\n", argv[2]);
+    return 1;
+  }
+  std::printf("%zu head references, %zu symbol references\n", headRefs.size(), symbolRefs.size());
+  return 0;
+}
