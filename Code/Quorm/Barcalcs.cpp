@@ -372,7 +372,7 @@ void CollectObjects(MeasureWork& w, const MeasureBox& box) {
 
   const int32_t firstHeads = w.headCount;
   for (int32_t i = 0; i < firstHeads; ++i)
-    for (int32_t side = 1; side >= 0; --side) {
+    for (int32_t side = 1; side >= 0 && HasGraphNode(kObjectNotehead, w.heads[i]); --side) {
       const int32_t stem = GetStemOfHead(w.heads[i], side);
       if (stem >= 0) AddOnce(w.stems, w.stemCount, stem);
     }
@@ -466,6 +466,7 @@ void BuildStemEvents(MeasureWork& w, const MeasureBox& box) {
 
   // Each head becomes a note of the event of its own stem.
   for (int32_t h = 0; h < w.headCount; ++h) {
+    if (!HasGraphNode(kObjectNotehead, w.heads[h])) continue;
     int32_t stem = GetStemOfHead(w.heads[h], 1);
     if (stem < 0) stem = GetStemOfHead(w.heads[h], 0);
     if (stem < 0) continue;
