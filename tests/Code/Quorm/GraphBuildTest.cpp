@@ -4,24 +4,31 @@
 // signatures made from runs of sharps and flats.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "Code/Quorm/Engerror.h"
 #include "Code/Quorm/Findbeam.h"
+#include "Code/Quorm/Findledg.h"
 #include "Code/Quorm/Findhead.h"
 #include "Code/Quorm/Findscal.h"
+#include "Code/Quorm/Findstav.h"
 #include "Code/Quorm/Findstem.h"
 #include "Code/Quorm/Fxdszsym.h"
 #include "Code/Quorm/Heapmem.h"
 #include "Code/Quorm/Lnheadpt.h"
 #include "Code/Quorm/Onebpp.h"
 #include "Code/Quorm/Quorm.h"
+#include "Code/Quorm/findbarl.h"
 #include "Code/Quorm/joints.h"
 #include "Code/Quorm/makemocg.h"
 #include "Code/Quorm/mocgcalc.h"
 #include "Code/Quorm/mocgraph.h"
+#include "tests/Code/Quorm/EngravedPage.h"
 #include "tests/Code/Quorm/StaffFixture.h"
+#include "tests/support/TestPaths.h"
+#include "tests/support/TestText.h"
 
 namespace {
 
@@ -353,6 +360,40 @@ TEST_F(GraphBuild, TextOverSymbols) {
   EXPECT_FALSE(Conflicting(kObjectTextBlockItem, 1000, 41, rest));
   LinkTextConflictsWithSymbols(kObjectTextBlockItem, 1000, EngineBox{100, 109, 120, 229});
   EXPECT_TRUE(Conflicting(kObjectTextBlockItem, 1000, 41, rest));
+}
+
+// The engraved melody read whole: every beam, bar line and ledger line that
+// the finders kept has its one graph node, and the graph is freed with the
+// engine.
+TEST(GraphOfAPage, EngravedMelody) {
+  EngravedPage page;
+  ASSERT_TRUE(LoadEngravedPage(U8(SourcePath("tests/Code/Quorm/fixtures/melody.tif")), &page));
+  FreeEngine();
+  ASSERT_EQ(LoadPageImage(page.bits.data(), page.width, page.height, 0), kEngineOk);
+  ASSERT_EQ(RunStaffStage(1, nullptr, nullptr), 0);
+  ASSERT_EQ(RecognisePage(1.0f, nullptr, nullptr), 0);
+  struct Family {
+    int32_t kind, pointKind, count;
+  };
+  const Family families[] = {{kObjectBeam, kPointBeamLeft, GetBeamCount()},
+                             {kObjectBarLine, kPointBarTop, GetBarLineCount()},
+                             {kObjectLedgerLine, kPointLedgerLeft, GetLedgerLineCount()}};
+  int32_t nodes = 0;
+  for (const Family& f : families) {
+    EXPECT_GT(f.count, 0) << f.kind;
+    int32_t* kept = nullptr;
+    const int32_t n = FindObjectPointsInBox(f.pointKind, 0, 0, page.width, page.height, &kept);
+    std::vector<int32_t> withPoints(kept, kept + n);
+    EngineFree(kept);
+    for (int32_t i = 0; i < f.count; ++i) {
+      const bool pointed = std::find(withPoints.begin(), withPoints.end(), i) != withPoints.end();
+      EXPECT_EQ(HasGraphNode(f.kind, i), pointed ? 1 : 0) << f.kind << " " << i;
+    }
+    nodes += n;
+  }
+  EXPECT_GE(CountLiveGraphNodes(), nodes);
+  CloseEngine();
+  EXPECT_EQ(GetGraphNodeCount(), 0);
 }
 
 }  // namespace
