@@ -241,7 +241,7 @@ void ConflictBeams(int32_t b) {
     const EnginePoint cr = GetBeamRightEnd(c);
     const int32_t lo = std::max(l.x, cl.x);
     const int32_t hi = std::min(r.x, cr.x);
-    if (lo > hi) continue;
+    if (lo >= hi) continue;
     int32_t tolerance = DivRound(GetBeamThickness(b) + GetBeamThickness(c), 2048);
     const int32_t meanY = (l.y + r.y + cl.y + cr.y) / 4;
     const int32_t meanX = (l.x + r.x + cl.x + cr.x) / 4;

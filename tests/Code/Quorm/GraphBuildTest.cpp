@@ -260,6 +260,26 @@ TEST_F(GraphBuild, KeySignaturesOfOneToSevenSharpsAndFlats) {
   }
 }
 
+// A G clef whose box reaches over a sharp beside it: the sharp still makes a
+// key of one sharp, which takes over its conflict with the clef; the clef
+// stays.
+TEST_F(GraphBuild, AGClefBesideASharp) {
+  Load(1000, 600, kSpace, kTop);
+  const int32_t clef = Symbol(kGClefType, 30, 160, 92, 310, StepY(2));
+  const int32_t sharp = Accidental(kSharpType, 88, -4);
+  LinkGraphConflict(kGClefType, clef, kSharpType, sharp);
+  MergeFixedSymbolGroups();
+  const std::vector<int32_t> keys = LiveOfType(kSharpKeyType, kFlatKeyType + 7);
+  ASSERT_EQ(keys.size(), 1u);
+  EXPECT_EQ(GetFixedSymbolType(keys[0]), kSharpKeyType + 1);
+  EXPECT_EQ(IsFixedSymbolDeleted(sharp), 1);
+  EXPECT_EQ(IsFixedSymbolDeleted(clef), 0);
+  EXPECT_TRUE(Conflicting(kSharpKeyType + 1, keys[0], kGClefType, clef));
+  const StaffStep place = GetClefPosition(clef);
+  EXPECT_EQ(place.staff, 0);
+  EXPECT_EQ(place.step, 2);
+}
+
 // The run is read in x order whatever order the symbols were found in, and
 // an eighth sharp is left out of the key of seven.
 TEST_F(GraphBuild, KeyRunsInAnyOrderAndAnEighthSharp) {
