@@ -21,6 +21,7 @@
 #include "Code/Quorm/Onebpp.h"
 #include "Code/Quorm/Quorm.h"
 #include "Code/Quorm/findbarl.h"
+#include "Code/Quorm/findslur.h"
 #include "Code/Quorm/joints.h"
 #include "Code/Quorm/makemocg.h"
 #include "Code/Quorm/mocgcalc.h"
@@ -165,6 +166,66 @@ TEST_F(GraphBuild, ConflictsOfHeadsStemsAndBeams) {
   int32_t* found = nullptr;
   EXPECT_EQ(FindObjectPointsInBox(kPointStemTop, 1190, 240, 1210, 260, &found), 0);
   EngineFree(found);
+}
+
+// A flat slur from (row, first column) to (row, last column), 5 rows thick.
+int32_t Slur(int32_t row, int32_t first, int32_t last) {
+  std::vector<SlurColumn> columns(static_cast<size_t>(last - first + 1), SlurColumn{row - 2, row + 2, 0});
+  FoundSlur slur{};
+  slur.columnCount = last - first + 1;
+  slur.startY = slur.endY = row;
+  slur.startX = first;
+  slur.endX = last;
+  slur.topY = row - 2;
+  slur.bottomY = row + 2;
+  slur.cost = 300;
+  const int32_t i = AddFoundSlur(slur, columns.data());
+  AddObjectPoint(kPointSlurStart, i, row, first);
+  AddObjectPoint(kPointSlurEnd, i, row, last);
+  return i;
+}
+
+// Beams and slurs through heads, and a stem on a bar line, at the edges of
+// their rules (a staff space of 100 pixels: S(40) is 40 pixels).
+TEST_F(GraphBuild, ThingsThroughHeads) {
+  Load(2400, 1000, 100, 300);
+  const int32_t beam = AddFoundBeam({300, 700, 600, 600, 20 * 1024, 300, 0});  // half thickness 10
+  AddObjectPoint(kPointBeamLeft, beam, 600, 300);
+  AddObjectPoint(kPointBeamRight, beam, 600, 699);
+  struct HeadCase {
+    const char* what;
+    int32_t left, right, y;
+    bool conflict;
+  };
+  const HeadCase heads[] = {
+      {"on the beam", 250, 370, 600, true},
+      {"reaching S(40) past its left end", 160, 340, 600, false},
+      {"reaching one pixel more", 161, 341, 600, true},
+      {"centre 49 pixels off the line", 450, 570, 649, true},
+      {"centre 50 pixels off the line", 450, 570, 650, false},
+  };
+  std::vector<int32_t> indices;
+  for (const HeadCase& h : heads) indices.push_back(Head(h.left, h.right, h.y));
+  const int32_t onSlur = Head(990, 1110, 520);
+  const int32_t underSlur = Head(1300, 1420, 750);
+  const int32_t crossed = Head(1650, 1770, 700);
+  const int32_t lying = Slur(500, 1000, 1100);
+  const int32_t above = Slur(500, 1200, 1500);
+  const int32_t crossing = Slur(700, 1600, 1800);
+  const int32_t bar = AddFoundBarLine({0, 2000, 2004, 0, 0, -1, 100, 0});
+  AddObjectPoint(kPointBarTop, bar, GetBarLineTop(bar).y, GetBarLineTop(bar).x);
+  AddObjectPoint(kPointBarBottom, bar, GetBarLineBottom(bar).y, GetBarLineBottom(bar).x);
+  const int32_t onBar = Stem(300, 700, GetBarLineTop(bar).x);
+  const int32_t besideBar = Stem(300, 700, GetBarLineTop(bar).x + 8);
+
+  BuildObjectGraph();
+  for (size_t k = 0; k < indices.size(); ++k)
+    EXPECT_EQ(Conflicting(kObjectBeam, beam, kObjectNotehead, indices[k]), heads[k].conflict) << heads[k].what;
+  EXPECT_TRUE(Conflicting(kObjectSlur, lying, kObjectNotehead, onSlur));
+  EXPECT_FALSE(Conflicting(kObjectSlur, above, kObjectNotehead, underSlur));
+  EXPECT_TRUE(Conflicting(kObjectSlur, crossing, kObjectNotehead, crossed));
+  EXPECT_TRUE(Conflicting(kObjectVerticalLine, onBar, kObjectBarLine, bar));
+  EXPECT_FALSE(Conflicting(kObjectVerticalLine, besideBar, kObjectBarLine, bar));
 }
 
 // Every page is linked, however many objects it holds: pairs of stems drawn
