@@ -35,6 +35,7 @@
 #include "Code/Quorm/findhpin.h"
 #include "Code/Quorm/findslur.h"
 #include "Code/Quorm/findtupb.h"
+#include "Code/Quorm/makemocg.h"
 #include "Code/Quorm/mclassif.h"
 #include "Code/Quorm/mocgraph.h"
 #include "Code/Quorm/options.h"
@@ -265,8 +266,10 @@ int RecognisePage(float progressFactor, ProgressCallback progress, ContinueCallb
         if (!Ask(keepGoing)) return kStageStopped;
         DetectSlurs();
         if (!Ask(keepGoing)) return kStageStopped;
-        // object graph, first ambiguity stage: not built yet
-        if (!Ask(keepGoing) || !Ask(keepGoing)) return kStageStopped;
+        BuildObjectGraph();
+        if (!Ask(keepGoing)) return kStageStopped;
+        // first ambiguity stage: not built yet
+        if (!Ask(keepGoing)) return kStageStopped;
         KeepPageImageCopy();
         point(84);
         if (!Ask(keepGoing)) return kStageStopped;
@@ -286,8 +289,12 @@ int RecognisePage(float progressFactor, ProgressCallback progress, ContinueCallb
         // fixed-size symbols: not built yet
         if (!Ask(keepGoing)) return kStageStopped;
         point(97);
-        // joining and merging fixed-size symbols, ambiguity stages 3 to 5: not built yet
-        for (int step = 33; step <= 37; ++step)
+        ConnectFixedSymbols();
+        if (!Ask(keepGoing)) return kStageStopped;
+        MergeFixedSymbolGroups();
+        if (!Ask(keepGoing)) return kStageStopped;
+        // ambiguity stages 3 to 5: not built yet
+        for (int step = 35; step <= 37; ++step)
           if (!Ask(keepGoing)) return kStageStopped;
         ResetPageDescription(kPageTitle);
         if (!Ask(keepGoing)) return kStageStopped;
