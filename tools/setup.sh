@@ -17,6 +17,9 @@ packages=(
   musescore3 python3-mido timidity fluid-soundfont-gm
   # the program's own bitmaps and icons are rendered from SVG sources
   librsvg2-bin imagemagick
+  # the music font is made from LilyPond's outlines; the score's text faces
+  # under Wine and the recording device's text metrics are Liberation's
+  python3-fontforge lilypond-fonts fonts-liberation2
 )
 
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
