@@ -11,6 +11,8 @@ uint8_t SpriteColourMap[16];
 namespace {
 
 NearestColourRule Nearest = nullptr;
+bool ShadeUnhighlighted = false;
+bool PageView = false;
 
 // Entries 0..15 and 24..28 on true-colour displays (0 for the system entries
 // 16..23, which are set from the system, and 29..31, never set).
@@ -96,3 +98,12 @@ void SelectDrawColour(int n) {
 }
 
 void SelectPrintableColour(int n) { SelectDrawColour(PrintableColourIndex(n)); }
+
+void SetShadingState(bool shadeUnhighlighted, bool pageViewMode) {
+  ShadeUnhighlighted = shadeUnhighlighted;
+  PageView = pageViewMode;
+}
+
+bool ShadingUnhighlighted() { return ShadeUnhighlighted && !PageView; }
+
+void SelectUnhighlightedColour() { SelectPrintableColour(ShadingUnhighlighted() ? 3 : kBlackColour); }

@@ -35,3 +35,11 @@ int PrintableColourIndex(int n);
 // through NearestColour).
 void SelectDrawColour(int n);
 void SelectPrintableColour(int n);
+
+// The "Shade unhighlighted music" setting and the whole-page view mode, as
+// the views set them; unhighlighted music is shaded when the first is on and
+// the second off.
+void SetShadingState(bool shadeUnhighlighted, bool pageViewMode);
+bool ShadingUnhighlighted();
+// Colour 3 while unhighlighted music is shaded, else 7 (printable).
+void SelectUnhighlightedColour();

@@ -77,11 +77,11 @@ class DrawDevice {
   virtual void FillBezierPath(DevicePoint start, const DevicePoint* points, int count, Colour colour) = 0;
 
   // ---- Text ----
-  virtual void TextOut(int x, int y, const char16_t* text, int length) = 0;
+  virtual void TextAt(int x, int y, const char16_t* text, int length) = 0;
   virtual void SetTextColour(Colour colour) = 0;
   // Transparent background and left-baseline alignment.
   virtual void SetTransparentBaselineText() = 0;
-  virtual FontHandle CreateFont(const FontRequest& request) = 0;
+  virtual FontHandle MakeFont(const FontRequest& request) = 0;
   // Selects a font and returns the one selected before (0 for the device's own).
   virtual FontHandle SelectFont(FontHandle font) = 0;
   virtual void DeleteFont(FontHandle font) = 0;

@@ -3,12 +3,13 @@
 #include <algorithm>
 #include <cmath>
 
+#include "render/SizeRules.h"
 #include "score/ScoreFile.h"
 
 namespace {
 
 DrawingStateRecord State;
-StavesJoinedRule JoinedRule = nullptr;
+StavesJoinedRule JoinedRule = StavesJoinedInPart;
 
 constexpr int kLimit = kWin9xCoordinateLimit;
 
@@ -212,9 +213,9 @@ void DrawHaloText(int32_t x, int32_t y, const char16_t* text, render::Colour tex
   const int length = static_cast<int>(std::char_traits<char16_t>::length(text));
   static const int kAround[8][2] = {{1, 1}, {-1, -1}, {-1, 1}, {1, -1}, {0, 1}, {0, -1}, {-1, 0}, {1, 0}};
   State.dc->SetTextColour(haloColour);
-  for (const auto& d : kAround) State.dc->TextOut(x + d[0], y + d[1], text, length);
+  for (const auto& d : kAround) State.dc->TextAt(x + d[0], y + d[1], text, length);
   State.dc->SetTextColour(textColour);
-  State.dc->TextOut(x, y, text, length);
+  State.dc->TextAt(x, y, text, length);
 }
 
 // ---- World operations ----
@@ -269,7 +270,7 @@ void FillWorldCurve(double x0, double y0, double x1, double y1, double x2, doubl
 void TextOutWorld(render::DrawDevice* dc, double x, double y, const char16_t* text, int length) {
   if (State.LayoutOnlyFlag || !dc) return;
   const int32_t yd = FloorToInt(DeviceScale() * ((State.offsetY - y) * State.scale + State.paintTop));
-  dc->TextOut(WorldToLogicalX(x), -yd, text, length);
+  dc->TextAt(WorldToLogicalX(x), -yd, text, length);
 }
 
 void DrawPointMark(double x, double y) {
@@ -307,7 +308,7 @@ void LastCurvePoint(double& xOut, double& yOut) {
 
 // ---- Deferred part braces ----
 
-void SetStavesJoinedRule(StavesJoinedRule rule) { JoinedRule = rule; }
+void SetStavesJoinedRule(StavesJoinedRule rule) { JoinedRule = rule ? rule : StavesJoinedInPart; }
 
 void QueueDeferredBarLine(int32_t staff, double x, double top, double bottom, int32_t colourIndex,
                           uint32_t labelKindA, uint32_t labelKindB, std::deque<PartBraceRecord>& queue) {

@@ -142,8 +142,8 @@ int32_t AddCurvePoint(double x, double y);
 void LastCurvePoint(double& xOut, double& yOut);
 
 // ---- Deferred part braces ----
-// Whether stave i and the stave above it form one part; installed by the size
-// rules (SizeRules.h). False until then.
+// Whether stave i and the stave above it form one part: StavesJoinedInPart
+// (SizeRules.h) unless a test sets another rule (null: back to it).
 using StavesJoinedRule = bool (*)(int32_t staff);
 void SetStavesJoinedRule(StavesJoinedRule rule);
 void QueueDeferredBarLine(int32_t staff, double x, double top, double bottom, int32_t colourIndex,

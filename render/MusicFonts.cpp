@@ -7,11 +7,12 @@
 #include "platform/Messages.h"
 #include "render/DrawingState.h"
 #include "render/RenderStrings.h"
+#include "render/SizeRules.h"
 
 namespace {
 
 MusicFontSetRecord FontSet;
-MusicFontIndexRule IndexRule = nullptr;
+MusicFontIndexRule IndexRule = MusicFontIndex;
 uint32_t TextFontKindCounter = 0;
 #ifdef NDEBUG
 bool AssertOnFault = false;
@@ -81,7 +82,7 @@ render::FontHandle CreateDisplayFont(render::DrawDevice* dc, const char16_t* fac
   if (!dc || !face) return 0;
   render::FontRequest r = DisplayFontRequest(face, size, width, style, useDeviceScale, smoothing, useScoreScale);
   if (SameFace(face, kMusicFontFace) && !MusicFaceAvailable(dc)) return 0;
-  const render::FontHandle first = dc->CreateFont(r);
+  const render::FontHandle first = dc->MakeFont(r);
   if (width == 0 || !first) return first;
   const double f = (useDeviceScale ? DeviceScale() : 1.0) * (useScoreScale ? DrawingState().scale : 1.0);
   const auto w1 = static_cast<int64_t>(width * 90.0 / 72.0);
@@ -93,7 +94,7 @@ render::FontHandle CreateDisplayFont(render::DrawDevice* dc, const char16_t* fac
   dc->DeleteFont(first);
   if (hs == 0) return 0;
   r.width = static_cast<int>(std::llabs(ws) * static_cast<double>(average) / std::llabs(hs) + 0.5);
-  return dc->CreateFont(r);
+  return dc->MakeFont(r);
 }
 
 void DeleteMusicFonts(render::DrawDevice* dc) {
@@ -161,7 +162,7 @@ void RestoreTextFont() {
 void DrawGlyphCode(const GlyphRow* row, render::DrawDevice* dc, int x, int y) {
   if (!row || !dc) return;
   const char16_t text[2] = {row->code, 0};
-  dc->TextOut(x, y, text, 1);
+  dc->TextAt(x, y, text, 1);
 }
 
 void DrawGlyphText(const GlyphRow* row, double x, double y, int extra, int codeOffset) {
@@ -174,7 +175,7 @@ void DrawGlyphText(const GlyphRow* row, double x, double y, int extra, int codeO
   RestoreTextFont();
 }
 
-void SetMusicFontIndexRule(MusicFontIndexRule rule) { IndexRule = rule; }
+void SetMusicFontIndexRule(MusicFontIndexRule rule) { IndexRule = rule ? rule : MusicFontIndex; }
 
 void ReportMissingMusicFont() {
   if (FontSet.missingFontReported) return;

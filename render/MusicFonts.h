@@ -59,8 +59,8 @@ void DrawGlyphText(const GlyphRow* row, double x, double y, int extra, int codeO
 void DrawGlyph(const char* name, double x, double y, int a, int b, int variant, int fontIndex);
 void DrawBracketGlyph(double x, double y, double height);
 
-// Which entry of the set the current staff draws with; installed by the size
-// rules (SizeRules.h), 0 until then.
+// Which entry of the set the current staff draws with: MusicFontIndex
+// (SizeRules.h) unless a test sets another rule (null: back to it).
 using MusicFontIndexRule = int (*)();
 void SetMusicFontIndexRule(MusicFontIndexRule rule);
 

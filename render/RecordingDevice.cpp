@@ -80,7 +80,7 @@ void RecordingDevice::FillBezierPath(render::DevicePoint start, const render::De
   Add(l + " " + Hex(colour));
 }
 
-void RecordingDevice::TextOut(int x, int y, const char16_t* text, int length) {
+void RecordingDevice::TextAt(int x, int y, const char16_t* text, int length) {
   Add("text " + std::to_string(x) + " " + std::to_string(y) + " " + Quoted(text, length));
 }
 
@@ -88,7 +88,7 @@ void RecordingDevice::SetTextColour(render::Colour colour) { Add("textcolour " +
 
 void RecordingDevice::SetTransparentBaselineText() { Add("textmode transparent baseline"); }
 
-render::FontHandle RecordingDevice::CreateFont(const render::FontRequest& r) {
+render::FontHandle RecordingDevice::MakeFont(const render::FontRequest& r) {
   fonts_.push_back(r);
   live_.push_back(true);
   const render::FontHandle h = fonts_.size();

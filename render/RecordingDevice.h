@@ -33,10 +33,10 @@ class RecordingDevice : public render::DrawDevice {
                const render::Brush& brush) override;
   void FillBezierPath(render::DevicePoint start, const render::DevicePoint* points, int count,
                       render::Colour colour) override;
-  void TextOut(int x, int y, const char16_t* text, int length) override;
+  void TextAt(int x, int y, const char16_t* text, int length) override;
   void SetTextColour(render::Colour colour) override;
   void SetTransparentBaselineText() override;
-  render::FontHandle CreateFont(const render::FontRequest& request) override;
+  render::FontHandle MakeFont(const render::FontRequest& request) override;
   render::FontHandle SelectFont(render::FontHandle font) override;
   void DeleteFont(render::FontHandle font) override;
   render::TextExtent MeasureText(const char16_t* text, int length) override;

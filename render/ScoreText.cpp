@@ -28,8 +28,6 @@ render::FontHandle FontCache[kTextFontCacheKinds * 8];
 uint8_t IdentitySource[64];
 uint8_t ColourMap[8];
 bool IdentityMade = false;
-bool ShadeUnhighlighted = false;
-bool PageViewMode = false;
 
 bool Printable(char16_t c) { return c > 31 && (c < 127 || c > 159); }
 
@@ -54,11 +52,6 @@ TextFontSpec GetTextFontSpec(int kind) {
   return {nullptr, kind, kind, 0};
 }
 
-void SetShadingState(bool shadeUnhighlighted, bool pageViewMode) {
-  ShadeUnhighlighted = shadeUnhighlighted;
-  PageViewMode = pageViewMode;
-}
-
 const uint8_t* GlyphColourMap() { return ColourMap; }
 
 void BuildGlyphColourMap(int colour, uint8_t map[8], bool forceFirst, const uint8_t* s) {
@@ -67,7 +60,7 @@ void BuildGlyphColourMap(int colour, uint8_t map[8], bool forceFirst, const uint
     map[1] = forceFirst ? s[0] : s[1];
     map[2] = s[2];
     for (int i = 3; i < 8; ++i) map[i] = s[kHighlightColour];
-  } else if (colour != kBlackColour && ShadeUnhighlighted && !PageViewMode) {
+  } else if (colour != kBlackColour && ShadingUnhighlighted()) {
     map[0] = s[0];
     map[1] = s[1];
     map[2] = s[2];
@@ -112,7 +105,7 @@ int32_t DrawTextRun(double x, double y, const char16_t* run, int colour, int kin
   if (worldPlacement) {
     TextOutWorld(dc, x, -y, run, length);
   } else {
-    dc->TextOut(static_cast<int>(x), static_cast<int>(-y), run, length);
+    dc->TextAt(static_cast<int>(x), static_cast<int>(-y), run, length);
   }
   if (font) dc->SelectFont(previous);
   return extent.cx + 4;

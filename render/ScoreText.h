@@ -27,6 +27,3 @@ int32_t DrawTextRun(double x, double y, const char16_t* run, int colour, int kin
 void BuildGlyphColourMap(int colour, uint8_t map[8], bool forceFirst, const uint8_t* source);
 // The colour map handed to the glyph drawer for the embedded notehead.
 const uint8_t* GlyphColourMap();
-// Whether the "Shade unhighlighted music" setting and the page view are on
-// (read by the colour map); set by the views.
-void SetShadingState(bool shadeUnhighlighted, bool pageViewMode);

@@ -106,3 +106,15 @@ if [ ! -f "$WINEPREFIX/.kv-crash-settings" ]; then
   wineserver -w || true
   touch "$WINEPREFIX/.kv-crash-settings"
 fi
+# The music font lies in the prefix's Fonts folder as on an installed system,
+# and the score's text faces are drawn with the Liberation faces.
+fonts="$WINEPREFIX/drive_c/windows/Fonts"
+if [ -d "$fonts" ] && ! cmp -s "$top/resources/fonts/KORVLN__.TTF" "$fonts/KORVLN__.TTF"; then
+  cp "$top/resources/fonts/KORVLN__.TTF" "$fonts/KORVLN__.TTF"
+  wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\Fonts' /v 'Korvalinde Extra (TrueType)' \
+    /t REG_SZ /d KORVLN__.TTF /f >/dev/null 2>&1
+  replacements='HKCU\Software\Wine\Fonts\Replacements'
+  wine reg add "$replacements" /v Arial /t REG_SZ /d 'Liberation Sans' /f >/dev/null 2>&1
+  wine reg add "$replacements" /v 'Times New Roman' /t REG_SZ /d 'Liberation Serif' /f >/dev/null 2>&1
+  wineserver -w || true
+fi

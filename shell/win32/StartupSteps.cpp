@@ -14,6 +14,7 @@
 #include "platform/ShellFlags.h"
 #include "platform/TextUtils.h"
 #include "platform/win32/AppWindows.h"
+#include "render/RenderStrings.h"
 #include "resources/ResourceIds.h"
 #include "score/FileOpener.h"
 #include "score/InstrumentNameLists.h"
@@ -105,6 +106,12 @@ bool LoadStartupSettingsAndDisplay(HINSTANCE instance) {
   Progress().generalSettingsLoaded = true;
   ProgramPalette() = CreateProgramPalette(instance);
   FrameServices().initialiseDrawingColours();
+  // Painting and the reading thread's drawing are kept apart by the mutex:
+  // without it the program cannot run safely.
+  if (!ReadingMutex()) {
+    MessageById(nullptr, kTextReadingMutexFailed);
+    return false;
+  }
   InitCommonControlsInContext();
   ProbeSystemCapabilities();
   ResetClaimedEventTable();

@@ -1,0 +1,181 @@
+// The drawing layer on GDI under Wine: the music font is found (or installed)
+// and has every glyph of the table, glyphs and shapes reach a bitmap, the
+// missing font is said once, "ReadingMutex" is made once, and the shared
+// context hook points the drawing state at a paint context.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "render/Colours.h"
+#include "render/DrawingState.h"
+#include "render/GlyphTable.h"
+#include "render/MusicFonts.h"
+#include "render/win32/DrawingLayer.h"
+#include "render/win32/GdiDevice.h"
+#include "shell/win32/SmallWindows.h"
+#include "tests/support/BoxRecorder.h"
+
+namespace {
+
+// A 24-bit bitmap in a memory context, white.
+class BitmapCanvas {
+ public:
+  BitmapCanvas(int width, int height) : width_(width), height_(height) {
+    dc_ = CreateCompatibleDC(nullptr);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
+    old_ = SelectObject(dc_, bitmap_);
+    RECT all = {0, 0, width, height};
+    FillRect(dc_, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  }
+  ~BitmapCanvas() {
+    SelectObject(dc_, old_);
+    DeleteObject(bitmap_);
+    DeleteDC(dc_);
+  }
+  HDC Dc() const { return dc_; }
+  // Pixels darker than mid-grey inside a rectangle.
+  int DarkPixels(int left, int top, int right, int bottom) const {
+    GdiFlush();
+    int n = 0;
+    for (int y = top; y < bottom; ++y)
+      for (int x = left; x < right; ++x) {
+        const uint32_t p = bits_[y * width_ + x];
+        n += ((p & 0xFF) + ((p >> 8) & 0xFF) + ((p >> 16) & 0xFF)) < 384;
+      }
+    return n;
+  }
+  int DarkPixels() const { return DarkPixels(0, 0, width_, height_); }
+
+ private:
+  int width_, height_;
+  HDC dc_;
+  HBITMAP bitmap_;
+  HGDIOBJ old_;
+  uint32_t* bits_ = nullptr;
+};
+
+class RefusingDevice : public GdiDevice {
+ public:
+  using GdiDevice::GdiDevice;
+  bool FaceInstalled(const char16_t*) override { return false; }
+  bool InstallMusicFont() override { return false; }
+};
+
+class GdiDrawingTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    ResetDrawingState();
+    ResetMusicFontSet();
+    BuildGlyphTable();
+    DrawingState().scale = 1.0;
+    SetVisibleWorldRect({0, 0, 400, 300});
+  }
+  void TearDown() override {
+    DeleteMusicFonts(&device);
+    ResetMusicFontSet();
+    ResetDrawingState();
+  }
+  BitmapCanvas canvas{400, 300};
+  GdiDevice device{canvas.Dc()};
+};
+
+TEST_F(GdiDrawingTest, MusicFontHasAGlyphForEveryTableCode) {
+  const render::FontHandle font = CreateDisplayFont(&device, kMusicFontFace, 720, 0, 0, false, true, false);
+  ASSERT_NE(font, 0u) << "the music font could be neither found nor installed";
+  HGDIOBJ old = SelectObject(canvas.Dc(), reinterpret_cast<HGDIOBJ>(font));
+  wchar_t face[LF_FACESIZE] = {};
+  GetTextFaceW(canvas.Dc(), LF_FACESIZE, face);
+  EXPECT_STREQ(face, L"Korvalinde Extra");
+  std::vector<wchar_t> codes;
+  for (int i = 0; i < GlyphTableCount(); ++i) codes.push_back(static_cast<wchar_t>(GlyphTableRow(i)->code));
+  std::vector<WORD> glyphs(codes.size(), 0);
+  ASSERT_NE(GetGlyphIndicesW(canvas.Dc(), codes.data(), static_cast<int>(codes.size()), glyphs.data(),
+                             GGI_MARK_NONEXISTING_GLYPHS),
+            GDI_ERROR);
+  for (size_t i = 0; i < codes.size(); ++i)
+    EXPECT_NE(glyphs[i], 0xFFFF) << GlyphTableRow(static_cast<int>(i))->name;
+  SelectObject(canvas.Dc(), old);
+  DeleteObject(reinterpret_cast<HGDIOBJ>(font));
+}
+
+TEST_F(GdiDrawingTest, GlyphsAndShapesReachTheBitmap) {
+  DrawingState().dc = &device;
+  SetTextAlign(canvas.Dc(), TA_LEFT | TA_BASELINE);
+  SetBkMode(canvas.Dc(), TRANSPARENT);
+  SelectDrawColour(7);
+  // A crotchet head at world (40, -60): device (80, 120) at device scale 2
+  // in a context without the scaled mapping; the head lies right of x and
+  // about the baseline.
+  DrawGlyph("chead", 40, -60, 8, 0, 0, 0);
+  EXPECT_GT(canvas.DarkPixels(78, 100, 110, 140), 40);
+  EXPECT_EQ(canvas.DarkPixels(0, 0, 70, 300), 0);
+  FillWorldRect(150, -20, 10, 10);
+  EXPECT_GT(canvas.DarkPixels(298, 18, 322, 42), 300);
+  FillWorldCurve(20, -120, 60, -100, 100, -120, 2);
+  EXPECT_GT(canvas.DarkPixels(40, 200, 200, 245), 50);
+}
+
+TEST_F(GdiDrawingTest, MissingMusicFontIsSaidOnceAndDrawsNoGlyph) {
+  RefusingDevice refusing(canvas.Dc());
+  DrawingState().dc = &refusing;
+  BoxRecorder boxes;
+  for (int i = 0; i < 3; ++i) DrawGlyph("chead", 40, -60, 8, 0, 0, 0);
+  EXPECT_EQ(boxes.Boxes().size(), 1u);
+  EXPECT_EQ(canvas.DarkPixels(), 0);
+}
+
+TEST_F(GdiDrawingTest, ColoursAndTheMutexAreSetUpOnceForTheDisplay) {
+  InitialiseDrawingColours();
+  const HANDLE first = ReadingMutex();
+  ASSERT_NE(first, nullptr);
+  InitialiseDrawingColours();
+  EXPECT_EQ(ReadingMutex(), first);
+  HANDLE named = OpenMutexW(SYNCHRONIZE, FALSE, L"ReadingMutex");
+  EXPECT_NE(named, nullptr);
+  if (named) CloseHandle(named);
+  HDC screen = GetDC(nullptr);
+  const bool trueColour = GetDeviceCaps(screen, NUMCOLORS) == -1;
+  ReleaseDC(nullptr, screen);
+  if (trueColour) EXPECT_EQ(ColourTable[1], 0xD8D8D8u);
+  EXPECT_EQ(ColourTable[16], GetSysColor(COLOR_BTNFACE));
+}
+
+TEST_F(GdiDrawingTest, SharedContextIsTheDrawingStatesWhileItIsSet) {
+  render::DrawDevice* before = DrawingState().dc;
+  UseDeviceContext(canvas.Dc());
+  EXPECT_EQ(DrawingState().dc, &SharedGdiDevice());
+  EXPECT_EQ(SharedGdiDevice().Context(), canvas.Dc());
+  UseDeviceContext(nullptr);
+  EXPECT_EQ(DrawingState().dc, before);
+}
+
+TEST_F(GdiDrawingTest, MenuGlyphIsDrawnInsideItsItem) {
+  RECT item = {10, 10, 35, 45};
+  ASSERT_TRUE(DrawMenuGlyph(canvas.Dc(), "segno", item, RGB(0, 0, 0)));
+  EXPECT_GT(canvas.DarkPixels(10, 10, 35, 45), 20);
+  EXPECT_EQ(canvas.DarkPixels(40, 0, 400, 300), 0);
+  EXPECT_FALSE(DrawMenuGlyph(canvas.Dc(), "nosuchglyph", item, RGB(0, 0, 0)));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(MusicFontInstallTest, FontFileIsRegisteredByTheInstallRoute) {
+  // The font resource file route where the system takes it, else the font
+  // file itself for this process; either way the face is then known.
+  ASSERT_TRUE(InstallMusicFontFile());
+  GdiDevice screen(nullptr);
+  EXPECT_TRUE(screen.FaceInstalled(u"Korvalinde Extra"));
+}
+
+}  // namespace
