@@ -34,14 +34,19 @@ const TextFaceMetrics* FaceMetricsFor(const char16_t* face, bool bold, bool ital
   return nullptr;
 }
 
+// Advances are scaled as the font rasteriser under Wine scales them: a 16.16
+// scale of 26.6 pixels per font unit, each advance rounded to 1/64 pixel and
+// then to a whole pixel.
 int MeasureTextPixels(const TextFaceMetrics& face, int pixelEm, const char16_t* text, int length) {
+  const int64_t scale = ((int64_t(pixelEm) << 22) + face.em / 2) / face.em;
   int total = 0;
   for (int i = 0; i < length; ++i) {
     const int c = text[i];
     int w = face.missingWidth;
     if (c >= kTextMetricsFirst && c <= kTextMetricsLast && face.widths[c - kTextMetricsFirst] >= 0)
       w = face.widths[c - kTextMetricsFirst];
-    total += static_cast<int>(std::lround(static_cast<double>(w) * pixelEm / face.em));
+    const int64_t advance = (int64_t(w) * scale + 0x8000) >> 16;
+    total += static_cast<int>((advance + 32) >> 6);
   }
   return total;
 }

@@ -179,3 +179,39 @@ TEST(MusicFontInstallTest, FontFileIsRegisteredByTheInstallRoute) {
 }
 
 }  // namespace
+
+#include "render/RecordingDevice.h"
+
+namespace {
+
+// The recording device measures text as GDI does here, so that layouts made
+// natively equal those made under Wine.
+TEST(TextMeasureTest, RecordingDeviceMeasuresAsGdi) {
+  BitmapCanvas canvas(16, 16);
+  GdiDevice gdi(canvas.Dc());
+  RecordingDevice recorder;
+  const char16_t* faces[] = {u"Arial", u"Times New Roman"};
+  const char16_t* texts[] = {u"Allegro moderato", u"Piano", u"Violin I", u"1. Teil (ad lib.)", u"Wwwmm iii"};
+  for (const char16_t* face : faces) {
+    for (int height : {-12, -20, -25, -30, -45}) {
+      for (int weight : {400, 700}) {
+        render::FontRequest r;
+        r.height = height;
+        r.weight = weight;
+        r.face = face;
+        const render::FontHandle g = gdi.MakeFont(r);
+        const render::FontHandle old = gdi.SelectFont(g);
+        recorder.SelectFont(recorder.MakeFont(r));
+        for (const char16_t* text : texts) {
+          const int length = static_cast<int>(std::char_traits<char16_t>::length(text));
+          EXPECT_EQ(recorder.MeasureText(text, length).cx, gdi.MeasureText(text, length).cx)
+              << (face[0] == u'A' ? "Arial " : "Times ") << height << " " << weight;
+        }
+        gdi.SelectFont(old);
+        gdi.DeleteFont(g);
+      }
+    }
+  }
+}
+
+}  // namespace
