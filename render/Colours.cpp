@@ -12,6 +12,7 @@ namespace {
 
 NearestColourRule Nearest = nullptr;
 bool ShadeUnhighlighted = false;
+bool XorDrawing = false;
 bool PageView = false;
 
 // Entries 0..15 and 24..28 on true-colour displays (0 for the system entries
@@ -95,7 +96,10 @@ void SelectDrawColour(int n) {
   if (n < 0 || n >= kColourTableSize) n = kBlackColour;
   const render::Colour c = ColourTable[n];
   SetDrawColourValue(n >= 16 && n <= 19 ? c : NearestColour(c));
+  if (render::DrawDevice* dc = DrawingState().dc) dc->SetXorDrawing(XorDrawing);
 }
+
+void SetXorDrawingFlag(bool on) { XorDrawing = on; }
 
 void SelectPrintableColour(int n) { SelectDrawColour(PrintableColourIndex(n)); }
 

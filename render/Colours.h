@@ -32,9 +32,11 @@ void FillColourTables(const render::DisplayCaps& caps);
 // n, except that while printing the two highlight colours print black.
 int PrintableColourIndex(int n);
 // Makes entry n the current drawing colour (16..19 as stored, the others
-// through NearestColour).
+// through NearestColour), and sets the device to XOR drawing while the
+// shell's XOR flag is set (SetXorDrawingFlag), else to copying.
 void SelectDrawColour(int n);
 void SelectPrintableColour(int n);
+void SetXorDrawingFlag(bool on);
 
 // The "Shade unhighlighted music" setting and the whole-page view mode, as
 // the views set them; unhighlighted music is shaded when the first is on and

@@ -89,6 +89,13 @@ class DrawDevice {
   virtual TextExtent MeasureText(const char16_t* text, int length) = 0;
   virtual int AverageCharWidth() = 0;
 
+  // ---- Mapping and drawing mode ----
+  // MM_ANISOTROPIC with the extents, remembering the mode in use; and back.
+  virtual void SetScaledMapping(int windowCx, int windowCy, int viewportCx, int viewportCy) = 0;
+  virtual void RestoreMapping() = 0;
+  // Pens draw by XOR with the picture, or by copying.
+  virtual void SetXorDrawing(bool on) = 0;
+
   // ---- Faces ----
   // Whether a face of this full name is known to the device (enumeration).
   virtual bool FaceInstalled(const char16_t* face) = 0;

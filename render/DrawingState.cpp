@@ -49,6 +49,14 @@ void ScaledExtents(Extent& windowExtent, Extent& viewportExtent, const DeviceRec
   viewportExtent = {w, h};
 }
 
+void SetScaledMapping(render::DrawDevice* dc, const Extent& windowExtent, const Extent& viewportExtent) {
+  if (dc) dc->SetScaledMapping(windowExtent.cx, windowExtent.cy, viewportExtent.cx, viewportExtent.cy);
+}
+
+void RestoreMapping(render::DrawDevice* dc) {
+  if (dc) dc->RestoreMapping();
+}
+
 // ---- Transforms ----
 
 int32_t WorldToLogicalX(double x) {

@@ -87,6 +87,10 @@ struct DeviceRect {
 };
 // The window and viewport extents of the scaled mapping for a device rectangle.
 void ScaledExtents(Extent& windowExtent, Extent& viewportExtent, const DeviceRect& rect);
+// The anisotropic mapping of the extents on dc (remembering the mode in use),
+// and back to that mode.
+void SetScaledMapping(render::DrawDevice* dc, const Extent& windowExtent, const Extent& viewportExtent);
+void RestoreMapping(render::DrawDevice* dc);
 
 // ---- Transforms (world to logical) ----
 int32_t WorldToLogicalX(double x);

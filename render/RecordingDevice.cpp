@@ -133,6 +133,20 @@ int RecordingDevice::AverageCharWidth() {
   return em / 2;
 }
 
+void RecordingDevice::SetScaledMapping(int windowCx, int windowCy, int viewportCx, int viewportCy) {
+  Add("mapping " + std::to_string(windowCx) + " " + std::to_string(windowCy) + " " + std::to_string(viewportCx) +
+      " " + std::to_string(viewportCy));
+}
+
+void RecordingDevice::RestoreMapping() { Add("mapping restored"); }
+
+// Only a change of the drawing mode is a line of the list.
+void RecordingDevice::SetXorDrawing(bool on) {
+  if (on == xor_) return;
+  xor_ = on;
+  Add(on ? "rop xor" : "rop copy");
+}
+
 bool RecordingDevice::FaceInstalled(const char16_t* face) { return faces_.count(face) != 0; }
 
 bool RecordingDevice::InstallMusicFont() {

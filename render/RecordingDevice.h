@@ -41,6 +41,9 @@ class RecordingDevice : public render::DrawDevice {
   void DeleteFont(render::FontHandle font) override;
   render::TextExtent MeasureText(const char16_t* text, int length) override;
   int AverageCharWidth() override;
+  void SetScaledMapping(int windowCx, int windowCy, int viewportCx, int viewportCy) override;
+  void RestoreMapping() override;
+  void SetXorDrawing(bool on) override;
   bool FaceInstalled(const char16_t* face) override;
   bool InstallMusicFont() override;
 
@@ -54,5 +57,6 @@ class RecordingDevice : public render::DrawDevice {
   render::FontHandle selected_ = 0;
   std::set<std::u16string> faces_;
   bool refuseInstall_ = false;
+  bool xor_ = false;
   int installCalls_ = 0;
 };

@@ -129,6 +129,17 @@ int GdiDevice::AverageCharWidth() {
   return metrics.tmAveCharWidth;
 }
 
+void GdiDevice::SetScaledMapping(int windowCx, int windowCy, int viewportCx, int viewportCy) {
+  savedMapMode_ = GetMapMode(dc_);
+  SetMapMode(dc_, MM_ANISOTROPIC);
+  SetWindowExtEx(dc_, windowCx, windowCy, nullptr);
+  SetViewportExtEx(dc_, viewportCx, viewportCy, nullptr);
+}
+
+void GdiDevice::RestoreMapping() { SetMapMode(dc_, savedMapMode_); }
+
+void GdiDevice::SetXorDrawing(bool on) { SetROP2(dc_, on ? R2_XORPEN : R2_COPYPEN); }
+
 bool GdiDevice::FaceInstalled(const char16_t* face) {
   LOGFONTW lf{};
   lf.lfCharSet = DEFAULT_CHARSET;

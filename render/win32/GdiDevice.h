@@ -28,11 +28,15 @@ class GdiDevice : public render::DrawDevice {
   void DeleteFont(render::FontHandle font) override;
   render::TextExtent MeasureText(const char16_t* text, int length) override;
   int AverageCharWidth() override;
+  void SetScaledMapping(int windowCx, int windowCy, int viewportCx, int viewportCy) override;
+  void RestoreMapping() override;
+  void SetXorDrawing(bool on) override;
   bool FaceInstalled(const char16_t* face) override;
   bool InstallMusicFont() override;
 
  private:
   HDC dc_;
+  int savedMapMode_ = MM_TEXT;
 };
 
 // The music font file's route into the system: the font resource file in

@@ -4,6 +4,7 @@
 
 #include "render/Colours.h"
 #include "render/DrawingState.h"
+#include "render/RecordingDevice.h"
 
 namespace {
 
@@ -69,6 +70,20 @@ TEST_F(ColoursTest, SharedPaletteAndSpriteMap) {
   EXPECT_EQ(SharedPalette[200].red, 0);
   EXPECT_EQ(SpriteColourMap[0], 255);
   EXPECT_EQ(SpriteColourMap[15], 9);
+}
+
+TEST_F(ColoursTest, XorFlagSetsTheDrawingModeWithTheColour) {
+  RecordingDevice device;
+  DrawingState().dc = &device;
+  FillColourTables(Caps(-1));
+  SelectDrawColour(7);
+  EXPECT_TRUE(device.Lines().empty());
+  SetXorDrawingFlag(true);
+  SelectDrawColour(7);
+  SelectDrawColour(11);
+  SetXorDrawingFlag(false);
+  SelectDrawColour(7);
+  EXPECT_EQ(device.Text(), "rop xor\nrop copy\n");
 }
 
 TEST_F(ColoursTest, HighlightsPrintBlack) {
