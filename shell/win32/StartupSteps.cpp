@@ -106,12 +106,7 @@ bool LoadStartupSettingsAndDisplay(HINSTANCE instance) {
   Progress().generalSettingsLoaded = true;
   ProgramPalette() = CreateProgramPalette(instance);
   FrameServices().initialiseDrawingColours();
-  // Painting and the reading thread's drawing are kept apart by the mutex:
-  // without it the program cannot run safely.
-  if (!ReadingMutex()) {
-    MessageById(nullptr, kTextReadingMutexFailed);
-    return false;
-  }
+  if (!RequireReadingMutex()) return false;
   InitCommonControlsInContext();
   ProbeSystemCapabilities();
   ResetClaimedEventTable();
@@ -119,6 +114,14 @@ bool LoadStartupSettingsAndDisplay(HINSTANCE instance) {
   if (Flags().startupAbort) return false;
   Progress().globalSettingsLoaded = true;
   return true;
+}
+
+// Painting and the reading thread's drawing are kept apart by the mutex:
+// without it the program cannot run safely.
+bool RequireReadingMutex() {
+  if (ReadingMutex()) return true;
+  MessageById(nullptr, kTextReadingMutexFailed);
+  return false;
 }
 
 bool CreateProgramWindows(HINSTANCE instance) {

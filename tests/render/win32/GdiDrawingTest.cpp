@@ -215,3 +215,23 @@ TEST(TextMeasureTest, RecordingDeviceMeasuresAsGdi) {
 }
 
 }  // namespace
+
+#include "shell/win32/Startup.h"
+#include "tests/support/TestText.h"
+
+namespace {
+
+TEST(ReadingMutexTest, StartUpEndsWithAMessageWithoutTheMutex) {
+  HANDLE kept = ReadingMutexHandle();
+  ReadingMutexHandle() = nullptr;
+  BoxRecorder boxes;
+  EXPECT_FALSE(RequireReadingMutex());
+  ASSERT_EQ(boxes.Boxes().size(), 1u);
+  EXPECT_NE(U8(boxes.Boxes()[0].text).find("ReadingMutex"), std::string::npos);
+  ReadingMutexHandle() = kept;
+  InitialiseDrawingColours();
+  EXPECT_TRUE(RequireReadingMutex());
+  EXPECT_EQ(boxes.Boxes().size(), 1u);
+}
+
+}  // namespace
