@@ -216,6 +216,18 @@ void DrawBracketGlyph(double x, double y, double height) {
   s.dc->DeleteFont(f);
 }
 
+double SnapScoreZoom(double scale) {
+  if (scale >= 0.99 && scale <= 1.01) return 1.0;
+  if (scale >= 1.99 && scale <= 2.01) return 2.0;
+  if (scale >= 1.32 && scale <= 1.34) return 1.33;
+  return scale;
+}
+
+void SetScoreZoom(double scale, render::DrawDevice* dc) {
+  DrawingState().scale = SnapScoreZoom(scale);
+  CreateMusicFonts(dc, true);
+}
+
 void AssignTextFontKind(uint32_t& variable) { variable = TextFontKindCounter++; }
 
 void ResetTextFontKindCounter() { TextFontKindCounter = 0; }

@@ -67,6 +67,12 @@ void SetMusicFontIndexRule(MusicFontIndexRule rule);
 // Says once per run that the music font is missing (UI string 11700).
 void ReportMissingMusicFont();
 
+// The score zoom: scale snapped to 1.0 (0.99..1.01), 2.0 (1.99..2.01) or
+// 1.33 (1.32..1.34), stored in the drawing state, and the music fonts made
+// again on dc for it. The views re-place and repaint their panes.
+double SnapScoreZoom(double scale);
+void SetScoreZoom(double scale, render::DrawDevice* dc);
+
 // Numbers the text font kinds at start-up: the next number of a counter from 0.
 void AssignTextFontKind(uint32_t& variable);
 void ResetTextFontKindCounter();

@@ -163,6 +163,18 @@ TEST_F(MusicFontsTest, BraceIsDrawnInAFontOfItsOwnAndDeleted) {
   EXPECT_FALSE(MusicFontSet().musicFontSelected);
 }
 
+TEST_F(MusicFontsTest, ZoomIsSnappedAndTheMusicFontsFollowIt) {
+  const double cases[][2] = {{0.995, 1.0}, {1.005, 1.0}, {1.335, 1.33}, {2.009, 2.0}, {1.5, 1.5}, {0.5, 0.5}};
+  for (const auto& c : cases) EXPECT_DOUBLE_EQ(SnapScoreZoom(c[0]), c[1]) << c[0];
+  CreateMusicFonts(&device, false);
+  device.Clear();
+  SetScoreZoom(1.331, &device);
+  EXPECT_DOUBLE_EQ(DrawingState().scale, 1.33);
+  bool remade = false;
+  for (const std::string& l : device.Lines()) remade |= l.find("\"Korvalinde Extra\" h -239") != std::string::npos;
+  EXPECT_TRUE(remade) << device.Text();
+}
+
 TEST_F(MusicFontsTest, TextFontKindsAreNumberedInOrder) {
   ResetTextFontKindCounter();
   uint32_t a = 99, b = 99;
