@@ -288,6 +288,13 @@ def build(out_path, source_dir):
         glyph.width = int(round(max(x1, 0) + 0.1 * space * k))
         placed[name] = glyph.boundingBox()
 
+    # An empty .notdef no wider than the symbols, so that the maximum advance
+    # the font states holds for every glyph.
+    notdef = font.createChar(-1, ".notdef")
+    notdef.width = int(round(0.15 * EM))
+    for name in (".null", "nonmarkingreturn"):
+        font.createChar(-1, name).width = 0
+
     ymax = max(int(b[3]) + 1 for b in placed.values())
     ymin = min(int(b[1]) - 1 for b in placed.values())
     font.os2_winascent_add = False

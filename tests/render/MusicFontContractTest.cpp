@@ -3,6 +3,7 @@
 // sit where the painters draw them (one world unit is 1/90 em).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <map>
@@ -38,6 +39,13 @@ class Font {
   int FsType() const { return U16(Table("OS/2") + 8); }
   int WinAscent() const { return U16(Table("OS/2") + 74); }
   int WinDescent() const { return U16(Table("OS/2") + 76); }
+  int AdvanceWidthMax() const { return U16(Table("hhea") + 10); }
+  int LargestAdvance() const {
+    const int metrics = U16(Table("hhea") + 34);
+    int largest = 0;
+    for (int i = 0; i < metrics; ++i) largest = std::max(largest, U16(Table("hmtx") + 4 * size_t(i)));
+    return largest;
+  }
 
   // Glyph index of a character through the (3,1) format 4 subtable; -1 when
   // there is no such subtable.
@@ -140,6 +148,10 @@ TEST_F(MusicFontContractTest, NamesAreTheProgramsOwn) {
     EXPECT_EQ(n.find(u"Feta"), std::u16string::npos);
   }
   EXPECT_EQ(font.FsType(), 0);
+}
+
+TEST_F(MusicFontContractTest, StatedMaximumAdvanceHolds) {
+  EXPECT_EQ(font.AdvanceWidthMax(), font.LargestAdvance());
 }
 
 TEST_F(MusicFontContractTest, WindowsMetricsCoverAllInk) {
