@@ -235,3 +235,24 @@ TEST(ReadingMutexTest, StartUpEndsWithAMessageWithoutTheMutex) {
 }
 
 }  // namespace
+
+#include "platform/win32/AppWindows.h"
+
+namespace {
+
+TEST(CursorSetTest, ProgramCursorsAreLoadedWithTheirHotSpots) {
+  const HINSTANCE kept = Windows().instance;
+  Windows().instance = GetModuleHandleW(nullptr);
+  InitialiseDrawingColours();
+  for (int slot = 0; slot < kCursorSlots; ++slot) EXPECT_NE(CursorHandle(slot), nullptr) << slot;
+  ICONINFO info{};
+  ASSERT_TRUE(GetIconInfo(CursorHandle(kCursorView0), &info));  // the hand
+  EXPECT_FALSE(info.fIcon);
+  EXPECT_EQ(info.xHotspot, 11u);
+  EXPECT_EQ(info.yHotspot, 4u);
+  if (info.hbmMask) DeleteObject(info.hbmMask);
+  if (info.hbmColor) DeleteObject(info.hbmColor);
+  Windows().instance = kept;
+}
+
+}  // namespace
