@@ -3,6 +3,7 @@
 #include <unordered_map>
 
 #include "Code/Unicode/Utils/WinVersion.h"
+#include "platform/Settings.h"
 #include "platform/win32/AppWindows.h"
 #include "render/Colours.h"
 #include "render/DrawingState.h"
@@ -20,7 +21,6 @@ render::DrawDevice* PreviousDevice = nullptr;
 bool SharedInUse = false;
 HCURSOR Cursors[kCursorSlots] = {};
 HBITMAP Bitmaps[kInterfaceBitmapSlots] = {};
-bool R8Keypad = false;
 std::unordered_map<render::Colour, render::Colour> NearestCache;
 
 constexpr int kR8Bitmaps[43] = {603, 604, 605, 642, 643, 606, 607, 608, 609, 610, 644, 645, 611, 614, 615,
@@ -63,7 +63,7 @@ void LoadCursorSet() {
   Cursors[kCursorSizeWE] = LoadCursorW(nullptr, IDC_SIZEWE);
   Cursors[kCursorSizeNESW] = LoadCursorW(nullptr, IDC_SIZENESW);
   Cursors[kCursorSizeNWSE] = LoadCursorW(nullptr, IDC_SIZENWSE);
-  const int keypad[5] = {148, 206, 210, 211, R8Keypad ? 207 : 109};
+  const int keypad[5] = {148, 206, 210, 211, General().useR8Keypad ? 207 : 109};
   for (int i = 0; i < 5; ++i) Cursors[kCursorKeypad0 + i] = ProgramCursor(keypad[i]);
   const int view[3] = {149, 150, 212};
   for (int i = 0; i < 3; ++i) Cursors[kCursorView0 + i] = ProgramCursor(view[i]);
@@ -138,10 +138,10 @@ void ReloadInterfaceBitmaps() {
     if (b) DeleteObject(b);
     b = nullptr;
   }
-  const int* first = R8Keypad ? kR8Bitmaps : kPlainBitmaps;
+  const int* first = General().useR8Keypad ? kR8Bitmaps : kPlainBitmaps;
   for (int i = 0; i < 43; ++i) Bitmaps[i] = SectionBitmap(first[i]);
-  Bitmaps[43] = SectionBitmap(R8Keypad ? 651 : 650);
-  const int* even = !R8Keypad && ThemedLook() ? kThemedEvenBitmaps : kClassicEvenBitmaps;
+  Bitmaps[43] = SectionBitmap(General().useR8Keypad ? 651 : 650);
+  const int* even = !General().useR8Keypad && ThemedLook() ? kThemedEvenBitmaps : kClassicEvenBitmaps;
   for (int i = 0; i < 10; ++i) {
     Bitmaps[44 + 2 * i] = SectionBitmap(even[i]);
     Bitmaps[45 + 2 * i] = LoadBitmapW(Windows().instance, MAKEINTRESOURCEW(kOddBitmaps[i]));
@@ -149,8 +149,6 @@ void ReloadInterfaceBitmaps() {
 }
 
 HBITMAP InterfaceBitmap(int slot) { return slot >= 0 && slot < kInterfaceBitmapSlots ? Bitmaps[slot] : nullptr; }
-
-void SetR8KeypadLook(bool on) { R8Keypad = on; }
 
 HCURSOR CursorHandle(int slot) { return slot >= 0 && slot < kCursorSlots ? Cursors[slot] : nullptr; }
 

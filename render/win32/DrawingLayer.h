@@ -47,8 +47,7 @@ void ShowWaitCursor();
 void ShowArrowCursor();
 
 // ---- Interface bitmaps (64 slots; null where a picture is missing) ----
+// The keypad cursor and the bitmaps follow the setting "Use R8 Keypad".
 constexpr int kInterfaceBitmapSlots = 64;
 HBITMAP InterfaceBitmap(int slot);
 void ReloadInterfaceBitmaps();
-// The "Use R8 Keypad" setting the cursors and bitmaps follow.
-void SetR8KeypadLook(bool on);
