@@ -1,7 +1,9 @@
 #include "render/DrawingState.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstdint>
 
 #include "render/SizeRules.h"
 #include "score/ScoreFile.h"
@@ -17,7 +19,13 @@ bool OutsideLimits(int32_t a, int32_t b) {
   return DrawingState().win9xLimits && (a < -kLimit || a > kLimit || b < -kLimit || b > kLimit);
 }
 
-int32_t FloorToInt(double v) { return static_cast<int32_t>(std::floor(v)); }
+// Logical coordinates stay within 32 bits whatever a damaged item asks for.
+int32_t FloorToInt(double v) {
+  const double f = std::floor(v);
+  if (!(f > -2147483648.0)) return INT32_MIN;
+  if (!(f < 2147483647.0)) return INT32_MAX;
+  return static_cast<int32_t>(f);
+}
 
 render::Pen SolidPen(int32_t width) { return {render::PenStyle::Solid, width, State.colour}; }
 

@@ -1,5 +1,6 @@
 #include "render/MusicFonts.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cmath>
 #include <cstdlib>
@@ -21,6 +22,8 @@ bool AssertOnFault = true;
 #endif
 
 constexpr int kMusicPointSizes[kMusicFontSizes] = {720, 480, 320};
+constexpr int kLargestFontHeight = 100000;  // logical units
+constexpr double kLargestBracePoints = 20000.0;
 
 char16_t Lower(char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c - u'A' + u'a') : c; }
 
@@ -65,7 +68,8 @@ render::FontRequest DisplayFontRequest(const char16_t* face, int size, int width
   const auto h1 = static_cast<int64_t>(size * 90.0 / 72.0);
   const auto hs = static_cast<int64_t>(h1 * f);
   render::FontRequest r;
-  r.height = -static_cast<int>(std::llabs(hs) / 10.0 + 0.5);
+  // A font larger than any page keeps to a height GDI can make.
+  r.height = -static_cast<int>(std::min(std::llabs(hs) / 10.0 + 0.5, double(kLargestFontHeight)));
   r.width = 0;
   r.weight = (style & 1) ? 700 : 400;
   r.italic = (style & 2) != 0;
@@ -93,7 +97,8 @@ render::FontHandle CreateDisplayFont(render::DrawDevice* dc, const char16_t* fac
   dc->SelectFont(previous);
   dc->DeleteFont(first);
   if (hs == 0) return 0;
-  r.width = static_cast<int>(std::llabs(ws) * static_cast<double>(average) / std::llabs(hs) + 0.5);
+  r.width = static_cast<int>(
+      std::min(std::llabs(ws) * static_cast<double>(average) / std::llabs(hs) + 0.5, double(kLargestFontHeight)));
   return dc->MakeFont(r);
 }
 
@@ -203,6 +208,8 @@ void DrawGlyph(const char* name, double x, double y, int a, int b, int variant, 
 void DrawBracketGlyph(double x, double y, double height) {
   DrawingStateRecord& s = DrawingState();
   if (s.LayoutOnlyFlag || !s.dc) return;
+  // A brace of no height, or taller than any page (a damaged record), is not drawn.
+  if (!(height >= 1.0 && height <= kLargestBracePoints)) return;
   render::FontHandle f = 0;
   CreateMusicFontOfSize(s.dc, &f, static_cast<int>(height), 128);
   if (!f) {

@@ -2,6 +2,9 @@
 // the visible rectangle and the deferred part braces, drawn into a recording.
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cmath>
+
 #include "render/DrawingState.h"
 #include "render/RecordingDevice.h"
 #include "score/ScoreFile.h"
@@ -42,6 +45,12 @@ TEST_F(DrawingStateTest, WorldPointsMapThroughScaleOffsetsAndPaintRectangle) {
     EXPECT_EQ(WorldToLogicalX(c.x), c.X) << c.scale << " " << c.offsetX;
     EXPECT_EQ(WorldToLogicalY(c.y), c.Y) << c.scale << " " << c.offsetY;
   }
+}
+
+TEST_F(DrawingStateTest, CoordinatesBeyondThirtyTwoBitsAreHeldAtTheirEdge) {
+  EXPECT_EQ(WorldToLogicalX(1e300), INT32_MAX);
+  EXPECT_EQ(WorldToLogicalY(-1e300), INT32_MIN);
+  EXPECT_EQ(WorldToLogicalLength(std::nan("")), INT32_MIN);
 }
 
 TEST_F(DrawingStateTest, PenWidthsAreAtLeastOnePixelOnScreenOnly) {

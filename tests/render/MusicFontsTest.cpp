@@ -1,6 +1,7 @@
 // The glyph table, the music fonts and glyph drawing, on a recording device.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 
 #include "render/DrawingState.h"
@@ -173,6 +174,14 @@ TEST_F(MusicFontsTest, ZoomIsSnappedAndTheMusicFontsFollowIt) {
   bool remade = false;
   for (const std::string& l : device.Lines()) remade |= l.find("\"Korvalinde Extra\" h -239") != std::string::npos;
   EXPECT_TRUE(remade) << device.Text();
+}
+
+TEST_F(MusicFontsTest, BraceOfADamagedRecordIsNotDrawn) {
+  for (double height : {0.0, -50.0, 1e12, std::nan("")}) DrawBracketGlyph(10, -50, height);
+  EXPECT_TRUE(device.Lines().empty()) << device.Text();
+  DrawingState().printing = 1;
+  const render::FontRequest huge = DisplayFontRequest(kMusicFontFace, 2000000000, 0, 0, true, true, true);
+  EXPECT_EQ(huge.height, -100000);
 }
 
 TEST_F(MusicFontsTest, TextFontKindsAreNumberedInOrder) {
