@@ -3,6 +3,7 @@
 #include <cwchar>
 
 #include "Code/Unicode/Utils/WinVersion.h"
+#include "Code/Unicode/Utils/win32/Uni.h"
 #include "render/MusicFonts.h"
 
 namespace {
@@ -40,6 +41,19 @@ int CALLBACK MatchFullName(const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPAR
   auto* search = reinterpret_cast<FaceSearch*>(data);
   const auto* full = reinterpret_cast<const ENUMLOGFONTEXW*>(font);
   if (_wcsicmp(full->elfFullName, search->face) == 0 || _wcsicmp(font->lfFaceName, search->face) == 0) {
+    search->found = true;
+    return 0;
+  }
+  return 1;
+}
+
+// Windows 9x enumerates with ANSI names; the music face's name is ASCII.
+int CALLBACK MatchFullNameAnsi(const LOGFONTA* font, const TEXTMETRICA*, DWORD, LPARAM data) {
+  auto* search = reinterpret_cast<FaceSearch*>(data);
+  const auto* full = reinterpret_cast<const ENUMLOGFONTEXA*>(font);
+  char face[LF_FULLFACESIZE] = {};
+  for (int i = 0; i < LF_FULLFACESIZE - 1 && search->face[i]; ++i) face[i] = static_cast<char>(search->face[i]);
+  if (lstrcmpiA(reinterpret_cast<const char*>(full->elfFullName), face) == 0 || lstrcmpiA(font->lfFaceName, face) == 0) {
     search->found = true;
     return 0;
   }
@@ -105,7 +119,7 @@ render::FontHandle GdiDevice::MakeFont(const render::FontRequest& r) {
   lf.lfQuality = static_cast<BYTE>(r.quality);
   const size_t n = r.face.size() < LF_FACESIZE - 1 ? r.face.size() : LF_FACESIZE - 1;
   for (size_t i = 0; i < n; ++i) lf.lfFaceName[i] = static_cast<wchar_t>(r.face[i]);
-  return reinterpret_cast<render::FontHandle>(CreateFontIndirectW(&lf));
+  return reinterpret_cast<render::FontHandle>(UniCreateFontIndirect(&lf));
 }
 
 render::FontHandle GdiDevice::SelectFont(render::FontHandle font) {
@@ -125,7 +139,7 @@ render::TextExtent GdiDevice::MeasureText(const char16_t* text, int length) {
 
 int GdiDevice::AverageCharWidth() {
   TEXTMETRICW metrics{};
-  GetTextMetricsW(dc_, &metrics);
+  UniGetTextMetrics(dc_, &metrics);
   return metrics.tmAveCharWidth;
 }
 
@@ -141,19 +155,44 @@ void GdiDevice::RestoreMapping() { SetMapMode(dc_, savedMapMode_); }
 void GdiDevice::SetXorDrawing(bool on) { SetROP2(dc_, on ? R2_XORPEN : R2_COPYPEN); }
 
 bool GdiDevice::FaceInstalled(const char16_t* face) {
-  LOGFONTW lf{};
-  lf.lfCharSet = DEFAULT_CHARSET;
-  wcsncpy(lf.lfFaceName, Wide(face), LF_FACESIZE - 1);
   FaceSearch search{Wide(face), false};
   HDC dc = dc_ ? dc_ : GetDC(nullptr);
-  EnumFontFamiliesExW(dc, &lf, MatchFullName, reinterpret_cast<LPARAM>(&search), 0);
+  if (IsWindows9x()) {
+    LOGFONTA lf{};
+    lf.lfCharSet = DEFAULT_CHARSET;
+    for (int i = 0; i < LF_FACESIZE - 1 && face[i]; ++i) lf.lfFaceName[i] = static_cast<char>(face[i]);
+    EnumFontFamiliesExA(dc, &lf, MatchFullNameAnsi, reinterpret_cast<LPARAM>(&search), 0);
+  } else {
+    LOGFONTW lf{};
+    lf.lfCharSet = DEFAULT_CHARSET;
+    wcsncpy(lf.lfFaceName, Wide(face), LF_FACESIZE - 1);
+    EnumFontFamiliesExW(dc, &lf, MatchFullName, reinterpret_cast<LPARAM>(&search), 0);
+  }
   if (!dc_) ReleaseDC(nullptr, dc);
   return search.found;
 }
 
 bool GdiDevice::InstallMusicFont() { return InstallMusicFontFile(); }
 
+namespace {
+
+// Windows 9x: the font resource file is written into the current folder and
+// the font file added from the fonts folder, through the ANSI calls.
+bool InstallMusicFontFileAnsi() {
+  char folder[MAX_PATH];
+  const UINT length = GetWindowsDirectoryA(folder, MAX_PATH);
+  if (length == 0 || length + 32 > MAX_PATH) return false;
+  lstrcatA(folder, "\\Fonts");
+  char fontFile[MAX_PATH];
+  wsprintfA(fontFile, "%s\\KORVLN__.TTF", folder);
+  CreateScalableFontResourceA(0, "KORVLN__.FOT", "KORVLN__.TTF", folder);
+  return AddFontResourceA(fontFile) != 0;
+}
+
+}  // namespace
+
 bool InstallMusicFontFile() {
+  if (IsWindows9x()) return InstallMusicFontFileAnsi();
   wchar_t folder[MAX_PATH];
   const UINT length = GetWindowsDirectoryW(folder, MAX_PATH);
   if (length == 0 || length + 32 > MAX_PATH) return false;
@@ -161,20 +200,13 @@ bool InstallMusicFontFile() {
   const wchar_t* file = Wide(kMusicFontFile);
   wchar_t fontFile[MAX_PATH];
   swprintf(fontFile, MAX_PATH, L"%ls\\%ls", folder, file);
-  int added = 0;
-  if (IsWindows9x()) {
-    CreateScalableFontResourceW(0, L"KORVLN__.FOT", file, folder);
-    added = AddFontResourceW(fontFile);
-  } else {
-    wchar_t resourceFile[MAX_PATH];
-    swprintf(resourceFile, MAX_PATH, L"%ls\\KORVLN__.FOT", folder);
-    if (FileThere(resourceFile)) {
-      RemoveFontResourceW(resourceFile);
-      DeleteFileW(resourceFile);
-    }
-    if (CreateScalableFontResourceW(0, resourceFile, file, folder)) added = AddFontResourceW(resourceFile);
+  wchar_t resourceFile[MAX_PATH];
+  swprintf(resourceFile, MAX_PATH, L"%ls\\KORVLN__.FOT", folder);
+  if (FileThere(resourceFile)) {
+    RemoveFontResourceW(resourceFile);
+    DeleteFileW(resourceFile);
   }
-  if (added) return true;
+  if (CreateScalableFontResourceW(0, resourceFile, file, folder) && AddFontResourceW(resourceFile)) return true;
   // The font resource file route can be refused (Wine does not take it): the
   // font file itself, for this process only.
   if (FileThere(fontFile) && AddFontResourceExW(fontFile, FR_PRIVATE, nullptr)) return true;

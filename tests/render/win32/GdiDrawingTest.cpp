@@ -256,3 +256,34 @@ TEST(CursorSetTest, ProgramCursorsAreLoadedWithTheirHotSpots) {
 }
 
 }  // namespace
+
+#include "tests/Code/Unicode/Utils/VersionOption.h"
+#include "tests/support/ScratchFolder.h"
+
+namespace {
+
+// On the 9x family the face is looked up, the font made and the font file
+// added through the ANSI calls.
+TEST(MusicFontInstallTest, Windows9xRoadFindsAndInstallsTheFont) {
+  utiltest::Forced9x ansi;
+  ASSERT_TRUE(IsWindows9x());
+  GdiDevice screen(nullptr);
+  EXPECT_TRUE(screen.FaceInstalled(u"Korvalinde Extra"));
+  EXPECT_FALSE(screen.FaceInstalled(u"No Such Face Here"));
+  {
+    // The font resource file is written into the current folder.
+    ScratchFolder scratch;
+    wchar_t kept[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, kept);
+    SetCurrentDirectoryW(reinterpret_cast<const wchar_t*>(scratch.Path().c_str()));
+    EXPECT_TRUE(InstallMusicFontFile());
+    SetCurrentDirectoryW(kept);
+  }
+  BitmapCanvas canvas(8, 8);
+  GdiDevice device(canvas.Dc());
+  const render::FontHandle font = CreateDisplayFont(&device, kMusicFontFace, 720, 720, 0, false, true, false);
+  EXPECT_NE(font, 0u);
+  device.DeleteFont(font);
+}
+
+}  // namespace
