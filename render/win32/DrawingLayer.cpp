@@ -53,9 +53,17 @@ render::Colour NearestOnDisplay(render::Colour rgb) {
   return result;
 }
 
-HCURSOR ProgramCursor(int id) { return LoadCursorW(Windows().instance, MAKEINTRESOURCEW(id)); }
+// The program's own cursors are loaded unshared, so that a display change can
+// destroy them before they are loaded again.
+HCURSOR ProgramCursor(int id) {
+  return static_cast<HCURSOR>(
+      LoadImageW(Windows().instance, MAKEINTRESOURCEW(id), IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE));
+}
+
+bool IsProgramCursorSlot(int slot) { return slot >= kCursorKeypad0; }
 
 void LoadCursorSet() {
+  DestroyToolCursors();
   Cursors[kCursorDefault] = LoadCursorW(nullptr, IDC_ARROW);
   Cursors[kCursorSecondArrow] = LoadCursorW(nullptr, IDC_ARROW);
   Cursors[kCursorMove] = LoadCursorW(nullptr, IDC_SIZEALL);
@@ -150,6 +158,14 @@ void ReloadInterfaceBitmaps() {
 
 HBITMAP InterfaceBitmap(int slot) { return slot >= 0 && slot < kInterfaceBitmapSlots ? Bitmaps[slot] : nullptr; }
 
+void DestroyToolCursors() {
+  for (int slot = 0; slot < kCursorSlots; ++slot) {
+    if (!IsProgramCursorSlot(slot) || !Cursors[slot]) continue;
+    DestroyCursor(Cursors[slot]);
+    Cursors[slot] = nullptr;
+  }
+}
+
 HCURSOR CursorHandle(int slot) { return slot >= 0 && slot < kCursorSlots ? Cursors[slot] : nullptr; }
 
 void SetCursorHandle(HCURSOR cursor) { SetCursor(cursor); }
@@ -203,6 +219,7 @@ void InstallDrawingLayer() {
   frame.drawingColour = TableColour;
   frame.textColour = ButtonTextColour;
   frame.setSharedDc = SharedDc;
+  frame.destroyToolCursors = DestroyToolCursors;
   frame.initialiseDrawingColours = InitialiseDrawingColours;
   SetFrameServiceHooks(frame);
 

@@ -41,6 +41,9 @@ enum CursorSlot {
   kCursorSlots = kCursorPages0 + 2,
 };
 HCURSOR CursorHandle(int slot);
+// The program's own cursors (keypad panels, views, pages pane) go; the next
+// InitialiseDrawingColours loads them again.
+void DestroyToolCursors();
 void SetCursorHandle(HCURSOR cursor);
 void ShowDefaultCursor();
 void ShowWaitCursor();

@@ -252,6 +252,12 @@ TEST(CursorSetTest, ProgramCursorsAreLoadedWithTheirHotSpots) {
   EXPECT_EQ(info.yHotspot, 4u);
   if (info.hbmMask) DeleteObject(info.hbmMask);
   if (info.hbmColor) DeleteObject(info.hbmColor);
+  // A display change: the program's cursors go and come back.
+  DestroyToolCursors();
+  EXPECT_EQ(CursorHandle(kCursorView0), nullptr);
+  EXPECT_NE(CursorHandle(kCursorDefault), nullptr);
+  InitialiseDrawingColours();
+  EXPECT_NE(CursorHandle(kCursorView0), nullptr);
   Windows().instance = kept;
 }
 
