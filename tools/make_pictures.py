@@ -7,6 +7,7 @@ RGBA, as rsvg-convert writes it) and writes the BMP or ICO field by field.
   make_pictures.py bmp24 in.svg out.bmp WIDTH HEIGHT [--key]
   make_pictures.py bmp8  in.svg out.bmp WIDTH HEIGHT
   make_pictures.py ico   in.svg out.ico SIZE [SIZE...]
+  make_pictures.py cur   in.svg out.cur HOTX HOTY   (a 32 x 32 cursor)
 
 --key: pixels that are mostly transparent become magenta (0xFF00FF), the
 colour that image lists take as transparent; the rest is laid on the light
@@ -176,12 +177,21 @@ def ico(svg, sizes):
     return out + b"".join(images)
 
 
+def cur(svg, hot_x, hot_y):
+    image = icon_image(decode_png(render_png(svg, 32, 32)))
+    out = struct.pack("<HHH", 0, 2, 1)
+    out += struct.pack("<BBBBHHII", 32, 32, 0, 0, hot_x, hot_y, len(image), 6 + 16)
+    return out + image
+
+
 def main(argv):
     if len(argv) < 4:
         sys.exit(__doc__)
     kind, svg, target = argv[1], argv[2], argv[3]
     if kind == "ico":
         data = ico(svg, [int(s) for s in argv[4:]] or [32, 16])
+    elif kind == "cur":
+        data = cur(svg, int(argv[4]), int(argv[5]))
     elif kind in ("bmp24", "bmp8"):
         width, height = int(argv[4]), int(argv[5])
         keyed = "--key" in argv[6:]

@@ -17,8 +17,10 @@ packages=(
   musescore3 python3-mido timidity fluid-soundfont-gm
   # the program's own bitmaps and icons are rendered from SVG sources
   librsvg2-bin imagemagick
-  # the notehead glyphs of the engine tests are rendered from Emmentaler
-  python3-fontforge lilypond-fonts
+  # the music font and the engine tests' glyph fixtures are made from
+  # LilyPond's outlines; the score's text faces under Wine and the recording
+  # device's text metrics are Liberation's
+  python3-fontforge lilypond-fonts fonts-liberation2
 )
 
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
@@ -104,4 +106,16 @@ if [ ! -f "$WINEPREFIX/.kv-crash-settings" ]; then
   wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
   wineserver -w || true
   touch "$WINEPREFIX/.kv-crash-settings"
+fi
+# The music font lies in the prefix's Fonts folder as on an installed system,
+# and the score's text faces are drawn with the Liberation faces.
+fonts="$WINEPREFIX/drive_c/windows/Fonts"
+if [ -d "$fonts" ] && ! cmp -s "$top/resources/fonts/KORVLN__.TTF" "$fonts/KORVLN__.TTF"; then
+  cp "$top/resources/fonts/KORVLN__.TTF" "$fonts/KORVLN__.TTF"
+  wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\Fonts' /v 'Korvalinde Extra (TrueType)' \
+    /t REG_SZ /d KORVLN__.TTF /f >/dev/null 2>&1
+  replacements='HKCU\Software\Wine\Fonts\Replacements'
+  wine reg add "$replacements" /v Arial /t REG_SZ /d 'Liberation Sans' /f >/dev/null 2>&1
+  wine reg add "$replacements" /v 'Times New Roman' /t REG_SZ /d 'Liberation Serif' /f >/dev/null 2>&1
+  wineserver -w || true
 fi

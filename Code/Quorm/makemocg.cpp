@@ -26,13 +26,7 @@
 
 namespace {
 
-// A dropped head or stem leaves the point index: its two anchor points go.
-void ReleaseHeadPoints(int32_t head) {
-  ENGINE_CHECK_INDEX(head, GetNoteheadCount());
-  RemoveObjectPoint(kPointHeadLeft, head);
-  RemoveObjectPoint(kPointHeadRight, head);
-}
-
+// A dropped stem leaves the point index: its two anchor points go.
 void ReleaseStemPoints(int32_t line) {
   ENGINE_CHECK_INDEX(line, GetVerticalLineCount());
   RemoveObjectPoint(kPointStemTop, line);
@@ -568,7 +562,7 @@ bool TextCoversSymbol(const EngineBox& text, const EngineBox& symbol) {
 
 void InstallGraphReleaseFunctions() {
   SetGraphReleaseFunction(kObjectVerticalLine, kObjectVerticalLine, ReleaseStemPoints);
-  SetGraphReleaseFunction(kObjectNotehead, kObjectNotehead, ReleaseHeadPoints);
+  SetGraphReleaseFunction(kObjectNotehead, kObjectNotehead, ReleaseNotehead);
   SetGraphReleaseFunction(kObjectBeam, kObjectBeam, ReleaseBeam);
   SetGraphReleaseFunction(kObjectSlur, kObjectSlur, ReleaseSlur);
   SetGraphReleaseFunction(kObjectBarLine, kObjectBarLine, ReleaseBarLine);

@@ -15,9 +15,8 @@ COLORREF SystemFaceColour(int) { return GetSysColor(COLOR_BTNFACE); }
 COLORREF SystemTextColour() { return GetSysColor(COLOR_BTNTEXT); }
 void NoSharedDc(HDC) {}
 void NoToolCursors() {}
-// Without the drawing layer the colours stay the system's; the mutex that
-// guards painting is still made.
-void SystemColoursOnly() { ReadingMutex(); }
+// Without the drawing layer the colours stay the system's.
+void SystemColoursOnly() {}
 LRESULT NoMciDevice(HWND frame, WPARAM wParam, LPARAM deviceId) {
   return DefFrameProcW(frame, Windows().mdiClient, MM_MCINOTIFY, wParam, deviceId);
 }

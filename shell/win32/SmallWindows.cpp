@@ -245,10 +245,12 @@ DWORD CallCommonDialogInContext(const char* functionName) {
 
 // ---- "ReadingMutex" ----
 
-HANDLE ReadingMutex() {
-  static HANDLE mutex = CreateMutexW(nullptr, FALSE, L"ReadingMutex");
+HANDLE& ReadingMutexHandle() {
+  static HANDLE mutex = nullptr;
   return mutex;
 }
+
+HANDLE ReadingMutex() { return ReadingMutexHandle(); }
 
 ReadingLock::ReadingLock() {
   if (ReadingMutex()) WaitForSingleObject(ReadingMutex(), INFINITE);

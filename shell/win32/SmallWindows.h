@@ -21,6 +21,9 @@ bool InitCommonControlsInContext();
 DWORD CallCommonDialogInContext(const char* functionName);
 
 // ---- "ReadingMutex": taken around every paint ----
+// The drawing layer makes it when it sets up its colours (null until then:
+// the lock then guards nothing); start-up ends when it cannot be made.
+HANDLE& ReadingMutexHandle();
 HANDLE ReadingMutex();
 class ReadingLock {
  public:

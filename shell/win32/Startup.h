@@ -24,6 +24,8 @@ StartupProgress& Progress();
 bool StartFolders();
 bool StartCom();
 bool LoadStartupSettingsAndDisplay(HINSTANCE instance);
+// False, with a message, when "ReadingMutex" could not be made.
+bool RequireReadingMutex();
 bool CreateProgramWindows(HINSTANCE instance);
 bool AllocateWorkingBuffers();
 bool BuildStartupState();

@@ -14,6 +14,7 @@
 #include "platform/ShellFlags.h"
 #include "platform/TextUtils.h"
 #include "platform/win32/AppWindows.h"
+#include "render/RenderStrings.h"
 #include "resources/ResourceIds.h"
 #include "score/FileOpener.h"
 #include "score/InstrumentNameLists.h"
@@ -105,6 +106,7 @@ bool LoadStartupSettingsAndDisplay(HINSTANCE instance) {
   Progress().generalSettingsLoaded = true;
   ProgramPalette() = CreateProgramPalette(instance);
   FrameServices().initialiseDrawingColours();
+  if (!RequireReadingMutex()) return false;
   InitCommonControlsInContext();
   ProbeSystemCapabilities();
   ResetClaimedEventTable();
@@ -112,6 +114,14 @@ bool LoadStartupSettingsAndDisplay(HINSTANCE instance) {
   if (Flags().startupAbort) return false;
   Progress().globalSettingsLoaded = true;
   return true;
+}
+
+// Painting and the reading thread's drawing are kept apart by the mutex:
+// without it the program cannot run safely.
+bool RequireReadingMutex() {
+  if (ReadingMutex()) return true;
+  MessageById(nullptr, kTextReadingMutexFailed);
+  return false;
 }
 
 bool CreateProgramWindows(HINSTANCE instance) {

@@ -1,0 +1,220 @@
+#include "render/win32/GdiDevice.h"
+
+#include <cwchar>
+
+#include "Code/Unicode/Utils/WinVersion.h"
+#include "Code/Unicode/Utils/win32/Uni.h"
+#include "render/MusicFonts.h"
+
+namespace {
+
+const wchar_t* Wide(const char16_t* s) { return reinterpret_cast<const wchar_t*>(s); }
+
+HPEN MakePen(const render::Pen& pen) {
+  return CreatePen(pen.style == render::PenStyle::Dotted ? PS_DOT : PS_SOLID, pen.width, pen.colour);
+}
+
+HBRUSH MakeBrush(const render::Brush& brush) {
+  return brush.hollow ? static_cast<HBRUSH>(GetStockObject(HOLLOW_BRUSH)) : CreateSolidBrush(brush.colour);
+}
+
+// Runs a shape call with a pen and a brush made for it.
+template <typename Draw>
+void WithPenAndBrush(HDC dc, const render::Pen& pen, const render::Brush& brush, Draw draw) {
+  HPEN p = MakePen(pen);
+  HBRUSH b = MakeBrush(brush);
+  HGDIOBJ oldPen = SelectObject(dc, p);
+  HGDIOBJ oldBrush = SelectObject(dc, b);
+  draw();
+  SelectObject(dc, oldBrush);
+  SelectObject(dc, oldPen);
+  DeleteObject(p);
+  if (!brush.hollow) DeleteObject(b);
+}
+
+struct FaceSearch {
+  const wchar_t* face;
+  bool found;
+};
+
+int CALLBACK MatchFullName(const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPARAM data) {
+  auto* search = reinterpret_cast<FaceSearch*>(data);
+  const auto* full = reinterpret_cast<const ENUMLOGFONTEXW*>(font);
+  if (_wcsicmp(full->elfFullName, search->face) == 0 || _wcsicmp(font->lfFaceName, search->face) == 0) {
+    search->found = true;
+    return 0;
+  }
+  return 1;
+}
+
+// Windows 9x enumerates with ANSI names; the music face's name is ASCII.
+int CALLBACK MatchFullNameAnsi(const LOGFONTA* font, const TEXTMETRICA*, DWORD, LPARAM data) {
+  auto* search = reinterpret_cast<FaceSearch*>(data);
+  const auto* full = reinterpret_cast<const ENUMLOGFONTEXA*>(font);
+  char face[LF_FULLFACESIZE] = {};
+  for (int i = 0; i < LF_FULLFACESIZE - 1 && search->face[i]; ++i) face[i] = static_cast<char>(search->face[i]);
+  if (lstrcmpiA(reinterpret_cast<const char*>(full->elfFullName), face) == 0 || lstrcmpiA(font->lfFaceName, face) == 0) {
+    search->found = true;
+    return 0;
+  }
+  return 1;
+}
+
+bool FileThere(const wchar_t* path) { return GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES; }
+
+}  // namespace
+
+void GdiDevice::MoveTo(int x, int y) { MoveToEx(dc_, x, y, nullptr); }
+
+void GdiDevice::LineTo(int x, int y, const render::Pen& pen) {
+  HPEN p = MakePen(pen);
+  HGDIOBJ old = SelectObject(dc_, p);
+  ::LineTo(dc_, x, y);
+  SelectObject(dc_, old);
+  DeleteObject(p);
+}
+
+void GdiDevice::Rectangle(int left, int top, int right, int bottom, const render::Pen& pen,
+                          const render::Brush& brush) {
+  WithPenAndBrush(dc_, pen, brush, [&] { ::Rectangle(dc_, left, top, right, bottom); });
+}
+
+void GdiDevice::Ellipse(int left, int top, int right, int bottom, const render::Pen& pen,
+                        const render::Brush& brush) {
+  WithPenAndBrush(dc_, pen, brush, [&] { ::Ellipse(dc_, left, top, right, bottom); });
+}
+
+void GdiDevice::FillBezierPath(render::DevicePoint start, const render::DevicePoint* points, int count,
+                               render::Colour colour) {
+  if (count <= 0 || count % 3 != 0 || count > 30) return;
+  POINT p[30];
+  for (int i = 0; i < count; ++i) p[i] = {points[i].x, points[i].y};
+  WithPenAndBrush(dc_, {render::PenStyle::Solid, 0, colour}, {false, colour}, [&] {
+    BeginPath(dc_);
+    MoveToEx(dc_, start.x, start.y, nullptr);
+    PolyBezierTo(dc_, p, static_cast<DWORD>(count));
+    EndPath(dc_);
+    StrokeAndFillPath(dc_);
+  });
+}
+
+void GdiDevice::TextAt(int x, int y, const char16_t* text, int length) { TextOutW(dc_, x, y, Wide(text), length); }
+
+void GdiDevice::SetTextColour(render::Colour colour) { SetTextColor(dc_, colour); }
+
+void GdiDevice::SetTransparentBaselineText() {
+  SetBkMode(dc_, TRANSPARENT);
+  SetTextAlign(dc_, TA_LEFT | TA_BASELINE);
+}
+
+render::FontHandle GdiDevice::MakeFont(const render::FontRequest& r) {
+  LOGFONTW lf{};
+  lf.lfHeight = r.height;
+  lf.lfWidth = r.width;
+  lf.lfWeight = r.weight;
+  lf.lfItalic = r.italic;
+  lf.lfUnderline = r.underline;
+  lf.lfStrikeOut = r.strikeOut;
+  lf.lfCharSet = DEFAULT_CHARSET;
+  lf.lfQuality = static_cast<BYTE>(r.quality);
+  const size_t n = r.face.size() < LF_FACESIZE - 1 ? r.face.size() : LF_FACESIZE - 1;
+  for (size_t i = 0; i < n; ++i) lf.lfFaceName[i] = static_cast<wchar_t>(r.face[i]);
+  return reinterpret_cast<render::FontHandle>(UniCreateFontIndirect(&lf));
+}
+
+render::FontHandle GdiDevice::SelectFont(render::FontHandle font) {
+  HGDIOBJ selected = font ? reinterpret_cast<HGDIOBJ>(font) : GetStockObject(SYSTEM_FONT);
+  return reinterpret_cast<render::FontHandle>(SelectObject(dc_, selected));
+}
+
+void GdiDevice::DeleteFont(render::FontHandle font) {
+  if (font) DeleteObject(reinterpret_cast<HGDIOBJ>(font));
+}
+
+render::TextExtent GdiDevice::MeasureText(const char16_t* text, int length) {
+  SIZE size{};
+  GetTextExtentPoint32W(dc_, Wide(text), length, &size);
+  return {size.cx, size.cy};
+}
+
+int GdiDevice::AverageCharWidth() {
+  TEXTMETRICW metrics{};
+  UniGetTextMetrics(dc_, &metrics);
+  return metrics.tmAveCharWidth;
+}
+
+void GdiDevice::SetScaledMapping(int windowCx, int windowCy, int viewportCx, int viewportCy) {
+  savedMapMode_ = GetMapMode(dc_);
+  SetMapMode(dc_, MM_ANISOTROPIC);
+  SetWindowExtEx(dc_, windowCx, windowCy, nullptr);
+  SetViewportExtEx(dc_, viewportCx, viewportCy, nullptr);
+}
+
+void GdiDevice::RestoreMapping() { SetMapMode(dc_, savedMapMode_); }
+
+void GdiDevice::SetXorDrawing(bool on) { SetROP2(dc_, on ? R2_XORPEN : R2_COPYPEN); }
+
+bool GdiDevice::FaceInstalled(const char16_t* face) {
+  FaceSearch search{Wide(face), false};
+  HDC dc = dc_ ? dc_ : GetDC(nullptr);
+  if (IsWindows9x()) {
+    LOGFONTA lf{};
+    lf.lfCharSet = DEFAULT_CHARSET;
+    for (int i = 0; i < LF_FACESIZE - 1 && face[i]; ++i) lf.lfFaceName[i] = static_cast<char>(face[i]);
+    EnumFontFamiliesExA(dc, &lf, MatchFullNameAnsi, reinterpret_cast<LPARAM>(&search), 0);
+  } else {
+    LOGFONTW lf{};
+    lf.lfCharSet = DEFAULT_CHARSET;
+    wcsncpy(lf.lfFaceName, Wide(face), LF_FACESIZE - 1);
+    EnumFontFamiliesExW(dc, &lf, MatchFullName, reinterpret_cast<LPARAM>(&search), 0);
+  }
+  if (!dc_) ReleaseDC(nullptr, dc);
+  return search.found;
+}
+
+bool GdiDevice::InstallMusicFont() { return InstallMusicFontFile(); }
+
+namespace {
+
+// Windows 9x: the font resource file is written into the current folder and
+// the font file added from the fonts folder, through the ANSI calls.
+bool InstallMusicFontFileAnsi() {
+  char folder[MAX_PATH];
+  const UINT length = GetWindowsDirectoryA(folder, MAX_PATH);
+  if (length == 0 || length + 32 > MAX_PATH) return false;
+  lstrcatA(folder, "\\Fonts");
+  char fontFile[MAX_PATH];
+  wsprintfA(fontFile, "%s\\KORVLN__.TTF", folder);
+  CreateScalableFontResourceA(0, "KORVLN__.FOT", "KORVLN__.TTF", folder);
+  return AddFontResourceA(fontFile) != 0;
+}
+
+}  // namespace
+
+bool InstallMusicFontFile() {
+  if (IsWindows9x()) return InstallMusicFontFileAnsi();
+  wchar_t folder[MAX_PATH];
+  const UINT length = GetWindowsDirectoryW(folder, MAX_PATH);
+  if (length == 0 || length + 32 > MAX_PATH) return false;
+  wcscat(folder, L"\\Fonts");
+  const wchar_t* file = Wide(kMusicFontFile);
+  wchar_t fontFile[MAX_PATH];
+  swprintf(fontFile, MAX_PATH, L"%ls\\%ls", folder, file);
+  wchar_t resourceFile[MAX_PATH];
+  swprintf(resourceFile, MAX_PATH, L"%ls\\KORVLN__.FOT", folder);
+  if (FileThere(resourceFile)) {
+    RemoveFontResourceW(resourceFile);
+    DeleteFileW(resourceFile);
+  }
+  if (CreateScalableFontResourceW(0, resourceFile, file, folder) && AddFontResourceW(resourceFile)) return true;
+  // The font resource file route can be refused (Wine does not take it): the
+  // font file itself, for this process only.
+  if (FileThere(fontFile) && AddFontResourceExW(fontFile, FR_PRIVATE, nullptr)) return true;
+  wchar_t beside[MAX_PATH];
+  const DWORD n = GetModuleFileNameW(nullptr, beside, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) return false;
+  wchar_t* slash = wcsrchr(beside, L'\\');
+  if (!slash || (slash - beside) + 14 >= MAX_PATH) return false;
+  wcscpy(slash + 1, file);
+  return FileThere(beside) && AddFontResourceExW(beside, FR_PRIVATE, nullptr) != 0;
+}
