@@ -44,7 +44,9 @@ DICTIONARY_COSTS = ["tgramtowordfreq_len3", "tgramtowordfreq_len4", "tgramtoword
                     "badpuncper1cost"]
 SYMBOLS = 27
 
-# The character types of English: one source, tools/langdata/english.py.
+# The character types of English: one source, tools/langdata/english.py
+# (imported without leaving compiled files in the source tree).
+sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "langdata"))
 from english import TYPES as ENGLISH_TYPES  # noqa: E402
 

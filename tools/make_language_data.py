@@ -66,6 +66,7 @@ import sys
 TOOLS = os.path.dirname(os.path.abspath(__file__))
 TOP = os.path.dirname(TOOLS)
 SOURCES = os.path.join(TOOLS, "langdata")
+sys.dont_write_bytecode = True  # no compiled files in the source tree
 sys.path.insert(0, TOOLS)
 sys.path.insert(0, SOURCES)
 

@@ -7,6 +7,7 @@ import tempfile
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
+sys.dont_write_bytecode = True
 import make_language_data as tool  # noqa: E402
 
 SYMBOLS = 27
