@@ -26,8 +26,10 @@ tools/make_engine_data.py and laid out as in the engine folder:
                                 without the one-letter entries other than "a",
                                 "A", "I" and "O" (every letter is listed, and a
                                 lone letter read as a word is no evidence), plus
-                                the score words; one word a line, sorted, each
-                                once.
+                                the score words; one word a line, each once, in
+                                the order the engine's loader sorts them into
+                                (case-folded, then by bytes), which makes its
+                                sort a third quicker.
   "wordlists-copyright.txt"     the copyright file of the packages, which their
                                 licences ask to be shipped with the data.
 
@@ -231,7 +233,7 @@ def sylngram_source(words):
 def dictionary_words(words, score_words):
     kept = set(w for w in words if len(w) > 1 or w.decode("ascii") in KEPT_ONE_LETTER_WORDS)
     kept.update(score_words)
-    return sorted(kept)
+    return sorted(kept, key=lambda w: (w.lower(), w))
 
 
 def notice(inputs):
