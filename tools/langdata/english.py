@@ -6,8 +6,9 @@ Characters are bytes of the engine's code page, written here as the Latin-1
 characters of the same value. Besides ASCII the engine's character table
 enables nine bytes of its own:
 
-    0x87 sharp   0x88 flat   0x90 0x91 single quotes (0x91 doubles as the
-    apostrophe)   0x94 0x95 double quotes   0x96 dash   0x9E "fi"   0x9F "fl"
+    0x87 sharp   0x88 flat   0x90 0x91 opening and closing single quote
+    (the closing one doubles as the apostrophe)   0x94 0x95 opening and
+    closing double quote   0x96 dash   0x9E "fi"   0x9F "fl"
 
 "knownsymbols" lists exactly the characters the engine's table enables (a
 test compares the loaded types with the table), and each of them has a lone
@@ -24,14 +25,13 @@ LIGATURES = "\x9e\x9f"            # "fi", "fl": lower-case letters
 LETTERS = UPPER + LOWER + LIGATURES
 DIGITS = "0123456789"
 SHARP, FLAT = "\x87", "\x88"
-SINGLE_QUOTES = "\x90\x91"
-DOUBLE_QUOTES = "\x94\x95"
+OPEN_QUOTES, CLOSE_QUOTES = "\x90\x94", "\x91\x95"
 DASH = "\x96"
 # ASCII punctuation and signs the engine's table enables (not % < > ^ ~).
 ASCII_SIGNS = "!\"#$&'()*+,-./:;=?@[\\]_`{|}"
 
 TYPES = {
-    "knownsymbols": LETTERS + DIGITS + ASCII_SIGNS + SHARP + FLAT + SINGLE_QUOTES + DOUBLE_QUOTES + DASH,
+    "knownsymbols": LETTERS + DIGITS + ASCII_SIGNS + SHARP + FLAT + "\x90\x91\x94\x95" + DASH,
     "wordstart": LETTERS,
     "wordend": LETTERS,
     # inside a word: letters, the apostrophe (both forms) and the hyphen of
@@ -50,8 +50,8 @@ TYPES = {
     "couldbegraphic": ".,-_'`:;|/()*=" + DASH,
     "uppercase": UPPER,
     "lowercase": LOWER + LIGATURES,
-    "okbeforeword": "([{\"'`" + SINGLE_QUOTES + DOUBLE_QUOTES,
-    "okafterword": ".,;:!?)]}\"'" + SINGLE_QUOTES + DOUBLE_QUOTES,
+    "okbeforeword": "([{\"'`" + OPEN_QUOTES,
+    "okafterword": ".,;:!?)]}\"'" + CLOSE_QUOTES,
     "okbeforenumber": "([#+-\"'",
     "okafternumber": ".,;:)]\"'",
 }
