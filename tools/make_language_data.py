@@ -346,8 +346,11 @@ def report():
     def per_letter(ws):
         return sum(word_cost(w, model) for w in ws) / sum(len(w) for w in ws)
 
-    print("words of the lists: %d; dictionary words: %d" % (len(words),
-                                                         len(dictionary_words(words, read_score_words()))))
+    score_words = read_score_words()
+    known = set(w.lower() for w in words)
+    print("words of the lists: %d; dictionary words: %d; score words: %d, of which the lists lack %d"
+          % (len(words), len(dictionary_words(words, score_words)), len(set(score_words)),
+             len(set(w for w in score_words if w.lower() not in known))))
     for name, text in (("ing", b"ing"), ("the", b"the"), ("ion", b"ion"), ("qzx", b"qzx")):
         s = [symbol_of(c) for c in text]
         print("trigram %s: %d" % (name, model["trigram"][(s[0] * SYMBOLS + s[1]) * SYMBOLS + s[2]]))
