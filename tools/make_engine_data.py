@@ -15,7 +15,9 @@ code-page bytes written \\u00XX). Each kind is written from its source and
 read back into the same source, so that write(read(file)) == file.
 
 usage:
-  make_engine_data.py shipped OUTDIR         the shipped set: valid files with no entries
+  make_engine_data.py shipped OUTDIR         the shipped reference sets: valid files with no
+                                             entries (the language files and the user
+                                             dictionary come from tools/make_language_data.py)
   make_engine_data.py write KIND SOURCE OUT  one file from a JSON source
   make_engine_data.py read KIND FILE         a file back to its JSON source (stdout)
   make_engine_data.py roundtrip SOURCEDIR    KIND.json of every kind in a folder: write, read,
@@ -42,19 +44,11 @@ DICTIONARY_COSTS = ["tgramtowordfreq_len3", "tgramtowordfreq_len4", "tgramtoword
                     "badpuncper1cost"]
 SYMBOLS = 27
 
-# The character classes of English (code page bytes). Every class must name at
-# least one character, and every known symbol needs a lone cost above 0.
-LETTERS = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
-DIGITS = "0123456789"
-ENGLISH_TYPES = {
-    "knownsymbols": LETTERS + DIGITS, "wordstart": LETTERS, "wordend": LETTERS,
-    "wordmiddle": LETTERS + "'-", "mustbeword": LETTERS, "numberstart": DIGITS,
-    "numberend": DIGITS, "numbermiddle": DIGITS + ".,", "mustbenumber": DIGITS,
-    "wordseparator": "/", "hyphenator": "-", "styleindicator": LETTERS + DIGITS,
-    "widthindicator": LETTERS + DIGITS, "couldbegraphic": ".,-", "uppercase": LETTERS[:26],
-    "lowercase": LETTERS[26:], "okbeforeword": "(\"'", "okafterword": ".,;:!?)\"'",
-    "okbeforenumber": "(", "okafternumber": ".,;:)",
-}
+# The character types of English: one source, tools/langdata/english.py
+# (imported without leaving compiled files in the source tree).
+sys.dont_write_bytecode = True
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "langdata"))
+from english import TYPES as ENGLISH_TYPES  # noqa: E402
 
 
 def i32(v):
@@ -317,8 +311,7 @@ def empty_sources(language_types):
 
 SHIPPED = [("music", "Learned/fssOLD"), ("music", "Learned/fssSTD"),
            ("notehead", "Learned/nhOLD"), ("notehead", "Learned/nhSTD"),
-           ("text", "Learned/Text"), ("langdata", "Langs/English/langdata.txt"),
-           ("sylngram", "Langs/English/sylngram.bin"), ("dict", "User/dict.txt")]
+           ("text", "Learned/Text")]
 
 
 def write_file(path, data):

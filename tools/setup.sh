@@ -13,6 +13,8 @@ packages=(
   wine wine64 xvfb xauth xdotool
   libtiff-dev googletest libgtest-dev
   libxml2-utils
+  # the English word lists the language data of text recognition is made from
+  wamerican wbritish
   # outside checks of the exports: a MusicXML reader, a strict MIDI parser and a MIDI renderer
   musescore3 python3-mido timidity fluid-soundfont-gm
   # the program's own bitmaps and icons are rendered from SVG sources

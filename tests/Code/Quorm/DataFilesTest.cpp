@@ -134,7 +134,9 @@ Bytes AsBytes(const std::string& s) { return Bytes(s.begin(), s.end()); }
 
 // ---- The shipped set ----
 
-TEST_F(DataFiles, TheShippedFilesAreValidAndHoldNoEntries) {
+// The reference sets ship empty; the language data ships made from the word
+// lists (LanguageDataTest checks its tables).
+TEST_F(DataFiles, TheShippedFilesAreValidAndTheReferenceSetsHoldNoEntries) {
   EngineDataFolder folder;
   ASSERT_EQ(LoadMusicReferences(), nullptr);
   EXPECT_EQ(LoadedMusicReferences().musicCount, 0);
@@ -143,8 +145,8 @@ TEST_F(DataFiles, TheShippedFilesAreValidAndHoldNoEntries) {
   EXPECT_EQ(LoadedTextReferences().header.classCount, 0);
   EXPECT_EQ(LoadedTextReferences().header.mainCount, 0);
   ASSERT_EQ(InitialiseSpelling("English"), nullptr);
-  EXPECT_EQ(GetUserWordCount(), 0);
-  EXPECT_EQ(LoadedSpelling().language.symbolOf['a'], kNoSymbol);
+  EXPECT_GT(GetUserWordCount(), 0);
+  EXPECT_EQ(LoadedSpelling().language.symbolOf['a'], 0);
   EXPECT_TRUE(IsLetterChar('a'));
   EXPECT_TRUE(IsDigitChar('7'));
   EXPECT_TRUE(host.FramePosts().empty());
