@@ -30,10 +30,10 @@ LINES = [
     ("turn_serif", SERIF, 12, -4, "turn"),
     ("effort_liberation", LIBERATION, 12, -2, "effort"),
     ("attn_sans", SANS, 11, -4, "attn"),
-    ("alphabet_serif", SERIF, 12, 2, "abcdefghijklm nopqrstuvwxyz"),
-    ("capitals_serif", SERIF, 12, 2, "ABCDEFGHIJKLM NOPQRSTUVWXYZ"),
+    ("alphabet_serif", SERIF, 12, 8, "abcdefghijklm nopqrstuvwxyz"),
+    ("capitals_serif", SERIF, 12, 8, "ABCDEFGHIJKLM NOPQRSTUVWXYZ"),
     ("words_serif", SERIF, 12, 0, "Allegro ma non troppo"),
-    ("lyric_serif", SERIF, 11, 0, "sing a song of the morning"),
+    ("lyric_serif", SERIF, 12, 0, "sing a song of the morning"),
     ("hq_serif", SERIF, 12, 0, "HQ HQ"),
 ]
 

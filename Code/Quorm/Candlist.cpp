@@ -149,3 +149,8 @@ int32_t BestAlternativeCost(const CandidateList& list) {
   for (int32_t k = 1; k < list.count; ++k) best = std::min(best, AlternativeCost(list, k));
   return best;
 }
+
+CandidateList* CandidateListInSlot(int32_t slot) {
+  ENGINE_CHECK_INDEX(slot, kCandidateSlots);
+  return slots[slot];
+}

@@ -63,5 +63,8 @@ const CandidateList& PathCandidateList(const SegmentPath& path, int32_t i);
 // it has no alternatives).
 int32_t CharacterCost(int32_t start, int32_t end, uint8_t c);
 int32_t MappedCharacterCost(int32_t start, int32_t end, uint8_t c);
+// The list in a slot of the table (null for an empty slot), for walks over
+// every list.
+CandidateList* CandidateListInSlot(int32_t slot);
 // The cost of the list's best alternative (factor x 3072 when it has none).
 int32_t BestAlternativeCost(const CandidateList& list);

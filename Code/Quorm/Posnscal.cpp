@@ -292,7 +292,7 @@ int32_t GetPitchConfidence() {
 }
 int32_t GetScaleValue() {
   ENGINE_CHECK(model.ready);
-  return std::max(1, model.pitch);
+  return std::max(1, model.height / 2);
 }
 
 int32_t ReferenceRowAt(int32_t x) {

@@ -24,7 +24,8 @@ int32_t GetTextHeight();   // H; a failed check before the fit
 int32_t GetTextPitch();    // Q
 int32_t GetHeightConfidence();
 int32_t GetPitchConfidence();
-// The scale value of the lattices and the word re-reader (the pitch, at least 1).
+// The scale value of the lattices and the word re-reader: half the text
+// height (at least 1), about the widest white inside a word.
 int32_t GetScaleValue();
 // Row 1 of the first position whose middle is at or right of x (the last
 // position when none).

@@ -6,9 +6,12 @@
 #include <new>
 #include <string>
 
+#include "Code/Quorm/Badwords.h"
+#include "Code/Quorm/Candlist.h"
 #include "Code/Quorm/Edgefeat.h"
 #include "Code/Quorm/Engpaths.h"
 #include "Code/Quorm/Findbeam.h"
+#include "Code/Quorm/Findcuts.h"
 #include "Code/Quorm/Findledg.h"
 #include "Code/Quorm/Findhead.h"
 #include "Code/Quorm/Findscal.h"
@@ -23,6 +26,8 @@
 #include "Code/Quorm/Muslref.h"
 #include "Code/Quorm/Ocrmisc.h"
 #include "Code/Quorm/Onebpp.h"
+#include "Code/Quorm/Posnscal.h"
+#include "Code/Quorm/Segpaths.h"
 #include "Code/Quorm/Spell.h"
 #include "Code/Quorm/Stavwork.h"
 #include "Code/Quorm/Textlref.h"
@@ -35,6 +40,7 @@
 #include "Code/Quorm/mclassif.h"
 #include "Code/Quorm/options.h"
 #include "Code/Quorm/vertsegs.h"
+#include "Code/Quorm/Wordlatt.h"
 #include "platform/Folders.h"
 
 namespace {
@@ -153,30 +159,38 @@ void FreeEngine() {
   lastFailure = nullptr;
   // In the order the modules depend on each other; stages that are not built
   // yet hold no tables.
+  FreeWordRereader();
+  ClearCandidateLists();
   FreePatchBuffers();
   FreeConnectedComponents();
   FreeEngineErrorTables();
   FreeStaffWork();
   ClearStaffTable();
+  FreeWordLattice();
   FreeObjectPoints();
   FreeFixedSymbols();
   FreeHairpins();
   FreeSlurs();
   FreeVerticalLines();
   FreeBeams();
+  FreeCutWork();
   FreeNoteheads();
   FreeLedgerLines();
   FreeBarLines();
   EndMerge();
   FreePageDescription();
   FreeMusicReferences();
+  FreeTextReadingWork();
   FreeOnebppImage();
   FreePageScale();
+  FreePositionScales();
   FreeTextClassifierData();
+  FreeSegmentPaths();
   ClearTupletBrackets();
   FreeTextReferences();
   FreeUserDictionary();
   FreeSpelling();
+  FreeSegmentLattice();
   FreeVerticalSegments();
 }
 

@@ -1,0 +1,80 @@
+// Reading whole rendered lines (fixtures/text) with references built from
+// the rendered alphabets, and bad lines read to the end.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "Code/Quorm/Candlist.h"
+#include "Code/Quorm/Ocrmisc.h"
+#include "Code/Quorm/Posnscal.h"
+#include "Code/Quorm/Readline.h"
+#include "Code/Quorm/Textclas.h"
+#include "tests/Code/Quorm/TextLineArt.h"
+#include "tests/Code/Quorm/TextReferences.h"
+
+namespace {
+
+class Readline : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(EngineDataBuilt());
+    ASSERT_TRUE(StartTextReading(folder, {"alphabet_serif", "capitals_serif"}, "Allegro ma non troppo sing a song of the morning\n"));
+  }
+  void TearDown() override { StopTextReading(); }
+
+  std::string Read(const TextLineImage& image, int mode, LineReading* out = nullptr) {
+    std::vector<uint32_t> block = BitmapBlockOf(image);
+    LineReading result{};
+    ReadTextLine(&result, block.data(), mode);
+    std::string text;
+    for (int32_t i = 0; i < result.wordCount; ++i) {
+      if (i) text += ' ';
+      text += result.words[i].text;
+    }
+    if (out) *out = result;
+    return text;
+  }
+  EngineDataFolder folder;
+};
+
+TEST_F(Readline, ReadsRenderedWordsInTheReferenceFont) {
+  const struct {
+    const char* name;
+    int mode;
+  } cases[] = {{"words_serif", 1}, {"lyric_serif", 1}, {"hq_serif", 1}};
+  for (const auto& c : cases) {
+    TextLineImage line;
+    ASSERT_TRUE(LoadTextLine(c.name, &line));
+    LineReading result{};
+    const std::string text = Read(line, c.mode, &result);
+    EXPECT_EQ(text, line.text) << c.name;
+    for (int32_t i = 0; i < result.wordCount; ++i) {
+      const ReadWordRecord& w = result.words[i];
+      EXPECT_TRUE(w.x0 < w.x1 && w.y0 < w.y1 && w.x1 <= line.width && w.y1 <= line.height) << c.name;
+    }
+  }
+}
+
+TEST_F(Readline, BadLinesRunToTheEnd) {
+  // A blank line, a blot, and 400 touching glyphs.
+  EXPECT_EQ(Read(BlankLine(200, 40), 1), "");
+  TextLineImage blot = BlankLine(300, 80);
+  FillBox(blot, 10, 5, 290, 75);
+  Read(blot, 1);
+  TextLineImage rn;
+  ASSERT_TRUE(LoadTextLine("rn_serif", &rn));
+  const int32_t step = rn.width - 8;
+  TextLineImage row = BlankLine(step * 200 + 8, rn.height);
+  for (int32_t k = 0; k < 200; ++k)
+    for (int32_t y = 0; y < rn.height; ++y)
+      for (int32_t x = 0; x < rn.width; ++x)
+        if (rn.Ink(x, y)) row.pixels[static_cast<size_t>(y) * row.width + k * step + x] = 1;
+  Read(row, 1);
+  // A line read after them still reads.
+  TextLineImage line;
+  ASSERT_TRUE(LoadTextLine("words_serif", &line));
+  EXPECT_EQ(Read(line, 1), line.text);
+}
+
+}  // namespace
