@@ -49,6 +49,9 @@ TEST_F(Readline, ReadsRenderedWordsInTheReferenceFont) {
     LineReading result{};
     const std::string text = Read(line, c.mode, &result);
     EXPECT_EQ(text, line.text) << c.name;
+    // The reader's text height is the references' x-height within 10 per cent.
+    const int32_t xHeight = MeasureReferenceLine("alphabet_serif").height;
+    EXPECT_NEAR(result.textHeight, xHeight, xHeight / 10.0) << c.name;
     for (int32_t i = 0; i < result.wordCount; ++i) {
       const ReadWordRecord& w = result.words[i];
       EXPECT_TRUE(w.x0 < w.x1 && w.y0 < w.y1 && w.x1 <= line.width && w.y1 <= line.height) << c.name;

@@ -24,6 +24,33 @@ struct Sample {
   uint8_t main[kMainFeatureCount], fast[40], veryFast[12];
 };
 
+}  // namespace
+
+LineMeasures MeasureReferenceLine(const std::string& name) {
+  LineMeasures m{};
+  TextLineImage line;
+  if (!LoadTextLine(name, &line)) return m;
+  int64_t widths = 0;
+  int32_t n = 0;
+  for (const GlyphTruth& g : line.glyphs) {
+    widths += g.lastColumn + 1 - g.firstColumn;
+    ++n;
+    if (g.code != 'x') continue;
+    int32_t top = line.height, bottom = 0;
+    for (int32_t y = 0; y < line.height; ++y)
+      for (int32_t x = g.firstColumn; x <= g.lastColumn; ++x)
+        if (line.Ink(x, y)) {
+          top = std::min(top, y);
+          bottom = std::max(bottom, y + 1);
+        }
+    m.height = bottom - top;
+  }
+  m.pitch = n > 0 ? static_cast<int32_t>(widths / n) : 0;
+  return m;
+}
+
+namespace {
+
 std::vector<Sample> SamplesOf(const TextLineImage& line) {
   std::vector<Sample> samples;
   for (const GlyphTruth& g : line.glyphs) {
@@ -70,7 +97,7 @@ int32_t SelfDistance(int n) {
 
 }  // namespace
 
-Bytes BuildTextReferences(const std::vector<std::string>& lines) {
+Bytes BuildTextReferences(const std::vector<std::string>& lines, int32_t spread) {
   InitialiseIntMath();
   InitialiseEdgeFeatureTables();
   std::vector<Sample> samples;
@@ -99,6 +126,12 @@ Bytes BuildTextReferences(const std::vector<std::string>& lines) {
     if (rows.xline == 0) rows.xline = rows.baseline - (rows.baseline - rows.capline) * 2 / 3;
     if (rows.capline == 0) rows.capline = rows.baseline - (rows.baseline - rows.xline) * 3 / 2;
     rows.height = std::max(1, rows.baseline - rows.xline);
+    // Every line is measured against the first line's height and pitch.
+    if (!rowsOf.empty()) {
+      rows.height = rowsOf[0].height;
+      rows.pitch = rowsOf[0].pitch;
+      if (rows.xline == rows.baseline - (rows.baseline - rows.capline) * 2 / 3) rows.xline = rows.baseline - rows.height;
+    }
     rowsOf.push_back(rows);
     for (Sample& x : s) {
       samples.push_back(x);
@@ -155,9 +188,11 @@ Bytes BuildTextReferences(const std::vector<std::string>& lines) {
     int32_t mean[12];
     for (int k = 0; k < 12; ++k) mean[k] = static_cast<int32_t>(sums[k] / std::max(1, n));
     PutPaddedByte(classes, code);
-    const int32_t words[27] = {mean[0], 120, mean[1], 120, mean[2], 120, mean[3], 120, mean[4], 120,
-                               mean[5], 120, mean[6], 100, mean[7], 100, mean[8], 150, mean[9], 150,
-                               mean[10], 100, mean[10], 100, 0, 0, 0};
+    // The votes take the spreads as given, the distances three times as wide.
+    const int32_t vote = spread, fit = 3 * spread;
+    const int32_t words[27] = {mean[0], vote, mean[1], fit, mean[2], vote, mean[3], fit, mean[4], vote,
+                               mean[5], fit, mean[6], vote, mean[7], fit, mean[8], vote * 3 / 2, mean[9], fit * 3 / 2,
+                               mean[10], fit, mean[10], fit, 0, 0, 0};
     for (int32_t w : words) PutInt32(classes, w);
     // One fast pattern per class over its main patterns, with a wide limit.
     const Sample* first = nullptr;
@@ -200,11 +235,11 @@ Bytes BuildTextReferences(const std::vector<std::string>& lines) {
 }
 
 bool StartTextReading(const EngineDataFolder& folder, const std::vector<std::string>& referenceLines,
-                      const std::string& dictionary) {
+                      const std::string& dictionary, int32_t spread) {
   SetEngineHeapHook(OnEngineHeapExhausted);
   SetNamedHeapHook(OnEngineSafeHeapExhausted);
   WriteTestLanguage(folder, dictionary);
-  folder.Write(u"Learned\\Text", BuildTextReferences(referenceLines));
+  folder.Write(u"Learned\\Text", BuildTextReferences(referenceLines, spread));
   InitialiseIntMath();
   InitialiseEdgeFeatureTables();
   FreeTextReferences();
@@ -218,4 +253,60 @@ void StopTextReading() {
   FreeTextClassifierData();
   FreeUserDictionary();
   FreeSpelling();
+}
+
+Bytes BuildSameShapeReferences(const std::vector<int>& codes, const std::vector<uint8_t>& sample, int32_t width,
+                               int32_t height, int32_t spread) {
+  InitialiseIntMath();
+  InitialiseEdgeFeatureTables();
+  uint8_t main[kMainFeatureCount], fast[40], veryFast[12];
+  TextSampleFeatures(sample.data(), width, height, main, fast, veryFast);
+  Bytes classes, mains, fasts, veryFasts;
+  for (size_t c = 0; c < codes.size(); ++c) {
+    PutPaddedByte(classes, codes[c]);
+    for (int w = 0; w < 27; ++w) PutInt32(classes, w % 2 == 0 ? spread : 500);
+    PutInt32(mains, 0);
+    PutInt32(mains, 0);
+    PutPaddedByte(mains, codes[c]);
+    PutInt32(mains, 0);
+    PutInt32(mains, 0);
+    PutInt32(mains, SelfDistance(kMainFeatureCount));
+    PutInt32(mains, 1 << c % 12);
+    for (int k = 0; k < 5; ++k) PutInt32(mains, 0);
+    PutPairs(mains, main, kMainFeatureCount);
+    PutPaddedByte(mains, 1);
+    PutInt32(fasts, static_cast<int32_t>(c));
+    PutInt32(fasts, static_cast<int32_t>(c + 1));
+    PutInt32(fasts, 0);
+    PutInt32(fasts, 1000);
+    PutInt32(fasts, 0);
+    PutPairs(fasts, fast, 40);
+    PutPaddedByte(fasts, 1);
+  }
+  PutInt32(veryFasts, 0);
+  PutInt32(veryFasts, static_cast<int32_t>(codes.size()));
+  PutInt32(veryFasts, 0);
+  PutInt32(veryFasts, 1000);
+  PutInt32(veryFasts, 0);
+  PutPairs(veryFasts, veryFast, 12);
+  PutPaddedByte(veryFasts, 1);
+  Bytes file;
+  const int32_t n = static_cast<int32_t>(codes.size());
+  for (int32_t v : {0, n, 0, n, n, 1}) PutInt32(file, v);
+  file.insert(file.end(), 80, 0);
+  for (const Bytes* part : {&classes, &mains, &fasts, &veryFasts}) file.insert(file.end(), part->begin(), part->end());
+  return file;
+}
+
+bool StartTextReadingWith(const EngineDataFolder& folder, const Bytes& references) {
+  SetEngineHeapHook(OnEngineHeapExhausted);
+  SetNamedHeapHook(OnEngineSafeHeapExhausted);
+  WriteTestLanguage(folder, "");
+  folder.Write(u"Learned\\Text", references);
+  InitialiseIntMath();
+  InitialiseEdgeFeatureTables();
+  FreeTextReferences();
+  const char* code = InitialiseTextRecognition();
+  if (code != nullptr) ADD_FAILURE() << "text recognition did not start: " << code;
+  return code == nullptr;
 }
