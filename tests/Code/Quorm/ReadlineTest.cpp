@@ -19,7 +19,7 @@ class Readline : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(EngineDataBuilt());
-    ASSERT_TRUE(StartTextReading(folder, {"alphabet_serif", "capitals_serif"}, "Allegro ma non troppo sing a song of the morning\n"));
+    ASSERT_TRUE(StartTextReading(folder, {"alphabet_serif", "capitals_serif"}, "Allegro ma non troppo sing a song of the morning rn tt\n"));
   }
   void TearDown() override { StopTextReading(); }
 
@@ -42,16 +42,19 @@ TEST_F(Readline, ReadsRenderedWordsInTheReferenceFont) {
   const struct {
     const char* name;
     int mode;
-  } cases[] = {{"words_serif", 1}, {"lyric_serif", 1}, {"hq_serif", 1}};
+  } cases[] = {{"words_serif", 1}, {"lyric_serif", 1}, {"hq_serif", 1},
+               // Touching pairs: rn is not m, and ffi and tt come apart.
+               {"rn_serif", 1}, {"ffi_serif", 1}, {"tt_serif", 1}};
   for (const auto& c : cases) {
     TextLineImage line;
     ASSERT_TRUE(LoadTextLine(c.name, &line));
     LineReading result{};
     const std::string text = Read(line, c.mode, &result);
     EXPECT_EQ(text, line.text) << c.name;
-    // The reader's text height is the references' x-height within 10 per cent.
+    // The reader's text height is the references' x-height within 10 per
+    // cent (a lone pair of tall letters says less about it).
     const int32_t xHeight = MeasureReferenceLine("alphabet_serif").height;
-    EXPECT_NEAR(result.textHeight, xHeight, xHeight / 10.0) << c.name;
+    if (line.glyphs.size() > 3) EXPECT_NEAR(result.textHeight, xHeight, xHeight / 10.0) << c.name;
     for (int32_t i = 0; i < result.wordCount; ++i) {
       const ReadWordRecord& w = result.words[i];
       EXPECT_TRUE(w.x0 < w.x1 && w.y0 < w.y1 && w.x1 <= line.width && w.y1 <= line.height) << c.name;
@@ -73,7 +76,10 @@ TEST_F(Readline, BadLinesRunToTheEnd) {
     for (int32_t y = 0; y < rn.height; ++y)
       for (int32_t x = 0; x < rn.width; ++x)
         if (rn.Ink(x, y)) row.pixels[static_cast<size_t>(y) * row.width + k * step + x] = 1;
-  Read(row, 1);
+  // More pieces than the work lists hold: the line is cut to what fits.
+  LineReading result{};
+  Read(row, 1, &result);
+  for (int32_t i = 0; i < result.wordCount; ++i) EXPECT_LE(result.words[i].x1, row.width);
   // A line read after them still reads.
   TextLineImage line;
   ASSERT_TRUE(LoadTextLine("words_serif", &line));
