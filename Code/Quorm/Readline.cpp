@@ -224,11 +224,12 @@ void ReadLineWords(LineReading* result, int mode) {
   for (int32_t i = 0; i <= m; ++i) cuts[i] = characters.Position(0, i);
   // 3. Words: the segment lattice over the characters.
   KBestPaths segments;
-  segments.Reserve(1, kSegmentPathLimit);
+  segments.Reserve(1, kMaxLinePieces);
   if (ReadSegmentLattice(&segments, cuts, m, 1) == 0) return;
   // 5. Spell every word; the word lattice's cut costs are taken before any
-  // word is read again (the re-reader builds lattices of its own).
-  const int32_t wordCount = segments.segments[0];
+  // word is read again (the re-reader builds lattices of its own). A line of
+  // more words than the segment ends list holds keeps its first ones.
+  const int32_t wordCount = std::min(segments.segments[0], kSegmentPathLimit);
   SegmentReading* readings = nullptr;
   const int32_t readingCapacity = wordCount + m / kMaxSegmentCharacters + 1;
   EngineAllocZeroedChecked(readings, sizeof(SegmentReading) * static_cast<size_t>(readingCapacity));

@@ -175,8 +175,7 @@ int32_t ReadSegmentLattice(KBestPaths* out, const int32_t* cuts, int32_t m, int3
       LatticeCell& c = cell(level, s);
       c.widthCost = SegmentWidthCost(c.right - c.left, c.bottom - c.top, v);
     }
-  const int32_t found =
-      BestSegmentPaths(segmentCells, m, kSegmentLatticeLevels, paths, std::min(kSegmentPathLimit, out->maxSegments), out);
+  const int32_t found = BestSegmentPaths(segmentCells, m, kSegmentLatticeLevels, paths, out->maxSegments, out);
   FreeSegmentLattice();
   return found;
 }

@@ -39,7 +39,8 @@ void FreeWordLattice();
 
 // Reads the segment lattice over a path of m characters whose cut positions
 // are piece indices: builds, costs and searches it (at most 31 characters
-// a word, at most 100 words), then frees it.
+// a word, at most out's segments a path), then frees it. The line reader
+// keeps the first 100 words.
 int32_t ReadSegmentLattice(KBestPaths* out, const int32_t* cuts, int32_t m, int32_t paths);
 void FreeSegmentLattice();
 

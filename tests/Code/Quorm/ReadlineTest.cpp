@@ -80,6 +80,19 @@ TEST_F(Readline, BadLinesRunToTheEnd) {
   LineReading result{};
   Read(row, 1, &result);
   for (int32_t i = 0; i < result.wordCount; ++i) EXPECT_LE(result.words[i].x1, row.width);
+  // More words than the segment ends list holds: the first 100 are kept.
+  TextLineImage hq;
+  ASSERT_TRUE(LoadTextLine("alphabet_serif", &hq));
+  const GlyphTruth h = hq.glyphs[11];  // l: one piece
+  const int32_t glyphWidth = h.lastColumn + 1 - h.firstColumn, pitch = glyphWidth + 40;
+  TextLineImage many = BlankLine(150 * pitch + 10, hq.height);
+  for (int32_t k = 0; k < 150; ++k)
+    for (int32_t y = 0; y < hq.height; ++y)
+      for (int32_t x = 0; x < glyphWidth; ++x)
+        if (hq.Ink(h.firstColumn + x, y)) many.pixels[static_cast<size_t>(y) * many.width + 5 + k * pitch + x] = 1;
+  Read(many, 1, &result);
+  EXPECT_EQ(result.wordCount, 100);
+  for (int32_t i = 0; i < result.wordCount; ++i) EXPECT_STREQ(result.words[i].text, "l");
   // A line read after them still reads.
   TextLineImage line;
   ASSERT_TRUE(LoadTextLine("words_serif", &line));
