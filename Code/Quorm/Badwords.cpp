@@ -41,7 +41,7 @@ bool ContainsUnsafe(const char* text) {
 }
 
 int64_t Score(const SegmentReading& r) {
-  const int32_t v = IsPositionScaleReady() ? GetScaleValue() : 1;
+  const int32_t v = LineScaleValue();
   const int32_t w = r.count > 0 ? PieceAt(r.cuts[r.count] - 1).right - PieceAt(r.cuts[0]).left : 0;
   const int64_t width = static_cast<int64_t>(r.widthMeasure) * w * 1200 / (static_cast<int64_t>(std::max(1, r.count)) * v);
   return static_cast<int64_t>(r.latticeCost) + r.spellingCost + width / 1024;
@@ -85,7 +85,7 @@ bool Try(KBestPaths* paths, int32_t k, const SegmentReading& given, int mode) {
 }
 
 void Reweight(int32_t factor, int32_t widthFactor, TextCostFunction width) {
-  const int32_t v = IsPositionScaleReady() ? GetScaleValue() : 1;
+  const int32_t v = LineScaleValue();
   for (int32_t level = 0; level < kWordLatticeLevels; ++level)
     for (int32_t s = 0; s + level < pieceCount; ++s) {
       LatticeCell& c = WordLatticeCell(level, s);

@@ -239,16 +239,20 @@ void ExtractRuns(const void* bitmap) {
 
 }  // namespace
 
-void ReadTextLine(LineReading* result, const void* bitmap, int mode) {
-  ENGINE_CHECK_POINTER(result);
+void PrepareTextLine(const void* bitmap) {
   ENGINE_CHECK_POINTER(bitmap);
   FreeLineReading();
   lineResult = {};
-  *result = {};
   lineWidth = BitmapWidth(bitmap);
   lineHeight = BitmapHeight(bitmap);
   FreeLineRuns();
   ExtractRuns(bitmap);
+}
+
+void ReadTextLine(LineReading* result, const void* bitmap, int mode) {
+  ENGINE_CHECK_POINTER(result);
+  *result = {};
+  PrepareTextLine(bitmap);
   ReadLineWords(&lineResult, mode);
   FreeLineRuns();
   ClearCandidateLists();
@@ -268,6 +272,7 @@ bool CharacterSample(int32_t first, int32_t end, uint8_t* sample, int32_t* width
   int32_t count = 0;
   const TextPiece* pieces = GetLinePieces(&count);
   ENGINE_CHECK(first >= 0 && first < end && end <= count);
+  ENGINE_CHECK_POINTER(lineRuns);
   box[0] = box[1] = INT32_MAX;
   box[2] = box[3] = INT32_MIN;
   int32_t firstRun = INT32_MAX, endRun = 0;

@@ -60,6 +60,9 @@ struct LineReading;
 // Reads the 1-bit line bitmap (block with header) in the given mode and
 // fills the result; the previous result is freed first.
 void ReadTextLine(LineReading* result, const void* bitmap, int mode);
+// Its first steps: frees the previous line and result, records the size and
+// extracts the runs (which stay until the next line or the clean-up).
+void PrepareTextLine(const void* bitmap);
 // The current line's runs (sorted by column, then row) and width.
 LineRun* GetLineRuns(int32_t* count, int32_t* width);
 // The sample of the character made of pieces [first, end) of the current

@@ -123,6 +123,8 @@ ReadWordRecord MakeRecord(const SegmentReading& r) {
 
 void SetLineScale(int32_t p) { lineScale = std::max(1, p); }
 
+int32_t LineScaleValue() { return IsPositionScaleReady() ? GetScaleValue() : std::max(1, lineScale / 4); }
+
 int32_t PieceJoinCost(int32_t gap) {
   if (gap <= 0) return 0;
   static const int32_t xs[3] = {0, 150, 400};
