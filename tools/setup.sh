@@ -17,6 +17,8 @@ packages=(
   musescore3 python3-mido timidity fluid-soundfont-gm
   # the program's own bitmaps and icons are rendered from SVG sources
   librsvg2-bin imagemagick
+  # the text line fixtures are rendered in these fonts (tools/make_text_lines.py)
+  fonts-dejavu-core fonts-liberation2
 )
 
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
