@@ -54,7 +54,9 @@ TEST_F(Readline, ReadsRenderedWordsInTheReferenceFont) {
     // The reader's text height is the references' x-height within 10 per
     // cent (a lone pair of tall letters says less about it).
     const int32_t xHeight = MeasureReferenceLine("alphabet_serif").height;
-    if (line.glyphs.size() > 3) EXPECT_NEAR(result.textHeight, xHeight, xHeight / 10.0) << c.name;
+    if (line.glyphs.size() > 3) {
+      EXPECT_NEAR(result.textHeight, xHeight, xHeight / 10.0) << c.name;
+    }
     for (int32_t i = 0; i < result.wordCount; ++i) {
       const ReadWordRecord& w = result.words[i];
       EXPECT_TRUE(w.x0 < w.x1 && w.y0 < w.y1 && w.x1 <= line.width && w.y1 <= line.height) << c.name;
