@@ -95,6 +95,26 @@ TEST_F(Readline, BadLinesRunToTheEnd) {
   Read(many, 1, &result);
   EXPECT_EQ(result.wordCount, 100);
   for (int32_t i = 0; i < result.wordCount; ++i) EXPECT_STREQ(result.words[i].text, "l");
+  // Noise, a single pixel, a single row and letters too large to sample.
+  TextLineImage noise = BlankLine(240, 60);
+  uint32_t seed = 12345;
+  for (uint8_t& pixel : noise.pixels) {
+    seed = seed * 1103515245u + 12345u;
+    pixel = (seed >> 16) % 100 < 30;
+  }
+  Read(noise, 0);
+  TextLineImage dot = BlankLine(1, 1);
+  FillBox(dot, 0, 0, 1, 1);
+  Read(dot, 2);
+  TextLineImage rule = BlankLine(1000, 1);
+  FillBox(rule, 0, 0, 1000, 1);
+  Read(rule, 3);
+  TextLineImage large = BlankLine(600, 220);
+  for (int32_t k = 0; k < 4; ++k) {
+    FillBox(large, 10 + 140 * k, 10, 30 + 140 * k, 210);
+    FillBox(large, 10 + 140 * k, 100, 120 + 140 * k, 120);
+  }
+  Read(large, 1);
   // A line read after them still reads.
   TextLineImage line;
   ASSERT_TRUE(LoadTextLine("words_serif", &line));
