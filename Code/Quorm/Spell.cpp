@@ -80,8 +80,8 @@ void BuildCaseMaps() {
   for (int i = 0; i < 26; ++i) pair('A' + i, 'a' + i);
   for (int c = 0xC0; c <= 0xD6; ++c) pair(c, c + 0x20);
   for (int c = 0xD8; c <= 0xDE; ++c) pair(c, c + 0x20);
-  pair(0x81, 0x82);
-  pair(0x85, 0x86);
+  for (const PrivateCodePageByte& entry : kPrivateCodePage)
+    if (entry.lower != 0) pair(entry.byte, entry.lower);
 }
 
 bool ReadSymbolTypes(TokenReader& in) {
@@ -319,8 +319,9 @@ int32_t TrigramCost(const char* s, int32_t length) {
 bool IsChordRoot(const char* t, int32_t length) {
   if (length < 1 || length > 2 || t[0] < 'A' || t[0] > 'G') return false;
   if (length == 1) return true;
-  const unsigned char a = static_cast<unsigned char>(t[1]);
-  const bool sharp = a == '#' || a == kSharpByte, flat = a == 'b' || a == kFlatByte;
+  const PrivateCodePageByte* own = FindPrivateCodePageByte(static_cast<unsigned char>(t[1]));
+  const char a = own != nullptr && own->chord != 0 ? own->chord : t[1];
+  const bool sharp = a == '#', flat = a == 'b';
   switch (t[0]) {
     case 'A':
     case 'D':
@@ -348,8 +349,8 @@ bool IsChordSuffix(const char* t, int32_t length) {
   if (length < 1 || length > 15) return false;
   char mapped[16];
   for (int32_t i = 0; i < length; ++i) {
-    const unsigned char c = static_cast<unsigned char>(t[i]);
-    mapped[i] = c == kSharpByte ? '#' : c == kFlatByte ? 'b' : static_cast<char>(c);
+    const PrivateCodePageByte* own = FindPrivateCodePageByte(static_cast<unsigned char>(t[i]));
+    mapped[i] = own != nullptr && own->chord != 0 ? own->chord : t[i];
   }
   mapped[length] = '\0';
   for (const char* suffix : kChordSuffixes)
@@ -424,14 +425,11 @@ int32_t SpellWordCost(const char* word, int mode) {
   char w[2 * kMaxSpelledLength + 2];
   int32_t n = 0;
   for (const char* p = word; *p && n < kMaxSpelledLength; ++p) {
-    const unsigned char c = static_cast<unsigned char>(*p);
-    if (c == kCloseSingleQuoteByte) {
-      w[n++] = '\'';
-    } else if (c == kFiLigatureByte || c == kFlLigatureByte) {
-      w[n++] = 'f';
-      if (n < kMaxSpelledLength) w[n++] = c == kFiLigatureByte ? 'i' : 'l';
+    const PrivateCodePageByte* own = FindPrivateCodePageByte(static_cast<unsigned char>(*p));
+    if (own != nullptr && own->spelled != nullptr) {
+      for (const char* s = own->spelled; *s && n < kMaxSpelledLength; ++s) w[n++] = *s;
     } else {
-      w[n++] = static_cast<char>(c);
+      w[n++] = *p;
     }
   }
   w[n] = '\0';

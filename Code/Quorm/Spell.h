@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "Code/Quorm/Codepage.h"
 #include "Code/Quorm/Engerror.h"
 
 // Character type bits.
@@ -109,17 +110,6 @@ bool CouldBeGraphic(unsigned char c);
 bool IsLowerCase(unsigned char c);
 bool IsUpperCase(unsigned char c);
 unsigned char ToLowerCase(unsigned char c);
-
-// ---- The engine's private code page: bytes with a meaning of their own ----
-constexpr unsigned char kSharpByte = 0x87;
-constexpr unsigned char kFlatByte = 0x88;
-constexpr unsigned char kOpenSingleQuoteByte = 0x90;
-constexpr unsigned char kCloseSingleQuoteByte = 0x91;  // read as an apostrophe
-constexpr unsigned char kOpenDoubleQuoteByte = 0x94;
-constexpr unsigned char kCloseDoubleQuoteByte = 0x95;
-constexpr unsigned char kDashByte = 0x96;
-constexpr unsigned char kFiLigatureByte = 0x9E;  // "fi"
-constexpr unsigned char kFlLigatureByte = 0x9F;  // "fl"
 
 // ---- Spelling costs ----
 constexpr int kMaxSpelledLength = 30;

@@ -6,7 +6,9 @@
 #include <random>
 #include <vector>
 
+#include "Code/Quorm/Codepage.h"
 #include "Code/Quorm/Heapmem.h"
+#include "Code/Quorm/options.h"
 #include "Code/Quorm/Spell.h"
 #include "Code/Quorm/Userdict.h"
 #include "tests/Code/Quorm/TextLanguage.h"
@@ -139,6 +141,24 @@ TEST(SortingHelpers, ByLowHalfAndRunRecords) {
   std::vector<int32_t> runs = {3, 1, 0, 0, 0, 1, 9, 0, 0, 0, 3, 0, 5, 5, 5, 1, 2, 0, 0, 0};
   SortRunRecords(runs.data(), 4);
   EXPECT_EQ(runs, (std::vector<int32_t>{1, 2, 0, 0, 0, 1, 9, 0, 0, 0, 3, 0, 5, 5, 5, 3, 1, 0, 0, 0}));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SpellCost, PrivateCodePage) {
+  // The case pairs, the classifier's characters and the spelled forms all
+  // come from the one table.
+  for (const PrivateCodePageByte& own : kPrivateCodePage) {
+    EXPECT_EQ(IsCharacterEnabled(own.byte) != 0, own.enabled) << own.name;
+    if (own.lower != 0) EXPECT_EQ(ToLowerCase(own.byte), own.lower) << own.name;
+  }
+  EXPECT_EQ(ToLowerCase(0x81), 0x82);
+  EXPECT_EQ(ToLowerCase(0x85), 0x86);
+  EXPECT_EQ(FindPrivateCodePageByte('a'), nullptr);
+  const char fl[] = {'\x9F', 'y', 0};
+  EXPECT_EQ(SpellWordCost(fl, 0), SpellWordCost("fly", 0));
 }
 
 }  // namespace
