@@ -16,6 +16,8 @@ struct LineRun {
   int32_t cut;       // written by the cutter: 1 for a run chosen as a cut
 };
 
+static_assert(sizeof(LineRun) == 20, "runs are sorted as 20-byte records");
+
 // A found object, in reading order.
 struct CutObject {
   int32_t label;

@@ -21,6 +21,8 @@ struct ReadWordRecord {
   char text[kReadWordTextBytes];
 };
 
+static_assert(sizeof(ReadWordRecord) == 80, "a read word is 80 bytes, its text at byte 48");
+
 struct LineReading {
   int32_t top;
   int32_t left;
