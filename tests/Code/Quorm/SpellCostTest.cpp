@@ -152,7 +152,9 @@ TEST_F(SpellCost, PrivateCodePage) {
   // come from the one table.
   for (const PrivateCodePageByte& own : kPrivateCodePage) {
     EXPECT_EQ(IsCharacterEnabled(own.byte) != 0, own.enabled) << own.name;
-    if (own.lower != 0) EXPECT_EQ(ToLowerCase(own.byte), own.lower) << own.name;
+    if (own.lower != 0) {
+      EXPECT_EQ(ToLowerCase(own.byte), own.lower) << own.name;
+    }
   }
   EXPECT_EQ(ToLowerCase(0x81), 0x82);
   EXPECT_EQ(ToLowerCase(0x85), 0x86);
