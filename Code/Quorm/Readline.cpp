@@ -132,7 +132,9 @@ int32_t PieceJoinCost(int32_t gap) {
   return InterpolateTable(xs, ys, 3, SaturateToInt32(static_cast<int64_t>(gap) * 1024 / lineScale));
 }
 
-int32_t PieceStartCost(int32_t strength) { return std::min(20000, std::max(0, strength) * 200); }
+int32_t PieceStartCost(int32_t strength) {
+  return static_cast<int32_t>(std::min<int64_t>(20000, static_cast<int64_t>(std::max(0, strength)) * 200));
+}
 
 int32_t CharacterWidthCost(int32_t width) {
   static const int32_t xs[4] = {0, 700, 1100, 2000};
