@@ -66,15 +66,21 @@ int32_t ClassifierPenalty(const LatticeCell& c) {
   return l != nullptr && l->count > 0 ? BestAlternativeCost(*l) : kNoListPenalty;
 }
 
-// Candidate lists for the cells that can be characters, narrow ones first;
-// every cell's classifier cost goes into its third cost part.
+// The widest white inside a character: where joining pieces costs most.
+int32_t WidestInnerGap() { return lineScale * 400 / 1024; }
+
+// Candidate lists for the cells that can be characters, narrow ones first
+// (no wider than one and a half times the line's height estimate, no white
+// inside wider than a character holds); every cell's classifier cost goes
+// into its third cost part.
 void ClassifyCells() {
   const int32_t widest = std::min(kMaxSampleWidth - 1, 3 * lineScale / 2);
   bool full = false;
   for (int32_t level = 0; level < kWordLatticeLevels; ++level)
     for (int32_t s = 0; s + level < pieceCount; ++s) {
       LatticeCell& c = WordLatticeCell(level, s);
-      const bool fits = c.right - c.left <= widest && c.bottom - c.top < kMaxSampleHeight;
+      bool fits = c.right - c.left <= widest && c.bottom - c.top < kMaxSampleHeight;
+      for (int32_t k = s + 1; fits && k <= s + level; ++k) fits = pieces[k].gap <= WidestInnerGap();
       if (fits && !full) full = AddCandidateList(c.first, c.end) < 0;
       c.extraCost = ClassifierPenalty(c);
     }
