@@ -24,6 +24,7 @@ TextPiece* pieces = nullptr;
 int32_t pieceCount = 0;
 CutObject* objects = nullptr;
 ReadWordRecord* words = nullptr;
+SegmentReading* readings = nullptr;  // the line's words while they are spelled
 int32_t lineScale = 1;
 
 constexpr int32_t kLineCostFactor = 10;
@@ -240,7 +241,7 @@ void ReadLineWords(LineReading* result, int mode) {
   // word is read again (the re-reader builds lattices of its own). A line of
   // more words than the segment ends list holds keeps its first ones.
   const int32_t wordCount = std::min(segments.segments[0], kSegmentPathLimit);
-  SegmentReading* readings = nullptr;
+  EngineFree(readings);
   const int32_t readingCapacity = wordCount + m / kMaxSegmentCharacters + 1;
   EngineAllocZeroedChecked(readings, sizeof(SegmentReading) * static_cast<size_t>(readingCapacity));
   int32_t readingCount = 0;
@@ -288,6 +289,7 @@ void ReadLineWords(LineReading* result, int mode) {
 
 void FreeLineReading() {
   EngineFree(objects);
+  EngineFree(readings);
   EngineFree(pieces);
   EngineFree(words);
   pieceCount = 0;
