@@ -87,22 +87,16 @@ void ClassifyCells() {
     }
 }
 
-// 100000 / ((333 + the sum of 100000 / d) / (1 + n)) over the positions
-// whose best candidate is worse than its reference (d > 0); no margin when
-// the divisor comes to 0.
-int32_t LineMargin(const int32_t* cuts, int32_t m) {
-  int64_t sum = 0;
+// The differences d of the line's positions (best candidate's shape cost
+// minus its reference cost).
+int32_t PositionMargin(const int32_t* cuts, int32_t m) {
+  int32_t d[kMaxLinePieces];
   int32_t n = 0;
   for (int32_t i = 0; i < m; ++i) {
     const CandidateList* l = FindCandidateList(cuts[i], cuts[i + 1]);
-    if (l == nullptr || l->count == 0) continue;
-    const int32_t d = l->matchCost[0] - l->base[0];
-    if (d <= 0) continue;
-    sum += 100000 / d;
-    ++n;
+    if (l != nullptr && l->count > 0) d[n++] = l->matchCost[0] - l->base[0];
   }
-  const int64_t divisor = (333 + sum) / (1 + n);
-  return divisor == 0 ? 0 : static_cast<int32_t>(100000 / divisor);
+  return LineMargin(d, n);
 }
 
 ReadWordRecord MakeRecord(const SegmentReading& r) {
@@ -127,6 +121,19 @@ ReadWordRecord MakeRecord(const SegmentReading& r) {
 }
 
 }  // namespace
+
+int32_t LineMargin(const int32_t* d, int32_t count) {
+  ENGINE_CHECK(count >= 0);
+  int64_t sum = 0;
+  int32_t n = 0;
+  for (int32_t i = 0; i < count; ++i) {
+    if (d[i] <= 0) continue;
+    sum += 100000 / d[i];
+    ++n;
+  }
+  const int64_t divisor = (333 + sum) / (1 + n);
+  return divisor == 0 ? 0 : static_cast<int32_t>(100000 / divisor);
+}
 
 void SetLineScale(int32_t p) { lineScale = std::max(1, p); }
 
@@ -208,7 +215,7 @@ void ReadLineWords(LineReading* result, int mode) {
   int32_t m = characters.segments[0];
   int32_t cuts[kMaxLinePieces + 1];
   for (int32_t i = 0; i <= m; ++i) cuts[i] = characters.Position(0, i);
-  const int32_t margin = LineMargin(cuts, m);
+  const int32_t margin = PositionMargin(cuts, m);
   // The position and scale model over the characters that have candidates;
   // then every other list is charged its size and rows too, and the
   // characters are chosen again.

@@ -36,6 +36,11 @@ struct LineReading {
 // joining.
 void ReadLineWords(LineReading* result, int mode);
 
+// The line's margin, 100000 / ((333 + the sum of 100000 / d) / (1 + n)),
+// over the n positions whose difference d (best candidate's shape cost less
+// its reference cost) is above 0; no margin (0) when the divisor comes to 0.
+int32_t LineMargin(const int32_t* d, int32_t count);
+
 // The current line's pieces.
 const TextPiece* GetLinePieces(int32_t* count);
 

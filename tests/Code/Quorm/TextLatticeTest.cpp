@@ -107,6 +107,17 @@ TEST(WordLattice, LevelsBoxesAndCosts) {
   SetLatticePieces(nullptr, 0);
 }
 
+TEST(LineMargin, SkipsNonPositiveDifferencesAndAZeroDivisor) {
+  const int32_t none[3] = {0, -5, -100};
+  EXPECT_EQ(LineMargin(none, 3), 100000 / 333);
+  const int32_t some[3] = {1000, -5, 500};
+  EXPECT_EQ(LineMargin(some, 3), 100000 / ((333 + 100 + 200) / 3));
+  // Many positions far worse than their references: the divisor comes to 0.
+  std::vector<int32_t> far(400, 200000);
+  EXPECT_EQ(LineMargin(far.data(), 400), 0);
+  EXPECT_EQ(LineMargin(nullptr, 0), 100000 / 333);
+}
+
 TEST(WordGapCosts, Tables) {
   // First pass at p = 1024: the table itself.
   EXPECT_EQ(FirstPassGapCost(0, 1024), 4000);
