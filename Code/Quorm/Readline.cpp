@@ -90,7 +90,7 @@ void ClassifyCells() {
 // The differences d of the line's positions (best candidate's shape cost
 // minus its reference cost).
 int32_t PositionMargin(const int32_t* cuts, int32_t m) {
-  int32_t d[kMaxLinePieces];
+  int32_t d[kMaxLinePieces] = {};
   int32_t n = 0;
   for (int32_t i = 0; i < m; ++i) {
     const CandidateList* l = FindCandidateList(cuts[i], cuts[i + 1]);
@@ -116,7 +116,9 @@ ReadWordRecord MakeRecord(const SegmentReading& r) {
   for (int j = 0; j < 12; ++j) w.style[j] = static_cast<int16_t>(std::min(32767, std::max(0, style[j])));
   const int64_t cost = (static_cast<int64_t>(r.spellingCost) + r.shapeCost) / (10LL * std::max(1, r.count));
   w.cost = SaturateToInt32(cost);
-  std::strncpy(w.text, r.text, kReadWordTextBytes - 1);
+  static_assert(sizeof w.text == sizeof r.text, "a read word holds the reading's whole text");
+  std::memcpy(w.text, r.text, sizeof w.text);
+  w.text[kReadWordTextBytes - 1] = '\0';
   return w;
 }
 
