@@ -20,9 +20,10 @@ packages=(
   # the program's own bitmaps and icons are rendered from SVG sources
   librsvg2-bin imagemagick
   # the music font and the engine tests' glyph fixtures are made from
-  # LilyPond's outlines; the score's text faces under Wine and the recording
-  # device's text metrics are Liberation's
-  python3-fontforge lilypond-fonts fonts-liberation2
+  # LilyPond's outlines; the text line fixtures are rendered in DejaVu and
+  # Liberation (tools/make_text_lines.py); the score's text faces under Wine
+  # and the recording device's text metrics are Liberation's
+  python3-fontforge lilypond-fonts fonts-dejavu-core fonts-liberation2
 )
 
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }

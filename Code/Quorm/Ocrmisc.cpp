@@ -5,8 +5,20 @@
 #include <cmath>
 #include <cstring>
 
+#include <algorithm>
+
+#include "Code/Quorm/Badwords.h"
+#include "Code/Quorm/Candlist.h"
 #include "Code/Quorm/Engerror.h"
 #include "Code/Quorm/Engpaths.h"
+#include "Code/Quorm/Findcuts.h"
+#include "Code/Quorm/Heapcheck.h"
+#include "Code/Quorm/Intmath.h"
+#include "Code/Quorm/Posnscal.h"
+#include "Code/Quorm/Readline.h"
+#include "Code/Quorm/Segpaths.h"
+#include "Code/Quorm/Textclas.h"
+#include "Code/Quorm/Wordlatt.h"
 #include "Code/Quorm/Heapmem.h"
 #include "Code/Quorm/Spell.h"
 #include "Code/Quorm/Textlref.h"
@@ -173,4 +185,214 @@ void AddGaussianBump(int32_t* values, int32_t centre, int32_t width, int32_t wei
     if (centre + k >= 0 && centre + k < n) values[centre + k] += add;
     if (k > 0 && centre - k >= 0 && centre - k < n) values[centre - k] += add;
   }
+}
+
+// ---- Reading one line ----
+
+namespace {
+
+LineRun* lineRuns = nullptr;
+int32_t lineRunCount = 0;
+int32_t lineWidth = 0;
+int32_t lineHeight = 0;
+LineReading lineResult = {};
+WordGapScales gapScales;
+
+void FreeLineRuns() {
+  EngineFree(lineRuns);
+  lineRunCount = 0;
+}
+
+// Vertical runs of the bitmap, column by column, so they come sorted.
+void ExtractRuns(const void* bitmap) {
+  // Count the run starts: set pixels whose pixel above is clear.
+  int64_t starts = 0;
+  const int32_t words = BitmapWordsPerRow(bitmap);
+  for (int32_t y = 0; y < lineHeight; ++y) {
+    const uint32_t* row = BitmapRow(bitmap, y);
+    const uint32_t* above = y > 0 ? BitmapRow(bitmap, y - 1) : nullptr;
+    for (int32_t w = 0; w < words; ++w) {
+      uint32_t bits = row[w] & ~(above ? above[w] : 0u);
+      if (w == words - 1 && lineWidth % 32 != 0) bits &= (1u << (lineWidth % 32)) - 1;
+      for (; bits; bits &= bits - 1) ++starts;
+    }
+  }
+  EngineAllocZeroedChecked(lineRuns, sizeof(LineRun) * static_cast<size_t>(std::max<int64_t>(1, starts)));
+  int32_t n = 0;
+  for (int32_t x = 0; x < lineWidth; ++x) {
+    const uint32_t mask = 1u << (x % 32);
+    for (int32_t y = 0; y < lineHeight;) {
+      if (!(BitmapRow(bitmap, y)[x / 32] & mask)) {
+        ++y;
+        continue;
+      }
+      int32_t end = y + 1;
+      while (end < lineHeight && (BitmapRow(bitmap, end)[x / 32] & mask)) ++end;
+      ENGINE_CHECK(n < starts);
+      lineRuns[n++] = {x, y, end, 0, 0};
+      y = end;
+    }
+  }
+  lineRunCount = n;
+  SortRunRecords(reinterpret_cast<int32_t*>(lineRuns), n);
+}
+
+}  // namespace
+
+void PrepareTextLine(const void* bitmap) {
+  ENGINE_CHECK_POINTER(bitmap);
+  FreeLineReading();
+  lineResult = {};
+  lineWidth = BitmapWidth(bitmap);
+  lineHeight = BitmapHeight(bitmap);
+  FreeLineRuns();
+  ExtractRuns(bitmap);
+}
+
+void ReadTextLine(LineReading* result, const void* bitmap, int mode) {
+  ENGINE_CHECK_POINTER(result);
+  *result = {};
+  PrepareTextLine(bitmap);
+  ReadLineWords(&lineResult, mode);
+  FreeLineRuns();
+  ClearCandidateLists();
+  FreePositionRecords();
+  *result = lineResult;
+}
+
+LineRun* GetLineRuns(int32_t* count, int32_t* width) {
+  ENGINE_CHECK(count != nullptr && width != nullptr);
+  *count = lineRunCount;
+  *width = lineWidth;
+  return lineRuns;
+}
+
+bool CharacterSample(int32_t first, int32_t end, uint8_t* sample, int32_t* width, int32_t* height, int32_t box[4]) {
+  ENGINE_CHECK(width != nullptr && height != nullptr && box != nullptr);
+  int32_t count = 0;
+  const TextPiece* pieces = GetLinePieces(&count);
+  ENGINE_CHECK(first >= 0 && first < end && end <= count);
+  ENGINE_CHECK_POINTER(lineRuns);
+  box[0] = box[1] = INT32_MAX;
+  box[2] = box[3] = INT32_MIN;
+  int32_t firstRun = INT32_MAX, endRun = 0;
+  for (int32_t i = first; i < end; ++i) {
+    box[0] = std::min(box[0], pieces[i].left);
+    box[1] = std::min(box[1], pieces[i].top);
+    box[2] = std::max(box[2], pieces[i].right);
+    box[3] = std::max(box[3], pieces[i].bottom);
+    firstRun = std::min(firstRun, pieces[i].firstRun);
+    endRun = std::max(endRun, pieces[i].endRun);
+  }
+  *width = box[2] - box[0];
+  *height = box[3] - box[1];
+  if (*width >= kMaxSampleWidth || *height >= kMaxSampleHeight || *width < 1 || *height < 1) return false;
+  ENGINE_CHECK_POINTER(sample);
+  std::memset(sample, 0, static_cast<size_t>(*width) * *height);
+  endRun = std::min(endRun, lineRunCount);
+  for (int32_t r = std::max(0, firstRun); r < endRun; ++r) {
+    const LineRun& run = lineRuns[r];
+    if (run.label <= first || run.label > end) continue;
+    for (int32_t y = run.firstRow; y < run.endRow; ++y)
+      sample[static_cast<size_t>(y - box[1]) * *width + (run.column - box[0])] = 1;
+  }
+  return true;
+}
+
+void FreeTextReadingWork() {
+  FreeWordRereader();
+  ClearCandidateLists();
+  FreeCutWork();
+  FreeWordLattice();
+  FreePositionScales();
+  FreeSegmentPaths();
+  FreeSegmentLattice();
+  FreeLineRuns();
+  FreeLineReading();
+  lineResult = {};
+  gapScales = WordGapScales();
+}
+
+// ---- Word-gap costs ----
+
+WordGapScales& CurrentWordGapScales() { return gapScales; }
+
+namespace {
+int32_t GapTable(int32_t gap, int32_t p, const int32_t* ys) {
+  static const int32_t xs[6] = {0, 100, 600, 960, 1200, 3000};
+  return InterpolateTable(xs, ys, 6, SaturateToInt32(static_cast<int64_t>(gap) * 1024 / std::max(1, p)));
+}
+}  // namespace
+
+int32_t FirstPassGapCost(int32_t gap, int32_t p) {
+  static const int32_t ys[6] = {4000, 500, 0, 500, 4000, 40000};
+  return GapTable(gap, p, ys);
+}
+
+int32_t SecondPassGapCost(int32_t gap, int32_t p) {
+  static const int32_t ys[6] = {400, 50, 0, 50, 400, 4000};
+  return GapTable(gap, p, ys);
+}
+
+int32_t OverlapCost(int32_t v, int32_t b) { return SaturateToInt32(static_cast<int64_t>(std::max(0, v)) * b / 1024); }
+
+int32_t WidthCost(int32_t v, int32_t a, int32_t p) {
+  if (v < 1) return 0;
+  return SaturateToInt32(static_cast<int64_t>(v) * a / std::max(1, p) + a / 10);
+}
+
+int32_t RereadGapCost(int32_t gap, int32_t q) {
+  const int64_t g = static_cast<int64_t>(gap) * 1024;
+  const int64_t qq = std::max(1, q);
+  const int64_t thresholds[7] = {60 * qq, 160 * qq, 400 * qq, 800 * qq, 1350 * qq, 1950 * qq, 2250 * qq};
+  static const int32_t ys[7] = {3000, 500, 0, 0, 0, 200, 5000};
+  if (g < thresholds[0]) return 30000;
+  if (g > thresholds[6]) return 50000;
+  for (int i = 1; i < 7; ++i)
+    if (g <= thresholds[i])
+      return static_cast<int32_t>(ys[i - 1] + (ys[i] - ys[i - 1]) * (g - thresholds[i - 1]) /
+                                                  std::max<int64_t>(1, thresholds[i] - thresholds[i - 1]));
+  return 50000;
+}
+
+int32_t RereadWidthCost(int32_t v, int32_t a, int32_t q) {
+  const int64_t cost = static_cast<int64_t>(v) * a / std::max(1, q) + (v >= 1 ? a / 10 : 0);
+  return SaturateToInt32(cost);
+}
+
+void SetWordGapScales(const int32_t* widths, const int32_t* heights, int32_t n, int32_t textHeight, int32_t q) {
+  gapScales.rereadA = 2560;
+  gapScales.rereadB = 1024;
+  int64_t sum = 0;
+  int32_t count = 0;
+  for (int32_t i = 0; i < n; ++i)
+    if (2 * heights[i] > textHeight) {
+      sum += widths[i];
+      ++count;
+    }
+  if (count == 0 || q <= 0) return;
+  const int64_t r = (sum * 1024 / (static_cast<int64_t>(count) * q)) * 1024 / 800;
+  if (r < 1024) {
+    static const int32_t xs[4] = {0, 512, 896, 1024}, ys[4] = {100, 100, 900, 1024};
+    gapScales.rereadA = 2560 * InterpolateTable(xs, ys, 4, static_cast<int32_t>(r)) / 1024;
+  } else if (r > 1024) {
+    static const int32_t xs[4] = {1024, 1280, 1536, 1792}, ys[4] = {1024, 800, 200, 100};
+    gapScales.rereadB = 1024 * InterpolateTable(xs, ys, 4, SaturateToInt32(r)) / 1024;
+  }
+}
+
+void SetLatticeGapScales(const int32_t* widths, const int32_t* heights, int32_t n, int32_t p) {
+  gapScales.a = 2560;
+  gapScales.b = 1024;
+  int64_t sum = 0;
+  int32_t count = 0;
+  for (int32_t i = 0; i < n; ++i)
+    if (4 * heights[i] > p) {
+      sum += widths[i];
+      ++count;
+    }
+  if (count == 0 || p <= 0) return;
+  const int64_t r = sum * 1024 / (static_cast<int64_t>(p) * count);
+  if (r < 450) gapScales.a = static_cast<int32_t>(2560 * r / 450);
+  if (r > 450) gapScales.b = static_cast<int32_t>(std::max<int64_t>(256, (900 - r) * 1024 / 450));
 }

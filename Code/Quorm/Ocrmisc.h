@@ -53,3 +53,39 @@ int32_t GaussianTableEntry(int32_t i);  // checked 0..1023; the table must be bu
 void SmoothCutProfile(int32_t* out, const int32_t* in, int32_t n, int32_t step);
 void SpreadEvenly(int32_t* values, int32_t total, int32_t n);
 void AddGaussianBump(int32_t* values, int32_t centre, int32_t width, int32_t weight, int32_t n);
+
+// ---- Reading one line ----
+struct LineRun;
+struct LineReading;
+// Reads the 1-bit line bitmap (block with header) in the given mode and
+// fills the result; the previous result is freed first.
+void ReadTextLine(LineReading* result, const void* bitmap, int mode);
+// Its first steps: frees the previous line and result, records the size and
+// extracts the runs (which stay until the next line or the clean-up).
+void PrepareTextLine(const void* bitmap);
+// The current line's runs (sorted by column, then row) and width.
+LineRun* GetLineRuns(int32_t* count, int32_t* width);
+// The sample of the character made of pieces [first, end) of the current
+// line: the union of their boxes (left, top, right, bottom; right and bottom
+// exclusive) always; when the box is less than 100 wide and 80 high, its
+// runs drawn as a 0/1 byte mask and true.
+bool CharacterSample(int32_t first, int32_t end, uint8_t* sample, int32_t* width, int32_t* height, int32_t box[4]);
+// Frees the work areas of one page's text reading.
+void FreeTextReadingWork();
+
+// ---- Word-gap costs (x1024 fixed point) ----
+// p: the cutter's height estimate; q: the position model's pitch.
+struct WordGapScales {
+  int32_t a = 2560, b = 1024;            // lattice scales
+  int32_t rereadA = 2560, rereadB = 1024;  // re-reader scales
+};
+WordGapScales& CurrentWordGapScales();
+int32_t FirstPassGapCost(int32_t gap, int32_t p);
+int32_t SecondPassGapCost(int32_t gap, int32_t p);
+int32_t OverlapCost(int32_t v, int32_t b);
+int32_t WidthCost(int32_t v, int32_t a, int32_t p);
+int32_t RereadGapCost(int32_t gap, int32_t q);
+int32_t RereadWidthCost(int32_t v, int32_t a, int32_t q);
+// The two variants of the gap scales over word spans (widths and heights).
+void SetWordGapScales(const int32_t* widths, const int32_t* heights, int32_t n, int32_t textHeight, int32_t q);
+void SetLatticeGapScales(const int32_t* widths, const int32_t* heights, int32_t n, int32_t p);

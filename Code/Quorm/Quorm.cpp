@@ -6,10 +6,13 @@
 #include <new>
 #include <string>
 
+#include "Code/Quorm/Badwords.h"
 #include "Code/Quorm/Barcalcs.h"
+#include "Code/Quorm/Candlist.h"
 #include "Code/Quorm/Edgefeat.h"
 #include "Code/Quorm/Engpaths.h"
 #include "Code/Quorm/Findbeam.h"
+#include "Code/Quorm/Findcuts.h"
 #include "Code/Quorm/Findledg.h"
 #include "Code/Quorm/Findhead.h"
 #include "Code/Quorm/Findscal.h"
@@ -24,6 +27,8 @@
 #include "Code/Quorm/Muslref.h"
 #include "Code/Quorm/Ocrmisc.h"
 #include "Code/Quorm/Onebpp.h"
+#include "Code/Quorm/Posnscal.h"
+#include "Code/Quorm/Segpaths.h"
 #include "Code/Quorm/Slurtext.h"
 #include "Code/Quorm/Spell.h"
 #include "Code/Quorm/Stavwork.h"
@@ -40,6 +45,7 @@
 #include "Code/Quorm/mocgraph.h"
 #include "Code/Quorm/options.h"
 #include "Code/Quorm/vertsegs.h"
+#include "Code/Quorm/Wordlatt.h"
 #include "platform/Folders.h"
 
 namespace {
@@ -158,12 +164,15 @@ void FreeEngine() {
   lastFailure = nullptr;
   // In the order the modules depend on each other; stages that are not built
   // yet hold no tables.
+  FreeWordRereader();
   FreeBarcalcs();
+  ClearCandidateLists();
   FreePatchBuffers();
   FreeConnectedComponents();
   FreeEngineErrorTables();
   FreeStaffWork();
   ClearStaffTable();
+  FreeWordLattice();
   FreeObjectPoints();
   FreeSymbolAtoms();
   FreeFixedSymbols();
@@ -171,6 +180,7 @@ void FreeEngine() {
   FreeSlurs();
   FreeVerticalLines();
   FreeBeams();
+  FreeCutWork();
   FreeNoteheads();
   FreeLedgerLines();
   FreeBarLines();
@@ -178,13 +188,17 @@ void FreeEngine() {
   FreeObjectGraph();
   FreePageDescription();
   FreeMusicReferences();
+  FreeTextReadingWork();
   FreeOnebppImage();
   FreePageScale();
+  FreePositionScales();
   FreeTextClassifierData();
+  FreeSegmentPaths();
   ClearTupletBrackets();
   FreeTextReferences();
   FreeUserDictionary();
   FreeSpelling();
+  FreeSegmentLattice();
   FreeVerticalSegments();
 }
 

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "Code/Quorm/Codepage.h"
 #include "Code/Quorm/Engerror.h"
 
 // Character type bits.
@@ -109,3 +110,19 @@ bool CouldBeGraphic(unsigned char c);
 bool IsLowerCase(unsigned char c);
 bool IsUpperCase(unsigned char c);
 unsigned char ToLowerCase(unsigned char c);
+
+// ---- Spelling costs ----
+constexpr int kMaxSpelledLength = 30;
+constexpr int32_t kSpellingCostUnit = 102;  // every word cost is a multiple of it
+// Modes: 0 lyric syllable, 1 word, 2 free text item, 3 and above no dictionary.
+int32_t SpellWordCost(const char* word, int mode);
+// 0 lower case, 1 capitalised, 2 block capitals, 3 number, 4 anything else.
+int WordCaseKind(const char* text, int32_t length);
+bool IsChordName(const char* text);
+bool IsChordSymbol(const char* text);
+
+// ---- Sorting helpers of the line reader ----
+// Ascending by the low signed 16-bit half of each entry.
+void SortByLowHalf(int32_t* entries, int32_t n);
+// 20-byte records (five 32-bit words) by their first, then second word.
+void SortRunRecords(int32_t* records, int32_t n);

@@ -3,6 +3,8 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "Code/Quorm/Codepage.h"
+
 namespace {
 
 constexpr int kPathBytes = 264;
@@ -41,7 +43,8 @@ struct CharacterClassTable {
     std::memset(entry, '-', sizeof entry);
     for (int c = 0x21; c <= 0x7D; ++c) entry[c] = '#';
     for (unsigned char c : {'%', '<', '>', '^'}) entry[c] = '-';
-    for (int c : {0x87, 0x88, 0x90, 0x91, 0x94, 0x95, 0x96, 0x9E, 0x9F}) entry[c] = '#';
+    for (const PrivateCodePageByte& own : kPrivateCodePage)
+      if (own.enabled) entry[own.byte] = '#';
   }
 };
 const CharacterClassTable characterClasses;

@@ -1,0 +1,306 @@
+// The line reader proper.
+#include "Code/Quorm/Readline.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "Code/Quorm/Badwords.h"
+#include "Code/Quorm/Candlist.h"
+#include "Code/Quorm/Engerror.h"
+#include "Code/Quorm/Findcuts.h"
+#include "Code/Quorm/Heapcheck.h"
+#include "Code/Quorm/Intmath.h"
+#include "Code/Quorm/Ocrmisc.h"
+#include "Code/Quorm/Posnscal.h"
+#include "Code/Quorm/Segpaths.h"
+#include "Code/Quorm/Segspell.h"
+#include "Code/Quorm/Spell.h"
+#include "Code/Quorm/Textclas.h"
+#include "Code/Quorm/Textlref.h"
+
+namespace {
+
+TextPiece* pieces = nullptr;
+int32_t pieceCount = 0;
+CutObject* objects = nullptr;
+ReadWordRecord* words = nullptr;
+SegmentReading* readings = nullptr;  // the line's words while they are spelled
+int32_t lineScale = 1;
+
+constexpr int32_t kLineCostFactor = 10;
+constexpr int32_t kRereadWidthFactor = 1024;
+constexpr int32_t kNoListPenalty = 60000;
+
+// The segment sampler of the candidate lists: pieces [start, end).
+bool SamplePieces(int32_t start, int32_t end, uint8_t* sample, int32_t* width, int32_t* height, int32_t box[4]) {
+  return CharacterSample(start, end, sample, width, height, box);
+}
+
+void BuildPieces(const CutResult& cut) {
+  pieceCount = std::min(cut.objectCount, kMaxLinePieces);
+  EngineAllocZeroedChecked(pieces, sizeof(TextPiece) * static_cast<size_t>(std::max(1, pieceCount)));
+  int32_t previousRight = INT32_MIN;
+  for (int32_t i = 0; i < pieceCount; ++i) {
+    const CutObject& o = objects[i];
+    TextPiece& p = pieces[i];
+    p.top = o.top;
+    p.bottom = o.bottom;
+    p.left = o.firstColumn;
+    p.right = o.endColumn;
+    p.firstRun = o.firstRun;
+    p.endRun = o.endRun;
+    p.cost = std::max(0, o.cutStrength);
+    p.gap = previousRight == INT32_MIN ? 1000 : o.firstColumn - previousRight;
+    p.clearance = o.clearance;
+    previousRight = std::max(previousRight, o.endColumn);
+  }
+  // Runs of objects beyond what the lists hold belong to no piece.
+  int32_t runCount = 0, lineWidth = 0;
+  LineRun* runs = GetLineRuns(&runCount, &lineWidth);
+  for (int32_t r = 0; r < runCount; ++r)
+    if (runs[r].label > pieceCount) runs[r].label = 0;
+}
+
+// The classifier's best cost of a cell, or the penalty of a cell it cannot read.
+int32_t ClassifierPenalty(const LatticeCell& c) {
+  const CandidateList* l = FindCandidateList(c.first, c.end);
+  return l != nullptr && l->count > 0 ? BestAlternativeCost(*l) : kNoListPenalty;
+}
+
+// The widest white inside a character: where joining pieces costs most.
+int32_t WidestInnerGap() { return lineScale * 400 / 1024; }
+
+// Candidate lists for the cells that can be characters, narrow ones first
+// (no wider than one and a half times the line's height estimate, no white
+// inside wider than a character holds); every cell's classifier cost goes
+// into its third cost part.
+void ClassifyCells() {
+  const int32_t widest = std::min(kMaxSampleWidth - 1, 3 * lineScale / 2);
+  bool full = false;
+  for (int32_t level = 0; level < kWordLatticeLevels; ++level)
+    for (int32_t s = 0; s + level < pieceCount; ++s) {
+      LatticeCell& c = WordLatticeCell(level, s);
+      bool fits = c.right - c.left <= widest && c.bottom - c.top < kMaxSampleHeight;
+      for (int32_t k = s + 1; fits && k <= s + level; ++k) fits = pieces[k].gap <= WidestInnerGap();
+      if (fits && !full) full = AddCandidateList(c.first, c.end) < 0;
+      c.extraCost = ClassifierPenalty(c);
+    }
+}
+
+// The differences d of the line's positions (best candidate's shape cost
+// minus its reference cost).
+int32_t PositionMargin(const int32_t* cuts, int32_t m) {
+  int32_t d[kMaxLinePieces] = {};
+  int32_t n = 0;
+  for (int32_t i = 0; i < m; ++i) {
+    const CandidateList* l = FindCandidateList(cuts[i], cuts[i + 1]);
+    if (l != nullptr && l->count > 0) d[n++] = l->matchCost[0] - l->base[0];
+  }
+  return LineMargin(d, n);
+}
+
+ReadWordRecord MakeRecord(const SegmentReading& r) {
+  ReadWordRecord w{};
+  w.x0 = w.y0 = INT32_MAX;
+  w.x1 = w.y1 = INT32_MIN;
+  for (int32_t piece = r.cuts[0]; piece < r.cuts[r.count]; ++piece) {
+    const TextPiece& p = pieces[piece];
+    w.x0 = std::min(w.x0, p.left);
+    w.y0 = std::min(w.y0, p.top);
+    w.x1 = std::max(w.x1, p.right);
+    w.y1 = std::max(w.y1, p.bottom);
+  }
+  w.referenceRow = ReferenceRowAt((w.x0 + w.x1) / 2);
+  int32_t style[12];
+  ClassStyleMeasures(r, style);
+  for (int j = 0; j < 12; ++j) w.style[j] = static_cast<int16_t>(std::min(32767, std::max(0, style[j])));
+  const int64_t cost = (static_cast<int64_t>(r.spellingCost) + r.shapeCost) / (10LL * std::max(1, r.count));
+  w.cost = SaturateToInt32(cost);
+  static_assert(sizeof w.text == sizeof r.text, "a read word holds the reading's whole text");
+  std::memcpy(w.text, r.text, sizeof w.text);
+  w.text[kReadWordTextBytes - 1] = '\0';
+  return w;
+}
+
+}  // namespace
+
+int32_t LineMargin(const int32_t* d, int32_t count) {
+  ENGINE_CHECK(count >= 0);
+  int64_t sum = 0;
+  int32_t n = 0;
+  for (int32_t i = 0; i < count; ++i) {
+    if (d[i] <= 0) continue;
+    sum += 100000 / d[i];
+    ++n;
+  }
+  const int64_t divisor = (333 + sum) / (1 + n);
+  return divisor == 0 ? 0 : static_cast<int32_t>(100000 / divisor);
+}
+
+void SetLineScale(int32_t p) { lineScale = std::max(1, p); }
+
+int32_t LineScaleValue() { return IsPositionScaleReady() ? GetScaleValue() : std::max(1, lineScale / 4); }
+
+int32_t PieceJoinCost(int32_t gap) {
+  if (gap <= 0) return 0;
+  static const int32_t xs[3] = {0, 150, 400};
+  static const int32_t ys[3] = {0, 2000, 30000};
+  return InterpolateTable(xs, ys, 3, SaturateToInt32(static_cast<int64_t>(gap) * 1024 / lineScale));
+}
+
+int32_t PieceStartCost(int32_t strength) {
+  return static_cast<int32_t>(std::min<int64_t>(20000, static_cast<int64_t>(std::max(0, strength)) * 200));
+}
+
+int32_t CharacterWidthCost(int32_t width) {
+  static const int32_t xs[4] = {0, 700, 1100, 2000};
+  static const int32_t ys[4] = {0, 0, 3000, 30000};
+  return InterpolateTable(xs, ys, 4, SaturateToInt32(static_cast<int64_t>(std::max(0, width)) * 1024 / lineScale));
+}
+
+const TextPiece* GetLinePieces(int32_t* count) {
+  ENGINE_CHECK_POINTER(count);
+  *count = pieceCount;
+  return pieces;
+}
+
+void ClassStyleMeasures(const SegmentReading& r, int32_t out[12]) {
+  ENGINE_CHECK_POINTER(out);
+  int64_t sums[12] = {};
+  for (int32_t i = 0; i < r.count; ++i) {
+    const CandidateList* l = FindCandidateList(r.cuts[i], r.cuts[i + 1]);
+    const unsigned char c = static_cast<unsigned char>(r.text[i]);
+    if (l == nullptr || !IsStyleIndicator(c)) continue;
+    int32_t k = 0;
+    while (k < l->count && l->character[k] != c) ++k;
+    const int32_t cls = GetClassOfCharacter(c);
+    if (k == l->count || cls < 0) continue;
+    int32_t d1 = 0, d2 = 0;
+    ClassInkDistances(cls, l->ink, &d1, &d2);
+    const int32_t cost = AlternativeCost(*l, k);
+    for (int j = 0; j < 12; ++j) {
+      sums[j] += ((l->flags[k] >> j) & 1 ? cost : 16000) / 32;
+      sums[j] += std::min(16000, j % 2 == 0 ? d2 : d1) / 96;
+    }
+  }
+  for (int j = 0; j < 12; ++j) out[j] = static_cast<int32_t>(std::min<int64_t>(32767, sums[j]));
+}
+
+void ReadLineWords(LineReading* result, int mode) {
+  ENGINE_CHECK_POINTER(result);
+  FreeLineReading();
+  *result = {};
+  int32_t runCount = 0, width = 0;
+  LineRun* runs = GetLineRuns(&runCount, &width);
+  if (runCount == 0) return;
+  // 2. Pieces.
+  EngineAllocZeroedChecked(objects, sizeof(CutObject) * (kCutObjectLimit + 1));
+  SetCutLine(runs, runCount, width);
+  CutResult cut{};
+  CutTouchingObjects(&cut, objects, kCutObjectLimit);
+  BuildPieces(cut);
+  EngineFree(objects);
+  if (pieceCount == 0) return;
+  SetLineScale(cut.height);
+  SetLatticePieces(pieces, pieceCount);
+  // Characters: the word lattice over the pieces with the classifier's costs.
+  ResetCandidateLists();
+  SetCandidateCostFactor(kLineCostFactor);
+  SetSegmentSampler(SamplePieces);
+  BuildWordLattice(0, pieceCount);
+  CostWordLattice(CharacterWidthCost, PieceStartCost, PieceJoinCost);
+  ClassifyCells();
+  KBestPaths characters;
+  characters.Reserve(1, kMaxLinePieces);
+  if (BestSegmentPaths(&WordLatticeCell(0, 0), pieceCount, kWordLatticeLevels, 1, kMaxLinePieces, &characters) == 0)
+    return;
+  int32_t m = characters.segments[0];
+  int32_t cuts[kMaxLinePieces + 1];
+  for (int32_t i = 0; i <= m; ++i) cuts[i] = characters.Position(0, i);
+  const int32_t margin = PositionMargin(cuts, m);
+  // The position and scale model over the characters that have candidates;
+  // then every other list is charged its size and rows too, and the
+  // characters are chosen again.
+  CandidateList* positions[kMaxLinePieces];
+  int32_t positionCount = 0;
+  for (int32_t i = 0; i < m; ++i) {
+    CandidateList* l = FindCandidateListForUpdate(cuts[i], cuts[i + 1]);
+    if (l != nullptr) positions[positionCount++] = l;
+  }
+  FitPositionScale(positions, positionCount, cut.height);
+  for (int32_t slot = 0; slot < kCandidateSlots; ++slot) {
+    CandidateList* l = CandidateListInSlot(slot);
+    if (l == nullptr || std::find(positions, positions + positionCount, l) != positions + positionCount) continue;
+    CorrectCandidateList(l);
+  }
+  for (int32_t level = 0; level < kWordLatticeLevels; ++level)
+    for (int32_t s = 0; s + level < pieceCount; ++s) {
+      LatticeCell& c = WordLatticeCell(level, s);
+      c.extraCost = ClassifierPenalty(c);
+    }
+  if (BestSegmentPaths(&WordLatticeCell(0, 0), pieceCount, kWordLatticeLevels, 1, kMaxLinePieces, &characters) == 0)
+    return;
+  m = characters.segments[0];
+  for (int32_t i = 0; i <= m; ++i) cuts[i] = characters.Position(0, i);
+  // 3. Words: the segment lattice over the characters.
+  KBestPaths segments;
+  segments.Reserve(1, kMaxLinePieces);
+  if (ReadSegmentLattice(&segments, cuts, m, 1) == 0) return;
+  // 5. Spell every word; the word lattice's cut costs are taken before any
+  // word is read again (the re-reader builds lattices of its own). A line of
+  // more words than the segment ends list holds keeps its first ones.
+  const int32_t wordCount = std::min(segments.segments[0], kSegmentPathLimit);
+  EngineFree(readings);
+  const int32_t readingCapacity = wordCount + m / kMaxSegmentCharacters + 1;
+  EngineAllocZeroedChecked(readings, sizeof(SegmentReading) * static_cast<size_t>(readingCapacity));
+  int32_t readingCount = 0;
+  int32_t c = 0;
+  for (int32_t w = 0; w < wordCount; ++w) {
+    const int32_t endPiece = segments.Position(0, w + 1);
+    while (c < m && cuts[c] < endPiece) {
+      // At most 31 characters a reading: longer runs are read in parts.
+      ENGINE_CHECK_INDEX(readingCount, readingCapacity);
+      SegmentReading& r = readings[readingCount];
+      r.count = 0;
+      r.cuts[0] = static_cast<int16_t>(cuts[c]);
+      int64_t lattice = 0;
+      while (c < m && cuts[c] < endPiece && r.count < kMaxSegmentCharacters) {
+        lattice += WordLatticeCell(cuts[c + 1] - cuts[c] - 1, cuts[c]).cutCost;
+        r.cuts[++r.count] = static_cast<int16_t>(cuts[c + 1]);
+        ++c;
+      }
+      r.latticeCost = SaturateToInt32(lattice);
+      r.widthMeasure = margin;
+      ++readingCount;
+    }
+  }
+  KBestPaths reread;
+  reread.Reserve(kRereadPaths, kMaxSegmentCharacters);
+  EngineAllocZeroedChecked(words, sizeof(ReadWordRecord) * static_cast<size_t>(std::max(1, readingCount)));
+  int32_t top = INT32_MAX, left = INT32_MAX;
+  for (int32_t i = 0; i < readingCount; ++i) {
+    SegmentReading& r = readings[i];
+    SpellSegment(&r, 100, mode);
+    if (r.confidenceCost > kRereadConfidence)
+      RereadWord(&reread, &r, CharacterWidthCost, PieceStartCost, PieceJoinCost, kRereadWidthFactor, mode);
+    words[i] = MakeRecord(r);
+    top = std::min(top, words[i].y0);
+    left = std::min(left, words[i].x0);
+  }
+  EngineFree(readings);
+  FreeWordLattice();
+  result->top = readingCount > 0 ? top : 0;
+  result->left = readingCount > 0 ? left : 0;
+  result->textHeight = GetTextHeight();
+  result->wordCount = readingCount;
+  result->words = words;
+}
+
+void FreeLineReading() {
+  EngineFree(objects);
+  EngineFree(readings);
+  EngineFree(pieces);
+  EngineFree(words);
+  pieceCount = 0;
+  SetLatticePieces(nullptr, 0);
+}

@@ -1,0 +1,93 @@
+// Reads the rendered text lines of the engine tests (tests/Code/Quorm/
+// fixtures/text) against references built from the rendered alphabets, and
+// prints words right out of words, characters right out of characters and
+// the time per line. Not a test: run it from a Release build, in the build
+// folder (the engine's data files are copied from there), with KV_SOURCE_DIR
+// naming the source tree (the fixtures are read from there).
+//
+//   KV_SOURCE_DIR=<source tree> text_line_bench [name filter]
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "Code/Quorm/Ocrmisc.h"
+#include "Code/Quorm/Readline.h"
+#include "tests/Code/Quorm/TextLineArt.h"
+#include "tests/Code/Quorm/TextReferences.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::vector<std::string> Split(const std::string& text) {
+  std::istringstream in(text);
+  std::vector<std::string> words;
+  for (std::string w; in >> w;) words.push_back(w);
+  return words;
+}
+
+// Characters right: the length of the longest common subsequence.
+size_t CommonCharacters(const std::string& a, const std::string& b) {
+  std::vector<size_t> row(b.size() + 1, 0);
+  for (char ca : a) {
+    size_t diagonal = 0;
+    for (size_t j = 1; j <= b.size(); ++j) {
+      const size_t above = row[j];
+      row[j] = ca == b[j - 1] ? diagonal + 1 : std::max(row[j], row[j - 1]);
+      diagonal = above;
+    }
+  }
+  return row[b.size()];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string filter = argc > 1 ? argv[1] : "";
+  EngineDataFolder folder;
+  const std::string words = "Allegro ma non troppo sing a song of the morning turn attn effort HQ\n";
+  if (!StartTextReading(folder, {"alphabet_serif", "capitals_serif"}, words)) {
+    std::fprintf(stderr, "text recognition did not start\n");
+    return 1;
+  }
+  const char* const lines[] = {"words_serif", "lyric_serif", "hq_serif",   "rn_serif",  "ffi_serif",
+                               "tt_serif",    "turn_serif",  "attn_sans", "effort_liberation"};
+  size_t wordsRight = 0, wordCount = 0, charsRight = 0, charCount = 0;
+  double totalMs = 0;
+  for (const char* name : lines) {
+    if (std::string(name).find(filter) == std::string::npos) continue;
+    TextLineImage line;
+    if (!LoadTextLine(name, &line)) {
+      std::fprintf(stderr, "%s: cannot be read\n", name);
+      continue;
+    }
+    const std::vector<uint32_t> block = BitmapBlockOf(line);
+    LineReading result{};
+    const Clock::time_point start = Clock::now();
+    ReadTextLine(&result, block.data(), 1);
+    const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    std::string read;
+    for (int32_t i = 0; i < result.wordCount; ++i) read += (i ? " " : "") + std::string(result.words[i].text);
+    const std::vector<std::string> truth = Split(line.text), got = Split(read);
+    size_t right = 0;
+    for (const std::string& w : truth) right += std::find(got.begin(), got.end(), w) != got.end();
+    std::string truthChars, gotChars;
+    for (const std::string& w : truth) truthChars += w;
+    for (const std::string& w : got) gotChars += w;
+    wordsRight += right;
+    wordCount += truth.size();
+    charsRight += CommonCharacters(truthChars, gotChars);
+    charCount += truthChars.size();
+    totalMs += ms;
+    std::printf("%-20s %7.1f ms  words %zu/%zu  \"%s\" -> \"%s\"\n", name, ms, right, truth.size(), line.text.c_str(),
+                read.c_str());
+  }
+  std::printf("words right %zu/%zu, characters right %zu/%zu, %.1f ms in all\n", wordsRight, wordCount, charsRight,
+              charCount, totalMs);
+  StopTextReading();
+  return 0;
+}

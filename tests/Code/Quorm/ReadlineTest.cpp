@@ -1,0 +1,124 @@
+// Reading whole rendered lines (fixtures/text) with references built from
+// the rendered alphabets, and bad lines read to the end.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "Code/Quorm/Candlist.h"
+#include "Code/Quorm/Ocrmisc.h"
+#include "Code/Quorm/Posnscal.h"
+#include "Code/Quorm/Readline.h"
+#include "Code/Quorm/Textclas.h"
+#include "tests/Code/Quorm/TextLineArt.h"
+#include "tests/Code/Quorm/TextReferences.h"
+
+namespace {
+
+class Readline : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(EngineDataBuilt());
+    ASSERT_TRUE(StartTextReading(folder, {"alphabet_serif", "capitals_serif"}, "Allegro ma non troppo sing a song of the morning rn tt\n"));
+  }
+  void TearDown() override { StopTextReading(); }
+
+  std::string Read(const TextLineImage& image, int mode, LineReading* out = nullptr) {
+    std::vector<uint32_t> block = BitmapBlockOf(image);
+    LineReading result{};
+    ReadTextLine(&result, block.data(), mode);
+    std::string text;
+    for (int32_t i = 0; i < result.wordCount; ++i) {
+      if (i) text += ' ';
+      text += result.words[i].text;
+    }
+    if (out) *out = result;
+    return text;
+  }
+  EngineDataFolder folder;
+};
+
+TEST_F(Readline, ReadsRenderedWordsInTheReferenceFont) {
+  const struct {
+    const char* name;
+    int mode;
+  } cases[] = {{"words_serif", 1}, {"lyric_serif", 1}, {"hq_serif", 1},
+               // Touching pairs: rn is not m, and ffi and tt come apart.
+               {"rn_serif", 1}, {"ffi_serif", 1}, {"tt_serif", 1}};
+  for (const auto& c : cases) {
+    TextLineImage line;
+    ASSERT_TRUE(LoadTextLine(c.name, &line));
+    LineReading result{};
+    const std::string text = Read(line, c.mode, &result);
+    EXPECT_EQ(text, line.text) << c.name;
+    // The reader's text height is the references' x-height within 10 per
+    // cent (a lone pair of tall letters says less about it).
+    const int32_t xHeight = MeasureReferenceLine("alphabet_serif").height;
+    if (line.glyphs.size() > 3) {
+      EXPECT_NEAR(result.textHeight, xHeight, xHeight / 10.0) << c.name;
+    }
+    for (int32_t i = 0; i < result.wordCount; ++i) {
+      const ReadWordRecord& w = result.words[i];
+      EXPECT_TRUE(w.x0 < w.x1 && w.y0 < w.y1 && w.x1 <= line.width && w.y1 <= line.height) << c.name;
+    }
+  }
+}
+
+TEST_F(Readline, BadLinesRunToTheEnd) {
+  // A blank line, a blot, and 400 touching glyphs.
+  EXPECT_EQ(Read(BlankLine(200, 40), 1), "");
+  TextLineImage blot = BlankLine(300, 80);
+  FillBox(blot, 10, 5, 290, 75);
+  Read(blot, 1);
+  TextLineImage rn;
+  ASSERT_TRUE(LoadTextLine("rn_serif", &rn));
+  const int32_t step = rn.width - 8;
+  TextLineImage row = BlankLine(step * 200 + 8, rn.height);
+  for (int32_t k = 0; k < 200; ++k)
+    for (int32_t y = 0; y < rn.height; ++y)
+      for (int32_t x = 0; x < rn.width; ++x)
+        if (rn.Ink(x, y)) row.pixels[static_cast<size_t>(y) * row.width + k * step + x] = 1;
+  // More pieces than the work lists hold: the line is cut to what fits.
+  LineReading result{};
+  Read(row, 1, &result);
+  for (int32_t i = 0; i < result.wordCount; ++i) EXPECT_LE(result.words[i].x1, row.width);
+  // More words than the segment ends list holds: the first 100 are kept.
+  TextLineImage hq;
+  ASSERT_TRUE(LoadTextLine("alphabet_serif", &hq));
+  const GlyphTruth h = hq.glyphs[11];  // l: one piece
+  const int32_t glyphWidth = h.lastColumn + 1 - h.firstColumn, pitch = glyphWidth + 40;
+  TextLineImage many = BlankLine(150 * pitch + 10, hq.height);
+  for (int32_t k = 0; k < 150; ++k)
+    for (int32_t y = 0; y < hq.height; ++y)
+      for (int32_t x = 0; x < glyphWidth; ++x)
+        if (hq.Ink(h.firstColumn + x, y)) many.pixels[static_cast<size_t>(y) * many.width + 5 + k * pitch + x] = 1;
+  Read(many, 1, &result);
+  EXPECT_EQ(result.wordCount, 100);
+  for (int32_t i = 0; i < result.wordCount; ++i) EXPECT_STREQ(result.words[i].text, "l");
+  // Noise, a single pixel, a single row and letters too large to sample.
+  TextLineImage noise = BlankLine(240, 60);
+  uint32_t seed = 12345;
+  for (uint8_t& pixel : noise.pixels) {
+    seed = seed * 1103515245u + 12345u;
+    pixel = (seed >> 16) % 100 < 30;
+  }
+  Read(noise, 0);
+  TextLineImage dot = BlankLine(1, 1);
+  FillBox(dot, 0, 0, 1, 1);
+  Read(dot, 2);
+  TextLineImage rule = BlankLine(1000, 1);
+  FillBox(rule, 0, 0, 1000, 1);
+  Read(rule, 3);
+  TextLineImage large = BlankLine(600, 220);
+  for (int32_t k = 0; k < 4; ++k) {
+    FillBox(large, 10 + 140 * k, 10, 30 + 140 * k, 210);
+    FillBox(large, 10 + 140 * k, 100, 120 + 140 * k, 120);
+  }
+  Read(large, 1);
+  // A line read after them still reads.
+  TextLineImage line;
+  ASSERT_TRUE(LoadTextLine("words_serif", &line));
+  EXPECT_EQ(Read(line, 1), line.text);
+}
+
+}  // namespace

@@ -1,0 +1,35 @@
+// Rendered text lines for the line reader's tests: the PBM fixtures of
+// fixtures/text (made by tools/make_text_lines.py) with their glyph truth,
+// their vertical runs, and drawn lines (blots, rows of bars).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "Code/Quorm/Findcuts.h"
+
+struct GlyphTruth {
+  int code;
+  int32_t firstColumn;  // ink columns the glyph adds to the line
+  int32_t lastColumn;
+};
+
+struct TextLineImage {
+  int32_t width = 0;
+  int32_t height = 0;
+  std::vector<uint8_t> pixels;  // one byte per pixel, 1 = ink
+  std::string text;
+  std::vector<GlyphTruth> glyphs;
+  bool Ink(int32_t x, int32_t y) const { return pixels[static_cast<size_t>(y) * width + x] != 0; }
+};
+
+// fixtures/text/NAME.pbm and NAME.txt; false when either cannot be read.
+bool LoadTextLine(const std::string& name, TextLineImage* out);
+TextLineImage BlankLine(int32_t width, int32_t height);
+void FillBox(TextLineImage& image, int32_t x0, int32_t y0, int32_t x1, int32_t y1);
+
+// The vertical black runs, by column and then row.
+std::vector<LineRun> RunsOf(const TextLineImage& image);
+// The engine's 1-bit bitmap block of the image (header and rows).
+std::vector<uint32_t> BitmapBlockOf(const TextLineImage& image);

@@ -1,0 +1,109 @@
+#!/usr/bin/env python3
+"""Renders text lines for the line reader's tests as 1-bit PBM files.
+
+Each line is drawn with ImageMagick (Debian imagemagick) in a font of Debian
+fonts-dejavu-core, fonts-dejavu-extra or fonts-liberation2 at 300 dpi,
+thresholded at 50 per cent and cropped to its ink with a 4-pixel margin. Next
+to LINE.pbm goes LINE.txt: the text, the font file, then one line per glyph
+(spaces left out) with the glyph's character code and the first and last ink
+column that the glyph adds to the line (found by rendering every prefix of
+the text at the same origin).
+
+usage: make_text_lines.py OUTDIR        writes the set listed in LINES below
+"""
+import os
+import subprocess
+import sys
+import tempfile
+
+FONTS = "/usr/share/fonts/truetype"
+SERIF = FONTS + "/dejavu/DejaVuSerif.ttf"
+SANS = FONTS + "/dejavu/DejaVuSans.ttf"
+LIBERATION = FONTS + "/liberation2/LiberationSerif-Regular.ttf"
+
+# name, font, point size, extra spacing between glyphs (pixels; negative
+# spacing makes neighbours touch), text
+LINES = [
+    ("rn_serif", SERIF, 12, -4, "rn"),
+    ("ffi_serif", SERIF, 12, 0, "ffi"),
+    ("tt_serif", SERIF, 12, -3, "tt"),
+    ("turn_serif", SERIF, 12, -4, "turn"),
+    ("effort_liberation", LIBERATION, 12, -2, "effort"),
+    ("attn_sans", SANS, 11, -4, "attn"),
+    ("alphabet_serif", SERIF, 12, 8, "abcdefghijklm nopqrstuvwxyz"),
+    ("capitals_serif", SERIF, 12, 8, "ABCDEFGHIJKLM NOPQRSTUVWXYZ"),
+    ("words_serif", SERIF, 12, 0, "Allegro ma non troppo"),
+    ("lyric_serif", SERIF, 12, 0, "sing a song of the morning"),
+    ("hq_serif", SERIF, 12, 0, "HQ HQ"),
+]
+
+CANVAS_W, CANVAS_H, ORIGIN_X, ORIGIN_Y = 2400, 160, 20, 110
+
+
+def render(font, size, kerning, text, path):
+    subprocess.run(["convert", "-size", "%dx%d" % (CANVAS_W, CANVAS_H), "xc:white", "-density", "300",
+                    "-font", font, "-pointsize", str(size), "-kerning", str(kerning), "-fill", "black",
+                    "-annotate", "+%d+%d" % (ORIGIN_X, ORIGIN_Y), text,
+                    "-threshold", "50%", "-compress", "none", "pbm:" + path], check=True)
+
+
+def read_plain_pbm(path):
+    with open(path) as f:
+        tokens = f.read().split()
+    assert tokens[0] == "P1"
+    w, h = int(tokens[1]), int(tokens[2])
+    bits = "".join(tokens[3:])
+    return w, h, [[bits[y * w + x] == "1" for x in range(w)] for y in range(h)]
+
+
+def write_raw_pbm(path, rows):
+    h, w = len(rows), len(rows[0])
+    out = bytearray(b"P4\n%d %d\n" % (w, h))
+    for row in rows:
+        for x0 in range(0, w, 8):
+            byte = 0
+            for k in range(8):
+                if x0 + k < w and row[x0 + k]:
+                    byte |= 0x80 >> k
+            out.append(byte)
+    with open(path, "wb") as f:
+        f.write(bytes(out))
+
+
+def main(argv):
+    if len(argv) != 2:
+        print(__doc__, file=sys.stderr)
+        return 2
+    outdir = argv[1]
+    os.makedirs(outdir, exist_ok=True)
+    with tempfile.TemporaryDirectory() as tmp:
+        for name, font, size, kerning, text in LINES:
+            images = []
+            for n in range(len(text) + 1):
+                path = os.path.join(tmp, "p%d.pbm" % n)
+                if n == 0:
+                    images.append([[False] * CANVAS_W for _ in range(CANVAS_H)])
+                    continue
+                render(font, size, kerning, text[:n], path)
+                images.append(read_plain_pbm(path)[2])
+            full = images[-1]
+            ys = [y for y in range(CANVAS_H) if any(full[y])]
+            xs = [x for x in range(CANVAS_W) if any(full[y][x] for y in ys)]
+            x0, x1, y0, y1 = xs[0] - 4, xs[-1] + 5, ys[0] - 4, ys[-1] + 5
+            write_raw_pbm(os.path.join(outdir, name + ".pbm"), [row[x0:x1] for row in full[y0:y1]])
+            lines = [text, os.path.basename(font)]
+            for n, ch in enumerate(text):
+                if ch == " ":
+                    continue
+                before, after = images[n], images[n + 1]
+                cols = [x for x in range(CANVAS_W)
+                        if any(after[y][x] and not before[y][x] for y in range(CANVAS_H))]
+                lines.append("%d %d %d" % (ord(ch), cols[0] - x0, cols[-1] - x0))
+            with open(os.path.join(outdir, name + ".txt"), "w") as f:
+                f.write("\n".join(lines) + "\n")
+            print("%s: %dx%d" % (name, x1 - x0, y1 - y0))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))
