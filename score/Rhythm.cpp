@@ -36,6 +36,18 @@ int32_t ScaleDurationForTuplet(int count, int32_t duration) {
   return static_cast<int32_t>(d * (int64_t{1} << (k - 1)) / count);
 }
 
+void MakeTupletMark(uint8_t mark[5], int count, uint32_t plainTotal, uint8_t voice, bool bracket) {
+  count = std::max(1, std::min(count, 127));
+  const uint32_t one = std::max<uint32_t>(1, std::min<uint32_t>(plainTotal / count, 256));
+  const int64_t sounding = ScaleDurationForTuplet(count, static_cast<int32_t>(std::min<uint32_t>(plainTotal, INT32_MAX)));
+  mark[0] = kTupletMarkByte;
+  mark[2] = 0;
+  SetMarkSpan(mark, static_cast<uint32_t>(std::min<int64_t>(std::max<int64_t>(sounding, 0), kMarkSpanMask)));
+  SetMarkVoice(mark, voice & 3);
+  mark[3] = static_cast<uint8_t>(count | (bracket ? 0x80 : 0));
+  mark[4] = static_cast<uint8_t>(one - 1);
+}
+
 void TupletProgress::Start(int32_t soundingTicks, int32_t writtenTicks) {
   if (soundingTicks <= 0 || writtenTicks <= 0) {
     written = 0;

@@ -50,6 +50,13 @@ inline int32_t TupletWrittenTicks(const uint8_t* mark) {
   return TupletNoteCount(mark) * (MarkParameter2(mark) + 1) * 8;
 }
 inline bool IsTupletMark(const uint8_t* item) { return KindOf(item) == kItemMark && MarkSubKind(item) == kMarkTuplet; }
+// Writes the five bytes of a tuplet mark of count notes whose plain (written)
+// total is plainTotal 1/128 notes: the sounding total that the count gives
+// them (ScaleDurationForTuplet) in bytes 1-2 with the voice, the count and
+// the bracket bit in byte 3 and one note's plain length less 1 in byte 4.
+// A quaver triplet (3, 48) sounds 32 and has 15 in byte 4. Counts are taken
+// as 1..127, the note length as 1..256.
+void MakeTupletMark(uint8_t mark[5], int count, uint32_t plainTotal, uint8_t voice, bool bracket);
 
 // A voice's running tuplet: the notes written in `written` ticks sound in
 // `sounding`. Each value is scaled with rounding to the nearest tick (halves

@@ -72,6 +72,26 @@ TEST(RhythmDurations, TupletNumbers) {
   EXPECT_EQ(std::u16string(tiny), u"12");
 }
 
+TEST(RhythmTuplets, MarksAreWrittenInTheItemTablesLayout) {
+  uint8_t mark[5];
+  MakeTupletMark(mark, 3, 48, 1, true);  // three quavers
+  EXPECT_EQ(mark[0], kTupletMarkByte);
+  EXPECT_EQ(MarkSpan(mark), 32u);
+  EXPECT_EQ(MarkVoice(mark), 1);
+  EXPECT_EQ(TupletNoteCount(mark), 3);
+  EXPECT_EQ(mark[3] & 0x80, 0x80);
+  EXPECT_EQ(mark[4], 15);
+  EXPECT_EQ(TupletSoundingTicks(mark), 256);
+  EXPECT_EQ(TupletWrittenTicks(mark), 384);
+  MakeTupletMark(mark, 3, 384, 0, false);  // three semibreves: 256/128 sounding
+  EXPECT_EQ(MarkSpan(mark), 256u);
+  EXPECT_EQ(mark[4], 127);
+  EXPECT_EQ(mark[3], 3);
+  MakeTupletMark(mark, 0, 48, 0, false);   // no count: one note, unscaled
+  EXPECT_EQ(TupletNoteCount(mark), 1);
+  EXPECT_EQ(MarkSpan(mark), 48u);
+}
+
 TEST(RhythmTuplets, ProgressScalesEachValueAndClosesAtTheWrittenLength) {
   TupletProgress triplet;
   triplet.Start(256, 384);
