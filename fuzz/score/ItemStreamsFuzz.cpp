@@ -1,6 +1,7 @@
-// The exports over item streams laid straight into the score's part streams,
-// as the score file reader leaves them but without its checks: each block is
-// exactly the stream's length, so that a walk past a stream's end is caught.
+// The exports and the bar rhythm check over item streams laid straight into
+// the score's part streams, as the score file reader leaves them but without
+// its checks: each block is exactly the stream's length, so that a walk past
+// a stream's end is caught.
 //
 // Input: version (1..5), part count (1..13), stave spacing, then per part a
 // 24-bit part descriptor, a 16-bit length and the stream's bytes, then a
@@ -14,6 +15,8 @@
 #include "fuzz/score/ScoreFuzzState.h"
 #include "platform/Messages.h"
 #include "platform/Settings.h"
+#include "score/BarEvents.h"
+#include "score/BarRhythmCheck.h"
 #include "score/PageMarks.h"
 #include "score/ScoreFile.h"
 #include "score/ScoreFileFormat.h"
@@ -50,6 +53,25 @@ void LayStream(int slot, const uint8_t* bytes, size_t length) {
   ScoreStreams.used[slot] = static_cast<uint32_t>(length);
 }
 
+// Every walk of the bar rhythm check, and each part as one bar's events.
+void RunRhythmWalks() {
+  const RhythmScoreView view = CurrentRhythmScoreView();
+  BarRhythmReport report;
+  WalkBarRhythms(view, RhythmWalkMode::kWarning, 1, &report);
+  for (int page = 1; page <= view.pageCount; ++page) {
+    WalkBarRhythms(view, RhythmWalkMode::kCount, page, &report);
+    WalkBarRhythms(view, RhythmWalkMode::kMarking, page, &report);
+  }
+  BarEvents bar;
+  for (int slot = 0; slot < PartCount; ++slot) {
+    const uint8_t* stream = StreamBytes(ScoreStreams, slot);
+    if (!stream) continue;
+    BuildBarEvents(stream, 0, ScoreStreams.used[slot], &bar, nullptr, 0, -1, ScoreFormatVersion);
+    VoiceTotals totals;
+    SumVoiceDurations(bar, &totals);
+  }
+}
+
 }  // namespace
 
 KV_FUZZ_TARGET(item_streams) {
@@ -77,6 +99,7 @@ KV_FUZZ_TARGET(item_streams) {
   ScorePages.current = 1;
   CountPageMarks();
   fuzz::RunScoreExports(size);
+  RunRhythmWalks();
   fuzz::ResetScoreState();
   return 0;
 }
