@@ -34,9 +34,9 @@ int32_t BarLengthTicks(int beats, int unitCode);
 // The total that count notes of the given length sound as, the standard
 // length of a tuplet of that count: a power of two from 2 to 256 sounds as
 // 3/2 of it; any other count as duration x 2^(k-1) / count, 2^k the smallest
-// power of two not below count (k at most 8). A count below 2 is no tuplet
-// and gives the duration back unscaled; a count above 256 is taken as 256's
-// neighbours are (k = 8).
+// power of two not below count (k at most 8, so a count above 256 sounds as
+// duration x 128 / count). A count below 2 is no tuplet and gives the
+// duration back unscaled.
 int32_t ScaleDurationForTuplet(int count, int32_t duration);
 
 // ---- Tuplet marks (kind 6, sub-kind 0) ----------------------------------------
