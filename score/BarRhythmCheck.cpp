@@ -155,7 +155,6 @@ void PartWalk::ClearBar(bool tuplets) {
   std::fill(tupletSeen_, tupletSeen_ + kRhythmVoices, false);
   if (tuplets) std::fill(tuplets_, tuplets_ + kRhythmVoices, TupletProgress{});
   content_ = false;
-  skipThisBar_ = false;
 }
 
 void PartWalk::JudgeBar(bool* faulty) {
@@ -199,6 +198,7 @@ void PartWalk::CloseBar(uint32_t offset, uint8_t code) {
   }
   previousBarLine_ = offset;
   ClearBar(true);
+  skipThisBar_ = false;
 }
 
 // A bar that its staff ends without a bar line of its own: the painter marks
@@ -246,8 +246,11 @@ uint32_t PartWalk::Boundary(uint32_t at, uint32_t length) {
     // The bar closed here is not checked; the next bar's signature comes from
     // a part that has one in the same bar.
     if (pageStart) ClearBar(true);
-    const uint32_t* starts = view_.pageStarts[PageOf(next) - 1];
-    if (FindPartWithSameBarOnPage(*view_.streams, view_.partCount, starts, part_, next, &value, view_.version)) {
+    // The next bar begins after the page mark, on the new page.
+    const uint32_t barStart = pageMarkFollows ? next + nextLength : next;
+    const uint32_t* starts = view_.pageStarts[PageOf(barStart) - 1];
+    if (FindPartWithSameBarOnPage(*view_.streams, view_.partCount, starts, part_, barStart, &value,
+                                  view_.version)) {
       signature_ = value;
     }
     // After an empty staff the bar that follows is not checked.
@@ -275,6 +278,12 @@ bool PartWalk::Walk(uint32_t from, uint32_t to) {
     report_->timeSignatureSeen = true;
   }
   page_ = PageOf(from);
+  // A walk that starts at a page's start takes the first bar's signature
+  // from a part that has one there, as a walk crossing into the page does.
+  if (from > 0 && FindPartWithSameBarOnPage(*view_.streams, view_.partCount, view_.pageStarts[page_ - 1], part_,
+                                            from, &value, view_.version)) {
+    signature_ = value;
+  }
   for (uint32_t at = from; at < to_ && !stop_;) {
     uint32_t length = 0;
     const uint8_t* item = ItemAt(at, &length);

@@ -137,6 +137,27 @@ TEST_F(BarRhythmCheckTest, APartWithoutASignatureChangeTakesTheScoresSignature) 
   EXPECT_TRUE(report.timeSignatureSeen);
 }
 
+TEST_F(BarRhythmCheckTest, ANewPageTakesItsSignatureFromAPartThatHasOne) {
+  // Part 2 starts page 2 in 3/4; part 1 has no signature of its own there.
+  SetPart(1, JoinItems({TimeItem(4, 5), Minim(), Minim(), Line(), Boundary(), PageMarkItem(), Minim(), Crotchet(),
+                        Line(), Boundary(), EndMark()}));
+  SetPart(2, JoinItems({TimeItem(4, 5), Minim(), Minim(), Line(), Boundary(), PageMarkItem(), TimeItem(3, 5), Minim(),
+                        Crotchet(), Line(), Boundary(), EndMark()}));
+  BarRhythmReport whole = Walk(RhythmWalkMode::kWarning);
+  EXPECT_EQ(whole.barsChecked, 4);
+  EXPECT_EQ(whole.faultyBars, 0);
+  BarRhythmReport page = Walk(RhythmWalkMode::kCount, 2);
+  EXPECT_EQ(page.barsChecked, 2);
+  EXPECT_EQ(page.faultyBars, 0);
+
+  // A page whose first staff is empty in part 1: the bar after it is not checked.
+  SetPart(1, JoinItems({TimeItem(4, 5), Minim(), Minim(), Line(), Boundary(), PageMarkItem(), Boundary(), Minim(),
+                        Line(), Boundary(), EndMark()}));
+  whole = Walk(RhythmWalkMode::kWarning);
+  EXPECT_EQ(whole.barsChecked, 3);
+  EXPECT_EQ(whole.faultyBars, 0);
+}
+
 StreamBytesList PageOf(bool faulty) {
   return JoinItems({Crotchet(), Crotchet(), Crotchet(), faulty ? StreamBytesList{} : Crotchet(), Line(), Boundary()});
 }
