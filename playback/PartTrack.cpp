@@ -238,7 +238,7 @@ void PartTrackWriter::Chord(const uint8_t* item) {
   if (chordsInBar_ >= kMaxChordsPerBar) return;
   ++chordsInBar_;
   const bool grace = ChordIsGrace(item);
-  const uint32_t written = NoteValueTicks(ChordDurationCode(item), ChordDots(item));
+  const uint32_t written = static_cast<uint32_t>(NoteValueTicks(ChordDurationCode(item), ChordDots(item)));
   uint32_t duration = grace ? written / 2 : TupletDuration(&voice, written, written);
 
   std::vector<int> notes, positions;
@@ -318,7 +318,7 @@ void PartTrackWriter::Rest(const uint8_t* item) {
   } else if (RestDurationCode(item) == kDurationWhole) {
     written = bar;
   } else {
-    written = NoteValueTicks(RestDurationCode(item), RestDots(item));
+    written = static_cast<uint32_t>(NoteValueTicks(RestDurationCode(item), RestDots(item)));
   }
   voice.time += TupletDuration(&voice, written, written);
   voice.graceTotal = 0;
@@ -330,7 +330,8 @@ void PartTrackWriter::Mark(const uint8_t* item) {
   const uint32_t span = MarkSpan(item) * 8;
   switch (MarkSubKind(item)) {
     case kMarkTuplet:
-      voice.tuplet = {span, (MarkParameter1(item) & 127u) * (MarkParameter2(item) + 1u) * 8u, voice.time, 0};
+      voice.tuplet = {static_cast<uint32_t>(TupletSoundingTicks(item)), static_cast<uint32_t>(TupletWrittenTicks(item)),
+                      voice.time, 0};
       break;
     case kMarkSlur:
       voice.slur = static_cast<int32_t>(span);

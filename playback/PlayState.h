@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "score/MusicalState.h"
+#include "score/Rhythm.h"
 
 // The values a jump or a repeat restores for the part being walked.
 struct PartPlayState {
@@ -42,22 +43,8 @@ struct PlayPlace {
   bool operator==(const PlayPlace& o) const { return bar == o.bar && system == o.system && page == o.page; }
 };
 
-// Ticks of a bar of the time signature: n x 8 x 2^d.
-inline uint32_t BarTicks(int numerator, int denominatorCode) {
-  if (numerator < 0 || denominatorCode < 0 || denominatorCode > 7) return 0;
-  return static_cast<uint32_t>(numerator) * (8u << denominatorCode);
-}
-inline uint32_t BarTicks(const PartPlayState& s) { return BarTicks(s.numerator, s.denominatorCode); }
-
-// Ticks of a note value code with dots: 8 x 2^code, each dot half the last added.
-inline uint32_t NoteValueTicks(int code, int dots) {
-  if (code < 0) code = 0;
-  if (code > 15) code = 15;
-  uint32_t ticks = 8u << code;
-  uint32_t add = ticks;
-  for (int i = 0; i < dots; ++i) {
-    add /= 2;
-    ticks += add;
-  }
-  return ticks;
+// Ticks of a bar of the part's time signature (the score's one rule, 0 for
+// a signature without a length).
+inline uint32_t BarTicks(const PartPlayState& s) {
+  return static_cast<uint32_t>(BarLengthTicks(s.numerator, s.denominatorCode));
 }

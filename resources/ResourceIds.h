@@ -139,6 +139,7 @@
 #define IDD_DISPLAY_DRIVER_WARNING 341
 #define IDD_SAVE_AS_TEMPLATE 344
 #define IDD_PROGRESS 1105
+#define IDD_RHYTHM_WARNING 345
 
 // Dialog controls.
 #define IDC_STARTUP_CONTINUE 1102
@@ -157,6 +158,15 @@
 #define IDC_PROGRESS_BAR 1104
 #define IDC_PROGRESS_TEXT 1105
 #define IDC_PROGRESS_ESC_HINT 1106
+// The rhythm warning's texts, its page list, its check box and its buttons.
+#define IDC_RHYTHM_TEXT 1148
+#define IDC_RHYTHM_ADVICE 1149
+#define IDC_RHYTHM_PAGES_LABEL 1150
+#define IDC_RHYTHM_QUESTION 1151
+#define IDC_RHYTHM_PAGES 1147
+#define IDC_RHYTHM_SHOW_NEXT_TIME 1146
+#define IDC_RHYTHM_YES 1145
+#define IDC_RHYTHM_NO 1114
 
 // Bitmaps.
 #define IDB_CLEFS 264         // 17 images, 23 pixels wide

@@ -44,3 +44,12 @@ KV_FUZZ_SEEDS(item_streams) {
   fuzz::WriteSeed(folder, "seed-score", streams.data(), streams.size());
   fuzz::ResetScoreState();
 }
+
+// The bar rhythm check reads the same input.
+KV_FUZZ_SEEDS(bar_rhythm) {
+  fuzz::PrepareScoreFolders();
+  fuzz::LoadSeedScore();
+  const std::vector<uint8_t> streams = fuzz::ItemStreamsOfScore();
+  fuzz::WriteSeed(folder, "seed-score", streams.data(), streams.size());
+  fuzz::ResetScoreState();
+}

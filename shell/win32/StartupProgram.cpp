@@ -16,6 +16,7 @@
 #include "score/RecentFiles.h"
 #include "score/ScoreFileBackup.h"
 #include "score/ScoreFileHooks.h"
+#include "score/win32/RhythmWarning.h"
 #include "shell/BackupFiles.h"
 #include "shell/ShellServices.h"
 #include "shell/StartupTables.h"
@@ -72,6 +73,7 @@ void WireShellServices() {
   score.isReadingPages = ReadingFlag;
   score.runSaveCommand = RunSaveCommand;
   SetScoreFileHooks(score);
+  InstallRhythmWarning();
   FileOpenerHooks opener{};
   opener.scoreFileOpened = AfterScoreFileOpened;
   SetFileOpenerHooks(opener);

@@ -1,0 +1,114 @@
+// Saving a score whose bars do not add up to the time signature: the
+// "Rhythm warning" question names the pages, No abandons the save, Yes
+// saves, and an unticked "Show this next time" keeps it away afterwards.
+#include <windows.h>
+#include <dlgs.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "ResourceIds.h"
+#include "platform/Folders.h"
+#include "score/ScoreFile.h"
+#include "score/ScoreItem.h"
+#include "score/ScoreStreams.h"
+#include "tests/e2e/ProgramCase.h"
+#include "tests/score/ScoreStreamFixture.h"
+
+namespace {
+
+constexpr unsigned kBackupQuestion = 10081;
+constexpr unsigned kRhythmWarningText = 12301;
+constexpr DWORD kWriteTimeoutMs = 20000;
+
+const wchar_t* W(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
+
+bool Exists(const std::u16string& path) { return GetFileAttributesW(W(path)) != INVALID_FILE_ATTRIBUTES; }
+
+std::u16string ControlText(HWND dialog, int control) {
+  wchar_t text[256] = {};
+  DWORD_PTR got = 0;
+  HWND item = GetDlgItem(dialog, control);
+  if (!item || !SendMessageTimeoutW(item, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                                    kAnswerTimeoutMs, &got)) {
+    return u"?";
+  }
+  return std::u16string(reinterpret_cast<const char16_t*>(text));
+}
+
+// One part whose only bar holds three crotchets in 4/4, written as the
+// automatic backup: restored, it is a modified score without a file.
+bool SeedShortBarBackup() {
+  if (!ProgramUnderTest::SeedPagesFolder()) return false;
+  SetDataFolder(ProgramUnderTest::DataFolder().c_str());
+  ResetScoreStreams();
+  ResetPartRecords();
+  ScoreFormatVersion = kCurrentScoreFormatVersion;
+  const StreamBytesList quarter = ChordItem({Note(17)});
+  const StreamBytesList streams[2] = {
+      {kEndOfScore},
+      JoinItems({ClefItem(kClefTreble), KeyItem(0), TimeItem(4, 5), quarter, quarter, quarter, BarItem(),
+                 {kBarBoundary}, {kEndOfScore}})};
+  PartCount = 2;
+  for (int slot = 0; slot < 2; ++slot) {
+    if (GrowScoreStream(slot, uint32_t(streams[slot].size())) != 1) return false;
+    std::copy(streams[slot].begin(), streams[slot].end(), StreamBytes(ScoreStreams, slot));
+    ScoreStreams.used[slot] = uint32_t(streams[slot].size());
+  }
+  std::memcpy(PartNameTable[1], u"Flute", sizeof u"Flute");
+  ScorePages = ScorePageList{};
+  const std::u16string path = ProgramUnderTest::PagesPath(kBackupFileName);
+  const bool written = WriteScoreFile(path.c_str(), 1, kTargetScore, 1, 0, 0) == 1;
+  EXPECT_TRUE(written) << "cannot write the backup " << Narrow(path);
+  return written;
+}
+
+class RhythmWarningCase : public ProgramCase {
+ protected:
+  bool StartWithShortBar() {
+    return SeedShortBarBackup() && program.Start() && program.AnswerBox({kBackupQuestion, IDYES}) &&
+           program.WaitForFrame();
+  }
+  // Save for a score without a file: its dialog, the path typed and confirmed.
+  bool SaveAs(const std::u16string& path) {
+    if (!program.PostCommand(IDM_FILE_SAVE)) return false;
+    HWND dialog = program.WaitForDialog();
+    if (!dialog) return false;
+    const int nameBox = GetDlgItem(dialog, cmb13) ? cmb13 : edt1;
+    return program.SetDialogText(dialog, nameBox, path) && program.PressDialogButton(dialog, IDOK);
+  }
+};
+
+}  // namespace
+
+TEST_F(RhythmWarningCase, ASaveOfAShortBarAsksAndNoAbandonsIt) {
+  const std::u16string path = InputPath(u"short-bar.opt");
+  DeleteFileW(W(path));
+  ASSERT_TRUE(StartWithShortBar());
+
+  ASSERT_TRUE(SaveAs(path));
+  HWND question = program.WaitForBox(kRhythmWarningText);
+  ASSERT_TRUE(question);
+  EXPECT_EQ(ControlText(question, IDC_RHYTHM_PAGES), u"1");
+  EXPECT_TRUE(program.IsDialogBoxChecked(question, IDC_RHYTHM_SHOW_NEXT_TIME));
+  ASSERT_TRUE(program.AnswerBox({kRhythmWarningText, IDC_RHYTHM_NO}));
+  ASSERT_TRUE(program.StaysQuiet(500));
+  EXPECT_FALSE(Exists(path)) << "No abandons the save";
+
+  // Yes saves; the box unticked first keeps the question away afterwards.
+  ASSERT_TRUE(SaveAs(path));
+  question = program.WaitForBox(kRhythmWarningText);
+  ASSERT_TRUE(question);
+  bool checked = true;
+  ASSERT_TRUE(program.ClickDialogCheckBox(question, IDC_RHYTHM_SHOW_NEXT_TIME, &checked));
+  EXPECT_FALSE(checked);
+  ASSERT_TRUE(program.AnswerBox({kRhythmWarningText, IDC_RHYTHM_YES}));
+  ASSERT_TRUE(program.WaitUntil([&] { return Exists(path); }, "the saved score file", kWriteTimeoutMs));
+
+  ASSERT_TRUE(DeleteFileW(W(path)));
+  ASSERT_TRUE(program.PostCommand(IDM_FILE_SAVE));
+  ASSERT_TRUE(program.WaitUntil([&] { return Exists(path); }, "the score saved again without a question",
+                                kWriteTimeoutMs));
+  ASSERT_TRUE(ExitCleanly());
+}
