@@ -17,6 +17,8 @@ packages=(
   musescore3 python3-mido timidity fluid-soundfont-gm
   # the program's own bitmaps and icons are rendered from SVG sources
   librsvg2-bin imagemagick
+  # the shape classifier's training glyphs: the Emmentaler font and a reader of its outlines
+  lilypond-fonts python3-fontforge
 )
 
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
