@@ -16,6 +16,7 @@
 #include "score/RecentFiles.h"
 #include "score/ScoreFileBackup.h"
 #include "score/ScoreFileHooks.h"
+#include "shapes/ClassifierStartup.h"
 #include "shell/BackupFiles.h"
 #include "shell/ShellServices.h"
 #include "shell/StartupTables.h"
@@ -77,6 +78,7 @@ void WireShellServices() {
   SetFileOpenerHooks(opener);
   ShellServices services{};
   services.showNotice = ShowNotice;
+  services.buildShapeDatabase = BuildShapeDatabaseAtStartup;
   SetShellServices(services);
   InstallPreparationWindows();
 }
@@ -87,6 +89,7 @@ void ShutDown() {
   p.shutDown = true;
   KeepWork();
   FreeWorkingBuffers();
+  FreeShapeDatabases();
   FreeStartupTables();
   if (p.comInitialised) CoUninitialize();
   ReleaseSharedResources();

@@ -8,6 +8,7 @@
 #include "shapes/InkProjections.h"
 #include "shapes/RunDescription.h"
 #include "tests/shapes/ShapeBitmaps.h"
+#include "tests/support/BoxRecorder.h"
 
 namespace {
 
@@ -164,6 +165,7 @@ TEST(ShapeRuns, DamagedGroupsAreRefusedWithoutAHang) {
     size_t at;
     uint8_t value;
   } spoils[] = {{5, 0}, {5, 1}, {5, 200}, {4, 99}, {17, 0}, {0, 200}, {24, 9}};
+  BoxRecorder boxes;  // a damaged group is passed over without a box
   for (const Case& c : spoils) {
     auto bad = good;
     bad[c.at] = c.value;
@@ -171,6 +173,7 @@ TEST(ShapeRuns, DamagedGroupsAreRefusedWithoutAHang) {
     EXPECT_EQ(FindMusicBlock(bad.data(), bad.size()), nullptr) << c.at;
   }
   for (size_t n = 0; n < good.size(); ++n) EXPECT_FALSE(ReadTemplateGroup(good.data(), n, &g)) << n;
+  EXPECT_TRUE(boxes.Boxes().empty());
 }
 
 TEST(InkProjections, ColumnsAndShrinking) {

@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "pages/ImageFiles.h"
+#include "pages/SpriteArea.h"
+#include "platform/FileLayer.h"
 #include "shapes/FeatureMatch.h"
 #include "shapes/NotationGroups.h"
 #include "shapes/RunDescription.h"
@@ -15,6 +18,8 @@
 #include "tests/shapes/ShapeBitmaps.h"
 #include "tests/shapes/TrainingInputsFake.h"
 #include "tests/support/BoxRecorder.h"
+#include "tests/support/ScratchFolder.h"
+#include "tests/support/TestText.h"
 
 namespace {
 
@@ -423,6 +428,98 @@ TEST(NotationRefinement, RealDistancesSeparateHeadsFromBars) {
   };
   EXPECT_GE(grade(Head(7)), 90);
   EXPECT_LT(grade(Bar(1)), 90);
+}
+
+}  // namespace
+
+// ---- Inputs read from a folder through the file layer and the image loader ----
+
+namespace {
+
+class FolderInputsTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    saved_ = DeveloperDataFolder();
+    SetDeveloperDataFolder(scratch_.Path());
+    ASSERT_EQ(FileMakeDir(scratch_.File(u"Symb8x8").c_str()), nullptr);
+    for (const char16_t* sub : {u"Symb8x16", u"Symb16x16", u"Symb8x32", u"Symb16x32"})
+      ASSERT_EQ(FileMakeDir(scratch_.File(sub).c_str()), nullptr);
+    const MemoryTrainingInputs small = SmallInputs();
+    for (const auto& [name, text] : small.texts) Write(name, text);
+    Write(u"XxX.txt", "> 16x32\nX\n> 8x32\nX\n> 16x16\nX\n> 8x16\nX\n> 8x8\nSharp.1\n|\n");
+  }
+  void TearDown() override { SetDeveloperDataFolder(saved_); }
+  std::u16string Sample(const char16_t* name) const {
+    const std::u16string folder = scratch_.File(u"Symb8x8");
+    return folder + scratch_.File(u"x")[scratch_.Path().size()] + name;
+  }
+  void Write(const std::u16string& name, const std::string& text) {
+    std::FILE* f = FileOpen(scratch_.File(name).c_str(), kFileWrite, false);
+    ASSERT_NE(f, nullptr);
+    ASSERT_EQ(FileWriteBytes(f, text.data(), text.size()), nullptr);
+    ASSERT_EQ(FileClose(f), nullptr);
+  }
+  // A 1-bit bitmap written by the program's own writer.
+  void WriteBitmap(const std::u16string& path, const TestBitmap& b) {
+    std::vector<uint8_t> area(SpriteAreaBytes(PaddedRowBytes(b.width, 1) * b.height));
+    InitSpriteArea(area.data(), static_cast<uint32_t>(area.size()));
+    ASSERT_EQ(CreateSprite(area.data(), kPageSpriteName, b.width, b.height, kSpriteMode1Bit), nullptr);
+    const size_t rowBytes = PaddedRowBytes(b.width, 1);
+    for (int y = 0; y < b.height; ++y)
+      for (int x = 0; x < b.width; ++x)
+        if (b.Get(x, y)) SpriteRows(area.data())[y * rowBytes + x / 8] |= static_cast<uint8_t>(1 << (x % 8));
+    ASSERT_EQ(SaveSpriteBmp(area.data(), path.c_str(), 0), nullptr);
+  }
+  ScratchFolder scratch_;
+  std::u16string saved_;
+};
+
+TEST_F(FolderInputsTest, TrainsFromBitmapFiles) {
+  TestBitmap sharp(12, 14);
+  sharp.Fill(3, 0, 5, 14);
+  sharp.Fill(0, 4, 12, 6);
+  WriteBitmap(Sample(u"Sharp.1.bmp"), sharp);
+  FolderTrainingInputs inputs;
+  BoxRecorder boxes;
+  ShapeDatabase db;
+  ASSERT_TRUE(TrainShapeDatabase(inputs, &db));
+  for (const RecordedBox& box : boxes.Boxes()) ADD_FAILURE() << U8(box.text);
+  ASSERT_EQ(db.RecordCount(ZoneGrid::k8x8), 8u);
+  EXPECT_EQ(db.Record(ZoneGrid::k8x8, 0)[0], 17);
+  // The same cells as the bitmap drawn in memory.
+  std::vector<uint8_t> records(8 * ZoneRecordBytes(GridParameters(ZoneGrid::k8x8)), 0);
+  records[0] = 17;
+  ASSERT_TRUE(ComputeTrainingRecords(sharp.bits.data(), sharp.width, sharp.height, sharp.stride,
+                                     GridParameters(ZoneGrid::k8x8), records.data()));
+  EXPECT_EQ(db.records[0], records);
+}
+
+TEST_F(FolderInputsTest, AnUnusableBitmapStopsTheTraining) {
+  struct Case {
+    const char* what;
+    std::string bytes;  // empty: a 300-pixel-wide 1-bit bitmap
+  } cases[] = {
+      {"not a bitmap", "this is no bitmap at all"},
+      {"cut short", "BM\x3e\x00\x00\x00"},
+      {"too wide", ""},
+  };
+  for (const Case& c : cases) {
+    if (c.bytes.empty()) {
+      WriteBitmap(Sample(u"Sharp.1.bmp"), TestBitmap(300, 10));
+    } else {
+      std::FILE* f = FileOpen(Sample(u"Sharp.1.bmp").c_str(), kFileWrite, false);
+      ASSERT_NE(f, nullptr);
+      ASSERT_EQ(FileWriteBytes(f, c.bytes.data(), c.bytes.size()), nullptr);
+      ASSERT_EQ(FileClose(f), nullptr);
+    }
+    FolderTrainingInputs inputs;
+    BoxRecorder boxes;
+    ShapeDatabase db;
+    EXPECT_FALSE(TrainShapeDatabase(inputs, &db)) << c.what;
+    EXPECT_EQ(db.RecordCount(ZoneGrid::k8x8), 0u) << c.what;
+    ASSERT_EQ(boxes.Boxes().size(), 1u) << c.what;
+    EXPECT_NE(boxes.Boxes()[0].text.find(u"Sharp.1"), std::u16string::npos) << c.what;
+  }
 }
 
 }  // namespace
