@@ -23,6 +23,7 @@
 #include "pages/StoreFileBytes.h"
 #include "shapes/ClassifierDatabases.h"
 #include "shapes/FeatureMatch.h"
+#include "shapes/NotationMatch.h"
 #include "shapes/RunDescription.h"
 #include "shapes/ShapeRuns.h"
 #include "shapes/ShapeTraining.h"
@@ -158,27 +159,13 @@ void MeasureAccidentals(const ShapeDatabase& db, const std::vector<Sample>& samp
 void MeasureHeads(const NotationDatabase& db, const std::vector<Sample>& samples) {
   Tally heads, others;
   for (const Sample& s : samples) {
-    uint8_t grid[64];
-    if (!ComputeZoneDensityGrid(s.bitmap.bits.data(), s.bitmap.stride, 0, 0, s.bitmap.width, s.bitmap.height, 8, 8,
-                                grid))
-      continue;
-    std::vector<uint8_t> d(ShapeRunDescriptionMaxBytes(8, 8));
-    BuildShapeRunDescription(grid, 8, 8, db.darkness[1], d.data());
-    const int place = s.type == 1 ? s.part : 0;  // other shapes stand in spaces
-    int best = 0;
-    for (size_t at = 0; at < db.groups.size();) {
-      TemplateGroup g;
-      if (!ReadTemplateGroup(db.groups.data() + at, db.groups.size() - at, &g)) break;
-      at += g.length;
-      if (g.typf != 255 || g.type != 1) continue;
-      const int mask = ((g.header[1] >> 4) & 3) + 1;
-      if (!(mask & (1 << place))) continue;
-      int grade = 0;
-      best = std::max(best, MatchShapeTemplates(g, db.descriptions.data(), db.descriptions.size(), d.data(), &grade));
-    }
-    Tally& t = s.type == 1 ? heads : others;
+    // Other shapes were drawn in spaces.
+    const HeadPlace place = s.type == kSolidHeadType && s.part == 1 ? HeadPlace::kLine : HeadPlace::kSpace;
+    const int grade = GradeNotationShape(db, s.bitmap.bits.data(), s.bitmap.stride, 0, 0, s.bitmap.width,
+                                         s.bitmap.height, kSolidHeadType, place);
+    Tally& t = s.type == kSolidHeadType ? heads : others;
     ++t.samples;
-    if (best >= 90) ++t.taken;
+    if (grade >= 90) ++t.taken;
   }
   std::printf("Notation, solid heads (grade 90)\n  heads %d, recall %.3f; other shapes %d, false accepts %.4f\n",
               heads.samples, heads.samples ? double(heads.taken) / heads.samples : 0.0, others.samples,

@@ -10,6 +10,8 @@
 #include "platform/Folders.h"
 #include "platform/ShellFlags.h"
 #include "shapes/FeatureMatch.h"
+#include "shapes/NotationMatch.h"
+#include "shapes/ShapeTraining.h"
 #include "shapes/ShapeRuns.h"
 #include "shapes/ZoneRecordHeader.h"
 #include "tests/support/BoxRecorder.h"
@@ -135,6 +137,39 @@ TEST(ShippedClassifierData, HoldsTheTypesTheStagesLookFor) {
     EXPECT_GT(g.maybe, g.safe);
   }
   EXPECT_EQ(headParts, (std::set<int>{0, 1}));  // heads in spaces and on lines
+}
+
+// The shipped templates take the training set's own heads and leave its
+// other shapes, in the stage's own grading.
+TEST(ShippedClassifierData, SolidHeadTemplatesGradeHeadsAndOtherShapes) {
+  const std::vector<uint8_t> notes = Shipped("Notation");
+  NotationDatabase notation;
+  ASSERT_TRUE(ParseNotationDatabase(notes.data(), notes.size(), &notation));
+  const std::u16string saved = DeveloperDataFolder();
+  SetDeveloperDataFolder(SourcePath("resources/training/inputs"));
+  FolderTrainingInputs inputs;
+  std::string text;
+  ASSERT_TRUE(inputs.ReadText(u"NotesXxX.txt", &text));
+  int heads = 0, headsTaken = 0, others = 0, othersTaken = 0;
+  size_t at = 0;
+  for (std::string line; at < text.size(); at += line.size() + 1) {
+    line = text.substr(at, text.find('\n', at) - at);
+    if (line.empty() || line[0] == '>' || line[0] == '-' || line[0] == '|' || line[0] == 'X') continue;
+    const std::string name = line.substr(0, line.find(' '));
+    SampleBitmap b;
+    ASSERT_TRUE(inputs.LoadSample(u"Symb8x8", name, &b)) << name;
+    const bool head = name.rfind("SolidHead.", 0) == 0;
+    const HeadPlace place = line.find("PART:2") != std::string::npos ? HeadPlace::kLine : HeadPlace::kSpace;
+    const int grade = GradeNotationShape(notation, b.bits.data(), b.stride, 0, 0, b.width, b.height, kSolidHeadType,
+                                         place);
+    (head ? heads : others) += 1;
+    (head ? headsTaken : othersTaken) += grade >= 90;
+  }
+  SetDeveloperDataFolder(saved);
+  ASSERT_GT(heads, 0);
+  ASSERT_GT(others, 0);
+  EXPECT_GE(headsTaken * 10, heads * 9);   // at least 90 per cent of the heads
+  EXPECT_LE(othersTaken * 50, others);     // at most 2 per cent of the rest
 }
 
 }  // namespace
