@@ -106,8 +106,9 @@ class FolderTrainingInputs : public TrainingInputs {
   bool LoadSample(const char16_t* folder, const std::string& name, SampleBitmap* out) override;
 };
 
-// The value that image loading takes as the current resolution; training
-// sets it to 200 while samples are read and restores it afterwards.
+// The image resolution (dots per inch) samples are read at: 200 while a
+// training runs, the value it had before restored when the run ends, however
+// it ends.
 int& TrainingImageResolution();
 
 // Trains "XxXData" into *db (untouched on failure); problems are reported.
