@@ -85,15 +85,18 @@ int Decimal(const char* s) {
   return static_cast<int>(v);
 }
 
-void ReportMalformed(const char16_t* file, const std::string& line) {
+// Reports the line and gives false.
+bool ReportMalformed(const char16_t* file, const std::string& line) {
   char16_t copy[512];
   FormatWide(copy, 512, u"%s", Wide(line.substr(0, 400)));
   MessageById(nullptr, kTextMalformedLine, file, copy);
+  return false;
 }
 
+// Reports a list that is malformed (badLine) or not closed (badLine empty).
 bool ReportList(const char16_t* file, const std::string& badLine) {
-  if (badLine.empty()) MessageById(nullptr, kTextNoClosingLine, file);
-  else ReportMalformed(file, badLine);
+  if (!badLine.empty()) return ReportMalformed(file, badLine);
+  MessageById(nullptr, kTextNoClosingLine, file);
   return false;
 }
 
@@ -124,13 +127,13 @@ bool ReadSections(const std::string& text, const char16_t* file, std::vector<Sec
   for (int s = 0; s < kSections; ++s) {
     bool found = false;
     while (reader.Next(&line)) {
-      if (line.size() > kTrainingLineMax) return ReportList(file, line), false;
+      if (line.size() > kTrainingLineMax) return ReportList(file, line);
       if (!line.empty() && line[0] == '>') {
         found = true;
         break;
       }
     }
-    if (!found) return ReportList(file, std::string()), false;
+    if (!found) return ReportList(file, std::string());
     Section section;
     for (const SectionGrid& g : kSectionGrids) {
       if (line.find(g.name) != std::string::npos) {
@@ -138,11 +141,11 @@ bool ReadSections(const std::string& text, const char16_t* file, std::vector<Sec
         break;
       }
     }
-    if (!section.grid) return ReportList(file, line), false;
+    if (!section.grid) return ReportList(file, line);
     bool closed = false;
     bool first = true;
     while (reader.Next(&line)) {
-      if (line.size() > kTrainingLineMax) return ReportList(file, line), false;
+      if (line.size() > kTrainingLineMax) return ReportList(file, line);
       if (first && !line.empty() && line[0] == 'X') {
         closed = true;
         break;
@@ -157,7 +160,7 @@ bool ReadSections(const std::string& text, const char16_t* file, std::vector<Sec
       if (line.find_first_not_of(" \t") == std::string::npos) continue;
       section.samples.push_back(line);
     }
-    if (!closed) return ReportList(file, std::string()), false;
+    if (!closed) return ReportList(file, std::string());
     sections->push_back(std::move(section));
   }
   return true;
@@ -169,7 +172,7 @@ bool ReadSampleLine(const std::string& line, const char16_t* file, const Section
                     const TypeList& types16, bool notation, std::string* name, SampleHeader* header) {
   char field[kFieldMax + 1];
   int at = NextLineField(line.c_str(), 0, field, sizeof field);
-  if (at < 0) return ReportMalformed(file, line), false;
+  if (at < 0) return ReportMalformed(file, line);
   *name = field;
   *header = SampleHeader{};
   if (grid.grid == ZoneGrid::k8x8 || grid.grid == ZoneGrid::k8x16) {
@@ -186,7 +189,7 @@ bool ReadSampleLine(const std::string& line, const char16_t* file, const Section
   for (;;) {
     at = NextLineField(line.c_str(), at, field, sizeof field);
     if (at == -1) break;
-    if (at == -2) return ReportMalformed(file, line), false;
+    if (at == -2) return ReportMalformed(file, line);
     if (ApplySampleKeyword(field, types16, notation, header)) continue;
     char keyword[kFieldMax + 1] = "", first[kFieldMax + 1] = "", second[kFieldMax + 1] = "";
     ParseKeywordField(field, keyword, sizeof keyword, first, sizeof first, second, sizeof second);
