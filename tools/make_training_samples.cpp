@@ -7,6 +7,13 @@
 // "NotesXxX.txt"; the type lists and the context lists are written by hand.
 //
 //   make_training_samples <outlines> <folder> [--measuring]
+//   make_training_samples --pages <manifest> <folder>
+//
+// The second form cuts the same windows from engraved pages, whose symbols
+// a manifest lists (tools/engrave_measuring_pages.py writes it): lines
+// "page <bitmap>", "stave <top line y> <space>", "big <type> <left> <top>
+// <bottom> [digit]", "acc <type> <left> <y of its note>" and "head <type>
+// <left> <y> <1 space | 2 line>", in page pixels.
 //
 // Everything is drawn from fixed seeds: the same call writes the same bytes.
 #include <algorithm>
@@ -157,20 +164,31 @@ struct Bits {
   bool At(int x, int y) const { return x >= 0 && y >= 0 && x < width && y < height && on[y * width + x]; }
 };
 
+// A further glyph drawn beside the sampled one (the head an accidental
+// stands before, the next accidental of a key signature).
+struct Neighbour {
+  const Glyph* glyph;
+  double step, x;
+};
+
 Bits Render(const Glyph& glyph, const Stave& st, double originStep, double originX, const Degradation& d, Random& r,
-            int width, int height) {
+            int width, int height, const std::vector<Neighbour>& neighbours = {}) {
   Canvas canvas(width, height);
   const double scale = st.space / kFontSpace * d.scale;
-  const double oy = st.top + (originStep - 4) * st.space / 2;
   const double c = std::cos(d.rotation * M_PI / 180), s = std::sin(d.rotation * M_PI / 180);
   std::vector<Contour> shape;
-  for (const Contour& contour : glyph.contours) {
-    Contour placed;
-    for (const Point& p : contour) {
-      const double x = p.x * scale, y = -p.y * scale;
-      placed.push_back({originX + x * c - y * s, oy + x * s + y * c});
+  std::vector<Neighbour> all = {{&glyph, originStep, originX}};
+  all.insert(all.end(), neighbours.begin(), neighbours.end());
+  for (const Neighbour& n : all) {
+    const double oy = st.top + (n.step - 4) * st.space / 2;
+    for (const Contour& contour : n.glyph->contours) {
+      Contour placed;
+      for (const Point& p : contour) {
+        const double x = p.x * scale, y = -p.y * scale;
+        placed.push_back({n.x + x * c - y * s, oy + x * s + y * c});
+      }
+      shape.push_back(placed);
     }
-    shape.push_back(placed);
   }
   canvas.Fill(shape);
   for (int k = 0; k < 5; ++k) {
@@ -276,10 +294,12 @@ const BigSymbol kBigSymbols[] = {
 struct Accidental {
   const char* name;  // the 8 x 8 type list's name
   const char* glyph;
+  bool key;          // of a key signature
 };
 const Accidental kAccidentals[] = {
-    {"Natural", "accidentals.natural"}, {"Sharp", "accidentals.sharp"}, {"Flat", "accidentals.flat"},
-    {"KeyFlat", "accidentals.flat"},    {"KeySharp", "accidentals.sharp"},
+    {"Natural", "accidentals.natural", false}, {"Sharp", "accidentals.sharp", false},
+    {"Flat", "accidentals.flat", false},       {"KeyFlat", "accidentals.flat", true},
+    {"KeySharp", "accidentals.sharp", true},
 };
 
 struct NotationShape {
@@ -307,9 +327,106 @@ int SmallStaveUnitOf(double space) {
   return std::max(1, q / 2);
 }
 
+
+// ---- Engraved pages ----
+
+bool LoadPage(const std::string& path, Bits* page) {
+  const std::u16string wide(path.begin(), path.end());
+  uint32_t imageBytes = 0, width = 0, height = 0, depth = 0, dpi = 0;
+  if (ReadImageFileInfo(wide.c_str(), &imageBytes, &width, &height, &depth, &dpi, true) || depth != 1) return false;
+  const size_t rowBytes = PaddedRowBytes(width, 1);
+  std::vector<uint8_t> area(SpriteAreaBytes(rowBytes * height));
+  InitSpriteArea(area.data(), static_cast<uint32_t>(area.size()));
+  ImagePageIndex() = 0;
+  if (LoadTiffPage(area.data(), wide.c_str())) return false;
+  page->width = static_cast<int>(width);
+  page->height = static_cast<int>(height);
+  page->on.assign(static_cast<size_t>(width) * height, 0);
+  const uint8_t* rows = SpriteRows(area.data());
+  for (uint32_t y = 0; y < height; ++y)
+    for (uint32_t x = 0; x < width; ++x) page->on[y * width + x] = (rows[y * rowBytes + x / 8] >> (x % 8)) & 1;
+  return true;
+}
+
+int PagesMain(const char* manifestPath, const std::string& folder) {
+  std::ifstream manifest(manifestPath);
+  std::ostringstream big, small, notes;
+  Bits page;
+  Stave st{20, 2, 0};
+  int count = 0;
+  int bands[kMaxBigSymbolBands];
+  const int bandCount = BigSymbolBands(0, 5, bands);
+  std::string line;
+  while (std::getline(manifest, line)) {
+    std::istringstream in(line);
+    std::string kind, name;
+    in >> kind;
+    if (kind == "page") {
+      std::string path;
+      in >> path;
+      if (!LoadPage(path, &page)) return std::fprintf(stderr, "cannot load %s\n", path.c_str()), 1;
+      continue;
+    }
+    if (kind == "stave") {
+      in >> st.top >> st.space;
+      continue;
+    }
+    double left = 0;
+    in >> name >> left;
+    const std::string sample = name + "." + std::to_string(++count);
+    const int x = static_cast<int>(std::floor(left));
+    auto step = [&](double y) { return 4 + 2 * (y - st.top) / st.space; };
+    if (kind == "big") {
+      double top = 0, bottom = 0;
+      std::string digit;
+      in >> top >> bottom >> digit;
+      const BigSymbolSizes sizes = BigSymbolWindowSizes(st.space, StaveUnitOf(st.space));
+      std::vector<int> pieces;
+      if (digit == "digit") {
+        pieces = {step((top + bottom) / 2) < 8 ? 4 : 8};
+      } else {
+        int p[kMaxSymbolPieces];
+        pieces.assign(p, p + BigSymbolPieces(step(top), step(bottom), bands, bandCount, p));
+      }
+      for (size_t k = 0; k < pieces.size(); ++k) {
+        const std::string piece = k == 0 ? sample : name + "." + std::to_string(++count);
+        const ShapeWindow w{x, BigSymbolWindowTop(st.StepY(pieces[k]), st.space), sizes.width, sizes.height};
+        if (!SaveWindow(page, w, folder + "/Symb8x16/" + piece + ".bmp")) continue;
+        big << piece << " YPOS:" << (digit == "digit" ? 14 : pieces[k]);
+        if (pieces.size() > 1) big << " PART:" << k + 1 << "-" << pieces.size();
+        big << "\n";
+      }
+    } else if (kind == "acc") {
+      double y = 0;
+      in >> y;
+      const int side = AccidentalBoxSide(static_cast<int>(std::lround(st.space)), false);
+      if (SaveWindow(page, AccidentalBox(x, static_cast<int>(std::lround(y)), side),
+                     folder + "/Symb8x8/" + sample + ".bmp"))
+        small << sample << "\n";
+    } else if (kind == "head") {
+      double y = 0;
+      int place = 1;
+      in >> y >> place;
+      const double half = 0.55 * st.space;
+      const int width = NoteheadWindowWidth(st.space, SmallStaveUnitOf(st.space), 1.3 * st.space);
+      const ShapeWindow w = NoteheadWindow(x, static_cast<int>(std::floor(y - half)),
+                                           static_cast<int>(std::ceil(y + half)), width);
+      if (SaveWindow(page, w, folder + "/Symb8x8/" + sample + ".bmp"))
+        notes << sample << (name == "SolidHead" ? (place == 2 ? " PART:2-1" : " PART:1-1") : "") << "\n";
+    }
+  }
+  std::ofstream xxx(folder + "/XxX.txt"), notesFile(folder + "/NotesXxX.txt");
+  xxx << "- Windows cut from engraved pages\n> 16x32\nX\n> 8x32\nX\n> 16x16\nX\n> 8x16\n" << big.str() << "|\n> 8x8\n"
+      << small.str() << "|\n";
+  notesFile << "- Windows cut from engraved pages\n> 16x32\nX\n> 8x32\nX\n> 16x16\nX\n> 8x16\nX\n> 8x8\n" << notes.str()
+            << "|\n";
+  return xxx && notesFile ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 4 && std::string(argv[1]) == "--pages") return PagesMain(argv[2], argv[3]);
   if (argc < 3) {
     std::fprintf(stderr, "usage: make_training_samples <outlines> <folder> [--measuring]\n");
     return 2;
@@ -395,8 +512,17 @@ int main(int argc, char** argv) {
           Stave st{space, std::max(1, static_cast<int>(std::lround(space / 10))), 5 * space};
           const int width = static_cast<int>(6 * space), height = static_cast<int>(12 * space);
           const double originX = 2 * space + r.Uniform(0, 1);
-          const Bits bits = Render(g, st, step, originX, d, r, width, height);
-          const Extent e = InkExtent(g, st, step, originX, d.scale);
+          // What stands right of it: the note's head a little further on,
+          // or in a key signature the next accidental, a third or so away.
+          const Extent own = InkExtent(g, st, step, originX, d.scale);
+          std::vector<Neighbour> next;
+          if (a.key)
+            next.push_back({&g, step + (r.Chance(0.5) ? 3.0 : -4.0), own.right + r.Uniform(0.1, 0.3) * space});
+          else
+            next.push_back({&glyphs.at("noteheads.s2"), static_cast<double>(step),
+                            own.right + r.Uniform(0.15, 0.35) * space});
+          const Bits bits = Render(g, st, step, originX, d, r, width, height, next);
+          const Extent e = own;
           const int side = AccidentalBoxSide(static_cast<int>(std::lround(space)), false);
           const ShapeWindow w = AccidentalBox(static_cast<int>(std::floor(e.left)), st.StepY(step), side);
           const std::string name = std::string(a.name) + "." + std::to_string(++count);
