@@ -6,14 +6,16 @@
 // bitmaps (Symb8x16/, Symb8x8/) and the sample lines of "XxX.txt" and
 // "NotesXxX.txt"; the type lists and the context lists are written by hand.
 //
-//   make_training_samples <outlines> <folder> [--measuring]
+//   make_training_samples <outlines> <folder> [--measuring] [--engraved <folder>]
 //   make_training_samples --pages <manifest> <folder>
 //
 // The second form cuts the same windows from engraved pages, whose symbols
 // a manifest lists (tools/engrave_measuring_pages.py writes it): lines
 // "page <bitmap>", "stave <top line y> <space>", "big <type> <left> <top>
 // <bottom> [digit]", "acc <type> <left> <y of its note>" and "head <type>
-// <left> <y> <1 space | 2 line>", in page pixels.
+// <left> <y> <1 space | 2 line>", in page pixels. --engraved takes in the
+// 8 x 8 samples such a cut left in a folder (tools/engrave_pages.py), as
+// "<type>.e<n>".
 //
 // Everything is drawn from fixed seeds: the same call writes the same bytes.
 #include <algorithm>
@@ -328,6 +330,32 @@ int SmallStaveUnitOf(double space) {
 }
 
 
+// The 8 x 8 sample lines of an engraved folder's "XxX.txt", their bitmaps
+// copied into folder under the names "<type>.e<n>".
+bool TakeEngraved(const std::string& engraved, const std::string& folder, std::ostringstream* lines) {
+  std::ifstream text(engraved + "/XxX.txt");
+  if (!text) return false;
+  std::string line;
+  bool inside = false;
+  while (std::getline(text, line)) {
+    if (line.empty() || line[0] == '-') continue;
+    if (line[0] == '>') {
+      inside = line.find("8x8") != std::string::npos;
+      continue;
+    }
+    if (!inside || line[0] == '|' || line[0] == 'X') continue;
+    const std::string name = line.substr(0, line.find(' '));
+    const size_t dot = name.find('.');
+    if (dot == std::string::npos) return false;
+    const std::string renamed = name.substr(0, dot) + ".e" + name.substr(dot + 1);
+    std::ifstream from(engraved + "/Symb8x8/" + name + ".bmp", std::ios::binary);
+    std::ofstream to(folder + "/Symb8x8/" + renamed + ".bmp", std::ios::binary);
+    if (!from || !(to << from.rdbuf())) return false;
+    *lines << renamed << line.substr(name.size()) << "\n";
+  }
+  return true;
+}
+
 // ---- Engraved pages ----
 
 bool LoadPage(const std::string& path, Bits* page) {
@@ -428,10 +456,17 @@ int PagesMain(const char* manifestPath, const std::string& folder) {
 int main(int argc, char** argv) {
   if (argc == 4 && std::string(argv[1]) == "--pages") return PagesMain(argv[2], argv[3]);
   if (argc < 3) {
-    std::fprintf(stderr, "usage: make_training_samples <outlines> <folder> [--measuring]\n");
+    std::fprintf(stderr, "usage: make_training_samples <outlines> <folder> [--measuring] [--engraved <folder>]\n");
     return 2;
   }
-  const bool measuring = argc > 3 && std::string(argv[3]) == "--measuring";
+  bool measuring = false;
+  std::string engraved;
+  for (int i = 3; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--measuring") measuring = true;
+    else if (arg == "--engraved" && i + 1 < argc) engraved = argv[++i];
+    else return std::fprintf(stderr, "make_training_samples: unknown argument %s\n", argv[i]), 2;
+  }
   const std::map<std::string, Glyph> glyphs = LoadOutlines(argv[1]);
   const std::string folder = argv[2];
   for (const BigSymbol& b : kBigSymbols)
@@ -561,6 +596,8 @@ int main(int argc, char** argv) {
       if (!s.head) break;  // one place for the others
     }
   }
+  if (!engraved.empty() && !TakeEngraved(engraved, folder, &small))
+    return std::fprintf(stderr, "make_training_samples: cannot take the samples of %s\n", engraved.c_str()), 1;
   std::ofstream xxx(folder + "/XxX.txt"), notesFile(folder + "/NotesXxX.txt");
   xxx << "- Shape samples, made by tools/make_training_samples.cpp\n"
       << "> 16x32\nX\n> 8x32\nX\n> 16x16\nX\n> 8x16\n"
