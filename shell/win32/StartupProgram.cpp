@@ -3,6 +3,7 @@
 #include <objbase.h>
 
 #include "Code/Quorm/win32/Win32EngineHost.h"
+#include "Code/Unicode/Utils/win32/Uni.h"
 #include "pages/PageStoreScoreLinks.h"
 #include "pages/PageTable.h"
 #include "platform/Settings.h"
@@ -16,6 +17,7 @@
 #include "score/RecentFiles.h"
 #include "score/ScoreFileBackup.h"
 #include "score/ScoreFileHooks.h"
+#include "shapes/ClassifierLog.h"
 #include "shapes/ClassifierStartup.h"
 #include "shell/BackupFiles.h"
 #include "shell/ShellServices.h"
@@ -44,6 +46,9 @@ void RunSaveCommand() {
 }
 
 int ReadingFlag() { return IsReadingPages() ? 1 : 0; }
+
+// The classifier's debug lines go to the debugger output, never to the user.
+void ClassifierDebugLine(const char* line) { UniOutputDebugString(AnsiToWide(line)); }
 
 void ShowNotice(int dialogId, void* owner) { ShowShellDialog(dialogId, static_cast<HWND>(owner)); }
 
@@ -80,6 +85,7 @@ void WireShellServices() {
   services.showNotice = ShowNotice;
   services.buildShapeDatabase = BuildShapeDatabaseAtStartup;
   SetShellServices(services);
+  SetClassifierLogSink(ClassifierDebugLine);
   InstallPreparationWindows();
 }
 
