@@ -55,29 +55,57 @@ void PackCell(uint8_t* cells, int k, int value) {
 }
 
 // The 8 x 8 and 8 x 16 grids both take 32 sample columns (every second
-// position); 8 x 8 takes 32 sample rows, 8 x 16 all 64. The column bytes and
-// bits are found once; each sample row then becomes one 32-bit word of
-// samples (bit j = sample column j, four to a cell), whose nibbles are
-// counted in parallel: even cells in the byte lanes of one word, odd cells in
-// another, summed over the cell's four sample rows (at most 16 per lane).
+// position); 8 x 8 takes 32 sample rows, 8 x 16 all 64. Each sample row
+// becomes one 32-bit word of samples (bit j = sample column j, four to a
+// cell), whose nibbles are counted in parallel: even cells in the byte lanes
+// of one word, odd cells in another, summed over the cell's four sample rows
+// (at most 16 per lane).
+//
+// The word of a row is put together from the bytes the sample columns lie
+// in: per byte two 16-entry tables, from the value of its low and of its high
+// nibble to the sample bits those pixels give, made once per window. A
+// sample row on the same pixel row as the one before takes its word again.
+constexpr int kMaxSampleBytes = 33;  // 255 pixels from any bit of a byte
+
 void FastFeatures(const uint8_t* bits, size_t rowBytes, int x0, int y0, int width, int height, bool tall,
                   uint8_t* cells) {
   const ZoneStepTable& table = GetZoneStepTable();
-  uint32_t byteAt[32];
-  uint8_t bitAt[32];
+  const int firstByte = x0 >> 3;
+  const int byteCount = ((x0 + width - 1) >> 3) - firstByte + 1;
+  uint32_t pixelMask[kMaxSampleBytes][8];
+  std::memset(pixelMask, 0, sizeof pixelMask[0] * static_cast<size_t>(byteCount));
   for (int j = 0; j < 32; ++j) {
     const int x = x0 + table.b[width][j];
-    byteAt[j] = static_cast<uint32_t>(x >> 3);
-    bitAt[j] = static_cast<uint8_t>(1u << (x & 7));
+    pixelMask[(x >> 3) - firstByte][x & 7] |= 1u << j;
+  }
+  uint32_t nibble[kMaxSampleBytes][2][16];
+  for (int u = 0; u < byteCount; ++u) {
+    for (int half = 0; half < 2; ++half) {
+      uint32_t* t = nibble[u][half];
+      const uint32_t* m = pixelMask[u] + 4 * half;
+      t[0] = 0;
+      for (int v = 1; v < 16; ++v) {
+        const int low = v & 1 ? 0 : v & 2 ? 1 : v & 4 ? 2 : 3;
+        t[v] = t[v & (v - 1)] | m[low];
+      }
+    }
   }
   const int gridRows = tall ? 16 : 8;
   const uint8_t* rowSteps = tall ? table.a[height] : table.b[height];
+  int lastY = -1;
+  uint32_t lastSamples = 0;
   for (int gridRow = 0; gridRow < gridRows; ++gridRow) {
     uint32_t even = 0, odd = 0;
     for (int s = gridRow * 4; s < gridRow * 4 + 4; ++s) {
-      const uint8_t* row = bits + static_cast<size_t>(y0 + rowSteps[s]) * rowBytes;
-      uint32_t samples = 0;
-      for (int j = 0; j < 32; ++j) samples |= static_cast<uint32_t>((row[byteAt[j]] & bitAt[j]) != 0) << j;
+      const int y = y0 + rowSteps[s];
+      uint32_t samples = lastSamples;
+      if (y != lastY) {
+        const uint8_t* row = bits + static_cast<size_t>(y) * rowBytes + firstByte;
+        samples = 0;
+        for (int u = 0; u < byteCount; ++u) samples |= nibble[u][0][row[u] & 15] | nibble[u][1][row[u] >> 4];
+        lastY = y;
+        lastSamples = samples;
+      }
       // Ones per nibble: pairs, then nibbles.
       samples = samples - ((samples >> 1) & 0x55555555u);
       samples = (samples & 0x33333333u) + ((samples >> 2) & 0x33333333u);

@@ -4,6 +4,7 @@
 
 #include "platform/FileLayer.h"
 #include "platform/Folders.h"
+#include "shapes/ZoneFeatures.h"
 
 namespace {
 
@@ -18,12 +19,13 @@ StartupTables& Tables() {
   return tables;
 }
 
+// The shape classifier's step table is the one rule for both parts.
 void FillFractionTables(uint8_t* block) {
-  uint8_t* b = block + 256 * kFractionARowBytes;
-  for (unsigned i = 0; i < 256; ++i) {
-    for (unsigned j = 0; j < kFractionARowBytes; ++j) block[i * kFractionARowBytes + j] = uint8_t(i * j / 64);
-    for (unsigned j = 0; j < kFractionBRowBytes; ++j) b[i * kFractionBRowBytes + j] = uint8_t(i * j / 32);
-  }
+  const ZoneStepTable& steps = GetZoneStepTable();
+  static_assert(sizeof steps.a == 256 * kFractionARowBytes && sizeof steps.b == 256 * kFractionBRowBytes,
+                "the fraction tables are the step table's two parts");
+  std::memcpy(block, steps.a, sizeof steps.a);
+  std::memcpy(block + sizeof steps.a, steps.b, sizeof steps.b);
 }
 
 void FillBitCountTable(uint8_t* table) {

@@ -19,10 +19,11 @@ packages=(
   musescore3 python3-mido timidity fluid-soundfont-gm
   # the program's own bitmaps and icons are rendered from SVG sources
   librsvg2-bin imagemagick
-  # the music font and the engine tests' glyph fixtures are made from
-  # LilyPond's outlines; the text line fixtures are rendered in DejaVu and
-  # Liberation (tools/make_text_lines.py); the score's text faces under Wine
-  # and the recording device's text metrics are Liberation's
+  # the music font, the engine tests' glyph fixtures and the shape
+  # classifier's training glyphs are made from LilyPond's outlines; the text
+  # line fixtures are rendered in DejaVu and Liberation
+  # (tools/make_text_lines.py); the score's text faces under Wine and the
+  # recording device's text metrics are Liberation's
   python3-fontforge lilypond-fonts fonts-dejavu-core fonts-liberation2
 )
 

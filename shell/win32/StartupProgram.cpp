@@ -3,6 +3,7 @@
 #include <objbase.h>
 
 #include "Code/Quorm/win32/Win32EngineHost.h"
+#include "Code/Unicode/Utils/win32/Uni.h"
 #include "pages/PageStoreScoreLinks.h"
 #include "pages/PageTable.h"
 #include "platform/Settings.h"
@@ -17,6 +18,8 @@
 #include "score/ScoreFileBackup.h"
 #include "score/ScoreFileHooks.h"
 #include "score/win32/RhythmWarning.h"
+#include "shapes/ClassifierLog.h"
+#include "shapes/ClassifierStartup.h"
 #include "shell/BackupFiles.h"
 #include "shell/ShellServices.h"
 #include "shell/StartupTables.h"
@@ -44,6 +47,9 @@ void RunSaveCommand() {
 }
 
 int ReadingFlag() { return IsReadingPages() ? 1 : 0; }
+
+// The classifier's debug lines go to the debugger output, never to the user.
+void ClassifierDebugLine(const char* line) { UniOutputDebugString(AnsiToWide(line)); }
 
 void ShowNotice(int dialogId, void* owner) { ShowShellDialog(dialogId, static_cast<HWND>(owner)); }
 
@@ -79,7 +85,9 @@ void WireShellServices() {
   SetFileOpenerHooks(opener);
   ShellServices services{};
   services.showNotice = ShowNotice;
+  services.buildShapeDatabase = BuildShapeDatabaseAtStartup;
   SetShellServices(services);
+  SetClassifierLogSink(ClassifierDebugLine);
   InstallPreparationWindows();
 }
 
@@ -89,6 +97,7 @@ void ShutDown() {
   p.shutDown = true;
   KeepWork();
   FreeWorkingBuffers();
+  FreeShapeDatabases();
   FreeStartupTables();
   if (p.comInitialised) CoUninitialize();
   ReleaseSharedResources();

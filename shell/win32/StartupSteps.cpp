@@ -155,6 +155,7 @@ bool BuildStartupState() {
   ScorePages.count = 0;
   ScorePages.current = 0;
   services.buildShapeDatabase();
+  if (Flags().startupAbort) return false;  // the classifier's databases could not be loaded
   services.initSlopeTables();
   if (!ReadOtable()) return ReportMissingFile(kOtableFileName);
   Frame().savePrompted = false;
