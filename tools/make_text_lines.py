@@ -14,6 +14,8 @@ usage: make_text_lines.py OUTDIR        writes the set listed in LINES below
 import os
 import subprocess
 import sys
+
+from pbm import write_pbm
 import tempfile
 
 FONTS = "/usr/share/fonts/truetype"
@@ -57,17 +59,7 @@ def read_plain_pbm(path):
 
 
 def write_raw_pbm(path, rows):
-    h, w = len(rows), len(rows[0])
-    out = bytearray(b"P4\n%d %d\n" % (w, h))
-    for row in rows:
-        for x0 in range(0, w, 8):
-            byte = 0
-            for k in range(8):
-                if x0 + k < w and row[x0 + k]:
-                    byte |= 0x80 >> k
-            out.append(byte)
-    with open(path, "wb") as f:
-        f.write(bytes(out))
+    write_pbm(path, rows)
 
 
 def main(argv):

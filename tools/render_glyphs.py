@@ -22,6 +22,8 @@ import math
 import os
 import sys
 
+from pbm import write_pbm
+
 STAFF_SPACES_PER_EM = 4
 
 
@@ -129,20 +131,8 @@ def render(glyph, staff_space, scale):
     return image, origin
 
 
-def write_pbm(path, image, origin, comment):
-    height = len(image)
-    width = len(image[0])
-    out = bytearray()
-    out += b"P4\n# %s\n# origin %d %d\n%d %d\n" % (comment.encode(), origin[0], origin[1], width, height)
-    for row in image:
-        for b in range(0, width, 8):
-            byte = 0
-            for k in range(8):
-                if b + k < width and row[b + k]:
-                    byte |= 0x80 >> k
-            out.append(byte)
-    with open(path, "wb") as f:
-        f.write(bytes(out))
+def write_glyph_pbm(path, image, origin, comment):
+    write_pbm(path, image, (comment, "origin %d %d" % origin))
 
 
 def main(argv):
@@ -165,7 +155,7 @@ def main(argv):
         for size in sizes:
             image, origin = render(font[glyph_name], size, scale)
             comment = "%s of %s, staff space %d px, scale %g" % (glyph_name, os.path.basename(argv[1]), size, scale)
-            write_pbm(os.path.join(outdir, "%s-%d.pbm" % (name, size)), image, origin, comment)
+            write_glyph_pbm(os.path.join(outdir, "%s-%d.pbm" % (name, size)), image, origin, comment)
 
 
 if __name__ == "__main__":
