@@ -1,5 +1,8 @@
 // Renaming files: MoveFileEx on the NT family; on 9x, where MoveFileEx is not
-// implemented, the target is deleted and the file moved.
+// implemented, the target is deleted and the file moved. A target that
+// another program holds open for a moment (a virus scanner, an indexer, a
+// reader of the page index) refuses the replace with a sharing violation:
+// the rename is tried again for about half a second before it fails.
 #include <windows.h>
 
 #include "Code/Unicode/Utils/TextHolders.h"
@@ -7,8 +10,12 @@
 #include "platform/Platform.h"
 
 namespace platform {
+namespace {
 
-bool RenameFile(const char16_t* from, const char16_t* to, bool replace) {
+constexpr int kRenameTries = 10;
+constexpr DWORD kRenamePauseMs = 50;
+
+bool RenameOnce(const char16_t* from, const char16_t* to, bool replace) {
   if (!from || !to) return false;
   const DWORD flags = replace ? MOVEFILE_REPLACE_EXISTING : 0;
   if (IsWindowsNT())
@@ -25,6 +32,20 @@ bool RenameFile(const char16_t* from, const char16_t* to, bool replace) {
     if (!replace || !DeleteFileA(targetText)) return false;
   }
   return MoveFileA(sourceText, targetText) != FALSE;
+}
+
+}  // namespace
+
+bool RenameFile(const char16_t* from, const char16_t* to, bool replace) {
+  if (!from || !to) return false;
+  for (int attempt = 1;; ++attempt) {
+    if (RenameOnce(from, to, replace)) return true;
+    const DWORD error = GetLastError();
+    if (attempt == kRenameTries || (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED &&
+                                    error != ERROR_LOCK_VIOLATION))
+      return false;
+    Sleep(kRenamePauseMs);
+  }
 }
 
 }  // namespace platform

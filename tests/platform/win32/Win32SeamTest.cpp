@@ -93,6 +93,55 @@ TEST(Win32Seam, FilesAndFolders) {
   EXPECT_FALSE(Exists(sub));
 }
 
+// A reader that holds the target open for a moment (without leave to delete
+// it) delays a replacing rename; it does not make it fail.
+TEST(Win32Seam, ARenameWaitsForAMomentaryReaderOfItsTarget) {
+  ScratchFolder folder;
+  const std::u16string target = folder.File(u"Index");
+  const std::u16string fresh = folder.File(u"Index.new");
+  WriteFile(target, "old");
+  WriteFile(fresh, "new");
+  HANDLE held = CreateFileW(reinterpret_cast<const wchar_t*>(target.c_str()), GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, held);
+  HANDLE closer = CreateThread(
+      nullptr, 0,
+      [](LPVOID handle) -> DWORD {
+        Sleep(150);
+        CloseHandle(static_cast<HANDLE>(handle));
+        return 0;
+      },
+      held, 0, nullptr);
+  ASSERT_NE(nullptr, closer);
+  EXPECT_TRUE(platform::RenameFile(fresh.c_str(), target.c_str(), true));
+  WaitForSingleObject(closer, INFINITE);
+  CloseHandle(closer);
+  std::FILE* stream = platform::OpenStream(target.c_str(), "rb");
+  ASSERT_NE(nullptr, stream);
+  char text[8] = {};
+  EXPECT_EQ(3u, std::fread(text, 1, sizeof text - 1, stream));
+  std::fclose(stream);
+  EXPECT_STREQ("new", text);
+  EXPECT_FALSE(Exists(fresh));
+}
+
+// A reader that never lets go makes the rename fail after its retries, and
+// both files stay as they were.
+TEST(Win32Seam, ARenameGivesUpOnATargetHeldOpen) {
+  ScratchFolder folder;
+  const std::u16string target = folder.File(u"Index");
+  const std::u16string fresh = folder.File(u"Index.new");
+  WriteFile(target, "old");
+  WriteFile(fresh, "new");
+  HANDLE held = CreateFileW(reinterpret_cast<const wchar_t*>(target.c_str()), GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, held);
+  EXPECT_FALSE(platform::RenameFile(fresh.c_str(), target.c_str(), true));
+  CloseHandle(held);
+  EXPECT_TRUE(Exists(fresh));
+  EXPECT_TRUE(Exists(target));
+}
+
 TEST(Win32Seam, CopiesFilesMatchingAPatternIntoANewFolder) {
   ScratchFolder folder;
   std::u16string source = folder.File(u"Quelle");
