@@ -108,8 +108,8 @@ void AddPiece(const StemRun& top, int32_t endRow) {
 }
 
 // The runs of length 1 .. ScaleToPixels(33) + 1 that stop short of the right
-// page edge, stacked into pieces as Merger items.
-void AddPieces() {
+// page edge, stacked into pieces as Merger items; returns how many.
+int64_t AddPieces() {
   const int32_t height = GetPageImageHeight();
   const int32_t width = GetPageImageWidth();
   const int32_t longest = ScaleToPixels(33) + 1;
@@ -117,7 +117,7 @@ void AddPieces() {
   int64_t count = 0;
   for (int32_t y = 0; y < height; ++y)
     ForEachRowRun(y, [&](int32_t first, int32_t end) { count += keep(first, end) ? 1 : 0; });
-  if (count == 0) return;
+  if (count == 0) return 0;
   if (!NamedAlloc(gRuns, static_cast<size_t>(count) * sizeof(StemRun), "hrunsforvl"))
     OnEngineSafeHeapExhausted(nullptr, static_cast<size_t>(count) * sizeof(StemRun));
   int64_t n = 0;
@@ -131,14 +131,17 @@ void AddPieces() {
     return a.row < b.row;
   });
   int64_t start = 0;
+  int64_t pieces = 0;
   for (int64_t i = 1; i <= n; ++i) {
     const bool goesOn = i < n && gRuns[i].first == gRuns[i - 1].first && gRuns[i].end == gRuns[i - 1].end &&
                         gRuns[i].row == gRuns[i - 1].row + 1;
     if (goesOn) continue;
     AddPiece(gRuns[start], gRuns[i - 1].row + 1);
+    ++pieces;
     start = i;
   }
   NamedFree(gRuns);
+  return pieces;
 }
 
 // ---- First pass: pieces stacked into segments ----
@@ -476,10 +479,9 @@ void DetectVerticalLines() {
   gHalfWindow = ScaleToPixels(100);
 
   BeginMerge();
-  AddPieces();
-  RunMerge(PieceJoinCost, PieceJoin, PieceCentre, PieceBox, nullptr, 8, 8, gFirstLimit);
+  if (AddPieces() > 0) RunMerge(PieceJoinCost, PieceJoin, PieceCentre, PieceBox, nullptr, 8, 8, gFirstLimit);
   gSegments.count = 0;
-  ForEachMergedGroup(KeepSegment);
+  if (CountMergedGroups() > 0) ForEachMergedGroup(KeepSegment);
   EndMerge();
 
   BeginMerge();

@@ -319,6 +319,11 @@ TEST(VerticalLinesTest, BadPagesThenAGoodOne) {
        [](SynthPage& p) {
          for (int line = 0; line < 12; ++line) DrawTextLine(p, 80 + 50 * line, 60, 740, 14, 3 + line);
        }},
+      {"a staff alone",
+       [](SynthPage& p) {
+         StaffPainter painter(p);
+         painter.AddStaff(StaffOf(20, 800));
+       }},
       {"noise and blots",
        [](SynthPage& p) {
          p.Speckle(6000, 23);
