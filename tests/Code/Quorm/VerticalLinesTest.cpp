@@ -306,6 +306,32 @@ TEST(VerticalLinesTest, LineOperations) {
   EXPECT_EQ(GetVerticalLineCount(), 0);
 }
 
+// A hinted staff under five pixels takes no part: a stroke beside it is no
+// line, while the same stroke beside a staff of 20 is one.
+TEST(VerticalLinesTest, TinyHintedStaffTakesNoPart) {
+  SynthPage page(900, 700);
+  StaffPainter painter(page);
+  SynthStaff tiny = StaffOf(3, 900);
+  tiny.top = 100;
+  painter.AddStaff(tiny);
+  SynthStaff normal = StaffOf(20, 900);
+  normal.top = 400;
+  painter.AddStaff(normal);
+  page.FillRect(60, 500, 160, 502);
+  page.FillRect(380, 500, 480, 502);
+  StaffHints hints;
+  hints.AddFromPainter(painter, 0, 1);
+  hints.AddFromPainter(painter, 1, 2);
+  ASSERT_EQ(RunHintedStageOn(page, hints), 0);
+  ASSERT_EQ(GetStaffCount(), 2);
+  MeasurePageSkew();
+  InitialiseObjectPoints();
+  DetectVerticalLines();
+  EXPECT_EQ(LineOn({500, 2, 60, 159}, 2), -1) << DescribeLines();
+  EXPECT_GE(LineOn({500, 2, 380, 479}, 2), 0) << DescribeLines();
+  FreeEngine();
+}
+
 // Pages without music, and hinted staves of 3 and 60 pixels, read to the
 // end without a failed check; a page read after them finds its stems.
 TEST(VerticalLinesTest, BadPagesThenAGoodOne) {
