@@ -200,10 +200,36 @@ bool WhiteAcross(int32_t row, int32_t x) {
   return !GetPagePixel(row, x - 1) && !GetPagePixel(row, x) && !GetPagePixel(row, x + 1);
 }
 
+// Walks the segments of two chains in row order, calling visit(p, q) for
+// every vertically adjacent pair; stops when visit answers false.
+template <class Visit>
+void ForEachAdjacentPair(MergeGroup* a, MergeGroup* b, Visit visit) {
+  MergeGroup* x = a;
+  MergeGroup* y = b;
+  const StemSegment* previous = nullptr;
+  while (x != nullptr || y != nullptr) {
+    MergeGroup** pick = &x;
+    if (x == nullptr || (y != nullptr && SegmentOf(y)->first < SegmentOf(x)->first)) pick = &y;
+    const StemSegment* q = SegmentOf(*pick);
+    *pick = (*pick)->next;
+    if (previous != nullptr && !visit(previous, q)) return;
+    previous = q;
+  }
+}
+
+int32_t CostValue(double cost) {
+  if (!(cost < static_cast<double>(kMergeNoJoin - 1))) return kMergeNoJoin - 1;
+  return static_cast<int32_t>(cost);
+}
+
+// The cost of chaining chain b below chain a. The cost is the larger of the
+// worst pair term and the worst gap term, so once a part of it reaches the
+// Merger's bound the rest need not be measured.
 int32_t ChainJoinCost(MergeGroup* a, MergeGroup* b) {
   const StemSegment* ha = SegmentOf(a);
   const StemSegment* hb = SegmentOf(b);
   if (hb->first < ha->first) return kMergeNoJoin;
+  const double bound = MergeCostBound();
   const double S = GetPageStaffSpace();
   const double s1 = 0.02 * S + 500;
   const double s2 = 0.01 * S + 250;
@@ -214,40 +240,43 @@ int32_t ChainJoinCost(MergeGroup* a, MergeGroup* b) {
   const double base = (std::fabs(static_cast<double>(ha->width) - hb->width) / 2) / std::sqrt(v0) + 0.5 * std::log(v0 / s1s);
   const double gapScale = std::fmin(0.004 * S, 2.5 * std::fmax(ca, cb));
   const double whiteScale = std::fmin(0.0005 * S, std::fmin(ca, cb));
-  double largestT = -1e300;
+  const auto gapTerm = [&](const StemSegment* p, const StemSegment* q) {
+    return gapScale > 0 ? 3.0 * (q->first - p->end) / gapScale : 0.0;
+  };
+  // Overlaps and the gap lengths first: no pixel is read for them.
+  bool overlap = false;
   double largestG = 0;
-  MergeGroup* x = a;
-  MergeGroup* y = b;
-  const StemSegment* previous = nullptr;
-  while (x != nullptr || y != nullptr) {
-    MergeGroup** pick = &x;
-    if (x == nullptr || (y != nullptr && SegmentOf(y)->first < SegmentOf(x)->first)) pick = &y;
-    const StemSegment* q = SegmentOf(*pick);
-    *pick = (*pick)->next;
-    if (previous != nullptr) {
-      const StemSegment* p = previous;
-      if (q->first < p->end) return kMergeNoJoin;
-      const double midP = (p->first + p->end) / 2.0;
-      const double midQ = (q->first + q->end) / 2.0;
-      const double rise = 10.0 * (midQ - midP);
-      const double v = rise * rise + s2 * s2 * (1.0 / p->count + 1.0 / q->count) + s1s;
-      const double t = std::fabs(static_cast<double>(p->column) - q->column) / std::sqrt(v) + 0.5 * std::log(v / s1s);
-      largestT = std::fmax(largestT, t);
-      const int32_t gap = q->first - p->end;
-      int32_t white = 0;
-      for (int32_t row = p->end; row < q->first; ++row) {
-        const double along = (row - midP) / (midQ - midP);
-        const int64_t column = p->column + static_cast<int64_t>(std::llround((q->column - p->column) * along));
-        if (WhiteAcross(row, PixelColumn(column, row))) ++white;
-      }
-      const double g = (gapScale > 0 ? 3.0 * gap / gapScale : 0) + (whiteScale > 0 ? 3.0 * white / whiteScale : 0);
-      largestG = std::fmax(largestG, g);
+  ForEachAdjacentPair(a, b, [&](const StemSegment* p, const StemSegment* q) {
+    if (q->first < p->end) {
+      overlap = true;
+      return false;
     }
-    previous = q;
-  }
-  const double cost = 1024.0 * std::fmax(largestT + base, largestG);
-  if (!(cost < static_cast<double>(kMergeNoJoin - 1))) return kMergeNoJoin - 1;
-  return static_cast<int32_t>(cost);
+    largestG = std::fmax(largestG, gapTerm(p, q));
+    return true;
+  });
+  if (overlap) return kMergeNoJoin;
+  if (1024.0 * largestG >= bound) return CostValue(1024.0 * largestG);
+  double largestT = -1e300;
+  bool enough = false;
+  ForEachAdjacentPair(a, b, [&](const StemSegment* p, const StemSegment* q) {
+    const double midP = (p->first + p->end) / 2.0;
+    const double midQ = (q->first + q->end) / 2.0;
+    const double rise = 10.0 * (midQ - midP);
+    const double v = rise * rise + s2 * s2 * (1.0 / p->count + 1.0 / q->count) + s1s;
+    const double t = std::fabs(static_cast<double>(p->column) - q->column) / std::sqrt(v) + 0.5 * std::log(v / s1s);
+    largestT = std::fmax(largestT, t);
+    int32_t white = 0;
+    for (int32_t row = p->end; row < q->first; ++row) {
+      const double along = (row - midP) / (midQ - midP);
+      const int64_t column = p->column + static_cast<int64_t>(std::llround((q->column - p->column) * along));
+      if (WhiteAcross(row, PixelColumn(column, row))) ++white;
+    }
+    const double g = gapTerm(p, q) + (whiteScale > 0 ? 3.0 * white / whiteScale : 0);
+    largestG = std::fmax(largestG, g);
+    enough = 1024.0 * std::fmax(largestT + base, largestG) >= bound;
+    return !enough;
+  });
+  return CostValue(1024.0 * std::fmax(largestT + base, largestG));
 }
 
 void ChainJoin(MergeGroup* a, MergeGroup* b) {
