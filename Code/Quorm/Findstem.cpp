@@ -236,8 +236,6 @@ int32_t ChainJoinCost(MergeGroup* a, MergeGroup* b) {
   const double s1s = s1 * s1;
   const double ca = ha->weight;
   const double cb = hb->weight;
-  const double v0 = s2 * s2 * (1 / cb + 1 / ca) + s1s;
-  const double base = (std::fabs(static_cast<double>(ha->width) - hb->width) / 2) / std::sqrt(v0) + 0.5 * std::log(v0 / s1s);
   const double gapScale = std::fmin(0.004 * S, 2.5 * std::fmax(ca, cb));
   const double whiteScale = std::fmin(0.0005 * S, std::fmin(ca, cb));
   const auto gapTerm = [&](const StemSegment* p, const StemSegment* q) {
@@ -256,6 +254,8 @@ int32_t ChainJoinCost(MergeGroup* a, MergeGroup* b) {
   });
   if (overlap) return kMergeNoJoin;
   if (1024.0 * largestG >= bound) return CostValue(1024.0 * largestG);
+  const double v0 = s2 * s2 * (1 / cb + 1 / ca) + s1s;
+  const double base = (std::fabs(static_cast<double>(ha->width) - hb->width) / 2) / std::sqrt(v0) + 0.5 * std::log(v0 / s1s);
   double largestT = -1e300;
   bool enough = false;
   ForEachAdjacentPair(a, b, [&](const StemSegment* p, const StemSegment* q) {
