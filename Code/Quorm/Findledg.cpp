@@ -205,10 +205,13 @@ void DetectLedgerLines() {
     SeekLedgerLines(line.staff, side, next, MaxOfInts(0, line.leftX - margin),
                     MinOfInts(GetPageImageWidth(), line.rightX + margin));
   }
+  // The right end is the column after the line: on the page's last column
+  // for a line that runs to the edge.
+  const int32_t lastColumn = GetPageImageWidth() - 1;
   for (int32_t i = 0; i < gLines.count; ++i) {
     const FoundLedgerLine& line = gLines.At(i);
     AddObjectPoint(kPointLedgerLeft, i, line.row, line.leftX);
-    AddObjectPoint(kPointLedgerRight, i, line.row, line.rightX);
+    AddObjectPoint(kPointLedgerRight, i, line.row, MinOfInts(line.rightX, lastColumn));
   }
 }
 

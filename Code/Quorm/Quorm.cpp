@@ -275,7 +275,7 @@ int RecognisePage(float progressFactor, ProgressCallback progress, ContinueCallb
         DetectBeams();
         if (!Ask(keepGoing)) return kStageStopped;
         point(58);
-        // stems and vertical lines: not built yet
+        DetectVerticalLines();
         point(74);
         if (!Ask(keepGoing)) return kStageStopped;
         DetectSlurs();

@@ -26,13 +26,6 @@
 
 namespace {
 
-// A dropped stem leaves the point index: its two anchor points go.
-void ReleaseStemPoints(int32_t line) {
-  ENGINE_CHECK_INDEX(line, GetVerticalLineCount());
-  RemoveObjectPoint(kPointStemTop, line);
-  RemoveObjectPoint(kPointStemBottom, line);
-}
-
 // ---- Scales ----
 int32_t S(int32_t percent) { return ScaleToPixels(percent); }
 
@@ -561,7 +554,7 @@ bool TextCoversSymbol(const EngineBox& text, const EngineBox& symbol) {
 }  // namespace
 
 void InstallGraphReleaseFunctions() {
-  SetGraphReleaseFunction(kObjectVerticalLine, kObjectVerticalLine, ReleaseStemPoints);
+  SetGraphReleaseFunction(kObjectVerticalLine, kObjectVerticalLine, ReleaseVerticalLine);
   SetGraphReleaseFunction(kObjectNotehead, kObjectNotehead, ReleaseNotehead);
   SetGraphReleaseFunction(kObjectBeam, kObjectBeam, ReleaseBeam);
   SetGraphReleaseFunction(kObjectSlur, kObjectSlur, ReleaseSlur);

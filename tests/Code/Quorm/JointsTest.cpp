@@ -183,7 +183,9 @@ TEST_F(JointsTest, BeamAndStem) {
     const JointResult r = JoinBeamToLine(beam, {{c.top, x}, {c.bottom, x}});
     EXPECT_EQ(r.first, c.first) << c.what << " " << Describe(r);
     EXPECT_EQ(r.second, c.second) << c.what << " " << Describe(r);
-    if (c.first != 0) EXPECT_LT(r.confidence, 1024) << c.what;
+    if (c.first != 0) {
+      EXPECT_LT(r.confidence, 1024) << c.what;
+    }
   }
 }
 
@@ -241,7 +243,9 @@ TEST_F(JointsTest, DotsAccidentalsAndRests) {
   for (const Case& c : cases) {
     r = JoinAccidentalToNotehead({{c.right - 40, c.refY - 60, c.right, c.refY + 60}, 90, c.refY}, head);
     EXPECT_EQ(r.first != 0, c.joined) << c.right << " " << c.refY << " " << Describe(r);
-    if (c.joined) EXPECT_LE(r.confidence, 1023);
+    if (c.joined) {
+      EXPECT_LE(r.confidence, 1023);
+    }
   }
 }
 
@@ -309,7 +313,9 @@ TEST_F(JointsTest, KeySignatureAndClef) {
     const JointSymbol key{{300 + c.gap, 250, 380 + c.gap, 600}, c.key, c.keyRef};
     const JointResult r = JoinKeySignatureToClef(key, clef);
     EXPECT_EQ(r.first != 0, c.joined) << c.clef << " " << c.key << " " << c.keyRef << " gap " << c.gap;
-    if (c.joined) EXPECT_EQ(r.confidence, 400);
+    if (c.joined) {
+      EXPECT_EQ(r.confidence, 400);
+    }
   }
 }
 

@@ -143,6 +143,28 @@ TEST(LedgerLinesTest, AnchorPointsFollowTheLines) {
   EXPECT_EQ(GetLedgerLineCount(), 0);
 }
 
+// A line that runs to the page's right edge keeps its right anchor point on
+// the page.
+TEST(LedgerLinesTest, LineAtTheRightPageEdge) {
+  SynthPage page(900, 500);
+  StaffPainter painter(page);
+  SynthStaff staff;
+  staff.top = 200;
+  staff.left = 50;
+  staff.right = 900;
+  painter.AddStaff(staff);
+  DrawLedgerLines(page, painter, 0, -1, 2, 890);
+  FindLedgerLinesOn(page);
+  ASSERT_GE(GetLedgerLineCount(), 1);
+  for (int i = 0; i < GetLedgerLineCount(); ++i) {
+    int32_t* objects = nullptr;
+    const int y = GetLedgerLineY(i);
+    EXPECT_EQ(FindObjectPointsInBox(kPointLedgerRight, 0, y, 900, y + 1, &objects), 1);
+    EngineFree(objects);
+  }
+  FreeEngine();
+}
+
 // What the finder must not take, each on a staff of 20 pixels.
 struct Rejection {
   const char* what;
