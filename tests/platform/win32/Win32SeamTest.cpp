@@ -93,6 +93,12 @@ TEST(Win32Seam, FilesAndFolders) {
   EXPECT_FALSE(Exists(sub));
 }
 
+DWORD WINAPI CloseAfterAMoment(LPVOID handle) {
+  Sleep(150);
+  CloseHandle(static_cast<HANDLE>(handle));
+  return 0;
+}
+
 // A reader that holds the target open for a moment (without leave to delete
 // it) delays a replacing rename; it does not make it fail.
 TEST(Win32Seam, ARenameWaitsForAMomentaryReaderOfItsTarget) {
@@ -104,14 +110,7 @@ TEST(Win32Seam, ARenameWaitsForAMomentaryReaderOfItsTarget) {
   HANDLE held = CreateFileW(reinterpret_cast<const wchar_t*>(target.c_str()), GENERIC_READ,
                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(INVALID_HANDLE_VALUE, held);
-  HANDLE closer = CreateThread(
-      nullptr, 0,
-      [](LPVOID handle) -> DWORD {
-        Sleep(150);
-        CloseHandle(static_cast<HANDLE>(handle));
-        return 0;
-      },
-      held, 0, nullptr);
+  HANDLE closer = CreateThread(nullptr, 0, CloseAfterAMoment, held, 0, nullptr);
   ASSERT_NE(nullptr, closer);
   EXPECT_TRUE(platform::RenameFile(fresh.c_str(), target.c_str(), true));
   WaitForSingleObject(closer, INFINITE);
