@@ -1,0 +1,411 @@
+// Ambiguity resolution on hand-built object graphs: objects put straight into
+// the finders' tables on a hand-made staff page, linked by hand with the
+// labels and costs the joints give, then resolved stage by stage.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "Code/Quorm/Engerror.h"
+#include "Code/Quorm/Findbeam.h"
+#include "Code/Quorm/Findhead.h"
+#include "Code/Quorm/Findscal.h"
+#include "Code/Quorm/Findstav.h"
+#include "Code/Quorm/Findstem.h"
+#include "Code/Quorm/Fxdszsym.h"
+#include "Code/Quorm/Heapmem.h"
+#include "Code/Quorm/Lnheadpt.h"
+#include "Code/Quorm/Onebpp.h"
+#include "Code/Quorm/Quorm.h"
+#include "Code/Quorm/ambigres.h"
+#include "Code/Quorm/findbarl.h"
+#include "Code/Quorm/fssatoms.h"
+#include "Code/Quorm/joints.h"
+#include "Code/Quorm/makemocg.h"
+#include "Code/Quorm/mocgraph.h"
+#include "tests/Code/Quorm/StaffFixture.h"
+#include "tests/Code/Quorm/StaffStageHelpers.h"
+
+namespace {
+
+constexpr int32_t kSpace = 20;
+constexpr int32_t kTop = 200;  // top staff line; lines at 200 .. 280
+
+void Paint(int32_t y0, int32_t x0, int32_t y1, int32_t x1) {
+  for (int32_t y = y0; y < y1; ++y)
+    for (int32_t x = x0; x < x1; ++x) SetPagePixel(y, x, 1);
+}
+
+int32_t Ink(int32_t y0, int32_t x0, int32_t y1, int32_t x1) { return CountBoxInk(y0, x0, y1, x1); }
+
+// Every node with its marks and links, released ones included.
+std::string DumpGraph() {
+  std::ostringstream out;
+  for (int32_t n = 0; n < GetGraphNodeCount(); ++n) {
+    const GraphObject o = GetGraphNodeObject(n);
+    out << n << ':' << o.kind << '/' << o.reference << " r" << IsGraphNodeReleased(n) << " a" << TestGraphMarkA(n)
+        << " b" << TestGraphMarkB(n) << " [";
+    for (int32_t i = 0; i < GetGraphLinkCount(n); ++i)
+      out << GetGraphLinkOther(n, i) << ',' << GetGraphLinkLabel(n, i) << ',' << GetGraphLinkCost(n, i) << ' ';
+    out << "]\n";
+  }
+  return out.str();
+}
+
+bool Live(int32_t kind, int32_t reference) { return !IsGraphNodeReleased(FindGraphNode(kind, reference)); }
+
+int32_t PointsOfKind(int32_t pointKind) {
+  int32_t* objects = nullptr;
+  const int32_t n = FindObjectPointsInBox(pointKind, 0, 0, GetPageImageWidth(), GetPageImageHeight(), &objects);
+  EngineFree(objects);
+  return n;
+}
+
+class Ambiguity : public ::testing::Test {
+ protected:
+  void SetUp() override { Reset(); }
+  void TearDown() override {
+    FreeHandPage();
+    FreeEngine();
+  }
+  static void Reset() {
+    FreeEngine();
+    LoadHandPage(1200, 600, kSpace);
+    AddHandStaff({0, kTop, kSpace, 20, 1180, 5, 0});
+    InitialiseObjectPoints();
+    InstallGraphReleaseFunctions();
+  }
+  // A head of the model centred at (y, x), 24 pixels wide.
+  static int32_t Head(int32_t x, int32_t y, int32_t step, int32_t model = 0, int32_t rawCost = 0) {
+    FoundNotehead h{};
+    h.leftX = x - 12;
+    h.rightX = x + 12;
+    h.centreY = y;
+    h.staff = 0;
+    h.step = step;
+    h.model = model;
+    h.rawCost = rawCost;
+    const int32_t i = AddFoundNotehead(h);
+    AddObjectPoint(kPointHeadLeft, i, y, h.leftX);
+    AddObjectPoint(kPointHeadRight, i, y, h.rightX);
+    AddGraphNode(kObjectNotehead, i);
+    return i;
+  }
+  static int32_t Stem(int32_t top, int32_t bottom, int32_t x, int32_t cost = 100, int32_t width = 2 * 1024) {
+    const int32_t i = AddFoundVerticalLine({top, x, bottom, x, width, cost, 0});
+    AddObjectPoint(kPointStemTop, i, top, x);
+    AddObjectPoint(kPointStemBottom, i, bottom, x);
+    AddGraphNode(kObjectVerticalLine, i);
+    return i;
+  }
+  static int32_t Beam(int32_t lx, int32_t ly, int32_t rx, int32_t ry, int32_t thickness, int32_t cost,
+                      int32_t shortModel) {
+    const int32_t i = AddFoundBeam({lx, rx, ly, ry, thickness, cost, shortModel});
+    AddObjectPoint(kPointBeamLeft, i, ly, lx);
+    AddObjectPoint(kPointBeamRight, i, ry, rx - 1);
+    AddGraphNode(kObjectBeam, i);
+    return i;
+  }
+  // A head at the bottom of an up-stem (the stem at the head's right side).
+  static void UpStem(int32_t head, int32_t stem, int32_t cost = 100) {
+    LinkGraphNodes(kObjectNotehead, head, kJointRightSide, kObjectVerticalLine, stem, kJointHeadAtBottom, cost);
+  }
+  static void BeamOnStem(int32_t beam, int32_t end, int32_t stem, int32_t cost = 100) {
+    LinkGraphNodes(kObjectBeam, beam, end, kObjectVerticalLine, stem, kJointBeamAtTop, cost);
+  }
+};
+
+TEST_F(Ambiguity, ProbabilitiesFollowCostsAndLinks) {
+  EXPECT_DOUBLE_EQ(OneLinkSupport(0.3, 0.8, 1.0), 0.3);  // a link without evidence changes nothing
+  EXPECT_GT(OneLinkSupport(0.3, 0.8, 0.1), 0.3);
+  EXPECT_DOUBLE_EQ(TwoLinkSupport(0.3, 0.8, 0.1, 0.0, 1.0), OneLinkSupport(0.3, 0.8, 0.1));
+  // A cost of 1024 is even odds whatever the prior.
+  const int32_t stem = Stem(100, 200, 50, 1024);
+  EXPECT_NEAR(GetBaseProbability(kObjectVerticalLine, stem), 0.5, 1e-12);
+  const int32_t cheap = Stem(100, 200, 80, 0);
+  EXPECT_NEAR(GetBaseProbability(kObjectVerticalLine, cheap), std::exp(2.5) / (1 + std::exp(2.5)), 1e-12);
+  // Clamped: a free symbol the size of a page is not certain.
+  const int32_t big = AddFixedSymbol(0, 0, 1000, 500, 300, 0, 10);
+  AddGraphNode(300, big);
+  EXPECT_DOUBLE_EQ(GetObjectProbability(300, big), 0.9999);
+}
+
+// A stem reaches past its heads at one staff space beyond them, not before.
+TEST_F(Ambiguity, StemReachBoundary) {
+  for (int32_t reach : {kSpace - 1, kSpace}) {
+    Reset();
+    const int32_t h = Head(100, 300, 8);
+    const int32_t s = Stem(300 - reach, 300, 112);
+    UpStem(h, s);
+    EXPECT_EQ(StemReachesPastHeads(s), reach >= kSpace ? 1 : 0) << reach;
+  }
+}
+
+// Two beamed up-stems: the beam stays while it has a stem at each end; with
+// one stem gone a short beam goes too, and so does the head of that stem.
+TEST_F(Ambiguity, ShortBeamWithOneStemDeletedGoes) {
+  const int32_t h1 = Head(100, 300, 8), h2 = Head(140, 300, 8);
+  const int32_t s1 = Stem(240, 300, 112), s2 = Stem(240, 300, 152);
+  UpStem(h1, s1);
+  UpStem(h2, s2);
+  const int32_t b = Beam(112, 242, 153, 242, 6 * 1024, 100, 0);
+  BeamOnStem(b, kJointLeftSide, s1);
+  BeamOnStem(b, kJointRightSide, s2);
+  ResolveAmbiguitiesStage1(1);
+  EXPECT_EQ(CountLiveGraphNodes(), 5);
+
+  ReleaseGraphNode(kObjectVerticalLine, s2, 1);
+  ResolveAmbiguitiesStage1(1);
+  EXPECT_FALSE(Live(kObjectBeam, b));
+  EXPECT_FALSE(Live(kObjectNotehead, h2));
+  EXPECT_TRUE(Live(kObjectNotehead, h1));
+  EXPECT_TRUE(Live(kObjectVerticalLine, s1));
+  // Erasing on: the deleted objects left the point index.
+  EXPECT_EQ(PointsOfKind(kPointBeamLeft), 0);
+  EXPECT_EQ(PointsOfKind(kPointHeadLeft), 1);
+}
+
+// A beam with a stem at its left end only is kept when it is thick: longer
+// than 2.5 staff spaces, cheap, cheaply linked and heavier than a fifth of a
+// staff space plus a staff line. Each row moves one of these onto its limit.
+TEST_F(Ambiguity, ThickBeamRuleAtItsBoundaries) {
+  struct Row {
+    const char* what;
+    int32_t lengthExtra, beamCost, linkCost, thicknessExtra;
+    bool kept;
+  };
+  const Row rows[] = {
+      {"long thick beam", 1, 255, 255, 1, true},   {"at 2.5 spaces", 0, 255, 255, 1, false},
+      {"beam cost 256", 1, 256, 255, 1, false},     {"link cost 256", 1, 255, 256, 1, false},
+      {"thickness at the limit", 1, 255, 255, 0, false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    Reset();
+    const int32_t h = Head(100, 300, 8);
+    const int32_t s = Stem(240, 300, 112);
+    UpStem(h, s);
+    const int32_t length = ScaleToPixels(250) + row.lengthExtra;
+    const int32_t thickness = GetPageStaffSpace() / 5 + GetPageLineThickness() + row.thicknessExtra;
+    const int32_t b = Beam(112, 242, 112 + length, 242, thickness, row.beamCost, 0);
+    BeamOnStem(b, kJointLeftSide, s, row.linkCost);
+    ResolveAmbiguitiesStage1(1);
+    EXPECT_EQ(Live(kObjectBeam, b), row.kept);
+    EXPECT_TRUE(Live(kObjectVerticalLine, s));
+  }
+}
+
+TEST_F(Ambiguity, HeadsAndStemsWithoutSupportGo) {
+  // A stem with a head only in its middle, a head without a stem, a ledger
+  // line with nothing on it; a head of model 2 needs no stem.
+  const int32_t lone = Head(300, 300, 8);
+  const int32_t open = Head(400, 300, 8, 2);
+  const int32_t h = Head(500, 300, 8);
+  const int32_t s = Stem(240, 360, 512);
+  LinkGraphNodes(kObjectNotehead, h, kJointRightSide, kObjectVerticalLine, s, kJointInside, 100);
+  ResolveAmbiguitiesStage1(0);
+  EXPECT_FALSE(Live(kObjectNotehead, lone));
+  EXPECT_TRUE(Live(kObjectNotehead, open));
+  EXPECT_FALSE(Live(kObjectVerticalLine, s));
+  EXPECT_FALSE(Live(kObjectNotehead, h));
+  // Erasing off: the objects keep their anchor points.
+  EXPECT_EQ(PointsOfKind(kPointHeadLeft), 3);
+}
+
+// Two heads that exclude each other: the less probable one goes; a graph
+// without conflicts gives no candidates at all.
+TEST_F(Ambiguity, ConflictDeletesTheLessProbable) {
+  const int32_t a = Head(300, 300, 8, 2, 0);
+  const int32_t b = Head(310, 300, 8, 2, 100000);
+  EXPECT_EQ(CollectAmbiguityCandidates(), 0);
+  LinkGraphConflict(kObjectNotehead, a, kObjectNotehead, b);
+  ASSERT_EQ(CollectAmbiguityCandidates(), 1);
+  const double pa = GetObjectProbability(kObjectNotehead, a), pb = GetObjectProbability(kObjectNotehead, b);
+  ASSERT_GT(pa, pb);
+  const AmbiguityCandidate c = GetAmbiguityCandidate(0);
+  EXPECT_EQ(c.action, kDeleteNodeAction);
+  EXPECT_EQ(c.first, FindGraphNode(kObjectNotehead, b));
+  EXPECT_NEAR(c.score, std::fabs(std::log(1 / pa - 1) - std::log(1 / pb - 1)), 1e-12);
+  ResolveAmbiguitiesStage3(1);
+  EXPECT_TRUE(Live(kObjectNotehead, a));
+  EXPECT_FALSE(Live(kObjectNotehead, b));
+  EXPECT_EQ(CollectAmbiguityCandidates(), 0);
+}
+
+// A chain of conflicts a - b - c, a the least and c the most probable, both
+// candidates within one cycle's reach: deleting b (the higher score) touches
+// a, so the candidate that would delete a waits for the next cycle, where a
+// has no conflict left.
+TEST_F(Ambiguity, NeighbouringCandidatesWaitForTheNextCycle) {
+  // Model 2 costs (raw - 1800) x 1024 / 1200: 2048, 1536 and 967.
+  const int32_t a = Head(300, 300, 8, 2, 4200);
+  const int32_t b = Head(310, 300, 8, 2, 3600);
+  const int32_t c = Head(320, 300, 8, 2, 2933);
+  LinkGraphConflict(kObjectNotehead, a, kObjectNotehead, b);
+  LinkGraphConflict(kObjectNotehead, b, kObjectNotehead, c);
+  ASSERT_EQ(CollectAmbiguityCandidates(), 2);
+  const AmbiguityCandidate first = GetAmbiguityCandidate(0), second = GetAmbiguityCandidate(1);
+  const AmbiguityCandidate& high = first.score > second.score ? first : second;
+  const AmbiguityCandidate& low = first.score > second.score ? second : first;
+  ASSERT_EQ(high.first, FindGraphNode(kObjectNotehead, b));
+  ASSERT_EQ(low.first, FindGraphNode(kObjectNotehead, a));
+  ASSERT_GE(low.score, 0.9 * high.score - 0.1);
+  ResolveAmbiguitiesStage3(1);
+  EXPECT_TRUE(Live(kObjectNotehead, a));
+  EXPECT_FALSE(Live(kObjectNotehead, b));
+  EXPECT_TRUE(Live(kObjectNotehead, c));
+}
+
+// The trial run leaves the graph exactly as it was, but the ink of the trusted
+// objects is gone and the doubtful ones became atoms carrying their kind and
+// reference.
+TEST_F(Ambiguity, TrialRunKeepsTheGraphAndErasesTrustedInk) {
+  // Two beamed notes (trusted: a long beam carries their stems).
+  const int32_t h1 = Head(100, 300, 8), h2 = Head(160, 300, 8);
+  Paint(294, 88, 307, 112);
+  Paint(294, 148, 307, 172);
+  Paint(240, 111, 300, 113);
+  Paint(240, 171, 300, 173);
+  Paint(238, 111, 246, 173);
+  const int32_t s1 = Stem(240, 300, 112), s2 = Stem(240, 300, 172);
+  UpStem(h1, s1);
+  UpStem(h2, s2);
+  const int32_t b = Beam(112, 242, 173, 242, 8 * 1024, 100, 0);
+  BeamOnStem(b, kJointLeftSide, s1);
+  BeamOnStem(b, kJointRightSide, s2);
+  // A note whose costly stem is not sure of its head.
+  const int32_t h3 = Head(400, 320, 12);
+  Paint(314, 388, 327, 412);
+  Paint(260, 411, 320, 413);
+  const int32_t s3 = Stem(260, 320, 412, 1300);
+  UpStem(h3, s3);
+  // A bar line that goes on into no other staff.
+  Paint(kTop, 700, kTop + 81, 703);
+  const int32_t bar = AddFoundBarLine({0, 700, 703, 0, 0, -1, 300, 0});
+  AddGraphNode(kObjectBarLine, bar);
+  const std::string before = DumpGraph();
+  const int32_t atomsBefore = GetSymbolAtomCount();
+  ResolveAmbiguitiesStage2();
+  EXPECT_EQ(DumpGraph(), before);
+  EXPECT_EQ(HasGraphSnapshot(), 0);
+
+  EXPECT_EQ(Ink(294, 88, 307, 112), 0);
+  EXPECT_EQ(Ink(294, 148, 307, 172), 0);
+  EXPECT_EQ(Ink(240, 111, 300, 113), 0);
+  EXPECT_EQ(Ink(238, 111, 246, 173), 0);
+
+  // The doubtful stem and head became a pair of atoms; the bar line one atom.
+  EXPECT_EQ(GetAmbiguityPairCount(), 1);
+  ASSERT_EQ(GetSymbolAtomCount() - atomsBefore, 3);
+  bool pairSeen = false, barSeen = false;
+  for (int32_t i = atomsBefore; i < GetSymbolAtomCount(); ++i) {
+    const SymbolAtom atom = GetSymbolAtom(i);
+    if (atom.state == kObjectBarLine) {
+      barSeen = true;
+      EXPECT_EQ(atom.spare, bar);
+      EXPECT_EQ(atom.link, 300);
+      EXPECT_EQ(atom.flag, 1);
+    } else {
+      EXPECT_EQ(atom.link, 50000);
+      EXPECT_EQ(atom.flag, 2);
+      EXPECT_EQ(atom.spare, atom.state == kObjectVerticalLine ? s3 : h3);
+      pairSeen = true;
+    }
+  }
+  EXPECT_TRUE(pairSeen);
+  EXPECT_TRUE(barSeen);
+  ASSERT_EQ(GetAtomPairCount(), 1);
+  const int32_t a = GetSymbolAtomCount() - 3;
+  int32_t first = -1, second = -1;
+  for (int32_t i = a; i < GetSymbolAtomCount(); ++i)
+    if (GetSymbolAtom(i).state != kObjectBarLine) (first < 0 ? first : second) = i;
+  EXPECT_EQ(GetAtomPairValue(second, first), (1300 + GetNoteheadCost(h3)) / 2);
+  EXPECT_EQ(Ink(kTop, 700, kTop + 81, 703), 0);  // taken into its atom
+  EXPECT_TRUE(Live(kObjectBeam, b));
+}
+
+// A stem with a head on each side at neighbouring steps survives stage 1 as a
+// chord stem and is split by stage 5 between the two heads.
+TEST_F(Ambiguity, ChordStemIsSplitBetweenItsHeads) {
+  const int32_t x = 300;
+  Paint(284, x - 24, 297, x);       // left head, step 4
+  Paint(294, x + 1, 307, x + 25);   // right head, step 5
+  Paint(230, x - 1, 371, x + 1);    // the stem
+  const int32_t left = Head(x - 12, 290, 4);
+  const int32_t right = Head(x + 13, 300, 5);
+  const int32_t s = Stem(230, 370, x);
+  LinkGraphNodes(kObjectNotehead, left, kJointRightSide, kObjectVerticalLine, s, kJointInside, 100);
+  LinkGraphNodes(kObjectNotehead, right, kJointLeftSide, kObjectVerticalLine, s, kJointInside, 100);
+  EXPECT_EQ(StemHasChordPair(s), 1);
+  ResolveAmbiguitiesStage1(1);
+  EXPECT_TRUE(Live(kObjectVerticalLine, s));
+  EXPECT_TRUE(Live(kObjectNotehead, left));
+  EXPECT_TRUE(Live(kObjectNotehead, right));
+
+  ResolveAmbiguitiesStage5();
+  EXPECT_EQ(IsStageFiveOn(), 1);
+  EXPECT_FALSE(Live(kObjectVerticalLine, s));
+  ASSERT_EQ(GetVerticalLineCount(), 3);
+  const FoundVerticalLine upper = GetFoundVerticalLine(1), lower = GetFoundVerticalLine(2);
+  EXPECT_EQ(upper.topY, 230);
+  EXPECT_EQ(upper.bottomY, 295);
+  EXPECT_EQ(lower.topY, 296);
+  EXPECT_EQ(lower.bottomY, 370);
+  ASSERT_TRUE(HasGraphNode(kObjectVerticalLine, 1));
+  ASSERT_TRUE(HasGraphNode(kObjectVerticalLine, 2));
+  // Each head is joined only to its own part.
+  EXPECT_EQ(GetGraphLinkCostTo(FindGraphNode(kObjectNotehead, left), FindGraphNode(kObjectVerticalLine, 2)), -1);
+  EXPECT_EQ(GetGraphLinkCostTo(FindGraphNode(kObjectNotehead, right), FindGraphNode(kObjectVerticalLine, 1)), -1);
+}
+
+// Deleted symbols answer as deleted ones: no dots, no numeral, no family.
+TEST_F(Ambiguity, DeletedSymbolsAnswerAsDeleted) {
+  const int32_t rest = AddFixedSymbol(500, 220, 520, 260, 700, 100, 240);
+  const int32_t numeral = AddFixedSymbol(600, 150, 612, 170, 353, 100, 160);
+  const int32_t dot = AddFixedSymbol(700, 238, 704, 242, kDotType, 100, 240);
+  AddGraphNode(700, rest);
+  AddGraphNode(353, numeral);
+  AddGraphNode(kDotType, dot);
+  EXPECT_EQ(GetRestDotCount(rest), 1);
+  ResolveAmbiguitiesStage1(1);  // a dot without a head or rest goes
+  EXPECT_EQ(IsFixedSymbolDeleted(dot), 1);
+  EXPECT_EQ(IsDotSymbolAt(dot), 0);
+  ReleaseGraphNode(700, rest, 1);
+  ReleaseGraphNode(353, numeral, 1);
+  EXPECT_EQ(GetRestDotCount(rest), 0);
+  EXPECT_EQ(NumeralOfType(numeral), -1);
+  EXPECT_EQ(IsRestSymbolAt(rest), 0);
+}
+
+// Pages with notes, beams and stray marks under noise read to the end, and a
+// page after them reads too.
+TEST(AmbiguityPages, BadPagesReadToTheEnd) {
+  for (uint32_t seed : {3u, 7u}) {
+    SCOPED_TRACE(seed);
+    SynthPage page(1000, 700);
+    StaffPainter painter(page);
+    SynthStaff staff;
+    staff.top = 150;
+    staff.left = 40;
+    staff.right = 960;
+    staff.spacing = 16;
+    painter.AddStaff(staff);
+    staff.top = 400;
+    painter.AddStaff(staff);
+    for (int k = 0; k < 12; ++k) {
+      painter.NoteHead(k % 2, (k * 3) % 9, 100 + 65 * k);
+      painter.NoteHead(k % 2, (k * 3) % 9 + 1, 112 + 65 * k);
+    }
+    DrawBeam(page, 100, 110.0, 400, 120.0, 7);
+    DrawBeam(page, 500, 360.0, 520, 362.0, 6);
+    page.Speckle(3000, seed);
+    page.Blots(25, 6.0, seed + 1);
+    ASSERT_EQ(RunStaffStageOn(page), 0);
+    EXPECT_EQ(RecognisePage(1.0f, nullptr, nullptr), 0);
+    EXPECT_EQ(LastEngineFailure(), nullptr);
+  }
+}
+
+}  // namespace
