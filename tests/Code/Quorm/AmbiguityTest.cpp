@@ -3,6 +3,7 @@
 // labels and costs the joints give, then resolved stage by stage.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <sstream>
 #include <string>
@@ -11,6 +12,7 @@
 #include "Code/Quorm/Engerror.h"
 #include "Code/Quorm/Findbeam.h"
 #include "Code/Quorm/Findhead.h"
+#include "Code/Quorm/Findledg.h"
 #include "Code/Quorm/Findscal.h"
 #include "Code/Quorm/Findstav.h"
 #include "Code/Quorm/Findstem.h"
@@ -358,6 +360,68 @@ TEST_F(Ambiguity, ChordStemIsSplitBetweenItsHeads) {
   // Each head is joined only to its own part.
   EXPECT_EQ(GetGraphLinkCostTo(FindGraphNode(kObjectNotehead, left), FindGraphNode(kObjectVerticalLine, 2)), -1);
   EXPECT_EQ(GetGraphLinkCostTo(FindGraphNode(kObjectNotehead, right), FindGraphNode(kObjectVerticalLine, 1)), -1);
+}
+
+// A clef gains probability near the start of its staff: fully at one staff
+// space in, not at all from four staff spaces further on.
+TEST_F(Ambiguity, ClefNearTheStaffStartGains) {
+  struct Row {
+    int32_t offset;  // from one staff space right of the staff's left end
+    bool gains;
+  };
+  for (const Row& row : {Row{0, true}, Row{79, true}, Row{80, false}, Row{-10, true}}) {
+    Reset();
+    const int32_t x0 = GetStaffLeftX(0) + kSpace + row.offset;
+    const int32_t clef = AddFixedSymbol(x0, 180, x0 + 30, 300, kGClefType, 700, 260);
+    AddGraphNode(kGClefType, clef);
+    const double p0 = GetBaseProbability(kGClefType, clef);
+    const double p = GetObjectProbability(kGClefType, clef);
+    if (row.gains) {
+      const double r = (std::abs(row.offset) / (5.0 * kSpace) + 0.2) * (std::abs(row.offset) / (5.0 * kSpace) + 0.2);
+      EXPECT_NEAR(p, std::min(0.9999, p0 / (r * (1 - p0) + p0)), 1e-12) << row.offset;
+      EXPECT_GT(p, p0) << row.offset;
+    } else {
+      EXPECT_DOUBLE_EQ(p, p0) << row.offset;
+    }
+  }
+}
+
+// Stage 4 deletes what is less likely than not: a bar line of cost 1024 is
+// even odds and stays, one of 1025 goes with its anchor points.
+TEST_F(Ambiguity, StageFourDeletesTheUnlikely) {
+  const int32_t even = AddFoundBarLine({0, 500, 503, 0, 0, -1, 1024, 0});
+  const int32_t worse = AddFoundBarLine({0, 600, 603, 0, 0, -1, 1025, 0});
+  AddObjectPoint(kPointBarTop, even, kTop, 501);
+  AddObjectPoint(kPointBarTop, worse, kTop, 601);
+  AddGraphNode(kObjectBarLine, even);
+  AddGraphNode(kObjectBarLine, worse);
+  EXPECT_DOUBLE_EQ(GetObjectProbability(kObjectBarLine, even), 0.5);
+  ResolveAmbiguitiesStage4();
+  EXPECT_TRUE(Live(kObjectBarLine, even));
+  EXPECT_FALSE(Live(kObjectBarLine, worse));
+  EXPECT_EQ(PointsOfKind(kPointBarTop), 1);
+}
+
+// Ledger lines stay while a head or the next line in towards the staff holds
+// them.
+TEST_F(Ambiguity, LedgerLinesNeedAHeadOrAnInnerLine) {
+  const int32_t head = Head(300, 320, 12, 2);
+  const int32_t inner = AddFoundLedgerLine({300, 290, 312, kLedgerLineCost, 0, 10});
+  const int32_t outer = AddFoundLedgerLine({320, 290, 312, kLedgerLineCost, 0, 12});
+  const int32_t lone = AddFoundLedgerLine({300, 500, 522, kLedgerLineCost, 0, 10});
+  for (int32_t l : {inner, outer, lone}) AddGraphNode(kObjectLedgerLine, l);
+  LinkGraphNodes(kObjectLedgerLine, inner, kJointLedgerInner, kObjectLedgerLine, outer, kJointLedgerOuter, 100);
+  LinkGraphNodes(kObjectLedgerLine, outer, kJointInside, kObjectNotehead, head, kJointInside, 100);
+  ResolveAmbiguitiesStage1(1);
+  EXPECT_TRUE(Live(kObjectLedgerLine, inner));
+  EXPECT_TRUE(Live(kObjectLedgerLine, outer));
+  EXPECT_FALSE(Live(kObjectLedgerLine, lone));
+  // Without its head the outer line goes; the inner one still holds by its
+  // label towards the outer one until that is gone, then goes as well.
+  ReleaseGraphNode(kObjectNotehead, head, 1);
+  ResolveAmbiguitiesStage1(1);
+  EXPECT_FALSE(Live(kObjectLedgerLine, outer));
+  EXPECT_FALSE(Live(kObjectLedgerLine, inner));
 }
 
 // Deleted symbols answer as deleted ones: no dots, no numeral, no family.
