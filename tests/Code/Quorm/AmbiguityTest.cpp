@@ -357,7 +357,12 @@ TEST_F(Ambiguity, ChordStemIsSplitBetweenItsHeads) {
   EXPECT_EQ(lower.bottomY, 370);
   ASSERT_TRUE(HasGraphNode(kObjectVerticalLine, 1));
   ASSERT_TRUE(HasGraphNode(kObjectVerticalLine, 2));
-  // Each head is joined only to its own part.
+  // Each head is joined to its own part only, and the two notes stand.
+  EXPECT_GT(GetGraphLinkCostTo(FindGraphNode(kObjectNotehead, left), FindGraphNode(kObjectVerticalLine, 1)), 0);
+  EXPECT_GT(GetGraphLinkCostTo(FindGraphNode(kObjectNotehead, right), FindGraphNode(kObjectVerticalLine, 2)), 0);
+  for (int32_t part : {1, 2}) EXPECT_TRUE(Live(kObjectVerticalLine, part));
+  EXPECT_TRUE(Live(kObjectNotehead, left));
+  EXPECT_TRUE(Live(kObjectNotehead, right));
   EXPECT_EQ(GetGraphLinkCostTo(FindGraphNode(kObjectNotehead, left), FindGraphNode(kObjectVerticalLine, 2)), -1);
   EXPECT_EQ(GetGraphLinkCostTo(FindGraphNode(kObjectNotehead, right), FindGraphNode(kObjectVerticalLine, 1)), -1);
 }
