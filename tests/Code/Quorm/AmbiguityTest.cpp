@@ -367,6 +367,54 @@ TEST_F(Ambiguity, ChordStemIsSplitBetweenItsHeads) {
   EXPECT_EQ(GetGraphLinkCostTo(FindGraphNode(kObjectNotehead, right), FindGraphNode(kObjectVerticalLine, 1)), -1);
 }
 
+int32_t LabelAt(int32_t kindA, int32_t refA, int32_t kindB, int32_t refB) {
+  const int32_t a = FindGraphNode(kindA, refA), b = FindGraphNode(kindB, refB);
+  for (int32_t i = 0; i < GetGraphLinkCount(a); ++i)
+    if (GetGraphLinkOther(a, i) == b) return GetGraphLinkLabel(a, i);
+  return 0;
+}
+
+// Two voices share a head: an up-stem carries it below a second head, a
+// down-stem above a third. Stage 5 gives it to the stem it is joined to more
+// cheaply and joins each stem's end head at that end.
+TEST_F(Ambiguity, SharedHeadGoesToTheCheaperStem) {
+  const int32_t shared = Head(300, 300, 10), upper = Head(300, 280, 8), lower = Head(300, 320, 12);
+  const int32_t up = Stem(220, 300, 312), down = Stem(300, 400, 288);
+  LinkGraphNodes(kObjectNotehead, shared, kJointRightSide, kObjectVerticalLine, up, kJointHeadAtBottom, 200);
+  LinkGraphNodes(kObjectNotehead, upper, kJointRightSide, kObjectVerticalLine, up, kJointInside, 150);
+  LinkGraphNodes(kObjectNotehead, shared, kJointLeftSide, kObjectVerticalLine, down, kJointHeadAtTop, 50);
+  LinkGraphNodes(kObjectNotehead, lower, kJointLeftSide, kObjectVerticalLine, down, kJointInside, 150);
+  ResolveAmbiguitiesStage5();
+  EXPECT_EQ(LabelAt(kObjectNotehead, shared, kObjectVerticalLine, up), 0);
+  EXPECT_EQ(LabelAt(kObjectNotehead, shared, kObjectVerticalLine, down), kJointLeftSide);
+  EXPECT_EQ(LabelAt(kObjectVerticalLine, down, kObjectNotehead, shared), kJointHeadAtTop);
+  EXPECT_EQ(LabelAt(kObjectNotehead, upper, kObjectVerticalLine, up), kJointRightSide);
+  EXPECT_EQ(LabelAt(kObjectVerticalLine, up, kObjectNotehead, upper), kJointHeadAtBottom);
+  EXPECT_EQ(GetGraphLinkCostTo(FindGraphNode(kObjectNotehead, upper), FindGraphNode(kObjectVerticalLine, up)), 150);
+  for (int32_t h : {shared, upper, lower}) EXPECT_TRUE(Live(kObjectNotehead, h)) << h;
+  EXPECT_TRUE(Live(kObjectVerticalLine, up));
+  EXPECT_TRUE(Live(kObjectVerticalLine, down));
+}
+
+// In stage 5 a head on two stems, one of which carries another head, loses
+// its dearer link when both stems are likelier than that link.
+TEST_F(Ambiguity, StageFiveCutsTheDearerLinkOfAHead) {
+  const int32_t h = Head(300, 300, 10), other = Head(300, 320, 12);
+  const int32_t a = Stem(250, 300, 312), b = Stem(300, 340, 288);
+  LinkGraphNodes(kObjectNotehead, h, kJointRightSide, kObjectVerticalLine, a, kJointHeadAtBottom, 10);
+  LinkGraphNodes(kObjectNotehead, h, kJointLeftSide, kObjectVerticalLine, b, kJointHeadAtTop, 1000);
+  LinkGraphNodes(kObjectNotehead, other, kJointLeftSide, kObjectVerticalLine, b, kJointInside, 150);
+  ResolveAmbiguitiesStage1(1);
+  ASSERT_EQ(CountLiveGraphNodes(), 4);
+  ResolveAmbiguitiesStage5();
+  EXPECT_TRUE(Live(kObjectNotehead, h));
+  EXPECT_EQ(LabelAt(kObjectNotehead, h, kObjectVerticalLine, a), kJointRightSide);
+  EXPECT_EQ(LabelAt(kObjectNotehead, h, kObjectVerticalLine, b), 0);
+  // The stem left with a head in its middle only goes, and that head with it.
+  EXPECT_FALSE(Live(kObjectVerticalLine, b));
+  EXPECT_FALSE(Live(kObjectNotehead, other));
+}
+
 // A clef gains probability near the start of its staff: fully at one staff
 // space in, not at all from four staff spaces further on.
 TEST_F(Ambiguity, ClefNearTheStaffStartGains) {
