@@ -689,8 +689,9 @@ int32_t OwnCost(int32_t kind, int32_t reference) { return ObjectCost(kind, refer
 
 void AddPair(int32_t stem, int32_t head) {
   if (gPairCount == gPairCapacity) {
-    // A stem that carries heads excluded by its first head of the chosen model
-    // adds more than one pair: the list grows rather than fail the page.
+    // One pair per doubtful stem after the trial resolution (it leaves no
+    // exclusions between live heads); should that ever change, the list grows
+    // rather than fail the page.
     GrowArray(gPairs, &gPairCapacity, gPairCapacity > 0 ? gPairCapacity : 16);
   }
   gPairs[gPairCount++] = StemHeadPair{stem, head};

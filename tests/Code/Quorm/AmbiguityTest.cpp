@@ -367,6 +367,37 @@ TEST_F(Ambiguity, ChordStemIsSplitBetweenItsHeads) {
   EXPECT_EQ(GetGraphLinkCostTo(FindGraphNode(kObjectNotehead, right), FindGraphNode(kObjectVerticalLine, 1)), -1);
 }
 
+// A short beam model stays only where it stacks on a full beam of its stem:
+// half a staff space to one and a half from it, on the inner side.
+TEST_F(Ambiguity, ShortBeamNeedsAFullBeamBesideIt) {
+  struct Row {
+    const char* what;
+    int32_t fullRow;  // -1: no full beam
+    bool kept;
+  };
+  const Row rows[] = {{"alone", -1, false},          {"one staff space in", 242, true},
+                      {"half a space in", 232, true}, {"closer", 231, false},
+                      {"1.5 spaces in", 252, true},   {"further", 253, false},
+                      {"on the outer side", 212, false}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    Reset();
+    const int32_t h = Head(300, 300, 10), h2 = Head(278, 300, 10);
+    const int32_t s = Stem(200, 300, 312), s2 = Stem(200, 300, 290);
+    UpStem(h, s);
+    UpStem(h2, s2);
+    const int32_t hook = Beam(312, 222, 330, 222, 6 * 1024, 100, 1);
+    BeamOnStem(hook, kJointLeftSide, s);
+    if (row.fullRow >= 0) {
+      const int32_t full = Beam(290, row.fullRow, 313, row.fullRow, 6 * 1024, 100, 0);
+      BeamOnStem(full, kJointLeftSide, s2);
+      BeamOnStem(full, kJointRightSide, s);
+    }
+    ResolveAmbiguitiesStage1(0);
+    EXPECT_EQ(Live(kObjectBeam, hook), row.kept);
+  }
+}
+
 int32_t LabelAt(int32_t kindA, int32_t refA, int32_t kindB, int32_t refB) {
   const int32_t a = FindGraphNode(kindA, refA), b = FindGraphNode(kindB, refB);
   for (int32_t i = 0; i < GetGraphLinkCount(a); ++i)
