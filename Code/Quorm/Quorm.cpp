@@ -157,9 +157,9 @@ EngineCode InitialiseEngine() {
 void FreeEngine() {
   std::lock_guard<std::recursive_mutex> lock(EngineMutex());
   lastFailure = nullptr;
+  FreeAmbiguityWork();
   // In the order the modules depend on each other; stages that are not built
   // yet hold no tables.
-  FreeAmbiguityWork();
   FreeBarcalcs();
   FreePatchBuffers();
   FreeConnectedComponents();
