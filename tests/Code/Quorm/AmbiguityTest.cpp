@@ -470,6 +470,42 @@ TEST_F(Ambiguity, ClefNearTheStaffStartGains) {
   }
 }
 
+// A key signature loses probability when a head of its staff stands within
+// ten staff spaces to its left with no bar line between them: there the signs
+// are more likely the accidentals of notes.
+TEST_F(Ambiguity, KeySignatureAfterAHeadLoses) {
+  struct Row {
+    const char* what;
+    int32_t headRight;  // -1: no head
+    int32_t barX;       // -1: no bar line
+    bool loses;
+  };
+  const Row rows[] = {{"no head", -1, -1, false},
+                      {"head at ten spaces", 400 - 10 * kSpace, -1, true},
+                      {"head beyond", 400 - 10 * kSpace - 1, -1, false},
+                      {"head and a bar line between", 320, 350, false},
+                      {"bar line left of the head", 320, 300, true}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    Reset();
+    const int32_t key = AddFixedSymbol(400, 200, 440, 280, 502, 700, 240);
+    AddGraphNode(502, key);
+    if (row.headRight >= 0) Head(row.headRight - 12, 300, 10, 2);
+    if (row.barX >= 0) {
+      const int32_t bar = AddFoundBarLine({0, row.barX, row.barX + 3, 0, 0, -1, 300, 0});
+      AddObjectPoint(kPointBarTop, bar, kTop, row.barX + 1);
+    }
+    const double p1 = GetBaseProbability(502, key);
+    const double p = GetObjectProbability(502, key);
+    if (row.loses) {
+      EXPECT_NEAR(p, p1 * (0.9 / (10 - 9 * p1) + 0.1), 1e-12);
+      EXPECT_LT(p, p1);
+    } else {
+      EXPECT_DOUBLE_EQ(p, p1);
+    }
+  }
+}
+
 // Stage 4 deletes what is less likely than not: a bar line of cost 1024 is
 // even odds and stays, one of 1025 goes with its anchor points.
 TEST_F(Ambiguity, StageFourDeletesTheUnlikely) {
