@@ -590,6 +590,20 @@ TEST(AmbiguityPages, BadPagesReadToTheEnd) {
     EXPECT_EQ(RecognisePage(1.0f, nullptr, nullptr), 0);
     EXPECT_EQ(LastEngineFailure(), nullptr);
   }
+  // A clean page after them reads as well.
+  SynthPage page(800, 400);
+  StaffPainter painter(page);
+  SynthStaff staff;
+  staff.top = 150;
+  staff.left = 40;
+  staff.right = 760;
+  painter.AddStaff(staff);
+  painter.BarLine(0, 0, 400);
+  ASSERT_EQ(RunStaffStageOn(page), 0);
+  EXPECT_EQ(RecognisePage(1.0f, nullptr, nullptr), 0);
+  EXPECT_EQ(LastEngineFailure(), nullptr);
+  EXPECT_EQ(GetStaffCount(), 1);
+  EXPECT_GE(GetBarLineCount(), 1);
 }
 
 }  // namespace
