@@ -398,6 +398,22 @@ TEST_F(Ambiguity, ShortBeamNeedsAFullBeamBesideIt) {
   }
 }
 
+// A chord stem whose split row falls on its end is not cut: it stays whole
+// and the page reads on.
+TEST_F(Ambiguity, ChordStemSplitOnItsEndLeavesItWhole) {
+  const int32_t x = 300;
+  const int32_t left = Head(x - 12, 290, 4);
+  const int32_t right = Head(x + 13, 302, 5);
+  const int32_t s = Stem(296, 370, x);
+  LinkGraphNodes(kObjectNotehead, left, kJointRightSide, kObjectVerticalLine, s, kJointInside, 100);
+  LinkGraphNodes(kObjectNotehead, right, kJointLeftSide, kObjectVerticalLine, s, kJointInside, 100);
+  ASSERT_EQ(StemHasChordPair(s), 1);
+  ResolveAmbiguitiesStage5();
+  EXPECT_EQ(GetVerticalLineCount(), 1);
+  EXPECT_TRUE(Live(kObjectVerticalLine, s));
+  EXPECT_EQ(LastEngineFailure(), nullptr);
+}
+
 int32_t LabelAt(int32_t kindA, int32_t refA, int32_t kindB, int32_t refB) {
   const int32_t a = FindGraphNode(kindA, refA), b = FindGraphNode(kindB, refB);
   for (int32_t i = 0; i < GetGraphLinkCount(a); ++i)
