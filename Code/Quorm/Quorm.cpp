@@ -34,6 +34,7 @@
 #include "Code/Quorm/Stavwork.h"
 #include "Code/Quorm/Textlref.h"
 #include "Code/Quorm/Userdict.h"
+#include "Code/Quorm/ambigres.h"
 #include "Code/Quorm/concmpts.h"
 #include "Code/Quorm/fssatoms.h"
 #include "Code/Quorm/findbarl.h"
@@ -162,6 +163,7 @@ EngineCode InitialiseEngine() {
 void FreeEngine() {
   std::lock_guard<std::recursive_mutex> lock(EngineMutex());
   lastFailure = nullptr;
+  FreeAmbiguityWork();
   // In the order the modules depend on each other; stages that are not built
   // yet hold no tables.
   FreeWordRereader();
@@ -282,14 +284,14 @@ int RecognisePage(float progressFactor, ProgressCallback progress, ContinueCallb
         if (!Ask(keepGoing)) return kStageStopped;
         BuildObjectGraph();
         if (!Ask(keepGoing)) return kStageStopped;
-        // first ambiguity stage: not built yet
+        ResolveAmbiguitiesStage1(1);
         if (!Ask(keepGoing)) return kStageStopped;
         KeepPageImageCopy();
         point(84);
         if (!Ask(keepGoing)) return kStageStopped;
         EraseStaffLines();
         if (!Ask(keepGoing)) return kStageStopped;
-        // second ambiguity stage: not built yet
+        ResolveAmbiguitiesStage2();
         if (!Ask(keepGoing)) return kStageStopped;
         ResetConnectedComponents();
         if (!Ask(keepGoing)) return kStageStopped;
@@ -307,9 +309,12 @@ int RecognisePage(float progressFactor, ProgressCallback progress, ContinueCallb
         if (!Ask(keepGoing)) return kStageStopped;
         MergeFixedSymbolGroups();
         if (!Ask(keepGoing)) return kStageStopped;
-        // ambiguity stages 3 to 5: not built yet
-        for (int step = 35; step <= 37; ++step)
-          if (!Ask(keepGoing)) return kStageStopped;
+        ResolveAmbiguitiesStage3(1);
+        if (!Ask(keepGoing)) return kStageStopped;
+        ResolveAmbiguitiesStage4();
+        if (!Ask(keepGoing)) return kStageStopped;
+        ResolveAmbiguitiesStage5();
+        if (!Ask(keepGoing)) return kStageStopped;
         ResetPageDescription(kPageTitle);
         if (!Ask(keepGoing)) return kStageStopped;
         AddPageDescription(GetImageNameOption());
