@@ -868,34 +868,6 @@ void CountStem(int32_t node, void* argument) {
 }
 
 // ---- Stage 5 helpers ----
-// Cuts a copy of the stem at a row strictly inside it into an upper and a
-// lower line with their anchor points; 0 (and nothing made) otherwise.
-int32_t SplitStemAtRow(int32_t stem, int32_t row, int32_t* upper, int32_t* lower) {
-  *upper = *lower = -1;
-  const FoundVerticalLine line = Stem(stem);
-  if (!(line.topY < row && row < line.bottomY)) return 0;
-  const int32_t x = JointLineColumnAtRow(StemLine(line), row);
-  const int32_t x1 = JointLineColumnAtRow(StemLine(line), row + 1);
-  FoundVerticalLine a = line, b = line;
-  a.bottomY = row;
-  a.bottomX = x;
-  b.topY = row + 1;
-  b.topX = x1;
-  *upper = AddFoundVerticalLine(a);
-  AddObjectPoint(kPointStemTop, *upper, a.topY, a.topX);
-  AddObjectPoint(kPointStemBottom, *upper, a.bottomY, a.bottomX);
-  *lower = AddFoundVerticalLine(b);
-  AddObjectPoint(kPointStemTop, *lower, b.topY, b.topX);
-  AddObjectPoint(kPointStemBottom, *lower, b.bottomY, b.bottomX);
-  return 1;
-}
-
-// Moving a stem's end onto a head's centre row belongs to the line table; until
-// the table offers it the stem keeps its length (the head is re-linked at the
-// end all the same).
-void TrimStemBottom(int32_t, int32_t) {}
-void TrimStemTop(int32_t, int32_t) {}
-
 void SortByRow(HeadOfStem* heads, int32_t n) {
   std::stable_sort(heads, heads + n, [](const HeadOfStem& a, const HeadOfStem& b) { return a.y < b.y; });
 }
@@ -916,7 +888,7 @@ void SplitChordStem(int32_t stem) {
       }
   ENGINE_CHECK(found);
   int32_t upper = -1, lower = -1;
-  if (!SplitStemAtRow(stem, y0, &upper, &lower)) return;  // a row on an end: the stem stays whole
+  if (!SplitVerticalLine(stem, y0, &upper, &lower)) return;  // a row on an end: the stem stays whole
   const int32_t q = ScaleAtPoint(y0, line.topX, 25);
   int32_t beams[kMaxBeamsOfStem];
   const int32_t beamCount = ListBeamsOfStem(stem, beams);
@@ -1045,13 +1017,13 @@ void ShareHeadsOfStems(int32_t head) {
   if (n > 0) {
     SortByRow(rest, n);
     Relink(rest[n - 1].head, up, kJointRightSide, kJointHeadAtBottom);
-    TrimStemBottom(up, rest[n - 1].y);
+    TrimVerticalLineBottom(up, rest[n - 1].y);
   }
   n = HeadsOfStem(down, rest, kMaxListedHeads);
   if (n > 0) {
     SortByRow(rest, n);
     Relink(rest[0].head, down, kJointLeftSide, kJointHeadAtTop);
-    TrimStemTop(down, rest[0].y);
+    TrimVerticalLineTop(down, rest[0].y);
   }
 }
 
