@@ -1,0 +1,288 @@
+// The score page painter on fixture scores built from listings
+// (tests/render/scores/*.txt): drawing lists against reviewed goldens, the
+// item index of a layout-only pass against a paint's, and the walk's edges.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "ScoreListing.h"
+#include "render/Colours.h"
+#include "render/DrawingState.h"
+#include "render/GlyphTable.h"
+#include "render/MusicFonts.h"
+#include "render/RecordingDevice.h"
+#include "render/ScorePagePainter.h"
+#include "render/SymbolRoutines.h"
+#include "score/ItemSelection.h"
+#include "score/ScoreFile.h"
+#include "score/ScoreItem.h"
+#include "score/ScoreStreams.h"
+
+#ifndef KV_RENDER_SCORES_DIR
+#define KV_RENDER_SCORES_DIR "tests/render/scores"
+#endif
+
+namespace {
+
+std::string ScorePath(const std::string& name) { return std::string(KV_RENDER_SCORES_DIR) + "/" + name; }
+
+class ScorePagePainterTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    ResetDrawingState();
+    ResetMusicFontSet();
+    BuildGlyphTable();
+    ResetPainterTables();
+    PainterSettings() = ScorePainterSettings{};
+    PainterSettings().viewWidth = 1200;
+    PainterSettings().viewHeight = 1600;
+    TheScoreViewItems().selection = SelectionState{};
+    FillColourTables(render::DisplayCaps{-1, 0xC0C0C0, 0xFFFFFF, 0x808080, 0, 0x808080});
+    DrawingState().dc = &device;
+    DrawingState().scale = 1.0;
+  }
+  void TearDown() override {
+    ResetScoreStreams();
+    ResetPartRecords();
+    PartCount = 0;
+    ScorePages = ScorePageList{};
+    ResetMusicFontSet();
+    ResetDrawingState();
+  }
+  void Load(const std::string& name) {
+    std::string error;
+    ASSERT_TRUE(BuildScoreFromListingFile(ScorePath(name), &error)) << error;
+  }
+  void Paint() {
+    device.Clear();
+    DrawingState().dc = &device;
+    PaintScorePage(1, 1, nullptr, DeviceRect{0, 0, 1200, 1600}, 0, 0);
+  }
+  std::vector<ItemIndexRow> Rows() const {
+    const ItemIndex& index = TheScoreViewItems().index;
+    return std::vector<ItemIndexRow>(index.rows, index.rows + index.count);
+  }
+  RecordingDevice device;
+};
+
+std::string RowsText(const std::vector<ItemIndexRow>& rows) {
+  std::string out;
+  for (const ItemIndexRow& r : rows) {
+    out += std::to_string(r.left) + " " + std::to_string(r.right) + " " + std::to_string(r.top) + " " +
+           std::to_string(r.bottom) + " p" + std::to_string(r.part) + " @" + std::to_string(r.offset) + " s" +
+           std::to_string(r.staff) + "\n";
+  }
+  return out;
+}
+
+// The drawing list and the index rows of a fixture against its golden file;
+// KV_UPDATE_GOLDENS=1 writes the golden instead (review it before committing).
+void CompareWithGolden(const std::string& name, const std::string& actual) {
+  const std::string path = ScorePath(name);
+  if (const char* update = std::getenv("KV_UPDATE_GOLDENS"); update && std::string(update) == "1") {
+    std::ofstream(path, std::ios::binary) << actual;
+    return;
+  }
+  const std::string expected = ReadTextFile(path);
+  ASSERT_FALSE(expected.empty()) << "no golden " << path;
+  EXPECT_EQ(actual, expected) << "drawing of " << name << " differs from its golden";
+}
+
+TEST_F(ScorePagePainterTest, FixturesDrawAsTheirGoldens) {
+#ifdef _WIN32
+  GTEST_SKIP() << "the goldens are compared natively";
+#endif
+  for (const std::string fixture : {"kinds", "braced", "damaged"}) {
+    SCOPED_TRACE(fixture);
+    ResetPainterTables();
+    Load(fixture + ".txt");
+    Paint();
+    CompareWithGolden(fixture + ".golden", device.Text() + "-- rows\n" + RowsText(Rows()));
+  }
+}
+
+TEST_F(ScorePagePainterTest, LayoutOnlyPassGivesThePaintsRows) {
+  for (const std::string fixture : {"kinds.txt", "braced.txt", "damaged.txt", "dense.txt"}) {
+    SCOPED_TRACE(fixture);
+    ResetPainterTables();
+    Load(fixture);
+    Paint();
+    const std::vector<ItemIndexRow> painted = Rows();
+    const int32_t staffRows = PainterTables().staffRowCount;
+    ASSERT_GT(painted.size(), 0u);
+    device.Clear();
+    RebuildItemIndexLayout();
+    EXPECT_TRUE(device.Lines().empty()) << "a layout-only pass drew " << device.Lines().front();
+    EXPECT_EQ(DrawingState().LayoutOnlyFlag, 0u);
+    EXPECT_EQ(RowsText(Rows()), RowsText(painted));
+    EXPECT_EQ(PainterTables().staffRowCount, staffRows);
+  }
+}
+
+TEST_F(ScorePagePainterTest, StructureMarksTakeNoRowNumber) {
+  Load("kinds.txt");
+  RebuildItemIndexLayout();
+  // Every item but the structure marks and bar style 5 takes one row, in walk order.
+  int expected = 0;
+  for (int slot = 0; slot < PartCount; ++slot) {
+    const uint8_t* s = StreamBytes(ScoreStreams, slot);
+    if (!s) continue;
+    WalkStream(s, ScoreStreams.used[slot], ScoreFormatVersion, [&](uint32_t, const uint8_t* item, uint32_t) {
+      if (!IsStructureMark(item) && !(IsBarLine(item) && BarCode(item) >= 10) && !(IsBarLine(item) && BarCode(item) == 5)) ++expected;
+      return true;
+    });
+  }
+  EXPECT_EQ(TheScoreViewItems().index.count, expected);
+  // The tablature staff's rows lie on staff row 2, slot 3.
+  const ItemIndexRow& last = TheScoreViewItems().index.rows[TheScoreViewItems().index.count - 1];
+  EXPECT_EQ(last.part, 0u);  // page texts are walked last
+  EXPECT_EQ(PainterTables().staffRowCount, 3);
+}
+
+TEST_F(ScorePagePainterTest, EmptyScoreOrPageBeyondTheCountLeavesAnEmptyIndex) {
+  Load("kinds.txt");
+  ScorePages.current = ScorePages.count + 1;
+  Paint();
+  EXPECT_EQ(TheScoreViewItems().index.count, 0);
+  PartCount = 0;
+  ScorePages.current = 1;
+  Paint();
+  EXPECT_EQ(TheScoreViewItems().index.count, 0);
+  EXPECT_EQ(PainterTables().pageStaffCount, 0);
+}
+
+TEST_F(ScorePagePainterTest, MoreThanTheTableHoldsOverwritesTheLastRow) {
+  // 4,100 chords on one staff.
+  std::string listing = "parts 2\nslot 1\nclef 1\n";
+  for (int i = 0; i < 4099; ++i) listing += (i == 4098 ? "chord 5 notes 20\n" : "chord 5 notes 16\n");
+  listing += "staff-end\n";
+  std::string error;
+  ASSERT_TRUE(BuildScoreFromListing(listing, &error)) << error;
+  RebuildItemIndexLayout();
+  const ItemIndex& index = TheScoreViewItems().index;
+  EXPECT_EQ(index.count, kItemIndexCapacity);
+  // The last chord (a note higher than the others) went into the last row.
+  EXPECT_LT(index.rows[kItemIndexCapacity - 1].top, index.rows[kItemIndexCapacity - 2].top);
+}
+
+TEST_F(ScorePagePainterTest, StaffRowsStopAtTheTables) {
+  // 130 staves of one note each.
+  std::string listing = "parts 2\nslot 1\n";
+  for (int i = 0; i < 130; ++i) listing += "clef 1\nchord 5 notes 16\nbar 0\nstaff-end\n";
+  std::string error;
+  ASSERT_TRUE(BuildScoreFromListing(listing, &error)) << error;
+  PainterSettings().barAlignmentRequest = true;
+  RebuildItemIndexLayout();
+  EXPECT_EQ(PainterTables().staffRowCount, kStaffRowCapacity);
+  EXPECT_EQ(TheScoreViewItems().index.count, 130 * 3);
+  // Rows beyond the tables have no staff row.
+  EXPECT_EQ(TheScoreViewItems().index.rows[130 * 3 - 1].staff, -1);
+  EXPECT_EQ(TheScoreViewItems().index.rows[0].staff, 0);
+}
+
+TEST_F(ScorePagePainterTest, EndOfStaffFollowingAnotherStartsNoRow) {
+  std::string error;
+  ASSERT_TRUE(BuildScoreFromListing("parts 2\nslot 1\nclef 1\nstaff-end\nstaff-end\nclef 1\nstaff-end\n", &error));
+  RebuildItemIndexLayout();
+  EXPECT_EQ(PainterTables().staffRowCount, 2);
+}
+
+TEST_F(ScorePagePainterTest, BarLinesOfASystemAlign) {
+  std::string error;
+  ASSERT_TRUE(BuildScoreFromListing("parts 3\n"
+                                    "slot 1\nclef 1\nchord 5 notes 16\nbar 0\nchord 5 notes 16\nbar 0\nstaff-end\n"
+                                    "slot 2\nclef 1\nchord 5 notes 16\nchord 5 notes 16\nchord 5 notes 16\nbar 0\n"
+                                    "chord 5 notes 16\nbar 0\nstaff-end\n",
+                                    &error));
+  PainterSettings().barAlignmentRequest = true;
+  RebuildItemIndexLayout();
+  const ItemIndex& index = TheScoreViewItems().index;
+  // Rows: slot 1 clef, chord, bar, chord, bar; slot 2 clef, 3 chords, bar, chord, bar.
+  ASSERT_EQ(index.count, 12);
+  EXPECT_EQ(index.rows[2].left, index.rows[9].left);
+  EXPECT_EQ(index.rows[4].left, index.rows[11].left);
+  EXPECT_FALSE(PainterSettings().barAlignmentRequest);
+  EXPECT_GT(PainterTables().passes, 1);
+}
+
+TEST_F(ScorePagePainterTest, MultiBarRestCountsBarsByTheTimeSignature) {
+  // A slur of one 3/4 bar that a multi-bar rest completes: drawn.
+  std::string error;
+  ASSERT_TRUE(BuildScoreFromListing("parts 2\nslot 1\nclef 1\ntime 3 5\nmark 1 96 64 140\nchord 5 notes 16\n"
+                                    "multirest 4\nchord 5 notes 16\nstaff-end\n",
+                                    &error));
+  Paint();
+  bool curve = false;
+  for (const std::string& l : device.Lines()) curve |= l.rfind("curve", 0) == 0;
+  EXPECT_TRUE(curve);
+}
+
+TEST_F(ScorePagePainterTest, CodaStandsOnItsOwnStaff) {
+  std::string error;
+  ASSERT_TRUE(BuildScoreFromListing("parts 3\nslot 1\nclef 1\nchord 5 notes 16\nstaff-end\n"
+                                    "slot 2\nclef 1\ntext 9 0 0 \"\"\nchord 5 notes 16\nstaff-end\n",
+                                    &error));
+  RebuildItemIndexLayout();
+  const ItemIndex& index = TheScoreViewItems().index;
+  ASSERT_EQ(index.count, 5);
+  // The coda's row lies by the lower staff, not at the page top.
+  EXPECT_EQ(index.rows[3].staff, 1);
+  EXPECT_GT(index.rows[3].bottom, index.rows[1].bottom);
+}
+
+TEST(SymbolRoutines, TupletStandardLengthsAndText) {
+  EXPECT_EQ(ScaleDurationForTuplet(3, 384), 256);
+  EXPECT_EQ(ScaleDurationForTuplet(2, 256), 384);
+  EXPECT_EQ(ScaleDurationForTuplet(5, 640), 512);
+  EXPECT_EQ(ScaleDurationForTuplet(1, 128), 0);
+  EXPECT_EQ(ScaleDurationForTuplet(0, 128), 0);
+  EXPECT_EQ(TupletMarkText(3, 256, 384), u"3");
+  EXPECT_EQ(TupletMarkText(3, 512, 384), u"3:4");
+  EXPECT_EQ(TupletMarkText(3, 256, 0), u"3");
+  EXPECT_EQ(TupletMarkText(1, 256, 384), u"");
+  EXPECT_EQ(TupletMarkText(0, 256, 384), u"");
+}
+
+TEST(SymbolRoutines, BeamLineFit) {
+  struct Case {
+    std::vector<double> x, y;
+    bool mixed;
+    double slope;
+    bool changed;
+  };
+  const Case cases[] = {
+      {{100, 120}, {-50, -50}, false, 0.0, false},
+      {{100, 120, 140}, {-50, -40, -30}, false, 1.0 / 6, true},   // steep: limited
+      {{100, 120, 140}, {-50, -40, -30}, true, 1.0 / 3, true},
+      {{100, 140}, {-50, -49}, false, 0.0, true},                 // too flat: level
+  };
+  for (const Case& c : cases) {
+    const BeamLine line = FitBeamLine(c.x.data(), c.y.data(), static_cast<int>(c.x.size()), c.mixed);
+    EXPECT_NEAR(line.slope, c.slope, 1e-9);
+    EXPECT_EQ(line.slopeChanged, c.changed);
+  }
+  const double x[2] = {100, 120}, y[2] = {-50, -50};
+  EXPECT_NEAR(FitBeamLine(x, y, 2, false).intercept, -50, 1e-9);
+}
+
+TEST(SymbolRoutines, ClefLayoutAndAccidentalWidths) {
+  ResetDrawingState();
+  EXPECT_STREQ(GetClefLayout(kClefTreble, 0, 0, 24, 1, false).glyph, "tclef");
+  EXPECT_STREQ(GetClefLayout(kClefAlto, 0, 0, 24, 1, false).glyph, "aclef");
+  EXPECT_STREQ(GetClefLayout(kClefBass, 0, 0, 24, 1, false).glyph, "bclef");
+  // The line a clef stands on, from the top line (spacing 6).
+  EXPECT_EQ(ClefLineY(GetClefLayout(kClefTreble, 0, 100, 124, 1, false), 100, 6), 118);
+  EXPECT_EQ(ClefLineY(GetClefLayout(kClefFrenchTreble, 0, 100, 124, 1, false), 100, 6), 124);
+  EXPECT_EQ(ClefLineY(GetClefLayout(kClefSoprano, 0, 100, 124, 1, false), 100, 6), 124);
+  EXPECT_EQ(ClefLineY(GetClefLayout(kClefTenor, 0, 100, 124, 1, false), 100, 6), 106);
+  EXPECT_EQ(ClefLineY(GetClefLayout(kClefBass, 0, 100, 124, 1, false), 100, 6), 106);
+  EXPECT_EQ(ClefLineY(GetClefLayout(kClefBaritone, 0, 100, 124, 1, false), 100, 6), 112);
+  const int widths[8] = {0, 7, 8, 7, 10, 13, 14, 14};
+  for (int code = 0; code < 8; ++code) EXPECT_EQ(AccidentalWidth(code), widths[code]);
+  EXPECT_EQ(AccidentalWidth(9), 0);
+}
+
+}  // namespace
