@@ -396,6 +396,25 @@ void CompleteSpans(int voice, int32_t units, double x, double highY, double lowY
   for (int v = 0; v < kVoices; ++v) {
     for (OpenSpan& span : Pass->spans[v]) {
       if (span.kind < 0) continue;
+      if (span.kind >= 0x100) {
+        // A hairpin is drawn at the first chord after it, of any voice.
+        const double endY = -(g.top + g.height / 2.0 - span.p2);
+        const double open = 4;
+        SelectPrintableColour(span.colour);
+        if (span.kind == 0x100 + kTextHairpin18) {
+          DrawLineTo(span.x0, span.y0, x, endY + open, 0.4);
+          DrawLineTo(span.x0, span.y0, x, endY - open, 0.4);
+        } else {
+          DrawLineTo(span.x0, span.y0 + open, x, endY, 0.4);
+          DrawLineTo(span.x0, span.y0 - open, x, endY, 0.4);
+        }
+        const double top = std::max(span.y0, endY) + open, bottom = std::min(span.y0, endY) - open;
+        if (span.row >= 0) SetItemIndexRow(static_cast<int32_t>(span.x0), static_cast<int32_t>(x),
+                                           static_cast<int32_t>(-top), static_cast<int32_t>(-bottom), g.row, span.row);
+        span.kind = -1;
+        SelectPrintableColour(Pass->defaultColour);
+        continue;
+      }
       const bool below = (span.p2 & 0x80) == 0;
       const double sideY = below ? -lowY : -highY;
       if (!span.fixed) {
@@ -916,18 +935,28 @@ int32_t EstimatedTextWidth(const char16_t* text) {
 
 int TextKindFor(uint8_t sub) {
   switch (sub) {
-    case kTextTitle: return 1;
-    case kTextSubtitle: return 17;
-    case kTextComposer: return 2;
-    case kTextLyricist: return 3;
-    case kTextCopyright: return 4;
-    case kTextPageNumber: return 5;
-    case kTextLyric: return 9;
-    case kTextDynamic: return 21;
-    case kTextTempo: return 13;
-    case kTextItalic: return 15;
-    default: return 11;
+    case kTextTitle: return 16;
+    case kTextSubtitle: return 15;
+    case kTextComposer:
+    case kTextLyricist: return 14;
+    case kTextCopyright:
+    case kTextGeneral:
+    case kTextPageNumber: return 32;
+    case kTextLyric: return 32;
+    case kTextRehearsal: return 19;
+    case kTextDynamic: return 24;
+    case kTextTechnique: return 14;
+    case kTextTempo: return 18;
+    case kTextItalic: return 20;
+    default: return 2;
   }
+}
+
+bool ContainsTo(const char16_t* text) {
+  for (const char16_t* c = text; c[0] && c[1]; ++c) {
+    if ((c[0] == u'T' || c[0] == u't') && (c[1] == u'O' || c[1] == u'o')) return true;
+  }
+  return false;
 }
 
 double DrawTextItem(const uint8_t* item, uint32_t length, uint32_t offset, const StaffGeometry& g, double x,
@@ -936,54 +965,95 @@ double DrawTextItem(const uint8_t* item, uint32_t length, uint32_t offset, const
   const uint8_t sub = TextSubKindOf(item);
   const uint32_t header = TextHeaderBytes(version);
   const TextLayout layout = TextLayoutOf(sub);
-  auto shortItem = [&](uint32_t need) { return need > length; };
+  const int32_t itemX = static_cast<int32_t>(x);
+  auto plainRow = [&] { TakeRow(g, itemX, itemX + 8, g.top, g.top + g.height, offset); };
   SelectPrintableColour(colour);
   if (sub == kTextNumberBlock) {
-    if (!shortItem(header + 5)) Pass->pendingNumbers = static_cast<int32_t>(offset);
-    TakeRow(g, static_cast<int32_t>(x), static_cast<int32_t>(x) + 8, g.top - 20, g.top, offset);
+    if (header + 5 <= length) Pass->pendingNumbers = static_cast<int32_t>(offset);
+    plainRow();
+    return x;
+  }
+  if (sub == kTextStaffStart) {
+    plainRow();
+    if (header + 4 <= length) x = TextWordAt(item, version, 0) + 8;
+    return x;
+  }
+  if (sub == kTextHairpin18 || sub == kTextHairpin19) {
+    plainRow();
+    if (header + 6 > length) return x;  // too short for its heights
+    const int row = CurrentRowNumber() - 1;
+    const double middle = g.top + g.height / 2.0;
+    for (int v = 0; v < kVoices; ++v) {
+      for (OpenSpan& slot : Pass->spans[v]) {
+        if (slot.kind >= 0) continue;
+        slot = OpenSpan{};
+        slot.kind = 0x100 + sub;
+        slot.colour = colour;
+        slot.x0 = x;
+        slot.y0 = -(middle - SignMagnitudeValue(item[header + 2]));
+        slot.p1 = SignMagnitudeValue(item[header + 2]);
+        slot.p2 = SignMagnitudeValue(item[header + 5]);
+        slot.target = 16384;
+        slot.row = row;
+        slot.fixed = true;
+        return x;
+      }
+    }
     return x;
   }
   if (layout == TextLayout::kNoText) {
-    TakeRow(g, static_cast<int32_t>(x), static_cast<int32_t>(x) + 8, g.top, g.top + g.height, offset);
+    plainRow();
     return x;
   }
   const uint32_t fields = layout == TextLayout::kBracketText ? 3 : layout == TextLayout::kStaffText ? 2 : 4;
   const uint32_t textStart = TextStart(item, version);
-  if (shortItem(header + fields) || textStart > length) {
+  if (header + fields > length || textStart > length) {
     // Too short for its fields: nothing drawn, the row kept.
-    TakeRow(g, static_cast<int32_t>(x), static_cast<int32_t>(x) + 8, g.top, g.top + g.height, offset);
+    plainRow();
     return x;
   }
-  char16_t text[161];
-  const uint32_t bytes = TextByteCount(item, version);
-  if (textStart + bytes > length) text[0] = 0;
-  else ReadItemText(item, version, text, 161);
-  double tx, ty;  // ty: distance below the page top of the baseline
+  char16_t text[161] = {};
+  if (textStart + TextByteCount(item, version) <= length) ReadItemText(item, version, text, 161);
+  const int32_t width = EstimatedTextWidth(text);
   if (layout == TextLayout::kPageText) {
-    tx = TextWordAt(item, version, 0);
-    ty = TextWordAt(item, version, 1);
-  } else {
-    tx = x + kTextOffsetUnit * TextOffsetX(item, version);
-    ty = g.top - 8 - kTextOffsetUnit * TextOffsetY(item, version);
-    if (sub == kTextLyric) ty = g.top + g.height + 16 - kTextOffsetUnit * TextOffsetY(item, version);
+    const double tx = std::max(0, static_cast<int32_t>(TextWordAt(item, version, 0)));
+    const double ty = std::max<int32_t>(13, static_cast<int32_t>(TextWordAt(item, version, 1)) + 13);
+    if (!Settings.pageViewMode && text[0]) DrawFormattedText(tx, -ty, text, colour, TextKindFor(sub), true, false, true);
+    TakeRow(g, static_cast<int32_t>(tx), static_cast<int32_t>(tx) + width, static_cast<int32_t>(ty) - 13,
+            static_cast<int32_t>(ty) + 3, offset);
+    return x;
   }
-  int32_t width = EstimatedTextWidth(text);
+  const double s = kTextOffsetUnit;
+  // Above the staff's middle by dy, right of the anchor by dx.
+  const double baseline = g.top + g.height / 2.0 - std::trunc(TextOffsetY(item, version) * s);
   if (sub == kTextCoda || sub == kTextSegno) {
-    // Placed on their own staff, as staff texts are.
-    DrawGlyph(sub == kTextCoda ? "coda" : "segno", tx, -ty, 8, 0, 0, -1);
-    width = std::max(width, 12);
-  } else if (text[0]) {
-    DrawFormattedText(tx, -ty, text, colour, TextKindFor(sub), true, false, true);
+    const bool sign = sub == kTextCoda || text[0] == 0;
+    if (sign) DrawGlyph(sub == kTextCoda ? "coda" : "segno", x, -baseline, 8, 0, 0, -1);
+    if (text[0]) {
+      if (sub == kTextCoda && ContainsTo(text)) {
+        DrawFormattedText(x - 2, -baseline, text, colour, 32, true, true, true);
+      } else {
+        DrawFormattedText(sign ? x + 20 : x, -baseline, text, colour, 32, true, false, true);
+      }
+    }
+    TakeRow(g, itemX, itemX + std::max(width, 20), static_cast<int32_t>(baseline) - 20, static_cast<int32_t>(baseline) + 3,
+            offset);
+    return sub == kTextCoda ? x + 25 : sign ? x + 20 : x;
   }
+  const double tx = x + std::trunc(TextOffsetX(item, version) * s);
+  if (text[0]) DrawFormattedText(tx, -baseline, text, colour, sub == kTextBracket ? 0 : TextKindFor(sub), true, false, true);
+  if (sub == kTextRehearsal) DrawWorldRectOutline(tx - 2, -(baseline - 15), width + 4, -19);
+  int32_t right = static_cast<int32_t>(tx) + width;
   if (sub == kTextBracket) {
-    const uint8_t count = item[header + 2];
     BracketState& b = Pass->brackets[g.slot];
-    b.barsLeft = count;
-    b.height = g.top + g.height / 2.0 - ty;
+    b.barsLeft = item[header + 2];
+    b.height = g.top + g.height / 2.0 - baseline + 4;
     b.colour = colour;
+    DrawLineTo(tx, -(baseline - 4), tx, -(baseline + 2), 0.4);
+    right = std::max(right, static_cast<int32_t>(tx) + 40);
   }
-  TakeRow(g, static_cast<int32_t>(tx), static_cast<int32_t>(tx) + width, static_cast<int32_t>(ty) - 12,
-          static_cast<int32_t>(ty) + 2, offset);
+  TakeRow(g, static_cast<int32_t>(tx), right, static_cast<int32_t>(baseline) - 13, static_cast<int32_t>(baseline) + 3,
+          offset);
   return x;
 }
 
@@ -1296,6 +1366,14 @@ void PaintScorePage(int32_t scrollX, int32_t scrollY, render::DrawDevice* printD
     finish();
     return;
   }
+  // The scaled mapping: DeviceScale logical units to a device pixel.
+  const bool mapped = !layoutOnly && state.dc;
+  if (mapped) {
+    Extent windowExtent{}, viewportExtent{};
+    ScaledExtents(windowExtent, viewportExtent, rect);
+    SetScaledMapping(state.dc, windowExtent, viewportExtent);
+    state.dc->SetTransparentBaselineText();
+  }
   const bool screenLayoutPass = !printing && !layoutOnly && !Settings.pageViewMode;
   if (Settings.barAlignmentRequest && !Tables.lastAlignmentMoved) {
     for (auto& row : Tables.barLineX) std::fill(row, row + kBarLineSlotsPerRow, 0);
@@ -1349,6 +1427,7 @@ void PaintScorePage(int32_t scrollX, int32_t scrollY, render::DrawDevice* printD
     if (layoutOnly && !Settings.barAlignmentRequest && !wasLayoutPass) break;
   }
   Tables.passes = passes;
+  if (mapped) RestoreMapping(state.dc);
   finish();
 }
 
