@@ -6,3 +6,13 @@
 constexpr unsigned kTextMusicFontMissing = 11700;
 // Start-up ends: the drawing lock cannot be made.
 constexpr unsigned kTextReadingMutexFailed = 11701;
+
+// The page-view caption "Page 3 of 7": "Page ", the current page, " ", "of",
+// " ", the page count.
+constexpr unsigned kStrCaptionPage = 10204;
+constexpr unsigned kStrCaptionGap = 10183;
+constexpr unsigned kStrCaptionOf = 10090;
+// Under a page that cannot be clicked into: read from an earlier version or
+// not fully read, or simply not yet clicked.
+constexpr unsigned kStrPageNotEditable = 10043;
+constexpr unsigned kStrClickPageToEdit = 10044;

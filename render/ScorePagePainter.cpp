@@ -9,8 +9,11 @@
 #include <vector>
 
 #include "pages/CurrentPageData.h"
+#include "platform/Messages.h"
+#include "render/RenderStrings.h"
 #include "render/Colours.h"
 #include "render/MusicFonts.h"
+#include "render/PrintFit.h"
 #include "render/ScoreText.h"
 #include "render/SizeRules.h"
 #include "render/SymbolRoutines.h"
@@ -26,6 +29,7 @@ ScorePainterSettings Settings;
 ScorePainterTables Tables;
 BadTimingMarker BadTiming = nullptr;
 bool PrintingInProgress = false;
+PrinterCaps PrinterSheet{};
 
 constexpr int kVoices = 4;
 constexpr int kSpanSlots = 8;
@@ -1251,12 +1255,56 @@ void WalkPage() {
   }
 }
 
-void DrawPageFrame() {
-  if (!Settings.pageViewMode) return;
-  // A page of no size has no frame.
-  if (ScorePageSize.width == 0 || ScorePageSize.height == 0) return;
-  SelectPrintableColour(1);
-  DrawWorldRectOutline(0, 0, ScorePageSize.width, -static_cast<double>(ScorePageSize.height));
+// The page-view mode's caption and the small overview of the page's staff
+// rows, in device pixels.
+void DrawPageOverview() {
+  if (!Settings.pageViewMode || DrawingState().printing) return;
+  render::DrawDevice* dc = DrawingState().dc;
+  char16_t page[32] = {}, gap[8] = {}, of[32] = {};
+  LoadUiString(kStrCaptionPage, page, 32);
+  LoadUiString(kStrCaptionGap, gap, 8);
+  LoadUiString(kStrCaptionOf, of, 32);
+  std::u16string caption = page;
+  auto number = [](int n) {
+    const std::string d = std::to_string(n);
+    return std::u16string(d.begin(), d.end());
+  };
+  caption += number(ScorePages.current) + gap + of + gap + number(ScorePages.count);
+  if (dc) {
+    if (render::FontHandle font = CreateDisplayFont(dc, u"Times New Roman", 480, 0, 0, true, false, false)) {
+      const render::FontHandle previous = dc->SelectFont(font);
+      dc->SetTextColour(ColourTable[PrintableColourIndex(11)]);
+      dc->SetTransparentBaselineText();
+      dc->TextAt(4, 48, caption.c_str(), static_cast<int>(caption.size()));
+      dc->SelectFont(previous);
+      dc->DeleteFont(font);
+    }
+  }
+  // A page of no size has no overview.
+  const int64_t w = ScorePageSize.width, h = ScorePageSize.height;
+  if (w <= 0 || h <= 0) return;
+  const int32_t width = static_cast<int32_t>(w > h ? 150 : w * 150 / h);
+  const int32_t height = static_cast<int32_t>(w > h ? h * 150 / w : 150);
+  SelectDrawColour(2);
+  DrawRectOutline(4, -68, width, height, 0);
+  const int32_t rows = Tables.staffRowCount;
+  if (rows <= 0) return;
+  const int32_t y0 = Tables.staffRows[0].middle, yLast = Tables.staffRows[rows - 1].middle;
+  auto rowY = [&](int i) {
+    if (rows <= 1 || yLast == y0) return 76;
+    return static_cast<int>(76 + static_cast<int64_t>(Tables.staffRows[i].middle - y0) * (height - 17) / (yLast - y0));
+  };
+  int systemFirst = 0;
+  for (int i = 0; i < rows; ++i) {
+    const bool shown = i >= Settings.firstVisibleRow && i <= Settings.lastVisibleRow;
+    SelectDrawColour(shown ? 7 : 1);
+    DrawLineWidth(12, -rowY(i), width - 4, -rowY(i), 0);
+    const bool last = i == rows - 1 || Tables.pageStaves[i + 1].system != Tables.pageStaves[i].system;
+    if (last) {
+      DrawLineWidth(12, -rowY(systemFirst), 12, -rowY(i), 0);
+      systemFirst = i + 1;
+    }
+  }
 }
 
 void ResetPass(PassState& pass) {
@@ -1283,6 +1331,7 @@ ScorePainterSettings& PainterSettings() { return Settings; }
 ScorePainterTables& PainterTables() { return Tables; }
 void ResetPainterTables() { Tables = ScorePainterTables{}; }
 void SetBadTimingMarker(BadTimingMarker marker) { BadTiming = marker; }
+void SetPrinterSheet(const PrinterCaps& caps) { PrinterSheet = caps; }
 
 void AppendItemIndexRow(int32_t left, int32_t right, int32_t top, int32_t bottom, int32_t staff, uint32_t part,
                         uint32_t offset) {
@@ -1335,15 +1384,44 @@ void PaintScorePage(int32_t scrollX, int32_t scrollY, render::DrawDevice* printD
   render::DrawDevice* const savedDc = state.dc;
   const uint32_t savedPrinting = state.printing;
   const ScorePainterSettings savedSettings = Settings;
+  const double savedScale = state.scale;
+  const double savedOffsetX = state.offsetX, savedOffsetY = state.offsetY;
+  PrintFit fit{};
   if (printing) {
+    // A page of no size or a print unit of 0 has no printed form.
+    state.printing = 1;
+    const bool fits = printDevice && FitPrintPage(PrinterSheet, &fit);
+    state.printing = savedPrinting;
+    if (!fits) {
+      state.LayoutOnlyFlag = 0;
+      return;
+    }
     PrintingInProgress = true;
-    if (printDevice) state.dc = printDevice;
+    // The screen's fonts go; the music fonts are made again on the printer
+    // (at its device scale) and on the screen after printing.
+    DrawFormattedText(0, 0, nullptr, 7, 0, true, false, true);
+    if (MusicFontSet().made) DeleteMusicFonts(savedDc);
+    state.dc = printDevice;
     Settings.showVoiceNumbers = Settings.showAttachment = Settings.showBadTiming = false;
     Settings.shadeUnhighlighted = false;
+    state.scale = fit.ratio;
+    state.offsetX = -fit.originX / fit.ratio;
+    state.offsetY = -fit.originY / fit.ratio;
+    state.visibleLeft = -1e6;
+    state.visibleRight = 1e6;
+    state.visibleTop = 1e6;
+    state.visibleBottom = -1e6;
   }
   state.printing = printing ? 1 : 0;
   SetShadingState(Settings.shadeUnhighlighted, Settings.pageViewMode);
   auto finish = [&] {
+    if (printing) {
+      DrawFormattedText(0, 0, nullptr, 7, 0, true, false, true);
+      if (MusicFontSet().made) DeleteMusicFonts(state.dc);
+      state.scale = savedScale;
+      state.offsetX = savedOffsetX;
+      state.offsetY = savedOffsetY;
+    }
     state.dc = savedDc;
     state.printing = savedPrinting;
     if (printing) {
@@ -1369,8 +1447,8 @@ void PaintScorePage(int32_t scrollX, int32_t scrollY, render::DrawDevice* printD
   // The scaled mapping: DeviceScale logical units to a device pixel.
   const bool mapped = !layoutOnly && state.dc;
   if (mapped) {
-    Extent windowExtent{}, viewportExtent{};
-    ScaledExtents(windowExtent, viewportExtent, rect);
+    Extent windowExtent = fit.windowExtent, viewportExtent = fit.viewportExtent;
+    if (!printing) ScaledExtents(windowExtent, viewportExtent, rect);
     SetScaledMapping(state.dc, windowExtent, viewportExtent);
     state.dc->SetTransparentBaselineText();
   }
@@ -1405,7 +1483,7 @@ void PaintScorePage(int32_t scrollX, int32_t scrollY, render::DrawDevice* printD
     DrawQueuedStaffLines();
     FinishStaveRows();
     if (!state.LayoutOnlyFlag) {
-      DrawPageFrame();
+      DrawPageOverview();
       if (Settings.showBadTiming && BadTiming) BadTiming();
     }
     state.LayoutOnlyFlag = savedLayout;
@@ -1428,6 +1506,13 @@ void PaintScorePage(int32_t scrollX, int32_t scrollY, render::DrawDevice* printD
   }
   Tables.passes = passes;
   if (mapped) RestoreMapping(state.dc);
+  // Under a page that cannot be clicked into, say so.
+  if (!layoutOnly && PageBoxesMissing && !Settings.pageViewMode) {
+    char16_t message[256] = {};
+    LoadUiString(ScoreFormatVersion < kCurrentScoreFormatVersion ? kStrPageNotEditable : kStrClickPageToEdit, message,
+                 256);
+    DrawFormattedText(scrollX + 16, scrollY - 32, message, 11, 27, false, false, false);
+  }
   finish();
 }
 

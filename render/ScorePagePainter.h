@@ -82,6 +82,10 @@ void AppendItemIndexRow(int32_t left, int32_t right, int32_t top, int32_t bottom
 int32_t SetItemIndexRow(int32_t left, int32_t right, int32_t top, int32_t bottom, int32_t staff, int32_t row);
 void ShiftItemIndexRow(int32_t a, int32_t b, int32_t c, int32_t d, int32_t staff, int32_t row);
 
+// The printer's sheet for the print branch of PaintScorePage.
+struct PrinterCaps;
+void SetPrinterSheet(const PrinterCaps& caps);
+
 // Bar lines of one system end at the rightmost x any of its staves needed.
 void AlignBarLineX(double& x, int32_t row, int32_t& number);
 

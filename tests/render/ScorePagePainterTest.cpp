@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "render/DrawingState.h"
 #include "render/GlyphTable.h"
 #include "render/MusicFonts.h"
+#include "render/PrintFit.h"
 #include "render/RecordingDevice.h"
 #include "render/ScorePagePainter.h"
 #include "render/SymbolRoutines.h"
@@ -88,7 +90,13 @@ void CompareWithGolden(const std::string& name, const std::string& actual) {
   }
   const std::string expected = ReadTextFile(path);
   ASSERT_FALSE(expected.empty()) << "no golden " << path;
-  EXPECT_EQ(actual, expected) << "drawing of " << name << " differs from its golden";
+  if (actual == expected) return;
+  std::istringstream a(actual), e(expected);
+  std::string la, le;
+  int line = 1;
+  while (std::getline(a, la) && std::getline(e, le) && la == le) ++line;
+  ADD_FAILURE() << "drawing of " << name << " differs from its golden at line " << line << ": \"" << la
+                << "\" against \"" << le << "\"";
 }
 
 TEST_F(ScorePagePainterTest, FixturesDrawAsTheirGoldens) {
@@ -283,6 +291,81 @@ TEST(SymbolRoutines, ClefLayoutAndAccidentalWidths) {
   const int widths[8] = {0, 7, 8, 7, 10, 13, 14, 14};
   for (int code = 0; code < 8; ++code) EXPECT_EQ(AccidentalWidth(code), widths[code]);
   EXPECT_EQ(AccidentalWidth(9), 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ScorePagePainterTest, PrintingFitsThePageAndRestoresTheScreen) {
+  Load("braced.txt");
+  ScorePageSize = ScorePageSizes{1000, 1400, 42, 900};
+  ScorePrintUnit = 4;
+  RecordingDevice printer;
+  SetPrinterSheet(PrinterCaps{4960, 7016, 4760, 6816, 100, 100});
+  PainterSettings().showVoiceNumbers = true;
+  PaintScorePage(1, 1, &printer, DeviceRect{0, 0, 1200, 1600}, 1, 0);
+  EXPECT_GT(printer.Lines().size(), 50u);
+  EXPECT_EQ(printer.Lines().front().rfind("mapping", 0), 0u) << printer.Lines().front();
+  EXPECT_EQ(DrawingState().printing, 0u);
+  EXPECT_EQ(DrawingState().dc, &device);
+  EXPECT_DOUBLE_EQ(DrawingState().scale, 1.0);
+  EXPECT_TRUE(PainterSettings().showVoiceNumbers);
+  EXPECT_FALSE(MusicFontSet().made);
+  // The screen paints as before.
+  Paint();
+  EXPECT_GT(device.Lines().size(), 50u);
+}
+
+TEST_F(ScorePagePainterTest, NoPageSizeOrPrintUnitRefusesToPrintAndHasNoOverview) {
+  Load("braced.txt");
+  RecordingDevice printer;
+  SetPrinterSheet(PrinterCaps{4960, 7016, 4760, 6816, 100, 100});
+  struct Case {
+    uint32_t width, height;
+    int32_t unit;
+  };
+  for (const Case c : {Case{0, 1400, 4}, Case{1000, 0, 4}, Case{1000, 1400, 0}}) {
+    ScorePageSize = ScorePageSizes{c.width, c.height, 42, 900};
+    ScorePrintUnit = c.unit;
+    printer.Clear();
+    PaintScorePage(1, 1, &printer, DeviceRect{0, 0, 1200, 1600}, 1, 0);
+    EXPECT_TRUE(printer.Lines().empty());
+    EXPECT_EQ(DrawingState().printing, 0u);
+  }
+  ScorePrintUnit = 1;
+  // The page view of a page of no size draws its caption but no overview.
+  ScorePageSize = ScorePageSizes{0, 0, 1, 1};
+  PainterSettings().pageViewMode = true;
+  PainterSettings().lastVisibleRow = 10;
+  Paint();
+  bool frame = false;
+  for (const std::string& l : device.Lines()) frame |= l.rfind("rect 4 ", 0) == 0;
+  EXPECT_FALSE(frame);
+  ScorePageSize = ScorePageSizes{1000, 1400, 42, 900};
+  Paint();
+  for (const std::string& l : device.Lines()) frame |= l.rfind("rect 4 ", 0) == 0;
+  EXPECT_TRUE(frame);
+}
+
+TEST(PrintFitTest, PageWithMarginsFitsTheSheet) {
+  ResetDrawingState();
+  ScorePageSize = ScorePageSizes{1000, 1400, 42, 900};
+  ScorePrintUnit = 4;
+  DrawingState().printing = 1;
+  PrintFit fit{};
+  ASSERT_TRUE(FitPrintPage(PrinterCaps{4960, 7016, 4760, 6816, 100, 100}, &fit));
+  EXPECT_DOUBLE_EQ(fit.ratio, 6.0);
+  // r 6: margins 435, 555, 435, 390; page 6000.5 - 870 by 8403.5 - 945 print units.
+  EXPECT_EQ(fit.windowExtent.cx, static_cast<int32_t>(16 * 5130.5));
+  EXPECT_EQ(fit.windowExtent.cy, static_cast<int32_t>(16 * 7458.5));
+  EXPECT_LE(fit.viewportExtent.cx, 4760);
+  EXPECT_LE(fit.viewportExtent.cy, 6816);
+  EXPECT_LT(fit.originX, 0);
+  ScorePrintUnit = 0;
+  EXPECT_FALSE(FitPrintPage(PrinterCaps{4960, 7016, 4760, 6816, 100, 100}, &fit));
+  ScorePrintUnit = 1;
+  ResetDrawingState();
 }
 
 }  // namespace
