@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -143,7 +144,8 @@ struct PassState {
   std::vector<double> barXHere;
   int32_t barNumber = 0;
   int32_t pendingNumbers = -1;
-  bool countOnly = false;  // the screen's layout pass: numbers, no rows
+  bool countOnly = false;
+  std::deque<PartBraceRecord> braces;  // drawn after the staves, last first  // the screen's layout pass: numbers, no rows
   struct StaffLines {
     int32_t left, right, top, spacing, lines;
     bool visible;
@@ -221,7 +223,7 @@ double DrawBarLineItem(const uint8_t* item, uint32_t offset, const StaffGeometry
   }
   // A staff joined to the one above in its part takes that staff's bar line x.
   const size_t barIndex = Pass->barXHere.size();
-  if (g.stave >= 0 && StavesJoinedInPart(g.stave) && barIndex < Pass->barXAbove.size()) {
+  if (g.stave >= 0 && StaveJoinedToAbove(g.stave) && barIndex < Pass->barXAbove.size()) {
     x = std::round(Pass->barXAbove[barIndex]);
   }
   SelectPrintableColour(colour);
@@ -233,6 +235,7 @@ double DrawBarLineItem(const uint8_t* item, uint32_t offset, const StaffGeometry
     FillWorldRect(from, -barTop, x - from, -(length + 2));
     SelectPrintableColour(colour);
     if (PartCount > 2) at = DrawBarSegments(at, 0, 0, barTop, length, colour, thin);
+    if (g.stave >= 0) QueueDeferredBarLine(g.stave, x, barTop, barTop + length, colour, 14, 17, Pass->braces);
   } else {
     for (int stroke : style->strokes) {
       if (stroke == 0) break;
@@ -1481,6 +1484,10 @@ void PaintScorePage(int32_t scrollX, int32_t scrollY, render::DrawDevice* printD
       Tables.pageStavesChanged = true;
     }
     DrawQueuedStaffLines();
+    while (!pass.braces.empty()) {
+      DrawPartBrace(pass.braces.back());
+      pass.braces.pop_back();
+    }
     FinishStaveRows();
     if (!state.LayoutOnlyFlag) {
       DrawPageOverview();

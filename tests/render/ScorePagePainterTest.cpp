@@ -369,3 +369,29 @@ TEST(PrintFitTest, PageWithMarginsFitsTheSheet) {
 }
 
 }  // namespace
+
+namespace {
+
+bool SecondStaveJoined(int32_t staff) { return staff == 1; }
+
+TEST_F(ScorePagePainterTest, JoinedLowerStaffTakesTheUpperBarLinesOwnX) {
+  // The lower staff of the part has a key signature more before its bar
+  // line; joined to the upper one, its bar line stands where the upper's does.
+  std::string error;
+  ASSERT_TRUE(BuildScoreFromListing("parts 3\n"
+                                    "slot 1\nclef 1\nchord 5 notes 16\nbar 0\nchord 5 notes 16\nbar 7\nstaff-end\n"
+                                    "slot 2\nclef 7\nkey 3 sharps\nchord 5 notes 12\nbar 0\nchord 5 notes 12\nbar 7\nstaff-end\n",
+                                    &error));
+  SetStavesJoinedRule(SecondStaveJoined);
+  RebuildItemIndexLayout();
+  SetStavesJoinedRule(nullptr);
+  const ItemIndex& index = TheScoreViewItems().index;
+  ASSERT_EQ(index.count, 11);
+  EXPECT_EQ(index.rows[2].left, index.rows[8].left);
+  EXPECT_EQ(index.rows[4].left, index.rows[10].left);
+  // Unjoined, the lower bar line lies further right.
+  RebuildItemIndexLayout();
+  EXPECT_GT(index.rows[8].left, index.rows[2].left);
+}
+
+}  // namespace
