@@ -16,3 +16,7 @@ constexpr unsigned kStrCaptionOf = 10090;
 // not fully read, or simply not yet clicked.
 constexpr unsigned kStrPageNotEditable = 10043;
 constexpr unsigned kStrClickPageToEdit = 10044;
+// The label of the edited stave of a part without a name: "Staff 2" when
+// the stave is blank on the page, else "Sta. 2".
+constexpr unsigned kStrStaffLabel = 302;
+constexpr unsigned kStrStaffLabelShort = 303;

@@ -17,6 +17,7 @@
 #include "render/PrintFit.h"
 #include "render/ScoreText.h"
 #include "render/SizeRules.h"
+#include "render/StaveNameLabels.h"
 #include "render/SymbolRoutines.h"
 #include "score/ItemSelection.h"
 #include "score/PageMarks.h"
@@ -145,6 +146,7 @@ struct PassState {
   int32_t barNumber = 0;
   int32_t pendingNumbers = -1;
   bool countOnly = false;
+  bool staffBlank = true;
   std::deque<PartBraceRecord> braces;  // drawn after the staves, last first  // the screen's layout pass: numbers, no rows
   struct StaffLines {
     int32_t left, right, top, spacing, lines;
@@ -1112,7 +1114,7 @@ void EndStaff(const StaffGeometry& g, double x) {
   const int32_t row = Pass->staffRow;
   const int32_t middle = g.top + g.height / 2;
   if (row < kStaffRowCapacity) {
-    PageStaffEntry entry{kPageLeftMargin, middle, g.slot, Pass->system};
+    PageStaffEntry entry{kPageLeftMargin, middle, g.slot, Pass->system, Pass->staffBlank ? 1 : 0};
     PageStaffEntry& old = Tables.pageStaves[row];
     if (row >= Tables.pageStaffCount || std::memcmp(&old, &entry, sizeof entry) != 0) {
       old = entry;
@@ -1152,6 +1154,7 @@ uint32_t WalkStaff(int slot, const uint8_t* stream, uint32_t offset, uint32_t en
   Pass->lastBarEnd = kPageLeftMargin;
   Pass->clefAfterBar = true;
   ResetCurvePoints();
+  Pass->staffBlank = true;
   bool any = false;
   ended = false;
   while (offset < end) {
@@ -1201,6 +1204,7 @@ uint32_t WalkStaff(int slot, const uint8_t* stream, uint32_t offset, uint32_t en
       case kItemText: x = DrawTextItem(item, length, offset, g, x, colour); break;
     }
     any = true;
+    if (KindOf(item) != kItemBarLine) Pass->staffBlank = false;
     offset += length;
   }
   if (ended && any && slot != 0) {
@@ -1489,7 +1493,12 @@ void PaintScorePage(int32_t scrollX, int32_t scrollY, render::DrawDevice* printD
       pass.braces.pop_back();
     }
     FinishStaveRows();
+    if (Tables.pageStavesChanged || StaveLabelCount() != Tables.pageStaffCount) {
+      LayoutStaveNameLabels();
+      Tables.pageStavesChanged = false;
+    }
     if (!state.LayoutOnlyFlag) {
+      DrawStaveNameLabels(14);
       DrawPageOverview();
       if (Settings.showBadTiming && BadTiming) BadTiming();
     }
