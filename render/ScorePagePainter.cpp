@@ -144,7 +144,9 @@ struct PassState {
   std::vector<double> barXAbove;  // the bar lines of the staff above, its own x each
   std::vector<double> barXHere;
   int32_t barNumber = 0;
-  int32_t pendingNumbers = -1;
+  int32_t pendingNumbers = -1;  // row of a number block waiting for its chord
+  uint8_t numberBytes[5] = {};
+  int numberColour = 7;
   bool countOnly = false;
   bool staffBlank = true;
   std::deque<PartBraceRecord> braces;  // drawn after the staves, last first  // the screen's layout pass: numbers, no rows
@@ -586,6 +588,24 @@ void DrawArticulations(const uint8_t* item, const StaffGeometry& g, double x, in
   }
 }
 
+// The ten 4-bit numbers of a number block (low nibble first), over the chord
+// that follows the block, from the staff's top upward.
+void DrawNumberBlock(const StaffGeometry& g, int32_t left, int32_t right) {
+  double y0 = g.top;
+  const double start = y0;
+  SelectPrintableColour(Pass->numberColour);
+  for (int i = 9; i >= 0; --i) {
+    const int n = (Pass->numberBytes[i / 2] >> (i % 2 ? 4 : 0)) & 15;
+    if (n == 0) continue;
+    const char16_t text[3] = {static_cast<char16_t>(n >= 10 ? u'1' : u'0' + n), static_cast<char16_t>(n >= 10 ? u'0' + n - 10 : 0), 0};
+    DrawFormattedText(left + 2, -8 - y0, text, Pass->numberColour, 1, true, false, true);
+    y0 += 10;
+  }
+  SetItemIndexRow(left, right, static_cast<int32_t>(-(y0 - start) + start) - 8, static_cast<int32_t>(start), g.row,
+                  Pass->pendingNumbers);
+  Pass->pendingNumbers = -1;
+}
+
 double DrawChordItem(const uint8_t* item, uint32_t offset, const StaffGeometry& staff, double x, int colour,
                      int32_t rowNumber) {
   StaffGeometry g = staff;
@@ -790,6 +810,7 @@ double DrawChordItem(const uint8_t* item, uint32_t offset, const StaffGeometry& 
   TakeRow(g, left, right, std::min(top, markTop), std::max(bottom, markBottom) + g.step, offset);
   (void)rowNumber;
   (void)sixteenth;
+  if (Pass->pendingNumbers >= 0) DrawNumberBlock(g, left, right);
   CountDownTuplet(voice, units, left, right, g);
   double next = x + 3 * g.step + static_cast<int32_t>(dots * (g.half + 1));
   if (movedLeft || Pass->prevMovedLeft) {
@@ -978,7 +999,11 @@ double DrawTextItem(const uint8_t* item, uint32_t length, uint32_t offset, const
   auto plainRow = [&] { TakeRow(g, itemX, itemX + 8, g.top, g.top + g.height, offset); };
   SelectPrintableColour(colour);
   if (sub == kTextNumberBlock) {
-    if (header + 5 <= length) Pass->pendingNumbers = static_cast<int32_t>(offset);
+    if (header + 5 <= length) {
+      Pass->pendingNumbers = CurrentRowNumber();
+      std::copy(item + header, item + header + 5, Pass->numberBytes);
+      Pass->numberColour = colour;
+    }
     plainRow();
     return x;
   }

@@ -16,6 +16,7 @@
 #include "render/MusicFonts.h"
 #include "render/PrintFit.h"
 #include "render/RecordingDevice.h"
+#include "render/ScoreText.h"
 #include "render/ScorePagePainter.h"
 #include "render/SymbolRoutines.h"
 #include "score/ItemSelection.h"
@@ -107,8 +108,18 @@ TEST_F(ScorePagePainterTest, FixturesDrawAsTheirGoldens) {
     SCOPED_TRACE(fixture);
     ResetPainterTables();
     Load(fixture + ".txt");
-    Paint();
-    CompareWithGolden(fixture + ".golden", device.Text() + "-- rows\n" + RowsText(Rows()));
+    // Each fixture on a device of its own, with no fonts made yet.
+    DrawFormattedText(0, 0, nullptr, 7, 0, true, false, true);
+    DeleteMusicFonts(&device);
+    ResetMusicFontSet();
+    RecordingDevice own;
+    DrawingState().dc = &own;
+    PaintScorePage(1, 1, nullptr, DeviceRect{0, 0, 1200, 1600}, 0, 0);
+    DrawFormattedText(0, 0, nullptr, 7, 0, true, false, true);
+    DeleteMusicFonts(&own);
+    ResetMusicFontSet();
+    DrawingState().dc = &device;
+    CompareWithGolden(fixture + ".golden", own.Text() + "-- rows\n" + RowsText(Rows()));
   }
 }
 
