@@ -32,6 +32,7 @@ ScorePainterTables Tables;
 BadTimingMarker BadTiming = nullptr;
 bool PrintingInProgress = false;
 PrinterCaps PrinterSheet{};
+ChordSymbolFormatter ChordSymbolText = nullptr;
 
 constexpr int kVoices = 4;
 constexpr int kSpanSlots = 8;
@@ -989,6 +990,67 @@ bool ContainsTo(const char16_t* text) {
   return false;
 }
 
+// A chord diagram (six strings, five frets, the base fret beside it) and the
+// chord symbol over it, the symbol's text made by the installed formatter.
+double DrawChordSymbolItem(const uint8_t* item, uint32_t offset, const StaffGeometry& g, double x, int colour) {
+  const uint8_t version = ScoreFormatVersion;
+  const int32_t itemX = static_cast<int32_t>(x);
+  if (!IsChordSymbolItem(item, version)) {
+    // Not the length a chord symbol has: nothing drawn, the row kept.
+    TakeRow(g, itemX, itemX + 8, g.top, g.top + g.height, offset);
+    return x;
+  }
+  const double dx = std::trunc(TextOffsetX(item, version) * kTextOffsetUnit);
+  const double base = g.top - 8 - std::trunc(TextOffsetY(item, version) * kTextOffsetUnit);
+  const double u = g.step / 1.2, v = (g.step / 1.4) * 5;
+  const double left = x + dx;
+  double top = base, right = left + 5 * u;
+  SelectPrintableColour(colour);
+  if (IsChordDiagramShown(item, version)) {
+    uint8_t fields[kChordDiagramFieldCount] = {};
+    GetChordDiagramFields(item, fields, version);
+    const double gridTop = base - v;
+    const double fret = v / 5;
+    for (int i = 0; i < 6; ++i) {
+      FillWorldRect(left + i * u, -gridTop, 0.5, -v);
+      FillWorldRect(left, -(gridTop + i * fret), 5 * u, -0.5);
+    }
+    for (int i = 0; i < 6; ++i) {
+      const int f = fields[1 + i];
+      const double sx = left + i * u;
+      if (f == 0) {
+        DrawWorldCircle(sx, -(gridTop - 2), 1.2, 0.4);
+      } else if (f <= 6) {
+        FillWorldCircle(sx, -(gridTop + (f - 0.5) * fret), 1.4);
+      } else {
+        MoveToWorld(sx - 1.5, -(gridTop - 3.5));
+        LineByWorld(3, -3, 0.4);
+        MoveToWorld(sx - 1.5, -(gridTop - 0.5));
+        LineByWorld(3, 3, 0.4);
+      }
+    }
+    if (fields[0] != 0) {
+      const std::string fr = std::to_string(fields[0]) + "fr";
+      const std::u16string text(fr.begin(), fr.end());
+      DrawFormattedText(right + 2, -(gridTop + fret), text.c_str(), colour, 31, true, false, true);
+      right += 14;
+    }
+    top = gridTop - 5;
+  }
+  if (IsChordSymbolShown(item, version) && ChordSymbolText) {
+    const std::u16string text = ChordSymbolText(GetChordSymbolRoot(item, version), GetChordSymbolQuality(item, version),
+                                                GetChordSymbolBass(item, version));
+    if (!text.empty()) {
+      DrawFormattedText(left, -(top - 2), text.c_str(), colour, 17, true, false, true);
+      right = std::max(right, left + EstimatedTextWidth(text.c_str()));
+      top -= 14;
+    }
+  }
+  TakeRow(g, static_cast<int32_t>(left), static_cast<int32_t>(right), static_cast<int32_t>(top),
+          static_cast<int32_t>(base), offset);
+  return x;
+}
+
 double DrawTextItem(const uint8_t* item, uint32_t length, uint32_t offset, const StaffGeometry& g, double x,
                     int colour) {
   const uint8_t version = ScoreFormatVersion;
@@ -1035,6 +1097,7 @@ double DrawTextItem(const uint8_t* item, uint32_t length, uint32_t offset, const
     }
     return x;
   }
+  if (sub == kTextChordSymbol) return DrawChordSymbolItem(item, offset, g, x, colour);
   if (layout == TextLayout::kNoText) {
     plainRow();
     return x;
@@ -1364,6 +1427,7 @@ ScorePainterTables& PainterTables() { return Tables; }
 void ResetPainterTables() { Tables = ScorePainterTables{}; }
 void SetBadTimingMarker(BadTimingMarker marker) { BadTiming = marker; }
 void SetPrinterSheet(const PrinterCaps& caps) { PrinterSheet = caps; }
+void SetChordSymbolFormatter(ChordSymbolFormatter formatter) { ChordSymbolText = formatter; }
 
 void AppendItemIndexRow(int32_t left, int32_t right, int32_t top, int32_t bottom, int32_t staff, uint32_t part,
                         uint32_t offset) {

@@ -19,6 +19,7 @@
 //   text SUB DX DY "TEXT"          staff texts (and brackets: text 12 DX DY COUNT "TEXT")
 //   pagetext SUB X Y "TEXT"
 //   payload SUB HEX...             a text item of a sub-kind with these payload bytes
+//   chordsymbol DX DY BASE S1..S6 [ROOT QUALITY BASS]   a chord diagram (and symbol)
 //   raw HEX...                     bytes as they stand (damaged items)
 #include "ScoreListing.h"
 
@@ -246,6 +247,20 @@ bool BuildScoreFromListing(const std::string& listing, std::string* error) {
       std::vector<uint8_t> fields;
       for (size_t i = 2; i < w.size(); ++i) fields.push_back(static_cast<uint8_t>(std::strtoul(w[i].c_str(), nullptr, 16)));
       PushText(out, static_cast<uint8_t>(num(1)), fields, "");
+    } else if (op == "chordsymbol") {
+      // chordsymbol DX DY BASE S1 .. S6 [ROOT QUALITY BASS]
+      std::vector<uint8_t> item = {kChordSymbolFirstByte, kChordSymbolPayload, 0, MakeSignMagnitude(num(1)),
+                                   MakeSignMagnitude(num(2)), 0, 0, 0, 0, 0};
+      const uint8_t fields[kChordDiagramFieldCount] = {
+          static_cast<uint8_t>(num(3)), static_cast<uint8_t>(num(4)), static_cast<uint8_t>(num(5)),
+          static_cast<uint8_t>(num(6)), static_cast<uint8_t>(num(7)), static_cast<uint8_t>(num(8)),
+          static_cast<uint8_t>(num(9))};
+      SetChordDiagramFields(item.data(), 1, fields);
+      if (w.size() > 12) {
+        SetChordSymbolFields(item.data(), 1, static_cast<uint8_t>(num(10)), static_cast<uint8_t>(num(11)),
+                             static_cast<uint8_t>(num(12)));
+      }
+      out.insert(out.end(), item.begin(), item.end());
     } else if (op == "raw") {
       for (size_t i = 1; i < w.size(); ++i) out.push_back(static_cast<uint8_t>(std::strtoul(w[i].c_str(), nullptr, 16)));
     } else {
