@@ -406,3 +406,86 @@ TEST_F(ScorePagePainterTest, JoinedLowerStaffTakesTheUpperBarLinesOwnX) {
 }
 
 }  // namespace
+
+namespace {
+
+// The rows the layout-only pass gives one staff of items (slot 1).
+std::vector<ItemIndexRow> RowsOfStaff(const std::string& items, const std::string& part = "") {
+  std::string error;
+  EXPECT_TRUE(BuildScoreFromListing("parts 2\n" + part + "slot 1\n" + items + "staff-end\n", &error)) << error;
+  RebuildItemIndexLayout();
+  const ItemIndex& index = TheScoreViewItems().index;
+  return std::vector<ItemIndexRow>(index.rows, index.rows + index.count);
+}
+
+TEST_F(ScorePagePainterTest, ItemSpacingAndBoxes) {
+  struct Case {
+    const char* items;
+    const char* part;
+    int row;          // the row looked at
+    int left, right;  // its box (-1: not checked)
+    int top, bottom;
+    int nextLeft;     // the next row's left (-1: none)
+  };
+  const Case cases[] = {
+      // A single bar line on a 5-line staff: 24 long, the next item 12 right.
+      // (The box is at least 2 units wide.)
+      {"bar 0\nclef 1\n", "", 0, 68, 70, 60, 84, 80},
+      // On a 3-line staff the length doubles: (3 - 1) x 6 x 2.
+      {"bar 0\nclef 1\n", "part 1 lines 3\n", 0, 68, 70, 60, 84, 80},
+      // Double, final and repeat bar lines advance by their own widths.
+      {"bar 6\nclef 1\n", "", 0, 68, -1, 60, 84, 83},
+      {"bar 7\nclef 1\n", "", 0, 68, -1, 60, 84, 87},
+      {"bar 4\nclef 1\n", "", 0, 68, -1, 60, 84, 97},
+      // Style 5 takes no row number.
+      {"bar 5\nclef 1\n", "", 0, 68, 89, -1, -1, -1},
+      // A chord of no notes: one row, 8 units.
+      {"chord 5 notes\nclef 1\n", "", 0, 68, 76, 60, 84, 76},
+      // A dotted crotchet: the box widens by 5, x advances by 18 + 4.
+      {"chord 5 dots 1 notes 16\nclef 1\n", "", 0, 67, 82, -1, -1, 90},
+      // A hidden key or time signature takes a row but no room.
+      {"key 2 sharps hidden\nclef 1\n", "", 0, 68, -1, 60, 84, 68},
+      {"time 3 5 hidden\nclef 1\n", "", 0, 68, -1, 60, 84, 68},
+      // Symbol form with numerator 3: nothing drawn, its row, 28 units.
+      {"time 3 5 symbol\nclef 1\n", "", 0, 68, 79, 60, 84, 96},
+      // A quarter rest of voice 1 stands 2 steps below the middle line.
+      {"rest 5 voice 1\n", "", 0, 68, 75, 72, 96, -1},
+      {"rest 5\n", "", 0, 68, 75, 60, 84, -1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.items);
+    const std::vector<ItemIndexRow> rows = RowsOfStaff(c.items, c.part);
+    ASSERT_GT(rows.size(), static_cast<size_t>(c.row));
+    const ItemIndexRow& r = rows[c.row];
+    EXPECT_EQ(r.left, c.left);
+    if (c.right >= 0) EXPECT_EQ(r.right, c.right);
+    if (c.top >= 0) EXPECT_EQ(r.top, c.top);
+    if (c.bottom >= 0) EXPECT_EQ(r.bottom, c.bottom);
+    if (c.nextLeft >= 0) {
+      ASSERT_GT(rows.size(), static_cast<size_t>(c.row + 1));
+      EXPECT_EQ(rows[c.row + 1].left, c.nextLeft);
+    }
+  }
+}
+
+TEST_F(ScorePagePainterTest, CancellingKeyWithoutAnEarlierKeyDrawsNaturalsOnScreenOnly) {
+  std::string error;
+  ASSERT_TRUE(BuildScoreFromListing("parts 2\nslot 1\nclef 1\nkey 0 sharps\nstaff-end\n", &error));
+  auto naturals = [&] {
+    int n = 0;
+    const char16_t code = FindGlyph("natural")->code;
+    const std::string text = std::string("text ");
+    for (const std::string& l : device.Lines()) {
+      if (l.rfind(text, 0) == 0 && l.size() >= 3 && l[l.size() - 2] == static_cast<char>(code)) ++n;
+    }
+    return n;
+  };
+  Paint();
+  EXPECT_EQ(naturals(), 7);
+  PainterSettings().pageViewMode = true;
+  PainterSettings().lastVisibleRow = 5;
+  Paint();
+  EXPECT_EQ(naturals(), 0);
+}
+
+}  // namespace
