@@ -20,3 +20,7 @@ constexpr unsigned kStrClickPageToEdit = 10044;
 // the stave is blank on the page, else "Sta. 2".
 constexpr unsigned kStrStaffLabel = 302;
 constexpr unsigned kStrStaffLabelShort = 303;
+// When the score pane's off-screen bitmap cannot be made.
+constexpr unsigned kStrCannotCreateContext = 10141;
+constexpr unsigned kStrCannotCreateDib = 10142;
+constexpr unsigned kStrCannotSelectBitmap = 10143;

@@ -102,6 +102,7 @@ struct OpenSpan {
   int32_t row = -1;
   int32_t target = 0;
   int32_t elapsed = 0;
+  int32_t length = 0;  // a hairpin's length beyond the chord it is drawn at
 };
 
 struct TupletState {
@@ -281,7 +282,8 @@ double DrawClefItem(const uint8_t* item, uint32_t offset, const StaffGeometry& g
     rowBottom = static_cast<int32_t>(bottom + (code <= 1 ? 2 * g.step : 0) + below);
     width = small ? 14 : 21;
   } else if (code == kClefTablature) {
-    DrawGlyph(g.lines <= 4 ? "tabs" : "tab", x, -bottom, 8, 0, 0, -1);
+    // The glyph is centred on its baseline: on the staff's middle.
+    DrawGlyph(g.lines <= 4 ? "tabs" : "tab", x, -(g.top + g.height / 2.0), 8, 0, 0, -1);
     width = StaveSizeInt(small ? 8 : 12);
   } else {
     // Percussion: two filled bars across the middle of the staff.
@@ -412,16 +414,17 @@ void CompleteSpans(int voice, int32_t units, double x, double highY, double lowY
         // A hairpin is drawn at the first chord after it, of any voice.
         const double endY = -(g.top + g.height / 2.0 - span.p2);
         const double open = 4;
+        const double endX = x + span.length;
         SelectPrintableColour(span.colour);
         if (span.kind == 0x100 + kTextHairpin18) {
-          DrawLineTo(span.x0, span.y0, x, endY + open, 0.4);
-          DrawLineTo(span.x0, span.y0, x, endY - open, 0.4);
+          DrawLineTo(span.x0, span.y0, endX, endY + open, 0.4);
+          DrawLineTo(span.x0, span.y0, endX, endY - open, 0.4);
         } else {
-          DrawLineTo(span.x0, span.y0 + open, x, endY, 0.4);
-          DrawLineTo(span.x0, span.y0 - open, x, endY, 0.4);
+          DrawLineTo(span.x0, span.y0 + open, endX, endY, 0.4);
+          DrawLineTo(span.x0, span.y0 - open, endX, endY, 0.4);
         }
         const double top = std::max(span.y0, endY) + open, bottom = std::min(span.y0, endY) - open;
-        if (span.row >= 0) SetItemIndexRow(static_cast<int32_t>(span.x0), static_cast<int32_t>(x),
+        if (span.row >= 0) SetItemIndexRow(static_cast<int32_t>(span.x0), static_cast<int32_t>(endX),
                                            static_cast<int32_t>(-top), static_cast<int32_t>(-bottom), g.row, span.row);
         span.kind = -1;
         SelectPrintableColour(Pass->defaultColour);
@@ -794,11 +797,14 @@ double DrawChordItem(const uint8_t* item, uint32_t offset, const StaffGeometry& 
       group.hidden[k] = 0;
       inGroup = true;
     } else if (d < 5) {
+      // The music font's "flagu" flags hang from an attachment 19 units below
+      // their baseline (the flags of stems up), its "flagd" flags rise from
+      // the baseline (stems down): each attachment meets the stem's end.
       const int flags = std::min(5, f);
       char name[8];
-      std::snprintf(name, sizeof name, down ? "flagu%d" : "flagd%d", flags);
-      if (down) DrawGlyph(name, stemX, -end + SymbolSizeReal(19), 8, 0, 0, -1);
-      else DrawGlyph(name, stemX, -end, 8, 0, 0, -1);
+      std::snprintf(name, sizeof name, down ? "flagd%d" : "flagu%d", flags);
+      if (down) DrawGlyph(name, stemX - 0.5, -end, 8, 0, 0, -1);
+      else DrawGlyph(name, stemX - 0.5, -end + SymbolSizeReal(19), 8, 0, 0, -1);
     }
     if (down) bottom = static_cast<int32_t>(end);
     else top = static_cast<int32_t>(end);
@@ -1089,6 +1095,7 @@ double DrawTextItem(const uint8_t* item, uint32_t length, uint32_t offset, const
         slot.y0 = -(middle - SignMagnitudeValue(item[header + 2]));
         slot.p1 = SignMagnitudeValue(item[header + 2]);
         slot.p2 = SignMagnitudeValue(item[header + 5]);
+        slot.length = item[header + 3] + 256 * item[header + 4];
         slot.target = 16384;
         slot.row = row;
         slot.fixed = true;

@@ -1,5 +1,5 @@
-// The score page painter on GDI under Wine: a fixture page drawn into a
-// bitmap at zooms 1.0 and 1.33 against reviewed pictures (a pixel differs
+// The score page painter on GDI under Wine: a fixture page drawn through the
+// pane's off-screen bitmap into a window-sized bitmap at zooms 1.0 and 1.33 against reviewed pictures (a pixel differs
 // when its grey level is more than 64 away; at most 0.5 % may differ). A
 // failing comparison writes the picture and a difference image beside the
 // test. KV_UPDATE_GOLDENS=1 writes the reviewed pictures instead.
@@ -19,6 +19,7 @@
 #include "render/MusicFonts.h"
 #include "render/ScorePagePainter.h"
 #include "render/win32/GdiDevice.h"
+#include "render/win32/ScorePagePane.h"
 #include "score/ItemSelection.h"
 #include "score/ScoreFile.h"
 #include "score/ScoreStreams.h"
@@ -84,9 +85,9 @@ GrayImage PaintFixture(const std::string& listing, double zoom, int width, int h
   EXPECT_TRUE(BuildScoreFromListingFile(std::string(KV_RENDER_SCORES_DIR) + "/" + listing, &error)) << error;
   Canvas canvas(width, height);
   GdiDevice device(canvas.Dc());
-  DrawingState().dc = &device;
   DrawingState().scale = zoom;
-  PaintScorePage(1, 1, nullptr, DeviceRect{0, 0, width, height}, 0, 0);
+  // Through the pane's off-screen bitmap, as the window paints.
+  PaintScorePagePane(canvas.Dc(), RECT{0, 0, width - 1, height - 1}, 1, 1);
   GrayImage image = canvas.Gray();
   DeleteMusicFonts(&device);
   ResetMusicFontSet();
@@ -125,13 +126,17 @@ void CompareWithReviewed(const GrayImage& actual, const std::string& name) {
 
 TEST(ScorePageGdiTest, FixturePageMatchesTheReviewedPictures) {
   struct Case {
+    const char* listing;
     double zoom;
     const char* name;
+    int width, height;  // at zoom 1.0
   };
-  for (const Case c : {Case{1.0, "kinds-100"}, Case{1.33, "kinds-133"}}) {
+  for (const Case c : {Case{"kinds.txt", 1.0, "kinds-100", 1300, 300}, Case{"kinds.txt", 1.33, "kinds-133", 1300, 300},
+                       Case{"braced.txt", 1.0, "braced-100", 320, 540}}) {
     SCOPED_TRACE(c.name);
-    const int width = static_cast<int>(std::lround(1060 * c.zoom)), height = static_cast<int>(std::lround(300 * c.zoom));
-    const GrayImage image = PaintFixture("kinds.txt", c.zoom, width, height);
+    const int width = static_cast<int>(std::lround(c.width * c.zoom));
+    const int height = static_cast<int>(std::lround(c.height * c.zoom));
+    const GrayImage image = PaintFixture(c.listing, c.zoom, width, height);
     size_t dark = 0;
     for (uint8_t p : image.pixels) dark += p < 128;
     EXPECT_GT(dark, 2000u) << "the page came out blank";
