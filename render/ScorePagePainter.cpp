@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "pages/CurrentPageData.h"
+#include "pages/PageData.h"
 #include "platform/Messages.h"
 #include "render/RenderStrings.h"
 #include "render/Colours.h"
@@ -150,6 +151,8 @@ struct PassState {
   uint8_t numberBytes[5] = {};
   int numberColour = 7;
   bool countOnly = false;
+  int32_t lastStoredRow = -2;
+  int32_t lastStoredStaffRow = -1;
   bool staffBlank = true;
   std::deque<PartBraceRecord> braces;  // drawn after the staves, last first  // the screen's layout pass: numbers, no rows
   struct StaffLines {
@@ -186,6 +189,31 @@ bool RowIsSelected(int32_t row) {
   return false;
 }
 
+// ---- Stored page positions ----
+
+bool PageHasStoredBoxes() {
+  return !PageBoxesMissing && viewPage.boxCount > 0 && Tables.staffRowCount > 0;
+}
+
+// With the page's object boxes, an item stands at its box's left x (scaled
+// to the view), never left of the box before it on the same staff row.
+void StoredItemX(double& x, int32_t row, int32_t staffRow) {
+  if (!PageHasStoredBoxes()) return;
+  const int32_t counter = std::min<int32_t>(row, kItemIndexCapacity - 1);
+  const int32_t boxes = std::min<int32_t>(viewPage.boxCount, kMaxLoadedBoxes);
+  if (counter < 0 || counter >= boxes) return;
+  const float scale = static_cast<float>(DrawingState().SpacingUnitX * Settings.pageBoxPercent / 100.0);
+  x = std::max(0.0f, viewPage.boxes[counter][0] * scale);
+  if (counter == 0 || Pass->lastStoredRow != counter - 1 || Pass->lastStoredStaffRow != staffRow) {
+    Pass->lastStoredRow = counter;
+    Pass->lastStoredStaffRow = staffRow;
+    return;
+  }
+  const double previousLeft = std::max(0.0f, viewPage.boxes[counter - 1][0] * scale);
+  if (x < previousLeft) x = previousLeft;
+  Pass->lastStoredRow = counter;
+}
+
 // ---- Kind 0: bar lines ----
 
 struct BarStyle {
@@ -220,7 +248,8 @@ double DrawBarLineItem(const uint8_t* item, uint32_t offset, const StaffGeometry
   const BarStyle* style = StyleOf(code);
   if (!style) return x;  // nothing drawn and no row
   // The bar lines of one system share a row of the table.
-  if (Settings.barAlignmentRequest) AlignBarLineX(x, Pass->system, Pass->barNumber);
+  if (PageHasStoredBoxes()) StoredItemX(x, CurrentRowNumber(), g.row);
+  else if (Settings.barAlignmentRequest) AlignBarLineX(x, Pass->system, Pass->barNumber);
   double length = g.height;
   double barTop = g.top;
   if (g.lines == 1) {
@@ -640,6 +669,7 @@ double DrawChordItem(const uint8_t* item, uint32_t offset, const StaffGeometry& 
       }
     }
   }
+  StoredItemX(x, CurrentRowNumber(), g.row);
   Pass->prevChordX = x;
   if (n > 0) {
     Pass->prevLow = low;
@@ -1243,7 +1273,8 @@ uint32_t WalkStaff(int slot, const uint8_t* stream, uint32_t offset, uint32_t en
   const uint32_t savedLayout = state.LayoutOnlyFlag;
   if (!g.visible) state.LayoutOnlyFlag = 1;
   SetCurrentStaff(slot, slot);
-  double x = kPageLeftMargin + 8;
+  // With stored boxes the items take their x from the page.
+  double x = PageHasStoredBoxes() ? 0 : kPageLeftMargin + 8;
   Pass->barXHere.clear();
   Pass->barNumber = 0;
   Pass->lastBarEnd = kPageLeftMargin;
@@ -1273,7 +1304,12 @@ uint32_t WalkStaff(int slot, const uint8_t* stream, uint32_t offset, uint32_t en
     if (g.row >= 0 && g.row == Settings.editedStave) colour = 7;
     if (RowIsSelected(rowNumber)) colour = kSelectionColour;
     SelectPrintableColour(colour);
-    switch (KindOf(item)) {
+    const ItemKind kind = KindOf(item);
+    if (kind == kItemClef || kind == kItemKey || kind == kItemTime || kind == kItemMark ||
+        (kind == kItemRest && !RestSharesColumn(item))) {
+      StoredItemX(x, rowNumber, g.row);
+    }
+    switch (kind) {
       case kItemBarLine: {
         for (int v = 0; v < kVoices; ++v) {
           if (Pass->tuplets[v].armed && Pass->tuplets[v].remaining == 0) FinishTuplet(v, x - 2, g);

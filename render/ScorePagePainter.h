@@ -48,6 +48,7 @@ struct ScorePainterSettings {
   int32_t viewWidth = 0;        // the score view in pixels
   int32_t viewHeight = 0;
   int32_t editedStave = -1;
+  double pageBoxPercent = 100.0;  // the page view's zoom: stored boxes to world x
 };
 ScorePainterSettings& PainterSettings();
 

@@ -5,6 +5,8 @@
 #include <cstring>
 
 #include "fuzz/FuzzTarget.h"
+#include "pages/CurrentPageData.h"
+#include "pages/PageData.h"
 #include "platform/Messages.h"
 #include "render/DrawingState.h"
 #include "render/GlyphTable.h"
@@ -46,6 +48,20 @@ KV_FUZZ_TARGET(score_page) {
   ScorePages.current = 1;
   ScorePageSize = (settings & 8) ? ScorePageSizes{0, 0, 1, 1} : ScorePageSizes{2480, 3508, 42, 1900};
 
+  // Bit 5: the page has stored boxes, their left x from the bytes that remain.
+  const int savedMissing = PageBoxesMissing;
+  viewPage.boxCount = 0;
+  if (settings & 32) {
+    PageBoxesMissing = 0;
+    int16_t count = 0;
+    while (at + 2 <= size && count < kMaxLoadedBoxes) {
+      viewPage.boxes[count][0] = static_cast<int16_t>(data[at] | (data[at + 1] << 8));
+      ++count;
+      at += 2;
+    }
+    viewPage.boxCount = count;
+  }
+
   RecordingDevice device;
   ResetDrawingState();
   BuildGlyphTable();
@@ -60,6 +76,10 @@ KV_FUZZ_TARGET(score_page) {
   options.viewHeight = 600;
   PaintScorePage(1, 1, nullptr, DeviceRect{0, 0, 800, 600}, (settings & 2) ? 1 : 0, 0);
   RebuildItemIndexLayout();
+  // The boxes count once the first pass has found the staff rows: once more.
+  PaintScorePage(1, 1, nullptr, DeviceRect{0, 0, 800, 600}, 0, 0);
+  viewPage.boxCount = 0;
+  PageBoxesMissing = savedMissing;
   DrawingState().dc = nullptr;
   ResetMusicFontSet();
   ResetScoreStreams();

@@ -1,6 +1,7 @@
 // The input of the score page target: settings byte (bit 0 page-view mode,
 // bit 1 printing, bit 2 bar alignment, bit 3 a zero page size, bit 4 show
-// voice numbers), format version, part count (1..13), then per part a
+// voice numbers, bit 5 stored boxes: their left x as 16-bit values from the
+// bytes after the parts), format version, part count (1..13), then per part a
 // descriptor byte (bits 0-2 stave lines, bit 3 tablature, bit 4 small, bit 5
 // not laid out), a 16-bit length and the stream's bytes (cut to what remains).
 #pragma once

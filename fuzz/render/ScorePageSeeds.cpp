@@ -74,6 +74,12 @@ KV_FUZZ_SEEDS(score_page) {
   write("every-kind", fuzz::ScorePageInput(0, 5, {{0x25, {kBarBoundary}}, {5, kinds}, {0x1D, kinds}}));
   write("zero-page-size", fuzz::ScorePageInput(0x09, 5, {{0x25, {}}, {5, kinds}}));
   write("printing-aligned", fuzz::ScorePageInput(0x16, 5, {{0x25, {}}, {3, kinds}, {1, kinds}}));
+  std::vector<uint8_t> boxed = fuzz::ScorePageInput(0x20, 5, {{0x25, {}}, {5, kinds}});
+  for (int i = 0; i < 40; ++i) {
+    boxed.push_back(static_cast<uint8_t>(60 + 13 * i));
+    boxed.push_back(static_cast<uint8_t>(i / 8));
+  }
+  write("stored-boxes", boxed);
   Stream many;
   Clef(many, kClefTreble);
   for (int i = 0; i < 4100; ++i) Chord(many, 5, {16});

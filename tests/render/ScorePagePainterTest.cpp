@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "ScoreListing.h"
+#include "pages/CurrentPageData.h"
+#include "pages/PageData.h"
 #include "render/Colours.h"
 #include "render/DrawingState.h"
 #include "render/GlyphTable.h"
@@ -486,6 +488,38 @@ TEST_F(ScorePagePainterTest, CancellingKeyWithoutAnEarlierKeyDrawsNaturalsOnScre
   PainterSettings().lastVisibleRow = 5;
   Paint();
   EXPECT_EQ(naturals(), 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ScorePagePainterTest, StoredBoxesPlaceItemsAtTheirPageX) {
+  std::string error;
+  ASSERT_TRUE(BuildScoreFromListing("parts 2\nslot 1\nclef 1\nchord 5 notes 16\nchord 5 notes 16\nbar 0\n"
+                                    "chord 5 notes 16\nstaff-end\n",
+                                    &error));
+  // A first pass finds the staff rows; the boxes count from then on.
+  RebuildItemIndexLayout();
+  const int savedMissing = PageBoxesMissing;
+  PageBoxesMissing = 0;
+  viewPage.boxCount = 5;
+  const int16_t lefts[5] = {70, 120, 110, 300, 400};  // the third lies left of the second
+  for (int i = 0; i < 5; ++i) {
+    viewPage.boxes[i][0] = lefts[i];
+    viewPage.boxes[i][1] = static_cast<int16_t>(lefts[i] + 10);
+  }
+  PainterSettings().pageBoxPercent = 50;
+  RebuildItemIndexLayout();
+  const ItemIndex& index = TheScoreViewItems().index;
+  ASSERT_EQ(index.count, 5);
+  EXPECT_EQ(index.rows[0].left, 35);       // clef at 70 x 0.5
+  EXPECT_EQ(index.rows[1].left, 60 + 1 - 2);  // chord at 60: head x + 1, box from head x - 2
+  EXPECT_EQ(index.rows[2].left, 60 + 1 - 2);  // not left of the chord before it
+  EXPECT_EQ(index.rows[3].left, 150);
+  EXPECT_EQ(index.rows[4].left, 200 + 1 - 2);
+  viewPage.boxCount = 0;
+  PageBoxesMissing = savedMissing;
 }
 
 }  // namespace
