@@ -104,6 +104,8 @@ struct OpenSpan {
   int32_t target = 0;
   int32_t elapsed = 0;
   int32_t length = 0;  // a hairpin's length beyond the chord it is drawn at
+  uint8_t notes[kMaxChordNotes] = {};  // a tie's starting chord
+  int noteCount = 0;
 };
 
 struct TupletState {
@@ -433,9 +435,41 @@ int32_t NoteY(const StaffGeometry& g, int position) {
   return g.top + static_cast<int32_t>(std::lround((g.lines + 15 - position) * g.half));
 }
 
+
+// A tie: one curve per note of its starting chord, only for the notes the
+// chord it ends at shares with it when it shares any; the upper half of a
+// chord's notes arch up, the others down (one note: as the arch code says).
+void DrawTieCurves(const OpenSpan& span, const uint8_t* chord, double x1, const StaffGeometry& g, double& low,
+                   double& high) {
+  const int n = span.noteCount;
+  const int targetCount = chord ? ChordNoteCount(chord) : 0;
+  auto inTarget = [&](uint8_t note) {
+    for (int t = 0; t < targetCount; ++t) {
+      const uint8_t other = chord[kChordHeaderBytes + t];
+      if (g.tab ? (other >> 5) == (note >> 5) : (other & 31) == (note & 31)) return true;
+    }
+    return false;
+  };
+  bool shared = false;
+  for (int k = 0; k < n; ++k) shared |= inTarget(span.notes[k]);
+  low = 1e9;
+  high = -1e9;
+  for (int k = 0; k < n; ++k) {
+    if (shared && !inTarget(span.notes[k])) continue;
+    const uint8_t note = span.notes[k];
+    const double y = g.tab ? g.top + (g.lines - 1 - (note >> 5)) * g.spacing - 4 : NoteY(g, note & 31);
+    const bool up = n == 1 ? (span.p2 & 0x80) != 0 : k >= n / 2;
+    const double start = up ? -y + StaveSizeReal(3) + 2 * g.half : -y - StaveSizeReal(2);
+    double a = 0, b = 0;
+    DrawCurveArc(span.p1 & 127, (span.p2 & 127) | (up ? 0x80 : 0), span.x0, x1, start, start, a, b);
+    low = std::min(low, a);
+    high = std::max(high, b);
+  }
+  if (low > high) low = high = span.y0;
+}
+
 void CompleteSpans(int voice, int32_t units, double x, double highY, double lowY, bool stemDown,
-                   const StaffGeometry& g) {
-  (void)g;
+                   const StaffGeometry& g, const uint8_t* chord) {
   for (int v = 0; v < kVoices; ++v) {
     for (OpenSpan& span : Pass->spans[v]) {
       if (span.kind < 0) continue;
@@ -462,10 +496,15 @@ void CompleteSpans(int voice, int32_t units, double x, double highY, double lowY
       const bool below = (span.p2 & 0x80) == 0;
       const double sideY = below ? -lowY : -highY;
       if (!span.fixed) {
-        span.x0 = span.kind == kMarkTie ? x + (stemDown ? 10 : 11) : x + 3;
+        // The span starts at this item; its time counts from the next one.
+        span.x0 = span.kind == kMarkTie ? x + (g.tab ? 6 : stemDown ? 10 : 11) : x + 3;
         span.y0 = sideY + (below ? -(stemDown ? 1 : 2) : (stemDown ? 1 : 2));
         span.fixed = true;
-        if (v != voice) continue;
+        if (chord) {
+          span.noteCount = ChordNoteCount(chord);
+          std::copy(chord + kChordHeaderBytes, chord + kChordHeaderBytes + span.noteCount, span.notes);
+        }
+        continue;
       }
       if (v != voice) continue;
       span.elapsed += units;
@@ -475,8 +514,15 @@ void CompleteSpans(int voice, int32_t units, double x, double highY, double lowY
       SelectPrintableColour(span.colour);
       double low = 0, high = 0;
       switch (span.kind) {
-        case kMarkSlur:
         case kMarkTie:
+          if (span.noteCount > 0) {
+            DrawTieCurves(span, chord, x - 1, g, low, high);
+            if (span.row >= 0) SetItemIndexRow(static_cast<int32_t>(span.x0), static_cast<int32_t>(x - 1),
+                                               static_cast<int32_t>(-high), static_cast<int32_t>(-low), g.row, span.row);
+            break;
+          }
+          [[fallthrough]];
+        case kMarkSlur:
           DrawCurveArc(span.p1 & 127, span.p2, span.x0, x1, span.y0, y1, low, high);
           if (span.row >= 0) SetItemIndexRow(static_cast<int32_t>(span.x0), static_cast<int32_t>(x1),
                                              static_cast<int32_t>(-high), static_cast<int32_t>(-low), g.row, span.row);
@@ -703,7 +749,7 @@ double DrawChordItem(const uint8_t* item, uint32_t offset, const StaffGeometry& 
     top = g.top;
     bottom = g.top + g.height;
   }
-  CompleteSpans(voice, units, x, top, bottom, down, g);
+  CompleteSpans(voice, units, x, top, bottom, down, g, item);
   if (n == 0) {
     TakeRow(g, static_cast<int32_t>(x), static_cast<int32_t>(x) + 8, g.top, g.top + g.height, offset);
     if (smallNotes) SetSmallNotes(0);
@@ -891,7 +937,7 @@ double DrawRestItem(const uint8_t* item, uint32_t offset, const StaffGeometry& g
     TakeRow(g, static_cast<int32_t>(x), static_cast<int32_t>(right), g.top, g.top + g.height, offset);
     // One bar at the current time signature: numerator << code << 3 units.
     const int32_t bar = (static_cast<int32_t>(Pass->timeNumerator) << Pass->timeCode) << 3;
-    CompleteSpans(voice, bar, x, g.top, g.top + g.height, false, g);
+    CompleteSpans(voice, bar, x, g.top, g.top + g.height, false, g, nullptr);
     return x + g.step;
   }
   const bool hidden = RestIsHidden(item);
@@ -951,7 +997,7 @@ double DrawRestItem(const uint8_t* item, uint32_t offset, const StaffGeometry& g
   int32_t units = 8 << r;
   for (int k = 1; k <= RestDots(item); ++k) units += (8 << r) >> k;
   CountDownTuplet(voice, units, x, right, g);
-  CompleteSpans(voice, units, x, rowTop, rowBottom, false, g);
+  CompleteSpans(voice, units, x, rowTop, rowBottom, false, g, nullptr);
   return x + 3 * g.step + (r <= 3 ? 2 * g.step : 0);
 }
 
