@@ -153,6 +153,8 @@ struct PassState {
   uint8_t numberBytes[5] = {};
   int numberColour = 7;
   bool countOnly = false;
+  int32_t extentRight = 0;
+  int32_t extentBottom = 0;
   int32_t lastStoredRow = -2;
   int32_t lastStoredStaffRow = -1;
   bool staffBlank = true;
@@ -1303,6 +1305,8 @@ void EndStaff(const StaffGeometry& g, double x) {
       extent.bottom = std::max(extent.bottom, g.top + g.height + 1);
       StaveRows().count = std::max(StaveRows().count, row + 1);
     }
+    Pass->extentRight = std::max(Pass->extentRight, static_cast<int32_t>(x));
+    Pass->extentBottom = std::max(Pass->extentBottom, g.top + g.height + 40);
     Pass->staffLines.push_back({kPageLeftMargin, static_cast<int32_t>(std::max<double>(x, kPageLeftMargin + 24)), g.top,
                                 g.spacing, g.lines, g.visible});
   }
@@ -1659,6 +1663,8 @@ void PaintScorePage(int32_t scrollX, int32_t scrollY, render::DrawDevice* printD
     DrawFormattedText(0, 0, u"", 7, 0, true, false, true);
     DrawFormattedText(0, 0, u" ", 7, 0, true, false, true);
     WalkPage();
+    Tables.extentRight = pass.extentRight;
+    Tables.extentBottom = pass.extentBottom;
     // Rows beyond the walk: the staff rows found.
     Tables.staffRowCount = std::min(pass.staffRow, kStaffRowCapacity);
     if (Tables.pageStaffCount > Tables.staffRowCount) {

@@ -63,6 +63,10 @@ struct ScorePainterTables {
   bool barMoved = false;
   bool lastAlignmentMoved = false;
   int32_t passes = 0;  // passes made by the last call
+  // The painted extent of the page (world units), by which the view scrolls:
+  // the rightmost x and the lowest bottom the walk reached.
+  int32_t extentRight = 0;
+  int32_t extentBottom = 0;
 };
 ScorePainterTables& PainterTables();
 void ResetPainterTables();

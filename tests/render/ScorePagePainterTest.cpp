@@ -161,6 +161,9 @@ TEST_F(ScorePagePainterTest, StructureMarksTakeNoRowNumber) {
   const ItemIndexRow& last = TheScoreViewItems().index.rows[TheScoreViewItems().index.count - 1];
   EXPECT_EQ(last.part, 0u);  // page texts are walked last
   EXPECT_EQ(PainterTables().staffRowCount, 3);
+  // The painted extent reaches the longest staff and below the last one.
+  EXPECT_GT(PainterTables().extentRight, 1000);
+  EXPECT_GT(PainterTables().extentBottom, TheScoreViewItems().staves.rows[2].bottom);
 }
 
 TEST_F(ScorePagePainterTest, EmptyScoreOrPageBeyondTheCountLeavesAnEmptyIndex) {
