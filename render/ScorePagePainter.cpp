@@ -650,6 +650,23 @@ void DrawArticulations(const uint8_t* item, const StaffGeometry& g, double x, in
     bottom += (4 - dur) * 5;
     if (beamed) bottom += static_cast<int32_t>(-2 * g.half);
   }
+  // The first mark keeps clear of the staff lines: a staccato dot stands in
+  // a space, a staccatissimo outside the staff.
+  const int32_t spacing = g.spacing;
+  const int32_t halfSpace = static_cast<int32_t>(spacing / 2);
+  const int32_t bottomLine = g.top + (g.lines - 1) * spacing;
+  if (single == kArticulationStaccato && spacing > 0) {
+    if (!belowByVoice && top > g.top) {
+      top = ((top - g.top + halfSpace) / spacing) * spacing - halfSpace + g.top - (g.tab ? 1 : 0);
+    } else if (belowByVoice && bottom < g.top + g.lines * spacing) {
+      bottom = (g.lines - ((g.lines * spacing - bottom - halfSpace + g.top) / spacing)) * spacing - halfSpace + g.top;
+    }
+  } else if (single == kArticulationStaccatissimo) {
+    if (!belowByVoice || (flags & (kMarkUpBow | kMarkDownBow | kMarkHarmonic | kMarkPlus))) top = std::min(top, g.top + 2);
+    if (belowByVoice && (voice == 3 || (voice == 1 && !(down && !shares))) && bottom < bottomLine + 6) {
+      bottom = bottomLine + 3;
+    }
+  }
   for (const Mark& m : marks) {
     if (!m.present) continue;
     const bool below = m.side == 2 ? false : m.side == 1 ? belowFixed : belowByVoice;
@@ -847,6 +864,7 @@ double DrawChordItem(const uint8_t* item, uint32_t offset, const StaffGeometry& 
     }
   }
   // Stem, flags or the beam group.
+  const int32_t noteTop = top, noteBottom = bottom;
   bool inGroup = false;
   if (d <= 6 && !(g.tab && TabRhythmHidden())) {
     int32_t length;
@@ -887,12 +905,14 @@ double DrawChordItem(const uint8_t* item, uint32_t offset, const StaffGeometry& 
     if (down) bottom = static_cast<int32_t>(end);
     else top = static_cast<int32_t>(end);
   }
-  int32_t markTop = top, markBottom = bottom;
+  // The marks go by the heads' box: from the highest head's y to the
+  // lowest head's y + a step.
+  int32_t markTop = noteTop, markBottom = noteBottom + g.step;
   DrawArticulations(item, g, x, markTop, markBottom, beamed, &group, inGroup);
   if (smallNotes) SetSmallNotes(0);
   const int32_t left = static_cast<int32_t>(headX) - 2;
   const int32_t right = static_cast<int32_t>(headX) + headWidth + static_cast<int32_t>(dots * (g.half + 2));
-  TakeRow(g, left, right, std::min(top, markTop), std::max(bottom, markBottom) + g.step, offset);
+  TakeRow(g, left, right, std::min(top, markTop), std::max(bottom + g.step, markBottom), offset);
   (void)rowNumber;
   (void)sixteenth;
   if (Pass->pendingNumbers >= 0) DrawNumberBlock(g, left, right);
