@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstdio>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -523,6 +525,88 @@ TEST_F(ScorePagePainterTest, StoredBoxesPlaceItemsAtTheirPageX) {
   EXPECT_EQ(index.rows[4].left, 200 + 1 - 2);
   viewPage.boxCount = 0;
   PageBoxesMissing = savedMissing;
+}
+
+}  // namespace
+
+namespace {
+
+// The text lines of a recording, as their y (device units).
+std::vector<int> TextYs(const RecordingDevice& device) {
+  std::vector<int> ys;
+  for (const std::string& l : device.Lines()) {
+    int x = 0, y = 0;
+    if (std::sscanf(l.c_str(), "text %d %d", &x, &y) == 2) ys.push_back(y);
+  }
+  return ys;
+}
+
+TEST_F(ScorePagePainterTest, TupletMarksStandAboveForVoice0AndBelowForVoice1) {
+  SetVisibleWorldRect({0, 0, 1200, 1600});
+  TupletMark mark{};
+  mark.number = 3 | 128;
+  mark.notatedLength = 256;
+  mark.referenceLength = 384;
+  mark.firstX = 100;
+  mark.lastX = 160;
+  mark.staffTop = 60;
+  mark.spacing = 6;
+  mark.colour = 7;
+  DrawTupletMark(mark, 0);
+  const std::vector<int> above = TextYs(device);
+  device.Clear();
+  DrawTupletMark(mark, 1);
+  const std::vector<int> below = TextYs(device);
+  ASSERT_EQ(above.size(), 1u);
+  ASSERT_EQ(below.size(), 1u);
+  EXPECT_LT(above[0], 2 * 60);        // over the top line
+  EXPECT_GT(below[0], 2 * (60 + 24));  // under the bottom line
+  // Counts below 2 draw nothing.
+  device.Clear();
+  mark.number = 1;
+  DrawTupletMark(mark, 0);
+  mark.number = 0;
+  DrawTupletMark(mark, 0);
+  EXPECT_TRUE(device.Lines().empty());
+}
+
+TEST_F(ScorePagePainterTest, BeamGroupsDrawFullAndPartialBeams) {
+  SetVisibleWorldRect({0, 0, 1200, 1600});
+  auto group = std::make_unique<BeamGroup>();
+  // A quaver and a semiquaver, stems up at the same height.
+  group->count = 2;
+  const double xs[2] = {100, 120};
+  for (int i = 0; i < 2; ++i) {
+    group->stemX[i] = xs[i];
+    group->stemEndY[i] = -50;
+    group->down[i] = 0;
+    group->colour[i] = 7;
+    group->hidden[i] = 0;
+  }
+  group->beams[0] = 1;
+  group->beams[1] = 2;
+  DrawBeamGroup(*group, 7);
+  EXPECT_EQ(group->count, 0);
+  // Two stems to the beam line, one full beam, one partial beam 8 long
+  // ending at the semiquaver's stem.
+  std::vector<std::pair<int, int>> strokes;  // (from x, to x) of the moves and lines
+  int moveX = 0, moveY = 0;
+  int full = 0, partial = 0, stems = 0;
+  for (const std::string& l : device.Lines()) {
+    int x = 0, y = 0;
+    if (std::sscanf(l.c_str(), "move %d %d", &x, &y) == 2) {
+      moveX = x;
+      moveY = y;
+    } else if (std::sscanf(l.c_str(), "line %d %d", &x, &y) == 2) {
+      if (x == moveX) ++stems;
+      else if (moveX == 200 && x == 240) ++full;
+      else if (moveX == 224 && x == 240) ++partial;
+      (void)moveY;
+    }
+  }
+  EXPECT_EQ(stems, 2);
+  EXPECT_EQ(full, 1);
+  EXPECT_EQ(partial, 1);
 }
 
 }  // namespace
