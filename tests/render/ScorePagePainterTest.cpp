@@ -142,6 +142,11 @@ TEST_F(ScorePagePainterTest, LayoutOnlyPassGivesThePaintsRows) {
     EXPECT_EQ(DrawingState().LayoutOnlyFlag, 0u);
     EXPECT_EQ(RowsText(Rows()), RowsText(painted));
     EXPECT_EQ(PainterTables().staffRowCount, staffRows);
+    // The editor may lay out with no device at all.
+    DrawingState().dc = nullptr;
+    RebuildItemIndexLayout();
+    DrawingState().dc = &device;
+    EXPECT_EQ(RowsText(Rows()), RowsText(painted));
   }
 }
 
