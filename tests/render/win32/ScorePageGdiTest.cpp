@@ -132,7 +132,8 @@ TEST(ScorePageGdiTest, FixturePageMatchesTheReviewedPictures) {
     int width, height;  // at zoom 1.0
   };
   for (const Case c : {Case{"kinds.txt", 1.0, "kinds-100", 1300, 300}, Case{"kinds.txt", 1.33, "kinds-133", 1300, 300},
-                       Case{"braced.txt", 1.0, "braced-100", 320, 540}}) {
+                       Case{"braced.txt", 1.0, "braced-100", 320, 540},
+                       Case{"dense.txt", 1.0, "dense-100", 1100, 1060}}) {
     SCOPED_TRACE(c.name);
     const int width = static_cast<int>(std::lround(c.width * c.zoom));
     const int height = static_cast<int>(std::lround(c.height * c.zoom));
