@@ -274,7 +274,7 @@ double DrawBarLineItem(const uint8_t* item, uint32_t offset, const StaffGeometry
     FillWorldRect(from, -barTop, x - from, -(length + 2));
     SelectPrintableColour(colour);
     if (PartCount > 2) at = DrawBarSegments(at, 0, 0, barTop, length, colour, thin);
-    if (g.stave >= 0) QueueDeferredBarLine(g.stave, x, barTop, barTop + length, colour, 14, 17, Pass->braces);
+    if (g.stave >= 0) QueueDeferredBarLine(g.stave, x, -barTop, -(barTop + length), colour, 14, 17, Pass->braces);
   } else {
     for (int stroke : style->strokes) {
       if (stroke == 0) break;
@@ -1325,6 +1325,11 @@ void EndStaff(const StaffGeometry& g, double x) {
       extent.bottom = std::max(extent.bottom, g.top + g.height + 1);
       StaveRows().count = std::max(StaveRows().count, row + 1);
     }
+    // The brace of a part of several staves, drawn after the staves.
+    if (g.stave >= 0 && g.visible) {
+      QueueDeferredBarLine(g.stave, kPageLeftMargin, -g.top, -(g.top + g.height), Pass->defaultColour, 14, 17,
+                           Pass->braces);
+    }
     Pass->extentRight = std::max(Pass->extentRight, static_cast<int32_t>(x));
     Pass->extentBottom = std::max(Pass->extentBottom, g.top + g.height + 40);
     Pass->staffLines.push_back({kPageLeftMargin, static_cast<int32_t>(std::max<double>(x, kPageLeftMargin + 24)), g.top,
@@ -1515,6 +1520,12 @@ void DrawPageOverview() {
   }
 }
 
+// The name of a part of several staves, beside its brace.
+// The brace hands the label's place as a distance below the page top.
+void DrawPartLabel(int colour, uint32_t kindA, uint32_t, int32_t staff, int32_t y) {
+  DrawStaveNameLabel(colour, static_cast<int>(kindA), staff, -y);
+}
+
 void ResetPass(PassState& pass) {
   pass.beams.reset(new BeamGroup[kBeamSlots]);
   pass.defaultColour = DefaultItemColour();
@@ -1697,6 +1708,7 @@ void PaintScorePage(int32_t scrollX, int32_t scrollY, render::DrawDevice* printD
       pass.braces.pop_back();
     }
     FinishStaveRows();
+    SetPartLabelDrawer(DrawPartLabel);
     if (Tables.pageStavesChanged || StaveLabelCount() != Tables.pageStaffCount) {
       LayoutStaveNameLabels();
       Tables.pageStavesChanged = false;

@@ -615,3 +615,26 @@ TEST_F(ScorePagePainterTest, BeamGroupsDrawFullAndPartialBeams) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ScorePagePainterTest, PartOfTwoStavesHasOneBraceAndOneLabel) {
+  std::string error;
+  ASSERT_TRUE(BuildScoreFromListing("parts 3\npart 1 name Piano\npart 2 name Piano\n"
+                                    "slot 1\nclef 1\nchord 5 notes 16\nbar 7\nstaff-end\n"
+                                    "slot 2\nclef 7\nchord 5 notes 12\nbar 7\nstaff-end\n",
+                                    &error));
+  SetStavesJoinedRule(SecondStaveJoined);
+  Paint();
+  SetStavesJoinedRule(nullptr);
+  int braces = 0, labels = 0;
+  const std::string brace = std::string("\"") + static_cast<char>(FindGlyph("bracket1")->code) + "\"";
+  for (const std::string& l : device.Lines()) {
+    if (l.size() > brace.size() && l.compare(l.size() - brace.size(), brace.size(), brace) == 0) ++braces;
+    if (l.find("\"Pia") != std::string::npos || l.find("\"Piano\"") != std::string::npos) ++labels;
+  }
+  EXPECT_EQ(braces, 1) << device.Text();
+  EXPECT_EQ(labels, 1);
+}
+
+}  // namespace
