@@ -153,6 +153,9 @@ struct PassState {
   uint8_t numberBytes[5] = {};
   int numberColour = 7;
   bool countOnly = false;
+  int32_t staffStartLeft = -1;      // from a staff-start item of the staff
+  int32_t staffStartLength = 0;
+  int32_t systemPreviousTop = -1;   // the staff above in this system
   int32_t extentRight = 0;
   int32_t extentBottom = 0;
   int32_t lastStoredRow = -2;
@@ -1174,9 +1177,25 @@ double DrawTextItem(const uint8_t* item, uint32_t length, uint32_t offset, const
     return x;
   }
   if (sub == kTextStaffStart) {
-    plainRow();
-    if (header + 4 <= length) x = TextWordAt(item, version, 0) + 8;
-    return x;
+    if (header + 4 > length) {
+      plainRow();
+      return x;
+    }
+    // The staff's own left end and length; the running x starts 8 right of it.
+    const int32_t left = static_cast<int32_t>(TextWordAt(item, version, 0));
+    const int32_t staffLength = static_cast<int32_t>(TextWordAt(item, version, 1));
+    TakeRow(g, left, left + 8, g.top, g.top + g.height, offset);
+    ResetCurvePoints();
+    if (PartFlag[g.slot] == 0) {
+      Pass->staffStartLeft = left;
+      Pass->staffStartLength = staffLength;
+      // The system's connecting line up to the staff above.
+      if (Pass->systemPreviousTop >= 0) {
+        SelectPrintableColour(Pass->defaultColour);
+        DrawLineBy(left, -(g.top + g.height), 0, g.top + g.height - Pass->systemPreviousTop, 0.4);
+      }
+    }
+    return left + 8;
   }
   if (sub == kTextHairpin18 || sub == kTextHairpin19) {
     plainRow();
@@ -1307,7 +1326,8 @@ void EndStaff(const StaffGeometry& g, double x) {
   const int32_t row = Pass->staffRow;
   const int32_t middle = g.top + g.height / 2;
   if (row < kStaffRowCapacity) {
-    PageStaffEntry entry{kPageLeftMargin, middle, g.slot, Pass->system, Pass->staffBlank ? 1 : 0};
+    const int32_t staffLeft = Pass->staffStartLeft >= 0 ? Pass->staffStartLeft : kPageLeftMargin;
+    PageStaffEntry entry{staffLeft, middle, g.slot, Pass->system, Pass->staffBlank ? 1 : 0};
     PageStaffEntry& old = Tables.pageStaves[row];
     if (row >= Tables.pageStaffCount || std::memcmp(&old, &entry, sizeof entry) != 0) {
       old = entry;
@@ -1319,7 +1339,7 @@ void EndStaff(const StaffGeometry& g, double x) {
     if (row < kStaveSlots) StavePartSlot[row] = g.slot;
     if (row < kStaveRowCapacity) {
       StaveRowExtent& extent = StaveRows().rows[row];
-      extent.left = std::min(extent.left, kPageLeftMargin);
+      extent.left = std::min(extent.left, staffLeft);
       extent.right = std::max(extent.right, static_cast<int32_t>(x));
       extent.top = std::min(extent.top, g.top - 1);
       extent.bottom = std::max(extent.bottom, g.top + g.height + 1);
@@ -1327,13 +1347,17 @@ void EndStaff(const StaffGeometry& g, double x) {
     }
     // The brace of a part of several staves, drawn after the staves.
     if (g.stave >= 0 && g.visible) {
-      QueueDeferredBarLine(g.stave, kPageLeftMargin, -g.top, -(g.top + g.height), Pass->defaultColour, 14, 17,
+      QueueDeferredBarLine(g.stave, staffLeft, -g.top, -(g.top + g.height), Pass->defaultColour, 14, 17,
                            Pass->braces);
     }
     Pass->extentRight = std::max(Pass->extentRight, static_cast<int32_t>(x));
     Pass->extentBottom = std::max(Pass->extentBottom, g.top + g.height + 40);
-    Pass->staffLines.push_back({kPageLeftMargin, static_cast<int32_t>(std::max<double>(x, kPageLeftMargin + 24)), g.top,
-                                g.spacing, g.lines, g.visible});
+    // A staff start gives the staff's own left end and length.
+    const int32_t lineLeft = Pass->staffStartLeft >= 0 ? Pass->staffStartLeft : kPageLeftMargin;
+    const int32_t lineRight = Pass->staffStartLeft >= 0 ? Pass->staffStartLeft + Pass->staffStartLength
+                                                         : static_cast<int32_t>(std::max<double>(x, kPageLeftMargin + 24));
+    Pass->staffLines.push_back({lineLeft, lineRight, g.top, g.spacing, g.lines, g.visible});
+    Pass->systemPreviousTop = g.top;
   }
   ++Pass->staffRow;
 }
@@ -1356,6 +1380,7 @@ uint32_t WalkStaff(int slot, const uint8_t* stream, uint32_t offset, uint32_t en
   Pass->clefAfterBar = true;
   ResetCurvePoints();
   Pass->staffBlank = true;
+  Pass->staffStartLeft = -1;
   bool any = false;
   ended = false;
   while (offset < end) {
@@ -1455,6 +1480,7 @@ void WalkPage() {
       at[slot] = WalkStaff(slot, stream, at[slot], end[slot], top, ended);
     }
     ++Pass->system;
+    Pass->systemPreviousTop = -1;
     top += 20;
   }
   if (parts > 0 && StreamBytes(ScoreStreams, 0)) {

@@ -18,6 +18,7 @@
 //   mark SUB SPAN P1 P2 [voice V]  slur 1, tie 2, pedal 10, ornament 12 ...
 //   text SUB DX DY "TEXT"          staff texts (and brackets: text 12 DX DY COUNT "TEXT")
 //   pagetext SUB X Y "TEXT"
+//   staffstart LEFT LENGTH         the staff's own left end and length
 //   payload SUB HEX...             a text item of a sub-kind with these payload bytes
 //   chordsymbol DX DY BASE S1..S6 [ROOT QUALITY BASS]   a chord diagram (and symbol)
 //   raw HEX...                     bytes as they stand (damaged items)
@@ -243,6 +244,12 @@ bool BuildScoreFromListing(const std::string& listing, std::string* error) {
                {static_cast<uint8_t>(x & 255), static_cast<uint8_t>(x >> 8), static_cast<uint8_t>(y & 255),
                 static_cast<uint8_t>(y >> 8)},
                QuotedText(raw));
+    } else if (op == "staffstart") {
+      const int left = num(1), length = num(2);
+      PushText(out, kTextStaffStart,
+               {static_cast<uint8_t>(left & 255), static_cast<uint8_t>(left >> 8), static_cast<uint8_t>(length & 255),
+                static_cast<uint8_t>(length >> 8)},
+               "");
     } else if (op == "payload") {
       std::vector<uint8_t> fields;
       for (size_t i = 2; i < w.size(); ++i) fields.push_back(static_cast<uint8_t>(std::strtoul(w[i].c_str(), nullptr, 16)));
