@@ -418,8 +418,13 @@ double DrawTimeItem(const uint8_t* item, uint32_t offset, const StaffGeometry& g
     const double upperX = x + (upper < lower ? (lower - upper) * shift : 0);
     const double lowerX = x + (lower < upper ? (upper - lower) * shift : 0);
     if (drawn) {
-      DrawTimeSignatureNumber(static_cast<int32_t>(upperX), -(g.top + g.height / 2), numerator);
-      DrawTimeSignatureNumber(static_cast<int32_t>(lowerX), -bottom, denominator);
+      // The digits stand on the middle line and on the bottom line; on a
+      // staff too low for two digits (one line) above and below its middle.
+      const int32_t digitHeight = StaveSizeInt(12);
+      const int32_t middle = g.top + g.height / 2;
+      const int32_t lowerBase = g.height / 2 >= digitHeight ? bottom : middle + digitHeight;
+      DrawTimeSignatureNumber(static_cast<int32_t>(upperX), -middle, numerator);
+      DrawTimeSignatureNumber(static_cast<int32_t>(lowerX), -lowerBase, denominator);
     }
     if (upper == 2 || lower >= 2) x += 10;
     if (lower == 3) x += 10;
