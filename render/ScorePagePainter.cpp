@@ -142,7 +142,6 @@ struct PassState {
   int32_t system = 0;
   double prevChordX = 0;
   int prevLow = 14, prevHigh = 14;
-  bool prevMovedLeft = false;
   double lastBarEnd = 0;
   bool clefAfterBar = false;
   int defaultColour = 7;
@@ -712,8 +711,7 @@ void DrawNumberBlock(const StaffGeometry& g, int32_t left, int32_t right) {
   Pass->pendingNumbers = -1;
 }
 
-double DrawChordItem(const uint8_t* item, uint32_t offset, const StaffGeometry& staff, double x, int colour,
-                     int32_t rowNumber) {
+double DrawChordItem(const uint8_t* item, uint32_t offset, const StaffGeometry& staff, double x, int colour) {
   StaffGeometry g = staff;
   const int n = ChordNoteCount(item);
   const int d = ChordDurationCode(item);
@@ -765,7 +763,6 @@ double DrawChordItem(const uint8_t* item, uint32_t offset, const StaffGeometry& 
   const int32_t headSize = SymbolSizeInt(8);
   const double headX = x + 5 + (g.tab ? 1 : 0) - headSize / 2.0;
   const int units = grace ? 0 : DurationUnits(d, dots);
-  const int32_t sixteenth = static_cast<int32_t>(g.half);
   int32_t top = INT32_MAX, bottom = INT32_MIN;
   for (int i = 0; i < n; ++i) {
     const int32_t y = g.tab ? g.top + (g.lines - 1 - NoteString(item, i)) * g.spacing : NoteY(g, NotePosition(item, i));
@@ -921,15 +918,11 @@ double DrawChordItem(const uint8_t* item, uint32_t offset, const StaffGeometry& 
   const int32_t left = static_cast<int32_t>(headX) - 2;
   const int32_t right = static_cast<int32_t>(headX) + headWidth + static_cast<int32_t>(dots * (g.half + 2));
   TakeRow(g, left, right, std::min(top, markTop), std::max(bottom + g.step, markBottom), offset);
-  (void)rowNumber;
-  (void)sixteenth;
   if (Pass->pendingNumbers >= 0) DrawNumberBlock(g, left, right);
   CountDownTuplet(voice, units, left, right, g);
   double next = x + 3 * g.step + static_cast<int32_t>(dots * (g.half + 1));
-  if (movedLeft || Pass->prevMovedLeft) {
-    if (movedLeft) next += 12;
-  }
-  Pass->prevMovedLeft = false;
+  // A chord moved left into a shared column leaves room for its neighbour.
+  if (movedLeft) next += 12;
   return next;
 }
 
@@ -1434,7 +1427,7 @@ uint32_t WalkStaff(int slot, const uint8_t* stream, uint32_t offset, uint32_t en
       case kItemClef: x = DrawClefItem(item, offset, g, x); break;
       case kItemKey: x = DrawKeyItem(item, offset, g, x); break;
       case kItemTime: x = DrawTimeItem(item, offset, g, x, colour); break;
-      case kItemChord: x = DrawChordItem(item, offset, g, x, colour, rowNumber); break;
+      case kItemChord: x = DrawChordItem(item, offset, g, x, colour); break;
       case kItemRest: x = DrawRestItem(item, offset, g, x, colour); break;
       case kItemMark: DrawMarkItemOpen(item, offset, g, x, colour); break;
       case kItemText: x = DrawTextItem(item, length, offset, g, x, colour); break;
