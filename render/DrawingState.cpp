@@ -326,6 +326,8 @@ void LastCurvePoint(double& xOut, double& yOut) {
 
 void SetStavesJoinedRule(StavesJoinedRule rule) { JoinedRule = rule ? rule : StavesJoinedInPart; }
 
+bool StaveJoinedToAbove(int32_t staff) { return JoinedRule && JoinedRule(staff); }
+
 void QueueDeferredBarLine(int32_t staff, double x, double top, double bottom, int32_t colourIndex,
                           uint32_t labelKindA, uint32_t labelKindB, std::deque<PartBraceRecord>& queue) {
   if (!JoinedRule || !JoinedRule(staff)) {

@@ -150,5 +150,7 @@ void LastCurvePoint(double& xOut, double& yOut);
 // (SizeRules.h) unless a test sets another rule (null: back to it).
 using StavesJoinedRule = bool (*)(int32_t staff);
 void SetStavesJoinedRule(StavesJoinedRule rule);
+// The rule in use for stave i.
+bool StaveJoinedToAbove(int32_t staff);
 void QueueDeferredBarLine(int32_t staff, double x, double top, double bottom, int32_t colourIndex,
                           uint32_t labelKindA, uint32_t labelKindB, std::deque<PartBraceRecord>& queue);

@@ -93,7 +93,7 @@ void SetPartLabelDrawer(PartLabelDrawer drawer) { LabelDrawer = drawer; }
 
 void DrawPartBrace(const PartBraceRecord& r) {
   if (DrawingState().LayoutOnlyFlag) return;
-  if (!StavesJoinedInPart(r.staff) || StavesJoinedInPart(r.staff + 1)) return;
+  if (!StaveJoinedToAbove(r.staff) || StaveJoinedToAbove(r.staff + 1)) return;
   const int colour = ShadingUnhighlighted() ? 3 : kBlackColour;
   SelectPrintableColour(colour);
   const double h = r.top - r.bottom;

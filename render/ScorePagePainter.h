@@ -1,0 +1,107 @@
+// The score page painter: draws the current page of the score (every part's
+// stream, staff by staff, system by system) through the drawing state, and
+// fills the score view's item index and stave rows as it goes. A layout-only
+// call (LayoutOnlyFlag set) draws nothing and fills the index exactly as a
+// paint does.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "render/DrawDevice.h"
+#include "render/DrawingState.h"
+#include "score/ItemIndex.h"
+
+// Rows of the bar-line table, the staff-row table and the page's staff list:
+// no staff row is laid out beyond them.
+constexpr int kStaffRowCapacity = 128;
+constexpr int kBarLineSlotsPerRow = 40;
+constexpr int kPaintPassLimit = 10;
+constexpr int32_t kPageTopMargin = 60;
+constexpr int32_t kPageLeftMargin = 60;
+
+struct StaffRowEntry {
+  int32_t middle;     // the middle line, distance below the page top
+  int32_t itemCount;  // ItemIndexCount at the end of the row
+};
+
+struct PageStaffEntry {
+  int32_t left;
+  int32_t middle;
+  int32_t part;
+  int32_t system;
+  int32_t blank;  // the staff holds only bar lines and structure marks
+};
+
+// What the views set before a paint.
+struct ScorePainterSettings {
+  bool showVoiceNumbers = false;
+  bool showAttachment = false;
+  bool showBadTiming = false;
+  bool shadeUnhighlighted = false;
+  bool pageViewMode = false;
+  bool printGuitarTabRhythm = false;
+  bool useKeypadColours = false;
+  bool barAlignmentRequest = false;
+  int32_t firstVisibleRow = 0;  // the staff rows shown in the page-view mode
+  int32_t lastVisibleRow = 0;
+  int32_t viewWidth = 0;        // the score view in pixels
+  int32_t viewHeight = 0;
+  int32_t editedStave = -1;
+  double pageBoxPercent = 100.0;  // the page view's zoom: stored boxes to world x
+};
+ScorePainterSettings& PainterSettings();
+
+// Kept from one paint to the next.
+struct ScorePainterTables {
+  StaffRowEntry staffRows[kStaffRowCapacity];
+  int32_t staffRowCount = 0;
+  PageStaffEntry pageStaves[kStaffRowCapacity];
+  int32_t pageStaffCount = 0;
+  bool pageStavesChanged = false;
+  int32_t barLineX[kStaffRowCapacity][kBarLineSlotsPerRow];
+  bool barMoved = false;
+  bool lastAlignmentMoved = false;
+  int32_t passes = 0;  // passes made by the last call
+  // The painted extent of the page (world units), by which the view scrolls:
+  // the rightmost x and the lowest bottom the walk reached.
+  int32_t extentRight = 0;
+  int32_t extentBottom = 0;
+};
+ScorePainterTables& PainterTables();
+void ResetPainterTables();
+
+// Draws the current score page. printDevice is the printer's device when
+// printing (on screen the drawing state's device is the target); rect the
+// paint rectangle in device pixels; reserved has no effect.
+void PaintScorePage(int32_t scrollX, int32_t scrollY, render::DrawDevice* printDevice, const DeviceRect& rect,
+                    uint32_t printing, int32_t reserved);
+// The editor's route: the item count set to 0 and a layout-only pass over
+// the rectangle 0, 0, 100, 100.
+void RebuildItemIndexLayout();
+
+// ---- Item index rows (the view's index, TheScoreViewItems) ----
+// Writes the row at the item count (never past the last row), raises the
+// count (at most the capacity) and the staff row's extent.
+void AppendItemIndexRow(int32_t left, int32_t right, int32_t top, int32_t bottom, int32_t staff, uint32_t part,
+                        uint32_t offset);
+// Overwrites the box and staff of an existing row; bottom + 1.
+int32_t SetItemIndexRow(int32_t left, int32_t right, int32_t top, int32_t bottom, int32_t staff, int32_t row);
+void ShiftItemIndexRow(int32_t a, int32_t b, int32_t c, int32_t d, int32_t staff, int32_t row);
+
+// The text of a chord symbol (root, quality, bass) for the painter; none
+// drawn until one is installed.
+using ChordSymbolFormatter = std::u16string (*)(int root, int quality, int bass);
+void SetChordSymbolFormatter(ChordSymbolFormatter formatter);
+
+// The printer's sheet for the print branch of PaintScorePage.
+struct PrinterCaps;
+void SetPrinterSheet(const PrinterCaps& caps);
+
+// Bar lines of one system end at the rightmost x any of its staves needed.
+void AlignBarLineX(double& x, int32_t row, int32_t& number);
+
+// The bar marks of "Show bad timing", drawn at the end of the page by the
+// rhythm check (none until one is installed).
+using BadTimingMarker = void (*)();
+void SetBadTimingMarker(BadTimingMarker marker);

@@ -1,0 +1,148 @@
+// The score page painter on GDI under Wine: a fixture page drawn through the
+// pane's off-screen bitmap into a window-sized bitmap at zooms 1.0 and 1.33 against reviewed pictures (a pixel differs
+// when its grey level is more than 64 away; at most 0.5 % may differ). A
+// failing comparison writes the picture and a difference image beside the
+// test. KV_UPDATE_GOLDENS=1 writes the reviewed pictures instead.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <string>
+
+#include "../ScoreListing.h"
+#include "GrayPng.h"
+#include "render/Colours.h"
+#include "render/DrawingState.h"
+#include "render/GlyphTable.h"
+#include "render/MusicFonts.h"
+#include "render/ScorePagePainter.h"
+#include "render/win32/GdiDevice.h"
+#include "render/win32/ScorePagePane.h"
+#include "score/ItemSelection.h"
+#include "score/ScoreFile.h"
+#include "score/ScoreStreams.h"
+
+#ifndef KV_RENDER_SCORES_DIR
+#define KV_RENDER_SCORES_DIR "tests/render/scores"
+#endif
+
+namespace {
+
+class Canvas {
+ public:
+  Canvas(int width, int height) : width_(width), height_(height) {
+    dc_ = CreateCompatibleDC(nullptr);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
+    old_ = SelectObject(dc_, bitmap_);
+  }
+  ~Canvas() {
+    SelectObject(dc_, old_);
+    DeleteObject(bitmap_);
+    DeleteDC(dc_);
+  }
+  HDC Dc() const { return dc_; }
+  GrayImage Gray() const {
+    GdiFlush();
+    GrayImage image;
+    image.width = width_;
+    image.height = height_;
+    image.pixels.resize(static_cast<size_t>(width_) * height_);
+    for (size_t i = 0; i < image.pixels.size(); ++i) {
+      const uint32_t p = bits_[i];
+      image.pixels[i] = static_cast<uint8_t>(((p & 0xFF) + ((p >> 8) & 0xFF) + ((p >> 16) & 0xFF)) / 3);
+    }
+    return image;
+  }
+
+ private:
+  int width_, height_;
+  HDC dc_;
+  HBITMAP bitmap_;
+  HGDIOBJ old_;
+  uint32_t* bits_ = nullptr;
+};
+
+GrayImage PaintFixture(const std::string& listing, double zoom, int width, int height) {
+  ResetDrawingState();
+  ResetMusicFontSet();
+  BuildGlyphTable();
+  ResetPainterTables();
+  PainterSettings() = ScorePainterSettings{};
+  PainterSettings().viewWidth = width;
+  PainterSettings().viewHeight = height;
+  TheScoreViewItems().selection = SelectionState{};
+  FillColourTables(render::DisplayCaps{-1, 0xC0C0C0, 0xFFFFFF, 0x808080, 0, 0x808080});
+  std::string error;
+  EXPECT_TRUE(BuildScoreFromListingFile(std::string(KV_RENDER_SCORES_DIR) + "/" + listing, &error)) << error;
+  Canvas canvas(width, height);
+  GdiDevice device(canvas.Dc());
+  DrawingState().scale = zoom;
+  // Through the pane's off-screen bitmap, as the window paints.
+  PaintScorePagePane(canvas.Dc(), RECT{0, 0, width - 1, height - 1}, 1, 1);
+  GrayImage image = canvas.Gray();
+  DeleteMusicFonts(&device);
+  ResetMusicFontSet();
+  ResetDrawingState();
+  ResetScoreStreams();
+  ResetPartRecords();
+  PartCount = 0;
+  ScorePages = ScorePageList{};
+  return image;
+}
+
+void CompareWithReviewed(const GrayImage& actual, const std::string& name) {
+  const std::string reviewed = std::string(KV_RENDER_SCORES_DIR) + "/" + name + ".png";
+  if (const char* update = std::getenv("KV_UPDATE_GOLDENS"); update && std::string(update) == "1") {
+    ASSERT_TRUE(WriteGrayPng(reviewed, actual));
+    return;
+  }
+  GrayImage expected;
+  ASSERT_TRUE(ReadGrayPng(reviewed, &expected)) << "no reviewed picture " << reviewed;
+  ASSERT_EQ(expected.width, actual.width);
+  ASSERT_EQ(expected.height, actual.height);
+  GrayImage diff = actual;
+  size_t differing = 0;
+  for (size_t i = 0; i < actual.pixels.size(); ++i) {
+    const bool differs = std::abs(int(actual.pixels[i]) - int(expected.pixels[i])) > 64;
+    differing += differs;
+    diff.pixels[i] = differs ? 0 : static_cast<uint8_t>(192 + actual.pixels[i] / 4);
+  }
+  const double share = double(differing) / double(actual.pixels.size());
+  if (share > 0.005) {
+    WriteGrayPng(name + "-actual.png", actual);
+    WriteGrayPng(name + "-diff.png", diff);
+  }
+  EXPECT_LE(share, 0.005) << differing << " pixels of " << name << " differ; see " << name << "-diff.png";
+}
+
+TEST(ScorePageGdiTest, FixturePageMatchesTheReviewedPictures) {
+  struct Case {
+    const char* listing;
+    double zoom;
+    const char* name;
+    int width, height;  // at zoom 1.0
+  };
+  for (const Case c : {Case{"kinds.txt", 1.0, "kinds-100", 1300, 300}, Case{"kinds.txt", 1.33, "kinds-133", 1300, 300},
+                       Case{"braced.txt", 1.0, "braced-100", 320, 540},
+                       Case{"dense.txt", 1.0, "dense-100", 1100, 1060}}) {
+    SCOPED_TRACE(c.name);
+    const int width = static_cast<int>(std::lround(c.width * c.zoom));
+    const int height = static_cast<int>(std::lround(c.height * c.zoom));
+    const GrayImage image = PaintFixture(c.listing, c.zoom, width, height);
+    size_t dark = 0;
+    for (uint8_t p : image.pixels) dark += p < 128;
+    EXPECT_GT(dark, 2000u) << "the page came out blank";
+    CompareWithReviewed(image, c.name);
+  }
+}
+
+}  // namespace
