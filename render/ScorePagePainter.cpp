@@ -20,6 +20,7 @@
 #include "render/SizeRules.h"
 #include "render/StaveNameLabels.h"
 #include "render/SymbolRoutines.h"
+#include "score/ChordSymbols.h"
 #include "score/ItemSelection.h"
 #include "score/PageMarks.h"
 #include "score/ScoreFile.h"
@@ -33,7 +34,6 @@ ScorePainterTables Tables;
 BadTimingMarker BadTiming = nullptr;
 bool PrintingInProgress = false;
 PrinterCaps PrinterSheet{};
-ChordSymbolFormatter ChordSymbolText = nullptr;
 
 constexpr int kVoices = 4;
 constexpr int kSpanSlots = 8;
@@ -1142,12 +1142,12 @@ double DrawChordSymbolItem(const uint8_t* item, uint32_t offset, const StaffGeom
     }
     top = gridTop - 5;
   }
-  if (IsChordSymbolShown(item, version) && ChordSymbolText) {
-    const std::u16string text = ChordSymbolText(GetChordSymbolRoot(item, version), GetChordSymbolQuality(item, version),
-                                                GetChordSymbolBass(item, version));
-    if (!text.empty()) {
-      DrawFormattedText(left, -(top - 2), text.c_str(), colour, 17, true, false, true);
-      right = std::max(right, left + EstimatedTextWidth(text.c_str()));
+  if (IsChordSymbolShown(item, version)) {
+    char16_t text[64];
+    if (FormatChordSymbol(GetChordSymbolRoot(item, version), GetChordSymbolQuality(item, version),
+                          GetChordSymbolBass(item, version), text, 64) > 0) {
+      DrawFormattedText(left, -(top - 2), text, colour, 17, true, false, true);
+      right = std::max(right, left + EstimatedTextWidth(text));
       top -= 14;
     }
   }
@@ -1575,7 +1575,6 @@ ScorePainterTables& PainterTables() { return Tables; }
 void ResetPainterTables() { Tables = ScorePainterTables{}; }
 void SetBadTimingMarker(BadTimingMarker marker) { BadTiming = marker; }
 void SetPrinterSheet(const PrinterCaps& caps) { PrinterSheet = caps; }
-void SetChordSymbolFormatter(ChordSymbolFormatter formatter) { ChordSymbolText = formatter; }
 
 void AppendItemIndexRow(int32_t left, int32_t right, int32_t top, int32_t bottom, int32_t staff, uint32_t part,
                         uint32_t offset) {

@@ -89,11 +89,6 @@ void AppendItemIndexRow(int32_t left, int32_t right, int32_t top, int32_t bottom
 int32_t SetItemIndexRow(int32_t left, int32_t right, int32_t top, int32_t bottom, int32_t staff, int32_t row);
 void ShiftItemIndexRow(int32_t a, int32_t b, int32_t c, int32_t d, int32_t staff, int32_t row);
 
-// The text of a chord symbol (root, quality, bass) for the painter; none
-// drawn until one is installed.
-using ChordSymbolFormatter = std::u16string (*)(int root, int quality, int bass);
-void SetChordSymbolFormatter(ChordSymbolFormatter formatter);
-
 // The printer's sheet for the print branch of PaintScorePage.
 struct PrinterCaps;
 void SetPrinterSheet(const PrinterCaps& caps);

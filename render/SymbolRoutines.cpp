@@ -8,6 +8,7 @@
 #include "render/MusicFonts.h"
 #include "render/ScoreText.h"
 #include "render/SizeRules.h"
+#include "score/Rhythm.h"
 
 bool IsDrawingEnabled() { return DrawingState().LayoutOnlyFlag == 0; }
 
@@ -312,24 +313,10 @@ void DrawBeamGroup(BeamGroup& group, int beamColour) {
 
 // ---- Tuplets ----
 
-int32_t ScaleDurationForTuplet(int32_t count, int32_t duration) {
-  if (count < 2) return 0;
-  int k = 0;
-  while (k < 8 && (1 << k) < count) ++k;
-  if ((1 << k) == count) return duration * 3 / 2;
-  return static_cast<int32_t>(static_cast<int64_t>(duration) * (1 << (k - 1)) / count);
-}
-
 std::u16string TupletMarkText(int32_t count, int32_t notatedLength, int32_t referenceLength) {
-  if (count < 2) return {};
-  char text[32];
-  if (referenceLength <= 0 || ScaleDurationForTuplet(count, referenceLength) == notatedLength) {
-    std::snprintf(text, sizeof text, "%d", count);
-  } else {
-    std::snprintf(text, sizeof text, "%d:%d", count,
-                  static_cast<int>(static_cast<int64_t>(count) * notatedLength / referenceLength));
-  }
-  return std::u16string(text, text + std::char_traits<char>::length(text));
+  char16_t text[32];
+  if (!FormatTupletNumber(count, notatedLength, referenceLength, text, 32)) return {};
+  return text;
 }
 
 void DrawTupletMark(const TupletMark& mark, int voice) {

@@ -80,15 +80,9 @@ struct BeamGroup {
 void DrawBeamGroup(BeamGroup& group, int beamColour);
 
 // ---- Tuplets ----
-// The length a group of count notes of the given duration sounds as: a power
-// of two from 2 to 256 gives duration x 3 / 2, any other count duration x
-// 2^(k-1) / count, 2^k the smallest power of two not below count. Counts
-// below 2 have no such length: 0.
-int32_t ScaleDurationForTuplet(int32_t count, int32_t duration);
-// The tuplet's text. notatedLength is the time the mark spans, referenceLength
-// the written length of its notes: the count alone when the span is the
-// standard one for the count (or the written length is 0), else
-// "count:count x span / written"; empty for counts below 2 (no mark).
+// The tuplet's text (FormatTupletNumber of the rhythm rules): notatedLength
+// is the time the mark spans, referenceLength the written length of its
+// notes; empty for counts below 2 (no mark).
 std::u16string TupletMarkText(int32_t count, int32_t notatedLength, int32_t referenceLength);
 struct TupletMark {
   int32_t number;           // bits 0-6 the count, bit 7 a bracket

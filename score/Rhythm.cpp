@@ -349,7 +349,7 @@ bool FormatTupletNumber(int count, int32_t sounding, int32_t written, char16_t* 
     return at;
   };
   int at = put(0, count);
-  if (written == 0 || sounding == ScaleDurationForTuplet(count, written)) return true;
+  if (written <= 0 || sounding == ScaleDurationForTuplet(count, written)) return true;
   if (at < capacity - 1) out[at++] = u':';
   put(at, int64_t{count} * sounding / written);
   return true;

@@ -265,11 +265,6 @@ TEST_F(ScorePagePainterTest, CodaStandsOnItsOwnStaff) {
 }
 
 TEST(SymbolRoutines, TupletStandardLengthsAndText) {
-  EXPECT_EQ(ScaleDurationForTuplet(3, 384), 256);
-  EXPECT_EQ(ScaleDurationForTuplet(2, 256), 384);
-  EXPECT_EQ(ScaleDurationForTuplet(5, 640), 512);
-  EXPECT_EQ(ScaleDurationForTuplet(1, 128), 0);
-  EXPECT_EQ(ScaleDurationForTuplet(0, 128), 0);
   EXPECT_EQ(TupletMarkText(3, 256, 384), u"3");
   EXPECT_EQ(TupletMarkText(3, 512, 384), u"3:4");
   EXPECT_EQ(TupletMarkText(3, 256, 0), u"3");
