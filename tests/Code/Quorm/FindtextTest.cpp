@@ -12,6 +12,7 @@
 
 #include "Code/Quorm/Codepage.h"
 #include "Code/Quorm/Engerror.h"
+#include "Code/Quorm/Findhead.h"
 #include "Code/Quorm/Findscal.h"
 #include "Code/Quorm/Findstav.h"
 #include "Code/Quorm/Findtext.h"
@@ -263,6 +264,57 @@ TEST_F(TextFinder, WordsConflictWithRestsBeyondTheLimits) {
   EXPECT_TRUE(Conflicting(kObjectLyricWord, word, kCrotchetRestType, 1));
   // A rest clear of the text conflicts with nothing.
   EXPECT_FALSE(Conflicting(kObjectLyricWord, MakeTextItemRef(0, 0), kCrotchetRestType, 1));
+}
+
+TEST_F(TextFinder, WordsConflictWithHeadsTheyCover) {
+  SongPage song;
+  ASSERT_TRUE(FindTextOn(song.page));
+  InitialiseObjectPoints();
+  AddTextNodesToGraph();
+  // A head in the middle of "song" (its row inside the word's box), and one
+  // under the staff far from any word.
+  const int32_t word = MakeTextItemRef(0, 4);
+  const EngineBox w = GetLyricWordBox(word);
+  const int32_t middle = (w.x0 + w.x1) / 2;
+  for (EnginePoint at : {EnginePoint{(w.y0 + w.y1) / 2, middle}, EnginePoint{w.y1 + 40, 1200}}) {
+    FoundNotehead h{};
+    h.leftX = at.x - 14;
+    h.rightX = at.x + 14;
+    h.centreY = at.y;
+    h.staff = 0;
+    const int32_t i = AddFoundNotehead(h);
+    AddObjectPoint(kPointHeadLeft, i, h.centreY, h.leftX);
+    AddObjectPoint(kPointHeadRight, i, h.centreY, h.rightX);
+  }
+  BuildObjectGraph();
+  EXPECT_TRUE(Conflicting(kObjectLyricWord, word, kObjectNotehead, 0));
+  EXPECT_FALSE(Conflicting(kObjectLyricWord, word, kObjectNotehead, 1));
+  EXPECT_FALSE(Conflicting(kObjectLyricWord, MakeTextItemRef(0, 0), kObjectNotehead, 0));
+}
+
+TEST_F(TextFinder, LyricLinesShareOneSize) {
+  // A second, shorter lyric line under the second staff: the last staff's
+  // line is taken since the page has lyrics above it, and both lines report
+  // their mean size weighted by words.
+  SongPage song;
+  TextLineImage second;
+  ASSERT_TRUE(LoadTextLine("lyric_serif", &second));
+  PasteTextLine(song.page, second, 150, SongPage::kSecondStaffTop + 4 * SongPage::kSpacing + 45, 0, 100);
+  ASSERT_TRUE(FindTextOn(song.page));
+  ASSERT_EQ(GetLyricLineCount(), 2) << Describe();
+  EXPECT_EQ(LyricTexts(1), (std::vector<std::string>{"sing", "a", "song", "of", "the", "morning"}));
+  EXPECT_EQ(GetLyricLineTextSize(0), GetLyricLineTextSize(1));
+  const EnginePoint corner = GetLyricLineFirstCorner(1);
+  EXPECT_EQ(FindStaffAbove(corner.y, corner.x), 1);
+
+  // Alone under the last staff a line is more likely a footer: no lyric line.
+  FreeEngine();
+  StopTextReading();
+  SynthPage page = TwoStaffPage(SongPage::kWidth, SongPage::kHeight);
+  PasteTextLine(page, second, 150, SongPage::kSecondStaffTop + 4 * SongPage::kSpacing + 45, 0, 100);
+  ASSERT_TRUE(FindTextOn(page));
+  EXPECT_EQ(GetLyricLineCount(), 0) << Describe();
+  EXPECT_GT(GetTextBlockCount(), 0);
 }
 
 TEST_F(TextFinder, BadPagesReadToTheEnd) {
