@@ -9,7 +9,8 @@ to LINE.pbm goes LINE.txt: the text, the font file, then one line per glyph
 column that the glyph adds to the line (found by rendering every prefix of
 the text at the same origin).
 
-usage: make_text_lines.py OUTDIR        writes the set listed in LINES below
+usage: make_text_lines.py OUTDIR [NAME ...]
+    writes the set listed in LINES below, or only the named lines
 """
 import os
 import subprocess
@@ -37,6 +38,15 @@ LINES = [
     ("words_serif", SERIF, 12, 0, "Allegro ma non troppo"),
     ("lyric_serif", SERIF, 12, 0, "sing a song of the morning"),
     ("hq_serif", SERIF, 12, 0, "HQ HQ"),
+    # The marks the page texts use besides letters, with an x to measure by.
+    ("marks_serif", SERIF, 12, 8, "x - 0123456789 #"),
+    # The texts of the synthesised page of the text finder's tests: a title,
+    # a tempo word, a line of chord symbols and a lyric line whose syllables
+    # are joined by hyphens.
+    ("title_serif", SERIF, 14, 0, "Song of the Morning"),
+    ("tempo_serif", SERIF, 12, 0, "Andante"),
+    ("chords_serif", SERIF, 12, 0, "C        Am        F        G"),
+    ("lyrics_serif", SERIF, 12, 0, "sing  -  ing  a  song  of  the  morn  -  ing"),
 ]
 
 CANVAS_W, CANVAS_H, ORIGIN_X, ORIGIN_Y = 2400, 160, 20, 110
@@ -63,13 +73,16 @@ def write_raw_pbm(path, rows):
 
 
 def main(argv):
-    if len(argv) != 2:
+    if len(argv) < 2:
         print(__doc__, file=sys.stderr)
         return 2
     outdir = argv[1]
+    wanted = set(argv[2:])
     os.makedirs(outdir, exist_ok=True)
     with tempfile.TemporaryDirectory() as tmp:
         for name, font, size, kerning, text in LINES:
+            if wanted and name not in wanted:
+                continue
             images = []
             for n in range(len(text) + 1):
                 path = os.path.join(tmp, "p%d.pbm" % n)

@@ -5,9 +5,11 @@
 #include <algorithm>
 
 #include "Code/Quorm/Engerror.h"
+#include "Code/Quorm/Findtext.h"
 #include "Code/Quorm/Grange.h"
 #include "Code/Quorm/Heapmem.h"
 #include "Code/Quorm/Onebpp.h"
+#include "Code/Quorm/mocgraph.h"
 
 namespace {
 
@@ -133,3 +135,12 @@ ObjectPoint GetObjectPoint(int32_t row) {
 }
 
 int32_t GetObjectPointCapacity() { return g_points.capacity; }
+
+void AddTextNodesToGraph() {
+  for (int32_t line = 0; line < GetLyricLineCount(); ++line)
+    for (int32_t word = 0; word < GetLyricLineWordCount(line) && word < kTextRefItems; ++word)
+      AddGraphNode(kObjectLyricWord, MakeTextItemRef(line, word));
+  for (int32_t block = 0; block < GetTextBlockCount(); ++block)
+    for (int32_t item = 0; item < GetTextBlockItemCount(block) && item < kTextRefItems; ++item)
+      AddGraphNode(kObjectTextBlockItem, MakeTextItemRef(block, item));
+}

@@ -45,4 +45,8 @@ int32_t PointKindToObjectKind(int32_t kind);  // an ObjectKind
 
 int32_t GetObjectPointCount();
 ObjectPoint GetObjectPoint(int32_t row);  // checked 0..count-1
+
+// One graph node per lyric word (kind 30) and per text-block item (kind 29)
+// of the text finder, referenced line x 1000 + item.
+void AddTextNodesToGraph();
 int32_t GetObjectPointCapacity();

@@ -18,6 +18,7 @@
 #include "Code/Quorm/Findscal.h"
 #include "Code/Quorm/Findstav.h"
 #include "Code/Quorm/Findstem.h"
+#include "Code/Quorm/Findtext.h"
 #include "Code/Quorm/Fxdszsym.h"
 #include "Code/Quorm/Heapmem.h"
 #include "Code/Quorm/Intmath.h"
@@ -174,6 +175,7 @@ void FreeEngine() {
   FreeEngineErrorTables();
   FreeStaffWork();
   ClearStaffTable();
+  FreeTextFinder();
   FreeWordLattice();
   FreeObjectPoints();
   FreeSymbolAtoms();
@@ -267,8 +269,10 @@ int RecognisePage(float progressFactor, ProgressCallback progress, ContinueCallb
         CleanSmallComponents();
         point(37);
         if (!Ask(keepGoing)) return kStageStopped;
-        // text lines and words, text nodes: not built yet
-        if (!Ask(keepGoing) || !Ask(keepGoing)) return kStageStopped;
+        FindText(GetTextFinderOptionA(), GetTextFinderOptionB());
+        if (!Ask(keepGoing)) return kStageStopped;
+        AddTextNodesToGraph();
+        if (!Ask(keepGoing)) return kStageStopped;
         DetectHairpins();
         if (!Ask(keepGoing)) return kStageStopped;
         FreeConnectedComponents();

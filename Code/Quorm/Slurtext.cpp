@@ -2,19 +2,24 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
+#include "Code/Quorm/Codepage.h"
 #include "Code/Quorm/Engerror.h"
 #include "Code/Quorm/Findhead.h"
 #include "Code/Quorm/Findscal.h"
 #include "Code/Quorm/Findstav.h"
+#include "Code/Quorm/Findtext.h"
 #include "Code/Quorm/Fxdszsym.h"
 #include "Code/Quorm/Heapcheck.h"
 #include "Code/Quorm/Heapmem.h"
+#include "Code/Quorm/Intmath.h"
 #include "Code/Quorm/Lnheadpt.h"
 #include "Code/Quorm/Mscript.h"
 #include "Code/Quorm/findhpin.h"
 #include "Code/Quorm/findslur.h"
 #include "Code/Quorm/mocgcalc.h"
+#include "Code/Quorm/options.h"
 
 namespace {
 
@@ -110,6 +115,96 @@ void JoinNeighbours(Mark* marks, int32_t n) {
     }
 }
 
+// ---- Text ----
+
+constexpr int32_t kMaxLyricWords = 1000;
+constexpr int32_t kMaxTextItemLength = 99;
+
+struct LyricWord {
+  EngineBox box;
+  int32_t score;
+  int32_t hyphenated;
+  char text[kTextItemTextBytes];
+};
+
+bool IsHyphenByte(unsigned char c) { return c == '-' || c == kDashByte; }
+
+// True when the text is nothing but hyphens.
+bool IsLoneHyphen(const char* text) {
+  if (*text == '\0') return false;
+  for (const char* p = text; *p; ++p)
+    if (!IsHyphenByte(static_cast<unsigned char>(*p))) return false;
+  return true;
+}
+
+// The words of a lyric line: a syllable and the hyphen read after it (as an
+// item of its own or at the syllable's end) become one word marked
+// hyphenated; an item whose ink runs on from the word before without a gap
+// continues that word. Empty (released) items are left out.
+int32_t JoinLyricItems(int32_t line, LyricWord* words, int32_t room) {
+  int32_t n = 0;
+  for (int32_t item = 0; item < GetLyricLineWordCount(line) && item < kTextRefItems; ++item) {
+    const int32_t reference = MakeTextItemRef(line, item);
+    const char* text = GetLyricWordText(reference);
+    if (*text == '\0') continue;
+    const EngineBox box = GetLyricWordBox(reference);
+    LyricWord* last = n > 0 ? &words[n - 1] : nullptr;
+    if (IsLoneHyphen(text)) {
+      if (last != nullptr && !last->hyphenated) {
+        last->hyphenated = 1;
+        last->box = UnionBox(last->box, box);
+      }
+      continue;
+    }
+    const size_t length = std::strlen(text);
+    if (last != nullptr && !last->hyphenated && box.x0 <= last->box.x1 &&
+        std::strlen(last->text) + length < sizeof last->text) {
+      std::strcat(last->text, text);
+      last->box = UnionBox(last->box, box);
+      last->score = std::max(last->score, GetLyricWordScore(reference));
+    } else {
+      if (n == room) break;
+      last = &words[n++];
+      *last = LyricWord{box, GetLyricWordScore(reference), 0, {}};
+      std::strncpy(last->text, text, sizeof last->text - 1);
+    }
+    // A hyphen at the end of a syllable marks it and is written by the page
+    // description.
+    size_t end = std::strlen(last->text);
+    while (end > 1 && IsHyphenByte(static_cast<unsigned char>(last->text[end - 1]))) {
+      last->text[--end] = '\0';
+      last->hyphenated = 1;
+    }
+  }
+  return n;
+}
+
+// The text finder's size (x kTextSizeFactor, 1/1024 pixel) in pixels.
+int32_t TextSizeInPixels(int32_t size) { return DivRound(size, 1024); }
+
+// The staff of a text block: the staff at its centre or the next one, each
+// when the block's centre lies within the staff's columns and the block
+// within s(1000) of it; a chord symbol goes where the staff rule says,
+// anything else to the nearer. -1 for none.
+int32_t TextBlockStaff(const EngineBox& box, int32_t kind) {
+  const EnginePoint c = BoxMiddle(box);
+  const int32_t reach = ScaleToPixels(1000);
+  auto fits = [&](int32_t staff, int32_t distance) {
+    return staff >= 0 && c.x >= GetStaffLeftX(staff) && c.x < GetStaffRightX(staff) && distance <= reach;
+  };
+  const int32_t at = StaffAtPoint(c.y, c.x);
+  const int32_t next = NextStaffAfter(at);
+  const int32_t dAt = at >= 0 ? std::max(0, box.y0 - StaffBottomLineY(at, c.x)) : 0;
+  const int32_t dNext = next >= 0 ? std::max(0, StaffTopLineY(next, c.x) - (box.y1 - 1)) : 0;
+  const bool atFits = fits(at, dAt), nextFits = fits(next, dNext);
+  if (kind == kTextReadAsText && GetTextStaffRuleB() == 1) return nextFits ? next : -1;
+  if (kind == kTextReadAsText && GetTextStaffRuleB() == -1) return atFits ? at : -1;
+  if (atFits && nextFits) return dNext < dAt ? next : at;
+  if (atFits) return at;
+  if (nextFits) return next;
+  return -1;
+}
+
 }  // namespace
 
 int32_t CombinedDynamic(int32_t first, int32_t second) {
@@ -158,8 +253,49 @@ void AddSlursToDescription() {
   }
 }
 
-void AddTextLinesToDescription() {}
-void AddTextItemsToDescription() {}
+void AddTextLinesToDescription() {
+  if (GetStaffCount() == 0) return;
+  for (int32_t line = 0; line < GetLyricLineCount(); ++line) {
+    LyricWord words[kMaxLyricWords];
+    const int32_t n = JoinLyricItems(line, words, kMaxLyricWords);
+    if (n == 0) continue;
+    const EnginePoint corner = GetLyricLineFirstCorner(line);
+    int32_t staff = StaffAtPoint(corner.y, corner.x);
+    if (GetTextStaffRuleA() == 1 && NextStaffAfter(staff) >= 0) staff = NextStaffAfter(staff);
+    if (staff < 0) staff = 0;
+    EngineBox box = words[0].box;
+    for (int32_t k = 1; k < n; ++k) box = UnionBox(box, words[k].box);
+    AddStaveTextLine(staff, GetLyricLineAttribute(line), box, TextSizeInPixels(GetLyricLineTextSize(line)));
+    for (int32_t k = 0; k < n; ++k) AddTextLineWord(staff, words[k].score, words[k].box, words[k].text, words[k].hyphenated);
+  }
+}
+
+void AddTextItemsToDescription() {
+  if (GetStaffCount() == 0) return;
+  for (int32_t block = 0; block < GetTextBlockCount(); ++block) {
+    char text[kMaxTextItemLength + 1] = {};
+    int32_t length = 0;
+    bool boxed = false;
+    EngineBox box{};
+    for (int32_t item = 0; item < GetTextBlockItemCount(block) && item < kTextRefItems; ++item) {
+      const int32_t reference = MakeTextItemRef(block, item);
+      const char* t = GetTextBlockItemText(reference);
+      const int32_t n = static_cast<int32_t>(std::strlen(t));
+      if (n == 0) continue;
+      const int32_t blank = length > 0 ? 1 : 0;
+      if (length + blank + n > kMaxTextItemLength) continue;  // left out: it would not fit
+      if (blank) text[length++] = ' ';
+      std::memcpy(text + length, t, static_cast<size_t>(n));
+      length += n;
+      const EngineBox b = GetTextBlockItemBox(reference);
+      box = boxed ? UnionBox(box, b) : b;
+      boxed = true;
+    }
+    if (length == 0) continue;
+    const int32_t staff = TextBlockStaff(box, GetTextBlockAttribute6(block));
+    if (staff >= 0) AddStaveTextItem(staff, box, TextSizeInPixels(GetTextBlockTextSize(block)), text);
+  }
+}
 
 void AddDynamicsToDescription() {
   if (GetStaffCount() == 0) return;

@@ -1,7 +1,7 @@
 // The findings that are not notes, carried into the page description: slurs
-// and ties per system, dynamics and hairpins, repeat marks, pedal marks and
-// ornaments per stave, each on the stave that staff geometry gives it. The
-// text steps (lyric lines and words, text items) come with the text finder.
+// and ties per system, lyric lines with their words and text items, dynamics
+// and hairpins, repeat marks, pedal marks and ornaments per stave, each on
+// the stave that staff geometry gives it.
 #pragma once
 
 #include <cstdint>
@@ -11,8 +11,12 @@ constexpr int32_t kHairpinDiminuendo = 0;
 constexpr int32_t kHairpinCrescendo = 1;
 
 void AddSlursToDescription();
-void AddTextLinesToDescription();  // with the text finder; nothing yet
-void AddTextItemsToDescription();  // with the text finder; nothing yet
+// The text finder's lyric lines, each on the staff at its first corner, with
+// their words (a syllable and its hyphen make one hyphenated word).
+void AddTextLinesToDescription();
+// The text finder's blocks as text items (their texts joined by blanks, at
+// most 99 characters), each on the nearer of the staff at it and the next.
+void AddTextItemsToDescription();
 void AddDynamicsToDescription();
 void AddRepeatMarksToDescription();
 void AddPedalsAndOrnamentsToDescription();

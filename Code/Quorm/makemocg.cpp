@@ -12,6 +12,7 @@
 #include "Code/Quorm/Findscal.h"
 #include "Code/Quorm/Findstav.h"
 #include "Code/Quorm/Findstem.h"
+#include "Code/Quorm/Findtext.h"
 #include "Code/Quorm/Fxdszsym.h"
 #include "Code/Quorm/Heapmem.h"
 #include "Code/Quorm/Intmath.h"
@@ -560,7 +561,8 @@ void InstallGraphReleaseFunctions() {
   SetGraphReleaseFunction(kObjectSlur, kObjectSlur, ReleaseSlur);
   SetGraphReleaseFunction(kObjectBarLine, kObjectBarLine, ReleaseBarLine);
   SetGraphReleaseFunction(kObjectLedgerLine, kObjectLedgerLine, ReleaseLedgerLine);
-  // kObjectTextBlockItem and kObjectLyricWord: the text finder's releases.
+  SetGraphReleaseFunction(kObjectTextBlockItem, kObjectTextBlockItem, ReleaseTextBlockItem);
+  SetGraphReleaseFunction(kObjectLyricWord, kObjectLyricWord, ReleaseLyricWord);
   SetGraphReleaseFunction(kMinFixedSymbolType, kMaxFixedSymbolType, DeleteFixedSymbol);
 }
 
@@ -571,7 +573,9 @@ void BuildObjectGraph() {
   JoinBeamsToStems();
   JoinLedgers();
   ForEachGraphNode(ConflictsOfNode, nullptr);
-  // Text items: the text finder's items call LinkTextConflictsWithHeadsAndSlurs.
+  ForEachTextObject([](int32_t kind, int32_t reference, const EngineBox& box) {
+    if (HasGraphNode(kind, reference)) LinkTextConflictsWithHeadsAndSlurs(kind, reference, box);
+  });
 }
 
 void ConnectFixedSymbols() {
@@ -581,7 +585,9 @@ void ConnectFixedSymbols() {
   JoinBarDotSymbols();
   JoinFlags();
   JoinRestsToStemsAndBars();
-  // Text items: the text finder's items call LinkTextConflictsWithSymbols.
+  ForEachTextObject([](int32_t kind, int32_t reference, const EngineBox& box) {
+    if (HasGraphNode(kind, reference)) LinkTextConflictsWithSymbols(kind, reference, box);
+  });
 }
 
 void MergeFixedSymbolGroups() {

@@ -6,6 +6,7 @@
 #include "Code/Quorm/Findhead.h"
 #include "Code/Quorm/Findledg.h"
 #include "Code/Quorm/Findstem.h"
+#include "Code/Quorm/Findtext.h"
 #include "Code/Quorm/Fxdszsym.h"
 #include "Code/Quorm/Lnheadpt.h"
 #include "Code/Quorm/findbarl.h"
@@ -114,9 +115,10 @@ EnginePoint GetObjectCentre(int32_t kind, int32_t reference) {
       return EnginePoint{GetLedgerLineY(reference),
                          (GetLedgerLineLeftX(reference) + GetLedgerLineRightX(reference)) / 2};
     case kObjectTextBlockItem:
-    case kObjectLyricWord:
-      // The centre of the text item's box, once the text finder keeps them.
-      break;
+    case kObjectLyricWord: {
+      const EngineBox box = GetTextObjectBox(kind, reference);
+      return BoxCentre(box.y0, box.x0, box.y1, box.x1);
+    }
     default:
       break;
   }

@@ -47,9 +47,9 @@ GraphObject FindBestLinkedHeadOrRest(int32_t kind, int32_t reference);
 int32_t CountFlagsOfStem(int32_t stem);
 
 // ---- Positions ----
-// (y, x) centre of an object of any graph kind; halves truncated towards
-// zero. Text kinds have no centre until the text finder gives their boxes
-// (a failed check), as has any unknown kind.
+// (y, x) centre of an object of any graph kind (text items and fixed-size
+// symbols at the centre of their box); halves truncated towards zero. An
+// unknown kind is a failed check.
 EnginePoint GetObjectCentre(int32_t kind, int32_t reference);
 // ((a0 + a1) / 2, (b0 + b1) / 2), truncated.
 EnginePoint BoxCentre(int32_t a0, int32_t b0, int32_t a1, int32_t b1);
