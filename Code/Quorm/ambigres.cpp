@@ -14,6 +14,7 @@
 #include "Code/Quorm/Findscal.h"
 #include "Code/Quorm/Findstav.h"
 #include "Code/Quorm/Findstem.h"
+#include "Code/Quorm/Findtext.h"
 #include "Code/Quorm/Fxdszsym.h"
 #include "Code/Quorm/Heapmem.h"
 #include "Code/Quorm/Lnheadpt.h"
@@ -148,6 +149,8 @@ int32_t ObjectCost(int32_t kind, int32_t reference) {
     case kObjectSlur: return GetSlurCost(reference);
     case kObjectBarLine: return GetBarLineCost(reference);
     case kObjectLedgerLine: return GetLedgerLineCost(reference);
+    case kObjectTextBlockItem:
+    case kObjectLyricWord: return GetTextObjectScore(kind, reference);
     default: break;
   }
   EngineAssertFail(__FILE__, __LINE__);
@@ -168,6 +171,8 @@ double LengthWeight(int32_t length) {
 double PriorWeight(int32_t kind, int32_t reference) {
   if (IsFixedKind(kind)) return BoxWeight(GetFixedSymbolBox(reference));
   switch (kind) {
+    case kObjectTextBlockItem:
+    case kObjectLyricWord: return BoxWeight(GetTextObjectBox(kind, reference));
     case kObjectVerticalLine:
     case kObjectLedgerLine: return std::exp(2.5);
     case kObjectNotehead: return std::exp(4.5);
@@ -181,17 +186,19 @@ double PriorWeight(int32_t kind, int32_t reference) {
 
 double Clamp(double p) { return std::min(kMaxProbability, std::max(kMinProbability, p)); }
 
-// Text-block items and lyric words: p0^(1/n) over the items of their block or
-// line. The text reader supplies their costs and counts; until it keeps them
-// no text node is made, so none reaches this.
-double TextProbability(int32_t, int32_t) { EngineAssertFail(__FILE__, __LINE__); }
-
 bool IsTextKind(int32_t kind) { return kind == kObjectTextBlockItem || kind == kObjectLyricWord; }
 
 double Base(int32_t kind, int32_t reference) {
   const double x = ObjectCost(kind, reference) / 1024.0;
   const double a = PriorWeight(kind, reference);
   return a / (std::pow(a, x) + a);
+}
+
+// Text-block items and lyric words: p0^(1/n) over the n items of their block
+// or words of their line.
+double TextProbability(int32_t kind, int32_t reference) {
+  const int32_t n = std::max<int32_t>(1, GetTextObjectSiblingCount(kind, reference));
+  return std::pow(Base(kind, reference), 1.0 / n);
 }
 
 double LinkL(int32_t cost) { return cost / 1024.0; }
@@ -1046,7 +1053,6 @@ double TwoLinkSupport(double p, double q1, double l1, double q2, double l2) {
 }
 
 double GetBaseProbability(int32_t kind, int32_t reference) {
-  if (IsTextKind(kind)) return TextProbability(kind, reference);
   return Base(kind, reference);
 }
 
