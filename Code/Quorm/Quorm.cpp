@@ -31,6 +31,7 @@
 #include "Code/Quorm/Userdict.h"
 #include "Code/Quorm/concmpts.h"
 #include "Code/Quorm/fssatoms.h"
+#include "Code/Quorm/fssrecog.h"
 #include "Code/Quorm/findbarl.h"
 #include "Code/Quorm/findhpin.h"
 #include "Code/Quorm/findslur.h"
@@ -182,6 +183,7 @@ void FreeEngine() {
   FreePageScale();
   FreeTextClassifierData();
   ClearTupletBrackets();
+  FreeFixedSymbolPatch();
   FreeTextReferences();
   FreeUserDictionary();
   FreeSpelling();
@@ -286,7 +288,7 @@ int RecognisePage(float progressFactor, ProgressCallback progress, ContinueCallb
         DetectTupletBrackets();
         point(90);
         if (!Ask(keepGoing)) return kStageStopped;
-        // fixed-size symbols: not built yet
+        RecogniseFixedSymbols();
         if (!Ask(keepGoing)) return kStageStopped;
         point(97);
         ConnectFixedSymbols();
