@@ -99,6 +99,23 @@ void ScanGridLine(int32_t columns, int32_t rows, int32_t l, int32_t k, int32_t d
   }
 }
 
+// True when every atom of one list lies more than reach pixels beside or
+// above or below every atom of the other: cells marked by the two are then
+// at least kMaxGap cells apart along every line of the grid, and the scan
+// would find nothing.
+bool InkFarApart(const int32_t* a, int32_t na, const int32_t* b, int32_t nb, int32_t reach) {
+  for (int32_t i = 0; i < na; ++i) {
+    const EngineBox p = GetSymbolAtomBox(a[i]);
+    for (int32_t j = 0; j < nb; ++j) {
+      const EngineBox q = GetSymbolAtomBox(b[j]);
+      const int32_t gapX = std::max(q.x0 - p.x1, p.x0 - q.x1);
+      const int32_t gapY = std::max(q.y0 - p.y1, p.y0 - q.y1);
+      if (gapX <= reach && gapY <= reach) return false;
+    }
+  }
+  return true;
+}
+
 int32_t GapTerm(int32_t g) { return g >= kMaxGap ? 0 : 4194304 / ((2 * g + 1) * (2 * g + 1)); }
 
 // ---- Clusters ----
@@ -301,13 +318,14 @@ int32_t AtomListPairCost(const int32_t* a, int32_t na, const int32_t* b, int32_t
   const int32_t columns = CellCount(box.x1 - box.x0, c);
   const int32_t rows = CellCount(box.y1 - box.y0, c);
   if (columns <= 0 || rows <= 0) return kFarApart;
+  const int32_t half = RoundQ10(c / 2);
+  if (InkFarApart(a, na, b, nb, RoundQ10(static_cast<int32_t>(int64_t{kMaxGap - 1} * c)) + half)) return kFarApart;
   Reserve(g_work.cells, g_work.cellRoom, static_cast<size_t>(columns) * rows);
   Reserve(g_work.sampleX, g_work.sampleXRoom, static_cast<size_t>(columns));
   Reserve(g_work.sampleY, g_work.sampleYRoom, static_cast<size_t>(rows));
   std::memset(g_work.cells, 0, static_cast<size_t>(columns) * rows);
   for (int32_t k = 0; k < columns; ++k) g_work.sampleX[k] = box.x0 + RoundQ10(static_cast<int32_t>(int64_t{k} * c));
   for (int32_t l = 0; l < rows; ++l) g_work.sampleY[l] = box.y0 + RoundQ10(static_cast<int32_t>(int64_t{l} * c));
-  const int32_t half = RoundQ10(c / 2);
   for (int32_t i = 0; i < na; ++i) MarkAtomCells(a[i], 1, columns, rows, half);
   for (int32_t i = 0; i < nb; ++i) MarkAtomCells(b[i], 2, columns, rows, half);
 
