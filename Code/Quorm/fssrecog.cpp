@@ -39,18 +39,27 @@ struct Work {
   size_t sampleXRoom = 0;
   int32_t* sampleY = nullptr;  // per grid row
   size_t sampleYRoom = 0;
+  EngineBox* boxes = nullptr;  // the atoms' boxes while the atoms are clustered
+  EngineBox* groupBoxes = nullptr;  // by the atom that heads a cluster: the cluster's union box
+  int32_t boxCount = 0;
 };
 Work g_work;
 
 bool In(int32_t v, int32_t lo, int32_t hi) { return v >= lo && v <= hi; }
 
+// An atom's box, from the copy kept while the atoms are clustered.
+EngineBox AtomBox(int32_t atom) {
+  return atom >= 0 && atom < g_work.boxCount ? g_work.boxes[atom] : GetSymbolAtomBox(atom);
+}
+
 // ---- Pair cost ----
 
-// Number of cells of size c (1/1024 pixel) that start inside a length.
+// Number of cells of size c (1/1024 pixel) that start inside a length: the
+// k for which RoundQ10(k c) < length.
 int32_t CellCount(int32_t length, int32_t c) {
-  int32_t k = 0;
-  while (RoundQ10(static_cast<int32_t>(static_cast<int64_t>(k) * c)) < length) ++k;
-  return k;
+  if (length <= 0) return 0;
+  const int64_t reach = int64_t{length} * 1024 - 512;  // RoundQ10(k c) < length <=> k c < reach
+  return static_cast<int32_t>((reach + c - 1) / c);
 }
 
 template <class T>
@@ -105,9 +114,9 @@ void ScanGridLine(int32_t columns, int32_t rows, int32_t l, int32_t k, int32_t d
 // would find nothing.
 bool InkFarApart(const int32_t* a, int32_t na, const int32_t* b, int32_t nb, int32_t reach) {
   for (int32_t i = 0; i < na; ++i) {
-    const EngineBox p = GetSymbolAtomBox(a[i]);
+    const EngineBox p = AtomBox(a[i]);
     for (int32_t j = 0; j < nb; ++j) {
-      const EngineBox q = GetSymbolAtomBox(b[j]);
+      const EngineBox q = AtomBox(b[j]);
       const int32_t gapX = std::max(q.x0 - p.x1, p.x0 - q.x1);
       const int32_t gapY = std::max(q.y0 - p.y1, p.y0 - q.y1);
       if (gapX <= reach && gapY <= reach) return false;
@@ -130,15 +139,19 @@ int32_t GroupAtoms(const MergeGroup* group, int32_t* atoms, int32_t room) {
 }
 
 EngineBox AtomsBox(const int32_t* atoms, int32_t n) {
-  EngineBox box = GetSymbolAtomBox(atoms[0]);
-  for (int32_t i = 1; i < n; ++i) box = UnionBox(box, GetSymbolAtomBox(atoms[i]));
+  EngineBox box = AtomBox(atoms[0]);
+  for (int32_t i = 1; i < n; ++i) box = UnionBox(box, AtomBox(atoms[i]));
   return box;
 }
 
+int32_t HeadAtom(const MergeGroup* group) { return *static_cast<const int32_t*>(group->item); }
+
 EngineBox GroupBox(const MergeGroup* group) {
-  EngineBox box = GetSymbolAtomBox(*static_cast<const int32_t*>(group->item));
+  const int32_t head = HeadAtom(group);
+  if (head >= 0 && head < g_work.boxCount) return g_work.groupBoxes[head];
+  EngineBox box = AtomBox(*static_cast<const int32_t*>(group->item));
   for (const MergeGroup* g = group->next; g != nullptr; g = g->next)
-    box = UnionBox(box, GetSymbolAtomBox(*static_cast<const int32_t*>(g->item)));
+    box = UnionBox(box, AtomBox(*static_cast<const int32_t*>(g->item)));
   return box;
 }
 
@@ -151,7 +164,13 @@ int32_t ClusterCost(MergeGroup* a, MergeGroup* b) {
   return AtomClusterCost(atomsA, na, atomsB, nb);
 }
 
-void NoJoin(MergeGroup*, MergeGroup*) {}
+// Keeps the union box of the cluster that b joins.
+void JoinBoxes(MergeGroup* a, MergeGroup* b) {
+  const int32_t head = HeadAtom(a);
+  const int32_t other = HeadAtom(b);
+  ENGINE_CHECK(head >= 0 && head < g_work.boxCount && other >= 0 && other < g_work.boxCount);
+  g_work.groupBoxes[head] = UnionBox(g_work.groupBoxes[head], g_work.groupBoxes[other]);
+}
 
 MergePoint ClusterCentre(MergeGroup* group) {
   const EngineBox box = GroupBox(group);
@@ -315,11 +334,11 @@ int32_t AtomListPairCost(const int32_t* a, int32_t na, const int32_t* b, int32_t
   ENGINE_CHECK(na >= 0 && nb >= 0);
   const int32_t c = DivRound(GetPageStaffSpace(), 5);
   ENGINE_CHECK(c > 0);
+  const int32_t half = RoundQ10(c / 2);
+  if (InkFarApart(a, na, b, nb, RoundQ10(static_cast<int32_t>(int64_t{kMaxGap - 1} * c)) + half)) return kFarApart;
   const int32_t columns = CellCount(box.x1 - box.x0, c);
   const int32_t rows = CellCount(box.y1 - box.y0, c);
   if (columns <= 0 || rows <= 0) return kFarApart;
-  const int32_t half = RoundQ10(c / 2);
-  if (InkFarApart(a, na, b, nb, RoundQ10(static_cast<int32_t>(int64_t{kMaxGap - 1} * c)) + half)) return kFarApart;
   Reserve(g_work.cells, g_work.cellRoom, static_cast<size_t>(columns) * rows);
   Reserve(g_work.sampleX, g_work.sampleXRoom, static_cast<size_t>(columns));
   Reserve(g_work.sampleY, g_work.sampleYRoom, static_cast<size_t>(rows));
@@ -429,15 +448,25 @@ void RecogniseFixedSymbols() {
 void RecogniseAtomGroups() {
   if (g_work.patch == nullptr) return;
   const int32_t count = GetSymbolAtomCount();
+  EngineFree(g_work.boxes);
+  EngineFree(g_work.groupBoxes);
+  g_work.boxCount = 0;
+  EngineAllocChecked(g_work.boxes, sizeof(EngineBox) * static_cast<size_t>(std::max(count, 1)));
+  EngineAllocChecked(g_work.groupBoxes, sizeof(EngineBox) * static_cast<size_t>(std::max(count, 1)));
+  for (int32_t i = 0; i < count; ++i) g_work.boxes[i] = g_work.groupBoxes[i] = GetSymbolAtomBox(i);
+  g_work.boxCount = count;
   BeginMerge();
   for (int32_t i = 0; i < count; ++i) {
-    const EngineBox box = GetSymbolAtomBox(i);
+    const EngineBox box = g_work.boxes[i];
     if (box.x1 - box.x0 >= g_work.patchWidth || box.y1 - box.y0 >= g_work.patchHeight) continue;
     *static_cast<int32_t*>(NewMergeItem(sizeof(int32_t))) = i;
   }
-  RunMerge(ClusterCost, NoJoin, ClusterCentre, ClusterSearchBox, nullptr, 8, 8, kMergeLimit);
+  RunMerge(ClusterCost, JoinBoxes, ClusterCentre, ClusterSearchBox, nullptr, 8, 8, kMergeLimit);
   ForEachMergedGroup(RecogniseGroupCallback);
   EndMerge();
+  g_work.boxCount = 0;
+  EngineFree(g_work.boxes);
+  EngineFree(g_work.groupBoxes);
 }
 
 void RecogniseAtomGroup(MergeGroup* group) {
@@ -450,7 +479,7 @@ void RecogniseAtomGroup(MergeGroup* group) {
   uint8_t adjacency[kMaxClusterAtoms][kMaxClusterAtoms] = {};
   for (int32_t i = 0; i < n; ++i)
     for (int32_t j = i + 1; j < n; ++j) {
-      const EngineBox box = UnionBox(GetSymbolAtomBox(atoms[i]), GetSymbolAtomBox(atoms[j]));
+      const EngineBox box = UnionBox(AtomBox(atoms[i]), AtomBox(atoms[j]));
       const bool near = AtomListPairCost(&atoms[i], 1, &atoms[j], 1, box) < kApartCost;
       adjacency[i][j] = adjacency[j][i] = near ? 1 : 0;
     }
@@ -475,7 +504,7 @@ void RecogniseAtomGroup(MergeGroup* group) {
     for (int32_t i = 0; i < n; ++i) {
       if (((mask >> i) & 1) == 0) continue;
       members[count++] = atoms[i];
-      const EngineBox box = GetSymbolAtomBox(atoms[i]);
+      const EngineBox box = AtomBox(atoms[i]);
       s.size += std::sqrt(static_cast<double>(box.x1 - box.x0) * (box.y1 - box.y0)) / staffSpace;
     }
     s.box = AtomsBox(members, count);
@@ -539,5 +568,7 @@ void FreeFixedSymbolPatch() {
   EngineFree(g_work.cells);
   EngineFree(g_work.sampleX);
   EngineFree(g_work.sampleY);
+  EngineFree(g_work.boxes);
+  EngineFree(g_work.groupBoxes);
   g_work = Work{};
 }
