@@ -29,10 +29,12 @@
 #include "Code/Quorm/fssrecog.h"
 #include "Code/Quorm/mocgraph.h"
 #include "tests/Code/Quorm/EngineDataFolder.h"
+#include "tests/Code/Quorm/EngravedPage.h"
 #include "tests/Code/Quorm/PageSynth.h"
 #include "tests/Code/Quorm/StaffFixture.h"
 #include "tests/Code/Quorm/StaffStageHelpers.h"
 #include "tests/support/TestPaths.h"
+#include "tests/support/TestText.h"
 #include "tools/refmaker/RefMaker.h"
 
 namespace {
@@ -526,6 +528,51 @@ TEST_F(FixedSymbolPages, BadPagesReadToTheEnd) {
   const int32_t i = FirstSymbolAt(clef, 3);
   ASSERT_GE(i, 0) << DescribeSymbols();
   EXPECT_EQ(GetFixedSymbol(i).type, 80);
+}
+
+}  // namespace
+
+// ---- The engraved melody ----
+
+namespace {
+
+// fixtures/melody.ly: a treble clef and a key of one flat on each of its
+// four staves, and 3/4 on the first: read with the references made from the
+// glyphs, each is a symbol near the start of its staff.
+TEST_F(FixedSymbolPages, TheEngravedMelodysClefsKeysAndTime) {
+  EngravedPage engraved;
+  const std::string path = U8(SourcePath("tests/Code/Quorm/fixtures/melody.tif"));
+  ASSERT_TRUE(LoadEngravedPage(path, &engraved)) << path;
+  FreeEngine();
+  ASSERT_EQ(LoadPageImage(engraved.bits.data(), engraved.width, engraved.height, 0), kEngineOk);
+  ASSERT_EQ(RunStaffStage(1, nullptr, nullptr), 0);
+  ASSERT_EQ(GetStaffCount(), 4);
+  InitialiseIntMath();
+  InitialiseEdgeFeatureTables();
+  ASSERT_EQ(LoadMusicReferences(), kEngineOk);
+  ASSERT_EQ(RecognisePage(1.0f, nullptr, nullptr), 0);
+  ASSERT_EQ(LastEngineFailure(), nullptr);
+  // The live symbols of a type whose box centre lies on the staff within
+  // the given staff spaces of its left end.
+  auto countNearStart = [](int type, int staff, int spaces) {
+    const int s = GetStaffSpace(staff) / 1024;
+    int n = 0;
+    for (int32_t i = 0; i < GetFixedSymbolCount(); ++i) {
+      const FixedSymbol f = GetFixedSymbol(i);
+      const int cx = (f.x0 + f.x1) / 2;
+      const int cy = (f.y0 + f.y1) / 2;
+      if (f.deleted || f.type != type || cx - GetStaffLeftX(staff) > spaces * s) continue;
+      if (cy >= StaffTopLineY(staff, cx) - s && cy <= StaffBottomLineY(staff, cx) + s) ++n;
+    }
+    return n;
+  };
+  for (int staff = 0; staff < 4; ++staff) {
+    SCOPED_TRACE(staff);
+    EXPECT_EQ(countNearStart(80, staff, 4), 1) << DescribeSymbols();
+    EXPECT_EQ(countNearStart(511, staff, 6), 1) << DescribeSymbols();
+  }
+  EXPECT_EQ(countNearStart(1032, 0, 9), 1) << DescribeSymbols();
+  FreeEngine();
 }
 
 }  // namespace
