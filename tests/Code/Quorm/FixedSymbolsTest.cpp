@@ -16,6 +16,7 @@
 
 #include "Code/Quorm/Edgefeat.h"
 #include "Code/Quorm/Engerror.h"
+#include "Code/Quorm/Findhead.h"
 #include "Code/Quorm/Findscal.h"
 #include "Code/Quorm/Findstav.h"
 #include "Code/Quorm/Fxdszsym.h"
@@ -30,6 +31,7 @@
 #include "Code/Quorm/mocgraph.h"
 #include "tests/Code/Quorm/EngineDataFolder.h"
 #include "tests/Code/Quorm/EngravedPage.h"
+#include "tests/Code/Quorm/HeadArt.h"
 #include "tests/Code/Quorm/PageSynth.h"
 #include "tests/Code/Quorm/StaffFixture.h"
 #include "tests/Code/Quorm/StaffStageHelpers.h"
@@ -537,9 +539,12 @@ TEST_F(FixedSymbolPages, BadPagesReadToTheEnd) {
 namespace {
 
 // fixtures/melody.ly: a treble clef and a key of one flat on each of its
-// four staves, and 3/4 on the first: read with the references made from the
-// glyphs, each is a symbol near the start of its staff.
-TEST_F(FixedSymbolPages, TheEngravedMelodysClefsKeysAndTime) {
+// four staves, 3/4 on the first, and the dots of the dotted minims that end
+// three of them: read with the symbol and head references made from the
+// glyphs, each is a symbol at its place. The notehead finder reads a head in
+// the curl of some of the clefs: those heads are in conflict with the clef.
+TEST_F(FixedSymbolPages, TheEngravedMelodysClefsKeysTimeAndDots) {
+  folder_.Write(u"Learned\\nhOLD", refmaker::NoteheadReferenceFileBytes(TestHeadReferences()));
   EngravedPage engraved;
   const std::string path = U8(SourcePath("tests/Code/Quorm/fixtures/melody.tif"));
   ASSERT_TRUE(LoadEngravedPage(path, &engraved)) << path;
@@ -572,6 +577,33 @@ TEST_F(FixedSymbolPages, TheEngravedMelodysClefsKeysAndTime) {
     EXPECT_EQ(countNearStart(511, staff, 6), 1) << DescribeSymbols();
   }
   EXPECT_EQ(countNearStart(1032, 0, 9), 1) << DescribeSymbols();
+  // The dots: in the last bars of staves 0, 1 and 3 (the last quarter of a
+  // staff of four bars), none on staff 2.
+  for (int staff = 0; staff < 4; ++staff) {
+    int dots = 0;
+    for (int32_t i = 0; i < GetFixedSymbolCount(); ++i) {
+      const FixedSymbol f = GetFixedSymbol(i);
+      if (f.deleted || f.type != kDotType || NearestStaff((f.y0 + f.y1) / 2, f.x0) != staff) continue;
+      const int left = GetStaffLeftX(staff);
+      EXPECT_GT(f.x0, left + 3 * (GetStaffRightX(staff) - left) / 4) << staff;
+      ++dots;
+    }
+    EXPECT_EQ(dots, staff == 2 ? 0 : 1) << staff << DescribeSymbols();
+  }
+  // Heads read inside a clef.
+  int inClefs = 0;
+  for (int32_t c = 0; c < GetFixedSymbolCount(); ++c) {
+    const FixedSymbol clef = GetFixedSymbol(c);
+    if (clef.type != kGClefType) continue;
+    for (int32_t h = 0; h < GetNoteheadCount(); ++h) {
+      const FoundNotehead head = GetFoundNotehead(h);
+      const int cx = (head.leftX + head.rightX) / 2;
+      if (cx < clef.x0 || cx >= clef.x1 || head.centreY < clef.y0 || head.centreY >= clef.y1) continue;
+      ++inClefs;
+      EXPECT_TRUE(InConflict(FindGraphNode(kGClefType, c), FindGraphNode(kObjectNotehead, h))) << h;
+    }
+  }
+  EXPECT_GT(inClefs, 0);
   FreeEngine();
 }
 
