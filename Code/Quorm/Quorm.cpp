@@ -38,6 +38,7 @@
 #include "Code/Quorm/ambigres.h"
 #include "Code/Quorm/concmpts.h"
 #include "Code/Quorm/fssatoms.h"
+#include "Code/Quorm/fssrecog.h"
 #include "Code/Quorm/findbarl.h"
 #include "Code/Quorm/findhpin.h"
 #include "Code/Quorm/findslur.h"
@@ -199,6 +200,7 @@ void FreeEngine() {
   FreeTextClassifierData();
   FreeSegmentPaths();
   ClearTupletBrackets();
+  FreeFixedSymbolPatch();
   FreeTextReferences();
   FreeUserDictionary();
   FreeSpelling();
@@ -306,7 +308,7 @@ int RecognisePage(float progressFactor, ProgressCallback progress, ContinueCallb
         DetectTupletBrackets();
         point(90);
         if (!Ask(keepGoing)) return kStageStopped;
-        // fixed-size symbols: not built yet
+        RecogniseFixedSymbols();
         if (!Ask(keepGoing)) return kStageStopped;
         point(97);
         ConnectFixedSymbols();
