@@ -280,9 +280,9 @@ double BeamProbability(int32_t beam) {
   return p0;
 }
 
-double ClefProbability(int32_t symbol, double p) {
+// A clef near the start of its staff gains probability.
+double ClefNearStaffStart(const EngineBox& box, double p) {
   if (GetStaffCount() == 0) return p;
-  const EngineBox box = GetFixedSymbolBox(symbol);
   const EnginePoint centre = BoxCentre(box.y0, box.x0, box.y1, box.x1);
   const int32_t staff = NearestStaff(centre.y, centre.x);
   if (staff < 0) return p;
@@ -293,6 +293,8 @@ double ClefProbability(int32_t symbol, double p) {
   if (r >= 1.0) return p;
   return p / (r * (1.0 - p) + p);
 }
+
+double ClefProbability(int32_t symbol, double p) { return ClefNearStaffStart(GetFixedSymbolBox(symbol), p); }
 
 double KeySignatureProbability(int32_t symbol, double p0) {
   const int32_t node = NodeOf(GetFixedSymbolType(symbol), symbol);
@@ -1050,6 +1052,13 @@ double OneLinkSupport(double p, double q, double l) { return p * (q / (l + p - l
 double TwoLinkSupport(double p, double q1, double l1, double q2, double l2) {
   return p * (q1 * (1.0 - q2) / (l1 * (1.0 - p) + p) + q1 * q2 / (l1 * l2 * (1.0 - p) + p) +
               q2 * (1.0 - q1) / (l2 * (1.0 - p) + p) + (1.0 - q1) * (1.0 - q2));
+}
+
+double UnlinkedSymbolProbability(int32_t type, int32_t cost, const EngineBox& box) {
+  const double a = BoxWeight(box);
+  double p = a / (std::pow(a, cost / 1024.0) + a);
+  if (IsClefType(type)) p = ClefNearStaffStart(box, p);
+  return Clamp(p);
 }
 
 double GetBaseProbability(int32_t kind, int32_t reference) {

@@ -9,6 +9,8 @@
 
 #include <cstdint>
 
+#include "Code/Quorm/Geometry.h"
+
 // ---- Probabilities (computed afresh on every call) ----
 // One-link support of an object of probability p by an object of probability
 // q over a link of cost l (Q10 / 1024).
@@ -18,6 +20,10 @@ double TwoLinkSupport(double p, double q1, double l1, double q2, double l2);
 // The object's probability from its cost alone (a kind without a cost is a
 // failed check).
 double GetBaseProbability(int32_t kind, int32_t reference);
+// The probability of a symbol that is not in the graph yet (a candidate of
+// symbol recognition): its base probability from its cost and box, with the
+// clef rule, clamped; no link supports it.
+double UnlinkedSymbolProbability(int32_t type, int32_t cost, const EngineBox& box);
 // The supported probability, clamped to 0.0001..0.9999.
 double GetObjectProbability(int32_t kind, int32_t reference);
 

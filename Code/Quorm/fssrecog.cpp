@@ -1,4 +1,5 @@
 // Fixed-size symbol recognition.
+#include "Code/Quorm/ambigres.h"
 #include "Code/Quorm/fssrecog.h"
 
 #include <algorithm>
@@ -410,28 +411,6 @@ int32_t BarDotPlacementHolds(int32_t y, int32_t x) {
   return std::abs(y - (middle + half)) <= reach || std::abs(y - (middle - half)) <= reach ? 1 : 0;
 }
 
-double FixedSymbolBaseProbability(int32_t type, int32_t cost, const EngineBox& box) {
-  const double s = ScaleToPixels(100);
-  double p = 0.5;
-  if (s > 0) {
-    const double w = box.x1 - box.x0;
-    const double h = box.y1 - box.y0;
-    const double a = std::exp(4.0 * std::pow((w / s) * (h / s), 0.25));
-    p = a / (std::pow(a, cost / 1024.0) + a);
-  }
-  if (In(type, kGClefType, kCClefType) && GetStaffCount() > 0) {
-    const int32_t staff = NearestStaff((box.y0 + box.y1) / 2, (box.x0 + box.x1) / 2);
-    const double space = ScaleToPixelsForStaff(staff, 100);
-    const double d = std::abs(box.x0 - GetStaffLeftX(staff) - space);
-    const double reach = ScaleToPixelsForStaff(staff, 500);
-    if (reach > 0) {
-      const double r = (d / reach + 0.2) * (d / reach + 0.2);
-      if (r < 1) p = p / (r * (1 - p) + p);
-    }
-  }
-  return std::min(0.9999, std::max(0.0001, p));
-}
-
 void RecogniseFixedSymbols() {
   if (GetStaffCount() <= 0 || GetPageStaffSpace() <= 0) return;
   ForEachComponent(SmallComponentTest);
@@ -522,11 +501,11 @@ void RecogniseAtomGroup(MergeGroup* group) {
       // The subset is the object an earlier stage found: it scores with that
       // object's cost and adds no symbol.
       s.candidates.count = 0;
-      const double q = 1.0 - FixedSymbolBaseProbability(0, s.forcedCost, s.box);
+      const double q = 1.0 - UnlinkedSymbolProbability(0, s.forcedCost, s.box);
       s.score = q + 0.75 * q * s.size;
     } else if (s.candidates.count > 0) {
       const SymbolCandidate best = s.candidates.entries[0];
-      const double q = 1.0 - FixedSymbolBaseProbability(best.type, best.cost, s.box);
+      const double q = 1.0 - UnlinkedSymbolProbability(best.type, best.cost, s.box);
       s.score = q + 0.75 * q * s.size;
     } else {
       s.score = 1.5 * s.size;

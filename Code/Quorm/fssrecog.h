@@ -41,7 +41,3 @@ int32_t AtomClusterCost(const int32_t* a, int32_t na, const int32_t* b, int32_t 
 // The rest and bar-dot placement tests.
 int32_t RestPlacementHolds(const EngineBox& box, int32_t type);
 int32_t BarDotPlacementHolds(int32_t y, int32_t x);
-// The probability that a fixed-size symbol of the type and cost in the box
-// is real, before any link supports it (types 80..82 gain near the start of
-// their staff); within 0.0001..0.9999.
-double FixedSymbolBaseProbability(int32_t type, int32_t cost, const EngineBox& box);
