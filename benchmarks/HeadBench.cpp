@@ -36,21 +36,14 @@ double Milliseconds(Clock::time_point from, Clock::time_point to) {
 
 std::u16string Wide(const std::string& text) { return std::u16string(text.begin(), text.end()); }
 
-// An engine folder below /tmp with the made head references and an empty
-// music symbol set.
+// An engine folder below /tmp with the references made from the glyph
+// fixtures (the other set empty).
 bool MakeEngineFolder(const std::string& glyphs, std::string* folder) {
   *folder = "/tmp/head_bench_engine";
-  platform::MakeDirectory(Wide(*folder).c_str());
-  platform::MakeDirectory(Wide(*folder + "/Learned").c_str());
-  std::vector<refmaker::HeadGlyphs> heads;
   std::string error;
-  if (!refmaker::LoadHeadGlyphs(Wide(glyphs), &heads, &error)) {
-    std::printf("%s\n", error.c_str());
-    return false;
-  }
-  const std::vector<NoteheadReference> refs = refmaker::MakeHeadReferences(heads, refmaker::HeadReferenceOptions());
-  return refmaker::WriteFileBytes(Wide(*folder + "/Learned/nhOLD"), refmaker::NoteheadReferenceFileBytes(refs)) &&
-         refmaker::WriteFileBytes(Wide(*folder + "/Learned/fssOLD"), refmaker::MusicReferenceFileBytes({}));
+  if (refmaker::WriteReferenceFolder(Wide(glyphs), Wide(*folder), true, false, &error)) return true;
+  std::printf("%s\n", error.c_str());
+  return false;
 }
 
 void TimePage(const char* name, const uint32_t* bits, int width, int height) {

@@ -44,21 +44,14 @@ constexpr int kRounds = 3;
 
 std::u16string Wide(const std::string& text) { return std::u16string(text.begin(), text.end()); }
 
-// An engine folder below /tmp with the made symbol references and an empty
-// notehead set.
+// An engine folder below /tmp with the references made from the glyph
+// fixtures (the other set empty).
 bool MakeEngineFolder(const std::string& glyphs, std::string* folder) {
   *folder = "/tmp/symbol_bench_engine";
-  platform::MakeDirectory(Wide(*folder).c_str());
-  platform::MakeDirectory(Wide(*folder + "/Learned").c_str());
-  std::vector<refmaker::SymbolGlyphs> symbols;
   std::string error;
-  if (!refmaker::LoadSymbolGlyphs(Wide(glyphs), refmaker::SymbolReferenceStaffSpaces(), &symbols, &error)) {
-    std::printf("%s\n", error.c_str());
-    return false;
-  }
-  const std::vector<MusicReference> refs = refmaker::MakeSymbolReferences(symbols, refmaker::SymbolReferenceOptions());
-  return refmaker::WriteFileBytes(Wide(*folder + "/Learned/fssOLD"), refmaker::MusicReferenceFileBytes(refs)) &&
-         refmaker::WriteFileBytes(Wide(*folder + "/Learned/nhOLD"), refmaker::NoteheadReferenceFileBytes({}));
+  if (refmaker::WriteReferenceFolder(Wide(glyphs), Wide(*folder), false, true, &error)) return true;
+  std::printf("%s\n", error.c_str());
+  return false;
 }
 
 void TimePage(const char* name, const uint32_t* bits, int width, int height) {

@@ -409,4 +409,28 @@ bool WriteFileBytes(const std::u16string& path, const std::vector<uint8_t>& byte
   return std::fclose(f) == 0 && written;
 }
 
+bool WriteReferenceFolder(const std::u16string& glyphs, const std::u16string& engineFolder, bool heads,
+                          bool symbols, std::string* error) {
+  const std::u16string learned = engineFolder + u"/Learned";
+  platform::MakeDirectory(engineFolder.c_str());
+  platform::MakeDirectory(learned.c_str());
+  std::vector<NoteheadReference> headRefs;
+  if (heads) {
+    std::vector<HeadGlyphs> headGlyphs;
+    if (!LoadHeadGlyphs(glyphs, &headGlyphs, error)) return false;
+    headRefs = MakeHeadReferences(headGlyphs, HeadReferenceOptions());
+  }
+  std::vector<MusicReference> symbolRefs;
+  if (symbols) {
+    std::vector<SymbolGlyphs> symbolGlyphs;
+    if (!LoadSymbolGlyphs(glyphs, SymbolReferenceStaffSpaces(), &symbolGlyphs, error)) return false;
+    symbolRefs = MakeSymbolReferences(symbolGlyphs, SymbolReferenceOptions());
+  }
+  if (WriteFileBytes(learned + u"/nhOLD", NoteheadReferenceFileBytes(headRefs)) &&
+      WriteFileBytes(learned + u"/fssOLD", MusicReferenceFileBytes(symbolRefs)))
+    return true;
+  *error = "the reference files cannot be written";
+  return false;
+}
+
 }  // namespace refmaker

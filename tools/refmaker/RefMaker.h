@@ -185,4 +185,11 @@ std::string MusicReferenceJson(const std::vector<MusicReference>& records);
 // Writes bytes to a file; false when it cannot be written.
 bool WriteFileBytes(const std::u16string& path, const std::vector<uint8_t>& bytes);
 
+// Makes an engine folder's "Learned" subfolder and writes into it the
+// notehead and music symbol references made from the glyph fixtures in
+// glyphs (each set only when asked for; the other file is written empty).
+// false with *error when the glyphs cannot be read or a file written.
+bool WriteReferenceFolder(const std::u16string& glyphs, const std::u16string& engineFolder, bool heads,
+                          bool symbols, std::string* error);
+
 }  // namespace refmaker
