@@ -13,6 +13,7 @@
 #include "Code/Quorm/Findhead.h"
 #include "Code/Quorm/Findstav.h"
 #include "Code/Quorm/Quorm.h"
+#include "tests/Code/Quorm/EngineDataFolder.h"
 #include "tests/Code/Quorm/EngravedPage.h"
 #include "tests/Code/Quorm/HeadArt.h"
 #include "tests/support/TestPaths.h"
@@ -48,12 +49,13 @@ std::string Describe(const std::vector<SourceNote>& notes) {
 }
 
 // Every staff's heads of the full-size models in column order, one per
-// place: heads of one step whose columns overlap count once.
-TEST(EngravedHeads, TheMelodysNoteheadsAtTheirSourceSteps) {
+// place: heads of one step whose columns overlap count once. Runs the staff
+// stage and the steps up to the noteheads with the references of the engine
+// folder in use.
+void ExpectTheMelodysSourceSteps() {
   EngravedPage engraved;
   const std::string path = U8(SourcePath("tests/Code/Quorm/fixtures/melody.tif"));
   ASSERT_TRUE(LoadEngravedPage(path, &engraved)) << path;
-  HeadReferenceFolder references;
   FreeEngine();
   ASSERT_EQ(LoadPageImage(engraved.bits.data(), engraved.width, engraved.height, 0), kEngineOk);
   ASSERT_EQ(RunStaffStage(1, nullptr, nullptr), 0);
@@ -77,6 +79,12 @@ TEST(EngravedHeads, TheMelodysNoteheadsAtTheirSourceSteps) {
     }
     EXPECT_EQ(Describe(read), Describe(kMelody[staff])) << "staff " << staff;
   }
+}
+
+TEST(EngravedHeads, TheMelodysNoteheadsAtTheirSourceSteps) {
+  HeadReferenceFolder references;
+  ExpectTheMelodysSourceSteps();
+  if (::testing::Test::HasFatalFailure()) return;
   // Every head's place, edges, model and raw cost, folded into one number:
   // the native and the Windows build read the page alike.
   uint64_t fold = 1469598103934665603ull;
@@ -87,6 +95,14 @@ TEST(EngravedHeads, TheMelodysNoteheadsAtTheirSourceSteps) {
   }
   EXPECT_EQ(GetNoteheadCount(), kMelodyHeadCount);
   EXPECT_EQ(fold, kMelodyHeadFold);
+  FreeEngine();
+}
+
+// The same with the shipped reference sets the program starts with.
+TEST(EngravedHeads, TheMelodysNoteheadsWithTheShippedSets) {
+  ASSERT_TRUE(EngineDataBuilt());
+  EngineDataFolder shipped;
+  ExpectTheMelodysSourceSteps();
   FreeEngine();
 }
 
