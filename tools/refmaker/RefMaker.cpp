@@ -299,9 +299,11 @@ bool LoadSymbolGlyphs(const std::u16string& folder, const std::vector<int32_t>& 
   return true;
 }
 
-const std::vector<int32_t>& JoinGlyphSizes() {
-  static const std::vector<int32_t> sizes = {140, 160, 180, 200, 220};
-  return sizes;
+const std::vector<std::string>& JoinGlyphNames() {
+  static const std::vector<std::string> names = {"join-140",     "join-160",     "join-180",     "join-200",
+                                                 "join-220",     "join-wide-30", "join-wide-35", "join-wide-40",
+                                                 "join-wide-45"};
+  return names;
 }
 
 const std::vector<int32_t>& JoinReferenceStaffSpaces() {
@@ -313,10 +315,9 @@ bool LoadJoinGlyphs(const std::u16string& folder, SymbolGlyphs* out, std::string
   SymbolGlyphs set;
   set.type = 800;
   set.name = "join";
-  for (int32_t size : JoinGlyphSizes())
+  for (const std::string& name : JoinGlyphNames())
     for (int32_t s : JoinReferenceStaffSpaces()) {
       GlyphImage image;
-      const std::string name = "join-" + std::to_string(size);
       if (!ReadGlyphImage(SymbolGlyphFile(folder, name.c_str(), s), &image, error)) return false;
       if (image.width >= kEdgeImageLimit || image.height >= kEdgeImageLimit) continue;
       set.staffSpaces.push_back(s);

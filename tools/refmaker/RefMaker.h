@@ -174,9 +174,10 @@ std::vector<MusicReference> MakeSymbolReferences(const std::vector<SymbolGlyphs>
                                                  const SymbolReferenceOptions& options);
 
 // The join symbol (type 800, the brace of a grand staff): braces of several
-// heights, FOLDER/sym-join-N-S.pbm, gathered into one reference. Images the
-// feature code cannot take (kEdgeImageLimit) are left out.
-const std::vector<int32_t>& JoinGlyphSizes();          // the brace glyphs' numbers
+// heights, as drawn at their size and stretched to a system's height,
+// FOLDER/sym-NAME-S.pbm, gathered into one reference. Images the feature code
+// cannot take (kEdgeImageLimit) are left out.
+const std::vector<std::string>& JoinGlyphNames();
 const std::vector<int32_t>& JoinReferenceStaffSpaces();  // 14, 20, 28
 bool LoadJoinGlyphs(const std::u16string& folder, SymbolGlyphs* out, std::string* error);
 
