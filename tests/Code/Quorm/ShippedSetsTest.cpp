@@ -41,6 +41,14 @@ TEST_F(ShippedSets, EverySearchedHeadClassHasAReference) {
   EXPECT_GE(joins, 1);
 }
 
+// The program's engine start reads the shipped folder: both sets load.
+TEST_F(ShippedSets, TheEngineStartLoadsThem) {
+  ASSERT_EQ(StartEngine(), 0);
+  EXPECT_GT(GetMusicReferenceCount(), 0);
+  EXPECT_GT(LoadedMusicReferences().noteheadCount, 0);
+  EXPECT_EQ(CloseEngine(), 0);
+}
+
 // The piano page: two systems of a grand staff whose brace spans some 270
 // pixels. Each system's upper staff is joined to the one below it; the
 // second system is not joined to the first.
