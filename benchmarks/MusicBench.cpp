@@ -8,6 +8,7 @@
 //
 //   music_bench PAGE_FOLDER [ENGINE_FOLDER]
 #include <algorithm>
+#include <cstdlib>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -18,7 +19,10 @@
 
 #include "Code/Quorm/Engpaths.h"
 #include "Code/Quorm/Findhead.h"
+#include "Code/Quorm/Findledg.h"
+#include "Code/Quorm/Findscal.h"
 #include "Code/Quorm/Findstav.h"
+#include "Code/Quorm/findbarl.h"
 #include "Code/Quorm/Quorm.h"
 #include "tests/Code/Quorm/EngravedPage.h"
 #include "tools/refmaker/NoteScore.h"
@@ -30,10 +34,18 @@ using refmaker::FinderScore;
 using refmaker::NoteScore;
 using refmaker::ScoredNote;
 
+// A box of the engraver's SVG, pixels of the clean page.
+struct TrueBox {
+  int page;
+  std::string kind;
+  int x0, y0, x1, y1;
+};
+
 struct Truth {
   int staves = 1;                 // per system
   std::map<int, int> systems;     // page -> systems on it
   std::vector<ScoredNote> notes;  // staff of the system, step, duration
+  std::vector<TrueBox> boxes;
 };
 
 bool ReadTruth(const std::string& path, Truth* truth) {
@@ -50,6 +62,10 @@ bool ReadTruth(const std::string& path, Truth* truth) {
       int page = 0, systems = 0;
       words >> page >> systems;
       truth->systems[page] = systems;
+    } else if (kind == "box") {
+      TrueBox b;
+      words >> b.page >> b.kind >> b.x0 >> b.y0 >> b.x1 >> b.y1;
+      truth->boxes.push_back(b);
     } else if (kind == "note") {
       ScoredNote n;
       words >> n.staff >> n.step >> n.duration;
@@ -62,6 +78,7 @@ bool ReadTruth(const std::string& path, Truth* truth) {
 struct Figures {
   int pages = 0;
   FinderScore staves, systems, joined;
+  FinderScore barLines, ledgerLines;  // clean pages only: the boxes are the clean page's
   NoteScore heads;  // steps only
   NoteScore notes;  // steps and durations
   double milliseconds = 0;
@@ -74,10 +91,49 @@ void Add(FinderScore& a, int truth, int found, int matched) {
   a.matched += matched;
 }
 
+// A found line (x0, y0)-(x1, y1) against the true boxes of a kind: matched
+// when its middle lies within the tolerance of a box across the line and it
+// overlaps the box along it.
+bool NearBox(const TrueBox& b, int x0, int y0, int x1, int y1, bool vertical, int tolerance) {
+  if (vertical)
+    return std::abs((x0 + x1) / 2 - (b.x0 + b.x1) / 2) <= tolerance && y0 <= b.y1 && b.y0 <= y1;
+  return std::abs((y0 + y1) / 2 - (b.y0 + b.y1) / 2) <= tolerance && x0 <= b.x1 && b.x0 <= x1;
+}
+
+struct FoundLine {
+  int x0, y0, x1, y1;
+};
+
+void ScoreLines(const std::vector<TrueBox>& boxes, int page, const char* kind, const std::vector<FoundLine>& found,
+                bool vertical, int tolerance, FinderScore* score) {
+  std::vector<const TrueBox*> mine;
+  for (const TrueBox& b : boxes)
+    if (b.page == page && b.kind == kind) mine.push_back(&b);
+  int matchedTrue = 0, matchedFound = 0;
+  for (const TrueBox* b : mine)
+    for (const FoundLine& f : found)
+      if (NearBox(*b, f.x0, f.y0, f.x1, f.y1, vertical, tolerance)) {
+        ++matchedTrue;
+        break;
+      }
+  for (const FoundLine& f : found)
+    for (const TrueBox* b : mine)
+      if (NearBox(*b, f.x0, f.y0, f.x1, f.y1, vertical, tolerance)) {
+        ++matchedFound;
+        break;
+      }
+  // Precision from the found side, recall from the true side.
+  score->truth += static_cast<int>(mine.size());
+  score->found += static_cast<int>(found.size());
+  score->matched += matchedFound;
+  score->recalled = std::max(score->recalled, 0) + matchedTrue;
+}
+
 // Reads one page; adds its figures. The notes of the score are spread over
 // its pages, so a page is scored against the notes of the systems it holds:
 // the staves of a system by their place in it, system after system.
-void ReadPage(const std::string& path, const Truth& truth, int page, Figures* f, std::vector<ScoredNote>* read) {
+void ReadPage(const std::string& path, const Truth& truth, int page, bool clean, Figures* f,
+              std::vector<ScoredNote>* read) {
   EngravedPage engraved;
   if (!LoadEngravedPage(path, &engraved)) {
     std::printf("%s cannot be read\n", path.c_str());
@@ -113,6 +169,20 @@ void ReadPage(const std::string& path, const Truth& truth, int page, Figures* f,
   Add(f->systems, trueSystems, truth.staves == 2 ? foundSystems : found,
       std::min(trueSystems, truth.staves == 2 ? foundSystems : found));
   if (!read_) return;
+  if (clean) {
+    const int s = std::max(1, GetPageStaffSpace() / 1024);
+    std::vector<FoundLine> bars, ledgers;
+    for (int i = 0; i < GetBarLineCount(); ++i) {
+      const EnginePoint top = GetBarLineTop(i), bottom = GetBarLineBottom(i);
+      bars.push_back({std::min(top.x, bottom.x), top.y, std::max(top.x, bottom.x), bottom.y});
+    }
+    for (int i = 0; i < GetLedgerLineCount(); ++i) {
+      const int y = GetLedgerLineY(i);
+      ledgers.push_back({GetLedgerLineLeftX(i), y, GetLedgerLineRightX(i), y});
+    }
+    ScoreLines(truth.boxes, page, "BarLine", bars, true, s / 2, &f->barLines);
+    ScoreLines(truth.boxes, page, "LedgerLine", ledgers, false, s / 3, &f->ledgerLines);
+  }
   std::vector<FoundNotehead> heads;
   for (int i = 0; i < GetNoteheadCount(); ++i) heads.push_back(GetFoundNotehead(i));
   std::stable_sort(heads.begin(), heads.end(), [](const FoundNotehead& a, const FoundNotehead& b) {
@@ -134,6 +204,10 @@ void Print(const char* title, const Figures& f) {
   pr("staves", f.staves);
   pr("systems", f.systems);
   pr("joined staves", f.joined);
+  if (f.barLines.truth > 0 || f.barLines.found > 0) {
+    pr("bar lines", f.barLines);
+    pr("ledger lines", f.ledgerLines);
+  }
   FinderScore heads;
   heads.truth = f.heads.truth;
   heads.found = f.heads.read;
@@ -176,8 +250,8 @@ int main(int argc, char** argv) {
     }
     const Truth& truth = truths[score];
     const std::string name = base + "-" + std::to_string(page);
-    ReadPage(name + ".tif", truth, page, &clean, &cleanRead[score]);
-    ReadPage(name + "-degraded.tif", truth, page, &degraded, &degradedRead[score]);
+    ReadPage(name + ".tif", truth, page, true, &clean, &cleanRead[score]);
+    ReadPage(name + "-degraded.tif", truth, page, false, &degraded, &degradedRead[score]);
   }
   for (const auto& [s, truth] : truths) {
     std::vector<ScoredNote> steps = truth.notes;

@@ -22,7 +22,9 @@ on ledger lines. Writes into OUTDIR:
                             staff of the system in time order, chords top
                             down: "note STAFF STEP DURATION" (STEP 0 the
                             middle line, larger downwards; DURATION in 1/192
-                            of a whole note)
+                            of a whole note), then the bar lines and ledger
+                            lines of MuseScore's SVG, in pixels of the clean
+                            page: "box PAGE KIND X0 Y0 X1 Y1"
   index.txt                 one line per page: ROLE SCORE PAGE
 
 Roles: scores of seeds 1..99 train, 100..199 calibrate, 200 and up measure
@@ -123,6 +125,25 @@ def systems_of(svg, staves):
     return len(lines) // 5 // staves
 
 
+SVG_DPI = 360.0  # MuseScore's SVG units per inch
+BOX_KINDS = ("BarLine", "LedgerLine")
+
+
+def boxes_of(svg, page):
+    """The bar lines and ledger lines MuseScore drew, in page pixels."""
+    text = open(svg).read()
+    scale = DPI / SVG_DPI
+    out = []
+    for m in re.finditer(r'<polyline class="(\w+)"[^>]*points="([^"]+)"', text):
+        if m.group(1) not in BOX_KINDS:
+            continue
+        xy = [float(v) for pair in m.group(2).split() for v in pair.split(",")]
+        xs, ys = xy[0::2], xy[1::2]
+        out.append("box %d %s %d %d %d %d" % (page, m.group(1), round(min(xs) * scale), round(min(ys) * scale),
+                                              round(max(xs) * scale), round(max(ys) * scale)))
+    return out
+
+
 def degrade(src, dst, seed):
     r = random.Random(seed)
     angle = r.uniform(-2.0, 2.0)
@@ -162,6 +183,7 @@ def main():
             run(["mscore3", "-r", str(DPI), "-o", os.path.join(work, "s%d.png" % seed), xml])
             page = 1
             lines = ["staves %d" % staves]
+            boxes = []
             while os.path.exists(os.path.join(work, "s%d-%d.png" % (seed, page))):
                 png = os.path.join(work, "s%d-%d.png" % (seed, page))
                 clean = os.path.join(folder, "score%d-%d.tif" % (seed, page))
@@ -170,10 +192,12 @@ def main():
                 degrade(png, os.path.join(folder, "score%d-%d-degraded.tif" % (seed, page)), 7919 * seed + page)
                 lines.append("page %d %d" % (page, systems_of(os.path.join(work, "s%d-%d.svg" % (seed, page)),
                                                               staves)))
+                boxes += boxes_of(os.path.join(work, "s%d-%d.svg" % (seed, page)), page)
                 index.append("%s %d %d" % (role_of(seed), seed, page))
                 page += 1
             for s, notes in enumerate(truth):
                 lines += ["note %d %d %d" % (s, step, duration) for step, duration in notes]
+            lines += boxes
             with open(os.path.join(folder, "score%d.truth" % seed), "w") as f:
                 f.write("\n".join(lines) + "\n")
     finally:

@@ -37,13 +37,17 @@ struct NoteScore {
 NoteScore ScoreNotes(const std::vector<ScoredNote>& truth, const std::vector<ScoredNote>& read);
 
 // Precision and recall of a finder: found objects that match a true one, of
-// all found and of all true.
+// all found, and true objects that a found one matches, of all true (-1:
+// the same count as matched, for one-to-one matches).
 struct FinderScore {
   int32_t truth = 0;
   int32_t found = 0;
   int32_t matched = 0;
+  int32_t recalled = -1;
   double Precision() const { return found > 0 ? static_cast<double>(matched) / found : 1.0; }
-  double Recall() const { return truth > 0 ? static_cast<double>(matched) / truth : 1.0; }
+  double Recall() const {
+    return truth > 0 ? static_cast<double>(recalled >= 0 ? recalled : matched) / truth : 1.0;
+  }
 };
 
 }  // namespace refmaker
