@@ -3,10 +3,11 @@
 // engraver and for clean and degraded pages, the staves, systems and joined
 // staves found, the noteheads found at their steps (precision and recall),
 // the notes read (pitch and duration), and the time per page natively on one
-// core. Only pages of the "bench" role are read. Not a test: run it from a
-// Release build (see README).
+// core. Only pages of the "bench" role are read (or of the role given: the
+// reference sets are tuned on "calibrate" pages, never on these). Not a
+// test: run it from a Release build (see README).
 //
-//   music_bench PAGE_FOLDER [ENGINE_FOLDER]
+//   music_bench PAGE_FOLDER [ENGINE_FOLDER [ROLE]]
 #include <algorithm>
 #include <cstdlib>
 #include <chrono>
@@ -223,12 +224,13 @@ void Print(const char* title, const Figures& f) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2 || argc > 3) {
-    std::fprintf(stderr, "usage: music_bench PAGE_FOLDER [ENGINE_FOLDER]\n");
+  if (argc < 2 || argc > 4) {
+    std::fprintf(stderr, "usage: music_bench PAGE_FOLDER [ENGINE_FOLDER [ROLE]]\n");
     return 2;
   }
   const std::string folder = argv[1];
   const std::string engine = argc > 2 ? argv[2] : KV_SHIPPED_ENGINE_FOLDER;
+  const std::string wanted = argc > 3 ? argv[3] : "bench";
   SetEngineFolder(engine.c_str());
   std::ifstream index(folder + "/index.txt");
   if (!index) {
@@ -242,7 +244,7 @@ int main(int argc, char** argv) {
   std::map<int, Truth> truths;
   std::map<int, std::vector<ScoredNote>> cleanRead, degradedRead;
   while (index >> role >> score >> page) {
-    if (role != "bench") continue;
+    if (role != wanted) continue;
     const std::string base = folder + "/score" + std::to_string(score);
     if (truths.find(score) == truths.end() && !ReadTruth(base + ".truth", &truths[score])) {
       std::printf("%s.truth cannot be read\n", base.c_str());
