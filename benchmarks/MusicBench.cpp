@@ -23,7 +23,10 @@
 #include "Code/Quorm/Findledg.h"
 #include "Code/Quorm/Findscal.h"
 #include "Code/Quorm/Findstav.h"
+#include "Code/Quorm/Findbeam.h"
 #include "Code/Quorm/findbarl.h"
+#include "Code/Quorm/findhpin.h"
+#include "Code/Quorm/findslur.h"
 #include "Code/Quorm/Quorm.h"
 #include "tests/Code/Quorm/EngravedPage.h"
 #include "tools/refmaker/NoteScore.h"
@@ -79,7 +82,8 @@ bool ReadTruth(const std::string& path, Truth* truth) {
 struct Figures {
   int pages = 0;
   FinderScore staves, systems, joined;
-  FinderScore barLines, ledgerLines;  // clean pages only: the boxes are the clean page's
+  // Clean pages only: the boxes are the clean page's.
+  FinderScore barLines, ledgerLines, beams, slurs, hairpins;
   NoteScore heads;  // steps only
   NoteScore notes;  // steps and durations
   double milliseconds = 0;
@@ -104,6 +108,37 @@ bool NearBox(const TrueBox& b, int x0, int y0, int x1, int y1, bool vertical, in
 struct FoundLine {
   int x0, y0, x1, y1;
 };
+
+// A found object against a true box: its middle lies in the box widened by
+// the tolerance.
+bool MiddleInBox(const TrueBox& b, const FoundLine& f, int tolerance) {
+  const int x = (f.x0 + f.x1) / 2, y = (f.y0 + f.y1) / 2;
+  return x >= b.x0 - tolerance && x <= b.x1 + tolerance && y >= b.y0 - tolerance && y <= b.y1 + tolerance;
+}
+
+void ScoreBoxes(const std::vector<TrueBox>& boxes, int page, const char* kind, const std::vector<FoundLine>& found,
+                int tolerance, FinderScore* score) {
+  int trueCount = 0, matchedTrue = 0, matchedFound = 0;
+  for (const TrueBox& b : boxes) {
+    if (b.page != page || b.kind != kind) continue;
+    ++trueCount;
+    for (const FoundLine& f : found)
+      if (MiddleInBox(b, f, tolerance)) {
+        ++matchedTrue;
+        break;
+      }
+  }
+  for (const FoundLine& f : found)
+    for (const TrueBox& b : boxes)
+      if (b.page == page && b.kind == kind && MiddleInBox(b, f, tolerance)) {
+        ++matchedFound;
+        break;
+      }
+  score->truth += trueCount;
+  score->found += static_cast<int>(found.size());
+  score->matched += matchedFound;
+  score->recalled = std::max(score->recalled, 0) + matchedTrue;
+}
 
 void ScoreLines(const std::vector<TrueBox>& boxes, int page, const char* kind, const std::vector<FoundLine>& found,
                 bool vertical, int tolerance, FinderScore* score) {
@@ -183,6 +218,20 @@ void ReadPage(const std::string& path, const Truth& truth, int page, bool clean,
     }
     ScoreLines(truth.boxes, page, "BarLine", bars, true, s / 2, &f->barLines);
     ScoreLines(truth.boxes, page, "LedgerLine", ledgers, false, s / 3, &f->ledgerLines);
+    std::vector<FoundLine> beams, slurs, hairpins;
+    for (int i = 0; i < GetBeamCount(); ++i) {
+      const EnginePoint a = GetBeamLeftEnd(i), b = GetBeamRightEnd(i);
+      beams.push_back({a.x, a.y, b.x, b.y});
+    }
+    for (int i = 0; i < GetSlurCount(); ++i) {
+      const EnginePoint a = GetSlurStart(i), b = GetSlurEnd(i);
+      slurs.push_back({a.x, a.y, b.x, b.y});
+    }
+    for (int i = 0; i < GetHairpinCount(); ++i)
+      hairpins.push_back({GetHairpinLeft(i), GetHairpinTop(i), GetHairpinRight(i), GetHairpinBottom(i)});
+    ScoreBoxes(truth.boxes, page, "Beam", beams, s / 2, &f->beams);
+    ScoreBoxes(truth.boxes, page, "SlurSegment", slurs, s, &f->slurs);
+    ScoreBoxes(truth.boxes, page, "HairpinSegment", hairpins, s / 2, &f->hairpins);
   }
   std::vector<FoundNotehead> heads;
   for (int i = 0; i < GetNoteheadCount(); ++i) heads.push_back(GetFoundNotehead(i));
@@ -208,6 +257,9 @@ void Print(const char* title, const Figures& f) {
   if (f.barLines.truth > 0 || f.barLines.found > 0) {
     pr("bar lines", f.barLines);
     pr("ledger lines", f.ledgerLines);
+    pr("beams", f.beams);
+    pr("slurs and ties", f.slurs);
+    pr("hairpins", f.hairpins);
   }
   FinderScore heads;
   heads.truth = f.heads.truth;

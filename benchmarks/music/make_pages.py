@@ -8,8 +8,8 @@ usage:
 
 Each score k (seed S + k) has one or two staves per system (two: a grand
 staff with a brace), a clef per staff, a key of up to seven accidentals, a
-time signature, and bars of plain and dotted notes, rests, chords and notes
-on ledger lines. Writes into OUTDIR:
+time signature, and bars of plain and dotted notes, rests, chords, notes
+on ledger lines, slurs, dynamics and hairpins (beams as MuseScore sets them). Writes into OUTDIR:
 
   scoreK.musicxml           the score
   scoreK-P.tif              page P, clean (MuseScore's PNG thresholded)
@@ -22,9 +22,10 @@ on ledger lines. Writes into OUTDIR:
                             staff of the system in time order, chords top
                             down: "note STAFF STEP DURATION" (STEP 0 the
                             middle line, larger downwards; DURATION in 1/192
-                            of a whole note), then the bar lines and ledger
-                            lines of MuseScore's SVG, in pixels of the clean
-                            page: "box PAGE KIND X0 Y0 X1 Y1"
+                            of a whole note), then the bar lines, ledger
+                            lines, beams, slurs and hairpins of MuseScore's
+                            SVG, in pixels of the clean page:
+                            "box PAGE KIND X0 Y0 X1 Y1"
   index.txt                 one line per page: ROLE SCORE PAGE
 
 Roles: scores of seeds 1..99 train, 100..199 calibrate, 200 and up measure
@@ -51,6 +52,7 @@ LENGTHS = [(48, "whole", 0), (36, "half", 1), (24, "half", 0), (18, "quarter", 1
            (9, "eighth", 1), (6, "eighth", 0), (3, "16th", 0)]
 # The middle line of each clef as a diatonic index (octave x 7 + step).
 MIDDLE = {"G": 4 * 7 + 6, "F": 3 * 7 + 1}  # B4, D3
+DYNAMICS = ["pp", "p", "mp", "mf", "f", "ff", "sf", "fp"]
 
 
 def role_of(seed):
@@ -70,6 +72,8 @@ def write_score(path, seed):
     bar = beats * DIVISIONS * 4 // beat_type
     bars = r.randint(8, 14)
     truth = [[] for _ in clefs]
+    slur = [False for _ in clefs]  # a slur open on the staff, stopped by its next note
+    wedge = None
     out = ['<?xml version="1.0" encoding="UTF-8"?>',
            '<score-partwise version="3.1">',
            '<part-list><score-part id="P1"><part-name></part-name></score-part></part-list>',
@@ -91,7 +95,7 @@ def write_score(path, seed):
                 left -= length
                 dot_xml = "<dot/>" * dots
                 duration = length * 192 // (DIVISIONS * 4)
-                if r.random() < 0.2:
+                if r.random() < 0.2 and not slur[s]:
                     out.append('<note><rest/><duration>%d</duration><voice>%d</voice><type>%s</type>%s'
                                '<staff>%d</staff></note>' % (length, s + 1, kind, dot_xml, s + 1))
                     continue
@@ -99,14 +103,40 @@ def write_score(path, seed):
                 positions = [r.randint(-9, 9)]
                 if r.random() < 0.25:
                     positions.append(positions[0] + r.choice([2, 3, 4]))
+                # A dynamic or the start of a hairpin before the note; a slur
+                # from this note to the next one of the staff and bar.
+                if s == 0 and wedge is None and r.random() < 0.08:
+                    mark = r.choice(DYNAMICS)
+                    out.append('<direction placement="below"><direction-type><dynamics><%s/></dynamics>'
+                               '</direction-type><staff>1</staff></direction>' % mark)
+                elif s == 0 and wedge is None and left >= 12 and r.random() < 0.08:
+                    wedge = r.choice(["crescendo", "diminuendo"])
+                    out.append('<direction placement="below"><direction-type><wedge type="%s"/></direction-type>'
+                               '<staff>1</staff></direction>' % wedge)
+                notations = ""
+                if slur[s]:
+                    notations = '<notations><slur type="stop" number="1"/></notations>'
+                    slur[s] = False
+                elif left > 0 and r.random() < 0.15:
+                    notations = '<notations><slur type="start" number="1"/></notations>'
+                    slur[s] = True
                 for i, pos in enumerate(sorted(positions)):
                     d = MIDDLE[clef] + pos
                     step, octave = STEPS[d % 7], d // 7
                     out.append('<note>%s<pitch><step>%s</step><octave>%d</octave></pitch><duration>%d</duration>'
-                               '<voice>%d</voice><type>%s</type>%s<staff>%d</staff></note>'
-                               % ("<chord/>" if i > 0 else "", step, octave, length, s + 1, kind, dot_xml, s + 1))
+                               '<voice>%d</voice><type>%s</type>%s<staff>%d</staff>%s</note>'
+                               % ("<chord/>" if i > 0 else "", step, octave, length, s + 1, kind, dot_xml, s + 1,
+                                  notations if i == 0 else ""))
+                if s == 0 and wedge is not None and r.random() < 0.4:
+                    out.append('<direction placement="below"><direction-type><wedge type="stop"/></direction-type>'
+                               '<staff>1</staff></direction>')
+                    wedge = None
                 for pos in sorted(positions, reverse=True):
                     truth[s].append((-pos, duration))
+        if m == bars - 1 and wedge is not None:
+            out.append('<direction placement="below"><direction-type><wedge type="stop"/></direction-type>'
+                       '<staff>1</staff></direction>')
+            wedge = None
         out.append('</measure>')
     out += ['</part>', '</score-partwise>']
     with open(path, "w") as f:
@@ -126,18 +156,19 @@ def systems_of(svg, staves):
 
 
 SVG_DPI = 360.0  # MuseScore's SVG units per inch
-BOX_KINDS = ("BarLine", "LedgerLine")
+BOX_KINDS = ("BarLine", "LedgerLine", "Beam", "SlurSegment", "HairpinSegment")
 
 
 def boxes_of(svg, page):
-    """The bar lines and ledger lines MuseScore drew, in page pixels."""
+    """The bar lines, ledger lines, beams, slurs and hairpins MuseScore drew,
+    in page pixels (the points of each polyline or path)."""
     text = open(svg).read()
     scale = DPI / SVG_DPI
     out = []
-    for m in re.finditer(r'<polyline class="(\w+)"[^>]*points="([^"]+)"', text):
+    for m in re.finditer(r'<(?:polyline|path) class="(\w+)"[^>]*(?:points|d)="([^"]+)"', text):
         if m.group(1) not in BOX_KINDS:
             continue
-        xy = [float(v) for pair in m.group(2).split() for v in pair.split(",")]
+        xy = [float(v) for v in re.findall(r"-?\d+(?:\.\d+)?", m.group(2))]
         xs, ys = xy[0::2], xy[1::2]
         out.append("box %d %s %d %d %d %d" % (page, m.group(1), round(min(xs) * scale), round(min(ys) * scale),
                                               round(max(xs) * scale), round(max(ys) * scale)))
