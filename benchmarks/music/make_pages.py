@@ -4,7 +4,10 @@ MusicXML, engraved by MuseScore 3 (headless, as the export checks run it) at
 300 dpi, stored as 1-bit G4 TIFF pages, clean and degraded, with their truth.
 
 usage:
-  make_pages.py OUTDIR [--scores N] [--seed S]
+  make_pages.py OUTDIR [--scores N] [--seed S] [--overlay]
+
+--overlay also writes scoreK-P-boxes.png, the clean page with the truth's
+boxes drawn over it in colour (to check the SVG-to-page mapping by eye).
 
 Each score k (seed S + k) has one or two staves per system (two: a grand
 staff with a brace), a clef per staff, a key of up to seven accidentals, a
@@ -52,6 +55,14 @@ LENGTHS = [(48, "whole", 0), (36, "half", 1), (24, "half", 0), (18, "quarter", 1
            (9, "eighth", 1), (6, "eighth", 0), (3, "16th", 0)]
 # The middle line of each clef as a diatonic index (octave x 7 + step).
 MIDDLE = {"G": 4 * 7 + 6, "F": 3 * 7 + 1}  # B4, D3
+def KEY_ALTER(fifths, step):
+    """The alteration the key gives a step: +1 for the first FIFTHS of the
+    sharps, -1 for the first -FIFTHS of the flats."""
+    if fifths > 0:
+        return 1 if step in "FCGDAEB"[:fifths] else 0
+    return -1 if step in "BEADGCF"[:-fifths] else 0
+
+
 DYNAMICS = ["pp", "p", "mp", "mf", "f", "ff", "sf", "fp"]
 
 
@@ -123,10 +134,15 @@ def write_score(path, seed):
                 for i, pos in enumerate(sorted(positions)):
                     d = MIDDLE[clef] + pos
                     step, octave = STEPS[d % 7], d // 7
-                    out.append('<note>%s<pitch><step>%s</step><octave>%d</octave></pitch><duration>%d</duration>'
+                    # In the key, now and then altered against it.
+                    alter = KEY_ALTER(fifths, step)
+                    if r.random() < 0.08:
+                        alter = r.choice([a for a in (-1, 0, 1) if a != alter])
+                    alter_xml = "<alter>%d</alter>" % alter if alter else ""
+                    out.append('<note>%s<pitch><step>%s</step>%s<octave>%d</octave></pitch><duration>%d</duration>'
                                '<voice>%d</voice><type>%s</type>%s<staff>%d</staff>%s</note>'
-                               % ("<chord/>" if i > 0 else "", step, octave, length, s + 1, kind, dot_xml, s + 1,
-                                  notations if i == 0 else ""))
+                               % ("<chord/>" if i > 0 else "", step, alter_xml, octave, length, s + 1, kind, dot_xml,
+                                  s + 1, notations if i == 0 else ""))
                 if s == 0 and wedge is not None and r.random() < 0.4:
                     out.append('<direction placement="below"><direction-type><wedge type="stop"/></direction-type>'
                                '<staff>1</staff></direction>')
@@ -164,15 +180,34 @@ def boxes_of(svg, page):
     in page pixels (the points of each polyline or path)."""
     text = open(svg).read()
     scale = DPI / SVG_DPI
-    out = []
+    boxes = []
     for m in re.finditer(r'<(?:polyline|path) class="(\w+)"[^>]*(?:points|d)="([^"]+)"', text):
         if m.group(1) not in BOX_KINDS:
             continue
         xy = [float(v) for v in re.findall(r"-?\d+(?:\.\d+)?", m.group(2))]
         xs, ys = xy[0::2], xy[1::2]
-        out.append("box %d %s %d %d %d %d" % (page, m.group(1), round(min(xs) * scale), round(min(ys) * scale),
-                                              round(max(xs) * scale), round(max(ys) * scale)))
-    return out
+        box = [m.group(1), min(xs) * scale, min(ys) * scale, max(xs) * scale, max(ys) * scale]
+        # A hairpin is drawn as its two lines: one box for both.
+        last = boxes[-1] if boxes else None
+        if (box[0] == "HairpinSegment" and last and last[0] == box[0] and abs(last[1] - box[1]) < 2 and
+                abs(last[3] - box[3]) < 2):
+            last[2], last[4] = min(last[2], box[2]), max(last[4], box[4])
+            continue
+        boxes.append(box)
+    return ["box %d %s %d %d %d %d" % (page, b[0], round(b[1]), round(b[2]), round(b[3]), round(b[4])) for b in boxes]
+
+
+COLOURS = {"BarLine": "red", "LedgerLine": "blue", "Beam": "green", "SlurSegment": "magenta",
+           "HairpinSegment": "orange"}
+
+
+def draw_boxes(page, boxes, out):
+    draw = []
+    for line in boxes:
+        _, _, kind, x0, y0, x1, y1 = line.split()
+        draw += ["-stroke", COLOURS[kind], "-draw", "rectangle %s,%s %s,%s" % (x0, y0, x1, y1)]
+    run(["convert", page, "-colorspace", "sRGB", "-type", "TrueColor", "-fill", "none", "-strokewidth", "2"] + draw +
+        [out])
 
 
 def degrade(src, dst, seed):
@@ -189,9 +224,13 @@ def main():
     args = sys.argv[1:]
     if not args:
         sys.exit(__doc__)
-    folder, scores, first = args[0], 6, 200
+    folder, scores, first, overlay = args[0], 6, 200, False
     rest = args[1:]
     while rest:
+        if rest[0] == "--overlay":
+            overlay = True
+            rest = rest[1:]
+            continue
         if rest[0] == "--scores" and len(rest) > 1:
             scores = int(rest[1])
         elif rest[0] == "--seed" and len(rest) > 1:
@@ -223,7 +262,10 @@ def main():
                 degrade(png, os.path.join(folder, "score%d-%d-degraded.tif" % (seed, page)), 7919 * seed + page)
                 lines.append("page %d %d" % (page, systems_of(os.path.join(work, "s%d-%d.svg" % (seed, page)),
                                                               staves)))
-                boxes += boxes_of(os.path.join(work, "s%d-%d.svg" % (seed, page)), page)
+                page_boxes = boxes_of(os.path.join(work, "s%d-%d.svg" % (seed, page)), page)
+                boxes += page_boxes
+                if overlay:
+                    draw_boxes(clean, page_boxes, os.path.join(folder, "score%d-%d-boxes.png" % (seed, page)))
                 index.append("%s %d %d" % (role_of(seed), seed, page))
                 page += 1
             for s, notes in enumerate(truth):
