@@ -15,8 +15,10 @@ code-page bytes written \\u00XX). Each kind is written from its source and
 read back into the same source, so that write(read(file)) == file.
 
 usage:
-  make_engine_data.py shipped OUTDIR         the shipped reference sets: valid files with no
-                                             entries (the language files and the user
+  make_engine_data.py shipped OUTDIR [SETS]  the shipped reference sets: "fssOLD" and "nhOLD"
+                                             from SETS/music.json and SETS/notehead.json (the
+                                             reference maker's output), the others valid files
+                                             with no entries (the language files and the user
                                              dictionary come from tools/make_language_data.py)
   make_engine_data.py write KIND SOURCE OUT  one file from a JSON source
   make_engine_data.py read KIND FILE         a file back to its JSON source (stdout)
@@ -320,10 +322,23 @@ def write_file(path, data):
         f.write(data)
 
 
-def shipped(outdir):
+# The shipped files written from the reference maker's sources when a folder
+# of them is given.
+MADE_SETS = {"Learned/fssOLD": "music.json", "Learned/nhOLD": "notehead.json"}
+
+
+def shipped(outdir, setsdir=None):
     sources = empty_sources(ENGLISH_TYPES)
     for kind, relative in SHIPPED:
-        data = KINDS[kind][0](sources[kind])
+        source = sources[kind]
+        if setsdir is not None and relative in MADE_SETS:
+            path = os.path.join(setsdir, MADE_SETS[relative])
+            try:
+                with open(path, encoding="utf-8") as f:
+                    source = json.load(f)
+            except (OSError, ValueError) as e:
+                raise SystemExit("cannot read the reference set source %s: %s" % (path, e))
+        data = KINDS[kind][0](source)
         if KINDS[kind][0](KINDS[kind][1](data)) != data:
             raise SystemExit("%s does not read back as written" % relative)
         write_file(os.path.join(outdir, relative), data)
@@ -356,8 +371,8 @@ def roundtrip(sourcedir):
 
 
 def main(argv):
-    if len(argv) == 3 and argv[1] == "shipped":
-        shipped(argv[2])
+    if len(argv) in (3, 4) and argv[1] == "shipped":
+        shipped(argv[2], argv[3] if len(argv) == 4 else None)
     elif len(argv) == 5 and argv[1] == "write" and argv[2] in KINDS:
         with open(argv[3], encoding="utf-8") as f:
             write_file(argv[4], KINDS[argv[2]][0](json.load(f)))

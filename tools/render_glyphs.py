@@ -13,7 +13,9 @@ usage:
 ITEM is NAME=GLYPH@SCALE:SIZES, for example
   head-black=noteheads.s2@1:12,18,24
 writes OUTDIR/head-black-12.pbm ... for staff spaces of 12, 18 and 24 pixels;
-SCALE multiplies the glyph (0.7 for a cue-sized head).
+SCALE multiplies the glyph (0.7 for a cue-sized head); SCALE/VSCALE
+multiplies its height by VSCALE more (a brace stretched to a system's height,
+as engravers draw it), for example join-wide-35=brace400@1/0.35:20.
 
 The images are written in a fixed order with nothing from the clock, so a
 second run writes the same bytes.
@@ -106,11 +108,11 @@ def winding(polys, x, y):
     return w
 
 
-def render(glyph, staff_space, scale):
+def render(glyph, staff_space, scale, vscale=1.0):
     em = glyph.font.em
     factor = staff_space * STAFF_SPACES_PER_EM * scale / em
     polys = [flatten(c) for c in glyph.foreground]
-    polys = [[(x * factor, -y * factor) for x, y in p] for p in polys if p]
+    polys = [[(x * factor, -y * factor * vscale) for x, y in p] for p in polys if p]
     xs = [x for p in polys for x, _ in p]
     ys = [y for p in polys for _, y in p]
     x0, x1 = math.floor(min(xs)) - 1, math.ceil(max(xs)) + 1
@@ -146,15 +148,19 @@ def main(argv):
             name, rest = item.split("=", 1)
             glyph_name, rest = rest.split("@", 1)
             scale, sizes = rest.split(":", 1)
+            scale, _, vscale = scale.partition("/")
             scale = float(scale)
+            vscale = float(vscale) if vscale else None
             sizes = [int(s) for s in sizes.split(",")]
         except ValueError:
             fail("bad item %r (NAME=GLYPH@SCALE:SIZES)" % item)
         if glyph_name not in font:
             fail("font %s has no glyph %s" % (argv[1], glyph_name))
         for size in sizes:
-            image, origin = render(font[glyph_name], size, scale)
+            image, origin = render(font[glyph_name], size, scale, vscale or 1.0)
             comment = "%s of %s, staff space %d px, scale %g" % (glyph_name, os.path.basename(argv[1]), size, scale)
+            if vscale:
+                comment += ", height x %g" % vscale
             write_glyph_pbm(os.path.join(outdir, "%s-%d.pbm" % (name, size)), image, origin, comment)
 
 

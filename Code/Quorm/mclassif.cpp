@@ -345,7 +345,7 @@ void ClassifyAtomPatch(SymbolCandidates* result, const uint8_t* patch, int32_t x
 
 int32_t PatchHasType800(const uint32_t* patch, int32_t width, int32_t height4) {
   const int32_t height = height4 / 4;
-  if (width < 2 || width > 250 || height < 2 || height > 250) return 0;
+  if (width < 2 || width >= kEdgeImageLimit || height < 2 || height >= kEdgeImageLimit) return 0;
   const int32_t s = GetPageStaffSpace();
   const int32_t count = GetMusicReferenceCount();
   if (count <= 0 || s <= 0) return 0;

@@ -261,6 +261,12 @@ const std::vector<SymbolGlyphSource>& SymbolGlyphSources() {
       {306, "dynamic-f"},   {402, "time-2"},      {403, "time-3"},      {404, "time-4"},      {405, "time-5"},
       {406, "time-6"},      {407, "time-7"},      {408, "time-8"},      {409, "time-9"},      {490, "time-common"},
       {491, "time-cut"},
+      // Marks and the symbols text must not cover (see tools/refmaker/README.md
+      // for the choice of glyph behind each code).
+      {50, "breath"},       {51, "caesura"},      {100, "mark-accent"}, {102, "mark-staccatissimo-up"},
+      {103, "mark-staccatissimo-down"},           {104, "mark-marcato-up"},                 {105, "mark-marcato-down"},
+      {106, "mark-tenuto"}, {107, "mark-fermata-up"},                   {108, "mark-fermata-down"},
+      {109, "mark-trill"},  {110, "mark-turn"},   {120, "mark-downbow"}, {121, "mark-upbow"}, {122, "mark-stopped"},
   };
   return sources;
 }
@@ -290,6 +296,68 @@ bool LoadSymbolGlyphs(const std::u16string& folder, const std::vector<int32_t>& 
     }
     out->push_back(std::move(set));
   }
+  return true;
+}
+
+const std::vector<std::string>& JoinGlyphNames() {
+  static const std::vector<std::string> names = {"join-140",     "join-160",     "join-180",     "join-200",
+                                                 "join-220",     "join-wide-30", "join-wide-35", "join-wide-40",
+                                                 "join-wide-45"};
+  return names;
+}
+
+const std::vector<int32_t>& JoinReferenceStaffSpaces() {
+  static const std::vector<int32_t> spaces = {14, 20, 28};
+  return spaces;
+}
+
+bool LoadJoinGlyphs(const std::u16string& folder, SymbolGlyphs* out, std::string* error) {
+  SymbolGlyphs set;
+  set.type = 800;
+  set.name = "join";
+  for (const std::string& name : JoinGlyphNames())
+    for (int32_t s : JoinReferenceStaffSpaces()) {
+      GlyphImage image;
+      if (!ReadGlyphImage(SymbolGlyphFile(folder, name.c_str(), s), &image, error)) return false;
+      if (image.width >= kEdgeImageLimit || image.height >= kEdgeImageLimit) continue;
+      set.staffSpaces.push_back(s);
+      set.images.push_back(std::move(image));
+    }
+  *out = std::move(set);
+  return true;
+}
+
+bool IsReferenceSymbolType(int32_t type) {
+  static const int32_t kRanges[][2] = {
+      {40, 46},   {50, 51},   {61, 64},   {71, 74},   {80, 82},   {90, 96},   {100, 110}, {120, 122},
+      {130, 135}, {140, 140}, {150, 150}, {160, 162}, {170, 174}, {300, 316}, {352, 356}, {402, 407},
+      {408, 409}, {412, 412}, {416, 416}, {490, 491}, {800, 800},
+  };
+  for (const auto& r : kRanges)
+    if (type >= r[0] && type <= r[1]) return true;
+  return false;
+}
+
+const std::vector<int32_t>& SearchedHeadClasses() {
+  static const std::vector<int32_t> classes = {0, 1, 2, 4};
+  return classes;
+}
+
+bool CheckReferenceSets(const std::vector<NoteheadReference>& heads, const std::vector<MusicReference>& symbols,
+                        std::string* error) {
+  for (int32_t headClass : SearchedHeadClasses()) {
+    bool found = false;
+    for (const NoteheadReference& r : heads) found = found || (r.headClass == headClass && r.variant == 0);
+    if (!found) {
+      *error = "no reference of head class " + std::to_string(headClass) + " (variant 0)";
+      return false;
+    }
+  }
+  for (const MusicReference& r : symbols)
+    if (!IsReferenceSymbolType(r.type)) {
+      *error = "symbol type " + std::to_string(r.type) + " is not one the classifier reports";
+      return false;
+    }
   return true;
 }
 

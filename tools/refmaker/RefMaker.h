@@ -173,6 +173,26 @@ struct SymbolReferenceOptions {
 std::vector<MusicReference> MakeSymbolReferences(const std::vector<SymbolGlyphs>& glyphs,
                                                  const SymbolReferenceOptions& options);
 
+// The join symbol (type 800, the brace of a grand staff): braces of several
+// heights, as drawn at their size and stretched to a system's height,
+// FOLDER/sym-NAME-S.pbm, gathered into one reference. Images the feature code
+// cannot take (kEdgeImageLimit) are left out.
+const std::vector<std::string>& JoinGlyphNames();
+const std::vector<int32_t>& JoinReferenceStaffSpaces();  // 14, 20, 28
+bool LoadJoinGlyphs(const std::u16string& folder, SymbolGlyphs* out, std::string* error);
+
+// Whether a type may have a music reference: a fixed-size symbol type that
+// the classifier reports (key signatures, dotted rests and the time
+// signatures 1000 and up are built by the engine, never classified).
+bool IsReferenceSymbolType(int32_t type);
+// The head classes the notehead finder searches (0, 1, 2, 4).
+const std::vector<int32_t>& SearchedHeadClasses();
+// Refuses a pair of sets that lacks a reference of a searched head class
+// (variant 0) or holds a symbol type unknown to the classifier; false with a
+// message naming the first fault.
+bool CheckReferenceSets(const std::vector<NoteheadReference>& heads, const std::vector<MusicReference>& symbols,
+                        std::string* error);
+
 // The notehead reference file as the engine reads it ("Learned\nhOLD"):
 // count, then 204-byte records, little-endian, field by field.
 std::vector<uint8_t> NoteheadReferenceFileBytes(const std::vector<NoteheadReference>& records);

@@ -37,14 +37,21 @@ int main(int argc, char** argv) {
   std::vector<refmaker::HeadGlyphs> heads;
   std::vector<refmaker::SymbolGlyphs> symbols;
   std::string error;
+  refmaker::SymbolGlyphs join;
   if (!refmaker::LoadHeadGlyphs(glyphFolder, &heads, &error) ||
-      !refmaker::LoadSymbolGlyphs(glyphFolder, refmaker::SymbolReferenceStaffSpaces(), &symbols, &error)) {
+      !refmaker::LoadSymbolGlyphs(glyphFolder, refmaker::SymbolReferenceStaffSpaces(), &symbols, &error) ||
+      !refmaker::LoadJoinGlyphs(glyphFolder, &join, &error)) {
     std::fprintf(stderr, "make_reference_sets: %s\n", error.c_str());
     return 1;
   }
+  symbols.push_back(std::move(join));
   const std::vector<NoteheadReference> headRefs = refmaker::MakeHeadReferences(heads, refmaker::HeadReferenceOptions());
   const std::vector<MusicReference> symbolRefs =
       refmaker::MakeSymbolReferences(symbols, refmaker::SymbolReferenceOptions());
+  if (!refmaker::CheckReferenceSets(headRefs, symbolRefs, &error)) {
+    std::fprintf(stderr, "make_reference_sets: refused: %s\n", error.c_str());
+    return 1;
+  }
   const std::u16string out = Wide(argv[2]);
   if (!Write(out + u"/nhOLD", refmaker::NoteheadReferenceFileBytes(headRefs)) ||
       !Write(out + u"/notehead.json", refmaker::NoteheadReferenceJson(headRefs)) ||

@@ -138,9 +138,10 @@ TEST_F(MclassifTest, NoReferencesNoCandidates) {
   EXPECT_EQ(PatchHasType800(words.data(), 16, 64), 0);
 }
 
-TEST_F(MclassifTest, TheShippedEmptySetAnswersNoCandidates) {
+TEST_F(MclassifTest, AnEmptySetAnswersNoCandidates) {
   ASSERT_TRUE(EngineDataBuilt());
   EngineDataFolder folder;
+  folder.Write(u"Learned\\fssOLD", ReferenceFile(0, {}));
   ASSERT_EQ(LoadMusicReferences(), nullptr);
   EXPECT_EQ(GetMusicReferenceCount(), 0);
   Patch p = Blob(16, 40);
