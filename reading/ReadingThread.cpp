@@ -479,12 +479,12 @@ void ReadingThreadBody() {
   try {
     if (!ended) {
       engineLock.reset(new EngineRunLock());
+      // A start that failed half-way is closed like a started one.
+      engineStarted = true;
       if (steps.startEngine() != 0) {
         QueueReadingNotice(NoticeKind::kErrorText, kTextEngineStartFailed);
         Flags().abort = 1;
         ended = true;
-      } else {
-        engineStarted = true;
       }
     }
     if (!ended && steps.loadPageImage(reinterpret_cast<const uint32_t*>(image), static_cast<int>(page.width),
