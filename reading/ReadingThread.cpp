@@ -15,6 +15,7 @@
 #include "reading/PageSprites.h"
 #include "reading/StaveGeometry.h"
 #include "reading/StaveLines.h"
+#include "reading/StaveLocating.h"
 #include "reading/StaveSpacing.h"
 #include "score/ScoreFile.h"
 #include "score/ScoreStreams.h"
@@ -61,17 +62,12 @@ uint8_t* SpriteImageOfPage(PageData* page, uint32_t* strideWords) {
   return image.rows;
 }
 
-int NoStaveFinder(PageData*, StaveRow*, int* count) {
-  *count = 0;
-  return 0;
-}
-
 const char* EngineLoadImage(const uint32_t* bits, int width, int height, int stretch) {
   return LoadPageImage(bits, width, height, stretch);
 }
 
 const ReadingSteps kDefaultSteps = {
-    NoPageLoader,    SpriteImageOfPage, NoStaveFinder,   RemoveStaveLines, AllocateWorkLists,
+    NoPageLoader,    SpriteImageOfPage, LocateReadingPageStaves,  RemoveStaveLines, AllocateWorkLists,
     StartEngine,     EngineLoadImage,   RunStaffStageWithHints, RecognisePage, FreePageBitmap,
     CloseEngine,
 };
