@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "Code/Quorm/Quorm.h"
+#include "pages/PageImageStore.h"
 #include "pages/PageTable.h"
 #include "platform/Messages.h"
 #include "platform/ShellFlags.h"
@@ -50,8 +51,6 @@ class DrawingLock {
 
 // ---- Default steps ----
 
-int NoPageLoader(int, PageData*) { return 0; }
-
 uint8_t* SpriteImageOfPage(PageData* page, uint32_t* strideWords) {
   if (!page->imageArea) return nullptr;
   uint8_t* header = nullptr;
@@ -67,7 +66,7 @@ const char* EngineLoadImage(const uint32_t* bits, int width, int height, int str
 }
 
 const ReadingSteps kDefaultSteps = {
-    NoPageLoader,    SpriteImageOfPage, LocateReadingPageStaves,  RemoveStaveLines, AllocateWorkLists,
+    LoadPageForReading, SpriteImageOfPage, LocateReadingPageStaves,  RemoveStaveLines, AllocateWorkLists,
     StartEngine,     EngineLoadImage,   RunStaffStageWithHints, RecognisePage, FreePageBitmap,
     CloseEngine,
 };

@@ -24,6 +24,7 @@
 #include "shell/win32/FrameParts.h"
 #include "shell/win32/NoticeDialogs.h"
 #include "shell/win32/ProgressWindow.h"
+#include "shell/win32/ReadingHostWin32.h"
 #include "shell/win32/SmallWindows.h"
 #include "shell/win32/Startup.h"
 #include "shell/win32/WindowClasses.h"
@@ -79,6 +80,7 @@ void WireShellServices() {
   services.showNotice = ShowNotice;
   SetShellServices(services);
   InstallPreparationWindows();
+  InstallReadingPipeline();
 }
 
 void ShutDown() {
