@@ -140,3 +140,16 @@ int ProgramCase::PagesNamed(const std::u16string& stem) {
   }
   return found;
 }
+
+bool ProgramCase::PageNamed(const std::u16string& stem, PageRecord* record) {
+  auto table = std::make_unique<PageTable>();
+  const std::u16string index = InputPath(u"index-seen-by-the-harness");
+  if (!CopySharedFile(ProgramUnderTest::PagesPath(kPageIndexName), index)) return false;
+  if (ReadPageIndexFile(index.c_str(), table.get()) != IndexRead::kRead) return false;
+  for (uint32_t row = 0; row < table->pageCount && row < kMaxPages; ++row)
+    if (BeginsWith(table->rows[row].name, stem)) {
+      *record = table->rows[row];
+      return true;
+    }
+  return false;
+}
