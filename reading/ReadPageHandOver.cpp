@@ -6,6 +6,7 @@
 
 #include "pages/PageData.h"
 #include "pages/PageTable.h"
+#include "platform/Platform.h"
 #include "platform/ShellFlags.h"
 #include "reading/ReadingThread.h"
 #include "reading/StaveSpacing.h"
@@ -279,8 +280,12 @@ bool ReadPageIntoScore(int row, int position) {
 }
 
 void ShowReadingNotices() {
-  ReadingNotice notices[16];
+  static ReadingNotice notices[16];
   const int n = TakeReadingNotices(notices, 16);
-  for (int i = 0; i < n; ++i)
-    if (hooks.showNotice) hooks.showNotice(static_cast<int>(notices[i].kind), notices[i].stringId);
+  for (int i = 0; i < n; ++i) {
+    if (notices[i].kind == NoticeKind::kBox)
+      platform::ShowMessageBox(notices[i].text, notices[i].caption, notices[i].style);
+    else if (hooks.showNotice)
+      hooks.showNotice(static_cast<int>(notices[i].kind), notices[i].stringId);
+  }
 }

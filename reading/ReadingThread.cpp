@@ -10,6 +10,7 @@
 #include "pages/PageImageStore.h"
 #include "pages/PageTable.h"
 #include "platform/Messages.h"
+#include "platform/Platform.h"
 #include "platform/ShellFlags.h"
 #include "platform/TextUtils.h"
 #include "pages/SpriteArea.h"
@@ -147,6 +148,21 @@ void EndEarly(bool abort) {
   CurrentReadingHost().PostToFrame(kReadingEndedMessage);
 }
 
+// Boxes of code the thread runs (page loading, the stages) wait for the frame.
+int BoxToFrame(const platform::MessageBoxSeen& box) {
+  QueueReadingBox(box.text, box.caption, box.style);
+  return (box.style & 0xF) == 4 || (box.style & 0xF) == 3 ? platform::kAnswerNo : platform::kAnswerOk;
+}
+
+class BoxSink {
+ public:
+  BoxSink() : old_(platform::SetThreadMessageBoxSink(BoxToFrame)) {}
+  ~BoxSink() { platform::SetThreadMessageBoxSink(old_); }
+
+ private:
+  platform::MessageBoxObserver old_;
+};
+
 int ContinueReading(int check) { return PollUserAbort(check) && !Flags().abort ? 1 : 0; }
 int StaffStageProgress(unsigned percent) { return OnReadingProgress(percent); }
 
@@ -199,7 +215,21 @@ void SetReadingHost(ReadingHost* newHost) { host = newHost; }
 
 void QueueReadingNotice(NoticeKind kind, unsigned stringId) {
   std::lock_guard<std::mutex> lock(noticeLock);
-  if (notices.size() < 64) notices.push_back({kind, stringId});
+  if (notices.size() >= 64) return;
+  ReadingNotice notice{};
+  notice.kind = kind;
+  notice.stringId = stringId;
+  notices.push_back(notice);
+}
+
+void QueueReadingBox(const char16_t* text, const char16_t* caption, unsigned style) {
+  ReadingNotice notice{};
+  notice.kind = NoticeKind::kBox;
+  notice.style = style;
+  for (int i = 0; text && text[i] && i + 1 < kNoticeTextUnits; ++i) notice.text[i] = text[i];
+  for (int i = 0; caption && caption[i] && i + 1 < 128; ++i) notice.caption[i] = caption[i];
+  std::lock_guard<std::mutex> lock(noticeLock);
+  if (notices.size() < 64) notices.push_back(notice);
 }
 
 int TakeReadingNotices(ReadingNotice* out, int capacity) {
@@ -312,6 +342,7 @@ void ReadingThreadBody() {
   ReadingState& state = Reading();
   ReadingHost& frame = CurrentReadingHost();
   frame.ThreadStarted();
+  BoxSink boxes;
   PageData& page = readPage;
 
   // 1. The page's flags.

@@ -87,12 +87,19 @@ ReadingHost& CurrentReadingHost();
 void SetReadingHost(ReadingHost* host);  // null: the default (posts nothing)
 
 // Notices queued by the reading thread for the interface thread.
-enum class NoticeKind : int { kStatusText, kErrorText };
+enum class NoticeKind : int { kStatusText, kErrorText, kBox };
+constexpr int kNoticeTextUnits = 512;
 struct ReadingNotice {
   NoticeKind kind;
-  unsigned stringId;
+  unsigned stringId;                  // status and error texts
+  unsigned style;                     // kBox: the box's style
+  char16_t text[kNoticeTextUnits];    // kBox: its text and caption
+  char16_t caption[128];
 };
 void QueueReadingNotice(NoticeKind kind, unsigned stringId);
+// A box that code running on the reading thread wanted to show (its answer
+// is OK, or No for a question).
+void QueueReadingBox(const char16_t* text, const char16_t* caption, unsigned style);
 // Takes at most capacity queued notices (oldest first); their number.
 int TakeReadingNotices(ReadingNotice* out, int capacity);
 

@@ -12,6 +12,7 @@
 #include "Code/Quorm/Engerror.h"
 #include "Code/Quorm/Quorm.h"
 #include "pages/PageTable.h"
+#include "platform/Messages.h"
 #include "platform/ShellFlags.h"
 #include "reading/ReadPageHandOver.h"
 #include "score/ScoreFile.h"
@@ -141,6 +142,7 @@ class ReadingThreadTest : public ::testing::Test {
     TakeReadingNotices(drain, 64);
   }
   void TearDown() override {
+    JoinReadingThread();
     for (int i = 0; i < ReadingStageCount(); ++i) SetReadingStage(static_cast<ReadingStage>(i), nullptr);
     CurrentReadingSteps() = DefaultReadingSteps();
     SetReadingHost(nullptr);
@@ -275,6 +277,23 @@ TEST_F(ReadingThreadTest, ThePageViewGetsItsStavesUnderTheDrawingLock) {
   EXPECT_EQ(viewPage.staveCount, 1u);
   EXPECT_EQ(viewPage.staves[0].top, 40);
   EXPECT_GT(paints.load(), 0);
+}
+
+TEST_F(ReadingThreadTest, BoxesOfTheReadingThreadAreShownByTheFrame) {
+  BoxRecorder boxes;
+  CurrentReadingSteps().loadPage = [](int, PageData*) {
+    ErrorBox(nullptr, u"Insufficient memory available to load page");
+    return 0;
+  };
+  ReadingActive() = 0;
+  ASSERT_TRUE(StartReading(0));
+  JoinReadingThread();
+  EXPECT_TRUE(boxes.Boxes().empty()) << "nothing is shown on the reading thread";
+  ASSERT_EQ(host.posted, std::vector<unsigned>{kReadingEndedMessage});
+  pageTable.rows[1].flags = 0;
+  ShowReadingNotices();
+  ASSERT_EQ(boxes.Boxes().size(), 1u);
+  EXPECT_EQ(boxes.Boxes()[0].text, u"Insufficient memory available to load page");
 }
 
 TEST(ScorePositionFromFlags, AWantedPositionOutsideTheScoreGoesToTheEnd) {
