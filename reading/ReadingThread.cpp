@@ -415,7 +415,6 @@ void ReadingThreadBody() {
   for (int s = 0; s < staveCount; ++s)
     if (!StaveInsideImage(page.staves[s], page)) staveCount = 0;
   staveCount = std::min(staveCount, kMaxPageStaves);
-  bool finderFailed = false;
   if (staveCount > 0) {
     int16_t group = 0;
     for (int s = 0; s < staveCount; ++s) {
@@ -429,10 +428,7 @@ void ReadingThreadBody() {
     }
   } else {
     int found = 0;
-    if (!steps.locateStaves(&page, rows, &found)) {
-      finderFailed = true;
-      found = 0;
-    }
+    if (!steps.locateStaves(&page, rows, &found)) found = 0;
     found = std::clamp(found, 0, kMaxPageStaves);
     state.stavesLocatedNow = 1;
     staveCount = 0;
@@ -469,7 +465,6 @@ void ReadingThreadBody() {
     StaveLookup().readingActive = false;
     // A blank page or a finder that failed is marked like a page without
     // staves; a page the user stopped goes back to pending unmarked.
-    (void)finderFailed;
     ReturnPageToPending(!Flags().abort, kProblemNoStaves);
     EndEarly(Flags().abort != 0);
     return;
