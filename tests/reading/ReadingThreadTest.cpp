@@ -51,6 +51,7 @@ struct Script {
   bool loadFails = false, spriteMissing = false, listsFail = false, noStaves = false, storedStaves = true;
   int engineStart = 0, staffStage = 0, recognise = 0;
   bool escDuringRecognise = false;
+  bool linesNoMemory = false;
   int engineStarts = 0, engineCloses = 0;
 } script;
 
@@ -86,7 +87,7 @@ int FakeLocate(PageData*, StaveRow*, int* count) {
   return 1;
 }
 int FakeRemove(const uint8_t*, uint8_t*, uint32_t, uint32_t, const StaveRow*, int, int, const StavePage&) {
-  return 0;
+  return script.linesNoMemory ? 0x10000 : 0;
 }
 bool FakeLists(ReadingWorkLists* lists) { return !script.listsFail && AllocateWorkLists(lists); }
 int FakeStart() {
@@ -180,6 +181,8 @@ TEST_F(ReadingThreadTest, EveryEndPathPostsOneMessageAndLeavesThePageRestartFree
        true},
       {"work lists", [] { script.listsFail = true; }, kReadingEndedMessage, {10012}, true, kPageNotRead, false, true},
       {"no staves", [] { script.storedStaves = false; }, kReadingEndedMessage, {}, false, kPageNotRead, false, true},
+      {"line removal memory", [] { script.linesNoMemory = true; }, kReadingEndedMessage, {10012}, true,
+       kPageNotRead, false, false},
       {"engine start", [] { script.engineStart = 1; }, kReadingEndedMessage, {10026}, true, kPageNotRead, false,
        false},
       {"staff stage failed", [] { script.staffStage = kStageFailed; }, kReadingEndedMessage, {}, true, kPageNotRead,
