@@ -55,7 +55,9 @@ class DrawingLock {
 uint8_t* SpriteImageOfPage(PageData* page, uint32_t* strideWords) {
   if (!page->imageArea) return nullptr;
   uint8_t* header = nullptr;
-  if (FindSprite(page->Area(), page->imageName, &header) || !header) return nullptr;
+  char name[kImageNameBytes + 1] = {};
+  std::memcpy(name, page->imageName, kImageNameBytes);
+  if (FindSprite(page->Area(), name, &header) || !header) return nullptr;
   const PageImage image = SpriteImageView(page->Area());
   if (image.bitsPerPixel != 1 || !image.rows) return nullptr;
   *strideWords = static_cast<uint32_t>(image.rowBytes / 4);
