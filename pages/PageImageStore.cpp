@@ -317,3 +317,39 @@ int LoadScanImage(int index) {
   LoadCurrentPageData(true, true, nullptr, index);
   return 1;
 }
+
+int LoadPageForReading(int index, PageData* page) {
+  if (index < 0 || static_cast<uint32_t>(index) >= pageTable.pageCount || !page) return 0;
+  const PageRecord& row = pageTable.rows[index];
+  char16_t path[kPagePathUnits];
+  if (!PageFilePath(PageFile::kImage, row.scanId, false, path)) return 0;
+  std::FILE* f = FileOpen(path, kFileRead, true);
+  if (!f) return 0;
+  char tag[kCompressedTagBytes];
+  const bool compressed = FileRead(f, tag, kCompressedTagBytes) == 0 &&
+                          std::memcmp(tag, kCompressedTag, kCompressedTagBytes) == 0;
+  const long size = FileSize(f);
+  FileClose(f);
+  Handle block = nullptr;
+  if (compressed) {
+    if (ReadCompressedPageImage(path, &block) != PageImageRead::kRead) {
+      FreeHandle(&block);
+      return 0;
+    }
+  } else if (!(block = LoadBitmapBlock(path, size))) {
+    return 0;
+  }
+  char name[kSpriteNameBytes + 1] = {};
+  GetSpriteName(static_cast<uint8_t*>(block), name, 1);
+  SpriteInfo info{};
+  GetSpriteInfo(static_cast<uint8_t*>(block), name, &info);
+  FreeHandle(&page->imageArea);
+  page->imageArea = block;
+  std::memcpy(page->imageName, name, kImageNameBytes);
+  page->width = info.width;
+  page->height = info.height;
+  page->resolution = row.resolution;
+  CurrentPageStoreHooks().clearPageBorder(page);
+  LoadPageData(page, index);
+  return 1;
+}

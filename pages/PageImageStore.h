@@ -5,6 +5,8 @@
 // back into the page view bit for bit.
 #pragma once
 
+struct PageData;
+
 #include <cstddef>
 #include <cstdint>
 
@@ -49,6 +51,9 @@ int StoreScannedPage(bool addRow, const char16_t* name);
 // of the page's name (a page stored as a bitmap: its own file) and the
 // multi-page index goes back to the first page.
 int LoadScanImage(int index);
+// Loads the image and page data of row index into page (the reading
+// thread's page): 1, or 0 when the image could not be loaded.
+int LoadPageForReading(int index, PageData* page);
 // Loads the placeholder "WaitImage.bmp" of the resources into the page view
 // as the sprite "waitimage": 1, or 0 when it could not be loaded (shown).
 int LoadWaitImage();

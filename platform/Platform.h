@@ -89,6 +89,10 @@ struct MessageBoxSeen {
 };
 using MessageBoxObserver = int (*)(const MessageBoxSeen& box);
 MessageBoxObserver SetMessageBoxObserver(MessageBoxObserver observer);  // returns the old one
+// For the calling thread only: its boxes go to sink, which answers them, and
+// are never shown (a worker thread hands them to the interface thread).
+// Null restores showing; returns the old sink.
+MessageBoxObserver SetThreadMessageBoxSink(MessageBoxObserver sink);
 
 // Clears the mouse-tracking state and releases the capture before a box.
 void ReleaseMouseForBox();

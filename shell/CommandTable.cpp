@@ -13,6 +13,9 @@ bool Scanning() { return S().scanPages; }
 bool Dialogs() { return S().showDialog; }
 bool PageDeletion() { return S().deleteScorePage; }
 bool PagePlacement() { return S().readPageIntoScore; }
+// Replacing a score page needs the page removed from the score first, which
+// the page workspace does; until then the command stays greyed.
+bool PageReplacing() { return false; }
 bool EditCodes() { return S().editorKey || S().staveViewCommand; }
 bool PageTurns() { return S().turnPage; }
 bool StaveLocating() { return S().locateStaves; }
@@ -54,7 +57,8 @@ const CommandEntry kCommands[] = {
     {IDM_CREATE_MAJOR_KEY_FIRST, IDM_CREATE_MINOR_KEY_LAST, V, KeySignatures},
     {IDM_CREATE_TIME_SIGNATURE, IDM_CREATE_TIME_SIGNATURE, V, Dialogs},
     {IDM_VIEW_VOICE_COLORS, IDM_VIEW_BAD_TIMING, F, nullptr},
-    {IDM_READ_PLACE_BEFORE, IDM_READ_REPLACE, V, PagePlacement},
+    {IDM_READ_PLACE_BEFORE, IDM_READ_PLACE_AFTER, V, PagePlacement},
+    {IDM_READ_REPLACE, IDM_READ_REPLACE, V, PageReplacing},
     {IDM_FILE_SAVE, IDM_FILE_SAVE, F, nullptr},
     {IDM_READ_PLACE_AT_END, IDM_READ_PLACE_AT_END, V, PagePlacement},
     {IDM_HELP_HELP, IDM_HELP_HELP, F, nullptr},

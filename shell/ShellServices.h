@@ -47,7 +47,7 @@ struct ShellServices {
   void (*scanPages)(int singlePage, int rescan);
   void (*showDialog)(int dialogId);   // the multirest, key and time signature dialogs
   void (*deleteScorePage)(int silent, int refresh);
-  void (*readPageIntoScore)(int scorePosition);  // the selected page to a score position
+  void (*readPageIntoScore)(int command);  // 42003, 40087, 40088, 40089: the shown page into the score
   void (*editorKey)(int code);         // the score window's editor
   void (*staveViewCommand)(int code);  // the page window's stave marking
   void (*turnPage)(int command);       // 42009, 42026, 42275 on the page window

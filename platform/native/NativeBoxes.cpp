@@ -19,7 +19,18 @@ MessageBoxObserver SetMessageBoxObserver(MessageBoxObserver observer) {
   return old;
 }
 
+namespace {
+thread_local MessageBoxObserver t_sink = nullptr;
+}
+
+MessageBoxObserver SetThreadMessageBoxSink(MessageBoxObserver sink) {
+  MessageBoxObserver old = t_sink;
+  t_sink = sink;
+  return old;
+}
+
 int ShowMessageBox(const char16_t* text, const char16_t* caption, unsigned style) {
+  if (t_sink) return t_sink({text, caption, style});
   if (g_observer) return g_observer({text, caption, style});
   std::fputs("[message box] ", stderr);
   PrintUtf16(caption);

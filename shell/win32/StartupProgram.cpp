@@ -28,6 +28,7 @@
 #include "shell/win32/FrameParts.h"
 #include "shell/win32/NoticeDialogs.h"
 #include "shell/win32/ProgressWindow.h"
+#include "shell/win32/ReadingHostWin32.h"
 #include "shell/win32/SmallWindows.h"
 #include "shell/win32/Startup.h"
 #include "shell/win32/WindowClasses.h"
@@ -89,6 +90,7 @@ void WireShellServices() {
   SetShellServices(services);
   SetClassifierLogSink(ClassifierDebugLine);
   InstallPreparationWindows();
+  InstallReadingPipeline();
 }
 
 void ShutDown() {

@@ -6,6 +6,7 @@
 
 #include "ResourceIds.h"
 #include "platform/Folders.h"
+#include "platform/Messages.h"
 #include "pages/PageTable.h"
 #include "score/ScoreFile.h"
 #include "score/ScoreItem.h"
@@ -40,7 +41,26 @@ bool ProgramCase::StartWithModifiedScore() {
 }
 
 bool ProgramCase::ExitCleanly() {
-  if (!program.PostCommand(IDM_FILE_EXIT)) return false;
+  // Opened pages are read at once and the program refuses to exit while it
+  // reads (string 11540): that refusal is answered and the exit asked again,
+  // as a user would, until the reading has ended.
+  const unsigned kExitWhileReading = 11540;
+  char16_t refusal[512];
+  LoadUiString(kExitWhileReading, refusal, 512);
+  const std::u16string refused(refusal);
+  for (int attempt = 0; attempt < 240; ++attempt) {
+    if (!program.PostCommand(IDM_FILE_EXIT)) return false;
+    bool askAgain = false;
+    for (int wait = 0; wait < 10 && program.IsRunning() && !askAgain; ++wait) {
+      Sleep(100);
+      const std::vector<ProgramBox> boxes = program.Boxes();
+      if (boxes.size() == 1 && boxes[0].text.find(refused.substr(0, 30)) != std::u16string::npos) {
+        program.DismissBoxes();
+        askAgain = true;
+      }
+    }
+    if (!askAgain) break;
+  }
   DWORD code = 1;
   if (!program.WaitForExit(&code)) return false;
   EXPECT_EQ(code, 0u) << "exit code";
@@ -139,4 +159,17 @@ int ProgramCase::PagesNamed(const std::u16string& stem) {
     if (BeginsWith(table->rows[row].name, stem)) ++found;
   }
   return found;
+}
+
+bool ProgramCase::PageNamed(const std::u16string& stem, PageRecord* record) {
+  auto table = std::make_unique<PageTable>();
+  const std::u16string index = InputPath(u"index-seen-by-the-harness");
+  if (!CopySharedFile(ProgramUnderTest::PagesPath(kPageIndexName), index)) return false;
+  if (ReadPageIndexFile(index.c_str(), table.get()) != IndexRead::kRead) return false;
+  for (uint32_t row = 0; row < table->pageCount && row < kMaxPages; ++row)
+    if (BeginsWith(table->rows[row].name, stem)) {
+      *record = table->rows[row];
+      return true;
+    }
+  return false;
 }

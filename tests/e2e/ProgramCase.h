@@ -36,6 +36,9 @@ class ProgramCase : public ::testing::Test {
   // The rows of the program's page index whose page name begins with stem
   // (case ignored); -1 when the index cannot be read.
   static int PagesNamed(const std::u16string& stem);
+  // The first row of the page index whose name begins with stem; false when
+  // there is none or the index cannot be read.
+  static bool PageNamed(const std::u16string& stem, struct PageRecord* record);
 
   ProgramUnderTest program;
 };

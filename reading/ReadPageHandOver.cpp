@@ -1,0 +1,291 @@
+#include "reading/ReadPageHandOver.h"
+
+#include <algorithm>
+#include <cstring>
+#include <mutex>
+
+#include "pages/PageData.h"
+#include "pages/PageTable.h"
+#include "platform/Platform.h"
+#include "platform/ShellFlags.h"
+#include "reading/ReadingThread.h"
+#include "reading/StaveSpacing.h"
+#include "score/PageMarks.h"
+#include "score/ScoreFile.h"
+#include "score/ScoreItem.h"
+
+namespace {
+
+HandOverHooks hooks{};
+
+// Where page `position` begins in slot i: its recorded start, or for a
+// page after the last one the end of the items (before the end mark).
+uint32_t InsertOffset(const StreamSet& set, int slot, uint32_t (*pageStarts)[15], int pageCount, int position) {
+  const uint32_t used = StreamUsedLength(set, slot);
+  const uint8_t* bytes = StreamBytes(set, slot);
+  const uint32_t end = used > 0 && bytes[used - 1] == kEndOfScore ? used - 1 : used;
+  if (position <= pageCount && position >= 1) return std::min(pageStarts[position - 1][slot], end);
+  return end;
+}
+
+bool ScoreStreamEnds(const StreamSet& set, int slot) {
+  const uint32_t used = StreamUsedLength(set, slot);
+  return used > 0 && StreamBytes(set, slot)[used - 1] == kEndOfScore;
+}
+
+}  // namespace
+
+HandOverHooks& CurrentHandOverHooks() { return hooks; }
+
+bool MergePageStreams(StreamSet* score, StreamSet* work, uint32_t (*pageStarts)[15], int pageCount,
+                      int position) {
+  if (pageCount < 0 || pageCount >= kMaxScorePages) return false;
+  position = std::clamp(position, 1, pageCount + 1);
+  // Every stream grows first: the page's items, its page mark and, for a
+  // stream that has no end mark yet, the end mark.
+  for (int slot = 0; slot < kPartSlots; ++slot) {
+    const uint32_t n = StreamUsedLength(*work, slot);
+    const uint32_t need = n + 1 + (ScoreStreamEnds(*score, slot) ? 0 : 1);
+    if (!GrowStream(score, slot, need)) return false;
+  }
+  for (int slot = 0; slot < kPartSlots; ++slot) {
+    const uint32_t n = StreamUsedLength(*work, slot);
+    if (!ScoreStreamEnds(*score, slot)) {
+      StreamBytes(*score, slot)[StreamUsedLength(*score, slot)] = kEndOfScore;
+      score->used[slot] = StreamUsedLength(*score, slot) + 1;
+    }
+    const uint32_t used = score->used[slot];
+    const uint32_t o = InsertOffset(*score, slot, pageStarts, pageCount, position);
+    const uint32_t inserted = n + 1;
+    uint8_t* bytes = StreamBytes(*score, slot);
+    std::memmove(bytes + o + inserted, bytes + o, used - o);
+    if (n) std::memcpy(bytes + o, StreamBytes(*work, slot), n);
+    bytes[o + n] = kPageMark;
+    score->used[slot] = used + inserted;
+    // Later pages move up one page slot and by the inserted length.
+    for (int k = pageCount; k >= position; --k) pageStarts[k][slot] = pageStarts[k - 1][slot] + inserted;
+    pageStarts[position - 1][slot] = o;
+  }
+  for (int slot = 0; slot < kPartSlots; ++slot) {
+    FreeHandle(&work->block[slot]);
+    work->used[slot] = 0;
+  }
+  return true;
+}
+
+void AddReadPageToScore() {
+  ReadingState& state = Reading();
+  ShowReadingNotices();
+  PageRecord* record = nullptr;
+  if (state.pageIndex >= 0 && static_cast<uint32_t>(state.pageIndex) < pageTable.pageCount)
+    record = &pageTable.rows[state.pageIndex];
+  bool merged = false;
+  if (record && state.pageHasItems && !Flags().abort && ScorePages.count < kMaxScorePages) {
+    const int pages = ScorePages.count;
+    const int position = static_cast<int>(std::clamp<uint32_t>(state.scorePosition, 1, uint32_t(pages) + 1));
+    if (MergePageStreams(&ScoreStreams, &WorkStreams, PageStarts, pages, position)) {
+      merged = true;
+      if (hooks.setScoreModified) hooks.setScoreModified();
+      const bool firstPage = pages == 0;
+      // The score's page list: the new row at the page's position.
+      for (int k = pages; k >= position; --k) {
+        ScorePages.rows[k] = ScorePages.rows[k - 1];
+        ScorePages.second[k] = ScorePages.second[k - 1];
+      }
+      ScorePages.rows[position - 1] = {static_cast<uint16_t>(record->scanId),
+                                       static_cast<uint16_t>(record->resolution), record->pageKey};
+      ScorePages.second[position - 1] = kNoPageKey;
+      ScorePages.count = pages + 1;
+
+      const int resolution = readPage.resolution > 0 ? readPage.resolution : 300;
+      const double factor = 254.0 / resolution * 0.5;
+      if (firstPage) {
+        // The score's stave size from its real staves of 5, 6 or 4 lines.
+        const int32_t* least = MinStaveHeightByLines();
+        int64_t sum = 0, number = 0;
+        for (int lines : {5, 6, 4}) {
+          for (uint32_t s = 0; s < readPage.staveCount; ++s) {
+            const StaveRecord& stave = readPage.staves[s];
+            if (stave.lineCount == lines && stave.bottom - stave.top >= least[lines]) {
+              sum += stave.bottom - stave.top;
+              ++number;
+            }
+          }
+          if (number) break;
+        }
+        if (!number)
+          for (uint32_t s = 0; s < readPage.staveCount; ++s) {
+            sum = static_cast<int64_t>(sum + StaveRecordSpacing(readPage.staves, int(readPage.staveCount), int(s),
+                                                                resolution) * 4);
+            ++number;
+          }
+        if (number) {
+          const double size = static_cast<double>(sum / number) * factor;
+          ScorePageSize.staveSpacing = static_cast<uint8_t>(std::min(255.0, std::max(1.0, size)));
+        }
+        int32_t widest = 0;
+        for (uint32_t s = 0; s < readPage.staveCount; ++s)
+          widest = std::max<int32_t>(widest, readPage.staves[s].right - readPage.staves[s].left);
+        const auto width = static_cast<uint32_t>(widest * factor);
+        if (width > ScorePageSize.staveWidth) ScorePageSize.staveWidth = static_cast<uint16_t>(std::min<uint32_t>(width, 0xFFFF));
+      }
+      if (hooks.findMeterAtPage) hooks.findMeterAtPage();
+      readPage.scaledWidth = static_cast<uint32_t>(readPage.width * factor);
+      readPage.scaledHeight = static_cast<uint32_t>(readPage.height * factor);
+      if (firstPage) {
+        ScorePageSize.width = readPage.scaledWidth;
+        ScorePageSize.height = readPage.scaledHeight;
+      }
+      readPage.offsetX = readPage.offsetY = 0;
+      ScorePages.current = std::clamp(ScorePages.current, 1, ScorePages.count);
+      if (state.stavesLocatedNow && hooks.writePageStaveData) hooks.writePageStaveData();
+      SavePageData(state.pageIndex, true, readPage);
+      {
+        std::lock_guard<std::mutex> lock(PageTableLock());
+        record->state = kPageRead;
+        record->flags = (record->flags & 0xFF3Au) | kPageModified;
+        if (CurrentScore.path[0]) {
+          std::memcpy(record->scoreName, CurrentScore.path,
+                      sizeof(char16_t) * std::min<size_t>(kScoreNameUnits - 1, kScorePathUnits));
+          record->scoreName[kScoreNameUnits - 1] = 0;
+        }
+      }
+      if (hooks.numberPagesInList) hooks.numberPagesInList();
+      if (hooks.refreshPagesPane) state.pageIndex = hooks.refreshPagesPane(state.pageIndex);
+      if (hooks.autoSaveBackup) hooks.autoSaveBackup();
+    } else {
+      // Nothing merged: the score keeps its pages and streams.
+      Flags().abort = 1;
+    }
+  }
+  if (!merged) {
+    state.pageHasItems = 0;
+    // The work streams of a page that is not merged are dropped.
+    for (int slot = 0; slot < kPartSlots; ++slot) {
+      FreeHandle(&WorkStreams.block[slot]);
+      WorkStreams.used[slot] = 0;
+    }
+    if (record) {
+      std::lock_guard<std::mutex> lock(PageTableLock());
+      record->state = kPageNotRead;
+      record->flags &= ~kPageSelected;
+      if (!Flags().abort) record->flags &= ~kPagePaneMark;
+    }
+  }
+  ReadingActive() = 0;
+  LocatingStaves() = 0;
+  CurrentReadingHost().PostToFrame(kReadingEndedMessage);
+}
+
+void OnReadingFinished() {
+  ReadingState& state = Reading();
+  ShowReadingNotices();
+  JoinReadingThread();
+  if (hooks.markInaccuratePage) hooks.markInaccuratePage();
+  const bool merged = state.pageHasItems && !Flags().abort;
+  if (merged) {
+    WritePageIndex();
+    if (ScorePages.count > 1 && static_cast<int32_t>(state.scorePosition) <= ScorePages.current)
+      ScorePages.current = std::min(ScorePages.current + 1, ScorePages.count);
+    if (hooks.showMergedPage) hooks.showMergedPage(ScorePages.count == 1);
+  } else {
+    WritePageIndex();
+  }
+  state.pageHasItems = 0;
+  if (hooks.updateCommandStates) hooks.updateCommandStates();
+  if (hooks.redrawPagesPane) hooks.redrawPagesPane();
+  ReadNextPendingPage();
+}
+
+void ReadNextPendingPage() {
+  ReadingState& state = Reading();
+  const bool reading = ReadingActive() != 0;
+  std::unique_lock<std::mutex> lock(PageTableLock());
+  if (reading) {
+    const int32_t row = state.pageIndex;
+    if (row >= 0 && static_cast<uint32_t>(row) < pageTable.pageCount &&
+        !(pageTable.rows[row].flags & kPageSelected)) {
+      Flags().abort = 1;
+      return;
+    }
+  }
+  for (uint32_t i = 0; i < pageTable.pageCount; ++i) {
+    PageRecord& record = pageTable.rows[i];
+    if (!(record.flags & kPageSelected)) continue;
+    if (reading) {
+      if (state.pageIndex > static_cast<int32_t>(i))
+        Flags().abort = 1;
+      else
+        state.nextPageRequested = 1;
+      return;
+    }
+    if (!(record.flags & kPageHasProblem)) {
+      // A full score takes no page: nothing starts.
+      if (ScorePages.count >= kMaxScorePages) return;
+      lock.unlock();
+      StartReading(static_cast<int>(i));
+      return;
+    }
+    const uint32_t end = static_cast<uint32_t>(ScorePages.count) + 1;
+    uint32_t target = end;
+    if (record.flags & kPageWantsPosition) target = std::min(record.flags >> kPageTargetShift, end);
+    record.flags = (record.flags & 0xFFFFu & ~kPageSelected) | kPageWantsPosition | (target << kPageTargetShift);
+  }
+}
+
+bool ReadPageIntoScore(int row, int position) {
+  if (row < 0 || static_cast<uint32_t>(row) >= pageTable.pageCount) return false;
+  const int pages = ScorePages.count;
+  const bool reading = ReadingActive() != 0;
+  {
+    std::lock_guard<std::mutex> lock(PageTableLock());
+    PageRecord& record = pageTable.rows[row];
+    if (reading) {
+      if (row == Reading().pageIndex) return false;
+      if (position == pages + 1) {
+        record.flags |= kPageSelected;
+        WritePageIndex();
+      }
+    }
+  }
+  if (reading) {
+    if (position == pages + 1) ReadNextPendingPage();
+    return position == pages + 1;
+  }
+  // Replacing a score page, or reading again a page the score holds, needs
+  // that score page removed first.
+  if (position < 1 || position > pages + 1) return false;
+  if (position <= pages && position == ScorePages.current) return false;
+  for (int k = 0; k < pages; ++k)
+    if (ScorePages.rows[k].key == pageTable.rows[row].pageKey) return false;
+  {
+    std::lock_guard<std::mutex> lock(PageTableLock());
+    PageRecord moved = pageTable.rows[row];
+    if (position == pages + 1 && (moved.flags & kPageWantsPosition))
+      position = static_cast<int>(std::min<uint32_t>(moved.flags >> kPageTargetShift, uint32_t(pages) + 1));
+    if (position < ScorePages.current) position += 1;
+    moved.state = kPageNotRead;
+    moved.flags = (moved.flags & 0xFFFFu & ~((1u << 3) | (1u << 4) | (1u << 5))) | kPageSelected |
+                  kPageWantsPosition | (static_cast<uint32_t>(position) << kPageTargetShift);
+    for (int i = row; i > 0; --i) pageTable.rows[i] = pageTable.rows[i - 1];
+    pageTable.rows[0] = moved;
+    if (pageTable.currentPage >= 0 && pageTable.currentPage < row)
+      pageTable.currentPage += 1;
+    else if (pageTable.currentPage == row)
+      pageTable.currentPage = 0;
+  }
+  WritePageIndex();
+  ReadNextPendingPage();
+  return true;
+}
+
+void ShowReadingNotices() {
+  static ReadingNotice notices[16];
+  const int n = TakeReadingNotices(notices, 16);
+  for (int i = 0; i < n; ++i) {
+    if (notices[i].kind == NoticeKind::kBox)
+      platform::ShowMessageBox(notices[i].text, notices[i].caption, notices[i].style);
+    else if (hooks.showNotice)
+      hooks.showNotice(static_cast<int>(notices[i].kind), notices[i].stringId);
+  }
+}

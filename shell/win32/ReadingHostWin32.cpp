@@ -1,0 +1,104 @@
+#include "shell/win32/ReadingHostWin32.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "pages/PageTable.h"
+#include "resources/ResourceIds.h"
+#include "score/ScoreFile.h"
+#include "platform/Messages.h"
+#include "platform/win32/AppWindows.h"
+#include "reading/ReadPageHandOver.h"
+#include "reading/ReadingThread.h"
+#include "score/FileOpenerHooks.h"
+#include "shell/ShellServices.h"
+#include "shell/win32/SmallWindows.h"
+
+namespace {
+
+class WindowsReadingHost : public ReadingHost {
+ public:
+  void ThreadStarted() override {
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
+    if (uiThread_) AttachThreadInput(GetCurrentThreadId(), uiThread_, TRUE);
+  }
+  void PostToFrame(unsigned message) override {
+    if (HoldsWindow(Windows().frame)) PostMessageW(Windows().frame, message, 0, 0);
+  }
+  void DebugLine(const char16_t* text) override { OutputDebugStringW(reinterpret_cast<const wchar_t*>(text)); }
+  void LockDrawing() override {
+    if (ReadingMutex()) WaitForSingleObject(ReadingMutex(), INFINITE);
+  }
+  void UnlockDrawing() override {
+    if (ReadingMutex()) ReleaseMutex(ReadingMutex());
+  }
+  void InvalidatePagesPane() override {
+    if (HoldsWindow(Windows().pagesPane)) InvalidateRect(Windows().pagesPane, nullptr, FALSE);
+  }
+  void InvalidatePageView() override {
+    if (HoldsWindow(Windows().pageWindow)) InvalidateRect(Windows().pageWindow, nullptr, FALSE);
+  }
+  DWORD uiThread_ = 0;
+};
+
+WindowsReadingHost& Host() {
+  static WindowsReadingHost host;
+  return host;
+}
+
+void ShowNotice(int kind, unsigned stringId) {
+  if (kind == static_cast<int>(NoticeKind::kStatusText)) {
+    ShowStatusClearTime(stringId);
+    return;
+  }
+  char16_t text[512];
+  LoadUiString(stringId, text, 512);
+  ErrorBox(nullptr, text);
+}
+
+void UpdateCommandStates() { CurrentShellServices().updateCommandStates(); }
+int RefreshPane(int row) {
+  CurrentShellServices().refreshPagesPane(0, row);
+  return row;
+}
+void RedrawPane() {
+  if (HoldsWindow(Windows().pagesPane)) InvalidateRect(Windows().pagesPane, nullptr, FALSE);
+}
+// The "Read" menu's placings of the page shown in the page view.
+void ReadShownPageIntoScore(int command) {
+  if (pageTable.currentPage < 0) return;
+  const int pages = ScorePages.count, current = ScorePages.current;
+  int position;
+  switch (command) {
+    case IDM_READ_PLACE_AT_END: position = pages + 1; break;
+    case IDM_READ_PLACE_BEFORE: position = current - 1; break;
+    case IDM_READ_PLACE_AFTER: position = current + 1; break;
+    default: return;  // replacing needs the score page removed first
+  }
+  ReadPageIntoScore(pageTable.currentPage, std::max(1, std::min(position, pages + 1)));
+}
+// The thread posts its own end after an engine failure: nothing to do here.
+void ReadingAbandoned() {}
+
+}  // namespace
+
+void InstallReadingPipeline() {
+  Host().uiThread_ = GetCurrentThreadId();
+  SetReadingHost(&Host());
+  HandOverHooks& hooks = CurrentHandOverHooks();
+  hooks.showNotice = ShowNotice;
+  hooks.updateCommandStates = UpdateCommandStates;
+  hooks.refreshPagesPane = RefreshPane;
+  hooks.redrawPagesPane = RedrawPane;
+  ShellServices services{};
+  services.onReadingFinished = OnReadingFinished;
+  services.readNextPendingPage = ReadNextPendingPage;
+  services.addReadPageToScore = AddReadPageToScore;
+  services.readingAbandoned = ReadingAbandoned;
+  services.readPageIntoScore = ReadShownPageIntoScore;
+  SetShellServices(services);
+  FileOpenerHooks opener{};
+  opener.readNextPendingPage = ReadNextPendingPage;
+  SetFileOpenerHooks(opener);
+}

@@ -1,0 +1,33 @@
+// A page opened by DDE is read on the reading thread: no box appears, the
+// frame answers all the while, and a page from which the stages wrote no
+// items goes back to the pending pages without a problem mark; the program
+// exits once the reading has ended.
+#include <windows.h>
+
+#include <string>
+
+#include "pages/PageTable.h"
+#include "tests/e2e/ProgramCase.h"
+
+TEST_F(ProgramCase, PageOpenedByDdeIsReadAndReturnsToPending) {
+  const std::u16string tiff = CopyPageTiff(u"ddereading.tif");
+  ASSERT_TRUE(StartQuietly());
+  DdeClient dde;
+  ASSERT_TRUE(ConnectDde(&dde));
+  ASSERT_EQ(dde.Execute(OpenCommand(tiff)), ExecuteResult::kAccepted);
+  ASSERT_TRUE(program.WaitUntil([] { return PagesNamed(u"ddereading") == 1; }, "the page in the index",
+                                kPageOpenTimeoutMs));
+  // While the page is read (staves, engine, stages) the frame keeps answering.
+  int unanswered = 0;
+  for (int i = 0; i < 20; ++i) {
+    if (!program.FrameAnswers(2000)) ++unanswered;
+    Sleep(100);
+  }
+  EXPECT_EQ(unanswered, 0) << "the frame stopped answering while the page was read";
+  ASSERT_TRUE(program.StaysQuiet(500));
+  ASSERT_TRUE(ExitCleanly());
+  PageRecord record;
+  ASSERT_TRUE(PageNamed(u"ddereading", &record));
+  EXPECT_EQ(record.state, kPageNotRead);
+  EXPECT_EQ(record.flags & kPageHasProblem, 0u) << "the staves of the engraved page are found";
+}

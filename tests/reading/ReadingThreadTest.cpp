@@ -1,0 +1,322 @@
+#include "reading/ReadingThread.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "Code/Quorm/Engerror.h"
+#include "Code/Quorm/Quorm.h"
+#include "pages/PageTable.h"
+#include "platform/Messages.h"
+#include "platform/ShellFlags.h"
+#include "reading/ReadPageHandOver.h"
+#include "score/ScoreFile.h"
+#include "tests/support/BoxRecorder.h"
+
+namespace {
+
+// Records what the thread asks of the frame; the drawing lock is a real
+// mutex so that a painting loop can run against the thread.
+class RecordingHost : public ReadingHost {
+ public:
+  void PostToFrame(unsigned message) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    posted.push_back(message);
+  }
+  void DebugLine(const char16_t* text) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    lines.emplace_back(text);
+  }
+  void LockDrawing() override { drawing.lock(); }
+  void UnlockDrawing() override { drawing.unlock(); }
+
+  std::vector<unsigned> posted;
+  std::vector<std::u16string> lines;
+  std::mutex drawing;
+
+ private:
+  std::mutex mutex_;
+};
+
+constexpr int kWidth = 256, kHeight = 160, kStride = kWidth / 32;
+uint32_t pageBits[kStride * kHeight];
+
+// Scripted steps: each can be told to fail.
+struct Script {
+  bool loadFails = false, spriteMissing = false, listsFail = false, noStaves = false, storedStaves = true;
+  int engineStart = 0, staffStage = 0, recognise = 0;
+  bool escDuringRecognise = false;
+  bool linesNoMemory = false;
+  int engineStarts = 0, engineCloses = 0;
+} script;
+
+int FakeLoad(int, PageData* page) {
+  if (script.loadFails) return 0;
+  page->width = kWidth;
+  page->height = kHeight;
+  page->resolution = 300;
+  page->staveCount = 0;
+  if (script.storedStaves) {
+    StaveRecord& stave = page->staves[0];
+    stave = StaveRecord{};
+    stave.left = 10;
+    stave.right = 240;
+    stave.top = 40;
+    stave.bottom = 80;
+    stave.lineCount = 5;
+    stave.lineThickness = 2;
+    stave.midX = 125;
+    stave.midTop = 40;
+    stave.rightTop = 40;
+    page->curvesValid[0] = 0;
+    page->staveCount = 1;
+  }
+  return 1;
+}
+uint8_t* FakeImage(PageData*, uint32_t* stride) {
+  *stride = kStride;
+  return script.spriteMissing ? nullptr : reinterpret_cast<uint8_t*>(pageBits);
+}
+int FakeLocate(PageData*, StaveRow*, int* count) {
+  *count = 0;
+  return 1;
+}
+int FakeRemove(const uint8_t*, uint8_t*, uint32_t, uint32_t, const StaveRow*, int, int, const StavePage&) {
+  return script.linesNoMemory ? 0x10000 : 0;
+}
+bool FakeLists(ReadingWorkLists* lists) { return !script.listsFail && AllocateWorkLists(lists); }
+int FakeStart() {
+  ++script.engineStarts;
+  return script.engineStart;
+}
+const char* FakeLoadImage(const uint32_t*, int, int, int) { return nullptr; }
+int FakeStaffStage(const int16_t*, const int16_t*, int, ProgressCallback, ContinueCallback) {
+  return script.staffStage;
+}
+int FakeRecognise(float, ProgressCallback progress, ContinueCallback) {
+  progress(50);
+  if (script.escDuringRecognise) Flags().abort = 1;  // as the user's Esc sets it
+  return script.recognise;
+}
+void FakeFree() {}
+int FakeClose() {
+  ++script.engineCloses;
+  return 0;
+}
+
+const ReadingSteps kScripted = {FakeLoad,  FakeImage,      FakeLocate,    FakeRemove, FakeLists, FakeStart,
+                                FakeLoadImage, FakeStaffStage, FakeRecognise, FakeFree,   FakeClose};
+
+int StageEnds(StageContext&) { return 0; }
+int StageAsksTooMuch(StageContext&) { throw EngineFailure("BadIndex", true); }
+int StageCounts(StageContext& context) {
+  static int calls = 0;
+  ++calls;
+  return context.staveCount > 0 ? 1 : 0;
+}
+
+class ReadingThreadTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    script = Script{};
+    host.posted.clear();
+    host.lines.clear();
+    SetReadingHost(&host);
+    CurrentReadingSteps() = kScripted;
+    pageTable = PageTable{};
+    pageTable.pageCount = 2;
+    pageTable.rows[0].flags = kPageSelected;
+    pageTable.rows[0].pageKey = 77;
+    pageTable.rows[1].flags = kPageSelected;
+    ScorePages = ScorePageList{};
+    PageProblems().count = 0;
+    Flags().abort = 0;
+    Reading().pageIndex = 0;
+    ReadingActive() = 1;
+    std::memset(pageBits, 0, sizeof pageBits);
+    ReadingNotice drain[64];
+    TakeReadingNotices(drain, 64);
+  }
+  void TearDown() override {
+    JoinReadingThread();
+    for (int i = 0; i < ReadingStageCount(); ++i) SetReadingStage(static_cast<ReadingStage>(i), nullptr);
+    CurrentReadingSteps() = DefaultReadingSteps();
+    SetReadingHost(nullptr);
+    ReadingActive() = 0;
+    LocatingStaves() = 0;
+    Flags().abort = 0;
+    FreeHandle(&readPage.imageArea);
+  }
+  std::vector<unsigned> Notices() {
+    ReadingNotice got[64];
+    const int n = TakeReadingNotices(got, 64);
+    std::vector<unsigned> ids;
+    for (int i = 0; i < n; ++i) ids.push_back(got[i].stringId);
+    return ids;
+  }
+  RecordingHost host;
+};
+
+struct EndCase {
+  const char* name;
+  std::function<void()> arrange;
+  unsigned message;            // the one message posted
+  std::vector<unsigned> notices;
+  bool abort;
+  uint8_t state;               // the page record afterwards
+  bool stillTicked;
+  bool problem;
+};
+
+TEST_F(ReadingThreadTest, EveryEndPathPostsOneMessageAndLeavesThePageRestartFree) {
+  const EndCase cases[] = {
+      {"score full", [] { ScorePages.count = 20; }, kReadingEndedMessage, {10025}, true, kPageNotRead, true, false},
+      {"load failure", [] { script.loadFails = true; }, kReadingEndedMessage, {}, true, kPageNotRead, false, true},
+      {"missing sprite", [] { script.spriteMissing = true; }, kReadingEndedMessage, {}, true, kPageNotRead, false,
+       true},
+      {"work lists", [] { script.listsFail = true; }, kReadingEndedMessage, {10012}, true, kPageNotRead, false, true},
+      {"no staves", [] { script.storedStaves = false; }, kReadingEndedMessage, {}, false, kPageNotRead, false, true},
+      {"line removal memory", [] { script.linesNoMemory = true; }, kReadingEndedMessage, {10012}, true,
+       kPageNotRead, false, false},
+      {"engine start", [] { script.engineStart = 1; }, kReadingEndedMessage, {10026}, true, kPageNotRead, false,
+       false},
+      {"staff stage failed", [] { script.staffStage = kStageFailed; }, kReadingEndedMessage, {}, true, kPageNotRead,
+       false, false},
+      {"staff stage check", [] { script.staffStage = 1101; }, kReadingEndedMessage, {}, true, kPageNotRead, false,
+       false},
+      {"Esc", [] { script.escDuringRecognise = true; script.recognise = 1; }, kReadingEndedMessage, {}, true,
+       kPageNotRead, false, false},
+      {"stage returns 0", [] { SetReadingStage(ReadingStage::kNoteheads, StageEnds); }, kReadPageDoneMessage, {},
+       false, kPageBeingRead, true, false},
+      {"accessor bad index", [] { SetReadingStage(ReadingStage::kBigSymbols, StageAsksTooMuch); },
+       kReadingEndedMessage, {}, true, kPageNotRead, false, false},
+      {"read to the end", [] { SetReadingStage(ReadingStage::kNoteValues, StageCounts); }, kReadPageDoneMessage, {},
+       false, kPageBeingRead, true, false},
+  };
+  for (const EndCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    TearDown();
+    SetUp();
+    c.arrange();
+    ReadingThreadBody();
+    EXPECT_EQ(host.posted, std::vector<unsigned>{c.message});
+    EXPECT_EQ(Notices(), c.notices);
+    EXPECT_EQ(Flags().abort != 0, c.abort);
+    EXPECT_EQ(LocatingStaves().load(), 0u);
+    EXPECT_EQ(ReadingActive().load(), c.message == kReadingEndedMessage ? 0u : 1u);
+    EXPECT_EQ(pageTable.rows[0].state, c.state);
+    EXPECT_EQ((pageTable.rows[0].flags & kPageSelected) != 0, c.stillTicked);
+    EXPECT_EQ((pageTable.rows[0].flags & kPageHasProblem) != 0, c.problem);
+    EXPECT_EQ(PageProblems().count, c.problem ? 1 : 0);
+    EXPECT_EQ(script.engineStarts, script.engineCloses);
+  }
+}
+
+TEST_F(ReadingThreadTest, AReadPageWithoutItemsGoesBackToPendingAndIsNotRestarted) {
+  ReadingThreadBody();
+  ASSERT_EQ(host.posted, std::vector<unsigned>{kReadPageDoneMessage});
+  host.posted.clear();
+  AddReadPageToScore();
+  EXPECT_EQ(host.posted, std::vector<unsigned>{kReadingEndedMessage});
+  EXPECT_EQ(pageTable.rows[0].state, kPageNotRead);
+  EXPECT_EQ(pageTable.rows[0].flags & kPageSelected, 0u);
+  EXPECT_EQ(ScorePages.count, 0);
+  EXPECT_EQ(ReadingActive().load(), 0u);
+}
+
+TEST_F(ReadingThreadTest, TheStagesRunInTableOrderWithTheirTimeLines) {
+  ReadingThreadBody();
+  ASSERT_EQ(host.posted, std::vector<unsigned>{kReadPageDoneMessage});
+  std::vector<std::u16string> names;
+  for (const std::u16string& line : host.lines) names.push_back(line.substr(0, line.find(u':')));
+  const std::vector<std::u16string> expected = {u"Noteheads",    u"Bigsymbols",   u"Notevalues",
+                                                u"Articulation", u"Appenditures", u"Slurs, ties, hairpins",
+                                                u"Guitar frames", u"FinishStaveGroup"};
+  EXPECT_EQ(names, expected);
+}
+
+TEST_F(ReadingThreadTest, ReadingTheNextPageSkipsFailedPagesAndWaitsForAFullScore) {
+  ReadingActive() = 0;
+  pageTable.rows[0].flags = kPageSelected | kPageHasProblem;
+  ScorePages.count = 20;
+  ReadNextPendingPage();
+  EXPECT_EQ(pageTable.rows[0].flags & kPageSelected, 0u);
+  EXPECT_EQ(ReadingActive().load(), 0u);  // the full score starts nothing
+  ScorePages.count = 3;
+  ReadNextPendingPage();
+  EXPECT_EQ(ReadingActive().load(), 1u);  // row 1 is read on the thread
+  JoinReadingThread();
+  EXPECT_EQ(Reading().pageIndex, 1);
+  ASSERT_FALSE(host.posted.empty());
+  EXPECT_EQ(host.posted.back(), kReadPageDoneMessage);
+}
+
+TEST_F(ReadingThreadTest, ThePageViewGetsItsStavesUnderTheDrawingLock) {
+  // A painting loop holds the drawing lock while it reads the view's staves.
+  viewPage.imageArea = reinterpret_cast<void*>(1);  // stands for a shown image
+  pageTable.currentPage = 0;
+  std::atomic<bool> stop{false};
+  std::atomic<int> paints{0};
+  std::thread painter([&] {
+    while (!stop) {
+      std::lock_guard<std::mutex> lock(host.drawing);
+      const uint32_t n = viewPage.staveCount;
+      if (n > kStaveSlots) ADD_FAILURE();
+      ++paints;
+    }
+  });
+  ReadingActive() = 0;
+  ASSERT_TRUE(StartReading(0));
+  JoinReadingThread();
+  stop = true;
+  painter.join();
+  viewPage.imageArea = nullptr;
+  pageTable.currentPage = -1;
+  EXPECT_EQ(viewPage.staveCount, 1u);
+  EXPECT_EQ(viewPage.staves[0].top, 40);
+  EXPECT_GT(paints.load(), 0);
+}
+
+TEST_F(ReadingThreadTest, BoxesOfTheReadingThreadAreShownByTheFrame) {
+  BoxRecorder boxes;
+  CurrentReadingSteps().loadPage = [](int, PageData*) {
+    ErrorBox(nullptr, u"Insufficient memory available to load page");
+    return 0;
+  };
+  ReadingActive() = 0;
+  ASSERT_TRUE(StartReading(0));
+  JoinReadingThread();
+  EXPECT_TRUE(boxes.Boxes().empty()) << "nothing is shown on the reading thread";
+  ASSERT_EQ(host.posted, std::vector<unsigned>{kReadingEndedMessage});
+  pageTable.rows[1].flags = 0;
+  ShowReadingNotices();
+  ASSERT_EQ(boxes.Boxes().size(), 1u);
+  EXPECT_EQ(boxes.Boxes()[0].text, u"Insufficient memory available to load page");
+}
+
+TEST(ScorePositionFromFlags, AWantedPositionOutsideTheScoreGoesToTheEnd) {
+  EXPECT_EQ(ScorePositionFromFlags(0, 3), 4u);
+  EXPECT_EQ(ScorePositionFromFlags(kPageWantsPosition | (2u << 16), 3), 2u);
+  EXPECT_EQ(ScorePositionFromFlags(kPageWantsPosition | (0u << 16), 3), 4u);
+  EXPECT_EQ(ScorePositionFromFlags(kPageWantsPosition | (9u << 16), 3), 4u);
+}
+
+TEST(MeasureMinStaveHeights, TakesTheSmallestRealStavePerLineCount) {
+  StaveRow rows[3] = {};
+  rows[0].lineCount = 5, rows[0].top = 0, rows[0].bottom = 40;
+  rows[1].lineCount = 5, rows[1].top = 100, rows[1].bottom = 160;
+  rows[2].lineCount = 1, rows[2].top = 200, rows[2].bottom = 210;
+  int32_t out[7];
+  MeasureMinStaveHeights(rows, 3, 3, out);
+  // t = 40 x 4 / 3 - 6 = 47; the 60-pixel stave is the last that high.
+  EXPECT_EQ(out[5], 47);
+  EXPECT_EQ(out[1], 7);
+  EXPECT_EQ(out[4], 0);
+}
+
+}  // namespace
