@@ -22,8 +22,7 @@
 #include "Code/Quorm/Quorm.h"
 #include "Code/Quorm/findbarl.h"
 #include "platform/Platform.h"
-#include "tests/Code/Quorm/EngravedPage.h"
-#include "tools/refmaker/RefMaker.h"
+#include "benchmarks/EngravedBench.h"
 
 namespace {
 
@@ -32,18 +31,6 @@ constexpr int kRounds = 5;
 
 double Milliseconds(Clock::time_point from, Clock::time_point to) {
   return std::chrono::duration<double, std::milli>(to - from).count();
-}
-
-std::u16string Wide(const std::string& text) { return std::u16string(text.begin(), text.end()); }
-
-// An engine folder below /tmp with the references made from the glyph
-// fixtures (the other set empty).
-bool MakeEngineFolder(const std::string& glyphs, std::string* folder) {
-  *folder = "/tmp/head_bench_engine";
-  std::string error;
-  if (refmaker::WriteReferenceFolder(Wide(glyphs), Wide(*folder), true, false, &error)) return true;
-  std::printf("%s\n", error.c_str());
-  return false;
 }
 
 void TimePage(const char* name, const uint32_t* bits, int width, int height) {
@@ -80,19 +67,7 @@ void TimePage(const char* name, const uint32_t* bits, int width, int height) {
 
 int main(int argc, char** argv) {
   const std::string folder = argc > 1 ? argv[1] : KV_ENGRAVED_PAGES;
-  InitialiseIntMath();
-  InitialiseEdgeFeatureTables();
-  std::string engine;
-  if (!MakeEngineFolder(folder + "/glyphs", &engine)) return 1;
-  SetEngineFolder(engine.c_str());
+  if (!PrepareReferenceEngine(folder, "/tmp/head_bench_engine", true, false)) return 1;
   std::printf("Ledger lines, bar lines and noteheads after the staff stage\n");
-  for (const char* name : {"piano", "melody", "chorale"}) {
-    EngravedPage page;
-    if (!LoadEngravedPage(folder + "/" + name + ".tif", &page)) {
-      std::printf("%-22s cannot be read\n", name);
-      return 1;
-    }
-    TimePage(name, page.bits.data(), page.width, page.height);
-  }
-  return 0;
+  return TimeEngravedPages(folder, TimePage) ? 0 : 1;
 }

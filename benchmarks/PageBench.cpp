@@ -19,8 +19,7 @@
 #include "Code/Quorm/Intmath.h"
 #include "Code/Quorm/Muslref.h"
 #include "Code/Quorm/Quorm.h"
-#include "tests/Code/Quorm/EngravedPage.h"
-#include "tools/refmaker/RefMaker.h"
+#include "benchmarks/EngravedBench.h"
 
 namespace {
 
@@ -59,8 +58,6 @@ int OnProgress(unsigned value) {
   g_last = now;
   return 0;
 }
-
-std::u16string Wide(const std::string& text) { return std::u16string(text.begin(), text.end()); }
 
 void TimePage(const char* name, const uint32_t* bits, int width, int height) {
   double best[kSegmentCount];
@@ -101,23 +98,7 @@ void TimePage(const char* name, const uint32_t* bits, int width, int height) {
 
 int main(int argc, char** argv) {
   const std::string folder = argc > 1 ? argv[1] : KV_ENGRAVED_PAGES;
-  InitialiseIntMath();
-  InitialiseEdgeFeatureTables();
-  const std::string engine = "/tmp/page_bench_engine";
-  std::string error;
-  if (!refmaker::WriteReferenceFolder(Wide(folder + "/glyphs"), Wide(engine), true, true, &error)) {
-    std::printf("%s\n", error.c_str());
-    return 1;
-  }
-  SetEngineFolder(engine.c_str());
+  if (!PrepareReferenceEngine(folder, "/tmp/page_bench_engine", true, true)) return 1;
   std::printf("The whole page reading after the staff stage, by the reading's progress points\n");
-  for (const char* name : {"piano", "melody", "chorale"}) {
-    EngravedPage page;
-    if (!LoadEngravedPage(folder + "/" + name + ".tif", &page)) {
-      std::printf("%-10s cannot be read\n", name);
-      return 1;
-    }
-    TimePage(name, page.bits.data(), page.width, page.height);
-  }
-  return 0;
+  return TimeEngravedPages(folder, TimePage) ? 0 : 1;
 }

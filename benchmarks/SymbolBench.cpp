@@ -33,26 +33,13 @@
 #include "Code/Quorm/fssrecog.h"
 #include "Code/Quorm/makemocg.h"
 #include "platform/Platform.h"
-#include "tests/Code/Quorm/EngravedPage.h"
+#include "benchmarks/EngravedBench.h"
 #include "tests/Code/Quorm/PageSynth.h"
-#include "tools/refmaker/RefMaker.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr int kRounds = 3;
-
-std::u16string Wide(const std::string& text) { return std::u16string(text.begin(), text.end()); }
-
-// An engine folder below /tmp with the references made from the glyph
-// fixtures (the other set empty).
-bool MakeEngineFolder(const std::string& glyphs, std::string* folder) {
-  *folder = "/tmp/symbol_bench_engine";
-  std::string error;
-  if (refmaker::WriteReferenceFolder(Wide(glyphs), Wide(*folder), false, true, &error)) return true;
-  std::printf("%s\n", error.c_str());
-  return false;
-}
 
 void TimePage(const char* name, const uint32_t* bits, int width, int height) {
   double best = 0;
@@ -100,20 +87,9 @@ void TimePage(const char* name, const uint32_t* bits, int width, int height) {
 
 int main(int argc, char** argv) {
   const std::string folder = argc > 1 ? argv[1] : KV_ENGRAVED_PAGES;
-  InitialiseIntMath();
-  InitialiseEdgeFeatureTables();
-  std::string engine;
-  if (!MakeEngineFolder(folder + "/glyphs", &engine)) return 1;
-  SetEngineFolder(engine.c_str());
+  if (!PrepareReferenceEngine(folder, "/tmp/symbol_bench_engine", false, true)) return 1;
   std::printf("Fixed-size symbols after the steps before them\n");
-  for (const char* name : {"piano", "melody", "chorale"}) {
-    EngravedPage page;
-    if (!LoadEngravedPage(folder + "/" + name + ".tif", &page)) {
-      std::printf("%-22s cannot be read\n", name);
-      return 1;
-    }
-    TimePage(name, page.bits.data(), page.width, page.height);
-  }
+  if (!TimeEngravedPages(folder, TimePage)) return 1;
   // A score page of 20-pixel staves, A4 at 300 dpi, with speckle and blots.
   SynthPage noisy(2480, 3508);
   SynthScore score;

@@ -68,18 +68,6 @@ const refmaker::GlyphImage& Glyph(int type, int staffSpace) {
   return none;
 }
 
-std::vector<uint8_t> TestSymbolReferenceFile() {
-  InitialiseIntMath();  // the features are the engine's own
-  InitialiseEdgeFeatureTables();
-  std::vector<refmaker::SymbolGlyphs> glyphs;
-  std::string error;
-  if (!refmaker::LoadSymbolGlyphs(SourcePath("tests/Code/Quorm/fixtures/glyphs"),
-                                  refmaker::SymbolReferenceStaffSpaces(), &glyphs, &error))
-    ADD_FAILURE() << error;
-  return refmaker::MusicReferenceFileBytes(
-      refmaker::MakeSymbolReferences(glyphs, refmaker::SymbolReferenceOptions()));
-}
-
 // A glyph stamped with its origin at (row, column): the page box of its ink
 // (x1, y1 excluded).
 EngineBox Stamp(SynthPage& page, const refmaker::GlyphImage& g, int row, int column) {

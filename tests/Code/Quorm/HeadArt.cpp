@@ -115,3 +115,15 @@ bool FindHeadsAfterStaffStage() {
   DetectNoteheads();
   return true;
 }
+
+std::vector<uint8_t> TestSymbolReferenceFile() {
+  InitialiseIntMath();  // the features are the engine's own
+  InitialiseEdgeFeatureTables();
+  std::vector<refmaker::SymbolGlyphs> glyphs;
+  std::string error;
+  if (!refmaker::LoadSymbolGlyphs(SourcePath("tests/Code/Quorm/fixtures/glyphs"),
+                                  refmaker::SymbolReferenceStaffSpaces(), &glyphs, &error))
+    ADD_FAILURE() << error;
+  return refmaker::MusicReferenceFileBytes(
+      refmaker::MakeSymbolReferences(glyphs, refmaker::SymbolReferenceOptions()));
+}

@@ -43,6 +43,9 @@ void DrawStemFor(SynthPage& page, const PaintedHead& head, double staffSpace, bo
 // The reference set the tests read with: one reference per head kind and
 // place, from the glyphs at every rendered staff space.
 const std::vector<NoteheadReference>& TestHeadReferences();
+// The music symbol reference file ("Learned\fssOLD") the tests read with,
+// made from the symbol glyph fixtures at their rendered staff spaces.
+std::vector<uint8_t> TestSymbolReferenceFile();
 
 // An engine folder whose "Learned\nhOLD" holds the given references (the
 // test references by default). While it lives StartEngine and

@@ -90,23 +90,11 @@ std::string DumpPageDescription() {
   return out.str();
 }
 
-std::vector<uint8_t> SymbolReferences() {
-  InitialiseIntMath();
-  InitialiseEdgeFeatureTables();
-  std::vector<refmaker::SymbolGlyphs> glyphs;
-  std::string error;
-  if (!refmaker::LoadSymbolGlyphs(SourcePath("tests/Code/Quorm/fixtures/glyphs"),
-                                  refmaker::SymbolReferenceStaffSpaces(), &glyphs, &error))
-    ADD_FAILURE() << error;
-  return refmaker::MusicReferenceFileBytes(
-      refmaker::MakeSymbolReferences(glyphs, refmaker::SymbolReferenceOptions()));
-}
-
 TEST(PageDescriptionDump, TheMelodyReadsAsItsReviewedDescription) {
   EngravedPage engraved;
   const std::string path = U8(SourcePath("tests/Code/Quorm/fixtures/melody.tif"));
   ASSERT_TRUE(LoadEngravedPage(path, &engraved)) << path;
-  const std::vector<uint8_t> symbols = SymbolReferences();
+  const std::vector<uint8_t> symbols = TestSymbolReferenceFile();
   EngineDataFolder folder;  // the head and symbol references the tests build
   folder.Write(u"Learned\\fssOLD", symbols);
   folder.Write(u"Learned\\nhOLD", refmaker::NoteheadReferenceFileBytes(TestHeadReferences()));
