@@ -13,6 +13,7 @@
 #include "pages/PageData.h"
 #include "platform/Messages.h"
 #include "render/RenderStrings.h"
+#include "render/BarRhythmMarks.h"
 #include "render/Colours.h"
 #include "render/MusicFonts.h"
 #include "render/PrintFit.h"
@@ -31,7 +32,6 @@ namespace {
 
 ScorePainterSettings Settings;
 ScorePainterTables Tables;
-BadTimingMarker BadTiming = nullptr;
 bool PrintingInProgress = false;
 PrinterCaps PrinterSheet{};
 
@@ -1573,7 +1573,6 @@ void FinishStaveRows() {
 ScorePainterSettings& PainterSettings() { return Settings; }
 ScorePainterTables& PainterTables() { return Tables; }
 void ResetPainterTables() { Tables = ScorePainterTables{}; }
-void SetBadTimingMarker(BadTimingMarker marker) { BadTiming = marker; }
 void SetPrinterSheet(const PrinterCaps& caps) { PrinterSheet = caps; }
 
 void AppendItemIndexRow(int32_t left, int32_t right, int32_t top, int32_t bottom, int32_t staff, uint32_t part,
@@ -1739,7 +1738,7 @@ void PaintScorePage(int32_t scrollX, int32_t scrollY, render::DrawDevice* printD
     if (!state.LayoutOnlyFlag) {
       DrawStaveNameLabels(14);
       DrawPageOverview();
-      if (Settings.showBadTiming && BadTiming) BadTiming();
+      if (Settings.showBadTiming && !printing && !Settings.pageViewMode) DrawPageRhythmMarks();
     }
     state.LayoutOnlyFlag = savedLayout;
     Pass = nullptr;

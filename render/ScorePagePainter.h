@@ -96,7 +96,3 @@ void SetPrinterSheet(const PrinterCaps& caps);
 // Bar lines of one system end at the rightmost x any of its staves needed.
 void AlignBarLineX(double& x, int32_t row, int32_t& number);
 
-// The bar marks of "Show bad timing", drawn at the end of the page by the
-// rhythm check (none until one is installed).
-using BadTimingMarker = void (*)();
-void SetBadTimingMarker(BadTimingMarker marker);
