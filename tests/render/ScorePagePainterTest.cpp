@@ -14,6 +14,7 @@
 #include "ScoreListing.h"
 #include "pages/CurrentPageData.h"
 #include "pages/PageData.h"
+#include "platform/Settings.h"
 #include "render/Colours.h"
 #include "render/DrawingState.h"
 #include "render/GlyphTable.h"
@@ -23,6 +24,7 @@
 #include "render/ScoreText.h"
 #include "render/ScorePagePainter.h"
 #include "render/SymbolRoutines.h"
+#include "score/BarRhythmCheck.h"
 #include "score/ItemSelection.h"
 #include "score/ScoreFile.h"
 #include "score/ScoreItem.h"
@@ -633,3 +635,38 @@ TEST_F(ScorePagePainterTest, PartOfTwoStavesHasOneBraceAndOneLabel) {
 }
 
 }  // namespace
+
+namespace {
+
+int RedDottedLines(const RecordingDevice& device) {
+  int n = 0;
+  for (const std::string& l : device.Lines())
+    if (l.rfind("line ", 0) == 0 && l.find(" dot ") != std::string::npos && l.find("#0000FF") != std::string::npos) ++n;
+  return n;
+}
+
+}  // namespace
+
+TEST_F(ScorePagePainterTest, BadTimingMarksFaultyAndOpenBarsOnScreenOnly) {
+  Load("kinds.txt");
+  const bool savedSetting = Global().showBadTiming;
+  Global().showBadTiming = true;
+  std::vector<BarRhythmMark> marks;
+  CheckBarRhythms(1, nullptr, nullptr, nullptr, -1, &marks);
+  int expected = 0;
+  for (const BarRhythmMark& m : marks) expected += m.ownBarLine ? (m.faulty ? 4 : 0) : 2;
+  ASSERT_GT(expected, 0);
+  Paint();
+  const int without = RedDottedLines(device);
+  PainterSettings().showBadTiming = true;
+  Paint();
+  EXPECT_EQ(RedDottedLines(device) - without, expected);
+  // The whole-page view draws no marks.
+  PainterSettings().pageViewMode = true;
+  Paint();
+  const int pageView = RedDottedLines(device);
+  PainterSettings().showBadTiming = false;
+  Paint();
+  EXPECT_EQ(pageView, RedDottedLines(device));
+  Global().showBadTiming = savedSetting;
+}
