@@ -209,9 +209,11 @@ bool CKVReaderWriter::TiePartnerFound(const ChordRecord& chord, int note) {
 
 constexpr int kMaxHairpinNodes = 255;  // the node count is a byte
 
-// The hairpin at the current item spans to the first chord of the stave
-// whose left edge lies at or beyond its drawn end, or to the stave's last
-// chord when none does. Without its place in a layout it spans the next two
+// The hairpin at the current item spans to the chord where its drawn end
+// lies: the first chord of the stave whose box reaches that end (the end
+// lies before or inside it; the painter draws a hairpin's end from a chord's
+// x, which lies inside the chord's box), or to the stave's last chord when
+// none does. Without its place in a layout it spans the next two
 // chords, and is left out when the stave has fewer. 0: no hairpin.
 int CKVReaderWriter::HairpinNodeCount() {
   const uint8_t* base = StreamBytes(ScoreStreams, staff);
@@ -225,7 +227,7 @@ int CKVReaderWriter::HairpinNodeCount() {
     reaches = [this, offsetOf, end](const uint8_t* chord) {
       int32_t chordLeft = 0;
       int32_t chordRight = 0;
-      return positions_->ItemExtent(staff, offsetOf(chord), &chordLeft, &chordRight) && chordLeft >= end;
+      return positions_->ItemExtent(staff, offsetOf(chord), &chordLeft, &chordRight) && chordRight >= end;
     };
   }
   CKVReaderHairpinNodes reader(placed ? kMaxHairpinNodes : 2, reaches);

@@ -308,6 +308,9 @@ TEST_F(NiffExportTest, AHairpinInALayoutSpansToTheChordUnderItsEnd) {
   const Case cases[] = {
       {"ends at the third chord", 280, true, 3},
       {"ends between the second and the third", 250, true, 3},
+      {"ends inside the third chord's box", 290, true, 3},
+      {"ends just past the second chord's box", 225, true, 3},
+      {"ends inside the first chord's box", 130, true, 1},
       {"ends at the first chord", 120, true, 1},
       {"ends before the first chord", 110, true, 1},
       {"ends beyond the last chord: spans to it", 500, true, 4},
