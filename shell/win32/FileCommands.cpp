@@ -10,12 +10,12 @@
 #include "platform/Settings.h"
 #include "platform/win32/AppWindows.h"
 #include "resources/ResourceIds.h"
-#include "render/ScorePagePainter.h"
 #include "score/FileOpener.h"
 #include "score/ItemSelection.h"
 #include "score/ScoreFile.h"
 #include "shell/FileFilters.h"
 #include "shell/OpenDialogResult.h"
+#include "shell/ShellServices.h"
 #include "shell/win32/FrameParts.h"
 #include "shell/win32/SmallWindows.h"
 
@@ -73,7 +73,9 @@ void WithWaitCursor(int (*exporter)(const char16_t*), const wchar_t* path) {
 // The NIFF export with the page laid out first, so each hairpin ends at the
 // chord under its drawn end.
 int ExportNiffLaidOut(const char16_t* path) {
-  RebuildItemIndexLayout();
+  void (*layOut)() = CurrentShellServices().layOutScorePage;
+  if (!layOut) return ExportNiff(path);
+  layOut();
   const CItemIndexPositions positions(TheScoreViewItems().index);
   return ExportNiff(path, &positions);
 }
