@@ -7,5 +7,8 @@
 // A MusicXML 1.0 partwise document.
 int ExportMusicXml(const char16_t* path);
 
-// A NIFF file (a RIFX form "NIFF").
-int ExportNiff(const char16_t* path);
+class CExportItemPositions;
+
+// A NIFF file (a RIFX form "NIFF"). positions, when the caller laid the page
+// out, let each hairpin end at the chord under its drawn end.
+int ExportNiff(const char16_t* path, const CExportItemPositions* positions = nullptr);

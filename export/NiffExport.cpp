@@ -162,8 +162,8 @@ void WriteNiffSetup(NiffStringList* strings) {
 
 // ---- Data section -----------------------------------------------------------------------------
 
-void WriteNiffPages(const CKVReaderIndexer& index, const NiffStringList& strings,
-                    std::vector<NiffProblemBar>* problems) {
+void WriteNiffPages(const CKVReaderIndexer& index, const NiffStringList& strings, std::vector<NiffProblemBar>* problems,
+                    const CExportItemPositions* positions) {
   NiffPlacement placement;
   placement.Clear();
   placement.SetPageSize(static_cast<int32_t>(ScorePageSize.width), static_cast<int32_t>(ScorePageSize.height));
@@ -200,7 +200,7 @@ void WriteNiffPages(const CKVReaderIndexer& index, const NiffStringList& strings
             CKVReaderWriter heading(strings);
             heading.WriteHeading(index.PageStart(page), SlotEnd(0), r->signatures);
           }
-          CKVReaderWriter writer(strings);
+          CKVReaderWriter writer(strings, positions);
           writer.WriteStave(r->firstItem, SlotEnd(part), part, r->signatures, r->start);
           NoteProblems(writer, part, barBase, problems);
         } else {
@@ -233,7 +233,7 @@ std::u16string DescribeProblemBars(const std::vector<NiffProblemBar>& bars) {
 
 // ---- Entry -----------------------------------------------------------------------------------------
 
-int ExportNiff(const char16_t* path) {
+int ExportNiff(const char16_t* path, const CExportItemPositions* positions) {
   std::FILE* stream = FileOpen(path, kFileWrite, true);  // reports its own failure
   if (!stream) return 0;
   CNiffExportObjects objects;
@@ -249,7 +249,7 @@ int ExportNiff(const char16_t* path) {
     storage = NIFFIOStorageNewSTDC(stream);
     NiffStep(storage != nullptr);
     WriteNiffSetup(&strings);
-    WriteNiffPages(index, strings, &problems);
+    WriteNiffPages(index, strings, &problems, positions);
     written = true;
   } catch (const CNiffWriterError&) {
   } catch (const std::exception&) {

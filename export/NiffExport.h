@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "export/ExportLayout.h"
 #include "export/KVReader.h"
 #include "export/NiffStringList.h"
 #include "export/ReaderIndexer.h"
@@ -30,7 +31,10 @@ void CollectNiffStrings(const CKVReaderIndexer& index, NiffStringList* strings);
 // cannot be written or the score cannot be laid out; problems collects the
 // bars that were written with a problem, each once.
 void WriteNiffSetup(NiffStringList* strings);
-void WriteNiffPages(const CKVReaderIndexer& index, const NiffStringList& strings, std::vector<NiffProblemBar>* problems);
+// positions, when given, place the items as a layout pass did (see
+// CKVReaderWriter).
+void WriteNiffPages(const CKVReaderIndexer& index, const NiffStringList& strings, std::vector<NiffProblemBar>* problems,
+                    const CExportItemPositions* positions = nullptr);
 
 // "part: bar" pairs joined by ", " for the problem message.
 std::u16string DescribeProblemBars(const std::vector<NiffProblemBar>& bars);

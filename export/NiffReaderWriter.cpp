@@ -1,5 +1,9 @@
 #include "export/NiffReaderWriter.h"
 
+#include <functional>
+#include <utility>
+
+#include "export/ExportLayout.h"
 #include "export/LookAheadReaders.h"
 #include "export/NiffSteps.h"
 #include "score/ScoreItem.h"
@@ -50,20 +54,32 @@ int NiffStaffStep(const DecodedNote& note, bool tablature, uint32_t lineCount) {
 
 namespace {
 
-// Counts the chords ahead that a hairpin can take as its two nodes: the
-// first chord, then one that starts at a later time.
+// Counts the chords ahead that a hairpin takes as its nodes: the first
+// chord, then each one that starts at a later time, up to limit nodes or up
+// to the first chord that reaches (when reaches is given).
 class CKVReaderHairpinNodes : public CKVReader {
  public:
+  CKVReaderHairpinNodes(int limit, std::function<bool(const uint8_t*)> reaches)
+      : limit_(limit), reaches_(std::move(reaches)) {}
   void OnStem(const ChordRecord& chord) override {
     CKVReader::OnStem(chord);
     if (chord.fields.grace) return;
     if (count == 0 || (!chord.fields.noAdvance && chord.item != first)) {
       if (count == 0) first = chord.item;
-      if (++count == 2) Stop();
+      ++count;
+      if (count == limit_ || (reaches_ && reaches_(chord.item))) {
+        reached = true;
+        Stop();
+      }
     }
   }
   int count = 0;
+  bool reached = false;
   const uint8_t* first = nullptr;
+
+ private:
+  int limit_;
+  std::function<bool(const uint8_t*)> reaches_;
 };
 
 struct BarlineShape {
@@ -191,12 +207,35 @@ bool CKVReaderWriter::TiePartnerFound(const ChordRecord& chord, int note) {
   return found;
 }
 
-bool CKVReaderWriter::TwoChordsAhead() {
-  CKVReaderHairpinNodes reader;
+constexpr int kMaxHairpinNodes = 255;  // the node count is a byte
+
+// The hairpin at the current item spans to the chord where its drawn end
+// lies: the first chord of the stave whose box reaches that end (the end
+// lies before or inside it; the painter draws a hairpin's end from a chord's
+// x, which lies inside the chord's box), or to the stave's last chord when
+// none does. Without its place in a layout it spans the next two
+// chords, and is left out when the stave has fewer. 0: no hairpin.
+int CKVReaderWriter::HairpinNodeCount() {
+  const uint8_t* base = StreamBytes(ScoreStreams, staff);
+  const auto offsetOf = [base](const uint8_t* item) { return static_cast<uint32_t>(item - base); };
+  int32_t left = 0;
+  int32_t end = 0;
+  const bool placed = positions_ && base && CurrentItem() >= base &&
+                      positions_->ItemExtent(staff, offsetOf(CurrentItem()), &left, &end);
+  std::function<bool(const uint8_t*)> reaches;
+  if (placed) {
+    reaches = [this, offsetOf, end](const uint8_t* chord) {
+      int32_t chordLeft = 0;
+      int32_t chordRight = 0;
+      return positions_->ItemExtent(staff, offsetOf(chord), &chordLeft, &chordRight) && chordRight >= end;
+    };
+  }
+  CKVReaderHairpinNodes reader(placed ? kMaxHairpinNodes : 2, reaches);
   reader.AssignState(*this);
   reader.SetStream(CurrentItem(), StreamEnd(), staff);
   reader.ReadStaffStream(0);
-  return reader.count >= 2;
+  if (placed) return reader.count;
+  return reader.reached ? reader.count : 0;
 }
 
 void CKVReaderWriter::OnNotehead(const ChordRecord& chord, int note) {
@@ -208,7 +247,8 @@ void CKVReaderWriter::OnNotehead(const ChordRecord& chord, int note) {
 void CKVReaderWriter::OnHairpin(CNiffDescription& hairpin) {
   auto* description = dynamic_cast<CNiffDescriptionHairpin*>(&hairpin);
   if (!description || heading_ || !CurrentItem()) return;
-  if (TwoChordsAhead()) symbols_->OpenHairpin(description->Type());
+  const int nodes = HairpinNodeCount();
+  if (nodes > 0) symbols_->OpenHairpin(description->Type(), nodes);
 }
 
 void CKVReaderWriter::OnClef(uint8_t shape, uint8_t staffStep, uint8_t octave) {

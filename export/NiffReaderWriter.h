@@ -17,6 +17,8 @@
 #include "export/NiffStringList.h"
 #include "export/NiffSymbolStates.h"
 
+class CExportItemPositions;
+
 // The page and stave geometry of the data section.
 struct NiffPlacement {
   int32_t pageSize[2] = {0, 0};
@@ -40,7 +42,10 @@ int NiffStaffStep(const DecodedNote& note, bool tablature, uint32_t lineCount);
 
 class CKVReaderWriter : public CKVReader {
  public:
-  explicit CKVReaderWriter(const NiffStringList& strings) : strings_(strings) {}
+  // positions, when given, are where a layout pass placed the items: a
+  // hairpin then ends at the chord under its drawn end.
+  explicit CKVReaderWriter(const NiffStringList& strings, const CExportItemPositions* positions = nullptr)
+      : strings_(strings), positions_(positions) {}
 
   // One stave: [start, end) of the part's stream, the system's per-bar
   // signatures and where the system begins in the score. Whatever the stave
@@ -85,10 +90,11 @@ class CKVReaderWriter : public CKVReader {
   void FlushTexts();
   void FlushLyrics();
   bool TiePartnerFound(const ChordRecord& chord, int note);
-  bool TwoChordsAhead();
+  int HairpinNodeCount();
   void Finish();
 
   const NiffStringList& strings_;
+  const CExportItemPositions* positions_ = nullptr;
   CNiffSymbolManager* symbols_ = nullptr;
   bool tieFlag_ = false;
   uint8_t ornament_ = 0;

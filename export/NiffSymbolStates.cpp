@@ -300,8 +300,8 @@ CNiffSymbolState* CNiffSymbolManager::OpenTie(const ChordRecord& chord, int note
   return Add(std::make_unique<CNiffSymbolStateTie>(NextId(kNiffSymbolTie), chord, note));
 }
 
-CNiffSymbolState* CNiffSymbolManager::OpenHairpin(int type) {
-  return Add(std::make_unique<CNiffSymbolStateHairpin>(NextId(kNiffSymbolHairpin), type));
+CNiffSymbolState* CNiffSymbolManager::OpenHairpin(int type, int nodes) {
+  return Add(std::make_unique<CNiffSymbolStateHairpin>(NextId(kNiffSymbolHairpin), type, nodes));
 }
 
 bool CNiffSymbolManager::HasOpenBeam(int voice) const {

@@ -156,10 +156,11 @@ class CNiffSymbolStateSlur : public CNiffSymbolState {
   bool armed_ = false;
 };
 
-// A hairpin from the next chord (any voice) to the chord after it.
+// A hairpin over the next chords (any voice), one node per chord that starts
+// at a later time than the one before, nodes in all.
 class CNiffSymbolStateHairpin : public CNiffSymbolState {
  public:
-  CNiffSymbolStateHairpin(int32_t id, int type) : CNiffSymbolState(id, 2), type_(type) {}
+  CNiffSymbolStateHairpin(int32_t id, int type, int nodes = 2) : CNiffSymbolState(id, nodes), type_(type) {}
   std::unique_ptr<CNiffSymbolState> Clone() const override;
   bool MatchesVoice(int) const override { return true; }
   int Kind() const override { return kNiffSymbolHairpin; }
@@ -214,7 +215,7 @@ class CNiffSymbolManager : public CNiffEventHandler {
 
   CNiffSymbolState* OpenBeam(int stems, int voice);
   CNiffSymbolState* OpenTie(const ChordRecord& chord, int note);
-  CNiffSymbolState* OpenHairpin(int type);
+  CNiffSymbolState* OpenHairpin(int type, int nodes = 2);
   bool HasOpenBeam(int voice) const;
   // Removes the states that are finished; a writer's state that is finished
   // before all its nodes were written is an error.

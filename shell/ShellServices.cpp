@@ -96,6 +96,7 @@ ShellServices SetShellServices(const ShellServices& s) {
   KeepIfSet(c.toggleFullScreenView, s.toggleFullScreenView);
   KeepIfSet(c.setViewZoom, s.setViewZoom);
   KeepIfSet(c.toggleViewOption, s.toggleViewOption);
+  KeepIfSet(c.layOutScorePage, s.layOutScorePage);
   return old;
 }
 

@@ -65,6 +65,11 @@ struct ShellServices {
   void (*toggleFullScreenView)();
   void (*setViewZoom)(int command);  // 42074, 42075, 42082..42085 on the active view
   void (*toggleViewOption)(int command);  // keypad, detail, view toggles, tab rhythm, translucency
+
+  // ---- Layout ----
+  // The score view's layout-only pass, which fills the view's item index;
+  // null without a painter.
+  void (*layOutScorePage)();
 };
 
 const ShellServices& CurrentShellServices();

@@ -9,6 +9,7 @@
 #include "render/DrawingState.h"
 #include "render/GlyphTable.h"
 #include "render/MusicFonts.h"
+#include "render/ScorePagePainter.h"
 #include "shell/ShellServices.h"
 #include "shell/ViewDragHooks.h"
 #include "shell/win32/FrameServiceHooks.h"
@@ -212,6 +213,7 @@ void InstallDrawingLayer() {
   ShellServices services{};
   services.buildGlyphTable = BuildGlyphTable;
   services.freeGlyphTable = FreeGlyphs;
+  services.layOutScorePage = RebuildItemIndexLayout;
   SetShellServices(services);
 
   FrameServiceHooks frame;

@@ -6,13 +6,16 @@
 #include <cwchar>
 
 #include "export/ExportEntries.h"
+#include "export/ExportLayout.h"
 #include "platform/Settings.h"
 #include "platform/win32/AppWindows.h"
 #include "resources/ResourceIds.h"
 #include "score/FileOpener.h"
+#include "score/ItemSelection.h"
 #include "score/ScoreFile.h"
 #include "shell/FileFilters.h"
 #include "shell/OpenDialogResult.h"
+#include "shell/ShellServices.h"
 #include "shell/win32/FrameParts.h"
 #include "shell/win32/SmallWindows.h"
 
@@ -65,6 +68,16 @@ void WithWaitCursor(int (*exporter)(const char16_t*), const wchar_t* path) {
   HCURSOR old = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
   exporter(U(path));
   SetCursor(old ? old : LoadCursorW(nullptr, IDC_ARROW));
+}
+
+// The NIFF export with the page laid out first, so each hairpin ends at the
+// chord under its drawn end.
+int ExportNiffLaidOut(const char16_t* path) {
+  void (*layOut)() = CurrentShellServices().layOutScorePage;
+  if (!layOut) return ExportNiff(path);
+  layOut();
+  const CItemIndexPositions positions(TheScoreViewItems().index);
+  return ExportNiff(path, &positions);
 }
 
 // The score Save As type's file name follows the chosen type.
@@ -171,7 +184,7 @@ void WriteScoreAs(int type, const wchar_t* path) {
       return;
     case kNiff:
       CopyPath(m.niffPath, path);
-      WithWaitCursor(ExportNiff, path);
+      WithWaitCursor(ExportNiffLaidOut, path);
       return;
     default:
       m.formatChoice = type == kScoreFileCadenzor4 ? 4 : type == kScoreFileOlder ? 3 : 0;

@@ -1,5 +1,8 @@
 #include <functional>
 
+#include <memory>
+
+#include "export/ExportLayout.h"
 #include "export/niffio/NiffStorage.h"
 #include "tests/export/NiffScores.h"
 
@@ -290,6 +293,59 @@ TEST_F(NiffFeatureTest, EachFeatureIsWritten) {
     const NiffNode root = Export(&result);
     ASSERT_EQ(result, 1);
     c.check(root);
+  }
+}
+
+// A laid-out page: the hairpin starts at x 100 and its drawn end is the
+// case's; the four crotchets stand at 120, 200, 280 and 360, each 20 wide.
+TEST_F(NiffExportTest, AHairpinInALayoutSpansToTheChordUnderItsEnd) {
+  struct Case {
+    const char* name;
+    int16_t end;
+    bool placed;  // the hairpin has a row in the layout
+    int nodes;
+  };
+  const Case cases[] = {
+      {"ends at the third chord", 280, true, 3},
+      {"ends between the second and the third", 250, true, 3},
+      {"ends inside the third chord's box", 290, true, 3},
+      {"ends just past the second chord's box", 225, true, 3},
+      {"ends inside the first chord's box", 130, true, 1},
+      {"ends at the first chord", 120, true, 1},
+      {"ends before the first chord", 110, true, 1},
+      {"ends beyond the last chord: spans to it", 500, true, 4},
+      {"not laid out: the next two chords", 280, false, 2},
+  };
+  const std::vector<StreamBytesList> items = {Hairpin(kTextHairpin18), Crotchet(14), Crotchet(14),
+                                              Crotchet(14),            Crotchet(14), Bar()};
+  std::vector<uint32_t> offsets;
+  uint32_t offset = 0;
+  for (const StreamBytesList& item : items) {
+    offsets.push_back(offset);
+    offset += uint32_t(item.size());
+  }
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TearDown();
+    SetUp();
+    StreamBytesList joined;
+    for (const StreamBytesList& item : items) joined.insert(joined.end(), item.begin(), item.end());
+    OnePart(joined);
+    auto index = std::make_unique<ItemIndex>();
+    index->count = 0;
+    auto add = [&](int16_t left, int16_t right, uint32_t at) {
+      index->rows[index->count++] = ItemIndexRow{left, right, 0, 10, 1, at, 0};
+    };
+    if (c.placed) add(100, c.end, offsets[0]);
+    for (int chord = 0; chord < 4; ++chord) add(int16_t(120 + 80 * chord), int16_t(140 + 80 * chord), offsets[1 + chord]);
+    const CItemIndexPositions positions(*index);
+    int result = 0;
+    const NiffNode root = Export(&result, &positions);
+    ASSERT_EQ(result, 1);
+    std::string expected = "hrpn(2) 2c:1 12:0,0 1c:0," + std::to_string(c.nodes) + "\n";
+    for (int node = 1; node < c.nodes; ++node) expected += "hrpn(2) 12:0,0\n";
+    EXPECT_EQ(Dump(root, "hrpn"), expected);
+    EXPECT_EQ(Count(root, "stem"), 4u);
   }
 }
 

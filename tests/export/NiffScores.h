@@ -65,9 +65,9 @@ class NiffExportTest : public ScoreStreamTest {
   }
   // Exports the score in memory; the file's tree (an empty tree and a test
   // failure when the file is not well formed). result gets ExportNiff's answer.
-  NiffNode Export(int* result = nullptr) {
+  NiffNode Export(int* result = nullptr, const CExportItemPositions* positions = nullptr) {
     const std::u16string path = folder_.File(u"score.nif");
-    const int answer = ExportNiff(path.c_str());
+    const int answer = ExportNiff(path.c_str(), positions);
     if (result) *result = answer;
     NiffNode root;
     if (answer != 1) return root;

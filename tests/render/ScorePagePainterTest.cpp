@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "ScoreListing.h"
+#include "export/ExportEntries.h"
+#include "export/ExportLayout.h"
 #include "pages/CurrentPageData.h"
 #include "pages/PageData.h"
 #include "platform/Settings.h"
@@ -29,6 +31,8 @@
 #include "score/ScoreFile.h"
 #include "score/ScoreItem.h"
 #include "score/ScoreStreams.h"
+#include "tests/support/ScratchFolder.h"
+#include "tests/support/TestFiles.h"
 
 #ifndef KV_RENDER_SCORES_DIR
 #define KV_RENDER_SCORES_DIR "tests/render/scores"
@@ -670,3 +674,48 @@ TEST_F(ScorePagePainterTest, BadTimingMarksFaultyAndOpenBarsOnScreenOnly) {
   EXPECT_EQ(pageView, RedDottedLines(device));
   Global().showBadTiming = savedSetting;
 }
+
+namespace {
+
+// The hairpin nodes of a NIFF file: its "hrpn" chunks (the name appears once
+// more, in the chunk length table).
+int HairpinNodesInFile(const std::u16string& path) {
+  const std::vector<uint8_t> bytes = ReadBytes(path);
+  const std::string text(bytes.begin(), bytes.end());
+  int count = -1;
+  for (size_t at = text.find("hrpn"); at != std::string::npos; at = text.find("hrpn", at + 4)) ++count;
+  return count;
+}
+
+// A crescendo before four crotchets, its length beyond the chord it is drawn at.
+std::string HairpinStaff(int length) {
+  char hairpin[64];
+  std::snprintf(hairpin, sizeof hairpin, "payload 18 0 0 0 %x %x 0\n", length & 255, length >> 8);
+  return std::string("clef 1\n") + hairpin + "chord 5 notes 16\nchord 5 notes 16\nchord 5 notes 16\nchord 5 notes 16\nbar 0\n";
+}
+
+TEST_F(ScorePagePainterTest, ANiffHairpinEndsAtTheChordUnderTheEndThePainterDrew) {
+  const std::vector<ItemIndexRow> rows = RowsOfStaff(HairpinStaff(0));
+  ASSERT_EQ(rows.size(), 7u);  // the clef, the hairpin, four chords, the bar line
+  const int toThird = rows[4].left - rows[2].left;
+  ASSERT_GT(toThird, 0);
+  ScratchFolder folder;
+  const std::u16string path = folder.File(u"hairpin.nif");
+  struct Case {
+    int length;
+    int nodes;
+  };
+  for (const Case& c : {Case{0, 1}, Case{toThird, 3}}) {
+    SCOPED_TRACE(c.length);
+    RowsOfStaff(HairpinStaff(c.length));
+    ScorePageSize = ScorePageSizes{1000, 1400, 42, 900};
+    const CItemIndexPositions positions(TheScoreViewItems().index);
+    ASSERT_EQ(ExportNiff(path.c_str(), &positions), 1);
+    EXPECT_EQ(HairpinNodesInFile(path), c.nodes);
+  }
+  // Without a layout the hairpin takes the next two chords.
+  ASSERT_EQ(ExportNiff(path.c_str()), 1);
+  EXPECT_EQ(HairpinNodesInFile(path), 2);
+}
+
+}  // namespace
