@@ -14,7 +14,7 @@ constexpr char16_t kArial[] = u"Arial";
 constexpr char16_t kTimes[] = u"Times New Roman";
 constexpr char16_t kSansSerif[] = u"MS Sans Serif";
 
-constexpr TextFontSpec kKinds[kTextFontKinds] = {
+constexpr TextFontDetails kKinds[kTextFontKinds] = {
     {kArial, 10, 10, 1}, {kTimes, 10, 10, 1}, {kArial, 12, 12, 0}, {kArial, 14, 14, 0}, {kArial, 18, 18, 0},
     {kArial, 12, 12, 1}, {kArial, 14, 14, 1}, {kArial, 18, 18, 1}, {kArial, 12, 12, 2}, {kArial, 14, 14, 2},
     {kArial, 18, 18, 2}, {kArial, 12, 12, 3}, {kArial, 14, 14, 3}, {kArial, 18, 18, 3}, {kTimes, 12, 12, 0},
@@ -47,7 +47,7 @@ void DrawEmbeddedCrotchet(double penX, double y, int colour) {
 
 }  // namespace
 
-TextFontSpec GetTextFontSpec(int kind) {
+TextFontDetails GetTextFontDetails(int kind) {
   if (kind >= 0 && kind < kTextFontKinds) return kKinds[kind];
   return {nullptr, kind, kind, 0};
 }
@@ -91,10 +91,10 @@ int32_t DrawTextRun(double x, double y, const char16_t* run, int colour, int kin
   const int combination = (bold ? 1 : 0) + (italic ? 2 : 0) + (underline ? 4 : 0);
   render::FontHandle& font = FontCache[combination + 8 * kind];
   if (!font) {
-    const TextFontSpec spec = GetTextFontSpec(kind);
-    const int style = spec.style | (bold ? 1 : 0) | (italic ? 2 : 0) | (underline ? 4 : 0);
-    const int width = spec.width == spec.size ? 0 : spec.width * 10;
-    font = CreateDisplayFont(dc, spec.face ? spec.face : kArial, spec.size * 10, width, style, worldPlacement, true,
+    const TextFontDetails details = GetTextFontDetails(kind);
+    const int style = details.style | (bold ? 1 : 0) | (italic ? 2 : 0) | (underline ? 4 : 0);
+    const int width = details.width == details.size ? 0 : details.width * 10;
+    font = CreateDisplayFont(dc, details.face ? details.face : kArial, details.size * 10, width, style, worldPlacement, true,
                              zoomScaling);
   }
   const render::FontHandle previous = font ? dc->SelectFont(font) : 0;

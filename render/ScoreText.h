@@ -8,13 +8,13 @@
 constexpr int kTextFontKinds = 33;
 constexpr int kTextFontCacheKinds = 64;
 
-struct TextFontSpec {
+struct TextFontDetails {
   const char16_t* face;  // null for kinds above the table
   int width;
   int size;
   int style;  // 1 bold, 2 italic, 4 underline
 };
-TextFontSpec GetTextFontSpec(int kind);
+TextFontDetails GetTextFontDetails(int kind);
 
 // Draws the text and returns its width in device pixels; a null text resets
 // the font cache (-1); 0 while LayoutOnlyFlag is set. y is world y (upward)

@@ -151,11 +151,11 @@ TEST_F(ScoreTextTest, GlyphColourMapForHighlightShadingAndPlain) {
 }
 
 TEST_F(ScoreTextTest, FontKindTable) {
-  EXPECT_EQ(std::u16string(GetTextFontSpec(27).face), u"MS Sans Serif");
-  EXPECT_EQ(GetTextFontSpec(24).style, GetTextFontSpec(23).style);
-  EXPECT_EQ(GetTextFontSpec(0).style, 1);
-  EXPECT_EQ(GetTextFontSpec(40).face, nullptr);
-  EXPECT_EQ(GetTextFontSpec(40).size, 40);
+  EXPECT_EQ(std::u16string(GetTextFontDetails(27).face), u"MS Sans Serif");
+  EXPECT_EQ(GetTextFontDetails(24).style, GetTextFontDetails(23).style);
+  EXPECT_EQ(GetTextFontDetails(0).style, 1);
+  EXPECT_EQ(GetTextFontDetails(40).face, nullptr);
+  EXPECT_EQ(GetTextFontDetails(40).size, 40);
 }
 
 }  // namespace
