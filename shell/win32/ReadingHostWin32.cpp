@@ -4,9 +4,11 @@
 
 #include <algorithm>
 
+#include "building/ScoreBuildingStages.h"
 #include "pages/PageTable.h"
 #include "resources/ResourceIds.h"
 #include "score/ScoreFile.h"
+#include "stages/RecognitionStages.h"
 #include "platform/Messages.h"
 #include "platform/win32/AppWindows.h"
 #include "reading/ReadPageHandOver.h"
@@ -84,6 +86,8 @@ void ReadingAbandoned() {}
 }  // namespace
 
 void InstallReadingPipeline() {
+  InstallRecognitionStages();
+  InstallScoreBuildingStages();
   Host().uiThread_ = GetCurrentThreadId();
   SetReadingHost(&Host());
   HandOverHooks& hooks = CurrentHandOverHooks();

@@ -1,0 +1,7 @@
+#include "building/ScoreBuildingStages.h"
+
+#include "reading/ReadingThread.h"
+
+void InstallScoreBuildingStages() {
+  // One line per stage, in the table's order.
+}
