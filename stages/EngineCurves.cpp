@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "Code/Quorm/Mscript.h"
 #include "Code/Quorm/Mscrptio.h"
 
 namespace {

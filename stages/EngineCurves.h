@@ -5,7 +5,9 @@
 
 #include <cstdint>
 
-#include "Code/Quorm/Mscript.h"
+// The engine's record (Code/Quorm/Mscript.h), whose note names would clash
+// with the work lists' if it were included here.
+struct MscriptSlur;
 
 // A curve of the engine in page pixels: its two ends and the signed radius of
 // the circle through them (the sign gives the side of the centre).
