@@ -9,6 +9,7 @@
 #include "resources/ResourceIds.h"
 #include "score/ScoreFile.h"
 #include "stages/RecognitionStages.h"
+#include "stages/StemScan.h"
 #include "platform/Messages.h"
 #include "platform/win32/AppWindows.h"
 #include "reading/ReadPageHandOver.h"
@@ -101,6 +102,7 @@ void InstallReadingPipeline() {
   services.addReadPageToScore = AddReadPageToScore;
   services.readingAbandoned = ReadingAbandoned;
   services.readPageIntoScore = ReadShownPageIntoScore;
+  services.initSlopeTables = InitSlopeTables;
   SetShellServices(services);
   FileOpenerHooks opener{};
   opener.readNextPendingPage = ReadNextPendingPage;
