@@ -138,3 +138,16 @@ class StemPage {
   uint32_t symbolCount_ = 0;
   StavePage geometry_;
 };
+
+// Zero-filled stem side records beside a fixture's notes, for the passes
+// that run after the scans.
+struct StemArrays {
+  std::vector<StemRecord> arrays[4];
+  StemArrays() {
+    for (auto& a : arrays) a.assign(kNoteListCapacity, StemRecord{});
+  }
+  void Attach(NoteValueWork& work) {
+    for (int c = 0; c < 4; ++c) work.stems[c] = arrays[c].data();
+  }
+  StemRecord& at(int c, int i) { return arrays[c][i]; }
+};
