@@ -1,7 +1,9 @@
 #include "building/ScoreBuildingStages.h"
 
+#include "building/BuildContext.h"
 #include "reading/ReadingThread.h"
 
 void InstallScoreBuildingStages() {
+  SetReadingStartHook(PrepareReadingBuildContext);
   // One line per stage, in the table's order.
 }
