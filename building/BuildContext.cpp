@@ -31,8 +31,10 @@ BuildContext& ReadingBuildContext() {
 void PrepareReadingBuildContext() {
   BuildContext& context = ReadingBuildContext();
   const BarVoiceStep barVoices = context.barVoices;
+  const TextItemWriters textItems = context.textItems;
   context = BuildContext{};
   context.barVoices = barVoices;
+  context.textItems = textItems;
   TakeScoreSnapshot(&context.snapshot);
   context.version = context.snapshot.version;
   context.partCount = context.snapshot.partCount;

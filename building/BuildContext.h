@@ -128,6 +128,22 @@ struct BuildContext;
 using BarVoiceStep = int (*)(BuildContext& context, int slot, uint32_t barStart, int barBox, int numerator,
                              int code);
 
+// The text items of a system (title, lyrics, chord symbols, grids ...), written
+// by the text-item writers; a null member leaves those records unwritten.
+struct TextItemWriters {
+  // One item of text code `code` for the linked record (a word when link has
+  // kWordLinkBit, else a character record), measured from referenceX and the
+  // stave row's middle; it ensures its own room, records the box and consumes
+  // the record. 1 when written.
+  int (*text)(BuildContext& context, int slot, int code, uint32_t link, int32_t referenceX,
+              const StaveRow& row) = nullptr;
+  // A chord grid item for the grid record of link, measured from referenceX.
+  int (*chordGrid)(BuildContext& context, int slot, uint32_t link, int32_t referenceX, const StaveRow& row) = nullptr;
+  // The page-level texts of all unconsumed records into slot 0; 0 when the
+  // stream cannot grow.
+  int (*pageTexts)(BuildContext& context) = nullptr;
+};
+
 constexpr int kMaxStavesPerSystem = kPartSlots - 1;  // 12
 
 struct BuildContext {
@@ -148,15 +164,19 @@ struct BuildContext {
   uint32_t pageStreamsBuilt = 0;
   uint32_t systemsCut = 0;             // systems of more than 12 staves met on the page
 
+  int32_t stemOffsetScale = 4;         // multiplier of the fine unit in a note's stem x
+
   RhythmWorkState rhythm;
   BarVoiceStep barVoices = nullptr;    // null: bars keep the voices read
+  TextItemWriters textItems;
 };
 
 // The context of the reading in progress (reading thread; the interface
 // thread writes its snapshot before the thread starts).
 BuildContext& ReadingBuildContext();
 // Interface thread, from StartReading: a fresh context for the next page
-// with a new snapshot of the score. The bar voice step stays.
+// with a new snapshot of the score. The bar voice step and the text-item
+// writers stay.
 void PrepareReadingBuildContext();
 // Takes the stage context's lists, rows and page into the context.
 void BindStageContext(BuildContext& context, const StageContext& stage);
