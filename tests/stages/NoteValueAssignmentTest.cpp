@@ -158,4 +158,29 @@ TEST(NoteValueAssignment, FlagZonesServeTheSlurSearch) {
   EXPECT_EQ(FlagZoneInBox(&n, 1, 110, 50, 130, 60, 2, false), 0);  // only semiquavers asked
 }
 
+TEST(NoteValueAssignment, StemsCrossingAnotherNoteAreMarked) {
+  StemPage page;
+  const int stave = page.Staff(400);
+  const int up = page.Head(stave, 14, 500, kNoteCrotchet, false);
+  page.Stem(up, 1, 70, false);
+  page.note(up).stemRight = 1;
+  const int down = page.Head(stave, 16, 512, kNoteCrotchet, false);
+  page.Stem(down, 3, 70, false);
+  page.note(down).stemDown = 1;
+  page.note(down).stemRight = 1;
+  // A chord elsewhere: heads within half a space sharing the stem side.
+  const int c1 = page.Head(stave, 14, 800, kNoteCrotchet, false);
+  const int c2 = page.Head(stave, 16, 805, kNoteCrotchet, false);
+  for (int i : {c1, c2}) {
+    page.Stem(i, 1, 70, false);
+    page.note(i).stemRight = 1;
+  }
+  NoteValueWork work = page.Work();
+  MarkCrossingStems(work);
+  EXPECT_EQ(page.note(up).quality, kCrossedStemQuality);
+  EXPECT_EQ(page.note(down).quality, kCrossedStemQuality);
+  EXPECT_EQ(page.note(c1).quality, 0);
+  EXPECT_EQ(page.note(c2).quality, 0);
+}
+
 }  // namespace

@@ -125,4 +125,53 @@ TEST(StemCandidates, ASemibreveWithAStrongStemIsAMinim) {
   EXPECT_EQ(page.note(j).kind, kNoteSemibreve);
 }
 
+TEST(StemCandidates, AStemColumnOnABarLineIsNoStem) {
+  StemPage page;
+  const int stave = page.Staff(400);
+  const int i = page.Head(stave, 16, 500, kNoteCrotchet, false);
+  page.Stem(i, 1, 70, false);
+  page.Stem(i, 2, 70, false);
+  NoteRecord& n = page.note(i);
+  n.stemOffset[1] = static_cast<int16_t>(2 | (4 << 8));  // column 10 pixels right of the head: the bar line
+  SymbolRecord& bar = page.symbols()[page.symbolCount()++];
+  bar = SymbolRecord{};
+  bar.type = kSymbolBarline;
+  bar.left = static_cast<int16_t>(n.right + 8);
+  bar.right = static_cast<int16_t>(n.right + 11);
+  NoteValueWork work = page.Work();
+  DropStemsOnBarLines(work);
+  EXPECT_EQ(n.stemLength[1], 0);
+  EXPECT_EQ(n.stemLength[2], 3);
+}
+
+TEST(StemCandidates, ShortBeamsStayOnlyWhereAnotherNotesBeamMeetsThem) {
+  StemPage page;
+  const int stave = page.Staff(400);
+  const int a = page.Head(stave, 13, 500, kNoteCrotchet, false);
+  const int b = page.Head(stave, 13, 560, kNoteCrotchet, false);
+  const int lone = page.Head(stave, 13, 900, kNoteCrotchet, false);
+  for (int i : {a, b, lone}) page.Stem(i, 1, 170, false);
+  StemArrays stems;
+  auto beam = [&](int i, bool right) {
+    StemRecord& r = stems.at(1, i);
+    StemSide& s = right ? r.right : r.left;
+    s.markCount = 1;
+    s.stubCount = 1;
+    s.markTop[0] = 300;
+    s.markBottom[0] = 310;
+    s.markLength[0] = 30;  // shorter than two head widths
+    r.sideFlags |= right ? kRightSideBeams : kLeftSideBeams;
+  };
+  beam(a, true);
+  beam(b, false);
+  beam(lone, true);
+  NoteValueWork work = page.Work();
+  stems.Attach(work);
+  DropUnmatchedStubs(work);
+  EXPECT_EQ(stems.at(1, a).right.markCount, 1);
+  EXPECT_EQ(stems.at(1, b).left.markCount, 1);
+  EXPECT_EQ(stems.at(1, lone).right.markCount, 0);
+  EXPECT_EQ(stems.at(1, lone).right.stubCount, 0);
+}
+
 }  // namespace
