@@ -1,7 +1,9 @@
 #include "building/ScoreBuildingStages.h"
 
+#include "building/PageRhythmCorrection.h"
 #include "reading/ReadingThread.h"
 
 void InstallScoreBuildingStages() {
   // One line per stage, in the table's order.
+  SetReadingStage(ReadingStage::kCorrectBarRhythms, CorrectBarRhythmsStage);
 }
