@@ -4,8 +4,14 @@
 #include <array>
 #include <vector>
 
+#include <mutex>
+
 #include "building/BarRhythmSearch.h"
 #include "pages/PageData.h"
+#include "pages/PageTable.h"
+#include "platform/Settings.h"
+#include "platform/ShellFlags.h"
+#include "score/BarRhythmCheck.h"
 #include "score/TupletDurations.h"
 
 const MetreCandidate kMetreCandidateTable[kMetreCandidates] = {
@@ -517,5 +523,27 @@ int CorrectBarRhythmsStage(StageContext& context) {
   for (int slot = 0; slot < kPartSlots; ++slot) input.tablature[slot] = CurrentRhythmReadingOptions(slot).tablature;
   CorrectBarRhythms(&input);
   page.boxCount = static_cast<int16_t>(boxes.count);
+  return 1;
+}
+
+bool PageRhythmIsInaccurate(int32_t barsChecked, int32_t faultyBars, bool timeSignatureSeen, bool correctionOn) {
+  constexpr int64_t kInaccuratePercent = 30;
+  if (!timeSignatureSeen && !correctionOn) return false;
+  if (barsChecked <= 0) return false;
+  return int64_t{faultyBars} * 100 / barsChecked >= kInaccuratePercent;
+}
+
+int MarkInaccuratePage() {
+  if (!Global().showAccuracyWarning) return 1;
+  ReadingState& state = Reading();
+  // A page that was not merged has no score page to count.
+  if (!state.pageHasItems || Flags().abort) return 0;
+  int32_t checked = 0, faulty = 0;
+  bool seen = false;
+  if (!CheckBarRhythms(0, &checked, &faulty, &seen, static_cast<int>(state.scorePosition))) return 0;
+  if (!PageRhythmIsInaccurate(checked, faulty, seen, Unsaved().readTuplets)) return 0;
+  std::lock_guard<std::mutex> lock(PageTableLock());
+  if (state.pageIndex < 0 || static_cast<uint32_t>(state.pageIndex) >= pageTable.pageCount) return 0;
+  pageTable.rows[state.pageIndex].flags |= kPageManyErrors;
   return 1;
 }

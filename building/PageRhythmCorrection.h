@@ -49,3 +49,13 @@ int CorrectBarRhythms(PageRhythmInput* input);
 
 // The reading thread's stage: the page's work streams and object boxes.
 int CorrectBarRhythmsStage(StageContext& context);
+
+// A page just read into the score gets the many-errors flag of its page
+// record when, counted by the bar rhythm check, at least 30 per cent of its
+// checked bars do not add up. Nothing is marked (0) when the page was not
+// merged, no bar was checked, or no time signature was seen while the rhythm
+// correction option is off. With "Show AccuracyWarning dialog" off nothing is
+// checked (1). Runs on the interface thread when the reading has ended.
+int MarkInaccuratePage();
+// The verdict alone, from the check's counts.
+bool PageRhythmIsInaccurate(int32_t barsChecked, int32_t faultyBars, bool timeSignatureSeen, bool correctionOn);
