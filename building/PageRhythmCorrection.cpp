@@ -500,30 +500,72 @@ int CorrectBarRhythms(PageRhythmInput* input) {
   return 1;
 }
 
-int CorrectBarRhythmsStage(StageContext& context) {
-  if (!context.page) return 1;
-  PageData& page = *context.page;
-  ObjectBoxList boxes;
-  boxes.rows = page.boxes;
-  boxes.values = page.boxValues;
-  boxes.count = std::max<int32_t>(0, page.boxCount);
-  boxes.capacity = kMaxLoadedBoxes;
-  PageRhythmInput input;
-  input.streams = &WorkStreams;
-  // The page's part slots: every slot up to the last one that holds items.
-  for (int slot = kPartSlots - 1; slot >= 1; --slot) {
-    if (StreamUsedLength(WorkStreams, slot) > 0) {
-      input.partCount = slot + 1;
-      break;
-    }
+ScoreSignatureSnapshot SnapshotScoreSignatures(const ScoreSnapshot& score) {
+  // The copy's bytes in streams of their own, as the time signature index
+  // reads them.
+  StreamSet copy{};
+  for (int slot = 0; slot < kPartSlots; ++slot) {
+    const std::vector<uint8_t>& bytes = score.streams[slot];
+    if (bytes.empty() || !GrowStream(&copy, slot, static_cast<uint32_t>(bytes.size()))) continue;
+    std::copy(bytes.begin(), bytes.end(), StreamBytes(copy, slot));
+    copy.used[slot] = static_cast<uint32_t>(bytes.size());
   }
-  input.boxes = &boxes;
-  input.score = SnapshotScoreSignatures(ScoreStreams, PartCount, ScoreFormatVersion);
-  input.options = CurrentRhythmReadingOptions(0);
+  const ScoreSignatureSnapshot snapshot = SnapshotScoreSignatures(copy, score.partCount, score.version);
+  FreeStreamSet(&copy);
+  return snapshot;
+}
+
+namespace {
+
+RhythmReadingOptions ContextOptions(const BuildContext& context, int part) {
+  RhythmReadingOptions options = CurrentRhythmReadingOptions(part);
+  options.correction = context.snapshot.rhythmCorrection;
+  options.bracketTuplets = context.snapshot.bracketTuplets;
+  options.version = context.version;
+  return options;
+}
+
+ObjectBoxList ContextBoxes(const BuildContext& context) {
+  ObjectBoxList boxes;
+  if (!context.page) return boxes;
+  boxes.rows = context.page->boxes;
+  boxes.values = context.page->boxValues;
+  boxes.count = std::clamp<int32_t>(context.page->boxCount, 0, kMaxObjectBoxes);
+  boxes.capacity = kMaxObjectBoxes;
+  return boxes;
+}
+
+}  // namespace
+
+int CorrectBarRhythms(BuildContext& context) {
+  ObjectBoxList boxes = ContextBoxes(context);
+  PageRhythmInput input;
+  input.streams = context.streams;
+  input.partCount = context.partCount;
+  input.boxes = context.page ? &boxes : nullptr;
+  input.score = SnapshotScoreSignatures(context.snapshot);
+  input.options = ContextOptions(context, 0);
   for (int slot = 0; slot < kPartSlots; ++slot) input.tablature[slot] = CurrentRhythmReadingOptions(slot).tablature;
   CorrectBarRhythms(&input);
-  page.boxCount = static_cast<int16_t>(boxes.count);
+  if (context.page) context.page->boxCount = static_cast<int16_t>(boxes.count);
   return 1;
+}
+
+int CorrectBarRhythmsStage(StageContext& stage) {
+  BuildContext& context = ReadingBuildContext();
+  BindStageContext(context, stage);
+  return CorrectBarRhythms(context);
+}
+
+int AssignBarVoicesStep(BuildContext& context, int slot, uint32_t barStart, int barBox, int numerator, int code) {
+  if (!context.streams || slot < 0 || slot >= kPartSlots) return 1;
+  ObjectBoxList boxes = ContextBoxes(context);
+  uint32_t newEnd = 0;
+  const bool done = AssignGroupVoices(context.streams, slot, barStart, StreamUsedLength(*context.streams, slot),
+                                      context.page ? &boxes : nullptr, context.page ? barBox : -1, numerator, code,
+                                      ContextOptions(context, slot), &newEnd);
+  if (context.page) context.page->boxCount = static_cast<int16_t>(boxes.count);
+  return done ? 1 : 0;
 }
 
 bool PageRhythmIsInaccurate(int32_t barsChecked, int32_t faultyBars, bool timeSignatureSeen, bool correctionOn) {

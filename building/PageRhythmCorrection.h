@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+#include "building/BuildContext.h"
 #include "building/VoiceAssignment.h"
 #include "reading/ReadingThread.h"
 #include "score/BarEvents.h"
@@ -23,6 +24,8 @@ struct ScoreSignatureSnapshot {
 };
 ScoreSignatureSnapshot SnapshotScoreSignatures(const StreamSet& score, int partCount,
                                                uint8_t version = ScoreFormatVersion);
+// The same from the copy of the score taken when the reading started.
+ScoreSignatureSnapshot SnapshotScoreSignatures(const ScoreSnapshot& score);
 
 struct PageRhythmInput {
   StreamSet* streams = nullptr;  // the page's work streams
@@ -47,8 +50,16 @@ extern const MetreCandidate kMetreCandidateTable[kMetreCandidates];
 // The page pass; 1. Fewer than 2 part slots leave the page alone.
 int CorrectBarRhythms(PageRhythmInput* input);
 
-// The reading thread's stage: the page's work streams and object boxes.
+// The reading thread's stage, over the reading's build context: the page's
+// work streams and object boxes, the score as it was when the reading began.
 int CorrectBarRhythmsStage(StageContext& context);
+// The page pass over a build context.
+int CorrectBarRhythms(BuildContext& context);
+
+// The stave-group pass's step at each bar line: voices of the bar in
+// [barStart, used) of the slot's work stream; 0 when the stream could not
+// take the rewritten bar.
+int AssignBarVoicesStep(BuildContext& context, int slot, uint32_t barStart, int barBox, int numerator, int code);
 
 // A page just read into the score gets the many-errors flag of its page
 // record when, counted by the bar rhythm check, at least 30 per cent of its

@@ -372,11 +372,13 @@ void VoiceAssigner::Search(const BarEvents& events, int start, int level) {
   }
 }
 
-uint32_t AssignGroupVoices(StreamSet* set, int slot, uint32_t start, uint32_t end, ObjectBoxList* boxes,
-                           int32_t firstItemIndex, int beats, int unit, const RhythmReadingOptions& options) {
+bool AssignGroupVoices(StreamSet* set, int slot, uint32_t start, uint32_t end, ObjectBoxList* boxes,
+                       int32_t firstItemIndex, int beats, int unit, const RhythmReadingOptions& options,
+                       uint32_t* newEnd) {
+  *newEnd = end;
   const uint32_t used = StreamUsedLength(*set, slot);
   const uint8_t* stream = StreamBytes(*set, slot);
-  if (!stream || start >= end || end > used) return end;
+  if (!stream || start >= end || end > used) return true;
   BarEvents events;
   BuildBarEvents(stream, start, end, &events, boxes, firstItemIndex, options.version);
   VoiceAssigner assigner;
@@ -385,10 +387,11 @@ uint32_t AssignGroupVoices(StreamSet* set, int slot, uint32_t start, uint32_t en
   // row moves.
   int eventCount = 0;
   for (int p = 0; p < events.positions; ++p) eventCount += Slots(events, p);
-  if (!GrowStream(set, slot, static_cast<uint32_t>(eventCount) * 13)) return end;
+  if (!GrowStream(set, slot, static_cast<uint32_t>(eventCount) * 13)) return false;
   std::vector<uint8_t> bar(StreamBytes(*set, slot) + start, StreamBytes(*set, slot) + end);
   const uint32_t length = WriteBackBarEvents(&bar, 0, static_cast<uint32_t>(bar.size()), events, boxes,
                                              firstItemIndex, !options.correction, options.version);
-  if (!SpliceStreamRange(set, slot, start, end, bar.data(), length)) return end;
-  return start + length;
+  if (!SpliceStreamRange(set, slot, start, end, bar.data(), length)) return false;
+  *newEnd = start + length;
+  return true;
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "tests/score/RhythmFixture.h"
 
 namespace {
@@ -152,6 +154,48 @@ TEST(RhythmPage, FewerThanTwoPartSlotsLeaveThePageAlone) {
   const StreamBytesList before = page.Part(1);
   CorrectBarRhythms(&page.input);
   EXPECT_EQ(page.Part(1), before);
+}
+
+// The reading's context: the score as it was when the reading began (3/4),
+// not the score as it is now (4/4), gives the metre of the page's first bar.
+TEST(RhythmPage, TheReadingContextMeasuresWithTheScoreAsItWasWhenTheReadingBegan) {
+  ResetScoreStreams();
+  const StreamBytesList now = JoinItems({TimeItem(4, 5), Crotchet(), Line(), Boundary(), EndMark()});
+  ASSERT_EQ(GrowScoreStream(1, static_cast<uint32_t>(now.size())), 1);
+  std::copy(now.begin(), now.end(), StreamBytes(ScoreStreams, 1));
+  ScoreStreams.used[1] = static_cast<uint32_t>(now.size());
+  PartCount = 2;
+
+  BuildContext context;
+  context.snapshot.streams[1] = JoinItems({TimeItem(3, 5), Minim(), Crotchet(), Line(), Boundary(), EndMark()});
+  context.snapshot.partCount = 2;
+  context.snapshot.rhythmCorrection = true;
+  context.version = 5;
+  const StreamBytesList read = JoinItems({Crotchet(), Crotchet(), Crotchet(), Line(), Dotted(kDurationHalf),
+                                          Crotchet(), Line(kBarFinal), Boundary()});
+  Page page({read});
+  context.streams = &page.set;
+  context.partCount = 2;
+  auto data = std::make_unique<PageData>();
+  for (int r = 0; r < page.boxes.count; ++r) std::copy(page.rows[r], page.rows[r] + 4, data->boxes[r]);
+  data->boxCount = static_cast<int16_t>(page.boxes.count);
+  context.page = data.get();
+  EXPECT_EQ(CorrectBarRhythms(context), 1);
+  EXPECT_EQ(page.Part(1), JoinItems({Crotchet(), Crotchet(), Crotchet(), Line(), Minim(), Crotchet(), Line(kBarFinal),
+                                     Boundary()}));
+  EXPECT_EQ(data->boxCount, page.boxes.count);
+
+  // The stave-group pass's bar step: two stem sides in one column become
+  // two voices; the rows stay.
+  StreamBytesList down = Chord({kDurationHalf, 0, 0, true});
+  SetChordStemDown(down.data(), true);
+  Page group({JoinItems({Line(), Minim(), down})});
+  context.streams = &group.set;
+  EXPECT_EQ(AssignBarVoicesStep(context, 1, 0, 0, 2, 5), 1);
+  EXPECT_EQ(ChordVoice(group.Part(1).data() + 1 + 6), 1);
+  EXPECT_EQ(data->boxCount, page.boxes.count);
+  ResetScoreStreams();
+  PartCount = 0;
 }
 
 TEST(RhythmPage, CandidateMetresIncludeElevenEightButNotTwelveEight) {

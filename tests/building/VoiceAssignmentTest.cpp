@@ -115,7 +115,9 @@ TEST(VoiceAssignment, AssigningAStreamBarWritesTheVoicesBackAndKeepsTheBoxes) {
   list.count = 4;
   list.capacity = 8;
   const uint32_t barEnd = static_cast<uint32_t>(bytes.size() - 1);
-  EXPECT_EQ(AssignGroupVoices(&set, 1, 0, barEnd, &list, 0, 2, 6, Options()), barEnd);
+  uint32_t newEnd = 0;
+  EXPECT_TRUE(AssignGroupVoices(&set, 1, 0, barEnd, &list, 0, 2, 5, Options(), &newEnd));
+  EXPECT_EQ(newEnd, barEnd);
   const uint8_t* stream = StreamBytes(set, 1);
   EXPECT_EQ(ChordVoice(stream + 1), 0);
   EXPECT_EQ(ChordVoice(stream + 1 + 6), 1);
