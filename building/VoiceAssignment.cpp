@@ -236,9 +236,11 @@ void VoiceAssigner::Assign(BarEvents* bar, int beats, int unit, const RhythmRead
   barLength_ = beats > 0 && unit > 0 ? BarLengthTicks(beats, unit) : kUnknownBarLength;
   maxVoices_ = options.tablature ? 1 : MaxVoicesAtPosition(*bar, options.oneVoiceOnly);
   if (!best_) best_ = std::make_unique<BarEvents>();
-  BarEvents input;
+  if (!input_) input_ = std::make_unique<BarEvents>();
+  if (!work_) work_ = std::make_unique<BarEvents>();
+  BarEvents& input = *input_;
+  BarEvents& work = *work_;
   CopyBarEvents(*bar, &input);
-  BarEvents work;
   for (int pass = 0; pass < 2; ++pass) {
     AssignPass(input, &work, pass == 0);
     if (pass == 0) CopyBarEvents(work, bar);

@@ -63,6 +63,8 @@ class VoiceAssigner {
   int32_t barLength_ = kUnknownBarLength;
   int maxVoices_ = 1;
   std::unique_ptr<BarEvents> best_;
+  std::unique_ptr<BarEvents> input_;  // the bar as given, and one pass's work
+  std::unique_ptr<BarEvents> work_;
   int32_t bestSpread_ = 0;
   int bestTie_ = 0;
   int calls_ = 0;
