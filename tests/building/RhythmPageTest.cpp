@@ -148,6 +148,16 @@ TEST(RhythmPage, BarsThatFitTheMetreInForceChangeNoSignature) {
   EXPECT_EQ(page.Part(1), part);
 }
 
+TEST(RhythmPage, AnEmptyBarIsCorrectedWithTheBarAfterIt) {
+  Page page({JoinItems({Minim(), Minim(), Line(), Line(kBarDouble), Dotted(kDurationHalf), Minim(), Line(kBarFinal),
+                        Boundary()})});
+  page.input.options.correction = true;
+  CorrectBarRhythms(&page.input);
+  EXPECT_EQ(page.Part(1), JoinItems({Minim(), Minim(), Line(), Line(kBarDouble), Minim(), Minim(), Line(kBarFinal),
+                                     Boundary()}));
+  EXPECT_EQ(page.boxes.count, page.BoxedItems());
+}
+
 TEST(RhythmPage, FewerThanTwoPartSlotsLeaveThePageAlone) {
   Page page({JoinItems({StreamBytesList{kBracketTupletByte, 1, 0, 3, 0}, Quaver(), Quaver(), Quaver()})});
   page.input.partCount = 1;
