@@ -2,6 +2,7 @@
 
 #include "building/BuildContext.h"
 #include "building/PartSlots.h"
+#include "building/StaveGroupPass.h"
 #include "reading/ReadingThread.h"
 
 void InstallScoreBuildingStages() {
@@ -9,4 +10,5 @@ void InstallScoreBuildingStages() {
   // One line per stage, in the table's order.
   SetReadingStage(ReadingStage::kFindChars, FindcharsStage);
   SetReadingStage(ReadingStage::kAssignStavesToParts, AssignStavesToPartsStage);
+  SetReadingStage(ReadingStage::kInterpretStaveSymbols, InterpretStaveSymbolsStage);
 }
