@@ -197,6 +197,42 @@ TEST_F(ChordBuildingTest, CurveLeftOpenAtTheSystemEndIsHidden) {
   EXPECT_EQ(Items()[0], kHiddenMarkByte);
 }
 
+TEST_F(ChordBuildingTest, HairpinMarkWritesAHairpinBeforeItsChord) {
+  // Opening to the right: 300 pixels long (127 units), closed end 60 pixels
+  // below the stave middle (5 mm), 24 pixels open (2 mm).
+  LineListItem line{};
+  line.x0 = 300;
+  line.x1 = 600;
+  line.y0 = 384;
+  line.y1 = 372;
+  line.staveMidY = 324;
+  line.halfOpening = 12;
+  line.lineFlags = 1;
+  lines = {line, line};
+  lines[1].lineFlags = 0;
+  for (int flagged : {1, 0}) {
+    SCOPED_TRACE(flagged);
+    FreeStreamSet(&streams);
+    notes.clear();
+    page->boxCount = 0;
+    AddNote(kNoteCrotchet, 300, 16);
+    notes[0].appenditures[0].kind = 160;
+    notes[0].appenditures[0].markIndex = flagged ? 0 : 1;
+    notes[0].appenditureCount = 1;
+    ASSERT_EQ(Run(), 1);
+    const Bytes items = Items();
+    if (!flagged) {
+      EXPECT_EQ(items.size(), 6u);  // a line that is no hairpin writes nothing
+      continue;
+    }
+    ASSERT_EQ(items.size(), 10u + 6u);
+    EXPECT_EQ(items[0], MakeTextFirstByte(kTextHairpin18));
+    EXPECT_EQ(ItemLength(items.data(), context.version), 10u);
+    EXPECT_EQ(Bytes(items.begin() + 3, items.begin() + 10), (Bytes{0, 0, 128 + 5, 127, 0, 2, 1}));
+    EXPECT_EQ(KindOf(items.data() + 10), kItemChord);
+  }
+}
+
 TEST(ChordEntriesTest, SortMovesTheEditorsSelectionOnlyWhenGiven) {
   uint8_t item[8] = {0x1C, 0, 0, 0, 0, 20, 16, 18};
   uint32_t selection[31] = {};

@@ -96,6 +96,8 @@ class StaveGroupFixture : public ::testing::Test {
     lists.wordCount = &wordCount;
     lists.curves = curves.data();
     lists.curveCount = static_cast<uint32_t>(curves.size());
+    lists.lines = lines.data();
+    lists.lineCount = static_cast<uint32_t>(lines.size());
     lists.rows = rows.data();
     lists.staveCount = static_cast<int>(rows.size());
   }
@@ -128,5 +130,6 @@ class StaveGroupFixture : public ::testing::Test {
   std::vector<NoteRecord> notes;
   std::vector<CharRecord> chars;
   std::vector<CurveListItem> curves;
+  std::vector<LineListItem> lines;
   uint32_t symbolCount = 0, noteCount = 0, charCount = 0, wordCount = 0;
 };
