@@ -134,12 +134,12 @@ struct GroupPass {
   int LeftmostNote(const PartPass& part) const {
     int found = -1;
     int32_t best = kFarRight;
+    // Every candidate lies on the part's own stave: one set of units.
+    SetStaveUnits(context.lists.rows, part.row >= 0 ? part.row : firstRow, context.resolution);
+    const int32_t fine = std::max(1, CurrentStaveUnits().smallStaveUnit);
     for (int k = 0; k < noteCount; ++k) {
       const NoteRecord& n = notes[k];
       if (n.stave != part.stave || n.quality >= kRejectedQuality) continue;
-      const int row = SystemStaveRow(context, firstRow, endRow, n.stave);
-      SetStaveUnits(context.lists.rows, row >= 0 ? row : firstRow, context.resolution);
-      const int32_t fine = std::max(1, CurrentStaveUnits().smallStaveUnit);
       const int32_t key = ((n.left + n.right) / 2 + NoteStemX(notes, k, fine, context.stemOffsetScale)) / 2;
       if (key < best) {
         best = key;

@@ -191,4 +191,49 @@ TEST_F(StaveGroupTest, ItemsPastTheBoxListStayUnboxedAndNothingIsOverwritten) {
   EXPECT_FALSE(AppendObjectBox(context, ObjectBox{1, 2, 3, 4}, 0.0f));
 }
 
+TEST_F(StaveGroupTest, SameRecordsReadTwiceGiveTheSameBytesAndBoxes) {
+  SyntheticGroup();
+  AddNote(kNoteCrotchet, 250, 16);
+  AddNote(kNoteCrotchet, 250, 20);
+  AddNote(kNoteMinim, 460, 14);
+  const auto keptSymbols = symbols;
+  const auto keptNotes = notes;
+  ASSERT_EQ(Run(), 1);
+  const Bytes first = Slot(1);
+  const auto firstBoxes = Boxes();
+  FreeStreamSet(&streams);
+  page->boxCount = 0;
+  symbols = keptSymbols;
+  notes = keptNotes;
+  ASSERT_EQ(Run(), 1);
+  EXPECT_EQ(Slot(1), first);
+  EXPECT_EQ(Boxes(), firstBoxes);
+  EXPECT_TRUE(IsStreamWellFormed(first.data(), static_cast<uint32_t>(first.size()), context.version));
+}
+
+TEST(BuildContextTest, ReadingContextTakesAFreshCopyAndKeepsItsWriters) {
+  ResetScoreStreams();
+  ASSERT_EQ(GrowScoreStream(1, 4), 1);
+  StreamBytes(ScoreStreams, 1)[0] = 0x09;
+  StreamBytes(ScoreStreams, 1)[1] = 0x00;
+  ScoreStreams.used[1] = 2;
+  const int32_t parts = PartCount;
+  PartCount = 2;
+  BuildContext& context = ReadingBuildContext();
+  context.barVoices = RecordBar;
+  context.clefsKnown = true;
+  context.partCount = 9;
+  PrepareReadingBuildContext();
+  EXPECT_EQ(context.barVoices, RecordBar);
+  EXPECT_FALSE(context.clefsKnown);
+  EXPECT_EQ(context.partCount, 2);
+  EXPECT_EQ(context.snapshot.streams[1], (Bytes{0x09, 0x00}));
+  // The copy stays as it was when the score changes afterwards.
+  StreamBytes(ScoreStreams, 1)[0] = 0x39;
+  EXPECT_EQ(context.snapshot.streams[1][0], 0x09);
+  context.barVoices = nullptr;
+  PartCount = parts;
+  ResetScoreStreams();
+}
+
 }  // namespace
