@@ -96,7 +96,8 @@ struct ChordBuilder {
     if (noteBytes >= kChordNoteLimit) return;
     uint8_t byte;
     if (tab) {
-      byte = static_cast<uint8_t>(((std::clamp<int>(n.step, 0, 7)) << 5) | (n.fret & 31));
+      // The string is the low three bits of the staff position.
+      byte = static_cast<uint8_t>(((n.step & 7) << 5) | (n.fret & 31));
       for (int k = 0; k < noteBytes; ++k)
         if ((item[kChordHeaderBytes + k] >> 5) == (byte >> 5)) return;
     } else {

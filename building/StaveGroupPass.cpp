@@ -379,6 +379,7 @@ struct GroupPass {
     for (int slot = 1; slot < parts; ++slot)
       if (!EnsureStreamRoom(context, slot, kPartRoomStep)) return 0;
     SetClefMemories(context, firstRow);
+    context.previousJoin = 0;
     int32_t systemLeft = 65536;
     for (int r = firstRow; r < endRow && rows[r].group == rows[firstRow].group; ++r)
       systemLeft = std::min(systemLeft, StreamUnits(context, rows[r].left));

@@ -100,6 +100,21 @@ TEST_F(ChordBuildingTest, RepeatedPositionsAreKeptOnlyInsideTheStave) {
   }
 }
 
+TEST_F(ChordBuildingTest, TablatureNumbersAreSortedByStringAndTakeOneByteAString) {
+  rows[0].kind = 1;
+  rows[0].lineCount = 6;
+  rows[0].bottom = static_cast<int16_t>(rows[0].top + 60);
+  AddNote(kNoteCrotchet, 300, 3).fret = 5;
+  AddNote(kNoteCrotchet, 300, 1).fret = 7;
+  AddNote(kNoteCrotchet, 300, 3).fret = 9;  // a second number on the same string
+  ASSERT_EQ(Run(), 1);
+  const Bytes items = Items();
+  ASSERT_EQ(items.size(), 7u);
+  EXPECT_EQ(ChordNoteCount(items.data()), 2);
+  EXPECT_EQ(items[5], (1 << 5) | 7);
+  EXPECT_EQ(items[6], (3 << 5) | 5);
+}
+
 TEST_F(ChordBuildingTest, FortyHeadsKeepTheChordItemValid) {
   for (int k = 0; k < 40; ++k) AddNote(kNoteCrotchet, 300, k < 26 ? k + 1 : 26 - k % 13);
   ASSERT_EQ(Run(), 1);
