@@ -128,7 +128,7 @@ int AssignStavesToParts(BuildContext& context, CharRecord* chars, uint32_t charC
     const int readEnd = std::min(b, a + kMaxStavesPerSystem);
     NumberSystem(rows, a, readEnd, parts);
     for (int s = readEnd; s < b; ++s) {
-      rows[s].number = 0;
+      rows[s].number = kUnreadStaveNumber;
       ++unread;
     }
     a = b;
