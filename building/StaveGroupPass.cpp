@@ -420,7 +420,13 @@ struct GroupPass {
       CloseOpenCurves(context, part);
     }
 
-    if (context.textItems.pageTexts && !context.textItems.pageTexts(context)) return 0;
+    if (context.textItems.pageTexts) {
+      // Room for the page texts of every record still unconsumed.
+      const PageLists& lists = context.lists;
+      const uint32_t words = lists.wordCount ? *lists.wordCount : 0, chars = lists.charCount ? *lists.charCount : 0;
+      if (!EnsureStreamRoom(context, 0, words * 600 + chars * 80 + 1)) return 0;
+      if (!context.textItems.pageTexts(context)) return 0;
+    }
 
     for (int slot = 1; slot < parts; ++slot) RunBarVoices(passes[slot]);
     for (int slot = 1; slot < kPartSlots; ++slot) {

@@ -211,6 +211,53 @@ TEST_F(StaveGroupTest, SameRecordsReadTwiceGiveTheSameBytesAndBoxes) {
   EXPECT_TRUE(IsStreamWellFormed(first.data(), static_cast<uint32_t>(first.size()), context.version));
 }
 
+struct TextCall {
+  int slot, code;
+  uint32_t link;
+  int32_t x;
+};
+std::vector<TextCall> textCalls;
+int pageTextCalls = 0;
+int RecordText(BuildContext& context, int slot, int code, uint32_t link, int32_t x, const StaveRow&) {
+  textCalls.push_back({slot, code, link, x});
+  if (!(link & kWordLinkBit)) context.lists.chars[link].kind = kTextConsumed;
+  return 1;
+}
+int RecordPageTexts(BuildContext&) {
+  ++pageTextCalls;
+  return 1;
+}
+
+TEST_F(StaveGroupTest, TextsOfRestsAndChordsGoToTheTextWriters) {
+  textCalls.clear();
+  pageTextCalls = 0;
+  context.textItems.text = RecordText;
+  context.textItems.pageTexts = RecordPageTexts;
+  AddStave(0, 1);
+  AddChar(u"To Coda", 19, 300, 250);  // 0: a coda text on the rest
+  AddChar(u"la", 9, 402, 380);        // 1: a lyric under the note
+  AddChar(u"x", kTextConsumed, 402, 380);  // 2: consumed already
+  SymbolRecord& rest = AddSymbol(kSymbolRestBase + 5, 300, 310, 6, 10);
+  rest.appenditures[0].kind = 25;
+  rest.appenditures[0].markIndex = 0;
+  rest.appenditureCount = 1;
+  NoteRecord& note = AddNote(kNoteCrotchet, 400, 16);
+  note.appenditures[0].kind = 24;
+  note.appenditures[0].markIndex = 1;
+  note.appenditures[1].kind = 24;
+  note.appenditures[1].markIndex = 2;
+  note.appenditureCount = 2;
+  ASSERT_EQ(Run(), 1);
+  ASSERT_EQ(textCalls.size(), 2u);
+  EXPECT_EQ(textCalls[0].code, 25);
+  EXPECT_EQ(textCalls[0].x, 300);
+  EXPECT_EQ(textCalls[1].code, 24);  // a lyric word's code from its meaning
+  EXPECT_EQ(textCalls[1].link, 1u);
+  EXPECT_EQ(textCalls[1].x, 400);
+  EXPECT_EQ(pageTextCalls, 1);
+  EXPECT_GE(StreamCapacity(streams, 0), 3u * 80u);
+}
+
 TEST(BuildContextTest, ReadingContextTakesAFreshCopyAndKeepsItsWriters) {
   ResetScoreStreams();
   ASSERT_EQ(GrowScoreStream(1, 4), 1);
