@@ -289,7 +289,10 @@ struct GroupPass {
       rest[0] = static_cast<uint8_t>(((s.count & 0x0F) << 4) | 13);
       rest[1] = static_cast<uint8_t>(((s.count >> 4) & 63) | (voice << 6));
     } else {
-      rest[0] = static_cast<uint8_t>((((s.type - (s.restFlags << 3)) << 4) & 0xFF) | kItemRest);
+      // The duration code type - 64 in bits 4-6 and bit 0 of the rest flags in
+      // bit 7, both by the same modular arithmetic on the record's fields.
+      const uint32_t value = static_cast<uint32_t>(s.type) - (static_cast<uint32_t>(s.restFlags) << 3);
+      rest[0] = static_cast<uint8_t>(((value << 4) & 0xFF) | kItemRest);
       rest[1] = static_cast<uint8_t>((s.count & 3) + (s.hidden ? 0x20 : 0) + (voice << 6));
     }
     // Marks after the rest.

@@ -161,6 +161,16 @@ TEST_F(StaveGroupTest, SymbolCentreOnANoteLeftEdgeGoesFirst) {
   }
 }
 
+TEST_F(StaveGroupTest, RestFlagsPutTheRestInThePreviousColumn) {
+  AddStave(0, 1);
+  AddSymbol(kSymbolRestBase + 4, 300, 310, 6, 10).restFlags = 1;
+  AddSymbol(kSymbolRestBase + 5, 400, 410, 6, 10).restFlags = -3;  // odd flags from a bad record
+  ASSERT_EQ(Run(), 1);
+  const Bytes slot = Slot(1);
+  EXPECT_EQ(Bytes(slot.begin() + 7, slot.end()), (Bytes{0xC5, 0x00, 0xD5, 0x00, 0x80}));
+  EXPECT_TRUE(RestSharesColumn(slot.data() + 7));
+}
+
 TEST_F(StaveGroupTest, FarRightRecordsAreNeverTaken) {
   AddStave(0, 1);
   AddSymbol(kSymbolRestBase + 5, 8192, 8200, 6, 10);
