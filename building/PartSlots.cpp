@@ -157,6 +157,7 @@ int AssignStavesToPartsStage(StageContext& stage) {
   const int unread = AssignStavesToParts(context, lists.chars, lists.charCount ? *lists.charCount : 0, lists.words,
                                          lists.wordCount ? *lists.wordCount : 0, stage.rows, stage.staveCount);
   PartCount = std::max(PartCount, context.partCount);
+  if (context.textItems.prePassKinds && stage.staveCount > 0) context.textItems.prePassKinds(context);
   if (unread) {
     std::lock_guard<std::mutex> lock(PageTableLock());
     const int32_t row = Reading().pageIndex;

@@ -8,7 +8,8 @@
 void InstallScoreBuildingStages() {
   SetReadingStartHook(PrepareReadingBuildContext);
   // One line per stage, in the table's order.
-  SetReadingStage(ReadingStage::kFindChars, FindcharsStage);
+  // The text-finder slot (kFindChars) belongs to the filling of the page's
+  // text records from the engine's text; FindcharsStage is its bare form.
   SetReadingStage(ReadingStage::kAssignStavesToParts, AssignStavesToPartsStage);
   SetReadingStage(ReadingStage::kInterpretStaveSymbols, InterpretStaveSymbolsStage);
 }

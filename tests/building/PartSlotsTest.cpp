@@ -154,6 +154,32 @@ TEST_F(PartSlotsTest, TheStageMarksAPageWithAnOverlongSystemAndPublishesThePartC
   }
 }
 
+TEST_F(PartSlotsTest, PrePassKindsAreGivenAfterTheReset) {
+  CharRecord chars[1] = {};
+  chars[0].kind = 9;
+  uint32_t charCount = 1, wordCount = 0;
+  BuildContext& context = ReadingBuildContext();
+  context = BuildContext{};
+  context.textItems.prePassKinds = [](BuildContext& c) {
+    EXPECT_EQ(c.lists.chars[0].kind, 0);  // reset first
+    c.lists.chars[0].kind = 13;
+  };
+  ReadingWorkLists lists;
+  lists.characters = reinterpret_cast<uint8_t*>(chars);
+  auto rows = Rows({{0, 5, 0, 48}});
+  StageContext stage;
+  stage.rows = rows.data();
+  stage.staveCount = 1;
+  stage.lists = &lists;
+  lists.charCount = charCount;
+  lists.wordCount = wordCount;
+  const int32_t parts = PartCount;
+  EXPECT_EQ(AssignStavesToPartsStage(stage), 1);
+  EXPECT_EQ(chars[0].kind, 13);
+  PartCount = parts;
+  context = BuildContext{};
+}
+
 TEST_F(PartSlotsTest, TextMeaningsAreResetOnlyOnAPageWithStaves) {
   CharRecord chars[2] = {};
   WordRecord words[2] = {};
