@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "score/Rhythm.h"
+#include "score/ScoreItem.h"
 #include "score/TupletDurations.h"
 
 namespace {
@@ -81,12 +82,18 @@ void MarkRepeatedChordTuplets(uint8_t* stream, uint32_t start, uint32_t end, int
     if (stream[offset] == kBracketTupletFarByte) stream[offset] = kBracketTupletByte;
 }
 
+void CompleteStreamTuplets(uint8_t* stream, uint32_t used, int slot, uint8_t version) {
+  if (!stream || !used) return;
+  FillTupletDurations(stream, 0, used, version);
+  MarkRepeatedChordTuplets(stream, 0, used, slot, version);
+  WalkStream(stream, used, version, [&](uint32_t at, const uint8_t* item, uint32_t) {
+    if (item[0] == kBracketTupletByte) stream[at] = kHiddenMarkByte;
+    return true;
+  });
+}
+
 void CompletePageTuplets(BuildContext& context) {
-  for (int slot = 1; slot < std::min(context.partCount, kPartSlots); ++slot) {
-    uint8_t* bytes = StreamBytes(*context.streams, slot);
-    const uint32_t used = StreamUsedLength(*context.streams, slot);
-    if (!bytes || !used) continue;
-    MarkRepeatedChordTuplets(bytes, 0, used, slot, context.version);
-    FillTupletDurations(bytes, 0, used, context.version);
-  }
+  for (int slot = 1; slot < std::min(context.partCount, kPartSlots); ++slot)
+    CompleteStreamTuplets(StreamBytes(*context.streams, slot), StreamUsedLength(*context.streams, slot), slot,
+                          context.version);
 }

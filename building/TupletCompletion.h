@@ -12,5 +12,9 @@
 // part slot tells whether partners are matched by string (tablature) or by
 // staff position.
 void MarkRepeatedChordTuplets(uint8_t* stream, uint32_t start, uint32_t end, int slot, uint8_t version);
-// Both passes over every part slot of the page's work streams.
+// Completes the tuplets of one part slot's stream of used bytes: their
+// durations filled, then the repeated-chord pass, then every bracket item
+// still standing hidden.
+void CompleteStreamTuplets(uint8_t* stream, uint32_t used, int slot, uint8_t version);
+// The same over every part slot of the page's work streams.
 void CompletePageTuplets(BuildContext& context);
