@@ -1,7 +1,10 @@
 #include "stages/RecognitionStages.h"
 
 #include "reading/ReadingThread.h"
+#include "stages/NoteheadStep.h"
 
 void InstallRecognitionStages() {
   // One line per stage, in the table's order.
+  SetReadingStage(ReadingStage::kNoteheads, NoteheadsStage);
+  SetReadingStage(ReadingStage::kConvertNoteRecords, ConvertNoteRecordsStage);
 }

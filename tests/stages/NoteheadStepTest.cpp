@@ -1,0 +1,184 @@
+#include "stages/NoteheadStep.h"
+#include "stages/NoteRecords.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <vector>
+
+#include "platform/ShellFlags.h"
+#include "reading/StaveSpacing.h"
+#include "shapes/ClassifierDatabases.h"
+#include "tests/Code/Quorm/PageSynth.h"
+#include "tests/stages/NoteEnginePage.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/TestPaths.h"
+
+namespace {
+
+constexpr double kSpace = 20;  // a 300-dpi stave
+constexpr int kTop = 200;      // its top line
+
+// A five-line stave on a synthesised page, read as the reading thread reads
+// it: the line table traced from the image.
+class NoteheadPage {
+ public:
+  NoteheadPage() : synth(1400, 600), painter(synth) {
+    staff.top = kTop;
+    staff.left = 100;
+    staff.right = 1300;
+    staff.spacing = kSpace;
+    staff.thickness = 2;
+    painter.AddStaff(staff);
+    row.left = 100;
+    row.right = 1299;
+    row.top = kTop;
+    row.bottom = static_cast<int16_t>(kTop + 4 * kSpace);
+    row.lineCount = 5;
+    row.lineThickness = 2;
+    row.midX = 700;
+    row.midTop = kTop;
+    row.rightTop = kTop;
+    row.number = 1;
+  }
+
+  // Half spaces below the top line of a record step (16 = middle line).
+  static double StepY(int step) { return kTop + (20 - step) * kSpace / 2; }
+
+  void Solid(int step, int x, bool stem = true) {
+    synth.FillEllipse(StepY(step), x, 0.55 * kSpace, 0.68 * kSpace);
+    if (stem) synth.FillRect(static_cast<int>(StepY(step) - 3.5 * kSpace), x + 11, static_cast<int>(StepY(step)), x + 14);
+    Ledgers(step, x);
+  }
+  void Hollow(int step, int x) {
+    synth.FillEllipse(StepY(step), x, 0.55 * kSpace, 0.68 * kSpace);
+    Clear(StepY(step), x, 0.25 * kSpace, 0.45 * kSpace);
+    synth.FillRect(static_cast<int>(StepY(step) - 3.5 * kSpace), x + 11, static_cast<int>(StepY(step)), x + 14);
+    Ledgers(step, x);
+  }
+  void Semibreve(int step, int x) {
+    synth.FillEllipse(StepY(step), x, 0.55 * kSpace, 0.9 * kSpace);
+    Clear(StepY(step), x, 0.35 * kSpace, 0.4 * kSpace);
+    Ledgers(step, x);
+  }
+
+  int Read() {
+    painter.AddStaff(staff);  // the lines run through the hollow heads
+    const int words = synth.wordsPerRow();
+    image.bits = reinterpret_cast<const uint8_t*>(synth.bits());
+    image.width = synth.width();
+    image.height = synth.height();
+    image.rowBytes = static_cast<size_t>(words) * 4;
+    geometry.image.rows = const_cast<uint8_t*>(image.bits);
+    geometry.image.width = image.width;
+    geometry.image.height = image.height;
+    geometry.image.rowBytes = image.rowBytes;
+    geometry.resolution = 300;
+    geometry.lines = lines.get();
+    geometry.curvesValid = valid;
+    geometry.modelCurves = model;
+    StaveLookup().readingActive = true;
+    const int result = FindNoteheads(image, &row, 1, 0, notes.data(), count, 0, 0, geometry);
+    StaveLookup().readingActive = false;
+    return result;
+  }
+
+  // The live records of the step and kind overlapping column x.
+  int Found(int step, uint32_t kind, int x) const {
+    int n = 0;
+    for (uint32_t i = 0; i < count; ++i)
+      if (notes[i].step == step && notes[i].kind == kind && notes[i].left <= x && notes[i].right >= x &&
+          notes[i].quality < kRejectedQuality)
+        ++n;
+    return n;
+  }
+
+  SynthPage synth;
+  StaffPainter painter;
+  SynthStaff staff;
+  StaveRow row;
+  HeadImage image;
+  StavePage geometry;
+  std::unique_ptr<StaveLineTable> lines = std::make_unique<StaveLineTable>();
+  uint32_t valid[kStaveSlots] = {};
+  uint32_t model[kStaveSlots] = {};
+  std::vector<NoteRecord> notes = std::vector<NoteRecord>(kNoteListCapacity);
+  uint32_t count = 0;
+
+ private:
+  void Clear(double cy, double cx, double ry, double rx) {
+    for (int y = static_cast<int>(cy - ry) - 1; y <= cy + ry + 1; ++y)
+      for (int x = static_cast<int>(cx - rx) - 1; x <= cx + rx + 1; ++x) {
+        const double dx = (x + 0.5 - cx) / rx, dy = (y + 0.5 - cy) / ry;
+        if (dx * dx + dy * dy <= 1) synth.Set(y, x, false);
+      }
+  }
+  // Ledger lines from the stave out to a head beyond it.
+  void Ledgers(int step, int x) {
+    for (int s = 22; s <= step; s += 2) LedgerAt(s, x);
+    for (int s = 10; s >= step; s -= 2) LedgerAt(s, x);
+  }
+  void LedgerAt(int step, int x) {
+    const int y = static_cast<int>(StepY(step));
+    synth.FillRect(y - 1, x - 19, y + 1, x + 20);
+  }
+};
+
+class NoteheadStep : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    const std::vector<uint8_t> bytes = ReadBytes(SourcePath("resources/data/Notation"));
+    templates_ = new NotationDatabase;
+    ASSERT_TRUE(ParseNotationDatabase(bytes.data(), bytes.size(), templates_));
+  }
+  static void TearDownTestSuite() {
+    delete templates_;
+    templates_ = nullptr;
+  }
+  void SetUp() override {
+    NoteheadTemplates() = templates_;
+    Flags().abort = 0;
+  }
+  void TearDown() override { NoteheadTemplates() = nullptr; }
+
+  NoteEnginePage engine;  // an engine page without notes: nothing is known yet
+  static NotationDatabase* templates_;
+};
+NotationDatabase* NoteheadStep::templates_ = nullptr;
+
+TEST_F(NoteheadStep, FindsEachHeadClassOnLinesSpacesAndLedgers) {
+  engine.AddStave(0, kTop, 20, 5);
+  engine.Describe();
+  NoteheadPage page;
+  const struct {
+    const char* what;
+    int step;
+    int x;
+    uint32_t kind;
+  } heads[] = {
+      {"solid on the middle line", 16, 200, kNoteCrotchet}, {"solid in a space", 17, 280, kNoteCrotchet},
+      {"solid on a ledger above", 22, 360, kNoteCrotchet},  {"solid above a ledger", 23, 440, kNoteCrotchet},
+      {"solid on a ledger below", 10, 520, kNoteCrotchet},  {"minim on a line", 14, 600, kNoteMinim},
+      {"minim in a space", 15, 680, kNoteMinim},            {"minim on a ledger below", 10, 760, kNoteMinim},
+      {"semibreve on a line", 18, 860, kNoteSemibreve},     {"semibreve in a space", 19, 960, kNoteSemibreve},
+      {"semibreve on a ledger above", 22, 1060, kNoteSemibreve},
+  };
+  for (const auto& h : heads) {
+    if (h.kind == kNoteCrotchet) page.Solid(h.step, h.x);
+    else if (h.kind == kNoteMinim) page.Hollow(h.step, h.x);
+    else page.Semibreve(h.step, h.x);
+  }
+  ASSERT_EQ(page.Read(), 1);
+  for (const auto& h : heads) EXPECT_EQ(page.Found(h.step, h.kind, h.x), 1) << h.what;
+  for (uint32_t i = 0; i < page.count; ++i) {
+    const NoteRecord& r = page.notes[i];
+    EXPECT_EQ(r.origin, kSearchOrigin);
+    EXPECT_LE(r.quality, 5);
+    bool known = false;
+    for (const auto& h : heads) known = known || (r.left <= h.x && r.right >= h.x && r.step == h.step);
+    EXPECT_TRUE(known) << "a head at " << r.left << ".." << r.right << " step " << r.step << " kind " << r.kind;
+  }
+}
+
+}  // namespace
