@@ -182,3 +182,160 @@ TEST_F(NoteheadStep, FindsEachHeadClassOnLinesSpacesAndLedgers) {
 }
 
 }  // namespace
+
+namespace {
+
+NoteRecord Found(int16_t left, int16_t step, uint32_t kind, int16_t confidence, int16_t width = 24) {
+  NoteRecord r{};
+  r.left = left;
+  r.right = static_cast<int16_t>(left + width);
+  r.top = static_cast<int16_t>(400 - step * 10);
+  r.bottom = static_cast<int16_t>(r.top + 20);
+  r.step = step;
+  r.kind = kind;
+  r.confidence = confidence;
+  r.origin = kSearchOrigin;
+  r.space = 20;
+  return r;
+}
+
+TEST(GradeFoundNoteheads, ConfidenceGivesTheQuality) {
+  const struct {
+    uint32_t kind;
+    int16_t confidence;
+    bool kept;
+    int16_t quality;
+  } cases[] = {
+      {kNoteCrotchet, 91, false, 0}, {kNoteCrotchet, 92, true, 5}, {kNoteCrotchet, 94, true, 2},
+      {kNoteCrotchet, 100, true, -5}, {kNoteMinim, 96, true, 0},    {kNoteSemibreve, 99, true, 5},
+  };
+  for (const auto& c : cases) {
+    std::vector<NoteRecord> notes = {Found(100, 16, c.kind, c.confidence)};
+    uint32_t count = 1;
+    GradeFoundNoteheads(notes.data(), 0, count, 86, 90);
+    ASSERT_EQ(count, c.kept ? 1u : 0u) << c.confidence;
+    if (c.kept) EXPECT_EQ(notes[0].quality, c.quality) << c.kind << " " << c.confidence;
+  }
+}
+
+TEST(ThinNoteRecords, KeepsTheBetterOfTwoHeadsAtOnePlace) {
+  std::vector<NoteRecord> notes = {Found(100, 16, kNoteCrotchet, 95), Found(102, 16, kNoteCrotchet, 97),
+                                   Found(104, 16, kNoteSemibreve, 99),  // a solid head beats a semibreve
+                                   Found(103, 18, kNoteCrotchet, 90),   // another step
+                                   Found(300, 16, kNoteCrotchet, 90)};  // elsewhere
+  uint32_t count = static_cast<uint32_t>(notes.size());
+  EXPECT_TRUE(ThinNoteRecords(notes.data(), count, 0));
+  ASSERT_EQ(count, 3u);
+  EXPECT_EQ(notes[0].left, 102);
+  EXPECT_EQ(notes[1].step, 18);
+  EXPECT_EQ(notes[2].left, 300);
+}
+
+TEST(CleanFoundNoteheads, RemovesContradictingFinds) {
+  HeadImage blank;  // no ink: no stems anywhere
+  std::vector<uint8_t> white(64 * 700, 0);
+  blank.bits = white.data();
+  blank.width = 500;
+  blank.height = 700;
+  blank.rowBytes = 64;
+  StaveRow row;
+  row.left = 10;
+  row.right = 490;
+  row.top = 200;
+  row.bottom = 280;
+  row.lineCount = 5;
+  row.number = 1;
+  StavePage page;
+  auto clean = [&](std::vector<NoteRecord> notes) {
+    uint32_t count = static_cast<uint32_t>(notes.size());
+    CleanFoundNoteheads(blank, notes.data(), count, &row, 1, 0, 10.0, 0, page);
+    notes.resize(count);
+    return notes;
+  };
+  // Two equally confident solid heads at one place: the narrower goes, at
+  // equal width the later.
+  std::vector<NoteRecord> left = clean({Found(100, 16, kNoteCrotchet, 95, 24), Found(101, 16, kNoteCrotchet, 95, 22)});
+  ASSERT_EQ(left.size(), 1u);
+  EXPECT_EQ(left[0].left, 100);
+  left = clean({Found(100, 16, kNoteCrotchet, 95), Found(101, 16, kNoteCrotchet, 95)});
+  ASSERT_EQ(left.size(), 1u);
+  EXPECT_EQ(left[0].left, 100);
+  // A hollow head between solid heads a step above and below goes; with
+  // solid heads two steps away on both sides too, it stays.
+  left = clean({Found(100, 15, kNoteCrotchet, 95), Found(100, 16, kNoteMinim, 95), Found(100, 17, kNoteCrotchet, 95)});
+  EXPECT_EQ(left.size(), 2u);
+  for (const NoteRecord& r : left) EXPECT_EQ(r.kind, kNoteCrotchet);
+}
+
+TEST(CleanFoundNoteheads, AStemlessHeadBesideAStemmedOneGoes) {
+  // Two heads drawn with the stems the measuring finds: a stemmed head, a
+  // stemless one just left of it a step higher.
+  SynthPage synth(600, 500);
+  synth.FillEllipse(250, 300, 10, 13);
+  synth.FillRect(180, 311, 250, 314);  // stem up 3.5 spaces
+  synth.FillEllipse(240, 270, 10, 13);
+  HeadImage image;
+  image.bits = reinterpret_cast<const uint8_t*>(synth.bits());
+  image.width = synth.width();
+  image.height = synth.height();
+  image.rowBytes = static_cast<size_t>(synth.wordsPerRow()) * 4;
+  StaveRow row;
+  row.left = 10;
+  row.right = 590;
+  row.top = 200;
+  row.bottom = 280;
+  row.lineCount = 5;
+  row.number = 1;
+  StavePage page;
+  std::vector<NoteRecord> notes = {Found(257, 17, kNoteCrotchet, 95, 26), Found(287, 16, kNoteCrotchet, 95, 27)};
+  notes[0].top = 230;
+  notes[0].bottom = 250;
+  notes[1].top = 240;
+  notes[1].bottom = 260;
+  uint32_t count = 2;
+  CleanFoundNoteheads(image, notes.data(), count, &row, 1, 0, 10.0, 0, page);
+  ASSERT_EQ(count, 1u);
+  EXPECT_EQ(notes[0].left, 287);
+  EXPECT_EQ(notes[0].stemLength[1], 3);  // (240 - 180) / 20, up at the right edge
+}
+
+TEST(MeasureStems, StemsAtTheImageEdgesAreReadInsideIt) {
+  // Heads in the four corners, their stems running off the image.
+  SynthPage synth(200, 200);
+  const struct {
+    int cx, cy, stemX0, stemY0, stemY1;
+  } heads[] = {{12, 8, 22, 0, 8}, {186, 8, 175, 8, 60}, {12, 190, 22, 130, 190}, {186, 190, 175, 190, 200}};
+  for (const auto& h : heads) {
+    synth.FillEllipse(h.cy, h.cx, 10, 13);
+    synth.FillRect(h.stemY0, h.stemX0, h.stemY1, h.stemX0 + 3);
+  }
+  HeadImage image;
+  image.bits = reinterpret_cast<const uint8_t*>(synth.bits());
+  image.width = synth.width();
+  image.height = synth.height();
+  image.rowBytes = static_cast<size_t>(synth.wordsPerRow()) * 4;
+  StaveRow row;
+  row.left = 0;
+  row.right = 199;
+  row.top = 50;
+  row.bottom = 130;
+  row.lineCount = 5;
+  row.number = 1;
+  StavePage page;
+  std::vector<NoteRecord> notes;
+  for (const auto& h : heads) {
+    NoteRecord r = Found(static_cast<int16_t>(h.cx - 13), 16, kNoteCrotchet, 95, 26);
+    r.top = static_cast<int16_t>(h.cy - 10);
+    r.bottom = static_cast<int16_t>(h.cy + 10);
+    notes.push_back(r);
+  }
+  MeasureStems(image, notes.data(), 4, &row, 1, 0, 0, page);
+  // The stem going down from the bottom-left head into the head below it is
+  // no stem of its own; nothing is read outside the image (the sanitizers
+  // would say so).
+  EXPECT_EQ(notes[1].stemLength[2], 2);  // down at the left edge of the top-right head
+  for (const NoteRecord& r : notes)
+    for (int k = 0; k < 4; ++k) EXPECT_LE(r.stemLength[k], 10);
+}
+
+}  // namespace
