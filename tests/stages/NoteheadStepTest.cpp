@@ -339,3 +339,52 @@ TEST(MeasureStems, StemsAtTheImageEdgesAreReadInsideIt) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(NoteheadStep, ATabStaveGetsNothingAndAShortStaveExactlyTheEnginesHeads) {
+  const int five = engine.AddStave(0, kTop, 20, 5);
+  const int one = engine.AddStave(1, 450, 40, 1);
+  engine.Describe();
+  HandGroup g;
+  g.notes = {HandNote{3, 0, 600}, HandNote{3, -1, 700}};
+  engine.AddSlot(one, {g});
+  NoteheadPage page;
+  page.Solid(16, 300);  // a head the search would find on a five-line stave
+  page.Read();
+  std::vector<StaveRow> rows = {page.row, engine.rows[one]};
+  rows[0].group = engine.rows[five].group;
+  page.count = 0;
+  StaveLookup().readingActive = true;
+  rows[0].kind = 1;  // tablature
+  EXPECT_EQ(FindNoteheads(page.image, rows.data(), 2, 0, page.notes.data(), page.count, 0, 0, page.geometry), 1);
+  EXPECT_EQ(page.count, 0u);
+  EXPECT_EQ(FindNoteheads(page.image, rows.data(), 2, 1, page.notes.data(), page.count, 0, 1, page.geometry), 1);
+  StaveLookup().readingActive = false;
+  ASSERT_EQ(page.count, 2u);  // the engine's two heads and nothing searched
+  EXPECT_EQ(page.notes[0].origin, kEngineOrigin);
+  EXPECT_EQ(page.notes[1].origin, kEngineOrigin);
+}
+
+TEST_F(NoteheadStep, AWindowOverAnObjectTheEngineFoundIsNotExamined) {
+  const int row = engine.AddStave(0, kTop, 20, 5);
+  engine.Describe();
+  HandGroup g;
+  g.notes = {HandNote{3, 0, 300}};  // the engine's head on the middle line at x 292..308
+  engine.AddSlot(row, {g});
+  NoteheadPage page;
+  page.Solid(16, 300);
+  page.Read();
+  HeadCandidate table[kCandidateEntries] = {};
+  CurrentHeadSearch().headWidth = 16;
+  StaveLookup().readingActive = true;
+  const int32_t top = static_cast<int32_t>(NoteheadPage::StepY(17)), bottom = static_cast<int32_t>(NoteheadPage::StepY(15));
+  EXPECT_EQ(MatchNoteheadShape(page.image, 290, top, bottom, 20, 2, 14, false, table, &page.row, 1, 0, 0, false), 0);
+  EXPECT_EQ(table[kSolidHeadClass].score, 0);
+  // Left of a column already examined the engine is not asked again.
+  EXPECT_EQ(MatchNoteheadShape(page.image, 290, top, bottom, 20, 2, 14, true, table, &page.row, 1, 0, 0, false), 1);
+  StaveLookup().readingActive = false;
+  EXPECT_GE(table[kSolidHeadClass].score, kAcceptedHeadScore);
+}
+
+}  // namespace
