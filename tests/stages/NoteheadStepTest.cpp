@@ -214,7 +214,9 @@ TEST(GradeFoundNoteheads, ConfidenceGivesTheQuality) {
     uint32_t count = 1;
     GradeFoundNoteheads(notes.data(), 0, count, 86, 90);
     ASSERT_EQ(count, c.kept ? 1u : 0u) << c.confidence;
-    if (c.kept) EXPECT_EQ(notes[0].quality, c.quality) << c.kind << " " << c.confidence;
+    if (c.kept) {
+      EXPECT_EQ(notes[0].quality, c.quality) << c.kind << " " << c.confidence;
+    }
   }
 }
 
