@@ -103,6 +103,13 @@ void ReadEngineSlotEvent(int32_t system, int32_t stave, int32_t slot, int32_t in
   ReadEngineNoteGroup(system, stave, groups[index], out);
 }
 
+void ReadEngineSlotEvents(int32_t system, int32_t stave, int32_t slot, std::vector<EngineEventView>* out) {
+  int32_t n = 0;
+  const MscriptNoteGroup* groups = GetTimeSlotNotes(0, system, stave, slot, &n);
+  out->resize(static_cast<size_t>(std::max(n, 0)));
+  for (int32_t i = 0; i < n; ++i) ReadEngineNoteGroup(system, stave, groups[i], &(*out)[static_cast<size_t>(i)]);
+}
+
 int32_t EngineStaveTopLineY(int32_t system, int32_t stave, int32_t x) {
   return StaffLineY(GetStaffOfSystem(system, stave), 0, x);
 }

@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "Code/Quorm/Geometry.h"
 
@@ -83,6 +84,8 @@ int32_t EngineStaveSlotCount(int32_t system, int32_t stave);
 int32_t EngineSlotEventCount(int32_t system, int32_t stave, int32_t slot);
 // Note event `index` of the slot, through ReadEngineNoteGroup.
 void ReadEngineSlotEvent(int32_t system, int32_t stave, int32_t slot, int32_t index, EngineEventView* out);
+// All note events of the slot at once (the engine gives at most 100).
+void ReadEngineSlotEvents(int32_t system, int32_t stave, int32_t slot, std::vector<EngineEventView>* out);
 // The engine staff of the stave: its top line's y at x and its space
 // rounded to pixels.
 int32_t EngineStaveTopLineY(int32_t system, int32_t stave, int32_t x);

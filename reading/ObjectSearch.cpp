@@ -1,6 +1,7 @@
 #include "reading/ObjectSearch.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "Code/Quorm/Findstav.h"
 #include "Code/Quorm/Mscrptio.h"
@@ -129,10 +130,10 @@ int32_t FindObjectNearBox(const StaveRow* rows, int count, int s, int32_t left, 
     const int32_t staff = GetStaffOfSystem(system, t);
     const int32_t slots = GetStaveTimeSlotCount(0, system, t);
     for (int32_t slot = 0; slot < slots; ++slot) {
-      const int32_t events = EngineSlotEventCount(system, t, slot);
-      for (int32_t g = 0; g < events; ++g) {
-        EngineEventView view;
-        ReadEngineSlotEvent(system, t, slot, g, &view);
+      // One read of the slot's events (kept between calls to spare allocations).
+      static thread_local std::vector<EngineEventView> events;
+      ReadEngineSlotEvents(system, t, slot, &events);
+      for (const EngineEventView& view : events) {
         const int32_t found = SearchEvent(view, -d, q, mask, tolerance);
         if (found >= 0) return found;
       }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "reading/StaveSpacing.h"
 #include "stages/SymbolRecords.h"
@@ -84,10 +85,10 @@ int ImportEngineNotes(const StaveRow* rows, int rowCount, int s, int32_t indexIn
   const int32_t slots = EngineStaveSlotCount(system, indexInSystem);
   const int16_t space = static_cast<int16_t>(EngineStaveSpace(system, indexInSystem));
   for (int32_t slot = 0; slot < slots; ++slot) {
-    const int32_t events = std::min(EngineSlotEventCount(system, indexInSystem, slot), kSlotEventLimit);
-    for (int32_t g = 0; g < events; ++g) {
-      EngineEventView e;
-      ReadEngineSlotEvent(system, indexInSystem, slot, g, &e);
+    std::vector<EngineEventView> events;
+    ReadEngineSlotEvents(system, indexInSystem, slot, &events);
+    if (events.size() > static_cast<size_t>(kSlotEventLimit)) events.resize(kSlotEventLimit);
+    for (const EngineEventView& e : events) {
       bool copied = false;
       for (int32_t i = 0; i < e.noteCount; ++i) {
         if (count >= static_cast<uint32_t>(kNoteListLimit)) break;
