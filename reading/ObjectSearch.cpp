@@ -1,6 +1,8 @@
 #include "reading/ObjectSearch.h"
 
 #include <algorithm>
+#include <map>
+#include <tuple>
 #include <vector>
 
 #include "Code/Quorm/Findstav.h"
@@ -8,7 +10,31 @@
 #include "reading/NoteGroupAdapter.h"
 #include "reading/StaveSpacing.h"
 
+struct ObjectSearchCache::Slots {
+  std::map<std::tuple<int32_t, int32_t, int32_t>, std::vector<EngineEventView>> events;
+};
+
 namespace {
+
+thread_local ObjectSearchCache::Slots* activeCache = nullptr;
+thread_local ObjectSearchCache* activeOwner = nullptr;
+
+// The slot's note events: from the cache while one is held, else read now.
+const std::vector<EngineEventView>& SlotEvents(int32_t system, int32_t stave, int32_t slot) {
+  if (activeCache) {
+    const auto key = std::make_tuple(system, stave, slot);
+    auto found = activeCache->events.find(key);
+    if (found == activeCache->events.end()) {
+      std::vector<EngineEventView> read;
+      ReadEngineSlotEvents(system, stave, slot, &read);
+      found = activeCache->events.emplace(key, std::move(read)).first;
+    }
+    return found->second;
+  }
+  static thread_local std::vector<EngineEventView> events;
+  ReadEngineSlotEvents(system, stave, slot, &events);
+  return events;
+}
 
 struct Query {
   int32_t left, top, right, bottom;
@@ -107,6 +133,17 @@ int32_t SearchSigns(int32_t system, int32_t t, int32_t slot, int32_t staff, cons
 
 }  // namespace
 
+ObjectSearchCache::ObjectSearchCache() : slots_(new Slots), previous_(activeOwner) {
+  activeOwner = this;
+  activeCache = slots_;
+}
+
+ObjectSearchCache::~ObjectSearchCache() {
+  activeOwner = previous_;
+  activeCache = previous_ ? previous_->slots_ : nullptr;
+  delete slots_;
+}
+
 ObjectSearchOptions& CurrentObjectSearchOptions() {
   static ObjectSearchOptions options;
   return options;
@@ -130,10 +167,7 @@ int32_t FindObjectNearBox(const StaveRow* rows, int count, int s, int32_t left, 
     const int32_t staff = GetStaffOfSystem(system, t);
     const int32_t slots = GetStaveTimeSlotCount(0, system, t);
     for (int32_t slot = 0; slot < slots; ++slot) {
-      // One read of the slot's events (kept between calls to spare allocations).
-      static thread_local std::vector<EngineEventView> events;
-      ReadEngineSlotEvents(system, t, slot, &events);
-      for (const EngineEventView& view : events) {
+      for (const EngineEventView& view : SlotEvents(system, t, slot)) {
         const int32_t found = SearchEvent(view, -d, q, mask, tolerance);
         if (found >= 0) return found;
       }

@@ -35,6 +35,22 @@ struct ObjectSearchOptions {
 };
 ObjectSearchOptions& CurrentObjectSearchOptions();
 
+// While one lives on a thread, FindObjectNearBox on that thread reads the
+// note events of each time slot once and keeps them: a stage that asks
+// about many boxes holds one while the page description stays as it is.
+class ObjectSearchCache {
+ public:
+  ObjectSearchCache();
+  ~ObjectSearchCache();
+  ObjectSearchCache(const ObjectSearchCache&) = delete;
+  ObjectSearchCache& operator=(const ObjectSearchCache&) = delete;
+  struct Slots;
+
+ private:
+  Slots* slots_;
+  ObjectSearchCache* previous_;
+};
+
 // The right edge (0 when negative) of the first object overlapping the box
 // (left < its right, right >= its left, top < its bottom, bottom >= its top);
 // -1 when none; 0 when stave s's system or stave is not in the engine's page

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/Messages.h"
+#include "reading/ObjectSearch.h"
 #include "reading/StaveSpacing.h"
 #include "stages/NoteRecords.h"
 
@@ -346,6 +347,8 @@ int FindNoteheads(const HeadImage& image, const StaveRow* rows, int count, int s
   SetStaveUnits(rows, s, page.resolution);
   if (row.kind == 2) return imported;
 
+  // The page description does not change during the search: its note events are read once.
+  ObjectSearchCache engineObjects;
   StaveSearch ss{image, rows, count, s, page, notes, noteCount, noteCount, staveNumber, S,
                  static_cast<int32_t>(S), 0, 65536};
   // Ledger limits: half-way is a space and a half from the next stave.

@@ -186,4 +186,17 @@ TEST_F(ObjectSearch, GraceStemEndsOnlyWhenAsked) {
   EXPECT_EQ(Find(0, 604, 101, 608, 103, kSkipNoteParts | kSkipNoteheads), 608);
 }
 
+TEST_F(ObjectSearch, ACacheKeepsTheSlotsReadWhileItLives) {
+  AddTimeSlot(0);
+  AddGroup(0, {Head(0, 100, 140, 0)});
+  {
+    ObjectSearchCache cache;
+    EXPECT_EQ(Find(0, 95, 135, 100, 145, kSkipNoteParts), 108);
+    EXPECT_EQ(Find(0, 195, 135, 200, 145, kSkipNoteParts), -1);
+    AddGroup(0, {Head(0, 200, 140, 0)});  // the description changes under the cache: not seen
+    EXPECT_EQ(Find(0, 195, 135, 200, 145, kSkipNoteParts), -1);
+  }
+  EXPECT_EQ(Find(0, 195, 135, 200, 145, kSkipNoteParts), 208);  // read afresh without it
+}
+
 }  // namespace
