@@ -205,14 +205,23 @@ int MatchNoteheadShape(const HeadImage& image, int32_t x, int32_t top, int32_t b
   // holds ink off the lines in its inner rows. The classes judge that box.
   int32_t inner[64];
   int rowsUsed = 0;
-  for (int32_t y = t; y <= b && rowsUsed < 64; ++y)
+  // (a ring's thin arcs may lie just outside the refined rows)
+  for (int32_t y = t - su; y <= b + su && rowsUsed < 64; ++y)
     if (RowDarkness(image, y, x, x + W, 1) <= 95) inner[rowsUsed++] = y;
-  // More ink than a line's thickness: a ledger or stave line alone is no head.
+  // More ink than a line's thickness, or ink both above and below the
+  // middle (the arcs of a ring): a ledger or stave line alone is no head.
   const int need = std::max<int32_t>(2, lineThickness + 2);
+  const int32_t middleRow = (t + b) / 2;
   auto inkColumn = [&](int32_t c) {
     int n = 0;
-    for (int i = 0; i < rowsUsed && n < need; ++i) n += image.Ink(c, inner[i]) ? 1 : 0;
-    return n >= need;
+    bool above = false, below = false;
+    for (int i = 0; i < rowsUsed; ++i) {
+      if (!image.Ink(c, inner[i])) continue;
+      ++n;
+      if (inner[i] < middleRow) above = true;
+      if (inner[i] > middleRow) below = true;
+    }
+    return n >= need || (above && below);
   };
   const int32_t mid = x + W / 2;
   int32_t l = mid, r = mid;
