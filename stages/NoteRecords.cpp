@@ -25,6 +25,12 @@ uint16_t AccidentalKind(int32_t code) {
   return code >= 1 && code <= 7 ? kinds[code] : 0;
 }
 
+// The offset word of a stem slot: the offset in the low byte, the strength
+// (length + 1, so that strength - 1 is the length in spaces) in the high byte.
+int16_t StemOffsetWord(int32_t offset, int16_t length) {
+  return static_cast<int16_t>(std::clamp(offset, 0, 255) | (std::clamp(length + 1, 0, 127) << 8));
+}
+
 void FillStem(NoteRecord& r, const EngineEventView& e, const EngineNoteView& n) {
   if (!e.hasStem) return;
   const int32_t u = CurrentStaveUnits().staveUnit * kStemUnitFactor;
@@ -33,12 +39,12 @@ void FillStem(NoteRecord& r, const EngineEventView& e, const EngineNoteView& n) 
     const int16_t length = RoundedSpaces(r.top - e.stemTopY, r.space);
     const int slot = usual ? 1 : 0;
     r.stemLength[slot] = length;
-    r.stemOffset[slot] = static_cast<int16_t>(usual ? r.right + u - e.stemX : e.stemX - (r.left - u));
+    r.stemOffset[slot] = StemOffsetWord(usual ? r.right + u - e.stemX : e.stemX - (r.left - u), length);
   } else {
     const int16_t length = RoundedSpaces(e.stemBottomY - r.bottom, r.space);
     const int slot = usual ? 2 : 3;
     r.stemLength[slot] = length;
-    r.stemOffset[slot] = static_cast<int16_t>(usual ? e.stemX - (r.left - u) : r.right + u - e.stemX);
+    r.stemOffset[slot] = StemOffsetWord(usual ? e.stemX - (r.left - u) : r.right + u - e.stemX, length);
   }
 }
 

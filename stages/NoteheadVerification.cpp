@@ -376,8 +376,8 @@ void MeasureStem(const HeadImage& image, int32_t x, int32_t y, int32_t w, int32_
   const int32_t fromHead = std::abs(end - headEdge);
   const int32_t spaces = static_cast<int32_t>(fromHead / space + 0.5);
   const int32_t measure = side == 0 ? column - x : x + w - column;
-  *length = static_cast<int16_t>(std::min(spaces, 255));
-  *offset = static_cast<int16_t>((std::clamp(measure, 0, 255)) | (std::min(spaces + 1, 255) << 8));
+  *length = static_cast<int16_t>(std::min(spaces, 126));
+  *offset = static_cast<int16_t>(std::clamp(measure, 0, 255) | (std::min(spaces + 1, 127) << 8));
 }
 
 void MeasureStems(const HeadImage& image, NoteRecord* notes, uint32_t count, const StaveRow* rows, int rowCount,
@@ -412,7 +412,10 @@ void MeasureStems(const HeadImage& image, NoteRecord* notes, uint32_t count, con
     MeasureStem(image, r.right - U, r.top + iS, 2 * U, k, r.bottom, &r.stemLength[3], &r.stemOffset[3], notes,
                 count, i, rightSolid, 1, 1);
     for (int slot = 0; slot < 4; ++slot)
-      if ((r.stemOffset[slot] & 0xFF) < 2 * units.staveUnit) r.stemLength[slot] = 0;
+      if ((r.stemOffset[slot] & 0xFF) < 2 * units.staveUnit) {
+        r.stemLength[slot] = 0;  // too near the window's outer edge: no stem of this head
+        r.stemOffset[slot] = static_cast<int16_t>(r.stemOffset[slot] & 0xFF);
+      }
   }
 }
 

@@ -98,7 +98,8 @@ TEST(ImportEngineNotes, FillsARecordPerHeadAndSkipsGraceNotesAndRests) {
   // Up at the right: slot 1, (200 - 150) / 20 rounded, right + U - stem x.
   const int u = CurrentStaveUnits().staveUnit * kStemUnitFactor;
   EXPECT_EQ(a.stemLength[1], 3);
-  EXPECT_EQ(a.stemOffset[1], 608 + u - 607);
+  EXPECT_EQ(a.stemOffset[1] & 0xFF, 608 + u - 607);
+  EXPECT_EQ(a.stemOffset[1] >> 8, 4);  // the strength: the length + 1
   EXPECT_EQ(a.stemLength[0] + a.stemLength[2] + a.stemLength[3], 0);
   ASSERT_EQ(a.appenditureCount, 1);
   EXPECT_EQ(a.appenditures[0].kind, 129);
@@ -115,7 +116,8 @@ TEST(ImportEngineNotes, FillsARecordPerHeadAndSkipsGraceNotesAndRests) {
   EXPECT_EQ(m.stemRight, 0u);
   // Down at the left: slot 2, (350 - 290) / 20, stem x - (left - U).
   EXPECT_EQ(m.stemLength[2], 3);
-  EXPECT_EQ(m.stemOffset[2], 692 - (692 - u));
+  EXPECT_EQ(m.stemOffset[2] & 0xFF, 692 - (692 - u));
+  EXPECT_EQ(m.stemOffset[2] >> 8, 4);
 }
 
 TEST(ImportEngineNotes, AMissingStaveGivesZeroAndANoteForTheNextStaveACopyOnce) {
