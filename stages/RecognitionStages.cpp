@@ -1,7 +1,11 @@
 #include "stages/RecognitionStages.h"
 
 #include "reading/ReadingThread.h"
+#include "stages/ChordDots.h"
+#include "stages/TabNumbers.h"
 
 void InstallRecognitionStages() {
   // One line per stage, in the table's order.
+  InstallTabNumberStages();
+  InstallChordDotStages();
 }
