@@ -446,8 +446,12 @@ int LoadTextChars() {
 
 void LoadTextCharsAtStartup() { LoadTextChars(); }
 
-int MatchTextCharDef(const TextCharTable& table, TextMatchScratch& s, const TextImage& image, int x0, int y0, int x1,
-                     int y1, int index, int minScore, bool firstCall) {
+namespace {
+
+// The score of a definition; with measure set, what component measureK
+// measured goes there (the scoring then runs through that component).
+int ScoreDefinition(const TextCharTable& table, TextMatchScratch& s, const TextImage& image, int x0, int y0, int x1,
+                    int y1, int index, int minScore, bool firstCall, int measureK, TextComponentMeasure* measure) {
   if (firstCall) s.cacheCount = 0;
   if (index < 0 || index >= table.count) return 0;
   const TextCharDef& def = table.defs[index];
@@ -490,6 +494,13 @@ int MatchTextCharDef(const TextCharTable& table, TextMatchScratch& s, const Text
       }
     }
     s.traced[k] = m;
+    if (measure && k == measureK) {
+      measure->found = m->found;
+      measure->left = m->left - x0, measure->right = m->right - x0;
+      measure->top = m->top - y0, measure->bottom = m->bottom - y0;
+      for (int e = 0; e < 4; ++e) measure->closedShare[e] = m->closedShare[e];
+      return 0;
+    }
     if (!m->found) {
       if (c.missingPolicy == kComponentVeto) return 0;
       penalty += c.missingPolicy == kComponentOptional ? step : 200 / W;
@@ -530,6 +541,21 @@ int MatchTextCharDef(const TextCharTable& table, TextMatchScratch& s, const Text
     if (failures) penalty += 100 * (failures < 3 ? failures : 3) / W;
   }
   return 100 - penalty;
+}
+
+}  // namespace
+
+int MatchTextCharDef(const TextCharTable& table, TextMatchScratch& s, const TextImage& image, int x0, int y0, int x1,
+                     int y1, int index, int minScore, bool firstCall) {
+  return ScoreDefinition(table, s, image, x0, y0, x1, y1, index, minScore, firstCall, -1, nullptr);
+}
+
+bool MeasureTextCharComponent(const TextCharTable& table, TextMatchScratch& s, const TextImage& image, int x0, int y0,
+                              int x1, int y1, int index, int k, TextComponentMeasure* out) {
+  *out = TextComponentMeasure{};
+  if (index < 0 || index >= table.count || k < 0 || k >= table.defs[index].componentCount) return false;
+  ScoreDefinition(table, s, image, x0, y0, x1, y1, index, -1000, true, k, out);
+  return true;
 }
 
 int MatchTextChar(const TextCharTable& table, TextMatchScratch& s, const TextImage& image, int x0, int y0, int x1,

@@ -95,6 +95,17 @@ struct TextImage {
 // ends early once the score cannot reach minScore.
 int MatchTextCharDef(const TextCharTable& table, TextMatchScratch& scratch, const TextImage& image, int x0, int y0,
                      int x1, int y1, int index, int minScore, bool firstCall);
+// What the matcher measured of component k of definition index on a box,
+// for the tuning tool: whether its seed was found, and the blob's edges
+// (means or outermost, as its scan modes say) relative to the box.
+struct TextComponentMeasure {
+  bool found = false;
+  int left = 0, right = 0, top = 0, bottom = 0;
+  int closedShare[4] = {};  // percent, by TextEdge
+};
+bool MeasureTextCharComponent(const TextCharTable& table, TextMatchScratch& scratch, const TextImage& image, int x0,
+                              int y0, int x1, int y1, int index, int k, TextComponentMeasure* out);
+
 // The best definition for the box: result gets its character and a zero byte
 // (empty when none was taken); returns the best score. usePriorityPass runs
 // the definitions marked first-pass first (and only then); onlyX tries only

@@ -225,6 +225,18 @@ TEST(TextCharacters, ScoresFollowTheMissingPolicyAndCountAtMostThreeFailures) {
     const TextCharTable table = TableOf({r});
     EXPECT_EQ(MatchTextCharDef(table, *scratch, square.Image(), 0, 0, 32, 32, 0, -1000, true), c.score) << c.name;
   }
+  // The tuning aid sees the blob the matcher traced: the square.
+  std::vector<uint8_t> inkOnly = Record('i', 1);
+  SetComponent(inkOnly, 0, true, 0);
+  inkOnly[8 + 16] = 5;  // outermost edges of both scans
+  TextComponentMeasure m;
+  ASSERT_TRUE(MeasureTextCharComponent(TableOf({inkOnly}), *scratch, square.Image(), 0, 0, 32, 32, 0, 0, &m));
+  EXPECT_TRUE(m.found);
+  EXPECT_EQ(m.left, 8);
+  EXPECT_EQ(m.right, 23);
+  EXPECT_EQ(m.top, 8);
+  EXPECT_EQ(m.bottom, 23);
+  EXPECT_FALSE(MeasureTextCharComponent(TableOf({inkOnly}), *scratch, square.Image(), 0, 0, 32, 32, 0, 1, &m));
   // Outside the aspect bounds nothing is traced: 0.
   std::vector<uint8_t> wide = Record('w', 1);
   SetComponent(wide, 0, true, 0);
