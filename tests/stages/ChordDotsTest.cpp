@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "reading/ReadingThread.h"
 #include "stages/ChordDots.h"
 #include "stages/TabNumbers.h"
 
@@ -150,6 +151,52 @@ TEST(ChordDots, HasNoteBetweenCountsLiveNotesOfTheStaveInsideTheSpan) {
   EXPECT_EQ(HasNoteBetween(notes.data(), n, 0, 90, 119), 0);   // ends after it
   EXPECT_EQ(HasNoteBetween(notes.data(), n, 0, 250, 350), 0);  // another stave's
   EXPECT_EQ(HasNoteBetween(notes.data(), n, 0, 450, 550), 0);  // rejected
+}
+
+}  // namespace
+
+namespace {
+
+std::vector<std::string> calls;
+int RecordArticulation(StageContext&) {
+  calls.push_back("articulation");
+  return 1;
+}
+int RecordTextMargins(StageContext& c) {
+  // Runs after the rests were finished: the breve rest is a bar rest by now.
+  calls.push_back(c.lists->symbols[1].type == kSymbolMultiBarRest ? "margins after rests" : "margins before rests");
+  return 1;
+}
+
+TEST(ChordDots, TheGroupPassesRunAroundWhatTheirEntriesAlreadyRunAndInstallOnce) {
+  const StageFunction oldArticulation = SetReadingStage(ReadingStage::kArticulation, RecordArticulation);
+  const StageFunction oldFinish = SetReadingStage(ReadingStage::kFinishGroup, RecordTextMargins);
+  InstallChordDotStages();
+  InstallChordDotStages();  // a second installation keeps one of each
+  Bar bar("|b|");
+  bar.notes = {Note(500, 14), Note(500, 18)};
+  ReadingWorkLists lists;
+  lists.symbols = bar.symbols.data();
+  lists.symbolCount = bar.count;
+  lists.notes = bar.notes.data();
+  lists.noteCount = uint32_t(bar.notes.size());
+  StaveRow rows[1] = {Stave()};
+  StageContext context;
+  context.rows = rows;
+  context.staveCount = 1;
+  context.lists = &lists;
+  calls.clear();
+  StageEntry* table = ReadingStageTable();
+  for (int i = 0; i < ReadingStageCount(); ++i)
+    if (table[i].id == ReadingStage::kArticulation || table[i].id == ReadingStage::kFinishGroup) {
+      ASSERT_NE(table[i].run, nullptr);
+      EXPECT_EQ(table[i].run(context), 1);
+    }
+  EXPECT_EQ(calls, (std::vector<std::string>{"articulation", "margins after rests"}));
+  EXPECT_EQ(bar.notes[0].chordBottom, 1u);  // the outer notes were marked after the articulation
+  EXPECT_EQ(bar.notes[1].chordTop, 1u);
+  SetReadingStage(ReadingStage::kArticulation, oldArticulation);
+  SetReadingStage(ReadingStage::kFinishGroup, oldFinish);
 }
 
 }  // namespace
