@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/Messages.h"
+#include "reading/PreparationStrings.h"
 #include "reading/ReadingThread.h"
 #include "reading/StavePageData.h"
 #include "reading/StaveSpacing.h"
@@ -82,7 +83,7 @@ bool ReadOneChar(const TabPage& p, const TextCharTable& table, TextMatchScratch&
   try {
     cell.assign(size_t(strideWords) * 4 * h, 0);
   } catch (const std::bad_alloc&) {
-    MessageById(nullptr, 10024);  // "There is insufficient memory available to read page."
+    MessageById(nullptr, kStrMemoryToReadPage);
     return false;
   }
   for (int y = 0; y < h; ++y)
@@ -199,7 +200,7 @@ int ReadTabNumbers(const TabPage& p, const TextCharTable& table, const StaveRow*
   std::unique_ptr<TextMatchScratch, void (*)(TextMatchScratch*)> owned(nullptr, DeleteTextMatchScratch);
   TextMatchScratch* scratch = ScratchFor(owned);
   if (!scratch) {
-    MessageById(nullptr, 10024);
+    MessageById(nullptr, kStrMemoryToReadPage);
     OnReadingProgress(static_cast<unsigned>(-1));
     return 1;
   }
