@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -115,6 +116,29 @@ TEST(TabNumbers, RenderedFretsGiveTheirNumbersAndStrings) {
         EXPECT_LT(n.left, n.right);
       }
     }
+  }
+}
+
+TEST(TabNumbers, TheSingleCharacterFormOnlyLooksForAnX) {
+  ASSERT_EQ(LoadShippedTextChars(), 12);
+  const GlyphStrip digits = LoadGlyphStrip("dejavusans-5");
+  std::unique_ptr<TextMatchScratch, void (*)(TextMatchScratch*)> scratch(NewTextMatchScratch(), DeleteTextMatchScratch);
+  struct Case {
+    const char* text;
+    bool singleChar;
+    int result;
+  };
+  const Case cases[] = {{"x", true, kTabCross}, {"5", true, 0}, {"12", true, 0}, {"5", false, 5}, {"12", false, 12}};
+  for (const Case& c : cases) {
+    TabFixture fixture;
+    fixture.Write(digits, c.text, 2, 100);
+    const int y = fixture.LineY(2);
+    TabDigits read;
+    EXPECT_EQ(ReadTabDigits(fixture.page, LoadedTextChars(), *scratch, 99, y - 12, y + 12, y - 1, y + 1, 12.0, 2,
+                            c.singleChar, &read),
+              c.result)
+        << c.text << " " << c.singleChar;
+    EXPECT_EQ(read.confidence, c.result || !c.singleChar ? 100 : 0) << c.text;
   }
 }
 
