@@ -21,7 +21,7 @@ int main(int argc, char** argv) {
   }
   std::unique_ptr<TextMatchScratch, void (*)(TextMatchScratch*)> scratch(NewTextMatchScratch(), DeleteTextMatchScratch);
   const char* faces[] = {"dejavusans", "dejavusansbold", "dejavuserif", "liberationsans", "liberationsansbold",
-                         "liberationserif"};
+                         "liberationserif", "c059bold"};
   int boxes = 0, right = 0, wrong = 0, none = 0;
   double seconds = 0;
   for (const char* face : faces)

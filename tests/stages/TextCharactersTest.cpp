@@ -108,11 +108,11 @@ TEST(TextCharacters, AMissingFileIsReportedAndLeavesNoDefinitions) {
 }
 
 TEST(TextCharacters, TheShippedDefinitionsReadRenderedCharacters) {
-  ASSERT_EQ(LoadShippedTextChars(), 12);
+  ASSERT_GT(LoadShippedTextChars(), 0);
   TextMatchScratch* scratch = NewTextMatchScratch();
   // What the definitions read for sure in every face and size.
   const char* faces[] = {"dejavusans", "dejavusansbold", "dejavuserif", "liberationsans", "liberationsansbold",
-                         "liberationserif"};
+                         "liberationserif", "c059bold"};
   int read = 0, total = 0;
   for (const char* face : faces)
     for (int size : {5, 7, 10}) {
@@ -134,12 +134,12 @@ TEST(TextCharacters, TheShippedDefinitionsReadRenderedCharacters) {
       }
     }
   // The share read: a floor that tuning the definitions only raises.
-  EXPECT_GE(read * 100 / total, 97) << read << " of " << total;
+  EXPECT_GE(read * 100 / total, 98) << read << " of " << total;
   DeleteTextMatchScratch(scratch);
 }
 
 TEST(TextCharacters, OnlyXAndAZeroHeightBoxAndAspectBoundsGiveNothingElse) {
-  ASSERT_EQ(LoadShippedTextChars(), 12);
+  ASSERT_GT(LoadShippedTextChars(), 0);
   TextMatchScratch* scratch = NewTextMatchScratch();
   const GlyphStrip strip = LoadGlyphStrip("dejavusans-7");
   const GlyphStrip::Glyph zero = strip.glyphs[0];
@@ -280,7 +280,7 @@ TEST(TextCharacters, TheBestDefinitionWinsTiesByComponentsThenPriorityAndThePrio
 }
 
 TEST(TextCharacters, NoLetterReadsAsACharacter) {
-  ASSERT_EQ(LoadShippedTextChars(), 12);
+  ASSERT_GT(LoadShippedTextChars(), 0);
   TextMatchScratch* scratch = NewTextMatchScratch();
   for (const char* name : {"letters-dejavusans-5", "letters-liberationserif-5"}) {
     const GlyphStrip strip = LoadGlyphStrip(name);

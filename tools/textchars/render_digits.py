@@ -8,7 +8,8 @@ thresholded at 50 per cent and set side by side with GAP blank columns
 between them. Beside STRIP.pbm goes STRIP.txt: one line per character with
 its code and its ink box in the strip (x0 y0 x1 y1, ends exclusive).
 
-Fonts: Debian fonts-dejavu-core and fonts-liberation2, regular and bold.
+Fonts: Debian fonts-dejavu-core and fonts-liberation2, regular and bold, and
+C059 Bold of fonts-urw-base35, the face LilyPond sets tablature numbers in.
 
 usage: render_digits.py OUTDIR
 """
@@ -29,6 +30,7 @@ FACES = [
     ("liberationsans", FONTS + "/liberation2/LiberationSans-Regular.ttf"),
     ("liberationsansbold", FONTS + "/liberation2/LiberationSans-Bold.ttf"),
     ("liberationserif", FONTS + "/liberation2/LiberationSerif-Regular.ttf"),
+    ("c059bold", "/usr/share/fonts/opentype/urw-base35/C059-Bold.otf"),
 ]
 SIZES = [5, 7, 10]  # points at 300 dpi: digits about 15, 21 and 30 pixels high
 # Letters that no definition may take for a digit, in the strips named

@@ -6,11 +6,12 @@ usage: tune_definitions.py PROBE FIXTURES > definitions.txt
 PROBE is the native build's tools/text_char_probe, FIXTURES the folder that
 render_digits.py fills. Every character gets probes from the left and from
 the right side of its box in six bands (how deep the paper reaches in) and,
-for the digits with holes, the holes. A probe enters the candidates of a
-character when it stands in every rendering of that character, with bounds
-taken from those renderings; each character then keeps, one by one, the
-candidates that the most renderings of the other characters (and of the
-letter strips) fail, up to eight components. When two definitions score
+for the digits with holes, the holes. There is one definition per character
+and face. A probe enters its candidates when it stands in every rendering of
+that character in that face, with bounds taken from those renderings; the
+definition then keeps, one by one, the candidates that the most renderings
+of the other characters (and of the letter strips) fail, up to eight
+components. When two definitions score
 alike the one with more components wins, then the higher priority: holes
 weigh more than open shapes.
 """
@@ -51,6 +52,12 @@ def run_probe(probe, mode, defs_path, strips):
     return [line.split() for line in out.splitlines()]
 
 
+def face_of(strip):
+    """The face of a strip name such as dejavusans-7 (letters strips: letters)."""
+    name = os.path.basename(strip)
+    return "letters" if name.startswith("letters-") else name.rsplit("-", 1)[0]
+
+
 def side_probe(i):
     a, b = BANDS[i % 6]
     seed = "0-1" if i < 6 else "15-16"
@@ -70,14 +77,16 @@ def main(argv):
         compile_to(probes, os.path.join(tmp, "probes"))
         measured = collections.defaultdict(list)
         for row in run_probe(probe, "measure", os.path.join(tmp, "probes"), digit_strips):
-            measured[row[1]].append([None if v == "-" else tuple(map(float, v.split(","))) for v in row[2:]])
-        chars = sorted(measured)
+            measured[(row[1], face_of(row[0]))].append(
+                [None if v == "-" else tuple(map(float, v.split(","))) for v in row[2:]])
+        groups = sorted(measured)
         candidates = []
-        for ch in chars:
+        for group in groups:
+            ch = group[0]
             own = list(MANUAL.get(ch, []))
             for i in range(12):
                 seed, a, b = side_probe(i)
-                values = [r[i] for r in measured[ch]]
+                values = [r[i] for r in measured[group]]
                 if all(v is None for v in values):
                     own.append("ink veto seed=%s,%d-%d trace=0-16,%d-%d" % (seed, a, b, a, b))
                 elif all(v is not None for v in values):
@@ -92,19 +101,23 @@ def main(argv):
                                % (seed, a, b, a, b, min_width, band))
             for a, b in [(0, 1), (15, 16), (7, 9)]:
                 own.append("ink need seed=2-14,%d-%d trace=0-16,%d-%d L=0-30 R=0-30" % (a, b, a, b))
-            candidates += [(ch, c) for c in own]
-        compile_to("".join("char %s\n  %s\n" % c for c in candidates), os.path.join(tmp, "candidates"))
-        scored = [(row[1], list(map(int, row[2:]))) for row in
-                  run_probe(probe, "scores", os.path.join(tmp, "candidates"), strips)]
-    print('# The text characters of "TextChrs": the digits, "x" and "I", all that the')
-    print("# tablature reader asks for; see README.md for the words. Written by")
-    print("# tune_definitions.py: probes from the left and right sides in six bands")
-    print("# measure how deep the paper reaches in; holes are closed paper blobs.")
-    for ch in chars:
-        mine = [k for k, (c, _) in enumerate(candidates) if c == ch]
-        own = [s for c, s in scored if c == ch]
-        valid = [k for k in mine if all(s[k] == 100 for s in own)]
-        others = [s for c, s in scored if c != ch and {c, ch} != {"1", "I"}]
+            candidates += [(group, c) for c in own]
+        # Scored in files of at most 200 (the table holds 220).
+        scored = None
+        for start in range(0, len(candidates), 200):
+            chunk = candidates[start:start + 200]
+            compile_to("".join("char %s\n  %s\n" % (g[0], c) for g, c in chunk), os.path.join(tmp, "candidates"))
+            rows = run_probe(probe, "scores", os.path.join(tmp, "candidates"), strips)
+            if scored is None:
+                scored = [((row[1], face_of(row[0])), []) for row in rows]
+            for (_, s), row in zip(scored, rows):
+                s.extend(map(int, row[2:]))
+    def choose(group, banned):
+        ch = group[0]
+        mine = [k for k, (g, _) in enumerate(candidates) if g == group]
+        own = [s for g, s in scored if g == group]
+        valid = [k for k in mine if all(s[k] == 100 for s in own) and k not in banned]
+        others = [s for (c, _), s in scored if c != ch and {c, ch} != {"1", "I"}]
         fails = [0] * len(others)
         chosen = [k for k in mine if candidates[k][1] in MANUAL.get(ch, []) and k in valid]
         for k in chosen:
@@ -121,12 +134,58 @@ def main(argv):
             pool.remove(best)
             for j, s in enumerate(others):
                 fails[j] += s[best] < 100
-        print()
-        print("char %s aspect %s priority %d" % (ch, ASPECTS.get(ch, "45/100 100/100"), PRIORITIES.get(ch, 1)))
-        for k in chosen:
-            print("  " + candidates[k][1])
-        sys.stderr.write("%s: %d components; %d of %d other renderings pass them all\n"
-                         % (ch, len(chosen), sum(f == 0 for f in fails), len(others)))
+        return chosen, sum(f == 0 for f in fails), len(others)
+
+    def definition(group, chosen):
+        ch = group[0]
+        # The priority of a hole stands only when the definition kept its holes.
+        texts = [candidates[k][1] for k in chosen]
+        priority = PRIORITIES.get(ch, 1) if all(m in texts for m in MANUAL.get(ch, [])) else 1
+        lines = ["", "# %s" % group[1], "char %s aspect %s priority %d" % (ch, ASPECTS.get(ch, "45/100 100/100"), priority)]
+        return "\n".join(lines + ["  " + candidates[k][1] for k in chosen]) + "\n"
+
+    # Components that pass alone can fail together (one blob seeds one
+    # component only): a definition that does not take all its own renderings
+    # loses the probe without which it does (else its last one) and is chosen
+    # again, until it takes them all.
+    banned = {group: set() for group in groups}
+    for _ in range(12):
+        chosen = {group: choose(group, banned[group]) for group in groups}
+        with tempfile.TemporaryDirectory() as tmp:
+            compile_to("".join(definition(g, chosen[g][0]) for g in groups), os.path.join(tmp, "defs"))
+            rows = run_probe(probe, "scores", os.path.join(tmp, "defs"), digit_strips)
+            failing = []
+            for i, group in enumerate(groups):
+                own = [list(map(int, r[2:])) for r in rows if (r[1], face_of(r[0])) == group]
+                picks = [k for k in chosen[group][0] if candidates[k][1] not in MANUAL.get(group[0], [])]
+                if any(o[i] < 100 for o in own) and picks:
+                    failing.append((group, picks))
+            if not failing:
+                break
+            # Each failing definition without one of its probes, all scored at once.
+            variants = [(group, k) for group, picks in failing for k in picks]
+            for start in range(0, len(variants), 200):
+                part = variants[start:start + 200]
+                compile_to("".join(definition(g, [c for c in chosen[g][0] if c != k]) for g, k in part),
+                           os.path.join(tmp, "variants"))
+                rows = run_probe(probe, "scores", os.path.join(tmp, "variants"), digit_strips)
+                for v, (group, k) in enumerate(part):
+                    own = [list(map(int, r[2:])) for r in rows if (r[1], face_of(r[0])) == group]
+                    if all(o[v] == 100 for o in own) and not any(g == group and m in banned[g] for g, m in part[:v]):
+                        banned[group].add(k)
+            for group, picks in failing:
+                if not banned[group] & set(picks):
+                    banned[group].add(picks[-1])
+    print('# The text characters of "TextChrs": the digits, "x" and "I", all that the')
+    print("# tablature reader asks for; see README.md for the words. Written by")
+    print("# tune_definitions.py: probes from the left and right sides in six bands")
+    print("# measure how deep the paper reaches in; holes are closed paper blobs. One")
+    print("# definition per character and face of the rendered strips.")
+    for group in groups:
+        picks, passing, others = chosen[group]
+        sys.stdout.write(definition(group, picks))
+        sys.stderr.write("%s %s: %d components; %d of %d other renderings pass them all\n"
+                         % (group[0], group[1], len(picks), passing, others))
     return 0
 
 
