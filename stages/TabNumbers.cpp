@@ -76,6 +76,16 @@ bool ReadOneChar(const TabPage& p, const TextCharTable& table, TextMatchScratch&
   }
   out->left = first;
   out->right = last;
+  // A column of ink unbroken from the cell's top or bottom row into the line
+  // is a bar line or a stem on the line, not a character.
+  for (int c = first; c <= last; ++c) {
+    int y = yTop;
+    while (y < lineTop && Ink(p, c, y)) ++y;
+    if (y == lineTop && y > yTop) return false;
+    y = yBottom;
+    while (y > lineBottom && Ink(p, c, y)) --y;
+    if (y == lineBottom && y < yBottom) return false;
+  }
   const int w = last - first + 1, h = yBottom - yTop + 1;
   if (w <= 0 || h <= 2) return false;
   const int strideWords = (w + 31) / 32;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <utility>
@@ -10,6 +11,8 @@
 #include "reading/StaveGeometry.h"
 #include "stages/TabNumbers.h"
 #include "tests/stages/TextCharFixtures.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/TestPaths.h"
 
 namespace {
 
@@ -216,6 +219,65 @@ TEST(TabNumbers, ATabStaveWithoutRhythmGetsTheRestsAboveAndOneSymbolPerFreeNote)
   // A second call adds nothing: the stave has rhythm symbols now.
   CopySymbolsToTabStaves(g.rows, 2, g.notes.data(), uint32_t(g.notes.size()), g.symbols.data(), g.symbolCount, 0, 300);
   EXPECT_EQ(g.symbolCount, 3u);
+}
+
+}  // namespace
+
+namespace {
+
+// A bar and a half of guitar tablature engraved by LilyPond
+// (tools/textchars/engrave_tab.py): its frets, bar lines and all.
+TEST(TabNumbers, AnEngravedTablatureStaveGivesItsFrets) {
+  ASSERT_GT(LoadShippedTextChars(), 0);
+  Flags().abort = 0;
+  const GlyphStrip image = LoadGlyphStrip("../tab/tab");
+  ASSERT_GT(image.width, 0);
+  const std::vector<uint8_t> text = ReadBytes(SourcePath("tests/stages/fixtures/tab/tab.txt"));
+  const std::string lines(text.begin(), text.end());
+  int left = 0, top = 0, right = 0, bottom = 0, used = 0;
+  ASSERT_EQ(std::sscanf(lines.c_str(), "stave %d %d %d %d%n", &left, &top, &right, &bottom, &used), 4);
+  std::vector<std::pair<int, int>> expected;
+  int fret, string, more;
+  for (size_t at = size_t(used); std::sscanf(lines.c_str() + at, " fret %d %d%n", &fret, &string, &more) == 2;
+       at += size_t(more))
+    expected.push_back({fret, string});
+  ASSERT_EQ(expected.size(), 11u);
+
+  StaveRow rows[1];
+  rows[0].left = int16_t(left), rows[0].right = int16_t(right), rows[0].top = int16_t(top);
+  rows[0].bottom = int16_t(bottom), rows[0].lineCount = 6, rows[0].lineThickness = 2, rows[0].number = 1;
+  rows[0].kind = kTablatureStaveKind, rows[0].midX = int16_t((left + right) / 2), rows[0].midTop = int16_t(top);
+  rows[0].rightTop = int16_t(top);
+  std::unique_ptr<StaveLineTable> table(new StaveLineTable{});
+  uint32_t valid[kStaveSlots] = {}, model[kStaveSlots] = {};
+  std::vector<uint8_t> bits = image.bits;
+  StavePage geometry;
+  geometry.image.rows = bits.data();
+  geometry.image.width = image.width;
+  geometry.image.height = image.height;
+  geometry.image.rowBytes = size_t(image.rowBytes);
+  geometry.resolution = 300;
+  geometry.lines = table.get();
+  geometry.curvesValid = valid;
+  geometry.modelCurves = model;
+  const StaveLookupState before = StaveLookup();
+  StaveLookup() = StaveLookupState{true, false};
+  ASSERT_TRUE(CalculateStavePositions(rows[0], 0, geometry));
+  TabPage page;
+  page.bits = bits.data();
+  page.strideWords = image.rowBytes / 4;
+  page.width = image.width;
+  page.height = image.height;
+  page.geometry = &geometry;
+  std::vector<NoteRecord> notes(kNoteListCapacity);
+  uint32_t count = 0;
+  EXPECT_EQ(ReadTabNumbers(page, LoadedTextChars(), rows, 1, 0, notes.data(), count, 0), 1);
+  StaveLookup() = before;
+  std::vector<std::pair<int, int>> frets;
+  for (uint32_t i = 0; i < count; ++i) frets.push_back({notes[i].fret, notes[i].step});
+  std::sort(frets.begin(), frets.end());
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(frets, expected);
 }
 
 }  // namespace
