@@ -4,6 +4,7 @@
 
 #include "reading/ReadingThread.h"
 #include "reading/StaveSpacing.h"
+#include "stages/StemCandidates.h"
 #include "stages/SymbolRecords.h"
 #include "stages/TabNumbers.h"
 
@@ -64,7 +65,11 @@ bool RestStandsInBar(const SymbolRecord* s, uint32_t count, uint32_t index, cons
   return !HasNoteBetween(notes, noteCount, r.stave, r.right, s[next].left);
 }
 
-StemNeighbourRelation stemRelation = nullptr;
+// The stem candidate passes' neighbour test on two records of the list.
+int RelateListedStems(const NoteRecord* notes, uint32_t i, uint32_t j, int unit) {
+  return RelateStemNeighbours(notes[i], notes[j], unit);
+}
+
 StageFunction runBeforeOuterNotes = nullptr;
 StageFunction runAfterDots = nullptr;
 StageFunction runAfterFinish = nullptr;
@@ -76,9 +81,8 @@ int OuterNotesStage(StageContext& c) {
 }
 
 int DotCountsStage(StageContext& c) {
-  if (stemRelation)
-    HarmoniseDotCounts(c.lists->notes, c.lists->noteCount, c.rows, c.staveCount, c.firstStave,
-                       c.page && c.page->resolution > 0 ? c.page->resolution : 300, stemRelation);
+  HarmoniseDotCounts(c.lists->notes, c.lists->noteCount, c.rows, c.staveCount, c.firstStave,
+                     c.page && c.page->resolution > 0 ? c.page->resolution : 300, RelateListedStems);
   return runAfterDots ? runAfterDots(c) : 1;
 }
 
@@ -197,8 +201,6 @@ void FinishStaveGroupStep(const StaveRow* rows, int staveCount, int firstStave, 
     ++i;
   }
 }
-
-void SetStemNeighbourRelation(StemNeighbourRelation relate) { stemRelation = relate; }
 
 void InstallChordDotStages() {
   Chain(ReadingStage::kArticulation, OuterNotesStage, &runBeforeOuterNotes);

@@ -9,8 +9,9 @@
 #include "reading/RecognitionRecords.h"
 #include "reading/StaveTypes.h"
 
-// How the stems of two chord-mates relate (0: not at all); the stem
-// candidate passes' neighbour test, given the stave unit of their stave.
+// How the stems of two chord-mates relate (0: not at all), given the stave
+// unit of their stave; the stage passes the stem candidate passes'
+// RelateStemNeighbours.
 using StemNeighbourRelation = int (*)(const NoteRecord* notes, uint32_t i, uint32_t j, int unit);
 
 // Each live note and the chord-mates that relate to it take the mean of
@@ -35,5 +36,3 @@ void FinishStaveGroupStep(const StaveRow* rows, int staveCount, int firstStave, 
 // Wires the passes into the reading thread's stage table, each after or
 // before what its entry already runs as the stage order asks.
 void InstallChordDotStages();
-// The stem relation the dot pass uses (null: the pass is not run).
-void SetStemNeighbourRelation(StemNeighbourRelation relate);

@@ -174,7 +174,8 @@ TEST(ChordDots, TheGroupPassesRunAroundWhatTheirEntriesAlreadyRunAndInstallOnce)
   InstallChordDotStages();
   InstallChordDotStages();  // a second installation keeps one of each
   Bar bar("|b|");
-  bar.notes = {Note(500, 14), Note(500, 18)};
+  bar.notes = {Note(500, 14, 1), Note(500, 18, 0)};
+  for (NoteRecord& n : bar.notes) n.stemLength[0] = 3;  // one up stem for the chord
   ReadingWorkLists lists;
   lists.symbols = bar.symbols.data();
   lists.symbolCount = bar.count;
@@ -188,13 +189,15 @@ TEST(ChordDots, TheGroupPassesRunAroundWhatTheirEntriesAlreadyRunAndInstallOnce)
   calls.clear();
   StageEntry* table = ReadingStageTable();
   for (int i = 0; i < ReadingStageCount(); ++i)
-    if (table[i].id == ReadingStage::kArticulation || table[i].id == ReadingStage::kFinishGroup) {
+    if (table[i].id == ReadingStage::kArticulation || table[i].id == ReadingStage::kDotsAndWords ||
+        table[i].id == ReadingStage::kFinishGroup) {
       ASSERT_NE(table[i].run, nullptr);
       EXPECT_EQ(table[i].run(context), 1);
     }
   EXPECT_EQ(calls, (std::vector<std::string>{"articulation", "margins after rests"}));
   EXPECT_EQ(bar.notes[0].chordBottom, 1u);  // the outer notes were marked after the articulation
   EXPECT_EQ(bar.notes[1].chordTop, 1u);
+  EXPECT_EQ(bar.notes[1].dots, 1);  // the chord's heads agree on one dot
   SetReadingStage(ReadingStage::kArticulation, oldArticulation);
   SetReadingStage(ReadingStage::kFinishGroup, oldFinish);
 }
