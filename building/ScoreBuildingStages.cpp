@@ -1,11 +1,18 @@
 #include "building/ScoreBuildingStages.h"
 
+#include "building/BuildContext.h"
+#include "building/PartSlots.h"
 #include "building/TextItems.h"
 #include "building/WordMeaning.h"
 #include "reading/ReadingThread.h"
+#include "stages/EngineText.h"
 
 void InstallScoreBuildingStages() {
+  SetReadingStartHook(PrepareReadingBuildContext);
   // One line per stage, in the table's order.
+  SetReadingStage(ReadingStage::kFindChars, FindcharsStage);
+  InstallEngineTextStage();  // after the text finder's entry, which it runs first
+  SetReadingStage(ReadingStage::kAssignStavesToParts, AssignStavesToPartsStage);
   InstallWordMeaningStage();
   InstallTextItemWriters();
 }

@@ -1,9 +1,7 @@
 #include "stages/RecognitionStages.h"
 
 #include "reading/ReadingThread.h"
-#include "stages/EngineText.h"
 
 void InstallRecognitionStages() {
   // One line per stage, in the table's order.
-  InstallEngineTextStage();
 }
