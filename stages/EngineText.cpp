@@ -29,6 +29,10 @@ struct KeptKinds {
   KeptKind rows[kCharListCapacity + kWordListCapacity];
   int count = 0;
   bool filled = false;  // the lists of the page being read hold the engine's texts
+  // Which reading filled them: a page that ended before its first group
+  // leaves them filled for a reading that is gone.
+  int32_t pageIndex = -1;
+  uint32_t startTime = 0;
 };
 KeptKinds& Kept() {
   static KeptKinds kept;
@@ -90,6 +94,8 @@ int StoreEngineTexts(const EngineTextPiece* pieces, int count, CharRecord* chars
   KeptKinds& kept = Kept();
   kept.count = 0;
   kept.filled = true;
+  kept.pageIndex = Reading().pageIndex;
+  kept.startTime = Reading().startTime;
   int made = 0;
   for (int p = 0; p < count; ++p) {
     char16_t text[kWordTextUnits];
@@ -142,7 +148,9 @@ void GiveEngineTextKinds(CharRecord* chars, uint32_t charCount, WordRecord* word
 }
 
 void TakeEngineTextForWordPass(CharRecord* chars, uint32_t* charCount, WordRecord* words, uint32_t* wordCount) {
-  if (!Kept().filled) FillEngineTextRecords(chars, charCount, words, wordCount);
+  const KeptKinds& kept = Kept();
+  const bool thisReading = kept.filled && kept.pageIndex == Reading().pageIndex && kept.startTime == Reading().startTime;
+  if (!thisReading) FillEngineTextRecords(chars, charCount, words, wordCount);
   GiveEngineTextKinds(chars, *charCount, words, *wordCount);
   Kept().filled = false;
 }

@@ -62,6 +62,19 @@ TEST(WordStage, EngineTextsGetTheirKindsOnTheFirstGroup) {
   EXPECT_EQ(note.appenditures[1].kind, 22);
   EXPECT_EQ(note.appenditures[1].markIndex, 1u);
 
+  // Texts kept by a reading that ended before its first group are not given
+  // to the next reading's records.
+  lists.noteCount = 0;
+  chars[0].kind = chars[1].kind = 0;
+  StoreEngineTexts(pieces, 0, chars, &lists.charCount, words, &lists.wordCount);
+  ASSERT_EQ(StoreEngineTexts(pieces, 2, chars, &lists.charCount, words, &lists.wordCount), 2);
+  chars[2].kind = chars[3].kind = 0;
+  Reading().startTime += 1;
+  EXPECT_EQ(run(stage), 1);
+  Reading().startTime -= 1;
+  EXPECT_NE(chars[2].kind, kTextKindTextLine);
+  EXPECT_NE(chars[3].kind, kTextKindTempoWord);
+
   FreeWorkLists(&lists);
   SetReadingStage(ReadingStage::kDotsAndWords, saved);
 }
