@@ -3,6 +3,7 @@
 #include "building/BuildContext.h"
 #include "building/PageRhythmCorrection.h"
 #include "building/PartSlots.h"
+#include "building/StaveGroupPass.h"
 #include "building/TextItems.h"
 #include "building/WordMeaning.h"
 #include "reading/ReadPageHandOver.h"
@@ -13,11 +14,14 @@ void InstallScoreBuildingStages() {
   SetReadingStartHook(PrepareReadingBuildContext);
   ReadingBuildContext().barVoices = AssignBarVoicesStep;
   // One line per stage, in the table's order.
+  // The text-finder slot: its bare form (progress and time line), then the
+  // filling of the page's text records from the engine's text.
   SetReadingStage(ReadingStage::kFindChars, FindcharsStage);
-  InstallEngineTextStage();  // after the text finder's entry, which it runs first
+  InstallEngineTextStage();
   SetReadingStage(ReadingStage::kAssignStavesToParts, AssignStavesToPartsStage);
   InstallWordMeaningStage();
   InstallTextItemWriters();
+  SetReadingStage(ReadingStage::kInterpretStaveSymbols, InterpretStaveSymbolsStage);
   SetReadingStage(ReadingStage::kCorrectBarRhythms, CorrectBarRhythmsStage);
   // After a page is read: its faulty bars counted.
   CurrentHandOverHooks().markInaccuratePage = MarkInaccuratePage;
