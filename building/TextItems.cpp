@@ -7,6 +7,7 @@
 #include "platform/TextUtils.h"
 #include "score/ChordSymbols.h"
 #include "score/ScoreItem.h"
+#include "stages/EngineText.h"
 
 namespace {
 
@@ -228,4 +229,11 @@ void InstallTextItemWriters() {
   TextItemWriters& writers = ReadingBuildContext().textItems;
   writers.text = WriteLinkedTextItem;
   writers.pageTexts = WritePageTexts;
+  writers.prePassKinds = GiveEngineTextPrePassKinds;
+}
+
+void GiveEngineTextPrePassKinds(BuildContext& context) {
+  PageLists& l = context.lists;
+  if (l.chars && l.charCount && l.words && l.wordCount)
+    TakeEngineTextForWordPass(l.chars, l.charCount, l.words, l.wordCount);
 }

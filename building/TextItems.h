@@ -57,6 +57,9 @@ bool WritePageTextItems(BuildContext& context);
 int WriteLinkedTextItem(BuildContext& context, int slot, int code, uint32_t link, int32_t referenceX,
                         const StaveRow& row);
 int WritePageTexts(BuildContext& context);
+// The kinds the engine's reading suggests, given right after the part slots
+// reset the page's kinds (stages/EngineText.h).
+void GiveEngineTextPrePassKinds(BuildContext& context);
 // Puts the writers into the reading's build context.
 void InstallTextItemWriters();
 

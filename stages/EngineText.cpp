@@ -152,7 +152,6 @@ void TakeEngineTextForWordPass(CharRecord* chars, uint32_t* charCount, WordRecor
   const bool thisReading = kept.filled && kept.pageIndex == Reading().pageIndex && kept.startTime == Reading().startTime;
   if (!thisReading) FillEngineTextRecords(chars, charCount, words, wordCount);
   GiveEngineTextKinds(chars, *charCount, words, *wordCount);
-  Kept().filled = false;
 }
 
 namespace {

@@ -48,9 +48,10 @@ int FillEngineTextRecords(CharRecord* chars, uint32_t* charCount, WordRecord* wo
 // Gives the kinds kept aside to the records that still stand where the fill
 // put them with kind 0; once per page (the kinds are then forgotten).
 void GiveEngineTextKinds(CharRecord* chars, uint32_t charCount, WordRecord* words, uint32_t wordCount);
-// Before the first word pass of a page, after the kinds were reset: fills
-// the lists when the text finder's entry did not run for this page, then
-// gives the kept kinds.
+// After the part slots reset the kinds (and again before the page's first
+// word pass, where it then finds nothing left to do): fills the lists when
+// the text finder's entry did not run for this reading, then gives the kept
+// kinds.
 void TakeEngineTextForWordPass(CharRecord* chars, uint32_t* charCount, WordRecord* words, uint32_t* wordCount);
 
 // The stage adapter of the text finder's entry: runs what was installed there

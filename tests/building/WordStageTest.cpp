@@ -3,6 +3,7 @@
 // words go to their notes; what was installed at the stage before still runs.
 #include <gtest/gtest.h>
 
+#include "building/TextItems.h"
 #include "building/WordMeaning.h"
 #include "reading/ReadingThread.h"
 #include "stages/EngineText.h"
@@ -49,11 +50,17 @@ TEST(WordStage, EngineTextsGetTheirKindsOnTheFirstGroup) {
   stage.staveCount = 1;
   stage.lists = &lists;
   stage.firstStave = 0;
+  // Right after the reset the part slots hand the page over for its kinds.
+  BindStageContext(ReadingBuildContext(), stage);
+  GiveEngineTextPrePassKinds(ReadingBuildContext());
+  EXPECT_EQ(chars[0].kind, kTextKindTextLine);
+  EXPECT_EQ(chars[1].kind, kTextKindTempoWord);
   earlierRuns = 0;
   const StageFunction run = ReadingStageTable()[static_cast<int>(ReadingStage::kDotsAndWords)].run;
   ASSERT_NE(run, nullptr);
   EXPECT_EQ(run(stage), 1);
   EXPECT_EQ(earlierRuns, 1);
+  EXPECT_EQ(lists.charCount, 2u);  // the first group fills nothing again
   EXPECT_EQ(chars[0].kind, kTextKindTextLine);
   EXPECT_EQ(chars[1].kind, kTextKindTempoWord);
   ASSERT_EQ(note.appenditureCount, 2);
