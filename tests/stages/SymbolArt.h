@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "reading/StaveGeometry.h"
+#include "reading/StaveTypes.h"
+#include "shapes/ClassifierDatabases.h"
 #include "shapes/InkProjections.h"
 #include "tools/refmaker/RefMaker.h"
 
@@ -44,3 +47,34 @@ struct ArtBox {
 ArtBox StampGlyph(ArtPage& page, const refmaker::GlyphImage& glyph, int x, int y);
 // Lines top, top + space ... of the given thickness from left to right.
 void DrawStaveLines(ArtPage& page, int left, int right, int top, int space, int lines, int thickness);
+
+// ---- A drawn stave with its geometry, as the reading thread has it ----
+
+
+// A page of staves (five lines, space `space`, two-pixel lines) in one
+// group; the line geometry is traced from the page while the scene lives.
+class StaveScene {
+ public:
+  StaveScene(int width, int height, int space);
+  ~StaveScene();
+  StaveScene(const StaveScene&) = delete;
+  StaveScene& operator=(const StaveScene&) = delete;
+
+  // Adds a stave whose top line lies at top, from left to right (inclusive).
+  int AddStave(int top, int left, int right, int lines = 5, int kind = 0);
+  ArtPage page;
+  std::vector<StaveRow> rows;
+  StavePage geometry;
+  int space;
+  // The y of a stave step (top line 4) of stave s.
+  int StepY(int s, int step) const { return rows[s].top + (step - 4) * space / 2; }
+
+ private:
+  StaveLineTable* lines_;
+  uint32_t curvesValid_[kStaveSlots] = {};
+  uint32_t modelCurves_[kStaveSlots] = {};
+  bool oldReading_;
+};
+
+// The shipped classifier database, parsed once.
+const ShapeDatabase& ShippedShapeDatabase();
