@@ -1,9 +1,11 @@
 #include "stages/RecognitionStages.h"
 
 #include "reading/ReadingThread.h"
+#include "stages/AppendageStep.h"
 #include "stages/BigSymbolStep.h"
 
 void InstallRecognitionStages() {
   // One line per stage, in the table's order.
   SetReadingStage(ReadingStage::kBigSymbols, BigSymbolsStage);
+  SetReadingStage(ReadingStage::kAppenditures, AppendituresStage);
 }

@@ -8,17 +8,20 @@
 #include "tests/support/TestFiles.h"
 #include "tests/support/TestPaths.h"
 
-const refmaker::GlyphImage& SymbolGlyph(const std::string& name, int space) {
+const refmaker::GlyphImage& FixtureGlyph(const std::string& stem) {
   static std::map<std::string, refmaker::GlyphImage> cache;
-  const std::string key = name + "-" + std::to_string(space);
-  auto it = cache.find(key);
+  auto it = cache.find(stem);
   if (it != cache.end()) return it->second;
   refmaker::GlyphImage image;
   std::string error;
   const bool read =
-      refmaker::ReadGlyphImage(SourcePath("tests/Code/Quorm/fixtures/glyphs/sym-" + key + ".pbm"), &image, &error);
+      refmaker::ReadGlyphImage(SourcePath("tests/Code/Quorm/fixtures/glyphs/" + stem + ".pbm"), &image, &error);
   EXPECT_TRUE(read) << error;
-  return cache[key] = image;
+  return cache[stem] = image;
+}
+
+const refmaker::GlyphImage& SymbolGlyph(const std::string& name, int space) {
+  return FixtureGlyph("sym-" + name + "-" + std::to_string(space));
 }
 
 ArtBox StampGlyph(ArtPage& page, const refmaker::GlyphImage& glyph, int x, int y) {

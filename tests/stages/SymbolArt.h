@@ -40,6 +40,8 @@ struct ArtPage {
 // The glyph "sym-<name>-<space>.pbm" (space 14, 20, 28 or 37); a failed
 // assertion of the running test when it cannot be read.
 const refmaker::GlyphImage& SymbolGlyph(const std::string& name, int space);
+// Any glyph of that folder by its file name without ".pbm" ("head-black-20").
+const refmaker::GlyphImage& FixtureGlyph(const std::string& stem);
 // Stamps the glyph with its origin at (x, y); returns its ink box.
 struct ArtBox {
   int left, top, right, bottom;  // inclusive
