@@ -13,6 +13,7 @@
 #include "shapes/ZoneRecordHeader.h"
 #include "platform/Messages.h"
 #include "shapes/ClassifierStartup.h"
+#include "stages/EngineCurves.h"
 #include "stages/KeySignatures.h"
 
 StavePage StageStavePage(const StageContext& context) {
@@ -587,6 +588,10 @@ int BigSymbolsStage(StageContext& context) {
   const SymbolPage page = StageSymbolPage(context, &geometry);
   BigSymbolChecks checks;
   checks.keepGoing = [] { return PollUserAbort(1); };
+  const int32_t group = context.rows[context.stave].group;
+  checks.engineCurveThrough = [group](int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
+    return EngineSlurCrosses(group, x0, y0, x1, y1) != 0;
+  };
   return ReadBigSymbols(page, context.stave, static_cast<int16_t>(context.partIndex), context.lists->symbols,
                         context.lists->symbolCount, classifier->shapes, checks);
 }

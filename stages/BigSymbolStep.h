@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "reading/ReadingThread.h"
 #include "reading/RecognitionRecords.h"
@@ -32,9 +33,9 @@ SymbolPage StageSymbolPage(const StageContext& context, StavePage* geometry);
 // The engine's objects a window is not scanned over, and the user's stop.
 // Null members: nothing there, never stopped.
 struct BigSymbolChecks {
-  bool (*engineObjectIn)(int32_t x0, int32_t y0, int32_t x1, int32_t y1) = nullptr;
-  bool (*engineCurveThrough)(int32_t x0, int32_t y0, int32_t x1, int32_t y1) = nullptr;
-  int (*keepGoing)() = nullptr;  // 0: the user stopped
+  std::function<bool(int32_t x0, int32_t y0, int32_t x1, int32_t y1)> engineObjectIn;
+  std::function<bool(int32_t x0, int32_t y0, int32_t x1, int32_t y1)> engineCurveThrough;
+  std::function<int()> keepGoing;  // 0: the user stopped
 };
 
 // 1, or 0 when the user stopped the scan or the bar-line search (the later
