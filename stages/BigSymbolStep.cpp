@@ -409,7 +409,7 @@ void MergeSymbolParts(SymbolRecord* records, uint32_t& count, uint32_t from, con
     for (uint32_t j = i + 1; j < count; ++j) {
       const SymbolRecord& p = records[j];
       if (p.stave != r.stave || p.type != r.type || p.left - r.left > reach || p.left < r.left) continue;
-      if (IsTimeDigitType(p.type) && p.stepTop != r.stepTop) continue;
+      if (IsTimeDigitSymbol(p.type) && p.stepTop != r.stepTop) continue;
       joined.push_back(j);
       const int v = std::clamp<int>(p.variant, 0, parts);
       if (p.confidence > confidence[v]) {
@@ -460,12 +460,12 @@ void MergeSymbolParts(SymbolRecord* records, uint32_t& count, uint32_t from, con
 
 void PairTimeSignatureDigits(SymbolRecord* records, uint32_t count, uint32_t from, double spacing) {
   for (uint32_t i = from; i < count; ++i)
-    if (IsTimeDigitType(records[i].type)) records[i].quality = static_cast<int16_t>(records[i].quality + 10);
+    if (IsTimeDigitSymbol(records[i].type)) records[i].quality = static_cast<int16_t>(records[i].quality + 10);
   for (uint32_t i = from; i < count; ++i)
     for (uint32_t j = i + 1; j < count; ++j) {
       SymbolRecord& a = records[i];
       SymbolRecord& b = records[j];
-      if (!IsTimeDigitType(a.type) || !IsTimeDigitType(b.type) || a.stave != b.stave || a.stepTop == b.stepTop)
+      if (!IsTimeDigitSymbol(a.type) || !IsTimeDigitSymbol(b.type) || a.stave != b.stave || a.stepTop == b.stepTop)
         continue;
       if (a.left > b.right + spacing || b.left > a.right + spacing) continue;
       for (SymbolRecord* d : {&a, &b})
@@ -476,20 +476,20 @@ void PairTimeSignatureDigits(SymbolRecord* records, uint32_t count, uint32_t fro
 namespace {
 
 bool Conflict(const SymbolRecord& a, const SymbolRecord& b, int32_t staveUnit) {
-  const bool barA = IsBarlineType(a.type), barB = IsBarlineType(b.type);
+  const bool barA = IsBarlineSymbol(a.type), barB = IsBarlineSymbol(b.type);
   if (barA || barB) {
     const SymbolRecord& bar = barA ? a : b;
     const SymbolRecord& other = barA ? b : a;
-    if (!IsTimeDigitType(other.type)) return false;
+    if (!IsTimeDigitSymbol(other.type)) return false;
     if (bar.right - staveUnit <= other.left) return false;
   }
   for (const SymbolRecord* d : {&a, &b}) {
     const SymbolRecord& o = d == &a ? b : a;
-    if (IsTimeDigitType(d->type) && d->quality <= -64 && !IsTimeSignatureType(o.type) &&
+    if (IsTimeDigitSymbol(d->type) && d->quality <= -64 && !IsTimeSignatureSymbol(o.type) &&
         !(o.type >= 49 && o.type <= 57))
       return false;
   }
-  if (IsTimeDigitType(a.type) && IsTimeDigitType(b.type) && a.stepTop != b.stepTop) return false;
+  if (IsTimeDigitSymbol(a.type) && IsTimeDigitSymbol(b.type) && a.stepTop != b.stepTop) return false;
   return true;
 }
 

@@ -2,10 +2,12 @@
 
 #include "reading/ReadingThread.h"
 #include "stages/AppendageStep.h"
+#include "stages/ArticulationStep.h"
 #include "stages/BigSymbolStep.h"
 
 void InstallRecognitionStages() {
   // One line per stage, in the table's order.
   SetReadingStage(ReadingStage::kBigSymbols, BigSymbolsStage);
+  SetReadingStage(ReadingStage::kArticulation, ArticulationStage);
   SetReadingStage(ReadingStage::kAppenditures, AppendituresStage);
 }

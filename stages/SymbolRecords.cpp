@@ -279,11 +279,11 @@ int32_t SymbolContextScore(const SymbolRecord* records, uint32_t count, uint32_t
   const SymbolRecord& me = records[index];
   int32_t gain = ContextGain(records, count, index, ContextRowOf(tables.left, me.leftContext), true);
   gain += ContextGain(records, count, index, ContextRowOf(tables.right, me.rightContext), false);
-  if (IsBarlineType(me.type)) {
+  if (IsBarlineSymbol(me.type)) {
     bool upper = false, lower = false;
     for (uint32_t j = 0; j < count; ++j) {
       const SymbolRecord& o = records[j];
-      if (j == index || o.stave != me.stave || !IsTimeDigitType(o.type)) continue;
+      if (j == index || o.stave != me.stave || !IsTimeDigitSymbol(o.type)) continue;
       if (o.left < me.left || o.left > me.right + me.space) continue;
       if (o.stepTop == 4) upper = true;
       else lower = true;

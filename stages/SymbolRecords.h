@@ -89,11 +89,11 @@ int32_t SymbolContextScore(const SymbolRecord* records, uint32_t count, uint32_t
 int32_t SymbolContextScore(const SymbolRecord* records, uint32_t count, uint32_t index);
 
 // Type families.
-inline bool IsBarlineType(int type) { return type >= 48 && type <= 57; }
-inline bool IsTimeDigitType(int type) { return type >= 32 && type <= 41; }
-inline bool IsTimeSignatureType(int type) { return type >= 32 && type <= 43; }
-inline bool IsKeySignatureType(int type) { return type == kSymbolFlatKey || type == kSymbolSharpKey; }
-inline bool IsRestType(int type) { return type >= 64 && type <= 73; }
+inline bool IsBarlineSymbol(int type) { return type >= 48 && type <= 57; }
+inline bool IsTimeDigitSymbol(int type) { return type >= 32 && type <= 41; }
+inline bool IsTimeSignatureSymbol(int type) { return type >= 32 && type <= 43; }
+inline bool IsKeySignatureSymbol(int type) { return type == kSymbolFlatKey || type == kSymbolSharpKey; }
+inline bool IsRestSymbol(int type) { return type >= 64 && type <= 73; }
 
 // Stave-step helpers: the step of line i of a stave with lineCount lines
 // (lines above and below the stave continue the count), clamped to 0..15.

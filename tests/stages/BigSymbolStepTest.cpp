@@ -93,7 +93,7 @@ TEST(BigSymbolStep, ReadsTheOpeningAndTheBarLinesOfADrawnStave) {
   EXPECT_TRUE(Has(found, 55, 1145, 6));
   // Nothing else is taken for a bar line.
   int bars = 0;
-  for (const Found& f : found) bars += IsBarlineType(f.type);
+  for (const Found& f : found) bars += IsBarlineSymbol(f.type);
   EXPECT_EQ(bars, 3);
 }
 
