@@ -502,6 +502,63 @@ void DropAroundSigns(Work& w) {
   }
 }
 
+// 15. What stands between two digits of one time signature that the list
+// holds apart goes; a bar line there moves before the digits.
+void ClearTimeSignatureColumns(Work& w) {
+  for (uint32_t i = 0; i < w.symbolCount; ++i) {
+    const SymbolRecord a = w.symbols[i];
+    const GroupStave* g = w.Of(a.stave);
+    if (!g || !IsTimeDigitSymbol(a.type)) continue;
+    for (uint32_t j = i + 2; j < w.symbolCount; ++j) {
+      const SymbolRecord& b = w.symbols[j];
+      if (b.stave != a.stave || !IsTimeDigitSymbol(b.type)) continue;
+      if (a.left > b.right + g->S || b.left > a.right + g->S) continue;
+      const int32_t digitsLeft = std::min(a.left, b.left);
+      for (uint32_t k = i + 1; k < j;) {
+        SymbolRecord& m = w.symbols[k];
+        if (IsBarlineSymbol(m.type)) {
+          const int32_t width = m.right - m.left;
+          m.right = static_cast<int16_t>(digitsLeft - 1);
+          m.left = static_cast<int16_t>(m.right - width);
+          ++k;
+        } else if (m.score < 100 && !IsTimeDigitSymbol(m.type) && !IsKeySignatureSymbol(m.type)) {
+          DeleteSymbolRecord(w.symbols, w.symbolCount, k);
+          --j;
+        } else {
+          ++k;
+        }
+      }
+      break;
+    }
+  }
+}
+
+// 21. Between a clef and its key and time signatures stands nothing else.
+void ClearClefRegions(Work& w) {
+  for (uint32_t i = 0; i < w.symbolCount; ++i) {
+    const SymbolRecord clef = w.symbols[i];
+    const GroupStave* g = w.Of(clef.stave);
+    if (!g || clef.type < 1 || clef.type > 8 || clef.quality > 5) continue;
+    int32_t end = clef.right + clef.space / 2;
+    for (uint32_t j = 0; j < w.symbolCount; ++j) {
+      const SymbolRecord& s = w.symbols[j];
+      if (s.stave == clef.stave && (IsKeySignatureSymbol(s.type) || IsTimeSignatureSymbol(s.type)) &&
+          std::abs(s.left - clef.left) <= 8 * g->S)
+        end = std::max<int32_t>(end, s.right);
+    }
+    const int32_t from = clef.right;
+    w.DeleteSymbolsIf([&](const SymbolRecord& s) {
+      if (s.stave != clef.stave || IsKeySignatureSymbol(s.type) || IsTimeSignatureSymbol(s.type) ||
+          IsBarlineSymbol(s.type) || (s.type >= 1 && s.type <= 8))
+        return false;
+      return s.right > from && s.left < end;
+    });
+    w.DeleteNotesIf([&](const NoteRecord& n) { return n.stave == clef.stave && n.right > from && n.left < end; });
+    // The list changed under i: the clef keeps its place or moved down.
+    while (i > 0 && (i >= w.symbolCount || w.symbols[i].left != clef.left || w.symbols[i].type != clef.type)) --i;
+  }
+}
+
 // 22. Every empty bar of at least three spaces gets a one-bar rest.
 void FillEmptyBars(Work& w) {
   SortSymbolsByStave(w.symbols, w.symbolCount);
@@ -572,7 +629,9 @@ void ReadArticulation(const ArticulationPage& page, SymbolRecord* symbols, uint3
   VoteTimeSignatures(w);
   VoteBarlines(w);
   SortSymbolsByStave(symbols, symbolCount);
+  ClearTimeSignatureColumns(w);
   DropAroundSigns(w);
+  ClearClefRegions(w);
   FillEmptyBars(w);
   ClearJoinGaps(w);
   SortSymbolsByStave(symbols, symbolCount);

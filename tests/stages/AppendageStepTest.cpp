@@ -129,16 +129,19 @@ TEST(AppendageStep, SingleAndDoubleDots) {
     int dots;
     uint16_t kind;
     int dotStep;  // where the dots stand
+    int16_t origin;
   } cases[] = {
-      {17, 1, kOneDot, 17},   // in a space: the dot beside it
-      {17, 2, kTwoDots, 17},  // two dots: dots 2 and one item of kind 33
-      {16, 1, kOneDot, 17},   // on a line: the dot in the space above
-      {14, 2, kTwoDots, 13},  // on a line: the space below
+      {17, 1, kOneDot, 17, 100},   // in a space: the dot beside it
+      {17, 2, kTwoDots, 17, 100},  // two dots: dots 2 and one item of kind 33
+      {17, 2, kTwoDots, 17, 6},    // the same for a head of the own search
+      {16, 1, kOneDot, 17, 6},     // on a line: the dot in the space above
+      {14, 2, kTwoDots, 13, 100},  // on a line: the space below
   };
   for (const auto& c : cases) {
     AppendageScene scene;
     std::vector<NoteRecord> notes = {scene.Head(c.step, 300)};
-    notes[0].dots = 3;  // an engine count that the search replaces
+    notes[0].origin = c.origin;
+    notes[0].dots = c.origin == 100 ? 3 : 0;  // an engine count that the search replaces
     const int dotX = notes[0].right + 7;
     for (int d = 0; d < c.dots; ++d) scene.Stamp(SymbolGlyph("dot", kSpace), dotX + 12 * d, scene.NoteY(c.dotStep));
     std::vector<SymbolRecord> symbols;
