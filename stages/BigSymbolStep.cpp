@@ -212,7 +212,9 @@ void ScanCandidate(const StaveScan& s, const ShapeDatabase& db, const BigSymbolC
             const int variant = (group[1] >> 4) & 3;
             if (((t >= 1 && t <= 15) && !clefZone) || ((t >= 80 && t <= 87) && clefZone)) continue;
             const bool anyHeight = t == 70 || t == 71 || (t == 67 && variant == 0);
-            if (!anyHeight && inkHeight * 2 < h) continue;
+            // Half the window's height, less a stave unit for the sampling of
+            // the candidate's rows.
+            if (!anyHeight && (inkHeight + s.SU) * 2 < h) continue;
             if (w - (group[2] & 7) * w / 8 - 2 * s.SU > c.right - x) continue;
             if (!ready) {
               if (width < 1 || !ComputeZoneFeatures(s.ink.bits, x, y, width, h, s.ink.rowWordsLess1, grid, features))
@@ -385,6 +387,11 @@ int ClassifyBarline(int32_t x, float unitF, int32_t w1, int32_t w2, bool lastSta
   return 54;
 }
 
+// A part's weight in the merged confidence; a sample trained without one
+// weighs as much as a missing part, else the parts it found would count for
+// nothing.
+static int PartWeight(const SymbolRecord& r) { return r.attr18 > 0 ? r.attr18 : 7; }
+
 void MergeSymbolParts(SymbolRecord* records, uint32_t& count, uint32_t from, const ShapeDatabase& db,
                       double spacing, int32_t staveLeft) {
   const double h = spacing / 2;
@@ -401,7 +408,7 @@ void MergeSymbolParts(SymbolRecord* records, uint32_t& count, uint32_t from, con
     };
     const int own = std::clamp<int>(r.variant, 0, parts);
     confidence[own] = r.confidence;
-    weight[own] = r.attr18;
+    weight[own] = PartWeight(r);
     present[own] = true;
     int32_t newLeft = leftOf(r), newRight = r.right;
     std::vector<uint32_t> joined;
@@ -414,7 +421,7 @@ void MergeSymbolParts(SymbolRecord* records, uint32_t& count, uint32_t from, con
       const int v = std::clamp<int>(p.variant, 0, parts);
       if (p.confidence > confidence[v]) {
         confidence[v] = p.confidence;
-        weight[v] = p.attr18;
+        weight[v] = PartWeight(p);
         newLeft = leftOf(p);
       }
       present[v] = true;

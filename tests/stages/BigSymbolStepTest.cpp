@@ -240,6 +240,28 @@ TEST(MergeSymbolParts, AClefMissingPartsAtTheStaveStartStaysElsewhereGoes) {
   EXPECT_EQ(records[0].confidence, 91);
 }
 
+TEST(MergeSymbolParts, PartsTrainedWithoutAWeightStillCount) {
+  ShapeDatabase db;
+  db.partTable[69] = 1;  // a crotchet rest of two parts
+  std::vector<SymbolRecord> records(4);
+  uint32_t count = 0;
+  for (int part = 0; part < 2; ++part) {
+    SymbolRecord r = Rec(69, 300);
+    r.variant = static_cast<int16_t>(part);
+    r.confidence = 100;
+    r.attr18 = 0;
+    records[count++] = r;
+  }
+  SymbolRecord lone = Rec(69, 500);  // one part of two, weightless
+  lone.confidence = 100;
+  records[count++] = lone;
+  MergeSymbolParts(records.data(), count, 0, db, 20.0, 40);
+  ASSERT_EQ(count, 1u);
+  EXPECT_EQ(records[0].left, 300);
+  EXPECT_EQ(records[0].confidence, 100);
+  EXPECT_EQ(records[0].quality, -17);
+}
+
 TEST(PairTimeSignatureDigits, UpperAndLowerDigitsConfirmEachOther) {
   std::vector<SymbolRecord> records = {Rec(36, 200), Rec(36, 202), Rec(35, 400)};
   records[0].stepTop = 4;
