@@ -181,6 +181,117 @@ void FindAccidental(const Group& g, int row, NoteRecord* notes, uint32_t noteCou
   AddItem(note, item);
 }
 
+// Accidentals standing far from their note: kept only with nothing between
+// them and with another note's accidental beside them (a column of
+// accidentals before a chord). Notes of the own search only.
+void DropStrayAccidentals(NoteRecord* notes, uint32_t noteCount) {
+  for (uint32_t i = 0; i < noteCount; ++i) {
+    NoteRecord& n = notes[i];
+    if (!Live(n) || n.origin >= 100) continue;
+    const int32_t space = std::max<int32_t>(1, n.space);
+    for (int p = 0; p < n.appenditureCount;) {
+      const Appenditure a = n.appenditures[p];
+      if (!IsAccidentalKind(a.kind) || a.right >= n.left - space) {
+        ++p;
+        continue;
+      }
+      bool between = false, beside = false;
+      for (uint32_t k = 0; k < noteCount; ++k) {
+        const NoteRecord& o = notes[k];
+        if (k == i || !Live(o) || o.stave != n.stave || std::abs(o.step - n.step) > 4) continue;
+        if (o.right > a.left + space / 4 && o.left < n.left) {
+          const bool stemsRight = o.stemRight != 0 || n.stemRight != 0;
+          const bool leftHalf = o.right > n.left && o.left < n.left + (n.right - n.left) / 2;
+          if (!(stemsRight && leftHalf)) between = true;
+        }
+        for (int q = 0; q < o.appenditureCount && !beside; ++q) {
+          const Appenditure& b = o.appenditures[q];
+          beside = IsAccidentalKind(b.kind) && b.top <= a.bottom && a.top <= b.bottom && b.right > a.left &&
+                   b.right < n.left;
+        }
+      }
+      if (between || !beside) DeleteAppenditure(notes, i, p);
+      else ++p;
+    }
+  }
+}
+
+// Composite accidentals (double flat, natural-sharp, natural-flat) that two
+// notes share are split into their halves; one that another accidental
+// covers keeps the half away from it.
+void SplitCompositeAccidentals(NoteRecord* notes, uint32_t noteCount) {
+  auto composite = [](int kind) { return kind >= 132 && kind <= 134; };
+  auto leftHalf = [](int kind) { return kind == 132 ? 130 : 128; };
+  auto rightHalf = [](int kind) { return kind == 133 ? 129 : 130; };
+  for (uint32_t i = 0; i < noteCount; ++i) {
+    for (uint32_t j = 0; j < noteCount; ++j) {
+      if (i == j || !Live(notes[i]) || !Live(notes[j]) || notes[i].stave != notes[j].stave) continue;
+      for (int p = 0; p < notes[i].appenditureCount; ++p) {
+        Appenditure& a = notes[i].appenditures[p];
+        if (!composite(a.kind)) continue;
+        const int32_t width = std::max(1, a.right - a.left);
+        for (int q = 0; q < notes[j].appenditureCount; ++q) {
+          Appenditure& b = notes[j].appenditures[q];
+          if (!IsAccidentalKind(b.kind) || b.top > a.bottom || a.top > b.bottom) continue;
+          const int32_t overlap = std::min(a.right, b.right) - std::max(a.left, b.left);
+          // Each half also takes its half of the box, so that the two are
+          // not taken for one accidental claimed twice.
+          if (composite(b.kind) && overlap * 4 >= width && i < j) {
+            const int16_t middle = static_cast<int16_t>((std::min(a.left, b.left) + std::max(a.right, b.right)) / 2);
+            a.kind = static_cast<uint16_t>(leftHalf(a.kind));
+            a.right = middle;
+            b.kind = static_cast<uint16_t>(rightHalf(b.kind));
+            b.left = static_cast<int16_t>(middle + 1);
+          } else if (!composite(b.kind) && overlap * 2 >= width) {
+            const bool otherRight = (b.left + b.right) > (a.left + a.right);
+            const int16_t middle = static_cast<int16_t>((a.left + a.right) / 2);
+            a.kind = static_cast<uint16_t>(otherRight ? leftHalf(a.kind) : rightHalf(a.kind));
+            if (otherRight) a.right = middle;
+            else a.left = static_cast<int16_t>(middle + 1);
+          }
+          if (!composite(a.kind)) break;
+        }
+      }
+    }
+  }
+}
+
+// Searched hollow heads inside another note's accidental, and searched
+// stemmed heads whose stem runs through one.
+void DropHeadsInAccidentals(NoteRecord* notes, uint32_t& noteCount) {
+  for (uint32_t i = 0; i < noteCount;) {
+    const NoteRecord& n = notes[i];
+    bool drop = false;
+    if (Live(n) && n.origin < 100 && n.kind <= kNoteMinim) {
+      const int32_t space = std::max<int32_t>(1, n.space);
+      const int32_t middle = (n.top + n.bottom) / 2;
+      for (uint32_t k = 0; k < noteCount && !drop; ++k) {
+        const NoteRecord& o = notes[k];
+        if (k == i || !Live(o) || o.stave != n.stave) continue;
+        for (int p = 0; p < o.appenditureCount && !drop; ++p) {
+          const Appenditure& a = o.appenditures[p];
+          if (!IsAccidentalKind(a.kind) || a.kind == kAccidentalDoubleSharp) continue;
+          if (n.kind == kNoteMinim) {
+            drop = Overlap(HeadBox(n), ItemBox(a));
+            continue;
+          }
+          for (int slot = 0; slot < 4 && !drop; ++slot) {
+            const int length = n.stemLength[slot];
+            if (length != 1 && length != 2) continue;
+            const int32_t offset = n.stemOffset[slot] & 0xFF;
+            const int32_t x = slot % 2 == 0 ? n.left + offset : n.right - offset;
+            const int32_t y0 = slot < 2 ? middle - length * space : middle;
+            const int32_t y1 = slot < 2 ? middle : middle + length * space;
+            drop = x >= a.left && x <= a.right && y0 <= a.bottom && a.top <= y1;
+          }
+        }
+      }
+    }
+    if (drop) DeleteNoteRecord(notes, noteCount, i);
+    else ++i;
+  }
+}
+
 // One accidental claimed by two notes 1 to 3 steps apart keeps the better.
 void ResolveSharedAccidentals(NoteRecord* notes, uint32_t noteCount, double spacing) {
   const double quarter = spacing / 4;
@@ -471,8 +582,11 @@ int ReadAppenditures(const AppendagePage& page, NoteRecord* notes, uint32_t& not
     if (row < 0 || !Live(notes[i]) || page.rows[row].kind != 0 || groups.empty()) continue;
     FindAccidental(g, row, notes, noteCount, i, symbols, symbolCount, groups);
   }
+  DropStrayAccidentals(notes, noteCount);
+  SplitCompositeAccidentals(notes, noteCount);
   ResolveSharedAccidentals(notes, noteCount, g.spacing);
   DropRestsOverAccidentals(page, notes, noteCount, symbols, symbolCount);
+  DropHeadsInAccidentals(notes, noteCount);
   DropItemsUnderSymbols(notes, noteCount, symbols, symbolCount);
 
   for (uint32_t i = 0; i < noteCount; ++i) {

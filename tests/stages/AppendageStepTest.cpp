@@ -3,6 +3,7 @@
 // claim, single and double dots, notes near the page's edges.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "stages/AppendageStep.h"
@@ -181,6 +182,83 @@ TEST(AppendageStep, NotesNearThePagesTopAndBottomStayInside) {
         EXPECT_GE(n.appenditures[k].top, 0);
         EXPECT_LT(n.appenditures[k].bottom, 300);
       }
+  }
+}
+
+Appenditure Item(int kind, int left, int right, int top, int bottom) {
+  Appenditure a{};
+  a.kind = static_cast<uint16_t>(kind);
+  a.left = static_cast<int16_t>(left);
+  a.right = static_cast<int16_t>(right);
+  a.top = static_cast<int16_t>(top);
+  a.bottom = static_cast<int16_t>(bottom);
+  return a;
+}
+
+// The clean-up after the accidentals, on sub-items the records already hold
+// (the page itself is blank: the scan adds nothing).
+TEST(AppendageStep, CleanUpOfAccidentalsAlreadyHeld) {
+  AppendageScene scene;
+  auto head = [&](int step, int left, int16_t origin, uint32_t kind = kNoteCrotchet) {
+    NoteRecord n{};
+    n.left = static_cast<int16_t>(left);
+    n.right = static_cast<int16_t>(left + 24);
+    n.top = static_cast<int16_t>(scene.NoteY(step) - 10);
+    n.bottom = static_cast<int16_t>(scene.NoteY(step) + 10);
+    n.step = static_cast<int16_t>(step);
+    n.kind = kind;
+    n.origin = origin;
+    n.space = kSpace;
+    return n;
+  };
+  // A searched note whose accidental stands three spaces off with nothing
+  // beside it loses it; an engine note keeps its own.
+  {
+    std::vector<NoteRecord> notes = {head(16, 300, 6), head(20, 300, 100)};
+    notes[0].appenditures[0] = Item(129, 220, 236, 110, 170);
+    notes[0].appenditureCount = 1;
+    notes[1].appenditures[0] = Item(130, 220, 236, 40, 80);
+    notes[1].appenditureCount = 1;
+    std::vector<SymbolRecord> symbols;
+    ASSERT_EQ(scene.Read(notes, symbols), 1);
+    EXPECT_EQ(notes[0].appenditureCount, 0);
+    EXPECT_EQ(notes[1].appenditureCount, 1);
+  }
+  // In a column of accidentals before a chord it stays.
+  {
+    std::vector<NoteRecord> notes = {head(16, 300, 6), head(19, 300, 100)};
+    notes[0].appenditures[0] = Item(129, 220, 236, 110, 170);
+    notes[0].appenditureCount = 1;
+    notes[1].appenditures[0] = Item(130, 250, 270, 80, 125);
+    notes[1].appenditureCount = 1;
+    std::vector<SymbolRecord> symbols;
+    ASSERT_EQ(scene.Read(notes, symbols), 1);
+    EXPECT_EQ(notes[0].appenditureCount, 1);
+  }
+  // A natural-sharp two notes share splits into a natural and a sharp.
+  {
+    std::vector<NoteRecord> notes = {head(16, 300, 100), head(15, 300, 100)};
+    notes[0].appenditures[0] = Item(133, 250, 290, 120, 160);
+    notes[1].appenditures[0] = Item(133, 252, 290, 125, 165);
+    notes[0].appenditureCount = notes[1].appenditureCount = 1;
+    std::vector<SymbolRecord> symbols;
+    ASSERT_EQ(scene.Read(notes, symbols), 1);
+    std::vector<int> kinds;
+    for (const NoteRecord& n : notes)
+      for (int k : Kinds(n)) kinds.push_back(k);
+    std::sort(kinds.begin(), kinds.end());
+    EXPECT_EQ(kinds, (std::vector<int>{128, 129}));
+  }
+  // A searched hollow head inside another note's flat goes; one of the
+  // engine stays.
+  {
+    std::vector<NoteRecord> notes = {head(16, 300, 100), head(17, 262, 6, kNoteMinim), head(15, 262, 100, kNoteMinim)};
+    notes[0].appenditures[0] = Item(130, 255, 290, 100, 160);
+    notes[0].appenditureCount = 1;
+    std::vector<SymbolRecord> symbols;
+    ASSERT_EQ(scene.Read(notes, symbols), 1);
+    ASSERT_EQ(notes.size(), 2u);
+    EXPECT_EQ(notes[1].origin, 100);
   }
 }
 
