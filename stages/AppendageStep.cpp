@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "platform/Messages.h"
@@ -616,5 +617,10 @@ int AppendituresStage(StageContext& context) {
   page.geometry = &geometry;
   page.keepGoing = [] { return PollUserAbort(1); };
   ReadingWorkLists& lists = *context.lists;
-  return ReadAppenditures(page, lists.notes, lists.noteCount, lists.symbols, lists.symbolCount, classifier->shapes);
+  try {
+    return ReadAppenditures(page, lists.notes, lists.noteCount, lists.symbols, lists.symbolCount, classifier->shapes);
+  } catch (const std::bad_alloc&) {
+    QueueReadingNotice(NoticeKind::kErrorText, kTextNoMemoryToReadPage);
+    return 0;  // the page ends; the program goes on
+  }
 }

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <functional>
+#include <new>
 #include <vector>
 
 #include "reading/StaveSpacing.h"
@@ -649,6 +650,22 @@ int ArticulationStage(StageContext& context) {
   page.firstRow = context.firstStave;
   page.geometry = &geometry;
   ReadingWorkLists& lists = *context.lists;
-  ReadArticulation(page, lists.symbols, lists.symbolCount, lists.notes, lists.noteCount, classifier->shapes);
+  // The step works on copies of the lists and writes them back whole, so a
+  // failed allocation changes nothing.
+  try {
+    std::vector<SymbolRecord> symbols(kSymbolListCapacity);
+    std::vector<NoteRecord> notes(kNoteListCapacity);
+    uint32_t symbolCount = std::min<uint32_t>(lists.symbolCount, kSymbolListCapacity);
+    uint32_t noteCount = std::min<uint32_t>(lists.noteCount, kNoteListCapacity);
+    std::copy(lists.symbols, lists.symbols + symbolCount, symbols.begin());
+    std::copy(lists.notes, lists.notes + noteCount, notes.begin());
+    ReadArticulation(page, symbols.data(), symbolCount, notes.data(), noteCount, classifier->shapes);
+    std::copy(symbols.begin(), symbols.begin() + symbolCount, lists.symbols);
+    std::copy(notes.begin(), notes.begin() + noteCount, lists.notes);
+    lists.symbolCount = symbolCount;
+    lists.noteCount = noteCount;
+  } catch (const std::bad_alloc&) {
+    QueueReadingNotice(NoticeKind::kErrorText, kTextNoMemoryToReadPage);
+  }
   return 1;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "reading/ShapeWindows.h"
@@ -599,6 +600,11 @@ int BigSymbolsStage(StageContext& context) {
   checks.engineCurveThrough = [group](int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
     return EngineSlurCrosses(group, x0, y0, x1, y1) != 0;
   };
-  return ReadBigSymbols(page, context.stave, static_cast<int16_t>(context.partIndex), context.lists->symbols,
-                        context.lists->symbolCount, classifier->shapes, checks);
+  try {
+    return ReadBigSymbols(page, context.stave, static_cast<int16_t>(context.partIndex), context.lists->symbols,
+                          context.lists->symbolCount, classifier->shapes, checks);
+  } catch (const std::bad_alloc&) {
+    QueueReadingNotice(NoticeKind::kErrorText, kTextNoMemoryToReadPage);
+    return 0;  // the page ends; the program goes on
+  }
 }

@@ -88,6 +88,10 @@ int32_t SymbolContextScore(const SymbolRecord* records, uint32_t count, uint32_t
                            const SymbolContextTables& tables);
 int32_t SymbolContextScore(const SymbolRecord* records, uint32_t count, uint32_t index);
 
+// "There is insufficient memory available to read page." A symbol stage
+// whose work tables cannot be had queues it for the frame.
+constexpr unsigned kTextNoMemoryToReadPage = 10024;
+
 // Type families.
 inline bool IsBarlineSymbol(int type) { return type >= 48 && type <= 57; }
 inline bool IsTimeDigitSymbol(int type) { return type >= 32 && type <= 41; }
