@@ -560,6 +560,53 @@ void ClearClefRegions(Work& w) {
   }
 }
 
+// The x of a note's stem: the first stem slot it has (up-left, up-right,
+// down-left, down-right), its offset measured in from that edge of the
+// head; the head's left edge for notes without a stem and long notes.
+int32_t NoteStemX(const NoteRecord& n) {
+  if (n.kind >= kNoteSemibreve) return n.left;
+  for (int slot = 0; slot < 4; ++slot) {
+    if (n.stemLength[slot] < 1) continue;
+    const int32_t offset = n.stemOffset[slot] & 0xFF;
+    return slot % 2 == 0 ? n.left + offset : n.right - offset;
+  }
+  return n.left;
+}
+
+// 19. A stem taken for a bar line: a double or heavy bar line a searched
+// note runs into is cut back to a single one beside the note; any other bar
+// line it runs into costs the note.
+void SettleStemsOnBarlines(Work& w, int32_t smallUnit) {
+  for (uint32_t i = 0; i < w.noteCount;) {
+    const NoteRecord& n = w.notes[i];
+    if (!LiveNote(n) || n.origin >= 100 || (n.kind <= kNoteCrotchet && n.quality < 1)) {
+      ++i;
+      continue;
+    }
+    const int32_t x = NoteStemX(n);
+    bool drop = false;
+    for (uint32_t j = 0; j < w.symbolCount && !drop; ++j) {
+      SymbolRecord& bar = w.symbols[j];
+      if (bar.stave != n.stave || !IsBarlineSymbol(bar.type)) continue;
+      const bool stemIn = x >= bar.left - smallUnit && x <= bar.right + smallUnit;
+      const bool headIn = XOverlap(n.left, n.right, bar.left - smallUnit, bar.right + smallUnit);
+      if (!stemIn && !headIn) continue;
+      const int32_t middle = (bar.left + bar.right) / 2;
+      if ((bar.type == 54 || bar.type == 56) && x != middle) {
+        // Cut clear of the note's head, widening included, so that the pass
+        // run again does not take the same note for a conflict.
+        bar.type = kSymbolBarline;
+        if (x < middle) bar.left = static_cast<int16_t>(n.right + 1 + smallUnit);
+        else bar.right = static_cast<int16_t>(n.left - 1 - smallUnit);
+      } else {
+        drop = true;
+      }
+    }
+    if (drop) DeleteNoteRecord(w.notes, w.noteCount, i);
+    else ++i;
+  }
+}
+
 // 22. Every empty bar of at least three spaces gets a one-bar rest.
 void FillEmptyBars(Work& w) {
   SortSymbolsByStave(w.symbols, w.symbolCount);
@@ -632,6 +679,10 @@ void ReadArticulation(const ArticulationPage& page, SymbolRecord* symbols, uint3
   SortSymbolsByStave(symbols, symbolCount);
   ClearTimeSignatureColumns(w);
   DropAroundSigns(w);
+  const int32_t smallUnit = std::max(1, CurrentStaveUnits().smallStaveUnit);
+  SettleStemsOnBarlines(w, smallUnit);
+  SortSymbolsByStave(symbols, symbolCount);
+  SettleStemsOnBarlines(w, smallUnit);
   ClearClefRegions(w);
   FillEmptyBars(w);
   ClearJoinGaps(w);

@@ -171,6 +171,34 @@ TEST_F(ArticulationTest, MissingClefsAreInsertedOnlyWithTheSampleToMakeThem) {
   EXPECT_EQ(notes_.size(), 0u);  // the note under the inserted clef
 }
 
+TEST_F(ArticulationTest, StemsOnBarLines) {
+  Staves(1);
+  Clefs();
+  Add(0, kSymbolBarline, 400, 402);
+  Add(0, 54, 600, 612);  // a double bar line that is partly a stem
+  NoteRecord& onBar = Note(0, 380);  // stem up on the right at 401
+  onBar.origin = 6;
+  onBar.quality = 2;
+  onBar.stemLength[1] = 3;
+  onBar.stemOffset[1] = 3;
+  NoteRecord& engine = Note(0, 700);  // an engine head is settled
+  engine.stemLength[1] = 3;
+  NoteRecord& beside = Note(0, 580);  // its stem in the double bar's left stroke
+  beside.origin = 6;
+  beside.quality = 2;
+  beside.stemLength[1] = 3;
+  beside.stemOffset[1] = 3;  // x 601
+  Run();
+  ASSERT_EQ(notes_.size(), 2u);
+  EXPECT_EQ(notes_[0].left, 700);
+  EXPECT_EQ(notes_[1].left, 580);
+  const auto singles = Of(0, kSymbolBarline);
+  ASSERT_EQ(singles.size(), 2u);
+  EXPECT_EQ(singles[1]->left, 605 + 2);  // cut back clear of the note's head
+  EXPECT_EQ(singles[1]->right, 612);
+  EXPECT_TRUE(Of(0, 54).empty());
+}
+
 TEST_F(ArticulationTest, ALoneTimeSignatureInAGroupIsDropped) {
   Staves(4);
   Clefs();
