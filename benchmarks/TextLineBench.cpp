@@ -5,7 +5,10 @@
 // folder (the engine's data files are copied from there), with KV_SOURCE_DIR
 // naming the source tree (the fixtures are read from there).
 //
-//   KV_SOURCE_DIR=<source tree> text_line_bench [name filter]
+//   KV_SOURCE_DIR=<source tree> text_line_bench [--shipped] [name filter]
+//
+// --shipped reads with the shipped references ("Learned\Text", made from
+// the reference fonts by tools/textrefs) instead.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -47,10 +50,12 @@ size_t CommonCharacters(const std::string& a, const std::string& b) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::string filter = argc > 1 ? argv[1] : "";
+  const bool shipped = argc > 1 && std::string(argv[1]) == "--shipped";
+  const std::string filter = argc > 1 + shipped ? argv[1 + shipped] : "";
   EngineDataFolder folder;
   const std::string words = "Allegro ma non troppo sing a song of the morning turn attn effort HQ\n";
-  if (!StartTextReading(folder, {"alphabet_serif", "capitals_serif"}, words)) {
+  if (!(shipped ? StartShippedTextReading(folder, words)
+                : StartTextReading(folder, {"alphabet_serif", "capitals_serif"}, words))) {
     std::fprintf(stderr, "text recognition did not start\n");
     return 1;
   }
