@@ -73,6 +73,7 @@ const std::vector<std::string>& ReferenceLines() {
       "1234567890 1. 2. 3: 4; #5 $6 &7 *8 +9 -0 /1 =2 @3 _4 |5 ~6 `7",
       "C\x87m7 B\x88maj7 G/B F\x87 E\x88 A7 Dm9 \x90sempre\x91 \x94legato\x95 \x96 \x9E" "er \x9F" "ute",
       "Lento, Vivace, Presto; Ritardando. Sehr langsam, Fine",
+      "quasi una fantasia, 'Tis the \"last\" rose; do\\re\\mi, equal quaver",
   };
   return lines;
 }
