@@ -29,7 +29,7 @@ constexpr int32_t kMainPerClass = 10;
 constexpr int32_t kMainPerFast = 4;
 constexpr int32_t kFastPerVeryFast = 8;
 constexpr int32_t kLloydRounds = 4;
-constexpr double kFeatureSpreadFloor = 6.0;
+constexpr double kFeatureSpreadFloor = 8.0;
 // Spreads of the class statistics: at least this (x1024), the distance
 // spreads three times the vote spreads.
 constexpr int32_t kStatisticSpreadFloor = 30;
