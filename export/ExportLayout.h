@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "score/ItemIndex.h"
 
@@ -26,3 +27,20 @@ class CItemIndexPositions : public CExportItemPositions {
  private:
   const ItemIndex& index_;
 };
+
+// Positions gathered from several layout passes, one for each page of the
+// score (a page's pass only places that page's items).
+class CCollectedPositions : public CExportItemPositions {
+ public:
+  // Keeps the rows of one pass.
+  void Add(const ItemIndex& index);
+  bool ItemExtent(int part, uint32_t offset, int32_t* left, int32_t* right) const override;
+
+ private:
+  std::vector<ItemIndexRow> rows_;
+};
+
+// Lays every page of the score out in turn (layOutPage lays out the page
+// ScorePages.current names into index) and gathers the rows into out; the
+// page shown before is current and laid out again at the end.
+void LayOutEveryScorePage(void (*layOutPage)(), const ItemIndex& index, CCollectedPositions* out);

@@ -9,6 +9,7 @@
 #include "platform/Platform.h"
 #include "platform/ShellFlags.h"
 #include "reading/ReadingThread.h"
+#include "reading/ScoreTitle.h"
 #include "reading/StaveSpacing.h"
 #include "score/PageMarks.h"
 #include "score/ScoreFile.h"
@@ -87,6 +88,9 @@ void AddReadPageToScore() {
       merged = true;
       if (hooks.setScoreModified) hooks.setScoreModified();
       const bool firstPage = pages == 0;
+      // A new score is named after its first page.
+      if (firstPage && !CurrentScore.path[0])
+        GetBaseFileName(CurrentScore.title, ScoreTitleFromPageName(record->name));
       // The score's page list: the new row at the page's position.
       for (int k = pages; k >= position; --k) {
         ScorePages.rows[k] = ScorePages.rows[k - 1];
@@ -144,11 +148,10 @@ void AddReadPageToScore() {
         std::lock_guard<std::mutex> lock(PageTableLock());
         record->state = kPageRead;
         record->flags = (record->flags & 0xFF3Au) | kPageModified;
-        if (CurrentScore.path[0]) {
-          std::memcpy(record->scoreName, CurrentScore.path,
-                      sizeof(char16_t) * std::min<size_t>(kScoreNameUnits - 1, kScorePathUnits));
-          record->scoreName[kScoreNameUnits - 1] = 0;
-        }
+        // The score's file name, or while it has none its title.
+        const char16_t* scoreName = CurrentScore.path[0] ? CurrentScore.path : CurrentScore.title;
+        std::memcpy(record->scoreName, scoreName, sizeof(char16_t) * std::min<size_t>(kScoreNameUnits - 1, kScorePathUnits));
+        record->scoreName[kScoreNameUnits - 1] = 0;
       }
       if (hooks.numberPagesInList) hooks.numberPagesInList();
       if (hooks.refreshPagesPane) state.pageIndex = hooks.refreshPagesPane(state.pageIndex);

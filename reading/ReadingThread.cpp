@@ -11,6 +11,7 @@
 #include "pages/PageTable.h"
 #include "platform/Messages.h"
 #include "platform/Platform.h"
+#include "platform/Settings.h"
 #include "platform/ShellFlags.h"
 #include "platform/TextUtils.h"
 #include "pages/SpriteArea.h"
@@ -611,6 +612,28 @@ void ReadingThreadBody() {
   }
 }
 
+namespace {
+bool handwritingNoticeShown = false;
+bool musicPaperNoticeShown = false;
+
+bool ShowNoticeOnce(bool option, bool& shown, int dialogId) {
+  if (!option || shown) return false;
+  shown = true;
+  CurrentReadingHost().ShowReadingNotice(dialogId);
+  return true;
+}
+}  // namespace
+
+bool ShowHandwrittenWarning() {
+  return ShowNoticeOnce(Global().showHandwrittenWarning, handwritingNoticeShown, kHandwritingNotice);
+}
+
+bool ShowMusicPaperNotice() {
+  return ShowNoticeOnce(Global().showDottedStavesWarning, musicPaperNoticeShown, kMusicPaperNotice);
+}
+
+void ResetReadingNotices() { handwritingNoticeShown = musicPaperNoticeShown = false; }
+
 bool StartReading(int row) {
   if (ReadingActive()) return false;
   if (row < 0 || static_cast<uint32_t>(row) >= pageTable.pageCount) return false;
@@ -620,6 +643,11 @@ bool StartReading(int row) {
   state.progressScale = 1;
   state.progressValue = 0;
   state.pageIndex = row;
+  state.handwritingMode = Unsaved().readHandwritten ? 1 : 0;
+  if (state.handwritingMode == 1) {
+    ShowHandwrittenWarning();
+    if (!(pageTable.rows[row].flags & kPageHandwritten)) ShowMusicPaperNotice();
+  }
   ReadingActive() = 1;
   LocatingStaves() = 0;
   std::lock_guard<std::mutex> lock(threadLock);

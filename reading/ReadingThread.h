@@ -80,6 +80,8 @@ class ReadingHost {
   // The drawing lock "ReadingMutex".
   virtual void LockDrawing() = 0;
   virtual void UnlockDrawing() = 0;
+  // Interface thread: shows a notice before a reading of handwritten music.
+  virtual void ShowReadingNotice(int dialogId) {}
   virtual void InvalidatePagesPane() {}
   virtual void InvalidatePageView() {}
 };
@@ -202,6 +204,17 @@ struct ReadingSteps {
 };
 const ReadingSteps& DefaultReadingSteps();
 ReadingSteps& CurrentReadingSteps();
+
+// ---- The notices before reading handwritten music ----
+constexpr int kHandwritingNotice = 1282;
+constexpr int kMusicPaperNotice = 1283;
+// Each is shown at most once a run, and only while its option ("Show
+// HandwrittenWarning dialog", "Show DottedStavesWarning dialog") is on;
+// true when it was shown now.
+bool ShowHandwrittenWarning();
+bool ShowMusicPaperNotice();
+// Both may be shown again (a new run, or a test).
+void ResetReadingNotices();
 
 // ---- Running ----
 // Interface thread: starts reading the page of row on the reading thread.

@@ -140,6 +140,8 @@
 #define IDD_SAVE_AS_TEMPLATE 344
 #define IDD_PROGRESS 1105
 #define IDD_RHYTHM_WARNING 345
+#define IDD_HANDWRITING_NOTICE 1282
+#define IDD_MUSIC_PAPER_NOTICE 1283
 
 // Dialog controls.
 #define IDC_STARTUP_CONTINUE 1102
@@ -167,6 +169,9 @@
 #define IDC_RHYTHM_SHOW_NEXT_TIME 1146
 #define IDC_RHYTHM_YES 1145
 #define IDC_RHYTHM_NO 1114
+// The handwriting notice's tips button and the paper notice's folder button.
+#define IDC_HANDWRITING_TIPS 1152
+#define IDC_OPEN_STAVE_PAPER 1153
 
 // Bitmaps.
 #define IDB_CLEFS 264         // 17 images, 23 pixels wide

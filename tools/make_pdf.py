@@ -54,7 +54,7 @@ def pages_of(rows):
     return pages
 
 
-def write_pdf(pages, target):
+def write_pdf(pages, target, size=(PAGE_WIDTH, PAGE_HEIGHT)):
     objects = [None, None]  # 1 catalog, 2 page tree
     fonts = len(objects) + 1
     objects.append(b"<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding /WinAnsiEncoding >>")
@@ -66,7 +66,7 @@ def write_pdf(pages, target):
         content_id = len(objects)
         objects.append(("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 %d %d] "
                         "/Resources << /Font << /F1 %d 0 R /F2 %d 0 R >> >> /Contents %d 0 R >>"
-                        % (PAGE_WIDTH, PAGE_HEIGHT, fonts, fonts + 1, content_id)).encode())
+                        % (size[0], size[1], fonts, fonts + 1, content_id)).encode())
         kids.append(len(objects))
     objects[0] = b"<< /Type /Catalog /Pages 2 0 R >>"
     objects[1] = ("<< /Type /Pages /Kids [%s] /Count %d >>"

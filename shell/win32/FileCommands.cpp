@@ -70,13 +70,13 @@ void WithWaitCursor(int (*exporter)(const char16_t*), const wchar_t* path) {
   SetCursor(old ? old : LoadCursorW(nullptr, IDC_ARROW));
 }
 
-// The NIFF export with the page laid out first, so each hairpin ends at the
-// chord under its drawn end.
+// The NIFF export with every page laid out first, so each hairpin ends at
+// the chord under its drawn end.
 int ExportNiffLaidOut(const char16_t* path) {
   void (*layOut)() = CurrentShellServices().layOutScorePage;
   if (!layOut) return ExportNiff(path);
-  layOut();
-  const CItemIndexPositions positions(TheScoreViewItems().index);
+  CCollectedPositions positions;
+  LayOutEveryScorePage(layOut, TheScoreViewItems().index, &positions);
   return ExportNiff(path, &positions);
 }
 

@@ -9,6 +9,9 @@
 
 namespace {
 
+// The folder of the resource folder that holds the printable stave paper.
+constexpr char16_t kStavePaperFolder[] = u"StavePaper";
+
 constexpr int kZoomMin = 1, kZoomMax = 999;
 // The page view's zoom codes of the dialog's buttons.
 constexpr int kZoomCode25 = 11, kZoomCode50 = 1, kZoomCode100 = 8, kZoomCodeFit = 6, kZoomCodePrevious = 9,
@@ -97,6 +100,8 @@ bool* NoticeSetting(int dialogId) {
     case IDD_COLOUR_DEPTH_WARNING: return &g.showBppWarning;
     case IDD_DISPLAY_DRIVER_WARNING: return &g.showWin2000ColourWarning;
     case IDD_BLACK_AND_WHITE_NOTICE: return &g.showBwWarning;
+    case IDD_HANDWRITING_NOTICE: return &g.showHandwrittenWarning;
+    case IDD_MUSIC_PAPER_NOTICE: return &g.showDottedStavesWarning;
   }
   return nullptr;
 }
@@ -111,6 +116,12 @@ INT_PTR CALLBACK NoticeDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
       switch (LOWORD(wParam)) {
         case IDC_SHOW_NEXT_TIME:
           StoreShowBox(dialog);
+          return TRUE;
+        case IDC_HANDWRITING_TIPS:
+          OpenResourcePage(u"HandwritingTips.htm");
+          return TRUE;
+        case IDC_OPEN_STAVE_PAPER:
+          OpenResourcePage(kStavePaperFolder);
           return TRUE;
         case IDC_STARTUP_CONTINUE:
         case IDOK:
@@ -210,7 +221,9 @@ INT_PTR ShowShellDialog(int dialogId, HWND owner) {
     case IDD_STARTUP_NOTICE: procedure = StartupDialogProc; break;
     case IDD_COLOUR_DEPTH_WARNING:
     case IDD_DISPLAY_DRIVER_WARNING:
-    case IDD_BLACK_AND_WHITE_NOTICE: procedure = NoticeDialogProc; break;
+    case IDD_BLACK_AND_WHITE_NOTICE:
+    case IDD_HANDWRITING_NOTICE:
+    case IDD_MUSIC_PAPER_NOTICE: procedure = NoticeDialogProc; break;
     case IDD_ABOUT: procedure = AboutDialogProc; break;
     case IDD_PAGE_ZOOM: procedure = ZoomPageViewDialogProc; break;
     default: return -1;

@@ -8,6 +8,7 @@
 #include "pages/PageTable.h"
 #include "resources/ResourceIds.h"
 #include "score/ScoreFile.h"
+#include "shell/win32/NoticeDialogs.h"
 #include "stages/RecognitionStages.h"
 #include "platform/Messages.h"
 #include "platform/win32/AppWindows.h"
@@ -18,6 +19,9 @@
 #include "shell/win32/SmallWindows.h"
 
 namespace {
+
+static_assert(kHandwritingNotice == IDD_HANDWRITING_NOTICE && kMusicPaperNotice == IDD_MUSIC_PAPER_NOTICE,
+              "the reading notices are the dialogs of those numbers");
 
 class WindowsReadingHost : public ReadingHost {
  public:
@@ -35,6 +39,7 @@ class WindowsReadingHost : public ReadingHost {
   void UnlockDrawing() override {
     if (ReadingMutex()) ReleaseMutex(ReadingMutex());
   }
+  void ShowReadingNotice(int dialogId) override { ShowShellDialog(dialogId, Windows().frame); }
   void InvalidatePagesPane() override {
     if (HoldsWindow(Windows().pagesPane)) InvalidateRect(Windows().pagesPane, nullptr, FALSE);
   }

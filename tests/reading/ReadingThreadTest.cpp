@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <mutex>
@@ -13,8 +14,10 @@
 #include "Code/Quorm/Quorm.h"
 #include "pages/PageTable.h"
 #include "platform/Messages.h"
+#include "platform/Settings.h"
 #include "platform/ShellFlags.h"
 #include "reading/ReadPageHandOver.h"
+#include "reading/ScoreTitle.h"
 #include "score/ScoreFile.h"
 #include "tests/support/BoxRecorder.h"
 
@@ -34,8 +37,10 @@ class RecordingHost : public ReadingHost {
   }
   void LockDrawing() override { drawing.lock(); }
   void UnlockDrawing() override { drawing.unlock(); }
+  void ShowReadingNotice(int dialogId) override { notices.push_back(dialogId); }
 
   std::vector<unsigned> posted;
+  std::vector<int> notices;
   std::vector<std::u16string> lines;
   std::mutex drawing;
 
@@ -320,3 +325,84 @@ TEST(MeasureMinStaveHeights, TakesTheSmallestRealStavePerLineCount) {
 }
 
 }  // namespace
+
+namespace {
+
+int StageGivesItems(StageContext&) {
+  Reading().pageHasItems = 1;
+  return 1;
+}
+
+}  // namespace
+
+TEST(ScoreTitleFromPageName, TitlesFromPageNames) {
+  const std::pair<const char16_t*, const char16_t*> cases[] = {
+      {u"Score 12 of mine", u"Score 12"},   // "Score " and its number
+      {u"score 7b", u"score 7"},            // any case
+      {u"Sonata page 3.tif", u"Sonata"},    // as from a file name
+      {u"Scores of Bach_2", u"Scores of Bach"},
+      {u"3", u"3"},                         // nothing left: the name itself
+  };
+  for (const auto& c : cases) EXPECT_EQ(std::u16string(ScoreTitleFromPageName(c.first)), c.second) << c.first;
+}
+
+TEST_F(ReadingThreadTest, ANewScoreIsNamedAfterItsFirstReadPage) {
+  const char16_t name[] = u"Sonata page 3.tif";
+  std::copy(std::begin(name), std::end(name), pageTable.rows[0].name);
+  CurrentScore = ScoreDocument{};
+  SetReadingStage(ReadingStage::kCorrectBarRhythms, StageGivesItems);
+  ReadingThreadBody();
+  AddReadPageToScore();
+  ASSERT_EQ(ScorePages.count, 1);
+  EXPECT_EQ(std::u16string(CurrentScore.title), u"Sonata");
+  EXPECT_EQ(std::u16string(pageTable.rows[0].scoreName), u"Sonata");
+  // A score that has pages keeps its title.
+  const char16_t other[] = u"Other.tif";
+  std::copy(std::begin(other), std::end(other), pageTable.rows[1].name);
+  Reading().pageIndex = 1;
+  ReadingActive() = 1;
+  Flags().abort = 0;
+  ReadingThreadBody();
+  AddReadPageToScore();
+  EXPECT_EQ(ScorePages.count, 2);
+  EXPECT_EQ(std::u16string(CurrentScore.title), u"Sonata");
+  CurrentScore = ScoreDocument{};
+  ResetScoreContent();
+}
+
+TEST_F(ReadingThreadTest, HandwrittenReadingShowsEachNoticeOnceARunWhileItsOptionIsOn) {
+  struct Case {
+    const char* name;
+    bool handwritten;     // the user reads handwritten music
+    bool pageMarked;      // the page is marked as written on the stave paper
+    bool optionsOn;
+    std::vector<int> first, second;
+  };
+  const Case cases[] = {
+      {"printed music", false, false, true, {}, {}},
+      {"handwritten", true, false, true, {kHandwritingNotice, kMusicPaperNotice}, {}},
+      {"marked page", true, true, true, {kHandwritingNotice}, {}},
+      {"options off", true, false, false, {}, {}},
+  };
+  GlobalSettings& global = Global();
+  const GlobalSettings savedGlobal = global;
+  const bool savedMode = Unsaved().readHandwritten;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ResetReadingNotices();
+    Unsaved().readHandwritten = c.handwritten;
+    global.showHandwrittenWarning = global.showDottedStavesWarning = c.optionsOn;
+    for (int run = 0; run < 2; ++run) {
+      host.notices.clear();
+      pageTable.rows[0].flags = kPageSelected | (c.pageMarked ? kPageHandwritten : 0u);
+      ReadingActive() = 0;
+      ASSERT_TRUE(StartReading(0));
+      JoinReadingThread();
+      EXPECT_EQ(host.notices, run == 0 ? c.first : c.second);
+      EXPECT_EQ(Reading().handwritingMode, c.handwritten ? 1u : 0u);
+    }
+  }
+  global = savedGlobal;
+  Unsaved().readHandwritten = savedMode;
+  ResetReadingNotices();
+}

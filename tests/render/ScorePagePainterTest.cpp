@@ -718,4 +718,35 @@ TEST_F(ScorePagePainterTest, ANiffHairpinEndsAtTheChordUnderTheEndThePainterDrew
   EXPECT_EQ(HairpinNodesInFile(path), 2);
 }
 
+// The export lays out every page, not only the one shown: a hairpin on the
+// second page ends where the painter drew it while the first page is shown.
+TEST_F(ScorePagePainterTest, ANiffHairpinOnAPageNotShownEndsAtItsDrawnChord) {
+  const std::vector<ItemIndexRow> rows = RowsOfStaff(HairpinStaff(0));
+  const int toThird = rows[4].left - rows[2].left;
+  const std::string pageOne = "chord 5 notes 16\nchord 5 notes 16\nbar 0\n";
+  std::string error;
+  ASSERT_TRUE(BuildScoreFromListing("parts 2\npages 2\ncurrent 1\nslot 1\nclef 1\n" + pageOne + "staff-end\npage-mark\n" +
+                                        HairpinStaff(toThird) + "staff-end\n",
+                                    &error))
+      << error;
+  ScorePageSize = ScorePageSizes{1000, 1400, 42, 900};
+  ScratchFolder folder;
+  const std::u16string path = folder.File(u"second.nif");
+  // The shown page alone does not place the hairpin: the next two chords.
+  RebuildItemIndexLayout();
+  const int shownRows = TheScoreViewItems().index.count;
+  {
+    const CItemIndexPositions shownOnly(TheScoreViewItems().index);
+    ASSERT_EQ(ExportNiff(path.c_str(), &shownOnly), 1);
+    EXPECT_EQ(HairpinNodesInFile(path), 2);
+  }
+  CCollectedPositions every;
+  LayOutEveryScorePage(RebuildItemIndexLayout, TheScoreViewItems().index, &every);
+  ASSERT_EQ(ExportNiff(path.c_str(), &every), 1);
+  EXPECT_EQ(HairpinNodesInFile(path), 3);
+  // The page shown is shown and laid out again afterwards.
+  EXPECT_EQ(ScorePages.current, 1);
+  EXPECT_EQ(TheScoreViewItems().index.count, shownRows);
+}
+
 }  // namespace

@@ -231,7 +231,10 @@ INSTANTIATE_TEST_SUITE_P(Notices, NoticeCheckBox,
                                          NoticeCase{IDD_COLOUR_DEPTH_WARNING, &GlobalSettings::showBppWarning},
                                          NoticeCase{IDD_DISPLAY_DRIVER_WARNING,
                                                     &GlobalSettings::showWin2000ColourWarning},
-                                         NoticeCase{IDD_BLACK_AND_WHITE_NOTICE, &GlobalSettings::showBwWarning}));
+                                         NoticeCase{IDD_BLACK_AND_WHITE_NOTICE, &GlobalSettings::showBwWarning},
+                                         NoticeCase{IDD_HANDWRITING_NOTICE, &GlobalSettings::showHandwrittenWarning},
+                                         NoticeCase{IDD_MUSIC_PAPER_NOTICE,
+                                                    &GlobalSettings::showDottedStavesWarning}));
 
 TEST(ShellDialogs, AboutShowsTheVersionLine) {
   HWND dialog = CreateDialogParamW(Module(), MAKEINTRESOURCEW(IDD_ABOUT), nullptr, AboutDialogProc, 0);
