@@ -12,13 +12,6 @@
 
 // ---- Measures shared with the stage ----
 
-void CurveApex(const CurveItem& item, int32_t* x, int32_t* y) {
-  const int32_t len = item.x1 - item.x0;
-  *x = item.x0 + len * item.apexPos / 127;
-  const int32_t rise = len * (item.bulge & 127) / 127;
-  *y = (item.y0 + item.y1) / 2 + ((item.bulge & kBulgeAbove) ? -rise : rise);
-}
-
 CurveScale CurveScaleFor(int resolution) {
   const int32_t a = 2 * std::max(1, resolution) / 100;
   return CurveScale{std::max(1, (a + 1) / 2), std::max(1, ((a / 2) + 1) / 2)};

@@ -16,9 +16,6 @@
 #include "reading/StaveTypes.h"
 #include "stages/SlursTiesHairpins.h"
 
-// The apex of a curve item (x, y).
-void CurveApex(const CurveItem& item, int32_t* x, int32_t* y);
-
 // The sizes the search works with at a resolution: its own unit (the
 // stave's units are left as they are) and the tracer's fine step.
 struct CurveScale {

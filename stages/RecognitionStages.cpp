@@ -1,7 +1,9 @@
 #include "stages/RecognitionStages.h"
 
 #include "reading/ReadingThread.h"
+#include "stages/SlursTiesHairpins.h"
 
 void InstallRecognitionStages() {
   // One line per stage, in the table's order.
+  SetReadingStage(ReadingStage::kSlursTiesHairpins, FindSlursTiesHairpins);
 }
