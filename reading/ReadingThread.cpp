@@ -634,11 +634,18 @@ bool ShowMusicPaperNotice() {
 
 void ResetReadingNotices() { handwritingNoticeShown = musicPaperNoticeShown = false; }
 
+namespace {
+void (*readingStartHook)() = nullptr;
+}  // namespace
+
+void SetReadingStartHook(void (*hook)()) { readingStartHook = hook; }
+
 bool StartReading(int row) {
   if (ReadingActive()) return false;
   if (row < 0 || static_cast<uint32_t>(row) >= pageTable.pageCount) return false;
   if (ScorePages.count >= kScorePageLimit) return false;
   JoinReadingThread();
+  if (readingStartHook) readingStartHook();
   ReadingState& state = Reading();
   state.progressScale = 1;
   state.progressValue = 0;

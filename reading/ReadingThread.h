@@ -220,6 +220,9 @@ void ResetReadingNotices();
 // Interface thread: starts reading the page of row on the reading thread.
 // Refused (false) while a page is read or the score is full.
 bool StartReading(int row);
+// Called by StartReading on the interface thread just before the thread
+// starts (score building takes its copy of the score there); null: none.
+void SetReadingStartHook(void (*hook)());
 // The thread body; also called directly by tests. Ends with exactly one
 // posted message: kReadPageDoneMessage or kReadingEndedMessage.
 void ReadingThreadBody();

@@ -1,0 +1,211 @@
+// What score building keeps between its steps, in a context that each caller
+// owns: the reading thread has one for the page it reads (ReadingBuildContext),
+// and a painter or a test that runs the same functions on another thread makes
+// its own. Nothing of score building lives in process-wide variables.
+//
+// The reading thread never walks the score's own streams (the interface
+// thread may change them while a page is read): StartReading takes a copy of
+// what score building needs (TakeScoreSnapshot) and the steps read that.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "pages/PageData.h"
+#include "reading/ReadingThread.h"
+#include "reading/RecognitionRecords.h"
+#include "reading/StaveTypes.h"
+#include "score/ScoreFile.h"
+#include "score/ScoreItem.h"
+#include "score/ScoreStreams.h"
+
+// ---- The score as it was when the reading started ----
+
+struct ScoreSnapshot {
+  std::vector<uint8_t> streams[kPartSlots];  // the used bytes of each score stream
+  int32_t partCount = 0;                     // PartCount
+  int32_t pageCount = 0;                     // the score's pages
+  uint8_t version = kCurrentScoreFormatVersion;
+  bool rhythmCorrection = false;  // the Preferences' rhythm correction (off at every start)
+  bool bracketTuplets = true;     // "Bracket tuplets"
+  bool readText = false;          // text reading is on
+};
+// Interface thread: copies the score's streams, counts and the options that
+// score building reads.
+void TakeScoreSnapshot(ScoreSnapshot* snapshot);
+
+// ---- The page's lists as the reading thread hands them over ----
+
+constexpr int kCharTextUnits = 16;
+constexpr int kWordTextUnits = 160;
+
+// Text records, laid out as the work lists hold them (52 and 340 bytes).
+struct CharRecord {
+  char16_t text[kCharTextUnits];  // NUL-ended
+  uint16_t kind;                  // the text's meaning; 255 consumed
+  int16_t left, top, right, bottom;
+  int16_t baseline;               // the y reference
+  int16_t anchor;                 // low byte: the style byte
+  uint16_t spare;
+  uint32_t flags;                 // 2: an alternative reading
+};
+static_assert(sizeof(CharRecord) == kCharRecordBytes, "a character record is 52 bytes");
+
+struct WordRecord {
+  char16_t text[kWordTextUnits];  // NUL-ended
+  uint16_t kind;
+  int16_t left, top, right, bottom;
+  int16_t baseline;
+  int16_t anchor;                 // distance from the nearer page side; low byte the style
+  uint16_t spare;
+  uint32_t flags;
+};
+static_assert(sizeof(WordRecord) == kWordRecordBytes, "a word record is 340 bytes");
+
+constexpr uint16_t kTextConsumed = 255;
+// A sub-item's text link: this bit selects a word record, else a character record.
+constexpr uint32_t kWordLinkBit = 0x1000;
+
+// A curve of list A (10 bytes): its ends, the apex's place along the chord
+// in 127ths (255: discarded) and the bulge (bits 0-6 in 127ths of the chord,
+// bit 7: the apex lies above the chord).
+struct CurveListItem {
+  int16_t x0, y0, x1, y1;
+  uint8_t apexPos;
+  uint8_t bulge;
+};
+static_assert(sizeof(CurveListItem) == kCurveAItemBytes, "a curve is 10 bytes");
+constexpr uint8_t kCurveDiscarded = 255;
+
+// A line of list B (20 bytes); a hairpin is a pair of lines, the first of
+// which carries the stave's middle and half the opening.
+struct LineListItem {
+  int16_t x0, y0, x1, y1;
+  int32_t staveMidY;
+  int8_t halfOpening;
+  uint8_t reserved[3];
+  uint32_t lineFlags;  // bit 0: the line belongs to a hairpin
+};
+static_assert(sizeof(LineListItem) == kCurveBItemBytes, "a line is 20 bytes");
+
+struct PageLists {
+  SymbolRecord* symbols = nullptr;
+  uint32_t* symbolCount = nullptr;
+  NoteRecord* notes = nullptr;
+  uint32_t* noteCount = nullptr;
+  CurveListItem* curves = nullptr;  // list A: slurs and ties
+  uint32_t curveCount = 0;
+  LineListItem* lines = nullptr;    // list B: hairpin lines
+  uint32_t lineCount = 0;
+  CharRecord* chars = nullptr;
+  uint32_t* charCount = nullptr;
+  WordRecord* words = nullptr;
+  uint32_t* wordCount = nullptr;
+  StaveRow* rows = nullptr;
+  int staveCount = 0;
+};
+
+// ---- The rhythm work's own state ----
+
+constexpr int kVoices = 4;
+struct RhythmWorkState {
+  uint8_t voiceInUse[kVoices] = {};  // AlignVoiceTimes' in-use flags
+  int32_t beats = -1;                // the bar in force: beats and unit code
+  int32_t unit = -1;
+  uint32_t searchCalls = 0;          // the search's call counter
+  uint32_t arrangements = 0;         // arrangements tried in the current bar
+  int32_t bestCost = 0;
+  std::vector<uint8_t> bestArrangement;  // the search's best arrangement so far
+};
+
+// ---- The context ----
+
+struct BuildContext;
+// The bar voice analysis over one bar of a part's work stream: bytes
+// [barStart, used), the bar's first box row, the time signature in force
+// (numerator, code; -1 unknown) and the slot. Returns 0 when the stream
+// could not be changed; score building then goes on with the bar as it is.
+using BarVoiceStep = int (*)(BuildContext& context, int slot, uint32_t barStart, int barBox, int numerator,
+                             int code);
+
+// The text items of a system (title, lyrics, chord symbols, grids ...), written
+// by the text-item writers; a null member leaves those records unwritten.
+struct TextItemWriters {
+  // One item of text code `code` for the linked record (a word when link has
+  // kWordLinkBit, else a character record), measured from referenceX and the
+  // stave row's middle; it ensures its own room, records the box and consumes
+  // the record. 1 when written.
+  int (*text)(BuildContext& context, int slot, int code, uint32_t link, int32_t referenceX,
+              const StaveRow& row) = nullptr;
+  // A chord grid item for the grid record of link, measured from referenceX.
+  int (*chordGrid)(BuildContext& context, int slot, uint32_t link, int32_t referenceX, const StaveRow& row) = nullptr;
+  // The page-level texts of all unconsumed records into slot 0; 0 when the
+  // stream cannot grow.
+  int (*pageTexts)(BuildContext& context) = nullptr;
+};
+
+constexpr int kMaxStavesPerSystem = kPartSlots - 1;  // 12
+
+struct BuildContext {
+  ScoreSnapshot snapshot;
+  PageLists lists;
+  PageData* page = nullptr;
+  StreamSet* streams = &WorkStreams;   // the page's own part streams
+  int32_t resolution = 300;            // dots per inch of the page
+  int32_t scorePage = 1;               // the page's 1-based place in the score
+  int32_t partCount = 0;               // slots of the reading (slot 0 the base part)
+  uint8_t version = kCurrentScoreFormatVersion;
+
+  // Kept from group to group of a page, and from the snapshot across pages.
+  uint32_t clefType[kPartSlots] = {};
+  uint32_t clefOctave[kPartSlots] = {};
+  bool clefsKnown = false;
+  int32_t previousJoin = 0;            // chord building's last join result
+  uint32_t pageStreamsBuilt = 0;
+  uint32_t systemsCut = 0;             // systems of more than 12 staves met on the page
+
+  int32_t stemOffsetScale = 4;         // multiplier of the fine unit in a note's stem x
+
+  RhythmWorkState rhythm;
+  BarVoiceStep barVoices = nullptr;    // null: bars keep the voices read
+  TextItemWriters textItems;
+};
+
+// The context of the reading in progress (reading thread; the interface
+// thread writes its snapshot before the thread starts).
+BuildContext& ReadingBuildContext();
+// Interface thread, from StartReading: a fresh context for the next page
+// with a new snapshot of the score. The bar voice step and the text-item
+// writers stay.
+void PrepareReadingBuildContext();
+// Takes the stage context's lists, rows and page into the context.
+void BindStageContext(BuildContext& context, const StageContext& stage);
+
+// ---- Units ----
+
+// Page pixels to stream units (1/127 inch), rounded.
+int32_t StreamUnits(const BuildContext& context, double pixels);
+// Page pixels to a sign-magnitude millimetre byte.
+uint8_t TextOffsetByte(const BuildContext& context, double pixels);
+
+// ---- Streams and object boxes ----
+
+// Room for n more bytes in the slot's work stream; 0 when it cannot grow.
+int EnsureStreamRoom(BuildContext& context, int slot, uint32_t n);
+// Appends bytes (room ensured by the caller: false and nothing written when
+// the stream lacks it).
+bool AppendStreamBytes(BuildContext& context, int slot, const uint8_t* bytes, uint32_t n);
+// Inserts bytes at offset, moving the tail up (room ensured by the caller).
+bool InsertStreamBytes(BuildContext& context, int slot, uint32_t offset, const uint8_t* bytes, uint32_t n);
+
+constexpr int kMaxObjectBoxes = kMaxLoadedBoxes;  // 4096 rows for the items of a page
+struct ObjectBox {
+  int16_t left, right, top, bottom;
+};
+int BoxCount(const BuildContext& context);
+// Appends one row; an item past the list's room stays unboxed (false).
+bool AppendObjectBox(BuildContext& context, ObjectBox box, float score);
+// Inserts a row at index (at most the count), moving later rows up; at a full
+// list the last row falls off. False when index lies past the count.
+bool InsertObjectBox(BuildContext& context, int index, ObjectBox box, float score);
+ObjectBox ObjectBoxAt(const BuildContext& context, int index);

@@ -1,0 +1,171 @@
+#include "building/PartSlots.h"
+
+#include <algorithm>
+#include <cstring>
+#include <mutex>
+
+#include "pages/PageTable.h"
+#include "platform/Messages.h"
+#include "platform/Platform.h"
+#include "platform/TextUtils.h"
+#include "reading/StaveSpacing.h"
+
+namespace {
+
+constexpr unsigned kBasePartName = 10256;
+
+struct SlotSort {
+  int lines;
+  bool tab;
+  bool small;
+};
+
+bool IsSmallStave(const StaveRow& row) {
+  if (row.kind == 2) return false;
+  const int lines = std::clamp<int>(row.lineCount, 0, kMaxStaveLines);
+  return row.bottom - row.top < MinStaveHeightByLines()[lines];
+}
+
+SlotSort SortOfSlot(int slot) {
+  return SlotSort{static_cast<int>(PartTablatureFlags[slot].kind), PartTablatureFlags[slot].flag != 0,
+                  PartSmallStave[slot] != 0};
+}
+
+void DescribeSlot(int slot, const StaveRow* model) {
+  for (int16_t& field : PartFields[slot]) field = 0;
+  if (slot == 0) {
+    LoadUiString(kBasePartName, PartNameTable[0], kPartNameUnits);
+    PartTablatureFlags[0] = PartTablature{0, 0};
+    PartFlag[0] = 1;
+    PartSmallStave[0] = 0;
+    return;
+  }
+  PartNameTable[slot][0] = 0;
+  PartFlag[slot] = 0;
+  PartTablatureFlags[slot].flag = model && model->kind == 1 ? 1 : 0;
+  PartTablatureFlags[slot].kind = model ? static_cast<uint32_t>(std::max<int16_t>(model->lineCount, 0)) : 0;
+  PartSmallStave[slot] = model && IsSmallStave(*model) ? 1 : 0;
+}
+
+// Numbers the rows [a, b) of one system into the slots 1 .. parts - 1.
+void NumberSystem(StaveRow* rows, int a, int b, int parts) {
+  int start = 1;
+  for (int i = a; i < b; ++i) {
+    const StaveRow& row = rows[i];
+    const bool tab = row.kind == 1;
+    const bool small = IsSmallStave(row);
+    const int limit = parts - b + 1 + i;
+    int taken = -1, firstTab = -1, firstOther = -1;
+    for (int s = start; s < limit; ++s) {
+      const SlotSort sort = SortOfSlot(s);
+      if (sort.tab && firstTab < 0) firstTab = s;
+      if (!sort.tab && firstOther < 0) firstOther = s;
+      if (sort.lines == row.lineCount && sort.tab == tab && (row.kind == 2 || sort.small == small)) {
+        taken = s;
+        break;
+      }
+    }
+    if (taken < 0) taken = tab ? firstTab : firstOther;
+    if (taken < 0) taken = start;
+    const int remaining = b - i;
+    if (parts - taken < remaining && i - a < taken - 1) {
+      taken = parts - remaining;
+      // The rows before move down while they do not lie below this one.
+      for (int j = i - 1; j >= a; --j) {
+        const int next = j + 1 == i ? taken : rows[j + 1].number;
+        if (rows[j].number < next) break;
+        rows[j].number = static_cast<int16_t>(next - 1);
+        if (rows[j].number <= 1) {
+          for (int k = a; k < i; ++k) rows[k].number = static_cast<int16_t>(k - a + 1);
+          if (taken <= i - a) taken = i - a + 1;
+          break;
+        }
+      }
+    }
+    taken = std::clamp(taken, 1, parts - 1);
+    rows[i].number = static_cast<int16_t>(taken);
+    start = taken + 1;
+  }
+}
+
+}  // namespace
+
+int AssignStavesToParts(BuildContext& context, CharRecord* chars, uint32_t charCount, WordRecord* words,
+                        uint32_t wordCount, StaveRow* rows, int count) {
+  if (!rows) count = 0;
+  // The longest system, and the first one of that length as the model.
+  int longest = 0, modelFirst = 0;
+  for (int a = 0; a < count;) {
+    int b = a + 1;
+    while (b < count && rows[b].group == rows[a].group) ++b;
+    if (b - a > longest) {
+      longest = b - a;
+      modelFirst = a;
+    }
+    a = b;
+  }
+  // A score has one slot for page texts and twelve for staves: the staves of
+  // a system past the twelfth are not read.
+  const int needed = count > 0 ? 1 + std::min(longest, kMaxStavesPerSystem) : 0;
+  const int old = std::clamp(context.partCount, 0, kPartSlots);
+  const int parts = std::max(old, needed);
+  context.partCount = parts;
+
+  for (int s = 0; s < count; ++s) rows[s].number = -1;
+  if (count > 0) {
+    for (uint32_t c = 0; chars && c < charCount; ++c)
+      if (chars[c].kind != kTextConsumed) chars[c].kind = 0;
+    for (uint32_t w = 0; words && w < wordCount; ++w)
+      if (words[w].kind != kTextConsumed) words[w].kind = 0;
+  }
+  for (int slot = old; slot < parts; ++slot)
+    DescribeSlot(slot, slot >= 1 && slot <= longest ? &rows[modelFirst + slot - 1] : nullptr);
+
+  int unread = 0;
+  for (int a = 0; a < count;) {
+    int b = a + 1;
+    while (b < count && rows[b].group == rows[a].group) ++b;
+    const int readEnd = std::min(b, a + kMaxStavesPerSystem);
+    NumberSystem(rows, a, readEnd, parts);
+    for (int s = readEnd; s < b; ++s) {
+      rows[s].number = 0;
+      ++unread;
+    }
+    a = b;
+  }
+  if (unread) context.systemsCut += 1;
+  return unread;
+}
+
+int FindcharsStage(StageContext& stage) {
+  const uint32_t t0 = GetCentiseconds();
+  BindStageContext(ReadingBuildContext(), stage);
+  // The page's character list comes fresh with the work lists; the engine's
+  // text fills it. Progress once midway and once at the end.
+  OnReadingProgress(static_cast<unsigned>(-1));
+  OnReadingProgress(static_cast<unsigned>(-1));
+  char16_t line[64];
+  FormatWide(line, 64, u"Findchars: %d\n", static_cast<int>(GetCentiseconds() - t0));
+  CurrentReadingHost().DebugLine(line);
+  return 1;
+}
+
+int AssignStavesToPartsStage(StageContext& stage) {
+  BuildContext& context = ReadingBuildContext();
+  BindStageContext(context, stage);
+  PageLists& lists = context.lists;
+  const int unread = AssignStavesToParts(context, lists.chars, lists.charCount ? *lists.charCount : 0, lists.words,
+                                         lists.wordCount ? *lists.wordCount : 0, stage.rows, stage.staveCount);
+  PartCount = std::max(PartCount, context.partCount);
+  if (unread) {
+    std::lock_guard<std::mutex> lock(PageTableLock());
+    const int32_t row = Reading().pageIndex;
+    if (row >= 0 && static_cast<uint32_t>(row) < pageTable.pageCount) {
+      PageRecord& record = pageTable.rows[row];
+      record.flags = (record.flags & ~kPageProblemCodeMask) | kPageHasProblem |
+                     (kProblemTooManyStaves << kPageProblemCodeShift);
+      AddPageProblem(row);
+    }
+  }
+  return 1;
+}

@@ -1,0 +1,26 @@
+// The part slots of a page: which slot each stave of the page feeds, so that
+// staves of the same sort (line count, tablature, small stave) land in the
+// same slot from system to system, and the description of the slots the page
+// opens. Runs once per page on the reading thread, before the stave groups.
+#pragma once
+
+#include <cstdint>
+
+#include "building/BuildContext.h"
+#include "reading/ReadingThread.h"
+
+// The page's problem code for a system of more staves than a score has slots.
+constexpr uint32_t kProblemTooManyStaves = 6;
+
+// Numbers every stave row from 1 as its part slot (0: a stave past the 12th
+// of its system, which is not read), raises the context's part count to what
+// the page needs (it never shrinks while a score is read), describes the
+// slots this page opens in the part records and resets the meaning of the
+// page's unconsumed text records. Returns the number of staves left unread.
+int AssignStavesToParts(BuildContext& context, CharRecord* chars, uint32_t charCount, WordRecord* words,
+                        uint32_t wordCount, StaveRow* rows, int count);
+
+// Stage adapters: the text finder readies the page's character list; the
+// part slots then number the staves and publish the part count.
+int FindcharsStage(StageContext& stage);
+int AssignStavesToPartsStage(StageContext& stage);

@@ -1,0 +1,144 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "building/BuildContext.h"
+#include "building/PartSlots.h"
+#include "reading/StaveSpacing.h"
+
+namespace {
+
+struct Stave {
+  int group;
+  int lines;
+  int kind;    // 0 ordinary, 1 tablature, 2 few-line
+  int height;  // bottom - top
+};
+
+std::vector<StaveRow> Rows(std::initializer_list<Stave> staves) {
+  std::vector<StaveRow> rows;
+  int y = 100;
+  for (const Stave& s : staves) {
+    StaveRow row;
+    row.left = 50;
+    row.right = 2000;
+    row.top = static_cast<int16_t>(y);
+    row.bottom = static_cast<int16_t>(y + s.height);
+    row.lineCount = static_cast<int16_t>(s.lines);
+    row.group = static_cast<int16_t>(s.group);
+    row.kind = static_cast<int16_t>(s.kind);
+    rows.push_back(row);
+    y += s.height + 60;
+  }
+  return rows;
+}
+
+std::vector<int> Numbers(const std::vector<StaveRow>& rows) {
+  std::vector<int> numbers;
+  for (const StaveRow& row : rows) numbers.push_back(row.number);
+  return numbers;
+}
+
+class PartSlotsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetPartRecords();
+    int32_t* least = MinStaveHeightByLines();
+    for (int lines = 0; lines <= kMaxStaveLines; ++lines) least[lines] = 0;
+    least[5] = 40;  // a five-line stave lower than 40 pixels is small
+  }
+  void TearDown() override {
+    ResetPartRecords();
+    for (int lines = 0; lines <= kMaxStaveLines; ++lines) MinStaveHeightByLines()[lines] = 0;
+  }
+  int Assign(std::vector<StaveRow>& rows) {
+    return AssignStavesToParts(context, nullptr, 0, nullptr, 0, rows.data(), static_cast<int>(rows.size()));
+  }
+  BuildContext context;
+};
+
+// Pages read one after another into one score: the part count and the slot
+// each stave lands in.
+TEST_F(PartSlotsTest, StavesOfEachSystemLandInSlotsOfTheirSort) {
+  struct Page {
+    std::vector<StaveRow> rows;
+    int parts;
+    std::vector<int> numbers;
+  };
+  struct Case {
+    const char* name;
+    std::vector<Page> pages;
+  };
+  const std::vector<Case> cases = {
+      {"three staves, first page", {{Rows({{0, 5, 0, 48}, {0, 5, 0, 48}, {0, 5, 0, 48}}), 4, {1, 2, 3}}}},
+      {"a smaller second page keeps the slots",
+       {{Rows({{0, 5, 0, 48}, {0, 5, 0, 48}, {0, 5, 0, 48}}), 4, {1, 2, 3}},
+        {Rows({{0, 5, 0, 48}, {0, 5, 0, 48}, {1, 5, 0, 48}, {1, 5, 0, 48}}), 4, {1, 2, 1, 2}}}},
+      {"tablature under a stave; a later system omits the stave",
+       {{Rows({{0, 5, 0, 48}, {0, 6, 1, 60}, {1, 6, 1, 60}}), 3, {1, 2, 2}}}},
+      {"a small stave finds the small slot",
+       {{Rows({{0, 5, 0, 48}, {0, 5, 0, 30}, {0, 5, 0, 48}, {1, 5, 0, 30}, {1, 5, 0, 48}}), 4, {1, 2, 3, 2, 3}}}},
+      {"a second page with a larger system opens slots",
+       {{Rows({{0, 5, 0, 48}}), 2, {1}},
+        {Rows({{0, 5, 0, 48}, {0, 5, 0, 48}, {0, 6, 1, 60}}), 4, {1, 2, 3}}}},
+      {"no staves", {{Rows({}), 0, {}}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ResetPartRecords();
+    context = BuildContext{};
+    for (Page page : c.pages) {
+      EXPECT_EQ(Assign(page.rows), 0);
+      EXPECT_EQ(context.partCount, page.parts);
+      EXPECT_EQ(Numbers(page.rows), page.numbers);
+    }
+  }
+}
+
+TEST_F(PartSlotsTest, NewSlotsAreDescribedFromTheModelSystem) {
+  auto rows = Rows({{0, 5, 0, 48}, {1, 5, 0, 48}, {1, 5, 0, 30}, {1, 6, 1, 60}});
+  Assign(rows);
+  ASSERT_EQ(context.partCount, 4);
+  EXPECT_EQ(std::u16string(PartNameTable[0]), u"Base");
+  EXPECT_EQ(PartFlag[0], 1);
+  EXPECT_EQ(PartFlag[1], 0);
+  EXPECT_EQ(PartTablatureFlags[1].kind, 5u);
+  EXPECT_EQ(PartSmallStave[2], 1);
+  EXPECT_EQ(PartTablatureFlags[3].flag, 1);
+  EXPECT_EQ(PartTablatureFlags[3].kind, 6u);
+  EXPECT_EQ(Numbers(rows), (std::vector<int>{1, 1, 2, 3}));
+}
+
+TEST_F(PartSlotsTest, StavesPastTheTwelfthOfASystemAreLeftUnread) {
+  for (int staves : {12, 13, 14}) {
+    SCOPED_TRACE(staves);
+    ResetPartRecords();
+    context = BuildContext{};
+    std::vector<StaveRow> rows;
+    for (int s = 0; s < staves; ++s) rows.push_back(Rows({{0, 5, 0, 48}})[0]);
+    EXPECT_EQ(Assign(rows), staves - 12);
+    EXPECT_EQ(context.partCount, kPartSlots);
+    for (int s = 0; s < staves; ++s) EXPECT_EQ(rows[s].number, s < 12 ? s + 1 : 0);
+  }
+}
+
+TEST_F(PartSlotsTest, TextMeaningsAreResetOnlyOnAPageWithStaves) {
+  CharRecord chars[2] = {};
+  WordRecord words[2] = {};
+  chars[0].kind = 9;
+  chars[1].kind = kTextConsumed;
+  words[0].kind = 13;
+  words[1].kind = kTextConsumed;
+  std::vector<StaveRow> none;
+  AssignStavesToParts(context, chars, 2, words, 2, none.data(), 0);
+  EXPECT_EQ(chars[0].kind, 9);
+  EXPECT_EQ(words[0].kind, 13);
+  auto rows = Rows({{0, 5, 0, 48}});
+  AssignStavesToParts(context, chars, 2, words, 2, rows.data(), 1);
+  EXPECT_EQ(chars[0].kind, 0);
+  EXPECT_EQ(chars[1].kind, kTextConsumed);
+  EXPECT_EQ(words[0].kind, 0);
+  EXPECT_EQ(words[1].kind, kTextConsumed);
+}
+
+}  // namespace
