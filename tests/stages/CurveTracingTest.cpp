@@ -116,6 +116,9 @@ TEST(CurveTracing, SampledCurvePassesThroughItsEndsAndApex) {
 struct TracerPage {
   SynthPage synth;
   StaveRow rows[2] = {};
+  std::unique_ptr<StaveLineTable> lineTable = std::make_unique<StaveLineTable>();
+  uint32_t curvesValid[kStaveSlots] = {};
+  uint32_t modelCurves[kStaveSlots] = {};
   StavePage geometry;
   std::unique_ptr<CurveTracer> tracer = std::make_unique<CurveTracer>();
   std::vector<NoteRecord> notes = std::vector<NoteRecord>(16);
@@ -151,6 +154,10 @@ struct TracerPage {
     geometry.image.height = height;
     geometry.image.rowBytes = static_cast<size_t>(synth.wordsPerRow()) * 4;
     geometry.resolution = resolution;
+    geometry.lines = lineTable.get();
+    geometry.curvesValid = curvesValid;
+    geometry.modelCurves = modelCurves;
+    StaveLookup().readingActive = true;
     const CurveScale scale = CurveScaleFor(resolution);
     tracer->fineStep = scale.fineStep;
     tracer->unit = scale.unit;
@@ -176,6 +183,8 @@ struct TracerPage {
     lists.lines = lines.data();
     lists.lineCount = &lineCount;
   }
+
+  ~TracerPage() { StaveLookup().readingActive = false; }
 
   // Traces both ways from the first ink pixel of column x at or below y.
   int TraceAt(int32_t x, int32_t y) {
