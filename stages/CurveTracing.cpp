@@ -688,12 +688,11 @@ int ClassifyAndStoreTrace(CurveTracer& t, int32_t x, int32_t spacing, const Curv
   int bestLeft = -1, bestRight = -1, bestLength = 0;
   TraceShape shape;
   for (int l = 0; l < t.left.branchCount; ++l) {
+    // A branch dropped as traced before adds no points of its own.
     const TraceBranch& left = t.left.branches[l];
-    if (left.count == 0) continue;
     for (int r = 0; r < t.right.branchCount; ++r) {
       const TraceBranch& right = t.right.branches[r];
-      if (right.count == 0) continue;
-      const int length = left.count + right.count - 1;
+      const int length = left.count + std::max(0, right.count - 1);
       if (length <= bestLength) continue;
       BuildJoin(t, left, right, x);
       if (ClassifyTrace(t.joined, f, spacing, lineTop, lineBottom, &shape) != 0) {
