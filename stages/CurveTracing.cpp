@@ -76,6 +76,12 @@ struct FollowState {
   int32_t steep = 0;            // +1 once moved steeply down, -1 up
   int32_t lineTouches = 0;      // consecutive points touching a stave line
   int32_t lastClear = 0;        // last point clear of the lines
+  // Runs taken since the last point: marked as traced once the branch takes
+  // the point they lead to, so a branch that dies on the way marks nothing.
+  int32_t pendingCount = 0;
+  int32_t pendingX[4] = {};
+  int32_t pendingTop[4] = {};
+  int32_t pendingBottom[4] = {};
 };
 
 struct Span {
@@ -173,6 +179,23 @@ bool TakeRun(CurveTracer& t, TraceBranch& b, FollowState& st, Span run, int d) {
   return b.count < kTracePoints;
 }
 
+// The branch takes the run; its pending runs are marked when it gets a point.
+bool TakeAndMark(CurveTracer& t, TraceBranch& b, FollowState& st, Span r, int d) {
+  const int32_t before = b.count;
+  if (!TakeRun(t, b, st, r, d)) return false;
+  if (st.pendingCount < 4) {
+    st.pendingX[st.pendingCount] = st.x;
+    st.pendingTop[st.pendingCount] = r.top;
+    st.pendingBottom[st.pendingCount] = r.bottom;
+    ++st.pendingCount;
+  }
+  if (b.count != before) {
+    for (int k = 0; k < st.pendingCount; ++k) MarkColumn(t, st.pendingX[k], st.pendingTop[k], st.pendingBottom[k], d);
+    st.pendingCount = 0;
+  }
+  return true;
+}
+
 void FollowCurve(CurveTracer& t, TraceRun& run, int branch, FollowState st, int d) {
   const int32_t s = t.fineStep;
   const TracePage& p = t.page;
@@ -201,7 +224,6 @@ void FollowCurve(CurveTracer& t, TraceRun& run, int branch, FollowState st, int 
     // Runs of the span: a gap is s or more paper pixels.
     Span runs[64];
     int runCount = 0;
-    bool seen = false;
     for (int32_t y = top; y <= bottom;) {
       if (!p.Ink(x, y)) {
         ++y;
@@ -217,14 +239,21 @@ void FollowCurve(CurveTracer& t, TraceRun& run, int branch, FollowState st, int 
           ++paper;
         }
       }
-      for (int32_t yy = r.top; yy <= r.bottom && !seen; ++yy)
-        if (p.Ink(x, yy) && t.band.Marked(x, yy)) seen = true;
       if (runCount < 64) runs[runCount++] = r;
       y = r.bottom + 1;
     }
-    MarkColumn(t, x, top, bottom, d);
+    // Each branch counts and marks the pixels of the runs it takes, and only
+    // once it takes the point they lead to, so that a stroke that merely runs
+    // close to one traced before (the second arm of a hairpin near its point)
+    // is not taken for it.
+    auto seenBefore = [&](const Span& r) {
+      for (int32_t yy = r.top; yy <= r.bottom; ++yy)
+        if (p.Ink(x, yy) && t.band.Marked(x, yy)) return true;
+      return false;
+    };
     TraceBranch& b = run.branches[branch];
-    if (seen && ++st.seenColumns > 16) {
+    const int32_t seenSoFar = st.seenColumns;
+    if (seenBefore(runs[0]) && ++st.seenColumns > 16) {
       b.count = 0;  // traced before
       return;
     }
@@ -237,9 +266,15 @@ void FollowCurve(CurveTracer& t, TraceRun& run, int branch, FollowState st, int 
       std::memcpy(c.thick, b.thick, sizeof(int32_t) * b.count);
       std::memcpy(c.onLine, b.onLine, sizeof(int32_t) * b.count);
       FollowState cs = st;
-      if (TakeRun(t, c, cs, runs[i], d)) FollowCurve(t, run, nb, cs, d);
+      cs.seenColumns = seenSoFar;
+      if (seenBefore(runs[i]) && ++cs.seenColumns > 16) {
+        c.count = 0;
+        continue;
+      }
+      cs.pendingCount = 0;
+      if (TakeAndMark(t, c, cs, runs[i], d)) FollowCurve(t, run, nb, cs, d);
     }
-    if (!TakeRun(t, run.branches[branch], st, runs[0], d)) return;
+    if (!TakeAndMark(t, run.branches[branch], st, runs[0], d)) return;
   }
 }
 

@@ -2,6 +2,7 @@
 // the stage itself on a synthesised page.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -148,25 +149,40 @@ TEST(SlursTiesHairpins, AHairpinOpeningLeftAndBrokenArmsJoined) {
   EXPECT_EQ(s.notes[0].appenditures[0].kind, kMarkHairpinOpensLeft);
 }
 
-// The whole stage on a page with one stave and a slur above it.
+// The whole stage on a page with one stave (top line at 300, the given
+// spacing) and a slur above it, or a hairpin below it instead.
 struct StagePage {
-  SynthPage synth{1200, 700};
+  SynthPage synth;
   std::unique_ptr<PageData> page = std::make_unique<PageData>();
-  StaveRow rows[1] = {Stave(300, 380, 0, 1)};
+  StaveRow rows[1];
   ReadingWorkLists lists;
   StageContext context;
-  StagePage() {
+  explicit StagePage(int dpi = 300, bool hairpin = false, bool opensLeft = false, int shift = 0)
+      : synth(dpi * 4, dpi * 7 / 3), rows{Stave(300, static_cast<int16_t>(300 + dpi * 4 / 15), 0, 1)} {
+    const int spacing = dpi / 15;
+    rows[0].right = static_cast<int16_t>(dpi * 4 - 100);
     StaffPainter painter(synth);
     SynthStaff staff;
     staff.top = 300;
     staff.left = 100;
-    staff.right = 1100;
+    staff.right = dpi * 4 - 99;
+    staff.spacing = spacing;
+    staff.thickness = std::max(2, dpi / 150);
     painter.AddStaff(staff);
-    DrawSlur(synth, SynthSlur{300, 270, 700, 270, -40, 1.5, 4});
-    page->width = 1200;
-    page->height = 700;
-    page->resolution = 300;
+    page->width = static_cast<uint32_t>(synth.width());
+    page->height = static_cast<uint32_t>(synth.height());
+    page->resolution = dpi;
     EXPECT_TRUE(AllocateWorkLists(&lists));
+    if (hairpin) {
+      // Eight spaces long, opening by 1.4 spaces, three spaces below.
+      const int x0 = dpi + shift, x1 = x0 + 8 * spacing;
+      const double y = rows[0].bottom + 3.0 * spacing + shift;
+      DrawWedge(synth, y, opensLeft ? x1 : x0, opensLeft ? x0 : x1, 0.7 * spacing, dpi / 150.0);
+      NoteRecord n = Note(static_cast<int16_t>(x0 - spacing / 2), static_cast<int16_t>(300 + spacing));
+      lists.notes[lists.noteCount++] = n;
+    } else {
+      DrawSlur(synth, SynthSlur{300, 270, 700, 270, -40, 1.5, 4});
+    }
     context.page = page.get();
     context.image = reinterpret_cast<uint8_t*>(synth.bits());
     context.strideWords = static_cast<uint32_t>(synth.wordsPerRow());
@@ -176,6 +192,23 @@ struct StagePage {
   }
   ~StagePage() { FreeWorkLists(&lists); }
 };
+
+TEST(SlursTiesHairpins, BothArmsOfAHairpinAreTracedAndPairedAtEitherResolution) {
+  for (int dpi : {300, 600}) {
+    for (int shift = 0; shift < 6; ++shift) {
+      const bool opensLeft = shift % 2 == 1;
+      StagePage s(dpi, true, opensLeft, shift);
+      ASSERT_EQ(FindSlursTiesHairpins(s.context), 1);
+      const LineItem* lines = reinterpret_cast<const LineItem*>(s.lists.curvesB);
+      int hairpins = 0;
+      for (uint32_t i = 0; i < s.lists.curveBCount; ++i) hairpins += lines[i].halfOpening != 0;
+      EXPECT_EQ(hairpins, 1) << dpi << " " << shift;
+      ASSERT_EQ(s.lists.notes[0].appenditureCount, 1) << dpi << " " << shift;
+      EXPECT_EQ(s.lists.notes[0].appenditures[0].kind, opensLeft ? kMarkHairpinOpensLeft : kMarkHairpinOpensRight);
+      EXPECT_EQ(s.lists.curveACount, 0u) << "no curve from a hairpin";
+    }
+  }
+}
 
 TEST(SlursTiesHairpins, TheStageLeavesTheStavesUnitsAsTheyWere) {
   for (bool on : {true, false}) {
