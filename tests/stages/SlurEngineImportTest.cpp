@@ -7,7 +7,18 @@
 
 #include "Code/Quorm/Mscript.h"
 #include "stages/SlursTiesHairpins.h"
+#include "tests/stages/CurveEnginePage.h"
 #include "tests/Code/Quorm/StaffFixture.h"
+
+void MakeEnginePageWithSlur(int32_t x0, int32_t x1, int32_t y, int32_t radius) {
+  LoadHandPage(1200, 900, 20);
+  AddHandStaff({0, 100, 20, 50, 1150, 5, 0});
+  ResetPageDescription("t");
+  AddPageDescription("page.tif");
+  AddSystemSlur(0, EnginePoint{y, x0}, EnginePoint{y, x1}, radius);
+}
+
+void FreeEnginePage() { FreeHandPage(); }
 
 namespace {
 

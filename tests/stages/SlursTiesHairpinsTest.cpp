@@ -15,6 +15,7 @@
 #include "stages/SlursTiesHairpins.h"
 #include "tests/Code/Quorm/CurveArt.h"
 #include "tests/Code/Quorm/PageSynth.h"
+#include "tests/stages/CurveEnginePage.h"
 
 namespace {
 
@@ -101,6 +102,38 @@ TEST(SlursTiesHairpins, CurvesAreTiedToTheNotesAtTheirEnds) {
   AttachCurvesToNotes(full.Page(), more.data(), 0, 2, 0, 10);
   EXPECT_EQ(full.notes[0].appenditureCount, kMaxAppenditures);
   EXPECT_EQ(full.notes[1].appenditureCount, 0);
+}
+
+TEST(SlursTiesHairpins, DotsUnderAnEngineCurveAreTakenAway) {
+  // The engine's tie from (200, 200) to (300, 200) sags to 213 in its middle.
+  MakeEnginePageWithSlur(200, 300, 200, 100);
+  OneStave s;
+  s.rows[0] = Stave(100, 180, 0, 1);
+  NoteRecord under = Note(220, 200);  // its dot box from x 240 meets the tie
+  under.right = 238;
+  under.dots = 1;
+  NoteRecord partner = Note(220, 180);  // on the same stem, clear of the tie
+  partner.right = 238;
+  partner.dots = 1;
+  NoteRecord far = Note(600, 200);
+  far.dots = 2;
+  NoteRecord marked = Note(400, 150);  // its kind-149 item lies far from the tie
+  Appenditure item{};
+  item.kind = 149;
+  item.left = 250;
+  item.right = 256;
+  item.top = 205;
+  item.bottom = 220;
+  under.appenditures[under.appenditureCount++] = item;
+  marked.appenditures[marked.appenditureCount++] = Appenditure{410, 416, 150, 160, 149, 0, 0, 0, 0, 0, 0};
+  s.notes = {under, partner, far, marked};
+  DropDotsOnEngineSlurs(s.Page(), 0);
+  EXPECT_EQ(s.notes[0].dots, 0) << "the tie runs through the dot's first half";
+  EXPECT_EQ(s.notes[0].appenditureCount, 0) << "the crossed item goes";
+  EXPECT_EQ(s.notes[1].dots, 0) << "the stem partner loses its dot too";
+  EXPECT_EQ(s.notes[2].dots, 2);
+  EXPECT_EQ(s.notes[3].appenditureCount, 1);
+  FreeEnginePage();
 }
 
 TEST(SlursTiesHairpins, ANearMissPairLeavesTheLineFreeForItsRealPartner) {
