@@ -217,6 +217,33 @@ TEST(CurveTracing, TracesASlurDrawnAboveAStave) {
   EXPECT_EQ(page.curveCount, 1u);
 }
 
+TEST(CurveTracing, OfTwoTracesOfOneSlurTheFlatterGoes) {
+  struct Case {
+    uint8_t earlierBulge;  // the earlier trace of the same slur
+    bool newKept;
+  };
+  // The drawn slur rises about 40 pixels over a chord of 400: bulge 12 or 13.
+  const Case cases[] = {{kBulgeAbove | 9, true}, {kBulgeAbove | 16, false}};
+  for (const Case& c : cases) {
+    TracerPage page(1200, 600, 300, 300, 20);
+    DrawSlur(page.synth, SynthSlur{300, 260, 700, 260, -40, 1.5, 4});
+    page.curves[0] = CurveItem{300, 260, 700, 260, 63, c.earlierBulge};
+    page.curveCount = 1;
+    page.TraceAt(500, 200);
+    ASSERT_EQ(page.curveCount, 1u) << int(c.earlierBulge);
+    EXPECT_EQ(page.curves[0].bulge == c.earlierBulge, !c.newKept) << int(c.earlierBulge);
+  }
+}
+
+TEST(CurveTracing, FullListsTakeNoMore) {
+  TracerPage page(1200, 600, 300, 300, 20);
+  DrawSlur(page.synth, SynthSlur{300, 260, 700, 260, -40, 1.5, 4});
+  page.curveCount = kCurveItemLimit;
+  page.lists.curveCountAtStave = kCurveItemLimit;
+  EXPECT_EQ(page.TraceAt(500, 200), 0);
+  EXPECT_EQ(page.curveCount, kCurveItemLimit);
+}
+
 TEST(CurveTracing, TracesAStraightHairpinArmAsALine) {
   TracerPage page(1200, 600, 300, 200, 20);
   DrawWedge(page.synth, 420, 300, 700, 20, 2);
