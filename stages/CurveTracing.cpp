@@ -117,7 +117,9 @@ bool InkNear(const CurveTracer& t, int32_t x, int32_t y) {
   return t.page.Ink(x, y) || t.page.Ink(x, y - 1) || t.page.Ink(x, y + 1);
 }
 
-double Direction(int32_t dx, int32_t dy) { return std::atan2(static_cast<double>(dy), dx) * 180.0 / M_PI; }
+constexpr double kDegreesPerRadian = 57.29577951308232;
+
+double Direction(int32_t dx, int32_t dy) { return std::atan2(static_cast<double>(dy), dx) * kDegreesPerRadian; }
 
 // The branch takes this column's run; false when the branch ends here.
 bool TakeRun(CurveTracer& t, TraceBranch& b, FollowState& st, Span run, int d) {
