@@ -10,6 +10,7 @@
 #include "score/ScoreFile.h"
 #include "shell/win32/NoticeDialogs.h"
 #include "stages/RecognitionStages.h"
+#include "stages/StemScan.h"
 #include "platform/Messages.h"
 #include "platform/win32/AppWindows.h"
 #include "reading/ReadPageHandOver.h"
@@ -106,6 +107,7 @@ void InstallReadingPipeline() {
   services.addReadPageToScore = AddReadPageToScore;
   services.readingAbandoned = ReadingAbandoned;
   services.readPageIntoScore = ReadShownPageIntoScore;
+  services.initSlopeTables = InitSlopeTables;
   SetShellServices(services);
   FileOpenerHooks opener{};
   opener.readNextPendingPage = ReadNextPendingPage;
