@@ -14,6 +14,7 @@
 #include "reading/ReadingThread.h"
 #include "reading/RecognitionRecords.h"
 #include "stages/EngineCurves.h"
+#include "stages/NoteValueAssignment.h"
 #include "stages/StemCandidates.h"
 
 static_assert(sizeof(CurveItem) == kCurveAItemBytes, "list A holds curve items");
@@ -449,6 +450,11 @@ StavePage GeometryOf(const StageContext& context) {
   return geometry;
 }
 
+// Beamed short notes whose flag zone meets a box: their beams are no hairpin.
+bool BeamsInBox(const NoteRecord* notes, uint32_t count, int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
+  return FlagZoneInBox(notes, count, x0, y0, x1, y1, 2, true) != 0;
+}
+
 // Searches the band of stave s; 0 when the user stopped the page.
 int SearchStave(StageContext& context, CurveTracer& tracer, int s, const CurveObjects& objects, CurveLists& lists,
                 bool* searched) {
@@ -552,6 +558,7 @@ int FindSlursTiesHairpins(StageContext& context) {
   notes.staveCount = context.staveCount;
   notes.firstStave = first;
   notes.geometry = &geometry;
+  notes.beamsInBox = BeamsInBox;
 
   // The engine's curves first.
   ImportEngineSlurs(group, curves, lists.curveACount);

@@ -12,6 +12,7 @@
 #include "reading/ReadingThread.h"
 #include "reading/StaveSpacing.h"
 #include "stages/CurveTracing.h"
+#include "stages/NoteValueAssignment.h"
 #include "stages/SlursTiesHairpins.h"
 #include "tests/Code/Quorm/CurveArt.h"
 #include "tests/Code/Quorm/PageSynth.h"
@@ -164,6 +165,26 @@ TEST(SlursTiesHairpins, ANearMissPairLeavesTheLineFreeForItsRealPartner) {
       EXPECT_EQ(lines[0].lineFlags, 0u);
       EXPECT_EQ(s.notes[0].appenditureCount, 0);
     }
+  }
+}
+
+TEST(SlursTiesHairpins, LinesOverTheBeamsOfShortNotesAreNoHairpin) {
+  for (bool beamed : {false, true}) {
+    OneStave s;
+    NoteRecord semiquaver = Note(480, 330);  // its beams run through the lines
+    semiquaver.kind = kNoteSemiquaver;
+    semiquaver.beamed = beamed ? 1 : 0;
+    semiquaver.stemRight = 1;
+    semiquaver.stemEndTop = 410;
+    semiquaver.stemEndBottom = 450;
+    s.notes = {Note(395, 330), semiquaver};
+    std::vector<LineItem> lines = {Line(400, 430, 600, 420), Line(400, 430, 600, 440)};
+    CurveNotePage page = s.Page();
+    page.beamsInBox = [](const NoteRecord* notes, uint32_t count, int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
+      return FlagZoneInBox(notes, count, x0, y0, x1, y1, 2, true) != 0;
+    };
+    PairHairpinLines(page, lines.data(), 0, 0, 2, 2, 300);
+    EXPECT_EQ(lines[0].halfOpening != 0, !beamed) << beamed;
   }
 }
 
