@@ -7,9 +7,11 @@
 #include <memory>
 #include <vector>
 
+#include "pages/PageData.h"
 #include "reading/StaveSpacing.h"
 #include "stages/CurveTracing.h"
 #include "stages/NoteRecords.h"
+#include "stages/StemCandidates.h"
 #include "stages/SymbolRecords.h"
 
 namespace {
@@ -778,7 +780,47 @@ void TrimOverlappingSymbolBoxes(SymbolRecord* symbols, uint32_t symbolCount, con
   }
 }
 
-// ---- The stage at the end of the group ----
+// ---- The stages ----
+
+namespace {
+
+StavePage GeometryOf(const StageContext& context) {
+  StavePage geometry;
+  PageData& page = *context.page;
+  geometry.image.rows = context.image;
+  geometry.image.width = static_cast<int32_t>(page.width);
+  geometry.image.height = static_cast<int32_t>(page.height);
+  geometry.image.rowBytes = static_cast<size_t>(context.strideWords) * 4;
+  geometry.resolution = page.resolution > 0 ? page.resolution : 300;
+  geometry.lines = &page.lineCurves;
+  geometry.curvesValid = page.curvesValid;
+  geometry.modelCurves = page.modelCurves;
+  return geometry;
+}
+
+}  // namespace
+
+int CleanUpOverlaps(StageContext& context) {
+  if (!context.page || !context.rows || !context.lists || context.staveCount <= 0) return 1;
+  StavePage geometry = GeometryOf(context);
+  OverlapPage page;
+  page.notes = context.lists->notes;
+  page.noteCount = &context.lists->noteCount;
+  page.symbols = context.lists->symbols;
+  page.symbolCount = &context.lists->symbolCount;
+  page.rows = context.rows;
+  page.staveCount = context.staveCount;
+  page.firstStave = context.firstStave;
+  page.geometry = &geometry;
+  page.rules.stepWithinStave = IsStepWithinStave;
+  MergeCrossStaveNotes(page, true);
+  DropSymbolsCrowdedByNotes(page);
+  DropSymbolsOnStems(page);
+  DeleteNotesInsideSymbols(page);
+  ResolveOverlappingObjects(page);
+  return 1;
+}
+
 
 int FinishGroupOverlaps(StageContext& context) {
   if (!context.lists) return 1;

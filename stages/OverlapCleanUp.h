@@ -74,5 +74,7 @@ void DiscardCurvesInTextMargins(CurveItem* curves, uint32_t curveCount, const ui
 void TrimOverlappingSymbolBoxes(SymbolRecord* symbols, uint32_t symbolCount, const NoteRecord* notes,
                                 uint32_t noteCount);
 
-// The stage at the end of the group: the two passes there; returns 1.
+// The stages: the five passes after the note values, and the two at the end
+// of the group. Both return 1.
+int CleanUpOverlaps(StageContext& context);
 int FinishGroupOverlaps(StageContext& context);

@@ -8,6 +8,7 @@
 void InstallRecognitionStages() {
   // One line per stage, in the table's order.
   SetReadingStage(ReadingStage::kNoteValues, NoteValueStage);
+  SetReadingStage(ReadingStage::kOverlapCleanUp, CleanUpOverlaps);
   SetReadingStage(ReadingStage::kSlursTiesHairpins, FindSlursTiesHairpins);
   SetReadingStage(ReadingStage::kGroupOverlaps, FinishGroupOverlaps);
 }

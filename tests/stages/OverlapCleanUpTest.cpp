@@ -7,6 +7,8 @@
 #include <memory>
 #include <vector>
 
+#include "pages/PageData.h"
+#include "reading/ReadingThread.h"
 #include "reading/StaveSpacing.h"
 #include "stages/OverlapCleanUp.h"
 
@@ -317,6 +319,33 @@ TEST(OverlapCleanUp, RestsMoveClearOfNotesAndEarlierRests) {
   EXPECT_EQ(symbols[2].left, 701);
   EXPECT_EQ(symbols[2].restFlags, 1);
   EXPECT_EQ(symbols[3].left, 500) << "not a rest";
+}
+
+TEST(OverlapCleanUp, TheStageMergesAHeadTwoStavesClaimAndKeepsTheStavesUnits) {
+  std::unique_ptr<PageData> page = std::make_unique<PageData>();
+  page->width = 1200;
+  page->height = 600;
+  page->resolution = 300;
+  StaveRow rows[2] = {Stave(100, 0, 1), Stave(300, 0, 2)};
+  ReadingWorkLists lists;
+  ASSERT_TRUE(AllocateWorkLists(&lists));
+  NoteRecord upper = Note(0, 500, 240), lower = Note(1, 505, 244);
+  upper.step = 0;  // far below the upper stave
+  upper.ledgerCount = 1;
+  lower.step = 40;  // far above the lower one
+  lists.notes[lists.noteCount++] = upper;
+  lists.notes[lists.noteCount++] = lower;
+  StageContext context;
+  context.page = page.get();
+  context.rows = rows;
+  context.staveCount = 2;
+  context.lists = &lists;
+  CurrentStaveUnits().staveUnit = 9;
+  EXPECT_EQ(CleanUpOverlaps(context), 1);
+  EXPECT_EQ(CurrentStaveUnits().staveUnit, 9);
+  ASSERT_EQ(lists.noteCount, 1u);
+  EXPECT_EQ(lists.notes[0].stave, 1);
+  FreeWorkLists(&lists);
 }
 
 }  // namespace
