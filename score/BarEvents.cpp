@@ -13,13 +13,21 @@ bool AttachesToLastEvent(uint8_t subKind) {
   return subKind <= kTextRehearsal || subKind == kTextChordSymbol;
 }
 
-// The box row of the item with running index index, when there is one.
-EventBox BoxAt(const EventBox* boxes, int32_t boxCount, int32_t firstItemIndex, int32_t index) {
-  if (!boxes || firstItemIndex < 0) return {};
-  const int64_t row = int64_t{firstItemIndex} + index;
-  if (row < 0 || row >= boxCount) return {};
-  return boxes[row];
-}
+// The box rows of a range: the running index counts the boxed items.
+struct BoxSource {
+  const EventBox* boxes = nullptr;
+  int32_t boxCount = 0;
+  const ObjectBoxList* list = nullptr;
+  int32_t first = -1;
+  EventBox At(int32_t index) const {
+    if (first < 0) return {};
+    const int64_t row = int64_t{first} + index;
+    if (row < 0 || row >= INT32_MAX) return {};
+    if (list) return ObjectBoxRow(*list, static_cast<int32_t>(row));
+    if (!boxes || row >= boxCount) return {};
+    return boxes[row];
+  }
+};
 
 struct Context {
   uint32_t tupletTotal = 0;
@@ -33,10 +41,8 @@ struct Context {
   bool attachNext = false;
 };
 
-}  // namespace
-
-void BuildBarEvents(const uint8_t* stream, uint32_t start, uint32_t end, BarEvents* out, const EventBox* boxes,
-                    int32_t boxCount, int32_t firstItemIndex, uint8_t version) {
+void BuildEvents(const uint8_t* stream, uint32_t start, uint32_t end, BarEvents* out, const BoxSource& source,
+                 uint8_t version) {
   std::fill(std::begin(out->counts), std::end(out->counts), 0u);
   std::fill(out->events.begin(), out->events.end(), BarEvent{});
   out->positions = 0;
@@ -44,11 +50,12 @@ void BuildBarEvents(const uint8_t* stream, uint32_t start, uint32_t end, BarEven
   BarEvent* last = nullptr;
   Context c;
   int32_t index = 0;
-  for (uint32_t at = start; at < end; ++index) {
+  for (uint32_t at = start; at < end;) {
     uint32_t length = 0;
     if (!ItemLengthWithin(stream + at, end - at, version, &length)) break;
     const uint8_t* item = stream + at;
     at += length;
+    const EventBox box = ItemHasBoxRow(item) ? source.At(index++) : EventBox{};
     const ItemKind kind = KindOf(item);
     if (kind == kItemBarLine) {
       c.attachNext = false;
@@ -60,16 +67,17 @@ void BuildBarEvents(const uint8_t* stream, uint32_t start, uint32_t end, BarEven
       c.tupletCount = MarkParameter1(item) & 0x7F;
       c.tupletNormal = MarkParameter2(item);
       c.tupletHigh = MarkParameter1(item) >> 7;
-      c.tupletBox = BoxAt(boxes, boxCount, firstItemIndex, index);
+      c.tupletBox = box;
       continue;
     }
     if (kind == kItemText) {
       const uint8_t subKind = TextSubKindOf(item);
       if (item[0] == kNumberHintByte) {
-        const uint32_t payload = TextHeaderBytes(version) + (version < 3 ? 0 : 1);
+        // The five bytes follow the first byte and the length field.
+        const uint32_t payload = TextHeaderBytes(version);
         if (length >= payload + kHintPayload) {
           std::copy(item + payload, item + payload + kHintPayload, c.hintDigits);
-          c.hintBox = BoxAt(boxes, boxCount, firstItemIndex, index);
+          c.hintBox = box;
           c.hintState = kHintFirst;
         }
       }
@@ -94,7 +102,6 @@ void BuildBarEvents(const uint8_t* stream, uint32_t start, uint32_t end, BarEven
     if (position >= kBarPositions) break;
     BarEvent& e = out->At(position, static_cast<int>(out->counts[position]++));
     out->positions = std::max(out->positions, position + 1);
-    const EventBox box = BoxAt(boxes, boxCount, firstItemIndex, index);
     e.boxA = static_cast<uint16_t>(box.top);
     e.boxB = static_cast<uint16_t>(box.bottom);
     if (chord) {
@@ -149,6 +156,25 @@ void BuildBarEvents(const uint8_t* stream, uint32_t start, uint32_t end, BarEven
     }
     last = &e;
   }
+}
+
+}  // namespace
+
+void BuildBarEvents(const uint8_t* stream, uint32_t start, uint32_t end, BarEvents* out, const EventBox* boxes,
+                    int32_t boxCount, int32_t firstItemIndex, uint8_t version) {
+  BoxSource source;
+  source.boxes = boxes;
+  source.boxCount = boxCount;
+  source.first = firstItemIndex;
+  BuildEvents(stream, start, end, out, source, version);
+}
+
+void BuildBarEvents(const uint8_t* stream, uint32_t start, uint32_t end, BarEvents* out, const ObjectBoxList* boxes,
+                    int32_t firstItemIndex, uint8_t version) {
+  BoxSource source;
+  source.list = boxes;
+  source.first = boxes ? firstItemIndex : -1;
+  BuildEvents(stream, start, end, out, source, version);
 }
 
 uint32_t SumVoiceDurations(const BarEvents& bar, VoiceTotals* totals, int* maxEvents) {

@@ -64,6 +64,26 @@ struct BarEvents {
   const BarEvent& At(int position, int slot) const { return events[position * kEventsPerPosition + slot]; }
 };
 
+// The page's object boxes as score building keeps them beside the page's
+// streams: one row (left, right, top, bottom) per boxed item in stream order.
+// Rows past count belong to no item; an item whose row would lie past the
+// list goes unboxed.
+struct ObjectBoxList {
+  int16_t (*rows)[4] = nullptr;
+  float* values = nullptr;  // may be null
+  int32_t count = 0;
+  int32_t capacity = 0;
+};
+// The row, or a zero box past the list.
+EventBox ObjectBoxRow(const ObjectBoxList& list, int32_t row);
+// Inserts a row at at (nothing past count); a full list drops its last row.
+void InsertObjectBoxRow(ObjectBoxList* list, int32_t at, const EventBox& box, float value = 0.0f);
+// Removes the row at at (nothing past count); later rows move up.
+void RemoveObjectBoxRow(ObjectBoxList* list, int32_t at);
+// Whether an item takes a row: every item but the structure marks (bar
+// boundary, page mark, end of score).
+inline bool ItemHasBoxRow(const uint8_t* item) { return !IsStructureMark(item); }
+
 // Fills events from the items in [start, end) of one part stream. boxes
 // (boxCount rows) are the page's object boxes and firstItemIndex the row of
 // the range's first item, or -1 (no boxes: box fields 0); an item whose row
@@ -78,4 +98,28 @@ void BuildBarEvents(const uint8_t* stream, uint32_t start, uint32_t end, BarEven
 // voices aligned at each position (AlignVoiceTimes). maxEvents, when given,
 // receives the largest number of events counted in one voice. 1 when any
 // event lasts 1024 ticks or more.
+// The same with the page's object box list; the running index counts the
+// range's boxed items (ItemHasBoxRow).
+void BuildBarEvents(const uint8_t* stream, uint32_t start, uint32_t end, BarEvents* out, const ObjectBoxList* boxes,
+                    int32_t firstItemIndex, uint8_t version = ScoreFormatVersion);
+
+// Rewrites the items of bar[start, end) from the events (built from them with
+// BuildBarEvents) and returns the new end; bar grows or shrinks by the items
+// inserted or removed, and the box list follows (rows removed and inserted at
+// the items' running indices from firstItemIndex; none when boxes is null or
+// firstItemIndex is -1). Deleted events remove their items; chords and rests
+// take voice, value, dots, column and beam bits from their events; tuplet and
+// number-hint items are re-created in front of the events that carry them.
+// Items past the last built event (a bar of more than 256 positions) are kept
+// as they stand. clearCueBits clears the chords' and rests' cue bits.
+uint32_t WriteBackBarEvents(std::vector<uint8_t>* bar, uint32_t start, uint32_t end, const BarEvents& events,
+                            ObjectBoxList* boxes, int32_t firstItemIndex, bool clearCueBits,
+                            uint8_t version = ScoreFormatVersion);
+
+// Replaces [start, end) of one slot of a stream set by replacement, growing
+// the stream first when the new bytes are longer. False (the stream as it
+// was) when it cannot grow.
+bool SpliceStreamRange(StreamSet* set, int slot, uint32_t start, uint32_t end, const uint8_t* replacement,
+                       uint32_t length);
+
 uint32_t SumVoiceDurations(const BarEvents& bar, VoiceTotals* totals, int* maxEvents = nullptr);
