@@ -16,7 +16,6 @@
 
 namespace {
 
-constexpr int16_t kEngineOrigin = 100;
 constexpr int16_t kEngineScore = 100;
 
 // The measures of one stave: its unit, rounded spacing and half spacing.
@@ -798,6 +797,15 @@ StavePage GeometryOf(const StageContext& context) {
   return geometry;
 }
 
+// A head is stronger for every head on its stem.
+bool OnOneStem(const NoteRecord* notes, uint32_t, uint32_t a, uint32_t b, void*) {
+  return AreStemPartners(notes, a, b);
+}
+
+int32_t LinkedHeadScore(const NoteRecord* notes, uint32_t count, uint32_t index) {
+  return LinkedNoteScore(notes, count, index, OnOneStem, nullptr);
+}
+
 }  // namespace
 
 int CleanUpOverlaps(StageContext& context) {
@@ -813,6 +821,7 @@ int CleanUpOverlaps(StageContext& context) {
   page.firstStave = context.firstStave;
   page.geometry = &geometry;
   page.rules.stepWithinStave = IsStepWithinStave;
+  page.rules.headScore = LinkedHeadScore;
   MergeCrossStaveNotes(page, true);
   DropSymbolsCrowdedByNotes(page);
   DropSymbolsOnStems(page);

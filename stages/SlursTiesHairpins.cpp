@@ -11,6 +11,7 @@
 #include "platform/Settings.h"
 #include "reading/StaveSpacing.h"
 #include "stages/CurveTracing.h"
+#include "reading/ObjectSearch.h"
 #include "reading/ReadingThread.h"
 #include "reading/RecognitionRecords.h"
 #include "stages/EngineCurves.h"
@@ -450,6 +451,12 @@ StavePage GeometryOf(const StageContext& context) {
   return geometry;
 }
 
+// What the engine recognised near a box on stave row s.
+int32_t EngineObjectNear(const StaveRow* rows, int count, int s, int32_t left, int32_t top, int32_t right,
+                         int32_t bottom, uint32_t mask) {
+  return FindObjectNearBox(rows, count, s, left, top, right, bottom, mask, 0);
+}
+
 // Beamed short notes whose flag zone meets a box: their beams are no hairpin.
 bool BeamsInBox(const NoteRecord* notes, uint32_t count, int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
   return FlagZoneInBox(notes, count, x0, y0, x1, y1, 2, true) != 0;
@@ -588,6 +595,8 @@ int FindSlursTiesHairpins(StageContext& context) {
   objects.charCount = lists.charCount;
   objects.words = lists.words;
   objects.wordCount = lists.wordCount;
+  objects.engineObjectNear = EngineObjectNear;
+  const ObjectSearchCache engineObjects;  // the engine's events read once for the whole stage
 
   CurveLists found;
   found.curves = curves;

@@ -235,6 +235,21 @@ TEST(CurveTracing, OfTwoTracesOfOneSlurTheFlatterGoes) {
   }
 }
 
+TEST(CurveTracing, ARunOverWhatTheEngineRecognisedIsNotStored) {
+  for (bool engineObject : {false, true}) {
+    TracerPage page(1200, 600, 300, 300, 20);
+    DrawSlur(page.synth, SynthSlur{300, 260, 700, 260, -40, 1.5, 4});
+    if (engineObject)
+      page.objects.engineObjectNear = [](const StaveRow*, int, int s, int32_t left, int32_t, int32_t right, int32_t,
+                                         uint32_t mask) -> int32_t {
+        // Something of the stave itself under the middle of the slur.
+        return s == 0 && mask == 10239 && left <= 520 && right >= 480 ? 520 : -1;
+      };
+    page.TraceAt(500, 200);
+    EXPECT_EQ(page.curveCount, engineObject ? 0u : 1u) << engineObject;
+  }
+}
+
 TEST(CurveTracing, FullListsTakeNoMore) {
   TracerPage page(1200, 600, 300, 300, 20);
   DrawSlur(page.synth, SynthSlur{300, 260, 700, 260, -40, 1.5, 4});
