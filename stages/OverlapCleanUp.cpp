@@ -783,20 +783,6 @@ void TrimOverlappingSymbolBoxes(SymbolRecord* symbols, uint32_t symbolCount, con
 
 namespace {
 
-StavePage GeometryOf(const StageContext& context) {
-  StavePage geometry;
-  PageData& page = *context.page;
-  geometry.image.rows = context.image;
-  geometry.image.width = static_cast<int32_t>(page.width);
-  geometry.image.height = static_cast<int32_t>(page.height);
-  geometry.image.rowBytes = static_cast<size_t>(context.strideWords) * 4;
-  geometry.resolution = page.resolution > 0 ? page.resolution : 300;
-  geometry.lines = &page.lineCurves;
-  geometry.curvesValid = page.curvesValid;
-  geometry.modelCurves = page.modelCurves;
-  return geometry;
-}
-
 // A head is stronger for every head on its stem.
 bool OnOneStem(const NoteRecord* notes, uint32_t, uint32_t a, uint32_t b, void*) {
   return AreStemPartners(notes, a, b);
@@ -806,11 +792,16 @@ int32_t LinkedHeadScore(const NoteRecord* notes, uint32_t count, uint32_t index)
   return LinkedNoteScore(notes, count, index, OnOneStem, nullptr);
 }
 
+// A symbol is stronger for the neighbours its context names.
+int32_t ContextScore(const SymbolRecord* symbols, uint32_t count, uint32_t index) {
+  return SymbolContextScore(symbols, count, index);
+}
+
 }  // namespace
 
 int CleanUpOverlaps(StageContext& context) {
   if (!context.page || !context.rows || !context.lists || context.staveCount <= 0) return 1;
-  StavePage geometry = GeometryOf(context);
+  StavePage geometry = PageGeometry(*context.page, context.image, context.strideWords);
   OverlapPage page;
   page.notes = context.lists->notes;
   page.noteCount = &context.lists->noteCount;
@@ -822,6 +813,7 @@ int CleanUpOverlaps(StageContext& context) {
   page.geometry = &geometry;
   page.rules.stepWithinStave = IsStepWithinStave;
   page.rules.headScore = LinkedHeadScore;
+  page.rules.symbolScore = ContextScore;
   MergeCrossStaveNotes(page, true);
   DropSymbolsCrowdedByNotes(page);
   DropSymbolsOnStems(page);

@@ -427,29 +427,12 @@ void PairHairpinLines(const CurveNotePage& page, LineItem* lines, uint32_t fromI
 
 namespace {
 
-struct Band {
-  int32_t top, bottom;
-};
-
 // The outer box of each stave, as the reading thread measures it.
 void StaveBox(const StaveRow& row, int32_t* top, int32_t* bottom) {
   *top = std::min({row.top, row.midTop, row.rightTop});
   *bottom = row.bottom + std::max({0, row.rightTop - row.top, row.midTop - row.top});
 }
 
-StavePage GeometryOf(const StageContext& context) {
-  StavePage geometry;
-  PageData& page = *context.page;
-  geometry.image.rows = context.image;
-  geometry.image.width = static_cast<int32_t>(page.width);
-  geometry.image.height = static_cast<int32_t>(page.height);
-  geometry.image.rowBytes = static_cast<size_t>(context.strideWords) * 4;
-  geometry.resolution = page.resolution > 0 ? page.resolution : 300;
-  geometry.lines = &page.lineCurves;
-  geometry.curvesValid = page.curvesValid;
-  geometry.modelCurves = page.modelCurves;
-  return geometry;
-}
 
 // What the engine recognised near a box on stave row s.
 int32_t EngineObjectNear(const StaveRow* rows, int count, int s, int32_t left, int32_t top, int32_t right,
@@ -550,7 +533,7 @@ int FindSlursTiesHairpins(StageContext& context) {
     MessageById(nullptr, kTextNoMemoryToReadPage);
     return 1;
   }
-  StavePage geometry = GeometryOf(context);
+  StavePage geometry = PageGeometry(*context.page, context.image, context.strideWords);
   ReadingWorkLists& lists = *context.lists;
   CurveItem* curves = reinterpret_cast<CurveItem*>(lists.curvesA);
   LineItem* lines = reinterpret_cast<LineItem*>(lists.curvesB);
