@@ -53,9 +53,9 @@ void BindStageContext(BuildContext& context, const StageContext& stage) {
     lists.symbolCount = &work->symbolCount;
     lists.notes = work->notes;
     lists.noteCount = &work->noteCount;
-    lists.curves = reinterpret_cast<CurveListItem*>(work->curvesA);
+    lists.curves = reinterpret_cast<CurveItem*>(work->curvesA);
     lists.curveCount = work->curveACount;
-    lists.lines = reinterpret_cast<LineListItem*>(work->curvesB);
+    lists.lines = reinterpret_cast<LineItem*>(work->curvesB);
     lists.lineCount = work->curveBCount;
     lists.chars = reinterpret_cast<CharRecord*>(work->characters);
     lists.charCount = &work->charCount;

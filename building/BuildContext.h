@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "pages/PageData.h"
+#include "reading/CurveItems.h"
 #include "reading/ReadingThread.h"
 #include "reading/RecognitionRecords.h"
 #include "reading/StaveTypes.h"
@@ -66,36 +67,14 @@ constexpr uint16_t kTextConsumed = 255;
 // A sub-item's text link: this bit selects a word record, else a character record.
 constexpr uint32_t kWordLinkBit = 0x1000;
 
-// A curve of list A (10 bytes): its ends, the apex's place along the chord
-// in 127ths (255: discarded) and the bulge (bits 0-6 in 127ths of the chord,
-// bit 7: the apex lies above the chord).
-struct CurveListItem {
-  int16_t x0, y0, x1, y1;
-  uint8_t apexPos;
-  uint8_t bulge;
-};
-static_assert(sizeof(CurveListItem) == kCurveAItemBytes, "a curve is 10 bytes");
-constexpr uint8_t kCurveDiscarded = 255;
-
-// A line of list B (20 bytes); a hairpin is a pair of lines, the first of
-// which carries the stave's middle and half the opening.
-struct LineListItem {
-  int16_t x0, y0, x1, y1;
-  int32_t staveMidY;
-  int8_t halfOpening;
-  uint8_t reserved[3];
-  uint32_t lineFlags;  // bit 0: the line belongs to a hairpin
-};
-static_assert(sizeof(LineListItem) == kCurveBItemBytes, "a line is 20 bytes");
-
 struct PageLists {
   SymbolRecord* symbols = nullptr;
   uint32_t* symbolCount = nullptr;
   NoteRecord* notes = nullptr;
   uint32_t* noteCount = nullptr;
-  CurveListItem* curves = nullptr;  // list A: slurs and ties
+  CurveItem* curves = nullptr;  // list A: slurs and ties
   uint32_t curveCount = 0;
-  LineListItem* lines = nullptr;    // list B: hairpin lines
+  LineItem* lines = nullptr;    // list B: hairpin lines
   uint32_t lineCount = 0;
   CharRecord* chars = nullptr;
   uint32_t* charCount = nullptr;

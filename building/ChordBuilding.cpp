@@ -153,7 +153,7 @@ struct ChordBuilder {
   }
 
   void OpenCurveAt(const NoteRecord& m, const Appenditure& s, bool tie) {
-    const CurveListItem& curve = context.lists.curves[s.markIndex];
+    const CurveItem& curve = context.lists.curves[s.markIndex];
     const uint8_t height = curve.bulge & 127;
     const uint8_t mark[5] = {tie ? kTieMarkByte : kSlurMarkByte, 0, static_cast<uint8_t>((m.aux & 3) << 6), height,
                              curve.bulge};
@@ -209,7 +209,7 @@ struct ChordBuilder {
   // right) or 19, written before the chord: its start from the note and its
   // height from the stave middle, its length and its opening.
   void WriteHairpin(const NoteRecord& m, const Appenditure& s) {
-    const LineListItem& line = context.lists.lines[s.markIndex];
+    const LineItem& line = context.lists.lines[s.markIndex];
     const bool crescendo = s.kind == kMarkHairpinRight;
     const uint8_t version = context.version;
     uint8_t item[3 + 7] = {MakeTextFirstByte(crescendo ? kTextHairpin18 : kTextHairpin19)};

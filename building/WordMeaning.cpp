@@ -566,7 +566,7 @@ void JudgeTextOverMusic(WordPass& pass, TextRecordRef t) {
   if (symbolLike) return;
   // Slurs, ties and hairpins.
   for (uint32_t i = 0; i < l.curveCount; ++i) {
-    const CurveListItem& c = l.curves[i];
+    const CurveItem& c = l.curves[i];
     if (c.apexPos == kCurveDiscarded) continue;
     const int32_t mid = (c.y0 + c.y1) / 2;
     const int32_t bulge = (c.bulge & 127) * (c.x1 - c.x0) / 127;
@@ -577,7 +577,7 @@ void JudgeTextOverMusic(WordPass& pass, TextRecordRef t) {
     }
   }
   for (uint32_t i = 0; i < l.lineCount; ++i) {
-    const LineListItem& h = l.lines[i];
+    const LineItem& h = l.lines[i];
     if ((h.lineFlags & 1) &&
         band.Meets(std::min(h.x0, h.x1), std::max(h.x0, h.x1), std::min(h.y0, h.y1), std::max(h.y0, h.y1))) {
       discard();

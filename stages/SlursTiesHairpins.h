@@ -13,6 +13,7 @@
 
 #include <cstdint>
 
+#include "reading/CurveItems.h"
 #include "reading/StaveTypes.h"
 
 // Kept free of the work-list records, so that the engine's page description
@@ -21,29 +22,10 @@ struct NoteRecord;
 struct StageContext;
 struct StavePage;
 
-// One curve (10 bytes). The apex lies at x0 + len x apexPos / 127 and at
-// (y0 + y1) / 2 -/+ len x (bulge & 127) / 127 (minus when bit 7 is set, the
-// apex above the chord); len = x1 - x0.
-struct CurveItem {
-  int16_t x0, y0, x1, y1;
-  uint8_t apexPos;  // 255: discarded
-  uint8_t bulge;
-};
-static_assert(sizeof(CurveItem) == 10, "a curve item is ten bytes");
-
-// One straight line (20 bytes).
-struct LineItem {
-  int16_t x0, y0, x1, y1;
-  int32_t staveMidY;     // set when the line becomes a hairpin
-  int8_t halfOpening;    // first line of a hairpin: half the opening
-  uint8_t reserved[3];
-  uint32_t lineFlags;    // kLineInHairpin
-};
-static_assert(sizeof(LineItem) == 20, "a line item is twenty bytes");
-
-constexpr uint8_t kCurveDiscarded = 255;
+// A curve's apex lies at x0 + len x apexPos / 127 and at (y0 + y1) / 2 -/+
+// len x (bulge & 127) / 127 (minus when bit 7 is set, the apex above the
+// chord); len = x1 - x0.
 constexpr uint8_t kBulgeAbove = 128;
-constexpr uint32_t kLineInHairpin = 1;
 constexpr uint32_t kCurveItemLimit = 512;
 constexpr uint32_t kLineItemLimit = 768;
 

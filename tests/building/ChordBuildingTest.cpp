@@ -187,7 +187,7 @@ TEST_F(ChordBuildingTest, CurveBetweenTwoNotesIsATieOrASlur) {
     FreeStreamSet(&streams);
     notes.clear();
     page->boxCount = 0;
-    curves = {CurveListItem{310, 380, 390, 380, 63, 0x85}};
+    curves = {CurveItem{310, 380, 390, 380, 63, 0x85}};
     AddNote(kNoteCrotchet, 300, 16);
     notes[0].appenditures[0].kind = 162;
     notes[0].appenditureCount = 1;
@@ -204,7 +204,7 @@ TEST_F(ChordBuildingTest, CurveBetweenTwoNotesIsATieOrASlur) {
 }
 
 TEST_F(ChordBuildingTest, CurveLeftOpenAtTheSystemEndIsHidden) {
-  curves = {CurveListItem{310, 380, 390, 380, 63, 0x85}};
+  curves = {CurveItem{310, 380, 390, 380, 63, 0x85}};
   AddNote(kNoteCrotchet, 300, 16);
   notes[0].appenditures[0].kind = 162;
   notes[0].appenditureCount = 1;
@@ -215,7 +215,7 @@ TEST_F(ChordBuildingTest, CurveLeftOpenAtTheSystemEndIsHidden) {
 TEST_F(ChordBuildingTest, HairpinMarkWritesAHairpinBeforeItsChord) {
   // Opening to the right: 300 pixels long (127 units), closed end 60 pixels
   // below the stave middle (5 mm), 24 pixels open (2 mm).
-  LineListItem line{};
+  LineItem line{};
   line.x0 = 300;
   line.x1 = 600;
   line.y0 = 384;

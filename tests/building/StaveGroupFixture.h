@@ -129,7 +129,7 @@ class StaveGroupFixture : public ::testing::Test {
   std::vector<SymbolRecord> symbols;
   std::vector<NoteRecord> notes;
   std::vector<CharRecord> chars;
-  std::vector<CurveListItem> curves;
-  std::vector<LineListItem> lines;
+  std::vector<CurveItem> curves;
+  std::vector<LineItem> lines;
   uint32_t symbolCount = 0, noteCount = 0, charCount = 0, wordCount = 0;
 };
