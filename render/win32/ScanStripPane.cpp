@@ -3,35 +3,26 @@
 #include <cmath>
 
 #include "pages/PageData.h"
-#include "pages/SpriteDrawHooks.h"
 #include "pages/SpriteDrawing.h"
 #include "platform/win32/AppWindows.h"
 #include "render/DrawingState.h"
 #include "render/win32/OffscreenPane.h"
+#include "render/win32/PageImagePanel.h"
 #include "render/win32/ScorePagePane.h"
 
 namespace {
 
 PanePainters Painters;
 
-// The strip's memory context and paint rectangle while its image is drawn:
-// the sprite drawer asks its hooks for them.
+// The strip's memory context and paint rectangle while its image is drawn.
 HDC StripContext = nullptr;
 ClipRect StripClip{};
 
-void* StripDeviceContext() { return StripContext; }
-ClipRect* StripClipRect() { return &StripClip; }
-
 void DrawStripSprite(const ScanStripPlacement& at, const uint8_t colourMap[16]) {
-  SpriteDrawHooks hooks = CurrentSpriteDrawHooks();
-  hooks.deviceContext = StripDeviceContext;
-  hooks.clipRect = StripClipRect;
-  const SpriteDrawHooks saved = SetSpriteDrawHooks(hooks);
   const int32_t per1000 = static_cast<int32_t>(std::lround(at.factor * 1000.0));
-  if (per1000 > 0)
-    DrawSpriteScaled(viewPage.Area(), viewPage.imageName, at.x, at.y, SpriteScale{per1000, per1000, 1000, 1000},
-                     colourMap);
-  SetSpriteDrawHooks(saved);
+  if (per1000 > 0 && StripContext)
+    DrawSpriteInto(StripContext, StripClip, viewPage.Area(), viewPage.imageName, at.x, at.y,
+                   SpriteScale{per1000, per1000, 1000, 1000}, colourMap);
 }
 
 void DrawWholeImage(const ScanStripPlacement& at, bool alternativeColours) {
@@ -40,10 +31,16 @@ void DrawWholeImage(const ScanStripPlacement& at, bool alternativeColours) {
 }
 
 // While a stave is edited only the paint rectangle's part of the page is
-// drawn, paper and ink in their own colours.
+// drawn, as the page panels draw it (smoothed when reduced).
 void DrawImageRegion(const ScanStripPlacement& at) {
-  const uint8_t map[16] = {12, 7};
-  DrawStripSprite(at, map);
+  const uint8_t* area = viewPage.Area();
+  const int32_t per1000 = static_cast<int32_t>(std::lround(at.factor * 1000.0));
+  if (!area || per1000 <= 0 || !StripContext) return;
+  const PageImageSource page{area, viewPage.imageName,
+                             PageBitImage{SpriteRows(area), static_cast<int32_t>(viewPage.width),
+                                          static_cast<int32_t>(viewPage.height)}};
+  const DeviceRect clip{StripClip.x0, StripClip.y0, StripClip.x1, StripClip.y1};
+  DrawPageImageRegion(page, at.x, at.y, ImageRatio{per1000, per1000, 1000, 1000}, StripContext, &clip, false);
 }
 
 bool Is(HWND window, HWND slot) { return HoldsWindow(slot) && window == slot; }
