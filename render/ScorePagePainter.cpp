@@ -267,6 +267,8 @@ double DrawBarLineItem(const uint8_t* item, uint32_t offset, const StaffGeometry
   if (g.stave >= 0 && StaveJoinedToAbove(g.stave) && barIndex < Pass->barXAbove.size()) {
     x = std::round(Pass->barXAbove[barIndex]);
   }
+  // Thin strokes fall on whole device pixels.
+  x = SnapXToDevice(x);
   SelectPrintableColour(colour);
   double at = x;
   const double thin = PrintFactorSmall(), thick = PrintFactorLarge();
