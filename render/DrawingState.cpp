@@ -33,7 +33,16 @@ render::Pen SolidPen(int32_t width) { return {render::PenStyle::Solid, width, St
 
 DrawingStateRecord& DrawingState() { return State; }
 
-void ResetDrawingState() { State = DrawingStateRecord{}; }
+static DeviceRect PaneRect{};
+
+void ResetDrawingState() {
+  State = DrawingStateRecord{};
+  PaneRect = DeviceRect{};
+}
+
+void StorePaneRect(const DeviceRect& rect) { PaneRect = rect; }
+DeviceRect StoredPaneRect() { return PaneRect; }
+PaneWorldRect StoredPaneWorldRect() { return {PaneRect.left, PaneRect.right, -PaneRect.bottom, -PaneRect.top}; }
 
 // ---- Device scale and mapping ----
 

@@ -92,6 +92,16 @@ void ScaledExtents(Extent& windowExtent, Extent& viewportExtent, const DeviceRec
 void SetScaledMapping(render::DrawDevice* dc, const Extent& windowExtent, const Extent& viewportExtent);
 void RestoreMapping(render::DrawDevice* dc);
 
+// The rectangle of the pane being painted, as the window gives it (device
+// pixels); the pane painters and the recolouring cut to it. Also kept in
+// world orientation: left, right, -bottom, -top.
+void StorePaneRect(const DeviceRect& rect);
+DeviceRect StoredPaneRect();
+struct PaneWorldRect {
+  int32_t left, right, negBottom, negTop;
+};
+PaneWorldRect StoredPaneWorldRect();
+
 // ---- Transforms (world to logical) ----
 int32_t WorldToLogicalX(double x);
 int32_t WorldToLogicalY(double y);

@@ -24,3 +24,11 @@ constexpr unsigned kStrStaffLabelShort = 303;
 constexpr unsigned kStrCannotCreateContext = 10141;
 constexpr unsigned kStrCannotCreateDib = 10142;
 constexpr unsigned kStrCannotSelectBitmap = 10143;
+// When the scanned-page strip's heap or bitmap header cannot be had.
+constexpr unsigned kStrCannotAllocateHeap = 10139;
+constexpr unsigned kStrCannotAllocateHeader = 10140;
+// The scanned-page strip: the page was deleted from the page table; the
+// page image is still being opened; the hint over a shown page.
+constexpr unsigned kStrScannedPageGone = 10045;
+constexpr unsigned kStrOpeningImage = 10454;
+constexpr unsigned kStrStripHint = 10114;

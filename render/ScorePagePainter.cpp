@@ -267,6 +267,8 @@ double DrawBarLineItem(const uint8_t* item, uint32_t offset, const StaffGeometry
   if (g.stave >= 0 && StaveJoinedToAbove(g.stave) && barIndex < Pass->barXAbove.size()) {
     x = std::round(Pass->barXAbove[barIndex]);
   }
+  // Thin strokes fall on whole device pixels.
+  x = SnapXToDevice(x);
   SelectPrintableColour(colour);
   double at = x;
   const double thin = PrintFactorSmall(), thick = PrintFactorLarge();
@@ -1760,6 +1762,12 @@ void PaintScorePage(int32_t scrollX, int32_t scrollY, render::DrawDevice* printD
   }
   Tables.passes = passes;
   if (mapped) RestoreMapping(state.dc);
+  if (!layoutOnly && !printing && !Settings.pageViewMode) {
+    const ScrollExtents e = ScrollExtentsFor(Tables.extentRight, Tables.extentBottom, scrollX, scrollY,
+                                             Settings.viewWidth, Settings.viewHeight);
+    Tables.scrollRight = e.right;
+    Tables.scrollBottom = e.bottom;
+  }
   // Under a page that cannot be clicked into, say so.
   if (!layoutOnly && PageBoxesMissing && !Settings.pageViewMode) {
     char16_t message[256] = {};
@@ -1768,6 +1776,14 @@ void PaintScorePage(int32_t scrollX, int32_t scrollY, render::DrawDevice* printD
     DrawFormattedText(scrollX + 16, scrollY - 32, message, 11, 27, false, false, false);
   }
   finish();
+}
+
+ScrollExtents ScrollExtentsFor(int32_t extentRight, int32_t extentBottom, int32_t scrollX, int32_t scrollY,
+                               int32_t viewWidth, int32_t viewHeight) {
+  ScrollExtents e{extentRight - scrollX, scrollY - extentBottom};
+  if (e.bottom > -viewHeight) e.bottom = -16 - viewHeight;
+  if (e.right < viewWidth) e.right = viewWidth - 16;
+  return e;
 }
 
 void RebuildItemIndexLayout() {

@@ -67,8 +67,23 @@ struct ScorePainterTables {
   // the rightmost x and the lowest bottom the walk reached.
   int32_t extentRight = 0;
   int32_t extentBottom = 0;
+  // The same made relative to the scroll position for the score window's
+  // scroll range (set by on-screen paints outside the page-view mode).
+  int32_t scrollRight = 0;
+  int32_t scrollBottom = 0;
 };
 ScorePainterTables& PainterTables();
+
+// The painted extents relative to the scroll position (right - scroll x;
+// scroll y - bottom, upward), kept at least a view beyond it: a bottom inside
+// the view becomes -16 - the view's height, a right extent short of the
+// view's width becomes the width - 16.
+struct ScrollExtents {
+  int32_t right;
+  int32_t bottom;
+};
+ScrollExtents ScrollExtentsFor(int32_t extentRight, int32_t extentBottom, int32_t scrollX, int32_t scrollY,
+                               int32_t viewWidth, int32_t viewHeight);
 void ResetPainterTables();
 
 // Draws the current score page. printDevice is the printer's device when

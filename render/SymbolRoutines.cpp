@@ -9,6 +9,7 @@
 #include "render/ScoreText.h"
 #include "render/SizeRules.h"
 #include "score/Rhythm.h"
+#include "score/ScoreStreams.h"
 
 bool IsDrawingEnabled() { return DrawingState().LayoutOnlyFlag == 0; }
 
@@ -356,4 +357,20 @@ void DrawTupletMark(const TupletMark& mark, int voice) {
     DrawLineBy(mark.lastX, bracketY, 0, hook, 0.4);
   }
   DrawFormattedText(middle - w, textY, text.c_str(), mark.colour, 23, true, false, true);
+}
+
+double SnapXToDevice(double x) {
+  const DrawingStateRecord& s = DrawingState();
+  if (s.scale <= 0) return x;
+  return std::floor((x + s.offsetX) * s.scale + 0.5) / s.scale - s.offsetX;
+}
+
+int SelectStaffColour(int part, bool printTabRhythm, int colourA, int colourB, int32_t valueA, int32_t valueB,
+                      int32_t* value) {
+  const bool tab = part >= 0 && part < kPartSlots && PartTablatureFlags[part].flag != 0;
+  const bool first = tab && !printTabRhythm;
+  const int colour = first ? colourA : colourB;
+  if (value) *value = first ? valueA : valueB;
+  SelectPrintableColour(colour);
+  return colour;
 }

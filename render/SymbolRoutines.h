@@ -15,6 +15,14 @@ void DrawLineTo(double x0, double y0, double x1, double y1, double width);
 void DrawLineBy(double x, double y, double dx, double dy, double width);
 void DrawDottedLineBy(double x, double y, double dx, double dy, double width);
 void FillRectInt(int32_t x0, int32_t y0, int32_t x1, int32_t y1);
+// x moved to the nearest device pixel of the score pane (its scale and page
+// x offset), so thin strokes fall on whole pixels.
+double SnapXToDevice(double x);
+// The colour of a staff's lines and marks: for a tablature part while the
+// tab rhythm is not printed colour A and value A, otherwise colour B and
+// value B; selects the colour (printable) and returns it.
+int SelectStaffColour(int part, bool printTabRhythm, int colourA, int colourB, int32_t valueA, int32_t valueB,
+                      int32_t* value);
 
 // ---- Clefs ----
 struct ClefLayout {

@@ -14,54 +14,11 @@
 #include "render/MusicFonts.h"
 #include "render/win32/DrawingLayer.h"
 #include "render/win32/GdiDevice.h"
+#include "GdiCanvas.h"
 #include "shell/win32/SmallWindows.h"
 #include "tests/support/BoxRecorder.h"
 
 namespace {
-
-// A 24-bit bitmap in a memory context, white.
-class BitmapCanvas {
- public:
-  BitmapCanvas(int width, int height) : width_(width), height_(height) {
-    dc_ = CreateCompatibleDC(nullptr);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
-    old_ = SelectObject(dc_, bitmap_);
-    RECT all = {0, 0, width, height};
-    FillRect(dc_, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-  }
-  ~BitmapCanvas() {
-    SelectObject(dc_, old_);
-    DeleteObject(bitmap_);
-    DeleteDC(dc_);
-  }
-  HDC Dc() const { return dc_; }
-  // Pixels darker than mid-grey inside a rectangle.
-  int DarkPixels(int left, int top, int right, int bottom) const {
-    GdiFlush();
-    int n = 0;
-    for (int y = top; y < bottom; ++y)
-      for (int x = left; x < right; ++x) {
-        const uint32_t p = bits_[y * width_ + x];
-        n += ((p & 0xFF) + ((p >> 8) & 0xFF) + ((p >> 16) & 0xFF)) < 384;
-      }
-    return n;
-  }
-  int DarkPixels() const { return DarkPixels(0, 0, width_, height_); }
-
- private:
-  int width_, height_;
-  HDC dc_;
-  HBITMAP bitmap_;
-  HGDIOBJ old_;
-  uint32_t* bits_ = nullptr;
-};
 
 class RefusingDevice : public GdiDevice {
  public:
@@ -84,7 +41,7 @@ class GdiDrawingTest : public testing::Test {
     ResetMusicFontSet();
     ResetDrawingState();
   }
-  BitmapCanvas canvas{400, 300};
+  GdiCanvas canvas{400, 300};
   GdiDevice device{canvas.Dc()};
 };
 
@@ -187,7 +144,7 @@ namespace {
 // The recording device measures text as GDI does here, so that layouts made
 // natively equal those made under Wine.
 TEST(TextMeasureTest, RecordingDeviceMeasuresAsGdi) {
-  BitmapCanvas canvas(16, 16);
+  GdiCanvas canvas(16, 16);
   GdiDevice gdi(canvas.Dc());
   RecordingDevice recorder;
   const char16_t* faces[] = {u"Arial", u"Times New Roman"};
@@ -285,7 +242,7 @@ TEST(MusicFontInstallTest, Windows9xRoadFindsAndInstallsTheFont) {
     EXPECT_TRUE(InstallMusicFontFile());
     SetCurrentDirectoryW(kept);
   }
-  BitmapCanvas canvas(8, 8);
+  GdiCanvas canvas(8, 8);
   GdiDevice device(canvas.Dc());
   const render::FontHandle font = CreateDisplayFont(&device, kMusicFontFace, 720, 720, 0, false, true, false);
   EXPECT_NE(font, 0u);

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "../ScoreListing.h"
+#include "GdiCanvas.h"
 #include "GrayPng.h"
 #include "render/Colours.h"
 #include "render/DrawingState.h"
@@ -30,46 +31,6 @@
 
 namespace {
 
-class Canvas {
- public:
-  Canvas(int width, int height) : width_(width), height_(height) {
-    dc_ = CreateCompatibleDC(nullptr);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
-    old_ = SelectObject(dc_, bitmap_);
-  }
-  ~Canvas() {
-    SelectObject(dc_, old_);
-    DeleteObject(bitmap_);
-    DeleteDC(dc_);
-  }
-  HDC Dc() const { return dc_; }
-  GrayImage Gray() const {
-    GdiFlush();
-    GrayImage image;
-    image.width = width_;
-    image.height = height_;
-    image.pixels.resize(static_cast<size_t>(width_) * height_);
-    for (size_t i = 0; i < image.pixels.size(); ++i) {
-      const uint32_t p = bits_[i];
-      image.pixels[i] = static_cast<uint8_t>(((p & 0xFF) + ((p >> 8) & 0xFF) + ((p >> 16) & 0xFF)) / 3);
-    }
-    return image;
-  }
-
- private:
-  int width_, height_;
-  HDC dc_;
-  HBITMAP bitmap_;
-  HGDIOBJ old_;
-  uint32_t* bits_ = nullptr;
-};
 
 GrayImage PaintFixture(const std::string& listing, double zoom, int width, int height) {
   ResetDrawingState();
@@ -83,7 +44,7 @@ GrayImage PaintFixture(const std::string& listing, double zoom, int width, int h
   FillColourTables(render::DisplayCaps{-1, 0xC0C0C0, 0xFFFFFF, 0x808080, 0, 0x808080});
   std::string error;
   EXPECT_TRUE(BuildScoreFromListingFile(std::string(KV_RENDER_SCORES_DIR) + "/" + listing, &error)) << error;
-  Canvas canvas(width, height);
+  GdiCanvas canvas(width, height);
   GdiDevice device(canvas.Dc());
   DrawingState().scale = zoom;
   // Through the pane's off-screen bitmap, as the window paints.

@@ -1,0 +1,129 @@
+#include "render/ScanStrip.h"
+
+#include <cmath>
+
+#include "platform/Messages.h"
+#include "render/Colours.h"
+#include "render/MusicFonts.h"
+#include "render/RenderStrings.h"
+#include "render/ScoreText.h"
+
+namespace {
+
+// Far enough to reach past any pane edge in the fills round the image.
+constexpr int32_t kFar = 8191;
+constexpr int kMessageFontKind = 27;
+constexpr render::Colour kHaloColour = 0x00EDF3F6;  // RGB (246, 243, 237)
+
+int32_t Round(double v) { return static_cast<int32_t>(std::lround(v)); }
+
+void DrawMessage(unsigned id, int colour) {
+  char16_t text[256] = {};
+  LoadUiString(id, text, 256);
+  DrawFormattedText(0, 0, nullptr, 7, 0, false, false, false);
+  DrawFormattedText(16, 16, text, colour, kMessageFontKind, false, false, false);
+  DrawFormattedText(0, 0, nullptr, 7, 0, false, false, false);
+}
+
+void DrawHint(unsigned id) {
+  render::DrawDevice* dc = DrawingState().dc;
+  if (!dc) return;
+  const render::FontHandle font = CreateDisplayFont(dc, u"Arial", 95, 0, 0, false, true, false);
+  if (!font) return;  // no font, no hint
+  const render::FontHandle previous = dc->SelectFont(font);
+  dc->SetTransparentBaselineText();
+  char16_t text[256] = {};
+  LoadUiString(id, text, 256);
+  DrawHaloText(16, 20, text, ColourTable[kBlackColour], kHaloColour);
+  dc->SelectFont(previous);
+  dc->DeleteFont(font);
+}
+
+}  // namespace
+
+int ScanStripBackgroundColour(bool alternativeColours) { return alternativeColours ? 28 : 27; }
+
+ScanStripPlacement PlaceScanStripImage(const ScanStripView& view, int32_t x, int32_t y) {
+  const DrawingStateRecord& s = DrawingState();
+  const double horizontal = s.SpacingUnitX * view.pageScale / 100.0;
+  const double vertical = s.SpacingUnit * view.pageScale / 100.0;
+  const bool editing = view.editedStave >= 0 && view.editedBandKnown;
+  const int32_t reference = editing ? view.editedBandY : (view.firstStaveTop + view.firstStaveBottom) / 2;
+  ScanStripPlacement at{};
+  at.factor = view.scoreScale * view.pageScale / 100.0;
+  at.x = Round(x - 2.0 * s.SpacingUnit - view.pageViewLeft * horizontal);
+  at.y = Round(y - view.stripHeight / 2 - (static_cast<double>(view.imageHeight) - reference - view.pageViewTop) * vertical);
+  at.width = static_cast<int32_t>(view.imageWidth * at.factor);
+  at.height = static_cast<int32_t>(view.imageHeight * at.factor);
+  return at;
+}
+
+void FillRoundImage(int32_t x, int32_t y, int32_t width, int32_t height, int32_t rightEdge) {
+  FillRectSolid(-2, 2, x + 2, -kFar);                       // left of it
+  FillRectSolid(-2, y, kFar, -kFar);                        // below it
+  FillRectSolid(-2, y + height, kFar, kFar);                // above it
+  if (rightEdge > x + width) FillRectSolid(x + width, 2, rightEdge - (x + width), -kFar);  // right of it
+}
+
+void DrawImageStripFrame(int32_t x, int32_t y, int32_t paneWidth, int32_t stripHeight, bool alternativeColours) {
+  const int32_t s = DrawingState().SpacingUnit;
+  const int32_t w = paneWidth;
+  const int32_t bottom = y - 2 - stripHeight;
+  SelectDrawColour(ScanStripBackgroundColour(alternativeColours));
+  FillRectSolid(x + w, y, kFar, -kFar);
+  struct Line {
+    int colour;
+    int32_t x;
+    int32_t top;
+  };
+  const Line lines[] = {
+      {7, x - 1, y + 1},         {7, x, y + 1},             {4, x + s, y + 1},
+      {3, x + w - 1, y - 1},     {1, x + w, y - 1},         {2, x + w + s, y - 2},
+      {2, x + w + 2 * s, y - 2}, {4, x + w + 3 * s, y - 3}, {4, x + w + 4 * s, y - 3},
+  };
+  for (const Line& l : lines) {
+    SelectDrawColour(l.colour);
+    DrawLineWidth(l.x, l.top, l.x, bottom, 0);
+  }
+}
+
+ScanStripOutcome PaintScanStripContent(const ScanStripView& view, int32_t x, int32_t y,
+                                       const ScanStripImageDrawing& drawing) {
+  ScanStripOutcome out;
+  const int background = ScanStripBackgroundColour(view.alternativeColours);
+  const bool imageReady = view.imageLoaded && !view.imageWaiting;
+  SelectDrawColour(background);
+  FillRectSolid(0, 0, 14000, -14000);
+  if (!view.pageShown) {
+    SelectDrawColour(background);
+    FillRectSolid(-2, y, view.paneWidth + 3, -(view.stripHeight + 10));
+    if (view.scoreHasPages && view.scannedPageGone) {
+      DrawMessage(kStrScannedPageGone, view.alternativeColours ? 2 : 1);
+      out.goneMessage = true;
+    } else if (!imageReady) {
+      SelectDrawColour(background);
+      FillRectSolid(0, 0, 14000, -14000);
+    }
+    return out;
+  }
+  const bool editing = view.editedStave >= 0;
+  if (imageReady && view.imageWidth > 0 && view.imageHeight > 0) {
+    const ScanStripPlacement at = PlaceScanStripImage(view, x, y);
+    if (!editing) {
+      if (drawing.drawWhole) drawing.drawWhole(at, view.alternativeColours);
+      SelectDrawColour(background);
+      FillRoundImage(at.x, at.y, at.width, at.height, view.paneWidth);
+    } else if (drawing.drawRegion) {
+      drawing.drawRegion(at);
+    }
+    out.imageDrawn = true;
+    DrawImageStripFrame(x, y, view.paneWidth, view.stripHeight, view.alternativeColours);
+    if (!editing && drawing.recolourHighlight) drawing.recolourHighlight();
+  }
+  if (!editing || view.imageWaiting) {
+    const bool waiting = view.imageWaiting;
+    DrawHint(waiting ? kStrOpeningImage : kStrStripHint);
+    out.hint = waiting ? ScanStripHint::kOpening : ScanStripHint::kDoubleClick;
+  }
+  return out;
+}

@@ -1,0 +1,52 @@
+#include "GdiCanvas.h"
+
+GdiCanvas::GdiCanvas(int width, int height) : width_(width), height_(height) {
+  dc_ = CreateCompatibleDC(nullptr);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
+  old_ = SelectObject(dc_, bitmap_);
+  RECT all = {0, 0, width, height};
+  FillRect(dc_, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+}
+
+GdiCanvas::~GdiCanvas() {
+  SelectObject(dc_, old_);
+  DeleteObject(bitmap_);
+  DeleteDC(dc_);
+}
+
+COLORREF GdiCanvas::Pixel(int x, int y) const {
+  GdiFlush();
+  const uint32_t p = bits_[y * width_ + x];
+  return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+}
+
+int GdiCanvas::DarkPixels(int left, int top, int right, int bottom) const {
+  GdiFlush();
+  int n = 0;
+  for (int y = top; y < bottom; ++y)
+    for (int x = left; x < right; ++x) {
+      const uint32_t p = bits_[y * width_ + x];
+      n += ((p & 0xFF) + ((p >> 8) & 0xFF) + ((p >> 16) & 0xFF)) < 384;
+    }
+  return n;
+}
+
+GrayImage GdiCanvas::Gray() const {
+  GdiFlush();
+  GrayImage image;
+  image.width = width_;
+  image.height = height_;
+  image.pixels.resize(static_cast<size_t>(width_) * height_);
+  for (size_t i = 0; i < image.pixels.size(); ++i) {
+    const uint32_t p = bits_[i];
+    image.pixels[i] = static_cast<uint8_t>(((p & 0xFF) + ((p >> 8) & 0xFF) + ((p >> 16) & 0xFF)) / 3);
+  }
+  return image;
+}
