@@ -1,7 +1,7 @@
 # The two commands of the project (see README.md).
 #   make test  - set-up, all three builds, every test (native and under Wine)
 #   make run   - set-up, the Windows build, and the program under Wine
-.PHONY: test run setup build-native build-windows build-windows32
+.PHONY: test run setup build-native build-tsan build-windows build-windows32
 
 JOBS ?= $(shell nproc)
 
@@ -12,6 +12,11 @@ build-native: setup
 	cmake --preset native >/dev/null
 	cmake --build --preset native -j $(JOBS)
 
+# The reading thread's tests once more under ThreadSanitizer.
+build-tsan: setup
+	cmake --preset tsan >/dev/null
+	cmake --build --preset tsan -j $(JOBS)
+
 build-windows: setup
 	cmake --preset windows >/dev/null
 	cmake --build --preset windows -j $(JOBS)
@@ -21,9 +26,10 @@ build-windows32: setup
 	cmake --build --preset windows32 -j $(JOBS)
 
 # Both test runs always happen; the exit status says whether either failed.
-test: build-native build-windows32 build-windows
+test: build-native build-tsan build-windows32 build-windows
 	@status=0; \
 	ctest --preset native || status=1; \
+	ctest --preset tsan || status=1; \
 	bash tools/with-display.sh ctest --preset windows || status=1; \
 	exit $$status
 
