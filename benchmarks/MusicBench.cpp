@@ -1,6 +1,7 @@
 // How well the engine reads the benchmark's engraved pages
-// (benchmarks/music/make_pages.py), with the shipped reference sets: per
-// engraver and for clean and degraded pages, the staves, systems and joined
+// (benchmarks/music/make_pages.py: MuseScore 3 and LilyPond engravings of
+// the same seeded scores), with the shipped reference sets: per engraver and
+// for clean and degraded pages, the staves, systems and joined
 // staves found, the noteheads found at their steps (precision and recall),
 // the notes read (pitch and duration), and the time per page natively on one
 // core. Only pages of the "bench" role are read (or of the role given: the
@@ -290,35 +291,57 @@ int main(int argc, char** argv) {
                  folder.c_str());
     return 1;
   }
-  Figures clean, degraded;
-  std::string role;
-  int score = 0, page = 0;
-  std::map<int, Truth> truths;
-  std::map<int, std::vector<ScoredNote>> cleanRead, degradedRead;
-  while (index >> role >> score >> page) {
+  // Per engraver: its truth files, pages and figures. An index line without
+  // an engraver is an older MuseScore page.
+  struct Engraving {
+    const char* prefix;
+    const char* title;
+    Figures clean, degraded;
+    std::map<int, Truth> truths;
+    std::map<int, std::vector<ScoredNote>> cleanRead, degradedRead;
+  };
+  std::map<std::string, Engraving> engravings;
+  engravings["musescore"] = Engraving{"score", "MuseScore 3", {}, {}, {}, {}, {}};
+  engravings["lilypond"] = Engraving{"ly", "LilyPond", {}, {}, {}, {}, {}};
+  std::string line;
+  while (std::getline(index, line)) {
+    std::istringstream words(line);
+    std::string role, engraver;
+    int score = 0, page = 0;
+    if (!(words >> role >> score >> page)) continue;
+    if (!(words >> engraver)) engraver = "musescore";
     if (role != wanted) continue;
-    const std::string base = folder + "/score" + std::to_string(score);
-    if (truths.find(score) == truths.end() && !ReadTruth(base + ".truth", &truths[score])) {
+    const auto e = engravings.find(engraver);
+    if (e == engravings.end()) {
+      std::fprintf(stderr, "music_bench: index.txt names an unknown engraver \"%s\"\n", engraver.c_str());
+      return 1;
+    }
+    Engraving& en = e->second;
+    const std::string base = folder + "/" + en.prefix + std::to_string(score);
+    if (en.truths.find(score) == en.truths.end() && !ReadTruth(base + ".truth", &en.truths[score])) {
       std::printf("%s.truth cannot be read\n", base.c_str());
       return 1;
     }
-    const Truth& truth = truths[score];
+    const Truth& truth = en.truths[score];
     const std::string name = base + "-" + std::to_string(page);
-    ReadPage(name + ".tif", truth, page, true, &clean, &cleanRead[score]);
-    ReadPage(name + "-degraded.tif", truth, page, false, &degraded, &degradedRead[score]);
-  }
-  for (const auto& [s, truth] : truths) {
-    std::vector<ScoredNote> steps = truth.notes;
-    for (ScoredNote& n : steps) n.duration = -1;
-    clean.heads.Add(refmaker::ScoreNotes(steps, cleanRead[s]));
-    degraded.heads.Add(refmaker::ScoreNotes(steps, degradedRead[s]));
-    clean.notes.Add(refmaker::ScoreNotes(truth.notes, cleanRead[s]));
-    degraded.notes.Add(refmaker::ScoreNotes(truth.notes, degradedRead[s]));
+    ReadPage(name + ".tif", truth, page, true, &en.clean, &en.cleanRead[score]);
+    ReadPage(name + "-degraded.tif", truth, page, false, &en.degraded, &en.degradedRead[score]);
   }
   FreeEngine();
-  std::printf("MuseScore 3 pages at 300 dpi, shipped reference sets of %s\n", engine.c_str());
-  Print("clean", clean);
-  Print("degraded", degraded);
+  for (auto& [key, en] : engravings) {
+    for (const auto& [s, truth] : en.truths) {
+      std::vector<ScoredNote> steps = truth.notes;
+      for (ScoredNote& n : steps) n.duration = -1;
+      en.clean.heads.Add(refmaker::ScoreNotes(steps, en.cleanRead[s]));
+      en.degraded.heads.Add(refmaker::ScoreNotes(steps, en.degradedRead[s]));
+      en.clean.notes.Add(refmaker::ScoreNotes(truth.notes, en.cleanRead[s]));
+      en.degraded.notes.Add(refmaker::ScoreNotes(truth.notes, en.degradedRead[s]));
+    }
+    if (en.clean.pages == 0 && en.degraded.pages == 0) continue;
+    std::printf("%s pages at 300 dpi, reference sets of %s\n", en.title, engine.c_str());
+    Print("clean", en.clean);
+    Print("degraded", en.degraded);
+  }
   std::printf("targets: noteheads 99%% and notes 98%% right on clean pages, notes 95%% on degraded ones, "
               "one page in at most 1000 ms\n");
   return 0;
