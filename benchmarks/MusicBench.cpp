@@ -107,9 +107,8 @@ struct Figures {
   int pages = 0;
   FinderScore staves, systems, joined;
   // Clean pages only: the boxes are the clean page's.
-  FinderScore barLines, ledgerLines, beams, slurs, hairpins, stems;
+  FinderScore barLines, ledgerLines, beams, slurs, hairpins, stems, tuplets;
   FinderScore symbols[kSymbolFamilyCount];  // by family, as kSymbolFamilies
-  int tupletBrackets = 0;                   // found (the scores hold no tuplets yet)
   NoteScore heads;  // the notehead finder's heads, steps only
   NoteScore notes;  // the page description's notes, steps and durations
   double milliseconds = 0;
@@ -264,6 +263,14 @@ void ReadPage(const std::string& path, const Truth& truth, int page, bool clean,
       stems.push_back({std::min(top.x, bottom.x), top.y, std::max(top.x, bottom.x), bottom.y});
     }
     ScoreLines(truth.boxes, page, "Stem", stems, true, s / 3, &f->stems);
+    // A bracket against the engraver's tuplet (bracket and number).
+    std::vector<FoundLine> brackets;
+    for (int i = 0; i < GetTupletBracketCount(); ++i) {
+      FoundTupletBracket b{};
+      GetTupletBracket(&b, i);
+      brackets.push_back({b.leftX, std::min(b.leftY, b.rightY), b.rightX, std::max(b.leftY, b.rightY)});
+    }
+    ScoreBoxes(truth.boxes, page, "Tuplet", brackets, s, &f->tuplets);
     for (int k = 0; k < kSymbolFamilyCount; ++k) {
       std::vector<FoundLine> symbols;
       for (int i = 0; i < GetFixedSymbolCount(); ++i) {
@@ -274,7 +281,7 @@ void ReadPage(const std::string& path, const Truth& truth, int page, bool clean,
       ScoreBoxes(truth.boxes, page, kSymbolFamilies[k].kind, symbols, s / 2, &f->symbols[k]);
     }
   }
-  f->tupletBrackets += GetTupletBracketCount();
+
   std::vector<FoundNotehead> heads;
   for (int i = 0; i < GetNoteheadCount(); ++i) heads.push_back(GetFoundNotehead(i));
   std::stable_sort(heads.begin(), heads.end(), [](const FoundNotehead& a, const FoundNotehead& b) {
@@ -328,9 +335,10 @@ void Print(const char* title, const Figures& f) {
     pr("slurs and ties", f.slurs);
     pr("hairpins", f.hairpins);
     pr("stems", f.stems);
+    pr("tuplet brackets", f.tuplets);
     for (int k = 0; k < kSymbolFamilyCount; ++k) pr(kSymbolFamilies[k].name, f.symbols[k]);
   }
-  std::printf("  %-22s %d found\n", "tuplet brackets", f.tupletBrackets);
+
   FinderScore heads;
   heads.truth = f.heads.truth;
   heads.found = f.heads.read;

@@ -27,8 +27,8 @@ import sys
 import tempfile
 
 HEAD_CLASSES = (0, 1, 2, 4)
-HEAD_FLOORS = (4.0, 5.0, 6.0, 8.0, 10.0)
-SYMBOL_FLOORS = (4.0, 6.0, 8.0, 10.0)
+HEAD_FLOORS = (4.0, 5.0, 6.0, 8.0, 10.0, 12.0, 16.0)
+SYMBOL_FLOORS = (4.0, 5.0, 6.0, 8.0, 10.0)
 DEFAULT_FLOOR = 6.0
 SYMBOL_ROWS = ("clefs", "rests", "accidentals", "dots", "flags", "dynamics")
 ROW = re.compile(r"^  (\S.*?)\s+precision\s+([\d.]+)%\s+recall\s+([\d.]+)%\s+\((\d+) found, (\d+) true\)")

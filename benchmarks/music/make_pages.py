@@ -14,7 +14,7 @@ boxes drawn over it in colour (to check the SVG-to-page mapping by eye).
 
 Each score k (seed S + k) has one or two staves per system (two: a grand
 staff with a brace), a clef per staff, a key of up to seven accidentals, a
-time signature, and bars of plain and dotted notes, rests, chords, notes
+time signature, and bars of plain and dotted notes, triplets, rests, chords, notes
 on ledger lines, slurs, dynamics and hairpins (beams as MuseScore sets them). Writes into OUTDIR:
 
   scoreK.musicxml           the score
@@ -31,7 +31,7 @@ on ledger lines, slurs, dynamics and hairpins (beams as MuseScore sets them). Wr
                             of a whole note), then the bar lines, ledger
                             lines, beams, slurs, hairpins, stems, rests,
                             clefs, accidentals, dots, flags ("Hook") and
-                            dynamics of MuseScore's SVG, in pixels of the
+                            dynamics and tuplets of MuseScore's SVG, in pixels of the
                             clean page:
                             "box PAGE KIND X0 Y0 X1 Y1"
   lyK.ly, lyK-P.tif, lyK-P-degraded.tif, lyK.truth
@@ -126,6 +126,25 @@ def write_score(path, seed):
                 out.append('<backup><duration>%d</duration></backup>' % bar)
             left = bar
             while left > 0:
+                # Now and then a triplet of eighths in the time of a quarter.
+                if left >= DIVISIONS and not slur[s] and r.random() < 0.06:
+                    left -= DIVISIONS
+                    for i in range(3):
+                        pos = r.randint(-6, 6)
+                        d = MIDDLE[clef] + pos
+                        step, octave = STEPS[d % 7], d // 7
+                        alter = KEY_ALTER(fifths, step)
+                        alter_xml = "<alter>%d</alter>" % alter if alter else ""
+                        mark = ' bracket="yes"' if i == 0 else ""
+                        tuplet = ('<notations><tuplet type="%s"%s/></notations>' % ("start" if i == 0 else "stop", mark)
+                                  if i != 1 else "")
+                        out.append('<note><pitch><step>%s</step>%s<octave>%d</octave></pitch><duration>%d</duration>'
+                                   '<voice>%d</voice><type>eighth</type><time-modification><actual-notes>3'
+                                   '</actual-notes><normal-notes>2</normal-notes></time-modification>'
+                                   '<staff>%d</staff>%s</note>'
+                                   % (step, alter_xml, octave, DIVISIONS // 3, s + 1, s + 1, tuplet))
+                        truth[s].append((-pos, 192 // 12))
+                    continue
                 length, kind, dots = r.choice([x for x in LENGTHS if x[0] <= left and x[0] <= bar])
                 left -= length
                 dot_xml = "<dot/>" * dots
@@ -197,7 +216,7 @@ def systems_of(svg, staves):
 
 SVG_DPI = 360.0  # MuseScore's SVG units per inch
 BOX_KINDS = ("BarLine", "LedgerLine", "Beam", "SlurSegment", "HairpinSegment", "Stem", "Rest", "Clef", "Accidental",
-             "NoteDot", "Hook", "Dynamic")
+             "NoteDot", "Hook", "Dynamic", "Tuplet")
 
 
 def boxes_of(svg, page):
@@ -218,6 +237,11 @@ def boxes_of(svg, page):
                 abs(last[3] - box[3]) < 2):
             last[2], last[4] = min(last[2], box[2]), max(last[4], box[4])
             continue
+        # A tuplet is drawn as its number and the bracket's pieces: one box.
+        if (box[0] == "Tuplet" and last and last[0] == box[0] and box[1] - last[3] < 60 and last[1] - box[3] < 60
+                and abs((box[2] + box[4]) - (last[2] + last[4])) < 80):
+            last[1:] = [min(last[1], box[1]), min(last[2], box[2]), max(last[3], box[3]), max(last[4], box[4])]
+            continue
         boxes.append(box)
     return ["box %d %s %d %d %d %d" % (page, b[0], round(b[1]), round(b[2]), round(b[3]), round(b[4])) for b in boxes]
 
@@ -225,7 +249,8 @@ def boxes_of(svg, page):
 # LilyPond grobs whose boxes the truth holds, with the kind written for each.
 LY_KINDS = {"StaffSymbol": None, "BarLine": "BarLine", "LedgerLineSpanner": "LedgerLine", "Beam": "Beam",
             "Slur": "SlurSegment", "Hairpin": "HairpinSegment", "Stem": "Stem", "Rest": "Rest", "Clef": "Clef",
-            "Accidental": "Accidental", "Dots": "NoteDot", "Flag": "Hook", "DynamicText": "Dynamic"}
+            "Accidental": "Accidental", "Dots": "NoteDot", "Flag": "Hook", "DynamicText": "Dynamic",
+            "TupletBracket": "Tuplet"}
 PATH_ARGS = {"M": 2, "L": 2, "T": 2, "H": 1, "V": 1, "C": 6, "S": 4, "Q": 4, "A": 7, "Z": 0}
 
 
@@ -429,7 +454,7 @@ def engrave_musescore(folder, work, seed, staves, truth, overlay, index):
 
 COLOURS = {"BarLine": "red", "LedgerLine": "blue", "Beam": "green", "SlurSegment": "magenta",
            "HairpinSegment": "orange", "Stem": "cyan", "Rest": "purple", "Clef": "brown", "Accidental": "olive",
-           "NoteDot": "red", "Hook": "teal", "Dynamic": "navy"}
+           "NoteDot": "red", "Hook": "teal", "Dynamic": "navy", "Tuplet": "gold"}
 
 
 def draw_boxes(page, boxes, out):
