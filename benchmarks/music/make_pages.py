@@ -1,17 +1,20 @@
 #!/usr/bin/python3
 """Writes the music recognition benchmark's pages: seeded scores written as
-MusicXML, engraved by MuseScore 3 (headless, as the export checks run it) at
-300 dpi, stored as 1-bit G4 TIFF pages, clean and degraded, with their truth.
+MusicXML, engraved by MuseScore 3 (headless, as the export checks run it) and
+by LilyPond (the same MusicXML through musicxml2ly) at 300 dpi, stored as 1-bit
+G4 TIFF pages, clean and degraded, with their truth.
 
 usage:
-  make_pages.py OUTDIR [--scores N] [--seed S] [--overlay]
+  make_pages.py OUTDIR [--scores N] [--seed S] [--overlay] [--engraver E]
+
+--engraver musescore, lilypond or both (the default).
 
 --overlay also writes scoreK-P-boxes.png, the clean page with the truth's
 boxes drawn over it in colour (to check the SVG-to-page mapping by eye).
 
 Each score k (seed S + k) has one or two staves per system (two: a grand
 staff with a brace), a clef per staff, a key of up to seven accidentals, a
-time signature, and bars of plain and dotted notes, rests, chords, notes
+time signature, and bars of plain and dotted notes, triplets, rests, chords, notes
 on ledger lines, slurs, dynamics and hairpins (beams as MuseScore sets them). Writes into OUTDIR:
 
   scoreK.musicxml           the score
@@ -26,17 +29,38 @@ on ledger lines, slurs, dynamics and hairpins (beams as MuseScore sets them). Wr
                             down: "note STAFF STEP DURATION" (STEP 0 the
                             middle line, larger downwards; DURATION in 1/192
                             of a whole note), then the bar lines, ledger
-                            lines, beams, slurs and hairpins of MuseScore's
-                            SVG, in pixels of the clean page:
+                            lines, beams, slurs, hairpins, stems, rests,
+                            clefs, accidentals, dots, flags ("Hook") and
+                            dynamics and tuplets of MuseScore's SVG, in pixels of the
+                            clean page:
                             "box PAGE KIND X0 Y0 X1 Y1"
-  index.txt                 one line per page: ROLE SCORE PAGE
+  lyK.ly, lyK-P.tif, lyK-P-degraded.tif, lyK.truth
+                            the same for LilyPond's engraving of scoreK
+                            (the notes are the generator's, the systems and
+                            boxes LilyPond's own, see below)
+  index.txt                 one line per page: ROLE SCORE PAGE ENGRAVER
+                            (ENGRAVER "musescore" or "lilypond")
+
+LilyPond's truth: musicxml2ly writes the LilyPond source; the script adds to
+its layout an `output-attributes` class for the staff symbol and each
+grob kind of the truth (LY_KINDS; and turns LilyPond's own beaming on,
+as MuseScore beams by itself), then LilyPond draws the page once as SVG and
+once as a 300 dpi PNG. In the SVG each such grob is a <g class="KIND"> group;
+its boxes are the extents of the rects, lines and paths inside it, after the
+groups' translations, scaled from the SVG's view box to the page's pixels
+(the page is A4 in both outputs). Each ledger line of a staff's ledger
+spanner is a box of its own; a slur's box is that of its outline with the
+control points (a little wider than the ink, never narrower). Kinds are
+written with MuseScore's names (LedgerLine, SlurSegment, NoteDot, Hook...)
+so the benchmark reads both alike. Systems on a page are its
+staff symbols over the staves per system. Check the mapping with --overlay.
 
 Roles: scores of seeds 1..99 train, 100..199 calibrate, 200 and up measure
 (the benchmark reads only "bench" pages); no page has two roles. Nothing
 comes from the clock: the same seeds write the same scores.
 
-Needs mscore3 and ImageMagick (tools/setup.sh installs both). LilyPond is not
-installed by the set-up script, so only MuseScore 3 engraves these pages.
+Needs mscore3, lilypond (with musicxml2ly) and ImageMagick; tools/setup.sh
+installs them.
 """
 import os
 import random
@@ -102,6 +126,25 @@ def write_score(path, seed):
                 out.append('<backup><duration>%d</duration></backup>' % bar)
             left = bar
             while left > 0:
+                # Now and then a triplet of eighths in the time of a quarter.
+                if left >= DIVISIONS and not slur[s] and r.random() < 0.06:
+                    left -= DIVISIONS
+                    for i in range(3):
+                        pos = r.randint(-6, 6)
+                        d = MIDDLE[clef] + pos
+                        step, octave = STEPS[d % 7], d // 7
+                        alter = KEY_ALTER(fifths, step)
+                        alter_xml = "<alter>%d</alter>" % alter if alter else ""
+                        mark = ' bracket="yes"' if i == 0 else ""
+                        tuplet = ('<notations><tuplet type="%s"%s/></notations>' % ("start" if i == 0 else "stop", mark)
+                                  if i != 1 else "")
+                        out.append('<note><pitch><step>%s</step>%s<octave>%d</octave></pitch><duration>%d</duration>'
+                                   '<voice>%d</voice><type>eighth</type><time-modification><actual-notes>3'
+                                   '</actual-notes><normal-notes>2</normal-notes></time-modification>'
+                                   '<staff>%d</staff>%s</note>'
+                                   % (step, alter_xml, octave, DIVISIONS // 3, s + 1, s + 1, tuplet))
+                        truth[s].append((-pos, 192 // 12))
+                    continue
                 length, kind, dots = r.choice([x for x in LENGTHS if x[0] <= left and x[0] <= bar])
                 left -= length
                 dot_xml = "<dot/>" * dots
@@ -172,11 +215,12 @@ def systems_of(svg, staves):
 
 
 SVG_DPI = 360.0  # MuseScore's SVG units per inch
-BOX_KINDS = ("BarLine", "LedgerLine", "Beam", "SlurSegment", "HairpinSegment")
+BOX_KINDS = ("BarLine", "LedgerLine", "Beam", "SlurSegment", "HairpinSegment", "Stem", "Rest", "Clef", "Accidental",
+             "NoteDot", "Hook", "Dynamic", "Tuplet")
 
 
 def boxes_of(svg, page):
-    """The bar lines, ledger lines, beams, slurs and hairpins MuseScore drew,
+    """The objects of BOX_KINDS MuseScore drew,
     in page pixels (the points of each polyline or path)."""
     text = open(svg).read()
     scale = DPI / SVG_DPI
@@ -193,12 +237,224 @@ def boxes_of(svg, page):
                 abs(last[3] - box[3]) < 2):
             last[2], last[4] = min(last[2], box[2]), max(last[4], box[4])
             continue
+        # A tuplet is drawn as its number and the bracket's pieces: one box.
+        if (box[0] == "Tuplet" and last and last[0] == box[0] and box[1] - last[3] < 60 and last[1] - box[3] < 60
+                and abs((box[2] + box[4]) - (last[2] + last[4])) < 80):
+            last[1:] = [min(last[1], box[1]), min(last[2], box[2]), max(last[3], box[3]), max(last[4], box[4])]
+            continue
         boxes.append(box)
     return ["box %d %s %d %d %d %d" % (page, b[0], round(b[1]), round(b[2]), round(b[3]), round(b[4])) for b in boxes]
 
 
+# LilyPond grobs whose boxes the truth holds, with the kind written for each.
+LY_KINDS = {"StaffSymbol": None, "BarLine": "BarLine", "LedgerLineSpanner": "LedgerLine", "Beam": "Beam",
+            "Slur": "SlurSegment", "Hairpin": "HairpinSegment", "Stem": "Stem", "Rest": "Rest", "Clef": "Clef",
+            "Accidental": "Accidental", "Dots": "NoteDot", "Flag": "Hook", "DynamicText": "Dynamic",
+            "TupletBracket": "Tuplet"}
+PATH_ARGS = {"M": 2, "L": 2, "T": 2, "H": 1, "V": 1, "C": 6, "S": 4, "Q": 4, "A": 7, "Z": 0}
+
+
+def path_points(d):
+    """The end and control points of an SVG path (absolute and relative
+    commands), enough for its box."""
+    tokens = re.findall(r"[A-Za-z]|-?\d*\.?\d+(?:e-?\d+)?", d)
+    points, x, y, start, cmd, i = [], 0.0, 0.0, (0.0, 0.0), "M", 0
+    while i < len(tokens):
+        if tokens[i].isalpha():
+            cmd = tokens[i]
+            i += 1
+            if cmd in "Zz":
+                x, y = start
+                continue
+        n = PATH_ARGS[cmd.upper()]
+        args = [float(v) for v in tokens[i:i + n]]
+        i += n
+        rel = cmd.islower()
+        up = cmd.upper()
+        if up == "H":
+            x = args[0] + (x if rel else 0)
+        elif up == "V":
+            y = args[0] + (y if rel else 0)
+        elif up == "A":
+            x, y = args[5] + (x if rel else 0), args[6] + (y if rel else 0)
+        else:
+            for k in range(0, n - 2, 2):
+                points.append((args[k] + (x if rel else 0), args[k + 1] + (y if rel else 0)))
+            x, y = args[n - 2] + (x if rel else 0), args[n - 1] + (y if rel else 0)
+        points.append((x, y))
+        if up == "M":
+            start = (x, y)
+            cmd = "l" if rel else "L"  # further pairs after a move are lines
+    return points
+
+
+def attr(text, name):
+    m = re.search(r'\b%s="([^"]*)"' % name, text)
+    return m.group(1) if m else None
+
+
+def ly_svg_boxes(svg, page):
+    """The boxes of LilyPond's SVG page in page pixels, and its staff count."""
+    text = open(svg).read()
+    head = re.search(r"<svg[^>]*>", text).group(0)
+    width_mm = float(attr(head, "width").replace("mm", ""))
+    view = [float(v) for v in attr(head, "viewBox").split()]
+    scale = width_mm / 25.4 * DPI / view[2]
+    stack = []  # (tag, dx, dy, kind) of each open element
+    grobs = []  # [kind, x0, y0, x1, y1] per grob (per ledger line)
+    staves = 0
+    for m in re.finditer(r"<(/?)(\w+)([^>]*?)(/?)>", text):
+        closing, tag, body, empty = m.groups()
+        if closing:
+            if stack and stack[-1][0] == tag:
+                stack.pop()
+            continue
+        kind = attr(body, "class") if tag == "g" else None
+        dx = dy = 0.0
+        tr = attr(body, "transform") or ""
+        tm = re.search(r"translate\(([-\d.e]+),\s*([-\d.e]+)\)", tr)
+        if tm:
+            dx, dy = float(tm.group(1)), float(tm.group(2))
+        if tag == "g":
+            if kind in LY_KINDS:
+                if kind == "StaffSymbol":
+                    staves += 1
+                elif kind != "LedgerLineSpanner":
+                    grobs.append([kind, None])
+            if not empty:
+                stack.append((tag, dx, dy, kind))
+            continue
+        owner = next((k for (_, _, _, k) in reversed(stack) if k in LY_KINDS), None)
+        if owner is None or owner == "StaffSymbol" or tag not in ("rect", "line", "path", "polygon"):
+            if not empty:
+                stack.append((tag, 0.0, 0.0, None))
+            continue
+        ox = sum(s[1] for s in stack)
+        oy = sum(s[2] for s in stack)
+        if tag == "rect":
+            x, y = float(attr(body, "x") or 0), float(attr(body, "y") or 0)
+            pts = [(x, y), (x + float(attr(body, "width")), y + float(attr(body, "height")))]
+        elif tag == "line":
+            pts = [(float(attr(body, "x1")), float(attr(body, "y1"))), (float(attr(body, "x2")), float(attr(body, "y2")))]
+        elif tag == "polygon":
+            v = [float(a) for a in re.findall(r"-?[\d.]+", attr(body, "points"))]
+            pts = list(zip(v[0::2], v[1::2]))
+        else:
+            pts = path_points(attr(body, "d") or "")
+            sm = re.search(r"scale\(([-\d.e]+),\s*([-\d.e]+)\)", tr)
+            if sm:
+                pts = [(px * float(sm.group(1)), py * float(sm.group(2))) for px, py in pts]
+            pts = [(px + dx, py + dy) for px, py in pts]
+        if tag != "path":
+            pts = [(px + dx, py + dy) for px, py in pts]
+        # A line's stroke widens it: half the stroke each side.
+        half = float(attr(body, "stroke-width") or 0) / 2
+        xs = [ox + px for px, _ in pts]
+        ys = [oy + py for _, py in pts]
+        box = [min(xs) - half, min(ys) - half, max(xs) + half, max(ys) + half]
+        if owner == "LedgerLineSpanner":
+            grobs.append([owner, box])
+        elif grobs and grobs[-1][0] == owner:
+            old = grobs[-1][1]
+            grobs[-1][1] = box if old is None else [min(old[0], box[0]), min(old[1], box[1]),
+                                                    max(old[2], box[2]), max(old[3], box[3])]
+        if not empty:
+            stack.append((tag, 0.0, 0.0, None))
+    lines = ["box %d %s %d %d %d %d" % (page, LY_KINDS[k], round(b[0] * scale), round(b[1] * scale),
+                                         round(b[2] * scale), round(b[3] * scale))
+             for k, b in grobs if b is not None]
+    return lines, staves
+
+
+def ly_source(xml, ly):
+    """musicxml2ly's LilyPond source of the score, with the truth's grobs
+    classed in the SVG and LilyPond's own beaming."""
+    run(["musicxml2ly", "-o", ly, xml])
+    text = open(ly).read()
+    classes = "".join('\\override %s.output-attributes = #\'((class . "%s"))\n' % (k, k) for k in LY_KINDS)
+    if "autoBeaming = ##f" not in text:
+        sys.exit("make_pages: musicxml2ly wrote %s without the layout block this script extends" % ly)
+    text = text.replace("autoBeaming = ##f", "autoBeaming = ##t\n" + classes, 1)
+    with open(ly, "w") as f:
+        f.write(text)
+
+
+def ly_pages(work, name):
+    """LilyPond's files of a drawing, page by page (one page has no number)."""
+    single = os.path.join(work, name)
+    if os.path.exists(single):
+        return [single]
+    stem, ext = os.path.splitext(single)
+    pages, n = [], 1
+    while os.path.exists("%s-%d%s" % (stem, n, ext)) or os.path.exists("%s-page%d%s" % (stem, n, ext)):
+        numbered = "%s-%d%s" % (stem, n, ext)
+        pages.append(numbered if os.path.exists(numbered) else "%s-page%d%s" % (stem, n, ext))
+        n += 1
+    return pages
+
+
+def engrave_lilypond(folder, work, seed, staves, truth, overlay, index):
+    xml = os.path.join(folder, "score%d.musicxml" % seed)
+    ly = os.path.join(folder, "ly%d.ly" % seed)
+    ly_source(xml, ly)
+    run(["lilypond", "-dbackend=svg", "-dno-point-and-click", "-o", os.path.join(work, "l%d" % seed), ly])
+    run(["lilypond", "--png", "-dresolution=%d" % DPI, "-dno-point-and-click", "-o",
+         os.path.join(work, "l%dp" % seed), ly])
+    svgs, pngs = ly_pages(work, "l%d.svg" % seed), ly_pages(work, "l%dp.png" % seed)
+    if not pngs or len(svgs) != len(pngs):
+        sys.exit("make_pages: LilyPond drew %d SVG and %d PNG pages of %s" % (len(svgs), len(pngs), ly))
+    lines, boxes = ["staves %d" % staves], []
+    for page, (svg, png) in enumerate(zip(svgs, pngs), 1):
+        clean = os.path.join(folder, "ly%d-%d.tif" % (seed, page))
+        threshold(png, clean)
+        degrade(png, os.path.join(folder, "ly%d-%d-degraded.tif" % (seed, page)), 7919 * seed + page)
+        page_boxes, staff_count = ly_svg_boxes(svg, page)
+        lines.append("page %d %d" % (page, staff_count // staves))
+        boxes += page_boxes
+        if overlay:
+            draw_boxes(clean, page_boxes, os.path.join(folder, "ly%d-%d-boxes.png" % (seed, page)))
+        index.append("%s %d %d lilypond" % (role_of(seed), seed, page))
+    write_truth(os.path.join(folder, "ly%d.truth" % seed), lines, truth, boxes)
+
+
+def threshold(png, tif):
+    run(["convert", png, "-background", "white", "-alpha", "remove", "-alpha", "off", "-colorspace",
+         "Gray", "-threshold", "50%", "-type", "bilevel", "-compress", "Group4", tif])
+
+
+def write_truth(path, lines, truth, boxes):
+    for s, notes in enumerate(truth):
+        lines += ["note %d %d %d" % (s, step, duration) for step, duration in notes]
+    lines += boxes
+    with open(path, "w") as f:
+        f.write("\n".join(lines) + "\n")
+
+
+def engrave_musescore(folder, work, seed, staves, truth, overlay, index):
+    xml = os.path.join(folder, "score%d.musicxml" % seed)
+    run(["mscore3", "-o", os.path.join(work, "s%d.svg" % seed), xml])
+    run(["mscore3", "-r", str(DPI), "-o", os.path.join(work, "s%d.png" % seed), xml])
+    page = 1
+    lines = ["staves %d" % staves]
+    boxes = []
+    while os.path.exists(os.path.join(work, "s%d-%d.png" % (seed, page))):
+        png = os.path.join(work, "s%d-%d.png" % (seed, page))
+        clean = os.path.join(folder, "score%d-%d.tif" % (seed, page))
+        threshold(png, clean)
+        degrade(png, os.path.join(folder, "score%d-%d-degraded.tif" % (seed, page)), 7919 * seed + page)
+        lines.append("page %d %d" % (page, systems_of(os.path.join(work, "s%d-%d.svg" % (seed, page)), staves)))
+        page_boxes = boxes_of(os.path.join(work, "s%d-%d.svg" % (seed, page)), page)
+        boxes += page_boxes
+        if overlay:
+            draw_boxes(clean, page_boxes, os.path.join(folder, "score%d-%d-boxes.png" % (seed, page)))
+        index.append("%s %d %d musescore" % (role_of(seed), seed, page))
+        page += 1
+    write_truth(os.path.join(folder, "score%d.truth" % seed), lines, truth, boxes)
+
+
 COLOURS = {"BarLine": "red", "LedgerLine": "blue", "Beam": "green", "SlurSegment": "magenta",
-           "HairpinSegment": "orange"}
+           "HairpinSegment": "orange", "Stem": "cyan", "Rest": "purple", "Clef": "brown", "Accidental": "olive",
+           "NoteDot": "red", "Hook": "teal", "Dynamic": "navy", "Tuplet": "gold"}
 
 
 def draw_boxes(page, boxes, out):
@@ -224,7 +480,7 @@ def main():
     args = sys.argv[1:]
     if not args:
         sys.exit(__doc__)
-    folder, scores, first, overlay = args[0], 6, 200, False
+    folder, scores, first, overlay, engravers = args[0], 6, 200, False, ["musescore", "lilypond"]
     rest = args[1:]
     while rest:
         if rest[0] == "--overlay":
@@ -235,44 +491,28 @@ def main():
             scores = int(rest[1])
         elif rest[0] == "--seed" and len(rest) > 1:
             first = int(rest[1])
+        elif rest[0] == "--engraver" and len(rest) > 1 and rest[1] in ("musescore", "lilypond", "both"):
+            engravers = ["musescore", "lilypond"] if rest[1] == "both" else [rest[1]]
         else:
             sys.exit(__doc__)
         rest = rest[2:]
-    for tool in ("mscore3", "convert"):
+    tools = ["convert"] + (["mscore3"] if "musescore" in engravers else []) + \
+        (["lilypond", "musicxml2ly"] if "lilypond" in engravers else [])
+    for tool in tools:
         if shutil.which(tool) is None:
-            sys.exit("make_pages: %s is not installed (tools/setup.sh installs musescore3 and imagemagick)" % tool)
+            sys.exit("make_pages: %s is not installed (tools/setup.sh installs musescore3, lilypond and imagemagick)"
+                     % tool)
     os.makedirs(folder, exist_ok=True)
     index = []
     work = tempfile.mkdtemp()
     try:
         for k in range(scores):
             seed = first + k
-            xml = os.path.join(folder, "score%d.musicxml" % seed)
-            staves, truth = write_score(xml, seed)
-            run(["mscore3", "-o", os.path.join(work, "s%d.svg" % seed), xml])
-            run(["mscore3", "-r", str(DPI), "-o", os.path.join(work, "s%d.png" % seed), xml])
-            page = 1
-            lines = ["staves %d" % staves]
-            boxes = []
-            while os.path.exists(os.path.join(work, "s%d-%d.png" % (seed, page))):
-                png = os.path.join(work, "s%d-%d.png" % (seed, page))
-                clean = os.path.join(folder, "score%d-%d.tif" % (seed, page))
-                run(["convert", png, "-background", "white", "-alpha", "remove", "-alpha", "off", "-colorspace",
-                     "Gray", "-threshold", "50%", "-type", "bilevel", "-compress", "Group4", clean])
-                degrade(png, os.path.join(folder, "score%d-%d-degraded.tif" % (seed, page)), 7919 * seed + page)
-                lines.append("page %d %d" % (page, systems_of(os.path.join(work, "s%d-%d.svg" % (seed, page)),
-                                                              staves)))
-                page_boxes = boxes_of(os.path.join(work, "s%d-%d.svg" % (seed, page)), page)
-                boxes += page_boxes
-                if overlay:
-                    draw_boxes(clean, page_boxes, os.path.join(folder, "score%d-%d-boxes.png" % (seed, page)))
-                index.append("%s %d %d" % (role_of(seed), seed, page))
-                page += 1
-            for s, notes in enumerate(truth):
-                lines += ["note %d %d %d" % (s, step, duration) for step, duration in notes]
-            lines += boxes
-            with open(os.path.join(folder, "score%d.truth" % seed), "w") as f:
-                f.write("\n".join(lines) + "\n")
+            staves, truth = write_score(os.path.join(folder, "score%d.musicxml" % seed), seed)
+            if "musescore" in engravers:
+                engrave_musescore(folder, work, seed, staves, truth, overlay, index)
+            if "lilypond" in engravers:
+                engrave_lilypond(folder, work, seed, staves, truth, overlay, index)
     finally:
         shutil.rmtree(work)
     with open(os.path.join(folder, "index.txt"), "w") as f:

@@ -211,9 +211,10 @@ std::vector<NoteheadReference> MakeHeadReferences(const std::vector<HeadGlyphs>&
       r.word1 = p;
       r.variant = 0;
       r.words3to5[0] = samples.count();
-      r.words3to5[1] = static_cast<int32_t>(std::lround(options.spreadFloor * 100));
+      const double floor = options.FloorOf(set.headClass);
+      r.words3to5[1] = static_cast<int32_t>(std::lround(floor * 100));
       r.words3to5[2] = 0;
-      samples.Make(r.edgeRefs, options.spreadFloor);
+      samples.Make(r.edgeRefs, floor);
       out.push_back(r);
     }
   }
@@ -499,6 +500,53 @@ bool WriteReferenceFolder(const std::u16string& glyphs, const std::u16string& en
     return true;
   *error = "the reference files cannot be written";
   return false;
+}
+
+
+
+bool ReadCalibration(const std::u16string& path, HeadReferenceOptions* heads, SymbolReferenceOptions* symbols,
+                     std::string* error) {
+  const std::string name(path.begin(), path.end());
+  std::FILE* f = platform::OpenStream(path.c_str(), "rb");
+  if (f == nullptr) {
+    if (error != nullptr) *error = "calibration " + name + ": cannot be opened";
+    return false;
+  }
+  HeadReferenceOptions h = *heads;
+  SymbolReferenceOptions s = *symbols;
+  char buffer[256];
+  int line = 0;
+  bool ok = true;
+  while (ok && std::fgets(buffer, sizeof buffer, f) != nullptr) {
+    ++line;
+    std::string text(buffer);
+    if (text.find('#') != std::string::npos) text.erase(text.find('#'));
+    char key[64] = {};
+    char extra[2] = {};
+    int headClass = -1;
+    double value = 0;
+    if (std::sscanf(text.c_str(), " %63s", key) != 1) continue;  // blank or a comment
+    const std::vector<int32_t>& searched = SearchedHeadClasses();
+    if (std::string(key) == "head-spread-floor" &&
+        std::sscanf(text.c_str(), " %*s %d %lf %1s", &headClass, &value, extra) == 2 &&
+        std::find(searched.begin(), searched.end(), headClass) != searched.end() && value >= 3 && value <= 60) {
+      h.classSpreadFloor[headClass] = value;
+    } else if (std::string(key) == "symbol-spread-floor" &&
+               std::sscanf(text.c_str(), " %*s %lf %1s", &value, extra) == 1 && value >= 3 && value <= 60) {
+      s.spreadFloor = value;
+    } else {
+      if (error != nullptr)
+        *error = "calibration " + name + " line " + std::to_string(line) +
+                 ": expected \"head-spread-floor CLASS FLOOR\" (class 0, 1, 2 or 4) or \"symbol-spread-floor "
+                 "FLOOR\", FLOOR from 3 to 60";
+      ok = false;
+    }
+  }
+  std::fclose(f);
+  if (!ok) return false;
+  *heads = h;
+  *symbols = s;
+  return true;
 }
 
 }  // namespace refmaker

@@ -110,6 +110,13 @@ struct HeadGlyphs {
 
 struct HeadReferenceOptions {
   double spreadFloor = 6.0;
+  // A head class's own spread floor (index: the class, 0..4); 0 uses
+  // spreadFloor. The calibration sets them (see ReadCalibration).
+  double classSpreadFloor[5] = {0, 0, 0, 0, 0};
+  double FloorOf(int32_t headClass) const {
+    return headClass >= 0 && headClass < 5 && classSpreadFloor[headClass] > 0 ? classSpreadFloor[headClass]
+                                                                               : spreadFloor;
+  }
   // Shifts of the found edges and centre sampled around each glyph.
   int32_t edgeJitter = 1;
   bool places[kHeadPlaceCount] = {true, true, true, true, true, true, true, true, true, true};
@@ -170,6 +177,15 @@ struct SymbolReferenceOptions {
   // The size limits widen the observed extents by this share on each side.
   double sizeMargin = 0.2;
 };
+// The calibrated options of both sets, read from a text file of lines
+// "head-spread-floor CLASS VALUE" and "symbol-spread-floor VALUE" ('#' starts
+// a comment; what the file does not set keeps its default). false with a
+// message naming the file and line when it cannot be read or a line is not
+// one of these with a class the finder searches and a floor from 3 to 60.
+struct SymbolReferenceOptions;
+bool ReadCalibration(const std::u16string& path, HeadReferenceOptions* heads, SymbolReferenceOptions* symbols,
+                     std::string* error);
+
 // One reference per symbol type: label the glyph name, words 0 and 1 the
 // sample count and the spread floor x 100, size limits from the observed
 // extents in per cent of the staff space.

@@ -2,8 +2,9 @@
 // and music symbol reference files, and their JSON sources for
 // tools/make_engine_data.py.
 //
-// usage: make_reference_sets GLYPH_FOLDER OUT_FOLDER
-// writes OUT_FOLDER/nhOLD, notehead.json, fssOLD and music.json
+// usage: make_reference_sets GLYPH_FOLDER OUT_FOLDER [CALIBRATION]
+// writes OUT_FOLDER/nhOLD, notehead.json, fssOLD and music.json; CALIBRATION
+// is the calibrated options' file (tools/refmaker/calibration.txt).
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -27,8 +28,8 @@ bool Write(const std::u16string& path, const std::string& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: make_reference_sets GLYPH_FOLDER OUT_FOLDER\n");
+  if (argc != 3 && argc != 4) {
+    std::fprintf(stderr, "usage: make_reference_sets GLYPH_FOLDER OUT_FOLDER [CALIBRATION]\n");
     return 2;
   }
   InitialiseIntMath();
@@ -45,9 +46,14 @@ int main(int argc, char** argv) {
     return 1;
   }
   symbols.push_back(std::move(join));
-  const std::vector<NoteheadReference> headRefs = refmaker::MakeHeadReferences(heads, refmaker::HeadReferenceOptions());
-  const std::vector<MusicReference> symbolRefs =
-      refmaker::MakeSymbolReferences(symbols, refmaker::SymbolReferenceOptions());
+  refmaker::HeadReferenceOptions headOptions;
+  refmaker::SymbolReferenceOptions symbolOptions;
+  if (argc == 4 && !refmaker::ReadCalibration(Wide(argv[3]), &headOptions, &symbolOptions, &error)) {
+    std::fprintf(stderr, "make_reference_sets: %s\n", error.c_str());
+    return 1;
+  }
+  const std::vector<NoteheadReference> headRefs = refmaker::MakeHeadReferences(heads, headOptions);
+  const std::vector<MusicReference> symbolRefs = refmaker::MakeSymbolReferences(symbols, symbolOptions);
   if (!refmaker::CheckReferenceSets(headRefs, symbolRefs, &error)) {
     std::fprintf(stderr, "make_reference_sets: refused: %s\n", error.c_str());
     return 1;

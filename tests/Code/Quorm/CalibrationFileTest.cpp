@@ -1,0 +1,91 @@
+// The reference tool's calibration file: the floors it sets reach only the
+// references they name, and a file that cannot be understood is refused
+// with its line named, leaving the options as they were.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
+#include "Code/Quorm/Edgefeat.h"
+#include "Code/Quorm/Intmath.h"
+#include "tests/support/TestPaths.h"
+#include "tools/refmaker/RefMaker.h"
+
+namespace {
+
+std::u16string WriteCalibration(const std::string& name, const std::string& text) {
+  const std::string path = ::testing::TempDir() + name;
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  EXPECT_NE(f, nullptr);
+  if (f != nullptr) {
+    std::fputs(text.c_str(), f);
+    std::fclose(f);
+  }
+  return std::u16string(path.begin(), path.end());
+}
+
+TEST(CalibrationFile, SetsTheFloorsItNames) {
+  refmaker::HeadReferenceOptions heads;
+  refmaker::SymbolReferenceOptions symbols;
+  std::string error;
+  ASSERT_TRUE(refmaker::ReadCalibration(
+      WriteCalibration("calibration-good.txt",
+                       "# chosen on the calibration pages\n\nhead-spread-floor 4 4.5  # small heads\n"
+                       "symbol-spread-floor 8\n"),
+      &heads, &symbols, &error))
+      << error;
+  EXPECT_EQ(heads.FloorOf(4), 4.5);
+  EXPECT_EQ(heads.FloorOf(0), heads.spreadFloor);
+  EXPECT_EQ(symbols.spreadFloor, 8.0);
+
+  // Made from the glyphs, only the small head's references take the floor
+  // (recorded x 100 in the reference) and their weights change.
+  InitialiseIntMath();
+  InitialiseEdgeFeatureTables();
+  std::vector<refmaker::HeadGlyphs> glyphs;
+  ASSERT_TRUE(refmaker::LoadHeadGlyphs(SourcePath("tests/Code/Quorm/fixtures/glyphs"), &glyphs, &error)) << error;
+  const std::vector<NoteheadReference> plain = refmaker::MakeHeadReferences(glyphs, refmaker::HeadReferenceOptions());
+  const std::vector<NoteheadReference> calibrated = refmaker::MakeHeadReferences(glyphs, heads);
+  ASSERT_EQ(plain.size(), calibrated.size());
+  for (size_t i = 0; i < plain.size(); ++i) {
+    const bool small = plain[i].headClass == 4;
+    EXPECT_EQ(calibrated[i].words3to5[1], small ? 450 : 600) << "reference " << i;
+    EXPECT_EQ(std::equal(plain[i].edgeRefs, plain[i].edgeRefs + sizeof plain[i].edgeRefs, calibrated[i].edgeRefs),
+              !small)
+        << "reference " << i;
+  }
+}
+
+TEST(CalibrationFile, RefusesWhatItCannotUnderstand) {
+  struct Case {
+    const char* text;
+    const char* line;
+  };
+  const Case cases[] = {
+      {"head-spread-floor 3 5\n", "line 1"},                 // class 3 is not searched
+      {"head-spread-floor 0 2\n", "line 1"},                 // below the cost table's own spread
+      {"symbol-spread-floor 80\n", "line 1"},                // beyond any weight
+      {"# floors\nhead-spread-floor 0\n", "line 2"},         // no floor
+      {"head-spread-floor 0 5 extra\n", "line 1"},           // trailing words
+      {"symbol-spread-floor 6\nspread-floor 6\n", "line 2"}, // unknown key
+  };
+  for (const Case& c : cases) {
+    refmaker::HeadReferenceOptions heads;
+    refmaker::SymbolReferenceOptions symbols;
+    std::string error;
+    EXPECT_FALSE(refmaker::ReadCalibration(WriteCalibration("calibration-bad.txt", c.text), &heads, &symbols, &error))
+        << c.text;
+    EXPECT_NE(error.find(c.line), std::string::npos) << error;
+    EXPECT_NE(error.find("calibration-bad.txt"), std::string::npos) << error;
+    EXPECT_EQ(heads.FloorOf(0), 6.0) << c.text;
+    EXPECT_EQ(symbols.spreadFloor, 6.0) << c.text;
+  }
+  refmaker::HeadReferenceOptions heads;
+  refmaker::SymbolReferenceOptions symbols;
+  std::string error;
+  EXPECT_FALSE(refmaker::ReadCalibration(u"/nonexistent/calibration.txt", &heads, &symbols, &error));
+  EXPECT_NE(error.find("/nonexistent/calibration.txt"), std::string::npos) << error;
+}
+
+}  // namespace
