@@ -1,5 +1,5 @@
 # The two commands of the project (see README.md).
-#   make test  - set-up, all three builds, every test (native and under Wine)
+#   make test  - set-up, all four builds, every test (native and under Wine)
 #   make run   - set-up, the Windows build, and the program under Wine
 .PHONY: test run setup build-native build-tsan build-windows build-windows32
 
