@@ -254,8 +254,11 @@ def report(results, root, out=sys.stdout):
     if "all" in groups:
         _, _, _, build, engine = groups["all"]
         share = _ratio(build, engine)
+        verdict = "met" if share <= BUILD_SHARE_TARGET else "not met"
+        if build == 0:
+            verdict = "no score building ran"
         print("\nscore building (rhythm correction on) / engine time: %.3f (target <= %.2f: %s)"
-              % (share, BUILD_SHARE_TARGET, "met" if share <= BUILD_SHARE_TARGET else "not met"), file=out)
+              % (share, BUILD_SHARE_TARGET, verdict), file=out)
 
 
 def main(args):

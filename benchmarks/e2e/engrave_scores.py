@@ -5,8 +5,7 @@ MusicXML and has them engraved, one page each, as 1-bit G4 TIFF pages:
   - by MuseScore 3 directly, and by LilyPond through its musicxml2ly;
   - at 300 dpi, and at 200 and 400 dpi;
   - the 300 dpi pages also degraded (seeded noise, blur then threshold, a
-    pixel thinner or thicker, skew up to 2 degrees: the music recognition
-    benchmark's degradation, benchmarks/music/make_pages.py).
+    pixel thicker, skew up to 2 degrees).
 
 usage:
   engrave_scores.py OUTDIR [--only NAME[,NAME...]] [--engravers mscore,lilypond]
@@ -25,6 +24,7 @@ Needs mscore3, lilypond (with musicxml2ly) and ImageMagick; tools/setup.sh
 installs them.
 """
 import os
+import random
 import shutil
 import subprocess
 import sys
@@ -36,16 +36,18 @@ sys.path.insert(0, HERE)
 import scores  # noqa: E402
 
 
-def _music_degrade():
-    """The music recognition benchmark's degradation (one definition)."""
-    import importlib.util
-    spec = importlib.util.spec_from_file_location("music_pages", os.path.join(HERE, "..", "music", "make_pages.py"))
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
-    return module.degrade
-
-
-degrade = _music_degrade()
+def degrade(src, dst, seed, dpi):
+    """A seeded degraded copy of an engraved page: noise, blur then threshold,
+    a pixel thicker or not, and skew up to 2 degrees. No thinning: a pixel
+    less erases the two-pixel stave lines of the engravers' 300 dpi pages
+    (the music benchmark's degradation does, and its pages lose them)."""
+    r = random.Random(seed)
+    angle = r.uniform(-2.0, 2.0)
+    morph = r.choice([[], ["-morphology", "Erode", "Square:1"]])
+    run(["convert", src, "-background", "white", "-alpha", "remove", "-alpha", "off", "-colorspace", "Gray",
+         "-seed", str(seed), "-attenuate", "0.5", "+noise", "Gaussian", "-blur", "0x0.7", "-threshold", "50%"] +
+        morph + ["-background", "white", "-rotate", "%.3f" % angle, "+repage", "-threshold", "50%",
+                 "-type", "bilevel", "-units", "PixelsPerInch", "-density", str(dpi), "-compress", "Group4", dst])
 
 RESOLUTIONS = [300, 200, 400]
 ENGRAVERS = ["mscore", "lilypond"]
@@ -61,11 +63,6 @@ def run(args, cwd=None):
 def to_tiff(png, tif, dpi):
     run(["convert", png, "-background", "white", "-alpha", "remove", "-alpha", "off", "-colorspace", "Gray",
          "-threshold", "50%", "-type", "bilevel", "-units", "PixelsPerInch", "-density", str(dpi),
-         "-compress", "Group4", tif])
-
-
-def set_density(tif, dpi):
-    run(["convert", tif, "-units", "PixelsPerInch", "-density", str(dpi), "-type", "bilevel",
          "-compress", "Group4", tif])
 
 
@@ -129,16 +126,15 @@ def main():
                 for dpi in RESOLUTIONS:
                     page_name = os.path.join("pages", "%s-%s-%d.tif" % (score["name"], engraver, dpi))
                     page = os.path.join(folder, page_name)
-                    if fresh or not os.path.exists(page):
+                    degraded = page.replace(".tif", "-degraded.tif")
+                    if fresh or not os.path.exists(page) or (dpi == 300 and not os.path.exists(degraded)):
                         pngs = (engrave_mscore if engraver == "mscore" else engrave_lilypond)(xml, work, dpi)
                         if len(pngs) != 1:
                             sys.exit("engrave_scores: %s engraves %s on %d pages; a score must fit one page"
                                      % (engraver, score["name"], len(pngs)))
                         to_tiff(pngs[0], page, dpi)
                         if dpi == 300:
-                            degraded = page.replace(".tif", "-degraded.tif")
-                            degrade(pngs[0], degraded, 7919 * (number + 1) + len(engraver))
-                            set_density(degraded, dpi)
+                            degrade(pngs[0], degraded, 7919 * (number + 1) + len(engraver), dpi)
                         print("engraved", page_name, flush=True)
                     index.append("%s %s %s %d clean" % (page_name, xml_name, engraver, dpi))
                     if dpi == 300:
