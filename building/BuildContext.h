@@ -142,6 +142,9 @@ struct TextItemWriters {
   // The page-level texts of all unconsumed records into slot 0; 0 when the
   // stream cannot grow.
   int (*pageTexts)(BuildContext& context) = nullptr;
+  // Runs once a page right after the part slots have reset the meaning of
+  // the page's text records: gives the kinds the word pass tests.
+  void (*prePassKinds)(BuildContext& context) = nullptr;
 };
 
 constexpr int kMaxStavesPerSystem = kPartSlots - 1;  // 12

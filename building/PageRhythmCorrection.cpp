@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "building/BarRhythmSearch.h"
+#include "building/TupletCompletion.h"
 #include "pages/PageData.h"
 #include "pages/PageTable.h"
 #include "platform/Settings.h"
@@ -446,15 +447,7 @@ void PagePass::CorrectPart(int part) {
 
 void PagePass::CompleteTuplets() {
   for (int slot = 1; slot < std::min(in_.partCount, kPartSlots); ++slot) {
-    uint8_t* stream = StreamBytes(*in_.streams, slot);
-    if (!stream) continue;
-    const uint32_t used = Used(slot);
-    FillTupletDurations(stream, 0, used, in_.options.version);
-    if (in_.markRepeatedChordTuplets) in_.markRepeatedChordTuplets(stream, 0, used, slot);
-    WalkStream(stream, used, in_.options.version, [&](uint32_t at, const uint8_t* item, uint32_t) {
-      if (item[0] == kBracketTupletByte) stream[at] = kHiddenMarkByte;
-      return true;
-    });
+    CompleteStreamTuplets(StreamBytes(*in_.streams, slot), Used(slot), slot, in_.options.version);
   }
 }
 

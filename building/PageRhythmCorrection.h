@@ -34,9 +34,6 @@ struct PageRhythmInput {
   ScoreSignatureSnapshot score;
   RhythmReadingOptions options;  // options.correction: the rhythm correction option
   bool tablature[kPartSlots] = {};  // per part slot: a tablature part (one voice)
-  // The repeated-chord pass over one slot's bracketed tuplets, run after
-  // their durations are filled (none: left out).
-  void (*markRepeatedChordTuplets)(uint8_t* stream, uint32_t start, uint32_t end, int slot) = nullptr;
 };
 
 // Candidate metres of the measuring, in the order they are tried.

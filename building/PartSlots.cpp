@@ -128,7 +128,7 @@ int AssignStavesToParts(BuildContext& context, CharRecord* chars, uint32_t charC
     const int readEnd = std::min(b, a + kMaxStavesPerSystem);
     NumberSystem(rows, a, readEnd, parts);
     for (int s = readEnd; s < b; ++s) {
-      rows[s].number = 0;
+      rows[s].number = kUnreadStaveNumber;
       ++unread;
     }
     a = b;
@@ -157,6 +157,7 @@ int AssignStavesToPartsStage(StageContext& stage) {
   const int unread = AssignStavesToParts(context, lists.chars, lists.charCount ? *lists.charCount : 0, lists.words,
                                          lists.wordCount ? *lists.wordCount : 0, stage.rows, stage.staveCount);
   PartCount = std::max(PartCount, context.partCount);
+  if (context.textItems.prePassKinds && stage.staveCount > 0) context.textItems.prePassKinds(context);
   if (unread) {
     std::lock_guard<std::mutex> lock(PageTableLock());
     const int32_t row = Reading().pageIndex;

@@ -12,8 +12,13 @@
 // The page's problem code for a system of more staves than a score has slots.
 constexpr uint32_t kProblemTooManyStaves = 6;
 
-// Numbers every stave row from 1 as its part slot (0: a stave past the 12th
-// of its system, which is not read), raises the context's part count to what
+// The number of a stave past the twelfth of its system: no part slot has it,
+// so score building never takes its records, while the stages' per-stave
+// tables (13 entries) still hold its index.
+constexpr int16_t kUnreadStaveNumber = kPartSlots;
+
+// Numbers every stave row from 1 as its part slot (kUnreadStaveNumber for a
+// stave past the twelfth of its system, which is not read), raises the context's part count to what
 // the page needs (it never shrinks while a score is read), describes the
 // slots this page opens in the part records and resets the meaning of the
 // page's unconsumed text records. Returns the number of staves left unread.

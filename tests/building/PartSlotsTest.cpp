@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
+
+#include "pages/PageTable.h"
 
 #include "building/BuildContext.h"
 #include "building/PartSlots.h"
@@ -118,8 +121,63 @@ TEST_F(PartSlotsTest, StavesPastTheTwelfthOfASystemAreLeftUnread) {
     for (int s = 0; s < staves; ++s) rows.push_back(Rows({{0, 5, 0, 48}})[0]);
     EXPECT_EQ(Assign(rows), staves - 12);
     EXPECT_EQ(context.partCount, kPartSlots);
-    for (int s = 0; s < staves; ++s) EXPECT_EQ(rows[s].number, s < 12 ? s + 1 : 0);
+    for (int s = 0; s < staves; ++s) EXPECT_EQ(rows[s].number, s < 12 ? s + 1 : kUnreadStaveNumber);
   }
+}
+
+TEST_F(PartSlotsTest, TheStageMarksAPageWithAnOverlongSystemAndPublishesThePartCount) {
+  for (int staves : {4, 13}) {
+    SCOPED_TRACE(staves);
+    ResetPartRecords();
+    pageTable = PageTable{};
+    pageTable.pageCount = 1;
+    PageProblems().count = 0;
+    Reading().pageIndex = 0;
+    const int32_t parts = PartCount;
+    PartCount = 0;
+    ReadingBuildContext() = BuildContext{};
+    std::vector<StaveRow> rows;
+    for (int s = 0; s < staves; ++s) rows.push_back(Rows({{0, 5, 0, 48}})[0]);
+    StageContext stage;
+    stage.rows = rows.data();
+    stage.staveCount = staves;
+    EXPECT_EQ(AssignStavesToPartsStage(stage), 1);
+    EXPECT_EQ(PartCount, std::min(staves, 12) + 1);
+    const bool cut = staves > 12;
+    EXPECT_EQ((pageTable.rows[0].flags & kPageHasProblem) != 0, cut);
+    EXPECT_EQ((pageTable.rows[0].flags & kPageProblemCodeMask) >> kPageProblemCodeShift,
+              cut ? kProblemTooManyStaves : 0u);
+    EXPECT_EQ(PageProblems().count, cut ? 1 : 0);
+    PartCount = parts;
+    PageProblems().count = 0;
+    ReadingBuildContext() = BuildContext{};
+  }
+}
+
+TEST_F(PartSlotsTest, PrePassKindsAreGivenAfterTheReset) {
+  CharRecord chars[1] = {};
+  chars[0].kind = 9;
+  uint32_t charCount = 1, wordCount = 0;
+  BuildContext& context = ReadingBuildContext();
+  context = BuildContext{};
+  context.textItems.prePassKinds = [](BuildContext& c) {
+    EXPECT_EQ(c.lists.chars[0].kind, 0);  // reset first
+    c.lists.chars[0].kind = 13;
+  };
+  ReadingWorkLists lists;
+  lists.characters = reinterpret_cast<uint8_t*>(chars);
+  auto rows = Rows({{0, 5, 0, 48}});
+  StageContext stage;
+  stage.rows = rows.data();
+  stage.staveCount = 1;
+  stage.lists = &lists;
+  lists.charCount = charCount;
+  lists.wordCount = wordCount;
+  const int32_t parts = PartCount;
+  EXPECT_EQ(AssignStavesToPartsStage(stage), 1);
+  EXPECT_EQ(chars[0].kind, 13);
+  PartCount = parts;
+  context = BuildContext{};
 }
 
 TEST_F(PartSlotsTest, TextMeaningsAreResetOnlyOnAPageWithStaves) {

@@ -1,6 +1,6 @@
 // A page opened by DDE is read on the reading thread: no box appears, the
-// frame answers all the while, and a page from which the stages wrote no
-// items goes back to the pending pages without a problem mark; the program
+// frame answers all the while, and the engraved page's systems are read into
+// the score, so the page is a read page without a problem mark; the program
 // exits once the reading has ended.
 #include <windows.h>
 
@@ -9,7 +9,7 @@
 #include "pages/PageTable.h"
 #include "tests/e2e/ProgramCase.h"
 
-TEST_F(ProgramCase, PageOpenedByDdeIsReadAndReturnsToPending) {
+TEST_F(ProgramCase, PageOpenedByDdeIsReadIntoTheScore) {
   const std::u16string tiff = CopyPageTiff(u"ddereading.tif");
   ASSERT_TRUE(StartQuietly());
   DdeClient dde;
@@ -28,6 +28,6 @@ TEST_F(ProgramCase, PageOpenedByDdeIsReadAndReturnsToPending) {
   ASSERT_TRUE(ExitCleanly());
   PageRecord record;
   ASSERT_TRUE(PageNamed(u"ddereading", &record));
-  EXPECT_EQ(record.state, kPageNotRead);
+  EXPECT_EQ(record.state, kPageRead);
   EXPECT_EQ(record.flags & kPageHasProblem, 0u) << "the staves of the engraved page are found";
 }
