@@ -174,7 +174,9 @@ bool StaveInsideImage(const StaveRecord& stave, const PageData& page) {
          static_cast<uint32_t>(stave.right) < page.width && static_cast<uint32_t>(stave.bottom) < page.height;
 }
 
-StavePage GeometryOf(PageData& page, uint8_t* image, uint32_t strideWords) {
+}  // namespace
+
+StavePage PageGeometry(PageData& page, uint8_t* image, uint32_t strideWords) {
   StavePage geometry;
   geometry.image.rows = image;
   geometry.image.width = static_cast<int32_t>(page.width);
@@ -187,8 +189,6 @@ StavePage GeometryOf(PageData& page, uint8_t* image, uint32_t strideWords) {
   geometry.modelCurves = page.modelCurves;
   return geometry;
 }
-
-}  // namespace
 
 ReadingState& Reading() {
   static ReadingState state;
@@ -411,7 +411,7 @@ void ReadingThreadBody() {
   const int resolution = page.resolution > 0 ? page.resolution : 300;
   const int dpiUnit = std::max(1, resolution / 100);
   StaveLookup().readingActive = true;
-  StavePage geometry = GeometryOf(page, image, strideWords);
+  StavePage geometry = PageGeometry(page, image, strideWords);
 
   // 13. The staves: the stored ones when they all lie inside the image.
   int staveCount = static_cast<int>(page.staveCount);

@@ -136,6 +136,8 @@ struct StageContext {
   int partIndex = 0;
 };
 using StageFunction = int (*)(StageContext& context);  // 1 go on, 0 end the page
+// The line look-ups' view of a page: its image, resolution and line table.
+StavePage PageGeometry(PageData& page, uint8_t* image, uint32_t strideWords);
 
 enum class StageScope : uint8_t {
   kPage,          // once per page, before the staves

@@ -63,7 +63,9 @@ def cxx_literal(text):
 
 
 def rc_literal(text):
-    """L"..." in UTF-8 (the script says code page 65001)."""
+    """L"..." with every unit outside ASCII as a four-digit \\x escape: the
+    resource compiler of the cross build reads the script's bytes as they
+    stand, whatever code page the script names."""
     out = []
     for ch in text:
         if ch == '"':
@@ -74,6 +76,9 @@ def rc_literal(text):
             out.append("\\n")
         elif ch == "\t":
             out.append("\\t")
+        elif ord(ch) > 0x7E:
+            for unit in ch.encode("utf-16-le").hex(" ", 2).split():
+                out.append("\\x" + unit[2:] + unit[:2])
         else:
             out.append(ch)
     return 'L"' + "".join(out) + '"'

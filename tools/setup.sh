@@ -25,6 +25,9 @@ packages=(
   # (tools/make_text_lines.py); the score's text faces under Wine and the
   # recording device's text metrics are Liberation's
   python3-fontforge lilypond-fonts fonts-dejavu-core fonts-liberation2
+  # the face LilyPond sets tablature numbers in, one of those the text
+  # characters are tuned against (tools/textchars/render_digits.py)
+  fonts-urw-base35
   # benchmark and fixture pages engraved from the project's own scores, by
   # LilyPond (its musicxml2ly reads MusicXML) beside MuseScore 3
   lilypond

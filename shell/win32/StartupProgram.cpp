@@ -32,6 +32,7 @@
 #include "shell/win32/SmallWindows.h"
 #include "shell/win32/Startup.h"
 #include "shell/win32/WindowClasses.h"
+#include "stages/TextCharacters.h"
 
 void FreeWorkingBuffers();
 
@@ -87,6 +88,7 @@ void WireShellServices() {
   ShellServices services{};
   services.showNotice = ShowNotice;
   services.buildShapeDatabase = BuildShapeDatabaseAtStartup;
+  services.loadTextChars = LoadTextCharsAtStartup;
   SetShellServices(services);
   SetClassifierLogSink(ClassifierDebugLine);
   InstallPreparationWindows();

@@ -1,0 +1,160 @@
+// The notehead stage after the engine has read a synthesised 300-dpi page:
+// every head of every class, on lines, in spaces and on ledger lines, comes
+// into the note list once, from the engine or, where the engine has no note,
+// from the stage's own search.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <sstream>
+#include <vector>
+
+#include "Code/Quorm/Findhead.h"
+#include "Code/Quorm/Fxdszsym.h"
+#include "Code/Quorm/Onebpp.h"
+#include "Code/Quorm/Quorm.h"
+#include "platform/ShellFlags.h"
+#include "reading/StaveSpacing.h"
+#include "shapes/ClassifierDatabases.h"
+#include "stages/NoteRecords.h"
+#include "stages/NoteheadStep.h"
+#include "tests/Code/Quorm/HeadArt.h"
+#include "tests/Code/Quorm/PageSynth.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/TestPaths.h"
+#include "tools/refmaker/RefMaker.h"
+
+// The page description's build side (Code/Quorm/Mscript.h, whose note-type
+// names would clash with the note kinds of the records).
+void FreePageDescription();
+void ResetPageDescription(const char* title);
+int32_t AddPageDescription(const char* imageName);
+
+namespace {
+
+constexpr int kSpacing = 20;
+constexpr int kTop = 200;
+
+uint32_t KindOf(HeadKind kind) {
+  return kind == HeadKind::kBlack ? kNoteCrotchet : kind == HeadKind::kHalf ? kNoteMinim : kNoteSemibreve;
+}
+
+// With searchAlone the engine's notes are dropped from its page description
+// before the stage runs: the stage's own search must find every head.
+class NoteheadStageAfterTheEngine : public ::testing::TestWithParam<bool> {};
+
+TEST_P(NoteheadStageAfterTheEngine, EveryHeadOnceOnLinesSpacesAndLedgers) {
+  const bool searchAlone = GetParam();
+  HeadReferenceFolder references;
+  const std::vector<uint8_t> bytes = ReadBytes(SourcePath("resources/data/Notation"));
+  NotationDatabase templates;
+  ASSERT_TRUE(ParseNotationDatabase(bytes.data(), bytes.size(), &templates));
+  NoteheadTemplates() = &templates;
+  Flags().abort = 0;
+
+  SynthPage page(1500, 600);
+  StaffPainter painter(page);
+  SynthStaff staff;
+  staff.top = kTop;
+  staff.left = 60;
+  staff.right = 1440;
+  staff.spacing = kSpacing;
+  staff.thickness = refmaker::LineThicknessFor(kSpacing);
+  painter.AddStaff(staff);
+  // Painter steps: 0 top line, 8 bottom line; -2 and 10 the first ledgers.
+  const struct {
+    HeadKind kind;
+    int painterStep;
+  } wanted[] = {
+      {HeadKind::kBlack, 4}, {HeadKind::kBlack, 3},  {HeadKind::kBlack, -2}, {HeadKind::kBlack, 10},
+      {HeadKind::kHalf, 6},  {HeadKind::kHalf, 5},   {HeadKind::kHalf, -2},  {HeadKind::kHalf, 11},
+      {HeadKind::kWhole, 2}, {HeadKind::kWhole, 7}, {HeadKind::kWhole, 10}, {HeadKind::kWhole, -3},
+  };
+  std::vector<PaintedHead> heads;
+  int x = 150;
+  for (const auto& w : wanted) {
+    const PaintedHead h = StampHead(page, painter, 0, w.painterStep, x, w.kind);
+    if (w.kind != HeadKind::kWhole) DrawStemFor(page, h, kSpacing, w.painterStep >= 4);
+    for (int ledger = -2; ledger >= w.painterStep; ledger -= 2) {
+      const int y = static_cast<int>(painter.StepY(0, ledger, x));
+      page.FillRect(y - 1, h.left - 6, y + 1, h.right + 6);
+    }
+    for (int ledger = 10; ledger <= w.painterStep; ledger += 2) {
+      const int y = static_cast<int>(painter.StepY(0, ledger, x));
+      page.FillRect(y - 1, h.left - 6, y + 1, h.right + 6);
+    }
+    heads.push_back(h);
+    x += 100;
+  }
+
+  ASSERT_EQ(StartEngine(), 0);
+  ASSERT_EQ(LoadPageImage(page.bits(), page.width(), page.height(), 0), kEngineOk);
+  ASSERT_EQ(RunStaffStage(1, nullptr, nullptr), 0);
+  ASSERT_EQ(RecognisePage(1.0f, nullptr, nullptr), 0);
+
+  StaveRow row;
+  row.left = static_cast<int16_t>(staff.left);
+  row.right = static_cast<int16_t>(staff.right - 1);
+  row.top = kTop;
+  row.bottom = kTop + 4 * kSpacing;
+  row.lineCount = 5;
+  row.lineThickness = static_cast<int16_t>(staff.thickness);
+  row.midX = static_cast<int16_t>((staff.left + staff.right) / 2);
+  row.midTop = kTop;
+  row.rightTop = kTop;
+  row.number = 1;
+  HeadImage image;
+  image.bits = reinterpret_cast<const uint8_t*>(page.bits());
+  image.width = page.width();
+  image.height = page.height();
+  image.rowBytes = static_cast<size_t>(page.wordsPerRow()) * 4;
+  auto lines = std::make_unique<StaveLineTable>();
+  uint32_t valid[kStaveSlots] = {};
+  uint32_t model[kStaveSlots] = {};
+  StavePage geometry;
+  geometry.image.rows = const_cast<uint8_t*>(image.bits);
+  geometry.image.width = image.width;
+  geometry.image.height = image.height;
+  geometry.image.rowBytes = image.rowBytes;
+  geometry.lines = lines.get();
+  geometry.curvesValid = valid;
+  geometry.modelCurves = model;
+  std::vector<NoteRecord> notes(kNoteListCapacity);
+  uint32_t count = 0;
+  StaveLookup().readingActive = true;
+  if (searchAlone) {
+    FreePageDescription();
+    ResetPageDescription("title");
+    AddPageDescription("page.tif");
+  }
+  const int result = FindNoteheads(image, &row, 1, 0, notes.data(), count, 0, 0, geometry);
+  StaveLookup().readingActive = false;
+  NoteheadTemplates() = nullptr;
+  FreePageBitmap();
+  CloseEngine();
+  ASSERT_EQ(result, 1);
+
+  std::ostringstream found;
+  for (uint32_t i = 0; i < count; ++i)
+    found << " [" << notes[i].left << ".." << notes[i].right << " step " << notes[i].step << " kind "
+          << notes[i].kind << " origin " << notes[i].origin << " q " << notes[i].quality << "]";
+  for (size_t i = 0; i < heads.size(); ++i) {
+    const PaintedHead& h = heads[i];
+    const int step = 20 - wanted[i].painterStep;
+    const int centre = (h.left + h.right) / 2;
+    int n = 0;
+    for (uint32_t k = 0; k < count; ++k) {
+      const NoteRecord& r = notes[k];
+      if (r.quality < kRejectedQuality && r.left <= centre && r.right >= centre && r.step == step &&
+          (r.kind == KindOf(h.kind) || (h.kind == HeadKind::kBlack && r.kind < kNoteCrotchet)))
+        ++n;
+    }
+    EXPECT_EQ(n, 1) << NameOfKind(h.kind) << " at painter step " << wanted[i].painterStep << "; found:" << found.str();
+  }
+  EXPECT_LE(count, heads.size()) << found.str();
+  for (uint32_t k = 0; k < count; ++k)
+    EXPECT_EQ(notes[k].origin, searchAlone ? kSearchOrigin : kEngineOrigin) << found.str();
+}
+
+INSTANTIATE_TEST_SUITE_P(EngineOrSearch, NoteheadStageAfterTheEngine, ::testing::Values(false, true));
+
+}  // namespace
