@@ -28,6 +28,7 @@
 #include "pages/PageTable.h"
 #include "platform/Folders.h"
 #include "platform/Platform.h"
+#include "platform/Settings.h"
 #include "platform/ShellFlags.h"
 #include "reading/ReadPageHandOver.h"
 #include "reading/ReadingThread.h"
@@ -200,6 +201,9 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "e2e_bench: the classifier databases of %s/Resources did not load\n", program.c_str());
     return 1;
   }
+  // Rhythm correction on (the Preferences' "Tuplets (includes advanced
+  // rhythm detection)", off at every start of the program).
+  Unsaved().readTuplets = true;
   InstallRecognitionStages();
   InstallScoreBuildingStages();
   WrapStages(std::make_integer_sequence<int, static_cast<int>(ReadingStage::kCount)>());
