@@ -2,7 +2,8 @@
 // MusicXML through Save As, as a user would. The file is written below the
 // build tree ("e2e-exports/read-page.xml"), where the outside checks of the
 // ctest entry e2e_export_outside_check (xmllint against the MusicXML 1.0
-// DTD, MuseScore 3 reading it back) take it after this case.
+// DTD, MuseScore 3 reading it back) take it after this case. The page is a
+// melody: the file holds at least one part with a bar and a pitched note.
 #include <windows.h>
 
 #include <string>
@@ -58,5 +59,6 @@ TEST_F(ProgramCase, AnEngravedPageIsReadIntoTheScoreAndSavedAsMusicXml) {
   const size_t part = text.find("<part id=");
   ASSERT_NE(part, std::string::npos) << "the score read from the page has no part";
   EXPECT_NE(text.find("<measure", part), std::string::npos) << "the part has no bar";
+  EXPECT_NE(text.find("<pitch>", part), std::string::npos) << "no note of the melody was read";
   EXPECT_NE(text.rfind("</score-partwise>"), std::string::npos) << "the file is cut short";
 }
