@@ -19,18 +19,7 @@
 #include "stages/KeySignatures.h"
 
 StavePage StageStavePage(const StageContext& context) {
-  StavePage geometry;
-  PageData& page = *context.page;
-  geometry.image.rows = context.image;
-  geometry.image.width = static_cast<int32_t>(page.width);
-  geometry.image.height = static_cast<int32_t>(page.height);
-  geometry.image.rowBytes = static_cast<size_t>(context.strideWords) * 4;
-  geometry.image.bitsPerPixel = 1;
-  geometry.resolution = page.resolution > 0 ? page.resolution : 300;
-  geometry.lines = &page.lineCurves;
-  geometry.curvesValid = page.curvesValid;
-  geometry.modelCurves = page.modelCurves;
-  return geometry;
+  return PageGeometry(*context.page, context.image, context.strideWords);
 }
 
 SymbolPage StageSymbolPage(const StageContext& context, StavePage* geometry) {
