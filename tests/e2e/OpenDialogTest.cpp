@@ -5,12 +5,6 @@
 #include "ResourceIds.h"
 #include "tests/e2e/ProgramCase.h"
 
-namespace {
-
-int FileNameBox(HWND dialog) { return GetDlgItem(dialog, cmb13) ? cmb13 : edt1; }
-
-}  // namespace
-
 TEST_F(ProgramCase, OpenDialogOpensATypedTiff) {
   const std::u16string tiff = CopyPageTiff(u"opendialog.tif");
   ASSERT_TRUE(StartQuietly());

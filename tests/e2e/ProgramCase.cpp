@@ -1,8 +1,11 @@
 #include "tests/e2e/ProgramCase.h"
 
+#include <dlgs.h>
+
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "ResourceIds.h"
 #include "platform/Folders.h"
@@ -31,7 +34,56 @@ bool BeginsWith(const char16_t* name, const std::u16string& stem) {
   return true;
 }
 
+constexpr int kMusicXmlType = 4;
+
+bool Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR* result = nullptr) {
+  DWORD_PTR answer = 0;
+  bool sent = SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kAnswerTimeoutMs, &answer) != 0;
+  if (result) *result = answer;
+  return sent;
+}
+
 }  // namespace
+
+int FileNameBox(HWND dialog) { return GetDlgItem(dialog, cmb13) ? cmb13 : edt1; }
+
+// The number of types the file dialog offers.
+int TypeCount(HWND dialog) {
+  DWORD_PTR count = 0;
+  HWND types = GetDlgItem(dialog, cmb1);
+  if (!types || !Send(types, CB_GETCOUNT, 0, 0, &count)) return -1;
+  return int(count);
+}
+
+// Chooses a type (from 1) in the file dialog as the user would: the list's
+// selection changes and the choice ends.
+bool ChooseType(HWND dialog, int type) {
+  HWND types = GetDlgItem(dialog, cmb1);
+  LPARAM from = reinterpret_cast<LPARAM>(types);
+  return types && Send(types, CB_SETCURSEL, WPARAM(type - 1), 0) &&
+         Send(dialog, WM_COMMAND, MAKEWPARAM(cmb1, CBN_SELCHANGE), from) &&
+         Send(dialog, WM_COMMAND, MAKEWPARAM(cmb1, CBN_SELENDOK), from);
+}
+
+bool FileBegins(const std::u16string& path, const std::string& start) {
+  HANDLE file = CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  std::vector<char> bytes(start.size());
+  DWORD read = 0;
+  bool ok = ReadFile(file, bytes.data(), DWORD(bytes.size()), &read, nullptr) && read == bytes.size();
+  CloseHandle(file);
+  return ok && std::string(bytes.begin(), bytes.end()) == start;
+}
+
+bool ProgramCase::SaveAsMusicXml(const std::u16string& path, DWORD timeoutMs) {
+  if (!program.PostCommand(IDM_FILE_SAVE_AS)) return false;
+  HWND dialog = program.WaitForDialog();
+  if (!dialog) return false;
+  EXPECT_EQ(TypeCount(dialog), 5) << "Save As offers the score file and both exports";
+  return ChooseType(dialog, kMusicXmlType) && program.SetDialogText(dialog, FileNameBox(dialog), path) &&
+         program.PressDialogButton(dialog, IDOK) &&
+         program.WaitUntil([&] { return FileBegins(path, "<?xml"); }, "the exported MusicXML file", timeoutMs);
+}
 
 bool ProgramCase::StartQuietly() { return program.Start() && program.WaitForFrame(); }
 

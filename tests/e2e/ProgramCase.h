@@ -2,6 +2,8 @@
 // and the steps and files most cases share.
 #pragma once
 
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -40,5 +42,17 @@ class ProgramCase : public ::testing::Test {
   // there is none or the index cannot be read.
   static bool PageNamed(const std::u16string& stem, struct PageRecord* record);
 
+  // Save As with the MusicXML type chosen in the dialog, to path; waits for
+  // the exported file.
+  bool SaveAsMusicXml(const std::u16string& path, DWORD timeoutMs);
+
   ProgramUnderTest program;
 };
+
+// The file dialog's file name box, the number of types it offers (-1 when
+// it does not answer), and a type (from 1) chosen as the user would.
+int FileNameBox(HWND dialog);
+int TypeCount(HWND dialog);
+bool ChooseType(HWND dialog, int type);
+// The file at path begins with these bytes.
+bool FileBegins(const std::u16string& path, const std::string& start);

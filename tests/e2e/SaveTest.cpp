@@ -20,47 +20,9 @@ namespace {
 constexpr unsigned kBackupQuestion = 10081;
 constexpr unsigned kSaveQuestion = 10076;
 constexpr int kScoreFileTypes = 3;
-constexpr int kMusicXmlType = 4;
 constexpr DWORD kWriteTimeoutMs = 20000;
 
 const wchar_t* W(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
-
-int FileNameBox(HWND dialog) { return GetDlgItem(dialog, cmb13) ? cmb13 : edt1; }
-
-bool Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR* result = nullptr) {
-  DWORD_PTR answer = 0;
-  bool sent = SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kAnswerTimeoutMs, &answer) != 0;
-  if (result) *result = answer;
-  return sent;
-}
-
-// The number of types the file dialog offers.
-int TypeCount(HWND dialog) {
-  DWORD_PTR count = 0;
-  HWND types = GetDlgItem(dialog, cmb1);
-  if (!types || !Send(types, CB_GETCOUNT, 0, 0, &count)) return -1;
-  return int(count);
-}
-
-// Chooses a type (from 1) in the file dialog as the user would: the list's
-// selection changes and the choice ends.
-bool ChooseType(HWND dialog, int type) {
-  HWND types = GetDlgItem(dialog, cmb1);
-  LPARAM from = reinterpret_cast<LPARAM>(types);
-  return types && Send(types, CB_SETCURSEL, WPARAM(type - 1), 0) &&
-         Send(dialog, WM_COMMAND, MAKEWPARAM(cmb1, CBN_SELCHANGE), from) &&
-         Send(dialog, WM_COMMAND, MAKEWPARAM(cmb1, CBN_SELENDOK), from);
-}
-
-bool FileBegins(const std::u16string& path, const std::string& start) {
-  HANDLE file = CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  std::vector<char> bytes(start.size());
-  DWORD read = 0;
-  bool ok = ReadFile(file, bytes.data(), DWORD(bytes.size()), &read, nullptr) && read == bytes.size();
-  CloseHandle(file);
-  return ok && std::string(bytes.begin(), bytes.end()) == start;
-}
 
 bool Exists(const std::u16string& path) { return GetFileAttributesW(W(path)) != INVALID_FILE_ATTRIBUTES; }
 
@@ -103,15 +65,7 @@ class SaveCase : public ProgramCase {
   }
   // Save As with the MusicXML type chosen in the dialog, to path; waits for
   // the exported file.
-  bool ExportMusicXml(const std::u16string& path) {
-    if (!program.PostCommand(IDM_FILE_SAVE_AS)) return false;
-    HWND dialog = program.WaitForDialog();
-    if (!dialog) return false;
-    EXPECT_EQ(TypeCount(dialog), 5) << "Save As offers the score file and both exports";
-    return ChooseType(dialog, kMusicXmlType) && program.SetDialogText(dialog, FileNameBox(dialog), path) &&
-           program.PressDialogButton(dialog, IDOK) &&
-           program.WaitUntil([&] { return FileBegins(path, "<?xml"); }, "the exported MusicXML file", kWriteTimeoutMs);
-  }
+  bool ExportMusicXml(const std::u16string& path) { return SaveAsMusicXml(path, kWriteTimeoutMs); }
   // Input files of an earlier case would bring the dialog's overwrite question.
   static std::u16string FreshInput(const std::u16string& name) {
     std::u16string path = InputPath(name);

@@ -1,0 +1,240 @@
+// The whole reading path on the end-to-end benchmark's engraved pages
+// (benchmarks/e2e/engrave_scores.py): each page is opened from its TIFF into
+// a page store of its own (preparation included), read on the reading thread
+// with the program's stage table, merged into a new score by the hand-over,
+// and exported with ExportMusicXml. Writes READ_FOLDER/results.txt, one line
+// per page, for tools/compare_scores.py --results, which compares every
+// export with the score that made the page. Not a test: run it from a
+// Release build through benchmarks/e2e/run.sh (see README).
+//
+//   e2e_bench PAGE_FOLDER READ_FOLDER [PROGRAM_FOLDER]
+//
+// PROGRAM_FOLDER holds Resources/ (the classifier databases and the engine's
+// data below Resources/Quorm); the build's bin/ by default. The times per
+// page: the whole path (open to export), score building (its stages, rhythm
+// correction on, and the merge) and the engine (staff stage and recognition).
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "building/ScoreBuildingStages.h"
+#include "export/ExportEntries.h"
+#include "pages/PageTable.h"
+#include "platform/Folders.h"
+#include "platform/Platform.h"
+#include "platform/Settings.h"
+#include "platform/ShellFlags.h"
+#include "reading/ReadPageHandOver.h"
+#include "reading/ReadingThread.h"
+#include "score/FileOpener.h"
+#include "score/ScoreFile.h"
+#include "score/ScoreStreams.h"
+#include "shapes/ClassifierStartup.h"
+#include "stages/RecognitionStages.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+namespace fs = std::filesystem;
+
+double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+
+// ---- Timing the stages and the engine ----
+
+struct StageTimes {
+  double building = 0;
+  double engine = 0;
+};
+StageTimes times;
+StageFunction original[static_cast<int>(ReadingStage::kCount)];
+
+bool IsScoreBuilding(ReadingStage id) {
+  switch (id) {
+    case ReadingStage::kFindChars:
+    case ReadingStage::kAssignStavesToParts:
+    case ReadingStage::kFinishGroup:
+    case ReadingStage::kInterpretStaveSymbols:
+    case ReadingStage::kCorrectBarRhythms:
+      return true;
+    default:
+      return false;
+  }
+}
+
+template <int I>
+int TimedStage(StageContext& context) {
+  const auto t0 = Clock::now();
+  const int go = original[I](context);
+  if (IsScoreBuilding(static_cast<ReadingStage>(I))) times.building += Seconds(Clock::now() - t0);
+  return go;
+}
+
+template <int... I>
+void WrapStages(std::integer_sequence<int, I...>) {
+  ((original[I] = SetReadingStage(static_cast<ReadingStage>(I), nullptr),
+    SetReadingStage(static_cast<ReadingStage>(I), original[I] ? TimedStage<I> : nullptr)),
+   ...);
+}
+
+int (*engineStaffStage)(const int16_t*, const int16_t*, int, ProgressCallback, ContinueCallback);
+int (*engineRecognise)(float, ProgressCallback, ContinueCallback);
+
+int TimedStaffStage(const int16_t* rows, const int16_t* lines, int count, ProgressCallback progress,
+                    ContinueCallback keepGoing) {
+  const auto t0 = Clock::now();
+  const int result = engineStaffStage(rows, lines, count, progress, keepGoing);
+  times.engine += Seconds(Clock::now() - t0);
+  return result;
+}
+int TimedRecognise(float factor, ProgressCallback progress, ContinueCallback keepGoing) {
+  const auto t0 = Clock::now();
+  const int result = engineRecognise(factor, progress, keepGoing);
+  times.engine += Seconds(Clock::now() - t0);
+  return result;
+}
+
+// ---- The frame's side ----
+
+class BenchHost : public ReadingHost {
+ public:
+  void PostToFrame(unsigned message) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    posted.push_back(message);
+  }
+  void DebugLine(const char16_t*) override {}
+  void LockDrawing() override {}
+  void UnlockDrawing() override {}
+  std::vector<unsigned> Take() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::vector<unsigned> out;
+    out.swap(posted);
+    return out;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::vector<unsigned> posted;
+};
+BenchHost host;
+
+std::u16string Wide(const std::string& text) { return std::u16string(text.begin(), text.end()); }
+
+struct PageLine {
+  std::string page, score, engraver, dpi, condition;
+};
+
+// Reads one page into a new score and exports it; the export's path or "-".
+std::string ReadPage(const fs::path& tiff, const fs::path& store, const fs::path& out, double* buildMerge) {
+  fs::remove_all(store);
+  fs::create_directories(store);
+  SetDataFolder(Wide(store.string()).c_str());
+  char16_t pages[600];
+  MakeMusicPagesPath(pages, 600, u"");
+  platform::MakeDirectory(pages);
+  pageTable = PageTable{};
+  pageTable.currentPage = -1;
+  ResetScoreContent();
+  ResetPartRecords();
+  CurrentScore = ScoreDocument{};
+  Flags().abort = 0;
+
+  if (OpenTiffFile(Wide(tiff.string()).c_str(), u".tif") != 1 || pageTable.pageCount < 1) {
+    std::fprintf(stderr, "e2e_bench: %s was not opened into the page store\n", tiff.string().c_str());
+    return "-";
+  }
+  const int row = static_cast<int>(pageTable.pageCount) - 1;
+  pageTable.rows[row].flags |= kPageSelected;
+  host.Take();
+  if (!StartReading(row)) {
+    std::fprintf(stderr, "e2e_bench: the reading of %s did not start\n", tiff.string().c_str());
+    return "-";
+  }
+  JoinReadingThread();
+  bool done = false;
+  for (unsigned message : host.Take()) done = done || message == kReadPageDoneMessage;
+  if (done) {
+    const auto t0 = Clock::now();
+    AddReadPageToScore();
+    *buildMerge += Seconds(Clock::now() - t0);
+  }
+  ReadingActive() = 0;
+  if (ScorePages.count == 0) return "-";
+  if (!ExportMusicXml(Wide(out.string()).c_str())) {
+    std::fprintf(stderr, "e2e_bench: the export of %s failed\n", tiff.string().c_str());
+    return "-";
+  }
+  return out.string();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 3) {
+    std::fprintf(stderr, "usage: e2e_bench PAGE_FOLDER READ_FOLDER [PROGRAM_FOLDER]\n");
+    return 2;
+  }
+  const fs::path pagesFolder = fs::absolute(argv[1]), readFolder = fs::absolute(argv[2]);
+  const std::string program = argc > 3 ? argv[3] : KV_PROGRAM_FOLDER;
+  std::ifstream index(pagesFolder / "index.txt");
+  if (!index) {
+    std::fprintf(stderr, "e2e_bench: no index.txt in %s (make the pages with benchmarks/e2e/engrave_scores.py)\n",
+                 pagesFolder.string().c_str());
+    return 1;
+  }
+  std::vector<PageLine> lines;
+  std::string text;
+  while (std::getline(index, text)) {
+    std::istringstream words(text);
+    PageLine line;
+    if (words >> line.page >> line.score >> line.engraver >> line.dpi >> line.condition) lines.push_back(line);
+  }
+  fs::create_directories(readFolder);
+
+  SetResourceFolder(Wide((fs::absolute(program) / "").string()).c_str());
+  if (!BuildShapeDatabase()) {
+    std::fprintf(stderr, "e2e_bench: the classifier databases of %s/Resources did not load\n", program.c_str());
+    return 1;
+  }
+  // Rhythm correction on (the Preferences' "Tuplets (includes advanced
+  // rhythm detection)", off at every start of the program).
+  Unsaved().readTuplets = true;
+  InstallRecognitionStages();
+  InstallScoreBuildingStages();
+  WrapStages(std::make_integer_sequence<int, static_cast<int>(ReadingStage::kCount)>());
+  SetReadingHost(&host);
+  ReadingSteps& steps = CurrentReadingSteps();
+  engineStaffStage = steps.runStaffStage;
+  engineRecognise = steps.recognisePage;
+  steps.runStaffStage = TimedStaffStage;
+  steps.recognisePage = TimedRecognise;
+
+  std::ofstream results(readFolder / "results.txt");
+  results << "# PAGE SOURCE READ ENGRAVER DPI CONDITION SECONDS BUILD_SECONDS ENGINE_SECONDS\n";
+  for (const PageLine& line : lines) {
+    const fs::path tiff = pagesFolder / line.page;
+    const fs::path out = readFolder / (tiff.stem().string() + ".musicxml");
+    fs::remove(out);
+    times = StageTimes{};
+    double merge = 0;
+    const auto t0 = Clock::now();
+    std::string read = ReadPage(tiff, readFolder / "store", out, &merge);
+    const double seconds = Seconds(Clock::now() - t0);
+    if (read != "-") read = fs::relative(out, pagesFolder).string();
+    char row[512];
+    std::snprintf(row, sizeof row, "%s %s %s %s %s %s %.3f %.4f %.4f\n", line.page.c_str(), line.score.c_str(),
+                  read.c_str(), line.engraver.c_str(), line.dpi.c_str(), line.condition.c_str(), seconds,
+                  times.building + merge, times.engine);
+    results << row;
+    std::printf("%s", row);
+    std::fflush(stdout);
+  }
+  fs::remove_all(readFolder / "store");
+  FreeShapeDatabases();
+  return 0;
+}

@@ -1,0 +1,150 @@
+#!/usr/bin/python3
+"""Writes the end-to-end benchmark's scores (benchmarks/e2e/scores.py) as
+MusicXML and has them engraved, one page each, as 1-bit G4 TIFF pages:
+
+  - by MuseScore 3 directly, and by LilyPond through its musicxml2ly;
+  - at 300 dpi, and at 200 and 400 dpi;
+  - the 300 dpi pages also degraded (seeded noise, blur then threshold, a
+    pixel thicker, skew up to 2 degrees).
+
+usage:
+  engrave_scores.py OUTDIR [--only NAME[,NAME...]] [--engravers mscore,lilypond]
+
+Writes OUTDIR/scores/NAME.musicxml, OUTDIR/pages/NAME-ENGRAVER-DPI.tif and
+NAME-ENGRAVER-300-degraded.tif, and OUTDIR/index.txt with one line per page:
+
+  PAGE_FILE SCORE_FILE ENGRAVER DPI CONDITION
+
+(paths relative to OUTDIR, CONDITION "clean" or "degraded"). The folder is a
+cache: a page is engraved again only when its score's text changed. A score
+that runs over one page stops the tool with an error naming it, since a page
+is compared with the whole score it came from.
+
+Needs mscore3, lilypond (with musicxml2ly) and ImageMagick; tools/setup.sh
+installs them.
+"""
+import os
+import random
+import shutil
+import subprocess
+import sys
+import tempfile
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
+
+import scores  # noqa: E402
+
+
+def degrade(src, dst, seed, dpi):
+    """A seeded degraded copy of an engraved page: noise, blur then threshold,
+    a pixel thicker or not, and skew up to 2 degrees. No thinning: a pixel
+    less erases the two-pixel stave lines of the engravers' 300 dpi pages
+    (the music benchmark's degradation does, and its pages lose them)."""
+    r = random.Random(seed)
+    angle = r.uniform(-2.0, 2.0)
+    morph = r.choice([[], ["-morphology", "Erode", "Square:1"]])
+    run(["convert", src, "-background", "white", "-alpha", "remove", "-alpha", "off", "-colorspace", "Gray",
+         "-seed", str(seed), "-attenuate", "0.5", "+noise", "Gaussian", "-blur", "0x0.7", "-threshold", "50%"] +
+        morph + ["-background", "white", "-rotate", "%.3f" % angle, "+repage", "-threshold", "50%",
+                 "-type", "bilevel", "-units", "PixelsPerInch", "-density", str(dpi), "-compress", "Group4", dst])
+
+RESOLUTIONS = [300, 200, 400]
+ENGRAVERS = ["mscore", "lilypond"]
+
+
+def run(args, cwd=None):
+    env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
+    done = subprocess.run(args, env=env, cwd=cwd, stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+    if done.returncode != 0:
+        sys.exit("engrave_scores: %s failed:\n%s" % (" ".join(args), done.stdout.decode(errors="replace")[-2000:]))
+
+
+def to_tiff(png, tif, dpi):
+    run(["convert", png, "-background", "white", "-alpha", "remove", "-alpha", "off", "-colorspace", "Gray",
+         "-threshold", "50%", "-type", "bilevel", "-units", "PixelsPerInch", "-density", str(dpi),
+         "-compress", "Group4", tif])
+
+
+def engrave_mscore(xml, work, dpi):
+    """The one page MuseScore 3 engraves at dpi, as a PNG path."""
+    base = os.path.join(work, "m%d.png" % dpi)
+    run(["mscore3", "-r", str(dpi), "-o", base, xml])
+    pages = sorted(f for f in os.listdir(work) if f.startswith("m%d-" % dpi) and f.endswith(".png"))
+    return [os.path.join(work, f) for f in pages]
+
+
+def engrave_lilypond(xml, work, dpi):
+    ly = os.path.join(work, "score.ly")
+    if not os.path.exists(ly):
+        run(["musicxml2ly", "--no-beaming", "-o", ly, xml])
+    base = "l%d" % dpi
+    run(["lilypond", "--png", "-dresolution=%d" % dpi, "-dno-point-and-click", "-o", base, ly], cwd=work)
+    single = os.path.join(work, base + ".png")
+    if os.path.exists(single):
+        return [single]
+    return sorted(os.path.join(work, f) for f in os.listdir(work) if f.startswith(base + "-page") and
+                  f.endswith(".png"))
+
+
+def main():
+    args = sys.argv[1:]
+    if not args or args[0].startswith("-"):
+        sys.exit(__doc__)
+    folder, only, engravers = args[0], None, ENGRAVERS
+    rest = args[1:]
+    while rest:
+        if rest[0] == "--only" and len(rest) > 1:
+            only = rest[1].split(",")
+        elif rest[0] == "--engravers" and len(rest) > 1:
+            engravers = rest[1].split(",")
+            if any(e not in ENGRAVERS for e in engravers):
+                sys.exit("engrave_scores: the engravers are %s" % ", ".join(ENGRAVERS))
+        else:
+            sys.exit(__doc__)
+        rest = rest[2:]
+    needed = {"mscore": ["mscore3"], "lilypond": ["lilypond", "musicxml2ly"]}
+    for tool in sum((needed[e] for e in engravers), ["convert"]):
+        if shutil.which(tool) is None:
+            sys.exit("engrave_scores: %s is not installed (tools/setup.sh installs it)" % tool)
+    os.makedirs(os.path.join(folder, "scores"), exist_ok=True)
+    os.makedirs(os.path.join(folder, "pages"), exist_ok=True)
+    index = []
+    for number, score in enumerate(scores.SCORES):
+        if only and score["name"] not in only:
+            continue
+        text = scores.musicxml(score)
+        xml_name = os.path.join("scores", score["name"] + ".musicxml")
+        xml = os.path.join(folder, xml_name)
+        fresh = not os.path.exists(xml) or open(xml).read() != text
+        if fresh:
+            with open(xml, "w") as f:
+                f.write(text)
+        for engraver in engravers:
+            work = tempfile.mkdtemp()
+            try:
+                for dpi in RESOLUTIONS:
+                    page_name = os.path.join("pages", "%s-%s-%d.tif" % (score["name"], engraver, dpi))
+                    page = os.path.join(folder, page_name)
+                    degraded = page.replace(".tif", "-degraded.tif")
+                    if fresh or not os.path.exists(page) or (dpi == 300 and not os.path.exists(degraded)):
+                        pngs = (engrave_mscore if engraver == "mscore" else engrave_lilypond)(xml, work, dpi)
+                        if len(pngs) != 1:
+                            sys.exit("engrave_scores: %s engraves %s on %d pages; a score must fit one page"
+                                     % (engraver, score["name"], len(pngs)))
+                        to_tiff(pngs[0], page, dpi)
+                        if dpi == 300:
+                            degrade(pngs[0], degraded, 7919 * (number + 1) + len(engraver), dpi)
+                        print("engraved", page_name, flush=True)
+                    index.append("%s %s %s %d clean" % (page_name, xml_name, engraver, dpi))
+                    if dpi == 300:
+                        index.append("%s %s %s %d degraded" % (page_name.replace(".tif", "-degraded.tif"),
+                                                               xml_name, engraver, dpi))
+            finally:
+                shutil.rmtree(work)
+    with open(os.path.join(folder, "index.txt"), "w") as f:
+        f.write("\n".join(index) + "\n")
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,291 @@
+#!/usr/bin/python3
+"""Compares a MusicXML score read from a page with the score that made the
+page, note by note.
+
+usage:
+  compare_scores.py SOURCE.musicxml READ.musicxml
+  compare_scores.py --results RESULTS.txt [--root FOLDER]
+
+Both files are partwise MusicXML. Each is taken apart into streams, one per
+stave of a part (a piano part is two streams), each a list of bars, each bar
+a list of notes: onset in the bar, sounding pitch (MIDI key) and duration
+(both as fractions of a whole note; tuplets as they sound). Rests, grace and
+cue notes are left out. Streams of the read score are paired with the
+source's greedily by the notes they share; the bars of a pair are aligned in
+order (a missed or an extra bar line costs only the bars it touches), and
+within aligned bars:
+
+  note-level   a read note matches a source note of the same onset, pitch
+               and duration (each source note matched at most once);
+  pitch-only   the bar's pitches in time order, longest common subsequence;
+  rhythm-only  onset and duration, whatever the pitch.
+
+Precision is matched / read notes, recall matched / source notes, F1 their
+harmonic mean. Parts found are the read score's parts against the source's;
+bars found the read bars of the paired streams against the source's.
+
+--results takes the benchmark's per-page lines
+  PAGE SOURCE READ ENGRAVER DPI CONDITION SECONDS BUILD_SECONDS ENGINE_SECONDS
+(READ "-" when nothing was exported) and prints a line per page, then the
+totals per group (clean 300 dpi, degraded, 200 dpi, 400 dpi) beside the
+targets: note-level F1 at least 0.98 on clean 300 dpi pages and 0.95 on
+degraded ones; score building at most a quarter of the engine's time.
+"""
+import os
+import sys
+import xml.etree.ElementTree as ET
+from collections import Counter
+from fractions import Fraction
+
+STEP_KEYS = {"C": 0, "D": 2, "E": 4, "F": 5, "G": 7, "A": 9, "B": 11}
+TARGETS = {"clean 300 dpi": 0.98, "degraded": 0.95}
+BUILD_SHARE_TARGET = 0.25
+
+
+class ScoreError(Exception):
+    pass
+
+
+def _int(element, default=0):
+    try:
+        return int(float(element.text.strip())) if element is not None and element.text else default
+    except ValueError:
+        return default
+
+
+def read_score(path):
+    """(part count, {(part, stave): [bar, ...]}) where a bar is a list of
+    (onset, key, duration) in time order."""
+    try:
+        root = ET.parse(path).getroot()
+    except (ET.ParseError, OSError) as error:
+        raise ScoreError("%s: %s" % (path, error))
+    if root.tag != "score-partwise":
+        raise ScoreError("%s: not a partwise MusicXML score (root %s)" % (path, root.tag))
+    streams = {}
+    parts = root.findall("part")
+    for p, part in enumerate(parts):
+        divisions = 1
+        bars_by_stave = {}
+        measures = part.findall("measure")
+        for m, measure in enumerate(measures):
+            time = Fraction(0)
+            last_onset = Fraction(0)
+            for element in measure:
+                if element.tag == "attributes":
+                    d = _int(element.find("divisions"))
+                    if d > 0:
+                        divisions = d
+                elif element.tag in ("backup", "forward"):
+                    step = Fraction(_int(element.find("duration")), divisions * 4)
+                    time = time - step if element.tag == "backup" else time + step
+                    time = max(time, Fraction(0))
+                elif element.tag == "note":
+                    if element.find("grace") is not None or element.find("cue") is not None:
+                        continue
+                    duration = Fraction(_int(element.find("duration")), divisions * 4)
+                    chord = element.find("chord") is not None
+                    onset = last_onset if chord else time
+                    if not chord:
+                        last_onset = time
+                        time += duration
+                    stave = _int(element.find("staff"), 1)
+                    bars = bars_by_stave.setdefault(stave, [])
+                    pitch = element.find("pitch")
+                    if pitch is None:
+                        continue
+                    step = pitch.findtext("step", "C").strip()
+                    key = (_int(pitch.find("octave")) + 1) * 12 + STEP_KEYS.get(step, 0)
+                    alter = pitch.find("alter")
+                    if alter is not None and alter.text:
+                        key += int(round(float(alter.text)))
+                    bars.append((m, (onset, key, duration)))
+        # Every stave has every bar of the part, empty or not.
+        for stave, notes in bars_by_stave.items():
+            bars = [[] for _ in measures]
+            for m, note in notes:
+                bars[m].append(note)
+            streams[(p, stave)] = [sorted(bar) for bar in bars]
+        if not bars_by_stave:
+            streams[(p, 1)] = [[] for _ in measures]
+    return len(parts), streams
+
+
+def _multiset_common(a, b):
+    return sum((Counter(a) & Counter(b)).values())
+
+
+def _lcs(a, b):
+    row = [0] * (len(b) + 1)
+    for x in a:
+        previous = 0
+        for j, y in enumerate(b):
+            current = row[j + 1]
+            row[j + 1] = previous + 1 if x == y else max(row[j + 1], row[j])
+            previous = current
+    return row[len(b)]
+
+
+def bar_figures(source, read):
+    """(note-level, pitch-only, rhythm-only) matches of two bars."""
+    return (_multiset_common(source, read),
+            _lcs([n[1] for n in source], [n[1] for n in read]),
+            _multiset_common([(n[0], n[2]) for n in source], [(n[0], n[2]) for n in read]))
+
+
+def align_bars(source, read):
+    """Bar pairs (i, j) in order that share the most notes (an alignment of
+    the two bar lists where skipped bars cost nothing)."""
+    n, m = len(source), len(read)
+    best = [[0] * (m + 1) for _ in range(n + 1)]
+    for i in range(n - 1, -1, -1):
+        for j in range(m - 1, -1, -1):
+            pair = best[i + 1][j + 1] + bar_figures(source[i], read[j])[0] * 4 + 1
+            best[i][j] = max(pair, best[i + 1][j], best[i][j + 1])
+    pairs, i, j = [], 0, 0
+    while i < n and j < m:
+        if best[i][j] == best[i + 1][j + 1] + bar_figures(source[i], read[j])[0] * 4 + 1:
+            pairs.append((i, j))
+            i, j = i + 1, j + 1
+        elif best[i][j] == best[i + 1][j]:
+            i += 1
+        else:
+            j += 1
+    return pairs
+
+
+def stream_figures(source, read):
+    figures = [0, 0, 0]
+    for i, j in align_bars(source, read):
+        for k, v in enumerate(bar_figures(source[i], read[j])):
+            figures[k] += v
+    return figures
+
+
+def compare(source_path, read_path):
+    """The comparison as a dict of counts (see the module's comment); a
+    missing read file counts as an empty score."""
+    source_parts, source = read_score(source_path)
+    read_parts, read = (0, {}) if read_path in (None, "-") else read_score(read_path)
+    pairs = []
+    for s_key, s_bars in source.items():
+        for r_key, r_bars in read.items():
+            f = stream_figures(s_bars, r_bars)
+            pairs.append((f[0], f[1] + f[2], -abs(s_key[0] - r_key[0]), s_key, r_key, f))
+    pairs.sort(reverse=True)
+    used_s, used_r = set(), set()
+    matched = [0, 0, 0]
+    bars_found = 0
+    for _, _, _, s_key, r_key, f in pairs:
+        if s_key in used_s or r_key in used_r:
+            continue
+        used_s.add(s_key)
+        used_r.add(r_key)
+        matched = [a + b for a, b in zip(matched, f)]
+        bars_found += len(read[r_key])
+    return {
+        "source_notes": sum(len(b) for bars in source.values() for b in bars),
+        "read_notes": sum(len(b) for bars in read.values() for b in bars),
+        "matched": matched[0], "pitch": matched[1], "rhythm": matched[2],
+        "source_parts": source_parts, "read_parts": read_parts,
+        "source_bars": sum(len(bars) for bars in source.values()), "read_bars": bars_found,
+    }
+
+
+def _ratio(a, b):
+    return a / b if b else 0.0
+
+
+def rates(c):
+    """Precision, recall and F1 of note-level matches, F1 of pitch-only and
+    rhythm-only matches."""
+    def f1(matches):
+        p, r = _ratio(matches, c["read_notes"]), _ratio(matches, c["source_notes"])
+        return 2 * p * r / (p + r) if p + r else 0.0
+    return {"precision": _ratio(c["matched"], c["read_notes"]), "recall": _ratio(c["matched"], c["source_notes"]),
+            "f1": f1(c["matched"]), "pitch_f1": f1(c["pitch"]), "rhythm_f1": f1(c["rhythm"])}
+
+
+def add(total, c):
+    for k, v in c.items():
+        total[k] = total.get(k, 0) + v
+
+
+def group_of(dpi, condition):
+    if condition == "degraded":
+        return "degraded"
+    return "clean %d dpi" % dpi
+
+
+HEADER = "%-34s %5s %5s %5s %5s %5s  %5s %7s %6s %6s %6s" % (
+    "page", "P", "R", "F1", "pitch", "rhy", "parts", "bars", "s/page", "build", "engine")
+
+
+def line(name, c, seconds, build, engine):
+    r = rates(c)
+    return "%-34s %5.3f %5.3f %5.3f %5.3f %5.3f  %2d/%-2d %3d/%-3d %6.2f %6.3f %6.3f" % (
+        name[:34], r["precision"], r["recall"], r["f1"], r["pitch_f1"], r["rhythm_f1"], c["read_parts"],
+        c["source_parts"], c["read_bars"], c["source_bars"], seconds, build, engine)
+
+
+def report(results, root, out=sys.stdout):
+    groups = {}
+    print(HEADER, file=out)
+    for row in results:
+        page, source, read, engraver, dpi, condition = row[:6]
+        seconds, build, engine = (float(v) for v in row[6:9])
+        c = compare(os.path.join(root, source), read if read == "-" else os.path.join(root, read))
+        print(line(os.path.basename(page), c, seconds, build, engine), file=out)
+        for name in (group_of(int(dpi), condition), "%s %s" % (engraver, condition), "all"):
+            g = groups.setdefault(name, [{}, 0, 0.0, 0.0, 0.0])
+            add(g[0], c)
+            g[1] += 1
+            g[2] += seconds
+            g[3] += build
+            g[4] += engine
+    print("", file=out)
+    print(HEADER.replace("page", "group", 1) + "  target", file=out)
+    for name in sorted(groups):
+        c, pages, seconds, build, engine = groups[name]
+        target = ""
+        if name in TARGETS:
+            target = "  F1 >= %.2f: %s" % (TARGETS[name], "met" if rates(c)["f1"] >= TARGETS[name] else "not met")
+        print(line("%s (%d)" % (name, pages), c, seconds / pages, build / pages, engine / pages) + target, file=out)
+    if "all" in groups:
+        _, _, _, build, engine = groups["all"]
+        share = _ratio(build, engine)
+        verdict = "met" if share <= BUILD_SHARE_TARGET else "not met"
+        if build == 0:
+            verdict = "no score building ran"
+        print("\nscore building (rhythm correction on) / engine time: %.3f (target <= %.2f: %s)"
+              % (share, BUILD_SHARE_TARGET, verdict), file=out)
+
+
+def main(args):
+    if len(args) == 2 and not args[0].startswith("-"):
+        c = compare(args[0], args[1])
+        r = rates(c)
+        print("notes: source %d, read %d, matched %d" % (c["source_notes"], c["read_notes"], c["matched"]))
+        print("precision %.3f recall %.3f F1 %.3f; pitch-only F1 %.3f, rhythm-only F1 %.3f" %
+              (r["precision"], r["recall"], r["f1"], r["pitch_f1"], r["rhythm_f1"]))
+        print("parts %d of %d, bars %d of %d" % (c["read_parts"], c["source_parts"], c["read_bars"],
+                                                c["source_bars"]))
+        return 0
+    if len(args) in (2, 4) and args[0] == "--results":
+        root = args[3] if len(args) == 4 and args[2] == "--root" else os.path.dirname(os.path.abspath(args[1]))
+        with open(args[1]) as f:
+            results = [l.split() for l in f if l.strip() and not l.startswith("#")]
+        bad = [r for r in results if len(r) != 9]
+        if bad:
+            raise ScoreError("%s: a result line needs 9 fields: %s" % (args[1], " ".join(bad[0])))
+        report(results, root)
+        return 0
+    sys.stderr.write(__doc__)
+    return 2
+
+
+if __name__ == "__main__":
+    try:
+        sys.exit(main(sys.argv[1:]))
+    except ScoreError as error:
+        sys.exit("compare_scores: %s" % error)
