@@ -140,6 +140,24 @@ class BenchHost : public ReadingHost {
 };
 BenchHost g_host;
 
+// One line of the closing summary per page.
+struct PageSummary {
+  std::string name;
+  double engineMs, stagesMs;
+  CategoryTally all;
+};
+std::vector<PageSummary> g_summary;
+
+CategoryTally Total(const Tally& tally) {
+  CategoryTally all;
+  for (const auto& category : tally) {
+    all.truth += category.second.truth;
+    all.found += category.second.found;
+    all.matched += category.second.matched;
+  }
+  return all;
+}
+
 bool ReadOnePage(const char* name, const StaveLabels* truth, Tally* tally) {
   g_engineMs = g_locateMs = g_linesMs = 0;
   for (double& ms : g_stageMs) ms = 0;
@@ -183,6 +201,7 @@ bool ReadOnePage(const char* name, const StaveLabels* truth, Tally* tally) {
     ScoreLabels(*truth, g_found, &page);
     ScoreLabels(*truth, g_found, tally);
     PrintTally("symbols of this page:", page);
+    g_summary.push_back({name, g_engineMs, stagesMs, Total(page)});
   }
   Reading().pageIndex = -1;
   ReadingActive() = 0;
@@ -269,6 +288,18 @@ int main(int argc, char** argv) {
     ReadOnePage(name.c_str(), &truth, score.resolution == 300 ? &clean300 : &unused);
   }
   PrintTally("clean synthesised 300-dpi pages together:", clean300);
+
+  std::printf("\n%-34s %10s %10s %6s %9s %6s\n", "page", "engine ms", "stages ms", "ratio", "precision", "recall");
+  for (const PageSummary& p : g_summary) {
+    auto ratio = [](int a, int b) {
+      char text[16] = "-";
+      if (b) std::snprintf(text, sizeof text, "%.2f", static_cast<double>(a) / b);
+      return std::string(text);
+    };
+    std::printf("%-34s %10.1f %10.1f %6.2f %9s %6s\n", p.name.c_str(), p.engineMs, p.stagesMs,
+                p.engineMs > 0 ? p.stagesMs / p.engineMs : 0.0, ratio(p.all.matched, p.all.found).c_str(),
+                ratio(p.all.matched, p.all.truth).c_str());
+  }
 
   for (int i = 0; i < kStages; ++i) SetReadingStage(static_cast<ReadingStage>(i), nullptr);
   CurrentReadingSteps() = DefaultReadingSteps();
