@@ -9,10 +9,12 @@
 //   reading_bench [folder of the engraved pages [program folder]]
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "Code/Quorm/Engpaths.h"

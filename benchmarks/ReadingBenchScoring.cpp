@@ -1,6 +1,7 @@
 #include "benchmarks/ReadingBenchScoring.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
