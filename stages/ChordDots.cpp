@@ -207,3 +207,12 @@ void InstallChordDotStages() {
   Chain(ReadingStage::kDotsAndWords, DotCountsStage, &runAfterDots);
   Chain(ReadingStage::kFinishGroup, FinishGroupStage, &runAfterFinish);
 }
+
+StageFunction StageWrappedByChordDots(ReadingStage id) {
+  switch (id) {
+    case ReadingStage::kArticulation: return runBeforeOuterNotes;
+    case ReadingStage::kDotsAndWords: return runAfterDots;
+    case ReadingStage::kFinishGroup: return runAfterFinish;
+    default: return nullptr;
+  }
+}

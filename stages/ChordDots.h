@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "reading/ReadingThread.h"
 #include "reading/RecognitionRecords.h"
 #include "reading/StaveTypes.h"
 
@@ -36,3 +37,5 @@ void FinishStaveGroupStep(const StaveRow* rows, int staveCount, int firstStave, 
 // Wires the passes into the reading thread's stage table, each after or
 // before what its entry already runs as the stage order asks.
 void InstallChordDotStages();
+// The stage a chord-dot pass wraps in entry id (null: none, or not wrapped).
+StageFunction StageWrappedByChordDots(ReadingStage id);

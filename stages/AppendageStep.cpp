@@ -1,0 +1,626 @@
+#include "stages/AppendageStep.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "platform/Messages.h"
+#include "reading/ShapeWindows.h"
+#include "reading/StaveSpacing.h"
+#include "shapes/ClassifierStartup.h"
+#include "shapes/FeatureMatch.h"
+#include "shapes/InkProjections.h"
+#include "shapes/ZoneFeatures.h"
+#include "shapes/ZoneRecordHeader.h"
+#include "stages/AccidentalInk.h"
+#include "stages/BigSymbolStep.h"
+#include "stages/NoteRecords.h"
+#include "stages/SymbolRecords.h"
+
+namespace {
+
+constexpr int kAccidentalSafe = 94;
+constexpr int kAccidentalEnough = 92;  // a scan kind reaching it ends the scan
+constexpr int kAccidentalLeast = 90;
+
+bool Live(const NoteRecord& n) { return n.quality < kRejectedQuality; }
+bool IsAccidentalKind(int kind) { return kind >= 128 && kind <= 134; }
+bool ClaimsKind(int kind) { return IsAccidentalKind(kind) || (kind >= 144 && kind <= 159); }
+
+struct Box {
+  int32_t left, top, right, bottom;  // inclusive
+};
+bool Overlap(const Box& a, const Box& b) {
+  return a.left <= b.right && b.left <= a.right && a.top <= b.bottom && b.top <= a.bottom;
+}
+Box HeadBox(const NoteRecord& n) { return Box{n.left, n.top, n.right, n.bottom}; }
+Box ItemBox(const Appenditure& a) { return Box{a.left, a.top, a.right, a.bottom}; }
+
+struct Group {
+  const AppendagePage& page;
+  InkPage image, copy;
+  int32_t SU, SSU;
+  double spacing;  // of the group's first stave
+};
+
+int32_t SymbolTopY(const AppendagePage& page, int row, const SymbolRecord& s, int step) {
+  return StavePositionY(page.rows, page.rowCount, row, s.left, step, *page.geometry);
+}
+
+// Anything of the stave that already claims the box: another live head, an
+// accidental or text sub-item of another note, a live symbol.
+// Accidentals are claimed only by other notes' accidental and text items,
+// dots by any of their items.
+bool Claimed(const AppendagePage& page, int row, const Box& box, const NoteRecord* notes, uint32_t noteCount,
+             uint32_t self, const SymbolRecord* symbols, uint32_t symbolCount, bool anyItem) {
+  const int16_t stave = notes[self].stave;
+  for (uint32_t i = 0; i < noteCount; ++i) {
+    const NoteRecord& n = notes[i];
+    if (i == self || !Live(n) || n.stave != stave) continue;
+    if (Overlap(HeadBox(n), box)) return true;
+    for (int k = 0; k < n.appenditureCount && k < kMaxAppenditures; ++k) {
+      const Appenditure& a = n.appenditures[k];
+      if ((anyItem || ClaimsKind(a.kind)) && a.quality < kRejectedQuality && Overlap(ItemBox(a), box)) return true;
+    }
+  }
+  for (uint32_t i = 0; i < symbolCount; ++i) {
+    const SymbolRecord& s = symbols[i];
+    if (s.stave != stave || s.quality >= kRejectedQuality) continue;
+    const Box sb{s.left, SymbolTopY(page, row, s, s.stepTop), s.right, SymbolTopY(page, row, s, s.stepBottom)};
+    if (Overlap(sb, box)) return true;
+  }
+  return false;
+}
+
+bool AddItem(NoteRecord& n, const Appenditure& item) {
+  if (n.appenditureCount < 0 || n.appenditureCount >= kMaxAppenditures) return false;
+  n.appenditures[n.appenditureCount++] = item;
+  return true;
+}
+
+// ---- Phase 1: accidentals ----
+
+struct Match {
+  int score = 0;
+  int32_t x = 0, y = 0;
+  const uint8_t* group = nullptr;
+};
+
+void FindAccidental(const Group& g, int row, NoteRecord* notes, uint32_t noteCount, uint32_t self,
+                    const SymbolRecord* symbols, uint32_t symbolCount, const std::vector<const uint8_t*>& groups) {
+  const AppendagePage& page = g.page;
+  NoteRecord& note = notes[self];
+  const bool uncertain = note.uncertain != 0;
+  const int32_t rounded = RoundedInterlineSpacing(page.rows, page.rowCount, row, *page.geometry);
+  int32_t u = AccidentalBoxSide(rounded, uncertain);
+  const int32_t s = u;
+  if (s <= 0) return;
+  const int lines = page.rows[row].lineCount;
+  const int position = lines + 26 - note.step;  // the note's position, half spaces down from 11 at the top line
+  int32_t left = std::max(1, note.left - 5 * u);
+  int32_t right = std::max(1, note.left - g.SSU);
+  const int32_t margin = uncertain ? 0 : s / 3;
+  int32_t top = StaveNotePositionY(page.rows, page.rowCount, row, left, position - 1, *page.geometry) - margin;
+  int32_t bottom = StaveNotePositionY(page.rows, page.rowCount, row, left, position + 1, *page.geometry) + margin;
+  // Neighbouring heads one step away keep out of the window.
+  for (uint32_t i = 0; i < noteCount; ++i) {
+    const NoteRecord& n = notes[i];
+    if (i == self || !Live(n) || n.stave != note.stave || std::abs(n.step - note.step) != 1) continue;
+    if (n.right < note.left && n.right >= left) left = n.right + 1;
+  }
+  if (right <= left) return;
+  int x0 = left, y0 = top, x1 = right, y1 = bottom;
+  ShrinkBoxToInk(g.image, &x0, &y0, &x1, &y1);
+  left = std::max(0, x0);
+  right = std::min(x1, page.width - 1);
+  top = std::max(0, y0);
+  bottom = std::min(y1, page.height - 1);
+  const int32_t height = bottom - top + 1, width = right - left + 1;
+  if (height < 2 * s / 3 || width <= u / 2 || top >= note.top + s / 3 || bottom <= note.bottom - s / 3) return;
+  u = std::min(u, width);
+  left = std::max(0, left - g.SU);
+  // Grown, the window still ends before the note's own column, so that a
+  // chord mate at the same x does not stop the scan at its first step.
+  right = std::min({page.width - 1, right + g.SU, static_cast<int32_t>(note.left) - 1});
+  top = std::max(0, top - g.SU);
+  bottom = std::min(page.height - 1, bottom + g.SU);
+
+  // The scan, right to left.
+  Match best[3];
+  const ZoneGridParameters& grid = GridParameters(ZoneGrid::k8x8);
+  uint8_t features[2 + 32];
+  bool enough = false;
+  for (int32_t x = right - u + 1; x >= left && !enough; --x) {
+    const Box box{x, top, x + u - 1, bottom};
+    if (Claimed(page, row, box, notes, noteCount, self, symbols, symbolCount, false)) break;
+    for (int32_t y = top; y + s <= bottom + 1 && y + s <= page.height && !enough; ++y) {
+      if (x + u > page.width) continue;
+      if (!ComputeZoneFeatures(page.image, x, y, u, s, static_cast<int>(page.strideWords) - 1, grid, features)) continue;
+      for (const uint8_t* group : groups) {
+        const int kind = ZoneHeaderType(group) - kAccidentalNatural;
+        const int score = BestGroupScore(ZoneGrid::k8x8, features + 2, group, kAccidentalSafe, 0);
+        if (score > best[kind].score) best[kind] = Match{score, x, y, group};
+        if (score >= kAccidentalEnough) enough = true;
+      }
+    }
+  }
+  const Match* winner = &best[0];
+  for (const Match& m : best)
+    if (m.score > winner->score) winner = &m;
+  if (winner->score < kAccidentalLeast) return;
+
+  // The ink decides the kind at the best place.
+  const int32_t limit = std::min(right, note.left - g.SU);
+  const AccidentalInk ink = MeasureAccidentalInk(g.image, winner->x, winner->y, u, s, g.SU, left, limit);
+  int score = 0;
+  const int kind = ChooseAccidentalKind(ink, &score);
+  if (kind < 0 || score < kAccidentalEnough) return;
+  // Heads in the accidental's box: only a firm accidental over heads that are
+  // not note heads of their own.
+  const Box box{winner->x, winner->y - s, winner->x + u, winner->y + 2 * s};
+  bool headThere = false, headAllows = true;
+  for (uint32_t i = 0; i < noteCount; ++i) {
+    const NoteRecord& n = notes[i];
+    if (i == self || !Live(n) || n.stave != note.stave || !Overlap(HeadBox(n), box)) continue;
+    headThere = true;
+    int stem = 0;
+    for (int16_t l : n.stemLength) stem = std::max<int>(stem, l);
+    if (n.kind < kNoteQuaver || stem >= 4) headAllows = false;
+  }
+  if (headThere && (!headAllows || score < kAccidentalSafe)) return;
+  Appenditure item{};
+  item.kind = static_cast<uint16_t>(kind);
+  item.left = static_cast<int16_t>(winner->x);
+  item.right = static_cast<int16_t>(winner->x + u);
+  item.top = static_cast<int16_t>(std::max(0, winner->y - s));
+  item.bottom = static_cast<int16_t>(std::min(page.height - 1, winner->y + 2 * s));
+  item.quality = static_cast<int16_t>(kAccidentalSafe - score);
+  item.stave = note.stave;
+  item.score = static_cast<int16_t>(((winner->group[5] >> 1) & 7) * 2);
+  AddItem(note, item);
+}
+
+// Accidentals standing far from their note: kept only with nothing between
+// them and with another note's accidental beside them (a column of
+// accidentals before a chord). Notes of the own search only.
+void DropStrayAccidentals(NoteRecord* notes, uint32_t noteCount) {
+  for (uint32_t i = 0; i < noteCount; ++i) {
+    NoteRecord& n = notes[i];
+    if (!Live(n) || n.origin >= 100) continue;
+    const int32_t space = std::max<int32_t>(1, n.space);
+    for (int p = 0; p < n.appenditureCount;) {
+      const Appenditure a = n.appenditures[p];
+      if (!IsAccidentalKind(a.kind) || a.right >= n.left - space) {
+        ++p;
+        continue;
+      }
+      bool between = false, beside = false;
+      for (uint32_t k = 0; k < noteCount; ++k) {
+        const NoteRecord& o = notes[k];
+        if (k == i || !Live(o) || o.stave != n.stave || std::abs(o.step - n.step) > 4) continue;
+        if (o.right > a.left + space / 4 && o.left < n.left) {
+          const bool stemsRight = o.stemRight != 0 || n.stemRight != 0;
+          const bool leftHalf = o.right > n.left && o.left < n.left + (n.right - n.left) / 2;
+          if (!(stemsRight && leftHalf)) between = true;
+        }
+        for (int q = 0; q < o.appenditureCount && !beside; ++q) {
+          const Appenditure& b = o.appenditures[q];
+          beside = IsAccidentalKind(b.kind) && b.top <= a.bottom && a.top <= b.bottom && b.right > a.left &&
+                   b.right < n.left;
+        }
+      }
+      if (between || !beside) DeleteAppenditure(notes, i, p);
+      else ++p;
+    }
+  }
+}
+
+// Composite accidentals (double flat, natural-sharp, natural-flat) that two
+// notes share are split into their halves; one that another accidental
+// covers keeps the half away from it.
+void SplitCompositeAccidentals(NoteRecord* notes, uint32_t noteCount) {
+  auto composite = [](int kind) { return kind >= 132 && kind <= 134; };
+  auto leftHalf = [](int kind) { return kind == 132 ? 130 : 128; };
+  auto rightHalf = [](int kind) { return kind == 133 ? 129 : 130; };
+  for (uint32_t i = 0; i < noteCount; ++i) {
+    for (uint32_t j = 0; j < noteCount; ++j) {
+      if (i == j || !Live(notes[i]) || !Live(notes[j]) || notes[i].stave != notes[j].stave) continue;
+      for (int p = 0; p < notes[i].appenditureCount; ++p) {
+        Appenditure& a = notes[i].appenditures[p];
+        if (!composite(a.kind)) continue;
+        const int32_t width = std::max(1, a.right - a.left);
+        for (int q = 0; q < notes[j].appenditureCount; ++q) {
+          Appenditure& b = notes[j].appenditures[q];
+          if (!IsAccidentalKind(b.kind) || b.top > a.bottom || a.top > b.bottom) continue;
+          const int32_t overlap = std::min(a.right, b.right) - std::max(a.left, b.left);
+          // Each half also takes its half of the box, so that the two are
+          // not taken for one accidental claimed twice.
+          if (composite(b.kind) && overlap * 4 >= width && i < j) {
+            const int16_t middle = static_cast<int16_t>((std::min(a.left, b.left) + std::max(a.right, b.right)) / 2);
+            a.kind = static_cast<uint16_t>(leftHalf(a.kind));
+            a.right = middle;
+            b.kind = static_cast<uint16_t>(rightHalf(b.kind));
+            b.left = static_cast<int16_t>(middle + 1);
+          } else if (!composite(b.kind) && overlap * 2 >= width) {
+            const bool otherRight = (b.left + b.right) > (a.left + a.right);
+            const int16_t middle = static_cast<int16_t>((a.left + a.right) / 2);
+            a.kind = static_cast<uint16_t>(otherRight ? leftHalf(a.kind) : rightHalf(a.kind));
+            if (otherRight) a.right = middle;
+            else a.left = static_cast<int16_t>(middle + 1);
+          }
+          if (!composite(a.kind)) break;
+        }
+      }
+    }
+  }
+}
+
+// Searched hollow heads inside another note's accidental, and searched
+// stemmed heads whose stem runs through one.
+void DropHeadsInAccidentals(NoteRecord* notes, uint32_t& noteCount) {
+  for (uint32_t i = 0; i < noteCount;) {
+    const NoteRecord& n = notes[i];
+    bool drop = false;
+    if (Live(n) && n.origin < 100 && n.kind <= kNoteMinim) {
+      const int32_t space = std::max<int32_t>(1, n.space);
+      const int32_t middle = (n.top + n.bottom) / 2;
+      for (uint32_t k = 0; k < noteCount && !drop; ++k) {
+        const NoteRecord& o = notes[k];
+        if (k == i || !Live(o) || o.stave != n.stave) continue;
+        for (int p = 0; p < o.appenditureCount && !drop; ++p) {
+          const Appenditure& a = o.appenditures[p];
+          if (!IsAccidentalKind(a.kind) || a.kind == kAccidentalDoubleSharp) continue;
+          if (n.kind == kNoteMinim) {
+            drop = Overlap(HeadBox(n), ItemBox(a));
+            continue;
+          }
+          for (int slot = 0; slot < 4 && !drop; ++slot) {
+            const int length = n.stemLength[slot];
+            if (length != 1 && length != 2) continue;
+            const int32_t offset = n.stemOffset[slot] & 0xFF;
+            const int32_t x = slot % 2 == 0 ? n.left + offset : n.right - offset;
+            const int32_t y0 = slot < 2 ? middle - length * space : middle;
+            const int32_t y1 = slot < 2 ? middle : middle + length * space;
+            drop = x >= a.left && x <= a.right && y0 <= a.bottom && a.top <= y1;
+          }
+        }
+      }
+    }
+    if (drop) DeleteNoteRecord(notes, noteCount, i);
+    else ++i;
+  }
+}
+
+// One accidental claimed by two notes 1 to 3 steps apart keeps the better.
+void ResolveSharedAccidentals(NoteRecord* notes, uint32_t noteCount, double spacing) {
+  const double quarter = spacing / 4;
+  for (uint32_t i = 0; i < noteCount; ++i) {
+    for (uint32_t j = i + 1; j < noteCount; ++j) {
+      NoteRecord& a = notes[i];
+      NoteRecord& b = notes[j];
+      if (!Live(a) || !Live(b) || a.stave != b.stave) continue;
+      const int apart = std::abs(a.step - b.step);
+      if (apart < 1 || apart > 3) continue;
+      for (int p = 0; p < a.appenditureCount; ++p) {
+        for (int q = 0; q < b.appenditureCount; ++q) {
+          const Appenditure& x = a.appenditures[p];
+          const Appenditure& y = b.appenditures[q];
+          if (!IsAccidentalKind(x.kind) || !IsAccidentalKind(y.kind)) continue;
+          const bool edges = std::abs(x.left - y.left) <= quarter || std::abs(x.right - y.right) <= quarter;
+          if (!edges || x.top > y.bottom || y.top > x.bottom) continue;
+          if (x.quality - x.score < y.quality - y.score) {
+            DeleteAppenditure(notes, j, q);
+          } else {
+            DeleteAppenditure(notes, i, p);
+            --p;
+          }
+          break;
+        }
+      }
+    }
+  }
+}
+
+// Crotchet and quaver rests over an accidental of a live note.
+void DropRestsOverAccidentals(const AppendagePage& page, const NoteRecord* notes, uint32_t noteCount,
+                              SymbolRecord* symbols, uint32_t& symbolCount) {
+  for (uint32_t i = 0; i < symbolCount;) {
+    const SymbolRecord& s = symbols[i];
+    bool over = false;
+    if ((s.type == 68 || s.type == 69) && s.score < 100) {
+      const int row = NoteStaveRow(page, s.stave);
+      if (row >= 0) {
+        const Box sb{s.left, SymbolTopY(page, row, s, s.stepTop), s.right, SymbolTopY(page, row, s, s.stepBottom)};
+        for (uint32_t k = 0; k < noteCount && !over; ++k) {
+          const NoteRecord& n = notes[k];
+          if (!Live(n) || n.stave != s.stave) continue;
+          for (int p = 0; p < n.appenditureCount && !over; ++p)
+            over = IsAccidentalKind(n.appenditures[p].kind) && Overlap(ItemBox(n.appenditures[p]), sb);
+        }
+      }
+    }
+    if (over) DeleteSymbolRecord(symbols, symbolCount, i);
+    else ++i;
+  }
+}
+
+// Sub-items that a symbol of the stave overlaps horizontally.
+void DropItemsUnderSymbols(NoteRecord* notes, uint32_t noteCount, const SymbolRecord* symbols, uint32_t symbolCount) {
+  for (uint32_t i = 0; i < noteCount; ++i) {
+    NoteRecord& n = notes[i];
+    if (!Live(n)) continue;
+    for (int p = 0; p < n.appenditureCount;) {
+      const Appenditure& a = n.appenditures[p];
+      bool under = false;
+      for (uint32_t k = 0; k < symbolCount && !under; ++k) {
+        const SymbolRecord& s = symbols[k];
+        under = s.stave == n.stave && s.quality < kRejectedQuality && s.left <= a.right && a.left <= s.right;
+      }
+      if (under && IsAccidentalKind(a.kind)) DeleteAppenditure(notes, i, p);
+      else ++p;
+    }
+  }
+}
+
+// ---- Phase 2: dots ----
+
+bool CopyInk(const InkPage& ink, int32_t x, int32_t y) {
+  if (x < 0 || y < 0 || x >= ink.width || y >= ink.height) return false;
+  const size_t rowBytes = (static_cast<size_t>(ink.rowWordsLess1) + 1) * 4;
+  return (ink.bits[static_cast<size_t>(y) * rowBytes + static_cast<size_t>(x >> 3)] >> (x & 7)) & 1;
+}
+
+// A dot in the columns x0..x1 and rows top..bottom: rows holding one short
+// run of ink with paper on both sides, at least minRows and at most maxRows
+// of them, paper above and below.
+bool FindDot(const InkPage& ink, int32_t x0, int32_t x1, int32_t top, int32_t bottom, int32_t maxRun, int32_t minRows,
+             int32_t maxRows, Box* dot) {
+  int32_t runStart = -1;
+  Box blob{0, 0, 0, 0};
+  for (int32_t y = top; y <= bottom + 1; ++y) {
+    int32_t a = -1, b = -1;
+    bool dotty = false, empty = true;
+    if (y <= bottom) {
+      for (int32_t x = x0; x <= x1; ++x) {
+        if (!CopyInk(ink, x, y)) continue;
+        empty = false;
+        if (a < 0) a = x;
+        b = x;
+      }
+      // One run, short, with paper on both sides.
+      if (!empty) {
+        bool solid = true;
+        for (int32_t x = a; x <= b && solid; ++x) solid = CopyInk(ink, x, y);
+        dotty = solid && b - a + 1 <= maxRun && !CopyInk(ink, a - 1, y) && !CopyInk(ink, b + 1, y);
+      }
+    }
+    if (dotty) {
+      if (runStart < 0) {
+        runStart = y;
+        blob = Box{a, y, b, y};
+      } else {
+        blob.left = std::min(blob.left, a);
+        blob.right = std::max(blob.right, b);
+        blob.bottom = y;
+      }
+      continue;
+    }
+    if (runStart >= 0) {
+      const int32_t rows = y - runStart;
+      const bool paperAbove = runStart > top || !CopyInk(ink, blob.left, runStart - 1);
+      if (rows >= minRows && rows <= maxRows && (empty || y > bottom) && paperAbove) {
+        *dot = blob;
+        return true;
+      }
+      runStart = -1;
+    }
+  }
+  return false;
+}
+
+void FindDots(const Group& g, int row, NoteRecord* notes, uint32_t noteCount, uint32_t self,
+              const SymbolRecord* symbols, uint32_t symbolCount) {
+  const AppendagePage& page = g.page;
+  NoteRecord& note = notes[self];
+  note.dots = 0;
+  note.dotsHigh = 0;
+  const int32_t s = AccidentalBoxSide(RoundedInterlineSpacing(page.rows, page.rowCount, row, *page.geometry),
+                                      note.uncertain != 0);
+  if (s <= 0) return;
+  const int32_t half = static_cast<int32_t>(g.spacing / 2);
+  const int32_t thickness = std::max<int32_t>(1, page.rows[row].lineThickness);
+  const int lines = page.rows[row].lineCount;
+  const int position = lines + 26 - note.step;
+  int32_t starts[2] = {note.right, -1};
+  int32_t mates = note.right;
+  for (uint32_t i = 0; i < noteCount; ++i) {
+    const NoteRecord& n = notes[i];
+    if (i != self && Live(n) && n.stave == note.stave && n.kind == note.kind && n.uncertain == note.uncertain &&
+        n.left <= note.right && note.left <= n.right)
+      mates = std::max<int32_t>(mates, n.right);
+  }
+  if (mates > note.right + g.SU) starts[1] = mates;
+  for (int32_t x0 : starts) {
+    if (x0 < 0) continue;
+    const int p0 = position - 1;
+    int places[2] = {p0, -1};
+    if (p0 % 2 == 0) {  // on a line: the spaces above and below
+      places[0] = p0 - 1;
+      places[1] = p0 + 1;
+    }
+    for (int p : places) {
+      if (p < 0 || p > 30) continue;
+      const int32_t at = std::max(0, x0 - g.SU);
+      int32_t top = std::max(1, StaveNotePositionY(page.rows, page.rowCount, row, at, p, *page.geometry) - thickness);
+      int32_t bottom = std::min(page.height - 2,
+                                StaveNotePositionY(page.rows, page.rowCount, row, at, p + 2, *page.geometry) + thickness);
+      if (note.step <= 11 || note.step >= 22) top = std::max(1, top - half);
+      if (note.step < 11 || note.step >= 21) bottom = std::min(page.height - 2, bottom + half);
+      int found = 0;
+      int32_t from = x0 - g.SU, to = x0 + 2 * s;
+      Appenditure item{};
+      for (int32_t x = from; x <= to && found < 2; x += g.SSU) {
+        Box dot{};
+        if (!FindDot(g.copy, x, x - g.SU + s, top, bottom, 3 * s / 4, g.SU, thickness + 3 * s / 4, &dot)) continue;
+        if (Claimed(page, row, dot, notes, noteCount, self, symbols, symbolCount, true)) continue;
+        if (found == 0) {
+          item.kind = kOneDot;
+          item.left = static_cast<int16_t>(dot.left);
+          item.right = static_cast<int16_t>(dot.right);
+          item.top = static_cast<int16_t>(dot.top);
+          item.bottom = static_cast<int16_t>(dot.bottom);
+          item.quality = -5;
+          item.stave = note.stave;
+          note.dots = 1;
+          found = 1;
+          // The second dot: from just right of this window, 2s further.
+          x = x - g.SU + s + 1 - g.SSU;
+          to = x + g.SSU + 2 * s;
+        } else {
+          if (dot.left <= item.right) continue;
+          item.kind = kTwoDots;
+          item.right = static_cast<int16_t>(dot.right);
+          item.top = static_cast<int16_t>(std::min<int32_t>(item.top, dot.top));
+          item.bottom = static_cast<int16_t>(std::max<int32_t>(item.bottom, dot.bottom));
+          note.dots = 2;
+          found = 2;
+        }
+      }
+      if (found > 0) {
+        AddItem(note, item);
+        return;  // a position that gave a dot ends the search
+      }
+    }
+  }
+}
+
+}  // namespace
+
+void DeleteAppenditure(NoteRecord* notes, uint32_t note, int item) {
+  NoteRecord& n = notes[note];
+  if (item < 0 || item >= n.appenditureCount || n.appenditureCount > kMaxAppenditures) return;
+  for (int k = item; k + 1 < n.appenditureCount; ++k) n.appenditures[k] = n.appenditures[k + 1];
+  --n.appenditureCount;
+  n.appenditures[n.appenditureCount] = Appenditure{};
+}
+
+int NoteStaveRow(const AppendagePage& page, int n) {
+  return FindStaveInGroup(page.rows, page.rowCount, page.firstRow, n);
+}
+
+void CleanNotesByAppendages(const AppendagePage& page, NoteRecord* notes, uint32_t& noteCount) {
+  (void)page;
+  // Searched heads inside another note's accidental.
+  for (uint32_t i = 0; i < noteCount;) {
+    const NoteRecord& n = notes[i];
+    bool inside = false;
+    if (Live(n) && n.origin < 100) {
+      for (uint32_t k = 0; k < noteCount && !inside; ++k) {
+        const NoteRecord& o = notes[k];
+        if (k == i || !Live(o) || o.stave != n.stave) continue;
+        for (int p = 0; p < o.appenditureCount && !inside; ++p)
+          inside = IsAccidentalKind(o.appenditures[p].kind) && Overlap(ItemBox(o.appenditures[p]), HeadBox(n));
+      }
+    }
+    if (inside) DeleteNoteRecord(notes, noteCount, i);
+    else ++i;
+  }
+  // Searched heads in a dotted note's dot area.
+  for (uint32_t d = 0; d < noteCount; ++d) {
+    const NoteRecord& dotted = notes[d];
+    if (!Live(dotted) || dotted.dots <= 0) continue;
+    const int32_t s = std::max<int32_t>(1, dotted.space);
+    const Box area{dotted.right + s / 2, dotted.top - s, dotted.right + s, dotted.bottom};
+    for (uint32_t i = 0; i < noteCount;) {
+      const NoteRecord& n = notes[i];
+      bool drop = false;
+      if (i != d && Live(n) && n.origin < 100 && n.stave == dotted.stave && Overlap(HeadBox(n), area)) {
+        if (n.kind == kNoteMinim) {
+          for (uint32_t k = 0; k < noteCount && !drop; ++k) {
+            const NoteRecord& o = notes[k];
+            drop = k != i && Live(o) && o.stave == n.stave && o.step == n.step && o.right <= n.left &&
+                   n.left - o.right <= s / 2;
+          }
+        } else {
+          drop = n.kind >= kNoteSemibreve || n.uncertain != 0;
+        }
+      }
+      if (drop) {
+        DeleteNoteRecord(notes, noteCount, i);
+        if (i < d) --d;
+      } else {
+        ++i;
+      }
+    }
+  }
+}
+
+int ReadAppenditures(const AppendagePage& page, NoteRecord* notes, uint32_t& noteCount, SymbolRecord* symbols,
+                     uint32_t& symbolCount, const ShapeDatabase& db) {
+  if (page.rowCount <= 0 || page.width <= 0 || page.height <= 0) return 1;
+  SetStaveUnits(page.rows, page.firstRow, page.geometry->resolution);
+  const StaveUnits& units = CurrentStaveUnits();
+  const int rowWords = static_cast<int>(page.strideWords) - 1;
+  Group g{page,
+          InkPage{page.image, rowWords, page.width, page.height},
+          InkPage{page.copy ? page.copy : page.image, rowWords, page.width, page.height},
+          units.staveUnit,
+          std::max(1, units.smallStaveUnit),
+          InterlineSpacing(page.rows, page.rowCount, page.firstRow, *page.geometry)};
+
+  std::vector<const uint8_t*> groups;
+  const size_t records = db.RecordCount(ZoneGrid::k8x8);
+  for (size_t k = 0; k + kSampleGroupRecords <= records; k += kSampleGroupRecords) {
+    const int t = ZoneHeaderType(db.Record(ZoneGrid::k8x8, k));
+    if (t >= kAccidentalNatural && t <= kAccidentalFlat) groups.push_back(db.Record(ZoneGrid::k8x8, k));
+  }
+
+  for (uint32_t i = 0; i < noteCount; ++i) {
+    if (page.keepGoing && !page.keepGoing()) return 0;
+    const int row = NoteStaveRow(page, notes[i].stave);
+    if (row < 0 || !Live(notes[i]) || page.rows[row].kind != 0 || groups.empty()) continue;
+    FindAccidental(g, row, notes, noteCount, i, symbols, symbolCount, groups);
+  }
+  DropStrayAccidentals(notes, noteCount);
+  SplitCompositeAccidentals(notes, noteCount);
+  ResolveSharedAccidentals(notes, noteCount, g.spacing);
+  DropRestsOverAccidentals(page, notes, noteCount, symbols, symbolCount);
+  DropHeadsInAccidentals(notes, noteCount);
+  DropItemsUnderSymbols(notes, noteCount, symbols, symbolCount);
+
+  for (uint32_t i = 0; i < noteCount; ++i) {
+    if (page.keepGoing && !page.keepGoing()) return 0;
+    const int row = NoteStaveRow(page, notes[i].stave);
+    if (row < 0 || !Live(notes[i]) || page.rows[row].kind != 0) continue;
+    FindDots(g, row, notes, noteCount, i, symbols, symbolCount);
+  }
+  DropRestsOverAccidentals(page, notes, noteCount, symbols, symbolCount);
+  CleanNotesByAppendages(page, notes, noteCount);
+  return 1;
+}
+
+int AppendituresStage(StageContext& context) {
+  const LoadedClassifier* classifier = Classifier();
+  if (!classifier || !context.image || !context.lists) return 1;
+  StavePage geometry = StageStavePage(context);
+  AppendagePage page;
+  page.image = context.image;
+  page.copy = context.copy;
+  page.strideWords = context.strideWords;
+  page.width = static_cast<int32_t>(context.page->width);
+  page.height = static_cast<int32_t>(context.page->height);
+  page.rows = context.rows;
+  page.rowCount = context.staveCount;
+  page.firstRow = context.firstStave;
+  page.geometry = &geometry;
+  page.keepGoing = [] { return PollUserAbort(1); };
+  ReadingWorkLists& lists = *context.lists;
+  try {
+    return ReadAppenditures(page, lists.notes, lists.noteCount, lists.symbols, lists.symbolCount, classifier->shapes);
+  } catch (const std::bad_alloc&) {
+    QueueReadingNotice(NoticeKind::kErrorText, kTextNoMemoryToReadPage);
+    return 0;  // the page ends; the program goes on
+  }
+}

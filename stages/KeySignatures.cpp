@@ -1,0 +1,146 @@
+#include "stages/KeySignatures.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "reading/ShapeWindows.h"
+#include "reading/StaveSpacing.h"
+#include "shapes/FeatureMatch.h"
+#include "shapes/ZoneFeatures.h"
+#include "shapes/ZoneRecordHeader.h"
+#include "stages/AccidentalInk.h"
+#include "stages/SymbolRecords.h"
+
+namespace {
+
+// Half spaces below the space above the top line, in writing order.
+constexpr int kSharpPlaces[8][7] = {{3, 6, 2, 5, 1, 4, 0}, {1, 4, 0, 3, 6, 2, 5}, {6, 2, 5, 1, 4, 0, 3},
+                                    {4, 7, 3, 6, 2, 5, 1}, {2, 5, 1, 4, 7, 3, 6}, {7, 3, 6, 2, 5, 1, 4},
+                                    {5, 1, 4, 0, 3, 6, 2}, {3, 6, 2, 5, 8, 4, 7}};
+constexpr int kFlatPlaces[8][7] = {{7, 4, 8, 5, 2, 6, 3}, {5, 2, 6, 3, 7, 4, 8}, {3, 0, 4, 1, 5, 2, 6},
+                                   {1, 5, 2, 6, 3, 7, 4}, {6, 3, 7, 4, 8, 5, 9}, {4, 1, 5, 2, 6, 3, 7},
+                                   {2, 6, 3, 7, 4, 8, 5}, {7, 4, 8, 5, 9, 6, 10}};
+constexpr int kMaxKeyAccidentals = 7;
+constexpr int kKeyFlatSample = 16;
+constexpr int kKeySharpSample = 17;
+constexpr int kKeyMatchSafe = 92;
+constexpr int kKeyAccepted = 90;
+
+struct KeyHit {
+  int32_t x = 0;
+  int score = 0;
+  const uint8_t* header = nullptr;
+};
+
+// The best match of the key accidental samples of one type over x in
+// [fromX, toX] at a stave step; ink rules decide whether it stands.
+KeyHit BestKeyAccidental(const KeySearchPage& page, int rowIndex, const ShapeDatabase& db, int sampleType, int step,
+                         int32_t fromX, int32_t toX, int32_t side) {
+  KeyHit best;
+  const ZoneGridParameters& grid = GridParameters(ZoneGrid::k8x8);
+  const size_t records = db.RecordCount(ZoneGrid::k8x8);
+  std::vector<const uint8_t*> groups;
+  for (size_t g = 0; g + kSampleGroupRecords <= records; g += kSampleGroupRecords)
+    if (ZoneHeaderType(db.Record(ZoneGrid::k8x8, g)) == sampleType) groups.push_back(db.Record(ZoneGrid::k8x8, g));
+  if (groups.empty()) return best;
+  const int32_t unit = CurrentStaveUnits().staveUnit;
+  uint8_t features[2 + 64];
+  for (int32_t x = std::max(fromX, 0); x <= toX && x + side <= page.ink.width; ++x) {
+    const int32_t noteY = StavePositionY(page.rows, page.rowCount, rowIndex, x, step, *page.geometry);
+    const ShapeWindow box = AccidentalBox(x, noteY, side);
+    if (box.y < 0 || box.y + box.height > page.ink.height) continue;
+    if (!ComputeZoneFeatures(page.ink.bits, box.x, box.y, box.width, box.height, page.ink.rowWordsLess1, grid,
+                             features))
+      continue;
+    for (const uint8_t* group : groups) {
+      const int match = BestGroupScore(ZoneGrid::k8x8, features + 2, group, kKeyMatchSafe, 0);
+      if (match < kKeyAccepted || match <= best.score) continue;
+      const AccidentalInk ink =
+          MeasureAccidentalInk(page.ink, box.x, box.y, side, side, unit, box.x - unit, box.x + side + unit);
+      const int inkScore = sampleType == kKeyFlatSample ? KeyFlatInkScore(ink) : SharpInkScore(ink);
+      if (inkScore < kKeyAccepted) continue;
+      best = KeyHit{x, match, group};
+    }
+  }
+  return best;
+}
+
+// One pass: up to seven accidentals of a kind at the places of the clef row.
+int KeyPass(const KeySearchPage& page, int rowIndex, const ShapeDatabase& db, int sampleType, int clefRow,
+            int32_t startX, int32_t side, KeyHit* hits) {
+  int n = 0;
+  int32_t fromX = startX, toX = startX + 3 * side;
+  for (int k = 0; k < kMaxKeyAccidentals; ++k) {
+    const int step = sampleType == kKeyFlatSample ? KeyFlatStep(clefRow, k) : KeySharpStep(clefRow, k);
+    const KeyHit hit = BestKeyAccidental(page, rowIndex, db, sampleType, step, fromX, toX, side);
+    if (!hit.header) break;  // one miss ends the pass
+    hits[n++] = hit;
+    fromX = hit.x + side / 2;
+    toX = hit.x + 2 * side;
+  }
+  return n;
+}
+
+}  // namespace
+
+int KeySharpStep(int clefRow, int k) { return kSharpPlaces[std::clamp(clefRow, 0, 7)][std::clamp(k, 0, 6)] + 3; }
+int KeyFlatStep(int clefRow, int k) { return kFlatPlaces[std::clamp(clefRow, 0, 7)][std::clamp(k, 0, 6)] + 3; }
+
+int FindKeySignature(const KeySearchPage& page, int rowIndex, int16_t stave, SymbolRecord* records, uint32_t& count,
+                     uint32_t from, const ShapeDatabase& db) {
+  const StaveRow& row = page.rows[rowIndex];
+  if (row.kind != 0) return 0;
+  const double spacing = InterlineSpacing(page.rows, page.rowCount, rowIndex, *page.geometry);
+  const int32_t side = static_cast<int32_t>(spacing + 0.5);
+  const int32_t unit = CurrentStaveUnits().staveUnit;
+  const bool joined = row.joinLeftEnd != kNotJoined && row.joinRightStart != kNotJoined;
+  int added = 0;
+  const uint32_t end = count;
+  for (uint32_t i = from; i < end; ++i) {
+    const SymbolRecord symbol = records[i];
+    if (symbol.stave != stave || symbol.quality > 5) continue;
+    const bool clef = symbol.type >= 1 && symbol.type <= 8;
+    const bool bar = symbol.type == 49 || symbol.type == 54 || symbol.type == 56 || symbol.type == 57;
+    if (!clef && !bar) continue;
+    if (clef && symbol.left > row.left + 8 * spacing) {
+      // Only the clef that starts the second piece of a joined stave.
+      if (!joined || symbol.right <= row.joinRightStart || symbol.left > row.joinRightStart + 8 * spacing) continue;
+    }
+    int clefRow = clef ? symbol.type - 1 : 1;
+    if (bar) {
+      int32_t nearest = -1;
+      for (uint32_t j = 0; j < count; ++j) {
+        const SymbolRecord& c = records[j];
+        if (c.stave == stave && c.type >= 1 && c.type <= 8 && c.quality <= 5 && c.right <= symbol.left &&
+            c.right > nearest) {
+          nearest = c.right;
+          clefRow = c.type - 1;
+        }
+      }
+    }
+    const int32_t startX = symbol.right + unit;
+    KeyHit flats[kMaxKeyAccidentals], sharps[kMaxKeyAccidentals];
+    const int flatCount = KeyPass(page, rowIndex, db, kKeyFlatSample, clefRow, startX, side, flats);
+    const int sharpCount = KeyPass(page, rowIndex, db, kKeySharpSample, clefRow, startX, side, sharps);
+    if (flatCount == 0 && sharpCount == 0) continue;
+    const bool flat = flatCount >= sharpCount;
+    const KeyHit* hits = flat ? flats : sharps;
+    const int n = flat ? flatCount : sharpCount;
+    const int16_t topY = static_cast<int16_t>(StavePositionY(page.rows, page.rowCount, rowIndex, hits[0].x, 4,
+                                                             *page.geometry));
+    if (!AddClassifiedSymbol(records, count, hits[0].header, hits[0].x, side, 0, stave, hits[0].score, 92, 90,
+                             spacing / 2, topY))
+      break;
+    SymbolRecord& key = records[count - 1];
+    key.type = flat ? kSymbolFlatKey : kSymbolSharpKey;
+    key.count = static_cast<uint32_t>(n);
+    key.left = static_cast<int16_t>(hits[0].x);
+    key.right = static_cast<int16_t>(hits[n - 1].x + spacing / 2);
+    key.stepTop = 0;
+    key.stepBottom = 15;
+    ++added;
+  }
+  return added;
+}

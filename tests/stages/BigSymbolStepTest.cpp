@@ -1,0 +1,293 @@
+// The big-symbol step on staves drawn with the Emmentaler glyphs, and its
+// parts: the hit table, part merging, digit pairing, bar-line types.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "stages/BigSymbolStep.h"
+#include "tests/stages/SymbolArt.h"
+
+namespace {
+
+constexpr int kSpace = 20;
+
+struct Found {
+  int type;
+  int left, right;
+  int stepTop;
+  uint32_t count;
+};
+
+std::vector<Found> Live(const std::vector<SymbolRecord>& records, uint32_t count) {
+  std::vector<Found> out;
+  for (uint32_t i = 0; i < count; ++i)
+    if (records[i].quality < 6)
+      out.push_back(Found{records[i].type, records[i].left, records[i].right, records[i].stepTop, records[i].count});
+  return out;
+}
+
+std::string Describe(const std::vector<Found>& found) {
+  std::string s;
+  for (const Found& f : found)
+    s += std::to_string(f.type) + "@" + std::to_string(f.left) + "-" + std::to_string(f.right) + "/" +
+         std::to_string(f.stepTop) + (f.count ? "x" + std::to_string(f.count) : "") + " ";
+  return s;
+}
+
+// A treble clef, a key of three sharps, 4/4, then a single, a double and a
+// final bar line on one stave (lines at 100 .. 180).
+void DrawOpening(StaveScene& scene, int s, int right) {
+  ArtPage& page = scene.page;
+  StampGlyph(page, SymbolGlyph("clef-G", kSpace), 62, scene.StepY(s, 10));  // on the G line
+  const int sharpSteps[3] = {4, 7, 3};  // F, C, G
+  for (int k = 0; k < 3; ++k) StampGlyph(page, SymbolGlyph("sharp", kSpace), 120 + 22 * k, scene.StepY(s, sharpSteps[k]));
+  StampGlyph(page, SymbolGlyph("time-4", kSpace), 200, scene.StepY(s, 8));
+  StampGlyph(page, SymbolGlyph("time-4", kSpace), 200, scene.StepY(s, 12));
+  const int top = scene.StepY(s, 4) - 1, bottom = scene.StepY(s, 12) + 1;
+  page.FillRect(500, top, 501, bottom);  // single
+  page.FillRect(800, top, 801, bottom);  // double: two thin strokes
+  page.FillRect(808, top, 809, bottom);
+  page.FillRect(right - 15, top, right - 14, bottom);  // final: thin, then thick to the end
+  page.FillRect(right - 8, top, right, bottom);
+}
+
+std::vector<Found> ReadStave(StaveScene& scene, int s, const BigSymbolChecks& checks, int* result,
+                             uint32_t* countOut = nullptr) {
+  std::vector<SymbolRecord> records(kSymbolListCapacity);
+  uint32_t count = 0;
+  SymbolPage page;
+  page.bits = scene.page.Bits();
+  page.strideWords = static_cast<uint32_t>(scene.page.strideWords);
+  page.width = scene.page.width;
+  page.height = scene.page.height;
+  page.rows = scene.rows.data();
+  page.rowCount = static_cast<int>(scene.rows.size());
+  page.geometry = &scene.geometry;
+  *result = ReadBigSymbols(page, s, static_cast<int16_t>(s), records.data(), count, ShippedShapeDatabase(), checks);
+  if (countOut) *countOut = count;
+  return Live(records, count);
+}
+
+bool Has(const std::vector<Found>& found, int type, int nearX, int slack, int stepTop = -1, uint32_t count = 0) {
+  for (const Found& f : found)
+    if (f.type == type && f.left <= nearX + slack && f.right >= nearX - slack && (stepTop < 0 || f.stepTop == stepTop) &&
+        (count == 0 || f.count == count))
+      return true;
+  return false;
+}
+
+TEST(BigSymbolStep, ReadsTheOpeningAndTheBarLinesOfADrawnStave) {
+  StaveScene scene(1200, 320, kSpace);
+  const int s = scene.AddStave(100, 40, 1150);
+  DrawOpening(scene, s, 1150);
+  int result = -1;
+  const std::vector<Found> found = ReadStave(scene, s, BigSymbolChecks{}, &result);
+  EXPECT_EQ(result, 1);
+  SCOPED_TRACE(Describe(found));
+  EXPECT_TRUE(Has(found, 2, 70, 15));
+  EXPECT_TRUE(Has(found, 17, 130, 15, -1, 3));
+  EXPECT_TRUE(Has(found, 36, 208, 12, 4));
+  EXPECT_TRUE(Has(found, 36, 208, 12, 8));
+  EXPECT_TRUE(Has(found, 48, 500, 3));
+  EXPECT_TRUE(Has(found, 54, 805, 6));
+  EXPECT_TRUE(Has(found, 55, 1145, 6));
+  // Nothing else is taken for a bar line.
+  int bars = 0;
+  for (const Found& f : found) bars += IsBarlineSymbol(f.type);
+  EXPECT_EQ(bars, 3);
+}
+
+TEST(BigSymbolStep, AStaveReachingThePagesRightEdgeStaysInside) {
+  // The stave runs to the last column: every window near it is cut there.
+  StaveScene scene(700, 320, kSpace);
+  const int s = scene.AddStave(100, 40, 699);
+  DrawOpening(scene, s, 699);
+  StampGlyph(scene.page, SymbolGlyph("clef-F", kSpace), 670, scene.StepY(s, 6));
+  int result = -1;
+  const std::vector<Found> found = ReadStave(scene, s, BigSymbolChecks{}, &result);
+  EXPECT_EQ(result, 1);
+  EXPECT_TRUE(Has(found, 2, 70, 15)) << Describe(found);
+}
+
+int g_polls = 0;
+int StopAfterThree() { return ++g_polls <= 3; }
+
+TEST(BigSymbolStep, AStopMidScanEndsThePageButTheLaterStepsStillRun) {
+  StaveScene scene(1200, 320, kSpace);
+  const int s = scene.AddStave(100, 40, 1150);
+  DrawOpening(scene, s, 1150);
+  BigSymbolChecks checks;
+  checks.keepGoing = StopAfterThree;
+  g_polls = 0;
+  int result = -1;
+  const std::vector<Found> found = ReadStave(scene, s, checks, &result);
+  EXPECT_EQ(result, 0);
+  EXPECT_GT(g_polls, 3);
+}
+
+TEST(BigSymbolStep, StavesOfOtherKindsAreLeftAlone) {
+  StaveScene scene(600, 320, kSpace);
+  const int s = scene.AddStave(100, 40, 550);
+  for (int kind : {3, 0}) {
+    scene.rows[s].kind = static_cast<int16_t>(kind);
+    scene.rows[s].lineCount = kind == 3 ? 5 : 7;
+    uint32_t count = 99;
+    int result = -1;
+    ReadStave(scene, s, BigSymbolChecks{}, &result, &count);
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(count, 0u);
+  }
+}
+
+// ---- The hit table ----
+
+SymbolRecord Rec(int16_t type, int16_t left) {
+  SymbolRecord r{};
+  r.type = type;
+  r.left = left;
+  r.right = static_cast<int16_t>(left + 10);
+  return r;
+}
+
+TEST(AcceptHitAtPosition, ReplacingARecordKeepsEverySlotOnItsOwnRecord) {
+  HitTable table;
+  std::vector<SymbolRecord> records(16);
+  uint32_t count = 0;
+  auto offer = [&](int type, int part, int x, int confidence) {
+    return AcceptHitAtPosition(table, type, part, x, confidence, 10.0, records.data(), count, [&]() {
+      records[count] = Rec(static_cast<int16_t>(type * 10 + part), static_cast<int16_t>(x));
+      records[count].confidence = static_cast<int16_t>(confidence);
+      ++count;
+      return 1;
+    });
+  };
+  // Interleaved types and parts.
+  EXPECT_EQ(offer(2, 0, 100, 92), HitResult::kTaken);   // record 0
+  EXPECT_EQ(offer(36, 0, 105, 93), HitResult::kTaken);  // record 1
+  EXPECT_EQ(offer(2, 1, 108, 92), HitResult::kTaken);   // record 2
+  EXPECT_EQ(offer(68, 0, 110, 91), HitResult::kTaken);  // record 3
+  // Within 1.5 half spaces: refused unless better; a better one replaces.
+  EXPECT_EQ(offer(2, 0, 110, 92), HitResult::kRefused);
+  EXPECT_EQ(offer(2, 0, 112, 95), HitResult::kTaken);  // deletes record 0
+  EXPECT_EQ(offer(36, 0, 115, 96), HitResult::kTaken);  // deletes the digit, now record 0
+  EXPECT_EQ(offer(68, 0, 118, 97), HitResult::kTaken);  // must delete the rest, not another record
+  ASSERT_EQ(count, 4u);
+  // Every slot names its own live record.
+  const struct {
+    int type, part, x;
+  } slots[] = {{2, 0, 112}, {36, 0, 115}, {2, 1, 108}, {68, 0, 118}};
+  for (const auto& c : slots) {
+    const HitSlot& slot = table.slots[c.type][c.part];
+    ASSERT_GE(slot.record, 0);
+    ASSERT_LT(static_cast<uint32_t>(slot.record), count);
+    EXPECT_EQ(records[slot.record].type, c.type * 10 + c.part);
+    EXPECT_EQ(records[slot.record].left, c.x);
+  }
+  // Far enough on: a second record of the same slot.
+  EXPECT_EQ(offer(2, 0, 200, 91), HitResult::kTaken);
+  EXPECT_EQ(count, 5u);
+  // A full list stops the scan.
+  const HitResult full = AcceptHitAtPosition(table, 40, 0, 300, 99, 10.0, records.data(), count, [] { return 0; });
+  EXPECT_EQ(full, HitResult::kListFull);
+}
+
+// ---- Merging, pairing, bar-line types ----
+
+TEST(MergeSymbolParts, PartsJoinAndPartTablesBeyondFourAreClamped) {
+  ShapeDatabase db;
+  db.partTable[2] = 7;  // a table value past the four parts a record can name
+  db.partTable[36] = 0;
+  db.flagTable[2] = 0;
+  std::vector<SymbolRecord> records(8);
+  uint32_t count = 0;
+  for (int part = 0; part < 4; ++part) {
+    SymbolRecord r = Rec(2, static_cast<int16_t>(100 + part));
+    r.variant = static_cast<int16_t>(part);
+    r.confidence = static_cast<int16_t>(92 + (part == 2));
+    r.attr18 = 4;
+    records[count++] = r;
+  }
+  SymbolRecord lone = Rec(36, 300);
+  lone.confidence = 90;
+  lone.attr18 = 3;
+  records[count++] = lone;
+  MergeSymbolParts(records.data(), count, 0, db, 20.0, 40);
+  ASSERT_EQ(count, 2u);
+  EXPECT_EQ(records[0].type, 2);
+  EXPECT_EQ(records[0].confidence, 92);  // (92 + 92 + 93 + 92) x 4 / 16
+  EXPECT_EQ(records[0].quality, 2);
+  EXPECT_EQ(records[0].left, 103);  // from the part that last filled its slot
+  EXPECT_EQ(records[0].right, 113);
+  EXPECT_EQ(records[1].confidence, 91);  // one part of one: raised to 91
+}
+
+TEST(MergeSymbolParts, AClefMissingPartsAtTheStaveStartStaysElsewhereGoes) {
+  ShapeDatabase db;
+  db.partTable[2] = 3;
+  std::vector<SymbolRecord> records(4);
+  uint32_t count = 0;
+  SymbolRecord early = Rec(2, 50);
+  early.confidence = 92;
+  early.attr18 = 3;
+  SymbolRecord late = Rec(2, 600);
+  late.confidence = 95;
+  late.attr18 = 3;
+  records[count++] = early;
+  records[count++] = late;
+  MergeSymbolParts(records.data(), count, 0, db, 20.0, 40);
+  ASSERT_EQ(count, 1u);
+  EXPECT_EQ(records[0].left, 50);
+  EXPECT_EQ(records[0].confidence, 91);
+}
+
+TEST(MergeSymbolParts, PartsTrainedWithoutAWeightStillCount) {
+  ShapeDatabase db;
+  db.partTable[69] = 1;  // a crotchet rest of two parts
+  std::vector<SymbolRecord> records(4);
+  uint32_t count = 0;
+  for (int part = 0; part < 2; ++part) {
+    SymbolRecord r = Rec(69, 300);
+    r.variant = static_cast<int16_t>(part);
+    r.confidence = 100;
+    r.attr18 = 0;
+    records[count++] = r;
+  }
+  SymbolRecord lone = Rec(69, 500);  // one part of two, weightless
+  lone.confidence = 100;
+  records[count++] = lone;
+  MergeSymbolParts(records.data(), count, 0, db, 20.0, 40);
+  ASSERT_EQ(count, 1u);
+  EXPECT_EQ(records[0].left, 300);
+  EXPECT_EQ(records[0].confidence, 100);
+  EXPECT_EQ(records[0].quality, -17);
+}
+
+TEST(PairTimeSignatureDigits, UpperAndLowerDigitsConfirmEachOther) {
+  std::vector<SymbolRecord> records = {Rec(36, 200), Rec(36, 202), Rec(35, 400)};
+  records[0].stepTop = 4;
+  records[1].stepTop = 8;
+  records[2].stepTop = 4;
+  for (SymbolRecord& r : records) r.quality = 2;
+  PairTimeSignatureDigits(records.data(), 3, 0, 20.0);
+  EXPECT_EQ(records[0].quality, 2 + 10 - 79);
+  EXPECT_EQ(records[1].quality, 2 + 10 - 79);
+  EXPECT_EQ(records[2].quality, 12);  // a lone digit
+}
+
+TEST(ClassifyBarline, StrokeWidthsGiveTheType) {
+  const struct {
+    int32_t x, w1, w2;
+    bool last;
+    int type;
+  } cases[] = {
+      {995, 2, 8, true, 55},   // thin-thick at the end of the page's last stave
+      {995, 2, 8, false, 51},  // elsewhere: thin-thick inside the stave
+      {500, 2, 8, true, 51},
+      {500, 8, 2, false, 50},  // thick-thin
+      {500, 2, 2, false, 54},  // two thin strokes
+      {500, 3, 4, false, 54},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ClassifyBarline(c.x, 3.2f, c.w1, c.w2, c.last, 1000), c.type) << c.x;
+}
+
+}  // namespace
