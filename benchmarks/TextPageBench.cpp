@@ -8,7 +8,9 @@
 // from a Release build, in the build folder, with KV_SOURCE_DIR naming the
 // source tree.
 //
-//   KV_SOURCE_DIR=<source tree> text_page_bench
+//   KV_SOURCE_DIR=<source tree> text_page_bench [--shipped]
+//
+// --shipped reads with the shipped references ("Learned\Text").
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -34,6 +36,12 @@ using Clock = std::chrono::steady_clock;
 const char kDictionary[] = "Song of the Morning Andante sing ing a song the morn\n";
 const std::vector<std::string> kReferenceLines = {"alphabet_serif", "capitals_serif", "marks_serif"};
 
+bool shipped = false;
+
+bool StartReading(const EngineDataFolder& folder) {
+  return shipped ? StartShippedTextReading(folder, kDictionary) : StartTextReading(folder, kReferenceLines, kDictionary);
+}
+
 double Ms(Clock::time_point since) { return std::chrono::duration<double, std::milli>(Clock::now() - since).count(); }
 
 std::vector<std::string> Split(const std::string& text) {
@@ -55,7 +63,8 @@ std::vector<std::string> WordsRead() {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  shipped = argc > 1 && std::string(argv[1]) == "--shipped";
   EngineDataFolder folder;
   std::vector<std::string> truth;
   for (const char* name : {"title_serif", "tempo_serif", "chords_serif", "lyrics_serif"}) {
@@ -73,7 +82,7 @@ int main() {
     std::vector<std::string> read;
     for (int run = 0; run < 5; ++run) {
       // The text stage alone, after the steps it needs.
-      if (RunStaffStageOn(song.page) != 0 || !StartTextReading(folder, kReferenceLines, kDictionary)) return 1;
+      if (RunStaffStageOn(song.page) != 0 || !StartReading(folder)) return 1;
       MeasurePageSkew();
       CleanSmallComponents();
       Clock::time_point start = Clock::now();
@@ -81,7 +90,7 @@ int main() {
       best = std::min(best, Ms(start));
       read = WordsRead();
       // The whole page stage (with the text stage in it).
-      if (RunStaffStageOn(song.page) != 0 || !StartTextReading(folder, kReferenceLines, kDictionary)) return 1;
+      if (RunStaffStageOn(song.page) != 0 || !StartReading(folder)) return 1;
       start = Clock::now();
       RecognisePage(1.0f, nullptr, nullptr);
       bestPage = std::min(bestPage, Ms(start));
@@ -109,7 +118,7 @@ int main() {
       auto load = [&] {
         FreeEngine();
         return LoadPageImage(engraved.bits.data(), engraved.width, engraved.height, 0) == kEngineOk &&
-               RunStaffStage(1, nullptr, nullptr) == 0 && StartTextReading(folder, kReferenceLines, kDictionary);
+               RunStaffStage(1, nullptr, nullptr) == 0 && StartReading(folder);
       };
       if (!load()) break;
       MeasurePageSkew();

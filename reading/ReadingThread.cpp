@@ -94,6 +94,7 @@ StageEntry stageTable[] = {
     {ReadingStage::kDotsAndWords, StageScope::kGroup, nullptr, nullptr},
     {ReadingStage::kGuitarFrames, StageScope::kGroup, u"Guitar frames: %d\n", nullptr},
     {ReadingStage::kFinishGroup, StageScope::kGroup, nullptr, nullptr},
+    {ReadingStage::kGroupOverlaps, StageScope::kGroup, nullptr, nullptr},
     {ReadingStage::kInterpretStaveSymbols, StageScope::kGroup, nullptr, nullptr},
     {ReadingStage::kCorrectBarRhythms, StageScope::kAfterPage, nullptr, nullptr},
 };

@@ -163,6 +163,7 @@ enum class ReadingStage : int {
   kDotsAndWords,
   kGuitarFrames,
   kFinishGroup,
+  kGroupOverlaps,  // curves in the text margins, rests moved clear of notes
   kInterpretStaveSymbols,
   kCorrectBarRhythms,
   kCount,

@@ -7,6 +7,8 @@
 #include "stages/ChordDots.h"
 #include "stages/NoteValueStep.h"
 #include "stages/NoteheadStep.h"
+#include "stages/OverlapCleanUp.h"
+#include "stages/SlursTiesHairpins.h"
 #include "stages/TabNumbers.h"
 
 void InstallRecognitionStages() {
@@ -17,7 +19,10 @@ void InstallRecognitionStages() {
   SetReadingStage(ReadingStage::kBigSymbols, BigSymbolsStage);
   SetReadingStage(ReadingStage::kConvertNoteRecords, ConvertNoteRecordsStage);
   SetReadingStage(ReadingStage::kNoteValues, NoteValueStage);
+  SetReadingStage(ReadingStage::kOverlapCleanUp, CleanUpOverlaps);
   SetReadingStage(ReadingStage::kArticulation, ArticulationStage);
   SetReadingStage(ReadingStage::kAppenditures, AppendituresStage);
+  SetReadingStage(ReadingStage::kSlursTiesHairpins, FindSlursTiesHairpins);
   InstallChordDotStages();
+  SetReadingStage(ReadingStage::kGroupOverlaps, FinishGroupOverlaps);
 }

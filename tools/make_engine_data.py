@@ -15,9 +15,10 @@ code-page bytes written \\u00XX). Each kind is written from its source and
 read back into the same source, so that write(read(file)) == file.
 
 usage:
-  make_engine_data.py shipped OUTDIR [SETS]  the shipped reference sets: "fssOLD" and "nhOLD"
-                                             from SETS/music.json and SETS/notehead.json (the
-                                             reference maker's output), the others valid files
+  make_engine_data.py shipped OUTDIR [SETS]  the shipped reference sets: "fssOLD", "nhOLD" and
+                                             "Text" from SETS/music.json, SETS/notehead.json and
+                                             SETS/text.json (the reference makers' output), the
+                                             others valid files
                                              with no entries (the language files and the user
                                              dictionary come from tools/make_language_data.py)
   make_engine_data.py write KIND SOURCE OUT  one file from a JSON source
@@ -324,7 +325,7 @@ def write_file(path, data):
 
 # The shipped files written from the reference maker's sources when a folder
 # of them is given.
-MADE_SETS = {"Learned/fssOLD": "music.json", "Learned/nhOLD": "notehead.json"}
+MADE_SETS = {"Learned/fssOLD": "music.json", "Learned/nhOLD": "notehead.json", "Learned/Text": "text.json"}
 
 
 def shipped(outdir, setsdir=None):

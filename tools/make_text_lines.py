@@ -23,6 +23,11 @@ FONTS = "/usr/share/fonts/truetype"
 SERIF = FONTS + "/dejavu/DejaVuSerif.ttf"
 SANS = FONTS + "/dejavu/DejaVuSans.ttf"
 LIBERATION = FONTS + "/liberation2/LiberationSerif-Regular.ttf"
+LIBERATION_SANS = FONTS + "/liberation2/LiberationSans-Regular.ttf"
+LIBERATION_ITALIC = FONTS + "/liberation2/LiberationSerif-Italic.ttf"
+SERIF_BOLD = FONTS + "/dejavu/DejaVuSerif-Bold.ttf"
+# A font the text references are not made from (Debian fonts-freefont-ttf).
+FREESERIF = FONTS + "/freefont/FreeSerif.ttf"
 
 # name, font, point size, extra spacing between glyphs (pixels; negative
 # spacing makes neighbours touch), text
@@ -47,6 +52,16 @@ LINES = [
     ("tempo_serif", SERIF, 12, 0, "Andante"),
     ("chords_serif", SERIF, 12, 0, "C        Am        F        G"),
     ("lyrics_serif", SERIF, 12, 0, "sing  -  ing  a  song  of  the  morn  -  ing"),
+    # Clean lines of the text benchmark: titles, tempo and expression words
+    # and lyrics in other reference faces, and the same in a font the
+    # references are not made from.
+    ("tempo_liberation_sans", LIBERATION_SANS, 11, 0, "Allegro moderato e molto cantabile"),
+    ("lyric_liberation", LIBERATION, 12, 0, "and we shall sing until the evening comes"),
+    ("expression_liberation_italic", LIBERATION_ITALIC, 12, 0, "dolce espressivo poco a poco cresc"),
+    ("title_serif_bold", SERIF_BOLD, 14, 0, "Three Songs for the Winter"),
+    ("lyric_sans", SANS, 11, 0, "over the hills and far away"),
+    ("lyric_freeserif", FREESERIF, 12, 0, "and we shall sing until the evening comes"),
+    ("tempo_freeserif", FREESERIF, 12, 0, "Allegro moderato e molto cantabile"),
 ]
 
 CANVAS_W, CANVAS_H, ORIGIN_X, ORIGIN_Y = 2400, 160, 20, 110

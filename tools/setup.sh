@@ -28,6 +28,11 @@ packages=(
   # the face LilyPond sets tablature numbers in, one of those the text
   # characters are tuned against (tools/textchars/render_digits.py)
   fonts-urw-base35
+  # the text references are rendered with FreeType in DejaVu (core and
+  # extra: serif italic and bold) and Liberation (tools/textrefs)
+  libfreetype-dev fonts-dejavu-extra
+  # a font the text references are not made from, for the text benchmark
+  fonts-freefont-ttf
   # benchmark and fixture pages engraved from the project's own scores, by
   # LilyPond (its musicxml2ly reads MusicXML) beside MuseScore 3
   lilypond

@@ -137,6 +137,22 @@ int32_t LineMargin(const int32_t* d, int32_t count) {
   return divisor == 0 ? 0 : static_cast<int32_t>(100000 / divisor);
 }
 
+int32_t CutLinePieces(CutResult* cut) {
+  ENGINE_CHECK_POINTER(cut);
+  *cut = {};
+  EngineFree(pieces);
+  pieceCount = 0;
+  int32_t runCount = 0, width = 0;
+  LineRun* runs = GetLineRuns(&runCount, &width);
+  if (runCount == 0) return 0;
+  EngineAllocZeroedChecked(objects, sizeof(CutObject) * (kCutObjectLimit + 1));
+  SetCutLine(runs, runCount, width);
+  CutTouchingObjects(cut, objects, kCutObjectLimit);
+  BuildPieces(*cut);
+  EngineFree(objects);
+  return pieceCount;
+}
+
 void SetLineScale(int32_t p) { lineScale = std::max(1, p); }
 
 int32_t LineScaleValue() { return IsPositionScaleReady() ? GetScaleValue() : std::max(1, lineScale / 4); }
@@ -190,17 +206,9 @@ void ReadLineWords(LineReading* result, int mode) {
   ENGINE_CHECK_POINTER(result);
   FreeLineReading();
   *result = {};
-  int32_t runCount = 0, width = 0;
-  LineRun* runs = GetLineRuns(&runCount, &width);
-  if (runCount == 0) return;
   // 2. Pieces.
-  EngineAllocZeroedChecked(objects, sizeof(CutObject) * (kCutObjectLimit + 1));
-  SetCutLine(runs, runCount, width);
   CutResult cut{};
-  CutTouchingObjects(&cut, objects, kCutObjectLimit);
-  BuildPieces(cut);
-  EngineFree(objects);
-  if (pieceCount == 0) return;
+  if (CutLinePieces(&cut) == 0) return;
   SetLineScale(cut.height);
   SetLatticePieces(pieces, pieceCount);
   // Characters: the word lattice over the pieces with the classifier's costs.

@@ -41,6 +41,13 @@ void ReadLineWords(LineReading* result, int mode);
 // its reference cost) is above 0; no margin (0) when the divisor comes to 0.
 int32_t LineMargin(const int32_t* d, int32_t count);
 
+struct CutResult;
+// Cuts the runs of the line prepared by PrepareTextLine (Ocrmisc) into the
+// line's pieces, as the reader's first step does: returns the piece count
+// (0 for a line without ink). The reference maker takes its samples through
+// this and CharacterSample, so that they are cut as the reader cuts.
+int32_t CutLinePieces(CutResult* cut);
+
 // The current line's pieces.
 const TextPiece* GetLinePieces(int32_t* count);
 

@@ -83,7 +83,7 @@ bool HeadGlyphFeatures(const GlyphImage& glyph, int32_t headClass, HeadPlace pla
 // classifier's 94).
 class ReferenceSamples {
  public:
-  explicit ReferenceSamples(int32_t features = kEdgeFeatureCount) : n_(features) {}
+  explicit ReferenceSamples(int32_t features = kEdgeFeatureCount) : n_(features < kMaxFeatures ? features : kMaxFeatures) {}
   void Add(const uint8_t* features);
   int32_t count() const { return count_; }
   // The rounded means and weight rows (value, weight-row pairs, 2n bytes):
@@ -94,8 +94,11 @@ class ReferenceSamples {
  private:
   int32_t n_;
   int32_t count_ = 0;
-  double sum_[kMusicFeatureCount] = {};
-  double squares_[kMusicFeatureCount] = {};
+  // Room for the longest vectors: the music features and the text
+  // classifier's 96 main features.
+  static constexpr int kMaxFeatures = 96;
+  double sum_[kMaxFeatures] = {};
+  double squares_[kMaxFeatures] = {};
 };
 
 // The glyphs of one head class at several staff spaces.

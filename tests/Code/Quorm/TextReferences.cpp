@@ -248,6 +248,18 @@ bool StartTextReading(const EngineDataFolder& folder, const std::vector<std::str
   return code == nullptr;
 }
 
+bool StartShippedTextReading(const EngineDataFolder& folder, const std::string& dictionary) {
+  SetEngineHeapHook(OnEngineHeapExhausted);
+  SetNamedHeapHook(OnEngineSafeHeapExhausted);
+  WriteTestLanguage(folder, dictionary);
+  InitialiseIntMath();
+  InitialiseEdgeFeatureTables();
+  FreeTextReferences();
+  const char* code = InitialiseTextRecognition();
+  if (code != nullptr) ADD_FAILURE() << "text recognition did not start: " << code;
+  return code == nullptr;
+}
+
 void StopTextReading() {
   FreeTextReadingWork();
   FreeTextClassifierData();

@@ -25,6 +25,9 @@ LineMeasures MeasureReferenceLine(const std::string& name);
 // start does. False when something fails to load.
 bool StartTextReading(const EngineDataFolder& folder, const std::vector<std::string>& referenceLines,
                       const std::string& dictionary, int32_t spread = 50);
+// The same with the shipped references (the folder's "Learned\Text" as the
+// build wrote it) instead of references of fixture lines.
+bool StartShippedTextReading(const EngineDataFolder& folder, const std::string& dictionary);
 void StopTextReading();
 
 // References of classes that all share one shape (the sample's), with all
