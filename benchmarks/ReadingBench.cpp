@@ -116,12 +116,27 @@ void WrapStages(std::integer_sequence<int, I...>) {
   ((g_stage[I] = SetReadingStage(static_cast<ReadingStage>(I), TimedStage<I>)), ...);
 }
 const char* StageName(int i) {
-  static const char* const names[kStages] = {
-      "text finder",         "staves to parts",     "noteheads",          "tab numbers",       "big symbols",
-      "note records",        "note values",         "overlap clean-up",   "articulation",      "articulation slot",
-      "appendages",          "slurs, ties, hairpins", "dots and words",   "guitar frames",     "finish group",
-      "stave symbols (building)", "bar rhythms (building)"};
-  return names[i];
+  switch (static_cast<ReadingStage>(i)) {
+    case ReadingStage::kFindChars: return "text finder";
+    case ReadingStage::kAssignStavesToParts: return "staves to parts";
+    case ReadingStage::kNoteheads: return "noteheads";
+    case ReadingStage::kTabNumbers: return "tab numbers";
+    case ReadingStage::kBigSymbols: return "big symbols";
+    case ReadingStage::kConvertNoteRecords: return "note records";
+    case ReadingStage::kNoteValues: return "note values";
+    case ReadingStage::kOverlapCleanUp: return "overlap clean-up";
+    case ReadingStage::kArticulation: return "articulation";
+    case ReadingStage::kArticulationSlot: return "articulation slot";
+    case ReadingStage::kAppenditures: return "appendages";
+    case ReadingStage::kSlursTiesHairpins: return "slurs, ties, hairpins";
+    case ReadingStage::kDotsAndWords: return "dots and words";
+    case ReadingStage::kGuitarFrames: return "guitar frames";
+    case ReadingStage::kFinishGroup: return "finish group";
+    case ReadingStage::kGroupOverlaps: return "group overlaps";
+    case ReadingStage::kInterpretStaveSymbols: return "stave symbols (building)";
+    case ReadingStage::kCorrectBarRhythms: return "bar rhythms (building)";
+    default: return "stage";
+  }
 }
 
 // ---- The host: the thread's stage time lines collected ----
