@@ -50,15 +50,23 @@ int32_t SymbolTopY(const AppendagePage& page, int row, const SymbolRecord& s, in
 }
 
 // Anything of the stave that already claims the box: another live head, an
-// accidental or text sub-item of another note, a live symbol.
-// Accidentals are claimed only by other notes' accidental and text items,
-// dots by any of their items.
+// accidental or text sub-item of any note (the note's own included: the
+// engine may have attached its accidental already), a live symbol.
+// Accidentals are claimed only by accidental and text items, dots by any
+// item of another note.
 bool Claimed(const AppendagePage& page, int row, const Box& box, const NoteRecord* notes, uint32_t noteCount,
              uint32_t self, const SymbolRecord* symbols, uint32_t symbolCount, bool anyItem) {
   const int16_t stave = notes[self].stave;
   for (uint32_t i = 0; i < noteCount; ++i) {
     const NoteRecord& n = notes[i];
-    if (i == self || !Live(n) || n.stave != stave) continue;
+    if (!Live(n) || n.stave != stave) continue;
+    if (i == self) {
+      for (int k = 0; k < n.appenditureCount && k < kMaxAppenditures; ++k) {
+        const Appenditure& a = n.appenditures[k];
+        if (ClaimsKind(a.kind) && a.quality < kRejectedQuality && Overlap(ItemBox(a), box)) return true;
+      }
+      continue;
+    }
     if (Overlap(HeadBox(n), box)) return true;
     for (int k = 0; k < n.appenditureCount && k < kMaxAppenditures; ++k) {
       const Appenditure& a = n.appenditures[k];

@@ -102,6 +102,19 @@ TEST(AppendageStep, AccidentalsBeforeHeadsOnLinesAndSpaces) {
   }
 }
 
+// The engine already attached the sharp to the head: the step does not
+// attach it a second time.
+TEST(AppendageStep, AnAccidentalTheEngineAttachedIsNotAddedAgain) {
+  AppendageScene scene;
+  std::vector<NoteRecord> notes = {scene.Head(16, 300)};
+  scene.Stamp(SymbolGlyph("sharp", kSpace), 300 - 32, scene.NoteY(16));
+  std::vector<SymbolRecord> symbols;
+  ASSERT_EQ(scene.Read(notes, symbols), 1);
+  ASSERT_EQ(Kinds(notes[0]), std::vector<int>{129});
+  ASSERT_EQ(scene.Read(notes, symbols), 1);  // read again: the sharp is held
+  EXPECT_EQ(Kinds(notes[0]), std::vector<int>{129});
+}
+
 TEST(AppendageStep, AHeadWithoutAccidentalGetsNone) {
   AppendageScene scene;
   std::vector<NoteRecord> notes = {scene.Head(16, 300), scene.Head(18, 400)};
