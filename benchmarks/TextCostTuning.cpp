@@ -33,8 +33,11 @@
 namespace {
 
 // Lines the costs are chosen on, and the benchmark's clean measuring lines.
-const char* const kTuningLines[] = {"title_serif", "tempo_serif",    "lyrics_serif", "chords_serif",
-                                    "marks_serif", "alphabet_serif", "capitals_serif"};
+// The tune_* lines are rendered for this run by tools/make_text_lines.py.
+const char* const kTuningLines[] = {"tune_tempo_sans",        "tune_lyric_liberation_sans", "tune_expression_italic",
+                                    "tune_title_bold",        "tune_lyric_serif_close",     "tune_navigation_liberation",
+                                    "tune_tempo_serif",       "tune_names_sans",            "title_serif",
+                                    "tempo_serif",            "lyrics_serif",               "chords_serif"};
 const char* const kMeasuringLines[] = {"words_serif",      "lyric_serif",   "hq_serif",
                                        "tempo_liberation_sans", "lyric_liberation",
                                        "expression_liberation_italic", "title_serif_bold", "lyric_sans"};
@@ -207,11 +210,11 @@ Score ReadLines(const EngineDataFolder& folder, const LangFile& f, const Candida
   return s;
 }
 
-// The values tried for one coordinate: the held value scaled, and a few
-// small ones for costs that may as well be nothing.
+// The values tried for one coordinate: the held value scaled and stepped,
+// a few small ones for costs that may as well be nothing and a few large ones.
 std::vector<int> TrialValues(int held, int cap) {
-  std::vector<int> v = {0, 1, 2, 5, held / 2, held * 3 / 4, held * 4 / 3, held * 3 / 2, held * 2, held + 5,
-                        std::max(0, held - 5)};
+  std::vector<int> v = {0,           1,        2,        5,        held / 2, held * 3 / 4, held * 4 / 3, held * 3 / 2,
+                        held * 2,    held * 4, held * 8, held + 5, held - 5, 50,           100,          200};
   std::vector<int> out;
   for (int x : v)
     if (x >= 0 && x <= cap && x != held && std::find(out.begin(), out.end(), x) == out.end()) out.push_back(x);
@@ -260,6 +263,7 @@ int main(int argc, char** argv) {
   for (const char* s : kSegmentPool) coords.push_back({s, 1});
   for (const char* s : kSegmentPool) coords.push_back({s, 2});
   std::mt19937 random(seed);
+  const bool trace = std::getenv("KV_TUNING_TRACE") != nullptr;  // every trial's score
 
   Candidate best = file.start;
   Score bestScore = ReadLines(folder, file, best, tuning, false);
@@ -287,6 +291,7 @@ int main(int argc, char** argv) {
       }
       for (const Candidate& t : trials) {
         const Score s = ReadLines(folder, file, t, tuning, false);
+        if (trace) std::printf("  try %s: words %zu, characters %zu\n", co.name.c_str(), s.words, s.chars);
         if (s.Better(bestScore)) {
           best = t;
           bestScore = s;
