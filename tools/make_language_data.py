@@ -17,7 +17,10 @@ tools/langdata/english.py. Outputs, written through the writers of
 tools/make_engine_data.py and laid out as in the engine folder:
 
   "Langs/English/langdata.txt"  character types, punctuation strings, costs,
-                                lone costs and unsafe segments, from english.py.
+                                lone costs and unsafe segments, from english.py
+                                (the costs, lone costs and unsafe segments as
+                                the tuning run benchmarks/TextCostTuning.cpp
+                                chose them; english.py tells how to repeat it).
   "Langs/English/sylngram.bin"  the letter trigram model (below).
   "User/dict.txt"               every word of both lists made of letters and
                                 the apostrophe only (words with other letters

@@ -62,6 +62,17 @@ LINES = [
     ("lyric_sans", SANS, 11, 0, "over the hills and far away"),
     ("lyric_freeserif", FREESERIF, 12, 0, "and we shall sing until the evening comes"),
     ("tempo_freeserif", FREESERIF, 12, 0, "Allegro moderato e molto cantabile"),
+    # Tuning lines of the language data's costs (benchmarks/TextCostTuning.cpp):
+    # reference faces, words outside the dictionary, punctuation, digits and
+    # the look-alikes (rn/m, cl/d, li/h, vv/w), none of them a measuring line.
+    ("tune_tempo_sans", SANS, 11, 0, "Andante con moto, poco rit."),
+    ("tune_lyric_liberation_sans", LIBERATION_SANS, 11, 0, "the modern clear light of warm days"),
+    ("tune_expression_italic", LIBERATION_ITALIC, 12, 0, "sempre legato e dolce"),
+    ("tune_title_bold", SERIF_BOLD, 14, 0, "Four Little Pieces, Op. 12"),
+    ("tune_lyric_serif_close", SERIF, 12, -2, "burn the candle while the willow sways"),
+    ("tune_navigation_liberation", LIBERATION, 12, 0, "D.C. al Coda (2nd time only)"),
+    ("tune_tempo_serif", SERIF, 12, 0, "Moderato assai, mf"),
+    ("tune_names_sans", SANS, 11, 0, "Schubert's Wiegenlied in G"),
 ]
 
 CANVAS_W, CANVAS_H, ORIGIN_X, ORIGIN_Y = 2400, 160, 20, 110
