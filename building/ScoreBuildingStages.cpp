@@ -8,18 +8,24 @@
 #include "building/WordMeaning.h"
 #include "reading/ReadPageHandOver.h"
 #include "reading/ReadingThread.h"
+#include "stages/ChordDots.h"
 #include "stages/EngineText.h"
+
+int FindCharsAndEngineTextStage(StageContext& context) {
+  return FindcharsStage(context) && EngineTextStage(context) ? 1 : 0;
+}
+
+int DotsAndWordsStage(StageContext& context) {
+  return DotCountsStage(context) && WordMeaningStage(context) ? 1 : 0;
+}
 
 void InstallScoreBuildingStages() {
   SetReadingStartHook(PrepareReadingBuildContext);
   ReadingBuildContext().barVoices = AssignBarVoicesStep;
   // One line per stage, in the table's order.
-  // The text-finder slot: its bare form (progress and time line), then the
-  // filling of the page's text records from the engine's text.
-  SetReadingStage(ReadingStage::kFindChars, FindcharsStage);
-  InstallEngineTextStage();
+  SetReadingStage(ReadingStage::kFindChars, FindCharsAndEngineTextStage);
   SetReadingStage(ReadingStage::kAssignStavesToParts, AssignStavesToPartsStage);
-  InstallWordMeaningStage();
+  SetReadingStage(ReadingStage::kDotsAndWords, DotsAndWordsStage);
   InstallTextItemWriters();
   SetReadingStage(ReadingStage::kInterpretStaveSymbols, InterpretStaveSymbolsStage);
   SetReadingStage(ReadingStage::kCorrectBarRhythms, CorrectBarRhythmsStage);

@@ -2,3 +2,11 @@
 #pragma once
 
 void InstallScoreBuildingStages();
+
+struct StageContext;
+// The text finder's entry: the page's bare text-finder step, then the
+// engine's texts into the page's text records.
+int FindCharsAndEngineTextStage(StageContext& context);
+// The group's dots-and-words entry: the chord's dot counts agreed, then the
+// word pass.
+int DotsAndWordsStage(StageContext& context);

@@ -1018,12 +1018,7 @@ void AlignTextLines(WordPass& pass) {
 
 // ---- The stage ----
 
-namespace {
-StageFunction earlierDotsAndWords = nullptr;
-}
-
 int WordMeaningStage(StageContext& context) {
-  if (earlierDotsAndWords && !earlierDotsAndWords(context)) return 0;
   BuildContext& build = ReadingBuildContext();
   BindStageContext(build, context);
   PageLists& l = build.lists;
@@ -1034,9 +1029,4 @@ int WordMeaningStage(StageContext& context) {
   pass.switches = CurrentTextTypeSwitches();
   pass.stemOffsetScale = build.stemOffsetScale;
   return InterpretWords(pass);
-}
-
-void InstallWordMeaningStage() {
-  const StageFunction old = SetReadingStage(ReadingStage::kDotsAndWords, WordMeaningStage);
-  if (old != WordMeaningStage) earlierDotsAndWords = old;
 }

@@ -122,11 +122,9 @@ void PrepareWordPass(WordPass& pass, BuildContext& build, int firstStave);
 // meaning; returns 1.
 int InterpretWords(WordPass& pass);
 
-// The stage adapter of the group's dots-and-words entry: runs what was
-// installed there before, then (on the page's first group, after the part
-// slots reset the kinds) takes the engine's texts, and interprets the words.
+// The word pass of a group: on the page's first group (after the part slots
+// reset the kinds) it takes the engine's texts; then it interprets the words.
 int WordMeaningStage(StageContext& context);
-void InstallWordMeaningStage();
 
 // ---- Shared by the classifiers ----
 

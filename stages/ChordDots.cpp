@@ -70,12 +70,9 @@ int RelateListedStems(const NoteRecord* notes, uint32_t i, uint32_t j, int unit)
   return RelateStemNeighbours(notes[i], notes[j], unit);
 }
 
-StageFunction runBeforeOuterNotes = nullptr;
-StageFunction runAfterDots = nullptr;
-StageFunction runAfterFinish = nullptr;
+}  // namespace
 
 int OuterNotesStage(StageContext& c) {
-  if (runBeforeOuterNotes && !runBeforeOuterNotes(c)) return 0;
   MarkOuterNotes(c.lists->notes, c.lists->noteCount, 0);
   return 1;
 }
@@ -83,7 +80,7 @@ int OuterNotesStage(StageContext& c) {
 int DotCountsStage(StageContext& c) {
   HarmoniseDotCounts(c.lists->notes, c.lists->noteCount, c.rows, c.staveCount, c.firstStave,
                      c.page && c.page->resolution > 0 ? c.page->resolution : 300, RelateListedStems);
-  return runAfterDots ? runAfterDots(c) : 1;
+  return 1;
 }
 
 int FinishGroupStage(StageContext& c) {
@@ -94,17 +91,8 @@ int FinishGroupStage(StageContext& c) {
                          resolution);
   FinishStaveGroupStep(c.rows, c.staveCount, c.firstStave, c.lists->symbols, c.lists->symbolCount, c.lists->notes,
                        c.lists->noteCount);
-  return runAfterFinish ? runAfterFinish(c) : 1;
+  return 1;
 }
-
-// Puts stage into the entry and keeps what the entry ran before, unless that
-// was the stage itself (installing twice).
-void Chain(ReadingStage id, StageFunction stage, StageFunction* kept) {
-  const StageFunction old = SetReadingStage(id, stage);
-  if (old != stage) *kept = old;
-}
-
-}  // namespace
 
 void HarmoniseDotCounts(NoteRecord* notes, uint32_t count, const StaveRow* rows, int staveCount, int firstStave,
                         int resolution, StemNeighbourRelation relate) {
@@ -199,20 +187,5 @@ void FinishStaveGroupStep(const StaveRow* rows, int staveCount, int firstStave, 
       continue;
     }
     ++i;
-  }
-}
-
-void InstallChordDotStages() {
-  Chain(ReadingStage::kArticulation, OuterNotesStage, &runBeforeOuterNotes);
-  Chain(ReadingStage::kDotsAndWords, DotCountsStage, &runAfterDots);
-  Chain(ReadingStage::kFinishGroup, FinishGroupStage, &runAfterFinish);
-}
-
-StageFunction StageWrappedByChordDots(ReadingStage id) {
-  switch (id) {
-    case ReadingStage::kArticulation: return runBeforeOuterNotes;
-    case ReadingStage::kDotsAndWords: return runAfterDots;
-    case ReadingStage::kFinishGroup: return runAfterFinish;
-    default: return nullptr;
   }
 }

@@ -34,8 +34,9 @@ int HasNoteBetween(const NoteRecord* notes, uint32_t count, int stave, int fromX
 void FinishStaveGroupStep(const StaveRow* rows, int staveCount, int firstStave, SymbolRecord* symbols,
                           uint32_t& symbolCount, const NoteRecord* notes, uint32_t noteCount);
 
-// Wires the passes into the reading thread's stage table, each after or
-// before what its entry already runs as the stage order asks.
-void InstallChordDotStages();
-// The stage a chord-dot pass wraps in entry id (null: none, or not wrapped).
-StageFunction StageWrappedByChordDots(ReadingStage id);
+// The passes as stages of a group: the outer notes marked (after the
+// articulation step), the chord's dot counts agreed (before the word pass),
+// and the group finished (tablature copies, then whole-bar rests).
+int OuterNotesStage(StageContext& context);
+int DotCountsStage(StageContext& context);
+int FinishGroupStage(StageContext& context);

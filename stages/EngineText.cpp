@@ -154,17 +154,7 @@ void TakeEngineTextForWordPass(CharRecord* chars, uint32_t* charCount, WordRecor
   GiveEngineTextKinds(chars, *charCount, words, *wordCount);
 }
 
-namespace {
-StageFunction earlierFindChars = nullptr;
-}
-
-void InstallEngineTextStage() {
-  const StageFunction old = SetReadingStage(ReadingStage::kFindChars, EngineTextStage);
-  if (old != EngineTextStage) earlierFindChars = old;
-}
-
 int EngineTextStage(StageContext& context) {
-  if (earlierFindChars && !earlierFindChars(context)) return 0;
   ReadingWorkLists* lists = context.lists;
   if (!lists || !lists->characters || !lists->words) return 1;
   FillEngineTextRecords(reinterpret_cast<CharRecord*>(lists->characters), &lists->charCount,

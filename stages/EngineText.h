@@ -54,7 +54,6 @@ void GiveEngineTextKinds(CharRecord* chars, uint32_t charCount, WordRecord* word
 // kinds.
 void TakeEngineTextForWordPass(CharRecord* chars, uint32_t* charCount, WordRecord* words, uint32_t* wordCount);
 
-// The stage adapter of the text finder's entry: runs what was installed there
-// before, then fills the lists of the page.
+// The text finder's part of filling the page's text records: the engine's
+// texts into the character and word lists.
 int EngineTextStage(StageContext& context);
-void InstallEngineTextStage();

@@ -11,18 +11,22 @@
 #include "stages/SlursTiesHairpins.h"
 #include "stages/TabNumbers.h"
 
+int ArticulationAndOuterNotesStage(StageContext& context) {
+  return ArticulationStage(context) && OuterNotesStage(context) ? 1 : 0;
+}
+
 void InstallRecognitionStages() {
-  // One line per stage, in the table's order. The chord-dot stages go last:
-  // they wrap the entries they share with the stages above.
+  // One line per stage, in the table's order.
   SetReadingStage(ReadingStage::kNoteheads, NoteheadsStage);
   InstallTabNumberStages();
   SetReadingStage(ReadingStage::kBigSymbols, BigSymbolsStage);
   SetReadingStage(ReadingStage::kConvertNoteRecords, ConvertNoteRecordsStage);
   SetReadingStage(ReadingStage::kNoteValues, NoteValueStage);
   SetReadingStage(ReadingStage::kOverlapCleanUp, CleanUpOverlaps);
-  SetReadingStage(ReadingStage::kArticulation, ArticulationStage);
+  SetReadingStage(ReadingStage::kArticulation, ArticulationAndOuterNotesStage);
   SetReadingStage(ReadingStage::kAppenditures, AppendituresStage);
   SetReadingStage(ReadingStage::kSlursTiesHairpins, FindSlursTiesHairpins);
-  InstallChordDotStages();
+  SetReadingStage(ReadingStage::kDotsAndWords, DotCountsStage);
+  SetReadingStage(ReadingStage::kFinishGroup, FinishGroupStage);
   SetReadingStage(ReadingStage::kGroupOverlaps, FinishGroupOverlaps);
 }

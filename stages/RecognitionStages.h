@@ -2,3 +2,8 @@
 #pragma once
 
 void InstallRecognitionStages();
+
+struct StageContext;
+// The articulation entry: the articulation step, then the chord's outer
+// notes marked.
+int ArticulationAndOuterNotesStage(StageContext& context);

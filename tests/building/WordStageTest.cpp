@@ -1,8 +1,9 @@
 // The word pass as a stage of the reading: on the page's first group the
 // engine's texts get their kinds (after the part slots reset them) and sung
-// words go to their notes; what was installed at the stage before still runs.
+// words go to their notes.
 #include <gtest/gtest.h>
 
+#include "building/ScoreBuildingStages.h"
 #include "building/TextItems.h"
 #include "building/WordMeaning.h"
 #include "reading/ReadingThread.h"
@@ -10,16 +11,7 @@
 
 namespace {
 
-int earlierRuns = 0;
-int EarlierStage(StageContext&) {
-  ++earlierRuns;
-  return 1;
-}
-
 TEST(WordStage, EngineTextsGetTheirKindsOnTheFirstGroup) {
-  const StageFunction saved = SetReadingStage(ReadingStage::kDotsAndWords, EarlierStage);
-  InstallWordMeaningStage();
-
   ReadingWorkLists lists;
   ASSERT_TRUE(AllocateWorkLists(&lists));
   StaveRow rows[1];
@@ -55,11 +47,8 @@ TEST(WordStage, EngineTextsGetTheirKindsOnTheFirstGroup) {
   GiveEngineTextPrePassKinds(ReadingBuildContext());
   EXPECT_EQ(chars[0].kind, kTextKindTextLine);
   EXPECT_EQ(chars[1].kind, kTextKindTempoWord);
-  earlierRuns = 0;
-  const StageFunction run = ReadingStageTable()[static_cast<int>(ReadingStage::kDotsAndWords)].run;
-  ASSERT_NE(run, nullptr);
+  const StageFunction run = DotsAndWordsStage;
   EXPECT_EQ(run(stage), 1);
-  EXPECT_EQ(earlierRuns, 1);
   EXPECT_EQ(lists.charCount, 2u);  // the first group fills nothing again
   EXPECT_EQ(chars[0].kind, kTextKindTextLine);
   EXPECT_EQ(chars[1].kind, kTextKindTempoWord);
@@ -83,7 +72,6 @@ TEST(WordStage, EngineTextsGetTheirKindsOnTheFirstGroup) {
   EXPECT_NE(chars[3].kind, kTextKindTempoWord);
 
   FreeWorkLists(&lists);
-  SetReadingStage(ReadingStage::kDotsAndWords, saved);
 }
 
 }  // namespace

@@ -8,7 +8,6 @@
 #include "stages/AppendageStep.h"
 #include "stages/ArticulationStep.h"
 #include "stages/BigSymbolStep.h"
-#include "stages/ChordDots.h"
 #include "stages/RecognitionStages.h"
 #include "shapes/ClassifierStartup.h"
 
@@ -24,7 +23,7 @@ TEST(SymbolStagesWiring, InstallingFillsTheSymbolStages) {
   InstallRecognitionStages();
   EXPECT_EQ(EntryOf(ReadingStage::kBigSymbols), &BigSymbolsStage);
   // The outer-note marking runs after the articulation step in its entry.
-  EXPECT_EQ(StageWrappedByChordDots(ReadingStage::kArticulation), &ArticulationStage);
+  EXPECT_EQ(EntryOf(ReadingStage::kArticulation), &ArticulationAndOuterNotesStage);
   EXPECT_EQ(EntryOf(ReadingStage::kAppenditures), &AppendituresStage);
 }
 
