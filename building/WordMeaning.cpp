@@ -709,39 +709,34 @@ TextTypeSwitches CurrentTextTypeSwitches() {
   return s;
 }
 
-TextRecordRef WordRef(WordRecord& w, uint32_t index) {
+namespace {
+
+// The fields a character and a word record share, by name.
+template <typename Record>
+TextRecordRef RecordRef(Record& record, int capacity, uint32_t id, bool word) {
   TextRecordRef r;
-  r.text = w.text;
-  r.capacity = kWordTextUnits;
-  r.kind = &w.kind;
-  r.left = &w.left;
-  r.top = &w.top;
-  r.right = &w.right;
-  r.bottom = &w.bottom;
-  r.baseline = &w.baseline;
-  r.anchor = &w.anchor;
-  r.flags = &w.flags;
-  r.id = kWordRecordIdBase + index;
-  r.word = true;
+  r.text = record.text;
+  r.capacity = capacity;
+  r.kind = &record.kind;
+  r.left = &record.left;
+  r.top = &record.top;
+  r.right = &record.right;
+  r.bottom = &record.bottom;
+  r.baseline = &record.baseline;
+  r.anchor = &record.anchor;
+  r.flags = &record.flags;
+  r.id = id;
+  r.word = word;
   return r;
 }
 
-TextRecordRef CharRef(CharRecord& c, uint32_t index) {
-  TextRecordRef r;
-  r.text = c.text;
-  r.capacity = kCharTextUnits;
-  r.kind = &c.kind;
-  r.left = &c.left;
-  r.top = &c.top;
-  r.right = &c.right;
-  r.bottom = &c.bottom;
-  r.baseline = &c.baseline;
-  r.anchor = &c.anchor;
-  r.flags = &c.flags;
-  r.id = index;
-  r.word = false;
-  return r;
+}  // namespace
+
+TextRecordRef WordRef(WordRecord& w, uint32_t index) {
+  return RecordRef(w, kWordTextUnits, kWordRecordIdBase + index, true);
 }
+
+TextRecordRef CharRef(CharRecord& c, uint32_t index) { return RecordRef(c, kCharTextUnits, index, false); }
 
 bool WordPass::LastGroup() const {
   return Rows() > 0 && Row(firstStave).group == Row(Rows() - 1).group;
