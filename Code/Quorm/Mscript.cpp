@@ -339,14 +339,12 @@ void FinishTimeSlot(int32_t staff) {
       hasClef = hasClef || slot.events[e].kind == kEventClef;
     }
     if (bar.words[kBarlineWords - 1] == 0 && hasGroup && !hasClef) {
-      for (int32_t e = 0; e < slot.eventCount;) {
-        if (slot.events[e].kind == kEventKeySignature) {
-          std::swap(slot.events[e], slot.events[slot.eventCount - 1]);
-          --slot.eventCount;
-        } else {
-          ++e;
-        }
-      }
+      // Removed in place, the others keeping their order: the slot's own bar
+      // line is already its last event, and the next slot checks for it.
+      int32_t kept = 0;
+      for (int32_t e = 0; e < slot.eventCount; ++e)
+        if (slot.events[e].kind != kEventKeySignature) slot.events[kept++] = slot.events[e];
+      slot.eventCount = kept;
     }
   }
 

@@ -262,11 +262,39 @@ TEST_F(MscriptTest, FinishingASlotDropsKeySignaturesAndRenumbersBeams) {
     byX[k][1] = notes[i].leftBeams;
     byX[k][2] = notes[i].rightBeams;
   }
-  // Removing the key signatures swapped the last group to the front, so
-  // the first member of beam group 0 is the group at x 430.
-  const int32_t expected[4][3] = {{0, 1, 1}, {0, 2, 0}, {1, 0, 0}, {0, 0, 1}};
+  // The groups keep their order when the key signatures go, so beam group 0
+  // runs from the group at x 400 to the one at x 430.
+  const int32_t expected[4][3] = {{0, 0, 1}, {0, 2, 1}, {1, 0, 0}, {0, 1, 0}};
   for (int k = 0; k < 4; ++k)
     for (int f = 0; f < 3; ++f) EXPECT_EQ(byX[k][f], expected[k][f]) << k << " " << f;
+}
+
+// A key signature dropped from a slot that is closed after its bar line
+// (as the bar calculations close every slot) leaves the bar line last, so the
+// next slot still finds it and the page is not given up.
+TEST_F(MscriptTest, DroppingAKeySignatureKeepsTheSlotsBarLineLast) {
+  TwoSystems();
+  NewPage();
+  const int32_t bar[kBarlineWords] = {0, 300, 302, 0, 0, 0, 0, 0, 0};
+  const int32_t key[kKeySignatureWords] = {2, 260, 320, 0, 0, 0, 0, 0};
+  AddTimeSlot(0);
+  AddBarlineEvent(0, bar);
+  FinishTimeSlot(0);
+  AddTimeSlot(0);
+  AddKeySignatureEvent(0, key);
+  MscriptNoteGroup g = Group({kNoteSolid});
+  AddNoteGroupEvents(0, &g, 1);
+  AddBarlineEvent(0, bar);
+  FinishTimeSlot(0);
+  AddTimeSlot(0);
+  AddNoteGroupEvents(0, &g, 1);
+  AddBarlineEvent(0, bar);
+  EXPECT_NO_THROW(FinishTimeSlot(0));
+  int32_t count = -1;
+  GetTimeSlotKeySignatures(0, 0, 0, 1, &count);
+  EXPECT_EQ(count, 0);
+  GetTimeSlotNotes(0, 0, 0, 1, &count);
+  EXPECT_EQ(count, 1);
 }
 
 TEST_F(MscriptTest, KeySignaturesStayWithAClef) {
