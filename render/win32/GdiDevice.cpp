@@ -14,24 +14,6 @@ HPEN MakePen(const render::Pen& pen) {
   return CreatePen(pen.style == render::PenStyle::Dotted ? PS_DOT : PS_SOLID, pen.width, pen.colour);
 }
 
-HBRUSH MakeBrush(const render::Brush& brush) {
-  return brush.hollow ? static_cast<HBRUSH>(GetStockObject(HOLLOW_BRUSH)) : CreateSolidBrush(brush.colour);
-}
-
-// Runs a shape call with a pen and a brush made for it.
-template <typename Draw>
-void WithPenAndBrush(HDC dc, const render::Pen& pen, const render::Brush& brush, Draw draw) {
-  HPEN p = MakePen(pen);
-  HBRUSH b = MakeBrush(brush);
-  HGDIOBJ oldPen = SelectObject(dc, p);
-  HGDIOBJ oldBrush = SelectObject(dc, b);
-  draw();
-  SelectObject(dc, oldBrush);
-  SelectObject(dc, oldPen);
-  DeleteObject(p);
-  if (!brush.hollow) DeleteObject(b);
-}
-
 struct FaceSearch {
   const wchar_t* face;
   bool found;
@@ -64,24 +46,84 @@ bool FileThere(const wchar_t* path) { return GetFileAttributesW(path) != INVALID
 
 }  // namespace
 
+GdiObjectCache::~GdiObjectCache() { Clear(); }
+
+void GdiObjectCache::Clear() {
+  for (int i = 0; i < penCount_; ++i) DeleteObject(pens_[i].pen);
+  for (int i = 0; i < brushCount_; ++i) DeleteObject(brushes_[i].brush);
+  penCount_ = brushCount_ = nextPen_ = nextBrush_ = 0;
+}
+
+HPEN GdiObjectCache::Pen(const render::Pen& pen) {
+  for (int i = 0; i < penCount_; ++i) {
+    const PenSlot& s = pens_[i];
+    if (s.style == pen.style && s.width == pen.width && s.colour == pen.colour) return s.pen;
+  }
+  HPEN made = MakePen(pen);
+  if (!made) return nullptr;
+  int at = penCount_;
+  if (penCount_ < kSlots) {
+    ++penCount_;
+  } else {
+    at = nextPen_;
+    nextPen_ = (nextPen_ + 1) % kSlots;
+    DeleteObject(pens_[at].pen);
+  }
+  pens_[at] = PenSlot{pen.style, pen.width, pen.colour, made};
+  return made;
+}
+
+HBRUSH GdiObjectCache::Brush(const render::Brush& brush) {
+  if (brush.hollow) return static_cast<HBRUSH>(GetStockObject(HOLLOW_BRUSH));
+  for (int i = 0; i < brushCount_; ++i) {
+    if (brushes_[i].colour == brush.colour) return brushes_[i].brush;
+  }
+  HBRUSH made = CreateSolidBrush(brush.colour);
+  if (!made) return nullptr;
+  int at = brushCount_;
+  if (brushCount_ < kSlots) {
+    ++brushCount_;
+  } else {
+    at = nextBrush_;
+    nextBrush_ = (nextBrush_ + 1) % kSlots;
+    DeleteObject(brushes_[at].brush);
+  }
+  brushes_[at] = BrushSlot{brush.colour, made};
+  return made;
+}
+
+// Runs a shape call with the pen and the brush selected, and puts the
+// context's own back.
+template <typename Draw>
+void GdiDevice::WithPenAndBrush(const render::Pen& pen, const render::Brush& brush, Draw draw) {
+  HPEN p = objects_.Pen(pen);
+  HBRUSH b = objects_.Brush(brush);
+  if (!p || !b) return;
+  HGDIOBJ oldPen = SelectObject(dc_, p);
+  HGDIOBJ oldBrush = SelectObject(dc_, b);
+  draw();
+  SelectObject(dc_, oldBrush);
+  SelectObject(dc_, oldPen);
+}
+
 void GdiDevice::MoveTo(int x, int y) { MoveToEx(dc_, x, y, nullptr); }
 
 void GdiDevice::LineTo(int x, int y, const render::Pen& pen) {
-  HPEN p = MakePen(pen);
+  HPEN p = objects_.Pen(pen);
+  if (!p) return;
   HGDIOBJ old = SelectObject(dc_, p);
   ::LineTo(dc_, x, y);
   SelectObject(dc_, old);
-  DeleteObject(p);
 }
 
 void GdiDevice::Rectangle(int left, int top, int right, int bottom, const render::Pen& pen,
                           const render::Brush& brush) {
-  WithPenAndBrush(dc_, pen, brush, [&] { ::Rectangle(dc_, left, top, right, bottom); });
+  WithPenAndBrush(pen, brush, [&] { ::Rectangle(dc_, left, top, right, bottom); });
 }
 
 void GdiDevice::Ellipse(int left, int top, int right, int bottom, const render::Pen& pen,
                         const render::Brush& brush) {
-  WithPenAndBrush(dc_, pen, brush, [&] { ::Ellipse(dc_, left, top, right, bottom); });
+  WithPenAndBrush(pen, brush, [&] { ::Ellipse(dc_, left, top, right, bottom); });
 }
 
 void GdiDevice::FillBezierPath(render::DevicePoint start, const render::DevicePoint* points, int count,
@@ -89,7 +131,7 @@ void GdiDevice::FillBezierPath(render::DevicePoint start, const render::DevicePo
   if (count <= 0 || count % 3 != 0 || count > 30) return;
   POINT p[30];
   for (int i = 0; i < count; ++i) p[i] = {points[i].x, points[i].y};
-  WithPenAndBrush(dc_, {render::PenStyle::Solid, 0, colour}, {false, colour}, [&] {
+  WithPenAndBrush({render::PenStyle::Solid, 0, colour}, {false, colour}, [&] {
     BeginPath(dc_);
     MoveToEx(dc_, start.x, start.y, nullptr);
     PolyBezierTo(dc_, p, static_cast<DWORD>(count));

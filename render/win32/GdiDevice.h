@@ -6,6 +6,39 @@
 
 #include "render/DrawDevice.h"
 
+// Pens and brushes of the shapes drawn, kept for the next shape of the same
+// pen or brush instead of being made and deleted for each one (a page of a
+// few thousand items uses a handful of each). They are selected only for the
+// call that draws with them, so the context never keeps one after a call.
+class GdiObjectCache {
+ public:
+  GdiObjectCache() = default;
+  ~GdiObjectCache();
+  GdiObjectCache(const GdiObjectCache&) = delete;
+  GdiObjectCache& operator=(const GdiObjectCache&) = delete;
+  HPEN Pen(const render::Pen& pen);
+  HBRUSH Brush(const render::Brush& brush);
+  // Deletes every pen and brush kept (none may be selected anywhere).
+  void Clear();
+
+ private:
+  static constexpr int kSlots = 16;
+  struct PenSlot {
+    render::PenStyle style;
+    int width;
+    render::Colour colour;
+    HPEN pen;
+  };
+  struct BrushSlot {
+    render::Colour colour;
+    HBRUSH brush;
+  };
+  PenSlot pens_[kSlots] = {};
+  BrushSlot brushes_[kSlots] = {};
+  int penCount_ = 0, brushCount_ = 0;
+  int nextPen_ = 0, nextBrush_ = 0;  // the slot a new one replaces once all are used
+};
+
 class GdiDevice : public render::DrawDevice {
  public:
   explicit GdiDevice(HDC dc = nullptr) : dc_(dc) {}
@@ -35,8 +68,12 @@ class GdiDevice : public render::DrawDevice {
   bool InstallMusicFont() override;
 
  private:
+  template <typename Draw>
+  void WithPenAndBrush(const render::Pen& pen, const render::Brush& brush, Draw draw);
+
   HDC dc_;
   int savedMapMode_ = MM_TEXT;
+  GdiObjectCache objects_;
 };
 
 // The music font file's route into the system: the font resource file in

@@ -43,6 +43,10 @@ void DrawImageRegion(const ScanStripPlacement& at) {
   DrawPageImageRegion(page, at.x, at.y, ImageRatio{per1000, per1000, 1000, 1000}, StripContext, &clip, false);
 }
 
+void RecolourHighlight(const int32_t rect[4], int fromColour, int toColour) {
+  if (StripContext) RecolourScreenRect(StripContext, rect[0], rect[1], rect[2], rect[3], fromColour, toColour);
+}
+
 bool Is(HWND window, HWND slot) { return HoldsWindow(slot) && window == slot; }
 
 }  // namespace
@@ -64,7 +68,7 @@ void PaintScanStripPane(int x, int y, HDC dc, const RECT& rect) {
   if (view.stripHeight == 0 && Painters.imageStripHeight) view.stripHeight = Painters.imageStripHeight();
   StripContext = pane.Memory();
   StripClip = ClipRect{rect.left, rect.top, rect.right, rect.bottom};
-  PaintScanStripContent(view, x, y, ScanStripImageDrawing{DrawWholeImage, DrawImageRegion, nullptr});
+  PaintScanStripContent(view, x, y, ScanStripImageDrawing{DrawWholeImage, DrawImageRegion, RecolourHighlight});
   StripContext = nullptr;
   SetWindowOrgEx(pane.Memory(), origin.x, origin.y, nullptr);
   pane.EndDrawing();
