@@ -144,7 +144,7 @@ ScanStripOutcome PaintScanStripContent(const ScanStripView& view, int32_t x, int
     DrawImageStripFrame(x, y, view.paneWidth, view.stripHeight, view.alternativeColours);
     int32_t rect[4];
     if (!editing && drawing.recolourHighlight && ScanStripHighlightRect(view, at, rect)) {
-      drawing.recolourHighlight(rect, kStripPaperColour, kStripHighlightColour);
+      drawing.recolourHighlight(rect);
     }
   }
   if (!editing || view.imageWaiting) {

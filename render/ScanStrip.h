@@ -54,9 +54,8 @@ void FillRoundImage(int32_t x, int32_t y, int32_t width, int32_t height, int32_t
 // strip its bevel and shadow.
 void DrawImageStripFrame(int32_t x, int32_t y, int32_t paneWidth, int32_t stripHeight, bool alternativeColours);
 
-// The paper of the strip's image (its ink is colour 3, or 5 in the
-// alternative set) and what the highlighted region's paper becomes.
-constexpr int kStripPaperColour = 44;
+// What the paper of the page workspace's highlighted region becomes in the
+// strip (the stave highlight colour).
 constexpr int kStripHighlightColour = 15;
 
 // The rectangle of the strip that the page workspace's highlighted region
@@ -71,9 +70,9 @@ struct ScanStripImageDrawing {
   void (*drawWhole)(const ScanStripPlacement& at, bool alternativeColours) = nullptr;
   // Only the part of the page image inside the paint rectangle.
   void (*drawRegion)(const ScanStripPlacement& at) = nullptr;
-  // The paper of the page workspace's highlighted region recoloured over
-  // the image, in the rectangle ScanStripHighlightRect gives.
-  void (*recolourHighlight)(const int32_t rect[4], int fromColour, int toColour) = nullptr;
+  // The paper of the page workspace's highlighted region, in the rectangle
+  // ScanStripHighlightRect gives, turned into kStripHighlightColour.
+  void (*recolourHighlight)(const int32_t rect[4]) = nullptr;
 };
 
 // What was drawn, for the caller and the tests.

@@ -119,7 +119,8 @@ TEST_F(ScanStripGdiTest, ShownPageIsDrawnUnderTheHint) {
 TEST_F(ScanStripGdiTest, HighlightedRegionTurnsItsPaperToTheHighlightColour) {
   StripTestPage page;
   ASSERT_TRUE(page.Ok());
-  // Image columns 90..179 and rows 60..89: window columns 88..177, rows 50..79.
+  // Image columns 90..179 and rows 60..89: window columns 88..177, rows 50..79
+  // (ink up to image column 99, window column 97).
   StripView.highlightShown = true;
   StripView.highlight = HighlightRegion{90, 60, 180, 90};
   AppWindows& w = Windows();
@@ -131,8 +132,9 @@ TEST_F(ScanStripGdiTest, HighlightedRegionTurnsItsPaperToTheHighlightColour) {
   const COLORREF highlight = canvas.Pixel(150, 65);
   EXPECT_NE(highlight, paper);
   EXPECT_EQ(highlight, GetNearestColor(canvas.Dc(), ColourTable[kStripHighlightColour]));
-  EXPECT_EQ(canvas.Pixel(88, 50), highlight) << "the region's first column and row";
-  EXPECT_EQ(canvas.Pixel(177, 79), highlight) << "its last";
+  EXPECT_EQ(canvas.Pixel(150, 50), highlight) << "the region's first row";
+  EXPECT_EQ(canvas.Pixel(98, 65), highlight) << "the first paper column in it";
+  EXPECT_EQ(canvas.Pixel(177, 79), highlight) << "its last column and row";
   EXPECT_EQ(canvas.Pixel(178, 65), paper) << "right of it";
   EXPECT_EQ(canvas.Pixel(150, 80), paper) << "below it";
   EXPECT_EQ(canvas.Pixel(150, 49), paper) << "above it";
