@@ -20,6 +20,7 @@
 #include "render/MusicFonts.h"
 #include "render/ScorePagePainter.h"
 #include "render/win32/GdiDevice.h"
+#include "render/win32/OffscreenPane.h"
 #include "render/win32/ScorePagePane.h"
 #include "score/ItemSelection.h"
 #include "score/ScoreFile.h"
@@ -104,6 +105,23 @@ TEST(ScorePageGdiTest, FixturePageMatchesTheReviewedPictures) {
     EXPECT_GT(dark, 2000u) << "the page came out blank";
     CompareWithReviewed(image, c.name);
   }
+}
+
+}  // namespace
+
+namespace {
+
+// The section and context a paint leaves for the next paint of its size
+// carry nothing of it: another page at another zoom in between changes no
+// pixel of the next paint.
+TEST(ScorePageGdiTest, AKeptSectionPaintsAsAFreshOne) {
+  FreeKeptPaneSections();
+  const GrayImage fresh = PaintFixture("braced.txt", 1.0, 400, 560);
+  PaintFixture("kinds.txt", 1.33, 400, 560);
+  const GrayImage reused = PaintFixture("braced.txt", 1.0, 400, 560);
+  ASSERT_EQ(fresh.pixels.size(), reused.pixels.size());
+  EXPECT_TRUE(fresh.pixels == reused.pixels);
+  FreeKeptPaneSections();
 }
 
 }  // namespace
