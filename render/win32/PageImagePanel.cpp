@@ -87,6 +87,11 @@ void DrawPageImageRegion(const PageImageSource& page, int32_t x, int32_t y, cons
     DrawSpriteInto(dc, ClipRect{plan.clip.left, plan.clip.top, plan.clip.right, plan.clip.bottom}, page.area,
                    page.name, x, y, SpriteScale{ratio.xNum, ratio.yNum, ratio.xDen, ratio.yDen}, kInkOnPaper);
   }
+  // The page view's staves over its own page.
+  if (const StaveOverlayDrawer overlay = CurrentStaveOverlayDrawer();
+      overlay && PageImageShowsStaveOverlay(page.area)) {
+    WithDrawingContext(dc, overlay);
+  }
   if (frame) WithDrawingContext(dc, [&] { DrawPageImageFrame(x, y, plan.width, plan.height, alternative); });
 }
 
