@@ -14,6 +14,7 @@ constexpr char16_t kPageIndexName[] = u"!Index";
 // PageRecord flags.
 enum : uint32_t {
   kPageSelected = 1u << 0,      // marked for reading
+  kPageStaveOverlay = 1u << 1,  // the page view shows its stave overlay over the image
   kPagePaneMark = 1u << 2,      // a mark of the pages pane
   kPageNotInScore = 1u << 3,
   kPageHasProblem = 1u << 5,

@@ -92,7 +92,7 @@ SpriteDraw RenderSprite(const SpriteDrawRequest& rq, ClipRect* clip, SpriteBitma
           bool inside = sx >= h.left && sx < h.right && sy >= h.top && sy < h.bottom;
           out[c] = inside ? (ink ? table[map[1]] : kPaperIndex) : (ink ? kOutsideInkIndex : kOutsidePaperIndex);
         } else {
-          out[c] = ink ? table[map[1]] : (map[0] == kPaperColourNumber ? kPaperIndex : kPaperIndexOther);
+          out[c] = ink ? table[map[1]] : SpritePaperIndex(map);
         }
       }
     } else {
@@ -108,6 +108,10 @@ SpriteDraw RenderSprite(const SpriteDrawRequest& rq, ClipRect* clip, SpriteBitma
     }
   }
   return SpriteDraw::kDrawn;
+}
+
+uint8_t SpritePaperIndex(const uint8_t* colourMap) {
+  return colourMap[0] == kPaperColourNumber ? kPaperIndex : kPaperIndexOther;
 }
 
 int DrawSpriteScaled(const uint8_t* area, const char* name, int32_t x, int32_t y, const SpriteScale& scale,

@@ -54,6 +54,12 @@ struct SpriteDrawRequest {
 // own size.
 SpriteDraw RenderSprite(const SpriteDrawRequest& request, ClipRect* clip, SpriteBitmap* bitmap);
 
+// The palette index a 1-bit sprite's paper is drawn in with this colour map.
+uint8_t SpritePaperIndex(const uint8_t* colourMap);
+// The colour (0x00BBGGRR) that palette index shows as when a sprite is drawn
+// into the device context; false natively, where there is no screen.
+bool SpritePaletteColour(void* deviceContext, uint8_t index, uint32_t* colour);
+
 // Draws into the current window's device context (Win32 build); always 0.
 // An unsupported mode shows "Screen mode not supported".
 int DrawSpriteScaled(const uint8_t* area, const char* name, int32_t x, int32_t y, const SpriteScale& scale,

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "pages/PageData.h"
+#include "pages/PageTable.h"
 #include "render/Colours.h"
 #include "render/ScanStrip.h"
 
@@ -11,6 +13,8 @@ namespace {
 constexpr int32_t kFar = 8191;
 
 bool Reduced(int32_t num, int32_t den) { return num < den; }
+
+StaveOverlayDrawer OverlayDrawer = nullptr;
 
 }  // namespace
 
@@ -93,3 +97,18 @@ bool WorldRecolourRect(double x0, double y0, double x1, double y1, int fromColou
   }
   return true;
 }
+
+bool PageImageShowsStaveOverlay(const uint8_t* area) {
+  if (!area || area != viewPage.Area()) return false;
+  const int32_t row = pageTable.currentPage;
+  if (row < 0 || row >= static_cast<int32_t>(pageTable.pageCount) || row >= kMaxPages) return false;
+  return (pageTable.rows[row].flags & kPageStaveOverlay) != 0;
+}
+
+StaveOverlayDrawer SetStaveOverlayDrawer(StaveOverlayDrawer drawer) {
+  const StaveOverlayDrawer old = OverlayDrawer;
+  OverlayDrawer = drawer;
+  return old;
+}
+
+StaveOverlayDrawer CurrentStaveOverlayDrawer() { return OverlayDrawer; }

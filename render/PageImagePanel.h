@@ -42,3 +42,13 @@ bool ScreenRecolourRect(int32_t x0, int32_t y0, int32_t x1, int32_t y1, DeviceRe
 // RecolourWorldRect hands it to RecolourScreenRect: the stave highlight
 // colours (15 and 8) get a pixel of margin. False when it is empty across.
 bool WorldRecolourRect(double x0, double y0, double x1, double y1, int fromColour, int32_t out[4]);
+
+// Whether a page image drawn from this sprite area gets the page view's
+// stave overlay over it: the area is the page view's own page and the
+// page shown has its overlay switched on.
+bool PageImageShowsStaveOverlay(const uint8_t* area);
+// The page view's stave overlay, drawn through the drawing layer's device
+// (the page view installs it; null: none).
+using StaveOverlayDrawer = void (*)();
+StaveOverlayDrawer SetStaveOverlayDrawer(StaveOverlayDrawer drawer);
+StaveOverlayDrawer CurrentStaveOverlayDrawer();

@@ -1,5 +1,6 @@
 #include "render/ScanStrip.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "platform/Messages.h"
@@ -56,6 +57,29 @@ ScanStripPlacement PlaceScanStripImage(const ScanStripView& view, int32_t x, int
   at.width = static_cast<int32_t>(view.imageWidth * at.factor);
   at.height = static_cast<int32_t>(view.imageHeight * at.factor);
   return at;
+}
+
+bool ScanStripHighlightRect(const ScanStripView& view, const ScanStripPlacement& at, int32_t out[4]) {
+  if (!view.highlightShown || view.imageWidth <= 0 || view.imageHeight <= 0) return false;
+  // The region cut to the image.
+  const int32_t left = std::max(0, view.highlight.left), right = std::min(view.imageWidth, view.highlight.right);
+  const int32_t top = std::max(0, view.highlight.top), bottom = std::min(view.imageHeight, view.highlight.bottom);
+  if (left >= right || top >= bottom) return false;
+  // Image column c covers device columns from at.x + c x factor; image row r
+  // (from the top) device rows from the image's top edge, -(at.y + height),
+  // down by r x factor.
+  const int32_t x0 = at.x + static_cast<int32_t>(std::floor(left * at.factor));
+  const int32_t x1 = at.x + static_cast<int32_t>(std::floor(right * at.factor));
+  const int32_t rowTop = -(at.y + at.height) + static_cast<int32_t>(std::floor(top * at.factor));
+  const int32_t rowBottom = -(at.y + at.height) + static_cast<int32_t>(std::floor(bottom * at.factor));
+  if (x1 <= x0 || rowBottom <= rowTop) return false;
+  // RecolourScreenRect takes the rows from one above -y0 down to -y1 and the
+  // columns x0 to x1 inclusive.
+  out[0] = x0;
+  out[1] = -(rowTop + 1);
+  out[2] = x1 - 1;
+  out[3] = -rowBottom;
+  return true;
 }
 
 void FillRoundImage(int32_t x, int32_t y, int32_t width, int32_t height, int32_t rightEdge) {
@@ -118,7 +142,10 @@ ScanStripOutcome PaintScanStripContent(const ScanStripView& view, int32_t x, int
     }
     out.imageDrawn = true;
     DrawImageStripFrame(x, y, view.paneWidth, view.stripHeight, view.alternativeColours);
-    if (!editing && drawing.recolourHighlight) drawing.recolourHighlight();
+    int32_t rect[4];
+    if (!editing && drawing.recolourHighlight && ScanStripHighlightRect(view, at, rect)) {
+      drawing.recolourHighlight(rect);
+    }
   }
   if (!editing || view.imageWaiting) {
     const bool waiting = view.imageWaiting;

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+#include "pages/SpriteDrawing.h"
 #include "render/DrawingState.h"
 
 // What the strip shows, as the views give it.
@@ -28,6 +29,8 @@ struct ScanStripView {
   int32_t paneWidth = 0;
   int32_t stripHeight = 0;
   bool alternativeColours = false;  // "Use R8 Keypad"
+  bool highlightShown = false;      // the page workspace has a highlighted region ...
+  HighlightRegion highlight{};      // ... here, in image pixels
 };
 
 // Where the page image goes (device pixels, upward y as the device
@@ -51,14 +54,25 @@ void FillRoundImage(int32_t x, int32_t y, int32_t width, int32_t height, int32_t
 // strip its bevel and shadow.
 void DrawImageStripFrame(int32_t x, int32_t y, int32_t paneWidth, int32_t stripHeight, bool alternativeColours);
 
+// What the paper of the page workspace's highlighted region becomes in the
+// strip (the stave highlight colour).
+constexpr int kStripHighlightColour = 15;
+
+// The rectangle of the strip that the page workspace's highlighted region
+// covers with the image placed at `at`, as RecolourScreenRect takes it
+// (x0, y0, x1, y1: device pixels, upward y, x1 and the lower edge y1
+// inclusive); false when there is no region or it covers no pixel.
+bool ScanStripHighlightRect(const ScanStripView& view, const ScanStripPlacement& at, int32_t out[4]);
+
 // How the Windows side draws the page image. Null members draw nothing.
 struct ScanStripImageDrawing {
   // The whole page image at the placement, in the strip's two colours.
   void (*drawWhole)(const ScanStripPlacement& at, bool alternativeColours) = nullptr;
   // Only the part of the page image inside the paint rectangle.
   void (*drawRegion)(const ScanStripPlacement& at) = nullptr;
-  // The page workspace's highlighted region, recoloured over the image.
-  void (*recolourHighlight)() = nullptr;
+  // The paper of the page workspace's highlighted region, in the rectangle
+  // ScanStripHighlightRect gives, turned into kStripHighlightColour.
+  void (*recolourHighlight)(const int32_t rect[4]) = nullptr;
 };
 
 // What was drawn, for the caller and the tests.

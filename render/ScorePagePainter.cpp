@@ -1158,6 +1158,23 @@ double DrawChordSymbolItem(const uint8_t* item, uint32_t offset, const StaffGeom
   return x;
 }
 
+void CorrectPageTextX(uint8_t* item, uint8_t version, const char16_t* text, int kind, int32_t row) {
+  if (!PageHasStoredBoxes() || viewPage.width == 0) return;
+  const int32_t boxes = std::min<int32_t>(viewPage.boxCount, kMaxLoadedBoxes);
+  if (row < 0 || row >= boxes) return;
+  const float boxScale = static_cast<float>(DrawingState().SpacingUnitX * Settings.pageBoxPercent / 100.0);
+  const double pixelsPerWorld = DeviceScale() * DrawingState().scale;
+  if (!(boxScale > 0) || !(pixelsPerWorld > 0)) return;
+  const int32_t width = MeasureFormattedText(text, kind, true);
+  if (width <= 0) return;
+  const int32_t measured = static_cast<int32_t>(width / pixelsPerWorld / boxScale);
+  const int16_t* box = viewPage.boxes[row];
+  const PageTextFit fit = FitPageTextToBox(box[0], box[1], measured, static_cast<int32_t>(viewPage.width));
+  if (!fit.moved) return;
+  const long x = std::lround(std::max(0, fit.left) * static_cast<double>(boxScale));
+  SetTextWordAt(item, version, 0, static_cast<uint16_t>(std::clamp<long>(x, 0, 0xFFFF)));
+}
+
 double DrawTextItem(const uint8_t* item, uint32_t length, uint32_t offset, const StaffGeometry& g, double x,
                     int colour) {
   const uint8_t version = ScoreFormatVersion;
@@ -1193,6 +1210,15 @@ double DrawTextItem(const uint8_t* item, uint32_t length, uint32_t offset, const
       if (Pass->systemPreviousTop >= 0) {
         SelectPrintableColour(Pass->defaultColour);
         DrawLineBy(left, -(g.top + g.height), 0, g.top + g.height - Pass->systemPreviousTop, 0.4);
+      }
+      // The number of the staff's first bar over its start, from the second bar on.
+      if (IsDrawingEnabled()) {
+        const int32_t bar = CountBarLineItems(g.slot, offset);
+        if (bar > 1) {
+          const std::string digits = std::to_string(bar);
+          const std::u16string number(digits.begin(), digits.end());
+          DrawFormattedText(left, -(g.top - 14), number.c_str(), colour, 20, true, false, true);
+        }
       }
     }
     return left + 8;
@@ -1237,6 +1263,11 @@ double DrawTextItem(const uint8_t* item, uint32_t length, uint32_t offset, const
   if (textStart + TextByteCount(item, version) <= length) ReadItemText(item, version, text, 161);
   const int32_t width = EstimatedTextWidth(text);
   if (layout == TextLayout::kPageText) {
+    // The screen's layout pass fits the text to its stored box; the drawing
+    // pass after it draws the text where it now stands.
+    if (Pass->countOnly && !DrawingState().printing && text[0]) {
+      CorrectPageTextX(const_cast<uint8_t*>(item), version, text, TextKindFor(sub), CurrentRowNumber());
+    }
     const double tx = std::max(0, static_cast<int32_t>(TextWordAt(item, version, 0)));
     const double ty = std::max<int32_t>(13, static_cast<int32_t>(TextWordAt(item, version, 1)) + 13);
     if (!Settings.pageViewMode && text[0]) DrawFormattedText(tx, -ty, text, colour, TextKindFor(sub), true, false, true);
@@ -1571,6 +1602,25 @@ void FinishStaveRows() {
 }
 
 }  // namespace
+
+// A page text measured against its stored box on the page: when the two
+// widths differ by 4 box units or more the text keeps the side of the page
+// it was set to (centred when the margins either side are within half of
+// each other, else flush right or flush left) and its x becomes the box's
+// new left edge, in the units the items take their x from stored boxes in.
+PageTextFit FitPageTextToBox(int32_t boxLeft, int32_t boxRight, int32_t measured, int32_t pageWidth) {
+  PageTextFit fit{false, boxLeft};
+  const int32_t stored = boxRight - boxLeft;
+  if (std::abs(stored - measured) < 4) return fit;
+  fit.moved = true;
+  const double leftMargin = boxLeft, rightMargin = pageWidth - boxRight;
+  if (rightMargin <= 1.5 * leftMargin && leftMargin <= 1.5 * rightMargin) {
+    fit.left = boxLeft - (measured - stored) / 2;
+  } else if (rightMargin <= 1.5 * leftMargin) {
+    fit.left = boxRight - measured;
+  }
+  return fit;
+}
 
 ScorePainterSettings& PainterSettings() { return Settings; }
 ScorePainterTables& PainterTables() { return Tables; }

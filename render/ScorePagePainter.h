@@ -108,6 +108,15 @@ void ShiftItemIndexRow(int32_t a, int32_t b, int32_t c, int32_t d, int32_t staff
 struct PrinterCaps;
 void SetPrinterSheet(const PrinterCaps& caps);
 
+// Where a page text goes when its measured width (box units) is 4 or more
+// off its stored box, on a page pageWidth box units wide: moved is false
+// (and left the box's) when it is not.
+struct PageTextFit {
+  bool moved;
+  int32_t left;
+};
+PageTextFit FitPageTextToBox(int32_t boxLeft, int32_t boxRight, int32_t measured, int32_t pageWidth);
+
 // Bar lines of one system end at the rightmost x any of its staves needed.
 void AlignBarLineX(double& x, int32_t row, int32_t& number);
 

@@ -71,10 +71,12 @@ void BuildGlyphColourMap(int colour, uint8_t map[8], bool forceFirst, const uint
   }
 }
 
-int32_t DrawTextRun(double x, double y, const char16_t* run, int colour, int kind, bool bold, bool italic,
-                    bool underline, bool worldPlacement, bool alignRight, bool zoomScaling) {
+namespace {
+
+// One run drawn, or only measured (also while LayoutOnlyFlag is set).
+int32_t TextRun(double x, double y, const char16_t* run, int colour, int kind, bool bold, bool italic, bool underline,
+                bool worldPlacement, bool alignRight, bool zoomScaling, bool draw) {
   DrawingStateRecord& s = DrawingState();
-  if (s.LayoutOnlyFlag) return 0;
   render::DrawDevice* dc = s.dc;
   if (!run) {
     for (render::FontHandle& f : FontCache) {
@@ -98,17 +100,30 @@ int32_t DrawTextRun(double x, double y, const char16_t* run, int colour, int kin
                              zoomScaling);
   }
   const render::FontHandle previous = font ? dc->SelectFont(font) : 0;
-  dc->SetTextColour(ColourTable[PrintableColourIndex(colour)]);
   const int length = static_cast<int>(std::char_traits<char16_t>::length(run));
   const render::TextExtent extent = dc->MeasureText(run, length);
-  if (alignRight) x -= extent.cx / PixelsPerWorld();
-  if (worldPlacement) {
-    TextOutWorld(dc, x, -y, run, length);
-  } else {
-    dc->TextAt(static_cast<int>(x), static_cast<int>(-y), run, length);
+  if (draw) {
+    dc->SetTextColour(ColourTable[PrintableColourIndex(colour)]);
+    if (alignRight) x -= extent.cx / PixelsPerWorld();
+    if (worldPlacement) {
+      TextOutWorld(dc, x, -y, run, length);
+    } else {
+      dc->TextAt(static_cast<int>(x), static_cast<int>(-y), run, length);
+    }
   }
   if (font) dc->SelectFont(previous);
   return extent.cx + 4;
+}
+
+int32_t FormattedText(double x, double y, const char16_t* text, int colour, int kind, bool worldPlacement,
+                      bool alignRight, bool zoomScaling, bool draw);
+
+}  // namespace
+
+int32_t DrawTextRun(double x, double y, const char16_t* run, int colour, int kind, bool bold, bool italic,
+                    bool underline, bool worldPlacement, bool alignRight, bool zoomScaling) {
+  if (DrawingState().LayoutOnlyFlag) return 0;
+  return TextRun(x, y, run, colour, kind, bold, italic, underline, worldPlacement, alignRight, zoomScaling, true);
 }
 
 int32_t DrawFormattedText(double x, double y, const char16_t* text, int colour, int kind, bool worldPlacement,
@@ -116,6 +131,18 @@ int32_t DrawFormattedText(double x, double y, const char16_t* text, int colour, 
   if (DrawingState().LayoutOnlyFlag) return 0;
   if (!text) return DrawTextRun(0, 0, nullptr, colour, kind, false, false, false, worldPlacement, alignRight,
                                 zoomScaling);
+  return FormattedText(x, y, text, colour, kind, worldPlacement, alignRight, zoomScaling, true);
+}
+
+int32_t MeasureFormattedText(const char16_t* text, int kind, bool zoomScaling) {
+  if (!text) return 0;
+  return FormattedText(0, 0, text, 7, kind, true, false, zoomScaling, false);
+}
+
+namespace {
+
+int32_t FormattedText(double x, double y, const char16_t* text, int colour, int kind, bool worldPlacement,
+                      bool alignRight, bool zoomScaling, bool draw) {
   if (!IdentityMade) {
     for (int i = 0; i < 64; ++i) IdentitySource[i] = static_cast<uint8_t>(i);
     for (int i = 0; i < 8; ++i) ColourMap[i] = IdentitySource[i];
@@ -130,8 +157,8 @@ int32_t DrawFormattedText(double x, double y, const char16_t* text, int colour, 
   auto flush = [&] {
     if (run.empty()) return;
     run.push_back(0);
-    const int32_t w =
-        DrawTextRun(penX, y, run.data(), colour, kind, bold, italic, underline, worldPlacement, alignRight, zoomScaling);
+    const int32_t w = TextRun(penX, y, run.data(), colour, kind, bold, italic, underline, worldPlacement, alignRight,
+                              zoomScaling, draw);
     penX += w / PixelsPerWorld();
     total += w;
     run.clear();
@@ -151,7 +178,7 @@ int32_t DrawFormattedText(double x, double y, const char16_t* text, int colour, 
       case 17: underline = true; break;
       case 18: underline = false; break;
       case 4:
-        DrawEmbeddedCrotchet(penX, y, colour);
+        if (draw) DrawEmbeddedCrotchet(penX, y, colour);
         penX += 9;
         total += 9 * PixelsPerWorld();
         break;
@@ -161,3 +188,5 @@ int32_t DrawFormattedText(double x, double y, const char16_t* text, int colour, 
   flush();
   return static_cast<int32_t>(std::lround(total));
 }
+
+}  // namespace

@@ -21,6 +21,9 @@ TextFontDetails GetTextFontDetails(int kind);
 // with world placement, else a device y.
 int32_t DrawFormattedText(double x, double y, const char16_t* text, int colour, int kind, bool worldPlacement,
                           bool alignRight, bool zoomScaling);
+// The width DrawFormattedText gives for the text, measured without drawing
+// (also while LayoutOnlyFlag is set); 0 without a device.
+int32_t MeasureFormattedText(const char16_t* text, int kind, bool zoomScaling);
 // One run in one style; its width in device pixels + 4. A null run resets.
 int32_t DrawTextRun(double x, double y, const char16_t* run, int colour, int kind, bool bold, bool italic,
                     bool underline, bool worldPlacement, bool alignRight, bool zoomScaling);

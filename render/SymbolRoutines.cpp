@@ -8,7 +8,10 @@
 #include "render/MusicFonts.h"
 #include "render/ScoreText.h"
 #include "render/SizeRules.h"
+#include "score/PageMarks.h"
 #include "score/Rhythm.h"
+#include "score/ScoreFile.h"
+#include "score/ScoreItem.h"
 #include "score/ScoreStreams.h"
 
 bool IsDrawingEnabled() { return DrawingState().LayoutOnlyFlag == 0; }
@@ -30,6 +33,81 @@ void DrawDottedLineBy(double x, double y, double dx, double dy, double width) {
 }
 
 void FillRectInt(int32_t x0, int32_t y0, int32_t x1, int32_t y1) { FillWorldRect(x0, y0, x1 - x0, y1 - y0); }
+
+// ---- Bar numbers ----
+
+namespace {
+
+// Counts bar-line items of one staff as they come: a start-repeat line only
+// after something of the staff that a bar could hold came first.
+struct StaffBarLines {
+  int32_t counted = 0;
+  int32_t raw = 0;  // every bar-line item, as the page's bar count takes them
+  bool content = false;
+  void Take(const uint8_t* item) {
+    if (IsBarLine(item)) {
+      ++raw;
+      if (BarCode(item) != kBarStartRepeat || content) ++counted;
+      content = true;
+    } else if (KindOf(item) == kItemChord || KindOf(item) == kItemRest) {
+      content = true;
+    }
+  }
+};
+
+// The counted bar lines of the staff that begins at begin.
+int32_t BarLinesOfStaff(const uint8_t* stream, uint32_t used, uint32_t begin) {
+  StaffBarLines staff;
+  if (begin >= used) return 0;
+  WalkStream(stream + begin, used - begin, ScoreFormatVersion, [&](uint32_t, const uint8_t* item, uint32_t) {
+    if (item[0] == kBarBoundary) return false;
+    staff.Take(item);
+    return true;
+  });
+  return staff.counted;
+}
+
+}  // namespace
+
+int32_t CountBarLineItems(int part, uint32_t offset) {
+  const int parts = std::min<int>(PartCount, kPartSlots);
+  if (part < 0 || part >= parts) return 1;
+  const uint8_t* stream = StreamBytes(ScoreStreams, part);
+  if (!stream) return 1;
+  const uint32_t used = StreamUsedLength(ScoreStreams, part);
+  // Where the first page's own bar count puts the offset.
+  const bool firstPage = ScorePages.current == 1;
+  int pageBars = -1, pageStaves = -1;
+  if (firstPage) CountBarsBetween(stream, std::min(PageStarts[0][part], used), offset, used, ScoreFormatVersion, &pageBars, &pageStaves);
+  int32_t count = 0;
+  int staves = 0;
+  StaffBarLines staff;
+  bool stopped = false;
+  WalkStream(stream, used, ScoreFormatVersion, [&](uint32_t at, const uint8_t* item, uint32_t) {
+    if (at >= offset) return false;
+    if (item[0] == kBarBoundary) {
+      if (staff.raw == 0) {
+        int other = 0;
+        uint32_t begin = 0;
+        if (FindPartWithSameBar(ScoreStreams, PartCount, part, at, &other, &begin)) {
+          count += BarLinesOfStaff(StreamBytes(ScoreStreams, other), StreamUsedLength(ScoreStreams, other), begin);
+        }
+      }
+      ++staves;
+      staff = StaffBarLines{};
+      return true;
+    }
+    if (IsBarLine(item) && firstPage && staves == pageStaves && staff.raw == pageBars) {
+      stopped = true;
+      return false;
+    }
+    const int32_t before = staff.counted;
+    staff.Take(item);
+    count += staff.counted - before;
+    return true;
+  });
+  return stopped ? count : count + 1;
+}
 
 // ---- Clefs ----
 

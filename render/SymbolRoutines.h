@@ -24,6 +24,16 @@ double SnapXToDevice(double x);
 int SelectStaffColour(int part, bool printTabRhythm, int colourA, int colourB, int32_t valueA, int32_t valueB,
                       int32_t* value);
 
+// ---- Bar numbers ----
+// The number of the bar that the item at offset of part's stream stands in,
+// counted from the score's start: the bar-line items before it + 1. A
+// start-repeat line counts only after a chord, a rest or another bar line of
+// its staff (one that opens a staff ends no bar); a staff of the part with
+// no bar line takes the bar lines of the same staff of another part that has
+// music there. On the first score page the walk also ends at the bar line
+// that stands where the page's bar count puts the offset, giving the count.
+int32_t CountBarLineItems(int part, uint32_t offset);
+
 // ---- Clefs ----
 struct ClefLayout {
   const char* glyph;

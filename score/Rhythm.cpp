@@ -332,6 +332,46 @@ bool FindPartWithSameBarOnPage(const StreamSet& streams, int partCount, const ui
   return false;
 }
 
+bool FindPartWithSameBar(const StreamSet& streams, int partCount, int part, uint32_t position, int* otherPart,
+                         uint32_t* otherOffset, uint8_t version) {
+  const int parts = std::min(partCount, kPartSlots);
+  if (part < 1 || part >= parts) return false;
+  const uint8_t* own = StreamBytes(streams, part);
+  if (!own) return false;
+  // The section of position: the bar boundaries before it.
+  int section = 0;
+  WalkStream(own, StreamUsedLength(streams, part), version, [&](uint32_t at, const uint8_t* item, uint32_t) {
+    if (at >= position) return false;
+    if (item[0] == kBarBoundary) ++section;
+    return true;
+  });
+  for (int other = 1; other < parts; ++other) {
+    if (other == part) continue;
+    const uint8_t* stream = StreamBytes(streams, other);
+    if (!stream) continue;
+    int at = 0;
+    uint32_t begin = 0;
+    bool content = false;
+    WalkStream(stream, StreamUsedLength(streams, other), version, [&](uint32_t offset, const uint8_t* item, uint32_t length) {
+      if (item[0] == kBarBoundary) {
+        if (at == section) return false;
+        ++at;
+        begin = offset + length;
+      } else if (at == section && (KindOf(item) == kItemChord || KindOf(item) == kItemRest)) {
+        content = true;
+        return false;
+      }
+      return true;
+    });
+    if (content) {
+      if (otherPart) *otherPart = other;
+      if (otherOffset) *otherOffset = begin;
+      return true;
+    }
+  }
+  return false;
+}
+
 bool FormatTupletNumber(int count, int32_t sounding, int32_t written, char16_t* out, int capacity) {
   if (!out || capacity <= 0) return false;
   out[0] = 0;

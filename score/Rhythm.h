@@ -192,6 +192,13 @@ void CountBarsBetween(const uint8_t* stream, uint32_t start, uint32_t offset, ui
 bool FindPartWithSameBarOnPage(const StreamSet& streams, int partCount, const uint32_t* pageStarts, int part,
                                uint32_t offset, TimeSignatureValue* out, uint8_t version = ScoreFormatVersion);
 
+// Another part slot that has a chord or rest in the section of part's stream
+// that holds position (sections: the runs between bar boundaries, 0x80,
+// counted from each stream's start), and where that section begins in it.
+// The lowest such slot; false when none.
+bool FindPartWithSameBar(const StreamSet& streams, int partCount, int part, uint32_t position, int* otherPart,
+                         uint32_t* otherOffset, uint8_t version = ScoreFormatVersion);
+
 // The number a tuplet mark shows, into out (capacity units, NUL-ended): the
 // count alone when the notes' sounding length is the standard one for the
 // count (ScaleDurationForTuplet of their written length), else "count:n"

@@ -12,6 +12,8 @@ bool BlitSpriteBitmap(void* deviceContext, const ClipRect& clip, const SpriteBit
   return true;
 }
 
+bool SpritePaletteColour(void*, uint8_t, uint32_t*) { return false; }
+
 const SpriteBitmap& LastBlitForTest(ClipRect* clip) {
   if (clip) *clip = lastClip;
   return lastBlit;

@@ -10,6 +10,7 @@
 #include "render/GlyphTable.h"
 #include "render/MusicFonts.h"
 #include "render/ScorePagePainter.h"
+#include "render/win32/OffscreenPane.h"
 #include "shell/ShellServices.h"
 #include "shell/ViewDragHooks.h"
 #include "shell/win32/FrameServiceHooks.h"
@@ -104,6 +105,7 @@ void ViewDc(void* dc) { UseDeviceContext(static_cast<HDC>(dc)); }
 void FreeGlyphs() {
   DeleteMusicFonts(&Shared);
   FreeGlyphTable();
+  FreeKeptPaneSections();
 }
 
 }  // namespace

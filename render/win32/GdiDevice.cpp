@@ -14,24 +14,6 @@ HPEN MakePen(const render::Pen& pen) {
   return CreatePen(pen.style == render::PenStyle::Dotted ? PS_DOT : PS_SOLID, pen.width, pen.colour);
 }
 
-HBRUSH MakeBrush(const render::Brush& brush) {
-  return brush.hollow ? static_cast<HBRUSH>(GetStockObject(HOLLOW_BRUSH)) : CreateSolidBrush(brush.colour);
-}
-
-// Runs a shape call with a pen and a brush made for it.
-template <typename Draw>
-void WithPenAndBrush(HDC dc, const render::Pen& pen, const render::Brush& brush, Draw draw) {
-  HPEN p = MakePen(pen);
-  HBRUSH b = MakeBrush(brush);
-  HGDIOBJ oldPen = SelectObject(dc, p);
-  HGDIOBJ oldBrush = SelectObject(dc, b);
-  draw();
-  SelectObject(dc, oldBrush);
-  SelectObject(dc, oldPen);
-  DeleteObject(p);
-  if (!brush.hollow) DeleteObject(b);
-}
-
 struct FaceSearch {
   const wchar_t* face;
   bool found;
@@ -64,24 +46,106 @@ bool FileThere(const wchar_t* path) { return GetFileAttributesW(path) != INVALID
 
 }  // namespace
 
+GdiObjectCache::~GdiObjectCache() { Clear(); }
+
+void GdiObjectCache::Clear() {
+  for (int i = 0; i < penCount_; ++i) DeleteObject(pens_[i].pen);
+  for (int i = 0; i < brushCount_; ++i) DeleteObject(brushes_[i].brush);
+  penCount_ = brushCount_ = nextPen_ = nextBrush_ = 0;
+}
+
+HPEN GdiObjectCache::Pen(const render::Pen& pen, HGDIOBJ keep) {
+  for (int i = 0; i < penCount_; ++i) {
+    const PenSlot& s = pens_[i];
+    if (s.style == pen.style && s.width == pen.width && s.colour == pen.colour) return s.pen;
+  }
+  HPEN made = MakePen(pen);
+  if (!made) return nullptr;
+  int at = penCount_;
+  if (penCount_ < kSlots) {
+    ++penCount_;
+  } else {
+    if (pens_[nextPen_].pen == keep) nextPen_ = (nextPen_ + 1) % kSlots;
+    at = nextPen_;
+    nextPen_ = (nextPen_ + 1) % kSlots;
+    DeleteObject(pens_[at].pen);
+  }
+  pens_[at] = PenSlot{pen.style, pen.width, pen.colour, made};
+  return made;
+}
+
+HBRUSH GdiObjectCache::Brush(const render::Brush& brush, HGDIOBJ keep) {
+  if (brush.hollow) return static_cast<HBRUSH>(GetStockObject(HOLLOW_BRUSH));
+  for (int i = 0; i < brushCount_; ++i) {
+    if (brushes_[i].colour == brush.colour) return brushes_[i].brush;
+  }
+  HBRUSH made = CreateSolidBrush(brush.colour);
+  if (!made) return nullptr;
+  int at = brushCount_;
+  if (brushCount_ < kSlots) {
+    ++brushCount_;
+  } else {
+    if (brushes_[nextBrush_].brush == keep) nextBrush_ = (nextBrush_ + 1) % kSlots;
+    at = nextBrush_;
+    nextBrush_ = (nextBrush_ + 1) % kSlots;
+    DeleteObject(brushes_[at].brush);
+  }
+  brushes_[at] = BrushSlot{brush.colour, made};
+  return made;
+}
+
+bool GdiDevice::UsePen(const render::Pen& pen) {
+  HPEN p = objects_.Pen(pen, pen_);
+  if (!p) return false;
+  if (p == pen_) return true;
+  HGDIOBJ previous = SelectObject(dc_, p);
+  if (!ownPen_) ownPen_ = previous;
+  pen_ = p;
+  return true;
+}
+
+bool GdiDevice::UseBrush(const render::Brush& brush) {
+  HBRUSH b = objects_.Brush(brush, brush_);
+  if (!b) return false;
+  if (b == brush_) return true;
+  HGDIOBJ previous = SelectObject(dc_, b);
+  if (!ownBrush_) ownBrush_ = previous;
+  brush_ = b;
+  return true;
+}
+
+void GdiDevice::UseFont() {
+  if (fontKnown_ && contextFont_ != wantedFont_) {
+    SelectObject(dc_, wantedFont_);
+    contextFont_ = wantedFont_;
+  }
+}
+
+void GdiDevice::Release() {
+  if (dc_) {
+    if (ownPen_) SelectObject(dc_, ownPen_);
+    if (ownBrush_) SelectObject(dc_, ownBrush_);
+    UseFont();
+  }
+  ownPen_ = ownBrush_ = pen_ = brush_ = nullptr;
+  fontKnown_ = false;
+  wantedFont_ = contextFont_ = nullptr;
+}
+
 void GdiDevice::MoveTo(int x, int y) { MoveToEx(dc_, x, y, nullptr); }
 
 void GdiDevice::LineTo(int x, int y, const render::Pen& pen) {
-  HPEN p = MakePen(pen);
-  HGDIOBJ old = SelectObject(dc_, p);
-  ::LineTo(dc_, x, y);
-  SelectObject(dc_, old);
-  DeleteObject(p);
+  if (UsePen(pen)) ::LineTo(dc_, x, y);
 }
 
 void GdiDevice::Rectangle(int left, int top, int right, int bottom, const render::Pen& pen,
                           const render::Brush& brush) {
-  WithPenAndBrush(dc_, pen, brush, [&] { ::Rectangle(dc_, left, top, right, bottom); });
+  if (UsePen(pen) && UseBrush(brush)) ::Rectangle(dc_, left, top, right, bottom);
 }
 
 void GdiDevice::Ellipse(int left, int top, int right, int bottom, const render::Pen& pen,
                         const render::Brush& brush) {
-  WithPenAndBrush(dc_, pen, brush, [&] { ::Ellipse(dc_, left, top, right, bottom); });
+  if (UsePen(pen) && UseBrush(brush)) ::Ellipse(dc_, left, top, right, bottom);
 }
 
 void GdiDevice::FillBezierPath(render::DevicePoint start, const render::DevicePoint* points, int count,
@@ -89,16 +153,18 @@ void GdiDevice::FillBezierPath(render::DevicePoint start, const render::DevicePo
   if (count <= 0 || count % 3 != 0 || count > 30) return;
   POINT p[30];
   for (int i = 0; i < count; ++i) p[i] = {points[i].x, points[i].y};
-  WithPenAndBrush(dc_, {render::PenStyle::Solid, 0, colour}, {false, colour}, [&] {
-    BeginPath(dc_);
-    MoveToEx(dc_, start.x, start.y, nullptr);
-    PolyBezierTo(dc_, p, static_cast<DWORD>(count));
-    EndPath(dc_);
-    StrokeAndFillPath(dc_);
-  });
+  if (!UsePen({render::PenStyle::Solid, 0, colour}) || !UseBrush({false, colour})) return;
+  BeginPath(dc_);
+  MoveToEx(dc_, start.x, start.y, nullptr);
+  PolyBezierTo(dc_, p, static_cast<DWORD>(count));
+  EndPath(dc_);
+  StrokeAndFillPath(dc_);
 }
 
-void GdiDevice::TextAt(int x, int y, const char16_t* text, int length) { TextOutW(dc_, x, y, Wide(text), length); }
+void GdiDevice::TextAt(int x, int y, const char16_t* text, int length) {
+  UseFont();
+  TextOutW(dc_, x, y, Wide(text), length);
+}
 
 void GdiDevice::SetTextColour(render::Colour colour) { SetTextColor(dc_, colour); }
 
@@ -124,33 +190,60 @@ render::FontHandle GdiDevice::MakeFont(const render::FontRequest& r) {
 
 render::FontHandle GdiDevice::SelectFont(render::FontHandle font) {
   HGDIOBJ selected = font ? reinterpret_cast<HGDIOBJ>(font) : GetStockObject(SYSTEM_FONT);
-  return reinterpret_cast<render::FontHandle>(SelectObject(dc_, selected));
+  if (!fontKnown_) {
+    contextFont_ = wantedFont_ = GetCurrentObject(dc_, OBJ_FONT);
+    fontKnown_ = true;
+  }
+  HGDIOBJ previous = wantedFont_;
+  wantedFont_ = selected;
+  return reinterpret_cast<render::FontHandle>(previous);
 }
 
 void GdiDevice::DeleteFont(render::FontHandle font) {
-  if (font) DeleteObject(reinterpret_cast<HGDIOBJ>(font));
+  if (!font) return;
+  // A font still in the context only because the last selection was not
+  // made yet leaves it now.
+  if (fontKnown_ && contextFont_ == reinterpret_cast<HGDIOBJ>(font)) UseFont();
+  DeleteObject(reinterpret_cast<HGDIOBJ>(font));
 }
 
 render::TextExtent GdiDevice::MeasureText(const char16_t* text, int length) {
+  UseFont();
   SIZE size{};
   GetTextExtentPoint32W(dc_, Wide(text), length, &size);
   return {size.cx, size.cy};
 }
 
 int GdiDevice::AverageCharWidth() {
+  UseFont();
   TEXTMETRICW metrics{};
   UniGetTextMetrics(dc_, &metrics);
   return metrics.tmAveCharWidth;
 }
 
+void GdiDevice::ForgetSelections() {
+  if (!dc_) return;
+  if (ownPen_) SelectObject(dc_, ownPen_);
+  if (ownBrush_) SelectObject(dc_, ownBrush_);
+  ownPen_ = ownBrush_ = pen_ = brush_ = nullptr;
+  if (fontKnown_) {
+    contextFont_ = GetStockObject(SYSTEM_FONT);
+    SelectObject(dc_, contextFont_);
+  }
+}
+
 void GdiDevice::SetScaledMapping(int windowCx, int windowCy, int viewportCx, int viewportCy) {
+  ForgetSelections();
   savedMapMode_ = GetMapMode(dc_);
   SetMapMode(dc_, MM_ANISOTROPIC);
   SetWindowExtEx(dc_, windowCx, windowCy, nullptr);
   SetViewportExtEx(dc_, viewportCx, viewportCy, nullptr);
 }
 
-void GdiDevice::RestoreMapping() { SetMapMode(dc_, savedMapMode_); }
+void GdiDevice::RestoreMapping() {
+  ForgetSelections();
+  SetMapMode(dc_, savedMapMode_);
+}
 
 void GdiDevice::SetXorDrawing(bool on) { SetROP2(dc_, on ? R2_XORPEN : R2_COPYPEN); }
 

@@ -13,7 +13,55 @@ constexpr int kSayFontKind = 27;
 
 void ResetTextFonts() { DrawFormattedText(0, 0, nullptr, 7, 0, true, false, true); }
 
+// The memory context and section of the last paints, one of each size,
+// kept for the next paint of that size: the pages of a fresh section are
+// touched for the first time by the paint, which costs about a quarter of
+// drawing a dense page. A kept context is handed back as it was made (its
+// state saved before the paint and restored after it).
+struct KeptSection {
+  int width = 0, height = 0;
+  HDC memory = nullptr;
+  HBITMAP section = nullptr;
+  HGDIOBJ previousBitmap = nullptr;
+  int savedState = 0;
+};
+constexpr int kKeptSections = 2;
+KeptSection Kept[kKeptSections];
+int NextKept = 0;
+
+void FreeSection(KeptSection& k) {
+  if (k.memory) {
+    RestoreDC(k.memory, k.savedState);
+    if (k.previousBitmap) SelectObject(k.memory, k.previousBitmap);
+    DeleteDC(k.memory);
+  }
+  if (k.section) DeleteObject(k.section);
+  k = KeptSection{};
+}
+
+bool TakeKeptSection(int width, int height, KeptSection* out) {
+  for (KeptSection& k : Kept) {
+    if (k.memory && k.width == width && k.height == height) {
+      *out = k;
+      k = KeptSection{};
+      return true;
+    }
+  }
+  return false;
+}
+
+void KeepSection(const KeptSection& section) {
+  KeptSection& slot = Kept[NextKept];
+  NextKept = (NextKept + 1) % kKeptSections;
+  FreeSection(slot);
+  slot = section;
+}
+
 }  // namespace
+
+void FreeKeptPaneSections() {
+  for (KeptSection& k : Kept) FreeSection(k);
+}
 
 OffscreenPane::OffscreenPane(HDC windowDc, const RECT& paint, int sayX, int sayY)
     : window_(windowDc),
@@ -23,6 +71,16 @@ OffscreenPane::OffscreenPane(HDC windowDc, const RECT& paint, int sayX, int sayY
       width_(paint.right - paint.left + 1),
       height_(paint.bottom - paint.top + 1) {
   if (width_ <= 0 || height_ <= 0) return;
+  KeptSection kept;
+  if (TakeKeptSection(width_, height_, &kept)) {
+    memory_ = kept.memory;
+    section_ = kept.section;
+    previousBitmap_ = kept.previousBitmap;
+    savedState_ = kept.savedState;
+    device_.SetContext(memory_);
+    ready_ = true;
+    return;
+  }
   heap_ = HeapCreate(0, kPaneBitmapHeaderBytes, 0);
   if (!heap_) {
     Say(kStrCannotAllocateHeap);
@@ -60,12 +118,24 @@ OffscreenPane::OffscreenPane(HDC windowDc, const RECT& paint, int sayX, int sayY
     Say(kStrCannotSelectBitmap);
     return;
   }
+  savedState_ = SaveDC(memory_);
   device_.SetContext(memory_);
   ready_ = true;
 }
 
 OffscreenPane::~OffscreenPane() {
   if (drawing_) EndDrawing();
+  device_.SetContext(nullptr);
+  if (heap_) HeapDestroy(heap_);  // the header with it
+  heap_ = nullptr;
+  if (ready_ && savedState_ > 0) {
+    RestoreDC(memory_, savedState_);
+    savedState_ = SaveDC(memory_);
+    if (savedState_ > 0) {
+      KeepSection(KeptSection{width_, height_, memory_, section_, previousBitmap_, savedState_});
+      return;
+    }
+  }
   if (previousBitmap_) SelectObject(memory_, previousBitmap_);
   if (section_) DeleteObject(section_);
   if (memory_) DeleteDC(memory_);

@@ -1,7 +1,8 @@
 // A pane painted off screen: a 24-bit section of the paint rectangle in a
 // memory context compatible with the window's, made the drawing layer's
 // device for the paint and copied to the window in one piece, so a paint
-// never flickers. When a step of the set-up fails the window says which
+// never flickers. The section and context of a paint are kept for the next
+// paint of the same size. When a step of the set-up fails the window says which
 // (device placement, colour 11, "MS Sans Serif" 10) and nothing is drawn.
 #pragma once
 
@@ -41,11 +42,15 @@ class OffscreenPane {
   HDC memory_ = nullptr;
   HBITMAP section_ = nullptr;
   HGDIOBJ previousBitmap_ = nullptr;
+  int savedState_ = 0;
   bool ready_ = false;
   GdiDevice device_;
   render::DrawDevice* savedDevice_ = nullptr;
   bool drawing_ = false;
 };
+
+// Lets go of the sections kept for the next paints (at the end of the run).
+void FreeKeptPaneSections();
 
 // The header size of the section: BITMAPINFOHEADER and 256 palette entries.
 constexpr size_t kPaneBitmapHeaderBytes = 1064;

@@ -87,10 +87,22 @@ void DrawPageImageRegion(const PageImageSource& page, int32_t x, int32_t y, cons
     DrawSpriteInto(dc, ClipRect{plan.clip.left, plan.clip.top, plan.clip.right, plan.clip.bottom}, page.area,
                    page.name, x, y, SpriteScale{ratio.xNum, ratio.yNum, ratio.xDen, ratio.yDen}, kInkOnPaper);
   }
+  // The page view's staves over its own page.
+  if (const StaveOverlayDrawer overlay = CurrentStaveOverlayDrawer();
+      overlay && PageImageShowsStaveOverlay(page.area)) {
+    WithDrawingContext(dc, overlay);
+  }
   if (frame) WithDrawingContext(dc, [&] { DrawPageImageFrame(x, y, plan.width, plan.height, alternative); });
 }
 
 void RecolourScreenRect(HDC dc, int32_t x0, int32_t y0, int32_t x1, int32_t y1, int fromColour, int toColour) {
+  if (!dc) return;
+  RecolourScreenRectRgb(dc, x0, y0, x1, y1, NearestColour(ColourTable[fromColour & 63]),
+                        NearestColour(ColourTable[toColour & 63]));
+}
+
+void RecolourScreenRectRgb(HDC dc, int32_t x0, int32_t y0, int32_t x1, int32_t y1, COLORREF fromColour,
+                           COLORREF toColour) {
   DeviceRect r{};
   if (!dc || !ScreenRecolourRect(x0, y0, x1, y1, &r)) return;
   const int width = r.right - r.left, height = r.bottom - r.top;
@@ -113,8 +125,8 @@ void RecolourScreenRect(HDC dc, int32_t x0, int32_t y0, int32_t x1, int32_t y1, 
   BitBlt(memory, 0, 0, width, height, dc, r.left, r.top, SRCCOPY);
   GdiFlush();
   // Colours as the context shows them; a DIB pixel is 0x00RRGGBB.
-  const COLORREF from = GetNearestColor(dc, NearestColour(ColourTable[fromColour & 63]));
-  const COLORREF to = GetNearestColor(dc, NearestColour(ColourTable[toColour & 63]));
+  const COLORREF from = GetNearestColor(dc, fromColour);
+  const COLORREF to = GetNearestColor(dc, toColour);
   auto pixel = [](COLORREF c) { return uint32_t(GetRValue(c)) << 16 | uint32_t(GetGValue(c)) << 8 | GetBValue(c); };
   const uint32_t fromPixel = pixel(from), toPixel = pixel(to);
   auto* p = static_cast<uint32_t*>(bits);

@@ -29,5 +29,8 @@ void DrawPageImageRegion(const PageImageSource& page, int32_t x, int32_t y, cons
 // In dc, every pixel of colour fromColour inside the rectangle (y upward)
 // becomes toColour; colours are colour-table indices.
 void RecolourScreenRect(HDC dc, int32_t x0, int32_t y0, int32_t x1, int32_t y1, int fromColour, int toColour);
+// The same with the two colours as RGB values.
+void RecolourScreenRectRgb(HDC dc, int32_t x0, int32_t y0, int32_t x1, int32_t y1, COLORREF fromColour,
+                           COLORREF toColour);
 // The same for a rectangle in world units of the score pane.
 void RecolourWorldRect(HDC dc, double x0, double y0, double x1, double y1, int fromColour, int toColour);

@@ -5,6 +5,7 @@
 #include "pages/PageData.h"
 #include "pages/SpriteDrawing.h"
 #include "platform/win32/AppWindows.h"
+#include "render/Colours.h"
 #include "render/DrawingState.h"
 #include "render/win32/OffscreenPane.h"
 #include "render/win32/PageImagePanel.h"
@@ -25,8 +26,15 @@ void DrawStripSprite(const ScanStripPlacement& at, const uint8_t colourMap[16]) 
                    SpriteScale{per1000, per1000, 1000, 1000}, colourMap);
 }
 
+// The whole page's two colours: paper and ink.
+void StripColourMap(bool alternativeColours, uint8_t map[16]) {
+  map[0] = 44;
+  map[1] = static_cast<uint8_t>(alternativeColours ? 5 : 3);
+}
+
 void DrawWholeImage(const ScanStripPlacement& at, bool alternativeColours) {
-  const uint8_t map[16] = {44, static_cast<uint8_t>(alternativeColours ? 5 : 3)};
+  uint8_t map[16] = {};
+  StripColourMap(alternativeColours, map);
   DrawStripSprite(at, map);
 }
 
@@ -41,6 +49,16 @@ void DrawImageRegion(const ScanStripPlacement& at) {
                                           static_cast<int32_t>(viewPage.height)}};
   const DeviceRect clip{StripClip.x0, StripClip.y0, StripClip.x1, StripClip.y1};
   DrawPageImageRegion(page, at.x, at.y, ImageRatio{per1000, per1000, 1000, 1000}, StripContext, &clip, false);
+}
+
+// The paper as the sprite drawer shows it becomes the highlight colour.
+void RecolourHighlight(const int32_t rect[4]) {
+  uint8_t map[16] = {};
+  StripColourMap(false, map);
+  uint32_t paper = 0;
+  if (!StripContext || !SpritePaletteColour(StripContext, SpritePaperIndex(map), &paper)) return;
+  RecolourScreenRectRgb(StripContext, rect[0], rect[1], rect[2], rect[3], paper,
+                        NearestColour(ColourTable[kStripHighlightColour]));
 }
 
 bool Is(HWND window, HWND slot) { return HoldsWindow(slot) && window == slot; }
@@ -64,7 +82,7 @@ void PaintScanStripPane(int x, int y, HDC dc, const RECT& rect) {
   if (view.stripHeight == 0 && Painters.imageStripHeight) view.stripHeight = Painters.imageStripHeight();
   StripContext = pane.Memory();
   StripClip = ClipRect{rect.left, rect.top, rect.right, rect.bottom};
-  PaintScanStripContent(view, x, y, ScanStripImageDrawing{DrawWholeImage, DrawImageRegion, nullptr});
+  PaintScanStripContent(view, x, y, ScanStripImageDrawing{DrawWholeImage, DrawImageRegion, RecolourHighlight});
   StripContext = nullptr;
   SetWindowOrgEx(pane.Memory(), origin.x, origin.y, nullptr);
   pane.EndDrawing();

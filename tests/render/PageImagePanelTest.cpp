@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "pages/PageData.h"
+#include "pages/PageTable.h"
 #include "render/Colours.h"
 #include "render/DrawingState.h"
 #include "render/PageImagePanel.h"
@@ -124,6 +126,41 @@ TEST_F(PageImagePanelTest, WorldRectanglesGetAMarginForStaveHighlights) {
   }
   EXPECT_FALSE(WorldRecolourRect(1.2, -2.7, 1.9, -8.9, 3, r));
   EXPECT_FALSE(WorldRecolourRect(1.5, -2.2, 10.2, -2.9, 15, r));
+}
+
+TEST(StaveOverlayOverThePage, OnlyTheViewsOwnPageWithItsOverlaySwitchedOn) {
+  uint8_t viewArea[16] = {}, otherArea[16] = {};
+  const Handle savedArea = viewPage.imageArea;
+  // The fields changed here, put back at the end.
+  const uint32_t savedCount = pageTable.pageCount;
+  const int32_t savedCurrent = pageTable.currentPage;
+  const uint32_t savedFlags[3] = {pageTable.rows[0].flags, pageTable.rows[1].flags, pageTable.rows[2].flags};
+  viewPage.imageArea = viewArea;
+  pageTable.pageCount = 2;
+  struct Case {
+    const char* name;
+    const uint8_t* area;
+    int32_t current;
+    uint32_t flags;
+    bool shown;
+  } cases[] = {
+      {"the view's page, overlay on", viewArea, 1, kPageStaveOverlay, true},
+      {"overlay off", viewArea, 1, kPageSelected, false},
+      {"another page's image", otherArea, 1, kPageStaveOverlay, false},
+      {"no page shown", viewArea, -1, kPageStaveOverlay, false},
+      {"a current row past the table", viewArea, 2, kPageStaveOverlay, false},
+      {"no image", nullptr, 1, kPageStaveOverlay, false},
+  };
+  for (const Case& c : cases) {
+    pageTable.currentPage = c.current;
+    pageTable.rows[1].flags = c.flags;
+    pageTable.rows[2].flags = c.flags;
+    EXPECT_EQ(PageImageShowsStaveOverlay(c.area), c.shown) << c.name;
+  }
+  pageTable.pageCount = savedCount;
+  pageTable.currentPage = savedCurrent;
+  for (int i = 0; i < 3; ++i) pageTable.rows[i].flags = savedFlags[i];
+  viewPage.imageArea = savedArea;
 }
 
 }  // namespace

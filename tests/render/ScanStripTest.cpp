@@ -21,7 +21,7 @@ int Recolours = 0;
 
 void DrawWhole(const ScanStripPlacement& at, bool) { WholeDraws.push_back(at); }
 void DrawRegion(const ScanStripPlacement& at) { RegionDraws.push_back(at); }
-void Recolour() { ++Recolours; }
+void Recolour(const int32_t*) { ++Recolours; }
 
 class ScanStripTest : public testing::Test {
  protected:
@@ -55,6 +55,8 @@ class ScanStripTest : public testing::Test {
     v.firstStaveBottom = 240;
     v.paneWidth = 600;
     v.stripHeight = 100;
+    v.highlightShown = true;
+    v.highlight = HighlightRegion{100, 100, 300, 200};
     return v;
   }
   RecordingDevice device;
@@ -198,6 +200,49 @@ TEST_F(ScanStripTest, PaneRectIsKeptAsGivenAndUpward) {
   EXPECT_EQ(w.right, 205);
   EXPECT_EQ(w.negBottom, -110);
   EXPECT_EQ(w.negTop, -10);
+}
+
+// The highlighted region of the page (image pixels) as the strip's
+// rectangle, in the form RecolourScreenRect takes: upward y, the columns x0
+// to x1 and the rows from -(y0) + 1 ... here checked as the window rows and
+// columns it covers.
+TEST(ScanStripHighlight, RegionMapsOntoTheImageInTheStrip) {
+  struct Case {
+    const char* name;
+    HighlightRegion region;
+    double factor;
+    bool shown;
+    int32_t left, top, right, bottom;  // window pixels covered: [left, right) x [top, bottom)
+  } cases[] = {
+      {"at 1:1", {10, 20, 50, 60}, 1.0, true, 110, 20, 150, 60},
+      {"at 2:1", {10, 20, 50, 60}, 2.0, true, 120, 40, 200, 120},
+      {"cut to the image", {-5, 90, 150, 140}, 1.0, true, 100, 90, 200, 100},
+      {"outside the image", {120, 10, 160, 20}, 1.0, false, 0, 0, 0, 0},
+      {"empty", {30, 30, 30, 40}, 1.0, false, 0, 0, 0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScanStripView view;
+    view.imageWidth = 100;
+    view.imageHeight = 100;
+    view.highlightShown = true;
+    view.highlight = c.region;
+    // The image's left edge at window column 100, its top at window row 0.
+    const ScanStripPlacement at{100, static_cast<int32_t>(-100 * c.factor), static_cast<int32_t>(100 * c.factor),
+                                static_cast<int32_t>(100 * c.factor), c.factor};
+    int32_t r[4] = {};
+    ASSERT_EQ(ScanStripHighlightRect(view, at, r), c.shown);
+    if (!c.shown) continue;
+    // RecolourScreenRect: columns x0 .. x1, rows min(-y0, -y1) - 1 .. max(-y0, -y1) exclusive.
+    EXPECT_EQ(r[0], c.left);
+    EXPECT_EQ(r[2] + 1, c.right);
+    EXPECT_EQ(std::min(-r[1], -r[3]) - 1, c.top);
+    EXPECT_EQ(std::max(-r[1], -r[3]), c.bottom);
+  }
+  ScanStripView none;
+  none.imageWidth = none.imageHeight = 100;
+  int32_t r[4];
+  EXPECT_FALSE(ScanStripHighlightRect(none, ScanStripPlacement{0, -100, 100, 100, 1.0}, r)) << "no region shown";
 }
 
 }  // namespace

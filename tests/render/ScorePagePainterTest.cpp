@@ -750,3 +750,142 @@ TEST_F(ScorePagePainterTest, ANiffHairpinOnAPageNotShownEndsAtItsDrawnChord) {
 }
 
 }  // namespace
+
+namespace {
+
+// The offset of the n-th staff-start item of a slot's stream.
+uint32_t StaffStartOffset(int slot, int n) {
+  uint32_t found = 0;
+  int seen = 0;
+  WalkStream(StreamBytes(ScoreStreams, slot), ScoreStreams.used[slot], ScoreFormatVersion,
+             [&](uint32_t at, const uint8_t* item, uint32_t) {
+               if (KindOf(item) == kItemText && TextSubKindOf(item) == kTextStaffStart && seen++ == n) {
+                 found = at;
+                 return false;
+               }
+               return true;
+             });
+  return found;
+}
+
+TEST_F(ScorePagePainterTest, BarNumbersCountTheBarLinesBeforeAStaff) {
+  struct Case {
+    const char* name;
+    const char* listing;  // slot 1's second staff starts with a staff start
+    int slot;
+    int32_t number;
+  } cases[] = {
+      {"two bars before", "parts 2\nslot 1\nclef 1\nchord 5 notes 16\nbar 0\nchord 5 notes 16\nbar 0\nstaff-end\n"
+                          "staffstart 40 260\nchord 5 notes 16\nstaff-end\n", 1, 3},
+      {"no bar line before", "parts 2\nslot 1\nclef 1\nchord 5 notes 16\nstaff-end\nstaffstart 40 260\n"
+                             "chord 5 notes 16\nstaff-end\n", 1, 1},
+      {"a start repeat opening a staff ends no bar",
+       "parts 2\nslot 1\nclef 1\nbar 2\nchord 5 notes 16\nbar 0\nstaff-end\nstaffstart 40 260\nchord 5 notes 16\n"
+       "staff-end\n", 1, 2},
+      {"a start repeat after a note does",
+       "parts 2\nslot 1\nclef 1\nchord 5 notes 16\nbar 2\nchord 5 notes 16\nbar 0\nstaff-end\nstaffstart 40 260\n"
+       "chord 5 notes 16\nstaff-end\n", 1, 3},
+      {"a staff the part leaves out takes the other part's bar lines",
+       "parts 3\nslot 1\nclef 1\nchord 5 notes 16\nbar 0\nstaff-end\nstaff-end\nstaffstart 40 260\n"
+       "chord 5 notes 16\nstaff-end\n"
+       "slot 2\nclef 7\nchord 5 notes 16\nbar 0\nstaff-end\nbar 2\nchord 5 notes 16\nbar 0\nchord 5 notes 16\nbar 3\n"
+       "staff-end\nstaffstart 40 260\nchord 5 notes 16\nstaff-end\n", 1, 4},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string error;
+    ASSERT_TRUE(BuildScoreFromListing(c.listing, &error)) << error;
+    const uint32_t at = StaffStartOffset(c.slot, 0);
+    ASSERT_GT(at, 0u);
+    EXPECT_EQ(CountBarLineItems(c.slot, at), c.number);
+  }
+}
+
+TEST_F(ScorePagePainterTest, StaffStartsShowTheirFirstBarsNumber) {
+  Load("braced.txt");
+  Paint();
+  // Two bars before the second system: "3" in the small italic face over
+  // each staff start (left end 40), 14 above the top line; none on the first.
+  int numbers = 0;
+  for (const std::string& l : device.Lines()) {
+    int x = 0, y = 0;
+    if (std::sscanf(l.c_str(), "text %d %d", &x, &y) == 2 && l.find("\"3\"") != std::string::npos) {
+      EXPECT_EQ(x, 80);
+      ++numbers;
+    }
+  }
+  EXPECT_EQ(numbers, 3);
+  // A layout-only pass draws none.
+  device.Clear();
+  RebuildItemIndexLayout();
+  EXPECT_TRUE(device.Lines().empty());
+}
+
+TEST(PageTextFit, MovesATextWhoseWidthIsOffItsBox) {
+  struct Case {
+    const char* name;
+    int32_t left, right, measured, pageWidth;
+    bool moved;
+    int32_t newLeft;
+  } cases[] = {
+      {"centred, 3 off", 400, 600, 203, 1000, false, 400},
+      {"centred, 4 wider", 400, 600, 204, 1000, true, 398},
+      {"centred, 10 narrower", 400, 600, 190, 1000, true, 405},
+      {"flush right", 700, 900, 220, 1000, true, 680},
+      {"flush left", 100, 300, 260, 1000, true, 100},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const PageTextFit fit = FitPageTextToBox(c.left, c.right, c.measured, c.pageWidth);
+    EXPECT_EQ(fit.moved, c.moved);
+    EXPECT_EQ(fit.left, c.newLeft);
+  }
+}
+
+TEST_F(ScorePagePainterTest, PageTextFitsItsStoredBoxOnScreen) {
+  std::string error;
+  ASSERT_TRUE(BuildScoreFromListing("parts 2\nslot 1\nclef 1\nchord 5 notes 16\nstaff-end\n"
+                                    "slot 0\npagetext 5 300 0 \"Korvalinde\"\nstaff-end\n",
+                                    &error))
+      << error;
+  RebuildItemIndexLayout();
+  // The title's width in box units (one box unit a world unit here).
+  const int32_t measured =
+      static_cast<int32_t>(MeasureFormattedText(u"Korvalinde", 16, true) / (DeviceScale() * DrawingState().scale));
+  ASSERT_GT(measured, 20);
+  const int savedMissing = PageBoxesMissing;
+  const uint32_t savedWidth = viewPage.width;
+  PageBoxesMissing = 0;
+  viewPage.width = 1000;
+  viewPage.boxCount = 3;  // clef, chord, title
+  for (int i = 0; i < 2; ++i) {
+    viewPage.boxes[i][0] = static_cast<int16_t>(70 + 40 * i);
+    viewPage.boxes[i][1] = static_cast<int16_t>(80 + 40 * i);
+  }
+  uint8_t* title = StreamBytes(ScoreStreams, 0);
+  auto titleX = [&] { return static_cast<int32_t>(TextWordAt(title, ScoreFormatVersion, 0)); };
+  // 3 narrower than its centred box: left where it stands.
+  viewPage.boxes[2][0] = 400;
+  viewPage.boxes[2][1] = static_cast<int16_t>(400 + measured + 3);
+  Paint();
+  EXPECT_EQ(titleX(), 300);
+  // 10 narrower: centred in the box, and drawn there.
+  viewPage.boxes[2][1] = static_cast<int16_t>(400 + measured + 10);
+  Paint();
+  EXPECT_EQ(titleX(), 405);
+  bool drawnThere = false;
+  for (const std::string& l : device.Lines()) {
+    drawnThere |= l.rfind("text " + std::to_string(WorldToLogicalX(405)) + " ", 0) == 0 &&
+                  l.find("Korvalinde") != std::string::npos;
+  }
+  EXPECT_TRUE(drawnThere);
+  // A layout-only pass (the editor's) leaves it alone.
+  viewPage.boxes[2][1] = static_cast<int16_t>(400 + measured + 30);
+  RebuildItemIndexLayout();
+  EXPECT_EQ(titleX(), 405);
+  viewPage.boxCount = 0;
+  viewPage.width = savedWidth;
+  PageBoxesMissing = savedMissing;
+}
+
+}  // namespace

@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "GdiCanvas.h"
+#include "pages/PageData.h"
+#include "pages/PageTable.h"
 #include "platform/Settings.h"
 #include "render/Colours.h"
 #include "render/DrawingState.h"
@@ -99,6 +101,42 @@ TEST_F(PageImagePanelGdiTest, RecolouringChangesOnlyThatColourInsideTheRectangle
   // No pixel of the colour: nothing changes.
   RecolourScreenRect(canvas.Dc(), 40, -25, 55, -35, 15, 8);
   EXPECT_EQ(canvas.Pixel(45, 30), RGB(255, 255, 255));
+}
+
+render::DrawDevice* OverlayDevice = nullptr;
+// A stand-in overlay: a black square at the device's (60, 10).
+void SquareOverlay() {
+  OverlayDevice = DrawingState().dc;
+  SelectDrawColour(kBlackColour);
+  FillRectSolid(60, -10, 4, -4);
+}
+
+TEST_F(PageImagePanelGdiTest, ThePageViewsStaveOverlayIsDrawnOverItsOwnPage) {
+  const PageImageSource page = Page(0);
+  const Handle savedArea = viewPage.imageArea;
+  // The fields changed here, put back at the end.
+  const uint32_t savedCount = pageTable.pageCount;
+  const int32_t savedCurrent = pageTable.currentPage;
+  const uint32_t savedFlags[3] = {pageTable.rows[0].flags, pageTable.rows[1].flags, pageTable.rows[2].flags};
+  const StaveOverlayDrawer savedDrawer = SetStaveOverlayDrawer(SquareOverlay);
+  viewPage.imageArea = area.data();
+  pageTable.pageCount = 1;
+  pageTable.currentPage = 0;
+  for (const bool on : {true, false}) {
+    pageTable.rows[0].flags = on ? kPageStaveOverlay : 0;
+    OverlayDevice = nullptr;
+    GdiCanvas canvas(100, 80);
+    // The page covers columns 10..49 and rows 8..39; the square lies right of it.
+    DrawPageImageRegion(page, 10, -40, ImageRatio{1, 1, 1, 1}, canvas.Dc(), nullptr, false);
+    EXPECT_EQ(canvas.Pixel(61, 11) == RGB(0, 0, 0), on) << (on ? "overlay on" : "overlay off");
+    EXPECT_EQ(OverlayDevice != nullptr, on);
+    EXPECT_EQ(DrawingState().dc, nullptr) << "the drawing layer's device is put back";
+  }
+  SetStaveOverlayDrawer(savedDrawer);
+  pageTable.pageCount = savedCount;
+  pageTable.currentPage = savedCurrent;
+  for (int i = 0; i < 3; ++i) pageTable.rows[i].flags = savedFlags[i];
+  viewPage.imageArea = savedArea;
 }
 
 }  // namespace

@@ -18,8 +18,12 @@
 #include "render/DrawingState.h"
 #include "render/GlyphTable.h"
 #include "render/MusicFonts.h"
+#include "pages/CurrentPageData.h"
+#include "pages/PageData.h"
 #include "render/ScorePagePainter.h"
+#include "render/ScoreText.h"
 #include "render/win32/GdiDevice.h"
+#include "render/win32/OffscreenPane.h"
 #include "render/win32/ScorePagePane.h"
 #include "score/ItemSelection.h"
 #include "score/ScoreFile.h"
@@ -104,6 +108,87 @@ TEST(ScorePageGdiTest, FixturePageMatchesTheReviewedPictures) {
     EXPECT_GT(dark, 2000u) << "the page came out blank";
     CompareWithReviewed(image, c.name);
   }
+}
+
+}  // namespace
+
+namespace {
+
+// The section and context a paint leaves for the next paint of its size
+// carry nothing of it: another page at another zoom in between changes no
+// pixel of the next paint.
+TEST(ScorePageGdiTest, AKeptSectionPaintsAsAFreshOne) {
+  FreeKeptPaneSections();
+  const GrayImage fresh = PaintFixture("braced.txt", 1.0, 400, 560);
+  PaintFixture("kinds.txt", 1.33, 400, 560);
+  const GrayImage reused = PaintFixture("braced.txt", 1.0, 400, 560);
+  ASSERT_EQ(fresh.pixels.size(), reused.pixels.size());
+  EXPECT_TRUE(fresh.pixels == reused.pixels);
+  FreeKeptPaneSections();
+}
+
+}  // namespace
+
+namespace {
+
+// A page text 10 box units wider in its stored box than GDI measures it is
+// centred in the box, and drawn there.
+TEST(ScorePageGdiTest, PageTextIsCentredInItsStoredBoxByItsMeasuredWidth) {
+  ResetDrawingState();
+  ResetMusicFontSet();
+  BuildGlyphTable();
+  ResetPainterTables();
+  PainterSettings() = ScorePainterSettings{};
+  PainterSettings().viewWidth = 700;
+  PainterSettings().viewHeight = 260;
+  TheScoreViewItems().selection = SelectionState{};
+  FillColourTables(render::DisplayCaps{-1, 0xC0C0C0, 0xFFFFFF, 0x808080, 0, 0x808080});
+  std::string error;
+  ASSERT_TRUE(BuildScoreFromListing("parts 2\nslot 1\nclef 1\nchord 5 notes 16\nstaff-end\n"
+                                    "slot 0\npagetext 5 100 160 \"Korvalinde\"\nstaff-end\n",
+                                    &error))
+      << error;
+  GdiCanvas canvas(700, 260);
+  GdiDevice device(canvas.Dc());
+  DrawingState().dc = &device;
+  DrawingState().scale = 1.0;
+  RebuildItemIndexLayout();  // the staff rows the stored boxes need
+  // Measured as the painter measures: in the pane's scaled mapping.
+  Extent window{}, viewport{};
+  ScaledExtents(window, viewport, DeviceRect{0, 0, 699, 259});
+  SetScaledMapping(&device, window, viewport);
+  const int32_t measured =
+      static_cast<int32_t>(MeasureFormattedText(u"Korvalinde", 16, true) / (DeviceScale() * DrawingState().scale));
+  DrawFormattedText(0, 0, nullptr, 7, 0, true, false, true);
+  RestoreMapping(&device);
+  ASSERT_GT(measured, 40);
+  const int savedMissing = PageBoxesMissing;
+  const uint32_t savedWidth = viewPage.width;
+  PageBoxesMissing = 0;
+  viewPage.width = 1000;
+  viewPage.boxCount = 3;  // clef, chord, title
+  for (int i = 0; i < 2; ++i) {
+    viewPage.boxes[i][0] = static_cast<int16_t>(70 + 40 * i);
+    viewPage.boxes[i][1] = static_cast<int16_t>(80 + 40 * i);
+  }
+  viewPage.boxes[2][0] = 400;
+  viewPage.boxes[2][1] = static_cast<int16_t>(400 + measured + 10);
+  PaintScorePagePane(canvas.Dc(), RECT{0, 0, 699, 259}, 1, 1);
+  const int32_t x = static_cast<int32_t>(TextWordAt(StreamBytes(ScoreStreams, 0), ScoreFormatVersion, 0));
+  EXPECT_EQ(x, 405);
+  // The title's baseline lies 173 below the top, under the staff.
+  EXPECT_GT(canvas.DarkPixels(x, 150, x + measured, 176), 50) << "drawn at its new place";
+  EXPECT_EQ(canvas.DarkPixels(100, 150, 200, 176), 0) << "not at its old one";
+  viewPage.boxCount = 0;
+  viewPage.width = savedWidth;
+  PageBoxesMissing = savedMissing;
+  DeleteMusicFonts(&device);
+  ResetMusicFontSet();
+  ResetDrawingState();
+  ResetScoreStreams();
+  ResetPartRecords();
+  PartCount = 0;
+  ScorePages = ScorePageList{};
 }
 
 }  // namespace
