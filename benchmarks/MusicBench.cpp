@@ -38,6 +38,7 @@
 #include "Code/Quorm/findhpin.h"
 #include "Code/Quorm/findslur.h"
 #include "Code/Quorm/Quorm.h"
+#include "benchmarks/MusicNotes.h"
 #include "tests/Code/Quorm/EngravedPage.h"
 #include "tools/refmaker/NoteScore.h"
 
@@ -293,28 +294,13 @@ void ReadPage(const std::string& path, const Truth& truth, int page, bool clean,
   for (const FoundNotehead& h : heads) readHeads->push_back(ScoredNote{h.staff % truth.staves, h.step, -1});
   // The page description's notes: system by system, each stave's groups in
   // time order, a chord's notes from the top down; durations in 1/192 of a
-  // whole note.
+  // whole note with the tuplet's scale.
   for (int system = 0; system < GetPageSystemCount(0); ++system)
     for (int stave = 0; stave < GetSystemStaveCount(0, system); ++stave)
       for (int slot = 0; slot < GetStaveTimeSlotCount(0, system, stave); ++slot) {
         int32_t count = 0;
         const MscriptNoteGroup* groups = GetTimeSlotNotes(0, system, stave, slot, &count);
-        for (int g = 0; g < count; ++g) {
-          std::vector<int> steps;
-          bool known = groups[g].noteCount >= 1;
-          for (int n = 0; n < groups[g].noteCount && n < kMaxGroupNotes; ++n) {
-            const int type = groups[g].notes[n].type;
-            if (type <= kNoteSolid) steps.push_back(groups[g].notes[n].step);
-            known = known && type >= 0 && type <= kMultiBarRest;
-          }
-          if (steps.empty()) continue;  // a rest: the truth holds notes only
-          std::sort(steps.begin(), steps.end());
-          const PackedFraction d = known ? GetNoteGroupDuration(groups[g]) : ZeroFraction();
-          const int duration = FractionIsNone(d) || FractionDenominator(d) == 0
-                                   ? -1
-                                   : FractionNumerator(d) * 192 / FractionDenominator(d);
-          for (int step : steps) readNotes->push_back(ScoredNote{stave % truth.staves, step, duration});
-        }
+        for (int g = 0; g < count; ++g) AppendScoredNotes(groups[g], stave % truth.staves, readNotes);
       }
 }
 

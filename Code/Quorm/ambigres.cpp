@@ -345,6 +345,14 @@ double SymbolProbability(int32_t symbol) {
     return MaxWith(p0, std::max(BestSupport(node, p0, ofKind(kObjectNotehead)),
                                 BestSupport(node, p0, ofKind(kObjectVerticalLine))));
   if (IsKeySignatureType(type)) return KeySignatureProbability(symbol, p0);
+  // A flag is read with a cost up to its acceptance cost, above the 1024 at
+  // which its own probability falls below one half: its stem carries it, as
+  // a stem carries its head, or every flag read that dearly would go when
+  // the improbable objects are deleted.
+  if (IsFlagType(type))
+    return MaxWith(p0, BestSupport(node, p0, [](int32_t kind, int32_t ref, int32_t) {
+                     return kind == kObjectVerticalLine && StemReachesPastHeads(ref);
+                   }));
   return p0;
 }
 
@@ -437,7 +445,7 @@ bool HeadRuleDeletes(int32_t head) {
   return false;
 }
 
-bool BeamStacksOn(int32_t beam, int32_t end, int32_t stem, int32_t stemLabel, int32_t depth);
+bool BeamStacksOn(int32_t beam, int32_t end, int32_t stem, int32_t depth);
 
 // The beam's end (4 left, 6 right) nearer the stem when the link does not say.
 int32_t BeamEndAt(int32_t beam, int32_t label, int32_t stem) {
@@ -447,31 +455,36 @@ int32_t BeamEndAt(int32_t beam, int32_t label, int32_t stem) {
                                                                                        : kJointRightSide;
 }
 
-bool BeamStacksOn(int32_t beam, int32_t end, int32_t stem, int32_t stemLabel, int32_t depth) {
+// A short beam stays when it lies 0.5 to 1.5 staff spaces from a full beam
+// that reaches its stem (or from a short one that stays so, to the given
+// depth). The full beam may lie on either side: on an engraved page a part
+// beam lies between the full beam and the heads, and in a beam that crosses
+// between up- and down-stems it lies beyond the full beam for the
+// down-stems.
+bool BeamStacksOn(int32_t beam, int32_t end, int32_t stem, int32_t depth) {
   if (depth <= 0) return false;
   const EnginePoint p = end == kJointLeftSide ? GetBeamLeftEnd(beam) : GetBeamRightEnd(beam);
   const int32_t mx = StemMiddleX(stem);
   const int32_t near = ScaleToPixels(50), far = ScaleToPixels(150), reach = ScaleToPixels(80);
   const int32_t stemNode = NodeOf(kObjectVerticalLine, stem);
   struct Stacked {
-    int32_t beam, end, stemLabel;
+    int32_t beam, end;
   } found[kMaxStackedBeams];
   int32_t n = 0;
-  ForEachUsableLink(stemNode, [&](int32_t i, int32_t, int32_t kind, int32_t other, int32_t label, int32_t) {
+  ForEachUsableLink(stemNode, [&](int32_t i, int32_t, int32_t kind, int32_t other, int32_t, int32_t) {
     if (kind != kObjectBeam || other == beam || n >= kMaxStackedBeams) return;
     const int32_t y = BeamRowAt(other, mx);
     const int32_t dy = std::abs(p.y - y);
     if (dy < near || dy > far) return;
-    const int32_t dx = std::min(std::abs(GetBeamLeftEnd(other).x - mx), std::abs(GetBeamRightEnd(other).x - mx));
-    if (dx > reach) return;
-    if (stemLabel == kJointBeamAtTop && y < p.y) return;
-    if (stemLabel == kJointBeamAtBottom && y > p.y) return;
-    found[n++] = {other, BeamEndAt(other, GetGraphLinkBackLabel(stemNode, i), stem), label};
+    // The full beam ends at the stem or runs on through it (a part beam on a
+    // middle stem of its group).
+    if (mx < GetBeamLeftEnd(other).x - reach || mx > GetBeamRightEnd(other).x + reach) return;
+    found[n++] = {other, BeamEndAt(other, GetGraphLinkBackLabel(stemNode, i), stem)};
   });
   for (int32_t i = 0; i < n; ++i)
     if (!GetBeamFlag(found[i].beam)) return true;
   for (int32_t i = 0; i < n; ++i)
-    if (BeamStacksOn(found[i].beam, found[i].end, stem, found[i].stemLabel, depth - 1)) return true;
+    if (BeamStacksOn(found[i].beam, found[i].end, stem, depth - 1)) return true;
   return false;
 }
 
@@ -480,14 +493,14 @@ bool BeamRuleDeletes(int32_t beam) {
   bool end6 = false, end4 = false, weak = false, stacked = false;
   int32_t lastCost = -1;
   const bool shortModel = GetBeamFlag(beam) != 0;
-  ForEachUsableLink(node, [&](int32_t i, int32_t, int32_t kind, int32_t stem, int32_t label, int32_t cost) {
+  ForEachUsableLink(node, [&](int32_t, int32_t, int32_t kind, int32_t stem, int32_t label, int32_t cost) {
     if (kind != kObjectVerticalLine) return;
     if (label == kJointRightSide) end6 = true;
     if (label == kJointLeftSide) end4 = true;
     if (IsWeakStem(stem)) weak = true;
     lastCost = cost;
     if (shortModel && !stacked && (label == kJointRightSide || label == kJointLeftSide))
-      stacked = BeamStacksOn(beam, label, stem, GetGraphLinkBackLabel(node, i), kStackedBeamDepth);
+      stacked = BeamStacksOn(beam, label, stem, kStackedBeamDepth);
   });
   const int32_t length = GetBeamRightEnd(beam).x - GetBeamLeftEnd(beam).x;
   const bool thick = length > ScaleToPixels(250) && GetBeamCost(beam) < 256 && lastCost >= 0 && lastCost < 256 &&

@@ -368,17 +368,26 @@ TEST_F(Ambiguity, ChordStemIsSplitBetweenItsHeads) {
 }
 
 // A short beam model stays only where it stacks on a full beam of its stem:
-// half a staff space to one and a half from it, on the inner side.
+// half a staff space to one and a half from it, on either side.
 TEST_F(Ambiguity, ShortBeamNeedsAFullBeamBesideIt) {
   struct Row {
     const char* what;
     int32_t fullRow;  // -1: no full beam
     bool kept;
   };
-  const Row rows[] = {{"alone", -1, false},          {"one staff space in", 242, true},
-                      {"half a space in", 232, true}, {"closer", 231, false},
-                      {"1.5 spaces in", 252, true},   {"further", 253, false},
-                      {"on the outer side", 212, false}};
+  // The hook lies at row 222 on an up-stem from row 200; the full beam on the
+  // stem's end side is where an engraver puts it (the hook of a dotted
+  // quaver's semiquaver lies inside the full beam), the other side is the
+  // down-stems' side of a beam that crosses between up- and down-stems.
+  const Row rows[] = {{"alone", -1, false},
+                      {"one staff space in", 242, true},
+                      {"half a space in", 232, true},
+                      {"closer", 231, false},
+                      {"1.5 spaces in", 252, true},
+                      {"further", 253, false},
+                      {"one staff space out, at the stem's end", 202, true},
+                      {"half a space out", 212, true},
+                      {"closer out", 213, false}};
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
     Reset();
@@ -393,6 +402,35 @@ TEST_F(Ambiguity, ShortBeamNeedsAFullBeamBesideIt) {
       BeamOnStem(full, kJointLeftSide, s2);
       BeamOnStem(full, kJointRightSide, s);
     }
+    ResolveAmbiguitiesStage1(0);
+    EXPECT_EQ(Live(kObjectBeam, hook), row.kept);
+  }
+}
+
+// A part beam on a middle stem of a group (a semiquaver between quavers)
+// stacks on the full beam that runs on through that stem; a full beam that
+// ends further than 0.8 staff space short of the stem holds nothing.
+TEST_F(Ambiguity, APartBeamOnAMiddleStemStacksOnTheBeamThroughIt) {
+  struct Row {
+    const char* what;
+    int32_t fullRight;  // the full beam's right end
+    bool kept;
+  };
+  const Row rows[] = {{"through the stem", 361, true}, {"ending at it", 313, true}, {"ending short", 295, false}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    Reset();
+    const int32_t left = Head(278, 300, 10), middle = Head(300, 300, 10), right = Head(348, 300, 10);
+    const int32_t s1 = Stem(200, 300, 290), s2 = Stem(200, 300, 312), s3 = Stem(200, 300, 360);
+    UpStem(left, s1);
+    UpStem(middle, s2);
+    UpStem(right, s3);
+    const int32_t full = Beam(290, 202, row.fullRight, 202, 6 * 1024, 100, 0);
+    BeamOnStem(full, kJointLeftSide, s1);
+    BeamOnStem(full, row.fullRight > 340 ? kJointInside : kJointRightSide, s2);
+    if (row.fullRight > 340) BeamOnStem(full, kJointRightSide, s3);
+    const int32_t hook = Beam(294, 222, 313, 222, 6 * 1024, 100, 1);
+    BeamOnStem(hook, kJointRightSide, s2);
     ResolveAmbiguitiesStage1(0);
     EXPECT_EQ(Live(kObjectBeam, hook), row.kept);
   }
@@ -536,6 +574,36 @@ TEST_F(Ambiguity, StageFourDeletesTheUnlikely) {
   EXPECT_TRUE(Live(kObjectBarLine, even));
   EXPECT_FALSE(Live(kObjectBarLine, worse));
   EXPECT_EQ(PointsOfKind(kPointBarTop), 1);
+}
+
+// A flag read dearer than even odds (as engraved flags often are, up to their
+// acceptance cost) stays through stage 4 while the stem of a note holds it;
+// the same flag alone, or on a stem that ends at its head, goes.
+TEST_F(Ambiguity, AStemCarriesItsDearFlag) {
+  struct Case {
+    const char* name;
+    int32_t stemTop;  // the head's centre is at 300
+    bool linked;
+    bool stays;
+  };
+  const Case cases[] = {
+      {"on the stem of a note", 300 - 3 * kSpace, true, true},
+      {"without a stem", 300 - 3 * kSpace, false, false},
+      {"on a stem that does not reach past its head", 300 - kSpace / 2, true, false},
+  };
+  for (const Case& c : cases) {
+    Reset();
+    const int32_t head = Head(100, 300, 8);
+    const int32_t stem = Stem(c.stemTop, 300, 112);
+    UpStem(head, stem);
+    const int32_t flag = AddFixedSymbol(114, c.stemTop, 130, c.stemTop + 3 * kSpace, 62, 1213, c.stemTop);
+    AddGraphNode(62, flag);
+    // The flag meets the stem at its top, as the flag joint labels it.
+    if (c.linked) LinkGraphNodes(62, flag, kJointInside, kObjectVerticalLine, stem, kJointBeamAtTop, 150);
+    EXPECT_LT(GetBaseProbability(62, flag), 0.5) << c.name;
+    ResolveAmbiguitiesStage4();
+    EXPECT_EQ(IsFixedSymbolDeleted(flag), c.stays ? 0 : 1) << c.name;
+  }
 }
 
 // Ledger lines stay while a head or the next line in towards the staff holds

@@ -1,0 +1,47 @@
+// The notes of a page description's note group as the music benchmark scores
+// them: the group's noteheads (no rests, no grace notes) from the top down,
+// each with its staff step and the group's duration in 1/192 of a whole
+// note, the tuplet's scale included (a triplet quaver lasts 16). Header only:
+// the benchmark and its tests share it.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+#include "Code/Quorm/Intmath.h"
+#include "Code/Quorm/Mscript.h"
+#include "Code/Quorm/Mscrptio.h"
+#include "tools/refmaker/NoteScore.h"
+
+// The group's duration in 1/192 of a whole note with its tuplet's scale; -1
+// when a note's type is no note or rest type, or the length is no whole
+// number of 192nds.
+inline int32_t ScoredGroupDuration(const MscriptNoteGroup& group) {
+  if (group.noteCount < 1 || group.noteCount > kMaxGroupNotes) return -1;
+  for (int32_t n = 0; n < group.noteCount; ++n)
+    if (group.notes[n].type < 0 || group.notes[n].type > kMultiBarRest) return -1;
+  const PackedFraction d = GetNoteGroupDuration(group);
+  if (FractionIsNone(d) || FractionDenominator(d) == 0) return -1;
+  int64_t numerator = static_cast<int64_t>(FractionNumerator(d)) * 192;
+  int64_t denominator = FractionDenominator(d);
+  // A group outside a tuplet carries the scale 1/1 (or none at all).
+  if (group.tupletScaleNumerator > 0 && group.tupletScaleDenominator > 0) {
+    numerator *= group.tupletScaleNumerator;
+    denominator *= group.tupletScaleDenominator;
+  }
+  if (numerator % denominator != 0) return -1;
+  return static_cast<int32_t>(numerator / denominator);
+}
+
+// Appends the group's notes for the given staff of the truth.
+inline void AppendScoredNotes(const MscriptNoteGroup& group, int32_t staff,
+                              std::vector<refmaker::ScoredNote>* out) {
+  std::vector<int32_t> steps;
+  for (int32_t n = 0; n < group.noteCount && n < kMaxGroupNotes; ++n)
+    if (group.notes[n].type >= kNoteBreve && group.notes[n].type <= kNoteSolid) steps.push_back(group.notes[n].step);
+  if (steps.empty()) return;  // a rest or grace notes: the truth holds notes only
+  std::sort(steps.begin(), steps.end());
+  const int32_t duration = ScoredGroupDuration(group);
+  for (int32_t step : steps) out->push_back(refmaker::ScoredNote{staff, step, duration});
+}
