@@ -12,6 +12,7 @@ constexpr int kMaxDepth = 8;
 // no arrangement beats no change at no cost.
 constexpr int kPlainChanges = 3;
 constexpr int kMaxHintRecords = 32;
+constexpr int kChangeKinds = 9;
 
 int Slots(const BarEvents& bar, int p) { return static_cast<int>(std::min<uint32_t>(bar.counts[p], kEventsPerPosition)); }
 bool IsLiveChord(const BarEvent& e) { return e.Live() && (e.flags & kEventChord); }
@@ -301,7 +302,26 @@ int BarRhythmRules::SuggestShorterValue(int position, int slot, int* weight) con
 
 bool BarRhythmRules::SuggestDot(int position, int slot, int* weight) const {
   const BarEvent& e = bar_.At(position, slot);
-  if (!IsSimpleMeter() || e.dots || Beamed(e) || position + 1 >= bar_.positions) return false;
+  if (!IsSimpleMeter() || e.dots || Beamed(e)) return false;
+  // The last chord of its voice, which falls short of the bar by half the
+  // chord: a dot missed there, with no shorter note after it to show the
+  // dotted rhythm.
+  bool later = false;
+  int32_t voiceTotal = 0;
+  for (int p = 0; p < bar_.positions; ++p) {
+    for (int k = 0; k < Slots(bar_, p); ++k) {
+      const BarEvent& o = bar_.At(p, k);
+      if (!o.Live() || o.voice != e.voice || (o.flags & kEventNoTime)) continue;
+      voiceTotal += o.duration;
+      later = later || p > position;
+    }
+  }
+  if (!later) {
+    if (!IsLiveChord(e) || voiceTotal + e.duration / 2 != BarLengthTicks(beats_, unit_)) return false;
+    *weight = 3;
+    return true;
+  }
+  if (position + 1 >= bar_.positions) return false;
   for (int k = 0; k < Slots(bar_, position + 1); ++k) {
     const BarEvent& o = bar_.At(position + 1, k);
     if (!IsLiveChord(o) || o.dots || (o.flags & kEventStemBit) != (e.flags & kEventStemBit)) continue;
@@ -552,6 +572,14 @@ bool BarRhythmSearch::TryChange(int kind, BarEvents* work, const BarEvents& node
       Recompute(&e);
       *cost += weight;
       return true;
+    case 9:
+      // Two dots read where there is one or none: the first of these is
+      // the dot change, the second drops both.
+      if (e.dots < 2 || e.code >= 8) return false;
+      *cost += 2 * e.dots;
+      e.dots = 0;
+      Recompute(&e);
+      return true;
     case 7:
       if (noDelete_ || (e.flags & (kEventCue | kEventTextAttached)) || barLength_ == kUnknownBarLength) return false;
       if (!rules.IsStrayChord(position, slot, &weight)) return false;
@@ -587,7 +615,7 @@ int BarRhythmSearch::Node(const BarEvents& node, int cost, int changes, int star
   BarEvents& work = works_[static_cast<size_t>(depth)];
   CopyBarEvents(node, &work);
   bool evaluated = false;
-  for (int kind = 1; kind <= 8; ++kind) {
+  for (int kind = 1; kind <= kChangeKinds; ++kind) {
     for (int p = startPosition; p < node.positions; ++p) {
       for (int k = p == startPosition ? startSlot : 0; k < Slots(node, p); ++k) {
         if (!node.At(p, k).Live()) continue;

@@ -117,6 +117,27 @@ TEST(BarSearch, StrayDotsAreDroppedAlsoWhereTheyHideATriplet) {
   EXPECT_EQ(Solve(dotted, 2, 5), dotted);
 }
 
+TEST(BarSearch, DoubledDotsAndADotLostOnTheLastNoteAreRepaired) {
+  const Repair table[] = {
+      {"two stray dots", 4, 5,
+       JoinItems({Line(), Chord({kDurationQuarter, 2}), Crotchet(), Crotchet(), Crotchet()}),
+       JoinItems({Line(), Crotchet(), Crotchet(), Crotchet(), Crotchet()})},
+      {"two dots for one", 4, 5, JoinItems({Line(), Chord({kDurationQuarter, 2}), Quaver(), Minim()}),
+       JoinItems({Line(), Dotted(kDurationQuarter), Quaver(), Minim()})},
+      {"the bar's one note", 3, 5, JoinItems({Line(), Minim()}), JoinItems({Line(), Dotted(kDurationHalf)})},
+      {"the last note", 4, 5, JoinItems({Line(), Crotchet(), Minim()}),
+       JoinItems({Line(), Crotchet(), Dotted(kDurationHalf)})},
+  };
+  for (const Repair& r : table) {
+    const StreamBytesList solved = Solve(r.read, r.beats, r.unit);
+    EXPECT_EQ(solved, r.expected) << r.name;
+    EXPECT_EQ(Sum(solved).t[0], BarLengthTicks(r.beats, r.unit)) << r.name;
+  }
+  // A last note whose dot would not make the bar fit keeps its value.
+  const StreamBytesList short_ = JoinItems({Line(), Crotchet(), Crotchet(), Crotchet()});
+  EXPECT_EQ(Solve(short_, 4, 5), short_);
+}
+
 TEST(BarSearch, CorrectBarsAndBarsWithoutAMetreStayAsTheyAre) {
   const Repair table[] = {
       {"four crotchets", 4, 5, JoinItems({Line(), Crotchet(), Crotchet(), Crotchet(), Crotchet()}), {}},
