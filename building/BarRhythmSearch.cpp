@@ -303,15 +303,16 @@ int BarRhythmRules::SuggestShorterValue(int position, int slot, int* weight) con
 bool BarRhythmRules::SuggestDot(int position, int slot, int* weight) const {
   const BarEvent& e = bar_.At(position, slot);
   if (!IsSimpleMeter() || e.dots || Beamed(e)) return false;
-  // The last chord of its voice, which falls short of the bar by half the
-  // chord: a dot missed there, with no shorter note after it to show the
-  // dotted rhythm.
+  // The last chord of its voice, whose chords fall short of the bar by half
+  // the chord: a dot missed there, with no shorter note after it to show the
+  // dotted rhythm. Rests are left out: one read from a stain after the
+  // chord would hide the dot, and the search deletes it only after the dot.
   bool later = false;
   int32_t voiceTotal = 0;
   for (int p = 0; p < bar_.positions; ++p) {
     for (int k = 0; k < Slots(bar_, p); ++k) {
       const BarEvent& o = bar_.At(p, k);
-      if (!o.Live() || o.voice != e.voice || (o.flags & kEventNoTime)) continue;
+      if (!IsLiveChord(o) || o.voice != e.voice || (o.flags & kEventNoTime)) continue;
       voiceTotal += o.duration;
       later = later || p > position;
     }

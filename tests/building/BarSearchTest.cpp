@@ -127,6 +127,8 @@ TEST(BarSearch, DoubledDotsAndADotLostOnTheLastNoteAreRepaired) {
       {"the bar's one note", 3, 5, JoinItems({Line(), Minim()}), JoinItems({Line(), Dotted(kDurationHalf)})},
       {"the last note", 4, 5, JoinItems({Line(), Crotchet(), Minim()}),
        JoinItems({Line(), Crotchet(), Dotted(kDurationHalf)})},
+      {"the last note before a stray rest", 3, 5, JoinItems({Line(), Minim(), Rest(kDurationEighth)}),
+       JoinItems({Line(), Dotted(kDurationHalf)})},
   };
   for (const Repair& r : table) {
     const StreamBytesList solved = Solve(r.read, r.beats, r.unit);
