@@ -573,14 +573,6 @@ bool BarRhythmSearch::TryChange(int kind, BarEvents* work, const BarEvents& node
       Recompute(&e);
       *cost += weight;
       return true;
-    case 9:
-      // Two dots read where there is one or none: the first of these is
-      // the dot change, the second drops both.
-      if (e.dots < 2 || e.code >= 8) return false;
-      *cost += 2 * e.dots;
-      e.dots = 0;
-      Recompute(&e);
-      return true;
     case 7:
       if (noDelete_ || (e.flags & (kEventCue | kEventTextAttached)) || barLength_ == kUnknownBarLength) return false;
       if (!rules.IsStrayChord(position, slot, &weight)) return false;
@@ -605,6 +597,14 @@ bool BarRhythmSearch::TryChange(int kind, BarEvents* work, const BarEvents& node
       });
       return true;
     }
+    case 9:
+      // Two dots read where there is one or none: the first of these is
+      // the dot change, the second drops both.
+      if (e.dots < 2 || e.code >= 8) return false;
+      *cost += 2 * e.dots;
+      e.dots = 0;
+      Recompute(&e);
+      return true;
     default:
       return false;
   }
