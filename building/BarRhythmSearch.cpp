@@ -6,7 +6,13 @@
 namespace {
 
 constexpr int kMaxDepth = 8;
+// Changes combined in one bar besides those a tuplet mark brings. A bar read
+// with three wrong values (three stray dots beside four crotchets) is common
+// enough on engraved pages; a bar that fits as read is never changed, since
+// no arrangement beats no change at no cost.
+constexpr int kPlainChanges = 3;
 constexpr int kMaxHintRecords = 32;
+constexpr int kChangeKinds = 9;
 
 int Slots(const BarEvents& bar, int p) { return static_cast<int>(std::min<uint32_t>(bar.counts[p], kEventsPerPosition)); }
 bool IsLiveChord(const BarEvent& e) { return e.Live() && (e.flags & kEventChord); }
@@ -296,7 +302,27 @@ int BarRhythmRules::SuggestShorterValue(int position, int slot, int* weight) con
 
 bool BarRhythmRules::SuggestDot(int position, int slot, int* weight) const {
   const BarEvent& e = bar_.At(position, slot);
-  if (!IsSimpleMeter() || e.dots || Beamed(e) || position + 1 >= bar_.positions) return false;
+  if (!IsSimpleMeter() || e.dots || Beamed(e)) return false;
+  // The last chord of its voice, whose chords fall short of the bar by half
+  // the chord: a dot missed there, with no shorter note after it to show the
+  // dotted rhythm. Rests are left out: one read from a stain after the
+  // chord would hide the dot, and the search deletes it only after the dot.
+  bool later = false;
+  int32_t voiceTotal = 0;
+  for (int p = 0; p < bar_.positions; ++p) {
+    for (int k = 0; k < Slots(bar_, p); ++k) {
+      const BarEvent& o = bar_.At(p, k);
+      if (!IsLiveChord(o) || o.voice != e.voice || (o.flags & kEventNoTime)) continue;
+      voiceTotal += o.duration;
+      later = later || p > position;
+    }
+  }
+  if (!later) {
+    if (!IsLiveChord(e) || voiceTotal + e.duration / 2 != BarLengthTicks(beats_, unit_)) return false;
+    *weight = 3;
+    return true;
+  }
+  if (position + 1 >= bar_.positions) return false;
   for (int k = 0; k < Slots(bar_, position + 1); ++k) {
     const BarEvent& o = bar_.At(position + 1, k);
     if (!IsLiveChord(o) || o.dots || (o.flags & kEventStemBit) != (e.flags & kEventStemBit)) continue;
@@ -437,8 +463,40 @@ bool BarRhythmSearch::TryChange(int kind, BarEvents* work, const BarEvents& node
   switch (kind) {
     case 1: {
       if (e.tupletCount) return false;
-      const TupletGroup group = rules.DetectTuplet(position, slot, true);
+      TupletGroup group = rules.DetectTuplet(position, slot, true);
+      int dropped = 0;
+      if (!group.found && chord && e.code <= 4 && Beamed(e)) {
+        // Dots read beside the heads of a beamed group hide its tuplet (a
+        // dotted note among the equal notes of a tuplet is a misreading):
+        // the group is tried again with the dots of the voice's beamed notes
+        // dropped, each dropped dot costing what its own change would.
+        BarEvents& plain = *undotted_;
+        CopyBarEvents(node, &plain);
+        int dotted = 0;
+        for (int p = position; p < plain.positions; ++p) {
+          for (int k = 0; k < Slots(plain, p); ++k) {
+            BarEvent& o = plain.At(p, k);
+            if (!IsLiveChord(o) || o.voice != e.voice || !o.dots || o.code > 4 || !Beamed(o)) continue;
+            o.dots = 0;
+            Recompute(&o);
+            ++dotted;
+          }
+        }
+        if (dotted == 0) return false;
+        group = BarRhythmRules(plain, beats_, unit_).DetectTuplet(position, slot, true);
+        if (!group.found) return false;
+        for (int p = position; p <= group.last; ++p) {
+          for (int k = 0; k < Slots(*work, p); ++k) {
+            BarEvent& o = work->At(p, k);
+            if (!IsLiveChord(o) || o.voice != e.voice || !o.dots || o.code > 4 || !Beamed(o)) continue;
+            dropped += o.dots;
+            o.dots = 0;
+            Recompute(&o);
+          }
+        }
+      }
       if (!group.found) return false;
+      *cost += 2 * dropped;
       e.tupletCount = static_cast<uint8_t>(std::min(group.count, 127));
       e.tupletTotal = static_cast<uint32_t>(group.total) & kMarkSpanMask;
       e.tupletNormal = static_cast<uint8_t>(std::max(group.normal - 1, 0));
@@ -539,6 +597,14 @@ bool BarRhythmSearch::TryChange(int kind, BarEvents* work, const BarEvents& node
       });
       return true;
     }
+    case 9:
+      // Two dots read where there is one or none: the first of these is
+      // the dot change, the second drops both.
+      if (e.dots < 2 || e.code >= 8) return false;
+      *cost += 2 * e.dots;
+      e.dots = 0;
+      Recompute(&e);
+      return true;
     default:
       return false;
   }
@@ -546,11 +612,11 @@ bool BarRhythmSearch::TryChange(int kind, BarEvents* work, const BarEvents& node
 
 int BarRhythmSearch::Node(const BarEvents& node, int cost, int changes, int startPosition, int startSlot, int depth) {
   if (++calls_ > kSearchCalls) return 0;
-  if (depth > std::min(kMaxDepth, 2 + LiveTupletMarks(node))) return 0;
+  if (depth > std::min(kMaxDepth, kPlainChanges + LiveTupletMarks(node))) return 0;
   BarEvents& work = works_[static_cast<size_t>(depth)];
   CopyBarEvents(node, &work);
   bool evaluated = false;
-  for (int kind = 1; kind <= 8; ++kind) {
+  for (int kind = 1; kind <= kChangeKinds; ++kind) {
     for (int p = startPosition; p < node.positions; ++p) {
       for (int k = p == startPosition ? startSlot : 0; k < Slots(node, p); ++k) {
         if (!node.At(p, k).Live()) continue;
@@ -575,6 +641,7 @@ void BarRhythmSearch::Run(BarEvents* events, bool noDelete) {
   noDelete_ = noDelete;
   if (!best_) best_ = std::make_unique<BarEvents>();
   if (!eval_) eval_ = std::make_unique<BarEvents>();
+  if (!undotted_) undotted_ = std::make_unique<BarEvents>();
   if (works_.empty()) works_.resize(kMaxDepth + 2);
   LinkBeamPartners(events);
   voices_.Assign(events, beats_, unit_, options_);

@@ -1,8 +1,9 @@
 // The rhythm search of one bar: small changes to the bar's events (mark a
-// tuplet, drop or add a dot, a value one step longer or shorter, delete a
-// stray chord or rest, let a grace-sized chord take time), combined
-// recursively, voices assigned again after each combination, keeping the
-// arrangement whose voices come closest to the bar at the lowest cost.
+// tuplet, dropping stray dots read on its notes; drop or add a dot; a value
+// one step longer or shorter; delete a stray chord or rest; let a
+// grace-sized chord take time), combined recursively, voices assigned again
+// after each combination, keeping the arrangement whose voices come closest
+// to the bar at the lowest cost.
 //
 // A BarRhythmSearch holds the search's best arrangement, its call counter
 // and the bar's values; each caller owns its own.
@@ -94,6 +95,7 @@ class BarRhythmSearch {
   int bestScore_ = 0;
   std::vector<BarEvents> works_;  // one per depth
   std::unique_ptr<BarEvents> eval_;
+  std::unique_ptr<BarEvents> undotted_;  // the tuplet change's look without dots
 };
 
 // The page pass's entry: corrects the bar [start, end) of bytes.

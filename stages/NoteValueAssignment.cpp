@@ -76,6 +76,24 @@ void ValueFromMarks(NoteValueWork& work, uint32_t i) {
   if (NoteStaveOf(work, n, &st)) SetStemEnd(n, r, st.half);
 }
 
+// A head the engine found keeps the value the engine read from the head's own
+// flags and beams, on the page with its stave lines taken out. This step's
+// scan runs over the lines: a line met beside a stem reads as a beam, and a
+// flag that curls back to its stem fails the straight flag probes. The scan
+// still chooses the head's stem and the far end of it.
+struct EngineValue {
+  uint32_t kind, beamed, countRight;
+  int16_t quality;
+};
+
+void KeepEngineValue(NoteRecord& n, const EngineValue& engine) {
+  if (engine.kind > kNoteCrotchet || n.kind > kNoteCrotchet) return;
+  n.kind = engine.kind;
+  n.beamed = engine.beamed;
+  n.countRight = engine.countRight;
+  if (n.quality == kOwnBeamQuality && !(n.beamed && n.kind < kNoteCrotchet)) n.quality = engine.quality;
+}
+
 }  // namespace
 
 void AssignNoteValues(NoteValueWork& work) {
@@ -89,6 +107,8 @@ void AssignNoteValues(NoteValueWork& work) {
       ClearStemFields(n);
       continue;
     }
+    const bool engineHead = n.origin >= kConfirmedOrigin && !continuesSplit;
+    const EngineValue engine{n.kind, n.beamed, n.countRight, n.quality};
     if (n.origin >= kConfirmedOrigin) {
       if (n.uncertain && n.beamed && n.kind < kNoteCrotchet) continue;
       if (n.kind < kNoteCrotchet) n.kind = kNoteCrotchet;
@@ -151,6 +171,7 @@ void AssignNoteValues(NoteValueWork& work) {
       n.stemRight = n.stemLength[0] <= n.stemLength[1] ? 1 : 0;
     }
     ValueFromMarks(work, i);
+    if (engineHead) KeepEngineValue(n, engine);
   }
 }
 

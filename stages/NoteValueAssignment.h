@@ -1,7 +1,8 @@
-// Deciding each solid head's stem and value from its narrowed candidates:
-// a head with two real stems splits into two notes, the heads of a chord
-// agree on one value, and heads on another note's stem or whose stem crosses
-// another note are dropped or marked.
+// Deciding each solid head's stem and value from its narrowed candidates
+// (a head the engine found keeps the value the engine read from its flags
+// and beams): a head with two real stems splits into two notes, the heads of
+// a chord agree on one value, and heads on another note's stem or whose stem
+// crosses another note are dropped or marked.
 #pragma once
 
 #include <cstdint>

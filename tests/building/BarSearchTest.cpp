@@ -85,6 +85,61 @@ TEST(BarSearch, OneTypicalErrorPerBarIsRepaired) {
   }
 }
 
+TEST(BarSearch, StrayDotsAreDroppedAlsoWhereTheyHideATriplet) {
+  // Dots read beside heads that have none: three in one bar of crotchets, and
+  // two on the quavers of a triplet, where the dots keep the group from
+  // reading as three equal notes until they are dropped.
+  const Repair table[] = {
+      {"three stray dots", 4, 5,
+       JoinItems({Line(), Dotted(kDurationQuarter), Dotted(kDurationQuarter), Crotchet(), Dotted(kDurationQuarter)}),
+       JoinItems({Line(), Crotchet(), Crotchet(), Crotchet(), Crotchet()})},
+      {"dotted triplet", 2, 5,
+       JoinItems({Line(), Beamed(kDurationEighth, true, 1), Beamed(kDurationEighth, false),
+                  Beamed(kDurationEighth, false, 1), Crotchet()}),
+       JoinItems({Line(), BracketedTriplet(32, 16), Beamed(kDurationEighth, true), Beamed(kDurationEighth, false),
+                  Beamed(kDurationEighth, false), Crotchet()})},
+      {"two dotted triplets", 2, 5,
+       JoinItems({Line(), Beamed(kDurationEighth, true, 1), Beamed(kDurationEighth, false),
+                  Beamed(kDurationEighth, false), Beamed(kDurationEighth, true), Beamed(kDurationEighth, false, 1),
+                  Beamed(kDurationEighth, false)}),
+       JoinItems({Line(), BracketedTriplet(32, 16), Beamed(kDurationEighth, true), Beamed(kDurationEighth, false),
+                  Beamed(kDurationEighth, false), BracketedTriplet(32, 16), Beamed(kDurationEighth, true),
+                  Beamed(kDurationEighth, false), Beamed(kDurationEighth, false)})},
+  };
+  for (const Repair& r : table) {
+    const StreamBytesList solved = Solve(r.read, r.beats, r.unit);
+    EXPECT_EQ(solved, r.expected) << r.name;
+    EXPECT_EQ(Sum(solved).t[0], BarLengthTicks(r.beats, r.unit)) << r.name;
+  }
+  // A dotted quaver beamed to a semiquaver is no triplet and stays.
+  const StreamBytesList dotted = JoinItems({Line(), Beamed(kDurationEighth, true, 1), Beamed(kDuration16th, false),
+                                            Crotchet()});
+  EXPECT_EQ(Solve(dotted, 2, 5), dotted);
+}
+
+TEST(BarSearch, DoubledDotsAndADotLostOnTheLastNoteAreRepaired) {
+  const Repair table[] = {
+      {"two stray dots", 4, 5,
+       JoinItems({Line(), Chord({kDurationQuarter, 2}), Crotchet(), Crotchet(), Crotchet()}),
+       JoinItems({Line(), Crotchet(), Crotchet(), Crotchet(), Crotchet()})},
+      {"two dots for one", 4, 5, JoinItems({Line(), Chord({kDurationQuarter, 2}), Quaver(), Minim()}),
+       JoinItems({Line(), Dotted(kDurationQuarter), Quaver(), Minim()})},
+      {"the bar's one note", 3, 5, JoinItems({Line(), Minim()}), JoinItems({Line(), Dotted(kDurationHalf)})},
+      {"the last note", 4, 5, JoinItems({Line(), Crotchet(), Minim()}),
+       JoinItems({Line(), Crotchet(), Dotted(kDurationHalf)})},
+      {"the last note before a stray rest", 3, 5, JoinItems({Line(), Minim(), Rest(kDurationEighth)}),
+       JoinItems({Line(), Dotted(kDurationHalf)})},
+  };
+  for (const Repair& r : table) {
+    const StreamBytesList solved = Solve(r.read, r.beats, r.unit);
+    EXPECT_EQ(solved, r.expected) << r.name;
+    EXPECT_EQ(Sum(solved).t[0], BarLengthTicks(r.beats, r.unit)) << r.name;
+  }
+  // A last note whose dot would not make the bar fit keeps its value.
+  const StreamBytesList short_ = JoinItems({Line(), Crotchet(), Crotchet(), Crotchet()});
+  EXPECT_EQ(Solve(short_, 4, 5), short_);
+}
+
 TEST(BarSearch, CorrectBarsAndBarsWithoutAMetreStayAsTheyAre) {
   const Repair table[] = {
       {"four crotchets", 4, 5, JoinItems({Line(), Crotchet(), Crotchet(), Crotchet(), Crotchet()}), {}},

@@ -2,6 +2,9 @@
 // chords.
 #include <gtest/gtest.h>
 
+#include <string>
+
+#include "stages/NoteRecords.h"
 #include "stages/NoteValueAssignment.h"
 #include "tests/stages/StemPageFixture.h"
 
@@ -87,6 +90,50 @@ TEST(NoteValueAssignment, MarksOnTheStemGiveTheValueAndNeverBelowASemiquaver) {
     EXPECT_EQ(n.beamed, c.beamed) << c.left << "/" << c.right;  // 0 or 1, never the raw bits
     EXPECT_EQ(n.countRight, c.countRight) << c.left << "/" << c.right;
     EXPECT_EQ(n.quality, c.quality) << c.left << "/" << c.right;
+  }
+}
+
+TEST(NoteValueAssignment, AHeadTheEngineFoundKeepsTheEnginesValue) {
+  // The scan's marks decide a searched head's value; a head the engine found
+  // keeps what the engine read of its flags and beams (the scan runs over the
+  // stave lines, which it can take for a beam, and misses curled flags).
+  const struct {
+    int16_t origin;
+    uint32_t kind, beamed, countRight;  // as imported
+    int right;                          // marks the scan found on the right
+    uint32_t sideFlags;
+    uint32_t wantKind, wantBeamed, wantCountRight;
+    int16_t wantQuality;
+  } cases[] = {
+      {kEngineOrigin, 4, 0, 1, 0, 0, 4, 0, 1, 0},                            // a flag the scan missed
+      {kEngineOrigin, 5, 0, 0, 1, kRightSideBeams, 5, 0, 0, 0},              // a line taken for a beam
+      {kEngineOrigin, 3, 1, 1, 1, kRightSideBeams, 3, 1, 1, kOwnBeamQuality}, // two beams, one seen
+      {kEngineOrigin, 4, 1, 1, 1, kRightSideBeams, 4, 1, 1, kOwnBeamQuality},  // both agree
+      {kSearchOrigin, 5, 0, 0, 1, kRightSideBeams, 4, 1, 1, kOwnBeamQuality},  // the scan decides
+  };
+  for (const auto& c : cases) {
+    StemPage page;
+    const int stave = page.Staff(400);
+    const int i = page.Head(stave, 16, 500, c.kind, false);
+    page.Stem(i, 1, 70, false);
+    NoteRecord& n = page.note(i);
+    n.origin = c.origin;
+    n.beamed = c.beamed;
+    n.countRight = c.countRight;
+    StemArrays stems;
+    stems.at(1, i).right.markCount = static_cast<uint8_t>(c.right);
+    stems.at(1, i).sideFlags = c.sideFlags;
+    NoteValueWork work = page.Work();
+    stems.Attach(work);
+    AssignNoteValues(work);
+    const NoteRecord& out = page.note(i);
+    const std::string row = std::to_string(c.origin) + "/" + std::to_string(c.kind) + "/" + std::to_string(c.right);
+    EXPECT_EQ(out.kind, c.wantKind) << row;
+    EXPECT_EQ(out.beamed, c.wantBeamed) << row;
+    EXPECT_EQ(out.countRight, c.wantCountRight) << row;
+    EXPECT_EQ(out.quality, c.wantQuality) << row;
+    EXPECT_EQ(out.stemDown, 0u) << row;  // the stem is the scan's in any case
+    EXPECT_EQ(out.stemRight, 1u) << row;
   }
 }
 
