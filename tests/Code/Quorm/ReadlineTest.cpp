@@ -27,13 +27,8 @@ class Readline : public ::testing::Test {
     std::vector<uint32_t> block = BitmapBlockOf(image);
     LineReading result{};
     ReadTextLine(&result, block.data(), mode);
-    std::string text;
-    for (int32_t i = 0; i < result.wordCount; ++i) {
-      if (i) text += ' ';
-      text += result.words[i].text;
-    }
     if (out) *out = result;
-    return text;
+    return TextOf(result);
   }
   EngineDataFolder folder;
 };

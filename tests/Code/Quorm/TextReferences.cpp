@@ -1,11 +1,15 @@
 #include "tests/Code/Quorm/TextReferences.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 
+#include "Code/Quorm/Candlist.h"
 #include "Code/Quorm/Edgefeat.h"
 #include "Code/Quorm/Heapmem.h"
 #include "Code/Quorm/Intmath.h"
 #include "Code/Quorm/Ocrmisc.h"
+#include "Code/Quorm/Posnscal.h"
 #include "Code/Quorm/Spell.h"
 #include "Code/Quorm/Textclas.h"
 #include "Code/Quorm/Textlref.h"
@@ -36,17 +40,43 @@ LineMeasures MeasureReferenceLine(const std::string& name) {
     widths += g.lastColumn + 1 - g.firstColumn;
     ++n;
     if (g.code != 'x') continue;
-    int32_t top = line.height, bottom = 0;
-    for (int32_t y = 0; y < line.height; ++y)
-      for (int32_t x = g.firstColumn; x <= g.lastColumn; ++x)
-        if (line.Ink(x, y)) {
-          top = std::min(top, y);
-          bottom = std::max(bottom, y + 1);
-        }
-    m.height = bottom - top;
+    const InkRows ink = GlyphInkRows(line, g);
+    m.height = ink.bottom - ink.top;
   }
   m.pitch = n > 0 ? static_cast<int32_t>(widths / n) : 0;
   return m;
+}
+
+void ExpectLinesFitTheReferenceMeasures(const std::vector<std::string>& names) {
+  const LineMeasures truth = MeasureReferenceLine("alphabet_serif");
+  ASSERT_GT(truth.height, 0);
+  SetCandidateCostFactor(10);
+  for (const std::string& name : names) {
+    TextLineImage line;
+    ASSERT_TRUE(LoadTextLine(name, &line)) << name;
+    // One list per glyph, its own character the only candidate.
+    std::vector<CandidateList> lists;
+    for (const GlyphTruth& g : line.glyphs) {
+      CandidateList l{};
+      l.left = g.firstColumn;
+      l.right = g.lastColumn + 1;
+      const InkRows ink = GlyphInkRows(line, g);
+      l.top = ink.top;
+      l.bottom = ink.bottom;
+      l.count = 1;
+      l.character[0] = static_cast<uint8_t>(g.code);
+      lists.push_back(l);
+    }
+    std::vector<CandidateList*> positions;
+    for (CandidateList& l : lists) positions.push_back(&l);
+    // The cutter's estimate of a line is about twice the mean column height.
+    FitPositionScale(positions.data(), static_cast<int32_t>(positions.size()), 2 * truth.height);
+    EXPECT_NEAR(GetTextHeight(), truth.height, truth.height / 10.0) << name;
+    EXPECT_NEAR(GetTextPitch(), truth.pitch, truth.pitch / 10.0) << name;
+    EXPECT_GT(GetHeightConfidence(), 0) << name;
+    // Each glyph fits its own class: none is dropped.
+    for (const CandidateList& l : lists) EXPECT_EQ(l.count, 1) << name << ": " << l.character[0];
+  }
 }
 
 namespace {
@@ -56,16 +86,11 @@ std::vector<Sample> SamplesOf(const TextLineImage& line) {
   for (const GlyphTruth& g : line.glyphs) {
     Sample s{};
     s.code = g.code;
-    s.top = line.height;
-    s.bottom = 0;
+    const InkRows ink = GlyphInkRows(line, g);
+    s.top = ink.top;
+    s.bottom = ink.bottom;
     s.left = g.firstColumn;
     s.right = g.lastColumn + 1;
-    for (int32_t y = 0; y < line.height; ++y)
-      for (int32_t x = s.left; x < s.right; ++x)
-        if (line.Ink(x, y)) {
-          s.top = std::min(s.top, y);
-          s.bottom = std::max(s.bottom, y + 1);
-        }
     const int32_t w = s.right - s.left, h = s.bottom - s.top;
     if (w < 1 || h < 1 || w >= 100 || h >= 80) continue;
     s.pixels.assign(static_cast<size_t>(w) * h, 0);
