@@ -32,6 +32,7 @@
 #include "Code/Quorm/mocgraph.h"
 #include "tests/Code/Quorm/EngineDataFolder.h"
 #include "tests/Code/Quorm/EngravedPage.h"
+#include "tests/Code/Quorm/GraphLinks.h"
 #include "tests/Code/Quorm/HeadArt.h"
 #include "tests/Code/Quorm/PageSynth.h"
 #include "tests/Code/Quorm/StaffFixture.h"
@@ -300,16 +301,7 @@ int32_t FirstSymbolAt(const EngineBox& box, int tolerance) {
 
 // Whether either node holds a conflict link to the other (a node that was
 // released later keeps its own links).
-bool InConflict(int32_t a, int32_t b) {
-  for (int32_t from : {a, b}) {
-    const int32_t to = from == a ? b : a;
-    for (int32_t l = 0; l < GetGraphLinkCount(from); ++l)
-      if (GetGraphLinkOther(from, l) == to && GetGraphLinkLabel(from, l) == kConflictLabel &&
-          GetGraphLinkCost(from, l) == kConflictCost)
-        return true;
-  }
-  return false;
-}
+bool InConflict(int32_t a, int32_t b) { return HasConflictLink(a, b) || HasConflictLink(b, a); }
 
 class FixedSymbolPages : public ::testing::Test {
  protected:
