@@ -67,6 +67,16 @@ TextLineImage BlankLine(int32_t width, int32_t height) {
   return image;
 }
 
+TextLineImage RepeatedLine(const TextLineImage& line, int32_t times, int32_t overlap) {
+  const int32_t step = line.width - overlap;
+  TextLineImage row = BlankLine(step * times + overlap, line.height);
+  for (int32_t k = 0; k < times; ++k)
+    for (int32_t y = 0; y < line.height; ++y)
+      for (int32_t x = 0; x < line.width; ++x)
+        if (line.Ink(x, y)) row.pixels[static_cast<size_t>(y) * row.width + k * step + x] = 1;
+  return row;
+}
+
 void FillBox(TextLineImage& image, int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
   for (int32_t y = y0; y < y1; ++y)
     for (int32_t x = x0; x < x1; ++x) image.pixels[static_cast<size_t>(y) * image.width + x] = 1;

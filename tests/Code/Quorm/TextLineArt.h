@@ -36,6 +36,9 @@ InkRows GlyphInkRows(const TextLineImage& line, const GlyphTruth& glyph);
 // fixtures/text/NAME.pbm and NAME.txt; false when either cannot be read.
 bool LoadTextLine(const std::string& name, TextLineImage* out);
 TextLineImage BlankLine(int32_t width, int32_t height);
+// The ink of line set down times, each copy overlap columns into the one
+// before: a row of touching glyphs.
+TextLineImage RepeatedLine(const TextLineImage& line, int32_t times, int32_t overlap);
 void FillBox(TextLineImage& image, int32_t x0, int32_t y0, int32_t x1, int32_t y1);
 
 // The vertical black runs, by column and then row.
