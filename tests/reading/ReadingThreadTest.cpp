@@ -183,6 +183,9 @@ TEST_F(ReadingThreadTest, ThePageViewGetsItsStavesUnderTheDrawingLock) {
       ++paints;
     }
   });
+  // The loop is running before the reading starts, however the threads are
+  // scheduled.
+  while (paints.load() == 0) std::this_thread::yield();
   ReadingActive() = 0;
   ASSERT_TRUE(StartReading(0));
   JoinReadingThread();
