@@ -24,8 +24,6 @@ constexpr char kPageTiffFixture[] = "tests/Code/Quorm/fixtures/melody.tif";
 constexpr uint8_t kEndOfStream = 0x90;
 constexpr unsigned kBackupQuestion = 10081;
 
-const wchar_t* W(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
-
 char16_t Lower(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c; }
 
 bool BeginsWith(const char16_t* name, const std::u16string& stem) {
@@ -205,7 +203,7 @@ bool ProgramCase::WriteSmallScore(const std::u16string& path) {
 }
 
 bool ProgramCase::PagesFileExists(const char16_t* name) {
-  return GetFileAttributesW(W(ProgramUnderTest::PagesPath(name))) != INVALID_FILE_ATTRIBUTES;
+  return Exists(ProgramUnderTest::PagesPath(name));
 }
 
 namespace {

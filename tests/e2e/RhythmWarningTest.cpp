@@ -21,10 +21,6 @@ namespace {
 constexpr unsigned kRhythmWarningText = 12301;
 constexpr DWORD kWriteTimeoutMs = 20000;
 
-const wchar_t* W(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
-
-bool Exists(const std::u16string& path) { return GetFileAttributesW(W(path)) != INVALID_FILE_ATTRIBUTES; }
-
 std::u16string ControlText(HWND dialog, int control) {
   wchar_t text[256] = {};
   DWORD_PTR got = 0;

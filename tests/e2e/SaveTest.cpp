@@ -21,10 +21,6 @@ constexpr unsigned kSaveQuestion = 10076;
 constexpr int kScoreFileTypes = 3;
 constexpr DWORD kWriteTimeoutMs = 20000;
 
-const wchar_t* W(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
-
-bool Exists(const std::u16string& path) { return GetFileAttributesW(W(path)) != INVALID_FILE_ATTRIBUTES; }
-
 const std::string kScoreFileMagic("Vadoruvi\0", 9);
 
 // One part of one bar in 4/4, a score that both exports take.
