@@ -24,10 +24,10 @@ int ClassifyPlainText(WordPass& pass, TextRecordRef& r) {
   return 1;
 }
 
-// The ratio of two margins, large when the divisor is no margin at all (text
-
 namespace {
 
+// The ratio of two margins, large when the divisor is no margin at all (text
+// at the page's edge).
 int32_t MarginRatio(int32_t numerator, int32_t denominator) {
   if (denominator <= 0) return INT32_MAX;
   return numerator / denominator;
@@ -88,8 +88,6 @@ void SpreadCopyrightKind(WordPass& pass) {
     *t.kind = t.Alternative() ? kTextConsumed : kTextKindCopyright;
   });
 }
-
-// The cleaned digits of a number text: control units removed, look-alikes
 
 void MarkSubtitles(WordPass& pass) {
   bool any = false;

@@ -50,6 +50,7 @@ void MarkBelowLastStave(WordPass& pass) {
   });
 }
 
+// The words that the engine's reader already placed (sung lines, tempo,
 // dynamic and technique words) go to the nearest note of their stave.
 void AttachEngineTexts(WordPass& pass) {
   ForEachTextRecord(pass, [&](TextRecordRef t) {

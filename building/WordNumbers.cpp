@@ -8,6 +8,8 @@ namespace wordpass {
 
 namespace {
 
+// The cleaned digits of a number text: control units removed, look-alikes
+// read as digits.
 void CleanNumberText(const char16_t* text, char16_t* out, int capacity) {
   StripControlChars(text, out, capacity);
   FixDigitLookalikes(out);
