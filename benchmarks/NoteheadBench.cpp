@@ -10,7 +10,6 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
-#include <memory>
 #include <random>
 #include <vector>
 
@@ -18,12 +17,10 @@
 #include "Code/Quorm/Quorm.h"
 #include "platform/ShellFlags.h"
 #include "reading/StaveSpacing.h"
-#include "shapes/ClassifierDatabases.h"
 #include "stages/NoteheadStep.h"
 #include "tests/Code/Quorm/HeadArt.h"
 #include "tests/Code/Quorm/PageSynth.h"
-#include "tests/support/TestFiles.h"
-#include "tests/support/TestPaths.h"
+#include "tests/stages/HeadStagePage.h"
 #include "tools/refmaker/RefMaker.h"
 
 // The page description's build side (Code/Quorm/Mscript.h, whose note-type
@@ -54,16 +51,7 @@ void DrawPage(SynthPage& page, int spacing, uint32_t seed) {
     for (int x = margin + 4 * spacing; x < page.width() - margin - 3 * spacing; x += 3 * spacing) {
       const HeadKind kind = kHeadKinds[random() % 3];
       const int step = static_cast<int>(random() % 15) - 3;
-      const PaintedHead h = StampHead(page, painter, s, step, x, kind);
-      if (kind != HeadKind::kWhole) DrawStemFor(page, h, spacing, step >= 4);
-      for (int ledger = -2; ledger >= step; ledger -= 2) {
-        const int y = static_cast<int>(painter.StepY(s, ledger, x));
-        page.FillRect(y - 1, h.left - spacing / 3, y + 1, h.right + spacing / 3);
-      }
-      for (int ledger = 10; ledger <= step; ledger += 2) {
-        const int y = static_cast<int>(painter.StepY(s, ledger, x));
-        page.FillRect(y - 1, h.left - spacing / 3, y + 1, h.right + spacing / 3);
-      }
+      StampNote(page, painter, s, step, x, kind);
     }
   }
 }
@@ -101,26 +89,9 @@ void TimePage(const char* name, int width, int height, int spacing, int resoluti
   }
   const Clock::time_point t1 = Clock::now();
   std::vector<StaveRow> rows = RowsOfEngine();
-  HeadImage image;
-  image.bits = reinterpret_cast<const uint8_t*>(page.bits());
-  image.width = page.width();
-  image.height = page.height();
-  image.rowBytes = static_cast<size_t>(page.wordsPerRow()) * 4;
-  auto lines = std::make_unique<StaveLineTable>();
-  uint32_t valid[kStaveSlots] = {};
-  uint32_t model[kStaveSlots] = {};
-  StavePage geometry;
-  geometry.image.rows = const_cast<uint8_t*>(image.bits);
-  geometry.image.width = image.width;
-  geometry.image.height = image.height;
-  geometry.image.rowBytes = image.rowBytes;
-  geometry.resolution = resolution;
-  geometry.lines = lines.get();
-  geometry.curvesValid = valid;
-  geometry.modelCurves = model;
+  HeadStagePage head(page, resolution);
   std::vector<NoteRecord> notes(kNoteListCapacity);
   uint32_t count = 0;
-  StaveLookup().readingActive = true;
   auto stage = [&](const char* what) {
     count = 0;
     const Clock::time_point t2 = Clock::now();
@@ -128,8 +99,8 @@ void TimePage(const char* name, int width, int height, int spacing, int resoluti
     for (int s = 0; s < static_cast<int>(rows.size()) && s < kStaveSlots; ++s) {
       if (s > 0 && rows[s].group != rows[s - 1].group) groupStart = s;
       SetStaveUnits(rows.data(), s, resolution);
-      FindNoteheads(image, rows.data(), static_cast<int>(rows.size()), s, notes.data(), count,
-                    static_cast<int16_t>(rows[s].number - 1), groupStart, geometry);
+      FindNoteheads(head.image, rows.data(), static_cast<int>(rows.size()), s, notes.data(), count,
+                    static_cast<int16_t>(rows[s].number - 1), groupStart, head.geometry);
     }
     const Clock::time_point t3 = Clock::now();
     int searched = 0;
@@ -144,7 +115,6 @@ void TimePage(const char* name, int width, int height, int spacing, int resoluti
   ResetPageDescription("bench");
   AddPageDescription("page");
   stage("search alone");
-  StaveLookup().readingActive = false;
   FreePageBitmap();
   CloseEngine();
 }
@@ -152,17 +122,13 @@ void TimePage(const char* name, int width, int height, int spacing, int resoluti
 }  // namespace
 
 int main() {
-  HeadReferenceFolder references;
-  const std::vector<uint8_t> bytes = ReadBytes(SourcePath("resources/data/Notation"));
-  NotationDatabase templates;
-  if (!ParseNotationDatabase(bytes.data(), bytes.size(), &templates)) {
+  NoteheadStageData data;
+  if (!data.Loaded()) {
     std::printf("the notation templates could not be read (is KV_SOURCE_DIR set?)\n");
     return 1;
   }
-  NoteheadTemplates() = &templates;
   Flags().abort = 0;
   TimePage("300 dpi", 2480, 3508, 20, 300);
   TimePage("600 dpi", 4960, 7016, 45, 600);
-  NoteheadTemplates() = nullptr;
   return 0;
 }

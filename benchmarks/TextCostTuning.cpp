@@ -18,7 +18,6 @@
 #include <cstdlib>
 #include <map>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -62,13 +61,8 @@ struct Score {
   bool Better(const Score& o) const { return words != o.words ? words > o.words : chars > o.chars; }
 };
 
-std::vector<std::string> Split(const std::string& text, char sep = 0) {
+std::vector<std::string> Split(const std::string& text, char sep) {
   std::vector<std::string> out;
-  if (sep == 0) {
-    std::istringstream in(text);
-    for (std::string w; in >> w;) out.push_back(w);
-    return out;
-  }
   std::string cur;
   for (char c : text) {
     if (c == sep) {
@@ -85,19 +79,6 @@ std::vector<std::string> Split(const std::string& text, char sep = 0) {
 std::string Trim(std::string s) {
   while (!s.empty() && (s.back() == '\r' || s.back() == '\n')) s.pop_back();
   return s;
-}
-
-size_t CommonCharacters(const std::string& a, const std::string& b) {
-  std::vector<size_t> row(b.size() + 1, 0);
-  for (char ca : a) {
-    size_t diagonal = 0;
-    for (size_t j = 1; j <= b.size(); ++j) {
-      const size_t above = row[j];
-      row[j] = ca == b[j - 1] ? diagonal + 1 : std::max(row[j], row[j - 1]);
-      diagonal = above;
-    }
-  }
-  return row[b.size()];
 }
 
 bool IsLetter(unsigned char c) { return std::isalpha(c) || c == 0x9E || c == 0x9F; }
@@ -193,19 +174,14 @@ Score ReadLines(const EngineDataFolder& folder, const LangFile& f, const Candida
     const std::vector<uint32_t> block = BitmapBlockOf(line);
     LineReading result{};
     ReadTextLine(&result, block.data(), 1);
-    std::string read;
-    for (int32_t i = 0; i < result.wordCount; ++i) read += (i ? " " : "") + std::string(result.words[i].text);
-    const std::vector<std::string> truth = Split(line.text), got = Split(read);
-    size_t right = 0;
-    for (const std::string& w : truth) right += std::find(got.begin(), got.end(), w) != got.end();
-    std::string truthChars, gotChars;
-    for (const std::string& w : truth) truthChars += w;
-    for (const std::string& w : got) gotChars += w;
-    s.words += right;
-    s.wordCount += truth.size();
-    s.chars += CommonCharacters(truthChars, gotChars);
-    s.charCount += truthChars.size();
-    if (print) std::printf("  %-30s words %zu/%zu  -> \"%s\"\n", name.c_str(), right, truth.size(), read.c_str());
+    const std::string read = TextOf(result);
+    const LineScore score = ScoreLineReading(line.text, read);
+    s.words += score.wordsRight;
+    s.wordCount += score.words;
+    s.chars += score.charsRight;
+    s.charCount += score.chars;
+    if (print)
+      std::printf("  %-30s words %zu/%zu  -> \"%s\"\n", name.c_str(), score.wordsRight, score.words, read.c_str());
   }
   return s;
 }

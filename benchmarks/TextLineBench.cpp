@@ -9,11 +9,9 @@
 //
 // --shipped reads with the shipped references ("Learned\Text", made from
 // the reference fonts by tools/textrefs) instead.
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -25,27 +23,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-std::vector<std::string> Split(const std::string& text) {
-  std::istringstream in(text);
-  std::vector<std::string> words;
-  for (std::string w; in >> w;) words.push_back(w);
-  return words;
-}
-
-// Characters right: the length of the longest common subsequence.
-size_t CommonCharacters(const std::string& a, const std::string& b) {
-  std::vector<size_t> row(b.size() + 1, 0);
-  for (char ca : a) {
-    size_t diagonal = 0;
-    for (size_t j = 1; j <= b.size(); ++j) {
-      const size_t above = row[j];
-      row[j] = ca == b[j - 1] ? diagonal + 1 : std::max(row[j], row[j - 1]);
-      diagonal = above;
-    }
-  }
-  return row[b.size()];
-}
 
 }  // namespace
 
@@ -83,14 +60,8 @@ int main(int argc, char** argv) {
     const Clock::time_point start = Clock::now();
     ReadTextLine(&result, block.data(), 1);
     const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-    std::string read;
-    for (int32_t i = 0; i < result.wordCount; ++i) read += (i ? " " : "") + std::string(result.words[i].text);
-    const std::vector<std::string> truth = Split(line.text), got = Split(read);
-    size_t right = 0;
-    for (const std::string& w : truth) right += std::find(got.begin(), got.end(), w) != got.end();
-    std::string truthChars, gotChars;
-    for (const std::string& w : truth) truthChars += w;
-    for (const std::string& w : got) gotChars += w;
+    const std::string read = TextOf(result);
+    const LineScore score = ScoreLineReading(line.text, read);
     // Words right on the clean lines in the reference faces (not the
     // touching-pair lines, not the other font): the target is 95 per cent.
     const std::string n(name);
@@ -98,20 +69,20 @@ int main(int argc, char** argv) {
                           n == "attn_sans" || n == "effort_liberation";
     const bool otherFont = n.find("freeserif") != std::string::npos;
     if (!touching && !otherFont) {
-      cleanRight += right;
-      cleanCount += truth.size();
+      cleanRight += score.wordsRight;
+      cleanCount += score.words;
     }
     if (otherFont) {
-      otherRight += right;
-      otherCount += truth.size();
+      otherRight += score.wordsRight;
+      otherCount += score.words;
     }
-    wordsRight += right;
-    wordCount += truth.size();
-    charsRight += CommonCharacters(truthChars, gotChars);
-    charCount += truthChars.size();
+    wordsRight += score.wordsRight;
+    wordCount += score.words;
+    charsRight += score.charsRight;
+    charCount += score.chars;
     totalMs += ms;
-    std::printf("%-20s %7.1f ms  words %zu/%zu  \"%s\" -> \"%s\"\n", name, ms, right, truth.size(), line.text.c_str(),
-                read.c_str());
+    std::printf("%-20s %7.1f ms  words %zu/%zu  \"%s\" -> \"%s\"\n", name, ms, score.wordsRight, score.words,
+                line.text.c_str(), read.c_str());
   }
   std::printf("clean lines in the reference faces: words right %zu/%zu; in the other font: %zu/%zu\n", cleanRight,
               cleanCount, otherRight, otherCount);

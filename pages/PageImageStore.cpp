@@ -89,6 +89,19 @@ PageRecord NewPageRow(const char16_t* name) {
   return row;
 }
 
+// Whether the stored page image at path is compressed, and its size in
+// bytes; false when it cannot be opened.
+bool ProbeStoredImage(const char16_t* path, bool* compressed, long* size) {
+  std::FILE* f = FileOpen(path, kFileRead, true);
+  if (!f) return false;
+  char tag[kCompressedTagBytes];
+  *compressed =
+      FileRead(f, tag, kCompressedTagBytes) == 0 && std::memcmp(tag, kCompressedTag, kCompressedTagBytes) == 0;
+  *size = FileSize(f);
+  FileClose(f);
+  return true;
+}
+
 }  // namespace
 
 uint32_t PageImageRawSize(const uint8_t* area, size_t blockBytes) {
@@ -287,13 +300,9 @@ int LoadScanImage(int index) {
   hooks.endScanning();
   char16_t imagePath[kOpenPathUnits];
   SetCurrentImagePath(MakeResourcePath(imagePath, row.name) ? imagePath : u"");
-  std::FILE* f = FileOpen(path, kFileRead, true);
-  if (!f) return 0;
-  char tag[kCompressedTagBytes];
-  const bool compressed = FileRead(f, tag, kCompressedTagBytes) == 0 &&
-                          std::memcmp(tag, kCompressedTag, kCompressedTagBytes) == 0;
-  const long size = FileSize(f);
-  FileClose(f);
+  bool compressed = false;
+  long size = 0;
+  if (!ProbeStoredImage(path, &compressed, &size)) return 0;
   ImagePageIndex() = 0;
 
   Handle block = nullptr;
@@ -323,13 +332,9 @@ int LoadPageForReading(int index, PageData* page) {
   const PageRecord& row = pageTable.rows[index];
   char16_t path[kPagePathUnits];
   if (!PageFilePath(PageFile::kImage, row.scanId, false, path)) return 0;
-  std::FILE* f = FileOpen(path, kFileRead, true);
-  if (!f) return 0;
-  char tag[kCompressedTagBytes];
-  const bool compressed = FileRead(f, tag, kCompressedTagBytes) == 0 &&
-                          std::memcmp(tag, kCompressedTag, kCompressedTagBytes) == 0;
-  const long size = FileSize(f);
-  FileClose(f);
+  bool compressed = false;
+  long size = 0;
+  if (!ProbeStoredImage(path, &compressed, &size)) return 0;
   Handle block = nullptr;
   if (compressed) {
     if (ReadCompressedPageImage(path, &block) != PageImageRead::kRead) {

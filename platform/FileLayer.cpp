@@ -162,49 +162,52 @@ bool ReadU16BE(std::FILE* stream, uint16_t* value) { return ReadU16(stream, true
 bool ReadU24LE(std::FILE* stream, uint32_t* value) { return ReadUnsigned(stream, 3, false, value); }
 bool ReadU32LE(std::FILE* stream, uint32_t* value) { return ReadUnsigned(stream, 4, false, value); }
 
-// A string longer than the buffer is cut there and the rest of it is read
-// over, so that the stream stands at the next field either way.
-bool ReadCString(std::FILE* stream, char* buffer, size_t capacity) {
-  if (!buffer || capacity == 0) return false;
-  buffer[0] = 0;
-  if (!stream) return false;
-  size_t n = 0;
-  bool cut = false;
-  for (;;) {
-    int c = std::fgetc(stream);
-    if (c == EOF) {
-      buffer[n] = 0;
-      return false;
-    }
-    if (c == 0) break;
-    if (n + 1 < capacity) buffer[n++] = static_cast<char>(c);
-    else cut = true;
-  }
-  buffer[n] = 0;
-  return !cut;
-}
+namespace {
 
-// Ends at the character 0 or at the end of the file, never at a byte 0xFF:
-// U+00FF and U+FF01.. are text like any other.
-bool ReadWideString(std::FILE* stream, char16_t* buffer, size_t capacity) {
+// Units read by readUnit up to the unit 0, which ends the string; false at
+// the end of the file. A string longer than the buffer is cut there and the
+// rest of it is read over, so that the stream stands at the next field
+// either way.
+template <typename Unit, typename ReadUnit>
+bool ReadTerminated(std::FILE* stream, Unit* buffer, size_t capacity, ReadUnit readUnit) {
   if (!buffer || capacity == 0) return false;
   buffer[0] = 0;
   if (!stream) return false;
   size_t n = 0;
   bool cut = false;
   for (;;) {
-    unsigned char pair[2];
-    if (!ReadBytes(stream, pair, 2)) {
+    Unit c;
+    if (!readUnit(&c)) {
       buffer[n] = 0;
       return false;
     }
-    char16_t c = static_cast<char16_t>(pair[0] | (pair[1] << 8));
     if (c == 0) break;
     if (n + 1 < capacity) buffer[n++] = c;
     else cut = true;
   }
   buffer[n] = 0;
   return !cut;
+}
+
+}  // namespace
+
+bool ReadCString(std::FILE* stream, char* buffer, size_t capacity) {
+  return ReadTerminated(stream, buffer, capacity, [stream](char* c) {
+    const int b = std::fgetc(stream);
+    *c = static_cast<char>(b);
+    return b != EOF;
+  });
+}
+
+// Ends at the character 0 or at the end of the file, never at a byte 0xFF:
+// U+00FF and U+FF01.. are text like any other.
+bool ReadWideString(std::FILE* stream, char16_t* buffer, size_t capacity) {
+  return ReadTerminated(stream, buffer, capacity, [stream](char16_t* c) {
+    uint16_t unit;
+    if (!ReadU16LE(stream, &unit)) return false;
+    *c = static_cast<char16_t>(unit);
+    return true;
+  });
 }
 
 FileError* WriteWideString(std::FILE* stream, const char16_t* text) {

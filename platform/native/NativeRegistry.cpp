@@ -111,6 +111,18 @@ const Handle* Resolve(Store& store, Key key, Handle* scratch) {
   return found == store.open.end() ? nullptr : &found->second;
 }
 
+// The handle of key for a call that needs the rights in need (none: 0); null,
+// with the call's error, when the handle is unknown, its key deleted or the
+// rights are missing, in that order.
+const Handle* LiveHandle(Store& store, Key key, uint32_t need, Handle* scratch, long* error) {
+  const Handle* handle = Resolve(store, key, scratch);
+  *error = !handle ? kInvalidHandle
+           : handle->node->deleted ? kKeyDeleted
+           : (handle->access & need) != need ? kAccessDenied
+                                             : kOk;
+  return *error == kOk ? handle : nullptr;
+}
+
 // Splits "a\b\c" into its names; false for a path that starts with "\".
 bool SplitPath(const char16_t* path, std::vector<std::u16string>* names) {
   names->clear();
@@ -163,9 +175,9 @@ long OpenOrCreate(Key parent, const char16_t* subkey, uint32_t access, Key* out,
   std::lock_guard<std::mutex> hold(store.lock);
   ++store.calls;
   Handle scratch;
-  const Handle* from = Resolve(store, parent, &scratch);
-  if (!from) return kInvalidHandle;
-  if (from->node->deleted) return kKeyDeleted;
+  long error;
+  const Handle* from = LiveHandle(store, parent, 0, &scratch, &error);
+  if (!from) return error;
   std::vector<std::u16string> names;
   if (!SplitPath(subkey, &names)) return kBadPathname;
   if (long error = InjectedError(store, TargetPath(*from->node, names), access)) return error;
@@ -227,10 +239,9 @@ long Query(Key key, const char16_t* name, uint32_t* type, void* data, uint32_t* 
   std::lock_guard<std::mutex> hold(store.lock);
   ++store.calls;
   Handle scratch;
-  const Handle* handle = Resolve(store, key, &scratch);
-  if (!handle) return kInvalidHandle;
-  if (handle->node->deleted) return kKeyDeleted;
-  if (!(handle->access & kRightQueryValue)) return kAccessDenied;
+  long error;
+  const Handle* handle = LiveHandle(store, key, kRightQueryValue, &scratch, &error);
+  if (!handle) return error;
   const Value* value = FindValue(*handle->node, name);
   if (!value) return kNotFound;
   std::vector<uint8_t> bytes = ansiText && IsText(value->type) ? WideBytesToAnsi(value->data) : value->data;
@@ -273,10 +284,9 @@ long SetValue(Key key, const char16_t* name, uint32_t type, const void* data, ui
   Store& store = TheStore();
   std::lock_guard<std::mutex> hold(store.lock);
   Handle scratch;
-  const Handle* handle = Resolve(store, key, &scratch);
-  if (!handle) return kInvalidHandle;
-  if (handle->node->deleted) return kKeyDeleted;
-  if (!(handle->access & kRightSetValue)) return kAccessDenied;
+  long error;
+  const Handle* handle = LiveHandle(store, key, kRightSetValue, &scratch, &error);
+  if (!handle) return error;
   const uint8_t* bytes = static_cast<const uint8_t*>(data);
   std::vector<uint8_t> stored = ansiText && IsText(type) ? AnsiBytesToWide(bytes, size)
                                                          : std::vector<uint8_t>(bytes, bytes + size);
@@ -295,10 +305,9 @@ long DeleteValue(Key key, const char16_t* name) {
   Store& store = TheStore();
   std::lock_guard<std::mutex> hold(store.lock);
   Handle scratch;
-  const Handle* handle = Resolve(store, key, &scratch);
-  if (!handle) return kInvalidHandle;
-  if (handle->node->deleted) return kKeyDeleted;
-  if (!(handle->access & kRightSetValue)) return kAccessDenied;
+  long error;
+  const Handle* handle = LiveHandle(store, key, kRightSetValue, &scratch, &error);
+  if (!handle) return error;
   auto& values = handle->node->values;
   for (auto it = values.begin(); it != values.end(); ++it) {
     if (SameName(it->name, name)) {

@@ -1,7 +1,9 @@
-// Message boxes through the system, owned by the main frame window. An
-// observer (tests) sees the box instead, so that nothing waits for a user.
+// Message boxes through the system, owned by the main frame window. A sink
+// or an observer (tests) sees the box first (platform/MessageBoxes.cpp), so
+// that nothing waits for a user.
 #include <windows.h>
 
+#include "platform/MessageBoxes.h"
 #include "platform/Platform.h"
 #include "platform/win32/AppWindows.h"
 
@@ -11,29 +13,8 @@ AppWindows& Windows() {
 }
 
 namespace platform {
-namespace {
-MessageBoxObserver g_observer = nullptr;
-}
 
-MessageBoxObserver SetMessageBoxObserver(MessageBoxObserver observer) {
-  MessageBoxObserver old = g_observer;
-  g_observer = observer;
-  return old;
-}
-
-namespace {
-thread_local MessageBoxObserver t_sink = nullptr;
-}
-
-MessageBoxObserver SetThreadMessageBoxSink(MessageBoxObserver sink) {
-  MessageBoxObserver old = t_sink;
-  t_sink = sink;
-  return old;
-}
-
-int ShowMessageBox(const char16_t* text, const char16_t* caption, unsigned style) {
-  if (t_sink) return t_sink({text, caption, style});
-  if (g_observer) return g_observer({text, caption, style});
+int ShowSystemMessageBox(const char16_t* text, const char16_t* caption, unsigned style) {
   HWND owner = (style & kBoxTaskModal) ? nullptr : Windows().frame;
   return MessageBoxW(owner, reinterpret_cast<const wchar_t*>(text),
                      reinterpret_cast<const wchar_t*>(caption), style);

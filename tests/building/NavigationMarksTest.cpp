@@ -5,6 +5,7 @@
 
 namespace {
 
+using wordtest::HasAttached;
 using wordtest::WordPage;
 
 struct OneSystem {
@@ -15,12 +16,6 @@ struct OneSystem {
     for (int x : {400, 800, 1200, 1600, 2000}) page.AddNote(row, static_cast<int16_t>(x));
   }
 };
-
-bool HasCode(WordPage& p, int note, int code, uint32_t id) {
-  for (const auto& a : p.Attached(note))
-    if (a.first == code && a.second == id) return true;
-  return false;
-}
 
 TEST(NavigationMarks, DalSegnoTakesItsCompanionWords) {
   OneSystem s;
@@ -35,7 +30,7 @@ TEST(NavigationMarks, DalSegnoTakesItsCompanionWords) {
   EXPECT_EQ(p.Kind(al), kTextConsumed);
   EXPECT_EQ(p.Kind(fine), kTextConsumed);
   EXPECT_EQ(p.Char(ds).right, 360);
-  EXPECT_TRUE(HasCode(p, 0, kAttachSegno, ds));
+  EXPECT_TRUE(HasAttached(p.Attached(0), kAttachSegno, ds));
   // One record that holds both "D.S." and "coda" waits for a coda sign.
   EXPECT_NE(p.Kind(both), kTextKindSegno);
 }
@@ -60,7 +55,7 @@ TEST(NavigationMarks, EndingKeepsItsSignAndDropsTheTextInside) {
   EXPECT_EQ(p.Kind(ending), kTextKindEnding);
   EXPECT_EQ(p.Text(ending), u"2.");
   EXPECT_EQ(p.Kind(inside), kTextConsumed);
-  EXPECT_TRUE(HasCode(p, 0, kAttachEnding, ending));
+  EXPECT_TRUE(HasAttached(p.Attached(0), kAttachEnding, ending));
 }
 
 TEST(NavigationMarks, CodaSignTakesToAndCodaTexts) {
@@ -75,7 +70,7 @@ TEST(NavigationMarks, CodaSignTakesToAndCodaTexts) {
   EXPECT_EQ(p.Text(sign), u"To Coda");
   EXPECT_EQ(p.Kind(to), kTextConsumed);
   EXPECT_EQ(p.Kind(coda), kTextConsumed);
-  EXPECT_TRUE(HasCode(p, 2, kAttachCoda, sign));
+  EXPECT_TRUE(HasAttached(p.Attached(2), kAttachCoda, sign));
 }
 
 // A "to" word of 150 units joins a short coda word only while the joined

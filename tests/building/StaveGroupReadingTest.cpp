@@ -15,6 +15,7 @@
 #include "score/PageMarks.h"
 #include "score/ScoreFile.h"
 #include "score/ScoreStreams.h"
+#include "tests/reading/ScriptedReading.h"
 
 namespace {
 
@@ -28,46 +29,6 @@ class QuietHost : public ReadingHost {
   void UnlockDrawing() override {}
   std::vector<unsigned> posted;
 };
-
-constexpr int kWidth = 512, kHeight = 256, kStride = kWidth / 32;
-uint32_t pageBits[kStride * kHeight];
-
-int LoadPage(int, PageData* page) {
-  page->width = kWidth;
-  page->height = kHeight;
-  page->resolution = 300;
-  StaveRecord& stave = page->staves[0];
-  stave = StaveRecord{};
-  stave.left = 20;
-  stave.right = 480;
-  stave.top = 60;
-  stave.bottom = 108;
-  stave.lineCount = 5;
-  stave.lineThickness = 2;
-  stave.midX = 250;
-  stave.midTop = 60;
-  stave.rightTop = 60;
-  page->curvesValid[0] = 0;
-  page->staveCount = 1;
-  return 1;
-}
-uint8_t* Image(PageData*, uint32_t* stride) {
-  *stride = kStride;
-  return reinterpret_cast<uint8_t*>(pageBits);
-}
-int Locate(PageData*, StaveRow*, int* count) {
-  *count = 0;
-  return 1;
-}
-int Remove(const uint8_t*, uint8_t*, uint32_t, uint32_t, const StaveRow*, int, int, const StavePage&) { return 0; }
-bool Lists(ReadingWorkLists* lists) { return AllocateWorkLists(lists); }
-int Start() { return 0; }
-const char* LoadImage(const uint32_t*, int, int, int) { return nullptr; }
-int StaffStage(const int16_t*, const int16_t*, int, ProgressCallback, ContinueCallback) { return 0; }
-int Recognise(float, ProgressCallback, ContinueCallback) { return 0; }
-void Free() {}
-int Close() { return 0; }
-const ReadingSteps kSteps = {LoadPage, Image, Locate, Remove, Lists, Start, LoadImage, StaffStage, Recognise, Free, Close};
 
 // What the recognition stages would leave for the system: a treble clef, a
 // crotchet rest and a crotchet chord of two heads, then a bar line.
@@ -101,35 +62,27 @@ int LeaveRecords(StageContext& stage) {
 class StaveGroupReadingTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    SetReadingHost(&host);
-    CurrentReadingSteps() = kSteps;
-    pageTable = PageTable{};
-    pageTable.pageCount = 1;
-    pageTable.rows[0].flags = kPageSelected;
-    pageTable.rows[0].pageKey = 5;
-    ScorePages = ScorePageList{};
+    // A 512 x 256 page, the stave from x 20 to 480 with its top line at y 60.
+    ReadingScript script;
+    script.width = 512;
+    script.height = 256;
+    script.staveLeft = 20;
+    script.staveRight = 480;
+    script.staveTop = 60;
+    script.staveSpace = 12;
+    BeginScriptedReading(host, script);
     ResetScoreStreams();
     ResetWorkStreams();
     ResetPartRecords();
     PartCount = 0;
-    Flags().abort = 0;
-    Reading().pageIndex = 0;
     Reading().pageHasItems = 0;
     Reading().scorePosition = 1;
-    ReadingActive() = 1;
     InstallScoreBuildingStages();
     PrepareReadingBuildContext();
     SetReadingStage(ReadingStage::kConvertNoteRecords, LeaveRecords);
   }
   void TearDown() override {
-    for (int i = 0; i < ReadingStageCount(); ++i) SetReadingStage(static_cast<ReadingStage>(i), nullptr);
-    SetReadingStartHook(nullptr);
-    CurrentReadingSteps() = DefaultReadingSteps();
-    SetReadingHost(nullptr);
-    ReadingActive() = 0;
-    LocatingStaves() = 0;
-    Flags().abort = 0;
-    FreeHandle(&readPage.imageArea);
+    EndScriptedReading();
     ResetScoreStreams();
     ResetWorkStreams();
     ResetPartRecords();

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "building/BuildContext.h"
@@ -173,5 +174,12 @@ class WordPage {
   uint32_t charCount_ = 0, wordCount_ = 0, noteCount_ = 0, symbolCount_ = 0;
   BuildContext context_;
 };
+
+// Whether a list of text sub-items (WordPage::Attached) holds (code, id).
+inline bool HasAttached(const std::vector<std::pair<int, uint32_t>>& list, int code, uint32_t id) {
+  for (const auto& a : list)
+    if (a.first == code && a.second == id) return true;
+  return false;
+}
 
 }  // namespace wordtest

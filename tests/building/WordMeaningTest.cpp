@@ -8,6 +8,7 @@
 namespace {
 
 using wordtest::Box;
+using wordtest::HasAttached;
 using wordtest::WordPage;
 
 constexpr int kNoteX[] = {400, 800, 1200, 1600, 2000};
@@ -36,12 +37,6 @@ struct TwoSystems {
     for (int i = 0; i < 5; ++i) group1->push_back(page.Attached(i));
   }
 };
-
-bool Has(const std::vector<std::pair<int, uint32_t>>& list, int code, uint32_t id) {
-  for (const auto& a : list)
-    if (a.first == code && a.second == id) return true;
-  return false;
-}
 
 TEST(WordMeaning, ThePageLayoutTable) {
   TwoSystems s;
@@ -91,14 +86,14 @@ TEST(WordMeaning, ThePageLayoutTable) {
   // Group 0: the bar number goes to the stave's leftmost note, the lyric and
   // the fingering to the note at 800, the chord symbol to the note at 1200,
   // the D.S. to the note nearest its centre.
-  EXPECT_TRUE(Has(g0[0], kAttachBarNumber, barNumber));
-  EXPECT_TRUE(Has(g0[1], kAttachLyric, lyric));
-  EXPECT_TRUE(Has(g0[1], kAttachFingering, fingering));
-  EXPECT_TRUE(Has(g0[2], kAttachChordSymbol, chord));
-  EXPECT_TRUE(Has(g0[0], kAttachSegno, dalSegno));
+  EXPECT_TRUE(HasAttached(g0[0], kAttachBarNumber, barNumber));
+  EXPECT_TRUE(HasAttached(g0[1], kAttachLyric, lyric));
+  EXPECT_TRUE(HasAttached(g0[1], kAttachFingering, fingering));
+  EXPECT_TRUE(HasAttached(g0[2], kAttachChordSymbol, chord));
+  EXPECT_TRUE(HasAttached(g0[0], kAttachSegno, dalSegno));
   // Group 1: the coda sign and the ending.
-  EXPECT_TRUE(Has(g1[0], kAttachCoda, codaSign));
-  EXPECT_TRUE(Has(g1[0], kAttachEnding, ending));
+  EXPECT_TRUE(HasAttached(g1[0], kAttachCoda, codaSign));
+  EXPECT_TRUE(HasAttached(g1[0], kAttachEnding, ending));
   // Nothing of one group went to the other.
   for (const auto& list : g1)
     for (const auto& a : list) EXPECT_NE(a.second, lyric);
@@ -212,9 +207,9 @@ TEST(WordMeaning, SungLinesFromTheEngineGoToTheirNotes) {
   const uint32_t b = p.AddText(u"ri-", {785, 722, 820, 752}, kTextKindTextLine);
   const uint32_t tempo = p.AddText(u"Allegro", {160, 520, 300, 560}, kTextKindTempoWord);
   p.Interpret(row);
-  EXPECT_TRUE(Has(p.Attached(0), kAttachTextLine, a));
-  EXPECT_TRUE(Has(p.Attached(1), kAttachTextLine, b));
-  EXPECT_TRUE(Has(p.Attached(0), 22, tempo));
+  EXPECT_TRUE(HasAttached(p.Attached(0), kAttachTextLine, a));
+  EXPECT_TRUE(HasAttached(p.Attached(1), kAttachTextLine, b));
+  EXPECT_TRUE(HasAttached(p.Attached(0), 22, tempo));
   // One baseline for the line.
   EXPECT_EQ(p.Char(a).baseline, p.Char(b).baseline);
 }

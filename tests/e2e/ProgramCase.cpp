@@ -2,6 +2,7 @@
 
 #include <dlgs.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -22,8 +23,6 @@ constexpr char16_t kInputFolder[] = u"C:\\e2e-files";
 constexpr char kPageTiffFixture[] = "tests/Code/Quorm/fixtures/melody.tif";
 constexpr uint8_t kEndOfStream = 0x90;
 constexpr unsigned kBackupQuestion = 10081;
-
-const wchar_t* W(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
 
 char16_t Lower(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c; }
 
@@ -87,9 +86,14 @@ bool ProgramCase::SaveAsMusicXml(const std::u16string& path, DWORD timeoutMs) {
 
 bool ProgramCase::StartQuietly() { return program.Start() && program.WaitForFrame(); }
 
-bool ProgramCase::StartWithModifiedScore() {
-  return SeedBackup(kBackupFileName) && program.Start() && program.AnswerBox({kBackupQuestion, IDYES}) &&
-         program.WaitForFrame();
+bool ProgramCase::StartRestoringBackup() {
+  return program.Start() && program.AnswerBox({kBackupQuestion, IDYES}) && program.WaitForFrame();
+}
+
+bool ProgramCase::StartWithModifiedScore() { return SeedBackup(kBackupFileName) && StartRestoringBackup(); }
+
+bool ProgramCase::StartWithFluteScore(const std::vector<uint8_t>& part) {
+  return SeedFluteBackup(part) && StartRestoringBackup();
 }
 
 bool ProgramCase::ExitCleanly() {
@@ -155,14 +159,40 @@ bool MakeSmallScore() {
   return true;
 }
 
-}  // namespace
+// One flute part holding the stream part; slot 0, the work stream, empty.
+bool MakeFluteScore(const std::vector<uint8_t>& part) {
+  SetDataFolder(ProgramUnderTest::DataFolder().c_str());
+  ResetScoreStreams();
+  ResetPartRecords();
+  ScoreFormatVersion = kCurrentScoreFormatVersion;
+  const std::vector<uint8_t> streams[2] = {{kEndOfScore}, part};
+  PartCount = 2;
+  for (int slot = 0; slot < 2; ++slot) {
+    if (GrowScoreStream(slot, uint32_t(streams[slot].size())) != 1) return false;
+    std::copy(streams[slot].begin(), streams[slot].end(), StreamBytes(ScoreStreams, slot));
+    ScoreStreams.used[slot] = uint32_t(streams[slot].size());
+  }
+  std::memcpy(PartNameTable[1], u"Flute", sizeof u"Flute");
+  ScorePages = ScorePageList{};
+  return true;
+}
 
-bool ProgramCase::SeedBackup(const char16_t* name) {
-  if (!ProgramUnderTest::SeedPagesFolder() || !MakeSmallScore()) return false;
+// Writes the score made as the backup of the given name.
+bool WriteBackup(const char16_t* name) {
   const std::u16string path = ProgramUnderTest::PagesPath(name);
   bool written = WriteScoreFile(path.c_str(), 1, kTargetScore, 1, 0, 0) == 1;
   EXPECT_TRUE(written) << "cannot write the backup " << Narrow(path);
   return written;
+}
+
+}  // namespace
+
+bool ProgramCase::SeedBackup(const char16_t* name) {
+  return ProgramUnderTest::SeedPagesFolder() && MakeSmallScore() && WriteBackup(name);
+}
+
+bool ProgramCase::SeedFluteBackup(const std::vector<uint8_t>& part) {
+  return ProgramUnderTest::SeedPagesFolder() && MakeFluteScore(part) && WriteBackup(kBackupFileName);
 }
 
 bool ProgramCase::WriteSmallScore(const std::u16string& path) {
@@ -173,7 +203,7 @@ bool ProgramCase::WriteSmallScore(const std::u16string& path) {
 }
 
 bool ProgramCase::PagesFileExists(const char16_t* name) {
-  return GetFileAttributesW(W(ProgramUnderTest::PagesPath(name))) != INVALID_FILE_ATTRIBUTES;
+  return Exists(ProgramUnderTest::PagesPath(name));
 }
 
 namespace {

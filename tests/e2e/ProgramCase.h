@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "tests/e2e/DdeClient.h"
 #include "tests/e2e/ProgramUnderTest.h"
@@ -20,6 +22,9 @@ class ProgramCase : public ::testing::Test {
   // Starts the program over a seeded backup and restores it on Yes: the
   // program then holds a modified score (nothing else can modify one yet).
   bool StartWithModifiedScore();
+  // The same over a backup of one flute part holding the stream part (slot
+  // 0, the work stream, empty): a modified score without a file.
+  bool StartWithFluteScore(const std::vector<uint8_t>& part);
   // Exit from the File menu; the program must end with exit code 0.
   bool ExitCleanly();
   // A conversation with "Korvalinde"/"System".
@@ -32,6 +37,8 @@ class ProgramCase : public ::testing::Test {
   // Writes a small score in backup form into the page folder under name
   // ("_BackupFile_" or "_SVBackupFile_").
   static bool SeedBackup(const char16_t* name);
+  // Writes the flute score of StartWithFluteScore as "_BackupFile_".
+  static bool SeedFluteBackup(const std::vector<uint8_t>& part);
   // Writes the same small score as a score file (".opt") at path.
   static bool WriteSmallScore(const std::u16string& path);
   static bool PagesFileExists(const char16_t* name);
@@ -47,6 +54,11 @@ class ProgramCase : public ::testing::Test {
   bool SaveAsMusicXml(const std::u16string& path, DWORD timeoutMs);
 
   ProgramUnderTest program;
+
+ private:
+  // Starts the program, answers Yes to restoring the backup, and waits for
+  // the frame.
+  bool StartRestoringBackup();
 };
 
 // The file dialog's file name box, the number of types it offers (-1 when

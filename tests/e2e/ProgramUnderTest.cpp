@@ -16,8 +16,6 @@ constexpr DWORD kPollMs = 50;
 constexpr char16_t kFrameClass[] = u"DEV_ODI";
 constexpr char16_t kDialogClass[] = u"#32770";
 
-const wchar_t* W(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
-
 std::u16string WindowText(HWND window) {
   wchar_t buffer[1024] = {};
   GetWindowTextW(window, buffer, 1024);
@@ -104,14 +102,14 @@ std::string Describe(const ProgramBox& box) {
 }
 
 bool DeleteFolderTree(const std::u16string& folder) {
-  if (GetFileAttributesW(W(folder)) == INVALID_FILE_ATTRIBUTES) return true;
+  if (!Exists(folder)) return true;
   std::u16string from = folder;
   from.push_back(u'\0');  // the list ends with a second NUL
   SHFILEOPSTRUCTW operation = {};
   operation.wFunc = FO_DELETE;
   operation.pFrom = W(from);
   operation.fFlags = FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
-  return SHFileOperationW(&operation) == 0 && GetFileAttributesW(W(folder)) == INVALID_FILE_ATTRIBUTES;
+  return SHFileOperationW(&operation) == 0 && !Exists(folder);
 }
 
 std::u16string CompanyKeyPath() {
@@ -192,7 +190,7 @@ std::u16string ProgramUnderTest::PagesPath(const std::u16string& name) { return 
 bool ProgramUnderTest::SeedPagesFolder() {
   CreateDirectoryW(W(DataFolder()), nullptr);
   CreateDirectoryW(W(PagesFolder()), nullptr);
-  return GetFileAttributesW(W(PagesFolder())) != INVALID_FILE_ATTRIBUTES;
+  return Exists(PagesFolder());
 }
 
 // ---- The process ----

@@ -26,6 +26,11 @@ struct ExpectedBox {
   int button;
 };
 
+// A text as the wide Win32 calls take it.
+inline const wchar_t* W(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
+// Whether a file or folder is at path.
+inline bool Exists(const std::u16string& path) { return GetFileAttributesW(W(path)) != INVALID_FILE_ATTRIBUTES; }
+
 constexpr DWORD kStartTimeoutMs = 30000;
 constexpr DWORD kAnswerTimeoutMs = 10000;
 constexpr DWORD kExitTimeoutMs = 20000;

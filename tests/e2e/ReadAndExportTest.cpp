@@ -16,8 +16,6 @@ namespace {
 
 constexpr DWORD kExportTimeoutMs = 30000;
 
-const wchar_t* W(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
-
 // The text of a file written by the program (empty when it cannot be read).
 std::string FileText(const std::u16string& path) {
   HANDLE file = CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);

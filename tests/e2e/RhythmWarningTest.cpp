@@ -18,13 +18,8 @@
 
 namespace {
 
-constexpr unsigned kBackupQuestion = 10081;
 constexpr unsigned kRhythmWarningText = 12301;
 constexpr DWORD kWriteTimeoutMs = 20000;
-
-const wchar_t* W(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
-
-bool Exists(const std::u16string& path) { return GetFileAttributesW(W(path)) != INVALID_FILE_ATTRIBUTES; }
 
 std::u16string ControlText(HWND dialog, int control) {
   wchar_t text[256] = {};
@@ -37,38 +32,17 @@ std::u16string ControlText(HWND dialog, int control) {
   return std::u16string(reinterpret_cast<const char16_t*>(text));
 }
 
-// One part whose only bar holds three crotchets in 4/4, written as the
-// automatic backup: restored, it is a modified score without a file.
-bool SeedShortBarBackup() {
-  if (!ProgramUnderTest::SeedPagesFolder()) return false;
-  SetDataFolder(ProgramUnderTest::DataFolder().c_str());
-  ResetScoreStreams();
-  ResetPartRecords();
-  ScoreFormatVersion = kCurrentScoreFormatVersion;
+// One part whose only bar holds three crotchets in 4/4.
+StreamBytesList ShortBar() {
   const StreamBytesList quarter = ChordItem({Note(17)});
-  const StreamBytesList streams[2] = {
-      {kEndOfScore},
-      JoinItems({ClefItem(kClefTreble), KeyItem(0), TimeItem(4, 5), quarter, quarter, quarter, BarItem(),
-                 {kBarBoundary}, {kEndOfScore}})};
-  PartCount = 2;
-  for (int slot = 0; slot < 2; ++slot) {
-    if (GrowScoreStream(slot, uint32_t(streams[slot].size())) != 1) return false;
-    std::copy(streams[slot].begin(), streams[slot].end(), StreamBytes(ScoreStreams, slot));
-    ScoreStreams.used[slot] = uint32_t(streams[slot].size());
-  }
-  std::memcpy(PartNameTable[1], u"Flute", sizeof u"Flute");
-  ScorePages = ScorePageList{};
-  const std::u16string path = ProgramUnderTest::PagesPath(kBackupFileName);
-  const bool written = WriteScoreFile(path.c_str(), 1, kTargetScore, 1, 0, 0) == 1;
-  EXPECT_TRUE(written) << "cannot write the backup " << Narrow(path);
-  return written;
+  return JoinItems({ClefItem(kClefTreble), KeyItem(0), TimeItem(4, 5), quarter, quarter, quarter, BarItem(),
+                    {kBarBoundary}, {kEndOfScore}});
 }
 
 class RhythmWarningCase : public ProgramCase {
  protected:
   bool StartWithShortBar() {
-    return SeedShortBarBackup() && program.Start() && program.AnswerBox({kBackupQuestion, IDYES}) &&
-           program.WaitForFrame();
+    return StartWithFluteScore(ShortBar());
   }
   // Save for a score without a file: its dialog, the path typed and confirmed.
   bool SaveAs(const std::u16string& path) {

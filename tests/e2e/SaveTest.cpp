@@ -17,51 +17,24 @@
 
 namespace {
 
-constexpr unsigned kBackupQuestion = 10081;
 constexpr unsigned kSaveQuestion = 10076;
 constexpr int kScoreFileTypes = 3;
 constexpr DWORD kWriteTimeoutMs = 20000;
 
-const wchar_t* W(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
-
-bool Exists(const std::u16string& path) { return GetFileAttributesW(W(path)) != INVALID_FILE_ATTRIBUTES; }
-
 const std::string kScoreFileMagic("Vadoruvi\0", 9);
 
-// One part of one bar in 4/4 (slot 0 is the work stream, as in every score),
-// written as the automatic backup: restored, it is a modified score without a
-// file that both exports take.
-bool SeedExportableBackup() {
-  if (!ProgramUnderTest::SeedPagesFolder()) return false;
-  SetDataFolder(ProgramUnderTest::DataFolder().c_str());
-  ResetScoreStreams();
-  ResetPartRecords();
-  ScoreFormatVersion = kCurrentScoreFormatVersion;
+// One part of one bar in 4/4, a score that both exports take.
+StreamBytesList OneFullBar() {
   const StreamBytesList quarter = ChordItem({Note(17)});
-  const StreamBytesList streams[2] = {
-      {kEndOfScore},
-      JoinItems({ClefItem(kClefTreble), KeyItem(0), TimeItem(4, 5), quarter, quarter, quarter, quarter, BarItem(),
-                 {kEndOfScore}})};
-  PartCount = 2;
-  for (int slot = 0; slot < 2; ++slot) {
-    if (GrowScoreStream(slot, uint32_t(streams[slot].size())) != 1) return false;
-    std::copy(streams[slot].begin(), streams[slot].end(), StreamBytes(ScoreStreams, slot));
-    ScoreStreams.used[slot] = uint32_t(streams[slot].size());
-  }
-  std::memcpy(PartNameTable[1], u"Flute", sizeof u"Flute");
-  ScorePages = ScorePageList{};
-  const std::u16string path = ProgramUnderTest::PagesPath(kBackupFileName);
-  bool written = WriteScoreFile(path.c_str(), 1, kTargetScore, 1, 0, 0) == 1;
-  EXPECT_TRUE(written) << "cannot write the backup " << Narrow(path);
-  return written;
+  return JoinItems({ClefItem(kClefTreble), KeyItem(0), TimeItem(4, 5), quarter, quarter, quarter, quarter, BarItem(),
+                    {kEndOfScore}});
 }
 
 class SaveCase : public ProgramCase {
  protected:
   // The program holding the restored backup: modified, without a file.
   bool StartWithExportableScore() {
-    return SeedExportableBackup() && program.Start() && program.AnswerBox({kBackupQuestion, IDYES}) &&
-           program.WaitForFrame();
+    return StartWithFluteScore(OneFullBar());
   }
   // Save As with the MusicXML type chosen in the dialog, to path; waits for
   // the exported file.

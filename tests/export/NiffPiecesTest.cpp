@@ -82,16 +82,8 @@ class AskingReader : public CKVReader {
   }
 };
 
-class NiffLookAheadTest : public ScoreStreamTest {
+class NiffLookAheadTest : public ExportObjectsTest<CNiffExportObjects> {
  protected:
-  void SetUp() override {
-    ScoreStreamTest::SetUp();
-    previous_ = SetExportObjectFactory(&objects_);
-  }
-  void TearDown() override {
-    SetExportObjectFactory(previous_);
-    ScoreStreamTest::TearDown();
-  }
   const uint8_t* Start(const StreamBytesList& items) {
     SetPart(0, {});
     SetPart(1, items);
@@ -99,8 +91,6 @@ class NiffLookAheadTest : public ScoreStreamTest {
     asker_.SetStream(StreamBytes(ScoreStreams, 1), 1);
     return StreamBytes(ScoreStreams, 1);
   }
-  CNiffExportObjects objects_;
-  CExportObjectFactory* previous_ = nullptr;
   AskingReader asker_;
 };
 

@@ -145,7 +145,10 @@ inline StreamBytesList Tuplet(uint8_t notes, uint8_t unitMinusOne, uint32_t span
   return item;
 }
 
-class ReaderTest : public ScoreStreamTest {
+// A stream test whose export objects come from an Objects factory while it
+// runs.
+template <typename Objects>
+class ExportObjectsTest : public ScoreStreamTest {
  protected:
   void SetUp() override {
     ScoreStreamTest::SetUp();
@@ -155,6 +158,14 @@ class ReaderTest : public ScoreStreamTest {
     SetExportObjectFactory(previous_);
     ScoreStreamTest::TearDown();
   }
+  Objects objects_;
+
+ private:
+  CExportObjectFactory* previous_ = nullptr;
+};
+
+class ReaderTest : public ExportObjectsTest<FakeObjects> {
+ protected:
   // Walks part 1 from its start with the given schedule; the log.
   std::vector<std::string> Read(const StreamBytesList& part, RecordingReader& reader,
                                 SignatureList schedule = SignatureList()) {
@@ -165,6 +176,4 @@ class ReaderTest : public ScoreStreamTest {
     reader.ReadStaffStream(0);
     return reader.log;
   }
-  FakeObjects objects_;
-  CExportObjectFactory* previous_ = nullptr;
 };

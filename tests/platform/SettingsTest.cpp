@@ -11,6 +11,7 @@
 #include "platform/Platform.h"
 #include "platform/ShellFlags.h"
 #include "tests/platform/RegistryTestSupport.h"
+#include "tests/platform/SettingsFixture.h"
 #include "tests/platform/SettingsTables.h"
 #include "tests/support/BoxRecorder.h"
 #include "tests/support/ScratchFolder.h"
@@ -37,23 +38,8 @@ std::u16string MyScannedMusic() {
   return std::u16string(documents) + u"\\" + name;
 }
 
-class SettingsTest : public testing::Test {
+class SettingsTest : public FreshSettingsTest {
  protected:
-  void SetUp() override {
-    regtest::CleanRegistry();
-    General() = GeneralSettings();
-    Global() = GlobalSettings();
-    Flags().startupAbort = 0;
-  }
-  void TearDown() override {
-    regtest::CleanRegistry();
-    General() = GeneralSettings();
-    Global() = GlobalSettings();
-    Flags().startupAbort = 0;
-  }
-  ScratchFolder documents_;
-  regtest::DocumentsFolderAt documentsAt_{documents_.Path()};
-
   void SetGeneralText(const char16_t* name, const std::u16string& text) {
     regtest::SetText(kCurrentUser, kGeneralPath, name, text);
   }

@@ -19,6 +19,7 @@
 #include "reading/ReadPageHandOver.h"
 #include "reading/ScoreTitle.h"
 #include "score/ScoreFile.h"
+#include "tests/reading/ScriptedReading.h"
 #include "tests/support/BoxRecorder.h"
 
 namespace {
@@ -48,75 +49,6 @@ class RecordingHost : public ReadingHost {
   std::mutex mutex_;
 };
 
-constexpr int kWidth = 256, kHeight = 160, kStride = kWidth / 32;
-uint32_t pageBits[kStride * kHeight];
-
-// Scripted steps: each can be told to fail.
-struct Script {
-  bool loadFails = false, spriteMissing = false, listsFail = false, noStaves = false, storedStaves = true;
-  int engineStart = 0, staffStage = 0, recognise = 0;
-  bool escDuringRecognise = false;
-  bool linesNoMemory = false;
-  int engineStarts = 0, engineCloses = 0;
-} script;
-
-int FakeLoad(int, PageData* page) {
-  if (script.loadFails) return 0;
-  page->width = kWidth;
-  page->height = kHeight;
-  page->resolution = 300;
-  page->staveCount = 0;
-  if (script.storedStaves) {
-    StaveRecord& stave = page->staves[0];
-    stave = StaveRecord{};
-    stave.left = 10;
-    stave.right = 240;
-    stave.top = 40;
-    stave.bottom = 80;
-    stave.lineCount = 5;
-    stave.lineThickness = 2;
-    stave.midX = 125;
-    stave.midTop = 40;
-    stave.rightTop = 40;
-    page->curvesValid[0] = 0;
-    page->staveCount = 1;
-  }
-  return 1;
-}
-uint8_t* FakeImage(PageData*, uint32_t* stride) {
-  *stride = kStride;
-  return script.spriteMissing ? nullptr : reinterpret_cast<uint8_t*>(pageBits);
-}
-int FakeLocate(PageData*, StaveRow*, int* count) {
-  *count = 0;
-  return 1;
-}
-int FakeRemove(const uint8_t*, uint8_t*, uint32_t, uint32_t, const StaveRow*, int, int, const StavePage&) {
-  return script.linesNoMemory ? 0x10000 : 0;
-}
-bool FakeLists(ReadingWorkLists* lists) { return !script.listsFail && AllocateWorkLists(lists); }
-int FakeStart() {
-  ++script.engineStarts;
-  return script.engineStart;
-}
-const char* FakeLoadImage(const uint32_t*, int, int, int) { return nullptr; }
-int FakeStaffStage(const int16_t*, const int16_t*, int, ProgressCallback, ContinueCallback) {
-  return script.staffStage;
-}
-int FakeRecognise(float, ProgressCallback progress, ContinueCallback) {
-  progress(50);
-  if (script.escDuringRecognise) Flags().abort = 1;  // as the user's Esc sets it
-  return script.recognise;
-}
-void FakeFree() {}
-int FakeClose() {
-  ++script.engineCloses;
-  return 0;
-}
-
-const ReadingSteps kScripted = {FakeLoad,  FakeImage,      FakeLocate,    FakeRemove, FakeLists, FakeStart,
-                                FakeLoadImage, FakeStaffStage, FakeRecognise, FakeFree,   FakeClose};
-
 int StageEnds(StageContext&) { return 0; }
 int StageAsksTooMuch(StageContext&) { throw EngineFailure("BadIndex", true); }
 int StageCounts(StageContext& context) {
@@ -128,35 +60,11 @@ int StageCounts(StageContext& context) {
 class ReadingThreadTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    script = Script{};
     host.posted.clear();
     host.lines.clear();
-    SetReadingHost(&host);
-    CurrentReadingSteps() = kScripted;
-    pageTable = PageTable{};
-    pageTable.pageCount = 2;
-    pageTable.rows[0].flags = kPageSelected;
-    pageTable.rows[0].pageKey = 77;
-    pageTable.rows[1].flags = kPageSelected;
-    ScorePages = ScorePageList{};
-    PageProblems().count = 0;
-    Flags().abort = 0;
-    Reading().pageIndex = 0;
-    ReadingActive() = 1;
-    std::memset(pageBits, 0, sizeof pageBits);
-    ReadingNotice drain[64];
-    TakeReadingNotices(drain, 64);
+    BeginScriptedReading(host, ReadingScript{}, 2);
   }
-  void TearDown() override {
-    JoinReadingThread();
-    for (int i = 0; i < ReadingStageCount(); ++i) SetReadingStage(static_cast<ReadingStage>(i), nullptr);
-    CurrentReadingSteps() = DefaultReadingSteps();
-    SetReadingHost(nullptr);
-    ReadingActive() = 0;
-    LocatingStaves() = 0;
-    Flags().abort = 0;
-    FreeHandle(&readPage.imageArea);
-  }
+  void TearDown() override { EndScriptedReading(); }
   std::vector<unsigned> Notices() {
     ReadingNotice got[64];
     const int n = TakeReadingNotices(got, 64);
@@ -181,20 +89,20 @@ struct EndCase {
 TEST_F(ReadingThreadTest, EveryEndPathPostsOneMessageAndLeavesThePageRestartFree) {
   const EndCase cases[] = {
       {"score full", [] { ScorePages.count = 20; }, kReadingEndedMessage, {10025}, true, kPageNotRead, true, false},
-      {"load failure", [] { script.loadFails = true; }, kReadingEndedMessage, {}, true, kPageNotRead, false, true},
-      {"missing sprite", [] { script.spriteMissing = true; }, kReadingEndedMessage, {}, true, kPageNotRead, false,
+      {"load failure", [] { Script().loadFails = true; }, kReadingEndedMessage, {}, true, kPageNotRead, false, true},
+      {"missing sprite", [] { Script().spriteMissing = true; }, kReadingEndedMessage, {}, true, kPageNotRead, false,
        true},
-      {"work lists", [] { script.listsFail = true; }, kReadingEndedMessage, {10012}, true, kPageNotRead, false, true},
-      {"no staves", [] { script.storedStaves = false; }, kReadingEndedMessage, {}, false, kPageNotRead, false, true},
-      {"line removal memory", [] { script.linesNoMemory = true; }, kReadingEndedMessage, {10012}, true,
+      {"work lists", [] { Script().listsFail = true; }, kReadingEndedMessage, {10012}, true, kPageNotRead, false, true},
+      {"no staves", [] { Script().storedStaves = false; }, kReadingEndedMessage, {}, false, kPageNotRead, false, true},
+      {"line removal memory", [] { Script().linesNoMemory = true; }, kReadingEndedMessage, {10012}, true,
        kPageNotRead, false, false},
-      {"engine start", [] { script.engineStart = 1; }, kReadingEndedMessage, {10026}, true, kPageNotRead, false,
+      {"engine start", [] { Script().engineStart = 1; }, kReadingEndedMessage, {10026}, true, kPageNotRead, false,
        false},
-      {"staff stage failed", [] { script.staffStage = kStageFailed; }, kReadingEndedMessage, {}, true, kPageNotRead,
+      {"staff stage failed", [] { Script().staffStage = kStageFailed; }, kReadingEndedMessage, {}, true, kPageNotRead,
        false, false},
-      {"staff stage check", [] { script.staffStage = 1101; }, kReadingEndedMessage, {}, true, kPageNotRead, false,
+      {"staff stage check", [] { Script().staffStage = 1101; }, kReadingEndedMessage, {}, true, kPageNotRead, false,
        false},
-      {"Esc", [] { script.escDuringRecognise = true; script.recognise = 1; }, kReadingEndedMessage, {}, true,
+      {"Esc", [] { Script().escDuringRecognise = true; Script().recognise = 1; }, kReadingEndedMessage, {}, true,
        kPageNotRead, false, false},
       {"stage returns 0", [] { SetReadingStage(ReadingStage::kNoteheads, StageEnds); }, kReadPageDoneMessage, {},
        false, kPageBeingRead, true, false},
@@ -218,7 +126,7 @@ TEST_F(ReadingThreadTest, EveryEndPathPostsOneMessageAndLeavesThePageRestartFree
     EXPECT_EQ((pageTable.rows[0].flags & kPageSelected) != 0, c.stillTicked);
     EXPECT_EQ((pageTable.rows[0].flags & kPageHasProblem) != 0, c.problem);
     EXPECT_EQ(PageProblems().count, c.problem ? 1 : 0);
-    EXPECT_EQ(script.engineStarts, script.engineCloses);
+    EXPECT_EQ(Script().engineStarts, Script().engineCloses);
   }
 }
 
@@ -275,6 +183,9 @@ TEST_F(ReadingThreadTest, ThePageViewGetsItsStavesUnderTheDrawingLock) {
       ++paints;
     }
   });
+  // The loop is running before the reading starts, however the threads are
+  // scheduled.
+  while (paints.load() == 0) std::this_thread::yield();
   ReadingActive() = 0;
   ASSERT_TRUE(StartReading(0));
   JoinReadingThread();

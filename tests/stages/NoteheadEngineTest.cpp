@@ -4,7 +4,6 @@
 // from the stage's own search.
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <sstream>
 #include <vector>
 
@@ -14,13 +13,11 @@
 #include "Code/Quorm/Quorm.h"
 #include "platform/ShellFlags.h"
 #include "reading/StaveSpacing.h"
-#include "shapes/ClassifierDatabases.h"
 #include "stages/NoteRecords.h"
 #include "stages/NoteheadStep.h"
 #include "tests/Code/Quorm/HeadArt.h"
 #include "tests/Code/Quorm/PageSynth.h"
-#include "tests/support/TestFiles.h"
-#include "tests/support/TestPaths.h"
+#include "tests/stages/HeadStagePage.h"
 #include "tools/refmaker/RefMaker.h"
 
 // The page description's build side (Code/Quorm/Mscript.h, whose note-type
@@ -44,11 +41,8 @@ class NoteheadStageAfterTheEngine : public ::testing::TestWithParam<bool> {};
 
 TEST_P(NoteheadStageAfterTheEngine, EveryHeadOnceOnLinesSpacesAndLedgers) {
   const bool searchAlone = GetParam();
-  HeadReferenceFolder references;
-  const std::vector<uint8_t> bytes = ReadBytes(SourcePath("resources/data/Notation"));
-  NotationDatabase templates;
-  ASSERT_TRUE(ParseNotationDatabase(bytes.data(), bytes.size(), &templates));
-  NoteheadTemplates() = &templates;
+  NoteheadStageData data;
+  ASSERT_TRUE(data.Loaded());
   Flags().abort = 0;
 
   SynthPage page(1500, 600);
@@ -72,17 +66,7 @@ TEST_P(NoteheadStageAfterTheEngine, EveryHeadOnceOnLinesSpacesAndLedgers) {
   std::vector<PaintedHead> heads;
   int x = 150;
   for (const auto& w : wanted) {
-    const PaintedHead h = StampHead(page, painter, 0, w.painterStep, x, w.kind);
-    if (w.kind != HeadKind::kWhole) DrawStemFor(page, h, kSpacing, w.painterStep >= 4);
-    for (int ledger = -2; ledger >= w.painterStep; ledger -= 2) {
-      const int y = static_cast<int>(painter.StepY(0, ledger, x));
-      page.FillRect(y - 1, h.left - 6, y + 1, h.right + 6);
-    }
-    for (int ledger = 10; ledger <= w.painterStep; ledger += 2) {
-      const int y = static_cast<int>(painter.StepY(0, ledger, x));
-      page.FillRect(y - 1, h.left - 6, y + 1, h.right + 6);
-    }
-    heads.push_back(h);
+    heads.push_back(StampNote(page, painter, 0, w.painterStep, x, w.kind));
     x += 100;
   }
 
@@ -102,33 +86,15 @@ TEST_P(NoteheadStageAfterTheEngine, EveryHeadOnceOnLinesSpacesAndLedgers) {
   row.midTop = kTop;
   row.rightTop = kTop;
   row.number = 1;
-  HeadImage image;
-  image.bits = reinterpret_cast<const uint8_t*>(page.bits());
-  image.width = page.width();
-  image.height = page.height();
-  image.rowBytes = static_cast<size_t>(page.wordsPerRow()) * 4;
-  auto lines = std::make_unique<StaveLineTable>();
-  uint32_t valid[kStaveSlots] = {};
-  uint32_t model[kStaveSlots] = {};
-  StavePage geometry;
-  geometry.image.rows = const_cast<uint8_t*>(image.bits);
-  geometry.image.width = image.width;
-  geometry.image.height = image.height;
-  geometry.image.rowBytes = image.rowBytes;
-  geometry.lines = lines.get();
-  geometry.curvesValid = valid;
-  geometry.modelCurves = model;
+  HeadStagePage stage(page, 300);
   std::vector<NoteRecord> notes(kNoteListCapacity);
   uint32_t count = 0;
-  StaveLookup().readingActive = true;
   if (searchAlone) {
     FreePageDescription();
     ResetPageDescription("title");
     AddPageDescription("page.tif");
   }
-  const int result = FindNoteheads(image, &row, 1, 0, notes.data(), count, 0, 0, geometry);
-  StaveLookup().readingActive = false;
-  NoteheadTemplates() = nullptr;
+  const int result = FindNoteheads(stage.image, &row, 1, 0, notes.data(), count, 0, 0, stage.geometry);
   FreePageBitmap();
   CloseEngine();
   ASSERT_EQ(result, 1);

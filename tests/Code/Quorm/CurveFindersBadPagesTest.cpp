@@ -3,22 +3,17 @@
 // afterwards finds its marks.
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <vector>
 
 #include "Code/Quorm/Quorm.h"
 #include "Code/Quorm/findhpin.h"
 #include "Code/Quorm/findslur.h"
 #include "Code/Quorm/findtupb.h"
+#include "tests/Code/Quorm/BadPages.h"
 #include "tests/Code/Quorm/CurveArt.h"
 #include "tests/Code/Quorm/StaffStageHelpers.h"
 
 namespace {
-
-struct BadPage {
-  const char* what;
-  std::function<void(SynthPage&)> draw;
-};
 
 TEST(CurveFindersBadPagesTest, ReadToTheEndAndLeaveTheNextRunWhole) {
   const std::vector<BadPage> pages = {
@@ -41,13 +36,7 @@ TEST(CurveFindersBadPagesTest, ReadToTheEndAndLeaveTheNextRunWhole) {
          DrawWedge(p, 420, 100, 700, 60, 5);
        }},
   };
-  for (const BadPage& bad : pages) {
-    SCOPED_TRACE(bad.what);
-    SynthPage page(800, 600);
-    bad.draw(page);
-    EXPECT_EQ(ReadSynthPage(page), 0);
-    EXPECT_EQ(LastEngineFailure(), nullptr);
-  }
+  ExpectBadPagesReadToTheEnd(pages);
   // Hinted staves of 3 and of 60 pixels over noise, slurs and wedges.
   for (int spacing : {3, 60}) {
     SCOPED_TRACE(spacing);
@@ -61,11 +50,7 @@ TEST(CurveFindersBadPagesTest, ReadToTheEndAndLeaveTheNextRunWhole) {
     for (int k = 0; k < 6; ++k)
       DrawSlur(page, SynthSlur{60.0 + 150 * k, 600.0, 180.0 + 150 * k, 600.0, (k % 2 ? 1 : -1) * 30.0, 2, 4});
     DrawWedge(page, 720, 100, 600, 40, 3);
-    StaffHints hints;
-    hints.Add(40, 960, 200, {0, spacing, 2 * spacing, 3 * spacing, 4 * spacing}, 1);
-    RunHintedStageOn(page, hints);
-    EXPECT_EQ(RecognisePage(1.0f, nullptr, nullptr), 0);
-    EXPECT_EQ(LastEngineFailure(), nullptr);
+    ExpectHintedPageReadToTheEnd(page, spacing);
   }
   // A good page after them.
   const int s = 20;

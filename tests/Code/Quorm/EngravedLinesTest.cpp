@@ -9,9 +9,7 @@
 #include "Code/Quorm/Findledg.h"
 #include "Code/Quorm/Findstav.h"
 #include "Code/Quorm/Quorm.h"
-#include "tests/Code/Quorm/EngravedPage.h"
-#include "tests/support/TestPaths.h"
-#include "tests/support/TestText.h"
+#include "tests/Code/Quorm/EngravedMelody.h"
 
 namespace {
 
@@ -20,12 +18,7 @@ int GoOn(int) { return 1; }
 class EngravedLinesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    EngravedPage page;
-    ASSERT_TRUE(LoadEngravedPage(U8(SourcePath("tests/Code/Quorm/fixtures/melody.tif")), &page));
-    FreeEngine();
-    ASSERT_EQ(LoadPageImage(page.bits.data(), page.width, page.height, 0), kEngineOk);
-    ASSERT_EQ(RunStaffStage(1, nullptr, nullptr), 0);
-    ASSERT_EQ(GetStaffCount(), 4);
+    ASSERT_NO_FATAL_FAILURE(LoadMelodyStaves());
     ASSERT_EQ(RecognisePage(1.0f, nullptr, GoOn), 0);
   }
   void TearDown() override { FreeEngine(); }

@@ -127,12 +127,7 @@ TEST(Findcuts, BlotAndManyTouchingGlyphsRunToTheEnd) {
   // 400 touching glyphs: a row of rn pairs repeated.
   TextLineImage rn;
   ASSERT_TRUE(LoadTextLine("rn_serif", &rn));
-  const int32_t step = rn.width - 8;
-  TextLineImage row = BlankLine(step * 200 + 8, rn.height);
-  for (int32_t k = 0; k < 200; ++k)
-    for (int32_t y = 0; y < rn.height; ++y)
-      for (int32_t x = 0; x < rn.width; ++x)
-        if (rn.Ink(x, y)) row.pixels[static_cast<size_t>(y) * row.width + k * step + x] = 1;
+  const TextLineImage row = RepeatedLine(rn, 200, 8);
   runs = RunsOf(row);
   cut = CutLine(runs, row.width);
   EXPECT_GT(cut.result.objectCount, 100);

@@ -28,6 +28,7 @@
 #include "Code/Quorm/makemocg.h"
 #include "Code/Quorm/mocgcalc.h"
 #include "Code/Quorm/mocgraph.h"
+#include "tests/Code/Quorm/GraphLinks.h"
 #include "tests/Code/Quorm/StaffStageHelpers.h"
 #include "tests/Code/Quorm/TextPageArt.h"
 #include "tests/Code/Quorm/TextReferences.h"
@@ -84,16 +85,6 @@ EngineBox GlyphsBox(const TextLineImage& line, size_t first, size_t last, int x,
 EnginePoint Turned(int32_t y, int32_t x, double skew) {
   return EnginePoint{static_cast<int32_t>(std::lround(y + skew * (x - SongPage::kStaffLeft))),
                      static_cast<int32_t>(std::lround(x - skew * y))};
-}
-
-bool Conflicting(int32_t kindA, int32_t refA, int32_t kindB, int32_t refB) {
-  const int32_t a = FindGraphNode(kindA, refA);
-  const int32_t b = FindGraphNode(kindB, refB);
-  for (int32_t i = 0; i < GetGraphLinkCount(a); ++i)
-    if (GetGraphLinkOther(a, i) == b && GetGraphLinkLabel(a, i) == kConflictLabel &&
-        GetGraphLinkCost(a, i) == kConflictCost)
-      return true;
-  return false;
 }
 
 const MscriptStave& StaveOf(int32_t staff) {

@@ -31,7 +31,8 @@
 #include "Code/Quorm/fssrecog.h"
 #include "Code/Quorm/mocgraph.h"
 #include "tests/Code/Quorm/EngineDataFolder.h"
-#include "tests/Code/Quorm/EngravedPage.h"
+#include "tests/Code/Quorm/EngravedMelody.h"
+#include "tests/Code/Quorm/GraphLinks.h"
 #include "tests/Code/Quorm/HeadArt.h"
 #include "tests/Code/Quorm/PageSynth.h"
 #include "tests/Code/Quorm/StaffFixture.h"
@@ -300,16 +301,7 @@ int32_t FirstSymbolAt(const EngineBox& box, int tolerance) {
 
 // Whether either node holds a conflict link to the other (a node that was
 // released later keeps its own links).
-bool InConflict(int32_t a, int32_t b) {
-  for (int32_t from : {a, b}) {
-    const int32_t to = from == a ? b : a;
-    for (int32_t l = 0; l < GetGraphLinkCount(from); ++l)
-      if (GetGraphLinkOther(from, l) == to && GetGraphLinkLabel(from, l) == kConflictLabel &&
-          GetGraphLinkCost(from, l) == kConflictCost)
-        return true;
-  }
-  return false;
-}
+bool InConflict(int32_t a, int32_t b) { return HasConflictLink(a, b) || HasConflictLink(b, a); }
 
 class FixedSymbolPages : public ::testing::Test {
  protected:
@@ -538,13 +530,7 @@ namespace {
 // the curl of some of the clefs: those heads are in conflict with the clef.
 TEST_F(FixedSymbolPages, TheEngravedMelodysClefsKeysTimeAndDots) {
   folder_.Write(u"Learned\\nhOLD", refmaker::NoteheadReferenceFileBytes(TestHeadReferences()));
-  EngravedPage engraved;
-  const std::string path = U8(SourcePath("tests/Code/Quorm/fixtures/melody.tif"));
-  ASSERT_TRUE(LoadEngravedPage(path, &engraved)) << path;
-  FreeEngine();
-  ASSERT_EQ(LoadPageImage(engraved.bits.data(), engraved.width, engraved.height, 0), kEngineOk);
-  ASSERT_EQ(RunStaffStage(1, nullptr, nullptr), 0);
-  ASSERT_EQ(GetStaffCount(), 4);
+  ASSERT_NO_FATAL_FAILURE(LoadMelodyStaves());
   InitialiseIntMath();
   InitialiseEdgeFeatureTables();
   ASSERT_EQ(LoadMusicReferences(), kEngineOk);

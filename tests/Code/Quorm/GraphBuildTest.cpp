@@ -27,6 +27,7 @@
 #include "Code/Quorm/mocgcalc.h"
 #include "Code/Quorm/mocgraph.h"
 #include "tests/Code/Quorm/EngravedPage.h"
+#include "tests/Code/Quorm/GraphLinks.h"
 #include "tests/Code/Quorm/StaffFixture.h"
 #include "tests/support/TestPaths.h"
 #include "tests/support/TestText.h"
@@ -86,16 +87,6 @@ int32_t LinkLabel(int32_t kindA, int32_t refA, int32_t kindB, int32_t refB, int3
       return GetGraphLinkLabel(a, i);
     }
   return 0;
-}
-
-bool Conflicting(int32_t kindA, int32_t refA, int32_t kindB, int32_t refB) {
-  const int32_t a = FindGraphNode(kindA, refA);
-  const int32_t b = FindGraphNode(kindB, refB);
-  for (int32_t i = 0; i < GetGraphLinkCount(a); ++i)
-    if (GetGraphLinkOther(a, i) == b && GetGraphLinkLabel(a, i) == kConflictLabel &&
-        GetGraphLinkCost(a, i) == kConflictCost)
-      return true;
-  return false;
 }
 
 // Three heads on down stems that end on one beam, on a staff with a space of

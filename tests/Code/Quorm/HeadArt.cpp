@@ -76,6 +76,21 @@ void DrawStemFor(SynthPage& page, const PaintedHead& head, double staffSpace, bo
     page.FillRect(centre, head.left, centre + length, head.left + width);
 }
 
+PaintedHead StampNote(SynthPage& page, const StaffPainter& painter, int staff, int painterStep, int x, HeadKind kind) {
+  const int spacing = static_cast<int>(std::lround(painter.staff(staff).spacing));
+  const PaintedHead h = StampHead(page, painter, staff, painterStep, x, kind);
+  if (kind != HeadKind::kWhole) DrawStemFor(page, h, spacing, painterStep >= 4);
+  for (int ledger = -2; ledger >= painterStep; ledger -= 2) {
+    const int y = static_cast<int>(painter.StepY(staff, ledger, x));
+    page.FillRect(y - 1, h.left - spacing / 3, y + 1, h.right + spacing / 3);
+  }
+  for (int ledger = 10; ledger <= painterStep; ledger += 2) {
+    const int y = static_cast<int>(painter.StepY(staff, ledger, x));
+    page.FillRect(y - 1, h.left - spacing / 3, y + 1, h.right + spacing / 3);
+  }
+  return h;
+}
+
 const std::vector<NoteheadReference>& TestHeadReferences() {
   static std::vector<NoteheadReference> references;
   if (!references.empty()) return references;

@@ -40,6 +40,12 @@ PaintedHead StampHead(SynthPage& page, const StaffPainter& painter, int staff, i
 // side or down on its left, 3.5 staff spaces long.
 void DrawStemFor(SynthPage& page, const PaintedHead& head, double staffSpace, bool up);
 
+// A note as the notehead stage's pages draw it: the head stamped as
+// StampHead does, a stem (none on a whole head; up from the middle line
+// down, as DrawStemFor) and the ledger lines out to the head, three pixels
+// thick and a third of a space wider than the head on each side.
+PaintedHead StampNote(SynthPage& page, const StaffPainter& painter, int staff, int painterStep, int x, HeadKind kind);
+
 // The reference set the tests read with: one reference per head kind and
 // place, from the glyphs at every rendered staff space.
 const std::vector<NoteheadReference>& TestHeadReferences();

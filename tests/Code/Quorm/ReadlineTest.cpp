@@ -27,13 +27,8 @@ class Readline : public ::testing::Test {
     std::vector<uint32_t> block = BitmapBlockOf(image);
     LineReading result{};
     ReadTextLine(&result, block.data(), mode);
-    std::string text;
-    for (int32_t i = 0; i < result.wordCount; ++i) {
-      if (i) text += ' ';
-      text += result.words[i].text;
-    }
     if (out) *out = result;
-    return text;
+    return TextOf(result);
   }
   EngineDataFolder folder;
 };
@@ -72,12 +67,7 @@ TEST_F(Readline, BadLinesRunToTheEnd) {
   Read(blot, 1);
   TextLineImage rn;
   ASSERT_TRUE(LoadTextLine("rn_serif", &rn));
-  const int32_t step = rn.width - 8;
-  TextLineImage row = BlankLine(step * 200 + 8, rn.height);
-  for (int32_t k = 0; k < 200; ++k)
-    for (int32_t y = 0; y < rn.height; ++y)
-      for (int32_t x = 0; x < rn.width; ++x)
-        if (rn.Ink(x, y)) row.pixels[static_cast<size_t>(y) * row.width + k * step + x] = 1;
+  const TextLineImage row = RepeatedLine(rn, 200, 8);
   // More pieces than the work lists hold: the line is cut to what fits.
   LineReading result{};
   Read(row, 1, &result);

@@ -4,16 +4,13 @@
 // pitch of rendered lines where they are.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <vector>
 
-#include "Code/Quorm/Candlist.h"
 #include "Code/Quorm/Codepage.h"
 #include "Code/Quorm/Ocrmisc.h"
 #include "Code/Quorm/Posnscal.h"
 #include "Code/Quorm/Textlref.h"
 #include "Code/Quorm/options.h"
-#include "tests/Code/Quorm/TextLineArt.h"
 #include "tests/Code/Quorm/TextReferences.h"
 
 namespace {
@@ -62,38 +59,7 @@ TEST_F(ShippedTextReferences, LoadAndCoverTheEnabledCharacters) {
 }
 
 TEST_F(ShippedTextReferences, HeightAndPitchOfRenderedLinesWithinATenth) {
-  const LineMeasures truth = MeasureReferenceLine("alphabet_serif");
-  ASSERT_GT(truth.height, 0);
-  SetCandidateCostFactor(10);
-  for (const char* name : {"words_serif", "lyric_serif", "alphabet_serif", "capitals_serif", "hq_serif"}) {
-    TextLineImage line;
-    ASSERT_TRUE(LoadTextLine(name, &line));
-    // One list per glyph, its own character the only candidate.
-    std::vector<CandidateList> lists;
-    for (const GlyphTruth& g : line.glyphs) {
-      CandidateList l{};
-      l.left = g.firstColumn;
-      l.right = g.lastColumn + 1;
-      l.top = line.height;
-      for (int32_t y = 0; y < line.height; ++y)
-        for (int32_t x = l.left; x < l.right; ++x)
-          if (line.Ink(x, y)) {
-            l.top = std::min(l.top, y);
-            l.bottom = std::max(l.bottom, y + 1);
-          }
-      l.count = 1;
-      l.character[0] = static_cast<uint8_t>(g.code);
-      lists.push_back(l);
-    }
-    std::vector<CandidateList*> positions;
-    for (CandidateList& l : lists) positions.push_back(&l);
-    FitPositionScale(positions.data(), static_cast<int32_t>(positions.size()), 2 * truth.height);
-    EXPECT_NEAR(GetTextHeight(), truth.height, truth.height / 10.0) << name;
-    EXPECT_NEAR(GetTextPitch(), truth.pitch, truth.pitch / 10.0) << name;
-    EXPECT_GT(GetHeightConfidence(), 0) << name;
-    // Each glyph fits its own class: none is dropped.
-    for (const CandidateList& l : lists) EXPECT_EQ(l.count, 1) << name << ": " << l.character[0];
-  }
+  ExpectLinesFitTheReferenceMeasures({"words_serif", "lyric_serif", "alphabet_serif", "capitals_serif", "hq_serif"});
 }
 
 }  // namespace

@@ -179,47 +179,11 @@ class PositionModel : public ::testing::Test {
     FreePositionScales();
     StopTextReading();
   }
-  // One list per glyph of a rendered line, its own character the only
-  // candidate, at no cost.
-  std::vector<CandidateList> ListsOf(const TextLineImage& line) {
-    std::vector<CandidateList> lists;
-    for (const GlyphTruth& g : line.glyphs) {
-      CandidateList l{};
-      l.left = g.firstColumn;
-      l.right = g.lastColumn + 1;
-      l.top = line.height;
-      for (int32_t y = 0; y < line.height; ++y)
-        for (int32_t x = l.left; x < l.right; ++x)
-          if (line.Ink(x, y)) {
-            l.top = std::min(l.top, y);
-            l.bottom = std::max(l.bottom, y + 1);
-          }
-      l.count = 1;
-      l.character[0] = static_cast<uint8_t>(g.code);
-      lists.push_back(l);
-    }
-    return lists;
-  }
   EngineDataFolder folder;
 };
 
 TEST_F(PositionModel, HeightAndPitchOfRenderedLines) {
-  const LineMeasures truth = MeasureReferenceLine("alphabet_serif");
-  ASSERT_GT(truth.height, 0);
-  SetCandidateCostFactor(10);
-  for (const char* name : {"words_serif", "lyric_serif", "hq_serif"}) {
-    TextLineImage line;
-    ASSERT_TRUE(LoadTextLine(name, &line));
-    std::vector<CandidateList> lists = ListsOf(line);
-    std::vector<CandidateList*> positions;
-    for (CandidateList& l : lists) positions.push_back(&l);
-    // The cutter's estimate of a line is about twice the mean column height.
-    FitPositionScale(positions.data(), static_cast<int32_t>(positions.size()), 2 * truth.height);
-    EXPECT_NEAR(GetTextHeight(), truth.height, truth.height / 10.0) << name;
-    EXPECT_NEAR(GetTextPitch(), truth.pitch, truth.pitch / 10.0) << name;
-    EXPECT_GT(GetHeightConfidence(), 0) << name;
-    for (const CandidateList& l : lists) EXPECT_EQ(l.count, 1) << name << ": " << l.character[0];
-  }
+  ExpectLinesFitTheReferenceMeasures({"words_serif", "lyric_serif", "hq_serif"});
 }
 
 TEST_F(PositionModel, SixtyIdenticalGlyphsAndPeakConfidence) {

@@ -1,5 +1,6 @@
 #include "tests/Code/Quorm/TextLineArt.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -47,12 +48,33 @@ bool LoadTextLine(const std::string& name, TextLineImage* out) {
   return !out->glyphs.empty();
 }
 
+InkRows GlyphInkRows(const TextLineImage& line, const GlyphTruth& glyph) {
+  InkRows rows{line.height, 0};
+  for (int32_t y = 0; y < line.height; ++y)
+    for (int32_t x = glyph.firstColumn; x <= glyph.lastColumn; ++x)
+      if (line.Ink(x, y)) {
+        rows.top = std::min(rows.top, y);
+        rows.bottom = std::max(rows.bottom, y + 1);
+      }
+  return rows;
+}
+
 TextLineImage BlankLine(int32_t width, int32_t height) {
   TextLineImage image;
   image.width = width;
   image.height = height;
   image.pixels.assign(static_cast<size_t>(width) * height, 0);
   return image;
+}
+
+TextLineImage RepeatedLine(const TextLineImage& line, int32_t times, int32_t overlap) {
+  const int32_t step = line.width - overlap;
+  TextLineImage row = BlankLine(step * times + overlap, line.height);
+  for (int32_t k = 0; k < times; ++k)
+    for (int32_t y = 0; y < line.height; ++y)
+      for (int32_t x = 0; x < line.width; ++x)
+        if (line.Ink(x, y)) row.pixels[static_cast<size_t>(y) * row.width + k * step + x] = 1;
+  return row;
 }
 
 void FillBox(TextLineImage& image, int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
@@ -86,4 +108,51 @@ std::vector<uint32_t> BitmapBlockOf(const TextLineImage& image) {
       if (image.Ink(x, y)) row[x / 32] |= 1u << (x % 32);
   }
   return block;
+}
+
+std::string TextOf(const LineReading& reading) {
+  std::string text;
+  for (int32_t i = 0; i < reading.wordCount; ++i) {
+    if (i) text += ' ';
+    text += reading.words[i].text;
+  }
+  return text;
+}
+
+namespace {
+
+std::vector<std::string> WordsOf(const std::string& text) {
+  std::istringstream in(text);
+  std::vector<std::string> words;
+  for (std::string w; in >> w;) words.push_back(w);
+  return words;
+}
+
+// The length of the longest common subsequence.
+size_t CommonCharacters(const std::string& a, const std::string& b) {
+  std::vector<size_t> row(b.size() + 1, 0);
+  for (char ca : a) {
+    size_t diagonal = 0;
+    for (size_t j = 1; j <= b.size(); ++j) {
+      const size_t above = row[j];
+      row[j] = ca == b[j - 1] ? diagonal + 1 : std::max(row[j], row[j - 1]);
+      diagonal = above;
+    }
+  }
+  return row[b.size()];
+}
+
+}  // namespace
+
+LineScore ScoreLineReading(const std::string& truth, const std::string& read) {
+  const std::vector<std::string> expected = WordsOf(truth), got = WordsOf(read);
+  LineScore score;
+  for (const std::string& w : expected) score.wordsRight += std::find(got.begin(), got.end(), w) != got.end();
+  score.words = expected.size();
+  std::string truthChars, gotChars;
+  for (const std::string& w : expected) truthChars += w;
+  for (const std::string& w : got) gotChars += w;
+  score.charsRight = CommonCharacters(truthChars, gotChars);
+  score.chars = truthChars.size();
+  return score;
 }

@@ -1,11 +1,15 @@
 #include "tests/Code/Quorm/TextReferences.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 
+#include "Code/Quorm/Candlist.h"
 #include "Code/Quorm/Edgefeat.h"
 #include "Code/Quorm/Heapmem.h"
 #include "Code/Quorm/Intmath.h"
 #include "Code/Quorm/Ocrmisc.h"
+#include "Code/Quorm/Posnscal.h"
 #include "Code/Quorm/Spell.h"
 #include "Code/Quorm/Textclas.h"
 #include "Code/Quorm/Textlref.h"
@@ -36,17 +40,43 @@ LineMeasures MeasureReferenceLine(const std::string& name) {
     widths += g.lastColumn + 1 - g.firstColumn;
     ++n;
     if (g.code != 'x') continue;
-    int32_t top = line.height, bottom = 0;
-    for (int32_t y = 0; y < line.height; ++y)
-      for (int32_t x = g.firstColumn; x <= g.lastColumn; ++x)
-        if (line.Ink(x, y)) {
-          top = std::min(top, y);
-          bottom = std::max(bottom, y + 1);
-        }
-    m.height = bottom - top;
+    const InkRows ink = GlyphInkRows(line, g);
+    m.height = ink.bottom - ink.top;
   }
   m.pitch = n > 0 ? static_cast<int32_t>(widths / n) : 0;
   return m;
+}
+
+void ExpectLinesFitTheReferenceMeasures(const std::vector<std::string>& names) {
+  const LineMeasures truth = MeasureReferenceLine("alphabet_serif");
+  ASSERT_GT(truth.height, 0);
+  SetCandidateCostFactor(10);
+  for (const std::string& name : names) {
+    TextLineImage line;
+    ASSERT_TRUE(LoadTextLine(name, &line)) << name;
+    // One list per glyph, its own character the only candidate.
+    std::vector<CandidateList> lists;
+    for (const GlyphTruth& g : line.glyphs) {
+      CandidateList l{};
+      l.left = g.firstColumn;
+      l.right = g.lastColumn + 1;
+      const InkRows ink = GlyphInkRows(line, g);
+      l.top = ink.top;
+      l.bottom = ink.bottom;
+      l.count = 1;
+      l.character[0] = static_cast<uint8_t>(g.code);
+      lists.push_back(l);
+    }
+    std::vector<CandidateList*> positions;
+    for (CandidateList& l : lists) positions.push_back(&l);
+    // The cutter's estimate of a line is about twice the mean column height.
+    FitPositionScale(positions.data(), static_cast<int32_t>(positions.size()), 2 * truth.height);
+    EXPECT_NEAR(GetTextHeight(), truth.height, truth.height / 10.0) << name;
+    EXPECT_NEAR(GetTextPitch(), truth.pitch, truth.pitch / 10.0) << name;
+    EXPECT_GT(GetHeightConfidence(), 0) << name;
+    // Each glyph fits its own class: none is dropped.
+    for (const CandidateList& l : lists) EXPECT_EQ(l.count, 1) << name << ": " << l.character[0];
+  }
 }
 
 namespace {
@@ -56,16 +86,11 @@ std::vector<Sample> SamplesOf(const TextLineImage& line) {
   for (const GlyphTruth& g : line.glyphs) {
     Sample s{};
     s.code = g.code;
-    s.top = line.height;
-    s.bottom = 0;
+    const InkRows ink = GlyphInkRows(line, g);
+    s.top = ink.top;
+    s.bottom = ink.bottom;
     s.left = g.firstColumn;
     s.right = g.lastColumn + 1;
-    for (int32_t y = 0; y < line.height; ++y)
-      for (int32_t x = s.left; x < s.right; ++x)
-        if (line.Ink(x, y)) {
-          s.top = std::min(s.top, y);
-          s.bottom = std::max(s.bottom, y + 1);
-        }
     const int32_t w = s.right - s.left, h = s.bottom - s.top;
     if (w < 1 || h < 1 || w >= 100 || h >= 80) continue;
     s.pixels.assign(static_cast<size_t>(w) * h, 0);
@@ -93,6 +118,60 @@ int32_t SelfDistance(int n) {
   int32_t sum = 0;
   for (int k = 0; k < n; ++k) sum += EdgeCostTableEntry(kWeightRow, 0);
   return sum;
+}
+
+// A main pattern of a class: its character, typical distance, flags and
+// features, switched on.
+void PutMainPattern(Bytes& out, int code, int32_t flags, const uint8_t* features) {
+  PutInt32(out, 0);
+  PutInt32(out, 0);
+  PutPaddedByte(out, code);
+  PutInt32(out, 0);
+  PutInt32(out, 0);
+  PutInt32(out, SelfDistance(kMainFeatureCount));  // word 5: typical distance
+  PutInt32(out, flags);                             // word 6: flags
+  for (int k = 0; k < 5; ++k) PutInt32(out, 0);
+  PutPairs(out, features, kMainFeatureCount);
+  PutPaddedByte(out, 1);
+}
+
+// A fast or very-fast pattern over the patterns first..last-1 of the level
+// below, with a wide limit, switched on.
+void PutRangePattern(Bytes& out, int32_t first, int32_t last, const uint8_t* features, int n) {
+  PutInt32(out, first);
+  PutInt32(out, last);
+  PutInt32(out, 0);
+  PutInt32(out, 1000);
+  PutInt32(out, 0);
+  PutPairs(out, features, n);
+  PutPaddedByte(out, 1);
+}
+
+// The file: its header (classes, main patterns, fast patterns, one very-fast
+// pattern) and the four tables.
+Bytes ReferenceFile(int32_t classCount, int32_t mainCount, int32_t fastCount, const Bytes& classes, const Bytes& mains,
+                    const Bytes& fasts, const Bytes& veryFasts) {
+  Bytes file;
+  for (int32_t v : {0, classCount, 0, mainCount, fastCount, 1}) PutInt32(file, v);
+  file.insert(file.end(), 80, 0);
+  for (const Bytes* part : {&classes, &mains, &fasts, &veryFasts}) file.insert(file.end(), part->begin(), part->end());
+  return file;
+}
+
+// Writes the test language and the references (the folder's own when
+// references is null), then starts text recognition as the engine's start
+// does.
+bool StartTextReadingOn(const EngineDataFolder& folder, const std::string& dictionary, const Bytes* references) {
+  SetEngineHeapHook(OnEngineHeapExhausted);
+  SetNamedHeapHook(OnEngineSafeHeapExhausted);
+  WriteTestLanguage(folder, dictionary);
+  if (references) folder.Write(u"Learned\\Text", *references);
+  InitialiseIntMath();
+  InitialiseEdgeFeatureTables();
+  FreeTextReferences();
+  const char* code = InitialiseTextRecognition();
+  if (code != nullptr) ADD_FAILURE() << "text recognition did not start: " << code;
+  return code == nullptr;
 }
 
 }  // namespace
@@ -173,16 +252,7 @@ Bytes BuildTextReferences(const std::vector<std::string>& lines, int32_t spread)
       sums[10] += SampleInkMeasure(s.pixels.data(), w, h);
       ++n;
       // One main pattern per sample.
-      PutInt32(mains, 0);
-      PutInt32(mains, 0);
-      PutPaddedByte(mains, code);
-      PutInt32(mains, 0);
-      PutInt32(mains, 0);
-      PutInt32(mains, SelfDistance(kMainFeatureCount));  // word 5: typical distance
-      PutInt32(mains, 1);                                 // word 6: flags
-      for (int k = 0; k < 5; ++k) PutInt32(mains, 0);
-      PutPairs(mains, s.main, kMainFeatureCount);
-      PutPaddedByte(mains, 1);
+      PutMainPattern(mains, code, 1, s.main);
       ++mainCount;
     }
     int32_t mean[12];
@@ -201,63 +271,23 @@ Bytes BuildTextReferences(const std::vector<std::string>& lines, int32_t spread)
         first = &s;
         break;
       }
-    PutInt32(fasts, firstMain);
-    PutInt32(fasts, mainCount);
-    PutInt32(fasts, 0);
-    PutInt32(fasts, 1000);
-    PutInt32(fasts, 0);
-    PutPairs(fasts, first->fast, 40);
-    PutPaddedByte(fasts, 1);
+    PutRangePattern(fasts, firstMain, mainCount, first->fast, 40);
   }
   // One very-fast pattern over every fast pattern.
-  PutInt32(veryFasts, 0);
-  PutInt32(veryFasts, static_cast<int32_t>(codes.size()));
-  PutInt32(veryFasts, 0);
-  PutInt32(veryFasts, 1000);
-  PutInt32(veryFasts, 0);
-  uint8_t flat[12] = {};
-  PutPairs(veryFasts, flat, 12);
-  PutPaddedByte(veryFasts, 1);
-
-  Bytes file;
-  PutInt32(file, 0);
-  PutInt32(file, static_cast<int32_t>(codes.size()));
-  PutInt32(file, 0);
-  PutInt32(file, mainCount);
-  PutInt32(file, static_cast<int32_t>(codes.size()));
-  PutInt32(file, 1);
-  file.insert(file.end(), 80, 0);
-  file.insert(file.end(), classes.begin(), classes.end());
-  file.insert(file.end(), mains.begin(), mains.end());
-  file.insert(file.end(), fasts.begin(), fasts.end());
-  file.insert(file.end(), veryFasts.begin(), veryFasts.end());
-  return file;
+  const int32_t n = static_cast<int32_t>(codes.size());
+  const uint8_t flat[12] = {};
+  PutRangePattern(veryFasts, 0, n, flat, 12);
+  return ReferenceFile(n, mainCount, n, classes, mains, fasts, veryFasts);
 }
 
 bool StartTextReading(const EngineDataFolder& folder, const std::vector<std::string>& referenceLines,
                       const std::string& dictionary, int32_t spread) {
-  SetEngineHeapHook(OnEngineHeapExhausted);
-  SetNamedHeapHook(OnEngineSafeHeapExhausted);
-  WriteTestLanguage(folder, dictionary);
-  folder.Write(u"Learned\\Text", BuildTextReferences(referenceLines, spread));
-  InitialiseIntMath();
-  InitialiseEdgeFeatureTables();
-  FreeTextReferences();
-  const char* code = InitialiseTextRecognition();
-  if (code != nullptr) ADD_FAILURE() << "text recognition did not start: " << code;
-  return code == nullptr;
+  const Bytes references = BuildTextReferences(referenceLines, spread);
+  return StartTextReadingOn(folder, dictionary, &references);
 }
 
 bool StartShippedTextReading(const EngineDataFolder& folder, const std::string& dictionary) {
-  SetEngineHeapHook(OnEngineHeapExhausted);
-  SetNamedHeapHook(OnEngineSafeHeapExhausted);
-  WriteTestLanguage(folder, dictionary);
-  InitialiseIntMath();
-  InitialiseEdgeFeatureTables();
-  FreeTextReferences();
-  const char* code = InitialiseTextRecognition();
-  if (code != nullptr) ADD_FAILURE() << "text recognition did not start: " << code;
-  return code == nullptr;
+  return StartTextReadingOn(folder, dictionary, nullptr);
 }
 
 void StopTextReading() {
@@ -277,48 +307,14 @@ Bytes BuildSameShapeReferences(const std::vector<int>& codes, const std::vector<
   for (size_t c = 0; c < codes.size(); ++c) {
     PutPaddedByte(classes, codes[c]);
     for (int w = 0; w < 27; ++w) PutInt32(classes, w % 2 == 0 ? spread : 500);
-    PutInt32(mains, 0);
-    PutInt32(mains, 0);
-    PutPaddedByte(mains, codes[c]);
-    PutInt32(mains, 0);
-    PutInt32(mains, 0);
-    PutInt32(mains, SelfDistance(kMainFeatureCount));
-    PutInt32(mains, 1 << c % 12);
-    for (int k = 0; k < 5; ++k) PutInt32(mains, 0);
-    PutPairs(mains, main, kMainFeatureCount);
-    PutPaddedByte(mains, 1);
-    PutInt32(fasts, static_cast<int32_t>(c));
-    PutInt32(fasts, static_cast<int32_t>(c + 1));
-    PutInt32(fasts, 0);
-    PutInt32(fasts, 1000);
-    PutInt32(fasts, 0);
-    PutPairs(fasts, fast, 40);
-    PutPaddedByte(fasts, 1);
+    PutMainPattern(mains, codes[c], 1 << c % 12, main);
+    PutRangePattern(fasts, static_cast<int32_t>(c), static_cast<int32_t>(c + 1), fast, 40);
   }
-  PutInt32(veryFasts, 0);
-  PutInt32(veryFasts, static_cast<int32_t>(codes.size()));
-  PutInt32(veryFasts, 0);
-  PutInt32(veryFasts, 1000);
-  PutInt32(veryFasts, 0);
-  PutPairs(veryFasts, veryFast, 12);
-  PutPaddedByte(veryFasts, 1);
-  Bytes file;
   const int32_t n = static_cast<int32_t>(codes.size());
-  for (int32_t v : {0, n, 0, n, n, 1}) PutInt32(file, v);
-  file.insert(file.end(), 80, 0);
-  for (const Bytes* part : {&classes, &mains, &fasts, &veryFasts}) file.insert(file.end(), part->begin(), part->end());
-  return file;
+  PutRangePattern(veryFasts, 0, n, veryFast, 12);
+  return ReferenceFile(n, n, n, classes, mains, fasts, veryFasts);
 }
 
 bool StartTextReadingWith(const EngineDataFolder& folder, const Bytes& references) {
-  SetEngineHeapHook(OnEngineHeapExhausted);
-  SetNamedHeapHook(OnEngineSafeHeapExhausted);
-  WriteTestLanguage(folder, "");
-  folder.Write(u"Learned\\Text", references);
-  InitialiseIntMath();
-  InitialiseEdgeFeatureTables();
-  FreeTextReferences();
-  const char* code = InitialiseTextRecognition();
-  if (code != nullptr) ADD_FAILURE() << "text recognition did not start: " << code;
-  return code == nullptr;
+  return StartTextReadingOn(folder, "", &references);
 }

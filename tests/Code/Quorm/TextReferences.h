@@ -19,6 +19,11 @@ struct LineMeasures {
   int32_t pitch;
 };
 LineMeasures MeasureReferenceLine(const std::string& name);
+// Fits the position and scale model to each rendered line, one candidate
+// list a glyph with its own character the only candidate at no cost, and
+// expects the line's height and pitch within a tenth of the reference line's
+// (alphabet_serif) and every glyph kept.
+void ExpectLinesFitTheReferenceMeasures(const std::vector<std::string>& names);
 
 // Writes the test language and the references into the folder, then loads
 // spelling and references and builds the engine's tables as the engine's

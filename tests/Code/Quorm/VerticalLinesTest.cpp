@@ -18,6 +18,7 @@
 #include "Code/Quorm/Lnheadpt.h"
 #include "Code/Quorm/Onebpp.h"
 #include "Code/Quorm/Quorm.h"
+#include "tests/Code/Quorm/BadPages.h"
 #include "tests/Code/Quorm/CurveArt.h"
 #include "tests/Code/Quorm/PageSynth.h"
 #include "tests/Code/Quorm/StaffStageHelpers.h"
@@ -335,11 +336,7 @@ TEST(VerticalLinesTest, TinyHintedStaffTakesNoPart) {
 // Pages without music, and hinted staves of 3 and 60 pixels, read to the
 // end without a failed check; a page read after them finds its stems.
 TEST(VerticalLinesTest, BadPagesThenAGoodOne) {
-  struct Bad {
-    const char* what;
-    void (*draw)(SynthPage&);
-  };
-  const Bad pages[] = {
+  const std::vector<BadPage> pages = {
       {"blank but for one dot", [](SynthPage& p) { p.Set(300, 400); }},
       {"text only",
        [](SynthPage& p) {
@@ -364,13 +361,7 @@ TEST(VerticalLinesTest, BadPagesThenAGoodOne) {
          for (int k = 0; k < 12; ++k) p.FillRect(40 + 37 * k, 60 + 55 * k, 40 + 37 * k + 20 + 9 * k, 62 + 55 * k);
        }},
   };
-  for (const Bad& bad : pages) {
-    SCOPED_TRACE(bad.what);
-    SynthPage page(800, 600);
-    bad.draw(page);
-    EXPECT_EQ(ReadSynthPage(page), 0);
-    EXPECT_EQ(LastEngineFailure(), nullptr);
-  }
+  ExpectBadPagesReadToTheEnd(pages);
   for (int spacing : {3, 60}) {
     SCOPED_TRACE(spacing);
     SynthPage page(1000, 900);
@@ -381,11 +372,7 @@ TEST(VerticalLinesTest, BadPagesThenAGoodOne) {
     painter.AddStaff(staff);
     page.Speckle(4000, 41);
     for (int k = 0; k < 10; ++k) page.FillRect(150 + 9 * k, 100 + 80 * k, 150 + 9 * k + 40 + 30 * k, 102 + 80 * k);
-    StaffHints hints;
-    hints.Add(40, 960, 200, {0, spacing, 2 * spacing, 3 * spacing, 4 * spacing}, 1);
-    RunHintedStageOn(page, hints);
-    EXPECT_EQ(RecognisePage(1.0f, nullptr, nullptr), 0);
-    EXPECT_EQ(LastEngineFailure(), nullptr);
+    ExpectHintedPageReadToTheEnd(page, spacing);
   }
   // A good page: its stems are found by the whole page reading.
   const int s = 20;

@@ -6,6 +6,7 @@
 #include "platform/ShellFlags.h"
 #include "platform/native/NativePlatform.h"
 #include "tests/platform/RegistryTestSupport.h"
+#include "tests/platform/SettingsFixture.h"
 #include "tests/platform/SettingsTables.h"
 #include "tests/support/BoxRecorder.h"
 #include "tests/support/ScratchFolder.h"
@@ -15,23 +16,12 @@ using namespace platform::reg;
 
 namespace {
 
-class SettingsNative : public testing::Test {
+class SettingsNative : public FreshSettingsTest {
  protected:
   void SetUp() override {
-    regtest::CleanRegistry();
-    General() = GeneralSettings();
-    Global() = GlobalSettings();
-    Flags().startupAbort = 0;
+    FreshSettingsTest::SetUp();
     platform::TakeRegistryWriteLogForTest();
   }
-  void TearDown() override {
-    regtest::CleanRegistry();
-    General() = GeneralSettings();
-    Global() = GlobalSettings();
-    Flags().startupAbort = 0;
-  }
-  ScratchFolder documents_;
-  regtest::DocumentsFolderAt documentsAt_{documents_.Path()};
 };
 
 TEST_F(SettingsNative, AFirstRunWritesTheDefaultsInTheTablesOrder) {
