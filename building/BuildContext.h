@@ -16,6 +16,7 @@
 #include "reading/ReadingThread.h"
 #include "reading/RecognitionRecords.h"
 #include "reading/StaveTypes.h"
+#include "score/BarEvents.h"
 #include "score/ScoreFile.h"
 #include "score/ScoreItem.h"
 #include "score/ScoreStreams.h"
@@ -188,6 +189,10 @@ int BoxCount(const BuildContext& context);
 // Appends one row; an item past the list's room stays unboxed (false).
 bool AppendObjectBox(BuildContext& context, ObjectBox box, float score);
 // Inserts a row at index (at most the count), moving later rows up; at a full
-// list the last row falls off. False when index lies past the count.
+// list the last row falls off. False when index lies past the count. The
+// rule is the box list's own (InsertObjectBoxRow, score/BarEvents.h).
 bool InsertObjectBox(BuildContext& context, int index, ObjectBox box, float score);
+// The page's object boxes as a box list (empty without a page); a change of
+// its count is the caller's to store back (page->boxCount).
+ObjectBoxList ContextObjectBoxes(const BuildContext& context);
 ObjectBox ObjectBoxAt(const BuildContext& context, int index);
