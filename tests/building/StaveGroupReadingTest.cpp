@@ -9,12 +9,15 @@
 #include "building/BuildContext.h"
 #include "building/ScoreBuildingStages.h"
 #include "pages/PageTable.h"
+#include "platform/Folders.h"
+#include "platform/Platform.h"
 #include "platform/ShellFlags.h"
 #include "reading/ReadPageHandOver.h"
 #include "reading/ReadingThread.h"
 #include "score/PageMarks.h"
 #include "score/ScoreFile.h"
 #include "score/ScoreStreams.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace {
 
@@ -153,12 +156,26 @@ TEST_F(StaveGroupReadingTest, ARecognisedSystemBecomesThePartStreamOfTheScore) {
                           0x80};
   EXPECT_EQ(part, expected);
   EXPECT_EQ(readPage.boxCount, 6);
-  ASSERT_TRUE(MergePageStreams(&ScoreStreams, &WorkStreams, PageStarts, 0, 1));
+  // The hand-over merges the page through score building's finisher (and
+  // saves the page's data into a page store of its own).
+  ScratchFolder store;
+  const std::u16string savedData = DataFolder();
+  SetDataFolder(store.Path().c_str());
+  char16_t pages[600];
+  ASSERT_TRUE(MakeMusicPagesPath(pages, 600, u""));
+  ASSERT_TRUE(platform::MakeDirectory(pages));
+  host.posted.clear();
+  AddReadPageToScore();
+  SetDataFolder(savedData.c_str());
+  EXPECT_EQ(host.posted, (std::vector<unsigned>{kReadingEndedMessage}));
+  ASSERT_EQ(ScorePages.count, 1);
   const Bytes score(StreamBytes(ScoreStreams, 1), StreamBytes(ScoreStreams, 1) + ScoreStreams.used[1]);
   Bytes merged = expected;
   merged.push_back(kPageMark);
   merged.push_back(kEndOfScore);
   EXPECT_EQ(score, merged);
+  EXPECT_EQ(PageStarts[0][1], 0u);
+  EXPECT_EQ(WorkStreams.used[1], 0u);
 }
 
 }  // namespace
