@@ -68,6 +68,16 @@ constexpr uint16_t kTextConsumed = 255;
 // A sub-item's text link: this bit selects a word record, else a character record.
 constexpr uint32_t kWordLinkBit = 0x1000;
 
+// A chord grid found on the page: the base fret (255: no grid), six string
+// values 0..7, the chord's name and the grid's box.
+struct ChordGridRecord {
+  uint8_t baseFret;
+  uint8_t strings[6];
+  uint8_t spare;
+  char16_t name[16];
+  int16_t left, top, right, bottom;
+};
+
 struct PageLists {
   SymbolRecord* symbols = nullptr;
   uint32_t* symbolCount = nullptr;
@@ -81,6 +91,11 @@ struct PageLists {
   uint32_t* charCount = nullptr;
   WordRecord* words = nullptr;
   uint32_t* wordCount = nullptr;
+  // The page's chord grids, which a chord or rest's grid mark (176) links
+  // by index; no recognition stage finds grids yet, so the reading leaves
+  // the list empty.
+  const ChordGridRecord* grids = nullptr;
+  uint32_t gridCount = 0;
   StaveRow* rows = nullptr;
   int staveCount = 0;
 };
