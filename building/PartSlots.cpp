@@ -140,6 +140,8 @@ int AssignStavesToParts(BuildContext& context, CharRecord* chars, uint32_t charC
   return unread;
 }
 
+void ForgetUnmergedPartSlots() { PartCount = ReadingBuildContext().snapshot.partCount; }
+
 int FindcharsStage(StageContext& stage) {
   const uint32_t t0 = GetCentiseconds();
   BindStageContext(ReadingBuildContext(), stage);

@@ -177,6 +177,7 @@ void OnReadingFinished() {
       ScorePages.current = std::min(ScorePages.current + 1, ScorePages.count);
     if (hooks.showMergedPage) hooks.showMergedPage(ScorePages.count == 1);
   } else {
+    if (hooks.pageNotMerged) hooks.pageNotMerged();
     WritePageIndex();
   }
   state.pageHasItems = 0;

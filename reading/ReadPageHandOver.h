@@ -44,6 +44,9 @@ struct HandOverHooks {
   // Readies the score's streams for the page being merged; without it no
   // page is merged.
   PageStreamFinisher finishPageStreams;
+  // The page read was not merged: what its reading gave the score (the
+  // part count its part slots raised) is taken back.
+  void (*pageNotMerged)();
   // A notice the reading thread queued, shown now (status or error text).
   void (*showNotice)(int kind, unsigned stringId);
 };

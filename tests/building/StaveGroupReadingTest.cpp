@@ -179,3 +179,33 @@ TEST_F(StaveGroupReadingTest, ARecognisedSystemBecomesThePartStreamOfTheScore) {
 }
 
 }  // namespace
+
+namespace {
+
+// A page whose part slots raised the score's part count while it was read,
+// and which is then not merged (the user stopped the reading), leaves the
+// score with the parts it had.
+TEST_F(StaveGroupReadingTest, APageThatIsNotMergedLeavesThePartCountAsItWas) {
+  ScorePages.count = 1;
+  PartCount = 1;
+  PrepareReadingBuildContext();
+  ReadingThreadBody();
+  ASSERT_EQ(host.posted, (std::vector<unsigned>{kReadPageDoneMessage}));
+  EXPECT_EQ(PartCount, 2);  // raised while the page was read
+  Flags().abort = 1;
+
+  ScratchFolder store;
+  const std::u16string savedData = DataFolder();
+  SetDataFolder(store.Path().c_str());
+  char16_t pages[600];
+  ASSERT_TRUE(MakeMusicPagesPath(pages, 600, u""));
+  ASSERT_TRUE(platform::MakeDirectory(pages));
+  AddReadPageToScore();
+  pageTable.rows[0].flags = 0;  // nothing more to read
+  OnReadingFinished();
+  SetDataFolder(savedData.c_str());
+  EXPECT_EQ(PartCount, 1);
+  EXPECT_EQ(ScorePages.count, 1);
+}
+
+}  // namespace
