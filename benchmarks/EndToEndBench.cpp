@@ -13,6 +13,7 @@
 // data below Resources/Quorm); the build's bin/ by default. The times per
 // page: the whole path (open to export), score building (its stages, rhythm
 // correction on, and the merge) and the engine (staff stage and recognition).
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -23,6 +24,7 @@
 #include <utility>
 #include <vector>
 
+#include "Code/Quorm/EngineHost.h"
 #include "building/ScoreBuildingStages.h"
 #include "export/ExportEntries.h"
 #include "pages/PageTable.h"
@@ -123,6 +125,17 @@ class BenchHost : public ReadingHost {
 };
 BenchHost host;
 
+// Remembers that the engine stopped on a failed check, so that a page that
+// ends early can say why.
+class BenchEngineHost : public DefaultEngineHost {
+ public:
+  void PostToFrame(unsigned message, uintptr_t, intptr_t) override {
+    if (message == kEngineFailedMessage) failedCheck = true;
+  }
+  std::atomic<bool> failedCheck{false};
+};
+BenchEngineHost engineHost;
+
 std::u16string Wide(const std::string& text) { return std::u16string(text.begin(), text.end()); }
 
 struct PageLine {
@@ -151,6 +164,7 @@ std::string ReadPage(const fs::path& tiff, const fs::path& store, const fs::path
   const int row = static_cast<int>(pageTable.pageCount) - 1;
   pageTable.rows[row].flags |= kPageSelected;
   host.Take();
+  engineHost.failedCheck = false;
   if (!StartReading(row)) {
     std::fprintf(stderr, "e2e_bench: the reading of %s did not start\n", tiff.string().c_str());
     return "-";
@@ -158,6 +172,9 @@ std::string ReadPage(const fs::path& tiff, const fs::path& store, const fs::path
   JoinReadingThread();
   bool done = false;
   for (unsigned message : host.Take()) done = done || message == kReadPageDoneMessage;
+  if (!done)
+    std::fprintf(stderr, "e2e_bench: the reading of %s ended early%s\n", tiff.string().c_str(),
+                 engineHost.failedCheck ? " (the engine stopped on a failed check)" : "");
   if (done) {
     const auto t0 = Clock::now();
     AddReadPageToScore();
@@ -208,6 +225,7 @@ int main(int argc, char** argv) {
   InstallScoreBuildingStages();
   WrapStages(std::make_integer_sequence<int, static_cast<int>(ReadingStage::kCount)>());
   SetReadingHost(&host);
+  SetEngineHost(&engineHost);
   ReadingSteps& steps = CurrentReadingSteps();
   engineStaffStage = steps.runStaffStage;
   engineRecognise = steps.recognisePage;
@@ -236,5 +254,6 @@ int main(int argc, char** argv) {
   }
   fs::remove_all(readFolder / "store");
   FreeShapeDatabases();
+  SetEngineHost(nullptr);
   return 0;
 }

@@ -122,20 +122,20 @@ bool AppendObjectBox(BuildContext& context, ObjectBox box, float score) {
 
 bool InsertObjectBox(BuildContext& context, int index, ObjectBox box, float score) {
   if (!context.page) return false;
-  const int count = BoxCount(context);
-  if (index < 0 || index > count || index >= kMaxObjectBoxes) return false;
-  // At a full list the last row falls off: its item stays unboxed.
-  const int kept = std::min(count, kMaxObjectBoxes - 1);
-  PageData& page = *context.page;
-  std::memmove(page.boxes[index + 1], page.boxes[index], sizeof page.boxes[0] * static_cast<size_t>(kept - index));
-  std::memmove(&page.boxValues[index + 1], &page.boxValues[index], sizeof(float) * static_cast<size_t>(kept - index));
-  page.boxes[index][0] = box.left;
-  page.boxes[index][1] = box.right;
-  page.boxes[index][2] = box.top;
-  page.boxes[index][3] = box.bottom;
-  page.boxValues[index] = score;
-  page.boxCount = static_cast<int16_t>(kept + 1);
+  ObjectBoxList list = ContextObjectBoxes(context);
+  if (!InsertObjectBoxRow(&list, index, EventBox{box.left, box.right, box.top, box.bottom}, score)) return false;
+  context.page->boxCount = static_cast<int16_t>(list.count);
   return true;
+}
+
+ObjectBoxList ContextObjectBoxes(const BuildContext& context) {
+  ObjectBoxList boxes;
+  if (!context.page) return boxes;
+  boxes.rows = context.page->boxes;
+  boxes.values = context.page->boxValues;
+  boxes.count = BoxCount(context);
+  boxes.capacity = kMaxObjectBoxes;
+  return boxes;
 }
 
 ObjectBox ObjectBoxAt(const BuildContext& context, int index) {

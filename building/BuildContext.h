@@ -16,6 +16,7 @@
 #include "reading/ReadingThread.h"
 #include "reading/RecognitionRecords.h"
 #include "reading/StaveTypes.h"
+#include "score/BarEvents.h"
 #include "score/ScoreFile.h"
 #include "score/ScoreItem.h"
 #include "score/ScoreStreams.h"
@@ -67,6 +68,16 @@ constexpr uint16_t kTextConsumed = 255;
 // A sub-item's text link: this bit selects a word record, else a character record.
 constexpr uint32_t kWordLinkBit = 0x1000;
 
+// A chord grid found on the page: the base fret (255: no grid), six string
+// values 0..7, the chord's name and the grid's box.
+struct ChordGridRecord {
+  uint8_t baseFret;
+  uint8_t strings[6];
+  uint8_t spare;
+  char16_t name[16];
+  int16_t left, top, right, bottom;
+};
+
 struct PageLists {
   SymbolRecord* symbols = nullptr;
   uint32_t* symbolCount = nullptr;
@@ -80,6 +91,11 @@ struct PageLists {
   uint32_t* charCount = nullptr;
   WordRecord* words = nullptr;
   uint32_t* wordCount = nullptr;
+  // The page's chord grids, which a chord or rest's grid mark (176) links
+  // by index; no recognition stage finds grids yet, so the reading leaves
+  // the list empty.
+  const ChordGridRecord* grids = nullptr;
+  uint32_t gridCount = 0;
   StaveRow* rows = nullptr;
   int staveCount = 0;
 };
@@ -188,6 +204,10 @@ int BoxCount(const BuildContext& context);
 // Appends one row; an item past the list's room stays unboxed (false).
 bool AppendObjectBox(BuildContext& context, ObjectBox box, float score);
 // Inserts a row at index (at most the count), moving later rows up; at a full
-// list the last row falls off. False when index lies past the count.
+// list the last row falls off. False when index lies past the count. The
+// rule is the box list's own (InsertObjectBoxRow, score/BarEvents.h).
 bool InsertObjectBox(BuildContext& context, int index, ObjectBox box, float score);
+// The page's object boxes as a box list (empty without a page); a change of
+// its count is the caller's to store back (page->boxCount).
+ObjectBoxList ContextObjectBoxes(const BuildContext& context);
 ObjectBox ObjectBoxAt(const BuildContext& context, int index);

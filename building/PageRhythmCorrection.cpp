@@ -518,20 +518,10 @@ RhythmReadingOptions ContextOptions(const BuildContext& context, int part) {
   return options;
 }
 
-ObjectBoxList ContextBoxes(const BuildContext& context) {
-  ObjectBoxList boxes;
-  if (!context.page) return boxes;
-  boxes.rows = context.page->boxes;
-  boxes.values = context.page->boxValues;
-  boxes.count = std::clamp<int32_t>(context.page->boxCount, 0, kMaxObjectBoxes);
-  boxes.capacity = kMaxObjectBoxes;
-  return boxes;
-}
-
 }  // namespace
 
 int CorrectBarRhythms(BuildContext& context) {
-  ObjectBoxList boxes = ContextBoxes(context);
+  ObjectBoxList boxes = ContextObjectBoxes(context);
   PageRhythmInput input;
   input.streams = context.streams;
   input.partCount = context.partCount;
@@ -552,7 +542,7 @@ int CorrectBarRhythmsStage(StageContext& stage) {
 
 int AssignBarVoicesStep(BuildContext& context, int slot, uint32_t barStart, int barBox, int numerator, int code) {
   if (!context.streams || slot < 0 || slot >= kPartSlots) return 1;
-  ObjectBoxList boxes = ContextBoxes(context);
+  ObjectBoxList boxes = ContextObjectBoxes(context);
   uint32_t newEnd = 0;
   const bool done = AssignGroupVoices(context.streams, slot, barStart, StreamUsedLength(*context.streams, slot),
                                       context.page ? &boxes : nullptr, context.page ? barBox : -1, numerator, code,

@@ -107,7 +107,10 @@ int AssignStavesToParts(BuildContext& context, CharRecord* chars, uint32_t charC
   // A score has one slot for page texts and twelve for staves: the staves of
   // a system past the twelfth are not read.
   const int needed = count > 0 ? 1 + std::min(longest, kMaxStavesPerSystem) : 0;
-  const int old = std::clamp(context.partCount, 0, kPartSlots);
+  // The first page of a score opens the slots it needs; later pages keep the
+  // slots the score has and add what they need beyond them.
+  const bool firstPage = context.snapshot.pageCount == 0;
+  const int old = firstPage ? 0 : std::clamp(context.partCount, 0, kPartSlots);
   const int parts = std::max(old, needed);
   context.partCount = parts;
 
@@ -137,6 +140,8 @@ int AssignStavesToParts(BuildContext& context, CharRecord* chars, uint32_t charC
   return unread;
 }
 
+void ForgetUnmergedPartSlots() { PartCount = ReadingBuildContext().snapshot.partCount; }
+
 int FindcharsStage(StageContext& stage) {
   const uint32_t t0 = GetCentiseconds();
   BindStageContext(ReadingBuildContext(), stage);
@@ -156,7 +161,9 @@ int AssignStavesToPartsStage(StageContext& stage) {
   PageLists& lists = context.lists;
   const int unread = AssignStavesToParts(context, lists.chars, lists.charCount ? *lists.charCount : 0, lists.words,
                                          lists.wordCount ? *lists.wordCount : 0, stage.rows, stage.staveCount);
-  PartCount = std::max(PartCount, context.partCount);
+  // The score's first page gives the score its part count; a later page
+  // only raises it.
+  PartCount = context.snapshot.pageCount == 0 ? context.partCount : std::max(PartCount, context.partCount);
   if (context.textItems.prePassKinds && stage.staveCount > 0) context.textItems.prePassKinds(context);
   if (unread) {
     std::lock_guard<std::mutex> lock(PageTableLock());

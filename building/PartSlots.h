@@ -25,6 +25,11 @@ constexpr int16_t kUnreadStaveNumber = kPartSlots;
 int AssignStavesToParts(BuildContext& context, CharRecord* chars, uint32_t charCount, WordRecord* words,
                         uint32_t wordCount, StaveRow* rows, int count);
 
+// Interface thread, when the page being read is not merged into the score:
+// the score's part count goes back to what it was when the reading started
+// (the slots the page opened stay described but are no parts of the score).
+void ForgetUnmergedPartSlots();
+
 // Stage adapters: the text finder readies the page's character list; the
 // part slots then number the staves and publish the part count.
 int FindcharsStage(StageContext& stage);

@@ -13,6 +13,6 @@
 // outside 1..kMaxScorePages is refused (0, nothing changed). 0 also when a
 // stream cannot grow: the slots before it are finished, the rest left as
 // they were. 1 on success.
+// The hand-over calls it through its hooks when it merges a read page
+// (MergePageStreams, reading/ReadPageHandOver.h).
 int FinishPagePartStreams(StreamSet* score, uint32_t (*pageStarts)[kPageStartSlots], int pageNumber);
-// The same on the score's streams, its page starts and its page count.
-int FinishPagePartStreams();

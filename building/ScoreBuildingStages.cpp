@@ -3,6 +3,7 @@
 #include "building/BuildContext.h"
 #include "building/PageRhythmCorrection.h"
 #include "building/PartSlots.h"
+#include "building/PartStreamFinish.h"
 #include "building/StaveGroupPass.h"
 #include "building/TextItems.h"
 #include "building/WordMeaning.h"
@@ -31,4 +32,8 @@ void InstallScoreBuildingStages() {
   SetReadingStage(ReadingStage::kCorrectBarRhythms, CorrectBarRhythmsStage);
   // After a page is read: its faulty bars counted.
   CurrentHandOverHooks().markInaccuratePage = MarkInaccuratePage;
+  // The score's streams readied for each page merged.
+  CurrentHandOverHooks().finishPageStreams = FinishPagePartStreams;
+  // A page that is not merged leaves the score's part count as it was.
+  CurrentHandOverHooks().pageNotMerged = ForgetUnmergedPartSlots;
 }

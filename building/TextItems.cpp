@@ -225,9 +225,16 @@ int WriteLinkedTextItem(BuildContext& context, int slot, int code, uint32_t link
 
 int WritePageTexts(BuildContext& context) { return WritePageTextItems(context) ? 1 : 0; }
 
+int WriteLinkedChordGrid(BuildContext& context, int slot, uint32_t link, int32_t referenceX, const StaveRow& row) {
+  const PageLists& l = context.lists;
+  if (!l.grids || link >= l.gridCount) return 0;
+  return WriteChordGridItem(context, slot, l.grids[link], referenceX, row) ? 1 : 0;
+}
+
 void InstallTextItemWriters() {
   TextItemWriters& writers = ReadingBuildContext().textItems;
   writers.text = WriteLinkedTextItem;
+  writers.chordGrid = WriteLinkedChordGrid;
   writers.pageTexts = WritePageTexts;
   writers.prePassKinds = GiveEngineTextPrePassKinds;
 }

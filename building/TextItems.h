@@ -10,16 +10,6 @@
 #include "building/BuildContext.h"
 #include "building/WordMeaning.h"
 
-// A chord grid found on the page: the base fret (255: no grid), six string
-// values 0..7, the chord's name and the grid's box.
-struct ChordGridRecord {
-  uint8_t baseFret;
-  uint8_t strings[6];
-  uint8_t spare;
-  char16_t name[16];
-  int16_t left, top, right, bottom;
-};
-
 // The first bytes of the items written here.
 constexpr uint8_t kNavigationTextByte = 0x67;  // text code 27, with a style byte
 constexpr uint8_t kCodaTextByte = 0x4F;        // text code 25
@@ -57,6 +47,9 @@ bool WritePageTextItems(BuildContext& context);
 int WriteLinkedTextItem(BuildContext& context, int slot, int code, uint32_t link, int32_t referenceX,
                         const StaveRow& row);
 int WritePageTexts(BuildContext& context);
+// The chord grid item of the page's grid record link (BuildContext's grid
+// list); 0 when the list has no such record or the stream lacks room.
+int WriteLinkedChordGrid(BuildContext& context, int slot, uint32_t link, int32_t referenceX, const StaveRow& row);
 // The kinds the engine's reading suggests, given right after the part slots
 // reset the page's kinds (stages/EngineText.h).
 void GiveEngineTextPrePassKinds(BuildContext& context);

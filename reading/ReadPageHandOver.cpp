@@ -19,50 +19,35 @@ namespace {
 
 HandOverHooks hooks{};
 
-// Where page `position` begins in slot i: its recorded start, or for a
-// page after the last one the end of the items (before the end mark).
-uint32_t InsertOffset(const StreamSet& set, int slot, uint32_t (*pageStarts)[15], int pageCount, int position) {
-  const uint32_t used = StreamUsedLength(set, slot);
-  const uint8_t* bytes = StreamBytes(set, slot);
-  const uint32_t end = used > 0 && bytes[used - 1] == kEndOfScore ? used - 1 : used;
-  if (position <= pageCount && position >= 1) return std::min(pageStarts[position - 1][slot], end);
-  return end;
-}
-
-bool ScoreStreamEnds(const StreamSet& set, int slot) {
-  const uint32_t used = StreamUsedLength(set, slot);
-  return used > 0 && StreamBytes(set, slot)[used - 1] == kEndOfScore;
-}
-
 }  // namespace
 
 HandOverHooks& CurrentHandOverHooks() { return hooks; }
 
-bool MergePageStreams(StreamSet* score, StreamSet* work, uint32_t (*pageStarts)[15], int pageCount,
-                      int position) {
-  if (pageCount < 0 || pageCount >= kMaxScorePages) return false;
+bool MergePageStreams(StreamSet* score, StreamSet* work, uint32_t (*pageStarts)[kPageStartSlots], int pageCount,
+                      int position, PageStreamFinisher finish) {
+  if (!score || !work || !pageStarts || !finish || pageCount < 0 || pageCount >= kMaxScorePages) return false;
   position = std::clamp(position, 1, pageCount + 1);
-  // Every stream grows first: the page's items, its page mark and, for a
-  // stream that has no end mark yet, the end mark.
+  // Every stream grows first, so that a shortage changes nothing: the room
+  // the finisher leaves, and at least the page's items, its page mark and
+  // the end mark.
   for (int slot = 0; slot < kPartSlots; ++slot) {
-    const uint32_t n = StreamUsedLength(*work, slot);
-    const uint32_t need = n + 1 + (ScoreStreamEnds(*score, slot) ? 0 : 1);
+    const uint32_t need = std::max(kPageStreamRoom, StreamUsedLength(*work, slot) + 2);
     if (!GrowStream(score, slot, need)) return false;
   }
+  // With that room the finisher cannot fail; it leaves each stream without
+  // its end mark and records the stream's end as the new last page's start.
+  if (!finish(score, pageStarts, pageCount + 1)) return false;
   for (int slot = 0; slot < kPartSlots; ++slot) {
     const uint32_t n = StreamUsedLength(*work, slot);
-    if (!ScoreStreamEnds(*score, slot)) {
-      StreamBytes(*score, slot)[StreamUsedLength(*score, slot)] = kEndOfScore;
-      score->used[slot] = StreamUsedLength(*score, slot) + 1;
-    }
-    const uint32_t used = score->used[slot];
-    const uint32_t o = InsertOffset(*score, slot, pageStarts, pageCount, position);
+    const uint32_t used = StreamUsedLength(*score, slot);
+    const uint32_t o = std::min(pageStarts[position - 1][slot], used);
     const uint32_t inserted = n + 1;
     uint8_t* bytes = StreamBytes(*score, slot);
     std::memmove(bytes + o + inserted, bytes + o, used - o);
     if (n) std::memcpy(bytes + o, StreamBytes(*work, slot), n);
     bytes[o + n] = kPageMark;
-    score->used[slot] = used + inserted;
+    bytes[used + inserted] = kEndOfScore;
+    score->used[slot] = used + inserted + 1;
     // Later pages move up one page slot and by the inserted length.
     for (int k = pageCount; k >= position; --k) pageStarts[k][slot] = pageStarts[k - 1][slot] + inserted;
     pageStarts[position - 1][slot] = o;
@@ -84,7 +69,7 @@ void AddReadPageToScore() {
   if (record && state.pageHasItems && !Flags().abort && ScorePages.count < kMaxScorePages) {
     const int pages = ScorePages.count;
     const int position = static_cast<int>(std::clamp<uint32_t>(state.scorePosition, 1, uint32_t(pages) + 1));
-    if (MergePageStreams(&ScoreStreams, &WorkStreams, PageStarts, pages, position)) {
+    if (MergePageStreams(&ScoreStreams, &WorkStreams, PageStarts, pages, position, hooks.finishPageStreams)) {
       merged = true;
       if (hooks.setScoreModified) hooks.setScoreModified();
       const bool firstPage = pages == 0;
@@ -192,6 +177,7 @@ void OnReadingFinished() {
       ScorePages.current = std::min(ScorePages.current + 1, ScorePages.count);
     if (hooks.showMergedPage) hooks.showMergedPage(ScorePages.count == 1);
   } else {
+    if (hooks.pageNotMerged) hooks.pageNotMerged();
     WritePageIndex();
   }
   state.pageHasItems = 0;

@@ -5,18 +5,29 @@
 
 #include <cstdint>
 
+#include "score/PageMarks.h"
 #include "score/ScoreStreams.h"
+
+// Readies the score's streams for a new page, page number pageNumber of the
+// score: each stream with room, its trailing end mark dropped, and where it
+// now ends recorded in the page's row of pageStarts. 1 on success, 0 when a
+// stream cannot grow. Score building provides it.
+using PageStreamFinisher = int (*)(StreamSet* score, uint32_t (*pageStarts)[kPageStartSlots], int pageNumber);
+
+// Room the finisher leaves in every stream.
+constexpr uint32_t kPageStreamRoom = 128;
 
 // Inserts the page items of every work stream (13 slots) into the score
 // streams as page position (1-based) of a score of pageCount pages, with
 // pageStarts[k][slot] the offset where page k + 1 begins. Every score stream
 // is grown first; when one cannot grow nothing changes and the result is
-// false. On success each work stream's items, ended by a page mark, stand
-// at the page's place, every stream ends in the end-of-score mark, later
-// pages' starts move up one page and by the inserted length, and the work
-// streams are emptied.
-bool MergePageStreams(StreamSet* score, StreamSet* work, uint32_t (*pageStarts)[15], int pageCount,
-                      int position);
+// false. Then finish (null: false, nothing changed) readies the streams for
+// page pageCount + 1. On success each work stream's items, ended by a page
+// mark, stand at the page's place, every stream ends in one end-of-score
+// mark, later pages' starts move up one page and by the inserted length, and
+// the work streams are emptied.
+bool MergePageStreams(StreamSet* score, StreamSet* work, uint32_t (*pageStarts)[kPageStartSlots], int pageCount,
+                      int position, PageStreamFinisher finish);
 
 // What the merge asks of the shell; null members are skipped.
 struct HandOverHooks {
@@ -30,6 +41,12 @@ struct HandOverHooks {
   void (*redrawPagesPane)();
   void (*showMergedPage)(int firstPage);  // the score view after a merge
   int (*markInaccuratePage)();
+  // Readies the score's streams for the page being merged; without it no
+  // page is merged.
+  PageStreamFinisher finishPageStreams;
+  // The page read was not merged: what its reading gave the score (the
+  // part count its part slots raised) is taken back.
+  void (*pageNotMerged)();
   // A notice the reading thread queued, shown now (status or error text).
   void (*showNotice)(int kind, unsigned stringId);
 };

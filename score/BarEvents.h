@@ -76,8 +76,9 @@ struct ObjectBoxList {
 };
 // The row, or a zero box past the list.
 EventBox ObjectBoxRow(const ObjectBoxList& list, int32_t row);
-// Inserts a row at at (nothing past count); a full list drops its last row.
-void InsertObjectBoxRow(ObjectBoxList* list, int32_t at, const EventBox& box, float value = 0.0f);
+// Inserts a row at at (nothing past count or the room: false); a full list
+// drops its last row.
+bool InsertObjectBoxRow(ObjectBoxList* list, int32_t at, const EventBox& box, float value = 0.0f);
 // Removes the row at at (nothing past count); later rows move up.
 void RemoveObjectBoxRow(ObjectBoxList* list, int32_t at);
 // Whether an item takes a row: every item but the structure marks (bar

@@ -96,9 +96,9 @@ EventBox ObjectBoxRow(const ObjectBoxList& list, int32_t row) {
   return box;
 }
 
-void InsertObjectBoxRow(ObjectBoxList* list, int32_t at, const EventBox& box, float value) {
-  if (!list || !list->rows || list->capacity <= 0 || at < 0 || at > list->count) return;
-  if (at >= list->capacity) return;
+bool InsertObjectBoxRow(ObjectBoxList* list, int32_t at, const EventBox& box, float value) {
+  if (!list || !list->rows || list->capacity <= 0 || at < 0 || at > list->count) return false;
+  if (at >= list->capacity) return false;
   const int32_t kept = std::min(list->count, list->capacity - 1);  // a full list drops its last row
   for (int32_t r = kept; r > at; --r) {
     std::memcpy(list->rows[r], list->rows[r - 1], sizeof list->rows[r]);
@@ -110,6 +110,7 @@ void InsertObjectBoxRow(ObjectBoxList* list, int32_t at, const EventBox& box, fl
   list->rows[at][3] = box.bottom;
   if (list->values) list->values[at] = value;
   list->count = kept + 1;
+  return true;
 }
 
 void RemoveObjectBoxRow(ObjectBoxList* list, int32_t at) {

@@ -21,8 +21,11 @@ within aligned bars:
   rhythm-only  onset and duration, whatever the pitch.
 
 Precision is matched / read notes, recall matched / source notes, F1 their
-harmonic mean. Parts found are the read score's parts against the source's;
-bars found the read bars of the paired streams against the source's.
+harmonic mean. Parts found are the read score's parts against the source's,
+staves found its streams against the source's (the program writes each
+stave as a part of its own, so a piano read whole is 2 parts of 1 and 2
+staves of 2); bars found the read bars of the paired streams against the
+source's.
 
 --results takes the benchmark's per-page lines
   PAGE SOURCE READ ENGRAVER DPI CONDITION SECONDS BUILD_SECONDS ENGINE_SECONDS
@@ -188,6 +191,7 @@ def compare(source_path, read_path):
         "read_notes": sum(len(b) for bars in read.values() for b in bars),
         "matched": matched[0], "pitch": matched[1], "rhythm": matched[2],
         "source_parts": source_parts, "read_parts": read_parts,
+        "source_staves": len(source), "read_staves": len(read),
         "source_bars": sum(len(bars) for bars in source.values()), "read_bars": bars_found,
     }
 
@@ -217,15 +221,16 @@ def group_of(dpi, condition):
     return "clean %d dpi" % dpi
 
 
-HEADER = "%-34s %5s %5s %5s %5s %5s  %5s %7s %6s %6s %6s" % (
-    "page", "P", "R", "F1", "pitch", "rhy", "parts", "bars", "s/page", "build", "engine")
+HEADER = "%-34s %5s %5s %5s %5s %5s  %5s %6s %7s %6s %6s %6s" % (
+    "page", "P", "R", "F1", "pitch", "rhy", "parts", "staves", "bars", "s/page", "build", "engine")
 
 
 def line(name, c, seconds, build, engine):
     r = rates(c)
-    return "%-34s %5.3f %5.3f %5.3f %5.3f %5.3f  %2d/%-2d %3d/%-3d %6.2f %6.3f %6.3f" % (
+    return "%-34s %5.3f %5.3f %5.3f %5.3f %5.3f  %2d/%-2d  %2d/%-3d %3d/%-3d %6.2f %6.3f %6.3f" % (
         name[:34], r["precision"], r["recall"], r["f1"], r["pitch_f1"], r["rhythm_f1"], c["read_parts"],
-        c["source_parts"], c["read_bars"], c["source_bars"], seconds, build, engine)
+        c["source_parts"], c["read_staves"], c["source_staves"], c["read_bars"], c["source_bars"], seconds, build,
+        engine)
 
 
 def report(results, root, out=sys.stdout):
@@ -268,8 +273,9 @@ def main(args):
         print("notes: source %d, read %d, matched %d" % (c["source_notes"], c["read_notes"], c["matched"]))
         print("precision %.3f recall %.3f F1 %.3f; pitch-only F1 %.3f, rhythm-only F1 %.3f" %
               (r["precision"], r["recall"], r["f1"], r["pitch_f1"], r["rhythm_f1"]))
-        print("parts %d of %d, bars %d of %d" % (c["read_parts"], c["source_parts"], c["read_bars"],
-                                                c["source_bars"]))
+        print("parts %d of %d, staves %d of %d, bars %d of %d" % (
+            c["read_parts"], c["source_parts"], c["read_staves"], c["source_staves"], c["read_bars"],
+            c["source_bars"]))
         return 0
     if len(args) in (2, 4) and args[0] == "--results":
         root = args[3] if len(args) == 4 and args[2] == "--root" else os.path.dirname(os.path.abspath(args[1]))

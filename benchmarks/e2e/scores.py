@@ -59,7 +59,11 @@ def voice_length(voice):
 
 def write_voice(out, voice, number, staff, tied_from):
     """Writes one voice of one bar; tied_from holds the pitches whose tie from
-    the voice's previous note stops here (updated for the next note)."""
+    the voice's previous note stops here (updated for the next note). staff
+    is None in a part of one stave: its notes name no staff, since
+    musicxml2ly engraves notes that name one in a part without <staves> on
+    a stave of their own below an empty one."""
+    staff_xml = "" if staff is None else "<staff>%d</staff>" % staff
     tokens = voice.split()
     in_triplet = 0
     for token in tokens:
@@ -76,10 +80,10 @@ def write_voice(out, voice, number, staff, tied_from):
             in_triplet = 0
         if not pitches:
             out.append('<note><rest/><duration>%d</duration><voice>%d</voice><type>%s</type>%s%s'
-                       '<staff>%d</staff></note>' % (duration, number, kind, "<dot/>" * dots,
-                                                     '<time-modification><actual-notes>3</actual-notes>'
-                                                     '<normal-notes>2</normal-notes></time-modification>'
-                                                     if triplet else "", staff))
+                       '%s</note>' % (duration, number, kind, "<dot/>" * dots,
+                                      '<time-modification><actual-notes>3</actual-notes>'
+                                      '<normal-notes>2</normal-notes></time-modification>'
+                                      if triplet else "", staff_xml))
             tied_from.clear()
             continue
         stops = set(tied_from)
@@ -97,12 +101,12 @@ def write_voice(out, voice, number, staff, tied_from):
             notations = tied_xml + (tuplet_mark if i == 0 else "")
             out.append(
                 '<note>%s<pitch><step>%s</step>%s<octave>%d</octave></pitch><duration>%d</duration>%s'
-                '<voice>%d</voice><type>%s</type>%s%s%s<staff>%d</staff>%s%s</note>'
+                '<voice>%d</voice><type>%s</type>%s%s%s%s%s%s</note>'
                 % ("<chord/>" if i else "", step, "<alter>%d</alter>" % alter if alter else "", octave, duration,
                    tie_xml, number, kind, "<dot/>" * dots,
                    '<time-modification><actual-notes>3</actual-notes><normal-notes>2</normal-notes>'
                    '</time-modification>' if triplet else "",
-                   "", staff,
+                   "", staff_xml,
                    "<notations>%s</notations>" % notations if notations else "",
                    '<lyric number="1"><syllabic>single</syllabic><text>%s</text></lyric>' % lyric
                    if lyric and i == 0 else ""))
@@ -132,8 +136,9 @@ def musicxml(score):
             out.append('<measure number="%d">' % (m + 1))
             change = changes.get(m, {})
             if m == 0:
-                clefs = "".join('<clef number="%d"><sign>%s</sign><line>%d</line></clef>'
-                                % (s + 1, CLEFS[c][0], CLEFS[c][1]) for s, c in enumerate(part["clefs"]))
+                clefs = "".join('<clef%s><sign>%s</sign><line>%d</line></clef>'
+                                % (' number="%d"' % (s + 1) if staves > 1 else "", CLEFS[c][0], CLEFS[c][1])
+                                for s, c in enumerate(part["clefs"]))
                 out.append('<attributes><divisions>%d</divisions><key><fifths>%d</fifths></key>'
                            '<time><beats>%d</beats><beat-type>%d</beat-type></time>%s%s</attributes>'
                            % (DIVISIONS, score["key"], beats, beat_type,
@@ -157,7 +162,8 @@ def musicxml(score):
                     if not first:
                         out.append('<backup><duration>%d</duration></backup>' % bar_length)
                     first = False
-                    write_voice(out, voice, s * 4 + v + 1, s + 1, ties.setdefault((s, v), set()))
+                    write_voice(out, voice, s * 4 + v + 1, s + 1 if staves > 1 else None,
+                                ties.setdefault((s, v), set()))
             if m == len(part["bars"]) - 1:
                 out.append('<barline location="right"><bar-style>light-heavy</bar-style></barline>')
             out.append('</measure>')

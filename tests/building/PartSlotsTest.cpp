@@ -90,12 +90,53 @@ TEST_F(PartSlotsTest, StavesOfEachSystemLandInSlotsOfTheirSort) {
     SCOPED_TRACE(c.name);
     ResetPartRecords();
     context = BuildContext{};
+    int scorePages = 0;
     for (Page page : c.pages) {
+      // The reading's snapshot: the pages the score holds before this one.
+      context.snapshot.pageCount = scorePages++;
       EXPECT_EQ(Assign(page.rows), 0);
       EXPECT_EQ(context.partCount, page.parts);
       EXPECT_EQ(Numbers(page.rows), page.numbers);
     }
   }
+}
+
+// A new score takes the slots its first page needs, whatever the score read
+// before it had; its later pages keep them.
+TEST_F(PartSlotsTest, TheFirstPageOfAScoreOpensOnlyTheSlotsItNeeds) {
+  auto chorale = Rows({{0, 5, 0, 48}, {0, 5, 0, 48}, {0, 5, 0, 48}, {0, 5, 0, 48}});
+  Assign(chorale);
+  ASSERT_EQ(context.partCount, 5);
+  // The next reading starts with the count the last one left.
+  context.snapshot.pageCount = 0;
+  auto melody = Rows({{0, 5, 0, 48}, {1, 5, 0, 48}});
+  Assign(melody);
+  EXPECT_EQ(context.partCount, 2);
+  EXPECT_EQ(Numbers(melody), (std::vector<int>{1, 1}));
+  EXPECT_EQ(PartTablatureFlags[1].kind, 5u);
+  context.snapshot.pageCount = 1;
+  auto tablature = Rows({{0, 6, 1, 60}});
+  Assign(tablature);
+  EXPECT_EQ(context.partCount, 2);  // the slot the score has
+
+  // The stage gives the score the first page's count, and only raises it
+  // on a later page.
+  const int32_t parts = PartCount;
+  for (int scorePages : {0, 1}) {
+    SCOPED_TRACE(scorePages);
+    PartCount = 5;
+    ReadingBuildContext() = BuildContext{};
+    ReadingBuildContext().snapshot.pageCount = scorePages;
+    ReadingBuildContext().partCount = scorePages ? 5 : 0;
+    auto rows = Rows({{0, 5, 0, 48}});
+    StageContext stage;
+    stage.rows = rows.data();
+    stage.staveCount = 1;
+    EXPECT_EQ(AssignStavesToPartsStage(stage), 1);
+    EXPECT_EQ(PartCount, scorePages ? 5 : 2);
+  }
+  PartCount = parts;
+  ReadingBuildContext() = BuildContext{};
 }
 
 TEST_F(PartSlotsTest, NewSlotsAreDescribedFromTheModelSystem) {

@@ -9,6 +9,8 @@
 #include "building/BuildContext.h"
 #include "building/ScoreBuildingStages.h"
 #include "pages/PageTable.h"
+#include "platform/Folders.h"
+#include "platform/Platform.h"
 #include "platform/ShellFlags.h"
 #include "reading/ReadPageHandOver.h"
 #include "reading/ReadingThread.h"
@@ -16,6 +18,7 @@
 #include "score/ScoreFile.h"
 #include "score/ScoreStreams.h"
 #include "tests/reading/ScriptedReading.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace {
 
@@ -106,12 +109,56 @@ TEST_F(StaveGroupReadingTest, ARecognisedSystemBecomesThePartStreamOfTheScore) {
                           0x80};
   EXPECT_EQ(part, expected);
   EXPECT_EQ(readPage.boxCount, 6);
-  ASSERT_TRUE(MergePageStreams(&ScoreStreams, &WorkStreams, PageStarts, 0, 1));
+  // The hand-over merges the page through score building's finisher (and
+  // saves the page's data into a page store of its own).
+  ScratchFolder store;
+  const std::u16string savedData = DataFolder();
+  SetDataFolder(store.Path().c_str());
+  char16_t pages[600];
+  ASSERT_TRUE(MakeMusicPagesPath(pages, 600, u""));
+  ASSERT_TRUE(platform::MakeDirectory(pages));
+  host.posted.clear();
+  AddReadPageToScore();
+  SetDataFolder(savedData.c_str());
+  EXPECT_EQ(host.posted, (std::vector<unsigned>{kReadingEndedMessage}));
+  ASSERT_EQ(ScorePages.count, 1);
   const Bytes score(StreamBytes(ScoreStreams, 1), StreamBytes(ScoreStreams, 1) + ScoreStreams.used[1]);
   Bytes merged = expected;
   merged.push_back(kPageMark);
   merged.push_back(kEndOfScore);
   EXPECT_EQ(score, merged);
+  EXPECT_EQ(PageStarts[0][1], 0u);
+  EXPECT_EQ(WorkStreams.used[1], 0u);
+}
+
+}  // namespace
+
+namespace {
+
+// A page whose part slots raised the score's part count while it was read,
+// and which is then not merged (the user stopped the reading), leaves the
+// score with the parts it had.
+TEST_F(StaveGroupReadingTest, APageThatIsNotMergedLeavesThePartCountAsItWas) {
+  ScorePages.count = 1;
+  PartCount = 1;
+  PrepareReadingBuildContext();
+  ReadingThreadBody();
+  ASSERT_EQ(host.posted, (std::vector<unsigned>{kReadPageDoneMessage}));
+  EXPECT_EQ(PartCount, 2);  // raised while the page was read
+  Flags().abort = 1;
+
+  ScratchFolder store;
+  const std::u16string savedData = DataFolder();
+  SetDataFolder(store.Path().c_str());
+  char16_t pages[600];
+  ASSERT_TRUE(MakeMusicPagesPath(pages, 600, u""));
+  ASSERT_TRUE(platform::MakeDirectory(pages));
+  AddReadPageToScore();
+  pageTable.rows[0].flags = 0;  // nothing more to read
+  OnReadingFinished();
+  SetDataFolder(savedData.c_str());
+  EXPECT_EQ(PartCount, 1);
+  EXPECT_EQ(ScorePages.count, 1);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include "building/BuildContext.h"
 #include "building/StaveGroupPass.h"
+#include "building/TextItems.h"
 #include "tests/building/StaveGroupFixture.h"
 
 namespace {
@@ -266,6 +267,52 @@ TEST_F(StaveGroupTest, TextsOfRestsAndChordsGoToTheTextWriters) {
   EXPECT_EQ(textCalls[1].x, 400);
   EXPECT_EQ(pageTextCalls, 1);
   EXPECT_GE(StreamCapacity(streams, 0), 3u * 80u);
+}
+
+// A rest's grid mark writes the page's grid record it links, right after the
+// rest, with the grid's box; a link past the page's grids writes nothing.
+TEST_F(StaveGroupTest, AGridMarkWritesTheLinkedChordGrid) {
+  InstallTextItemWriters();
+  context.textItems = ReadingBuildContext().textItems;
+  ChordGridRecord grids[1] = {};
+  grids[0].baseFret = 3;
+  for (int k = 0; k < 6; ++k) grids[0].strings[k] = static_cast<uint8_t>(k + 1);
+  grids[0].left = 295;
+  grids[0].right = 330;
+  grids[0].top = 10;
+  grids[0].bottom = 40;
+  context.lists.grids = grids;
+  context.lists.gridCount = 1;
+  AddStave(0, 1);
+  SymbolRecord& rest = AddSymbol(kSymbolRestBase + 5, 300, 310, 6, 10);
+  rest.appenditures[0].kind = 176;
+  rest.appenditures[0].markIndex = 0;
+  rest.appenditures[1].kind = 176;
+  rest.appenditures[1].markIndex = 1;
+  rest.appenditureCount = 2;
+  ASSERT_EQ(Run(), 1);
+  const Bytes part = Slot(1);
+  const auto boxes = Boxes();
+  size_t restAt = 0;
+  while (restAt < part.size() && (part[restAt] & 7) != kItemRest) {
+    uint32_t length = 0;
+    ASSERT_TRUE(ItemLengthWithin(part.data() + restAt, part.size() - restAt, context.version, &length));
+    restAt += length;
+  }
+  ASSERT_LT(restAt + 2, part.size());
+  size_t restBox = 0;
+  while (restBox < boxes.size() && boxes[restBox][0] != 300) ++restBox;
+  ASSERT_LT(restBox + 1, boxes.size());
+  EXPECT_EQ(boxes[restBox + 1], (std::vector<int>{295, 330, 10, 40}));
+  const uint8_t* grid = part.data() + restAt + 2;
+  ASSERT_EQ(grid[0], kChordSymbolFirstByte);
+  uint8_t fields[kChordDiagramFieldCount];
+  ASSERT_TRUE(GetChordDiagramFields(grid, fields, context.version));
+  EXPECT_EQ(fields[0], 3);
+  EXPECT_EQ(fields[6], 6);
+  uint32_t length = 0;
+  ASSERT_TRUE(ItemLengthWithin(grid, part.data() + part.size() - grid, context.version, &length));
+  EXPECT_NE(grid[length], kChordSymbolFirstByte);  // one grid only
 }
 
 TEST(BuildContextTest, ReadingContextTakesAFreshCopyAndKeepsItsWriters) {

@@ -19,6 +19,7 @@
 #include "reading/ReadPageHandOver.h"
 #include "reading/ScoreTitle.h"
 #include "score/ScoreFile.h"
+#include "score/ScoreItem.h"
 #include "tests/reading/ScriptedReading.h"
 #include "tests/support/BoxRecorder.h"
 
@@ -244,6 +245,17 @@ int StageGivesItems(StageContext&) {
   return 1;
 }
 
+// Stands in for score building's finisher: every stream ends where the new
+// page begins.
+int RecordStreamEnds(StreamSet* score, uint32_t (*pageStarts)[kPageStartSlots], int pageNumber) {
+  for (int slot = 0; slot < kPartSlots; ++slot) {
+    uint32_t used = StreamUsedLength(*score, slot);
+    if (used > 0 && StreamBytes(*score, slot)[used - 1] == kEndOfScore) score->used[slot] = --used;
+    pageStarts[pageNumber - 1][slot] = used;
+  }
+  return 1;
+}
+
 }  // namespace
 
 TEST(ScoreTitleFromPageName, TitlesFromPageNames) {
@@ -261,6 +273,8 @@ TEST_F(ReadingThreadTest, ANewScoreIsNamedAfterItsFirstReadPage) {
   const char16_t name[] = u"Sonata page 3.tif";
   std::copy(std::begin(name), std::end(name), pageTable.rows[0].name);
   CurrentScore = ScoreDocument{};
+  const HandOverHooks saved = CurrentHandOverHooks();
+  CurrentHandOverHooks().finishPageStreams = RecordStreamEnds;
   SetReadingStage(ReadingStage::kCorrectBarRhythms, StageGivesItems);
   ReadingThreadBody();
   AddReadPageToScore();
@@ -277,6 +291,7 @@ TEST_F(ReadingThreadTest, ANewScoreIsNamedAfterItsFirstReadPage) {
   AddReadPageToScore();
   EXPECT_EQ(ScorePages.count, 2);
   EXPECT_EQ(std::u16string(CurrentScore.title), u"Sonata");
+  CurrentHandOverHooks() = saved;
   CurrentScore = ScoreDocument{};
   ResetScoreContent();
 }

@@ -87,6 +87,22 @@ class CompareScoresTest(unittest.TestCase):
         c, r = self.compare(source, read)
         self.assertEqual(r["f1"], 1.0)
 
+    def test_a_piano_read_as_one_part_per_stave_finds_every_stave(self):
+        piano = scores.score_named("piano")
+        read = dict(piano, parts=[{"name": "P%d" % s, "clefs": [clef],
+                                   "bars": [[bar[s]] for bar in piano["parts"][0]["bars"]]}
+                                  for s, clef in enumerate(piano["parts"][0]["clefs"])])
+        c, r = self.compare(piano, read)
+        self.assertEqual(r["f1"], 1.0)
+        self.assertEqual((c["read_parts"], c["source_parts"]), (2, 1))
+        self.assertEqual((c["read_staves"], c["source_staves"]), (2, 2))
+
+    def test_notes_of_a_one_stave_part_name_no_stave(self):
+        # musicxml2ly engraves notes that name a stave in a part without
+        # <staves> on a stave of their own, below an empty one.
+        self.assertNotIn("<staff>", scores.musicxml(scores.score_named("voices")))
+        self.assertIn("<staff>2</staff>", scores.musicxml(scores.score_named("piano")))
+
     def test_a_missing_part_and_an_empty_read(self):
         c, r = self.compare(score(BASE, parts=2), score(BASE))
         self.assertEqual((c["read_parts"], c["source_parts"]), (1, 2))
