@@ -11,6 +11,7 @@
 #include "platform/TextUtils.h"
 #include "platform/win32/AppWindows.h"
 #include "reading/PreparePage.h"
+#include "reading/ReadingThread.h"
 #include "resources/ResourceIds.h"
 #include "score/FileOpener.h"
 #include "score/FileOpenerHooks.h"
@@ -99,6 +100,11 @@ void ShutDown() {
   StartupProgress& p = Progress();
   if (p.shutDown) return;
   p.shutDown = true;
+  // A reading thread that ended after the last message was handled is still
+  // joinable; one still running is told to stop. Either is joined before the
+  // program's statics go, which would otherwise end the process abnormally.
+  if (ReadingActive()) Flags().abort = 1;
+  JoinReadingThread();
   KeepWork();
   FreeWorkingBuffers();
   FreeShapeDatabases();
