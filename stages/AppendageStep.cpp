@@ -1,9 +1,11 @@
 #include "stages/AppendageStep.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <new>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/Messages.h"
@@ -90,6 +92,50 @@ bool AddItem(NoteRecord& n, const Appenditure& item) {
 
 // ---- Phase 1: accidentals ----
 
+// What the accidental samples make of one box's cells: per kind (natural,
+// sharp, flat) the best group score and the first group, in database order,
+// that reaches it. The scan meets the same cells again and again (paper,
+// stave lines alone, an accidental seen from a neighbouring note), so the
+// answers are kept while the group is read. A score below the least a candidate needs
+// counts as 0: it can decide nothing.
+struct GroupMatches {
+  int score[3] = {0, 0, 0};
+  int group[3] = {0, 0, 0};
+};
+
+class MatchMemo {
+ public:
+  const GroupMatches& Of(const uint8_t* cells, const std::vector<const uint8_t*>& groups) {
+    Key key;
+    std::memcpy(key.data(), cells, key.size());
+    auto found = memo_.find(key);
+    if (found != memo_.end()) return found->second;
+    if (memo_.size() >= kMostKept) memo_.clear();
+    GroupMatches m;
+    for (size_t k = 0; k < groups.size(); ++k) {
+      const int kind = ZoneHeaderType(groups[k]) - kAccidentalNatural;
+      const int score = BestGroupScore(ZoneGrid::k8x8, cells, groups[k], kAccidentalSafe, 0);
+      if (score > m.score[kind] && score >= kAccidentalLeast) {
+        m.score[kind] = score;
+        m.group[kind] = static_cast<int>(k);
+      }
+    }
+    return memo_.emplace(key, m).first->second;
+  }
+
+ private:
+  using Key = std::array<uint8_t, 32>;
+  struct KeyHash {
+    size_t operator()(const Key& k) const {
+      uint64_t h = 0xcbf29ce484222325ull;
+      for (uint8_t b : k) h = (h ^ b) * 0x100000001b3ull;
+      return static_cast<size_t>(h);
+    }
+  };
+  static constexpr size_t kMostKept = 1 << 16;
+  std::unordered_map<Key, GroupMatches, KeyHash> memo_;
+};
+
 struct Match {
   int score = 0;
   int32_t x = 0, y = 0;
@@ -97,7 +143,8 @@ struct Match {
 };
 
 void FindAccidental(const Group& g, int row, NoteRecord* notes, uint32_t noteCount, uint32_t self,
-                    const SymbolRecord* symbols, uint32_t symbolCount, const std::vector<const uint8_t*>& groups) {
+                    const SymbolRecord* symbols, uint32_t symbolCount, const std::vector<const uint8_t*>& groups,
+                    MatchMemo& matches) {
   const AppendagePage& page = g.page;
   NoteRecord& note = notes[self];
   const bool uncertain = note.uncertain != 0;
@@ -146,11 +193,10 @@ void FindAccidental(const Group& g, int row, NoteRecord* notes, uint32_t noteCou
     for (int32_t y = top; y + s <= bottom + 1 && y + s <= page.height && !enough; ++y) {
       if (x + u > page.width) continue;
       if (!ComputeZoneFeatures(page.image, x, y, u, s, static_cast<int>(page.strideWords) - 1, grid, features)) continue;
-      for (const uint8_t* group : groups) {
-        const int kind = ZoneHeaderType(group) - kAccidentalNatural;
-        const int score = BestGroupScore(ZoneGrid::k8x8, features + 2, group, kAccidentalSafe, 0);
-        if (score > best[kind].score) best[kind] = Match{score, x, y, group};
-        if (score >= kAccidentalEnough) enough = true;
+      const GroupMatches& m = matches.Of(features + 2, groups);
+      for (int kind = 0; kind < 3; ++kind) {
+        if (m.score[kind] > best[kind].score) best[kind] = Match{m.score[kind], x, y, groups[m.group[kind]]};
+        if (m.score[kind] >= kAccidentalEnough) enough = true;
       }
     }
   }
@@ -585,11 +631,12 @@ int ReadAppenditures(const AppendagePage& page, NoteRecord* notes, uint32_t& not
     if (t >= kAccidentalNatural && t <= kAccidentalFlat) groups.push_back(db.Record(ZoneGrid::k8x8, k));
   }
 
+  MatchMemo matches;
   for (uint32_t i = 0; i < noteCount; ++i) {
     if (page.keepGoing && !page.keepGoing()) return 0;
     const int row = NoteStaveRow(page, notes[i].stave);
     if (row < 0 || !Live(notes[i]) || page.rows[row].kind != 0 || groups.empty()) continue;
-    FindAccidental(g, row, notes, noteCount, i, symbols, symbolCount, groups);
+    FindAccidental(g, row, notes, noteCount, i, symbols, symbolCount, groups, matches);
   }
   DropStrayAccidentals(notes, noteCount);
   SplitCompositeAccidentals(notes, noteCount);
