@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/Messages.h"
+#include "reading/ObjectSearch.h"
 #include "reading/ShapeWindows.h"
 #include "reading/StaveSpacing.h"
 #include "shapes/ClassifierStartup.h"
@@ -19,6 +20,7 @@
 #include "stages/AccidentalInk.h"
 #include "stages/BigSymbolStep.h"
 #include "stages/NoteRecords.h"
+#include "stages/NoteheadVerification.h"
 #include "stages/SymbolRecords.h"
 
 namespace {
@@ -187,9 +189,13 @@ void FindAccidental(const Group& g, int row, NoteRecord* notes, uint32_t noteCou
   const ZoneGridParameters& grid = GridParameters(ZoneGrid::k8x8);
   uint8_t features[2 + 32];
   bool enough = false;
+  // A box of the scan can meet an engine object only where the whole
+  // window does: one question for the window spares one per column.
+  const bool engineInWindow = page.engineObjectIn && page.engineObjectIn(row, left, top, right, bottom);
   for (int32_t x = right - u + 1; x >= left && !enough; --x) {
     const Box box{x, top, x + u - 1, bottom};
     if (Claimed(page, row, box, notes, noteCount, self, symbols, symbolCount, false)) break;
+    if (engineInWindow && page.engineObjectIn(row, box.left, box.top, box.right, box.bottom)) break;
     for (int32_t y = top; y + s <= bottom + 1 && y + s <= page.height && !enough; ++y) {
       if (x + u > page.width) continue;
       if (!ComputeZoneFeatures(page.image, x, y, u, s, static_cast<int>(page.strideWords) - 1, grid, features)) continue;
@@ -211,19 +217,16 @@ void FindAccidental(const Group& g, int row, NoteRecord* notes, uint32_t noteCou
   int score = 0;
   const int kind = ChooseAccidentalKind(ink, &score);
   if (kind < 0 || score < kAccidentalEnough) return;
-  // Heads in the accidental's box: only a firm accidental over heads that are
-  // not note heads of their own.
-  const Box box{winner->x, winner->y - s, winner->x + u, winner->y + 2 * s};
-  bool headThere = false, headAllows = true;
-  for (uint32_t i = 0; i < noteCount; ++i) {
-    const NoteRecord& n = notes[i];
-    if (i == self || !Live(n) || n.stave != note.stave || !Overlap(HeadBox(n), box)) continue;
-    headThere = true;
-    int stem = 0;
-    for (int16_t l : n.stemLength) stem = std::max<int>(stem, l);
-    if (n.kind < kNoteQuaver || stem >= 4) headAllows = false;
-  }
-  if (headThere && (!headAllows || score < kAccidentalSafe)) return;
+  // Heads in the accidental's box (the note's own aside): only a firm
+  // accidental stands over them, and only over heads of quavers or longer
+  // with short stems, not stacked three deep.
+  int32_t longestStem = 0, mostOverlapping = 0;
+  const int32_t headKind = FindNoteKindInBox(notes, noteCount, winner->x, winner->x + u, winner->y - s,
+                                             winner->y + 2 * s, static_cast<int32_t>(self), &longestStem,
+                                             &mostOverlapping);
+  const bool headsAllow = headKind >= static_cast<int32_t>(kNoteQuaver) && longestStem < 4 && mostOverlapping < 3 &&
+                          score >= kAccidentalSafe;
+  if (headKind >= 0 && !headsAllow) return;
   Appenditure item{};
   item.kind = static_cast<uint16_t>(kind);
   item.left = static_cast<int16_t>(winner->x);
@@ -426,6 +429,12 @@ bool CopyInk(const InkPage& ink, int32_t x, int32_t y) {
   return (ink.bits[static_cast<size_t>(y) * rowBytes + static_cast<size_t>(x >> 3)] >> (x & 7)) & 1;
 }
 
+bool PaperRow(const InkPage& ink, int32_t x0, int32_t x1, int32_t y) {
+  for (int32_t x = x0; x <= x1; ++x)
+    if (CopyInk(ink, x, y)) return false;
+  return true;
+}
+
 // A dot in the columns x0..x1 and rows top..bottom: rows holding one short
 // run of ink with paper on both sides, at least minRows and at most maxRows
 // of them, paper above and below.
@@ -463,8 +472,11 @@ bool FindDot(const InkPage& ink, int32_t x0, int32_t x1, int32_t top, int32_t bo
     }
     if (runStart >= 0) {
       const int32_t rows = y - runStart;
-      const bool paperAbove = runStart > top || !CopyInk(ink, blob.left, runStart - 1);
-      if (rows >= minRows && rows <= maxRows && (empty || y > bottom) && paperAbove) {
+      // Paper above and below: beyond the window's edge rows as well, or a
+      // stem or bar line cut by the window would pass for a dot.
+      const bool paperAbove = runStart > top || PaperRow(ink, blob.left, blob.right, runStart - 1);
+      const bool paperBelow = y <= bottom ? empty : PaperRow(ink, blob.left, blob.right, y);
+      if (rows >= minRows && rows <= maxRows && paperBelow && paperAbove) {
         *dot = blob;
         return true;
       }
@@ -519,6 +531,7 @@ void FindDots(const Group& g, int row, NoteRecord* notes, uint32_t noteCount, ui
         Box dot{};
         if (!FindDot(g.copy, x, x - g.SU + s, top, bottom, 3 * s / 4, g.SU, thickness + 3 * s / 4, &dot)) continue;
         if (Claimed(page, row, dot, notes, noteCount, self, symbols, symbolCount, true)) continue;
+        if (page.engineObjectIn && page.engineObjectIn(row, dot.left, dot.top, dot.right, dot.bottom)) continue;
         if (found == 0) {
           item.kind = kOneDot;
           item.left = static_cast<int16_t>(dot.left);
@@ -671,6 +684,10 @@ int AppendituresStage(StageContext& context) {
   page.firstRow = context.firstStave;
   page.geometry = &geometry;
   page.keepGoing = [] { return PollUserAbort(1); };
+  page.engineObjectIn = [&context](int row, int32_t left, int32_t top, int32_t right, int32_t bottom) {
+    return FindObjectNearBox(context.rows, context.staveCount, row, left, top, right, bottom, 0, 0) > 0;
+  };
+  const ObjectSearchCache engineObjects;  // the engine's events read once for the whole step
   ReadingWorkLists& lists = *context.lists;
   try {
     return ReadAppenditures(page, lists.notes, lists.noteCount, lists.symbols, lists.symbolCount, classifier->shapes);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "reading/ReadingThread.h"
 #include "reading/RecognitionRecords.h"
@@ -27,6 +28,10 @@ struct AppendagePage {
   int firstRow = 0;
   StavePage* geometry = nullptr;
   int (*keepGoing)() = nullptr;  // 0: the user stopped; null: never
+  // Whether the engine recognised an object in the box on the stave of page
+  // row `row` (an accidental scan stops there, a dot there is not taken);
+  // null: the engine is not asked.
+  std::function<bool(int row, int32_t left, int32_t top, int32_t right, int32_t bottom)> engineObjectIn;
 };
 
 // 1, or 0 when the user stopped (asked once per note in both phases).

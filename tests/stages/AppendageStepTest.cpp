@@ -43,8 +43,21 @@ class AppendageScene {
     n.staveTopY = static_cast<int16_t>(top_);
     return n;
   }
+  // The engine's objects, as boxes of the page (the stave's row is 0).
+  std::vector<ArtBox> engineObjects;
+  std::vector<int> askedRows;
+  void FillRect(int x0, int y0, int x1, int y1) {
+    scene_.page.FillRect(x0, y0, x1, y1);
+    copy_.FillRect(x0, y0, x1, y1);
+  }
   int Read(std::vector<NoteRecord>& notes, std::vector<SymbolRecord>& symbols) {
     AppendagePage page;
+    page.engineObjectIn = [this](int row, int32_t left, int32_t top, int32_t right, int32_t bottom) {
+      askedRows.push_back(row);
+      for (const ArtBox& b : engineObjects)
+        if (left < b.right && right >= b.left && top < b.bottom && bottom >= b.top) return true;
+      return false;
+    };
     page.image = scene_.page.Bits();
     page.copy = copy_.Bits();
     page.strideWords = static_cast<uint32_t>(scene_.page.strideWords);
@@ -195,6 +208,102 @@ TEST(AppendageStep, NotesNearThePagesTopAndBottomStayInside) {
         EXPECT_GE(n.appenditures[k].top, 0);
         EXPECT_LT(n.appenditures[k].bottom, 300);
       }
+  }
+}
+
+// Where the engine already recognised something, the accidental scan stops
+// and a dot is not taken; objects elsewhere change nothing.
+TEST(AppendageStep, EngineObjectsStopTheScanAndRefuseDots) {
+  const struct {
+    const char* what;
+    ArtBox object;  // relative to the head's left edge and the note's y
+    int sharps, dots;
+  } cases[] = {
+      {"nothing", {0, 0, 0, 0}, 1, 1},
+      {"an object far away", {-300, -100, -280, -90}, 1, 1},
+      {"an object over the sharp", {-30, -5, -20, 5}, 0, 1},
+      {"an object over the dot", {32, -12, 38, -4}, 1, 0},
+  };
+  for (const auto& c : cases) {
+    AppendageScene scene;
+    std::vector<NoteRecord> notes = {scene.Head(16, 300)};
+    const int y = scene.NoteY(16);
+    scene.Stamp(SymbolGlyph("sharp", kSpace), 300 - 32, y);
+    scene.Stamp(SymbolGlyph("dot", kSpace), notes[0].right + 7, scene.NoteY(17));
+    if (c.object.right > c.object.left)
+      scene.engineObjects.push_back({300 + c.object.left, y + c.object.top, 300 + c.object.right, y + c.object.bottom});
+    std::vector<SymbolRecord> symbols;
+    ASSERT_EQ(scene.Read(notes, symbols), 1);
+    ASSERT_EQ(notes.size(), 1u);
+    int sharps = 0;
+    for (int kind : Kinds(notes[0])) sharps += kind == 129;
+    EXPECT_EQ(sharps, c.sharps) << c.what;
+    EXPECT_EQ(notes[0].dots, c.dots) << c.what;
+    EXPECT_FALSE(scene.askedRows.empty()) << c.what;
+    for (int row : scene.askedRows) EXPECT_EQ(row, 0) << c.what;
+  }
+}
+
+// A stem or bar line that the dot window cuts at its edge is no dot: the
+// blob must have paper below it beyond the window as well.
+TEST(AppendageStep, AStrokeRunningOutOfTheDotWindowIsNoDot) {
+  for (int fromStep : {17, 16}) {  // from the dot's space down, and from the line below it
+    AppendageScene scene;
+    std::vector<NoteRecord> notes = {scene.Head(17, 300)};
+    const int x = notes[0].right + 9;
+    scene.FillRect(x, scene.NoteY(fromStep), x + 2, scene.NoteY(fromStep) + 3 * kSpace);
+    std::vector<SymbolRecord> symbols;
+    ASSERT_EQ(scene.Read(notes, symbols), 1);
+    EXPECT_EQ(notes[0].dots, 0) << "stroke from step " << fromStep;
+    EXPECT_EQ(notes[0].appenditureCount, 0) << "stroke from step " << fromStep;
+  }
+}
+
+// Heads standing in the accidental's box: a sharp is kept over heads of
+// quavers or longer with short stems, not over a semiquaver's head, a long
+// stem or three heads stacked across; the heads may be of any stave.
+TEST(AppendageStep, HeadsInTheAccidentalsBoxDecideWhetherItStays) {
+  const struct {
+    const char* what;
+    uint32_t kind;
+    int16_t stem;
+    int stacked;
+    int16_t stave;
+    int sharps;
+  } cases[] = {
+      {"a crotchet", kNoteCrotchet, 0, 1, 0, 1},
+      {"a crotchet of the stave below", kNoteCrotchet, 0, 1, 1, 1},
+      {"a semiquaver", kNoteSemiquaver, 0, 1, 0, 0},
+      {"a semiquaver of the stave below", kNoteSemiquaver, 0, 1, 1, 0},
+      {"a crotchet with a long stem", kNoteCrotchet, 4, 1, 0, 0},
+      {"three crotchets stacked", kNoteCrotchet, 0, 3, 0, 0},
+  };
+  for (const auto& c : cases) {
+    AppendageScene scene;
+    std::vector<NoteRecord> notes = {scene.Head(16, 300)};
+    const int y = scene.NoteY(16);
+    scene.Stamp(SymbolGlyph("sharp", kSpace), 300 - 32, y);
+    // Above the scan's window, inside the accidental's box (which reaches a
+    // space and a half above the note's position).
+    for (int k = 0; k < c.stacked; ++k) {
+      NoteRecord other{};
+      other.left = static_cast<int16_t>(262 + k);
+      other.right = static_cast<int16_t>(288 + k);
+      other.top = static_cast<int16_t>(y - 44);
+      other.bottom = static_cast<int16_t>(y - 25);
+      other.space = kSpace;
+      other.step = 20;
+      other.kind = c.kind;
+      other.stave = c.stave;
+      other.origin = 100;
+      other.stemLength[0] = c.stem;
+      notes.push_back(other);
+    }
+    std::vector<SymbolRecord> symbols;
+    ASSERT_EQ(scene.Read(notes, symbols), 1);
+    int sharps = 0;
+    for (int kind : Kinds(notes[0])) sharps += kind == 129;
+    EXPECT_EQ(sharps, c.sharps) << c.what;
   }
 }
 
