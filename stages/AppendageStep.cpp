@@ -103,7 +103,35 @@ bool AddItem(NoteRecord& n, const Appenditure& item) {
 struct GroupMatches {
   int score[3] = {0, 0, 0};
   int group[3] = {0, 0, 0};
+  bool doubleSharp = false;  // the cells show a double sharp's shape
 };
+
+// The count of cell (row, column) of packed 8 x 8 cells.
+int Cell(const uint8_t* cells, int row, int column) {
+  const int k = row * 8 + column;
+  return k % 2 == 0 ? cells[k / 2] & 15 : cells[k / 2] >> 4;
+}
+
+// A double sharp, which no natural, sharp or flat sample matches and whose
+// own samples the scan never uses: over the note position's band, four
+// solid corners, a solid middle and paper in the middle of the top and of
+// the bottom edge. The edge rows of cells are left out (stave lines may run
+// there), and so are the notches at the sides (a line may run through them).
+bool LooksLikeDoubleSharp(const uint8_t* cells) {
+  constexpr int kSolid = 10, kMiddle = 8, kPaper = 4;
+  for (int r : {1, 6})
+    for (int c : {1, 6})
+      if (Cell(cells, r, c) < kSolid) return false;
+  for (int r : {3, 4})
+    for (int c : {3, 4})
+      if (Cell(cells, r, c) < kMiddle) return false;
+  for (int r : {1, 6}) {
+    int lightest = 15;
+    for (int c = 2; c <= 5; ++c) lightest = std::min(lightest, Cell(cells, r, c));
+    if (lightest > kPaper) return false;
+  }
+  return true;
+}
 
 class MatchMemo {
  public:
@@ -122,6 +150,7 @@ class MatchMemo {
         m.group[kind] = static_cast<int>(k);
       }
     }
+    m.doubleSharp = LooksLikeDoubleSharp(cells);
     return memo_.emplace(key, m).first->second;
   }
 
@@ -186,6 +215,7 @@ void FindAccidental(const Group& g, int row, NoteRecord* notes, uint32_t noteCou
 
   // The scan, right to left.
   Match best[3];
+  Match cross;  // the first place showing a double sharp's shape
   const ZoneGridParameters& grid = GridParameters(ZoneGrid::k8x8);
   uint8_t features[2 + 32];
   bool enough = false;
@@ -200,6 +230,7 @@ void FindAccidental(const Group& g, int row, NoteRecord* notes, uint32_t noteCou
       if (x + u > page.width) continue;
       if (!ComputeZoneFeatures(page.image, x, y, u, s, static_cast<int>(page.strideWords) - 1, grid, features)) continue;
       const GroupMatches& m = matches.Of(features + 2, groups);
+      if (m.doubleSharp && cross.score == 0) cross = Match{kAccidentalSafe, x, y, nullptr};
       for (int kind = 0; kind < 3; ++kind) {
         if (m.score[kind] > best[kind].score) best[kind] = Match{m.score[kind], x, y, groups[m.group[kind]]};
         if (m.score[kind] >= kAccidentalEnough) enough = true;
@@ -209,13 +240,21 @@ void FindAccidental(const Group& g, int row, NoteRecord* notes, uint32_t noteCou
   const Match* winner = &best[0];
   for (const Match& m : best)
     if (m.score > winner->score) winner = &m;
+  // With no sample close enough, a double sharp's shape is the candidate.
+  const bool doubleSharp = winner->score < kAccidentalLeast;
+  if (doubleSharp) winner = &cross;
   if (winner->score < kAccidentalLeast) return;
 
-  // The ink decides the kind at the best place.
+  // The ink decides the kind at the best place; the double sharp's shape
+  // stands when the ink agrees (paper above and below it).
   const int32_t limit = std::min(right, note.left - g.SU);
   const AccidentalInk ink = MeasureAccidentalInk(g.image, winner->x, winner->y, u, s, g.SU, left, limit);
   int score = 0;
-  const int kind = ChooseAccidentalKind(ink, &score);
+  int kind = ChooseAccidentalKind(ink, &score);
+  if (doubleSharp) {
+    if (kind != kAccidentalDoubleSharp) return;
+    score = winner->score;
+  }
   if (kind < 0 || score < kAccidentalEnough) return;
   // Heads in the accidental's box (the note's own aside): only a firm
   // accidental stands over them, and only over heads of quavers or longer
@@ -235,7 +274,7 @@ void FindAccidental(const Group& g, int row, NoteRecord* notes, uint32_t noteCou
   item.bottom = static_cast<int16_t>(std::min(page.height - 1, winner->y + 2 * s));
   item.quality = static_cast<int16_t>(kAccidentalSafe - score);
   item.stave = note.stave;
-  item.score = static_cast<int16_t>(((winner->group[5] >> 1) & 7) * 2);
+  item.score = winner->group ? static_cast<int16_t>(((winner->group[5] >> 1) & 7) * 2) : 0;
   AddItem(note, item);
 }
 

@@ -89,14 +89,13 @@ std::vector<int> Kinds(const NoteRecord& n) {
   return kinds;
 }
 
-// A double sharp is chosen by the ink rules only where a sharp, flat or
-// natural sample matched first (its own samples are never matched); the
-// Emmentaler double sharp matches none, so it is left to the ink tests.
+// The double sharp matches no sharp, flat or natural sample (and its own
+// samples are never matched): its shape is read where no sample came close.
 TEST(AppendageStep, AccidentalsBeforeHeadsOnLinesAndSpaces) {
   const struct {
     const char* glyph;
     int kind;
-  } accidentals[] = {{"sharp", 129}, {"flat", 130}, {"natural", 128}};
+  } accidentals[] = {{"sharp", 129}, {"flat", 130}, {"natural", 128}, {"double-sharp", 131}};
   for (const auto& a : accidentals) {
     for (int step : {16, 17, 14, 19}) {
       AppendageScene scene;
