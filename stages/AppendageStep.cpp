@@ -565,6 +565,7 @@ void FindDots(const Group& g, int row, NoteRecord* notes, uint32_t noteCount, ui
       if (note.step < 11 || note.step >= 21) bottom = std::min(page.height - 2, bottom + half);
       int found = 0;
       int32_t from = x0 - g.SU, to = x0 + 2 * s;
+      if (page.outlineWindow) page.outlineWindow(from, top, to - g.SU + s, bottom);
       Appenditure item{};
       for (int32_t x = from; x <= to && found < 2; x += g.SSU) {
         Box dot{};
@@ -708,6 +709,16 @@ int ReadAppenditures(const AppendagePage& page, NoteRecord* notes, uint32_t& not
   return 1;
 }
 
+std::function<void(int32_t, int32_t, int32_t, int32_t)> DebugWindowOutline() {
+  if (!CurrentReadingHost().DebugDrawingOn()) return nullptr;
+  return [](int32_t left, int32_t top, int32_t right, int32_t bottom) {
+    ReadingHost& host = CurrentReadingHost();
+    host.LockDrawing();
+    host.OutlineBox(left, top, right, bottom, kAppendageDebugColour);
+    host.UnlockDrawing();
+  };
+}
+
 int AppendituresStage(StageContext& context) {
   const LoadedClassifier* classifier = Classifier();
   if (!classifier || !context.image || !context.lists) return 1;
@@ -726,6 +737,7 @@ int AppendituresStage(StageContext& context) {
   page.engineObjectIn = [&context](int row, int32_t left, int32_t top, int32_t right, int32_t bottom) {
     return FindObjectNearBox(context.rows, context.staveCount, row, left, top, right, bottom, 0, 0) > 0;
   };
+  page.outlineWindow = DebugWindowOutline();
   const ObjectSearchCache engineObjects;  // the engine's events read once for the whole step
   ReadingWorkLists& lists = *context.lists;
   try {

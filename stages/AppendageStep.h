@@ -32,7 +32,16 @@ struct AppendagePage {
   // row `row` (an accidental scan stops there, a dot there is not taken);
   // null: the engine is not asked.
   std::function<bool(int row, int32_t left, int32_t top, int32_t right, int32_t bottom)> engineObjectIn;
+  // Outlines each window the dot search looks in; null: nothing is drawn.
+  std::function<void(int32_t left, int32_t top, int32_t right, int32_t bottom)> outlineWindow;
 };
+
+// The drawing colour of the step's debug outlines.
+constexpr int kAppendageDebugColour = 11;
+
+// The dot windows outlined on the page view through the reading host, under
+// its drawing lock; null while the host's debug drawing is off.
+std::function<void(int32_t left, int32_t top, int32_t right, int32_t bottom)> DebugWindowOutline();
 
 // 1, or 0 when the user stopped (asked once per note in both phases).
 int ReadAppenditures(const AppendagePage& page, NoteRecord* notes, uint32_t& noteCount, SymbolRecord* symbols,

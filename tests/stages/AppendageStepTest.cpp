@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "stages/AppendageStep.h"
@@ -22,9 +24,9 @@ class AppendageScene {
     scene_.AddStave(top, 20, width - 20);
   }
   int NoteY(int step) const { return top_ + (20 - step) * kSpace / 2; }
-  void Stamp(const refmaker::GlyphImage& glyph, int x, int y) {
-    StampGlyph(scene_.page, glyph, x, y);
+  ArtBox Stamp(const refmaker::GlyphImage& glyph, int x, int y) {
     StampGlyph(copy_, glyph, x, y);
+    return StampGlyph(scene_.page, glyph, x, y);
   }
   // A black head at x on the step; its record.
   NoteRecord Head(int step, int x) {
@@ -46,6 +48,7 @@ class AppendageScene {
   // The engine's objects, as boxes of the page (the stave's row is 0).
   std::vector<ArtBox> engineObjects;
   std::vector<int> askedRows;
+  std::function<void(int32_t, int32_t, int32_t, int32_t)> outline;
   void FillRect(int x0, int y0, int x1, int y1) {
     scene_.page.FillRect(x0, y0, x1, y1);
     copy_.FillRect(x0, y0, x1, y1);
@@ -58,6 +61,7 @@ class AppendageScene {
         if (left < b.right && right >= b.left && top < b.bottom && bottom >= b.top) return true;
       return false;
     };
+    page.outlineWindow = outline;
     page.image = scene_.page.Bits();
     page.copy = copy_.Bits();
     page.strideWords = static_cast<uint32_t>(scene_.page.strideWords);
@@ -304,6 +308,55 @@ TEST(AppendageStep, HeadsInTheAccidentalsBoxDecideWhetherItStays) {
     for (int kind : Kinds(notes[0])) sharps += kind == 129;
     EXPECT_EQ(sharps, c.sharps) << c.what;
   }
+}
+
+// A host that records what the step draws.
+class DrawingHost : public ReadingHost {
+ public:
+  bool on = false;
+  std::vector<std::string> calls;
+  std::vector<ArtBox> boxes;
+  void PostToFrame(unsigned) override {}
+  void DebugLine(const char16_t*) override {}
+  void LockDrawing() override { calls.push_back("lock"); }
+  void UnlockDrawing() override { calls.push_back("unlock"); }
+  bool DebugDrawingOn() override { return on; }
+  void OutlineBox(int32_t left, int32_t top, int32_t right, int32_t bottom, int colour) override {
+    calls.push_back("box " + std::to_string(colour));
+    boxes.push_back({left, top, right, bottom});
+  }
+};
+
+// The dot windows are outlined through the reading host, under its drawing
+// lock, in colour 11, and only while the host has debug drawing on.
+TEST(AppendageStep, DotWindowsAreOutlinedOnlyWithDebugDrawingOn) {
+  SetReadingHost(nullptr);
+  EXPECT_FALSE(DebugWindowOutline());  // off by default
+  DrawingHost host;
+  SetReadingHost(&host);
+  EXPECT_FALSE(DebugWindowOutline());
+  host.on = true;
+  AppendageScene scene;
+  std::vector<NoteRecord> notes = {scene.Head(17, 300)};
+  const ArtBox dot = scene.Stamp(SymbolGlyph("dot", kSpace), notes[0].right + 7, scene.NoteY(17));
+  scene.outline = DebugWindowOutline();
+  ASSERT_TRUE(scene.outline);
+  std::vector<SymbolRecord> symbols;
+  ASSERT_EQ(scene.Read(notes, symbols), 1);
+  SetReadingHost(nullptr);
+  EXPECT_EQ(notes[0].dots, 1);
+  ASSERT_FALSE(host.boxes.empty());
+  ASSERT_EQ(host.calls.size(), 3 * host.boxes.size());
+  for (size_t i = 0; i < host.boxes.size(); ++i) {
+    EXPECT_EQ(host.calls[3 * i], "lock");
+    EXPECT_EQ(host.calls[3 * i + 1], "box 11");
+    EXPECT_EQ(host.calls[3 * i + 2], "unlock");
+  }
+  const ArtBox& w = host.boxes.back();  // the window that gave the dot
+  EXPECT_LE(w.left, dot.left);
+  EXPECT_GE(w.right, dot.right);
+  EXPECT_LE(w.top, dot.top);
+  EXPECT_GE(w.bottom, dot.bottom);
 }
 
 Appenditure Item(int kind, int left, int right, int top, int bottom) {
