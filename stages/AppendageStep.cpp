@@ -98,8 +98,8 @@ bool AddItem(NoteRecord& n, const Appenditure& item) {
 // sharp, flat) the best group score and the first group, in database order,
 // that reaches it. The scan meets the same cells again and again (paper,
 // stave lines alone, an accidental seen from a neighbouring note), so the
-// answers are kept while the group is read. A score below the least a candidate needs
-// counts as 0: it can decide nothing.
+// answers are kept while the group is read. A score below the least a
+// candidate needs counts as 0: it can decide nothing.
 struct GroupMatches {
   int score[3] = {0, 0, 0};
   int group[3] = {0, 0, 0};
