@@ -53,13 +53,19 @@ int32_t SymbolTopY(const AppendagePage& page, int row, const SymbolRecord& s, in
   return StavePositionY(page.rows, page.rowCount, row, s.left, step, *page.geometry);
 }
 
+// A crotchet or quaver rest of the stages' own search (the engine's records
+// score 100 and more): what an accidental or a dot shows to be false. A dot
+// and the head or bar line after it easily pass for a quaver rest.
+bool IsSearchedShortRest(const SymbolRecord& s) { return (s.type == 68 || s.type == 69) && s.score < 100; }
+
 // Anything of the stave that already claims the box: another live head, an
 // accidental or text sub-item of any note (the note's own included: the
 // engine may have attached its accidental already), a live symbol.
 // Accidentals are claimed only by accidental and text items, dots by any
-// item of another note.
+// item of another note; searched short rests may be told to yield.
 bool Claimed(const AppendagePage& page, int row, const Box& box, const NoteRecord* notes, uint32_t noteCount,
-             uint32_t self, const SymbolRecord* symbols, uint32_t symbolCount, bool anyItem) {
+             uint32_t self, const SymbolRecord* symbols, uint32_t symbolCount, bool anyItem,
+             bool searchedRestsYield = false) {
   const int16_t stave = notes[self].stave;
   for (uint32_t i = 0; i < noteCount; ++i) {
     const NoteRecord& n = notes[i];
@@ -80,6 +86,7 @@ bool Claimed(const AppendagePage& page, int row, const Box& box, const NoteRecor
   for (uint32_t i = 0; i < symbolCount; ++i) {
     const SymbolRecord& s = symbols[i];
     if (s.stave != stave || s.quality >= kRejectedQuality) continue;
+    if (searchedRestsYield && IsSearchedShortRest(s)) continue;
     const Box sb{s.left, SymbolTopY(page, row, s, s.stepTop), s.right, SymbolTopY(page, row, s, s.stepBottom)};
     if (Overlap(sb, box)) return true;
   }
@@ -419,13 +426,17 @@ void ResolveSharedAccidentals(NoteRecord* notes, uint32_t noteCount, double spac
   }
 }
 
-// Crotchet and quaver rests over an accidental of a live note.
-void DropRestsOverAccidentals(const AppendagePage& page, const NoteRecord* notes, uint32_t noteCount,
-                              SymbolRecord* symbols, uint32_t& symbolCount) {
+// Searched crotchet and quaver rests over an accidental of a live note (and,
+// once the dots are read, over a dot).
+void DropRestsOverAppendages(const AppendagePage& page, const NoteRecord* notes, uint32_t noteCount,
+                             SymbolRecord* symbols, uint32_t& symbolCount, bool dotsToo) {
+  auto counts = [dotsToo](int kind) {
+    return IsAccidentalKind(kind) || (dotsToo && (kind == kOneDot || kind == kTwoDots));
+  };
   for (uint32_t i = 0; i < symbolCount;) {
     const SymbolRecord& s = symbols[i];
     bool over = false;
-    if ((s.type == 68 || s.type == 69) && s.score < 100) {
+    if (IsSearchedShortRest(s)) {
       const int row = NoteStaveRow(page, s.stave);
       if (row >= 0) {
         const Box sb{s.left, SymbolTopY(page, row, s, s.stepTop), s.right, SymbolTopY(page, row, s, s.stepBottom)};
@@ -433,7 +444,7 @@ void DropRestsOverAccidentals(const AppendagePage& page, const NoteRecord* notes
           const NoteRecord& n = notes[k];
           if (!Live(n) || n.stave != s.stave) continue;
           for (int p = 0; p < n.appenditureCount && !over; ++p)
-            over = IsAccidentalKind(n.appenditures[p].kind) && Overlap(ItemBox(n.appenditures[p]), sb);
+            over = counts(n.appenditures[p].kind) && Overlap(ItemBox(n.appenditures[p]), sb);
         }
       }
     }
@@ -570,7 +581,7 @@ void FindDots(const Group& g, int row, NoteRecord* notes, uint32_t noteCount, ui
       for (int32_t x = from; x <= to && found < 2; x += g.SSU) {
         Box dot{};
         if (!FindDot(g.copy, x, x - g.SU + s, top, bottom, 3 * s / 4, g.SU, thickness + 3 * s / 4, &dot)) continue;
-        if (Claimed(page, row, dot, notes, noteCount, self, symbols, symbolCount, true)) continue;
+        if (Claimed(page, row, dot, notes, noteCount, self, symbols, symbolCount, true, true)) continue;
         if (page.engineObjectIn && page.engineObjectIn(row, dot.left, dot.top, dot.right, dot.bottom)) continue;
         if (found == 0) {
           item.kind = kOneDot;
@@ -694,7 +705,7 @@ int ReadAppenditures(const AppendagePage& page, NoteRecord* notes, uint32_t& not
   DropStrayAccidentals(notes, noteCount);
   SplitCompositeAccidentals(notes, noteCount);
   ResolveSharedAccidentals(notes, noteCount, g.spacing);
-  DropRestsOverAccidentals(page, notes, noteCount, symbols, symbolCount);
+  DropRestsOverAppendages(page, notes, noteCount, symbols, symbolCount, false);
   DropHeadsInAccidentals(notes, noteCount);
   DropItemsUnderSymbols(notes, noteCount, symbols, symbolCount);
 
@@ -704,7 +715,7 @@ int ReadAppenditures(const AppendagePage& page, NoteRecord* notes, uint32_t& not
     if (row < 0 || !Live(notes[i]) || page.rows[row].kind != 0) continue;
     FindDots(g, row, notes, noteCount, i, symbols, symbolCount);
   }
-  DropRestsOverAccidentals(page, notes, noteCount, symbols, symbolCount);
+  DropRestsOverAppendages(page, notes, noteCount, symbols, symbolCount, true);
   CleanNotesByAppendages(page, notes, noteCount);
   return 1;
 }

@@ -247,6 +247,39 @@ TEST(AppendageStep, EngineObjectsStopTheScanAndRefuseDots) {
   }
 }
 
+// A crotchet or quaver rest of the stages' own search over a dot (a dot and
+// what follows it easily pass for one) yields: the dot is read and the rest
+// goes. The engine's rests (score 100) and other symbols keep the dot out.
+TEST(AppendageStep, ASearchedShortRestOverADotYieldsToIt) {
+  const struct {
+    int type;
+    int16_t score;
+    int dots;
+    bool restStays;
+  } cases[] = {
+      {68, 0, 1, false},   // a searched quaver rest
+      {69, 60, 1, false},  // a searched crotchet rest
+      {68, 100, 0, true},  // the engine's quaver rest
+      {70, 0, 0, true},    // a minim rest
+  };
+  for (const auto& c : cases) {
+    AppendageScene scene;
+    std::vector<NoteRecord> notes = {scene.Head(17, 300)};
+    const ArtBox dot = scene.Stamp(SymbolGlyph("dot", kSpace), notes[0].right + 7, scene.NoteY(17));
+    SymbolRecord rest{};
+    rest.type = static_cast<int16_t>(c.type);
+    rest.left = notes[0].right;
+    rest.right = static_cast<int16_t>(dot.right + 30);
+    rest.stepTop = 4;  // the stave's top line to its bottom line
+    rest.stepBottom = 12;
+    rest.score = c.score;
+    std::vector<SymbolRecord> symbols = {rest};
+    ASSERT_EQ(scene.Read(notes, symbols), 1);
+    EXPECT_EQ(notes[0].dots, c.dots) << "type " << c.type << " score " << c.score;
+    EXPECT_EQ(symbols.size(), c.restStays ? 1u : 0u) << "type " << c.type << " score " << c.score;
+  }
+}
+
 // A stem or bar line that the dot window cuts at its edge is no dot: the
 // blob must have paper below it beyond the window as well.
 TEST(AppendageStep, AStrokeRunningOutOfTheDotWindowIsNoDot) {
