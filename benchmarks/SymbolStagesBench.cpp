@@ -1,10 +1,12 @@
 // The symbol stages on synthesised staves: the time of the big-symbol,
 // articulation and appendage steps per page, and the big symbols' precision
-// and recall against the symbols drawn. Not a test: run it from a Release
+// and recall against the symbols drawn; then the appendage step alone on
+// staves of heads with accidentals and dots. Not a test: run it from a Release
 // build. The staves are drawn with the Emmentaler glyph renderings of the
 // engine tests at staff spaces 20 (about 300 dpi) and 37 (about 600 dpi).
 //
 //   KV_SOURCE_DIR=<source tree> symbol_stages_bench [staves per page]
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -150,10 +152,100 @@ void RunPage(int space, int staves) {
               truth.size(), live ? double(found) / live : 0.0, live);
 }
 
+// The appendage step alone: staves of crotchet heads, each with or without
+// a sharp, flat, natural or double sharp before it and a dot after it (the
+// heads are given as the engine would list them). Prints the step's time and
+// what it found of the drawn accidentals and dots.
+void RunAppendagePage(int space, int staves) {
+  const int width = 60 * space, height = (staves * 9 + 4) * space;
+  StaveScene scene(width, height, space);
+  ArtPage copy(width, height);  // the working copy: the glyphs without the lines
+  std::vector<NoteRecord> notes(kNoteListCapacity);
+  std::vector<SymbolRecord> symbols(kSymbolListCapacity);
+  uint32_t noteCount = 0, symbolCount = 0;
+  struct Drawn {
+    int accidental, dots;
+  };
+  std::vector<Drawn> drawn;
+  const char* glyphs[] = {nullptr, "natural", "sharp", "flat", "double-sharp"};
+  const int kinds[] = {0, 128, 129, 130, 131};
+  const std::string head = "head-black-" + std::to_string(space);
+  int k = 0;
+  for (int s = 0; s < staves; ++s) {
+    scene.AddStave((4 + 9 * s) * space, space, width - space);
+    for (int x = scene.rows[s].left + 3 * space; x < scene.rows[s].right - 4 * space; x += 4 * space, ++k) {
+      const int step = 14 + k % 7;  // record steps: 20 is the top line
+      const int y = scene.StepY(s, 24 - step);
+      const int a = k % 5;
+      const int dots = (k / 5) % 2;
+      if (glyphs[a]) {
+        StampGlyph(scene.page, SymbolGlyph(glyphs[a], space), x, y);
+        StampGlyph(copy, SymbolGlyph(glyphs[a], space), x, y);
+      }
+      const int hx = x + 8 * space / 5;
+      const ArtBox box = StampGlyph(scene.page, FixtureGlyph(head), hx, y);
+      StampGlyph(copy, FixtureGlyph(head), hx, y);
+      if (dots) {
+        const int dotY = scene.StepY(s, 24 - (step % 2 == 0 ? step + 1 : step));  // a head on a line: the space above
+        StampGlyph(scene.page, SymbolGlyph("dot", space), box.right + space / 2, dotY);
+        StampGlyph(copy, SymbolGlyph("dot", space), box.right + space / 2, dotY);
+      }
+      NoteRecord& n = notes[noteCount++];
+      n.left = static_cast<int16_t>(box.left);
+      n.right = static_cast<int16_t>(box.right);
+      n.top = static_cast<int16_t>(box.top);
+      n.bottom = static_cast<int16_t>(box.bottom);
+      n.step = static_cast<int16_t>(step);
+      n.kind = kNoteCrotchet;
+      n.origin = 100;
+      n.space = static_cast<int16_t>(space);
+      n.stave = static_cast<int16_t>(s);
+      n.staveTopY = static_cast<int16_t>(scene.rows[s].top);
+      drawn.push_back({kinds[a], dots});
+    }
+  }
+  scene.geometry.resolution = space * 15;
+  AppendagePage app;
+  app.image = scene.page.Bits();
+  app.copy = copy.Bits();
+  app.strideWords = static_cast<uint32_t>(scene.page.strideWords);
+  app.width = width;
+  app.height = height;
+  app.rows = scene.rows.data();
+  app.rowCount = staves;
+  app.geometry = &scene.geometry;
+  const auto t0 = std::chrono::steady_clock::now();
+  ReadAppenditures(app, notes.data(), noteCount, symbols.data(), symbolCount, ShippedShapeDatabase());
+  const double seconds = Seconds(t0);
+
+  int drawnOf[5] = {}, foundOf[5] = {}, extra = 0, dotsDrawn = 0, dotsFound = 0, dotsExtra = 0;
+  for (size_t i = 0; i < drawn.size() && i < noteCount; ++i) {
+    const NoteRecord& n = notes[i];
+    const int a = static_cast<int>(std::find(kinds, kinds + 5, drawn[i].accidental) - kinds);
+    ++drawnOf[a];
+    bool right = a == 0;
+    for (int p = 0; p < n.appenditureCount && p < kMaxAppenditures; ++p) {
+      const int kind = n.appenditures[p].kind;
+      if (kind < 128 || kind > 134) continue;
+      if (kind == drawn[i].accidental && !right) right = true;
+      else ++extra;
+    }
+    if (right) ++foundOf[a];
+    dotsDrawn += drawn[i].dots;
+    dotsFound += std::min<int>(n.dots, drawn[i].dots);
+    dotsExtra += std::max<int>(0, n.dots - drawn[i].dots);
+  }
+  std::printf("space %2d, %d staves, %u heads: appendages %.3f s; accidentals found (natural, sharp, flat, double "
+              "sharp) %d/%d %d/%d %d/%d %d/%d, extra %d; heads without one left bare %d/%d; dots %d/%d, extra %d\n",
+              space, staves, noteCount, seconds, foundOf[1], drawnOf[1], foundOf[2], drawnOf[2], foundOf[3], drawnOf[3],
+              foundOf[4], drawnOf[4], extra, foundOf[0], drawnOf[0], dotsFound, dotsDrawn, dotsExtra);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const int staves = argc > 1 ? std::max(1, std::atoi(argv[1])) : 4;
   for (int space : {20, 37}) RunPage(space, staves);
+  for (int space : {20, 37}) RunAppendagePage(space, staves);
   return 0;
 }

@@ -84,6 +84,11 @@ class ReadingHost {
   virtual void ShowReadingNotice(int dialogId) {}
   virtual void InvalidatePagesPane() {}
   virtual void InvalidatePageView() {}
+  // Debug drawing of the stages' windows over the page view: off unless the
+  // host turns it on. OutlineBox (page pixels, a drawing colour number) is
+  // called under the drawing lock.
+  virtual bool DebugDrawingOn() { return false; }
+  virtual void OutlineBox(int32_t left, int32_t top, int32_t right, int32_t bottom, int colour) {}
 };
 ReadingHost& CurrentReadingHost();
 void SetReadingHost(ReadingHost* host);  // null: the default (posts nothing)

@@ -1,12 +1,15 @@
 #include "stages/AppendageStep.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <new>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/Messages.h"
+#include "reading/ObjectSearch.h"
 #include "reading/ShapeWindows.h"
 #include "reading/StaveSpacing.h"
 #include "shapes/ClassifierStartup.h"
@@ -17,6 +20,7 @@
 #include "stages/AccidentalInk.h"
 #include "stages/BigSymbolStep.h"
 #include "stages/NoteRecords.h"
+#include "stages/NoteheadVerification.h"
 #include "stages/SymbolRecords.h"
 
 namespace {
@@ -49,13 +53,19 @@ int32_t SymbolTopY(const AppendagePage& page, int row, const SymbolRecord& s, in
   return StavePositionY(page.rows, page.rowCount, row, s.left, step, *page.geometry);
 }
 
+// A crotchet or quaver rest of the stages' own search (the engine's records
+// score 100 and more): what an accidental or a dot shows to be false. A dot
+// and the head or bar line after it easily pass for a quaver rest.
+bool IsSearchedShortRest(const SymbolRecord& s) { return (s.type == 68 || s.type == 69) && s.score < 100; }
+
 // Anything of the stave that already claims the box: another live head, an
 // accidental or text sub-item of any note (the note's own included: the
 // engine may have attached its accidental already), a live symbol.
 // Accidentals are claimed only by accidental and text items, dots by any
-// item of another note.
+// item of another note; searched short rests may be told to yield.
 bool Claimed(const AppendagePage& page, int row, const Box& box, const NoteRecord* notes, uint32_t noteCount,
-             uint32_t self, const SymbolRecord* symbols, uint32_t symbolCount, bool anyItem) {
+             uint32_t self, const SymbolRecord* symbols, uint32_t symbolCount, bool anyItem,
+             bool searchedRestsYield = false) {
   const int16_t stave = notes[self].stave;
   for (uint32_t i = 0; i < noteCount; ++i) {
     const NoteRecord& n = notes[i];
@@ -76,6 +86,7 @@ bool Claimed(const AppendagePage& page, int row, const Box& box, const NoteRecor
   for (uint32_t i = 0; i < symbolCount; ++i) {
     const SymbolRecord& s = symbols[i];
     if (s.stave != stave || s.quality >= kRejectedQuality) continue;
+    if (searchedRestsYield && IsSearchedShortRest(s)) continue;
     const Box sb{s.left, SymbolTopY(page, row, s, s.stepTop), s.right, SymbolTopY(page, row, s, s.stepBottom)};
     if (Overlap(sb, box)) return true;
   }
@@ -90,6 +101,79 @@ bool AddItem(NoteRecord& n, const Appenditure& item) {
 
 // ---- Phase 1: accidentals ----
 
+// What the accidental samples make of one box's cells: per kind (natural,
+// sharp, flat) the best group score and the first group, in database order,
+// that reaches it. The scan meets the same cells again and again (paper,
+// stave lines alone, an accidental seen from a neighbouring note), so the
+// answers are kept while the group is read. A score below the least a
+// candidate needs counts as 0: it can decide nothing.
+struct GroupMatches {
+  int score[3] = {0, 0, 0};
+  int group[3] = {0, 0, 0};
+  bool doubleSharp = false;  // the cells show a double sharp's shape
+};
+
+// The count of cell (row, column) of packed 8 x 8 cells.
+int Cell(const uint8_t* cells, int row, int column) {
+  const int k = row * 8 + column;
+  return k % 2 == 0 ? cells[k / 2] & 15 : cells[k / 2] >> 4;
+}
+
+// A double sharp, which no natural, sharp or flat sample matches and whose
+// own samples the scan never uses: over the note position's band, four
+// solid corners, a solid middle and paper in the middle of the top and of
+// the bottom edge. The edge rows of cells are left out (stave lines may run
+// there), and so are the notches at the sides (a line may run through them).
+bool LooksLikeDoubleSharp(const uint8_t* cells) {
+  constexpr int kSolid = 10, kMiddle = 8, kPaper = 4;
+  for (int r : {1, 6})
+    for (int c : {1, 6})
+      if (Cell(cells, r, c) < kSolid) return false;
+  for (int r : {3, 4})
+    for (int c : {3, 4})
+      if (Cell(cells, r, c) < kMiddle) return false;
+  for (int r : {1, 6}) {
+    int lightest = 15;
+    for (int c = 2; c <= 5; ++c) lightest = std::min(lightest, Cell(cells, r, c));
+    if (lightest > kPaper) return false;
+  }
+  return true;
+}
+
+class MatchMemo {
+ public:
+  const GroupMatches& Of(const uint8_t* cells, const std::vector<const uint8_t*>& groups) {
+    Key key;
+    std::memcpy(key.data(), cells, key.size());
+    auto found = memo_.find(key);
+    if (found != memo_.end()) return found->second;
+    if (memo_.size() >= kMostKept) memo_.clear();
+    GroupMatches m;
+    for (size_t k = 0; k < groups.size(); ++k) {
+      const int kind = ZoneHeaderType(groups[k]) - kAccidentalNatural;
+      const int score = BestGroupScore(ZoneGrid::k8x8, cells, groups[k], kAccidentalSafe, 0);
+      if (score > m.score[kind] && score >= kAccidentalLeast) {
+        m.score[kind] = score;
+        m.group[kind] = static_cast<int>(k);
+      }
+    }
+    m.doubleSharp = LooksLikeDoubleSharp(cells);
+    return memo_.emplace(key, m).first->second;
+  }
+
+ private:
+  using Key = std::array<uint8_t, 32>;
+  struct KeyHash {
+    size_t operator()(const Key& k) const {
+      uint64_t h = 0xcbf29ce484222325ull;
+      for (uint8_t b : k) h = (h ^ b) * 0x100000001b3ull;
+      return static_cast<size_t>(h);
+    }
+  };
+  static constexpr size_t kMostKept = 1 << 16;
+  std::unordered_map<Key, GroupMatches, KeyHash> memo_;
+};
+
 struct Match {
   int score = 0;
   int32_t x = 0, y = 0;
@@ -97,7 +181,8 @@ struct Match {
 };
 
 void FindAccidental(const Group& g, int row, NoteRecord* notes, uint32_t noteCount, uint32_t self,
-                    const SymbolRecord* symbols, uint32_t symbolCount, const std::vector<const uint8_t*>& groups) {
+                    const SymbolRecord* symbols, uint32_t symbolCount, const std::vector<const uint8_t*>& groups,
+                    MatchMemo& matches) {
   const AppendagePage& page = g.page;
   NoteRecord& note = notes[self];
   const bool uncertain = note.uncertain != 0;
@@ -137,47 +222,57 @@ void FindAccidental(const Group& g, int row, NoteRecord* notes, uint32_t noteCou
 
   // The scan, right to left.
   Match best[3];
+  Match cross;  // the first place showing a double sharp's shape
   const ZoneGridParameters& grid = GridParameters(ZoneGrid::k8x8);
   uint8_t features[2 + 32];
   bool enough = false;
+  // A box of the scan can meet an engine object only where the whole
+  // window does: one question for the window spares one per column.
+  const bool engineInWindow = page.engineObjectIn && page.engineObjectIn(row, left, top, right, bottom);
   for (int32_t x = right - u + 1; x >= left && !enough; --x) {
     const Box box{x, top, x + u - 1, bottom};
     if (Claimed(page, row, box, notes, noteCount, self, symbols, symbolCount, false)) break;
+    if (engineInWindow && page.engineObjectIn(row, box.left, box.top, box.right, box.bottom)) break;
     for (int32_t y = top; y + s <= bottom + 1 && y + s <= page.height && !enough; ++y) {
       if (x + u > page.width) continue;
       if (!ComputeZoneFeatures(page.image, x, y, u, s, static_cast<int>(page.strideWords) - 1, grid, features)) continue;
-      for (const uint8_t* group : groups) {
-        const int kind = ZoneHeaderType(group) - kAccidentalNatural;
-        const int score = BestGroupScore(ZoneGrid::k8x8, features + 2, group, kAccidentalSafe, 0);
-        if (score > best[kind].score) best[kind] = Match{score, x, y, group};
-        if (score >= kAccidentalEnough) enough = true;
+      const GroupMatches& m = matches.Of(features + 2, groups);
+      if (m.doubleSharp && cross.score == 0) cross = Match{kAccidentalSafe, x, y, nullptr};
+      for (int kind = 0; kind < 3; ++kind) {
+        if (m.score[kind] > best[kind].score) best[kind] = Match{m.score[kind], x, y, groups[m.group[kind]]};
+        if (m.score[kind] >= kAccidentalEnough) enough = true;
       }
     }
   }
   const Match* winner = &best[0];
   for (const Match& m : best)
     if (m.score > winner->score) winner = &m;
+  // With no sample close enough, a double sharp's shape is the candidate.
+  const bool doubleSharp = winner->score < kAccidentalLeast;
+  if (doubleSharp) winner = &cross;
   if (winner->score < kAccidentalLeast) return;
 
-  // The ink decides the kind at the best place.
+  // The ink decides the kind at the best place; the double sharp's shape
+  // stands when the ink agrees (paper above and below it).
   const int32_t limit = std::min(right, note.left - g.SU);
   const AccidentalInk ink = MeasureAccidentalInk(g.image, winner->x, winner->y, u, s, g.SU, left, limit);
   int score = 0;
-  const int kind = ChooseAccidentalKind(ink, &score);
-  if (kind < 0 || score < kAccidentalEnough) return;
-  // Heads in the accidental's box: only a firm accidental over heads that are
-  // not note heads of their own.
-  const Box box{winner->x, winner->y - s, winner->x + u, winner->y + 2 * s};
-  bool headThere = false, headAllows = true;
-  for (uint32_t i = 0; i < noteCount; ++i) {
-    const NoteRecord& n = notes[i];
-    if (i == self || !Live(n) || n.stave != note.stave || !Overlap(HeadBox(n), box)) continue;
-    headThere = true;
-    int stem = 0;
-    for (int16_t l : n.stemLength) stem = std::max<int>(stem, l);
-    if (n.kind < kNoteQuaver || stem >= 4) headAllows = false;
+  int kind = ChooseAccidentalKind(ink, &score);
+  if (doubleSharp) {
+    if (kind != kAccidentalDoubleSharp) return;
+    score = winner->score;
   }
-  if (headThere && (!headAllows || score < kAccidentalSafe)) return;
+  if (kind < 0 || score < kAccidentalEnough) return;
+  // Heads in the accidental's box (the note's own aside): only a firm
+  // accidental stands over them, and only over heads of quavers or longer
+  // with short stems, not stacked three deep.
+  int32_t longestStem = 0, mostOverlapping = 0;
+  const int32_t headKind = FindNoteKindInBox(notes, noteCount, winner->x, winner->x + u, winner->y - s,
+                                             winner->y + 2 * s, static_cast<int32_t>(self), &longestStem,
+                                             &mostOverlapping);
+  const bool headsAllow = headKind >= static_cast<int32_t>(kNoteQuaver) && longestStem < 4 && mostOverlapping < 3 &&
+                          score >= kAccidentalSafe;
+  if (headKind >= 0 && !headsAllow) return;
   Appenditure item{};
   item.kind = static_cast<uint16_t>(kind);
   item.left = static_cast<int16_t>(winner->x);
@@ -186,7 +281,7 @@ void FindAccidental(const Group& g, int row, NoteRecord* notes, uint32_t noteCou
   item.bottom = static_cast<int16_t>(std::min(page.height - 1, winner->y + 2 * s));
   item.quality = static_cast<int16_t>(kAccidentalSafe - score);
   item.stave = note.stave;
-  item.score = static_cast<int16_t>(((winner->group[5] >> 1) & 7) * 2);
+  item.score = winner->group ? static_cast<int16_t>(((winner->group[5] >> 1) & 7) * 2) : 0;
   AddItem(note, item);
 }
 
@@ -331,13 +426,17 @@ void ResolveSharedAccidentals(NoteRecord* notes, uint32_t noteCount, double spac
   }
 }
 
-// Crotchet and quaver rests over an accidental of a live note.
-void DropRestsOverAccidentals(const AppendagePage& page, const NoteRecord* notes, uint32_t noteCount,
-                              SymbolRecord* symbols, uint32_t& symbolCount) {
+// Searched crotchet and quaver rests over an accidental of a live note (and,
+// once the dots are read, over a dot).
+void DropRestsOverAppendages(const AppendagePage& page, const NoteRecord* notes, uint32_t noteCount,
+                             SymbolRecord* symbols, uint32_t& symbolCount, bool dotsToo) {
+  auto counts = [dotsToo](int kind) {
+    return IsAccidentalKind(kind) || (dotsToo && (kind == kOneDot || kind == kTwoDots));
+  };
   for (uint32_t i = 0; i < symbolCount;) {
     const SymbolRecord& s = symbols[i];
     bool over = false;
-    if ((s.type == 68 || s.type == 69) && s.score < 100) {
+    if (IsSearchedShortRest(s)) {
       const int row = NoteStaveRow(page, s.stave);
       if (row >= 0) {
         const Box sb{s.left, SymbolTopY(page, row, s, s.stepTop), s.right, SymbolTopY(page, row, s, s.stepBottom)};
@@ -345,7 +444,7 @@ void DropRestsOverAccidentals(const AppendagePage& page, const NoteRecord* notes
           const NoteRecord& n = notes[k];
           if (!Live(n) || n.stave != s.stave) continue;
           for (int p = 0; p < n.appenditureCount && !over; ++p)
-            over = IsAccidentalKind(n.appenditures[p].kind) && Overlap(ItemBox(n.appenditures[p]), sb);
+            over = counts(n.appenditures[p].kind) && Overlap(ItemBox(n.appenditures[p]), sb);
         }
       }
     }
@@ -378,6 +477,12 @@ bool CopyInk(const InkPage& ink, int32_t x, int32_t y) {
   if (x < 0 || y < 0 || x >= ink.width || y >= ink.height) return false;
   const size_t rowBytes = (static_cast<size_t>(ink.rowWordsLess1) + 1) * 4;
   return (ink.bits[static_cast<size_t>(y) * rowBytes + static_cast<size_t>(x >> 3)] >> (x & 7)) & 1;
+}
+
+bool PaperRow(const InkPage& ink, int32_t x0, int32_t x1, int32_t y) {
+  for (int32_t x = x0; x <= x1; ++x)
+    if (CopyInk(ink, x, y)) return false;
+  return true;
 }
 
 // A dot in the columns x0..x1 and rows top..bottom: rows holding one short
@@ -417,8 +522,11 @@ bool FindDot(const InkPage& ink, int32_t x0, int32_t x1, int32_t top, int32_t bo
     }
     if (runStart >= 0) {
       const int32_t rows = y - runStart;
-      const bool paperAbove = runStart > top || !CopyInk(ink, blob.left, runStart - 1);
-      if (rows >= minRows && rows <= maxRows && (empty || y > bottom) && paperAbove) {
+      // Paper above and below: beyond the window's edge rows as well, or a
+      // stem or bar line cut by the window would pass for a dot.
+      const bool paperAbove = runStart > top || PaperRow(ink, blob.left, blob.right, runStart - 1);
+      const bool paperBelow = y <= bottom ? empty : PaperRow(ink, blob.left, blob.right, y);
+      if (rows >= minRows && rows <= maxRows && paperBelow && paperAbove) {
         *dot = blob;
         return true;
       }
@@ -468,11 +576,13 @@ void FindDots(const Group& g, int row, NoteRecord* notes, uint32_t noteCount, ui
       if (note.step < 11 || note.step >= 21) bottom = std::min(page.height - 2, bottom + half);
       int found = 0;
       int32_t from = x0 - g.SU, to = x0 + 2 * s;
+      if (page.outlineWindow) page.outlineWindow(from, top, to - g.SU + s, bottom);
       Appenditure item{};
       for (int32_t x = from; x <= to && found < 2; x += g.SSU) {
         Box dot{};
         if (!FindDot(g.copy, x, x - g.SU + s, top, bottom, 3 * s / 4, g.SU, thickness + 3 * s / 4, &dot)) continue;
-        if (Claimed(page, row, dot, notes, noteCount, self, symbols, symbolCount, true)) continue;
+        if (Claimed(page, row, dot, notes, noteCount, self, symbols, symbolCount, true, true)) continue;
+        if (page.engineObjectIn && page.engineObjectIn(row, dot.left, dot.top, dot.right, dot.bottom)) continue;
         if (found == 0) {
           item.kind = kOneDot;
           item.left = static_cast<int16_t>(dot.left);
@@ -585,16 +695,17 @@ int ReadAppenditures(const AppendagePage& page, NoteRecord* notes, uint32_t& not
     if (t >= kAccidentalNatural && t <= kAccidentalFlat) groups.push_back(db.Record(ZoneGrid::k8x8, k));
   }
 
+  MatchMemo matches;
   for (uint32_t i = 0; i < noteCount; ++i) {
     if (page.keepGoing && !page.keepGoing()) return 0;
     const int row = NoteStaveRow(page, notes[i].stave);
     if (row < 0 || !Live(notes[i]) || page.rows[row].kind != 0 || groups.empty()) continue;
-    FindAccidental(g, row, notes, noteCount, i, symbols, symbolCount, groups);
+    FindAccidental(g, row, notes, noteCount, i, symbols, symbolCount, groups, matches);
   }
   DropStrayAccidentals(notes, noteCount);
   SplitCompositeAccidentals(notes, noteCount);
   ResolveSharedAccidentals(notes, noteCount, g.spacing);
-  DropRestsOverAccidentals(page, notes, noteCount, symbols, symbolCount);
+  DropRestsOverAppendages(page, notes, noteCount, symbols, symbolCount, false);
   DropHeadsInAccidentals(notes, noteCount);
   DropItemsUnderSymbols(notes, noteCount, symbols, symbolCount);
 
@@ -604,9 +715,19 @@ int ReadAppenditures(const AppendagePage& page, NoteRecord* notes, uint32_t& not
     if (row < 0 || !Live(notes[i]) || page.rows[row].kind != 0) continue;
     FindDots(g, row, notes, noteCount, i, symbols, symbolCount);
   }
-  DropRestsOverAccidentals(page, notes, noteCount, symbols, symbolCount);
+  DropRestsOverAppendages(page, notes, noteCount, symbols, symbolCount, true);
   CleanNotesByAppendages(page, notes, noteCount);
   return 1;
+}
+
+std::function<void(int32_t, int32_t, int32_t, int32_t)> DebugWindowOutline() {
+  if (!CurrentReadingHost().DebugDrawingOn()) return nullptr;
+  return [](int32_t left, int32_t top, int32_t right, int32_t bottom) {
+    ReadingHost& host = CurrentReadingHost();
+    host.LockDrawing();
+    host.OutlineBox(left, top, right, bottom, kAppendageDebugColour);
+    host.UnlockDrawing();
+  };
 }
 
 int AppendituresStage(StageContext& context) {
@@ -624,6 +745,11 @@ int AppendituresStage(StageContext& context) {
   page.firstRow = context.firstStave;
   page.geometry = &geometry;
   page.keepGoing = [] { return PollUserAbort(1); };
+  page.engineObjectIn = [&context](int row, int32_t left, int32_t top, int32_t right, int32_t bottom) {
+    return FindObjectNearBox(context.rows, context.staveCount, row, left, top, right, bottom, 0, 0) > 0;
+  };
+  page.outlineWindow = DebugWindowOutline();
+  const ObjectSearchCache engineObjects;  // the engine's events read once for the whole step
   ReadingWorkLists& lists = *context.lists;
   try {
     return ReadAppenditures(page, lists.notes, lists.noteCount, lists.symbols, lists.symbolCount, classifier->shapes);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "reading/ReadingThread.h"
 #include "reading/RecognitionRecords.h"
@@ -27,7 +28,20 @@ struct AppendagePage {
   int firstRow = 0;
   StavePage* geometry = nullptr;
   int (*keepGoing)() = nullptr;  // 0: the user stopped; null: never
+  // Whether the engine recognised an object in the box on the stave of page
+  // row `row` (an accidental scan stops there, a dot there is not taken);
+  // null: the engine is not asked.
+  std::function<bool(int row, int32_t left, int32_t top, int32_t right, int32_t bottom)> engineObjectIn;
+  // Outlines each window the dot search looks in; null: nothing is drawn.
+  std::function<void(int32_t left, int32_t top, int32_t right, int32_t bottom)> outlineWindow;
 };
+
+// The drawing colour of the step's debug outlines.
+constexpr int kAppendageDebugColour = 11;
+
+// The dot windows outlined on the page view through the reading host, under
+// its drawing lock; null while the host's debug drawing is off.
+std::function<void(int32_t left, int32_t top, int32_t right, int32_t bottom)> DebugWindowOutline();
 
 // 1, or 0 when the user stopped (asked once per note in both phases).
 int ReadAppenditures(const AppendagePage& page, NoteRecord* notes, uint32_t& noteCount, SymbolRecord* symbols,

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "stages/AppendageStep.h"
@@ -22,9 +24,9 @@ class AppendageScene {
     scene_.AddStave(top, 20, width - 20);
   }
   int NoteY(int step) const { return top_ + (20 - step) * kSpace / 2; }
-  void Stamp(const refmaker::GlyphImage& glyph, int x, int y) {
-    StampGlyph(scene_.page, glyph, x, y);
+  ArtBox Stamp(const refmaker::GlyphImage& glyph, int x, int y) {
     StampGlyph(copy_, glyph, x, y);
+    return StampGlyph(scene_.page, glyph, x, y);
   }
   // A black head at x on the step; its record.
   NoteRecord Head(int step, int x) {
@@ -43,8 +45,23 @@ class AppendageScene {
     n.staveTopY = static_cast<int16_t>(top_);
     return n;
   }
+  // The engine's objects, as boxes of the page (the stave's row is 0).
+  std::vector<ArtBox> engineObjects;
+  std::vector<int> askedRows;
+  std::function<void(int32_t, int32_t, int32_t, int32_t)> outline;
+  void FillRect(int x0, int y0, int x1, int y1) {
+    scene_.page.FillRect(x0, y0, x1, y1);
+    copy_.FillRect(x0, y0, x1, y1);
+  }
   int Read(std::vector<NoteRecord>& notes, std::vector<SymbolRecord>& symbols) {
     AppendagePage page;
+    page.engineObjectIn = [this](int row, int32_t left, int32_t top, int32_t right, int32_t bottom) {
+      askedRows.push_back(row);
+      for (const ArtBox& b : engineObjects)
+        if (left < b.right && right >= b.left && top < b.bottom && bottom >= b.top) return true;
+      return false;
+    };
+    page.outlineWindow = outline;
     page.image = scene_.page.Bits();
     page.copy = copy_.Bits();
     page.strideWords = static_cast<uint32_t>(scene_.page.strideWords);
@@ -76,14 +93,13 @@ std::vector<int> Kinds(const NoteRecord& n) {
   return kinds;
 }
 
-// A double sharp is chosen by the ink rules only where a sharp, flat or
-// natural sample matched first (its own samples are never matched); the
-// Emmentaler double sharp matches none, so it is left to the ink tests.
+// The double sharp matches no sharp, flat or natural sample (and its own
+// samples are never matched): its shape is read where no sample came close.
 TEST(AppendageStep, AccidentalsBeforeHeadsOnLinesAndSpaces) {
   const struct {
     const char* glyph;
     int kind;
-  } accidentals[] = {{"sharp", 129}, {"flat", 130}, {"natural", 128}};
+  } accidentals[] = {{"sharp", 129}, {"flat", 130}, {"natural", 128}, {"double-sharp", 131}};
   for (const auto& a : accidentals) {
     for (int step : {16, 17, 14, 19}) {
       AppendageScene scene;
@@ -196,6 +212,184 @@ TEST(AppendageStep, NotesNearThePagesTopAndBottomStayInside) {
         EXPECT_LT(n.appenditures[k].bottom, 300);
       }
   }
+}
+
+// Where the engine already recognised something, the accidental scan stops
+// and a dot is not taken; objects elsewhere change nothing.
+TEST(AppendageStep, EngineObjectsStopTheScanAndRefuseDots) {
+  const struct {
+    const char* what;
+    ArtBox object;  // relative to the head's left edge and the note's y
+    int sharps, dots;
+  } cases[] = {
+      {"nothing", {0, 0, 0, 0}, 1, 1},
+      {"an object far away", {-300, -100, -280, -90}, 1, 1},
+      {"an object over the sharp", {-30, -5, -20, 5}, 0, 1},
+      {"an object over the dot", {32, -12, 38, -4}, 1, 0},
+  };
+  for (const auto& c : cases) {
+    AppendageScene scene;
+    std::vector<NoteRecord> notes = {scene.Head(16, 300)};
+    const int y = scene.NoteY(16);
+    scene.Stamp(SymbolGlyph("sharp", kSpace), 300 - 32, y);
+    scene.Stamp(SymbolGlyph("dot", kSpace), notes[0].right + 7, scene.NoteY(17));
+    if (c.object.right > c.object.left)
+      scene.engineObjects.push_back({300 + c.object.left, y + c.object.top, 300 + c.object.right, y + c.object.bottom});
+    std::vector<SymbolRecord> symbols;
+    ASSERT_EQ(scene.Read(notes, symbols), 1);
+    ASSERT_EQ(notes.size(), 1u);
+    int sharps = 0;
+    for (int kind : Kinds(notes[0])) sharps += kind == 129;
+    EXPECT_EQ(sharps, c.sharps) << c.what;
+    EXPECT_EQ(notes[0].dots, c.dots) << c.what;
+    EXPECT_FALSE(scene.askedRows.empty()) << c.what;
+    for (int row : scene.askedRows) EXPECT_EQ(row, 0) << c.what;
+  }
+}
+
+// A crotchet or quaver rest of the stages' own search over a dot (a dot and
+// what follows it easily pass for one) yields: the dot is read and the rest
+// goes. The engine's rests (score 100) and other symbols keep the dot out.
+TEST(AppendageStep, ASearchedShortRestOverADotYieldsToIt) {
+  const struct {
+    int type;
+    int16_t score;
+    int dots;
+    bool restStays;
+  } cases[] = {
+      {68, 0, 1, false},   // a searched quaver rest
+      {69, 60, 1, false},  // a searched crotchet rest
+      {68, 100, 0, true},  // the engine's quaver rest
+      {70, 0, 0, true},    // a minim rest
+  };
+  for (const auto& c : cases) {
+    AppendageScene scene;
+    std::vector<NoteRecord> notes = {scene.Head(17, 300)};
+    const ArtBox dot = scene.Stamp(SymbolGlyph("dot", kSpace), notes[0].right + 7, scene.NoteY(17));
+    SymbolRecord rest{};
+    rest.type = static_cast<int16_t>(c.type);
+    rest.left = notes[0].right;
+    rest.right = static_cast<int16_t>(dot.right + 30);
+    rest.stepTop = 4;  // the stave's top line to its bottom line
+    rest.stepBottom = 12;
+    rest.score = c.score;
+    std::vector<SymbolRecord> symbols = {rest};
+    ASSERT_EQ(scene.Read(notes, symbols), 1);
+    EXPECT_EQ(notes[0].dots, c.dots) << "type " << c.type << " score " << c.score;
+    EXPECT_EQ(symbols.size(), c.restStays ? 1u : 0u) << "type " << c.type << " score " << c.score;
+  }
+}
+
+// A stem or bar line that the dot window cuts at its edge is no dot: the
+// blob must have paper below it beyond the window as well.
+TEST(AppendageStep, AStrokeRunningOutOfTheDotWindowIsNoDot) {
+  for (int fromStep : {17, 16}) {  // from the dot's space down, and from the line below it
+    AppendageScene scene;
+    std::vector<NoteRecord> notes = {scene.Head(17, 300)};
+    const int x = notes[0].right + 9;
+    scene.FillRect(x, scene.NoteY(fromStep), x + 2, scene.NoteY(fromStep) + 3 * kSpace);
+    std::vector<SymbolRecord> symbols;
+    ASSERT_EQ(scene.Read(notes, symbols), 1);
+    EXPECT_EQ(notes[0].dots, 0) << "stroke from step " << fromStep;
+    EXPECT_EQ(notes[0].appenditureCount, 0) << "stroke from step " << fromStep;
+  }
+}
+
+// Heads standing in the accidental's box: a sharp is kept over heads of
+// quavers or longer with short stems, not over a semiquaver's head, a long
+// stem or three heads stacked across; the heads may be of any stave.
+TEST(AppendageStep, HeadsInTheAccidentalsBoxDecideWhetherItStays) {
+  const struct {
+    const char* what;
+    uint32_t kind;
+    int16_t stem;
+    int stacked;
+    int16_t stave;
+    int sharps;
+  } cases[] = {
+      {"a crotchet", kNoteCrotchet, 0, 1, 0, 1},
+      {"a crotchet of the stave below", kNoteCrotchet, 0, 1, 1, 1},
+      {"a semiquaver", kNoteSemiquaver, 0, 1, 0, 0},
+      {"a semiquaver of the stave below", kNoteSemiquaver, 0, 1, 1, 0},
+      {"a crotchet with a long stem", kNoteCrotchet, 4, 1, 0, 0},
+      {"three crotchets stacked", kNoteCrotchet, 0, 3, 0, 0},
+  };
+  for (const auto& c : cases) {
+    AppendageScene scene;
+    std::vector<NoteRecord> notes = {scene.Head(16, 300)};
+    const int y = scene.NoteY(16);
+    scene.Stamp(SymbolGlyph("sharp", kSpace), 300 - 32, y);
+    // Above the scan's window, inside the accidental's box (which reaches a
+    // space and a half above the note's position).
+    for (int k = 0; k < c.stacked; ++k) {
+      NoteRecord other{};
+      other.left = static_cast<int16_t>(262 + k);
+      other.right = static_cast<int16_t>(288 + k);
+      other.top = static_cast<int16_t>(y - 44);
+      other.bottom = static_cast<int16_t>(y - 25);
+      other.space = kSpace;
+      other.step = 20;
+      other.kind = c.kind;
+      other.stave = c.stave;
+      other.origin = 100;
+      other.stemLength[0] = c.stem;
+      notes.push_back(other);
+    }
+    std::vector<SymbolRecord> symbols;
+    ASSERT_EQ(scene.Read(notes, symbols), 1);
+    int sharps = 0;
+    for (int kind : Kinds(notes[0])) sharps += kind == 129;
+    EXPECT_EQ(sharps, c.sharps) << c.what;
+  }
+}
+
+// A host that records what the step draws.
+class DrawingHost : public ReadingHost {
+ public:
+  bool on = false;
+  std::vector<std::string> calls;
+  std::vector<ArtBox> boxes;
+  void PostToFrame(unsigned) override {}
+  void DebugLine(const char16_t*) override {}
+  void LockDrawing() override { calls.push_back("lock"); }
+  void UnlockDrawing() override { calls.push_back("unlock"); }
+  bool DebugDrawingOn() override { return on; }
+  void OutlineBox(int32_t left, int32_t top, int32_t right, int32_t bottom, int colour) override {
+    calls.push_back("box " + std::to_string(colour));
+    boxes.push_back({left, top, right, bottom});
+  }
+};
+
+// The dot windows are outlined through the reading host, under its drawing
+// lock, in colour 11, and only while the host has debug drawing on.
+TEST(AppendageStep, DotWindowsAreOutlinedOnlyWithDebugDrawingOn) {
+  SetReadingHost(nullptr);
+  EXPECT_FALSE(DebugWindowOutline());  // off by default
+  DrawingHost host;
+  SetReadingHost(&host);
+  EXPECT_FALSE(DebugWindowOutline());
+  host.on = true;
+  AppendageScene scene;
+  std::vector<NoteRecord> notes = {scene.Head(17, 300)};
+  const ArtBox dot = scene.Stamp(SymbolGlyph("dot", kSpace), notes[0].right + 7, scene.NoteY(17));
+  scene.outline = DebugWindowOutline();
+  ASSERT_TRUE(scene.outline);
+  std::vector<SymbolRecord> symbols;
+  ASSERT_EQ(scene.Read(notes, symbols), 1);
+  SetReadingHost(nullptr);
+  EXPECT_EQ(notes[0].dots, 1);
+  ASSERT_FALSE(host.boxes.empty());
+  ASSERT_EQ(host.calls.size(), 3 * host.boxes.size());
+  for (size_t i = 0; i < host.boxes.size(); ++i) {
+    EXPECT_EQ(host.calls[3 * i], "lock");
+    EXPECT_EQ(host.calls[3 * i + 1], "box 11");
+    EXPECT_EQ(host.calls[3 * i + 2], "unlock");
+  }
+  const ArtBox& w = host.boxes.back();  // the window that gave the dot
+  EXPECT_LE(w.left, dot.left);
+  EXPECT_GE(w.right, dot.right);
+  EXPECT_LE(w.top, dot.top);
+  EXPECT_GE(w.bottom, dot.bottom);
 }
 
 Appenditure Item(int kind, int left, int right, int top, int bottom) {
