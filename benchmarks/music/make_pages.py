@@ -467,13 +467,18 @@ def draw_boxes(page, boxes, out):
 
 
 def degrade(src, dst, seed):
+    """The page skewed up to 2 degrees, seeded noise, blurred then
+    thresholded, and made a pixel thinner or thicker (or neither). The skew
+    comes first, on the grey page, so that no second threshold after it
+    breaks thin lines; thinning and thickening take one pixel (a 2 x 2
+    kernel), never one from each side, so a 2-pixel stave line stays."""
     r = random.Random(seed)
     angle = r.uniform(-2.0, 2.0)
-    morph = r.choice([[], ["-morphology", "Erode", "Square:1"], ["-morphology", "Dilate", "Square:1"]])
+    morph = r.choice([[], ["-morphology", "Erode", "Rectangle:2x2"], ["-morphology", "Dilate", "Rectangle:2x2"]])
     run(["convert", src, "-background", "white", "-alpha", "remove", "-alpha", "off", "-colorspace", "Gray",
+         "-background", "white", "-rotate", "%.3f" % angle, "+repage",
          "-seed", str(seed), "-attenuate", "0.6", "+noise", "Gaussian", "-blur", "0x0.8",
-         "-threshold", "55%"] + morph + ["-background", "white", "-rotate", "%.3f" % angle, "+repage", "-threshold", "50%",
-                                          "-type", "bilevel", "-compress", "Group4", dst])
+         "-threshold", "55%"] + morph + ["-type", "bilevel", "-compress", "Group4", dst])
 
 
 def main():
