@@ -488,11 +488,14 @@ def degrade(src, dst, seed):
     """The page skewed up to 2 degrees, seeded noise, blurred then
     thresholded, and made a pixel thinner or thicker (or neither). The skew
     comes first, on the grey page, so that no second threshold after it
-    breaks thin lines; thinning and thickening take one pixel (a 2 x 2
-    kernel), never one from each side, so a 2-pixel stave line stays."""
+    breaks thin lines. Thickening adds one pixel each way (a 2 x 2 kernel,
+    never one on each side); thinning takes one pixel across (strokes a pixel
+    narrower) and none downwards: the engravers draw stave lines 2 pixels
+    thick at 300 dpi, and a thinned copy of 1 pixel, broken by the noise,
+    left pages with no staves at all."""
     r = random.Random(seed)
     angle = r.uniform(-2.0, 2.0)
-    morph = r.choice([[], ["-morphology", "Erode", "Rectangle:2x2"], ["-morphology", "Dilate", "Rectangle:2x2"]])
+    morph = r.choice([[], ["-morphology", "Erode", "Rectangle:2x2"], ["-morphology", "Dilate", "Rectangle:2x1"]])
     run(["convert", src, "-background", "white", "-alpha", "remove", "-alpha", "off", "-colorspace", "Gray",
          "-background", "white", "-rotate", "%.3f" % angle, "+repage",
          "-seed", str(seed), "-attenuate", "0.6", "+noise", "Gaussian", "-blur", "0x0.8",

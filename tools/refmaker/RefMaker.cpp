@@ -196,8 +196,9 @@ void DegradeCanvas(Canvas* canvas, const Degradation& d) {
       const double b = (2 * across[i] + (y > 0 ? across[i - w] : 0.0) + (y + 1 < h ? across[i + w] : 0.0)) / 4;
       out[i] = b > 0.5 ? 1 : 0;
     }
-  // A pixel thinner or thicker: a 2 x 2 erosion or dilation, one pixel in
-  // all, never one from each side.
+  // A pixel thinner or thicker, never one from each side: thicker a 2 x 2
+  // dilation; thinner a pixel across only (2 x 1), so that lines 2 pixels
+  // thick, as stave lines are at 300 dpi, keep their height.
   if (d.thickness != 0) {
     std::vector<uint8_t> morph(out.size(), 0);
     for (int32_t y = 0; y < h; ++y)
@@ -206,7 +207,7 @@ void DegradeCanvas(Canvas* canvas, const Degradation& d) {
           return yy >= 0 && yy < h && xx >= 0 && xx < w ? out[static_cast<size_t>(yy) * w + xx] : 0;
         };
         const size_t i = static_cast<size_t>(y) * w + x;
-        morph[i] = d.thickness < 0 ? (at(y, x) & at(y, x + 1) & at(y + 1, x) & at(y + 1, x + 1))
+        morph[i] = d.thickness < 0 ? (at(y, x) & at(y, x + 1))
                                    : (at(y, x) | at(y, x - 1) | at(y - 1, x) | at(y - 1, x - 1));
       }
     out.swap(morph);
@@ -335,13 +336,21 @@ int32_t HeadPlaceFeatures(const GlyphImage& glyph, int32_t headClass, HeadPlace 
   if (above) canvas.Stamp(glyph, centre - staffSpace, left + glyph.originColumn);
   if (below) canvas.Stamp(glyph, centre + staffSpace, left + glyph.originColumn);
   if (degradation != nullptr) DegradeCanvas(&canvas, *degradation);
+  return HeadCanvasFeatures(canvas, headClass, staffSpace * 1024, centre, left, left + glyph.width, shifts, shiftCount,
+                            rows);
+}
+
+}  // namespace
+
+int32_t HeadCanvasFeatures(const Canvas& canvas, int32_t headClass, int32_t staffSpace1024, int32_t centre,
+                           int32_t left, int32_t right, const int32_t (*shifts)[3], int32_t shiftCount,
+                           std::vector<uint8_t>* rows) {
   int32_t taken = 0;
   for (int32_t k = 0; k < shiftCount; ++k) {
     const int32_t dLeft = shifts[k][0], dRight = shifts[k][1], dRow = shifts[k][2];
-    // The finder's edges: the first ink column and the first white one after.
     HeadPatchBox box;
-    if (!NoteheadPatchBox(ModelOfHeadClass(headClass), staffSpace * 1024, (centre + dRow) * 1024, left + dLeft,
-                          left + glyph.width + dRight, &box))
+    if (!NoteheadPatchBox(ModelOfHeadClass(headClass), staffSpace1024, (centre + dRow) * 1024, left + dLeft,
+                          right + dRight, &box))
       continue;
     std::vector<uint8_t> patch(static_cast<size_t>(box.rows) * box.columns, 0);
     for (int32_t y = 0; y < box.rows; ++y)
@@ -358,8 +367,6 @@ int32_t HeadPlaceFeatures(const GlyphImage& glyph, int32_t headClass, HeadPlace 
   }
   return taken;
 }
-
-}  // namespace
 
 bool HeadGlyphFeatures(const GlyphImage& glyph, int32_t headClass, HeadPlace place, int32_t staffSpace,
                        int32_t lineThickness, int32_t dLeft, int32_t dRight, int32_t dRow,

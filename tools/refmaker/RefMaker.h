@@ -101,6 +101,15 @@ bool HeadGlyphFeatures(const GlyphImage& glyph, int32_t headClass, HeadPlace pla
                        int32_t lineThickness, int32_t dLeft, int32_t dRight, int32_t dRow,
                        uint8_t features[kEdgeFeatureCount], const Degradation* degradation = nullptr);
 
+// The notehead finder's crop of a head drawn on a canvas (its centre row,
+// its first ink column left and the first white column after it right) at
+// the staff space (pixels x1024), at each shift of those edges and the
+// centre (dLeft, dRight, dRow): the margin-0 edge features of each crop the
+// finder would take, appended to rows; the number of them.
+int32_t HeadCanvasFeatures(const Canvas& canvas, int32_t headClass, int32_t staffSpace1024, int32_t centre,
+                           int32_t left, int32_t right, const int32_t (*shifts)[3], int32_t shiftCount,
+                           std::vector<uint8_t>* rows);
+
 // Feature samples of one reference (90 edge features, or the music
 // classifier's 94).
 class ReferenceSamples {
