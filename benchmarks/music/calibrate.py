@@ -3,7 +3,7 @@
 writes them down for the reference tool.
 
 usage:
-  calibrate.py PAGES ENGINE_FOLDER OUT_FILE [--maker M] [--bench B] [--glyphs G]
+  calibrate.py PAGES ENGINE_FOLDER OUT_FILE [--maker M] [--bench B] [--glyphs G] [--base FILE]
 
 PAGES holds pages of the "calibrate" role (make_pages.py PAGES --seed 100);
 ENGINE_FOLDER is a built engine folder (build/bench/bin/Resources/Quorm),
@@ -18,6 +18,11 @@ degraded pages; the best floor stays (a tie keeps the floor already held,
 so the result depends only on the pages and the glyphs). OUT_FILE gets the
 floors and the figures that chose them; tools/refmaker/calibration.txt is
 that file, and the shipped sets are remade with it.
+
+--base FILE (tools/refmaker/calibration.txt) gives the sets' shape that the
+floors are chosen for: its lines other than the floors (the cluster counts,
+the degraded copies, the ledger places) go unchanged into every trial and
+into OUT_FILE.
 """
 import os
 import re
@@ -34,11 +39,25 @@ SYMBOL_ROWS = ("clefs", "rests", "accidentals", "dots", "flags", "dynamics")
 ROW = re.compile(r"^  (\S.*?)\s+precision\s+([\d.]+)%\s+recall\s+([\d.]+)%\s+\((\d+) found, (\d+) true\)")
 
 
+SHAPE = []  # the base file's lines other than the floors
+
+
+def read_shape(path):
+    """The lines of a calibration file that are not floors or comments."""
+    shape = []
+    for line in open(path):
+        line = line.split("#")[0].strip()
+        if line and not line.startswith(("head-spread-floor", "symbol-spread-floor")):
+            shape.append(line)
+    return shape
+
+
 def write_calibration(path, heads, symbol, notes=()):
     lines = ["# The reference sets' calibrated spread floors (benchmarks/music/calibrate.py)."]
     lines += ["# " + n for n in notes]
     lines += ["head-spread-floor %d %g" % (c, heads[c]) for c in HEAD_CLASSES]
     lines.append("symbol-spread-floor %g" % symbol)
+    lines += SHAPE
     with open(path, "w") as f:
         f.write("\n".join(lines) + "\n")
 
@@ -90,10 +109,12 @@ def main():
             "glyphs": os.path.join(root, "tests/Code/Quorm/fixtures/glyphs")}
     rest = argv[3:]
     while rest:
-        if len(rest) < 2 or rest[0] not in ("--maker", "--bench", "--glyphs"):
+        if len(rest) < 2 or rest[0] not in ("--maker", "--bench", "--glyphs", "--base"):
             sys.exit(__doc__)
         args[rest[0][2:]] = rest[1]
         rest = rest[2:]
+    if "base" in args:
+        SHAPE.extend(read_shape(args["base"]))
     for key in ("maker", "bench"):
         if not os.path.exists(args[key]):
             sys.exit("calibrate: no %s (build the make_reference_sets and music_bench targets)" % args[key])

@@ -140,9 +140,11 @@ void Canvas::Stamp(const GlyphImage& glyph, int32_t row, int32_t column) {
       if (glyph.Ink(y, x)) FillRect(top + y, left + x, top + y + 1, left + x + 1);
 }
 
-void Canvas::Line(double row, int32_t thickness) {
+void Canvas::Line(double row, int32_t thickness) { Segment(row, thickness, 0, width); }
+
+void Canvas::Segment(double row, int32_t thickness, int32_t x0, int32_t x1) {
   const int32_t y0 = static_cast<int32_t>(std::lround(row - (thickness - 1) / 2.0));
-  FillRect(y0, 0, y0 + thickness, width);
+  FillRect(y0, x0, y0 + thickness, x1);
 }
 
 std::vector<Degradation> MakeDegradations(uint64_t seed, int32_t count) {
@@ -318,6 +320,21 @@ int32_t HeadPlaceFeatures(const GlyphImage& glyph, int32_t headClass, HeadPlace 
       canvas.Line(centre - staffSpace, lineThickness);
       canvas.Line(centre + staffSpace, lineThickness);
       break;
+    case HeadPlace::kOnLedgerBelowStaff:
+    case HeadPlace::kOnLedgerAboveStaff:
+    case HeadPlace::kBelowLedger:
+    case HeadPlace::kAboveLedger: {
+      const int32_t reach = static_cast<int32_t>(std::lround(staffSpace / 4.0));
+      const int32_t x0 = left - reach, x1 = left + glyph.width + reach;
+      if (place == HeadPlace::kOnLedgerBelowStaff || place == HeadPlace::kOnLedgerAboveStaff) {
+        canvas.Segment(centre, lineThickness, x0, x1);
+        canvas.Line(place == HeadPlace::kOnLedgerBelowStaff ? centre - staffSpace : centre + staffSpace,
+                    lineThickness);
+      } else {
+        canvas.Segment(place == HeadPlace::kBelowLedger ? centre - half : centre + half, lineThickness, x0, x1);
+      }
+      break;
+    }
     default:
       canvas.Line(centre - half, lineThickness);
       canvas.Line(centre + half, lineThickness);
@@ -449,17 +466,32 @@ std::vector<NoteheadReference> MakeHeadReferences(const std::vector<HeadGlyphs>&
       if (clusters == 0 && samples.count() > 0)
         out.push_back(HeadReferenceOf(set.headClass, p, samples, floor, copies));
     }
-    if (clusters == 0) continue;
-    if (extra != nullptr)
-      for (const CutSample& cut : *extra)
-        if (cut.head && cut.code == set.headClass && cut.features.size() == kEdgeFeatureCount)
-          all.insert(all.end(), cut.features.begin(), cut.features.end());
-    const std::vector<std::vector<int32_t>> groups =
-        ClusterRows(all, kEdgeFeatureCount, clusters, SeedOf(set.headClass, 99));
-    for (size_t g = 0; g < groups.size(); ++g) {
+    int32_t made = 0;
+    if (clusters > 0) {
+      const std::vector<std::vector<int32_t>> groups =
+          ClusterRows(all, kEdgeFeatureCount, clusters, SeedOf(set.headClass, 99));
+      for (const std::vector<int32_t>& group : groups) {
+        ReferenceSamples samples;
+        for (int32_t i : group) samples.Add(all.data() + static_cast<size_t>(i) * kEdgeFeatureCount);
+        out.push_back(HeadReferenceOf(set.headClass, made++, samples, floor, copies));
+      }
+    }
+    // The engraved pages' samples make references of their own, beside the
+    // glyphs' (clustered with them, the glyphs' many samples would pull
+    // every mean their way).
+    const int32_t engraved =
+        set.headClass >= 0 && set.headClass < 5 ? options.engravedClusters[set.headClass] : 0;
+    if (engraved <= 0 || extra == nullptr) continue;
+    std::vector<uint8_t> cuts;
+    for (const CutSample& cut : *extra)
+      if (cut.head && cut.code == set.headClass && cut.features.size() == kEdgeFeatureCount)
+        cuts.insert(cuts.end(), cut.features.begin(), cut.features.end());
+    for (const std::vector<int32_t>& group :
+         ClusterRows(cuts, kEdgeFeatureCount, engraved, SeedOf(set.headClass, 98))) {
       ReferenceSamples samples;
-      for (int32_t i : groups[g]) samples.Add(all.data() + static_cast<size_t>(i) * kEdgeFeatureCount);
-      out.push_back(HeadReferenceOf(set.headClass, static_cast<int32_t>(g), samples, floor, copies));
+      for (int32_t i : group) samples.Add(cuts.data() + static_cast<size_t>(i) * kEdgeFeatureCount);
+      // word1 100 and up: a reference of engraved samples.
+      out.push_back(HeadReferenceOf(set.headClass, 100 + made++, samples, floor, copies));
     }
   }
   return out;
@@ -960,19 +992,27 @@ bool ReadCalibration(const std::u16string& path, HeadReferenceOptions* heads, Sy
     } else if (std::string(key) == "head-clusters" && searchedClass &&
                std::sscanf(text.c_str(), " %*s %*d %d %1s", &count, extra) == 1 && count >= 1 && count <= 16) {
       h.clusters[headClass] = count;
+    } else if (std::string(key) == "head-ledger-places" &&
+               std::sscanf(text.c_str(), " %*s %d %1s", &count, extra) == 1 && (count == 0 || count == 1)) {
+      for (int32_t p = kDefaultHeadPlaceCount; p < kHeadPlaceCount; ++p) h.places[p] = count == 1;
+    } else if (std::string(key) == "head-engraved-clusters" && searchedClass &&
+               std::sscanf(text.c_str(), " %*s %*d %d %1s", &count, extra) == 1 && count >= 1 && count <= 16) {
+      h.engravedClusters[headClass] = count;
     } else if (std::string(key) == "symbol-clusters" && std::sscanf(text.c_str(), " %*s %d %1s", &count, extra) == 1 &&
                count >= 1 && count <= 8) {
       s.clusters = count;
-    } else if (std::string(key) == "degraded-copies" && std::sscanf(text.c_str(), " %*s %d %1s", &count, extra) == 1 &&
-               count >= 0 && count <= 16) {
+    } else if (std::string(key) == "head-degraded-copies" &&
+               std::sscanf(text.c_str(), " %*s %d %1s", &count, extra) == 1 && count >= 0 && count <= 16) {
       h.degradedCopies = count;
+    } else if (std::string(key) == "symbol-degraded-copies" &&
+               std::sscanf(text.c_str(), " %*s %d %1s", &count, extra) == 1 && count >= 0 && count <= 16) {
       s.degradedCopies = count;
     } else {
       if (error != nullptr)
         *error = "calibration " + name + " line " + std::to_string(line) +
                  ": expected \"head-spread-floor CLASS FLOOR\" (class 0, 1, 2 or 4) or \"symbol-spread-floor "
-                 "FLOOR\", FLOOR from 3 to 60, \"head-clusters CLASS K\" (1 to 16), \"symbol-clusters K\" (1 to 8) "
-                 "or \"degraded-copies N\" (0 to 16)";
+                 "FLOOR\", FLOOR from 3 to 60, \"head-clusters CLASS K\" or \"head-engraved-clusters CLASS K\" (1 to 16), \"symbol-clusters K\" (1 to 8) "
+                 "\"head-degraded-copies N\" or \"symbol-degraded-copies N\" (0 to 16) or \"head-ledger-places 0|1\"";
       ok = false;
     }
   }

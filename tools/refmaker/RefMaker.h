@@ -51,8 +51,17 @@ enum class HeadPlace : int32_t {
   kOnLineHeadBelow = 7,   // on a line, a head below
   kInSpaceHeadAbove = 8,  // in a space, a head above
   kInSpaceHeadBelow = 9,  // in a space, a head below
+  // Beyond the staff, among ledger lines as engravers draw them: as wide as
+  // the head and a quarter of a staff space more on each side.
+  kOnLedgerBelowStaff = 10,   // a ledger line through it, the staff's line a space above
+  kOnLedgerAboveStaff = 11,   // a ledger line through it, the staff's line a space below
+  kBelowLedger = 12,          // in the space just below a ledger line
+  kAboveLedger = 13,          // in the space just above a ledger line
 };
-constexpr int32_t kHeadPlaceCount = 10;
+constexpr int32_t kHeadPlaceCount = 14;
+// The places the references are made at unless the options ask for more:
+// the first ten (the ledger places are the shipped sets' own).
+constexpr int32_t kDefaultHeadPlaceCount = 10;
 
 // The head model whose crop a head class is compared through (0, 1, 2, 4).
 int32_t ModelOfHeadClass(int32_t headClass);
@@ -69,6 +78,8 @@ struct Canvas {
   // A horizontal line of the thickness centred on row (rounded as the page
   // synthesiser draws staff lines).
   void Line(double row, int32_t thickness);
+  // The same line from column x0 up to x1 (half-open).
+  void Segment(double row, int32_t thickness, int32_t x0, int32_t x1);
 };
 
 // One way a scan spoils a drawing: skewed about its centre, seeded grey
@@ -153,17 +164,21 @@ struct HeadReferenceOptions {
   // References per head class (index: the class) made by clustering all
   // its samples; 0 makes one reference per place instead.
   int32_t clusters[5] = {0, 0, 0, 0, 0};
+  // References per head class made by clustering the samples cut from
+  // engraved pages (CutSample), beside those of the glyphs; 0 makes none.
+  int32_t engravedClusters[5] = {0, 0, 0, 0, 0};
   // Degraded copies drawn of each sample besides the clean one.
   int32_t degradedCopies = 0;
-  bool places[kHeadPlaceCount] = {true, true, true, true, true, true, true, true, true, true};
+  bool places[kHeadPlaceCount] = {true, true, true, true, true, true, true, true, true, true, false, false, false, false};
 };
 
 // The references of each head class (variant 0), classes in the order
 // given: one per place, or, when the options cluster the class, one per
 // cluster of all its samples (word1 the place or the cluster). Words 3..5
 // hold the sample count, the spread floor x 100 and the degraded copies of
-// each sample. extra holds samples cut from engraved pages, added to their
-// class's samples before clustering (a class not clustered ignores them).
+// each sample. extra holds samples cut from engraved pages: a class the
+// options give engraved clusters gets references of its own from them
+// (word1 100 and up).
 struct CutSample;
 std::vector<NoteheadReference> MakeHeadReferences(const std::vector<HeadGlyphs>& glyphs,
                                                   const HeadReferenceOptions& options,
@@ -250,8 +265,11 @@ bool ReadCutSamples(const std::u16string& path, std::vector<CutSample>* out, std
 std::string CutSampleLine(const CutSample& sample);
 // The calibrated options of both sets, read from a text file of lines
 // "head-spread-floor CLASS VALUE", "symbol-spread-floor VALUE",
-// "head-clusters CLASS K" (1 to 16), "symbol-clusters K" (1 to 8) and
-// "degraded-copies N" (0 to 16, both sets) ('#' starts a comment; what the
+// "head-clusters CLASS K", "head-engraved-clusters CLASS K" (1 to 16),
+// "symbol-clusters K" (1 to 8),
+// "head-degraded-copies N" and "symbol-degraded-copies N" (0 to 16),
+// "head-ledger-places 0|1" (the ledger places too)
+// ('#' starts a comment; what the
 // file does not set keeps its default). false with a message naming the
 // file and line when it cannot be read or a line is not one of these with a
 // class the finder searches and a floor from 3 to 60.

@@ -5,8 +5,11 @@
 // are the engraver's: the truth's notehead boxes and kinds that
 // benchmarks/music/make_pages.py reads from the engraver's SVG.
 //
-// usage: cut_reference_samples PAGE_FOLDER OUT_FILE [PER_CLASS]
+// usage: cut_reference_samples PAGE_FOLDER ENGINE_FOLDER OUT_FILE [PER_CLASS]
 //
+// ENGINE_FOLDER is a built engine folder (build/native/bin/Resources/Quorm);
+// the engine starts from it, and only its staff finder is run, which reads
+// no reference set, so the samples do not depend on the sets they make.
 // Reads the pages of the "train" role in PAGE_FOLDER/index.txt (clean pages;
 // the degraded copies are drawn here, seeded, as the reference tool draws
 // those of its glyphs) and writes OUT_FILE in the form ReadCutSamples reads
@@ -15,6 +18,7 @@
 // their order. Nothing comes from the clock.
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -22,6 +26,7 @@
 #include <vector>
 
 #include "Code/Quorm/Edgefeat.h"
+#include "Code/Quorm/Engpaths.h"
 #include "Code/Quorm/Findstav.h"
 #include "Code/Quorm/Intmath.h"
 #include "Code/Quorm/Quorm.h"
@@ -111,12 +116,14 @@ bool CutPage(const std::string& path, const std::vector<TrueHead>& heads, int pa
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3 && argc != 4) {
-    std::fprintf(stderr, "usage: cut_reference_samples PAGE_FOLDER OUT_FILE [PER_CLASS]\n");
+  if (argc != 4 && argc != 5) {
+    std::fprintf(stderr, "usage: cut_reference_samples PAGE_FOLDER ENGINE_FOLDER OUT_FILE [PER_CLASS]\n");
     return 2;
   }
   const std::string folder = argv[1];
-  const int perClass = argc == 4 ? std::atoi(argv[3]) : 120;
+  SetEngineFolder(argv[2]);
+  const char* outFile = argv[3];
+  const int perClass = argc == 5 ? std::atoi(argv[4]) : 120;
   if (perClass < 1) {
     std::fprintf(stderr, "cut_reference_samples: PER_CLASS must be a positive number\n");
     return 2;
@@ -178,9 +185,9 @@ int main(int argc, char** argv) {
       }
       std::printf("%s class %d: %zu heads, %zu kept\n", engraver.c_str(), headClass, list.size(), n);
     }
-  if (!refmaker::WriteFileBytes(std::u16string(argv[2], argv[2] + std::string(argv[2]).size()),
+  if (!refmaker::WriteFileBytes(std::u16string(outFile, outFile + std::string(outFile).size()),
                                 std::vector<uint8_t>(text.begin(), text.end()))) {
-    std::fprintf(stderr, "cut_reference_samples: cannot write %s\n", argv[2]);
+    std::fprintf(stderr, "cut_reference_samples: cannot write %s\n", outFile);
     return 1;
   }
   std::printf("%d pages, %d heads kept\n", pages, kept);

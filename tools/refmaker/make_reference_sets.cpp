@@ -57,7 +57,7 @@ int main(int argc, char** argv) {
   symbols.push_back(std::move(join));
   refmaker::HeadReferenceOptions headOptions;
   refmaker::SymbolReferenceOptions symbolOptions;
-  if (argc == 4 && !refmaker::ReadCalibration(Wide(argv[3]), &headOptions, &symbolOptions, &error)) {
+  if (argc >= 4 && !refmaker::ReadCalibration(Wide(argv[3]), &headOptions, &symbolOptions, &error)) {
     std::fprintf(stderr, "make_reference_sets: %s\n", error.c_str());
     return 1;
   }
