@@ -8,7 +8,8 @@ usage:
 PAGES holds pages of the "calibrate" role (make_pages.py PAGES --seed 100);
 ENGINE_FOLDER is a built engine folder (build/bench/bin/Resources/Quorm),
 copied, never changed. For each head class the finder searches (0, 1, 2, 4)
-in turn, then for the symbol set, each candidate floor is tried: the tool
+in turn (again, pass after pass, while a pass still changes a floor; at most
+three), then for the symbol set, each candidate floor is tried: the tool
 remakes both sets with it (make_reference_sets GLYPHS SETS CALIBRATION), the
 sets go into the copy's Learned folder, and music_bench reads the
 calibration pages with them. A head floor is scored by the noteheads found
@@ -129,19 +130,26 @@ def main():
         best_heads, best_symbols = measure(args, heads, symbol, work)
         notes.append("start: all floors %g, noteheads F1 %.4f, symbols F1 %.4f" % (DEFAULT_FLOOR, best_heads,
                                                                                 best_symbols))
-        for c in HEAD_CLASSES:
-            tried = []
-            for floor in HEAD_FLOORS:
-                if floor == heads[c]:
-                    tried.append("%g %.4f" % (floor, best_heads))
-                    continue
-                trial = dict(heads)
-                trial[c] = floor
-                score, _ = measure(args, trial, symbol, work)
-                tried.append("%g %.4f" % (floor, score))
-                if score > best_heads:
-                    best_heads, heads = score, trial
-            notes.append("head class %d floors tried (noteheads F1): %s; kept %g" % (c, ", ".join(tried), heads[c]))
+        # Each class in turn, then again while a pass still changes a floor
+        # (a class's best floor depends on the others'), at most three passes.
+        for sweep in range(1, 4):
+            changed = False
+            for c in HEAD_CLASSES:
+                tried = []
+                for floor in HEAD_FLOORS:
+                    if floor == heads[c]:
+                        tried.append("%g %.4f" % (floor, best_heads))
+                        continue
+                    trial = dict(heads)
+                    trial[c] = floor
+                    score, _ = measure(args, trial, symbol, work)
+                    tried.append("%g %.4f" % (floor, score))
+                    if score > best_heads:
+                        best_heads, heads, changed = score, trial, True
+                notes.append("pass %d, head class %d floors tried (noteheads F1): %s; kept %g" %
+                             (sweep, c, ", ".join(tried), heads[c]))
+            if not changed:
+                break
         _, best_symbols = measure(args, heads, symbol, work)
         tried = []
         for floor in SYMBOL_FLOORS:
