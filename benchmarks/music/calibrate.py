@@ -3,12 +3,13 @@
 writes them down for the reference tool.
 
 usage:
-  calibrate.py PAGES ENGINE_FOLDER OUT_FILE [--maker M] [--bench B] [--glyphs G]
+  calibrate.py PAGES ENGINE_FOLDER OUT_FILE [--maker M] [--bench B] [--glyphs G] [--base FILE]
 
 PAGES holds pages of the "calibrate" role (make_pages.py PAGES --seed 100);
 ENGINE_FOLDER is a built engine folder (build/bench/bin/Resources/Quorm),
 copied, never changed. For each head class the finder searches (0, 1, 2, 4)
-in turn, then for the symbol set, each candidate floor is tried: the tool
+in turn (again, pass after pass, while a pass still changes a floor; at most
+three), then for the symbol set, each candidate floor is tried: the tool
 remakes both sets with it (make_reference_sets GLYPHS SETS CALIBRATION), the
 sets go into the copy's Learned folder, and music_bench reads the
 calibration pages with them. A head floor is scored by the noteheads found
@@ -18,6 +19,11 @@ degraded pages; the best floor stays (a tie keeps the floor already held,
 so the result depends only on the pages and the glyphs). OUT_FILE gets the
 floors and the figures that chose them; tools/refmaker/calibration.txt is
 that file, and the shipped sets are remade with it.
+
+--base FILE (tools/refmaker/calibration.txt) gives the sets' shape that the
+floors are chosen for: its lines other than the floors (the cluster counts,
+the degraded copies, the ledger places) go unchanged into every trial and
+into OUT_FILE.
 """
 import os
 import re
@@ -34,11 +40,25 @@ SYMBOL_ROWS = ("clefs", "rests", "accidentals", "dots", "flags", "dynamics")
 ROW = re.compile(r"^  (\S.*?)\s+precision\s+([\d.]+)%\s+recall\s+([\d.]+)%\s+\((\d+) found, (\d+) true\)")
 
 
+SHAPE = []  # the base file's lines other than the floors
+
+
+def read_shape(path):
+    """The lines of a calibration file that are not floors or comments."""
+    shape = []
+    for line in open(path):
+        line = line.split("#")[0].strip()
+        if line and not line.startswith(("head-spread-floor", "symbol-spread-floor")):
+            shape.append(line)
+    return shape
+
+
 def write_calibration(path, heads, symbol, notes=()):
     lines = ["# The reference sets' calibrated spread floors (benchmarks/music/calibrate.py)."]
     lines += ["# " + n for n in notes]
     lines += ["head-spread-floor %d %g" % (c, heads[c]) for c in HEAD_CLASSES]
     lines.append("symbol-spread-floor %g" % symbol)
+    lines += SHAPE
     with open(path, "w") as f:
         f.write("\n".join(lines) + "\n")
 
@@ -90,10 +110,12 @@ def main():
             "glyphs": os.path.join(root, "tests/Code/Quorm/fixtures/glyphs")}
     rest = argv[3:]
     while rest:
-        if len(rest) < 2 or rest[0] not in ("--maker", "--bench", "--glyphs"):
+        if len(rest) < 2 or rest[0] not in ("--maker", "--bench", "--glyphs", "--base"):
             sys.exit(__doc__)
         args[rest[0][2:]] = rest[1]
         rest = rest[2:]
+    if "base" in args:
+        SHAPE.extend(read_shape(args["base"]))
     for key in ("maker", "bench"):
         if not os.path.exists(args[key]):
             sys.exit("calibrate: no %s (build the make_reference_sets and music_bench targets)" % args[key])
@@ -108,19 +130,26 @@ def main():
         best_heads, best_symbols = measure(args, heads, symbol, work)
         notes.append("start: all floors %g, noteheads F1 %.4f, symbols F1 %.4f" % (DEFAULT_FLOOR, best_heads,
                                                                                 best_symbols))
-        for c in HEAD_CLASSES:
-            tried = []
-            for floor in HEAD_FLOORS:
-                if floor == heads[c]:
-                    tried.append("%g %.4f" % (floor, best_heads))
-                    continue
-                trial = dict(heads)
-                trial[c] = floor
-                score, _ = measure(args, trial, symbol, work)
-                tried.append("%g %.4f" % (floor, score))
-                if score > best_heads:
-                    best_heads, heads = score, trial
-            notes.append("head class %d floors tried (noteheads F1): %s; kept %g" % (c, ", ".join(tried), heads[c]))
+        # Each class in turn, then again while a pass still changes a floor
+        # (a class's best floor depends on the others'), at most three passes.
+        for sweep in range(1, 4):
+            changed = False
+            for c in HEAD_CLASSES:
+                tried = []
+                for floor in HEAD_FLOORS:
+                    if floor == heads[c]:
+                        tried.append("%g %.4f" % (floor, best_heads))
+                        continue
+                    trial = dict(heads)
+                    trial[c] = floor
+                    score, _ = measure(args, trial, symbol, work)
+                    tried.append("%g %.4f" % (floor, score))
+                    if score > best_heads:
+                        best_heads, heads, changed = score, trial, True
+                notes.append("pass %d, head class %d floors tried (noteheads F1): %s; kept %g" %
+                             (sweep, c, ", ".join(tried), heads[c]))
+            if not changed:
+                break
         _, best_symbols = measure(args, heads, symbol, work)
         tried = []
         for floor in SYMBOL_FLOORS:

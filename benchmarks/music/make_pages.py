@@ -30,9 +30,12 @@ on ledger lines, slurs, dynamics and hairpins (beams as MuseScore sets them). Wr
                             middle line, larger downwards; DURATION in 1/192
                             of a whole note), then the bar lines, ledger
                             lines, beams, slurs, hairpins, stems, rests,
-                            clefs, accidentals, dots, flags ("Hook") and
-                            dynamics and tuplets of MuseScore's SVG, in pixels of the
-                            clean page:
+                            clefs, accidentals, dots, flags ("Hook"),
+                            dynamics, tuplets and noteheads ("NoteBlack",
+                            "NoteHalf", "NoteWhole": a hollow head's outline
+                            has a hole, a whole note's is 1.4 times as wide
+                            as high or more) of MuseScore's SVG, in pixels
+                            of the clean page:
                             "box PAGE KIND X0 Y0 X1 Y1"
   lyK.ly, lyK-P.tif, lyK-P-degraded.tif, lyK.truth
                             the same for LilyPond's engraving of scoreK
@@ -216,7 +219,16 @@ def systems_of(svg, staves):
 
 SVG_DPI = 360.0  # MuseScore's SVG units per inch
 BOX_KINDS = ("BarLine", "LedgerLine", "Beam", "SlurSegment", "HairpinSegment", "Stem", "Rest", "Clef", "Accidental",
-             "NoteDot", "Hook", "Dynamic", "Tuplet")
+             "NoteDot", "Hook", "Dynamic", "Tuplet", "Note")
+
+
+def head_kind(subpaths, width, height):
+    """A notehead's kind from the engraver's own outline of its glyph: a
+    hollow head is drawn as an outline with a hole (two subpaths or more), a
+    whole note's is the wide one; a black head is one filled outline."""
+    if subpaths < 2:
+        return "NoteBlack"
+    return "NoteWhole" if height > 0 and width / height >= 1.4 else "NoteHalf"
 
 
 def boxes_of(svg, page):
@@ -231,6 +243,8 @@ def boxes_of(svg, page):
         xy = [float(v) for v in re.findall(r"-?\d+(?:\.\d+)?", m.group(2))]
         xs, ys = xy[0::2], xy[1::2]
         box = [m.group(1), min(xs) * scale, min(ys) * scale, max(xs) * scale, max(ys) * scale]
+        if box[0] == "Note":
+            box[0] = head_kind(len(re.findall("[Mm]", m.group(2))), box[3] - box[1], box[4] - box[2])
         # A hairpin is drawn as its two lines: one box for both.
         last = boxes[-1] if boxes else None
         if (box[0] == "HairpinSegment" and last and last[0] == box[0] and abs(last[1] - box[1]) < 2 and
@@ -250,7 +264,7 @@ def boxes_of(svg, page):
 LY_KINDS = {"StaffSymbol": None, "BarLine": "BarLine", "LedgerLineSpanner": "LedgerLine", "Beam": "Beam",
             "Slur": "SlurSegment", "Hairpin": "HairpinSegment", "Stem": "Stem", "Rest": "Rest", "Clef": "Clef",
             "Accidental": "Accidental", "Dots": "NoteDot", "Flag": "Hook", "DynamicText": "Dynamic",
-            "TupletBracket": "Tuplet"}
+            "TupletBracket": "Tuplet", "NoteHead": "Note"}
 PATH_ARGS = {"M": 2, "L": 2, "T": 2, "H": 1, "V": 1, "C": 6, "S": 4, "Q": 4, "A": 7, "Z": 0}
 
 
@@ -320,7 +334,7 @@ def ly_svg_boxes(svg, page):
                 if kind == "StaffSymbol":
                     staves += 1
                 elif kind != "LedgerLineSpanner":
-                    grobs.append([kind, None])
+                    grobs.append([kind, None, 0])
             if not empty:
                 stack.append((tag, dx, dy, kind))
             continue
@@ -353,16 +367,19 @@ def ly_svg_boxes(svg, page):
         ys = [oy + py for _, py in pts]
         box = [min(xs) - half, min(ys) - half, max(xs) + half, max(ys) + half]
         if owner == "LedgerLineSpanner":
-            grobs.append([owner, box])
+            grobs.append([owner, box, 0])
         elif grobs and grobs[-1][0] == owner:
+            if tag == "path":
+                grobs[-1][2] += len(re.findall("[Mm]", attr(body, "d") or ""))
             old = grobs[-1][1]
             grobs[-1][1] = box if old is None else [min(old[0], box[0]), min(old[1], box[1]),
                                                     max(old[2], box[2]), max(old[3], box[3])]
         if not empty:
             stack.append((tag, 0.0, 0.0, None))
-    lines = ["box %d %s %d %d %d %d" % (page, LY_KINDS[k], round(b[0] * scale), round(b[1] * scale),
+    lines = ["box %d %s %d %d %d %d" % (page, head_kind(n, b[2] - b[0], b[3] - b[1]) if k == "NoteHead" else
+                                         LY_KINDS[k], round(b[0] * scale), round(b[1] * scale),
                                          round(b[2] * scale), round(b[3] * scale))
-             for k, b in grobs if b is not None]
+             for k, b, n in grobs if b is not None]
     return lines, staves
 
 
@@ -454,7 +471,8 @@ def engrave_musescore(folder, work, seed, staves, truth, overlay, index):
 
 COLOURS = {"BarLine": "red", "LedgerLine": "blue", "Beam": "green", "SlurSegment": "magenta",
            "HairpinSegment": "orange", "Stem": "cyan", "Rest": "purple", "Clef": "brown", "Accidental": "olive",
-           "NoteDot": "red", "Hook": "teal", "Dynamic": "navy", "Tuplet": "gold"}
+           "NoteDot": "red", "Hook": "teal", "Dynamic": "navy", "Tuplet": "gold", "NoteBlack": "blue",
+           "NoteHalf": "green", "NoteWhole": "red"}
 
 
 def draw_boxes(page, boxes, out):
@@ -467,13 +485,21 @@ def draw_boxes(page, boxes, out):
 
 
 def degrade(src, dst, seed):
+    """The page skewed up to 2 degrees, seeded noise, blurred then
+    thresholded, and made a pixel thinner or thicker (or neither). The skew
+    comes first, on the grey page, so that no second threshold after it
+    breaks thin lines. Thickening adds one pixel each way (a 2 x 2 kernel,
+    never one on each side); thinning takes one pixel across (strokes a pixel
+    narrower) and none downwards: the engravers draw stave lines 2 pixels
+    thick at 300 dpi, and a thinned copy of 1 pixel, broken by the noise,
+    left pages with no staves at all."""
     r = random.Random(seed)
     angle = r.uniform(-2.0, 2.0)
-    morph = r.choice([[], ["-morphology", "Erode", "Square:1"], ["-morphology", "Dilate", "Square:1"]])
+    morph = r.choice([[], ["-morphology", "Erode", "Rectangle:2x2"], ["-morphology", "Dilate", "Rectangle:2x1"]])
     run(["convert", src, "-background", "white", "-alpha", "remove", "-alpha", "off", "-colorspace", "Gray",
+         "-background", "white", "-rotate", "%.3f" % angle, "+repage",
          "-seed", str(seed), "-attenuate", "0.6", "+noise", "Gaussian", "-blur", "0x0.8",
-         "-threshold", "55%"] + morph + ["-background", "white", "-rotate", "%.3f" % angle, "+repage", "-threshold", "50%",
-                                          "-type", "bilevel", "-compress", "Group4", dst])
+         "-threshold", "55%"] + morph + ["-type", "bilevel", "-compress", "Group4", dst])
 
 
 def main():

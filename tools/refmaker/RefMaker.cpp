@@ -1,6 +1,7 @@
 #include "tools/refmaker/RefMaker.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -52,6 +53,37 @@ std::string Hex(const uint8_t* data, size_t n) {
     out.push_back(kDigits[data[i] & 15]);
   }
   return out;
+}
+
+// A small seeded generator (splitmix64): the same seed gives the same
+// numbers on every platform.
+class Random {
+ public:
+  explicit Random(uint64_t seed) : state_(seed) {}
+  uint64_t Next() {
+    uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    return z ^ (z >> 31);
+  }
+  double Uniform() { return static_cast<double>(Next() >> 11) * (1.0 / 9007199254740992.0); }
+  double Gaussian() {
+    const double u = 1.0 - Uniform();  // in (0, 1]
+    const double v = Uniform();
+    return std::sqrt(-2.0 * std::log(u)) * std::cos(6.283185307179586 * v);
+  }
+
+ private:
+  uint64_t state_;
+};
+
+int64_t RowDistance(const uint8_t* a, const uint8_t* b, int32_t n) {
+  int64_t d = 0;
+  for (int32_t i = 0; i < n; ++i) {
+    const int32_t e = static_cast<int32_t>(a[i]) - b[i];
+    d += e * e;
+  }
+  return d;
 }
 
 }  // namespace
@@ -108,16 +140,169 @@ void Canvas::Stamp(const GlyphImage& glyph, int32_t row, int32_t column) {
       if (glyph.Ink(y, x)) FillRect(top + y, left + x, top + y + 1, left + x + 1);
 }
 
-void Canvas::Line(double row, int32_t thickness) {
+void Canvas::Line(double row, int32_t thickness) { Segment(row, thickness, 0, width); }
+
+void Canvas::Segment(double row, int32_t thickness, int32_t x0, int32_t x1) {
   const int32_t y0 = static_cast<int32_t>(std::lround(row - (thickness - 1) / 2.0));
-  FillRect(y0, 0, y0 + thickness, width);
+  FillRect(y0, x0, y0 + thickness, x1);
+}
+
+std::vector<Degradation> MakeDegradations(uint64_t seed, int32_t count) {
+  std::vector<Degradation> out;
+  for (int32_t i = 0; i < count; ++i) {
+    Random random(seed * 1000003ull + static_cast<uint64_t>(i));
+    Degradation d;
+    d.seed = random.Next();
+    d.skewDegrees = random.Uniform() * 4.0 - 2.0;
+    d.noise = 0.35;
+    d.thickness = i % 3 - 1;
+    out.push_back(d);
+  }
+  return out;
+}
+
+void DegradeCanvas(Canvas* canvas, const Degradation& d) {
+  const int32_t w = canvas->width, h = canvas->height;
+  if (w < 1 || h < 1) return;
+  auto ink = [&](int32_t y, int32_t x) -> double {
+    return y >= 0 && y < h && x >= 0 && x < w && canvas->pixels[static_cast<size_t>(y) * w + x] != 0 ? 1.0 : 0.0;
+  };
+  // Skew about the centre, sampled bilinearly: a grey drawing.
+  std::vector<double> grey(static_cast<size_t>(w) * h, 0.0);
+  const double a = d.skewDegrees * 3.141592653589793 / 180.0;
+  const double c = std::cos(a), sn = std::sin(a);
+  const double cx = (w - 1) / 2.0, cy = (h - 1) / 2.0;
+  for (int32_t y = 0; y < h; ++y)
+    for (int32_t x = 0; x < w; ++x) {
+      const double sx = c * (x - cx) + sn * (y - cy) + cx;
+      const double sy = -sn * (x - cx) + c * (y - cy) + cy;
+      const int32_t x0 = static_cast<int32_t>(std::floor(sx)), y0 = static_cast<int32_t>(std::floor(sy));
+      const double fx = sx - x0, fy = sy - y0;
+      grey[static_cast<size_t>(y) * w + x] = (1 - fy) * ((1 - fx) * ink(y0, x0) + fx * ink(y0, x0 + 1)) +
+                                             fy * ((1 - fx) * ink(y0 + 1, x0) + fx * ink(y0 + 1, x0 + 1));
+    }
+  // Seeded noise.
+  Random random(d.seed);
+  for (double& g : grey) g += d.noise * random.Gaussian();
+  // Blur (1 2 1 each way), then threshold at the middle grey.
+  std::vector<double> across(grey.size(), 0.0);
+  for (int32_t y = 0; y < h; ++y)
+    for (int32_t x = 0; x < w; ++x) {
+      const size_t i = static_cast<size_t>(y) * w + x;
+      across[i] = (2 * grey[i] + (x > 0 ? grey[i - 1] : 0.0) + (x + 1 < w ? grey[i + 1] : 0.0)) / 4;
+    }
+  std::vector<uint8_t> out(grey.size(), 0);
+  for (int32_t y = 0; y < h; ++y)
+    for (int32_t x = 0; x < w; ++x) {
+      const size_t i = static_cast<size_t>(y) * w + x;
+      const double b = (2 * across[i] + (y > 0 ? across[i - w] : 0.0) + (y + 1 < h ? across[i + w] : 0.0)) / 4;
+      out[i] = b > 0.5 ? 1 : 0;
+    }
+  // A pixel thinner or thicker, never one from each side: thicker a 2 x 2
+  // dilation; thinner a pixel across only (2 x 1), so that lines 2 pixels
+  // thick, as stave lines are at 300 dpi, keep their height.
+  if (d.thickness != 0) {
+    std::vector<uint8_t> morph(out.size(), 0);
+    for (int32_t y = 0; y < h; ++y)
+      for (int32_t x = 0; x < w; ++x) {
+        auto at = [&](int32_t yy, int32_t xx) -> uint8_t {
+          return yy >= 0 && yy < h && xx >= 0 && xx < w ? out[static_cast<size_t>(yy) * w + xx] : 0;
+        };
+        const size_t i = static_cast<size_t>(y) * w + x;
+        morph[i] = d.thickness < 0 ? (at(y, x) & at(y, x + 1))
+                                   : (at(y, x) | at(y, x - 1) | at(y - 1, x) | at(y - 1, x - 1));
+      }
+    out.swap(morph);
+  }
+  canvas->pixels.swap(out);
+}
+
+std::vector<std::vector<int32_t>> ClusterRows(const std::vector<uint8_t>& rows, int32_t n, int32_t k, uint64_t seed) {
+  const int32_t count = n > 0 ? static_cast<int32_t>(rows.size() / static_cast<size_t>(n)) : 0;
+  std::vector<std::vector<int32_t>> groups;
+  if (count == 0 || k < 1) return groups;
+  k = std::min(k, count);
+  const uint8_t* row = rows.data();
+  auto at = [&](int32_t i) { return row + static_cast<size_t>(i) * n; };
+  // k-means++ start.
+  Random random(seed);
+  std::vector<std::vector<double>> centres;
+  std::vector<int64_t> nearest(static_cast<size_t>(count), INT64_MAX);
+  int32_t pick = static_cast<int32_t>(random.Next() % static_cast<uint64_t>(count));
+  for (int32_t c = 0; c < k; ++c) {
+    centres.emplace_back(at(pick), at(pick) + n);
+    double total = 0;
+    for (int32_t i = 0; i < count; ++i) {
+      nearest[i] = std::min(nearest[i], RowDistance(at(i), at(pick), n));
+      total += static_cast<double>(nearest[i]);
+    }
+    if (total <= 0) break;  // every row already on a centre
+    double target = random.Uniform() * total;
+    pick = count - 1;
+    for (int32_t i = 0; i < count; ++i) {
+      target -= static_cast<double>(nearest[i]);
+      if (target < 0) {
+        pick = i;
+        break;
+      }
+    }
+  }
+  // Lloyd's steps until no row moves.
+  std::vector<int32_t> owner(static_cast<size_t>(count), -1);
+  for (int32_t step = 0; step < 100; ++step) {
+    bool moved = false;
+    for (int32_t i = 0; i < count; ++i) {
+      int32_t best = 0;
+      double bestDistance = 1e300;
+      for (size_t c = 0; c < centres.size(); ++c) {
+        double dd = 0;
+        for (int32_t f = 0; f < n; ++f) {
+          const double e = at(i)[f] - centres[c][f];
+          dd += e * e;
+        }
+        if (dd < bestDistance) {
+          bestDistance = dd;
+          best = static_cast<int32_t>(c);
+        }
+      }
+      if (owner[i] != best) {
+        owner[i] = best;
+        moved = true;
+      }
+    }
+    if (!moved) break;
+    std::vector<std::vector<double>> sums(centres.size(), std::vector<double>(static_cast<size_t>(n), 0.0));
+    std::vector<int32_t> members(centres.size(), 0);
+    for (int32_t i = 0; i < count; ++i) {
+      ++members[owner[i]];
+      for (int32_t f = 0; f < n; ++f) sums[owner[i]][f] += at(i)[f];
+    }
+    for (size_t c = 0; c < centres.size(); ++c)
+      if (members[c] > 0)
+        for (int32_t f = 0; f < n; ++f) centres[c][f] = sums[c][f] / members[c];
+  }
+  std::vector<int32_t> groupOf(centres.size(), -1);
+  for (int32_t i = 0; i < count; ++i) {
+    int32_t& g = groupOf[owner[i]];
+    if (g < 0) {
+      g = static_cast<int32_t>(groups.size());
+      groups.emplace_back();
+    }
+    groups[g].push_back(i);
+  }
+  return groups;
 }
 
 int32_t LineThicknessFor(int32_t staffSpace) { return std::max(1, static_cast<int32_t>(std::lround(staffSpace / 10.0))); }
 
-bool HeadGlyphFeatures(const GlyphImage& glyph, int32_t headClass, HeadPlace place, int32_t staffSpace,
-                       int32_t lineThickness, int32_t dLeft, int32_t dRight, int32_t dRow,
-                       uint8_t features[kEdgeFeatureCount]) {
+namespace {
+
+// The glyph drawn at the place (degraded when asked) once, and the features
+// of the finder's crop at each shift of its edges and centre (dLeft, dRight,
+// dRow), appended to rows; the number of crops the finder would take.
+int32_t HeadPlaceFeatures(const GlyphImage& glyph, int32_t headClass, HeadPlace place, int32_t staffSpace,
+                          int32_t lineThickness, const int32_t (*shifts)[3], int32_t shiftCount,
+                          const Degradation* degradation, std::vector<uint8_t>* rows) {
   const int32_t margin = 2 * staffSpace;
   Canvas canvas(glyph.width + 2 * margin, glyph.height + 2 * margin);
   const int32_t centre = margin + glyph.originRow;
@@ -135,6 +320,21 @@ bool HeadGlyphFeatures(const GlyphImage& glyph, int32_t headClass, HeadPlace pla
       canvas.Line(centre - staffSpace, lineThickness);
       canvas.Line(centre + staffSpace, lineThickness);
       break;
+    case HeadPlace::kOnLedgerBelowStaff:
+    case HeadPlace::kOnLedgerAboveStaff:
+    case HeadPlace::kBelowLedger:
+    case HeadPlace::kAboveLedger: {
+      const int32_t reach = static_cast<int32_t>(std::lround(staffSpace / 4.0));
+      const int32_t x0 = left - reach, x1 = left + glyph.width + reach;
+      if (place == HeadPlace::kOnLedgerBelowStaff || place == HeadPlace::kOnLedgerAboveStaff) {
+        canvas.Segment(centre, lineThickness, x0, x1);
+        canvas.Line(place == HeadPlace::kOnLedgerBelowStaff ? centre - staffSpace : centre + staffSpace,
+                    lineThickness);
+      } else {
+        canvas.Segment(place == HeadPlace::kBelowLedger ? centre - half : centre + half, lineThickness, x0, x1);
+      }
+      break;
+    }
     default:
       canvas.Line(centre - half, lineThickness);
       canvas.Line(centre + half, lineThickness);
@@ -152,19 +352,47 @@ bool HeadGlyphFeatures(const GlyphImage& glyph, int32_t headClass, HeadPlace pla
   canvas.Stamp(glyph, centre, left + glyph.originColumn);
   if (above) canvas.Stamp(glyph, centre - staffSpace, left + glyph.originColumn);
   if (below) canvas.Stamp(glyph, centre + staffSpace, left + glyph.originColumn);
-  // The finder's edges: the first ink column and the first white one after.
-  HeadPatchBox box;
-  if (!NoteheadPatchBox(ModelOfHeadClass(headClass), staffSpace * 1024, (centre + dRow) * 1024, left + dLeft,
-                        left + glyph.width + dRight, &box))
+  if (degradation != nullptr) DegradeCanvas(&canvas, *degradation);
+  return HeadCanvasFeatures(canvas, headClass, staffSpace * 1024, centre, left, left + glyph.width, shifts, shiftCount,
+                            rows);
+}
+
+}  // namespace
+
+int32_t HeadCanvasFeatures(const Canvas& canvas, int32_t headClass, int32_t staffSpace1024, int32_t centre,
+                           int32_t left, int32_t right, const int32_t (*shifts)[3], int32_t shiftCount,
+                           std::vector<uint8_t>* rows) {
+  int32_t taken = 0;
+  for (int32_t k = 0; k < shiftCount; ++k) {
+    const int32_t dLeft = shifts[k][0], dRight = shifts[k][1], dRow = shifts[k][2];
+    HeadPatchBox box;
+    if (!NoteheadPatchBox(ModelOfHeadClass(headClass), staffSpace1024, (centre + dRow) * 1024, left + dLeft,
+                          right + dRight, &box))
+      continue;
+    std::vector<uint8_t> patch(static_cast<size_t>(box.rows) * box.columns, 0);
+    for (int32_t y = 0; y < box.rows; ++y)
+      for (int32_t x = 0; x < box.columns; ++x) {
+        const int32_t cy = box.top + y, cx = box.left + x;
+        if (cy >= 0 && cy < canvas.height && cx >= 0 && cx < canvas.width)
+          patch[static_cast<size_t>(y) * box.columns + x] =
+              canvas.pixels[static_cast<size_t>(cy) * canvas.width + cx];
+      }
+    uint8_t features[kEdgeFeatureCount];
+    ComputeEdgeFeatures(features, patch.data(), box.columns, box.rows);
+    rows->insert(rows->end(), features, features + kEdgeFeatureCount);
+    ++taken;
+  }
+  return taken;
+}
+
+bool HeadGlyphFeatures(const GlyphImage& glyph, int32_t headClass, HeadPlace place, int32_t staffSpace,
+                       int32_t lineThickness, int32_t dLeft, int32_t dRight, int32_t dRow,
+                       uint8_t features[kEdgeFeatureCount], const Degradation* degradation) {
+  const int32_t shift[1][3] = {{dLeft, dRight, dRow}};
+  std::vector<uint8_t> row;
+  if (HeadPlaceFeatures(glyph, headClass, place, staffSpace, lineThickness, shift, 1, degradation, &row) != 1)
     return false;
-  std::vector<uint8_t> patch(static_cast<size_t>(box.rows) * box.columns, 0);
-  for (int32_t y = 0; y < box.rows; ++y)
-    for (int32_t x = 0; x < box.columns; ++x) {
-      const int32_t cy = box.top + y, cx = box.left + x;
-      if (cy >= 0 && cy < canvas.height && cx >= 0 && cx < canvas.width)
-        patch[static_cast<size_t>(y) * box.columns + x] = canvas.pixels[static_cast<size_t>(cy) * canvas.width + cx];
-    }
-  ComputeEdgeFeatures(features, patch.data(), box.columns, box.rows);
+  std::memcpy(features, row.data(), kEdgeFeatureCount);
   return true;
 }
 
@@ -187,35 +415,83 @@ void ReferenceSamples::Make(uint8_t* pairs, double spreadFloor) const {
   }
 }
 
+namespace {
+
+NoteheadReference HeadReferenceOf(int32_t headClass, int32_t word1, const ReferenceSamples& samples, double floor,
+                                  int32_t degradedCopies) {
+  NoteheadReference r{};
+  r.headClass = headClass;
+  r.word1 = word1;
+  r.variant = 0;
+  r.words3to5[0] = samples.count();
+  r.words3to5[1] = static_cast<int32_t>(std::lround(floor * 100));
+  r.words3to5[2] = degradedCopies;
+  samples.Make(r.edgeRefs, floor);
+  return r;
+}
+
+// The seed of a class's or type's clustering and degradations.
+uint64_t SeedOf(int32_t code, int32_t salt) { return 7919ull * static_cast<uint64_t>(code + 1) + salt; }
+
+}  // namespace
+
 std::vector<NoteheadReference> MakeHeadReferences(const std::vector<HeadGlyphs>& glyphs,
-                                                  const HeadReferenceOptions& options) {
+                                                  const HeadReferenceOptions& options,
+                                                  const std::vector<CutSample>* extra) {
   std::vector<NoteheadReference> out;
+  const int32_t copies = std::max(0, options.degradedCopies);
   for (const HeadGlyphs& set : glyphs) {
+    const double floor = options.FloorOf(set.headClass);
+    const int32_t clusters =
+        set.headClass >= 0 && set.headClass < 5 ? options.clusters[set.headClass] : 0;
+    std::vector<uint8_t> all;  // every sample of the class, for clustering
     for (int32_t p = 0; p < kHeadPlaceCount; ++p) {
       if (!options.places[p]) continue;
       ReferenceSamples samples;
+      const std::vector<Degradation> spoils =
+          MakeDegradations(SeedOf(set.headClass, p), copies * static_cast<int32_t>(set.images.size()));
       for (size_t i = 0; i < set.images.size() && i < set.staffSpaces.size(); ++i) {
         const int32_t s = set.staffSpaces[i];
         const int32_t j = options.edgeJitter;
         const int32_t shifts[][3] = {{0, 0, 0}, {-j, 0, 0}, {j, 0, 0}, {0, -j, 0}, {0, j, 0}, {0, 0, -j}, {0, 0, j}};
-        for (const auto& d : shifts) {
-          uint8_t f[kEdgeFeatureCount];
-          if (HeadGlyphFeatures(set.images[i], set.headClass, static_cast<HeadPlace>(p), s, LineThicknessFor(s), d[0],
-                                d[1], d[2], f))
-            samples.Add(f);
+        for (int32_t copy = -1; copy < copies; ++copy) {
+          const Degradation* spoil = copy < 0 ? nullptr : &spoils[i * copies + copy];
+          std::vector<uint8_t> rows;
+          const int32_t taken = HeadPlaceFeatures(set.images[i], set.headClass, static_cast<HeadPlace>(p), s,
+                                                  LineThicknessFor(s), shifts, 7, spoil, &rows);
+          for (int32_t k = 0; k < taken; ++k) samples.Add(rows.data() + static_cast<size_t>(k) * kEdgeFeatureCount);
+          if (clusters > 0) all.insert(all.end(), rows.begin(), rows.end());
         }
       }
-      if (samples.count() == 0) continue;
-      NoteheadReference r{};
-      r.headClass = set.headClass;
-      r.word1 = p;
-      r.variant = 0;
-      r.words3to5[0] = samples.count();
-      const double floor = options.FloorOf(set.headClass);
-      r.words3to5[1] = static_cast<int32_t>(std::lround(floor * 100));
-      r.words3to5[2] = 0;
-      samples.Make(r.edgeRefs, floor);
-      out.push_back(r);
+      if (clusters == 0 && samples.count() > 0)
+        out.push_back(HeadReferenceOf(set.headClass, p, samples, floor, copies));
+    }
+    int32_t made = 0;
+    if (clusters > 0) {
+      const std::vector<std::vector<int32_t>> groups =
+          ClusterRows(all, kEdgeFeatureCount, clusters, SeedOf(set.headClass, 99));
+      for (const std::vector<int32_t>& group : groups) {
+        ReferenceSamples samples;
+        for (int32_t i : group) samples.Add(all.data() + static_cast<size_t>(i) * kEdgeFeatureCount);
+        out.push_back(HeadReferenceOf(set.headClass, made++, samples, floor, copies));
+      }
+    }
+    // The engraved pages' samples make references of their own, beside the
+    // glyphs' (clustered with them, the glyphs' many samples would pull
+    // every mean their way).
+    const int32_t engraved =
+        set.headClass >= 0 && set.headClass < 5 ? options.engravedClusters[set.headClass] : 0;
+    if (engraved <= 0 || extra == nullptr) continue;
+    std::vector<uint8_t> cuts;
+    for (const CutSample& cut : *extra)
+      if (cut.head && cut.code == set.headClass && cut.features.size() == kEdgeFeatureCount)
+        cuts.insert(cuts.end(), cut.features.begin(), cut.features.end());
+    for (const std::vector<int32_t>& group :
+         ClusterRows(cuts, kEdgeFeatureCount, engraved, SeedOf(set.headClass, 98))) {
+      ReferenceSamples samples;
+      for (int32_t i : group) samples.Add(cuts.data() + static_cast<size_t>(i) * kEdgeFeatureCount);
+      // word1 100 and up: a reference of engraved samples.
+      out.push_back(HeadReferenceOf(set.headClass, 100 + made++, samples, floor, copies));
     }
   }
   return out;
@@ -231,17 +507,28 @@ const std::vector<int32_t>& HeadReferenceStaffSpaces() {
   return spaces;
 }
 
+const std::vector<int32_t>& ShippedHeadStaffSpaces() {
+  static const std::vector<int32_t> spaces = {10, 12, 14, 18, 20, 22, 26, 31, 37, 45, 50};
+  return spaces;
+}
+
+const std::vector<int32_t>& ShippedSymbolStaffSpaces() {
+  static const std::vector<int32_t> spaces = {10, 14, 20, 28, 37, 50};
+  return spaces;
+}
+
 std::u16string HeadGlyphFile(const std::u16string& folder, const char* name, int32_t staffSpace) {
   const std::string file = std::string("head-") + name + "-" + std::to_string(staffSpace) + ".pbm";
   return folder + u"/" + std::u16string(file.begin(), file.end());
 }
 
-bool LoadHeadGlyphs(const std::u16string& folder, std::vector<HeadGlyphs>* out, std::string* error) {
+bool LoadHeadGlyphs(const std::u16string& folder, std::vector<HeadGlyphs>* out, std::string* error,
+                    const std::vector<int32_t>& staffSpaces) {
   out->clear();
   for (const HeadGlyphSource& source : HeadGlyphSources()) {
     HeadGlyphs set;
     set.headClass = source.headClass;
-    for (int32_t s : HeadReferenceStaffSpaces()) {
+    for (int32_t s : staffSpaces) {
       GlyphImage image;
       if (!ReadGlyphImage(HeadGlyphFile(folder, source.name, s), &image, error)) return false;
       set.staffSpaces.push_back(s);
@@ -372,43 +659,132 @@ void SymbolGlyphFeatures(const GlyphImage& glyph, int32_t staffSpace, const int3
   ClassifyMusicPatch(features, patch.data(), width, height, staffSpace * 1024);
 }
 
-std::vector<MusicReference> MakeSymbolReferences(const std::vector<SymbolGlyphs>& glyphs,
-                                                 const SymbolReferenceOptions& options) {
-  std::vector<MusicReference> out;
-  for (const SymbolGlyphs& set : glyphs) {
-    ReferenceSamples samples(kMusicFeatureCount);
-    double minW = 1e9, maxW = 0, minH = 1e9, maxH = 0;
-    for (size_t i = 0; i < set.images.size() && i < set.staffSpaces.size(); ++i) {
-      const GlyphImage& g = set.images[i];
-      const int32_t s = set.staffSpaces[i];
-      const int32_t trims[][4] = {{0, 0, 0, 0}, {1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}};
-      for (const auto& trim : trims) {
-        if (g.width - trim[0] - trim[2] < 2 || g.height - trim[1] - trim[3] < 2) continue;
-        uint8_t f[kMusicFeatureCount];
-        SymbolGlyphFeatures(g, s, trim, f);
-        samples.Add(f);
+bool DegradeGlyph(const GlyphImage& glyph, const Degradation& degradation, GlyphImage* out) {
+  // Room for the skew (2 degrees of the longer side) and a pixel of growth.
+  const int32_t pad = 3 + static_cast<int32_t>(std::max(glyph.width, glyph.height) * 0.035);
+  Canvas canvas(glyph.width + 2 * pad, glyph.height + 2 * pad);
+  canvas.Stamp(glyph, pad + glyph.originRow, pad + glyph.originColumn);
+  DegradeCanvas(&canvas, degradation);
+  int32_t x0 = canvas.width, y0 = canvas.height, x1 = -1, y1 = -1;
+  for (int32_t y = 0; y < canvas.height; ++y)
+    for (int32_t x = 0; x < canvas.width; ++x)
+      if (canvas.pixels[static_cast<size_t>(y) * canvas.width + x] != 0) {
+        x0 = std::min(x0, x);
+        x1 = std::max(x1, x);
+        y0 = std::min(y0, y);
+        y1 = std::max(y1, y);
       }
-      minW = std::min(minW, 100.0 * g.width / s);
-      maxW = std::max(maxW, 100.0 * g.width / s);
-      minH = std::min(minH, 100.0 * g.height / s);
-      maxH = std::max(maxH, 100.0 * g.height / s);
+  if (x1 < 0) return false;
+  GlyphImage cut;
+  cut.width = x1 - x0 + 1;
+  cut.height = y1 - y0 + 1;
+  cut.originRow = glyph.originRow + pad - y0;
+  cut.originColumn = glyph.originColumn + pad - x0;
+  cut.pixels.resize(static_cast<size_t>(cut.width) * cut.height);
+  for (int32_t y = 0; y < cut.height; ++y)
+    for (int32_t x = 0; x < cut.width; ++x)
+      cut.pixels[static_cast<size_t>(y) * cut.width + x] =
+          canvas.pixels[static_cast<size_t>(y + y0) * canvas.width + x + x0];
+  *out = std::move(cut);
+  return true;
+}
+
+namespace {
+
+// One symbol sample: its features and its ink box in per cent of the
+// staff space.
+struct SymbolSample {
+  uint8_t features[kMusicFeatureCount];
+  double width;
+  double height;
+};
+
+MusicReference SymbolReferenceOf(const SymbolGlyphs& set, const std::vector<const SymbolSample*>& members,
+                                 const SymbolReferenceOptions& options) {
+  ReferenceSamples samples(kMusicFeatureCount);
+  double minW = 1e9, maxW = 0, minH = 1e9, maxH = 0;
+  for (const SymbolSample* m : members) {
+    samples.Add(m->features);
+    minW = std::min(minW, m->width);
+    maxW = std::max(maxW, m->width);
+    minH = std::min(minH, m->height);
+    maxH = std::max(maxH, m->height);
+  }
+  MusicReference r{};
+  r.word0 = samples.count();
+  r.word1 = static_cast<int32_t>(std::lround(options.spreadFloor * 100));
+  std::memset(r.label, 0, sizeof r.label);
+  std::memcpy(r.label, set.name.data(), std::min(set.name.size(), sizeof r.label - 1));
+  r.type = set.type;
+  uint8_t pairs[2 * kMusicFeatureCount];
+  samples.Make(pairs, options.spreadFloor);
+  std::memcpy(r.edgeRefs, pairs, sizeof r.edgeRefs);
+  std::memcpy(r.extraRefs, pairs + sizeof r.edgeRefs, sizeof r.extraRefs);
+  r.minWidth = static_cast<int32_t>(std::floor(minW * (1 - options.sizeMargin)));
+  r.maxWidth = static_cast<int32_t>(std::ceil(maxW * (1 + options.sizeMargin)));
+  r.minHeight = static_cast<int32_t>(std::floor(minH * (1 - options.sizeMargin)));
+  r.maxHeight = static_cast<int32_t>(std::ceil(maxH * (1 + options.sizeMargin)));
+  return r;
+}
+
+}  // namespace
+
+std::vector<MusicReference> MakeSymbolReferences(const std::vector<SymbolGlyphs>& glyphs,
+                                                 const SymbolReferenceOptions& options,
+                                                 const std::vector<CutSample>* extra) {
+  std::vector<MusicReference> out;
+  const int32_t copies = std::max(0, options.degradedCopies);
+  for (const SymbolGlyphs& set : glyphs) {
+    // The glyph's extent: clean glyphs at every size for one reference, as
+    // drawn (trims are the atom's box a pixel off, not another size).
+    std::vector<SymbolSample> samples;
+    std::vector<double> extents;  // width, height of each glyph drawn
+    const std::vector<Degradation> spoils =
+        MakeDegradations(SeedOf(set.type, 0), copies * static_cast<int32_t>(set.images.size()));
+    for (size_t i = 0; i < set.images.size() && i < set.staffSpaces.size(); ++i) {
+      const int32_t s = set.staffSpaces[i];
+      for (int32_t copy = -1; copy < copies; ++copy) {
+        GlyphImage spoilt;
+        if (copy >= 0 && !DegradeGlyph(set.images[i], spoils[i * copies + copy], &spoilt)) continue;
+        const GlyphImage& g = copy < 0 ? set.images[i] : spoilt;
+        if (g.width >= kEdgeImageLimit || g.height >= kEdgeImageLimit) continue;
+        const int32_t trims[][4] = {{0, 0, 0, 0}, {1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}};
+        for (const auto& trim : trims) {
+          if (g.width - trim[0] - trim[2] < 2 || g.height - trim[1] - trim[3] < 2) continue;
+          SymbolSample sample;
+          SymbolGlyphFeatures(g, s, trim, sample.features);
+          // The size limits hold the drawn glyph's box (as before a sample
+          // is trimmed).
+          sample.width = 100.0 * g.width / s;
+          sample.height = 100.0 * g.height / s;
+          samples.push_back(sample);
+        }
+      }
     }
-    if (samples.count() == 0) continue;
-    MusicReference r{};
-    r.word0 = samples.count();
-    r.word1 = static_cast<int32_t>(std::lround(options.spreadFloor * 100));
-    std::memset(r.label, 0, sizeof r.label);
-    std::memcpy(r.label, set.name.data(), std::min(set.name.size(), sizeof r.label - 1));
-    r.type = set.type;
-    uint8_t pairs[2 * kMusicFeatureCount];
-    samples.Make(pairs, options.spreadFloor);
-    std::memcpy(r.edgeRefs, pairs, sizeof r.edgeRefs);
-    std::memcpy(r.extraRefs, pairs + sizeof r.edgeRefs, sizeof r.extraRefs);
-    r.minWidth = static_cast<int32_t>(std::floor(minW * (1 - options.sizeMargin)));
-    r.maxWidth = static_cast<int32_t>(std::ceil(maxW * (1 + options.sizeMargin)));
-    r.minHeight = static_cast<int32_t>(std::floor(minH * (1 - options.sizeMargin)));
-    r.maxHeight = static_cast<int32_t>(std::ceil(maxH * (1 + options.sizeMargin)));
-    out.push_back(r);
+    if (options.clusters > 0 && extra != nullptr)
+      for (const CutSample& cut : *extra)
+        if (!cut.head && cut.code == set.type && cut.features.size() == kMusicFeatureCount) {
+          SymbolSample sample;
+          std::memcpy(sample.features, cut.features.data(), kMusicFeatureCount);
+          sample.width = cut.widthPercent;
+          sample.height = cut.heightPercent;
+          samples.push_back(sample);
+        }
+    if (samples.empty()) continue;
+    if (options.clusters <= 0) {
+      std::vector<const SymbolSample*> members;
+      for (const SymbolSample& m : samples) members.push_back(&m);
+      out.push_back(SymbolReferenceOf(set, members, options));
+      continue;
+    }
+    std::vector<uint8_t> rows;
+    for (const SymbolSample& m : samples) rows.insert(rows.end(), m.features, m.features + kMusicFeatureCount);
+    for (const std::vector<int32_t>& group :
+         ClusterRows(rows, kMusicFeatureCount, options.clusters, SeedOf(set.type, 99))) {
+      std::vector<const SymbolSample*> members;
+      for (int32_t i : group) members.push_back(&samples[static_cast<size_t>(i)]);
+      out.push_back(SymbolReferenceOf(set, members, options));
+    }
   }
   return out;
 }
@@ -504,6 +880,81 @@ bool WriteReferenceFolder(const std::u16string& glyphs, const std::u16string& en
 
 
 
+std::string CutSampleLine(const CutSample& sample) {
+  std::string line = sample.head ? "head " + std::to_string(sample.code)
+                                 : "symbol " + std::to_string(sample.code) + " " +
+                                       std::to_string(sample.widthPercent) + " " +
+                                       std::to_string(sample.heightPercent);
+  return line + " " + Hex(sample.features.data(), sample.features.size());
+}
+
+bool ReadCutSamples(const std::u16string& path, std::vector<CutSample>* out, std::string* error) {
+  const std::string name(path.begin(), path.end());
+  std::FILE* f = platform::OpenStream(path.c_str(), "rb");
+  if (f == nullptr) {
+    if (error != nullptr) *error = "cut samples " + name + ": cannot be opened";
+    return false;
+  }
+  std::vector<CutSample> samples;
+  std::string text;
+  int line = 0;
+  bool ok = true;
+  for (int c = std::fgetc(f); ok && c != EOF; c = std::fgetc(f)) {
+    if (c != '\n') {
+      text.push_back(static_cast<char>(c));
+      continue;
+    }
+    ++line;
+    if (text.find('#') != std::string::npos) text.erase(text.find('#'));
+    char kind[16] = {};
+    std::vector<char> hex(text.size() + 1, 0);
+    CutSample sample;
+    int code = 0, width = 0, height = 0;
+    char extra[2] = {};
+    bool good = false;
+    if (std::sscanf(text.c_str(), " %15s", kind) != 1) {
+      text.clear();
+      continue;  // blank or a comment
+    }
+    if (std::string(kind) == "head" && std::sscanf(text.c_str(), " %*s %d %s %1s", &code, hex.data(), extra) == 2) {
+      const std::vector<int32_t>& searched = SearchedHeadClasses();
+      good = std::find(searched.begin(), searched.end(), code) != searched.end();
+      sample.features.resize(kEdgeFeatureCount);
+    } else if (std::string(kind) == "symbol" &&
+               std::sscanf(text.c_str(), " %*s %d %d %d %s %1s", &code, &width, &height, hex.data(), extra) == 4) {
+      good = IsReferenceSymbolType(code) && width > 0 && height > 0;
+      sample.head = false;
+      sample.features.resize(kMusicFeatureCount);
+    }
+    const std::string digits(hex.data());
+    good = good && digits.size() == 2 * sample.features.size() &&
+           digits.find_first_not_of("0123456789abcdef") == std::string::npos;
+    if (good) {
+      for (size_t i = 0; i < sample.features.size(); ++i)
+        sample.features[i] = static_cast<uint8_t>(std::stoi(digits.substr(2 * i, 2), nullptr, 16));
+      sample.code = code;
+      sample.widthPercent = width;
+      sample.heightPercent = height;
+      samples.push_back(std::move(sample));
+    } else {
+      if (error != nullptr)
+        *error = "cut samples " + name + " line " + std::to_string(line) +
+                 ": expected \"head CLASS FEATURES\" (class 0, 1, 2 or 4, 90 features) or \"symbol TYPE WIDTH "
+                 "HEIGHT FEATURES\" (a classified type, 94 features), features as lower-case hex";
+      ok = false;
+    }
+    text.clear();
+  }
+  std::fclose(f);
+  if (ok && !text.empty() && text.find_first_not_of(" \t\r") != std::string::npos) {
+    if (error != nullptr) *error = "cut samples " + name + ": the last line has no end";
+    ok = false;
+  }
+  if (!ok) return false;
+  *out = std::move(samples);
+  return true;
+}
+
 bool ReadCalibration(const std::u16string& path, HeadReferenceOptions* heads, SymbolReferenceOptions* symbols,
                      std::string* error) {
   const std::string name(path.begin(), path.end());
@@ -527,18 +978,41 @@ bool ReadCalibration(const std::u16string& path, HeadReferenceOptions* heads, Sy
     double value = 0;
     if (std::sscanf(text.c_str(), " %63s", key) != 1) continue;  // blank or a comment
     const std::vector<int32_t>& searched = SearchedHeadClasses();
-    if (std::string(key) == "head-spread-floor" &&
-        std::sscanf(text.c_str(), " %*s %d %lf %1s", &headClass, &value, extra) == 2 &&
-        std::find(searched.begin(), searched.end(), headClass) != searched.end() && value >= 3 && value <= 60) {
+    const bool searchedClass = [&] {
+      return std::sscanf(text.c_str(), " %*s %d", &headClass) == 1 &&
+             std::find(searched.begin(), searched.end(), headClass) != searched.end();
+    }();
+    int count = -1;
+    if (std::string(key) == "head-spread-floor" && searchedClass &&
+        std::sscanf(text.c_str(), " %*s %*d %lf %1s", &value, extra) == 1 && value >= 3 && value <= 60) {
       h.classSpreadFloor[headClass] = value;
     } else if (std::string(key) == "symbol-spread-floor" &&
                std::sscanf(text.c_str(), " %*s %lf %1s", &value, extra) == 1 && value >= 3 && value <= 60) {
       s.spreadFloor = value;
+    } else if (std::string(key) == "head-clusters" && searchedClass &&
+               std::sscanf(text.c_str(), " %*s %*d %d %1s", &count, extra) == 1 && count >= 1 && count <= 16) {
+      h.clusters[headClass] = count;
+    } else if (std::string(key) == "head-ledger-places" &&
+               std::sscanf(text.c_str(), " %*s %d %1s", &count, extra) == 1 && (count == 0 || count == 1)) {
+      for (int32_t p = kDefaultHeadPlaceCount; p < kHeadPlaceCount; ++p) h.places[p] = count == 1;
+    } else if (std::string(key) == "head-engraved-clusters" && searchedClass &&
+               std::sscanf(text.c_str(), " %*s %*d %d %1s", &count, extra) == 1 && count >= 1 && count <= 16) {
+      h.engravedClusters[headClass] = count;
+    } else if (std::string(key) == "symbol-clusters" && std::sscanf(text.c_str(), " %*s %d %1s", &count, extra) == 1 &&
+               count >= 1 && count <= 8) {
+      s.clusters = count;
+    } else if (std::string(key) == "head-degraded-copies" &&
+               std::sscanf(text.c_str(), " %*s %d %1s", &count, extra) == 1 && count >= 0 && count <= 16) {
+      h.degradedCopies = count;
+    } else if (std::string(key) == "symbol-degraded-copies" &&
+               std::sscanf(text.c_str(), " %*s %d %1s", &count, extra) == 1 && count >= 0 && count <= 16) {
+      s.degradedCopies = count;
     } else {
       if (error != nullptr)
         *error = "calibration " + name + " line " + std::to_string(line) +
                  ": expected \"head-spread-floor CLASS FLOOR\" (class 0, 1, 2 or 4) or \"symbol-spread-floor "
-                 "FLOOR\", FLOOR from 3 to 60";
+                 "FLOOR\", FLOOR from 3 to 60, \"head-clusters CLASS K\" or \"head-engraved-clusters CLASS K\" (1 to 16), \"symbol-clusters K\" (1 to 8) "
+                 "\"head-degraded-copies N\" or \"symbol-degraded-copies N\" (0 to 16) or \"head-ledger-places 0|1\"";
       ok = false;
     }
   }

@@ -51,8 +51,17 @@ enum class HeadPlace : int32_t {
   kOnLineHeadBelow = 7,   // on a line, a head below
   kInSpaceHeadAbove = 8,  // in a space, a head above
   kInSpaceHeadBelow = 9,  // in a space, a head below
+  // Beyond the staff, among ledger lines as engravers draw them: as wide as
+  // the head and a quarter of a staff space more on each side.
+  kOnLedgerBelowStaff = 10,   // a ledger line through it, the staff's line a space above
+  kOnLedgerAboveStaff = 11,   // a ledger line through it, the staff's line a space below
+  kBelowLedger = 12,          // in the space just below a ledger line
+  kAboveLedger = 13,          // in the space just above a ledger line
 };
-constexpr int32_t kHeadPlaceCount = 10;
+constexpr int32_t kHeadPlaceCount = 14;
+// The places the references are made at unless the options ask for more:
+// the first ten (the ledger places are the shipped sets' own).
+constexpr int32_t kDefaultHeadPlaceCount = 10;
 
 // The head model whose crop a head class is compared through (0, 1, 2, 4).
 int32_t ModelOfHeadClass(int32_t headClass);
@@ -69,7 +78,31 @@ struct Canvas {
   // A horizontal line of the thickness centred on row (rounded as the page
   // synthesiser draws staff lines).
   void Line(double row, int32_t thickness);
+  // The same line from column x0 up to x1 (half-open).
+  void Segment(double row, int32_t thickness, int32_t x0, int32_t x1);
 };
+
+// One way a scan spoils a drawing: skewed about its centre, seeded grey
+// noise, blurred then thresholded, and a pixel thinner or thicker. The same
+// steps, in the same order, as the music benchmark's degraded pages.
+struct Degradation {
+  uint64_t seed = 0;
+  double skewDegrees = 0;  // within -2 .. 2
+  double noise = 0;        // the noise's spread in grey (paper 0, ink 1)
+  int32_t thickness = 0;   // -1 a pixel thinner, 0, +1 a pixel thicker
+};
+// count degradations from the seed: skews drawn within +-2 degrees, the
+// thickness cycling thinner, as drawn, thicker. Nothing from the clock.
+std::vector<Degradation> MakeDegradations(uint64_t seed, int32_t count);
+// Degrades the drawing in place.
+void DegradeCanvas(Canvas* canvas, const Degradation& degradation);
+
+// Seeded k-means over rows of n features (one byte each): at most k groups
+// of row indices, each in ascending order, the groups ordered by their first
+// row; groups left empty are dropped. The start is k-means++ from the seed;
+// the same rows and seed give the same groups.
+std::vector<std::vector<int32_t>> ClusterRows(const std::vector<uint8_t>& rows, int32_t n, int32_t k,
+                                              uint64_t seed);
 
 // The features the notehead finder takes of the glyph drawn at the place:
 // staff space in pixels, line thickness in pixels, the class's crop; dLeft
@@ -77,7 +110,16 @@ struct Canvas {
 // finder's own small errors). false when the finder would refuse the patch.
 bool HeadGlyphFeatures(const GlyphImage& glyph, int32_t headClass, HeadPlace place, int32_t staffSpace,
                        int32_t lineThickness, int32_t dLeft, int32_t dRight, int32_t dRow,
-                       uint8_t features[kEdgeFeatureCount]);
+                       uint8_t features[kEdgeFeatureCount], const Degradation* degradation = nullptr);
+
+// The notehead finder's crop of a head drawn on a canvas (its centre row,
+// its first ink column left and the first white column after it right) at
+// the staff space (pixels x1024), at each shift of those edges and the
+// centre (dLeft, dRight, dRow): the margin-0 edge features of each crop the
+// finder would take, appended to rows; the number of them.
+int32_t HeadCanvasFeatures(const Canvas& canvas, int32_t headClass, int32_t staffSpace1024, int32_t centre,
+                           int32_t left, int32_t right, const int32_t (*shifts)[3], int32_t shiftCount,
+                           std::vector<uint8_t>* rows);
 
 // Feature samples of one reference (90 edge features, or the music
 // classifier's 94).
@@ -119,14 +161,28 @@ struct HeadReferenceOptions {
   }
   // Shifts of the found edges and centre sampled around each glyph.
   int32_t edgeJitter = 1;
-  bool places[kHeadPlaceCount] = {true, true, true, true, true, true, true, true, true, true};
+  // References per head class (index: the class) made by clustering all
+  // its samples; 0 makes one reference per place instead.
+  int32_t clusters[5] = {0, 0, 0, 0, 0};
+  // References per head class made by clustering the samples cut from
+  // engraved pages (CutSample), beside those of the glyphs; 0 makes none.
+  int32_t engravedClusters[5] = {0, 0, 0, 0, 0};
+  // Degraded copies drawn of each sample besides the clean one.
+  int32_t degradedCopies = 0;
+  bool places[kHeadPlaceCount] = {true, true, true, true, true, true, true, true, true, true, false, false, false, false};
 };
 
-// One reference per head class and place (variant 0), classes in the order
-// given. word1 holds the place, words 3..5 the sample count, the spread floor
-// x 100 and 0.
+// The references of each head class (variant 0), classes in the order
+// given: one per place, or, when the options cluster the class, one per
+// cluster of all its samples (word1 the place or the cluster). Words 3..5
+// hold the sample count, the spread floor x 100 and the degraded copies of
+// each sample. extra holds samples cut from engraved pages: a class the
+// options give engraved clusters gets references of its own from them
+// (word1 100 and up).
+struct CutSample;
 std::vector<NoteheadReference> MakeHeadReferences(const std::vector<HeadGlyphs>& glyphs,
-                                                  const HeadReferenceOptions& options);
+                                                  const HeadReferenceOptions& options,
+                                                  const std::vector<CutSample>* extra = nullptr);
 // The line thickness the references draw at a staff space.
 int32_t LineThicknessFor(int32_t staffSpace);
 
@@ -139,10 +195,14 @@ struct HeadGlyphSource {
 };
 const std::vector<HeadGlyphSource>& HeadGlyphSources();  // black 0, half 1, whole 2, small 4
 const std::vector<int32_t>& HeadReferenceStaffSpaces();  // 12 .. 45 pixels
+// The staff spaces the shipped sets are made at: 10 .. 50 pixels.
+const std::vector<int32_t>& ShippedHeadStaffSpaces();
+const std::vector<int32_t>& ShippedSymbolStaffSpaces();
 std::u16string HeadGlyphFile(const std::u16string& folder, const char* name, int32_t staffSpace);
 // Reads every source at every staff space; false with a message naming the
 // first file that cannot be read.
-bool LoadHeadGlyphs(const std::u16string& folder, std::vector<HeadGlyphs>* out, std::string* error);
+bool LoadHeadGlyphs(const std::u16string& folder, std::vector<HeadGlyphs>* out, std::string* error,
+                    const std::vector<int32_t>& staffSpaces = HeadReferenceStaffSpaces());
 
 // ---- Fixed-size symbols ----
 
@@ -171,26 +231,61 @@ bool LoadSymbolGlyphs(const std::u16string& folder, const std::vector<int32_t>& 
 // top, right, bottom: the atom's box a pixel off).
 void SymbolGlyphFeatures(const GlyphImage& glyph, int32_t staffSpace, const int32_t trim[4],
                          uint8_t features[kMusicFeatureCount]);
+// The glyph degraded (on a canvas a few pixels wider each side), cut to the
+// ink box of what is left; false when nothing is left.
+bool DegradeGlyph(const GlyphImage& glyph, const Degradation& degradation, GlyphImage* out);
 
 struct SymbolReferenceOptions {
   double spreadFloor = 6.0;
   // The size limits widen the observed extents by this share on each side.
   double sizeMargin = 0.2;
+  // References per type made by clustering its samples; 0 makes one.
+  int32_t clusters = 0;
+  // Degraded copies drawn of each glyph besides the clean one.
+  int32_t degradedCopies = 0;
 };
+
+// A feature sample cut from an engraved page: a head class or a symbol type,
+// the features (90 for a head, 94 for a symbol) and, for a symbol, its ink
+// box in per cent of the staff space.
+struct CutSample {
+  bool head = true;
+  int32_t code = 0;  // head class, or FixedSymbolType
+  int32_t widthPercent = 0;
+  int32_t heightPercent = 0;
+  std::vector<uint8_t> features;
+};
+// Reads a file of cut samples (tools/refmaker/engraved-samples.txt): lines
+// "head CLASS HEX" and "symbol TYPE WIDTH HEIGHT HEX", HEX the features as
+// two hex digits each ('#' starts a comment). false with a message naming
+// the file and line when a line is not one of these, with a searched head
+// class or a type the classifier reports.
+bool ReadCutSamples(const std::u16string& path, std::vector<CutSample>* out, std::string* error);
+// One line of that file.
+std::string CutSampleLine(const CutSample& sample);
 // The calibrated options of both sets, read from a text file of lines
-// "head-spread-floor CLASS VALUE" and "symbol-spread-floor VALUE" ('#' starts
-// a comment; what the file does not set keeps its default). false with a
-// message naming the file and line when it cannot be read or a line is not
-// one of these with a class the finder searches and a floor from 3 to 60.
+// "head-spread-floor CLASS VALUE", "symbol-spread-floor VALUE",
+// "head-clusters CLASS K", "head-engraved-clusters CLASS K" (1 to 16),
+// "symbol-clusters K" (1 to 8),
+// "head-degraded-copies N" and "symbol-degraded-copies N" (0 to 16),
+// "head-ledger-places 0|1" (the ledger places too)
+// ('#' starts a comment; what the
+// file does not set keeps its default). false with a message naming the
+// file and line when it cannot be read or a line is not one of these with a
+// class the finder searches and a floor from 3 to 60.
 struct SymbolReferenceOptions;
 bool ReadCalibration(const std::u16string& path, HeadReferenceOptions* heads, SymbolReferenceOptions* symbols,
                      std::string* error);
 
-// One reference per symbol type: label the glyph name, words 0 and 1 the
-// sample count and the spread floor x 100, size limits from the observed
-// extents in per cent of the staff space.
+// One reference per symbol type, or one per cluster of its samples when the
+// options cluster: label the glyph name, words 0 and 1 the sample count and
+// the spread floor x 100, size limits from the observed extents of the
+// reference's samples in per cent of the staff space, widened by the margin.
+// extra holds samples cut from engraved pages, added to the samples of
+// their type when the types are clustered.
 std::vector<MusicReference> MakeSymbolReferences(const std::vector<SymbolGlyphs>& glyphs,
-                                                 const SymbolReferenceOptions& options);
+                                                 const SymbolReferenceOptions& options,
+                                                 const std::vector<CutSample>* extra = nullptr);
 
 // The join symbol (type 800, the brace of a grand staff): braces of several
 // heights, as drawn at their size and stretched to a system's height,

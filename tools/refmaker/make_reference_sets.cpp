@@ -2,9 +2,13 @@
 // and music symbol reference files, and their JSON sources for
 // tools/make_engine_data.py.
 //
-// usage: make_reference_sets GLYPH_FOLDER OUT_FOLDER [CALIBRATION]
+// usage: make_reference_sets GLYPH_FOLDER OUT_FOLDER [CALIBRATION [CUT_SAMPLES]]
 // writes OUT_FOLDER/nhOLD, notehead.json, fssOLD and music.json; CALIBRATION
-// is the calibrated options' file (tools/refmaker/calibration.txt).
+// is the calibrated options' file (tools/refmaker/calibration.txt), and
+// CUT_SAMPLES the samples cut from engraved pages
+// (tools/refmaker/engraved-samples.txt, made by cut_reference_samples).
+// With a calibration file the glyphs are read at the shipped sets' staff
+// spaces (10 to 50 pixels); without, at the test references' own.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -28,8 +32,8 @@ bool Write(const std::u16string& path, const std::string& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3 && argc != 4) {
-    std::fprintf(stderr, "usage: make_reference_sets GLYPH_FOLDER OUT_FOLDER [CALIBRATION]\n");
+  if (argc < 3 || argc > 5) {
+    std::fprintf(stderr, "usage: make_reference_sets GLYPH_FOLDER OUT_FOLDER [CALIBRATION [CUT_SAMPLES]]\n");
     return 2;
   }
   InitialiseIntMath();
@@ -39,8 +43,13 @@ int main(int argc, char** argv) {
   std::vector<refmaker::SymbolGlyphs> symbols;
   std::string error;
   refmaker::SymbolGlyphs join;
-  if (!refmaker::LoadHeadGlyphs(glyphFolder, &heads, &error) ||
-      !refmaker::LoadSymbolGlyphs(glyphFolder, refmaker::SymbolReferenceStaffSpaces(), &symbols, &error) ||
+  const bool shipped = argc >= 4;
+  if (!refmaker::LoadHeadGlyphs(glyphFolder, &heads, &error,
+                                shipped ? refmaker::ShippedHeadStaffSpaces() : refmaker::HeadReferenceStaffSpaces()) ||
+      !refmaker::LoadSymbolGlyphs(glyphFolder,
+                                  shipped ? refmaker::ShippedSymbolStaffSpaces()
+                                          : refmaker::SymbolReferenceStaffSpaces(),
+                                  &symbols, &error) ||
       !refmaker::LoadJoinGlyphs(glyphFolder, &join, &error)) {
     std::fprintf(stderr, "make_reference_sets: %s\n", error.c_str());
     return 1;
@@ -48,12 +57,17 @@ int main(int argc, char** argv) {
   symbols.push_back(std::move(join));
   refmaker::HeadReferenceOptions headOptions;
   refmaker::SymbolReferenceOptions symbolOptions;
-  if (argc == 4 && !refmaker::ReadCalibration(Wide(argv[3]), &headOptions, &symbolOptions, &error)) {
+  if (argc >= 4 && !refmaker::ReadCalibration(Wide(argv[3]), &headOptions, &symbolOptions, &error)) {
     std::fprintf(stderr, "make_reference_sets: %s\n", error.c_str());
     return 1;
   }
-  const std::vector<NoteheadReference> headRefs = refmaker::MakeHeadReferences(heads, headOptions);
-  const std::vector<MusicReference> symbolRefs = refmaker::MakeSymbolReferences(symbols, symbolOptions);
+  std::vector<refmaker::CutSample> cut;
+  if (argc == 5 && !refmaker::ReadCutSamples(Wide(argv[4]), &cut, &error)) {
+    std::fprintf(stderr, "make_reference_sets: %s\n", error.c_str());
+    return 1;
+  }
+  const std::vector<NoteheadReference> headRefs = refmaker::MakeHeadReferences(heads, headOptions, &cut);
+  const std::vector<MusicReference> symbolRefs = refmaker::MakeSymbolReferences(symbols, symbolOptions, &cut);
   if (!refmaker::CheckReferenceSets(headRefs, symbolRefs, &error)) {
     std::fprintf(stderr, "make_reference_sets: refused: %s\n", error.c_str());
     return 1;

@@ -32,12 +32,26 @@ TEST(CalibrationFile, SetsTheFloorsItNames) {
   ASSERT_TRUE(refmaker::ReadCalibration(
       WriteCalibration("calibration-good.txt",
                        "# chosen on the calibration pages\n\nhead-spread-floor 4 4.5  # small heads\n"
-                       "symbol-spread-floor 8\n"),
+                       "symbol-spread-floor 8\nhead-clusters 1 5\nhead-engraved-clusters 0 2\nsymbol-clusters 3\n"
+                       "head-degraded-copies 2\nsymbol-degraded-copies 4\nhead-ledger-places 1\n"),
       &heads, &symbols, &error))
       << error;
   EXPECT_EQ(heads.FloorOf(4), 4.5);
   EXPECT_EQ(heads.FloorOf(0), heads.spreadFloor);
   EXPECT_EQ(symbols.spreadFloor, 8.0);
+  EXPECT_EQ(heads.clusters[1], 5);
+  EXPECT_EQ(heads.clusters[0], 0);
+  EXPECT_EQ(heads.engravedClusters[0], 2);
+  EXPECT_EQ(symbols.clusters, 3);
+  EXPECT_EQ(heads.degradedCopies, 2);
+  EXPECT_EQ(symbols.degradedCopies, 4);
+  for (int p = 0; p < refmaker::kHeadPlaceCount; ++p) EXPECT_TRUE(heads.places[p]) << p;
+
+  // The floors alone reach only the references they name.
+  heads = refmaker::HeadReferenceOptions();
+  ASSERT_TRUE(refmaker::ReadCalibration(WriteCalibration("calibration-floor.txt", "head-spread-floor 4 4.5\n"), &heads,
+                                        &symbols, &error))
+      << error;
 
   // Made from the glyphs, only the small head's references take the floor
   // (recorded x 100 in the reference) and their weights change.
@@ -69,6 +83,12 @@ TEST(CalibrationFile, RefusesWhatItCannotUnderstand) {
       {"# floors\nhead-spread-floor 0\n", "line 2"},         // no floor
       {"head-spread-floor 0 5 extra\n", "line 1"},           // trailing words
       {"symbol-spread-floor 6\nspread-floor 6\n", "line 2"}, // unknown key
+      {"head-clusters 3 4\n", "line 1"},                    // class 3 is not searched
+      {"head-clusters 0 0\n", "line 1"},                    // no reference at all
+      {"symbol-clusters 9\n", "line 1"},                    // beyond the limit
+      {"head-degraded-copies 17\n", "line 1"},              // beyond the limit
+      {"symbol-degraded-copies -1\n", "line 1"},            // below none
+      {"head-ledger-places 2\n", "line 1"},                 // on or off only
   };
   for (const Case& c : cases) {
     refmaker::HeadReferenceOptions heads;

@@ -41,11 +41,12 @@ const std::vector<std::vector<SourceNote>> kMelody = {
 // small head on three staves), and their fold.
 constexpr int kMelodyHeadCount = 53;
 constexpr uint64_t kMelodyHeadFold = 12731514849479252516ull;
-// The shipped head set is made from the same glyphs with the calibrated
-// spread floors (tools/refmaker/calibration.txt): the source's notes and the
-// second reading, and no longer the key signature's flats as small heads.
+// The shipped head set is made from the same glyphs, clustered, with the
+// calibrated spread floors (tools/refmaker/calibration.txt): the source's
+// notes and the second reading, and no longer the key signature's flats as
+// small heads. The fold pins the costs, so that both builds read alike.
 constexpr int kShippedMelodyHeadCount = 50;
-constexpr uint64_t kShippedMelodyHeadFold = 3271383336703395267ull;
+constexpr uint64_t kShippedMelodyHeadFold = 18257752128486145436ull;
 
 // Every head's place, edges, model and raw cost, folded into one number.
 uint64_t HeadFold() {

@@ -30,9 +30,9 @@ bool MustNotMatch(HeadKind kind, int headClass) {
 
 TEST(HeadReferences, EachGlyphMatchesItsOwnClassOnly) {
   const std::vector<NoteheadReference>& refs = TestHeadReferences();
-  ASSERT_EQ(refs.size(), 4u * refmaker::kHeadPlaceCount);
+  ASSERT_EQ(refs.size(), 4u * refmaker::kDefaultHeadPlaceCount);
   for (HeadKind kind : kHeadKinds)
-    for (int place = 0; place < refmaker::kHeadPlaceCount; ++place)
+    for (int place = 0; place < refmaker::kDefaultHeadPlaceCount; ++place)
       for (int s : GlyphStaffSpaces()) {
         uint8_t f[kEdgeFeatureCount];
         ASSERT_TRUE(refmaker::HeadGlyphFeatures(HeadGlyph(kind, s), ModelOfKind(kind),
