@@ -148,7 +148,10 @@ std::vector<const uint8_t*> BandGroups(const ShapeDatabase& db, const StaveRow& 
   for (size_t g = 0; g + kSampleGroupRecords <= records; g += kSampleGroupRecords) {
     const uint8_t* h = db.Record(ZoneGrid::k8x16, g);
     const int t = ZoneHeaderType(h);
-    if (t >= 128 || (t >= 48 && t <= 57) || t == 42) continue;
+    // Bar lines are found by their ink. The common time sign is looked for
+    // too: the engine reports it only where it recognised it, and at 300 dpi
+    // it mostly does not.
+    if (t >= 128 || (t >= 48 && t <= 57)) continue;
     if (stave.kind == 1 && !((t >= 32 && t <= 43) || (t >= 64 && t <= 73))) continue;
     if (stave.kind == 2 && !(t >= 32 && t <= 43)) continue;
     if (t >= 1 && t <= 15 && t != 2 && t != 8) continue;
@@ -202,7 +205,12 @@ void ScanCandidate(const StaveScan& s, const ShapeDatabase& db, const BigSymbolC
             const int t = ZoneHeaderType(group);
             const int variant = (group[1] >> 4) & 3;
             if (((t >= 1 && t <= 15) && !clefZone) || ((t >= 80 && t <= 87) && clefZone)) continue;
-            const bool anyHeight = t == 70 || t == 71 || (t == 67 && variant == 0);
+            // Pieces that never fill half a window: the minim and semibreve
+            // rests, the semiquaver rest's head, and both pieces of the
+            // common and cut time signs, which stand across the middle line
+            // and are cut at the band edge between steps 8 and 9.
+            const bool anyHeight = t == 70 || t == 71 || (t == 67 && variant == 0) || t == kSymbolCommonTime ||
+                                   t == kSymbolCutTime;
             // Half the window's height, less a stave unit for the sampling of
             // the candidate's rows.
             if (!anyHeight && (inkHeight + s.SU) * 2 < h) continue;

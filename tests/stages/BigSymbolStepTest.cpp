@@ -291,3 +291,30 @@ TEST(ClassifyBarline, StrokeWidthsGiveTheType) {
 }
 
 }  // namespace
+
+// The common and cut time signs stand across the middle line; the window
+// rules cut them into an upper piece and a foot, neither of which fills half
+// a window, and the engine often misses them at 300 dpi.
+TEST(BigSymbolStep, CommonAndCutTimeSignsAreRead) {
+  struct Case {
+    const char* glyph;
+    int type;
+    int space;
+  };
+  const Case cases[] = {{"time-common", kSymbolCommonTime, 20}, {"time-common", kSymbolCommonTime, 37},
+                        {"time-cut", kSymbolCutTime, 20},       {"time-cut", kSymbolCutTime, 37}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.glyph) + " at space " + std::to_string(c.space));
+    StaveScene scene(40 * c.space, 16 * c.space, c.space);
+    const int s = scene.AddStave(5 * c.space, 2 * c.space, 36 * c.space);
+    StampGlyph(scene.page, SymbolGlyph("clef-G", c.space), 3 * c.space, scene.StepY(s, 10));
+    const ArtBox sign = StampGlyph(scene.page, SymbolGlyph(c.glyph, c.space), 8 * c.space, scene.StepY(s, 8));
+    int result = -1;
+    const std::vector<Found> found = ReadStave(scene, s, BigSymbolChecks{}, &result);
+    SCOPED_TRACE(Describe(found));
+    EXPECT_TRUE(Has(found, c.type, (sign.left + sign.right) / 2, c.space / 2));
+    int signs = 0;
+    for (const Found& f : found) signs += f.type == kSymbolCommonTime || f.type == kSymbolCutTime;
+    EXPECT_EQ(signs, 1);
+  }
+}
