@@ -318,3 +318,19 @@ TEST(BigSymbolStep, CommonAndCutTimeSignsAreRead) {
     EXPECT_EQ(signs, 1);
   }
 }
+
+// A crotchet rest's lower half looks like a quaver rest's: a quaver rest is
+// taken only with both its pieces.
+TEST(BigSymbolStep, ACrotchetRestIsNoQuaverRest) {
+  for (int space : {20, 37}) {
+    SCOPED_TRACE("space " + std::to_string(space));
+    StaveScene scene(40 * space, 16 * space, space);
+    const int s = scene.AddStave(5 * space, 2 * space, 36 * space);
+    StampGlyph(scene.page, SymbolGlyph("clef-G", space), 3 * space, scene.StepY(s, 10));
+    const ArtBox rest = StampGlyph(scene.page, SymbolGlyph("rest-quarter", space), 14 * space, scene.StepY(s, 8));
+    int result = -1;
+    const std::vector<Found> found = ReadStave(scene, s, BigSymbolChecks{}, &result);
+    SCOPED_TRACE(Describe(found));
+    EXPECT_FALSE(Has(found, 68, (rest.left + rest.right) / 2, space));
+  }
+}
