@@ -334,3 +334,44 @@ TEST(BigSymbolStep, ACrotchetRestIsNoQuaverRest) {
     EXPECT_FALSE(Has(found, 68, (rest.left + rest.right) / 2, space));
   }
 }
+
+// A narrow solid stroke (a bar line, a stem) ends the runs beside it, and
+// the bands look again only a space and a half past it: what stands just
+// after it does not join it, and what reaches past the pause is a candidate
+// of its own. A wide block ends nothing.
+TEST(BigSymbolCandidates, ANarrowSolidStrokeEndsTheRunsBesideIt) {
+  struct Case {
+    const char* what;
+    int strokeWidth;
+    bool joined;
+  };
+  const Case cases[] = {{"bar line", 2, false}, {"stem", 3, false}, {"wide block", 12, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    StaveScene scene(1200, 320, kSpace);
+    const int s = scene.AddStave(100, 40, 1150);
+    const int strokeX = 400, inkX = strokeX + c.strokeWidth + kSpace / 2;
+    scene.page.FillRect(strokeX, scene.StepY(s, 4), strokeX + c.strokeWidth - 1, scene.StepY(s, 12));
+    scene.page.FillRect(inkX, scene.StepY(s, 6) + 3, inkX + 2 * kSpace, scene.StepY(s, 10) - 3);
+    SymbolPage page;
+    page.bits = scene.page.Bits();
+    page.strideWords = static_cast<uint32_t>(scene.page.strideWords);
+    page.width = scene.page.width;
+    page.height = scene.page.height;
+    page.rows = scene.rows.data();
+    page.rowCount = static_cast<int>(scene.rows.size());
+    page.geometry = &scene.geometry;
+    const std::vector<std::vector<BigSymbolCandidate>> bands = FindBigSymbolCandidates(page, s);
+    ASSERT_EQ(bands.size(), 7u);  // steps 0, 2 ... 12
+    for (int b : {2, 3, 4}) {      // the bands about the middle line
+      SCOPED_TRACE("band of step " + std::to_string(2 * b));
+      bool joined = false, after = false;
+      for (const BigSymbolCandidate& k : bands[static_cast<size_t>(b)]) {
+        joined = joined || (k.left <= strokeX + 1 && k.right >= inkX + 10);
+        after = after || k.left > strokeX;
+      }
+      EXPECT_EQ(joined, c.joined);
+      if (!c.joined) EXPECT_TRUE(after) << "the ink past the pause is a candidate of its own";
+    }
+  }
+}
