@@ -7,6 +7,7 @@
 #include <new>
 #include <vector>
 
+#include "platform/Settings.h"
 #include "reading/StaveSpacing.h"
 #include "shapes/ClassifierStartup.h"
 #include "shapes/FeatureMatch.h"
@@ -701,6 +702,8 @@ int ArticulationStage(StageContext& context) {
   page.rowCount = context.staveCount;
   page.firstRow = context.firstStave;
   page.geometry = &geometry;
+  // In a transposing score the staves of a group carry different keys.
+  page.keepUncontradictedKeys = Unsaved().transposingScores;
   ReadingWorkLists& lists = *context.lists;
   // The step works on copies of the lists and writes them back whole, so a
   // failed allocation changes nothing.
