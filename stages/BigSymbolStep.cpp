@@ -17,6 +17,7 @@
 #include "shapes/ClassifierStartup.h"
 #include "stages/EngineCurves.h"
 #include "stages/KeySignatures.h"
+#include "stages/StageDebugDrawing.h"
 
 StavePage StageStavePage(const StageContext& context) {
   return PageGeometry(*context.page, context.image, context.strideWords);
@@ -628,6 +629,15 @@ int ReadBigSymbols(const SymbolPage& page, int rowIndex, int16_t stave, SymbolRe
   if (!FindBarlines(s, records, count, checks)) state.aborted = true;
   SortSymbolsByLeft(records, from, count);
   ResolveSymbolOverlaps(records, count, from, s.SU);
+  if (StageDebugDrawing()) {
+    std::vector<DebugBox> boxes;
+    for (uint32_t i = from; i < count; ++i) {
+      const SymbolRecord& r = records[i];
+      boxes.push_back(DebugBox{r.left, PositionY(s, r.left, r.stepTop), r.right, PositionY(s, r.left, r.stepBottom),
+                               DebugColourOfConfidence(r.confidence)});
+    }
+    DrawDebugBoxes(DebugSurface::kPageView, boxes);
+  }
 
   SortSymbolsByLeft(records, from, count);
   ImportStaveEngineSymbols(page.rows, StaveIndexInGroup(page.rows, page.rowCount, rowIndex), records, count, stave,

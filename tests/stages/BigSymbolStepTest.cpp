@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "stages/BigSymbolStep.h"
+#include "tests/stages/DebugBoxHost.h"
 #include "tests/stages/SymbolArt.h"
 
 namespace {
@@ -95,6 +96,41 @@ TEST(BigSymbolStep, ReadsTheOpeningAndTheBarLinesOfADrawnStave) {
   int bars = 0;
   for (const Found& f : found) bars += IsBarlineSymbol(f.type);
   EXPECT_EQ(bars, 3);
+}
+
+// With the debug drawing on, the scan's records are outlined on the page
+// view under the drawing lock, one take of it for the stave; off, nothing is
+// drawn and the lock is left alone.
+TEST(BigSymbolStep, TheScansRecordsAreOutlinedWhileDebugDrawingIsOn) {
+  for (bool on : {false, true}) {
+    SCOPED_TRACE(on ? "on" : "off");
+    DebugBoxHost host(on);
+    StaveScene scene(1200, 320, kSpace);
+    const int s = scene.AddStave(100, 40, 1150);
+    DrawOpening(scene, s, 1150);
+    int result = -1;
+    const std::vector<Found> found = ReadStave(scene, s, BigSymbolChecks{}, &result);
+    if (!on) {
+      EXPECT_TRUE(host.drawn.empty());
+      EXPECT_EQ(host.locks, 0);
+      continue;
+    }
+    EXPECT_EQ(host.locks, 1);
+    EXPECT_FALSE(host.locked);
+    ASSERT_FALSE(host.drawn.empty());
+    bool clef = false, bar = false;
+    for (const DebugBoxHost::Drawn& d : host.drawn) {
+      EXPECT_EQ(d.surface, DebugSurface::kPageView);
+      EXPECT_TRUE(d.locked);
+      EXPECT_LE(d.box.x0, d.box.x1);
+      EXPECT_LT(d.box.y0, d.box.y1);
+      EXPECT_GE(d.box.colour, 0);
+      clef = clef || (d.box.x0 <= 70 && d.box.x1 >= 70);
+      bar = bar || (d.box.x0 <= 500 && d.box.x1 >= 500);
+    }
+    EXPECT_TRUE(clef) << "the treble clef's box";
+    EXPECT_TRUE(bar) << "the single bar line's box";
+  }
 }
 
 TEST(BigSymbolStep, AStaveReachingThePagesRightEdgeStaysInside) {
