@@ -175,9 +175,11 @@ std::vector<std::vector<Candidate>> FindBigSymbolCandidates(const StaveScan& s, 
         continue;
       }
       if (!r.open) continue;
-      if (r.solid && r.right - r.left + s.SSU < 2 * s.SU) {
-        // A narrow solid stroke: this band and the bands a space above and
-        // below record what they hold and look again past it.
+      // A narrow solid stroke: this band and the bands a space above and
+      // below record what they hold and look again past it. The line that
+      // opens a system at the stave's left end is no such stroke: the clef
+      // stands just after it.
+      if (r.solid && r.right - r.left + s.SSU < 2 * s.SU && r.left > s.left + 2 * s.SU) {
         for (int n = std::max(0, b - 1); n <= std::min(bandCount - 1, b + 1); ++n) {
           close(n);
           runs[static_cast<size_t>(n)].pausedTo = std::max(runs[static_cast<size_t>(n)].pausedTo, x + pause);

@@ -355,6 +355,37 @@ TEST(BigSymbolStep, CommonAndCutTimeSignsAreRead) {
   }
 }
 
+// The line opening a system at the stave's left end pauses nothing: the
+// clef just after it stays one candidate from its left edge (on a degraded
+// page the clef was lost when its first space and a half went unseen).
+// The line opening a system at the stave's left end ends no run: the clef
+// just after it is scanned from its left edge (on a degraded page its first
+// space and a half went unseen and the clef was lost).
+TEST(BigSymbolCandidates, TheSystemsOpeningLineEndsNothing) {
+  StaveScene scene(1200, 320, kSpace);
+  const int left = 40;
+  const int s = scene.AddStave(100, left, 1150);
+  scene.page.FillRect(left, scene.StepY(s, 4), left + 2, scene.StepY(s, 12));
+  const ArtBox clef = StampGlyph(scene.page, SymbolGlyph("clef-G", kSpace), left + kSpace, scene.StepY(s, 10));
+  SymbolPage page;
+  page.bits = scene.page.Bits();
+  page.strideWords = static_cast<uint32_t>(scene.page.strideWords);
+  page.width = scene.page.width;
+  page.height = scene.page.height;
+  page.rows = scene.rows.data();
+  page.rowCount = static_cast<int>(scene.rows.size());
+  page.geometry = &scene.geometry;
+  const std::vector<std::vector<BigSymbolCandidate>> bands = FindBigSymbolCandidates(page, s);
+  ASSERT_EQ(bands.size(), 7u);
+  for (int b : {3, 4}) {  // the bands of the clef's body, inked from its left edge
+    SCOPED_TRACE("band of step " + std::to_string(2 * b));
+    bool clefSeen = false;
+    for (const BigSymbolCandidate& k : bands[static_cast<size_t>(b)])
+      clefSeen = clefSeen || (k.left <= clef.left && k.right >= clef.left + kSpace);
+    EXPECT_TRUE(clefSeen) << "a candidate over the clef's first space";
+  }
+}
+
 // A crotchet rest's lower half looks like a quaver rest's: a quaver rest is
 // taken only with both its pieces.
 TEST(BigSymbolStep, ACrotchetRestIsNoQuaverRest) {
