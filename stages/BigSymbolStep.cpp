@@ -319,22 +319,39 @@ void ScanCandidate(const StaveScan& s, const ShapeDatabase& db, const BigSymbolC
   }
 }
 
-void AddRestAlternatives(SymbolRecord* records, uint32_t& count, uint32_t from) {
+// The part (variant) of the type's 8 x 16 samples cut at the band, or -1
+// when none of them is.
+int SamplePartAtBand(const ShapeDatabase& db, int type, int band) {
+  const size_t records = db.RecordCount(ZoneGrid::k8x16);
+  for (size_t g = 0; g + kSampleGroupRecords <= records; g += kSampleGroupRecords) {
+    const uint8_t* h = db.Record(ZoneGrid::k8x16, g);
+    if (ZoneHeaderType(h) == type && (h[1] & 0x0F) == band) return (h[1] >> 4) & 3;
+  }
+  return -1;
+}
+
+// The short rests look alike piece by piece: a piece of one competes as the
+// piece of the others cut at the same band. The copy takes the part that
+// band has among the other type's samples, so that the lower piece of a
+// semiquaver rest never stands in for the upper piece of a quaver rest; a
+// type with no sample at that band gets no copy.
+void AddRestAlternatives(SymbolRecord* records, uint32_t& count, uint32_t from, const ShapeDatabase& db) {
   const uint32_t end = count;
   for (uint32_t i = from; i < end && count < kSymbolListLimit - 2; ++i) {
     const SymbolRecord r = records[i];
     if (r.type < 66 || r.type > 68 || r.quality > 5) continue;
-    int16_t a = 0, b = 0, va = 0, vb = 0;
-    if (r.type == 68 && r.stepTop == 8) a = 67, va = 1, b = 66, vb = 1;
-    else if (r.type == 67 && r.variant == 1) a = 68, va = 0, b = 66, vb = 1;
-    else if (r.type == 66 && r.variant == 1) a = 68, va = 0, b = 67, vb = 1;
+    int16_t a = 0, b = 0;
+    if (r.type == 68 && r.stepTop == 8) a = 67, b = 66;
+    else if (r.type == 67 && r.variant == 1) a = 68, b = 66;
+    else if (r.type == 66 && r.variant == 1) a = 68, b = 67;
     else continue;
-    records[count] = r;
-    records[count].type = a;
-    records[count++].variant = va;
-    records[count] = r;
-    records[count].type = b;
-    records[count++].variant = vb;
+    for (const int16_t type : {a, b}) {
+      const int part = SamplePartAtBand(db, type, r.stepTop);
+      if (part < 0) continue;
+      records[count] = r;
+      records[count].type = type;
+      records[count++].variant = static_cast<int16_t>(part);
+    }
   }
 }
 
@@ -623,7 +640,7 @@ int ReadBigSymbols(const SymbolPage& page, int rowIndex, int16_t stave, SymbolRe
   }
 
   SortSymbolsByLeft(records, from, count);
-  AddRestAlternatives(records, count, from);
+  AddRestAlternatives(records, count, from, db);
   for (uint32_t i = from; i < count; ++i)
     if (records[i].type >= 80 && records[i].type <= 87) records[i].type = static_cast<int16_t>(records[i].type - 79);
   MergeSymbolParts(records, count, from, db, s.S, s.left);

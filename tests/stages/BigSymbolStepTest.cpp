@@ -402,6 +402,32 @@ TEST(BigSymbolStep, ACrotchetRestIsNoQuaverRest) {
   }
 }
 
+// The lower piece of a semiquaver rest competes as the lower piece of a
+// quaver rest, never as its upper piece: a dotted minim's stem and dot, or a
+// semiquaver rest, make no quaver rest. The head is the engine's, as on a
+// read page.
+TEST(BigSymbolStep, ALowerRestPieceIsNoWholeQuaverRest) {
+  for (int space : {20, 37}) {
+    SCOPED_TRACE("space " + std::to_string(space));
+    StaveScene scene(40 * space, 16 * space, space);
+    const int s = scene.AddStave(5 * space, 2 * space, 36 * space);
+    StampGlyph(scene.page, SymbolGlyph("clef-G", space), 3 * space, scene.StepY(s, 10));
+    const int y = scene.StepY(s, 11);
+    const ArtBox head = StampGlyph(scene.page, FixtureGlyph("head-half-" + std::to_string(space)), 14 * space, y);
+    scene.page.FillRect(head.right - std::max(2, space / 10) + 1, y - 7 * space / 2, head.right, y);
+    StampGlyph(scene.page, SymbolGlyph("dot", space), head.right + space / 2, scene.StepY(s, 11));
+    StampGlyph(scene.page, SymbolGlyph("rest-16", space), 24 * space, scene.StepY(s, 8));
+    BigSymbolChecks checks;
+    checks.engineObjectIn = [&head](int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
+      return head.left <= x1 && x0 <= head.right && head.top <= y1 && y0 <= head.bottom;
+    };
+    int result = -1;
+    const std::vector<Found> found = ReadStave(scene, s, checks, &result);
+    SCOPED_TRACE(Describe(found));
+    for (const Found& f : found) EXPECT_NE(f.type, 68) << "at " << f.left;
+  }
+}
+
 // A narrow solid stroke (a bar line, a stem) ends the runs beside it, and
 // the bands look again only a space and a half past it: what stands just
 // after it does not join it, and what reaches past the pause is a candidate
