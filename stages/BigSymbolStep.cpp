@@ -556,6 +556,10 @@ void PairTimeSignatureDigits(SymbolRecord* records, uint32_t count, uint32_t fro
       if (!IsTimeDigitSymbol(a.type) || !IsTimeDigitSymbol(b.type) || a.stave != b.stave || a.stepTop == b.stepTop)
         continue;
       if (a.left > b.right + spacing || b.left > a.right + spacing) continue;
+      // The ranges are the match windows, two spaces wide: an upper and a
+      // lower digit of one time signature stand on one axis (the lower
+      // digit of 12/8 within a space of the 1), not side by side.
+      if (std::abs((a.left + a.right) - (b.left + b.right)) > 2 * spacing) continue;
       for (SymbolRecord* d : {&a, &b})
         if (d->quality > -64) d->quality = static_cast<int16_t>(d->quality - 79);
     }

@@ -310,6 +310,38 @@ TEST(PairTimeSignatureDigits, UpperAndLowerDigitsConfirmEachOther) {
   EXPECT_EQ(records[2].quality, 12);  // a lone digit
 }
 
+// Digit records span their two-space match windows. A lower digit beside
+// an upper one (two rests side by side read as 7 over 7) is no time
+// signature; the 8 of 12/8 under the middle of the 12 is.
+TEST(PairTimeSignatureDigits, OnlyDigitsOnOneAxisPair) {
+  struct Digit {
+    int type, left, stepTop;
+  };
+  const struct {
+    const char* what;
+    std::vector<Digit> digits;
+    std::vector<bool> confirmed;
+  } cases[] = {
+      {"4/4", {{36, 200, 4}, {36, 201, 8}}, {true, true}},
+      {"12/8", {{33, 200, 4}, {34, 224, 4}, {40, 212, 8}}, {true, true, true}},
+      {"side by side", {{39, 240, 8}, {39, 280, 4}}, {false, false}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::vector<SymbolRecord> records;
+    for (const Digit& d : c.digits) {
+      SymbolRecord r = Rec(static_cast<int16_t>(d.type), static_cast<int16_t>(d.left));
+      r.right = static_cast<int16_t>(d.left + 40);  // the window, two spaces of 20
+      r.stepTop = static_cast<int16_t>(d.stepTop);
+      r.quality = 2;
+      records.push_back(r);
+    }
+    PairTimeSignatureDigits(records.data(), static_cast<uint32_t>(records.size()), 0, 20.0);
+    for (size_t i = 0; i < records.size(); ++i)
+      EXPECT_EQ(records[i].quality <= -64, c.confirmed[i]) << "digit " << i;
+  }
+}
+
 TEST(ClassifyBarline, StrokeWidthsGiveTheType) {
   const struct {
     int32_t x, w1, w2;
