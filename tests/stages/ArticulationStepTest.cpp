@@ -248,6 +248,27 @@ TEST_F(ArticulationTest, ALoneTimeSignatureInAGroupIsDropped) {
   for (int stave = 0; stave < 4; ++stave) EXPECT_TRUE(Of(stave, 36).empty()) << stave;
 }
 
+// A rejected digit on a stave (a lone one the pairing marked down) is no
+// time signature there: the stave still receives the group's.
+TEST_F(ArticulationTest, ARejectedDigitDoesNotStandForTheTimeSignature) {
+  for (int rejectedType : {35, 37}) {  // the same digit, or another
+    SCOPED_TRACE(rejectedType);
+    ArticulationTest::SetUp();
+    scene_.rows.clear();
+    symbols_.clear();
+    Staves(2);
+    Clefs();
+    Add(0, 35, 200, 230, 0, 4, -67);
+    Add(0, 36, 200, 230, 0, 8, -67);
+    Add(1, 36, 200, 230, 0, 8, -67);
+    Add(1, rejectedType, 201, 231, 0, 4, 12);
+    Run();
+    int live = 0;
+    for (const SymbolRecord* r : Of(1, 35)) live += r->quality < kRejectedQuality && r->stepTop == 4;
+    EXPECT_EQ(live, 1) << "the upper 3 of stave 0 reaches stave 1";
+  }
+}
+
 TEST_F(ArticulationTest, ATimeSignatureOnMostStavesReachesTheRest) {
   Staves(3);
   Clefs();
