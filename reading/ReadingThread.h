@@ -69,6 +69,8 @@ ProblemList& PageProblems();  // under PageTableLock
 void AddPageProblem(int row);
 
 // ---- What the thread asks of the interface thread ----
+// Where the stages' debug boxes are drawn.
+enum class DebugSurface : int { kPageView, kPagesPane };
 class ReadingHost {
  public:
   virtual ~ReadingHost() = default;
@@ -84,11 +86,9 @@ class ReadingHost {
   virtual void ShowReadingNotice(int dialogId) {}
   virtual void InvalidatePagesPane() {}
   virtual void InvalidatePageView() {}
-  // Debug drawing of the stages' windows over the page view: off unless the
-  // host turns it on. OutlineBox (page pixels, a drawing colour number) is
-  // called under the drawing lock.
-  virtual bool DebugDrawingOn() { return false; }
-  virtual void OutlineBox(int32_t left, int32_t top, int32_t right, int32_t bottom, int colour) {}
+  // Debug drawing of the stages: outlines a box of the page (page pixels,
+  // inclusive) in a colour of the drawing palette; called under LockDrawing.
+  virtual void OutlineDebugBox(DebugSurface surface, int32_t x0, int32_t y0, int32_t x1, int32_t y1, int colour) {}
 };
 ReadingHost& CurrentReadingHost();
 void SetReadingHost(ReadingHost* host);  // null: the default (posts nothing)

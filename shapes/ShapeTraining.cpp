@@ -1,5 +1,6 @@
 #include "shapes/ShapeTraining.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
@@ -564,7 +565,11 @@ bool TrainShapeDatabase(TrainingInputs& inputs, ShapeDatabase* out) {
       SampleBitmap bitmap;
       if (!LoadUsableSample(inputs, *section.grid, name, &bitmap)) return false;
       if (section.grid->grid == ZoneGrid::k8x16 && header.bytes[0] < 128) {
-        db.partTable[header.bytes[0]] = static_cast<uint16_t>(header.bytes[1] >> 6);
+        // A type's part count is the most pieces any of its samples was cut
+        // into: a sample that happened to fit one window does not make the
+        // others' pieces whole symbols.
+        uint16_t& parts = db.partTable[header.bytes[0]];
+        parts = std::max<uint16_t>(parts, static_cast<uint16_t>(header.bytes[1] >> 6));
         db.flagTable[header.bytes[0]] = header.bytes[5] & 1u;
       }
       const size_t at = db.records[g].size();

@@ -20,6 +20,7 @@
 #include "stages/AccidentalInk.h"
 #include "stages/BigSymbolStep.h"
 #include "stages/NoteRecords.h"
+#include "stages/StageDebugDrawing.h"
 #include "stages/NoteheadVerification.h"
 #include "stages/SymbolRecords.h"
 
@@ -721,12 +722,9 @@ int ReadAppenditures(const AppendagePage& page, NoteRecord* notes, uint32_t& not
 }
 
 std::function<void(int32_t, int32_t, int32_t, int32_t)> DebugWindowOutline() {
-  if (!CurrentReadingHost().DebugDrawingOn()) return nullptr;
+  if (!StageDebugDrawing()) return nullptr;
   return [](int32_t left, int32_t top, int32_t right, int32_t bottom) {
-    ReadingHost& host = CurrentReadingHost();
-    host.LockDrawing();
-    host.OutlineBox(left, top, right, bottom, kAppendageDebugColour);
-    host.UnlockDrawing();
+    DrawDebugBoxes(DebugSurface::kPageView, {DebugBox{left, top, right, bottom, kAppendageDebugColour}});
   };
 }
 

@@ -7,6 +7,7 @@
 #include <new>
 #include <vector>
 
+#include "platform/Settings.h"
 #include "reading/StaveSpacing.h"
 #include "shapes/ClassifierStartup.h"
 #include "shapes/FeatureMatch.h"
@@ -336,7 +337,9 @@ void VoteTimeSignatures(Work& w) {
       const GroupStave& g = w.staves[k];
       for (uint32_t j = 0; j < w.symbolCount; ++j) {
         const SymbolRecord& s = w.symbols[j];
-        if (s.stave != g.number || !IsTimeSignatureSymbol(s.type) || s.stepTop != t.stepTop ||
+        // A rejected record (a lone digit the pairing marked down) is no
+        // sign on its stave: the stave gets a copy.
+        if (s.stave != g.number || !LiveSymbol(s) || !IsTimeSignatureSymbol(s.type) || s.stepTop != t.stepTop ||
             std::abs(s.left - t.left) > reach)
           continue;
         if (s.type == t.type) {
@@ -365,7 +368,7 @@ void VoteTimeSignatures(Work& w) {
       if (state[k] == 2) {
         for (uint32_t j = 0; j < w.symbolCount; ++j) {
           SymbolRecord& s = w.symbols[j];
-          if (s.stave == g.number && IsTimeSignatureSymbol(s.type) && s.stepTop == t.stepTop &&
+          if (s.stave == g.number && LiveSymbol(s) && IsTimeSignatureSymbol(s.type) && s.stepTop == t.stepTop &&
               std::abs(s.left - t.left) <= reach)
             s.type = t.type;
         }
@@ -701,6 +704,8 @@ int ArticulationStage(StageContext& context) {
   page.rowCount = context.staveCount;
   page.firstRow = context.firstStave;
   page.geometry = &geometry;
+  // In a transposing score the staves of a group carry different keys.
+  page.keepUncontradictedKeys = Unsaved().transposingScores;
   ReadingWorkLists& lists = *context.lists;
   // The step works on copies of the lists and writes them back whole, so a
   // failed allocation changes nothing.

@@ -21,8 +21,9 @@ struct ArticulationPage {
   int rowCount = 0;
   int firstRow = 0;         // the group's first stave row
   StavePage* geometry = nullptr;
-  // The reading option that keeps key signatures no confident symbol or
-  // note contradicts, and engine heads under voted key signatures.
+  // The reading option "Transposing scores": a stave whose key signature has
+  // at least as many accidentals as the group's vote keeps its own, and the
+  // engine's heads under a voted key signature stay.
   bool keepUncontradictedKeys = false;
 };
 

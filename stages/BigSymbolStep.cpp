@@ -17,6 +17,7 @@
 #include "shapes/ClassifierStartup.h"
 #include "stages/EngineCurves.h"
 #include "stages/KeySignatures.h"
+#include "stages/StageDebugDrawing.h"
 
 StavePage StageStavePage(const StageContext& context) {
   return PageGeometry(*context.page, context.image, context.strideWords);
@@ -50,10 +51,7 @@ constexpr int kMatchMaybe = 70;
 constexpr int kHitLeast = 91;
 constexpr int kHitBest = 93;
 
-struct Candidate {
-  int32_t left, right;
-  int32_t inkTop, inkBottom;  // absolute rows of the first and last ink
-};
+using Candidate = BigSymbolCandidate;
 
 // What one stave's scan works with.
 struct StaveScan {
@@ -67,6 +65,30 @@ struct StaveScan {
   int16_t number;
   InkPage ink;
 };
+
+// The measures of one stave's scan; the stave units are set for it.
+StaveScan MakeStaveScan(const SymbolPage& page, int rowIndex, int16_t stave) {
+  const StaveRow& row = page.rows[rowIndex];
+  SetStaveUnits(page.rows, rowIndex, page.geometry->resolution);
+  const StaveUnits& units = CurrentStaveUnits();
+  StaveScan s{};
+  s.page = &page;
+  s.row = rowIndex;
+  s.stave = &row;
+  s.S = InterlineSpacing(page.rows, page.rowCount, rowIndex, *page.geometry);
+  s.half = s.S / 2;
+  const BigSymbolSizes sizes = BigSymbolWindowSizes(s.S, units.staveUnit);
+  s.W = sizes.width;
+  s.H = sizes.height;
+  s.SU = units.staveUnit;
+  s.SSU = std::max(1, units.smallStaveUnit);
+  s.F = units.staveUnitF;
+  s.left = std::max<int32_t>(0, row.left);
+  s.right = std::min<int32_t>(row.right, page.width - 1);
+  s.number = stave;
+  s.ink = InkPage{page.bits, static_cast<int>(page.strideWords) - 1, page.width, page.height};
+  return s;
+}
 
 int32_t PositionY(const StaveScan& s, int32_t x, int step) {
   return StavePositionY(s.page->rows, s.page->rowCount, s.row, x, step, *s.page->geometry);
@@ -85,58 +107,101 @@ int LineSteps(const StaveRow& row, int* steps) {
   return n;
 }
 
-// Candidates of one band: column runs of ink between the band's rows,
-// stepping over the stave lines.
-std::vector<Candidate> FindBigSymbolCandidates(const StaveScan& s, int band) {
-  std::vector<Candidate> out;
+// Candidates of every band: column runs of ink between each band's rows,
+// stepping over the stave lines. The bands are walked together, column by
+// column, because a narrow solid stroke (a stem or a bar line) in one band
+// closes the runs of its neighbours as well.
+std::vector<std::vector<Candidate>> FindBigSymbolCandidates(const StaveScan& s, const int* bands, int bandCount) {
+  std::vector<std::vector<Candidate>> out(static_cast<size_t>(bandCount));
   int lines[6];
   const int lineCount = LineSteps(*s.stave, lines);
   const int32_t gapClose = static_cast<int32_t>(2 * s.half);
   const int32_t wideLimit = static_cast<int32_t>(8 * s.half);
-  bool open = false, bridged = false;
-  int32_t runLeft = 0, runRight = 0;
-  // A candidate reaches to where its closing gap ends, so that a window
-  // wider than the ink still fits in it.
-  auto close = [&]() {
-    open = false;
-    const int32_t width = runRight - runLeft + s.SSU;
-    if ((width < wideLimit || bridged) && static_cast<int>(out.size()) < kMaxCandidatesPerBand)
-      out.push_back(Candidate{runLeft, std::min(runRight + gapClose, s.right), 0, 0});
+  const int32_t pause = static_cast<int32_t>(3 * s.half);
+  struct Run {
+    bool open = false, bridged = false, solid = false;
+    int32_t left = 0, right = 0;
+    int32_t pausedTo = -1;  // the band takes no ink up to this column
+  };
+  std::vector<Run> runs(static_cast<size_t>(bandCount));
+  // A closed run is a candidate when it is narrow or bridged a gap. It
+  // reaches to where its closing gap ends, so that a window wider than the
+  // ink still fits in it.
+  auto close = [&](int b) {
+    Run& r = runs[static_cast<size_t>(b)];
+    if (!r.open) return;
+    r.open = false;
+    const int32_t width = r.right - r.left + s.SSU;
+    std::vector<Candidate>& list = out[static_cast<size_t>(b)];
+    if ((width < wideLimit || r.bridged) && static_cast<int>(list.size()) < kMaxCandidatesPerBand)
+      list.push_back(Candidate{r.left, std::min(r.right + gapClose, s.right), 0, 0});
+  };
+  auto nearLine = [&](int32_t x, int32_t y, int32_t reach) {
+    for (int i = 0; i < lineCount; ++i)
+      if (std::abs(y - PositionY(s, x, lines[i])) <= reach) return true;
+    return false;
   };
   for (int32_t x = s.left; x <= s.right; x += s.SSU) {
-    const int32_t top = PositionY(s, x, band), bottom = PositionY(s, x, band + 4);
-    bool inked = false;
-    for (int32_t y = top; y < bottom && !inked; y += s.SU) {
-      bool nearLine = false;
-      for (int i = 0; i < lineCount && !nearLine; ++i) nearLine = std::abs(y - PositionY(s, x, lines[i])) <= 2 * s.SU;
-      if (nearLine) continue;
-      inked = Black(s.ink, x, y);
-    }
-    if (inked) {
-      if (!open) {
-        open = true;
-        bridged = false;
-        runLeft = x;
-      } else if (x - runRight > s.SSU) {
-        bridged = true;  // a shorter gap than the closing one lies inside
+    for (int b = 0; b < bandCount; ++b) {
+      Run& r = runs[static_cast<size_t>(b)];
+      if (x <= r.pausedTo) continue;
+      const int32_t top = PositionY(s, x, bands[b]), bottom = PositionY(s, x, bands[b] + 4);
+      // The first sampling keeps two stave units off the lines, the second
+      // three; the second's share of black rows tells a solid column.
+      bool firstInk = false;
+      int black = 0, sampled = 0;
+      for (int32_t y = top; y < bottom; y += s.SU) {
+        const bool ink = Black(s.ink, x, y);
+        if (!nearLine(x, y, 2 * s.SU)) firstInk = firstInk || ink;
+        if (!nearLine(x, y, 3 * s.SU)) {
+          ++sampled;
+          black += ink;
+        }
       }
-      runRight = x;
-    } else if (open && x - runRight >= gapClose) {
-      close();
+      const int share = sampled ? black * 100 / sampled : 0;
+      // Below a quarter the first sampling alone decides.
+      const bool inked = share >= 25 || firstInk;
+      if (inked) {
+        if (!r.open) {
+          r.open = true;
+          r.bridged = false;
+          r.solid = share > 60;
+          r.left = x;
+        } else {
+          if (x - r.right > s.SSU) r.bridged = true;  // a shorter gap than the closing one lies inside
+          r.solid = r.solid && share > 60;
+        }
+        r.right = x;
+        continue;
+      }
+      if (!r.open) continue;
+      // A narrow solid stroke: this band and the bands a space above and
+      // below record what they hold and look again past it. The line that
+      // opens a system at the stave's left end is no such stroke: the clef
+      // stands just after it.
+      if (r.solid && r.right - r.left + s.SSU < 2 * s.SU && r.left > s.left + 2 * s.SU) {
+        for (int n = std::max(0, b - 1); n <= std::min(bandCount - 1, b + 1); ++n) {
+          close(n);
+          runs[static_cast<size_t>(n)].pausedTo = std::max(runs[static_cast<size_t>(n)].pausedTo, x + pause);
+        }
+        continue;
+      }
+      if (x - r.right >= gapClose) close(b);
     }
   }
-  if (open) close();
+  for (int b = 0; b < bandCount; ++b) close(b);
   // The vertical ink limits of each candidate.
-  for (Candidate& c : out) {
-    const int32_t middle = (c.left + c.right) / 2;
-    int x0 = c.left, x1 = std::min(c.right, s.ink.width - 1);
-    int y0 = std::max(0, PositionY(s, middle, band) + 2 * s.SU);
-    int y1 = std::min(s.ink.height - 1, PositionY(s, middle, band + 4) - 2 * s.SU);
-    if (y1 < y0) y1 = y0;
-    ShrinkBoxToInk(s.ink, &x0, &y0, &x1, &y1);
-    c.inkTop = y0;
-    c.inkBottom = y1;
-  }
+  for (int b = 0; b < bandCount; ++b)
+    for (Candidate& c : out[static_cast<size_t>(b)]) {
+      const int32_t middle = (c.left + c.right) / 2;
+      int x0 = c.left, x1 = std::min(c.right, s.ink.width - 1);
+      int y0 = std::max(0, PositionY(s, middle, bands[b]) + 2 * s.SU);
+      int y1 = std::min(s.ink.height - 1, PositionY(s, middle, bands[b] + 4) - 2 * s.SU);
+      if (y1 < y0) y1 = y0;
+      ShrinkBoxToInk(s.ink, &x0, &y0, &x1, &y1);
+      c.inkTop = y0;
+      c.inkBottom = y1;
+    }
   return out;
 }
 
@@ -148,7 +213,10 @@ std::vector<const uint8_t*> BandGroups(const ShapeDatabase& db, const StaveRow& 
   for (size_t g = 0; g + kSampleGroupRecords <= records; g += kSampleGroupRecords) {
     const uint8_t* h = db.Record(ZoneGrid::k8x16, g);
     const int t = ZoneHeaderType(h);
-    if (t >= 128 || (t >= 48 && t <= 57) || t == 42) continue;
+    // Bar lines are found by their ink. The common time sign is looked for
+    // too: the engine reports it only where it recognised it, and at 300 dpi
+    // it mostly does not.
+    if (t >= 128 || (t >= 48 && t <= 57)) continue;
     if (stave.kind == 1 && !((t >= 32 && t <= 43) || (t >= 64 && t <= 73))) continue;
     if (stave.kind == 2 && !(t >= 32 && t <= 43)) continue;
     if (t >= 1 && t <= 15 && t != 2 && t != 8) continue;
@@ -202,7 +270,12 @@ void ScanCandidate(const StaveScan& s, const ShapeDatabase& db, const BigSymbolC
             const int t = ZoneHeaderType(group);
             const int variant = (group[1] >> 4) & 3;
             if (((t >= 1 && t <= 15) && !clefZone) || ((t >= 80 && t <= 87) && clefZone)) continue;
-            const bool anyHeight = t == 70 || t == 71 || (t == 67 && variant == 0);
+            // Pieces that never fill half a window: the minim and semibreve
+            // rests, the semiquaver rest's head, and both pieces of the
+            // common and cut time signs, which stand across the middle line
+            // and are cut at the band edge between steps 8 and 9.
+            const bool anyHeight = t == 70 || t == 71 || (t == 67 && variant == 0) || t == kSymbolCommonTime ||
+                                   t == kSymbolCutTime;
             // Half the window's height, less a stave unit for the sampling of
             // the candidate's rows.
             if (!anyHeight && (inkHeight + s.SU) * 2 < h) continue;
@@ -246,22 +319,39 @@ void ScanCandidate(const StaveScan& s, const ShapeDatabase& db, const BigSymbolC
   }
 }
 
-void AddRestAlternatives(SymbolRecord* records, uint32_t& count, uint32_t from) {
+// The part (variant) of the type's 8 x 16 samples cut at the band, or -1
+// when none of them is.
+int SamplePartAtBand(const ShapeDatabase& db, int type, int band) {
+  const size_t records = db.RecordCount(ZoneGrid::k8x16);
+  for (size_t g = 0; g + kSampleGroupRecords <= records; g += kSampleGroupRecords) {
+    const uint8_t* h = db.Record(ZoneGrid::k8x16, g);
+    if (ZoneHeaderType(h) == type && (h[1] & 0x0F) == band) return (h[1] >> 4) & 3;
+  }
+  return -1;
+}
+
+// The short rests look alike piece by piece: a piece of one competes as the
+// piece of the others cut at the same band. The copy takes the part that
+// band has among the other type's samples, so that the lower piece of a
+// semiquaver rest never stands in for the upper piece of a quaver rest; a
+// type with no sample at that band gets no copy.
+void AddRestAlternatives(SymbolRecord* records, uint32_t& count, uint32_t from, const ShapeDatabase& db) {
   const uint32_t end = count;
   for (uint32_t i = from; i < end && count < kSymbolListLimit - 2; ++i) {
     const SymbolRecord r = records[i];
     if (r.type < 66 || r.type > 68 || r.quality > 5) continue;
-    int16_t a = 0, b = 0, va = 0, vb = 0;
-    if (r.type == 68 && r.stepTop == 8) a = 67, va = 1, b = 66, vb = 1;
-    else if (r.type == 67 && r.variant == 1) a = 68, va = 0, b = 66, vb = 1;
-    else if (r.type == 66 && r.variant == 1) a = 68, va = 0, b = 67, vb = 1;
+    int16_t a = 0, b = 0;
+    if (r.type == 68 && r.stepTop == 8) a = 67, b = 66;
+    else if (r.type == 67 && r.variant == 1) a = 68, b = 66;
+    else if (r.type == 66 && r.variant == 1) a = 68, b = 67;
     else continue;
-    records[count] = r;
-    records[count].type = a;
-    records[count++].variant = va;
-    records[count] = r;
-    records[count].type = b;
-    records[count++].variant = vb;
+    for (const int16_t type : {a, b}) {
+      const int part = SamplePartAtBand(db, type, r.stepTop);
+      if (part < 0) continue;
+      records[count] = r;
+      records[count].type = type;
+      records[count++].variant = static_cast<int16_t>(part);
+    }
   }
 }
 
@@ -466,6 +556,10 @@ void PairTimeSignatureDigits(SymbolRecord* records, uint32_t count, uint32_t fro
       if (!IsTimeDigitSymbol(a.type) || !IsTimeDigitSymbol(b.type) || a.stave != b.stave || a.stepTop == b.stepTop)
         continue;
       if (a.left > b.right + spacing || b.left > a.right + spacing) continue;
+      // The ranges are the match windows, two spaces wide: an upper and a
+      // lower digit of one time signature stand on one axis (the lower
+      // digit of 12/8 within a space of the 1), not side by side.
+      if (std::abs((a.left + a.right) - (b.left + b.right)) > 2 * spacing) continue;
       for (SymbolRecord* d : {&a, &b})
         if (d->quality > -64) d->quality = static_cast<int16_t>(d->quality - 79);
     }
@@ -515,34 +609,23 @@ void ResolveSymbolOverlaps(SymbolRecord* records, uint32_t& count, uint32_t from
   }
 }
 
+std::vector<std::vector<BigSymbolCandidate>> FindBigSymbolCandidates(const SymbolPage& page, int rowIndex) {
+  const StaveRow& row = page.rows[rowIndex];
+  int bands[kMaxBigSymbolBands];
+  const int bandCount = BigSymbolBands(row.kind, row.lineCount, bands);
+  return FindBigSymbolCandidates(MakeStaveScan(page, rowIndex, 0), bands, bandCount);
+}
+
 int ReadBigSymbols(const SymbolPage& page, int rowIndex, int16_t stave, SymbolRecord* records, uint32_t& count,
                    const ShapeDatabase& db, const BigSymbolChecks& checks) {
   const StaveRow& row = page.rows[rowIndex];
   if (row.kind > 2 || row.lineCount > 6 || row.lineCount < 1 || page.width <= 0 || page.height <= 0) return 1;
   const uint32_t from = count;
-  SetStaveUnits(page.rows, rowIndex, page.geometry->resolution);
-  const StaveUnits& units = CurrentStaveUnits();
-
-  StaveScan s{};
-  s.page = &page;
-  s.row = rowIndex;
-  s.stave = &row;
-  s.S = InterlineSpacing(page.rows, page.rowCount, rowIndex, *page.geometry);
-  s.half = s.S / 2;
-  const BigSymbolSizes sizes = BigSymbolWindowSizes(s.S, units.staveUnit);
-  s.W = sizes.width;
-  s.H = sizes.height;
-  s.SU = units.staveUnit;
-  s.SSU = std::max(1, units.smallStaveUnit);
-  s.F = units.staveUnitF;
-  s.left = std::max<int32_t>(0, row.left);
-  s.right = std::min<int32_t>(row.right, page.width - 1);
-  s.number = stave;
-  s.ink = InkPage{page.bits, static_cast<int>(page.strideWords) - 1, page.width, page.height};
-
+  const StaveScan s = MakeStaveScan(page, rowIndex, stave);
   int bands[kMaxBigSymbolBands];
   const int bandCount = BigSymbolBands(row.kind, row.lineCount, bands);
   ScanState state;
+  const std::vector<std::vector<Candidate>> candidates = FindBigSymbolCandidates(s, bands, bandCount);
   for (int b = 0; b < bandCount && !state.full && !state.aborted; ++b) {
     const std::vector<const uint8_t*> groups = BandGroups(db, row, bands[b]);
     if (groups.empty()) continue;
@@ -550,7 +633,7 @@ int ReadBigSymbols(const SymbolPage& page, int rowIndex, int16_t stave, SymbolRe
     // of one value stand at the same x and are different symbols.
     state.hits = HitTable{};
     int32_t lastX = s.left - 1;
-    for (const Candidate& c : FindBigSymbolCandidates(s, bands[b])) {
+    for (const Candidate& c : candidates[static_cast<size_t>(b)]) {
       if (checks.keepGoing && !checks.keepGoing()) {
         state.aborted = true;
         break;
@@ -561,7 +644,7 @@ int ReadBigSymbols(const SymbolPage& page, int rowIndex, int16_t stave, SymbolRe
   }
 
   SortSymbolsByLeft(records, from, count);
-  AddRestAlternatives(records, count, from);
+  AddRestAlternatives(records, count, from, db);
   for (uint32_t i = from; i < count; ++i)
     if (records[i].type >= 80 && records[i].type <= 87) records[i].type = static_cast<int16_t>(records[i].type - 79);
   MergeSymbolParts(records, count, from, db, s.S, s.left);
@@ -569,6 +652,15 @@ int ReadBigSymbols(const SymbolPage& page, int rowIndex, int16_t stave, SymbolRe
   if (!FindBarlines(s, records, count, checks)) state.aborted = true;
   SortSymbolsByLeft(records, from, count);
   ResolveSymbolOverlaps(records, count, from, s.SU);
+  if (StageDebugDrawing()) {
+    std::vector<DebugBox> boxes;
+    for (uint32_t i = from; i < count; ++i) {
+      const SymbolRecord& r = records[i];
+      boxes.push_back(DebugBox{r.left, PositionY(s, r.left, r.stepTop), r.right, PositionY(s, r.left, r.stepBottom),
+                               DebugColourOfConfidence(r.confidence)});
+    }
+    DrawDebugBoxes(DebugSurface::kPageView, boxes);
+  }
 
   SortSymbolsByLeft(records, from, count);
   ImportStaveEngineSymbols(page.rows, StaveIndexInGroup(page.rows, page.rowCount, rowIndex), records, count, stave,

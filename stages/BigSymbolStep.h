@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "reading/ReadingThread.h"
 #include "reading/RecognitionRecords.h"
@@ -45,6 +46,17 @@ int ReadBigSymbols(const SymbolPage& page, int rowIndex, int16_t stave, SymbolRe
                    const ShapeDatabase& db, const BigSymbolChecks& checks);
 
 // ---- Parts of the step, for their own tests ----
+
+// A column run of ink in one band: where the scan tries its windows.
+struct BigSymbolCandidate {
+  int32_t left, right;
+  int32_t inkTop, inkBottom;  // absolute rows of the first and last ink
+};
+// The candidates of each band of the stave of row rowIndex (the bands of
+// BigSymbolBands, in order). Each band's runs close at a gap of a space; a
+// narrow solid stroke closes the runs of its band and of the bands a space
+// above and below, which look again one and a half spaces past it.
+std::vector<std::vector<BigSymbolCandidate>> FindBigSymbolCandidates(const SymbolPage& page, int rowIndex);
 
 // One slot per (symbol type, part): the last accepted hit.
 struct HitSlot {

@@ -210,15 +210,19 @@ void AttachCurvesToNotes(const CurveNotePage& page, const CurveItem* curves, uin
         return dx;
       };
       StaveSlot& slot = slots[n.stave];
+      // A curve starts in its left half and ends in its right half: a slur
+      // kept high over a falling line ends above its last note, nearer in a
+      // straight line to the note it started from.
+      const int32_t curveMiddle = (curve.x0 + curve.x1) / 2;
       const bool startReach = over ? bottom >= curve.y0 : top <= curve.y0;
-      if (n.right >= curve.x0 - 2 * sp && startReach) {
+      if (n.right >= curve.x0 - 2 * sp && startReach && centre < curveMiddle) {
         EndChoice e;
         e.note = static_cast<int>(i);
         const int32_t dx = distance(curve.x0, curve.y0, true, &e);
         if (slot.start.note < 0 || (dx == 0 && e.dy < slot.start.dy) || e.d < slot.start.d) slot.start = e;
       }
       const bool endReach = over ? bottom >= curve.y1 : top <= curve.y1;
-      if (n.left <= curve.x1 + 2 * sp && endReach) {
+      if (n.left <= curve.x1 + 2 * sp && endReach && centre > curveMiddle) {
         EndChoice e;
         e.note = static_cast<int>(i);
         const int32_t dx = distance(curve.x1, curve.y1, false, &e);

@@ -9,6 +9,7 @@
 #include "reading/ReadingThread.h"
 #include "reading/StavePageData.h"
 #include "reading/StaveSpacing.h"
+#include "stages/StageDebugDrawing.h"
 #include "stages/SymbolRecords.h"
 
 namespace {
@@ -251,6 +252,8 @@ int ReadTabNumbers(const TabPage& p, const TextCharTable& table, const StaveRow*
         n.staveTopY = static_cast<int16_t>(row.top + StaveLineY(rows, s, 0, read.left, *p.geometry));
         n.space = static_cast<int16_t>(Round(spacing));
         n.fret = static_cast<uint8_t>(number);
+        DrawDebugBoxes(DebugSurface::kPagesPane,
+                       {DebugBox{n.left, n.top, n.right, n.bottom, DebugColourOfConfidence(n.confidence)}});
       }
       if (read.confidence == 100)
         x = read.right + Round(halfSpace);

@@ -47,6 +47,24 @@ class WindowsReadingHost : public ReadingHost {
   void InvalidatePageView() override {
     if (HoldsWindow(Windows().pageWindow)) InvalidateRect(Windows().pageWindow, nullptr, FALSE);
   }
+  // The stages' debug boxes, outlined in page pixels from the window's
+  // top-left corner; the caller holds "ReadingMutex".
+  void OutlineDebugBox(DebugSurface surface, int32_t x0, int32_t y0, int32_t x1, int32_t y1, int colour) override {
+    const HWND window = surface == DebugSurface::kPagesPane ? Windows().pagesPane : Windows().pageWindow;
+    if (!HoldsWindow(window)) return;
+    static const COLORREF kPens[8] = {RGB(0, 0, 0),   RGB(0, 0, 255),   RGB(0, 128, 0),   RGB(0, 160, 160),
+                                      RGB(255, 0, 0), RGB(160, 0, 160), RGB(160, 96, 0),  RGB(0, 192, 0)};
+    HDC dc = GetDC(window);
+    if (!dc) return;
+    HPEN pen = CreatePen(PS_SOLID, 1, kPens[colour & 7]);
+    HGDIOBJ oldPen = SelectObject(dc, pen);
+    HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+    Rectangle(dc, x0, y0, x1 + 1, y1 + 1);
+    SelectObject(dc, oldBrush);
+    SelectObject(dc, oldPen);
+    DeleteObject(pen);
+    ReleaseDC(window, dc);
+  }
   DWORD uiThread_ = 0;
 };
 

@@ -113,6 +113,7 @@ TEST(ShippedClassifierData, HoldsTheTypesTheStagesLookFor) {
   for (int t = 32; t <= 41; ++t) EXPECT_TRUE(big.count(t)) << t;
   for (int t : {16, 17, 128, 129, 130}) EXPECT_TRUE(small.count(t)) << t;
   EXPECT_EQ(db.partTable[2], 3);  // the treble clef in four pieces
+  EXPECT_EQ(db.partTable[68], 1);  // the quaver rest in two
   EXPECT_FALSE(db.leftContext.empty());
   // A digit names its own context row.
   for (size_t g = 0; g < db.RecordCount(ZoneGrid::k8x16); g += kSampleGroupRecords) {

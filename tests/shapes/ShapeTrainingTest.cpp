@@ -275,6 +275,23 @@ TEST(ShapeTraining, NamedSamplesTakeTheirTypeCodeAndFillTheTables) {
   EXPECT_EQ(BestGroupScore(ZoneGrid::k8x16, cells + 2, db.Record(ZoneGrid::k8x16, 0), 96, 70), 100);
 }
 
+// A sample that fits one window may come before or after the pieces of the
+// type's others: the type keeps the most pieces.
+TEST(ShapeTraining, ATypesPartCountIsTheMostPiecesOfItsSamples) {
+  for (const char* samples : {"BassClef.1 PART:1-2\nBassClef.2 PART:2-2\nBassClef.3\n",
+                              "BassClef.3\nBassClef.1 PART:1-2\nBassClef.2 PART:2-2\n"}) {
+    SCOPED_TRACE(samples);
+    MemoryTrainingInputs in = SmallInputs();
+    in.texts[u"XxX.txt"] = std::string("> 16x32\nX\n> 8x32\nX\n> 16x16\nX\n> 8x16\n") + samples + "|\n> 8x8\nflatA\n|\n";
+    TestBitmap s(10, 20);
+    s.Fill(2, 2, 8, 18);
+    for (const char* name : {"BassClef.1", "BassClef.2", "BassClef.3"}) in.AddSample(u"Symb8x16", name, s);
+    ShapeDatabase db;
+    ASSERT_TRUE(TrainShapeDatabase(in, &db));
+    EXPECT_EQ(db.partTable[8], 1);
+  }
+}
+
 TEST(ShapeTraining, BadInputsStopWithAMessageAndGiveNothing) {
   struct Case {
     const char* what;

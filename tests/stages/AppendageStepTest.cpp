@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "stages/AppendageStep.h"
+#include "tests/stages/DebugBoxHost.h"
 #include "tests/stages/SymbolArt.h"
 
 namespace {
@@ -343,32 +344,15 @@ TEST(AppendageStep, HeadsInTheAccidentalsBoxDecideWhetherItStays) {
   }
 }
 
-// A host that records what the step draws.
-class DrawingHost : public ReadingHost {
- public:
-  bool on = false;
-  std::vector<std::string> calls;
-  std::vector<ArtBox> boxes;
-  void PostToFrame(unsigned) override {}
-  void DebugLine(const char16_t*) override {}
-  void LockDrawing() override { calls.push_back("lock"); }
-  void UnlockDrawing() override { calls.push_back("unlock"); }
-  bool DebugDrawingOn() override { return on; }
-  void OutlineBox(int32_t left, int32_t top, int32_t right, int32_t bottom, int colour) override {
-    calls.push_back("box " + std::to_string(colour));
-    boxes.push_back({left, top, right, bottom});
-  }
-};
-
-// The dot windows are outlined through the reading host, under its drawing
-// lock, in colour 11, and only while the host has debug drawing on.
+// The dot windows are outlined on the page view through the reading host,
+// under its drawing lock, in colour 11, and only while debug drawing is on.
 TEST(AppendageStep, DotWindowsAreOutlinedOnlyWithDebugDrawingOn) {
-  SetReadingHost(nullptr);
   EXPECT_FALSE(DebugWindowOutline());  // off by default
-  DrawingHost host;
-  SetReadingHost(&host);
-  EXPECT_FALSE(DebugWindowOutline());
-  host.on = true;
+  {
+    DebugBoxHost off(false);
+    EXPECT_FALSE(DebugWindowOutline());
+  }
+  DebugBoxHost host;
   AppendageScene scene;
   std::vector<NoteRecord> notes = {scene.Head(17, 300)};
   const ArtBox dot = scene.Stamp(SymbolGlyph("dot", kSpace), notes[0].right + 7, scene.NoteY(17));
@@ -376,20 +360,19 @@ TEST(AppendageStep, DotWindowsAreOutlinedOnlyWithDebugDrawingOn) {
   ASSERT_TRUE(scene.outline);
   std::vector<SymbolRecord> symbols;
   ASSERT_EQ(scene.Read(notes, symbols), 1);
-  SetReadingHost(nullptr);
   EXPECT_EQ(notes[0].dots, 1);
-  ASSERT_FALSE(host.boxes.empty());
-  ASSERT_EQ(host.calls.size(), 3 * host.boxes.size());
-  for (size_t i = 0; i < host.boxes.size(); ++i) {
-    EXPECT_EQ(host.calls[3 * i], "lock");
-    EXPECT_EQ(host.calls[3 * i + 1], "box 11");
-    EXPECT_EQ(host.calls[3 * i + 2], "unlock");
+  ASSERT_FALSE(host.drawn.empty());
+  EXPECT_EQ(host.locks, static_cast<int>(host.drawn.size()));
+  for (const DebugBoxHost::Drawn& d : host.drawn) {
+    EXPECT_TRUE(d.locked);
+    EXPECT_EQ(d.surface, DebugSurface::kPageView);
+    EXPECT_EQ(d.box.colour, kAppendageDebugColour);
   }
-  const ArtBox& w = host.boxes.back();  // the window that gave the dot
-  EXPECT_LE(w.left, dot.left);
-  EXPECT_GE(w.right, dot.right);
-  EXPECT_LE(w.top, dot.top);
-  EXPECT_GE(w.bottom, dot.bottom);
+  const DebugBox& w = host.drawn.back().box;  // the window that gave the dot
+  EXPECT_LE(w.x0, dot.left);
+  EXPECT_GE(w.x1, dot.right);
+  EXPECT_LE(w.y0, dot.top);
+  EXPECT_GE(w.y1, dot.bottom);
 }
 
 Appenditure Item(int kind, int left, int right, int top, int bottom) {

@@ -37,8 +37,9 @@ class ArticulationTest : public ::testing::Test {
   void Clefs() {
     for (size_t k = 0; k < scene_.rows.size(); ++k) Add(static_cast<int>(k), k == 0 ? 2 : 8, 40, 70);
   }
-  void Run(const ShapeDatabase& db) {
+  void Run(const ShapeDatabase& db, bool transposing = false) {
     ArticulationPage page;
+    page.keepUncontradictedKeys = transposing;
     page.ink = scene_.page.Ink();
     page.rows = scene_.rows.data();
     page.rowCount = static_cast<int>(scene_.rows.size());
@@ -110,6 +111,46 @@ TEST_F(ArticulationTest, DisagreeingKeyCountsTakeTheMajority) {
       ASSERT_EQ(keys.size(), 1u);
       EXPECT_EQ(keys[0]->count, c.winner) << "stave " << k;
     }
+  }
+}
+
+// With "Transposing scores" on, a stave whose key has at least as many
+// accidentals as the vote keeps its own, and the engine's heads under a voted
+// key stay; searched heads there go either way.
+TEST_F(ArticulationTest, TransposingScoresKeepTheirOwnKeys) {
+  const struct {
+    std::vector<uint32_t> counts;
+    bool transposing;
+    uint32_t lastStaveCount;  // the last stave's key after the step
+    int engineHeads, searchedHeads;
+  } cases[] = {{{2, 2, 4}, false, 2, 1, 1},  // narrowed to two: the heads lie past it
+               {{2, 2, 4}, true, 4, 1, 1},   // its own four stay, nothing changed
+               {{4, 4, 2}, false, 4, 0, 0},  // widened to four over the heads
+               {{4, 4, 2}, true, 4, 1, 0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.transposing ? "transposing, " : "") + "last stave " + std::to_string(c.counts.back()));
+    ArticulationTest::SetUp();
+    scene_.rows.clear();
+    symbols_.clear();
+    notes_.clear();
+    Staves(3);
+    Clefs();
+    // Keys after a bar line in the middle of the staves, 12 px an accidental.
+    for (size_t k = 0; k < c.counts.size(); ++k) {
+      Add(static_cast<int>(k), kSymbolBarline, 580, 582, 0, 4, -10);
+      Add(static_cast<int>(k), kSymbolSharpKey, 600, 610 + 12 * static_cast<int>(c.counts[k]), c.counts[k], 0);
+    }
+    Note(2, 640).origin = 100;  // under a key of four, clear of a key of two
+    Note(2, 640).origin = 0;
+    Run(ShippedShapeDatabase(), c.transposing);
+    const auto keys = Of(2, kSymbolSharpKey);
+    ASSERT_EQ(keys.size(), 1u);
+    EXPECT_EQ(keys[0]->count, c.lastStaveCount);
+    int engineHeads = 0, searchedHeads = 0;
+    for (const NoteRecord& n : notes_)
+      if (n.stave == 2 && n.quality < kRejectedQuality) ++(n.origin >= 100 ? engineHeads : searchedHeads);
+    EXPECT_EQ(engineHeads, c.engineHeads);
+    EXPECT_EQ(searchedHeads, c.searchedHeads);
   }
 }
 
@@ -205,6 +246,27 @@ TEST_F(ArticulationTest, ALoneTimeSignatureInAGroupIsDropped) {
   Add(0, 36, 200, 220, 0, 4, -70);
   Run();
   for (int stave = 0; stave < 4; ++stave) EXPECT_TRUE(Of(stave, 36).empty()) << stave;
+}
+
+// A rejected digit on a stave (a lone one the pairing marked down) is no
+// time signature there: the stave still receives the group's.
+TEST_F(ArticulationTest, ARejectedDigitDoesNotStandForTheTimeSignature) {
+  for (int rejectedType : {35, 37}) {  // the same digit, or another
+    SCOPED_TRACE(rejectedType);
+    ArticulationTest::SetUp();
+    scene_.rows.clear();
+    symbols_.clear();
+    Staves(2);
+    Clefs();
+    Add(0, 35, 200, 230, 0, 4, -67);
+    Add(0, 36, 200, 230, 0, 8, -67);
+    Add(1, 36, 200, 230, 0, 8, -67);
+    Add(1, rejectedType, 201, 231, 0, 4, 12);
+    Run();
+    int live = 0;
+    for (const SymbolRecord* r : Of(1, 35)) live += r->quality < kRejectedQuality && r->stepTop == 4;
+    EXPECT_EQ(live, 1) << "the upper 3 of stave 0 reaches stave 1";
+  }
 }
 
 TEST_F(ArticulationTest, ATimeSignatureOnMostStavesReachesTheRest) {

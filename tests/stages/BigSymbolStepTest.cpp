@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "stages/BigSymbolStep.h"
+#include "tests/stages/DebugBoxHost.h"
 #include "tests/stages/SymbolArt.h"
 
 namespace {
@@ -95,6 +96,41 @@ TEST(BigSymbolStep, ReadsTheOpeningAndTheBarLinesOfADrawnStave) {
   int bars = 0;
   for (const Found& f : found) bars += IsBarlineSymbol(f.type);
   EXPECT_EQ(bars, 3);
+}
+
+// With the debug drawing on, the scan's records are outlined on the page
+// view under the drawing lock, one take of it for the stave; off, nothing is
+// drawn and the lock is left alone.
+TEST(BigSymbolStep, TheScansRecordsAreOutlinedWhileDebugDrawingIsOn) {
+  for (bool on : {false, true}) {
+    SCOPED_TRACE(on ? "on" : "off");
+    DebugBoxHost host(on);
+    StaveScene scene(1200, 320, kSpace);
+    const int s = scene.AddStave(100, 40, 1150);
+    DrawOpening(scene, s, 1150);
+    int result = -1;
+    const std::vector<Found> found = ReadStave(scene, s, BigSymbolChecks{}, &result);
+    if (!on) {
+      EXPECT_TRUE(host.drawn.empty());
+      EXPECT_EQ(host.locks, 0);
+      continue;
+    }
+    EXPECT_EQ(host.locks, 1);
+    EXPECT_FALSE(host.locked);
+    ASSERT_FALSE(host.drawn.empty());
+    bool clef = false, bar = false;
+    for (const DebugBoxHost::Drawn& d : host.drawn) {
+      EXPECT_EQ(d.surface, DebugSurface::kPageView);
+      EXPECT_TRUE(d.locked);
+      EXPECT_LE(d.box.x0, d.box.x1);
+      EXPECT_LT(d.box.y0, d.box.y1);
+      EXPECT_GE(d.box.colour, 0);
+      clef = clef || (d.box.x0 <= 70 && d.box.x1 >= 70);
+      bar = bar || (d.box.x0 <= 500 && d.box.x1 >= 500);
+    }
+    EXPECT_TRUE(clef) << "the treble clef's box";
+    EXPECT_TRUE(bar) << "the single bar line's box";
+  }
 }
 
 TEST(BigSymbolStep, AStaveReachingThePagesRightEdgeStaysInside) {
@@ -274,6 +310,38 @@ TEST(PairTimeSignatureDigits, UpperAndLowerDigitsConfirmEachOther) {
   EXPECT_EQ(records[2].quality, 12);  // a lone digit
 }
 
+// Digit records span their two-space match windows. A lower digit beside
+// an upper one (two rests side by side read as 7 over 7) is no time
+// signature; the 8 of 12/8 under the middle of the 12 is.
+TEST(PairTimeSignatureDigits, OnlyDigitsOnOneAxisPair) {
+  struct Digit {
+    int type, left, stepTop;
+  };
+  const struct {
+    const char* what;
+    std::vector<Digit> digits;
+    std::vector<bool> confirmed;
+  } cases[] = {
+      {"4/4", {{36, 200, 4}, {36, 201, 8}}, {true, true}},
+      {"12/8", {{33, 200, 4}, {34, 224, 4}, {40, 212, 8}}, {true, true, true}},
+      {"side by side", {{39, 240, 8}, {39, 280, 4}}, {false, false}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::vector<SymbolRecord> records;
+    for (const Digit& d : c.digits) {
+      SymbolRecord r = Rec(static_cast<int16_t>(d.type), static_cast<int16_t>(d.left));
+      r.right = static_cast<int16_t>(d.left + 40);  // the window, two spaces of 20
+      r.stepTop = static_cast<int16_t>(d.stepTop);
+      r.quality = 2;
+      records.push_back(r);
+    }
+    PairTimeSignatureDigits(records.data(), static_cast<uint32_t>(records.size()), 0, 20.0);
+    for (size_t i = 0; i < records.size(); ++i)
+      EXPECT_EQ(records[i].quality <= -64, c.confirmed[i]) << "digit " << i;
+  }
+}
+
 TEST(ClassifyBarline, StrokeWidthsGiveTheType) {
   const struct {
     int32_t x, w1, w2;
@@ -291,3 +359,144 @@ TEST(ClassifyBarline, StrokeWidthsGiveTheType) {
 }
 
 }  // namespace
+
+// The common and cut time signs stand across the middle line; the window
+// rules cut them into an upper piece and a foot, neither of which fills half
+// a window, and the engine often misses them at 300 dpi.
+TEST(BigSymbolStep, CommonAndCutTimeSignsAreRead) {
+  struct Case {
+    const char* glyph;
+    int type;
+    int space;
+  };
+  const Case cases[] = {{"time-common", kSymbolCommonTime, 20}, {"time-common", kSymbolCommonTime, 37},
+                        {"time-cut", kSymbolCutTime, 20},       {"time-cut", kSymbolCutTime, 37}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.glyph) + " at space " + std::to_string(c.space));
+    StaveScene scene(40 * c.space, 16 * c.space, c.space);
+    const int s = scene.AddStave(5 * c.space, 2 * c.space, 36 * c.space);
+    StampGlyph(scene.page, SymbolGlyph("clef-G", c.space), 3 * c.space, scene.StepY(s, 10));
+    const ArtBox sign = StampGlyph(scene.page, SymbolGlyph(c.glyph, c.space), 8 * c.space, scene.StepY(s, 8));
+    int result = -1;
+    const std::vector<Found> found = ReadStave(scene, s, BigSymbolChecks{}, &result);
+    SCOPED_TRACE(Describe(found));
+    EXPECT_TRUE(Has(found, c.type, (sign.left + sign.right) / 2, c.space / 2));
+    int signs = 0;
+    for (const Found& f : found) signs += f.type == kSymbolCommonTime || f.type == kSymbolCutTime;
+    EXPECT_EQ(signs, 1);
+  }
+}
+
+// The line opening a system at the stave's left end pauses nothing: the
+// clef just after it stays one candidate from its left edge (on a degraded
+// page the clef was lost when its first space and a half went unseen).
+// The line opening a system at the stave's left end ends no run: the clef
+// just after it is scanned from its left edge (on a degraded page its first
+// space and a half went unseen and the clef was lost).
+TEST(BigSymbolCandidates, TheSystemsOpeningLineEndsNothing) {
+  StaveScene scene(1200, 320, kSpace);
+  const int left = 40;
+  const int s = scene.AddStave(100, left, 1150);
+  scene.page.FillRect(left, scene.StepY(s, 4), left + 2, scene.StepY(s, 12));
+  const ArtBox clef = StampGlyph(scene.page, SymbolGlyph("clef-G", kSpace), left + kSpace, scene.StepY(s, 10));
+  SymbolPage page;
+  page.bits = scene.page.Bits();
+  page.strideWords = static_cast<uint32_t>(scene.page.strideWords);
+  page.width = scene.page.width;
+  page.height = scene.page.height;
+  page.rows = scene.rows.data();
+  page.rowCount = static_cast<int>(scene.rows.size());
+  page.geometry = &scene.geometry;
+  const std::vector<std::vector<BigSymbolCandidate>> bands = FindBigSymbolCandidates(page, s);
+  ASSERT_EQ(bands.size(), 7u);
+  for (int b : {3, 4}) {  // the bands of the clef's body, inked from its left edge
+    SCOPED_TRACE("band of step " + std::to_string(2 * b));
+    bool clefSeen = false;
+    for (const BigSymbolCandidate& k : bands[static_cast<size_t>(b)])
+      clefSeen = clefSeen || (k.left <= clef.left && k.right >= clef.left + kSpace);
+    EXPECT_TRUE(clefSeen) << "a candidate over the clef's first space";
+  }
+}
+
+// A crotchet rest's lower half looks like a quaver rest's: a quaver rest is
+// taken only with both its pieces.
+TEST(BigSymbolStep, ACrotchetRestIsNoQuaverRest) {
+  for (int space : {20, 37}) {
+    SCOPED_TRACE("space " + std::to_string(space));
+    StaveScene scene(40 * space, 16 * space, space);
+    const int s = scene.AddStave(5 * space, 2 * space, 36 * space);
+    StampGlyph(scene.page, SymbolGlyph("clef-G", space), 3 * space, scene.StepY(s, 10));
+    const ArtBox rest = StampGlyph(scene.page, SymbolGlyph("rest-quarter", space), 14 * space, scene.StepY(s, 8));
+    int result = -1;
+    const std::vector<Found> found = ReadStave(scene, s, BigSymbolChecks{}, &result);
+    SCOPED_TRACE(Describe(found));
+    EXPECT_FALSE(Has(found, 68, (rest.left + rest.right) / 2, space));
+  }
+}
+
+// The lower piece of a semiquaver rest competes as the lower piece of a
+// quaver rest, never as its upper piece: a dotted minim's stem and dot, or a
+// semiquaver rest, make no quaver rest. The head is the engine's, as on a
+// read page.
+TEST(BigSymbolStep, ALowerRestPieceIsNoWholeQuaverRest) {
+  for (int space : {20, 37}) {
+    SCOPED_TRACE("space " + std::to_string(space));
+    StaveScene scene(40 * space, 16 * space, space);
+    const int s = scene.AddStave(5 * space, 2 * space, 36 * space);
+    StampGlyph(scene.page, SymbolGlyph("clef-G", space), 3 * space, scene.StepY(s, 10));
+    const int y = scene.StepY(s, 11);
+    const ArtBox head = StampGlyph(scene.page, FixtureGlyph("head-half-" + std::to_string(space)), 14 * space, y);
+    scene.page.FillRect(head.right - std::max(2, space / 10) + 1, y - 7 * space / 2, head.right, y);
+    StampGlyph(scene.page, SymbolGlyph("dot", space), head.right + space / 2, scene.StepY(s, 11));
+    StampGlyph(scene.page, SymbolGlyph("rest-16", space), 24 * space, scene.StepY(s, 8));
+    BigSymbolChecks checks;
+    checks.engineObjectIn = [&head](int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
+      return head.left <= x1 && x0 <= head.right && head.top <= y1 && y0 <= head.bottom;
+    };
+    int result = -1;
+    const std::vector<Found> found = ReadStave(scene, s, checks, &result);
+    SCOPED_TRACE(Describe(found));
+    for (const Found& f : found) EXPECT_NE(f.type, 68) << "at " << f.left;
+  }
+}
+
+// A narrow solid stroke (a bar line, a stem) ends the runs beside it, and
+// the bands look again only a space and a half past it: what stands just
+// after it does not join it, and what reaches past the pause is a candidate
+// of its own. A wide block ends nothing.
+TEST(BigSymbolCandidates, ANarrowSolidStrokeEndsTheRunsBesideIt) {
+  struct Case {
+    const char* what;
+    int strokeWidth;
+    bool joined;
+  };
+  const Case cases[] = {{"bar line", 2, false}, {"stem", 3, false}, {"wide block", 12, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    StaveScene scene(1200, 320, kSpace);
+    const int s = scene.AddStave(100, 40, 1150);
+    const int strokeX = 400, inkX = strokeX + c.strokeWidth + kSpace / 2;
+    scene.page.FillRect(strokeX, scene.StepY(s, 4), strokeX + c.strokeWidth - 1, scene.StepY(s, 12));
+    scene.page.FillRect(inkX, scene.StepY(s, 6) + 3, inkX + 2 * kSpace, scene.StepY(s, 10) - 3);
+    SymbolPage page;
+    page.bits = scene.page.Bits();
+    page.strideWords = static_cast<uint32_t>(scene.page.strideWords);
+    page.width = scene.page.width;
+    page.height = scene.page.height;
+    page.rows = scene.rows.data();
+    page.rowCount = static_cast<int>(scene.rows.size());
+    page.geometry = &scene.geometry;
+    const std::vector<std::vector<BigSymbolCandidate>> bands = FindBigSymbolCandidates(page, s);
+    ASSERT_EQ(bands.size(), 7u);  // steps 0, 2 ... 12
+    for (int b : {2, 3, 4}) {      // the bands about the middle line
+      SCOPED_TRACE("band of step " + std::to_string(2 * b));
+      bool joined = false, after = false;
+      for (const BigSymbolCandidate& k : bands[static_cast<size_t>(b)]) {
+        joined = joined || (k.left <= strokeX + 1 && k.right >= inkX + 10);
+        after = after || k.left > strokeX;
+      }
+      EXPECT_EQ(joined, c.joined);
+      if (!c.joined) EXPECT_TRUE(after) << "the ink past the pause is a candidate of its own";
+    }
+  }
+}

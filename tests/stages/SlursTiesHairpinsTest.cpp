@@ -105,6 +105,33 @@ TEST(SlursTiesHairpins, CurvesAreTiedToTheNotesAtTheirEnds) {
   EXPECT_EQ(full.notes[1].appenditureCount, 0);
 }
 
+// A slur kept at the height of its first, high note over a falling line ends
+// above its last note, in a straight line nearer to the first: the ends still
+// go to the notes in the curve's left and right halves.
+TEST(SlursTiesHairpins, ASlurKeptHighOverAFallingLineEndsAtItsLastNote) {
+  struct Case {
+    const char* what;
+    int16_t lastTop;    // the last note's head
+    int16_t middleTop;  // a note between them, or 0
+  };
+  const Case cases[] = {{"a third lower", 330, 0}, {"to the bottom line", 370, 0}, {"over three notes", 370, 300}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    OneStave s;
+    s.notes = {Note(400, 290), Note(500, c.lastTop)};
+    if (c.middleTop) {
+      s.notes[1].left = 600, s.notes[1].right = 620;
+      s.notes.push_back(Note(500, c.middleTop));
+    }
+    const int16_t endX = static_cast<int16_t>(s.notes[1].left + 12);
+    std::vector<CurveItem> curves = {{415, 268, endX, 268, 63, 128 + 10}};  // over, ends a space above the first
+    AttachCurvesToNotes(s.Page(), curves.data(), 0, 1, 0, 10);
+    EXPECT_EQ(CountKind(s.notes[0], kMarkCurveStarts), 1);
+    EXPECT_EQ(CountKind(s.notes[1], kMarkCurveEnds), 1);
+    EXPECT_EQ(CountKind(s.notes[0], kMarkCurveStartsAndEnds), 0);
+  }
+}
+
 TEST(SlursTiesHairpins, DotsUnderAnEngineCurveAreTakenAway) {
   // The engine's tie from (200, 200) to (300, 200) sags to 213 in its middle.
   MakeEnginePageWithSlur(200, 300, 200, 100);

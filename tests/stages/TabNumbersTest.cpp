@@ -10,6 +10,7 @@
 #include "platform/ShellFlags.h"
 #include "reading/StaveGeometry.h"
 #include "stages/TabNumbers.h"
+#include "tests/stages/DebugBoxHost.h"
 #include "tests/stages/TextCharFixtures.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/TestPaths.h"
@@ -119,6 +120,40 @@ TEST(TabNumbers, RenderedFretsGiveTheirNumbersAndStrings) {
         EXPECT_EQ(n.space, 24);
         EXPECT_LT(n.left, n.right);
       }
+    }
+  }
+}
+
+// With the debug drawing on, each fret number read is outlined on the pages
+// pane in the colour of its confidence; off, nothing is drawn.
+TEST(TabNumbers, FretsReadAreOutlinedWhileDebugDrawingIsOn) {
+  ASSERT_GT(LoadShippedTextChars(), 0);
+  Flags().abort = 0;
+  const GlyphStrip digits = LoadGlyphStrip("dejavusans-5");
+  for (bool on : {false, true}) {
+    SCOPED_TRACE(on ? "on" : "off");
+    DebugBoxHost host(on);
+    TabFixture fixture;
+    fixture.Write(digits, "12", 4, 150);
+    fixture.Write(digits, "5", 1, 300);
+    std::vector<NoteRecord> notes;
+    ASSERT_EQ(fixture.Read(&notes).size(), 2u);
+    if (!on) {
+      EXPECT_TRUE(host.drawn.empty());
+      EXPECT_EQ(host.locks, 0);
+      continue;
+    }
+    ASSERT_EQ(host.drawn.size(), notes.size());
+    EXPECT_EQ(host.locks, 2);
+    for (size_t i = 0; i < notes.size(); ++i) {
+      const DebugBoxHost::Drawn& d = host.drawn[i];
+      EXPECT_EQ(d.surface, DebugSurface::kPagesPane);
+      EXPECT_TRUE(d.locked);
+      EXPECT_EQ(d.box.x0, notes[i].left);
+      EXPECT_EQ(d.box.y0, notes[i].top);
+      EXPECT_EQ(d.box.x1, notes[i].right);
+      EXPECT_EQ(d.box.y1, notes[i].bottom);
+      EXPECT_EQ(d.box.colour, 7);  // confidence 100
     }
   }
 }

@@ -1,0 +1,18 @@
+#include "stages/StageDebugDrawing.h"
+
+#include <algorithm>
+
+std::atomic<bool>& StageDebugDrawing() {
+  static std::atomic<bool> on{false};
+  return on;
+}
+
+int DebugColourOfConfidence(int confidence) { return std::max(0, confidence - 93); }
+
+void DrawDebugBoxes(DebugSurface surface, const std::vector<DebugBox>& boxes) {
+  if (!StageDebugDrawing() || boxes.empty()) return;
+  ReadingHost& host = CurrentReadingHost();
+  host.LockDrawing();
+  for (const DebugBox& b : boxes) host.OutlineDebugBox(surface, b.x0, b.y0, b.x1, b.y1, b.colour);
+  host.UnlockDrawing();
+}
