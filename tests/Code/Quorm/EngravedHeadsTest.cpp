@@ -14,6 +14,7 @@
 #include "Code/Quorm/Findstav.h"
 #include "Code/Quorm/Quorm.h"
 #include "tests/Code/Quorm/EngineDataFolder.h"
+#include "tests/Code/Quorm/EngravedMelody.h"
 #include "tests/Code/Quorm/EngravedPage.h"
 #include "tests/Code/Quorm/HeadArt.h"
 #include "tests/support/TestPaths.h"
@@ -70,13 +71,8 @@ std::string Describe(const std::vector<SourceNote>& notes) {
 // stage and the steps up to the noteheads with the references of the engine
 // folder in use.
 void ExpectTheMelodysSourceSteps() {
-  EngravedPage engraved;
-  const std::string path = U8(SourcePath("tests/Code/Quorm/fixtures/melody.tif"));
-  ASSERT_TRUE(LoadEngravedPage(path, &engraved)) << path;
-  FreeEngine();
-  ASSERT_EQ(LoadPageImage(engraved.bits.data(), engraved.width, engraved.height, 0), kEngineOk);
-  ASSERT_EQ(RunStaffStage(1, nullptr, nullptr), 0);
-  ASSERT_EQ(GetStaffCount(), 4);
+  LoadMelodyStaves();
+  if (::testing::Test::HasFatalFailure()) return;
   ASSERT_TRUE(FindHeadsAfterStaffStage());
   for (int staff = 0; staff < 4; ++staff) {
     std::vector<FoundNotehead> heads;
