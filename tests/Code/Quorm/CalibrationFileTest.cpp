@@ -9,28 +9,18 @@
 
 #include "Code/Quorm/Edgefeat.h"
 #include "Code/Quorm/Intmath.h"
+#include "tests/support/TestFiles.h"
 #include "tests/support/TestPaths.h"
 #include "tools/refmaker/RefMaker.h"
 
 namespace {
-
-std::u16string WriteCalibration(const std::string& name, const std::string& text) {
-  const std::string path = ::testing::TempDir() + name;
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  EXPECT_NE(f, nullptr);
-  if (f != nullptr) {
-    std::fputs(text.c_str(), f);
-    std::fclose(f);
-  }
-  return std::u16string(path.begin(), path.end());
-}
 
 TEST(CalibrationFile, SetsTheFloorsItNames) {
   refmaker::HeadReferenceOptions heads;
   refmaker::SymbolReferenceOptions symbols;
   std::string error;
   ASSERT_TRUE(refmaker::ReadCalibration(
-      WriteCalibration("calibration-good.txt",
+      WriteTempText("calibration-good.txt",
                        "# chosen on the calibration pages\n\nhead-spread-floor 4 4.5  # small heads\n"
                        "symbol-spread-floor 8\nhead-clusters 1 5\nhead-engraved-clusters 0 2\nsymbol-clusters 3\n"
                        "head-degraded-copies 2\nsymbol-degraded-copies 4\nhead-ledger-places 1\n"),
@@ -49,7 +39,7 @@ TEST(CalibrationFile, SetsTheFloorsItNames) {
 
   // The floors alone reach only the references they name.
   heads = refmaker::HeadReferenceOptions();
-  ASSERT_TRUE(refmaker::ReadCalibration(WriteCalibration("calibration-floor.txt", "head-spread-floor 4 4.5\n"), &heads,
+  ASSERT_TRUE(refmaker::ReadCalibration(WriteTempText("calibration-floor.txt", "head-spread-floor 4 4.5\n"), &heads,
                                         &symbols, &error))
       << error;
 
@@ -94,7 +84,7 @@ TEST(CalibrationFile, RefusesWhatItCannotUnderstand) {
     refmaker::HeadReferenceOptions heads;
     refmaker::SymbolReferenceOptions symbols;
     std::string error;
-    EXPECT_FALSE(refmaker::ReadCalibration(WriteCalibration("calibration-bad.txt", c.text), &heads, &symbols, &error))
+    EXPECT_FALSE(refmaker::ReadCalibration(WriteTempText("calibration-bad.txt", c.text), &heads, &symbols, &error))
         << c.text;
     EXPECT_NE(error.find(c.line), std::string::npos) << error;
     EXPECT_NE(error.find("calibration-bad.txt"), std::string::npos) << error;

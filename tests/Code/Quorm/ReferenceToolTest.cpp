@@ -12,6 +12,7 @@
 
 #include "Code/Quorm/Edgefeat.h"
 #include "Code/Quorm/Intmath.h"
+#include "tests/support/TestFiles.h"
 #include "tests/support/TestPaths.h"
 #include "tools/refmaker/RefMaker.h"
 
@@ -186,17 +187,6 @@ TEST_F(ClusteredReferences, EngravedSamplesMakeTheirOwnReferences) {
   EXPECT_EQ(samples, 4);
 }
 
-std::u16string WriteFile(const std::string& name, const std::string& text) {
-  const std::string path = ::testing::TempDir() + name;
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  EXPECT_NE(f, nullptr);
-  if (f != nullptr) {
-    std::fputs(text.c_str(), f);
-    std::fclose(f);
-  }
-  return std::u16string(path.begin(), path.end());
-}
-
 TEST(CutSamples, LinesReadBackAsWrittenAndBadLinesAreNamed) {
   refmaker::CutSample head;
   head.code = 1;
@@ -211,7 +201,7 @@ TEST(CutSamples, LinesReadBackAsWrittenAndBadLinesAreNamed) {
       "# cut\n\n" + refmaker::CutSampleLine(head) + "\n" + refmaker::CutSampleLine(symbol) + "  # a sharp\n";
   std::vector<refmaker::CutSample> read;
   std::string error;
-  ASSERT_TRUE(refmaker::ReadCutSamples(WriteFile("cut-good.txt", text), &read, &error)) << error;
+  ASSERT_TRUE(refmaker::ReadCutSamples(WriteTempText("cut-good.txt", text), &read, &error)) << error;
   ASSERT_EQ(read.size(), 2u);
   EXPECT_TRUE(read[0].head);
   EXPECT_EQ(read[0].code, 1);
@@ -237,7 +227,7 @@ TEST(CutSamples, LinesReadBackAsWrittenAndBadLinesAreNamed) {
   };
   for (const Case& c : cases) {
     std::vector<refmaker::CutSample> kept(1);
-    EXPECT_FALSE(refmaker::ReadCutSamples(WriteFile("cut-bad.txt", c.text), &kept, &error)) << c.text;
+    EXPECT_FALSE(refmaker::ReadCutSamples(WriteTempText("cut-bad.txt", c.text), &kept, &error)) << c.text;
     EXPECT_NE(error.find(c.line), std::string::npos) << error;
     EXPECT_NE(error.find("cut-bad.txt"), std::string::npos) << error;
     EXPECT_EQ(kept.size(), 1u);
