@@ -52,10 +52,8 @@ void DrawOpening(StaveScene& scene, int s, int right) {
   page.FillRect(right - 8, top, right, bottom);
 }
 
-std::vector<Found> ReadStave(StaveScene& scene, int s, const BigSymbolChecks& checks, int* result,
-                             uint32_t* countOut = nullptr) {
-  std::vector<SymbolRecord> records(kSymbolListCapacity);
-  uint32_t count = 0;
+// The scan's view of the scene's page.
+SymbolPage SymbolPageOf(StaveScene& scene) {
   SymbolPage page;
   page.bits = scene.page.Bits();
   page.strideWords = static_cast<uint32_t>(scene.page.strideWords);
@@ -64,6 +62,14 @@ std::vector<Found> ReadStave(StaveScene& scene, int s, const BigSymbolChecks& ch
   page.rows = scene.rows.data();
   page.rowCount = static_cast<int>(scene.rows.size());
   page.geometry = &scene.geometry;
+  return page;
+}
+
+std::vector<Found> ReadStave(StaveScene& scene, int s, const BigSymbolChecks& checks, int* result,
+                             uint32_t* countOut = nullptr) {
+  std::vector<SymbolRecord> records(kSymbolListCapacity);
+  uint32_t count = 0;
+  const SymbolPage page = SymbolPageOf(scene);
   *result = ReadBigSymbols(page, s, static_cast<int16_t>(s), records.data(), count, ShippedShapeDatabase(), checks);
   if (countOut) *countOut = count;
   return Live(records, count);
@@ -399,14 +405,7 @@ TEST(BigSymbolCandidates, TheSystemsOpeningLineEndsNothing) {
   const int s = scene.AddStave(100, left, 1150);
   scene.page.FillRect(left, scene.StepY(s, 4), left + 2, scene.StepY(s, 12));
   const ArtBox clef = StampGlyph(scene.page, SymbolGlyph("clef-G", kSpace), left + kSpace, scene.StepY(s, 10));
-  SymbolPage page;
-  page.bits = scene.page.Bits();
-  page.strideWords = static_cast<uint32_t>(scene.page.strideWords);
-  page.width = scene.page.width;
-  page.height = scene.page.height;
-  page.rows = scene.rows.data();
-  page.rowCount = static_cast<int>(scene.rows.size());
-  page.geometry = &scene.geometry;
+  const SymbolPage page = SymbolPageOf(scene);
   const std::vector<std::vector<BigSymbolCandidate>> bands = FindBigSymbolCandidates(page, s);
   ASSERT_EQ(bands.size(), 7u);
   for (int b : {3, 4}) {  // the bands of the clef's body, inked from its left edge
@@ -478,14 +477,7 @@ TEST(BigSymbolCandidates, ANarrowSolidStrokeEndsTheRunsBesideIt) {
     const int strokeX = 400, inkX = strokeX + c.strokeWidth + kSpace / 2;
     scene.page.FillRect(strokeX, scene.StepY(s, 4), strokeX + c.strokeWidth - 1, scene.StepY(s, 12));
     scene.page.FillRect(inkX, scene.StepY(s, 6) + 3, inkX + 2 * kSpace, scene.StepY(s, 10) - 3);
-    SymbolPage page;
-    page.bits = scene.page.Bits();
-    page.strideWords = static_cast<uint32_t>(scene.page.strideWords);
-    page.width = scene.page.width;
-    page.height = scene.page.height;
-    page.rows = scene.rows.data();
-    page.rowCount = static_cast<int>(scene.rows.size());
-    page.geometry = &scene.geometry;
+    const SymbolPage page = SymbolPageOf(scene);
     const std::vector<std::vector<BigSymbolCandidate>> bands = FindBigSymbolCandidates(page, s);
     ASSERT_EQ(bands.size(), 7u);  // steps 0, 2 ... 12
     for (int b : {2, 3, 4}) {      // the bands about the middle line
