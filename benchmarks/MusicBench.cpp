@@ -97,11 +97,12 @@ struct SymbolFamily {
   const char* kind;
   FixedSymbolTest test;
 };
-constexpr int kSymbolFamilyCount = 6;
+constexpr int kSymbolFamilyCount = 7;
 const SymbolFamily kSymbolFamilies[kSymbolFamilyCount] = {
     {"clefs", "Clef", IsClefSymbolAt},       {"rests", "Rest", IsRestSymbolAt},
     {"accidentals", "Accidental", IsAccidentalSymbolAt}, {"dots", "NoteDot", IsDotSymbolAt},
     {"flags", "Hook", IsShortFlagSymbolAt}, {"dynamics", "Dynamic", IsDynamicSymbolAt},
+    {"tuplet numerals", "Tuplet", IsNumeralSymbolAt},
 };
 
 struct Figures {

@@ -49,7 +49,8 @@ its layout an `output-attributes` class for the staff symbol and each
 grob kind of the truth (LY_KINDS; and turns LilyPond's own beaming on,
 as MuseScore beams by itself), then LilyPond draws the page once as SVG and
 once as a 300 dpi PNG. In the SVG each such grob is a <g class="KIND"> group;
-its boxes are the extents of the rects, lines and paths inside it, after the
+its boxes are the extents of the rects, lines, paths and texts inside it
+(a text's from its font size: a tuplet's number), after the
 groups' translations, scaled from the SVG's view box to the page's pixels
 (the page is A4 in both outputs). Each ledger line of a staff's ledger
 spanner is a box of its own; a slur's box is that of its outline with the
@@ -264,7 +265,7 @@ def boxes_of(svg, page):
 LY_KINDS = {"StaffSymbol": None, "BarLine": "BarLine", "LedgerLineSpanner": "LedgerLine", "Beam": "Beam",
             "Slur": "SlurSegment", "Hairpin": "HairpinSegment", "Stem": "Stem", "Rest": "Rest", "Clef": "Clef",
             "Accidental": "Accidental", "Dots": "NoteDot", "Flag": "Hook", "DynamicText": "Dynamic",
-            "TupletBracket": "Tuplet", "NoteHead": "Note"}
+            "TupletBracket": "Tuplet", "TupletNumber": "Tuplet", "NoteHead": "Note"}
 PATH_ARGS = {"M": 2, "L": 2, "T": 2, "H": 1, "V": 1, "C": 6, "S": 4, "Q": 4, "A": 7, "Z": 0}
 
 
@@ -339,7 +340,7 @@ def ly_svg_boxes(svg, page):
                 stack.append((tag, dx, dy, kind))
             continue
         owner = next((k for (_, _, _, k) in reversed(stack) if k in LY_KINDS), None)
-        if owner is None or owner == "StaffSymbol" or tag not in ("rect", "line", "path", "polygon"):
+        if owner is None or owner == "StaffSymbol" or tag not in ("rect", "line", "path", "polygon", "text"):
             if not empty:
                 stack.append((tag, 0.0, 0.0, None))
             continue
@@ -350,6 +351,14 @@ def ly_svg_boxes(svg, page):
             pts = [(x, y), (x + float(attr(body, "width")), y + float(attr(body, "height")))]
         elif tag == "line":
             pts = [(float(attr(body, "x1")), float(attr(body, "y1"))), (float(attr(body, "x2")), float(attr(body, "y2")))]
+        elif tag == "text":
+            # Text (a tuplet's number) is set in a text face: its box from the
+            # font size, digits some 0.55 of it wide and 0.72 of it above the
+            # baseline.
+            size = float(attr(body, "font-size") or 0)
+            chars = len(re.sub(r"<[^>]*>|\s", "", text[m.end():text.find("</text>", m.end())]))
+            x, y = float(attr(body, "x") or 0), float(attr(body, "y") or 0)
+            pts = [(x, y - 0.72 * size), (x + 0.55 * size * max(1, chars), y)]
         elif tag == "polygon":
             v = [float(a) for a in re.findall(r"-?[\d.]+", attr(body, "points"))]
             pts = list(zip(v[0::2], v[1::2]))
@@ -376,6 +385,21 @@ def ly_svg_boxes(svg, page):
                                                     max(old[2], box[2]), max(old[3], box[3])]
         if not empty:
             stack.append((tag, 0.0, 0.0, None))
+    # A tuplet's number and its bracket (when it has one) are one tuplet, as
+    # in MuseScore's truth: the number joins a bracket it lies on.
+    brackets = [g for g in grobs if g[0] == "TupletBracket" and g[1] is not None]
+    kept = []
+    for g in grobs:
+        if g[0] == "TupletNumber" and g[1] is not None:
+            b = g[1]
+            on = next((t for t in brackets if t[1][0] <= (b[0] + b[2]) / 2 <= t[1][2] and
+                       t[1][1] - (b[3] - b[1]) <= (b[1] + b[3]) / 2 <= t[1][3] + (b[3] - b[1])), None)
+            if on is not None:
+                t = on[1]
+                on[1] = [min(t[0], b[0]), min(t[1], b[1]), max(t[2], b[2]), max(t[3], b[3])]
+                continue
+        kept.append(g)
+    grobs = kept
     lines = ["box %d %s %d %d %d %d" % (page, head_kind(n, b[2] - b[0], b[3] - b[1]) if k == "NoteHead" else
                                          LY_KINDS[k], round(b[0] * scale), round(b[1] * scale),
                                          round(b[2] * scale), round(b[3] * scale))

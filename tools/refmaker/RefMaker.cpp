@@ -555,6 +555,12 @@ const std::vector<SymbolGlyphSource>& SymbolGlyphSources() {
       {103, "mark-staccatissimo-down"},           {104, "mark-marcato-up"},                 {105, "mark-marcato-down"},
       {106, "mark-tenuto"}, {107, "mark-fermata-up"},                   {108, "mark-fermata-down"},
       {109, "mark-trill"},  {110, "mark-turn"},   {120, "mark-downbow"}, {121, "mark-upbow"}, {122, "mark-stopped"},
+      // Tuplet numerals 2 to 6: the engravers set them in their text faces'
+      // italic, not in the music font (see tools/refmaker/README.md), so
+      // each numeral has a glyph of either face.
+      {352, "tuplet-2"},    {353, "tuplet-3"},    {354, "tuplet-4"},    {355, "tuplet-5"},    {356, "tuplet-6"},
+      {352, "tuplet-free-2"},                     {353, "tuplet-free-3"},                   {354, "tuplet-free-4"},
+      {355, "tuplet-free-5"},                     {356, "tuplet-free-6"},
   };
   return sources;
 }
