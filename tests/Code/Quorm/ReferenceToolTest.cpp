@@ -12,7 +12,7 @@
 
 #include "Code/Quorm/Edgefeat.h"
 #include "Code/Quorm/Intmath.h"
-#include "tests/support/TestFiles.h"
+#include "tests/support/TempText.h"
 #include "tests/support/TestPaths.h"
 #include "tools/refmaker/RefMaker.h"
 
