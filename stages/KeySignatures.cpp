@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "shapes/ZoneRecordHeader.h"
 #include "stages/AccidentalInk.h"
 #include "stages/SymbolRecords.h"
+#include "stages/SymbolRecordsEngine.h"
 
 namespace {
 
@@ -102,7 +104,16 @@ int FindKeySignature(const KeySearchPage& page, int rowIndex, int16_t stave, Sym
     const SymbolRecord symbol = records[i];
     if (symbol.stave != stave || symbol.quality > 5) continue;
     const bool clef = symbol.type >= 1 && symbol.type <= 8;
-    const bool bar = symbol.type == 49 || symbol.type == 54 || symbol.type == 56 || symbol.type == 57;
+    // A plain bar line opens a key change only where the engine kept one
+    // after it; searched after every bar line, a bar's first accidentals
+    // would be read as keys.
+    int32_t engineKeyX = 0, engineKey = 0;
+    const bool keyAfterBar =
+        symbol.type == kSymbolBarline &&
+        EngineKeyChangeBetween(row.group, row.number - 1, symbol.right,
+                               symbol.right + static_cast<int32_t>(kMaxKeyAccidentals + 1) * side, &engineKeyX,
+                               &engineKey);
+    const bool bar = keyAfterBar || symbol.type == 49 || symbol.type == 54 || symbol.type == 56 || symbol.type == 57;
     if (!clef && !bar) continue;
     if (clef && symbol.left > row.left + 8 * spacing) {
       // Only the clef that starts the second piece of a joined stave.
@@ -120,10 +131,24 @@ int FindKeySignature(const KeySearchPage& page, int rowIndex, int16_t stave, Sym
         }
       }
     }
-    const int32_t startX = symbol.right + unit;
     KeyHit flats[kMaxKeyAccidentals], sharps[kMaxKeyAccidentals];
-    const int flatCount = KeyPass(page, rowIndex, db, kKeyFlatSample, clefRow, startX, side, flats);
-    const int sharpCount = KeyPass(page, rowIndex, db, kKeySharpSample, clefRow, startX, side, sharps);
+    int flatCount = KeyPass(page, rowIndex, db, kKeyFlatSample, clefRow, symbol.right + unit, side, flats);
+    int sharpCount = KeyPass(page, rowIndex, db, kKeySharpSample, clefRow, symbol.right + unit, side, sharps);
+    const int32_t engineStart = engineKeyX - (std::abs(engineKey) + 1) * side / 2;
+    const bool agrees = (flatCount || sharpCount) && (flatCount >= sharpCount) == (engineKey < 0);
+    if (keyAfterBar && !agrees && engineStart > symbol.right + unit) {
+      // Naturals cancelling the old key stand first: search again from
+      // where the engine's key begins, and keep what that finds.
+      KeyHit laterFlats[kMaxKeyAccidentals], laterSharps[kMaxKeyAccidentals];
+      const int f = KeyPass(page, rowIndex, db, kKeyFlatSample, clefRow, engineStart, side, laterFlats);
+      const int n = KeyPass(page, rowIndex, db, kKeySharpSample, clefRow, engineStart, side, laterSharps);
+      if (f || n) {
+        std::copy(laterFlats, laterFlats + f, flats);
+        std::copy(laterSharps, laterSharps + n, sharps);
+        flatCount = f;
+        sharpCount = n;
+      }
+    }
     if (flatCount == 0 && sharpCount == 0) continue;
     const bool flat = flatCount >= sharpCount;
     const KeyHit* hits = flat ? flats : sharps;

@@ -67,6 +67,25 @@ bool EngineSlotTimeSignature(int32_t page, int32_t system, int32_t staveInSystem
   return true;
 }
 
+bool EngineKeyChangeBetween(int32_t system, int32_t staveInSystem, int32_t fromX, int32_t toX, int32_t* centreX,
+                            int32_t* key) {
+  if (!EngineStaveExists(system, staveInSystem)) return false;
+  const int32_t staff = GetStaffOfSystem(system, staveInSystem);
+  const int32_t slots = GetStaveTimeSlotCount(0, system, staveInSystem);
+  for (int32_t slot = 1; slot < slots; ++slot) {
+    int32_t n = 0;
+    const int32_t(*keys)[kKeySignatureWords] = GetTimeSlotKeySignatures(0, system, staveInSystem, slot, &n);
+    for (int32_t k = 0; k < n; ++k) {
+      const int32_t x = BarlinePageX(keys[k][2], staff);
+      if (x <= fromX || x >= toX) continue;
+      if (centreX) *centreX = x;
+      if (key) *key = keys[k][0];
+      return true;
+    }
+  }
+  return false;
+}
+
 bool EngineSlotBarline(int32_t page, int32_t system, int32_t staveInSystem, int32_t slot, EngineBarline* out) {
   int32_t words[kBarlineWords];
   int32_t found = 0;

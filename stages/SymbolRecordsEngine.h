@@ -44,6 +44,12 @@ struct EngineBarline {
 };
 bool EngineSlotBarline(int32_t page, int32_t system, int32_t staveInSystem, int32_t slot, EngineBarline* out);
 
+// A key signature the description keeps in a time slot after the stave's
+// first (a key change inside the system) whose page x lies in (fromX, toX);
+// its centre x and key (sharps > 0, flats < 0) when asked for.
+bool EngineKeyChangeBetween(int32_t system, int32_t staveInSystem, int32_t fromX, int32_t toX,
+                            int32_t* centreX = nullptr, int32_t* key = nullptr);
+
 // The rests of the slot's note groups, at most capacity; their number.
 constexpr int32_t kEngineSemiquaverRest = 10;
 constexpr int32_t kEngineDemisemiquaverRest = 11;

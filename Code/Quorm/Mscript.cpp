@@ -3,6 +3,7 @@
 #include "Code/Quorm/Mscript.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -324,6 +325,25 @@ void AddNoteGroupEvents(int32_t staff, const MscriptNoteGroup* bodies, int32_t n
   }
 }
 
+namespace {
+
+// Script units (two staff spaces) a kept key change stands left of the
+// first notes of its bar.
+constexpr int32_t kKeyChangeClearance = 32;
+
+// The key of the last key signature in the stave's slots before `slot`; 0
+// (no accidentals) when there is none.
+int32_t KeyInForce(const MscriptStave& stave, int32_t slot) {
+  for (int32_t t = slot - 1; t >= 0; --t) {
+    const MscriptTimeSlot& s = stave.slots[t];
+    for (int32_t e = s.eventCount - 1; e >= 0; --e)
+      if (s.events[e].kind == kEventKeySignature) return s.events[e].words[0];
+  }
+  return 0;
+}
+
+}  // namespace
+
 void FinishTimeSlot(int32_t staff) {
   MscriptStave& stave = StaveOfStaff(staff);
   ENGINE_CHECK(stave.slotCount > 0);
@@ -334,16 +354,26 @@ void FinishTimeSlot(int32_t staff) {
     const MscriptEvent& bar = previous.events[previous.eventCount - 1];
     bool hasGroup = false;
     bool hasClef = false;
+    int32_t firstGroupX = INT32_MAX;
     for (int32_t e = 0; e < slot.eventCount; ++e) {
       hasGroup = hasGroup || slot.events[e].kind == kEventNoteGroup;
       hasClef = hasClef || slot.events[e].kind == kEventClef;
+      if (slot.events[e].kind == kEventNoteGroup) firstGroupX = std::min(firstGroupX, slot.events[e].group.x);
     }
     if (bar.words[kBarlineWords - 1] == 0 && hasGroup && !hasClef) {
       // Removed in place, the others keeping their order: the slot's own bar
       // line is already its last event, and the next slot checks for it.
+      // A key change is kept: a key other than the one in force on the stave
+      // that stands clear of the bar's first notes (an accidental read as a
+      // key sits right against its note, a repeated key changes nothing).
+      const int32_t inForce = KeyInForce(stave, stave.slotCount - 1);
       int32_t kept = 0;
-      for (int32_t e = 0; e < slot.eventCount; ++e)
-        if (slot.events[e].kind != kEventKeySignature) slot.events[kept++] = slot.events[e];
+      for (int32_t e = 0; e < slot.eventCount; ++e) {
+        const MscriptEvent& ev = slot.events[e];
+        const bool keyChange = ev.kind == kEventKeySignature && ev.words[0] != inForce &&
+                               ev.words[2] <= firstGroupX - kKeyChangeClearance;
+        if (ev.kind != kEventKeySignature || keyChange) slot.events[kept++] = ev;
+      }
       slot.eventCount = kept;
     }
   }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -143,6 +144,31 @@ TEST_F(StaveGroupTest, TimeSignatureInForceComesFromTheScoreCopyAndThePage) {
   ASSERT_EQ(Run(), 1);
   EXPECT_EQ(seenNumerator, 2);
   EXPECT_EQ(seenCode, 6);
+}
+
+// Key changes inside a system go into the stream where they stand: after the
+// bar line that opens their bar and before the bar's first item.
+TEST_F(StaveGroupTest, KeyChangesInsideASystemFollowTheirBarLines) {
+  AddStave(0, 1);
+  AddSymbol(kSymbolRestBase + 5, 300, 310, 6, 10);
+  AddSymbol(kSymbolBarline, 400, 402, 4, 12);
+  AddSymbol(kSymbolSharpKey, 410, 440, 0, 15, 3);
+  AddSymbol(kSymbolRestBase + 5, 500, 510, 6, 10);
+  AddSymbol(kSymbolBarline, 600, 602, 4, 12);
+  AddSymbol(kSymbolFlatKey, 610, 640, 0, 15, 2);
+  AddSymbol(kSymbolRestBase + 5, 700, 710, 6, 10);
+  ASSERT_EQ(Run(), 1);
+  const Bytes slot = Slot(1);
+  const Bytes bar = {0x00, 0x03, 0x80};
+  std::vector<size_t> bars;
+  for (size_t i = 0; i + bar.size() <= slot.size(); ++i)
+    if (std::equal(bar.begin(), bar.end(), slot.begin() + i)) bars.push_back(i);
+  ASSERT_EQ(bars.size(), 2u);
+  EXPECT_EQ(slot[bars[0] + 3], 0x3A);  // three sharps
+  EXPECT_EQ(slot[bars[0] + 4], 0x55);  // the crotchet rest of the second bar
+  EXPECT_EQ(slot[bars[1] + 3], 0x22);  // two flats
+  EXPECT_EQ(slot[bars[1] + 4], 0x55);
+  EXPECT_EQ(std::count(slot.begin(), slot.end(), 0x3A), 1);
 }
 
 TEST_F(StaveGroupTest, SymbolCentreOnANoteLeftEdgeGoesFirst) {

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "tests/stages/SymbolEngineFixture.h"
 #include "stages/BigSymbolStep.h"
 #include "tests/stages/DebugBoxHost.h"
 #include "tests/stages/SymbolArt.h"
@@ -189,6 +190,38 @@ SymbolRecord Rec(int16_t type, int16_t left) {
   r.left = left;
   r.right = static_cast<int16_t>(left + 10);
   return r;
+}
+
+// After a plain bar line the key search looks only where the engine's page
+// description kept a key change, and there it reads the new key past the
+// naturals that cancel the old one.
+TEST(BigSymbolStep, AKeyChangeAfterAPlainBarLineIsReadWhereTheEngineKeptOne) {
+  for (const bool engineKey : {false, true}) {
+    SCOPED_TRACE(engineKey);
+    StartSymbolPage();
+    NewSymbolSlot(0);
+    AddSlotBarline(0, 0, 500, 501);
+    NewSymbolSlot(0);
+    if (engineKey) AddSlotKey(0, 3, 640);
+    StaveScene scene(1400, 320, kSpace);
+    const int s = scene.AddStave(100, 50, 1300);
+    ArtPage& page = scene.page;
+    StampGlyph(page, SymbolGlyph("clef-G", kSpace), 72, scene.StepY(s, 10));
+    page.FillRect(500, scene.StepY(s, 4) - 1, 501, scene.StepY(s, 12) + 1);
+    const int naturalSteps[3] = {8, 5, 9};  // B, E, A of the old key
+    const int sharpSteps[3] = {4, 7, 3};    // F, C, G of the new one
+    for (int k = 0; k < 3; ++k) {
+      StampGlyph(page, SymbolGlyph("natural", kSpace), 520 + 22 * k, scene.StepY(s, naturalSteps[k]));
+      StampGlyph(page, SymbolGlyph("sharp", kSpace), 600 + 22 * k, scene.StepY(s, sharpSteps[k]));
+    }
+    int result = -1;
+    const std::vector<Found> found = ReadStave(scene, s, BigSymbolChecks{}, &result);
+    SCOPED_TRACE(Describe(found));
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(Has(found, kSymbolSharpKey, 620, 30, -1, 3), engineKey);
+    EXPECT_FALSE(Has(found, kSymbolFlatKey, 560, 80));
+    EndSymbolPage();
+  }
 }
 
 TEST(AcceptHitAtPosition, ReplacingARecordKeepsEverySlotOnItsOwnRecord) {

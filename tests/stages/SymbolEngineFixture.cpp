@@ -47,6 +47,11 @@ void AddSlotBarline(int32_t staff, int32_t barKind, int32_t left, int32_t right)
   AddBarlineEvent(staff, bar);
 }
 
+void AddSlotKey(int32_t staff, int32_t key, int32_t pageX) {
+  const int32_t record[kKeySignatureWords] = {key, 140, pageX};
+  AddKeySignatureEvent(staff, record);
+}
+
 void AddSlotClosingMark(int32_t staff) {
   const int32_t closing[kBarlineWords] = {0, -999, -999};
   AddTimeSlotEvent(staff, kEventBarline, closing, kBarlineWords);

@@ -15,6 +15,8 @@ void AddSlotClef(int32_t staff, int32_t code, int32_t kind, int32_t index);
 void AddSlotTime(int32_t staff, int32_t shownAsSymbol, int32_t numerator, int32_t denominator, int32_t kind,
                  int32_t index);
 void AddSlotBarline(int32_t staff, int32_t barKind, int32_t left, int32_t right);
+// A key signature (sharps > 0, flats < 0) centred at page x.
+void AddSlotKey(int32_t staff, int32_t key, int32_t pageX);
 // The mark a staff's last slot gets when its bars end without a drawn bar line.
 void AddSlotClosingMark(int32_t staff);
 // One note group of one rest (engine type 5..14) or of one solid head.

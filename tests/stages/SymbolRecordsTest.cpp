@@ -8,6 +8,7 @@
 
 #include "reading/StaveSpacing.h"
 #include "stages/SymbolRecords.h"
+#include "stages/SymbolRecordsEngine.h"
 #include "tests/stages/SymbolEngineFixture.h"
 
 namespace {
@@ -183,6 +184,25 @@ TEST_F(SymbolImportTest, BarLinesOfEveryKindAndTheirEngineLookUp) {
   EXPECT_EQ(HasEngineBarlineAt(rows_, 1, 205, 210), 1);
   EXPECT_EQ(HasEngineBarlineAt(rows_, 1, 206, 299), 0);
   EXPECT_EQ(HasEngineBarlineAt(rows_, 0, 190, 210), 0);  // the other stave has none
+}
+
+// The key-signature search looks after a plain bar line only where the
+// description kept a key change: a key of a slot after the stave's first.
+TEST_F(SymbolImportTest, KeyChangesAreLookedUpAfterTheFirstSlot) {
+  NewSymbolSlot(1);
+  AddSlotKey(1, 2, 80);  // the line's own key
+  AddSlotBarline(1, 0, 200, 205);
+  NewSymbolSlot(1);
+  AddSlotKey(1, -3, 240);
+  AddSlotBarline(1, 0, 400, 405);
+  const struct {
+    int stave;
+    int32_t from, to;
+    bool found;
+  } cases[] = {{1, 205, 400, true},  {1, 205, 230, false}, {1, 250, 400, false},
+               {1, 0, 150, false},   {0, 205, 400, false}, {2, 205, 400, false}};
+  for (const auto& c : cases)
+    EXPECT_EQ(EngineKeyChangeBetween(0, c.stave, c.from, c.to), c.found) << c.stave << " " << c.from << " " << c.to;
 }
 
 TEST_F(SymbolImportTest, StavesTheDescriptionLacksImportNothing) {

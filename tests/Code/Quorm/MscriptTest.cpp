@@ -237,7 +237,8 @@ TEST_F(MscriptTest, FinishingASlotDropsKeySignaturesAndRenumbersBeams) {
   AddBarlineEvent(0, bar);
   FinishTimeSlot(0);
   AddTimeSlot(0);
-  const int32_t key[kKeySignatureWords] = {2, 260, 320, 0, 0, 0, 0, 0};
+  // Right against the bar's first notes: an accidental read as a key.
+  const int32_t key[kKeySignatureWords] = {2, 260, 390, 0, 0, 0, 0, 0};
   AddKeySignatureEvent(0, key);
   MscriptNoteGroup groups[4] = {Group({kNoteSolid}), Group({kNoteSolid}), Group({kNoteSolid}), Group({kNoteSolid})};
   const int32_t beams[4] = {7, 7, 3, 7};
@@ -314,6 +315,57 @@ TEST_F(MscriptTest, KeySignaturesStayWithAClef) {
   int32_t count = -1;
   GetTimeSlotKeySignatures(0, 0, 0, 1, &count);
   EXPECT_EQ(count, 1);
+}
+
+// A key signature after a plain bar line stays when it changes the key in
+// force on the stave and stands clear of the bar's first notes (two staff
+// spaces, 40 pixels here); the first slot's key is the one in force.
+TEST_F(MscriptTest, KeyChangesAfterABarLineStay) {
+  struct Case {
+    const char* what;
+    int32_t firstKey;  // key of the first slot, 0: none
+    int32_t key;       // key of the second slot
+    int32_t keyX;      // its page x; the notes stand at x 400
+    int32_t kept;
+  };
+  const Case cases[] = {
+      {"sharps after no key", 0, 3, 330, 1},
+      {"flats after sharps", 3, -3, 330, 1},
+      {"the same key again", 3, 3, 330, 0},
+      {"no accidentals after two sharps", 2, 0, 330, 1},
+      {"just clear of the notes", 0, 1, 360, 1},
+      {"against the notes", 0, 1, 370, 0},
+  };
+  for (const Case& c : cases) {
+    LoadHandPage(1200, 900, 20);
+    TwoSystems();
+    NewPage();
+    const int32_t bar[kBarlineWords] = {0, 300, 302, 0, 0, 0, 0, 0, 0};
+    MscriptNoteGroup g = Group({kNoteSolid});
+    g.notes[0].pageX = 400;
+    AddTimeSlot(0);
+    if (c.firstKey != 0) {
+      const int32_t first[kKeySignatureWords] = {c.firstKey, 260, 90, 0, 0, 0, 0, 0};
+      AddKeySignatureEvent(0, first);
+    }
+    AddNoteGroupEvents(0, &g, 1);
+    AddBarlineEvent(0, bar);
+    FinishTimeSlot(0);
+    AddTimeSlot(0);
+    const int32_t key[kKeySignatureWords] = {c.key, 260, c.keyX, 0, 0, 0, 0, 0};
+    AddKeySignatureEvent(0, key);
+    AddNoteGroupEvents(0, &g, 1);
+    AddBarlineEvent(0, bar);
+    FinishTimeSlot(0);
+    int32_t count = -1;
+    const int32_t(*keys)[kKeySignatureWords] = GetTimeSlotKeySignatures(0, 0, 0, 1, &count);
+    ASSERT_EQ(count, c.kept) << c.what;
+    if (c.kept) EXPECT_EQ(keys[0][0], c.key) << c.what;
+    int32_t words[kBarlineWords];
+    int32_t found = 0;
+    GetTimeSlotBarline(0, 0, 0, 1, words, &found);
+    EXPECT_EQ(found, 1) << c.what;
+  }
 }
 
 TEST_F(MscriptTest, SlursNeedRoomBetweenTheirEnds) {
