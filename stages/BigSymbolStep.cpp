@@ -136,12 +136,15 @@ std::vector<std::vector<Candidate>> FindBigSymbolCandidates(const StaveScan& s, 
     if ((width < wideLimit || r.bridged) && static_cast<int>(list.size()) < kMaxCandidatesPerBand)
       list.push_back(Candidate{r.left, std::min(r.right + gapClose, s.right), 0, 0});
   };
-  auto nearLine = [&](int32_t x, int32_t y, int32_t reach) {
+  // The lines' rows at the column being walked, worked out once per column.
+  int32_t lineY[6];
+  auto nearLine = [&](int32_t y, int32_t reach) {
     for (int i = 0; i < lineCount; ++i)
-      if (std::abs(y - PositionY(s, x, lines[i])) <= reach) return true;
+      if (std::abs(y - lineY[i]) <= reach) return true;
     return false;
   };
   for (int32_t x = s.left; x <= s.right; x += s.SSU) {
+    for (int i = 0; i < lineCount; ++i) lineY[i] = PositionY(s, x, lines[i]);
     for (int b = 0; b < bandCount; ++b) {
       Run& r = runs[static_cast<size_t>(b)];
       if (x <= r.pausedTo) continue;
@@ -152,8 +155,8 @@ std::vector<std::vector<Candidate>> FindBigSymbolCandidates(const StaveScan& s, 
       int black = 0, sampled = 0;
       for (int32_t y = top; y < bottom; y += s.SU) {
         const bool ink = Black(s.ink, x, y);
-        if (!nearLine(x, y, 2 * s.SU)) firstInk = firstInk || ink;
-        if (!nearLine(x, y, 3 * s.SU)) {
+        if (!nearLine(y, 2 * s.SU)) firstInk = firstInk || ink;
+        if (!nearLine(y, 3 * s.SU)) {
           ++sampled;
           black += ink;
         }
