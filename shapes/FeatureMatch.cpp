@@ -49,41 +49,67 @@ int ScoreFeatures8x8(const uint8_t* cells, const uint8_t* record) {
   return FloorHalf(w * p / 960 + w * q / k) + 4;
 }
 
+namespace {
+
+// What one 8 x 16 cell costs, by its count u in the window and r in the
+// sample, packed so that one addition per cell keeps all three sums: the
+// loss of the first measure (bits 0-20), the loss of the second (bits
+// 21-41) and 15 for a sample cell that is paper (bits 42-62), which the
+// second measure leaves out of its total. No sum reaches 2^21 (96 cells).
+constexpr int kCellFieldBits = 21;
+constexpr uint64_t kCellFieldMask = (uint64_t{1} << kCellFieldBits) - 1;
+
+constexpr uint64_t CellCost8x16(int u, int r) {
+  const int d = u > r ? u - r : r - u;
+  int lossP = 0, lossQ = 0, paper = 0;
+  if (r == 0) {
+    paper = 15;
+    if (u > 2) lossP = u;
+  } else if (u == 0) {
+    if (r > 2) lossP = r;
+    if (r > 4) lossQ = r;
+  } else {
+    if (d > 6) lossP = d;
+    if (d > 8) lossQ = d;
+  }
+  return static_cast<uint64_t>(lossP) | static_cast<uint64_t>(lossQ) << kCellFieldBits |
+         static_cast<uint64_t>(paper) << (2 * kCellFieldBits);
+}
+
+struct CellCostTable {
+  uint64_t cost[256];  // index r x 16 + u
+  constexpr CellCostTable() : cost() {
+    for (int r = 0; r < 16; ++r)
+      for (int u = 0; u < 16; ++u) cost[r * 16 + u] = CellCost8x16(u, r);
+  }
+};
+constexpr CellCostTable kCellCosts8x16;
+
+}  // namespace
+
 int ScoreFeatures8x16(const uint8_t* cells, const uint8_t* record) {
   const uint8_t* reference = record + kZoneHeaderBytes;
-  const bool skipFirst = ZoneHeaderExcludesFirstColumn(record);
+  const int firstColumn = ZoneHeaderExcludesFirstColumn(record) ? 1 : 0;
   const int firstExcludedLast = 8 - ZoneHeaderExcludedLastColumns(record);
-  int p = 1440, q = 1440, k = 1440, t = 1440;
+  // Rows 1-6 and 9-14 are compared; a left-out column costs both measures
+  // and their totals 15 a cell, which cancels in the losses.
+  const int excluded = 12 * (firstColumn + 8 - firstExcludedLast);
+  uint64_t sums = 0;
   for (int row = 1; row < 15; ++row) {
     if (row == 7) row = 9;
     const uint32_t uw = Word(cells + row * 4);
     const uint32_t rw = Word(reference + row * 4);
-    for (int j = 0; j < 8; ++j) {
-      if ((j == 0 && skipFirst) || j >= firstExcludedLast) {
-        p -= 15;
-        q -= 15;
-        k -= 15;
-        t -= 15;
-        continue;
-      }
-      const int u = (uw >> (4 * j)) & 15;
-      const int r = (rw >> (4 * j)) & 15;
-      if (r == 0) {
-        q -= 15;
-        k -= 15;
-        if (u > 2) p -= u;
-      } else if (u == 0) {
-        if (r > 2) p -= r;
-        if (r > 4) q -= r;
-      } else {
-        const int d = u > r ? u - r : r - u;
-        if (d > 6) p -= d;
-        if (d > 8) q -= d;
-      }
-    }
-    if ((t - p) + (k - q) >= kLossLimit8x16) return 0;
+    for (int j = firstColumn; j < firstExcludedLast; ++j)
+      sums += kCellCosts8x16.cost[((rw >> (4 * j)) & 15) << 4 | ((uw >> (4 * j)) & 15)];
+    const int lossP = static_cast<int>(sums & kCellFieldMask);
+    const int lossQ = static_cast<int>((sums >> kCellFieldBits) & kCellFieldMask);
+    if (lossP + lossQ >= kLossLimit8x16) return 0;
   }
+  const int t = 1440 - 15 * excluded;
+  const int k = t - static_cast<int>(sums >> (2 * kCellFieldBits));
   if (k == 0) return 0;
+  const int p = t - static_cast<int>(sums & kCellFieldMask);
+  const int q = k - static_cast<int>((sums >> kCellFieldBits) & kCellFieldMask);
   const int w = ZoneHeaderWeight(record);
   return FloorHalf(w * q / k + w * p / t);
 }
