@@ -136,12 +136,15 @@ std::vector<std::vector<Candidate>> FindBigSymbolCandidates(const StaveScan& s, 
     if ((width < wideLimit || r.bridged) && static_cast<int>(list.size()) < kMaxCandidatesPerBand)
       list.push_back(Candidate{r.left, std::min(r.right + gapClose, s.right), 0, 0});
   };
-  auto nearLine = [&](int32_t x, int32_t y, int32_t reach) {
+  // The lines' rows at the column being walked, worked out once per column.
+  int32_t lineY[6];
+  auto nearLine = [&](int32_t y, int32_t reach) {
     for (int i = 0; i < lineCount; ++i)
-      if (std::abs(y - PositionY(s, x, lines[i])) <= reach) return true;
+      if (std::abs(y - lineY[i]) <= reach) return true;
     return false;
   };
   for (int32_t x = s.left; x <= s.right; x += s.SSU) {
+    for (int i = 0; i < lineCount; ++i) lineY[i] = PositionY(s, x, lines[i]);
     for (int b = 0; b < bandCount; ++b) {
       Run& r = runs[static_cast<size_t>(b)];
       if (x <= r.pausedTo) continue;
@@ -152,8 +155,8 @@ std::vector<std::vector<Candidate>> FindBigSymbolCandidates(const StaveScan& s, 
       int black = 0, sampled = 0;
       for (int32_t y = top; y < bottom; y += s.SU) {
         const bool ink = Black(s.ink, x, y);
-        if (!nearLine(x, y, 2 * s.SU)) firstInk = firstInk || ink;
-        if (!nearLine(x, y, 3 * s.SU)) {
+        if (!nearLine(y, 2 * s.SU)) firstInk = firstInk || ink;
+        if (!nearLine(y, 3 * s.SU)) {
           ++sampled;
           black += ink;
         }
@@ -251,9 +254,45 @@ void ScanCandidate(const StaveScan& s, const ShapeDatabase& db, const BigSymbolC
   const int32_t end = std::max(c.right - s.W / 3, c.left + s.SU);
   const int32_t inkHeight = c.inkBottom - c.inkTop + 1;
   const int32_t lowestTop = s.ink.height - 1 - static_cast<int32_t>(2 * s.S + s.SU);
+  // What decides whether a group is offered a window of one size, apart from
+  // where the window stands, depends on the candidate alone: each size's
+  // groups are sorted out once, in their order, with the room each needs to
+  // the candidate's right end.
+  struct Offer {
+    const uint8_t* group;
+    int type, variant;
+    int32_t need;  // the window is offered when c.right - x reaches this
+  };
+  const int32_t sizesW[2] = {s.W, s.W + s.SU}, sizesH[2] = {s.H, s.H + s.SU};
+  std::vector<Offer> offers[2][2];
+  int32_t leastNeed = INT32_MAX;
+  for (int wi = 0; wi < 2; ++wi)
+    for (int hi = 0; hi < 2; ++hi) {
+      const int32_t w = sizesW[wi], h = sizesH[hi];
+      for (const uint8_t* group : groups) {
+        const int t = ZoneHeaderType(group);
+        const int variant = (group[1] >> 4) & 3;
+        if (((t >= 1 && t <= 15) && !clefZone) || ((t >= 80 && t <= 87) && clefZone)) continue;
+        // Pieces that never fill half a window: the minim and semibreve
+        // rests, the semiquaver rest's head, and both pieces of the common
+        // and cut time signs, which stand across the middle line and are cut
+        // at the band edge between steps 8 and 9.
+        const bool anyHeight = t == 70 || t == 71 || (t == 67 && variant == 0) || t == kSymbolCommonTime ||
+                               t == kSymbolCutTime;
+        // Half the window's height, less a stave unit for the sampling of
+        // the candidate's rows.
+        if (!anyHeight && (inkHeight + s.SU) * 2 < h) continue;
+        const int32_t need = w - (group[2] & 7) * w / 8 - 2 * s.SU;
+        offers[wi][hi].push_back(Offer{group, t, variant, need});
+        leastNeed = std::min(leastNeed, need);
+      }
+    }
   uint8_t features[2 + 64];
   for (int32_t x = std::max({scanStart, s.left, *lastX + 1}); x <= end && x < s.ink.width; x += s.SSU) {
     *lastX = x;
+    const int32_t room = c.right - x;
+    // No group has room here: no window at this x is looked at.
+    if (leastNeed > room) continue;
     const int32_t y0 = BigSymbolWindowTop(PositionY(s, x, band), s.S);
     if ((checks.engineObjectIn && checks.engineObjectIn(x, y0, x + s.W, y0 + s.H)) ||
         (checks.engineCurveThrough && checks.engineCurveThrough(x, y0, x + s.W, y0 + s.H)))
@@ -261,25 +300,18 @@ void ScanCandidate(const StaveScan& s, const ShapeDatabase& db, const BigSymbolC
     bool leave = false;
     for (int32_t y = y0 - s.SU; y <= y0 + s.SU && !leave; ++y) {
       if (y < 0 || y > lowestTop) continue;
-      for (int32_t w : {s.W, s.W + s.SU}) {
-        for (int32_t h : {s.H, s.H + s.SU}) {
+      for (int wi = 0; wi < 2; ++wi) {
+        const int32_t w = sizesW[wi];
+        for (int hi = 0; hi < 2; ++hi) {
+          const int32_t h = sizesH[hi];
           // A stave reaching the page's right margin: the window stops there.
           const int32_t width = std::min(w, s.ink.width - x);
           bool ready = false;
-          for (const uint8_t* group : groups) {
-            const int t = ZoneHeaderType(group);
-            const int variant = (group[1] >> 4) & 3;
-            if (((t >= 1 && t <= 15) && !clefZone) || ((t >= 80 && t <= 87) && clefZone)) continue;
-            // Pieces that never fill half a window: the minim and semibreve
-            // rests, the semiquaver rest's head, and both pieces of the
-            // common and cut time signs, which stand across the middle line
-            // and are cut at the band edge between steps 8 and 9.
-            const bool anyHeight = t == 70 || t == 71 || (t == 67 && variant == 0) || t == kSymbolCommonTime ||
-                                   t == kSymbolCutTime;
-            // Half the window's height, less a stave unit for the sampling of
-            // the candidate's rows.
-            if (!anyHeight && (inkHeight + s.SU) * 2 < h) continue;
-            if (w - (group[2] & 7) * w / 8 - 2 * s.SU > c.right - x) continue;
+          for (const Offer& offer : offers[wi][hi]) {
+            if (offer.need > room) continue;
+            const uint8_t* group = offer.group;
+            const int t = offer.type;
+            const int variant = offer.variant;
             if (!ready) {
               if (width < 1 || !ComputeZoneFeatures(s.ink.bits, x, y, width, h, s.ink.rowWordsLess1, grid, features))
                 break;
