@@ -4,18 +4,14 @@
 // step and its triplet duration.
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "Code/Quorm/Fxdszsym.h"
-#include "Code/Quorm/Mscrptio.h"
 #include "Code/Quorm/Quorm.h"
 #include "benchmarks/MusicNotes.h"
 #include "tests/Code/Quorm/EngineDataFolder.h"
-#include "tests/Code/Quorm/EngravedPage.h"
-#include "tests/support/TestPaths.h"
-#include "tests/support/TestText.h"
+#include "tests/Code/Quorm/EngravedNotes.h"
 
 namespace {
 
@@ -34,23 +30,11 @@ const std::vector<ScoredNote> kTriplets = {
 };
 constexpr int kTripletCount = 9;
 
-std::string Describe(const std::vector<ScoredNote>& notes) {
-  std::ostringstream out;
-  for (const ScoredNote& n : notes) out << " " << n.step << ":" << n.duration;
-  return out.str();
-}
-
 TEST(EngravedTriplets, NumeralsAreFoundAndScaleTheirNotes) {
   ASSERT_TRUE(EngineDataBuilt());
   EngineDataFolder shipped;
-  EngravedPage engraved;
-  const std::string path = U8(SourcePath("tests/Code/Quorm/fixtures/triplets.tif"));
-  ASSERT_TRUE(LoadEngravedPage(path, &engraved)) << path;
-  FreeEngine();
-  ASSERT_EQ(InitialiseEngine(), kEngineOk);
-  ASSERT_EQ(LoadPageImage(engraved.bits.data(), engraved.width, engraved.height, 0), kEngineOk);
-  ASSERT_EQ(RunStaffStage(1, nullptr, nullptr), 0);
-  ASSERT_EQ(RecognisePage(1.0f, nullptr, nullptr), 0);
+  RecogniseEngravedFixture("triplets.tif");
+  if (HasFatalFailure()) return;
 
   int threes = 0, others = 0;
   for (int32_t i = 0; i < GetFixedSymbolCount(); ++i) {
@@ -60,17 +44,8 @@ TEST(EngravedTriplets, NumeralsAreFoundAndScaleTheirNotes) {
   EXPECT_EQ(threes, kTripletCount);
   EXPECT_EQ(others, 0);
 
-  ASSERT_EQ(GetPageSystemCount(0), 2);
-  std::vector<ScoredNote> read;
-  for (int system = 0; system < GetPageSystemCount(0); ++system) {
-    ASSERT_EQ(GetSystemStaveCount(0, system), 1);
-    for (int slot = 0; slot < GetStaveTimeSlotCount(0, system, 0); ++slot) {
-      int32_t count = 0;
-      const MscriptNoteGroup* groups = GetTimeSlotNotes(0, system, 0, slot, &count);
-      for (int g = 0; g < count; ++g) AppendScoredNotes(groups[g], 0, &read);
-    }
-  }
-  EXPECT_EQ(Describe(read), Describe(kTriplets));
+  const std::vector<ScoredNote> read = NotesOfOneStaveSystems(2);
+  EXPECT_EQ(DescribeNotes(read), DescribeNotes(kTriplets));
   FreeEngine();
 }
 
