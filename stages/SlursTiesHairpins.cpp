@@ -134,6 +134,29 @@ struct StaveSlot {
   EndChoice start, end;
 };
 
+// How far the neighbouring stave's live notes under the curve (two spaces
+// either side) reach towards this stave: their lowest bottom when the
+// neighbour lies above, their highest top when below; the neighbour's own
+// edge when none stands there.
+int32_t NeighbourNotesReach(const CurveNotePage& page, const StaveRow& neighbour, const CurveItem& curve,
+                            int32_t sp, bool neighbourAbove) {
+  int32_t limit = neighbourAbove ? neighbour.bottom : neighbour.top;
+  bool found = false;
+  for (uint32_t i = 0; i < page.noteCount; ++i) {
+    const NoteRecord& n = page.notes[i];
+    if (n.quality > 5 || n.stave != neighbour.number - 1) continue;
+    if (n.right < curve.x0 - 2 * sp || n.left > curve.x1 + 2 * sp) continue;
+    int32_t t, b;
+    NoteReach(n, sp, &t, &b);
+    if (neighbourAbove)
+      limit = found ? std::max(limit, b) : b;
+    else
+      limit = found ? std::min(limit, t) : t;
+    found = true;
+  }
+  return limit;
+}
+
 }  // namespace
 
 void AttachCurvesToNotes(const CurveNotePage& page, const CurveItem* curves, uint32_t fromIndex,
@@ -159,36 +182,10 @@ void AttachCurvesToNotes(const CurveNotePage& page, const CurveItem* curves, uin
     bool fits;
     if (over) {
       fits = lowest <= own.bottom;
-      if (fits && above >= 0) {
-        int32_t limit = rows[above].bottom;
-        bool found = false;
-        for (uint32_t i = 0; i < page.noteCount; ++i) {
-          const NoteRecord& n = page.notes[i];
-          if (n.quality > 5 || n.stave != rows[above].number - 1) continue;
-          if (n.right < curve.x0 - 2 * sp || n.left > curve.x1 + 2 * sp) continue;
-          int32_t t, b;
-          NoteReach(n, sp, &t, &b);
-          limit = found ? std::max(limit, b) : b;
-          found = true;
-        }
-        fits = highest > limit;
-      }
+      if (fits && above >= 0) fits = highest > NeighbourNotesReach(page, rows[above], curve, sp, true);
     } else {
       fits = highest >= own.top;
-      if (fits && below >= 0) {
-        int32_t limit = rows[below].top;
-        bool found = false;
-        for (uint32_t i = 0; i < page.noteCount; ++i) {
-          const NoteRecord& n = page.notes[i];
-          if (n.quality > 5 || n.stave != rows[below].number - 1) continue;
-          if (n.right < curve.x0 - 2 * sp || n.left > curve.x1 + 2 * sp) continue;
-          int32_t t, b;
-          NoteReach(n, sp, &t, &b);
-          limit = found ? std::min(limit, t) : t;
-          found = true;
-        }
-        fits = lowest < limit;
-      }
+      if (fits && below >= 0) fits = lowest < NeighbourNotesReach(page, rows[below], curve, sp, false);
     }
     if (!fits) continue;
 
