@@ -185,6 +185,28 @@ TEST_F(NoteheadStep, FindsEachHeadClassOnLinesSpacesAndLedgers) {
 
 namespace {
 
+// The first stave of a page: five lines between top and bottom.
+StaveRow FiveLineStave(int16_t left, int16_t right, int16_t top, int16_t bottom) {
+  StaveRow row;
+  row.left = left;
+  row.right = right;
+  row.top = top;
+  row.bottom = bottom;
+  row.lineCount = 5;
+  row.number = 1;
+  return row;
+}
+
+// The head finder's view of a synthesised page.
+HeadImage HeadImageOf(const SynthPage& synth) {
+  HeadImage image;
+  image.bits = reinterpret_cast<const uint8_t*>(synth.bits());
+  image.width = synth.width();
+  image.height = synth.height();
+  image.rowBytes = static_cast<size_t>(synth.wordsPerRow()) * 4;
+  return image;
+}
+
 NoteRecord Found(int16_t left, int16_t step, uint32_t kind, int16_t confidence, int16_t width = 24) {
   NoteRecord r{};
   r.left = left;
@@ -240,13 +262,7 @@ TEST(CleanFoundNoteheads, RemovesContradictingFinds) {
   blank.width = 500;
   blank.height = 700;
   blank.rowBytes = 64;
-  StaveRow row;
-  row.left = 10;
-  row.right = 490;
-  row.top = 200;
-  row.bottom = 280;
-  row.lineCount = 5;
-  row.number = 1;
+  const StaveRow row = FiveLineStave(10, 490, 200, 280);
   StavePage page;
   auto clean = [&](std::vector<NoteRecord> notes) {
     uint32_t count = static_cast<uint32_t>(notes.size());
@@ -276,18 +292,8 @@ TEST(CleanFoundNoteheads, AStemlessHeadBesideAStemmedOneGoes) {
   synth.FillEllipse(250, 300, 10, 13);
   synth.FillRect(180, 311, 250, 314);  // stem up 3.5 spaces
   synth.FillEllipse(240, 270, 10, 13);
-  HeadImage image;
-  image.bits = reinterpret_cast<const uint8_t*>(synth.bits());
-  image.width = synth.width();
-  image.height = synth.height();
-  image.rowBytes = static_cast<size_t>(synth.wordsPerRow()) * 4;
-  StaveRow row;
-  row.left = 10;
-  row.right = 590;
-  row.top = 200;
-  row.bottom = 280;
-  row.lineCount = 5;
-  row.number = 1;
+  const HeadImage image = HeadImageOf(synth);
+  const StaveRow row = FiveLineStave(10, 590, 200, 280);
   StavePage page;
   std::vector<NoteRecord> notes = {Found(257, 17, kNoteCrotchet, 95, 26), Found(287, 16, kNoteCrotchet, 95, 27)};
   notes[0].top = 230;
@@ -311,18 +317,8 @@ TEST(MeasureStems, StemsAtTheImageEdgesAreReadInsideIt) {
     synth.FillEllipse(h.cy, h.cx, 10, 13);
     synth.FillRect(h.stemY0, h.stemX0, h.stemY1, h.stemX0 + 3);
   }
-  HeadImage image;
-  image.bits = reinterpret_cast<const uint8_t*>(synth.bits());
-  image.width = synth.width();
-  image.height = synth.height();
-  image.rowBytes = static_cast<size_t>(synth.wordsPerRow()) * 4;
-  StaveRow row;
-  row.left = 0;
-  row.right = 199;
-  row.top = 50;
-  row.bottom = 130;
-  row.lineCount = 5;
-  row.number = 1;
+  const HeadImage image = HeadImageOf(synth);
+  const StaveRow row = FiveLineStave(0, 199, 50, 130);
   StavePage page;
   std::vector<NoteRecord> notes;
   for (const auto& h : heads) {
