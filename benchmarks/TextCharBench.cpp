@@ -20,12 +20,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::unique_ptr<TextMatchScratch, void (*)(TextMatchScratch*)> scratch(NewTextMatchScratch(), DeleteTextMatchScratch);
-  std::vector<std::string> strips;
-  for (const char* face : {"dejavusans", "dejavusansbold", "dejavuserif", "liberationsans", "liberationsansbold",
-                           "liberationserif"})
-    for (int size : {5, 7, 10}) strips.push_back(std::string(face) + "-" + std::to_string(size));
-  for (int size = 5; size <= 10; ++size) strips.push_back("c059bold-" + std::to_string(size));
-  for (int size = 1; size <= 4; ++size) strips.push_back("lilypond-" + std::to_string(size));
+  const std::vector<std::string> strips = DigitStripNames();
   int boxes = 0, right = 0, wrong = 0, none = 0;
   double seconds = 0;
   for (const std::string& name : strips) {

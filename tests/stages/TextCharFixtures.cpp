@@ -38,3 +38,13 @@ GlyphStrip LoadGlyphStrip(const std::string& name) {
 }
 
 int LoadShippedTextChars() { return LoadTextCharsFile(SourcePath("resources/data/TextChrs").c_str()); }
+
+std::vector<std::string> DigitStripNames() {
+  std::vector<std::string> strips;
+  for (const char* face : {"dejavusans", "dejavusansbold", "dejavuserif", "liberationsans", "liberationsansbold",
+                           "liberationserif"})
+    for (int size : {5, 7, 10}) strips.push_back(std::string(face) + "-" + std::to_string(size));
+  for (int size = 5; size <= 10; ++size) strips.push_back("c059bold-" + std::to_string(size));
+  for (int size = 1; size <= 4; ++size) strips.push_back("lilypond-" + std::to_string(size));
+  return strips;
+}

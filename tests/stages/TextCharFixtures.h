@@ -25,3 +25,8 @@ struct GlyphStrip {
 GlyphStrip LoadGlyphStrip(const std::string& name);
 // Loads resources/data/TextChrs into the loaded table; the count.
 int LoadShippedTextChars();
+
+// Every strip of digits the definitions are checked against: the DejaVu and
+// Liberation faces at three sizes, LilyPond's face of tablature numbers at
+// six and LilyPond's own engraving at four.
+std::vector<std::string> DigitStripNames();

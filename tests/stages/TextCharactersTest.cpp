@@ -110,14 +110,7 @@ TEST(TextCharacters, AMissingFileIsReportedAndLeavesNoDefinitions) {
 TEST(TextCharacters, TheShippedDefinitionsReadRenderedCharacters) {
   ASSERT_GT(LoadShippedTextChars(), 0);
   TextMatchScratch* scratch = NewTextMatchScratch();
-  // Every strip: the DejaVu and Liberation faces at three sizes, LilyPond's
-  // face of tablature numbers at six and LilyPond's own engraving at four.
-  std::vector<std::string> strips;
-  for (const char* face : {"dejavusans", "dejavusansbold", "dejavuserif", "liberationsans", "liberationsansbold",
-                           "liberationserif"})
-    for (int size : {5, 7, 10}) strips.push_back(std::string(face) + "-" + std::to_string(size));
-  for (int size = 5; size <= 10; ++size) strips.push_back("c059bold-" + std::to_string(size));
-  for (int size = 1; size <= 4; ++size) strips.push_back("lilypond-" + std::to_string(size));
+  const std::vector<std::string> strips = DigitStripNames();
   int read = 0, total = 0;
   for (const std::string& name : strips) {
     const GlyphStrip strip = LoadGlyphStrip(name);
