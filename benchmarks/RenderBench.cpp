@@ -19,6 +19,7 @@
 #ifdef _WIN32
 #include <windows.h>
 
+#include "render/win32/DibSection.h"
 #include "render/win32/GdiDevice.h"
 #include "render/win32/ScorePagePane.h"
 #else
@@ -58,15 +59,8 @@ int main(int argc, char** argv) {
   PainterSettings().viewHeight = kHeight;
 #ifdef _WIN32
   HDC window = CreateCompatibleDC(nullptr);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = kWidth;
-  info.bmiHeader.biHeight = -kHeight;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(window, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HBITMAP bitmap = CreateTopDownDib32(window, kWidth, kHeight, &bits);
   HGDIOBJ old = SelectObject(window, bitmap);
   GdiDevice device(window);
   DrawingState().dc = &device;

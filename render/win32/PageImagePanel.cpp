@@ -7,6 +7,7 @@
 #include "platform/Settings.h"
 #include "render/Colours.h"
 #include "render/DrawingState.h"
+#include "render/win32/DibSection.h"
 #include "render/win32/GdiDevice.h"
 
 namespace {
@@ -108,14 +109,8 @@ void RecolourScreenRectRgb(HDC dc, int32_t x0, int32_t y0, int32_t x1, int32_t y
   const int width = r.right - r.left, height = r.bottom - r.top;
   HDC memory = CreateCompatibleDC(dc);
   if (!memory) return;
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
   void* bits = nullptr;
-  HBITMAP copy = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HBITMAP copy = CreateTopDownDib32(dc, width, height, &bits);
   if (!copy || !bits) {
     if (copy) DeleteObject(copy);
     DeleteDC(memory);

@@ -1,15 +1,10 @@
 #include "GdiCanvas.h"
 
+#include "render/win32/DibSection.h"
+
 GdiCanvas::GdiCanvas(int width, int height) : width_(width), height_(height) {
   dc_ = CreateCompatibleDC(nullptr);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
+  bitmap_ = CreateTopDownDib32(dc_, width, height, reinterpret_cast<void**>(&bits_));
   old_ = SelectObject(dc_, bitmap_);
   RECT all = {0, 0, width, height};
   FillRect(dc_, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
