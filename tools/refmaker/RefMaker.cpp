@@ -1,6 +1,7 @@
 #include "tools/refmaker/RefMaker.h"
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -8,6 +9,7 @@
 #include <cstring>
 
 #include "Code/Quorm/Findhead.h"
+#include "Code/Quorm/mocgcalc.h"
 #include "platform/Platform.h"
 
 namespace refmaker {
@@ -697,6 +699,10 @@ bool DegradeGlyph(const GlyphImage& glyph, const Degradation& degradation, Glyph
 
 namespace {
 
+// The first trims of every symbol sample: the atom's box as drawn and a
+// pixel off on each side.
+constexpr size_t kAtomTrims = 5;
+
 // One symbol sample: its features and its ink box in per cent of the
 // staff space.
 struct SymbolSample {
@@ -735,6 +741,16 @@ MusicReference SymbolReferenceOf(const SymbolGlyphs& set, const std::vector<cons
 
 }  // namespace
 
+std::vector<int32_t> FlagStemCuts(int32_t type, int32_t staffSpace) {
+  std::vector<int32_t> cuts;
+  if (!IsFlagType(type)) return cuts;
+  for (int32_t percent : {5, 10, 15, 20}) {
+    const int32_t cut = 1 + static_cast<int32_t>(std::lround(percent * staffSpace / 100.0));
+    if (std::find(cuts.begin(), cuts.end(), cut) == cuts.end()) cuts.push_back(cut);
+  }
+  return cuts;
+}
+
 std::vector<MusicReference> MakeSymbolReferences(const std::vector<SymbolGlyphs>& glyphs,
                                                  const SymbolReferenceOptions& options,
                                                  const std::vector<CutSample>* extra) {
@@ -754,14 +770,18 @@ std::vector<MusicReference> MakeSymbolReferences(const std::vector<SymbolGlyphs>
         if (copy >= 0 && !DegradeGlyph(set.images[i], spoils[i * copies + copy], &spoilt)) continue;
         const GlyphImage& g = copy < 0 ? set.images[i] : spoilt;
         if (g.width >= kEdgeImageLimit || g.height >= kEdgeImageLimit) continue;
-        const int32_t trims[][4] = {{0, 0, 0, 0}, {1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}};
-        for (const auto& trim : trims) {
+        std::vector<std::array<int32_t, 4>> trims = {
+            {0, 0, 0, 0}, {1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}};
+        for (int32_t cut : FlagStemCuts(set.type, s)) trims.push_back({cut, 0, 0, 0});
+        for (size_t t = 0; t < trims.size(); ++t) {
+          const int32_t* trim = trims[t].data();
           if (g.width - trim[0] - trim[2] < 2 || g.height - trim[1] - trim[3] < 2) continue;
           SymbolSample sample;
           SymbolGlyphFeatures(g, s, trim, sample.features);
           // The size limits hold the drawn glyph's box (as before a sample
-          // is trimmed).
-          sample.width = 100.0 * g.width / s;
+          // is trimmed a pixel off); a stem cut is what the engine's atom
+          // keeps, so its box is the cut glyph's.
+          sample.width = 100.0 * (t < kAtomTrims ? g.width : g.width - trim[0]) / s;
           sample.height = 100.0 * g.height / s;
           samples.push_back(sample);
         }
