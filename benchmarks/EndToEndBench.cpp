@@ -13,6 +13,8 @@
 // data below Resources/Quorm); the build's bin/ by default. The times per
 // page: the whole path (open to export), score building (its stages, rhythm
 // correction on, and the merge) and the engine (staff stage and recognition).
+// READ_FOLDER/staves.txt gives per page the engine's staves and systems and
+// the staves it joined to the one below (a brace); the total goes to stderr.
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -25,6 +27,7 @@
 #include <vector>
 
 #include "Code/Quorm/EngineHost.h"
+#include "Code/Quorm/Findstav.h"
 #include "building/ScoreBuildingStages.h"
 #include "export/ExportEntries.h"
 #include "pages/PageTable.h"
@@ -53,6 +56,12 @@ struct StageTimes {
   double building = 0;
   double engine = 0;
 };
+// What the engine made of the page's staves, taken right after recognition.
+struct StaveTally {
+  int staves = 0, systems = 0;
+  int joined = 0;  // staves joined to the next (GetStaffJoinedBelow)
+};
+StaveTally tally;
 StageTimes times;
 StageFunction original[static_cast<int>(ReadingStage::kCount)];
 
@@ -98,6 +107,12 @@ int TimedRecognise(float factor, ProgressCallback progress, ContinueCallback kee
   const auto t0 = Clock::now();
   const int result = engineRecognise(factor, progress, keepGoing);
   times.engine += Seconds(Clock::now() - t0);
+  tally = StaveTally{};
+  tally.staves = GetStaffCount();
+  for (int s = 0; s < tally.staves; ++s) {
+    tally.joined += GetStaffJoinedBelow(s) != 0;
+    tally.systems += s == 0 || GetStaffSystem(s) != GetStaffSystem(s - 1);
+  }
   return result;
 }
 
@@ -233,12 +248,16 @@ int main(int argc, char** argv) {
   steps.recognisePage = TimedRecognise;
 
   std::ofstream results(readFolder / "results.txt");
+  std::ofstream staves(readFolder / "staves.txt");
+  staves << "# PAGE STAVES SYSTEMS JOINED\n";
+  StaveTally total;
   results << "# PAGE SOURCE READ ENGRAVER DPI CONDITION SECONDS BUILD_SECONDS ENGINE_SECONDS\n";
   for (const PageLine& line : lines) {
     const fs::path tiff = pagesFolder / line.page;
     const fs::path out = readFolder / (tiff.stem().string() + ".musicxml");
     fs::remove(out);
     times = StageTimes{};
+    tally = StaveTally{};
     double merge = 0;
     const auto t0 = Clock::now();
     std::string read = ReadPage(tiff, readFolder / "store", out, &merge);
@@ -251,7 +270,13 @@ int main(int argc, char** argv) {
     results << row;
     std::printf("%s", row);
     std::fflush(stdout);
+    staves << line.page << ' ' << tally.staves << ' ' << tally.systems << ' ' << tally.joined << '\n';
+    total.staves += tally.staves;
+    total.systems += tally.systems;
+    total.joined += tally.joined;
   }
+  std::fprintf(stderr, "e2e_bench: %d staves in %d systems, %d joined to the next (per page in staves.txt)\n",
+               total.staves, total.systems, total.joined);
   fs::remove_all(readFolder / "store");
   FreeShapeDatabases();
   SetEngineHost(nullptr);

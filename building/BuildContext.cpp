@@ -16,6 +16,14 @@ void TakeScoreSnapshot(ScoreSnapshot* snapshot) {
       snapshot->streams[slot].clear();
   }
   snapshot->partCount = std::clamp<int32_t>(PartCount, 0, kPartSlots);
+  for (int slot = 0; slot < kPartSlots; ++slot) {
+    PartSlotRecord& part = snapshot->parts[slot];
+    std::copy(std::begin(PartNameTable[slot]), std::end(PartNameTable[slot]), part.name);
+    part.tablature = PartTablatureFlags[slot];
+    part.smallStave = PartSmallStave[slot];
+    part.flag = PartFlag[slot];
+    std::copy(std::begin(PartFields[slot]), std::end(PartFields[slot]), part.fields);
+  }
   snapshot->pageCount = std::clamp<int32_t>(ScorePages.count, 0, kMaxScorePages);
   snapshot->version = ScoreFormatVersion;
   snapshot->rhythmCorrection = Unsaved().readTuplets;
@@ -38,6 +46,8 @@ void PrepareReadingBuildContext() {
   TakeScoreSnapshot(&context.snapshot);
   context.version = context.snapshot.version;
   context.partCount = context.snapshot.partCount;
+  std::copy(std::begin(context.snapshot.parts), std::end(context.snapshot.parts), context.parts);
+  context.firstNewSlot = context.partCount;
   context.scorePage = context.snapshot.pageCount + 1;
 }
 
@@ -62,6 +72,10 @@ void BindStageContext(BuildContext& context, const StageContext& stage) {
     lists.words = reinterpret_cast<WordRecord*>(work->words);
     lists.wordCount = &work->wordCount;
   }
+}
+
+bool IsTablatureSlot(const BuildContext& context, int slot) {
+  return slot >= 0 && slot < kPartSlots && context.parts[slot].tablature.flag != 0;
 }
 
 int32_t StreamUnits(const BuildContext& context, double pixels) {

@@ -23,9 +23,20 @@
 
 // ---- The score as it was when the reading started ----
 
+// One part slot's record as score building keeps it: the fields of the
+// score's part records (score/ScoreStreams.h) for that slot.
+struct PartSlotRecord {
+  char16_t name[kPartNameUnits] = {};  // PartNameTable
+  PartTablature tablature{0, 0};       // PartTablatureFlags
+  int16_t smallStave = 0;              // PartSmallStave
+  int16_t flag = 0;                    // PartFlag
+  int16_t fields[kPartFieldCount] = {};  // PartFields
+};
+
 struct ScoreSnapshot {
   std::vector<uint8_t> streams[kPartSlots];  // the used bytes of each score stream
   int32_t partCount = 0;                     // PartCount
+  PartSlotRecord parts[kPartSlots];          // the part records
   int32_t pageCount = 0;                     // the score's pages
   uint8_t version = kCurrentScoreFormatVersion;
   bool rhythmCorrection = false;  // the Preferences' rhythm correction (off at every start)
@@ -152,6 +163,11 @@ struct BuildContext {
   int32_t resolution = 300;            // dots per inch of the page
   int32_t scorePage = 1;               // the page's 1-based place in the score
   int32_t partCount = 0;               // slots of the reading (slot 0 the base part)
+  // The reading's part records: the snapshot's, and the slots from
+  // firstNewSlot to partCount as the page opens them. The score takes them
+  // only when the page is merged (ApplyReadPagePartSlots).
+  PartSlotRecord parts[kPartSlots];
+  int32_t firstNewSlot = 0;
   uint8_t version = kCurrentScoreFormatVersion;
 
   // Kept from group to group of a page, and from the snapshot across pages.
@@ -178,6 +194,9 @@ BuildContext& ReadingBuildContext();
 void PrepareReadingBuildContext();
 // Takes the stage context's lists, rows and page into the context.
 void BindStageContext(BuildContext& context, const StageContext& stage);
+// Whether the reading's part slot is a tablature part (false for a slot out
+// of range).
+bool IsTablatureSlot(const BuildContext& context, int slot);
 
 // ---- Units ----
 

@@ -447,7 +447,7 @@ void PagePass::CorrectPart(int part) {
 
 void PagePass::CompleteTuplets() {
   for (int slot = 1; slot < std::min(in_.partCount, kPartSlots); ++slot) {
-    CompleteStreamTuplets(StreamBytes(*in_.streams, slot), Used(slot), slot, in_.options.version);
+    CompleteStreamTuplets(StreamBytes(*in_.streams, slot), Used(slot), in_.tablature[slot], in_.options.version);
   }
 }
 
@@ -511,7 +511,7 @@ ScoreSignatureSnapshot SnapshotScoreSignatures(const ScoreSnapshot& score) {
 namespace {
 
 RhythmReadingOptions ContextOptions(const BuildContext& context, int part) {
-  RhythmReadingOptions options = CurrentRhythmReadingOptions(part);
+  RhythmReadingOptions options = CurrentRhythmReadingOptions(IsTablatureSlot(context, part));
   options.correction = context.snapshot.rhythmCorrection;
   options.bracketTuplets = context.snapshot.bracketTuplets;
   options.version = context.version;
@@ -528,7 +528,7 @@ int CorrectBarRhythms(BuildContext& context) {
   input.boxes = context.page ? &boxes : nullptr;
   input.score = SnapshotScoreSignatures(context.snapshot);
   input.options = ContextOptions(context, 0);
-  for (int slot = 0; slot < kPartSlots; ++slot) input.tablature[slot] = CurrentRhythmReadingOptions(slot).tablature;
+  for (int slot = 0; slot < kPartSlots; ++slot) input.tablature[slot] = IsTablatureSlot(context, slot);
   CorrectBarRhythms(&input);
   if (context.page) context.page->boxCount = static_cast<int16_t>(boxes.count);
   return 1;

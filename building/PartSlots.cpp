@@ -26,29 +26,25 @@ bool IsSmallStave(const StaveRow& row) {
   return row.bottom - row.top < MinStaveHeightByLines()[lines];
 }
 
-SlotSort SortOfSlot(int slot) {
-  return SlotSort{static_cast<int>(PartTablatureFlags[slot].kind), PartTablatureFlags[slot].flag != 0,
-                  PartSmallStave[slot] != 0};
+SlotSort SortOfSlot(const BuildContext& context, int slot) {
+  const PartSlotRecord& part = context.parts[slot];
+  return SlotSort{static_cast<int>(part.tablature.kind), part.tablature.flag != 0, part.smallStave != 0};
 }
 
-void DescribeSlot(int slot, const StaveRow* model) {
-  for (int16_t& field : PartFields[slot]) field = 0;
+void DescribeSlot(PartSlotRecord& part, int slot, const StaveRow* model) {
+  part = PartSlotRecord{};
   if (slot == 0) {
-    LoadUiString(kBasePartName, PartNameTable[0], kPartNameUnits);
-    PartTablatureFlags[0] = PartTablature{0, 0};
-    PartFlag[0] = 1;
-    PartSmallStave[0] = 0;
+    LoadUiString(kBasePartName, part.name, kPartNameUnits);
+    part.flag = 1;
     return;
   }
-  PartNameTable[slot][0] = 0;
-  PartFlag[slot] = 0;
-  PartTablatureFlags[slot].flag = model && model->kind == 1 ? 1 : 0;
-  PartTablatureFlags[slot].kind = model ? static_cast<uint32_t>(std::max<int16_t>(model->lineCount, 0)) : 0;
-  PartSmallStave[slot] = model && IsSmallStave(*model) ? 1 : 0;
+  part.tablature.flag = model && model->kind == 1 ? 1 : 0;
+  part.tablature.kind = model ? static_cast<uint32_t>(std::max<int16_t>(model->lineCount, 0)) : 0;
+  part.smallStave = model && IsSmallStave(*model) ? 1 : 0;
 }
 
 // Numbers the rows [a, b) of one system into the slots 1 .. parts - 1.
-void NumberSystem(StaveRow* rows, int a, int b, int parts) {
+void NumberSystem(const BuildContext& context, StaveRow* rows, int a, int b, int parts) {
   int start = 1;
   for (int i = a; i < b; ++i) {
     const StaveRow& row = rows[i];
@@ -57,7 +53,7 @@ void NumberSystem(StaveRow* rows, int a, int b, int parts) {
     const int limit = parts - b + 1 + i;
     int taken = -1, firstTab = -1, firstOther = -1;
     for (int s = start; s < limit; ++s) {
-      const SlotSort sort = SortOfSlot(s);
+      const SlotSort sort = SortOfSlot(context, s);
       if (sort.tab && firstTab < 0) firstTab = s;
       if (!sort.tab && firstOther < 0) firstOther = s;
       if (sort.lines == row.lineCount && sort.tab == tab && (row.kind == 2 || sort.small == small)) {
@@ -122,14 +118,15 @@ int AssignStavesToParts(BuildContext& context, CharRecord* chars, uint32_t charC
       if (words[w].kind != kTextConsumed) words[w].kind = 0;
   }
   for (int slot = old; slot < parts; ++slot)
-    DescribeSlot(slot, slot >= 1 && slot <= longest ? &rows[modelFirst + slot - 1] : nullptr);
+    DescribeSlot(context.parts[slot], slot, slot >= 1 && slot <= longest ? &rows[modelFirst + slot - 1] : nullptr);
+  context.firstNewSlot = old;
 
   int unread = 0;
   for (int a = 0; a < count;) {
     int b = a + 1;
     while (b < count && rows[b].group == rows[a].group) ++b;
     const int readEnd = std::min(b, a + kMaxStavesPerSystem);
-    NumberSystem(rows, a, readEnd, parts);
+    NumberSystem(context, rows, a, readEnd, parts);
     for (int s = readEnd; s < b; ++s) {
       rows[s].number = kUnreadStaveNumber;
       ++unread;
@@ -140,7 +137,25 @@ int AssignStavesToParts(BuildContext& context, CharRecord* chars, uint32_t charC
   return unread;
 }
 
-void ForgetUnmergedPartSlots() { PartCount = ReadingBuildContext().snapshot.partCount; }
+void ApplyPagePartSlots(const BuildContext& context) {
+  const int parts = std::clamp(context.partCount, 0, kPartSlots);
+  // The score's first page gives the score its part count; a later page
+  // only raises it, and describes only the slots the score does not have.
+  const bool firstPage = context.snapshot.pageCount == 0;
+  int from = std::max(context.firstNewSlot, 0);
+  if (!firstPage) from = std::max(from, PartCount);
+  for (int slot = from; slot < parts; ++slot) {
+    const PartSlotRecord& part = context.parts[slot];
+    std::copy(std::begin(part.name), std::end(part.name), PartNameTable[slot]);
+    PartTablatureFlags[slot] = part.tablature;
+    PartSmallStave[slot] = part.smallStave;
+    PartFlag[slot] = part.flag;
+    std::copy(std::begin(part.fields), std::end(part.fields), PartFields[slot]);
+  }
+  PartCount = firstPage ? parts : std::max(PartCount, parts);
+}
+
+void ApplyReadPagePartSlots() { ApplyPagePartSlots(ReadingBuildContext()); }
 
 int FindcharsStage(StageContext& stage) {
   const uint32_t t0 = GetCentiseconds();
@@ -161,9 +176,6 @@ int AssignStavesToPartsStage(StageContext& stage) {
   PageLists& lists = context.lists;
   const int unread = AssignStavesToParts(context, lists.chars, lists.charCount ? *lists.charCount : 0, lists.words,
                                          lists.wordCount ? *lists.wordCount : 0, stage.rows, stage.staveCount);
-  // The score's first page gives the score its part count; a later page
-  // only raises it.
-  PartCount = context.snapshot.pageCount == 0 ? context.partCount : std::max(PartCount, context.partCount);
   if (context.textItems.prePassKinds && stage.staveCount > 0) context.textItems.prePassKinds(context);
   if (unread) {
     std::lock_guard<std::mutex> lock(PageTableLock());

@@ -18,19 +18,23 @@ constexpr uint32_t kProblemTooManyStaves = 6;
 constexpr int16_t kUnreadStaveNumber = kPartSlots;
 
 // Numbers every stave row from 1 as its part slot (kUnreadStaveNumber for a
-// stave past the twelfth of its system, which is not read), raises the context's part count to what
-// the page needs (it never shrinks while a score is read), describes the
-// slots this page opens in the part records and resets the meaning of the
-// page's unconsumed text records. Returns the number of staves left unread.
+// stave past the twelfth of its system, which is not read), raises the
+// context's part count to what the page needs (it never shrinks while a
+// score is read), describes the slots this page opens in the context's part
+// records and resets the meaning of the page's unconsumed text records.
+// Nothing of the score changes. Returns the number of staves left unread.
 int AssignStavesToParts(BuildContext& context, CharRecord* chars, uint32_t charCount, WordRecord* words,
                         uint32_t wordCount, StaveRow* rows, int count);
 
-// Interface thread, when the page being read is not merged into the score:
-// the score's part count goes back to what it was when the reading started
-// (the slots the page opened stay described but are no parts of the score).
-void ForgetUnmergedPartSlots();
+// Interface thread, when the page read is merged into the score: the score
+// takes the reading's part count (the first page of a score sets it, a
+// later page only raises it) and the records of the slots the page opened.
+// A page that is not merged changes nothing.
+void ApplyPagePartSlots(const BuildContext& context);
+// The same for the reading thread's context (the hand-over's hook).
+void ApplyReadPagePartSlots();
 
 // Stage adapters: the text finder readies the page's character list; the
-// part slots then number the staves and publish the part count.
+// part slots then number the staves into the reading's context.
 int FindcharsStage(StageContext& stage);
 int AssignStavesToPartsStage(StageContext& stage);

@@ -34,6 +34,6 @@ void InstallScoreBuildingStages() {
   CurrentHandOverHooks().markInaccuratePage = MarkInaccuratePage;
   // The score's streams readied for each page merged.
   CurrentHandOverHooks().finishPageStreams = FinishPagePartStreams;
-  // A page that is not merged leaves the score's part count as it was.
-  CurrentHandOverHooks().pageNotMerged = ForgetUnmergedPartSlots;
+  // The part count and part records of a page go into the score with it.
+  CurrentHandOverHooks().applyPageParts = ApplyReadPagePartSlots;
 }

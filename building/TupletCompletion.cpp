@@ -36,9 +36,9 @@ bool RepeatsChord(const uint8_t* x, const uint8_t* y, bool tab) {
 
 }  // namespace
 
-void MarkRepeatedChordTuplets(uint8_t* stream, uint32_t start, uint32_t end, int slot, uint8_t version) {
+void MarkRepeatedChordTuplets(uint8_t* stream, uint32_t start, uint32_t end, bool tablature, uint8_t version) {
   if (!stream) return;
-  const bool tab = slot >= 0 && slot < kPartSlots && PartTablatureFlags[slot].flag != 0;
+  const bool tab = tablature;
   bool seen = false;
   uint32_t length = 0;
   const auto mark = [&](uint8_t* item) {
@@ -82,10 +82,10 @@ void MarkRepeatedChordTuplets(uint8_t* stream, uint32_t start, uint32_t end, int
     if (stream[offset] == kBracketTupletFarByte) stream[offset] = kBracketTupletByte;
 }
 
-void CompleteStreamTuplets(uint8_t* stream, uint32_t used, int slot, uint8_t version) {
+void CompleteStreamTuplets(uint8_t* stream, uint32_t used, bool tablature, uint8_t version) {
   if (!stream || !used) return;
   FillTupletDurations(stream, 0, used, version);
-  MarkRepeatedChordTuplets(stream, 0, used, slot, version);
+  MarkRepeatedChordTuplets(stream, 0, used, tablature, version);
   WalkStream(stream, used, version, [&](uint32_t at, const uint8_t* item, uint32_t) {
     if (item[0] == kBracketTupletByte) stream[at] = kHiddenMarkByte;
     return true;
@@ -94,6 +94,6 @@ void CompleteStreamTuplets(uint8_t* stream, uint32_t used, int slot, uint8_t ver
 
 void CompletePageTuplets(BuildContext& context) {
   for (int slot = 1; slot < std::min(context.partCount, kPartSlots); ++slot)
-    CompleteStreamTuplets(StreamBytes(*context.streams, slot), StreamUsedLength(*context.streams, slot), slot,
-                          context.version);
+    CompleteStreamTuplets(StreamBytes(*context.streams, slot), StreamUsedLength(*context.streams, slot),
+                          IsTablatureSlot(context, slot), context.version);
 }

@@ -8,13 +8,14 @@
 
 #include "building/BuildContext.h"
 
-// Changes the bracket items in [start, end) of one part stream in place; the
-// part slot tells whether partners are matched by string (tablature) or by
-// staff position.
-void MarkRepeatedChordTuplets(uint8_t* stream, uint32_t start, uint32_t end, int slot, uint8_t version);
-// Completes the tuplets of one part slot's stream of used bytes: their
-// durations filled, then the repeated-chord pass, then every bracket item
-// still standing hidden.
-void CompleteStreamTuplets(uint8_t* stream, uint32_t used, int slot, uint8_t version);
-// The same over every part slot of the page's work streams.
+// Changes the bracket items in [start, end) of one part stream in place;
+// partners are matched by string on a tablature part, else by staff
+// position.
+void MarkRepeatedChordTuplets(uint8_t* stream, uint32_t start, uint32_t end, bool tablature, uint8_t version);
+// Completes the tuplets of one part's stream of used bytes: their durations
+// filled, then the repeated-chord pass, then every bracket item still
+// standing hidden.
+void CompleteStreamTuplets(uint8_t* stream, uint32_t used, bool tablature, uint8_t version);
+// The same over every part slot of the page's work streams, each slot a
+// tablature part or not as the reading's part records say.
 void CompletePageTuplets(BuildContext& context);

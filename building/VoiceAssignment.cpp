@@ -34,12 +34,12 @@ void SplitPosition(BarEvents* bar, int p, int k) {
 
 }  // namespace
 
-RhythmReadingOptions CurrentRhythmReadingOptions(int part) {
+RhythmReadingOptions CurrentRhythmReadingOptions(bool tablature) {
   RhythmReadingOptions options;
   options.oneVoiceOnly = General().readOneVoiceOnly;
   options.bracketTuplets = Global().bracketTuplets;
   options.correction = Unsaved().readTuplets;
-  options.tablature = part >= 0 && part < kPartSlots && PartTablatureFlags[part].flag != 0;
+  options.tablature = tablature;
   options.version = ScoreFormatVersion;
   return options;
 }

@@ -21,8 +21,9 @@ struct RhythmReadingOptions {
   bool tablature = false;      // the part is a tablature part
   uint8_t version = ScoreFormatVersion;
 };
-// The options in force for a part slot (settings and the part's tablature flag).
-RhythmReadingOptions CurrentRhythmReadingOptions(int part);
+// The options the settings put in force, for a tablature part or another
+// (the part's own flag, from the score's part records or a reading's).
+RhythmReadingOptions CurrentRhythmReadingOptions(bool tablature);
 
 // The largest number, at any position, of live events that take time; at
 // least 1; 1 with oneVoiceOnly.

@@ -71,6 +71,7 @@ void AddReadPageToScore() {
     const int position = static_cast<int>(std::clamp<uint32_t>(state.scorePosition, 1, uint32_t(pages) + 1));
     if (MergePageStreams(&ScoreStreams, &WorkStreams, PageStarts, pages, position, hooks.finishPageStreams)) {
       merged = true;
+      if (hooks.applyPageParts) hooks.applyPageParts();
       if (hooks.setScoreModified) hooks.setScoreModified();
       const bool firstPage = pages == 0;
       // A new score is named after its first page.
@@ -171,14 +172,11 @@ void OnReadingFinished() {
   JoinReadingThread();
   if (hooks.markInaccuratePage) hooks.markInaccuratePage();
   const bool merged = state.pageHasItems && !Flags().abort;
+  WritePageIndex();
   if (merged) {
-    WritePageIndex();
     if (ScorePages.count > 1 && static_cast<int32_t>(state.scorePosition) <= ScorePages.current)
       ScorePages.current = std::min(ScorePages.current + 1, ScorePages.count);
     if (hooks.showMergedPage) hooks.showMergedPage(ScorePages.count == 1);
-  } else {
-    if (hooks.pageNotMerged) hooks.pageNotMerged();
-    WritePageIndex();
   }
   state.pageHasItems = 0;
   if (hooks.updateCommandStates) hooks.updateCommandStates();

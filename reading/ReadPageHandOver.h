@@ -44,9 +44,10 @@ struct HandOverHooks {
   // Readies the score's streams for the page being merged; without it no
   // page is merged.
   PageStreamFinisher finishPageStreams;
-  // The page read was not merged: what its reading gave the score (the
-  // part count its part slots raised) is taken back.
-  void (*pageNotMerged)();
+  // The page read has just been merged: what its reading gives the score
+  // beside the streams (the part count and the records of the part slots
+  // it opened) goes into the score. A page that is not merged gives nothing.
+  void (*applyPageParts)();
   // A notice the reading thread queued, shown now (status or error text).
   void (*showNotice)(int kind, unsigned stringId);
 };

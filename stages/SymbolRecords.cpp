@@ -190,12 +190,16 @@ int ImportStaveEngineSymbols(const StaveRow* rows, int staveInSystem, SymbolReco
 }
 
 int HasEngineBarlineAt(const StaveRow* rows, int rowIndex, int32_t fromX, int32_t toX) {
-  const StaveRow& row = rows[rowIndex];
-  if (!EngineStaveExists(row.group, row.number)) return 0;
-  const int32_t slots = EngineSlotCount(0, row.group, row.number);
+  if (!rows || rowIndex < 0) return 0;
+  // The engine numbers a system's staves from 0 in their order; the row's
+  // number is its part slot once the staves have been given their parts.
+  const int32_t system = rows[rowIndex].group;
+  const int32_t staveInSystem = StaveIndexInGroup(rows, rowIndex + 1, rowIndex);
+  if (!EngineStaveExists(system, staveInSystem)) return 0;
+  const int32_t slots = EngineSlotCount(0, system, staveInSystem);
   for (int32_t slot = 0; slot < slots; ++slot) {
     EngineBarline bar{};
-    if (EngineSlotBarline(0, row.group, row.number, slot, &bar) && bar.left <= toX && bar.right >= fromX) return 1;
+    if (EngineSlotBarline(0, system, staveInSystem, slot, &bar) && bar.left <= toX && bar.right >= fromX) return 1;
   }
   return 0;
 }

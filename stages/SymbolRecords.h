@@ -61,7 +61,9 @@ void ImportEngineSymbols(int32_t page, int32_t system, int32_t staveInSystem, in
 int ImportStaveEngineSymbols(const StaveRow* rows, int staveInSystem, SymbolRecord* records, uint32_t& count,
                              int16_t stave, int rowIndex);
 // 1 when an engine bar line of the stave of row rowIndex overlaps
-// [fromX, toX]; 0 otherwise or when the description has no such stave.
+// [fromX, toX]; 0 otherwise or when the description has no such stave. The
+// engine's stave is the row's place in its system (the rows before it of
+// the same group), whatever part slot the row's number names.
 int HasEngineBarlineAt(const StaveRow* rows, int rowIndex, int32_t fromX, int32_t toX);
 
 // Adds one record for a classifier hit from the matched record's 8-byte

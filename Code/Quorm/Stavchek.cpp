@@ -485,6 +485,30 @@ void GroupSystems() {
     StaffRow(i).system = i == 0 ? 0 : StaffRow(i - 1).system + (SameSystem(i) ? 0 : 1);
 }
 
+// The column where two staves of one system begin: the middle of the line
+// that opens the system, the rightmost near-vertical stroke from the upper
+// staff's top line to the lower staff's bottom line within 2.5 spaces left
+// and 2 spaces right of their mean left end. The finder's own staves begin
+// on that line; staves given as hints may begin elsewhere (a hint's left end
+// can lie inside the brace before it). The mean left end when there is no
+// such stroke.
+int32_t SystemOpeningColumn(const StaffRecord& u, const StaffRecord& l, int32_t s) {
+  const int32_t mean = (u.leftX + l.leftX) / 2;
+  const int32_t yb = LinePixel(l, l.lineCount - 1, mean);
+  const int32_t shift = RoundQ10(SaturateToInt32(static_cast<int64_t>(yb - LinePixel(u, 0, mean)) * GetPageSkew()));
+  const int32_t width = GetPageImageWidth();
+  const int32_t from = std::max(1, mean - RoundToInt(2.5 * s));
+  const int32_t to = std::min(width - 1, mean + 2 * s);
+  for (int32_t x = to; x >= from; --x) {
+    const auto stroke = [&](int32_t c) { return StrokeBetween(c + shift, LinePixel(u, 0, c + shift), c, yb, s); };
+    if (!stroke(x)) continue;
+    int32_t first = x;
+    while (first - 1 >= from && stroke(first - 1)) --first;
+    return (first + x) / 2;
+  }
+  return mean;
+}
+
 }  // namespace
 
 void FindSystemJoins() {
@@ -494,7 +518,7 @@ void FindSystemJoins() {
     const StaffRecord& l = StaffRow(i + 1);
     u.joinedBelow = 0;
     if (u.system != l.system) continue;
-    const int32_t xm = (u.leftX + l.leftX) / 2;
+    const int32_t xm = SystemOpeningColumn(u, l, s);
     const int32_t x0 = xm - RoundToInt(1.5 * s), x1 = xm - RoundToInt(0.5 * s);
     int32_t top = LinePixel(u, 0, u.leftX);
     int32_t bottom = LinePixel(l, l.lineCount - 1, l.leftX);

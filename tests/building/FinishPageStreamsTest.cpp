@@ -240,7 +240,7 @@ TEST(TupletCompletionTest, RepeatedChordMarksAndBracketBytes) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Bytes bytes = c.in;
-    MarkRepeatedChordTuplets(bytes.data(), 0, static_cast<uint32_t>(bytes.size()), 1, kCurrentScoreFormatVersion);
+    MarkRepeatedChordTuplets(bytes.data(), 0, static_cast<uint32_t>(bytes.size()), false, kCurrentScoreFormatVersion);
     EXPECT_EQ(bytes, c.out);
   }
 }

@@ -113,14 +113,14 @@ TEST_F(PartSlotsTest, TheFirstPageOfAScoreOpensOnlyTheSlotsItNeeds) {
   Assign(melody);
   EXPECT_EQ(context.partCount, 2);
   EXPECT_EQ(Numbers(melody), (std::vector<int>{1, 1}));
-  EXPECT_EQ(PartTablatureFlags[1].kind, 5u);
+  EXPECT_EQ(context.parts[1].tablature.kind, 5u);
   context.snapshot.pageCount = 1;
   auto tablature = Rows({{0, 6, 1, 60}});
   Assign(tablature);
   EXPECT_EQ(context.partCount, 2);  // the slot the score has
 
-  // The stage gives the score the first page's count, and only raises it
-  // on a later page.
+  // The stage leaves the score alone; the merge gives the score the first
+  // page's count, and only raises it on a later page.
   const int32_t parts = PartCount;
   for (int scorePages : {0, 1}) {
     SCOPED_TRACE(scorePages);
@@ -133,24 +133,75 @@ TEST_F(PartSlotsTest, TheFirstPageOfAScoreOpensOnlyTheSlotsItNeeds) {
     stage.rows = rows.data();
     stage.staveCount = 1;
     EXPECT_EQ(AssignStavesToPartsStage(stage), 1);
+    EXPECT_EQ(PartCount, 5);
+    ApplyReadPagePartSlots();
     EXPECT_EQ(PartCount, scorePages ? 5 : 2);
   }
   PartCount = parts;
   ReadingBuildContext() = BuildContext{};
 }
 
+// The reading describes the slots in its own records; the score's part
+// records take them only when the page is merged.
 TEST_F(PartSlotsTest, NewSlotsAreDescribedFromTheModelSystem) {
   auto rows = Rows({{0, 5, 0, 48}, {1, 5, 0, 48}, {1, 5, 0, 30}, {1, 6, 1, 60}});
   Assign(rows);
   ASSERT_EQ(context.partCount, 4);
-  EXPECT_EQ(std::u16string(PartNameTable[0]), u"Base");
-  EXPECT_EQ(PartFlag[0], 1);
-  EXPECT_EQ(PartFlag[1], 0);
-  EXPECT_EQ(PartTablatureFlags[1].kind, 5u);
-  EXPECT_EQ(PartSmallStave[2], 1);
-  EXPECT_EQ(PartTablatureFlags[3].flag, 1);
-  EXPECT_EQ(PartTablatureFlags[3].kind, 6u);
   EXPECT_EQ(Numbers(rows), (std::vector<int>{1, 1, 2, 3}));
+  EXPECT_EQ(PartNameTable[0][0], 0);
+  EXPECT_EQ(PartTablatureFlags[3].flag, 0);
+  ApplyPagePartSlots(context);
+  for (const bool score : {false, true}) {
+    SCOPED_TRACE(score ? "the score's records" : "the reading's records");
+    const auto name = [&](int slot) { return std::u16string(score ? PartNameTable[slot] : context.parts[slot].name); };
+    const auto flag = [&](int slot) { return score ? PartFlag[slot] : context.parts[slot].flag; };
+    const auto small = [&](int slot) { return score ? PartSmallStave[slot] : context.parts[slot].smallStave; };
+    const auto tab = [&](int slot) { return score ? PartTablatureFlags[slot] : context.parts[slot].tablature; };
+    EXPECT_EQ(name(0), u"Base");
+    EXPECT_EQ(flag(0), 1);
+    EXPECT_EQ(flag(1), 0);
+    EXPECT_EQ(tab(1).kind, 5u);
+    EXPECT_EQ(small(2), 1);
+    EXPECT_EQ(tab(3).flag, 1);
+    EXPECT_EQ(tab(3).kind, 6u);
+  }
+  EXPECT_EQ(PartCount, 4);
+}
+
+// What the merge writes: the first page of a score its whole count and every
+// slot it described; a later page only the slots the score does not have by
+// then (a part the user added meanwhile keeps its record).
+TEST_F(PartSlotsTest, TheMergeWritesOnlyTheSlotsThePageOpened) {
+  struct Case {
+    const char* name;
+    int scorePages, partsAtStart, partsAtMerge, pageParts;
+    int written;  // the first slot the merge describes
+    int parts;    // the score's part count after the merge
+  };
+  const Case cases[] = {
+      {"first page of a score", 0, 5, 5, 3, 0, 3},
+      {"a later page opens two slots", 1, 2, 2, 4, 2, 4},
+      {"a later page opens none", 1, 4, 4, 3, 4, 4},
+      {"a part added while the page was read", 1, 2, 3, 4, 3, 4},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ResetPartRecords();
+    for (int slot = 0; slot < kPartSlots; ++slot) PartSmallStave[slot] = 7;  // no description writes 7
+    PartCount = c.partsAtStart;
+    context = BuildContext{};
+    context.snapshot.pageCount = c.scorePages;
+    context.partCount = c.partsAtStart;
+    std::vector<StaveRow> rows;
+    for (int s = 1; s < c.pageParts; ++s) rows.push_back(Rows({{0, 5, 0, 48}})[0]);
+    Assign(rows);
+    PartCount = c.partsAtMerge;
+    ApplyPagePartSlots(context);
+    EXPECT_EQ(PartCount, c.parts);
+    for (int slot = 0; slot < kPartSlots; ++slot)
+      EXPECT_EQ(PartSmallStave[slot], slot >= c.written && slot < c.parts ? 0 : 7) << slot;
+  }
+  PartCount = 0;
 }
 
 TEST_F(PartSlotsTest, StavesPastTheTwelfthOfASystemAreLeftUnread) {
@@ -166,7 +217,7 @@ TEST_F(PartSlotsTest, StavesPastTheTwelfthOfASystemAreLeftUnread) {
   }
 }
 
-TEST_F(PartSlotsTest, TheStageMarksAPageWithAnOverlongSystemAndPublishesThePartCount) {
+TEST_F(PartSlotsTest, TheStageMarksAPageWithAnOverlongSystemAndKeepsThePartCountForTheMerge) {
   for (int staves : {4, 13}) {
     SCOPED_TRACE(staves);
     ResetPartRecords();
@@ -183,6 +234,9 @@ TEST_F(PartSlotsTest, TheStageMarksAPageWithAnOverlongSystemAndPublishesThePartC
     stage.rows = rows.data();
     stage.staveCount = staves;
     EXPECT_EQ(AssignStavesToPartsStage(stage), 1);
+    EXPECT_EQ(PartCount, 0);
+    EXPECT_EQ(ReadingBuildContext().partCount, std::min(staves, 12) + 1);
+    ApplyReadPagePartSlots();
     EXPECT_EQ(PartCount, std::min(staves, 12) + 1);
     const bool cut = staves > 12;
     EXPECT_EQ((pageTable.rows[0].flags & kPageHasProblem) != 0, cut);

@@ -208,6 +208,29 @@ TEST(RhythmPage, TheReadingContextMeasuresWithTheScoreAsItWasWhenTheReadingBegan
   PartCount = 0;
 }
 
+// The reading thread takes a part's tablature flag from the reading's own
+// part records, never from the score's (which the interface thread owns and
+// which a page's new slots reach only when it is merged): on a tablature
+// part the two stem sides stay in one voice.
+TEST(RhythmPage, TheBarVoiceStepReadsTheTablatureFlagOfTheReadingsPartRecords) {
+  for (const bool tablature : {false, true}) {
+    SCOPED_TRACE(tablature ? "a tablature part" : "a stave part");
+    ResetPartRecords();
+    PartTablatureFlags[1] = PartTablature{static_cast<int16_t>(tablature ? 0 : 1), 6};  // the score says otherwise
+    BuildContext context;
+    context.version = 5;
+    context.partCount = 2;
+    context.parts[1].tablature = PartTablature{static_cast<int16_t>(tablature ? 1 : 0), 6};
+    StreamBytesList down = Chord({kDurationHalf, 0, 0, true});
+    SetChordStemDown(down.data(), true);
+    Page group({JoinItems({Line(), Minim(), down})});
+    context.streams = &group.set;
+    EXPECT_EQ(AssignBarVoicesStep(context, 1, 0, -1, 2, 5), 1);
+    EXPECT_EQ(ChordVoice(group.Part(1).data() + 1 + 6), tablature ? 0 : 1);
+  }
+  ResetPartRecords();
+}
+
 TEST(RhythmPage, CandidateMetresIncludeElevenEightButNotTwelveEight) {
   bool eleven = false, twelve = false;
   for (const MetreCandidate& m : kMetreCandidateTable) {

@@ -99,7 +99,8 @@ TEST_F(StaveGroupReadingTest, ARecognisedSystemBecomesThePartStreamOfTheScore) {
   ReadingThreadBody();
   ASSERT_EQ(host.posted, (std::vector<unsigned>{kReadPageDoneMessage}));
   EXPECT_EQ(Reading().pageHasItems.load(), 1u);
-  EXPECT_EQ(PartCount, 2);
+  EXPECT_EQ(PartCount, 0);  // the score takes the page's parts when it is merged
+  EXPECT_EQ(ReadingBuildContext().partCount, 2);
   const Bytes part(StreamBytes(WorkStreams, 1), StreamBytes(WorkStreams, 1) + WorkStreams.used[1]);
   const Bytes expected = {0x87, 4, 0, 8, 0, 25, 0,        // the system starts at x 20, y 60
                           0x09, 0x00,                     // treble clef
@@ -122,6 +123,9 @@ TEST_F(StaveGroupReadingTest, ARecognisedSystemBecomesThePartStreamOfTheScore) {
   SetDataFolder(savedData.c_str());
   EXPECT_EQ(host.posted, (std::vector<unsigned>{kReadingEndedMessage}));
   ASSERT_EQ(ScorePages.count, 1);
+  EXPECT_EQ(PartCount, 2);
+  EXPECT_EQ(std::u16string(PartNameTable[0]), u"Base");
+  EXPECT_EQ(PartTablatureFlags[1].kind, 5u);
   const Bytes score(StreamBytes(ScoreStreams, 1), StreamBytes(ScoreStreams, 1) + ScoreStreams.used[1]);
   Bytes merged = expected;
   merged.push_back(kPageMark);
@@ -135,30 +139,48 @@ TEST_F(StaveGroupReadingTest, ARecognisedSystemBecomesThePartStreamOfTheScore) {
 
 namespace {
 
-// A page whose part slots raised the score's part count while it was read,
-// and which is then not merged (the user stopped the reading), leaves the
-// score with the parts it had.
-TEST_F(StaveGroupReadingTest, APageThatIsNotMergedLeavesThePartCountAsItWas) {
-  ScorePages.count = 1;
-  PartCount = 1;
-  PrepareReadingBuildContext();
-  ReadingThreadBody();
-  ASSERT_EQ(host.posted, (std::vector<unsigned>{kReadPageDoneMessage}));
-  EXPECT_EQ(PartCount, 2);  // raised while the page was read
-  Flags().abort = 1;
+// A page whose part slots opened a slot while it was read, and which is then
+// not merged (the user stopped the reading), leaves the score's part count
+// and part records as they were; merged, it gives them to the score.
+TEST_F(StaveGroupReadingTest, APageThatIsNotMergedLeavesThePartRecordsAsTheyWere) {
+  for (const bool stopped : {true, false}) {
+    SCOPED_TRACE(stopped ? "stopped" : "merged");
+    TearDown();
+    SetUp();
+    host.posted.clear();
+    ScorePages.count = 1;
+    PageStarts[0][0] = 0;
+    PartCount = 1;
+    const char16_t flute[] = u"Flute";
+    std::copy(std::begin(flute), std::end(flute), PartNameTable[1]);
+    PartTablatureFlags[1] = PartTablature{1, 6};
+    PartSmallStave[1] = 1;
+    PrepareReadingBuildContext();
+    ReadingThreadBody();
+    ASSERT_EQ(host.posted, (std::vector<unsigned>{kReadPageDoneMessage}));
+    EXPECT_EQ(ReadingBuildContext().partCount, 2);
+    EXPECT_EQ(PartCount, 1);  // the reading changes nothing of the score
+    EXPECT_EQ(std::u16string(PartNameTable[1]), u"Flute");
+    if (stopped) Flags().abort = 1;
 
-  ScratchFolder store;
-  const std::u16string savedData = DataFolder();
-  SetDataFolder(store.Path().c_str());
-  char16_t pages[600];
-  ASSERT_TRUE(MakeMusicPagesPath(pages, 600, u""));
-  ASSERT_TRUE(platform::MakeDirectory(pages));
-  AddReadPageToScore();
-  pageTable.rows[0].flags = 0;  // nothing more to read
-  OnReadingFinished();
-  SetDataFolder(savedData.c_str());
-  EXPECT_EQ(PartCount, 1);
-  EXPECT_EQ(ScorePages.count, 1);
+    ScratchFolder store;
+    const std::u16string savedData = DataFolder();
+    SetDataFolder(store.Path().c_str());
+    char16_t pages[600];
+    ASSERT_TRUE(MakeMusicPagesPath(pages, 600, u""));
+    ASSERT_TRUE(platform::MakeDirectory(pages));
+    AddReadPageToScore();
+    pageTable.rows[0].flags = 0;  // nothing more to read
+    OnReadingFinished();
+    SetDataFolder(savedData.c_str());
+    EXPECT_EQ(ScorePages.count, stopped ? 1 : 2);
+    EXPECT_EQ(PartCount, stopped ? 1 : 2);
+    EXPECT_EQ(std::u16string(PartNameTable[1]), stopped ? u"Flute" : u"");
+    EXPECT_EQ(PartTablatureFlags[1].flag, stopped ? 1 : 0);
+    EXPECT_EQ(PartTablatureFlags[1].kind, stopped ? 6u : 5u);
+    EXPECT_EQ(PartSmallStave[1], stopped ? 1 : 0);
+    Flags().abort = 0;
+  }
 }
 
 }  // namespace

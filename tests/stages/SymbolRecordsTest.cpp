@@ -186,6 +186,31 @@ TEST_F(SymbolImportTest, BarLinesOfEveryKindAndTheirEngineLookUp) {
   EXPECT_EQ(HasEngineBarlineAt(rows_, 0, 190, 210), 0);  // the other stave has none
 }
 
+// Once the staves have their parts a row's number is its part slot (from 1,
+// and a system may skip slots); the bar-line look-up still goes by the row's
+// place in its system, as the import does.
+TEST_F(SymbolImportTest, TheBarLineLookUpGoesByTheStavesPlaceNotItsPartSlot) {
+  NewSymbolSlot(1);
+  AddSlotBarline(1, 0, 200, 205);
+  NewSymbolSlot(0);
+  AddSlotBarline(0, 0, 400, 405);
+  const struct {
+    int16_t first, second;  // the two rows' part slots
+  } slots[] = {{1, 2}, {2, 3}, {1, 3}, {0, 1}};
+  for (const auto& s : slots) {
+    SCOPED_TRACE(testing::Message() << s.first << " " << s.second);
+    rows_[0].number = s.first;
+    rows_[1].number = s.second;
+    EXPECT_EQ(HasEngineBarlineAt(rows_, 1, 190, 210), 1);
+    EXPECT_EQ(HasEngineBarlineAt(rows_, 1, 390, 410), 0);
+    EXPECT_EQ(HasEngineBarlineAt(rows_, 0, 390, 410), 1);
+    EXPECT_EQ(HasEngineBarlineAt(rows_, 0, 190, 210), 0);
+  }
+  // A row that opens a system of its own is the first stave of that system.
+  rows_[1].group = 1;
+  EXPECT_EQ(HasEngineBarlineAt(rows_, 1, 190, 210), 0);
+}
+
 // The key-signature search looks after a plain bar line only where the
 // description kept a key change: a key of a slot after the stave's first.
 TEST_F(SymbolImportTest, KeyChangesAreLookedUpAfterTheFirstSlot) {
