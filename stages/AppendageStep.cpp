@@ -19,6 +19,7 @@
 #include "shapes/ZoneRecordHeader.h"
 #include "stages/AccidentalInk.h"
 #include "stages/BigSymbolStep.h"
+#include "stages/ChordDots.h"
 #include "stages/NoteRecords.h"
 #include "stages/StageDebugDrawing.h"
 #include "stages/NoteheadVerification.h"
@@ -583,6 +584,9 @@ void FindDots(const Group& g, int row, NoteRecord* notes, uint32_t noteCount, ui
         Box dot{};
         if (!FindDot(g.copy, x, x - g.SU + s, top, bottom, 3 * s / 4, g.SU, thickness + 3 * s / 4, &dot)) continue;
         if (Claimed(page, row, dot, notes, noteCount, self, symbols, symbolCount, true, true)) continue;
+        // A head standing between is the one the dot belongs to (a falling
+        // line puts a line note's dot in the space of the note before it).
+        if (HasNoteBetween(notes, noteCount, note.stave, x0 + 1, dot.left - 1)) continue;
         if (page.engineObjectIn && page.engineObjectIn(row, dot.left, dot.top, dot.right, dot.bottom)) continue;
         if (found == 0) {
           item.kind = kOneDot;

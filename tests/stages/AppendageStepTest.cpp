@@ -193,6 +193,26 @@ TEST(AppendageStep, SingleAndDoubleDots) {
   EXPECT_EQ(notes[0].dots, 0);
 }
 
+// A dot belongs to the head just before it: a note a step higher in a
+// falling line (the dot of a note on a line stands in that note's space)
+// does not reach over the next head for it, whichever is read first.
+TEST(AppendageStep, ADotBehindTheNextHeadIsThatHeadsDot) {
+  for (bool laterFirst : {false, true}) {
+    AppendageScene scene;
+    std::vector<NoteRecord> notes = {scene.Head(17, 300), scene.Head(16, 340)};
+    scene.Stamp(SymbolGlyph("dot", kSpace), notes[1].right + 8, scene.NoteY(17));
+    if (laterFirst) std::swap(notes[0], notes[1]);
+    std::vector<SymbolRecord> symbols;
+    ASSERT_EQ(scene.Read(notes, symbols), 1);
+    ASSERT_EQ(notes.size(), 2u);
+    const NoteRecord& first = laterFirst ? notes[1] : notes[0];
+    const NoteRecord& second = laterFirst ? notes[0] : notes[1];
+    EXPECT_EQ(first.dots, 0) << "later head read first: " << laterFirst;
+    EXPECT_EQ(first.appenditureCount, 0) << "later head read first: " << laterFirst;
+    EXPECT_EQ(second.dots, 1) << "later head read first: " << laterFirst;
+  }
+}
+
 TEST(AppendageStep, NotesNearThePagesTopAndBottomStayInside) {
   // Staves close to both page edges; heads far above and below them.
   for (int top : {12, 250}) {
