@@ -199,7 +199,7 @@ TEST(AppendageStep, SingleAndDoubleDots) {
 TEST(AppendageStep, ADotBehindTheNextHeadIsThatHeadsDot) {
   for (bool laterFirst : {false, true}) {
     AppendageScene scene;
-    std::vector<NoteRecord> notes = {scene.Head(17, 300), scene.Head(16, 340)};
+    std::vector<NoteRecord> notes = {scene.Head(17, 300), scene.Head(16, 330)};
     scene.Stamp(SymbolGlyph("dot", kSpace), notes[1].right + 8, scene.NoteY(17));
     if (laterFirst) std::swap(notes[0], notes[1]);
     std::vector<SymbolRecord> symbols;
