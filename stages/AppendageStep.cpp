@@ -20,7 +20,9 @@
 #include "stages/AccidentalInk.h"
 #include "stages/BigSymbolStep.h"
 #include "stages/ChordDots.h"
+#include "stages/KeySignatures.h"
 #include "stages/NoteRecords.h"
+#include "stages/NoteValueStep.h"
 #include "stages/StageDebugDrawing.h"
 #include "stages/NoteheadVerification.h"
 #include "stages/SymbolRecords.h"
@@ -698,6 +700,17 @@ int ReadAppenditures(const AppendagePage& page, NoteRecord* notes, uint32_t& not
   for (size_t k = 0; k + kSampleGroupRecords <= records; k += kSampleGroupRecords) {
     const int t = ZoneHeaderType(db.Record(ZoneGrid::k8x8, k));
     if (t >= kAccidentalNatural && t <= kAccidentalFlat) groups.push_back(db.Record(ZoneGrid::k8x8, k));
+  }
+
+  // The naturals cancelling the old key before a key change hold hollow
+  // heads with stems to the head search; they claim no accidental here.
+  for (uint32_t i = 0; i < noteCount;) {
+    const NoteRecord& n = notes[i];
+    if (Live(n) && n.origin < kConfirmedOrigin &&
+        InKeyChangeLeadIn(symbols, symbolCount, n.stave, n.left, n.right, g.spacing))
+      DeleteNoteRecord(notes, noteCount, i);
+    else
+      ++i;
   }
 
   MatchMemo matches;

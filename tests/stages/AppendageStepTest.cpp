@@ -213,6 +213,50 @@ TEST(AppendageStep, ADotBehindTheNextHeadIsThatHeadsDot) {
   }
 }
 
+// Between a bar line and the key change right after it stand the naturals
+// cancelling the old key: a head the search found there is one of them, and
+// goes before it can claim the natural in front as its accidental.
+TEST(AppendageStep, SearchedHeadsBetweenABarLineAndAKeyChangeGo) {
+  const struct {
+    const char* what;
+    int headX;
+    int16_t origin;
+    int keyLeft;  // 0: no key signature
+    bool stays;
+  } cases[] = {
+      {"a searched head before the key", 240, 6, 300, false},
+      {"the engine's head there", 240, 100, 300, true},
+      {"no key after the bar line", 240, 6, 0, true},
+      {"a key too far after the bar line", 240, 6, 200 + 9 * kSpace, true},
+      {"a head before the bar line", 140, 6, 300, true},
+  };
+  for (const auto& c : cases) {
+    AppendageScene scene;
+    std::vector<NoteRecord> notes = {scene.Head(18, c.headX)};
+    notes[0].origin = c.origin;
+    scene.Stamp(SymbolGlyph("natural", kSpace), c.headX - 30, scene.NoteY(18));
+    SymbolRecord bar{};
+    bar.type = kSymbolBarline;
+    bar.left = 198;
+    bar.right = 200;
+    bar.stepTop = 4;
+    bar.stepBottom = 12;
+    std::vector<SymbolRecord> symbols = {bar};
+    if (c.keyLeft) {
+      SymbolRecord key{};
+      key.type = kSymbolFlatKey;
+      key.count = 3;
+      key.left = static_cast<int16_t>(c.keyLeft);
+      key.right = static_cast<int16_t>(c.keyLeft + 40);
+      key.stepTop = 0;
+      key.stepBottom = 15;
+      symbols.push_back(key);
+    }
+    ASSERT_EQ(scene.Read(notes, symbols), 1) << c.what;
+    EXPECT_EQ(notes.size(), c.stays ? 1u : 0u) << c.what;
+  }
+}
+
 TEST(AppendageStep, NotesNearThePagesTopAndBottomStayInside) {
   // Staves close to both page edges; heads far above and below them.
   for (int top : {12, 250}) {
