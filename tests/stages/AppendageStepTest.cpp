@@ -193,6 +193,20 @@ TEST(AppendageStep, SingleAndDoubleDots) {
   EXPECT_EQ(notes[0].dots, 0);
 }
 
+// The line removal cuts the tip off a flag hanging beside its head: a speck
+// a fifth of a space across is no dot; a dot half a space across is.
+TEST(AppendageStep, AFlagsCutOffTipIsNoDot) {
+  for (int side : {4, 9}) {
+    AppendageScene scene;
+    std::vector<NoteRecord> notes = {scene.Head(17, 300)};
+    const int x = notes[0].right + 6, y = scene.NoteY(17) - side / 2;
+    scene.FillRect(x, y, x + side - 1, y + side - 1);
+    std::vector<SymbolRecord> symbols;
+    ASSERT_EQ(scene.Read(notes, symbols), 1);
+    EXPECT_EQ(notes[0].dots, side == 4 ? 0 : 1) << side << " pixels across";
+  }
+}
+
 // A dot belongs to the head just before it: a note a step higher in a
 // falling line (the dot of a note on a line stands in that note's space)
 // does not reach over the next head for it, whichever is read first.
