@@ -190,8 +190,13 @@ int MatchNoteheadShape(const HeadImage& image, int32_t x, int32_t top, int32_t b
   const int32_t W = std::max<int32_t>(CurrentHeadSearch().headWidth, 2);
   u = std::max(u, 2);
   // 1. Nothing the engine already recognised; not too near the image's edges.
+  // Of the engine's notes only the heads themselves count: a chord's event
+  // box (its stem and all its heads) and the margins around its heads cover
+  // the other heads of a chord of which the engine read only some.
   if (top < u + 1 || bottom >= image.height - u - 1 || x < 2 * u + 1 || x + W >= image.width - 2 * u - 1) return 0;
-  if (!leftOfX && FindObjectNearBox(rows, count, s, x, top + u / 4, x + u, bottom - u / 4, 0, 0) > 0) return 0;
+  if (!leftOfX &&
+      FindObjectNearBox(rows, count, s, x, top + u / 4, x + u, bottom - u / 4, kSkipEventBoxes | kSkipNoteParts, 0) > 0)
+    return 0;
   const StaveRow& row = rows[s];
   const bool onLine = !shortStave && (p % 2 == 0);
   const bool inSpace = !shortStave && (p % 2 != 0);

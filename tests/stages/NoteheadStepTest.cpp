@@ -216,6 +216,43 @@ TEST_F(NoteheadStep, MinimsOnThickenedLinesKeepTheirHoles) {
   }
 }
 
+// The engine may read one head of a chord: its event's box, stem and all,
+// covers the chord's other heads, and the search examines them there; a
+// window on the engine's own head (or half a head from it) is not examined.
+TEST_F(NoteheadStep, HeadsOfAChordBesideTheEnginesOneAreExamined) {
+  const int row = engine.AddStave(0, kTop, 20, 5);
+  engine.Describe();
+  int32_t lowest = 0;  // the engine's step of record step 12
+  for (int32_t e = -12; e <= 12; ++e)
+    if (std::abs(engine.StepY(row, e) - NoteheadPage::StepY(12)) < 3) lowest = e;
+  HandGroup g;
+  g.notes = {HandNote{3, lowest, 300}};
+  g.stemX = 312;
+  g.stemEndY = static_cast<int32_t>(NoteheadPage::StepY(12) - 4 * kSpace);
+  engine.AddSlot(row, {g});
+  NoteheadPage page;
+  page.Solid(12, 300, false);
+  page.Solid(16, 300, false);
+  page.Read();
+  CurrentHeadSearch().headWidth = 16;
+  StaveLookup().readingActive = true;
+  const struct {
+    int step;  // the window's head
+    int examined;
+  } cases[] = {{16, 1}, {12, 0}, {13, 0}};
+  for (const auto& c : cases) {
+    HeadCandidate table[kCandidateEntries] = {};
+    const int32_t top = static_cast<int32_t>(NoteheadPage::StepY(c.step + 1));
+    const int32_t bottom = static_cast<int32_t>(NoteheadPage::StepY(c.step - 1));
+    EXPECT_EQ(MatchNoteheadShape(page.image, 290, top, bottom, 20, 2, 30 - c.step, false, table, &page.row, 1, 0, 0,
+                                 false),
+              c.examined)
+        << "step " << c.step;
+    if (c.examined) EXPECT_GE(table[kSolidHeadClass].score, kAcceptedHeadScore) << "step " << c.step;
+  }
+  StaveLookup().readingActive = false;
+}
+
 }  // namespace
 
 namespace {
