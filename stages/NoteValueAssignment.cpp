@@ -268,7 +268,9 @@ void DropHeadsOnStems(NoteValueWork& work, bool finalForm) {
         if (downOne.step < other.step) continue;
       }
       const StemSpan sm = SpanOf(m, st);
-      const bool reaches = n.left < sm.x + st.space && (n.right >= sm.x || n.right >= m.left);
+      // A head on the stem meets its column; one standing clear to the right
+      // of it (the next note, closely set) is not on it.
+      const bool reaches = n.left < sm.x + st.space / 2 && (n.right >= sm.x || n.right >= m.left);
       const bool columns = std::abs(sn.x - sm.x) < st.half;
       onStem = (reaches || columns) && sn.top <= sm.bottom && sm.top <= sn.bottom;
     }

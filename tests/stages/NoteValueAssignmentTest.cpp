@@ -190,6 +190,28 @@ TEST(NoteValueAssignment, AMinimHeadOnACrotchetStemGoes) {
   (void)apart;
 }
 
+// A searched minim close beside an up-stem: the loop of a flag right at the
+// stem goes; the next note, set clear of the stem by most of a space, stays.
+TEST(NoteValueAssignment, TheNextNoteCloseBesideAStemIsNotOnIt) {
+  const struct {
+    int clear;  // the minim's left edge right of the crotchet's head
+    unsigned notesLeft;
+  } cases[] = {{0, 1u}, {18, 2u}};
+  for (const auto& c : cases) {
+    StemPage page;
+    const int stave = page.Staff(400);
+    const int crotchet = page.Head(stave, 17, 500, kNoteCrotchet, false);
+    page.Stem(crotchet, 1, 90, false);
+    page.note(crotchet).stemRight = 1;
+    page.Head(stave, 16, page.note(crotchet).right + c.clear + 12, kNoteMinim, false);
+    NoteValueWork work = page.Work();
+    StemArrays stems;
+    stems.Attach(work);
+    DropHeadsOnStems(work, false);
+    EXPECT_EQ(page.noteCount(), c.notesLeft) << c.clear << " pixels clear";
+  }
+}
+
 TEST(NoteValueAssignment, FlagZonesServeTheSlurSearch) {
   NoteRecord n{};
   n.left = 100;
