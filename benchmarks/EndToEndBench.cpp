@@ -97,9 +97,10 @@ void PrintRecords(const char* stage, const StageContext& c) {
     const NoteRecord& n = c.lists->notes[i];
     std::fprintf(stderr,
                  "note %u: x %d-%d y %d-%d stave %d step %d kind %u dots %d quality %d voice %d origin %d beamed %u "
-                 "down %u right %u stems %d %d %d %d;",
+                 "down %u right %u stems %d %d %d %d ledger %d;",
                  i, n.left, n.right, n.top, n.bottom, n.stave, n.step, n.kind, n.dots, n.quality, n.aux, n.origin,
-                 n.beamed, n.stemDown, n.stemRight, n.stemLength[0], n.stemLength[1], n.stemLength[2], n.stemLength[3]);
+                 n.beamed, n.stemDown, n.stemRight, n.stemLength[0], n.stemLength[1], n.stemLength[2], n.stemLength[3],
+                 n.ledgerCount);
     for (int a = 0; a < n.appenditureCount && a < kMaxAppenditures; ++a)
       std::fprintf(stderr, " item %u x %d-%d y %d-%d", n.appenditures[a].kind, n.appenditures[a].left,
                    n.appenditures[a].right, n.appenditures[a].top, n.appenditures[a].bottom);
