@@ -336,6 +336,12 @@ void MarkCrossingStems(NoteValueWork& work) {
       if (mLo > nHi || nLo > mHi) continue;
       const int32_t apart = std::abs(static_cast<int32_t>(n.left) - m.left);
       if (apart < space / 2 && (n.stemDown == m.stemDown || n.stemRight == m.stemRight)) continue;  // a chord
+      // Heads stacked in one column, one's "stem" ending at the other's head:
+      // the edge of the column the stacked heads make, not a stem through it.
+      auto endsAt = [](const NoteRecord& a, int32_t aLo, int32_t aHi, const NoteRecord& b) {
+        return a.stemDown ? b.step < a.step && aLo >= b.step - 1 : b.step > a.step && aHi <= b.step + 1;
+      };
+      if (apart < space / 2 && (endsAt(n, nLo, nHi, m) || endsAt(m, mLo, mHi, n))) continue;
       const NoteRecord& l = n.left <= m.left ? n : m;
       const NoteRecord& r = n.left <= m.left ? m : n;
       if (apart >= space && l.stemRight == 1 && r.stemRight == 0) continue;  // stems facing each other

@@ -227,6 +227,31 @@ TEST(NoteValueAssignment, FlagZonesServeTheSlurSearch) {
   EXPECT_EQ(FlagZoneInBox(&n, 1, 110, 50, 130, 60, 2, false), 0);  // only semiquavers asked
 }
 
+// Heads stacked a third apart in one column, the lower with an up-stem, the
+// upper one searched with a down-stem: an up-stem ending at the upper head
+// is the edge of the stacked heads and crosses nothing; one running on
+// through it crosses it.
+TEST(NoteValueAssignment, AStemEndingAtTheHeadAboveItCrossesNothing) {
+  const struct {
+    int pixels;  // the lower head's up-stem from its centre
+    int16_t quality;
+  } cases[] = {{30, 0}, {90, kCrossedStemQuality}};
+  for (const auto& c : cases) {
+    StemPage page;
+    const int stave = page.Staff(400);
+    const int lower = page.Head(stave, 15, 500, kNoteMinim, false);
+    page.Stem(lower, 1, c.pixels, false);
+    page.note(lower).stemRight = 1;
+    page.note(lower).origin = kConfirmedOrigin;
+    const int upper = page.Head(stave, 17, 500, kNoteMinim, false);
+    page.Stem(upper, 2, 90, false);
+    page.note(upper).stemDown = 1;
+    NoteValueWork work = page.Work();
+    MarkCrossingStems(work);
+    EXPECT_EQ(page.note(upper).quality, c.quality) << c.pixels << " pixels";
+  }
+}
+
 TEST(NoteValueAssignment, StemsCrossingAnotherNoteAreMarked) {
   StemPage page;
   const int stave = page.Staff(400);
