@@ -7,10 +7,13 @@
 // export with the score that made the page. Not a test: run it from a
 // Release build through benchmarks/e2e/run.sh (see README).
 //
-//   e2e_bench PAGE_FOLDER READ_FOLDER [PROGRAM_FOLDER]
+//   e2e_bench PAGE_FOLDER READ_FOLDER [PROGRAM_FOLDER] [--records]
 //
 // PROGRAM_FOLDER holds Resources/ (the classifier databases and the engine's
-// data below Resources/Quorm); the build's bin/ by default. The times per
+// data below Resources/Quorm); the build's bin/ by default. --records prints
+// the page's note and symbol records to stderr before the stages that change
+// them most (big symbols, note values, the group's finish, score building),
+// one line a record, to find where a misread page goes wrong. The times per
 // page: the whole path (open to export), score building (its stages, rhythm
 // correction on, and the merge) and the engine (staff stage and recognition).
 // READ_FOLDER/staves.txt gives per page the engine's staves and systems and
@@ -31,6 +34,7 @@
 #include "building/ScoreBuildingStages.h"
 #include "export/ExportEntries.h"
 #include "pages/PageTable.h"
+#include "reading/RecognitionRecords.h"
 #include "platform/Folders.h"
 #include "platform/Platform.h"
 #include "platform/Settings.h"
@@ -64,6 +68,7 @@ struct StaveTally {
 StaveTally tally;
 StageTimes times;
 StageFunction original[static_cast<int>(ReadingStage::kCount)];
+bool printRecords = false;
 
 bool IsScoreBuilding(ReadingStage id) {
   switch (id) {
@@ -78,8 +83,53 @@ bool IsScoreBuilding(ReadingStage id) {
   }
 }
 
+// ---- The records between the stages (--records) ----
+
+const char* RecordsPrintedBefore(ReadingStage id) {
+  switch (id) {
+    case ReadingStage::kBigSymbols:
+      return "big symbols";
+    case ReadingStage::kNoteValues:
+      return "note values";
+    case ReadingStage::kFinishGroup:
+      return "finish group";
+    case ReadingStage::kInterpretStaveSymbols:
+      return "stave symbols";
+    default:
+      return nullptr;
+  }
+}
+
+void PrintRecords(const char* stage, const StageContext& c) {
+  std::fprintf(stderr, "== before %s (stave %d, group from stave %d)\n", stage, c.stave, c.firstStave);
+  for (uint32_t i = 0; i < c.lists->noteCount; ++i) {
+    const NoteRecord& n = c.lists->notes[i];
+    std::fprintf(stderr,
+                 "note %u: x %d-%d y %d-%d stave %d step %d kind %u dots %d quality %d voice %d origin %d beamed %u "
+                 "down %u right %u stems %d %d %d %d ledger %d;",
+                 i, n.left, n.right, n.top, n.bottom, n.stave, n.step, n.kind, n.dots, n.quality, n.aux, n.origin,
+                 n.beamed, n.stemDown, n.stemRight, n.stemLength[0], n.stemLength[1], n.stemLength[2], n.stemLength[3],
+                 n.ledgerCount);
+    for (int a = 0; a < n.appenditureCount && a < kMaxAppenditures; ++a)
+      std::fprintf(stderr, " item %u x %d-%d y %d-%d", n.appenditures[a].kind, n.appenditures[a].left,
+                   n.appenditures[a].right, n.appenditures[a].top, n.appenditures[a].bottom);
+    std::fprintf(stderr, "\n");
+  }
+  for (uint32_t i = 0; i < c.lists->symbolCount; ++i) {
+    const SymbolRecord& s = c.lists->symbols[i];
+    std::fprintf(stderr, "symbol %u: type %d x %d-%d steps %d-%d stave %d quality %d count %u voice %d score %d;", i,
+                 s.type, s.left, s.right, s.stepTop, s.stepBottom, s.stave, s.quality, s.count, s.aux, s.score);
+    for (int a = 0; a < s.appenditureCount && a < kMaxAppenditures; ++a)
+      std::fprintf(stderr, " item %u x %d-%d y %d-%d", s.appenditures[a].kind, s.appenditures[a].left,
+                   s.appenditures[a].right, s.appenditures[a].top, s.appenditures[a].bottom);
+    std::fprintf(stderr, "\n");
+  }
+}
+
 template <int I>
 int TimedStage(StageContext& context) {
+  if (printRecords && context.lists)
+    if (const char* stage = RecordsPrintedBefore(static_cast<ReadingStage>(I))) PrintRecords(stage, context);
   const auto t0 = Clock::now();
   const int go = original[I](context);
   if (IsScoreBuilding(static_cast<ReadingStage>(I))) times.building += Seconds(Clock::now() - t0);
@@ -207,12 +257,17 @@ std::string ReadPage(const fs::path& tiff, const fs::path& store, const fs::path
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 3) {
-    std::fprintf(stderr, "usage: e2e_bench PAGE_FOLDER READ_FOLDER [PROGRAM_FOLDER]\n");
+  std::vector<const char*> args;
+  for (int i = 1; i < argc; ++i) {
+    if (std::string(argv[i]) == "--records") printRecords = true;
+    else args.push_back(argv[i]);
+  }
+  if (args.size() < 2 || args.size() > 3) {
+    std::fprintf(stderr, "usage: e2e_bench PAGE_FOLDER READ_FOLDER [PROGRAM_FOLDER] [--records]\n");
     return 2;
   }
-  const fs::path pagesFolder = fs::absolute(argv[1]), readFolder = fs::absolute(argv[2]);
-  const std::string program = argc > 3 ? argv[3] : KV_PROGRAM_FOLDER;
+  const fs::path pagesFolder = fs::absolute(args[0]), readFolder = fs::absolute(args[1]);
+  const std::string program = args.size() > 2 ? args[2] : KV_PROGRAM_FOLDER;
   std::ifstream index(pagesFolder / "index.txt");
   if (!index) {
     std::fprintf(stderr, "e2e_bench: no index.txt in %s (make the pages with benchmarks/e2e/engrave_scores.py)\n",

@@ -19,7 +19,10 @@
 #include "shapes/ZoneRecordHeader.h"
 #include "stages/AccidentalInk.h"
 #include "stages/BigSymbolStep.h"
+#include "stages/ChordDots.h"
+#include "stages/KeySignatures.h"
 #include "stages/NoteRecords.h"
+#include "stages/NoteValueStep.h"
 #include "stages/StageDebugDrawing.h"
 #include "stages/NoteheadVerification.h"
 #include "stages/SymbolRecords.h"
@@ -548,6 +551,10 @@ void FindDots(const Group& g, int row, NoteRecord* notes, uint32_t noteCount, ui
   if (s <= 0) return;
   const int32_t half = static_cast<int32_t>(g.spacing / 2);
   const int32_t thickness = std::max<int32_t>(1, page.rows[row].lineThickness);
+  // An engraved dot is close to half a space across; the tip of a flag cut
+  // off by the line removal, a third of that, is none.
+  const int32_t least = std::max<int32_t>(
+      g.SU, static_cast<int32_t>(0.3 * InterlineSpacing(page.rows, page.rowCount, row, *page.geometry)));
   const int lines = page.rows[row].lineCount;
   const int position = lines + 26 - note.step;
   int32_t starts[2] = {note.right, -1};
@@ -582,7 +589,11 @@ void FindDots(const Group& g, int row, NoteRecord* notes, uint32_t noteCount, ui
       for (int32_t x = from; x <= to && found < 2; x += g.SSU) {
         Box dot{};
         if (!FindDot(g.copy, x, x - g.SU + s, top, bottom, 3 * s / 4, g.SU, thickness + 3 * s / 4, &dot)) continue;
+        if (dot.right - dot.left + 1 < least || dot.bottom - dot.top + 1 < least) continue;
         if (Claimed(page, row, dot, notes, noteCount, self, symbols, symbolCount, true, true)) continue;
+        // A head standing between is the one the dot belongs to (a falling
+        // line puts a line note's dot in the space of the note before it).
+        if (HasNoteBetween(notes, noteCount, note.stave, x0 + 1, dot.left - 1)) continue;
         if (page.engineObjectIn && page.engineObjectIn(row, dot.left, dot.top, dot.right, dot.bottom)) continue;
         if (found == 0) {
           item.kind = kOneDot;
@@ -694,6 +705,17 @@ int ReadAppenditures(const AppendagePage& page, NoteRecord* notes, uint32_t& not
   for (size_t k = 0; k + kSampleGroupRecords <= records; k += kSampleGroupRecords) {
     const int t = ZoneHeaderType(db.Record(ZoneGrid::k8x8, k));
     if (t >= kAccidentalNatural && t <= kAccidentalFlat) groups.push_back(db.Record(ZoneGrid::k8x8, k));
+  }
+
+  // The naturals cancelling the old key before a key change hold hollow
+  // heads with stems to the head search; they claim no accidental here.
+  for (uint32_t i = 0; i < noteCount;) {
+    const NoteRecord& n = notes[i];
+    if (Live(n) && n.origin < kConfirmedOrigin &&
+        InKeyChangeLeadIn(symbols, symbolCount, n.stave, n.left, n.right, g.spacing))
+      DeleteNoteRecord(notes, noteCount, i);
+    else
+      ++i;
   }
 
   MatchMemo matches;

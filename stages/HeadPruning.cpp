@@ -48,7 +48,10 @@ void ForPairs(NoteValueWork& work, const std::function<Verdict(const NoteRecord&
   }
 }
 
-// Whether a head outside the stave's window keeps its place.
+// Whether a head outside the stave's window keeps its place. A hollow head
+// whose stem points away from the stave stays only where the ledger search
+// found it, on the ledger lines that lead out to it: elsewhere it is more
+// likely a letter of the text below or above the stave.
 bool FarHeadStays(const NoteValueWork& work, const NoteRecord& n, const NoteStave& st) {
   const int32_t len0 = std::max(n.stemLength[0], n.stemLength[1]);
   const int32_t len2 = std::max(n.stemLength[2], n.stemLength[3]);
@@ -56,13 +59,13 @@ bool FarHeadStays(const NoteValueWork& work, const NoteRecord& n, const NoteStav
   const int32_t th = static_cast<int32_t>(st.half);
   if (n.kind <= kNoteMinim && !n.stemDown && len0 > 0) {
     if (below) return n.top - static_cast<int32_t>(len0 * 2.0 * st.half) - th < RowBottomLineY(work, st.row, n.left);
-    return n.kind <= kNoteCrotchet;
+    return n.kind <= kNoteCrotchet || n.ledgerCount > 0;
   }
   if (n.kind <= kNoteMinim && len2 > 0) {
     const int32_t space = n.space > 0 ? n.space : st.space;
     if (above)
       return n.top + static_cast<int32_t>(len2 * 2.0 * st.half) + space + th > RowTopLineY(work, st.row, n.left);
-    return n.kind <= kNoteCrotchet;
+    return n.kind <= kNoteCrotchet || n.ledgerCount > 0;
   }
   if (n.kind == kNoteSemibreve || n.kind == kNoteBreve) {
     // A confirmed head of the same kind in the same place vouches for it.

@@ -169,3 +169,22 @@ int FindKeySignature(const KeySearchPage& page, int rowIndex, int16_t stave, Sym
   }
   return added;
 }
+
+bool InKeyChangeLeadIn(const SymbolRecord* records, uint32_t count, int16_t stave, int32_t left, int32_t right,
+                       double spacing) {
+  const double room = (kMaxKeyAccidentals + 1) * spacing;
+  for (uint32_t k = 0; k < count; ++k) {
+    const SymbolRecord& key = records[k];
+    if (key.stave != stave || key.quality > 5 || (key.type != kSymbolFlatKey && key.type != kSymbolSharpKey)) continue;
+    if (right >= key.left) continue;
+    // The nearest live bar line before the key.
+    int32_t barRight = -1;
+    for (uint32_t b = 0; b < count; ++b) {
+      const SymbolRecord& bar = records[b];
+      if (bar.stave == stave && bar.quality <= 5 && IsBarlineSymbol(bar.type) && bar.right < key.left)
+        barRight = std::max<int32_t>(barRight, bar.right);
+    }
+    if (barRight >= 0 && left > barRight && key.left - barRight <= room) return true;
+  }
+  return false;
+}

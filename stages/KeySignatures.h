@@ -30,3 +30,10 @@ struct KeySearchPage {
 // the number of key signatures added.
 int FindKeySignature(const KeySearchPage& page, int rowIndex, int16_t stave, SymbolRecord* records, uint32_t& count,
                      uint32_t from, const ShapeDatabase& db);
+
+// Whether the columns left..right of stave `stave` lie between a live bar line
+// and a key signature that follows it closely (within room for the most
+// accidentals a key has, and a space more): where a key change's cancelling
+// naturals stand, so that nothing there is a note.
+bool InKeyChangeLeadIn(const SymbolRecord* records, uint32_t count, int16_t stave, int32_t left, int32_t right,
+                       double spacing);

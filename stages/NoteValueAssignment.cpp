@@ -268,7 +268,9 @@ void DropHeadsOnStems(NoteValueWork& work, bool finalForm) {
         if (downOne.step < other.step) continue;
       }
       const StemSpan sm = SpanOf(m, st);
-      const bool reaches = n.left < sm.x + st.space && (n.right >= sm.x || n.right >= m.left);
+      // A head on the stem meets its column; one standing clear to the right
+      // of it (the next note, closely set) is not on it.
+      const bool reaches = n.left < sm.x + st.space / 2 && (n.right >= sm.x || n.right >= m.left);
       const bool columns = std::abs(sn.x - sm.x) < st.half;
       onStem = (reaches || columns) && sn.top <= sm.bottom && sm.top <= sn.bottom;
     }
@@ -334,6 +336,12 @@ void MarkCrossingStems(NoteValueWork& work) {
       if (mLo > nHi || nLo > mHi) continue;
       const int32_t apart = std::abs(static_cast<int32_t>(n.left) - m.left);
       if (apart < space / 2 && (n.stemDown == m.stemDown || n.stemRight == m.stemRight)) continue;  // a chord
+      // Heads stacked in one column, one's "stem" ending at the other's head:
+      // the edge of the column the stacked heads make, not a stem through it.
+      auto endsAt = [](const NoteRecord& a, int32_t aLo, int32_t aHi, const NoteRecord& b) {
+        return a.stemDown ? b.step < a.step && aLo >= b.step - 1 : b.step > a.step && aHi <= b.step + 1;
+      };
+      if (apart < space / 2 && (endsAt(n, nLo, nHi, m) || endsAt(m, mLo, mHi, n))) continue;
       const NoteRecord& l = n.left <= m.left ? n : m;
       const NoteRecord& r = n.left <= m.left ? m : n;
       if (apart >= space && l.stemRight == 1 && r.stemRight == 0) continue;  // stems facing each other

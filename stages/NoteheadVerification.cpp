@@ -56,10 +56,42 @@ int SolidScore(const HeadImage& img, int32_t x, int32_t top, int32_t w, int32_t 
   return n ? dark * 100 / n : 0;
 }
 
+// A ring's hole beside a line through it: of the middle half of the
+// window's rows, some dark all across (the line's) and at least two others,
+// at least half of which cross paper (two pixels or more, in the middle half
+// of the columns) between ink on both sides. A solid head's rows are dark
+// all across or hold no paper between ink; a ring off the lines has no row
+// dark all across.
+bool HoleBesideLine(const HeadImage& img, int32_t x, int32_t top, int32_t w, int32_t h) {
+  int lineRows = 0, rows = 0, holes = 0;
+  for (int32_t y = top + h / 4; y < top + h - h / 4; ++y) {
+    if (RowDarkness(img, y, x, x + w, 1) > 90) {
+      ++lineRows;
+      continue;
+    }
+    ++rows;
+    bool inkBefore = false, paper = false;
+    int32_t run = 0;
+    for (int32_t c = x; c < x + w && !paper; ++c) {
+      if (img.Ink(c, y)) {
+        if (inkBefore && run >= 2) paper = true;
+        inkBefore = true;
+        run = 0;
+      } else if (inkBefore && c >= x + w / 4 && c < x + w - w / 4) {
+        ++run;
+      }
+    }
+    holes += paper ? 1 : 0;
+  }
+  return lineRows > 0 && rows >= 2 && holes * 2 >= rows;
+}
+
 // The hollow (minim) head: a ring, darker at its rim than in its middle.
 int HollowScore(const HeadImage& img, int32_t x, int32_t top, int32_t w, int32_t h, int32_t u, bool inSpace,
                 int32_t small) {
-  if (w > 1.5 * u + 0.5) return -1;  // wider: a semibreve
+  // A minim head is about 1.4 spaces wide, a scan may thicken it by a pixel
+  // each side; a semibreve is 2 spaces wide or more.
+  if (w > 1.7 * u + 0.5) return -1;
   const int32_t mx = x + w / 2, my = top + h / 2;
   const int q0 = BoxDarkness(img, x, top, mx, my), q1 = BoxDarkness(img, mx, top, x + w, my);
   const int q2 = BoxDarkness(img, x, my, mx, top + h), q3 = BoxDarkness(img, mx, my, x + w, top + h);
@@ -100,14 +132,16 @@ int HollowScore(const HeadImage& img, int32_t x, int32_t top, int32_t w, int32_t
   };
   const int need = inSpace ? 60 : 45;
   if (sideShare(x, x + rim) < need || sideShare(x + w - rim, x + w) < need) return -1;
-  // A ring is no darker down its middle than down its sides.
+  // A ring is no darker down its middle than down its sides, and it has a
+  // hole. A line thickened by the scan fills the middle of a ring it runs
+  // through: there the rows beside the line that cross the hole do.
   const int32_t third = std::max(1, w / 3);
   const int leftBand = BoxDarkness(img, x, top, x + third, top + h);
   const int middle = BoxDarkness(img, x + third, top, x + w - third, top + h);
   const int rightBand = BoxDarkness(img, x + w - third, top, x + w, top + h);
-  if (middle * 4 > leftBand * 5 || middle * 4 > rightBand * 5) return -1;
-  // And it has a hole.
-  if (BoxDarkness(img, x + third, top + h / 3, x + w - third, top + h - h / 3) >= 60) return -1;
+  const bool ring = middle * 4 <= leftBand * 5 && middle * 4 <= rightBand * 5 &&
+                    BoxDarkness(img, x + third, top + h / 3, x + w - third, top + h - h / 3) < 60;
+  if (!ring && !HoleBesideLine(img, x, top, w, h)) return -1;
   return score < 93 ? -1 : score;
 }
 
@@ -156,8 +190,13 @@ int MatchNoteheadShape(const HeadImage& image, int32_t x, int32_t top, int32_t b
   const int32_t W = std::max<int32_t>(CurrentHeadSearch().headWidth, 2);
   u = std::max(u, 2);
   // 1. Nothing the engine already recognised; not too near the image's edges.
+  // Of the engine's notes only the heads themselves count: a chord's event
+  // box (its stem and all its heads) and the margins around its heads cover
+  // the other heads of a chord of which the engine read only some.
   if (top < u + 1 || bottom >= image.height - u - 1 || x < 2 * u + 1 || x + W >= image.width - 2 * u - 1) return 0;
-  if (!leftOfX && FindObjectNearBox(rows, count, s, x, top + u / 4, x + u, bottom - u / 4, 0, 0) > 0) return 0;
+  if (!leftOfX &&
+      FindObjectNearBox(rows, count, s, x, top + u / 4, x + u, bottom - u / 4, kSkipEventBoxes | kSkipNoteParts, 0) > 0)
+    return 0;
   const StaveRow& row = rows[s];
   const bool onLine = !shortStave && (p % 2 == 0);
   const bool inSpace = !shortStave && (p % 2 != 0);
@@ -233,7 +272,9 @@ int MatchNoteheadShape(const HeadImage& image, int32_t x, int32_t top, int32_t b
   // 5-7. The classes.
   int scores[3] = {-1, -1, -1};
   const int solid = SolidScore(image, l, t, w, h, onLine);
-  if (solid >= kAcceptedHeadScore) scores[kSolidHeadClass] = solid;
+  // Paper between ink beside a line through the head is a ring's hole: no
+  // solid head, however well its outline matches.
+  if (solid >= kAcceptedHeadScore && !HoleBesideLine(image, l, t, w, h)) scores[kSolidHeadClass] = solid;
   scores[kHollowHeadClass] = HollowScore(image, l, t, w, h, u, inSpace, small);
   scores[kSemibreveClass] = SemibreveScore(image, l, t, w, h, u, onLine);
   bool any = false;

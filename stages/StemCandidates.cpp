@@ -232,7 +232,16 @@ void DemoteStemmedSemibreves(NoteValueWork& work) {
     if (!IsLiveNote(n) || n.kind != kNoteSemibreve) continue;
     NoteStave st;
     if (!NoteStaveOf(work, n, &st)) continue;
-    if (Claimed(n, 1) < 2 && Claimed(n, 2) < 2) continue;
+    // The heads of a semibreve chord stacked above or below it read as a
+    // stem that far: only what reaches beyond them counts.
+    int above = 0, below = 0;
+    for (uint32_t j = 0; j < count; ++j) {
+      const NoteRecord& m = notes[j];
+      if (j == i || !IsLiveNote(m) || m.kind != kNoteSemibreve || m.stave != n.stave || !OverlapX(n, m)) continue;
+      above = std::max(above, (m.step - n.step) / 2);
+      below = std::max(below, (n.step - m.step) / 2);
+    }
+    if (Claimed(n, 1) - above < 2 && Claimed(n, 2) - below < 2) continue;
     bool offside = false;
     for (int c = 0; c < 4; ++c) offside |= Claimed(n, c) >= 2 && StemOffsetOf(n, c) >= 5 * st.unit;
     if (offside) continue;

@@ -193,6 +193,84 @@ TEST(AppendageStep, SingleAndDoubleDots) {
   EXPECT_EQ(notes[0].dots, 0);
 }
 
+// The line removal cuts the tip off a flag hanging beside its head: a speck
+// a fifth of a space across is no dot; a dot half a space across is.
+TEST(AppendageStep, AFlagsCutOffTipIsNoDot) {
+  for (int side : {4, 9}) {
+    AppendageScene scene;
+    std::vector<NoteRecord> notes = {scene.Head(17, 300)};
+    const int x = notes[0].right + 6, y = scene.NoteY(17) - side / 2;
+    scene.FillRect(x, y, x + side - 1, y + side - 1);
+    std::vector<SymbolRecord> symbols;
+    ASSERT_EQ(scene.Read(notes, symbols), 1);
+    EXPECT_EQ(notes[0].dots, side == 4 ? 0 : 1) << side << " pixels across";
+  }
+}
+
+// A dot belongs to the head just before it: a note a step higher in a
+// falling line (the dot of a note on a line stands in that note's space)
+// does not reach over the next head for it, whichever is read first.
+TEST(AppendageStep, ADotBehindTheNextHeadIsThatHeadsDot) {
+  for (bool laterFirst : {false, true}) {
+    AppendageScene scene;
+    std::vector<NoteRecord> notes = {scene.Head(17, 300), scene.Head(16, 330)};
+    scene.Stamp(SymbolGlyph("dot", kSpace), notes[1].right + 8, scene.NoteY(17));
+    if (laterFirst) std::swap(notes[0], notes[1]);
+    std::vector<SymbolRecord> symbols;
+    ASSERT_EQ(scene.Read(notes, symbols), 1);
+    ASSERT_EQ(notes.size(), 2u);
+    const NoteRecord& first = laterFirst ? notes[1] : notes[0];
+    const NoteRecord& second = laterFirst ? notes[0] : notes[1];
+    EXPECT_EQ(first.dots, 0) << "later head read first: " << laterFirst;
+    EXPECT_EQ(first.appenditureCount, 0) << "later head read first: " << laterFirst;
+    EXPECT_EQ(second.dots, 1) << "later head read first: " << laterFirst;
+  }
+}
+
+// Between a bar line and the key change right after it stand the naturals
+// cancelling the old key: a head the search found there is one of them, and
+// goes before it can claim the natural in front as its accidental.
+TEST(AppendageStep, SearchedHeadsBetweenABarLineAndAKeyChangeGo) {
+  const struct {
+    const char* what;
+    int headX;
+    int16_t origin;
+    int keyLeft;  // 0: no key signature
+    bool stays;
+  } cases[] = {
+      {"a searched head before the key", 240, 6, 300, false},
+      {"the engine's head there", 240, 100, 300, true},
+      {"no key after the bar line", 240, 6, 0, true},
+      {"a key too far after the bar line", 240, 6, 200 + 9 * kSpace, true},
+      {"a head before the bar line", 140, 6, 300, true},
+  };
+  for (const auto& c : cases) {
+    AppendageScene scene;
+    std::vector<NoteRecord> notes = {scene.Head(18, c.headX)};
+    notes[0].origin = c.origin;
+    scene.Stamp(SymbolGlyph("natural", kSpace), c.headX - 30, scene.NoteY(18));
+    SymbolRecord bar{};
+    bar.type = kSymbolBarline;
+    bar.left = 198;
+    bar.right = 200;
+    bar.stepTop = 4;
+    bar.stepBottom = 12;
+    std::vector<SymbolRecord> symbols = {bar};
+    if (c.keyLeft) {
+      SymbolRecord key{};
+      key.type = kSymbolFlatKey;
+      key.count = 3;
+      key.left = static_cast<int16_t>(c.keyLeft);
+      key.right = static_cast<int16_t>(c.keyLeft + 40);
+      key.stepTop = 0;
+      key.stepBottom = 15;
+      symbols.push_back(key);
+    }
+    ASSERT_EQ(scene.Read(notes, symbols), 1) << c.what;
+    EXPECT_EQ(notes.size(), c.stays ? 1u : 0u) << c.what;
+  }
+}
+
 TEST(AppendageStep, NotesNearThePagesTopAndBottomStayInside) {
   // Staves close to both page edges; heads far above and below them.
   for (int top : {12, 250}) {

@@ -190,6 +190,28 @@ TEST(NoteValueAssignment, AMinimHeadOnACrotchetStemGoes) {
   (void)apart;
 }
 
+// A searched minim close beside an up-stem: the loop of a flag right at the
+// stem goes; the next note, set clear of the stem by most of a space, stays.
+TEST(NoteValueAssignment, TheNextNoteCloseBesideAStemIsNotOnIt) {
+  const struct {
+    int clear;  // the minim's left edge right of the crotchet's head
+    unsigned notesLeft;
+  } cases[] = {{0, 1u}, {18, 2u}};
+  for (const auto& c : cases) {
+    StemPage page;
+    const int stave = page.Staff(400);
+    const int crotchet = page.Head(stave, 17, 500, kNoteCrotchet, false);
+    page.Stem(crotchet, 1, 90, false);
+    page.note(crotchet).stemRight = 1;
+    page.Head(stave, 16, page.note(crotchet).right + c.clear + 12, kNoteMinim, false);
+    NoteValueWork work = page.Work();
+    StemArrays stems;
+    stems.Attach(work);
+    DropHeadsOnStems(work, false);
+    EXPECT_EQ(page.noteCount(), c.notesLeft) << c.clear << " pixels clear";
+  }
+}
+
 TEST(NoteValueAssignment, FlagZonesServeTheSlurSearch) {
   NoteRecord n{};
   n.left = 100;
@@ -203,6 +225,31 @@ TEST(NoteValueAssignment, FlagZonesServeTheSlurSearch) {
   EXPECT_EQ(FlagZoneInBox(&n, 1, 110, 80, 130, 90, 0, false), 0);  // below the zone
   EXPECT_EQ(FlagZoneInBox(&n, 1, 110, 50, 130, 60, 0, true), 0);   // not beamed
   EXPECT_EQ(FlagZoneInBox(&n, 1, 110, 50, 130, 60, 2, false), 0);  // only semiquavers asked
+}
+
+// Heads stacked a third apart in one column, the lower with an up-stem, the
+// upper one searched with a down-stem: an up-stem ending at the upper head
+// is the edge of the stacked heads and crosses nothing; one running on
+// through it crosses it.
+TEST(NoteValueAssignment, AStemEndingAtTheHeadAboveItCrossesNothing) {
+  const struct {
+    int pixels;  // the lower head's up-stem from its centre
+    int16_t quality;
+  } cases[] = {{30, 0}, {90, kCrossedStemQuality}};
+  for (const auto& c : cases) {
+    StemPage page;
+    const int stave = page.Staff(400);
+    const int lower = page.Head(stave, 15, 500, kNoteMinim, false);
+    page.Stem(lower, 1, c.pixels, false);
+    page.note(lower).stemRight = 1;
+    page.note(lower).origin = kConfirmedOrigin;
+    const int upper = page.Head(stave, 17, 500, kNoteMinim, false);
+    page.Stem(upper, 2, 90, false);
+    page.note(upper).stemDown = 1;
+    NoteValueWork work = page.Work();
+    MarkCrossingStems(work);
+    EXPECT_EQ(page.note(upper).quality, c.quality) << c.pixels << " pixels";
+  }
 }
 
 TEST(NoteValueAssignment, StemsCrossingAnotherNoteAreMarked) {

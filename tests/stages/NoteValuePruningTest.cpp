@@ -58,6 +58,20 @@ TEST(NoteValuePruning, FarHeadsStayOnlyWithAStemBackToTheStave) {
   EXPECT_EQ(p.page.note(0).left, 488);
 }
 
+// A minim a ledger line below the stave with its stem pointing further down
+// (a lower voice) stays where the ledger search found it; the same hollow
+// shape below the stave without ledger lines (a letter of the words) goes.
+TEST(NoteValuePruning, AMinimBelowTheStaveWithItsStemDownStaysOnItsLedger) {
+  for (int16_t ledger : {0, 1}) {
+    Pruning p;
+    NoteRecord& minim = p.Head(10, 500, kNoteMinim);
+    minim.stemDown = 1;
+    minim.stemLength[2] = 3;
+    minim.ledgerCount = ledger;
+    EXPECT_EQ(p.Run(), ledger ? 1u : 0u) << "ledger " << ledger;
+  }
+}
+
 TEST(NoteValuePruning, ALedgerSemibreveStaysOnlyBesideAConfirmedOne) {
   Pruning alone;
   alone.Head(24, 500, kNoteSemibreve);

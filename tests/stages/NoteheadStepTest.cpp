@@ -24,19 +24,21 @@ constexpr int kTop = 200;      // its top line
 // it: the line table traced from the image.
 class NoteheadPage {
  public:
-  NoteheadPage() : synth(1400, 600), painter(synth) {
+  // thickness: of the stave and ledger lines (2 as engraved; a scan may
+  // thicken them).
+  explicit NoteheadPage(int thickness = 2) : synth(1400, 600), painter(synth), thickness_(thickness) {
     staff.top = kTop;
     staff.left = 100;
     staff.right = 1300;
     staff.spacing = kSpace;
-    staff.thickness = 2;
+    staff.thickness = thickness;
     painter.AddStaff(staff);
     row.left = 100;
     row.right = 1299;
     row.top = kTop;
     row.bottom = static_cast<int16_t>(kTop + 4 * kSpace);
     row.lineCount = 5;
-    row.lineThickness = 2;
+    row.lineThickness = static_cast<int16_t>(thickness);
     row.midX = 700;
     row.midTop = kTop;
     row.rightTop = kTop;
@@ -51,9 +53,11 @@ class NoteheadPage {
     if (stem) synth.FillRect(static_cast<int>(StepY(step) - 3.5 * kSpace), x + 11, static_cast<int>(StepY(step)), x + 14);
     Ledgers(step, x);
   }
-  void Hollow(int step, int x) {
-    synth.FillEllipse(StepY(step), x, 0.55 * kSpace, 0.68 * kSpace);
-    Clear(StepY(step), x, 0.25 * kSpace, 0.45 * kSpace);
+  // holeWidth: the hole's half-width in spaces (a scan's thickening narrows
+  // it and widens the head by a pixel each side).
+  void Hollow(int step, int x, double holeWidth = 0.45, double width = 0.68) {
+    synth.FillEllipse(StepY(step), x, 0.55 * kSpace, width * kSpace);
+    Clear(StepY(step), x, 0.25 * kSpace, holeWidth * kSpace);
     synth.FillRect(static_cast<int>(StepY(step) - 3.5 * kSpace), x + 11, static_cast<int>(StepY(step)), x + 14);
     Ledgers(step, x);
   }
@@ -121,8 +125,9 @@ class NoteheadPage {
   }
   void LedgerAt(int step, int x) {
     const int y = static_cast<int>(StepY(step));
-    synth.FillRect(y - 1, x - 19, y + 1, x + 20);
+    synth.FillRect(y - thickness_ / 2, x - 19, y + (thickness_ - 1) / 2, x + 20);
   }
+  int thickness_;
 };
 
 class NoteheadStep : public ::testing::Test {
@@ -179,6 +184,73 @@ TEST_F(NoteheadStep, FindsEachHeadClassOnLinesSpacesAndLedgers) {
     for (const auto& h : heads) known = known || (r.left <= h.x && r.right >= h.x && r.step == h.step);
     EXPECT_TRUE(known) << "a head at " << r.left << ".." << r.right << " step " << r.step << " kind " << r.kind;
   }
+}
+
+// A scan thickens the lines until one through a minim's head fills the
+// hole's middle and narrows the ring's hole: paper beside the line still
+// shows the ring, and a solid head on such a line stays solid.
+TEST_F(NoteheadStep, MinimsOnThickenedLinesKeepTheirHoles) {
+  engine.AddStave(0, kTop, 20, 5);
+  engine.Describe();
+  NoteheadPage page(5);
+  const struct {
+    const char* what;
+    int step;
+    int x;
+    uint32_t kind;
+  } heads[] = {
+      {"minim on a line", 14, 300, kNoteMinim},
+      {"minim on a ledger above", 22, 450, kNoteMinim},
+      {"minim on a ledger below", 10, 600, kNoteMinim},
+      {"solid on a line", 18, 750, kNoteCrotchet},
+      {"solid on a ledger above", 22, 900, kNoteCrotchet},
+  };
+  for (const auto& h : heads) {
+    if (h.kind == kNoteMinim) page.Hollow(h.step, h.x, 0.33, 0.75);
+    else page.Solid(h.step, h.x);
+  }
+  ASSERT_EQ(page.Read(), 1);
+  for (const auto& h : heads) {
+    EXPECT_EQ(page.Found(h.step, h.kind, h.x), 1) << h.what;
+    EXPECT_EQ(page.Found(h.step, h.kind == kNoteMinim ? kNoteCrotchet : kNoteMinim, h.x), 0) << h.what;
+  }
+}
+
+// The engine may read one head of a chord: its event's box, stem and all,
+// covers the chord's other heads, and the search examines them there; a
+// window on the engine's own head (or half a head from it) is not examined.
+TEST_F(NoteheadStep, HeadsOfAChordBesideTheEnginesOneAreExamined) {
+  const int row = engine.AddStave(0, kTop, 20, 5);
+  engine.Describe();
+  int32_t lowest = 0;  // the engine's step of record step 12
+  for (int32_t e = -12; e <= 12; ++e)
+    if (std::abs(engine.StepY(row, e) - NoteheadPage::StepY(12)) < 3) lowest = e;
+  HandGroup g;
+  g.notes = {HandNote{3, lowest, 300}};
+  g.stemX = 312;
+  g.stemEndY = static_cast<int32_t>(NoteheadPage::StepY(12) - 4 * kSpace);
+  engine.AddSlot(row, {g});
+  NoteheadPage page;
+  page.Solid(12, 300, false);
+  page.Solid(16, 300, false);
+  page.Read();
+  CurrentHeadSearch().headWidth = 16;
+  StaveLookup().readingActive = true;
+  const struct {
+    int step;  // the window's head
+    int examined;
+  } cases[] = {{16, 1}, {12, 0}, {13, 0}};
+  for (const auto& c : cases) {
+    HeadCandidate table[kCandidateEntries] = {};
+    const int32_t top = static_cast<int32_t>(NoteheadPage::StepY(c.step + 1));
+    const int32_t bottom = static_cast<int32_t>(NoteheadPage::StepY(c.step - 1));
+    EXPECT_EQ(MatchNoteheadShape(page.image, 290, top, bottom, 20, 2, 30 - c.step, false, table, &page.row, 1, 0, 0,
+                                 false),
+              c.examined)
+        << "step " << c.step;
+    if (c.examined) EXPECT_GE(table[kSolidHeadClass].score, kAcceptedHeadScore) << "step " << c.step;
+  }
+  StaveLookup().readingActive = false;
 }
 
 }  // namespace

@@ -125,6 +125,26 @@ TEST(StemCandidates, ASemibreveWithAStrongStemIsAMinim) {
   EXPECT_EQ(page.note(j).kind, kNoteSemibreve);
 }
 
+// The stacked heads of a semibreve chord read as a stem from its outer
+// heads; only a stem reaching beyond them makes a minim.
+TEST(StemCandidates, TheHeadsOfASemibreveChordAreNoStem) {
+  const struct {
+    int pixels;  // the top head's down-left stem
+    uint32_t kind;
+  } cases[] = {{50, kNoteSemibreve}, {110, kNoteMinim}};
+  for (const auto& c : cases) {
+    StemPage page;
+    const int stave = page.Staff(400);
+    const int top = page.Head(stave, 17, 500, kNoteSemibreve, false);
+    page.Head(stave, 15, 500, kNoteSemibreve, false);
+    page.Head(stave, 13, 500, kNoteSemibreve, false);
+    page.Stem(top, 2, c.pixels, false);
+    NoteValueWork work = page.Work();
+    DemoteStemmedSemibreves(work);
+    EXPECT_EQ(page.note(top).kind, c.kind) << c.pixels << " pixels";
+  }
+}
+
 TEST(StemCandidates, AStemColumnOnABarLineIsNoStem) {
   StemPage page;
   const int stave = page.Staff(400);
