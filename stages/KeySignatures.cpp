@@ -98,6 +98,8 @@ int FindKeySignature(const KeySearchPage& page, int rowIndex, int16_t stave, Sym
   const int32_t side = static_cast<int32_t>(spacing + 0.5);
   const int32_t unit = CurrentStaveUnits().staveUnit;
   const bool joined = row.joinLeftEnd != kNotJoined && row.joinRightStart != kNotJoined;
+  // The engine numbers a system's staves from 0; the row's number is its part slot.
+  const int32_t staveInSystem = StaveIndexInGroup(page.rows, page.rowCount, rowIndex);
   int added = 0;
   const uint32_t end = count;
   for (uint32_t i = from; i < end; ++i) {
@@ -110,7 +112,7 @@ int FindKeySignature(const KeySearchPage& page, int rowIndex, int16_t stave, Sym
     int32_t engineKeyX = 0, engineKey = 0;
     const bool keyAfterBar =
         symbol.type == kSymbolBarline &&
-        EngineKeyChangeBetween(row.group, row.number - 1, symbol.right,
+        EngineKeyChangeBetween(row.group, staveInSystem, symbol.right,
                                symbol.right + static_cast<int32_t>(kMaxKeyAccidentals + 1) * side, &engineKeyX,
                                &engineKey);
     const bool bar = keyAfterBar || symbol.type == 49 || symbol.type == 54 || symbol.type == 56 || symbol.type == 57;

@@ -195,9 +195,12 @@ SymbolRecord Rec(int16_t type, int16_t left) {
 // After a plain bar line the key search looks only where the engine's page
 // description kept a key change, and there it reads the new key past the
 // naturals that cancel the old one.
+// The engine is asked about the stave by its place in its system, whatever
+// part slot the stave has (slot 2 alone: a system that leaves out part 1).
 TEST(BigSymbolStep, AKeyChangeAfterAPlainBarLineIsReadWhereTheEngineKeptOne) {
+  for (const int slot : {1, 2})
   for (const bool engineKey : {false, true}) {
-    SCOPED_TRACE(engineKey);
+    SCOPED_TRACE(testing::Message() << "slot " << slot << " engine key " << engineKey);
     StartSymbolPage();
     NewSymbolSlot(0);
     AddSlotBarline(0, 0, 500, 501);
@@ -205,6 +208,7 @@ TEST(BigSymbolStep, AKeyChangeAfterAPlainBarLineIsReadWhereTheEngineKeptOne) {
     if (engineKey) AddSlotKey(0, 3, 640);
     StaveScene scene(1400, 320, kSpace);
     const int s = scene.AddStave(100, 50, 1300);
+    scene.rows[s].number = static_cast<int16_t>(slot);
     ArtPage& page = scene.page;
     StampGlyph(page, SymbolGlyph("clef-G", kSpace), 72, scene.StepY(s, 10));
     page.FillRect(500, scene.StepY(s, 4) - 1, 501, scene.StepY(s, 12) + 1);
