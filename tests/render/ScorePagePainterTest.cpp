@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "DrawingSetUp.h"
 #include "ScoreListing.h"
 #include "export/ExportEntries.h"
 #include "export/ExportLayout.h"
@@ -45,26 +46,11 @@ std::string ScorePath(const std::string& name) { return std::string(KV_RENDER_SC
 class ScorePagePainterTest : public testing::Test {
  protected:
   void SetUp() override {
-    ResetDrawingState();
-    ResetMusicFontSet();
-    BuildGlyphTable();
-    ResetPainterTables();
-    PainterSettings() = ScorePainterSettings{};
-    PainterSettings().viewWidth = 1200;
-    PainterSettings().viewHeight = 1600;
-    TheScoreViewItems().selection = SelectionState{};
-    FillColourTables(render::DisplayCaps{-1, 0xC0C0C0, 0xFFFFFF, 0x808080, 0, 0x808080});
+    StartScorePainting(1200, 1600);
     DrawingState().dc = &device;
     DrawingState().scale = 1.0;
   }
-  void TearDown() override {
-    ResetScoreStreams();
-    ResetPartRecords();
-    PartCount = 0;
-    ScorePages = ScorePageList{};
-    ResetMusicFontSet();
-    ResetDrawingState();
-  }
+  void TearDown() override { EndScorePainting(); }
   void Load(const std::string& name) {
     std::string error;
     ASSERT_TRUE(BuildScoreFromListingFile(ScorePath(name), &error)) << error;

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "../DrawingSetUp.h"
 #include "../ScoreListing.h"
 #include "GdiCanvas.h"
 #include "GrayPng.h"
@@ -37,15 +38,7 @@ namespace {
 
 
 GrayImage PaintFixture(const std::string& listing, double zoom, int width, int height) {
-  ResetDrawingState();
-  ResetMusicFontSet();
-  BuildGlyphTable();
-  ResetPainterTables();
-  PainterSettings() = ScorePainterSettings{};
-  PainterSettings().viewWidth = width;
-  PainterSettings().viewHeight = height;
-  TheScoreViewItems().selection = SelectionState{};
-  FillColourTables(render::DisplayCaps{-1, 0xC0C0C0, 0xFFFFFF, 0x808080, 0, 0x808080});
+  StartScorePainting(width, height);
   std::string error;
   EXPECT_TRUE(BuildScoreFromListingFile(std::string(KV_RENDER_SCORES_DIR) + "/" + listing, &error)) << error;
   GdiCanvas canvas(width, height);
@@ -55,12 +48,7 @@ GrayImage PaintFixture(const std::string& listing, double zoom, int width, int h
   PaintScorePagePane(canvas.Dc(), RECT{0, 0, width - 1, height - 1}, 1, 1);
   GrayImage image = canvas.Gray();
   DeleteMusicFonts(&device);
-  ResetMusicFontSet();
-  ResetDrawingState();
-  ResetScoreStreams();
-  ResetPartRecords();
-  PartCount = 0;
-  ScorePages = ScorePageList{};
+  EndScorePainting();
   return image;
 }
 
@@ -134,15 +122,7 @@ namespace {
 // A page text 10 box units wider in its stored box than GDI measures it is
 // centred in the box, and drawn there.
 TEST(ScorePageGdiTest, PageTextIsCentredInItsStoredBoxByItsMeasuredWidth) {
-  ResetDrawingState();
-  ResetMusicFontSet();
-  BuildGlyphTable();
-  ResetPainterTables();
-  PainterSettings() = ScorePainterSettings{};
-  PainterSettings().viewWidth = 700;
-  PainterSettings().viewHeight = 260;
-  TheScoreViewItems().selection = SelectionState{};
-  FillColourTables(render::DisplayCaps{-1, 0xC0C0C0, 0xFFFFFF, 0x808080, 0, 0x808080});
+  StartScorePainting(700, 260);
   std::string error;
   ASSERT_TRUE(BuildScoreFromListing("parts 2\nslot 1\nclef 1\nchord 5 notes 16\nstaff-end\n"
                                     "slot 0\npagetext 5 100 160 \"Korvalinde\"\nstaff-end\n",
@@ -183,12 +163,7 @@ TEST(ScorePageGdiTest, PageTextIsCentredInItsStoredBoxByItsMeasuredWidth) {
   viewPage.width = savedWidth;
   PageBoxesMissing = savedMissing;
   DeleteMusicFonts(&device);
-  ResetMusicFontSet();
-  ResetDrawingState();
-  ResetScoreStreams();
-  ResetPartRecords();
-  PartCount = 0;
-  ScorePages = ScorePageList{};
+  EndScorePainting();
 }
 
 }  // namespace
