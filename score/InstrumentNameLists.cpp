@@ -210,13 +210,14 @@ size_t MakeUpperWide(char16_t* text) {
   return n;
 }
 
-int FindInstrumentListName(char16_t* name, size_t capacity) {
-  if (!name || capacity == 0) return 0;
-  char16_t upper[kNameUnits];
-  size_t upperLength = CopyUpper(name, upper);
+namespace {
 
+// The longest name of any language's list that find(upper-case name, its
+// length) finds (find gives where, or -1): its entry in *best and where in
+// *at; its length, 0 when none is found (*at stays -1).
+template <class Find>
+size_t LongestListedName(Find&& find, ListEntry* best, long* at) {
   size_t bestLength = 0;
-  int bestRow = -1;
   for (int language = 0; language < kInstrumentLanguages; ++language) {
     size_t size = 0;
     const uint8_t* list = InstrumentList(language, &size);
@@ -225,14 +226,35 @@ int FindInstrumentListName(char16_t* name, size_t capacity) {
       char16_t candidate[kNameUnits];
       size_t length = Widen(entry.name, entry.length, candidate, kNameUnits);
       MakeUpperWide(candidate);
-      if (length > bestLength && FoundAtWordStart(upper, upperLength, candidate, length)) {
+      if (length <= bestLength) return true;
+      const long where = find(candidate, length);
+      if (where >= 0) {
         bestLength = length;
-        bestRow = entry.row;
+        *at = where;
+        *best = entry;
       }
       return true;
     });
   }
-  if (bestRow < 0) return 0;
+  return bestLength;
+}
+
+}  // namespace
+
+int FindInstrumentListName(char16_t* name, size_t capacity) {
+  if (!name || capacity == 0) return 0;
+  char16_t upper[kNameUnits];
+  size_t upperLength = CopyUpper(name, upper);
+
+  ListEntry best = {};
+  long at = -1;
+  LongestListedName(
+      [&](const char16_t* candidate, size_t length) {
+        return FoundAtWordStart(upper, upperLength, candidate, length) ? 0L : -1L;
+      },
+      &best, &at);
+  if (at < 0) return 0;
+  const int bestRow = best.row;
 
   size_t size = 0;
   const uint8_t* english = InstrumentList(kEnglishList, &size);
@@ -251,26 +273,13 @@ CStr FindInstrumentName(const char16_t* partName) {
   char16_t upper[kNameUnits];
   size_t upperLength = CopyUpper(partName, upper);
 
-  size_t bestLength = 0;
-  long bestAt = -1;
   ListEntry best = {};
-  for (int language = 0; language < kInstrumentLanguages; ++language) {
-    size_t size = 0;
-    const uint8_t* list = InstrumentList(language, &size);
-    ForEachEntry(list, size, [&](const ListEntry& entry) {
-      if (entry.length <= bestLength) return true;
-      char16_t candidate[kNameUnits];
-      size_t length = Widen(entry.name, entry.length, candidate, kNameUnits);
-      MakeUpperWide(candidate);
-      long at = FoundAfterNonLetter(upper, upperLength, candidate, length);
-      if (at >= 0 && length > bestLength) {
-        bestLength = length;
-        bestAt = at;
-        best = entry;
-      }
-      return true;
-    });
-  }
+  long bestAt = -1;
+  const size_t bestLength = LongestListedName(
+      [&](const char16_t* candidate, size_t length) {
+        return FoundAfterNonLetter(upper, upperLength, candidate, length);
+      },
+      &best, &bestAt);
   if (bestAt < 0) return CStr(Abbreviate(partName).c_str());
 
   std::u16string result(partName, partName + bestAt);
