@@ -11,22 +11,9 @@
 #include "reading/ReadingThread.h"
 #include "reading/StaveSpacing.h"
 #include "stages/OverlapCleanUp.h"
+#include "tests/stages/FlatStave.h"
 
 namespace {
-
-StaveRow Stave(int16_t top, int16_t group, int16_t number) {
-  StaveRow row;
-  row.left = 100;
-  row.right = 1100;
-  row.top = top;
-  row.bottom = static_cast<int16_t>(top + 80);
-  row.midTop = row.rightTop = top;
-  row.lineCount = 5;
-  row.lineThickness = 2;
-  row.group = group;
-  row.number = number;
-  return row;
-}
 
 NoteRecord Note(int16_t stave, int16_t left, int16_t top, uint32_t kind = kNoteCrotchet) {
   NoteRecord n{};
@@ -63,7 +50,7 @@ int32_t HeadScore(const NoteRecord* notes, uint32_t, uint32_t i) { return notes[
 // Two staves of one group: rows at 100 and 300 (spacing 20), their lines
 // looked up as while a page is read.
 struct Group {
-  StaveRow rows[2] = {Stave(100, 0, 1), Stave(300, 0, 2)};
+  StaveRow rows[2] = {FlatStave(100, 180, 0, 1), FlatStave(300, 380, 0, 2)};
   std::unique_ptr<StaveLineTable> lines = std::make_unique<StaveLineTable>();
   uint32_t curvesValid[kStaveSlots] = {};
   uint32_t modelCurves[kStaveSlots] = {};
@@ -326,7 +313,7 @@ TEST(OverlapCleanUp, TheStageMergesAHeadTwoStavesClaimAndKeepsTheStavesUnits) {
   page->width = 1200;
   page->height = 600;
   page->resolution = 300;
-  StaveRow rows[2] = {Stave(100, 0, 1), Stave(300, 0, 2)};
+  StaveRow rows[2] = {FlatStave(100, 180, 0, 1), FlatStave(300, 380, 0, 2)};
   ReadingWorkLists lists;
   ASSERT_TRUE(AllocateWorkLists(&lists));
   NoteRecord upper = Note(0, 500, 240), lower = Note(1, 505, 244);
