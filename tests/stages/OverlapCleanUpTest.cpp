@@ -11,6 +11,7 @@
 #include "reading/ReadingThread.h"
 #include "reading/StaveSpacing.h"
 #include "stages/OverlapCleanUp.h"
+#include "tests/reading/StavePageTables.h"
 #include "tests/stages/FlatStave.h"
 
 namespace {
@@ -51,21 +52,13 @@ int32_t HeadScore(const NoteRecord* notes, uint32_t, uint32_t i) { return notes[
 // looked up as while a page is read.
 struct Group {
   StaveRow rows[2] = {FlatStave(100, 180, 0, 1), FlatStave(300, 380, 0, 2)};
-  std::unique_ptr<StaveLineTable> lines = std::make_unique<StaveLineTable>();
-  uint32_t curvesValid[kStaveSlots] = {};
-  uint32_t modelCurves[kStaveSlots] = {};
-  StavePage geometry;
+  StavePageTables tables;
+  StavePage geometry = tables.Over(PageImage{});
   std::vector<NoteRecord> notes = std::vector<NoteRecord>(32);
   std::vector<SymbolRecord> symbols = std::vector<SymbolRecord>(32);
   uint32_t noteCount = 0, symbolCount = 0;
 
-  Group() {
-    geometry.resolution = 300;
-    geometry.lines = lines.get();
-    geometry.curvesValid = curvesValid;
-    geometry.modelCurves = modelCurves;
-    StaveLookup().readingActive = true;
-  }
+  Group() { StaveLookup().readingActive = true; }
   ~Group() { StaveLookup().readingActive = false; }
   void Add(const NoteRecord& n) { notes[noteCount++] = n; }
   void Add(const SymbolRecord& s) { symbols[symbolCount++] = s; }
