@@ -1,5 +1,7 @@
 #include "DrawingSetUp.h"
 
+#include "pages/CurrentPageData.h"
+#include "pages/PageData.h"
 #include "render/Colours.h"
 #include "render/DrawingState.h"
 #include "render/GlyphTable.h"
@@ -43,3 +45,24 @@ void EndScorePainting() {
   ScorePages = ScorePageList{};
   EndDrawing();
 }
+
+StoredTitleBoxes::StoredTitleBoxes(int16_t titleLeft, int16_t titleRight)
+    : savedMissing_(PageBoxesMissing), savedWidth_(viewPage.width) {
+  PageBoxesMissing = 0;
+  viewPage.width = 1000;
+  viewPage.boxCount = 3;
+  for (int i = 0; i < 2; ++i) {
+    viewPage.boxes[i][0] = static_cast<int16_t>(70 + 40 * i);
+    viewPage.boxes[i][1] = static_cast<int16_t>(80 + 40 * i);
+  }
+  viewPage.boxes[2][0] = titleLeft;
+  viewPage.boxes[2][1] = titleRight;
+}
+
+StoredTitleBoxes::~StoredTitleBoxes() {
+  viewPage.boxCount = 0;
+  viewPage.width = savedWidth_;
+  PageBoxesMissing = savedMissing_;
+}
+
+void StoredTitleBoxes::SetTitleRight(int16_t titleRight) { viewPage.boxes[2][1] = titleRight; }

@@ -3,6 +3,8 @@
 // paint whole score pages from listings.
 #pragma once
 
+#include <cstdint>
+
 #include "render/DrawDevice.h"
 
 // The colours of a display with a grey (0xC0C0C0) button face.
@@ -23,3 +25,20 @@ void StartScorePainting(int viewWidth, int viewHeight);
 // The score a painting test built freed (streams, part records, part count,
 // page list) and EndDrawing.
 void EndScorePainting();
+
+// The shown page's stored boxes for a score of a clef, a chord and a title
+// (in that order): the clef's and the chord's at 70 and 110, the title's
+// from titleLeft to titleRight, the page 1000 wide; the boxes marked there.
+// What they replace is put back when it goes.
+class StoredTitleBoxes {
+ public:
+  StoredTitleBoxes(int16_t titleLeft, int16_t titleRight);
+  ~StoredTitleBoxes();
+  StoredTitleBoxes(const StoredTitleBoxes&) = delete;
+  StoredTitleBoxes& operator=(const StoredTitleBoxes&) = delete;
+  void SetTitleRight(int16_t titleRight);
+
+ private:
+  int savedMissing_;
+  uint32_t savedWidth_;
+};

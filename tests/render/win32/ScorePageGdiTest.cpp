@@ -142,26 +142,13 @@ TEST(ScorePageGdiTest, PageTextIsCentredInItsStoredBoxByItsMeasuredWidth) {
   DrawFormattedText(0, 0, nullptr, 7, 0, true, false, true);
   RestoreMapping(&device);
   ASSERT_GT(measured, 40);
-  const int savedMissing = PageBoxesMissing;
-  const uint32_t savedWidth = viewPage.width;
-  PageBoxesMissing = 0;
-  viewPage.width = 1000;
-  viewPage.boxCount = 3;  // clef, chord, title
-  for (int i = 0; i < 2; ++i) {
-    viewPage.boxes[i][0] = static_cast<int16_t>(70 + 40 * i);
-    viewPage.boxes[i][1] = static_cast<int16_t>(80 + 40 * i);
-  }
-  viewPage.boxes[2][0] = 400;
-  viewPage.boxes[2][1] = static_cast<int16_t>(400 + measured + 10);
+  StoredTitleBoxes boxes(400, static_cast<int16_t>(400 + measured + 10));
   PaintScorePagePane(canvas.Dc(), RECT{0, 0, 699, 259}, 1, 1);
   const int32_t x = static_cast<int32_t>(TextWordAt(StreamBytes(ScoreStreams, 0), ScoreFormatVersion, 0));
   EXPECT_EQ(x, 405);
   // The title's baseline lies 173 below the top, under the staff.
   EXPECT_GT(canvas.DarkPixels(x, 150, x + measured, 176), 50) << "drawn at its new place";
   EXPECT_EQ(canvas.DarkPixels(100, 150, 200, 176), 0) << "not at its old one";
-  viewPage.boxCount = 0;
-  viewPage.width = savedWidth;
-  PageBoxesMissing = savedMissing;
   DeleteMusicFonts(&device);
   EndScorePainting();
 }
