@@ -144,11 +144,23 @@ DragLimits MeasureSelectedItem(ScoreViewItems& view) {
   return limits;
 }
 
-int ItemThirdAtX(ScoreViewItems& view, int32_t x, int32_t /*y*/, bool testOnly) {
+namespace {
+
+// The hovered row's width and how far x lies into it; false when no row is
+// hovered.
+bool HoveredSpan(ScoreViewItems& view, int32_t x, int64_t* width, int64_t* into) {
   const ItemIndexRow* row = HoveredRow(view);
-  if (!row) return -1;
-  const int64_t width = int64_t(row->right) - row->left;
-  const int64_t into = int64_t(x) - row->left;
+  if (!row) return false;
+  *width = int64_t(row->right) - row->left;
+  *into = int64_t(x) - row->left;
+  return true;
+}
+
+}  // namespace
+
+int ItemThirdAtX(ScoreViewItems& view, int32_t x, int32_t /*y*/, bool testOnly) {
+  int64_t width = 0, into = 0;
+  if (!HoveredSpan(view, x, &width, &into)) return -1;
   int third = 1;
   if (4 * into < width) {
     third = 0;
@@ -160,10 +172,8 @@ int ItemThirdAtX(ScoreViewItems& view, int32_t x, int32_t /*y*/, bool testOnly) 
 }
 
 int ItemHalfAtX(ScoreViewItems& view, int32_t x, int32_t /*y*/, bool testOnly) {
-  const ItemIndexRow* row = HoveredRow(view);
-  if (!row) return -1;
-  const int64_t width = int64_t(row->right) - row->left;
-  const int64_t into = int64_t(x) - row->left;
+  int64_t width = 0, into = 0;
+  if (!HoveredSpan(view, x, &width, &into)) return -1;
   const int half = 2 * into < width ? 0 : 1;
   if (!testOnly) SetEdges(view.selection, half == 0, half == 1);
   return half;
