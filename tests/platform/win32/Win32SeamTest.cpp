@@ -99,16 +99,28 @@ DWORD WINAPI CloseAfterAMoment(LPVOID handle) {
   return 0;
 }
 
-// A reader that holds the target open for a moment (without leave to delete
-// it) delays a replacing rename; it does not make it fail.
-TEST(Win32Seam, ARenameWaitsForAMomentaryReaderOfItsTarget) {
+// An "Index" holding "old" that a reader holds open (without leave to
+// delete it), and an "Index.new" holding "new" to replace it.
+struct HeldTarget {
+  HeldTarget() {
+    WriteFile(target, "old");
+    WriteFile(fresh, "new");
+    held = CreateFileW(reinterpret_cast<const wchar_t*>(target.c_str()), GENERIC_READ,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  }
   ScratchFolder folder;
   const std::u16string target = folder.File(u"Index");
   const std::u16string fresh = folder.File(u"Index.new");
-  WriteFile(target, "old");
-  WriteFile(fresh, "new");
-  HANDLE held = CreateFileW(reinterpret_cast<const wchar_t*>(target.c_str()), GENERIC_READ,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE held = INVALID_HANDLE_VALUE;
+};
+
+// A reader that holds the target open for a moment (without leave to delete
+// it) delays a replacing rename; it does not make it fail.
+TEST(Win32Seam, ARenameWaitsForAMomentaryReaderOfItsTarget) {
+  HeldTarget files;
+  const std::u16string& target = files.target;
+  const std::u16string& fresh = files.fresh;
+  HANDLE held = files.held;
   ASSERT_NE(INVALID_HANDLE_VALUE, held);
   HANDLE closer = CreateThread(nullptr, 0, CloseAfterAMoment, held, 0, nullptr);
   ASSERT_NE(nullptr, closer);
@@ -127,13 +139,10 @@ TEST(Win32Seam, ARenameWaitsForAMomentaryReaderOfItsTarget) {
 // A reader that never lets go makes the rename fail after its retries, and
 // both files stay as they were.
 TEST(Win32Seam, ARenameGivesUpOnATargetHeldOpen) {
-  ScratchFolder folder;
-  const std::u16string target = folder.File(u"Index");
-  const std::u16string fresh = folder.File(u"Index.new");
-  WriteFile(target, "old");
-  WriteFile(fresh, "new");
-  HANDLE held = CreateFileW(reinterpret_cast<const wchar_t*>(target.c_str()), GENERIC_READ,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  HeldTarget files;
+  const std::u16string& target = files.target;
+  const std::u16string& fresh = files.fresh;
+  HANDLE held = files.held;
   ASSERT_NE(INVALID_HANDLE_VALUE, held);
   EXPECT_FALSE(platform::RenameFile(fresh.c_str(), target.c_str(), true));
   CloseHandle(held);
