@@ -6,18 +6,14 @@
 #include "platform/Platform.h"
 #include "score/FileOpener.h"
 #include "shell/DroppedFiles.h"
+#include "tests/shell/OpenFilesFixture.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/TempText.h"
 #include "tests/support/TestText.h"
 
 namespace {
 
-class DroppedFiles : public testing::Test {
- protected:
-  void SetUp() override { OpenFiles.count = 0; }
-  void TearDown() override { OpenFiles.count = 0; }
-  ScratchFolder folder;
-};
+using DroppedFiles = OpenFilesFixture;
 
 TEST_F(DroppedFiles, OpensPagesPdfAndScoresInAnyCase) {
   struct Case {

@@ -11,6 +11,7 @@
 #include "platform/Platform.h"
 #include "score/FileOpener.h"
 #include "shell/win32/DropFiles.h"
+#include "tests/shell/OpenFilesFixture.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/TempText.h"
 #include "tests/support/TestText.h"
@@ -35,12 +36,7 @@ HDROP MakeDrop(const std::vector<std::u16string>& names) {
   return static_cast<HDROP>(block);
 }
 
-class DropFilesTest : public testing::Test {
- protected:
-  void SetUp() override { OpenFiles.count = 0; }
-  void TearDown() override { OpenFiles.count = 0; }
-  ScratchFolder folder;
-};
+using DropFilesTest = OpenFilesFixture;
 
 TEST_F(DropFilesTest, QueuesTheFilesTheProgramOpensInOrder) {
   const std::u16string score = folder.File(u"Score.OPT"), page = folder.File(u"page.tif"),
