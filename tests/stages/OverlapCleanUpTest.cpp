@@ -12,7 +12,7 @@
 #include "reading/StaveSpacing.h"
 #include "stages/OverlapCleanUp.h"
 #include "tests/reading/StavePageTables.h"
-#include "tests/stages/FlatStave.h"
+#include "tests/stages/StaveRows.h"
 
 namespace {
 

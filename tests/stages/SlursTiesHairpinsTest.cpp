@@ -17,7 +17,7 @@
 #include "tests/Code/Quorm/CurveArt.h"
 #include "tests/Code/Quorm/PageSynth.h"
 #include "tests/stages/CurveEnginePage.h"
-#include "tests/stages/FlatStave.h"
+#include "tests/stages/StaveRows.h"
 
 namespace {
 
