@@ -2,6 +2,7 @@
 
 #include "pages/CurrentPageData.h"
 #include "pages/PageData.h"
+#include "pages/PageTable.h"
 #include "render/Colours.h"
 #include "render/DrawingState.h"
 #include "render/GlyphTable.h"
@@ -66,3 +67,16 @@ StoredTitleBoxes::~StoredTitleBoxes() {
 }
 
 void StoredTitleBoxes::SetTitleRight(int16_t titleRight) { viewPage.boxes[2][1] = titleRight; }
+
+KeptPageTableState::KeptPageTableState()
+    : area_(viewPage.imageArea),
+      count_(pageTable.pageCount),
+      current_(pageTable.currentPage),
+      flags_{pageTable.rows[0].flags, pageTable.rows[1].flags, pageTable.rows[2].flags} {}
+
+KeptPageTableState::~KeptPageTableState() {
+  pageTable.pageCount = count_;
+  pageTable.currentPage = current_;
+  for (int i = 0; i < 3; ++i) pageTable.rows[i].flags = flags_[i];
+  viewPage.imageArea = area_;
+}

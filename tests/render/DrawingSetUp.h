@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "pages/PageData.h"
 #include "render/DrawDevice.h"
 
 // The colours of a display with a grey (0xC0C0C0) button face.
@@ -41,4 +42,21 @@ class StoredTitleBoxes {
  private:
   int savedMissing_;
   uint32_t savedWidth_;
+};
+
+// Keeps what the page-image tests change of the page table (page count,
+// current page, the first three rows' flags) and the shown page's image
+// area, and puts them back when it goes.
+class KeptPageTableState {
+ public:
+  KeptPageTableState();
+  ~KeptPageTableState();
+  KeptPageTableState(const KeptPageTableState&) = delete;
+  KeptPageTableState& operator=(const KeptPageTableState&) = delete;
+
+ private:
+  Handle area_;
+  uint32_t count_;
+  int32_t current_;
+  uint32_t flags_[3];
 };
