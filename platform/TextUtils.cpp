@@ -4,6 +4,8 @@
 
 #include <climits>
 #include <cstdint>
+#include <cstring>
+#include <string>
 
 #include "Code/Unicode/Utils/Str.h"
 #include "Code/Unicode/Utils/WinVersion.h"
@@ -93,6 +95,13 @@ int ParseNumbers(const char16_t* text, int* out, int max) {
     out[found++] = value > INT_MAX ? INT_MAX : static_cast<int>(value);
   }
   return found;
+}
+
+void CopyTextCut(char16_t* out, size_t capacity, const char16_t* text) {
+  size_t length = std::char_traits<char16_t>::length(text);
+  if (length >= capacity) length = capacity - 1;
+  std::memcpy(out, text, length * sizeof(char16_t));
+  out[length] = 0;
 }
 
 const char16_t* PathFileName(const char16_t* path) {
