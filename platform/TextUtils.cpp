@@ -104,6 +104,13 @@ void CopyTextCut(char16_t* out, size_t capacity, const char16_t* text) {
   out[length] = 0;
 }
 
+size_t WidenLatin1(const uint8_t* bytes, size_t length, char16_t* out, size_t capacity) {
+  size_t n = length < capacity - 1 ? length : capacity - 1;
+  for (size_t i = 0; i < n; ++i) out[i] = bytes[i];
+  out[n] = 0;
+  return n;
+}
+
 const char16_t* PathFileName(const char16_t* path) {
   if (!path) return path;
   size_t i = WideLength(path);

@@ -6,6 +6,7 @@
 #include "platform/FileLayer.h"
 #include "platform/Folders.h"
 #include "platform/Messages.h"
+#include "platform/TextUtils.h"
 #include "score/ScoreStreams.h"
 
 namespace {
@@ -80,14 +81,6 @@ void ForEachEntry(const uint8_t* bytes, size_t size, Visitor&& visit) {
     if (at < size && (bytes[at] == 2 || bytes[at] == 3)) at += 2;
     if (!visit(entry)) return;
   }
-}
-
-// The entry's bytes as Latin-1 text, cut to the buffer.
-size_t Widen(const uint8_t* bytes, size_t length, char16_t* out, size_t capacity) {
-  size_t n = length < capacity - 1 ? length : capacity - 1;
-  for (size_t i = 0; i < n; ++i) out[i] = bytes[i];
-  out[n] = 0;
-  return n;
 }
 
 char16_t UpperUnit(char16_t c) {
@@ -224,7 +217,7 @@ size_t LongestListedName(Find&& find, ListEntry* best, long* at) {
     ForEachEntry(list, size, [&](const ListEntry& entry) {
       if (entry.length <= bestLength) return true;
       char16_t candidate[kNameUnits];
-      size_t length = Widen(entry.name, entry.length, candidate, kNameUnits);
+      size_t length = WidenLatin1(entry.name, entry.length, candidate, kNameUnits);
       MakeUpperWide(candidate);
       if (length <= bestLength) return true;
       const long where = find(candidate, length);
@@ -261,7 +254,7 @@ int FindInstrumentListName(char16_t* name, size_t capacity) {
   bool written = false;
   ForEachEntry(english, size, [&](const ListEntry& entry) {
     if (entry.row != bestRow) return true;
-    Widen(entry.name, entry.length, name, capacity);
+    WidenLatin1(entry.name, entry.length, name, capacity);
     written = true;
     return false;
   });
