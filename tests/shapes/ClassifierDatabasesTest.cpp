@@ -14,6 +14,7 @@
 #include "tests/shapes/ShapeBitmaps.h"
 #include "tests/support/BoxRecorder.h"
 #include "tests/support/ScratchFolder.h"
+#include "tests/support/TempText.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/TestText.h"
 
@@ -160,14 +161,6 @@ class ClassifierDatabasesTest : public testing::Test {
   char16_t Separator() const { return scratch_.File(u"x")[scratch_.Path().size()]; }
   std::u16string Resource(const char16_t* name) const { return scratch_.File(u"Resources") + Separator() + name; }
   std::u16string Training(const char16_t* name) const { return scratch_.File(u"training") + Separator() + name; }
-  void Write(const std::u16string& path, const std::vector<uint8_t>& bytes) {
-    std::FILE* f = FileOpen(path.c_str(), kFileWrite, false);
-    ASSERT_NE(f, nullptr);
-    if (!bytes.empty()) {
-      ASSERT_EQ(FileWriteBytes(f, bytes.data(), bytes.size()), nullptr);
-    }
-    ASSERT_EQ(FileClose(f), nullptr);
-  }
 
   ScratchFolder scratch_;
   std::u16string savedResources_, savedDeveloper_;
@@ -302,7 +295,7 @@ TEST_F(ClassifierDatabasesTest, DamagedOrMissingFilesAreReportedByPath) {
   std::vector<uint8_t> good;
   ASSERT_TRUE(SerializeShapeDatabase(SampleShapeDatabase(), &good));
   good.resize(good.size() - 1);
-  Write(Resource(kShapeDatabaseName), good);
+  WriteTestFile(Resource(kShapeDatabaseName), good);
   BoxRecorder boxes;
   ShapeDatabase db;
   EXPECT_EQ(LoadShapeDatabase(&db), DatabaseLoad::kDamaged);

@@ -26,3 +26,7 @@ void WriteTestFile(const std::u16string& path, const std::string& bytes) {
   }
   ASSERT_EQ(std::fclose(f), 0) << U8(path);
 }
+
+void WriteTestFile(const std::u16string& path, const std::vector<uint8_t>& bytes) {
+  WriteTestFile(path, std::string(bytes.begin(), bytes.end()));
+}
