@@ -59,6 +59,17 @@ int32_t ClampScroll(int32_t value, int32_t maximum) {
   return value < 0 ? 0 : value;
 }
 
+// Along one axis: when [low, high] is not wholly in the view of size from
+// scroll, the scroll that centres it (kept within 0..maxScroll) into
+// *target; true when that moves the view.
+bool CentringScroll(int32_t low, int32_t high, int32_t scroll, int32_t size, int32_t maxScroll, int32_t* target) {
+  if (low >= scroll && high <= scroll + size) return false;
+  const int32_t centred = ClampScroll((low + high) / 2 - size / 2, maxScroll);
+  if (centred == scroll) return false;
+  *target = centred;
+  return true;
+}
+
 }  // namespace
 
 ScoreViewItems& TheScoreViewItems() {
@@ -214,22 +225,8 @@ ScrollPlan PlanScrollToBox(const ScoreBox& box, double zoom, const ViewScrollSta
   const int32_t top = int32_t(std::lround(box.top * zoom));
   const int32_t bottom = int32_t(std::lround(box.bottom * zoom));
   ScrollPlan plan;
-  if (left < state.scrollX || right > state.scrollX + state.clientWidth) {
-    const int32_t target =
-        ClampScroll((left + right) / 2 - state.clientWidth / 2, state.maxScrollX);
-    if (target != state.scrollX) {
-      plan.horizontal = true;
-      plan.scrollX = target;
-    }
-  }
-  if (top < state.scrollY || bottom > state.scrollY + state.clientHeight) {
-    const int32_t target =
-        ClampScroll((top + bottom) / 2 - state.clientHeight / 2, state.maxScrollY);
-    if (target != state.scrollY) {
-      plan.vertical = true;
-      plan.scrollY = target;
-    }
-  }
+  plan.horizontal = CentringScroll(left, right, state.scrollX, state.clientWidth, state.maxScrollX, &plan.scrollX);
+  plan.vertical = CentringScroll(top, bottom, state.scrollY, state.clientHeight, state.maxScrollY, &plan.scrollY);
   return plan;
 }
 
