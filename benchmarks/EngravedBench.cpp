@@ -5,6 +5,8 @@
 #include "Code/Quorm/Edgefeat.h"
 #include "Code/Quorm/Engpaths.h"
 #include "Code/Quorm/Intmath.h"
+#include "Code/Quorm/Muslref.h"
+#include "Code/Quorm/Quorm.h"
 #include "tests/Code/Quorm/EngravedPage.h"
 #include "tools/refmaker/RefMaker.h"
 
@@ -37,4 +39,20 @@ bool TimeEngravedPages(const std::string& pagesFolder, EngravedPageTimer time) {
     time(name, page.bits.data(), page.width, page.height);
   }
   return true;
+}
+
+bool StartAfterStaffStage(const char* name, int nameWidth, const uint32_t* bits, int width, int height) {
+  FreeEngine();
+  if (LoadPageImage(bits, width, height, 0) != kEngineOk || RunStaffStage(1, nullptr, nullptr) != kStageCompleted ||
+      LoadMusicReferences() != kEngineOk) {
+    std::printf("%-*s the staff stage or the references failed\n", nameWidth, name);
+    return false;
+  }
+  return true;
+}
+
+void EndTimedPage() {
+  std::fflush(stdout);
+  FreePageBitmap();
+  FreeEngine();
 }

@@ -16,3 +16,12 @@ bool PrepareReferenceEngine(const std::string& pagesFolder, const std::string& e
 // each to time; false (said on stdout) when a page cannot be read.
 using EngravedPageTimer = void (*)(const char* name, const uint32_t* bits, int width, int height);
 bool TimeEngravedPages(const std::string& pagesFolder, EngravedPageTimer time);
+
+// A timed page's start, untimed: the engine freed, the page loaded, the staff
+// stage run and the music references loaded. false (said on stdout, the
+// name padded to nameWidth) when one of them fails.
+bool StartAfterStaffStage(const char* name, int nameWidth, const uint32_t* bits, int width, int height);
+
+// A timed page's end: what it printed flushed, the page bitmap and the
+// engine freed.
+void EndTimedPage();

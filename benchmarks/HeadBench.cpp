@@ -37,12 +37,7 @@ void TimePage(const char* name, const uint32_t* bits, int width, int height) {
   double best[3] = {0, 0, 0};
   int heads = 0;
   for (int round = 0; round < kRounds; ++round) {
-    FreeEngine();
-    if (LoadPageImage(bits, width, height, 0) != kEngineOk || RunStaffStage(1, nullptr, nullptr) != kStageCompleted ||
-        LoadMusicReferences() != kEngineOk) {
-      std::printf("%-22s the staff stage or the references failed\n", name);
-      return;
-    }
+    if (!StartAfterStaffStage(name, 22, bits, width, height)) return;
     MeasurePageSkew();
     InitialiseObjectPoints();
     Clock::time_point t0 = Clock::now();
@@ -58,9 +53,7 @@ void TimePage(const char* name, const uint32_t* bits, int width, int height) {
   }
   std::printf("%-22s %4d x %4d  %4d heads  ledger lines %7.1f ms  bar lines %7.1f ms  noteheads %7.1f ms (best of %d)\n",
               name, width, height, heads, best[0], best[1], best[2], kRounds);
-  std::fflush(stdout);
-  FreePageBitmap();
-  FreeEngine();
+  EndTimedPage();
 }
 
 }  // namespace

@@ -65,12 +65,7 @@ void TimePage(const char* name, const uint32_t* bits, int width, int height) {
   int heads = 0;
   int symbols = 0;
   for (int round = 0; round < kRounds; ++round) {
-    FreeEngine();
-    if (LoadPageImage(bits, width, height, 0) != kEngineOk || RunStaffStage(1, nullptr, nullptr) != kStageCompleted ||
-        LoadMusicReferences() != kEngineOk) {
-      std::printf("%-10s the staff stage or the references failed\n", name);
-      return;
-    }
+    if (!StartAfterStaffStage(name, 10, bits, width, height)) return;
     std::fill(g_spent, g_spent + kSegmentCount, 0.0);
     const Clock::time_point start = Clock::now();
     g_last = start;
@@ -89,9 +84,7 @@ void TimePage(const char* name, const uint32_t* bits, int width, int height) {
   std::printf("%-10s %4d x %4d  %3d staves  %4d heads  %4d symbols  page %7.1f ms (best of %d; target 1000 ms)\n",
               name, width, height, GetStaffCount(), heads, symbols, bestTotal, kRounds);
   for (int k = 1; k < kSegmentCount; ++k) std::printf("    %7.1f ms  %s\n", best[k], kSegments[k].steps);
-  std::fflush(stdout);
-  FreePageBitmap();
-  FreeEngine();
+  EndTimedPage();
 }
 
 }  // namespace

@@ -46,12 +46,7 @@ void TimePage(const char* name, const uint32_t* bits, int width, int height) {
   int atoms = 0;
   int symbols = 0;
   for (int round = 0; round < kRounds; ++round) {
-    FreeEngine();
-    if (LoadPageImage(bits, width, height, 0) != kEngineOk || RunStaffStage(1, nullptr, nullptr) != kStageCompleted ||
-        LoadMusicReferences() != kEngineOk) {
-      std::printf("%-22s the staff stage or the references failed\n", name);
-      return;
-    }
+    if (!StartAfterStaffStage(name, 22, bits, width, height)) return;
     MeasurePageSkew();
     InitialiseObjectPoints();
     DetectLedgerLines();
@@ -78,9 +73,7 @@ void TimePage(const char* name, const uint32_t* bits, int width, int height) {
   }
   std::printf("%-22s %4d x %4d  %5d atoms  %5d symbols  %8.1f ms (best of %d)\n", name, width, height, atoms,
               symbols, best, kRounds);
-  std::fflush(stdout);
-  FreePageBitmap();
-  FreeEngine();
+  EndTimedPage();
 }
 
 }  // namespace

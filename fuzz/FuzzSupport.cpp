@@ -87,6 +87,11 @@ void WriteSeed(const std::string& folder, const std::string& name, const void* d
   WriteBytes(folder + "/" + name, data, size);
 }
 
+void WriteChoiceSeed(const std::string& folder, const std::string& name, char choice, const std::string& bytes) {
+  const std::string input = std::string(1, choice) + bytes;
+  WriteSeed(folder, name, input.data(), input.size());
+}
+
 void CopySeed(const std::string& folder, const std::string& name, const std::string& from) {
   const std::vector<char> bytes = ReadBytes(from);
   WriteBytes(folder + "/" + name, bytes.data(), bytes.size());

@@ -40,6 +40,9 @@ std::u16string ScratchFolderPath();
 
 // Seed helpers: writes bytes to folder/name.
 void WriteSeed(const std::string& folder, const std::string& name, const void* data, size_t size);
+// A seed of a target whose first byte chooses what it does with the rest:
+// choice, then bytes.
+void WriteChoiceSeed(const std::string& folder, const std::string& name, char choice, const std::string& bytes);
 // Copies an existing file (a test fixture or a file a writer just made).
 void CopySeed(const std::string& folder, const std::string& name, const std::u16string& from);
 void CopySeed(const std::string& folder, const std::string& name, const std::string& from);

@@ -126,8 +126,11 @@ int AllocHandle(Handle* handle, size_t n) {
 
 int AllocHandleChecked(Handle* handle, size_t n, unsigned callerTextId, int exitFlag) {
   if (AllocHandle(handle, n)) return 1;
-  if (callerTextId == 0) return 0;
+  if (callerTextId != 0) ShowMemoryShortage(callerTextId, n, exitFlag);
+  return 0;
+}
 
+void ShowMemoryShortage(unsigned callerTextId, uint64_t n, int exitFlag) {
   // The shortfall against the real free memory: at least one byte, as an
   // allocation can fail with memory to spare (address space, fragments).
   uint64_t free = FreeMemoryFigure();
@@ -152,7 +155,6 @@ int AllocHandleChecked(Handle* handle, size_t n, unsigned callerTextId, int exit
   char16_t text[512];
   FormatWide(text, 512, u"%s%s%s%s%s%s%s", caller, dash, need, space, amount, more, exitText);
   ErrorBox(nullptr, text);
-  return 0;
 }
 
 void FreeHandle(Handle* handle) {

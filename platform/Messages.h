@@ -18,6 +18,10 @@ void DefaultBeep();
 using Handle = void*;
 int AllocHandle(Handle* handle, size_t n);
 int AllocHandleChecked(Handle* handle, size_t n, unsigned callerTextId, int exitFlag);
+// The error box of a shortage of n bytes: the caller's text, then how much
+// more memory is needed against the free memory (at least one byte; in K
+// from 1024 bytes on), and with exitFlag 1 that the program will end.
+void ShowMemoryShortage(unsigned callerTextId, uint64_t n, int exitFlag);
 void FreeHandle(Handle* handle);
 void TakeHandle(Handle* from, Handle* to);
 size_t HandleSize(Handle handle);

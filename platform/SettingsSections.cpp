@@ -87,13 +87,6 @@ constexpr char16_t kViewPagesPaneSizeX[] = u"View Pages Pane Size X";
 
 constexpr unsigned kStringMyScannedMusic = 10464;
 
-void CopyCut(char16_t* out, size_t capacity, const char16_t* text) {
-  size_t length = std::char_traits<char16_t>::length(text);
-  if (length >= capacity) length = capacity - 1;
-  std::memcpy(out, text, length * sizeof(char16_t));
-  out[length] = 0;
-}
-
 uint32_t ReadNumber(Key key, const char16_t* valueName, uint32_t defaultValue) {
   return ReadRegDword(key, valueName, defaultValue, 0);
 }
@@ -105,7 +98,7 @@ void WriteSigned(Key key, const char16_t* valueName, int32_t value) {
   WriteRegDword(key, valueName, static_cast<uint32_t>(value), 0);
 }
 void ReadText(Key key, const char16_t* valueName, char16_t* out, size_t capacity) {
-  CopyCut(out, capacity, ReadRegString(key, valueName, u"", 0));
+  CopyTextCut(out, capacity, ReadRegString(key, valueName, u"", 0));
 }
 // A fixed row is written up to its NUL, or whole when it fills the row.
 template <size_t N>
@@ -179,7 +172,7 @@ void ApplyFolderRule(GlobalSettings& s) {
   LoadUiString(kStringMyScannedMusic, folderName, kFolderChars);
   std::u16string folder = std::u16string(documents) + u"\\" + folderName;
   for (char16_t* directory : {s.openDirectory, s.saveDirectory}) {
-    CopyCut(directory, kFolderChars, folder.c_str());
+    CopyTextCut(directory, kFolderChars, folder.c_str());
     FileMakeDir(directory);  // fails harmlessly when it exists
   }
 }

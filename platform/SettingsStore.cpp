@@ -54,13 +54,6 @@ bool CreateWritable(Key parent, const char16_t* name, Key* out) {
   return false;
 }
 
-void CopyCut(char16_t* out, size_t capacity, const char16_t* text) {
-  size_t length = std::char_traits<char16_t>::length(text);
-  if (length >= capacity) length = capacity - 1;
-  std::memcpy(out, text, length * sizeof(char16_t));
-  out[length] = 0;
-}
-
 }  // namespace
 
 Key OpenSettingsKey(const char16_t* section, int perUser) {
@@ -98,10 +91,10 @@ const char16_t* ReadRegString(Key key, const char16_t* name, const char16_t* def
   std::u16string text;
   long result = ReadText(key, name, kRegStringChars * 2, &text);
   if (result == kOk && text.size() < kRegStringChars) {
-    CopyCut(g_text, kRegStringChars, text.c_str());
+    CopyTextCut(g_text, kRegStringChars, text.c_str());
     return g_text;
   }
-  CopyCut(g_text, kRegStringChars, defaultText ? defaultText : u"");
+  CopyTextCut(g_text, kRegStringChars, defaultText ? defaultText : u"");
   if (result == kNotFound) WriteRegString(key, name, g_text, flag);
   return g_text;
 }

@@ -4,6 +4,8 @@
 
 #include <climits>
 #include <cstdint>
+#include <cstring>
+#include <string>
 
 #include "Code/Unicode/Utils/Str.h"
 #include "Code/Unicode/Utils/WinVersion.h"
@@ -93,6 +95,20 @@ int ParseNumbers(const char16_t* text, int* out, int max) {
     out[found++] = value > INT_MAX ? INT_MAX : static_cast<int>(value);
   }
   return found;
+}
+
+void CopyTextCut(char16_t* out, size_t capacity, const char16_t* text) {
+  size_t length = std::char_traits<char16_t>::length(text);
+  if (length >= capacity) length = capacity - 1;
+  std::memcpy(out, text, length * sizeof(char16_t));
+  out[length] = 0;
+}
+
+size_t WidenLatin1(const uint8_t* bytes, size_t length, char16_t* out, size_t capacity) {
+  size_t n = length < capacity - 1 ? length : capacity - 1;
+  for (size_t i = 0; i < n; ++i) out[i] = bytes[i];
+  out[n] = 0;
+  return n;
 }
 
 const char16_t* PathFileName(const char16_t* path) {

@@ -33,6 +33,12 @@ int CollateNoCase(const char16_t* a, const char16_t* b);  // the user's locale
 bool ContainsNoCase(const char16_t* text, const char16_t* part);
 int ParseNumbers(const char16_t* text, int* out, int max);
 
+// Copies text into out, cut to capacity units with the NUL (capacity > 0).
+void CopyTextCut(char16_t* out, size_t capacity, const char16_t* text);
+// Latin-1 bytes as text into out, cut to capacity units with the NUL
+// (capacity > 0); the units copied.
+size_t WidenLatin1(const uint8_t* bytes, size_t length, char16_t* out, size_t capacity);
+
 const char16_t* PathFileName(const char16_t* path);
 const char16_t* TrimTrailingDigits(const char16_t* name);
 const char16_t* TitleFromFileName(const char16_t* fileName);

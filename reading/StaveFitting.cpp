@@ -53,28 +53,37 @@ bool ShiftSearch(const PageImage& image, StaveFit* fit, int unit, Apply apply, M
   return changed;
 }
 
+// Tries the middle point at every step of columns from inset in from either
+// end, at rows up to reach units above and below the top. A trial wins when
+// its top and bottom lines are both at least floor and their sum beats best
+// (and every trial before it); true when one won, and *fit is the winner.
+bool MiddlePointSearch(const PageImage& image, StaveFit* fit, int32_t inset, int32_t step, int reach, int unit,
+                       int32_t floor, int32_t best) {
+  StaveFit winner = *fit;
+  bool changed = false;
+  for (int32_t mx = fit->left + inset; mx <= fit->right - inset; mx += step)
+    for (int32_t mt = fit->top - reach * unit; mt <= fit->top + reach * unit; mt += unit) {
+      StaveFit trial = *fit;
+      trial.midX = int16_t(mx);
+      trial.midTop = int16_t(mt);
+      const int32_t a = TopBlackness(image, trial), b = BottomBlackness(image, trial);
+      if (a >= floor && b >= floor && a + b > best) {
+        best = a + b;
+        winner = trial;
+        changed = true;
+      }
+    }
+  *fit = winner;
+  return changed;
+}
+
 bool RefineModel(const PageImage& image, StaveFit* fit, int resolution, int unit) {
   bool changed = false;
   const int32_t w = fit->right - fit->left;
   if (w <= 0) return false;
   if (w >= 8 * resolution) {
-    if (TopBlackness(image, *fit) < 50) {
-      int32_t best = TopBlackness(image, *fit);
-      StaveFit winner = *fit;
-      for (int32_t mx = fit->left + w / 3; mx <= fit->right - w / 3; mx += std::max(1, w / 6))
-        for (int32_t mt = fit->top - 2 * unit; mt <= fit->top + 2 * unit; mt += unit) {
-          StaveFit trial = *fit;
-          trial.midX = int16_t(mx);
-          trial.midTop = int16_t(mt);
-          const int32_t a = TopBlackness(image, trial), b = BottomBlackness(image, trial);
-          if (a >= 41 && b >= 41 && a + b > best) {
-            best = a + b;
-            winner = trial;
-            changed = true;
-          }
-        }
-      *fit = winner;
-    }
+    if (TopBlackness(image, *fit) < 50)
+      changed = MiddlePointSearch(image, fit, w / 3, std::max(1, w / 6), 2, unit, 41, TopBlackness(image, *fit));
     return changed;
   }
   // (1) The whole model up or down.
@@ -83,23 +92,9 @@ bool RefineModel(const PageImage& image, StaveFit* fit, int resolution, int unit
   fit->top = int16_t(std::clamp<int32_t>(fit->top, 0, std::max(0, image.height - 1)));
   fit->bottom = int16_t(std::clamp<int32_t>(fit->bottom, fit->top, fit->top + resolution));
   // (2) The middle point.
-  if (TopBlackness(image, *fit) < 80) {
-    int32_t best = TopBlackness(image, *fit) + BottomBlackness(image, *fit);
-    StaveFit winner = *fit;
-    for (int32_t mx = fit->left + w / 5; mx <= fit->right - w / 5; mx += std::max(1, w / 5))
-      for (int32_t mt = fit->top - 4 * unit; mt <= fit->top + 4 * unit; mt += unit) {
-        StaveFit trial = *fit;
-        trial.midX = int16_t(mx);
-        trial.midTop = int16_t(mt);
-        const int32_t a = TopBlackness(image, trial), b = BottomBlackness(image, trial);
-        if (a >= 61 && b >= 61 && a + b > best) {
-          best = a + b;
-          winner = trial;
-          changed = true;
-        }
-      }
-    *fit = winner;
-  }
+  if (TopBlackness(image, *fit) < 80)
+    changed |= MiddlePointSearch(image, fit, w / 5, std::max(1, w / 5), 4, unit, 61,
+                                 TopBlackness(image, *fit) + BottomBlackness(image, *fit));
   // (3) The right part of the model, the left end fixed.
   changed |= ShiftSearch(
       image, fit, unit,

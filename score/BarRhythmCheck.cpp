@@ -51,6 +51,7 @@ class PartWalk {
   void ClearBar(bool tuplets);
   void CloseBar(uint32_t offset, uint8_t code);
   void OpenBarEnd(uint32_t offset);
+  BarRhythmMark MarkAt(uint32_t offset) const;
   uint32_t Boundary(uint32_t at, uint32_t length);
   void JudgeBar(bool* faulty);
 
@@ -182,16 +183,9 @@ void PartWalk::CloseBar(uint32_t offset, uint8_t code) {
         if (report_->pageCount >= kMaxFaultyPages) stop_ = true;
       }
     } else if (page_ == markedPage_) {
-      BarRhythmMark mark;
-      mark.part = part_;
-      mark.offset = offset;
+      BarRhythmMark mark = MarkAt(offset);
       mark.checked = true;
       mark.faulty = faulty;
-      mark.previousBarLine = previousBarLine_;
-      mark.staffStart = staffStart_;
-      mark.times = times_;
-      mark.beats = signature_.beats;
-      mark.unit = signature_.unit;
       std::copy(tupletSeen_, tupletSeen_ + kRhythmVoices, mark.tupletSeen);
       report_->marks.push_back(mark);
     }
@@ -205,16 +199,22 @@ void PartWalk::CloseBar(uint32_t offset, uint8_t code) {
 // it open; the voices run on into the next staff.
 void PartWalk::OpenBarEnd(uint32_t offset) {
   if (mode_ != RhythmWalkMode::kMarking || page_ != markedPage_ || !content_) return;
+  BarRhythmMark mark = MarkAt(offset);
+  mark.ownBarLine = false;
+  report_->marks.push_back(mark);
+}
+
+// The mark of the bar that ends at offset, as the walk stands there.
+BarRhythmMark PartWalk::MarkAt(uint32_t offset) const {
   BarRhythmMark mark;
   mark.part = part_;
   mark.offset = offset;
-  mark.ownBarLine = false;
   mark.previousBarLine = previousBarLine_;
   mark.staffStart = staffStart_;
   mark.times = times_;
   mark.beats = signature_.beats;
   mark.unit = signature_.unit;
-  report_->marks.push_back(mark);
+  return mark;
 }
 
 // A bar boundary at at (length bytes); returns the offset to go on from.

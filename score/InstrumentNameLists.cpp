@@ -6,6 +6,7 @@
 #include "platform/FileLayer.h"
 #include "platform/Folders.h"
 #include "platform/Messages.h"
+#include "platform/TextUtils.h"
 #include "score/ScoreStreams.h"
 
 namespace {
@@ -80,14 +81,6 @@ void ForEachEntry(const uint8_t* bytes, size_t size, Visitor&& visit) {
     if (at < size && (bytes[at] == 2 || bytes[at] == 3)) at += 2;
     if (!visit(entry)) return;
   }
-}
-
-// The entry's bytes as Latin-1 text, cut to the buffer.
-size_t Widen(const uint8_t* bytes, size_t length, char16_t* out, size_t capacity) {
-  size_t n = length < capacity - 1 ? length : capacity - 1;
-  for (size_t i = 0; i < n; ++i) out[i] = bytes[i];
-  out[n] = 0;
-  return n;
 }
 
 char16_t UpperUnit(char16_t c) {
@@ -210,36 +203,58 @@ size_t MakeUpperWide(char16_t* text) {
   return n;
 }
 
-int FindInstrumentListName(char16_t* name, size_t capacity) {
-  if (!name || capacity == 0) return 0;
-  char16_t upper[kNameUnits];
-  size_t upperLength = CopyUpper(name, upper);
+namespace {
 
+// The longest name of any language's list that find(upper-case name, its
+// length) finds (find gives where, or -1): its entry in *best and where in
+// *at; its length, 0 when none is found (*at stays -1).
+template <class Find>
+size_t LongestListedName(Find&& find, ListEntry* best, long* at) {
   size_t bestLength = 0;
-  int bestRow = -1;
   for (int language = 0; language < kInstrumentLanguages; ++language) {
     size_t size = 0;
     const uint8_t* list = InstrumentList(language, &size);
     ForEachEntry(list, size, [&](const ListEntry& entry) {
       if (entry.length <= bestLength) return true;
       char16_t candidate[kNameUnits];
-      size_t length = Widen(entry.name, entry.length, candidate, kNameUnits);
+      size_t length = WidenLatin1(entry.name, entry.length, candidate, kNameUnits);
       MakeUpperWide(candidate);
-      if (length > bestLength && FoundAtWordStart(upper, upperLength, candidate, length)) {
+      if (length <= bestLength) return true;
+      const long where = find(candidate, length);
+      if (where >= 0) {
         bestLength = length;
-        bestRow = entry.row;
+        *at = where;
+        *best = entry;
       }
       return true;
     });
   }
-  if (bestRow < 0) return 0;
+  return bestLength;
+}
+
+}  // namespace
+
+int FindInstrumentListName(char16_t* name, size_t capacity) {
+  if (!name || capacity == 0) return 0;
+  char16_t upper[kNameUnits];
+  size_t upperLength = CopyUpper(name, upper);
+
+  ListEntry best = {};
+  long at = -1;
+  LongestListedName(
+      [&](const char16_t* candidate, size_t length) {
+        return FoundAtWordStart(upper, upperLength, candidate, length) ? 0L : -1L;
+      },
+      &best, &at);
+  if (at < 0) return 0;
+  const int bestRow = best.row;
 
   size_t size = 0;
   const uint8_t* english = InstrumentList(kEnglishList, &size);
   bool written = false;
   ForEachEntry(english, size, [&](const ListEntry& entry) {
     if (entry.row != bestRow) return true;
-    Widen(entry.name, entry.length, name, capacity);
+    WidenLatin1(entry.name, entry.length, name, capacity);
     written = true;
     return false;
   });
@@ -251,26 +266,13 @@ CStr FindInstrumentName(const char16_t* partName) {
   char16_t upper[kNameUnits];
   size_t upperLength = CopyUpper(partName, upper);
 
-  size_t bestLength = 0;
-  long bestAt = -1;
   ListEntry best = {};
-  for (int language = 0; language < kInstrumentLanguages; ++language) {
-    size_t size = 0;
-    const uint8_t* list = InstrumentList(language, &size);
-    ForEachEntry(list, size, [&](const ListEntry& entry) {
-      if (entry.length <= bestLength) return true;
-      char16_t candidate[kNameUnits];
-      size_t length = Widen(entry.name, entry.length, candidate, kNameUnits);
-      MakeUpperWide(candidate);
-      long at = FoundAfterNonLetter(upper, upperLength, candidate, length);
-      if (at >= 0 && length > bestLength) {
-        bestLength = length;
-        bestAt = at;
-        best = entry;
-      }
-      return true;
-    });
-  }
+  long bestAt = -1;
+  const size_t bestLength = LongestListedName(
+      [&](const char16_t* candidate, size_t length) {
+        return FoundAfterNonLetter(upper, upperLength, candidate, length);
+      },
+      &best, &bestAt);
   if (bestAt < 0) return CStr(Abbreviate(partName).c_str());
 
   std::u16string result(partName, partName + bestAt);

@@ -97,14 +97,6 @@ int ReadOptions(int number, const char* line, int8_t* transposition, InstrumentD
   return number;
 }
 
-// Latin-1 bytes as text, cut to the buffer.
-size_t Widen(const uint8_t* bytes, size_t length, char16_t* out, size_t capacity) {
-  size_t n = length < capacity - 1 ? length : capacity - 1;
-  for (size_t i = 0; i < n; ++i) out[i] = bytes[i];
-  out[n] = 0;
-  return n;
-}
-
 std::u16string InstrumentTablePath() {
   char16_t path[1024];
   return MakeResourcesSubPath(path, kInstrumentTableFileName) ? std::u16string(path) : std::u16string();
@@ -238,7 +230,7 @@ int ReadInstrumentTable(const char16_t* partName, int8_t* transposition, int slo
     bool equal = false, longer = false;
     ForEachQuotedName(text, [&](const uint8_t* bytes, size_t length) {
       char16_t name[kNameUnits];
-      size_t n = Widen(bytes, length, name, kNameUnits);
+      size_t n = WidenLatin1(bytes, length, name, kNameUnits);
       if (exact) {
         equal = CompareNoCase(name, listName) == 0;
         return !equal;

@@ -59,6 +59,17 @@ int32_t ClampScroll(int32_t value, int32_t maximum) {
   return value < 0 ? 0 : value;
 }
 
+// Along one axis: when [low, high] is not wholly in the view of size from
+// scroll, the scroll that centres it (kept within 0..maxScroll) into
+// *target; true when that moves the view.
+bool CentringScroll(int32_t low, int32_t high, int32_t scroll, int32_t size, int32_t maxScroll, int32_t* target) {
+  if (low >= scroll && high <= scroll + size) return false;
+  const int32_t centred = ClampScroll((low + high) / 2 - size / 2, maxScroll);
+  if (centred == scroll) return false;
+  *target = centred;
+  return true;
+}
+
 }  // namespace
 
 ScoreViewItems& TheScoreViewItems() {
@@ -144,11 +155,23 @@ DragLimits MeasureSelectedItem(ScoreViewItems& view) {
   return limits;
 }
 
-int ItemThirdAtX(ScoreViewItems& view, int32_t x, int32_t /*y*/, bool testOnly) {
+namespace {
+
+// The hovered row's width and how far x lies into it; false when no row is
+// hovered.
+bool HoveredSpan(ScoreViewItems& view, int32_t x, int64_t* width, int64_t* into) {
   const ItemIndexRow* row = HoveredRow(view);
-  if (!row) return -1;
-  const int64_t width = int64_t(row->right) - row->left;
-  const int64_t into = int64_t(x) - row->left;
+  if (!row) return false;
+  *width = int64_t(row->right) - row->left;
+  *into = int64_t(x) - row->left;
+  return true;
+}
+
+}  // namespace
+
+int ItemThirdAtX(ScoreViewItems& view, int32_t x, int32_t /*y*/, bool testOnly) {
+  int64_t width = 0, into = 0;
+  if (!HoveredSpan(view, x, &width, &into)) return -1;
   int third = 1;
   if (4 * into < width) {
     third = 0;
@@ -160,10 +183,8 @@ int ItemThirdAtX(ScoreViewItems& view, int32_t x, int32_t /*y*/, bool testOnly) 
 }
 
 int ItemHalfAtX(ScoreViewItems& view, int32_t x, int32_t /*y*/, bool testOnly) {
-  const ItemIndexRow* row = HoveredRow(view);
-  if (!row) return -1;
-  const int64_t width = int64_t(row->right) - row->left;
-  const int64_t into = int64_t(x) - row->left;
+  int64_t width = 0, into = 0;
+  if (!HoveredSpan(view, x, &width, &into)) return -1;
   const int half = 2 * into < width ? 0 : 1;
   if (!testOnly) SetEdges(view.selection, half == 0, half == 1);
   return half;
@@ -204,22 +225,8 @@ ScrollPlan PlanScrollToBox(const ScoreBox& box, double zoom, const ViewScrollSta
   const int32_t top = int32_t(std::lround(box.top * zoom));
   const int32_t bottom = int32_t(std::lround(box.bottom * zoom));
   ScrollPlan plan;
-  if (left < state.scrollX || right > state.scrollX + state.clientWidth) {
-    const int32_t target =
-        ClampScroll((left + right) / 2 - state.clientWidth / 2, state.maxScrollX);
-    if (target != state.scrollX) {
-      plan.horizontal = true;
-      plan.scrollX = target;
-    }
-  }
-  if (top < state.scrollY || bottom > state.scrollY + state.clientHeight) {
-    const int32_t target =
-        ClampScroll((top + bottom) / 2 - state.clientHeight / 2, state.maxScrollY);
-    if (target != state.scrollY) {
-      plan.vertical = true;
-      plan.scrollY = target;
-    }
-  }
+  plan.horizontal = CentringScroll(left, right, state.scrollX, state.clientWidth, state.maxScrollX, &plan.scrollX);
+  plan.vertical = CentringScroll(top, bottom, state.scrollY, state.clientHeight, state.maxScrollY, &plan.scrollY);
   return plan;
 }
 

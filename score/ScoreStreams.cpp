@@ -4,6 +4,7 @@
 #include <limits>
 #include <utility>
 
+#include "platform/Messages.h"
 #include "platform/Platform.h"
 #include "platform/TextUtils.h"
 
@@ -20,13 +21,8 @@ int16_t PartFields[kPartSlots][kPartFieldCount] = {};
 namespace {
 
 enum : unsigned {
-  kTextNeed = 10056,
-  kTextBytesMore = 10057,
-  kTextKMore = 10058,
   kTextNoMemory = 10060,
   kTextHeapCorrupted = 10061,
-  kTextDash = 10182,
-  kTextSpace = 10183,
 };
 
 constexpr uint32_t kGrowthStep = 32;
@@ -37,26 +33,6 @@ void ShowHeapCorrupted() {
   ErrorBox(nullptr, text);
 }
 
-// The shortage message: the shortfall against the free memory, at least one
-// byte (an allocation can fail with memory to spare).
-void ShowShortage(uint64_t requested) {
-  uint64_t free = platform::FreeMemory();
-  uint64_t shortfall = requested > free ? requested - free : 1;
-  bool inKilobytes = shortfall >= 1024;
-  uint64_t shown = inKilobytes ? shortfall / 1024 : shortfall;
-  char16_t amount[11];
-  FormatDecimal(amount, shown > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(shown));
-
-  char16_t sorry[257], dash[9], need[33], space[9], more[33];
-  LoadUiString(kTextNoMemory, sorry, 257);
-  LoadUiString(kTextDash, dash, 9);
-  LoadUiString(kTextNeed, need, 33);
-  LoadUiString(kTextSpace, space, 9);
-  LoadUiString(inKilobytes ? kTextKMore : kTextBytesMore, more, 33);
-  char16_t text[512];
-  FormatWide(text, 512, u"%s%s%s%s%s%s", sorry, dash, need, space, amount, more);
-  ErrorBox(nullptr, text);
-}
 
 }  // namespace
 
@@ -94,7 +70,7 @@ int GrowStream(StreamSet* set, int slot, uint32_t n) {
       return 1;
     }
   }
-  ShowShortage(n);
+  ShowMemoryShortage(kTextNoMemory, n, 0);
   return 0;
 }
 

@@ -97,12 +97,7 @@ class Refiner {
 
   Statistics Measure(const uint8_t* templ, const Description& self, int own) const {
     long sameSum = 0, sameN = 0, sameMax = 0, diffSum = 0, diffN = 0, diffMin = 0, diffMax = 0;
-    for (size_t k = 0; k < all_.size(); ++k) {
-      const Description& d = all_[k];
-      if (static_cast<int>(k) == own || d.typf != self.typf) continue;
-      const bool sameType = SameClassType(d.type) == SameClassType(self.type);
-      if (sameType && d.part != self.part) continue;
-      const long dist = distance_(templ, d.bytes);
+    ForEachCompared(templ, self, own, [&](size_t, const Description&, bool sameType, long dist) {
       if (sameType) {
         sameSum += dist, ++sameN;
         sameMax = std::max(sameMax, dist);
@@ -112,7 +107,7 @@ class Refiner {
         diffMax = std::max(diffMax, dist);
         ++diffN;
       }
-    }
+    });
     Statistics s;
     if (sameN == 0 || diffN == 0) {
       ClassifierLog("Type %d, sample %d part %d - Can't find both same and different statistics\n", self.type, own,
@@ -134,15 +129,10 @@ class Refiner {
   bool Check(const uint8_t* templ, const Description& self, int own, int lo, int hi, std::vector<bool>* marks) const {
     long best = -1;
     int bestIndex = -1;
-    for (size_t k = 0; k < all_.size(); ++k) {
-      const Description& d = all_[k];
-      if (static_cast<int>(k) == own || d.typf != self.typf) continue;
-      const bool sameType = SameClassType(d.type) == SameClassType(self.type);
-      if (sameType && d.part != self.part) continue;
-      const long dist = distance_(templ, d.bytes);
+    ForEachCompared(templ, self, own, [&](size_t k, const Description& d, bool sameType, long dist) {
       if (best < 0 || dist < best) best = dist, bestIndex = static_cast<int>(k);
       if (!sameType && dist >= lo && dist < hi) (*marks)[d.type * 4 + d.part] = true;
-    }
+    });
     if (bestIndex < 0) return false;
     const Description& n = all_[bestIndex];
     const bool right = SameClassType(n.type) == SameClassType(self.type) && n.part == self.part;
@@ -158,6 +148,20 @@ class Refiner {
   }
 
  private:
+  // Calls visit(index, description, same type, distance) for every other
+  // description of self's family that the template is measured against:
+  // those of another class, and those of self's class in self's part.
+  template <typename Visit>
+  void ForEachCompared(const uint8_t* templ, const Description& self, int own, Visit visit) const {
+    for (size_t k = 0; k < all_.size(); ++k) {
+      const Description& d = all_[k];
+      if (static_cast<int>(k) == own || d.typf != self.typf) continue;
+      const bool sameType = SameClassType(d.type) == SameClassType(self.type);
+      if (sameType && d.part != self.part) continue;
+      visit(k, d, sameType, distance_(templ, d.bytes));
+    }
+  }
+
   const std::vector<Description>& all_;
   TemplateDistance distance_;
 };

@@ -218,23 +218,30 @@ int SlopeHitPercent(const Scan& scan, int32_t y, int s) {
   return hits * 25;
 }
 
+// The runs of the rows from `from` on, a small unit apart, where black(y)
+// holds for the row's page y, added to a slope's list while it has room.
+template <typename Black>
+void CollectRuns(const Scan& scan, int32_t from, Black black, SlopeRun* runs, int32_t* count) {
+  bool open = false;
+  SlopeRun run{};
+  for (int32_t d = from; d <= scan.total; d += scan.smallUnit) {
+    if (black(scan.RowY(d))) {
+      if (!open) run.start = d;
+      open = true;
+      run.end = d + scan.smallUnit;
+    } else if (open) {
+      open = false;
+      if (*count < kRunsPerSlope) runs[(*count)++] = run;
+    }
+  }
+  if (open && *count < kRunsPerSlope) runs[(*count)++] = run;
+}
+
 void TraceSlopeRunsByPercent(const Scan& scan) {
   StemScanBuffer& b = scan.buffer;
   for (int s = 0; s < kBeamSlopes; ++s) {
     const int32_t from = b.countA[s] > 0 ? std::max(0, b.runsA[s][0].start - scan.unit) : 0;
-    bool open = false;
-    SlopeRun run{};
-    for (int32_t d = from; d <= scan.total; d += scan.smallUnit) {
-      if (SlopeHitPercent(scan, scan.RowY(d), s) == 100) {
-        if (!open) run.start = d;
-        open = true;
-        run.end = d + scan.smallUnit;
-      } else if (open) {
-        open = false;
-        if (b.countB[s] < kRunsPerSlope) b.runsB[s][b.countB[s]++] = run;
-      }
-    }
-    if (open && b.countB[s] < kRunsPerSlope) b.runsB[s][b.countB[s]++] = run;
+    CollectRuns(scan, from, [&](int32_t y) { return SlopeHitPercent(scan, y, s) == 100; }, b.runsB[s], &b.countB[s]);
   }
 }
 
@@ -251,21 +258,8 @@ bool SlopeAllBlack(const Scan& scan, int32_t y, int s) {
 
 void TraceFlagRuns(const Scan& scan) {
   StemScanBuffer& b = scan.buffer;
-  for (int s = 0; s < kFlagSlopes; ++s) {
-    bool open = false;
-    SlopeRun run{};
-    for (int32_t d = 0; d <= scan.total; d += scan.smallUnit) {
-      if (SlopeAllBlack(scan, scan.RowY(d), s)) {
-        if (!open) run.start = d;
-        open = true;
-        run.end = d + scan.smallUnit;
-      } else if (open) {
-        open = false;
-        if (b.countFlag[s] < kRunsPerSlope) b.runsFlag[s][b.countFlag[s]++] = run;
-      }
-    }
-    if (open && b.countFlag[s] < kRunsPerSlope) b.runsFlag[s][b.countFlag[s]++] = run;
-  }
+  for (int s = 0; s < kFlagSlopes; ++s)
+    CollectRuns(scan, 0, [&](int32_t y) { return SlopeAllBlack(scan, y, s); }, b.runsFlag[s], &b.countFlag[s]);
 }
 
 // Removes flag runs that meet a head the engine confirmed, and keeps those in

@@ -160,6 +160,29 @@ struct Stave {
   int StepY(double step) const { return static_cast<int>(std::floor(top + (step - 4) * space / 2 + 0.5)); }
 };
 
+// What one sample is drawn with: a random stream of its own (the next draw
+// of the walk's), the variant's degradation, a five-line stave at space
+// (lines a tenth of a space thick, at least one pixel; top line five spaces
+// down), a picture widthSpaces x heightSpaces spaces and the glyph's origin
+// two spaces in and a little further.
+struct SampleScene {
+  Random r;
+  Degradation d;
+  Stave st;
+  int width, height;
+  double originX;
+};
+
+SampleScene StartSample(Random& random, int variant, bool measuring, double space, int widthSpaces,
+                        int heightSpaces) {
+  Random r(random.Next());
+  const Degradation d = MakeDegradation(variant, r, measuring);
+  const Stave st{space, std::max(1, static_cast<int>(std::lround(space / 10))), 5 * space};
+  const int width = static_cast<int>(widthSpaces * space), height = static_cast<int>(heightSpaces * space);
+  const double originX = 2 * space + r.Uniform(0, 1);
+  return SampleScene{r, d, st, width, height, originX};
+}
+
 struct Bits {
   int width = 0, height = 0;
   std::vector<uint8_t> on;  // one byte per pixel
@@ -492,11 +515,7 @@ int main(int argc, char** argv) {
     const Glyph& g = glyphs.at(b.glyph);
     for (double space : spaces) {
       for (int v = 0; v < variants; ++v) {
-        Random r(random.Next());
-        const Degradation d = MakeDegradation(v, r, measuring);
-        Stave st{space, std::max(1, static_cast<int>(std::lround(space / 10))), 5 * space};
-        const int width = static_cast<int>(8 * space), height = static_cast<int>(14 * space);
-        const double originX = 2 * space + r.Uniform(0, 1);
+        auto [r, d, st, width, height, originX] = StartSample(random, v, measuring, space, 8, 14);
         const Bits bits = Render(g, st, b.step, originX, d, r, width, height);
         const Extent e = InkExtent(g, st, b.step, originX, d.scale);
         int bands[kMaxBigSymbolBands];
@@ -542,11 +561,7 @@ int main(int argc, char** argv) {
     for (double space : spaces) {
       for (int v = 0; v < variants; ++v) {
         for (int step : {7, 8}) {
-          Random r(random.Next());
-          const Degradation d = MakeDegradation(v, r, measuring);
-          Stave st{space, std::max(1, static_cast<int>(std::lround(space / 10))), 5 * space};
-          const int width = static_cast<int>(6 * space), height = static_cast<int>(12 * space);
-          const double originX = 2 * space + r.Uniform(0, 1);
+          auto [r, d, st, width, height, originX] = StartSample(random, v, measuring, space, 6, 12);
           // What stands right of it: the note's head a little further on,
           // or in a key signature the next accidental, a third or so away.
           const Extent own = InkExtent(g, st, step, originX, d.scale);
@@ -572,11 +587,7 @@ int main(int argc, char** argv) {
     for (int step : {7, 8}) {
       for (double space : spaces) {
         for (int v = 0; v < variants; ++v) {
-          Random r(random.Next());
-          const Degradation d = MakeDegradation(v, r, measuring);
-          Stave st{space, std::max(1, static_cast<int>(std::lround(space / 10))), 5 * space};
-          const int width = static_cast<int>(6 * space), height = static_cast<int>(12 * space);
-          const double originX = 2 * space + r.Uniform(0, 1);
+          auto [r, d, st, width, height, originX] = StartSample(random, v, measuring, space, 6, 12);
           const Bits bits = Render(g, st, step, originX, d, r, width, height);
           const Extent e = InkExtent(g, st, step, originX, d.scale);
           // The head window over the rows of a head at this place.

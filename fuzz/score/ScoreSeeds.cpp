@@ -31,25 +31,22 @@ void WriteScoreSeeds(const std::string& folder, bool withBackups) {
   fuzz::ResetScoreState();
 }
 
+// The seed score laid out as item streams.
+void WriteItemStreamSeeds(const std::string& folder) {
+  fuzz::PrepareScoreFolders();
+  fuzz::LoadSeedScore();
+  const std::vector<uint8_t> streams = fuzz::ItemStreamsOfScore();
+  fuzz::WriteSeed(folder, "seed-score", streams.data(), streams.size());
+  fuzz::ResetScoreState();
+}
+
 }  // namespace
 
 KV_FUZZ_SEEDS(score_file) { WriteScoreSeeds(folder, true); }
 
 KV_FUZZ_SEEDS(score_exports) { WriteScoreSeeds(folder, false); }
 
-KV_FUZZ_SEEDS(item_streams) {
-  fuzz::PrepareScoreFolders();
-  fuzz::LoadSeedScore();
-  const std::vector<uint8_t> streams = fuzz::ItemStreamsOfScore();
-  fuzz::WriteSeed(folder, "seed-score", streams.data(), streams.size());
-  fuzz::ResetScoreState();
-}
+KV_FUZZ_SEEDS(item_streams) { WriteItemStreamSeeds(folder); }
 
 // The bar rhythm check reads the same input.
-KV_FUZZ_SEEDS(bar_rhythm) {
-  fuzz::PrepareScoreFolders();
-  fuzz::LoadSeedScore();
-  const std::vector<uint8_t> streams = fuzz::ItemStreamsOfScore();
-  fuzz::WriteSeed(folder, "seed-score", streams.data(), streams.size());
-  fuzz::ResetScoreState();
-}
+KV_FUZZ_SEEDS(bar_rhythm) { WriteItemStreamSeeds(folder); }

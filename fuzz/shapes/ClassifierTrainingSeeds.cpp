@@ -15,11 +15,6 @@ std::string Read(const std::string& path) {
   return s.str();
 }
 
-void Seed(const std::string& folder, const std::string& name, char kind, const std::string& text) {
-  const std::string bytes = std::string(1, kind) + text;
-  fuzz::WriteSeed(folder, name, bytes.data(), bytes.size());
-}
-
 // The first lines of each section, so that one run stays short.
 std::string Shortened(const std::string& text, int keep) {
   std::istringstream in(text);
@@ -37,16 +32,16 @@ std::string Shortened(const std::string& text, int keep) {
 
 KV_FUZZ_SEEDS(classifier_training) {
   const std::string inputs = fuzz::SourceDir() + "/resources/training/inputs/";
-  Seed(folder, "types8", 0, Read(inputs + "8x8Types.txt"));
-  Seed(folder, "types16", 0, Read(inputs + "8x16Types.txt"));
-  Seed(folder, "contexts", 1, Read(inputs + "LRSymLists.txt"));
-  Seed(folder, "shapes", 2, Shortened(Read(inputs + "XxX.txt"), 6));
-  Seed(folder, "shapes-keywords", 2,
+  fuzz::WriteChoiceSeed(folder, "types8", 0, Read(inputs + "8x8Types.txt"));
+  fuzz::WriteChoiceSeed(folder, "types16", 0, Read(inputs + "8x16Types.txt"));
+  fuzz::WriteChoiceSeed(folder, "contexts", 1, Read(inputs + "LRSymLists.txt"));
+  fuzz::WriteChoiceSeed(folder, "shapes", 2, Shortened(Read(inputs + "XxX.txt"), 6));
+  fuzz::WriteChoiceSeed(folder, "shapes-keywords", 2,
        "> 16x32\nX\n> 8x32\nX\n> 16x16\nx PART:1-2\n|\n> 8x16\nClef.1 PART:1-2 BLSM:Digit YDSP:3-2 WRED:4 XCOL:1-3\n"
        "Digit.2 ndst conf:3 ovpr:2 BOGUS\n|\n> 8x8\nFlat.1 DBLW\n|\n");
-  Seed(folder, "notation", 3, Shortened(Read(inputs + "NotesXxX.txt"), 4));
-  Seed(folder, "notation-groups", 3,
+  fuzz::WriteChoiceSeed(folder, "notation", 3, Shortened(Read(inputs + "NotesXxX.txt"), 4));
+  fuzz::WriteChoiceSeed(folder, "notation-groups", 3,
        "> 16x32\nX\n> 8x32\nX\n> 16x16\nX\n> 8x16\nX\n> 8x8\nA.1 PART:2-1\nA.22 PART:2-1\nA.333 PART:2-1\n"
        "Flat.1\nFlat.22 BLCK:40\nNatural.4444 TYPF:3\n|\n");
-  Seed(folder, "notation-file", 4, Read(fuzz::SourceDir() + "/resources/data/Notation"));
+  fuzz::WriteChoiceSeed(folder, "notation-file", 4, Read(fuzz::SourceDir() + "/resources/data/Notation"));
 }

@@ -19,6 +19,18 @@ namespace {
 
 HKEY ToHkey(Key key) { return reinterpret_cast<HKEY>(key); }
 
+// A value query through query(stored type, data size or null): the size in
+// and out and the type out only where the caller asked for them.
+template <typename Query>
+long QueryInto(uint32_t* type, uint32_t* size, Query query) {
+  DWORD storedType = 0;
+  DWORD bytes = size ? *size : 0;
+  LONG result = query(&storedType, size ? &bytes : nullptr);
+  if (type) *type = storedType;
+  if (size) *size = bytes;
+  return result;
+}
+
 }  // namespace
 
 long OpenKey(Key parent, const char16_t* subkey, uint32_t access, Key* out) {
@@ -41,13 +53,9 @@ long CreateKey(Key parent, const char16_t* subkey, uint32_t access, Key* out, bo
 long CloseKey(Key key) { return RegCloseKey(ToHkey(key)); }
 
 long QueryValue(Key key, const char16_t* name, uint32_t* type, void* data, uint32_t* size) {
-  DWORD storedType = 0;
-  DWORD bytes = size ? *size : 0;
-  LONG result = UniRegQueryValueEx(ToHkey(key), name, nullptr, &storedType, static_cast<BYTE*>(data),
-                                   size ? &bytes : nullptr);
-  if (type) *type = storedType;
-  if (size) *size = bytes;
-  return result;
+  return QueryInto(type, size, [&](DWORD* storedType, DWORD* bytes) {
+    return UniRegQueryValueEx(ToHkey(key), name, nullptr, storedType, static_cast<BYTE*>(data), bytes);
+  });
 }
 
 long SetValue(Key key, const char16_t* name, uint32_t type, const void* data, uint32_t size) {
@@ -74,13 +82,9 @@ long OpenKeyAnsi(Key parent, const char* subkey, uint32_t access, Key* out) {
 }
 
 long QueryValueAnsi(Key key, const char* name, uint32_t* type, void* data, uint32_t* size) {
-  DWORD storedType = 0;
-  DWORD bytes = size ? *size : 0;
-  LONG result = RegQueryValueExA(ToHkey(key), name, nullptr, &storedType, static_cast<BYTE*>(data),
-                                 size ? &bytes : nullptr);
-  if (type) *type = storedType;
-  if (size) *size = bytes;
-  return result;
+  return QueryInto(type, size, [&](DWORD* storedType, DWORD* bytes) {
+    return RegQueryValueExA(ToHkey(key), name, nullptr, storedType, static_cast<BYTE*>(data), bytes);
+  });
 }
 
 }  // namespace platform::reg

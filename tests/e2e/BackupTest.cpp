@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr unsigned kBackupQuestion = 10081;
-constexpr unsigned kSaveQuestion = 10076;
 constexpr char16_t kSvBackupName[] = u"_SVBackupFile_";
 
 }  // namespace
@@ -21,11 +19,7 @@ TEST_F(ProgramCase, BackupIsOfferedAndRestoredOnYes) {
   ASSERT_TRUE(program.WaitForFrame());
   EXPECT_TRUE(PagesFileExists(kBackupFileName)) << "a restored backup stays until a normal exit";
   // The restored score counts as modified: closing asks to save it.
-  ASSERT_TRUE(program.PostToFrame(WM_CLOSE));
-  ASSERT_TRUE(program.AnswerBox({kSaveQuestion, IDNO}));
-  DWORD code = 1;
-  ASSERT_TRUE(program.WaitForExit(&code));
-  EXPECT_EQ(code, 0u);
+  ASSERT_TRUE(CloseDiscardingChanges());
   EXPECT_FALSE(PagesFileExists(kBackupFileName)) << "a normal exit removes the backup";
 }
 
@@ -34,11 +28,7 @@ TEST_F(ProgramCase, OnlyTheSecondBackupIsOfferedAndRestoredOnYes) {
   ASSERT_TRUE(program.Start());
   ASSERT_TRUE(program.AnswerBox({kBackupQuestion, IDYES}));
   ASSERT_TRUE(program.WaitForFrame());
-  ASSERT_TRUE(program.PostToFrame(WM_CLOSE));
-  ASSERT_TRUE(program.AnswerBox({kSaveQuestion, IDNO})) << "the restored score is modified";
-  DWORD code = 1;
-  ASSERT_TRUE(program.WaitForExit(&code));
-  EXPECT_EQ(code, 0u);
+  ASSERT_TRUE(CloseDiscardingChanges()) << "the restored score is modified";
 }
 
 TEST_F(ProgramCase, NoDeletesBothBackupsAtOnce) {

@@ -3,23 +3,13 @@
 
 #include "tests/e2e/ProgramCase.h"
 
-namespace {
-
-constexpr unsigned kSaveQuestion = 10076;
-
-}  // namespace
-
 TEST_F(ProgramCase, CloseWithAModifiedScoreStaysWhenTheSaveIsCancelled) {
   ASSERT_TRUE(StartWithModifiedScore());
   ASSERT_TRUE(program.PostToFrame(WM_CLOSE));
   ASSERT_TRUE(program.AnswerBox({kSaveQuestion, IDCANCEL}));
   ASSERT_TRUE(program.StaysQuiet(1000));
   // Asked again, since the first question was cancelled.
-  ASSERT_TRUE(program.PostToFrame(WM_CLOSE));
-  ASSERT_TRUE(program.AnswerBox({kSaveQuestion, IDNO}));
-  DWORD code = 1;
-  ASSERT_TRUE(program.WaitForExit(&code));
-  EXPECT_EQ(code, 0u);
+  ASSERT_TRUE(CloseDiscardingChanges());
 }
 
 // The end-of-session query only asks; a session that goes on leaves the
@@ -31,9 +21,5 @@ TEST_F(ProgramCase, SessionQueryOnlyAsks) {
   ASSERT_TRUE(program.StaysQuiet(500)) << "the query tears nothing down";
   ASSERT_TRUE(program.PostToFrame(WM_ENDSESSION, FALSE));
   ASSERT_TRUE(program.StaysQuiet(300));
-  ASSERT_TRUE(program.PostToFrame(WM_CLOSE));
-  ASSERT_TRUE(program.AnswerBox({kSaveQuestion, IDNO}));
-  DWORD code = 1;
-  ASSERT_TRUE(program.WaitForExit(&code));
-  EXPECT_EQ(code, 0u);
+  ASSERT_TRUE(CloseDiscardingChanges());
 }

@@ -22,7 +22,6 @@ namespace {
 constexpr char16_t kInputFolder[] = u"C:\\e2e-files";
 constexpr char kPageTiffFixture[] = "tests/Code/Quorm/fixtures/melody.tif";
 constexpr uint8_t kEndOfStream = 0x90;
-constexpr unsigned kBackupQuestion = 10081;
 
 char16_t Lower(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c; }
 
@@ -117,6 +116,14 @@ bool ProgramCase::ExitCleanly() {
     }
     if (!askAgain) break;
   }
+  return EndsWithExitCodeZero(program);
+}
+
+bool ProgramCase::CloseDiscardingChanges() {
+  return program.PostToFrame(WM_CLOSE) && program.AnswerBox({kSaveQuestion, IDNO}) && EndsWithExitCodeZero(program);
+}
+
+bool EndsWithExitCodeZero(ProgramUnderTest& program) {
   DWORD code = 1;
   if (!program.WaitForExit(&code)) return false;
   EXPECT_EQ(code, 0u) << "exit code";

@@ -13,6 +13,15 @@
 #include "tests/e2e/DdeClient.h"
 #include "tests/e2e/ProgramUnderTest.h"
 
+// The questions the cases answer: saving a modified score, and restoring
+// an automatic backup at start.
+constexpr unsigned kSaveQuestion = 10076;
+constexpr unsigned kBackupQuestion = 10081;
+
+// The program ends; true when it ended with exit code 0 (a failed
+// expectation names the code otherwise).
+bool EndsWithExitCodeZero(ProgramUnderTest& program);
+
 class ProgramCase : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(ProgramUnderTest::ResetState()); }
@@ -27,6 +36,9 @@ class ProgramCase : public ::testing::Test {
   bool StartWithFluteScore(const std::vector<uint8_t>& part);
   // Exit from the File menu; the program must end with exit code 0.
   bool ExitCleanly();
+  // Closes the frame and answers No to saving the modified score; the
+  // program must end with exit code 0.
+  bool CloseDiscardingChanges();
   // A conversation with "Korvalinde"/"System".
   bool ConnectDde(DdeClient* client, DWORD timeoutMs = kStartTimeoutMs);
 

@@ -17,7 +17,6 @@
 
 namespace {
 
-constexpr unsigned kSaveQuestion = 10076;
 constexpr int kScoreFileTypes = 3;
 constexpr DWORD kWriteTimeoutMs = 20000;
 
@@ -66,9 +65,7 @@ TEST_F(SaveCase, ExportThenCloseWithYesWritesTheScoreFileAndCloses) {
   ASSERT_TRUE(program.PostToFrame(WM_CLOSE));
   ASSERT_TRUE(program.AnswerBox({kSaveQuestion, IDYES})) << "an export leaves the score unsaved";
   ASSERT_TRUE(NameTheScoreFile(kept));
-  DWORD code = 1;
-  ASSERT_TRUE(program.WaitForExit(&code));
-  EXPECT_EQ(code, 0u);
+  ASSERT_TRUE(EndsWithExitCodeZero(program));
   EXPECT_TRUE(FileBegins(kept, kScoreFileMagic)) << "the score file is written";
 }
 

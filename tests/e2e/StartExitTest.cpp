@@ -16,9 +16,7 @@ TEST_F(ProgramCase, StartsAndExitsCleanly) {
 TEST_F(ProgramCase, CloseWithNothingOpenEndsTheProgram) {
   ASSERT_TRUE(StartQuietly());
   ASSERT_TRUE(program.PostToFrame(WM_CLOSE));
-  DWORD code = 1;
-  ASSERT_TRUE(program.WaitForExit(&code));
-  EXPECT_EQ(code, 0u);
+  ASSERT_TRUE(EndsWithExitCodeZero(program));
 }
 
 TEST_F(ProgramCase, SecondStartFindsTheFirstRunsState) {
@@ -29,7 +27,5 @@ TEST_F(ProgramCase, SecondStartFindsTheFirstRunsState) {
   ASSERT_TRUE(again.WaitForFrame());
   ASSERT_TRUE(again.StaysQuiet(300));
   ASSERT_TRUE(again.PostCommand(IDM_FILE_EXIT));
-  DWORD code = 1;
-  ASSERT_TRUE(again.WaitForExit(&code));
-  EXPECT_EQ(code, 0u);
+  ASSERT_TRUE(EndsWithExitCodeZero(again));
 }

@@ -15,6 +15,7 @@
 #include "tests/export/MusicXmlScores.h"
 #include "tests/support/BoxRecorder.h"
 #include "tests/support/ScratchFolder.h"
+#include "tests/support/TempText.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/TestPaths.h"
 #include "tests/support/TestText.h"
@@ -214,13 +215,6 @@ std::vector<GoldenScore> Scores() {
 
 std::string GoldenName(const ::testing::TestParamInfo<GoldenScore>& info) { return info.param.name; }
 
-void WriteWholeFile(const std::u16string& path, const std::vector<uint8_t>& bytes) {
-  std::FILE* file = FileOpen(path.c_str(), kFileWrite, false);
-  ASSERT_NE(file, nullptr);
-  ASSERT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), file), bytes.size());
-  ASSERT_EQ(FileClose(file), nullptr);
-}
-
 class MusicXmlGolden : public ScoreStreamTest, public ::testing::WithParamInterface<GoldenScore> {
  protected:
   // A stave size of 40 places texts at 50/40 tenths per stored unit.
@@ -258,7 +252,7 @@ TEST_P(MusicXmlGolden, MatchesTheReviewedDocument) {
   const std::string golden = std::string("tests/export/golden/") + score.name + ".xml";
   const char* update = std::getenv("KV_UPDATE_GOLDEN");
   if (update && std::string(update) == "1") {
-    WriteWholeFile(SourcePath(golden), written);
+    WriteTestFile(SourcePath(golden), written);
     return;
   }
   const std::vector<uint8_t> expected = ReadBytes(SourcePath(golden));

@@ -7,6 +7,7 @@
 #include "platform/Platform.h"
 #include "tests/export/NiffioDoubles.h"
 #include "tests/support/ScratchFolder.h"
+#include "tests/support/TempText.h"
 
 namespace {
 
@@ -49,11 +50,7 @@ struct OpenedFile {
 
 std::u16string WriteFile(const ScratchFolder& folder, const std::vector<uint8_t>& bytes) {
   const std::u16string path = folder.File(u"test.nif");
-  std::FILE* f = platform::OpenStream(path.c_str(), "wb");
-  if (f) {
-    if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-  }
+  WriteTestFile(path, bytes);
   return path;
 }
 

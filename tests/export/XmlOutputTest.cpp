@@ -71,14 +71,23 @@ TEST(XmlOutput, ElementFormsAndIndentation) {
   EXPECT_TRUE(out.Close());
 }
 
-TEST(XmlOptionalSection, EmptySectionLeavesNoTrace) {
+// A note element in memory with "articulations" set inside "notations",
+// neither section open yet.
+struct NoteWithSections {
+  NoteWithSections() {
+    out.OpenInMemory();
+    out.OpenElement("note");
+    out.SetSection(&notations);
+    out.SetSection(&articulations);
+  }
   CXmlOutput out;
-  out.OpenInMemory();
-  out.OpenElement("note");
-  CXMLOptionalSection notations(&out, "notations");
-  out.SetSection(&notations);
-  CXMLOptionalSection articulations(&out, "articulations");
-  out.SetSection(&articulations);
+  CXMLOptionalSection notations{&out, "notations"};
+  CXMLOptionalSection articulations{&out, "articulations"};
+};
+
+TEST(XmlOptionalSection, EmptySectionLeavesNoTrace) {
+  NoteWithSections note;
+  CXmlOutput& out = note.out;
   out.EndSection();
   out.EndSection();
   out.CloseElement("note");
@@ -87,13 +96,8 @@ TEST(XmlOptionalSection, EmptySectionLeavesNoTrace) {
 }
 
 TEST(XmlOptionalSection, NestedSectionsOpenFromTheOutsideIn) {
-  CXmlOutput out;
-  out.OpenInMemory();
-  out.OpenElement("note");
-  CXMLOptionalSection notations(&out, "notations");
-  out.SetSection(&notations);
-  CXMLOptionalSection articulations(&out, "articulations");
-  out.SetSection(&articulations);
+  NoteWithSections note;
+  CXmlOutput& out = note.out;
   out.EnsureSectionOpen();
   out.WriteEmptyElement("accent/");
   out.EnsureSectionOpen();  // already open: nothing more
@@ -111,7 +115,7 @@ TEST(XmlOptionalSection, NestedSectionsOpenFromTheOutsideIn) {
       "\t</notations>\r\n"
       "</note>\r\n",
       out.Memory());
-  EXPECT_FALSE(notations.IsOpen());
+  EXPECT_FALSE(note.notations.IsOpen());
 }
 
 TEST(XmlOutput, WritesTheDocumentToAFile) {

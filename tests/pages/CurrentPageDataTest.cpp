@@ -205,7 +205,7 @@ TEST_F(CurrentPageDataTest, ADamagedFileIsShownAndLeavesThePageAsItWas) {
   const std::u16string path = DataPath(PageFile::kData, kTableId);
   FileBytes bytes = ReadAll(path);
   bytes.resize(bytes.size() - 7);
-  WriteAll(path, bytes);
+  WriteTestFile(path, bytes);
   LoadCurrentPageData(true, true);
 
   EXPECT_EQ(viewPage.staveCount, 2u);

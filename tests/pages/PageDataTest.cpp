@@ -166,7 +166,7 @@ TEST_F(PageDataTest, EveryOlderVersionReadsWithItsDefaults) {
     s.curvesValid = 1;
     s.modelCurves = 1;
     s.curveBase = 50;
-    WriteAll(path_, OldFile(version, {s}, {{1, 2, 3, 4}}, 77, {1500}, 10, 20));
+    WriteTestFile(path_, OldFile(version, {s}, {{1, 2, 3, 4}}, 77, {1500}, 10, 20));
     *page_ = PageData();
     page_->lineCurves.y[0][0][300] = -9;  // not in a version-4 curve
     uint32_t key = 0;
@@ -200,7 +200,7 @@ TEST_F(PageDataTest, FourteenStavesLoadThirteenAndTheRestStaysAligned) {
     staves[i].curvesValid = 1;
   }
   staves[13].r.lineCount = 6;  // the skipped block holds six curves
-  WriteAll(path_, OldFile(6, staves, {{5, 6, 7, 8}}, 4242, {3000}, 0, 0));
+  WriteTestFile(path_, OldFile(6, staves, {{5, 6, 7, 8}}, 4242, {3000}, 0, 0));
   uint32_t key = 0;
   ASSERT_EQ(Read(&key), PageDataRead::kRead);
   EXPECT_EQ(page_->staveCount, 13u);
@@ -214,7 +214,7 @@ TEST_F(PageDataTest, BoxesPastTheCapAreReadPast) {
   std::vector<std::array<int, 4>> boxes(kMaxLoadedBoxes + 3, {1, 1, 1, 1});
   boxes.back() = {9, 9, 9, 9};
   std::vector<int32_t> values(boxes.size(), 250);
-  WriteAll(path_, OldFile(6, {}, boxes, 31337, values, 1, 2));
+  WriteTestFile(path_, OldFile(6, {}, boxes, 31337, values, 1, 2));
   uint32_t key = 0;
   ASSERT_EQ(Read(&key), PageDataRead::kRead);
   EXPECT_EQ(page_->boxCount, kMaxLoadedBoxes);
@@ -256,7 +256,7 @@ TEST_F(PageDataTest, HostileFilesAreRefusedAndLeaveThePageAlone) {
 
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    WriteAll(path_, c.file);
+    WriteTestFile(path_, c.file);
     *page_ = PageData();
     page_->staveCount = 3;
     page_->boxCount = 9;
@@ -284,7 +284,7 @@ TEST_F(PageDataTest, AStaveWithAnImpossibleLineCountIsLeftOutAndTheRestLoads) {
     }
     staves[1].r.lineCount = static_cast<int16_t>(c.lines);
     staves[1].curvesValid = c.curvesValid;
-    WriteAll(path_, OldFile(6, staves, {{5, 6, 7, 8}}, 77, {1500}, 0, 0));
+    WriteTestFile(path_, OldFile(6, staves, {{5, 6, 7, 8}}, 77, {1500}, 0, 0));
     *page_ = PageData();
     BoxRecorder boxes;
     uint32_t key = 0;
@@ -322,7 +322,7 @@ TEST_F(PageDataTest, BoxValuesOutsideTheFieldAreHeldAtItsEnds) {
 TEST_F(PageDataTest, BoxValuesKeepTheirThousandthsThroughLoadAndSave) {
   const int32_t stored[] = {1, 3, 7, 29, 456, 999, 1001, -3, -999, 123456, 2000000, 0};
   const std::vector<std::array<int, 4>> boxes(std::size(stored), std::array<int, 4>{1, 2, 3, 4});
-  WriteAll(path_, OldFile(6, {}, boxes, 9, std::vector<int32_t>(std::begin(stored), std::end(stored)), 0, 0));
+  WriteTestFile(path_, OldFile(6, {}, boxes, 9, std::vector<int32_t>(std::begin(stored), std::end(stored)), 0, 0));
   ASSERT_EQ(Read(), PageDataRead::kRead);
   for (int round = 0; round < 3; ++round) {
     ASSERT_TRUE(WritePageDataFile(path_.c_str(), *page_, page_->staves, 0, {}));

@@ -148,7 +148,7 @@ TEST_F(PageImageStoreTest, NoMemoryToCompressStoresABitmap) {
 
 TEST_F(PageImageStoreTest, APageThatCannotBeWrittenAddsNoRow) {
   BoxRecorder boxes;
-  WriteAll(StorePath(u"Dir0000"), {1});  // a file where the page's folder belongs
+  WriteTestFile(StorePath(u"Dir0000"), FileBytes{1});  // a file where the page's folder belongs
   viewPage.imageArea = MakePage(kWidth, kHeight, false);
   EXPECT_EQ(StoreScannedPage(true, u"Lost"), -1);
   EXPECT_EQ(pageTable.pageCount, 0u);
@@ -296,7 +296,7 @@ TEST_F(PageImageStoreTest, DamagedImageFilesAreRefusedAndTheViewKeepsItsImage) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     BoxRecorder boxes;
-    WriteAll(ImagePath(0), c.file);
+    WriteTestFile(ImagePath(0), c.file);
     EXPECT_EQ(LoadScanImage(0), 0);
     EXPECT_EQ(viewPage.imageArea, kept);
     ASSERT_EQ(boxes.Boxes().size(), 1u);
@@ -367,7 +367,7 @@ TEST_F(PageImageStoreTest, RemovingPagesKeepsTheCurrentOneAndItsFilesGo) {
   EXPECT_EQ(pageTable.currentPage, 2);
   char16_t data[kPagePathUnits];
   ASSERT_TRUE(PageFilePath(PageFile::kWorkingData, 1, true, data));
-  WriteAll(data, {1, 2, 3});
+  WriteTestFile(data, FileBytes{1, 2, 3});
   PageStoreHooks hooks{};
   hooks.problemPages = ProblemRows;
   hooks.currentPageRemoved = CurrentRemoved;

@@ -110,7 +110,7 @@ TEST_F(PageIndexTest, VersionOneHasAnsiNamesAndLowFlagsOnly) {
   PutLE(&file, 1, 4);   // page count
   PutLE(&file, 9, 4);   // index mark
   PutOldEntry(&file, 1, 4, std::string(45, 'x'), 200, kPageRead, 0x1FF | kPageHandwritten, 555);
-  WriteAll(path_, file);
+  WriteTestFile(path_, file);
   ASSERT_EQ(ReadPageIndexFile(path_.c_str(), table_.get()), IndexRead::kRead);
   ASSERT_EQ(table_->pageCount, 1u);
   EXPECT_EQ(table_->indexMark, 9u);
@@ -134,7 +134,7 @@ TEST_F(PageIndexTest, VersionTwoByEitherMarker) {
     PutLE(&file, 0, 4);
     PutOldEntry(&file, 2, 0, "First", 300, 0, kPageNotInScore, 1);
     PutOldEntry(&file, 2, 1, "Second", 600, 3, kPageHandwritten | kPageHasProblem, 2);
-    WriteAll(path_, file);
+    WriteTestFile(path_, file);
     ASSERT_EQ(ReadPageIndexFile(path_.c_str(), table_.get()), IndexRead::kRead);
     ASSERT_EQ(table_->pageCount, 2u);
     EXPECT_EQ(std::u16string(table_->rows[1].name), u"Second");
@@ -151,7 +151,7 @@ TEST_F(PageIndexTest, EveryCutOfAFileIsRefusedAndLeavesTheTableEmpty) {
   ASSERT_TRUE(WritePageIndexFile(path_.c_str(), *table_));
   const FileBytes whole = ReadAll(path_);
   for (size_t n = 0; n < whole.size(); ++n) {
-    WriteAll(path_, FileBytes(whole.begin(), whole.begin() + n));
+    WriteTestFile(path_, FileBytes(whole.begin(), whole.begin() + n));
     auto back = std::make_unique<PageTable>();
     back->pageCount = 5;
     EXPECT_EQ(ReadPageIndexFile(path_.c_str(), back.get()), IndexRead::kDamaged) << n << " bytes";
@@ -182,7 +182,7 @@ TEST_F(PageIndexTest, HostileHeadersAreRefused) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    WriteAll(path_, c.file);
+    WriteTestFile(path_, c.file);
     EXPECT_EQ(ReadPageIndexFile(path_.c_str(), table_.get()), IndexRead::kDamaged);
     EXPECT_EQ(table_->pageCount, 0u);
   }
@@ -194,7 +194,7 @@ TEST_F(PageIndexTest, BytesAfterTheLastEntryAreIgnored) {
   ASSERT_TRUE(WritePageIndexFile(path_.c_str(), *table_));
   FileBytes file = ReadAll(path_);
   file.insert(file.end(), 100, 0xEE);
-  WriteAll(path_, file);
+  WriteTestFile(path_, file);
   ASSERT_EQ(ReadPageIndexFile(path_.c_str(), table_.get()), IndexRead::kRead);
   EXPECT_EQ(table_->pageCount, 1u);
   EXPECT_EQ(std::u16string(table_->rows[0].name), u"Only");
@@ -212,7 +212,7 @@ TEST_F(PageIndexTest, AMissingIndexIsCreatedEmpty) {
 TEST_F(PageIndexTest, ADamagedIndexIsReportedAndKeptAside) {
   BoxRecorder boxes;
   const FileBytes damaged{0xFE, 0xFF, 0xFF, 0x0F, 3, 2, 0, 0, 0};
-  WriteAll(path_, damaged);
+  WriteTestFile(path_, damaged);
   EXPECT_FALSE(ReadPageIndex());
   EXPECT_EQ(pageTable.pageCount, 0u);
   ASSERT_EQ(boxes.Boxes().size(), 1u);
@@ -288,7 +288,7 @@ TEST_F(PageIndexTest, StoreIdsAndFileNames) {
   EXPECT_EQ(std::u16string(path), StorePath(u"Dir0001\\Scan0020"));
   ASSERT_TRUE(PageFilePath(PageFile::kWorkingData, 95, true, path));
   EXPECT_EQ(std::u16string(path), StorePath(u"TDir0002\\Data005f"));
-  WriteAll(path, {1});  // the folder was made
+  WriteTestFile(path, FileBytes{1});  // the folder was made
   ASSERT_TRUE(PageFilePath(PageFile::kData, -1, false, path));
   EXPECT_EQ(std::u16string(path), StorePath(u"Dirffff\\Dataffff"));
 }

@@ -14,6 +14,7 @@
 #include "platform/Folders.h"
 #include "platform/Platform.h"
 #include "tests/support/ScratchFolder.h"
+#include "tests/support/TempText.h"
 
 using FileBytes = std::vector<uint8_t>;
 
@@ -49,14 +50,6 @@ class PageStoreTest : public ::testing::Test {
     for (int c; (c = FileReadByte(f)) != EOF;) bytes.push_back(static_cast<uint8_t>(c));
     FileClose(f);
     return bytes;
-  }
-  static void WriteAll(const std::u16string& path, const FileBytes& bytes) {
-    std::FILE* f = FileOpen(path.c_str(), kFileWrite, false);
-    ASSERT_NE(f, nullptr);
-    if (!bytes.empty()) {
-      EXPECT_EQ(FileWriteBytes(f, bytes.data(), bytes.size()), nullptr);
-    }
-    FileClose(f);
   }
 
   ScratchFolder scratch_;

@@ -9,6 +9,7 @@
 #include "platform/Platform.h"
 #include "tests/support/BoxRecorder.h"
 #include "tests/support/ScratchFolder.h"
+#include "tests/support/TempText.h"
 #include "tests/support/TestText.h"
 
 #ifdef _WIN32
@@ -24,15 +25,6 @@ static const char16_t kSep = u'/';
 #endif
 
 namespace {
-
-void WriteFileBytes(const std::u16string& path, const std::string& bytes) {
-  std::FILE* f = platform::OpenStream(path.c_str(), "wb");
-  ASSERT_NE(f, nullptr);
-  if (!bytes.empty()) {
-    ASSERT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), f), bytes.size());
-  }
-  ASSERT_EQ(std::fclose(f), 0);
-}
 
 std::string ReadFileBytes(const std::u16string& path) {
   std::string bytes;
@@ -52,7 +44,7 @@ class FileLayer : public ::testing::Test {
 };
 
 TEST_F(FileLayer, ReadNearTheEndReturnsTheBytesNotRead) {
-  WriteFileBytes(Path(u"ten"), "0123456789");
+  WriteTestFile(Path(u"ten"), "0123456789");
   std::FILE* f = FileOpen(Path(u"ten").c_str(), kFileRead, false);
   ASSERT_NE(f, nullptr);
   EXPECT_EQ(FileSeek(f, 6), nullptr);
@@ -64,7 +56,7 @@ TEST_F(FileLayer, ReadNearTheEndReturnsTheBytesNotRead) {
 
 TEST_F(FileLayer, OpenModes) {
   std::u16string path = Path(u"modes");
-  WriteFileBytes(path, "old");
+  WriteTestFile(path, "old");
   std::FILE* f = FileOpen(path.c_str(), kFileWrite, false);  // empties
   ASSERT_NE(f, nullptr);
   EXPECT_EQ(FileWriteBytes(f, "ab", 2), nullptr);
@@ -96,7 +88,7 @@ TEST_F(FileLayer, OpenOfAMissingFileWithReportShowsTheErrorBox) {
 }
 
 TEST_F(FileLayer, SizeAndTellKeepThePosition) {
-  WriteFileBytes(Path(u"f"), "12345");
+  WriteTestFile(Path(u"f"), "12345");
   std::FILE* f = FileOpen(Path(u"f").c_str(), kFileRead, false);
   ASSERT_NE(f, nullptr);
   EXPECT_EQ(FileSeek(f, 2), nullptr);
@@ -150,7 +142,7 @@ TEST_F(FileLayer, ShortReadsAreReported) {
   } cases[] = {{"", 0}, {"\xFF", 1}, {"\xFF\xFF", 2}, {"\xFF\xFF\xFF", 3}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.length);
-    WriteFileBytes(Path(u"short"), std::string(c.bytes, c.length));
+    WriteTestFile(Path(u"short"), std::string(c.bytes, c.length));
     std::FILE* f = FileOpen(Path(u"short").c_str(), kFileRead, false);
     ASSERT_NE(f, nullptr);
     uint16_t u16;
@@ -168,7 +160,7 @@ TEST_F(FileLayer, ShortReadsAreReported) {
 
 TEST_F(FileLayer, WritersReportAFailedWrite) {
   std::u16string path = Path(u"read-only-stream");
-  WriteFileBytes(path, "x");
+  WriteTestFile(path, "x");
   std::FILE* f = FileOpen(path.c_str(), kFileRead, false);  // a stream that cannot be written
   ASSERT_NE(f, nullptr);
   const std::u16string stored = u"Bytes were not stored properly";
@@ -223,7 +215,7 @@ TEST_F(FileLayer, WideStringsRoundTrip) {
 TEST_F(FileLayer, WideStringStopsAtTheCapacityAndAtTheEnd) {
   std::u16string path = Path(u"wide-cut");
   // "abcdef" NUL, "gh" NUL, then "ij" and one odd byte without an end.
-  WriteFileBytes(path, std::string("a\0b\0c\0d\0e\0f\0\0\0g\0h\0\0\0i\0j\0k", 25));
+  WriteTestFile(path, std::string("a\0b\0c\0d\0e\0f\0\0\0g\0h\0\0\0i\0j\0k", 25));
   std::FILE* f = FileOpen(path.c_str(), kFileRead, false);
   ASSERT_NE(f, nullptr);
   std::vector<char16_t> small(4, u'#');
@@ -239,7 +231,7 @@ TEST_F(FileLayer, WideStringStopsAtTheCapacityAndAtTheEnd) {
 
 TEST_F(FileLayer, CStringStopsAtZeroCapacityAndEnd) {
   std::u16string path = Path(u"cstrings");
-  WriteFileBytes(path, std::string("Title\0\0abcdefgh\0tail", 20));
+  WriteTestFile(path, std::string("Title\0\0abcdefgh\0tail", 20));
   std::FILE* f = FileOpen(path.c_str(), kFileRead, false);
   ASSERT_NE(f, nullptr);
   char buffer[16];
@@ -256,12 +248,12 @@ TEST_F(FileLayer, CStringStopsAtZeroCapacityAndEnd) {
 }
 
 TEST_F(FileLayer, LoadWholeFiles) {
-  WriteFileBytes(Path(u"empty"), "");
+  WriteTestFile(Path(u"empty"), "");
   size_t size = 99;
   EXPECT_EQ(FileLoad(Path(u"empty").c_str(), nullptr, 0, &size), nullptr);
   EXPECT_EQ(size, 0u);
 
-  WriteFileBytes(Path(u"eight"), "12345678");
+  WriteTestFile(Path(u"eight"), "12345678");
   std::vector<char> exact(8);
   EXPECT_EQ(FileLoad(Path(u"eight").c_str(), exact.data(), exact.size(), &size), nullptr);
   EXPECT_EQ(size, 8u);
@@ -279,8 +271,8 @@ TEST_F(FileLayer, LoadWholeFiles) {
 }
 
 TEST_F(FileLayer, CopyDeleteAndMakeDir) {
-  WriteFileBytes(Path(u"source"), "new");
-  WriteFileBytes(Path(u"target"), "old and longer");
+  WriteTestFile(Path(u"source"), "new");
+  WriteTestFile(Path(u"target"), "old and longer");
   EXPECT_EQ(FileCopy(Path(u"source").c_str(), Path(u"target").c_str()), nullptr);
   EXPECT_EQ(ReadFileBytes(Path(u"target")), "new");
   EXPECT_EQ(MessageOf(FileCopy(Path(u"missing").c_str(), Path(u"other").c_str())), u"File was not copied properly");
@@ -290,7 +282,7 @@ TEST_F(FileLayer, CopyDeleteAndMakeDir) {
   EXPECT_EQ(MessageOf(FileDelete(Path(u"target").c_str())), u"File could not be deleted");
 
   EXPECT_EQ(FileMakeDir(Path(u"folder").c_str()), nullptr);
-  WriteFileBytes(Path(u"folder") + kSep + u"inside", "x");
+  WriteTestFile(Path(u"folder") + kSep + u"inside", "x");
   // No text of its own: the record keeps the previous failure's message.
   FileError* error = FileMakeDir(Path(u"folder").c_str());
   ASSERT_NE(error, nullptr);
@@ -305,11 +297,11 @@ class DeleteTreeTest : public FileLayer {
     ASSERT_TRUE(platform::MakeDirectory(tree.c_str()));
     ASSERT_TRUE(platform::MakeDirectory((tree + kSep + u"sub").c_str()));
     ASSERT_TRUE(platform::MakeDirectory((tree + kSep + u"sub" + kSep + u"deeper").c_str()));
-    WriteFileBytes(tree + kSep + u"a.txt", "a");
-    WriteFileBytes(tree + kSep + u".hidden", "h");
-    WriteFileBytes(tree + kSep + u"sub" + kSep + u"b.txt", "b");
-    WriteFileBytes(tree + kSep + u"sub" + kSep + u"deeper" + kSep + u"c.txt", "c");
-    WriteFileBytes(Path(u"keep.txt"), "k");
+    WriteTestFile(tree + kSep + u"a.txt", "a");
+    WriteTestFile(tree + kSep + u".hidden", "h");
+    WriteTestFile(tree + kSep + u"sub" + kSep + u"b.txt", "b");
+    WriteTestFile(tree + kSep + u"sub" + kSep + u"deeper" + kSep + u"c.txt", "c");
+    WriteTestFile(Path(u"keep.txt"), "k");
   }
   bool Exists(const std::u16string& relative) { return FileExists((tree + kSep + relative).c_str()); }
   std::u16string tree;

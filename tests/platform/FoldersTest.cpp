@@ -11,18 +11,12 @@
 #include "tests/platform/RegistryTestSupport.h"
 #include "tests/support/BoxRecorder.h"
 #include "tests/support/ScratchFolder.h"
+#include "tests/support/TempText.h"
 #include "tests/support/TestText.h"
 
 using namespace platform::reg;
 
 namespace {
-
-void WriteFile(const std::u16string& path, const std::string& content) {
-  std::FILE* file = platform::OpenStream(path.c_str(), "wb");
-  ASSERT_NE(file, nullptr) << U8(path);
-  std::fwrite(content.data(), 1, content.size(), file);
-  std::fclose(file);
-}
 
 bool Exists(const std::u16string& path) { return FileExists(path.c_str()); }
 
@@ -61,8 +55,8 @@ class FoldersTest : public testing::Test {
   void MakeDefaultPages(const std::string& marker) {
     platform::MakeDirectory((resources_ + u"Resources").c_str());
     platform::MakeDirectory((resources_ + u"Resources\\Default MusicPages").c_str());
-    WriteFile(resources_ + u"Resources\\Default MusicPages\\!Index", "default index");
-    WriteFile(resources_ + u"Resources\\Default MusicPages\\" + U16(marker), "page");
+    WriteTestFile(resources_ + u"Resources\\Default MusicPages\\!Index", "default index");
+    WriteTestFile(resources_ + u"Resources\\Default MusicPages\\" + U16(marker), "page");
   }
 
   ScratchFolder scratch_;
@@ -126,7 +120,7 @@ TEST_F(FoldersTest, AFirstStartCopiesTheDefaultPages) {
 TEST_F(FoldersTest, ASecondStartCopiesNothing) {
   MakeDefaultPages("page1");
   SetupMusicPages();
-  WriteFile(resources_ + u"Resources\\Default MusicPages\\page2", "page");
+  WriteTestFile(resources_ + u"Resources\\Default MusicPages\\page2", "page");
   SetupMusicPages();
   EXPECT_FALSE(Exists(Store(u"page2")));
 }
@@ -134,8 +128,8 @@ TEST_F(FoldersTest, ASecondStartCopiesNothing) {
 TEST_F(FoldersTest, OldPagesInTheProgramFolderMoveIntoTheStore) {
   MakeDefaultPages("default page");
   platform::MakeDirectory((resources_ + u"MusicPages").c_str());
-  WriteFile(resources_ + u"MusicPages\\!Index", "old index");
-  WriteFile(resources_ + u"MusicPages\\old page", "page");
+  WriteTestFile(resources_ + u"MusicPages\\!Index", "old index");
+  WriteTestFile(resources_ + u"MusicPages\\old page", "page");
   SetupMusicPages();
   EXPECT_TRUE(Exists(Store(u"old page")));
   EXPECT_FALSE(Exists(Store(u"default page")));
@@ -147,8 +141,8 @@ TEST_F(FoldersTest, OldPagesInTheDataFolderAreCopiedAndLeftInPlace) {
   MakeDefaultPages("default page");
   platform::MakeDirectory(data_.c_str());
   platform::MakeDirectory((data_ + u"\\MusicPages").c_str());
-  WriteFile(data_ + u"\\MusicPages\\!Index", "old index");
-  WriteFile(data_ + u"\\MusicPages\\old page", "page");
+  WriteTestFile(data_ + u"\\MusicPages\\!Index", "old index");
+  WriteTestFile(data_ + u"\\MusicPages\\old page", "page");
   SetupMusicPages();
   EXPECT_TRUE(Exists(Store(u"old page")));
   EXPECT_TRUE(Exists(data_ + u"\\MusicPages\\old page"));
@@ -156,10 +150,10 @@ TEST_F(FoldersTest, OldPagesInTheDataFolderAreCopiedAndLeftInPlace) {
 
 TEST_F(FoldersTest, OldPagesStayWhenTheirCopyFails) {
   platform::MakeDirectory((resources_ + u"MusicPages").c_str());
-  WriteFile(resources_ + u"MusicPages\\!Index", "old index");
-  WriteFile(resources_ + u"MusicPages\\old page", "page");
+  WriteTestFile(resources_ + u"MusicPages\\!Index", "old index");
+  WriteTestFile(resources_ + u"MusicPages\\old page", "page");
   platform::MakeDirectory(data_.c_str());
-  WriteFile(Store(), "a file where the store's folder belongs");
+  WriteTestFile(Store(), "a file where the store's folder belongs");
   SetupMusicPages();
   EXPECT_TRUE(Exists(resources_ + u"MusicPages\\!Index"));
   EXPECT_TRUE(Exists(resources_ + u"MusicPages\\old page"));

@@ -25,13 +25,7 @@
 
 namespace {
 
-SyntheticPage MusicPage() {
-  SyntheticPage page;
-  page.resolution = 300;
-  page.width = 803;
-  page.height = 1000;
-  return page;
-}
+SyntheticPage MusicPage() { return SizedPage(803, 1000); }
 
 // The synthetic page as file pixels: grey levels, or 1 for ink.
 Picture PictureOf(const PageImage& image) {

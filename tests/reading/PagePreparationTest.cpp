@@ -13,13 +13,7 @@
 
 namespace {
 
-SyntheticPage SmallPage(int width = 1000, int height = 1300) {
-  SyntheticPage page;
-  page.resolution = 300;
-  page.width = width;
-  page.height = height;
-  return page;
-}
+SyntheticPage SmallPage(int width = 1000, int height = 1300) { return SizedPage(width, height); }
 
 PreparationSettings NoRotation() {
   PreparationSettings settings;

@@ -18,13 +18,7 @@
 
 namespace {
 
-SyntheticPage SmallPage() {
-  SyntheticPage page;
-  page.resolution = 300;
-  page.width = 803;
-  page.height = 1000;
-  return page;
-}
+SyntheticPage SmallPage() { return SizedPage(803, 1000); }
 
 std::u16string g_path;
 int g_namesMade = 0;

@@ -4,27 +4,17 @@
 
 #include <vector>
 
+#include "tests/reading/StavePageTables.h"
+
 namespace {
 
 // A 300 dpi strip with staves drawn as lines of the given spacing.
 struct StripPage {
   static constexpr int kWidth = 1200, kHeight = 400, kStride = kWidth / 8;
   std::vector<uint8_t> bits = std::vector<uint8_t>(size_t(kStride) * kHeight, 0);
-  StaveLineTable* table = new StaveLineTable();
-  uint32_t valid[kStaveSlots] = {}, model[kStaveSlots] = {};
-  StavePage page;
+  StavePageTables tables;
+  StavePage page = tables.Over(OneBitImage(bits.data(), kWidth, kHeight, kStride));
 
-  StripPage() {
-    page.image.rows = bits.data();
-    page.image.width = kWidth;
-    page.image.height = kHeight;
-    page.image.rowBytes = kStride;
-    page.resolution = 300;
-    page.lines = table;
-    page.curvesValid = valid;
-    page.modelCurves = model;
-  }
-  ~StripPage() { delete table; }
   void Lines(int top, int count, int spacing, int thickness, int left = 100, int right = 1100) {
     for (int k = 0; k < count; ++k)
       for (int y = top + k * spacing; y < top + k * spacing + thickness; ++y)

@@ -3,6 +3,7 @@
 #include "pages/SpriteArea.h"
 #include "reading/PageSprites.h"
 #include "reading/StavePageData.h"
+#include "tests/reading/StavePageTables.h"
 
 #include <gtest/gtest.h>
 
@@ -20,9 +21,7 @@ constexpr double kPi = 3.14159265358979323846;
 // bend(x), two pixels thick.
 struct StaveFixture {
   OwnedPageImage image;
-  std::unique_ptr<StaveLineTable> lines = std::make_unique<StaveLineTable>();
-  uint32_t valid[kStaveSlots] = {};
-  uint32_t model[kStaveSlots] = {};
+  StavePageTables tables;
   StavePage page;
   StaveRow row;
 
@@ -34,11 +33,7 @@ struct StaveFixture {
         for (int t = 0; t < 2; ++t)
           if (image.View().Inside(x, y + t)) image.View().SetInk(x, y + t);
       }
-    page.image = image.View();
-    page.resolution = 300;
-    page.lines = lines.get();
-    page.curvesValid = valid;
-    page.modelCurves = model;
+    page = tables.Over(image.View());
     row.left = static_cast<int16_t>(left);
     row.right = static_cast<int16_t>(right);
     row.top = static_cast<int16_t>(top);
@@ -49,7 +44,7 @@ struct StaveFixture {
     row.midTop = row.top;
     row.rightTop = row.top;
   }
-  int Traced(int k, int c) const { return lines->y[0][k][c]; }
+  int Traced(int k, int c) const { return tables.lines->y[0][k][c]; }
   int ColumnX(int c) const { return static_cast<int>(c * ((row.right - row.left) * 0.0009765625)) + row.left; }
 };
 
@@ -62,8 +57,8 @@ class StaveGeometry : public ::testing::Test {
 TEST_F(StaveGeometry, TracesStraightLinesToTheirRows) {
   StaveFixture f(2200, 400, 100, 2148, 100, 25);
   ASSERT_TRUE(CalculateStavePositions(f.row, 0, f.page));
-  EXPECT_EQ(f.valid[0], 1u);
-  EXPECT_EQ(f.model[0], 0u);
+  EXPECT_EQ(f.tables.curvesValid[0], 1u);
+  EXPECT_EQ(f.tables.modelCurves[0], 0u);
   for (int k = 0; k < 5; ++k)
     for (int c : {0, 1, 511, 1023}) EXPECT_NEAR(f.Traced(k, c), 25 * k, 1) << k << " " << c;
 }
@@ -72,7 +67,7 @@ TEST_F(StaveGeometry, FollowsLinesThatBendAwayFromTheModel) {
   auto bend = [](int x, int) { return 6.0 * std::sin(kPi * (x - 100) / 2048.0); };
   StaveFixture f(2200, 400, 100, 2148, 100, 25, bend);
   ASSERT_TRUE(CalculateStavePositions(f.row, 0, f.page));
-  EXPECT_EQ(f.model[0], 0u);
+  EXPECT_EQ(f.tables.modelCurves[0], 0u);
   for (int k = 0; k < 5; ++k)
     for (int c = 0; c < 1024; c += 97)
       EXPECT_NEAR(f.Traced(k, c), 25 * k + bend(f.ColumnX(c), k), 1.5) << k << " " << c;
@@ -83,7 +78,7 @@ TEST_F(StaveGeometry, ABrokenLineMarksTheStaveButKeepsTheTrace) {
   for (int y = 150; y < 152; ++y)
     for (int x = 600; x < 1100; ++x) f.image.View().ClearInk(x, y);
   ASSERT_TRUE(CalculateStavePositions(f.row, 0, f.page));
-  EXPECT_EQ(f.model[0], 1u);
+  EXPECT_EQ(f.tables.modelCurves[0], 1u);
   EXPECT_NEAR(f.Traced(1, 700), 25, 1);
   EXPECT_NEAR(f.Traced(3, 400), 75, 1);
 }
@@ -93,7 +88,7 @@ TEST_F(StaveGeometry, LinesThatTouchAreReplacedByTheModel) {
   auto dip = [](int x, int k) { return k == 2 ? std::max(0.0, 16.0 - std::abs(x - 1100) * 0.016) : 0.0; };
   StaveFixture f(2200, 400, 100, 2148, 100, 25, dip);
   ASSERT_TRUE(CalculateStavePositions(f.row, 0, f.page));
-  EXPECT_EQ(f.model[0], 1u);
+  EXPECT_EQ(f.tables.modelCurves[0], 1u);
   for (int k = 0; k < 5; ++k)
     for (int c : {0, 440, 1023}) EXPECT_EQ(f.Traced(k, c) - f.Traced(0, c), 25 * k) << k << " " << c;
 }
@@ -111,11 +106,11 @@ TEST_F(StaveGeometry, RefusesOutlinesItCannotMeasure) {
     row.top = c.top;
     row.bottom = c.bottom;
     row.lineCount = c.lines;
-    f.valid[0] = 0;
-    f.model[0] = 7;
+    f.tables.curvesValid[0] = 0;
+    f.tables.modelCurves[0] = 7;
     EXPECT_FALSE(CalculateStavePositions(row, 0, f.page));
-    EXPECT_EQ(f.valid[0], 0u);
-    EXPECT_EQ(f.model[0], 7u);
+    EXPECT_EQ(f.tables.curvesValid[0], 0u);
+    EXPECT_EQ(f.tables.modelCurves[0], 7u);
     EXPECT_EQ(StaveRowLineY(row, 0, 2, 100, f.page), 0);
   }
   EXPECT_FALSE(CalculateStavePositions(f.row, kStaveSlots, f.page));
@@ -144,7 +139,7 @@ TEST_F(StaveGeometry, AOneLineStaveSearchesByTenLineThicknesses) {
   f.row.lineThickness = 3;
   f.row.bottom = 102;
   ASSERT_TRUE(CalculateStavePositions(f.row, 0, f.page));
-  EXPECT_EQ(f.valid[0], 1u);
+  EXPECT_EQ(f.tables.curvesValid[0], 1u);
   EXPECT_NEAR(f.Traced(0, 500), 0, 1);
 }
 
@@ -164,10 +159,10 @@ TEST_F(StaveGeometry, ReadsTheTableOnlyWhileAPageIsReadOrShown) {
   StaveRow rows[1] = {f.row};
   StaveLookup() = StaveLookupState();
   EXPECT_EQ(StaveLineY(rows, 0, 3, 500, f.page), 100 / 5 * 3);
-  EXPECT_EQ(f.valid[0], 0u);
+  EXPECT_EQ(f.tables.curvesValid[0], 0u);
   StaveLookup().pageShown = true;
   EXPECT_NEAR(StaveLineY(rows, 0, 3, 500, f.page), 75, 1);
-  EXPECT_EQ(f.valid[0], 1u);
+  EXPECT_EQ(f.tables.curvesValid[0], 1u);
   EXPECT_EQ(StaveTopLineY(rows, 0, 500, f.page), f.Traced(0, StaveColumn(f.row, 500)));
 }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/HandleTestControls.h"
+#include "tests/reading/StavePageTables.h"
 #include "tests/support/BoxRecorder.h"
 
 namespace {
@@ -15,8 +16,7 @@ struct LinedPage {
   int height;
   std::vector<uint8_t> bits;
   StaveRow rows[1] = {};
-  StaveLineTable* table = new StaveLineTable();
-  uint32_t valid[kStaveSlots] = {}, model[kStaveSlots] = {};
+  StavePageTables tables;
   StavePage geometry;
 
   LinedPage(int pageHeight, int top, int spacing, int thickness) : height(pageHeight) {
@@ -34,17 +34,9 @@ struct LinedPage {
     for (int k = 0; k < 5; ++k)
       for (int y = top + k * spacing; y < top + k * spacing + thickness; ++y)
         for (int x = r.left; x < r.right; ++x) Set(x, y);
-    geometry.image.rows = bits.data();
-    geometry.image.width = kWidth;
-    geometry.image.height = height;
-    geometry.image.rowBytes = kStrideBytes;
-    geometry.resolution = 300;
-    geometry.lines = table;
-    geometry.curvesValid = valid;
-    geometry.modelCurves = model;
+    geometry = tables.Over(OneBitImage(bits.data(), kWidth, height, kStrideBytes));
     CalculateStavePositions(r, 0, geometry);
   }
-  ~LinedPage() { delete table; }
   void Set(int x, int y) {
     if (x >= 0 && y >= 0 && x < kWidth && y < height) bits[size_t(y) * kStrideBytes + x / 8] |= uint8_t(1u << (x % 8));
   }

@@ -59,6 +59,14 @@ SyntheticPage A4Page(int resolution) {
   return page;
 }
 
+SyntheticPage SizedPage(int width, int height) {
+  SyntheticPage page;
+  page.resolution = 300;
+  page.width = width;
+  page.height = height;
+  return page;
+}
+
 std::vector<SyntheticStave> StavesOf(const SyntheticPage& page) { return Layout(page, page.width, page.height).staves; }
 
 OwnedPageImage MakeGreyPage(const SyntheticPage& page) {

@@ -27,6 +27,8 @@ struct SyntheticStave {
 
 // An A4 page at the resolution.
 SyntheticPage A4Page(int resolution);
+// A page of width x height pixels at 300 dpi.
+SyntheticPage SizedPage(int width, int height);
 // The staves of the upright content.
 std::vector<SyntheticStave> StavesOf(const SyntheticPage& page);
 OwnedPageImage MakeGreyPage(const SyntheticPage& page);

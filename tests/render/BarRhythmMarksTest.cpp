@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "DrawingSetUp.h"
 #include "render/BarRhythmMarks.h"
 #include "render/Colours.h"
 #include "render/DrawingState.h"
@@ -18,20 +19,13 @@ namespace {
 class BarRhythmMarksTest : public testing::Test {
  protected:
   void SetUp() override {
-    ResetDrawingState();
-    ResetMusicFontSet();
-    BuildGlyphTable();
-    FillColourTables(render::DisplayCaps{-1, 0xC0C0C0, 0xFFFFFF, 0x808080, 0, 0x808080});
+    StartDrawingOn(&device, kGreyFaceDisplay);
     PainterSettings() = ScorePainterSettings{};
     PainterSettings().showBadTiming = true;
-    DrawingState().dc = &device;
-    DrawingState().scale = 1.0;
-    SetVisibleWorldRect({0, 0, 2000, 2000});
   }
   void TearDown() override {
     PainterSettings() = ScorePainterSettings{};
-    ResetMusicFontSet();
-    ResetDrawingState();
+    EndDrawing();
   }
   // The text line a glyph draws at world (x, y), drawn on a device of its own.
   std::string GlyphLine(const char* name, double x, double y) {

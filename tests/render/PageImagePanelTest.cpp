@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "DrawingSetUp.h"
 #include "pages/PageData.h"
 #include "pages/PageTable.h"
 #include "render/Colours.h"
@@ -130,11 +131,7 @@ TEST_F(PageImagePanelTest, WorldRectanglesGetAMarginForStaveHighlights) {
 
 TEST(StaveOverlayOverThePage, OnlyTheViewsOwnPageWithItsOverlaySwitchedOn) {
   uint8_t viewArea[16] = {}, otherArea[16] = {};
-  const Handle savedArea = viewPage.imageArea;
-  // The fields changed here, put back at the end.
-  const uint32_t savedCount = pageTable.pageCount;
-  const int32_t savedCurrent = pageTable.currentPage;
-  const uint32_t savedFlags[3] = {pageTable.rows[0].flags, pageTable.rows[1].flags, pageTable.rows[2].flags};
+  const KeptPageTableState kept;
   viewPage.imageArea = viewArea;
   pageTable.pageCount = 2;
   struct Case {
@@ -157,10 +154,6 @@ TEST(StaveOverlayOverThePage, OnlyTheViewsOwnPageWithItsOverlaySwitchedOn) {
     pageTable.rows[2].flags = c.flags;
     EXPECT_EQ(PageImageShowsStaveOverlay(c.area), c.shown) << c.name;
   }
-  pageTable.pageCount = savedCount;
-  pageTable.currentPage = savedCurrent;
-  for (int i = 0; i < 3; ++i) pageTable.rows[i].flags = savedFlags[i];
-  viewPage.imageArea = savedArea;
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "DrawingSetUp.h"
 #include "ScoreListing.h"
 #include "export/ExportEntries.h"
 #include "export/ExportLayout.h"
@@ -45,26 +46,11 @@ std::string ScorePath(const std::string& name) { return std::string(KV_RENDER_SC
 class ScorePagePainterTest : public testing::Test {
  protected:
   void SetUp() override {
-    ResetDrawingState();
-    ResetMusicFontSet();
-    BuildGlyphTable();
-    ResetPainterTables();
-    PainterSettings() = ScorePainterSettings{};
-    PainterSettings().viewWidth = 1200;
-    PainterSettings().viewHeight = 1600;
-    TheScoreViewItems().selection = SelectionState{};
-    FillColourTables(render::DisplayCaps{-1, 0xC0C0C0, 0xFFFFFF, 0x808080, 0, 0x808080});
+    StartScorePainting(1200, 1600);
     DrawingState().dc = &device;
     DrawingState().scale = 1.0;
   }
-  void TearDown() override {
-    ResetScoreStreams();
-    ResetPartRecords();
-    PartCount = 0;
-    ScorePages = ScorePageList{};
-    ResetMusicFontSet();
-    ResetDrawingState();
-  }
+  void TearDown() override { EndScorePainting(); }
   void Load(const std::string& name) {
     std::string error;
     ASSERT_TRUE(BuildScoreFromListingFile(ScorePath(name), &error)) << error;
@@ -853,24 +839,14 @@ TEST_F(ScorePagePainterTest, PageTextFitsItsStoredBoxOnScreen) {
   const int32_t measured =
       static_cast<int32_t>(MeasureFormattedText(u"Korvalinde", 16, true) / (DeviceScale() * DrawingState().scale));
   ASSERT_GT(measured, 20);
-  const int savedMissing = PageBoxesMissing;
-  const uint32_t savedWidth = viewPage.width;
-  PageBoxesMissing = 0;
-  viewPage.width = 1000;
-  viewPage.boxCount = 3;  // clef, chord, title
-  for (int i = 0; i < 2; ++i) {
-    viewPage.boxes[i][0] = static_cast<int16_t>(70 + 40 * i);
-    viewPage.boxes[i][1] = static_cast<int16_t>(80 + 40 * i);
-  }
   uint8_t* title = StreamBytes(ScoreStreams, 0);
   auto titleX = [&] { return static_cast<int32_t>(TextWordAt(title, ScoreFormatVersion, 0)); };
   // 3 narrower than its centred box: left where it stands.
-  viewPage.boxes[2][0] = 400;
-  viewPage.boxes[2][1] = static_cast<int16_t>(400 + measured + 3);
+  StoredTitleBoxes boxes(400, static_cast<int16_t>(400 + measured + 3));
   Paint();
   EXPECT_EQ(titleX(), 300);
   // 10 narrower: centred in the box, and drawn there.
-  viewPage.boxes[2][1] = static_cast<int16_t>(400 + measured + 10);
+  boxes.SetTitleRight(static_cast<int16_t>(400 + measured + 10));
   Paint();
   EXPECT_EQ(titleX(), 405);
   bool drawnThere = false;
@@ -880,12 +856,9 @@ TEST_F(ScorePagePainterTest, PageTextFitsItsStoredBoxOnScreen) {
   }
   EXPECT_TRUE(drawnThere);
   // A layout-only pass (the editor's) leaves it alone.
-  viewPage.boxes[2][1] = static_cast<int16_t>(400 + measured + 30);
+  boxes.SetTitleRight(static_cast<int16_t>(400 + measured + 30));
   RebuildItemIndexLayout();
   EXPECT_EQ(titleX(), 405);
-  viewPage.boxCount = 0;
-  viewPage.width = savedWidth;
-  PageBoxesMissing = savedMissing;
 }
 
 }  // namespace

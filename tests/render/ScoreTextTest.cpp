@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "DrawingSetUp.h"
 #include "render/Colours.h"
 #include "render/DrawingState.h"
 #include "render/GlyphTable.h"
@@ -19,20 +20,13 @@ namespace {
 class ScoreTextTest : public testing::Test {
  protected:
   void SetUp() override {
-    ResetDrawingState();
-    ResetMusicFontSet();
-    BuildGlyphTable();
-    FillColourTables({-1, 0xC8D0D4, 0xFFFFFF, 0x808080, 0, 0x808080});
-    DrawingState().dc = &device;
-    DrawingState().scale = 1.0;
-    SetVisibleWorldRect({0, 0, 2000, 2000});
+    StartDrawingOn(&device, {-1, 0xC8D0D4, 0xFFFFFF, 0x808080, 0, 0x808080});
     DrawFormattedText(0, 0, nullptr, 7, 0, true, false, false);
     device.Clear();
   }
   void TearDown() override {
     DrawFormattedText(0, 0, nullptr, 7, 0, true, false, false);
-    ResetMusicFontSet();
-    ResetDrawingState();
+    EndDrawing();
   }
   std::vector<std::string> Texts() const {
     std::vector<std::string> out;

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "DrawingSetUp.h"
 #include "pages/CurrentPageData.h"
 #include "render/Colours.h"
 #include "render/GlyphTable.h"
@@ -17,13 +18,7 @@ namespace {
 class SizeRulesTest : public testing::Test {
  protected:
   void SetUp() override {
-    ResetDrawingState();
-    ResetMusicFontSet();
-    BuildGlyphTable();
-    FillColourTables({-1, 0xC8D0D4, 0xFFFFFF, 0x808080, 0, 0x808080});
-    DrawingState().dc = &device;
-    DrawingState().scale = 1.0;
-    SetVisibleWorldRect({0, 0, 2000, 2000});
+    StartDrawingOn(&device, {-1, 0xC8D0D4, 0xFFFFFF, 0x808080, 0, 0x808080});
     std::memset(PartNameTable, 0, sizeof PartNameTable);
     for (int i = 0; i < kPartSlots; ++i) {
       PartTablatureFlags[i] = {0, 0};
@@ -36,8 +31,7 @@ class SizeRulesTest : public testing::Test {
     SetShadingState(false, false);
     SetPartLabelDrawer(nullptr);
     ScorePageStaves.count = 0;
-    ResetMusicFontSet();
-    ResetDrawingState();
+    EndDrawing();
   }
   // Staves 0..n-1 in the given groups; stave i belongs to part slot i.
   void Staves(std::initializer_list<int> groups) {

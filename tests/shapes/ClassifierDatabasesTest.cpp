@@ -14,6 +14,7 @@
 #include "tests/shapes/ShapeBitmaps.h"
 #include "tests/support/BoxRecorder.h"
 #include "tests/support/ScratchFolder.h"
+#include "tests/support/TempText.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/TestText.h"
 
@@ -25,6 +26,28 @@ void PutU32(std::vector<uint8_t>* out, uint32_t v) {
 void SetU32(std::vector<uint8_t>* out, size_t at, uint32_t v) {
   for (int i = 0; i < 4; ++i) (*out)[at + i] = static_cast<uint8_t>(v >> (8 * i));
 }
+
+// Damaged copies of a good file, each named: one a change made to the good
+// bytes, and every cut short of the end.
+struct DamagedCopies {
+  struct Copy {
+    const char* name;
+    std::vector<uint8_t> bytes;
+  };
+  explicit DamagedCopies(const std::vector<uint8_t>& good) : good(good) {}
+  template <class Change>
+  void With(const char* name, Change change) {
+    std::vector<uint8_t> b = good;
+    change(&b);
+    copies.push_back({name, b});
+  }
+  void EveryCut() {
+    for (size_t cut = 0; cut < good.size(); ++cut)
+      copies.push_back({"truncated", std::vector<uint8_t>(good.begin(), good.begin() + cut)});
+  }
+  const std::vector<uint8_t>& good;
+  std::vector<Copy> copies;
+};
 
 // Sample groups of eight records made from small drawn symbols.
 void AddGroups(ShapeDatabase* db, ZoneGrid grid, int groups, int firstType) {
@@ -138,14 +161,6 @@ class ClassifierDatabasesTest : public testing::Test {
   char16_t Separator() const { return scratch_.File(u"x")[scratch_.Path().size()]; }
   std::u16string Resource(const char16_t* name) const { return scratch_.File(u"Resources") + Separator() + name; }
   std::u16string Training(const char16_t* name) const { return scratch_.File(u"training") + Separator() + name; }
-  void Write(const std::u16string& path, const std::vector<uint8_t>& bytes) {
-    std::FILE* f = FileOpen(path.c_str(), kFileWrite, false);
-    ASSERT_NE(f, nullptr);
-    if (!bytes.empty()) {
-      ASSERT_EQ(FileWriteBytes(f, bytes.data(), bytes.size()), nullptr);
-    }
-    ASSERT_EQ(FileClose(f), nullptr);
-  }
 
   ScratchFolder scratch_;
   std::u16string savedResources_, savedDeveloper_;
@@ -198,27 +213,18 @@ TEST_F(ClassifierDatabasesTest, DamagedShapeFilesAreRefused) {
   std::vector<uint8_t> good;
   ASSERT_TRUE(SerializeShapeDatabase(SampleShapeDatabase(), &good));
   const size_t tables = 1 + (4 + 24 * 40) + (4 + 32 * 72);
-  struct Case {
-    const char* name;
-    std::vector<uint8_t> bytes;
-  };
-  std::vector<Case> cases;
-  auto with = [&](const char* name, auto change) {
-    std::vector<uint8_t> b = good;
-    change(&b);
-    cases.push_back({name, b});
-  };
-  with("200 left context rows", [&](std::vector<uint8_t>* b) { (*b)[tables + 512] = 200; });
-  with("129 right context rows", [&](std::vector<uint8_t>* b) { (*b)[tables + 512 + 1 + 3 * 96] = 129; });
-  with("an unknown grid", [&](std::vector<uint8_t>* b) { (*b)[1] = 9; });
-  with("a duplicate section", [&](std::vector<uint8_t>* b) { (*b)[1 + 4 + 24 * 40 + 1] = 8; });
-  with("a record count past the end", [&](std::vector<uint8_t>* b) { (*b)[4] = 0xFF; });
-  with("a part value of 4", [&](std::vector<uint8_t>* b) { (*b)[tables + 17] = 4; });
-  with("more sections than there are", [&](std::vector<uint8_t>* b) { (*b)[0] = 3; });
-  with("a byte after the end", [&](std::vector<uint8_t>* b) { b->push_back(0); });
-  for (size_t cut = 0; cut < good.size(); ++cut) cases.push_back({"truncated", std::vector<uint8_t>(good.begin(), good.begin() + cut)});
+  DamagedCopies cases(good);
+  cases.With("200 left context rows", [&](std::vector<uint8_t>* b) { (*b)[tables + 512] = 200; });
+  cases.With("129 right context rows", [&](std::vector<uint8_t>* b) { (*b)[tables + 512 + 1 + 3 * 96] = 129; });
+  cases.With("an unknown grid", [&](std::vector<uint8_t>* b) { (*b)[1] = 9; });
+  cases.With("a duplicate section", [&](std::vector<uint8_t>* b) { (*b)[1 + 4 + 24 * 40 + 1] = 8; });
+  cases.With("a record count past the end", [&](std::vector<uint8_t>* b) { (*b)[4] = 0xFF; });
+  cases.With("a part value of 4", [&](std::vector<uint8_t>* b) { (*b)[tables + 17] = 4; });
+  cases.With("more sections than there are", [&](std::vector<uint8_t>* b) { (*b)[0] = 3; });
+  cases.With("a byte after the end", [&](std::vector<uint8_t>* b) { b->push_back(0); });
+  cases.EveryCut();
   const ShapeDatabase before = SampleShapeDatabase();
-  for (const Case& c : cases) {
+  for (const DamagedCopies::Copy& c : cases.copies) {
     ShapeDatabase db = before;
     EXPECT_FALSE(ParseShapeDatabase(c.bytes.data(), c.bytes.size(), &db)) << c.name << " " << c.bytes.size();
     ExpectSameShapeDatabase(before, db);
@@ -252,40 +258,33 @@ TEST_F(ClassifierDatabasesTest, DamagedNotationFilesAreRefused) {
   const size_t block1 = 8, block2 = 16 + l1;
   const size_t second = block1 + (sample.groups[0] | sample.groups[1] << 8);
   const size_t firstOffset = block1 + 20 + 4;  // the first group's first description offset
-  struct Case {
-    const char* name;
-    std::vector<uint8_t> bytes;
-  };
-  std::vector<Case> cases;
-  auto with = [&](const char* name, auto change) {
-    std::vector<uint8_t> b = good;
-    change(&b);
-    cases.push_back({name, b});
-  };
-  with("chunk length 0", [&](std::vector<uint8_t>* b) { (*b)[block1 + 5] = 0; });
-  with("end chunk length 0", [&](std::vector<uint8_t>* b) { (*b)[block1 + 17] = 0; });
-  with("an unknown chunk", [&](std::vector<uint8_t>* b) { (*b)[second + 16] = 7; });
-  with("a part record of direction 2", [&](std::vector<uint8_t>* b) { (*b)[second + 18] = 2; });
-  with("125 confusion pairs", [&](std::vector<uint8_t>* b) { (*b)[second + 34] = 125; });
-  with("no header chunk", [&](std::vector<uint8_t>* b) {
+  DamagedCopies cases(good);
+  cases.With("chunk length 0", [&](std::vector<uint8_t>* b) { (*b)[block1 + 5] = 0; });
+  cases.With("end chunk length 0", [&](std::vector<uint8_t>* b) { (*b)[block1 + 17] = 0; });
+  cases.With("an unknown chunk", [&](std::vector<uint8_t>* b) { (*b)[second + 16] = 7; });
+  cases.With("a part record of direction 2", [&](std::vector<uint8_t>* b) { (*b)[second + 18] = 2; });
+  cases.With("125 confusion pairs", [&](std::vector<uint8_t>* b) { (*b)[second + 34] = 125; });
+  cases.With("no header chunk", [&](std::vector<uint8_t>* b) {
     (*b)[block1 + 4] = kChunkFlag;
     (*b)[block1 + 5] = static_cast<uint8_t>(kChunkFlagLength);
     (*b)[block1 + 8] = kChunkThresholds;
     (*b)[block1 + 9] = static_cast<uint8_t>(kChunkThresholdsLength);
   });
-  with("an offset past block 2", [&](std::vector<uint8_t>* b) { SetU32(b, firstOffset, static_cast<uint32_t>(sample.descriptions.size())); });
-  with("an offset inside a description", [&](std::vector<uint8_t>* b) { SetU32(b, firstOffset, 4); });
-  with("a group count too high", [&](std::vector<uint8_t>* b) { SetU32(b, 0, 3); });
-  with("a description count too low", [&](std::vector<uint8_t>* b) { SetU32(b, block2 - 8, 2); });
-  with("L1 past the end", [&](std::vector<uint8_t>* b) { SetU32(b, 4, static_cast<uint32_t>(b->size())); });
-  with("L2 past the end", [&](std::vector<uint8_t>* b) { SetU32(b, block2 - 4, 0xFFFFFFF0u); });
-  with("a run line shorter than 4", [&](std::vector<uint8_t>* b) { (*b)[block2 + 8] = 2; });
-  with("a run line of part of a run", [&](std::vector<uint8_t>* b) { (*b)[block2 + 8] = 6; });
-  with("a grid of 0 columns", [&](std::vector<uint8_t>* b) { (*b)[block2 + 4] = 0; });
-  with("a darkness of 101", [&](std::vector<uint8_t>* b) { SetU32(b, b->size() - 4, 101); });
-  with("a byte after the end", [&](std::vector<uint8_t>* b) { b->push_back(0); });
-  for (size_t cut = 0; cut < good.size(); ++cut) cases.push_back({"truncated", std::vector<uint8_t>(good.begin(), good.begin() + cut)});
-  for (const Case& c : cases) {
+  cases.With("an offset past block 2", [&](std::vector<uint8_t>* b) {
+    SetU32(b, firstOffset, static_cast<uint32_t>(sample.descriptions.size()));
+  });
+  cases.With("an offset inside a description", [&](std::vector<uint8_t>* b) { SetU32(b, firstOffset, 4); });
+  cases.With("a group count too high", [&](std::vector<uint8_t>* b) { SetU32(b, 0, 3); });
+  cases.With("a description count too low", [&](std::vector<uint8_t>* b) { SetU32(b, block2 - 8, 2); });
+  cases.With("L1 past the end", [&](std::vector<uint8_t>* b) { SetU32(b, 4, static_cast<uint32_t>(b->size())); });
+  cases.With("L2 past the end", [&](std::vector<uint8_t>* b) { SetU32(b, block2 - 4, 0xFFFFFFF0u); });
+  cases.With("a run line shorter than 4", [&](std::vector<uint8_t>* b) { (*b)[block2 + 8] = 2; });
+  cases.With("a run line of part of a run", [&](std::vector<uint8_t>* b) { (*b)[block2 + 8] = 6; });
+  cases.With("a grid of 0 columns", [&](std::vector<uint8_t>* b) { (*b)[block2 + 4] = 0; });
+  cases.With("a darkness of 101", [&](std::vector<uint8_t>* b) { SetU32(b, b->size() - 4, 101); });
+  cases.With("a byte after the end", [&](std::vector<uint8_t>* b) { b->push_back(0); });
+  cases.EveryCut();
+  for (const DamagedCopies::Copy& c : cases.copies) {
     NotationDatabase db = sample;
     EXPECT_FALSE(ParseNotationDatabase(c.bytes.data(), c.bytes.size(), &db)) << c.name << " " << c.bytes.size();
     ExpectSameNotationDatabase(sample, db);
@@ -296,7 +295,7 @@ TEST_F(ClassifierDatabasesTest, DamagedOrMissingFilesAreReportedByPath) {
   std::vector<uint8_t> good;
   ASSERT_TRUE(SerializeShapeDatabase(SampleShapeDatabase(), &good));
   good.resize(good.size() - 1);
-  Write(Resource(kShapeDatabaseName), good);
+  WriteTestFile(Resource(kShapeDatabaseName), good);
   BoxRecorder boxes;
   ShapeDatabase db;
   EXPECT_EQ(LoadShapeDatabase(&db), DatabaseLoad::kDamaged);

@@ -16,6 +16,7 @@
 #include "shapes/ZoneRecordHeader.h"
 #include "tests/support/BoxRecorder.h"
 #include "tests/support/ScratchFolder.h"
+#include "tests/support/TempText.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/TestPaths.h"
 #include "tests/support/TestText.h"
@@ -40,12 +41,7 @@ class ClassifierStartupTest : public testing::Test {
   void Put(const char16_t* name, const std::vector<uint8_t>& bytes) {
     char16_t path[1024];
     ASSERT_TRUE(MakeResourcesSubPath(path, name));
-    std::FILE* f = FileOpen(path, kFileWrite, false);
-    ASSERT_NE(f, nullptr);
-    if (!bytes.empty()) {
-      ASSERT_EQ(FileWriteBytes(f, bytes.data(), bytes.size()), nullptr);
-    }
-    ASSERT_EQ(FileClose(f), nullptr);
+    WriteTestFile(path, bytes);
   }
   ScratchFolder scratch_;
   std::u16string saved_;

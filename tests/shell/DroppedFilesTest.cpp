@@ -6,24 +6,14 @@
 #include "platform/Platform.h"
 #include "score/FileOpener.h"
 #include "shell/DroppedFiles.h"
+#include "tests/shell/OpenFilesFixture.h"
 #include "tests/support/ScratchFolder.h"
+#include "tests/support/TempText.h"
 #include "tests/support/TestText.h"
 
 namespace {
 
-void WriteFile(const std::u16string& path, const std::string& bytes) {
-  std::FILE* f = platform::OpenStream(path.c_str(), "wb");
-  ASSERT_NE(f, nullptr);
-  std::fwrite(bytes.data(), 1, bytes.size(), f);
-  std::fclose(f);
-}
-
-class DroppedFiles : public testing::Test {
- protected:
-  void SetUp() override { OpenFiles.count = 0; }
-  void TearDown() override { OpenFiles.count = 0; }
-  ScratchFolder folder;
-};
+using DroppedFiles = OpenFilesFixture;
 
 TEST_F(DroppedFiles, OpensPagesPdfAndScoresInAnyCase) {
   struct Case {
@@ -40,7 +30,7 @@ TEST_F(DroppedFiles, OpensPagesPdfAndScoresInAnyCase) {
   int expected = 0;
   for (const Case& c : cases) {
     const std::u16string path = folder.File(c.name);
-    WriteFile(path, c.bytes);
+    WriteTestFile(path, c.bytes);
     EXPECT_EQ(QueueDroppedFile(path.c_str()), c.queued) << U8(c.name);
     if (!c.queued) continue;
     ++expected;
@@ -62,7 +52,7 @@ TEST_F(DroppedFiles, AFolderIsNeverQueuedWhateverItsName) {
 
 TEST_F(DroppedFiles, AFullQueueTakesNoMore) {
   const std::u16string path = folder.File(u"a.tif");
-  WriteFile(path, "");
+  WriteTestFile(path, "");
   OpenFiles.count = kOpenFileQueueSlots;
   EXPECT_FALSE(QueueDroppedFile(path.c_str()));
   EXPECT_EQ(OpenFiles.count, kOpenFileQueueSlots);

@@ -7,6 +7,7 @@
 #include "shell/StartupTables.h"
 #include "tests/support/BoxRecorder.h"
 #include "tests/support/ScratchFolder.h"
+#include "tests/support/TempText.h"
 
 namespace {
 
@@ -56,11 +57,7 @@ class OtableTest : public ::testing::Test {
   void WriteOtable(size_t size, uint8_t fill) {
     char16_t path[300];
     ASSERT_TRUE(MakeResourcesSubPath(path, kOtableFileName));
-    std::FILE* file = platform::OpenStream(path, "wb");
-    ASSERT_NE(file, nullptr);
-    std::vector<uint8_t> bytes(size, fill);
-    std::fwrite(bytes.data(), 1, size, file);
-    std::fclose(file);
+    WriteTestFile(path, std::vector<uint8_t>(size, fill));
   }
   const uint8_t* Otable() { return static_cast<const uint8_t*>(Tables().otable); }
 

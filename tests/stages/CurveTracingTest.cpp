@@ -9,6 +9,7 @@
 #include "stages/CurveTracing.h"
 #include "tests/Code/Quorm/CurveArt.h"
 #include "tests/Code/Quorm/PageSynth.h"
+#include "tests/reading/StavePageTables.h"
 
 namespace {
 
@@ -116,9 +117,7 @@ TEST(CurveTracing, SampledCurvePassesThroughItsEndsAndApex) {
 struct TracerPage {
   SynthPage synth;
   StaveRow rows[2] = {};
-  std::unique_ptr<StaveLineTable> lineTable = std::make_unique<StaveLineTable>();
-  uint32_t curvesValid[kStaveSlots] = {};
-  uint32_t modelCurves[kStaveSlots] = {};
+  StavePageTables tables;
   StavePage geometry;
   std::unique_ptr<CurveTracer> tracer = std::make_unique<CurveTracer>();
   std::vector<NoteRecord> notes = std::vector<NoteRecord>(16);
@@ -149,14 +148,9 @@ struct TracerPage {
     row.lineCount = 5;
     row.lineThickness = 2;
     row.number = 1;
-    geometry.image.rows = reinterpret_cast<uint8_t*>(synth.bits());
-    geometry.image.width = width;
-    geometry.image.height = height;
-    geometry.image.rowBytes = static_cast<size_t>(synth.wordsPerRow()) * 4;
-    geometry.resolution = resolution;
-    geometry.lines = lineTable.get();
-    geometry.curvesValid = curvesValid;
-    geometry.modelCurves = modelCurves;
+    geometry = tables.Over(OneBitImage(reinterpret_cast<uint8_t*>(synth.bits()), width, height,
+                                       static_cast<size_t>(synth.wordsPerRow()) * 4),
+                           resolution);
     StaveLookup().readingActive = true;
     const CurveScale scale = CurveScaleFor(resolution);
     tracer->fineStep = scale.fineStep;

@@ -16,19 +16,13 @@ NoteheadStageData::~NoteheadStageData() {
 }
 
 HeadStagePage::HeadStagePage(const SynthPage& page, int resolution)
-    : lines_(std::make_unique<StaveLineTable>()), oldReading_(StaveLookup().readingActive) {
+    : oldReading_(StaveLookup().readingActive) {
   image.bits = reinterpret_cast<const uint8_t*>(page.bits());
   image.width = page.width();
   image.height = page.height();
   image.rowBytes = static_cast<size_t>(page.wordsPerRow()) * 4;
-  geometry.image.rows = const_cast<uint8_t*>(image.bits);
-  geometry.image.width = image.width;
-  geometry.image.height = image.height;
-  geometry.image.rowBytes = image.rowBytes;
-  geometry.resolution = resolution;
-  geometry.lines = lines_.get();
-  geometry.curvesValid = curvesValid_;
-  geometry.modelCurves = modelCurves_;
+  geometry = tables_.Over(OneBitImage(const_cast<uint8_t*>(image.bits), image.width, image.height, image.rowBytes),
+                          resolution);
   StaveLookup().readingActive = true;
 }
 

@@ -11,6 +11,7 @@
 #include "stages/NoteheadVerification.h"
 #include "tests/Code/Quorm/HeadArt.h"
 #include "tests/Code/Quorm/PageSynth.h"
+#include "tests/reading/StavePageTables.h"
 
 // While it lives the engine reads the test head references and the stage
 // grades with the notation templates of resources/data/Notation (read from
@@ -44,8 +45,6 @@ class HeadStagePage {
   StavePage geometry;
 
  private:
-  std::unique_ptr<StaveLineTable> lines_;
-  uint32_t curvesValid_[kStaveSlots] = {};
-  uint32_t modelCurves_[kStaveSlots] = {};
+  StavePageTables tables_;
   bool oldReading_;
 };

@@ -6,6 +6,7 @@
 
 #include "reading/StaveSpacing.h"
 #include "tests/stages/NoteEnginePage.h"
+#include "tests/stages/StaveRows.h"
 
 namespace {
 
@@ -225,18 +226,6 @@ TEST(StepTests, ByParityOnFiveLinesAndByPlaceOnShortStaves) {
   }
 }
 
-StaveRow FiveLines(int16_t top, int16_t number) {
-  StaveRow r;
-  r.left = 50;
-  r.right = 1150;
-  r.top = top;
-  r.bottom = static_cast<int16_t>(top + 100);  // the straight look-up spaces lines (bottom - top) / lineCount
-  r.lineCount = 5;
-  r.lineThickness = 2;
-  r.number = number;
-  return r;
-}
-
 NoteRecord RestRecord(uint32_t kind, int16_t stave, int16_t left, int16_t top, int16_t bottom) {
   NoteRecord r{};
   r.recordClass = kRestWaitingRecord;
@@ -255,7 +244,7 @@ NoteRecord RestRecord(uint32_t kind, int16_t stave, int16_t left, int16_t top, i
 }
 
 TEST(ConvertNoteRecordsToSymbols, MovesRestRecordsToTheSymbolList) {
-  const StaveRow rows[2] = {FiveLines(200, 1), FiveLines(400, 2)};  // lines every 20 pixels
+  const StaveRow rows[2] = {LookUpStave(200, 1), LookUpStave(400, 2)};  // lines every 20 pixels
   std::vector<NoteRecord> notes = {Head(5, 0, 0),
                                    RestRecord(5, 1, 300, 415, 455),   // crotchet rest, lines 1..3 of stave 1
                                    RestRecord(9, 1, 200, 420, 440),   // no such rest: dropped

@@ -5,25 +5,16 @@
 #include "reading/StaveSpacing.h"
 #include "stages/NoteRecords.h"
 #include "stages/SymbolNoteConflicts.h"
+#include "tests/stages/StaveRows.h"
 
 namespace {
 
 // The context score the tests give each symbol: its attr18 word.
 int32_t StoredContext(const SymbolRecord* symbols, uint32_t, uint32_t index) { return symbols[index].attr18; }
 
-// A five-line stave at 200 whose lines the straight look-up puts every 20
-// pixels (its spacing by its own outline is 25).
-StaveRow Stave() {
-  StaveRow r;
-  r.left = 50;
-  r.right = 1150;
-  r.top = 200;
-  r.bottom = 300;
-  r.lineCount = 5;
-  r.lineThickness = 2;
-  r.number = 1;
-  return r;
-}
+// The tests' stave: five lines at 200 whose lines the straight look-up puts
+// every 20 pixels (its spacing by its own outline is 25).
+StaveRow Stave() { return LookUpStave(200, 1); }
 
 // A symbol from stave step 6 (220) to 10 (260), x 100..120.
 SymbolRecord Symbol(int16_t type, int16_t score, int16_t quality, int16_t context) {

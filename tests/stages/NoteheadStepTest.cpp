@@ -11,6 +11,7 @@
 #include "reading/StaveSpacing.h"
 #include "shapes/ClassifierDatabases.h"
 #include "tests/Code/Quorm/PageSynth.h"
+#include "tests/reading/StavePageTables.h"
 #include "tests/stages/NoteEnginePage.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/TestPaths.h"
@@ -74,14 +75,7 @@ class NoteheadPage {
     image.width = synth.width();
     image.height = synth.height();
     image.rowBytes = static_cast<size_t>(words) * 4;
-    geometry.image.rows = const_cast<uint8_t*>(image.bits);
-    geometry.image.width = image.width;
-    geometry.image.height = image.height;
-    geometry.image.rowBytes = image.rowBytes;
-    geometry.resolution = 300;
-    geometry.lines = lines.get();
-    geometry.curvesValid = valid;
-    geometry.modelCurves = model;
+    geometry = tables.Over(OneBitImage(const_cast<uint8_t*>(image.bits), image.width, image.height, image.rowBytes));
     StaveLookup().readingActive = true;
     const int result = FindNoteheads(image, &row, 1, 0, notes.data(), count, 0, 0, geometry);
     StaveLookup().readingActive = false;
@@ -104,9 +98,7 @@ class NoteheadPage {
   StaveRow row;
   HeadImage image;
   StavePage geometry;
-  std::unique_ptr<StaveLineTable> lines = std::make_unique<StaveLineTable>();
-  uint32_t valid[kStaveSlots] = {};
-  uint32_t model[kStaveSlots] = {};
+  StavePageTables tables;
   std::vector<NoteRecord> notes = std::vector<NoteRecord>(kNoteListCapacity);
   uint32_t count = 0;
 

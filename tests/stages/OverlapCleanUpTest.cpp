@@ -11,22 +11,10 @@
 #include "reading/ReadingThread.h"
 #include "reading/StaveSpacing.h"
 #include "stages/OverlapCleanUp.h"
+#include "tests/reading/StavePageTables.h"
+#include "tests/stages/StaveRows.h"
 
 namespace {
-
-StaveRow Stave(int16_t top, int16_t group, int16_t number) {
-  StaveRow row;
-  row.left = 100;
-  row.right = 1100;
-  row.top = top;
-  row.bottom = static_cast<int16_t>(top + 80);
-  row.midTop = row.rightTop = top;
-  row.lineCount = 5;
-  row.lineThickness = 2;
-  row.group = group;
-  row.number = number;
-  return row;
-}
 
 NoteRecord Note(int16_t stave, int16_t left, int16_t top, uint32_t kind = kNoteCrotchet) {
   NoteRecord n{};
@@ -63,22 +51,14 @@ int32_t HeadScore(const NoteRecord* notes, uint32_t, uint32_t i) { return notes[
 // Two staves of one group: rows at 100 and 300 (spacing 20), their lines
 // looked up as while a page is read.
 struct Group {
-  StaveRow rows[2] = {Stave(100, 0, 1), Stave(300, 0, 2)};
-  std::unique_ptr<StaveLineTable> lines = std::make_unique<StaveLineTable>();
-  uint32_t curvesValid[kStaveSlots] = {};
-  uint32_t modelCurves[kStaveSlots] = {};
-  StavePage geometry;
+  StaveRow rows[2] = {FlatStave(100, 180, 0, 1), FlatStave(300, 380, 0, 2)};
+  StavePageTables tables;
+  StavePage geometry = tables.Over(PageImage{});
   std::vector<NoteRecord> notes = std::vector<NoteRecord>(32);
   std::vector<SymbolRecord> symbols = std::vector<SymbolRecord>(32);
   uint32_t noteCount = 0, symbolCount = 0;
 
-  Group() {
-    geometry.resolution = 300;
-    geometry.lines = lines.get();
-    geometry.curvesValid = curvesValid;
-    geometry.modelCurves = modelCurves;
-    StaveLookup().readingActive = true;
-  }
+  Group() { StaveLookup().readingActive = true; }
   ~Group() { StaveLookup().readingActive = false; }
   void Add(const NoteRecord& n) { notes[noteCount++] = n; }
   void Add(const SymbolRecord& s) { symbols[symbolCount++] = s; }
@@ -326,7 +306,7 @@ TEST(OverlapCleanUp, TheStageMergesAHeadTwoStavesClaimAndKeepsTheStavesUnits) {
   page->width = 1200;
   page->height = 600;
   page->resolution = 300;
-  StaveRow rows[2] = {Stave(100, 0, 1), Stave(300, 0, 2)};
+  StaveRow rows[2] = {FlatStave(100, 180, 0, 1), FlatStave(300, 380, 0, 2)};
   ReadingWorkLists lists;
   ASSERT_TRUE(AllocateWorkLists(&lists));
   NoteRecord upper = Note(0, 500, 240), lower = Note(1, 505, 244);

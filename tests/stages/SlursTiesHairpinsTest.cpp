@@ -17,22 +17,9 @@
 #include "tests/Code/Quorm/CurveArt.h"
 #include "tests/Code/Quorm/PageSynth.h"
 #include "tests/stages/CurveEnginePage.h"
+#include "tests/stages/StaveRows.h"
 
 namespace {
-
-StaveRow Stave(int16_t top, int16_t bottom, int16_t group, int16_t number) {
-  StaveRow row;
-  row.left = 100;
-  row.right = 1100;
-  row.top = top;
-  row.bottom = bottom;
-  row.midTop = row.rightTop = top;
-  row.lineCount = 5;
-  row.lineThickness = 2;
-  row.group = group;
-  row.number = number;
-  return row;
-}
 
 NoteRecord Note(int16_t left, int16_t top, int16_t stave = 0) {
   NoteRecord n{};
@@ -57,7 +44,7 @@ LineItem Line(int16_t x0, int16_t y0, int16_t x1, int16_t y1) {
 
 // One stave from 300 to 380 (spacing 20) and its notes.
 struct OneStave {
-  StaveRow rows[1] = {Stave(300, 380, 0, 1)};
+  StaveRow rows[1] = {FlatStave(300, 380, 0, 1)};
   StavePage geometry;
   std::vector<NoteRecord> notes;
   CurveNotePage Page() {
@@ -136,7 +123,7 @@ TEST(SlursTiesHairpins, DotsUnderAnEngineCurveAreTakenAway) {
   // The engine's tie from (200, 200) to (300, 200) sags to 213 in its middle.
   MakeEnginePageWithSlur(200, 300, 200, 100);
   OneStave s;
-  s.rows[0] = Stave(100, 180, 0, 1);
+  s.rows[0] = FlatStave(100, 180, 0, 1);
   NoteRecord under = Note(220, 200);  // its dot box from x 240 meets the tie
   under.right = 238;
   under.dots = 1;
@@ -239,7 +226,7 @@ struct StagePage {
   ReadingWorkLists lists;
   StageContext context;
   explicit StagePage(int dpi = 300, bool hairpin = false, bool opensLeft = false, int shift = 0)
-      : synth(dpi * 4, dpi * 7 / 3), rows{Stave(300, static_cast<int16_t>(300 + dpi * 4 / 15), 0, 1)} {
+      : synth(dpi * 4, dpi * 7 / 3), rows{FlatStave(300, static_cast<int16_t>(300 + dpi * 4 / 15), 0, 1)} {
     const int spacing = dpi / 15;
     rows[0].right = static_cast<int16_t>(dpi * 4 - 100);
     StaffPainter painter(synth);

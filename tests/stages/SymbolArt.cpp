@@ -41,22 +41,13 @@ void DrawStaveLines(ArtPage& page, int left, int right, int top, int space, int 
 
 
 StaveScene::StaveScene(int width, int height, int space_)
-    : page(width, height), space(space_), lines_(new StaveLineTable{}), oldReading_(StaveLookup().readingActive) {
-  geometry.image.rows = page.Bits();
-  geometry.image.width = width;
-  geometry.image.height = height;
-  geometry.image.rowBytes = static_cast<size_t>(page.strideWords) * 4;
-  geometry.image.bitsPerPixel = 1;
-  geometry.resolution = 300;
-  geometry.lines = lines_;
-  geometry.curvesValid = curvesValid_;
-  geometry.modelCurves = modelCurves_;
+    : page(width, height), space(space_), oldReading_(StaveLookup().readingActive) {
+  geometry = tables_.Over(OneBitImage(page.Bits(), width, height, static_cast<size_t>(page.strideWords) * 4));
   StaveLookup().readingActive = true;
 }
 
 StaveScene::~StaveScene() {
   StaveLookup().readingActive = oldReading_;
-  delete lines_;
 }
 
 int StaveScene::AddStave(int top, int left, int right, int lineCount, int kind) {
@@ -75,7 +66,7 @@ int StaveScene::AddStave(int top, int left, int right, int lineCount, int kind) 
   row.group = 0;
   row.number = static_cast<int16_t>(rows.size() + 1);
   rows.push_back(row);
-  for (uint32_t& v : curvesValid_) v = 0;  // traced again on first use
+  for (uint32_t& v : tables_.curvesValid) v = 0;  // traced again on first use
   return static_cast<int>(rows.size()) - 1;
 }
 

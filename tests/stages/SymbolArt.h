@@ -12,6 +12,7 @@
 #include "reading/StaveTypes.h"
 #include "shapes/ClassifierDatabases.h"
 #include "shapes/InkProjections.h"
+#include "tests/reading/StavePageTables.h"
 #include "tools/refmaker/RefMaker.h"
 
 struct ArtPage {
@@ -72,9 +73,7 @@ class StaveScene {
   int StepY(int s, int step) const { return rows[s].top + (step - 4) * space / 2; }
 
  private:
-  StaveLineTable* lines_;
-  uint32_t curvesValid_[kStaveSlots] = {};
-  uint32_t modelCurves_[kStaveSlots] = {};
+  StavePageTables tables_;
   bool oldReading_;
 };
 

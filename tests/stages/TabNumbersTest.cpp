@@ -10,6 +10,7 @@
 #include "platform/ShellFlags.h"
 #include "reading/StaveGeometry.h"
 #include "stages/TabNumbers.h"
+#include "tests/reading/StavePageTables.h"
 #include "tests/stages/DebugBoxHost.h"
 #include "tests/stages/TextCharFixtures.h"
 #include "tests/support/TestFiles.h"
@@ -283,18 +284,9 @@ TEST(TabNumbers, AnEngravedTablatureStaveGivesItsFrets) {
   rows[0].bottom = int16_t(bottom), rows[0].lineCount = 6, rows[0].lineThickness = 2, rows[0].number = 1;
   rows[0].kind = kTablatureStaveKind, rows[0].midX = int16_t((left + right) / 2), rows[0].midTop = int16_t(top);
   rows[0].rightTop = int16_t(top);
-  std::unique_ptr<StaveLineTable> table(new StaveLineTable{});
-  uint32_t valid[kStaveSlots] = {}, model[kStaveSlots] = {};
+  StavePageTables tables;
   std::vector<uint8_t> bits = image.bits;
-  StavePage geometry;
-  geometry.image.rows = bits.data();
-  geometry.image.width = image.width;
-  geometry.image.height = image.height;
-  geometry.image.rowBytes = size_t(image.rowBytes);
-  geometry.resolution = 300;
-  geometry.lines = table.get();
-  geometry.curvesValid = valid;
-  geometry.modelCurves = model;
+  StavePage geometry = tables.Over(OneBitImage(bits.data(), image.width, image.height, size_t(image.rowBytes)));
   const StaveLookupState before = StaveLookup();
   StaveLookup() = StaveLookupState{true, false};
   ASSERT_TRUE(CalculateStavePositions(rows[0], 0, geometry));

@@ -9,6 +9,7 @@
 #include "stages/TextCharacters.h"
 #include "tests/support/BoxRecorder.h"
 #include "tests/support/ScratchFolder.h"
+#include "tests/support/TempText.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/TestPaths.h"
 #include "tests/support/TestText.h"
@@ -44,10 +45,7 @@ std::u16string WriteDefinitions(const ScratchFolder& folder, int32_t declared, c
   for (const auto& r : records) bytes.insert(bytes.end(), r.begin(), r.end());
   bytes.resize(bytes.size() - cut);
   const std::u16string path = folder.File(u"TextChrs");
-  std::FILE* f = FileOpen(path.c_str(), kFileWrite, false);
-  EXPECT_NE(f, nullptr);
-  FileWriteBytes(f, bytes.data(), bytes.size());
-  FileClose(f);
+  WriteTestFile(path, bytes);
   return path;
 }
 

@@ -4,6 +4,9 @@
 
 #include <cstdio>
 
+#include "platform/Platform.h"
+#include "tests/support/TestText.h"
+
 std::u16string WriteTempText(const std::string& name, const std::string& text) {
   const std::string path = ::testing::TempDir() + name;
   std::FILE* f = std::fopen(path.c_str(), "wb");
@@ -13,4 +16,17 @@ std::u16string WriteTempText(const std::string& name, const std::string& text) {
     std::fclose(f);
   }
   return std::u16string(path.begin(), path.end());
+}
+
+void WriteTestFile(const std::u16string& path, const std::string& bytes) {
+  std::FILE* f = platform::OpenStream(path.c_str(), "wb");
+  ASSERT_NE(f, nullptr) << U8(path);
+  if (!bytes.empty()) {
+    ASSERT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), f), bytes.size()) << U8(path);
+  }
+  ASSERT_EQ(std::fclose(f), 0) << U8(path);
+}
+
+void WriteTestFile(const std::u16string& path, const std::vector<uint8_t>& bytes) {
+  WriteTestFile(path, std::string(bytes.begin(), bytes.end()));
 }

@@ -677,11 +677,7 @@ TEST(AmbiguityPages, BadPagesReadToTheEnd) {
   // A clean page after them reads as well.
   SynthPage page(800, 400);
   StaffPainter painter(page);
-  SynthStaff staff;
-  staff.top = 150;
-  staff.left = 40;
-  staff.right = 760;
-  painter.AddStaff(staff);
+  painter.AddStaff(PlainStaff(150, 40, 760));
   painter.BarLine(0, 0, 400);
   ASSERT_EQ(RunStaffStageOn(page), 0);
   EXPECT_EQ(RecognisePage(1.0f, nullptr, nullptr), 0);

@@ -112,11 +112,7 @@ INSTANTIATE_TEST_SUITE_P(StaffSpaces, LedgerLinesBySize,
 TEST(LedgerLinesTest, AnchorPointsFollowTheLines) {
   SynthPage page(900, 500);
   StaffPainter painter(page);
-  SynthStaff staff;
-  staff.top = 200;
-  staff.left = 50;
-  staff.right = 850;
-  painter.AddStaff(staff);
+  painter.AddStaff(PlainStaff(200, 50, 850));
   DrawLedgerLines(page, painter, 0, -1, 2, 300);
   FindLedgerLinesOn(page);
   ASSERT_EQ(GetLedgerLineCount(), 2);
@@ -148,11 +144,7 @@ TEST(LedgerLinesTest, AnchorPointsFollowTheLines) {
 TEST(LedgerLinesTest, LineAtTheRightPageEdge) {
   SynthPage page(900, 500);
   StaffPainter painter(page);
-  SynthStaff staff;
-  staff.top = 200;
-  staff.left = 50;
-  staff.right = 900;
-  painter.AddStaff(staff);
+  painter.AddStaff(PlainStaff(200, 50, 900));
   DrawLedgerLines(page, painter, 0, -1, 2, 890);
   FindLedgerLinesOn(page);
   ASSERT_GE(GetLedgerLineCount(), 1);
@@ -215,11 +207,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(LedgerLinesTest, ErasingKeepsCrossingStrokes) {
   SynthPage page(900, 500);
   StaffPainter painter(page);
-  SynthStaff staff;
-  staff.top = 200;
-  staff.left = 50;
-  staff.right = 850;
-  painter.AddStaff(staff);
+  painter.AddStaff(PlainStaff(200, 50, 850));
   const PaintedLedger line = DrawLedgerLines(page, painter, 0, -1, 1, 300, 1.8, false)[0];
   page.FillRect(120, 305, 200, 307);  // a stem through the line
   FindLedgerLinesOn(page);
@@ -295,11 +283,7 @@ TEST(LedgerLinesTest, BadPagesReadToTheEnd) {
   }
   SynthPage good(900, 500);
   StaffPainter painter(good);
-  SynthStaff staff;
-  staff.top = 200;
-  staff.left = 50;
-  staff.right = 850;
-  painter.AddStaff(staff);
+  painter.AddStaff(PlainStaff(200, 50, 850));
   DrawLedgerLines(good, painter, 0, 1, 2, 400);
   ASSERT_EQ(RunStaffStageOn(good), 0);
   EXPECT_EQ(RecognisePage(1.0f, nullptr, AlwaysGoOn), 0);

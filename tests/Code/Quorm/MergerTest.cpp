@@ -92,6 +92,28 @@ Partition CollectPartition() {
   return g_collected;
 }
 
+// A random case of seed: 2 to 15 items at random places, their pair costs
+// (into g_pairCost) distinct values in a random order, and a random limit.
+struct RandomCase {
+  explicit RandomCase(unsigned seed) {
+    std::mt19937 random(seed);
+    n = 2 + static_cast<int>(random() % 14);
+    std::vector<int32_t> values(n * n);
+    for (int i = 0; i < n * n; ++i) values[i] = i * 7 + 1;
+    std::shuffle(values.begin(), values.end(), random);
+    g_pairCost.assign(n, std::vector<int32_t>(n, 0));
+    for (int i = 0; i < n; ++i)
+      for (int j = i + 1; j < n; ++j) g_pairCost[i][j] = g_pairCost[j][i] = values[i * n + j];
+    limit = static_cast<int32_t>(random() % (7 * n * n));
+    items.resize(n);
+    for (int i = 0; i < n; ++i)
+      items[i] = Item{i, static_cast<int32_t>(random() % 1000), static_cast<int32_t>(random() % 1000), 0};
+  }
+  int n = 0;
+  int32_t limit = 0;
+  std::vector<Item> items;
+};
+
 class MergerTest : public ::testing::Test {
  protected:
   void TearDown() override { EndMerge(); }
@@ -99,22 +121,11 @@ class MergerTest : public ::testing::Test {
 
 TEST_F(MergerTest, MatchesBruteForceGreedyOnRandomInputs) {
   for (unsigned seed = 1; seed <= 40; ++seed) {
-    std::mt19937 random(seed);
-    const int n = 2 + static_cast<int>(random() % 14);
-    std::vector<int32_t> values(n * n);
-    for (int i = 0; i < n * n; ++i) values[i] = i * 7 + 1;
-    std::shuffle(values.begin(), values.end(), random);
-    g_pairCost.assign(n, std::vector<int32_t>(n, 0));
-    for (int i = 0; i < n; ++i)
-      for (int j = i + 1; j < n; ++j) g_pairCost[i][j] = g_pairCost[j][i] = values[i * n + j];
-    const int32_t limit = static_cast<int32_t>(random() % (7 * n * n));
-
-    std::vector<Item> items(n);
+    RandomCase c(seed);
+    const int n = c.n;
+    const int32_t limit = c.limit;
     BeginMerge();
-    for (int i = 0; i < n; ++i) {
-      items[i] = Item{i, static_cast<int32_t>(random() % 1000), static_cast<int32_t>(random() % 1000), 0};
-      AddMergeItem(&items[i]);
-    }
+    for (Item& item : c.items) AddMergeItem(&item);
     g_joins = 0;
     const int32_t stopped = RunMerge(SingleLinkCost, CountJoin, ItemCentre, WholePage, nullptr, 16, 16, limit);
 
@@ -146,18 +157,9 @@ int32_t BoundedSingleLinkCost(MergeGroup* a, MergeGroup* b) {
 TEST_F(MergerTest, CostsCutShortAtTheBoundGiveTheSameGroups) {
   int bounded = 0;
   for (unsigned seed = 1; seed <= 40; ++seed) {
-    std::mt19937 random(seed);
-    const int n = 2 + static_cast<int>(random() % 14);
-    std::vector<int32_t> values(n * n);
-    for (int i = 0; i < n * n; ++i) values[i] = i * 7 + 1;
-    std::shuffle(values.begin(), values.end(), random);
-    g_pairCost.assign(n, std::vector<int32_t>(n, 0));
-    for (int i = 0; i < n; ++i)
-      for (int j = i + 1; j < n; ++j) g_pairCost[i][j] = g_pairCost[j][i] = values[i * n + j];
-    const int32_t limit = static_cast<int32_t>(random() % (7 * n * n));
-    std::vector<Item> items(n);
-    for (int i = 0; i < n; ++i)
-      items[i] = Item{i, static_cast<int32_t>(random() % 1000), static_cast<int32_t>(random() % 1000), 0};
+    RandomCase c(seed);
+    const int32_t limit = c.limit;
+    std::vector<Item>& items = c.items;
 
     for (int bestPartners = 0; bestPartners < 2; ++bestPartners) {
       // Exact costs first, then the two ways of answering at the bound.

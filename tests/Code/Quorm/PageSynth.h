@@ -64,6 +64,16 @@ struct SynthStaff {
   int thickness = 2;
 };
 
+// A staff of the default lines, spacing and thickness from left to right
+// (the first column past it), its top line at top.
+inline SynthStaff PlainStaff(double top, int left, int right) {
+  SynthStaff s;
+  s.top = top;
+  s.left = left;
+  s.right = right;
+  return s;
+}
+
 // Draws staves and the symbols that matter to the staff stage. The page skew
 // turns everything by a small angle (y rises by skew per column; verticals
 // lean the other way); a bow raises the middle of every line by that many

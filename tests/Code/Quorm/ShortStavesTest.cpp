@@ -234,10 +234,7 @@ TEST_P(BrokenStaffTest, PiecesAcrossTheGapAreOneStaff) {
   const int gap = GetParam();
   SynthPage page(1400, 400);
   StaffPainter painter(page);
-  SynthStaff s;
-  s.top = 150;
-  s.left = 100;
-  s.right = 1300;
+  const SynthStaff s = PlainStaff(150, 100, 1300);
   painter.AddStaff(s);
   const int middle = (s.left + s.right) / 2;
   for (int line = 0; line < 5; ++line) painter.BreakLine(0, line, middle - gap / 2, middle - gap / 2 + gap);
@@ -272,9 +269,7 @@ TEST_P(SegmentMarkTest, EachMarkIsJudgedAgainstItsOwnLine) {
   const MarkCase c = GetParam();
   SynthPage page(1200, 300);
   StaffPainter painter(page);
-  SynthStaff s;
-  s.left = 100;
-  s.right = 1100;
+  const SynthStaff s = PlainStaff(100, 100, 1100);
   painter.AddStaff(s);
   const int x = 600;
   // A line's pixel rows are its rounded centre and the row below.

@@ -102,6 +102,22 @@ TEST(Smooth, ConstantProfileCarriesTheKernelGain) {
   }
 }
 
+// A copy of p smoothed (mirrored at its ends or not) is within tolerance of
+// the reference convolution want at every sample, want saturated above 32
+// bits.
+void ExpectSmoothedNear(const Profile& p, double sigma, bool mirror, const Exact& want, long double tolerance) {
+  const int n = static_cast<int>(p.size());
+  Profile got = p;
+  if (mirror)
+    SmoothMirrored(got.data(), n, sigma);
+  else
+    SmoothProfile(got.data(), n, sigma);
+  for (int i = 0; i < n; ++i) {
+    long double expected = std::min<long double>(want[i], INT32_MAX);
+    ASSERT_LE(std::fabs(got[i] - expected), tolerance) << "sigma " << sigma << " n " << n << " i " << i;
+  }
+}
+
 TEST(Smooth, SmallSigmaMatchesConvolution) {
   std::mt19937 random(111);
   for (int t = 0; t < 200; ++t) {
@@ -116,15 +132,7 @@ TEST(Smooth, SmallSigmaMatchesConvolution) {
     // Values below 2^20 are exact; above, each sample is rounded to a
     // multiple of 2^k before the kernel.
     long double tolerance = greatest < 1048576 ? 0 : 2048 * greatest / 1048576 + 1;
-    Profile got = p;
-    if (mirror)
-      SmoothMirrored(got.data(), n, sigma);
-    else
-      SmoothProfile(got.data(), n, sigma);
-    for (int i = 0; i < n; ++i) {
-      long double expected = std::min<long double>(want[i], INT32_MAX);
-      ASSERT_LE(std::fabs(got[i] - expected), tolerance) << "sigma " << sigma << " n " << n << " i " << i;
-    }
+    ASSERT_NO_FATAL_FAILURE(ExpectSmoothedNear(p, sigma, mirror, want, tolerance));
   }
 }
 
@@ -138,15 +146,7 @@ TEST(Smooth, WideSigmaMatchesConvolution) {
     Exact want = ReferenceSmooth(p, sigma, mirror);
     long double greatest = 1;
     for (long double v : want) greatest = std::max(greatest, std::fabs(v));
-    Profile got = p;
-    if (mirror)
-      SmoothMirrored(got.data(), n, sigma);
-    else
-      SmoothProfile(got.data(), n, sigma);
-    for (int i = 0; i < n; ++i) {
-      long double expected = std::min<long double>(want[i], INT32_MAX);  // saturated above 32 bits
-      ASSERT_LE(std::fabs(got[i] - expected), greatest / 65536 + 2) << "sigma " << sigma << " n " << n << " i " << i;
-    }
+    ASSERT_NO_FATAL_FAILURE(ExpectSmoothedNear(p, sigma, mirror, want, greatest / 65536 + 2));
   }
 }
 

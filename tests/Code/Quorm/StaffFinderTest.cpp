@@ -79,11 +79,7 @@ TEST_P(StaffPageTest, FindsStavesOnDifficultPages) {
   SynthPage page(1400, 760);
   StaffPainter painter(page, c.skew, c.bow);
   for (int i = 0; i < 3; ++i) {
-    SynthStaff s;
-    s.top = 120 + 200 * i;
-    s.left = 100;
-    s.right = 1300;
-    painter.AddStaff(s);
+    painter.AddStaff(PlainStaff(120 + 200 * i, 100, 1300));
     for (int b = 0; b < c.breaks; ++b)
       for (int line = 0; line < 5; ++line) painter.BreakLine(i, line, 200 + 250 * b + 13 * line, 206 + 250 * b + 13 * line);
   }
@@ -118,11 +114,7 @@ TEST(StaffSystemsTest, GroupsStavesByTheirBarLinesAndBrackets) {
   SynthPage page(1400, 1300);
   StaffPainter painter(page, 0.005);
   for (int i = 0; i < 6; ++i) {
-    SynthStaff s;
-    s.top = 100 + 200 * i;
-    s.left = 120;
-    s.right = 1300;
-    painter.AddStaff(s);
+    painter.AddStaff(PlainStaff(100 + 200 * i, 120, 1300));
   }
   painter.BarLine(0, 1, 500);
   painter.BarLine(0, 1, 900);
@@ -141,10 +133,7 @@ TEST(StaffSystemsTest, GroupsStavesByTheirBarLinesAndBrackets) {
 TEST(StaffFinderTest, ReportsProgressInOrder) {
   SynthPage page(1200, 300);
   StaffPainter painter(page);
-  SynthStaff s;
-  s.left = 100;
-  s.right = 1100;
-  painter.AddStaff(s);
+  painter.AddStaff(PlainStaff(100, 100, 1100));
   std::vector<unsigned> progress;
   ASSERT_EQ(RunStaffStageOn(page, &progress), 0);
   const std::vector<unsigned> expected = {0, 10, 25, 75, 85, 95, 100};
@@ -192,9 +181,7 @@ TEST(StaffFinderTest, StavesBeyondTheSearchedRangeAreNotFound) {
 TEST(StaffFinderTest, FindsSixLineStaves) {
   SynthPage page(1300, 500);
   StaffPainter painter(page);
-  SynthStaff five;
-  five.left = 100;
-  five.right = 1200;
+  const SynthStaff five = PlainStaff(100, 100, 1200);
   painter.AddStaff(five);
   SynthStaff six = five;
   six.top = 280;
@@ -218,10 +205,7 @@ int StopAfterAnswers(int) { return g_answersLeft-- > 0 ? 1 : 0; }
 TEST(StaffFinderTest, LinesThatFadeEndTheStaffWhereMostOfThemStop) {
   SynthPage page(1300, 300);
   StaffPainter painter(page);
-  SynthStaff s;
-  s.left = 100;
-  s.right = 1200;
-  painter.AddStaff(s);
+  painter.AddStaff(PlainStaff(100, 100, 1200));
   for (int line = 0; line < 3; ++line) painter.BreakLine(0, line, 800, 1200);
   ASSERT_EQ(RunStaffStageOn(page), 0) << LastStaffFinderCode();
   ASSERT_EQ(GetStaffCount(), 1);
@@ -232,10 +216,7 @@ TEST(StaffFinderTest, LinesThatFadeEndTheStaffWhereMostOfThemStop) {
 TEST(StaffFinderTest, HintedStageStopsWhenTheContinueCallbackSaysSo) {
   SynthPage page(1200, 300);
   StaffPainter painter(page);
-  SynthStaff s;
-  s.left = 100;
-  s.right = 1100;
-  painter.AddStaff(s);
+  painter.AddStaff(PlainStaff(100, 100, 1100));
   StaffHints hints;
   hints.AddFromPainter(painter, 0, 0);
   for (int answers = 0; answers < 3; ++answers) {
@@ -278,10 +259,7 @@ namespace {
 TEST(StaffFinderTest, VerticalSegmentsAreLabelledAgainstTheLines) {
   SynthPage page(1200, 300);
   StaffPainter painter(page);
-  SynthStaff s;
-  s.left = 100;
-  s.right = 1100;
-  painter.AddStaff(s);
+  painter.AddStaff(PlainStaff(100, 100, 1100));
   const int line1 = static_cast<int>(std::lround(painter.LineY(0, 1, 500)));
   page.FillRect(line1, 500, line1 + 9, 502);       // from line 1 down into the space
   page.FillRect(line1 + 12, 700, line1 + 21, 702);  // from the space down onto line 2

@@ -157,11 +157,7 @@ TEST(StaffHintsTest, OneStaffBeyondSeventyPixelsIsDroppedAndThePageGoesOn) {
 TEST(StaffHintsTest, CountBeyondTheTableIsCut) {
   SynthPage page(400, 200);
   StaffPainter painter(page);
-  SynthStaff s;
-  s.left = 50;
-  s.right = 350;
-  s.top = 50;
-  painter.AddStaff(s);
+  painter.AddStaff(PlainStaff(50, 50, 350));
   StaffHints hints;
   for (int i = 0; i < kStaffTableRows + 5; ++i) hints.AddFromPainter(painter, 0, i);
   ASSERT_EQ(RunHintedStageOn(page, hints), 0) << LastStaffFinderCode();

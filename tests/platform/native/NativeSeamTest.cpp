@@ -15,18 +15,10 @@
 #include "platform/ShellFlags.h"
 #include "platform/native/NativePlatform.h"
 #include "tests/support/ScratchFolder.h"
+#include "tests/support/TempText.h"
 #include "tests/support/TestText.h"
 
 namespace {
-
-void WriteBytes(const std::u16string& path, const std::string& bytes) {
-  std::FILE* f = platform::OpenStream(path.c_str(), "wb");
-  ASSERT_NE(f, nullptr);
-  if (!bytes.empty()) {
-    ASSERT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), f), bytes.size());
-  }
-  ASSERT_EQ(std::fclose(f), 0);
-}
 
 std::string ReadBytes(const std::u16string& path) {
   std::FILE* f = platform::OpenStream(path.c_str(), "rb");
@@ -53,10 +45,10 @@ class NativeFiles : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(platform::MakeDirectory(scratch.File(u"sub").c_str()));
-    WriteBytes(scratch.File(u"a.txt"), "12345");
-    WriteBytes(scratch.File(u"b.TIF"), "");
-    WriteBytes(scratch.File(u"noext"), "");
-    WriteBytes(scratch.File(u"Page [1].tif"), "");
+    WriteTestFile(scratch.File(u"a.txt"), "12345");
+    WriteTestFile(scratch.File(u"b.TIF"), "");
+    WriteTestFile(scratch.File(u"noext"), "");
+    WriteTestFile(scratch.File(u"Page [1].tif"), "");
   }
   ScratchFolder scratch;
 };
@@ -97,7 +89,7 @@ TEST_F(NativeFiles, SearchGivesSizesAndTakesBackslashes) {
 // A link to a folder elsewhere is removed as a link; what it points to stays.
 TEST_F(NativeFiles, DeleteTreeDoesNotFollowLinks) {
   ScratchFolder outside;
-  WriteBytes(outside.File(u"precious"), "p");
+  WriteTestFile(outside.File(u"precious"), "p");
   std::u16string tree = scratch.File(u"tree-with-a-link-inside");
   ASSERT_TRUE(platform::MakeDirectory(tree.c_str()));
   ASSERT_EQ(symlink(U8(outside.Path()).c_str(), U8(tree + u"/link").c_str()), 0);
@@ -112,7 +104,7 @@ TEST_F(NativeFiles, CopyOneFile) {
   std::u16string target = scratch.File(u"copy");
   EXPECT_TRUE(platform::CopyOneFile(a.c_str(), target.c_str(), true));
   EXPECT_EQ(ReadBytes(target), "12345");
-  WriteBytes(target, "other");
+  WriteTestFile(target, "other");
   EXPECT_FALSE(platform::CopyOneFile(a.c_str(), target.c_str(), true));
   EXPECT_EQ(ReadBytes(target), "other");
   EXPECT_TRUE(platform::CopyOneFile(a.c_str(), target.c_str(), false));
@@ -124,7 +116,7 @@ TEST_F(NativeFiles, CopyOneFile) {
 }
 
 TEST_F(NativeFiles, CopyFilesMatchingMakesTheTargetAndCopiesFolders) {
-  WriteBytes(scratch.File(u"sub/inner"), "i");
+  WriteTestFile(scratch.File(u"sub/inner"), "i");
   ScratchFolder other;
   std::u16string target = other.File(u"new/deeper");
   std::u16string pattern = scratch.Path() + u"\\*.*";
@@ -156,7 +148,7 @@ TEST_F(NativeFiles, FileVersionFromTheFixedVersionBlock) {
       {block.substr(0, 12), false, {0, 0, 0, 0}},
   };
   for (const Case& c : cases) {
-    WriteBytes(scratch.File(u"program.exe"), c.bytes);
+    WriteTestFile(scratch.File(u"program.exe"), c.bytes);
     uint16_t parts[4] = {9, 9, 9, 9};
     EXPECT_EQ(platform::GetFileVersion(scratch.File(u"program.exe").c_str(), parts), c.found);
     EXPECT_EQ(std::vector<uint16_t>(parts, parts + 4), std::vector<uint16_t>(c.parts, c.parts + 4));

@@ -16,18 +16,12 @@
 #include "platform/Registry.h"
 #include "platform/win32/AppWindows.h"
 #include "tests/support/ScratchFolder.h"
+#include "tests/support/TempText.h"
 #include "tests/support/TestText.h"
 
 namespace {
 
 const char16_t kGreeting[] = u"Gr\u00FC\u00DFe";
-
-void WriteFile(const std::u16string& path, const char* bytes) {
-  std::FILE* stream = platform::OpenStream(path.c_str(), "wb");
-  ASSERT_NE(nullptr, stream);
-  std::fputs(bytes, stream);
-  std::fclose(stream);
-}
 
 bool Exists(const std::u16string& path) {
   return GetFileAttributesW(reinterpret_cast<const wchar_t*>(path.c_str())) != INVALID_FILE_ATTRIBUTES;
@@ -55,8 +49,8 @@ std::vector<Entry> List(const std::u16string& pattern) {
 
 TEST(Win32Seam, FindsFilesAndFolders) {
   ScratchFolder folder;
-  WriteFile(folder.File(u"a.txt"), "x");
-  WriteFile(folder.File(kGreeting), "Largo");
+  WriteTestFile(folder.File(u"a.txt"), "x");
+  WriteTestFile(folder.File(kGreeting), "Largo");
   ASSERT_TRUE(platform::MakeDirectory(folder.File(u"Ordner").c_str()));
   std::vector<Entry> entries = List(folder.File(u"*"));
   ASSERT_EQ(3u, entries.size());
@@ -99,16 +93,28 @@ DWORD WINAPI CloseAfterAMoment(LPVOID handle) {
   return 0;
 }
 
-// A reader that holds the target open for a moment (without leave to delete
-// it) delays a replacing rename; it does not make it fail.
-TEST(Win32Seam, ARenameWaitsForAMomentaryReaderOfItsTarget) {
+// An "Index" holding "old" that a reader holds open (without leave to
+// delete it), and an "Index.new" holding "new" to replace it.
+struct HeldTarget {
+  HeldTarget() {
+    WriteTestFile(target, "old");
+    WriteTestFile(fresh, "new");
+    held = CreateFileW(reinterpret_cast<const wchar_t*>(target.c_str()), GENERIC_READ,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  }
   ScratchFolder folder;
   const std::u16string target = folder.File(u"Index");
   const std::u16string fresh = folder.File(u"Index.new");
-  WriteFile(target, "old");
-  WriteFile(fresh, "new");
-  HANDLE held = CreateFileW(reinterpret_cast<const wchar_t*>(target.c_str()), GENERIC_READ,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE held = INVALID_HANDLE_VALUE;
+};
+
+// A reader that holds the target open for a moment (without leave to delete
+// it) delays a replacing rename; it does not make it fail.
+TEST(Win32Seam, ARenameWaitsForAMomentaryReaderOfItsTarget) {
+  HeldTarget files;
+  const std::u16string& target = files.target;
+  const std::u16string& fresh = files.fresh;
+  HANDLE held = files.held;
   ASSERT_NE(INVALID_HANDLE_VALUE, held);
   HANDLE closer = CreateThread(nullptr, 0, CloseAfterAMoment, held, 0, nullptr);
   ASSERT_NE(nullptr, closer);
@@ -127,13 +133,10 @@ TEST(Win32Seam, ARenameWaitsForAMomentaryReaderOfItsTarget) {
 // A reader that never lets go makes the rename fail after its retries, and
 // both files stay as they were.
 TEST(Win32Seam, ARenameGivesUpOnATargetHeldOpen) {
-  ScratchFolder folder;
-  const std::u16string target = folder.File(u"Index");
-  const std::u16string fresh = folder.File(u"Index.new");
-  WriteFile(target, "old");
-  WriteFile(fresh, "new");
-  HANDLE held = CreateFileW(reinterpret_cast<const wchar_t*>(target.c_str()), GENERIC_READ,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  HeldTarget files;
+  const std::u16string& target = files.target;
+  const std::u16string& fresh = files.fresh;
+  HANDLE held = files.held;
   ASSERT_NE(INVALID_HANDLE_VALUE, held);
   EXPECT_FALSE(platform::RenameFile(fresh.c_str(), target.c_str(), true));
   CloseHandle(held);
@@ -145,8 +148,8 @@ TEST(Win32Seam, CopiesFilesMatchingAPatternIntoANewFolder) {
   ScratchFolder folder;
   std::u16string source = folder.File(u"Quelle");
   ASSERT_TRUE(platform::MakeDirectory(source.c_str()));
-  WriteFile(source + u"\\!Index", "index");
-  WriteFile(source + u"\\" + kGreeting, "page");
+  WriteTestFile(source + u"\\!Index", "index");
+  WriteTestFile(source + u"\\" + kGreeting, "page");
   std::u16string target = folder.File(u"Ziel");
   EXPECT_TRUE(platform::CopyFilesMatching((source + u"\\*.*").c_str(), target.c_str()));
   std::vector<Entry> copied = List(target + u"\\*");

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "../DrawingSetUp.h"
 #include "GdiCanvas.h"
 #include "pages/PageData.h"
 #include "pages/PageTable.h"
@@ -113,11 +114,7 @@ void SquareOverlay() {
 
 TEST_F(PageImagePanelGdiTest, ThePageViewsStaveOverlayIsDrawnOverItsOwnPage) {
   const PageImageSource page = Page(0);
-  const Handle savedArea = viewPage.imageArea;
-  // The fields changed here, put back at the end.
-  const uint32_t savedCount = pageTable.pageCount;
-  const int32_t savedCurrent = pageTable.currentPage;
-  const uint32_t savedFlags[3] = {pageTable.rows[0].flags, pageTable.rows[1].flags, pageTable.rows[2].flags};
+  const KeptPageTableState kept;
   const StaveOverlayDrawer savedDrawer = SetStaveOverlayDrawer(SquareOverlay);
   viewPage.imageArea = area.data();
   pageTable.pageCount = 1;
@@ -133,10 +130,6 @@ TEST_F(PageImagePanelGdiTest, ThePageViewsStaveOverlayIsDrawnOverItsOwnPage) {
     EXPECT_EQ(DrawingState().dc, nullptr) << "the drawing layer's device is put back";
   }
   SetStaveOverlayDrawer(savedDrawer);
-  pageTable.pageCount = savedCount;
-  pageTable.currentPage = savedCurrent;
-  for (int i = 0; i < 3; ++i) pageTable.rows[i].flags = savedFlags[i];
-  viewPage.imageArea = savedArea;
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "../DrawingSetUp.h"
 #include "../ScoreListing.h"
 #include "GdiCanvas.h"
 #include "GrayPng.h"
@@ -37,15 +38,7 @@ namespace {
 
 
 GrayImage PaintFixture(const std::string& listing, double zoom, int width, int height) {
-  ResetDrawingState();
-  ResetMusicFontSet();
-  BuildGlyphTable();
-  ResetPainterTables();
-  PainterSettings() = ScorePainterSettings{};
-  PainterSettings().viewWidth = width;
-  PainterSettings().viewHeight = height;
-  TheScoreViewItems().selection = SelectionState{};
-  FillColourTables(render::DisplayCaps{-1, 0xC0C0C0, 0xFFFFFF, 0x808080, 0, 0x808080});
+  StartScorePainting(width, height);
   std::string error;
   EXPECT_TRUE(BuildScoreFromListingFile(std::string(KV_RENDER_SCORES_DIR) + "/" + listing, &error)) << error;
   GdiCanvas canvas(width, height);
@@ -55,12 +48,7 @@ GrayImage PaintFixture(const std::string& listing, double zoom, int width, int h
   PaintScorePagePane(canvas.Dc(), RECT{0, 0, width - 1, height - 1}, 1, 1);
   GrayImage image = canvas.Gray();
   DeleteMusicFonts(&device);
-  ResetMusicFontSet();
-  ResetDrawingState();
-  ResetScoreStreams();
-  ResetPartRecords();
-  PartCount = 0;
-  ScorePages = ScorePageList{};
+  EndScorePainting();
   return image;
 }
 
@@ -134,15 +122,7 @@ namespace {
 // A page text 10 box units wider in its stored box than GDI measures it is
 // centred in the box, and drawn there.
 TEST(ScorePageGdiTest, PageTextIsCentredInItsStoredBoxByItsMeasuredWidth) {
-  ResetDrawingState();
-  ResetMusicFontSet();
-  BuildGlyphTable();
-  ResetPainterTables();
-  PainterSettings() = ScorePainterSettings{};
-  PainterSettings().viewWidth = 700;
-  PainterSettings().viewHeight = 260;
-  TheScoreViewItems().selection = SelectionState{};
-  FillColourTables(render::DisplayCaps{-1, 0xC0C0C0, 0xFFFFFF, 0x808080, 0, 0x808080});
+  StartScorePainting(700, 260);
   std::string error;
   ASSERT_TRUE(BuildScoreFromListing("parts 2\nslot 1\nclef 1\nchord 5 notes 16\nstaff-end\n"
                                     "slot 0\npagetext 5 100 160 \"Korvalinde\"\nstaff-end\n",
@@ -162,33 +142,15 @@ TEST(ScorePageGdiTest, PageTextIsCentredInItsStoredBoxByItsMeasuredWidth) {
   DrawFormattedText(0, 0, nullptr, 7, 0, true, false, true);
   RestoreMapping(&device);
   ASSERT_GT(measured, 40);
-  const int savedMissing = PageBoxesMissing;
-  const uint32_t savedWidth = viewPage.width;
-  PageBoxesMissing = 0;
-  viewPage.width = 1000;
-  viewPage.boxCount = 3;  // clef, chord, title
-  for (int i = 0; i < 2; ++i) {
-    viewPage.boxes[i][0] = static_cast<int16_t>(70 + 40 * i);
-    viewPage.boxes[i][1] = static_cast<int16_t>(80 + 40 * i);
-  }
-  viewPage.boxes[2][0] = 400;
-  viewPage.boxes[2][1] = static_cast<int16_t>(400 + measured + 10);
+  StoredTitleBoxes boxes(400, static_cast<int16_t>(400 + measured + 10));
   PaintScorePagePane(canvas.Dc(), RECT{0, 0, 699, 259}, 1, 1);
   const int32_t x = static_cast<int32_t>(TextWordAt(StreamBytes(ScoreStreams, 0), ScoreFormatVersion, 0));
   EXPECT_EQ(x, 405);
   // The title's baseline lies 173 below the top, under the staff.
   EXPECT_GT(canvas.DarkPixels(x, 150, x + measured, 176), 50) << "drawn at its new place";
   EXPECT_EQ(canvas.DarkPixels(100, 150, 200, 176), 0) << "not at its old one";
-  viewPage.boxCount = 0;
-  viewPage.width = savedWidth;
-  PageBoxesMissing = savedMissing;
   DeleteMusicFonts(&device);
-  ResetMusicFontSet();
-  ResetDrawingState();
-  ResetScoreStreams();
-  ResetPartRecords();
-  PartCount = 0;
-  ScorePages = ScorePageList{};
+  EndScorePainting();
 }
 
 }  // namespace

@@ -23,25 +23,16 @@ SIZE ClientSize(HWND window) {
   return SIZE{r.right - r.left, r.bottom - r.top};
 }
 
-class ClientMetricsTest : public ::testing::Test {
+class ClientMetricsTest : public FrameFixture {
  protected:
   void SetUp() override {
-    savedWindows_ = Windows();
-    savedGlobal_ = Global();
     savedMetrics_ = ViewMetrics();
     ViewMetrics() = ClientMetrics{};
-    Frame() = FrameState();
-    frame_ = CreateFrameUnderTest(kClassName, nullptr);
-    ASSERT_NE(frame_, nullptr);
-    Windows().frame = frame_;
+    OpenFrame(kClassName, nullptr);
   }
   void TearDown() override {
-    if (IsWindow(frame_)) DestroyWindow(frame_);
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-    }
-    Windows() = savedWindows_;
-    Global() = savedGlobal_;
+    CloseFrame();
+    RestoreWindowsAndSettings();
     ViewMetrics() = savedMetrics_;
   }
 
@@ -65,9 +56,6 @@ class ClientMetricsTest : public ::testing::Test {
     EXPECT_EQ(m.pixelsPerInch, 90);
   }
 
-  HWND frame_ = nullptr;
-  AppWindows savedWindows_;
-  GlobalSettings savedGlobal_;
   ClientMetrics savedMetrics_;
 };
 

@@ -11,7 +11,9 @@
 #include "platform/Platform.h"
 #include "score/FileOpener.h"
 #include "shell/win32/DropFiles.h"
+#include "tests/shell/OpenFilesFixture.h"
 #include "tests/support/ScratchFolder.h"
+#include "tests/support/TempText.h"
 #include "tests/support/TestText.h"
 
 namespace {
@@ -34,25 +36,14 @@ HDROP MakeDrop(const std::vector<std::u16string>& names) {
   return static_cast<HDROP>(block);
 }
 
-void WriteFile(const std::u16string& path) {
-  std::FILE* f = platform::OpenStream(path.c_str(), "wb");
-  ASSERT_NE(f, nullptr);
-  std::fclose(f);
-}
-
-class DropFilesTest : public testing::Test {
- protected:
-  void SetUp() override { OpenFiles.count = 0; }
-  void TearDown() override { OpenFiles.count = 0; }
-  ScratchFolder folder;
-};
+using DropFilesTest = OpenFilesFixture;
 
 TEST_F(DropFilesTest, QueuesTheFilesTheProgramOpensInOrder) {
   const std::u16string score = folder.File(u"Score.OPT"), page = folder.File(u"page.tif"),
                        text = folder.File(u"notes.txt"), sub = folder.File(u"sub.tif");
-  WriteFile(score);
-  WriteFile(page);
-  WriteFile(text);
+  WriteTestFile(score, "");
+  WriteTestFile(page, "");
+  WriteTestFile(text, "");
   ASSERT_TRUE(platform::MakeDirectory(sub.c_str()));
   HDROP drop = MakeDrop({score, text, sub, page});
   EXPECT_EQ(QueueDroppedFiles(drop), 2);
@@ -64,7 +55,7 @@ TEST_F(DropFilesTest, QueuesTheFilesTheProgramOpensInOrder) {
 
 TEST_F(DropFilesTest, StopsWhenTheQueueIsFull) {
   const std::u16string page = folder.File(u"page.tif");
-  WriteFile(page);
+  WriteTestFile(page, "");
   OpenFiles.count = kOpenFileQueueSlots - 1;
   HDROP drop = MakeDrop({page, page, page});
   EXPECT_EQ(QueueDroppedFiles(drop), 1);
@@ -74,7 +65,7 @@ TEST_F(DropFilesTest, StopsWhenTheQueueIsFull) {
 
 TEST_F(DropFilesTest, AFolderOrATextFileOpensNothing) {
   const std::u16string text = folder.File(u"notes.txt");
-  WriteFile(text);
+  WriteTestFile(text, "");
   EXPECT_FALSE(DropFiles(MakeDrop({text, folder.Path()})));  // DropFiles finishes the drop
   EXPECT_EQ(OpenFiles.count, 0);
 }
@@ -82,7 +73,7 @@ TEST_F(DropFilesTest, AFolderOrATextFileOpensNothing) {
 TEST_F(DropFilesTest, AnEmptyDropOrAFullQueueOpensNothing) {
   EXPECT_FALSE(DropFiles(MakeDrop({})));
   const std::u16string page = folder.File(u"page.tif");
-  WriteFile(page);
+  WriteTestFile(page, "");
   OpenFiles.count = kOpenFileQueueSlots;
   EXPECT_FALSE(DropFiles(MakeDrop({page})));
   EXPECT_EQ(OpenFiles.count, kOpenFileQueueSlots);

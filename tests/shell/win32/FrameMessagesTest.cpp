@@ -30,29 +30,20 @@ bool Inside(const RECT& r, const RECT& area) {
   return r.left >= area.left && r.top >= area.top && r.right <= area.right && r.bottom <= area.bottom;
 }
 
-class FrameMessagesTest : public ::testing::Test {
+class FrameMessagesTest : public FrameFixture {
  protected:
   void SetUp() override {
-    savedWindows_ = Windows();
-    savedGlobal_ = Global();
     savedCapabilities_ = Capabilities();
-    Frame() = FrameState();
     Calls().clear();
-    frame_ = CreateFrameUnderTest(kClassName, nullptr);
-    ASSERT_NE(frame_, nullptr);
-    Windows().frame = frame_;
+    OpenFrame(kClassName, nullptr);
   }
   void TearDown() override {
     for (HWND window : {keypad_, detail_, view_}) {
       if (window) DestroyWindow(window);
     }
-    if (IsWindow(frame_)) DestroyWindow(frame_);
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-    }
+    CloseFrame();
     ResetFrameServiceHooks();
-    Windows() = savedWindows_;
-    Global() = savedGlobal_;
+    RestoreWindowsAndSettings();
     Capabilities() = savedCapabilities_;
   }
 
@@ -78,12 +69,9 @@ class FrameMessagesTest : public ::testing::Test {
     EXPECT_EQ(r.right - r.left, 200);
   }
 
-  HWND frame_ = nullptr;
   HWND view_ = nullptr;
   HWND keypad_ = nullptr;
   HWND detail_ = nullptr;
-  AppWindows savedWindows_;
-  GlobalSettings savedGlobal_;
   SystemCapabilities savedCapabilities_;
 };
 

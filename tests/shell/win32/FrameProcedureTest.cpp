@@ -36,28 +36,19 @@ HMENU TestMenuBar() {
   return bar;
 }
 
-class FrameProcedureTest : public ::testing::Test {
+class FrameProcedureTest : public FrameFixture {
  protected:
   void SetUp() override {
-    savedWindows_ = Windows();
-    savedGlobal_ = Global();
-    Frame() = FrameState();
     ScorePages = ScorePageList{};
-    frame_ = CreateFrameUnderTest(kClassName, TestMenuBar());
-    ASSERT_NE(frame_, nullptr);
-    Windows().frame = frame_;
+    OpenFrame(kClassName, TestMenuBar());
   }
   void TearDown() override {
-    if (IsWindow(frame_)) DestroyWindow(frame_);
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-    }
+    CloseFrame();
     ReadingFlags().readingInProgress = 0;
     ScorePages = ScorePageList{};
     ResetScoreFileHooks();
     CurrentScoreFileHooks().setScoreSaved(1);
-    Windows() = savedWindows_;
-    Global() = savedGlobal_;
+    RestoreWindowsAndSettings();
   }
   UINT StateOf(int id) { return GetMenuState(GetMenu(frame_), UINT(id), MF_BYCOMMAND); }
   bool Grey(int id) { return (StateOf(id) & MF_GRAYED) != 0; }
@@ -66,10 +57,6 @@ class FrameProcedureTest : public ::testing::Test {
     ScorePages.current = 1;
     CurrentScoreFileHooks().setScoreSaved(0);
   }
-
-  HWND frame_ = nullptr;
-  AppWindows savedWindows_;
-  GlobalSettings savedGlobal_;
 };
 
 TEST_F(FrameProcedureTest, CreatesTheMdiClientAndMarksTheViewSlots) {

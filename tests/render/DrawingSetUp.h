@@ -1,0 +1,62 @@
+// The drawing state the render tests start from and leave behind: one set-up
+// for the tests that draw marks and text on a device, one for those that
+// paint whole score pages from listings.
+#pragma once
+
+#include <cstdint>
+
+#include "pages/PageData.h"
+#include "render/DrawDevice.h"
+
+// The colours of a display with a grey (0xC0C0C0) button face.
+constexpr render::DisplayCaps kGreyFaceDisplay{-1, 0xC0C0C0, 0xFFFFFF, 0x808080, 0, 0x808080};
+
+// Drawing state and music fonts reset, the glyph table built, the colour
+// tables filled for caps; drawing on device at scale 1, the world from
+// (0, 0) to (2000, 2000) visible.
+void StartDrawingOn(render::DrawDevice* device, const render::DisplayCaps& caps);
+// The music fonts and the drawing state reset.
+void EndDrawing();
+
+// Ready to paint a score into a view of viewWidth x viewHeight: drawing
+// state and music fonts reset, the glyph table and the painter's tables
+// built afresh, the painter's settings at their defaults, nothing selected,
+// the colours of kGreyFaceDisplay. No device is chosen.
+void StartScorePainting(int viewWidth, int viewHeight);
+// The score a painting test built freed (streams, part records, part count,
+// page list) and EndDrawing.
+void EndScorePainting();
+
+// The shown page's stored boxes for a score of a clef, a chord and a title
+// (in that order): the clef's and the chord's at 70 and 110, the title's
+// from titleLeft to titleRight, the page 1000 wide; the boxes marked there.
+// What they replace is put back when it goes.
+class StoredTitleBoxes {
+ public:
+  StoredTitleBoxes(int16_t titleLeft, int16_t titleRight);
+  ~StoredTitleBoxes();
+  StoredTitleBoxes(const StoredTitleBoxes&) = delete;
+  StoredTitleBoxes& operator=(const StoredTitleBoxes&) = delete;
+  void SetTitleRight(int16_t titleRight);
+
+ private:
+  int savedMissing_;
+  uint32_t savedWidth_;
+};
+
+// Keeps what the page-image tests change of the page table (page count,
+// current page, the first three rows' flags) and the shown page's image
+// area, and puts them back when it goes.
+class KeptPageTableState {
+ public:
+  KeptPageTableState();
+  ~KeptPageTableState();
+  KeptPageTableState(const KeptPageTableState&) = delete;
+  KeptPageTableState& operator=(const KeptPageTableState&) = delete;
+
+ private:
+  Handle area_;
+  uint32_t count_;
+  int32_t current_;
+  uint32_t flags_[3];
+};
