@@ -713,16 +713,18 @@ bool AtSameTime(const BarEvent& a, const BarEvent& b) {
   return std::abs(StemMiddleX(a) - StemMiddleX(b)) <= Spaces(kSecondWidth[cls]);
 }
 
-void ApplyTuplet(MeasureWork& w, int32_t numeral, const int32_t* members, int32_t count) {
-  if (count < 1) return;
+// True when the members' lengths give the numeral a ratio and they became
+// a tuplet.
+bool ApplyTuplet(MeasureWork& w, int32_t numeral, const int32_t* members, int32_t count) {
+  if (count < 1) return false;
   PackedFraction sum = MakeFraction(0, 1);
   for (int32_t i = 0; i < count; ++i) {
-    if (w.events[members[i]].tuplet) return;
+    if (w.events[members[i]].tuplet) return false;
     sum = AddFractions(sum, EventDuration(w.events[members[i]]));
   }
   int32_t num = 0;
   int32_t den = 0;
-  if (!TupletRatio(numeral, FractionNumerator(sum), &num, &den)) return;
+  if (!TupletRatio(numeral, FractionNumerator(sum), &num, &den)) return false;
   ++g_tupletCount;
   for (int32_t i = 0; i < count; ++i) {
     BarEvent& e = w.events[members[i]];
@@ -730,6 +732,7 @@ void ApplyTuplet(MeasureWork& w, int32_t numeral, const int32_t* members, int32_
     e.tupletNum = num;
     e.tupletDen = den;
   }
+  return true;
 }
 
 bool BracketMatch(const EngineBox& nb, FoundTupletBracket* out) {
@@ -810,7 +813,19 @@ void FindTupletsOfBar(MeasureWork& w, const MeasureBox& box) {
         if (!paired[m] || towards) members[kept++] = members[m];
       }
       count = kept;
-      ApplyTuplet(w, numeral, members, count);
+      if (ApplyTuplet(w, numeral, members, count)) continue;
+      // Set close, the next chord or rest is taken in too: a rest just past
+      // the bracket's end lies within the widening, and the stem of a
+      // down-stemmed note stands on the left of its head, under the
+      // bracket's end hook. When the members give the numeral no ratio,
+      // those whose note position lies past the bracket's own ends are
+      // left out and the rest tried again.
+      kept = 0;
+      for (int32_t m = 0; m < count; ++m) {
+        const int32_t x = NotePosition(w.events[members[m]]);
+        if (x >= bracket.leftX && x <= bracket.rightX) members[kept++] = members[m];
+      }
+      if (kept < count) ApplyTuplet(w, numeral, members, kept);
       continue;
     }
 
@@ -952,10 +967,14 @@ void BuildMeasure(int32_t leftX, int32_t rightX, int32_t system, int32_t index, 
     box.y0 = StaffBottomLineY(GetStaffOfSystem(system, index - 1), column) + s / 2;
   else
     box.y0 = std::max(0, StaffTopLineY(staff, column) - 10 * s);
+  // A system's last staff reaches 10 spaces below its bottom line, as its
+  // first reaches 10 above its top line: a tuplet number set under notes
+  // that hang below the staff lies farther down than 10 spaces from the top
+  // line, and was tried only against the next system's first staff.
   if (index + 1 < staves)
     box.y1 = StaffTopLineY(GetStaffOfSystem(system, index + 1), column) - s / 2;
   else
-    box.y1 = std::min(GetPageImageHeight(), StaffTopLineY(staff, column) + 10 * s);
+    box.y1 = std::min(GetPageImageHeight(), StaffBottomLineY(staff, column) + 10 * s);
 
   MeasureWork& w = *g_work;
   w.headCount = w.stemCount = w.beamCount = w.eventCount = 0;
