@@ -275,14 +275,19 @@ void ReadPage(const std::string& path, const Truth& truth, int page, bool clean,
       stems.push_back({std::min(top.x, bottom.x), top.y, std::max(top.x, bottom.x), bottom.y});
     }
     ScoreLines(truth.boxes, page, "Stem", stems, true, s / 3, &f->stems);
-    // A bracket against the engraver's tuplet (bracket and number).
+    // A bracket against the engraver's tuplet (bracket and number). Only a
+    // tuplet box wider than two spaces has a bracket: LilyPond sets a beamed
+    // triplet's number alone, and its box is the number's.
     std::vector<FoundLine> brackets;
     for (int i = 0; i < GetTupletBracketCount(); ++i) {
       FoundTupletBracket b{};
       GetTupletBracket(&b, i);
       brackets.push_back({b.leftX, std::min(b.leftY, b.rightY), b.rightX, std::max(b.leftY, b.rightY)});
     }
-    ScoreBoxes(truth.boxes, page, "Tuplet", brackets, s, &f->tuplets);
+    std::vector<TrueBox> bracketed;
+    for (const TrueBox& b : truth.boxes)
+      if (b.kind == "Tuplet" && b.x1 - b.x0 > 2 * s) bracketed.push_back(b);
+    ScoreBoxes(bracketed, page, "Tuplet", brackets, s, &f->tuplets);
     for (int k = 0; k < kSymbolFamilyCount; ++k) {
       std::vector<FoundLine> symbols;
       for (int i = 0; i < GetFixedSymbolCount(); ++i) {
