@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "Code/Quorm/Barcalcs.h"
 #include "Code/Quorm/Engpaths.h"
 #include "Code/Quorm/Findhead.h"
 #include "Code/Quorm/Findledg.h"
@@ -90,6 +91,15 @@ bool ReadTruth(const std::string& path, Truth* truth) {
   return true;
 }
 
+// A numeral counts as a tuplet number only where the bar calculations try
+// it as one, within a staff's bars: the digits of a page's footer and the
+// bar numbers left of a staff's start are digits the truth does not box.
+int32_t IsTupletNumeralAt(int32_t i) {
+  if (!IsNumeralSymbolAt(i)) return 0;
+  const EngineBox b = GetFixedSymbolBox(i);
+  return IsInBarReach((b.x0 + b.x1) / 2, (b.y0 + b.y1) / 2);
+}
+
 // The fixed-size symbols scored, by family: the engraver's SVG kind and the
 // engine's test of a found symbol.
 struct SymbolFamily {
@@ -102,7 +112,7 @@ const SymbolFamily kSymbolFamilies[kSymbolFamilyCount] = {
     {"clefs", "Clef", IsClefSymbolAt},       {"rests", "Rest", IsRestSymbolAt},
     {"accidentals", "Accidental", IsAccidentalSymbolAt}, {"dots", "NoteDot", IsDotSymbolAt},
     {"flags", "Hook", IsShortFlagSymbolAt}, {"dynamics", "Dynamic", IsDynamicSymbolAt},
-    {"tuplet numerals", "Tuplet", IsNumeralSymbolAt},
+    {"tuplet numerals", "Tuplet", IsTupletNumeralAt},
 };
 
 struct Figures {
@@ -265,14 +275,19 @@ void ReadPage(const std::string& path, const Truth& truth, int page, bool clean,
       stems.push_back({std::min(top.x, bottom.x), top.y, std::max(top.x, bottom.x), bottom.y});
     }
     ScoreLines(truth.boxes, page, "Stem", stems, true, s / 3, &f->stems);
-    // A bracket against the engraver's tuplet (bracket and number).
+    // A bracket against the engraver's tuplet (bracket and number). Only a
+    // tuplet box wider than two spaces has a bracket: LilyPond sets a beamed
+    // triplet's number alone, and its box is the number's.
     std::vector<FoundLine> brackets;
     for (int i = 0; i < GetTupletBracketCount(); ++i) {
       FoundTupletBracket b{};
       GetTupletBracket(&b, i);
       brackets.push_back({b.leftX, std::min(b.leftY, b.rightY), b.rightX, std::max(b.leftY, b.rightY)});
     }
-    ScoreBoxes(truth.boxes, page, "Tuplet", brackets, s, &f->tuplets);
+    std::vector<TrueBox> bracketed;
+    for (const TrueBox& b : truth.boxes)
+      if (b.kind == "Tuplet" && b.x1 - b.x0 > 2 * s) bracketed.push_back(b);
+    ScoreBoxes(bracketed, page, "Tuplet", brackets, s, &f->tuplets);
     for (int k = 0; k < kSymbolFamilyCount; ++k) {
       std::vector<FoundLine> symbols;
       for (int i = 0; i < GetFixedSymbolCount(); ++i) {

@@ -713,16 +713,18 @@ bool AtSameTime(const BarEvent& a, const BarEvent& b) {
   return std::abs(StemMiddleX(a) - StemMiddleX(b)) <= Spaces(kSecondWidth[cls]);
 }
 
-void ApplyTuplet(MeasureWork& w, int32_t numeral, const int32_t* members, int32_t count) {
-  if (count < 1) return;
+// True when the members' lengths give the numeral a ratio and they became
+// a tuplet.
+bool ApplyTuplet(MeasureWork& w, int32_t numeral, const int32_t* members, int32_t count) {
+  if (count < 1) return false;
   PackedFraction sum = MakeFraction(0, 1);
   for (int32_t i = 0; i < count; ++i) {
-    if (w.events[members[i]].tuplet) return;
+    if (w.events[members[i]].tuplet) return false;
     sum = AddFractions(sum, EventDuration(w.events[members[i]]));
   }
   int32_t num = 0;
   int32_t den = 0;
-  if (!TupletRatio(numeral, FractionNumerator(sum), &num, &den)) return;
+  if (!TupletRatio(numeral, FractionNumerator(sum), &num, &den)) return false;
   ++g_tupletCount;
   for (int32_t i = 0; i < count; ++i) {
     BarEvent& e = w.events[members[i]];
@@ -730,6 +732,7 @@ void ApplyTuplet(MeasureWork& w, int32_t numeral, const int32_t* members, int32_
     e.tupletNum = num;
     e.tupletDen = den;
   }
+  return true;
 }
 
 bool BracketMatch(const EngineBox& nb, FoundTupletBracket* out) {
@@ -810,7 +813,19 @@ void FindTupletsOfBar(MeasureWork& w, const MeasureBox& box) {
         if (!paired[m] || towards) members[kept++] = members[m];
       }
       count = kept;
-      ApplyTuplet(w, numeral, members, count);
+      if (ApplyTuplet(w, numeral, members, count)) continue;
+      // Set close, the next chord or rest is taken in too: a rest just past
+      // the bracket's end lies within the widening, and the stem of a
+      // down-stemmed note stands on the left of its head, under the
+      // bracket's end hook. When the members give the numeral no ratio,
+      // those whose note position lies past the bracket's own ends are
+      // left out and the rest tried again.
+      kept = 0;
+      for (int32_t m = 0; m < count; ++m) {
+        const int32_t x = NotePosition(w.events[members[m]]);
+        if (x >= bracket.leftX && x <= bracket.rightX) members[kept++] = members[m];
+      }
+      if (kept < count) ApplyTuplet(w, numeral, members, kept);
       continue;
     }
 
@@ -940,22 +955,33 @@ void HandOver(const MeasureWork& w, int32_t staff) {
   EngineFree(bodies);
 }
 
-void BuildMeasure(int32_t leftX, int32_t rightX, int32_t system, int32_t index, int32_t staves) {
+// The rows a bar of the staff (index of its system of staves staves) takes
+// its objects from, at the column: from half a space below the staff
+// above's bottom line to half a space above the staff below's top line; a
+// system's first staff reaches 10 spaces above its top line and its last
+// 10 below its bottom line, so that a tuplet number set under notes that
+// hang below the last staff is tried with that staff's bar and not only
+// with the next system's first staff.
+void StaffBarRows(int32_t system, int32_t index, int32_t staves, int32_t column, int32_t* y0, int32_t* y1) {
   const int32_t staff = GetStaffOfSystem(system, index);
   const int32_t s = Space();
-  const int32_t column = std::max(0, (leftX + rightX) / 2);
+  if (index > 0)
+    *y0 = StaffBottomLineY(GetStaffOfSystem(system, index - 1), column) + s / 2;
+  else
+    *y0 = std::max(0, StaffTopLineY(staff, column) - 10 * s);
+  if (index + 1 < staves)
+    *y1 = StaffTopLineY(GetStaffOfSystem(system, index + 1), column) - s / 2;
+  else
+    *y1 = std::min(GetPageImageHeight(), StaffBottomLineY(staff, column) + 10 * s);
+}
+
+void BuildMeasure(int32_t leftX, int32_t rightX, int32_t system, int32_t index, int32_t staves) {
+  const int32_t staff = GetStaffOfSystem(system, index);
   MeasureBox box{};
   box.staff = staff;
   box.x0 = std::max(0, leftX);
   box.x1 = std::max(box.x0, rightX);
-  if (index > 0)
-    box.y0 = StaffBottomLineY(GetStaffOfSystem(system, index - 1), column) + s / 2;
-  else
-    box.y0 = std::max(0, StaffTopLineY(staff, column) - 10 * s);
-  if (index + 1 < staves)
-    box.y1 = StaffTopLineY(GetStaffOfSystem(system, index + 1), column) - s / 2;
-  else
-    box.y1 = std::min(GetPageImageHeight(), StaffTopLineY(staff, column) + 10 * s);
+  StaffBarRows(system, index, staves, std::max(0, (leftX + rightX) / 2), &box.y0, &box.y1);
 
   MeasureWork& w = *g_work;
   w.headCount = w.stemCount = w.beamCount = w.eventCount = 0;
@@ -1071,6 +1097,21 @@ int32_t TupletRatio(int32_t numeral, int32_t sumNumerator, int32_t* num, int32_t
       *den = r.den;
       return 1;
     }
+  return 0;
+}
+
+int32_t IsInBarReach(int32_t x, int32_t y) {
+  for (int32_t system = 0; system < GetSystemCount(); ++system) {
+    const int32_t staves = GetSystemStaffCount(system);
+    for (int32_t i = 0; i < staves; ++i) {
+      const int32_t staff = GetStaffOfSystem(system, i);
+      if (x < GetStaffLeftX(staff) || x >= GetStaffRightX(staff)) continue;
+      int32_t y0 = 0;
+      int32_t y1 = 0;
+      StaffBarRows(system, i, staves, x, &y0, &y1);
+      if (y >= y0 && y < y1) return 1;
+    }
+  }
   return 0;
 }
 

@@ -24,6 +24,12 @@ constexpr int32_t kNoBarLineX = -999;
 void BuildBarEvents();
 // The module's free function: every work table.
 void FreeBarcalcs();
+// 1 when (x, y) lies where the bars of some staff take their objects from:
+// between the staff's ends, from half a space past the neighbouring staves
+// of its system (10 spaces above a system's first staff and below its
+// last). Only a numeral there is tried as a tuplet number. Needs the staff
+// table and systems of the page.
+int32_t IsInBarReach(int32_t x, int32_t y);
 
 // The head-mark bit of a group-100 mark code in a note group's mark flags;
 // -1 for any other code.

@@ -224,6 +224,21 @@ TEST_F(BarCalculations, TupletRatiosFollowTheNumeralAndTheNotesItCovers) {
   }
 }
 
+TEST_F(BarCalculations, ANumeralIsTriedOnlyWithinAStaffsBars) {
+  System(2);  // top lines at 100 and 250, bottom lines at 180 and 330
+  struct Case { int32_t x, y, inside; const char* where; };
+  const Case cases[] = {
+      {600, 140, 1, "on the first staff"},
+      {600, 0, 1, "10 spaces above the first staff"},
+      {600, 215, 1, "between the staves"},
+      {600, 520, 1, "9.5 spaces below the last staff's bottom line"},
+      {600, 540, 0, "10.5 spaces below the last staff's bottom line"},
+      {30, 140, 0, "left of the staves' left end"},
+      {1160, 290, 0, "right of the staves' right end"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(IsInBarReach(c.x, c.y), c.inside) << c.where;
+}
+
 TEST_F(BarCalculations, ABarMostStavesHaveIsKeptAndOneFewHaveIsDropped) {
   struct Case { int32_t staves; std::vector<int32_t> withMiddleBar; int32_t slots; };
   const Case cases[] = {{3, {0, 2}, 2}, {4, {0, 3}, 1}, {4, {0, 1, 3}, 2}};
