@@ -705,12 +705,7 @@ void HeadCandidates(int32_t node, void*) {
 // ---- Stage 2 helpers ----
 int32_t SummariseObject(int32_t kind, int32_t reference, RasterRecord* out) {
   *out = RasterRecord{};
-  EraseShape* shape = nullptr;
-  EngineAlloc(shape, sizeof(EraseShape));
-  ClearShape(shape);
-  BuildObjectShape(kind, reference, shape);
-  ShapeToBitmap(*shape, 1, 1, out);
-  EngineFree(shape);
+  ObjectToBitmap(kind, reference, 1, 1, out);
   // The raster covers the whole shape: only its ink counts.
   if (out->bits != nullptr) TrimRaster(out);
   return out->bits != nullptr ? 1 : 0;
