@@ -271,10 +271,120 @@ void BuildObjectShape(int32_t kind, int32_t index, EraseShape* shape) {
   }
 }
 
+namespace {
+
+// The ink inside a slur's shape that hangs together (8-connected, inside the
+// shape) with the stroke the finder measured: box gets the shape's box and
+// state one byte per pixel of it, 2 for that ink (the caller frees state).
+// The shape reaches a margin beyond the stroke, and a dot or a staccato mark
+// standing in that margin is a blob of its own: it is left to the symbol
+// stages whole.
+bool MarkSlurInk(const EraseShape& shape, int32_t index, EngineBox* box, uint8_t** state) {
+  *state = nullptr;
+  if (!ShapeBox(shape, box)) return false;
+  const int32_t w = box->x1 - box->x0, h = box->y1 - box->y0;
+  const EngineBox b = *box;
+  const size_t cells = static_cast<size_t>(w) * h;
+  uint8_t* marks = nullptr;  // 0 white or outside the shape, 1 other ink inside it, 2 the stroke's ink
+  int32_t* stack = nullptr;
+  EngineAllocZeroedChecked(marks, cells);
+  EngineAllocChecked(stack, cells * sizeof(int32_t));
+  ScanShape(shape, [&](int32_t y, int32_t x0, int32_t x1) {
+    for (int32_t x = x0; x < x1; ++x)
+      if (GetPagePixel(y, x)) marks[static_cast<size_t>(y - b.y0) * w + (x - b.x0)] = 1;
+  });
+  size_t top = 0;
+  auto mark = [&](int32_t y, int32_t x) {
+    if (y < b.y0 || y >= b.y1 || x < b.x0 || x >= b.x1) return;
+    const size_t at = static_cast<size_t>(y - b.y0) * w + (x - b.x0);
+    if (marks[at] != 1) return;
+    marks[at] = 2;
+    stack[top++] = static_cast<int32_t>(at);
+  };
+  const FoundSlur& slur = GetFoundSlur(index);
+  for (int32_t k = 0; k < slur.columnCount; ++k) {
+    const SlurColumn& c = slur.columns[k];
+    if (c.interpolated) continue;
+    for (int32_t y = std::min(c.top, c.bottom); y <= std::max(c.top, c.bottom); ++y) mark(y, slur.startX + k);
+  }
+  while (top > 0) {
+    const int32_t at = stack[--top];
+    const int32_t y = b.y0 + at / w, x = b.x0 + at % w;
+    for (int32_t dy = -1; dy <= 1; ++dy)
+      for (int32_t dx = -1; dx <= 1; ++dx) mark(y + dy, x + dx);
+  }
+  EngineFree(stack);
+  *state = marks;
+  return true;
+}
+
+// Calls visit(y, x) for every pixel of the slur's stroke ink.
+template <class Visit>
+void ForSlurInk(const EraseShape& shape, int32_t index, Visit visit) {
+  EngineBox box{};
+  uint8_t* state = nullptr;
+  if (!MarkSlurInk(shape, index, &box, &state)) return;
+  const int32_t w = box.x1 - box.x0;
+  for (int32_t y = box.y0; y < box.y1; ++y)
+    for (int32_t x = box.x0; x < box.x1; ++x)
+      if (state[static_cast<size_t>(y - box.y0) * w + (x - box.x0)] == 2) visit(y, x);
+  EngineFree(state);
+}
+
+}  // namespace
+
+int32_t ObjectToBitmap(int32_t kind, int32_t index, int32_t minWidth, int32_t minHeight, RasterRecord* out) {
+  ENGINE_CHECK_POINTER(out);
+  EraseShape* shape = nullptr;
+  EngineAllocChecked(shape, sizeof(EraseShape));
+  BuildObjectShape(kind, index, shape);
+  int32_t kept = 0;
+  if (kind != kObjectSlur) {
+    kept = ShapeToBitmap(*shape, minWidth, minHeight, out);
+  } else {
+    ENGINE_CHECK(out->bits == nullptr);
+    *out = RasterRecord{-1, -1, 0, 0, nullptr, -1, -1};
+    EngineBox shapeBox{};
+    uint8_t* state = nullptr;
+    if (MarkSlurInk(*shape, index, &shapeBox, &state)) {
+      const int32_t w = shapeBox.x1 - shapeBox.x0;
+      auto ink = [&](int32_t y, int32_t x) {
+        return state[static_cast<size_t>(y - shapeBox.y0) * w + (x - shapeBox.x0)] == 2;
+      };
+      EngineBox box{};
+      bool any = false;
+      for (int32_t y = shapeBox.y0; y < shapeBox.y1; ++y)
+        for (int32_t x = shapeBox.x0; x < shapeBox.x1; ++x)
+          if (ink(y, x)) {
+            box = any ? UnionBox(box, EngineBox{x, y, x + 1, y + 1}) : EngineBox{x, y, x + 1, y + 1};
+            any = true;
+          }
+      const int32_t columns = box.x1 - box.x0, rows = box.y1 - box.y0;
+      if (any && columns >= minWidth && rows >= minHeight) {
+        *out = RasterRecord{box.y0, box.x0, rows, columns, nullptr, -1, -1};
+        EngineAllocZeroedChecked(out->bits, static_cast<size_t>(RasterWordCount(rows, columns)) * 4);
+        kept = 1;
+      }
+      for (int32_t y = shapeBox.y0; y < shapeBox.y1; ++y)
+        for (int32_t x = shapeBox.x0; x < shapeBox.x1; ++x)
+          if (ink(y, x)) {
+            if (kept) SetBit(out->bits, (y - box.y0) * columns + (x - box.x0));
+            SetPagePixel(y, x, 0);
+          }
+      EngineFree(state);
+    }
+  }
+  EngineFree(shape);
+  return kept;
+}
+
 void EraseObjectPixels(int32_t kind, int32_t index) {
   EraseShape shape;
   BuildObjectShape(kind, index, &shape);
-  EraseShapePixels(shape);
+  if (kind == kObjectSlur)
+    ForSlurInk(shape, index, [](int32_t y, int32_t x) { SetPagePixel(y, x, 0); });
+  else
+    EraseShapePixels(shape);
 }
 
 void CountObjectPixelsInBox(int32_t kind, int32_t index, const EngineBox& window, const uint8_t* reference,

@@ -65,8 +65,12 @@ void CountShapePixelsInBox(const EraseShape& shape, const EngineBox& window, con
 // (across and beyond the staff's outer lines). Any other kind, and an index
 // outside the kind's table, is a failed check.
 void BuildObjectShape(int32_t kind, int32_t index, EraseShape* shape);
-// Clears the object's shape from the page image.
+// Clears the object's shape from the page image; of a slur's shape only the
+// ink that hangs together with its stroke (a dot beside the slur stays).
 void EraseObjectPixels(int32_t kind, int32_t index);
+// ShapeToBitmap over the object's shape, of a slur's shape only the ink that
+// hangs together with its stroke (the rest stays on the page).
+int32_t ObjectToBitmap(int32_t kind, int32_t index, int32_t minWidth, int32_t minHeight, RasterRecord* out);
 // Counts over the object's shape without changing the page: covered, the
 // pixels inside the page that it covers; inReference, those of them that lie
 // in window and are set in reference (one byte per pixel of the window).

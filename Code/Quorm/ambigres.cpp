@@ -447,6 +447,19 @@ bool HeadRuleDeletes(int32_t head) {
 
 bool BeamStacksOn(int32_t beam, int32_t end, int32_t stem, int32_t depth);
 
+// Whether the beam's centre line, at the stem, runs within half a staff space
+// of the centre of a head the stem carries.
+bool BeamCrossesHeadOfStem(int32_t beam, int32_t stem) {
+  HeadOfStem heads[kMaxListedHeads];
+  const int32_t n = HeadsOfStem(stem, heads, kMaxListedHeads);
+  const int32_t mx = StemMiddleX(stem);
+  const int32_t row = BeamRowAt(beam, mx);
+  const int32_t half = ScaleAtPoint(row, mx, 50);
+  for (int32_t i = 0; i < n; ++i)
+    if (std::abs(row - heads[i].y) < half) return true;
+  return false;
+}
+
 // The beam's end (4 left, 6 right) nearer the stem when the link does not say.
 int32_t BeamEndAt(int32_t beam, int32_t label, int32_t stem) {
   if (label == kJointLeftSide || label == kJointRightSide) return label;
@@ -460,11 +473,14 @@ int32_t BeamEndAt(int32_t beam, int32_t label, int32_t stem) {
 // depth). The full beam may lie on either side: on an engraved page a part
 // beam lies between the full beam and the heads, and in a beam that crosses
 // between up- and down-stems it lies beyond the full beam for the
-// down-stems.
+// down-stems. Either way it never runs through a head of its stem: a short
+// beam there is the head itself (a slanted black head in a beamed group reads
+// as a stub of beam joined to its own stem).
 bool BeamStacksOn(int32_t beam, int32_t end, int32_t stem, int32_t depth) {
   if (depth <= 0) return false;
   const EnginePoint p = end == kJointLeftSide ? GetBeamLeftEnd(beam) : GetBeamRightEnd(beam);
   const int32_t mx = StemMiddleX(stem);
+  if (BeamCrossesHeadOfStem(beam, stem)) return false;
   const int32_t near = ScaleToPixels(50), far = ScaleToPixels(150), reach = ScaleToPixels(80);
   const int32_t stemNode = NodeOf(kObjectVerticalLine, stem);
   struct Stacked {
@@ -689,12 +705,7 @@ void HeadCandidates(int32_t node, void*) {
 // ---- Stage 2 helpers ----
 int32_t SummariseObject(int32_t kind, int32_t reference, RasterRecord* out) {
   *out = RasterRecord{};
-  EraseShape* shape = nullptr;
-  EngineAlloc(shape, sizeof(EraseShape));
-  ClearShape(shape);
-  BuildObjectShape(kind, reference, shape);
-  ShapeToBitmap(*shape, 1, 1, out);
-  EngineFree(shape);
+  ObjectToBitmap(kind, reference, 1, 1, out);
   // The raster covers the whole shape: only its ink counts.
   if (out->bits != nullptr) TrimRaster(out);
   return out->bits != nullptr ? 1 : 0;

@@ -407,6 +407,45 @@ TEST_F(Ambiguity, ShortBeamNeedsAFullBeamBesideIt) {
   }
 }
 
+// A short beam that runs through a head of its own stem is that head read as
+// a stub of beam (a slanted black head under a beamed group's part beam): it
+// stacks on nothing there, and the head it overlapped stays.
+TEST_F(Ambiguity, AShortBeamThroughAHeadOfItsStemIsNoPartBeam) {
+  struct Row {
+    const char* what;
+    int32_t upperHead;  // row of the chord's upper head on the up-stem
+    bool kept;
+  };
+  // The hook lies at row 232, one and a half staff spaces under the full
+  // beam at 202 (the furthest it stacks); the stem's lower head is at 300.
+  const Row rows[] = {{"on the head", 232, false},
+                      {"just inside the head", 241, false},
+                      {"clear of the head", 243, true},
+                      {"heads far below", 280, true}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    Reset();
+    const int32_t lower = Head(300, 300, 10), upper = Head(300, row.upperHead, 4), left = Head(278, 300, 10);
+    const int32_t s = Stem(200, 300, 312), s2 = Stem(200, 300, 290);
+    UpStem(lower, s);
+    UpStem(upper, s);
+    UpStem(left, s2);
+    const int32_t full = Beam(290, 202, 313, 202, 6 * 1024, 100, 0);
+    BeamOnStem(full, kJointLeftSide, s2);
+    BeamOnStem(full, kJointRightSide, s);
+    const int32_t hook = Beam(294, 232, 313, 232, 6 * 1024, 100, 1);
+    BeamOnStem(hook, kJointRightSide, s);
+    LinkGraphConflict(kObjectNotehead, upper, kObjectBeam, hook);
+    ResolveAmbiguitiesStage1(0);
+    EXPECT_EQ(Live(kObjectBeam, hook), row.kept);
+    if (!row.kept) {
+      ResolveCandidatesByScore(0);
+      EXPECT_TRUE(Live(kObjectNotehead, upper));
+      EXPECT_TRUE(Live(kObjectVerticalLine, s));
+    }
+  }
+}
+
 // A part beam on a middle stem of a group (a semiquaver between quavers)
 // stacks on the full beam that runs on through that stem; a full beam that
 // ends further than 0.8 staff space short of the stem holds nothing.

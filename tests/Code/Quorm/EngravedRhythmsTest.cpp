@@ -37,4 +37,29 @@ TEST(EngravedRhythms, PartBeamsAndDotsGiveTheSourceDurations) {
   FreeEngine();
 }
 
+// beamedheads.ly in order, a chord's upper note first: g8. g''16 f''16 b'16 |
+// f16 c''16 <e'' a''>16 c''8. | g8. a''16 g''16 c''16 | b16 c''16 <e'' a''>16
+// e''8. | a8. g''16 e''16 b'16 | g16 b'16 <d'' g''>16 b'8. | f8. f''16 e''16
+// a'16 | a16 a'16 <c'' f''>16 c''8. The high heads stand just under their
+// group's beams, a part beam's or a full one's row away.
+const std::vector<ScoredNote> kBeamedHeads = {
+    {0, 9, 36},  {0, -5, 12}, {0, -4, 12}, {0, 0, 12},  {0, 10, 12}, {0, -1, 12}, {0, -6, 12}, {0, -3, 12},
+    {0, -1, 36}, {0, 9, 36},  {0, -6, 12}, {0, -5, 12}, {0, -1, 12}, {0, 7, 12},  {0, -1, 12}, {0, -6, 12},
+    {0, -3, 12}, {0, -3, 36}, {0, 8, 36},  {0, -5, 12}, {0, -3, 12}, {0, 0, 12},  {0, 9, 12},  {0, 0, 12},
+    {0, -5, 12}, {0, -2, 12}, {0, 0, 36},  {0, 10, 36}, {0, -4, 12}, {0, -3, 12}, {0, 1, 12},  {0, 8, 12},
+    {0, 1, 12},  {0, -4, 12}, {0, -1, 12}, {0, -1, 36},
+};
+
+// A black head just under the beams is no stub of a part beam: it keeps its
+// place in the group and its chord keeps two beams.
+TEST(EngravedRhythms, HeadsJustUnderTheBeamsStayHeads) {
+  ASSERT_TRUE(EngineDataBuilt());
+  EngineDataFolder shipped;
+  RecogniseEngravedFixture("beamedheads.tif");
+  if (HasFatalFailure()) return;
+  const std::vector<ScoredNote> read = NotesOfOneStaveSystems(2);
+  EXPECT_EQ(DescribeNotes(read), DescribeNotes(kBeamedHeads));
+  FreeEngine();
+}
+
 }  // namespace

@@ -328,6 +328,42 @@ TEST_F(ObjectErasing, ALongCurvedSlurIsErasedWholeWithinTheShapeLimit) {
   EXPECT_EQ(BlackPixels(), 0);
 }
 
+// A slur's shape reaches 25 per cent of a space beyond its stroke; a dot
+// standing in that margin, clear of the stroke, is ink of its own and stays
+// on the page both when the slur is erased and when it is cut out as a
+// raster, while ink that touches the stroke goes with it.
+TEST_F(ObjectErasing, ASlurTakesOnlyTheInkOfItsStroke) {
+  const int32_t slur = AddLevelSlur();  // rows 250..252, shape rows 245..257
+  auto paint = [](int32_t y0, int32_t x0, int32_t y1, int32_t x1) {
+    for (int32_t y = y0; y < y1; ++y)
+      for (int32_t x = x0; x < x1; ++x) SetPagePixel(y, x, 1);
+  };
+  for (const bool asRaster : {false, true}) {
+    SCOPED_TRACE(asRaster ? "cut out as a raster" : "erased");
+    PaintPage(0);
+    paint(250, 100, 253, 181);  // the stroke
+    paint(254, 140, 258, 144);  // a dot a row below it, inside the margin
+    paint(253, 160, 257, 164);  // a blob hanging from the stroke
+    RasterRecord raster{};
+    if (asRaster) {
+      ASSERT_EQ(ObjectToBitmap(kObjectSlur, slur, 1, 1, &raster), 1);
+      EXPECT_EQ(raster.left, 100);
+      EXPECT_EQ(raster.top, 250);
+      EXPECT_EQ(raster.columns, 81);
+      EXPECT_EQ(raster.rows, 7);
+      int32_t bits = 0;
+      for (int32_t r = 0; r < raster.rows; ++r)
+        for (int32_t c = 0; c < raster.columns; ++c) bits += GetBitMatrixBit(raster, r, c);
+      EXPECT_EQ(bits, 3 * 81 + 16);
+      FreeRasterBits(&raster);
+    } else {
+      EraseObjectPixels(kObjectSlur, slur);
+    }
+    EXPECT_EQ(BlackPixels(), 16);
+    EXPECT_EQ(CountBoxInk(254, 140, 258, 144), 16) << "the dot is whole";
+  }
+}
+
 TEST_F(ObjectErasing, OtherKindsAndBadIndexesAreFailedChecksThatLeaveThePage) {
   AddFoundVerticalLine({50, 100, 120, 100, 3 * 1024, 500, 0});
   AddFoundNotehead(FoundNotehead{});
