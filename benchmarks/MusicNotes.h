@@ -1,11 +1,13 @@
 // The notes of a page description's note group as the music benchmark scores
 // them: the group's noteheads (no rests, no grace notes) from the top down,
 // each with its staff step and the group's duration in 1/192 of a whole
-// note, the tuplet's scale included (a triplet quaver lasts 16). Header only:
-// the benchmark and its tests share it.
+// note, the tuplet's scale included (a triplet quaver lasts 16); and where a
+// truth box of the clean page lies on the degraded page. Header only: the
+// benchmark and its tests share it.
 #pragma once
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -44,4 +46,29 @@ inline void AppendScoredNotes(const MscriptNoteGroup& group, int32_t staff,
   std::sort(steps.begin(), steps.end());
   const int32_t duration = ScoredGroupDuration(group);
   for (int32_t step : steps) out->push_back(refmaker::ScoredNote{staff, step, duration});
+}
+
+// A box in pixels, the last row and column inside it.
+struct PixelBox {
+  int32_t x0, y0, x1, y1;
+};
+
+// The box of the clean page where it lies on the degraded page: the page is
+// turned clockwise by the degrees about its middle onto a canvas of the
+// degraded page's size that holds all of it (the turned page in the
+// canvas's middle); the box round the four turned corners, so a turned
+// stroke's box is a little larger than the stroke.
+inline PixelBox SkewedBox(const PixelBox& b, double degrees, int32_t cleanWidth, int32_t cleanHeight,
+                          int32_t width, int32_t height) {
+  const double a = degrees * 3.14159265358979323846 / 180.0, c = std::cos(a), s = std::sin(a);
+  const double xs[2] = {b.x0 - cleanWidth / 2.0, b.x1 - cleanWidth / 2.0};
+  const double ys[2] = {b.y0 - cleanHeight / 2.0, b.y1 - cleanHeight / 2.0};
+  double x0 = 1e9, y0 = 1e9, x1 = -1e9, y1 = -1e9;
+  for (double x : xs)
+    for (double y : ys) {
+      const double tx = x * c - y * s + width / 2.0, ty = x * s + y * c + height / 2.0;
+      x0 = std::min(x0, tx), x1 = std::max(x1, tx), y0 = std::min(y0, ty), y1 = std::max(y1, ty);
+    }
+  return PixelBox{static_cast<int32_t>(std::lround(x0)), static_cast<int32_t>(std::lround(y0)),
+                  static_cast<int32_t>(std::lround(x1)), static_cast<int32_t>(std::lround(y1))};
 }

@@ -24,7 +24,10 @@ on ledger lines, slurs, dynamics and hairpins (beams as MuseScore sets them). Wr
                             2 degrees; seed 7919 x (S + k) + P)
   scoreK.truth              the truth: "staves N" (staves per system),
                             "page P SYSTEMS" (systems on each page, from
-                            MuseScore's SVG), then one line per note of each
+                            MuseScore's SVG), "skew P DEGREES" (the
+                            degraded page's rotation, clockwise, about the
+                            clean page's middle onto a canvas that holds it
+                            all), then one line per note of each
                             staff of the system in time order, chords top
                             down: "note STAFF STEP DURATION" (STEP 0 the
                             middle line, larger downwards; DURATION in 1/192
@@ -36,7 +39,11 @@ on ledger lines, slurs, dynamics and hairpins (beams as MuseScore sets them). Wr
                             has a hole, a whole note's is 1.4 times as wide
                             as high or more) of MuseScore's SVG, in pixels
                             of the clean page:
-                            "box PAGE KIND X0 Y0 X1 Y1"
+                            "box PAGE KIND X0 Y0 X1 Y1 [TYPE]" (TYPE the
+                            engine's name of a fixed-size symbol's type,
+                            as tools/refmaker names its glyphs, where the
+                            engraver tells it: LilyPond's rests, clefs,
+                            accidentals, flags and tuplet numbers)
   lyK.ly, lyK-P.tif, lyK-P-degraded.tif, lyK.truth
                             the same for LilyPond's engraving of scoreK
                             (the notes are the generator's, the systems and
@@ -52,7 +59,11 @@ once as a 300 dpi PNG. In the SVG each such grob is a <g class="KIND"> group;
 its boxes are the extents of the rects, lines, paths and texts inside it
 (a text's from its font size: a tuplet's number), after the
 groups' translations, scaled from the SVG's view box to the page's pixels
-(the page is A4 in both outputs). Each ledger line of a staff's ledger
+(the page is A4 in both outputs). The attributes of a rest, a bar's rest,
+clef, accidental, flag and tuplet number also say what the grob is (its
+duration, glyph, alteration, stem direction, text: LY_TYPED), and the truth
+gives such a box the symbol type it is; MuseScore's SVG classes name the
+family only, and its boxes stay untyped. Each ledger line of a staff's ledger
 spanner is a box of its own; a slur's box is that of its outline with the
 control points (a little wider than the ink, never narrower). Kinds are
 written with MuseScore's names (LedgerLine, SlurSegment, NoteDot, Hook...)
@@ -263,9 +274,49 @@ def boxes_of(svg, page):
 
 # LilyPond grobs whose boxes the truth holds, with the kind written for each.
 LY_KINDS = {"StaffSymbol": None, "BarLine": "BarLine", "LedgerLineSpanner": "LedgerLine", "Beam": "Beam",
-            "Slur": "SlurSegment", "Hairpin": "HairpinSegment", "Stem": "Stem", "Rest": "Rest", "Clef": "Clef",
-            "Accidental": "Accidental", "Dots": "NoteDot", "Flag": "Hook", "DynamicText": "Dynamic",
+            "Slur": "SlurSegment", "Hairpin": "HairpinSegment", "Stem": "Stem", "Rest": "Rest",
+            "MultiMeasureRest": "Rest", "Clef": "Clef", "Accidental": "Accidental", "Dots": "NoteDot", "Flag": "Hook", "DynamicText": "Dynamic",
             "TupletBracket": "Tuplet", "TupletNumber": "Tuplet", "NoteHead": "Note"}
+# The grobs whose symbol type LilyPond knows, and what it says of each: the
+# Scheme that writes it into the SVG group (as data-type) and, from what it
+# wrote, the name of the engine's symbol type (tools/refmaker's glyph names).
+LY_TYPED = {
+    "Rest": "(number->string (ly:grob-property grob 'duration-log))",
+    "MultiMeasureRest": "(number->string (ly:grob-property grob 'measure-count))",
+    "Clef": "(ly:grob-property grob 'glyph-name)",
+    "Accidental": "(format #f \"~a\" (ly:grob-property grob 'alteration))",
+    "Flag": "(let ((stem (ly:grob-parent grob X))) (format #f \"~a ~a\" (ly:grob-property stem 'direction) "
+            "(ly:grob-property stem 'duration-log)))",
+    "TupletNumber": "(markup->string (ly:grob-property grob 'text))",
+}
+LY_REST_TYPES = {"-1": "rest-breve", "0": "rest-whole", "1": "rest-half", "2": "rest-quarter", "3": "rest-8",
+                 "4": "rest-16", "5": "rest-32"}
+LY_ACCIDENTAL_TYPES = {"1/2": "sharp", "-1/2": "flat", "0": "natural", "1": "double-sharp", "-1": "double-flat"}
+
+
+def ly_type(kind, said):
+    """The engine's name of the symbol type LilyPond's grob of the kind is,
+    from what the grob's output attributes said; None when it is no type the
+    engine has."""
+    if kind == "Rest":
+        return LY_REST_TYPES.get(said)
+    if kind == "MultiMeasureRest":
+        return "rest-whole" if said == "1" else None  # a bar's rest is the whole rest
+    if kind == "Clef":
+        m = re.match(r"clefs\.([GFC])", said)
+        return "clef-" + m.group(1) if m else None
+    if kind == "Accidental":
+        return LY_ACCIDENTAL_TYPES.get(said)
+    if kind == "Flag":
+        words = said.split()
+        if len(words) != 2 or words[0] not in ("1", "-1") or not 3 <= int(words[1]) <= 6:
+            return None
+        return "flag-%s-%d" % ("up" if words[0] == "1" else "down", int(words[1]) - 2)
+    if kind == "TupletNumber":
+        return "tuplet-" + said if said in ("2", "3", "4", "5", "6") else None
+    return None
+
+
 PATH_ARGS = {"M": 2, "L": 2, "T": 2, "H": 1, "V": 1, "C": 6, "S": 4, "Q": 4, "A": 7, "Z": 0}
 
 
@@ -335,7 +386,8 @@ def ly_svg_boxes(svg, page):
                 if kind == "StaffSymbol":
                     staves += 1
                 elif kind != "LedgerLineSpanner":
-                    grobs.append([kind, None, 0])
+                    said = attr(body, "data-type")
+                    grobs.append([kind, None, 0, ly_type(kind, said) if said is not None else None])
             if not empty:
                 stack.append((tag, dx, dy, kind))
             continue
@@ -376,7 +428,7 @@ def ly_svg_boxes(svg, page):
         ys = [oy + py for _, py in pts]
         box = [min(xs) - half, min(ys) - half, max(xs) + half, max(ys) + half]
         if owner == "LedgerLineSpanner":
-            grobs.append([owner, box, 0])
+            grobs.append([owner, box, 0, None])
         elif grobs and grobs[-1][0] == owner:
             if tag == "path":
                 grobs[-1][2] += len(re.findall("[Mm]", attr(body, "d") or ""))
@@ -397,13 +449,14 @@ def ly_svg_boxes(svg, page):
             if on is not None:
                 t = on[1]
                 on[1] = [min(t[0], b[0]), min(t[1], b[1]), max(t[2], b[2]), max(t[3], b[3])]
+                on[3] = g[3]
                 continue
         kept.append(g)
     grobs = kept
-    lines = ["box %d %s %d %d %d %d" % (page, head_kind(n, b[2] - b[0], b[3] - b[1]) if k == "NoteHead" else
-                                         LY_KINDS[k], round(b[0] * scale), round(b[1] * scale),
-                                         round(b[2] * scale), round(b[3] * scale))
-             for k, b, n in grobs if b is not None]
+    lines = ["box %d %s %d %d %d %d%s" % (page, head_kind(n, b[2] - b[0], b[3] - b[1]) if k == "NoteHead" else
+                                           LY_KINDS[k], round(b[0] * scale), round(b[1] * scale),
+                                           round(b[2] * scale), round(b[3] * scale), " " + typ if typ else "")
+             for k, b, n, typ in grobs if b is not None]
     return lines, staves
 
 
@@ -412,7 +465,8 @@ def ly_source(xml, ly):
     classed in the SVG and LilyPond's own beaming."""
     run(["musicxml2ly", "-o", ly, xml])
     text = open(ly).read()
-    classes = "".join('\\override %s.output-attributes = #\'((class . "%s"))\n' % (k, k) for k in LY_KINDS)
+    classes = "".join('\\override %s.output-attributes = #(lambda (grob) (list (cons \'class "%s")%s))\n' %
+                      (k, k, " (cons 'data-type %s)" % LY_TYPED[k] if k in LY_TYPED else "") for k in LY_KINDS)
     if "autoBeaming = ##f" not in text:
         sys.exit("make_pages: musicxml2ly wrote %s without the layout block this script extends" % ly)
     text = text.replace("autoBeaming = ##f", "autoBeaming = ##t\n" + classes, 1)
@@ -448,9 +502,10 @@ def engrave_lilypond(folder, work, seed, staves, truth, overlay, index):
     for page, (svg, png) in enumerate(zip(svgs, pngs), 1):
         clean = os.path.join(folder, "ly%d-%d.tif" % (seed, page))
         threshold(png, clean)
-        degrade(png, os.path.join(folder, "ly%d-%d-degraded.tif" % (seed, page)), 7919 * seed + page)
+        skew = degrade(png, os.path.join(folder, "ly%d-%d-degraded.tif" % (seed, page)), 7919 * seed + page)
         page_boxes, staff_count = ly_svg_boxes(svg, page)
         lines.append("page %d %d" % (page, staff_count // staves))
+        lines.append("skew %d %.3f" % (page, skew))
         boxes += page_boxes
         if overlay:
             draw_boxes(clean, page_boxes, os.path.join(folder, "ly%d-%d-boxes.png" % (seed, page)))
@@ -482,8 +537,9 @@ def engrave_musescore(folder, work, seed, staves, truth, overlay, index):
         png = os.path.join(work, "s%d-%d.png" % (seed, page))
         clean = os.path.join(folder, "score%d-%d.tif" % (seed, page))
         threshold(png, clean)
-        degrade(png, os.path.join(folder, "score%d-%d-degraded.tif" % (seed, page)), 7919 * seed + page)
+        skew = degrade(png, os.path.join(folder, "score%d-%d-degraded.tif" % (seed, page)), 7919 * seed + page)
         lines.append("page %d %d" % (page, systems_of(os.path.join(work, "s%d-%d.svg" % (seed, page)), staves)))
+        lines.append("skew %d %.3f" % (page, skew))
         page_boxes = boxes_of(os.path.join(work, "s%d-%d.svg" % (seed, page)), page)
         boxes += page_boxes
         if overlay:
@@ -508,6 +564,12 @@ def draw_boxes(page, boxes, out):
         [out])
 
 
+def skew_of(r):
+    """The degraded page's skew in degrees (ImageMagick's -rotate: clockwise on
+    the page), the first draw of the page's seeded generator."""
+    return r.uniform(-2.0, 2.0)
+
+
 def degrade(src, dst, seed):
     """The page skewed up to 2 degrees, seeded noise, blurred then
     thresholded, and made a pixel thinner or thicker (or neither). The skew
@@ -518,12 +580,13 @@ def degrade(src, dst, seed):
     thick at 300 dpi, and a thinned copy of 1 pixel, broken by the noise,
     left pages with no staves at all."""
     r = random.Random(seed)
-    angle = r.uniform(-2.0, 2.0)
+    angle = skew_of(r)
     morph = r.choice([[], ["-morphology", "Erode", "Rectangle:2x2"], ["-morphology", "Dilate", "Rectangle:2x1"]])
     run(["convert", src, "-background", "white", "-alpha", "remove", "-alpha", "off", "-colorspace", "Gray",
          "-background", "white", "-rotate", "%.3f" % angle, "+repage",
          "-seed", str(seed), "-attenuate", "0.6", "+noise", "Gaussian", "-blur", "0x0.8",
          "-threshold", "55%"] + morph + ["-type", "bilevel", "-compress", "Group4", dst])
+    return angle
 
 
 def main():

@@ -84,3 +84,36 @@ TEST(MusicNotes, ATripletReadWithItsScaleIsRight) {
 }
 
 }  // namespace
+
+// A box of the clean page where the degraded copy has it. The figures of the
+// turned case are ImageMagick's own: a 5 x 5 square at (148..152, 20..24) of
+// a 200 x 100 page turned by "-rotate 10" lies at (160..164, 47..51) of the
+// 216 x 136 page it writes; by "-rotate -10" at (150..155, 29..34).
+TEST(MusicNotes, TruthBoxesFollowTheDegradedPagesSkew) {
+  struct Case {
+    const char* name;
+    PixelBox box;
+    double degrees;
+    int32_t cleanWidth, cleanHeight, width, height;
+    PixelBox want;
+    int32_t slack;
+  };
+  const Case cases[] = {
+      {"no skew keeps the box", {10, 20, 30, 40}, 0.0, 200, 100, 200, 100, {10, 20, 30, 40}, 0},
+      {"a larger canvas moves it by half the growth", {10, 20, 30, 40}, 0.0, 200, 100, 210, 110, {15, 25, 35, 45}, 0},
+      {"the middle stays in the middle", {99, 49, 101, 51}, 2.0, 200, 100, 204, 107, {101, 52, 103, 55}, 1},
+      {"clockwise on the page", {148, 20, 152, 24}, 10.0, 200, 100, 216, 136, {160, 47, 164, 51}, 2},
+      {"anticlockwise lifts the right", {148, 20, 152, 24}, -10.0, 200, 100, 216, 136, {150, 29, 155, 34}, 2},
+  };
+  for (const Case& c : cases) {
+    const PixelBox got = SkewedBox(c.box, c.degrees, c.cleanWidth, c.cleanHeight, c.width, c.height);
+    EXPECT_NEAR(got.x0, c.want.x0, c.slack) << c.name;
+    EXPECT_NEAR(got.y0, c.want.y0, c.slack) << c.name;
+    EXPECT_NEAR(got.x1, c.want.x1, c.slack) << c.name;
+    EXPECT_NEAR(got.y1, c.want.y1, c.slack) << c.name;
+  }
+  // A turned box holds the turned stroke: a long flat beam turned by two
+  // degrees grows by its length's sine in height.
+  const PixelBox beam = SkewedBox({1000, 500, 1400, 510}, 2.0, 2480, 3508, 2600, 3590);
+  EXPECT_GE(beam.y1 - beam.y0, 10 + 13);
+}
