@@ -121,19 +121,24 @@ int32_t IsTupletNumeralAt(int32_t i) {
   return IsInBarReach((b.x0 + b.x1) / 2, (b.y0 + b.y1) / 2);
 }
 
-// The fixed-size symbols scored, by family: the engraver's SVG kind and the
-// engine's test of a found symbol.
+// The fixed-size symbols scored, by family: the engraver's SVG kind, the
+// engine's test of a found symbol, and whether a true box pairs with one
+// find only (a multi-letter dynamic is one box and a symbol per letter).
 struct SymbolFamily {
   const char* name;
   const char* kind;
   FixedSymbolTest test;
+  bool oneToOne;
 };
 constexpr int kSymbolFamilyCount = 7;
 const SymbolFamily kSymbolFamilies[kSymbolFamilyCount] = {
-    {"clefs", "Clef", IsClefSymbolAt},       {"rests", "Rest", IsRestSymbolAt},
-    {"accidentals", "Accidental", IsAccidentalSymbolAt}, {"dots", "NoteDot", IsDotSymbolAt},
-    {"flags", "Hook", IsShortFlagSymbolAt}, {"dynamics", "Dynamic", IsDynamicSymbolAt},
-    {"tuplet numerals", "Tuplet", IsTupletNumeralAt},
+    {"clefs", "Clef", IsClefSymbolAt, true},
+    {"rests", "Rest", IsRestSymbolAt, true},
+    {"accidentals", "Accidental", IsAccidentalSymbolAt, true},
+    {"dots", "NoteDot", IsDotSymbolAt, true},
+    {"flags", "Hook", IsShortFlagSymbolAt, true},
+    {"dynamics", "Dynamic", IsDynamicSymbolAt, false},
+    {"tuplet numerals", "Tuplet", IsTupletNumeralAt, true},
 };
 
 // The notehead finder's models and the truth's kind of head for each; the
@@ -396,7 +401,8 @@ std::pair<int, int> ReadPage(const std::string& path, const Truth& truth, int pa
         const EngineBox b = GetFixedSymbolBox(i);
         symbols.push_back({b.x0, b.y0, b.x1, b.y1});
       }
-      ScoreBoxes(boxes, page, kSymbolFamilies[k].kind, symbols, s / 2, &f->symbols[k]);
+      ScoreBoxes(boxes, page, kSymbolFamilies[k].kind, symbols, s / 2, &f->symbols[k],
+                 kSymbolFamilies[k].oneToOne);
     }
     // Where the truth names the types, each family's finds of a type
     // against its boxes of that type.
@@ -418,7 +424,8 @@ std::pair<int, int> ReadPage(const std::string& path, const Truth& truth, int pa
         std::vector<TrueBox> mine;
         for (const TrueBox& b : typed)
           if (b.type == type) mine.push_back(b);
-        ScoreBoxes(mine, page, kSymbolFamilies[k].kind, finds, s / 2, &f->symbolTypes[{k, type}]);
+        ScoreBoxes(mine, page, kSymbolFamilies[k].kind, finds, s / 2, &f->symbolTypes[{k, type}],
+                   kSymbolFamilies[k].oneToOne);
       }
     }
     // Each head found against the truth's heads of its model's kind, one

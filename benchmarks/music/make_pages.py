@@ -275,7 +275,8 @@ def boxes_of(svg, page):
 # LilyPond grobs whose boxes the truth holds, with the kind written for each.
 LY_KINDS = {"StaffSymbol": None, "BarLine": "BarLine", "LedgerLineSpanner": "LedgerLine", "Beam": "Beam",
             "Slur": "SlurSegment", "Hairpin": "HairpinSegment", "Stem": "Stem", "Rest": "Rest",
-            "MultiMeasureRest": "Rest", "Clef": "Clef", "Accidental": "Accidental", "Dots": "NoteDot", "Flag": "Hook", "DynamicText": "Dynamic",
+            "MultiMeasureRest": "Rest", "SystemStartBar": "BarLine", "Clef": "Clef", "Accidental": "Accidental",
+            "Dots": "NoteDot", "Flag": "Hook", "DynamicText": "Dynamic",
             "TupletBracket": "Tuplet", "TupletNumber": "Tuplet", "NoteHead": "Note"}
 # The grobs whose symbol type LilyPond knows, and what it says of each: the
 # Scheme that writes it into the SVG group (as data-type) and, from what it
