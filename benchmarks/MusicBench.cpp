@@ -58,15 +58,6 @@ using refmaker::FinderScore;
 using refmaker::NoteScore;
 using refmaker::ScoredNote;
 
-// A box of the engraver's SVG, pixels of the clean page; for a fixed-size
-// symbol the engine's name of its type where the engraver tells it
-// (LilyPond's grobs do, MuseScore's SVG classes name the family only).
-struct TrueBox {
-  int page;
-  std::string kind;
-  int x0, y0, x1, y1;
-  std::string type;
-};
 
 struct Truth {
   int staves = 1;                 // per system
@@ -186,16 +177,7 @@ bool NearBox(const TrueBox& b, int x0, int y0, int x1, int y1, bool vertical, in
   return std::abs((y0 + y1) / 2 - (b.y0 + b.y1) / 2) <= tolerance && x0 <= b.x1 && b.x0 <= x1;
 }
 
-struct FoundLine {
-  int x0, y0, x1, y1;
-};
 
-// A found object against a true box: its middle lies in the box widened by
-// the tolerance.
-bool MiddleInBox(const TrueBox& b, const FoundLine& f, int tolerance) {
-  const int x = (f.x0 + f.x1) / 2, y = (f.y0 + f.y1) / 2;
-  return x >= b.x0 - tolerance && x <= b.x1 + tolerance && y >= b.y0 - tolerance && y <= b.y1 + tolerance;
-}
 
 // The name of a fixed-size symbol type, as the reference tool names its
 // glyphs; "type N" for a type without a glyph of its own. A rest the engine
@@ -208,36 +190,6 @@ std::string SymbolTypeName(int32_t type) {
   return "type " + std::to_string(type);
 }
 
-// Many finds may lie in one box (a beam or a slur found in pieces); with
-// oneToOne a box pairs with one find only, the next ones in it are false (a
-// head found twice).
-void ScoreBoxes(const std::vector<TrueBox>& boxes, int page, const char* kind, const std::vector<FoundLine>& found,
-                int tolerance, FinderScore* score, bool oneToOne = false) {
-  int trueCount = 0, matchedTrue = 0, matchedFound = 0;
-  std::vector<bool> paired(boxes.size(), false);
-  for (const TrueBox& b : boxes) {
-    if (b.page != page || b.kind != kind) continue;
-    ++trueCount;
-    for (const FoundLine& f : found)
-      if (MiddleInBox(b, f, tolerance)) {
-        ++matchedTrue;
-        break;
-      }
-  }
-  for (const FoundLine& f : found)
-    for (size_t i = 0; i < boxes.size(); ++i) {
-      const TrueBox& b = boxes[i];
-      if (b.page == page && b.kind == kind && MiddleInBox(b, f, tolerance) && !(oneToOne && paired[i])) {
-        paired[i] = true;
-        ++matchedFound;
-        break;
-      }
-    }
-  score->truth += trueCount;
-  score->found += static_cast<int>(found.size());
-  score->matched += matchedFound;
-  score->recalled = std::max(score->recalled, 0) + matchedTrue;
-}
 
 void ScoreLines(const std::vector<TrueBox>& boxes, int page, const char* kind, const std::vector<FoundLine>& found,
                 bool vertical, int tolerance, FinderScore* score) {

@@ -43,7 +43,8 @@ on ledger lines, slurs, dynamics and hairpins (beams as MuseScore sets them). Wr
                             engine's name of a fixed-size symbol's type,
                             as tools/refmaker names its glyphs, where the
                             engraver tells it: LilyPond's rests, clefs,
-                            accidentals, flags and tuplet numbers)
+                            accidentals, flags and tuplet numbers;
+                            MuseScore's clefs and rests from the generator)
   lyK.ly, lyK-P.tif, lyK-P-degraded.tif, lyK.truth
                             the same for LilyPond's engraving of scoreK
                             (the notes are the generator's, the systems and
@@ -62,8 +63,11 @@ groups' translations, scaled from the SVG's view box to the page's pixels
 (the page is A4 in both outputs). The attributes of a rest, a bar's rest,
 clef, accidental, flag and tuplet number also say what the grob is (its
 duration, glyph, alteration, stem direction, text: LY_TYPED), and the truth
-gives such a box the symbol type it is; MuseScore's SVG classes name the
-family only, and its boxes stay untyped. Each ledger line of a staff's ledger
+gives such a box the symbol type it is. MuseScore's SVG classes name the
+family only: its clefs get their staff's clef and its rests, staff by staff
+in time order, the rests the generator wrote (all of a score's rests stay
+untyped when MuseScore drew another number of them); its other boxes stay
+untyped. Each ledger line of a staff's ledger
 spanner is a box of its own; a slur's box is that of its outline with the
 control points (a little wider than the ink, never narrower). Kinds are
 written with MuseScore's names (LedgerLine, SlurSegment, NoteDot, Hook...)
@@ -102,6 +106,9 @@ def KEY_ALTER(fifths, step):
     return -1 if step in "BEADGCF"[:-fifths] else 0
 
 
+# The engine's names (tools/refmaker's glyph names) of the rests written.
+REST_TYPES = {"whole": "rest-whole", "half": "rest-half", "quarter": "rest-quarter", "eighth": "rest-8",
+              "16th": "rest-16"}
 DYNAMICS = ["pp", "p", "mp", "mf", "f", "ff", "sf", "fp"]
 
 
@@ -122,6 +129,7 @@ def write_score(path, seed):
     bar = beats * DIVISIONS * 4 // beat_type
     bars = r.randint(8, 14)
     truth = [[] for _ in clefs]
+    rests = [[] for _ in clefs]  # the engine's name of each rest's type, per staff in time order
     slur = [False for _ in clefs]  # a slur open on the staff, stopped by its next note
     wedge = None
     out = ['<?xml version="1.0" encoding="UTF-8"?>',
@@ -165,6 +173,7 @@ def write_score(path, seed):
                 dot_xml = "<dot/>" * dots
                 duration = length * 192 // (DIVISIONS * 4)
                 if r.random() < 0.2 and not slur[s]:
+                    rests[s].append(REST_TYPES[kind])
                     out.append('<note><rest/><duration>%d</duration><voice>%d</voice><type>%s</type>%s'
                                '<staff>%d</staff></note>' % (length, s + 1, kind, dot_xml, s + 1))
                     continue
@@ -215,7 +224,7 @@ def write_score(path, seed):
     out += ['</part>', '</score-partwise>']
     with open(path, "w") as f:
         f.write("\n".join(out) + "\n")
-    return staves, truth
+    return staves, truth, {"clefs": ["clef-" + c for c in clefs], "rests": rests}
 
 
 def run(args, **kw):
@@ -243,9 +252,44 @@ def head_kind(subpaths, width, height):
     return "NoteWhole" if height > 0 and width / height >= 1.4 else "NoteHalf"
 
 
+def staff_middles(svg):
+    """The middle line of each staff of MuseScore's SVG page, top down, in
+    page pixels."""
+    text = open(svg).read()
+    ys = sorted({float(m.group(1)) for m in re.finditer(r'class="StaffLines"[^>]*points="[\d.]+,([\d.]+)', text)})
+    return [ys[i + 2] * DPI / SVG_DPI for i in range(0, len(ys) - 4, 5)]
+
+
+def type_musescore_boxes(boxes, middles, staves, written, placed):
+    """Gives MuseScore's clef and rest boxes ([KIND, X0, Y0, X1, Y1, TYPE])
+    the type the generator wrote there, as MuseScore's SVG names no glyph: a
+    clef is its staff's; a staff's rests are the staff's rests in time order,
+    system by system and left to right. placed[s] counts the rests of staff s
+    typed on the pages before."""
+    where = {}
+    for n, b in enumerate(boxes):
+        if b[0] in ("Clef", "Rest") and middles:
+            middle = (b[2] + b[4]) / 2
+            i = min(range(len(middles)), key=lambda k: abs(middles[k] - middle))
+            where[n] = (i // staves, i % staves)
+    for n, (system, staff) in sorted(where.items(), key=lambda w: (w[1][0], boxes[w[0]][1])):
+        b = boxes[n]
+        if b[0] == "Clef":
+            b[5] = written["clefs"][staff]
+        else:
+            own = written["rests"][staff]
+            b[5] = own[placed[staff]] if placed[staff] < len(own) else None
+            placed[staff] += 1
+
+
+def box_lines(boxes, page):
+    return ["box %d %s %d %d %d %d%s" % (page, b[0], round(b[1]), round(b[2]), round(b[3]), round(b[4]),
+                                         " " + b[5] if b[5] else "") for b in boxes]
+
+
 def boxes_of(svg, page):
-    """The objects of BOX_KINDS MuseScore drew,
-    in page pixels (the points of each polyline or path)."""
+    """The objects of BOX_KINDS MuseScore drew, in page pixels (the points of
+    each polyline or path): [KIND, X0, Y0, X1, Y1, TYPE], the type None."""
     text = open(svg).read()
     scale = DPI / SVG_DPI
     boxes = []
@@ -254,7 +298,7 @@ def boxes_of(svg, page):
             continue
         xy = [float(v) for v in re.findall(r"-?\d+(?:\.\d+)?", m.group(2))]
         xs, ys = xy[0::2], xy[1::2]
-        box = [m.group(1), min(xs) * scale, min(ys) * scale, max(xs) * scale, max(ys) * scale]
+        box = [m.group(1), min(xs) * scale, min(ys) * scale, max(xs) * scale, max(ys) * scale, None]
         if box[0] == "Note":
             box[0] = head_kind(len(re.findall("[Mm]", m.group(2))), box[3] - box[1], box[4] - box[2])
         # A hairpin is drawn as its two lines: one box for both.
@@ -266,10 +310,10 @@ def boxes_of(svg, page):
         # A tuplet is drawn as its number and the bracket's pieces: one box.
         if (box[0] == "Tuplet" and last and last[0] == box[0] and box[1] - last[3] < 60 and last[1] - box[3] < 60
                 and abs((box[2] + box[4]) - (last[2] + last[4])) < 80):
-            last[1:] = [min(last[1], box[1]), min(last[2], box[2]), max(last[3], box[3]), max(last[4], box[4])]
+            last[1:5] = [min(last[1], box[1]), min(last[2], box[2]), max(last[3], box[3]), max(last[4], box[4])]
             continue
         boxes.append(box)
-    return ["box %d %s %d %d %d %d" % (page, b[0], round(b[1]), round(b[2]), round(b[3]), round(b[4])) for b in boxes]
+    return boxes
 
 
 # LilyPond grobs whose boxes the truth holds, with the kind written for each.
@@ -527,13 +571,14 @@ def write_truth(path, lines, truth, boxes):
         f.write("\n".join(lines) + "\n")
 
 
-def engrave_musescore(folder, work, seed, staves, truth, overlay, index):
+def engrave_musescore(folder, work, seed, staves, truth, written, overlay, index):
     xml = os.path.join(folder, "score%d.musicxml" % seed)
     run(["mscore3", "-o", os.path.join(work, "s%d.svg" % seed), xml])
     run(["mscore3", "-r", str(DPI), "-o", os.path.join(work, "s%d.png" % seed), xml])
     page = 1
     lines = ["staves %d" % staves]
-    boxes = []
+    pages = []  # (page, its boxes)
+    placed = [0] * staves
     while os.path.exists(os.path.join(work, "s%d-%d.png" % (seed, page))):
         png = os.path.join(work, "s%d-%d.png" % (seed, page))
         clean = os.path.join(folder, "score%d-%d.tif" % (seed, page))
@@ -541,12 +586,22 @@ def engrave_musescore(folder, work, seed, staves, truth, overlay, index):
         skew = degrade(png, os.path.join(folder, "score%d-%d-degraded.tif" % (seed, page)), 7919 * seed + page)
         lines.append("page %d %d" % (page, systems_of(os.path.join(work, "s%d-%d.svg" % (seed, page)), staves)))
         lines.append("skew %d %.3f" % (page, skew))
-        page_boxes = boxes_of(os.path.join(work, "s%d-%d.svg" % (seed, page)), page)
-        boxes += page_boxes
+        svg = os.path.join(work, "s%d-%d.svg" % (seed, page))
+        page_boxes = boxes_of(svg, page)
+        type_musescore_boxes(page_boxes, staff_middles(svg), staves, written, placed)
+        pages.append((page, page_boxes))
         if overlay:
-            draw_boxes(clean, page_boxes, os.path.join(folder, "score%d-%d-boxes.png" % (seed, page)))
+            draw_boxes(clean, box_lines(page_boxes, page), os.path.join(folder, "score%d-%d-boxes.png" % (seed, page)))
         index.append("%s %d %d musescore" % (role_of(seed), seed, page))
         page += 1
+    # Rests MuseScore drew otherwise than written (merged, split) leave the
+    # score's rests untyped.
+    if placed != [len(own) for own in written["rests"]]:
+        for _, page_boxes in pages:
+            for b in page_boxes:
+                if b[0] == "Rest":
+                    b[5] = None
+    boxes = [line for page, page_boxes in pages for line in box_lines(page_boxes, page)]
     write_truth(os.path.join(folder, "score%d.truth" % seed), lines, truth, boxes)
 
 
@@ -559,7 +614,7 @@ COLOURS = {"BarLine": "red", "LedgerLine": "blue", "Beam": "green", "SlurSegment
 def draw_boxes(page, boxes, out):
     draw = []
     for line in boxes:
-        _, _, kind, x0, y0, x1, y1 = line.split()
+        kind, x0, y0, x1, y1 = line.split()[2:7]
         draw += ["-stroke", COLOURS[kind], "-draw", "rectangle %s,%s %s,%s" % (x0, y0, x1, y1)]
     run(["convert", page, "-colorspace", "sRGB", "-type", "TrueColor", "-fill", "none", "-strokewidth", "2"] + draw +
         [out])
@@ -622,9 +677,9 @@ def main():
     try:
         for k in range(scores):
             seed = first + k
-            staves, truth = write_score(os.path.join(folder, "score%d.musicxml" % seed), seed)
+            staves, truth, written = write_score(os.path.join(folder, "score%d.musicxml" % seed), seed)
             if "musescore" in engravers:
-                engrave_musescore(folder, work, seed, staves, truth, overlay, index)
+                engrave_musescore(folder, work, seed, staves, truth, written, overlay, index)
             if "lilypond" in engravers:
                 engrave_lilypond(folder, work, seed, staves, truth, overlay, index)
     finally:

@@ -117,3 +117,38 @@ TEST(MusicNotes, TruthBoxesFollowTheDegradedPagesSkew) {
   const PixelBox beam = SkewedBox({1000, 500, 1400, 510}, 2.0, 2480, 3508, 2600, 3590);
   EXPECT_GE(beam.y1 - beam.y0, 10 + 13);
 }
+
+// Found objects against the truth's boxes: a line found in pieces matches
+// with every piece, a head or symbol found twice in one box is one match and
+// one false find; boxes of other pages and kinds are left alone.
+TEST(MusicNotes, FindsPairWithTrueBoxes) {
+  const std::vector<TrueBox> boxes = {
+      {1, "Beam", 100, 100, 300, 120, ""},      {1, "NoteBlack", 400, 200, 425, 220, ""},
+      {1, "NoteBlack", 500, 200, 525, 220, ""}, {2, "NoteBlack", 600, 200, 625, 220, ""},
+      {1, "NoteHalf", 700, 200, 725, 220, ""},
+  };
+  struct Case {
+    const char* name;
+    const char* kind;
+    std::vector<FoundLine> found;
+    bool oneToOne;
+    int matched, recalled, truth;
+  };
+  const Case cases[] = {
+      {"a beam in two pieces", "Beam", {{100, 110, 190, 112}, {200, 112, 300, 118}}, false, 2, 1, 1},
+      {"a head found twice", "NoteBlack", {{401, 210, 424, 210}, {402, 209, 423, 211}}, true, 1, 1, 2},
+      {"two heads, one each", "NoteBlack", {{401, 210, 424, 210}, {501, 210, 524, 210}}, true, 2, 2, 2},
+      {"within the tolerance", "NoteBlack", {{430, 210, 440, 210}}, true, 1, 1, 2},
+      {"beyond it", "NoteBlack", {{440, 210, 460, 210}}, true, 0, 0, 2},
+      {"another page's head", "NoteBlack", {{601, 210, 624, 210}}, true, 0, 0, 2},
+      {"another kind's box", "NoteBlack", {{701, 210, 724, 210}}, true, 0, 0, 2},
+  };
+  for (const Case& c : cases) {
+    refmaker::FinderScore score;
+    ScoreBoxes(boxes, 1, c.kind, c.found, 10, &score, c.oneToOne);
+    EXPECT_EQ(score.found, static_cast<int>(c.found.size())) << c.name;
+    EXPECT_EQ(score.matched, c.matched) << c.name;
+    EXPECT_EQ(score.recalled, c.recalled) << c.name;
+    EXPECT_EQ(score.truth, c.truth) << c.name;
+  }
+}
