@@ -1,15 +1,19 @@
 // How well the engine reads the benchmark's engraved pages
 // (benchmarks/music/make_pages.py: MuseScore 3 and LilyPond engravings of
 // the same seeded scores), with the shipped reference sets: per engraver and
-// for clean and degraded pages, the staves, systems and joined staves found;
-// on clean pages the bar lines, ledger lines, beams, slurs, hairpins, stems
-// and each family of fixed-size symbols against the SVG's boxes; the
-// noteheads found at their steps (precision and recall); the notes of the
-// page description (staff step and GetNoteGroupDuration, tuplet scale
-// included) aligned per staff in time order; and the time per page natively
-// on one core. Only pages of the "bench" role are read (or of the role given: the
-// reference sets are tuned on "calibrate" pages, never on these). Not a
-// test: run it from a Release build (see README).
+// for clean and degraded pages (the truth's boxes turned by the degraded
+// page's skew), the staves, systems and joined staves found; the bar lines,
+// ledger lines, beams and stems (those the object graph joins to a stem and
+// to a head), slurs, hairpins, tuplet brackets, each family of fixed-size
+// symbols and, where the truth names it, each symbol type, against the SVG's
+// boxes; the noteheads by the finder's model (black, half, whole, small)
+// against the heads of that kind; the noteheads found at their steps
+// (precision and recall); the notes of the page description (staff step and
+// GetNoteGroupDuration, tuplet scale included) aligned per staff in time
+// order; and the time per page natively on one core. Only pages of the
+// "bench" role are read (or of the role given: the reference sets are tuned
+// on "calibrate" pages, never on these). Not a test: run it from a Release
+// build (see README).
 //
 //   music_bench PAGE_FOLDER [ENGINE_FOLDER [ROLE]]
 #include <algorithm>
@@ -18,8 +22,10 @@
 #include <cstdio>
 #include <fstream>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Code/Quorm/Barcalcs.h"
@@ -34,6 +40,7 @@
 #include "Code/Quorm/Mscript.h"
 #include "Code/Quorm/Mscrptio.h"
 #include "Code/Quorm/findtupb.h"
+#include "Code/Quorm/mocgcalc.h"
 #include "Code/Quorm/Findbeam.h"
 #include "Code/Quorm/findbarl.h"
 #include "Code/Quorm/findhpin.h"
@@ -42,6 +49,7 @@
 #include "benchmarks/MusicNotes.h"
 #include "tests/Code/Quorm/EngravedPage.h"
 #include "tools/refmaker/NoteScore.h"
+#include "tools/refmaker/RefMaker.h"
 
 namespace {
 
@@ -50,18 +58,14 @@ using refmaker::FinderScore;
 using refmaker::NoteScore;
 using refmaker::ScoredNote;
 
-// A box of the engraver's SVG, pixels of the clean page.
-struct TrueBox {
-  int page;
-  std::string kind;
-  int x0, y0, x1, y1;
-};
 
 struct Truth {
   int staves = 1;                 // per system
   std::map<int, int> systems;     // page -> systems on it
+  std::map<int, double> skews;    // page -> its degraded copy's skew, degrees clockwise
   std::vector<ScoredNote> notes;  // staff of the system, step, duration
   std::vector<TrueBox> boxes;
+  std::set<std::string> typedKinds;  // the kinds whose boxes name their symbol's type
 };
 
 bool ReadTruth(const std::string& path, Truth* truth) {
@@ -78,9 +82,15 @@ bool ReadTruth(const std::string& path, Truth* truth) {
       int page = 0, systems = 0;
       words >> page >> systems;
       truth->systems[page] = systems;
+    } else if (kind == "skew") {
+      int page = 0;
+      double degrees = 0;
+      words >> page >> degrees;
+      truth->skews[page] = degrees;
     } else if (kind == "box") {
       TrueBox b;
       words >> b.page >> b.kind >> b.x0 >> b.y0 >> b.x1 >> b.y1;
+      words >> b.type;  // none on most boxes
       truth->boxes.push_back(b);
     } else if (kind == "note") {
       ScoredNote n;
@@ -88,6 +98,8 @@ bool ReadTruth(const std::string& path, Truth* truth) {
       truth->notes.push_back(n);
     }
   }
+  for (const TrueBox& b : truth->boxes)
+    if (!b.type.empty()) truth->typedKinds.insert(b.kind);
   return true;
 }
 
@@ -100,27 +112,50 @@ int32_t IsTupletNumeralAt(int32_t i) {
   return IsInBarReach((b.x0 + b.x1) / 2, (b.y0 + b.y1) / 2);
 }
 
-// The fixed-size symbols scored, by family: the engraver's SVG kind and the
-// engine's test of a found symbol.
+// The fixed-size symbols scored, by family: the engraver's SVG kind, the
+// engine's test of a found symbol, and whether a true box pairs with one
+// find only (a multi-letter dynamic is one box and a symbol per letter).
 struct SymbolFamily {
   const char* name;
   const char* kind;
   FixedSymbolTest test;
+  bool oneToOne;
 };
 constexpr int kSymbolFamilyCount = 7;
 const SymbolFamily kSymbolFamilies[kSymbolFamilyCount] = {
-    {"clefs", "Clef", IsClefSymbolAt},       {"rests", "Rest", IsRestSymbolAt},
-    {"accidentals", "Accidental", IsAccidentalSymbolAt}, {"dots", "NoteDot", IsDotSymbolAt},
-    {"flags", "Hook", IsShortFlagSymbolAt}, {"dynamics", "Dynamic", IsDynamicSymbolAt},
-    {"tuplet numerals", "Tuplet", IsTupletNumeralAt},
+    {"clefs", "Clef", IsClefSymbolAt, true},
+    {"rests", "Rest", IsRestSymbolAt, true},
+    {"accidentals", "Accidental", IsAccidentalSymbolAt, true},
+    {"dots", "NoteDot", IsDotSymbolAt, true},
+    {"flags", "Hook", IsShortFlagSymbolAt, true},
+    {"dynamics", "Dynamic", IsDynamicSymbolAt, false},
+    {"tuplet numerals", "Tuplet", IsTupletNumeralAt, true},
+};
+
+// The notehead finder's models and the truth's kind of head for each; the
+// pages hold no small (grace or cue) heads, so every small head found is
+// a false one.
+struct HeadModel {
+  const char* name;
+  int32_t model;
+  const char* kind;
+};
+constexpr int kHeadModelCount = 4;
+const HeadModel kHeadModels[kHeadModelCount] = {
+    {"black heads", 0, "NoteBlack"}, {"half heads", 1, "NoteHalf"},
+    {"whole heads", 2, "NoteWhole"}, {"small heads", 4, "NoteSmall"},
 };
 
 struct Figures {
   int pages = 0;
+  int unboxed = 0;  // degraded pages whose truth gives no skew: their boxes are not scored
   FinderScore staves, systems, joined;
-  // Clean pages only: the boxes are the clean page's.
+  // The boxes of the clean page, turned by the skew on degraded pages.
   FinderScore barLines, ledgerLines, beams, slurs, hairpins, stems, tuplets;
   FinderScore symbols[kSymbolFamilyCount];  // by family, as kSymbolFamilies
+  FinderScore headModels[kHeadModelCount];  // as kHeadModels
+  // Where the truth names the symbols' types: per family and type.
+  std::map<std::pair<int, std::string>, FinderScore> symbolTypes;
   NoteScore heads;  // the notehead finder's heads, steps only
   NoteScore notes;  // the page description's notes, steps and durations
   double milliseconds = 0;
@@ -142,40 +177,19 @@ bool NearBox(const TrueBox& b, int x0, int y0, int x1, int y1, bool vertical, in
   return std::abs((y0 + y1) / 2 - (b.y0 + b.y1) / 2) <= tolerance && x0 <= b.x1 && b.x0 <= x1;
 }
 
-struct FoundLine {
-  int x0, y0, x1, y1;
-};
 
-// A found object against a true box: its middle lies in the box widened by
-// the tolerance.
-bool MiddleInBox(const TrueBox& b, const FoundLine& f, int tolerance) {
-  const int x = (f.x0 + f.x1) / 2, y = (f.y0 + f.y1) / 2;
-  return x >= b.x0 - tolerance && x <= b.x1 + tolerance && y >= b.y0 - tolerance && y <= b.y1 + tolerance;
+
+// The name of a fixed-size symbol type, as the reference tool names its
+// glyphs; "type N" for a type without a glyph of its own. A rest the engine
+// has joined its dots to is named by its own glyph (the truth boxes the
+// dots apart, as dots).
+std::string SymbolTypeName(int32_t type) {
+  if (type >= 700 && type <= 716 && type % 10 <= 6) type = 40 + type % 10;
+  for (const refmaker::SymbolGlyphSource& s : refmaker::SymbolGlyphSources())
+    if (s.type == type) return s.name;
+  return "type " + std::to_string(type);
 }
 
-void ScoreBoxes(const std::vector<TrueBox>& boxes, int page, const char* kind, const std::vector<FoundLine>& found,
-                int tolerance, FinderScore* score) {
-  int trueCount = 0, matchedTrue = 0, matchedFound = 0;
-  for (const TrueBox& b : boxes) {
-    if (b.page != page || b.kind != kind) continue;
-    ++trueCount;
-    for (const FoundLine& f : found)
-      if (MiddleInBox(b, f, tolerance)) {
-        ++matchedTrue;
-        break;
-      }
-  }
-  for (const FoundLine& f : found)
-    for (const TrueBox& b : boxes)
-      if (b.page == page && b.kind == kind && MiddleInBox(b, f, tolerance)) {
-        ++matchedFound;
-        break;
-      }
-  score->truth += trueCount;
-  score->found += static_cast<int>(found.size());
-  score->matched += matchedFound;
-  score->recalled = std::max(score->recalled, 0) + matchedTrue;
-}
 
 void ScoreLines(const std::vector<TrueBox>& boxes, int page, const char* kind, const std::vector<FoundLine>& found,
                 bool vertical, int tolerance, FinderScore* score) {
@@ -202,22 +216,51 @@ void ScoreLines(const std::vector<TrueBox>& boxes, int page, const char* kind, c
   score->recalled = std::max(score->recalled, 0) + matchedTrue;
 }
 
+// The truth's boxes of a page where they lie on the page read: as they stand
+// on the clean page, turned by the page's skew on a degraded one (the clean
+// page's size given); false when a degraded page's skew is unknown.
+bool BoxesOnPage(const Truth& truth, int page, bool clean, int cleanWidth, int cleanHeight, int width, int height,
+                 std::vector<TrueBox>* out) {
+  out->clear();
+  const auto skew = truth.skews.find(page);
+  if (!clean && (skew == truth.skews.end() || cleanWidth <= 0 || cleanHeight <= 0)) return false;
+  for (const TrueBox& b : truth.boxes) {
+    if (b.page != page) continue;
+    TrueBox moved = b;
+    if (!clean) {
+      const PixelBox p = SkewedBox(PixelBox{b.x0, b.y0, b.x1, b.y1}, skew->second, cleanWidth, cleanHeight, width,
+                                   height);
+      moved.x0 = p.x0, moved.y0 = p.y0, moved.x1 = p.x1, moved.y1 = p.y1;
+    }
+    out->push_back(moved);
+  }
+  return true;
+}
+
 // Reads one page; adds its figures. The notes of the score are spread over
 // its pages, so a page is scored against the notes of the systems it holds:
-// the staves of a system by their place in it, system after system.
-void ReadPage(const std::string& path, const Truth& truth, int page, bool clean, Figures* f,
-              std::vector<ScoredNote>* readHeads, std::vector<ScoredNote>* readNotes) {
+// the staves of a system by their place in it, system after system. Returns
+// the page's size (0 x 0 when it cannot be read); a degraded page's truth
+// boxes are turned about the clean page's middle, of the size given.
+std::pair<int, int> ReadPage(const std::string& path, const Truth& truth, int page, bool clean,
+                             std::pair<int, int> cleanSize, Figures* f, std::vector<ScoredNote>* readHeads,
+                             std::vector<ScoredNote>* readNotes) {
   EngravedPage engraved;
   if (!LoadEngravedPage(path, &engraved)) {
     std::printf("%s cannot be read\n", path.c_str());
-    return;
+    return {0, 0};
   }
+  const std::pair<int, int> size{engraved.width, engraved.height};
+  std::vector<TrueBox> boxes;
+  const bool boxed =
+      BoxesOnPage(truth, page, clean, cleanSize.first, cleanSize.second, engraved.width, engraved.height, &boxes);
+  if (!boxed) ++f->unboxed;
   const Clock::time_point t0 = Clock::now();
   FreeEngine();
   if (InitialiseEngine() != kEngineOk ||
       LoadPageImage(engraved.bits.data(), engraved.width, engraved.height, 0) != kEngineOk) {
     std::printf("%s: the engine did not start\n", path.c_str());
-    return;
+    return size;
   }
   const bool staves = RunStaffStage(1, nullptr, nullptr) == kStageCompleted;
   const bool read_ = staves && RecognisePage(1.0f, nullptr, nullptr) == kStageCompleted;
@@ -241,8 +284,8 @@ void ReadPage(const std::string& path, const Truth& truth, int page, bool clean,
   Add(f->joined, truth.staves == 2 ? trueSystems : 0, joined, rightJoins);
   Add(f->systems, trueSystems, truth.staves == 2 ? foundSystems : found,
       std::min(trueSystems, truth.staves == 2 ? foundSystems : found));
-  if (!read_) return;
-  if (clean) {
+  if (!read_) return size;
+  if (boxed) {
     const int s = std::max(1, GetPageStaffSpace() / 1024);
     std::vector<FoundLine> bars, ledgers;
     for (int i = 0; i < GetBarLineCount(); ++i) {
@@ -253,12 +296,23 @@ void ReadPage(const std::string& path, const Truth& truth, int page, bool clean,
       const int y = GetLedgerLineY(i);
       ledgers.push_back({GetLedgerLineLeftX(i), y, GetLedgerLineRightX(i), y});
     }
-    ScoreLines(truth.boxes, page, "BarLine", bars, true, s / 2, &f->barLines);
-    ScoreLines(truth.boxes, page, "LedgerLine", ledgers, false, s / 3, &f->ledgerLines);
+    ScoreLines(boxes, page, "BarLine", bars, true, s / 2, &f->barLines);
+    ScoreLines(boxes, page, "LedgerLine", ledgers, false, s / 3, &f->ledgerLines);
     std::vector<FoundLine> beams, slurs, hairpins;
+    // The beams: the beam finder's chains that the object graph joins to a
+    // stem. The finder keeps every thick stroke it can chain as a candidate
+    // (a notehead, a rest, the strokes of a sharp) and a chain under each
+    // beam model it passes (short and long: the same beam twice, counted
+    // once); a candidate no stem is joined to is no beam the page has.
+    int32_t linked[kMaxStemsOfBeam > kMaxHeadsOfStem ? kMaxStemsOfBeam : kMaxHeadsOfStem];
     for (int i = 0; i < GetBeamCount(); ++i) {
+      if (ListStemsOfBeam(i, linked) == 0) continue;
       const EnginePoint a = GetBeamLeftEnd(i), b = GetBeamRightEnd(i);
-      beams.push_back({a.x, a.y, b.x, b.y});
+      const FoundLine beam{a.x, a.y, b.x, b.y};
+      if (std::none_of(beams.begin(), beams.end(), [&](const FoundLine& o) {
+            return o.x0 == beam.x0 && o.y0 == beam.y0 && o.x1 == beam.x1 && o.y1 == beam.y1;
+          }))
+        beams.push_back(beam);
     }
     for (int i = 0; i < GetSlurCount(); ++i) {
       const EnginePoint a = GetSlurStart(i), b = GetSlurEnd(i);
@@ -266,15 +320,19 @@ void ReadPage(const std::string& path, const Truth& truth, int page, bool clean,
     }
     for (int i = 0; i < GetHairpinCount(); ++i)
       hairpins.push_back({GetHairpinLeft(i), GetHairpinTop(i), GetHairpinRight(i), GetHairpinBottom(i)});
-    ScoreBoxes(truth.boxes, page, "Beam", beams, s / 2, &f->beams);
-    ScoreBoxes(truth.boxes, page, "SlurSegment", slurs, s, &f->slurs);
-    ScoreBoxes(truth.boxes, page, "HairpinSegment", hairpins, s / 2, &f->hairpins);
+    ScoreBoxes(boxes, page, "Beam", beams, s / 2, &f->beams);
+    ScoreBoxes(boxes, page, "SlurSegment", slurs, s, &f->slurs);
+    ScoreBoxes(boxes, page, "HairpinSegment", hairpins, s / 2, &f->hairpins);
+    // The stems: the vertical lines the object graph joins to a notehead
+    // (the line finder finds every vertical stroke: bar lines, clefs, the
+    // strokes of accidentals and rests too).
     std::vector<FoundLine> stems;
     for (int i = 0; i < GetVerticalLineCount(); ++i) {
+      if (ListHeadsOfStem(i, linked) == 0) continue;
       const EnginePoint top = GetVerticalLineTop(i), bottom = GetVerticalLineBottom(i);
       stems.push_back({std::min(top.x, bottom.x), top.y, std::max(top.x, bottom.x), bottom.y});
     }
-    ScoreLines(truth.boxes, page, "Stem", stems, true, s / 3, &f->stems);
+    ScoreLines(boxes, page, "Stem", stems, true, s / 3, &f->stems);
     // A bracket against the engraver's tuplet (bracket and number). Only a
     // tuplet box wider than two spaces has a bracket: LilyPond sets a beamed
     // triplet's number alone, and its box is the number's.
@@ -285,7 +343,7 @@ void ReadPage(const std::string& path, const Truth& truth, int page, bool clean,
       brackets.push_back({b.leftX, std::min(b.leftY, b.rightY), b.rightX, std::max(b.leftY, b.rightY)});
     }
     std::vector<TrueBox> bracketed;
-    for (const TrueBox& b : truth.boxes)
+    for (const TrueBox& b : boxes)
       if (b.kind == "Tuplet" && b.x1 - b.x0 > 2 * s) bracketed.push_back(b);
     ScoreBoxes(bracketed, page, "Tuplet", brackets, s, &f->tuplets);
     for (int k = 0; k < kSymbolFamilyCount; ++k) {
@@ -295,7 +353,42 @@ void ReadPage(const std::string& path, const Truth& truth, int page, bool clean,
         const EngineBox b = GetFixedSymbolBox(i);
         symbols.push_back({b.x0, b.y0, b.x1, b.y1});
       }
-      ScoreBoxes(truth.boxes, page, kSymbolFamilies[k].kind, symbols, s / 2, &f->symbols[k]);
+      ScoreBoxes(boxes, page, kSymbolFamilies[k].kind, symbols, s / 2, &f->symbols[k],
+                 kSymbolFamilies[k].oneToOne);
+    }
+    // Where the truth names the types, each family's finds of a type
+    // against its boxes of that type.
+    for (int k = 0; k < kSymbolFamilyCount; ++k) {
+      std::map<std::string, std::vector<FoundLine>> found;
+      std::vector<TrueBox> typed;
+      for (const TrueBox& b : boxes)
+        if (b.kind == kSymbolFamilies[k].kind && !b.type.empty()) {
+          typed.push_back(b);
+          found[b.type];
+        }
+      if (truth.typedKinds.count(kSymbolFamilies[k].kind) == 0) continue;
+      for (int i = 0; i < GetFixedSymbolCount(); ++i) {
+        if (!kSymbolFamilies[k].test(i)) continue;
+        const EngineBox b = GetFixedSymbolBox(i);
+        found[SymbolTypeName(GetFixedSymbolType(i))].push_back({b.x0, b.y0, b.x1, b.y1});
+      }
+      for (const auto& [type, finds] : found) {
+        std::vector<TrueBox> mine;
+        for (const TrueBox& b : typed)
+          if (b.type == type) mine.push_back(b);
+        ScoreBoxes(mine, page, kSymbolFamilies[k].kind, finds, s / 2, &f->symbolTypes[{k, type}],
+                   kSymbolFamilies[k].oneToOne);
+      }
+    }
+    // Each head found against the truth's heads of its model's kind, one
+    // find to a box: its middle in the box.
+    for (int k = 0; k < kHeadModelCount; ++k) {
+      std::vector<FoundLine> found;
+      for (int i = 0; i < GetNoteheadCount(); ++i) {
+        const FoundNotehead h = GetFoundNotehead(i);
+        if (h.model == kHeadModels[k].model) found.push_back({h.leftX, h.centreY, h.rightX, h.centreY});
+      }
+      ScoreBoxes(boxes, page, kHeadModels[k].kind, found, s / 2, &f->headModels[k], true);
     }
   }
 
@@ -318,6 +411,7 @@ void ReadPage(const std::string& path, const Truth& truth, int page, bool clean,
         const MscriptNoteGroup* groups = GetTimeSlotNotes(0, system, stave, slot, &count);
         for (int g = 0; g < count; ++g) AppendScoredNotes(groups[g], stave % truth.staves, readNotes);
       }
+  return size;
 }
 
 void Print(const char* title, const Figures& f, bool clean) {
@@ -338,8 +432,18 @@ void Print(const char* title, const Figures& f, bool clean) {
     pr("hairpins", f.hairpins);
     pr("stems", f.stems);
     pr("tuplet brackets", f.tuplets);
-    for (int k = 0; k < kSymbolFamilyCount; ++k) pr(kSymbolFamilies[k].name, f.symbols[k]);
+    for (int k = 0; k < kSymbolFamilyCount; ++k) {
+      pr(kSymbolFamilies[k].name, f.symbols[k]);
+      for (const auto& [key, score] : f.symbolTypes)
+        if (key.first == k) pr(("  " + key.second).c_str(), score);
+    }
+    if (f.symbolTypes.empty())
+      std::printf("  %-22s by family only: the truth names no symbol's type\n", "symbols");
+    for (int k = 0; k < kHeadModelCount; ++k) pr(kHeadModels[k].name, f.headModels[k]);
   }
+  if (f.unboxed > 0)
+    std::printf("  %d pages without boxes (a degraded page whose truth gives no skew: remake the pages)\n",
+                f.unboxed);
 
   FinderScore heads;
   heads.truth = f.heads.truth;
@@ -404,8 +508,9 @@ int main(int argc, char** argv) {
     }
     const Truth& truth = en.truths[score];
     const std::string name = base + "-" + std::to_string(page);
-    ReadPage(name + ".tif", truth, page, true, &en.clean, &en.cleanHeads[score], &en.cleanNotes[score]);
-    ReadPage(name + "-degraded.tif", truth, page, false, &en.degraded, &en.degradedHeads[score],
+    const std::pair<int, int> cleanSize =
+        ReadPage(name + ".tif", truth, page, true, {0, 0}, &en.clean, &en.cleanHeads[score], &en.cleanNotes[score]);
+    ReadPage(name + "-degraded.tif", truth, page, false, cleanSize, &en.degraded, &en.degradedHeads[score],
              &en.degradedNotes[score]);
   }
   FreeEngine();

@@ -24,7 +24,10 @@ on ledger lines, slurs, dynamics and hairpins (beams as MuseScore sets them). Wr
                             2 degrees; seed 7919 x (S + k) + P)
   scoreK.truth              the truth: "staves N" (staves per system),
                             "page P SYSTEMS" (systems on each page, from
-                            MuseScore's SVG), then one line per note of each
+                            MuseScore's SVG), "skew P DEGREES" (the
+                            degraded page's rotation, clockwise, about the
+                            clean page's middle onto a canvas that holds it
+                            all), then one line per note of each
                             staff of the system in time order, chords top
                             down: "note STAFF STEP DURATION" (STEP 0 the
                             middle line, larger downwards; DURATION in 1/192
@@ -36,7 +39,12 @@ on ledger lines, slurs, dynamics and hairpins (beams as MuseScore sets them). Wr
                             has a hole, a whole note's is 1.4 times as wide
                             as high or more) of MuseScore's SVG, in pixels
                             of the clean page:
-                            "box PAGE KIND X0 Y0 X1 Y1"
+                            "box PAGE KIND X0 Y0 X1 Y1 [TYPE]" (TYPE the
+                            engine's name of a fixed-size symbol's type,
+                            as tools/refmaker names its glyphs, where the
+                            engraver tells it: LilyPond's rests, clefs,
+                            accidentals, flags and tuplet numbers;
+                            MuseScore's clefs and rests from the generator)
   lyK.ly, lyK-P.tif, lyK-P-degraded.tif, lyK.truth
                             the same for LilyPond's engraving of scoreK
                             (the notes are the generator's, the systems and
@@ -52,7 +60,14 @@ once as a 300 dpi PNG. In the SVG each such grob is a <g class="KIND"> group;
 its boxes are the extents of the rects, lines, paths and texts inside it
 (a text's from its font size: a tuplet's number), after the
 groups' translations, scaled from the SVG's view box to the page's pixels
-(the page is A4 in both outputs). Each ledger line of a staff's ledger
+(the page is A4 in both outputs). The attributes of a rest, a bar's rest,
+clef, accidental, flag and tuplet number also say what the grob is (its
+duration, glyph, alteration, stem direction, text: LY_TYPED), and the truth
+gives such a box the symbol type it is. MuseScore's SVG classes name the
+family only: its clefs get their staff's clef and its rests, staff by staff
+in time order, the rests the generator wrote (all of a score's rests stay
+untyped when MuseScore drew another number of them); its other boxes stay
+untyped. Each ledger line of a staff's ledger
 spanner is a box of its own; a slur's box is that of its outline with the
 control points (a little wider than the ink, never narrower). Kinds are
 written with MuseScore's names (LedgerLine, SlurSegment, NoteDot, Hook...)
@@ -91,6 +106,9 @@ def KEY_ALTER(fifths, step):
     return -1 if step in "BEADGCF"[:-fifths] else 0
 
 
+# The engine's names (tools/refmaker's glyph names) of the rests written.
+REST_TYPES = {"whole": "rest-whole", "half": "rest-half", "quarter": "rest-quarter", "eighth": "rest-8",
+              "16th": "rest-16"}
 DYNAMICS = ["pp", "p", "mp", "mf", "f", "ff", "sf", "fp"]
 
 
@@ -111,6 +129,7 @@ def write_score(path, seed):
     bar = beats * DIVISIONS * 4 // beat_type
     bars = r.randint(8, 14)
     truth = [[] for _ in clefs]
+    rests = [[] for _ in clefs]  # the engine's name of each rest's type, per staff in time order
     slur = [False for _ in clefs]  # a slur open on the staff, stopped by its next note
     wedge = None
     out = ['<?xml version="1.0" encoding="UTF-8"?>',
@@ -154,6 +173,7 @@ def write_score(path, seed):
                 dot_xml = "<dot/>" * dots
                 duration = length * 192 // (DIVISIONS * 4)
                 if r.random() < 0.2 and not slur[s]:
+                    rests[s].append(REST_TYPES[kind])
                     out.append('<note><rest/><duration>%d</duration><voice>%d</voice><type>%s</type>%s'
                                '<staff>%d</staff></note>' % (length, s + 1, kind, dot_xml, s + 1))
                     continue
@@ -204,7 +224,7 @@ def write_score(path, seed):
     out += ['</part>', '</score-partwise>']
     with open(path, "w") as f:
         f.write("\n".join(out) + "\n")
-    return staves, truth
+    return staves, truth, {"clefs": ["clef-" + c for c in clefs], "rests": rests}
 
 
 def run(args, **kw):
@@ -232,9 +252,44 @@ def head_kind(subpaths, width, height):
     return "NoteWhole" if height > 0 and width / height >= 1.4 else "NoteHalf"
 
 
+def staff_middles(svg):
+    """The middle line of each staff of MuseScore's SVG page, top down, in
+    page pixels."""
+    text = open(svg).read()
+    ys = sorted({float(m.group(1)) for m in re.finditer(r'class="StaffLines"[^>]*points="[\d.]+,([\d.]+)', text)})
+    return [ys[i + 2] * DPI / SVG_DPI for i in range(0, len(ys) - 4, 5)]
+
+
+def type_musescore_boxes(boxes, middles, staves, written, placed):
+    """Gives MuseScore's clef and rest boxes ([KIND, X0, Y0, X1, Y1, TYPE])
+    the type the generator wrote there, as MuseScore's SVG names no glyph: a
+    clef is its staff's; a staff's rests are the staff's rests in time order,
+    system by system and left to right. placed[s] counts the rests of staff s
+    typed on the pages before."""
+    where = {}
+    for n, b in enumerate(boxes):
+        if b[0] in ("Clef", "Rest") and middles:
+            middle = (b[2] + b[4]) / 2
+            i = min(range(len(middles)), key=lambda k: abs(middles[k] - middle))
+            where[n] = (i // staves, i % staves)
+    for n, (system, staff) in sorted(where.items(), key=lambda w: (w[1][0], boxes[w[0]][1])):
+        b = boxes[n]
+        if b[0] == "Clef":
+            b[5] = written["clefs"][staff]
+        else:
+            own = written["rests"][staff]
+            b[5] = own[placed[staff]] if placed[staff] < len(own) else None
+            placed[staff] += 1
+
+
+def box_lines(boxes, page):
+    return ["box %d %s %d %d %d %d%s" % (page, b[0], round(b[1]), round(b[2]), round(b[3]), round(b[4]),
+                                         " " + b[5] if b[5] else "") for b in boxes]
+
+
 def boxes_of(svg, page):
-    """The objects of BOX_KINDS MuseScore drew,
-    in page pixels (the points of each polyline or path)."""
+    """The objects of BOX_KINDS MuseScore drew, in page pixels (the points of
+    each polyline or path): [KIND, X0, Y0, X1, Y1, TYPE], the type None."""
     text = open(svg).read()
     scale = DPI / SVG_DPI
     boxes = []
@@ -243,7 +298,7 @@ def boxes_of(svg, page):
             continue
         xy = [float(v) for v in re.findall(r"-?\d+(?:\.\d+)?", m.group(2))]
         xs, ys = xy[0::2], xy[1::2]
-        box = [m.group(1), min(xs) * scale, min(ys) * scale, max(xs) * scale, max(ys) * scale]
+        box = [m.group(1), min(xs) * scale, min(ys) * scale, max(xs) * scale, max(ys) * scale, None]
         if box[0] == "Note":
             box[0] = head_kind(len(re.findall("[Mm]", m.group(2))), box[3] - box[1], box[4] - box[2])
         # A hairpin is drawn as its two lines: one box for both.
@@ -255,17 +310,58 @@ def boxes_of(svg, page):
         # A tuplet is drawn as its number and the bracket's pieces: one box.
         if (box[0] == "Tuplet" and last and last[0] == box[0] and box[1] - last[3] < 60 and last[1] - box[3] < 60
                 and abs((box[2] + box[4]) - (last[2] + last[4])) < 80):
-            last[1:] = [min(last[1], box[1]), min(last[2], box[2]), max(last[3], box[3]), max(last[4], box[4])]
+            last[1:5] = [min(last[1], box[1]), min(last[2], box[2]), max(last[3], box[3]), max(last[4], box[4])]
             continue
         boxes.append(box)
-    return ["box %d %s %d %d %d %d" % (page, b[0], round(b[1]), round(b[2]), round(b[3]), round(b[4])) for b in boxes]
+    return boxes
 
 
 # LilyPond grobs whose boxes the truth holds, with the kind written for each.
 LY_KINDS = {"StaffSymbol": None, "BarLine": "BarLine", "LedgerLineSpanner": "LedgerLine", "Beam": "Beam",
-            "Slur": "SlurSegment", "Hairpin": "HairpinSegment", "Stem": "Stem", "Rest": "Rest", "Clef": "Clef",
-            "Accidental": "Accidental", "Dots": "NoteDot", "Flag": "Hook", "DynamicText": "Dynamic",
+            "Slur": "SlurSegment", "Hairpin": "HairpinSegment", "Stem": "Stem", "Rest": "Rest",
+            "MultiMeasureRest": "Rest", "SystemStartBar": "BarLine", "Clef": "Clef", "Accidental": "Accidental",
+            "Dots": "NoteDot", "Flag": "Hook", "DynamicText": "Dynamic",
             "TupletBracket": "Tuplet", "TupletNumber": "Tuplet", "NoteHead": "Note"}
+# The grobs whose symbol type LilyPond knows, and what it says of each: the
+# Scheme that writes it into the SVG group (as data-type) and, from what it
+# wrote, the name of the engine's symbol type (tools/refmaker's glyph names).
+LY_TYPED = {
+    "Rest": "(number->string (ly:grob-property grob 'duration-log))",
+    "MultiMeasureRest": "(number->string (ly:grob-property grob 'measure-count))",
+    "Clef": "(ly:grob-property grob 'glyph-name)",
+    "Accidental": "(format #f \"~a\" (ly:grob-property grob 'alteration))",
+    "Flag": "(let ((stem (ly:grob-parent grob X))) (format #f \"~a ~a\" (ly:grob-property stem 'direction) "
+            "(ly:grob-property stem 'duration-log)))",
+    "TupletNumber": "(markup->string (ly:grob-property grob 'text))",
+}
+LY_REST_TYPES = {"-1": "rest-breve", "0": "rest-whole", "1": "rest-half", "2": "rest-quarter", "3": "rest-8",
+                 "4": "rest-16", "5": "rest-32"}
+LY_ACCIDENTAL_TYPES = {"1/2": "sharp", "-1/2": "flat", "0": "natural", "1": "double-sharp", "-1": "double-flat"}
+
+
+def ly_type(kind, said):
+    """The engine's name of the symbol type LilyPond's grob of the kind is,
+    from what the grob's output attributes said; None when it is no type the
+    engine has."""
+    if kind == "Rest":
+        return LY_REST_TYPES.get(said)
+    if kind == "MultiMeasureRest":
+        return "rest-whole" if said == "1" else None  # a bar's rest is the whole rest
+    if kind == "Clef":
+        m = re.match(r"clefs\.([GFC])", said)
+        return "clef-" + m.group(1) if m else None
+    if kind == "Accidental":
+        return LY_ACCIDENTAL_TYPES.get(said)
+    if kind == "Flag":
+        words = said.split()
+        if len(words) != 2 or words[0] not in ("1", "-1") or not 3 <= int(words[1]) <= 6:
+            return None
+        return "flag-%s-%d" % ("up" if words[0] == "1" else "down", int(words[1]) - 2)
+    if kind == "TupletNumber":
+        return "tuplet-" + said if said in ("2", "3", "4", "5", "6") else None
+    return None
+
+
 PATH_ARGS = {"M": 2, "L": 2, "T": 2, "H": 1, "V": 1, "C": 6, "S": 4, "Q": 4, "A": 7, "Z": 0}
 
 
@@ -335,7 +431,8 @@ def ly_svg_boxes(svg, page):
                 if kind == "StaffSymbol":
                     staves += 1
                 elif kind != "LedgerLineSpanner":
-                    grobs.append([kind, None, 0])
+                    said = attr(body, "data-type")
+                    grobs.append([kind, None, 0, ly_type(kind, said) if said is not None else None])
             if not empty:
                 stack.append((tag, dx, dy, kind))
             continue
@@ -376,7 +473,7 @@ def ly_svg_boxes(svg, page):
         ys = [oy + py for _, py in pts]
         box = [min(xs) - half, min(ys) - half, max(xs) + half, max(ys) + half]
         if owner == "LedgerLineSpanner":
-            grobs.append([owner, box, 0])
+            grobs.append([owner, box, 0, None])
         elif grobs and grobs[-1][0] == owner:
             if tag == "path":
                 grobs[-1][2] += len(re.findall("[Mm]", attr(body, "d") or ""))
@@ -397,13 +494,14 @@ def ly_svg_boxes(svg, page):
             if on is not None:
                 t = on[1]
                 on[1] = [min(t[0], b[0]), min(t[1], b[1]), max(t[2], b[2]), max(t[3], b[3])]
+                on[3] = g[3]
                 continue
         kept.append(g)
     grobs = kept
-    lines = ["box %d %s %d %d %d %d" % (page, head_kind(n, b[2] - b[0], b[3] - b[1]) if k == "NoteHead" else
-                                         LY_KINDS[k], round(b[0] * scale), round(b[1] * scale),
-                                         round(b[2] * scale), round(b[3] * scale))
-             for k, b, n in grobs if b is not None]
+    lines = ["box %d %s %d %d %d %d%s" % (page, head_kind(n, b[2] - b[0], b[3] - b[1]) if k == "NoteHead" else
+                                           LY_KINDS[k], round(b[0] * scale), round(b[1] * scale),
+                                           round(b[2] * scale), round(b[3] * scale), " " + typ if typ else "")
+             for k, b, n, typ in grobs if b is not None]
     return lines, staves
 
 
@@ -412,7 +510,8 @@ def ly_source(xml, ly):
     classed in the SVG and LilyPond's own beaming."""
     run(["musicxml2ly", "-o", ly, xml])
     text = open(ly).read()
-    classes = "".join('\\override %s.output-attributes = #\'((class . "%s"))\n' % (k, k) for k in LY_KINDS)
+    classes = "".join('\\override %s.output-attributes = #(lambda (grob) (list (cons \'class "%s")%s))\n' %
+                      (k, k, " (cons 'data-type %s)" % LY_TYPED[k] if k in LY_TYPED else "") for k in LY_KINDS)
     if "autoBeaming = ##f" not in text:
         sys.exit("make_pages: musicxml2ly wrote %s without the layout block this script extends" % ly)
     text = text.replace("autoBeaming = ##f", "autoBeaming = ##t\n" + classes, 1)
@@ -448,9 +547,10 @@ def engrave_lilypond(folder, work, seed, staves, truth, overlay, index):
     for page, (svg, png) in enumerate(zip(svgs, pngs), 1):
         clean = os.path.join(folder, "ly%d-%d.tif" % (seed, page))
         threshold(png, clean)
-        degrade(png, os.path.join(folder, "ly%d-%d-degraded.tif" % (seed, page)), 7919 * seed + page)
+        skew = degrade(png, os.path.join(folder, "ly%d-%d-degraded.tif" % (seed, page)), 7919 * seed + page)
         page_boxes, staff_count = ly_svg_boxes(svg, page)
         lines.append("page %d %d" % (page, staff_count // staves))
+        lines.append("skew %d %.3f" % (page, skew))
         boxes += page_boxes
         if overlay:
             draw_boxes(clean, page_boxes, os.path.join(folder, "ly%d-%d-boxes.png" % (seed, page)))
@@ -471,25 +571,37 @@ def write_truth(path, lines, truth, boxes):
         f.write("\n".join(lines) + "\n")
 
 
-def engrave_musescore(folder, work, seed, staves, truth, overlay, index):
+def engrave_musescore(folder, work, seed, staves, truth, written, overlay, index):
     xml = os.path.join(folder, "score%d.musicxml" % seed)
     run(["mscore3", "-o", os.path.join(work, "s%d.svg" % seed), xml])
     run(["mscore3", "-r", str(DPI), "-o", os.path.join(work, "s%d.png" % seed), xml])
     page = 1
     lines = ["staves %d" % staves]
-    boxes = []
+    pages = []  # (page, its boxes)
+    placed = [0] * staves
     while os.path.exists(os.path.join(work, "s%d-%d.png" % (seed, page))):
         png = os.path.join(work, "s%d-%d.png" % (seed, page))
         clean = os.path.join(folder, "score%d-%d.tif" % (seed, page))
         threshold(png, clean)
-        degrade(png, os.path.join(folder, "score%d-%d-degraded.tif" % (seed, page)), 7919 * seed + page)
+        skew = degrade(png, os.path.join(folder, "score%d-%d-degraded.tif" % (seed, page)), 7919 * seed + page)
         lines.append("page %d %d" % (page, systems_of(os.path.join(work, "s%d-%d.svg" % (seed, page)), staves)))
-        page_boxes = boxes_of(os.path.join(work, "s%d-%d.svg" % (seed, page)), page)
-        boxes += page_boxes
+        lines.append("skew %d %.3f" % (page, skew))
+        svg = os.path.join(work, "s%d-%d.svg" % (seed, page))
+        page_boxes = boxes_of(svg, page)
+        type_musescore_boxes(page_boxes, staff_middles(svg), staves, written, placed)
+        pages.append((page, page_boxes))
         if overlay:
-            draw_boxes(clean, page_boxes, os.path.join(folder, "score%d-%d-boxes.png" % (seed, page)))
+            draw_boxes(clean, box_lines(page_boxes, page), os.path.join(folder, "score%d-%d-boxes.png" % (seed, page)))
         index.append("%s %d %d musescore" % (role_of(seed), seed, page))
         page += 1
+    # Rests MuseScore drew otherwise than written (merged, split) leave the
+    # score's rests untyped.
+    if placed != [len(own) for own in written["rests"]]:
+        for _, page_boxes in pages:
+            for b in page_boxes:
+                if b[0] == "Rest":
+                    b[5] = None
+    boxes = [line for page, page_boxes in pages for line in box_lines(page_boxes, page)]
     write_truth(os.path.join(folder, "score%d.truth" % seed), lines, truth, boxes)
 
 
@@ -502,10 +614,16 @@ COLOURS = {"BarLine": "red", "LedgerLine": "blue", "Beam": "green", "SlurSegment
 def draw_boxes(page, boxes, out):
     draw = []
     for line in boxes:
-        _, _, kind, x0, y0, x1, y1 = line.split()
+        kind, x0, y0, x1, y1 = line.split()[2:7]
         draw += ["-stroke", COLOURS[kind], "-draw", "rectangle %s,%s %s,%s" % (x0, y0, x1, y1)]
     run(["convert", page, "-colorspace", "sRGB", "-type", "TrueColor", "-fill", "none", "-strokewidth", "2"] + draw +
         [out])
+
+
+def skew_of(r):
+    """The degraded page's skew in degrees (ImageMagick's -rotate: clockwise on
+    the page), the first draw of the page's seeded generator."""
+    return r.uniform(-2.0, 2.0)
 
 
 def degrade(src, dst, seed):
@@ -518,12 +636,13 @@ def degrade(src, dst, seed):
     thick at 300 dpi, and a thinned copy of 1 pixel, broken by the noise,
     left pages with no staves at all."""
     r = random.Random(seed)
-    angle = r.uniform(-2.0, 2.0)
+    angle = skew_of(r)
     morph = r.choice([[], ["-morphology", "Erode", "Rectangle:2x2"], ["-morphology", "Dilate", "Rectangle:2x1"]])
     run(["convert", src, "-background", "white", "-alpha", "remove", "-alpha", "off", "-colorspace", "Gray",
          "-background", "white", "-rotate", "%.3f" % angle, "+repage",
          "-seed", str(seed), "-attenuate", "0.6", "+noise", "Gaussian", "-blur", "0x0.8",
          "-threshold", "55%"] + morph + ["-type", "bilevel", "-compress", "Group4", dst])
+    return angle
 
 
 def main():
@@ -558,9 +677,9 @@ def main():
     try:
         for k in range(scores):
             seed = first + k
-            staves, truth = write_score(os.path.join(folder, "score%d.musicxml" % seed), seed)
+            staves, truth, written = write_score(os.path.join(folder, "score%d.musicxml" % seed), seed)
             if "musescore" in engravers:
-                engrave_musescore(folder, work, seed, staves, truth, overlay, index)
+                engrave_musescore(folder, work, seed, staves, truth, written, overlay, index)
             if "lilypond" in engravers:
                 engrave_lilypond(folder, work, seed, staves, truth, overlay, index)
     finally:
