@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "building/BuildContext.h"
@@ -23,6 +24,26 @@
 namespace {
 
 using Bytes = std::vector<uint8_t>;
+
+// The hand-over saves the page's data into a page store: one in a scratch
+// folder for as long as this lives, the data folder put back after.
+class ScratchPageStore {
+ public:
+  ScratchPageStore() : saved_(DataFolder()) {
+    SetDataFolder(folder_.Path().c_str());
+    char16_t pages[600];
+    made_ = MakeMusicPagesPath(pages, 600, u"") && platform::MakeDirectory(pages);
+  }
+  ~ScratchPageStore() { SetDataFolder(saved_.c_str()); }
+  ScratchPageStore(const ScratchPageStore&) = delete;
+  ScratchPageStore& operator=(const ScratchPageStore&) = delete;
+  bool Made() const { return made_; }
+
+ private:
+  ScratchFolder folder_;
+  std::u16string saved_;
+  bool made_ = false;
+};
 
 class QuietHost : public ReadingHost {
  public:
@@ -112,15 +133,12 @@ TEST_F(StaveGroupReadingTest, ARecognisedSystemBecomesThePartStreamOfTheScore) {
   EXPECT_EQ(readPage.boxCount, 6);
   // The hand-over merges the page through score building's finisher (and
   // saves the page's data into a page store of its own).
-  ScratchFolder store;
-  const std::u16string savedData = DataFolder();
-  SetDataFolder(store.Path().c_str());
-  char16_t pages[600];
-  ASSERT_TRUE(MakeMusicPagesPath(pages, 600, u""));
-  ASSERT_TRUE(platform::MakeDirectory(pages));
-  host.posted.clear();
-  AddReadPageToScore();
-  SetDataFolder(savedData.c_str());
+  {
+    ScratchPageStore store;
+    ASSERT_TRUE(store.Made());
+    host.posted.clear();
+    AddReadPageToScore();
+  }
   EXPECT_EQ(host.posted, (std::vector<unsigned>{kReadingEndedMessage}));
   ASSERT_EQ(ScorePages.count, 1);
   EXPECT_EQ(PartCount, 2);
@@ -163,16 +181,13 @@ TEST_F(StaveGroupReadingTest, APageThatIsNotMergedLeavesThePartRecordsAsTheyWere
     EXPECT_EQ(std::u16string(PartNameTable[1]), u"Flute");
     if (stopped) Flags().abort = 1;
 
-    ScratchFolder store;
-    const std::u16string savedData = DataFolder();
-    SetDataFolder(store.Path().c_str());
-    char16_t pages[600];
-    ASSERT_TRUE(MakeMusicPagesPath(pages, 600, u""));
-    ASSERT_TRUE(platform::MakeDirectory(pages));
-    AddReadPageToScore();
-    pageTable.rows[0].flags = 0;  // nothing more to read
-    OnReadingFinished();
-    SetDataFolder(savedData.c_str());
+    {
+      ScratchPageStore store;
+      ASSERT_TRUE(store.Made());
+      AddReadPageToScore();
+      pageTable.rows[0].flags = 0;  // nothing more to read
+      OnReadingFinished();
+    }
     EXPECT_EQ(ScorePages.count, stopped ? 1 : 2);
     EXPECT_EQ(PartCount, stopped ? 1 : 2);
     EXPECT_EQ(std::u16string(PartNameTable[1]), stopped ? u"Flute" : u"");
