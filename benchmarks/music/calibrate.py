@@ -3,14 +3,15 @@
 writes them down for the reference tool.
 
 usage:
-  calibrate.py PAGES ENGINE_FOLDER OUT_FILE [--maker M] [--bench B] [--glyphs G] [--base FILE]
+  calibrate.py PAGES ENGINE_FOLDER OUT_FILE [--maker M] [--bench B] [--glyphs G] [--staves S] [--base FILE]
 
 PAGES holds pages of the "calibrate" role (make_pages.py PAGES --seed 100);
 ENGINE_FOLDER is a built engine folder (build/bench/bin/Resources/Quorm),
 copied, never changed. For each head class the finder searches (0, 1, 2, 4)
 in turn (again, pass after pass, while a pass still changes a floor; at most
 three), then for the symbol set, each candidate floor is tried: the tool
-remakes both sets with it (make_reference_sets GLYPHS SETS CALIBRATION), the
+remakes both sets with it (make_reference_sets GLYPHS SETS CALIBRATION
+--staves STAVES, the engraved stave pages of tools/refmaker/staves), the
 sets go into the copy's Learned folder, and music_bench reads the
 calibration pages with them. A head floor is scored by the noteheads found
 at their steps, a symbol floor by the fixed-size symbol families, each as
@@ -79,7 +80,8 @@ def measure(args, heads, symbol, work):
     sets = os.path.join(work, "sets")
     os.makedirs(sets, exist_ok=True)
     write_calibration(calibration, heads, symbol)
-    subprocess.run([args["maker"], args["glyphs"], sets, calibration], check=True, stdout=subprocess.DEVNULL)
+    subprocess.run([args["maker"], args["glyphs"], sets, calibration, "--staves", args["staves"]], check=True,
+                   stdout=subprocess.DEVNULL)
     for name in ("nhOLD", "fssOLD"):
         shutil.copy(os.path.join(sets, name), os.path.join(work, "engine", "Learned", name))
     out = subprocess.run([args["bench"], args["pages"], os.path.join(work, "engine"), "calibrate"], check=True,
@@ -107,10 +109,11 @@ def main():
     args = {"pages": argv[0], "engine": argv[1], "out": argv[2],
             "maker": os.path.join(root, "build/bench/tools/make_reference_sets"),
             "bench": os.path.join(root, "build/bench/benchmarks/music_bench"),
-            "glyphs": os.path.join(root, "tests/Code/Quorm/fixtures/glyphs")}
+            "glyphs": os.path.join(root, "tests/Code/Quorm/fixtures/glyphs"),
+            "staves": os.path.join(root, "tools/refmaker/staves")}
     rest = argv[3:]
     while rest:
-        if len(rest) < 2 or rest[0] not in ("--maker", "--bench", "--glyphs", "--base"):
+        if len(rest) < 2 or rest[0] not in ("--maker", "--bench", "--glyphs", "--staves", "--base"):
             sys.exit(__doc__)
         args[rest[0][2:]] = rest[1]
         rest = rest[2:]

@@ -398,6 +398,140 @@ bool HeadGlyphFeatures(const GlyphImage& glyph, int32_t headClass, HeadPlace pla
   return true;
 }
 
+bool ReadStaveLayout(const std::u16string& path, std::vector<StavePage>* out, std::string* error) {
+  const std::string name(path.begin(), path.end());
+  std::FILE* f = platform::OpenStream(path.c_str(), "rb");
+  if (f == nullptr) {
+    if (error != nullptr) *error = "stave layout " + name + ": cannot be opened";
+    return false;
+  }
+  std::vector<StavePage> pages;
+  char buffer[512];
+  int line = 0;
+  bool ok = true;
+  while (ok && std::fgets(buffer, sizeof buffer, f) != nullptr) {
+    ++line;
+    std::string text(buffer);
+    if (text.find('#') != std::string::npos) text.erase(text.find('#'));
+    char page[256] = {};
+    char extra[2] = {};
+    EngravedStave stave;
+    if (std::sscanf(text.c_str(), " %255s", page) != 1) continue;  // blank or a comment
+    const int read = std::sscanf(text.c_str(), " %*s %lf %lf %lf %lf %lf %d %d %1s", &stave.rows[0], &stave.rows[1],
+                                 &stave.rows[2], &stave.rows[3], &stave.rows[4], &stave.left, &stave.right, extra);
+    bool rising = read == 7 && stave.rows[0] >= 0 && stave.left >= 0 && stave.left < stave.right;
+    for (int i = 1; rising && i < 5; ++i) rising = stave.rows[i] > stave.rows[i - 1];
+    if (!rising) {
+      if (error != nullptr)
+        *error = "stave layout " + name + " line " + std::to_string(line) +
+                 ": expected \"PAGE ROW0 ROW1 ROW2 ROW3 ROW4 LEFT RIGHT\", the rows rising and LEFT before RIGHT";
+      ok = false;
+      break;
+    }
+    auto found = std::find_if(pages.begin(), pages.end(), [&](const StavePage& p) { return p.name == page; });
+    if (found == pages.end()) {
+      pages.emplace_back();
+      pages.back().name = page;
+      found = pages.end() - 1;
+    }
+    found->staves.push_back(stave);
+  }
+  std::fclose(f);
+  if (!ok) return false;
+  *out = std::move(pages);
+  return true;
+}
+
+std::vector<int32_t> BlankStaveColumns(const Canvas& page, const EngravedStave& stave, int32_t width,
+                                       int32_t count) {
+  std::vector<int32_t> out;
+  const double space = stave.Space();
+  const int32_t top = std::max(0, static_cast<int32_t>(std::floor(stave.rows[0] - 3 * space)));
+  const int32_t bottom = std::min(page.height, static_cast<int32_t>(std::ceil(stave.rows[4] + 3 * space)) + 1);
+  const int32_t x0 = std::max(0, stave.left), x1 = std::min(page.width, stave.right + 1);
+  if (count < 1 || width < 1 || x1 - x0 < width) return out;
+  std::vector<int32_t> ink(static_cast<size_t>(x1 - x0), 0);
+  for (int32_t x = x0; x < x1; ++x)
+    for (int32_t y = top; y < bottom; ++y) ink[x - x0] += page.pixels[static_cast<size_t>(y) * page.width + x];
+  // The lines' own ink: what most columns of a blank stave hold.
+  std::vector<int32_t> tally(static_cast<size_t>(bottom - top + 1), 0);
+  for (int32_t n : ink) ++tally[n];
+  const int32_t lines = static_cast<int32_t>(std::max_element(tally.begin(), tally.end()) - tally.begin());
+  std::vector<int32_t> starts;
+  int32_t run = 0;
+  for (int32_t x = x0; x < x1; ++x) {
+    run = std::abs(ink[x - x0] - lines) <= 1 ? run + 1 : 0;
+    if (run >= width) starts.push_back(x - width + 1);
+  }
+  if (starts.empty()) return out;
+  const size_t n = std::min(starts.size(), static_cast<size_t>(count));
+  for (size_t k = 0; k < n; ++k) out.push_back(starts[(2 * k + 1) * starts.size() / (2 * n)]);
+  return out;
+}
+
+int32_t EngravedStaveHeadFeatures(const Canvas& page, const EngravedStave& stave, const GlyphImage& glyph,
+                                  int32_t headClass, HeadPlace place, int32_t column, int32_t variant,
+                                  const int32_t (*shifts)[3], int32_t shiftCount, const Degradation* degradation,
+                                  std::vector<uint8_t>* rows) {
+  const double space = stave.Space();
+  const double* r = stave.rows;
+  const int32_t v = std::abs(variant);
+  double centre = r[2];
+  double ledger = -1;  // the row of a ledger line drawn beside the head
+  switch (place) {
+    case HeadPlace::kOnLine:
+    case HeadPlace::kOnLineInChord:
+    case HeadPlace::kOnLineHeadAbove:
+    case HeadPlace::kOnLineHeadBelow: centre = r[1 + v % 3]; break;  // a head a third off is still on a line
+    case HeadPlace::kLineBelow: centre = r[0] - space / 2; break;
+    case HeadPlace::kLineAbove: centre = r[4] + space / 2; break;
+    case HeadPlace::kOnLedgerBelowStaff: centre = ledger = r[4] + space; break;
+    case HeadPlace::kOnLedgerAboveStaff: centre = ledger = r[0] - space; break;
+    case HeadPlace::kBelowLedger: ledger = r[4] + space; centre = ledger + space / 2; break;
+    case HeadPlace::kAboveLedger: ledger = r[0] - space; centre = ledger - space / 2; break;
+    default: {  // in a space; in a chord, one with spaces a third off
+      const bool chord = place != HeadPlace::kInSpace;
+      const int32_t i = chord ? 1 + v % 2 : v % 4;
+      centre = (r[i] + r[i + 1]) / 2;
+      break;
+    }
+  }
+  // The page round the head, its staff lines with it.
+  const int32_t s = static_cast<int32_t>(std::lround(space));
+  const int32_t margin = 2 * s;
+  const int32_t top = static_cast<int32_t>(std::lround(centre)) - glyph.originRow - margin;
+  const int32_t left = column - margin;
+  Canvas canvas(glyph.width + 2 * margin, glyph.height + 2 * margin);
+  for (int32_t y = 0; y < canvas.height; ++y)
+    for (int32_t x = 0; x < canvas.width; ++x) {
+      const int32_t py = top + y, px = left + x;
+      if (py >= 0 && py < page.height && px >= 0 && px < page.width)
+        canvas.pixels[static_cast<size_t>(y) * canvas.width + x] = page.pixels[static_cast<size_t>(py) * page.width + px];
+    }
+  const int32_t row = static_cast<int32_t>(std::lround(centre)) - top;
+  if (ledger >= 0) {
+    // As thick as the stave's own lines, measured across the nearest one.
+    const double staffLine = ledger > r[4] ? r[4] : r[0];
+    int32_t thickness = 0;
+    const int32_t y0 = static_cast<int32_t>(std::lround(staffLine));
+    for (int32_t y = y0 - s / 2; y <= y0 + s / 2; ++y)
+      if (y >= 0 && y < page.height && column >= 0 && column < page.width)
+        thickness += page.pixels[static_cast<size_t>(y) * page.width + column];
+    const int32_t reach = static_cast<int32_t>(std::lround(space / 4.0));
+    canvas.Segment(ledger - top, std::max(1, thickness), margin - reach, margin + glyph.width + reach);
+  }
+  canvas.Stamp(glyph, row, margin + glyph.originColumn);
+  const bool above = place == HeadPlace::kOnLineInChord || place == HeadPlace::kInSpaceInChord ||
+                     place == HeadPlace::kOnLineHeadAbove || place == HeadPlace::kInSpaceHeadAbove;
+  const bool below = place == HeadPlace::kOnLineInChord || place == HeadPlace::kInSpaceInChord ||
+                     place == HeadPlace::kOnLineHeadBelow || place == HeadPlace::kInSpaceHeadBelow;
+  if (above) canvas.Stamp(glyph, static_cast<int32_t>(std::lround(centre - space)) - top, margin + glyph.originColumn);
+  if (below) canvas.Stamp(glyph, static_cast<int32_t>(std::lround(centre + space)) - top, margin + glyph.originColumn);
+  if (degradation != nullptr) DegradeCanvas(&canvas, *degradation);
+  return HeadCanvasFeatures(canvas, headClass, static_cast<int32_t>(std::lround(space * 1024)), row, margin,
+                            margin + glyph.width, shifts, shiftCount, rows);
+}
+
 void ReferenceSamples::Add(const uint8_t* features) {
   for (int k = 0; k < n_; ++k) {
     sum_[k] += features[k];
@@ -439,7 +573,8 @@ uint64_t SeedOf(int32_t code, int32_t salt) { return 7919ull * static_cast<uint6
 
 std::vector<NoteheadReference> MakeHeadReferences(const std::vector<HeadGlyphs>& glyphs,
                                                   const HeadReferenceOptions& options,
-                                                  const std::vector<CutSample>* extra) {
+                                                  const std::vector<CutSample>* extra,
+                                                  const std::vector<StavePage>* staves) {
   std::vector<NoteheadReference> out;
   const int32_t copies = std::max(0, options.degradedCopies);
   for (const HeadGlyphs& set : glyphs) {
@@ -463,6 +598,39 @@ std::vector<NoteheadReference> MakeHeadReferences(const std::vector<HeadGlyphs>&
                                                   LineThicknessFor(s), shifts, 7, spoil, &rows);
           for (int32_t k = 0; k < taken; ++k) samples.Add(rows.data() + static_cast<size_t>(k) * kEdgeFeatureCount);
           if (clusters > 0) all.insert(all.end(), rows.begin(), rows.end());
+        }
+      }
+      // The same head stood on the engraved staves, the glyph drawn at the
+      // staff space nearest each stave's.
+      for (size_t page = 0; staves != nullptr && options.engravedStaveColumns > 0 && page < staves->size(); ++page) {
+        const StavePage& stavePage = (*staves)[page];
+        for (size_t k = 0; k < stavePage.staves.size(); ++k) {
+          const EngravedStave& stave = stavePage.staves[k];
+          size_t nearest = 0;
+          for (size_t i = 1; i < set.staffSpaces.size() && i < set.images.size(); ++i)
+            if (std::fabs(set.staffSpaces[i] - stave.Space()) < std::fabs(set.staffSpaces[nearest] - stave.Space()))
+              nearest = i;
+          if (nearest >= set.images.size()) continue;
+          const GlyphImage& glyph = set.images[nearest];
+          const int32_t s = static_cast<int32_t>(std::lround(stave.Space()));
+          const int32_t j = options.edgeJitter;
+          const int32_t shifts[][3] = {{0, 0, 0}, {-j, 0, 0}, {j, 0, 0}, {0, -j, 0}, {0, j, 0}, {0, 0, -j}, {0, 0, j}};
+          const std::vector<int32_t> columns =
+              BlankStaveColumns(stavePage.image, stave, glyph.width + 4 * s, options.engravedStaveColumns);
+          const std::vector<Degradation> spoils = MakeDegradations(
+              SeedOf(set.headClass, 1000 + 100 * static_cast<int32_t>(page) + static_cast<int32_t>(k)) + p,
+              copies * static_cast<int32_t>(columns.size()));
+          for (size_t c = 0; c < columns.size(); ++c)
+            for (int32_t copy = -1; copy < copies; ++copy) {
+              const Degradation* spoil = copy < 0 ? nullptr : &spoils[c * copies + copy];
+              std::vector<uint8_t> rows;
+              const int32_t taken = EngravedStaveHeadFeatures(
+                  stavePage.image, stave, glyph, set.headClass, static_cast<HeadPlace>(p), columns[c] + 2 * s,
+                  static_cast<int32_t>(c + k), shifts, 7, spoil, &rows);
+              for (int32_t t = 0; t < taken; ++t)
+                samples.Add(rows.data() + static_cast<size_t>(t) * kEdgeFeatureCount);
+              if (clusters > 0) all.insert(all.end(), rows.begin(), rows.end());
+            }
         }
       }
       if (clusters == 0 && samples.count() > 0)
@@ -1024,6 +1192,9 @@ bool ReadCalibration(const std::u16string& path, HeadReferenceOptions* heads, Sy
     } else if (std::string(key) == "head-engraved-clusters" && searchedClass &&
                std::sscanf(text.c_str(), " %*s %*d %d %1s", &count, extra) == 1 && count >= 1 && count <= 16) {
       h.engravedClusters[headClass] = count;
+    } else if (std::string(key) == "head-engraved-staves" &&
+               std::sscanf(text.c_str(), " %*s %d %1s", &count, extra) == 1 && count >= 0 && count <= 8) {
+      h.engravedStaveColumns = count;
     } else if (std::string(key) == "symbol-clusters" && std::sscanf(text.c_str(), " %*s %d %1s", &count, extra) == 1 &&
                count >= 1 && count <= 8) {
       s.clusters = count;
@@ -1038,7 +1209,7 @@ bool ReadCalibration(const std::u16string& path, HeadReferenceOptions* heads, Sy
         *error = "calibration " + name + " line " + std::to_string(line) +
                  ": expected \"head-spread-floor CLASS FLOOR\" (class 0, 1, 2 or 4) or \"symbol-spread-floor "
                  "FLOOR\", FLOOR from 3 to 60, \"head-clusters CLASS K\" or \"head-engraved-clusters CLASS K\" (1 to 16), \"symbol-clusters K\" (1 to 8) "
-                 "\"head-degraded-copies N\" or \"symbol-degraded-copies N\" (0 to 16) or \"head-ledger-places 0|1\"";
+                 "\"head-degraded-copies N\" or \"symbol-degraded-copies N\" (0 to 16) or \"head-ledger-places 0|1\" or \"head-engraved-staves N\" (0 to 8)";
       ok = false;
     }
   }

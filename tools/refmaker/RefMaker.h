@@ -167,6 +167,9 @@ struct HeadReferenceOptions {
   // References per head class made by clustering the samples cut from
   // engraved pages (CutSample), beside those of the glyphs; 0 makes none.
   int32_t engravedClusters[5] = {0, 0, 0, 0, 0};
+  // The head stands at this many blank stretches of each engraved stave
+  // (StavePage), at every place, beside the glyph's own drawn staves; 0 none.
+  int32_t engravedStaveColumns = 0;
   // Degraded copies drawn of each sample besides the clean one.
   int32_t degradedCopies = 0;
   bool places[kHeadPlaceCount] = {true, true, true, true, true, true, true, true, true, true, false, false, false, false};
@@ -180,9 +183,11 @@ struct HeadReferenceOptions {
 // options give engraved clusters gets references of its own from them
 // (word1 100 and up).
 struct CutSample;
+struct StavePage;
 std::vector<NoteheadReference> MakeHeadReferences(const std::vector<HeadGlyphs>& glyphs,
                                                   const HeadReferenceOptions& options,
-                                                  const std::vector<CutSample>* extra = nullptr);
+                                                  const std::vector<CutSample>* extra = nullptr,
+                                                  const std::vector<StavePage>* staves = nullptr);
 // The line thickness the references draw at a staff space.
 int32_t LineThicknessFor(int32_t staffSpace);
 
@@ -203,6 +208,48 @@ std::u16string HeadGlyphFile(const std::u16string& folder, const char* name, int
 // first file that cannot be read.
 bool LoadHeadGlyphs(const std::u16string& folder, std::vector<HeadGlyphs>* out, std::string* error,
                     const std::vector<int32_t>& staffSpaces = HeadReferenceStaffSpaces());
+
+// ---- Engraved staves ----
+
+// One stave of an engraved page: its five line centres (rows, top first) and
+// the first and last column of its lines.
+struct EngravedStave {
+  double rows[5] = {};
+  int32_t left = 0;
+  int32_t right = 0;
+  double Space() const { return (rows[4] - rows[0]) / 4.0; }
+};
+// A blank stave page the project engraves (tools/refmaker/staves): the page
+// and its staves.
+struct StavePage {
+  std::string name;
+  Canvas image{0, 0};
+  std::vector<EngravedStave> staves;
+};
+// The staves of each page, from the layout file that remakes the pages
+// writes (staves.txt: "PAGE ROW0 ROW1 ROW2 ROW3 ROW4 LEFT RIGHT", '#' starts
+// a comment), pages in their order of first mention, images left empty.
+// false with a message naming the file and line when a line is not of that
+// form (rows rising, columns in order).
+bool ReadStaveLayout(const std::u16string& path, std::vector<StavePage>* out, std::string* error);
+// Columns where a window of the width stands on the stave's lines alone:
+// from three staff spaces above the stave to three below, no ink but the
+// lines' (each column's ink within a pixel of what most of the stave's
+// columns hold). At most count window lefts, spread evenly over those found, in
+// ascending order.
+std::vector<int32_t> BlankStaveColumns(const Canvas& page, const EngravedStave& stave, int32_t width,
+                                       int32_t count);
+// The notehead finder's crops of the head glyph stood at the place on the
+// engraved stave with its left side at the column (as HeadCanvasFeatures, at
+// the stave's own staff space): on a line or in a space of the stave (which
+// one: variant, cycling through the stave's inner lines and its spaces),
+// beside its outer lines, on and beside ledger lines drawn as thick as its
+// lines, with heads a third above or below in chords. Degraded when asked.
+// The number of crops appended to rows.
+int32_t EngravedStaveHeadFeatures(const Canvas& page, const EngravedStave& stave, const GlyphImage& glyph,
+                                  int32_t headClass, HeadPlace place, int32_t column, int32_t variant,
+                                  const int32_t (*shifts)[3], int32_t shiftCount, const Degradation* degradation,
+                                  std::vector<uint8_t>* rows);
 
 // ---- Fixed-size symbols ----
 
@@ -277,6 +324,8 @@ std::string CutSampleLine(const CutSample& sample);
 // "head-clusters CLASS K", "head-engraved-clusters CLASS K" (1 to 16),
 // "symbol-clusters K" (1 to 8),
 // "head-degraded-copies N" and "symbol-degraded-copies N" (0 to 16),
+// "head-engraved-staves N" (0 to 8: the blank stretches of each engraved
+// stave the heads stand at),
 // "head-ledger-places 0|1" (the ledger places too)
 // ('#' starts a comment; what the
 // file does not set keeps its default). false with a message naming the

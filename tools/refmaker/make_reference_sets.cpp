@@ -2,13 +2,16 @@
 // and music symbol reference files, and their JSON sources for
 // tools/make_engine_data.py.
 //
-// usage: make_reference_sets GLYPH_FOLDER OUT_FOLDER [CALIBRATION [CUT_SAMPLES]]
+// usage: make_reference_sets GLYPH_FOLDER OUT_FOLDER [CALIBRATION [CUT_SAMPLES]] [--staves FOLDER]
 // writes OUT_FOLDER/nhOLD, notehead.json, fssOLD and music.json; CALIBRATION
 // is the calibrated options' file (tools/refmaker/calibration.txt), and
 // CUT_SAMPLES the samples cut from engraved pages
 // (tools/refmaker/engraved-samples.txt, made by cut_reference_samples).
 // With a calibration file the glyphs are read at the shipped sets' staff
-// spaces (10 to 50 pixels); without, at the test references' own.
+// spaces (10 to 50 pixels); without, at the test references' own. FOLDER
+// holds the engraved blank stave pages and their staves.txt
+// (tools/refmaker/staves), which a calibration asking for
+// "head-engraved-staves" needs.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -16,6 +19,7 @@
 #include "Code/Quorm/Edgefeat.h"
 #include "Code/Quorm/Intmath.h"
 #include "tools/refmaker/RefMaker.h"
+#include "tools/refmaker/StavePages.h"
 
 namespace {
 
@@ -32,8 +36,20 @@ bool Write(const std::u16string& path, const std::string& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // --staves FOLDER, wherever it stands; the rest by position.
+  std::string staveFolder;
+  int kept = 1;
+  for (int i = 1; i < argc; ++i) {
+    if (std::string(argv[i]) == "--staves" && i + 1 < argc) {
+      staveFolder = argv[++i];
+      continue;
+    }
+    argv[kept++] = argv[i];
+  }
+  argc = kept;
   if (argc < 3 || argc > 5) {
-    std::fprintf(stderr, "usage: make_reference_sets GLYPH_FOLDER OUT_FOLDER [CALIBRATION [CUT_SAMPLES]]\n");
+    std::fprintf(stderr,
+                 "usage: make_reference_sets GLYPH_FOLDER OUT_FOLDER [CALIBRATION [CUT_SAMPLES]] [--staves FOLDER]\n");
     return 2;
   }
   InitialiseIntMath();
@@ -66,7 +82,18 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "make_reference_sets: %s\n", error.c_str());
     return 1;
   }
-  const std::vector<NoteheadReference> headRefs = refmaker::MakeHeadReferences(heads, headOptions, &cut);
+  std::vector<refmaker::StavePage> staves;
+  if (headOptions.engravedStaveColumns > 0 && staveFolder.empty()) {
+    std::fprintf(stderr, "make_reference_sets: the calibration stands heads on engraved staves: give --staves FOLDER "
+                         "(tools/refmaker/staves)\n");
+    return 1;
+  }
+  if (!staveFolder.empty() && !refmaker::LoadStavePages(staveFolder, &staves, &error)) {
+    std::fprintf(stderr, "make_reference_sets: %s\n", error.c_str());
+    return 1;
+  }
+  const std::vector<NoteheadReference> headRefs =
+      refmaker::MakeHeadReferences(heads, headOptions, &cut, &staves);
   const std::vector<MusicReference> symbolRefs = refmaker::MakeSymbolReferences(symbols, symbolOptions, &cut);
   if (!refmaker::CheckReferenceSets(headRefs, symbolRefs, &error)) {
     std::fprintf(stderr, "make_reference_sets: refused: %s\n", error.c_str());
