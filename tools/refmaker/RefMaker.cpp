@@ -8,7 +8,11 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "Code/Quorm/Bitstrea.h"
 #include "Code/Quorm/Findhead.h"
+#include "Code/Quorm/Findstav.h"
+#include "Code/Quorm/Quorm.h"
+#include "Code/Quorm/concmpts.h"
 #include "Code/Quorm/mocgcalc.h"
 #include "platform/Platform.h"
 
@@ -835,6 +839,97 @@ void SymbolGlyphFeatures(const GlyphImage& glyph, int32_t staffSpace, const int3
   ClassifyMusicPatch(features, patch.data(), width, height, staffSpace * 1024);
 }
 
+namespace {
+constexpr int32_t kStavePageMinimum = 1200;  // pixels
+}  // namespace
+
+std::vector<int32_t> SymbolStaffSteps(int32_t type, int32_t count) {
+  std::vector<int32_t> steps;
+  if (type == 80) steps = {6};  // the G clef curls round its line
+  else if (type == 81) steps = {2};
+  else if (type == 82) steps = {4, 2, 6};
+  else if (type == 40 || type == 41) steps = {2, 4, 0};  // hung from a line
+  else if (type >= 42 && type <= 46) steps = {4, 2, 6};
+  else if (type >= 402 && type <= 409) steps = {4, 8};  // the digit's base on the middle or the bottom line
+  else if (type == 150) steps = {3, 5, 1, 7};
+  else if (IsFlagType(type)) steps = {4, 6, 2, 8, 0};
+  else steps = {4, 3, 5, 2, 6, 1, 7, 0, 8};
+  if (count < static_cast<int32_t>(steps.size())) steps.resize(static_cast<size_t>(std::max(0, count)));
+  return steps;
+}
+
+bool StandSymbolOnStave(const GlyphImage& glyph, int32_t staffSpace, const std::vector<int32_t>& steps,
+                        std::vector<StavedSymbol>* out) {
+  out->clear();
+  if (steps.empty() || staffSpace < 4) return true;
+  const int32_t s = staffSpace;
+  const int32_t thickness = LineThicknessFor(s);
+  const int32_t pitch = glyph.width + 4 * s;
+  const int32_t margin = 8 * s;
+  // The staff finder wants a stave of some length on a page of some size.
+  const int32_t width = std::max({kStavePageMinimum, 48 * s, 2 * margin + static_cast<int32_t>(steps.size()) * pitch});
+  const int32_t top = std::max(glyph.height + 3 * s, kStavePageMinimum / 4);  // the stave's top line
+  const int32_t height = std::max(kStavePageMinimum / 2, top + 4 * s + glyph.height + 3 * s);
+  Canvas canvas(width, height);
+  for (int32_t k = 0; k < 5; ++k) canvas.Segment(top + k * s, thickness, 2 * s, width - 2 * s);
+  std::vector<std::array<int32_t, 4>> boxes;  // x0, y0, x1, y1 (half-open) of each glyph as stamped
+  for (size_t i = 0; i < steps.size(); ++i) {
+    const int32_t row = top + static_cast<int32_t>(std::lround(steps[i] * s / 2.0));
+    const int32_t left = margin + static_cast<int32_t>(i) * pitch + 2 * s;
+    canvas.Stamp(glyph, row, left + glyph.originColumn);
+    boxes.push_back({left, row - glyph.originRow, left + glyph.width, row - glyph.originRow + glyph.height});
+  }
+  const int32_t words = (width + 31) / 32;
+  std::vector<uint32_t> bits(static_cast<size_t>(words) * height, 0);
+  for (int32_t y = 0; y < height; ++y)
+    for (int32_t x = 0; x < width; ++x)
+      if (canvas.pixels[static_cast<size_t>(y) * width + x] != 0)
+        bits[static_cast<size_t>(y) * words + x / 32] |= 1u << (x % 32);
+  FreeEngine();
+  if (LoadPageImage(bits.data(), width, height, 0) != kEngineOk ||
+      RunStaffStage(1, nullptr, nullptr) != kStageCompleted || GetStaffCount() < 1) {
+    FreeEngine();
+    return false;
+  }
+  // The engine's order: the lines erased, then the page's components.
+  EraseStaffLines();
+  ResetConnectedComponents();
+  FindConnectedComponents(1000, 900, 1600);
+  for (size_t i = 0; i < steps.size(); ++i) {
+    const std::array<int32_t, 4>& b = boxes[i];
+    std::vector<const ConnectedComponent*> parts;
+    int32_t x0 = INT32_MAX, y0 = INT32_MAX, x1 = INT32_MIN, y1 = INT32_MIN;
+    for (int32_t c = 0; c < GetComponentCount(); ++c) {
+      const ConnectedComponent* part = GetComponentRecord(c);
+      if (part == nullptr || part->bits == nullptr) continue;
+      if (part->left >= b[2] || part->left + part->columns <= b[0] || part->top >= b[3] || part->top + part->rows <= b[1])
+        continue;
+      parts.push_back(part);
+      x0 = std::min(x0, part->left);
+      y0 = std::min(y0, part->top);
+      x1 = std::max(x1, part->left + part->columns);
+      y1 = std::max(y1, part->top + part->rows);
+    }
+    if (parts.empty() || x1 - x0 >= kEdgeImageLimit || y1 - y0 >= kEdgeImageLimit) continue;
+    StavedSymbol staved;
+    staved.step = steps[i];
+    staved.width = x1 - x0;
+    staved.height = y1 - y0;
+    const int32_t staff = NearestStaff((y0 + y1) / 2, (x0 + x1) / 2);
+    staved.staffSpace1024 = staff >= 0 ? GetStaffSpace(staff) : s * 1024;
+    staved.patch.assign(static_cast<size_t>(staved.width) * staved.height, 0);
+    for (const ConnectedComponent* part : parts)
+      for (int32_t r = 0; r < part->rows; ++r)
+        for (int32_t c = 0; c < part->columns; ++c)
+          if (GetBitMatrixBit(*part, r, c))
+            staved.patch[static_cast<size_t>(part->top + r - y0) * staved.width + (part->left + c - x0)] = 1;
+    ClassifyMusicPatch(staved.features, staved.patch.data(), staved.width, staved.height, staved.staffSpace1024);
+    out->push_back(std::move(staved));
+  }
+  FreeEngine();
+  return true;
+}
+
 bool DegradeGlyph(const GlyphImage& glyph, const Degradation& degradation, GlyphImage* out) {
   // Room for the skew (2 degrees of the longer side) and a pixel of growth.
   const int32_t pad = 3 + static_cast<int32_t>(std::max(glyph.width, glyph.height) * 0.035);
@@ -953,6 +1048,17 @@ std::vector<MusicReference> MakeSymbolReferences(const std::vector<SymbolGlyphs>
           sample.height = 100.0 * g.height / s;
           samples.push_back(sample);
         }
+        // The glyph on a stave, as the engine's line removal leaves it.
+        std::vector<StavedSymbol> staved;
+        if (options.staffPlaces > 0 &&
+            StandSymbolOnStave(g, s, SymbolStaffSteps(set.type, options.staffPlaces), &staved))
+          for (const StavedSymbol& placed : staved) {
+            SymbolSample sample;
+            std::memcpy(sample.features, placed.features, kMusicFeatureCount);
+            sample.width = 100.0 * placed.width / s;
+            sample.height = 100.0 * placed.height / s;
+            samples.push_back(sample);
+          }
       }
     }
     if (options.clusters > 0 && extra != nullptr)
@@ -1195,6 +1301,9 @@ bool ReadCalibration(const std::u16string& path, HeadReferenceOptions* heads, Sy
     } else if (std::string(key) == "head-engraved-staves" &&
                std::sscanf(text.c_str(), " %*s %d %1s", &count, extra) == 1 && count >= 0 && count <= 8) {
       h.engravedStaveColumns = count;
+    } else if (std::string(key) == "symbol-staff-places" &&
+               std::sscanf(text.c_str(), " %*s %d %1s", &count, extra) == 1 && count >= 0 && count <= 9) {
+      s.staffPlaces = count;
     } else if (std::string(key) == "symbol-clusters" && std::sscanf(text.c_str(), " %*s %d %1s", &count, extra) == 1 &&
                count >= 1 && count <= 8) {
       s.clusters = count;
@@ -1209,7 +1318,7 @@ bool ReadCalibration(const std::u16string& path, HeadReferenceOptions* heads, Sy
         *error = "calibration " + name + " line " + std::to_string(line) +
                  ": expected \"head-spread-floor CLASS FLOOR\" (class 0, 1, 2 or 4) or \"symbol-spread-floor "
                  "FLOOR\", FLOOR from 3 to 60, \"head-clusters CLASS K\" or \"head-engraved-clusters CLASS K\" (1 to 16), \"symbol-clusters K\" (1 to 8) "
-                 "\"head-degraded-copies N\" or \"symbol-degraded-copies N\" (0 to 16) or \"head-ledger-places 0|1\" or \"head-engraved-staves N\" (0 to 8)";
+                 "\"head-degraded-copies N\" or \"symbol-degraded-copies N\" (0 to 16) or \"head-ledger-places 0|1\" or \"head-engraved-staves N\" (0 to 8) or \"symbol-staff-places N\" (0 to 9)";
       ok = false;
     }
   }

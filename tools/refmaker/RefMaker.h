@@ -299,7 +299,41 @@ struct SymbolReferenceOptions {
   int32_t clusters = 0;
   // Degraded copies drawn of each glyph besides the clean one.
   int32_t degradedCopies = 0;
+  // Besides the glyph alone, the glyph stood on a drawn stave at this many of
+  // its type's steps (SymbolStaffSteps), read through the engine's staff-line
+  // removal and components (StandSymbolOnStave); 0 takes the glyph alone.
+  int32_t staffPlaces = 0;
 };
+
+// The steps (0 the top line of a stave, 8 its bottom line, odd steps the
+// spaces) at which a symbol type's glyph origin stands on a stave, the usual
+// ones first: clefs on their lines, rests where a voice puts them, time
+// digits in either half, accidentals and others on lines and spaces round
+// the middle, dots in the spaces. At most count of them.
+std::vector<int32_t> SymbolStaffSteps(int32_t type, int32_t count);
+
+// A glyph stood on a drawn stave, as the engine reads it: the atom patch
+// (1 for ink, row by row) of the components the staff-line removal leaves
+// over the glyph's box, its size and the stave's staff space (1/1024 pixel)
+// as the staff finder measured it, and the patch's music features.
+struct StavedSymbol {
+  int32_t step = 0;
+  int32_t width = 0;
+  int32_t height = 0;
+  int32_t staffSpace1024 = 0;
+  std::vector<uint8_t> patch;
+  uint8_t features[kMusicFeatureCount] = {};
+};
+// Draws a page with one five-line stave of the staff space (lines as thick
+// as the page synthesiser draws them) and the glyph's origin at each step,
+// the places a few staff spaces apart; runs the engine's staff finder, its
+// staff-line removal and its connected components on that page, and takes
+// each place's components as the fixed-symbol stage draws an atom group,
+// through ClassifyMusicPatch at the stave's found staff space. A place whose
+// ink the removal took whole is left out. Uses (and frees) the engine's page
+// state: call it with no page loaded. false when the finder finds no stave.
+bool StandSymbolOnStave(const GlyphImage& glyph, int32_t staffSpace, const std::vector<int32_t>& steps,
+                        std::vector<StavedSymbol>* out);
 
 // A feature sample cut from an engraved page: a head class or a symbol type,
 // the features (90 for a head, 94 for a symbol) and, for a symbol, its ink

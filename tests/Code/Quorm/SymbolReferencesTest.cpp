@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "Code/Quorm/Edgefeat.h"
+#include "Code/Quorm/Findstav.h"
 #include "Code/Quorm/Intmath.h"
 #include "Code/Quorm/Muslref.h"
 #include "Code/Quorm/Quorm.h"
@@ -149,6 +150,75 @@ TEST_F(SymbolReferences, AFlagThatLostItsStemSideIsStillItsFlag) {
     }
   }
   EXPECT_EQ(flags, 8);
+}
+
+// A glyph stood on a drawn stave goes through the engine's staff-line
+// removal and components: what is left over its box is still its own type
+// to the references made from the glyphs alone, at a line, in a space and
+// across the lines (the quaver rest spans three of them), and the stave's
+// staff space is the one the glyph was drawn for.
+TEST_F(SymbolReferences, ASymbolOnAStaveKeepsItsTypeThroughLineRemoval) {
+  struct Place {
+    const char* name;
+    int step;  // 0 the top line, 8 the bottom one
+  };
+  const std::vector<Place> places = {{"flat", 4},    {"flat", 3},   {"sharp", 2},    {"natural", 5}, {"rest-8", 4},
+                                     {"rest-quarter", 4}, {"clef-G", 6}, {"clef-F", 2}, {"dot", 3},   {"time-4", 8}};
+  const std::vector<refmaker::SymbolGlyphs> glyphs = Glyphs(refmaker::SymbolReferenceStaffSpaces());
+  struct Stood {
+    std::string what;
+    int type;
+    int staffSpace;
+    refmaker::StavedSymbol symbol;
+  };
+  std::vector<Stood> stood;
+  for (const Place& place : places)
+    for (const refmaker::SymbolGlyphs& set : glyphs) {
+      if (set.name != place.name) continue;
+      for (size_t size = 0; size < set.images.size(); ++size) {
+        const int s = set.staffSpaces[size];
+        const std::string what = set.name + " at step " + std::to_string(place.step) + ", staff space " +
+                                 std::to_string(s);
+        std::vector<refmaker::StavedSymbol> out;
+        ASSERT_TRUE(refmaker::StandSymbolOnStave(set.images[size], s, {place.step}, &out)) << what;
+        ASSERT_EQ(out.size(), 1u) << what;
+        EXPECT_EQ(out[0].step, place.step);
+        EXPECT_NEAR(out[0].staffSpace1024, s * 1024, 512) << what;
+        // The removal leaves no more than the glyph's box (and a line's stub
+        // beside it), never the whole stave.
+        EXPECT_LE(out[0].width, set.images[size].width + s) << what;
+        EXPECT_LE(out[0].height, set.images[size].height + 2) << what;
+        stood.push_back({what, set.type, s, out[0]});
+      }
+    }
+  ASSERT_EQ(stood.size(), places.size() * refmaker::SymbolReferenceStaffSpaces().size());
+  Load(refmaker::MakeSymbolReferences(glyphs, refmaker::SymbolReferenceOptions()));
+  for (const Stood& st : stood) {
+    LoadHandPage(800, 600, st.staffSpace);
+    AddHandStaff({0, 100, st.staffSpace, 20, 780, 5, 0});
+    // The engine's own features of the patch at the hand staff's space are
+    // the tool's sample.
+    uint8_t features[kMusicFeatureCount];
+    ClassifyMusicPatch(features, st.symbol.patch.data(), st.symbol.width, st.symbol.height, GetStaffSpace(0));
+    if (st.symbol.staffSpace1024 == GetStaffSpace(0))
+      EXPECT_EQ(std::vector<uint8_t>(features, features + kMusicFeatureCount),
+                std::vector<uint8_t>(st.symbol.features, st.symbol.features + kMusicFeatureCount))
+          << st.what;
+    SymbolCandidates result{};
+    ClassifySymbolPatch(st.symbol.patch.data(), &result, st.symbol.width, st.symbol.height, 0);
+    EXPECT_TRUE(ReadAs(result, st.type)) << st.what << ":" << Describe(result);
+    FreeHandPage();
+  }
+}
+
+// Steps of a type: the usual first, at most the count asked for.
+TEST(SymbolStaffSteps, UsualStepsFirst) {
+  EXPECT_EQ(refmaker::SymbolStaffSteps(80, 4), std::vector<int32_t>({6}));
+  EXPECT_EQ(refmaker::SymbolStaffSteps(81, 4), std::vector<int32_t>({2}));
+  EXPECT_EQ(refmaker::SymbolStaffSteps(44, 1), std::vector<int32_t>({4}));
+  EXPECT_EQ(refmaker::SymbolStaffSteps(150, 2), std::vector<int32_t>({3, 5}));
+  EXPECT_EQ(refmaker::SymbolStaffSteps(91, 3), std::vector<int32_t>({4, 3, 5}));
+  EXPECT_TRUE(refmaker::SymbolStaffSteps(91, 0).empty());
 }
 
 }  // namespace
