@@ -23,7 +23,7 @@ TEST(CalibrationFile, SetsTheFloorsItNames) {
       WriteTempText("calibration-good.txt",
                        "# chosen on the calibration pages\n\nhead-spread-floor 4 4.5  # small heads\n"
                        "symbol-spread-floor 8\nhead-clusters 1 5\nhead-engraved-clusters 0 2\nsymbol-clusters 3\n"
-                       "head-degraded-copies 2\nsymbol-degraded-copies 4\nhead-ledger-places 1\n"),
+                       "head-degraded-copies 2\nsymbol-degraded-copies 4\nhead-ledger-places 1\nsymbol-staff-places 3\n"),
       &heads, &symbols, &error))
       << error;
   EXPECT_EQ(heads.FloorOf(4), 4.5);
@@ -35,6 +35,7 @@ TEST(CalibrationFile, SetsTheFloorsItNames) {
   EXPECT_EQ(symbols.clusters, 3);
   EXPECT_EQ(heads.degradedCopies, 2);
   EXPECT_EQ(symbols.degradedCopies, 4);
+  EXPECT_EQ(symbols.staffPlaces, 3);
   for (int p = 0; p < refmaker::kHeadPlaceCount; ++p) EXPECT_TRUE(heads.places[p]) << p;
 
   // The floors alone reach only the references they name.
@@ -79,6 +80,7 @@ TEST(CalibrationFile, RefusesWhatItCannotUnderstand) {
       {"head-degraded-copies 17\n", "line 1"},              // beyond the limit
       {"symbol-degraded-copies -1\n", "line 1"},            // below none
       {"head-ledger-places 2\n", "line 1"},                 // on or off only
+      {"symbol-staff-places 10\n", "line 1"},               // more steps than a stave has
   };
   for (const Case& c : cases) {
     refmaker::HeadReferenceOptions heads;
