@@ -841,10 +841,12 @@ void SymbolGlyphFeatures(const GlyphImage& glyph, int32_t staffSpace, const int3
 
 namespace {
 constexpr int32_t kStavePageMinimum = 1200;  // pixels
+constexpr int32_t kJoinType = 800;  // LoadJoinGlyphs
 }  // namespace
 
 std::vector<int32_t> SymbolStaffSteps(int32_t type, int32_t count) {
   std::vector<int32_t> steps;
+  if (type == kJoinType) return steps;  // the join is cut between two staves, never stands on one
   if (type == 80) steps = {6};  // the G clef curls round its line
   else if (type == 81) steps = {2};
   else if (type == 82) steps = {4, 2, 6};

@@ -219,6 +219,7 @@ TEST(SymbolStaffSteps, UsualStepsFirst) {
   EXPECT_EQ(refmaker::SymbolStaffSteps(150, 2), std::vector<int32_t>({3, 5}));
   EXPECT_EQ(refmaker::SymbolStaffSteps(91, 3), std::vector<int32_t>({4, 3, 5}));
   EXPECT_TRUE(refmaker::SymbolStaffSteps(91, 0).empty());
+  EXPECT_TRUE(refmaker::SymbolStaffSteps(800, 4).empty());  // the join stands between two staves
 }
 
 }  // namespace
