@@ -846,7 +846,9 @@ constexpr int32_t kJoinType = 800;  // LoadJoinGlyphs
 
 std::vector<int32_t> SymbolStaffSteps(int32_t type, int32_t count) {
   std::vector<int32_t> steps;
-  if (type == kJoinType) return steps;  // the join is cut between two staves, never stands on one
+  // The join is cut between two staves; tuplet numerals and dynamics stand
+  // above or below the stave, never on its lines.
+  if (type == kJoinType || (type >= 352 && type <= 356) || type == 303 || type == 306) return steps;
   if (type == 80) steps = {6};  // the G clef curls round its line
   else if (type == 81) steps = {2};
   else if (type == 82) steps = {4, 2, 6};

@@ -220,6 +220,7 @@ TEST(SymbolStaffSteps, UsualStepsFirst) {
   EXPECT_EQ(refmaker::SymbolStaffSteps(91, 3), std::vector<int32_t>({4, 3, 5}));
   EXPECT_TRUE(refmaker::SymbolStaffSteps(91, 0).empty());
   EXPECT_TRUE(refmaker::SymbolStaffSteps(800, 4).empty());  // the join stands between two staves
+  EXPECT_TRUE(refmaker::SymbolStaffSteps(353, 4).empty());  // a tuplet numeral stands off the stave
 }
 
 }  // namespace
