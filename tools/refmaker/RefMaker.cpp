@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 
 #include "Code/Quorm/Bitstrea.h"
 #include "Code/Quorm/Findhead.h"
@@ -402,36 +403,67 @@ bool HeadGlyphFeatures(const GlyphImage& glyph, int32_t headClass, HeadPlace pla
   return true;
 }
 
-bool ReadStaveLayout(const std::u16string& path, std::vector<StavePage>* out, std::string* error) {
+namespace {
+
+// Reads a text file of one record a line: everything from '#' on is a
+// comment, blank lines are passed over, and `take` gets each other line and
+// answers an error text (empty when the line is good). The first error ends
+// the reading as "WHAT NAME line N: error"; a file that cannot be opened is
+// "WHAT NAME: cannot be opened". With wholeLines the last line must end
+// with a line end.
+bool ReadTextLines(const std::u16string& path, const std::string& what, std::string* error, bool wholeLines,
+                   const std::function<std::string(const std::string& text)>& take) {
   const std::string name(path.begin(), path.end());
   std::FILE* f = platform::OpenStream(path.c_str(), "rb");
   if (f == nullptr) {
-    if (error != nullptr) *error = "stave layout " + name + ": cannot be opened";
+    if (error != nullptr) *error = what + " " + name + ": cannot be opened";
     return false;
   }
-  std::vector<StavePage> pages;
-  char buffer[512];
+  std::string text;
   int line = 0;
-  bool ok = true;
-  while (ok && std::fgets(buffer, sizeof buffer, f) != nullptr) {
+  bool ok = true, ended = true;
+  for (int c = std::fgetc(f); ok; c = std::fgetc(f)) {
+    if (c != '\n' && c != EOF) {
+      text.push_back(static_cast<char>(c));
+      continue;
+    }
+    if (c == EOF && text.empty()) break;
     ++line;
-    std::string text(buffer);
+    ended = c != EOF;
     if (text.find('#') != std::string::npos) text.erase(text.find('#'));
+    if (text.find_first_not_of(" \t\r\v\f") != std::string::npos) {
+      if (wholeLines && !ended) {
+        if (error != nullptr) *error = what + " " + name + ": the last line has no end";
+        ok = false;
+        break;
+      }
+      const std::string problem = take(text);
+      if (!problem.empty()) {
+        if (error != nullptr) *error = what + " " + name + " line " + std::to_string(line) + ": " + problem;
+        ok = false;
+      }
+    }
+    text.clear();
+    if (c == EOF) break;
+  }
+  std::fclose(f);
+  return ok;
+}
+
+}  // namespace
+
+bool ReadStaveLayout(const std::u16string& path, std::vector<StavePage>* out, std::string* error) {
+  std::vector<StavePage> pages;
+  const bool ok = ReadTextLines(path, "stave layout", error, false, [&](const std::string& text) -> std::string {
     char page[256] = {};
     char extra[2] = {};
     EngravedStave stave;
-    if (std::sscanf(text.c_str(), " %255s", page) != 1) continue;  // blank or a comment
+    if (std::sscanf(text.c_str(), " %255s", page) != 1) return "";
     const int read = std::sscanf(text.c_str(), " %*s %lf %lf %lf %lf %lf %d %d %1s", &stave.rows[0], &stave.rows[1],
                                  &stave.rows[2], &stave.rows[3], &stave.rows[4], &stave.left, &stave.right, extra);
     bool rising = read == 7 && stave.rows[0] >= 0 && stave.left >= 0 && stave.left < stave.right;
     for (int i = 1; rising && i < 5; ++i) rising = stave.rows[i] > stave.rows[i - 1];
-    if (!rising) {
-      if (error != nullptr)
-        *error = "stave layout " + name + " line " + std::to_string(line) +
-                 ": expected \"PAGE ROW0 ROW1 ROW2 ROW3 ROW4 LEFT RIGHT\", the rows rising and LEFT before RIGHT";
-      ok = false;
-      break;
-    }
+    if (!rising) return "expected \"PAGE ROW0 ROW1 ROW2 ROW3 ROW4 LEFT RIGHT\", the rows rising and LEFT before RIGHT";
     auto found = std::find_if(pages.begin(), pages.end(), [&](const StavePage& p) { return p.name == page; });
     if (found == pages.end()) {
       pages.emplace_back();
@@ -439,8 +471,8 @@ bool ReadStaveLayout(const std::u16string& path, std::vector<StavePage>* out, st
       found = pages.end() - 1;
     }
     found->staves.push_back(stave);
-  }
-  std::fclose(f);
+    return "";
+  });
   if (!ok) return false;
   *out = std::move(pages);
   return true;
@@ -1193,33 +1225,15 @@ std::string CutSampleLine(const CutSample& sample) {
 }
 
 bool ReadCutSamples(const std::u16string& path, std::vector<CutSample>* out, std::string* error) {
-  const std::string name(path.begin(), path.end());
-  std::FILE* f = platform::OpenStream(path.c_str(), "rb");
-  if (f == nullptr) {
-    if (error != nullptr) *error = "cut samples " + name + ": cannot be opened";
-    return false;
-  }
   std::vector<CutSample> samples;
-  std::string text;
-  int line = 0;
-  bool ok = true;
-  for (int c = std::fgetc(f); ok && c != EOF; c = std::fgetc(f)) {
-    if (c != '\n') {
-      text.push_back(static_cast<char>(c));
-      continue;
-    }
-    ++line;
-    if (text.find('#') != std::string::npos) text.erase(text.find('#'));
+  const bool ok = ReadTextLines(path, "cut samples", error, true, [&](const std::string& text) -> std::string {
     char kind[16] = {};
     std::vector<char> hex(text.size() + 1, 0);
     CutSample sample;
     int code = 0, width = 0, height = 0;
     char extra[2] = {};
     bool good = false;
-    if (std::sscanf(text.c_str(), " %15s", kind) != 1) {
-      text.clear();
-      continue;  // blank or a comment
-    }
+    if (std::sscanf(text.c_str(), " %15s", kind) != 1) return "";
     if (std::string(kind) == "head" && std::sscanf(text.c_str(), " %*s %d %s %1s", &code, hex.data(), extra) == 2) {
       const std::vector<int32_t>& searched = SearchedHeadClasses();
       good = std::find(searched.begin(), searched.end(), code) != searched.end();
@@ -1240,20 +1254,11 @@ bool ReadCutSamples(const std::u16string& path, std::vector<CutSample>* out, std
       sample.widthPercent = width;
       sample.heightPercent = height;
       samples.push_back(std::move(sample));
-    } else {
-      if (error != nullptr)
-        *error = "cut samples " + name + " line " + std::to_string(line) +
-                 ": expected \"head CLASS FEATURES\" (class 0, 1, 2 or 4, 90 features) or \"symbol TYPE WIDTH "
-                 "HEIGHT FEATURES\" (a classified type, 94 features), features as lower-case hex";
-      ok = false;
+      return "";
     }
-    text.clear();
-  }
-  std::fclose(f);
-  if (ok && !text.empty() && text.find_first_not_of(" \t\r") != std::string::npos) {
-    if (error != nullptr) *error = "cut samples " + name + ": the last line has no end";
-    ok = false;
-  }
+    return "expected \"head CLASS FEATURES\" (class 0, 1, 2 or 4, 90 features) or \"symbol TYPE WIDTH "
+           "HEIGHT FEATURES\" (a classified type, 94 features), features as lower-case hex";
+  });
   if (!ok) return false;
   *out = std::move(samples);
   return true;
@@ -1261,26 +1266,14 @@ bool ReadCutSamples(const std::u16string& path, std::vector<CutSample>* out, std
 
 bool ReadCalibration(const std::u16string& path, HeadReferenceOptions* heads, SymbolReferenceOptions* symbols,
                      std::string* error) {
-  const std::string name(path.begin(), path.end());
-  std::FILE* f = platform::OpenStream(path.c_str(), "rb");
-  if (f == nullptr) {
-    if (error != nullptr) *error = "calibration " + name + ": cannot be opened";
-    return false;
-  }
   HeadReferenceOptions h = *heads;
   SymbolReferenceOptions s = *symbols;
-  char buffer[256];
-  int line = 0;
-  bool ok = true;
-  while (ok && std::fgets(buffer, sizeof buffer, f) != nullptr) {
-    ++line;
-    std::string text(buffer);
-    if (text.find('#') != std::string::npos) text.erase(text.find('#'));
+  const bool ok = ReadTextLines(path, "calibration", error, false, [&](const std::string& text) -> std::string {
     char key[64] = {};
     char extra[2] = {};
     int headClass = -1;
     double value = 0;
-    if (std::sscanf(text.c_str(), " %63s", key) != 1) continue;  // blank or a comment
+    if (std::sscanf(text.c_str(), " %63s", key) != 1) return "";
     const std::vector<int32_t>& searched = SearchedHeadClasses();
     const bool searchedClass = [&] {
       return std::sscanf(text.c_str(), " %*s %d", &headClass) == 1 &&
@@ -1318,15 +1311,12 @@ bool ReadCalibration(const std::u16string& path, HeadReferenceOptions* heads, Sy
                std::sscanf(text.c_str(), " %*s %d %1s", &count, extra) == 1 && count >= 0 && count <= 16) {
       s.degradedCopies = count;
     } else {
-      if (error != nullptr)
-        *error = "calibration " + name + " line " + std::to_string(line) +
-                 ": expected \"head-spread-floor CLASS FLOOR\" (class 0, 1, 2 or 4) or \"symbol-spread-floor "
+      return "expected \"head-spread-floor CLASS FLOOR\" (class 0, 1, 2 or 4) or \"symbol-spread-floor "
                  "FLOOR\", FLOOR from 3 to 60, \"head-clusters CLASS K\" or \"head-engraved-clusters CLASS K\" (1 to 16), \"symbol-clusters K\" (1 to 8) "
                  "\"head-degraded-copies N\" or \"symbol-degraded-copies N\" (0 to 16) or \"head-ledger-places 0|1\" or \"head-engraved-staves N\" (0 to 8) or \"symbol-staff-places N\" (0 to 9)";
-      ok = false;
     }
-  }
-  std::fclose(f);
+    return "";
+  });
   if (!ok) return false;
   *heads = h;
   *symbols = s;
