@@ -224,6 +224,7 @@ TEST(CutSamples, LinesReadBackAsWrittenAndBadLinesAreNamed) {
       {"symbol 1000 90 90 " + good.substr(7) + "\n", "line 1"},        // built by the engine
       {"shape 0 " + good.substr(7) + "\n", "line 1"},                  // unknown kind
       {good + " extra\n", "line 1"},                                   // trailing words
+      {good + "\n" + good, "last line has no end"},                    // cut short
   };
   for (const Case& c : cases) {
     std::vector<refmaker::CutSample> kept(1);
