@@ -13,6 +13,7 @@
 #include "tests/Code/Quorm/PageSynth.h"
 #include "tests/reading/StavePageTables.h"
 #include "tests/stages/NoteEnginePage.h"
+#include "tests/stages/StaveRows.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/TestPaths.h"
 
@@ -249,17 +250,6 @@ TEST_F(NoteheadStep, HeadsOfAChordBesideTheEnginesOneAreExamined) {
 
 namespace {
 
-// The first stave of a page: five lines between top and bottom.
-StaveRow FiveLineStave(int16_t left, int16_t right, int16_t top, int16_t bottom) {
-  StaveRow row;
-  row.left = left;
-  row.right = right;
-  row.top = top;
-  row.bottom = bottom;
-  row.lineCount = 5;
-  row.number = 1;
-  return row;
-}
 
 // The head finder's view of a synthesised page.
 HeadImage HeadImageOf(const SynthPage& synth) {
