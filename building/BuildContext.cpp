@@ -6,6 +6,24 @@
 
 #include "platform/Settings.h"
 
+PartSlotRecord ScorePartSlot(int slot) {
+  PartSlotRecord part;
+  std::copy(std::begin(PartNameTable[slot]), std::end(PartNameTable[slot]), part.name);
+  part.tablature = PartTablatureFlags[slot];
+  part.smallStave = PartSmallStave[slot];
+  part.flag = PartFlag[slot];
+  std::copy(std::begin(PartFields[slot]), std::end(PartFields[slot]), part.fields);
+  return part;
+}
+
+void SetScorePartSlot(int slot, const PartSlotRecord& part) {
+  std::copy(std::begin(part.name), std::end(part.name), PartNameTable[slot]);
+  PartTablatureFlags[slot] = part.tablature;
+  PartSmallStave[slot] = part.smallStave;
+  PartFlag[slot] = part.flag;
+  std::copy(std::begin(part.fields), std::end(part.fields), PartFields[slot]);
+}
+
 void TakeScoreSnapshot(ScoreSnapshot* snapshot) {
   for (int slot = 0; slot < kPartSlots; ++slot) {
     const uint32_t used = StreamUsedLength(ScoreStreams, slot);
@@ -16,14 +34,7 @@ void TakeScoreSnapshot(ScoreSnapshot* snapshot) {
       snapshot->streams[slot].clear();
   }
   snapshot->partCount = std::clamp<int32_t>(PartCount, 0, kPartSlots);
-  for (int slot = 0; slot < kPartSlots; ++slot) {
-    PartSlotRecord& part = snapshot->parts[slot];
-    std::copy(std::begin(PartNameTable[slot]), std::end(PartNameTable[slot]), part.name);
-    part.tablature = PartTablatureFlags[slot];
-    part.smallStave = PartSmallStave[slot];
-    part.flag = PartFlag[slot];
-    std::copy(std::begin(PartFields[slot]), std::end(PartFields[slot]), part.fields);
-  }
+  for (int slot = 0; slot < kPartSlots; ++slot) snapshot->parts[slot] = ScorePartSlot(slot);
   snapshot->pageCount = std::clamp<int32_t>(ScorePages.count, 0, kMaxScorePages);
   snapshot->version = ScoreFormatVersion;
   snapshot->rhythmCorrection = Unsaved().readTuplets;

@@ -33,6 +33,10 @@ struct PartSlotRecord {
   int16_t fields[kPartFieldCount] = {};  // PartFields
 };
 
+// A part slot's record taken from the score, and written back into it.
+PartSlotRecord ScorePartSlot(int slot);
+void SetScorePartSlot(int slot, const PartSlotRecord& part);
+
 struct ScoreSnapshot {
   std::vector<uint8_t> streams[kPartSlots];  // the used bytes of each score stream
   int32_t partCount = 0;                     // PartCount

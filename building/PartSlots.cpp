@@ -144,14 +144,7 @@ void ApplyPagePartSlots(const BuildContext& context) {
   const bool firstPage = context.snapshot.pageCount == 0;
   int from = std::max(context.firstNewSlot, 0);
   if (!firstPage) from = std::max(from, PartCount);
-  for (int slot = from; slot < parts; ++slot) {
-    const PartSlotRecord& part = context.parts[slot];
-    std::copy(std::begin(part.name), std::end(part.name), PartNameTable[slot]);
-    PartTablatureFlags[slot] = part.tablature;
-    PartSmallStave[slot] = part.smallStave;
-    PartFlag[slot] = part.flag;
-    std::copy(std::begin(part.fields), std::end(part.fields), PartFields[slot]);
-  }
+  for (int slot = from; slot < parts; ++slot) SetScorePartSlot(slot, context.parts[slot]);
   PartCount = firstPage ? parts : std::max(PartCount, parts);
 }
 
