@@ -86,9 +86,10 @@ bool HoleBesideLine(const HeadImage& img, int32_t x, int32_t top, int32_t w, int
   return lineRows > 0 && rows >= 2 && holes * 2 >= rows;
 }
 
-// The hollow (minim) head: a ring, darker at its rim than in its middle.
+// The hollow (minim) head: a ring, darker at its rim than in its middle
+// (holeBesideLine: HoleBesideLine of the same window).
 int HollowScore(const HeadImage& img, int32_t x, int32_t top, int32_t w, int32_t h, int32_t u, bool inSpace,
-                int32_t small) {
+                int32_t small, bool holeBesideLine) {
   // A minim head is about 1.4 spaces wide, a scan may thicken it by a pixel
   // each side; a semibreve is 2 spaces wide or more.
   if (w > 1.7 * u + 0.5) return -1;
@@ -141,7 +142,7 @@ int HollowScore(const HeadImage& img, int32_t x, int32_t top, int32_t w, int32_t
   const int rightBand = BoxDarkness(img, x + w - third, top, x + w, top + h);
   const bool ring = middle * 4 <= leftBand * 5 && middle * 4 <= rightBand * 5 &&
                     BoxDarkness(img, x + third, top + h / 3, x + w - third, top + h - h / 3) < 60;
-  if (!ring && !HoleBesideLine(img, x, top, w, h)) return -1;
+  if (!ring && !holeBesideLine) return -1;
   return score < 93 ? -1 : score;
 }
 
@@ -274,8 +275,9 @@ int MatchNoteheadShape(const HeadImage& image, int32_t x, int32_t top, int32_t b
   const int solid = SolidScore(image, l, t, w, h, onLine);
   // Paper between ink beside a line through the head is a ring's hole: no
   // solid head, however well its outline matches.
-  if (solid >= kAcceptedHeadScore && !HoleBesideLine(image, l, t, w, h)) scores[kSolidHeadClass] = solid;
-  scores[kHollowHeadClass] = HollowScore(image, l, t, w, h, u, inSpace, small);
+  const bool holeBesideLine = HoleBesideLine(image, l, t, w, h);
+  if (solid >= kAcceptedHeadScore && !holeBesideLine) scores[kSolidHeadClass] = solid;
+  scores[kHollowHeadClass] = HollowScore(image, l, t, w, h, u, inSpace, small, holeBesideLine);
   scores[kSemibreveClass] = SemibreveScore(image, l, t, w, h, u, onLine);
   bool any = false;
   for (int c = 0; c < 3; ++c) {
