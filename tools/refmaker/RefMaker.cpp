@@ -331,7 +331,7 @@ int32_t HeadPlaceFeatures(const GlyphImage& glyph, int32_t headClass, HeadPlace 
     case HeadPlace::kOnLedgerAboveStaff:
     case HeadPlace::kBelowLedger:
     case HeadPlace::kAboveLedger: {
-      const int32_t reach = static_cast<int32_t>(std::lround(staffSpace / 4.0));
+      const int32_t reach = LedgerReach(staffSpace);
       const int32_t x0 = left - reach, x1 = left + glyph.width + reach;
       if (place == HeadPlace::kOnLedgerBelowStaff || place == HeadPlace::kOnLedgerAboveStaff) {
         canvas.Segment(centre, lineThickness, x0, x1);
@@ -505,6 +505,15 @@ std::vector<int32_t> BlankStaveColumns(const Canvas& page, const EngravedStave& 
   return out;
 }
 
+int32_t StaveLineThickness(const Canvas& page, double lineRow, int32_t column, int32_t staffSpace) {
+  int32_t thickness = 0;
+  const int32_t y0 = static_cast<int32_t>(std::lround(lineRow));
+  for (int32_t y = y0 - staffSpace / 2; y <= y0 + staffSpace / 2; ++y)
+    if (y >= 0 && y < page.height && column >= 0 && column < page.width)
+      thickness += page.pixels[static_cast<size_t>(y) * page.width + column];
+  return std::max(1, thickness);
+}
+
 int32_t EngravedStaveHeadFeatures(const Canvas& page, const EngravedStave& stave, const GlyphImage& glyph,
                                   int32_t headClass, HeadPlace place, int32_t column, int32_t variant,
                                   const int32_t (*shifts)[3], int32_t shiftCount, const Degradation* degradation,
@@ -547,14 +556,9 @@ int32_t EngravedStaveHeadFeatures(const Canvas& page, const EngravedStave& stave
   const int32_t row = static_cast<int32_t>(std::lround(centre)) - top;
   if (ledger >= 0) {
     // As thick as the stave's own lines, measured across the nearest one.
-    const double staffLine = ledger > r[4] ? r[4] : r[0];
-    int32_t thickness = 0;
-    const int32_t y0 = static_cast<int32_t>(std::lround(staffLine));
-    for (int32_t y = y0 - s / 2; y <= y0 + s / 2; ++y)
-      if (y >= 0 && y < page.height && column >= 0 && column < page.width)
-        thickness += page.pixels[static_cast<size_t>(y) * page.width + column];
-    const int32_t reach = static_cast<int32_t>(std::lround(space / 4.0));
-    canvas.Segment(ledger - top, std::max(1, thickness), margin - reach, margin + glyph.width + reach);
+    const int32_t thickness = StaveLineThickness(page, ledger > r[4] ? r[4] : r[0], column, s);
+    const int32_t reach = LedgerReach(space);
+    canvas.Segment(ledger - top, thickness, margin - reach, margin + glyph.width + reach);
   }
   canvas.Stamp(glyph, row, margin + glyph.originColumn);
   const bool above = place == HeadPlace::kOnLineInChord || place == HeadPlace::kInSpaceInChord ||
@@ -894,27 +898,109 @@ std::vector<int32_t> SymbolStaffSteps(int32_t type, int32_t count) {
   return steps;
 }
 
-bool StandSymbolOnStave(const GlyphImage& glyph, int32_t staffSpace, const std::vector<int32_t>& steps,
-                        std::vector<StavedSymbol>* out) {
-  out->clear();
-  if (steps.empty() || staffSpace < 4) return true;
-  const int32_t s = staffSpace;
-  const int32_t thickness = LineThicknessFor(s);
-  const int32_t pitch = glyph.width + 4 * s;
-  const int32_t margin = 8 * s;
-  // The staff finder wants a stave of some length on a page of some size.
-  const int32_t width = std::max({kStavePageMinimum, 48 * s, 2 * margin + static_cast<int32_t>(steps.size()) * pitch});
-  const int32_t top = std::max(glyph.height + 3 * s, kStavePageMinimum / 4);  // the stave's top line
-  const int32_t height = std::max(kStavePageMinimum / 2, top + 4 * s + glyph.height + 3 * s);
-  Canvas canvas(width, height);
-  for (int32_t k = 0; k < 5; ++k) canvas.Segment(top + k * s, thickness, 2 * s, width - 2 * s);
-  std::vector<std::array<int32_t, 4>> boxes;  // x0, y0, x1, y1 (half-open) of each glyph as stamped
-  for (size_t i = 0; i < steps.size(); ++i) {
-    const int32_t row = top + static_cast<int32_t>(std::lround(steps[i] * s / 2.0));
-    const int32_t left = margin + static_cast<int32_t>(i) * pitch + 2 * s;
-    canvas.Stamp(glyph, row, left + glyph.originColumn);
-    boxes.push_back({left, row - glyph.originRow, left + glyph.width, row - glyph.originRow + glyph.height});
+namespace {
+
+// The row of a step on a stave: its own line rows on the stave and half way
+// between them in its spaces; beyond it, half staff spaces from its outer
+// lines.
+double StepRow(const EngravedStave& stave, int32_t step) {
+  if (step < 0) return stave.rows[0] + step * stave.Space() / 2;
+  if (step > 8) return stave.rows[4] + (step - 8) * stave.Space() / 2;
+  if (step % 2 == 0) return stave.rows[step / 2];
+  return (stave.rows[step / 2] + stave.rows[step / 2 + 1]) / 2;
+}
+
+int32_t RowOf(double row) { return static_cast<int32_t>(std::lround(row)); }
+
+bool IsAccidentalType(int32_t type) { return type >= 90 && type <= 94; }
+constexpr int32_t kDotType = 150;
+
+// A stand's window along a stave: its width, and the glyph's and the head's
+// first columns in it; paper (and the stave's lines) 2 staff spaces each side.
+struct StandLayout {
+  int32_t width = 0;
+  int32_t glyphLeft = 0;
+  int32_t headLeft = 0;
+};
+
+StandLayout LayOutStand(const GlyphImage& glyph, const GlyphImage* head, const SymbolStand& stand, double space) {
+  const int32_t s = static_cast<int32_t>(std::lround(space));
+  StandLayout l;
+  l.glyphLeft = 2 * s;
+  if (stand.head == SymbolStand::kHeadAfter) {
+    l.headLeft = l.glyphLeft + glyph.width + AccidentalGap(space);
+    l.width = l.headLeft + head->width + 2 * s;
+  } else if (stand.head == SymbolStand::kHeadBefore) {
+    l.headLeft = 2 * s;
+    l.glyphLeft = l.headLeft + head->width + DotGap(space);
+    l.width = l.glyphLeft + glyph.width + 2 * s;
+  } else {
+    l.width = glyph.width + 4 * s;
   }
+  return l;
+}
+
+// The rows a stand's ink takes, from the stave's top line: first and one
+// past the last.
+std::array<double, 2> StandExtent(const EngravedStave& stave, const GlyphImage& glyph, const GlyphImage* head,
+                                  const SymbolStand& stand) {
+  const double row = StepRow(stave, stand.step) - stave.rows[0];
+  std::array<double, 2> e = {row - glyph.originRow, row - glyph.originRow + glyph.height};
+  if (stand.head != SymbolStand::kNoHead) {
+    const double headRow = StepRow(stave, stand.headStep) - stave.rows[0];
+    e[0] = std::min(e[0], headRow - head->originRow);
+    e[1] = std::max(e[1], headRow - head->originRow + head->height);
+  }
+  return e;
+}
+
+// Draws the stand in its window from column left, on a stave drawn on the
+// canvas (its line rows there): the glyph, the head beside it and the ledger
+// lines of a head beyond the stave, as thick as given. The glyph's box.
+std::array<int32_t, 4> DrawStand(Canvas* canvas, const EngravedStave& stave, const GlyphImage& glyph,
+                                 const GlyphImage* head, const SymbolStand& stand, int32_t left,
+                                 int32_t ledgerThickness) {
+  const StandLayout l = LayOutStand(glyph, head, stand, stave.Space());
+  const int32_t row = RowOf(StepRow(stave, stand.step));
+  const int32_t x = left + l.glyphLeft;
+  canvas->Stamp(glyph, row, x + glyph.originColumn);
+  if (stand.head != SymbolStand::kNoHead) {
+    const int32_t hx = left + l.headLeft;
+    canvas->Stamp(*head, RowOf(StepRow(stave, stand.headStep)), hx + head->originColumn);
+    const int32_t reach = LedgerReach(stave.Space());
+    for (int32_t k = -2; k >= stand.headStep; k -= 2)
+      canvas->Segment(StepRow(stave, k), ledgerThickness, hx - reach, hx + head->width + reach);
+    for (int32_t k = 10; k <= stand.headStep; k += 2)
+      canvas->Segment(StepRow(stave, k), ledgerThickness, hx - reach, hx + head->width + reach);
+  }
+  return {x, row - glyph.originRow, x + glyph.width, row - glyph.originRow + glyph.height};
+}
+
+}  // namespace
+
+int32_t AccidentalGap(double staffSpace) { return std::max(1, static_cast<int32_t>(std::lround(staffSpace / 4.0))); }
+int32_t DotGap(double staffSpace) { return std::max(1, static_cast<int32_t>(std::lround(staffSpace / 2.0))); }
+int32_t LedgerReach(double staffSpace) { return static_cast<int32_t>(std::lround(staffSpace / 4.0)); }
+
+std::vector<SymbolStand> SymbolStands(int32_t type, int32_t count, bool neighbours) {
+  std::vector<SymbolStand> stands;
+  for (int32_t step : SymbolStaffSteps(type, count)) stands.push_back({step, SymbolStand::kNoHead, step});
+  if (!neighbours || !(IsAccidentalType(type) || type == kDotType)) return stands;
+  const SymbolStand::Head head = type == kDotType ? SymbolStand::kHeadBefore : SymbolStand::kHeadAfter;
+  for (int32_t step : SymbolStaffSteps(type, std::max(1, count))) stands.push_back({step, head, step});
+  // Heads on the first ledger line above and below the stave: an accidental
+  // at the head's step, a dot in the space above it (off the line).
+  for (int32_t ledger : {-2, 10}) {
+    const int32_t step = type == kDotType ? ledger - 1 : ledger;
+    stands.push_back({step, head, ledger});
+  }
+  return stands;
+}
+
+bool ReadStavePatches(const Canvas& canvas, const std::vector<std::array<int32_t, 4>>& boxes,
+                      int32_t staffSpace1024, std::vector<StavedSymbol>* out) {
+  out->assign(boxes.size(), StavedSymbol());
+  const int32_t width = canvas.width, height = canvas.height;
   const int32_t words = (width + 31) / 32;
   std::vector<uint32_t> bits(static_cast<size_t>(words) * height, 0);
   for (int32_t y = 0; y < height; ++y)
@@ -931,39 +1017,210 @@ bool StandSymbolOnStave(const GlyphImage& glyph, int32_t staffSpace, const std::
   EraseStaffLines();
   ResetConnectedComponents();
   FindConnectedComponents(1000, 900, 1600);
-  for (size_t i = 0; i < steps.size(); ++i) {
+  // The components in order of their left column, so that each box looks
+  // only at those that may reach it.
+  std::vector<const ConnectedComponent*> parts;
+  int32_t widest = 0;
+  for (int32_t c = 0; c < GetComponentCount(); ++c) {
+    const ConnectedComponent* part = GetComponentRecord(c);
+    if (part == nullptr || part->bits == nullptr) continue;
+    parts.push_back(part);
+    widest = std::max(widest, part->columns);
+  }
+  std::stable_sort(parts.begin(), parts.end(),
+                   [](const ConnectedComponent* a, const ConnectedComponent* b) { return a->left < b->left; });
+  for (size_t i = 0; i < boxes.size(); ++i) {
     const std::array<int32_t, 4>& b = boxes[i];
-    std::vector<const ConnectedComponent*> parts;
+    std::vector<const ConnectedComponent*> over;
     int32_t x0 = INT32_MAX, y0 = INT32_MAX, x1 = INT32_MIN, y1 = INT32_MIN;
-    for (int32_t c = 0; c < GetComponentCount(); ++c) {
-      const ConnectedComponent* part = GetComponentRecord(c);
-      if (part == nullptr || part->bits == nullptr) continue;
+    auto first = std::lower_bound(parts.begin(), parts.end(), b[0] - widest,
+                                  [](const ConnectedComponent* p, int32_t x) { return p->left < x; });
+    for (auto it = first; it != parts.end() && (*it)->left < b[2]; ++it) {
+      const ConnectedComponent* part = *it;
       if (part->left >= b[2] || part->left + part->columns <= b[0] || part->top >= b[3] || part->top + part->rows <= b[1])
         continue;
-      parts.push_back(part);
+      over.push_back(part);
       x0 = std::min(x0, part->left);
       y0 = std::min(y0, part->top);
       x1 = std::max(x1, part->left + part->columns);
       y1 = std::max(y1, part->top + part->rows);
     }
-    if (parts.empty() || x1 - x0 >= kEdgeImageLimit || y1 - y0 >= kEdgeImageLimit) continue;
-    StavedSymbol staved;
-    staved.step = steps[i];
+    if (over.empty() || x1 - x0 >= kEdgeImageLimit || y1 - y0 >= kEdgeImageLimit) continue;
+    StavedSymbol& staved = (*out)[i];
     staved.width = x1 - x0;
     staved.height = y1 - y0;
     const int32_t staff = NearestStaff((y0 + y1) / 2, (x0 + x1) / 2);
-    staved.staffSpace1024 = staff >= 0 ? GetStaffSpace(staff) : s * 1024;
+    staved.staffSpace1024 = staff >= 0 ? GetStaffSpace(staff) : staffSpace1024;
     staved.patch.assign(static_cast<size_t>(staved.width) * staved.height, 0);
-    for (const ConnectedComponent* part : parts)
+    for (const ConnectedComponent* part : over)
       for (int32_t r = 0; r < part->rows; ++r)
         for (int32_t c = 0; c < part->columns; ++c)
           if (GetBitMatrixBit(*part, r, c))
             staved.patch[static_cast<size_t>(part->top + r - y0) * staved.width + (part->left + c - x0)] = 1;
     ClassifyMusicPatch(staved.features, staved.patch.data(), staved.width, staved.height, staved.staffSpace1024);
-    out->push_back(std::move(staved));
   }
   FreeEngine();
   return true;
+}
+
+bool StandSymbolOnStave(const GlyphImage& glyph, int32_t staffSpace, const std::vector<int32_t>& steps,
+                        std::vector<StavedSymbol>* out) {
+  std::vector<SymbolStand> stands;
+  for (int32_t step : steps) stands.push_back({step, SymbolStand::kNoHead, step});
+  return StandSymbolOnStave(glyph, nullptr, staffSpace, stands, out);
+}
+
+bool StandSymbolOnStave(const GlyphImage& glyph, const GlyphImage* head, int32_t staffSpace,
+                        const std::vector<SymbolStand>& stands, std::vector<StavedSymbol>* out) {
+  out->clear();
+  std::vector<SymbolStand> kept;
+  for (const SymbolStand& stand : stands)
+    if (stand.head == SymbolStand::kNoHead || head != nullptr) kept.push_back(stand);
+  if (kept.empty() || staffSpace < 4) return true;
+  const int32_t s = staffSpace;
+  const int32_t thickness = LineThicknessFor(s);
+  const int32_t margin = 8 * s;
+  EngravedStave stave;  // top line at row 0 until the page's top is known
+  for (int32_t k = 0; k < 5; ++k) stave.rows[k] = k * s;
+  int32_t along = 0;
+  double above = 0, below = 0;
+  for (const SymbolStand& stand : kept) {
+    along += LayOutStand(glyph, head, stand, s).width;
+    const std::array<double, 2> e = StandExtent(stave, glyph, head, stand);
+    above = std::min(above, e[0]);
+    below = std::max(below, e[1]);
+  }
+  // The staff finder wants a stave of some length on a page of some size.
+  const int32_t width = std::max({kStavePageMinimum, 48 * s, 2 * margin + along});
+  const int32_t top = std::max({glyph.height + 3 * s, kStavePageMinimum / 4,  // the stave's top line
+                                2 * s - static_cast<int32_t>(std::floor(above))});
+  const int32_t height = std::max({kStavePageMinimum / 2, top + 4 * s + glyph.height + 3 * s,
+                                   top + static_cast<int32_t>(std::ceil(below)) + 2 * s});
+  Canvas canvas(width, height);
+  for (int32_t k = 0; k < 5; ++k) {
+    stave.rows[k] += top;
+    canvas.Segment(stave.rows[k], thickness, 2 * s, width - 2 * s);
+  }
+  std::vector<std::array<int32_t, 4>> boxes;  // each glyph as stamped
+  int32_t left = margin;
+  for (const SymbolStand& stand : kept) {
+    boxes.push_back(DrawStand(&canvas, stave, glyph, head, stand, left, thickness));
+    left += LayOutStand(glyph, head, stand, s).width;
+  }
+  std::vector<StavedSymbol> patches;
+  if (!ReadStavePatches(canvas, boxes, s * 1024, &patches)) return false;
+  for (size_t i = 0; i < kept.size(); ++i) {
+    if (patches[i].width == 0) continue;
+    patches[i].step = kept[i].step;
+    patches[i].head = kept[i].head;
+    out->push_back(std::move(patches[i]));
+  }
+  return true;
+}
+
+bool StandSymbolsOnEngravedStave(const StavePage& page, const EngravedStave& stave, const std::vector<SymbolJob>& jobs,
+                                 int32_t stretches, std::vector<StavedSymbol>* out) {
+  out->clear();
+  const double space = stave.Space();
+  const int32_t s = static_cast<int32_t>(std::lround(space));
+  struct Piece {
+    int32_t job;
+    SymbolStand stand;
+    StandLayout layout;
+  };
+  std::vector<Piece> pieces;
+  int32_t widest = 0;
+  double above = 0, below = 4 * space;
+  for (size_t j = 0; j < jobs.size(); ++j)
+    for (const SymbolStand& stand : jobs[j].stands) {
+      if (jobs[j].glyph == nullptr || (stand.head != SymbolStand::kNoHead && jobs[j].head == nullptr)) continue;
+      const Piece piece = {static_cast<int32_t>(j), stand, LayOutStand(*jobs[j].glyph, jobs[j].head, stand, space)};
+      widest = std::max(widest, piece.layout.width);
+      const std::array<double, 2> e = StandExtent(stave, *jobs[j].glyph, jobs[j].head, stand);
+      above = std::min(above, e[0]);
+      below = std::max(below, e[1]);
+      pieces.push_back(piece);
+    }
+  if (pieces.empty()) return true;
+  const std::vector<int32_t> columns = BlankStaveColumns(page.image, stave, widest, stretches);
+  if (columns.empty()) return false;
+  // The band of the page's rows a strip takes: the stave and room for every
+  // stand, a staff space more each side; the page's ink beyond half way to
+  // a neighbouring stave is not this stave's and is left out.
+  const int32_t bandTop = static_cast<int32_t>(std::floor(stave.rows[0] + above)) - s;
+  const int32_t bandHeight = static_cast<int32_t>(std::ceil(stave.rows[0] + below)) + s - bandTop;
+  double inkTop = 0, inkBottom = page.image.height;
+  for (const EngravedStave& other : page.staves) {
+    if (other.rows[4] < stave.rows[0]) inkTop = std::max(inkTop, (other.rows[4] + stave.rows[0]) / 2);
+    if (other.rows[0] > stave.rows[4]) inkBottom = std::min(inkBottom, (other.rows[0] + stave.rows[4]) / 2);
+  }
+  auto pageInk = [&](int32_t y, int32_t x) -> uint8_t {
+    return y >= inkTop && y < inkBottom && y >= 0 && y < page.image.height && x >= 0 && x < page.image.width
+               ? page.image.pixels[static_cast<size_t>(y) * page.image.width + x]
+               : 0;
+  };
+  // The page of strips: staves of strips one under another, as wide as the
+  // engraved page, each led in and out by the lines of a blank column.
+  const int32_t rowPitch = bandHeight + 2 * s;
+  const int32_t pageWidth = std::max({kStavePageMinimum, 48 * s, widest + 8 * s, page.image.width});
+  const int32_t rowsPerPage = std::max(1, std::max(page.image.height, kStavePageMinimum) / rowPitch);
+  const int32_t lineThicknessAbove = StaveLineThickness(page.image, stave.rows[0], columns[0], s);
+  const int32_t lineThicknessBelow = StaveLineThickness(page.image, stave.rows[4], columns[0], s);
+  struct Placed {
+    int32_t piece, column, row, left;
+  };
+  std::vector<Placed> placed;
+  auto flush = [&]() -> bool {
+    if (placed.empty()) return true;
+    const int32_t rows = placed.back().row + 1;
+    Canvas canvas(pageWidth, rows * rowPitch + 2 * s);
+    for (int32_t r = 0; r < rows; ++r)
+      for (int32_t y = 0; y < bandHeight; ++y) {
+        const uint8_t line = pageInk(bandTop + y, columns[0]);
+        if (line != 0) canvas.FillRect(s + r * rowPitch + y, 2 * s, s + r * rowPitch + y + 1, pageWidth - 2 * s);
+      }
+    std::vector<std::array<int32_t, 4>> boxes;
+    for (const Placed& p : placed) {
+      const Piece& piece = pieces[static_cast<size_t>(p.piece)];
+      const int32_t rowTop = s + p.row * rowPitch;
+      for (int32_t y = 0; y < bandHeight; ++y)
+        for (int32_t x = 0; x < piece.layout.width; ++x)
+          canvas.pixels[static_cast<size_t>(rowTop + y) * canvas.width + p.left + x] =
+              pageInk(bandTop + y, columns[static_cast<size_t>(p.column)] + x);
+      EngravedStave here = stave;
+      for (double& row : here.rows) row += rowTop - bandTop;
+      const SymbolJob& job = jobs[static_cast<size_t>(piece.job)];
+      boxes.push_back(DrawStand(&canvas, here, *job.glyph, job.head, piece.stand, p.left,
+                                piece.stand.headStep < 0 ? lineThicknessAbove : lineThicknessBelow));
+    }
+    std::vector<StavedSymbol> patches;
+    if (!ReadStavePatches(canvas, boxes, static_cast<int32_t>(std::lround(space * 1024)), &patches)) return false;
+    for (size_t i = 0; i < placed.size(); ++i) {
+      if (patches[i].width == 0) continue;
+      const Piece& piece = pieces[static_cast<size_t>(placed[i].piece)];
+      patches[i].step = piece.stand.step;
+      patches[i].head = piece.stand.head;
+      patches[i].job = piece.job;
+      out->push_back(std::move(patches[i]));
+    }
+    placed.clear();
+    return true;
+  };
+  int32_t row = 0, left = 2 * s;
+  for (size_t c = 0; c < columns.size(); ++c)
+    for (size_t k = 0; k < pieces.size(); ++k) {
+      const int32_t w = pieces[k].layout.width;
+      if (left + w > pageWidth - 2 * s) {
+        left = 2 * s;
+        if (++row == rowsPerPage) {
+          if (!flush()) return false;
+          row = 0;
+        }
+      }
+      placed.push_back({static_cast<int32_t>(k), static_cast<int32_t>(c), row, left});
+      left += w;
+    }
+  return flush();
 }
 
 bool DegradeGlyph(const GlyphImage& glyph, const Degradation& degradation, GlyphImage* out) {
@@ -1050,18 +1307,52 @@ std::vector<int32_t> FlagStemCuts(int32_t type, int32_t staffSpace) {
   return cuts;
 }
 
+namespace {
+
+// The image of the staff space nearest the given one among a set's (its
+// index), or -1 when the set has none.
+int32_t NearestImage(const std::vector<int32_t>& staffSpaces, size_t images, double staffSpace) {
+  int32_t nearest = -1;
+  for (size_t i = 0; i < staffSpaces.size() && i < images; ++i)
+    if (nearest < 0 || std::fabs(staffSpaces[i] - staffSpace) < std::fabs(staffSpaces[nearest] - staffSpace))
+      nearest = static_cast<int32_t>(i);
+  return nearest;
+}
+
+SymbolSample StavedSample(const StavedSymbol& placed, double staffSpace) {
+  SymbolSample sample;
+  std::memcpy(sample.features, placed.features, kMusicFeatureCount);
+  sample.width = 100.0 * placed.width / staffSpace;
+  sample.height = 100.0 * placed.height / staffSpace;
+  return sample;
+}
+
+}  // namespace
+
 std::vector<MusicReference> MakeSymbolReferences(const std::vector<SymbolGlyphs>& glyphs,
                                                  const SymbolReferenceOptions& options,
-                                                 const std::vector<CutSample>* extra) {
+                                                 const std::vector<CutSample>* extra,
+                                                 const std::vector<StavePage>* staves, const HeadGlyphs* heads) {
   std::vector<MusicReference> out;
   const int32_t copies = std::max(0, options.degradedCopies);
-  for (const SymbolGlyphs& set : glyphs) {
+  // The black head beside a glyph of the staff space.
+  auto headFor = [&](int32_t staffSpace) -> const GlyphImage* {
+    if (!options.neighbourPlaces || heads == nullptr) return nullptr;
+    const int32_t i = NearestImage(heads->staffSpaces, heads->images.size(), staffSpace);
+    return i < 0 ? nullptr : &heads->images[static_cast<size_t>(i)];
+  };
+  std::vector<std::vector<SymbolSample>> samplesOf(glyphs.size());
+  // Each set's glyphs as drawn, clean and degraded, by staff space.
+  std::vector<std::vector<std::vector<GlyphImage>>> drawn(glyphs.size());
+  for (size_t n = 0; n < glyphs.size(); ++n) {
+    const SymbolGlyphs& set = glyphs[n];
     // The glyph's extent: clean glyphs at every size for one reference, as
     // drawn (trims are the atom's box a pixel off, not another size).
-    std::vector<SymbolSample> samples;
-    std::vector<double> extents;  // width, height of each glyph drawn
+    std::vector<SymbolSample>& samples = samplesOf[n];
     const std::vector<Degradation> spoils =
         MakeDegradations(SeedOf(set.type, 0), copies * static_cast<int32_t>(set.images.size()));
+    const std::vector<SymbolStand> stands = SymbolStands(set.type, options.staffPlaces, options.neighbourPlaces);
+    drawn[n].resize(set.images.size());
     for (size_t i = 0; i < set.images.size() && i < set.staffSpaces.size(); ++i) {
       const int32_t s = set.staffSpaces[i];
       for (int32_t copy = -1; copy < copies; ++copy) {
@@ -1086,17 +1377,38 @@ std::vector<MusicReference> MakeSymbolReferences(const std::vector<SymbolGlyphs>
         }
         // The glyph on a stave, as the engine's line removal leaves it.
         std::vector<StavedSymbol> staved;
-        if (options.staffPlaces > 0 &&
-            StandSymbolOnStave(g, s, SymbolStaffSteps(set.type, options.staffPlaces), &staved))
-          for (const StavedSymbol& placed : staved) {
-            SymbolSample sample;
-            std::memcpy(sample.features, placed.features, kMusicFeatureCount);
-            sample.width = 100.0 * placed.width / s;
-            sample.height = 100.0 * placed.height / s;
-            samples.push_back(sample);
-          }
+        if (options.staffPlaces > 0 && StandSymbolOnStave(g, headFor(s), s, stands, &staved))
+          for (const StavedSymbol& placed : staved) samples.push_back(StavedSample(placed, s));
+        if (options.engravedStaveColumns > 0) drawn[n][i].push_back(g);
       }
     }
+  }
+  // The same glyphs on the engraved staves, drawn at the staff space nearest
+  // each stave's: every set's glyphs read on one page of strips a stave.
+  const std::vector<StavePage> noStaves;
+  for (const StavePage& page : options.engravedStaveColumns > 0 && staves != nullptr ? *staves : noStaves)
+    for (const EngravedStave& stave : page.staves) {
+      std::vector<SymbolJob> jobs;
+      std::vector<size_t> setOf;
+      for (size_t n = 0; n < glyphs.size(); ++n) {
+        const SymbolGlyphs& set = glyphs[n];
+        const int32_t i = NearestImage(set.staffSpaces, drawn[n].size(), stave.Space());
+        const std::vector<SymbolStand> stands =
+            SymbolStands(set.type, std::max(1, options.staffPlaces), options.neighbourPlaces);
+        if (i < 0 || stands.empty()) continue;
+        for (const GlyphImage& g : drawn[n][static_cast<size_t>(i)]) {
+          jobs.push_back({&g, headFor(set.staffSpaces[static_cast<size_t>(i)]), stands});
+          setOf.push_back(n);
+        }
+      }
+      std::vector<StavedSymbol> staved;
+      if (!StandSymbolsOnEngravedStave(page, stave, jobs, options.engravedStaveColumns, &staved)) continue;
+      for (const StavedSymbol& placed : staved)
+        samplesOf[setOf[static_cast<size_t>(placed.job)]].push_back(StavedSample(placed, placed.staffSpace1024 / 1024.0));
+    }
+  for (size_t n = 0; n < glyphs.size(); ++n) {
+    const SymbolGlyphs& set = glyphs[n];
+    std::vector<SymbolSample>& samples = samplesOf[n];
     if (options.clusters > 0 && extra != nullptr)
       for (const CutSample& cut : *extra)
         if (!cut.head && cut.code == set.type && cut.features.size() == kMusicFeatureCount) {
@@ -1301,6 +1613,12 @@ bool ReadCalibration(const std::u16string& path, HeadReferenceOptions* heads, Sy
     } else if (std::string(key) == "symbol-staff-places" &&
                std::sscanf(text.c_str(), " %*s %d %1s", &count, extra) == 1 && count >= 0 && count <= 9) {
       s.staffPlaces = count;
+    } else if (std::string(key) == "symbol-engraved-staves" &&
+               std::sscanf(text.c_str(), " %*s %d %1s", &count, extra) == 1 && count >= 0 && count <= 8) {
+      s.engravedStaveColumns = count;
+    } else if (std::string(key) == "symbol-neighbour-places" &&
+               std::sscanf(text.c_str(), " %*s %d %1s", &count, extra) == 1 && (count == 0 || count == 1)) {
+      s.neighbourPlaces = count == 1;
     } else if (std::string(key) == "symbol-clusters" && std::sscanf(text.c_str(), " %*s %d %1s", &count, extra) == 1 &&
                count >= 1 && count <= 8) {
       s.clusters = count;
@@ -1313,7 +1631,7 @@ bool ReadCalibration(const std::u16string& path, HeadReferenceOptions* heads, Sy
     } else {
       return "expected \"head-spread-floor CLASS FLOOR\" (class 0, 1, 2 or 4) or \"symbol-spread-floor "
                  "FLOOR\", FLOOR from 3 to 60, \"head-clusters CLASS K\" or \"head-engraved-clusters CLASS K\" (1 to 16), \"symbol-clusters K\" (1 to 8) "
-                 "\"head-degraded-copies N\" or \"symbol-degraded-copies N\" (0 to 16) or \"head-ledger-places 0|1\" or \"head-engraved-staves N\" (0 to 8) or \"symbol-staff-places N\" (0 to 9)";
+                 "\"head-degraded-copies N\" or \"symbol-degraded-copies N\" (0 to 16) or \"head-ledger-places 0|1\" or \"head-engraved-staves N\" (0 to 8) or \"symbol-staff-places N\" (0 to 9) or \"symbol-engraved-staves N\" (0 to 8) or \"symbol-neighbour-places 0|1\"";
     }
     return "";
   });

@@ -11,6 +11,7 @@
 // with a weight row that matches the feature's spread.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -239,6 +240,9 @@ bool ReadStaveLayout(const std::u16string& path, std::vector<StavePage>* out, st
 // ascending order.
 std::vector<int32_t> BlankStaveColumns(const Canvas& page, const EngravedStave& stave, int32_t width,
                                        int32_t count);
+// The thickness of the stave line through the row on the page's column: its
+// ink within half a staff space of the row, at least 1.
+int32_t StaveLineThickness(const Canvas& page, double lineRow, int32_t column, int32_t staffSpace);
 // The notehead finder's crops of the head glyph stood at the place on the
 // engraved stave with its left side at the column (as HeadCanvasFeatures, at
 // the stave's own staff space): on a line or in a space of the stave (which
@@ -303,6 +307,13 @@ struct SymbolReferenceOptions {
   // its type's steps (SymbolStaffSteps), read through the engine's staff-line
   // removal and components (StandSymbolOnStave); 0 takes the glyph alone.
   int32_t staffPlaces = 0;
+  // The glyph also stood on the engraved stave pages (StavePage) at this
+  // many blank stretches of each stave whose staff space its size is the
+  // nearest to, at the same stands (StandSymbolsOnEngravedStave); 0 none.
+  int32_t engravedStaveColumns = 0;
+  // Accidentals also stood before a black head and dots after one, on the
+  // stave and beside the ledger lines of a head beyond it (SymbolStands).
+  bool neighbourPlaces = false;
 };
 
 // The steps (0 the top line of a stave, 8 its bottom line, odd steps the
@@ -312,12 +323,42 @@ struct SymbolReferenceOptions {
 // the middle, dots in the spaces. At most count of them.
 std::vector<int32_t> SymbolStaffSteps(int32_t type, int32_t count);
 
-// A glyph stood on a drawn stave, as the engine reads it: the atom patch
+// Where a symbol stands on a stave: its origin at the step (0 the top line,
+// 8 the bottom one, odd steps the spaces, below 0 above the stave and over 8
+// below it), and, beside an accidental or a dot, the black head it belongs
+// to at headStep, the usual gap away (an accidental before the head, a dot
+// after it), with the ledger lines a head that far beyond the stave stands
+// on or beside, drawn through the head only.
+struct SymbolStand {
+  enum Head : int32_t { kNoHead = 0, kHeadAfter = 1, kHeadBefore = 2 };
+  int32_t step = 0;
+  Head head = kNoHead;
+  int32_t headStep = 0;
+};
+// The stands of a type: its steps (SymbolStaffSteps, count of them) alone,
+// and with neighbours, for an accidental (types 90 to 94) the same steps (at
+// least one) with a head after it and the head on the first ledger line
+// above and below the stave; for a dot, the same space steps after a head,
+// and after a head on either first ledger line, in the space towards the
+// stave.
+std::vector<SymbolStand> SymbolStands(int32_t type, int32_t count, bool neighbours);
+
+// The gaps between a head and its accidental (a quarter of a staff space)
+// and its dot (a half), in pixels at the staff space.
+int32_t AccidentalGap(double staffSpace);
+int32_t DotGap(double staffSpace);
+// How far a ledger line reaches beyond its head on either side: a quarter of
+// a staff space, in pixels.
+int32_t LedgerReach(double staffSpace);
+
+// A glyph stood on a stave, as the engine reads it: the atom patch
 // (1 for ink, row by row) of the components the staff-line removal leaves
 // over the glyph's box, its size and the stave's staff space (1/1024 pixel)
 // as the staff finder measured it, and the patch's music features.
 struct StavedSymbol {
   int32_t step = 0;
+  SymbolStand::Head head = SymbolStand::kNoHead;
+  int32_t job = 0;  // StandSymbolsOnEngravedStave: the job it belongs to
   int32_t width = 0;
   int32_t height = 0;
   int32_t staffSpace1024 = 0;
@@ -334,6 +375,39 @@ struct StavedSymbol {
 // state: call it with no page loaded. false when the finder finds no stave.
 bool StandSymbolOnStave(const GlyphImage& glyph, int32_t staffSpace, const std::vector<int32_t>& steps,
                         std::vector<StavedSymbol>* out);
+// The same at stands: head the black head glyph drawn beside the glyph where
+// a stand asks for one (drawn at the glyph's staff space; stands with a head
+// are left out without one).
+bool StandSymbolOnStave(const GlyphImage& glyph, const GlyphImage* head, int32_t staffSpace,
+                        const std::vector<SymbolStand>& stands, std::vector<StavedSymbol>* out);
+
+// Runs the engine over a page drawn on the canvas as RecognisePage does
+// (LoadPageImage, the staff stage, EraseStaffLines, FindConnectedComponents)
+// and, for each box (left, top, right, bottom, half-open), draws the
+// components over it into one patch as the fixed-symbol stage draws an atom
+// group, through ClassifyMusicPatch at the staff space of the staff nearest
+// it (staffSpace1024 when there is none). out holds one entry a box, width
+// 0 where nothing is left over it. Uses (and frees) the engine's page state.
+// false when the staff finder finds no stave.
+bool ReadStavePatches(const Canvas& canvas, const std::vector<std::array<int32_t, 4>>& boxes,
+                      int32_t staffSpace1024, std::vector<StavedSymbol>* out);
+
+// One glyph to stand on an engraved stave: at each stand, the head glyph
+// beside it where a stand asks for one.
+struct SymbolJob {
+  const GlyphImage* glyph = nullptr;
+  const GlyphImage* head = nullptr;
+  std::vector<SymbolStand> stands;
+};
+// Stands every job's glyph at each stand on the engraved stave at stretches
+// of its blank stretches (BlankStaveColumns): each glyph in a strip of the
+// page's own stave there, the strips laid side by side into staves of a page
+// of strips, with ledger lines as thick as the stave's lines, and reads it
+// all through ReadStavePatches at once. out gets what is left of each glyph
+// (job the job's index). false when the stave has no blank stretch wide
+// enough or the engine finds no stave.
+bool StandSymbolsOnEngravedStave(const StavePage& page, const EngravedStave& stave, const std::vector<SymbolJob>& jobs,
+                                 int32_t stretches, std::vector<StavedSymbol>* out);
 
 // A feature sample cut from an engraved page: a head class or a symbol type,
 // the features (90 for a head, 94 for a symbol) and, for a symbol, its ink
@@ -360,7 +434,10 @@ std::string CutSampleLine(const CutSample& sample);
 // "head-degraded-copies N" and "symbol-degraded-copies N" (0 to 16),
 // "head-engraved-staves N" (0 to 8: the blank stretches of each engraved
 // stave the heads stand at),
-// "head-ledger-places 0|1" (the ledger places too)
+// "head-ledger-places 0|1" (the ledger places too),
+// "symbol-staff-places N" (0 to 9), "symbol-engraved-staves N" (0 to 8: the
+// blank stretches of each engraved stave the symbols stand at),
+// "symbol-neighbour-places 0|1" (accidentals and dots beside heads)
 // ('#' starts a comment; what the
 // file does not set keeps its default). false with a message naming the
 // file and line when it cannot be read or a line is not one of these with a
@@ -374,10 +451,15 @@ bool ReadCalibration(const std::u16string& path, HeadReferenceOptions* heads, Sy
 // the spread floor x 100, size limits from the observed extents of the
 // reference's samples in per cent of the staff space, widened by the margin.
 // extra holds samples cut from engraved pages, added to the samples of
-// their type when the types are clustered.
+// their type when the types are clustered. staves are the engraved stave
+// pages the options' engraved stands need, and heads the black head glyphs
+// (class 0, LoadHeadGlyphs) the neighbour stands need: each glyph's head is
+// the one of the staff space nearest its own.
 std::vector<MusicReference> MakeSymbolReferences(const std::vector<SymbolGlyphs>& glyphs,
                                                  const SymbolReferenceOptions& options,
-                                                 const std::vector<CutSample>* extra = nullptr);
+                                                 const std::vector<CutSample>* extra = nullptr,
+                                                 const std::vector<StavePage>* staves = nullptr,
+                                                 const HeadGlyphs* heads = nullptr);
 
 // The join symbol (type 800, the brace of a grand staff): braces of several
 // heights, as drawn at their size and stretched to a system's height,

@@ -11,7 +11,7 @@
 // spaces (10 to 50 pixels); without, at the test references' own. FOLDER
 // holds the engraved blank stave pages and their staves.txt
 // (tools/refmaker/staves), which a calibration asking for
-// "head-engraved-staves" needs.
+// "head-engraved-staves" or "symbol-engraved-staves" needs.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -83,8 +83,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::vector<refmaker::StavePage> staves;
-  if (headOptions.engravedStaveColumns > 0 && staveFolder.empty()) {
-    std::fprintf(stderr, "make_reference_sets: the calibration stands heads on engraved staves: give --staves FOLDER "
+  if ((headOptions.engravedStaveColumns > 0 || symbolOptions.engravedStaveColumns > 0) && staveFolder.empty()) {
+    std::fprintf(stderr, "make_reference_sets: the calibration stands glyphs on engraved staves: give --staves FOLDER "
                          "(tools/refmaker/staves)\n");
     return 1;
   }
@@ -94,7 +94,12 @@ int main(int argc, char** argv) {
   }
   const std::vector<NoteheadReference> headRefs =
       refmaker::MakeHeadReferences(heads, headOptions, &cut, &staves);
-  const std::vector<MusicReference> symbolRefs = refmaker::MakeSymbolReferences(symbols, symbolOptions, &cut);
+  // The black heads (class 0) stand beside the accidentals and dots.
+  const refmaker::HeadGlyphs* black = nullptr;
+  for (const refmaker::HeadGlyphs& set : heads)
+    if (set.headClass == 0) black = &set;
+  const std::vector<MusicReference> symbolRefs =
+      refmaker::MakeSymbolReferences(symbols, symbolOptions, &cut, &staves, black);
   if (!refmaker::CheckReferenceSets(headRefs, symbolRefs, &error)) {
     std::fprintf(stderr, "make_reference_sets: refused: %s\n", error.c_str());
     return 1;
