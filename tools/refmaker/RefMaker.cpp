@@ -12,6 +12,7 @@
 #include "Code/Quorm/Bitstrea.h"
 #include "Code/Quorm/Findhead.h"
 #include "Code/Quorm/Findstav.h"
+#include "Code/Quorm/Fxdszsym.h"
 #include "Code/Quorm/Quorm.h"
 #include "Code/Quorm/concmpts.h"
 #include "Code/Quorm/mocgcalc.h"
@@ -912,30 +913,27 @@ double StepRow(const EngravedStave& stave, int32_t step) {
 
 int32_t RowOf(double row) { return static_cast<int32_t>(std::lround(row)); }
 
-bool IsAccidentalType(int32_t type) { return type >= 90 && type <= 94; }
-constexpr int32_t kDotType = 150;
-
 // A stand's window along a stave: its width, and the glyph's and the head's
-// first columns in it; paper (and the stave's lines) 2 staff spaces each side.
+// first columns in it; room pixels of paper (and the stave's lines) each side.
 struct StandLayout {
   int32_t width = 0;
   int32_t glyphLeft = 0;
   int32_t headLeft = 0;
 };
 
-StandLayout LayOutStand(const GlyphImage& glyph, const GlyphImage* head, const SymbolStand& stand, double space) {
-  const int32_t s = static_cast<int32_t>(std::lround(space));
+StandLayout LayOutStand(const GlyphImage& glyph, const GlyphImage* head, const SymbolStand& stand, double space,
+                        int32_t room) {
   StandLayout l;
-  l.glyphLeft = 2 * s;
+  l.glyphLeft = room;
   if (stand.head == SymbolStand::kHeadAfter) {
     l.headLeft = l.glyphLeft + glyph.width + AccidentalGap(space);
-    l.width = l.headLeft + head->width + 2 * s;
+    l.width = l.headLeft + head->width + room;
   } else if (stand.head == SymbolStand::kHeadBefore) {
-    l.headLeft = 2 * s;
+    l.headLeft = room;
     l.glyphLeft = l.headLeft + head->width + DotGap(space);
-    l.width = l.glyphLeft + glyph.width + 2 * s;
+    l.width = l.glyphLeft + glyph.width + room;
   } else {
-    l.width = glyph.width + 4 * s;
+    l.width = glyph.width + 2 * room;
   }
   return l;
 }
@@ -954,13 +952,13 @@ std::array<double, 2> StandExtent(const EngravedStave& stave, const GlyphImage& 
   return e;
 }
 
-// Draws the stand in its window from column left, on a stave drawn on the
-// canvas (its line rows there): the glyph, the head beside it and the ledger
-// lines of a head beyond the stave, as thick as given. The glyph's box.
+// Draws the stand in its window (laid out as given) from column left, on a
+// stave drawn on the canvas (its line rows there): the glyph, the head
+// beside it and the ledger lines of a head beyond the stave, as thick as
+// given. The glyph's box.
 std::array<int32_t, 4> DrawStand(Canvas* canvas, const EngravedStave& stave, const GlyphImage& glyph,
-                                 const GlyphImage* head, const SymbolStand& stand, int32_t left,
+                                 const GlyphImage* head, const SymbolStand& stand, const StandLayout& l, int32_t left,
                                  int32_t ledgerThickness) {
-  const StandLayout l = LayOutStand(glyph, head, stand, stave.Space());
   const int32_t row = RowOf(StepRow(stave, stand.step));
   const int32_t x = left + l.glyphLeft;
   canvas->Stamp(glyph, row, x + glyph.originColumn);
@@ -1085,7 +1083,7 @@ bool StandSymbolOnStave(const GlyphImage& glyph, const GlyphImage* head, int32_t
   int32_t along = 0;
   double above = 0, below = 0;
   for (const SymbolStand& stand : kept) {
-    along += LayOutStand(glyph, head, stand, s).width;
+    along += LayOutStand(glyph, head, stand, s, 2 * s).width;
     const std::array<double, 2> e = StandExtent(stave, glyph, head, stand);
     above = std::min(above, e[0]);
     below = std::max(below, e[1]);
@@ -1104,8 +1102,9 @@ bool StandSymbolOnStave(const GlyphImage& glyph, const GlyphImage* head, int32_t
   std::vector<std::array<int32_t, 4>> boxes;  // each glyph as stamped
   int32_t left = margin;
   for (const SymbolStand& stand : kept) {
-    boxes.push_back(DrawStand(&canvas, stave, glyph, head, stand, left, thickness));
-    left += LayOutStand(glyph, head, stand, s).width;
+    const StandLayout layout = LayOutStand(glyph, head, stand, s, 2 * s);
+    boxes.push_back(DrawStand(&canvas, stave, glyph, head, stand, layout, left, thickness));
+    left += layout.width;
   }
   std::vector<StavedSymbol> patches;
   if (!ReadStavePatches(canvas, boxes, s * 1024, &patches)) return false;
@@ -1123,32 +1122,28 @@ bool StandSymbolsOnEngravedStave(const StavePage& page, const EngravedStave& sta
   out->clear();
   const double space = stave.Space();
   const int32_t s = static_cast<int32_t>(std::lround(space));
+  // Each stand in a strip with a staff space of the stave either side.
   struct Piece {
     int32_t job;
     SymbolStand stand;
     StandLayout layout;
+    std::array<double, 2> extent;
   };
   std::vector<Piece> pieces;
   int32_t widest = 0;
-  double above = 0, below = 4 * space;
   for (size_t j = 0; j < jobs.size(); ++j)
     for (const SymbolStand& stand : jobs[j].stands) {
       if (jobs[j].glyph == nullptr || (stand.head != SymbolStand::kNoHead && jobs[j].head == nullptr)) continue;
-      const Piece piece = {static_cast<int32_t>(j), stand, LayOutStand(*jobs[j].glyph, jobs[j].head, stand, space)};
+      const Piece piece = {static_cast<int32_t>(j), stand, LayOutStand(*jobs[j].glyph, jobs[j].head, stand, space, s),
+                           StandExtent(stave, *jobs[j].glyph, jobs[j].head, stand)};
       widest = std::max(widest, piece.layout.width);
-      const std::array<double, 2> e = StandExtent(stave, *jobs[j].glyph, jobs[j].head, stand);
-      above = std::min(above, e[0]);
-      below = std::max(below, e[1]);
       pieces.push_back(piece);
     }
   if (pieces.empty()) return true;
   const std::vector<int32_t> columns = BlankStaveColumns(page.image, stave, widest, stretches);
   if (columns.empty()) return false;
-  // The band of the page's rows a strip takes: the stave and room for every
-  // stand, a staff space more each side; the page's ink beyond half way to
-  // a neighbouring stave is not this stave's and is left out.
-  const int32_t bandTop = static_cast<int32_t>(std::floor(stave.rows[0] + above)) - s;
-  const int32_t bandHeight = static_cast<int32_t>(std::ceil(stave.rows[0] + below)) + s - bandTop;
+  // The page's ink beyond half way to a neighbouring stave is not this
+  // stave's and is left out.
   double inkTop = 0, inkBottom = page.image.height;
   for (const EngravedStave& other : page.staves) {
     if (other.rows[4] < stave.rows[0]) inkTop = std::max(inkTop, (other.rows[4] + stave.rows[0]) / 2);
@@ -1160,67 +1155,88 @@ bool StandSymbolsOnEngravedStave(const StavePage& page, const EngravedStave& sta
                : 0;
   };
   // The page of strips: staves of strips one under another, as wide as the
-  // engraved page, each led in and out by the lines of a blank column.
-  const int32_t rowPitch = bandHeight + 2 * s;
-  const int32_t pageWidth = std::max({kStavePageMinimum, 48 * s, widest + 8 * s, page.image.width});
-  const int32_t rowsPerPage = std::max(1, std::max(page.image.height, kStavePageMinimum) / rowPitch);
-  const int32_t lineThicknessAbove = StaveLineThickness(page.image, stave.rows[0], columns[0], s);
-  const int32_t lineThicknessBelow = StaveLineThickness(page.image, stave.rows[4], columns[0], s);
-  struct Placed {
-    int32_t piece, column, row, left;
+  // engraved page, each led in and out by the lines of a blank column. A
+  // stave of strips takes the band of the page's rows its stands need, and a
+  // staff space more each side.
+  struct Strip {
+    int32_t piece, column, left;
   };
-  std::vector<Placed> placed;
-  auto flush = [&]() -> bool {
-    if (placed.empty()) return true;
-    const int32_t rows = placed.back().row + 1;
-    Canvas canvas(pageWidth, rows * rowPitch + 2 * s);
-    for (int32_t r = 0; r < rows; ++r)
-      for (int32_t y = 0; y < bandHeight; ++y) {
-        const uint8_t line = pageInk(bandTop + y, columns[0]);
-        if (line != 0) canvas.FillRect(s + r * rowPitch + y, 2 * s, s + r * rowPitch + y + 1, pageWidth - 2 * s);
+  struct StripStave {
+    std::vector<Strip> strips;
+    int32_t bandTop = 0, bandHeight = 0;
+  };
+  const int32_t pageWidth = std::max({kStavePageMinimum, 48 * s, widest + 4 * s, page.image.width});
+  std::vector<StripStave> rows(1);
+  double above = 0, below = 4 * space;
+  auto closeRow = [&]() {
+    StripStave& row = rows.back();
+    row.bandTop = static_cast<int32_t>(std::floor(stave.rows[0] + above)) - s;
+    row.bandHeight = static_cast<int32_t>(std::ceil(stave.rows[0] + below)) + s - row.bandTop;
+    above = 0;
+    below = 4 * space;
+  };
+  int32_t left = 2 * s;
+  for (size_t c = 0; c < columns.size(); ++c)
+    for (size_t k = 0; k < pieces.size(); ++k) {
+      const int32_t w = pieces[k].layout.width;
+      if (left + w > pageWidth - 2 * s) {
+        closeRow();
+        rows.emplace_back();
+        left = 2 * s;
       }
+      rows.back().strips.push_back({static_cast<int32_t>(k), static_cast<int32_t>(c), left});
+      above = std::min(above, pieces[k].extent[0]);
+      below = std::max(below, pieces[k].extent[1]);
+      left += w;
+    }
+  closeRow();
+  const int32_t lineAbove = StaveLineThickness(page.image, stave.rows[0], columns[0], s);
+  const int32_t lineBelow = StaveLineThickness(page.image, stave.rows[4], columns[0], s);
+  const int32_t tallest = std::max(page.image.height, kStavePageMinimum);
+  for (size_t first = 0; first < rows.size();) {
+    // As many staves of strips as a page's height holds (at least one).
+    size_t last = first;
+    int32_t height = s + rows[first].bandHeight + s;
+    while (last + 1 < rows.size() && height + rows[last + 1].bandHeight + s <= tallest)
+      height += rows[++last].bandHeight + s;
+    Canvas canvas(pageWidth, height);
     std::vector<std::array<int32_t, 4>> boxes;
-    for (const Placed& p : placed) {
-      const Piece& piece = pieces[static_cast<size_t>(p.piece)];
-      const int32_t rowTop = s + p.row * rowPitch;
-      for (int32_t y = 0; y < bandHeight; ++y)
-        for (int32_t x = 0; x < piece.layout.width; ++x)
-          canvas.pixels[static_cast<size_t>(rowTop + y) * canvas.width + p.left + x] =
-              pageInk(bandTop + y, columns[static_cast<size_t>(p.column)] + x);
+    std::vector<const Strip*> drawn;
+    int32_t rowTop = s;
+    for (size_t r = first; r <= last; ++r) {
+      const StripStave& row = rows[r];
+      for (int32_t y = 0; y < row.bandHeight; ++y)
+        if (pageInk(row.bandTop + y, columns[0]) != 0)
+          canvas.FillRect(rowTop + y, 2 * s, rowTop + y + 1, pageWidth - 2 * s);
       EngravedStave here = stave;
-      for (double& row : here.rows) row += rowTop - bandTop;
-      const SymbolJob& job = jobs[static_cast<size_t>(piece.job)];
-      boxes.push_back(DrawStand(&canvas, here, *job.glyph, job.head, piece.stand, p.left,
-                                piece.stand.headStep < 0 ? lineThicknessAbove : lineThicknessBelow));
+      for (double& line : here.rows) line += rowTop - row.bandTop;
+      for (const Strip& strip : row.strips) {
+        const Piece& piece = pieces[static_cast<size_t>(strip.piece)];
+        const int32_t from = columns[static_cast<size_t>(strip.column)];
+        for (int32_t y = 0; y < row.bandHeight; ++y)
+          for (int32_t x = 0; x < piece.layout.width; ++x)
+            canvas.pixels[static_cast<size_t>(rowTop + y) * canvas.width + strip.left + x] =
+                pageInk(row.bandTop + y, from + x);
+        const SymbolJob& job = jobs[static_cast<size_t>(piece.job)];
+        boxes.push_back(DrawStand(&canvas, here, *job.glyph, job.head, piece.stand, piece.layout, strip.left,
+                                  piece.stand.headStep < 0 ? lineAbove : lineBelow));
+        drawn.push_back(&strip);
+      }
+      rowTop += row.bandHeight + s;
     }
     std::vector<StavedSymbol> patches;
     if (!ReadStavePatches(canvas, boxes, static_cast<int32_t>(std::lround(space * 1024)), &patches)) return false;
-    for (size_t i = 0; i < placed.size(); ++i) {
+    for (size_t i = 0; i < drawn.size(); ++i) {
       if (patches[i].width == 0) continue;
-      const Piece& piece = pieces[static_cast<size_t>(placed[i].piece)];
+      const Piece& piece = pieces[static_cast<size_t>(drawn[i]->piece)];
       patches[i].step = piece.stand.step;
       patches[i].head = piece.stand.head;
       patches[i].job = piece.job;
       out->push_back(std::move(patches[i]));
     }
-    placed.clear();
-    return true;
-  };
-  int32_t row = 0, left = 2 * s;
-  for (size_t c = 0; c < columns.size(); ++c)
-    for (size_t k = 0; k < pieces.size(); ++k) {
-      const int32_t w = pieces[k].layout.width;
-      if (left + w > pageWidth - 2 * s) {
-        left = 2 * s;
-        if (++row == rowsPerPage) {
-          if (!flush()) return false;
-          row = 0;
-        }
-      }
-      placed.push_back({static_cast<int32_t>(k), static_cast<int32_t>(c), row, left});
-      left += w;
-    }
-  return flush();
+    first = last + 1;
+  }
+  return true;
 }
 
 bool DegradeGlyph(const GlyphImage& glyph, const Degradation& degradation, GlyphImage* out) {

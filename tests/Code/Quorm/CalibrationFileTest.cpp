@@ -23,7 +23,8 @@ TEST(CalibrationFile, SetsTheFloorsItNames) {
       WriteTempText("calibration-good.txt",
                        "# chosen on the calibration pages\n\nhead-spread-floor 4 4.5  # small heads\n"
                        "symbol-spread-floor 8\nhead-clusters 1 5\nhead-engraved-clusters 0 2\nsymbol-clusters 3\n"
-                       "head-degraded-copies 2\nsymbol-degraded-copies 4\nhead-ledger-places 1\nsymbol-staff-places 3\n"),
+                       "head-degraded-copies 2\nsymbol-degraded-copies 4\nhead-ledger-places 1\nsymbol-staff-places 3\n"
+                       "symbol-engraved-staves 2\nsymbol-neighbour-places 1\n"),
       &heads, &symbols, &error))
       << error;
   EXPECT_EQ(heads.FloorOf(4), 4.5);
@@ -36,6 +37,8 @@ TEST(CalibrationFile, SetsTheFloorsItNames) {
   EXPECT_EQ(heads.degradedCopies, 2);
   EXPECT_EQ(symbols.degradedCopies, 4);
   EXPECT_EQ(symbols.staffPlaces, 3);
+  EXPECT_EQ(symbols.engravedStaveColumns, 2);
+  EXPECT_TRUE(symbols.neighbourPlaces);
   for (int p = 0; p < refmaker::kHeadPlaceCount; ++p) EXPECT_TRUE(heads.places[p]) << p;
 
   // The floors alone reach only the references they name.
@@ -81,6 +84,9 @@ TEST(CalibrationFile, RefusesWhatItCannotUnderstand) {
       {"symbol-degraded-copies -1\n", "line 1"},            // below none
       {"head-ledger-places 2\n", "line 1"},                 // on or off only
       {"symbol-staff-places 10\n", "line 1"},               // more steps than a stave has
+      {"# symbols\nsymbol-engraved-staves 9\n", "line 2"},  // beyond the limit
+      {"symbol-engraved-staves -1\n", "line 1"},            // below none
+      {"symbol-neighbour-places 2\n", "line 1"},            // on or off only
   };
   for (const Case& c : cases) {
     refmaker::HeadReferenceOptions heads;
@@ -92,6 +98,8 @@ TEST(CalibrationFile, RefusesWhatItCannotUnderstand) {
     EXPECT_NE(error.find("calibration-bad.txt"), std::string::npos) << error;
     EXPECT_EQ(heads.FloorOf(0), 6.0) << c.text;
     EXPECT_EQ(symbols.spreadFloor, 6.0) << c.text;
+    EXPECT_EQ(symbols.engravedStaveColumns, 0) << c.text;
+    EXPECT_FALSE(symbols.neighbourPlaces) << c.text;
   }
   refmaker::HeadReferenceOptions heads;
   refmaker::SymbolReferenceOptions symbols;

@@ -5,12 +5,16 @@
 // space left out of the set.
 #include <gtest/gtest.h>
 
+#include <array>
+#include <climits>
+#include <cmath>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "Code/Quorm/Edgefeat.h"
 #include "Code/Quorm/Findstav.h"
+#include "Code/Quorm/Fxdszsym.h"
 #include "Code/Quorm/Intmath.h"
 #include "Code/Quorm/Muslref.h"
 #include "Code/Quorm/Quorm.h"
@@ -19,7 +23,9 @@
 #include "tests/Code/Quorm/EngineDataFolder.h"
 #include "tests/Code/Quorm/StaffFixture.h"
 #include "tests/support/TestPaths.h"
+#include "tests/support/TestText.h"
 #include "tools/refmaker/RefMaker.h"
+#include "tools/refmaker/StavePages.h"
 
 namespace {
 
@@ -208,6 +214,183 @@ TEST_F(SymbolReferences, ASymbolOnAStaveKeepsItsTypeThroughLineRemoval) {
     ClassifySymbolPatch(st.symbol.patch.data(), &result, st.symbol.width, st.symbol.height, 0);
     EXPECT_TRUE(ReadAs(result, st.type)) << st.what << ":" << Describe(result);
     FreeHandPage();
+  }
+}
+
+// What the engine left of a glyph on a stave reads as the type to the
+// references loaded, on a hand staff of the staff space it was read at.
+bool StavedReadsAs(const refmaker::StavedSymbol& symbol, int type, std::string* said) {
+  const int s = static_cast<int>(std::lround(symbol.staffSpace1024 / 1024.0));
+  LoadHandPage(800, 600, s);
+  AddHandStaff({0, 100, s, 20, 780, 5, 0});
+  SymbolCandidates result{};
+  ClassifySymbolPatch(symbol.patch.data(), &result, symbol.width, symbol.height, 0);
+  *said = Describe(result);
+  FreeHandPage();
+  return ReadAs(result, type);
+}
+
+// The type of the loaded reference nearest the features, whatever its size
+// limits say.
+int NearestType(const uint8_t* features) {
+  int best = INT_MAX, type = -1;
+  for (int r = 0; r < GetMusicReferenceCount(); ++r) {
+    const int d = MusicReferenceDistance(features, r);
+    if (d < best) best = d, type = GetMusicReferenceType(r);
+  }
+  return type;
+}
+
+const refmaker::SymbolGlyphs& Named(const std::vector<refmaker::SymbolGlyphs>& glyphs, const std::string& name) {
+  for (const refmaker::SymbolGlyphs& set : glyphs)
+    if (set.name == name) return set;
+  ADD_FAILURE() << "no glyph " << name;
+  return glyphs.front();
+}
+
+// Stood on the engraved staves of both engravers, each glyph, drawn at the
+// staff space nearest the stave's, comes through the engine's line removal
+// at each of its steps and each blank stretch asked for, at the stave's own
+// staff space, and its features lie nearest its own type's reference made
+// from the glyphs alone: a sharp nearest the sharp, a clef nearest its clef.
+// (The glyph is up to a sixth smaller or larger than the stave's own, so
+// the size limits of those references may refuse it.)
+TEST_F(SymbolReferences, SymbolsOnEngravedStavesKeepTheirType) {
+  std::vector<refmaker::StavePage> pages;
+  std::string error;
+  ASSERT_TRUE(refmaker::LoadStavePages(U8(SourcePath("tools/refmaker/staves")), &pages, &error)) << error;
+  const std::vector<refmaker::SymbolGlyphs> glyphs = Glyphs(refmaker::ShippedSymbolStaffSpaces());
+  const char* names[] = {"sharp", "flat", "natural", "rest-quarter", "rest-8", "clef-G", "clef-F", "dot", "time-4"};
+  struct Stood {
+    std::string what;
+    int type;
+    refmaker::StavedSymbol symbol;
+  };
+  std::vector<Stood> stood;
+  int staves = 0;
+  for (const char* pageName : {"staves-ly-11.tif", "staves-ly-20.tif", "staves-ms-24.tif", "staves-ms-34.tif"})
+    for (const refmaker::StavePage& page : pages) {
+      if (page.name != pageName) continue;
+      const refmaker::EngravedStave& stave = page.staves.back();
+      ++staves;
+      std::vector<refmaker::SymbolJob> jobs;
+      std::vector<int> types;
+      size_t expected = 0;
+      for (const char* name : names) {
+        const refmaker::SymbolGlyphs& set = Named(glyphs, name);
+        size_t nearest = 0;
+        for (size_t i = 1; i < set.staffSpaces.size(); ++i)
+          if (std::fabs(set.staffSpaces[i] - stave.Space()) < std::fabs(set.staffSpaces[nearest] - stave.Space()))
+            nearest = i;
+        jobs.push_back({&set.images[nearest], nullptr, refmaker::SymbolStands(set.type, 3, false)});
+        types.push_back(set.type);
+        expected += 2 * jobs.back().stands.size();
+      }
+      std::vector<refmaker::StavedSymbol> out;
+      ASSERT_TRUE(refmaker::StandSymbolsOnEngravedStave(page, stave, jobs, 2, &out)) << page.name;
+      ASSERT_EQ(out.size(), expected) << page.name;
+      for (const refmaker::StavedSymbol& symbol : out) {
+        const std::string what = page.name + " " + names[symbol.job] + " at step " + std::to_string(symbol.step);
+        EXPECT_NEAR(symbol.staffSpace1024, stave.Space() * 1024, 1024) << what;
+        stood.push_back({what, types[static_cast<size_t>(symbol.job)], symbol});
+      }
+    }
+  EXPECT_EQ(staves, 4);
+  // The engine's page state is freed by each reading: the references go in
+  // once all are read.
+  Load(refmaker::MakeSymbolReferences(glyphs, refmaker::SymbolReferenceOptions()));
+  for (const Stood& st : stood) EXPECT_EQ(NearestType(st.symbol.features), st.type) << st.what;
+}
+
+// Beside a black head: an accidental before it and a dot after it, on the
+// stave and by a head on a ledger line beyond it. Every stand comes through
+// the line removal with its head marked. On the stave the head stands clear
+// of the accidental's box and the dot's, so what is left over the box is the
+// glyph alone and reads as its type; the ledger line, as wide as the head
+// and a quarter space more each side, reaches up to the accidental, which
+// takes the ledger line and its head into its patch where its ink touches
+// the line's end, as on a page.
+TEST_F(SymbolReferences, AccidentalsAndDotsStandBesideHeads) {
+  const std::vector<refmaker::SymbolGlyphs> glyphs = Glyphs(refmaker::SymbolReferenceStaffSpaces());
+  std::vector<refmaker::HeadGlyphs> heads;
+  std::string error;
+  ASSERT_TRUE(refmaker::LoadHeadGlyphs(SourcePath("tests/Code/Quorm/fixtures/glyphs"), &heads, &error)) << error;
+  ASSERT_EQ(heads[0].headClass, 0);
+  struct Stood {
+    std::string what;
+    int type;
+    refmaker::StavedSymbol symbol;
+  };
+  std::vector<Stood> stood;
+  int ledgerJoined = 0;
+  for (const char* name : {"sharp", "flat", "natural", "dot"}) {
+    const refmaker::SymbolGlyphs& set = Named(glyphs, name);
+    for (size_t size = 0; size < set.images.size(); ++size) {
+      const int s = set.staffSpaces[size];
+      const refmaker::GlyphImage& glyph = set.images[size];
+      size_t nearest = 0;
+      for (size_t i = 1; i < heads[0].staffSpaces.size(); ++i)
+        if (std::abs(heads[0].staffSpaces[i] - s) < std::abs(heads[0].staffSpaces[nearest] - s)) nearest = i;
+      const std::vector<refmaker::SymbolStand> stands = refmaker::SymbolStands(set.type, 1, true);
+      std::vector<refmaker::StavedSymbol> out;
+      ASSERT_TRUE(refmaker::StandSymbolOnStave(glyph, &heads[0].images[nearest], s, stands, &out));
+      ASSERT_EQ(out.size(), stands.size()) << name << " at " << s;
+      for (size_t k = 0; k < out.size(); ++k) {
+        const refmaker::StavedSymbol& symbol = out[k];
+        const std::string what = std::string(name) + " at " + std::to_string(s) + " step " + std::to_string(symbol.step);
+        EXPECT_EQ(symbol.step, stands[k].step) << what;
+        EXPECT_EQ(symbol.head, stands[k].head) << what;
+        const bool besideLedger = stands[k].head != refmaker::SymbolStand::kNoHead &&
+                                  (stands[k].headStep < 0 || stands[k].headStep > 8);
+        if (besideLedger && set.type != kDotType) {
+          // The glyph alone, or the glyph with the ledger line and the head.
+          const bool joined = symbol.width >= glyph.width + heads[0].images[nearest].width;
+          EXPECT_TRUE(joined || symbol.width <= glyph.width + 1) << what << " width " << symbol.width;
+          ledgerJoined += joined;
+          continue;
+        }
+        EXPECT_LE(symbol.width, glyph.width + s) << what;
+        stood.push_back({what, set.type, symbol});
+      }
+    }
+  }
+  EXPECT_GT(ledgerJoined, 0);
+  Load(refmaker::MakeSymbolReferences(glyphs, refmaker::SymbolReferenceOptions()));
+  for (const Stood& st : stood) {
+    std::string said;
+    EXPECT_TRUE(StavedReadsAs(st.symbol, st.type, &said)) << st.what << ":" << said;
+  }
+}
+
+// A type's stands: its steps alone, and with neighbours an accidental before
+// a head at the same steps (at least one) and on the first ledger line either
+// side, a dot after a head in the same spaces and off either ledger line into
+// the space above; other types take none beside a head.
+TEST(SymbolStands, HeadsBesideAccidentalsAndDots) {
+  using Stand = refmaker::SymbolStand;
+  struct Case {
+    int type;
+    int count;
+    bool neighbours;
+    std::vector<std::array<int, 3>> stands;  // step, head, head step
+  };
+  const Case cases[] = {
+      {91, 2, false, {{4, Stand::kNoHead, 4}, {3, Stand::kNoHead, 3}}},
+      {91, 2, true,
+       {{4, Stand::kNoHead, 4}, {3, Stand::kNoHead, 3}, {4, Stand::kHeadAfter, 4}, {3, Stand::kHeadAfter, 3},
+        {-2, Stand::kHeadAfter, -2}, {10, Stand::kHeadAfter, 10}}},
+      {90, 0, true, {{4, Stand::kHeadAfter, 4}, {-2, Stand::kHeadAfter, -2}, {10, Stand::kHeadAfter, 10}}},
+      {150, 1, true,
+       {{3, Stand::kNoHead, 3}, {3, Stand::kHeadBefore, 3}, {-3, Stand::kHeadBefore, -2},
+        {9, Stand::kHeadBefore, 10}}},
+      {80, 1, true, {{6, Stand::kNoHead, 6}}},
+      {353, 3, true, {}},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::array<int, 3>> got;
+    for (const Stand& stand : refmaker::SymbolStands(c.type, c.count, c.neighbours))
+      got.push_back({stand.step, stand.head, stand.headStep});
+    EXPECT_EQ(got, c.stands) << c.type << " " << c.count << " " << c.neighbours;
   }
 }
 
