@@ -1411,7 +1411,7 @@ std::vector<MusicReference> MakeSymbolReferences(const std::vector<SymbolGlyphs>
         const int32_t i = NearestImage(set.staffSpaces, drawn[n].size(), stave.Space());
         const std::vector<SymbolStand> stands =
             SymbolStands(set.type, std::max(1, options.staffPlaces), options.neighbourPlaces);
-        if (i < 0 || stands.empty()) continue;
+        if (i < 0 || stands.empty() || (options.engravedAccidentalsOnly && !IsAccidentalType(set.type))) continue;
         for (const GlyphImage& g : drawn[n][static_cast<size_t>(i)]) {
           jobs.push_back({&g, headFor(set.staffSpaces[static_cast<size_t>(i)]), stands});
           setOf.push_back(n);
@@ -1598,6 +1598,7 @@ bool ReadCalibration(const std::u16string& path, HeadReferenceOptions* heads, Sy
   SymbolReferenceOptions s = *symbols;
   const bool ok = ReadTextLines(path, "calibration", error, false, [&](const std::string& text) -> std::string {
     char key[64] = {};
+    char word[16] = {};
     char extra[2] = {};
     int headClass = -1;
     double value = 0;
@@ -1632,6 +1633,9 @@ bool ReadCalibration(const std::u16string& path, HeadReferenceOptions* heads, Sy
     } else if (std::string(key) == "symbol-engraved-staves" &&
                std::sscanf(text.c_str(), " %*s %d %1s", &count, extra) == 1 && count >= 0 && count <= 8) {
       s.engravedStaveColumns = count;
+    } else if (std::string(key) == "symbol-engraved-types" && std::sscanf(text.c_str(), " %*s %15s %1s", word, extra) == 1 &&
+               (std::string(word) == "all" || std::string(word) == "accidentals")) {
+      s.engravedAccidentalsOnly = std::string(word) == "accidentals";
     } else if (std::string(key) == "symbol-neighbour-places" &&
                std::sscanf(text.c_str(), " %*s %d %1s", &count, extra) == 1 && (count == 0 || count == 1)) {
       s.neighbourPlaces = count == 1;
@@ -1647,7 +1651,7 @@ bool ReadCalibration(const std::u16string& path, HeadReferenceOptions* heads, Sy
     } else {
       return "expected \"head-spread-floor CLASS FLOOR\" (class 0, 1, 2 or 4) or \"symbol-spread-floor "
                  "FLOOR\", FLOOR from 3 to 60, \"head-clusters CLASS K\" or \"head-engraved-clusters CLASS K\" (1 to 16), \"symbol-clusters K\" (1 to 8) "
-                 "\"head-degraded-copies N\" or \"symbol-degraded-copies N\" (0 to 16) or \"head-ledger-places 0|1\" or \"head-engraved-staves N\" (0 to 8) or \"symbol-staff-places N\" (0 to 9) or \"symbol-engraved-staves N\" (0 to 8) or \"symbol-neighbour-places 0|1\"";
+                 "\"head-degraded-copies N\" or \"symbol-degraded-copies N\" (0 to 16) or \"head-ledger-places 0|1\" or \"head-engraved-staves N\" (0 to 8) or \"symbol-staff-places N\" (0 to 9) or \"symbol-engraved-staves N\" (0 to 8) or \"symbol-engraved-types all|accidentals\" or \"symbol-neighbour-places 0|1\"";
     }
     return "";
   });

@@ -171,6 +171,8 @@ struct HeadReferenceOptions {
   // The head stands at this many blank stretches of each engraved stave
   // (StavePage), at every place, beside the glyph's own drawn staves; 0 none.
   int32_t engravedStaveColumns = 0;
+  // Only the accidentals (types 90 to 96) stand on the engraved staves.
+  bool engravedAccidentalsOnly = false;
   // Degraded copies drawn of each sample besides the clean one.
   int32_t degradedCopies = 0;
   bool places[kHeadPlaceCount] = {true, true, true, true, true, true, true, true, true, true, false, false, false, false};
@@ -311,6 +313,8 @@ struct SymbolReferenceOptions {
   // many blank stretches of each stave whose staff space its size is the
   // nearest to, at the same stands (StandSymbolsOnEngravedStave); 0 none.
   int32_t engravedStaveColumns = 0;
+  // Only the accidentals (types 90 to 96) stand on the engraved staves.
+  bool engravedAccidentalsOnly = false;
   // Accidentals also stood before a black head and dots after one, on the
   // stave and beside the ledger lines of a head beyond it (SymbolStands).
   bool neighbourPlaces = false;
@@ -437,6 +441,8 @@ std::string CutSampleLine(const CutSample& sample);
 // "head-ledger-places 0|1" (the ledger places too),
 // "symbol-staff-places N" (0 to 9), "symbol-engraved-staves N" (0 to 8: the
 // blank stretches of each engraved stave the symbols stand at),
+// "symbol-engraved-types all|accidentals" (every type stands there, or the
+// accidentals alone),
 // "symbol-neighbour-places 0|1" (accidentals and dots beside heads)
 // ('#' starts a comment; what the
 // file does not set keeps its default). false with a message naming the

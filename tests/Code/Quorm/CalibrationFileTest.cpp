@@ -24,7 +24,7 @@ TEST(CalibrationFile, SetsTheFloorsItNames) {
                        "# chosen on the calibration pages\n\nhead-spread-floor 4 4.5  # small heads\n"
                        "symbol-spread-floor 8\nhead-clusters 1 5\nhead-engraved-clusters 0 2\nsymbol-clusters 3\n"
                        "head-degraded-copies 2\nsymbol-degraded-copies 4\nhead-ledger-places 1\nsymbol-staff-places 3\n"
-                       "symbol-engraved-staves 2\nsymbol-neighbour-places 1\n"),
+                       "symbol-engraved-staves 2\nsymbol-engraved-types accidentals\nsymbol-neighbour-places 1\n"),
       &heads, &symbols, &error))
       << error;
   EXPECT_EQ(heads.FloorOf(4), 4.5);
@@ -38,6 +38,7 @@ TEST(CalibrationFile, SetsTheFloorsItNames) {
   EXPECT_EQ(symbols.degradedCopies, 4);
   EXPECT_EQ(symbols.staffPlaces, 3);
   EXPECT_EQ(symbols.engravedStaveColumns, 2);
+  EXPECT_TRUE(symbols.engravedAccidentalsOnly);
   EXPECT_TRUE(symbols.neighbourPlaces);
   for (int p = 0; p < refmaker::kHeadPlaceCount; ++p) EXPECT_TRUE(heads.places[p]) << p;
 
@@ -87,6 +88,7 @@ TEST(CalibrationFile, RefusesWhatItCannotUnderstand) {
       {"# symbols\nsymbol-engraved-staves 9\n", "line 2"},  // beyond the limit
       {"symbol-engraved-staves -1\n", "line 1"},            // below none
       {"symbol-neighbour-places 2\n", "line 1"},            // on or off only
+      {"symbol-engraved-types flags\n", "line 1"},          // every type or the accidentals
   };
   for (const Case& c : cases) {
     refmaker::HeadReferenceOptions heads;
@@ -100,6 +102,7 @@ TEST(CalibrationFile, RefusesWhatItCannotUnderstand) {
     EXPECT_EQ(symbols.spreadFloor, 6.0) << c.text;
     EXPECT_EQ(symbols.engravedStaveColumns, 0) << c.text;
     EXPECT_FALSE(symbols.neighbourPlaces) << c.text;
+    EXPECT_FALSE(symbols.engravedAccidentalsOnly) << c.text;
   }
   refmaker::HeadReferenceOptions heads;
   refmaker::SymbolReferenceOptions symbols;

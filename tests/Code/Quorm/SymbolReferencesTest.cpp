@@ -302,6 +302,32 @@ TEST_F(SymbolReferences, SymbolsOnEngravedStavesKeepTheirType) {
   for (const Stood& st : stood) EXPECT_EQ(NearestType(st.symbol.features), st.type) << st.what;
 }
 
+// With the engraved staves asked for, the glyph of each type stands once at
+// its first step on every stave of the committed pages, and each sample
+// joins its type's reference; asked for the accidentals alone, only their
+// references take samples more.
+TEST_F(SymbolReferences, EngravedStandsJoinTheirTypesReferences) {
+  std::vector<refmaker::StavePage> pages;
+  std::string error;
+  ASSERT_TRUE(refmaker::LoadStavePages(U8(SourcePath("tools/refmaker/staves")), &pages, &error)) << error;
+  int staves = 0;
+  for (const refmaker::StavePage& page : pages) staves += static_cast<int>(page.staves.size());
+  const std::vector<refmaker::SymbolGlyphs> glyphs = Glyphs(refmaker::SymbolReferenceStaffSpaces());
+  refmaker::SymbolReferenceOptions options;
+  const std::vector<MusicReference> plain = refmaker::MakeSymbolReferences(glyphs, options);
+  options.engravedStaveColumns = 1;
+  options.engravedAccidentalsOnly = true;
+  const std::vector<MusicReference> stood = refmaker::MakeSymbolReferences(glyphs, options, nullptr, &pages);
+  ASSERT_EQ(stood.size(), plain.size());
+  int accidentals = 0;
+  for (size_t i = 0; i < plain.size(); ++i) {
+    const bool accidental = IsAccidentalType(plain[i].type) != 0;
+    accidentals += accidental;
+    EXPECT_EQ(stood[i].word0, plain[i].word0 + (accidental ? staves : 0)) << plain[i].type;
+  }
+  EXPECT_EQ(accidentals, 5);
+}
+
 // Beside a black head: an accidental before it and a dot after it, on the
 // stave and by a head on a ledger line beyond it. Every stand comes through
 // the line removal with its head marked. On the stave the head stands clear
