@@ -171,8 +171,6 @@ struct HeadReferenceOptions {
   // The head stands at this many blank stretches of each engraved stave
   // (StavePage), at every place, beside the glyph's own drawn staves; 0 none.
   int32_t engravedStaveColumns = 0;
-  // Only the accidentals (types 90 to 96) stand on the engraved staves.
-  bool engravedAccidentalsOnly = false;
   // Degraded copies drawn of each sample besides the clean one.
   int32_t degradedCopies = 0;
   bool places[kHeadPlaceCount] = {true, true, true, true, true, true, true, true, true, true, false, false, false, false};
@@ -340,11 +338,10 @@ struct SymbolStand {
   int32_t headStep = 0;
 };
 // The stands of a type: its steps (SymbolStaffSteps, count of them) alone,
-// and with neighbours, for an accidental (types 90 to 94) the same steps (at
-// least one) with a head after it and the head on the first ledger line
+// and with neighbours, for an accidental (IsAccidentalType) the same steps
+// (at least one) with a head after it and the head on the first ledger line
 // above and below the stave; for a dot, the same space steps after a head,
-// and after a head on either first ledger line, in the space towards the
-// stave.
+// and after a head on either first ledger line, in the space above it.
 std::vector<SymbolStand> SymbolStands(int32_t type, int32_t count, bool neighbours);
 
 // The gaps between a head and its accidental (a quarter of a staff space)

@@ -1,4 +1,4 @@
-// The blank stave pages the reference tool stands its head glyphs on
+// The blank stave pages the reference tool stands its head and symbol glyphs on
 // (tools/refmaker/staves): read from their G4 TIFF files through libtiff.
 #pragma once
 
