@@ -23,7 +23,8 @@ TEST(CalibrationFile, SetsTheFloorsItNames) {
       WriteTempText("calibration-good.txt",
                        "# chosen on the calibration pages\n\nhead-spread-floor 4 4.5  # small heads\n"
                        "symbol-spread-floor 8\nhead-clusters 1 5\nhead-engraved-clusters 0 2\nsymbol-clusters 3\n"
-                       "head-degraded-copies 2\nsymbol-degraded-copies 4\nhead-ledger-places 1\nsymbol-staff-places 3\n"),
+                       "head-degraded-copies 2\nsymbol-degraded-copies 4\nhead-ledger-places 1\nsymbol-staff-places 3\n"
+                       "head-stem-places 1\n"),
       &heads, &symbols, &error))
       << error;
   EXPECT_EQ(heads.FloorOf(4), 4.5);
@@ -37,6 +38,25 @@ TEST(CalibrationFile, SetsTheFloorsItNames) {
   EXPECT_EQ(symbols.degradedCopies, 4);
   EXPECT_EQ(symbols.staffPlaces, 3);
   for (int p = 0; p < refmaker::kHeadPlaceCount; ++p) EXPECT_TRUE(heads.places[p]) << p;
+
+  // Each place key turns on its own places only.
+  struct PlaceCase {
+    const char* text;
+    int first, end;  // the places it turns on
+  };
+  const PlaceCase placeCases[] = {
+      {"head-ledger-places 1\n", refmaker::kFirstLedgerPlace, refmaker::kFirstStemPlace},
+      {"head-stem-places 1\n", refmaker::kFirstStemPlace, refmaker::kHeadPlaceCount},
+      {"head-stem-places 0\n", 0, 0},
+  };
+  for (const PlaceCase& c : placeCases) {
+    heads = refmaker::HeadReferenceOptions();
+    ASSERT_TRUE(refmaker::ReadCalibration(WriteTempText("calibration-places.txt", c.text), &heads, &symbols, &error))
+        << error;
+    for (int p = 0; p < refmaker::kHeadPlaceCount; ++p)
+      EXPECT_EQ(heads.places[p], p < refmaker::kDefaultHeadPlaceCount || (p >= c.first && p < c.end))
+          << c.text << "place " << p;
+  }
 
   // The floors alone reach only the references they name.
   heads = refmaker::HeadReferenceOptions();
@@ -80,6 +100,8 @@ TEST(CalibrationFile, RefusesWhatItCannotUnderstand) {
       {"head-degraded-copies 17\n", "line 1"},              // beyond the limit
       {"symbol-degraded-copies -1\n", "line 1"},            // below none
       {"head-ledger-places 2\n", "line 1"},                 // on or off only
+      {"# stems\nhead-stem-places -1\n", "line 2"},         // on or off only
+      {"head-stem-places 1 up\n", "line 1"},               // trailing words
       {"symbol-staff-places 10\n", "line 1"},               // more steps than a stave has
   };
   for (const Case& c : cases) {
