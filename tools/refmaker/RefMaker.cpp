@@ -334,6 +334,12 @@ bool HeadClassStandsAt(int32_t headClass, HeadPlace place) {
   return LayoutOfHeadPlace(place).stem == 0 || ModelOfHeadClass(headClass) != 2;
 }
 
+bool HeadReferenceOptions::Takes(int32_t headClass, HeadPlace place) const {
+  const int32_t p = static_cast<int32_t>(place);
+  if (p < 0 || p >= kHeadPlaceCount || !places[p] || !HeadClassStandsAt(headClass, place)) return false;
+  return LayoutOfHeadPlace(place).stem == 0 || (headClass >= 0 && headClass < 5 && stemClasses[headClass]);
+}
+
 int32_t StemThicknessFor(int32_t staffSpace) {
   // LilyPond draws stems 0.13 of a staff space thick, MuseScore 0.11.
   return std::max(1, static_cast<int32_t>(std::lround(staffSpace * 0.12)));
@@ -632,7 +638,7 @@ std::vector<NoteheadReference> MakeHeadReferences(const std::vector<HeadGlyphs>&
         set.headClass >= 0 && set.headClass < 5 ? options.clusters[set.headClass] : 0;
     std::vector<uint8_t> all;  // every sample of the class, for clustering
     for (int32_t p = 0; p < kHeadPlaceCount; ++p) {
-      if (!options.places[p] || !HeadClassStandsAt(set.headClass, static_cast<HeadPlace>(p))) continue;
+      if (!options.Takes(set.headClass, static_cast<HeadPlace>(p))) continue;
       ReferenceSamples samples;
       const std::vector<Degradation> spoils =
           MakeDegradations(SeedOf(set.headClass, p), copies * static_cast<int32_t>(set.images.size()));
@@ -1277,12 +1283,45 @@ bool ReadCutSamples(const std::u16string& path, std::vector<CutSample>* out, std
   return true;
 }
 
+namespace {
+
+// The classes of a "head-stem-classes CLASS..." line into classes (index:
+// the class): one or more searched classes that carry a stem, nothing else.
+bool StemClassList(const std::string& text, bool classes[5]) {
+  bool listed[5] = {};
+  int32_t count = 0;
+  const char* at = text.c_str();
+  int consumed = 0;
+  if (std::sscanf(at, " %*s%n", &consumed) != 0 || consumed == 0) return false;
+  at += consumed;
+  const std::vector<int32_t>& searched = SearchedHeadClasses();
+  for (;;) {
+    char token[16] = {};
+    consumed = 0;
+    if (std::sscanf(at, " %15s%n", token, &consumed) != 1) break;
+    at += consumed;
+    char* end = nullptr;
+    const long c = std::strtol(token, &end, 10);
+    if (end == token || *end != '\0' || std::find(searched.begin(), searched.end(), c) == searched.end() ||
+        !HeadClassStandsAt(static_cast<int32_t>(c), HeadPlace::kOnLineStemUp))
+      return false;
+    listed[c] = true;
+    ++count;
+  }
+  if (count == 0) return false;
+  std::copy(listed, listed + 5, classes);
+  return true;
+}
+
+}  // namespace
+
 bool ReadCalibration(const std::u16string& path, HeadReferenceOptions* heads, SymbolReferenceOptions* symbols,
                      std::string* error) {
   HeadReferenceOptions h = *heads;
   SymbolReferenceOptions s = *symbols;
   const bool ok = ReadTextLines(path, "calibration", error, false, [&](const std::string& text) -> std::string {
     char key[64] = {};
+    char word[16] = {};
     char extra[2] = {};
     int headClass = -1;
     double value = 0;
@@ -1306,8 +1345,15 @@ bool ReadCalibration(const std::u16string& path, HeadReferenceOptions* heads, Sy
                std::sscanf(text.c_str(), " %*s %d %1s", &count, extra) == 1 && (count == 0 || count == 1)) {
       for (int32_t p = kFirstLedgerPlace; p < kFirstStemPlace; ++p) h.places[p] = count == 1;
     } else if (std::string(key) == "head-stem-places" &&
-               std::sscanf(text.c_str(), " %*s %d %1s", &count, extra) == 1 && (count == 0 || count == 1)) {
-      for (int32_t p = kFirstStemPlace; p < kHeadPlaceCount; ++p) h.places[p] = count == 1;
+               std::sscanf(text.c_str(), " %*s %15s %1s", word, extra) == 1 &&
+               (std::string(word) == "0" || std::string(word) == "1" || std::string(word) == "up" ||
+                std::string(word) == "down")) {
+      const std::string sides(word);
+      for (int32_t p = kFirstStemPlace; p < kHeadPlaceCount; ++p) {
+        const int32_t stem = LayoutOfHeadPlace(static_cast<HeadPlace>(p)).stem;
+        h.places[p] = sides == "1" || (sides == "up" && stem > 0) || (sides == "down" && stem < 0);
+      }
+    } else if (std::string(key) == "head-stem-classes" && StemClassList(text, h.stemClasses)) {
     } else if (std::string(key) == "head-engraved-clusters" && searchedClass &&
                std::sscanf(text.c_str(), " %*s %*d %d %1s", &count, extra) == 1 && count >= 1 && count <= 16) {
       h.engravedClusters[headClass] = count;
@@ -1329,7 +1375,7 @@ bool ReadCalibration(const std::u16string& path, HeadReferenceOptions* heads, Sy
     } else {
       return "expected \"head-spread-floor CLASS FLOOR\" (class 0, 1, 2 or 4) or \"symbol-spread-floor "
                  "FLOOR\", FLOOR from 3 to 60, \"head-clusters CLASS K\" or \"head-engraved-clusters CLASS K\" (1 to 16), \"symbol-clusters K\" (1 to 8) "
-                 "\"head-degraded-copies N\" or \"symbol-degraded-copies N\" (0 to 16) or \"head-ledger-places 0|1\" or \"head-stem-places 0|1\" or \"head-engraved-staves N\" (0 to 8) or \"symbol-staff-places N\" (0 to 9)";
+                 "\"head-degraded-copies N\" or \"symbol-degraded-copies N\" (0 to 16) or \"head-ledger-places 0|1\" or \"head-stem-places 0|1|up|down\" or \"head-stem-classes CLASS...\" (classes 0, 1, 4) or \"head-engraved-staves N\" (0 to 8) or \"symbol-staff-places N\" (0 to 9)";
     }
     return "";
   });

@@ -207,6 +207,11 @@ struct HeadReferenceOptions {
   int32_t degradedCopies = 0;
   // The places made (the ledger and stem places are off unless asked for).
   bool places[kHeadPlaceCount] = {true, true, true, true, true, true, true, true, true, true};
+  // The classes that stand at the stemmed places (index: the class; a whole
+  // head never does, HeadClassStandsAt).
+  bool stemClasses[5] = {true, true, true, true, true};
+  // Whether a class's references take samples at the place.
+  bool Takes(int32_t headClass, HeadPlace place) const;
 };
 
 // The references of each head class (variant 0), classes in the order
@@ -396,7 +401,8 @@ std::string CutSampleLine(const CutSample& sample);
 // "head-engraved-staves N" (0 to 8: the blank stretches of each engraved
 // stave the heads stand at),
 // "head-ledger-places 0|1" (the ledger places too),
-// "head-stem-places 0|1" (the stemmed places too)
+// "head-stem-places 0|1|up|down" (the stemmed places too: both sides or one),
+// "head-stem-classes CLASS..." (the classes that take them: 0, 1, 4)
 // ('#' starts a comment; what the
 // file does not set keeps its default). false with a message naming the
 // file and line when it cannot be read or a line is not one of these with a

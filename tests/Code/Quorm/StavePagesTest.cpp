@@ -142,7 +142,9 @@ TEST_F(StavePages, HeadsStandOnTheLinesAndInTheSpacesOfEachStave) {
                                                         static_cast<int32_t>(k), shift, 1, nullptr, &rows),
                     1);
           EXPECT_EQ(OnALine(nearestPlace(rows.data())), c.onLine);
-          if (c.mirror != c.place) EXPECT_LT(distanceTo(rows.data(), c.place), distanceTo(rows.data(), c.mirror));
+          if (c.mirror != c.place) {
+            EXPECT_LT(distanceTo(rows.data(), c.place), distanceTo(rows.data(), c.mirror));
+          }
         }
       }
     }
