@@ -113,9 +113,10 @@ TEST(HeadReferences, StemmedHeadsFallNearestTheirOwnClass) {
   refmaker::HeadReferenceOptions options;  // one reference a place
   for (int p = refmaker::kFirstStemPlace; p < refmaker::kHeadPlaceCount; ++p) options.places[p] = true;
   const std::vector<NoteheadReference> refs = refmaker::MakeHeadReferences(glyphs, options);
-  for (const NoteheadReference& r : refs) {
-    if (r.headClass == 2) EXPECT_LT(r.word1, refmaker::kFirstStemPlace);
-  }
+  for (const NoteheadReference& r : refs)
+    if (r.headClass == 2) {
+      EXPECT_LT(r.word1, refmaker::kFirstStemPlace);
+    }
   for (HeadKind kind : {HeadKind::kBlack, HeadKind::kHalf, HeadKind::kSmall})
     for (HeadPlace place : {HeadPlace::kOnLineStemUp, HeadPlace::kInSpaceStemUp, HeadPlace::kOnLineStemDown,
                             HeadPlace::kInSpaceStemDown})
