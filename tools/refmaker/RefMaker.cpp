@@ -1354,6 +1354,7 @@ bool ReadCalibration(const std::u16string& path, HeadReferenceOptions* heads, Sy
         h.places[p] = sides == "1" || (sides == "up" && stem > 0) || (sides == "down" && stem < 0);
       }
     } else if (std::string(key) == "head-stem-classes" && StemClassList(text, h.stemClasses)) {
+      // the classes are set
     } else if (std::string(key) == "head-engraved-clusters" && searchedClass &&
                std::sscanf(text.c_str(), " %*s %*d %d %1s", &count, extra) == 1 && count >= 1 && count <= 16) {
       h.engravedClusters[headClass] = count;

@@ -68,7 +68,7 @@ constexpr int32_t kHeadPlaceCount = 18;
 // The places the references are made at unless the options ask for more:
 // the first ten (the ledger places are the shipped sets' own).
 constexpr int32_t kDefaultHeadPlaceCount = 10;
-constexpr int32_t kFirstLedgerPlace = 10;
+constexpr int32_t kFirstLedgerPlace = kDefaultHeadPlaceCount;
 constexpr int32_t kFirstStemPlace = 14;
 
 // What a place puts round the head. Steps count half staff spaces down a
