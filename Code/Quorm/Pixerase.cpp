@@ -274,13 +274,15 @@ void BuildObjectShape(int32_t kind, int32_t index, EraseShape* shape) {
 namespace {
 
 // The ink inside a slur's shape that hangs together (8-connected, inside the
-// shape) with the stroke the finder measured: box gets the shape's box and
-// state one byte per pixel of it, 2 for that ink (the caller frees state).
+// shape) with the stroke the finder measured: box gets the shape's box,
+// state one byte per pixel of it, 2 for that ink (the caller frees state),
+// and inkBox the box of that ink (empty when there is none).
 // The shape reaches a margin beyond the stroke, and a dot or a staccato mark
 // standing in that margin is a blob of its own: it is left to the symbol
 // stages whole.
-bool MarkSlurInk(const EraseShape& shape, int32_t index, EngineBox* box, uint8_t** state) {
+bool MarkSlurInk(const EraseShape& shape, int32_t index, EngineBox* box, uint8_t** state, EngineBox* inkBox) {
   *state = nullptr;
+  *inkBox = EngineBox{0, 0, 0, 0};
   if (!ShapeBox(shape, box)) return false;
   const int32_t w = box->x1 - box->x0, h = box->y1 - box->y0;
   const EngineBox b = *box;
@@ -300,6 +302,8 @@ bool MarkSlurInk(const EraseShape& shape, int32_t index, EngineBox* box, uint8_t
     if (marks[at] != 1) return;
     marks[at] = 2;
     stack[top++] = static_cast<int32_t>(at);
+    const EngineBox pixel{x, y, x + 1, y + 1};
+    *inkBox = inkBox->x1 > inkBox->x0 ? UnionBox(*inkBox, pixel) : pixel;
   };
   const FoundSlur& slur = GetFoundSlur(index);
   for (int32_t k = 0; k < slur.columnCount; ++k) {
@@ -321,12 +325,12 @@ bool MarkSlurInk(const EraseShape& shape, int32_t index, EngineBox* box, uint8_t
 // Calls visit(y, x) for every pixel of the slur's stroke ink.
 template <class Visit>
 void ForSlurInk(const EraseShape& shape, int32_t index, Visit visit) {
-  EngineBox box{};
+  EngineBox box{}, ink{};
   uint8_t* state = nullptr;
-  if (!MarkSlurInk(shape, index, &box, &state)) return;
+  if (!MarkSlurInk(shape, index, &box, &state, &ink)) return;
   const int32_t w = box.x1 - box.x0;
-  for (int32_t y = box.y0; y < box.y1; ++y)
-    for (int32_t x = box.x0; x < box.x1; ++x)
+  for (int32_t y = ink.y0; y < ink.y1; ++y)
+    for (int32_t x = ink.x0; x < ink.x1; ++x)
       if (state[static_cast<size_t>(y - box.y0) * w + (x - box.x0)] == 2) visit(y, x);
   EngineFree(state);
 }
@@ -344,30 +348,19 @@ int32_t ObjectToBitmap(int32_t kind, int32_t index, int32_t minWidth, int32_t mi
   } else {
     ENGINE_CHECK(out->bits == nullptr);
     *out = RasterRecord{-1, -1, 0, 0, nullptr, -1, -1};
-    EngineBox shapeBox{};
+    EngineBox shapeBox{}, box{};
     uint8_t* state = nullptr;
-    if (MarkSlurInk(*shape, index, &shapeBox, &state)) {
+    if (MarkSlurInk(*shape, index, &shapeBox, &state, &box)) {
       const int32_t w = shapeBox.x1 - shapeBox.x0;
-      auto ink = [&](int32_t y, int32_t x) {
-        return state[static_cast<size_t>(y - shapeBox.y0) * w + (x - shapeBox.x0)] == 2;
-      };
-      EngineBox box{};
-      bool any = false;
-      for (int32_t y = shapeBox.y0; y < shapeBox.y1; ++y)
-        for (int32_t x = shapeBox.x0; x < shapeBox.x1; ++x)
-          if (ink(y, x)) {
-            box = any ? UnionBox(box, EngineBox{x, y, x + 1, y + 1}) : EngineBox{x, y, x + 1, y + 1};
-            any = true;
-          }
       const int32_t columns = box.x1 - box.x0, rows = box.y1 - box.y0;
-      if (any && columns >= minWidth && rows >= minHeight) {
+      if (columns > 0 && columns >= minWidth && rows >= minHeight) {
         *out = RasterRecord{box.y0, box.x0, rows, columns, nullptr, -1, -1};
         EngineAllocZeroedChecked(out->bits, static_cast<size_t>(RasterWordCount(rows, columns)) * 4);
         kept = 1;
       }
-      for (int32_t y = shapeBox.y0; y < shapeBox.y1; ++y)
-        for (int32_t x = shapeBox.x0; x < shapeBox.x1; ++x)
-          if (ink(y, x)) {
+      for (int32_t y = box.y0; y < box.y1; ++y)
+        for (int32_t x = box.x0; x < box.x1; ++x)
+          if (state[static_cast<size_t>(y - shapeBox.y0) * w + (x - shapeBox.x0)] == 2) {
             if (kept) SetBit(out->bits, (y - box.y0) * columns + (x - box.x0));
             SetPagePixel(y, x, 0);
           }

@@ -303,6 +303,95 @@ std::vector<std::vector<int32_t>> ClusterRows(const std::vector<uint8_t>& rows, 
 
 int32_t LineThicknessFor(int32_t staffSpace) { return std::max(1, static_cast<int32_t>(std::lround(staffSpace / 10.0))); }
 
+const HeadPlaceLayout& LayoutOfHeadPlace(HeadPlace place) {
+  // Index: the place. Heads on a line or in a space take the stave's inner
+  // lines and its spaces in turn; a head stemmed up stands low on the stave
+  // and one stemmed down high, as voices and the engravers' stem rule put
+  // them.
+  static const HeadPlaceLayout kLayouts[kHeadPlaceCount] = {
+      {{2, 4, 6}, 3, false, false, 0},     // on a line
+      {{1, 3, 5, 7}, 4, false, false, 0},  // in a space
+      {{-1}, 1, false, false, 0},          // above the stave: a line below
+      {{9}, 1, false, false, 0},           // below it: a line above
+      {{2, 4, 6}, 3, true, true, 0},       // on a line in a chord
+      {{3, 5}, 2, true, true, 0},          // in a space in a chord
+      {{2, 4, 6}, 3, true, false, 0},      // on a line, a head above
+      {{2, 4, 6}, 3, false, true, 0},      // on a line, a head below
+      {{3, 5}, 2, true, false, 0},         // in a space, a head above
+      {{3, 5}, 2, false, true, 0},         // in a space, a head below
+      {{10}, 1, false, false, 0},          // on the ledger line below the stave
+      {{-2}, 1, false, false, 0},          // on the ledger line above it
+      {{11}, 1, false, false, 0},          // below the ledger line below it
+      {{-3}, 1, false, false, 0},          // above the ledger line above it
+      {{6, 4, 8}, 3, false, false, 1},     // on a line, stem up
+      {{5, 3, 7}, 3, false, false, 1},     // in a space, stem up
+      {{2, 0, 4}, 3, false, false, -1},    // on a line, stem down
+      {{3, 1, 5}, 3, false, false, -1},    // in a space, stem down
+  };
+  return kLayouts[std::min(std::max(static_cast<int32_t>(place), 0), kHeadPlaceCount - 1)];
+}
+
+bool HeadClassStandsAt(int32_t headClass, HeadPlace place) {
+  return LayoutOfHeadPlace(place).stem == 0 || ModelOfHeadClass(headClass) != 2;
+}
+
+bool HeadReferenceOptions::Takes(int32_t headClass, HeadPlace place) const {
+  const int32_t p = static_cast<int32_t>(place);
+  if (p < 0 || p >= kHeadPlaceCount || !places[p] || !HeadClassStandsAt(headClass, place)) return false;
+  return LayoutOfHeadPlace(place).stem == 0 || (headClass >= 0 && headClass < 5 && stemClasses[headClass]);
+}
+
+int32_t StemThicknessFor(int32_t staffSpace) {
+  // LilyPond draws stems 0.13 of a staff space thick, MuseScore 0.11.
+  return std::max(1, static_cast<int32_t>(std::lround(staffSpace * 0.12)));
+}
+
+namespace {
+
+// The ledger lines a head at the step stands among: from the stave out to
+// the head's own step.
+std::vector<int32_t> LedgerSteps(int32_t step) {
+  std::vector<int32_t> out;
+  for (int32_t l = 10; l <= step; l += 2) out.push_back(l);
+  for (int32_t l = -2; l >= step; l -= 2) out.push_back(l);
+  return out;
+}
+
+// Draws what a place puts beside the stave's lines: its ledger lines (as
+// wide as the head and a quarter of a staff space more each side, of the
+// thickness given), the head with its left side at the column and its
+// centre at the row of the step, the chord's heads and the stem.
+void DrawHeadBeside(Canvas* canvas, const GlyphImage& glyph, const HeadPlaceLayout& layout, int32_t step,
+                    double centre, int32_t left, double space, int32_t ledgerThickness) {
+  const int32_t reach = LedgerReach(space);
+  for (int32_t l : LedgerSteps(step))
+    canvas->Segment(centre + (l - step) * space / 2.0, ledgerThickness, left - reach, left + glyph.width + reach);
+  const int32_t row = static_cast<int32_t>(std::lround(centre));
+  canvas->Stamp(glyph, row, left + glyph.originColumn);
+  if (layout.headAbove) canvas->Stamp(glyph, static_cast<int32_t>(std::lround(centre - space)), left + glyph.originColumn);
+  if (layout.headBelow) canvas->Stamp(glyph, static_cast<int32_t>(std::lround(centre + space)), left + glyph.originColumn);
+  const int32_t stem = StemThicknessFor(static_cast<int32_t>(std::lround(space)));
+  const int32_t length = static_cast<int32_t>(std::lround(3.5 * space));
+  if (layout.stem > 0) canvas->FillRect(row - length, left + glyph.width - stem, row + 1, left + glyph.width);
+  if (layout.stem < 0) canvas->FillRect(row, left, row + length + 1, left + stem);
+}
+
+}  // namespace
+
+Canvas DrawHeadAtPlace(const GlyphImage& glyph, HeadPlace place, int32_t staffSpace, int32_t lineThickness,
+                       int32_t* centre, int32_t* left) {
+  const int32_t margin = 2 * staffSpace;
+  Canvas canvas(glyph.width + 2 * margin, glyph.height + 2 * margin);
+  *centre = margin + glyph.originRow;
+  *left = margin;
+  const HeadPlaceLayout& layout = LayoutOfHeadPlace(place);
+  const int32_t step = layout.steps[0];
+  for (int32_t line = 0; line <= 8; line += 2)
+    if (std::abs(line - step) <= 2) canvas.Line(*centre + (line - step) * staffSpace / 2.0, lineThickness);
+  DrawHeadBeside(&canvas, glyph, layout, step, *centre, *left, staffSpace, lineThickness);
+  return canvas;
+}
+
 namespace {
 
 // The glyph drawn at the place (degraded when asked) once, and the features
@@ -311,55 +400,8 @@ namespace {
 int32_t HeadPlaceFeatures(const GlyphImage& glyph, int32_t headClass, HeadPlace place, int32_t staffSpace,
                           int32_t lineThickness, const int32_t (*shifts)[3], int32_t shiftCount,
                           const Degradation* degradation, std::vector<uint8_t>* rows) {
-  const int32_t margin = 2 * staffSpace;
-  Canvas canvas(glyph.width + 2 * margin, glyph.height + 2 * margin);
-  const int32_t centre = margin + glyph.originRow;
-  const int32_t left = margin;
-  const double half = staffSpace / 2.0;
-  bool above = false, below = false;
-  switch (place) {
-    case HeadPlace::kLineBelow: canvas.Line(centre + half, lineThickness); break;
-    case HeadPlace::kLineAbove: canvas.Line(centre - half, lineThickness); break;
-    case HeadPlace::kOnLine:
-    case HeadPlace::kOnLineInChord:
-    case HeadPlace::kOnLineHeadAbove:
-    case HeadPlace::kOnLineHeadBelow:
-      canvas.Line(centre, lineThickness);
-      canvas.Line(centre - staffSpace, lineThickness);
-      canvas.Line(centre + staffSpace, lineThickness);
-      break;
-    case HeadPlace::kOnLedgerBelowStaff:
-    case HeadPlace::kOnLedgerAboveStaff:
-    case HeadPlace::kBelowLedger:
-    case HeadPlace::kAboveLedger: {
-      const int32_t reach = LedgerReach(staffSpace);
-      const int32_t x0 = left - reach, x1 = left + glyph.width + reach;
-      if (place == HeadPlace::kOnLedgerBelowStaff || place == HeadPlace::kOnLedgerAboveStaff) {
-        canvas.Segment(centre, lineThickness, x0, x1);
-        canvas.Line(place == HeadPlace::kOnLedgerBelowStaff ? centre - staffSpace : centre + staffSpace,
-                    lineThickness);
-      } else {
-        canvas.Segment(place == HeadPlace::kBelowLedger ? centre - half : centre + half, lineThickness, x0, x1);
-      }
-      break;
-    }
-    default:
-      canvas.Line(centre - half, lineThickness);
-      canvas.Line(centre + half, lineThickness);
-      break;
-  }
-  switch (place) {
-    case HeadPlace::kOnLineInChord:
-    case HeadPlace::kInSpaceInChord: above = below = true; break;
-    case HeadPlace::kOnLineHeadAbove:
-    case HeadPlace::kInSpaceHeadAbove: above = true; break;
-    case HeadPlace::kOnLineHeadBelow:
-    case HeadPlace::kInSpaceHeadBelow: below = true; break;
-    default: break;
-  }
-  canvas.Stamp(glyph, centre, left + glyph.originColumn);
-  if (above) canvas.Stamp(glyph, centre - staffSpace, left + glyph.originColumn);
-  if (below) canvas.Stamp(glyph, centre + staffSpace, left + glyph.originColumn);
+  int32_t centre = 0, left = 0;
+  Canvas canvas = DrawHeadAtPlace(glyph, place, staffSpace, lineThickness, &centre, &left);
   if (degradation != nullptr) DegradeCanvas(&canvas, *degradation);
   return HeadCanvasFeatures(canvas, headClass, staffSpace * 1024, centre, left, left + glyph.width, shifts, shiftCount,
                             rows);
@@ -521,27 +563,14 @@ int32_t EngravedStaveHeadFeatures(const Canvas& page, const EngravedStave& stave
                                   std::vector<uint8_t>* rows) {
   const double space = stave.Space();
   const double* r = stave.rows;
-  const int32_t v = std::abs(variant);
-  double centre = r[2];
-  double ledger = -1;  // the row of a ledger line drawn beside the head
-  switch (place) {
-    case HeadPlace::kOnLine:
-    case HeadPlace::kOnLineInChord:
-    case HeadPlace::kOnLineHeadAbove:
-    case HeadPlace::kOnLineHeadBelow: centre = r[1 + v % 3]; break;  // a head a third off is still on a line
-    case HeadPlace::kLineBelow: centre = r[0] - space / 2; break;
-    case HeadPlace::kLineAbove: centre = r[4] + space / 2; break;
-    case HeadPlace::kOnLedgerBelowStaff: centre = ledger = r[4] + space; break;
-    case HeadPlace::kOnLedgerAboveStaff: centre = ledger = r[0] - space; break;
-    case HeadPlace::kBelowLedger: ledger = r[4] + space; centre = ledger + space / 2; break;
-    case HeadPlace::kAboveLedger: ledger = r[0] - space; centre = ledger - space / 2; break;
-    default: {  // in a space; in a chord, one with spaces a third off
-      const bool chord = place != HeadPlace::kInSpace;
-      const int32_t i = chord ? 1 + v % 2 : v % 4;
-      centre = (r[i] + r[i + 1]) / 2;
-      break;
-    }
-  }
+  const HeadPlaceLayout& layout = LayoutOfHeadPlace(place);
+  const int32_t step = layout.steps[std::abs(variant) % layout.stepCount];
+  // The row of the step on the stave's own lines; beyond it, whole staff
+  // spaces out from its outer lines.
+  const double centre = step > 8        ? r[4] + (step - 8) * space / 2.0
+                        : step < 0        ? r[0] + step * space / 2.0
+                        : step % 2 == 0 ? r[step / 2]
+                                        : (r[step / 2] + r[step / 2 + 1]) / 2;
   // The page round the head, its staff lines with it.
   const int32_t s = static_cast<int32_t>(std::lround(space));
   const int32_t margin = 2 * s;
@@ -554,23 +583,14 @@ int32_t EngravedStaveHeadFeatures(const Canvas& page, const EngravedStave& stave
       if (py >= 0 && py < page.height && px >= 0 && px < page.width)
         canvas.pixels[static_cast<size_t>(y) * canvas.width + x] = page.pixels[static_cast<size_t>(py) * page.width + px];
     }
-  const int32_t row = static_cast<int32_t>(std::lround(centre)) - top;
-  if (ledger >= 0) {
-    // As thick as the stave's own lines, measured across the nearest one.
-    const int32_t thickness = StaveLineThickness(page, ledger > r[4] ? r[4] : r[0], column, s);
-    const int32_t reach = LedgerReach(space);
-    canvas.Segment(ledger - top, thickness, margin - reach, margin + glyph.width + reach);
-  }
-  canvas.Stamp(glyph, row, margin + glyph.originColumn);
-  const bool above = place == HeadPlace::kOnLineInChord || place == HeadPlace::kInSpaceInChord ||
-                     place == HeadPlace::kOnLineHeadAbove || place == HeadPlace::kInSpaceHeadAbove;
-  const bool below = place == HeadPlace::kOnLineInChord || place == HeadPlace::kInSpaceInChord ||
-                     place == HeadPlace::kOnLineHeadBelow || place == HeadPlace::kInSpaceHeadBelow;
-  if (above) canvas.Stamp(glyph, static_cast<int32_t>(std::lround(centre - space)) - top, margin + glyph.originColumn);
-  if (below) canvas.Stamp(glyph, static_cast<int32_t>(std::lround(centre + space)) - top, margin + glyph.originColumn);
+  // Ledger lines as thick as the stave's own, measured across its outer
+  // line nearest the head.
+  DrawHeadBeside(&canvas, glyph, layout, step, centre - top, margin, space,
+                 StaveLineThickness(page, step > 8 ? r[4] : r[0], column, s));
   if (degradation != nullptr) DegradeCanvas(&canvas, *degradation);
-  return HeadCanvasFeatures(canvas, headClass, static_cast<int32_t>(std::lround(space * 1024)), row, margin,
-                            margin + glyph.width, shifts, shiftCount, rows);
+  return HeadCanvasFeatures(canvas, headClass, static_cast<int32_t>(std::lround(space * 1024)),
+                            static_cast<int32_t>(std::lround(centre)) - top, margin, margin + glyph.width, shifts,
+                            shiftCount, rows);
 }
 
 void ReferenceSamples::Add(const uint8_t* features) {
@@ -624,7 +644,7 @@ std::vector<NoteheadReference> MakeHeadReferences(const std::vector<HeadGlyphs>&
         set.headClass >= 0 && set.headClass < 5 ? options.clusters[set.headClass] : 0;
     std::vector<uint8_t> all;  // every sample of the class, for clustering
     for (int32_t p = 0; p < kHeadPlaceCount; ++p) {
-      if (!options.places[p]) continue;
+      if (!options.Takes(set.headClass, static_cast<HeadPlace>(p))) continue;
       ReferenceSamples samples;
       const std::vector<Degradation> spoils =
           MakeDegradations(SeedOf(set.headClass, p), copies * static_cast<int32_t>(set.images.size()));
@@ -966,9 +986,7 @@ std::array<int32_t, 4> DrawStand(Canvas* canvas, const EngravedStave& stave, con
     const int32_t hx = left + l.headLeft;
     canvas->Stamp(*head, RowOf(StepRow(stave, stand.headStep)), hx + head->originColumn);
     const int32_t reach = LedgerReach(stave.Space());
-    for (int32_t k = -2; k >= stand.headStep; k -= 2)
-      canvas->Segment(StepRow(stave, k), ledgerThickness, hx - reach, hx + head->width + reach);
-    for (int32_t k = 10; k <= stand.headStep; k += 2)
+    for (int32_t k : LedgerSteps(stand.headStep))
       canvas->Segment(StepRow(stave, k), ledgerThickness, hx - reach, hx + head->width + reach);
   }
   return {x, row - glyph.originRow, x + glyph.width, row - glyph.originRow + glyph.height};
@@ -1592,6 +1610,38 @@ bool ReadCutSamples(const std::u16string& path, std::vector<CutSample>* out, std
   return true;
 }
 
+namespace {
+
+// The classes of a "head-stem-classes CLASS..." line into classes (index:
+// the class): one or more searched classes that carry a stem, nothing else.
+bool StemClassList(const std::string& text, bool classes[5]) {
+  bool listed[5] = {};
+  int32_t count = 0;
+  const char* at = text.c_str();
+  int consumed = 0;
+  if (std::sscanf(at, " %*s%n", &consumed) != 0 || consumed == 0) return false;
+  at += consumed;
+  const std::vector<int32_t>& searched = SearchedHeadClasses();
+  for (;;) {
+    char token[16] = {};
+    consumed = 0;
+    if (std::sscanf(at, " %15s%n", token, &consumed) != 1) break;
+    at += consumed;
+    char* end = nullptr;
+    const long c = std::strtol(token, &end, 10);
+    if (end == token || *end != '\0' || std::find(searched.begin(), searched.end(), c) == searched.end() ||
+        !HeadClassStandsAt(static_cast<int32_t>(c), HeadPlace::kOnLineStemUp))
+      return false;
+    listed[c] = true;
+    ++count;
+  }
+  if (count == 0) return false;
+  std::copy(listed, listed + 5, classes);
+  return true;
+}
+
+}  // namespace
+
 bool ReadCalibration(const std::u16string& path, HeadReferenceOptions* heads, SymbolReferenceOptions* symbols,
                      std::string* error) {
   HeadReferenceOptions h = *heads;
@@ -1620,7 +1670,18 @@ bool ReadCalibration(const std::u16string& path, HeadReferenceOptions* heads, Sy
       h.clusters[headClass] = count;
     } else if (std::string(key) == "head-ledger-places" &&
                std::sscanf(text.c_str(), " %*s %d %1s", &count, extra) == 1 && (count == 0 || count == 1)) {
-      for (int32_t p = kDefaultHeadPlaceCount; p < kHeadPlaceCount; ++p) h.places[p] = count == 1;
+      for (int32_t p = kFirstLedgerPlace; p < kFirstStemPlace; ++p) h.places[p] = count == 1;
+    } else if (std::string(key) == "head-stem-places" &&
+               std::sscanf(text.c_str(), " %*s %15s %1s", word, extra) == 1 &&
+               (std::string(word) == "0" || std::string(word) == "1" || std::string(word) == "up" ||
+                std::string(word) == "down")) {
+      const std::string sides(word);
+      for (int32_t p = kFirstStemPlace; p < kHeadPlaceCount; ++p) {
+        const int32_t stem = LayoutOfHeadPlace(static_cast<HeadPlace>(p)).stem;
+        h.places[p] = sides == "1" || (sides == "up" && stem > 0) || (sides == "down" && stem < 0);
+      }
+    } else if (std::string(key) == "head-stem-classes" && StemClassList(text, h.stemClasses)) {
+      // the classes are set
     } else if (std::string(key) == "head-engraved-clusters" && searchedClass &&
                std::sscanf(text.c_str(), " %*s %*d %d %1s", &count, extra) == 1 && count >= 1 && count <= 16) {
       h.engravedClusters[headClass] = count;
@@ -1651,7 +1712,7 @@ bool ReadCalibration(const std::u16string& path, HeadReferenceOptions* heads, Sy
     } else {
       return "expected \"head-spread-floor CLASS FLOOR\" (class 0, 1, 2 or 4) or \"symbol-spread-floor "
                  "FLOOR\", FLOOR from 3 to 60, \"head-clusters CLASS K\" or \"head-engraved-clusters CLASS K\" (1 to 16), \"symbol-clusters K\" (1 to 8) "
-                 "\"head-degraded-copies N\" or \"symbol-degraded-copies N\" (0 to 16) or \"head-ledger-places 0|1\" or \"head-engraved-staves N\" (0 to 8) or \"symbol-staff-places N\" (0 to 9) or \"symbol-engraved-staves N\" (0 to 8) or \"symbol-engraved-types all|accidentals\" or \"symbol-neighbour-places 0|1\"";
+                 "\"head-degraded-copies N\" or \"symbol-degraded-copies N\" (0 to 16) or \"head-ledger-places 0|1\" or \"head-stem-places 0|1|up|down\" or \"head-stem-classes CLASS...\" (classes 0, 1, 4) or \"head-engraved-staves N\" (0 to 8) or \"symbol-staff-places N\" (0 to 9) or \"symbol-engraved-staves N\" (0 to 8) or \"symbol-engraved-types all|accidentals\" or \"symbol-neighbour-places 0|1\"";
     }
     return "";
   });

@@ -58,11 +58,38 @@ enum class HeadPlace : int32_t {
   kOnLedgerAboveStaff = 11,   // a ledger line through it, the staff's line a space below
   kBelowLedger = 12,          // in the space just below a ledger line
   kAboveLedger = 13,          // in the space just above a ledger line
+  // With a stem 3.5 staff spaces long, as thick as the engravers draw it
+  // (StemThicknessFor): up from the head's right edge, down from its left.
+  kOnLineStemUp = 14,
+  kInSpaceStemUp = 15,
+  kOnLineStemDown = 16,
+  kInSpaceStemDown = 17,
 };
-constexpr int32_t kHeadPlaceCount = 14;
+constexpr int32_t kHeadPlaceCount = 18;
 // The places the references are made at unless the options ask for more:
 // the first ten (the ledger places are the shipped sets' own).
 constexpr int32_t kDefaultHeadPlaceCount = 10;
+constexpr int32_t kFirstLedgerPlace = kDefaultHeadPlaceCount;
+constexpr int32_t kFirstStemPlace = 14;
+
+// What a place puts round the head. Steps count half staff spaces down a
+// five-line stave: 0 its top line, 8 its bottom line, odd steps its spaces,
+// below 0 and above 8 beyond it, where ledger lines run from the stave out
+// to the head. A drawn stave stands the head at the first step and draws the
+// stave's lines within a staff space of it; an engraved stave takes the
+// steps in turn along it.
+struct HeadPlaceLayout {
+  int32_t steps[4];
+  int32_t stepCount;
+  bool headAbove;  // a head a third above, on the same column
+  bool headBelow;  // and below
+  int32_t stem;    // +1 up from the right edge, -1 down from the left edge, 0 none
+};
+const HeadPlaceLayout& LayoutOfHeadPlace(HeadPlace place);
+// Whether heads of the class stand at the place (a whole head has no stem).
+bool HeadClassStandsAt(int32_t headClass, HeadPlace place);
+// A stem's thickness in pixels at the staff space (pixels).
+int32_t StemThicknessFor(int32_t staffSpace);
 
 // The head model whose crop a head class is compared through (0, 1, 2, 4).
 int32_t ModelOfHeadClass(int32_t headClass);
@@ -112,6 +139,12 @@ std::vector<std::vector<int32_t>> ClusterRows(const std::vector<uint8_t>& rows, 
 bool HeadGlyphFeatures(const GlyphImage& glyph, int32_t headClass, HeadPlace place, int32_t staffSpace,
                        int32_t lineThickness, int32_t dLeft, int32_t dRight, int32_t dRow,
                        uint8_t features[kEdgeFeatureCount], const Degradation* degradation = nullptr);
+
+// The glyph drawn at the place on a drawn stave of the staff space and line
+// thickness (pixels), two staff spaces of margin round it: the canvas, and
+// the head's centre row and left column on it.
+Canvas DrawHeadAtPlace(const GlyphImage& glyph, HeadPlace place, int32_t staffSpace, int32_t lineThickness,
+                       int32_t* centre, int32_t* left);
 
 // The notehead finder's crop of a head drawn on a canvas (its centre row,
 // its first ink column left and the first white column after it right) at
@@ -173,7 +206,13 @@ struct HeadReferenceOptions {
   int32_t engravedStaveColumns = 0;
   // Degraded copies drawn of each sample besides the clean one.
   int32_t degradedCopies = 0;
-  bool places[kHeadPlaceCount] = {true, true, true, true, true, true, true, true, true, true, false, false, false, false};
+  // The places made (the ledger and stem places are off unless asked for).
+  bool places[kHeadPlaceCount] = {true, true, true, true, true, true, true, true, true, true};
+  // The classes that stand at the stemmed places (index: the class; a whole
+  // head never does, HeadClassStandsAt).
+  bool stemClasses[5] = {true, true, true, true, true};
+  // Whether a class's references take samples at the place.
+  bool Takes(int32_t headClass, HeadPlace place) const;
 };
 
 // The references of each head class (variant 0), classes in the order
@@ -248,7 +287,8 @@ int32_t StaveLineThickness(const Canvas& page, double lineRow, int32_t column, i
 // the stave's own staff space): on a line or in a space of the stave (which
 // one: variant, cycling through the stave's inner lines and its spaces),
 // beside its outer lines, on and beside ledger lines drawn as thick as its
-// lines, with heads a third above or below in chords. Degraded when asked.
+// lines, with heads a third above or below in chords, with a stem up or
+// down (LayoutOfHeadPlace, as on drawn staves). Degraded when asked.
 // The number of crops appended to rows.
 int32_t EngravedStaveHeadFeatures(const Canvas& page, const EngravedStave& stave, const GlyphImage& glyph,
                                   int32_t headClass, HeadPlace place, int32_t column, int32_t variant,
@@ -436,6 +476,8 @@ std::string CutSampleLine(const CutSample& sample);
 // "head-engraved-staves N" (0 to 8: the blank stretches of each engraved
 // stave the heads stand at),
 // "head-ledger-places 0|1" (the ledger places too),
+// "head-stem-places 0|1|up|down" (the stemmed places too: both sides or one),
+// "head-stem-classes CLASS..." (the classes that take them: 0, 1, 4),
 // "symbol-staff-places N" (0 to 9), "symbol-engraved-staves N" (0 to 8: the
 // blank stretches of each engraved stave the symbols stand at),
 // "symbol-engraved-types all|accidentals" (every type stands there, or the

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "Code/Quorm/Edgefeat.h"
 #include "Code/Quorm/Intmath.h"
@@ -24,6 +26,7 @@ TEST(CalibrationFile, SetsTheFloorsItNames) {
                        "# chosen on the calibration pages\n\nhead-spread-floor 4 4.5  # small heads\n"
                        "symbol-spread-floor 8\nhead-clusters 1 5\nhead-engraved-clusters 0 2\nsymbol-clusters 3\n"
                        "head-degraded-copies 2\nsymbol-degraded-copies 4\nhead-ledger-places 1\nsymbol-staff-places 3\n"
+                       "head-stem-places 1\n"
                        "symbol-engraved-staves 2\nsymbol-engraved-types accidentals\nsymbol-neighbour-places 1\n"),
       &heads, &symbols, &error))
       << error;
@@ -41,6 +44,27 @@ TEST(CalibrationFile, SetsTheFloorsItNames) {
   EXPECT_TRUE(symbols.engravedAccidentalsOnly);
   EXPECT_TRUE(symbols.neighbourPlaces);
   for (int p = 0; p < refmaker::kHeadPlaceCount; ++p) EXPECT_TRUE(heads.places[p]) << p;
+
+  // Each place key turns on its own places only.
+  struct PlaceCase {
+    const char* text;
+    int first, end;  // the places it turns on
+  };
+  const PlaceCase placeCases[] = {
+      {"head-ledger-places 1\n", refmaker::kFirstLedgerPlace, refmaker::kFirstStemPlace},
+      {"head-stem-places 1\n", refmaker::kFirstStemPlace, refmaker::kHeadPlaceCount},
+      {"head-stem-places 0\n", 0, 0},
+      {"head-stem-places up\n", refmaker::kFirstStemPlace, refmaker::kFirstStemPlace + 2},
+      {"head-stem-places down\n", refmaker::kFirstStemPlace + 2, refmaker::kHeadPlaceCount},
+  };
+  for (const PlaceCase& c : placeCases) {
+    heads = refmaker::HeadReferenceOptions();
+    ASSERT_TRUE(refmaker::ReadCalibration(WriteTempText("calibration-places.txt", c.text), &heads, &symbols, &error))
+        << error;
+    for (int p = 0; p < refmaker::kHeadPlaceCount; ++p)
+      EXPECT_EQ(heads.places[p], p < refmaker::kDefaultHeadPlaceCount || (p >= c.first && p < c.end))
+          << c.text << "place " << p;
+  }
 
   // The floors alone reach only the references they name.
   heads = refmaker::HeadReferenceOptions();
@@ -66,6 +90,29 @@ TEST(CalibrationFile, SetsTheFloorsItNames) {
   }
 }
 
+// The stemmed places asked for reach only the classes and the stem sides
+// named: one reference a class and place, none stemmed for the others.
+TEST(CalibrationFile, StemmedPlacesReachTheClassesNamed) {
+  refmaker::HeadReferenceOptions heads;
+  refmaker::SymbolReferenceOptions symbols;
+  std::string error;
+  ASSERT_TRUE(refmaker::ReadCalibration(
+      WriteTempText("calibration-stems.txt", "head-stem-places up\nhead-stem-classes 0 4\n"), &heads, &symbols,
+      &error))
+      << error;
+  InitialiseIntMath();
+  InitialiseEdgeFeatureTables();
+  std::vector<refmaker::HeadGlyphs> glyphs;
+  ASSERT_TRUE(refmaker::LoadHeadGlyphs(SourcePath("tests/Code/Quorm/fixtures/glyphs"), &glyphs, &error, {14, 26}))
+      << error;
+  std::vector<std::pair<int, int>> stemmed;  // class, place
+  for (const NoteheadReference& r : refmaker::MakeHeadReferences(glyphs, heads))
+    if (r.word1 >= refmaker::kFirstStemPlace) stemmed.emplace_back(r.headClass, r.word1);
+  const int up = static_cast<int>(refmaker::HeadPlace::kOnLineStemUp);
+  const int upInSpace = static_cast<int>(refmaker::HeadPlace::kInSpaceStemUp);
+  EXPECT_EQ(stemmed, (std::vector<std::pair<int, int>>{{0, up}, {0, upInSpace}, {4, up}, {4, upInSpace}}));
+}
+
 TEST(CalibrationFile, RefusesWhatItCannotUnderstand) {
   struct Case {
     const char* text;
@@ -84,6 +131,11 @@ TEST(CalibrationFile, RefusesWhatItCannotUnderstand) {
       {"head-degraded-copies 17\n", "line 1"},              // beyond the limit
       {"symbol-degraded-copies -1\n", "line 1"},            // below none
       {"head-ledger-places 2\n", "line 1"},                 // on or off only
+      {"# stems\nhead-stem-places -1\n", "line 2"},         // on or off only
+      {"head-stem-places 1 up\n", "line 1"},               // trailing words
+      {"head-stem-classes 2\n", "line 1"},                 // a whole head has no stem
+      {"head-stem-classes 0 3\n", "line 1"},               // class 3 is not searched
+      {"head-stem-classes\n", "line 1"},                   // no class
       {"symbol-staff-places 10\n", "line 1"},               // more steps than a stave has
       {"# symbols\nsymbol-engraved-staves 9\n", "line 2"},  // beyond the limit
       {"symbol-engraved-staves -1\n", "line 1"},            // below none

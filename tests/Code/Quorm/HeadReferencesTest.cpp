@@ -10,9 +10,11 @@
 
 #include "Code/Quorm/Edgefeat.h"
 #include "Code/Quorm/Findhead.h"
+#include "Code/Quorm/Intmath.h"
 #include "Code/Quorm/Muslref.h"
 #include "Code/Quorm/Quorm.h"
 #include "tests/Code/Quorm/HeadArt.h"
+#include "tests/support/TestPaths.h"
 
 namespace {
 
@@ -49,6 +51,88 @@ TEST(HeadReferences, EachGlyphMatchesItsOwnClassOnly) {
             EXPECT_GT(best[c], 3900) << NameOfKind(kind) << " as class " << c << " place " << place << " staff space "
                                      << s;
           }
+      }
+}
+
+// The stemmed places draw a stem as thick as StemThicknessFor says, up from
+// the head's right edge or down from its left, beyond the head and the lines
+// round it; the other places draw none.
+TEST(HeadReferences, StemmedPlacesDrawTheStemOnItsSide) {
+  using refmaker::HeadPlace;
+  struct Case {
+    HeadPlace place;
+    int stem;  // +1 up on the right, -1 down on the left, 0 none
+  };
+  const Case cases[] = {{HeadPlace::kOnLine, 0},          {HeadPlace::kInSpace, 0},
+                        {HeadPlace::kOnLineStemUp, 1},    {HeadPlace::kInSpaceStemUp, 1},
+                        {HeadPlace::kOnLineStemDown, -1}, {HeadPlace::kInSpaceStemDown, -1}};
+  for (const Case& c : cases)
+    for (HeadKind kind : {HeadKind::kBlack, HeadKind::kHalf, HeadKind::kSmall})
+      for (int s : {12, 26, 45}) {
+        SCOPED_TRACE(std::string(NameOfKind(kind)) + " place " + std::to_string(static_cast<int>(c.place)) +
+                     " staff space " + std::to_string(s));
+        const refmaker::GlyphImage& glyph = HeadGlyph(kind, s);
+        const int t = refmaker::LineThicknessFor(s);
+        int centre = 0, left = 0;
+        const refmaker::Canvas canvas = refmaker::DrawHeadAtPlace(glyph, c.place, s, t, &centre, &left);
+        const int right = left + glyph.width;
+        // Rows of a column inked between y0 and y1 (half-open).
+        auto inked = [&](int x, int y0, int y1) {
+          int n = 0;
+          for (int y = y0; y < y1; ++y) n += canvas.pixels[static_cast<size_t>(y) * canvas.width + x];
+          return n;
+        };
+        // Above and below the lines within a staff space of the head.
+        const int aboveEnd = centre - s - t, belowStart = centre + s + t + 1;
+        ASSERT_GT(aboveEnd, s / 2);
+        ASSERT_LT(belowStart, canvas.height - s / 2);
+        const int above = aboveEnd, below = canvas.height - belowStart;
+        const int stem = refmaker::StemThicknessFor(s);
+        for (int x = 0; x < stem; ++x) {
+          EXPECT_EQ(inked(right - 1 - x, 0, aboveEnd), c.stem > 0 ? above : 0) << "column " << right - 1 - x;
+          EXPECT_EQ(inked(left + x, belowStart, canvas.height), c.stem < 0 ? below : 0) << "column " << left + x;
+          EXPECT_EQ(inked(left + x, 0, aboveEnd), 0);
+          EXPECT_EQ(inked(right - 1 - x, belowStart, canvas.height), 0);
+        }
+        EXPECT_EQ(inked(right - 1 - stem, 0, aboveEnd), 0);
+        EXPECT_EQ(inked(left + stem, belowStart, canvas.height), 0);
+      }
+}
+
+// With the stemmed places made, a stemmed head of each stemmed class falls
+// nearest a reference of its own class (or, for a black or small head, of
+// the other of the two), within the lowest class limit of one of its own; a
+// whole head takes no stemmed reference.
+TEST(HeadReferences, StemmedHeadsFallNearestTheirOwnClass) {
+  using refmaker::HeadPlace;
+  InitialiseIntMath();
+  InitialiseEdgeFeatureTables();
+  std::vector<refmaker::HeadGlyphs> glyphs;
+  std::string error;
+  ASSERT_TRUE(refmaker::LoadHeadGlyphs(SourcePath("tests/Code/Quorm/fixtures/glyphs"), &glyphs, &error)) << error;
+  refmaker::HeadReferenceOptions options;  // one reference a place
+  for (int p = refmaker::kFirstStemPlace; p < refmaker::kHeadPlaceCount; ++p) options.places[p] = true;
+  const std::vector<NoteheadReference> refs = refmaker::MakeHeadReferences(glyphs, options);
+  for (const NoteheadReference& r : refs)
+    if (r.headClass == 2) {
+      EXPECT_LT(r.word1, refmaker::kFirstStemPlace);
+    }
+  for (HeadKind kind : {HeadKind::kBlack, HeadKind::kHalf, HeadKind::kSmall})
+    for (HeadPlace place : {HeadPlace::kOnLineStemUp, HeadPlace::kInSpaceStemUp, HeadPlace::kOnLineStemDown,
+                            HeadPlace::kInSpaceStemDown})
+      for (int s : GlyphStaffSpaces()) {
+        uint8_t f[kEdgeFeatureCount];
+        ASSERT_TRUE(refmaker::HeadGlyphFeatures(HeadGlyph(kind, s), ModelOfKind(kind), place, s,
+                                                refmaker::LineThicknessFor(s), 0, 0, 0, f));
+        int best = 1 << 30, bestClass = -1, own = 1 << 30;
+        for (const NoteheadReference& r : refs) {
+          if (Distance(f, r) < best) best = Distance(f, r), bestClass = r.headClass;
+          if (r.headClass == ModelOfKind(kind)) own = std::min(own, Distance(f, r));
+        }
+        EXPECT_FALSE(MustNotMatch(kind, bestClass))
+            << NameOfKind(kind) << " place " << static_cast<int>(place) << " staff space " << s << " read as class "
+            << bestClass;
+        EXPECT_LT(own, 3000) << NameOfKind(kind) << " place " << static_cast<int>(place) << " staff space " << s;
       }
 }
 

@@ -73,22 +73,26 @@ TEST_F(StavePages, EveryPageIsReadAndItsStavesHaveBlankStretches) {
 // line, alone or in a chord).
 bool OnALine(int place) {
   for (HeadPlace p : {HeadPlace::kOnLine, HeadPlace::kOnLineInChord, HeadPlace::kOnLineHeadAbove,
-                      HeadPlace::kOnLineHeadBelow, HeadPlace::kOnLedgerBelowStaff, HeadPlace::kOnLedgerAboveStaff})
+                      HeadPlace::kOnLineHeadBelow, HeadPlace::kOnLedgerBelowStaff, HeadPlace::kOnLedgerAboveStaff,
+                      HeadPlace::kOnLineStemUp, HeadPlace::kOnLineStemDown})
     if (place == static_cast<int>(p)) return true;
   return false;
 }
 
 // A black head stood on an engraved stave's line reads nearest a drawn
 // reference of a head with a line through it, and one stood in a space
-// nearest one of a head between lines: the glyph stands where the place
-// says, on the page's own lines.
+// nearest one of a head between lines; a stemmed one reads nearer the drawn
+// reference of its own place than that of the same head stemmed the other
+// way: the glyph stands where the place says, on the page's own lines, with
+// its stem on the side the drawn staves give it.
 TEST_F(StavePages, HeadsStandOnTheLinesAndInTheSpacesOfEachStave) {
   std::vector<refmaker::HeadGlyphs> glyphs;
   std::string error;
   ASSERT_TRUE(refmaker::LoadHeadGlyphs(SourcePath("tests/Code/Quorm/fixtures/glyphs"), &glyphs, &error,
                                        refmaker::ShippedHeadStaffSpaces()))
       << error;
-  refmaker::HeadReferenceOptions options;  // one reference a place
+  refmaker::HeadReferenceOptions options;  // one reference a place, the stemmed ones too
+  for (int p = refmaker::kFirstStemPlace; p < refmaker::kHeadPlaceCount; ++p) options.places[p] = true;
   const std::vector<NoteheadReference> refs = refmaker::MakeHeadReferences({glyphs[0]}, options);
   ASSERT_EQ(glyphs[0].headClass, 0);
   auto nearestPlace = [&](const uint8_t* f) {
@@ -98,6 +102,12 @@ TEST_F(StavePages, HeadsStandOnTheLinesAndInTheSpacesOfEachStave) {
       if (d < best) best = d, place = r.word1;
     }
     return place;
+  };
+  auto distanceTo = [&](const uint8_t* f, HeadPlace place) {
+    for (const NoteheadReference& r : refs)
+      if (r.word1 == static_cast<int>(place)) return WeightedFeatureDistance(f, r.edgeRefs, kEdgeFeatureCount);
+    ADD_FAILURE() << "no reference of place " << static_cast<int>(place);
+    return 0;
   };
   const int32_t shift[1][3] = {{0, 0, 0}};
   for (const refmaker::StavePage& page : pages_)
@@ -112,12 +122,29 @@ TEST_F(StavePages, HeadsStandOnTheLinesAndInTheSpacesOfEachStave) {
       ASSERT_FALSE(columns.empty()) << page.name;
       for (size_t k = 0; k < columns.size(); ++k) {
         SCOPED_TRACE(page.name + " staff space " + std::to_string(stave.Space()) + " variant " + std::to_string(k));
-        for (HeadPlace place : {HeadPlace::kOnLine, HeadPlace::kInSpace}) {
+        struct Case {
+          HeadPlace place;
+          bool onLine;
+          HeadPlace mirror;  // the same head stemmed the other way (itself when unstemmed)
+        };
+        const Case cases[] = {
+            {HeadPlace::kOnLine, true, HeadPlace::kOnLine},
+            {HeadPlace::kInSpace, false, HeadPlace::kInSpace},
+            {HeadPlace::kOnLineStemUp, true, HeadPlace::kOnLineStemDown},
+            {HeadPlace::kInSpaceStemUp, false, HeadPlace::kInSpaceStemDown},
+            {HeadPlace::kOnLineStemDown, true, HeadPlace::kOnLineStemUp},
+            {HeadPlace::kInSpaceStemDown, false, HeadPlace::kInSpaceStemUp},
+        };
+        for (const Case& c : cases) {
+          SCOPED_TRACE("place " + std::to_string(static_cast<int>(c.place)));
           std::vector<uint8_t> rows;
-          ASSERT_EQ(refmaker::EngravedStaveHeadFeatures(page.image, stave, glyph, 0, place, columns[k] + 2 * s,
+          ASSERT_EQ(refmaker::EngravedStaveHeadFeatures(page.image, stave, glyph, 0, c.place, columns[k] + 2 * s,
                                                         static_cast<int32_t>(k), shift, 1, nullptr, &rows),
                     1);
-          EXPECT_EQ(OnALine(nearestPlace(rows.data())), place == HeadPlace::kOnLine);
+          EXPECT_EQ(OnALine(nearestPlace(rows.data())), c.onLine);
+          if (c.mirror != c.place) {
+            EXPECT_LT(distanceTo(rows.data(), c.place), distanceTo(rows.data(), c.mirror));
+          }
         }
       }
     }
