@@ -1141,23 +1141,23 @@ bool StandSymbolsOnEngravedStave(const StavePage& page, const EngravedStave& sta
   const double space = stave.Space();
   const int32_t s = static_cast<int32_t>(std::lround(space));
   // Each stand in a strip with a staff space of the stave either side.
-  struct Piece {
+  struct Placement {
     int32_t job;
     SymbolStand stand;
     StandLayout layout;
     std::array<double, 2> extent;
   };
-  std::vector<Piece> pieces;
+  std::vector<Placement> placements;
   int32_t widest = 0;
   for (size_t j = 0; j < jobs.size(); ++j)
     for (const SymbolStand& stand : jobs[j].stands) {
       if (jobs[j].glyph == nullptr || (stand.head != SymbolStand::kNoHead && jobs[j].head == nullptr)) continue;
-      const Piece piece = {static_cast<int32_t>(j), stand, LayOutStand(*jobs[j].glyph, jobs[j].head, stand, space, s),
+      const Placement placement = {static_cast<int32_t>(j), stand, LayOutStand(*jobs[j].glyph, jobs[j].head, stand, space, s),
                            StandExtent(stave, *jobs[j].glyph, jobs[j].head, stand)};
-      widest = std::max(widest, piece.layout.width);
-      pieces.push_back(piece);
+      widest = std::max(widest, placement.layout.width);
+      placements.push_back(placement);
     }
-  if (pieces.empty()) return true;
+  if (placements.empty()) return true;
   const std::vector<int32_t> columns = BlankStaveColumns(page.image, stave, widest, stretches);
   if (columns.empty()) return false;
   // The page's ink beyond half way to a neighbouring stave is not this
@@ -1177,7 +1177,7 @@ bool StandSymbolsOnEngravedStave(const StavePage& page, const EngravedStave& sta
   // stave of strips takes the band of the page's rows its stands need, and a
   // staff space more each side.
   struct Strip {
-    int32_t piece, column, left;
+    int32_t placement, column, left;
   };
   struct StripStave {
     std::vector<Strip> strips;
@@ -1195,16 +1195,16 @@ bool StandSymbolsOnEngravedStave(const StavePage& page, const EngravedStave& sta
   };
   int32_t left = 2 * s;
   for (size_t c = 0; c < columns.size(); ++c)
-    for (size_t k = 0; k < pieces.size(); ++k) {
-      const int32_t w = pieces[k].layout.width;
+    for (size_t k = 0; k < placements.size(); ++k) {
+      const int32_t w = placements[k].layout.width;
       if (left + w > pageWidth - 2 * s) {
         closeRow();
         rows.emplace_back();
         left = 2 * s;
       }
       rows.back().strips.push_back({static_cast<int32_t>(k), static_cast<int32_t>(c), left});
-      above = std::min(above, pieces[k].extent[0]);
-      below = std::max(below, pieces[k].extent[1]);
+      above = std::min(above, placements[k].extent[0]);
+      below = std::max(below, placements[k].extent[1]);
       left += w;
     }
   closeRow();
@@ -1229,15 +1229,15 @@ bool StandSymbolsOnEngravedStave(const StavePage& page, const EngravedStave& sta
       EngravedStave here = stave;
       for (double& line : here.rows) line += rowTop - row.bandTop;
       for (const Strip& strip : row.strips) {
-        const Piece& piece = pieces[static_cast<size_t>(strip.piece)];
+        const Placement& placement = placements[static_cast<size_t>(strip.placement)];
         const int32_t from = columns[static_cast<size_t>(strip.column)];
         for (int32_t y = 0; y < row.bandHeight; ++y)
-          for (int32_t x = 0; x < piece.layout.width; ++x)
+          for (int32_t x = 0; x < placement.layout.width; ++x)
             canvas.pixels[static_cast<size_t>(rowTop + y) * canvas.width + strip.left + x] =
                 pageInk(row.bandTop + y, from + x);
-        const SymbolJob& job = jobs[static_cast<size_t>(piece.job)];
-        boxes.push_back(DrawStand(&canvas, here, *job.glyph, job.head, piece.stand, piece.layout, strip.left,
-                                  piece.stand.headStep < 0 ? lineAbove : lineBelow));
+        const SymbolJob& job = jobs[static_cast<size_t>(placement.job)];
+        boxes.push_back(DrawStand(&canvas, here, *job.glyph, job.head, placement.stand, placement.layout, strip.left,
+                                  placement.stand.headStep < 0 ? lineAbove : lineBelow));
         drawn.push_back(&strip);
       }
       rowTop += row.bandHeight + s;
@@ -1246,10 +1246,10 @@ bool StandSymbolsOnEngravedStave(const StavePage& page, const EngravedStave& sta
     if (!ReadStavePatches(canvas, boxes, static_cast<int32_t>(std::lround(space * 1024)), &patches)) return false;
     for (size_t i = 0; i < drawn.size(); ++i) {
       if (patches[i].width == 0) continue;
-      const Piece& piece = pieces[static_cast<size_t>(drawn[i]->piece)];
-      patches[i].step = piece.stand.step;
-      patches[i].head = piece.stand.head;
-      patches[i].job = piece.job;
+      const Placement& placement = placements[static_cast<size_t>(drawn[i]->placement)];
+      patches[i].step = placement.stand.step;
+      patches[i].head = placement.stand.head;
+      patches[i].job = placement.job;
       out->push_back(std::move(patches[i]));
     }
     first = last + 1;
