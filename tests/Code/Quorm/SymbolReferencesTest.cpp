@@ -248,6 +248,13 @@ const refmaker::SymbolGlyphs& Named(const std::vector<refmaker::SymbolGlyphs>& g
   return glyphs.front();
 }
 
+// A symbol stood on a stave, with the glyph's name and its type.
+struct Stood {
+  std::string what;
+  int type;
+  refmaker::StavedSymbol symbol;
+};
+
 // Stood on the engraved staves of both engravers, each glyph, drawn at the
 // staff space nearest the stave's, comes through the engine's line removal
 // at each of its steps and each blank stretch asked for, at the stave's own
@@ -261,11 +268,6 @@ TEST_F(SymbolReferences, SymbolsOnEngravedStavesKeepTheirType) {
   ASSERT_TRUE(refmaker::LoadStavePages(U8(SourcePath("tools/refmaker/staves")), &pages, &error)) << error;
   const std::vector<refmaker::SymbolGlyphs> glyphs = Glyphs(refmaker::ShippedSymbolStaffSpaces());
   const char* names[] = {"sharp", "flat", "natural", "rest-quarter", "rest-8", "clef-G", "clef-F", "dot", "time-4"};
-  struct Stood {
-    std::string what;
-    int type;
-    refmaker::StavedSymbol symbol;
-  };
   std::vector<Stood> stood;
   int staves = 0;
   for (const char* pageName : {"staves-ly-11.tif", "staves-ly-20.tif", "staves-ms-24.tif", "staves-ms-34.tif"})
@@ -342,11 +344,6 @@ TEST_F(SymbolReferences, AccidentalsAndDotsStandBesideHeads) {
   std::string error;
   ASSERT_TRUE(refmaker::LoadHeadGlyphs(SourcePath("tests/Code/Quorm/fixtures/glyphs"), &heads, &error)) << error;
   ASSERT_EQ(heads[0].headClass, 0);
-  struct Stood {
-    std::string what;
-    int type;
-    refmaker::StavedSymbol symbol;
-  };
   std::vector<Stood> stood;
   int ledgerJoined = 0;
   for (const char* name : {"sharp", "flat", "natural", "dot"}) {
