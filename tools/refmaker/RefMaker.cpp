@@ -1646,6 +1646,39 @@ bool ReadCalibration(const std::u16string& path, HeadReferenceOptions* heads, Sy
                      std::string* error) {
   HeadReferenceOptions h = *heads;
   SymbolReferenceOptions s = *symbols;
+  // The keys that take one whole number ("KEY N") and those that take one
+  // for a searched head class ("KEY CLASS N"), each with its range.
+  struct CountKey {
+    const char* key;
+    int32_t low, high;
+    int32_t* target;
+  };
+  const CountKey counts[] = {
+      {"head-engraved-staves", 0, 8, &h.engravedStaveColumns},
+      {"head-degraded-copies", 0, 16, &h.degradedCopies},
+      {"symbol-staff-places", 0, 9, &s.staffPlaces},
+      {"symbol-engraved-staves", 0, 8, &s.engravedStaveColumns},
+      {"symbol-clusters", 1, 8, &s.clusters},
+      {"symbol-degraded-copies", 0, 16, &s.degradedCopies},
+  };
+  struct ClassCountKey {
+    const char* key;
+    int32_t low, high;
+    int32_t (*target)[5];
+  };
+  const ClassCountKey classCounts[] = {
+      {"head-clusters", 1, 16, &h.clusters},
+      {"head-engraved-clusters", 1, 16, &h.engravedClusters},
+  };
+  std::string expected = "expected \"head-spread-floor CLASS FLOOR\" (class 0, 1, 2 or 4) or \"symbol-spread-floor "
+                         "FLOOR\", FLOOR from 3 to 60";
+  for (const ClassCountKey& k : classCounts)
+    expected += ", \"" + std::string(k.key) + " CLASS K\" (" + std::to_string(k.low) + " to " +
+                std::to_string(k.high) + ")";
+  for (const CountKey& k : counts)
+    expected += ", \"" + std::string(k.key) + " N\" (" + std::to_string(k.low) + " to " + std::to_string(k.high) + ")";
+  expected += ", \"head-ledger-places 0|1\", \"head-stem-places 0|1|up|down\", \"head-stem-classes CLASS...\" "
+              "(classes 0, 1, 4), \"symbol-engraved-types all|accidentals\" or \"symbol-neighbour-places 0|1\"";
   const bool ok = ReadTextLines(path, "calibration", error, false, [&](const std::string& text) -> std::string {
     char key[64] = {};
     char word[16] = {};
@@ -1653,26 +1686,35 @@ bool ReadCalibration(const std::u16string& path, HeadReferenceOptions* heads, Sy
     int headClass = -1;
     double value = 0;
     if (std::sscanf(text.c_str(), " %63s", key) != 1) return "";
+    const std::string name(key);
     const std::vector<int32_t>& searched = SearchedHeadClasses();
-    const bool searchedClass = [&] {
-      return std::sscanf(text.c_str(), " %*s %d", &headClass) == 1 &&
-             std::find(searched.begin(), searched.end(), headClass) != searched.end();
-    }();
+    const bool searchedClass = std::sscanf(text.c_str(), " %*s %d", &headClass) == 1 &&
+                               std::find(searched.begin(), searched.end(), headClass) != searched.end();
     int count = -1;
-    if (std::string(key) == "head-spread-floor" && searchedClass &&
+    const bool oneCount = std::sscanf(text.c_str(), " %*s %d %1s", &count, extra) == 1;
+    int classValue = -1;
+    const bool classCount = searchedClass && std::sscanf(text.c_str(), " %*s %*d %d %1s", &classValue, extra) == 1;
+    for (const CountKey& k : counts)
+      if (name == k.key) {
+        if (!oneCount || count < k.low || count > k.high) return expected;
+        *k.target = count;
+        return "";
+      }
+    for (const ClassCountKey& k : classCounts)
+      if (name == k.key) {
+        if (!classCount || classValue < k.low || classValue > k.high) return expected;
+        (*k.target)[headClass] = classValue;
+        return "";
+      }
+    if (name == "head-spread-floor" && searchedClass &&
         std::sscanf(text.c_str(), " %*s %*d %lf %1s", &value, extra) == 1 && value >= 3 && value <= 60) {
       h.classSpreadFloor[headClass] = value;
-    } else if (std::string(key) == "symbol-spread-floor" &&
-               std::sscanf(text.c_str(), " %*s %lf %1s", &value, extra) == 1 && value >= 3 && value <= 60) {
+    } else if (name == "symbol-spread-floor" && std::sscanf(text.c_str(), " %*s %lf %1s", &value, extra) == 1 &&
+               value >= 3 && value <= 60) {
       s.spreadFloor = value;
-    } else if (std::string(key) == "head-clusters" && searchedClass &&
-               std::sscanf(text.c_str(), " %*s %*d %d %1s", &count, extra) == 1 && count >= 1 && count <= 16) {
-      h.clusters[headClass] = count;
-    } else if (std::string(key) == "head-ledger-places" &&
-               std::sscanf(text.c_str(), " %*s %d %1s", &count, extra) == 1 && (count == 0 || count == 1)) {
+    } else if (name == "head-ledger-places" && oneCount && (count == 0 || count == 1)) {
       for (int32_t p = kFirstLedgerPlace; p < kFirstStemPlace; ++p) h.places[p] = count == 1;
-    } else if (std::string(key) == "head-stem-places" &&
-               std::sscanf(text.c_str(), " %*s %15s %1s", word, extra) == 1 &&
+    } else if (name == "head-stem-places" && std::sscanf(text.c_str(), " %*s %15s %1s", word, extra) == 1 &&
                (std::string(word) == "0" || std::string(word) == "1" || std::string(word) == "up" ||
                 std::string(word) == "down")) {
       const std::string sides(word);
@@ -1680,39 +1722,15 @@ bool ReadCalibration(const std::u16string& path, HeadReferenceOptions* heads, Sy
         const int32_t stem = LayoutOfHeadPlace(static_cast<HeadPlace>(p)).stem;
         h.places[p] = sides == "1" || (sides == "up" && stem > 0) || (sides == "down" && stem < 0);
       }
-    } else if (std::string(key) == "head-stem-classes" && StemClassList(text, h.stemClasses)) {
+    } else if (name == "head-stem-classes" && StemClassList(text, h.stemClasses)) {
       // the classes are set
-    } else if (std::string(key) == "head-engraved-clusters" && searchedClass &&
-               std::sscanf(text.c_str(), " %*s %*d %d %1s", &count, extra) == 1 && count >= 1 && count <= 16) {
-      h.engravedClusters[headClass] = count;
-    } else if (std::string(key) == "head-engraved-staves" &&
-               std::sscanf(text.c_str(), " %*s %d %1s", &count, extra) == 1 && count >= 0 && count <= 8) {
-      h.engravedStaveColumns = count;
-    } else if (std::string(key) == "symbol-staff-places" &&
-               std::sscanf(text.c_str(), " %*s %d %1s", &count, extra) == 1 && count >= 0 && count <= 9) {
-      s.staffPlaces = count;
-    } else if (std::string(key) == "symbol-engraved-staves" &&
-               std::sscanf(text.c_str(), " %*s %d %1s", &count, extra) == 1 && count >= 0 && count <= 8) {
-      s.engravedStaveColumns = count;
-    } else if (std::string(key) == "symbol-engraved-types" && std::sscanf(text.c_str(), " %*s %15s %1s", word, extra) == 1 &&
+    } else if (name == "symbol-engraved-types" && std::sscanf(text.c_str(), " %*s %15s %1s", word, extra) == 1 &&
                (std::string(word) == "all" || std::string(word) == "accidentals")) {
       s.engravedAccidentalsOnly = std::string(word) == "accidentals";
-    } else if (std::string(key) == "symbol-neighbour-places" &&
-               std::sscanf(text.c_str(), " %*s %d %1s", &count, extra) == 1 && (count == 0 || count == 1)) {
+    } else if (name == "symbol-neighbour-places" && oneCount && (count == 0 || count == 1)) {
       s.neighbourPlaces = count == 1;
-    } else if (std::string(key) == "symbol-clusters" && std::sscanf(text.c_str(), " %*s %d %1s", &count, extra) == 1 &&
-               count >= 1 && count <= 8) {
-      s.clusters = count;
-    } else if (std::string(key) == "head-degraded-copies" &&
-               std::sscanf(text.c_str(), " %*s %d %1s", &count, extra) == 1 && count >= 0 && count <= 16) {
-      h.degradedCopies = count;
-    } else if (std::string(key) == "symbol-degraded-copies" &&
-               std::sscanf(text.c_str(), " %*s %d %1s", &count, extra) == 1 && count >= 0 && count <= 16) {
-      s.degradedCopies = count;
     } else {
-      return "expected \"head-spread-floor CLASS FLOOR\" (class 0, 1, 2 or 4) or \"symbol-spread-floor "
-                 "FLOOR\", FLOOR from 3 to 60, \"head-clusters CLASS K\" or \"head-engraved-clusters CLASS K\" (1 to 16), \"symbol-clusters K\" (1 to 8) "
-                 "\"head-degraded-copies N\" or \"symbol-degraded-copies N\" (0 to 16) or \"head-ledger-places 0|1\" or \"head-stem-places 0|1|up|down\" or \"head-stem-classes CLASS...\" (classes 0, 1, 4) or \"head-engraved-staves N\" (0 to 8) or \"symbol-staff-places N\" (0 to 9) or \"symbol-engraved-staves N\" (0 to 8) or \"symbol-engraved-types all|accidentals\" or \"symbol-neighbour-places 0|1\"";
+      return expected;
     }
     return "";
   });
