@@ -145,16 +145,20 @@ class NoteheadStep : public ::testing::Test {
 };
 NotationDatabase* NoteheadStep::templates_ = nullptr;
 
+// A head drawn on a test page: what it is, its step, its left column and the
+// kind the step should find.
+struct DrawnHead {
+  const char* what;
+  int step;
+  int x;
+  uint32_t kind;
+};
+
 TEST_F(NoteheadStep, FindsEachHeadClassOnLinesSpacesAndLedgers) {
   engine.AddStave(0, kTop, 20, 5);
   engine.Describe();
   NoteheadPage page;
-  const struct {
-    const char* what;
-    int step;
-    int x;
-    uint32_t kind;
-  } heads[] = {
+  const DrawnHead heads[] = {
       {"solid on the middle line", 16, 200, kNoteCrotchet}, {"solid in a space", 17, 280, kNoteCrotchet},
       {"solid on a ledger above", 22, 360, kNoteCrotchet},  {"solid above a ledger", 23, 440, kNoteCrotchet},
       {"solid on a ledger below", 10, 520, kNoteCrotchet},  {"minim on a line", 14, 600, kNoteMinim},
@@ -186,12 +190,7 @@ TEST_F(NoteheadStep, MinimsOnThickenedLinesKeepTheirHoles) {
   engine.AddStave(0, kTop, 20, 5);
   engine.Describe();
   NoteheadPage page(5);
-  const struct {
-    const char* what;
-    int step;
-    int x;
-    uint32_t kind;
-  } heads[] = {
+  const DrawnHead heads[] = {
       {"minim on a line", 14, 300, kNoteMinim},
       {"minim on a ledger above", 22, 450, kNoteMinim},
       {"minim on a ledger below", 10, 600, kNoteMinim},
@@ -241,7 +240,9 @@ TEST_F(NoteheadStep, HeadsOfAChordBesideTheEnginesOneAreExamined) {
                                  false),
               c.examined)
         << "step " << c.step;
-    if (c.examined) EXPECT_GE(table[kSolidHeadClass].score, kAcceptedHeadScore) << "step " << c.step;
+    if (c.examined) {
+      EXPECT_GE(table[kSolidHeadClass].score, kAcceptedHeadScore) << "step " << c.step;
+    }
   }
   StaveLookup().readingActive = false;
 }

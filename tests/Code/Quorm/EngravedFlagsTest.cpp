@@ -31,10 +31,8 @@ const std::vector<ScoredNote> kFlags = {
 TEST(EngravedFlags, FlagsAcrossTheStaffLinesGiveQuavers) {
   ASSERT_TRUE(EngineDataBuilt());
   EngineDataFolder shipped;
-  RecogniseEngravedFixture("flags.tif");
+  ExpectFixtureNotes("flags.tif", 2, kFlags);
   if (HasFatalFailure()) return;
-  const std::vector<ScoredNote> read = NotesOfOneStaveSystems(2);
-  EXPECT_EQ(DescribeNotes(read), DescribeNotes(kFlags));
   // One flag per quaver and dotted quaver, no more: 20 of them.
   int flags = 0;
   for (int i = 0; i < GetFixedSymbolCount(); ++i) flags += IsShortFlagSymbolAt(i);

@@ -40,3 +40,9 @@ std::string DescribeNotes(const std::vector<refmaker::ScoredNote>& notes) {
   for (const refmaker::ScoredNote& n : notes) out << " " << n.step << ":" << n.duration;
   return out.str();
 }
+
+void ExpectFixtureNotes(const std::string& name, int systems, const std::vector<refmaker::ScoredNote>& expected) {
+  RecogniseEngravedFixture(name);
+  if (::testing::Test::HasFatalFailure()) return;
+  EXPECT_EQ(DescribeNotes(NotesOfOneStaveSystems(systems)), DescribeNotes(expected)) << name;
+}

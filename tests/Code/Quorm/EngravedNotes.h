@@ -17,3 +17,8 @@ std::vector<refmaker::ScoredNote> NotesOfOneStaveSystems(int systems);
 
 // " step:duration" per note, for readable comparisons.
 std::string DescribeNotes(const std::vector<refmaker::ScoredNote>& notes);
+
+// Recognises the fixture and expects the notes of its one-stave systems to
+// be the expected ones, in order. The engine keeps the page for further
+// checks (check HasFatalFailure first).
+void ExpectFixtureNotes(const std::string& name, int systems, const std::vector<refmaker::ScoredNote>& expected);

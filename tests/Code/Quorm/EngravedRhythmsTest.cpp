@@ -30,10 +30,8 @@ const std::vector<ScoredNote> kRhythms = {
 TEST(EngravedRhythms, PartBeamsAndDotsGiveTheSourceDurations) {
   ASSERT_TRUE(EngineDataBuilt());
   EngineDataFolder shipped;
-  RecogniseEngravedFixture("rhythms.tif");
+  ExpectFixtureNotes("rhythms.tif", 2, kRhythms);
   if (HasFatalFailure()) return;
-  const std::vector<ScoredNote> read = NotesOfOneStaveSystems(2);
-  EXPECT_EQ(DescribeNotes(read), DescribeNotes(kRhythms));
   FreeEngine();
 }
 
@@ -55,10 +53,8 @@ const std::vector<ScoredNote> kBeamedHeads = {
 TEST(EngravedRhythms, HeadsJustUnderTheBeamsStayHeads) {
   ASSERT_TRUE(EngineDataBuilt());
   EngineDataFolder shipped;
-  RecogniseEngravedFixture("beamedheads.tif");
+  ExpectFixtureNotes("beamedheads.tif", 2, kBeamedHeads);
   if (HasFatalFailure()) return;
-  const std::vector<ScoredNote> read = NotesOfOneStaveSystems(2);
-  EXPECT_EQ(DescribeNotes(read), DescribeNotes(kBeamedHeads));
   FreeEngine();
 }
 
