@@ -525,7 +525,9 @@ TEST(BigSymbolCandidates, ANarrowSolidStrokeEndsTheRunsBesideIt) {
         after = after || k.left > strokeX;
       }
       EXPECT_EQ(joined, c.joined);
-      if (!c.joined) EXPECT_TRUE(after) << "the ink past the pause is a candidate of its own";
+      if (!c.joined) {
+        EXPECT_TRUE(after) << "the ink past the pause is a candidate of its own";
+      }
     }
   }
 }

@@ -1079,13 +1079,6 @@ bool ReadStavePatches(const Canvas& canvas, const std::vector<std::array<int32_t
   return true;
 }
 
-bool StandSymbolOnStave(const GlyphImage& glyph, int32_t staffSpace, const std::vector<int32_t>& steps,
-                        std::vector<StavedSymbol>* out) {
-  std::vector<SymbolStand> stands;
-  for (int32_t step : steps) stands.push_back({step, SymbolStand::kNoHead, step});
-  return StandSymbolOnStave(glyph, nullptr, staffSpace, stands, out);
-}
-
 bool StandSymbolOnStave(const GlyphImage& glyph, const GlyphImage* head, int32_t staffSpace,
                         const std::vector<SymbolStand>& stands, std::vector<StavedSymbol>* out) {
   out->clear();
@@ -1375,6 +1368,10 @@ std::vector<MusicReference> MakeSymbolReferences(const std::vector<SymbolGlyphs>
     const int32_t i = NearestImage(heads->staffSpaces, heads->images.size(), staffSpace);
     return i < 0 ? nullptr : &heads->images[static_cast<size_t>(i)];
   };
+  // Whether a type's glyphs also stand on the engraved staves.
+  auto standsOnEngraved = [&](int32_t type) {
+    return options.engravedStaveColumns > 0 && (!options.engravedAccidentalsOnly || IsAccidentalType(type));
+  };
   std::vector<std::vector<SymbolSample>> samplesOf(glyphs.size());
   // Each set's glyphs as drawn, clean and degraded, by staff space.
   std::vector<std::vector<std::vector<GlyphImage>>> drawn(glyphs.size());
@@ -1413,7 +1410,7 @@ std::vector<MusicReference> MakeSymbolReferences(const std::vector<SymbolGlyphs>
         std::vector<StavedSymbol> staved;
         if (options.staffPlaces > 0 && StandSymbolOnStave(g, headFor(s), s, stands, &staved))
           for (const StavedSymbol& placed : staved) samples.push_back(StavedSample(placed, s));
-        if (options.engravedStaveColumns > 0) drawn[n][i].push_back(g);
+        if (standsOnEngraved(set.type)) drawn[n][i].push_back(g);
       }
     }
   }
@@ -1429,7 +1426,7 @@ std::vector<MusicReference> MakeSymbolReferences(const std::vector<SymbolGlyphs>
         const int32_t i = NearestImage(set.staffSpaces, drawn[n].size(), stave.Space());
         const std::vector<SymbolStand> stands =
             SymbolStands(set.type, std::max(1, options.staffPlaces), options.neighbourPlaces);
-        if (i < 0 || stands.empty() || (options.engravedAccidentalsOnly && !IsAccidentalType(set.type))) continue;
+        if (i < 0 || stands.empty() || !standsOnEngraved(set.type)) continue;
         for (const GlyphImage& g : drawn[n][static_cast<size_t>(i)]) {
           jobs.push_back({&g, headFor(set.staffSpaces[static_cast<size_t>(i)]), stands});
           setOf.push_back(n);

@@ -407,18 +407,16 @@ struct StavedSymbol {
   uint8_t features[kMusicFeatureCount] = {};
 };
 // Draws a page with one five-line stave of the staff space (lines as thick
-// as the page synthesiser draws them) and the glyph's origin at each step,
+// as the page synthesiser draws them) and the glyph's origin at each stand's step,
 // the places a few staff spaces apart; runs the engine's staff finder, its
 // staff-line removal and its connected components on that page, and takes
 // each place's components as the fixed-symbol stage draws an atom group,
 // through ClassifyMusicPatch at the stave's found staff space. A place whose
 // ink the removal took whole is left out. Uses (and frees) the engine's page
 // state: call it with no page loaded. false when the finder finds no stave.
-bool StandSymbolOnStave(const GlyphImage& glyph, int32_t staffSpace, const std::vector<int32_t>& steps,
-                        std::vector<StavedSymbol>* out);
-// The same at stands: head the black head glyph drawn beside the glyph where
-// a stand asks for one (drawn at the glyph's staff space; stands with a head
-// are left out without one).
+// head is the black head glyph drawn beside the glyph where a stand asks for
+// one (drawn at the glyph's staff space; stands with a head are left out
+// without one).
 bool StandSymbolOnStave(const GlyphImage& glyph, const GlyphImage* head, int32_t staffSpace,
                         const std::vector<SymbolStand>& stands, std::vector<StavedSymbol>* out);
 

@@ -186,7 +186,7 @@ TEST_F(SymbolReferences, ASymbolOnAStaveKeepsItsTypeThroughLineRemoval) {
         const std::string what = set.name + " at step " + std::to_string(place.step) + ", staff space " +
                                  std::to_string(s);
         std::vector<refmaker::StavedSymbol> out;
-        ASSERT_TRUE(refmaker::StandSymbolOnStave(set.images[size], s, {place.step}, &out)) << what;
+        ASSERT_TRUE(refmaker::StandSymbolOnStave(set.images[size], nullptr, s, {{place.step, refmaker::SymbolStand::kNoHead, place.step}}, &out)) << what;
         ASSERT_EQ(out.size(), 1u) << what;
         EXPECT_EQ(out[0].step, place.step);
         EXPECT_NEAR(out[0].staffSpace1024, s * 1024, 512) << what;
@@ -206,10 +206,11 @@ TEST_F(SymbolReferences, ASymbolOnAStaveKeepsItsTypeThroughLineRemoval) {
     // the tool's sample.
     uint8_t features[kMusicFeatureCount];
     ClassifyMusicPatch(features, st.symbol.patch.data(), st.symbol.width, st.symbol.height, GetStaffSpace(0));
-    if (st.symbol.staffSpace1024 == GetStaffSpace(0))
+    if (st.symbol.staffSpace1024 == GetStaffSpace(0)) {
       EXPECT_EQ(std::vector<uint8_t>(features, features + kMusicFeatureCount),
                 std::vector<uint8_t>(st.symbol.features, st.symbol.features + kMusicFeatureCount))
           << st.what;
+    }
     SymbolCandidates result{};
     ClassifySymbolPatch(st.symbol.patch.data(), &result, st.symbol.width, st.symbol.height, 0);
     EXPECT_TRUE(ReadAs(result, st.type)) << st.what << ":" << Describe(result);
