@@ -300,6 +300,56 @@ TEST_F(ChordBuildingTest, ASlurWaitingForItsEndFollowsItsMarkThroughEveryChangeO
   }
 }
 
+// Two voices' beam groups under tuplet numbers, the second opened before
+// the first closes: the first's tuplet goes in ahead of the second's group,
+// which still gets its own tuplet right in front of its first chord.
+TEST_F(ChordBuildingTest, ABeamGroupOpenWhileAnotherVoiceGetsItsTupletKeepsItsPlace) {
+  for (bool voiceStep : {false, true}) {
+    SCOPED_TRACE(voiceStep);
+    FreeStreamSet(&streams);
+    notes.clear();
+    symbols.clear();
+    chars.clear();
+    page->boxCount = 0;
+    context.barVoices = voiceStep ? AssignBarVoicesStep : nullptr;
+    for (int k = 0; k < 2; ++k) {
+      NoteRecord& up = AddNote(kNoteQuaver, 300 + 60 * k, 20);
+      up.beamed = 1;
+      up.countRight = k == 0;
+      NoteRecord& down = AddNote(kNoteQuaver, 330 + 60 * k, 8);
+      down.beamed = 1;
+      down.countRight = k == 0;
+      down.stemDown = 1;
+      down.aux = 1;
+    }
+    AddNote(kNoteCrotchet, 420, 20);  // closes the upper group while the lower one is open
+    AddChar(u"2", 11, 320, 200);
+    AddChar(u"2", 11, 350, 420);
+    AddMark(notes[0], 17, 0);
+    AddMark(notes[1], 17, 1);
+    AddSymbol(kSymbolBarline, 450, 452, 4, 12);
+    ASSERT_EQ(Run(), 1);
+    const Bytes all = Slot(1);
+    ASSERT_TRUE(IsStreamWellFormed(all.data(), static_cast<uint32_t>(all.size()), context.version));
+    const Bytes items = Items();
+    std::vector<int> grouped;  // the staff position of the chord after each tuplet
+    uint32_t length = 0;
+    for (uint32_t at = 0; at < items.size(); at += length) {
+      ASSERT_TRUE(ItemLengthWithin(items.data() + at, static_cast<uint32_t>(items.size()) - at, context.version,
+                                   &length));
+      const uint8_t* item = items.data() + at;
+      if (KindOf(item) != kItemMark || MarkSubKind(item) != kMarkTuplet) continue;
+      EXPECT_EQ(MarkSpan(item), 48u);
+      const uint8_t* chord = item + length;
+      ASSERT_EQ(KindOf(chord), kItemChord);
+      EXPECT_TRUE(chord[4] & 0x80);  // the group's first chord
+      EXPECT_EQ(MarkVoice(item), ChordVoice(chord));
+      grouped.push_back(NotePosition(chord, 0));
+    }
+    EXPECT_EQ(grouped, (std::vector<int>{20, 8}));
+  }
+}
+
 TEST_F(ChordBuildingTest, HairpinMarkWritesAHairpinBeforeItsChord) {
   // Opening to the right: 300 pixels long (127 units), closed end 60 pixels
   // below the stave middle (5 mm), 24 pixels open (2 mm).
