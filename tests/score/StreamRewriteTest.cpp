@@ -4,27 +4,23 @@
 
 namespace {
 
-// A bar [10, 30) of a tuplet (10), a slur (15) and a chord (20) rewritten
-// with the slur first and the tuplet re-made in front of the chord: the old
-// tuplet went, the slur moved to 10 and the chord stayed.
-RunRewrite TupletMovedBehindTheSlur() {
+RunRewrite Rewrite(uint32_t start, uint32_t oldEnd, uint32_t newEnd,
+                   std::vector<std::pair<uint32_t, uint32_t>> kept) {
   RunRewrite rewrite;
-  rewrite.start = 10;
-  rewrite.oldEnd = 30;
-  rewrite.newEnd = 30;
-  rewrite.kept = {{15, 10}, {20, 20}};
+  rewrite.start = start;
+  rewrite.oldEnd = oldEnd;
+  rewrite.newEnd = newEnd;
+  rewrite.kept = std::move(kept);
   return rewrite;
 }
 
+// A bar [10, 30) of a tuplet (10), a slur (15) and a chord (20) rewritten
+// with the slur first and the tuplet re-made in front of the chord: the old
+// tuplet went, the slur moved to 10 and the chord stayed.
+RunRewrite TupletMovedBehindTheSlur() { return Rewrite(10, 30, 30, {{15, 10}, {20, 20}}); }
+
 // A bar [10, 40) whose second chord (20..30) was deleted: it shrank by 10.
-RunRewrite ChordDeleted() {
-  RunRewrite rewrite;
-  rewrite.start = 10;
-  rewrite.oldEnd = 40;
-  rewrite.newEnd = 30;
-  rewrite.kept = {{10, 10}, {30, 20}};
-  return rewrite;
-}
+RunRewrite ChordDeleted() { return Rewrite(10, 40, 30, {{10, 10}, {30, 20}}); }
 
 TEST(StreamRewrite, HeldPlacesFollowTheirItems) {
   struct Case {
