@@ -242,8 +242,6 @@ uint32_t WriteBackBarEvents(std::vector<uint8_t>* bar, uint32_t start, uint32_t 
       moves.rows.start = static_cast<uint32_t>(firstItemIndex);
       moves.rows.oldEnd = static_cast<uint32_t>(oldRow);
       moves.rows.newEnd = static_cast<uint32_t>(row);
-    } else {
-      moves.rows.kept.clear();
     }
     *rewrite = std::move(moves);
   }
