@@ -135,8 +135,10 @@ struct BuildContext;
 // [barStart, used), the bar's first box row, the time signature in force
 // (numerator, code; -1 unknown) and the slot. Returns 0 when the stream
 // could not be changed; score building then goes on with the bar as it is.
+// It tells in rewrite where the bar's items and box rows went, so that the
+// places the pass holds follow them (nothing moved: left as it came).
 using BarVoiceStep = int (*)(BuildContext& context, int slot, uint32_t barStart, int barBox, int numerator,
-                             int code);
+                             int code, StreamRewrite* rewrite);
 
 // The text items of a system (title, lyrics, chord symbols, grids ...), written
 // by the text-item writers; a null member leaves those records unwritten.

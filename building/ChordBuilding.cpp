@@ -29,6 +29,11 @@ constexpr uint16_t kMarkChordGrid = 176;
 constexpr uint8_t kSlurMarkByte = (kMarkSlur << 3) | kItemMark;
 constexpr uint8_t kTieMarkByte = (kMarkTie << 3) | kItemMark;
 
+// Whether a curve's held place still holds its slur mark.
+bool HoldsCurveMark(const uint8_t* bytes, uint32_t used, uint32_t offset) {
+  return bytes && used >= 5 && offset <= used - 5 && bytes[offset] == kSlurMarkByte;
+}
+
 bool Live(const NoteRecord& n) { return n.quality < kRejectedQuality; }
 bool SameFlag(uint32_t a, uint32_t b) { return (a != 0) == (b != 0); }
 bool Continuing(const NoteRecord& n) { return n.beamed && !n.countRight; }
@@ -179,6 +184,9 @@ struct ChordBuilder {
       uint8_t* bytes = StreamBytes(*context.streams, part.slot);
       const uint32_t used = context.streams->used[part.slot];
       uint32_t offset = static_cast<uint32_t>(open.position);
+      open.position = -1;
+      // The place must still hold the slur's own mark; anything else is left untouched.
+      if (!HoldsCurveMark(bytes, used, offset)) return;
       uint8_t* mark = bytes + offset;
       uint32_t span = 0;
       int chords = 0, rests = 0;
@@ -200,7 +208,6 @@ struct ChordBuilder {
         span = 0;
       }
       SetMarkSpan(mark, std::min<uint32_t>(span, kMarkSpanMask));
-      open.position = -1;
       return;
     }
   }
@@ -686,7 +693,7 @@ void CloseOpenCurves(BuildContext& context, PartPass& part) {
   const uint32_t used = context.streams->used[part.slot];
   for (OpenCurve& open : part.curves) {
     if (open.position < 0) continue;
-    if (bytes && static_cast<uint32_t>(open.position) + 5 <= used) {
+    if (HoldsCurveMark(bytes, used, static_cast<uint32_t>(open.position))) {
       // The curve runs on into the next system: a slur to the voice's last chord here.
       uint8_t* mark = bytes + open.position;
       uint32_t span = 0, last = 0, length = 0;

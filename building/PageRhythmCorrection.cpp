@@ -540,13 +540,15 @@ int CorrectBarRhythmsStage(StageContext& stage) {
   return CorrectBarRhythms(context);
 }
 
-int AssignBarVoicesStep(BuildContext& context, int slot, uint32_t barStart, int barBox, int numerator, int code) {
+int AssignBarVoicesStep(BuildContext& context, int slot, uint32_t barStart, int barBox, int numerator, int code,
+                        StreamRewrite* rewrite) {
+  if (rewrite) *rewrite = StreamRewrite{};
   if (!context.streams || slot < 0 || slot >= kPartSlots) return 1;
   ObjectBoxList boxes = ContextObjectBoxes(context);
   uint32_t newEnd = 0;
   const bool done = AssignGroupVoices(context.streams, slot, barStart, StreamUsedLength(*context.streams, slot),
                                       context.page ? &boxes : nullptr, context.page ? barBox : -1, numerator, code,
-                                      ContextOptions(context, slot), &newEnd);
+                                      ContextOptions(context, slot), &newEnd, rewrite);
   if (context.page) context.page->boxCount = static_cast<int16_t>(boxes.count);
   return done ? 1 : 0;
 }

@@ -55,8 +55,10 @@ int CorrectBarRhythms(BuildContext& context);
 
 // The stave-group pass's step at each bar line: voices of the bar in
 // [barStart, used) of the slot's work stream; 0 when the stream could not
-// take the rewritten bar.
-int AssignBarVoicesStep(BuildContext& context, int slot, uint32_t barStart, int barBox, int numerator, int code);
+// take the rewritten bar. rewrite (may be null) receives where the bar's
+// items and box rows went.
+int AssignBarVoicesStep(BuildContext& context, int slot, uint32_t barStart, int barBox, int numerator, int code,
+                        StreamRewrite* rewrite = nullptr);
 
 // A page just read into the score gets the many-errors flag of its page
 // record when, counted by the bar rhythm check, at least 30 per cent of its

@@ -214,8 +214,10 @@ struct GroupPass {
   }
 
   void RunBarVoices(PartPass& part) {
-    if (context.barVoices)
-      context.barVoices(context, part.slot, part.barStart, part.barBox, part.numerator, part.code);
+    if (!context.barVoices) return;
+    StreamRewrite rewrite;
+    context.barVoices(context, part.slot, part.barStart, part.barBox, part.numerator, part.code, &rewrite);
+    MoveHeldPlaces(part, rewrite);
   }
 
   bool WriteBarLine(PartPass& part, SymbolRecord& s) {
@@ -495,23 +497,35 @@ void InsertTupletNumber(BuildContext& context, PartPass& part, int voice) {
       uint8_t mark[5];
       MakeTupletMark(mark, digit, static_cast<uint32_t>(t.duration), static_cast<uint8_t>(voice & 3), false);
       if (InsertStreamBytes(context, part.slot, at, mark, 5)) {
-        if (part.barStart > at) part.barStart += 5;
-        if (part.growthMark > at) part.growthMark += 5;
-        for (VoiceTuplet& other : part.voices)
-          if (&other != &t && other.position > static_cast<int64_t>(at)) other.position += 5;
-        for (OpenCurve& open : part.curves)
-          if (open.position >= static_cast<int64_t>(at)) open.position += 5;
-        if (InsertObjectBox(context, t.boxIndex, ObjectBox{c.left, c.right, c.top, c.bottom}, 0.0f)) {
-          if (part.barBox > t.boxIndex) part.barBox += 1;
-          for (VoiceTuplet& other : part.voices)
-            if (&other != &t && other.boxIndex > t.boxIndex) other.boxIndex += 1;
-        }
+        StreamRewrite rewrite;
+        rewrite.bytes = InsertionRewrite(at, 5);
+        if (InsertObjectBox(context, t.boxIndex, ObjectBox{c.left, c.right, c.top, c.bottom}, 0.0f))
+          rewrite.rows = InsertionRewrite(static_cast<uint32_t>(t.boxIndex), 1);
+        MoveHeldPlaces(part, rewrite);
         c.kind = kTextConsumed;
       }
     }
   }
   t.position = -1;
   t.charIndex = -1;
+}
+
+void MoveHeldPlaces(PartPass& part, const StreamRewrite& rewrite) {
+  const auto bytes = [&](auto place, HeldPlace kind) {
+    return static_cast<decltype(place)>(PlaceAfterRewrite(rewrite.bytes, place, kind));
+  };
+  const auto rows = [&](int place, HeldPlace kind) {
+    return static_cast<int>(PlaceAfterRewrite(rewrite.rows, place, kind));
+  };
+  part.barStart = bytes(part.barStart, HeldPlace::kBoundary);
+  part.growthMark = bytes(part.growthMark, HeldPlace::kBoundary);
+  part.barBox = rows(part.barBox, HeldPlace::kBoundary);
+  for (VoiceTuplet& voice : part.voices) {
+    if (voice.position < 0) continue;
+    voice.position = bytes(voice.position, HeldPlace::kItem);
+    voice.boxIndex = rows(voice.boxIndex, HeldPlace::kItem);
+  }
+  for (OpenCurve& curve : part.curves) curve.position = bytes(curve.position, HeldPlace::kItem);
 }
 
 int InterpretStaveSymbols(BuildContext& context, int firstRow, int endRow) {

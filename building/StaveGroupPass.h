@@ -75,3 +75,7 @@ int SystemStaveRow(const BuildContext& context, int firstRow, int endRow, int st
 // Closes the open beam-group tuplet of a voice (inserting its tuplet number
 // when the digit matches the counted notes).
 void InsertTupletNumber(BuildContext& context, PartPass& part, int voice);
+// Carries every place the part holds in its stream and box list (bar start,
+// beam-group starts, curves waiting for their ends) across one change of the
+// stream. Every change made while a part is being written goes through it.
+void MoveHeldPlaces(PartPass& part, const StreamRewrite& rewrite);

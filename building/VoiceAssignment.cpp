@@ -376,8 +376,9 @@ void VoiceAssigner::Search(const BarEvents& events, int start, int level) {
 
 bool AssignGroupVoices(StreamSet* set, int slot, uint32_t start, uint32_t end, ObjectBoxList* boxes,
                        int32_t firstItemIndex, int beats, int unit, const RhythmReadingOptions& options,
-                       uint32_t* newEnd) {
+                       uint32_t* newEnd, StreamRewrite* rewrite) {
   *newEnd = end;
+  if (rewrite) *rewrite = StreamRewrite{};
   const uint32_t used = StreamUsedLength(*set, slot);
   const uint8_t* stream = StreamBytes(*set, slot);
   if (!stream || start >= end || end > used) return true;
@@ -391,9 +392,14 @@ bool AssignGroupVoices(StreamSet* set, int slot, uint32_t start, uint32_t end, O
   for (int p = 0; p < events.positions; ++p) eventCount += Slots(events, p);
   if (!GrowStream(set, slot, static_cast<uint32_t>(eventCount) * 13)) return false;
   std::vector<uint8_t> bar(StreamBytes(*set, slot) + start, StreamBytes(*set, slot) + end);
+  StreamRewrite moves;
   const uint32_t length = WriteBackBarEvents(&bar, 0, static_cast<uint32_t>(bar.size()), events, boxes,
-                                             firstItemIndex, !options.correction, options.version);
+                                             firstItemIndex, !options.correction, options.version, &moves);
   if (!SpliceStreamRange(set, slot, start, end, bar.data(), length)) return false;
   *newEnd = start + length;
+  if (rewrite) {
+    MoveRunRewrite(&moves.bytes, start);
+    *rewrite = std::move(moves);
+  }
   return true;
 }

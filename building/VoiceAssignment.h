@@ -75,11 +75,12 @@ class VoiceAssigner {
 // Builds the events of the bar in [start, end) of one slot of a stream set,
 // assigns its voices and writes them back (the cue bits cleared while the
 // rhythm correction option is off); the box list follows. newEnd receives
-// the bar's new end. False, with the stream and boxes as they were, when the
-// stream cannot take the rewritten bar.
+// the bar's new end and rewrite, when given, where the bar's items and rows
+// went (nothing moved when the bar was left alone). False, with the stream
+// and boxes as they were, when the stream cannot take the rewritten bar.
 bool AssignGroupVoices(StreamSet* set, int slot, uint32_t start, uint32_t end, ObjectBoxList* boxes,
                        int32_t firstItemIndex, int beats, int unit, const RhythmReadingOptions& options,
-                       uint32_t* newEnd);
+                       uint32_t* newEnd, StreamRewrite* rewrite = nullptr);
 
 // Copies the used positions of a bar's events.
 void CopyBarEvents(const BarEvents& from, BarEvents* to);

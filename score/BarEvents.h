@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "score/Rhythm.h"
+#include "score/StreamRewrite.h"
 
 constexpr int kBarPositions = 256;
 constexpr int kEventsPerPosition = 4;
@@ -113,9 +114,11 @@ void BuildBarEvents(const uint8_t* stream, uint32_t start, uint32_t end, BarEven
 // number-hint items are re-created in front of the events that carry them.
 // Items past the last built event (a bar of more than 256 positions) are kept
 // as they stand. clearCueBits clears the chords' and rests' cue bits.
+// rewrite, when given, receives where the kept items and their rows went
+// (places in bar and in the box list).
 uint32_t WriteBackBarEvents(std::vector<uint8_t>* bar, uint32_t start, uint32_t end, const BarEvents& events,
                             ObjectBoxList* boxes, int32_t firstItemIndex, bool clearCueBits,
-                            uint8_t version = ScoreFormatVersion);
+                            uint8_t version = ScoreFormatVersion, StreamRewrite* rewrite = nullptr);
 
 // Replaces [start, end) of one slot of a stream set by replacement, growing
 // the stream first when the new bytes are longer. False (the stream as it

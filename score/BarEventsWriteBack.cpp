@@ -123,7 +123,9 @@ void RemoveObjectBoxRow(ObjectBoxList* list, int32_t at) {
 }
 
 uint32_t WriteBackBarEvents(std::vector<uint8_t>* bar, uint32_t start, uint32_t end, const BarEvents& events,
-                            ObjectBoxList* boxes, int32_t firstItemIndex, bool clearCueBits, uint8_t version) {
+                            ObjectBoxList* boxes, int32_t firstItemIndex, bool clearCueBits, uint8_t version,
+                            StreamRewrite* rewrite) {
+  if (rewrite) *rewrite = StreamRewrite{};
   end = std::min<uint32_t>(end, static_cast<uint32_t>(bar->size()));
   if (start >= end) return end;
   std::vector<EventPlace> order;
@@ -155,6 +157,13 @@ uint32_t WriteBackBarEvents(std::vector<uint8_t>* bar, uint32_t start, uint32_t 
   }
   const bool boxed = boxes && firstItemIndex >= 0;
   int32_t row = firstItemIndex;
+  int32_t oldRow = firstItemIndex;  // the row the item had before the rewrite
+  StreamRewrite moves;
+  const auto keep = [&](uint32_t from, size_t to, bool hasRow) {
+    if (!rewrite) return;
+    moves.bytes.kept.emplace_back(from, start + static_cast<uint32_t>(to));
+    if (boxed && hasRow) moves.rows.kept.emplace_back(oldRow, row);
+  };
   std::vector<uint8_t> out;
   out.reserve(end - start + 64);
   size_t next = 0;
@@ -163,10 +172,12 @@ uint32_t WriteBackBarEvents(std::vector<uint8_t>* bar, uint32_t start, uint32_t 
     uint32_t length = 0;
     if (!ItemLengthWithin(in + at, cut - at, version, &length)) break;
     const uint8_t* item = in + at;
+    const uint32_t itemFrom = at;
     at += length;
     const bool hasRow = ItemHasBoxRow(item);
     if (IsRemovedOnWriteBack(item)) {
       if (boxed && hasRow) RemoveObjectBoxRow(boxes, row);
+      if (hasRow) ++oldRow;
       continue;
     }
     if (IsEventItem(item) && next < order.size()) {
@@ -175,6 +186,7 @@ uint32_t WriteBackBarEvents(std::vector<uint8_t>* bar, uint32_t start, uint32_t 
       reference = &e;
       if (!e.Live()) {
         if (boxed) RemoveObjectBoxRow(boxes, row);
+        ++oldRow;
         continue;
       }
       const EventBox own = boxed ? ObjectBoxRow(*boxes, row) : EventBox{};
@@ -197,6 +209,7 @@ uint32_t WriteBackBarEvents(std::vector<uint8_t>* bar, uint32_t start, uint32_t 
         if (boxed) InsertObjectBoxRow(boxes, row++, IsZeroBox(e.hintBox) ? made : e.hintBox);
       }
       const size_t itemAt = out.size();
+      keep(itemFrom, itemAt, true);
       out.insert(out.end(), item, item + length);
       if (KindOf(item) == kItemChord) {
         RewriteChord(out.data() + itemAt, events, place, e, clearCueBits);
@@ -204,9 +217,11 @@ uint32_t WriteBackBarEvents(std::vector<uint8_t>* bar, uint32_t start, uint32_t 
         RewriteRest(out.data() + itemAt, events, place, e, clearCueBits);
       }
       if (boxed) ++row;
+      ++oldRow;
       continue;
     }
     const size_t itemAt = out.size();
+    keep(itemFrom, itemAt, hasRow);
     out.insert(out.end(), item, item + length);
     if (KindOf(item) == kItemMark) {
       const BarEvent* owner = reference;
@@ -215,6 +230,20 @@ uint32_t WriteBackBarEvents(std::vector<uint8_t>* bar, uint32_t start, uint32_t 
       out[itemAt + 2] = static_cast<uint8_t>((out[itemAt + 2] & 0x3F) | voice << 6);
     }
     if (boxed && hasRow) ++row;
+    if (hasRow) ++oldRow;
+  }
+  if (rewrite) {
+    // What lies past the rewritten items (a cut bar's rest, the stream's
+    // tail) moves with the run's end.
+    moves.bytes.start = start;
+    moves.bytes.oldEnd = cut;
+    moves.bytes.newEnd = start + static_cast<uint32_t>(out.size());
+    if (boxed) {
+      moves.rows.start = static_cast<uint32_t>(firstItemIndex);
+      moves.rows.oldEnd = static_cast<uint32_t>(oldRow);
+      moves.rows.newEnd = static_cast<uint32_t>(row);
+    }
+    *rewrite = std::move(moves);
   }
   out.insert(out.end(), in + cut, in + end);
   const uint32_t newEnd = start + static_cast<uint32_t>(out.size());

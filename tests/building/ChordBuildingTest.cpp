@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "building/ChordBuilding.h"
+#include "building/PageRhythmCorrection.h"
 #include "score/BarEvents.h"
 #include "tests/building/StaveGroupFixture.h"
 
@@ -210,6 +211,143 @@ TEST_F(ChordBuildingTest, CurveLeftOpenAtTheSystemEndIsHidden) {
   notes[0].appenditureCount = 1;
   ASSERT_EQ(Run(), 1);
   EXPECT_EQ(Items()[0], kHiddenMarkByte);
+}
+
+void AddMark(NoteRecord& n, uint16_t kind, uint32_t link) {
+  Appenditure& a = n.appenditures[n.appenditureCount++];
+  a.kind = kind;
+  a.markIndex = link;
+}
+
+// A slur that waits for its end while the pass changes the bar it starts in
+// (a tuplet number inserted in front of a beam group, the bar's voices
+// written back at its bar line, which moves tuplet items in front of their
+// chords): its span lands on its own mark and every tuplet keeps its total.
+TEST_F(ChordBuildingTest, ASlurWaitingForItsEndFollowsItsMarkThroughEveryChangeOfTheBar) {
+  struct Case {
+    const char* name;
+    bool digit;         // a "3" over the beam group: a tuplet inserted at the bar's end
+    bool tupletMark;    // the first quaver's own tuplet mark, written before its slur
+    int from;           // the slur's first note: -1 the crotchet, 0..2 a quaver
+    bool barLine;       // a bar line between the quavers and the slur's last note
+    bool ends;          // false: the slur runs on into the next system
+    uint32_t span;      // 1/128 notes
+  };
+  const Case cases[] = {
+      {"triplet's first note across the bar line", true, false, 0, true, true, 48},
+      {"triplet's second note across the bar line", true, false, 1, true, true, 32},
+      {"triplet's last note across the bar line", true, false, 2, true, true, 16},
+      {"note before the triplet across the bar line", true, false, -1, true, true, 80},
+      {"triplet's first note, ended in the same bar", true, false, 0, false, true, 48},
+      {"triplet's first note into the next system", true, false, 0, true, false, 32},
+      {"tuplet mark before the slur, across the bar line", false, true, 0, true, true, 48},
+      {"plain quavers across the bar line", false, false, 0, true, true, 48},
+  };
+  // 2 | 3 << 8 | 4 << 16: three quavers in the time of 32.
+  constexpr uint32_t kTripletLink = 2 | 3 << 8 | 4 << 16;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FreeStreamSet(&streams);
+    notes.clear();
+    symbols.clear();
+    chars.clear();
+    page->boxCount = 0;
+    context.barVoices = AssignBarVoicesStep;
+    curves = {CurveItem{250, 380, 520, 380, 63, 0x85}};
+    AddNote(kNoteCrotchet, 250, 16);
+    for (int k = 0; k < 3; ++k) {
+      NoteRecord& n = AddNote(kNoteQuaver, 300 + 40 * k, 16);
+      n.beamed = 1;
+      n.countRight = k == 0;
+    }
+    if (c.digit) {
+      AddChar(u"3", 11, 340, 200);
+      AddMark(notes[1], 17, 0);
+    }
+    if (c.tupletMark) AddMark(notes[1], 192, kTripletLink);
+    AddMark(notes[c.from + 1], 162, 0);
+    if (c.barLine) AddSymbol(kSymbolBarline, 450, 452, 4, 12);
+    if (c.ends) AddMark(AddNote(kNoteCrotchet, 500, 18), 167, 0);
+    ASSERT_EQ(Run(), 1);
+
+    const Bytes all = Slot(1);
+    ASSERT_TRUE(IsStreamWellFormed(all.data(), static_cast<uint32_t>(all.size()), context.version));
+    const Bytes items = Items();
+    int slurs = 0, tuplets = 0;
+    uint32_t length = 0;
+    for (uint32_t at = 0; at < items.size(); at += length) {
+      ASSERT_TRUE(ItemLengthWithin(items.data() + at, static_cast<uint32_t>(items.size()) - at, context.version,
+                                   &length));
+      const uint8_t* item = items.data() + at;
+      if (KindOf(item) != kItemMark) continue;
+      if (MarkSubKind(item) == kMarkSlur) {
+        ++slurs;
+        EXPECT_EQ(MarkSpan(item), c.span);
+        EXPECT_EQ(item[4], 0x85);
+      } else if (MarkSubKind(item) == kMarkTuplet) {
+        ++tuplets;
+        EXPECT_EQ(MarkSpan(item), 32u);
+        EXPECT_EQ(item[3] & 0x7F, 3);
+        EXPECT_EQ(item[4], 15);
+        // The tuplet stands right in front of the first quaver.
+        ASSERT_LT(at + 5, items.size());
+        EXPECT_EQ(KindOf(item + 5), kItemChord);
+        EXPECT_EQ(ChordDurationCode(item + 5), kNoteQuaver);
+      }
+    }
+    EXPECT_EQ(slurs, 1);
+    EXPECT_EQ(tuplets, c.digit || c.tupletMark ? 1 : 0);
+  }
+}
+
+// Two voices' beam groups under tuplet numbers, the second opened before
+// the first closes: the first's tuplet goes in ahead of the second's group,
+// which still gets its own tuplet right in front of its first chord.
+TEST_F(ChordBuildingTest, ABeamGroupOpenWhileAnotherVoiceGetsItsTupletKeepsItsPlace) {
+  for (bool voiceStep : {false, true}) {
+    SCOPED_TRACE(voiceStep);
+    FreeStreamSet(&streams);
+    notes.clear();
+    symbols.clear();
+    chars.clear();
+    page->boxCount = 0;
+    context.barVoices = voiceStep ? AssignBarVoicesStep : nullptr;
+    for (int k = 0; k < 2; ++k) {
+      NoteRecord& up = AddNote(kNoteQuaver, 300 + 60 * k, 20);
+      up.beamed = 1;
+      up.countRight = k == 0;
+      NoteRecord& down = AddNote(kNoteQuaver, 330 + 60 * k, 8);
+      down.beamed = 1;
+      down.countRight = k == 0;
+      down.stemDown = 1;
+      down.aux = 1;
+    }
+    AddNote(kNoteCrotchet, 420, 20);  // closes the upper group while the lower one is open
+    AddChar(u"2", 11, 320, 200);
+    AddChar(u"2", 11, 350, 420);
+    AddMark(notes[0], 17, 0);
+    AddMark(notes[1], 17, 1);
+    AddSymbol(kSymbolBarline, 450, 452, 4, 12);
+    ASSERT_EQ(Run(), 1);
+    const Bytes all = Slot(1);
+    ASSERT_TRUE(IsStreamWellFormed(all.data(), static_cast<uint32_t>(all.size()), context.version));
+    const Bytes items = Items();
+    std::vector<int> grouped;  // the staff position of the chord after each tuplet
+    uint32_t length = 0;
+    for (uint32_t at = 0; at < items.size(); at += length) {
+      ASSERT_TRUE(ItemLengthWithin(items.data() + at, static_cast<uint32_t>(items.size()) - at, context.version,
+                                   &length));
+      const uint8_t* item = items.data() + at;
+      if (KindOf(item) != kItemMark || MarkSubKind(item) != kMarkTuplet) continue;
+      EXPECT_EQ(MarkSpan(item), 48u);
+      const uint8_t* chord = item + length;
+      ASSERT_EQ(KindOf(chord), kItemChord);
+      EXPECT_TRUE(chord[4] & 0x80);  // the group's first chord
+      EXPECT_EQ(MarkVoice(item), ChordVoice(chord));
+      grouped.push_back(NotePosition(chord, 0));
+    }
+    EXPECT_EQ(grouped, (std::vector<int>{20, 8}));
+  }
 }
 
 TEST_F(ChordBuildingTest, HairpinMarkWritesAHairpinBeforeItsChord) {

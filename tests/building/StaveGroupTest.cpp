@@ -116,7 +116,7 @@ TEST_F(StaveGroupTest, FirstRestGetsTheHiddenPairWhileRhythmCorrectionIsOn) {
 }
 
 int seenNumerator = -2, seenCode = -2, seenBars = 0;
-int RecordBar(BuildContext&, int, uint32_t, int, int numerator, int code) {
+int RecordBar(BuildContext&, int, uint32_t, int, int numerator, int code, StreamRewrite*) {
   seenNumerator = numerator;
   seenCode = code;
   ++seenBars;

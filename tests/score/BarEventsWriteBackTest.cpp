@@ -161,6 +161,59 @@ TEST(BarEventsWriteBack, ATupletMarkMovesToTheEventThatCarriesIt) {
   EXPECT_EQ(bar.rows[2][3], bar.rows[2][2]);
 }
 
+// Random bars whose tuplets move to other events and some of whose events
+// are deleted: every item that stays, and its box row, is found where the
+// rewrite says it went.
+TEST(BarEventsWriteBack, TheRewriteTellsWhereEveryItemThatStaysWent) {
+  std::mt19937 random(23);
+  int moves = 0;  // items found at another place than before
+  for (uint8_t version : {uint8_t{2}, uint8_t{5}}) {
+    for (int trial = 0; trial < 60; ++trial) {
+      SCOPED_TRACE(testing::Message() << "version " << int(version) << " trial " << trial);
+      BoxedBar bar = RandomBar(&random, version, 1 + trial % 24);
+      const BoxedBar before = bar;
+      ObjectBoxList list = bar.List();
+      BarEvents events;
+      const uint32_t end = static_cast<uint32_t>(bar.bytes.size());
+      BuildBarEvents(bar.bytes.data(), 0, end, &events, &list, 0, version);
+      std::vector<bool> deleted;  // per event, in stream order
+      for (int p = 0; p < events.positions; ++p) {
+        if (p + 1 < events.positions && random() % 3 == 0)
+          std::swap(events.At(p, 0).tupletCount, events.At(p + 1, 0).tupletCount);
+        if (random() % 7 == 0) events.At(p, 0).voice = kDeletedVoice;
+        for (uint32_t k = 0; k < events.counts[p]; ++k) deleted.push_back(!events.At(p, k).Live());
+      }
+      StreamRewrite rewrite;
+      const uint32_t newEnd = WriteBackBarEvents(&bar.bytes, 0, end, events, &list, 0, false, version, &rewrite);
+      EXPECT_EQ(PlaceAfterRewrite(rewrite.bytes, end, HeldPlace::kItem), newEnd);
+      size_t event = 0;
+      int32_t row = 0;
+      uint32_t length = 0;
+      for (uint32_t at = 0; at < end; at += length) {
+        ASSERT_TRUE(ItemLengthWithin(before.bytes.data() + at, end - at, version, &length));
+        const uint8_t* item = before.bytes.data() + at;
+        const int32_t itemRow = ItemHasBoxRow(item) ? row++ : -1;
+        const bool isEvent = KindOf(item) == kItemRest || (KindOf(item) == kItemChord && ChordNoteCount(item) > 0);
+        const bool remade = item[0] == 127 || (KindOf(item) == kItemMark && MarkSubKind(item) == kMarkTuplet);
+        if (remade || (isEvent && deleted[event++])) continue;
+        const int64_t to = PlaceAfterRewrite(rewrite.bytes, at, HeldPlace::kItem);
+        ASSERT_LE(to + length, newEnd);
+        if (to != at) ++moves;
+        const uint8_t* moved = bar.bytes.data() + to;
+        EXPECT_EQ(KindOf(moved), KindOf(item));
+        EXPECT_EQ(ItemLength(moved, version), length);
+        if (KindOf(item) == kItemMark) EXPECT_EQ(MarkSpan(moved), MarkSpan(item));
+        if (!isEvent && KindOf(item) != kItemMark) EXPECT_TRUE(std::equal(item, item + length, moved));
+        if (itemRow < 0) continue;
+        const int64_t toRow = PlaceAfterRewrite(rewrite.rows, itemRow, HeldPlace::kItem);
+        ASSERT_LT(toRow, list.count);
+        EXPECT_EQ(0, std::memcmp(bar.rows[toRow], before.rows[itemRow], sizeof bar.rows[0]));
+      }
+    }
+  }
+  EXPECT_GT(moves, 100);
+}
+
 TEST(BarEventsWriteBack, ABarOfMoreThan256PositionsKeepsItsItemsPastTheBuiltOnes) {
   BoxedBar bar;
   bar.Add(Line());
