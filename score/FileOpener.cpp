@@ -7,6 +7,7 @@
 #include "pages/PageData.h"
 #include "pages/PageStoreHooks.h"
 #include "pages/PageTable.h"
+#include "pages/SpriteStrings.h"
 #include "pages/TiffFile.h"
 #include "platform/FileLayer.h"
 #include "platform/Folders.h"
@@ -83,7 +84,52 @@ void ExtensionForOpening(const char16_t* path, const char16_t* type, char16_t* o
 
 void ShowSpriteError(const SpriteError* error) { ErrorBox(nullptr, error->errorText); }
 
+// A loader's refusal, with the file it refused (the loaders read every file
+// that is not a bitmap as a TIFF).
+void ShowOpenError(const char16_t* path, const SpriteError* error) {
+  ReportFileNotOpened(path, IsBitmapPath(path) ? kStrFileDidNotOpen : kStrTiffDidNotOpen, error->errorText);
+}
+
+
 }  // namespace
+
+void ReportFileNotOpened(const char16_t* path, unsigned headlineId, const char16_t* reason) {
+  char16_t headline[128];
+  LoadUiString(headlineId, headline, 128);
+  char16_t format[64];
+  LoadUiString(kStrNotOpenedFormat, format, 64);
+  char16_t text[1024];
+  FormatWide(text, 1024, format, headline, path, reason);
+  ErrorBox(nullptr, text);
+}
+
+void ReportFileNotOpenedById(const char16_t* path, unsigned headlineId, unsigned reasonId) {
+  char16_t reason[257];
+  LoadUiString(reasonId, reason, 257);
+  ReportFileNotOpened(path, headlineId, reason);
+}
+
+void ReportUnopenedPath(const char16_t* path) {
+  unsigned reason = kStrNotAnOpenedType;
+  switch (KindOfPath(path)) {
+    case PathKind::Missing: reason = kStrFileMissing; break;
+    case PathKind::Folder: reason = kStrIsAFolder; break;
+    case PathKind::File: {
+      // A name without an extension is told by its bytes: it may have none.
+      char16_t extension[kExtensionUnits];
+      PathExtension(path, extension, kExtensionUnits);
+      if (extension[0]) break;
+      std::FILE* file = platform::OpenStream(path, "rb");
+      if (!file) {
+        reason = kStrFileCannotBeOpened;
+      } else {
+        if (std::fgetc(file) == EOF) reason = kStrFileEmpty;
+        std::fclose(file);
+      }
+    }
+  }
+  ReportFileNotOpenedById(path, kStrFileDidNotOpen, reason);
+}
 
 bool QueueFileToOpen(const char16_t* path, const char16_t* typeExtension) {
   if (OpenFiles.count >= kOpenFileQueueSlots) return false;
@@ -131,12 +177,17 @@ void OpenFileByType() {
     CopyText(path, kOpenPathUnits, OpenFiles.paths[0]);
     ExtensionForOpening(path, OpenFiles.types[0], extension);
     bool pages = false;
-    if (IsOneOf(extension, {u".bmp", u".tif", u".tiff"})) {
+    if (KindOfPath(path) != PathKind::File) {
+      ReportUnopenedPath(path);
+    } else if (IsOneOf(extension, {u".bmp", u".tif", u".tiff"})) {
       pages = OpenTiffFile(path, extension) > 0;
     } else if (IsOneOf(extension, {u".pdf"})) {
-      pages = hooks.openPdf(path) != 0;
+      if (PdfPagesAvailable()) pages = hooks.openPdf(path) != 0;
+      else ReportFileNotOpenedById(path, kStrFileDidNotOpen, kStrPdfNotAvailable);
     } else if (IsOneOf(extension, {u".opt"})) {
       if (ReadScoreFile(path, 0, 0)) hooks.scoreFileOpened();
+    } else {
+      ReportUnopenedPath(path);
     }
     if (pages) {
       openedPages = true;
@@ -170,9 +221,7 @@ int OpenTiffFile(const char16_t* path, const char16_t* extension) {
   } else if (IsOneOf(ext, {u".tif", u".tiff"})) {
     pages = CountTiffPages(path);
     if (pages < 0) {
-      char16_t text[128];
-      LoadUiString(kStrTiffDidNotOpen, text, 128);
-      ErrorBox(nullptr, text);
+      ReportFileNotOpenedById(path, kStrTiffDidNotOpen, WhyTiffDoesNotOpen(path));
       return 0;
     }
   }
@@ -181,7 +230,7 @@ int OpenTiffFile(const char16_t* path, const char16_t* extension) {
     ImagePageIndex() = static_cast<uint16_t>(n);
     uint32_t bytes = 0, width = 0, height = 0, depth = 0, resolution = 0;
     if (SpriteError* error = ReadImageFileInfo(path, &bytes, &width, &height, &depth, &resolution, true)) {
-      ShowSpriteError(error);
+      ShowOpenError(path, error);
       break;
     }
     if (resolution < kLowestResolution || resolution > kHighestResolution) {
@@ -208,7 +257,7 @@ int OpenPageImageForReading(const char16_t* path) {
   CopyText(currentImagePath, kOpenPathUnits, path);
   uint32_t areaBytes = 0, widthWords = 0, heightRows = 0, mode = 0, resolution = 0;
   if (SpriteError* error = ReadImageFileInfo(path, &areaBytes, &widthWords, &heightRows, &mode, &resolution, false)) {
-    ShowSpriteError(error);
+    ShowOpenError(path, error);
     return 0;
   }
   int bitsPerPixel = SpriteBitsPerPixel(mode);
@@ -223,7 +272,7 @@ int OpenPageImageForReading(const char16_t* path) {
   if (!AllocHandleChecked(&viewPage.imageArea, blockBytes, kStrMemoryToLoadPage, 0)) return 0;
   InitSpriteArea(viewPage.Area(), static_cast<uint32_t>(blockBytes));
   if (SpriteError* error = LoadTiffPage(viewPage.Area(), path)) {
-    ShowSpriteError(error);
+    ShowOpenError(path, error);
     FreeHandle(&viewPage.imageArea);
     return 0;
   }

@@ -4,5 +4,5 @@
 #pragma once
 
 // Queues path (with an empty type) when it is such a file; false when it is
-// skipped or the queue cannot take it.
+// skipped (said by name, with the reason) or the queue cannot take it.
 bool QueueDroppedFile(const char16_t* path);

@@ -1,0 +1,151 @@
+// What the user is told when an opened file gives no page: one error box that
+// names the file and says why, and nothing stored.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "pages/PageTable.h"
+#include "pages/SpriteStrings.h"
+#include "pages/TiffFile.h"
+#include "score/FileOpener.h"
+#include "score/FileOpenerHooks.h"
+#include "score/FileOpenerStrings.h"
+#include "tests/score/OpenerFixture.h"
+#include "tests/support/BoxRecorder.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/TestText.h"
+
+namespace {
+
+int readNext = 0;
+void ReadNext() { ++readNext; }
+
+// A one-page 8-bit TIFF whose directory comes first and whose pixels are
+// cut off after keptPixelBytes of the page's 64 x 48 bytes.
+std::vector<uint8_t> TiffWithPixelsCut(uint32_t keptPixelBytes) {
+  constexpr uint32_t kWidth = 64, kHeight = 48;
+  std::vector<uint8_t> b;
+  auto put = [&b](uint32_t v, int n) {
+    for (int i = 0; i < n; ++i) b.push_back(uint8_t(v >> (8 * i)));
+  };
+  const uint16_t kShort = 3, kLong = 4, kRational = 5;
+  struct Entry {
+    uint16_t tag, type;
+    uint32_t value;
+  };
+  const uint32_t entries = 11, ifdEnd = 8 + 2 + entries * 12 + 4;
+  const uint32_t resolutionAt = ifdEnd, pixelsAt = ifdEnd + 8;
+  const Entry table[entries] = {
+      {256, kLong, kWidth},        {257, kLong, kHeight},       {258, kShort, 8},
+      {259, kShort, 1},            {262, kShort, 1},            {273, kLong, pixelsAt},
+      {278, kLong, kHeight},       {279, kLong, kWidth * kHeight}, {282, kRational, resolutionAt},
+      {283, kRational, resolutionAt}, {296, kShort, 2},
+  };
+  b = {'I', 'I', 42, 0};
+  put(8, 4);
+  put(entries, 2);
+  for (const Entry& e : table) {
+    put(e.tag, 2);
+    put(e.type, 2);
+    put(1, 4);
+    put(e.value, 4);
+  }
+  put(0, 4);
+  put(300, 4);  // 300 / 1 dots per inch
+  put(1, 4);
+  b.resize(b.size() + keptPixelBytes, 0x80);
+  return b;
+}
+
+// A real TIFF with its second half (the directory behind the pixels) gone.
+std::vector<uint8_t> TiffCutInHalf(const std::u16string& path) {
+  WriteOpenerTiff(path, {OpenerPage{}});
+  std::vector<uint8_t> bytes = ReadBytes(path);
+  bytes.resize(bytes.size() / 2);
+  return bytes;
+}
+
+class FileOpenerMessages : public OpenerTest {
+ protected:
+  void SetUp() override {
+    OpenerTest::SetUp();
+    readNext = 0;
+    FileOpenerHooks hooks{};
+    hooks.readNextPendingPage = ReadNext;
+    SetFileOpenerHooks(hooks);
+  }
+};
+
+TEST_F(FileOpenerMessages, AFileThatGivesNoPageIsNamedWithTheReason) {
+  struct Case {
+    const char* what;
+    std::u16string name;
+    std::vector<uint8_t> bytes;
+    bool write;
+    unsigned headline;
+    unsigned reason;
+  };
+  const std::u16string cut = scratch_.File(u"cut source.tif");
+  const std::string text = "Allegro, first movement\n";
+  const Case cases[] = {
+      {"empty", u"empty.tif", {}, true, kStrTiffDidNotOpen, kStrFileEmpty},
+      {"text", u"notes.tif", std::vector<uint8_t>(text.begin(), text.end()), true, kStrTiffDidNotOpen,
+       kStrNotATiff},
+      {"missing", u"gone.tif", {}, false, kStrFileDidNotOpen, kStrFileMissing},
+      {"cut in half", u"half.tif", TiffCutInHalf(cut), true, kStrTiffDidNotOpen, kStrTiffCutShort},
+      {"pixels cut off", u"short.tif", TiffWithPixelsCut(100), true, kStrTiffDidNotOpen, kStrTiffReadProblem},
+      {"PNG", u"page.png", {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'}, true, kStrFileDidNotOpen,
+       kStrNotAnOpenedType},
+      {"PDF", u"score.pdf", {'%', 'P', 'D', 'F', '-', '1', '.', '4'}, true, kStrFileDidNotOpen,
+       kStrPdfNotAvailable},
+      {"empty, no extension", u"scan", {}, true, kStrFileDidNotOpen, kStrFileEmpty},
+      {"text, no extension", u"readme", std::vector<uint8_t>(text.begin(), text.end()), true, kStrFileDidNotOpen,
+       kStrNotAnOpenedType},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::u16string path = scratch_.File(c.name);
+    if (c.write) WriteFileBytes(path, c.bytes);
+    BoxRecorder boxes;
+    ASSERT_TRUE(QueueFileToOpen(path.c_str(), u""));
+    OpenFileByType();
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_TRUE(SaysInOrder(boxes.Boxes()[0].text, {UiText(c.headline), path, UiText(c.reason)}))
+        << U8(boxes.Boxes()[0].text);
+    EXPECT_EQ(pageTable.pageCount, 0u);
+    EXPECT_EQ(readNext, 0);
+    EXPECT_EQ(OpenFiles.count, 0);
+  }
+}
+
+// The pixels-cut case above must fail in the loader, not for want of a
+// readable directory: the file holds one page of 64 x 48 at 300 dpi.
+TEST_F(FileOpenerMessages, TheCutPixelsFixtureHasAReadableDirectory) {
+  const std::u16string path = scratch_.File(u"short.tif");
+  WriteFileBytes(path, TiffWithPixelsCut(64 * 48));
+  EXPECT_EQ(CountTiffPages(path.c_str()), 1);
+  BoxRecorder boxes;
+  ASSERT_TRUE(QueueFileToOpen(path.c_str(), u""));
+  OpenFileByType();
+  EXPECT_TRUE(boxes.Boxes().empty());
+  EXPECT_EQ(pageTable.pageCount, 1u);
+}
+
+TEST_F(FileOpenerMessages, APdfFileGoesToTheLoaderOnceOneIsInstalled) {
+  EXPECT_FALSE(PdfPagesAvailable());
+  FileOpenerHooks hooks{};
+  hooks.openPdf = [](const char16_t*) { return 1; };
+  SetFileOpenerHooks(hooks);
+  EXPECT_TRUE(PdfPagesAvailable());
+  const std::u16string path = scratch_.File(u"score.pdf");
+  WriteFileBytes(path, {'%', 'P', 'D', 'F'});
+  BoxRecorder boxes;
+  ASSERT_TRUE(QueueFileToOpen(path.c_str(), u""));
+  OpenFileByType();
+  EXPECT_TRUE(boxes.Boxes().empty());
+  EXPECT_EQ(readNext, 1);
+}
+
+}  // namespace
