@@ -18,6 +18,7 @@
 #include "score/FileOpenerStrings.h"
 #include "score/ScoreFile.h"
 #include "score/StaveCompanion.h"
+#include "score/UnopenedFiles.h"
 
 OpenFileQueue OpenFiles;
 
@@ -90,46 +91,7 @@ void ShowOpenError(const char16_t* path, const SpriteError* error) {
   ReportFileNotOpened(path, IsBitmapPath(path) ? kStrFileDidNotOpen : kStrTiffDidNotOpen, error->errorText);
 }
 
-
 }  // namespace
-
-void ReportFileNotOpened(const char16_t* path, unsigned headlineId, const char16_t* reason) {
-  char16_t headline[128];
-  LoadUiString(headlineId, headline, 128);
-  char16_t format[64];
-  LoadUiString(kStrNotOpenedFormat, format, 64);
-  char16_t text[1024];
-  FormatWide(text, 1024, format, headline, path, reason);
-  ErrorBox(nullptr, text);
-}
-
-void ReportFileNotOpenedById(const char16_t* path, unsigned headlineId, unsigned reasonId) {
-  char16_t reason[257];
-  LoadUiString(reasonId, reason, 257);
-  ReportFileNotOpened(path, headlineId, reason);
-}
-
-void ReportUnopenedPath(const char16_t* path) {
-  unsigned reason = kStrNotAnOpenedType;
-  switch (KindOfPath(path)) {
-    case PathKind::Missing: reason = kStrFileMissing; break;
-    case PathKind::Folder: reason = kStrIsAFolder; break;
-    case PathKind::File: {
-      // A name without an extension is told by its bytes: it may have none.
-      char16_t extension[kExtensionUnits];
-      PathExtension(path, extension, kExtensionUnits);
-      if (extension[0]) break;
-      std::FILE* file = platform::OpenStream(path, "rb");
-      if (!file) {
-        reason = kStrFileCannotBeOpened;
-      } else {
-        if (std::fgetc(file) == EOF) reason = kStrFileEmpty;
-        std::fclose(file);
-      }
-    }
-  }
-  ReportFileNotOpenedById(path, kStrFileDidNotOpen, reason);
-}
 
 bool QueueFileToOpen(const char16_t* path, const char16_t* typeExtension) {
   if (OpenFiles.count >= kOpenFileQueueSlots) return false;
@@ -171,6 +133,7 @@ void OpenFileByType() {
   OpenFiles.busy = true;
   SortQueue();
   bool openedPages = false, cancelled = false;
+  UnopenedFiles unopened;
   while (OpenFiles.count > 0) {
     char16_t path[kOpenPathUnits];
     char16_t extension[kExtensionUnits];
@@ -178,16 +141,16 @@ void OpenFileByType() {
     ExtensionForOpening(path, OpenFiles.types[0], extension);
     bool pages = false;
     if (KindOfPath(path) != PathKind::File) {
-      ReportUnopenedPath(path);
+      unopened.Add(path);
     } else if (IsOneOf(extension, {u".bmp", u".tif", u".tiff"})) {
       pages = OpenTiffFile(path, extension) > 0;
     } else if (IsOneOf(extension, {u".pdf"})) {
       if (PdfPagesAvailable()) pages = hooks.openPdf(path) != 0;
-      else ReportFileNotOpenedById(path, kStrFileDidNotOpen, kStrPdfNotAvailable);
+      else unopened.Add(path, kStrPdfNotAvailable);
     } else if (IsOneOf(extension, {u".opt"})) {
       if (ReadScoreFile(path, 0, 0)) hooks.scoreFileOpened();
     } else {
-      ReportUnopenedPath(path);
+      unopened.Add(path);
     }
     if (pages) {
       openedPages = true;
@@ -202,6 +165,7 @@ void OpenFileByType() {
   }
   OpenFiles.count = 0;
   OpenFiles.busy = false;
+  unopened.Report();
   if (openedPages && !cancelled) hooks.readNextPendingPage();
 }
 

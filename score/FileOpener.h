@@ -25,19 +25,11 @@ extern OpenFileQueue OpenFiles;
 bool QueueFileToOpen(const char16_t* path, const char16_t* typeExtension);
 
 // Drains the queue (see the file's comment); reading of the next pending page
-// starts when images were opened and the user did not stop with Esc. A path
-// that opens nothing (missing, of another type, a PDF file while no PDF page
-// loader is installed) is reported by name with the reason.
+// starts when images were opened and the user did not stop with Esc. The paths
+// that open nothing (missing, of another type, a PDF file while no PDF page
+// loader is installed) are named at the end, with the reason.
 // Does nothing while a drain runs (busy): that drain takes the new paths.
 void OpenFileByType();
-
-// The error box of a file that was not opened: the headline (a UI string
-// id: "TIFF didn't Open" or the general one), the path, and why.
-void ReportFileNotOpened(const char16_t* path, unsigned headlineId, const char16_t* reason);
-void ReportFileNotOpenedById(const char16_t* path, unsigned headlineId, unsigned reasonId);
-// The same for a path that opens as nothing: why (missing, a folder, an
-// unreadable or empty file, or a file of no type the program opens).
-void ReportUnopenedPath(const char16_t* path);
 
 // ".tif" for the first bytes of a TIFF file (either byte order), ".pdf" for
 // "%PDF"; "" for anything else or a file that cannot be read. out holds 8 units.

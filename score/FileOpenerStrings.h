@@ -12,4 +12,6 @@ enum : unsigned {
   kStrNotAnOpenedType = 11726,
   kStrPdfNotAvailable = 11727,
   kStrIsAFolder = 11728,
+  kStrFilesDidNotOpen = 11729,
+  kStrAndMore = 10147,  // " and more..."
 };

@@ -3,6 +3,7 @@
 #include "platform/FileLayer.h"
 #include "platform/TextUtils.h"
 #include "score/FileOpener.h"
+#include "score/UnopenedFiles.h"
 
 namespace {
 
@@ -11,7 +12,7 @@ const char16_t* const kOpenedExtensions[] = {u".bmp", u".tif", u".tiff", u".pdf"
 
 }  // namespace
 
-bool QueueDroppedFile(const char16_t* path) {
+bool QueueDroppedFile(const char16_t* path, UnopenedFiles* unopened) {
   if (!path || !path[0]) return false;
   bool opened = false;
   if (KindOfPath(path) == PathKind::File) {
@@ -22,7 +23,7 @@ bool QueueDroppedFile(const char16_t* path) {
       if (CompareNoCase(extension, known) == 0) opened = true;
   }
   if (!opened) {
-    ReportUnopenedPath(path);
+    unopened->Add(path);
     return false;
   }
   return QueueFileToOpen(path, u"");

@@ -120,6 +120,26 @@ TEST_F(FileOpenerMessages, AFileThatGivesNoPageIsNamedWithTheReason) {
   }
 }
 
+TEST_F(FileOpenerMessages, TheFilesOfOneReasonAreToldInOneBox) {
+  std::vector<std::u16string> missing;
+  for (char16_t n = u'a'; n < u'a' + 12; ++n) {
+    missing.push_back(scratch_.File(std::u16string(u"missing ") + n + u".tif"));
+    ASSERT_TRUE(QueueFileToOpen(missing.back().c_str(), u""));
+  }
+  const std::u16string image = scratch_.File(u"page.png");
+  WriteFileBytes(image, {0x89, 'P', 'N', 'G'});
+  ASSERT_TRUE(QueueFileToOpen(image.c_str(), u""));
+  BoxRecorder boxes;
+  OpenFileByType();
+  ASSERT_EQ(boxes.Boxes().size(), 2u);
+  const std::u16string& many = boxes.Boxes()[0].text;
+  EXPECT_TRUE(SaysInOrder(many, {UiText(kStrFilesDidNotOpen), missing[0], missing[9], UiText(kStrAndMore),
+                                 UiText(kStrFileMissing)}))
+      << U8(many);
+  EXPECT_EQ(many.find(missing[10]), std::u16string::npos) << "ten files are named";
+  EXPECT_TRUE(SaysInOrder(boxes.Boxes()[1].text, {UiText(kStrFileDidNotOpen), image, UiText(kStrNotAnOpenedType)}));
+}
+
 // The pixels-cut case above must fail in the loader, not for want of a
 // readable directory: the file holds one page of 64 x 48 at 300 dpi.
 TEST_F(FileOpenerMessages, TheCutPixelsFixtureHasAReadableDirectory) {

@@ -7,6 +7,7 @@
 #include "platform/Platform.h"
 #include "score/FileOpener.h"
 #include "score/FileOpenerStrings.h"
+#include "score/UnopenedFiles.h"
 #include "shell/DroppedFiles.h"
 #include "tests/shell/OpenFilesFixture.h"
 #include "tests/support/BoxRecorder.h"
@@ -44,7 +45,10 @@ TEST_F(DroppedFiles, OpensPagesPdfAndScoresInAnyCaseAndNamesTheOthers) {
     const std::u16string path = folder.File(c.name);
     WriteTestFile(path, c.bytes);
     BoxRecorder boxes;
-    EXPECT_EQ(QueueDroppedFile(path.c_str()), c.skipReason == 0) << U8(c.name);
+    UnopenedFiles unopened;
+    EXPECT_EQ(QueueDroppedFile(path.c_str(), &unopened), c.skipReason == 0) << U8(c.name);
+    EXPECT_TRUE(boxes.Boxes().empty()) << "told once the drop is taken";
+    unopened.Report();
     if (c.skipReason) {
       ASSERT_EQ(boxes.Boxes().size(), 1u) << U8(c.name);
       EXPECT_TRUE(SaysInOrder(boxes.Boxes()[0].text, {UiText(kStrFileDidNotOpen), path, UiText(c.skipReason)}))
@@ -64,11 +68,14 @@ TEST_F(DroppedFiles, AFolderIsNeverQueuedWhateverItsName) {
     const std::u16string path = folder.File(name);
     ASSERT_TRUE(platform::MakeDirectory(path.c_str()));
     BoxRecorder boxes;
-    EXPECT_FALSE(QueueDroppedFile(path.c_str())) << U8(name);
+    UnopenedFiles unopened;
+    EXPECT_FALSE(QueueDroppedFile(path.c_str(), &unopened)) << U8(name);
+    unopened.Report();
     ASSERT_EQ(boxes.Boxes().size(), 1u);
     EXPECT_TRUE(SaysInOrder(boxes.Boxes()[0].text, {path, UiText(kStrIsAFolder)}));
   }
-  EXPECT_FALSE(QueueDroppedFile(u""));
+  UnopenedFiles unopened;
+  EXPECT_FALSE(QueueDroppedFile(u"", &unopened));
   EXPECT_EQ(OpenFiles.count, 0);
 }
 
@@ -76,7 +83,8 @@ TEST_F(DroppedFiles, AFullQueueTakesNoMore) {
   const std::u16string path = folder.File(u"a.tif");
   WriteTestFile(path, "");
   OpenFiles.count = kOpenFileQueueSlots;
-  EXPECT_FALSE(QueueDroppedFile(path.c_str()));
+  UnopenedFiles unopened;
+  EXPECT_FALSE(QueueDroppedFile(path.c_str(), &unopened));
   EXPECT_EQ(OpenFiles.count, kOpenFileQueueSlots);
 }
 
