@@ -7,7 +7,6 @@
 #include "pages/PageData.h"
 #include "pages/PageStoreHooks.h"
 #include "pages/PageTable.h"
-#include "pages/SpriteStrings.h"
 #include "pages/TiffFile.h"
 #include "platform/FileLayer.h"
 #include "platform/Folders.h"

@@ -8,7 +8,6 @@
 
 #include "pages/PageTable.h"
 #include "pages/SpriteStrings.h"
-#include "pages/TiffFile.h"
 #include "score/FileOpener.h"
 #include "score/FileOpenerHooks.h"
 #include "score/FileOpenerStrings.h"
@@ -16,48 +15,13 @@
 #include "tests/support/BoxRecorder.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/TestText.h"
+#include "tests/support/TiffBytes.h"
 
 namespace {
 
 int readNext = 0;
 void ReadNext() { ++readNext; }
-
-// A one-page 8-bit TIFF whose directory comes first and whose pixels are
-// cut off after keptPixelBytes of the page's 64 x 48 bytes.
-std::vector<uint8_t> TiffWithPixelsCut(uint32_t keptPixelBytes) {
-  constexpr uint32_t kWidth = 64, kHeight = 48;
-  std::vector<uint8_t> b;
-  auto put = [&b](uint32_t v, int n) {
-    for (int i = 0; i < n; ++i) b.push_back(uint8_t(v >> (8 * i)));
-  };
-  const uint16_t kShort = 3, kLong = 4, kRational = 5;
-  struct Entry {
-    uint16_t tag, type;
-    uint32_t value;
-  };
-  const uint32_t entries = 11, ifdEnd = 8 + 2 + entries * 12 + 4;
-  const uint32_t resolutionAt = ifdEnd, pixelsAt = ifdEnd + 8;
-  const Entry table[entries] = {
-      {256, kLong, kWidth},        {257, kLong, kHeight},       {258, kShort, 8},
-      {259, kShort, 1},            {262, kShort, 1},            {273, kLong, pixelsAt},
-      {278, kLong, kHeight},       {279, kLong, kWidth * kHeight}, {282, kRational, resolutionAt},
-      {283, kRational, resolutionAt}, {296, kShort, 2},
-  };
-  b = {'I', 'I', 42, 0};
-  put(8, 4);
-  put(entries, 2);
-  for (const Entry& e : table) {
-    put(e.tag, 2);
-    put(e.type, 2);
-    put(1, 4);
-    put(e.value, 4);
-  }
-  put(0, 4);
-  put(300, 4);  // 300 / 1 dots per inch
-  put(1, 4);
-  b.resize(b.size() + keptPixelBytes, 0x80);
-  return b;
-}
+constexpr uint16_t kUncompressed = 1;
 
 // A real TIFF with its second half (the directory behind the pixels) gone.
 std::vector<uint8_t> TiffCutInHalf(const std::u16string& path) {
@@ -95,7 +59,8 @@ TEST_F(FileOpenerMessages, AFileThatGivesNoPageIsNamedWithTheReason) {
        kStrNotATiff},
       {"missing", u"gone.tif", {}, false, kStrFileDidNotOpen, kStrFileMissing},
       {"cut in half", u"half.tif", TiffCutInHalf(cut), true, kStrTiffDidNotOpen, kStrTiffCutShort},
-      {"pixels cut off", u"short.tif", TiffWithPixelsCut(100), true, kStrTiffDidNotOpen, kStrTiffReadProblem},
+      {"pixels cut off", u"short.tif", ClaimingTiff(64, 48, kUncompressed, 100), true, kStrTiffDidNotOpen,
+       kStrTiffReadProblem},
       {"PNG", u"page.png", {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'}, true, kStrFileDidNotOpen,
        kStrNotAnOpenedType},
       {"PDF", u"score.pdf", {'%', 'P', 'D', 'F', '-', '1', '.', '4'}, true, kStrFileDidNotOpen,
@@ -140,12 +105,14 @@ TEST_F(FileOpenerMessages, TheFilesOfOneReasonAreToldInOneBox) {
   EXPECT_TRUE(SaysInOrder(boxes.Boxes()[1].text, {UiText(kStrFileDidNotOpen), image, UiText(kStrNotAnOpenedType)}));
 }
 
-// The pixels-cut case above must fail in the loader, not for want of a
-// readable directory: the file holds one page of 64 x 48 at 300 dpi.
-TEST_F(FileOpenerMessages, TheCutPixelsFixtureHasAReadableDirectory) {
+// The pixels-cut case above must fail for its pixels, not for want of a
+// readable directory: whole, the file opens as one 64 x 48 page.
+TEST_F(FileOpenerMessages, TheCutPixelsFixtureWholeOpens) {
+  FileOpenerHooks hooks{};
+  hooks.askPageResolution = [](const char16_t*, uint32_t suggested) { return suggested; };
+  SetFileOpenerHooks(hooks);
   const std::u16string path = scratch_.File(u"short.tif");
-  WriteFileBytes(path, TiffWithPixelsCut(64 * 48));
-  EXPECT_EQ(CountTiffPages(path.c_str()), 1);
+  WriteFileBytes(path, ClaimingTiff(64, 48, kUncompressed, 64 * 48));
   BoxRecorder boxes;
   ASSERT_TRUE(QueueFileToOpen(path.c_str(), u""));
   OpenFileByType();
