@@ -16,4 +16,9 @@ enum : unsigned {
   kStrCompressedBmp = 10288,
   kStrTiffMemory = 10457,
   kStrTiffReadProblem = 10458,
+  // Why a file did not open as a TIFF.
+  kStrFileMissing = 11722,
+  kStrFileEmpty = 11723,
+  kStrNotATiff = 11724,
+  kStrTiffCutShort = 11725,
 };

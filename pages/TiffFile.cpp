@@ -362,6 +362,19 @@ int CountTiffPages(const char16_t* path) {
   return pages;
 }
 
+unsigned WhyTiffDoesNotOpen(const char16_t* path) {
+  std::FILE* stream = platform::OpenStream(path, "rb");
+  if (!stream) return KindOfPath(path) == PathKind::Missing ? kStrFileMissing : kStrFileCannotBeOpened;
+  uint8_t head[4] = {};
+  const size_t got = std::fread(head, 1, sizeof head, stream);
+  std::fclose(stream);
+  if (got == 0) return kStrFileEmpty;
+  // Both byte orders, classic (42) and big (43) TIFF.
+  const bool little = got == 4 && head[0] == 'I' && head[1] == 'I' && (head[2] == 42 || head[2] == 43) && head[3] == 0;
+  const bool big = got == 4 && head[0] == 'M' && head[1] == 'M' && head[2] == 0 && (head[3] == 42 || head[3] == 43);
+  return little || big ? kStrTiffCutShort : kStrNotATiff;
+}
+
 SpriteError* ReadTiffFacts(const char16_t* path, uint16_t page, TiffFacts* facts) {
   PageShape shape;
   SpriteError* error = nullptr;

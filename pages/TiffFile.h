@@ -22,6 +22,10 @@ struct TiffFacts {
 
 // The number of image directories; -1 when the file cannot be opened as a TIFF.
 int CountTiffPages(const char16_t* path);
+// Why path does not open as a TIFF, as a UI string id: the file is missing,
+// cannot be read, is empty, does not begin as a TIFF does, or begins so and
+// is cut short or damaged.
+unsigned WhyTiffDoesNotOpen(const char16_t* path);
 SpriteError* ReadTiffFacts(const char16_t* path, uint16_t page, TiffFacts* facts);
 // Any layout libtiff reads (grey, palette, RGB and the rest; 1 to 16 bits a
 // sample; strips or tiles; with or without an alpha channel) is laid on white

@@ -74,6 +74,15 @@ bool FileExists(const char16_t* path) {
   return true;
 }
 
+PathKind KindOfPath(const char16_t* path) {
+  if (!path || !path[0]) return PathKind::Missing;
+  platform::FindRecord record;
+  platform::FindHandle find = platform::FindFirst(path, &record);
+  if (find == platform::kNoFind) return PathKind::Missing;
+  platform::FindClose(find);
+  return (record.attributes & platform::kAttributeDirectory) != 0 ? PathKind::Folder : PathKind::File;
+}
+
 FileError* FileSeek(std::FILE* stream, long offset) {
   ResetRecord();
   if (!stream || std::fseek(stream, offset, SEEK_SET) != 0) return Fail(kTextNotSeeked);

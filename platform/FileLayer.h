@@ -18,7 +18,10 @@ enum : int { kFileRead = 64, kFileWrite = 128, kFileReadAppend = 192 };
 
 std::FILE* FileOpen(const char16_t* path, int mode, bool report);
 FileError* FileClose(std::FILE* stream);
-bool FileExists(const char16_t* path);
+bool FileExists(const char16_t* path);  // it opens for reading
+// What a path names, readable or not.
+enum class PathKind { Missing, File, Folder };
+PathKind KindOfPath(const char16_t* path);
 
 FileError* FileSeek(std::FILE* stream, long offset);
 long FileTell(std::FILE* stream);

@@ -17,6 +17,7 @@
 #include "score/FileOpenerStrings.h"
 #include "score/ScoreFile.h"
 #include "score/StaveCompanion.h"
+#include "score/UnopenedFiles.h"
 
 OpenFileQueue OpenFiles;
 
@@ -83,6 +84,12 @@ void ExtensionForOpening(const char16_t* path, const char16_t* type, char16_t* o
 
 void ShowSpriteError(const SpriteError* error) { ErrorBox(nullptr, error->errorText); }
 
+// A loader's refusal, with the file it refused (the loaders read every file
+// that is not a bitmap as a TIFF).
+void ShowOpenError(const char16_t* path, const SpriteError* error) {
+  ReportFileNotOpened(path, IsBitmapPath(path) ? kStrFileDidNotOpen : kStrTiffDidNotOpen, error->errorText);
+}
+
 }  // namespace
 
 bool QueueFileToOpen(const char16_t* path, const char16_t* typeExtension) {
@@ -125,18 +132,24 @@ void OpenFileByType() {
   OpenFiles.busy = true;
   SortQueue();
   bool openedPages = false, cancelled = false;
+  UnopenedFiles unopened;
   while (OpenFiles.count > 0) {
     char16_t path[kOpenPathUnits];
     char16_t extension[kExtensionUnits];
     CopyText(path, kOpenPathUnits, OpenFiles.paths[0]);
     ExtensionForOpening(path, OpenFiles.types[0], extension);
     bool pages = false;
-    if (IsOneOf(extension, {u".bmp", u".tif", u".tiff"})) {
+    if (KindOfPath(path) != PathKind::File) {
+      unopened.Add(path);
+    } else if (IsOneOf(extension, {u".bmp", u".tif", u".tiff"})) {
       pages = OpenTiffFile(path, extension) > 0;
     } else if (IsOneOf(extension, {u".pdf"})) {
-      pages = hooks.openPdf(path) != 0;
+      if (PdfPagesAvailable()) pages = hooks.openPdf(path) != 0;
+      else unopened.Add(path, kStrPdfNotAvailable);
     } else if (IsOneOf(extension, {u".opt"})) {
       if (ReadScoreFile(path, 0, 0)) hooks.scoreFileOpened();
+    } else {
+      unopened.Add(path);
     }
     if (pages) {
       openedPages = true;
@@ -151,6 +164,7 @@ void OpenFileByType() {
   }
   OpenFiles.count = 0;
   OpenFiles.busy = false;
+  unopened.Report();
   if (openedPages && !cancelled) hooks.readNextPendingPage();
 }
 
@@ -170,9 +184,7 @@ int OpenTiffFile(const char16_t* path, const char16_t* extension) {
   } else if (IsOneOf(ext, {u".tif", u".tiff"})) {
     pages = CountTiffPages(path);
     if (pages < 0) {
-      char16_t text[128];
-      LoadUiString(kStrTiffDidNotOpen, text, 128);
-      ErrorBox(nullptr, text);
+      ReportFileNotOpenedById(path, kStrTiffDidNotOpen, WhyTiffDoesNotOpen(path));
       return 0;
     }
   }
@@ -181,7 +193,7 @@ int OpenTiffFile(const char16_t* path, const char16_t* extension) {
     ImagePageIndex() = static_cast<uint16_t>(n);
     uint32_t bytes = 0, width = 0, height = 0, depth = 0, resolution = 0;
     if (SpriteError* error = ReadImageFileInfo(path, &bytes, &width, &height, &depth, &resolution, true)) {
-      ShowSpriteError(error);
+      ShowOpenError(path, error);
       break;
     }
     if (resolution < kLowestResolution || resolution > kHighestResolution) {
@@ -208,7 +220,7 @@ int OpenPageImageForReading(const char16_t* path) {
   CopyText(currentImagePath, kOpenPathUnits, path);
   uint32_t areaBytes = 0, widthWords = 0, heightRows = 0, mode = 0, resolution = 0;
   if (SpriteError* error = ReadImageFileInfo(path, &areaBytes, &widthWords, &heightRows, &mode, &resolution, false)) {
-    ShowSpriteError(error);
+    ShowOpenError(path, error);
     return 0;
   }
   int bitsPerPixel = SpriteBitsPerPixel(mode);
@@ -223,7 +235,7 @@ int OpenPageImageForReading(const char16_t* path) {
   if (!AllocHandleChecked(&viewPage.imageArea, blockBytes, kStrMemoryToLoadPage, 0)) return 0;
   InitSpriteArea(viewPage.Area(), static_cast<uint32_t>(blockBytes));
   if (SpriteError* error = LoadTiffPage(viewPage.Area(), path)) {
-    ShowSpriteError(error);
+    ShowOpenError(path, error);
     FreeHandle(&viewPage.imageArea);
     return 0;
   }

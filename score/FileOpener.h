@@ -25,7 +25,9 @@ extern OpenFileQueue OpenFiles;
 bool QueueFileToOpen(const char16_t* path, const char16_t* typeExtension);
 
 // Drains the queue (see the file's comment); reading of the next pending page
-// starts when images were opened and the user did not stop with Esc.
+// starts when images were opened and the user did not stop with Esc. The paths
+// that open nothing (missing, of another type, a PDF file while no PDF page
+// loader is installed) are named at the end, with the reason.
 // Does nothing while a drain runs (busy): that drain takes the new paths.
 void OpenFileByType();
 

@@ -29,6 +29,8 @@ FileOpenerHooks current = kDefaults;
 
 const FileOpenerHooks& CurrentFileOpenerHooks() { return current; }
 
+bool PdfPagesAvailable() { return current.openPdf != NoPdf; }
+
 FileOpenerHooks SetFileOpenerHooks(const FileOpenerHooks& h) {
   FileOpenerHooks old = current;
   KeepIfSet(current.askPageResolution, h.askPageResolution);

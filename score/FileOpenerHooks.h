@@ -45,6 +45,8 @@ struct FileOpenerHooks {
 };
 
 const FileOpenerHooks& CurrentFileOpenerHooks();
+// Whether a PDF page loader is installed (PDF files open only then).
+bool PdfPagesAvailable();
 // Installs hooks (a null member keeps that member's default); returns the old set.
 FileOpenerHooks SetFileOpenerHooks(const FileOpenerHooks& hooks);
 void ResetFileOpenerHooks();

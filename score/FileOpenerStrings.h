@@ -7,4 +7,11 @@ enum : unsigned {
   kStrSelectResolution = 10086,
   kStrTooManyScorePages = 10178,
   kStrTiffDidNotOpen = 10460,
+  kStrNotOpenedFormat = 11720,  // what, the file, why
+  kStrFileDidNotOpen = 11721,
+  kStrNotAnOpenedType = 11726,
+  kStrPdfNotAvailable = 11727,
+  kStrIsAFolder = 11728,
+  kStrFilesDidNotOpen = 11729,
+  kStrAndMore = 10147,  // " and more..."
 };

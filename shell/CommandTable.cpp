@@ -1,6 +1,7 @@
 #include "shell/CommandTable.h"
 
 #include "resources/ResourceIds.h"
+#include "score/FileOpenerHooks.h"
 #include "shell/ShellServices.h"
 
 namespace {
@@ -32,6 +33,7 @@ bool RestHiding() { return S().hideOrShowSelectedRests; }
 bool FullScreen() { return S().toggleFullScreenView; }
 bool Zooming() { return S().setViewZoom; }
 bool ViewOptions() { return S().toggleViewOption; }
+bool PdfPages() { return PdfPagesAvailable(); }
 
 constexpr CommandHandler F = CommandHandler::Frame;
 constexpr CommandHandler V = CommandHandler::Service;
@@ -83,7 +85,7 @@ const CommandEntry kCommands[] = {
     {IDM_STOP_PLAYBACK, IDM_STOP_PLAYBACK, V, Stopping},
     {IDM_NOTES_MOVE_UP_STAFF, IDM_NOTES_MOVE_DOWN_STAFF, V, StaveMoves},
     {IDM_NOTES_HIDE_SHOW_RESTS, IDM_NOTES_HIDE_SHOW_RESTS, V, RestHiding},
-    {IDM_FILE_OPEN_PDFS, IDM_FILE_OPEN_PDFS, F, nullptr},
+    {IDM_FILE_OPEN_PDFS, IDM_FILE_OPEN_PDFS, V, PdfPages},
     {IDM_HELP_HANDWRITING_TIPS, IDM_HELP_HANDWRITING_TIPS, F, nullptr},
     {IDM_EDIT_TURN_CLOCKWISE, IDM_EDIT_TURN_CLOCKWISE, V, PageTurns},
     {IDM_EDIT_LOCATE_STAVES, IDM_EDIT_LOCATE_STAVES, V, StaveLocating},

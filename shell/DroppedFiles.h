@@ -3,6 +3,8 @@
 // name without an extension is told by its first bytes. Folders never.
 #pragma once
 
+class UnopenedFiles;
+
 // Queues path (with an empty type) when it is such a file; false when it is
-// skipped or the queue cannot take it.
-bool QueueDroppedFile(const char16_t* path);
+// skipped (kept in unopened, to be told) or the queue cannot take it.
+bool QueueDroppedFile(const char16_t* path, UnopenedFiles* unopened);

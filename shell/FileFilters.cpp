@@ -1,6 +1,7 @@
 #include "shell/FileFilters.h"
 
 #include "platform/Messages.h"
+#include "platform/TextUtils.h"
 
 namespace {
 
@@ -75,3 +76,15 @@ const char16_t* ScoreSaveExtension(int type) {
 }
 
 const char16_t* PageSaveExtension(int type) { return type == 2 ? u".bmp" : u".tif"; }
+
+std::u16string PathWithSaveExtension(const std::u16string& path, const char16_t* extension, size_t capacity) {
+  const char16_t* name = PathFileName(path.c_str());
+  const std::u16string fileName(name);
+  if (fileName.empty()) return path;
+  const size_t dot = fileName.find(u'.');
+  if (dot != std::u16string::npos && dot + 1 < fileName.size()) return path;
+  std::u16string extended = path;
+  if (dot != std::u16string::npos) extended.pop_back();  // the final "." alone
+  extended += extension;
+  return extended.size() < capacity ? extended : path;
+}

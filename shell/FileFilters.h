@@ -34,3 +34,10 @@ FileFilterList ScoreFileSaveFilters();
 // ".tif", ".bmp").
 const char16_t* ScoreSaveExtension(int type);
 const char16_t* PageSaveExtension(int type);
+
+// The path a save writes to: the name as typed, with the chosen type's
+// extension added when the file name has none (no "." in it; a name that
+// ends in "." has that dot replaced). A name with any extension of its own is
+// kept as the user typed it. Unchanged when the longer path would not fit
+// capacity units with its NUL.
+std::u16string PathWithSaveExtension(const std::u16string& path, const char16_t* extension, size_t capacity);

@@ -17,6 +17,7 @@
 #include "platform/TextUtils.h"
 #include "platform/Utf8.h"
 #include "score/FileOpener.h"
+#include "score/UnopenedFiles.h"
 #include "shell/DroppedFiles.h"
 
 namespace {
@@ -79,7 +80,8 @@ KV_FUZZ_TARGET(dropped_files) {
       made = static_cast<bool>(out);
     }
     const int before = OpenFiles.count;
-    const bool queued = QueueDroppedFile(path.c_str());
+    UnopenedFiles unopened;  // gathered, never shown
+    const bool queued = QueueDroppedFile(path.c_str(), &unopened);
     if (made) {
       char16_t extension[16];
       PathExtension(path.c_str(), extension, 16);

@@ -3,7 +3,9 @@
 
 #include <commdlg.h>
 #include <dlgs.h>
+#include <algorithm>
 #include <cwchar>
+#include <string>
 
 #include "export/ExportEntries.h"
 #include "export/ExportLayout.h"
@@ -123,8 +125,11 @@ UINT_PTR CALLBACK PageSaveHook(HWND hook, UINT message, WPARAM, LPARAM lParam) {
 
 void RememberSaveFolder(const wchar_t* path) { FolderOf(path, Global().saveDirectory, kFolderChars); }
 
-bool AskSavePath(HWND frame, const FileFilterList& filters, int type, LPOFNHOOKPROC hook, bool scoreTemplate,
-                 wchar_t* path, int* chosenType) {
+// Asks for the path to save to; on OK the path carries the chosen type's
+// extension when the typed name has none (the dialog adds it itself where it
+// can, so that its overwrite question names the file really written).
+bool AskSavePath(HWND frame, const FileFilterList& filters, const char16_t* (*extensionOf)(int), int type,
+                 LPOFNHOOKPROC hook, bool scoreTemplate, wchar_t* path, int* chosenType) {
   OPENFILENAMEW dialog{};
   dialog.lStructSize = sizeof dialog;
   dialog.hwndOwner = frame;
@@ -134,6 +139,7 @@ bool AskSavePath(HWND frame, const FileFilterList& filters, int type, LPOFNHOOKP
   dialog.lpstrFile = path;
   dialog.nMaxFile = kPathUnits;
   dialog.lpstrInitialDir = Global().saveDirectory[0] ? W(Global().saveDirectory) : nullptr;
+  dialog.lpstrDefExt = W(extensionOf(int(dialog.nFilterIndex))) + 1;  // without its dot
   dialog.Flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_ENABLEHOOK | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
   dialog.lpfnHook = hook;
   if (scoreTemplate) {
@@ -145,6 +151,9 @@ bool AskSavePath(HWND frame, const FileFilterList& filters, int type, LPOFNHOOKP
     return false;
   }
   *chosenType = int(dialog.nFilterIndex);
+  const std::u16string written = PathWithSaveExtension(U(path), extensionOf(*chosenType), kPathUnits);
+  std::copy(written.begin(), written.end(), path);
+  path[written.size()] = 0;
   RememberSaveFolder(path);
   return true;
 }
@@ -160,7 +169,7 @@ void SavePageAs(HWND frame) {
     CopyPath(path, W(base));
   }
   int type = m.pageType;
-  if (!AskSavePath(frame, PageSaveFilters(), type, PageSaveHook, false, path, &type)) return;
+  if (!AskSavePath(frame, PageSaveFilters(), PageSaveExtension, type, PageSaveHook, false, path, &type)) return;
   m.pageType = type == kPageBmp ? kPageBmp : kPageTiff;
   if (m.pageType == kPageBmp) {
     if (SavePageImageBmp(U(path))) CopyPath(m.bmpPath, path);
@@ -207,7 +216,7 @@ void SaveScoreAs(HWND frame) {
   if (type < kScoreFile || type > kNiff) type = kScoreFile;
   wchar_t path[kPathUnits] = {};
   InitialScoreName(type, path);
-  if (!AskSavePath(frame, ScoreSaveFilters(), type, ScoreSaveHook, true, path, &type)) return;
+  if (!AskSavePath(frame, ScoreSaveFilters(), ScoreSaveExtension, type, ScoreSaveHook, true, path, &type)) return;
   Global().saveFilter = uint8_t(type);
   WriteScoreAs(type, path);
 }
@@ -220,7 +229,8 @@ void SaveScoreFileAs(HWND frame) {
   if (type < kScoreFile || type > kScoreFileOlder) type = kScoreFile;
   wchar_t path[kPathUnits] = {};
   InitialScoreName(type, path);
-  if (!AskSavePath(frame, ScoreFileSaveFilters(), type, ScoreSaveHook, true, path, &type)) return;
+  if (!AskSavePath(frame, ScoreFileSaveFilters(), ScoreSaveExtension, type, ScoreSaveHook, true, path, &type))
+    return;
   if (type < kScoreFile || type > kScoreFileOlder) type = kScoreFile;
   Global().saveFilter = uint8_t(type);
   WriteScoreAs(type, path);
@@ -238,14 +248,13 @@ SaveTarget MenuSaveTarget() {
 void OpenFilesCommand(HWND frame, bool pdfOnly) {
   static wchar_t buffer[kOpenBufferUnits];
   buffer[0] = 0;
-  wchar_t customFilter[64] = {};
   FileFilterList filters = OpenFilters(pdfOnly);
   OPENFILENAMEW dialog{};
   dialog.lStructSize = sizeof dialog;
   dialog.hwndOwner = frame;
   dialog.lpstrFilter = W(filters.Data());
-  dialog.lpstrCustomFilter = customFilter;
-  dialog.nMaxCustFilter = sizeof customFilter / sizeof customFilter[0];
+  // No custom filter: an empty one is a malformed filter to the dialog,
+  // which then lists no type at all.
   dialog.nFilterIndex = Global().openFilter ? Global().openFilter : 1;
   dialog.lpstrFile = buffer;
   dialog.nMaxFile = kOpenBufferUnits;

@@ -39,6 +39,16 @@ LRESULT CALLBACK PlainViewProc(HWND window, UINT message, WPARAM wParam, LPARAM 
   }
   return DefWindowProcW(window, message, wParam, lParam);
 }
+// The message loop translates the frame's accelerators for the frame toolbar
+// first, so a bar is sent the commands of the keys: it hands them, as every
+// command it is sent, to the frame.
+LRESULT CALLBACK PlainButtonBarProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_COMMAND) {
+    HWND frame = Windows().frame;
+    return HoldsWindow(frame) && frame != window ? SendMessageW(frame, WM_COMMAND, wParam, lParam) : 0;
+  }
+  return PlainViewProc(window, message, wParam, lParam);
+}
 LRESULT CALLBACK PlainDocumentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   return DefMDIChildProcW(window, message, wParam, lParam);
 }
@@ -52,7 +62,7 @@ WindowProcedureHooks& ProcedureSlots() {
     h.detail = PlainViewProc;
     h.pageChild = PlainDocumentProc;
     h.pageView = PlainViewProc;
-    h.buttonBar = PlainViewProc;
+    h.buttonBar = PlainButtonBarProc;
     h.pagesPane = PlainViewProc;
     return h;
   }();

@@ -15,7 +15,7 @@ struct WindowProcedureHooks {
   WNDPROC detail = nullptr;      // "Detail"
   WNDPROC pageChild = nullptr;   // "ScannedM"
   WNDPROC pageView = nullptr;    // "Scanned"
-  WNDPROC buttonBar = nullptr;   // "OwnToolbar" and "CdzKeypad"
+  WNDPROC buttonBar = nullptr;   // "OwnToolbar" and "CdzKeypad"; hands WM_COMMAND to the frame
   WNDPROC pagesPane = nullptr;   // "ViewPages"
 };
 // Keeps the present procedure for every slot the argument leaves null.

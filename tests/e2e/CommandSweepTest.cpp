@@ -13,8 +13,9 @@
 
 namespace {
 
-// The commands that show a dialog even with nothing open.
-const int kDialogCommands[] = {IDM_HELP_ABOUT, IDM_FILE_OPEN, IDM_FILE_OPEN_PDFS};
+// The commands that show a dialog even with nothing open (Open PDFs stays
+// greyed, and does nothing, while no PDF page loader is installed).
+const int kDialogCommands[] = {IDM_HELP_ABOUT, IDM_FILE_OPEN};
 // Ids that are no command of the frame: never a stave index or anything else.
 const int kForeignIds[] = {1, 999, 30000, 41000, 49999, 56000, 65535};
 constexpr DWORD kSettleMs = 150;

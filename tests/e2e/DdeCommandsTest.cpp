@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "pages/SpriteStrings.h"
 #include "tests/e2e/ProgramCase.h"
 
 namespace {
@@ -14,7 +15,8 @@ struct CommandCase {
   ExecuteResult expected;
 };
 
-// Commands on "System" that the program opens nothing for.
+// Commands on "System" that the program opens nothing for (the accepted one
+// names a file that is not there).
 const CommandCase kSystemCommands[] = {
     {"[open(\"C:\\e2e-files\\plain.txt\")]", ExecuteResult::kAccepted},
     {"[open(C:\\e2e-files\\unquoted.tif)]", ExecuteResult::kRefused},
@@ -37,6 +39,8 @@ TEST_F(ProgramCase, SystemTopicTakesOnlyWellFormedCommands) {
   }
   // A path as long as the command buffer allows is refused, not cut.
   EXPECT_EQ(dde.Execute("[open(\"C:\\" + std::string(600, 'a') + ".tif\")]"), ExecuteResult::kRefused);
+  // The one accepted path names no file that is there: it is said so.
+  ASSERT_TRUE(program.AnswerBox({kStrFileMissing, IDOK}));
   ASSERT_TRUE(program.StaysQuiet(500));
   ASSERT_TRUE(ExitCleanly());
 }

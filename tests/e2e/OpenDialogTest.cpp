@@ -11,6 +11,7 @@ TEST_F(ProgramCase, OpenDialogOpensATypedTiff) {
   ASSERT_TRUE(program.PostCommand(IDM_FILE_OPEN));
   HWND dialog = program.WaitForDialog();
   ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(TypeCount(dialog), 5) << "every type the program opens, and all of them together";
   ASSERT_TRUE(program.SetDialogText(dialog, FileNameBox(dialog), tiff));
   ASSERT_TRUE(program.PressDialogButton(dialog, IDOK));
   ASSERT_TRUE(program.WaitUntil([] { return PagesNamed(u"opendialog") == 1; }, "the page in the index",

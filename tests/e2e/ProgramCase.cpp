@@ -74,13 +74,17 @@ bool FileBegins(const std::u16string& path, const std::string& start) {
 }
 
 bool ProgramCase::SaveAsMusicXml(const std::u16string& path, DWORD timeoutMs) {
+  return SaveAsMusicXml(path, path, timeoutMs);
+}
+
+bool ProgramCase::SaveAsMusicXml(const std::u16string& typed, const std::u16string& written, DWORD timeoutMs) {
   if (!program.PostCommand(IDM_FILE_SAVE_AS)) return false;
   HWND dialog = program.WaitForDialog();
   if (!dialog) return false;
   EXPECT_EQ(TypeCount(dialog), 5) << "Save As offers the score file and both exports";
-  return ChooseType(dialog, kMusicXmlType) && program.SetDialogText(dialog, FileNameBox(dialog), path) &&
+  return ChooseType(dialog, kMusicXmlType) && program.SetDialogText(dialog, FileNameBox(dialog), typed) &&
          program.PressDialogButton(dialog, IDOK) &&
-         program.WaitUntil([&] { return FileBegins(path, "<?xml"); }, "the exported MusicXML file", timeoutMs);
+         program.WaitUntil([&] { return FileBegins(written, "<?xml"); }, "the exported MusicXML file", timeoutMs);
 }
 
 bool ProgramCase::StartQuietly() { return program.Start() && program.WaitForFrame(); }

@@ -64,6 +64,8 @@ class ProgramCase : public ::testing::Test {
   // Save As with the MusicXML type chosen in the dialog, to path; waits for
   // the exported file.
   bool SaveAsMusicXml(const std::u16string& path, DWORD timeoutMs);
+  // The same with a name typed as it stands, waiting for the file written.
+  bool SaveAsMusicXml(const std::u16string& typed, const std::u16string& written, DWORD timeoutMs);
 
   ProgramUnderTest program;
 

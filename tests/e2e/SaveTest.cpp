@@ -88,3 +88,12 @@ TEST_F(SaveCase, ExportThenSaveWritesTheScoreFile) {
   EXPECT_FALSE(Exists(exported)) << "Save exported again";
   ASSERT_TRUE(ExitCleanly()) << "the saved score closes without a question";
 }
+
+TEST_F(SaveCase, SaveAsMusicXmlGivesATypedNameWithoutExtensionItsOwn) {
+  const std::u16string typed = FreshInput(u"typed without extension");
+  const std::u16string written = FreshInput(u"typed without extension.xml");
+  ASSERT_TRUE(StartWithExportableScore());
+  ASSERT_TRUE(SaveAsMusicXml(typed, written, kWriteTimeoutMs));
+  EXPECT_FALSE(Exists(typed)) << "nothing is written under the bare name";
+  ASSERT_TRUE(CloseDiscardingChanges());
+}

@@ -46,7 +46,7 @@ void WriteOpenerTiff(const std::u16string& path, const std::vector<OpenerPage>& 
 void WriteFileBytes(const std::u16string& path, const std::vector<uint8_t>& bytes) {
   std::FILE* f = platform::OpenStream(path.c_str(), "wb");
   if (!f) throw std::runtime_error("cannot write fixture");
-  std::fwrite(bytes.data(), 1, bytes.size(), f);
+  if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), f);
   std::fclose(f);
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "resources/ResourceIds.h"
+#include "score/FileOpenerHooks.h"
 #include "shell/CommandTable.h"
 #include "shell/ShellServices.h"
 
@@ -8,7 +9,10 @@ namespace {
 
 class CommandTableTest : public ::testing::Test {
  protected:
-  void TearDown() override { ResetShellServices(); }
+  void TearDown() override {
+    ResetShellServices();
+    ResetFileOpenerHooks();
+  }
 };
 
 TEST_F(CommandTableTest, IdsOutsideTheTableAreNotTheFrames) {
@@ -27,7 +31,7 @@ TEST_F(CommandTableTest, CommandsWithoutAnyHandlerStayDisabled) {
 }
 
 TEST_F(CommandTableTest, FrameCommandsAlwaysRun) {
-  for (int id : {IDM_FILE_OPEN, IDM_FILE_OPEN_PDFS, IDM_FILE_SAVE, IDM_FILE_SAVE_AS, IDM_FILE_CLOSE, IDM_FILE_EXIT,
+  for (int id : {IDM_FILE_OPEN, IDM_FILE_SAVE, IDM_FILE_SAVE_AS, IDM_FILE_CLOSE, IDM_FILE_EXIT,
                  IDM_WINDOW_CASCADE, IDM_WINDOW_CLOSE_ALL, IDM_VIEW_BAD_TIMING, IDM_RECENT_FILE_FIRST,
                  IDM_RECENT_FILE_LAST, IDM_HELP_HELP}) {
     EXPECT_TRUE(CommandHasHandler(id)) << id;
@@ -47,6 +51,16 @@ TEST_F(CommandTableTest, ServiceCommandsRunOnceTheirServiceIsThere) {
   EXPECT_TRUE(CommandHasHandler(IDM_EDIT_UNDO));
   EXPECT_TRUE(CommandHasHandler(IDM_EDIT_DELETE));
   EXPECT_FALSE(CommandHasHandler(IDM_ZOOM_IN));
+}
+
+TEST_F(CommandTableTest, OpenPdfsRunsOnlyWithAPdfPageLoader) {
+  EXPECT_FALSE(CommandHasHandler(IDM_FILE_OPEN_PDFS));
+  FileOpenerHooks hooks{};
+  hooks.openPdf = [](const char16_t*) { return 0; };
+  SetFileOpenerHooks(hooks);
+  EXPECT_TRUE(CommandHasHandler(IDM_FILE_OPEN_PDFS));
+  ResetFileOpenerHooks();
+  EXPECT_FALSE(CommandHasHandler(IDM_FILE_OPEN_PDFS));
 }
 
 TEST_F(CommandTableTest, RangesDoNotOverlap) {

@@ -68,3 +68,35 @@ TEST(FileFilters, SaveExtensions) {
 }
 
 }  // namespace
+
+TEST(FileFilters, ASavedNameWithoutExtensionTakesTheChosenTypes) {
+  struct Case {
+    std::u16string typed;
+    const char16_t* extension;
+    std::u16string written;
+  };
+  const Case cases[] = {
+      {u"C:\\Scores\\Sonata", ScoreSaveExtension(4), u"C:\\Scores\\Sonata.xml"},
+      {u"C:\\Scores\\Sonata", ScoreSaveExtension(5), u"C:\\Scores\\Sonata.nif"},
+      {u"C:\\Scores\\Sonata", ScoreSaveExtension(1), u"C:\\Scores\\Sonata.opt"},
+      {u"C:\\Scores\\Sonata", PageSaveExtension(2), u"C:\\Scores\\Sonata.bmp"},
+      {u"C:\\Scores\\Sonata.", ScoreSaveExtension(4), u"C:\\Scores\\Sonata.xml"},
+      {u"C:\\Scores\\Sonata.xml", ScoreSaveExtension(4), u"C:\\Scores\\Sonata.xml"},
+      {u"C:\\Scores\\Sonata.XML", ScoreSaveExtension(4), u"C:\\Scores\\Sonata.XML"},
+      {u"C:\\Scores\\Sonata.musicxml", ScoreSaveExtension(4), u"C:\\Scores\\Sonata.musicxml"},
+      {u"C:\\Scores\\Sonata.opt", ScoreSaveExtension(4), u"C:\\Scores\\Sonata.opt"},
+      {u"C:\\v1.2 scores\\Sonata", ScoreSaveExtension(4), u"C:\\v1.2 scores\\Sonata.xml"},
+      {u"C:/scores/Sonata", ScoreSaveExtension(4), u"C:/scores/Sonata.xml"},
+      {u"Sonata", ScoreSaveExtension(4), u"Sonata.xml"},
+      {u"C:\\Scores\\", ScoreSaveExtension(4), u"C:\\Scores\\"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(PathWithSaveExtension(c.typed, c.extension, 260), c.written) << U8(c.typed);
+  }
+}
+
+TEST(FileFilters, AnExtensionThatWouldNotFitLeavesTheTypedPath) {
+  const std::u16string typed = u"C:\\" + std::u16string(252, u'a');  // 255 units
+  EXPECT_EQ(PathWithSaveExtension(typed, u".xml", 260), typed + u".xml");
+  EXPECT_EQ(PathWithSaveExtension(typed + u"b", u".xml", 260), typed + u"b");
+}

@@ -21,3 +21,13 @@ int BoxRecorder::Observe(const platform::MessageBoxSeen& box) {
   self->answers_.pop_front();
   return answer;
 }
+
+bool SaysInOrder(const std::u16string& text, std::initializer_list<std::u16string> parts) {
+  size_t from = 0;
+  for (const std::u16string& part : parts) {
+    size_t at = text.find(part, from);
+    if (at == std::u16string::npos) return false;
+    from = at + part.size();
+  }
+  return true;
+}

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <deque>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -33,3 +34,6 @@ class BoxRecorder {
   platform::MessageBoxObserver previous_;
   BoxRecorder* outer_;
 };
+
+// Whether text holds each of parts, in this order.
+bool SaysInOrder(const std::u16string& text, std::initializer_list<std::u16string> parts);

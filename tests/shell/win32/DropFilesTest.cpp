@@ -10,8 +10,11 @@
 
 #include "platform/Platform.h"
 #include "score/FileOpener.h"
+#include "score/FileOpenerStrings.h"
+#include "score/UnopenedFiles.h"
 #include "shell/win32/DropFiles.h"
 #include "tests/shell/OpenFilesFixture.h"
+#include "tests/support/BoxRecorder.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/TempText.h"
 #include "tests/support/TestText.h"
@@ -46,7 +49,8 @@ TEST_F(DropFilesTest, QueuesTheFilesTheProgramOpensInOrder) {
   WriteTestFile(text, "");
   ASSERT_TRUE(platform::MakeDirectory(sub.c_str()));
   HDROP drop = MakeDrop({score, text, sub, page});
-  EXPECT_EQ(QueueDroppedFiles(drop), 2);
+  UnopenedFiles unopened;
+  EXPECT_EQ(QueueDroppedFiles(drop, &unopened), 2);
   GlobalFree(drop);
   ASSERT_EQ(OpenFiles.count, 2);
   EXPECT_EQ(std::u16string(OpenFiles.paths[0]), score);
@@ -58,16 +62,24 @@ TEST_F(DropFilesTest, StopsWhenTheQueueIsFull) {
   WriteTestFile(page, "");
   OpenFiles.count = kOpenFileQueueSlots - 1;
   HDROP drop = MakeDrop({page, page, page});
-  EXPECT_EQ(QueueDroppedFiles(drop), 1);
+  UnopenedFiles unopened;
+  EXPECT_EQ(QueueDroppedFiles(drop, &unopened), 1);
   GlobalFree(drop);
   EXPECT_EQ(OpenFiles.count, kOpenFileQueueSlots);
 }
 
-TEST_F(DropFilesTest, AFolderOrATextFileOpensNothing) {
-  const std::u16string text = folder.File(u"notes.txt");
+TEST_F(DropFilesTest, AFolderOrATextFileOpensNothingAndIsNamed) {
+  const std::u16string text = folder.File(u"notes.txt"), image = folder.File(u"page.png");
   WriteTestFile(text, "");
-  EXPECT_FALSE(DropFiles(MakeDrop({text, folder.Path()})));  // DropFiles finishes the drop
+  WriteTestFile(image, "\x89PNG\r\n");
+  BoxRecorder boxes;
+  EXPECT_FALSE(DropFiles(MakeDrop({text, folder.Path(), image})));  // DropFiles finishes the drop
   EXPECT_EQ(OpenFiles.count, 0);
+  ASSERT_EQ(boxes.Boxes().size(), 2u) << "one box for each reason";
+  EXPECT_TRUE(SaysInOrder(boxes.Boxes()[0].text, {text, image, UiText(kStrNotAnOpenedType)}))
+      << U8(boxes.Boxes()[0].text);
+  EXPECT_TRUE(SaysInOrder(boxes.Boxes()[1].text, {folder.Path(), UiText(kStrIsAFolder)}))
+      << U8(boxes.Boxes()[1].text);
 }
 
 TEST_F(DropFilesTest, AnEmptyDropOrAFullQueueOpensNothing) {

@@ -1,0 +1,64 @@
+// The frame's keys, typed as a user types them: the key strokes enter the
+// program's input queue (SendInput with the frame in front), so its message
+// loop meets them and translates them with the frame's accelerator table.
+#include <windows.h>
+
+#include "ResourceIds.h"
+#include "tests/e2e/ProgramCase.h"
+
+namespace {
+
+constexpr int kOpenTypes = 5;
+constexpr int kScoreFileTypes = 3;
+constexpr DWORD kForegroundTimeoutMs = 5000;
+
+INPUT Key(WORD key, bool up) {
+  INPUT input{};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = key;
+  input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC));
+  input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+  return input;
+}
+
+class Accelerators : public ProgramCase {
+ protected:
+  // Brings the frame to the front and types modifier + key there.
+  bool Press(WORD modifier, WORD key) {
+    HWND frame = program.FrameWindow();
+    SetForegroundWindow(frame);
+    if (!program.WaitUntil([frame] { return GetForegroundWindow() == frame; }, "the frame in front",
+                           kForegroundTimeoutMs))
+      return false;
+    INPUT strokes[] = {Key(modifier, false), Key(key, false), Key(key, true), Key(modifier, true)};
+    return SendInput(4, strokes, sizeof(INPUT)) == 4;
+  }
+};
+
+}  // namespace
+
+TEST_F(Accelerators, CtrlOOpensTheOpenDialogWithEveryType) {
+  ASSERT_TRUE(StartQuietly());
+  ASSERT_TRUE(Press(VK_CONTROL, 'O'));
+  HWND dialog = program.WaitForDialog(kAnswerTimeoutMs);
+  ASSERT_NE(dialog, nullptr) << "Ctrl+O is File > Open";
+  EXPECT_EQ(TypeCount(dialog), kOpenTypes);
+  ASSERT_TRUE(program.CloseDialog());
+  ASSERT_TRUE(ExitCleanly());
+}
+
+TEST_F(Accelerators, CtrlSAsksWhereToSaveAScoreWithoutAFile) {
+  ASSERT_TRUE(StartWithModifiedScore());
+  ASSERT_TRUE(Press(VK_CONTROL, 'S'));
+  HWND dialog = program.WaitForDialog(kAnswerTimeoutMs);
+  ASSERT_NE(dialog, nullptr) << "Ctrl+S is File > Save";
+  EXPECT_EQ(TypeCount(dialog), kScoreFileTypes);
+  ASSERT_TRUE(program.CloseDialog());
+  ASSERT_TRUE(CloseDiscardingChanges());
+}
+
+TEST_F(Accelerators, AltF4Exits) {
+  ASSERT_TRUE(StartQuietly());
+  ASSERT_TRUE(Press(VK_MENU, VK_F4));
+  ASSERT_TRUE(EndsWithExitCodeZero(program));
+}
