@@ -123,6 +123,26 @@ bool ProgramCase::CloseDiscardingChanges() {
   return program.PostToFrame(WM_CLOSE) && program.AnswerBox({kSaveQuestion, IDNO}) && EndsWithExitCodeZero(program);
 }
 
+bool ProgramCase::ExitDiscardingChanges() {
+  return program.PostCommand(IDM_FILE_EXIT) && program.AnswerBox({kSaveQuestion, IDNO}) &&
+         EndsWithExitCodeZero(program);
+}
+
+bool ProgramCase::ReadPageByDde(const std::u16string& name) {
+  const std::u16string tiff = CopyPageTiff(name + u".tif");
+  DdeClient dde;
+  if (!ConnectDde(&dde)) return false;
+  if (dde.Execute(OpenCommand(tiff)) != ExecuteResult::kAccepted) {
+    ADD_FAILURE() << "the DDE open was not accepted";
+    return false;
+  }
+  PageRecord record{};
+  const bool merged = program.WaitUntil([&] { return PageNamed(name, &record) && record.state == kPageRead; },
+                                        "the read page merged into the score", kPageOpenTimeoutMs);
+  EXPECT_TRUE(merged) << "state " << int(record.state) << ", flags " << record.flags;
+  return merged;
+}
+
 bool EndsWithExitCodeZero(ProgramUnderTest& program) {
   DWORD code = 1;
   if (!program.WaitForExit(&code)) return false;

@@ -39,6 +39,11 @@ class ProgramCase : public ::testing::Test {
   // Closes the frame and answers No to saving the modified score; the
   // program must end with exit code 0.
   bool CloseDiscardingChanges();
+  // The same through File > Exit.
+  bool ExitDiscardingChanges();
+  // Opens the page fixture (a copy named name) by DDE and waits until the
+  // page is read and merged into the score, so the score is modified.
+  bool ReadPageByDde(const std::u16string& name);
   // A conversation with "Korvalinde"/"System".
   bool ConnectDde(DdeClient* client, DWORD timeoutMs = kStartTimeoutMs);
 

@@ -224,6 +224,16 @@ bool ProgramUnderTest::Start() {
   return true;
 }
 
+void ProgramUnderTest::Kill() {
+  if (!process_) return;
+  TerminateProcess(process_, 99);
+  WaitForSingleObject(process_, kExitTimeoutMs);
+  CloseHandle(process_);
+  process_ = nullptr;
+  processId_ = 0;
+  frame_ = nullptr;
+}
+
 bool ProgramUnderTest::IsRunning() const {
   return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "reading/ReadingThread.h"
+#include "score/PageMarks.h"
 
 struct ReadingScript {
   // The page and its stored stave (two-pixel lines, space apart).
@@ -30,3 +31,9 @@ void BeginScriptedReading(ReadingHost& host, const ReadingScript& script = Readi
 // Joins the thread and takes the stages, the start hook, the steps and the
 // host out again; frees the read page's image.
 void EndScriptedReading();
+
+// A stage that writes the page's items (as score building does).
+int StageGivesItems(StageContext&);
+// Stands in for score building's finisher: every stream ends where the new
+// page begins.
+int RecordStreamEnds(StreamSet* score, uint32_t (*pageStarts)[kPageStartSlots], int pageNumber);
