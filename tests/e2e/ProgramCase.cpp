@@ -10,7 +10,6 @@
 
 #include "ResourceIds.h"
 #include "platform/Folders.h"
-#include "platform/Messages.h"
 #include "pages/PageTable.h"
 #include "score/ScoreFile.h"
 #include "score/ScoreItem.h"
@@ -95,23 +94,34 @@ bool ProgramCase::StartWithFluteScore(const std::vector<uint8_t>& part) {
   return SeedFluteBackup(part) && StartRestoringBackup();
 }
 
+bool& ProgramCase::PagesCopied() {
+  static bool copied = false;
+  return copied;
+}
+
 bool ProgramCase::ExitCleanly() {
+  const bool discardReadScore = PagesCopied();
   // Opened pages are read at once and the program refuses to exit while it
   // reads (string 11540): that refusal is answered and the exit asked again,
   // as a user would, until the reading has ended.
   const unsigned kExitWhileReading = 11540;
-  char16_t refusal[512];
-  LoadUiString(kExitWhileReading, refusal, 512);
-  const std::u16string refused(refusal);
+  const std::u16string refused = ProgramText(kExitWhileReading).substr(0, 30);
+  const std::u16string saveFirst = ProgramText(kSaveQuestion).substr(0, 30);
+  auto shows = [](const std::vector<ProgramBox>& boxes, const std::u16string& text) {
+    return boxes.size() == 1 && boxes[0].text.find(text) != std::u16string::npos;
+  };
   for (int attempt = 0; attempt < 240; ++attempt) {
     if (!program.PostCommand(IDM_FILE_EXIT)) return false;
-    bool askAgain = false;
-    for (int wait = 0; wait < 10 && program.IsRunning() && !askAgain; ++wait) {
+    bool askAgain = false, asked = false;
+    for (int wait = 0; wait < 10 && program.IsRunning() && !askAgain && !asked; ++wait) {
       Sleep(100);
       const std::vector<ProgramBox> boxes = program.Boxes();
-      if (boxes.size() == 1 && boxes[0].text.find(refused.substr(0, 30)) != std::u16string::npos) {
+      if (shows(boxes, refused)) {
         program.DismissBoxes();
         askAgain = true;
+      } else if (discardReadScore && shows(boxes, saveFirst)) {
+        if (!program.AnswerBox({kSaveQuestion, IDNO})) return false;
+        asked = true;
       }
     }
     if (!askAgain) break;
@@ -162,6 +172,7 @@ std::u16string ProgramCase::InputPath(const std::u16string& name) {
 }
 
 std::u16string ProgramCase::CopyPageTiff(const std::u16string& name) {
+  PagesCopied() = true;
   std::u16string target = InputPath(name);
   if (!CopyFileW(W(SourcePath(kPageTiffFixture)), W(target), FALSE)) {
     ADD_FAILURE() << "cannot copy the page fixture to " << Narrow(target);

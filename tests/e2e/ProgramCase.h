@@ -24,7 +24,10 @@ bool EndsWithExitCodeZero(ProgramUnderTest& program);
 
 class ProgramCase : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(ProgramUnderTest::ResetState()); }
+  void SetUp() override {
+    PagesCopied() = false;
+    ASSERT_TRUE(ProgramUnderTest::ResetState());
+  }
 
   // Starts the program and waits until its frame is up and answering.
   bool StartQuietly();
@@ -34,7 +37,11 @@ class ProgramCase : public ::testing::Test {
   // The same over a backup of one flute part holding the stream part (slot
   // 0, the work stream, empty): a modified score without a file.
   bool StartWithFluteScore(const std::vector<uint8_t>& part);
-  // Exit from the File menu; the program must end with exit code 0.
+  // Exit from the File menu; the program must end with exit code 0. While
+  // opened pages are read the refusal is answered and Exit asked again. In a
+  // case that copied the page fixture (CopyPageTiff) the pages it opened may
+  // have been read into a score: the question to save that score is
+  // answered No when it comes. Any other box fails the case.
   bool ExitCleanly();
   // Closes the frame and answers No to saving the modified score; the
   // program must end with exit code 0.
@@ -76,6 +83,8 @@ class ProgramCase : public ::testing::Test {
   // Starts the program, answers Yes to restoring the backup, and waits for
   // the frame.
   bool StartRestoringBackup();
+  // Whether this case copied the page fixture.
+  static bool& PagesCopied();
 };
 
 // The file dialog's file name box, the number of types it offers (-1 when

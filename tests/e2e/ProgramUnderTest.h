@@ -81,6 +81,8 @@ class ProgramUnderTest {
   // ---- Windows ----
 
   std::vector<ProgramBox> Boxes() const;
+  // The text of a field of the frame's status bar (empty without one).
+  std::u16string StatusText(int field) const;
   // The program's visible top-level or MDI windows of a class.
   std::vector<HWND> WindowsOfClass(const char16_t* className) const;
 
