@@ -2,15 +2,10 @@
 // the page store, and the status bar says why.
 #include <windows.h>
 
-#include <cstring>
 #include <string>
-#include <vector>
 
 #include "pages/PageTable.h"
-#include "platform/Folders.h"
 #include "score/ScoreFile.h"
-#include "score/ScoreItem.h"
-#include "score/ScoreStreams.h"
 #include "tests/e2e/ProgramCase.h"
 
 namespace {
@@ -19,25 +14,7 @@ constexpr unsigned kScoreFullText = 10025;
 
 // One part on 20 pages, each page one empty staff.
 bool WriteFullScore(const std::u16string& path) {
-  if (!ProgramUnderTest::SeedPagesFolder()) return false;
-  SetDataFolder(ProgramUnderTest::DataFolder().c_str());
-  ResetScoreStreams();
-  ResetPartRecords();
-  ScoreFormatVersion = kCurrentScoreFormatVersion;
-  PartCount = 1;
-  std::vector<uint8_t> stream;
-  for (int page = 1; page < kMaxScorePages; ++page) stream.insert(stream.end(), {kBarBoundary, kPageMark});
-  stream.insert(stream.end(), {kBarBoundary, kEndOfScore});
-  if (GrowScoreStream(0, static_cast<uint32_t>(stream.size())) != 1) return false;
-  std::memcpy(StreamBytes(ScoreStreams, 0), stream.data(), stream.size());
-  ScoreStreams.used[0] = static_cast<uint32_t>(stream.size());
-  std::memcpy(PartNameTable[0], u"Piano", sizeof u"Piano");
-  ScorePages = ScorePageList{};
-  ScorePages.count = kMaxScorePages;
-  for (int page = 0; page < kMaxScorePages; ++page) {
-    ScorePages.rows[page] = ScorePageRow{kNoPageDataId, 300, 0x5C0E0000u + static_cast<uint32_t>(page)};
-    ScorePages.second[page] = kNoPageKey;
-  }
+  if (!MakePagedScore(kMaxScorePages - 1, {}, 0x5C0E0000u)) return false;
   const bool written = WriteScoreFile(path.c_str(), 1, kTargetScore, 0, 0, 0) == 1;
   EXPECT_TRUE(written) << "cannot write " << Narrow(path);
   return written;

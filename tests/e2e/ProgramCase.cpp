@@ -240,6 +240,30 @@ bool ProgramCase::WriteSmallScore(const std::u16string& path) {
   return written;
 }
 
+bool MakePagedScore(int pageMarks, const std::vector<uint16_t>& dataIds, uint32_t keyBase) {
+  if (!ProgramUnderTest::SeedPagesFolder()) return false;
+  SetDataFolder(ProgramUnderTest::DataFolder().c_str());
+  ResetScoreStreams();
+  ResetPartRecords();
+  ScoreFormatVersion = kCurrentScoreFormatVersion;
+  PartCount = 1;
+  std::vector<uint8_t> stream;
+  for (int mark = 0; mark < pageMarks; ++mark) stream.insert(stream.end(), {kBarBoundary, kPageMark});
+  stream.insert(stream.end(), {kBarBoundary, kEndOfScore});
+  if (GrowScoreStream(0, static_cast<uint32_t>(stream.size())) != 1) return false;
+  std::memcpy(StreamBytes(ScoreStreams, 0), stream.data(), stream.size());
+  ScoreStreams.used[0] = static_cast<uint32_t>(stream.size());
+  std::memcpy(PartNameTable[0], u"Piano", sizeof u"Piano");
+  ScorePages = ScorePageList{};
+  ScorePages.count = std::min(pageMarks + 1, kMaxScorePages);
+  for (int page = 0; page < ScorePages.count; ++page) {
+    const uint16_t id = size_t(page) < dataIds.size() ? dataIds[page] : kNoPageDataId;
+    ScorePages.rows[page] = ScorePageRow{id, 300, keyBase + static_cast<uint32_t>(page)};
+    ScorePages.second[page] = keyBase + static_cast<uint32_t>(page);
+  }
+  return true;
+}
+
 bool ProgramCase::PagesFileExists(const char16_t* name) {
   return Exists(ProgramUnderTest::PagesPath(name));
 }

@@ -65,6 +65,7 @@ class ProgramCase : public ::testing::Test {
   static bool SeedFluteBackup(const std::vector<uint8_t>& part);
   // Writes the same small score as a score file (".opt") at path.
   static bool WriteSmallScore(const std::u16string& path);
+
   static bool PagesFileExists(const char16_t* name);
   // The rows of the program's page index whose page name begins with stem
   // (case ignored); -1 when the index cannot be read.
@@ -92,5 +93,11 @@ class ProgramCase : public ::testing::Test {
 int FileNameBox(HWND dialog);
 int TypeCount(HWND dialog);
 bool ChooseType(HWND dialog, int type);
+// Makes, in the harness's memory, a score of one part ("Piano") whose
+// stream holds pageMarks page marks, each after a staff boundary; its page
+// list holds the first 20 pages, with the data ids of dataIds (the rest
+// none) and keys from keyBase up. The page folder is seeded; the score is
+// then written with WriteScoreFile.
+bool MakePagedScore(int pageMarks, const std::vector<uint16_t>& dataIds, uint32_t keyBase);
 // The file at path begins with these bytes.
 bool FileBegins(const std::u16string& path, const std::string& start);

@@ -31,15 +31,6 @@ namespace {
 
 constexpr char16_t kScoreFullText[] = u"Maximum number of pages reached.";
 
-class PostingHost : public ReadingHost {
- public:
-  void PostToFrame(unsigned message) override { posted.push_back(message); }
-  void DebugLine(const char16_t*) override {}
-  void LockDrawing() override {}
-  void UnlockDrawing() override {}
-  std::vector<unsigned> posted;
-};
-
 class HandOverTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -84,7 +75,7 @@ class HandOverTest : public ::testing::Test {
     return static_cast<int>(std::count(texts.begin(), texts.end(), std::u16string(kScoreFullText)));
   }
 
-  PostingHost host_;
+  QuietReadingHost host_;
   BoxRecorder boxes_;
   std::unique_ptr<ScratchFolder> scratch_;  // a fresh one for every case
 

@@ -3,6 +3,8 @@
 // be told to fail; and the page table and reading state of a fresh run.
 #pragma once
 
+#include <vector>
+
 #include "reading/ReadingThread.h"
 #include "score/PageMarks.h"
 
@@ -17,6 +19,16 @@ struct ReadingScript {
   bool linesNoMemory = false;       // the line removal runs out of memory
   // What the steps saw.
   int engineStarts = 0, engineCloses = 0;
+};
+
+// A host that keeps the messages posted to the frame and draws nothing.
+class QuietReadingHost : public ReadingHost {
+ public:
+  void PostToFrame(unsigned message) override { posted.push_back(message); }
+  void DebugLine(const char16_t*) override {}
+  void LockDrawing() override {}
+  void UnlockDrawing() override {}
+  std::vector<unsigned> posted;
 };
 
 // The script the steps follow.
