@@ -112,6 +112,10 @@ bool ProgramCase::ExitCleanly() {
   };
   for (int attempt = 0; attempt < 240; ++attempt) {
     if (!program.PostCommand(IDM_FILE_EXIT)) return false;
+    // A page being prepared or merged can hold the frame for a while: the
+    // boxes of Exit come once it is back at its messages.
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(program.FrameWindow(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kPageOpenTimeoutMs, &ignored);
     bool askAgain = false, asked = false;
     for (int wait = 0; wait < 10 && program.IsRunning() && !askAgain && !asked; ++wait) {
       Sleep(100);
