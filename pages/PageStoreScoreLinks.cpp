@@ -104,12 +104,20 @@ void TidyPageRecords() {
       SetScoreName(&row, CurrentScore.path);
       row.state = kPageRead;
     }
-    row.scorePageNumber = static_cast<int16_t>(position);
   }
+  NumberPagesInList();
   CurrentPageStoreHooks().refreshPagesPane(pageTable.currentPage);
 }
 
 }  // namespace
+
+void NumberPagesInList() {
+  for (uint32_t i = 0; i < pageTable.pageCount; ++i) {
+    PageRecord& row = pageTable.rows[i];
+    const int position = ScorePosition(row);
+    if (IsRead(row) && position != 0) row.scorePageNumber = static_cast<int16_t>(position);
+  }
+}
 
 void ConnectPageStoreToScoreFile() {
   ScoreFileHooks hooks{};

@@ -5,3 +5,7 @@
 
 // Installs them in the score file's hooks.
 void ConnectPageStoreToScoreFile();
+
+// Every read page of the current score gets its place in the score's page
+// list (from 1) as its list number.
+void NumberPagesInList();

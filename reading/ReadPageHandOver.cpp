@@ -5,14 +5,18 @@
 #include <mutex>
 
 #include "pages/PageData.h"
+#include "pages/PageStoreScoreLinks.h"
 #include "pages/PageTable.h"
 #include "platform/Platform.h"
 #include "platform/ShellFlags.h"
 #include "reading/ReadingThread.h"
 #include "reading/ScoreTitle.h"
 #include "reading/StaveSpacing.h"
+#include "score/MeterAtPage.h"
 #include "score/PageMarks.h"
 #include "score/ScoreFile.h"
+#include "score/ScoreFileBackup.h"
+#include "score/ScoreFileHooks.h"
 #include "score/ScoreItem.h"
 
 namespace {
@@ -22,6 +26,22 @@ HandOverHooks hooks{};
 }  // namespace
 
 HandOverHooks& CurrentHandOverHooks() { return hooks; }
+
+namespace {
+
+void MarkScoreModified() { CurrentScoreFileHooks().setScoreSaved(0); }
+void WriteReadPageStaves() { SavePageStaves(Reading().pageIndex, false, readPage); }
+void ForceBackup() { AutoSaveBackup(1); }
+
+}  // namespace
+
+void ConnectHandOverToScore() {
+  hooks.setScoreModified = MarkScoreModified;
+  hooks.findMeterAtPage = FindMeterAtPage;
+  hooks.writePageStaveData = WriteReadPageStaves;
+  hooks.numberPagesInList = NumberPagesInList;
+  hooks.autoSaveBackup = ForceBackup;
+}
 
 bool MergePageStreams(StreamSet* score, StreamSet* work, uint32_t (*pageStarts)[kPageStartSlots], int pageCount,
                       int position, PageStreamFinisher finish) {
@@ -207,8 +227,7 @@ void ReadNextPendingPage() {
       return;
     }
     if (!(record.flags & kPageHasProblem)) {
-      // A full score takes no page: nothing starts.
-      if (ScorePages.count >= kMaxScorePages) return;
+      // A full score takes no page: reading refuses it and says so.
       lock.unlock();
       StartReading(static_cast<int>(i));
       return;

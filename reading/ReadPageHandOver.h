@@ -52,6 +52,12 @@ struct HandOverHooks {
   void (*showNotice)(int kind, unsigned stringId);
 };
 HandOverHooks& CurrentHandOverHooks();
+// Fills the hooks that need no window: the score marked modified (its saved
+// flag through the score file's hooks), the meter at the current score page,
+// the staves of the read page written into its stored data file when they
+// were found afresh, the score's read pages numbered by their place in it,
+// and the automatic backup forced.
+void ConnectHandOverToScore();
 
 // WM_APP+12: merges readPage into the score when the stages wrote items;
 // always posts WM_APP+10.
@@ -59,7 +65,8 @@ void AddReadPageToScore();
 // WM_APP+10: the reading has ended; the next page is read.
 void OnReadingFinished();
 // Starts reading the first ticked page (or asks the page in work to stop
-// when a page above it was ticked); nothing while the score is full.
+// when a page above it was ticked). While the score is full nothing starts:
+// the pages stay ticked and the status bar says so, once for the request.
 void ReadNextPendingPage();
 // Marks the page of row for reading into the score at position (1-based)
 // and moves it to the top of the page table; then reads the next page.

@@ -25,7 +25,6 @@
 
 namespace {
 
-constexpr unsigned kTextScoreFull = 10025;
 constexpr unsigned kTextNoMemoryForPage = 10012;
 constexpr unsigned kTextEngineStartFailed = 10026;
 
@@ -363,7 +362,7 @@ void ReadingThreadBody() {
   const bool skipStaveTidy = (flags & kPageSkipStaveTidy) != 0;
 
   // 2. Nothing more fits into the score.
-  if (ScorePages.count >= kScorePageLimit || !ReadRow()) {
+  if (ScorePages.count >= kMaxScorePages || !ReadRow()) {
     QueueReadingNotice(NoticeKind::kStatusText, kTextScoreFull);
     EndEarly(true);
     return;
@@ -644,7 +643,10 @@ void SetReadingStartHook(void (*hook)()) { readingStartHook = hook; }
 bool StartReading(int row) {
   if (ReadingActive()) return false;
   if (row < 0 || static_cast<uint32_t>(row) >= pageTable.pageCount) return false;
-  if (ScorePages.count >= kScorePageLimit) return false;
+  if (ScorePages.count >= kMaxScorePages) {
+    ShowStatusClearTime(kTextScoreFull);
+    return false;
+  }
   JoinReadingThread();
   if (readingStartHook) readingStartHook();
   ReadingState& state = Reading();

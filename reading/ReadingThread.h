@@ -25,7 +25,8 @@ constexpr unsigned kReadNextPageMessage = 0x800B;    // read the next pending pa
 constexpr unsigned kReadPageDoneMessage = 0x800C;    // merge the read page
 constexpr unsigned kReadNextPageTimer = 32779;
 
-constexpr int kScorePageLimit = 20;
+// Shown when a page is to be read into a score that has its 20 pages.
+constexpr unsigned kTextScoreFull = 10025;
 
 // Page record flags that reading reads and writes besides those of the
 // page table (pages/PageTable.h).
@@ -226,7 +227,8 @@ void ResetReadingNotices();
 
 // ---- Running ----
 // Interface thread: starts reading the page of row on the reading thread.
-// Refused (false) while a page is read or the score is full.
+// Refused (false) while a page is read or the score is full; a full score
+// shows kTextScoreFull in the status bar.
 bool StartReading(int row);
 // Called by StartReading on the interface thread just before the thread
 // starts (score building takes its copy of the score there); null: none.

@@ -5,6 +5,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 #include "platform/Platform.h"
 
@@ -27,6 +28,8 @@ void ResetInputForTest();
 // ---- What the seam recorded ----
 // The last text set in each status field, by field number.
 std::map<int, std::u16string> RecordedStatusFields();
+// Every text set in a status field, oldest first.
+std::vector<std::u16string> RecordedStatusTexts(int field);
 int RecordedBeepCount();
 void ClearRecordedForTest();
 

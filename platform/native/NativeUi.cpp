@@ -13,6 +13,7 @@ namespace {
 struct UiState {
   std::mutex lock;
   std::map<int, std::u16string> statusFields;
+  std::map<int, std::vector<std::u16string>> statusTexts;
   std::set<int> keysDown;
   std::atomic<bool> hasFocus{false};
   std::atomic<int> beeps{0};
@@ -30,6 +31,7 @@ void ReleaseMouseForBox() {}  // no mouse capture natively
 void SetStatusField(int field, const char16_t* text) {
   std::lock_guard<std::mutex> hold(State().lock);
   State().statusFields[field] = text ? text : u"";
+  State().statusTexts[field].push_back(State().statusFields[field]);
 }
 
 void DefaultBeep() { ++State().beeps; }
@@ -60,11 +62,18 @@ std::map<int, std::u16string> RecordedStatusFields() {
   return State().statusFields;
 }
 
+std::vector<std::u16string> RecordedStatusTexts(int field) {
+  std::lock_guard<std::mutex> hold(State().lock);
+  const auto texts = State().statusTexts.find(field);
+  return texts == State().statusTexts.end() ? std::vector<std::u16string>{} : texts->second;
+}
+
 int RecordedBeepCount() { return State().beeps; }
 
 void ClearRecordedForTest() {
   std::lock_guard<std::mutex> hold(State().lock);
   State().statusFields.clear();
+  State().statusTexts.clear();
   State().beeps = 0;
 }
 

@@ -18,6 +18,8 @@ namespace {
 constexpr int kFrameToolbarId = 1;
 constexpr int kSmallestPaneWidth = 64;
 constexpr int kPaneSplitMargin = 128;
+// Wide enough for "-- m -- s" and a reading's minutes and seconds.
+constexpr int kStatusTimeFieldWidth = 96;
 
 // The submenu of a menu bar that holds the Window commands, or null.
 HMENU WindowSubmenu(HMENU bar) {
@@ -78,6 +80,13 @@ LRESULT OnFrameCreate(HWND frame) {
 
   w.status = CreateStatusWindowW(WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | CCS_BOTTOM | SBARS_SIZEGRIP, L"", frame,
                                  IDC_STATUS_BAR);
+  if (w.status) {
+    // Three fields: the time of a reading, one that takes no room, and the
+    // messages, which stretch to the bar's end. A bar of one field would
+    // show no text of field 2.
+    static const int kFieldEnds[3] = {kStatusTimeFieldWidth, kStatusTimeFieldWidth, -1};
+    SendMessageW(w.status, SB_SETPARTS, 3, reinterpret_cast<LPARAM>(kFieldEnds));
+  }
 
   w.frameToolbar = CreateWindowExW(0, L"OwnToolbar", nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0,
                                    client.right, kFrameToolbarHeight, frame,

@@ -114,6 +114,7 @@ void InstallReadingPipeline() {
   InstallScoreBuildingStages();
   Host().uiThread_ = GetCurrentThreadId();
   SetReadingHost(&Host());
+  ConnectHandOverToScore();
   HandOverHooks& hooks = CurrentHandOverHooks();
   hooks.showNotice = ShowNotice;
   hooks.updateCommandStates = UpdateCommandStates;

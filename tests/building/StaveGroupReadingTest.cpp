@@ -45,15 +45,6 @@ class ScratchPageStore {
   bool made_ = false;
 };
 
-class QuietHost : public ReadingHost {
- public:
-  void PostToFrame(unsigned message) override { posted.push_back(message); }
-  void DebugLine(const char16_t*) override {}
-  void LockDrawing() override {}
-  void UnlockDrawing() override {}
-  std::vector<unsigned> posted;
-};
-
 // What the recognition stages would leave for the system: a treble clef, a
 // crotchet rest and a crotchet chord of two heads, then a bar line.
 int LeaveRecords(StageContext& stage) {
@@ -113,7 +104,7 @@ class StaveGroupReadingTest : public ::testing::Test {
     PartCount = 0;
     ScorePages = ScorePageList{};
   }
-  QuietHost host;
+  QuietReadingHost host;
 };
 
 TEST_F(StaveGroupReadingTest, ARecognisedSystemBecomesThePartStreamOfTheScore) {

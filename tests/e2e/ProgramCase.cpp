@@ -10,7 +10,6 @@
 
 #include "ResourceIds.h"
 #include "platform/Folders.h"
-#include "platform/Messages.h"
 #include "pages/PageTable.h"
 #include "score/ScoreFile.h"
 #include "score/ScoreItem.h"
@@ -99,23 +98,38 @@ bool ProgramCase::StartWithFluteScore(const std::vector<uint8_t>& part) {
   return SeedFluteBackup(part) && StartRestoringBackup();
 }
 
+bool& ProgramCase::PagesCopied() {
+  static bool copied = false;
+  return copied;
+}
+
 bool ProgramCase::ExitCleanly() {
+  const bool discardReadScore = PagesCopied();
   // Opened pages are read at once and the program refuses to exit while it
   // reads (string 11540): that refusal is answered and the exit asked again,
   // as a user would, until the reading has ended.
   const unsigned kExitWhileReading = 11540;
-  char16_t refusal[512];
-  LoadUiString(kExitWhileReading, refusal, 512);
-  const std::u16string refused(refusal);
+  const std::u16string refused = ProgramText(kExitWhileReading).substr(0, 30);
+  const std::u16string saveFirst = ProgramText(kSaveQuestion).substr(0, 30);
+  auto shows = [](const std::vector<ProgramBox>& boxes, const std::u16string& text) {
+    return boxes.size() == 1 && boxes[0].text.find(text) != std::u16string::npos;
+  };
   for (int attempt = 0; attempt < 240; ++attempt) {
     if (!program.PostCommand(IDM_FILE_EXIT)) return false;
-    bool askAgain = false;
-    for (int wait = 0; wait < 10 && program.IsRunning() && !askAgain; ++wait) {
+    // A page being prepared or merged can hold the frame for a while: the
+    // boxes of Exit come once it is back at its messages.
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(program.FrameWindow(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kPageOpenTimeoutMs, &ignored);
+    bool askAgain = false, asked = false;
+    for (int wait = 0; wait < 10 && program.IsRunning() && !askAgain && !asked; ++wait) {
       Sleep(100);
       const std::vector<ProgramBox> boxes = program.Boxes();
-      if (boxes.size() == 1 && boxes[0].text.find(refused.substr(0, 30)) != std::u16string::npos) {
+      if (shows(boxes, refused)) {
         program.DismissBoxes();
         askAgain = true;
+      } else if (discardReadScore && shows(boxes, saveFirst)) {
+        if (!program.AnswerBox({kSaveQuestion, IDNO})) return false;
+        asked = true;
       }
     }
     if (!askAgain) break;
@@ -125,6 +139,26 @@ bool ProgramCase::ExitCleanly() {
 
 bool ProgramCase::CloseDiscardingChanges() {
   return program.PostToFrame(WM_CLOSE) && program.AnswerBox({kSaveQuestion, IDNO}) && EndsWithExitCodeZero(program);
+}
+
+bool ProgramCase::ExitDiscardingChanges() {
+  return program.PostCommand(IDM_FILE_EXIT) && program.AnswerBox({kSaveQuestion, IDNO}) &&
+         EndsWithExitCodeZero(program);
+}
+
+bool ProgramCase::ReadPageByDde(const std::u16string& name) {
+  const std::u16string tiff = CopyPageTiff(name + u".tif");
+  DdeClient dde;
+  if (!ConnectDde(&dde)) return false;
+  if (dde.Execute(OpenCommand(tiff)) != ExecuteResult::kAccepted) {
+    ADD_FAILURE() << "the DDE open was not accepted";
+    return false;
+  }
+  PageRecord record{};
+  const bool merged = program.WaitUntil([&] { return PageNamed(name, &record) && record.state == kPageRead; },
+                                        "the read page merged into the score", kPageOpenTimeoutMs);
+  EXPECT_TRUE(merged) << "state " << int(record.state) << ", flags " << record.flags;
+  return merged;
 }
 
 bool EndsWithExitCodeZero(ProgramUnderTest& program) {
@@ -146,6 +180,7 @@ std::u16string ProgramCase::InputPath(const std::u16string& name) {
 }
 
 std::u16string ProgramCase::CopyPageTiff(const std::u16string& name) {
+  PagesCopied() = true;
   std::u16string target = InputPath(name);
   if (!CopyFileW(W(SourcePath(kPageTiffFixture)), W(target), FALSE)) {
     ADD_FAILURE() << "cannot copy the page fixture to " << Narrow(target);
@@ -211,6 +246,30 @@ bool ProgramCase::WriteSmallScore(const std::u16string& path) {
   bool written = WriteScoreFile(path.c_str(), 1, kTargetScore, 0, 0, 0) == 1;
   EXPECT_TRUE(written) << "cannot write the score " << Narrow(path);
   return written;
+}
+
+bool MakePagedScore(int pageMarks, const std::vector<uint16_t>& dataIds, uint32_t keyBase) {
+  if (!ProgramUnderTest::SeedPagesFolder()) return false;
+  SetDataFolder(ProgramUnderTest::DataFolder().c_str());
+  ResetScoreStreams();
+  ResetPartRecords();
+  ScoreFormatVersion = kCurrentScoreFormatVersion;
+  PartCount = 1;
+  std::vector<uint8_t> stream;
+  for (int mark = 0; mark < pageMarks; ++mark) stream.insert(stream.end(), {kBarBoundary, kPageMark});
+  stream.insert(stream.end(), {kBarBoundary, kEndOfScore});
+  if (GrowScoreStream(0, static_cast<uint32_t>(stream.size())) != 1) return false;
+  std::memcpy(StreamBytes(ScoreStreams, 0), stream.data(), stream.size());
+  ScoreStreams.used[0] = static_cast<uint32_t>(stream.size());
+  std::memcpy(PartNameTable[0], u"Piano", sizeof u"Piano");
+  ScorePages = ScorePageList{};
+  ScorePages.count = std::min(pageMarks + 1, kMaxScorePages);
+  for (int page = 0; page < ScorePages.count; ++page) {
+    const uint16_t id = size_t(page) < dataIds.size() ? dataIds[page] : kNoPageDataId;
+    ScorePages.rows[page] = ScorePageRow{id, 300, keyBase + static_cast<uint32_t>(page)};
+    ScorePages.second[page] = keyBase + static_cast<uint32_t>(page);
+  }
+  return true;
 }
 
 bool ProgramCase::PagesFileExists(const char16_t* name) {

@@ -24,7 +24,10 @@ bool EndsWithExitCodeZero(ProgramUnderTest& program);
 
 class ProgramCase : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(ProgramUnderTest::ResetState()); }
+  void SetUp() override {
+    PagesCopied() = false;
+    ASSERT_TRUE(ProgramUnderTest::ResetState());
+  }
 
   // Starts the program and waits until its frame is up and answering.
   bool StartQuietly();
@@ -34,11 +37,20 @@ class ProgramCase : public ::testing::Test {
   // The same over a backup of one flute part holding the stream part (slot
   // 0, the work stream, empty): a modified score without a file.
   bool StartWithFluteScore(const std::vector<uint8_t>& part);
-  // Exit from the File menu; the program must end with exit code 0.
+  // Exit from the File menu; the program must end with exit code 0. While
+  // opened pages are read the refusal is answered and Exit asked again. In a
+  // case that copied the page fixture (CopyPageTiff) the pages it opened may
+  // have been read into a score: the question to save that score is
+  // answered No when it comes. Any other box fails the case.
   bool ExitCleanly();
   // Closes the frame and answers No to saving the modified score; the
   // program must end with exit code 0.
   bool CloseDiscardingChanges();
+  // The same through File > Exit.
+  bool ExitDiscardingChanges();
+  // Opens the page fixture (a copy named name) by DDE and waits until the
+  // page is read and merged into the score, so the score is modified.
+  bool ReadPageByDde(const std::u16string& name);
   // A conversation with "Korvalinde"/"System".
   bool ConnectDde(DdeClient* client, DWORD timeoutMs = kStartTimeoutMs);
 
@@ -53,6 +65,7 @@ class ProgramCase : public ::testing::Test {
   static bool SeedFluteBackup(const std::vector<uint8_t>& part);
   // Writes the same small score as a score file (".opt") at path.
   static bool WriteSmallScore(const std::u16string& path);
+
   static bool PagesFileExists(const char16_t* name);
   // The rows of the program's page index whose page name begins with stem
   // (case ignored); -1 when the index cannot be read.
@@ -73,6 +86,8 @@ class ProgramCase : public ::testing::Test {
   // Starts the program, answers Yes to restoring the backup, and waits for
   // the frame.
   bool StartRestoringBackup();
+  // Whether this case copied the page fixture.
+  static bool& PagesCopied();
 };
 
 // The file dialog's file name box, the number of types it offers (-1 when
@@ -80,5 +95,11 @@ class ProgramCase : public ::testing::Test {
 int FileNameBox(HWND dialog);
 int TypeCount(HWND dialog);
 bool ChooseType(HWND dialog, int type);
+// Makes, in the harness's memory, a score of one part ("Piano") whose
+// stream holds pageMarks page marks, each after a staff boundary; its page
+// list holds the first 20 pages, with the data ids of dataIds (the rest
+// none) and keys from keyBase up. The page folder is seeded; the score is
+// then written with WriteScoreFile.
+bool MakePagedScore(int pageMarks, const std::vector<uint16_t>& dataIds, uint32_t keyBase);
 // The file at path begins with these bytes.
 bool FileBegins(const std::u16string& path, const std::string& start);

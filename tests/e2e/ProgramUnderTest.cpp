@@ -1,6 +1,7 @@
 #include "tests/e2e/ProgramUnderTest.h"
 
 #include <gtest/gtest.h>
+#include <commctrl.h>
 #include <shellapi.h>
 #include <shlwapi.h>
 
@@ -224,6 +225,16 @@ bool ProgramUnderTest::Start() {
   return true;
 }
 
+void ProgramUnderTest::Kill() {
+  if (!process_) return;
+  TerminateProcess(process_, 99);
+  WaitForSingleObject(process_, kExitTimeoutMs);
+  CloseHandle(process_);
+  process_ = nullptr;
+  processId_ = 0;
+  frame_ = nullptr;
+}
+
 bool ProgramUnderTest::IsRunning() const {
   return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
 }
@@ -288,6 +299,27 @@ std::vector<ProgramBox> ProgramUnderTest::Boxes() const {
     boxes.push_back({window, WindowText(window), StaticTexts(window)});
   }
   return boxes;
+}
+
+std::u16string ProgramUnderTest::StatusText(int field) const {
+  HWND status = frame_ ? FindWindowExW(frame_, nullptr, L"msctls_statusbar32", nullptr) : nullptr;
+  if (!status) return {};
+  // The bar writes the text into the program's own memory: a block there.
+  constexpr SIZE_T kBytes = 1024 * sizeof(wchar_t);
+  void* remote = VirtualAllocEx(process_, nullptr, kBytes, MEM_COMMIT, PAGE_READWRITE);
+  if (!remote) return {};
+  std::u16string text;
+  DWORD_PTR length = 0;
+  if (SendMessageTimeoutW(status, SB_GETTEXTLENGTHW, WPARAM(field), 0, SMTO_ABORTIFHUNG, kAnswerTimeoutMs, &length) &&
+      LOWORD(length) < 1024 &&
+      SendMessageTimeoutW(status, SB_GETTEXTW, WPARAM(field), reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG,
+                          kAnswerTimeoutMs, &length)) {
+    char16_t buffer[1024] = {};
+    SIZE_T read = 0;
+    if (ReadProcessMemory(process_, remote, buffer, kBytes - sizeof(wchar_t), &read)) text = buffer;
+  }
+  VirtualFreeEx(process_, remote, 0, MEM_RELEASE);
+  return text;
 }
 
 std::vector<HWND> ProgramUnderTest::WindowsOfClass(const char16_t* className) const {

@@ -71,6 +71,9 @@ class ProgramUnderTest {
   bool FrameAnswers(DWORD timeoutMs = kAnswerTimeoutMs);
   bool PostCommand(WORD id, LPARAM lParam = 0);
   bool PostToFrame(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+  // Ends the program at once, as a crash or a power cut would: nothing of
+  // its shut-down runs. The next Start() starts it afresh.
+  void Kill();
   // Waits for the program to end and gives its exit code; fails the test
   // when it does not end in time.
   bool WaitForExit(DWORD* exitCode, DWORD timeoutMs = kExitTimeoutMs);
@@ -78,6 +81,8 @@ class ProgramUnderTest {
   // ---- Windows ----
 
   std::vector<ProgramBox> Boxes() const;
+  // The text of a field of the frame's status bar (empty without one).
+  std::u16string StatusText(int field) const;
   // The program's visible top-level or MDI windows of a class.
   std::vector<HWND> WindowsOfClass(const char16_t* className) const;
 

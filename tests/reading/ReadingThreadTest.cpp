@@ -238,26 +238,6 @@ TEST(MeasureMinStaveHeights, TakesTheSmallestRealStavePerLineCount) {
 
 }  // namespace
 
-namespace {
-
-int StageGivesItems(StageContext&) {
-  Reading().pageHasItems = 1;
-  return 1;
-}
-
-// Stands in for score building's finisher: every stream ends where the new
-// page begins.
-int RecordStreamEnds(StreamSet* score, uint32_t (*pageStarts)[kPageStartSlots], int pageNumber) {
-  for (int slot = 0; slot < kPartSlots; ++slot) {
-    uint32_t used = StreamUsedLength(*score, slot);
-    if (used > 0 && StreamBytes(*score, slot)[used - 1] == kEndOfScore) score->used[slot] = --used;
-    pageStarts[pageNumber - 1][slot] = used;
-  }
-  return 1;
-}
-
-}  // namespace
-
 TEST(ScoreTitleFromPageName, TitlesFromPageNames) {
   const std::pair<const char16_t*, const char16_t*> cases[] = {
       {u"Score 12 of mine", u"Score 12"},   // "Score " and its number

@@ -6,6 +6,7 @@
 #include "platform/Messages.h"
 #include "platform/ShellFlags.h"
 #include "score/ScoreFile.h"
+#include "score/ScoreItem.h"
 
 namespace {
 
@@ -108,4 +109,18 @@ void EndScriptedReading() {
   LocatingStaves() = 0;
   Flags().abort = 0;
   FreeHandle(&readPage.imageArea);
+}
+
+int StageGivesItems(StageContext&) {
+  Reading().pageHasItems = 1;
+  return 1;
+}
+
+int RecordStreamEnds(StreamSet* score, uint32_t (*pageStarts)[kPageStartSlots], int pageNumber) {
+  for (int slot = 0; slot < kPartSlots; ++slot) {
+    uint32_t used = StreamUsedLength(*score, slot);
+    if (used > 0 && StreamBytes(*score, slot)[used - 1] == kEndOfScore) score->used[slot] = --used;
+    pageStarts[pageNumber - 1][slot] = used;
+  }
+  return 1;
 }

@@ -3,7 +3,10 @@
 // be told to fail; and the page table and reading state of a fresh run.
 #pragma once
 
+#include <vector>
+
 #include "reading/ReadingThread.h"
+#include "score/PageMarks.h"
 
 struct ReadingScript {
   // The page and its stored stave (two-pixel lines, space apart).
@@ -18,6 +21,16 @@ struct ReadingScript {
   int engineStarts = 0, engineCloses = 0;
 };
 
+// A host that keeps the messages posted to the frame and draws nothing.
+class QuietReadingHost : public ReadingHost {
+ public:
+  void PostToFrame(unsigned message) override { posted.push_back(message); }
+  void DebugLine(const char16_t*) override {}
+  void LockDrawing() override {}
+  void UnlockDrawing() override {}
+  std::vector<unsigned> posted;
+};
+
 // The script the steps follow.
 ReadingScript& Script();
 // Steps that follow Script().
@@ -30,3 +43,9 @@ void BeginScriptedReading(ReadingHost& host, const ReadingScript& script = Readi
 // Joins the thread and takes the stages, the start hook, the steps and the
 // host out again; frees the read page's image.
 void EndScriptedReading();
+
+// A stage that writes the page's items (as score building does).
+int StageGivesItems(StageContext&);
+// Stands in for score building's finisher: every stream ends where the new
+// page begins.
+int RecordStreamEnds(StreamSet* score, uint32_t (*pageStarts)[kPageStartSlots], int pageNumber);
