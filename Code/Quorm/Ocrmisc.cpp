@@ -315,7 +315,37 @@ void FreeTextReadingWork() {
 
 // ---- Word-gap costs ----
 
+namespace {
+int32_t modelHeight = 1;   // p of the line
+bool secondPass = false;   // the lattice's gap cost is the second pass's
+}  // namespace
+
 WordGapScales& CurrentWordGapScales() { return gapScales; }
+
+void SetLineGapModel(int32_t p) {
+  modelHeight = std::max(1, p);
+  gapScales = WordGapScales();
+  secondPass = false;
+}
+
+int32_t LineGapModelHeight() { return modelHeight; }
+
+int32_t LatticeGapCost(int32_t gap) {
+  if (gap <= 0) return 0;
+  return secondPass ? SecondPassGapCost(gap, modelHeight) : FirstPassGapCost(gap, modelHeight);
+}
+
+int32_t LatticeOverlapCost(int32_t v) { return OverlapCost(v, gapScales.b); }
+
+int32_t LatticeWidthCost(int32_t v) { return WidthCost(v, gapScales.a, modelHeight); }
+
+// Pieces with no white between them (parts of one blob the cutter split, or
+// overlapping ones) join at no cost; the thresholds price white gaps.
+int32_t RereaderGapCost(int32_t gap) { return gap <= 0 ? 0 : RereadGapCost(gap, GetTextPitch()); }
+
+int32_t RereaderOverlapCost(int32_t v) { return OverlapCost(v, gapScales.rereadB); }
+
+int32_t RereaderWidthCost(int32_t v) { return RereadWidthCost(v, gapScales.rereadA, GetTextPitch()); }
 
 namespace {
 int32_t GapTable(int32_t gap, int32_t p, const int32_t* ys) {
@@ -384,6 +414,7 @@ void SetWordGapScales(const int32_t* widths, const int32_t* heights, int32_t n, 
 void SetLatticeGapScales(const int32_t* widths, const int32_t* heights, int32_t n, int32_t p) {
   gapScales.a = 2560;
   gapScales.b = 1024;
+  secondPass = true;
   int64_t sum = 0;
   int32_t count = 0;
   for (int32_t i = 0; i < n; ++i)

@@ -174,9 +174,9 @@ void SpellSegment(SegmentReading* r, int32_t keep, int mode) {
   }
   const Partial& win = readings[chosen];
   std::memcpy(r->text, win.text, sizeof r->text);
-  // The spelling cost kept is the winning total: the word's cost and the
-  // classifier's costs of its characters.
-  r->spellingCost = SaturateToInt32(best);
+  // The spelling cost kept is the word's own; the classifier's costs of its
+  // characters are the shape cost below.
+  r->spellingCost = bestSpelling;
   // 5. Confidence, from the classifier's costs before the line's scaling.
   const int32_t factor = std::max(1, GetCandidateCostFactor());
   double a = std::exp(-static_cast<double>(win.classifierCost) / factor / 1024.0);

@@ -49,7 +49,7 @@ TEST_F(Badwords, ReadsAWordTakenForOneCharacter) {
   std::strcpy(reading.text, "m");
   KBestPaths paths;
   paths.Reserve(kRereadPaths, kMaxSegmentCharacters);
-  RereadWord(&paths, &reading, CharacterWidthCost, PieceStartCost, PieceJoinCost, 1024, 1);
+  RereadWord(&paths, &reading, RereaderWidthCost, RereaderOverlapCost, RereaderGapCost, 1024, 1);
   EXPECT_STREQ(reading.text, "rn");
   EXPECT_EQ(reading.count, 2);
   EXPECT_EQ(reading.cuts[0], 0);
@@ -63,7 +63,7 @@ TEST_F(Badwords, PathTableTooSmallIsAFailedCheck) {
   reading.cuts[1] = static_cast<int16_t>(std::min(pieces, 3));
   KBestPaths paths;
   paths.Reserve(79, kMaxSegmentCharacters);
-  EXPECT_THROW(RereadWord(&paths, &reading, CharacterWidthCost, PieceStartCost, PieceJoinCost, 1024, 1), EngineFailure);
+  EXPECT_THROW(RereadWord(&paths, &reading, RereaderWidthCost, RereaderOverlapCost, RereaderGapCost, 1024, 1), EngineFailure);
 }
 
 }  // namespace
