@@ -4,8 +4,6 @@
 #include <algorithm>
 #include <cstring>
 #include <vector>
-#include <cstdio>
-#include <cstdlib>
 
 #include "Code/Quorm/Badwords.h"
 #include "Code/Quorm/Candlist.h"
