@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <vector>
 
 #include "Code/Quorm/Badwords.h"
 #include "Code/Quorm/Candlist.h"
@@ -31,8 +30,6 @@ int32_t lineScale = 1;
 constexpr int32_t kLineCostFactor = 10;
 constexpr int32_t kRereadWidthFactor = 1024;
 constexpr int32_t kNoListPenalty = 60000;
-// Ways of cutting a line into words that are spelled before one is chosen.
-constexpr int32_t kWordPathsTried = 8;
 
 // The segment sampler of the candidate lists: pieces [start, end).
 bool SamplePieces(int32_t start, int32_t end, uint8_t* sample, int32_t* width, int32_t* height, int32_t box[4]) {
@@ -278,49 +275,23 @@ void ReadLineWords(LineReading* result, int mode) {
     return;
   m = characters.segments[0];
   for (int32_t i = 0; i <= m; ++i) cuts[i] = characters.Position(0, i);
-  // 3. Words: the segment lattice over the characters proposes the line's
-  // cheapest ways of cutting it into words; each way's words are spelled and
-  // the way whose lattice and reading costs sum lowest is read.
+  // 3. Words: the segment lattice over the characters.
   KBestPaths segments;
-  segments.Reserve(kWordPathsTried, kMaxLinePieces);
-  const int32_t found = ReadSegmentLattice(&segments, cuts, m, kWordPathsTried);
-  if (found == 0) return;
+  segments.Reserve(1, kMaxLinePieces);
+  if (ReadSegmentLattice(&segments, cuts, m, 1) == 0) return;
+  // 5. Spell every word; the word lattice's cut costs are taken before any
+  // word is read again (the re-reader builds lattices of its own).
   EngineFree(readings);
   const int32_t readingCapacity = m + m / kMaxSegmentCharacters + 1;
   EngineAllocZeroedChecked(readings, sizeof(SegmentReading) * static_cast<size_t>(readingCapacity));
-  std::vector<SegmentReading> spelled;  // every word spelled so far, by its pieces
-  auto spell = [&](SegmentReading& r) {
-    for (const SegmentReading& known : spelled)
-      if (known.cuts[0] == r.cuts[0] && known.count == r.count && known.cuts[known.count] == r.cuts[r.count]) {
-        r = known;
-        return;
-      }
-    SpellSegment(&r, 100, mode);
-    spelled.push_back(r);
-  };
-  int32_t readingCount = 0;
-  int64_t bestScore = 0;
-  int32_t bestPath = -1;
-  for (int32_t path = 0; path < found; ++path) {
-    const int32_t count = WordsOfPath(segments, path, cuts, m, margin, readings, readingCapacity);
-    int64_t score = segments.cost[path];
-    for (int32_t i = 0; i < count; ++i) {
-      spell(readings[i]);
-      score += readings[i].spellingCost + readings[i].shapeCost;
-    }
-    if (bestPath < 0 || score < bestScore) {
-      bestScore = score;
-      bestPath = path;
-    }
-  }
-  readingCount = WordsOfPath(segments, bestPath, cuts, m, margin, readings, readingCapacity);
-  for (int32_t i = 0; i < readingCount; ++i) spell(readings[i]);
+  const int32_t readingCount = WordsOfPath(segments, 0, cuts, m, margin, readings, readingCapacity);
   KBestPaths reread;
   reread.Reserve(kRereadPaths, kMaxSegmentCharacters);
   EngineAllocZeroedChecked(words, sizeof(ReadWordRecord) * static_cast<size_t>(std::max(1, readingCount)));
   int32_t top = INT32_MAX, left = INT32_MAX;
   for (int32_t i = 0; i < readingCount; ++i) {
     SegmentReading& r = readings[i];
+    SpellSegment(&r, 100, mode);
     if (r.confidenceCost > kRereadConfidence)
       RereadWord(&reread, &r, RereaderWidthCost, RereaderOverlapCost, RereaderGapCost, kRereadWidthFactor, mode);
     words[i] = MakeRecord(r);
