@@ -330,18 +330,25 @@ void SetLineGapModel(int32_t p) {
 
 int32_t LineGapModelHeight() { return modelHeight; }
 
-int32_t LatticeGapCost(int32_t gap) {
+namespace {
+// White gaps are priced by the pass's table; pieces with no white between
+// them (parts of one blob the cutter split, or overlapping ones) join at no
+// cost.
+int32_t JoinCost(int32_t gap, bool second) {
   if (gap <= 0) return 0;
-  return secondPass ? SecondPassGapCost(gap, modelHeight) : FirstPassGapCost(gap, modelHeight);
+  return second ? SecondPassGapCost(gap, modelHeight) : FirstPassGapCost(gap, modelHeight);
 }
+}  // namespace
+
+int32_t LatticeGapCost(int32_t gap) { return JoinCost(gap, secondPass); }
 
 int32_t LatticeOverlapCost(int32_t v) { return OverlapCost(v, gapScales.b); }
 
 int32_t LatticeWidthCost(int32_t v) { return WidthCost(v, gapScales.a, modelHeight); }
 
-// Pieces with no white between them (parts of one blob the cutter split, or
-// overlapping ones) join at no cost; the thresholds price white gaps.
-int32_t RereaderGapCost(int32_t gap) { return gap <= 0 ? 0 : RereadGapCost(gap, GetTextPitch()); }
+// The re-reader reads a doubtful word's pieces afresh, as the line's first
+// pass does.
+int32_t RereaderGapCost(int32_t gap) { return JoinCost(gap, false); }
 
 int32_t RereaderOverlapCost(int32_t v) { return OverlapCost(v, gapScales.rereadB); }
 

@@ -94,7 +94,9 @@ void SetLatticeGapScales(const int32_t* widths, const int32_t* heights, int32_t 
 
 // The line's model, as the one-value cost functions the lattices take: the
 // line's p (set with the default scales and the first-pass gap cost by
-// SetLineGapModel) and, for the re-reader, the position model's pitch q.
+// SetLineGapModel) and, for the re-reader's width, the position model's
+// pitch q. The re-reader joins pieces by the first-pass gap costs. Gaps of
+// no white (pieces of one blob, overlapping pieces) join at no cost.
 void SetLineGapModel(int32_t p);
 int32_t LineGapModelHeight();
 int32_t LatticeGapCost(int32_t gap);

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "Code/Quorm/Badwords.h"
 #include "Code/Quorm/Candlist.h"
@@ -30,6 +31,8 @@ int32_t lineScale = 1;
 constexpr int32_t kLineCostFactor = 10;
 constexpr int32_t kRereadWidthFactor = 1024;
 constexpr int32_t kNoListPenalty = 60000;
+// Words of the segment lattice's path that may be read as one.
+constexpr int32_t kMaxJoinedWords = 3;
 
 // The segment sampler of the candidate lists: pieces [start, end).
 bool SamplePieces(int32_t start, int32_t end, uint8_t* sample, int32_t* width, int32_t* height, int32_t box[4]) {
@@ -126,6 +129,70 @@ int32_t WordsOfPath(const KBestPaths& segments, int32_t path, const int32_t* cut
     }
   }
   return count;
+}
+
+// The segment lattice's cost of one word: the cut before it, the joins
+// inside it and its width.
+int64_t WordCellCost(const SegmentReading& r, int32_t v) {
+  const TextPiece& first = pieces[r.cuts[0]];
+  int64_t cost = SegmentCutCost(first.gap, v) + 10LL * first.cost;
+  for (int32_t c = 1; c < r.count; ++c) cost += SegmentJoinCost(pieces[r.cuts[c]].gap, v);
+  int32_t top = INT32_MAX, bottom = INT32_MIN, left = INT32_MAX, right = INT32_MIN;
+  for (int32_t piece = r.cuts[0]; piece < r.cuts[r.count]; ++piece) {
+    top = std::min(top, pieces[piece].top);
+    bottom = std::max(bottom, pieces[piece].bottom);
+    left = std::min(left, pieces[piece].left);
+    right = std::max(right, pieces[piece].right);
+  }
+  return cost + SegmentWidthCost(right - left, bottom - top, v);
+}
+
+// A word read as hyphens alone: the mark between syllables, never joined.
+bool IsHyphen(const SegmentReading& r) {
+  for (int32_t i = 0; i < r.count; ++i)
+    if (!IsHyphenatorChar(static_cast<unsigned char>(r.text[i]))) return false;
+  return r.count > 0;
+}
+
+// Neighbouring words of the path read as one where that costs less: each
+// run of up to kMaxJoinedWords words (31 characters at most) is weighed by
+// its segment cost and its reading cost (word and classifier costs) against
+// the words apart. Lyrics (mode 0), whose syllables the trigram model prices
+// without a dictionary, and hyphens are left apart. The words are spelled
+// already; returns the new count.
+int32_t JoinSpelledWords(SegmentReading* words, int32_t count, int mode) {
+  if (count < 2 || mode == 0) return count;
+  const int32_t v = GetScaleValue();
+  std::vector<int64_t> best(static_cast<size_t>(count) + 1, INT64_MAX);
+  std::vector<int32_t> from(static_cast<size_t>(count) + 1, -1);
+  std::vector<SegmentReading> joined(static_cast<size_t>(count) * kMaxJoinedWords);
+  best[0] = 0;
+  for (int32_t j = 1; j <= count; ++j)
+    for (int32_t i = std::max(0, j - kMaxJoinedWords); i < j; ++i) {
+      SegmentReading& r = joined[static_cast<size_t>(j - 1) * kMaxJoinedWords + (j - 1 - i)];
+      r = words[i];
+      bool fits = true;
+      for (int32_t k = i + 1; k < j && fits; ++k) {
+        fits = r.count + words[k].count <= kMaxSegmentCharacters && !IsHyphen(words[k - 1]) && !IsHyphen(words[k]);
+        if (!fits) break;
+        for (int32_t c = 1; c <= words[k].count; ++c) r.cuts[r.count + c] = words[k].cuts[c];
+        r.count += words[k].count;
+        r.latticeCost = SaturateToInt32(static_cast<int64_t>(r.latticeCost) + words[k].latticeCost);
+      }
+      if (!fits || best[i] == INT64_MAX) continue;
+      if (j - i > 1) SpellSegment(&r, 100, mode);
+      const int64_t total = best[i] + WordCellCost(r, v) + r.readingCost;
+      if (total < best[j]) {
+        best[j] = total;
+        from[j] = i;
+      }
+    }
+  std::vector<SegmentReading> chosen;
+  for (int32_t j = count; j > 0; j = from[j])
+    chosen.push_back(joined[static_cast<size_t>(j - 1) * kMaxJoinedWords + (j - 1 - from[j])]);
+  const int32_t n = static_cast<int32_t>(chosen.size());
+  for (int32_t k = 0; k < n; ++k) words[k] = chosen[static_cast<size_t>(n - 1 - k)];
+  return n;
 }
 
 ReadWordRecord MakeRecord(const SegmentReading& r) {
@@ -284,14 +351,15 @@ void ReadLineWords(LineReading* result, int mode) {
   EngineFree(readings);
   const int32_t readingCapacity = m + m / kMaxSegmentCharacters + 1;
   EngineAllocZeroedChecked(readings, sizeof(SegmentReading) * static_cast<size_t>(readingCapacity));
-  const int32_t readingCount = WordsOfPath(segments, 0, cuts, m, margin, readings, readingCapacity);
+  int32_t readingCount = WordsOfPath(segments, 0, cuts, m, margin, readings, readingCapacity);
+  for (int32_t i = 0; i < readingCount; ++i) SpellSegment(&readings[i], 100, mode);
+  readingCount = JoinSpelledWords(readings, readingCount, mode);
   KBestPaths reread;
   reread.Reserve(kRereadPaths, kMaxSegmentCharacters);
   EngineAllocZeroedChecked(words, sizeof(ReadWordRecord) * static_cast<size_t>(std::max(1, readingCount)));
   int32_t top = INT32_MAX, left = INT32_MAX;
   for (int32_t i = 0; i < readingCount; ++i) {
     SegmentReading& r = readings[i];
-    SpellSegment(&r, 100, mode);
     if (r.confidenceCost > kRereadConfidence)
       RereadWord(&reread, &r, RereaderWidthCost, RereaderOverlapCost, RereaderGapCost, kRereadWidthFactor, mode);
     words[i] = MakeRecord(r);
