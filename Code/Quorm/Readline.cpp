@@ -157,8 +157,10 @@ bool IsHyphen(const SegmentReading& r) {
 // Neighbouring words of the path read as one where that costs less: each
 // run of up to kMaxJoinedWords words (31 characters at most) is weighed by
 // its segment cost and its reading cost (word and classifier costs) against
-// the words apart. Lyrics (mode 0), whose syllables the trigram model prices
-// without a dictionary, and hyphens are left apart. The words are spelled
+// the words apart. Only words apart by less than the scale value (where the
+// lattice's join costs less than its cut) are joined; lyrics (mode 0),
+// whose syllables the trigram model prices without a dictionary, and
+// hyphens are left apart. The words are spelled
 // already; returns the new count.
 int32_t JoinSpelledWords(SegmentReading* words, int32_t count, int mode) {
   if (count < 2 || mode == 0) return count;
@@ -173,7 +175,8 @@ int32_t JoinSpelledWords(SegmentReading* words, int32_t count, int mode) {
       r = words[i];
       bool fits = true;
       for (int32_t k = i + 1; k < j && fits; ++k) {
-        fits = r.count + words[k].count <= kMaxSegmentCharacters && !IsHyphen(words[k - 1]) && !IsHyphen(words[k]);
+        fits = r.count + words[k].count <= kMaxSegmentCharacters && !IsHyphen(words[k - 1]) && !IsHyphen(words[k]) &&
+               pieces[words[k].cuts[0]].gap < v;
         if (!fits) break;
         for (int32_t c = 1; c <= words[k].count; ++c) r.cuts[r.count + c] = words[k].cuts[c];
         r.count += words[k].count;
