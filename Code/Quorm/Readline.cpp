@@ -102,16 +102,16 @@ int32_t PositionMargin(const int32_t* cuts, int32_t m) {
   return LineMargin(d, n);
 }
 
-// The words of one path of the segment lattice as readings over the
+// The words of the segment lattice's path as readings over the
 // characters' cuts (piece indices), with their lattice costs; a word of more
 // than 31 characters is read in parts, and a line of more words than the
 // segment ends list holds keeps its first ones. Returns the count.
-int32_t WordsOfPath(const KBestPaths& segments, int32_t path, const int32_t* cuts, int32_t m, int32_t margin,
-                    SegmentReading* out, int32_t capacity) {
-  const int32_t wordCount = std::min(segments.segments[path], kSegmentPathLimit);
+int32_t WordsOfPath(const KBestPaths& segments, const int32_t* cuts, int32_t m, int32_t margin, SegmentReading* out,
+                    int32_t capacity) {
+  const int32_t wordCount = std::min(segments.segments[0], kSegmentPathLimit);
   int32_t count = 0, c = 0;
   for (int32_t w = 0; w < wordCount; ++w) {
-    const int32_t endPiece = segments.Position(path, w + 1);
+    const int32_t endPiece = segments.Position(0, w + 1);
     while (c < m && cuts[c] < endPiece) {
       ENGINE_CHECK_INDEX(count, capacity);
       SegmentReading& r = out[count];
@@ -131,22 +131,6 @@ int32_t WordsOfPath(const KBestPaths& segments, int32_t path, const int32_t* cut
   return count;
 }
 
-// The segment lattice's cost of one word: the cut before it, the joins
-// inside it and its width.
-int64_t WordCellCost(const SegmentReading& r, int32_t v) {
-  const TextPiece& first = pieces[r.cuts[0]];
-  int64_t cost = SegmentCutCost(first.gap, v) + 10LL * first.cost;
-  for (int32_t c = 1; c < r.count; ++c) cost += SegmentJoinCost(pieces[r.cuts[c]].gap, v);
-  int32_t top = INT32_MAX, bottom = INT32_MIN, left = INT32_MAX, right = INT32_MIN;
-  for (int32_t piece = r.cuts[0]; piece < r.cuts[r.count]; ++piece) {
-    top = std::min(top, pieces[piece].top);
-    bottom = std::max(bottom, pieces[piece].bottom);
-    left = std::min(left, pieces[piece].left);
-    right = std::max(right, pieces[piece].right);
-  }
-  return cost + SegmentWidthCost(right - left, bottom - top, v);
-}
-
 // A word read as hyphens alone: the mark between syllables, never joined.
 bool IsHyphen(const SegmentReading& r) {
   for (int32_t i = 0; i < r.count; ++i)
@@ -160,8 +144,8 @@ bool IsHyphen(const SegmentReading& r) {
 // the words apart. Only words apart by less than the scale value (where the
 // lattice's join costs less than its cut) are joined; lyrics (mode 0),
 // whose syllables the trigram model prices without a dictionary, and
-// hyphens are left apart. The words are spelled
-// already; returns the new count.
+// hyphens are left apart. The words are spelled already; returns the new
+// count.
 int32_t JoinSpelledWords(SegmentReading* words, int32_t count, int mode) {
   if (count < 2 || mode == 0) return count;
   const int32_t v = GetScaleValue();
@@ -184,7 +168,7 @@ int32_t JoinSpelledWords(SegmentReading* words, int32_t count, int mode) {
       }
       if (!fits || best[i] == INT64_MAX) continue;
       if (j - i > 1) SpellSegment(&r, 100, mode);
-      const int64_t total = best[i] + WordCellCost(r, v) + r.readingCost;
+      const int64_t total = best[i] + SegmentCellCost(r.cuts, r.count, v) + r.readingCost;
       if (total < best[j]) {
         best[j] = total;
         from[j] = i;
@@ -354,7 +338,7 @@ void ReadLineWords(LineReading* result, int mode) {
   EngineFree(readings);
   const int32_t readingCapacity = m + m / kMaxSegmentCharacters + 1;
   EngineAllocZeroedChecked(readings, sizeof(SegmentReading) * static_cast<size_t>(readingCapacity));
-  int32_t readingCount = WordsOfPath(segments, 0, cuts, m, margin, readings, readingCapacity);
+  int32_t readingCount = WordsOfPath(segments, cuts, m, margin, readings, readingCapacity);
   for (int32_t i = 0; i < readingCount; ++i) SpellSegment(&readings[i], 100, mode);
   readingCount = JoinSpelledWords(readings, readingCount, mode);
   KBestPaths reread;
