@@ -328,8 +328,6 @@ void SetLineGapModel(int32_t p) {
   secondPass = false;
 }
 
-int32_t LineGapModelHeight() { return modelHeight; }
-
 namespace {
 // White gaps are priced by the pass's table; pieces with no white between
 // them (parts of one blob the cutter split, or overlapping ones) join at no

@@ -98,7 +98,6 @@ void SetLatticeGapScales(const int32_t* widths, const int32_t* heights, int32_t 
 // pitch q. The re-reader joins pieces by the first-pass gap costs. Gaps of
 // no white (pieces of one blob, overlapping pieces) join at no cost.
 void SetLineGapModel(int32_t p);
-int32_t LineGapModelHeight();
 int32_t LatticeGapCost(int32_t gap);
 int32_t LatticeOverlapCost(int32_t v);
 int32_t LatticeWidthCost(int32_t v);
