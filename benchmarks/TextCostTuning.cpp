@@ -1,7 +1,9 @@
 // The tuning run of the English language data's costs: reads the rendered
-// tuning lines (tests/Code/Quorm/fixtures/text, lines the text benchmark
-// does not measure) with the shipped references, the shipped trigram model
-// and the shipped dictionary under candidate cost sets, and keeps, one value
+// tuning lines (tests/Code/Quorm/fixtures/text, and lines rendered here in
+// faces that are neither reference faces nor faces the text benchmark
+// measures, with texts it does not measure) with the shipped references, the
+// shipped trigram model and the shipped dictionary under candidate cost
+// sets, and keeps, one value
 // at a time, the value that reads most words right (then most characters
 // right; on a tie the value already held stays). The coordinates are visited
 // in an order drawn from the seed, pass after pass until a pass changes
@@ -12,6 +14,10 @@
 // KV_SOURCE_DIR naming the source tree:
 //
 //   KV_SOURCE_DIR=<source tree> text_cost_tuning [seed, default 1]
+//   KV_SOURCE_DIR=<source tree> text_cost_tuning --score
+//
+// --score only reads the tuning lines with the shipped values and prints
+// them with their figures.
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -25,6 +31,7 @@
 #include "Code/Quorm/Ocrmisc.h"
 #include "Code/Quorm/Readline.h"
 #include "Code/Quorm/Spell.h"
+#include "benchmarks/RenderedTextLines.h"
 #include "tests/Code/Quorm/TextLineArt.h"
 #include "tests/Code/Quorm/TextReferences.h"
 #include "tests/support/TestPaths.h"
@@ -37,6 +44,23 @@ const char* const kTuningLines[] = {"tune_tempo_sans",        "tune_lyric_libera
                                     "tune_title_bold",        "tune_lyric_serif_close",     "tune_navigation_liberation",
                                     "tune_tempo_serif",       "tune_names_sans",            "title_serif",
                                     "tempo_serif",            "lyrics_serif",               "chords_serif"};
+// Rendered tuning lines: faces of other designs than the references' and
+// the benchmark's (benchmarks/TextLineBench.cpp), texts of the same kinds.
+const BenchFace kTuningFaces[] = {
+    {"URW Gothic", "opentype/urw-base35/URWGothic-Book.otf"},
+    {"Nimbus Sans Narrow", "opentype/urw-base35/NimbusSansNarrow-Regular.otf"},
+    {"DejaVu Serif Condensed", "truetype/dejavu/DejaVuSerifCondensed.ttf"},
+    {"EB Garamond 8", "opentype/ebgaramond/EBGaramond08-Regular.otf"},
+    {"Linux Libertine Display", "opentype/linux-libertine/LinLibertine_DR.otf"},
+};
+const BenchLine kRenderedTuningLines[] = {
+    {"Four Ballads for Voice and Piano", 14, 1},
+    {"Adagio ma non troppo", 12, 1},
+    {"Vivace, with spirit; rit. e dim.", 11, 1},
+    {"C7  Dm7  G7b9  Ebmaj7  A/C#  Bbm6", 11, 2},
+    {"o - ver the moun - tains and far a - way", 11, 0},
+    {"shall we gather by the river", 11, 0},
+};
 const char* const kMeasuringLines[] = {"words_serif",      "lyric_serif",   "hq_serif",
                                        "tempo_liberation_sans", "lyric_liberation",
                                        "expression_liberation_italic", "title_serif_bold", "lyric_sans"};
@@ -157,31 +181,62 @@ std::string Render(const LangFile& f, const Candidate& c) {
   return out;
 }
 
+// A line to read: a fixture line or a rendered one, with its reading mode.
+struct TuningLine {
+  std::string label;
+  TextLineImage image;
+  int mode;
+};
+
+std::vector<TuningLine> FixtureLines(const char* const* names, size_t n) {
+  std::vector<TuningLine> out;
+  for (size_t i = 0; i < n; ++i) {
+    TuningLine l{names[i], {}, 1};
+    if (!LoadTextLine(names[i], &l.image)) {
+      std::fprintf(stderr, "%s: cannot be read\n", names[i]);
+      continue;
+    }
+    out.push_back(std::move(l));
+  }
+  return out;
+}
+
+void AddRenderedLines(std::vector<TuningLine>* out) {
+  for (const BenchFace& face : kTuningFaces)
+    for (const BenchLine& line : kRenderedTuningLines) {
+      TuningLine l{face.name, {}, line.mode};
+      std::string error;
+      if (!RenderBenchLine(face, line, &l.image, &error)) {
+        std::fprintf(stderr, "%s: %s\n", face.name, error.c_str());
+        continue;
+      }
+      out->push_back(std::move(l));
+    }
+}
+
 Score ReadLines(const EngineDataFolder& folder, const LangFile& f, const Candidate& c,
-                const std::vector<std::string>& names, bool print) {
+                const std::vector<TuningLine>& lines, bool print) {
   folder.Write(u"Langs\\English\\langdata.txt", Render(f, c));
   Score s;
   if (InitialiseSpelling("English") != nullptr) {
     std::fprintf(stderr, "a candidate language did not load\n");
     return s;
   }
-  for (const std::string& name : names) {
-    TextLineImage line;
-    if (!LoadTextLine(name, &line)) {
-      std::fprintf(stderr, "%s: cannot be read\n", name.c_str());
-      continue;
-    }
+  for (const TuningLine& l : lines) {
+    const TextLineImage& line = l.image;
+    const std::string& name = l.label;
     const std::vector<uint32_t> block = BitmapBlockOf(line);
     LineReading result{};
-    ReadTextLine(&result, block.data(), 1);
-    const std::string read = TextOf(result);
+    ReadTextLine(&result, block.data(), l.mode);
+    const std::string read = PlainTextOf(result);
     const LineScore score = ScoreLineReading(line.text, read);
     s.words += score.wordsRight;
     s.wordCount += score.words;
     s.chars += score.charsRight;
     s.charCount += score.chars;
     if (print)
-      std::printf("  %-30s words %zu/%zu  -> \"%s\"\n", name.c_str(), score.wordsRight, score.words, read.c_str());
+      std::printf("  %-30s words %zu/%zu  \"%s\" -> \"%s\"\n", name.c_str(), score.wordsRight, score.words,
+                  line.text.c_str(), read.c_str());
   }
   return s;
 }
@@ -217,7 +272,8 @@ void PrintCandidate(const Candidate& c) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const unsigned seed = argc > 1 ? static_cast<unsigned>(std::strtoul(argv[1], nullptr, 10)) : 1u;
+  const bool scoreOnly = argc > 1 && std::string(argv[1]) == "--score";
+  const unsigned seed = argc > 1 && !scoreOnly ? static_cast<unsigned>(std::strtoul(argv[1], nullptr, 10)) : 1u;
   EngineDataFolder folder;
   const std::string dictionary = ReadFileBytes(SourcePath("Code/Quorm/data/User/dict.txt"));
   if (!StartShippedTextReading(folder, dictionary)) return 1;
@@ -225,8 +281,16 @@ int main(int argc, char** argv) {
   folder.Write(u"Langs\\English\\sylngram.bin",
                ReadFileBytes(SourcePath("Code/Quorm/data/Langs/English/sylngram.bin")));
   const LangFile file = ReadShipped();
-  const std::vector<std::string> tuning(std::begin(kTuningLines), std::end(kTuningLines));
-  const std::vector<std::string> measuring(std::begin(kMeasuringLines), std::end(kMeasuringLines));
+  std::vector<TuningLine> tuning = FixtureLines(kTuningLines, std::size(kTuningLines));
+  AddRenderedLines(&tuning);
+  const std::vector<TuningLine> measuring = FixtureLines(kMeasuringLines, std::size(kMeasuringLines));
+  if (scoreOnly) {
+    const Score s = ReadLines(folder, file, file.start, tuning, true);
+    std::printf("tuning lines with the shipped values: words %zu/%zu, characters %zu/%zu\n", s.words, s.wordCount,
+                s.chars, s.charCount);
+    StopTextReading();
+    return 0;
+  }
 
   // The coordinates: a name, and whether it is a segment flag.
   struct Coordinate {

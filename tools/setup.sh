@@ -29,9 +29,12 @@ packages=(
   # characters are tuned against (tools/textchars/render_digits.py)
   fonts-urw-base35
   # the text references are rendered with FreeType in DejaVu (core and
-  # extra: serif italic and bold) and Liberation (tools/textrefs)
-  libfreetype-dev fonts-dejavu-extra
-  # a font the text references are not made from, for the text benchmark
+  # extra: serif italic and bold), Liberation, Caladea, Carlito, Linux
+  # Libertine and Biolinum and EB Garamond (tools/textrefs)
+  libfreetype-dev fonts-dejavu-extra fonts-crosextra-caladea fonts-crosextra-carlito
+  fonts-linuxlibertine fonts-ebgaramond
+  # faces the text references are not made from, for the text benchmark
+  # (with fonts-urw-base35 above)
   fonts-freefont-ttf
   # benchmark and fixture pages engraved from the project's own scores, by
   # LilyPond (its musicxml2ly reads MusicXML) beside MuseScore 3

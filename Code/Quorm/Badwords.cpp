@@ -44,7 +44,7 @@ int64_t Score(const SegmentReading& r) {
   const int32_t v = LineScaleValue();
   const int32_t w = r.count > 0 ? PieceAt(r.cuts[r.count] - 1).right - PieceAt(r.cuts[0]).left : 0;
   const int64_t width = static_cast<int64_t>(r.widthMeasure) * w * 1200 / (static_cast<int64_t>(std::max(1, r.count)) * v);
-  return static_cast<int64_t>(r.latticeCost) + r.spellingCost + width / 1024;
+  return static_cast<int64_t>(r.latticeCost) + r.spellingCost + r.shapeCost + width / 1024;
 }
 
 // One try with up to k paths: true when it accepts.

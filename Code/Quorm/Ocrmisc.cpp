@@ -315,7 +315,42 @@ void FreeTextReadingWork() {
 
 // ---- Word-gap costs ----
 
+namespace {
+int32_t modelHeight = 1;   // p of the line
+bool secondPass = false;   // the lattice's gap cost is the second pass's
+}  // namespace
+
 WordGapScales& CurrentWordGapScales() { return gapScales; }
+
+void SetLineGapModel(int32_t p) {
+  modelHeight = std::max(1, p);
+  gapScales = WordGapScales();
+  secondPass = false;
+}
+
+namespace {
+// White gaps are priced by the pass's table; pieces with no white between
+// them (parts of one blob the cutter split, or overlapping ones) join at no
+// cost.
+int32_t JoinCost(int32_t gap, bool second) {
+  if (gap <= 0) return 0;
+  return second ? SecondPassGapCost(gap, modelHeight) : FirstPassGapCost(gap, modelHeight);
+}
+}  // namespace
+
+int32_t LatticeGapCost(int32_t gap) { return JoinCost(gap, secondPass); }
+
+int32_t LatticeOverlapCost(int32_t v) { return OverlapCost(v, gapScales.b); }
+
+int32_t LatticeWidthCost(int32_t v) { return WidthCost(v, gapScales.a, modelHeight); }
+
+// The re-reader reads a doubtful word's pieces afresh, as the line's first
+// pass does.
+int32_t RereaderGapCost(int32_t gap) { return JoinCost(gap, false); }
+
+int32_t RereaderOverlapCost(int32_t v) { return OverlapCost(v, gapScales.rereadB); }
+
+int32_t RereaderWidthCost(int32_t v) { return RereadWidthCost(v, gapScales.rereadA, GetTextPitch()); }
 
 namespace {
 int32_t GapTable(int32_t gap, int32_t p, const int32_t* ys) {
@@ -384,6 +419,7 @@ void SetWordGapScales(const int32_t* widths, const int32_t* heights, int32_t n, 
 void SetLatticeGapScales(const int32_t* widths, const int32_t* heights, int32_t n, int32_t p) {
   gapScales.a = 2560;
   gapScales.b = 1024;
+  secondPass = true;
   int64_t sum = 0;
   int32_t count = 0;
   for (int32_t i = 0; i < n; ++i)

@@ -86,6 +86,21 @@ int32_t OverlapCost(int32_t v, int32_t b);
 int32_t WidthCost(int32_t v, int32_t a, int32_t p);
 int32_t RereadGapCost(int32_t gap, int32_t q);
 int32_t RereadWidthCost(int32_t v, int32_t a, int32_t q);
-// The two variants of the gap scales over word spans (widths and heights).
+// The two variants of the gap scales over word spans (widths and heights):
+// the re-reader's scales, and the lattice scales, which also install the
+// second-pass gap cost for the line's lattice.
 void SetWordGapScales(const int32_t* widths, const int32_t* heights, int32_t n, int32_t textHeight, int32_t q);
 void SetLatticeGapScales(const int32_t* widths, const int32_t* heights, int32_t n, int32_t p);
+
+// The line's model, as the one-value cost functions the lattices take: the
+// line's p (set with the default scales and the first-pass gap cost by
+// SetLineGapModel) and, for the re-reader's width, the position model's
+// pitch q. The re-reader joins pieces by the first-pass gap costs. Gaps of
+// no white (pieces of one blob, overlapping pieces) join at no cost.
+void SetLineGapModel(int32_t p);
+int32_t LatticeGapCost(int32_t gap);
+int32_t LatticeOverlapCost(int32_t v);
+int32_t LatticeWidthCost(int32_t v);
+int32_t RereaderGapCost(int32_t gap);
+int32_t RereaderOverlapCost(int32_t v);
+int32_t RereaderWidthCost(int32_t v);

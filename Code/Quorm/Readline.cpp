@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "Code/Quorm/Badwords.h"
 #include "Code/Quorm/Candlist.h"
@@ -30,6 +31,8 @@ int32_t lineScale = 1;
 constexpr int32_t kLineCostFactor = 10;
 constexpr int32_t kRereadWidthFactor = 1024;
 constexpr int32_t kNoListPenalty = 60000;
+// Words of the segment lattice's path that may be read as one.
+constexpr int32_t kMaxJoinedWords = 3;
 
 // The segment sampler of the candidate lists: pieces [start, end).
 bool SamplePieces(int32_t start, int32_t end, uint8_t* sample, int32_t* width, int32_t* height, int32_t box[4]) {
@@ -99,6 +102,86 @@ int32_t PositionMargin(const int32_t* cuts, int32_t m) {
   return LineMargin(d, n);
 }
 
+// The words of the segment lattice's path as readings over the
+// characters' cuts (piece indices), with their lattice costs; a word of more
+// than 31 characters is read in parts, and a line of more words than the
+// segment ends list holds keeps its first ones. Returns the count.
+int32_t WordsOfPath(const KBestPaths& segments, const int32_t* cuts, int32_t m, int32_t margin, SegmentReading* out,
+                    int32_t capacity) {
+  const int32_t wordCount = std::min(segments.segments[0], kSegmentPathLimit);
+  int32_t count = 0, c = 0;
+  for (int32_t w = 0; w < wordCount; ++w) {
+    const int32_t endPiece = segments.Position(0, w + 1);
+    while (c < m && cuts[c] < endPiece) {
+      ENGINE_CHECK_INDEX(count, capacity);
+      SegmentReading& r = out[count];
+      r = {};
+      r.cuts[0] = static_cast<int16_t>(cuts[c]);
+      int64_t lattice = 0;
+      while (c < m && cuts[c] < endPiece && r.count < kMaxSegmentCharacters) {
+        lattice += WordLatticeCell(cuts[c + 1] - cuts[c] - 1, cuts[c]).cutCost;
+        r.cuts[++r.count] = static_cast<int16_t>(cuts[c + 1]);
+        ++c;
+      }
+      r.latticeCost = SaturateToInt32(lattice);
+      r.widthMeasure = margin;
+      ++count;
+    }
+  }
+  return count;
+}
+
+// A word read as hyphens alone: the mark between syllables, never joined.
+bool IsHyphen(const SegmentReading& r) {
+  for (int32_t i = 0; i < r.count; ++i)
+    if (!IsHyphenatorChar(static_cast<unsigned char>(r.text[i]))) return false;
+  return r.count > 0;
+}
+
+// Neighbouring words of the path read as one where that costs less: each
+// run of up to kMaxJoinedWords words (31 characters at most) is weighed by
+// its segment cost and its reading cost (word and classifier costs) against
+// the words apart. Only words apart by less than the scale value (where the
+// lattice's join costs less than its cut) are joined; lyrics (mode 0),
+// whose syllables the trigram model prices without a dictionary, and
+// hyphens are left apart. The words are spelled already; returns the new
+// count.
+int32_t JoinSpelledWords(SegmentReading* words, int32_t count, int mode) {
+  if (count < 2 || mode == 0) return count;
+  const int32_t v = GetScaleValue();
+  std::vector<int64_t> best(static_cast<size_t>(count) + 1, INT64_MAX);
+  std::vector<int32_t> from(static_cast<size_t>(count) + 1, -1);
+  std::vector<SegmentReading> joined(static_cast<size_t>(count) * kMaxJoinedWords);
+  best[0] = 0;
+  for (int32_t j = 1; j <= count; ++j)
+    for (int32_t i = std::max(0, j - kMaxJoinedWords); i < j; ++i) {
+      SegmentReading& r = joined[static_cast<size_t>(j - 1) * kMaxJoinedWords + (j - 1 - i)];
+      r = words[i];
+      bool fits = true;
+      for (int32_t k = i + 1; k < j && fits; ++k) {
+        fits = r.count + words[k].count <= kMaxSegmentCharacters && !IsHyphen(words[k - 1]) && !IsHyphen(words[k]) &&
+               pieces[words[k].cuts[0]].gap < v;
+        if (!fits) break;
+        for (int32_t c = 1; c <= words[k].count; ++c) r.cuts[r.count + c] = words[k].cuts[c];
+        r.count += words[k].count;
+        r.latticeCost = SaturateToInt32(static_cast<int64_t>(r.latticeCost) + words[k].latticeCost);
+      }
+      if (!fits || best[i] == INT64_MAX) continue;
+      if (j - i > 1) SpellSegment(&r, 100, mode);
+      const int64_t total = best[i] + SegmentCellCost(r.cuts, r.count, v) + r.readingCost;
+      if (total < best[j]) {
+        best[j] = total;
+        from[j] = i;
+      }
+    }
+  std::vector<SegmentReading> chosen;
+  for (int32_t j = count; j > 0; j = from[j])
+    chosen.push_back(joined[static_cast<size_t>(j - 1) * kMaxJoinedWords + (j - 1 - from[j])]);
+  const int32_t n = static_cast<int32_t>(chosen.size());
+  for (int32_t k = 0; k < n; ++k) words[k] = chosen[static_cast<size_t>(n - 1 - k)];
+  return n;
+}
+
 ReadWordRecord MakeRecord(const SegmentReading& r) {
   ReadWordRecord w{};
   w.x0 = w.y0 = INT32_MAX;
@@ -157,23 +240,6 @@ void SetLineScale(int32_t p) { lineScale = std::max(1, p); }
 
 int32_t LineScaleValue() { return IsPositionScaleReady() ? GetScaleValue() : std::max(1, lineScale / 4); }
 
-int32_t PieceJoinCost(int32_t gap) {
-  if (gap <= 0) return 0;
-  static const int32_t xs[3] = {0, 150, 400};
-  static const int32_t ys[3] = {0, 2000, 30000};
-  return InterpolateTable(xs, ys, 3, SaturateToInt32(static_cast<int64_t>(gap) * 1024 / lineScale));
-}
-
-int32_t PieceStartCost(int32_t strength) {
-  return static_cast<int32_t>(std::min<int64_t>(20000, static_cast<int64_t>(std::max(0, strength)) * 200));
-}
-
-int32_t CharacterWidthCost(int32_t width) {
-  static const int32_t xs[4] = {0, 700, 1100, 2000};
-  static const int32_t ys[4] = {0, 0, 3000, 30000};
-  return InterpolateTable(xs, ys, 4, SaturateToInt32(static_cast<int64_t>(std::max(0, width)) * 1024 / lineScale));
-}
-
 const TextPiece* GetLinePieces(int32_t* count) {
   ENGINE_CHECK_POINTER(count);
   *count = pieceCount;
@@ -210,13 +276,14 @@ void ReadLineWords(LineReading* result, int mode) {
   CutResult cut{};
   if (CutLinePieces(&cut) == 0) return;
   SetLineScale(cut.height);
+  SetLineGapModel(cut.height);
   SetLatticePieces(pieces, pieceCount);
   // Characters: the word lattice over the pieces with the classifier's costs.
   ResetCandidateLists();
   SetCandidateCostFactor(kLineCostFactor);
   SetSegmentSampler(SamplePieces);
   BuildWordLattice(0, pieceCount);
-  CostWordLattice(CharacterWidthCost, PieceStartCost, PieceJoinCost);
+  CostWordLattice(LatticeWidthCost, LatticeOverlapCost, LatticeGapCost);
   ClassifyCells();
   KBestPaths characters;
   characters.Reserve(1, kMaxLinePieces);
@@ -241,6 +308,18 @@ void ReadLineWords(LineReading* result, int mode) {
     if (l == nullptr || std::find(positions, positions + positionCount, l) != positions + positionCount) continue;
     CorrectCandidateList(l);
   }
+  // The gap scales from the characters of the first path: the lattice is
+  // costed again with the second pass's gap costs, and the re-reader's
+  // scales are set.
+  int32_t spanWidths[kMaxLinePieces], spanHeights[kMaxLinePieces];
+  for (int32_t i = 0; i < m; ++i) {
+    const LatticeCell& c = WordLatticeCell(cuts[i + 1] - cuts[i] - 1, cuts[i]);
+    spanWidths[i] = c.right - c.left;
+    spanHeights[i] = c.bottom - c.top;
+  }
+  SetLatticeGapScales(spanWidths, spanHeights, m, cut.height);
+  SetWordGapScales(spanWidths, spanHeights, m, GetTextHeight(), GetTextPitch());
+  CostWordLattice(LatticeWidthCost, LatticeOverlapCost, LatticeGapCost);
   for (int32_t level = 0; level < kWordLatticeLevels; ++level)
     for (int32_t s = 0; s + level < pieceCount; ++s) {
       LatticeCell& c = WordLatticeCell(level, s);
@@ -255,42 +334,21 @@ void ReadLineWords(LineReading* result, int mode) {
   segments.Reserve(1, kMaxLinePieces);
   if (ReadSegmentLattice(&segments, cuts, m, 1) == 0) return;
   // 5. Spell every word; the word lattice's cut costs are taken before any
-  // word is read again (the re-reader builds lattices of its own). A line of
-  // more words than the segment ends list holds keeps its first ones.
-  const int32_t wordCount = std::min(segments.segments[0], kSegmentPathLimit);
+  // word is read again (the re-reader builds lattices of its own).
   EngineFree(readings);
-  const int32_t readingCapacity = wordCount + m / kMaxSegmentCharacters + 1;
+  const int32_t readingCapacity = m + m / kMaxSegmentCharacters + 1;
   EngineAllocZeroedChecked(readings, sizeof(SegmentReading) * static_cast<size_t>(readingCapacity));
-  int32_t readingCount = 0;
-  int32_t c = 0;
-  for (int32_t w = 0; w < wordCount; ++w) {
-    const int32_t endPiece = segments.Position(0, w + 1);
-    while (c < m && cuts[c] < endPiece) {
-      // At most 31 characters a reading: longer runs are read in parts.
-      ENGINE_CHECK_INDEX(readingCount, readingCapacity);
-      SegmentReading& r = readings[readingCount];
-      r.count = 0;
-      r.cuts[0] = static_cast<int16_t>(cuts[c]);
-      int64_t lattice = 0;
-      while (c < m && cuts[c] < endPiece && r.count < kMaxSegmentCharacters) {
-        lattice += WordLatticeCell(cuts[c + 1] - cuts[c] - 1, cuts[c]).cutCost;
-        r.cuts[++r.count] = static_cast<int16_t>(cuts[c + 1]);
-        ++c;
-      }
-      r.latticeCost = SaturateToInt32(lattice);
-      r.widthMeasure = margin;
-      ++readingCount;
-    }
-  }
+  int32_t readingCount = WordsOfPath(segments, cuts, m, margin, readings, readingCapacity);
+  for (int32_t i = 0; i < readingCount; ++i) SpellSegment(&readings[i], 100, mode);
+  readingCount = JoinSpelledWords(readings, readingCount, mode);
   KBestPaths reread;
   reread.Reserve(kRereadPaths, kMaxSegmentCharacters);
   EngineAllocZeroedChecked(words, sizeof(ReadWordRecord) * static_cast<size_t>(std::max(1, readingCount)));
   int32_t top = INT32_MAX, left = INT32_MAX;
   for (int32_t i = 0; i < readingCount; ++i) {
     SegmentReading& r = readings[i];
-    SpellSegment(&r, 100, mode);
     if (r.confidenceCost > kRereadConfidence)
-      RereadWord(&reread, &r, CharacterWidthCost, PieceStartCost, PieceJoinCost, kRereadWidthFactor, mode);
+      RereadWord(&reread, &r, RereaderWidthCost, RereaderOverlapCost, RereaderGapCost, kRereadWidthFactor, mode);
     words[i] = MakeRecord(r);
     top = std::min(top, words[i].y0);
     left = std::min(left, words[i].x0);

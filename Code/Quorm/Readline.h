@@ -51,15 +51,11 @@ int32_t CutLinePieces(CutResult* cut);
 // The current line's pieces.
 const TextPiece* GetLinePieces(int32_t* count);
 
-// The cost functions of the character lattice (pixels in, cost out) and the
-// scale they work in (the cutter's height estimate of the line).
+// The scale the reader works in (the cutter's height estimate of the line).
 void SetLineScale(int32_t p);
 // The position model's scale value when it is fitted, else a quarter of the
 // cutter's estimate (about the same: half the text height).
 int32_t LineScaleValue();
-int32_t PieceJoinCost(int32_t gap);
-int32_t PieceStartCost(int32_t strength);
-int32_t CharacterWidthCost(int32_t width);
 
 void FreeLineReading();
 

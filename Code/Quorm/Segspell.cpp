@@ -89,6 +89,7 @@ void SpellSegment(SegmentReading* r, int32_t keep, int mode) {
   ENGINE_CHECK(keep >= 1);
   const int32_t L = r->count;
   r->spellingCost = 0;
+  r->readingCost = 0;
   r->confidenceCost = kUnreadConfidenceCost;
   r->shapeCost = 0;
   std::memset(r->text, 0, sizeof r->text);
@@ -107,6 +108,7 @@ void SpellSegment(SegmentReading* r, int32_t keep, int mode) {
   // 2. An unreadable position.
   if (unread) {
     r->spellingCost = SaturateToInt32((static_cast<int64_t>(L) + 12) * 5120);
+    r->readingCost = r->spellingCost;
     r->confidenceCost = kUnreadConfidenceCost;
     return;
   }
@@ -156,6 +158,7 @@ void SpellSegment(SegmentReading* r, int32_t keep, int mode) {
   }
   if (readings.empty()) {
     r->spellingCost = SaturateToInt32((static_cast<int64_t>(L) + 12) * 5120);
+    r->readingCost = r->spellingCost;
     r->confidenceCost = kUnreadConfidenceCost;
     return;
   }
@@ -174,9 +177,11 @@ void SpellSegment(SegmentReading* r, int32_t keep, int mode) {
   }
   const Partial& win = readings[chosen];
   std::memcpy(r->text, win.text, sizeof r->text);
-  // The spelling cost kept is the winning total: the word's cost and the
-  // classifier's costs of its characters.
-  r->spellingCost = SaturateToInt32(best);
+  // The spelling cost kept is the word's own; the reading cost is the total
+  // the reading won by, with its characters' classifier costs (which the
+  // record of the word counts once, as the shape cost below).
+  r->spellingCost = bestSpelling;
+  r->readingCost = SaturateToInt32(best);
   // 5. Confidence, from the classifier's costs before the line's scaling.
   const int32_t factor = std::max(1, GetCandidateCostFactor());
   double a = std::exp(-static_cast<double>(win.classifierCost) / factor / 1024.0);

@@ -12,7 +12,8 @@ struct SegmentReading {
   int32_t count;                                  // character positions (cuts spanned)
   int16_t cuts[kMaxSegmentCharacters + 1];        // piece indices
   int32_t latticeCost;
-  int32_t spellingCost;
+  int32_t spellingCost;                           // the chosen text's word cost
+  int32_t readingCost;                            // that and its characters' classifier costs
   int32_t confidenceCost;
   int32_t shapeCost;
   int32_t widthMeasure;

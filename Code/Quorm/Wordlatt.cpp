@@ -131,6 +131,21 @@ int32_t SegmentWidthCost(int32_t width, int32_t height, int32_t v) {
   return cost;
 }
 
+int64_t SegmentCellCost(const int16_t* cuts, int32_t count, int32_t v) {
+  ENGINE_CHECK(count >= 1);
+  ENGINE_CHECK_POINTER(cuts);
+  const TextPiece& first = Piece(cuts[0]);
+  int64_t cost = SegmentCutCost(first.gap, v) + 10LL * first.cost;
+  for (int32_t c = 1; c < count; ++c) cost += SegmentJoinCost(Piece(cuts[c]).gap, v);
+  LatticeCell box{INT32_MAX, INT32_MIN, INT32_MAX, INT32_MIN, 0, 0, 0, 0, 0};
+  for (int32_t piece = cuts[0]; piece < cuts[count]; ++piece) {
+    const TextPiece& p = Piece(piece);
+    const LatticeCell one{p.top, p.bottom, p.left, p.right, 0, 0, 0, 0, 0};
+    UnionInto(box, box, one);
+  }
+  return cost + SegmentWidthCost(box.right - box.left, box.bottom - box.top, v);
+}
+
 int32_t ReadSegmentLattice(KBestPaths* out, const int32_t* cuts, int32_t m, int32_t paths) {
   ENGINE_CHECK_POINTER(out);
   ENGINE_CHECK(m >= 0 && paths >= 1);

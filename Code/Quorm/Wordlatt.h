@@ -49,3 +49,8 @@ void FreeSegmentLattice();
 int32_t SegmentJoinCost(int32_t gap, int32_t v);
 int32_t SegmentCutCost(int32_t gap, int32_t v);
 int32_t SegmentWidthCost(int32_t width, int32_t height, int32_t v);
+// The cost the segment lattice gives one word of count characters, which
+// start at the line's pieces cuts[0 .. count - 1] and end before piece
+// cuts[count]: the cut before it, the joins before its other characters and
+// its width.
+int64_t SegmentCellCost(const int16_t* cuts, int32_t count, int32_t v);

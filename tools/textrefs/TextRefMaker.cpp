@@ -39,18 +39,31 @@ constexpr int32_t kFitSpreadFactor = 3;
 
 const std::vector<ReferenceFont>& ReferenceFonts() {
   static const std::vector<ReferenceFont> fonts = {
-      {"dejavu/DejaVuSerif.ttf", kStyleRegularWeight | kStyleUpright | kStyleSerif},
-      {"dejavu/DejaVuSerif-Italic.ttf", kStyleRegularWeight | kStyleItalic | kStyleSerif},
-      {"dejavu/DejaVuSerif-Bold.ttf", kStyleBold | kStyleUpright | kStyleSerif},
-      {"dejavu/DejaVuSans.ttf", kStyleRegularWeight | kStyleUpright | kStyleSans},
-      {"dejavu/DejaVuSans-Oblique.ttf", kStyleRegularWeight | kStyleItalic | kStyleSans},
-      {"dejavu/DejaVuSans-Bold.ttf", kStyleBold | kStyleUpright | kStyleSans},
-      {"liberation2/LiberationSerif-Regular.ttf", kStyleRegularWeight | kStyleUpright | kStyleSerif},
-      {"liberation2/LiberationSerif-Italic.ttf", kStyleRegularWeight | kStyleItalic | kStyleSerif},
-      {"liberation2/LiberationSerif-Bold.ttf", kStyleBold | kStyleUpright | kStyleSerif},
-      {"liberation2/LiberationSans-Regular.ttf", kStyleRegularWeight | kStyleUpright | kStyleSans},
-      {"liberation2/LiberationSans-Italic.ttf", kStyleRegularWeight | kStyleItalic | kStyleSans},
-      {"liberation2/LiberationSans-Bold.ttf", kStyleBold | kStyleUpright | kStyleSans},
+      {"truetype/dejavu/DejaVuSerif.ttf", kStyleRegularWeight | kStyleUpright | kStyleSerif},
+      {"truetype/dejavu/DejaVuSerif-Italic.ttf", kStyleRegularWeight | kStyleItalic | kStyleSerif},
+      {"truetype/dejavu/DejaVuSerif-Bold.ttf", kStyleBold | kStyleUpright | kStyleSerif},
+      {"truetype/dejavu/DejaVuSans.ttf", kStyleRegularWeight | kStyleUpright | kStyleSans},
+      {"truetype/dejavu/DejaVuSans-Oblique.ttf", kStyleRegularWeight | kStyleItalic | kStyleSans},
+      {"truetype/dejavu/DejaVuSans-Bold.ttf", kStyleBold | kStyleUpright | kStyleSans},
+      {"truetype/liberation2/LiberationSerif-Regular.ttf", kStyleRegularWeight | kStyleUpright | kStyleSerif},
+      {"truetype/liberation2/LiberationSerif-Italic.ttf", kStyleRegularWeight | kStyleItalic | kStyleSerif},
+      {"truetype/liberation2/LiberationSerif-Bold.ttf", kStyleBold | kStyleUpright | kStyleSerif},
+      {"truetype/liberation2/LiberationSans-Regular.ttf", kStyleRegularWeight | kStyleUpright | kStyleSans},
+      {"truetype/liberation2/LiberationSans-Italic.ttf", kStyleRegularWeight | kStyleItalic | kStyleSans},
+      {"truetype/liberation2/LiberationSans-Bold.ttf", kStyleBold | kStyleUpright | kStyleSans},
+      // Faces of other designs, so that the classes hold more than two
+      // families' shapes: Caladea and Carlito (fonts-crosextra-caladea,
+      // fonts-crosextra-carlito), Linux Libertine and Biolinum
+      // (fonts-linuxlibertine), EB Garamond (fonts-ebgaramond).
+      {"truetype/crosextra/Caladea-Regular.ttf", kStyleRegularWeight | kStyleUpright | kStyleSerif},
+      {"truetype/crosextra/Caladea-Italic.ttf", kStyleRegularWeight | kStyleItalic | kStyleSerif},
+      {"truetype/crosextra/Carlito-Regular.ttf", kStyleRegularWeight | kStyleUpright | kStyleSans},
+      {"truetype/crosextra/Carlito-Italic.ttf", kStyleRegularWeight | kStyleItalic | kStyleSans},
+      {"opentype/linux-libertine/LinLibertine_R.otf", kStyleRegularWeight | kStyleUpright | kStyleSerif},
+      {"opentype/linux-libertine/LinLibertine_RI.otf", kStyleRegularWeight | kStyleItalic | kStyleSerif},
+      {"opentype/linux-libertine/LinBiolinum_R.otf", kStyleRegularWeight | kStyleUpright | kStyleSans},
+      {"opentype/ebgaramond/EBGaramond12-Regular.otf", kStyleRegularWeight | kStyleUpright | kStyleSerif},
+      {"opentype/ebgaramond/EBGaramond12-Italic.otf", kStyleRegularWeight | kStyleItalic | kStyleSerif},
   };
   return fonts;
 }

@@ -18,7 +18,7 @@ while read -r package version; do
 done < "$top/tools/textrefs/inputs.txt"
 [ $status = 0 ] || exit 1
 mkdir -p "$work"
-"$maker" /usr/share/fonts/truetype "$work/text.json"
+"$maker" /usr/share/fonts "$work/text.json"
 python3 "$top/tools/make_engine_data.py" write text "$work/text.json" "$work/Text"
 cmp "$work/text.json" "$top/Code/Quorm/data/Learned/text.json"
 cmp "$work/Text" "$shipped"

@@ -2,8 +2,8 @@
 // of "Learned\Text" for tools/make_engine_data.py.
 //
 // usage: make_text_references FONT_FOLDER OUT_JSON
-//   FONT_FOLDER: Debian's /usr/share/fonts/truetype (the DejaVu and
-//   Liberation packages)
+//   FONT_FOLDER: Debian's /usr/share/fonts (the DejaVu, Liberation,
+//   Caladea, Carlito, Linux Libertine and EB Garamond packages)
 #include <cstdio>
 #include <string>
 #include <vector>

@@ -40,7 +40,8 @@ class Badwords : public ::testing::Test {
 };
 
 TEST_F(Badwords, ReadsAWordTakenForOneCharacter) {
-  const int32_t pieces = ReadLine("rn_serif");
+  // A touching pair taken for one character is read as its two letters.
+  const int32_t pieces = ReadLine("tt_serif");
   ASSERT_GE(pieces, 2);
   SegmentReading reading{};
   reading.count = 1;
@@ -49,8 +50,8 @@ TEST_F(Badwords, ReadsAWordTakenForOneCharacter) {
   std::strcpy(reading.text, "m");
   KBestPaths paths;
   paths.Reserve(kRereadPaths, kMaxSegmentCharacters);
-  RereadWord(&paths, &reading, CharacterWidthCost, PieceStartCost, PieceJoinCost, 1024, 1);
-  EXPECT_STREQ(reading.text, "rn");
+  RereadWord(&paths, &reading, RereaderWidthCost, RereaderOverlapCost, RereaderGapCost, 1024, 1);
+  EXPECT_STREQ(reading.text, "tt");
   EXPECT_EQ(reading.count, 2);
   EXPECT_EQ(reading.cuts[0], 0);
   EXPECT_EQ(reading.cuts[2], pieces);
@@ -63,7 +64,7 @@ TEST_F(Badwords, PathTableTooSmallIsAFailedCheck) {
   reading.cuts[1] = static_cast<int16_t>(std::min(pieces, 3));
   KBestPaths paths;
   paths.Reserve(79, kMaxSegmentCharacters);
-  EXPECT_THROW(RereadWord(&paths, &reading, CharacterWidthCost, PieceStartCost, PieceJoinCost, 1024, 1), EngineFailure);
+  EXPECT_THROW(RereadWord(&paths, &reading, RereaderWidthCost, RereaderOverlapCost, RereaderGapCost, 1024, 1), EngineFailure);
 }
 
 }  // namespace

@@ -111,4 +111,67 @@ TEST_F(Readline, BadLinesRunToTheEnd) {
   EXPECT_EQ(Read(line, 1), line.text);
 }
 
+// The line with the white after glyph g (glyph truth, spaces left out) made
+// `gap` columns wide: columns are put in or taken out right after its ink.
+TextLineImage WithGapAfter(const TextLineImage& line, size_t g, int32_t gap) {
+  const int32_t from = line.glyphs[g].lastColumn + 1;
+  const int32_t old = line.glyphs[g + 1].firstColumn - from;
+  const int32_t shift = gap - old;
+  TextLineImage out = BlankLine(line.width + shift, line.height);
+  for (int32_t y = 0; y < line.height; ++y)
+    for (int32_t x = 0; x < line.width; ++x) {
+      if (!line.Ink(x, y)) continue;
+      const int32_t to = x < from ? x : x + shift;
+      if (x >= from && x < from - shift) ADD_FAILURE() << "ink in the columns taken out";
+      out.pixels[static_cast<size_t>(y) * out.width + to] = 1;
+    }
+  out.text = line.text;
+  return out;
+}
+
+int32_t GapAfter(const TextLineImage& line, size_t g) {
+  return line.glyphs[g + 1].firstColumn - line.glyphs[g].lastColumn - 1;
+}
+
+// Words are parted where the line's spacing parts them, read with
+// everything shipped (references, language data, dictionary).
+class ShippedLineWords : public Readline {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(EngineDataBuilt());
+    ASSERT_TRUE(StartShippedTextRecognition(folder));
+  }
+};
+
+TEST_F(ShippedLineWords, WordsArePartedAtTheLinesWordGaps) {
+  const struct {
+    const char* name;
+    int mode;
+  } cases[] = {{"words_serif", 1},      {"lyric_serif", 0},      {"lyric_liberation", 0},
+               {"tempo_liberation_sans", 1}, {"lyric_sans", 0}, {"chords_serif", 2}};
+  for (const auto& c : cases) {
+    TextLineImage line;
+    ASSERT_TRUE(LoadTextLine(c.name, &line));
+    std::string expected;  // the text with its runs of spaces made one
+    for (char ch : line.text)
+      if (ch != ' ' || (!expected.empty() && expected.back() != ' ')) expected += ch;
+    EXPECT_EQ(Read(line, c.mode), expected) << c.name;
+  }
+}
+
+TEST_F(ShippedLineWords, GapsNarrowedOrWidenedPartTheWordsAnew) {
+  // "sing a song of the morning": the space after "of" (glyph 10, f) made
+  // as narrow as the white between its letters joins the two words.
+  TextLineImage lyric;
+  ASSERT_TRUE(LoadTextLine("lyric_serif", &lyric));
+  const TextLineImage joined = WithGapAfter(lyric, 10, GapAfter(lyric, 9));
+  EXPECT_EQ(Read(joined, 1), "sing a song ofthe morning");
+  // "Allegro ma non troppo": the white after "All" (glyph 2) made as wide as
+  // the space after "Allegro" (glyph 6) parts the word.
+  TextLineImage words;
+  ASSERT_TRUE(LoadTextLine("words_serif", &words));
+  const TextLineImage parted = WithGapAfter(words, 2, GapAfter(words, 6));
+  EXPECT_EQ(Read(parted, 1), "All egro ma non troppo");
+}
+
 }  // namespace

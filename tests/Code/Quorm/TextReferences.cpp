@@ -158,13 +158,13 @@ Bytes ReferenceFile(int32_t classCount, int32_t mainCount, int32_t fastCount, co
   return file;
 }
 
-// Writes the test language and the references (the folder's own when
-// references is null), then starts text recognition as the engine's start
-// does.
-bool StartTextReadingOn(const EngineDataFolder& folder, const std::string& dictionary, const Bytes* references) {
+// Writes the test language (the folder's own language files when dictionary
+// is null) and the references (the folder's own when references is null),
+// then starts text recognition as the engine's start does.
+bool StartTextReadingOn(const EngineDataFolder& folder, const std::string* dictionary, const Bytes* references) {
   SetEngineHeapHook(OnEngineHeapExhausted);
   SetNamedHeapHook(OnEngineSafeHeapExhausted);
-  WriteTestLanguage(folder, dictionary);
+  if (dictionary) WriteTestLanguage(folder, *dictionary);
   if (references) folder.Write(u"Learned\\Text", *references);
   InitialiseIntMath();
   InitialiseEdgeFeatureTables();
@@ -283,12 +283,14 @@ Bytes BuildTextReferences(const std::vector<std::string>& lines, int32_t spread)
 bool StartTextReading(const EngineDataFolder& folder, const std::vector<std::string>& referenceLines,
                       const std::string& dictionary, int32_t spread) {
   const Bytes references = BuildTextReferences(referenceLines, spread);
-  return StartTextReadingOn(folder, dictionary, &references);
+  return StartTextReadingOn(folder, &dictionary, &references);
 }
 
 bool StartShippedTextReading(const EngineDataFolder& folder, const std::string& dictionary) {
-  return StartTextReadingOn(folder, dictionary, nullptr);
+  return StartTextReadingOn(folder, &dictionary, nullptr);
 }
+
+bool StartShippedTextRecognition(const EngineDataFolder& folder) { return StartTextReadingOn(folder, nullptr, nullptr); }
 
 void StopTextReading() {
   FreeTextReadingWork();
@@ -316,5 +318,6 @@ Bytes BuildSameShapeReferences(const std::vector<int>& codes, const std::vector<
 }
 
 bool StartTextReadingWith(const EngineDataFolder& folder, const Bytes& references) {
-  return StartTextReadingOn(folder, "", &references);
+  const std::string noWords;
+  return StartTextReadingOn(folder, &noWords, &references);
 }

@@ -33,6 +33,9 @@ bool StartTextReading(const EngineDataFolder& folder, const std::vector<std::str
 // The same with the shipped references (the folder's "Learned\Text" as the
 // build wrote it) instead of references of fixture lines.
 bool StartShippedTextReading(const EngineDataFolder& folder, const std::string& dictionary);
+// Everything shipped: the references, the language data and the dictionary
+// of the folder as the build wrote them.
+bool StartShippedTextRecognition(const EngineDataFolder& folder);
 void StopTextReading();
 
 // References of classes that all share one shape (the sample's), with all
