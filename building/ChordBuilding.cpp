@@ -428,7 +428,8 @@ struct ChordBuilder {
     // The header from the first member.
     std::memset(item, 0, sizeof item);
     uint8_t code = static_cast<uint8_t>(std::min<uint32_t>(f.kind, 15));
-    item[1] = static_cast<uint8_t>((context.previousJoin ? 1 : 0) | (code << 2) | ((f.dots & 3) << 6));
+    item[1] = static_cast<uint8_t>((context.previousJoin ? 1 : 0) | (f.size >= kCueSize ? 2 : 0) | (code << 2) |
+                                   ((f.dots & 3) << 6));
     item[2] = static_cast<uint8_t>((context.previousJoin == 1 ? 4 : 0) | (f.crossStave < 0 ? 8 : 0) |
                                    (f.crossStave > 0 ? 16 : 0));
     item[3] = static_cast<uint8_t>((f.chordFlag & 1) << 7);
@@ -480,6 +481,7 @@ struct ChordBuilder {
           code = static_cast<uint8_t>(n.kind);
           item[1] = static_cast<uint8_t>((item[1] & ~0x3C) | (code << 2));
         }
+        if (n.size >= kCueSize) item[1] |= 2;  // a cue-size member makes a cue-size chord
         const ObjectBox b = NoteBox(n);
         box = Grow(box, b.left, b.right, b.top, b.bottom);
         score = n.buildScore;

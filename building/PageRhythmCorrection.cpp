@@ -79,7 +79,13 @@ class PagePass {
   int32_t MostShared(const std::vector<int32_t>& lengths, int* count) const;
   void MeasureAll();
   void Decide();
-  void WriteSignature(int section, int bar, const TimeSignatureValue& chosen, bool windowOpen);
+  // The metres a bar's time signatures establish, as the page is walked.
+  struct Running {
+    TimeSignatureValue current, inForce;
+    bool currentKnown = false, inForceKnown = false;
+  };
+  void SettleBar(int section, int bar, int32_t length, const TimeSignatureValue* chosen, int& window,
+                 Running& running);
   void CorrectPart(int part);
   void CompleteTuplets();
 
@@ -274,52 +280,98 @@ void PagePass::MeasureAll() {
   }
 }
 
-void PagePass::WriteSignature(int section, int bar, const TimeSignatureValue& chosen, bool windowOpen) {
+// Walks the bar's time signatures in every part. A visible one establishes
+// its metre (and, unless it is one this pass wrote, the metre in force);
+// with `chosen` given, a hidden one is rewritten: while the change window is
+// open as the chosen metre, shown but not measured; otherwise, in a bar
+// without a visible signature, as the chosen metre in the marking colour
+// when its bar length differs from the metre in force, else as the metre in
+// force, shown but not measured, opening the window (the first hidden one
+// of the part's bar only). A part whose first
+// visible signature already has the bar's length is left as it is.
+void PagePass::SettleBar(int section, int bar, int32_t length, const TimeSignatureValue* chosen, int& window,
+                         Running& running) {
+  const bool windowOpen = window > 0;
+  bool opens = false;
+  bool established = false;
+  bool measured = false;
+  TimeSignatureValue barMetre;
   for (int part = 1; part < in_.partCount; ++part) {
     const BarPlace place = LocateBar(part, section, bar);
     if (!place.present) continue;
     uint8_t* stream = StreamBytes(*in_.streams, part);
-    uint8_t* hidden = nullptr;
-    bool visible = false;
+    std::vector<uint8_t*> items;
     WalkStream(stream + place.start, place.end - place.start, in_.options.version,
                [&](uint32_t, const uint8_t* item, uint32_t) {
-                 if (KindOf(item) != kItemTime) return true;
-                 if (!TimeIsHidden(item)) {
-                   visible = true;
-                   return false;
-                 }
-                 if (!hidden) hidden = const_cast<uint8_t*>(item);
+                 if (KindOf(item) == kItemTime) items.push_back(const_cast<uint8_t*>(item));
                  return true;
                });
-    if (visible || !hidden) continue;
-    hidden[0] = static_cast<uint8_t>(chosen.beats << 3 | kItemTime);
-    uint8_t second = static_cast<uint8_t>(chosen.unit & 7);
-    if (windowOpen) {
-      second |= 0x08;  // shown on screen; not measured as the metre in force
-    } else {
-      second |= 0x40;  // shown in the marking colour
-      if ((chosen.beats == 2 || chosen.beats == 4) && chosen.unit == 5) second |= 0x20;
+    bool anyVisible = false;
+    uint8_t* firstVisible = nullptr;
+    for (uint8_t* item : items)
+      if (!TimeIsHidden(item)) {
+        anyVisible = true;
+        if (!firstVisible) firstVisible = item;
+      }
+    const bool done = firstVisible && BarLengthTicks(TimeNumerator(firstVisible), TimeDenominatorCode(firstVisible)) ==
+                                          length;
+    bool wrote = false;
+    for (uint8_t* item : items) {
+      if (!TimeIsHidden(item)) {
+        barMetre = TimeSignatureValue{TimeNumerator(item), TimeDenominatorCode(item)};
+        established = true;
+        measured = (item[1] & 0x08) == 0;
+        if (measured) {
+          running.inForce = barMetre;
+          running.inForceKnown = true;
+        }
+        continue;
+      }
+      if (!chosen || done || wrote) continue;  // the first hidden one only
+      TimeSignatureValue written = *chosen;
+      uint8_t second = 0;
+      if (windowOpen) {
+        second = 0x08;  // shown on screen; not measured as the metre in force
+      } else if (anyVisible) {
+        continue;
+      } else if (!running.inForceKnown || chosen->Length() != running.inForce.Length()) {
+        second = 0x40;  // shown in the marking colour
+        if ((chosen->beats == 2 || chosen->beats == 4) && chosen->unit == 5) second |= 0x20;
+      } else {
+        written = running.inForce;
+        second = 0x08;
+        opens = true;
+      }
+      item[0] = static_cast<uint8_t>(written.beats << 3 | kItemTime);
+      item[1] = static_cast<uint8_t>((written.unit & 7) | second);
+      wrote = true;
+      barMetre = written;
+      established = true;
+      measured = (second & 0x08) == 0;
     }
-    hidden[1] = second;
+  }
+  if (opens) window = 1;
+  if (established) {
+    running.current = barMetre;
+    running.currentKnown = true;
+    if (window == 0 && measured) {
+      running.inForce = barMetre;
+      running.inForceKnown = true;
+    }
   }
 }
 
 void PagePass::Decide() {
   int window = 0;
   bool firstBar = true;
+  Running running;
+  running.currentKnown = running.inForceKnown = in_.score.overallKnown;
+  if (in_.score.overallKnown) running.current = running.inForce = in_.score.overall;
   for (int s = 0; s < kMeasuredSections; ++s) {
     for (int b = 0; b < kMeasuredBars; ++b) {
       if (length_[s][b] == -1) break;
-      // The metre in force in this bar: the first part that has the bar.
-      TimeSignatureValue current;
-      bool currentKnown = false;
-      for (int part = 1; part < in_.partCount && !currentKnown; ++part) {
-        const BarPlace place = LocateBar(part, s, b);
-        if (place.present && place.signatureKnown) {
-          current = place.signature;
-          currentKnown = true;
-        }
-      }
+      const TimeSignatureValue current = running.current;
+      const bool currentKnown = running.currentKnown;
       // The bar after this one: the next of the section, else the next
       // section's first.
       int32_t next = -1;
@@ -352,19 +404,19 @@ void PagePass::Decide() {
           agreement_[s][b] = count;
         }
       }
+      const MetreCandidate* chosen = nullptr;
       if (length > 0 && length != currentLength && (window > 0 || next == length)) {
-        const MetreCandidate* chosen = nullptr;
         for (const MetreCandidate& m : kMetreCandidateTable) {
           if (BarLengthTicks(m.beats, m.unit) != length) continue;
           if (!chosen || histogram_[s][b][m.unit] >= histogram_[s][b][chosen->unit]) chosen = &m;
         }
-        if (chosen) {
-          TimeSignatureValue value;
-          value.beats = chosen->beats;
-          value.unit = chosen->unit;
-          WriteSignature(s, b, value, window > 0);
-        }
       }
+      TimeSignatureValue value;
+      if (chosen) {
+        value.beats = chosen->beats;
+        value.unit = chosen->unit;
+      }
+      SettleBar(s, b, length, chosen ? &value : nullptr, window, running);
       firstBar = false;
       if (window > 0) --window;
     }

@@ -295,7 +295,8 @@ struct GroupPass {
       // bit 7, both by the same modular arithmetic on the record's fields.
       const uint32_t value = static_cast<uint32_t>(s.type) - (static_cast<uint32_t>(s.restFlags) << 3);
       rest[0] = static_cast<uint8_t>(((value << 4) & 0xFF) | kItemRest);
-      rest[1] = static_cast<uint8_t>((s.count & 3) + (s.hidden ? 0x20 : 0) + (voice << 6));
+      rest[1] = static_cast<uint8_t>((s.count & 3) + (s.size >= kCueSize ? 0x10 : 0) + (s.hidden ? 0x20 : 0) +
+                                     (voice << 6));
     }
     // Marks after the rest.
     index = 0;

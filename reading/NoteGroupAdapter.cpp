@@ -171,7 +171,12 @@ void ReadEngineNoteGroup(int32_t system, int32_t stave, const MscriptNoteGroup& 
       n.usualStemSide = (out->stemUp != 0) == stemRight ? 1 : 0;
     }
   }
+  const int32_t notesRight = first ? 0 : out->box.x1;
+  out->upperRight = out->lowerRight = notesRight;
   if (out->hasStem) {
+    const int32_t stemRight = out->stemX + 1;
+    if (first || out->stemUp) out->upperRight = stemRight;
+    if (first || !out->stemUp) out->lowerRight = stemRight;
     const int32_t end = PlaceY(group.stemEnd, out->stemX, staff);
     if (out->stemUp) {
       out->stemTopY = end;

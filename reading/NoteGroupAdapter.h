@@ -62,6 +62,10 @@ struct EngineEventView {
   int32_t stemTopY = 0;
   int32_t stemBottomY = 0;
   EngineBox box{0, 0, 0, 0};  // the heads and the stem together, page pixels
+  // The right edges of the event's upper and lower ends: the stem's at the
+  // end it reaches, the notes' at the other (both the notes' without a stem).
+  int32_t upperRight = 0;
+  int32_t lowerRight = 0;
   EngineNoteView notes[kEngineGroupNotes];
 };
 

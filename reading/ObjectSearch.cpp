@@ -66,7 +66,7 @@ int32_t SearchEvent(const EngineEventView& e, int32_t offset, const Query& q, ui
   for (int32_t i = 0; i < e.noteCount && firstOwn < 0; ++i)
     if (e.notes[i].staveOffset == offset) firstOwn = i;
   if (firstOwn < 0) return -1;
-  if (!(mask & kSkipEventBoxes) && Overlaps(q, e.box)) return RightEdge(e.box.x1);
+  if (!(mask & kSkipEventBoxes) && Overlaps(q, e.box)) return RightEdge(std::max(e.upperRight, e.lowerRight));
   for (int32_t i = firstOwn; i < e.noteCount; ++i) {
     const EngineNoteView& n = e.notes[i];
     if (n.staveOffset != offset || n.type >= kInvisibleRest || n.type == kBreveRest) continue;
@@ -74,16 +74,22 @@ int32_t SearchEvent(const EngineEventView& e, int32_t offset, const Query& q, ui
     const bool wanted = head ? !(mask & kSkipNoteheads) : IsSearchedRestType(n.type) && !(mask & kSkipRests);
     const EngineBox& box = n.box;
     if (wanted && Overlaps(q, box)) return RightEdge(box.x1);
+    // The stem's end, widened by the tolerance on the side where a beam or
+    // flag leaves it.
     if ((mask & kSearchGraceStemEnds) && n.type == kNoteGrace && e.hasStem) {
-      const int32_t x0 = e.stemX - tolerance;
-      const int32_t x1 = e.stemX + tolerance;
+      const int32_t x0 = e.stemX - (e.leftBeams > 0 ? tolerance : 0);
+      const int32_t x1 = e.stemX + (e.rightBeams > 0 || e.flagCount > 0 ? tolerance : 0);
       const int32_t y0 = e.stemUp ? e.stemTopY : e.stemBottomY - tolerance;
-      if (Overlaps(q, x0, y0, x1, y0 + tolerance)) return RightEdge(e.box.x1);
+      if (Overlaps(q, x0, y0, x1, y0 + tolerance)) return RightEdge(e.stemUp ? e.upperRight : e.lowerRight);
     }
-    // The note's part box: the head or rest with half its height above and below.
-    if (!(mask & kSkipNoteParts) && box.x0 != kNoBoxWord) {
-      const int32_t half = (box.y1 - box.y0) / 2;
-      if (Overlaps(q, box.x0, box.y0 - half, box.x1, box.y1 + half)) return RightEdge(box.x1);
+    // The note's two parts: the head or rest with half its height above and
+    // below, and its accidental.
+    if (!(mask & kSkipNoteParts)) {
+      if (box.x0 != kNoBoxWord) {
+        const int32_t half = (box.y1 - box.y0) / 2;
+        if (Overlaps(q, box.x0, box.y0 - half, box.x1, box.y1 + half)) return RightEdge(box.x1);
+      }
+      if (Overlaps(q, n.accidentalBox)) return RightEdge(n.accidentalBox.x1);
     }
     // The engine lists no beam or flag boxes with its events (kSkipListedBoxes).
   }

@@ -59,6 +59,9 @@ enum NoteKind : uint32_t {
   kNoteTabNumber = 15,
 };
 
+// The size value from which a note or rest is cue-size.
+constexpr int16_t kCueSize = 100;
+
 // NoteRecord::recordClass
 constexpr uint8_t kNoteHeadRecord = 0;
 constexpr uint8_t kRestWaitingRecord = 4;
@@ -105,7 +108,7 @@ struct NoteRecord {
   uint8_t chordFlag;     // 168 high: score building's chord flag
   int16_t deferral;      // 169: score building's deferral mark (-1000 while deferred)
   float buildScore;      // 170-171: score building's score
-  int16_t spare172;      // 172: 0
+  int16_t size;          // 172: 100 or more for a cue-size (small) head, 0 for a full-size one
   int16_t noteheadKind;  // 173: score building's notehead kind 0..3
 };
 static_assert(sizeof(NoteRecord) == 348, "a note record is 174 words");
@@ -146,7 +149,7 @@ struct SymbolRecord {
   int16_t space;         // w23
   Appenditure appenditures[kMaxAppenditures];  // w24-143
   int16_t appenditureCount;  // w144
-  int16_t spare145;      // w145
+  int16_t size;          // w145: 100 or more for a cue-size (small) rest, 0 for a full-size one
   float buildScore;      // w146-147: score building's confidence score
   uint32_t hidden;       // w148-149: score building's hidden flag
 };

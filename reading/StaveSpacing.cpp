@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "Code/Quorm/Findscal.h"
-#include "Code/Quorm/Findstav.h"
+#include "Code/Quorm/Findhead.h"
+#include "Code/Quorm/Lnheadpt.h"
 #include "Code/Quorm/Mscript.h"
 #include "Code/Quorm/Mscrptio.h"
 
@@ -11,24 +11,26 @@ namespace {
 
 // The heads the engine found on its page description (page 0): breves,
 // semibreves, minims and solid heads; grace notes and rests are left out.
-// A head's box reaches half a staff space of its own staff above and below
-// its step, so its height is that staff's space.
+// Each head counts with the height of its found box; a note naming no
+// found head is left out.
 void SumDescribedNoteheads(int64_t* sum, int64_t* count) {
   *sum = 0;
   *count = 0;
-  const int32_t staffs = GetStaffCount();
-  int32_t staff = 0;  // the staves of the systems are the engine's staffs in order
+  const int32_t heads = GetNoteheadCount();
   for (int32_t system = 0; system < GetPageSystemCount(0); ++system) {
-    for (int32_t stave = 0; stave < GetSystemStaveCount(0, system); ++stave, ++staff) {
-      const int32_t halfSpace = staff < staffs ? ScaleToPixelsForStaff(staff, 50) : ScaleToPixels(50);
+    for (int32_t stave = 0; stave < GetSystemStaveCount(0, system); ++stave) {
       for (int32_t slot = 0; slot < GetStaveTimeSlotCount(0, system, stave); ++slot) {
         int32_t groups = 0;
         const MscriptNoteGroup* notes = GetTimeSlotNotes(0, system, stave, slot, &groups);
         for (int32_t g = 0; g < groups; ++g) {
           const int32_t n = std::min(notes[g].noteCount, kMaxGroupNotes);
           for (int32_t i = 0; i < n; ++i) {
-            if (notes[g].notes[i].type < 0 || notes[g].notes[i].type >= kNoteGrace) continue;
-            *sum += 2 * halfSpace;
+            const MscriptNote& note = notes[g].notes[i];
+            if (note.type < 0 || note.type >= kNoteGrace) continue;
+            if (note.object < 0 || note.object >= heads) continue;
+            const EngineBox box = GetFoundObjectBox(kObjectNotehead, note.object);
+            if (box.y0 == kNoBoxWord) continue;
+            *sum += box.y1 - box.y0;
             ++*count;
           }
         }

@@ -230,6 +230,7 @@ void ConvertNoteRecordsToSymbols(const StaveRow* rows, int rowCount, int groupLe
       y.score = r.origin;
       y.staveTopY = r.staveTopY;
       y.aux = r.aux;
+      y.size = r.size;
       y.hidden = 1;
       const int b = rows[s].lineCount == 1 ? 4 : rows[s].lineCount == 2 ? 2 : 0;
       int16_t stepTop = static_cast<int16_t>(b);

@@ -33,7 +33,7 @@ struct HeadAttachment {
   int32_t accidentalSymbol;  // -1 none
   int32_t dots;
   int32_t markCount;
-  int32_t marks[kMaxHeadMarks][2];  // code, symbol
+  int32_t marks[kMaxGroupMarks][2];  // code, symbol
   int32_t used;                     // listed in a bar already
 };
 
@@ -56,6 +56,8 @@ struct BarEvent {
   int32_t heads[kMaxGroupNotes];  // -1 for a rest
   int32_t flags, leftBeams, rightBeams;
   int32_t dots;
+  int32_t markCount;
+  int32_t marks[kMaxGroupMarks][2];  // code, symbol
   int32_t markFlags;
   int32_t tuplet, tupletNum, tupletDen;
   int32_t rest;
@@ -84,6 +86,9 @@ int32_t g_tupletCount = 0;
 
 int32_t Space() { return std::max<int32_t>(1, ScaleToPixels(100)); }
 int32_t Spaces(int32_t percent) { return ScaleToPixels(percent); }
+// The same measures in the staff's own space, which a cue or ossia staff
+// has smaller than the page's.
+int32_t StaffSpaces(int32_t staff, int32_t percent) { return ScaleToPixelsWith(GetStaffSpace(staff), percent); }
 
 // ---- Step 1: symbols onto noteheads ----
 
@@ -134,7 +139,7 @@ void AttachSymbols() {
         }
       }
       HeadAttachment* a = AttachmentOf(head);
-      if (a != nullptr && a->markCount < kMaxHeadMarks) {
+      if (a != nullptr && a->markCount < kMaxGroupMarks) {
         a->marks[a->markCount][0] = type;
         a->marks[a->markCount][1] = i;
         ++a->markCount;
@@ -442,10 +447,17 @@ BarNote HeadNote(int32_t head) {
   return n;
 }
 
+// The head joins the event with its marks (the event keeps the first six).
 void AddNoteToEvent(BarEvent& e, int32_t head) {
   if (e.noteCount >= kMaxGroupNotes || NoteTypeOfHeadModel(GetNoteheadModel(head)) < 0) return;
   e.heads[e.noteCount] = head;
   e.notes[e.noteCount++] = HeadNote(head);
+  const HeadAttachment* a = AttachmentOf(head);
+  for (int32_t m = 0; a != nullptr && m < a->markCount && e.markCount < kMaxGroupMarks; ++m) {
+    e.marks[e.markCount][0] = a->marks[m][0];
+    e.marks[e.markCount][1] = a->marks[m][1];
+    ++e.markCount;
+  }
 }
 
 void BuildStemEvents(MeasureWork& w, const MeasureBox& box) {
@@ -596,15 +608,12 @@ void FinishEvents(MeasureWork& w) {
     BarEvent& e = w.events[k];
     if (e.rest) continue;
     int32_t dots = 0;
-    for (int32_t n = 0; n < e.noteCount; ++n) {
-      const HeadAttachment* a = AttachmentOf(e.heads[n]);
-      if (a == nullptr) continue;
-      dots += a->dots;
-      for (int32_t m = 0; m < a->markCount; ++m) {
-        const int32_t bit = HeadMarkFlagBit(a->marks[m][0]);
-        ENGINE_CHECK(bit >= 0);
-        e.markFlags |= 1 << bit;
-      }
+    for (int32_t n = 0; n < e.noteCount; ++n)
+      if (const HeadAttachment* a = AttachmentOf(e.heads[n])) dots += a->dots;
+    for (int32_t m = 0; m < e.markCount; ++m) {
+      const int32_t bit = HeadMarkFlagBit(e.marks[m][0]);
+      ENGINE_CHECK(bit >= 0);
+      e.markFlags |= 1 << bit;
     }
     if (e.noteCount > 0) e.dots = std::min(3, (dots + e.noteCount - 1) / e.noteCount);
   }
@@ -701,14 +710,14 @@ bool AtSameTime(const BarEvent& a, const BarEvent& b) {
   if (a.group == b.group) return false;
   static const int32_t kFirstWidth[6] = {156, 120, 88, 75, 69, 62};
   static const int32_t kSecondWidth[6] = {88, 88, 56, 50, 44, 38};
-  const int32_t cls = a.rest ? 2 : DurationClass(EventDuration(a));
+  const int32_t cls = DurationClass(EventDuration(a));
   if (std::abs(NotePosition(a) - NotePosition(b)) <= Spaces(kFirstWidth[cls])) return true;
   bool near = false;
   for (int32_t i = 0; i < a.noteCount; ++i)
     for (int32_t j = 0; j < b.noteCount; ++j)
       if (std::abs(a.notes[i].step - b.notes[j].step) <= 1) near = true;
   if (!near) return false;
-  const int32_t clsB = b.rest ? 2 : DurationClass(EventDuration(b));
+  const int32_t clsB = DurationClass(EventDuration(b));
   if (cls == 0 && clsB == 0) return std::abs(NotePosition(a) - NotePosition(b)) <= Spaces(150);
   return std::abs(StemMiddleX(a) - StemMiddleX(b)) <= Spaces(kSecondWidth[cls]);
 }
@@ -735,8 +744,8 @@ bool ApplyTuplet(MeasureWork& w, int32_t numeral, const int32_t* members, int32_
   return true;
 }
 
-bool BracketMatch(const EngineBox& nb, FoundTupletBracket* out) {
-  const int32_t s = Space();
+bool BracketMatch(const EngineBox& nb, int32_t staff, FoundTupletBracket* out) {
+  const int32_t s = std::max<int32_t>(1, StaffSpaces(staff, 100));
   const int32_t ncx = (nb.x0 + nb.x1) / 2;
   const int32_t ncy = (nb.y0 + nb.y1) / 2;
   FoundTupletBracket left{};
@@ -754,7 +763,7 @@ bool BracketMatch(const EngineBox& nb, FoundTupletBracket* out) {
       *out = b;
       return true;
     }
-    const int32_t gap15 = Spaces(150);
+    const int32_t gap15 = StaffSpaces(staff, 150);
     if (b.leftHook && !haveLeft && nb.x0 >= b.rightX && nb.x0 - b.rightX < gap15 && std::abs(meanY - ncy) <= s / 2) {
       left = b;
       haveLeft = true;
@@ -787,8 +796,8 @@ void FindTupletsOfBar(MeasureWork& w, const MeasureBox& box) {
     int32_t count = 0;
 
     FoundTupletBracket bracket{};
-    if (BracketMatch(nb, &bracket)) {
-      const int32_t margin = Spaces(75);
+    if (BracketMatch(nb, box.staff, &bracket)) {
+      const int32_t margin = StaffSpaces(box.staff, 75);
       for (int32_t k = 0; k < w.eventCount; ++k) {
         const BarEvent& e = w.events[k];
         const int32_t x = StemMiddleX(e);
@@ -865,6 +874,29 @@ void FindTupletsOfBar(MeasureWork& w, const MeasureBox& box) {
 
 // ---- Step 11: clefs, keys and times before the first event ----
 
+void AddSign(int32_t staff, int32_t symbol) {
+  const EngineBox b = GetFixedSymbolBox(symbol);
+  const int32_t cx = (b.x0 + b.x1) / 2;
+  const int32_t cy = (b.y0 + b.y1) / 2;
+  const int32_t type = GetFixedSymbolType(symbol);
+  if (IsClefType(type)) {
+    int32_t record[kClefWords] = {type - kGClefType, cy, cx, type, symbol};
+    AddClefEvent(staff, record);
+  } else if (IsKeySignatureType(type)) {
+    int32_t record[kKeySignatureWords] = {KeySignatureOfType(type), cy, cx, type, symbol};
+    AddKeySignatureEvent(staff, record);
+  } else {
+    int32_t numerator = 0;
+    int32_t denominator = 0;
+    int32_t sign = 0;
+    TimeSignatureOfType(type, &numerator, &denominator, &sign);
+    int32_t record[kTimeSignatureWords] = {sign, cy, cx, numerator, denominator, type, symbol};
+    AddTimeSignatureEvent(staff, record);
+  }
+}
+
+// Every clef, the leftmost key signature and the leftmost time signature in
+// the staff's band left of the bar's first event, added from left to right.
 void AddSigns(const MeasureWork& w, const MeasureBox& box) {
   int32_t firstX = box.x1;
   for (int32_t k = 0; k < w.eventCount; ++k) {
@@ -874,8 +906,13 @@ void AddSigns(const MeasureWork& w, const MeasureBox& box) {
     firstX = std::min(firstX, x);
   }
   const int32_t s = Space();
-  bool haveKey = false;
-  bool haveTime = false;
+  struct Sign {
+    int32_t x, symbol;
+  };
+  Sign clefs[kMaxBarSigns];
+  int32_t clefCount = 0;
+  Sign key{INT32_MAX, -1};
+  Sign time{INT32_MAX, -1};
   for (int32_t i = 0; i < GetFixedSymbolCount(); ++i) {
     if (!IsTimeKeyOrClefAt(i)) continue;
     const EngineBox b = GetFixedSymbolBox(i);
@@ -885,22 +922,20 @@ void AddSigns(const MeasureWork& w, const MeasureBox& box) {
     if (cy < StaffTopLineY(box.staff, cx) - s || cy > StaffBottomLineY(box.staff, cx) + s) continue;
     const int32_t type = GetFixedSymbolType(i);
     if (IsClefType(type)) {
-      int32_t record[kClefWords] = {type - kGClefType, cy, cx, type, i};
-      AddClefEvent(box.staff, record);
-    } else if (IsKeySignatureType(type) && !haveKey) {
-      int32_t record[kKeySignatureWords] = {KeySignatureOfType(type), cy, cx, type, i};
-      AddKeySignatureEvent(box.staff, record);
-      haveKey = true;
-    } else if (IsTimeSignatureType(type) && !haveTime) {
-      int32_t numerator = 0;
-      int32_t denominator = 0;
-      int32_t symbol = 0;
-      TimeSignatureOfType(type, &numerator, &denominator, &symbol);
-      int32_t record[kTimeSignatureWords] = {symbol, cy, cx, numerator, denominator, type, i};
-      AddTimeSignatureEvent(box.staff, record);
-      haveTime = true;
+      if (clefCount < kMaxBarSigns) clefs[clefCount++] = Sign{cx, i};
+    } else if (IsKeySignatureType(type)) {
+      if (cx < key.x) key = Sign{cx, i};
+    } else if (IsTimeSignatureType(type)) {
+      if (cx < time.x) time = Sign{cx, i};
     }
   }
+  Sign signs[kMaxBarSigns + 2];
+  int32_t n = 0;
+  for (int32_t c = 0; c < clefCount; ++c) signs[n++] = clefs[c];
+  if (key.symbol >= 0) signs[n++] = key;
+  if (time.symbol >= 0) signs[n++] = time;
+  std::stable_sort(signs, signs + n, [](const Sign& a, const Sign& b) { return a.x < b.x; });
+  for (int32_t k = 0; k < n; ++k) AddSign(box.staff, signs[k].symbol);
 }
 
 // ---- Step 12: the events into the page description ----
@@ -947,6 +982,10 @@ void HandOver(const MeasureWork& w, int32_t staff) {
     g.stemEnd = e.stem >= 0 ? ToScriptY(end.y, end.x, staff) : 0;
     g.stemDirection = e.stemUp ? 0 : 1;
     g.markFlags = e.markFlags;
+    for (int32_t m = 0; m < e.markCount; ++m) {
+      g.marks[m][0] = e.marks[m][0];
+      g.marks[m][1] = e.marks[m][1];
+    }
     g.tupletNumber = e.tuplet;
     g.tupletScaleNumerator = e.tuplet ? e.tupletNum : 1;
     g.tupletScaleDenominator = e.tuplet ? e.tupletDen : 1;

@@ -13,8 +13,8 @@ constexpr int32_t kMaxBarHeads = 1000;
 constexpr int32_t kMaxBarStems = 200;
 constexpr int32_t kMaxBarBeams = 500;
 constexpr int32_t kMaxBarEvents = 100;
-constexpr int32_t kMaxHeadMarks = 6;
 constexpr int32_t kMaxBarStrokes = 4;
+constexpr int32_t kMaxBarSigns = 100;  // clefs before a bar's first event
 constexpr int32_t kMaxSystemStaves = 65;
 
 // Page x of the final bar line of a staff whose bars end without one.

@@ -16,6 +16,7 @@
 constexpr int32_t kScriptLengthLimit = 0x1FFFF;  // |pixels| must stay below it
 constexpr int32_t kMaxGroupNotes = 10;
 constexpr int32_t kMaxBeamGroups = 100;
+constexpr int32_t kMaxGroupMarks = 6;
 
 enum MscriptEventKind : int32_t {
   kEventNoteGroup = 0,
@@ -69,7 +70,11 @@ struct MscriptNoteGroup {  // the 692-byte note-group body
   int32_t tupletNumber;    // 0 outside a tuplet; a page's tuplets count from 1
   int32_t tupletScaleNumerator;    // the tuplet's scale of its notes' lengths,
   int32_t tupletScaleDenominator;  // 2/3 for a triplet
-  int32_t spare[22];
+  // The marks of its heads (articulations, ornaments, fingerings, ...): the
+  // mark's symbol type and the fixed-size symbol it was read from; unused
+  // pairs are zero.
+  int32_t marks[kMaxGroupMarks][2];
+  int32_t spare[10];
 };
 static_assert(sizeof(MscriptNoteGroup) == 692, "note-group body is 692 bytes");
 

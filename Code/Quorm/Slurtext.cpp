@@ -340,9 +340,10 @@ void AddRepeatMarksToDescription() {
     const int32_t staff = NextStaffAfter(StaffAtPoint(c.y, c.x));
     if (staff < 0 || AboveStaff(staff, c.y, c.x) > ScaleToPixels(1200)) continue;
     if (code >= kFirstEndingCode) {
-      // An ending stands over the staff, clear of its two ends.
-      const int32_t edge = ScaleToPixels(400);
-      if (c.x < GetStaffLeftX(staff) + edge || c.x > GetStaffRightX(staff) - edge) continue;
+      // An ending stands close over the staff, clear of its two ends.
+      const int32_t near = ScaleToPixels(400);
+      if (AboveStaff(staff, c.y, c.x) > near) continue;
+      if (c.x < GetStaffLeftX(staff) + near || c.x > GetStaffRightX(staff) - near) continue;
     }
     AddStaveRepeatMark(staff, code, box);
   }

@@ -88,6 +88,24 @@ TEST_F(ChordBuildingTest, HeadsOnOneStemMakeOneChordWithSortedNotes) {
   for (const NoteRecord& n : notes) EXPECT_EQ(n.quality, 10);
 }
 
+// A chord is cue-size (second byte bit 1) when its first or any later
+// member is a cue-size head.
+TEST_F(ChordBuildingTest, ACueSizeMemberMakesTheChordCueSize) {
+  struct Case { int16_t first, second, third; uint8_t byte1; };
+  const Case cases[] = {{0, 0, 0, 0x14}, {kCueSize, 0, 0, 0x16}, {0, 0, kCueSize, 0x16}, {0, kCueSize - 1, 0, 0x14}};
+  int x = 300;
+  for (const Case& c : cases) {  // one chord each, far apart
+    AddNote(kNoteCrotchet, x, 20).size = c.first;
+    AddNote(kNoteCrotchet, x, 16).size = c.second;
+    AddNote(kNoteCrotchet, x, 18).size = c.third;
+    x += 100;
+  }
+  ASSERT_EQ(Run(), 1);
+  const Bytes items = Items();
+  ASSERT_EQ(items.size(), 4u * 8u);
+  for (size_t k = 0; k < 4; ++k) EXPECT_EQ(items[8 * k + 1], cases[k].byte1) << k;
+}
+
 TEST_F(ChordBuildingTest, RepeatedPositionsAreKeptOnlyInsideTheStave) {
   for (int step : {15, 5}) {
     SCOPED_TRACE(step);

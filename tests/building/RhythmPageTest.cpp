@@ -139,6 +139,36 @@ TEST(RhythmPage, APageInThreeFourGetsItsHiddenSignatureRewritten) {
   EXPECT_EQ(page.Part(2), JoinItems({threeFour, {kItemTime, 0x80}, ClefItem(kClefBass), bars, Boundary()}));
 }
 
+// Bars of the part, each closed by a single bar line.
+StreamBytesList Bar(std::initializer_list<StreamBytesList> items) {
+  StreamBytesList out;
+  for (const StreamBytesList& i : items) out.insert(out.end(), i.begin(), i.end());
+  const StreamBytesList line = Line();
+  out.insert(out.end(), line.begin(), line.end());
+  return out;
+}
+
+// A shown but unmeasured 2/4 makes 2/4 the running metre while 2/2 stays in
+// force. Bars of a semibreve then differ from the running metre but have
+// the length of the one in force: their hidden signature becomes that 2/2,
+// shown and unmeasured, and the change window opens.
+TEST(RhythmPage, ABarBackToTheLengthInForceGetsTheMetreInForceShownUnmeasured) {
+  const StreamBytesList shownTwoFour = {uint8_t(2 << 3 | kItemTime), 0x0D};
+  const StreamBytesList whole = Chord({kDurationWhole});
+  auto part = [&](const StreamBytesList& pair) {
+    return JoinItems({Bar({shownTwoFour, Crotchet(), Crotchet()}), Bar({Crotchet(), Crotchet()}),
+                      Bar({Crotchet(), Crotchet()}), Bar({pair, whole}), Bar({whole}), Bar({whole}), Boundary()});
+  };
+  Page page({part(HiddenPair()), part(HiddenPair())});
+  page.input.score.overall = TimeSignatureValue{2, 6};
+  page.input.options.correction = true;
+  CorrectBarRhythms(&page.input);
+  const StreamBytesList twoTwoShown = {uint8_t(2 << 3 | kItemTime), 6 | 0x08};
+  const StreamBytesList expected = part(JoinItems({twoTwoShown, {kItemTime, 0x80}}));
+  EXPECT_EQ(page.Part(1), expected);
+  EXPECT_EQ(page.Part(2), expected);
+}
+
 TEST(RhythmPage, BarsThatFitTheMetreInForceChangeNoSignature) {
   const StreamBytesList part = JoinItems({HiddenPair(), Minim(), Minim(), Line(), Crotchet(), Crotchet(), Minim(),
                                           Line(kBarFinal), Boundary()});

@@ -198,6 +198,15 @@ TEST_F(StaveGroupTest, RestFlagsPutTheRestInThePreviousColumn) {
   EXPECT_TRUE(RestSharesColumn(slot.data() + 7));
 }
 
+TEST_F(StaveGroupTest, ACueSizeRestCarriesTheCueBit) {
+  AddStave(0, 1);
+  AddSymbol(kSymbolRestBase + 4, 300, 310, 6, 10).size = kCueSize;
+  AddSymbol(kSymbolRestBase + 5, 400, 410, 6, 10, 1).size = kCueSize - 1;
+  ASSERT_EQ(Run(), 1);
+  const Bytes slot = Slot(1);
+  EXPECT_EQ(Bytes(slot.begin() + 7, slot.end()), (Bytes{0x45, 0x10, 0x55, 0x01, 0x80}));
+}
+
 TEST_F(StaveGroupTest, FarRightRecordsAreNeverTaken) {
   AddStave(0, 1);
   AddSymbol(kSymbolRestBase + 5, 8192, 8200, 6, 10);

@@ -181,9 +181,59 @@ TEST_F(ObjectSearch, GraceStemEndsOnlyWhenAsked) {
   AddGroup(0, {Head(0, 600, 140, 0, kNoteGrace)}, 606, 0, true);
   const uint32_t bare = kSkipNoteParts | kSkipEventBoxes | kSkipNoteheads;
   EXPECT_EQ(Find(0, 604, 101, 608, 103, bare), -1);
-  EXPECT_EQ(Find(0, 604, 101, 608, 103, bare | kSearchGraceStemEnds, 4), 608);
-  // The event box holds the stem.
+  // The stem's end gives the right edge of the event's upper end, the stem.
+  EXPECT_EQ(Find(0, 604, 101, 608, 103, bare | kSearchGraceStemEnds, 4), 607);
+  // The event box holds the stem and gives the larger right edge, the head's.
   EXPECT_EQ(Find(0, 604, 101, 608, 103, kSkipNoteParts | kSkipNoteheads), 608);
+}
+
+TEST_F(ObjectSearch, AGraceStemEndWidensOnlyTowardsItsFlagOrBeams) {
+  // Grace heads on the middle line (592..608); the stem at x 600 runs up to
+  // the top line (y 100) or down to the bottom line (y 180).
+  struct Case {
+    bool up;
+    int32_t flags, leftBeams, rightBeams;
+    int32_t l, r;  // the query's columns, rows at the stem's end
+    int32_t found;
+    const char* what;
+  };
+  const Case cases[] = {
+      {true, 0, 0, 0, 601, 604, -1, "no flag: not widened to the right"},
+      {true, 1, 0, 0, 601, 604, 601, "a flag widens it to the right"},
+      {true, 1, 0, 0, 594, 598, -1, "but not to the left"},
+      {true, 0, 1, 0, 594, 598, 601, "a beam on the left widens it to the left"},
+      {true, 0, 0, 1, 601, 604, 601, "a beam on the right to the right"},
+      {false, 1, 0, 0, 601, 604, 601, "stem down: at its lower end, giving the stem's right edge"},
+  };
+  for (const Case& c : cases) {
+    SetUp();
+    AddTimeSlot(0);
+    MscriptNoteGroup g{};
+    g.notes[g.noteCount++] = Head(0, 600, 140, 0, kNoteGrace);
+    g.stemObject = 1;
+    g.stemX = 600;
+    g.stemEnd = c.up ? 0 : 64;  // script units below the top line
+    g.stemDirection = c.up ? 0 : 1;
+    g.flagCount = c.flags;
+    g.leftBeams = c.leftBeams;
+    g.rightBeams = c.rightBeams;
+    AddNoteGroupEvents(0, &g, 1);
+    const int32_t y = c.up ? 101 : 178;
+    const uint32_t bare = kSkipNoteParts | kSkipEventBoxes | kSkipNoteheads | kSearchGraceStemEnds;
+    EXPECT_EQ(Find(0, c.l, y, c.r, y + 1, bare, 4), c.found) << c.what;
+    TearDown();
+  }
+}
+
+TEST_F(ObjectSearch, ANotesAccidentalIsItsSecondPart) {
+  AddTimeSlot(0);
+  MscriptNote n = Head(0, 600, 140, 0);
+  n.accidentalRefs[0] = 1;
+  n.accidentalRefs[1] = AddFixedSymbol(570, 125, 580, 160, kSharpType, 0, 0);
+  n.accidentalRefs[2] = -1;
+  AddGroup(0, {n});
+  EXPECT_EQ(Find(0, 572, 140, 576, 145, kSkipEventBoxes), 580);
+  EXPECT_EQ(Find(0, 572, 140, 576, 145, kSkipEventBoxes | kSkipNoteParts), -1);
 }
 
 TEST_F(ObjectSearch, ACacheKeepsTheSlotsReadWhileItLives) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "Code/Quorm/Findhead.h"
 #include "Code/Quorm/Mscript.h"
 #include "tests/Code/Quorm/StaffFixture.h"
 
@@ -124,36 +125,50 @@ TEST(SpacingForShortStaves, SetsTheFirstOneLineStaveFromTheHeads) {
   EXPECT_DOUBLE_EQ(withFive[1].spacingOverride, 0.0);
 }
 
-// Without a measure of its own, the spacing comes from the heads on the
-// engine's page description, each as tall as its own staff's space.
-TEST(SpacingForShortStaves, MeasuresTheHeadsOfTheEnginesPage) {
+// Without a measure of its own, the spacing comes from the boxes of the
+// found heads the engine's page description names: each as tall as the
+// space of the staff the head was found on.
+TEST(SpacingForShortStaves, MeasuresTheFoundHeadsOfTheEnginesPage) {
+  FreeNoteheads();
   LoadHandPage(1200, 900, 20);
   AddHandStaff({0, 100, 20, 50, 1150, 1, 0});  // one-line staffs with their own spaces
   AddHandStaff({1, 300, 12, 50, 1150, 1, 0});
   ResetPageDescription("title");
   AddPageDescription("page.tif");
-  auto group = [](std::initializer_list<int32_t> types, int32_t pageX) {
+  auto head = [](int32_t staff, int32_t x) {
+    FoundNotehead h{};
+    h.leftX = x - 6;
+    h.rightX = x + 6;
+    h.staff = staff;
+    return AddFoundNotehead(h);
+  };
+  auto group = [](std::initializer_list<std::pair<int32_t, int32_t>> notes, int32_t pageX) {
     MscriptNoteGroup g{};
-    for (int32_t t : types) {
-      g.notes[g.noteCount].type = t;
+    for (const auto& [type, object] : notes) {
+      g.notes[g.noteCount].type = type;
+      g.notes[g.noteCount].object = object;
       g.notes[g.noteCount].pageX = pageX;
       ++g.noteCount;
     }
     return g;
   };
   AddTimeSlot(0);
-  // Counted: the solid head and the minim; left out: the grace note and the rest.
-  const MscriptNoteGroup first[2] = {group({kNoteSolid, kNoteMinim, kNoteGrace}, 200), group({kCrotchetRest}, 260)};
+  // Counted: the solid head and the minim (found on the lower staff, its
+  // chord reaching across); left out: the grace note and the rest.
+  const MscriptNoteGroup first[2] = {
+      group({{kNoteSolid, head(0, 200)}, {kNoteMinim, head(1, 200)}, {kNoteGrace, head(0, 190)}}, 200),
+      group({{kCrotchetRest, 0}}, 260)};
   AddNoteGroupEvents(0, first, 2);
   AddTimeSlot(1);
-  const MscriptNoteGroup second = group({kNoteBreve, kNoteSBreve}, 300);
+  const MscriptNoteGroup second = group({{kNoteBreve, head(1, 300)}, {kNoteSBreve, head(1, 330)}}, 300);
   AddNoteGroupEvents(1, &second, 1);
 
   StaveRow rows[2] = {Stave(0, 20, 2, 2), Stave(100, 101, 1, 2)};
   SpacingForShortStaves(rows, 2, 300);
-  // Heads 20, 20, 12 and 12 pixels: 0.5 + 2 x 0.5 + 16, to the whole pixel.
-  EXPECT_DOUBLE_EQ(rows[1].spacingOverride, 17.0);
+  // Heads 20, 12, 12 and 12 pixels: 0.5 + 2 x 0.5 + 14, to the whole pixel.
+  EXPECT_DOUBLE_EQ(rows[1].spacingOverride, 15.0);
   FreeHandPage();
+  FreeNoteheads();
   SpacingForShortStaves(rows, 2, 300);
   EXPECT_DOUBLE_EQ(rows[1].spacingOverride, 25.0);  // no heads: resolution / 12
 }

@@ -181,6 +181,20 @@ TEST(TrainingTexts, ContextListsRowsAndRefusals) {
   for (const std::string& text : cases) EXPECT_FALSE(ParseContextLists(text, &left, &right, &bad)) << text.substr(0, 30);
 }
 
+// Rows are numbered by their lines: a blank line is an empty row and the
+// rows after it keep their numbers.
+TEST(TrainingTexts, ABlankContextLineIsAnEmptyRow) {
+  std::vector<ContextRow> left, right;
+  std::string bad;
+  ASSERT_TRUE(ParseContextLists(">\n....<\n\n....10 02 05 <\n>\n  \n....41 01 02 <\n>\n", &left, &right, &bad));
+  ASSERT_EQ(left.size(), 3u);
+  EXPECT_EQ(left[1][0].type, 0);
+  EXPECT_EQ(left[2][0], (ContextEntry{0x10, 2, 5}));
+  ASSERT_EQ(right.size(), 2u);
+  EXPECT_EQ(right[0][0].type, 0);
+  EXPECT_EQ(right[1][0], (ContextEntry{0x41, 1, 2}));
+}
+
 TEST(TrainingRecords, EightRecordsWithTheirOffsets) {
   const ZoneGridParameters& p = GridParameters(ZoneGrid::k8x8);
   TestBitmap black(32, 32);
@@ -290,6 +304,26 @@ TEST(ShapeTraining, ATypesPartCountIsTheMostPiecesOfItsSamples) {
     ASSERT_TRUE(TrainShapeDatabase(in, &db));
     EXPECT_EQ(db.partTable[8], 1);
   }
+}
+
+// Blank lines in "XxX.txt" take no part: not as samples, not before a
+// section's 'X', and the records and their context rows stay as they were.
+TEST(ShapeTraining, BlankLinesInTheSampleListChangeNothing) {
+  const std::string plain = "> 16x32\nX\n> 8x32\nX\n> 16x16\nX\n> 8x16\nBassClef.7 BLSM:BassClef\n|\n> 8x8\nsharp\n|\n";
+  const std::string blank =
+      "> 16x32\n\nX\n> 8x32\n \nX\n> 16x16\nX\n> 8x16\n\nBassClef.7 BLSM:BassClef\n\t\n|\n> 8x8\nsharp\n\n|\n";
+  ShapeDatabase db[2];
+  for (int k = 0; k < 2; ++k) {
+    MemoryTrainingInputs in = SmallInputs();
+    in.texts[u"XxX.txt"] = k == 0 ? plain : blank;
+    TestBitmap s(10, 20);
+    s.Fill(2, 2, 8, 18);
+    in.AddSample(u"Symb8x16", "BassClef.7", s);
+    in.AddSample(u"Symb8x8", "sharp", s);
+    ASSERT_TRUE(TrainShapeDatabase(in, &db[k])) << k;
+  }
+  for (int g = 0; g < 5; ++g) EXPECT_EQ(db[1].records[g], db[0].records[g]) << g;
+  EXPECT_EQ(ZoneHeaderContextRow(db[1].Record(ZoneGrid::k8x16, 0)), 8);
 }
 
 TEST(ShapeTraining, BadInputsStopWithAMessageAndGiveNothing) {

@@ -245,8 +245,10 @@ NoteRecord RestRecord(uint32_t kind, int16_t stave, int16_t left, int16_t top, i
 
 TEST(ConvertNoteRecordsToSymbols, MovesRestRecordsToTheSymbolList) {
   const StaveRow rows[2] = {LookUpStave(200, 1), LookUpStave(400, 2)};  // lines every 20 pixels
+  NoteRecord cueRest = RestRecord(5, 1, 300, 415, 455);  // crotchet rest, lines 1..3 of stave 1
+  cueRest.size = kCueSize;                               // in cue size
   std::vector<NoteRecord> notes = {Head(5, 0, 0),
-                                   RestRecord(5, 1, 300, 415, 455),   // crotchet rest, lines 1..3 of stave 1
+                                   cueRest,
                                    RestRecord(9, 1, 200, 420, 440),   // no such rest: dropped
                                    RestRecord(5, 7, 200, 420, 440),   // a stave not in the group: dropped
                                    Head(6, 0, 0)};
@@ -268,6 +270,7 @@ TEST(ConvertNoteRecordsToSymbols, MovesRestRecordsToTheSymbolList) {
   EXPECT_EQ(s.stave, 1);
   EXPECT_EQ(s.score, kEngineOrigin);
   EXPECT_EQ(s.hidden, 1u);
+  EXPECT_EQ(s.size, kCueSize);
   // Lines at 400, 420, 440, 460, 480: the rest's top 415 lies below line 0 by
   // more than 2 pixels, but not below line 1; its bottom 455 above line 3.
   EXPECT_EQ(s.stepTop, 4);

@@ -3,6 +3,8 @@
 // and joined in the object graph, then read back from the page description.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "Code/Quorm/Barcalcs.h"
@@ -15,7 +17,9 @@
 #include "Code/Quorm/Lnheadpt.h"
 #include "Code/Quorm/Mscript.h"
 #include "Code/Quorm/Mscrptio.h"
+#include "Code/Quorm/Onebpp.h"
 #include "Code/Quorm/Slurtext.h"
+#include "Code/Quorm/concmpts.h"
 #include "Code/Quorm/findbarl.h"
 #include "Code/Quorm/findhpin.h"
 #include "Code/Quorm/findslur.h"
@@ -31,6 +35,11 @@ constexpr int32_t kRight = 1150;
 constexpr int32_t kNumeralType = 350;  // + the numeral (2..6)
 constexpr int32_t kCrotchetRestType = 43;
 constexpr int32_t kDynamicP = 303;     // the symbol type of "p"
+constexpr int32_t kMinimRestType = 42;
+constexpr int32_t kCodaType = 130;
+constexpr int32_t kFirstEndingType = 132;
+constexpr int32_t kFirstPedalType = 160;
+constexpr int32_t kFirstOrnamentType = 170;
 
 void FreeAll() {
   FreeBarcalcs();
@@ -44,6 +53,7 @@ void FreeAll() {
   FreeHairpins();
   ClearTupletBrackets();
   FreeObjectPoints();
+  FreeConnectedComponents();
   FreeHandPage();
 }
 
@@ -121,6 +131,18 @@ class BarCalculations : public ::testing::Test {
       for (int32_t stem : stems) BeamStem(beam, stem);
     }
     return stems;
+  }
+  // A tuplet bracket drawn on the page, its line at row y from x0 to x1,
+  // hooked at both ends (up when the bracket stands below the notes), and
+  // found by the bracket finder.
+  static void DrawnBracket(int32_t x0, int32_t x1, int32_t y, bool hooksUp) {
+    for (int32_t x = x0; x < x1; ++x)
+      for (int32_t r = 0; r < 2; ++r) SetPagePixel(y + r, x, 1);
+    const int32_t h0 = hooksUp ? y - 18 : y + 2;
+    for (int32_t x : {x0, x0 + 1, x1 - 2, x1 - 1})
+      for (int32_t r = h0; r < h0 + 18; ++r) SetPagePixel(r, x, 1);
+    FindConnectedComponents(5000, 500, 500);
+    DetectTupletBrackets();
   }
   static void Read() {
     ResetPageDescription("test");
@@ -315,6 +337,127 @@ TEST_F(BarCalculations, ClefKeyAndTimeBeforeTheFirstNoteGoIntoTheBar) {
   EXPECT_EQ(time[4], 4);
 }
 
+TEST_F(BarCalculations, TheLeftmostKeyAndTimeSignatureGoIntoTheBarWhicheverWasFoundFirst) {
+  System(1);
+  Symbol(kSharpKeyType + 1, 150, 100, 170, 140);  // found first, standing second
+  Symbol(1032, 175, 100, 190, 180);               // 3/4, likewise
+  Symbol(kGClefType, 60, 80, 80, 200);
+  Symbol(kSharpKeyType + 3, 85, 100, 110, 140);
+  Symbol(1042, 115, 100, 130, 180);               // 4/4
+  StemUp(Head(0, 300, 0), StepY(0, 0, 300) - 70);
+  BarLine(0, 1120);
+  Read();
+  int32_t count = 0;
+  const auto keys = GetTimeSlotKeySignatures(0, 0, 0, 0, &count);
+  ASSERT_EQ(count, 1);
+  EXPECT_EQ(keys[0][0], 3);
+  int32_t time[kTimeSignatureWords] = {};
+  int32_t found = 0;
+  GetTimeSlotTimeSignature(0, 0, 0, 0, time, &found);
+  ASSERT_EQ(found, 1);
+  EXPECT_EQ(time[3], 4);
+  EXPECT_EQ(time[4], 4);
+  GetTimeSlotClefs(0, 0, 0, 0, &count);
+  EXPECT_EQ(count, 1);
+}
+
+TEST_F(BarCalculations, AChordCarriesTheMarksOfItsHeadsAsPairsAndTheirFlags) {
+  struct Case {
+    std::vector<int32_t> high, low;  // mark types on each head of a two-head chord
+    size_t carried;
+  };
+  const Case cases[] = {
+      {{104, 100}, {120}, 3},                  // accent, staccato; tenuto
+      {{104, 100, 109}, {120, 121, 122, 110}, 6},  // seven marks: six are carried
+  };
+  for (const Case& c : cases) {
+    SetUp();
+    System(1);
+    const int32_t low = Head(0, 300, 2);
+    const int32_t high = Head(0, 300, -1);
+    const int32_t stem = Stem(309, StepY(0, -1, 300) - 70, StepY(0, 2, 300));
+    Join(low, stem);
+    Join(high, stem);
+    std::vector<std::pair<int32_t, int32_t>> given;
+    auto mark = [&](int32_t type, int32_t head) {
+      const int32_t y = 40 + 8 * static_cast<int32_t>(given.size());
+      const int32_t symbol = Symbol(type, 295, y, 305, y + 6);
+      LinkGraphNodes(type, symbol, 1, kObjectNotehead, head, 1, 50);
+      given.emplace_back(type, symbol);
+    };
+    for (int32_t type : c.high) mark(type, high);
+    for (int32_t type : c.low) mark(type, low);
+    BarLine(0, 1120);
+    Read();
+
+    const std::vector<MscriptNoteGroup> g = Groups(0, 0);
+    ASSERT_EQ(g.size(), 1u);
+    std::vector<std::pair<int32_t, int32_t>> carried;
+    int32_t flags = 0;
+    for (int32_t m = 0; m < kMaxGroupMarks; ++m) {
+      if (g[0].marks[m][0] == 0) continue;
+      carried.emplace_back(g[0].marks[m][0], g[0].marks[m][1]);
+      flags |= 1 << HeadMarkFlagBit(g[0].marks[m][0]);
+    }
+    EXPECT_EQ(carried.size(), c.carried);
+    for (const auto& pair : carried)
+      EXPECT_NE(std::find(given.begin(), given.end(), pair), given.end()) << pair.first << " " << pair.second;
+    EXPECT_EQ(g[0].markFlags, flags);
+    FreeAll();
+  }
+}
+
+TEST_F(BarCalculations, TwoRestsStandingTogetherUnderABracketBelowTheNotesStayOutOfItsTriplet) {
+  System(1);
+  // Three crotchets with their stems down, under them a bracket with a 3.
+  for (int32_t x : {300, 350, 400}) {
+    const int32_t head = Head(0, x, 0);
+    Join(head, Stem(x - 9, StepY(0, 0, x), StepY(0, 0, x) + 70));
+  }
+  DrawnBracket(285, 420, 240, true);
+  Symbol(kNumeralType + 3, 347, 243, 357, 255);
+  // Between the last two, a minim rest of an upper voice and a crotchet
+  // rest of a lower one, one space apart: for a minim rest that is one time.
+  Symbol(kMinimRestType, 367, 96, 377, 104);
+  Symbol(kCrotchetRestType, 387, 150, 397, 178);
+  BarLine(0, 1120);
+  Read();
+
+  const std::vector<MscriptNoteGroup> g = Groups(0, 0);
+  ASSERT_EQ(g.size(), 5u);
+  int32_t inTriplet = 0;
+  for (const MscriptNoteGroup& e : g) {
+    const bool rest = e.notes[0].type >= kBreveRest;
+    if (rest) {
+      EXPECT_EQ(e.tupletNumber, 0) << e.notes[0].type;
+    }
+    if (!rest && e.tupletNumber > 0) {
+      ++inTriplet;
+      EXPECT_EQ(e.tupletScaleDenominator, 3);
+    }
+  }
+  EXPECT_EQ(inTriplet, 3);
+}
+
+TEST_F(BarCalculations, ABracketIsMatchedToItsNumeralInTheStaffsOwnSpace) {
+  // The numeral stands 16 pixels above the bracket's line: within a space
+  // of a 20-pixel staff, beyond one of a 12-pixel staff on the same page.
+  struct Case { int32_t staffSpace, tuplet; };
+  for (const Case& c : {Case{20, 1}, Case{12, 0}}) {
+    SetUp();
+    AddHandStaff({0, 300, c.staffSpace, kLeft, kRight, 5, 0});
+    for (int32_t x : {300, 350, 400}) StemUp(Head(0, x, 0), 280);
+    DrawnBracket(285, 420, 260, false);
+    Symbol(kNumeralType + 3, 347, 232, 357, 244);
+    BarLine(0, 1120);
+    Read();
+    const std::vector<MscriptNoteGroup> g = Groups(0, 0);
+    ASSERT_EQ(g.size(), 3u) << c.staffSpace;
+    for (const MscriptNoteGroup& e : g) EXPECT_EQ(e.tupletNumber > 0, c.tuplet == 1) << c.staffSpace;
+    FreeAll();
+  }
+}
+
 TEST_F(BarCalculations, CapsStopAddingWithoutWritingPastTheirTables) {
   System(1);
   // Twelve heads on one stem: a chord keeps ten.
@@ -367,6 +510,73 @@ TEST_F(BarCalculations, HairpinsGoToTheStaffAboveThemAsDynamics) {
   ASSERT_EQ(GetStaveDynamicCount(0, 0, 0), 1);
   EXPECT_EQ(GetStaveDynamic(0, 0, 0, 0).code, kHairpinCrescendo);
   EXPECT_EQ(GetStaveDynamicCount(0, 0, 1), 0);
+}
+
+// Staves with their top lines at 400 and 900 (bottom lines 480 and 980),
+// 20-pixel spaces; a mark 20 wide and 10 high centred at (x, y).
+struct PlacedMark {
+  int32_t type, y, x;
+  int32_t staff, code;  // where it is added; staff -1 for nowhere
+  const char* what;
+};
+
+TEST_F(BarCalculations, RepeatMarksGoToTheStaffBelowThemAndEndingsOnlyWhenCloseOverIt) {
+  const PlacedMark cases[] = {
+      {kCodaType, 250, 600, 0, 0, "a coda 7.5 spaces over the staff"},
+      {kCodaType + 1, 165, 600, 0, 1, "a segno 11.75 spaces over it"},
+      {kCodaType, 150, 600, -1, 0, "a coda 12.5 spaces over it"},
+      {kFirstEndingType, 250, 600, -1, 0, "an ending 7.5 spaces over it"},
+      {kFirstEndingType + 1, 330, 600, 0, 3, "an ending 3.5 spaces over it"},
+      {kFirstEndingType + 3, 330, 100, -1, 0, "an ending 2.5 spaces from the staff's left end"},
+      {kFirstEndingType + 2, 330, 1110, -1, 0, "an ending 2 spaces from its right end"},
+      {kCodaType, 700, 600, 1, 0, "a coda 10 spaces over the second staff"},
+  };
+  for (const PlacedMark& c : cases) {
+    SetUp();
+    AddHandStaff({0, 400, kSpace, kLeft, kRight, 5, 0});
+    AddHandStaff({1, 900, kSpace, kLeft, kRight, 5, 0});
+    Symbol(c.type, c.x - 10, c.y - 5, c.x + 10, c.y + 5);
+    Read();
+    AddRepeatMarksToDescription();
+    for (int32_t system = 0; system < 2; ++system) {
+      const int32_t n = GetStaveRepeatMarkCount(0, system, 0);
+      EXPECT_EQ(n, c.staff == system ? 1 : 0) << c.what;
+      if (n == 1 && c.staff == system) {
+        EXPECT_EQ(GetStaveRepeatMark(0, system, 0, 0).code, c.code) << c.what;
+      }
+    }
+    FreeAll();
+  }
+}
+
+TEST_F(BarCalculations, PedalMarksGoToTheStaffAboveThemAndOrnamentsToTheStaffBelow) {
+  const PlacedMark cases[] = {
+      {kFirstPedalType, 520, 600, 0, 0, "a pedal mark 2 spaces under the first staff"},
+      {kFirstPedalType + 2, 715, 600, 0, 2, "a pedal release 11.75 spaces under it"},
+      {kFirstPedalType + 1, 735, 600, -1, 0, "a pedal mark 12.75 spaces under it"},
+      {kFirstPedalType, 370, 600, -1, 0, "a pedal mark over the first staff"},
+      {kFirstOrnamentType, 370, 600, 0, 3, "an ornament 1.5 spaces over the first staff"},
+      {kFirstOrnamentType + 4, 150, 600, -1, 0, "an ornament 12.5 spaces over it"},
+      {kFirstOrnamentType + 1, 880, 600, 1, 4, "an ornament 1 space over the second staff"},
+      {kFirstOrnamentType + 2, 520, 600, -1, 0, "an ornament under the first staff, 19 spaces over the second"},
+      {kFirstOrnamentType + 3, 1020, 600, -1, 0, "an ornament under the last staff"},
+  };
+  for (const PlacedMark& c : cases) {
+    SetUp();
+    AddHandStaff({0, 400, kSpace, kLeft, kRight, 5, 0});
+    AddHandStaff({1, 900, kSpace, kLeft, kRight, 5, 0});
+    Symbol(c.type, c.x - 10, c.y - 5, c.x + 10, c.y + 5);
+    Read();
+    AddPedalsAndOrnamentsToDescription();
+    for (int32_t system = 0; system < 2; ++system) {
+      const int32_t n = GetStavePedalOrnamentCount(0, system, 0);
+      EXPECT_EQ(n, c.staff == system ? 1 : 0) << c.what;
+      if (n == 1 && c.staff == system) {
+        EXPECT_EQ(GetStavePedalOrnament(0, system, 0, 0).code, c.code) << c.what;
+      }
+    }
+    FreeAll();
+  }
 }
 
 TEST_F(BarCalculations, ASlurBetweenHeadsOfOneStaffIsAddedAndAcrossTwoStavesIsNot) {
