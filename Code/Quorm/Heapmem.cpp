@@ -71,6 +71,12 @@ int EngineResizeArray(void** slot, size_t elementSize, size_t oldCount, size_t n
 
 void SetEngineHeapHook(EngineHeapHook hook) { engineHook.store(hook); }
 
+size_t GrownCapacity(size_t capacity, size_t first, size_t most) {
+  if (capacity >= most) return 0;
+  const size_t grown = capacity == 0 ? first : capacity > most / 2 ? most : 2 * capacity;
+  return grown > capacity && grown <= most ? grown : most;
+}
+
 int NamedAlloc(void** slot, size_t size, const char* label) {
   ENGINE_CHECK_POINTER(slot);
   ENGINE_CHECK(*slot == nullptr);
