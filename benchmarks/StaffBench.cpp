@@ -15,6 +15,8 @@
 #include <cstdio>
 #include <string>
 
+#include <time.h>
+
 #include "Code/Quorm/Findstav.h"
 #include "Code/Quorm/Quorm.h"
 #include "tests/Code/Quorm/EngravedPage.h"
@@ -30,18 +32,28 @@ double Milliseconds(Clock::time_point from, Clock::time_point to) {
   return std::chrono::duration<double, std::milli>(to - from).count();
 }
 
-// Best time of the rounds in ms, or a negative value when a run does not
-// complete.
+// The processor time of this thread in ms: on a shared machine the wall
+// time also counts the waits for a core.
+double CpuMilliseconds() {
+  timespec t{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
+}
+
+// Best processor time of the rounds in ms, or a negative value when a run
+// does not complete; prints the wall times too.
 double TimePage(const char* name, const uint32_t* bits, int width, int height) {
-  double best = 0, total = 0;
+  double best = 0, total = 0, bestCpu = 0;
   int rounds = 0;
   int staves = 0, systems = 0;
   while (rounds < kRounds && (rounds == 0 || total < kRoundBudgetMs)) {
     FreeEngine();
     const Clock::time_point start = Clock::now();
+    const double startCpu = CpuMilliseconds();
     const bool loaded = LoadPageImage(bits, width, height, 0) == kEngineOk;
     const int result = loaded ? RunStaffStage(1, nullptr, nullptr) : -1;
     const double ms = Milliseconds(start, Clock::now());
+    const double cpu = CpuMilliseconds() - startCpu;
     // A page on which the stage finds no staff still counts: its cost is
     // what is measured.
     if (result != kStageCompleted && !(loaded && LastStaffFinderCode() != nullptr && std::string(LastStaffFinderCode()) == "Xnostaves")) {
@@ -50,17 +62,18 @@ double TimePage(const char* name, const uint32_t* bits, int width, int height) {
       return -1;
     }
     best = rounds == 0 ? ms : std::min(best, ms);
+    bestCpu = rounds == 0 ? cpu : std::min(bestCpu, cpu);
     total += ms;
     ++rounds;
     staves = static_cast<int>(GetStaffCount());
     systems = staves > 0 ? static_cast<int>(GetSystemCount()) : 0;
   }
-  std::printf("%-22s %4d x %4d  %3d staves in %2d systems  best %9.1f ms  mean %9.1f ms (%d rounds)\n", name, width,
-              height, staves, systems, best, total / rounds, rounds);
+  std::printf("%-22s %4d x %4d  %3d staves in %2d systems  best %9.1f ms  mean %9.1f ms  cpu %9.1f ms (%d rounds)\n",
+              name, width, height, staves, systems, best, total / rounds, bestCpu, rounds);
   std::fflush(stdout);
   FreePageBitmap();
   FreeEngine();
-  return best;
+  return bestCpu;  // the ratios and limits go by processor time
 }
 
 bool Selected(const std::string& name, const std::string& filter) {

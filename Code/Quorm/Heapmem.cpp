@@ -59,12 +59,12 @@ int EngineResizeArray(void** slot, size_t elementSize, size_t oldCount, size_t n
   ENGINE_CHECK(*slot != nullptr);
   if (elementSize != 0 && newCount > SIZE_MAX / elementSize) return Exhausted(engineHook, slot, SIZE_MAX);
   size_t newSize = elementSize * newCount;
-  void* block = SystemAlloc(newSize == 0 ? 1 : newSize);
+  // In place where the system can: a large block is moved by its pages,
+  // not copied byte by byte and touched afresh.
+  void* block = SystemRealloc(*slot, newSize == 0 ? 1 : newSize);
   if (block == nullptr) return Exhausted(engineHook, slot, newSize);
   size_t kept = (oldCount < newCount ? oldCount : newCount) * elementSize;
-  std::memcpy(block, *slot, kept);
   std::memset(static_cast<char*>(block) + kept, 0, newSize - kept);
-  std::free(*slot);
   *slot = block;
   return 1;
 }
