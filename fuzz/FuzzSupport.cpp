@@ -11,6 +11,7 @@
 
 #include "fuzz/FuzzTarget.h"
 #include "fuzz/FuzzRegistry.h"
+#include "platform/FileLayer.h"
 #include "platform/Platform.h"
 #include "platform/Utf8.h"
 
@@ -83,6 +84,17 @@ std::u16string InputFile(const uint8_t* data, size_t size, const char* extension
   return Utf8ToUtf16(path);
 }
 
+void WriteFuzzFile(const std::u16string& path, const uint8_t* data, size_t size) {
+  // Through the file layer, which takes the program's path form.
+  std::FILE* f = FileOpen(path.c_str(), kFileWrite, false);
+  const bool written = f && (size == 0 || FileWriteBytes(f, data, size) == nullptr);
+  if (f) FileClose(f);
+  if (!written) {
+    std::fprintf(stderr, "kv fuzz: cannot write %s\n", Utf16ToUtf8(path.c_str()).c_str());
+    std::abort();
+  }
+}
+
 void WriteSeed(const std::string& folder, const std::string& name, const void* data, size_t size) {
   WriteBytes(folder + "/" + name, data, size);
 }
@@ -98,7 +110,16 @@ void CopySeed(const std::string& folder, const std::string& name, const std::str
 }
 
 void CopySeed(const std::string& folder, const std::string& name, const std::u16string& from) {
-  CopySeed(folder, name, Utf16ToUtf8(from.c_str()));
+  // Through the file layer, which takes the program's path form.
+  std::FILE* f = FileOpen(from.c_str(), kFileRead, false);
+  if (!f) {
+    std::fprintf(stderr, "kv fuzz: cannot read seed source %s\n", Utf16ToUtf8(from.c_str()).c_str());
+    std::abort();
+  }
+  std::vector<uint8_t> bytes;
+  for (int c; (c = FileReadByte(f)) != EOF;) bytes.push_back(static_cast<uint8_t>(c));
+  FileClose(f);
+  WriteBytes(folder + "/" + name, bytes.data(), bytes.size());
 }
 
 std::string SourceDir() { return KV_FUZZ_SOURCE_DIR; }

@@ -33,6 +33,8 @@ void QuietMessageBoxes();
 // take a path; the same name is reused by every run. The extension includes
 // its dot (".tif"), or is empty.
 std::u16string InputFile(const uint8_t* data, size_t size, const char* extension);
+// The bytes as the file at path (a file of a page store the target made).
+void WriteFuzzFile(const std::u16string& path, const uint8_t* data, size_t size);
 // A further path in the scratch folder (for outputs and round trips).
 std::u16string ScratchPath(const char* name);
 // The scratch folder itself, in the platform's form.

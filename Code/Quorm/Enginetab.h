@@ -1,5 +1,6 @@
-// A record table of an engine module: records in one block, grown in fixed
-// steps, read through range-checked indexes. Each finder keeps its found
+// A record table of an engine module: records in one block (kFirst records
+// at first, doubled whenever it is full), read through range-checked
+// indexes. Each finder keeps its found
 // objects in one of these and frees it in its module's free function. A
 // table made with a label keeps its block on the named heap under that
 // label; else on the engine heap. An exhausted heap unwinds with that heap's
@@ -12,9 +13,9 @@
 #include "Code/Quorm/Heapcheck.h"
 #include "Code/Quorm/Heapmem.h"
 
-template <class Record, int32_t kStep>
+template <class Record, int32_t kFirst>
 struct EngineTable {
-  static_assert(kStep > 0, "tables grow in positive steps");
+  static_assert(kFirst > 0, "a table starts with room for a record");
   int32_t count = 0;
   int32_t capacity = 0;
   Record* records = nullptr;
@@ -45,16 +46,9 @@ struct EngineTable {
 
  private:
   void Grow() {
-    const size_t bytes = sizeof(Record) * (static_cast<size_t>(capacity) + kStep);
-    if (label == nullptr) {
-      if (records == nullptr)
-        EngineAllocZeroedChecked(records, bytes);
-      else
-        EngineResizeArrayChecked(records, static_cast<size_t>(capacity), static_cast<size_t>(capacity) + kStep);
-    } else {
-      const int done = records == nullptr ? NamedAlloc(records, bytes, label) : NamedRealloc(records, bytes);
-      if (!done) OnEngineSafeHeapExhausted(nullptr, bytes);
-    }
-    capacity += kStep;
+    if (label == nullptr)
+      GrowEngineArrayChecked(records, capacity, kFirst);
+    else
+      GrowNamedArrayChecked(records, capacity, kFirst, label);
   }
 };

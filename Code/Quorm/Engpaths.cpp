@@ -93,13 +93,16 @@ const char* GetUserDictPath() {
 }
 
 int32_t ReadInt32LE(std::FILE* stream) {
+  uint8_t bytes[4];
+  ReadEngineBytes(stream, bytes, sizeof bytes);
   uint32_t value = 0;
-  for (int i = 0; i < 4; ++i) {
-    int byte = std::fgetc(stream);
-    if (byte == EOF) byte = 0;
-    value |= static_cast<uint32_t>(byte) << (8 * i);
-  }
+  for (int i = 0; i < 4; ++i) value |= static_cast<uint32_t>(bytes[i]) << (8 * i);
   return static_cast<int32_t>(value);
+}
+
+void ReadEngineBytes(std::FILE* stream, uint8_t* out, size_t n) {
+  const size_t read = std::fread(out, 1, n, stream);
+  std::memset(out + read, 0, n - read);
 }
 
 long EngineFileSize(std::FILE* stream) {

@@ -36,6 +36,8 @@ const char* GetUserDictPath();         // folder\User\dict.txt
 // The next four bytes, little-endian. Bytes past the end read as 0; callers
 // that care check the stream's end-of-file state (or the file size first).
 int32_t ReadInt32LE(std::FILE* stream);
+// n bytes as they stand in the file; those past its end read as 0.
+void ReadEngineBytes(std::FILE* stream, uint8_t* out, size_t n);
 // The stream's length in bytes from its start, -1 when unknown; the position
 // is kept.
 long EngineFileSize(std::FILE* stream);

@@ -223,8 +223,7 @@ void Enqueue(int32_t run, int32_t& head, int32_t& tail, int32_t& capacity) {
       tail -= head;
       head = 0;
     } else {
-      EngineResizeArrayChecked(queue, static_cast<size_t>(capacity), static_cast<size_t>(capacity) + kCutQueueLimit);
-      capacity += kCutQueueLimit;
+      GrowEngineArrayChecked(queue, capacity, kCutQueueLimit);
     }
   }
   queue[tail++] = run;

@@ -28,7 +28,7 @@ namespace {
 constexpr int32_t kNeverJoin = 1025;
 constexpr int32_t kJoinLimit = 1024;
 constexpr int32_t kMergeCell = 32;
-constexpr int32_t kLyricLineStep = 100;
+constexpr int32_t kFirstLyricLines = 100;
 constexpr int32_t kNoRangeLeft = 15000;
 constexpr int32_t kPeakEvidence = 666;
 constexpr int32_t kModeLyrics = 0;
@@ -46,7 +46,7 @@ struct RecordList {
   int32_t capacity = 0;
 };
 
-RecordList gLyrics;  // grows by kLyricLineStep
+RecordList gLyrics;  // first kFirstLyricLines records, then doubled
 RecordList gBlocks;  // a fixed capacity, set after the first pass
 bool gHeld = false;  // FindText ran since the last clean-up
 
@@ -62,14 +62,7 @@ void FreeList(RecordList& list) {
 }
 
 void AppendLyricLine(TextLineRecord& record) {
-  if (gLyrics.count == gLyrics.capacity) {
-    const int32_t grown = gLyrics.capacity + kLyricLineStep;
-    if (gLyrics.records == nullptr)
-      EngineAllocZeroedChecked(gLyrics.records, static_cast<size_t>(grown) * sizeof(TextLineRecord));
-    else
-      EngineResizeArrayChecked(gLyrics.records, static_cast<size_t>(gLyrics.capacity), static_cast<size_t>(grown));
-    gLyrics.capacity = grown;
-  }
+  if (gLyrics.count == gLyrics.capacity) GrowEngineArrayChecked(gLyrics.records, gLyrics.capacity, kFirstLyricLines);
   gLyrics.records[gLyrics.count++] = record;
   record = TextLineRecord{};
 }

@@ -10,7 +10,7 @@ namespace {
 constexpr int32_t kNone = -1;
 constexpr int32_t kCellHeadItem = INT32_MIN;  // 0x80000000
 constexpr int32_t kHeaderSlots = 5;
-constexpr int32_t kGrowthSlots = 10000;
+constexpr int32_t kGrowthSlots = 10000;  // the item slots of a new grid
 
 struct Slot {
   int32_t item;
@@ -83,8 +83,13 @@ void GrangeCreate(GrangeGrid** slot, GrangeKey key, int32_t cellWidth, int32_t c
 int32_t GrangeAdd(GrangeGrid** slot, int32_t item) {
   GrangeGrid* grid = CheckedGrid(slot);
   if (HeaderOf(grid).nextFree == HeaderOf(grid).capacity) {
-    ENGINE_CHECK(HeaderOf(grid).capacity <= INT32_MAX - kGrowthSlots);
-    int32_t capacity = HeaderOf(grid).capacity + kGrowthSlots;
+    // The item slots (those past the cells) double; the cells stay.
+    const Header& h = HeaderOf(grid);
+    const int32_t cellSlots = kHeaderSlots + h.columns * h.rows;
+    const size_t items = GrownCapacity(static_cast<size_t>(h.capacity - cellSlots), kGrowthSlots,
+                                       static_cast<size_t>(INT32_MAX - cellSlots));
+    ENGINE_CHECK(items > 0);
+    const int32_t capacity = cellSlots + static_cast<int32_t>(items);
     void* block = grid;
     if (!NamedRealloc(&block, sizeof(Slot) * static_cast<size_t>(capacity))) return kNone;
     grid = *slot = static_cast<GrangeGrid*>(block);

@@ -59,17 +59,23 @@ int EngineResizeArray(void** slot, size_t elementSize, size_t oldCount, size_t n
   ENGINE_CHECK(*slot != nullptr);
   if (elementSize != 0 && newCount > SIZE_MAX / elementSize) return Exhausted(engineHook, slot, SIZE_MAX);
   size_t newSize = elementSize * newCount;
-  void* block = SystemAlloc(newSize == 0 ? 1 : newSize);
+  // In place where the system can: a large block is moved by its pages,
+  // not copied byte by byte and touched afresh.
+  void* block = SystemRealloc(*slot, newSize == 0 ? 1 : newSize);
   if (block == nullptr) return Exhausted(engineHook, slot, newSize);
   size_t kept = (oldCount < newCount ? oldCount : newCount) * elementSize;
-  std::memcpy(block, *slot, kept);
   std::memset(static_cast<char*>(block) + kept, 0, newSize - kept);
-  std::free(*slot);
   *slot = block;
   return 1;
 }
 
 void SetEngineHeapHook(EngineHeapHook hook) { engineHook.store(hook); }
+
+size_t GrownCapacity(size_t capacity, size_t first, size_t most) {
+  if (capacity >= most) return 0;
+  const size_t grown = capacity == 0 ? first : capacity > most / 2 ? most : 2 * capacity;
+  return grown > capacity && grown <= most ? grown : most;
+}
 
 int NamedAlloc(void** slot, size_t size, const char* label) {
   ENGINE_CHECK_POINTER(slot);

@@ -23,6 +23,12 @@ void EngineFree(void** slot);
 int EngineResizeArray(void** slot, size_t elementSize, size_t oldCount, size_t newCount);
 void SetEngineHeapHook(EngineHeapHook hook);
 
+// The one growth rule of the engine's growable tables: a table without a
+// block takes its first size, a full one doubles (never beyond most), so
+// that filling a table of n records copies fewer than 2n records in all.
+// 0 when a table of most records is full.
+size_t GrownCapacity(size_t capacity, size_t first, size_t most);
+
 // Contents undefined. The slot must be empty.
 int NamedAlloc(void** slot, size_t size, const char* label);
 // Keeps the contents; the old block stays on failure. An empty slot allocates.

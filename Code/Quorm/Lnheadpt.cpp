@@ -7,13 +7,14 @@
 #include "Code/Quorm/Engerror.h"
 #include "Code/Quorm/Findtext.h"
 #include "Code/Quorm/Grange.h"
+#include "Code/Quorm/Heapcheck.h"
 #include "Code/Quorm/Heapmem.h"
 #include "Code/Quorm/Onebpp.h"
 #include "Code/Quorm/mocgraph.h"
 
 namespace {
 
-constexpr int32_t kPointStep = 2000;
+constexpr int32_t kFirstPoints = 2000;
 constexpr int32_t kCellSize = 32;
 
 struct PointState {
@@ -48,8 +49,8 @@ void InitialiseObjectPoints() {
   g_points.height = GetPageImageHeight();
   g_points.width = GetPageImageWidth();
   ENGINE_CHECK(g_points.width >= 1 && g_points.height >= 1);
-  EngineAlloc(g_points.points, kPointStep * sizeof(ObjectPoint));
-  g_points.capacity = kPointStep;
+  EngineAlloc(g_points.points, kFirstPoints * sizeof(ObjectPoint));
+  g_points.capacity = kFirstPoints;
   GrangeCreate(&g_points.grid, PointKey, kCellSize, kCellSize, g_points.width, g_points.height);
 }
 
@@ -58,10 +59,7 @@ int32_t AddObjectPoint(int32_t kind, int32_t object, int32_t y, int32_t x) {
   ENGINE_CHECK(y >= 0 && y < g_points.height && x >= 0 && x < g_points.width);
   PointKindToObjectKind(kind);
   EngineFree(g_points.keyIndex);
-  if (g_points.count == g_points.capacity) {
-    EngineResizeArray(g_points.points, g_points.capacity, g_points.capacity + kPointStep);
-    g_points.capacity += kPointStep;
-  }
+  if (g_points.count == g_points.capacity) GrowEngineArrayChecked(g_points.points, g_points.capacity, kFirstPoints);
   const int32_t row = g_points.count++;
   g_points.points[row] = ObjectPoint{kind, object, y, x};
   return GrangeAdd(&g_points.grid, row);

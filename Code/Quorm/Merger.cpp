@@ -8,11 +8,13 @@
 
 #include "Code/Quorm/Engerror.h"
 #include "Code/Quorm/Grange.h"
+#include "Code/Quorm/Heapcheck.h"
 #include "Code/Quorm/Heapmem.h"
 
 namespace {
 
-constexpr int32_t kItemStep = 5000;
+constexpr int32_t kFirstItems = 5000;
+constexpr char kItemsLabel[] = "infofields";
 constexpr int32_t kNeighbourLimit = 3000;
 constexpr int32_t kHeapSentinelCost = INT32_MIN;
 
@@ -299,12 +301,8 @@ int32_t MergeGroups(MergeCostFn cost, MergeJoinFn join, MergeBoxFn box, MergeOrd
 
 void AppendItem(void* item) {
   ENGINE_CHECK(g_merge.open && g_merge.groups == nullptr);
-  if (g_merge.itemCount == g_merge.itemCapacity) {
-    const int32_t grown = g_merge.itemCapacity + kItemStep;
-    NamedRealloc(g_merge.items, grown * sizeof(ItemEntry));
-    std::memset(g_merge.items + g_merge.itemCapacity, 0, kItemStep * sizeof(ItemEntry));
-    g_merge.itemCapacity = grown;
-  }
+  if (g_merge.itemCount == g_merge.itemCapacity)
+    GrowNamedArrayChecked(g_merge.items, g_merge.itemCapacity, kFirstItems, kItemsLabel);
   g_merge.items[g_merge.itemCount++].item = item;
 }
 
@@ -315,9 +313,9 @@ void BeginMerge() {
   g_merge = MergeState{};
   g_merge.open = true;
   g_merge.costBound = kMergeNoJoin;
-  NamedAlloc(g_merge.items, kItemStep * sizeof(ItemEntry), "infofields");
-  std::memset(g_merge.items, 0, kItemStep * sizeof(ItemEntry));
-  g_merge.itemCapacity = kItemStep;
+  NamedAlloc(g_merge.items, kFirstItems * sizeof(ItemEntry), kItemsLabel);
+  std::memset(g_merge.items, 0, kFirstItems * sizeof(ItemEntry));
+  g_merge.itemCapacity = kFirstItems;
   EngineAlloc(g_merge.neighbours, kNeighbourLimit * sizeof(int32_t));
 }
 

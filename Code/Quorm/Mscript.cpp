@@ -18,9 +18,9 @@
 
 namespace {
 
-constexpr int32_t kSlotStep = 100;
-constexpr int32_t kEventStep = 2;
-constexpr int32_t kSlurStep = 20;
+constexpr int32_t kFirstSlots = 100;
+constexpr int32_t kFirstEvents = 2;
+constexpr int32_t kFirstSlurs = 20;
 constexpr int32_t kNoSystemResult = 65;
 
 PageDescription g_description;
@@ -63,13 +63,7 @@ MscriptTimeSlot& LastSlot(int32_t staff) {
 }
 
 MscriptEvent& AppendEvent(MscriptTimeSlot& slot) {
-  if (slot.eventCount == slot.eventCapacity) {
-    if (slot.events == nullptr)
-      EngineAllocZeroedChecked(slot.events, kEventStep * sizeof(MscriptEvent));
-    else
-      EngineResizeArrayChecked(slot.events, slot.eventCapacity, slot.eventCapacity + kEventStep);
-    slot.eventCapacity += kEventStep;
-  }
+  if (slot.eventCount == slot.eventCapacity) GrowEngineArrayChecked(slot.events, slot.eventCapacity, kFirstEvents);
   MscriptEvent& e = slot.events[slot.eventCount++];
   std::memset(&e, 0, sizeof e);
   return e;
@@ -274,13 +268,7 @@ int32_t AddPageDescription(const char* imageName) {
 
 void AddTimeSlot(int32_t staff) {
   MscriptStave& stave = StaveOfStaff(staff);
-  if (stave.slotCount == stave.slotCapacity) {
-    if (stave.slots == nullptr)
-      EngineAllocZeroedChecked(stave.slots, kSlotStep * sizeof(MscriptTimeSlot));
-    else
-      EngineResizeArrayChecked(stave.slots, stave.slotCapacity, stave.slotCapacity + kSlotStep);
-    stave.slotCapacity += kSlotStep;
-  }
+  if (stave.slotCount == stave.slotCapacity) GrowEngineArrayChecked(stave.slots, stave.slotCapacity, kFirstSlots);
   stave.slots[stave.slotCount++] = MscriptTimeSlot{};
 }
 
@@ -432,13 +420,7 @@ void AddSystemSlur(int32_t system, EnginePoint left, EnginePoint right, int32_t 
   slur.pageCurvature = curvature;
   slur.links[0] = slur.links[4] = slur.links[8] = slur.links[9] = -1;
   slur.links[10] = 0;
-  if (s.slurCount == s.slurCapacity) {
-    if (s.slurs == nullptr)
-      EngineAllocZeroedChecked(s.slurs, kSlurStep * sizeof(MscriptSlur));
-    else
-      EngineResizeArrayChecked(s.slurs, s.slurCapacity, s.slurCapacity + kSlurStep);
-    s.slurCapacity += kSlurStep;
-  }
+  if (s.slurCount == s.slurCapacity) GrowEngineArrayChecked(s.slurs, s.slurCapacity, kFirstSlurs);
   s.slurs[s.slurCount++] = slur;
 }
 

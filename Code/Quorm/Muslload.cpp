@@ -19,28 +19,13 @@ MusicReferenceStore store = {};
 
 constexpr char kBadMusicData[] = "Xrdomrdat";
 
-void ReadBytes(std::FILE* file, uint8_t* out, size_t n) {
-  for (size_t i = 0; i < n; ++i) {
-    int byte = std::fgetc(file);
-    out[i] = static_cast<uint8_t>(byte == EOF ? 0 : byte);
-  }
-}
-
-// The 47 words of feature references, kept byte for byte.
-void ReadWordsAsBytes(std::FILE* file, uint8_t* out, size_t words) {
-  for (size_t w = 0; w < words; ++w) {
-    uint32_t value = static_cast<uint32_t>(ReadInt32LE(file));
-    for (int b = 0; b < 4; ++b) out[4 * w + b] = static_cast<uint8_t>(value >> (8 * b));
-  }
-}
-
 void ReadMusicRecord(std::FILE* file, MusicReference& r) {
   r.word0 = ReadInt32LE(file);
   r.word1 = ReadInt32LE(file);
-  ReadBytes(file, r.label, sizeof r.label);
+  ReadEngineBytes(file, r.label, sizeof r.label);
   r.type = ReadInt32LE(file);
   uint8_t refs[sizeof r.edgeRefs + sizeof r.extraRefs];
-  ReadWordsAsBytes(file, refs, sizeof refs / 4);
+  ReadEngineBytes(file, refs, sizeof refs);
   std::copy(refs, refs + sizeof r.edgeRefs, r.edgeRefs);
   std::copy(refs + sizeof r.edgeRefs, refs + sizeof refs, r.extraRefs);
   r.minWidth = ReadInt32LE(file);
@@ -54,7 +39,7 @@ void ReadNoteheadRecord(std::FILE* file, NoteheadReference& r) {
   r.word1 = ReadInt32LE(file);
   r.variant = ReadInt32LE(file);
   for (int32_t& word : r.words3to5) word = ReadInt32LE(file);
-  ReadWordsAsBytes(file, r.edgeRefs, sizeof r.edgeRefs / 4);
+  ReadEngineBytes(file, r.edgeRefs, sizeof r.edgeRefs);
 }
 
 bool LimitsValid(int32_t lo, int32_t hi) { return lo >= 0 && lo <= hi && hi <= kMaxReferenceSizePercent; }

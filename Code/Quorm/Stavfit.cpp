@@ -217,11 +217,22 @@ void MatchSegmentsToLines(StaffRecord& row, int32_t tolerance) {
     SegmentsOfColumn(c, &first, &end);
     const int64_t upper = static_cast<int64_t>(row.lineY[0][c]) - row.staffSpace / 2;
     const int64_t lower = static_cast<int64_t>(row.lineY[n - 1][c]) + row.staffSpace / 2;
-    for (int32_t i = first; i < end; ++i) {
+    // A column's segments run down the page without overlapping: the first
+    // that reaches the staff is found by halving, and the walk ends below it.
+    int32_t lo = first, hi = end;
+    while (lo < hi) {
+      const int32_t mid = lo + (hi - lo) / 2;
+      if (static_cast<int64_t>(GetVerticalSegment(mid)->end - 1) * 1024 < upper)
+        lo = mid + 1;
+      else
+        hi = mid;
+    }
+    for (int32_t i = lo; i < end; ++i) {
       const VerticalSegment* s = GetVerticalSegment(i);
       const int64_t top = static_cast<int64_t>(s->top) * 1024;
       const int64_t bottom = static_cast<int64_t>(s->end - 1) * 1024;
-      if (bottom < upper || top > lower) continue;
+      if (top > lower) break;
+      if (bottom < upper) continue;
       for (int32_t k = 0; k < n; ++k) {
         if (row.lineRun[k][2 * c] != -1) continue;
         const int64_t centre = row.lineY[k][c];

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "Code/Quorm/Findscal.h"
+#include "Code/Quorm/Heapcheck.h"
 #include "Code/Quorm/Intmath.h"
 #include "Code/Quorm/Merger.h"
 #include "Code/Quorm/Onebpp.h"
@@ -39,6 +40,7 @@ struct StaffSample {
   int32_t missing[kMaxStaffLines];
 };
 
+constexpr int32_t kFirstSamples = 1000;
 StaffSample* g_samples = nullptr;
 int32_t g_sampleCount = 0;
 int32_t g_sampleCapacity = 0;
@@ -56,13 +58,7 @@ bool SampleHasMissing(const StaffSample& s) {
 }
 
 StaffSample& NewSample() {
-  if (g_sampleCount == g_sampleCapacity) {
-    if (!g_samples)
-      EngineAllocZeroed(g_samples, sizeof(StaffSample) * 1000);
-    else
-      EngineResizeArray(g_samples, g_sampleCapacity, g_sampleCapacity + 1000);
-    g_sampleCapacity += 1000;
-  }
+  if (g_sampleCount == g_sampleCapacity) GrowEngineArrayChecked(g_samples, g_sampleCapacity, kFirstSamples);
   StaffSample& s = g_samples[g_sampleCount++];
   s = StaffSample{};
   return s;

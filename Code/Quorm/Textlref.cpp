@@ -24,13 +24,6 @@ int32_t ReadByte(std::FILE* file) {
   return byte == EOF ? 0 : byte;
 }
 
-void ReadWordsAsBytes(std::FILE* file, uint8_t* out, size_t words) {
-  for (size_t w = 0; w < words; ++w) {
-    uint32_t value = static_cast<uint32_t>(ReadInt32LE(file));
-    for (int b = 0; b < 4; ++b) out[4 * w + b] = static_cast<uint8_t>(value >> (8 * b));
-  }
-}
-
 void ReadHeader(std::FILE* file, TextRefHeader& h) {
   h.word0 = ReadInt32LE(file);
   h.classCount = ReadInt32LE(file);
@@ -58,14 +51,14 @@ void ReadMain(std::FILE* file, TextMainPattern& m) {
   m.words[1] = ReadInt32LE(file);
   m.words[2] = ReadPaddedByte(file);
   for (int i = 3; i < 12; ++i) m.words[i] = ReadInt32LE(file);
-  ReadWordsAsBytes(file, m.features, sizeof m.features / 4);
+  ReadEngineBytes(file, m.features, sizeof m.features);
   m.on = ReadPaddedByte(file);
 }
 
 template <class Pattern>
 void ReadRangePattern(std::FILE* file, Pattern& p) {
   for (int32_t& word : p.words) word = ReadInt32LE(file);
-  ReadWordsAsBytes(file, p.features, sizeof p.features / 4);
+  ReadEngineBytes(file, p.features, sizeof p.features);
   p.on = ReadPaddedByte(file);
 }
 

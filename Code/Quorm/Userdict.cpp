@@ -48,13 +48,14 @@ EngineCode AddWord(const char* word) {
   while (end > begin && !IsLetterOrDigit(word[end - 1])) --end;
   if (begin == end) return kEngineOk;  // nothing of a word is left
   if (wordBytes + kMaxUserWordLength + 1 >= wordCapacity) {
-    if (!NamedRealloc(words, static_cast<size_t>(wordCapacity) + kUserDictWordBytes)) return kNoMemory;
-    wordCapacity += kUserDictWordBytes;
+    const size_t grown = GrownCapacity(static_cast<size_t>(wordCapacity), kUserDictWordBytes, INT32_MAX);
+    if (grown == 0 || !NamedRealloc(words, grown)) return kNoMemory;
+    wordCapacity = static_cast<int32_t>(grown);
   }
   if (wordCount + 1 >= offsetCapacity) {
-    if (!NamedRealloc(offsets, sizeof(int32_t) * (static_cast<size_t>(offsetCapacity) + kUserDictOffsetStep)))
-      return kNoMemory;
-    offsetCapacity += kUserDictOffsetStep;
+    const size_t grown = GrownCapacity(static_cast<size_t>(offsetCapacity), kUserDictOffsetStep, INT32_MAX / 4);
+    if (grown == 0 || !NamedRealloc(offsets, sizeof(int32_t) * grown)) return kNoMemory;
+    offsetCapacity = static_cast<int32_t>(grown);
   }
   offsets[wordCount++] = wordBytes;
   std::memcpy(words + wordBytes, word + begin, end - begin);

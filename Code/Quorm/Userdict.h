@@ -7,8 +7,8 @@
 
 #include "Code/Quorm/Engerror.h"
 
-constexpr int32_t kUserDictWordBytes = 12000;   // first size and growth of the word store
-constexpr int32_t kUserDictOffsetStep = 6000;   // first size and growth of the offset table
+constexpr int32_t kUserDictWordBytes = 12000;   // first size of the word store (doubled when full)
+constexpr int32_t kUserDictOffsetStep = 6000;   // first size of the offset table (doubled when full)
 constexpr int kMaxUserWordLength = 31;
 
 // null, "Xudicinit" (no memory for the first blocks, or the file cannot be

@@ -16,6 +16,7 @@
 #include "Code/Quorm/Findstem.h"
 #include "Code/Quorm/Findtext.h"
 #include "Code/Quorm/Fxdszsym.h"
+#include "Code/Quorm/Heapcheck.h"
 #include "Code/Quorm/Heapmem.h"
 #include "Code/Quorm/Lnheadpt.h"
 #include "Code/Quorm/Muslfile.h"
@@ -30,7 +31,7 @@
 
 namespace {
 
-constexpr int32_t kCandidateStep = 1000;
+constexpr int32_t kFirstCandidates = 1000;
 constexpr int32_t kMaxListedHeads = 30;
 constexpr int32_t kMaxListedStems = 30;
 constexpr int32_t kMaxStackedBeams = 10;
@@ -55,17 +56,6 @@ int32_t gPairCapacity = 0;
 
 int32_t gChanged = 0;
 int32_t gStageFive = 0;
-
-// Grows an engine array by more records (the first growth allocates it).
-template <class T>
-void GrowArray(T*& block, int32_t* capacity, int32_t more) {
-  const size_t wanted = static_cast<size_t>(*capacity) + static_cast<size_t>(more);
-  if (block == nullptr)
-    EngineAllocZeroed(block, sizeof(T) * wanted);
-  else
-    EngineResizeArray(block, static_cast<size_t>(*capacity), wanted);
-  *capacity += more;
-}
 
 bool In(int32_t v, int32_t lo, int32_t hi) { return v >= lo && v <= hi; }
 bool IsFixedKind(int32_t kind) { return In(kind, kMinFixedSymbolType, kMaxFixedSymbolType); }
@@ -575,7 +565,7 @@ void DeletionRule(int32_t node, void* argument) {
 
 // ---- Candidates ----
 void AddCandidate(int32_t action, int32_t first, int32_t second, double score) {
-  if (gCandidateCount == gCandidateCapacity) GrowArray(gCandidates, &gCandidateCapacity, kCandidateStep);
+  if (gCandidateCount == gCandidateCapacity) GrowEngineArrayChecked(gCandidates, gCandidateCapacity, kFirstCandidates);
   gCandidates[gCandidateCount++] = AmbiguityCandidate{action, first, second, score};
 }
 
@@ -725,7 +715,7 @@ void AddPair(int32_t stem, int32_t head) {
     // One pair per doubtful stem after the trial resolution (it leaves no
     // exclusions between live heads); should that ever change, the list grows
     // rather than fail the page.
-    GrowArray(gPairs, &gPairCapacity, gPairCapacity > 0 ? gPairCapacity : 16);
+    GrowEngineArrayChecked(gPairs, gPairCapacity, 16);
   }
   gPairs[gPairCount++] = StemHeadPair{stem, head};
 }
@@ -1228,7 +1218,10 @@ void ResolveAmbiguitiesStage2() {
   EngineFree(gPairs);
   gPairCount = 0;
   gPairCapacity = 0;
-  if (stems > 0) GrowArray(gPairs, &gPairCapacity, stems);
+  if (stems > 0) {
+    EngineAllocZeroedChecked(gPairs, sizeof(StemHeadPair) * static_cast<size_t>(stems));
+    gPairCapacity = stems;
+  }
   ForEachGraphNode(JudgeStem, nullptr);
   ForEachGraphNode(EraseTrusted, nullptr);
   for (int32_t i = 0; i < gPairCount; ++i) AtomsOfPair(gPairs[i]);

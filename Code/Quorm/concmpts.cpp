@@ -12,7 +12,7 @@
 
 namespace {
 
-constexpr int32_t kTableStep = 1000;
+constexpr int32_t kFirstRecords = 1000;
 constexpr int32_t kQueueCapacity = 2000;
 constexpr int32_t kQueueDropWhenNoneHandled = 100;
 constexpr int32_t kMergeCandidates = 100;
@@ -92,10 +92,7 @@ void ExtendIntoRow(int32_t row, int32_t first, int32_t end) {
 }
 
 void AddRecord() {
-  if (gCount == gCapacity) {
-    EngineResizeArrayChecked(gTable, static_cast<size_t>(gCapacity), static_cast<size_t>(gCapacity) + kTableStep);
-    gCapacity += kTableStep;
-  }
+  if (gCount == gCapacity) GrowEngineArrayChecked(gTable, gCapacity, kFirstRecords);
   // Counted before its raster is allocated, so that the table's free
   // function owns the raster whatever happens.
   ConnectedComponent& record = gTable[gCount];
@@ -214,10 +211,7 @@ bool ReplaceByParts(int32_t i, int32_t parts, const int32_t cuts[3]) {
   pieces[0].index = gTable[i].index;
   gTable[i] = pieces[0];
   for (int32_t j = 1; j < parts; ++j) {
-    if (gCount == gCapacity) {
-      EngineResizeArrayChecked(gTable, static_cast<size_t>(gCapacity), static_cast<size_t>(gCapacity) + kTableStep);
-      gCapacity += kTableStep;
-    }
+    if (gCount == gCapacity) GrowEngineArrayChecked(gTable, gCapacity, kFirstRecords);
     pieces[j].index = gCount;
     gTable[gCount++] = pieces[j];
     pieces[j].bits = nullptr;
@@ -237,8 +231,8 @@ bool ComesFirst(const ConnectedComponent& a, const ConnectedComponent& b) {
 
 void ResetConnectedComponents() {
   FreeConnectedComponents();
-  EngineAllocZeroedChecked(gTable, static_cast<size_t>(kTableStep) * sizeof(ConnectedComponent));
-  gCapacity = kTableStep;
+  EngineAllocZeroedChecked(gTable, static_cast<size_t>(kFirstRecords) * sizeof(ConnectedComponent));
+  gCapacity = kFirstRecords;
 }
 
 int32_t GetComponentCount() { return gCount; }

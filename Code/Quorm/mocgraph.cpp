@@ -10,7 +10,7 @@
 
 namespace {
 
-constexpr int32_t kNodeStep = 1000;
+constexpr int32_t kFirstNodes = 1000;
 
 // The node table always keeps a spare slot beyond the last node.
 GraphNode* gNodes = nullptr;
@@ -65,16 +65,10 @@ int32_t FirstKeyOf(int32_t kind, int32_t reference) {
 }
 
 void Grow() {
-  if (gNodes == nullptr) {
-    EngineAllocZeroedChecked(gNodes, sizeof(GraphNode) * kNodeStep);
-    EngineAllocZeroedChecked(gKeys, sizeof(int32_t) * kNodeStep);
-    gCapacity = kNodeStep;
-  }
   while (gCount + 2 > gCapacity) {
-    const size_t grown = static_cast<size_t>(gCapacity) + kNodeStep;
-    EngineResizeArrayChecked(gNodes, static_cast<size_t>(gCapacity), grown);
-    EngineResizeArrayChecked(gKeys, static_cast<size_t>(gCapacity), grown);
-    gCapacity = static_cast<int32_t>(grown);
+    int32_t keys = gCapacity;
+    GrowEngineArrayChecked(gKeys, keys, kFirstNodes);
+    GrowEngineArrayChecked(gNodes, gCapacity, kFirstNodes);
   }
 }
 

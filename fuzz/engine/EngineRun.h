@@ -1,15 +1,19 @@
-// One engine run over a scratch engine folder, for the data-file targets and
-// the staff-stage target: the shipped data files (as the build writes them)
-// are copied once into a program folder in the scratch folder, which becomes
-// the resource folder, so that StartEngine reads them exactly as the program
-// does. A target replaces one file, runs the engine and puts the shipped
-// file back.
+// The engine over a scratch engine folder, for the data-file targets and the
+// staff-stage target: the shipped data files (as the build writes them) are
+// copied once into a program folder in the scratch folder, which becomes the
+// resource folder, so that the engine reads them exactly as the program does.
+// The engine is started once and kept: a data-file target replaces one file
+// and loads it into the started engine as StartEngine loads it (the
+// module's tables freed, its loader run), then puts the shipped file back.
+// Only a failed load restarts the engine, and the next load must work.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 #include <string>
+
+#include "Code/Quorm/Quorm.h"
 
 namespace fuzz {
 
@@ -27,25 +31,54 @@ constexpr char kUserDictFile[] = "User\\dict.txt";
 const char* MusicReferenceFile();
 const char* NoteheadReferenceFile();
 
-// Once per process: the scratch program folder with the shipped set, made
-// the resource folder.
+// The scratch program folder with the shipped set (made once per process),
+// made the resource folder.
 void UseScratchEngineFolder();
 void WriteEngineFile(const char* relative, const uint8_t* data, size_t size);
 // The shipped file back in place.
 void RestoreEngineFile(const char* relative);
 
-// StartEngine with the files as they stand. A start that fails must leave
-// one of the expected codes (else abort); the engine is closed again after a
-// failed start. Returns true when it started.
-bool StartEngineRun(std::initializer_list<const char*> expected);
-// With the shipped file back, a fresh run must start and close cleanly.
-void ExpectCleanRunAfter(const char* relative);
+// Once per process (and again after a failed load): the engine started
+// over the scratch folder; aborts when the files as they stand do not start
+// it.
+void KeepEngineStarted();
+
+// The loaders StartEngine runs, one per data file (the language data's load
+// also reloads the user dictionary, as StartEngine's does).
+enum class EngineData { kMusicReferences, kTextReferences, kLanguage, kUserDictionary };
+// Loads the files of one loader into the started engine, as they stand. A
+// load that fails must leave one of the expected codes (else abort: any
+// other code is a finding); the shipped file relative is then put back and
+// the load must work again. A load that unwound (a failed check, exhausted
+// memory) restarts the engine first. Returns true when the files loaded;
+// the caller then holds the engine (EngineRunLock) while it looks at the
+// tables.
+bool LoadEngineData(EngineData data, const char* relative, std::initializer_list<const char*> expected);
+
+// One whole engine run of the staff-stage target, as the reading pipeline
+// makes it: StartEngine on construction, CloseEngine on destruction, the
+// engine held in between. Its program folder holds the shipped reference
+// files with the small sample text references and user dictionary, which the
+// staff stage does not read, so that a start per input stays cheap. The
+// data-file targets' engine is started afresh after it.
+class StaffStageRun {
+ public:
+  StaffStageRun();
+  ~StaffStageRun();
+  StaffStageRun(const StaffStageRun&) = delete;
+  StaffStageRun& operator=(const StaffStageRun&) = delete;
+
+ private:
+  EngineRunLock lock_;
+};
 
 // Seeds: runs the project's engine data writer (tools/make_engine_data.py)
 // for one kind from its sample source in tests/Code/Quorm/data, or writes the
 // shipped set into a folder; returns the file's bytes (empty on failure,
 // which aborts: a seed maker must not silently make nothing).
 std::string WriteSampleEngineFile(const std::string& kind);
-std::string ShippedEngineFileBytes(const char* relative);
+const std::string& ShippedEngineFileBytes(const char* relative);
+// The shipped user dictionary's first lines (about 4 KB).
+std::string ShippedDictionaryHead();
 
 }  // namespace fuzz

@@ -10,13 +10,13 @@
 
 namespace fuzz {
 
-// Small enough that one run stays cheap, large enough for a stave or two;
-// the pixel count is bounded too (a page taller than it allows is cut to
-// it). A page of random pixels, once minutes in the staff stage, is one of
-// the regression inputs.
-constexpr int kMaxStaffPageWidth = 640;
+// Up to a strip of an A4 page's width at 300 dpi, high enough for a system
+// of two staves: what line fragments across a whole page width need. A page
+// of random pixels, once minutes in the staff stage, is one of the
+// regression inputs.
+constexpr int kMaxStaffPageWidth = 2480;
 constexpr int kMaxStaffPageHeight = 480;
-constexpr int kMaxStaffPagePixels = 64000;
+constexpr int kMaxStaffPagePixels = kMaxStaffPageWidth * kMaxStaffPageHeight;
 
 struct StaffPageInput {
   int sixLines = 0;

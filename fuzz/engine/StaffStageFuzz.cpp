@@ -1,7 +1,7 @@
-// The staff stage on a small fuzzed 1-bit page, in one whole engine run as
-// the reading pipeline makes it: StartEngine, LoadPageImage, RunStaffStage,
-// the staff table read back through its accessors, FreePageBitmap,
-// CloseEngine.
+// The staff stage on a fuzzed 1-bit page (up to a strip of A4 width), in one
+// whole engine run as the reading pipeline makes it: StartEngine,
+// LoadPageImage, RunStaffStage, the staff table read back through its
+// accessors, FreePageBitmap, CloseEngine.
 //
 // Input: a flags byte (bit 0: six-line staves, bits 1-2: the stretch width),
 // the width and the height (two bytes each, little-endian, folded into the
@@ -50,14 +50,9 @@ void ReadStaffTable() {
 }  // namespace
 
 KV_FUZZ_TARGET(engine_staff_stage) {
-  fuzz::UseScratchEngineFolder();
   fuzz::StaffPageInput page;
   if (!fuzz::DecodeStaffPage(data, size, &page)) return 0;
-  EngineRunLock run;
-  if (StartEngine() != 0) {
-    std::fprintf(stderr, "kv fuzz: the shipped files do not start the engine\n");
-    std::abort();
-  }
+  fuzz::StaffStageRun run;
   EngineCode loaded = LoadPageImage(page.bits.data(), page.width, page.height, page.stretch);
   if (loaded == kEngineOk) {
     const int result = RunStaffStage(page.sixLines, Progress, KeepGoing);
@@ -73,6 +68,5 @@ KV_FUZZ_TARGET(engine_staff_stage) {
     std::abort();
   }
   FreePageBitmap();
-  CloseEngine();
   return 0;
 }

@@ -1,5 +1,7 @@
 // Seeds of the staff-stage target: pages synthesised with the staff tests'
-// page painter (staves, bar lines, brackets, note heads, skew, breaks, specks).
+// page painter (staves, bar lines, brackets, note heads, skew, breaks, specks),
+// and strips of A4 width with a system of small print, whole and with every
+// line cut into fragments.
 #include <string>
 #include <vector>
 
@@ -65,5 +67,17 @@ KV_FUZZ_SEEDS(engine_staff_stage) {
     SynthPage page(64, 64);
     page.Speckle(200, 11);
     Seed(folder, "specks-only", 0, page);
+  }
+  for (int fragment : {0, 5}) {
+    SynthPage page(fuzz::kMaxStaffPageWidth, 240);
+    SynthScore score;
+    score.spacing = 10;
+    score.margin = 0.5;
+    score.thickness = 2;
+    score.gap = 2;
+    score.shift = 1;
+    score.fragment = fragment;
+    DrawScorePage(page, score);
+    Seed(folder, fragment ? "a4-strip-fragmented" : "a4-strip", 0, page);
   }
 }

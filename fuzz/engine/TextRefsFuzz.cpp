@@ -1,6 +1,7 @@
-// The text reference file ("Learned\Text") as StartEngine reads it. A bad file
-// fails the start with "Xrdocrdat"; a good one is loaded with every pattern
-// range inside the next level's table, and the next run starts cleanly.
+// The text reference file ("Learned\Text") as StartEngine reads it, loaded
+// into a started engine. A bad file fails the load with "Xrdocrdat"; a good
+// one is loaded with every pattern range inside the next level's table, and
+// the shipped file loads again afterwards either way.
 #include <cstdlib>
 
 #include "Code/Quorm/Quorm.h"
@@ -19,12 +20,9 @@ int32_t Word(const uint8_t* data, size_t at) {
 }  // namespace
 
 KV_FUZZ_TARGET(engine_text_refs) {
-  fuzz::UseScratchEngineFolder();
+  fuzz::KeepEngineStarted();
   fuzz::WriteEngineFile(fuzz::kTextFile, data, size);
-  if (!fuzz::StartEngineRun({"Xrdocrdat"})) {
-    fuzz::ExpectCleanRunAfter(fuzz::kTextFile);
-    return 0;
-  }
+  if (!fuzz::LoadEngineData(fuzz::EngineData::kTextReferences, fuzz::kTextFile, {"Xrdocrdat"})) return 0;
   EngineRunLock run;
   const TextReferenceStore& s = LoadedTextReferences();
   const TextRefHeader& h = s.header;
@@ -46,7 +44,6 @@ KV_FUZZ_TARGET(engine_text_refs) {
     GetClassRefE(i, words);
   }
   EnableTextPatterns();
-  CloseEngine();
   fuzz::RestoreEngineFile(fuzz::kTextFile);
   return 0;
 }

@@ -1,5 +1,5 @@
-// The user dictionary ("User\dict.txt") as StartEngine reads it. Whatever the
-// file holds, a loaded dictionary is sorted without duplicates, no word is
+// The user dictionary ("User\dict.txt") as StartEngine reads it, loaded into
+// a started engine. Whatever the file holds, a loaded dictionary is sorted without duplicates, no word is
 // longer than a word may be, and every word of the file (in pieces of at most
 // 31 bytes, trimmed to its letters and digits) is found again.
 #include <cctype>
@@ -33,12 +33,10 @@ void ExpectWord(std::string piece) {
 }  // namespace
 
 KV_FUZZ_TARGET(engine_user_dict) {
-  fuzz::UseScratchEngineFolder();
+  fuzz::KeepEngineStarted();
   fuzz::WriteEngineFile(fuzz::kUserDictFile, data, size);
-  if (!fuzz::StartEngineRun({"Xudicfile", "Xmemudic"})) {
-    fuzz::ExpectCleanRunAfter(fuzz::kUserDictFile);
+  if (!fuzz::LoadEngineData(fuzz::EngineData::kUserDictionary, fuzz::kUserDictFile, {"Xudicfile", "Xmemudic"}))
     return 0;
-  }
   EngineRunLock run;
   const int32_t count = GetUserWordCount();
   for (int32_t i = 0; i < count; ++i) {
@@ -59,7 +57,6 @@ KV_FUZZ_TARGET(engine_user_dict) {
       piece.clear();
     }
   }
-  CloseEngine();
   fuzz::RestoreEngineFile(fuzz::kUserDictFile);
   return 0;
 }

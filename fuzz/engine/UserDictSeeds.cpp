@@ -1,6 +1,5 @@
 // Seeds of the user dictionary target: the sample and the shipped file, and
 // words that the loader must trim, split and fold.
-#include <algorithm>
 #include <string>
 
 #include "fuzz/FuzzTarget.h"
@@ -11,9 +10,7 @@ KV_FUZZ_SEEDS(engine_user_dict) {
   fuzz::WriteSeed(folder, "sample-dict", sample.data(), sample.size());
   // The shipped list's first lines only: libFuzzer lets inputs grow to the
   // largest seed, and a whole dictionary would slow every run of the target.
-  const std::string shipped = fuzz::ShippedEngineFileBytes(fuzz::kUserDictFile);
-  const size_t cut = shipped.find('\n', std::min<size_t>(shipped.size(), 4096));
-  const std::string head = shipped.substr(0, cut == std::string::npos ? shipped.size() : cut + 1);
+  const std::string head = fuzz::ShippedDictionaryHead();
   fuzz::WriteSeed(folder, "shipped-dict", head.data(), head.size());
   const std::string words =
       "Allegro allegro ALLEGRO (dolce) -- 'tis\tcantabile\r\nabcdefghijklmnopqrstuvwxyzabcdefghijklmnop 4/4 x";

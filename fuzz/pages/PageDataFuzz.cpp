@@ -6,19 +6,8 @@
 #include <memory>
 
 #include "fuzz/FuzzTarget.h"
+#include "fuzz/pages/PageDataChecks.h"
 #include "pages/PageData.h"
-
-namespace {
-
-bool SameStave(const StaveRecord& a, const StaveRecord& b) {
-  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom && a.slope == b.slope &&
-         a.group == b.group && a.lineCount == b.lineCount && a.lineThickness == b.lineThickness && a.midX == b.midX &&
-         a.midTop == b.midTop && a.rightTop == b.rightTop && a.kind == b.kind &&
-         std::memcmp(&a.spacingOverride, &b.spacingOverride, sizeof a.spacingOverride) == 0 &&
-         a.joinLeftEnd == b.joinLeftEnd && a.joinRightStart == b.joinRightStart;
-}
-
-}  // namespace
 
 KV_FUZZ_TARGET(page_data) {
   const std::u16string path = fuzz::InputFile(data, size, "");
@@ -43,7 +32,7 @@ KV_FUZZ_TARGET(page_data) {
       again->scaledHeight != page->scaledHeight)
     std::abort();
   for (uint32_t s = 0; s < page->staveCount; ++s) {
-    if (!SameStave(page->staves[s], again->staves[s]) || again->curvesValid[s] != page->curvesValid[s]) std::abort();
+    if (!fuzz::SameStave(page->staves[s], again->staves[s]) || again->curvesValid[s] != page->curvesValid[s]) std::abort();
     if (page->curvesValid[s] == 0) continue;
     if (again->modelCurves[s] != page->modelCurves[s]) std::abort();
     for (int k = 0; k < page->staves[s].lineCount; ++k)

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "fuzz/FuzzTarget.h"
+#include "fuzz/pages/PageStoreSeedData.h"
 #include "pages/PageData.h"
 
 namespace {
@@ -14,29 +15,13 @@ void Put(std::vector<uint8_t>* out, uint32_t value, int bytes) {
   for (int i = 0; i < bytes; ++i) out->push_back(static_cast<uint8_t>(value >> (8 * i)));
 }
 
-StaveRecord MadeStave(int s, int lines) {
-  StaveRecord r;
-  r.left = 120;
-  r.right = 2300;
-  r.top = static_cast<int16_t>(300 + 260 * s);
-  r.bottom = static_cast<int16_t>(r.top + 24 * (lines - 1));
-  r.group = static_cast<int16_t>(s / 2);
-  r.lineCount = static_cast<int16_t>(lines);
-  r.lineThickness = 3;
-  r.midX = 1210;
-  r.midTop = r.top;
-  r.rightTop = static_cast<int16_t>(r.top + 2);
-  r.kind = lines == 5 ? 0 : 1;
-  return r;
-}
-
 // A file of an older version: count staves with 5 lines, two boxes; from
 // version 4 the first stave carries curves (256 columns in version 4).
 std::vector<uint8_t> OldFile(uint32_t version, uint32_t count) {
   std::vector<uint8_t> b;
   Put(&b, count | version << 8, 4);
   for (uint32_t s = 0; s < count; ++s) {
-    const StaveRecord r = MadeStave(int(s), 5);
+    const StaveRecord r = fuzz::MadeStave(int(s), 5);
     for (int16_t w : {r.left, r.right, r.top, r.bottom, r.slope, r.group, r.lineCount, r.lineThickness, r.midX,
                       r.midTop, r.rightTop})
       Put(&b, static_cast<uint32_t>(int32_t(w)), 4);
@@ -71,26 +56,7 @@ std::vector<uint8_t> OldFile(uint32_t version, uint32_t count) {
 
 KV_FUZZ_SEEDS(page_data) {
   auto page = std::make_unique<PageData>();
-  page->staveCount = 3;
-  for (int s = 0; s < 3; ++s) {
-    page->staves[s] = MadeStave(s, s == 2 ? 6 : 5);
-    page->curvesValid[s] = s != 1;
-    page->modelCurves[s] = s == 2;
-    for (int k = 0; k < page->staves[s].lineCount; ++k)
-      for (int c = 0; c < kStaveColumns; ++c) page->lineCurves.y[s][k][c] = static_cast<int16_t>(k * 24 + c / 300);
-  }
-  page->boxCount = 3;
-  for (int i = 0; i < 3; ++i) {
-    page->boxes[i][0] = static_cast<int16_t>(100 * i);
-    page->boxes[i][1] = 50;
-    page->boxes[i][2] = static_cast<int16_t>(100 * i + 40);
-    page->boxes[i][3] = 90;
-    page->boxValues[i] = 0.25f * float(i);
-  }
-  page->scaledWidth = 2480;
-  page->scaledHeight = 3508;
-  page->offsetX = 4;
-  page->offsetY = 6;
+  fuzz::FillSeedPage(page.get());
   const std::u16string path = fuzz::ScratchPath("seed-data");
   PageDataFileFields fields;
   fields.pageKey = 0x5F00ABCDu;

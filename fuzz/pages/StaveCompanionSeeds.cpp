@@ -1,6 +1,7 @@
-// Seeds of the stave companion target: companion files as a page's staves
+// Seeds of the stave companion targets: companion files as a page's staves
 // are given beside its image, built field by field.
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "fuzz/FuzzTarget.h"
@@ -23,9 +24,7 @@ std::vector<uint8_t> Companion(std::initializer_list<Stave> staves, uint32_t dec
   return b;
 }
 
-}  // namespace
-
-KV_FUZZ_SEEDS(stave_companion) {
+void WriteCompanionSeeds(const std::string& folder) {
   const std::vector<uint8_t> system = Companion({{5, 0, 6, 20, 380, 40}, {5, 1, 6, 80, 380, 40}, {5, 0, 6, 150, 380, 40}}, 3);
   fuzz::WriteSeed(folder, "three-staves", system.data(), system.size());
   const std::vector<uint8_t> mixed = Companion({{6, 0, 30, 30, 300, 50}, {1, 0, 30, 120, 300, 2}, {4, 0, 500, 10, 20, 20}}, 3);
@@ -33,3 +32,8 @@ KV_FUZZ_SEEDS(stave_companion) {
   const std::vector<uint8_t> cut = Companion({{5, 0, 6, 20, 380, 40}}, 2);
   fuzz::WriteSeed(folder, "cut-short", cut.data(), cut.size());
 }
+
+}  // namespace
+
+KV_FUZZ_SEEDS(stave_companion) { WriteCompanionSeeds(folder); }
+KV_FUZZ_SEEDS(stave_companion_store) { WriteCompanionSeeds(folder); }

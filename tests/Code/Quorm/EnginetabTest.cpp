@@ -1,4 +1,4 @@
-// Record tables of the engine modules: growth in steps, range checks, and an
+// Record tables of the engine modules: growth by doubling, range checks, and an
 // exhausted heap that unwinds with its own code and leaves the table whole.
 #include <gtest/gtest.h>
 
@@ -24,11 +24,11 @@ class EngineTables : public ::testing::Test {
   EngineTable<Pair, 3> named{"testpairs"};
 };
 
-TEST_F(EngineTables, RecordsSurviveEachGrowthStep) {
+TEST_F(EngineTables, RecordsSurviveEachDoubling) {
   for (EngineTable<Pair, 3>* table : {&plain, &named}) {
     const struct {
       int32_t appended, capacity;
-    } cases[] = {{1, 3}, {3, 3}, {4, 6}, {7, 9}, {10, 12}};
+    } cases[] = {{1, 3}, {3, 3}, {4, 6}, {7, 12}, {13, 24}, {25, 48}};
     int32_t n = 0;
     for (const auto& c : cases) {
       while (n < c.appended) {

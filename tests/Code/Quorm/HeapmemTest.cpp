@@ -81,6 +81,20 @@ TEST_F(EngineHeap, AHugeResizeIsOutOfMemoryNotAnOverflow) {
   EngineFree(block);
 }
 
+// Filling a table copies its records a bounded number of times in all: a
+// full table doubles, up to its limit, and a table at its limit cannot grow.
+TEST_F(EngineHeap, GrowthDoublesUpToTheLimit) {
+  const struct {
+    size_t capacity, first, most, grown;
+  } cases[] = {
+      {0, 1000, SIZE_MAX, 1000},        {1000, 1000, SIZE_MAX, 2000}, {2000, 1000, SIZE_MAX, 4000},
+      {3, 1000, SIZE_MAX, 6},           {0, 16, 10, 10},              {6, 1000, 10, 10},
+      {10, 1000, 10, 0},                {SIZE_MAX / 2 + 1, 1, SIZE_MAX, SIZE_MAX},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(GrownCapacity(c.capacity, c.first, c.most), c.grown) << c.capacity << " of " << c.most;
+}
+
 TEST_F(EngineHeap, TheEngineHooksUnwindWithTheirCodesWithoutTellingTheFrame) {
   SetEngineHeapHook(OnEngineHeapExhausted);
   SetNamedHeapHook(OnEngineSafeHeapExhausted);
