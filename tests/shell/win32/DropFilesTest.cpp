@@ -21,9 +21,10 @@
 
 namespace {
 
-// A drop as the shell hands it over: DROPFILES and a double-NUL list.
+// A drop as the shell hands it over: DROPFILES and a double-NUL list (an
+// empty list is two NULs too).
 HDROP MakeDrop(const std::vector<std::u16string>& names) {
-  size_t units = 1;
+  size_t units = 2;
   for (const std::u16string& name : names) units += name.size() + 1;
   HGLOBAL block = GlobalAlloc(GHND, sizeof(DROPFILES) + units * sizeof(char16_t));
   auto* header = static_cast<DROPFILES*>(GlobalLock(block));
