@@ -5,6 +5,7 @@
 
 #include "pages/ImageFiles.h"
 #include "pages/PageData.h"
+#include "pages/PageImageStore.h"
 #include "pages/PageStoreHooks.h"
 #include "pages/PageTable.h"
 #include "pages/TiffFile.h"
@@ -24,7 +25,6 @@ OpenFileQueue OpenFiles;
 namespace {
 
 char16_t lastImagePath[kOpenPathUnits];
-char16_t currentImagePath[kOpenPathUnits];
 constexpr int kRedrawAfterPages = 10;
 constexpr size_t kExtensionUnits = 16;
 
@@ -99,14 +99,6 @@ bool QueueFileToOpen(const char16_t* path, const char16_t* typeExtension) {
   CopyText(OpenFiles.types[slot], kOpenPathUnits, typeExtension ? typeExtension : u"");
   ++OpenFiles.count;
   return true;
-}
-
-void PathExtension(const char16_t* path, char16_t* out, size_t capacity) {
-  const char16_t* name = PathFileName(path);
-  const char16_t* dot = nullptr;
-  for (const char16_t* p = name; *p; ++p)
-    if (*p == u'.') dot = p;
-  CopyText(out, capacity, dot ? dot : u"");
 }
 
 void SniffFileType(const char16_t* path, char16_t* out) {
@@ -217,7 +209,7 @@ int OpenTiffFile(const char16_t* path, const char16_t* extension) {
 
 int OpenPageImageForReading(const char16_t* path) {
   const FileOpenerHooks& hooks = CurrentFileOpenerHooks();
-  CopyText(currentImagePath, kOpenPathUnits, path);
+  SetCurrentImagePath(path);
   uint32_t areaBytes = 0, widthWords = 0, heightRows = 0, mode = 0, resolution = 0;
   if (SpriteError* error = ReadImageFileInfo(path, &areaBytes, &widthWords, &heightRows, &mode, &resolution, false)) {
     ShowOpenError(path, error);
@@ -267,18 +259,3 @@ int SavePageImage(const char16_t* path, SpriteError* (*writer)(const uint8_t*, c
 int SavePageImageBmp(const char16_t* path) { return SavePageImage(path, SaveSpriteBmp); }
 int SavePageImageTiff(const char16_t* path) { return SavePageImage(path, SaveSpriteTiff); }
 const char16_t* LastImagePath() { return lastImagePath; }
-const char16_t* CurrentImagePath() { return currentImagePath; }
-void SetCurrentImagePath(const char16_t* path) { CopyText(currentImagePath, kOpenPathUnits, path ? path : u""); }
-
-uint32_t GetFreeDiskSpace(const char16_t* path) {
-  constexpr uint32_t kPlenty = 0x80000000u;
-  char16_t folder[kOpenPathUnits];
-  if (!path) {
-    if (!MakeMusicPagesPath(folder, u"")) return kPlenty;
-    path = folder;
-  }
-  platform::OsVersion os{};
-  if (platform::QueryOsVersion(&os) && os.platformId != 1 && os.platformId != 2) return kPlenty;
-  uint64_t free = platform::FreeDiscSpace(path);
-  return free >= (uint64_t(1) << 32) ? kPlenty : static_cast<uint32_t>(free);
-}

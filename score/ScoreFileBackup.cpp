@@ -6,7 +6,6 @@
 #include "platform/Folders.h"
 #include "platform/Messages.h"
 #include "platform/Settings.h"
-#include "score/FileOpener.h"
 #include "score/ScoreFile.h"
 
 namespace {

@@ -7,7 +7,6 @@
 #include "platform/Messages.h"
 #include "platform/Platform.h"
 #include "platform/TextUtils.h"
-#include "score/FileOpener.h"
 #include "score/FileOpenerStrings.h"
 
 namespace {

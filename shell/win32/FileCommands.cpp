@@ -9,6 +9,7 @@
 
 #include "export/ExportEntries.h"
 #include "export/ExportLayout.h"
+#include "pages/PageImageStore.h"
 #include "platform/Settings.h"
 #include "platform/win32/AppWindows.h"
 #include "resources/ResourceIds.h"

@@ -1,3 +1,4 @@
+#include "pages/PageImageStore.h"
 #include "shell/win32/ProgressWindow.h"
 
 #include <commctrl.h>

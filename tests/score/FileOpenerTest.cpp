@@ -9,6 +9,7 @@
 #include "pages/PageStoreHooks.h"
 #include "pages/PageTable.h"
 #include "pages/SpriteStrings.h"
+#include "platform/Folders.h"
 #include "score/FileOpener.h"
 #include "score/FileOpenerHooks.h"
 #include "score/FileOpenerStrings.h"

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "pages/PageData.h"
+#include "pages/PageImageStore.h"
 #include "pages/PageTable.h"
 #include "platform/FileLayer.h"
 #include "platform/Settings.h"

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "pages/PageData.h"
+#include "pages/PageImageStore.h"
 #include "pages/SpriteArea.h"
 #include "platform/Settings.h"
 #include "reading/PageSprites.h"
