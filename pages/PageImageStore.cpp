@@ -21,7 +21,7 @@
 #include "platform/Platform.h"
 #include "platform/Settings.h"
 #include "platform/TextUtils.h"
-#include "score/ReplacingFile.h"
+#include "platform/ReplacingFile.h"
 
 namespace {
 
