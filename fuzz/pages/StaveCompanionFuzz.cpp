@@ -8,7 +8,7 @@
 #include "pages/PageData.h"
 #include "pages/PageTable.h"
 #include "pages/SpriteArea.h"
-#include "score/StaveCompanion.h"
+#include "reading/StaveCompanion.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "platform/Platform.h"
 #include "platform/Settings.h"
 #include "platform/Utf8.h"
-#include "score/FileOpener.h"
+#include "reading/FileOpener.h"
 #include "score/InstrumentNameLists.h"
 #include "score/ScoreFileFormat.h"
 #include "score/ScoreFileHooks.h"

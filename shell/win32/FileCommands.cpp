@@ -13,7 +13,7 @@
 #include "platform/Settings.h"
 #include "platform/win32/AppWindows.h"
 #include "resources/ResourceIds.h"
-#include "score/FileOpener.h"
+#include "reading/FileOpener.h"
 #include "score/ItemSelection.h"
 #include "score/ScoreFile.h"
 #include "shell/FileFilters.h"

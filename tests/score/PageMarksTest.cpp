@@ -3,7 +3,7 @@
 #include <cstring>
 #include <vector>
 
-#include "score/FileOpenerStrings.h"
+#include "reading/FileOpenerStrings.h"
 #include "score/PageMarks.h"
 #include "score/ScoreItem.h"
 #include "score/ScoreStreams.h"

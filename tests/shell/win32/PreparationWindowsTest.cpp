@@ -19,7 +19,7 @@
 #include "reading/PreparationStrings.h"
 #include "reading/PreparePage.h"
 #include "resources/ResourceIds.h"
-#include "score/FileOpener.h"
+#include "reading/FileOpener.h"
 #include "shell/win32/NoticeDialogs.h"
 #include "shell/win32/ProgressWindow.h"
 #include "tests/support/BoxRecorder.h"

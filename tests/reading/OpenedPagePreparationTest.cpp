@@ -15,9 +15,9 @@
 #include "reading/PageSprites.h"
 #include "reading/PreparationProgress.h"
 #include "reading/PreparePage.h"
-#include "score/FileOpener.h"
-#include "score/FileOpenerHooks.h"
-#include "tests/score/OpenerFixture.h"
+#include "reading/FileOpener.h"
+#include "reading/FileOpenerHooks.h"
+#include "tests/reading/OpenerFixture.h"
 #include "tests/support/BoxRecorder.h"
 
 namespace {

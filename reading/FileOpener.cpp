@@ -1,4 +1,4 @@
-#include "score/FileOpener.h"
+#include "reading/FileOpener.h"
 
 #include <cstdio>
 #include <cstring>
@@ -14,11 +14,11 @@
 #include "platform/Messages.h"
 #include "platform/Platform.h"
 #include "platform/TextUtils.h"
-#include "score/FileOpenerHooks.h"
-#include "score/FileOpenerStrings.h"
+#include "reading/FileOpenerHooks.h"
+#include "reading/FileOpenerStrings.h"
 #include "score/ScoreFile.h"
-#include "score/StaveCompanion.h"
-#include "score/UnopenedFiles.h"
+#include "reading/StaveCompanion.h"
+#include "reading/UnopenedFiles.h"
 
 OpenFileQueue OpenFiles;
 
