@@ -79,3 +79,6 @@ bool IsWindowsXPOrLater();
 // Free bytes for the user on the disc of path (null: the page store), as a
 // u32: 0x80000000 when there are 4 GB or more or the question fails.
 uint32_t GetFreeDiskSpace(const char16_t* path);
+// Below this much free space for pages and data, kTextLowDiscSpace warns.
+constexpr uint64_t kLowDiscSpaceBytes = 0x400000;
+constexpr unsigned kTextLowDiscSpace = 10017;

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "pages/PageStoreTexts.h"
 #include "platform/Folders.h"
 #include "platform/Messages.h"
 #include "platform/Settings.h"
