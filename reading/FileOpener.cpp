@@ -170,10 +170,14 @@ int OpenTiffFile(const char16_t* path, const char16_t* extension) {
   if (extension && extension[0]) CopyText(ext, kExtensionUnits, extension);
   else ExtensionForOpening(path, nullptr, ext);
 
+  // A TIFF is opened once: its page count, each page's facts and pixels are
+  // read through the one handle.
+  const bool tiff = IsOneOf(ext, {u".tif", u".tiff"});
+  const HeldTiffFile file(tiff ? path : nullptr);
   int pages = 0;
   if (IsOneOf(ext, {u".bmp"})) {
     pages = 1;
-  } else if (IsOneOf(ext, {u".tif", u".tiff"})) {
+  } else if (tiff) {
     pages = CountTiffPages(path);
     if (pages < 0) {
       ReportFileNotOpenedById(path, kStrTiffDidNotOpen, WhyTiffDoesNotOpen(path));
