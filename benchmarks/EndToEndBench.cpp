@@ -41,7 +41,7 @@
 #include "platform/ShellFlags.h"
 #include "reading/ReadPageHandOver.h"
 #include "reading/ReadingThread.h"
-#include "score/FileOpener.h"
+#include "reading/FileOpener.h"
 #include "score/ScoreFile.h"
 #include "score/ScoreStreams.h"
 #include "shapes/ClassifierStartup.h"

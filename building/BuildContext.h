@@ -15,7 +15,7 @@
 #include "reading/CurveItems.h"
 #include "reading/ReadingThread.h"
 #include "reading/RecognitionRecords.h"
-#include "reading/StaveTypes.h"
+#include "score/StaveTypes.h"
 #include "score/BarEvents.h"
 #include "score/ScoreFile.h"
 #include "score/ScoreItem.h"

@@ -7,7 +7,7 @@
 #include <climits>
 #include <cstdint>
 
-#include "reading/StaveTypes.h"
+#include "score/StaveTypes.h"
 
 struct PageData;
 

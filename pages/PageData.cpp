@@ -14,7 +14,7 @@
 #include "pages/StoreFileBytes.h"
 #include "platform/Folders.h"
 #include "platform/Platform.h"
-#include "score/ReplacingFile.h"
+#include "platform/ReplacingFile.h"
 
 PageData viewPage;
 PageData readPage;

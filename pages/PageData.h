@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "platform/Messages.h"
-#include "reading/StaveTypes.h"
+#include "score/StaveTypes.h"
 
 constexpr int kPageBoxSlots = 4112;
 constexpr int kMaxLoadedBoxes = 4096;

@@ -21,8 +21,7 @@
 #include "platform/Platform.h"
 #include "platform/Settings.h"
 #include "platform/TextUtils.h"
-#include "score/FileOpener.h"
-#include "score/ReplacingFile.h"
+#include "platform/ReplacingFile.h"
 
 namespace {
 
@@ -288,6 +287,22 @@ int LoadWaitImage() {
   return 1;
 }
 
+namespace {
+char16_t currentImagePath[kImagePathUnits];
+}  // namespace
+
+const char16_t* CurrentImagePath() { return currentImagePath; }
+
+void SetCurrentImagePath(const char16_t* path) {
+  const size_t length = path ? std::char_traits<char16_t>::length(path) : 0;
+  if (length >= kImagePathUnits) {
+    currentImagePath[0] = 0;
+    return;
+  }
+  std::copy(path, path + length, currentImagePath);
+  currentImagePath[length] = 0;
+}
+
 int LoadScanImage(int index) {
   if (index < 0 || static_cast<uint32_t>(index) >= pageTable.pageCount) return 0;
   const PageRecord& row = pageTable.rows[index];
@@ -298,7 +313,7 @@ int LoadScanImage(int index) {
   // the page (in the resource folder, where no companion file lies) and no
   // page of a multi-page file is being opened.
   hooks.endScanning();
-  char16_t imagePath[kOpenPathUnits];
+  char16_t imagePath[kImagePathUnits];
   SetCurrentImagePath(MakeResourcePath(imagePath, row.name) ? imagePath : u"");
   bool compressed = false;
   long size = 0;

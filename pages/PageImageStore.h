@@ -12,6 +12,14 @@ struct PageData;
 
 #include "platform/Messages.h"
 
+// The path of the image last loaded into the page view: the opened file, or
+// for a stored page its name in the resource folder; "" when it does not fit
+// in kImagePathUnits. Preparation cuts a rendered PDF page's path back to its
+// ".pdf" file through the setter.
+constexpr size_t kImagePathUnits = 260;
+const char16_t* CurrentImagePath();
+void SetCurrentImagePath(const char16_t* path);
+
 constexpr char kCompressedTag[] = "Compressed";  // and a 0 byte
 constexpr size_t kCompressedTagBytes = 11;
 constexpr size_t kCompressedHeaderBytes = kCompressedTagBytes + 4;

@@ -3,12 +3,8 @@
 
 #include <cstdint>
 
-// Below this much free space for pages and data, kTextLowDiscSpace warns.
-constexpr uint64_t kLowDiscSpaceBytes = 0x400000;
-
 enum : unsigned {
   kTextPageLimitReached = 10013,   // the table is full
-  kTextLowDiscSpace = 10017,       // below 4 MB free for pages and data
   kTextStoringUncompressed = 10038,
   kTextNoMemoryToDecompress = 10039,
   kTextRemovePagesQuestion = 10080,

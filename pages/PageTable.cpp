@@ -14,7 +14,7 @@
 #include "platform/Folders.h"
 #include "platform/Messages.h"
 #include "platform/Platform.h"
-#include "score/ReplacingFile.h"
+#include "platform/ReplacingFile.h"
 #include "score/ScoreFile.h"
 
 PageTable pageTable;

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <string>
 #include <vector>
 
 #include "pages/ImageFiles.h"
@@ -47,6 +48,19 @@ void Silence() {
   TIFFSetWarningHandler(nullptr);
 }
 
+struct Held {
+  TIFF* tif = nullptr;
+  std::u16string path;
+};
+Held held;
+
+// The held handle of path, else path opened for reading (null when it does
+// not open); give it back with Release.
+TIFF* OpenForReading(const char16_t* path);
+void Release(TIFF* tif) {
+  if (tif && tif != held.tif) TIFFClose(tif);
+}
+
 }  // namespace
 
 TIFF* OpenTiffFile(const char16_t* path, const char* mode) {
@@ -57,6 +71,27 @@ TIFF* OpenTiffFile(const char16_t* path, const char* mode) {
                              MapProc, UnmapProc);
   if (!tif) std::fclose(stream);
   return tif;
+}
+
+namespace {
+TIFF* OpenForReading(const char16_t* path) {
+  if (held.tif && path && held.path == path) return held.tif;
+  return OpenTiffFile(path, "r");
+}
+}  // namespace
+
+HeldTiffFile::HeldTiffFile(const char16_t* path) {
+  if (held.tif || !path) return;
+  held.tif = OpenTiffFile(path, "r");
+  if (!held.tif) return;
+  held.path = path;
+  held_ = true;
+}
+
+HeldTiffFile::~HeldTiffFile() {
+  if (!held_) return;
+  TIFFClose(held.tif);
+  held = Held();
 }
 
 namespace {
@@ -107,7 +142,7 @@ bool FileHoldsPixels(TIFF* tif, uint32_t height) {
 // Opens the page's directory and checks its size; null with the error set.
 TIFF* OpenPage(const char16_t* path, uint16_t page, PageShape* shape, SpriteError** error) {
   *error = nullptr;
-  TIFF* tif = OpenTiffFile(path, "r");
+  TIFF* tif = OpenForReading(path);
   if (!tif) {
     *error = FailSprite(kStrTiffReadProblem);
     return nullptr;
@@ -115,17 +150,17 @@ TIFF* OpenPage(const char16_t* path, uint16_t page, PageShape* shape, SpriteErro
   uint16_t bitsPerSample = 1;
   if (!TIFFSetDirectory(tif, page) || !TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &shape->width) ||
       !TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &shape->height) || shape->width == 0 || shape->height == 0) {
-    TIFFClose(tif);
+    Release(tif);
     *error = FailSprite(kStrTiffReadProblem);
     return nullptr;
   }
   if (shape->width > kMaxPageSide || shape->height > kMaxPageSide) {
-    TIFFClose(tif);
+    Release(tif);
     *error = FailSprite(kStrTiffMemory);
     return nullptr;
   }
   if (!FileHoldsPixels(tif, shape->height)) {
-    TIFFClose(tif);
+    Release(tif);
     *error = FailSprite(kStrTiffReadProblem);
     return nullptr;
   }
@@ -354,11 +389,14 @@ uint32_t TiffDpi(bool hasXResolution, double xResolution, uint16_t unit) {
 }
 
 int CountTiffPages(const char16_t* path) {
-  TIFF* tif = OpenTiffFile(path, "r");
-  if (!tif) return -1;
+  TIFF* tif = OpenForReading(path);
+  if (!tif || !TIFFSetDirectory(tif, 0)) {
+    Release(tif);
+    return -1;
+  }
   int pages = 1;
   while (TIFFReadDirectory(tif) && pages < 0xFFFF) ++pages;
-  TIFFClose(tif);
+  Release(tif);
   return pages;
 }
 
@@ -384,7 +422,7 @@ SpriteError* ReadTiffFacts(const char16_t* path, uint16_t page, TiffFacts* facts
   uint16_t unit = RESUNIT_INCH;
   bool hasX = TIFFGetField(tif, TIFFTAG_XRESOLUTION, &xResolution) != 0;
   TIFFGetFieldDefaulted(tif, TIFFTAG_RESOLUTIONUNIT, &unit);
-  TIFFClose(tif);
+  Release(tif);
   facts->width = shape.width;
   facts->height = shape.height;
   facts->depth = shape.depth;
@@ -401,7 +439,7 @@ SpriteError* LoadTiffPageImage(uint8_t* area, const char16_t* path, uint16_t pag
   uint64_t rowBytes = PaddedRowBytes(shape.width, static_cast<int>(shape.depth));
   uint64_t imageBytes = rowBytes * shape.height;
   if (imageBytes > kMaxSpriteImageBytes || !AreaHoldsImage(area, imageBytes)) {
-    TIFFClose(tif);
+    Release(tif);
     return FailSprite(kStrBitmapMemoryTooSmall);
   }
   const SpriteRowWriter out{SpriteRows(area), rowBytes, shape.depth};
@@ -409,7 +447,7 @@ SpriteError* LoadTiffPageImage(uint8_t* area, const char16_t* path, uint16_t pag
   GreyLayout layout;
   SpriteError* failure = ReadGreyLayout(tif, &layout) ? LoadGreyLayout(tif, layout, shape.width, shape.height, out)
                                                       : LoadThroughRgba(tif, shape.width, shape.height, out);
-  TIFFClose(tif);
+  Release(tif);
   if (failure) return failure;
   WriteLoadedSpriteHeader(area, shape.width, shape.height, static_cast<int>(shape.depth));
   return nullptr;

@@ -20,6 +20,23 @@ struct TiffFacts {
   uint32_t resolution;  // dots per inch, 0 when the file gives none
 };
 
+// Holds path open as a TIFF for the life of the object: while it is held, the
+// page count, each page's facts and its pixels of that path are read through
+// the one handle instead of opening the file for each. One file is held at a
+// time; a file that does not open as a TIFF is not held (IsHeld false) and
+// the routines open it themselves as before.
+class HeldTiffFile {
+ public:
+  explicit HeldTiffFile(const char16_t* path);
+  ~HeldTiffFile();
+  HeldTiffFile(const HeldTiffFile&) = delete;
+  HeldTiffFile& operator=(const HeldTiffFile&) = delete;
+  bool IsHeld() const { return held_; }
+
+ private:
+  bool held_ = false;
+};
+
 // The number of image directories; -1 when the file cannot be opened as a TIFF.
 int CountTiffPages(const char16_t* path);
 // Why path does not open as a TIFF, as a UI string id: the file is missing,

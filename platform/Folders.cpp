@@ -6,6 +6,7 @@
 #include "platform/FileLayer.h"
 #include "platform/Messages.h"
 #include "platform/Platform.h"
+#include "platform/Settings.h"
 #include "platform/Registry.h"
 #include "platform/RegistryText.h"
 #include "platform/TextUtils.h"
@@ -192,4 +193,17 @@ void InitDataPath() {
     // Empty or missing: the folder found at start-up is the one to keep.
   }
   WriteText(dataPath, kResourcePathValue, kept.c_str());
+}
+
+uint32_t GetFreeDiskSpace(const char16_t* path) {
+  constexpr uint32_t kPlenty = 0x80000000u;
+  char16_t folder[kFolderChars];
+  if (!path) {
+    if (!MakeMusicPagesPath(folder, u"")) return kPlenty;
+    path = folder;
+  }
+  platform::OsVersion os{};
+  if (platform::QueryOsVersion(&os) && os.platformId != 1 && os.platformId != 2) return kPlenty;
+  uint64_t free = platform::FreeDiscSpace(path);
+  return free >= (uint64_t(1) << 32) ? kPlenty : static_cast<uint32_t>(free);
 }

@@ -75,3 +75,10 @@ void ForgetOutsidePrograms();
 void GetFileVersion(const char16_t* path, uint16_t* major, uint16_t* minor, uint16_t* third, uint16_t* fourth);
 // The NT family at version 5.1 or later.
 bool IsWindowsXPOrLater();
+
+// Free bytes for the user on the disc of path (null: the page store), as a
+// u32: 0x80000000 when there are 4 GB or more or the question fails.
+uint32_t GetFreeDiskSpace(const char16_t* path);
+// Below this much free space for pages and data, kTextLowDiscSpace warns.
+constexpr uint64_t kLowDiscSpaceBytes = 0x400000;
+constexpr unsigned kTextLowDiscSpace = 10017;

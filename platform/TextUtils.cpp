@@ -122,6 +122,19 @@ const char16_t* PathFileName(const char16_t* path) {
   return path;
 }
 
+void PathExtension(const char16_t* path, char16_t* out, size_t capacity) {
+  const char16_t* dot = nullptr;
+  for (const char16_t* p = PathFileName(path); *p; ++p)
+    if (*p == u'.') dot = p;
+  const size_t length = dot ? std::char_traits<char16_t>::length(dot) : 0;
+  if (length >= capacity) {
+    out[0] = 0;
+    return;
+  }
+  if (length) std::memcpy(out, dot, length * sizeof(char16_t));
+  out[length] = 0;
+}
+
 const char16_t* TrimTrailingDigits(const char16_t* name) {
   size_t n = CopyToTitle(name);
   while (n > 0 && (IsDigit(t_title[n - 1]) || IsWhiteSpace(t_title[n - 1]))) --n;

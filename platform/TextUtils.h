@@ -40,6 +40,9 @@ void CopyTextCut(char16_t* out, size_t capacity, const char16_t* text);
 size_t WidenLatin1(const uint8_t* bytes, size_t length, char16_t* out, size_t capacity);
 
 const char16_t* PathFileName(const char16_t* path);
+// The extension of path's file name from its last "." ("" without one), into
+// out of capacity units; "" too when it does not fit.
+void PathExtension(const char16_t* path, char16_t* out, size_t capacity);
 const char16_t* TrimTrailingDigits(const char16_t* name);
 const char16_t* TitleFromFileName(const char16_t* fileName);
 

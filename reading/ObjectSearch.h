@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-#include "reading/StaveTypes.h"
+#include "score/StaveTypes.h"
 
 // Mask bits: a set bit leaves the class out (kSearchGraceStemEnds adds one).
 enum ObjectSearchMask : uint32_t {

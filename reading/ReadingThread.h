@@ -17,7 +17,7 @@
 #include "pages/PageTable.h"
 #include "reading/RecognitionRecords.h"
 #include "reading/StaveGeometry.h"
-#include "reading/StaveTypes.h"
+#include "score/StaveTypes.h"
 
 // Posted to the frame (wParam 0, lParam 0).
 constexpr unsigned kReadingEndedMessage = 0x800A;    // the reading has ended

@@ -17,7 +17,7 @@
 #include <cstdint>
 
 #include "reading/StaveGeometry.h"
-#include "reading/StaveTypes.h"
+#include "score/StaveTypes.h"
 
 struct ShapeWindow {
   int32_t x = 0, y = 0, width = 0, height = 0;

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "reading/StaveGeometry.h"
-#include "reading/StaveTypes.h"
+#include "score/StaveTypes.h"
 
 // The outline being fitted (the stave's fields in the page's working form).
 struct StaveFit {

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "reading/PageImage.h"
-#include "reading/StaveTypes.h"
+#include "score/StaveTypes.h"
 
 // What the line look-ups need of a page: its image and resolution, its
 // line table and per-stave flags (held by the page data).

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "reading/StaveGeometry.h"
-#include "reading/StaveTypes.h"
+#include "score/StaveTypes.h"
 
 // Returned when the working memory could not be had: the page must end.
 constexpr int kStaveLinesNoMemory = 0x10000;

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "pages/PageData.h"
-#include "reading/StaveTypes.h"
+#include "score/StaveTypes.h"
 
 // What locating for the page view shows while it runs; null members do
 // nothing (the reading thread passes none).

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "reading/StaveGeometry.h"
-#include "reading/StaveTypes.h"
+#include "score/StaveTypes.h"
 
 // The size units of the stave being worked on, set by SetStaveUnits.
 struct StaveUnits {

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "reading/StaveTypes.h"
+#include "score/StaveTypes.h"
 #include "render/DrawingState.h"
 
 // The part slot of each stave of the score page being drawn (set by the

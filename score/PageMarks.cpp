@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "platform/Messages.h"
-#include "score/FileOpenerStrings.h"
 #include "score/ScoreItem.h"
 
 uint32_t PageStarts[kMaxScorePages][kPageStartSlots];

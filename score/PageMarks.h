@@ -6,6 +6,9 @@
 #include "score/ScoreFile.h"
 #include "score/ScoreStreams.h"
 
+// Shown once when the page marks make more than kMaxScorePages pages.
+constexpr unsigned kStrTooManyScorePages = 10178;
+
 // Offset in each part slot's stream where each page begins; page 1 at 0.
 constexpr int kPageStartSlots = 15;
 extern uint32_t PageStarts[kMaxScorePages][kPageStartSlots];

@@ -4,7 +4,6 @@
 
 #include "platform/Settings.h"
 #include "platform/TextUtils.h"
-#include "score/FileOpener.h"
 
 void AddRecentFile(const char16_t* path) {
   GlobalSettings& g = Global();

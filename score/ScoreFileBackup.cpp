@@ -2,11 +2,9 @@
 
 #include <algorithm>
 
-#include "pages/PageStoreTexts.h"
 #include "platform/Folders.h"
 #include "platform/Messages.h"
 #include "platform/Settings.h"
-#include "score/FileOpener.h"
 #include "score/ScoreFile.h"
 
 namespace {

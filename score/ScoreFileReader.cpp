@@ -10,7 +10,7 @@
 #include "platform/Platform.h"
 #include "platform/Settings.h"
 #include "platform/TextUtils.h"
-#include "score/ReplacingFile.h"
+#include "platform/ReplacingFile.h"
 #include "score/ScoreFile.h"
 #include "score/ScoreFileFormat.h"
 #include "score/ScoreFileHooks.h"

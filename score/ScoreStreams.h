@@ -10,7 +10,7 @@
 #include <cstdint>
 
 #include "platform/Messages.h"
-#include "reading/StaveTypes.h"  // kMaxStaveLines
+#include "score/StaveTypes.h"  // kMaxStaveLines
 
 constexpr int kPartSlots = 13;
 constexpr int kPartNameUnits = 32;

@@ -5,7 +5,7 @@
 #include "platform/FileLayer.h"
 #include "platform/Folders.h"
 #include "platform/Messages.h"
-#include "score/ReplacingFile.h"
+#include "platform/ReplacingFile.h"
 #include "shapes/NotationGroups.h"
 #include "shapes/RunDescription.h"
 

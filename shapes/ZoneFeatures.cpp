@@ -54,35 +54,42 @@ void PackCell(uint8_t* cells, int k, int value) {
     cells[k / 2] = static_cast<uint8_t>(cells[k / 2] + value * 16);
 }
 
-// The 8 x 8 and 8 x 16 grids both take 32 sample columns (every second
-// position); 8 x 8 takes 32 sample rows, 8 x 16 all 64. Each sample row
-// becomes one 32-bit word of samples (bit j = sample column j, four to a
-// cell), whose nibbles are counted in parallel: even cells in the byte lanes
-// of one word, odd cells in another, summed over the cell's four sample rows
-// (at most 16 per lane).
+// Every grid takes its sample columns (32 or 64, every columnStep-th
+// position) as one 64-bit word per sample row: bit j = sample column j, so a
+// cell of four sample columns is a nibble and one of eight a byte. The cells'
+// counts are taken in parallel: for four-column cells even cells in the byte
+// lanes of one word and odd cells in another, for eight-column cells one cell
+// per byte lane, summed over the cell's sample rows (at most 16 per lane).
 //
 // The word of a row is put together from the bytes the sample columns lie
 // in: per byte two 16-entry tables, from the value of its low and of its high
 // nibble to the sample bits those pixels give, made once per window. A
 // sample row on the same pixel row as the one before takes its word again.
 constexpr int kMaxSampleBytes = 33;  // 255 pixels from any bit of a byte
+constexpr uint64_t kNibbleLanes = 0x0F0F0F0F0F0F0F0Full;
 
-void FastFeatures(const uint8_t* bits, size_t rowBytes, int x0, int y0, int width, int height, bool tall,
-                  uint8_t* cells) {
+uint8_t Clipped(uint64_t lanes, int shift) {
+  const uint64_t count = (lanes >> shift) & 0xFF;
+  return static_cast<uint8_t>(count < 15 ? count : 15);
+}
+
+void FastFeatures(const uint8_t* bits, size_t rowBytes, int x0, int y0, int width, int height,
+                  const ZoneGridParameters& grid, uint8_t* cells) {
   const ZoneStepTable& table = GetZoneStepTable();
   const int firstByte = x0 >> 3;
   const int byteCount = ((x0 + width - 1) >> 3) - firstByte + 1;
-  uint32_t pixelMask[kMaxSampleBytes][8];
+  const int sampleColumns = 64 / grid.columnStep;
+  uint64_t pixelMask[kMaxSampleBytes][8];
   std::memset(pixelMask, 0, sizeof pixelMask[0] * static_cast<size_t>(byteCount));
-  for (int j = 0; j < 32; ++j) {
-    const int x = x0 + table.b[width][j];
-    pixelMask[(x >> 3) - firstByte][x & 7] |= 1u << j;
+  for (int j = 0; j < sampleColumns; ++j) {
+    const int x = x0 + table.a[width][j * grid.columnStep];
+    pixelMask[(x >> 3) - firstByte][x & 7] |= uint64_t(1) << j;
   }
-  uint32_t nibble[kMaxSampleBytes][2][16];
+  uint64_t nibble[kMaxSampleBytes][2][16];
   for (int u = 0; u < byteCount; ++u) {
     for (int half = 0; half < 2; ++half) {
-      uint32_t* t = nibble[u][half];
-      const uint32_t* m = pixelMask[u] + 4 * half;
+      uint64_t* t = nibble[u][half];
+      const uint64_t* m = pixelMask[u] + 4 * half;
       t[0] = 0;
       for (int v = 1; v < 16; ++v) {
         const int low = v & 1 ? 0 : v & 2 ? 1 : v & 4 ? 2 : 3;
@@ -90,15 +97,16 @@ void FastFeatures(const uint8_t* bits, size_t rowBytes, int x0, int y0, int widt
       }
     }
   }
-  const int gridRows = tall ? 16 : 8;
-  const uint8_t* rowSteps = tall ? table.a[height] : table.b[height];
+  const bool byteCells = grid.cellWidth / grid.columnStep == 8;
+  const int sampleRows = grid.cellHeight / grid.rowStep;
+  const uint8_t* rowSteps = table.a[height];
   int lastY = -1;
-  uint32_t lastSamples = 0;
-  for (int gridRow = 0; gridRow < gridRows; ++gridRow) {
-    uint32_t even = 0, odd = 0;
-    for (int s = gridRow * 4; s < gridRow * 4 + 4; ++s) {
-      const int y = y0 + rowSteps[s];
-      uint32_t samples = lastSamples;
+  uint64_t lastSamples = 0;
+  for (int gridRow = 0; gridRow < grid.rows; ++gridRow) {
+    uint64_t even = 0, odd = 0;
+    for (int k = 0; k < sampleRows; ++k) {
+      const int y = y0 + rowSteps[gridRow * grid.cellHeight + k * grid.rowStep];
+      uint64_t samples = lastSamples;
       if (y != lastY) {
         const uint8_t* row = bits + static_cast<size_t>(y) * rowBytes + firstByte;
         samples = 0;
@@ -107,17 +115,21 @@ void FastFeatures(const uint8_t* bits, size_t rowBytes, int x0, int y0, int widt
         lastSamples = samples;
       }
       // Ones per nibble: pairs, then nibbles.
-      samples = samples - ((samples >> 1) & 0x55555555u);
-      samples = (samples & 0x33333333u) + ((samples >> 2) & 0x33333333u);
-      even += samples & 0x0F0F0F0Fu;
-      odd += (samples >> 4) & 0x0F0F0F0Fu;
+      samples = samples - ((samples >> 1) & 0x5555555555555555ull);
+      samples = (samples & 0x3333333333333333ull) + ((samples >> 2) & 0x3333333333333333ull);
+      if (byteCells) {
+        even += (samples & kNibbleLanes) + ((samples >> 4) & kNibbleLanes);
+      } else {
+        even += samples & kNibbleLanes;
+        odd += (samples >> 4) & kNibbleLanes;
+      }
     }
-    uint8_t* out = cells + gridRow * 4;
-    for (int b = 0; b < 4; ++b) {
-      uint32_t low = (even >> (8 * b)) & 0xFF, high = (odd >> (8 * b)) & 0xFF;
-      if (low > 15) low = 15;
-      if (high > 15) high = 15;
-      out[b] = static_cast<uint8_t>(low | high << 4);
+    uint8_t* out = cells + gridRow * grid.cols / 2;
+    for (int b = 0; b < grid.cols / 2; ++b) {
+      if (byteCells)
+        out[b] = static_cast<uint8_t>(Clipped(even, 16 * b) | Clipped(even, 16 * b + 8) << 4);
+      else
+        out[b] = static_cast<uint8_t>(Clipped(even, 8 * b) | Clipped(odd, 8 * b) << 4);
     }
   }
 }
@@ -159,14 +171,14 @@ bool ComputeZoneFeaturesReference(const uint8_t* bits, int x0, int y0, int width
 
 bool ComputeZoneFeatures(const uint8_t* bits, int x0, int y0, int width, int height, int stride, int cols, int rows,
                          int cellWidth, int cellHeight, int columnStep, int rowStep, uint8_t* out) {
-  const bool small = SameParameters(kGrids[0], cols, rows, cellWidth, cellHeight, columnStep, rowStep);
-  const bool tall = SameParameters(kGrids[1], cols, rows, cellWidth, cellHeight, columnStep, rowStep);
-  if (!small && !tall)
-    return ComputeZoneFeaturesReference(bits, x0, y0, width, height, stride, cols, rows, cellWidth, cellHeight,
-                                        columnStep, rowStep, out);
-  if (!bits || !out || !BoxFits(x0, y0, width, height, stride)) return false;
-  FastFeatures(bits, (static_cast<size_t>(stride) + 1) * 4, x0, y0, width, height, tall, out + 2);
-  return true;
+  for (const ZoneGridParameters& grid : kGrids) {
+    if (!SameParameters(grid, cols, rows, cellWidth, cellHeight, columnStep, rowStep)) continue;
+    if (!bits || !out || !BoxFits(x0, y0, width, height, stride)) return false;
+    FastFeatures(bits, (static_cast<size_t>(stride) + 1) * 4, x0, y0, width, height, grid, out + 2);
+    return true;
+  }
+  return ComputeZoneFeaturesReference(bits, x0, y0, width, height, stride, cols, rows, cellWidth, cellHeight,
+                                      columnStep, rowStep, out);
 }
 
 int ComputeZoneDensityGrid(const uint8_t* bits, int stride, int x0, int y0, int width, int height, int cols, int rows,

@@ -1,7 +1,7 @@
 #include "shell/CommandTable.h"
 
 #include "resources/ResourceIds.h"
-#include "score/FileOpenerHooks.h"
+#include "reading/FileOpenerHooks.h"
 #include "shell/ShellServices.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include "shell/DdeCommands.h"
 
 #include "Code/Unicode/Utils/Str.h"
-#include "score/FileOpener.h"
+#include "reading/FileOpener.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include "platform/FileLayer.h"
 #include "platform/TextUtils.h"
-#include "score/FileOpener.h"
-#include "score/UnopenedFiles.h"
+#include "reading/FileOpener.h"
+#include "reading/UnopenedFiles.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "shell/OpenDialogResult.h"
 
-#include "score/FileOpener.h"
+#include "reading/FileOpener.h"
 
 namespace {
 

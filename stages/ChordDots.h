@@ -8,7 +8,7 @@
 
 #include "reading/ReadingThread.h"
 #include "reading/RecognitionRecords.h"
-#include "reading/StaveTypes.h"
+#include "score/StaveTypes.h"
 
 // How the stems of two chord-mates relate (0: not at all), given the stave
 // unit of their stave; the stage passes the stem candidate passes'

@@ -13,7 +13,7 @@
 
 #include "reading/RecognitionRecords.h"
 #include "reading/StaveGeometry.h"
-#include "reading/StaveTypes.h"
+#include "score/StaveTypes.h"
 #include "stages/SlursTiesHairpins.h"
 
 // The sizes the search works with at a resolution: its own unit (the

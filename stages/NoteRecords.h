@@ -6,7 +6,7 @@
 #include "reading/NoteGroupAdapter.h"
 #include "reading/RecognitionRecords.h"
 #include "reading/StaveGeometry.h"
-#include "reading/StaveTypes.h"
+#include "score/StaveTypes.h"
 
 // Origin of a record (NoteRecord::origin).
 constexpr int16_t kEngineOrigin = 100;

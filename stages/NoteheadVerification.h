@@ -9,7 +9,7 @@
 
 #include "reading/RecognitionRecords.h"
 #include "reading/StaveGeometry.h"
-#include "reading/StaveTypes.h"
+#include "score/StaveTypes.h"
 
 struct NotationDatabase;
 

@@ -13,7 +13,7 @@
 #include "reading/ReadingThread.h"
 #include "reading/RecognitionRecords.h"
 #include "reading/StaveGeometry.h"
-#include "reading/StaveTypes.h"
+#include "score/StaveTypes.h"
 #include "stages/SlursTiesHairpins.h"
 
 // What the passes take from the other stages: whether a note's step lies

@@ -14,7 +14,7 @@
 #include <cstdint>
 
 #include "reading/CurveItems.h"
-#include "reading/StaveTypes.h"
+#include "score/StaveTypes.h"
 
 // Kept free of the work-list records, so that the engine's page description
 // (whose note names are the engine's own) can be read beside these items.

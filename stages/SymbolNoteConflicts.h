@@ -8,7 +8,7 @@
 
 #include "reading/RecognitionRecords.h"
 #include "reading/StaveGeometry.h"
-#include "reading/StaveTypes.h"
+#include "score/StaveTypes.h"
 
 // A symbol's context score (its base score with the bonuses of its
 // neighbours), as the symbol records give it.

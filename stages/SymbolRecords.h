@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "reading/RecognitionRecords.h"
-#include "reading/StaveTypes.h"
+#include "score/StaveTypes.h"
 #include "shapes/ClassifierDatabases.h"
 #include "stages/SymbolRecordsEngine.h"
 

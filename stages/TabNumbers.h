@@ -8,7 +8,7 @@
 
 #include "reading/RecognitionRecords.h"
 #include "reading/StaveGeometry.h"
-#include "reading/StaveTypes.h"
+#include "score/StaveTypes.h"
 #include "stages/TextCharacters.h"
 
 constexpr int16_t kTablatureStaveKind = 1;  // StaveRow::kind

@@ -5,7 +5,11 @@
 //
 //   train_classifier <training folder> <output folder> [--log]
 //
-// --log prints the template statistics of the notation refinement.
+// --log prints the template statistics of the notation refinement. Their
+// "Accuracy" counts the templates whose nearest other template has their
+// class: a check of the refinement against its own training samples, not of
+// how well the classifier reads. That is measured by classifier_bench on
+// samples and pages training never sees (README.md, Benchmarks).
 #include <cstdio>
 #include <string>
 
@@ -36,5 +40,8 @@ int main(int argc, char** argv) {
   std::fprintf(stderr, "train_classifier: %zu + %zu shape records, %u notation groups of %u templates\n",
                shapes.RecordCount(ZoneGrid::k8x8), shapes.RecordCount(ZoneGrid::k8x16), notation.groupCount,
                notation.descriptionCount);
+  if (argc > 3)
+    std::fprintf(stderr, "train_classifier: the refinement's accuracy compares templates with their own training "
+                         "siblings; classifier_bench measures the classifier on its measuring sets\n");
   return 0;
 }

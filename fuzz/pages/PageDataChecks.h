@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "reading/StaveTypes.h"
+#include "score/StaveTypes.h"
 
 namespace fuzz {
 

@@ -8,7 +8,7 @@
 #include "fuzz/pages/CompanionPage.h"
 #include "pages/PageData.h"
 #include "pages/PageTable.h"
-#include "score/StaveCompanion.h"
+#include "reading/StaveCompanion.h"
 
 KV_FUZZ_TARGET(stave_companion) {
   const std::u16string path = fuzz::InputFile(data, size, ".tif.stv");

@@ -14,8 +14,8 @@
 #include "pages/PageData.h"
 #include "pages/PageTable.h"
 #include "platform/FileLayer.h"
-#include "score/FileOpenerHooks.h"
-#include "score/StaveCompanion.h"
+#include "reading/FileOpenerHooks.h"
+#include "reading/StaveCompanion.h"
 
 namespace {
 

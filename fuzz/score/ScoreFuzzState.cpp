@@ -10,7 +10,6 @@
 #include "platform/Platform.h"
 #include "platform/Settings.h"
 #include "platform/Utf8.h"
-#include "score/FileOpener.h"
 #include "score/InstrumentNameLists.h"
 #include "score/ScoreFileFormat.h"
 #include "score/ScoreFileHooks.h"
@@ -51,8 +50,6 @@ void ResetScoreState() {
   std::memset(&CurrentScore, 0, sizeof CurrentScore);
   ClearPartNameCache();
   Global().printGuitarTabRhythm = true;
-  OpenFiles.count = 0;
-  OpenFiles.busy = false;
 }
 
 void RemoveScorePageData() {

@@ -9,7 +9,7 @@
 
 #include "fuzz/FuzzTarget.h"
 #include "platform/Platform.h"
-#include "score/FileOpener.h"
+#include "reading/FileOpener.h"
 #include "shell/DdeCommands.h"
 
 namespace {

@@ -16,8 +16,8 @@
 #include "platform/Platform.h"
 #include "platform/TextUtils.h"
 #include "platform/Utf8.h"
-#include "score/FileOpener.h"
-#include "score/UnopenedFiles.h"
+#include "reading/FileOpener.h"
+#include "reading/UnopenedFiles.h"
 #include "shell/DroppedFiles.h"
 
 namespace {

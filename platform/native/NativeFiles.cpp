@@ -9,10 +9,13 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <map>
+#include <mutex>
 #include <string>
 
 #include "platform/Platform.h"
 #include "platform/native/NativePaths.h"
+#include "platform/native/NativePlatform.h"
 
 namespace platform {
 namespace {
@@ -176,10 +179,26 @@ bool CopyMatching(const std::string& folder, const std::string& pattern, const s
   return ok;
 }
 
+std::mutex openCountLock;
+std::map<std::u16string, size_t>& OpenCounts() {
+  static std::map<std::u16string, size_t> counts;
+  return counts;
+}
+
 }  // namespace
+
+size_t StreamOpenCountForTest(const char16_t* path) {
+  std::lock_guard<std::mutex> hold(openCountLock);
+  const auto found = OpenCounts().find(path ? path : u"");
+  return found == OpenCounts().end() ? 0 : found->second;
+}
 
 std::FILE* OpenStream(const char16_t* path, const char* mode) {
   if (!path || !mode) return nullptr;
+  {
+    std::lock_guard<std::mutex> hold(openCountLock);
+    ++OpenCounts()[path];
+  }
   std::string native = ToNativePath(path);
   // fopen opens a folder for reading; the Windows runtime does not.
   if (IsDirectory(native)) return nullptr;

@@ -60,6 +60,9 @@ std::vector<std::u16string> RegistryValueNamesForTest(reg::Key root, const char1
 std::vector<std::u16string> TakeRegistryWriteLogForTest();
 // Handles opened and not yet closed.
 size_t OpenRegistryKeyCountForTest();
+// How many times OpenStream opened path (as written, any mode) since the
+// program started.
+size_t StreamOpenCountForTest(const char16_t* path);
 
 // QueryOsVersion's answer (2, 5, 1 by default: the NT family, XP); or failure.
 void SetOsVersionForTest(uint32_t platformId, uint32_t major, uint32_t minor);

@@ -5,7 +5,7 @@
 #include "platform/Messages.h"
 #include "platform/Platform.h"
 #include "platform/win32/AppWindows.h"
-#include "score/FileOpener.h"
+#include "reading/FileOpener.h"
 #include "shell/DdeCommands.h"
 
 DdeServerState DdeServer;

@@ -1,7 +1,7 @@
 #include "shell/win32/DropFiles.h"
 
-#include "score/FileOpener.h"
-#include "score/UnopenedFiles.h"
+#include "reading/FileOpener.h"
+#include "reading/UnopenedFiles.h"
 #include "shell/DroppedFiles.h"
 
 int QueueDroppedFiles(HDROP drop, UnopenedFiles* unopened) {

@@ -9,10 +9,11 @@
 
 #include "export/ExportEntries.h"
 #include "export/ExportLayout.h"
+#include "pages/PageImageStore.h"
 #include "platform/Settings.h"
 #include "platform/win32/AppWindows.h"
 #include "resources/ResourceIds.h"
-#include "score/FileOpener.h"
+#include "reading/FileOpener.h"
 #include "score/ItemSelection.h"
 #include "score/ScoreFile.h"
 #include "shell/FileFilters.h"

@@ -4,7 +4,7 @@
 #include "platform/Settings.h"
 #include "platform/win32/AppWindows.h"
 #include "resources/ResourceIds.h"
-#include "score/FileOpener.h"
+#include "reading/FileOpener.h"
 #include "shell/CommandTable.h"
 #include "shell/ShellServices.h"
 #include "shell/win32/FrameParts.h"

@@ -1,3 +1,4 @@
+#include "pages/PageImageStore.h"
 #include "shell/win32/ProgressWindow.h"
 
 #include <commctrl.h>
@@ -8,7 +9,7 @@
 #include "reading/PreparationProgress.h"
 #include "reading/PreparePage.h"
 #include "resources/ResourceIds.h"
-#include "score/FileOpener.h"
+#include "reading/FileOpener.h"
 #include "shell/win32/NoticeDialogs.h"
 
 namespace {

@@ -15,7 +15,7 @@
 #include "platform/win32/AppWindows.h"
 #include "reading/ReadPageHandOver.h"
 #include "reading/ReadingThread.h"
-#include "score/FileOpenerHooks.h"
+#include "reading/FileOpenerHooks.h"
 #include "shell/ShellServices.h"
 #include "shell/win32/SmallWindows.h"
 

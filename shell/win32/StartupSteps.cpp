@@ -16,7 +16,7 @@
 #include "platform/win32/AppWindows.h"
 #include "render/RenderStrings.h"
 #include "resources/ResourceIds.h"
-#include "score/FileOpener.h"
+#include "reading/FileOpener.h"
 #include "score/InstrumentNameLists.h"
 #include "score/ScoreFile.h"
 #include "score/ScoreStreams.h"

@@ -261,14 +261,4 @@ TEST(RhythmPage, TheBarVoiceStepReadsTheTablatureFlagOfTheReadingsPartRecords) {
   ResetPartRecords();
 }
 
-TEST(RhythmPage, CandidateMetresIncludeElevenEightButNotTwelveEight) {
-  bool eleven = false, twelve = false;
-  for (const MetreCandidate& m : kMetreCandidateTable) {
-    eleven |= m.beats == 11 && m.unit == 4;
-    twelve |= m.beats == 12 && m.unit == 4;
-  }
-  EXPECT_TRUE(eleven);
-  EXPECT_FALSE(twelve);
-}
-
 }  // namespace

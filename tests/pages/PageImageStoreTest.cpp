@@ -17,7 +17,6 @@
 #include "platform/HandleTestControls.h"
 #include "platform/Messages.h"
 #include "platform/Settings.h"
-#include "score/FileOpener.h"
 #include "tests/pages/ImageFixtures.h"
 #include "tests/pages/PageStoreFixture.h"
 #include "tests/support/BoxRecorder.h"

@@ -184,13 +184,4 @@ TEST_F(MusicFontsTest, BraceOfADamagedRecordIsNotDrawn) {
   EXPECT_EQ(huge.height, -100000);
 }
 
-TEST_F(MusicFontsTest, TextFontKindsAreNumberedInOrder) {
-  ResetTextFontKindCounter();
-  uint32_t a = 99, b = 99;
-  AssignTextFontKind(a);
-  AssignTextFontKind(b);
-  EXPECT_EQ(a, 0u);
-  EXPECT_EQ(b, 1u);
-}
-
 }  // namespace

@@ -3,7 +3,6 @@
 #include <cstring>
 #include <vector>
 
-#include "score/FileOpenerStrings.h"
 #include "score/PageMarks.h"
 #include "score/ScoreItem.h"
 #include "score/ScoreStreams.h"

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "resources/ResourceIds.h"
-#include "score/FileOpenerHooks.h"
+#include "reading/FileOpenerHooks.h"
 #include "shell/CommandTable.h"
 #include "shell/ShellServices.h"
 

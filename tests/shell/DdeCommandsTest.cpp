@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "score/FileOpener.h"
+#include "reading/FileOpener.h"
 #include "shell/DdeCommands.h"
 #include "tests/support/TestText.h"
 

@@ -5,9 +5,9 @@
 
 #include "pages/SpriteStrings.h"
 #include "platform/Platform.h"
-#include "score/FileOpener.h"
-#include "score/FileOpenerStrings.h"
-#include "score/UnopenedFiles.h"
+#include "reading/FileOpener.h"
+#include "reading/FileOpenerStrings.h"
+#include "reading/UnopenedFiles.h"
 #include "shell/DroppedFiles.h"
 #include "tests/shell/OpenFilesFixture.h"
 #include "tests/support/BoxRecorder.h"

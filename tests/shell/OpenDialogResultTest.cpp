@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "score/FileOpener.h"
+#include "reading/FileOpener.h"
 #include "shell/OpenDialogResult.h"
 #include "tests/support/TestText.h"
 

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "score/FileOpener.h"
+#include "reading/FileOpener.h"
 #include "tests/support/ScratchFolder.h"
 
 class OpenFilesFixture : public testing::Test {

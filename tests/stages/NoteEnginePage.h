@@ -7,7 +7,7 @@
 #include <initializer_list>
 #include <vector>
 
-#include "reading/StaveTypes.h"
+#include "score/StaveTypes.h"
 
 struct HandNote {
   int32_t type = 3;    // engine note type: 3 solid head, 0..2 longer, 4 grace, 5.. rests

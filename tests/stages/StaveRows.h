@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "reading/StaveTypes.h"
+#include "score/StaveTypes.h"
 
 // A five-line stave between top and bottom, from left to right, the first
 // of its group; nothing else of it measured.

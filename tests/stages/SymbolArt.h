@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "reading/StaveGeometry.h"
-#include "reading/StaveTypes.h"
+#include "score/StaveTypes.h"
 #include "shapes/ClassifierDatabases.h"
 #include "shapes/InkProjections.h"
 #include "tests/reading/StavePageTables.h"

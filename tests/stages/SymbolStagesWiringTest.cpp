@@ -1,5 +1,4 @@
-// The symbol stages in the reading thread's stage table, and their adapters
-// on a page read without a loaded classifier.
+// The symbol stages' adapters on a page read without a loaded classifier.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -12,20 +11,6 @@
 #include "shapes/ClassifierStartup.h"
 
 namespace {
-
-StageFunction EntryOf(ReadingStage id) {
-  for (int i = 0; i < ReadingStageCount(); ++i)
-    if (ReadingStageTable()[i].id == id) return ReadingStageTable()[i].run;
-  return nullptr;
-}
-
-TEST(SymbolStagesWiring, InstallingFillsTheSymbolStages) {
-  InstallRecognitionStages();
-  EXPECT_EQ(EntryOf(ReadingStage::kBigSymbols), &BigSymbolsStage);
-  // The outer-note marking runs after the articulation step in its entry.
-  EXPECT_EQ(EntryOf(ReadingStage::kArticulation), &ArticulationAndOuterNotesStage);
-  EXPECT_EQ(EntryOf(ReadingStage::kAppenditures), &AppendituresStage);
-}
 
 TEST(SymbolStagesWiring, WithoutAClassifierTheStagesGoOnAndChangeNothing) {
   ASSERT_EQ(Classifier(), nullptr);

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/win32/AppWindows.h"
-#include "score/FileOpener.h"
+#include "reading/FileOpener.h"
 #include "shell/win32/DdeServer.h"
 #include "tests/support/BoxRecorder.h"
 #include "tests/support/TestText.h"

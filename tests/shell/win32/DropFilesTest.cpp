@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "platform/Platform.h"
-#include "score/FileOpener.h"
-#include "score/FileOpenerStrings.h"
-#include "score/UnopenedFiles.h"
+#include "reading/FileOpener.h"
+#include "reading/FileOpenerStrings.h"
+#include "reading/UnopenedFiles.h"
 #include "shell/win32/DropFiles.h"
 #include "tests/shell/OpenFilesFixture.h"
 #include "tests/support/BoxRecorder.h"

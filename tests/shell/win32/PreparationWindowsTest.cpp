@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "pages/PageData.h"
+#include "pages/PageImageStore.h"
 #include "pages/SpriteArea.h"
 #include "platform/Settings.h"
 #include "reading/PageSprites.h"
@@ -18,7 +19,7 @@
 #include "reading/PreparationStrings.h"
 #include "reading/PreparePage.h"
 #include "resources/ResourceIds.h"
-#include "score/FileOpener.h"
+#include "reading/FileOpener.h"
 #include "shell/win32/NoticeDialogs.h"
 #include "shell/win32/ProgressWindow.h"
 #include "tests/support/BoxRecorder.h"

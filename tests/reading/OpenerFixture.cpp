@@ -1,4 +1,4 @@
-#include "tests/score/OpenerFixture.h"
+#include "tests/reading/OpenerFixture.h"
 
 #include <tiffio.h>
 
@@ -13,8 +13,8 @@
 #include "pages/TiffFile.h"
 #include "platform/Folders.h"
 #include "platform/Platform.h"
-#include "score/FileOpener.h"
-#include "score/FileOpenerHooks.h"
+#include "reading/FileOpener.h"
+#include "reading/FileOpenerHooks.h"
 
 void WriteOpenerTiff(const std::u16string& path, const std::vector<OpenerPage>& pages) {
   TIFF* tif = OpenTiffFile(path.c_str(), "w");

@@ -8,15 +8,16 @@
 #include <vector>
 
 #include "pages/PageData.h"
+#include "pages/PageImageStore.h"
 #include "pages/PageTable.h"
 #include "platform/FileLayer.h"
 #include "platform/Settings.h"
 #include "reading/PageSprites.h"
 #include "reading/PreparationProgress.h"
 #include "reading/PreparePage.h"
-#include "score/FileOpener.h"
-#include "score/FileOpenerHooks.h"
-#include "tests/score/OpenerFixture.h"
+#include "reading/FileOpener.h"
+#include "reading/FileOpenerHooks.h"
+#include "tests/reading/OpenerFixture.h"
 #include "tests/support/BoxRecorder.h"
 
 namespace {

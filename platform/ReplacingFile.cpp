@@ -1,4 +1,4 @@
-#include "score/ReplacingFile.h"
+#include "platform/ReplacingFile.h"
 
 #include "platform/FileLayer.h"
 #include "platform/Platform.h"

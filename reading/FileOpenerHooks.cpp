@@ -1,4 +1,4 @@
-#include "score/FileOpenerHooks.h"
+#include "reading/FileOpenerHooks.h"
 
 #include "platform/HookTables.h"
 

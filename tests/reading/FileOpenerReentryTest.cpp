@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "score/FileOpener.h"
-#include "score/FileOpenerHooks.h"
-#include "tests/score/OpenerFixture.h"
+#include "reading/FileOpener.h"
+#include "reading/FileOpenerHooks.h"
+#include "tests/reading/OpenerFixture.h"
 
 namespace {
 

@@ -5,7 +5,6 @@ enum : unsigned {
   kStrOnlyGreyScans = 10011,
   kStrMemoryToLoadPage = 10036,
   kStrSelectResolution = 10086,
-  kStrTooManyScorePages = 10178,
   kStrTiffDidNotOpen = 10460,
   kStrNotOpenedFormat = 11720,  // what, the file, why
   kStrFileDidNotOpen = 11721,

@@ -1,10 +1,11 @@
-#include "score/FileOpener.h"
+#include "reading/FileOpener.h"
 
 #include <cstdio>
 #include <cstring>
 
 #include "pages/ImageFiles.h"
 #include "pages/PageData.h"
+#include "pages/PageImageStore.h"
 #include "pages/PageStoreHooks.h"
 #include "pages/PageTable.h"
 #include "pages/TiffFile.h"
@@ -13,18 +14,17 @@
 #include "platform/Messages.h"
 #include "platform/Platform.h"
 #include "platform/TextUtils.h"
-#include "score/FileOpenerHooks.h"
-#include "score/FileOpenerStrings.h"
+#include "reading/FileOpenerHooks.h"
+#include "reading/FileOpenerStrings.h"
 #include "score/ScoreFile.h"
-#include "score/StaveCompanion.h"
-#include "score/UnopenedFiles.h"
+#include "reading/StaveCompanion.h"
+#include "reading/UnopenedFiles.h"
 
 OpenFileQueue OpenFiles;
 
 namespace {
 
 char16_t lastImagePath[kOpenPathUnits];
-char16_t currentImagePath[kOpenPathUnits];
 constexpr int kRedrawAfterPages = 10;
 constexpr size_t kExtensionUnits = 16;
 
@@ -101,14 +101,6 @@ bool QueueFileToOpen(const char16_t* path, const char16_t* typeExtension) {
   return true;
 }
 
-void PathExtension(const char16_t* path, char16_t* out, size_t capacity) {
-  const char16_t* name = PathFileName(path);
-  const char16_t* dot = nullptr;
-  for (const char16_t* p = name; *p; ++p)
-    if (*p == u'.') dot = p;
-  CopyText(out, capacity, dot ? dot : u"");
-}
-
 void SniffFileType(const char16_t* path, char16_t* out) {
   out[0] = 0;
   std::FILE* file = FileOpen(path, kFileRead, false);
@@ -178,10 +170,14 @@ int OpenTiffFile(const char16_t* path, const char16_t* extension) {
   if (extension && extension[0]) CopyText(ext, kExtensionUnits, extension);
   else ExtensionForOpening(path, nullptr, ext);
 
+  // A TIFF is opened once: its page count, each page's facts and pixels are
+  // read through the one handle.
+  const bool tiff = IsOneOf(ext, {u".tif", u".tiff"});
+  const HeldTiffFile file(tiff ? path : nullptr);
   int pages = 0;
   if (IsOneOf(ext, {u".bmp"})) {
     pages = 1;
-  } else if (IsOneOf(ext, {u".tif", u".tiff"})) {
+  } else if (tiff) {
     pages = CountTiffPages(path);
     if (pages < 0) {
       ReportFileNotOpenedById(path, kStrTiffDidNotOpen, WhyTiffDoesNotOpen(path));
@@ -217,7 +213,7 @@ int OpenTiffFile(const char16_t* path, const char16_t* extension) {
 
 int OpenPageImageForReading(const char16_t* path) {
   const FileOpenerHooks& hooks = CurrentFileOpenerHooks();
-  CopyText(currentImagePath, kOpenPathUnits, path);
+  SetCurrentImagePath(path);
   uint32_t areaBytes = 0, widthWords = 0, heightRows = 0, mode = 0, resolution = 0;
   if (SpriteError* error = ReadImageFileInfo(path, &areaBytes, &widthWords, &heightRows, &mode, &resolution, false)) {
     ShowOpenError(path, error);
@@ -267,18 +263,3 @@ int SavePageImage(const char16_t* path, SpriteError* (*writer)(const uint8_t*, c
 int SavePageImageBmp(const char16_t* path) { return SavePageImage(path, SaveSpriteBmp); }
 int SavePageImageTiff(const char16_t* path) { return SavePageImage(path, SaveSpriteTiff); }
 const char16_t* LastImagePath() { return lastImagePath; }
-const char16_t* CurrentImagePath() { return currentImagePath; }
-void SetCurrentImagePath(const char16_t* path) { CopyText(currentImagePath, kOpenPathUnits, path ? path : u""); }
-
-uint32_t GetFreeDiskSpace(const char16_t* path) {
-  constexpr uint32_t kPlenty = 0x80000000u;
-  char16_t folder[kOpenPathUnits];
-  if (!path) {
-    if (!MakeMusicPagesPath(folder, u"")) return kPlenty;
-    path = folder;
-  }
-  platform::OsVersion os{};
-  if (platform::QueryOsVersion(&os) && os.platformId != 1 && os.platformId != 2) return kPlenty;
-  uint64_t free = platform::FreeDiscSpace(path);
-  return free >= (uint64_t(1) << 32) ? kPlenty : static_cast<uint32_t>(free);
-}

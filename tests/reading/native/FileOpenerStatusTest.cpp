@@ -2,9 +2,9 @@
 
 #include "pages/PageTable.h"
 #include "platform/native/NativePlatform.h"
-#include "score/FileOpener.h"
-#include "score/FileOpenerStrings.h"
-#include "tests/score/OpenerFixture.h"
+#include "reading/FileOpener.h"
+#include "reading/FileOpenerStrings.h"
+#include "tests/reading/OpenerFixture.h"
 #include "tests/support/BoxRecorder.h"
 #include "tests/support/TestText.h"
 

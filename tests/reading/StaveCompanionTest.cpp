@@ -3,9 +3,9 @@
 #include "pages/PageData.h"
 #include "pages/PageTable.h"
 #include "pages/SpriteArea.h"
-#include "score/FileOpenerHooks.h"
-#include "score/StaveCompanion.h"
-#include "tests/score/OpenerFixture.h"
+#include "reading/FileOpenerHooks.h"
+#include "reading/StaveCompanion.h"
+#include "tests/reading/OpenerFixture.h"
 
 namespace {
 

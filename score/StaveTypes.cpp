@@ -1,4 +1,4 @@
-#include "reading/StaveTypes.h"
+#include "score/StaveTypes.h"
 
 StaveRecord StaveRecordFromRow(const StaveRow& row) {
   StaveRecord r;

@@ -2,8 +2,7 @@
 // the Open dialog and PDF import) drained in name order, each file opened by
 // its type: page images (".bmp", ".tif", ".tiff") page by page into the page
 // store, PDF files through the PDF page loader, score files through the score
-// file reader. Also the current page image saved as a file and the free disc
-// space of the page store.
+// file reader. Also the current page image saved as a file.
 #pragma once
 
 #include <cstddef>
@@ -35,10 +34,6 @@ void OpenFileByType();
 // "%PDF"; "" for anything else or a file that cannot be read. out holds 8 units.
 void SniffFileType(const char16_t* path, char16_t* out);
 
-// The extension of path's file name from its last "." ("" without one), into
-// out of capacity units.
-void PathExtension(const char16_t* path, char16_t* out, size_t capacity);
-
 // Opens the pages of an image file (extension ".bmp", ".tif" or ".tiff"):
 // each page's resolution is checked (missing or outside 140..610 dpi: the
 // user is asked), the page loaded, prepared and stored, and a ".stv"
@@ -47,21 +42,12 @@ int OpenTiffFile(const char16_t* path, const char16_t* extension);
 
 // Loads a page image into the page view and prepares it: 1 started, 0 refused.
 int OpenPageImageForReading(const char16_t* path);
-// The image path last loaded for reading; preparation cuts a rendered PDF
-// page's path back to its ".pdf" file through the setter.
-const char16_t* CurrentImagePath();
-// Replaces it (a page loaded from the page store names its own).
-void SetCurrentImagePath(const char16_t* path);
 
 // The current page image written as a file; 1 written, 0 failed (shown).
 int SavePageImageBmp(const char16_t* path);
 int SavePageImageTiff(const char16_t* path);
 // The last image path written by them.
 const char16_t* LastImagePath();
-
-// Free bytes for the user on the disc of path (null: the page store), as a
-// u32: 0x80000000 when there are 4 GB or more or the question fails.
-uint32_t GetFreeDiskSpace(const char16_t* path);
 
 // The resolutions a page may have; outside them the user is asked.
 constexpr uint32_t kLowestResolution = 140;

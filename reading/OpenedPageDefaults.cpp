@@ -9,8 +9,8 @@
 #include "platform/Settings.h"
 #include "reading/PageSprites.h"
 #include "reading/PreparePage.h"
-#include "score/FileOpener.h"
-#include "score/FileOpenerHooks.h"
+#include "reading/FileOpener.h"
+#include "reading/FileOpenerHooks.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "score/StaveCompanion.h"
+#include "reading/StaveCompanion.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -8,7 +8,7 @@
 #include "pages/PageTable.h"
 #include "pages/SpriteArea.h"
 #include "platform/FileLayer.h"
-#include "score/FileOpenerHooks.h"
+#include "reading/FileOpenerHooks.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "score/UnopenedFiles.h"
+#include "reading/UnopenedFiles.h"
 
 #include <cstdio>
 
@@ -7,8 +7,7 @@
 #include "platform/Messages.h"
 #include "platform/Platform.h"
 #include "platform/TextUtils.h"
-#include "score/FileOpener.h"
-#include "score/FileOpenerStrings.h"
+#include "reading/FileOpenerStrings.h"
 
 namespace {
 
