@@ -62,6 +62,9 @@ LINES = [
     ("lyric_sans", SANS, 11, 0, "over the hills and far away"),
     ("lyric_freeserif", FREESERIF, 12, 0, "and we shall sing until the evening comes"),
     ("tempo_freeserif", FREESERIF, 12, 0, "Allegro moderato e molto cantabile"),
+    # Letters whose small and capital forms differ in size only (c o s v w x
+    # z), both ways round, in a face the references are not made from.
+    ("case_freeserif", FREESERIF, 12, 0, "We saw Oscar swim with Zoe over the waves"),
     # Tuning lines of the language data's costs (benchmarks/TextCostTuning.cpp):
     # reference faces, words outside the dictionary, punctuation, digits and
     # the look-alikes (rn/m, cl/d, li/h, vv/w), none of them a measuring line.
