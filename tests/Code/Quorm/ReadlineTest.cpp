@@ -2,6 +2,7 @@
 // the rendered alphabets, and bad lines read to the end.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <set>
 #include <string>
@@ -218,6 +219,27 @@ TEST_F(ShippedLineWords, SizeTellsTheCaseOfLettersAlikeInBothCases) {
       right += wanted.count(word);
     }
     EXPECT_GE(right, c.wordsRight) << c.name;
+  }
+}
+
+// The small pieces of a letter (an i's dot, the feet of a serif m or i) are
+// read with the letter, never as marks of their own.
+TEST_F(ShippedLineWords, DotsAndSerifFeetStayWithTheirLetters) {
+  const struct {
+    const char* name;
+    std::vector<std::string> words;  // words the reading holds
+  } cases[] = {{"dots_bookman", {"sempre", "con", "sempre"}},
+               {"dots_nimbus_roman", {"Songs", "of", "the", "sea"}},
+               {"dots_c059", {"sing", "in", "the", "morning"}}};
+  for (const auto& c : cases) {
+    TextLineImage line;
+    ASSERT_TRUE(LoadTextLine(c.name, &line));
+    std::vector<std::string> read = SplitWords(Read(line, 1));
+    for (const std::string& w : c.words) {
+      const auto at = std::find(read.begin(), read.end(), w);
+      EXPECT_NE(at, read.end()) << c.name << ": " << w;
+      if (at != read.end()) read.erase(at);
+    }
   }
 }
 
