@@ -2,7 +2,8 @@
 """Renders text lines for the line reader's tests as 1-bit PBM files.
 
 Each line is drawn with ImageMagick (Debian imagemagick) in a font of Debian
-fonts-dejavu-core, fonts-dejavu-extra or fonts-liberation2 at 300 dpi,
+fonts-dejavu-core, fonts-dejavu-extra, fonts-liberation2, fonts-freefont-ttf or
+fonts-urw-base35 at 300 dpi,
 thresholded at 50 per cent and cropped to its ink with a 4-pixel margin. Next
 to LINE.pbm goes LINE.txt: the text, the font file, then one line per glyph
 (spaces left out) with the glyph's character code and the first and last ink
@@ -28,6 +29,11 @@ LIBERATION_ITALIC = FONTS + "/liberation2/LiberationSerif-Italic.ttf"
 SERIF_BOLD = FONTS + "/dejavu/DejaVuSerif-Bold.ttf"
 # A font the text references are not made from (Debian fonts-freefont-ttf).
 FREESERIF = FONTS + "/freefont/FreeSerif.ttf"
+# Faces the references are not made from either (Debian fonts-urw-base35).
+URW = "/usr/share/fonts/opentype/urw-base35"
+NIMBUS_ROMAN = URW + "/NimbusRoman-Regular.otf"
+C059 = URW + "/C059-Roman.otf"
+BOOKMAN = URW + "/URWBookman-Light.otf"
 
 # name, font, point size, extra spacing between glyphs (pixels; negative
 # spacing makes neighbours touch), text
@@ -62,6 +68,13 @@ LINES = [
     ("lyric_sans", SANS, 11, 0, "over the hills and far away"),
     ("lyric_freeserif", FREESERIF, 12, 0, "and we shall sing until the evening comes"),
     ("tempo_freeserif", FREESERIF, 12, 0, "Allegro moderato e molto cantabile"),
+    # Letters whose small and capital forms differ in size only (c o s v w x
+    # z), both ways round, in a face the references are not made from.
+    ("case_freeserif", FREESERIF, 12, 0, "We saw Oscar swim with Zoe over the waves"),
+    # Dotted letters and serif feet, whose small pieces are never marks alone.
+    ("dots_nimbus_roman", NIMBUS_ROMAN, 12, 0, "Songs of joy, of the sea"),
+    ("dots_c059", C059, 12, 0, "sing of it in the morning"),
+    ("dots_bookman", BOOKMAN, 12, 0, "sempre con brio, sempre ardito"),
     # Tuning lines of the language data's costs (benchmarks/TextCostTuning.cpp):
     # reference faces, words outside the dictionary, punctuation, digits and
     # the look-alikes (rn/m, cl/d, li/h, vv/w), none of them a measuring line.

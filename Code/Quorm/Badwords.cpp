@@ -84,6 +84,12 @@ bool Try(KBestPaths* paths, int32_t k, const SegmentReading& given, int mode) {
   return false;
 }
 
+// An i's dot is never read alone.
+void ForbidLoneDots() {
+  for (int32_t s = 0; s < pieceCount; ++s)
+    if (IsDotOverNeighbour(firstPiece + s)) WordLatticeCell(0, s).extraCost = 60000;
+}
+
 void Reweight(int32_t factor, int32_t widthFactor, TextCostFunction width) {
   const int32_t v = LineScaleValue();
   for (int32_t level = 0; level < kWordLatticeLevels; ++level)
@@ -104,6 +110,7 @@ void Reweight(int32_t factor, int32_t widthFactor, TextCostFunction width) {
       if (penalty > 60000 || penalty < 0) penalty = 60000;
       c.extraCost = static_cast<int32_t>(penalty);
     }
+  ForbidLoneDots();
 }
 
 void AddUnsafePenalties(const SegmentReading& given) {
@@ -150,6 +157,7 @@ void RereadWord(KBestPaths* paths, SegmentReading* reading, TextCostFunction wid
       const CandidateList* l = FindCandidateList(c.first, c.end);
       c.extraCost = l != nullptr && l->count == 0 ? 60000 : 0;
     }
+  ForbidLoneDots();
   bool accepted = Try(paths, 10, given, mode);
   if (!accepted) {
     Reweight(256, 2 * widthFactor, width);

@@ -26,6 +26,7 @@ constexpr int32_t kMeanWord[3] = {1, 5, 9};
 struct Model {
   bool ready;
   int32_t height, heightConfidence, pitch, pitchConfidence;
+  int32_t caseThreshold;  // the glyph height between small and capital letters; 0 when unknown
   int32_t p;
   int32_t reference;  // R, the mean bottom
 };
@@ -209,6 +210,67 @@ void FitRows(CandidateList* const* positions, int32_t count) {
   }
 }
 
+// Letters whose small and capital forms differ in size only; the others'
+// case is told by their shapes.
+constexpr char kSizeCasePairs[] = "cosvwxzCOSVWXZ";
+// Letters that measure the line: small ones as high as the x-height and
+// capitals and ascenders as high as the capital letters.
+constexpr char kXHeightLetters[] = "acemnru";
+constexpr char kCapitalHeightLetters[] = "bdhklABDEFGHKLMNPRTU";
+constexpr int32_t kWrongCaseCost = 1500;
+
+bool IsIn(const char* set, uint8_t c) { return c != 0 && std::strchr(set, c) != nullptr; }
+
+int32_t BestCandidate(const CandidateList& l) {
+  int32_t best = 0;
+  for (int32_t k = 1; k < l.count; ++k)
+    if (AlternativeCost(l, k) < AlternativeCost(l, best)) best = k;
+  return best;
+}
+
+int32_t Median(int32_t* values, int32_t n) {
+  std::nth_element(values, values + n / 2, values + n);
+  return values[n / 2];
+}
+
+// The height that parts small letters from capitals: halfway between the
+// medians of the positions read best as x-height letters and as capitals
+// or ascenders; from one of them alone when the line lacks the other.
+void MeasureCaseThreshold(CandidateList* const* positions, int32_t count) {
+  model.caseThreshold = 0;
+  if (count <= 0) return;
+  int32_t* small = new int32_t[static_cast<size_t>(count)];
+  int32_t* tall = new int32_t[static_cast<size_t>(count)];
+  int32_t smallCount = 0, tallCount = 0;
+  for (int32_t i = 0; i < count; ++i) {
+    const CandidateList& l = *positions[i];
+    if (l.count == 0) continue;
+    const uint8_t c = l.character[BestCandidate(l)];
+    if (IsIn(kXHeightLetters, c)) small[smallCount++] = Height(l);
+    else if (IsIn(kCapitalHeightLetters, c)) tall[tallCount++] = Height(l);
+  }
+  const int32_t x = smallCount > 0 ? Median(small, smallCount) : 0;
+  const int32_t capital = tallCount > 0 ? Median(tall, tallCount) : 0;
+  delete[] small;
+  delete[] tall;
+  if (x > 0 && capital > x) model.caseThreshold = (x + capital) / 2;
+  else if (x > 0 && capital == 0) model.caseThreshold = x * 6 / 5;
+  else if (capital > 0 && x == 0) model.caseThreshold = capital * 5 / 6;
+}
+
+// Charges the letters of a size pair whose case disagrees with the glyph's
+// height.
+void ChargeCase(CandidateList& l) {
+  if (model.caseThreshold <= 0) return;
+  const bool looksCapital = Height(l) > model.caseThreshold;
+  for (int32_t k = 0; k < l.count; ++k) {
+    const uint8_t c = l.character[k];
+    if (!IsIn(kSizeCasePairs, c)) continue;
+    const bool capital = c >= 'A' && c <= 'Z';
+    if (capital != looksCapital) l.correction[k] = SaturateToInt32(static_cast<int64_t>(l.correction[k]) + kWrongCaseCost);
+  }
+}
+
 void Prune(CandidateList& l) {
   if (l.count == 0) return;
   int32_t best = INT32_MAX;
@@ -267,6 +329,9 @@ void FitPositionScale(CandidateList* const* positions, int32_t count, int32_t p)
     const int32_t rowWeights[5] = {records[i].confidence[0], records[i].confidence[1], records[i].confidence[2], 0, 0};
     ChargeDistances(*positions[i], records[i].row, rowWeights, 2000);
   }
+  // Case of the letters that differ in size only.
+  MeasureCaseThreshold(positions, count);
+  for (int32_t i = 0; i < count; ++i) ChargeCase(*positions[i]);
   // 5. Final pruning.
   for (int32_t i = 0; i < count; ++i) Prune(*positions[i]);
   model.ready = true;
@@ -324,6 +389,7 @@ void CorrectCandidateList(CandidateList* list) {
     const int32_t rowWeights[5] = {records[i].confidence[0], records[i].confidence[1], records[i].confidence[2], 0, 0};
     ChargeDistances(*list, records[i].row, rowWeights, 2000);
   }
+  ChargeCase(*list);
   Prune(*list);
 }
 

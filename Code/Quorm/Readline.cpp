@@ -64,8 +64,10 @@ void BuildPieces(const CutResult& cut) {
     if (runs[r].label > pieceCount) runs[r].label = 0;
 }
 
-// The classifier's best cost of a cell, or the penalty of a cell it cannot read.
+// The classifier's best cost of a cell, or the penalty of a cell it cannot
+// read or that holds an i's dot alone.
 int32_t ClassifierPenalty(const LatticeCell& c) {
+  if (c.end - c.first == 1 && IsDotOverNeighbour(c.first)) return kNoListPenalty;
   const CandidateList* l = FindCandidateList(c.first, c.end);
   return l != nullptr && l->count > 0 ? BestAlternativeCost(*l) : kNoListPenalty;
 }
@@ -74,18 +76,28 @@ int32_t ClassifierPenalty(const LatticeCell& c) {
 int32_t WidestInnerGap() { return lineScale * 400 / 1024; }
 
 // Candidate lists for the cells that can be characters, narrow ones first
-// (no wider than one and a half times the line's height estimate, no white
-// inside wider than a character holds); every cell's classifier cost goes
-// into its third cost part.
+// (by their width in pixels, so that a character the cutter split into many
+// pieces still gets its list when the lists run out; no wider than one and a
+// half times the line's height estimate, no white inside wider than a
+// character holds); every cell's classifier cost goes into its third cost
+// part.
 void ClassifyCells() {
   const int32_t widest = std::min(kMaxSampleWidth - 1, 3 * lineScale / 2);
-  bool full = false;
+  std::vector<LatticeCell*> cells;
   for (int32_t level = 0; level < kWordLatticeLevels; ++level)
     for (int32_t s = 0; s + level < pieceCount; ++s) {
       LatticeCell& c = WordLatticeCell(level, s);
       bool fits = c.right - c.left <= widest && c.bottom - c.top < kMaxSampleHeight;
       for (int32_t k = s + 1; fits && k <= s + level; ++k) fits = pieces[k].gap <= WidestInnerGap();
-      if (fits && !full) full = AddCandidateList(c.first, c.end) < 0;
+      if (fits) cells.push_back(&c);
+    }
+  std::stable_sort(cells.begin(), cells.end(),
+                   [](const LatticeCell* a, const LatticeCell* b) { return a->right - a->left < b->right - b->left; });
+  for (LatticeCell* c : cells)
+    if (AddCandidateList(c->first, c->end) < 0) break;
+  for (int32_t level = 0; level < kWordLatticeLevels; ++level)
+    for (int32_t s = 0; s + level < pieceCount; ++s) {
+      LatticeCell& c = WordLatticeCell(level, s);
       c.extraCost = ClassifierPenalty(c);
     }
 }
@@ -239,6 +251,21 @@ int32_t CutLinePieces(CutResult* cut) {
 void SetLineScale(int32_t p) { lineScale = std::max(1, p); }
 
 int32_t LineScaleValue() { return IsPositionScaleReady() ? GetScaleValue() : std::max(1, lineScale / 4); }
+
+bool IsDotOverNeighbour(int32_t i) {
+  ENGINE_CHECK_INDEX(i, pieceCount);
+  const TextPiece& p = pieces[i];
+  if (std::max(p.right - p.left, p.bottom - p.top) > lineScale / 4) return false;
+  for (int32_t j = std::max(0, i - 1); j <= std::min(pieceCount - 1, i + 1); ++j) {
+    const TextPiece& q = pieces[j];
+    if (j == i || q.bottom - q.top < 2 * (p.bottom - p.top)) continue;
+    const bool above = q.top >= p.bottom;
+    const bool within = q.top <= p.top && p.bottom <= q.bottom;
+    const int32_t shared = std::min(p.right, q.right) - std::max(p.left, q.left);
+    if ((above && shared > 0) || (within && 2 * shared >= p.right - p.left)) return true;
+  }
+  return false;
+}
 
 const TextPiece* GetLinePieces(int32_t* count) {
   ENGINE_CHECK_POINTER(count);

@@ -50,6 +50,10 @@ int32_t CutLinePieces(CutResult* cut);
 
 // The current line's pieces.
 const TextPiece* GetLinePieces(int32_t* count);
+// Piece i (of the line) is no larger than a dot and lies wholly above a
+// neighbour that shares its columns: the dot of an i or j, never a
+// character of its own.
+bool IsDotOverNeighbour(int32_t i);
 
 // The scale the reader works in (the cutter's height estimate of the line).
 void SetLineScale(int32_t p);

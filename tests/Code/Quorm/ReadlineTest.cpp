@@ -2,6 +2,9 @@
 // the rendered alphabets, and bad lines read to the end.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -172,6 +175,72 @@ TEST_F(ShippedLineWords, GapsNarrowedOrWidenedPartTheWordsAnew) {
   ASSERT_TRUE(LoadTextLine("words_serif", &words));
   const TextLineImage parted = WithGapAfter(words, 2, GapAfter(words, 6));
   EXPECT_EQ(Read(parted, 1), "All egro ma non troppo");
+}
+
+std::vector<std::string> SplitWords(const std::string& text) {
+  std::vector<std::string> out;
+  std::string word;
+  for (char ch : text + " ") {
+    if (ch != ' ') {
+      word += ch;
+    } else if (!word.empty()) {
+      out.push_back(word);
+      word.clear();
+    }
+  }
+  return out;
+}
+
+bool SameLettersAnyCase(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
+  return true;
+}
+
+// Letters whose small and capital forms differ in size only (c o s v w x z)
+// take the case their height tells: every word read with the right letters
+// has them in the right case, small after capitals and capitals after small.
+TEST_F(ShippedLineWords, SizeTellsTheCaseOfLettersAlikeInBothCases) {
+  const struct {
+    const char* name;
+    int mode;
+    size_t wordsRight;  // at least this many words read right, case and all
+  } cases[] = {{"case_freeserif", 1, 6}, {"lyric_freeserif", 0, 7}};
+  for (const auto& c : cases) {
+    TextLineImage line;
+    ASSERT_TRUE(LoadTextLine(c.name, &line));
+    const std::vector<std::string> expected = SplitWords(line.text);
+    std::set<std::string> wanted(expected.begin(), expected.end());
+    size_t right = 0;
+    for (const std::string& word : SplitWords(Read(line, c.mode))) {
+      for (const std::string& e : expected)
+        if (SameLettersAnyCase(word, e)) EXPECT_EQ(word, e) << c.name;
+      right += wanted.count(word);
+    }
+    EXPECT_GE(right, c.wordsRight) << c.name;
+  }
+}
+
+// The small pieces of a letter (an i's dot, the feet of a serif m or i) are
+// read with the letter, never as marks of their own.
+TEST_F(ShippedLineWords, DotsAndSerifFeetStayWithTheirLetters) {
+  const struct {
+    const char* name;
+    std::vector<std::string> words;  // words the reading holds
+  } cases[] = {{"dots_bookman", {"sempre", "con", "sempre"}},
+               {"dots_nimbus_roman", {"Songs", "of", "the", "sea"}},
+               {"dots_c059", {"sing", "in", "the", "morning"}}};
+  for (const auto& c : cases) {
+    TextLineImage line;
+    ASSERT_TRUE(LoadTextLine(c.name, &line));
+    std::vector<std::string> read = SplitWords(Read(line, 1));
+    for (const std::string& w : c.words) {
+      const auto at = std::find(read.begin(), read.end(), w);
+      EXPECT_NE(at, read.end()) << c.name << ": " << w;
+      if (at != read.end()) read.erase(at);
+    }
+  }
 }
 
 }  // namespace
