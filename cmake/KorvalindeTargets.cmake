@@ -34,11 +34,8 @@ function(kv_add_test_exe name)
     # A hung program fails its test instead of holding up the whole run.
     set_tests_properties(${name} PROPERTIES TIMEOUT 1200
       ENVIRONMENT "KV_SOURCE_DIR=${CMAKE_SOURCE_DIR};KV_BINARY_DIR=${CMAKE_BINARY_DIR}")
-    if(KV_WINDOWS)
-      # Under Wine every test program shares one registry, and every program
-      # reads its Windows-family option from it at start; some tests change
-      # that option. So ctest never runs two Windows test programs at once.
-      set_tests_properties(${name} PROPERTIES RESOURCE_LOCK registry)
-    endif()
+    # Under Wine every test program runs in a prefix (registry, C:) and on a
+    # display of its own (tools/wine-test.sh, the build's emulator), so
+    # ctest may run several at once.
   endif()
 endfunction()
