@@ -160,6 +160,21 @@ crash_settings() {
   touch "$WINEPREFIX/.kv-crash-settings"
 }
 
+# The music font lies in the prefix's Fonts folder as on an installed system,
+# and the score's text faces are drawn with the Liberation faces.
+prefix_fonts() {
+  local fonts="$WINEPREFIX/drive_c/windows/Fonts"
+  if [ -d "$fonts" ] && ! cmp -s "$top/resources/fonts/KORVLN__.TTF" "$fonts/KORVLN__.TTF"; then
+    cp "$top/resources/fonts/KORVLN__.TTF" "$fonts/KORVLN__.TTF"
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\Fonts' /v 'Korvalinde Extra (TrueType)' \
+      /t REG_SZ /d KORVLN__.TTF /f >/dev/null 2>&1
+    local replacements='HKCU\Software\Wine\Fonts\Replacements'
+    wine reg add "$replacements" /v Arial /t REG_SZ /d 'Liberation Sans' /f >/dev/null 2>&1
+    wine reg add "$replacements" /v 'Times New Roman' /t REG_SZ /d 'Liberation Serif' /f >/dev/null 2>&1
+    wineserver -w || true
+  fi
+}
+
 # One Wine prefix for the project. A fresh one is made once per machine and
 # Wine version, and each clone starts from a copy of it.
 export WINEPREFIX="$top/build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -176,6 +191,7 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     WINEPREFIX="$template" wineboot -i >/dev/null 2>&1 || true
     WINEPREFIX="$template" wineserver -w || true
     WINEPREFIX="$template" crash_settings
+    WINEPREFIX="$template" prefix_fonts
     touch "$template/.kv-made"
   fi
   rm -rf "$WINEPREFIX"
@@ -187,15 +203,4 @@ fi
 if [ ! -f "$WINEPREFIX/.kv-crash-settings" ]; then
   crash_settings
 fi
-# The music font lies in the prefix's Fonts folder as on an installed system,
-# and the score's text faces are drawn with the Liberation faces.
-fonts="$WINEPREFIX/drive_c/windows/Fonts"
-if [ -d "$fonts" ] && ! cmp -s "$top/resources/fonts/KORVLN__.TTF" "$fonts/KORVLN__.TTF"; then
-  cp "$top/resources/fonts/KORVLN__.TTF" "$fonts/KORVLN__.TTF"
-  wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\Fonts' /v 'Korvalinde Extra (TrueType)' \
-    /t REG_SZ /d KORVLN__.TTF /f >/dev/null 2>&1
-  replacements='HKCU\Software\Wine\Fonts\Replacements'
-  wine reg add "$replacements" /v Arial /t REG_SZ /d 'Liberation Sans' /f >/dev/null 2>&1
-  wine reg add "$replacements" /v 'Times New Roman' /t REG_SZ /d 'Liberation Serif' /f >/dev/null 2>&1
-  wineserver -w || true
-fi
+prefix_fonts
