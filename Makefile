@@ -3,7 +3,7 @@
 #   make run   - set-up, the program's Windows build, and the program under Wine
 # Each phase's wall and CPU time is recorded (tools/phase.sh) and `make test`
 # prints them at the end.
-.PHONY: test run setup setup-run build-native build-tsan build-windows build-windows32 build-program
+.PHONY: test run setup setup-run build-native build-tsan build-windows build-windows32 build-program benchmarks
 
 JOBS ?= $(shell nproc)
 PHASE = bash tools/phase.sh
@@ -51,3 +51,9 @@ test: build-native build-tsan build-windows32 build-windows
 
 run: build-program
 	bash tools/with-display.sh tools/wine-run.sh build/windows/bin/Korvalinde.exe
+
+# Every benchmark, in the Release tree the README's benchmark commands use
+# (no test builds or runs them).
+benchmarks:
+	cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DKV_BENCHMARKS=ON >/dev/null
+	cmake --build build/bench -j $(JOBS)
