@@ -1,8 +1,9 @@
 // UI string ids of the file opener.
 #pragma once
 
+#include "reading/PreparationStrings.h"  // kStrOnlyGreyScans, shared with preparation
+
 enum : unsigned {
-  kStrOnlyGreyScans = 10011,
   kStrMemoryToLoadPage = 10036,
   kStrSelectResolution = 10086,
   kStrTiffDidNotOpen = 10460,
