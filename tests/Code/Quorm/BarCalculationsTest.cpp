@@ -66,6 +66,26 @@ class BarCalculations : public ::testing::Test {
   }
   void TearDown() override { FreeAll(); }
 
+  // Each mark alone over or under two staves: the step adds it to the staff
+  // the case names (with its code) and to no other.
+  template <typename Cases, typename Add, typename Count, typename CodeAt>
+  void ExpectMarksPlaced(const Cases& cases, Add add, Count count, CodeAt codeAt) {
+    for (const auto& c : cases) {
+      SetUp();
+      AddHandStaff({0, 400, kSpace, kLeft, kRight, 5, 0});
+      AddHandStaff({1, 900, kSpace, kLeft, kRight, 5, 0});
+      Symbol(c.type, c.x - 10, c.y - 5, c.x + 10, c.y + 5);
+      Read();
+      add();
+      for (int32_t system = 0; system < 2; ++system) {
+        const int32_t n = count(0, system, 0);
+        EXPECT_EQ(n, c.staff == system ? 1 : 0) << c.what;
+        if (n == 1 && c.staff == system) EXPECT_EQ(codeAt(system), c.code) << c.what;
+      }
+      FreeAll();
+    }
+  }
+
   // Staves of one system, 150 pixels apart from y = 100.
   static void System(int32_t staves, int32_t gap = 150) {
     for (int32_t i = 0; i < staves; ++i) AddHandStaff({0, 100 + gap * i, kSpace, kLeft, kRight, 5, 0});
@@ -531,22 +551,8 @@ TEST_F(BarCalculations, RepeatMarksGoToTheStaffBelowThemAndEndingsOnlyWhenCloseO
       {kFirstEndingType + 2, 330, 1110, -1, 0, "an ending 2 spaces from its right end"},
       {kCodaType, 700, 600, 1, 0, "a coda 10 spaces over the second staff"},
   };
-  for (const PlacedMark& c : cases) {
-    SetUp();
-    AddHandStaff({0, 400, kSpace, kLeft, kRight, 5, 0});
-    AddHandStaff({1, 900, kSpace, kLeft, kRight, 5, 0});
-    Symbol(c.type, c.x - 10, c.y - 5, c.x + 10, c.y + 5);
-    Read();
-    AddRepeatMarksToDescription();
-    for (int32_t system = 0; system < 2; ++system) {
-      const int32_t n = GetStaveRepeatMarkCount(0, system, 0);
-      EXPECT_EQ(n, c.staff == system ? 1 : 0) << c.what;
-      if (n == 1 && c.staff == system) {
-        EXPECT_EQ(GetStaveRepeatMark(0, system, 0, 0).code, c.code) << c.what;
-      }
-    }
-    FreeAll();
-  }
+  ExpectMarksPlaced(cases, AddRepeatMarksToDescription, GetStaveRepeatMarkCount,
+                    [](int32_t system) { return GetStaveRepeatMark(0, system, 0, 0).code; });
 }
 
 TEST_F(BarCalculations, PedalMarksGoToTheStaffAboveThemAndOrnamentsToTheStaffBelow) {
@@ -561,22 +567,8 @@ TEST_F(BarCalculations, PedalMarksGoToTheStaffAboveThemAndOrnamentsToTheStaffBel
       {kFirstOrnamentType + 2, 520, 600, -1, 0, "an ornament under the first staff, 19 spaces over the second"},
       {kFirstOrnamentType + 3, 1020, 600, -1, 0, "an ornament under the last staff"},
   };
-  for (const PlacedMark& c : cases) {
-    SetUp();
-    AddHandStaff({0, 400, kSpace, kLeft, kRight, 5, 0});
-    AddHandStaff({1, 900, kSpace, kLeft, kRight, 5, 0});
-    Symbol(c.type, c.x - 10, c.y - 5, c.x + 10, c.y + 5);
-    Read();
-    AddPedalsAndOrnamentsToDescription();
-    for (int32_t system = 0; system < 2; ++system) {
-      const int32_t n = GetStavePedalOrnamentCount(0, system, 0);
-      EXPECT_EQ(n, c.staff == system ? 1 : 0) << c.what;
-      if (n == 1 && c.staff == system) {
-        EXPECT_EQ(GetStavePedalOrnament(0, system, 0, 0).code, c.code) << c.what;
-      }
-    }
-    FreeAll();
-  }
+  ExpectMarksPlaced(cases, AddPedalsAndOrnamentsToDescription, GetStavePedalOrnamentCount,
+                    [](int32_t system) { return GetStavePedalOrnament(0, system, 0, 0).code; });
 }
 
 TEST_F(BarCalculations, ASlurBetweenHeadsOfOneStaffIsAddedAndAcrossTwoStavesIsNot) {
