@@ -150,16 +150,20 @@ bool IsHyphen(const SegmentReading& r) {
   return r.count > 0;
 }
 
+// In lyrics the reading's own cost is the trigram model's, which prices a
+// word about as it prices its parts; whether two neighbours are one word is
+// then told by the dictionary: the cost the word would have as text.
+int64_t LyricWordCost(const SegmentReading& r, int mode) { return mode == 0 ? SpellWordCost(r.text, 1) : 0; }
+
 // Neighbouring words of the path read as one where that costs less: each
 // run of up to kMaxJoinedWords words (31 characters at most) is weighed by
 // its segment cost and its reading cost (word and classifier costs) against
-// the words apart. Only words apart by less than the scale value (where the
-// lattice's join costs less than its cut) are joined; lyrics (mode 0),
-// whose syllables the trigram model prices without a dictionary, and
-// hyphens are left apart. The words are spelled already; returns the new
-// count.
+// the words apart (in lyrics also by the dictionary, LyricWordCost). Only
+// words apart by less than the scale value (where the lattice's join costs
+// less than its cut) are joined; hyphens are left apart. The words are
+// spelled already; returns the new count.
 int32_t JoinSpelledWords(SegmentReading* words, int32_t count, int mode) {
-  if (count < 2 || mode == 0) return count;
+  if (count < 2) return count;
   const int32_t v = GetScaleValue();
   std::vector<int64_t> best(static_cast<size_t>(count) + 1, INT64_MAX);
   std::vector<int32_t> from(static_cast<size_t>(count) + 1, -1);
@@ -180,7 +184,7 @@ int32_t JoinSpelledWords(SegmentReading* words, int32_t count, int mode) {
       }
       if (!fits || best[i] == INT64_MAX) continue;
       if (j - i > 1) SpellSegment(&r, 100, mode);
-      const int64_t total = best[i] + SegmentCellCost(r.cuts, r.count, v) + r.readingCost;
+      const int64_t total = best[i] + SegmentCellCost(r.cuts, r.count, v) + r.readingCost + LyricWordCost(r, mode);
       if (total < best[j]) {
         best[j] = total;
         from[j] = i;
