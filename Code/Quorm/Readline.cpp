@@ -166,9 +166,9 @@ int64_t LyricWordCost(const SegmentReading& r, int mode) { return mode == 0 ? Sp
 // run of up to kMaxJoinedWords words (31 characters at most) is weighed by
 // its segment cost and its reading cost (word and classifier costs) against
 // the words apart (in lyrics also by the dictionary, LyricWordCost). Only
-// words apart by less than the scale value (where the lattice's join costs
-// less than its cut) are joined; hyphens are left apart. The words are
-// spelled already; returns the new count.
+// words apart by less than one and a half scale values (where the segment
+// lattice's cut still costs something) are weighed; hyphens are left apart.
+// The words are spelled already; returns the new count.
 int32_t JoinSpelledWords(SegmentReading* words, int32_t count, int mode) {
   if (count < 2) return count;
   const int32_t v = GetScaleValue();
