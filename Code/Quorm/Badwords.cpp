@@ -84,10 +84,16 @@ bool Try(KBestPaths* paths, int32_t k, const SegmentReading& given, int mode) {
   return false;
 }
 
-// An i's dot is never read alone.
-void ForbidLoneDots() {
+// An i's dot is never read alone, and a cell too wide (or too gapped) to be
+// a character is never one, as in the line's own lattice.
+void ForbidNonCharacters() {
   for (int32_t s = 0; s < pieceCount; ++s)
     if (IsDotOverNeighbour(firstPiece + s)) WordLatticeCell(0, s).extraCost = 60000;
+  for (int32_t level = 0; level < kWordLatticeLevels; ++level)
+    for (int32_t s = 0; s + level < pieceCount; ++s) {
+      LatticeCell& c = WordLatticeCell(level, s);
+      if (!CanBeCharacter(c)) c.extraCost = 60000;
+    }
 }
 
 void Reweight(int32_t factor, int32_t widthFactor, TextCostFunction width) {
@@ -110,7 +116,7 @@ void Reweight(int32_t factor, int32_t widthFactor, TextCostFunction width) {
       if (penalty > 60000 || penalty < 0) penalty = 60000;
       c.extraCost = static_cast<int32_t>(penalty);
     }
-  ForbidLoneDots();
+  ForbidNonCharacters();
 }
 
 void AddUnsafePenalties(const SegmentReading& given) {
@@ -157,7 +163,7 @@ void RereadWord(KBestPaths* paths, SegmentReading* reading, TextCostFunction wid
       const CandidateList* l = FindCandidateList(c.first, c.end);
       c.extraCost = l != nullptr && l->count == 0 ? 60000 : 0;
     }
-  ForbidLoneDots();
+  ForbidNonCharacters();
   bool accepted = Try(paths, 10, given, mode);
   if (!accepted) {
     Reweight(256, 2 * widthFactor, width);

@@ -22,6 +22,7 @@
 #include "Code/Quorm/Heapmem.h"
 #include "Code/Quorm/Spell.h"
 #include "Code/Quorm/Textlref.h"
+#include "Code/Quorm/Textslnt.h"
 #include "Code/Quorm/options.h"
 
 namespace {
@@ -252,8 +253,25 @@ void PrepareTextLine(const void* bitmap) {
 void ReadTextLine(LineReading* result, const void* bitmap, int mode) {
   ENGINE_CHECK_POINTER(result);
   *result = {};
-  PrepareTextLine(bitmap);
+  // A leaning (italic) line is read sheared upright; its words' boxes are
+  // given back in the columns of the line as drawn.
+  const int32_t slant = MeasureLineSlant(bitmap);
+  void* sheared = slant != 0 ? ShearLineBitmap(bitmap, slant) : nullptr;
+  PrepareTextLine(sheared != nullptr ? sheared : bitmap);
   ReadLineWords(&lineResult, mode);
+  if (sheared != nullptr) {
+    const int32_t width = BitmapWidth(bitmap);
+    int32_t left = INT32_MAX;
+    for (int32_t i = 0; i < lineResult.wordCount; ++i) {
+      ReadWordRecord& w = lineResult.words[i];
+      UnshearColumns(&w.x0, &w.x1, w.y0, w.y1, slant);
+      w.x0 = std::max(0, w.x0);
+      w.x1 = std::min(width, std::max(w.x0 + 1, w.x1));
+      left = std::min(left, w.x0);
+    }
+    if (lineResult.wordCount > 0) lineResult.left = left;
+    EngineFree(sheared);
+  }
   FreeLineRuns();
   ClearCandidateLists();
   FreePositionRecords();

@@ -75,21 +75,28 @@ int32_t ClassifierPenalty(const LatticeCell& c) {
 // The widest white inside a character: where joining pieces costs most.
 int32_t WidestInnerGap() { return lineScale * 400 / 1024; }
 
+}  // namespace
+
+bool CanBeCharacter(const LatticeCell& c) {
+  const int32_t widest = std::min(kMaxSampleWidth - 1, 3 * lineScale / 2);
+  if (c.right - c.left > widest || c.bottom - c.top >= kMaxSampleHeight) return false;
+  for (int32_t k = c.first + 1; k < c.end; ++k)
+    if (pieces[k].gap > WidestInnerGap()) return false;
+  return true;
+}
+
+namespace {
+
 // Candidate lists for the cells that can be characters, narrow ones first
 // (by their width in pixels, so that a character the cutter split into many
-// pieces still gets its list when the lists run out; no wider than one and a
-// half times the line's height estimate, no white inside wider than a
-// character holds); every cell's classifier cost goes into its third cost
-// part.
+// pieces still gets its list when the lists run out); every cell's
+// classifier cost goes into its third cost part.
 void ClassifyCells() {
-  const int32_t widest = std::min(kMaxSampleWidth - 1, 3 * lineScale / 2);
   std::vector<LatticeCell*> cells;
   for (int32_t level = 0; level < kWordLatticeLevels; ++level)
     for (int32_t s = 0; s + level < pieceCount; ++s) {
       LatticeCell& c = WordLatticeCell(level, s);
-      bool fits = c.right - c.left <= widest && c.bottom - c.top < kMaxSampleHeight;
-      for (int32_t k = s + 1; fits && k <= s + level; ++k) fits = pieces[k].gap <= WidestInnerGap();
-      if (fits) cells.push_back(&c);
+      if (CanBeCharacter(c)) cells.push_back(&c);
     }
   std::stable_sort(cells.begin(), cells.end(),
                    [](const LatticeCell* a, const LatticeCell* b) { return a->right - a->left < b->right - b->left; });
@@ -150,16 +157,20 @@ bool IsHyphen(const SegmentReading& r) {
   return r.count > 0;
 }
 
+// In lyrics the reading's own cost is the trigram model's, which prices a
+// word about as it prices its parts; whether two neighbours are one word is
+// then told by the dictionary: the cost the word would have as text.
+int64_t LyricWordCost(const SegmentReading& r, int mode) { return mode == 0 ? SpellWordCost(r.text, 1) : 0; }
+
 // Neighbouring words of the path read as one where that costs less: each
 // run of up to kMaxJoinedWords words (31 characters at most) is weighed by
 // its segment cost and its reading cost (word and classifier costs) against
-// the words apart. Only words apart by less than the scale value (where the
-// lattice's join costs less than its cut) are joined; lyrics (mode 0),
-// whose syllables the trigram model prices without a dictionary, and
-// hyphens are left apart. The words are spelled already; returns the new
-// count.
+// the words apart (in lyrics also by the dictionary, LyricWordCost). Only
+// words apart by less than one and a half scale values (where the segment
+// lattice's cut still costs something) are weighed; hyphens are left apart.
+// The words are spelled already; returns the new count.
 int32_t JoinSpelledWords(SegmentReading* words, int32_t count, int mode) {
-  if (count < 2 || mode == 0) return count;
+  if (count < 2) return count;
   const int32_t v = GetScaleValue();
   std::vector<int64_t> best(static_cast<size_t>(count) + 1, INT64_MAX);
   std::vector<int32_t> from(static_cast<size_t>(count) + 1, -1);
@@ -172,7 +183,7 @@ int32_t JoinSpelledWords(SegmentReading* words, int32_t count, int mode) {
       bool fits = true;
       for (int32_t k = i + 1; k < j && fits; ++k) {
         fits = r.count + words[k].count <= kMaxSegmentCharacters && !IsHyphen(words[k - 1]) && !IsHyphen(words[k]) &&
-               pieces[words[k].cuts[0]].gap < v;
+               pieces[words[k].cuts[0]].gap < 3 * v / 2;
         if (!fits) break;
         for (int32_t c = 1; c <= words[k].count; ++c) r.cuts[r.count + c] = words[k].cuts[c];
         r.count += words[k].count;
@@ -180,7 +191,7 @@ int32_t JoinSpelledWords(SegmentReading* words, int32_t count, int mode) {
       }
       if (!fits || best[i] == INT64_MAX) continue;
       if (j - i > 1) SpellSegment(&r, 100, mode);
-      const int64_t total = best[i] + SegmentCellCost(r.cuts, r.count, v) + r.readingCost;
+      const int64_t total = best[i] + SegmentCellCost(r.cuts, r.count, v) + r.readingCost + LyricWordCost(r, mode);
       if (total < best[j]) {
         best[j] = total;
         from[j] = i;

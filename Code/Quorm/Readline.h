@@ -55,6 +55,11 @@ const TextPiece* GetLinePieces(int32_t* count);
 // character of its own.
 bool IsDotOverNeighbour(int32_t i);
 
+// A cell of the word lattice can be one character: no wider than one and a
+// half times the line's height estimate (and a sample's size), with no white
+// inside wider than a character holds.
+bool CanBeCharacter(const LatticeCell& cell);
+
 // The scale the reader works in (the cutter's height estimate of the line).
 void SetLineScale(int32_t p);
 // The position model's scale value when it is fitted, else a quarter of the

@@ -14,6 +14,7 @@
 #include "Code/Quorm/Intmath.h"
 #include "Code/Quorm/Ocrmisc.h"
 #include "Code/Quorm/Readline.h"
+#include "Code/Quorm/Textslnt.h"
 #include "Code/Quorm/Wordlatt.h"
 #include "Code/Quorm/options.h"
 #include "tools/refmaker/RefMaker.h"
@@ -145,20 +146,27 @@ int32_t GlyphTop(FT_Face face, uint32_t u) {
 }  // namespace
 
 bool RenderLine(const std::string& fontPath, int32_t points, const std::string& text, RenderedLine* out,
-                std::string* error) {
+                std::string* error, int32_t slant) {
   Face face(fontPath, points, error);
   if (!face.ok()) return false;
   FT_Face f = face.get();
+  if (slant != 0) {
+    // FreeType's rows grow upward: x' = x - slant y moves the tops left.
+    FT_Matrix shear{0x10000, -static_cast<FT_Fixed>(slant) * 0x10000 / kSlantUnit, 0, 0x10000};
+    FT_Set_Transform(f, &shear, nullptr);
+  }
   const int32_t ppem = points * kDpi / 72;
   const int32_t margin = 6;
   RenderedLine line;
   line.height = 2 * ppem + 2 * margin;
   line.baseline = margin + ppem + ppem / 5;
-  line.width = static_cast<int32_t>(text.size()) * ppem * 3 / 2 + 2 * margin;
+  // Room on the left for the tops a shear moves left.
+  const int32_t shearRoom = static_cast<int32_t>(static_cast<int64_t>(slant) * line.baseline / kSlantUnit);
+  line.width = static_cast<int32_t>(text.size()) * ppem * 3 / 2 + 2 * margin + shearRoom;
   std::vector<int32_t> grey(static_cast<size_t>(line.width) * line.height, 0);
   line.xline = line.baseline - GlyphTop(f, 'x');
   line.capline = line.baseline - GlyphTop(f, 'H');
-  int64_t pen = static_cast<int64_t>(margin) * 64;
+  int64_t pen = static_cast<int64_t>(margin + shearRoom) * 64;
   FT_UInt previous = 0;
   for (unsigned char c : text) {
     const uint32_t u = RenderedCharacter(c);
@@ -213,6 +221,11 @@ std::vector<uint32_t> BitmapBlock(const RenderedLine& line) {
 }
 
 }  // namespace
+
+int32_t MeasuredSlant(const RenderedLine& line) {
+  const std::vector<uint32_t> block = BitmapBlock(line);
+  return MeasureLineSlant(block.data());
+}
 
 int32_t SampleLine(const RenderedLine& line, int32_t style, std::vector<TextSample>* out) {
   if (line.glyphs.empty()) return 0;
@@ -287,6 +300,8 @@ bool CollectSamples(const std::string& fontFolder, std::vector<TextSample>* out,
       for (const std::string& text : ReferenceLines()) {
         RenderedLine line;
         if (!RenderLine(fontFolder + "/" + font.file, points, text, &line, error)) return false;
+        const int32_t slant = MeasuredSlant(line);
+        if (slant != 0 && !RenderLine(fontFolder + "/" + font.file, points, text, &line, error, slant)) return false;
         *missed += SampleLine(line, font.style, out);
       }
   return true;

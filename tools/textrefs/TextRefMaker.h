@@ -62,16 +62,23 @@ struct TextSample {
 };
 
 // Renders text (code-page bytes) in a font file at a point size; false with
-// a message when the font cannot be opened.
+// a message when the font cannot be opened. A slant (the engine's unit,
+// Textslnt.h) shears every glyph upright by it, as the line reader shears a
+// leaning line.
 bool RenderLine(const std::string& fontPath, int32_t points, const std::string& text, RenderedLine* out,
-                std::string* error);
+                std::string* error, int32_t slant = 0);
+
+// The slant the line reader measures on a rendered line (0: upright).
+int32_t MeasuredSlant(const RenderedLine& line);
 
 // The samples of a rendered line: the line is cut by the engine; a glyph
 // whose pieces are its own alone gives one sample. Returns the glyphs that
 // gave none (cut across or joined to a neighbour).
 int32_t SampleLine(const RenderedLine& line, int32_t style, std::vector<TextSample>* out);
 
-// Every sample of every font, size and line; false with a message.
+// Every sample of every font, size and line, each line rendered as the line
+// reader reads it (sheared upright by the slant it measures); false with a
+// message.
 bool CollectSamples(const std::string& fontFolder, std::vector<TextSample>* out, std::string* error,
                     int32_t* missed);
 

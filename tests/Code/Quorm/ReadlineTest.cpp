@@ -1,5 +1,7 @@
-// Reading whole rendered lines (fixtures/text) with references built from
-// the rendered alphabets, and bad lines read to the end.
+// Reading whole rendered lines (fixtures/text) with the shipped data, bad
+// lines read to the end (with references built from the rendered
+// alphabets), leaning lines and the word-gap model the reader costs its
+// lattices with.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -35,32 +37,6 @@ class Readline : public ::testing::Test {
   }
   EngineDataFolder folder;
 };
-
-TEST_F(Readline, ReadsRenderedWordsInTheReferenceFont) {
-  const struct {
-    const char* name;
-    int mode;
-  } cases[] = {{"words_serif", 1}, {"lyric_serif", 1}, {"hq_serif", 1},
-               // Touching pairs: rn is not m, and ffi and tt come apart.
-               {"rn_serif", 1}, {"ffi_serif", 1}, {"tt_serif", 1}};
-  for (const auto& c : cases) {
-    TextLineImage line;
-    ASSERT_TRUE(LoadTextLine(c.name, &line));
-    LineReading result{};
-    const std::string text = Read(line, c.mode, &result);
-    EXPECT_EQ(text, line.text) << c.name;
-    // The reader's text height is the references' x-height within 10 per
-    // cent (a lone pair of tall letters says less about it).
-    const int32_t xHeight = MeasureReferenceLine("alphabet_serif").height;
-    if (line.glyphs.size() > 3) {
-      EXPECT_NEAR(result.textHeight, xHeight, xHeight / 10.0) << c.name;
-    }
-    for (int32_t i = 0; i < result.wordCount; ++i) {
-      const ReadWordRecord& w = result.words[i];
-      EXPECT_TRUE(w.x0 < w.x1 && w.y0 < w.y1 && w.x1 <= line.width && w.y1 <= line.height) << c.name;
-    }
-  }
-}
 
 TEST_F(Readline, BadLinesRunToTheEnd) {
   // A blank line, a blot, and 400 touching glyphs.
@@ -145,6 +121,34 @@ class ShippedLineWords : public Readline {
     ASSERT_TRUE(StartShippedTextRecognition(folder));
   }
 };
+
+// Lines in the reference faces read right with everything shipped (the
+// references, the language data and the dictionary a user has).
+TEST_F(ShippedLineWords, ReadsRenderedWordsInTheReferenceFont) {
+  const struct {
+    const char* name;
+    int mode;
+  } cases[] = {{"words_serif", 1}, {"lyric_serif", 1}, {"hq_serif", 1},
+               // Touching pairs: rn is not m, and ffi and tt come apart.
+               {"rn_serif", 1}, {"ffi_serif", 1}, {"tt_serif", 1}};
+  for (const auto& c : cases) {
+    TextLineImage line;
+    ASSERT_TRUE(LoadTextLine(c.name, &line));
+    LineReading result{};
+    const std::string text = Read(line, c.mode, &result);
+    EXPECT_EQ(text, line.text) << c.name;
+    // The reader's text height is the references' x-height within 10 per
+    // cent (a lone pair of tall letters says less about it).
+    const int32_t xHeight = MeasureReferenceLine("alphabet_serif").height;
+    if (line.glyphs.size() > 3) {
+      EXPECT_NEAR(result.textHeight, xHeight, xHeight / 10.0) << c.name;
+    }
+    for (int32_t i = 0; i < result.wordCount; ++i) {
+      const ReadWordRecord& w = result.words[i];
+      EXPECT_TRUE(w.x0 < w.x1 && w.y0 < w.y1 && w.x1 <= line.width && w.y1 <= line.height) << c.name;
+    }
+  }
+}
 
 TEST_F(ShippedLineWords, WordsArePartedAtTheLinesWordGaps) {
   const struct {
@@ -241,6 +245,99 @@ TEST_F(ShippedLineWords, DotsAndSerifFeetStayWithTheirLetters) {
       if (at != read.end()) read.erase(at);
     }
   }
+}
+
+// A leaning line is read as it reads upright (the reader measures its slant
+// and shears it back), and each word's box holds the word's leaning ink; an
+// italic face reads right too.
+TEST_F(ShippedLineWords, LeaningLinesReadAsTheyDoUpright) {
+  const struct {
+    const char* name;
+    int mode;
+  } cases[] = {{"words_serif", 1}, {"lyric_serif", 0}, {"tempo_liberation_sans", 1}};
+  for (const auto& c : cases) {
+    TextLineImage line;
+    ASSERT_TRUE(LoadTextLine(c.name, &line));
+    const std::string upright = Read(line, c.mode);
+    EXPECT_EQ(upright, line.text) << c.name;
+    for (int32_t slant : {192, 288}) {
+      const TextLineImage leaning = LeaningLine(line, slant);
+      LineReading result{};
+      EXPECT_EQ(Read(leaning, c.mode, &result), upright) << c.name << " " << slant;
+      // Every ink pixel lies in the box of one word.
+      for (int32_t y = 0; y < leaning.height; ++y)
+        for (int32_t x = 0; x < leaning.width; ++x) {
+          if (!leaning.Ink(x, y)) continue;
+          int32_t holders = 0;
+          for (int32_t i = 0; i < result.wordCount; ++i) {
+            const ReadWordRecord& w = result.words[i];
+            holders += x >= w.x0 && x < w.x1 && y >= w.y0 && y < w.y1;
+          }
+          EXPECT_GE(holders, 1) << c.name << " " << slant << " at " << x << "," << y;
+        }
+      for (int32_t i = 0; i < result.wordCount; ++i) EXPECT_LE(result.words[i].x1, leaning.width);
+    }
+  }
+  TextLineImage italic;
+  ASSERT_TRUE(LoadTextLine("expression_liberation_italic", &italic));
+  EXPECT_EQ(Read(italic, 1), italic.text);
+}
+
+// The reader costs its word lattice with the line's word-gap model: after a
+// line, the lattice's gap cost is the second pass's table at the line's
+// height estimate p (white between pieces only; pieces of one blob join at
+// no cost), the re-reader's the first pass's, and the lattice's scales are
+// those the line's characters give.
+TEST_F(ShippedLineWords, TheLatticeIsCostedByTheLinesWordGapModel) {
+  for (const char* name : {"words_serif", "tempo_liberation_sans"}) {
+    TextLineImage line;
+    ASSERT_TRUE(LoadTextLine(name, &line));
+    const std::vector<uint32_t> block = BitmapBlockOf(line);
+    LineReading result{};
+    ReadTextLine(&result, block.data(), 1);
+    ASSERT_EQ(TextOf(result), line.text) << name;
+    const WordGapScales scales = CurrentWordGapScales();
+    PrepareTextLine(block.data());
+    CutResult cut{};
+    ASSERT_GT(CutLinePieces(&cut), 0);
+    const int32_t p = cut.height;
+    for (int32_t gap = 1; gap <= 3 * p; ++gap) {
+      EXPECT_EQ(LatticeGapCost(gap), SecondPassGapCost(gap, p)) << name << " " << gap;
+      EXPECT_EQ(RereaderGapCost(gap), FirstPassGapCost(gap, p)) << name << " " << gap;
+    }
+    EXPECT_EQ(LatticeGapCost(0), 0);
+    EXPECT_EQ(LatticeGapCost(-3), 0);
+    // The scales from the characters read: within 2 per cent of those the
+    // glyphs' ink boxes give (a cell may hold a pixel more or less).
+    std::vector<int32_t> widths, heights;
+    for (const GlyphTruth& g : line.glyphs) {
+      const InkRows rows = GlyphInkRows(line, g);
+      widths.push_back(g.lastColumn + 1 - g.firstColumn);
+      heights.push_back(rows.bottom - rows.top);
+    }
+    SetLatticeGapScales(widths.data(), heights.data(), static_cast<int32_t>(widths.size()), p);
+    EXPECT_NEAR(scales.a, CurrentWordGapScales().a, 2560 / 50) << name;
+    EXPECT_NEAR(scales.b, CurrentWordGapScales().b, 1024 / 50) << name;
+    EXPECT_TRUE(scales.a != 2560 || scales.b != 1024) << name << ": the line's scales are not the defaults";
+    for (int32_t v : {1, 10, 40}) EXPECT_EQ(LatticeWidthCost(v), WidthCost(v, scales.a, p));
+    for (int32_t v : {-5, 0, 10}) EXPECT_EQ(LatticeOverlapCost(v), OverlapCost(v, scales.b));
+    FreeTextReadingWork();
+  }
+}
+
+// In lyrics, whose words the trigram model prices about as it prices their
+// parts, the dictionary tells whether neighbours are one word: "sing" with
+// the white after its "n" made 4 columns narrower than the line's word gap
+// stays one word, as a lyric; the same white read as text parts it into the
+// words "sin" and "g" (both readings cheaper by their shapes apart).
+TEST_F(ShippedLineWords, LyricWordsStayWholeWhereTheDictionaryKnowsThem) {
+  TextLineImage lyric;
+  ASSERT_TRUE(LoadTextLine("lyric_serif", &lyric));
+  const TextLineImage wide = WithGapAfter(lyric, 2, GapAfter(lyric, 3) - 4);
+  EXPECT_EQ(Read(wide, 0), "sing a song of the morning");
+  EXPECT_EQ(Read(wide, 1), "sin g a song of the morning");
+  // As wide as the word gap, the white parts the lyric too.
+  EXPECT_EQ(Read(WithGapAfter(lyric, 2, GapAfter(lyric, 3)), 0), "sin g a song of the morning");
 }
 
 }  // namespace

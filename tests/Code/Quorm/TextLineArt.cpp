@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "Code/Quorm/Ocrmisc.h"
+#include "Code/Quorm/Textslnt.h"
 #include "tests/support/TestPaths.h"
 #include "tests/support/TestText.h"
 
@@ -155,4 +156,14 @@ LineScore ScoreLineReading(const std::string& truth, const std::string& read) {
   score.charsRight = CommonCharacters(truthChars, gotChars);
   score.chars = truthChars.size();
   return score;
+}
+
+TextLineImage LeaningLine(const TextLineImage& line, int32_t slant) {
+  const int32_t room = SlantRowShift(line.height - 1, slant);
+  TextLineImage out = BlankLine(line.width + room, line.height);
+  for (int32_t y = 0; y < line.height; ++y)
+    for (int32_t x = 0; x < line.width; ++x)
+      if (line.Ink(x, y)) out.pixels[static_cast<size_t>(y) * out.width + x + room - SlantRowShift(y, slant)] = 1;
+  out.text = line.text;
+  return out;
 }

@@ -40,6 +40,10 @@ TextLineImage BlankLine(int32_t width, int32_t height);
 // before: a row of touching glyphs.
 TextLineImage RepeatedLine(const TextLineImage& line, int32_t times, int32_t overlap);
 void FillBox(TextLineImage& image, int32_t x0, int32_t y0, int32_t x1, int32_t y1);
+// The line leaning right by a slant (Textslnt.h): each row moved right by
+// its height above the bottom row times the slant; the line the reader's
+// shear makes upright again (wider by the top row's move).
+TextLineImage LeaningLine(const TextLineImage& line, int32_t slant);
 
 // The vertical black runs, by column and then row.
 std::vector<LineRun> RunsOf(const TextLineImage& image);
