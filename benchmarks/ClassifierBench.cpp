@@ -28,7 +28,7 @@
 #include "shapes/ShapeRuns.h"
 #include "shapes/ShapeTraining.h"
 #include "shapes/ZoneFeatures.h"
-#include "shapes/ZoneRecordHeader.h"
+#include "shapes/ZoneFeatureRecordHeader.h"
 
 namespace {
 

@@ -95,7 +95,7 @@ int main(int argc, char** argv) {
     context.page = page.get();
     page->boxCount = 0;
     context.streams = &streams;
-    context.partCount = kStaves + 1;
+    context.ReadingPartCount = kStaves + 1;
     context.lists.rows = rows.data();
     context.lists.staveCount = static_cast<int>(rows.size());
     double total = 0;

@@ -398,15 +398,15 @@ bool BarRhythmSearch::Better(const VoiceTotals& candidate, int cost, int score) 
     return most;
   };
   if (barLength_ != kUnknownBarLength) PadVoicesToBarLength(&t, barLength_);
-  const int64_t d = dev(t), db = dev(bestTotals_);
-  if (score != bestScore_ && d == db) return score > bestScore_;
-  const int64_t a = d + 2 * int64_t{cost}, b = db + 2 * int64_t{bestCost_};
+  const int64_t d = dev(t), db = dev(best_.totals);
+  if (score != best_.score && d == db) return score > best_.score;
+  const int64_t a = d + 2 * int64_t{cost}, b = db + 2 * int64_t{best_.cost};
   if (a != b) return a < b;
-  if (score != bestScore_) return score > bestScore_;
+  if (score != best_.score) return score > best_.score;
   int64_t sum = 0, bestSum = 0;
   for (int v = 0; v < kRhythmVoices; ++v) {
     sum += t.t[v];
-    bestSum += bestTotals_.t[v];
+    bestSum += best_.totals.t[v];
   }
   return sum > bestSum;
 }
@@ -422,7 +422,7 @@ void BarRhythmSearch::Evaluate(const BarEvents& work, int cost, int changes, int
     }
   }
   if (reassign) {
-    voices_.Assign(&eval, beats_, unit_, options_);
+    voices_.AssignVoices(&eval, beats_, unit_, options_);
     ValidateTupletMarks(&eval, beats_, unit_, depth + 1);
   }
   VoiceTotals totals;
@@ -441,11 +441,11 @@ void BarRhythmSearch::Evaluate(const BarEvents& work, int cost, int changes, int
     if (small && plain) ++score;
   }
   if (!Better(totals, cost, score)) return;
-  CopyBarEvents(eval, best_.get());
-  bestTotals_ = totals;
-  if (barLength_ != kUnknownBarLength) PadVoicesToBarLength(&bestTotals_, barLength_);
-  bestCost_ = cost;
-  bestScore_ = score;
+  CopyBarEvents(eval, best_.events.get());
+  best_.totals = totals;
+  if (barLength_ != kUnknownBarLength) PadVoicesToBarLength(&best_.totals, barLength_);
+  best_.cost = cost;
+  best_.score = score;
 }
 
 bool BarRhythmSearch::TryChange(int kind, BarEvents* work, const BarEvents& node, int position, int slot,
@@ -610,7 +610,8 @@ bool BarRhythmSearch::TryChange(int kind, BarEvents* work, const BarEvents& node
   }
 }
 
-int BarRhythmSearch::Node(const BarEvents& node, int cost, int changes, int startPosition, int startSlot, int depth) {
+int BarRhythmSearch::SearchBarRhythm(const BarEvents& node, int cost, int changes, int startPosition, int startSlot,
+                                     int depth) {
   if (++calls_ > kSearchCalls) return 0;
   if (depth > std::min(kMaxDepth, kPlainChanges + LiveTupletMarks(node))) return 0;
   BarEvents& work = works_[static_cast<size_t>(depth)];
@@ -623,7 +624,7 @@ int BarRhythmSearch::Node(const BarEvents& node, int cost, int changes, int star
         int newCost = cost, newChanges = changes;
         if (TryChange(kind, &work, node, p, k, startPosition, startSlot, &newCost, &newChanges)) {
           ValidateTupletMarks(&work, beats_, unit_, depth + 1);
-          Node(work, newCost, newChanges, p, k + 1, depth + 1);
+          SearchBarRhythm(work, newCost, newChanges, p, k + 1, depth + 1);
           CopyBarEvents(node, &work);
         }
         if (calls_ > kSearchCalls) break;
@@ -639,20 +640,20 @@ int BarRhythmSearch::Node(const BarEvents& node, int cost, int changes, int star
 
 void BarRhythmSearch::Run(BarEvents* events, bool noDelete) {
   noDelete_ = noDelete;
-  if (!best_) best_ = std::make_unique<BarEvents>();
+  if (!best_.events) best_.events = std::make_unique<BarEvents>();
   if (!eval_) eval_ = std::make_unique<BarEvents>();
   if (!undotted_) undotted_ = std::make_unique<BarEvents>();
   if (works_.empty()) works_.resize(kMaxDepth + 2);
   LinkBeamPartners(events);
-  voices_.Assign(events, beats_, unit_, options_);
+  voices_.AssignVoices(events, beats_, unit_, options_);
   int maxEvents = 0;
-  SumVoiceDurations(*events, &bestTotals_, &maxEvents);
-  if (barLength_ != kUnknownBarLength) PadVoicesToBarLength(&bestTotals_, barLength_);
-  CopyBarEvents(*events, best_.get());
-  bestCost_ = 0;
-  bestScore_ = maxEvents;
+  SumVoiceDurations(*events, &best_.totals, &maxEvents);
+  if (barLength_ != kUnknownBarLength) PadVoicesToBarLength(&best_.totals, barLength_);
+  CopyBarEvents(*events, best_.events.get());
+  best_.cost = 0;
+  best_.score = maxEvents;
   calls_ = 0;
-  Node(*events, 0, 0, 0, 0, 0);
+  SearchBarRhythm(*events, 0, 0, 0, 0, 0);
 }
 
 uint32_t BarRhythmSearch::SolveBar(std::vector<uint8_t>* bytes, uint32_t start, uint32_t end, ObjectBoxList* boxes,
@@ -664,22 +665,22 @@ uint32_t BarRhythmSearch::SolveBar(std::vector<uint8_t>* bytes, uint32_t start, 
   barLength_ = beats > 0 && unit > 0 ? BarLengthTicks(beats, unit) : kUnknownBarLength;
   if (barLength_ == kUnknownBarLength) {
     LinkBeamPartners(&events);
-    voices_.Assign(&events, beats_, unit_, options_);
+    voices_.AssignVoices(&events, beats_, unit_, options_);
   } else {
     Run(&events, false);
-    if (CommonVoiceLength(bestTotals_, barLength_) != -1) CopyBarEvents(*best_, &events);
+    if (CommonVoiceLength(best_.totals, barLength_) != -1) CopyBarEvents(*best_.events, &events);
   }
   return WriteBackBarEvents(bytes, start, end, events, boxes, firstItemIndex, true, options_.version);
 }
 
-void BarRhythmSearch::SolveGrouped(BarEvents* events, int beats, int unit, bool noDelete, VoiceTotals* outTotals,
-                                   int32_t* outScore) {
+void BarRhythmSearch::SolveGroupedBarRhythm(BarEvents* events, int beats, int unit, bool noDelete,
+                                            VoiceTotals* outTotals, int32_t* outScore) {
   beats_ = beats;
   unit_ = unit;
   barLength_ = beats > 0 && unit > 0 ? BarLengthTicks(beats, unit) : kUnknownBarLength;
   Run(events, noDelete);
-  if (outTotals) *outTotals = bestTotals_;
-  if (outScore) *outScore = bestScore_;
+  if (outTotals) *outTotals = best_.totals;
+  if (outScore) *outScore = best_.score;
 }
 
 uint32_t SolveBarRhythm(std::vector<uint8_t>* bytes, uint32_t start, uint32_t end, ObjectBoxList* boxes,

@@ -5,8 +5,8 @@
 // after each combination, keeping the arrangement whose voices come closest
 // to the bar at the lowest cost.
 //
-// A BarRhythmSearch holds the search's best arrangement, its call counter
-// and the bar's values; each caller owns its own.
+// A BarRhythmSearch holds the search's best arrangement (RhythmSearchBest),
+// its call counter and the bar's values; each caller owns its own.
 #pragma once
 
 #include <cstdint>
@@ -53,6 +53,15 @@ class BarRhythmRules {
 // Drops the tuplet marks that a fresh detection no longer gives.
 void ValidateTupletMarks(BarEvents* bar, int beats, int unit, int depth);
 
+// The best arrangement of a bar's search so far: its events, their voice
+// totals (padded to the bar length when it is known), its cost and score.
+struct RhythmSearchBest {
+  std::unique_ptr<BarEvents> events;
+  VoiceTotals totals;
+  int cost = 0;
+  int score = 0;
+};
+
 class BarRhythmSearch {
  public:
   explicit BarRhythmSearch(const RhythmReadingOptions& options);
@@ -66,8 +75,8 @@ class BarRhythmSearch {
   // Measures what the best arrangement of events would give: its voice
   // totals and score. events keep the voices assigned to them; the best
   // arrangement is not copied back.
-  void SolveGrouped(BarEvents* events, int beats, int unit, bool noDelete, VoiceTotals* outTotals,
-                    int32_t* outScore);
+  void SolveGroupedBarRhythm(BarEvents* events, int beats, int unit, bool noDelete, VoiceTotals* outTotals,
+                             int32_t* outScore);
 
   void SetOptions(const RhythmReadingOptions& options) { options_ = options; }
 
@@ -77,7 +86,8 @@ class BarRhythmSearch {
 
  private:
   void Run(BarEvents* events, bool noDelete);
-  int Node(const BarEvents& node, int cost, int changes, int startPosition, int startSlot, int depth);
+  // One node of the search; 0 when it stopped at a limit.
+  int SearchBarRhythm(const BarEvents& node, int cost, int changes, int startPosition, int startSlot, int depth);
   bool TryChange(int kind, BarEvents* work, const BarEvents& node, int position, int slot, int startPosition,
                  int startSlot, int* cost, int* changes) const;
   void Evaluate(const BarEvents& work, int cost, int changes, int depth);
@@ -89,10 +99,7 @@ class BarRhythmSearch {
   int32_t barLength_ = kUnknownBarLength;
   bool noDelete_ = false;
   int calls_ = 0;
-  std::unique_ptr<BarEvents> best_;
-  VoiceTotals bestTotals_;
-  int bestCost_ = 0;
-  int bestScore_ = 0;
+  RhythmSearchBest best_;
   std::vector<BarEvents> works_;  // one per depth
   std::unique_ptr<BarEvents> eval_;
   std::unique_ptr<BarEvents> undotted_;  // the tuplet change's look without dots

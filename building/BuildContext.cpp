@@ -56,9 +56,9 @@ void PrepareReadingBuildContext() {
   context.textItems = textItems;
   TakeScoreSnapshot(&context.snapshot);
   context.version = context.snapshot.version;
-  context.partCount = context.snapshot.partCount;
+  context.ReadingPartCount = context.snapshot.partCount;
   std::copy(std::begin(context.snapshot.parts), std::end(context.snapshot.parts), context.parts);
-  context.firstNewSlot = context.partCount;
+  context.firstNewSlot = context.ReadingPartCount;
   context.scorePage = context.snapshot.pageCount + 1;
 }
 

@@ -165,13 +165,13 @@ struct BuildContext {
   ScoreSnapshot snapshot;
   PageLists lists;
   PageData* page = nullptr;
-  StreamSet* streams = &WorkStreams;   // the page's own part streams
+  StreamSet* streams = &WorkStream;    // the page's own part streams
   int32_t resolution = 300;            // dots per inch of the page
   int32_t scorePage = 1;               // the page's 1-based place in the score
-  int32_t partCount = 0;               // slots of the reading (slot 0 the base part)
+  int32_t ReadingPartCount = 0;        // slots of the reading (slot 0 the base part)
   // The reading's part records: the snapshot's, and the slots from
-  // firstNewSlot to partCount as the page opens them. The score takes them
-  // only when the page is merged (ApplyReadPagePartSlots).
+  // firstNewSlot to ReadingPartCount as the page opens them. The score takes
+  // them only when the page is merged (ApplyReadPagePartSlots).
   PartSlotRecord parts[kPartSlots];
   int32_t firstNewSlot = 0;
   uint8_t version = kCurrentScoreFormatVersion;

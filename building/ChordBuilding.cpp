@@ -119,7 +119,7 @@ struct ChordBuilder {
 
   // ---- Marks ----
 
-  const Appenditure* NextMark(const NoteRecord& n, int mode, int* index) const {
+  const Appenditure* NextNoteMark(const NoteRecord& n, int mode, int* index) const {
     const int count = std::clamp<int>(n.appenditureCount, 0, kMaxAppenditures);
     while (*index < count) {
       const Appenditure& s = n.appenditures[(*index)++];
@@ -252,7 +252,7 @@ struct ChordBuilder {
     WriteItem(mark, 5, ObjectBox{m.left, m.right, m.top, m.bottom}, 0.0f);
   }
 
-  void WriteOrnament(const Appenditure& s) {
+  void WriteOrnamentMark(const Appenditure& s) {
     const uint8_t mark[5] = {static_cast<uint8_t>(s.kind <= 210 ? 0xD6 : 0xE6), 0, 0,
                              static_cast<uint8_t>(s.kind <= 210 ? s.kind - 208 : s.kind - 211), 0};
     WriteItem(mark, 5, ObjectBox{s.left, s.right, s.top, s.bottom}, 0.0f);
@@ -261,7 +261,7 @@ struct ChordBuilder {
 
   void ApplyMarks(const NoteRecord& m, int mode) {
     int index = 0;
-    while (const Appenditure* s = NextMark(m, mode, &index)) {
+    while (const Appenditure* s = NextNoteMark(m, mode, &index)) {
       const uint16_t k = s->kind;
       if (k == 144 || k == 145) articulation = 1;
       else if (k >= 146 && k <= 149) articulation = static_cast<uint8_t>(k - 144);
@@ -274,7 +274,7 @@ struct ChordBuilder {
       else if (k == kMarkCurveEnd) CloseCurveAt(m, *s);
       else if (k == kMarkHairpinRight || k == kMarkHairpinLeft) WriteHairpin(m, *s);
       else if (k == kMarkTupletItem) WriteTupletItem(m, *s);
-      else if (k >= 208 && k <= 215) WriteOrnament(*s);
+      else if (k >= 208 && k <= 215) WriteOrnamentMark(*s);
     }
   }
 
@@ -302,14 +302,14 @@ struct ChordBuilder {
     if (!lists.chars || !lists.charCount) return;
     for (int m = 0; m < memberCount && count < kMaxHintDigits; ++m) {
       const NoteRecord& n = notes[members[m]];
-      for (int a = 0; a < std::clamp<int>(n.appenditureCount, 0, kMaxAppenditures) && count < kMaxHintDigits; ++a) {
-        const Appenditure& s = n.appenditures[a];
-        if (s.kind < 16 || s.kind > 31 || (s.markIndex & kWordLinkBit) || s.markIndex >= *lists.charCount) continue;
-        if (TextCode(s.markIndex) != 31) continue;
-        const CharRecord& c = lists.chars[s.markIndex];
+      int index = 0, code = 0;
+      const Appenditure* s;
+      while (count < kMaxHintDigits && (s = NextNoteText(n, &index, &code))) {
+        if (code != 31 || (s->markIndex & kWordLinkBit)) continue;
+        const CharRecord& c = lists.chars[s->markIndex];
         const int digit = CharDigitValue(c);
         if (digit < 0 || digit > 15) continue;
-        hints[count++] = Hint{digit, (c.top + c.bottom) / 2, s.markIndex};
+        hints[count++] = Hint{digit, (c.top + c.bottom) / 2, s->markIndex};
       }
     }
     if (!count) return;
@@ -335,7 +335,7 @@ struct ChordBuilder {
       const NoteRecord& n = notes[members[m]];
       // Chord grids, then the texts.
       int index = 0;
-      while (const Appenditure* s = NextMark(n, 1, &index))
+      while (const Appenditure* s = NextNoteMark(n, 1, &index))
         if (s->kind == kMarkChordGrid && writers.chordGrid) {
           EnsurePartRoom(context, part);
           writers.chordGrid(context, part.slot, s->markIndex, n.left, Row());
@@ -343,22 +343,33 @@ struct ChordBuilder {
     }
     for (int m = 0; m < memberCount; ++m) {
       const NoteRecord& n = notes[members[m]];
-      for (int a = 0; a < std::clamp<int>(n.appenditureCount, 0, kMaxAppenditures); ++a) {
-        const Appenditure& s = n.appenditures[a];
-        if (s.kind < 16 || s.kind > 31) continue;
-        const int code = TextCode(s.markIndex);
-        if (code < 0) continue;
+      int index = 0, code = 0;
+      while (const Appenditure* s = NextNoteText(n, &index, &code)) {
         if (code == 17) {
-          if (!(s.markIndex & kWordLinkBit)) part.voices[n.aux & 3].charIndex = static_cast<int>(s.markIndex);
+          if (!(s->markIndex & kWordLinkBit)) part.voices[n.aux & 3].charIndex = static_cast<int>(s->markIndex);
           continue;
         }
         if (code == 16 || (code >= 19 && code <= 27)) {
           if (!writers.text) continue;
           EnsurePartRoom(context, part);
-          writers.text(context, part.slot, code, s.markIndex, n.left, Row());
+          writers.text(context, part.slot, code, s->markIndex, n.left, Row());
         }
       }
     }
+  }
+
+  // The next text sub-item of a note from *index on (kinds 16..31 whose record
+  // is live and names no sign), with its text code in *code; *index moves past
+  // it. Null when none is left.
+  const Appenditure* NextNoteText(const NoteRecord& n, int* index, int* code) const {
+    const int count = std::clamp<int>(n.appenditureCount, 0, kMaxAppenditures);
+    while (*index < count) {
+      const Appenditure& s = n.appenditures[(*index)++];
+      if (s.kind < 16 || s.kind > 31) continue;
+      *code = TextCode(s.markIndex);
+      if (*code >= 0) return &s;
+    }
+    return nullptr;
   }
 
   // The text code of a member's text sub-item from its record's meaning; -1

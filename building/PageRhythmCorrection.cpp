@@ -196,7 +196,7 @@ Measured PagePass::MeasureBar(int part, const BarPlace& place, bool withBoxes, c
   if (!known || signature.beats < 1) {
     SumVoiceDurations(events, &totals);
   } else {
-    SearchFor(part).SolveGrouped(&events, signature.beats, signature.unit, true, &totals, nullptr);
+    SearchFor(part).SolveGroupedBarRhythm(&events, signature.beats, signature.unit, true, &totals, nullptr);
   }
   if (histogram) {
     for (int p = 0; p < events.positions; ++p) {
@@ -576,7 +576,7 @@ int CorrectBarRhythms(BuildContext& context) {
   ObjectBoxList boxes = ContextObjectBoxes(context);
   PageRhythmInput input;
   input.streams = context.streams;
-  input.partCount = context.partCount;
+  input.partCount = context.ReadingPartCount;
   input.boxes = context.page ? &boxes : nullptr;
   input.score = SnapshotScoreSignatures(context.snapshot);
   input.options = ContextOptions(context, 0);

@@ -106,9 +106,9 @@ int AssignStavesToParts(BuildContext& context, CharRecord* chars, uint32_t charC
   // The first page of a score opens the slots it needs; later pages keep the
   // slots the score has and add what they need beyond them.
   const bool firstPage = context.snapshot.pageCount == 0;
-  const int old = firstPage ? 0 : std::clamp(context.partCount, 0, kPartSlots);
+  const int old = firstPage ? 0 : std::clamp(context.ReadingPartCount, 0, kPartSlots);
   const int parts = std::max(old, needed);
-  context.partCount = parts;
+  context.ReadingPartCount = parts;
 
   for (int s = 0; s < count; ++s) rows[s].number = -1;
   if (count > 0) {
@@ -138,7 +138,7 @@ int AssignStavesToParts(BuildContext& context, CharRecord* chars, uint32_t charC
 }
 
 void ApplyPagePartSlots(const BuildContext& context) {
-  const int parts = std::clamp(context.partCount, 0, kPartSlots);
+  const int parts = std::clamp(context.ReadingPartCount, 0, kPartSlots);
   // The score's first page gives the score its part count; a later page
   // only raises it, and describes only the slots the score does not have.
   const bool firstPage = context.snapshot.pageCount == 0;

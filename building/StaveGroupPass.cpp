@@ -50,7 +50,7 @@ void ScanTimeSignatures(const uint8_t* bytes, uint32_t used, uint8_t version, in
 TimeSignature TimeInForce(const BuildContext& context) {
   TimeSignature best;
   int bestBars = -1;
-  for (int slot = 1; slot < context.partCount; ++slot) {
+  for (int slot = 1; slot < context.ReadingPartCount; ++slot) {
     int bars = 0, lastBars = -1;
     TimeSignature last;
     const std::vector<uint8_t>& score = context.snapshot.streams[slot];
@@ -66,7 +66,7 @@ TimeSignature TimeInForce(const BuildContext& context) {
 }
 
 void SetClefMemories(BuildContext& context, int firstRow) {
-  const int parts = context.partCount;
+  const int parts = context.ReadingPartCount;
   const auto defaults = [&](int slot) {
     context.clefType[slot] = parts > 2 && slot == parts - 1 ? kSymbolBassClef : kSymbolTrebleClef;
     context.clefOctave[slot] = 0;
@@ -244,6 +244,17 @@ struct GroupPass {
     return nullptr;
   }
 
+  // The next text sub-item of a symbol from *index on (kinds 16..31 whose
+  // record is live and names no sign; its code is its kind).
+  const Appenditure* NextSymbolText(const SymbolRecord& s, int* index) const {
+    const int count = std::clamp<int>(s.appenditureCount, 0, kMaxAppenditures);
+    while (*index < count) {
+      const Appenditure& a = s.appenditures[(*index)++];
+      if (a.kind >= 16 && a.kind <= 31 && Unconsumed(a.markIndex)) return &a;
+    }
+    return nullptr;
+  }
+
   bool Unconsumed(uint32_t link) const {
     const PageLists& lists = context.lists;
     const char16_t* text = nullptr;
@@ -317,17 +328,16 @@ struct GroupPass {
         if (a->kind == 176 && EnsurePartRoom(context, part)) writers.chordGrid(context, part.slot, a->markIndex, s.left, row);
     }
     // Texts of the rest.
-    for (int k = 0; k < std::clamp<int>(s.appenditureCount, 0, kMaxAppenditures); ++k) {
-      const Appenditure& a = s.appenditures[k];
-      if (a.kind < 16 || a.kind > 31 || !Unconsumed(a.markIndex)) continue;
-      if (a.kind == 17) {
-        if (!(a.markIndex & kWordLinkBit)) {
-          part.voices[voice].charIndex = static_cast<int>(a.markIndex);
-          context.lists.chars[a.markIndex].kind = kTextConsumed;
+    index = 0;
+    while (const Appenditure* a = NextSymbolText(s, &index)) {
+      if (a->kind == 17) {
+        if (!(a->markIndex & kWordLinkBit)) {
+          part.voices[voice].charIndex = static_cast<int>(a->markIndex);
+          context.lists.chars[a->markIndex].kind = kTextConsumed;
         }
-      } else if ((a.kind == 16 || (a.kind >= 25 && a.kind <= 27)) && writers.text) {
+      } else if ((a->kind == 16 || (a->kind >= 25 && a->kind <= 27)) && writers.text) {
         if (!EnsurePartRoom(context, part)) return false;
-        writers.text(context, part.slot, a.kind, a.markIndex, s.left, row);
+        writers.text(context, part.slot, a->kind, a->markIndex, s.left, row);
       }
     }
     return true;
@@ -381,7 +391,7 @@ struct GroupPass {
 
   int Run() {
     const StaveRow* rows = context.lists.rows;
-    const int parts = std::clamp(context.partCount, 0, kPartSlots);
+    const int parts = std::clamp(context.ReadingPartCount, 0, kPartSlots);
     for (int slot = 1; slot < parts; ++slot)
       if (!EnsureStreamRoom(context, slot, kPartRoomStep)) return 0;
     SetClefMemories(context, firstRow);

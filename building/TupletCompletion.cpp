@@ -93,7 +93,7 @@ void CompleteStreamTuplets(uint8_t* stream, uint32_t used, bool tablature, uint8
 }
 
 void CompletePageTuplets(BuildContext& context) {
-  for (int slot = 1; slot < std::min(context.partCount, kPartSlots); ++slot)
+  for (int slot = 1; slot < std::min(context.ReadingPartCount, kPartSlots); ++slot)
     CompleteStreamTuplets(StreamBytes(*context.streams, slot), StreamUsedLength(*context.streams, slot),
                           IsTablatureSlot(context, slot), context.version);
 }

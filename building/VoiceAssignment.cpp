@@ -230,7 +230,7 @@ int32_t VoiceAssigner::Spread(const BarEvents& events) const {
   return VoiceLengthSpread(totals, barLength_);
 }
 
-void VoiceAssigner::Assign(BarEvents* bar, int beats, int unit, const RhythmReadingOptions& options) {
+void VoiceAssigner::AssignVoices(BarEvents* bar, int beats, int unit, const RhythmReadingOptions& options) {
   beats_ = beats;
   unit_ = unit;
   barLength_ = beats > 0 && unit > 0 ? BarLengthTicks(beats, unit) : kUnknownBarLength;
@@ -254,7 +254,7 @@ void VoiceAssigner::Assign(BarEvents* bar, int beats, int unit, const RhythmRead
     calls_ = 0;
     if (bestSpread_ != 0 || (beats_ > 0 && unit_ > 0)) {
       if (levels_.empty()) levels_.resize(kSearchLevels);
-      Search(work, 0, 0);
+      SearchVoiceSplits(work, 0, 0);
     }
     if (bestSpread_ == 0) {
       CopyBarEvents(*best_, bar);
@@ -263,7 +263,7 @@ void VoiceAssigner::Assign(BarEvents* bar, int beats, int unit, const RhythmRead
   }
 }
 
-void VoiceAssigner::Search(const BarEvents& events, int start, int level) {
+void VoiceAssigner::SearchVoiceSplits(const BarEvents& events, int start, int level) {
   if (levels_.empty() || start >= events.positions || level >= kSearchLevels) return;
   if (++calls_ > kSearchCalls / std::max(level / 4, 1)) return;
   BarEvents& scratch = levels_[level];
@@ -342,7 +342,7 @@ void VoiceAssigner::Search(const BarEvents& events, int start, int level) {
     if (regionStart < 0 || crowded) return;
     regionEnd = std::max(regionEnd, regionStart);
   }
-  Search(events, regionEnd + 1, level + 1);
+  SearchVoiceSplits(events, regionEnd + 1, level + 1);
   for (int voice = 0; voice < 2; ++voice) {
     CopyBarEvents(events, &scratch);
     bool changed = false;
@@ -370,7 +370,7 @@ void VoiceAssigner::Search(const BarEvents& events, int start, int level) {
       bestSpread_ = spread;
       bestTie_ = tie;
     }
-    Search(scratch, regionEnd + 1, level + 1);
+    SearchVoiceSplits(scratch, regionEnd + 1, level + 1);
   }
 }
 
@@ -385,7 +385,7 @@ bool AssignGroupVoices(StreamSet* set, int slot, uint32_t start, uint32_t end, O
   BarEvents events;
   BuildBarEvents(stream, start, end, &events, boxes, firstItemIndex, options.version);
   VoiceAssigner assigner;
-  assigner.Assign(&events, beats, unit, options);
+  assigner.AssignVoices(&events, beats, unit, options);
   // Room for every tuplet and hint item the bar might gain, before any box
   // row moves.
   int eventCount = 0;

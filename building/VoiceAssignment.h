@@ -52,11 +52,12 @@ class VoiceAssigner {
 
   // Gives every live event of bar a voice 0..3; may add positions (a chord
   // that starts a new time position splits its column).
-  void Assign(BarEvents* bar, int beats, int unit, const RhythmReadingOptions& options);
+  void AssignVoices(BarEvents* bar, int beats, int unit, const RhythmReadingOptions& options);
 
  private:
   void AssignPass(const BarEvents& in, BarEvents* work, bool split) const;
-  void Search(const BarEvents& events, int start, int level);
+  // The region search of AssignVoices, from position start at a depth of level.
+  void SearchVoiceSplits(const BarEvents& events, int start, int level);
   int32_t Spread(const BarEvents& events) const;
 
   int beats_ = 0;

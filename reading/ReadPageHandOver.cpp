@@ -89,7 +89,7 @@ void AddReadPageToScore() {
   if (record && state.pageHasItems && !Flags().abort && ScorePages.count < kMaxScorePages) {
     const int pages = ScorePages.count;
     const int position = static_cast<int>(std::clamp<uint32_t>(state.scorePosition, 1, uint32_t(pages) + 1));
-    if (MergePageStreams(&ScoreStreams, &WorkStreams, PageStarts, pages, position, hooks.finishPageStreams)) {
+    if (MergePageStreams(&ScoreStreams, &WorkStream, PageStarts, pages, position, hooks.finishPageStreams)) {
       merged = true;
       if (hooks.applyPageParts) hooks.applyPageParts();
       if (hooks.setScoreModified) hooks.setScoreModified();
@@ -171,8 +171,8 @@ void AddReadPageToScore() {
     state.pageHasItems = 0;
     // The work streams of a page that is not merged are dropped.
     for (int slot = 0; slot < kPartSlots; ++slot) {
-      FreeHandle(&WorkStreams.block[slot]);
-      WorkStreams.used[slot] = 0;
+      FreeHandle(&WorkStream.block[slot]);
+      WorkStream.used[slot] = 0;
     }
     if (record) {
       std::lock_guard<std::mutex> lock(PageTableLock());

@@ -555,8 +555,8 @@ void ReadingThreadBody() {
       for (int s = 0; s < staveCount; ++s) page.staves[s] = StaveRecordFromRow(rows[s]);
       page.staveCount = static_cast<uint32_t>(staveCount);
       for (int slot = 0; slot < kPartSlots; ++slot) {
-        FreeHandle(&WorkStreams.block[slot]);
-        WorkStreams.used[slot] = 0;
+        FreeHandle(&WorkStream.block[slot]);
+        WorkStream.used[slot] = 0;
       }
     }
     int groupStart = 0;

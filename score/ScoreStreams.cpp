@@ -9,7 +9,7 @@
 #include "platform/TextUtils.h"
 
 StreamSet ScoreStreams = {};
-StreamSet WorkStreams = {};
+StreamSet WorkStream = {};
 int32_t PartCount = 0;
 
 char16_t PartNameTable[kPartSlots][kPartNameUnits] = {};
@@ -76,7 +76,7 @@ int GrowStream(StreamSet* set, int slot, uint32_t n) {
 
 int GrowScoreStream(int slot, uint32_t n) { return GrowStream(&ScoreStreams, slot, n); }
 
-int GrowWorkStream(int slot, uint32_t n) { return GrowStream(&WorkStreams, slot, n); }
+int GrowWorkStream(int slot, uint32_t n) { return GrowStream(&WorkStream, slot, n); }
 
 void FreeStreamSet(StreamSet* set) {
   for (int slot = 0; slot < kPartSlots; ++slot) {
@@ -89,7 +89,7 @@ void SwapStreamSets(StreamSet* a, StreamSet* b) { std::swap(*a, *b); }
 
 void ResetScoreStreams() { FreeStreamSet(&ScoreStreams); }
 
-void ResetWorkStreams() { FreeStreamSet(&WorkStreams); }
+void ResetWorkStreams() { FreeStreamSet(&WorkStream); }
 
 void ResetPartRecords() {
   std::memset(PartNameTable, 0, sizeof PartNameTable);

@@ -21,7 +21,7 @@ struct StreamSet {
 };
 
 extern StreamSet ScoreStreams;
-extern StreamSet WorkStreams;
+extern StreamSet WorkStream;
 // How many slots are parts (0..13). The slots above it hold copies of the
 // score's structure marks.
 extern int32_t PartCount;

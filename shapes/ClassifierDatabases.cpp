@@ -226,22 +226,22 @@ bool ParseShapeDatabase(const uint8_t* data, size_t size, ShapeDatabase* out) {
     const int g = static_cast<int>(grid);
     if (seen[g]) return false;
     seen[g] = true;
-    const size_t bytes = static_cast<size_t>(count) * ZoneRecordBytes(GridParameters(grid));
+    const size_t bytes = static_cast<size_t>(count) * ZoneFeatureRecordBytes(GridParameters(grid));
     if (bytes > reader.Left()) return false;
     db.records[g].resize(bytes);
     if (!reader.Bytes(db.records[g].data(), bytes)) return false;
   }
-  for (uint16_t& entry : db.partTable) {
+  for (uint16_t& entry : db.ShapeTypePartTable) {
     uint8_t v = 0;
     if (!reader.U8(&v) || v > kMaxPartValue) return false;
     entry = v;
   }
-  for (uint32_t& entry : db.flagTable) {
+  for (uint32_t& entry : db.ShapeTypeFlagTable) {
     uint8_t v = 0;
     if (!reader.U8(&v)) return false;
     entry = v;
   }
-  if (!ReadContextRows(&reader, &db.leftContext) || !ReadContextRows(&reader, &db.rightContext)) return false;
+  if (!ReadContextRows(&reader, &db.LeftContextList) || !ReadContextRows(&reader, &db.RightContextList)) return false;
   if (reader.Left() != 0) return false;
   *out = std::move(db);
   return true;
@@ -252,7 +252,7 @@ bool SerializeShapeDatabase(const ShapeDatabase& db, std::vector<uint8_t>* bytes
   out.push_back(static_cast<uint8_t>(sizeof kSavedGrids / sizeof kSavedGrids[0]));
   for (int g : kSavedGrids) {
     const ZoneGridParameters& p = GridParameters(static_cast<ZoneGrid>(g));
-    const size_t recordBytes = ZoneRecordBytes(p);
+    const size_t recordBytes = ZoneFeatureRecordBytes(p);
     if (db.records[g].size() % recordBytes != 0) return false;
     const size_t count = db.records[g].size() / recordBytes;
     if (count > 0xFFFF) return false;
@@ -261,15 +261,15 @@ bool SerializeShapeDatabase(const ShapeDatabase& db, std::vector<uint8_t>* bytes
     PutU16(&out, static_cast<uint32_t>(count));
     out.insert(out.end(), db.records[g].begin(), db.records[g].end());
   }
-  for (uint16_t entry : db.partTable) {
+  for (uint16_t entry : db.ShapeTypePartTable) {
     if (entry > kMaxPartValue) return false;
     out.push_back(static_cast<uint8_t>(entry));
   }
-  for (uint32_t entry : db.flagTable) {
+  for (uint32_t entry : db.ShapeTypeFlagTable) {
     if (entry > 255) return false;
     out.push_back(static_cast<uint8_t>(entry));
   }
-  if (!WriteContextRows(db.leftContext, &out) || !WriteContextRows(db.rightContext, &out)) return false;
+  if (!WriteContextRows(db.LeftContextList, &out) || !WriteContextRows(db.RightContextList, &out)) return false;
   *bytes = std::move(out);
   return true;
 }
@@ -285,7 +285,7 @@ bool ParseNotationDatabase(const uint8_t* data, size_t size, NotationDatabase* o
   const uint8_t* block2 = data + reader.At();
   reader.Skip(length2);
   if (reader.Left() != kDarknessTableBytes) return false;
-  for (int32_t& value : db.darkness) {
+  for (int32_t& value : db.NotationDarknessTable) {
     uint32_t v = 0;
     reader.U32LE(&v);
     value = static_cast<int32_t>(v);
@@ -311,7 +311,7 @@ bool SerializeNotationDatabase(const NotationDatabase& db, std::vector<uint8_t>*
   PutU32(&out, db.descriptionCount);
   PutU32(&out, static_cast<uint32_t>(db.descriptions.size()));
   out.insert(out.end(), db.descriptions.begin(), db.descriptions.end());
-  for (int32_t value : db.darkness) PutU32(&out, static_cast<uint32_t>(value));
+  for (int32_t value : db.NotationDarknessTable) PutU32(&out, static_cast<uint32_t>(value));
   // Never write what the loader would refuse.
   NotationDatabase check;
   if (!ParseNotationDatabase(out.data(), out.size(), &check)) return false;

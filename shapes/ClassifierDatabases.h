@@ -1,6 +1,7 @@
-// The two trained classifier files of the resources folder: "XxXData" (zone
-// feature records per grid, per-type tables, the symbol context lists) and
-// "Notation" (run-description templates grouped by symbol type). Both are
+// The two trained classifier files of the resources folder: "XxXData"
+// (ZoneFeatureRecords per grid, ShapeTypePartTable and ShapeTypeFlagTable,
+// LeftContextList and RightContextList) and "Notation" (NotationGroups of
+// run-description templates, NotationDarknessTable). Both are
 // little-endian, without a magic number.
 //
 // A file is checked whole before anything of it is used: a refused file
@@ -34,28 +35,28 @@ struct ContextEntry {
 using ContextRow = std::array<ContextEntry, kContextRowEntries>;
 
 struct ShapeDatabase {
-  // Per grid (indexed by ZoneGrid), the records back to back.
+  // Per grid (indexed by ZoneGrid), the ZoneFeatureRecords back to back.
   std::array<std::vector<uint8_t>, kZoneGridCount> records;
-  std::array<uint16_t, kTypeCodes> partTable{};
-  std::array<uint32_t, kTypeCodes> flagTable{};
-  std::vector<ContextRow> leftContext;
-  std::vector<ContextRow> rightContext;
+  std::array<uint16_t, kTypeCodes> ShapeTypePartTable{};
+  std::array<uint32_t, kTypeCodes> ShapeTypeFlagTable{};
+  std::vector<ContextRow> LeftContextList;
+  std::vector<ContextRow> RightContextList;
 
   size_t RecordCount(ZoneGrid grid) const {
-    return records[static_cast<int>(grid)].size() / ZoneRecordBytes(GridParameters(grid));
+    return records[static_cast<int>(grid)].size() / ZoneFeatureRecordBytes(GridParameters(grid));
   }
   const uint8_t* Record(ZoneGrid grid, size_t index) const {
-    return records[static_cast<int>(grid)].data() + index * ZoneRecordBytes(GridParameters(grid));
+    return records[static_cast<int>(grid)].data() + index * ZoneFeatureRecordBytes(GridParameters(grid));
   }
 };
 
 struct NotationDatabase {
-  std::vector<uint8_t> groups;        // block 1
+  std::vector<uint8_t> groups;        // block 1: NotationGroups
   uint32_t groupCount = 0;
   std::vector<uint8_t> descriptions;  // block 2
   uint32_t descriptionCount = 0;
-  std::array<int32_t, kTypeCodes> darkness;  // -1 = no darkness target
-  NotationDatabase() { darkness.fill(-1); }
+  std::array<int32_t, kTypeCodes> NotationDarknessTable;  // -1 = no darkness target
+  NotationDatabase() { NotationDarknessTable.fill(-1); }
 };
 
 // ---- The formats, in memory ----

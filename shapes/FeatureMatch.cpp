@@ -1,6 +1,6 @@
 #include "shapes/FeatureMatch.h"
 
-#include "shapes/ZoneRecordHeader.h"
+#include "shapes/ZoneFeatureRecordHeader.h"
 
 namespace {
 
@@ -99,7 +99,7 @@ int ScoreFeatures8x16(const uint8_t* cells, const uint8_t* record) {
 
 int BestGroupScore(ZoneGrid grid, const uint8_t* cells, const uint8_t* group, int safe, int maybe) {
   if (grid != ZoneGrid::k8x8 && grid != ZoneGrid::k8x16) return 0;
-  const int recordBytes = ZoneRecordBytes(GridParameters(grid));
+  const int recordBytes = ZoneFeatureRecordBytes(GridParameters(grid));
   int best = 0;
   for (int i = 0; i < kComparedGroupRecords; ++i) {
     const uint8_t* record = group + i * recordBytes;

@@ -1,7 +1,8 @@
-// The chunk lists of notation template groups. A group is: u16 its length,
-// u8 TYPF value, u8 type code, then chunks (u8 tag, u8 length with the tag
-// and length bytes included) up to the end chunk, then u32 description count
-// and that many u32 offsets of run descriptions in the description block.
+// The chunk lists of NotationGroups (notation template groups). A group is:
+// u16 its length, u8 TYPF value, u8 type code, then chunks (u8 tag, u8 length
+// with the tag and length bytes included) up to the end chunk, then u32
+// description count and that many u32 offsets of run descriptions in the
+// description block.
 #pragma once
 
 #include <cstddef>

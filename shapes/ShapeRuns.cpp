@@ -156,11 +156,11 @@ int MapRowBetweenShapes(int line, int count, int s0, int s1, int t0, int t1) {
   return mapped;
 }
 
-bool ReadTemplateGroup(const uint8_t* g, size_t available, TemplateGroup* out) {
+bool ReadNotationGroup(const uint8_t* g, size_t available, NotationGroup* out) {
   if (!g || available < 4) return false;
   const size_t size = U16At(g);
   if (size < 4 || size > available) return false;
-  TemplateGroup t;
+  NotationGroup t;
   t.start = g;
   t.length = size;
   t.typf = g[2];
@@ -207,15 +207,15 @@ bool ReadTemplateGroup(const uint8_t* g, size_t available, TemplateGroup* out) {
 }
 
 const uint8_t* FindMusicBlock(const uint8_t* group, size_t available) {
-  TemplateGroup t;
-  if (!ReadTemplateGroup(group, available, &t)) {
+  NotationGroup t;
+  if (!ReadNotationGroup(group, available, &t)) {
     ClassifierLog("No music block found!\n");
     return nullptr;
   }
   return t.header;
 }
 
-const uint8_t* TemplateDescription(const TemplateGroup& group, uint32_t i, const uint8_t* descriptions,
+const uint8_t* TemplateDescription(const NotationGroup& group, uint32_t i, const uint8_t* descriptions,
                                    size_t descriptionBytes) {
   if (i >= group.count) return nullptr;
   const uint32_t offset = U32At(group.offsets + 4 * i);
@@ -304,7 +304,7 @@ int ScoreShapeMatch(const uint8_t* sample, const uint8_t* shape, int safe, int m
   return d;
 }
 
-int MatchShapeTemplates(const TemplateGroup& group, const uint8_t* descriptions, size_t descriptionBytes,
+int MatchShapeTemplates(const NotationGroup& group, const uint8_t* descriptions, size_t descriptionBytes,
                         const uint8_t* shape, int* grade) {
   *grade = 0;
   const int t1 = group.hasThresholds ? group.safe : 0;

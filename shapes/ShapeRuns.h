@@ -1,8 +1,9 @@
 // Comparing shapes by their run descriptions (see RunDescription.h), and the
-// notation template groups that the notehead stage grades candidates against.
+// NotationGroups of templates that the notehead stage grades candidates
+// against.
 //
-// A template group (one group of the "Notation" database's first block) is
-// read only through ReadTemplateGroup, which walks its chunks within the
+// A NotationGroup (one group of the "Notation" database's first block) is
+// read only through ReadNotationGroup, which walks its chunks within the
 // group's own length; the database loader refuses a file whose groups do not
 // walk cleanly, so at run time a group that fails the walk is simply skipped.
 #pragma once
@@ -45,9 +46,9 @@ int FitLineClamped(const double* x, const double* y, int n, double* slope, doubl
 // t0..t1 (kNoSpan in any: the line maps to itself); at most count - 1.
 int MapRowBetweenShapes(int line, int count, int s0, int s1, int t0, int t1);
 
-// ---- Template groups ----
+// ---- Notation groups ----
 
-struct TemplateGroup {
+struct NotationGroup {
   const uint8_t* start = nullptr;  // the group's first byte
   size_t length = 0;
   int typf = 255;
@@ -62,12 +63,12 @@ struct TemplateGroup {
   const uint8_t* offsets = nullptr;  // count u32 offsets into the description block
 };
 // False when the group does not walk cleanly within available bytes.
-bool ReadTemplateGroup(const uint8_t* group, size_t available, TemplateGroup* out);
+bool ReadNotationGroup(const uint8_t* group, size_t available, NotationGroup* out);
 // The header chunk's data (after its tag and length bytes), or null (a debug
 // line says so; no box is shown).
 const uint8_t* FindMusicBlock(const uint8_t* group, size_t available);
 // The description at offset i of the group, or null when it lies outside.
-const uint8_t* TemplateDescription(const TemplateGroup& group, uint32_t i, const uint8_t* descriptions,
+const uint8_t* TemplateDescription(const NotationGroup& group, uint32_t i, const uint8_t* descriptions,
                                    size_t descriptionBytes);
 
 struct PartSpan {
@@ -87,5 +88,5 @@ int FindPartRowSpan(int line, int partNumber, const std::vector<PartRecord>& par
 int ScoreShapeMatch(const uint8_t* sample, const uint8_t* shape, int safe, int maybe, int* grade);
 // The group's best grade for the shape as a percentage (0 without a sample
 // or at grade 0).
-int MatchShapeTemplates(const TemplateGroup& group, const uint8_t* descriptions, size_t descriptionBytes,
+int MatchShapeTemplates(const NotationGroup& group, const uint8_t* descriptions, size_t descriptionBytes,
                         const uint8_t* shape, int* grade);

@@ -15,7 +15,7 @@
 #include "shapes/NotationGroups.h"
 #include "shapes/RunDescription.h"
 #include "shapes/TemplateRefinement.h"
-#include "shapes/ZoneRecordHeader.h"
+#include "shapes/ZoneFeatureRecordHeader.h"
 
 namespace {
 
@@ -427,7 +427,7 @@ bool ComputeTrainingRecords(const uint8_t* bits, int width, int height, int stri
   if (width < 1 || height < 1 || width > kZoneMaxSize || height > kZoneMaxSize || stride < 0) return false;
   const ZoneStepTable& table = GetZoneStepTable();
   const size_t rowBytes = (static_cast<size_t>(stride) + 1) * 4;
-  const int recordBytes = ZoneRecordBytes(p);
+  const int recordBytes = ZoneFeatureRecordBytes(p);
   struct Offset {
     int dx, dy;
     bool white;
@@ -560,7 +560,7 @@ bool TrainShapeDatabase(TrainingInputs& inputs, ShapeDatabase* out) {
   for (const Section& section : sections) {
     const ZoneGridParameters& p = GridParameters(section.grid->grid);
     const int g = static_cast<int>(section.grid->grid);
-    const size_t groupBytes = static_cast<size_t>(ZoneRecordBytes(p)) * kSampleGroupRecords;
+    const size_t groupBytes = static_cast<size_t>(ZoneFeatureRecordBytes(p)) * kSampleGroupRecords;
     for (const std::string& line : section.samples) {
       std::string name;
       SampleHeader header;
@@ -574,9 +574,9 @@ bool TrainShapeDatabase(TrainingInputs& inputs, ShapeDatabase* out) {
         // others' pieces whole symbols. (Keeping the last sample's count
         // instead was measured end to end: a page of clef changes at 400 dpi
         // then read 86% of its notes right instead of all of them.)
-        uint16_t& parts = db.partTable[header.bytes[0]];
+        uint16_t& parts = db.ShapeTypePartTable[header.bytes[0]];
         parts = std::max<uint16_t>(parts, static_cast<uint16_t>(header.bytes[1] >> 6));
-        db.flagTable[header.bytes[0]] = header.bytes[5] & 1u;
+        db.ShapeTypeFlagTable[header.bytes[0]] = header.bytes[5] & 1u;
       }
       const size_t at = db.records[g].size();
       db.records[g].resize(at + groupBytes);
@@ -588,7 +588,7 @@ bool TrainShapeDatabase(TrainingInputs& inputs, ShapeDatabase* out) {
   }
   if (!inputs.ReadText(u"LRSymLists.txt", &text)) return false;
   std::string bad;
-  if (!ParseContextLists(text, &db.leftContext, &db.rightContext, &bad)) return ReportList(u"LRSymLists.txt", bad);
+  if (!ParseContextLists(text, &db.LeftContextList, &db.RightContextList, &bad)) return ReportList(u"LRSymLists.txt", bad);
   *out = std::move(db);
   return true;
 }
@@ -654,7 +654,7 @@ bool TrainNotationGroups(TrainingInputs& inputs, NotationDatabase* out) {
       // The count sits right before the offsets.
       const size_t countAt = db.groups.size() - 4 * (groupCount + 1);
       for (int i = 0; i < 4; ++i) db.groups[countAt + i] = static_cast<uint8_t>(groupCount >> (8 * i));
-      db.darkness[type] = header.darkness;
+      db.NotationDarknessTable[type] = header.darkness;
     }
   }
   closeGroup();
@@ -666,7 +666,7 @@ bool TrainNotationDatabase(TrainingInputs& inputs, NotationDatabase* out) {
   NotationDatabase groups;
   if (!TrainNotationGroups(inputs, &groups)) return false;
   NotationDatabase refined;
-  if (!RefineNotationTemplates(groups, &refined, nullptr)) return false;
+  if (!ReportClassifierPerformance(groups, &refined, nullptr)) return false;
   *out = std::move(refined);
   return true;
 }

@@ -11,7 +11,7 @@
 //       lines starting with '-' are comments. A sample line is the sample's
 //       name (a bitmap "Symb<grid>/<name>.bmp") and keyword fields; the name,
 //       or its part before the first '.', names the sample's type;
-//   "LRSymLists.txt": the left and right symbol context lists.
+//   "LRSymLists.txt": LeftContextList and RightContextList.
 // Every copy is bounded; a malformed line, a file that ends before its
 // closing line, or a sample that cannot be used stops the training with a
 // message, and nothing is saved.

@@ -95,7 +95,7 @@ class Refiner {
  public:
   Refiner(const std::vector<Description>& all, TemplateDistance distance) : all_(all), distance_(distance) {}
 
-  Statistics Measure(const uint8_t* templ, const Description& self, int own) const {
+  Statistics TemplateStatistics(const uint8_t* templ, const Description& self, int own) const {
     long sameSum = 0, sameN = 0, sameMax = 0, diffSum = 0, diffN = 0, diffMin = 0, diffMax = 0;
     ForEachCompared(templ, self, own, [&](size_t, const Description&, bool sameType, long dist) {
       if (sameType) {
@@ -126,7 +126,8 @@ class Refiner {
 
   // True when the nearest other description has the template's class;
   // descriptions of another class between lo and hi are marked ambiguous.
-  bool Check(const uint8_t* templ, const Description& self, int own, int lo, int hi, std::vector<bool>* marks) const {
+  bool CheckTemplateClass(const uint8_t* templ, const Description& self, int own, int lo, int hi,
+                          std::vector<bool>* marks) const {
     long best = -1;
     int bestIndex = -1;
     ForEachCompared(templ, self, own, [&](size_t k, const Description& d, bool sameType, long dist) {
@@ -143,7 +144,7 @@ class Refiner {
 
   double Ratio(Template* t, const Description& self) const {
     Pack(t);
-    const Statistics s = Measure(t->packed.data(), self, t->own);
+    const Statistics s = TemplateStatistics(t->packed.data(), self, t->own);
     return s.ok ? s.separation : 0.0;
   }
 
@@ -367,8 +368,8 @@ std::vector<PartRecord> DerivePartRecords(const std::vector<const uint8_t*>& des
   return kept;
 }
 
-bool RefineNotationTemplates(const NotationDatabase& trained, NotationDatabase* refined, TemplateDistance distance,
-                             RefinementSummary* summary) {
+bool ReportClassifierPerformance(const NotationDatabase& trained, NotationDatabase* refined, TemplateDistance distance,
+                                 RefinementSummary* summary) {
   if (!distance) distance = DefaultDistance;
   const uint8_t* block1 = trained.groups.data();
   const size_t length1 = trained.groups.size();
@@ -376,12 +377,12 @@ bool RefineNotationTemplates(const NotationDatabase& trained, NotationDatabase* 
   const size_t length2 = trained.descriptions.size();
 
   // Every description with its group's class.
-  std::vector<TemplateGroup> groups;
+  std::vector<NotationGroup> groups;
   std::vector<Description> all;
   std::vector<std::vector<int>> members;
   for (size_t at = 0; at < length1;) {
-    TemplateGroup g;
-    if (!ReadTemplateGroup(block1 + at, length1 - at, &g)) return false;
+    NotationGroup g;
+    if (!ReadNotationGroup(block1 + at, length1 - at, &g)) return false;
     members.emplace_back();
     for (uint32_t i = 0; i < g.count; ++i) {
       const uint8_t* d = TemplateDescription(g, i, block2, length2);
@@ -395,10 +396,10 @@ bool RefineNotationTemplates(const NotationDatabase& trained, NotationDatabase* 
 
   Refiner refiner(all, distance);
   NotationDatabase out;
-  out.darkness = trained.darkness;
+  out.NotationDarknessTable = trained.NotationDarknessTable;
   RefinementSummary tally;
   for (size_t gi = 0; gi < groups.size(); ++gi) {
-    const TemplateGroup& g = groups[gi];
+    const NotationGroup& g = groups[gi];
     if (g.type == 255) continue;
     std::vector<const uint8_t*> descs;
     for (int k : members[gi]) descs.push_back(all[k].bytes);
@@ -451,13 +452,13 @@ bool RefineNotationTemplates(const NotationDatabase& trained, NotationDatabase* 
       int least = kNotComparable;
       for (Template& t : templates) {
         Pack(&t);
-        const Statistics s = refiner.Measure(t.packed.data(), self, t.own);
+        const Statistics s = refiner.TemplateStatistics(t.packed.data(), self, t.own);
         if (!s.ok) continue;
         ++measured;
         least = std::min(least, s.safe);
         maybeSum += s.maybe;
         ++tally.templates;
-        if (refiner.Check(t.packed.data(), self, t.own, s.safe, s.maybe, &marks)) ++tally.correct;
+        if (refiner.CheckTemplateClass(t.packed.data(), self, t.own, s.safe, s.maybe, &marks)) ++tally.correct;
       }
       thresholds = true;
       if (measured > 0) {

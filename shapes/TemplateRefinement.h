@@ -26,7 +26,8 @@ struct RefinementSummary {
 // when every description supports them and they span at most half the grid.
 std::vector<PartRecord> DerivePartRecords(const std::vector<const uint8_t*>& descriptions);
 
-// Rebuilds both blocks of a trained notation database (groups of type 255
-// dropped). False when a refined group would not fit its 16-bit length.
-bool RefineNotationTemplates(const NotationDatabase& trained, NotationDatabase* refined, TemplateDistance distance,
-                             RefinementSummary* summary = nullptr);
+// The refinement pass: rebuilds both blocks of a trained notation database
+// (groups of type 255 dropped) and reports its statistics on the debug lines.
+// False when a refined group would not fit its 16-bit length.
+bool ReportClassifierPerformance(const NotationDatabase& trained, NotationDatabase* refined, TemplateDistance distance,
+                                 RefinementSummary* summary = nullptr);

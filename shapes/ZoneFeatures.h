@@ -35,7 +35,7 @@ const ZoneGridParameters& GridParameters(ZoneGrid grid);
 bool GridFromSize(int cols, int rows, ZoneGrid* grid);
 // Bytes of the packed cells (cols x rows / 2) and of a whole record (+ 8).
 inline int PackedCellBytes(const ZoneGridParameters& p) { return p.cols * p.rows / 2; }
-inline int ZoneRecordBytes(const ZoneGridParameters& p) { return PackedCellBytes(p) + 8; }
+inline int ZoneFeatureRecordBytes(const ZoneGridParameters& p) { return PackedCellBytes(p) + 8; }
 
 // Packed counts (two 4-bit counts per byte, even cell in the low nibble) to
 // out + 2 onward; out[0] and out[1] are not touched. False, and nothing

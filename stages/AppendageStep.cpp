@@ -16,7 +16,7 @@
 #include "shapes/FeatureMatch.h"
 #include "shapes/InkProjections.h"
 #include "shapes/ZoneFeatures.h"
-#include "shapes/ZoneRecordHeader.h"
+#include "shapes/ZoneFeatureRecordHeader.h"
 #include "stages/AccidentalInk.h"
 #include "stages/BigSymbolStep.h"
 #include "stages/ChordDots.h"

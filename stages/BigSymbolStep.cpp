@@ -12,7 +12,7 @@
 #include "shapes/FeatureMatch.h"
 #include "shapes/InkProjections.h"
 #include "shapes/ZoneFeatures.h"
-#include "shapes/ZoneRecordHeader.h"
+#include "shapes/ZoneFeatureRecordHeader.h"
 #include "platform/Messages.h"
 #include "shapes/ClassifierStartup.h"
 #include "stages/EngineCurves.h"
@@ -511,8 +511,8 @@ void MergeSymbolParts(SymbolRecord* records, uint32_t& count, uint32_t from, con
   for (uint32_t i = from; i < count;) {
     SymbolRecord& r = records[i];
     const int type = r.type & 0xFF;
-    const int parts = std::min<int>(db.partTable[type], 3);  // tables hold four parts
-    const bool longGap = db.flagTable[type] != 0;
+    const int parts = std::min<int>(db.ShapeTypePartTable[type], 3);  // tables hold four parts
+    const bool longGap = db.ShapeTypeFlagTable[type] != 0;
     int confidence[4] = {0, 0, 0, 0}, weight[4] = {7, 7, 7, 7};
     bool present[4] = {false, false, false, false};
     auto later = [&](int variant) { return variant >= 2 || (variant == 1 && parts == 1); };

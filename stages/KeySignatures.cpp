@@ -10,7 +10,7 @@
 #include "reading/StaveSpacing.h"
 #include "shapes/FeatureMatch.h"
 #include "shapes/ZoneFeatures.h"
-#include "shapes/ZoneRecordHeader.h"
+#include "shapes/ZoneFeatureRecordHeader.h"
 #include "stages/AccidentalInk.h"
 #include "stages/SymbolRecords.h"
 #include "stages/SymbolRecordsEngine.h"

@@ -9,7 +9,7 @@
 #include "Code/Quorm/Intmath.h"
 #include "reading/StaveSpacing.h"
 #include "shapes/ClassifierStartup.h"
-#include "shapes/ZoneRecordHeader.h"
+#include "shapes/ZoneFeatureRecordHeader.h"
 
 namespace {
 
@@ -239,8 +239,8 @@ int AddClassifiedSymbol(SymbolRecord* records, uint32_t& count, const uint8_t* h
 SymbolContextTables LoadedSymbolContexts() {
   SymbolContextTables tables;
   if (const LoadedClassifier* c = Classifier()) {
-    tables.left = &c->shapes.leftContext;
-    tables.right = &c->shapes.rightContext;
+    tables.left = &c->shapes.LeftContextList;
+    tables.right = &c->shapes.RightContextList;
   }
   return tables;
 }

@@ -26,8 +26,8 @@ KV_FUZZ_TARGET(classifier_databases) {
     if (!ParseShapeDatabase(saved.data(), saved.size(), &again)) std::abort();
     for (ZoneGrid grid : {ZoneGrid::k8x8, ZoneGrid::k8x16})
       if (again.records[static_cast<int>(grid)] != db.records[static_cast<int>(grid)]) std::abort();
-    if (again.partTable != db.partTable || again.flagTable != db.flagTable || again.leftContext != db.leftContext ||
-        again.rightContext != db.rightContext)
+    if (again.ShapeTypePartTable != db.ShapeTypePartTable || again.ShapeTypeFlagTable != db.ShapeTypeFlagTable || again.LeftContextList != db.LeftContextList ||
+        again.RightContextList != db.RightContextList)
       std::abort();
   }
   return 0;

@@ -6,7 +6,7 @@
 #include "shapes/ClassifierDatabases.h"
 #include "shapes/NotationGroups.h"
 #include "shapes/RunDescription.h"
-#include "shapes/ZoneRecordHeader.h"
+#include "shapes/ZoneFeatureRecordHeader.h"
 
 namespace {
 
@@ -28,7 +28,7 @@ KV_FUZZ_SEEDS(classifier_databases) {
   if (SerializeShapeDatabase(shapes, &file)) Seed(folder, "shapes-empty", 0, file);
   // Two groups of 8 x 8 and one of 8 x 16 records, the tables and context rows.
   for (ZoneGrid grid : {ZoneGrid::k8x8, ZoneGrid::k8x16}) {
-    const int recordBytes = ZoneRecordBytes(GridParameters(grid));
+    const int recordBytes = ZoneFeatureRecordBytes(GridParameters(grid));
     for (int r = 0; r < (grid == ZoneGrid::k8x8 ? 16 : 8); ++r) {
       std::vector<uint8_t> record(recordBytes, 0);
       SetZoneHeaderType(record.data(), grid == ZoneGrid::k8x8 ? 16 + r / 8 : 2);
@@ -38,11 +38,11 @@ KV_FUZZ_SEEDS(classifier_databases) {
       shapes.records[static_cast<int>(grid)].insert(shapes.records[static_cast<int>(grid)].end(), record.begin(), record.end());
     }
   }
-  for (int t = 0; t < kTypeCodes; ++t) shapes.partTable[t] = static_cast<uint16_t>(t % 4), shapes.flagTable[t] = t % 2;
+  for (int t = 0; t < kTypeCodes; ++t) shapes.ShapeTypePartTable[t] = static_cast<uint16_t>(t % 4), shapes.ShapeTypeFlagTable[t] = t % 2;
   ContextRow row{};
   for (int e = 0; e < 5; ++e) row[e] = {static_cast<uint16_t>(32 + e), 3, static_cast<uint16_t>(10 + e)};
-  shapes.leftContext = {row, row};
-  shapes.rightContext = {row};
+  shapes.LeftContextList = {row, row};
+  shapes.RightContextList = {row};
   if (SerializeShapeDatabase(shapes, &file)) Seed(folder, "shapes-trained", 0, file);
 
   NotationDatabase notation;
@@ -69,6 +69,6 @@ KV_FUZZ_SEEDS(classifier_databases) {
   group[0] = static_cast<uint8_t>(group.size());
   notation.groups = group;
   notation.groupCount = 1;
-  notation.darkness[1] = 35;
+  notation.NotationDarknessTable[1] = 35;
   if (SerializeNotationDatabase(notation, &file)) Seed(folder, "notation-trained", 1, file);
 }

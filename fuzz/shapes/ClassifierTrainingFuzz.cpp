@@ -80,20 +80,20 @@ KV_FUZZ_TARGET(classifier_training) {
       // every description can be graded against every group.
       NotationDatabase db;
       if (!ParseNotationDatabase(data + 1, size - 1, &db)) break;
-      std::vector<TemplateGroup> groups;
+      std::vector<NotationGroup> groups;
       for (size_t at = 0; at < db.groups.size();) {
-        TemplateGroup g;
-        if (!ReadTemplateGroup(db.groups.data() + at, db.groups.size() - at, &g)) std::abort();
+        NotationGroup g;
+        if (!ReadNotationGroup(db.groups.data() + at, db.groups.size() - at, &g)) std::abort();
         if (!FindMusicBlock(db.groups.data() + at, db.groups.size() - at)) std::abort();
         at += g.length;
         groups.push_back(std::move(g));
       }
-      for (const TemplateGroup& g : groups) {
+      for (const NotationGroup& g : groups) {
         for (uint32_t i = 0; i < g.count && i < 4; ++i) {
           const uint8_t* shape = TemplateDescription(g, i, db.descriptions.data(), db.descriptions.size());
           if (!shape) std::abort();
           int grade = 0;
-          for (const TemplateGroup& other : groups)
+          for (const NotationGroup& other : groups)
             MatchShapeTemplates(other, db.descriptions.data(), db.descriptions.size(), shape, &grade);
         }
       }

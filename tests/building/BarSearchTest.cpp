@@ -161,9 +161,9 @@ TEST(BarSearch, MeasuringNeverDeletesAndLeavesTheEventsAsAssigned) {
   BarRhythmSearch search(Options());
   VoiceTotals totals;
   int32_t score = 0;
-  search.SolveGrouped(&events, 4, 5, true, &totals, &score);
+  search.SolveGroupedBarRhythm(&events, 4, 5, true, &totals, &score);
   EXPECT_EQ(totals.t[0], 2048);
-  search.SolveGrouped(&events, 4, 5, false, &totals, &score);
+  search.SolveGroupedBarRhythm(&events, 4, 5, false, &totals, &score);
   EXPECT_EQ(totals.t[0], 1024);
   EXPECT_TRUE(events.At(1, 0).Live());  // the best arrangement is not copied back
   EXPECT_LE(search.Calls(), BarRhythmSearch::kSearchCalls + 1);

@@ -95,7 +95,7 @@ TEST_F(PartSlotsTest, StavesOfEachSystemLandInSlotsOfTheirSort) {
       // The reading's snapshot: the pages the score holds before this one.
       context.snapshot.pageCount = scorePages++;
       EXPECT_EQ(Assign(page.rows), 0);
-      EXPECT_EQ(context.partCount, page.parts);
+      EXPECT_EQ(context.ReadingPartCount, page.parts);
       EXPECT_EQ(Numbers(page.rows), page.numbers);
     }
   }
@@ -106,18 +106,18 @@ TEST_F(PartSlotsTest, StavesOfEachSystemLandInSlotsOfTheirSort) {
 TEST_F(PartSlotsTest, TheFirstPageOfAScoreOpensOnlyTheSlotsItNeeds) {
   auto chorale = Rows({{0, 5, 0, 48}, {0, 5, 0, 48}, {0, 5, 0, 48}, {0, 5, 0, 48}});
   Assign(chorale);
-  ASSERT_EQ(context.partCount, 5);
+  ASSERT_EQ(context.ReadingPartCount, 5);
   // The next reading starts with the count the last one left.
   context.snapshot.pageCount = 0;
   auto melody = Rows({{0, 5, 0, 48}, {1, 5, 0, 48}});
   Assign(melody);
-  EXPECT_EQ(context.partCount, 2);
+  EXPECT_EQ(context.ReadingPartCount, 2);
   EXPECT_EQ(Numbers(melody), (std::vector<int>{1, 1}));
   EXPECT_EQ(context.parts[1].tablature.kind, 5u);
   context.snapshot.pageCount = 1;
   auto tablature = Rows({{0, 6, 1, 60}});
   Assign(tablature);
-  EXPECT_EQ(context.partCount, 2);  // the slot the score has
+  EXPECT_EQ(context.ReadingPartCount, 2);  // the slot the score has
 
   // The stage leaves the score alone; the merge gives the score the first
   // page's count, and only raises it on a later page.
@@ -127,7 +127,7 @@ TEST_F(PartSlotsTest, TheFirstPageOfAScoreOpensOnlyTheSlotsItNeeds) {
     PartCount = 5;
     ReadingBuildContext() = BuildContext{};
     ReadingBuildContext().snapshot.pageCount = scorePages;
-    ReadingBuildContext().partCount = scorePages ? 5 : 0;
+    ReadingBuildContext().ReadingPartCount = scorePages ? 5 : 0;
     auto rows = Rows({{0, 5, 0, 48}});
     StageContext stage;
     stage.rows = rows.data();
@@ -146,7 +146,7 @@ TEST_F(PartSlotsTest, TheFirstPageOfAScoreOpensOnlyTheSlotsItNeeds) {
 TEST_F(PartSlotsTest, NewSlotsAreDescribedFromTheModelSystem) {
   auto rows = Rows({{0, 5, 0, 48}, {1, 5, 0, 48}, {1, 5, 0, 30}, {1, 6, 1, 60}});
   Assign(rows);
-  ASSERT_EQ(context.partCount, 4);
+  ASSERT_EQ(context.ReadingPartCount, 4);
   EXPECT_EQ(Numbers(rows), (std::vector<int>{1, 1, 2, 3}));
   EXPECT_EQ(PartNameTable[0][0], 0);
   EXPECT_EQ(PartTablatureFlags[3].flag, 0);
@@ -191,7 +191,7 @@ TEST_F(PartSlotsTest, TheMergeWritesOnlyTheSlotsThePageOpened) {
     PartCount = c.partsAtStart;
     context = BuildContext{};
     context.snapshot.pageCount = c.scorePages;
-    context.partCount = c.partsAtStart;
+    context.ReadingPartCount = c.partsAtStart;
     std::vector<StaveRow> rows;
     for (int s = 1; s < c.pageParts; ++s) rows.push_back(Rows({{0, 5, 0, 48}})[0]);
     Assign(rows);
@@ -212,7 +212,7 @@ TEST_F(PartSlotsTest, StavesPastTheTwelfthOfASystemAreLeftUnread) {
     std::vector<StaveRow> rows;
     for (int s = 0; s < staves; ++s) rows.push_back(Rows({{0, 5, 0, 48}})[0]);
     EXPECT_EQ(Assign(rows), staves - 12);
-    EXPECT_EQ(context.partCount, kPartSlots);
+    EXPECT_EQ(context.ReadingPartCount, kPartSlots);
     for (int s = 0; s < staves; ++s) EXPECT_EQ(rows[s].number, s < 12 ? s + 1 : kUnreadStaveNumber);
   }
 }
@@ -235,7 +235,7 @@ TEST_F(PartSlotsTest, TheStageMarksAPageWithAnOverlongSystemAndKeepsThePartCount
     stage.staveCount = staves;
     EXPECT_EQ(AssignStavesToPartsStage(stage), 1);
     EXPECT_EQ(PartCount, 0);
-    EXPECT_EQ(ReadingBuildContext().partCount, std::min(staves, 12) + 1);
+    EXPECT_EQ(ReadingBuildContext().ReadingPartCount, std::min(staves, 12) + 1);
     ApplyReadPagePartSlots();
     EXPECT_EQ(PartCount, std::min(staves, 12) + 1);
     const bool cut = staves > 12;

@@ -215,7 +215,7 @@ TEST(RhythmPage, TheReadingContextMeasuresWithTheScoreAsItWasWhenTheReadingBegan
                                           Crotchet(), Line(kBarFinal), Boundary()});
   Page page({read});
   context.streams = &page.set;
-  context.partCount = 2;
+  context.ReadingPartCount = 2;
   auto data = std::make_unique<PageData>();
   for (int r = 0; r < page.boxes.count; ++r) std::copy(page.rows[r], page.rows[r] + 4, data->boxes[r]);
   data->boxCount = static_cast<int16_t>(page.boxes.count);
@@ -249,7 +249,7 @@ TEST(RhythmPage, TheBarVoiceStepReadsTheTablatureFlagOfTheReadingsPartRecords) {
     PartTablatureFlags[1] = PartTablature{static_cast<int16_t>(tablature ? 0 : 1), 6};  // the score says otherwise
     BuildContext context;
     context.version = 5;
-    context.partCount = 2;
+    context.ReadingPartCount = 2;
     context.parts[1].tablature = PartTablature{static_cast<int16_t>(tablature ? 1 : 0), 6};
     StreamBytesList down = Chord({kDurationHalf, 0, 0, true});
     SetChordStemDown(down.data(), true);

@@ -20,7 +20,7 @@ class StaveGroupFixture : public ::testing::Test {
     context.streams = &streams;
     context.resolution = 300;
     context.scorePage = 1;
-    context.partCount = 2;
+    context.ReadingPartCount = 2;
   }
   void TearDown() override { FreeStreamSet(&streams); }
 

@@ -112,8 +112,8 @@ TEST_F(StaveGroupReadingTest, ARecognisedSystemBecomesThePartStreamOfTheScore) {
   ASSERT_EQ(host.posted, (std::vector<unsigned>{kReadPageDoneMessage}));
   EXPECT_EQ(Reading().pageHasItems.load(), 1u);
   EXPECT_EQ(PartCount, 0);  // the score takes the page's parts when it is merged
-  EXPECT_EQ(ReadingBuildContext().partCount, 2);
-  const Bytes part(StreamBytes(WorkStreams, 1), StreamBytes(WorkStreams, 1) + WorkStreams.used[1]);
+  EXPECT_EQ(ReadingBuildContext().ReadingPartCount, 2);
+  const Bytes part(StreamBytes(WorkStream, 1), StreamBytes(WorkStream, 1) + WorkStream.used[1]);
   const Bytes expected = {0x87, 4, 0, 8, 0, 25, 0,        // the system starts at x 20, y 60
                           0x09, 0x00,                     // treble clef
                           0x55, 0x00,                     // crotchet rest
@@ -141,7 +141,7 @@ TEST_F(StaveGroupReadingTest, ARecognisedSystemBecomesThePartStreamOfTheScore) {
   merged.push_back(kEndOfScore);
   EXPECT_EQ(score, merged);
   EXPECT_EQ(PageStarts[0][1], 0u);
-  EXPECT_EQ(WorkStreams.used[1], 0u);
+  EXPECT_EQ(WorkStream.used[1], 0u);
 }
 
 }  // namespace
@@ -167,7 +167,7 @@ TEST_F(StaveGroupReadingTest, APageThatIsNotMergedLeavesThePartRecordsAsTheyWere
     PrepareReadingBuildContext();
     ReadingThreadBody();
     ASSERT_EQ(host.posted, (std::vector<unsigned>{kReadPageDoneMessage}));
-    EXPECT_EQ(ReadingBuildContext().partCount, 2);
+    EXPECT_EQ(ReadingBuildContext().ReadingPartCount, 2);
     EXPECT_EQ(PartCount, 1);  // the reading changes nothing of the score
     EXPECT_EQ(std::u16string(PartNameTable[1]), u"Flute");
     if (stopped) Flags().abort = 1;

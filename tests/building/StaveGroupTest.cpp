@@ -89,7 +89,7 @@ TEST_F(StaveGroupTest, EmptyGroupWritesTheSystemItemAndEndsEverySlot) {
 }
 
 TEST_F(StaveGroupTest, BassPartOfTheFirstSystemTakesTheCurrentClef) {
-  context.partCount = 4;
+  context.ReadingPartCount = 4;
   AddStave(0, 1);
   AddStave(0, 2, 400);
   AddStave(0, 3, 500);
@@ -361,11 +361,11 @@ TEST(BuildContextTest, ReadingContextTakesAFreshCopyAndKeepsItsWriters) {
   BuildContext& context = ReadingBuildContext();
   context.barVoices = RecordBar;
   context.clefsKnown = true;
-  context.partCount = 9;
+  context.ReadingPartCount = 9;
   PrepareReadingBuildContext();
   EXPECT_EQ(context.barVoices, RecordBar);
   EXPECT_FALSE(context.clefsKnown);
-  EXPECT_EQ(context.partCount, 2);
+  EXPECT_EQ(context.ReadingPartCount, 2);
   EXPECT_EQ(context.snapshot.streams[1], (Bytes{0x09, 0x00}));
   // The copy stays as it was when the score changes afterwards.
   StreamBytes(ScoreStreams, 1)[0] = 0x39;

@@ -33,7 +33,7 @@ TEST(VoiceAssignment, TwoStemSidesOnOneStaveMakeTwoVoicesThatFillTheBar) {
                                    StemChord(kDurationQuarter, true, 8, true), StemChord(kDurationQuarter, false, 20),
                                    StemChord(kDurationQuarter, true, 8, true)}));
   VoiceAssigner assigner;
-  assigner.Assign(&bar, 4, 5, Options());
+  assigner.AssignVoices(&bar, 4, 5, Options());
   EXPECT_EQ(bar.At(0, 0).voice, 0);
   EXPECT_EQ(bar.At(0, 1).voice, 1);
   EXPECT_EQ(bar.At(2, 1).voice, 1);
@@ -51,7 +51,7 @@ TEST(VoiceAssignment, OneVoiceOnlyAndTablatureKeepEverythingInVoiceZero) {
     RhythmReadingOptions options = Options();
     (which == 0 ? options.oneVoiceOnly : options.tablature) = true;
     VoiceAssigner assigner;
-    assigner.Assign(&bar, 4, 5, options);
+    assigner.AssignVoices(&bar, 4, 5, options);
     EXPECT_EQ(bar.At(0, 0).voice, 0);
     EXPECT_EQ(bar.At(0, 1).voice, 0);
   }
@@ -61,7 +61,7 @@ TEST(VoiceAssignment, ARestBesideAChordTakesAVoiceOfItsOwn) {
   BarEvents bar = Built(JoinItems({StemChord(kDurationHalf, false, 20), Rest(kDurationHalf, 0, 0, true),
                                    StemChord(kDurationHalf, false, 20), Rest(kDurationHalf, 0, 0, true)}));
   VoiceAssigner assigner;
-  assigner.Assign(&bar, 4, 5, Options());
+  assigner.AssignVoices(&bar, 4, 5, Options());
   EXPECT_NE(bar.At(0, 0).voice, bar.At(0, 1).voice);
   EXPECT_NE(bar.At(1, 0).voice, bar.At(1, 1).voice);
 }
@@ -72,7 +72,7 @@ TEST(VoiceAssignment, AChordThatStartsANewPositionSplitsItsColumn) {
   BarEvents bar = Built(JoinItems({StemChord(kDurationQuarter, false, 20), late}));
   ASSERT_EQ(bar.positions, 1);
   VoiceAssigner assigner;
-  assigner.Assign(&bar, -1, -1, Options());
+  assigner.AssignVoices(&bar, -1, -1, Options());
   EXPECT_EQ(bar.positions, 2);
   EXPECT_EQ(bar.counts[0], 1u);
   EXPECT_EQ(bar.counts[1], 1u);

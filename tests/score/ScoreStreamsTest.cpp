@@ -64,7 +64,7 @@ TEST_F(ScoreStreamsTest, RoomEnoughChangesNothing) {
 
 TEST_F(ScoreStreamsTest, TheWorkSetGrowsOnItsOwn) {
   ASSERT_EQ(GrowWorkStream(12, 100), 1);
-  EXPECT_EQ(StreamCapacity(WorkStreams, 12), 128u);
+  EXPECT_EQ(StreamCapacity(WorkStream, 12), 128u);
   EXPECT_EQ(ScoreStreams.block[12], nullptr);
 }
 
@@ -82,7 +82,7 @@ TEST_F(ScoreStreamsTest, AFailedGrowthTellsTheUserAndKeepsTheStream) {
   EXPECT_EQ(StreamCapacity(ScoreStreams, 2), 32u);
   EXPECT_EQ(ScoreStreams.used[2], 30u);
   EXPECT_EQ(StreamBytes(ScoreStreams, 2)[0], 0x55);
-  EXPECT_EQ(WorkStreams.block[4], nullptr);
+  EXPECT_EQ(WorkStream.block[4], nullptr);
   ASSERT_EQ(boxes.Boxes().size(), 2u);
   // The machine has far more free memory than 100 bytes: the shortfall is
   // shown as at least one byte, never as zero or a negative number.

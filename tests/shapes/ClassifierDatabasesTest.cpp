@@ -10,7 +10,7 @@
 #include "platform/Folders.h"
 #include "shapes/NotationGroups.h"
 #include "shapes/RunDescription.h"
-#include "shapes/ZoneRecordHeader.h"
+#include "shapes/ZoneFeatureRecordHeader.h"
 #include "tests/shapes/ShapeBitmaps.h"
 #include "tests/support/BoxRecorder.h"
 #include "tests/support/ScratchFolder.h"
@@ -58,7 +58,7 @@ void AddGroups(ShapeDatabase* db, ZoneGrid grid, int groups, int firstType) {
     symbol.Fill(g % 5, 0, 6 + g % 5, symbol.height);
     symbol.Fill(0, g % 7 + 4, symbol.width, g % 7 + 9);
     for (int r = 0; r < 8; ++r) {
-      std::vector<uint8_t> record(ZoneRecordBytes(p), 0);
+      std::vector<uint8_t> record(ZoneFeatureRecordBytes(p), 0);
       ASSERT_TRUE(ComputeZoneFeatures(symbol.bits.data(), 0, r, symbol.width, symbol.height - r, symbol.stride, p,
                                       record.data() + kZoneHeaderBytes - 2));
       SetZoneHeaderType(record.data(), firstType + g);
@@ -75,8 +75,8 @@ ShapeDatabase SampleShapeDatabase() {
   AddGroups(&db, ZoneGrid::k8x8, 3, 16);
   AddGroups(&db, ZoneGrid::k8x16, 4, 2);
   for (int t = 0; t < kTypeCodes; ++t) {
-    db.partTable[t] = static_cast<uint16_t>(t % 4);
-    db.flagTable[t] = static_cast<uint32_t>(t % 2);
+    db.ShapeTypePartTable[t] = static_cast<uint16_t>(t % 4);
+    db.ShapeTypeFlagTable[t] = static_cast<uint32_t>(t % 2);
   }
   // Full rows: all 32 entries used, none ending the row early.
   for (int r = 0; r < 3; ++r) {
@@ -84,18 +84,18 @@ ShapeDatabase SampleShapeDatabase() {
     for (int e = 0; e < kContextRowEntries; ++e)
       row[e] = {static_cast<uint16_t>(1 + (r * 32 + e) % 255), static_cast<uint16_t>(e * 7 % 256),
                 static_cast<uint16_t>(255 - e)};
-    db.leftContext.push_back(row);
-    if (r < 2) db.rightContext.push_back(row);
+    db.LeftContextList.push_back(row);
+    if (r < 2) db.RightContextList.push_back(row);
   }
   return db;
 }
 
 void ExpectSameShapeDatabase(const ShapeDatabase& a, const ShapeDatabase& b) {
   for (ZoneGrid grid : {ZoneGrid::k8x8, ZoneGrid::k8x16}) EXPECT_EQ(a.records[static_cast<int>(grid)], b.records[static_cast<int>(grid)]);
-  EXPECT_EQ(a.partTable, b.partTable);
-  EXPECT_EQ(a.flagTable, b.flagTable);
-  EXPECT_EQ(a.leftContext, b.leftContext);
-  EXPECT_EQ(a.rightContext, b.rightContext);
+  EXPECT_EQ(a.ShapeTypePartTable, b.ShapeTypePartTable);
+  EXPECT_EQ(a.ShapeTypeFlagTable, b.ShapeTypeFlagTable);
+  EXPECT_EQ(a.LeftContextList, b.LeftContextList);
+  EXPECT_EQ(a.RightContextList, b.RightContextList);
 }
 
 // A notation database of two groups over three run descriptions.
@@ -130,8 +130,8 @@ NotationDatabase SampleNotationDatabase() {
   };
   group(4, 1, false, {0, 1});
   group(4, 200, true, {2});
-  db.darkness[1] = 40;
-  db.darkness[200] = 0;
+  db.NotationDarknessTable[1] = 40;
+  db.NotationDarknessTable[200] = 0;
   return db;
 }
 
@@ -140,7 +140,7 @@ void ExpectSameNotationDatabase(const NotationDatabase& a, const NotationDatabas
   EXPECT_EQ(a.groupCount, b.groupCount);
   EXPECT_EQ(a.descriptions, b.descriptions);
   EXPECT_EQ(a.descriptionCount, b.descriptionCount);
-  EXPECT_EQ(a.darkness, b.darkness);
+  EXPECT_EQ(a.NotationDarknessTable, b.NotationDarknessTable);
 }
 
 class ClassifierDatabasesTest : public testing::Test {
@@ -194,7 +194,7 @@ TEST_F(ClassifierDatabasesTest, EmptyDatabasesKeepTheirSections) {
   EXPECT_EQ(bytes.size(), 16u + 1024);
   NotationDatabase loaded;
   ASSERT_TRUE(ParseNotationDatabase(bytes.data(), bytes.size(), &loaded));
-  for (int32_t value : loaded.darkness) EXPECT_EQ(value, -1);
+  for (int32_t value : loaded.NotationDarknessTable) EXPECT_EQ(value, -1);
 }
 
 TEST_F(ClassifierDatabasesTest, LoaderTakesAnyGridInAnyOrder) {
@@ -318,10 +318,10 @@ TEST_F(ClassifierDatabasesTest, DatabasesThatDoNotFitAreNotSaved) {
   };
   const Case cases[] = {
       {"65536 records", [](ShapeDatabase* db) { db->records[0].resize(65536u * 40); }},
-      {"a part value of 4", [](ShapeDatabase* db) { db->partTable[9] = 4; }},
-      {"a flag value of 256", [](ShapeDatabase* db) { db->flagTable[9] = 256; }},
-      {"129 context rows", [](ShapeDatabase* db) { db->rightContext.resize(129); }},
-      {"a bonus of 256", [](ShapeDatabase* db) { db->leftContext[0][3].bonus = 256; }},
+      {"a part value of 4", [](ShapeDatabase* db) { db->ShapeTypePartTable[9] = 4; }},
+      {"a flag value of 256", [](ShapeDatabase* db) { db->ShapeTypeFlagTable[9] = 256; }},
+      {"129 context rows", [](ShapeDatabase* db) { db->RightContextList.resize(129); }},
+      {"a bonus of 256", [](ShapeDatabase* db) { db->LeftContextList[0][3].bonus = 256; }},
       {"part of a record", [](ShapeDatabase* db) { db->records[1].push_back(0); }},
   };
   const ShapeDatabase good = SampleShapeDatabase();

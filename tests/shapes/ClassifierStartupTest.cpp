@@ -13,7 +13,7 @@
 #include "shapes/NotationMatch.h"
 #include "shapes/ShapeTraining.h"
 #include "shapes/ShapeRuns.h"
-#include "shapes/ZoneRecordHeader.h"
+#include "shapes/ZoneFeatureRecordHeader.h"
 #include "tests/support/BoxRecorder.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/TempText.h"
@@ -108,9 +108,9 @@ TEST(ShippedClassifierData, HoldsTheTypesTheStagesLookFor) {
   for (int t : {2, 8, 81, 87, 42, 43, 64, 65, 66, 67, 68, 69, 70, 71, 72}) EXPECT_TRUE(big.count(t)) << t;
   for (int t = 32; t <= 41; ++t) EXPECT_TRUE(big.count(t)) << t;
   for (int t : {16, 17, 128, 129, 130}) EXPECT_TRUE(small.count(t)) << t;
-  EXPECT_EQ(db.partTable[2], 3);  // the treble clef in four pieces
-  EXPECT_EQ(db.partTable[68], 1);  // the quaver rest in two
-  EXPECT_FALSE(db.leftContext.empty());
+  EXPECT_EQ(db.ShapeTypePartTable[2], 3);  // the treble clef in four pieces
+  EXPECT_EQ(db.ShapeTypePartTable[68], 1);  // the quaver rest in two
+  EXPECT_FALSE(db.LeftContextList.empty());
   // A digit names its own context row.
   for (size_t g = 0; g < db.RecordCount(ZoneGrid::k8x16); g += kSampleGroupRecords) {
     const uint8_t* h = db.Record(ZoneGrid::k8x16, g);
@@ -124,8 +124,8 @@ TEST(ShippedClassifierData, HoldsTheTypesTheStagesLookFor) {
   ASSERT_TRUE(ParseNotationDatabase(notes.data(), notes.size(), &notation));
   std::set<int> headParts;
   for (size_t at = 0; at < notation.groups.size();) {
-    TemplateGroup g;
-    ASSERT_TRUE(ReadTemplateGroup(notation.groups.data() + at, notation.groups.size() - at, &g));
+    NotationGroup g;
+    ASSERT_TRUE(ReadNotationGroup(notation.groups.data() + at, notation.groups.size() - at, &g));
     at += g.length;
     EXPECT_EQ(g.typf, 255);
     if (g.type != 1) continue;

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "shapes/ZoneRecordHeader.h"
+#include "shapes/ZoneFeatureRecordHeader.h"
 #include "tests/shapes/ShapeBitmaps.h"
 
 namespace {

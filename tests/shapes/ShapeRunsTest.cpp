@@ -144,22 +144,22 @@ TEST(ShapeRuns, MatchShapeTemplatesGrades) {
   };
   for (const Case& c : cases) {
     const auto bytes = GroupOf(1, c.thresholds, c.safe, c.maybe);
-    TemplateGroup g;
-    ASSERT_TRUE(ReadTemplateGroup(bytes.data(), bytes.size(), &g));
+    NotationGroup g;
+    ASSERT_TRUE(ReadNotationGroup(bytes.data(), bytes.size(), &g));
     EXPECT_EQ(MatchShapeTemplates(g, templ.data(), templ.size(), shape.data(), &grade), c.want) << c.safe;
     EXPECT_EQ(grade, c.wantGrade);
   }
   // A template identical to the shape, safe 0: 95.
   const auto bytes = GroupOf(1, false, 0, 0);
-  TemplateGroup g;
-  ASSERT_TRUE(ReadTemplateGroup(bytes.data(), bytes.size(), &g));
+  NotationGroup g;
+  ASSERT_TRUE(ReadNotationGroup(bytes.data(), bytes.size(), &g));
   EXPECT_EQ(MatchShapeTemplates(g, templ.data(), templ.size(), templ.data(), &grade), 90);
 }
 
 TEST(ShapeRuns, DamagedGroupsAreRefusedWithoutAHang) {
   auto good = GroupOf(1, true, 5, 9);
-  TemplateGroup g;
-  ASSERT_TRUE(ReadTemplateGroup(good.data(), good.size(), &g));
+  NotationGroup g;
+  ASSERT_TRUE(ReadNotationGroup(good.data(), good.size(), &g));
   EXPECT_NE(FindMusicBlock(good.data(), good.size()), nullptr);
   struct Case {
     size_t at;
@@ -169,10 +169,10 @@ TEST(ShapeRuns, DamagedGroupsAreRefusedWithoutAHang) {
   for (const Case& c : spoils) {
     auto bad = good;
     bad[c.at] = c.value;
-    EXPECT_FALSE(ReadTemplateGroup(bad.data(), bad.size(), &g)) << c.at;
+    EXPECT_FALSE(ReadNotationGroup(bad.data(), bad.size(), &g)) << c.at;
     EXPECT_EQ(FindMusicBlock(bad.data(), bad.size()), nullptr) << c.at;
   }
-  for (size_t n = 0; n < good.size(); ++n) EXPECT_FALSE(ReadTemplateGroup(good.data(), n, &g)) << n;
+  for (size_t n = 0; n < good.size(); ++n) EXPECT_FALSE(ReadNotationGroup(good.data(), n, &g)) << n;
   EXPECT_TRUE(boxes.Boxes().empty());
 }
 

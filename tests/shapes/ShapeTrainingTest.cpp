@@ -14,7 +14,7 @@
 #include "shapes/RunDescription.h"
 #include "shapes/ShapeRuns.h"
 #include "shapes/TemplateRefinement.h"
-#include "shapes/ZoneRecordHeader.h"
+#include "shapes/ZoneFeatureRecordHeader.h"
 #include "tests/shapes/ShapeBitmaps.h"
 #include "tests/shapes/TrainingInputsFake.h"
 #include "tests/support/BoxRecorder.h"
@@ -199,12 +199,12 @@ TEST(TrainingRecords, EightRecordsWithTheirOffsets) {
   const ZoneGridParameters& p = GridParameters(ZoneGrid::k8x8);
   TestBitmap black(32, 32);
   black.Fill(0, 0, 32, 32);
-  std::vector<uint8_t> records(8 * ZoneRecordBytes(p), 0);
+  std::vector<uint8_t> records(8 * ZoneFeatureRecordBytes(p), 0);
   records[0] = 17;
   records[3] = 8;
   ASSERT_TRUE(ComputeTrainingRecords(black.bits.data(), 32, 32, black.stride, p, records.data()));
   for (int r = 0; r < 8; ++r) {
-    const uint8_t* rec = records.data() + r * ZoneRecordBytes(p);
+    const uint8_t* rec = records.data() + r * ZoneFeatureRecordBytes(p);
     EXPECT_EQ(rec[0], 17);
     EXPECT_EQ(rec[3], 8);
     const uint8_t* cells = rec + kZoneHeaderBytes;
@@ -258,8 +258,8 @@ TEST(ShapeTraining, TrainsRecordsTablesAndContextRows) {
   EXPECT_EQ(clefA[5], 1);
   EXPECT_EQ(ZoneHeaderContextRow(clefA), 8);
   EXPECT_EQ(db.Record(ZoneGrid::k8x16, 8)[1], 3);
-  ASSERT_EQ(db.leftContext.size(), 1u);
-  EXPECT_EQ(db.leftContext[0][0], (ContextEntry{8, 4, 2}));
+  ASSERT_EQ(db.LeftContextList.size(), 1u);
+  EXPECT_EQ(db.LeftContextList[0][0], (ContextEntry{8, 4, 2}));
   // Saved and loaded back unchanged.
   std::vector<uint8_t> bytes;
   ASSERT_TRUE(SerializeShapeDatabase(db, &bytes));
@@ -280,8 +280,8 @@ TEST(ShapeTraining, NamedSamplesTakeTheirTypeCodeAndFillTheTables) {
   ASSERT_TRUE(TrainShapeDatabase(in, &db));
   EXPECT_EQ(db.Record(ZoneGrid::k8x16, 0)[0], 8);
   EXPECT_EQ(db.Record(ZoneGrid::k8x8, 0)[0], 17);
-  EXPECT_EQ(db.partTable[8], 2);
-  EXPECT_EQ(db.flagTable[8], 1u);
+  EXPECT_EQ(db.ShapeTypePartTable[8], 2);
+  EXPECT_EQ(db.ShapeTypeFlagTable[8], 1u);
   // The trained group matches its own sample.
   uint8_t cells[2 + 64];
   ASSERT_TRUE(ComputeZoneFeatures(s.bits.data(), 0, 0, s.width, s.height, s.stride, GridParameters(ZoneGrid::k8x16),
@@ -302,7 +302,7 @@ TEST(ShapeTraining, ATypesPartCountIsTheMostPiecesOfItsSamples) {
     for (const char* name : {"BassClef.1", "BassClef.2", "BassClef.3"}) in.AddSample(u"Symb8x16", name, s);
     ShapeDatabase db;
     ASSERT_TRUE(TrainShapeDatabase(in, &db));
-    EXPECT_EQ(db.partTable[8], 1);
+    EXPECT_EQ(db.ShapeTypePartTable[8], 1);
   }
 }
 
@@ -346,10 +346,10 @@ TEST(ShapeTraining, BadInputsStopWithAMessageAndGiveNothing) {
     c.spoil(&in);
     BoxRecorder boxes;
     ShapeDatabase db;
-    db.partTable[5] = 3;
+    db.ShapeTypePartTable[5] = 3;
     TrainingImageResolution() = 400;
     EXPECT_FALSE(TrainShapeDatabase(in, &db)) << c.what;
-    EXPECT_EQ(db.partTable[5], 3) << c.what;  // untouched
+    EXPECT_EQ(db.ShapeTypePartTable[5], 3) << c.what;  // untouched
     EXPECT_EQ(TrainingImageResolution(), 400) << c.what;
   }
 }
@@ -391,13 +391,13 @@ TEST(NotationTraining, GroupsFollowTypeAndPartInFileOrder) {
   EXPECT_EQ(db.descriptionCount, 5u);
   std::vector<std::pair<int, int>> seen;  // (type, count)
   for (size_t at = 0; at < db.groups.size();) {
-    TemplateGroup g;
-    ASSERT_TRUE(ReadTemplateGroup(db.groups.data() + at, db.groups.size() - at, &g));
+    NotationGroup g;
+    ASSERT_TRUE(ReadNotationGroup(db.groups.data() + at, db.groups.size() - at, &g));
     seen.emplace_back(g.type, static_cast<int>(g.count));
     at += g.length;
   }
   EXPECT_EQ(seen, (std::vector<std::pair<int, int>>{{1, 2}, {2, 1}, {1, 1}, {1, 1}}));
-  EXPECT_EQ(db.darkness[1], -1);  // the last sample of type A had no BLCK
+  EXPECT_EQ(db.NotationDarknessTable[1], -1);  // the last sample of type A had no BLCK
   std::vector<uint8_t> bytes;
   ASSERT_TRUE(SerializeNotationDatabase(db, &bytes));
 }
@@ -433,19 +433,19 @@ TEST(NotationRefinement, ThresholdsAndPartRecordsAreReadBackByTheMatcher) {
   ASSERT_TRUE(TrainNotationGroups(in, &trained));
   EXPECT_EQ(trained.groupCount, 3u);
   RefinementSummary summary;
-  ASSERT_TRUE(RefineNotationTemplates(trained, &refined, StubDistance, &summary));
+  ASSERT_TRUE(ReportClassifierPerformance(trained, &refined, StubDistance, &summary));
   EXPECT_EQ(refined.groupCount, 2u);
   EXPECT_GT(summary.templates, 0);
   std::vector<uint8_t> bytes;
   ASSERT_TRUE(SerializeNotationDatabase(refined, &bytes));
   NotationDatabase back;
   ASSERT_TRUE(ParseNotationDatabase(bytes.data(), bytes.size(), &back));
-  TemplateGroup bars;
+  NotationGroup bars;
   size_t at = 0;
-  TemplateGroup heads;
-  ASSERT_TRUE(ReadTemplateGroup(back.groups.data(), back.groups.size(), &heads));
+  NotationGroup heads;
+  ASSERT_TRUE(ReadNotationGroup(back.groups.data(), back.groups.size(), &heads));
   at += heads.length;
-  ASSERT_TRUE(ReadTemplateGroup(back.groups.data() + at, back.groups.size() - at, &bars));
+  ASSERT_TRUE(ReadNotationGroup(back.groups.data() + at, back.groups.size() - at, &bars));
   EXPECT_EQ(heads.type, 1);
   EXPECT_EQ(bars.type, 2);
   EXPECT_TRUE(heads.hasThresholds);
@@ -466,14 +466,14 @@ TEST(NotationRefinement, RealDistancesSeparateHeadsFromBars) {
   BoxRecorder boxes;
   NotationDatabase db;
   ASSERT_TRUE(TrainNotationDatabase(in, &db));
-  TemplateGroup heads;
-  ASSERT_TRUE(ReadTemplateGroup(db.groups.data(), db.groups.size(), &heads));
+  NotationGroup heads;
+  ASSERT_TRUE(ReadNotationGroup(db.groups.data(), db.groups.size(), &heads));
   // A fresh head grades well against the head templates; a bar does not.
   auto grade = [&](const TestBitmap& b) {
     uint8_t grid[64];
     ComputeZoneDensityGrid(b.bits.data(), b.stride, 0, 0, b.width, b.height, 8, 8, grid);
     std::vector<uint8_t> d(ShapeRunDescriptionMaxBytes(8, 8));
-    BuildShapeRunDescription(grid, 8, 8, db.darkness[1], d.data());
+    BuildShapeRunDescription(grid, 8, 8, db.NotationDarknessTable[1], d.data());
     int g = 0;
     return MatchShapeTemplates(heads, db.descriptions.data(), db.descriptions.size(), d.data(), &g);
   };
@@ -538,7 +538,7 @@ TEST_F(FolderInputsTest, TrainsFromBitmapFiles) {
   ASSERT_EQ(db.RecordCount(ZoneGrid::k8x8), 8u);
   EXPECT_EQ(db.Record(ZoneGrid::k8x8, 0)[0], 17);
   // The same cells as the bitmap drawn in memory.
-  std::vector<uint8_t> records(8 * ZoneRecordBytes(GridParameters(ZoneGrid::k8x8)), 0);
+  std::vector<uint8_t> records(8 * ZoneFeatureRecordBytes(GridParameters(ZoneGrid::k8x8)), 0);
   records[0] = 17;
   ASSERT_TRUE(ComputeTrainingRecords(sharp.bits.data(), sharp.width, sharp.height, sharp.stride,
                                      GridParameters(ZoneGrid::k8x8), records.data()));

@@ -274,9 +274,9 @@ TEST(AcceptHitAtPosition, ReplacingARecordKeepsEverySlotOnItsOwnRecord) {
 
 TEST(MergeSymbolParts, PartsJoinAndPartTablesBeyondFourAreClamped) {
   ShapeDatabase db;
-  db.partTable[2] = 7;  // a table value past the four parts a record can name
-  db.partTable[36] = 0;
-  db.flagTable[2] = 0;
+  db.ShapeTypePartTable[2] = 7;  // a table value past the four parts a record can name
+  db.ShapeTypePartTable[36] = 0;
+  db.ShapeTypeFlagTable[2] = 0;
   std::vector<SymbolRecord> records(8);
   uint32_t count = 0;
   for (int part = 0; part < 4; ++part) {
@@ -302,7 +302,7 @@ TEST(MergeSymbolParts, PartsJoinAndPartTablesBeyondFourAreClamped) {
 
 TEST(MergeSymbolParts, AClefMissingPartsAtTheStaveStartStaysElsewhereGoes) {
   ShapeDatabase db;
-  db.partTable[2] = 3;
+  db.ShapeTypePartTable[2] = 3;
   std::vector<SymbolRecord> records(4);
   uint32_t count = 0;
   SymbolRecord early = Rec(2, 50);
@@ -321,7 +321,7 @@ TEST(MergeSymbolParts, AClefMissingPartsAtTheStaveStartStaysElsewhereGoes) {
 
 TEST(MergeSymbolParts, PartsTrainedWithoutAWeightStillCount) {
   ShapeDatabase db;
-  db.partTable[69] = 1;  // a crotchet rest of two parts
+  db.ShapeTypePartTable[69] = 1;  // a crotchet rest of two parts
   std::vector<SymbolRecord> records(4);
   uint32_t count = 0;
   for (int part = 0; part < 2; ++part) {

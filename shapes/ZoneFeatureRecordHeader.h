@@ -1,21 +1,21 @@
-// The 8-byte header of a trained zone-feature record (and of a sample group,
+// The 8-byte header of a trained ZoneFeatureRecord (and of a sample group,
 // whose eight records all carry the same header). Every reader and writer of
 // these bytes goes through the accessors here; each byte has one meaning:
 //
 //   0  type code of the sample (255 = none)
 //   1  vertical position value (bits 0-3) and part value x 16 (bits 4-7); the
-//      per-type part table keeps byte 1 / 64
+//      ShapeTypePartTable keeps byte 1 / 64
 //   2  left and right trims of the sample
 //   3  flags: 1 hollow, 2 mid-stave, 4 x increment, 8 first record only,
 //      16 removable, 32 overlap, bits 6-7 right extension
 //   4  vertical displacement
-//   5  bit 0 long-gap flag (the per-type flag table), bits 1-3 overlap
+//   5  bit 0 long-gap flag (ShapeTypeFlagTable), bits 1-3 overlap
 //      priority, bits 4-6 confidence class
 //   6  match tuning, read by the matchers: bits 4-7 weight reduction h
 //      (weight 100 - h), bit 3 excludes column 0 and bits 0-2 the last L
 //      columns of an 8 x 16 comparison
-//   7  context row: the 1-based row of the left and of the right symbol
-//      context lists that applies to this type; 0 = none
+//   7  context row: the 1-based row of LeftContextList and of RightContextList
+//      that applies to this type; 0 = none
 #pragma once
 
 #include <cstdint>
