@@ -91,6 +91,24 @@ TEST_F(ClassifierStartupTest, AMissingOrDamagedFileEndsStartUpWithAMessage) {
   }
 }
 
+#ifndef _WIN32
+// A folder in place of "XxXData" opens here but cannot be read: the loader
+// says so, naming the file, and start-up ends.
+TEST_F(ClassifierStartupTest, AFileThatOpensButCannotBeReadEndsStartUpWithTheLoadersMessage) {
+  char16_t path[1024];
+  ASSERT_TRUE(MakeResourcesSubPath(path, kShapeDatabaseName));
+  ASSERT_EQ(FileMakeDir(path), nullptr);
+  Put(kNotationDatabaseName, Shipped("Notation"));
+  BoxRecorder boxes;
+  BuildShapeDatabaseAtStartup();
+  EXPECT_EQ(Flags().startupAbort, 1u);
+  EXPECT_EQ(Classifier(), nullptr);
+  ASSERT_EQ(boxes.Boxes().size(), 1u);
+  EXPECT_NE(boxes.Boxes()[0].text.find(u"damaged"), std::u16string::npos) << U8(boxes.Boxes()[0].text);
+  EXPECT_NE(boxes.Boxes()[0].text.find(path), std::u16string::npos) << U8(boxes.Boxes()[0].text);
+}
+#endif
+
 // What the stages rely on in the shipped "XxXData" and "Notation".
 TEST(ShippedClassifierData, HoldsTheTypesTheStagesLookFor) {
   const std::vector<uint8_t> bytes = Shipped("XxXData");
