@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
 #include <set>
 #include <string>
 #include <vector>
@@ -92,12 +96,15 @@ TEST_F(ClassifierStartupTest, AMissingOrDamagedFileEndsStartUpWithAMessage) {
 }
 
 #ifndef _WIN32
-// A folder in place of "XxXData" opens here but cannot be read: the loader
-// says so, naming the file, and start-up ends.
+// "XxXData" that opens but whose length cannot be taken (a link to a file of
+// the process table, which cannot seek to its end): the loader says so,
+// naming the file, and start-up ends.
 TEST_F(ClassifierStartupTest, AFileThatOpensButCannotBeReadEndsStartUpWithTheLoadersMessage) {
   char16_t path[1024];
   ASSERT_TRUE(MakeResourcesSubPath(path, kShapeDatabaseName));
-  ASSERT_EQ(FileMakeDir(path), nullptr);
+  std::string link;
+  for (const char16_t* c = path; *c; ++c) link.push_back(*c == u'\\' ? '/' : static_cast<char>(*c));
+  ASSERT_EQ(symlink("/proc/self/status", link.c_str()), 0);
   Put(kNotationDatabaseName, Shipped("Notation"));
   BoxRecorder boxes;
   BuildShapeDatabaseAtStartup();
