@@ -158,9 +158,9 @@ PageCharacterBuffer& PageCharacters() {
 }
 
 int FindcharsStage(StageContext& stage) {
+  BindStageContext(ReadingBuildContext(), stage);
   if (!ReadTextOption()) return 1;
   const uint32_t t0 = GetCentiseconds();
-  BindStageContext(ReadingBuildContext(), stage);
   PageCharacterBuffer& buffer = PageCharacters();
   FreeHandle(&buffer.block);
   buffer.count = 0;
