@@ -7,12 +7,14 @@
 #include "pages/PageTable.h"
 #include "platform/Messages.h"
 #include "platform/Platform.h"
+#include "platform/Settings.h"
 #include "platform/TextUtils.h"
 #include "reading/StaveSpacing.h"
 
 namespace {
 
 constexpr unsigned kBasePartName = 10256;
+constexpr unsigned kTextNoMemoryForText = 10040;
 
 struct SlotSort {
   int lines;
@@ -150,11 +152,24 @@ void ApplyPagePartSlots(const BuildContext& context) {
 
 void ApplyReadPagePartSlots() { ApplyPagePartSlots(ReadingBuildContext()); }
 
+PageCharacterBuffer& PageCharacters() {
+  static PageCharacterBuffer buffer;
+  return buffer;
+}
+
 int FindcharsStage(StageContext& stage) {
-  const uint32_t t0 = GetCentiseconds();
   BindStageContext(ReadingBuildContext(), stage);
-  // The page's character list comes fresh with the work lists; the engine's
-  // text fills it. Progress once midway and once at the end.
+  if (!ReadTextOption()) return 1;
+  const uint32_t t0 = GetCentiseconds();
+  PageCharacterBuffer& buffer = PageCharacters();
+  FreeHandle(&buffer.block);
+  buffer.count = 0;
+  if (!AllocHandleChecked(&buffer.block, kPageCharacterBufferBytes, kTextNoMemoryForText, 0)) {
+    ReadTextOption() = 0;
+    return 1;
+  }
+  // The engine's text fills the page's character list (it comes fresh with
+  // the work lists). Progress once midway and once at the end.
   OnReadingProgress(static_cast<unsigned>(-1));
   OnReadingProgress(static_cast<unsigned>(-1));
   char16_t line[64];

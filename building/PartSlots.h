@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "building/BuildContext.h"
+#include "platform/Messages.h"
 #include "reading/ReadingThread.h"
 
 // The page's problem code for a system of more staves than a score has slots.
@@ -34,7 +35,18 @@ void ApplyPagePartSlots(const BuildContext& context);
 // The same for the reading thread's context (the hand-over's hook).
 void ApplyReadPagePartSlots();
 
-// Stage adapters: the text finder readies the page's character list; the
-// part slots then number the staves into the reading's context.
+// The page's character buffer that the text finder readies, and its record
+// count.
+constexpr size_t kPageCharacterBufferBytes = 48000;
+struct PageCharacterBuffer {
+  Handle block = nullptr;
+  uint32_t count = 0;
+};
+PageCharacterBuffer& PageCharacters();
+
+// Stage adapters: the text finder readies the page's character buffer (while
+// text is read; when the buffer cannot be had it says so and text reading
+// stays off, the page is read without text); the part slots then number the
+// staves into the reading's context.
 int FindcharsStage(StageContext& stage);
 int AssignStavesToPartsStage(StageContext& stage);

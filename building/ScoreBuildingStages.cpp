@@ -7,13 +7,17 @@
 #include "building/StaveGroupPass.h"
 #include "building/TextItems.h"
 #include "building/WordMeaning.h"
+#include "platform/Settings.h"
 #include "reading/ReadPageHandOver.h"
 #include "reading/ReadingThread.h"
 #include "stages/ChordDots.h"
 #include "stages/EngineText.h"
 
+// The engine's text is taken only while text is read; the text finder turns
+// it off when it cannot have its buffer.
 int FindCharsAndEngineTextStage(StageContext& context) {
-  return FindcharsStage(context) && EngineTextStage(context) ? 1 : 0;
+  if (!FindcharsStage(context)) return 0;
+  return ReadTextOption() ? EngineTextStage(context) : 1;
 }
 
 int DotsAndWordsStage(StageContext& context) {

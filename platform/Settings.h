@@ -104,6 +104,9 @@ UnsavedPreferences& Unsaved();
 
 // The reading level the recognition stages share; 4 after every load.
 uint32_t& SharedReadingLevel();
+// 1 while text is read with the music. On at start; the text stage turns it
+// off for the rest of the run when the page's character buffer cannot be had.
+uint32_t& ReadTextOption();
 
 constexpr size_t kRecentFileRows = 5;
 constexpr size_t kRecentFileChars = 260;

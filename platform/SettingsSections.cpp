@@ -218,6 +218,11 @@ uint32_t& SharedReadingLevel() {
   return level;
 }
 
+uint32_t& ReadTextOption() {
+  static uint32_t on = 1;
+  return on;
+}
+
 void LoadGeneralSettings() {
   Key key = OpenSettingsKey(name::kGeneralSection, 1);
   if (!key) {

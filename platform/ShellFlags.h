@@ -10,6 +10,7 @@ struct ShellFlags {
   std::atomic<uint32_t> secondStop{0};         // cleared by PollUserAbort(0)
   std::atomic<uint32_t> backgroundReading{0};  // a background reading run is active
   std::atomic<uint32_t> startupAbort{0};       // start-up leaves before the message loop
+  std::atomic<uint32_t> newScore{0};           // a reading began a score that had no page
 };
 
 ShellFlags& Flags();

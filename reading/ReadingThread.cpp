@@ -303,6 +303,14 @@ int OnReadingProgress(unsigned percent) {
   return 1;
 }
 
+int ProgressUnits(int groups, int staves) {
+  int units = 3 * groups + 2 * staves;
+  if (ReadTextOption()) units += 9;
+  if (General().readSlursHairpinsAndTies) units += staves;
+  if (Unsaved().readArticulations) units += groups;
+  return units;
+}
+
 uint32_t ScorePositionFromFlags(uint32_t flags, int scorePageCount) {
   const uint32_t end = static_cast<uint32_t>(std::max(0, scorePageCount)) + 1;
   if (!(flags & kPageWantsPosition)) return end;
@@ -341,6 +349,18 @@ void MeasureMinStaveHeights(const StaveRow* rows, int count, int dpiUnit, int32_
   }
 }
 
+void MeasureStaveBoxes(const StaveRow* rows, int count, StaveBoxes* out) {
+  out->count = std::clamp(count, 0, kMaxPageStaves);
+  for (int s = 0; s < out->count; ++s) {
+    const StaveRow& r = rows[s];
+    const int rise = std::max({0, r.rightTop - r.top, r.midTop - r.top});
+    out->box[s][0] = r.left;
+    out->box[s][1] = std::min({r.top, r.midTop, r.rightTop});
+    out->box[s][2] = r.right;
+    out->box[s][3] = static_cast<int16_t>(std::min(32767, r.bottom + rise));
+  }
+}
+
 void ReadingThreadBody() {
   ReadingState& state = Reading();
   ReadingHost& frame = CurrentReadingHost();
@@ -367,6 +387,8 @@ void ReadingThreadBody() {
     EndEarly(true);
     return;
   }
+  // 3. This reading starts a score.
+  if (ScorePages.count == 0) Flags().newScore = 1;
 
   // 4-5. The page and its stave data.
   if (!steps.loadPage(state.pageIndex, &page)) {
@@ -410,6 +432,14 @@ void ReadingThreadBody() {
 
   const int resolution = page.resolution > 0 ? page.resolution : 300;
   const int dpiUnit = std::max(1, resolution / 100);
+  // 12. The page view the stages draw into.
+  int32_t viewWidth = 0, viewHeight = 0;
+  if (frame.MeasureViewWindow(&viewWidth, &viewHeight)) {
+    state.viewWidth = std::max(0, viewWidth);
+    state.viewHeight = std::max(0, viewHeight - 26);
+  } else {
+    state.viewWidth = state.viewHeight = 0;
+  }
   StaveLookup().readingActive = true;
   StavePage geometry = PageGeometry(page, image, strideWords);
 
@@ -475,6 +505,8 @@ void ReadingThreadBody() {
 
   // 16-17. Measures kept for the stages and the merge.
   MeasureMinStaveHeights(rows, staveCount, dpiUnit, MinStaveHeightByLines());
+  StaveBoxes staveBoxes;
+  MeasureStaveBoxes(rows, staveCount, &staveBoxes);
 
   // 18. The working copy.
   state.progressScale = 16384;
@@ -542,6 +574,7 @@ void ReadingThreadBody() {
     context.rows = rows;
     context.staveCount = staveCount;
     context.lists = &lists;
+    context.staveBoxes = &staveBoxes;
     if (!ended) {
       SpacingForShortStaves(rows, staveCount, resolution);
       context.image = steps.pageImage(&page, &strideWords);
@@ -549,7 +582,7 @@ void ReadingThreadBody() {
     }
     if (!ended) {
       const int groups = rows[staveCount - 1].group + 1;
-      const int units = 3 * groups + 2 * staveCount;
+      const int units = ProgressUnits(groups, staveCount);
       state.progressScale = static_cast<int32_t>(units * 5.000000298023242);
       state.progressValue = static_cast<int32_t>(state.progressScale * 0.800000011920929 + 1.0);
       for (int s = 0; s < staveCount; ++s) page.staves[s] = StaveRecordFromRow(rows[s]);

@@ -50,6 +50,9 @@ struct ReadingState {
   std::atomic<int32_t> progressScale{1};
   std::atomic<int32_t> progressValue{0};
   uint32_t startTime = 0;
+  // The page view's size as the thread found it (height less its 26-pixel
+  // bar); 0 when there is no page view. The stages draw only inside it.
+  int32_t viewWidth = 0, viewHeight = 0;
   // A request to read the next page that came while a page was read.
   std::atomic<uint32_t> nextPageRequested{0};
 };
@@ -87,6 +90,8 @@ class ReadingHost {
   virtual void ShowReadingNotice(int dialogId) {}
   virtual void InvalidatePagesPane() {}
   virtual void InvalidatePageView() {}
+  // The page view window's outer width and height; false when it has none.
+  virtual bool MeasureViewWindow(int32_t* width, int32_t* height) { return false; }
   // Debug drawing of the stages: outlines a box of the page (page pixels,
   // inclusive) in a colour of the drawing palette; called under LockDrawing.
   virtual void OutlineDebugBox(DebugSurface surface, int32_t x0, int32_t y0, int32_t x1, int32_t y1, int colour) {}
@@ -127,6 +132,17 @@ struct ReadingWorkLists {
 bool AllocateWorkLists(ReadingWorkLists* lists);
 void FreeWorkLists(ReadingWorkLists* lists);
 
+// ---- The staves' outer boxes ----
+// Per stave left, top, right and bottom: the top is the highest of the
+// stave's three top samples (left, middle, right) and the bottom is lowered
+// by as much as the middle or right sample lies below the left one, so that
+// a sloping or bowed stave lies inside its box.
+struct StaveBoxes {
+  int16_t box[kMaxPageStaves][4] = {};
+  int count = 0;
+};
+void MeasureStaveBoxes(const StaveRow* rows, int count, StaveBoxes* out);
+
 // ---- The stage table ----
 // What a stage sees of the page being read.
 struct StageContext {
@@ -137,6 +153,7 @@ struct StageContext {
   StaveRow* rows = nullptr;
   int staveCount = 0;
   ReadingWorkLists* lists = nullptr;
+  const StaveBoxes* staveBoxes = nullptr;  // null: measured from rows where needed
   int stave = 0;        // per-stave stages: the stave
   int firstStave = 0;   // group stages: the group's first stave
   int partIndex = 0;
@@ -241,6 +258,11 @@ void JoinReadingThread();
 
 // Progress given to the engine: per cent of the scale; -1 adds one.
 int OnReadingProgress(unsigned percent);
+// The units of the pages pane's progress bar for the stages of a page of so
+// many stave groups and staves: three a group and two a stave, nine more
+// when text is read, one a stave when curves are read and one a group when
+// articulation marks are read.
+int ProgressUnits(int groups, int staves);
 // The score's 1-based place for the page whose record has flags.
 uint32_t ScorePositionFromFlags(uint32_t flags, int scorePageCount);
 // The stave row's engine form: 24 words per row, as the hinted staff stage takes it.

@@ -178,6 +178,13 @@ DatabaseLoad ReadWholeFile(const char16_t* path, StoreBytes* bytes) {
     case StoreLoad::kFailed:
       break;
   }
+  // The file layer has said why a file would not open; a file that opens
+  // but cannot be read whole is this loader's to report.
+  if (std::FILE* f = FileOpen(path, kFileRead, false)) {
+    FileClose(f);
+    ReportDamaged(path);
+    return DatabaseLoad::kDamaged;
+  }
   return DatabaseLoad::kMissing;
 }
 

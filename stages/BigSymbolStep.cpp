@@ -707,7 +707,10 @@ int BigSymbolsStage(StageContext& context) {
   const LoadedClassifier* classifier = Classifier();
   if (!classifier || !context.image || !context.lists) return 1;
   StavePage geometry = StageStavePage(context);
-  const SymbolPage page = StageSymbolPage(context, &geometry);
+  SymbolPage page = StageSymbolPage(context, &geometry);
+  // The symbols are cut from the copy with the stave lines erased; the line
+  // look-ups still measure on the page itself.
+  if (context.copy) page.bits = context.copy;
   BigSymbolChecks checks;
   checks.keepGoing = [] { return PollUserAbort(1); };
   const int32_t group = context.rows[context.stave].group;

@@ -91,7 +91,8 @@ bool HoleBesideLine(const HeadImage& img, int32_t x, int32_t top, int32_t w, int
 int HollowScore(const HeadImage& img, int32_t x, int32_t top, int32_t w, int32_t h, int32_t u, bool inSpace,
                 int32_t small, bool holeBesideLine) {
   // A minim head is about 1.4 spaces wide, a scan may thicken it by a pixel
-  // each side; a semibreve is 2 spaces wide or more.
+  // each side; a semibreve is 2 spaces wide or more. At 1.75 spaces a
+  // semibreve drawn 1.8 spaces wide on a line passes for a minim.
   if (w > 1.7 * u + 0.5) return -1;
   const int32_t mx = x + w / 2, my = top + h / 2;
   const int q0 = BoxDarkness(img, x, top, mx, my), q1 = BoxDarkness(img, mx, top, x + w, my);

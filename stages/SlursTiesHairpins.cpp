@@ -428,10 +428,12 @@ void PairHairpinLines(const CurveNotePage& page, LineItem* lines, uint32_t fromI
 
 namespace {
 
-// The outer box of each stave, as the reading thread measures it.
-void StaveBox(const StaveRow& row, int32_t* top, int32_t* bottom) {
-  *top = std::min({row.top, row.midTop, row.rightTop});
-  *bottom = row.bottom + std::max({0, row.rightTop - row.top, row.midTop - row.top});
+// The staves' outer boxes the reading thread measured, or measured here for
+// a caller that has none.
+const StaveBoxes& OuterBoxes(const StageContext& context, StaveBoxes* own) {
+  if (context.staveBoxes && context.staveBoxes->count == context.staveCount) return *context.staveBoxes;
+  MeasureStaveBoxes(context.rows, context.staveCount, own);
+  return *own;
 }
 
 
@@ -455,23 +457,19 @@ int SearchStave(StageContext& context, CurveTracer& tracer, int s, const CurveOb
   const int32_t unit = tracer.unit, f = tracer.fineStep;
   const int32_t pageHeight = static_cast<int32_t>(context.page->height);
   const int32_t h = row.bottom - row.top;
+  StaveBoxes measured;
+  const StaveBoxes& boxes = OuterBoxes(context, &measured);
   int box = -1;
   int32_t boxTop = 0, boxBottom = 0;
-  for (int b = 0; b < context.staveCount && box < 0; ++b) {
-    StaveBox(rows[b], &boxTop, &boxBottom);
+  for (int b = 0; b < boxes.count && box < 0; ++b) {
+    boxTop = boxes.box[b][1];
+    boxBottom = boxes.box[b][3];
     if (boxTop <= row.top && boxBottom >= row.bottom) box = b;
   }
   if (box < 0) return 1;
   auto clamp = [&](int32_t* top, int32_t* bottom) {
-    int32_t t, b;
-    if (box > 0) {
-      StaveBox(rows[box - 1], &t, &b);
-      *top = std::max(*top, b + unit);
-    }
-    if (box + 1 < context.staveCount) {
-      StaveBox(rows[box + 1], &t, &b);
-      *bottom = std::min(*bottom, t - unit);
-    }
+    if (box > 0) *top = std::max<int32_t>(*top, boxes.box[box - 1][3] + unit);
+    if (box + 1 < boxes.count) *bottom = std::min<int32_t>(*bottom, boxes.box[box + 1][1] - unit);
     *top = std::max(*top, unit);
     *bottom = std::min(*bottom, pageHeight - unit);
   };

@@ -373,10 +373,7 @@ void OrderObjects() {
   for (int32_t i = 0; i < state.objectCount; ++i)
     if (work[i].linkCount < 0) order[live + dead++] = i;
   ENGINE_CHECK(live + dead == state.objectCount);
-  // Start from left to right, then place greedily.
-  std::stable_sort(order, order + live, [](int32_t a, int32_t b) {
-    return work[a].firstColumn + work[a].endColumn < work[b].firstColumn + work[b].endColumn;
-  });
+  // Placed greedily from the labelling's order.
   for (int32_t pos = 1; pos < live; ++pos) {
     const CutObject& p = work[order[pos - 1]];
     int32_t best = pos;

@@ -48,12 +48,14 @@ TextWorkList* g_workLists[kTextWorkListCount];
 void AllocateWorkList(int32_t id) {
   const WorkListShape shape = kWorkListShapes[id];
   TextWorkList*& list = g_workLists[id];
-  EngineAllocZeroed(list, sizeof(TextWorkList));
+  // A failure goes through the heap's hook; what was made is freed with the
+  // list (FreeWorkList takes a list whose entries are missing).
+  EngineAllocZeroedChecked(list, sizeof(TextWorkList));
   list->capacity = shape.capacity;
+  EngineAllocZeroedChecked(list->entries, shape.entries * sizeof(TextWorkEntry));
   list->entryCount = shape.entries;
-  EngineAllocZeroed(list->entries, shape.entries * sizeof(TextWorkEntry));
   for (int32_t e = 0; e < shape.entries; ++e)
-    EngineAllocZeroed(list->entries[e].values, (shape.capacity + 1) * sizeof(int16_t));
+    EngineAllocZeroedChecked(list->entries[e].values, (shape.capacity + 1) * sizeof(int16_t));
 }
 
 void FreeWorkList(int32_t id) {
@@ -116,11 +118,15 @@ const char* InitialiseTextRecognition() {
   if (EngineCode code = ReadTextRefHeader(GetTextRefPath(), &header)) return code;
   if (EngineCode code = InitialiseSpelling(GetLanguageOption())) return code;
   if (EngineCode code = LoadTextReferences()) return code;
+  AllocateTextWorkLists();
+  return kEngineOk;
+}
+
+void AllocateTextWorkLists() {
   for (int32_t id = 0; id < kTextWorkListCount; ++id) {
     FreeWorkList(id);
     AllocateWorkList(id);
   }
-  return kEngineOk;
 }
 
 void FreeTextClassifierData() {

@@ -31,6 +31,10 @@ const uint32_t* BitmapRow(const void* block, int32_t row);
 // ---- Text recognition set-up ----
 // Gaussian table, text reference header, spelling, text references, work lists.
 const char* InitialiseTextRecognition();
+// The five work lists of text reading, made afresh; a failed allocation goes
+// through the engine heap's hook, and what was made is freed with the lists
+// (FreeTextClassifierData).
+void AllocateTextWorkLists();
 void FreeTextClassifierData();
 
 struct TextWorkEntry {

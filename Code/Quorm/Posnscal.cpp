@@ -103,6 +103,9 @@ void FitSize(CandidateList* const* positions, int32_t count) {
       Vote(widths, kWidthBins, predictedQ * 80 / p - 15, predictedQ * ws / wm * 80 / p, weights[k], &leftoverW);
     }
   }
+  // What the positions leave over is spread as one position's worth (their
+  // mean), not each position's whole: spread whole, the even floor flattens
+  // the peaks and lines read worse.
   if (count > 0) {
     SpreadEvenly(heights, leftoverH / count, kHeightBins);
     SpreadEvenly(widths, leftoverW / count, kWidthBins);

@@ -16,6 +16,7 @@
 #include "Code/Quorm/Intmath.h"
 #include "Code/Quorm/Lnheadpt.h"
 #include "Code/Quorm/Mscript.h"
+#include "Code/Quorm/findbarl.h"
 #include "Code/Quorm/findhpin.h"
 #include "Code/Quorm/findslur.h"
 #include "Code/Quorm/mocgcalc.h"
@@ -329,6 +330,27 @@ void AddDynamicsToDescription() {
   }
 }
 
+namespace {
+
+// An ending opens its bar: its number stands just right of the bar line the
+// bracket starts at. When bar lines of its staff lie left of it, the nearest
+// must end within s(400) of the mark; an ending left of them all stands in
+// the first bar of its system.
+bool EndingOpensItsBar(int32_t staff, const EngineBox& box) {
+  const int32_t middle = (box.x0 + box.x1) / 2;
+  bool any = false;
+  int32_t nearest = 0;
+  for (int32_t i = 0; i < GetBarLineCount(); ++i) {
+    const FoundBarLine bar = GetFoundBarLine(i);
+    if (bar.deleted || bar.staff != staff || bar.leftX >= middle) continue;
+    nearest = any ? std::max(nearest, bar.rightX) : bar.rightX;
+    any = true;
+  }
+  return !any || box.x0 - nearest <= ScaleToPixels(400);
+}
+
+}  // namespace
+
 void AddRepeatMarksToDescription() {
   if (GetStaffCount() == 0) return;
   int32_t* list = nullptr;
@@ -344,6 +366,7 @@ void AddRepeatMarksToDescription() {
       const int32_t near = ScaleToPixels(400);
       if (AboveStaff(staff, c.y, c.x) > near) continue;
       if (c.x < GetStaffLeftX(staff) + near || c.x > GetStaffRightX(staff) - near) continue;
+      if (!EndingOpensItsBar(staff, box)) continue;
     }
     AddStaveRepeatMark(staff, code, box);
   }

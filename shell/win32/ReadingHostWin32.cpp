@@ -47,6 +47,13 @@ class WindowsReadingHost : public ReadingHost {
   void InvalidatePageView() override {
     if (HoldsWindow(Windows().pageWindow)) InvalidateRect(Windows().pageWindow, nullptr, FALSE);
   }
+  bool MeasureViewWindow(int32_t* width, int32_t* height) override {
+    RECT box;
+    if (!HoldsWindow(Windows().pageWindow) || !GetWindowRect(Windows().pageWindow, &box)) return false;
+    *width = box.right - box.left;
+    *height = box.bottom - box.top;
+    return true;
+  }
   // The stages' debug boxes, outlined in page pixels from the window's
   // top-left corner; the caller holds "ReadingMutex".
   void OutlineDebugBox(DebugSurface surface, int32_t x0, int32_t y0, int32_t x1, int32_t y1, int colour) override {

@@ -7,6 +7,10 @@
 
 #include "building/BuildContext.h"
 #include "building/PartSlots.h"
+#include "building/ScoreBuildingStages.h"
+#include "platform/HandleTestControls.h"
+#include "platform/Settings.h"
+#include "tests/support/BoxRecorder.h"
 #include "reading/StaveSpacing.h"
 
 namespace {
@@ -292,6 +296,41 @@ TEST_F(PartSlotsTest, TextMeaningsAreResetOnlyOnAPageWithStaves) {
   EXPECT_EQ(chars[1].kind, kTextConsumed);
   EXPECT_EQ(words[0].kind, 0);
   EXPECT_EQ(words[1].kind, kTextConsumed);
+}
+
+TEST(FindcharsStage, ABufferThatCannotBeHadSaysSoAndTurnsTextReadingOff) {
+  const uint32_t option = ReadTextOption();
+  BoxRecorder boxes;
+  auto rows = Rows({{0, 5, 0, 48}});
+  StageContext stage;
+  stage.rows = rows.data();
+  stage.staveCount = 1;
+  // With memory the page gets a fresh, empty buffer of its size.
+  ReadTextOption() = 1;
+  PageCharacters().count = 5;
+  EXPECT_EQ(FindcharsStage(stage), 1);
+  EXPECT_EQ(HandleSize(PageCharacters().block), kPageCharacterBufferBytes);
+  EXPECT_EQ(PageCharacters().count, 0u);
+  EXPECT_TRUE(boxes.Boxes().empty());
+  // Without: the message, text reading off, and the page goes on.
+  FailAllocationsForTest(true);
+  EXPECT_EQ(FindcharsStage(stage), 1);
+  FailAllocationsForTest(false);
+  ASSERT_EQ(boxes.Boxes().size(), 1u);
+  EXPECT_TRUE(SaysInOrder(boxes.Boxes()[0].text, {u"insufficient memory available to read the text on this page"}));
+  EXPECT_EQ(ReadTextOption(), 0u);
+  // Text stays off for the next page: nothing is allocated, nothing shown,
+  // and the engine's text is not taken into the page's lists.
+  ReadingWorkLists lists;
+  CharRecord chars[1] = {};
+  lists.characters = reinterpret_cast<uint8_t*>(chars);
+  lists.charCount = 7;
+  stage.lists = &lists;
+  EXPECT_EQ(FindCharsAndEngineTextStage(stage), 1);
+  EXPECT_EQ(PageCharacters().block, nullptr);
+  EXPECT_EQ(lists.charCount, 7u);
+  EXPECT_EQ(boxes.Boxes().size(), 1u);
+  ReadTextOption() = option;
 }
 
 }  // namespace

@@ -216,6 +216,97 @@ TEST_F(ReadingThreadTest, BoxesOfTheReadingThreadAreShownByTheFrame) {
   EXPECT_EQ(boxes.Boxes()[0].text, u"Insufficient memory available to load page");
 }
 
+// A host whose page view has a size.
+class MeasuringHost : public RecordingHost {
+ public:
+  bool MeasureViewWindow(int32_t* width, int32_t* height) override {
+    *width = 640;
+    *height = 480;
+    return true;
+  }
+};
+
+StaveBoxes seenBoxes;
+int32_t seenView[2];
+int StageKeepsWhatItSees(StageContext& context) {
+  seenBoxes = context.staveBoxes ? *context.staveBoxes : StaveBoxes{};
+  seenView[0] = Reading().viewWidth;
+  seenView[1] = Reading().viewHeight;
+  return 1;
+}
+
+TEST_F(ReadingThreadTest, TheStagesSeeTheStavesOuterBoxesAndThePageViewLessItsBar) {
+  MeasuringHost measuring;
+  SetReadingHost(&measuring);
+  SetReadingStage(ReadingStage::kNoteheads, StageKeepsWhatItSees);
+  seenBoxes = StaveBoxes{};
+  ReadingThreadBody();
+  SetReadingHost(&host);
+  ASSERT_EQ(measuring.posted, std::vector<unsigned>{kReadPageDoneMessage});
+  ASSERT_EQ(seenBoxes.count, 1);
+  EXPECT_EQ(seenBoxes.box[0][0], readPage.staves[0].left);
+  EXPECT_EQ(seenBoxes.box[0][1], readPage.staves[0].top);
+  EXPECT_EQ(seenBoxes.box[0][2], readPage.staves[0].right);
+  EXPECT_EQ(seenBoxes.box[0][3], readPage.staves[0].bottom);
+  EXPECT_EQ(seenView[0], 640);
+  EXPECT_EQ(seenView[1], 454);
+  // Without a page view nothing is measured.
+  ReadingThreadBody();
+  EXPECT_EQ(seenView[0], 0);
+}
+
+TEST_F(ReadingThreadTest, OnlyAReadingIntoAnEmptyScoreMarksANewScore) {
+  for (int pages : {0, 3}) {
+    SCOPED_TRACE(pages);
+    TearDown();
+    SetUp();
+    Flags().newScore = 0;
+    ScorePages.count = pages;
+    ReadingThreadBody();
+    EXPECT_EQ(Flags().newScore.load(), pages == 0 ? 1u : 0u);
+  }
+  Flags().newScore = 0;
+}
+
+TEST(MeasureStaveBoxes, ASlopingStaveLiesInsideItsBox) {
+  StaveRow rows[3] = {};
+  // level; rising to the right; dipping in the middle and rising at the right
+  const int16_t tops[3][3] = {{100, 100, 100}, {300, 296, 290}, {500, 504, 497}};
+  for (int s = 0; s < 3; ++s) {
+    rows[s].left = 20, rows[s].right = 900;
+    rows[s].top = tops[s][0], rows[s].midTop = tops[s][1], rows[s].rightTop = tops[s][2];
+    rows[s].bottom = static_cast<int16_t>(rows[s].top + 40);
+  }
+  StaveBoxes boxes;
+  MeasureStaveBoxes(rows, 3, &boxes);
+  ASSERT_EQ(boxes.count, 3);
+  const int16_t expected[3][4] = {{20, 100, 900, 140}, {20, 290, 900, 340}, {20, 497, 900, 544}};
+  for (int s = 0; s < 3; ++s)
+    for (int k = 0; k < 4; ++k) EXPECT_EQ(boxes.box[s][k], expected[s][k]) << s << " " << k;
+}
+
+TEST(ProgressUnits, EachReadingOptionAddsItsShare) {
+  struct Case {
+    bool text, curves, articulation;
+    int units;  // 2 groups, 5 staves
+  };
+  const Case cases[] = {
+      {false, false, false, 16}, {true, false, false, 25}, {false, true, false, 21},
+      {false, false, true, 18},  {true, true, true, 32},
+  };
+  const uint32_t text = ReadTextOption();
+  const bool curves = General().readSlursHairpinsAndTies, articulation = Unsaved().readArticulations;
+  for (const Case& c : cases) {
+    ReadTextOption() = c.text ? 1 : 0;
+    General().readSlursHairpinsAndTies = c.curves;
+    Unsaved().readArticulations = c.articulation;
+    EXPECT_EQ(ProgressUnits(2, 5), c.units) << c.text << c.curves << c.articulation;
+  }
+  ReadTextOption() = text;
+  General().readSlursHairpinsAndTies = curves;
+  Unsaved().readArticulations = articulation;
+}
+
 TEST(ScorePositionFromFlags, AWantedPositionOutsideTheScoreGoesToTheEnd) {
   EXPECT_EQ(ScorePositionFromFlags(0, 3), 4u);
   EXPECT_EQ(ScorePositionFromFlags(kPageWantsPosition | (2u << 16), 3), 2u);

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
 #include <set>
 #include <string>
 #include <vector>
@@ -90,6 +94,27 @@ TEST_F(ClassifierStartupTest, AMissingOrDamagedFileEndsStartUpWithAMessage) {
         << c.what;
   }
 }
+
+#ifndef _WIN32
+// "XxXData" that opens but whose length cannot be taken (a link to a file of
+// the process table, which cannot seek to its end): the loader says so,
+// naming the file, and start-up ends.
+TEST_F(ClassifierStartupTest, AFileThatOpensButCannotBeReadEndsStartUpWithTheLoadersMessage) {
+  char16_t path[1024];
+  ASSERT_TRUE(MakeResourcesSubPath(path, kShapeDatabaseName));
+  std::string link;
+  for (const char16_t* c = path; *c; ++c) link.push_back(*c == u'\\' ? '/' : static_cast<char>(*c));
+  ASSERT_EQ(symlink("/proc/self/status", link.c_str()), 0);
+  Put(kNotationDatabaseName, Shipped("Notation"));
+  BoxRecorder boxes;
+  BuildShapeDatabaseAtStartup();
+  EXPECT_EQ(Flags().startupAbort, 1u);
+  EXPECT_EQ(Classifier(), nullptr);
+  ASSERT_EQ(boxes.Boxes().size(), 1u);
+  EXPECT_NE(boxes.Boxes()[0].text.find(u"damaged"), std::u16string::npos) << U8(boxes.Boxes()[0].text);
+  EXPECT_NE(boxes.Boxes()[0].text.find(path), std::u16string::npos) << U8(boxes.Boxes()[0].text);
+}
+#endif
 
 // What the stages rely on in the shipped "XxXData" and "Notation".
 TEST(ShippedClassifierData, HoldsTheTypesTheStagesLookFor) {

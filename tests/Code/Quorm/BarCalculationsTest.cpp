@@ -555,6 +555,39 @@ TEST_F(BarCalculations, RepeatMarksGoToTheStaffBelowThemAndEndingsOnlyWhenCloseO
                     [](int32_t system) { return GetStaveRepeatMark(0, system, 0, 0).code; });
 }
 
+// An ending 3.5 spaces over the first staff, 20 wide, from x = 590; the
+// bar lines of the case, 3 wide, are centred at the xs given.
+TEST_F(BarCalculations, AnEndingStandsJustRightOfTheBarLineItOpens) {
+  struct Case {
+    std::vector<int32_t> bars, otherStaffBars, deletedBars;
+    bool added;
+    const char* what;
+  } cases[] = {
+      {{570}, {}, {}, true, "a bar line one space before it"},
+      {{400}, {}, {}, false, "the nearest bar line nine spaces before it"},
+      {{400, 535}, {}, {}, true, "the nearest of two bar lines under s(400) before it"},
+      {{700}, {}, {}, true, "only a bar line after it: the system's first bar"},
+      {{}, {570}, {}, true, "a bar line of the other staff only"},
+      {{400}, {}, {570}, false, "a bar line before it that was deleted"},
+  };
+  for (const Case& c : cases) {
+    SetUp();
+    AddHandStaff({0, 400, kSpace, kLeft, kRight, 5, 0});
+    AddHandStaff({1, 900, kSpace, kLeft, kRight, 5, 0});
+    Symbol(kFirstEndingType, 590, 325, 610, 335);
+    for (int32_t x : c.bars) BarLine(0, x);
+    for (int32_t x : c.otherStaffBars) BarLine(1, x);
+    for (int32_t x : c.deletedBars) {
+      FoundBarLine bar{0, x - 1, x + 2, 0, 0, -1, 100, 1};
+      AddFoundBarLine(bar);
+    }
+    Read();
+    AddRepeatMarksToDescription();
+    EXPECT_EQ(GetStaveRepeatMarkCount(0, 0, 0), c.added ? 1 : 0) << c.what;
+    FreeAll();
+  }
+}
+
 TEST_F(BarCalculations, PedalMarksGoToTheStaffAboveThemAndOrnamentsToTheStaffBelow) {
   const PlacedMark cases[] = {
       {kFirstPedalType, 520, 600, 0, 0, "a pedal mark 2 spaces under the first staff"},

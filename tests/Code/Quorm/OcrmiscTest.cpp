@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "Code/Quorm/Engerror.h"
+#include "Code/Quorm/Heapmem.h"
 #include "Code/Quorm/Ocrmisc.h"
 
 namespace {
@@ -70,6 +71,33 @@ TEST(TextHelpers, SpreadAndSmooth) {
   EXPECT_EQ(out[20], 1000);
   EXPECT_LT(out[0], 1000);  // samples outside the profile are left out
   EXPECT_EQ(out[0], (26 * 1000 + (25 + 23 + 20 + 16 + 12 + 8 + 6 + 3 + 2) * 1000 + 128) / 256);
+}
+
+// A work list that cannot be allocated unwinds through the heap's hook as a
+// shortage, wherever in the five lists it falls, and what was made is freed.
+TEST(TextWorkLists, AShortageGoesThroughTheHeapHook) {
+  SetEngineHeapHook(OnEngineHeapExhausted);
+  // The first list's head, its entry table, its first and last entry; the
+  // second list; the path list's last entry; the very last allocation.
+  for (long failAt : {1L, 2L, 3L, 402L, 403L, 505L, 513L}) {
+    FailEngineAllocationAfter(failAt);
+    try {
+      AllocateTextWorkLists();
+      ADD_FAILURE() << "no failure at allocation " << failAt;
+    } catch (const EngineFailure& failure) {
+      EXPECT_STREQ(failure.code(), "Xheapmem") << failAt;
+      EXPECT_FALSE(failure.failedCheck());
+    }
+    FailEngineAllocationAfter(0);
+    FreeTextClassifierData();
+  }
+  AllocateTextWorkLists();
+  ASSERT_NE(GetTextWorkList(kPathList), nullptr);
+  EXPECT_EQ(GetTextWorkList(kPathList)->entryCount, 100);
+  EXPECT_EQ(GetTextWorkList(kSegmentEnds)->capacity, 100);
+  FreeTextClassifierData();
+  EXPECT_EQ(GetTextWorkList(kLatticeWork), nullptr);
+  SetEngineHeapHook(nullptr);
 }
 
 }  // namespace
