@@ -27,6 +27,14 @@ struct QueueEntry {
   int32_t heapPosition;  // -1 when not in the heap
 };
 
+// One slot of the heap: the group and its cost as the heap orders it (the
+// queue entry's cost, kept beside the group so that a walk up or down the
+// heap reads no queue entries).
+struct HeapEntry {
+  int32_t group;
+  int32_t cost;
+};
+
 // One entry of the item table (typed, so that the heap's typed slots apply).
 struct ItemEntry {
   void* item;
@@ -42,9 +50,10 @@ struct MergeState {
   int32_t groupCount;
   int32_t liveCount;
   MergeCentreFn centre;
+  MergePoint* keys;  // each group's centre as the grid filed it
   int32_t* neighbours;
   QueueEntry* queue;  // "contnbrs", groupCount + 1 entries
-  int32_t* heap;      // "pqarray", 1-based; slot 0 the sentinel
+  HeapEntry* heap;    // "pqarray", 1-based; slot 0 the sentinel
   int32_t heapSize;
   GrangeGrid* grid;
   int32_t* touched;  // work list of one join
@@ -54,50 +63,54 @@ struct MergeState {
 MergeState g_merge;
 
 // ---- Grid over the group centres ----
+// A group's centre stays as it is while the grid holds it (a join takes both
+// groups out first), so the grid reads the one kept when it was filed instead
+// of asking the caller for every group it passes.
 GrangePoint GroupKey(int32_t group) {
-  const MergePoint p = g_merge.centre(&g_merge.groups[group]);
+  const MergePoint p = g_merge.keys[group];
   return GrangePoint{p.x, p.y};
+}
+
+void FileGroup(int32_t group) {
+  g_merge.keys[group] = g_merge.centre(&g_merge.groups[group]);
+  GrangeAdd(&g_merge.grid, group);
 }
 
 bool IsLive(int32_t group) { return g_merge.groups[group].tail != nullptr; }
 
 // ---- Heap ----
-int32_t HeapCost(int32_t slot) {
-  return slot == 0 ? kHeapSentinelCost : g_merge.queue[g_merge.heap[slot]].cost;
-}
+int32_t HeapCost(int32_t slot) { return slot == 0 ? kHeapSentinelCost : g_merge.heap[slot].cost; }
 
-void HeapPlace(int32_t slot, int32_t group) {
-  g_merge.heap[slot] = group;
-  g_merge.queue[group].heapPosition = slot;
+void HeapPlace(int32_t slot, HeapEntry entry) {
+  g_merge.heap[slot] = entry;
+  g_merge.queue[entry.group].heapPosition = slot;
 }
 
 void HeapMoveUp(int32_t slot) {
-  const int32_t group = g_merge.heap[slot];
-  const int32_t cost = g_merge.queue[group].cost;
-  while (slot > 1 && HeapCost(slot / 2) >= cost) {
+  const HeapEntry entry = g_merge.heap[slot];
+  while (slot > 1 && HeapCost(slot / 2) >= entry.cost) {
     HeapPlace(slot, g_merge.heap[slot / 2]);
     slot /= 2;
   }
-  HeapPlace(slot, group);
+  HeapPlace(slot, entry);
 }
 
 void HeapMoveDown(int32_t slot) {
-  const int32_t group = g_merge.heap[slot];
-  const int32_t cost = g_merge.queue[group].cost;
+  const HeapEntry entry = g_merge.heap[slot];
   for (;;) {
     int32_t child = 2 * slot;
     if (child > g_merge.heapSize) break;
     if (child + 1 <= g_merge.heapSize && HeapCost(child + 1) < HeapCost(child)) ++child;
-    if (cost <= HeapCost(child)) break;
+    if (entry.cost <= HeapCost(child)) break;
     HeapPlace(slot, g_merge.heap[child]);
     slot = child;
   }
-  HeapPlace(slot, group);
+  HeapPlace(slot, entry);
 }
 
 void HeapInsert(int32_t group) {
   ++g_merge.heapSize;
-  HeapPlace(g_merge.heapSize, group);
+  HeapPlace(g_merge.heapSize, HeapEntry{group, g_merge.queue[group].cost});
   HeapMoveUp(g_merge.heapSize);
 }
 
@@ -105,12 +118,12 @@ void HeapRemove(int32_t group) {
   const int32_t slot = g_merge.queue[group].heapPosition;
   if (slot < 1) return;
   g_merge.queue[group].heapPosition = -1;
-  const int32_t last = g_merge.heap[g_merge.heapSize];
+  const HeapEntry last = g_merge.heap[g_merge.heapSize];
   --g_merge.heapSize;
   if (slot > g_merge.heapSize) return;
   HeapPlace(slot, last);
   HeapMoveUp(slot);
-  HeapMoveDown(g_merge.queue[last].heapPosition);
+  HeapMoveDown(g_merge.queue[last.group].heapPosition);
 }
 
 // A changed cost: up when it did not grow, else down.
@@ -120,6 +133,7 @@ void HeapUpdate(int32_t group, int32_t oldCost) {
     HeapInsert(group);
     return;
   }
+  g_merge.heap[slot].cost = g_merge.queue[group].cost;
   if (g_merge.queue[group].cost <= oldCost)
     HeapMoveUp(slot);
   else
@@ -200,6 +214,7 @@ void PrepareMergeGroups(MergeCostFn cost, MergeCentreFn centre, MergeBoxFn box, 
 
   int32_t width = 0;
   int32_t height = 0;
+  EngineAlloc(g_merge.keys, (n > 0 ? n : 1) * sizeof(MergePoint));
   for (int32_t i = 0; i < n; ++i) {
     const MergePoint p = centre(&g_merge.groups[i]);
     ENGINE_CHECK(p.x >= 0 && p.y >= 0);
@@ -207,12 +222,12 @@ void PrepareMergeGroups(MergeCostFn cost, MergeCentreFn centre, MergeBoxFn box, 
     if (p.y > height) height = p.y;
   }
   GrangeCreate(&g_merge.grid, GroupKey, cellWidth, cellHeight, width + 1, height + 1);
-  for (int32_t i = 0; i < n; ++i) GrangeAdd(&g_merge.grid, i);
+  for (int32_t i = 0; i < n; ++i) FileGroup(i);
 
-  NamedAlloc(g_merge.heap, (n + 1) * sizeof(int32_t), "pqarray");
+  NamedAlloc(g_merge.heap, (n + 1) * sizeof(HeapEntry), "pqarray");
   NamedAlloc(g_merge.queue, (n + 1) * sizeof(QueueEntry), "contnbrs");
   for (int32_t i = 0; i <= n; ++i) g_merge.queue[i] = QueueEntry{-1, 0, nullptr, 0, 0, -1};
-  g_merge.heap[0] = n;  // the sentinel's slot; its cost reads as INT32_MIN
+  g_merge.heap[0] = HeapEntry{n, kHeapSentinelCost};  // the sentinel's slot
   g_merge.heapSize = 0;
   for (int32_t i = 0; i < n; ++i) {
     SetBestPartner(i, cost, box);
@@ -258,15 +273,15 @@ void JoinGroups(int32_t a, int32_t b, MergeJoinFn join, MergeOrderFn order) {
   JoinMemberLists(ga, gb, order);
   gb->tail = nullptr;
   --g_merge.liveCount;
-  GrangeAdd(&g_merge.grid, a);
+  FileGroup(a);
 }
 
 int32_t MergeGroups(MergeCostFn cost, MergeJoinFn join, MergeBoxFn box, MergeOrderFn order, int32_t limit) {
   ENGINE_CHECK(cost != nullptr && join != nullptr && box != nullptr);
   for (;;) {
-    const int32_t top = g_merge.heapSize > 0 ? g_merge.queue[g_merge.heap[1]].cost : kMergeNoJoin;
+    const int32_t top = g_merge.heapSize > 0 ? g_merge.heap[1].cost : kMergeNoJoin;
     if (top >= limit) return top;
-    const int32_t a = g_merge.heap[1];
+    const int32_t a = g_merge.heap[1].group;
     const int32_t b = g_merge.queue[a].partner;
     ENGINE_CHECK(b >= 0);
     HeapRemove(a);
@@ -429,6 +444,7 @@ void EndMerge() {
     }
   }
   EngineFree(g_merge.groups);
+  EngineFree(g_merge.keys);
   EngineFree(g_merge.neighbours);
   EngineFree(g_merge.touched);
   NamedFree(g_merge.items);
