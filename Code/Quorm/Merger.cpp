@@ -56,7 +56,8 @@ struct MergeState {
   HeapEntry* heap;    // "pqarray", 1-based; slot 0 the sentinel
   int32_t heapSize;
   GrangeGrid* grid;
-  int32_t* touched;  // work list of one join
+  int32_t* touched;  // work list of one join, kept from join to join
+  int32_t touchedRoom;
   int32_t costBound;  // what the cost being asked for must beat (MergeCostBound)
 };
 
@@ -162,6 +163,13 @@ void ClearPartnerOf(int32_t group) {
   g_merge.queue[group].partnerOfRoom = 0;
 }
 
+// Empties a live group's list and keeps its block for the partners to come.
+void EmptyPartnerOf(int32_t group) {
+  QueueEntry& e = g_merge.queue[group];
+  e.partnerOfCount = 0;
+  if (e.partnerOf != nullptr) e.partnerOf[0] = -1;
+}
+
 void BestPartner(int32_t group, MergeCostFn cost, MergeBoxFn box, int32_t* partner, int32_t* best) {
   *partner = -1;
   *best = kMergeNoJoin;
@@ -221,7 +229,9 @@ void PrepareMergeGroups(MergeCostFn cost, MergeCentreFn centre, MergeBoxFn box, 
     if (p.x > width) width = p.x;
     if (p.y > height) height = p.y;
   }
-  GrangeCreate(&g_merge.grid, GroupKey, cellWidth, cellHeight, width + 1, height + 1);
+  // Each group is filed once, and once more after each join (at most n - 1).
+  const int32_t filings = n < INT32_MAX / 2 ? 2 * n : INT32_MAX;
+  GrangeCreate(&g_merge.grid, GroupKey, cellWidth, cellHeight, width + 1, height + 1, filings);
   for (int32_t i = 0; i < n; ++i) FileGroup(i);
 
   NamedAlloc(g_merge.heap, (n + 1) * sizeof(HeapEntry), "pqarray");
@@ -290,10 +300,10 @@ int32_t MergeGroups(MergeCostFn cost, MergeJoinFn join, MergeBoxFn box, MergeOrd
     int32_t*& touched = g_merge.touched;
     const int32_t na = g_merge.queue[a].partnerOfCount;
     const int32_t nb = g_merge.queue[b].partnerOfCount;
-    EngineAlloc(touched, (na + nb + 1) * sizeof(int32_t));
+    while (g_merge.touchedRoom < na + nb + 1) GrowEngineArrayChecked(touched, g_merge.touchedRoom, 64);
     if (na > 0) std::memcpy(touched, g_merge.queue[a].partnerOf, na * sizeof(int32_t));
     if (nb > 0) std::memcpy(touched + na, g_merge.queue[b].partnerOf, nb * sizeof(int32_t));
-    ClearPartnerOf(a);
+    EmptyPartnerOf(a);
     ClearPartnerOf(b);
     g_merge.queue[a].partner = -1;
     g_merge.queue[a].cost = 0;
@@ -310,7 +320,6 @@ int32_t MergeGroups(MergeCostFn cost, MergeJoinFn join, MergeBoxFn box, MergeOrd
       SetBestPartner(g, cost, box);
       HeapUpdate(g, oldCost);
     }
-    EngineFree(touched);
   }
 }
 
@@ -358,7 +367,7 @@ int32_t RunMerge(MergeCostFn cost, MergeJoinFn join, MergeCentreFn centre, Merge
 void MergeAllPairs(MergeCostFn cost, MergeBoxFn box) {
   ENGINE_CHECK(cost != nullptr && box != nullptr);
   ENGINE_CHECK(g_merge.groups != nullptr);
-  for (int32_t g = 0; g < g_merge.groupCount; ++g) ClearPartnerOf(g);
+  for (int32_t g = 0; g < g_merge.groupCount; ++g) EmptyPartnerOf(g);
   for (int32_t g = 0; g < g_merge.groupCount; ++g) {
     if (!IsLive(g)) continue;
     const int32_t oldCost = g_merge.queue[g].cost;

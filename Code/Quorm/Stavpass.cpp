@@ -29,6 +29,7 @@ int32_t CostFromDouble(double cost) {
 struct Run {
   int32_t top;
   int32_t bottom;  // last black row
+  int32_t centre;  // top + bottom (doubled rows)
 };
 
 struct StaffSample {
@@ -104,7 +105,10 @@ int32_t CollectRuns(int32_t x, int32_t shortest, int32_t longest, Run* runs) {
   for (int32_t i = first; i < end; ++i) {
     const VerticalSegment* s = GetVerticalSegment(i);
     const int32_t length = s->end - s->top;
-    if (length >= shortest && length <= longest) runs[n++] = {s->top, s->end - 1};
+    if (length < shortest || length > longest) continue;
+    // The chain search counts on runs that go down the column apart.
+    ENGINE_CHECK(n == 0 || s->top > runs[n - 1].bottom);
+    runs[n++] = {s->top, s->end - 1, s->top + s->end - 1};
   }
   return n;
 }
@@ -134,27 +138,40 @@ bool FindRunChain(const Run* runs, int32_t count, int32_t start, int32_t n, int3
   out->top[0] = runs[start].top;
   out->bottom[0] = runs[start].bottom;
   out->missing[0] = 0;
-  centres[0] = runs[start].top + runs[start].bottom;
+  centres[0] = runs[start].centre;
   int32_t j = start + 1;
   for (int32_t k = 1; k < n; ++k) {
     const int32_t target = centres[k - 1] + 2 * s;
+    // The run nearest the target among those below the last line and at
+    // most 5 rows past the target, the upper one of two as near. Centres
+    // grow down the column, so it is the last run above the target or the
+    // first at or below it.
+    int32_t from = j;
+    while (from < count && runs[from].centre <= centres[k - 1]) ++from;
+    // A few steps find it on a clean page; a crowded column is searched by
+    // halves.
+    int32_t at = from;
+    const int32_t stepped = std::min(count, from + 8);
+    while (at < stepped && runs[at].centre < target) ++at;
+    if (at == stepped)
+      at = static_cast<int32_t>(
+          std::lower_bound(runs + at, runs + count, target, [](const Run& r, int32_t t) { return r.centre < t; }) -
+          runs);
     int32_t best = -1;
     int32_t bestDistance = 0;
-    for (int32_t i = j; i < count; ++i) {
-      const int32_t c = runs[i].top + runs[i].bottom;
-      if (c > target + 10) break;
-      if (c <= centres[k - 1]) continue;
-      const int32_t d = std::abs(c - target);
-      if (best < 0 || d < bestDistance) {
-        best = i;
-        bestDistance = d;
-      }
+    if (at > from) {
+      best = at - 1;
+      bestDistance = target - runs[at - 1].centre;
+    }
+    if (at < count && runs[at].centre <= target + 10 && (best < 0 || runs[at].centre - target < bestDistance)) {
+      best = at;
+      bestDistance = runs[at].centre - target;
     }
     if (best >= 0 && 8 * bestDistance < 2 * s + 12) {
       out->top[k] = runs[best].top;
       out->bottom[k] = runs[best].bottom;
       out->missing[k] = 0;
-      centres[k] = runs[best].top + runs[best].bottom;
+      centres[k] = runs[best].centre;
       j = best + 1;
     } else {
       // One inner line of a five-line staff may be hidden (by a beam, a
