@@ -7,18 +7,23 @@
 //
 //   staff_bench [folder of the engraved pages] [name filter]
 //
-// Only pages whose name contains the filter run (all without one).
+// Only pages whose name contains the filter run (all without one). With
+// KV_STAFF_DUMP set to a folder, each page's staff table (every staff's
+// fields and every column of its lines) is written there as <page>.txt, so
+// that two builds' results can be compared.
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include <time.h>
 
 #include "Code/Quorm/Findstav.h"
 #include "Code/Quorm/Quorm.h"
+#include "Code/Quorm/Stavwork.h"
 #include "tests/Code/Quorm/EngravedPage.h"
 #include "tests/Code/Quorm/PageSynth.h"
 
@@ -38,6 +43,32 @@ double CpuMilliseconds() {
   timespec t{};
   clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
   return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
+}
+
+// Writes the staff table as it stands to KV_STAFF_DUMP/<name>.txt.
+void DumpStaffTable(const char* name, int width) {
+  const char* folder = std::getenv("KV_STAFF_DUMP");
+  if (folder == nullptr || *folder == 0) return;
+  std::string file = std::string(folder) + "/" + name + ".txt";
+  std::replace(file.begin() + static_cast<std::ptrdiff_t>(std::string(folder).size()) + 1, file.end(), ' ', '_');
+  std::FILE* out = std::fopen(file.c_str(), "w");
+  if (out == nullptr) return;
+  const int32_t staves = GetStaffCount();
+  std::fprintf(out, "staves %d\n", staves);
+  for (int32_t i = 0; i < staves; ++i) {
+    const StaffRecord& r = CountedStaff(i);
+    std::fprintf(out, "staff %d lines %d slope %d thickness %d spread %d space %d x %d..%d system %d joined %d weak %d "
+                 "runColumns %d minInk %d ink %d quality %d aligned %d\n",
+                 i, r.lineCount, r.slope, r.lineThickness, r.thicknessSpread, r.staffSpace, r.leftX, r.rightX, r.system,
+                 r.joinedBelow, r.weakLine, r.runColumns, r.minLineInk, r.lineInk, r.quality, r.alignedStaves);
+    for (int32_t k = 0; k < r.lineCount; ++k) {
+      std::fprintf(out, "line %d:", k);
+      for (int x = 0; x < width; ++x)
+        std::fprintf(out, " %d/%d/%d", r.lineY[k][x], r.lineRun[k][2 * x], r.lineRun[k][2 * x + 1]);
+      std::fprintf(out, "\n");
+    }
+  }
+  std::fclose(out);
 }
 
 // Best processor time of the rounds in ms, or a negative value when a run
@@ -67,6 +98,7 @@ double TimePage(const char* name, const uint32_t* bits, int width, int height) {
     ++rounds;
     staves = static_cast<int>(GetStaffCount());
     systems = staves > 0 ? static_cast<int>(GetSystemCount()) : 0;
+    if (rounds == 1) DumpStaffTable(name, width);
   }
   std::printf("%-22s %4d x %4d  %3d staves in %2d systems  best %9.1f ms  mean %9.1f ms  cpu %9.1f ms (%d rounds)\n",
               name, width, height, staves, systems, best, total / rounds, bestCpu, rounds);

@@ -1,5 +1,7 @@
 #include "pages/BmpFile.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -206,7 +208,10 @@ SpriteError* SaveBmp(const uint8_t* area, const char16_t* path, uint32_t resolut
 
   uint32_t rowBytes = static_cast<uint32_t>(PaddedRowBytes(info.width, depth));
   uint32_t offset = depth == 1 ? 62 : depth == 4 ? 118 : 1078;
-  int32_t perMetre = resolution ? static_cast<int32_t>(resolution * 39.37) : kDefaultPixelsPerMetre;
+  // A resolution read from a file may be absurd: its pixels per metre are
+  // kept within the field.
+  int32_t perMetre =
+      resolution ? static_cast<int32_t>(std::min(resolution * 39.37, double{INT32_MAX})) : kDefaultPixelsPerMetre;
   std::FILE* file = FileOpen(path, kFileWrite, false);
   if (!file) return FailSprite(kStrFileCannotBeCreated);
 

@@ -228,7 +228,7 @@ int OpenPageImageForReading(const char16_t* path) {
   }
   FreeHandle(&viewPage.imageArea);
   size_t blockBytes = size_t(areaBytes) + 8;
-  if (!AllocHandleChecked(&viewPage.imageArea, blockBytes, kStrMemoryToLoadPage, 0)) return 0;
+  if (!AllocHandleChecked(&viewPage.imageArea, blockBytes, kStrPageMemoryForLoad, 0)) return 0;
   InitSpriteArea(viewPage.Area(), static_cast<uint32_t>(blockBytes));
   if (SpriteError* error = LoadTiffPage(viewPage.Area(), path)) {
     ShowOpenError(path, error);

@@ -1,10 +1,10 @@
 // UI string ids of the file opener.
 #pragma once
 
+#include "pages/SpriteStrings.h"  // kStrPageMemoryForLoad, kStrFileEmpty ..., shared with the image files
 #include "reading/PreparationStrings.h"  // kStrOnlyGreyScans, shared with preparation
 
 enum : unsigned {
-  kStrMemoryToLoadPage = 10036,
   kStrSelectResolution = 10086,
   kStrTiffDidNotOpen = 10460,
   kStrNotOpenedFormat = 11720,  // what, the file, why

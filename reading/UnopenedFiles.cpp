@@ -50,7 +50,8 @@ unsigned WhyPathOpensNothing(const char16_t* path) {
   if (!file) return kStrFileCannotBeOpened;
   const bool empty = std::fgetc(file) == EOF;
   std::fclose(file);
-  return empty ? kStrFileEmpty : kStrNotAnOpenedType;
+  if (empty) return kStrFileEmpty;
+  return kStrNotAnOpenedType;
 }
 
 void UnopenedFiles::Add(const char16_t* path, unsigned reasonId) {

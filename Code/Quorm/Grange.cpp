@@ -55,7 +55,7 @@ GrangeGrid* CheckedGrid(GrangeGrid** slot) {
 }  // namespace
 
 void GrangeCreate(GrangeGrid** slot, GrangeKey key, int32_t cellWidth, int32_t cellHeight, int32_t width,
-                  int32_t height) {
+                  int32_t height, int32_t itemSlots) {
   ENGINE_CHECK_POINTER(slot);
   ENGINE_CHECK(*slot == nullptr);
   ENGINE_CHECK_POINTER(key);
@@ -68,7 +68,8 @@ void GrangeCreate(GrangeGrid** slot, GrangeKey key, int32_t cellWidth, int32_t c
   int64_t rows = (int64_t{height} + (int64_t{1} << yShift) - 1) >> yShift;
   int64_t cells = columns * rows;
   ENGINE_CHECK(cells + kHeaderSlots + kGrowthSlots + 5 <= INT32_MAX);
-  int32_t capacity = static_cast<int32_t>(cells + kHeaderSlots + kGrowthSlots);
+  const int64_t items = std::min<int64_t>(std::max<int64_t>(kGrowthSlots, itemSlots), INT32_MAX - 5 - kHeaderSlots - cells);
+  int32_t capacity = static_cast<int32_t>(cells + kHeaderSlots + items);
   void* block = nullptr;
   if (!NamedAlloc(&block, sizeof(Slot) * static_cast<size_t>(capacity), "grange")) return;
   GrangeGrid* grid = static_cast<GrangeGrid*>(block);

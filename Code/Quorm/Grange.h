@@ -14,8 +14,11 @@ using GrangeKey = GrangePoint (*)(int32_t item);
 struct GrangeGrid;  // one named block ("grange") of 8-byte slots
 
 // The slot must be empty; width, height, cell width and cell height >= 1.
+// itemSlots: the item slots to make room for at once (a caller that knows how
+// many items it will file spares the grid its growth); fewer than the usual
+// first room are that room.
 void GrangeCreate(GrangeGrid** slot, GrangeKey key, int32_t cellWidth, int32_t cellHeight, int32_t width,
-                  int32_t height);
+                  int32_t height, int32_t itemSlots = 0);
 // Files the item under its key's cell (the key must lie inside the grid);
 // returns the cell's slot index.
 int32_t GrangeAdd(GrangeGrid** slot, int32_t item);

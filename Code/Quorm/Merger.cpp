@@ -27,6 +27,14 @@ struct QueueEntry {
   int32_t heapPosition;  // -1 when not in the heap
 };
 
+// One slot of the heap: the group and its cost as the heap orders it (the
+// queue entry's cost, kept beside the group so that a walk up or down the
+// heap reads no queue entries).
+struct HeapEntry {
+  int32_t group;
+  int32_t cost;
+};
+
 // One entry of the item table (typed, so that the heap's typed slots apply).
 struct ItemEntry {
   void* item;
@@ -42,62 +50,68 @@ struct MergeState {
   int32_t groupCount;
   int32_t liveCount;
   MergeCentreFn centre;
+  MergePoint* keys;  // each group's centre as the grid filed it
   int32_t* neighbours;
   QueueEntry* queue;  // "contnbrs", groupCount + 1 entries
-  int32_t* heap;      // "pqarray", 1-based; slot 0 the sentinel
+  HeapEntry* heap;    // "pqarray", 1-based; slot 0 the sentinel
   int32_t heapSize;
   GrangeGrid* grid;
-  int32_t* touched;  // work list of one join
+  int32_t* touched;  // work list of one join, kept from join to join
+  int32_t touchedRoom;
   int32_t costBound;  // what the cost being asked for must beat (MergeCostBound)
 };
 
 MergeState g_merge;
 
 // ---- Grid over the group centres ----
+// A group's centre stays as it is while the grid holds it (a join takes both
+// groups out first), so the grid reads the one kept when it was filed instead
+// of asking the caller for every group it passes.
 GrangePoint GroupKey(int32_t group) {
-  const MergePoint p = g_merge.centre(&g_merge.groups[group]);
+  const MergePoint p = g_merge.keys[group];
   return GrangePoint{p.x, p.y};
+}
+
+void FileGroup(int32_t group) {
+  g_merge.keys[group] = g_merge.centre(&g_merge.groups[group]);
+  GrangeAdd(&g_merge.grid, group);
 }
 
 bool IsLive(int32_t group) { return g_merge.groups[group].tail != nullptr; }
 
 // ---- Heap ----
-int32_t HeapCost(int32_t slot) {
-  return slot == 0 ? kHeapSentinelCost : g_merge.queue[g_merge.heap[slot]].cost;
-}
+int32_t HeapCost(int32_t slot) { return slot == 0 ? kHeapSentinelCost : g_merge.heap[slot].cost; }
 
-void HeapPlace(int32_t slot, int32_t group) {
-  g_merge.heap[slot] = group;
-  g_merge.queue[group].heapPosition = slot;
+void HeapPlace(int32_t slot, HeapEntry entry) {
+  g_merge.heap[slot] = entry;
+  g_merge.queue[entry.group].heapPosition = slot;
 }
 
 void HeapMoveUp(int32_t slot) {
-  const int32_t group = g_merge.heap[slot];
-  const int32_t cost = g_merge.queue[group].cost;
-  while (slot > 1 && HeapCost(slot / 2) >= cost) {
+  const HeapEntry entry = g_merge.heap[slot];
+  while (slot > 1 && HeapCost(slot / 2) >= entry.cost) {
     HeapPlace(slot, g_merge.heap[slot / 2]);
     slot /= 2;
   }
-  HeapPlace(slot, group);
+  HeapPlace(slot, entry);
 }
 
 void HeapMoveDown(int32_t slot) {
-  const int32_t group = g_merge.heap[slot];
-  const int32_t cost = g_merge.queue[group].cost;
+  const HeapEntry entry = g_merge.heap[slot];
   for (;;) {
     int32_t child = 2 * slot;
     if (child > g_merge.heapSize) break;
     if (child + 1 <= g_merge.heapSize && HeapCost(child + 1) < HeapCost(child)) ++child;
-    if (cost <= HeapCost(child)) break;
+    if (entry.cost <= HeapCost(child)) break;
     HeapPlace(slot, g_merge.heap[child]);
     slot = child;
   }
-  HeapPlace(slot, group);
+  HeapPlace(slot, entry);
 }
 
 void HeapInsert(int32_t group) {
   ++g_merge.heapSize;
-  HeapPlace(g_merge.heapSize, group);
+  HeapPlace(g_merge.heapSize, HeapEntry{group, g_merge.queue[group].cost});
   HeapMoveUp(g_merge.heapSize);
 }
 
@@ -105,12 +119,12 @@ void HeapRemove(int32_t group) {
   const int32_t slot = g_merge.queue[group].heapPosition;
   if (slot < 1) return;
   g_merge.queue[group].heapPosition = -1;
-  const int32_t last = g_merge.heap[g_merge.heapSize];
+  const HeapEntry last = g_merge.heap[g_merge.heapSize];
   --g_merge.heapSize;
   if (slot > g_merge.heapSize) return;
   HeapPlace(slot, last);
   HeapMoveUp(slot);
-  HeapMoveDown(g_merge.queue[last].heapPosition);
+  HeapMoveDown(g_merge.queue[last.group].heapPosition);
 }
 
 // A changed cost: up when it did not grow, else down.
@@ -120,6 +134,7 @@ void HeapUpdate(int32_t group, int32_t oldCost) {
     HeapInsert(group);
     return;
   }
+  g_merge.heap[slot].cost = g_merge.queue[group].cost;
   if (g_merge.queue[group].cost <= oldCost)
     HeapMoveUp(slot);
   else
@@ -146,6 +161,13 @@ void ClearPartnerOf(int32_t group) {
   EngineFree(g_merge.queue[group].partnerOf);
   g_merge.queue[group].partnerOfCount = 0;
   g_merge.queue[group].partnerOfRoom = 0;
+}
+
+// Empties a live group's list and keeps its block for the partners to come.
+void EmptyPartnerOf(int32_t group) {
+  QueueEntry& e = g_merge.queue[group];
+  e.partnerOfCount = 0;
+  if (e.partnerOf != nullptr) e.partnerOf[0] = -1;
 }
 
 void BestPartner(int32_t group, MergeCostFn cost, MergeBoxFn box, int32_t* partner, int32_t* best) {
@@ -200,19 +222,22 @@ void PrepareMergeGroups(MergeCostFn cost, MergeCentreFn centre, MergeBoxFn box, 
 
   int32_t width = 0;
   int32_t height = 0;
+  EngineAlloc(g_merge.keys, (n > 0 ? n : 1) * sizeof(MergePoint));
   for (int32_t i = 0; i < n; ++i) {
     const MergePoint p = centre(&g_merge.groups[i]);
     ENGINE_CHECK(p.x >= 0 && p.y >= 0);
     if (p.x > width) width = p.x;
     if (p.y > height) height = p.y;
   }
-  GrangeCreate(&g_merge.grid, GroupKey, cellWidth, cellHeight, width + 1, height + 1);
-  for (int32_t i = 0; i < n; ++i) GrangeAdd(&g_merge.grid, i);
+  // Each group is filed once, and once more after each join (at most n - 1).
+  const int32_t filings = n < INT32_MAX / 2 ? 2 * n : INT32_MAX;
+  GrangeCreate(&g_merge.grid, GroupKey, cellWidth, cellHeight, width + 1, height + 1, filings);
+  for (int32_t i = 0; i < n; ++i) FileGroup(i);
 
-  NamedAlloc(g_merge.heap, (n + 1) * sizeof(int32_t), "pqarray");
+  NamedAlloc(g_merge.heap, (n + 1) * sizeof(HeapEntry), "pqarray");
   NamedAlloc(g_merge.queue, (n + 1) * sizeof(QueueEntry), "contnbrs");
   for (int32_t i = 0; i <= n; ++i) g_merge.queue[i] = QueueEntry{-1, 0, nullptr, 0, 0, -1};
-  g_merge.heap[0] = n;  // the sentinel's slot; its cost reads as INT32_MIN
+  g_merge.heap[0] = HeapEntry{n, kHeapSentinelCost};  // the sentinel's slot
   g_merge.heapSize = 0;
   for (int32_t i = 0; i < n; ++i) {
     SetBestPartner(i, cost, box);
@@ -258,15 +283,15 @@ void JoinGroups(int32_t a, int32_t b, MergeJoinFn join, MergeOrderFn order) {
   JoinMemberLists(ga, gb, order);
   gb->tail = nullptr;
   --g_merge.liveCount;
-  GrangeAdd(&g_merge.grid, a);
+  FileGroup(a);
 }
 
 int32_t MergeGroups(MergeCostFn cost, MergeJoinFn join, MergeBoxFn box, MergeOrderFn order, int32_t limit) {
   ENGINE_CHECK(cost != nullptr && join != nullptr && box != nullptr);
   for (;;) {
-    const int32_t top = g_merge.heapSize > 0 ? g_merge.queue[g_merge.heap[1]].cost : kMergeNoJoin;
+    const int32_t top = g_merge.heapSize > 0 ? g_merge.heap[1].cost : kMergeNoJoin;
     if (top >= limit) return top;
-    const int32_t a = g_merge.heap[1];
+    const int32_t a = g_merge.heap[1].group;
     const int32_t b = g_merge.queue[a].partner;
     ENGINE_CHECK(b >= 0);
     HeapRemove(a);
@@ -275,10 +300,10 @@ int32_t MergeGroups(MergeCostFn cost, MergeJoinFn join, MergeBoxFn box, MergeOrd
     int32_t*& touched = g_merge.touched;
     const int32_t na = g_merge.queue[a].partnerOfCount;
     const int32_t nb = g_merge.queue[b].partnerOfCount;
-    EngineAlloc(touched, (na + nb + 1) * sizeof(int32_t));
+    while (g_merge.touchedRoom < na + nb + 1) GrowEngineArrayChecked(touched, g_merge.touchedRoom, 64);
     if (na > 0) std::memcpy(touched, g_merge.queue[a].partnerOf, na * sizeof(int32_t));
     if (nb > 0) std::memcpy(touched + na, g_merge.queue[b].partnerOf, nb * sizeof(int32_t));
-    ClearPartnerOf(a);
+    EmptyPartnerOf(a);
     ClearPartnerOf(b);
     g_merge.queue[a].partner = -1;
     g_merge.queue[a].cost = 0;
@@ -295,7 +320,6 @@ int32_t MergeGroups(MergeCostFn cost, MergeJoinFn join, MergeBoxFn box, MergeOrd
       SetBestPartner(g, cost, box);
       HeapUpdate(g, oldCost);
     }
-    EngineFree(touched);
   }
 }
 
@@ -343,7 +367,7 @@ int32_t RunMerge(MergeCostFn cost, MergeJoinFn join, MergeCentreFn centre, Merge
 void MergeAllPairs(MergeCostFn cost, MergeBoxFn box) {
   ENGINE_CHECK(cost != nullptr && box != nullptr);
   ENGINE_CHECK(g_merge.groups != nullptr);
-  for (int32_t g = 0; g < g_merge.groupCount; ++g) ClearPartnerOf(g);
+  for (int32_t g = 0; g < g_merge.groupCount; ++g) EmptyPartnerOf(g);
   for (int32_t g = 0; g < g_merge.groupCount; ++g) {
     if (!IsLive(g)) continue;
     const int32_t oldCost = g_merge.queue[g].cost;
@@ -429,6 +453,7 @@ void EndMerge() {
     }
   }
   EngineFree(g_merge.groups);
+  EngineFree(g_merge.keys);
   EngineFree(g_merge.neighbours);
   EngineFree(g_merge.touched);
   NamedFree(g_merge.items);

@@ -29,6 +29,7 @@ int32_t CostFromDouble(double cost) {
 struct Run {
   int32_t top;
   int32_t bottom;  // last black row
+  int32_t centre;  // top + bottom (doubled rows)
 };
 
 struct StaffSample {
@@ -40,10 +41,18 @@ struct StaffSample {
   int32_t missing[kMaxStaffLines];
 };
 
-constexpr int32_t kFirstSamples = 1000;
-StaffSample* g_samples = nullptr;
-int32_t g_sampleCount = 0;
-int32_t g_sampleCapacity = 0;
+// A column's samples are gathered, sorted and thinned in a work list, then
+// kept in blocks that never move (the Merger and the pieces point into them),
+// so that a page of many samples is never copied as its table grows.
+constexpr int32_t kFirstColumnSamples = 1000;
+constexpr int32_t kSampleBlock = 16384;  // samples a block
+StaffSample* g_columnSamples = nullptr;
+int32_t g_columnSampleCount = 0;
+int32_t g_columnSampleCapacity = 0;
+StaffSample** g_sampleBlocks = nullptr;
+int32_t g_sampleBlockCount = 0;
+int32_t g_sampleBlockCapacity = 0;
+int32_t g_sampleCount = 0;  // kept samples in the blocks
 
 double SampleSpacing(const StaffSample& s) {
   const int32_t n = s.lineCount;
@@ -57,11 +66,35 @@ bool SampleHasMissing(const StaffSample& s) {
   return false;
 }
 
-StaffSample& NewSample() {
-  if (g_sampleCount == g_sampleCapacity) GrowEngineArrayChecked(g_samples, g_sampleCapacity, kFirstSamples);
-  StaffSample& s = g_samples[g_sampleCount++];
+StaffSample& NewColumnSample() {
+  if (g_columnSampleCount == g_columnSampleCapacity)
+    GrowEngineArrayChecked(g_columnSamples, g_columnSampleCapacity, kFirstColumnSamples);
+  StaffSample& s = g_columnSamples[g_columnSampleCount++];
   s = StaffSample{};
   return s;
+}
+
+StaffSample& KeptSample(int32_t i) { return g_sampleBlocks[i / kSampleBlock][i % kSampleBlock]; }
+
+// Moves the column's samples to the end of the kept ones.
+void KeepColumnSamples() {
+  ENGINE_CHECK(g_columnSampleCount <= INT32_MAX - g_sampleCount);
+  for (int32_t i = 0; i < g_columnSampleCount; ++i) {
+    if (g_sampleCount % kSampleBlock == 0) {
+      if (g_sampleBlockCount == g_sampleBlockCapacity) GrowEngineArrayChecked(g_sampleBlocks, g_sampleBlockCapacity, 16);
+      EngineAlloc(g_sampleBlocks[g_sampleBlockCount++], sizeof(StaffSample) * kSampleBlock);
+    }
+    KeptSample(g_sampleCount++) = g_columnSamples[i];
+  }
+  g_columnSampleCount = 0;
+}
+
+void FreeSamples() {
+  for (int32_t b = 0; b < g_sampleBlockCount; ++b) EngineFree(g_sampleBlocks[b]);
+  EngineFree(g_sampleBlocks);
+  g_sampleBlockCount = g_sampleBlockCapacity = g_sampleCount = 0;
+  EngineFree(g_columnSamples);
+  g_columnSampleCount = g_columnSampleCapacity = 0;
 }
 
 // The column's black runs whose length lies within the limits.
@@ -72,7 +105,10 @@ int32_t CollectRuns(int32_t x, int32_t shortest, int32_t longest, Run* runs) {
   for (int32_t i = first; i < end; ++i) {
     const VerticalSegment* s = GetVerticalSegment(i);
     const int32_t length = s->end - s->top;
-    if (length >= shortest && length <= longest) runs[n++] = {s->top, s->end - 1};
+    if (length < shortest || length > longest) continue;
+    // The chain search counts on runs that go down the column apart.
+    ENGINE_CHECK(n == 0 || s->top > runs[n - 1].bottom);
+    runs[n++] = {s->top, s->end - 1, s->top + s->end - 1};
   }
   return n;
 }
@@ -102,27 +138,40 @@ bool FindRunChain(const Run* runs, int32_t count, int32_t start, int32_t n, int3
   out->top[0] = runs[start].top;
   out->bottom[0] = runs[start].bottom;
   out->missing[0] = 0;
-  centres[0] = runs[start].top + runs[start].bottom;
+  centres[0] = runs[start].centre;
   int32_t j = start + 1;
   for (int32_t k = 1; k < n; ++k) {
     const int32_t target = centres[k - 1] + 2 * s;
+    // The run nearest the target among those below the last line and at
+    // most 5 rows past the target, the upper one of two as near. Centres
+    // grow down the column, so it is the last run above the target or the
+    // first at or below it.
+    int32_t from = j;
+    while (from < count && runs[from].centre <= centres[k - 1]) ++from;
+    // A few steps find it on a clean page; a crowded column is searched by
+    // halves.
+    int32_t at = from;
+    const int32_t stepped = std::min(count, from + 8);
+    while (at < stepped && runs[at].centre < target) ++at;
+    if (at == stepped)
+      at = static_cast<int32_t>(
+          std::lower_bound(runs + at, runs + count, target, [](const Run& r, int32_t t) { return r.centre < t; }) -
+          runs);
     int32_t best = -1;
     int32_t bestDistance = 0;
-    for (int32_t i = j; i < count; ++i) {
-      const int32_t c = runs[i].top + runs[i].bottom;
-      if (c > target + 10) break;
-      if (c <= centres[k - 1]) continue;
-      const int32_t d = std::abs(c - target);
-      if (best < 0 || d < bestDistance) {
-        best = i;
-        bestDistance = d;
-      }
+    if (at > from) {
+      best = at - 1;
+      bestDistance = target - runs[at - 1].centre;
+    }
+    if (at < count && runs[at].centre <= target + 10 && (best < 0 || runs[at].centre - target < bestDistance)) {
+      best = at;
+      bestDistance = runs[at].centre - target;
     }
     if (best >= 0 && 8 * bestDistance < 2 * s + 12) {
       out->top[k] = runs[best].top;
       out->bottom[k] = runs[best].bottom;
       out->missing[k] = 0;
-      centres[k] = runs[best].top + runs[best].bottom;
+      centres[k] = runs[best].centre;
       j = best + 1;
     } else {
       // One inner line of a five-line staff may be hidden (by a beam, a
@@ -178,17 +227,17 @@ bool SameStaffSample(const StaffSample& a, const StaffSample& b) {
          std::abs(a.top[na] - b.top[nb]) + std::abs(a.bottom[na] - b.bottom[nb]) < limit;
 }
 
-// Removes duplicate samples of one column (first..end-1, sorted) and
-// compacts the table.
-void RemoveDuplicateSamples(int32_t first) {
+// Removes duplicate samples of the column's work list (sorted) and compacts
+// it.
+void RemoveDuplicateSamples() {
   bool changed = true;
   while (changed) {
     changed = false;
-    for (int32_t i = first; i < g_sampleCount; ++i) {
-      StaffSample& later = g_samples[i];
+    for (int32_t i = 0; i < g_columnSampleCount; ++i) {
+      StaffSample& later = g_columnSamples[i];
       if (later.deleted) continue;
-      for (int32_t j = i - 1; j >= first; --j) {
-        StaffSample& earlier = g_samples[j];
+      for (int32_t j = i - 1; j >= 0; --j) {
+        StaffSample& earlier = g_columnSamples[j];
         if (earlier.top[0] < later.top[0] - 70) break;
         if (earlier.deleted || !SameStaffSample(earlier, later)) continue;
         const bool laterMissing = SampleHasMissing(later);
@@ -200,10 +249,10 @@ void RemoveDuplicateSamples(int32_t first) {
       }
     }
   }
-  int32_t kept = first;
-  for (int32_t i = first; i < g_sampleCount; ++i)
-    if (!g_samples[i].deleted) g_samples[kept++] = g_samples[i];
-  g_sampleCount = kept;
+  int32_t kept = 0;
+  for (int32_t i = 0; i < g_columnSampleCount; ++i)
+    if (!g_columnSamples[i].deleted) g_columnSamples[kept++] = g_columnSamples[i];
+  g_columnSampleCount = kept;
 }
 
 const StaffSample* SampleOf(const MergeGroup* g) { return static_cast<const StaffSample*>(g->item); }
@@ -678,8 +727,7 @@ void JoinChains(JoinMode mode, int32_t reach, int32_t limit, bool keepStavesOnly
 }
 
 void FreePieceWork() {
-  EngineFree(g_samples);
-  g_sampleCount = g_sampleCapacity = 0;
+  FreeSamples();
   EngineFree(g_pieces);
   g_pieceCount = 0;
   EngineFree(g_pieceMembers);
@@ -763,7 +811,6 @@ void FindStaffPieces(int32_t n) {
   }
   for (int32_t x = 0; x < width; ++x) {
     const int32_t count = CollectRuns(x, shortest, longest, runs.data());
-    const int32_t columnFirst = g_sampleCount;
     // Neighbouring spacings mostly find the same chain again; one copy is
     // enough (the duplicate removal would drop the others).
     for (int32_t i = 0; i < count; ++i) {
@@ -772,18 +819,19 @@ void FindStaffPieces(int32_t n) {
       for (int32_t s = 10; s < (n == 1 ? 11 : limit); ++s) {
         if (votes[s] * 10 < 4 * s || !FindRunChain(runs.data(), count, i, n, s, x, &sample)) continue;
         if (stored && SameRuns(previous, sample)) continue;
-        NewSample() = sample;
+        NewColumnSample() = sample;
         previous = sample;
         stored = true;
       }
     }
-    std::sort(g_samples + columnFirst, g_samples + g_sampleCount, SampleBefore);
-    RemoveDuplicateSamples(columnFirst);
+    std::sort(g_columnSamples, g_columnSamples + g_columnSampleCount, SampleBefore);
+    RemoveDuplicateSamples();
+    KeepColumnSamples();
   }
   if (g_sampleCount == 0) return;
 
   BeginMerge();
-  for (int32_t i = 0; i < g_sampleCount; ++i) AddMergeItem(&g_samples[i]);
+  for (int32_t i = 0; i < g_sampleCount; ++i) AddMergeItem(&KeptSample(i));
   RunMerge(SampleCost, NoSummary, SampleCentre, SampleBox, nullptr, 16, 16, 3276);
   EngineAlloc(g_pieces, sizeof(StaffPiece) * (CountMergedGroups() + 1));
   EngineAlloc(g_pieceMembers, sizeof(StaffSample*) * (g_sampleCount + 1));

@@ -2,6 +2,8 @@
 // and small pages made here through libtiff in the layouts the loader takes.
 #include <tiffio.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -72,7 +74,18 @@ KV_FUZZ_SEEDS(tiff_page) {
   // The program's own writer: a 1-bit page as CCITT run lengths.
   const std::vector<uint8_t> page = fuzz::PatternArea(40, 24, 1);
   const std::u16string written = fuzz::ScratchPath("seed-page.tif");
-  if (SaveSpriteTiff(page.data(), written.c_str(), 300) == nullptr) fuzz::CopySeed(folder, "written-1bit.tif", written);
+  if (SaveSpriteTiff(page.data(), written.c_str(), 300) == nullptr) {
+    fuzz::CopySeed(folder, "written-1bit.tif", written);
+    // The same file cut short (after its header, half way) and empty: files
+    // that do not open, whose reason the target asks for.
+    std::ifstream in(folder + "/written-1bit.tif", std::ios::binary);
+    const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (bytes.size() > 16) {
+      fuzz::WriteSeed(folder, "written-cut-header.tif", bytes.data(), 8);
+      fuzz::WriteSeed(folder, "written-cut-half.tif", bytes.data(), bytes.size() / 2);
+    }
+    fuzz::WriteSeed(folder, "empty.tif", bytes.data(), 0);
+  }
 
   const Layout layouts[] = {
       {"grey8", 8, 1, PHOTOMETRIC_MINISBLACK, COMPRESSION_NONE, PLANARCONFIG_CONTIG, 0, false, 1},

@@ -230,6 +230,21 @@ TEST_F(BmpFileTest, SavedSpritesLoadBackUnchanged) {
   }
 }
 
+TEST_F(BmpFileTest, AnAbsurdResolutionIsWrittenAsTheLargestPixelsPerMetre) {
+  // The largest pixels per metre a file can give reads as this resolution;
+  // saved again, it must stay within the field.
+  const uint32_t dpi = DpiFromPixelsPerMetre(INT32_MAX);
+  std::vector<uint8_t> area(60 + 4 * 2 + 64);
+  InitSpriteArea(area.data(), uint32_t(area.size()));
+  ASSERT_EQ(CreateSprite(area.data(), "scanned", 8, 2, 18), nullptr);
+  std::u16string path = folder.File(u"absurd.bmp");
+  ASSERT_EQ(SaveSpriteBmp(area.data(), path.c_str(), dpi), nullptr);
+  const std::vector<uint8_t> file = ReadBytes(path);
+  ASSERT_GE(file.size(), 46u);
+  const uint32_t perMetre = file[38] | file[39] << 8 | file[40] << 16 | uint32_t(file[41]) << 24;
+  EXPECT_EQ(perMetre, uint32_t(INT32_MAX));
+}
+
 TEST_F(BmpFileTest, TooWideToSaveLeavesNoFile) {
   std::vector<uint8_t> area(60 + 2052 * 1 + 64);
   InitSpriteArea(area.data(), uint32_t(area.size()));

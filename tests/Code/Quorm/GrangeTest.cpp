@@ -74,6 +74,20 @@ TEST_F(GrangeGridTest, GrowsBeyondItsFirstSlots) {
   EXPECT_EQ(Query(0, 0, 1, 1, 100).size(), 3u);  // items 0, 10000 and 20000
 }
 
+TEST_F(GrangeGridTest, RoomMadeAtOnceForTheItemsAskedFor) {
+  for (int i = 0; i < 25000; ++i) keys.push_back({i % 100, (i / 100) % 100});
+  GrangeCreate(&grid, KeyOf, 10, 10, 100, 100, 30000);
+  const GrangeShape shape = GrangeShapeOf(grid);
+  const int32_t capacity = shape.capacity;
+  EXPECT_EQ(capacity, 5 + shape.columns * shape.rows + 30000);  // header, cells, items
+  GrangeAddRange(&grid, 25000);
+  EXPECT_EQ(GrangeShapeOf(grid).capacity, capacity);
+  EXPECT_EQ(Query(0, 0, 1, 1, 100).size(), 3u);
+  GrangeFree(&grid);
+  GrangeCreate(&grid, KeyOf, 10, 10, 100, 100, 5);  // fewer than the first room
+  EXPECT_EQ(GrangeShapeOf(grid).capacity, 5 + shape.columns * shape.rows + 10000);
+}
+
 TEST_F(GrangeGridTest, BoxesOutsideAndEmptyBoxesFindNothing) {
   keys = {{0, 0}, {5, 5}, {9, 9}};
   GrangeCreate(&grid, KeyOf, 4, 4, 10, 10);
