@@ -12,11 +12,6 @@ constexpr int32_t kScrollBarRoom = 16;
 // Room the fit leaves beside the page for the view's margin and bar.
 constexpr int32_t kFitSideRoom = 104;
 
-struct SnapRange {
-  double low, high, to;
-};
-constexpr SnapRange kSnaps[] = {{0.99, 1.01, 1.0}, {1.99, 2.01, 2.0}, {1.32, 1.34, kHundredPercentZoom}};
-
 // The largest candidate 2 x distance - 32 over the neighbours that sameGroup
 // admits; -1 when none does.
 int32_t LargestNeighbourCandidate(const StaveRecord* staves, int count, bool sameGroup) {
@@ -32,13 +27,6 @@ int32_t LargestNeighbourCandidate(const StaveRecord* staves, int count, bool sam
 }
 
 }  // namespace
-
-double SnapScoreZoom(double scale) {
-  for (const SnapRange& r : kSnaps) {
-    if (scale >= r.low && scale <= r.high) return r.to;
-  }
-  return scale;
-}
 
 bool ZoomWithinLimits(double scale) { return scale >= kSmallestZoom && scale <= kLargestZoom; }
 

@@ -21,8 +21,7 @@ constexpr int32_t kScrollLine = 16;
 // A scroll request that takes the bar's position as it stands.
 constexpr int kScrollKeepPosition = 0x8000;
 
-// A scale near 1.0, 2.0 or 1.33 becomes exactly that.
-double SnapScoreZoom(double scale);
+// Snapping near 1.0, 1.33 and 2.0 is the drawing layer's (SnapScoreZoom).
 // Both ends allowed.
 bool ZoomWithinLimits(double scale);
 double ClampZoom(double scale);

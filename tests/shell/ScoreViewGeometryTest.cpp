@@ -1,4 +1,4 @@
-// The score window's arithmetic: zoom snapping and limits, the fit zoom, the
+// The score window's arithmetic: zoom limits, the fit zoom, the
 // scan strip's height, the scroll ranges, scroll steps and their page turns,
 // and the stave menu's ids.
 #include <gtest/gtest.h>
@@ -8,21 +8,6 @@
 #include "shell/ScoreViewGeometry.h"
 
 namespace {
-
-TEST(ScoreViewGeometry, ZoomSnapsNearTheFixedScalesOnly) {
-  struct Case {
-    double in, out;
-  };
-  const Case cases[] = {{1.0 * kZoomInFactor, 1.33},
-                        {1.33 * kZoomInFactor, 1.33 * 4.0 / 3.0},  // 1.7733: no range applies
-                        {0.995, 1.0},
-                        {1.011, 1.011},
-                        {2.005, 2.0},
-                        {1.321, 1.33},
-                        {1.345, 1.345},
-                        {0.5, 0.5}};
-  for (const Case& c : cases) EXPECT_DOUBLE_EQ(SnapScoreZoom(c.in), c.out) << c.in;
-}
 
 TEST(ScoreViewGeometry, ZoomLimitsAllowBothEnds) {
   EXPECT_TRUE(ZoomWithinLimits(0.1));
