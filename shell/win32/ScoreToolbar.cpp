@@ -41,8 +41,8 @@ struct BarButton {
 
 // In toolbar order, after the page fields.
 const BarButton kButtons[] = {
-    {Action::kPreviousPage, 0, 50402, L"\x25C0", kButtonSize},
-    {Action::kNextPage, 0, 50403, L"\x25B6", kButtonSize},
+    {Action::kPreviousPage, 0, 50402, L"<", kButtonSize},
+    {Action::kNextPage, 0, 50403, L">", kButtonSize},
     {Action::kSeparator, 0, 0, nullptr, 6},
     {Action::kCommand, IDM_ZOOM_TO_FIT, 50414, L"Fit", 30},
     {Action::kCommand, IDM_ZOOM_100, 50415, L"100", 30},

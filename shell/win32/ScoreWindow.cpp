@@ -108,6 +108,11 @@ void SetPaintSettings() {
   p.printGuitarTabRhythm = g.printGuitarTabRhythm;
   p.useKeypadColours = General().useR8Keypad;
   p.pageViewMode = false;
+  // Items placed by their boxes on the page image: image pixels to the
+  // score's units at the scale the page was read at.
+  p.pageBoxPercent = viewPage.width > 0 && viewPage.scaledWidth > 0
+                         ? 100.0 * double(viewPage.scaledWidth) / double(viewPage.width)
+                         : 100.0;
 }
 
 void PaintView(HWND view) {
@@ -357,7 +362,7 @@ void CreateScoreWindow() {
   create.szTitle = reinterpret_cast<LPCWSTR>(title);
   create.hOwner = w.instance;
   create.x = create.y = create.cx = create.cy = CW_USEDEFAULT;
-  create.style = WS_CLIPCHILDREN;
+  create.style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
   HWND child = HWND(SendMessageW(w.mdiClient, WM_MDICREATE, 0, LPARAM(&create)));
   if (!child) return;
   ShowWindow(child, SW_SHOW);
