@@ -7,6 +7,7 @@
 
 #include "ResourceIds.h"
 #include "tests/e2e/ProgramCase.h"
+#include "tests/e2e/ScreenshotCheck.h"
 
 namespace {
 
@@ -53,6 +54,31 @@ TEST_F(ProgramCase, APageReadByDdeShowsItsScoreInTheScoreWindow) {
   HWND client = ChildOfClass(program.FrameWindow(), L"MDIClient");
   EXPECT_EQ(HWND(SendMessageW(client, WM_MDIGETACTIVE, 0, 0)), w.child);
   ASSERT_TRUE(program.StaysQuiet(500));
+  ExpectWindowMatchesReference(program.FrameWindow(), "score-frame-read");
+  HWND detail = FindWindowW(L"Detail", nullptr);
+  ASSERT_NE(detail, nullptr);
+  EXPECT_TRUE(IsWindowVisible(detail));
+  ExpectWindowMatchesReference(detail, "score-detail");
+  ASSERT_TRUE(ExitDiscardingChanges());
+}
+
+TEST_F(ProgramCase, TheZoomCommandsZoomTheScoreView) {
+  ASSERT_TRUE(StartQuietly());
+  ASSERT_TRUE(ReadPageByDde(u"scorezoom"));
+  ScoreWindows w;
+  ASSERT_TRUE(program.WaitUntil([&] { return (w = FindScoreWindows(program)).view != nullptr; }, "the score window",
+                                10000));
+  ASSERT_TRUE(program.PostCommand(IDM_ZOOM_TO_FIT));
+  ASSERT_TRUE(program.StaysQuiet(500));
+  ExpectWindowMatchesReference(program.FrameWindow(), "score-frame-fit");
+  ASSERT_TRUE(program.PostCommand(IDM_ZOOM_200));
+  ASSERT_TRUE(program.StaysQuiet(500));
+  ExpectWindowMatchesReference(program.FrameWindow(), "score-frame-200");
+  // In and out again by 4/3 and 3/4 come back to 200 %.
+  ASSERT_TRUE(program.PostCommand(IDM_ZOOM_IN));
+  ASSERT_TRUE(program.PostCommand(IDM_ZOOM_OUT));
+  ASSERT_TRUE(program.StaysQuiet(500));
+  ExpectWindowMatchesReference(program.FrameWindow(), "score-frame-200");
   ASSERT_TRUE(ExitDiscardingChanges());
 }
 
