@@ -10,10 +10,13 @@
 #include "pages/CurrentPageData.h"
 #include "pages/PageData.h"
 #include "pages/PageStoreHooks.h"
+#include "pages/SpriteDrawHooks.h"
 #include "platform/Platform.h"
 #include "platform/Settings.h"
 #include "platform/win32/AppWindows.h"
+#include "render/Colours.h"
 #include "render/DrawingState.h"
+#include "render/PageImageReduction.h"
 #include "render/ScorePagePainter.h"
 #include "render/win32/PageImagePanel.h"
 #include "render/win32/ScanStripPane.h"
@@ -153,6 +156,21 @@ void PlaceDetailAtClientCorner(HWND detail) {
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// The palette of a page image put on the screen: the program's colours, with
+// the paper ramp of the highlight in entries 32..239 (4 bytes an entry:
+// blue, green, red, 0).
+void FillSpritePalette(uint8_t* palette) {
+  RgbQuad ramp[256];
+  FillHighlightPalette(ramp, SharedPalette[12]);
+  for (int i = 0; i < 256; ++i) {
+    const RgbQuad& q = i >= 32 && i <= 239 ? ramp[i] : SharedPalette[i];
+    palette[4 * i] = q.blue;
+    palette[4 * i + 1] = q.green;
+    palette[4 * i + 2] = q.red;
+    palette[4 * i + 3] = 0;
+  }
+}
+
 void ToggleDetail() {
   GlobalSettings& g = Global();
   g.viewFullDetail = !g.viewFullDetail;
@@ -174,6 +192,9 @@ void InstallScanStripPainters(void (*setStripScale)(double)) {
   hooks.setScoreViewScale = setStripScale;
   hooks.placeScoreViews = [] { LayoutScoreChild(); };
   SetPageStoreHooks(hooks);
+  SpriteDrawHooks sprites{};
+  sprites.fillHighlightPalette = FillSpritePalette;
+  SetSpriteDrawHooks(sprites);
 }
 
 void ResetScorePageLink() {

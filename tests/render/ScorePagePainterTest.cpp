@@ -862,3 +862,54 @@ TEST_F(ScorePagePainterTest, PageTextFitsItsStoredBoxOnScreen) {
 }
 
 }  // namespace
+
+namespace {
+
+// With the page's boxes, a bar line that closes the staff and stands within
+// 16 units of its end (or past it) moves to the end less its style's width;
+// one further in, or one that more items follow, stays at its box.
+TEST_F(ScorePagePainterTest, AClosingBarLineMovesToTheStaffsEnd) {
+  struct Case {
+    const char* listing;
+    int16_t barBox;  // page pixels; the view takes half
+    int barRow;
+    int16_t left;
+  };
+  const Case cases[] = {
+      {"parts 2\nslot 1\nclef 1\nchord 5 notes 16\nbar 7\nstaff-end\n", 980, 2, 494},  // 490: 500 - 6
+      {"parts 2\nslot 1\nclef 1\nchord 5 notes 16\nbar 7\nstaff-end\n", 1040, 2, 494},  // past the end
+      {"parts 2\nslot 1\nclef 1\nchord 5 notes 16\nbar 0\nstaff-end\n", 990, 2, 500},   // K 0
+      {"parts 2\nslot 1\nclef 1\nchord 5 notes 16\nbar 7\nstaff-end\n", 900, 2, 450},   // too far in
+      {"parts 2\nslot 1\nclef 1\nbar 7\nchord 5 notes 16\nstaff-end\n", 980, 1, 490},   // a chord follows
+  };
+  const int savedMissing = PageBoxesMissing;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.listing);
+    std::string error;
+    ASSERT_TRUE(BuildScoreFromListing(c.listing, &error)) << error;
+    PageBoxesMissing = 1;
+    viewPage.boxCount = 0;
+    RebuildItemIndexLayout();
+    PageBoxesMissing = 0;
+    viewPage.boxCount = 3;
+    viewPage.staveCount = 1;
+    viewPage.staves[0].right = 1000;
+    const int16_t lefts[3] = {70, 200, 600};
+    for (int i = 0; i < 3; ++i) {
+      viewPage.boxes[i][0] = lefts[i];
+      viewPage.boxes[i][1] = static_cast<int16_t>(lefts[i] + 10);
+    }
+    viewPage.boxes[c.barRow][0] = c.barBox;
+    PainterSettings().pageBoxPercent = 50;
+    RebuildItemIndexLayout();
+    const ItemIndex& index = TheScoreViewItems().index;
+    ASSERT_EQ(index.count, 3);
+    EXPECT_EQ(index.rows[c.barRow].left, c.left);
+  }
+  viewPage.boxCount = 0;
+  viewPage.staveCount = 0;
+  viewPage.staves[0].right = 0;
+  PageBoxesMissing = savedMissing;
+}
+
+}  // namespace
