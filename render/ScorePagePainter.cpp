@@ -1405,8 +1405,9 @@ void EndStaff(const StaffGeometry& g, double x) {
     Pass->extentBottom = std::max(Pass->extentBottom, g.top + g.height + 40);
     // A staff start gives the staff's own left end and length.
     const int32_t lineLeft = Pass->staffStartLeft >= 0 ? Pass->staffStartLeft : kPageLeftMargin;
-    const int32_t lineRight = Pass->staffStartLeft >= 0 ? Pass->staffStartLeft + Pass->staffStartLength
-                                                         : static_cast<int32_t>(std::max<double>(std::max<double>(x, g.right), kPageLeftMargin + 24));
+    const int32_t lineRight = std::max(Pass->staffStartLeft >= 0 ? Pass->staffStartLeft + Pass->staffStartLength
+                                                                 : static_cast<int32_t>(std::max<double>(x, kPageLeftMargin + 24)),
+                                       g.right);
     Pass->staffLines.push_back({lineLeft, lineRight, g.top, g.spacing, g.lines, g.visible});
     Pass->systemPreviousTop = g.top;
   }

@@ -17,6 +17,7 @@
 #include "shell/ScoreViewGeometry.h"
 #include "shell/win32/ScoreWindow.h"
 #include "shell/win32/ScoreWindowParts.h"
+#include "shell/win32/WindowClasses.h"
 
 namespace {
 
@@ -33,29 +34,31 @@ enum class Action { kCommand, kPreviousPage, kNextPage, kSeparator };
 
 struct BarButton {
   Action action;
+  int key;      // its picture in the bars' image strip
   int command;  // posted to the frame
   int tip;      // string id of its tooltip
-  const wchar_t* face;
+  int label;    // string id of the text beside the picture, 0 none
   int width;
 };
 
 // In toolbar order, after the page fields.
 const BarButton kButtons[] = {
-    {Action::kPreviousPage, 0, 50402, L"<", kButtonSize},
-    {Action::kNextPage, 0, 50403, L">", kButtonSize},
-    {Action::kSeparator, 0, 0, nullptr, 6},
-    {Action::kCommand, IDM_ZOOM_TO_FIT, 50414, L"Fit", 30},
-    {Action::kCommand, IDM_ZOOM_100, 50415, L"100", 30},
-    {Action::kCommand, IDM_ZOOM_200, 50416, L"200", 30},
-    {Action::kSeparator, 0, 0, nullptr, 6},
-    {Action::kCommand, IDM_FILE_SAVE, 50405, L"Save", 36},
-    {Action::kCommand, IDM_FILE_PRINT, 50410, L"Print", 36},
-    {Action::kSeparator, 0, 0, nullptr, 6},
-    {Action::kCommand, IDM_TRANSPOSE, 50413, L"Transpose", 64},
-    {Action::kSeparator, 0, 0, nullptr, 6},
-    {Action::kCommand, IDM_VIEW_PERFORMANCE_MODE, 50427, L"Perform", 56},
-    {Action::kCommand, IDM_PLAY_STOP, 50409, L"Play", 40},
+    {Action::kPreviousPage, 19, 0, 50402, 0, kButtonSize},
+    {Action::kNextPage, 20, 0, 50403, 0, kButtonSize},
+    {Action::kSeparator, 0, 0, 0, 0, 6},
+    {Action::kCommand, 26, IDM_ZOOM_TO_FIT, 50414, 0, kButtonSize},
+    {Action::kCommand, 27, IDM_ZOOM_100, 50415, 0, kButtonSize},
+    {Action::kCommand, 28, IDM_ZOOM_200, 50416, 0, kButtonSize},
+    {Action::kSeparator, 0, 0, 0, 0, 6},
+    {Action::kCommand, 21, IDM_FILE_SAVE, 50405, 0, kButtonSize},
+    {Action::kCommand, 24, IDM_FILE_PRINT, 50410, 0, kButtonSize},
+    {Action::kSeparator, 0, 0, 0, 0, 6},
+    {Action::kCommand, 29, IDM_TRANSPOSE, 50413, 465, 80},
+    {Action::kSeparator, 0, 0, 0, 0, 6},
+    {Action::kCommand, 35, IDM_VIEW_PERFORMANCE_MODE, 50427, 0, kButtonSize},
+    {Action::kCommand, 30, IDM_PLAY_STOP, 50409, 180, 56},
 };
+constexpr int kImageSize = 18;
 constexpr int kButtonCount = int(sizeof kButtons / sizeof kButtons[0]);
 constexpr int kPageFieldsWidth = 118;
 
@@ -127,9 +130,28 @@ void DrawButton(HDC dc, int index) {
   const bool pressed = enabled && Bar.hot == index && Bar.down;
   if (enabled && Bar.hot == index) DrawEdge(dc, &r, pressed ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
   if (pressed) OffsetRect(&r, 1, 1);
-  SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, GetSysColor(enabled ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
-  DrawTextW(dc, b.face, -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  const int imageTop = r.top + (kButtonSize - kImageSize) / 2;
+  if (HIMAGELIST images = Images().toolbarA) {
+    IMAGELISTDRAWPARAMS draw{};
+    draw.cbSize = sizeof draw;
+    draw.himl = images;
+    draw.i = b.key;
+    draw.hdcDst = dc;
+    draw.x = r.left + 2;
+    draw.y = imageTop;
+    draw.rgbBk = CLR_NONE;
+    draw.fStyle = ILD_TRANSPARENT;
+    draw.fState = enabled ? ILS_NORMAL : ILS_SATURATE;
+    ImageList_DrawIndirect(&draw);
+  }
+  if (b.label) {
+    char16_t label[32] = {};
+    platform::LoadUiString(b.label, label, 32);
+    RECT text{r.left + 2 + kImageSize + 3, r.top, r.right, r.bottom};
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, GetSysColor(enabled ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
+    DrawTextW(dc, reinterpret_cast<LPCWSTR>(label), -1, &text, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+  }
 }
 
 void PaintBar(HWND bar) {

@@ -438,12 +438,22 @@ void ShowScorePage(int page, bool fromTop) {
     if (HandOverHooks& h = CurrentHandOverHooks(); h.findMeterAtPage) h.findMeterAtPage();
   }
   UpdateScorePageCounter();
+  LoadScorePageScan();
   RelayoutScoreView(true);
   S.scroll.y = fromTop ? 0 : S.scroll.maxY;
   S.scroll.x = 0;
   ScrollScoreView(true, kScrollKeepPosition, 0);
   ScrollScoreView(false, kScrollKeepPosition, 0);
   services.updateCommandStates();
+}
+
+// The scan of the current score page and its data: the strip shows the page
+// the score page was read from, and the view's boxes belong to it.
+void LoadScorePageScan() {
+  if (ScorePages.count <= 0) return;
+  const int row = PageRowOfScorePage(ScorePages.current);
+  if (row >= 0 && (row != pageTable.currentPage || !viewPage.imageArea)) LoadScanImage(row);
+  LoadCurrentPageData(false, false);
 }
 
 void RelayoutScoreView(bool redraw) {
@@ -454,11 +464,7 @@ void RelayoutScoreView(bool redraw) {
     if (Live(view)) InvalidateRect(view, nullptr, FALSE);
     return;
   }
-  // The scan of the page and its data: the strip shows the page the score
-  // page was read from, and the view's boxes belong to it.
   const int row = PageRowOfScorePage(ScorePages.current);
-  if (row >= 0 && (row != pageTable.currentPage || !viewPage.imageArea)) LoadScanImage(row);
-  LoadCurrentPageData(false, false);
   ResetScorePageLink();
   S.stripUnits = row < 0 ? kStripHidden : ScanStripUnits(ScorePageStaves.rows, int(ScorePageStaves.count));
   if (S.zoomToFit) {
@@ -508,7 +514,13 @@ void PlaceScoreViews(int show) {
   if (show && Live(Windows().scoreView)) InvalidateRect(Windows().scoreView, nullptr, FALSE);
   InvalidateStrip();
 }
-void ShowMergedPage(int) { ShowReadScore(); }
+// A page was read into the score: its data now hold the boxes of its items.
+void ShowMergedPage(int) {
+  S.scroll = ScoreScroll{};
+  CreateScoreWindow();
+  LoadScorePageScan();
+  RelayoutScoreView(true);
+}
 void SetStripScale(double percent) { SetScanStripPercent(percent); }
 
 void SetViewZoom(int command) {

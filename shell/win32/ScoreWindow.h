@@ -15,9 +15,12 @@ void InstallScoreWindow();
 
 // Creates the score child and its windows, or activates the existing one.
 void CreateScoreWindow();
-// After the score page changed: the strip's height, the page's data and the
-// zoom; with redraw the view is repainted.
+// After the score page changed: the strip's height and the zoom; with redraw
+// the view is repainted.
 void RelayoutScoreView(bool redraw);
+// Loads the scan and the page data of the current score page into the page
+// view's page, which the strip, "Detail" and the painter's boxes read.
+void LoadScorePageScan();
 // The drawing scale, snapped near 1.0, 1.33 and 2.0; with redraw the view
 // is laid out and repainted.
 void SetScoreZoom(double scale, bool redraw);
