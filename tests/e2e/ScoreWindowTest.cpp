@@ -103,3 +103,52 @@ TEST_F(ProgramCase, PrintAndDeleteScoreIdsSentToTheScoreWindowAreNoStaves) {
   EXPECT_TRUE(IsWindow(w.child));
   ASSERT_TRUE(ExitDiscardingChanges());
 }
+
+namespace {
+
+std::wstring PageField(HWND toolbar) {
+  wchar_t text[16] = {};
+  HWND field = toolbar ? FindWindowExW(toolbar, nullptr, L"Edit", nullptr) : nullptr;
+  if (field) SendMessageW(field, WM_GETTEXT, 16, LPARAM(text));
+  return text;
+}
+
+// A press and release of the toolbar button at x (its middle), as a click.
+void ClickToolbar(HWND toolbar, int x) {
+  PostMessageW(toolbar, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, 12));
+  PostMessageW(toolbar, WM_LBUTTONUP, 0, MAKELPARAM(x, 12));
+}
+
+constexpr int kPreviousPageX = 129, kNextPageX = 152;
+
+}  // namespace
+
+TEST_F(ProgramCase, TheToolbarAndPagingPastTheViewsEndsTurnTheScorePages) {
+  ASSERT_TRUE(StartQuietly());
+  ASSERT_TRUE(ReadPageByDde(u"turnone"));
+  ASSERT_TRUE(ReadPageByDde(u"turntwo"));
+  ScoreWindows w;
+  ASSERT_TRUE(program.WaitUntil([&] { return (w = FindScoreWindows(program)).view != nullptr; }, "the score window",
+                                10000));
+  ASSERT_TRUE(program.StaysQuiet(300));
+  EXPECT_EQ(PageField(w.toolbar), L"1");
+  // The toolbar's page steps.
+  ClickToolbar(w.toolbar, kNextPageX);
+  ASSERT_TRUE(program.WaitUntil([&] { return PageField(w.toolbar) == L"2"; }, "page 2 from the toolbar", 5000));
+  ClickToolbar(w.toolbar, kNextPageX);  // the last page stays
+  ASSERT_TRUE(program.StaysQuiet(300));
+  EXPECT_EQ(PageField(w.toolbar), L"2");
+  ClickToolbar(w.toolbar, kPreviousPageX);
+  ASSERT_TRUE(program.WaitUntil([&] { return PageField(w.toolbar) == L"1"; }, "page 1 from the toolbar", 5000));
+  // Paging down past the bottom of page 1 shows page 2; up past its top, page 1.
+  for (int i = 0; i < 20 && PageField(w.toolbar) == L"1"; ++i) {
+    PostMessageW(w.view, WM_VSCROLL, SB_PAGEDOWN, 0);
+    program.StaysQuiet(100);
+  }
+  EXPECT_EQ(PageField(w.toolbar), L"2");
+  ExpectWindowMatchesReference(program.FrameWindow(), "score-frame-page2");
+  PostMessageW(w.view, WM_VSCROLL, SB_PAGEUP, 0);
+  ASSERT_TRUE(program.WaitUntil([&] { return PageField(w.toolbar) == L"1"; }, "page 1 by paging up", 5000));
+  ASSERT_TRUE(program.StaysQuiet(300));
+  ASSERT_TRUE(ExitDiscardingChanges());
+}
