@@ -67,6 +67,12 @@ void MeasureExtent(int32_t* width, int32_t* height) {
 }
 
 void SetBar(HWND view, int bar, int32_t range, int32_t clientSize, int32_t position) {
+  SCROLLINFO now{};
+  now.cbSize = sizeof now;
+  now.fMask = SIF_ALL;
+  if (GetScrollInfo(view, bar, &now) && now.nMin == 0 && now.nMax == std::max(range - 1, 0) &&
+      now.nPage == UINT(std::max(clientSize, 0)) && now.nPos == position)
+    return;  // as it stands: setting it again redraws the bar
   SCROLLINFO info{};
   info.cbSize = sizeof info;
   info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
@@ -187,6 +193,15 @@ void CreateChildWindows(HWND child) {
   CreateScoreToolWindows();
 }
 
+// Moves a child window only when its place or size changes: a move repaints.
+void PlaceChild(HWND window, int x, int y, int width, int height) {
+  RECT now{};
+  GetWindowRect(window, &now);
+  MapWindowPoints(HWND_DESKTOP, GetParent(window), reinterpret_cast<POINT*>(&now), 2);
+  if (now.left == x && now.top == y && now.right - now.left == width && now.bottom - now.top == height) return;
+  MoveWindow(window, x, y, width, height, TRUE);
+}
+
 bool IsChild(HWND window) { return HoldsWindow(Windows().scoreWindow) && window == Windows().scoreWindow; }
 
 LRESULT ChildMessage(HWND child, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -294,14 +309,14 @@ void LayoutScoreChild() {
   RECT client{};
   GetClientRect(w.scoreWindow, &client);
   const int strip = ScoreStripPixels();
-  if (Live(w.scoreToolbar)) MoveWindow(w.scoreToolbar, 0, 0, client.right, kScoreToolbarHeight, TRUE);
+  if (Live(w.scoreToolbar)) PlaceChild(w.scoreToolbar, 0, 0, client.right, kScoreToolbarHeight);
   if (Live(w.outImage)) {
-    MoveWindow(w.outImage, -1, kStripTop, client.right + 1, std::max(strip, 1), TRUE);
-    ShowWindow(w.outImage, strip > 0 ? SW_SHOWNA : SW_HIDE);
+    PlaceChild(w.outImage, -1, kStripTop, client.right + 1, std::max(strip, 1));
+    if (bool(IsWindowVisible(w.outImage)) != (strip > 0)) ShowWindow(w.outImage, strip > 0 ? SW_SHOWNA : SW_HIDE);
   }
   if (Live(w.scoreView)) {
-    MoveWindow(w.scoreView, -1, kStripTop + strip, client.right + 1,
-               std::max<LONG>(client.bottom - strip - kStripTop, 0), TRUE);
+    PlaceChild(w.scoreView, -1, kStripTop + strip, client.right + 1,
+               std::max<LONG>(client.bottom - strip - kStripTop, 0));
   }
   InvalidateRect(w.scoreWindow, nullptr, FALSE);
   UpdateScoreScrollBars();
@@ -424,7 +439,9 @@ void ScrollScoreView(bool vertical, int request, int32_t thumb) {
   }
   if (target == position && request != kScrollKeepPosition) return;
   position = target;
-  SetScrollPos(view, vertical ? SB_VERT : SB_HORZ, position, TRUE);
+  // Setting a bar to where it stands redraws it, and the window with it.
+  const int bar = vertical ? SB_VERT : SB_HORZ;
+  if (GetScrollPos(view, bar) != position) SetScrollPos(view, bar, position, TRUE);
   InvalidateRect(view, nullptr, FALSE);
   if (!vertical) InvalidateStrip();
 }
@@ -442,8 +459,7 @@ void ShowScorePage(int page, bool fromTop) {
   RelayoutScoreView(true);
   S.scroll.y = fromTop ? 0 : S.scroll.maxY;
   S.scroll.x = 0;
-  ScrollScoreView(true, kScrollKeepPosition, 0);
-  ScrollScoreView(false, kScrollKeepPosition, 0);
+  UpdateScoreScrollBars();
   services.updateCommandStates();
 }
 
