@@ -152,3 +152,27 @@ TEST_F(ProgramCase, TheToolbarAndPagingPastTheViewsEndsTurnTheScorePages) {
   ASSERT_TRUE(program.StaysQuiet(300));
   ASSERT_TRUE(ExitDiscardingChanges());
 }
+
+TEST_F(ProgramCase, ANoteUnderThePointerIsHighlightedOnTheScanStrip) {
+  ASSERT_TRUE(StartQuietly());
+  ASSERT_TRUE(ReadPageByDde(u"scorelink"));
+  ScoreWindows w;
+  ASSERT_TRUE(program.WaitUntil([&] { return (w = FindScoreWindows(program)).view != nullptr; }, "the score window",
+                                10000));
+  ASSERT_TRUE(program.StaysQuiet(300));
+  // The first note of bar 5 (the second stave), where the frame's picture
+  // "score-frame-read" shows it.
+  RECT frame{};
+  GetWindowRect(program.FrameWindow(), &frame);
+  POINT note{frame.left + 403, frame.top + 530};
+  ScreenToClient(w.view, &note);
+  PostMessageW(w.view, WM_MOUSEMOVE, 0, MAKELPARAM(note.x, note.y));
+  PostMessageW(w.view, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(note.x, note.y));
+  PostMessageW(w.view, WM_LBUTTONUP, 0, MAKELPARAM(note.x, note.y));
+  ASSERT_TRUE(program.StaysQuiet(500));
+  ExpectWindowMatchesReference(program.FrameWindow(), "score-frame-link");
+  HWND detail = FindWindowW(L"Detail", nullptr);
+  ASSERT_NE(detail, nullptr);
+  ExpectWindowMatchesReference(detail, "score-detail-link");
+  ASSERT_TRUE(ExitDiscardingChanges());
+}
