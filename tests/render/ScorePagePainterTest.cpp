@@ -913,3 +913,34 @@ TEST_F(ScorePagePainterTest, AClosingBarLineMovesToTheStaffsEnd) {
 }
 
 }  // namespace
+
+namespace {
+
+// A page beyond the painter's tables (more than 4096 items, more than 128
+// staff rows) draws what fits; every item stays in the score's streams.
+TEST_F(ScorePagePainterTest, APageBeyondTheTablesDrawsWhatFitsAndKeepsEveryItem) {
+  struct Case {
+    const char* name;
+    int staves, chordsPerStave;
+  };
+  for (const Case c : {Case{"4,500 items", 10, 450}, Case{"140 staff rows", 140, 2}}) {
+    SCOPED_TRACE(c.name);
+    std::string listing = "parts 2\nslot 1\n";
+    for (int s = 0; s < c.staves; ++s) {
+      listing += "clef 1\n";
+      for (int i = 0; i < c.chordsPerStave; ++i) listing += "chord 5 notes 16\n";
+      listing += "staff-end\n";
+    }
+    std::string error;
+    ASSERT_TRUE(BuildScoreFromListing(listing, &error)) << error;
+    const std::vector<uint8_t> before(StreamBytes(ScoreStreams, 1), StreamBytes(ScoreStreams, 1) + ScoreStreams.used[1]);
+    Paint();
+    EXPECT_LE(TheScoreViewItems().index.count, kItemIndexCapacity);
+    EXPECT_LE(PainterTables().staffRowCount, kStaffRowCapacity);
+    EXPECT_GT(device.Lines().size(), 100u) << "what fits is drawn";
+    const std::vector<uint8_t> after(StreamBytes(ScoreStreams, 1), StreamBytes(ScoreStreams, 1) + ScoreStreams.used[1]);
+    EXPECT_EQ(before, after) << "the stream is the score's, untouched";
+  }
+}
+
+}  // namespace
