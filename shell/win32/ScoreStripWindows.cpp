@@ -24,6 +24,7 @@
 #include "score/ItemSelection.h"
 #include "score/ScoreFile.h"
 #include "shell/ScorePageLink.h"
+#include "shell/ToolWindowBounds.h"
 #include "shell/ScoreViewGeometry.h"
 #include "shell/win32/FrameParts.h"
 #include "shell/win32/ScoreWindow.h"
@@ -301,6 +302,16 @@ LRESULT CALLBACK DetailProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
       return SendMessageW(Windows().frame, message, wParam, lParam);
     case WM_MOUSEACTIVATE:
       return MA_NOACTIVATE;
+    case WM_MOVING: {
+      // Dragged near the document area's edges, it snaps inside them.
+      auto* rect = reinterpret_cast<RECT*>(lParam);
+      RECT area{};
+      GetWindowRect(Windows().mdiClient, &area);
+      const ScreenSpot spot = SnapToClientEdges(ScreenBox{rect->left, rect->top, rect->right, rect->bottom},
+                                                ScreenBox{area.left, area.top, area.right, area.bottom});
+      OffsetRect(rect, spot.x - rect->left, spot.y - rect->top);
+      return TRUE;
+    }
     default:
       return DefWindowProcW(window, message, wParam, lParam);
   }

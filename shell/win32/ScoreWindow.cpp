@@ -14,6 +14,7 @@
 #include "render/DrawingState.h"
 #include "render/MusicFonts.h"
 #include "render/ScorePagePainter.h"
+#include "render/win32/GdiDevice.h"
 #include "render/win32/ScanStripPane.h"
 #include "resources/ResourceIds.h"
 #include "score/ScoreFile.h"
@@ -54,13 +55,13 @@ int ChildClientHeight() {
   return client.bottom;
 }
 
-// The page's extent in pixels at the present zoom: what the painter reached,
-// or the page's size before it painted.
+// The page's extent in pixels at the present zoom: the page, or as far as
+// the painter reached beyond it.
 void MeasureExtent(int32_t* width, int32_t* height) {
   const ScorePainterTables& t = PainterTables();
   const double scale = DrawingState().scale;
-  double w = t.extentRight > 0 ? t.extentRight : double(ScorePageSize.width);
-  double h = t.extentBottom < 0 ? -double(t.extentBottom) : double(ScorePageSize.height);
+  double w = std::max<double>(t.extentRight, ScorePageSize.width);
+  double h = std::max<double>(t.extentBottom, ScorePageSize.height);
   if (ScorePages.count <= 0) w = h = 0;
   *width = int32_t(std::lround(w * scale)) + 2 + 102;
   *height = int32_t(std::lround(h * scale)) + 1;
@@ -87,11 +88,14 @@ void InvalidateStrip() {
   if (Live(Windows().outImage)) InvalidateRect(Windows().outImage, nullptr, FALSE);
 }
 
+// The page's own size fits the view; the painter's extent (what the last
+// paint reached) only stands in for a score without one.
 double FitScale() {
   FitZoomInputs in;
   const ScorePainterTables& t = PainterTables();
-  in.pageWidth = t.extentRight > 0 ? t.extentRight : double(ScorePageSize.width);
-  in.pageHeight = t.extentBottom < 0 ? -double(t.extentBottom) : double(ScorePageSize.height);
+  const bool sized = ScorePageSize.width > 1 && ScorePageSize.height > 1;
+  in.pageWidth = sized ? double(ScorePageSize.width) : std::max(t.extentRight, 0);
+  in.pageHeight = sized ? double(ScorePageSize.height) : std::max(t.extentBottom, 0);
   in.stripUnits = S.stripUnits;
   RECT view{};
   if (Live(Windows().scoreView)) GetClientRect(Windows().scoreView, &view);
@@ -390,9 +394,15 @@ void CreateScoreWindow() {
 }
 
 void SetScoreZoom(double scale, bool redraw) {
-  {
+  const double snapped = SnapScoreZoom(scale);
+  if (snapped != DrawingState().scale || !MusicFontSet().made) {
+    // The music fonts are made for the scale: made again at the new one.
     ReadingLock lock;
-    DrawingState().scale = SnapScoreZoom(scale);
+    HWND frame = Windows().frame;
+    HDC dc = GetDC(frame);
+    GdiDevice device(dc);
+    SetScoreZoom(snapped, &device);
+    ReleaseDC(frame, dc);
   }
   if (!redraw) return;
   LayoutScoreChild();
