@@ -104,7 +104,9 @@ void AddReadPageToScore() {
       }
       ScorePages.rows[position - 1] = {static_cast<uint16_t>(record->scanId),
                                        static_cast<uint16_t>(record->resolution), record->pageKey};
-      ScorePages.second[position - 1] = kNoPageKey;
+      // The page's data file is written below under the record's own key:
+      // that key says its boxes belong to this score page.
+      ScorePages.second[position - 1] = record->pageKey;
       ScorePages.count = pages + 1;
 
       const int resolution = readPage.resolution > 0 ? readPage.resolution : 300;

@@ -249,13 +249,33 @@ const BarStyle* StyleOf(int code) {
   }
 }
 
-double DrawBarLineItem(const uint8_t* item, uint32_t offset, const StaffGeometry& g, double x, int colour) {
+// Whether only a bar boundary follows (after a hidden time signature and a
+// hidden key signature, each optional): the bar line closes the staff.
+bool OnlyBoundaryFollows(const uint8_t* stream, uint32_t offset, uint32_t end) {
+  for (int step = 0; offset < end; ++step) {
+    const uint8_t* item = stream + offset;
+    if (item[0] >= kBarBoundary && KindOf(item) == kItemBarLine) return true;
+    const bool hiddenTime = step == 0 && KindOf(item) == kItemTime && offset + 1 < end && (item[1] & 0x80);
+    const bool hiddenKey = step <= 1 && KindOf(item) == kItemKey && (item[0] & 0x80);
+    if (!hiddenTime && !hiddenKey) return false;
+    uint32_t length = 0;
+    if (!ItemLengthWithin(item, end - offset, ScoreFormatVersion, &length)) return false;
+    offset += length;
+  }
+  return false;
+}
+
+double DrawBarLineItem(const uint8_t* item, uint32_t offset, const StaffGeometry& g, double x, int colour,
+                       bool closesStaff) {
   const int code = item[0] >> 3;
   const BarStyle* style = StyleOf(code);
   if (!style) return x;  // nothing drawn and no row
   // The bar lines of one system share a row of the table.
   if (PageHasStoredBoxes()) StoredItemX(x, CurrentRowNumber(), g.row);
   else if (Settings.barAlignmentRequest) AlignBarLineX(x, Pass->system, Pass->barNumber);
+  // A closing bar line near the staff's end (or past it) stands at the end,
+  // its strokes inside the staff.
+  if (closesStaff && PageHasStoredBoxes() && g.right > 0 && x >= g.right - style->k - 16) x = g.right - style->k;
   double length = g.height;
   double barTop = g.top;
   if (g.lines == 1) {
@@ -1385,8 +1405,9 @@ void EndStaff(const StaffGeometry& g, double x) {
     Pass->extentBottom = std::max(Pass->extentBottom, g.top + g.height + 40);
     // A staff start gives the staff's own left end and length.
     const int32_t lineLeft = Pass->staffStartLeft >= 0 ? Pass->staffStartLeft : kPageLeftMargin;
-    const int32_t lineRight = Pass->staffStartLeft >= 0 ? Pass->staffStartLeft + Pass->staffStartLength
-                                                         : static_cast<int32_t>(std::max<double>(x, kPageLeftMargin + 24));
+    const int32_t lineRight = std::max(Pass->staffStartLeft >= 0 ? Pass->staffStartLeft + Pass->staffStartLength
+                                                                 : static_cast<int32_t>(std::max<double>(x, kPageLeftMargin + 24)),
+                                       g.right);
     Pass->staffLines.push_back({lineLeft, lineRight, g.top, g.spacing, g.lines, g.visible});
     Pass->systemPreviousTop = g.top;
   }
@@ -1399,6 +1420,11 @@ int DefaultItemColour() { return Settings.shadeUnhighlighted && !Settings.pageVi
 // returns where the part goes on.
 uint32_t WalkStaff(int slot, const uint8_t* stream, uint32_t offset, uint32_t end, int32_t& top, bool& ended) {
   StaffGeometry g = MakeStaffGeometry(slot, top);
+  // With the page's boxes the staff ends where its stave ends on the page.
+  if (PageHasStoredBoxes() && g.stave >= 0 && g.stave < static_cast<int32_t>(viewPage.staveCount)) {
+    const double boxScale = DrawingState().SpacingUnitX * Settings.pageBoxPercent / 100.0;
+    g.right = static_cast<int32_t>(std::lround(viewPage.staves[g.stave].right * boxScale));
+  }
   DrawingStateRecord& state = DrawingState();
   const uint32_t savedLayout = state.LayoutOnlyFlag;
   if (!g.visible) state.LayoutOnlyFlag = 1;
@@ -1446,7 +1472,7 @@ uint32_t WalkStaff(int slot, const uint8_t* stream, uint32_t offset, uint32_t en
           if (Pass->tuplets[v].armed && Pass->tuplets[v].remaining == 0) FinishTuplet(v, x - 2, g);
         }
         const double barX = x;
-        x = DrawBarLineItem(item, offset, g, x, colour);
+        x = DrawBarLineItem(item, offset, g, x, colour, OnlyBoundaryFollows(stream, offset + length, end));
         BracketState& bracket = Pass->brackets[slot];
         if (bracket.barsLeft >= 1 && x != barX) {
           SelectPrintableColour(bracket.colour);

@@ -18,6 +18,7 @@
 #include "score/RecentFiles.h"
 #include "score/ScoreFileBackup.h"
 #include "score/ScoreFileHooks.h"
+#include "shell/win32/ScoreWindow.h"
 #include "score/win32/RhythmWarning.h"
 #include "shapes/ClassifierLog.h"
 #include "shapes/ClassifierStartup.h"
@@ -94,6 +95,7 @@ void WireShellServices() {
   SetClassifierLogSink(ClassifierDebugLine);
   InstallPreparationWindows();
   InstallReadingPipeline();
+  InstallScoreWindow();
 }
 
 void ShutDown() {

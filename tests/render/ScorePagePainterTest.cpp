@@ -862,3 +862,85 @@ TEST_F(ScorePagePainterTest, PageTextFitsItsStoredBoxOnScreen) {
 }
 
 }  // namespace
+
+namespace {
+
+// With the page's boxes, a bar line that closes the staff and stands within
+// 16 units of its end (or past it) moves to the end less its style's width;
+// one further in, or one that more items follow, stays at its box.
+TEST_F(ScorePagePainterTest, AClosingBarLineMovesToTheStaffsEnd) {
+  struct Case {
+    const char* listing;
+    int16_t barBox;  // page pixels; the view takes half
+    int barRow;
+    int16_t left;
+  };
+  const Case cases[] = {
+      {"parts 2\nslot 1\nclef 1\nchord 5 notes 16\nbar 7\nstaff-end\n", 980, 2, 494},  // 490: 500 - 6
+      {"parts 2\nslot 1\nclef 1\nchord 5 notes 16\nbar 7\nstaff-end\n", 1040, 2, 494},  // past the end
+      {"parts 2\nslot 1\nclef 1\nchord 5 notes 16\nbar 0\nstaff-end\n", 990, 2, 500},   // K 0
+      {"parts 2\nslot 1\nclef 1\nchord 5 notes 16\nbar 7\nstaff-end\n", 900, 2, 450},   // too far in
+      {"parts 2\nslot 1\nclef 1\nbar 7\nchord 5 notes 16\nstaff-end\n", 980, 1, 490},   // a chord follows
+  };
+  const int savedMissing = PageBoxesMissing;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.listing);
+    std::string error;
+    ASSERT_TRUE(BuildScoreFromListing(c.listing, &error)) << error;
+    PageBoxesMissing = 1;
+    viewPage.boxCount = 0;
+    RebuildItemIndexLayout();
+    PageBoxesMissing = 0;
+    viewPage.boxCount = 3;
+    viewPage.staveCount = 1;
+    viewPage.staves[0].right = 1000;
+    const int16_t lefts[3] = {70, 200, 600};
+    for (int i = 0; i < 3; ++i) {
+      viewPage.boxes[i][0] = lefts[i];
+      viewPage.boxes[i][1] = static_cast<int16_t>(lefts[i] + 10);
+    }
+    viewPage.boxes[c.barRow][0] = c.barBox;
+    PainterSettings().pageBoxPercent = 50;
+    RebuildItemIndexLayout();
+    const ItemIndex& index = TheScoreViewItems().index;
+    ASSERT_EQ(index.count, 3);
+    EXPECT_EQ(index.rows[c.barRow].left, c.left);
+  }
+  viewPage.boxCount = 0;
+  viewPage.staveCount = 0;
+  viewPage.staves[0].right = 0;
+  PageBoxesMissing = savedMissing;
+}
+
+}  // namespace
+
+namespace {
+
+// A page beyond the painter's tables (more than 4096 items, more than 128
+// staff rows) draws what fits; every item stays in the score's streams.
+TEST_F(ScorePagePainterTest, APageBeyondTheTablesDrawsWhatFitsAndKeepsEveryItem) {
+  struct Case {
+    const char* name;
+    int staves, chordsPerStave;
+  };
+  for (const Case c : {Case{"4,500 items", 10, 450}, Case{"140 staff rows", 140, 2}}) {
+    SCOPED_TRACE(c.name);
+    std::string listing = "parts 2\nslot 1\n";
+    for (int s = 0; s < c.staves; ++s) {
+      listing += "clef 1\n";
+      for (int i = 0; i < c.chordsPerStave; ++i) listing += "chord 5 notes 16\n";
+      listing += "staff-end\n";
+    }
+    std::string error;
+    ASSERT_TRUE(BuildScoreFromListing(listing, &error)) << error;
+    const std::vector<uint8_t> before(StreamBytes(ScoreStreams, 1), StreamBytes(ScoreStreams, 1) + ScoreStreams.used[1]);
+    Paint();
+    EXPECT_LE(TheScoreViewItems().index.count, kItemIndexCapacity);
+    EXPECT_LE(PainterTables().staffRowCount, kStaffRowCapacity);
+    EXPECT_GT(device.Lines().size(), 100u) << "what fits is drawn";
+    const std::vector<uint8_t> after(StreamBytes(ScoreStreams, 1), StreamBytes(ScoreStreams, 1) + ScoreStreams.used[1]);
+    EXPECT_EQ(before, after) << "the stream is the score's, untouched";
+  }
+}
+
+}  // namespace

@@ -41,3 +41,43 @@ TEST(ToolWindowBounds, AnAreaOffTheOriginIsHonoured) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ToolWindowBounds, DraggedNearTheClientsEdgesItSnapsTwoPixelsInside) {
+  const ScreenBox client{100, 50, 1100, 850};
+  struct Case {
+    const char* name;
+    ScreenBox window;
+    int x, y;
+  };
+  const Case cases[] = {
+      {"in the middle stays", {500, 400, 700, 500}, 500, 400},
+      {"10 pixels from the right edge", {890, 400, 1090, 500}, 898, 400},
+      {"past the left edge", {90, 400, 290, 500}, 102, 400},
+      {"near the top", {500, 60, 700, 160}, 500, 52},
+      {"near the bottom", {500, 740, 700, 840}, 500, 748},
+      {"16 pixels off stays", {500, 66, 700, 166}, 500, 66},
+  };
+  for (const Case& c : cases) {
+    const ScreenSpot s = SnapToClientEdges(c.window, client);
+    EXPECT_EQ(s.x, c.x) << c.name;
+    EXPECT_EQ(s.y, c.y) << c.name;
+  }
+}
+
+TEST(ToolWindowBounds, TheAnchorIsTheCornerOfTheWindowsCentre) {
+  const ScreenBox client{100, 50, 1100, 850};  // centre (600, 450)
+  ToolAnchor a = AnchorToClient({898, 400, 1098, 500}, client);
+  EXPECT_EQ(a.corner, ToolCorner::kBottomRight) << "the centre (998, 450) is on the middle: bottom";
+  EXPECT_EQ(a.dx, -2);
+  EXPECT_EQ(a.dy, -350);
+  a = AnchorToClient({102, 52, 302, 152}, client);
+  EXPECT_EQ(a.corner, ToolCorner::kTopLeft);
+  EXPECT_EQ(a.dx, 2);
+  EXPECT_EQ(a.dy, 2);
+  EXPECT_EQ(AnchorToClient({102, 700, 302, 800}, client).corner, ToolCorner::kBottomLeft);
+  EXPECT_EQ(AnchorToClient({800, 60, 1000, 160}, client).corner, ToolCorner::kTopRight);
+}
+
+}  // namespace

@@ -1,0 +1,348 @@
+// The score toolbar: "Page [n] of N", the page steps (which repeat while
+// held), the zoom, save, print, transpose, performance and play buttons. A
+// button posts its command to the frame, or turns the score page. The other
+// bars of the class paint their face and hand their commands to the frame.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cwchar>
+
+#include "platform/Platform.h"
+#include "platform/win32/AppWindows.h"
+#include "resources/ResourceIds.h"
+#include "score/ScoreFile.h"
+#include "shell/CommandTable.h"
+#include "shell/ScoreViewGeometry.h"
+#include "shell/win32/ScoreWindow.h"
+#include "shell/win32/ScoreWindowParts.h"
+#include "shell/win32/WindowClasses.h"
+
+namespace {
+
+constexpr int kPageLabelString = 6;
+constexpr int kOfLabelString = 7;
+constexpr UINT_PTR kRepeatTimer = 1000;
+constexpr UINT kFirstRepeatMs = 300;
+constexpr UINT kRepeatMs = 50;
+constexpr int kButtonTop = 2;
+constexpr int kButtonSize = 22;
+constexpr int kPageFieldId = 100;
+
+enum class Action { kCommand, kPreviousPage, kNextPage, kSeparator };
+
+struct BarButton {
+  Action action;
+  int key;      // its picture in the bars' image strip
+  int command;  // posted to the frame
+  int tip;      // string id of its tooltip
+  int label;    // string id of the text beside the picture, 0 none
+  int width;
+};
+
+// In toolbar order, after the page fields.
+const BarButton kButtons[] = {
+    {Action::kPreviousPage, 19, 0, 50402, 0, kButtonSize},
+    {Action::kNextPage, 20, 0, 50403, 0, kButtonSize},
+    {Action::kSeparator, 0, 0, 0, 0, 6},
+    {Action::kCommand, 26, IDM_ZOOM_TO_FIT, 50414, 0, kButtonSize},
+    {Action::kCommand, 27, IDM_ZOOM_100, 50415, 0, kButtonSize},
+    {Action::kCommand, 28, IDM_ZOOM_200, 50416, 0, kButtonSize},
+    {Action::kSeparator, 0, 0, 0, 0, 6},
+    {Action::kCommand, 21, IDM_FILE_SAVE, 50405, 0, kButtonSize},
+    {Action::kCommand, 24, IDM_FILE_PRINT, 50410, 0, kButtonSize},
+    {Action::kSeparator, 0, 0, 0, 0, 6},
+    {Action::kCommand, 29, IDM_TRANSPOSE, 50413, 465, 80},
+    {Action::kSeparator, 0, 0, 0, 0, 6},
+    {Action::kCommand, 35, IDM_VIEW_PERFORMANCE_MODE, 50427, 0, kButtonSize},
+    {Action::kCommand, 30, IDM_PLAY_STOP, 50409, 180, 56},
+};
+constexpr int kImageSize = 18;
+constexpr int kButtonCount = int(sizeof kButtons / sizeof kButtons[0]);
+constexpr int kPageFieldsWidth = 118;
+
+struct BarState {
+  RECT rects[kButtonCount] = {};
+  int hot = -1;
+  bool down = false;
+  bool repeating = false;
+  HWND pageField = nullptr;
+  HWND tips = nullptr;
+};
+BarState Bar;
+
+bool Live(HWND window) { return HoldsWindow(window) && IsWindow(window); }
+bool IsScoreBar(HWND window) { return Live(Windows().scoreToolbar) && window == Windows().scoreToolbar; }
+
+bool Enabled(int index) {
+  const BarButton& b = kButtons[index];
+  switch (b.action) {
+    case Action::kPreviousPage: return ScorePages.current > 1;
+    case Action::kNextPage: return ScorePages.current < ScorePages.count;
+    case Action::kCommand: return CommandHasHandler(b.command) && ScorePages.count > 0;
+    case Action::kSeparator: return false;
+  }
+  return false;
+}
+
+void LayOutButtons() {
+  int x = kPageFieldsWidth;
+  for (int i = 0; i < kButtonCount; ++i) {
+    Bar.rects[i] = RECT{x, kButtonTop, x + kButtons[i].width, kButtonTop + kButtonSize};
+    x += kButtons[i].width + 1;
+  }
+}
+
+int ButtonAt(int x, int y) {
+  const POINT p{x, y};
+  for (int i = 0; i < kButtonCount; ++i) {
+    if (kButtons[i].action != Action::kSeparator && PtInRect(&Bar.rects[i], p)) return i;
+  }
+  return -1;
+}
+
+void Act(int index) {
+  if (index < 0 || !Enabled(index)) return;
+  const BarButton& b = kButtons[index];
+  switch (b.action) {
+    case Action::kPreviousPage:
+    case Action::kNextPage: {
+      const int page = StepScorePage(ScorePages.current, b.action == Action::kNextPage ? 1 : -1, ScorePages.count);
+      if (page != ScorePages.current) ShowScorePage(page, true);
+      return;
+    }
+    case Action::kCommand: PostMessageW(Windows().frame, WM_COMMAND, WPARAM(b.command), 0); return;
+    case Action::kSeparator: return;
+  }
+}
+
+void DrawButton(HDC dc, int index) {
+  const BarButton& b = kButtons[index];
+  RECT r = Bar.rects[index];
+  if (b.action == Action::kSeparator) {
+    const int mid = (r.left + r.right) / 2;
+    RECT line{mid, r.top + 1, mid + 1, r.bottom - 1};
+    FillRect(dc, &line, GetSysColorBrush(COLOR_BTNSHADOW));
+    return;
+  }
+  const bool enabled = Enabled(index);
+  const bool pressed = enabled && Bar.hot == index && Bar.down;
+  if (enabled && Bar.hot == index) DrawEdge(dc, &r, pressed ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
+  if (pressed) OffsetRect(&r, 1, 1);
+  const int imageTop = r.top + (kButtonSize - kImageSize) / 2;
+  if (HIMAGELIST images = Images().toolbarA) {
+    IMAGELISTDRAWPARAMS draw{};
+    draw.cbSize = sizeof draw;
+    draw.himl = images;
+    draw.i = b.key;
+    draw.hdcDst = dc;
+    draw.x = r.left + 2;
+    draw.y = imageTop;
+    draw.rgbBk = CLR_NONE;
+    draw.fStyle = ILD_TRANSPARENT;
+    draw.fState = enabled ? ILS_NORMAL : ILS_SATURATE;
+    ImageList_DrawIndirect(&draw);
+  }
+  if (b.label) {
+    char16_t label[32] = {};
+    platform::LoadUiString(b.label, label, 32);
+    RECT text{r.left + 2 + kImageSize + 3, r.top, r.right, r.bottom};
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, GetSysColor(enabled ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
+    DrawTextW(dc, reinterpret_cast<LPCWSTR>(label), -1, &text, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+  }
+}
+
+void PaintBar(HWND bar) {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(bar, &ps);
+  RECT client{};
+  GetClientRect(bar, &client);
+  FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+  if (IsScoreBar(bar)) {
+    RECT top{0, 0, client.right, 1}, bottom{0, client.bottom - 1, client.right, client.bottom};
+    FillRect(dc, &top, GetSysColorBrush(COLOR_BTNHIGHLIGHT));
+    FillRect(dc, &bottom, GetSysColorBrush(COLOR_BTNSHADOW));
+    HGDIOBJ font = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+    char16_t page[32] = {}, of[32] = {};
+    platform::LoadUiString(kPageLabelString, page, 32);
+    platform::LoadUiString(kOfLabelString, of, 32);
+    RECT label{8, 0, 40, client.bottom};
+    DrawTextW(dc, reinterpret_cast<LPCWSTR>(page), -1, &label, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+    wchar_t count[48];
+    std::swprintf(count, 48, L"%ls %d", reinterpret_cast<const wchar_t*>(of), ScorePages.count);
+    RECT countRect{72, 0, kPageFieldsWidth, client.bottom};
+    DrawTextW(dc, count, -1, &countRect, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+    for (int i = 0; i < kButtonCount; ++i) DrawButton(dc, i);
+    SelectObject(dc, font);
+  }
+  EndPaint(bar, &ps);
+}
+
+void SetHot(HWND bar, int index) {
+  if (index == Bar.hot) return;
+  Bar.hot = index;
+  InvalidateRect(bar, nullptr, FALSE);
+}
+
+void StopRepeat(HWND bar) {
+  if (Bar.repeating) KillTimer(bar, kRepeatTimer);
+  Bar.repeating = false;
+}
+
+void AddTips(HWND bar) {
+  Bar.tips = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0, 0,
+                             0, bar, nullptr, Windows().instance, nullptr);
+  if (!Bar.tips) return;
+  for (int i = 0; i < kButtonCount; ++i) {
+    if (!kButtons[i].tip) continue;
+    static char16_t texts[kButtonCount][128];
+    platform::LoadUiString(kButtons[i].tip, texts[i], 128);
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_SUBCLASS;
+    tool.hwnd = bar;
+    tool.uId = UINT_PTR(i + 1);
+    tool.rect = Bar.rects[i];
+    tool.lpszText = reinterpret_cast<LPWSTR>(texts[i]);
+    SendMessageW(Bar.tips, TTM_ADDTOOLW, 0, LPARAM(&tool));
+  }
+  SendMessageW(Bar.tips, TTM_ACTIVATE, TRUE, 0);
+}
+
+void PageFieldChanged() {
+  wchar_t text[16] = {};
+  GetWindowTextW(Bar.pageField, text, 16);
+  const int page = int(std::wcstol(text, nullptr, 10));
+  if (page >= 1 && page <= ScorePages.count && page != ScorePages.current) ShowScorePage(page, true);
+}
+
+LRESULT ScoreBarMessage(HWND bar, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_MOUSEMOVE: {
+      const int at = ButtonAt(short(LOWORD(lParam)), short(HIWORD(lParam)));
+      if (Bar.down) {
+        // Off the pressed button the repeat pauses; back on it, it goes on.
+        if (at != Bar.hot) StopRepeat(bar);
+        return 0;
+      }
+      SetHot(bar, at);
+      TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, bar, 0};
+      TrackMouseEvent(&track);
+      return 0;
+    }
+    case WM_MOUSELEAVE:
+      if (!Bar.down) SetHot(bar, -1);
+      return 0;
+    case WM_LBUTTONDOWN: {
+      const int at = ButtonAt(short(LOWORD(lParam)), short(HIWORD(lParam)));
+      if (at < 0 || !Enabled(at)) return 0;
+      Bar.hot = at;
+      Bar.down = true;
+      SetCapture(bar);
+      InvalidateRect(bar, nullptr, FALSE);
+      const Action action = kButtons[at].action;
+      if (action == Action::kPreviousPage || action == Action::kNextPage) {
+        // A page step acts at once, then repeats while held.
+        Act(at);
+        SetTimer(bar, kRepeatTimer, kFirstRepeatMs, nullptr);
+        Bar.repeating = true;
+      }
+      return 0;
+    }
+    case WM_TIMER:
+      if (wParam != kRepeatTimer) break;
+      SetTimer(bar, kRepeatTimer, kRepeatMs, nullptr);
+      Act(Bar.hot);
+      InvalidateRect(bar, nullptr, FALSE);
+      return 0;
+    case WM_LBUTTONUP: {
+      if (!Bar.down) return 0;
+      const int at = ButtonAt(short(LOWORD(lParam)), short(HIWORD(lParam)));
+      const int pressed = Bar.hot;
+      const bool stepping = pressed >= 0 && kButtons[pressed].action != Action::kCommand;
+      StopRepeat(bar);
+      Bar.down = false;
+      ReleaseCapture();
+      if (at == pressed && !stepping) Act(pressed);
+      SetHot(bar, at);
+      InvalidateRect(bar, nullptr, FALSE);
+      return 0;
+    }
+    case WM_CAPTURECHANGED:
+      StopRepeat(bar);
+      Bar.down = false;
+      return 0;
+    case WM_COMMAND:
+      if (HWND(lParam) == Bar.pageField && LOWORD(wParam) == kPageFieldId) {
+        if (HIWORD(wParam) == EN_CHANGE) PageFieldChanged();
+        return 0;
+      }
+      break;
+    case WM_SETFOCUS:
+      if (Live(Windows().scoreView)) SetFocus(Windows().scoreView);
+      return 0;
+    default:
+      break;
+  }
+  return -1;
+}
+
+}  // namespace
+
+HWND CreateScoreToolbar(HWND child, int width) {
+  HWND bar = CreateWindowExW(0, L"OwnToolbar", nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0,
+                             0, width, kScoreToolbarHeight, child, nullptr, Windows().instance, nullptr);
+  if (!bar) return nullptr;
+  LayOutButtons();
+  Bar = BarState{};
+  LayOutButtons();
+  Bar.pageField = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_NUMBER | ES_RIGHT, 40, 3,
+                                  28, 20, bar, HMENU(INT_PTR(kPageFieldId)), Windows().instance, nullptr);
+  if (Bar.pageField) SendMessageW(Bar.pageField, WM_SETFONT, WPARAM(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+  AddTips(bar);
+  return bar;
+}
+
+void ShowScorePageNumbers(int current, int count) {
+  HWND bar = Windows().scoreToolbar;
+  if (!Live(bar)) return;
+  if (Bar.pageField) {
+    wchar_t text[16];
+    std::swprintf(text, 16, L"%d", count > 0 ? current : 0);
+    wchar_t shown[16] = {};
+    GetWindowTextW(Bar.pageField, shown, 16);
+    if (std::wcscmp(text, shown) != 0) SetWindowTextW(Bar.pageField, text);
+  }
+  InvalidateRect(bar, nullptr, FALSE);
+  (void)count;
+}
+
+void UpdateScoreCommandStates() {
+  if (Live(Windows().scoreToolbar)) InvalidateRect(Windows().scoreToolbar, nullptr, FALSE);
+}
+
+LRESULT CALLBACK ButtonBarProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (IsScoreBar(window)) {
+    const LRESULT handled = ScoreBarMessage(window, message, wParam, lParam);
+    if (handled != -1) return handled;
+  }
+  switch (message) {
+    case WM_PAINT:
+      PaintBar(window);
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_COMMAND: {
+      // The accelerators of the frame toolbar, and every command a bar is
+      // sent, go to the frame.
+      HWND frame = Windows().frame;
+      return HoldsWindow(frame) && frame != window ? SendMessageW(frame, WM_COMMAND, wParam, lParam) : 0;
+    }
+    default:
+      return DefWindowProcW(window, message, wParam, lParam);
+  }
+}
