@@ -28,6 +28,7 @@
 #include "shell/win32/DdeServer.h"
 #include "shell/win32/FrameParts.h"
 #include "shell/win32/NoticeDialogs.h"
+#include "shell/win32/PagesPaneWindow.h"
 #include "shell/win32/ProgressWindow.h"
 #include "shell/win32/ReadingHostWin32.h"
 #include "shell/win32/SmallWindows.h"
@@ -94,6 +95,7 @@ void WireShellServices() {
   SetClassifierLogSink(ClassifierDebugLine);
   InstallPreparationWindows();
   InstallReadingPipeline();
+  InstallPagesPane();
 }
 
 void ShutDown() {
