@@ -1,0 +1,367 @@
+#include "shell/win32/PageWindow.h"
+
+#include <algorithm>
+
+#include "pages/PageData.h"
+#include "pages/PageImageStore.h"
+#include "pages/PageStoreHooks.h"
+#include "pages/PageTable.h"
+#include "pages/SpriteArea.h"
+#include "platform/Messages.h"
+#include "platform/win32/AppWindows.h"
+#include "reading/ReadPageHandOver.h"
+#include "reading/ReadingThread.h"
+#include "render/PageImagePanel.h"
+#include "render/win32/OffscreenPane.h"
+#include "render/win32/PageImagePanel.h"
+#include "shell/PageViewGeometry.h"
+#include "shell/StaveOverlay.h"
+#include "shell/win32/ClientMetricsWindow.h"
+#include "shell/win32/PagesPaneWindow.h"
+#include "shell/win32/SmallWindows.h"
+#include "shell/win32/WindowClasses.h"
+
+namespace {
+
+constexpr int kImageMargin = 2;
+constexpr int kLineStep = 16;
+constexpr int kWheelStep = 48;
+constexpr int kOwnScrollCode = 0x8000;
+
+struct PageWorkspace {
+  int zoom = 100;
+  bool fitToWindow = true;
+  int scrollX = 0, scrollY = 0;
+};
+PageWorkspace& Workspace() {
+  static PageWorkspace state;
+  return state;
+}
+
+HWND Document() { return HoldsWindow(Windows().pageWindow) && IsWindow(Windows().pageWindow) ? Windows().pageWindow : nullptr; }
+HWND View() { return HoldsWindow(Windows().pageView) && IsWindow(Windows().pageView) ? Windows().pageView : nullptr; }
+
+void ForgetDocument() {
+  Windows().pageWindow = ViewMark(kPageViewMark);
+  Windows().pageView = ViewMark(kPageViewMark);
+  Windows().pageToolbar = nullptr;
+}
+
+// The view's scale: the wait image is always shown at 100 %.
+int ShownZoom() { return Workspace().zoom; }
+
+void SetScrollRange(HWND view) {
+  RECT client{};
+  GetClientRect(view, &client);
+  const ScrollExtent extent = PageViewExtent(viewPage.width, viewPage.height, ShownZoom());
+  PageWorkspace& w = Workspace();
+  const int maxX = std::max(0, extent.width - static_cast<int>(client.right));
+  const int maxY = std::max(0, extent.height - static_cast<int>(client.bottom));
+  w.scrollX = std::clamp(w.scrollX, 0, maxX);
+  w.scrollY = std::clamp(w.scrollY, 0, maxY);
+  SCROLLINFO h{sizeof(h), SIF_ALL, 0, extent.width - 1, static_cast<UINT>(client.right), w.scrollX, 0};
+  SCROLLINFO v{sizeof(v), SIF_ALL, 0, extent.height - 1, static_cast<UINT>(client.bottom), w.scrollY, 0};
+  SetScrollInfo(view, SB_HORZ, &h, TRUE);
+  SetScrollInfo(view, SB_VERT, &v, TRUE);
+}
+
+int FitZoom() {
+  InitClientMetrics();
+  RECT client{};
+  if (HoldsWindow(Windows().mdiClient)) GetClientRect(Windows().mdiClient, &client);
+  return ZoomToFit(client.right, client.bottom, static_cast<int>(viewPage.width), static_cast<int>(viewPage.height));
+}
+
+void PaintPageImage(HDC dc, const RECT& paint) {
+  const uint8_t* area = viewPage.Area();
+  if (!area || pageTable.currentPage < 0) return;
+  OffscreenPane pane(dc, paint, 0, 0);
+  if (!pane.Ready()) return;
+  pane.BeginDrawing();
+  POINT origin{};
+  SetWindowOrgEx(pane.Memory(), paint.left, paint.top, &origin);
+  const PageWorkspace& w = Workspace();
+  const int zoom = ShownZoom();
+  const int x = kImageMargin - w.scrollX, top = kImageMargin - w.scrollY;
+  const int scaledHeight = static_cast<int>(int64_t(viewPage.height) * zoom / 100);
+  const PageImageSource page{area, viewPage.imageName,
+                             PageBitImage{SpriteRows(area), static_cast<int32_t>(viewPage.width),
+                                          static_cast<int32_t>(viewPage.height)}};
+  const DeviceRect clip{paint.left, paint.top, paint.right, paint.bottom};
+  DrawPageImageRegion(page, x, -(top + scaledHeight), ImageRatio{zoom, zoom, 100, 100}, pane.Memory(), &clip, true);
+  // The panel draws the overlay itself only for a page whose staves came
+  // with its image; every other page gets it here.
+  StaveOverlayView& overlay = OverlayView();
+  overlay.x0 = x;
+  overlay.y0 = top;
+  overlay.scale = zoom / 100.0;
+  overlay.locked = PageImageShowsStaveOverlay(area);
+  if (!overlay.locked) DrawStaveOverlay();
+  SetWindowOrgEx(pane.Memory(), origin.x, origin.y, nullptr);
+  pane.EndDrawing();
+  pane.CopyToWindow();
+}
+
+void OnViewPaint(HWND view) {
+  if (pageTable.currentPage < 0) {
+    // No page to show: the document goes, after this paint has ended.
+    ValidateRect(view, nullptr);
+    if (HWND document = Document()) PostMessageW(document, WM_CLOSE, 0, 0);
+    return;
+  }
+  HANDLE mutex = ReadingMutex();
+  if (mutex) WaitForSingleObject(mutex, INFINITE);
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(view, &ps);
+  PaintPageImage(dc, ps.rcPaint);
+  EndPaint(view, &ps);
+  if (mutex) ReleaseMutex(mutex);
+}
+
+void ScrollTo(HWND view, int bar, int position) {
+  PageWorkspace& w = Workspace();
+  SCROLLINFO info{sizeof(info), SIF_ALL};
+  GetScrollInfo(view, bar, &info);
+  const int maximum = std::max(0, info.nMax + 1 - static_cast<int>(info.nPage));
+  position = std::clamp(position, 0, maximum);
+  int& current = bar == SB_HORZ ? w.scrollX : w.scrollY;
+  const int change = current - position;
+  if (!change) return;
+  current = position;
+  SetScrollPos(view, bar, position, TRUE);
+  if (bar == SB_HORZ) ScrollWindowEx(view, change, 0, nullptr, nullptr, nullptr, nullptr, SW_INVALIDATE);
+  else ScrollWindowEx(view, 0, change, nullptr, nullptr, nullptr, nullptr, SW_INVALIDATE);
+}
+
+void OnScroll(HWND view, int bar, int code) {
+  SCROLLINFO info{sizeof(info), SIF_ALL};
+  GetScrollInfo(view, bar, &info);
+  RECT client{};
+  GetClientRect(view, &client);
+  const int page = std::max(1, static_cast<int>(bar == SB_HORZ ? client.right : client.bottom));
+  int position = bar == SB_HORZ ? Workspace().scrollX : Workspace().scrollY;
+  switch (code) {
+    case SB_LINEUP: position -= kLineStep; break;
+    case SB_LINEDOWN: position += kLineStep; break;
+    case SB_PAGEUP: position -= page; break;
+    case SB_PAGEDOWN: position += page; break;
+    case SB_THUMBPOSITION:
+    case SB_THUMBTRACK: position = info.nTrackPos; break;
+    case SB_TOP: position = 0; break;
+    case SB_BOTTOM: position = info.nMax; break;
+    case kOwnScrollCode: position = info.nPos; break;
+    default: return;
+  }
+  ScrollTo(view, bar, position);
+}
+
+void SetZoom(int zoom) {
+  Workspace().zoom = zoom;
+  UpdatePageViewCaption();
+  if (HWND view = View()) InvalidateRect(view, nullptr, FALSE);
+}
+
+void OnWheel(HWND view, int delta) {
+  if (GetKeyState(VK_CONTROL) < 0) {
+    const int zoom = WheelZoom(Workspace().zoom, delta < 0);
+    if (zoom != Workspace().zoom) {
+      Workspace().fitToWindow = false;
+      SetZoom(zoom);
+    }
+    return;
+  }
+  SCROLLINFO info{sizeof(info), SIF_ALL};
+  GetScrollInfo(view, SB_VERT, &info);
+  const bool vertical = info.nMax + 1 > static_cast<int>(info.nPage) && GetKeyState(VK_SHIFT) >= 0;
+  const int step = delta / 120 * -kWheelStep;
+  const int bar = vertical ? SB_VERT : SB_HORZ;
+  ScrollTo(view, bar, (vertical ? Workspace().scrollY : Workspace().scrollX) + step);
+  UpdateWindow(view);
+}
+
+void PlaceDocumentChildren(HWND document) {
+  RECT client{};
+  GetClientRect(document, &client);
+  if (HoldsWindow(Windows().pageToolbar))
+    MoveWindow(Windows().pageToolbar, 0, 0, client.right, kPageToolbarHeight, TRUE);
+  if (HWND view = View())
+    MoveWindow(view, 0, kPageToolbarHeight, client.right + 1, std::max(0L, client.bottom - kPageToolbarHeight), TRUE);
+}
+
+// ---- Hooks of the page store and the reading ----
+void CurrentPageRemoved() { ClosePageWindow(); }
+void CaptionChanged() { UpdatePageViewCaption(); }
+void ShowMergedPage(int firstPage) {
+  if (HoldsWindow(Windows().scoreView) && IsWindow(Windows().scoreView)) InvalidateRect(Windows().scoreView, nullptr, FALSE);
+  if (HoldsWindow(Windows().outImage) && IsWindow(Windows().outImage)) InvalidateRect(Windows().outImage, nullptr, FALSE);
+  if (firstPage && Reading().pageIndex >= 0) OpenPageInWorkspace(Reading().pageIndex);
+}
+
+}  // namespace
+
+int PageViewZoom() { return Workspace().zoom; }
+
+LRESULT CALLBACK PageViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  static const UINT wheelMessage = RegisterWindowMessageW(L"MSWHEEL_ROLLMSG");
+  if (message == wheelMessage) {
+    OnWheel(window, static_cast<int>(wParam));
+    return 0;
+  }
+  switch (message) {
+    case WM_CREATE:
+      SetScrollRange(window);
+      return 0;
+    case WM_SIZE:
+      SetScrollRange(window);
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT:
+      OnViewPaint(window);
+      return 0;
+    case WM_HSCROLL:
+      OnScroll(window, SB_HORZ, LOWORD(wParam));
+      if (lParam) UpdateWindow(window);
+      return 0;
+    case WM_VSCROLL:
+      OnScroll(window, SB_VERT, LOWORD(wParam));
+      if (lParam) UpdateWindow(window);
+      return 0;
+    case WM_MOUSEWHEEL:
+      OnWheel(window, GET_WHEEL_DELTA_WPARAM(wParam));
+      return 0;
+    case WM_COMMAND:
+      return 0;
+    case WM_DESTROY:
+      ForgetDocument();
+      return 0;
+    default:
+      return DefWindowProcW(window, message, wParam, lParam);
+  }
+}
+
+LRESULT CALLBACK PageChildProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_SIZE: {
+      const LRESULT result = DefMDIChildProcW(window, message, wParam, lParam);
+      PlaceDocumentChildren(window);
+      if (Workspace().fitToWindow && viewPage.width > 0) {
+        Workspace().zoom = FitZoom();
+        UpdatePageViewCaption();
+      }
+      if (HWND view = View()) SetScrollRange(view);
+      return result;
+    }
+    case WM_CLOSE:
+    case WM_QUERYENDSESSION: {
+      ForgetDocument();
+      if (message == WM_QUERYENDSESSION) return 1;
+      SendMessageW(Windows().mdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(window), 0);
+      return 0;
+    }
+    case WM_DESTROY:
+      if (Windows().pageWindow == window) ForgetDocument();
+      break;
+    default:
+      break;
+  }
+  return DefMDIChildProcW(window, message, wParam, lParam);
+}
+
+void CreatePageWindow() {
+  if (HWND document = Document()) {
+    SendMessageW(Windows().mdiClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(document), 0);
+    return;
+  }
+  if (!HoldsWindow(Windows().mdiClient)) return;
+  MDICREATESTRUCTW create{};
+  create.szClass = L"ScannedM";
+  create.szTitle = L"Scanned page";
+  create.hOwner = Windows().instance ? Windows().instance : GetModuleHandleW(nullptr);
+  create.x = create.y = create.cx = create.cy = CW_USEDEFAULT;
+  create.style = WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_CLIPCHILDREN |
+                 WS_CLIPSIBLINGS | WS_MAXIMIZE;
+  HWND document = reinterpret_cast<HWND>(
+      SendMessageW(Windows().mdiClient, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&create)));
+  if (!document) return;
+  Windows().pageWindow = document;
+  RECT client{};
+  GetClientRect(document, &client);
+  Windows().pageToolbar = CreateWindowExW(0, L"OwnToolbar", nullptr, WS_CHILD | WS_VISIBLE, 0, 0, client.right,
+                                          kPageToolbarHeight, document, nullptr, create.hOwner, nullptr);
+  HWND view = CreateWindowExW(0, L"Scanned", nullptr, WS_CHILD | WS_VISIBLE | WS_HSCROLL | WS_VSCROLL, 0,
+                              kPageToolbarHeight, client.right + 1, std::max(0L, client.bottom - kPageToolbarHeight),
+                              document, nullptr, create.hOwner, nullptr);
+  if (view) Windows().pageView = view;
+  ShowWindow(document, SW_SHOWMAXIMIZED);
+  PlaceDocumentChildren(document);
+  UpdateWindow(document);
+}
+
+void UpdatePageViewCaption() {
+  HWND document = Document();
+  if (HWND view = View()) {
+    SetScrollRange(view);
+    InvalidateRect(view, nullptr, FALSE);
+  }
+  if (!document || pageTable.currentPage < 0) return;
+  char16_t caption[256];
+  ComposePageViewCaption(pageTable.rows[pageTable.currentPage].name, pageTable.currentPage + 1,
+                         static_cast<int>(pageTable.pageCount), Workspace().zoom, false, caption, 256);
+  SetWindowTextW(document, reinterpret_cast<const wchar_t*>(caption));
+}
+
+bool OpenPageInWorkspace(int row) {
+  if (row < 0 || static_cast<uint32_t>(row) >= pageTable.pageCount) return false;
+  LoadPageData(&viewPage, row);
+  if (!LoadScanImage(row)) {
+    MessageById(nullptr, 10012);
+    return false;
+  }
+  pageTable.currentPage = row;
+  CreatePageWindow();
+  PageWorkspace& w = Workspace();
+  if (w.fitToWindow) w.zoom = FitZoom();
+  w.scrollX = w.scrollY = 0;
+  OverlayView().selected = -1;
+  OverlayView().dragging = -1;
+  UpdatePageViewCaption();
+  ShowStatusClearTime(10085);
+  if (HoldsWindow(Windows().pagesPane)) InvalidateRect(Windows().pagesPane, nullptr, FALSE);
+  return true;
+}
+
+void SwitchToPage(int row) {
+  if (!OpenPageInWorkspace(row)) return;
+  // The page being read: its staves as the reading thread found them.
+  if (ReadingActive() && row == Reading().pageIndex && !LocatingStaves()) {
+    HANDLE mutex = ReadingMutex();
+    if (mutex) WaitForSingleObject(mutex, INFINITE);
+    viewPage.staveCount = readPage.staveCount;
+    std::copy(readPage.staves, readPage.staves + kStaveSlots, viewPage.staves);
+    std::copy(readPage.curvesValid, readPage.curvesValid + kStaveSlots, viewPage.curvesValid);
+    std::copy(readPage.modelCurves, readPage.modelCurves + kStaveSlots, viewPage.modelCurves);
+    viewPage.lineCurves = readPage.lineCurves;
+    if (mutex) ReleaseMutex(mutex);
+  }
+  if (HWND view = View()) InvalidateRect(view, nullptr, FALSE);
+}
+
+void ClosePageWindow() {
+  if (HWND document = Document()) SendMessageW(document, WM_CLOSE, 0, 0);
+}
+
+void InstallPageWindow() {
+  WindowProcedureHooks procedures;
+  procedures.pageChild = PageChildProc;
+  procedures.pageView = PageViewProc;
+  SetWindowProcedureHooks(procedures);
+  SetPagesPaneOpenPage(SwitchToPage);
+
+  PageStoreHooks store = CurrentPageStoreHooks();
+  store.currentPageRemoved = CurrentPageRemoved;
+  store.pageWindowCaptionChanged = CaptionChanged;
+  SetPageStoreHooks(store);
+
+  CurrentHandOverHooks().showMergedPage = ShowMergedPage;
+}

@@ -1,0 +1,26 @@
+// The scanned-page document "ScannedM" with its toolbar and its page image
+// view "Scanned": the page the pages pane or the reading opened, at a zoom of
+// its own, with its staves drawn over it.
+#pragma once
+
+#include <windows.h>
+
+LRESULT CALLBACK PageChildProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK PageViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Sets the two window procedures and the services and hooks that open,
+// close and re-caption the page document. Before the classes are registered.
+void InstallPageWindow();
+
+// Creates the page document, or activates it when it exists.
+void CreatePageWindow();
+// Makes row the current page: its data and image loaded, the document shown
+// fitted to the workspace. False when the image could not be loaded.
+bool OpenPageInWorkspace(int row);
+// The pages pane's request to show a page.
+void SwitchToPage(int row);
+// Closes the page document (the current page stays).
+void ClosePageWindow();
+void UpdatePageViewCaption();
+// The page view's zoom (per cent).
+int PageViewZoom();
