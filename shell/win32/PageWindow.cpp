@@ -277,7 +277,8 @@ void CreatePageWindow() {
   MDICREATESTRUCTW create{};
   create.szClass = L"ScannedM";
   create.szTitle = L"Scanned page";
-  create.hOwner = Windows().instance ? Windows().instance : GetModuleHandleW(nullptr);
+  const HINSTANCE instance = Windows().instance ? Windows().instance : GetModuleHandleW(nullptr);
+  create.hOwner = instance;
   create.x = create.y = create.cx = create.cy = CW_USEDEFAULT;
   create.style = WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_CLIPCHILDREN |
                  WS_CLIPSIBLINGS | WS_MAXIMIZE;
@@ -288,10 +289,10 @@ void CreatePageWindow() {
   RECT client{};
   GetClientRect(document, &client);
   Windows().pageToolbar = CreateWindowExW(0, L"OwnToolbar", nullptr, WS_CHILD | WS_VISIBLE, 0, 0, client.right,
-                                          kPageToolbarHeight, document, nullptr, create.hOwner, nullptr);
+                                          kPageToolbarHeight, document, nullptr, instance, nullptr);
   HWND view = CreateWindowExW(0, L"Scanned", nullptr, WS_CHILD | WS_VISIBLE | WS_HSCROLL | WS_VSCROLL, 0,
                               kPageToolbarHeight, client.right + 1, std::max(0L, client.bottom - kPageToolbarHeight),
-                              document, nullptr, create.hOwner, nullptr);
+                              document, nullptr, instance, nullptr);
   if (view) Windows().pageView = view;
   ShowWindow(document, SW_SHOWMAXIMIZED);
   PlaceDocumentChildren(document);

@@ -28,6 +28,7 @@
 #include "shell/win32/DdeServer.h"
 #include "shell/win32/FrameParts.h"
 #include "shell/win32/NoticeDialogs.h"
+#include "shell/win32/PageWindow.h"
 #include "shell/win32/PagesPaneWindow.h"
 #include "shell/win32/ProgressWindow.h"
 #include "shell/win32/ReadingHostWin32.h"
@@ -96,6 +97,7 @@ void WireShellServices() {
   InstallPreparationWindows();
   InstallReadingPipeline();
   InstallPagesPane();
+  InstallPageWindow();
 }
 
 void ShutDown() {
