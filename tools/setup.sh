@@ -21,7 +21,7 @@ packages=(
   cmake ninja-build g++ ccache python3 dpkg-dev pkg-config
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64 libz-mingw-w64-dev
   wine wine64 xvfb xauth xdotool
-  libtiff-dev googletest libgtest-dev
+  libtiff-dev zlib1g-dev googletest libgtest-dev
   libxml2-utils
   # the English word lists the language data of text recognition is made from
   wamerican wbritish

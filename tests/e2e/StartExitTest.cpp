@@ -4,6 +4,7 @@
 #include "ResourceIds.h"
 #include "pages/PageTable.h"
 #include "tests/e2e/ProgramCase.h"
+#include "tests/e2e/ScreenshotCheck.h"
 
 TEST_F(ProgramCase, StartsAndExitsCleanly) {
   ASSERT_TRUE(StartQuietly());
@@ -11,6 +12,15 @@ TEST_F(ProgramCase, StartsAndExitsCleanly) {
   ASSERT_TRUE(ExitCleanly());
   EXPECT_TRUE(PagesFileExists(kPageIndexName)) << "the page store is set up and its index written";
   EXPECT_EQ(PagesNamed(u""), 0) << "a fresh page store holds no page";
+}
+
+// The frame as a user first sees it: menu, toolbar, the empty client area
+// and the status bar with its three fields.
+TEST_F(ProgramCase, StartedFrameLooksAsReviewed) {
+  ASSERT_TRUE(StartQuietly());
+  ASSERT_TRUE(program.StaysQuiet(300));
+  ExpectWindowMatchesReference(program.FrameWindow(), "frame-started");
+  ASSERT_TRUE(ExitCleanly());
 }
 
 TEST_F(ProgramCase, CloseWithNothingOpenEndsTheProgram) {

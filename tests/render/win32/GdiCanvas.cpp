@@ -33,9 +33,9 @@ int GdiCanvas::DarkPixels(int left, int top, int right, int bottom) const {
   return n;
 }
 
-GrayImage GdiCanvas::Gray() const {
+PngImage GdiCanvas::Gray() const {
   GdiFlush();
-  GrayImage image;
+  PngImage image;
   image.width = width_;
   image.height = height_;
   image.pixels.resize(static_cast<size_t>(width_) * height_);

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "GrayPng.h"
+#include "tests/support/PngImage.h"
 
 class GdiCanvas {
  public:
@@ -23,7 +23,7 @@ class GdiCanvas {
   // Pixels darker than mid-grey inside a rectangle (right and bottom exclusive).
   int DarkPixels(int left, int top, int right, int bottom) const;
   int DarkPixels() const { return DarkPixels(0, 0, width_, height_); }
-  GrayImage Gray() const;
+  PngImage Gray() const;  // one channel
 
  private:
   int width_, height_;

@@ -14,7 +14,6 @@
 #include "../DrawingSetUp.h"
 #include "../ScoreListing.h"
 #include "GdiCanvas.h"
-#include "GrayPng.h"
 #include "render/Colours.h"
 #include "render/DrawingState.h"
 #include "render/GlyphTable.h"
@@ -26,6 +25,7 @@
 #include "render/win32/GdiDevice.h"
 #include "render/win32/OffscreenPane.h"
 #include "render/win32/ScorePagePane.h"
+#include "tests/support/ReviewedPicture.h"
 #include "score/ItemSelection.h"
 #include "score/ScoreFile.h"
 #include "score/ScoreStreams.h"
@@ -37,7 +37,7 @@
 namespace {
 
 
-GrayImage PaintFixture(const std::string& listing, double zoom, int width, int height) {
+PngImage PaintFixture(const std::string& listing, double zoom, int width, int height) {
   StartScorePainting(width, height);
   std::string error;
   EXPECT_TRUE(BuildScoreFromListingFile(std::string(KV_RENDER_SCORES_DIR) + "/" + listing, &error)) << error;
@@ -46,35 +46,14 @@ GrayImage PaintFixture(const std::string& listing, double zoom, int width, int h
   DrawingState().scale = zoom;
   // Through the pane's off-screen bitmap, as the window paints.
   PaintScorePagePane(canvas.Dc(), RECT{0, 0, width - 1, height - 1}, 1, 1);
-  GrayImage image = canvas.Gray();
+  PngImage image = canvas.Gray();
   DeleteMusicFonts(&device);
   EndScorePainting();
   return image;
 }
 
-void CompareWithReviewed(const GrayImage& actual, const std::string& name) {
-  const std::string reviewed = std::string(KV_RENDER_SCORES_DIR) + "/" + name + ".png";
-  if (const char* update = std::getenv("KV_UPDATE_GOLDENS"); update && std::string(update) == "1") {
-    ASSERT_TRUE(WriteGrayPng(reviewed, actual));
-    return;
-  }
-  GrayImage expected;
-  ASSERT_TRUE(ReadGrayPng(reviewed, &expected)) << "no reviewed picture " << reviewed;
-  ASSERT_EQ(expected.width, actual.width);
-  ASSERT_EQ(expected.height, actual.height);
-  GrayImage diff = actual;
-  size_t differing = 0;
-  for (size_t i = 0; i < actual.pixels.size(); ++i) {
-    const bool differs = std::abs(int(actual.pixels[i]) - int(expected.pixels[i])) > 64;
-    differing += differs;
-    diff.pixels[i] = differs ? 0 : static_cast<uint8_t>(192 + actual.pixels[i] / 4);
-  }
-  const double share = double(differing) / double(actual.pixels.size());
-  if (share > 0.005) {
-    WriteGrayPng(name + "-actual.png", actual);
-    WriteGrayPng(name + "-diff.png", diff);
-  }
-  EXPECT_LE(share, 0.005) << differing << " pixels of " << name << " differ; see " << name << "-diff.png";
+void CompareWithReviewed(const PngImage& actual, const std::string& name) {
+  ExpectMatchesReviewed(actual, std::string(KV_RENDER_SCORES_DIR) + "/" + name + ".png", name);
 }
 
 TEST(ScorePageGdiTest, FixturePageMatchesTheReviewedPictures) {
@@ -90,7 +69,7 @@ TEST(ScorePageGdiTest, FixturePageMatchesTheReviewedPictures) {
     SCOPED_TRACE(c.name);
     const int width = static_cast<int>(std::lround(c.width * c.zoom));
     const int height = static_cast<int>(std::lround(c.height * c.zoom));
-    const GrayImage image = PaintFixture(c.listing, c.zoom, width, height);
+    const PngImage image = PaintFixture(c.listing, c.zoom, width, height);
     size_t dark = 0;
     for (uint8_t p : image.pixels) dark += p < 128;
     EXPECT_GT(dark, 2000u) << "the page came out blank";
@@ -107,9 +86,9 @@ namespace {
 // pixel of the next paint.
 TEST(ScorePageGdiTest, AKeptSectionPaintsAsAFreshOne) {
   FreeKeptPaneSections();
-  const GrayImage fresh = PaintFixture("braced.txt", 1.0, 400, 560);
+  const PngImage fresh = PaintFixture("braced.txt", 1.0, 400, 560);
   PaintFixture("kinds.txt", 1.33, 400, 560);
-  const GrayImage reused = PaintFixture("braced.txt", 1.0, 400, 560);
+  const PngImage reused = PaintFixture("braced.txt", 1.0, 400, 560);
   ASSERT_EQ(fresh.pixels.size(), reused.pixels.size());
   EXPECT_TRUE(fresh.pixels == reused.pixels);
   FreeKeptPaneSections();
