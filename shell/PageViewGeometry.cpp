@@ -39,6 +39,15 @@ std::u16string Number(int n) {
 
 }  // namespace
 
+void PageNameForViews(const char16_t* name, char16_t* out, int units) {
+  if (units <= 0) return;
+  std::u16string text = name ? name : u"";
+  text = text.substr(0, size_t(units) - 1);
+  if (text.size() >= 5 && text[text.size() - 4] == u'.') text.resize(text.size() - 4);
+  text.copy(out, text.size());
+  out[text.size()] = 0;
+}
+
 void ComposePageViewCaption(const char16_t* name, int pageNumber, int pageCount, int zoom, bool scanning, char16_t* out,
                             int units) {
   if (units <= 0) return;

@@ -23,6 +23,10 @@ struct ScrollExtent {
 };
 ScrollExtent PageViewExtent(uint32_t imageWidth, uint32_t imageHeight, int zoom);
 
+// The page's name as its views show it: a four-character extension cut
+// (when the fifth unit from the end is "."); out holds units characters.
+void PageNameForViews(const char16_t* name, char16_t* out, int units);
+
 // "name (page n of count) - at zoom%", or "name (Preview) - at zoom%" while
 // scanning; out holds units characters.
 void ComposePageViewCaption(const char16_t* name, int pageNumber, int pageCount, int zoom, bool scanning, char16_t* out,

@@ -306,8 +306,10 @@ void UpdatePageViewCaption() {
     InvalidateRect(view, nullptr, FALSE);
   }
   if (!document || pageTable.currentPage < 0) return;
+  char16_t name[kPageNameUnits];
+  PageNameForViews(pageTable.rows[pageTable.currentPage].name, name, kPageNameUnits);
   char16_t caption[256];
-  ComposePageViewCaption(pageTable.rows[pageTable.currentPage].name, pageTable.currentPage + 1,
+  ComposePageViewCaption(name, pageTable.currentPage + 1,
                          static_cast<int>(pageTable.pageCount), Workspace().zoom, false, caption, 256);
   SetWindowTextW(document, reinterpret_cast<const wchar_t*>(caption));
 }

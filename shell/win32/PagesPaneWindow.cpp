@@ -666,7 +666,9 @@ void ScrollPagesPaneToRow(int row) {
 
 namespace {
 int RefreshAndShowRow(bool collapseOthers, int row) {
+  const int current = pageTable.currentPage;
   const int shown = RefreshPageRows(collapseOthers, row);
+  if (pageTable.currentPage != current) CurrentPageStoreHooks().pageWindowCaptionChanged();
   LayoutPagesPane();
   if (shown < 0) Repaint();
   else ScrollPagesPaneToRow(shown);

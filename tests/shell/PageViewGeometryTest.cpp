@@ -48,6 +48,20 @@ TEST(PageViewGeometryTest, ExtentAndCaption) {
   EXPECT_EQ(std::u16string(caption), u"Sonata ");
 }
 
+TEST(PageViewGeometryTest, ViewsShowTheNameWithoutItsExtension) {
+  struct Case {
+    const char16_t* name;
+    const char16_t* shown;
+  };
+  const Case cases[] = {{u"scan.tif", u"scan"}, {u"page.tiff", u"page.tiff"}, {u".tif", u".tif"}, {u"a.b.bmp", u"a.b"},
+                        {u"plain", u"plain"}};
+  for (const Case& c : cases) {
+    char16_t out[40];
+    PageNameForViews(c.name, out, 40);
+    EXPECT_EQ(std::u16string(out), c.shown);
+  }
+}
+
 StaveRecord Stave(int left, int top, int right, int bottom) {
   StaveRecord s;
   s.left = int16_t(left);
