@@ -2,18 +2,26 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "pages/PageFiles.h"
 #include "pages/PageTable.h"
 #include "platform/FileLayer.h"
 #include "platform/Messages.h"
+#include "platform/Platform.h"
 #include "reading/ReadingThread.h"
+#include "reading/StaveLocating.h"
 #include "score/ScoreFile.h"
 #include "shell/PageViewGeometry.h"
 
 namespace {
 
 constexpr unsigned kStrPageBeingRead = 11539;
+constexpr unsigned kStrCannotLocateWhileReading = 11522;
+constexpr unsigned kStrNoStavesLocated = 10028;
+constexpr unsigned kStrStavesFound = 10029;
+constexpr unsigned kStrBlank = 10183;
+constexpr int kStatusMessageField = 2;
 
 bool ShownPageIsCurrentScorePage() {
   const int row = pageTable.currentPage;
@@ -177,4 +185,38 @@ void DeleteStave(int s) {
   if (s < 0 || s >= count) return;
   for (int i = s; i + 1 < count; ++i) MoveSlot(i + 1, i);
   viewPage.staveCount = static_cast<uint32_t>(count - 1);
+}
+
+int LocateStaves(bool ask, bool withUndo, const LocatingHooks* hooks) {
+  if (ReadingActive()) {
+    // The staves shown stay as they are.
+    if (ask) MessageById(nullptr, kStrCannotLocateWhileReading);
+    return -1;
+  }
+  if (StaveEditRefused() != StaveEditRefusal::kNone) return -1;
+  uint32_t stride = 0;
+  uint8_t* image = viewPage.imageArea ? CurrentReadingSteps().pageImage(&viewPage, &stride) : nullptr;
+  if (!image) return -1;
+  if (withUndo) PushStaveUndo();
+  StaveRow rows[kStaveSlots] = {};
+  int found = 0;
+  if (!StartPageReading(image, stride, &viewPage, pageTable.currentPage, false, hooks, rows, &found)) found = 0;
+  found = std::clamp(found, 0, kMaxEditedStaves);
+  for (int s = 0; s < found; ++s) viewPage.staves[s] = StaveRecordFromRow(rows[s]);
+  viewPage.staveCount = static_cast<uint32_t>(found);
+  StaveView().selected = -1;
+  WritePageStaveData(false);
+  if (found == 0) {
+    SetStatusTextById(kStrNoStavesLocated);
+  } else {
+    char16_t blank[8], words[96];
+    LoadUiString(kStrBlank, blank, 8);
+    LoadUiString(kStrStavesFound, words, 96);
+    std::u16string text;
+    for (char c : std::to_string(found)) text += static_cast<char16_t>(c);
+    text += blank;
+    text += words;
+    platform::SetStatusField(kStatusMessageField, text.c_str());
+  }
+  return found;
 }

@@ -35,6 +35,14 @@ bool RedoStaveEdit();
 // staves are locked) changes nothing and is said (string 11539) or ignored.
 int StaveViewCommand(int code);
 
+// Finds the shown page's staves again with the engine's staff finder
+// (hooks: its progress window), as the only staves of the page, and writes
+// them; the status bar says how many. While a page is read nothing changes
+// (with ask, string 11522 says why); a locked page is refused. withUndo
+// keeps the staves before as an undo step. The number found, -1 when refused.
+struct LocatingHooks;
+int LocateStaves(bool ask, bool withUndo, const LocatingHooks* hooks);
+
 // A stave drawn from (x0, y0) to (x1, y1) in image pixels, in either
 // direction: inserted in top order with the system of the stave it comes
 // before, five lines, selected. -1 when 13 staves exist already.

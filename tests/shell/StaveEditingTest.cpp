@@ -168,3 +168,31 @@ TEST_F(StaveEditingTest, EditsOfThePageBeingReadAreRefused) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(StaveEditingTest, LocatingWhileReadingOrOnALockedPageLeavesTheStaves) {
+  Edit(1);
+  ReadingActive() = 1;
+  Reading().pageIndex = 5;
+  {
+    BoxRecorder boxes;
+    EXPECT_EQ(LocateStaves(true, true, nullptr), -1);
+    EXPECT_EQ(viewPage.staveCount, 1u) << "the staves shown stay";
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes.Boxes()[0].text, u"Sorry - Korvalinde cannot locate staves whilst it is reading other pages.");
+    EXPECT_EQ(LocateStaves(false, true, nullptr), -1);
+    EXPECT_EQ(boxes.Boxes().size(), 1u) << "asked quietly, nothing is said";
+  }
+  ReadingActive() = 0;
+  pageTable.rows[0].flags |= kPageStaveOverlay;
+  EXPECT_EQ(LocateStaves(true, true, nullptr), -1);
+  EXPECT_EQ(viewPage.staveCount, 1u);
+  // Neither refusal took an undo step: one undo goes back before the edit.
+  pageTable.rows[0].flags &= ~kPageStaveOverlay;
+  ASSERT_TRUE(UndoStaveEdit());
+  EXPECT_EQ(viewPage.staveCount, 0u);
+  EXPECT_FALSE(UndoStaveEdit());
+}
+
+}  // namespace
