@@ -1,8 +1,13 @@
 #include "shell/PagesPaneActions.h"
 
+#include <algorithm>
 #include <mutex>
 
+#include "pages/PageData.h"
 #include "pages/PageTable.h"
+#include "platform/Messages.h"
+#include "platform/Settings.h"
+#include "reading/StaveLocating.h"
 #include "platform/FileLayer.h"
 #include "reading/ReadingThread.h"
 #include "score/ScoreFile.h"
@@ -78,4 +83,40 @@ void PageRowTitle(int row, char16_t* out, int units) {
   for (const char16_t* p = prefix; *p && n + 1 < units; ++p) out[n++] = *p;
   for (int i = 0; i < kPageNameUnits && record.name[i] && n + 1 < units; ++i) out[n++] = record.name[i];
   out[n] = 0;
+}
+
+namespace {
+
+constexpr unsigned kStrNoStaves = 10027, kStrNoHandwrittenStaves = 10694;
+
+// The narrow-stave advice for the staves stored with row's page.
+void ShowNarrowStaveAdvice(int row) {
+  static PageData page;
+  LoadPageData(&page, row);
+  StaveRow rows[kStaveSlots];
+  const int count = static_cast<int>(std::min<uint32_t>(page.staveCount, kStaveSlots));
+  for (int s = 0; s < count; ++s) rows[s] = StaveRowFromRecord(page.staves[s]);
+  char16_t text[1024];
+  const int resolution = pageTable.rows[row].resolution > 0 ? pageTable.rows[row].resolution : 300;
+  if (!NarrowStaveAdvice(text, 1024, rows, count, resolution, pageTable.rows[row].name)) ErrorBox(nullptr, text);
+}
+
+}  // namespace
+
+void ReportPageProblem(int row) {
+  if (!ValidRow(row)) return;
+  const uint32_t flags = pageTable.rows[row].flags;
+  if (!(flags & kPageHasProblem)) return;
+  switch ((flags & kPageProblemCodeMask) >> kPageProblemCodeShift) {
+    case 0:
+      MessageById(nullptr, Unsaved().readHandwritten ? kStrNoHandwrittenStaves : kStrNoStaves);
+      break;
+    case 5:
+      ShowNarrowStaveAdvice(row);
+      break;
+    default:
+      break;
+  }
+  std::lock_guard<std::mutex> lock(PageTableLock());
+  pageTable.rows[row].flags &= ~(kPageHasProblem | kPageProblemCodeMask);
 }

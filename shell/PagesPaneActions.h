@@ -22,3 +22,7 @@ int RemovePageRows(int row);
 // The page title as the pane shows it: "* name" for a changed read page,
 // "[H] name" for a pending handwritten page.
 void PageRowTitle(int row, char16_t* out, int units);
+
+// Says what went wrong when row was read (no staves found; staves too
+// narrow, with the advice) and clears its failure mark.
+void ReportPageProblem(int row);

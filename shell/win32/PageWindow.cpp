@@ -15,7 +15,12 @@
 #include "render/win32/OffscreenPane.h"
 #include "render/win32/PageImagePanel.h"
 #include "shell/PageViewGeometry.h"
+#include "shell/StaveEditing.h"
 #include "shell/StaveOverlay.h"
+#include "shell/ShellServices.h"
+#include "reading/StaveLocating.h"
+#include "shell/PagesPaneActions.h"
+#include "shell/win32/ProgressWindow.h"
 #include "shell/win32/ClientMetricsWindow.h"
 #include "shell/win32/PagesPaneWindow.h"
 #include "shell/win32/SmallWindows.h"
@@ -197,6 +202,200 @@ void ShowMergedPage(int firstPage) {
   if (firstPage && Reading().pageIndex >= 0) OpenPageInWorkspace(Reading().pageIndex);
 }
 
+
+// ---- Stave editing by the mouse ----
+constexpr int kNewStaveDistance = 64;
+enum class StaveDrag { kNone, kPending, kMove, kDrawing };
+struct DragState {
+  StaveDrag mode = StaveDrag::kNone;
+  int pressX = 0, pressY = 0;  // image pixels
+  int lastDx = 0, lastDy = 0;
+  int stave = -1;
+};
+DragState& Drag() {
+  static DragState drag;
+  return drag;
+}
+
+class ViewLock {
+ public:
+  ViewLock() : mutex_(ReadingMutex()) {
+    if (mutex_) WaitForSingleObject(mutex_, INFINITE);
+  }
+  ~ViewLock() {
+    if (mutex_) ReleaseMutex(mutex_);
+  }
+ private:
+  HANDLE mutex_;
+};
+
+POINT ImagePoint(int x, int y) {
+  const PageWorkspace& w = Workspace();
+  const double scale = std::max(1, ShownZoom()) / 100.0;
+  return POINT{static_cast<LONG>((x + w.scrollX - kImageMargin) / scale),
+               static_cast<LONG>((y + w.scrollY - kImageMargin) / scale)};
+}
+
+void Redraw() {
+  OverlayView().selected = StaveView().selected;
+  if (HWND view = View()) InvalidateRect(view, nullptr, FALSE);
+}
+
+void SyncScrollIntoRing() {
+  StaveView().scrollX = Workspace().scrollX;
+  StaveView().scrollY = Workspace().scrollY;
+}
+
+bool MayEdit() {
+  switch (StaveEditRefused()) {
+    case StaveEditRefusal::kPageBeingRead:
+      MessageById(nullptr, 11539);
+      return false;
+    case StaveEditRefusal::kNone:
+      return true;
+    default:
+      return false;
+  }
+}
+
+void OnViewButtonDown(HWND view, int x, int y) {
+  SetFocus(view);
+  if (Drag().mode != StaveDrag::kNone || !MayEdit()) return;
+  const POINT p = ImagePoint(x, y);
+  DragState& drag = Drag();
+  drag = DragState{};
+  drag.pressX = p.x;
+  drag.pressY = p.y;
+  {
+    ViewLock lock;
+    const int hit = StaveAtPoint(viewPage, p.x, p.y, ShownZoom() / 100.0);
+    if (hit >= 0 && hit == StaveView().selected) {
+      drag.mode = StaveDrag::kMove;
+      drag.stave = hit;
+    } else if (hit >= 0) {
+      StaveView().selected = hit;
+    } else {
+      StaveView().selected = -1;
+      drag.mode = StaveDrag::kPending;
+    }
+  }
+  SetCapture(view);
+  Redraw();
+}
+
+void OnViewMouseMove(int x, int y) {
+  DragState& drag = Drag();
+  if (drag.mode == StaveDrag::kNone) return;
+  const POINT p = ImagePoint(x, y);
+  const int dx = p.x - drag.pressX, dy = p.y - drag.pressY;
+  ViewLock lock;
+  SyncScrollIntoRing();
+  switch (drag.mode) {
+    case StaveDrag::kPending:
+      // A new stave begins once the pointer is far enough to the right.
+      if (dx <= kNewStaveDistance) return;
+      PushStaveUndo();
+      drag.stave = InsertDrawnStave(drag.pressX, drag.pressY, p.x, p.y);
+      if (drag.stave < 0) {
+        drag.mode = StaveDrag::kNone;
+        SetStatusTextById(10032);
+        DefaultBeep();
+        return;
+      }
+      drag.mode = StaveDrag::kDrawing;
+      break;
+    case StaveDrag::kMove:
+      if (dx == drag.lastDx && dy == drag.lastDy) return;
+      if (drag.lastDx == 0 && drag.lastDy == 0) PushStaveUndo();
+      MoveStave(drag.stave, dx - drag.lastDx, dy - drag.lastDy);
+      drag.lastDx = dx;
+      drag.lastDy = dy;
+      break;
+    case StaveDrag::kDrawing: {
+      StaveRecord& r = viewPage.staves[drag.stave];
+      r.right = static_cast<int16_t>(std::max<LONG>(p.x, r.left + 1));
+      r.bottom = static_cast<int16_t>(std::max<LONG>(p.y, r.top + 1));
+      r.midX = static_cast<int16_t>((r.left + r.right) / 2);
+      ClampStave(viewPage.staves, static_cast<int>(viewPage.staveCount), drag.stave,
+                 viewPage.resolution > 0 ? viewPage.resolution : 300, static_cast<int>(viewPage.width),
+                 static_cast<int>(viewPage.height));
+      viewPage.curvesValid[drag.stave] = 0;
+      break;
+    }
+    default:
+      break;
+  }
+  OverlayView().dragging = drag.stave;
+  Redraw();
+}
+
+void EndStaveDrag() {
+  DragState& drag = Drag();
+  const bool changed = drag.mode == StaveDrag::kDrawing || (drag.mode == StaveDrag::kMove && (drag.lastDx || drag.lastDy));
+  drag = DragState{};
+  OverlayView().dragging = -1;
+  if (GetCapture() == View()) ReleaseCapture();
+  if (changed) {
+    ViewLock lock;
+    WritePageStaveData(false);
+  }
+  Redraw();
+}
+
+void RunStaveCommand(int code) {
+  if (code == 27 && Drag().mode != StaveDrag::kNone) {
+    // Esc during a drag: the stave goes back to where it was.
+    const bool changed = Drag().mode == StaveDrag::kDrawing || Drag().lastDx || Drag().lastDy;
+    Drag() = DragState{};
+    OverlayView().dragging = -1;
+    if (GetCapture() == View()) ReleaseCapture();
+    if (changed) {
+      StaveRing().MarkShownStateKept();
+      ViewLock lock;
+      UndoStaveEdit();
+    }
+    Redraw();
+    return;
+  }
+  {
+    ViewLock lock;
+    SyncScrollIntoRing();
+    StaveViewCommand(code);
+  }
+  if (code == 602 || code == 601) {
+    Workspace().scrollX = StaveView().scrollX;
+    Workspace().scrollY = StaveView().scrollY;
+    if (HWND view = View()) SetScrollRange(view);
+  }
+  Redraw();
+}
+
+void OnViewKey(WPARAM key) {
+  switch (key) {
+    case VK_DELETE: RunStaveCommand(127); break;
+    case VK_BACK: RunStaveCommand(8); break;
+    case VK_ESCAPE: RunStaveCommand(27); break;
+    case '5': RunStaveCommand(53); break;
+    case '6': RunStaveCommand(54); break;
+    default: break;
+  }
+}
+
+// ---- Locating the staves from the menu, with the progress window ----
+void LocatingBegins() { SetCursor(LoadCursorW(nullptr, IDC_WAIT)); }
+void LocatingEnds() { SetCursor(LoadCursorW(nullptr, IDC_ARROW)); }
+
+void LocateStavesCommand() {
+  if (!View()) return;
+  static const LocatingHooks hooks{LocatingBegins, LocatingEnds, nullptr};
+  {
+    ViewLock lock;
+    LocateStaves(true, true, &hooks);
+  }
+  const int row = pageTable.currentPage;
+  if (row >= 0 && (pageTable.rows[row].flags & kPageHasProblem)) ReportPageProblem(row);
+  Redraw();
+}
 }  // namespace
 
 int PageViewZoom() { return Workspace().zoom; }
@@ -230,6 +429,21 @@ LRESULT CALLBACK PageViewProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     case WM_MOUSEWHEEL:
       OnWheel(window, GET_WHEEL_DELTA_WPARAM(wParam));
       return 0;
+    case WM_LBUTTONDOWN:
+      OnViewButtonDown(window, static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
+      return 0;
+    case WM_MOUSEMOVE:
+      OnViewMouseMove(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
+      return 0;
+    case WM_LBUTTONUP:
+      EndStaveDrag();
+      return 0;
+    case WM_CAPTURECHANGED:
+      if (Drag().mode != StaveDrag::kNone && reinterpret_cast<HWND>(lParam) != window) EndStaveDrag();
+      return 0;
+    case WM_KEYDOWN:
+      OnViewKey(wParam);
+      return 0;
     case WM_COMMAND:
       return 0;
     case WM_DESTROY:
@@ -262,6 +476,19 @@ LRESULT CALLBACK PageChildProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     case WM_DESTROY:
       if (Windows().pageWindow == window) ForgetDocument();
       break;
+    case WM_MDIACTIVATE: {
+      // The page document's menu while it is active; the frame's own when
+      // nothing else takes over.
+      HWND client = Windows().mdiClient;
+      if (reinterpret_cast<HWND>(lParam) == window && Menus().page)
+        SendMessageW(client, WM_MDISETMENU, reinterpret_cast<WPARAM>(Menus().page),
+                     reinterpret_cast<LPARAM>(Menus().pageWindow));
+      else if (!lParam && Menus().noDocument)
+        SendMessageW(client, WM_MDISETMENU, reinterpret_cast<WPARAM>(Menus().noDocument), 0);
+      if (HoldsWindow(Windows().frame)) DrawMenuBar(Windows().frame);
+      CurrentShellServices().updateCommandStates();
+      break;
+    }
     default:
       break;
   }
@@ -328,6 +555,8 @@ bool OpenPageInWorkspace(int row) {
   w.scrollX = w.scrollY = 0;
   OverlayView().selected = -1;
   OverlayView().dragging = -1;
+  StaveView() = StaveViewState{};
+  StaveRing().Clear();
   UpdatePageViewCaption();
   ShowStatusClearTime(10085);
   if (HoldsWindow(Windows().pagesPane)) InvalidateRect(Windows().pagesPane, nullptr, FALSE);
@@ -348,6 +577,7 @@ void SwitchToPage(int row) {
     if (mutex) ReleaseMutex(mutex);
   }
   if (HWND view = View()) InvalidateRect(view, nullptr, FALSE);
+  ReportPageProblem(row);
 }
 
 void ClosePageWindow() {
@@ -367,4 +597,9 @@ void InstallPageWindow() {
   SetPageStoreHooks(store);
 
   CurrentHandOverHooks().showMergedPage = ShowMergedPage;
+
+  ShellServices services{};
+  services.staveViewCommand = RunStaveCommand;
+  services.locateStaves = LocateStavesCommand;
+  SetShellServices(services);
 }

@@ -12,6 +12,7 @@
 #include "reading/ReadingThread.h"
 #include "score/ScoreFile.h"
 #include "shell/PagesPaneActions.h"
+#include "tests/support/BoxRecorder.h"
 
 namespace {
 
@@ -245,6 +246,24 @@ TEST_F(PageTableRowsTest, TitlesMarkChangedAndHandwrittenPages) {
     PageRowTitle(row, title, 64);
     EXPECT_EQ(std::u16string(title), expected[row]);
   }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PageTableRowsTest, AReportedProblemIsSaidOnceAndCleared) {
+  Fill(&pageTable, {{u"blank", 0, u"", 0, kPageHasProblem | (0u << kPageProblemCodeShift) | kPageSelected},
+                    {u"fine", 0, u"", 0, 0}});
+  BoxRecorder boxes;
+  ReportPageProblem(0);
+  ASSERT_EQ(boxes.Boxes().size(), 1u);
+  EXPECT_EQ(boxes.Boxes()[0].text, u"No staves can be located on this page.");
+  EXPECT_EQ(pageTable.rows[0].flags, kPageSelected) << "only the failure mark goes";
+  ReportPageProblem(0);
+  ReportPageProblem(1);
+  ReportPageProblem(9);
+  EXPECT_EQ(boxes.Boxes().size(), 1u);
 }
 
 }  // namespace
