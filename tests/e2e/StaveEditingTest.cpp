@@ -4,6 +4,8 @@
 // is being read are refused.
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <string>
 
 #include "pages/PageFiles.h"
@@ -86,6 +88,98 @@ TEST_F(ProgramCase, AStaveDrawnByADragIsUndoneInThePageDataFile) {
   ASSERT_TRUE(program.FrameAnswers(60000));
   EXPECT_TRUE(program.WaitUntil([&] { return SharedFileBytes(data).size() == before.size(); },
                                 "the staves found again", 20000));
+  EXPECT_TRUE(program.StaysQuiet(500));
+  ASSERT_TRUE(ExitDiscardingChanges());
+}
+
+}  // namespace
+
+namespace {
+
+HWND PagesPane(HWND frame) { return FindWindowExW(frame, nullptr, L"ViewPages", nullptr); }
+
+// Where the read section begins in the pane: the top of its scroll bar, the
+// lower of the two.
+int ReadSectionTop(HWND pane) {
+  int top = 0;
+  for (HWND bar = FindWindowExW(pane, nullptr, L"ScrollBar", nullptr); bar;
+       bar = FindWindowExW(pane, bar, L"ScrollBar", nullptr)) {
+    RECT r{};
+    GetWindowRect(bar, &r);
+    MapWindowPoints(nullptr, pane, reinterpret_cast<POINT*>(&r), 2);
+    top = std::max<int>(top, r.top);
+  }
+  return top;
+}
+
+// Posts a mouse message to the window and checks that the frame still
+// answers, as a watchdog would.
+bool PostAndAnswer(ProgramUnderTest& program, HWND window, UINT message, WPARAM keys, int x, int y) {
+  PostMessageW(window, message, keys, MAKELPARAM(x, y));
+  return program.FrameAnswers(2000);
+}
+
+TEST_F(ProgramCase, WhileAPageIsReadItsStavesStayAndARemovedPageClosesItsView) {
+  const std::u16string first = CopyPageTiff(u"watchfirst.tif");
+  const std::u16string second = CopyPageTiff(u"watchsecond.tif");
+  ASSERT_TRUE(StartQuietly());
+  DdeClient dde;
+  ASSERT_TRUE(ConnectDde(&dde));
+  ASSERT_EQ(dde.Execute(OpenCommand(first)), ExecuteResult::kAccepted);
+  PageRecord record;
+  ASSERT_TRUE(program.WaitUntil([&] { return PageNamed(u"watchfirst", &record) && record.state == kPageRead; },
+                                "the first page read", kPageOpenTimeoutMs));
+  HWND view = nullptr;
+  ASSERT_TRUE(program.WaitUntil([&] { return (view = PageView(program.FrameWindow())) != nullptr; },
+                                "the page document", 20000));
+
+  // The second page is read while the first one's view is dragged in: the
+  // frame answers all the while.
+  ASSERT_EQ(dde.Execute(OpenCommand(second)), ExecuteResult::kAccepted);
+  ASSERT_TRUE(program.WaitUntil([] { return PagesNamed(u"watchsecond") == 1; }, "the second page stored", 60000));
+  RECT client{};
+  GetClientRect(view, &client);
+  int unanswered = 0;
+  if (!PostAndAnswer(program, view, WM_LBUTTONDOWN, MK_LBUTTON, client.right / 8, client.bottom - 120)) ++unanswered;
+  for (int step = 1; step <= 10; ++step)
+    if (!PostAndAnswer(program, view, WM_MOUSEMOVE, MK_LBUTTON, client.right / 8 + step * client.right / 14,
+                       client.bottom - 120 + step * 3))
+      ++unanswered;
+  if (!PostAndAnswer(program, view, WM_LBUTTONUP, 0, client.right * 6 / 7, client.bottom - 90)) ++unanswered;
+  EXPECT_EQ(unanswered, 0) << "the frame stopped answering while the view was dragged during reading";
+
+  // The page being read is shown from its pending row; a press on it is
+  // refused and said.
+  HWND pane = PagesPane(program.FrameWindow());
+  ASSERT_NE(pane, nullptr);
+  PostMessageW(pane, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(40, 60));
+  ASSERT_TRUE(program.FrameAnswers(5000));
+  PageRecord second_{};
+  if (PageNamed(u"watchsecond", &second_) && second_.state != kPageRead) {
+    PostMessageW(view = PageView(program.FrameWindow()), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(200, 200));
+    PostMessageW(view, WM_LBUTTONUP, 0, MAKELPARAM(200, 200));
+    EXPECT_TRUE(program.AnswerBox({11539, IDOK}, 20000)) << "editing the page being read is refused";
+    std::printf("the page being read refused an edit\n");
+  }
+  ASSERT_TRUE(program.WaitUntil([&] { return PageNamed(u"watchsecond", &second_) && second_.state == kPageRead; },
+                                "the second page read", kPageOpenTimeoutMs));
+  ASSERT_TRUE(program.FrameAnswers(5000));
+
+  // The second read row, the page shown, is selected and removed: its view
+  // closes.
+  RECT paneClient{};
+  GetClientRect(pane, &paneClient);
+  const int readRows = ReadSectionTop(pane) + 38;
+  const int secondRow = readRows + 16 + 8;
+  PostMessageW(pane, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(30, secondRow));
+  PostMessageW(pane, WM_LBUTTONUP, 0, MAKELPARAM(30, secondRow));
+  ASSERT_TRUE(program.FrameAnswers(5000));
+  const int removeX = paneClient.right - 5 - GetSystemMetrics(SM_CXVSCROLL) - 8;
+  PostMessageW(pane, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(removeX, secondRow));
+  PostMessageW(pane, WM_LBUTTONUP, 0, MAKELPARAM(removeX, secondRow));
+  ASSERT_TRUE(program.AnswerBox({10080, IDYES}, 20000));
+  EXPECT_TRUE(program.WaitUntil([] { return PagesNamed(u"watchsecond") == 0; }, "the page removed", 20000));
+  EXPECT_TRUE(program.WaitUntil([&] { return PageView(program.FrameWindow()) == nullptr; }, "its view closed", 20000));
   EXPECT_TRUE(program.StaysQuiet(500));
   ASSERT_TRUE(ExitDiscardingChanges());
 }
