@@ -399,6 +399,8 @@ void LocateStavesCommand() {
 }  // namespace
 
 int PageViewZoom() { return Workspace().zoom; }
+void SetPageViewZoom(int zoom) { Workspace().zoom = zoom; }
+void PaintPageView(HDC dc, const RECT& paint) { PaintPageImage(dc, paint); }
 
 LRESULT CALLBACK PageViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   static const UINT wheelMessage = RegisterWindowMessageW(L"MSWHEEL_ROLLMSG");

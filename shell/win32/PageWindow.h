@@ -24,3 +24,7 @@ void ClosePageWindow();
 void UpdatePageViewCaption();
 // The page view's zoom (per cent).
 int PageViewZoom();
+void SetPageViewZoom(int zoom);
+// Paints the page view's content (image and staves) for the paint rectangle
+// into dc as a paint does; the caller holds "ReadingMutex".
+void PaintPageView(HDC dc, const RECT& paint);

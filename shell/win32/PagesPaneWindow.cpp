@@ -315,6 +315,16 @@ void PaintPagesPane(HDC dc, const PagesPaneState& pane, int width, int height) {
   FillBox(dc, width - 1, 0, width, height, RGB(96, 96, 96));
 }
 
+void PaintInto(HDC dc, const RECT& paint, int width, int height) {
+  OffscreenPane off(dc, paint, 0, 0);
+  if (!off.Ready()) return;
+  HDC memory = off.Memory();
+  SetViewportOrgEx(memory, -paint.left - PagesPane().horizontalScroll, -paint.top, nullptr);
+  PaintPagesPane(memory, PagesPane(), width + PagesPane().horizontalScroll, height);
+  SetViewportOrgEx(memory, 0, 0, nullptr);
+  off.CopyToWindow();
+}
+
 void OnPaint(HWND window) {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(window, &ps);
@@ -322,16 +332,7 @@ void OnPaint(HWND window) {
   if (mutex) WaitForSingleObject(mutex, INFINITE);
   RECT client{};
   GetClientRect(window, &client);
-  {
-    OffscreenPane off(dc, ps.rcPaint, 0, 0);
-    if (off.Ready()) {
-      HDC memory = off.Memory();
-      SetViewportOrgEx(memory, -ps.rcPaint.left - PagesPane().horizontalScroll, -ps.rcPaint.top, nullptr);
-      PaintPagesPane(memory, PagesPane(), client.right + PagesPane().horizontalScroll, client.bottom);
-      SetViewportOrgEx(memory, 0, 0, nullptr);
-      off.CopyToWindow();
-    }
-  }
+  PaintInto(dc, ps.rcPaint, client.right, client.bottom);
   if (mutex) ReleaseMutex(mutex);
   EndPaint(window, &ps);
 }
@@ -688,6 +689,13 @@ void TogglePagesPane() {
 }
 
 void SetPagesPaneOpenPage(void (*openPage)(int row)) { openPageHook = openPage; }
+
+void PaintPagesPaneInto(HDC dc, const RECT& paint, int width, int height) {
+  PagesPaneState& pane = PagesPane();
+  pane.width = width;
+  LayOutPaneSections(pageTable, &pane, height);
+  PaintInto(dc, paint, width, height);
+}
 
 void InstallPagesPane() {
   WindowProcedureHooks procedures;

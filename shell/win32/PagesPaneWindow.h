@@ -16,6 +16,9 @@ void LayoutPagesPane();
 void RefreshPagesPane(int collapseOthers, int rowToShow);
 void ScrollPagesPaneToRow(int row);
 void TogglePagesPane();
+// Paints the pane's content, width x height pixels, into dc as a paint does;
+// the caller holds "ReadingMutex".
+void PaintPagesPaneInto(HDC dc, const RECT& paint, int width, int height);
 
 // What a double click on a pending row does: the page workspace shows it.
 // Null: nothing.
