@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 PagesPaneState& PagesPane() {
   static PagesPaneState state;
@@ -60,6 +61,23 @@ PaneRowBox MeasurePageRow(const PageTable& table, const PagesPaneState& pane, in
   if (row >= 0 && row < n && !(table.rows[row].flags & kPageGroupCollapsed))
     box.bottom = y + kPaneRowHeight + (withPreview ? pane.previewHeight : 0);
   return box;
+}
+
+void MeasurePageRows(const PageTable& table, const PagesPaneState& pane, PaneRowBox* out) {
+  const int n = Rows(table);
+  int y = pane.topMargin + kPendingRowsTop;
+  if (n > 0 && IsReadPageRow(table.rows[0])) y = ReadSectionStart(pane);
+  for (int i = 0; i < n; ++i) {
+    const PageRecord& here = table.rows[i];
+    const bool shown = !(here.flags & kPageGroupCollapsed);
+    out[i] = PaneRowBox{y, shown ? y + kPaneRowHeight : y};
+    if (shown) y += kPaneRowHeight;
+    if (i + 1 < n) {
+      const PageRecord& next = table.rows[i + 1];
+      if (!IsReadPageRow(here) && IsReadPageRow(next)) y = ReadSectionStart(pane);
+      else if (HeaderBetween(here, next)) y += kPaneHeaderHeight;
+    }
+  }
 }
 
 void LayOutPaneSections(const PageTable& table, PagesPaneState* pane, int clientHeight) {
@@ -146,10 +164,12 @@ int HitTestPageRow(const PageTable& table, const PagesPaneState& pane, int x, in
     const PaneRowBox box = MeasurePageRow(table, pane, pane.hoverRow, true);
     if (contentY >= box.top && contentY < box.bottom) return pane.hoverRow;
   }
+  std::vector<PaneRowBox> boxes(static_cast<size_t>(n));
+  MeasurePageRows(table, pane, boxes.data());
   for (int i = 0; i < n; ++i) {
     const PageRecord& record = table.rows[i];
     if (IsReadPageRow(record) == pendingSection) continue;
-    const PaneRowBox box = MeasurePageRow(table, pane, i, false);
+    const PaneRowBox& box = boxes[size_t(i)];
     const bool firstOfGroup = IsReadPageRow(record) && (i == 0 || !IsReadPageRow(table.rows[i - 1]) ||
                                                         HeaderBetween(table.rows[i - 1], record));
     if (firstOfGroup && contentY >= box.top - kPaneHeaderHeight && contentY < box.top) {

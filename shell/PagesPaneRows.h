@@ -48,6 +48,9 @@ struct PaneRowBox {
   int top = 0, bottom = 0;
 };
 PaneRowBox MeasurePageRow(const PageTable& table, const PagesPaneState& pane, int row, bool withPreview);
+// The boxes of every row (without previews) in one pass: out holds
+// table.pageCount boxes.
+void MeasurePageRows(const PageTable& table, const PagesPaneState& pane, PaneRowBox* out);
 // Where the read section's first row would start.
 int ReadSectionStart(const PagesPaneState& pane);
 int ReadSectionVisibleHeight(const PagesPaneState& pane);

@@ -128,6 +128,14 @@ int main() {
   const Timing page = Time([&] { PaintPageView(view, viewRect); });
   std::printf("page view, A4 at %d dpi, fit zoom %d%% into %d x %d, 12 staves: best %.2f ms, median %.2f ms\n", kDpi,
               zoom, kViewWidth, kViewHeight, page.best, page.median);
+  int step = 0;
+  const Timing rezoom = Time([&] {
+    SetPageViewZoom(zoom + (++step & 1));
+    PaintPageView(view, viewRect);
+  });
+  SetPageViewZoom(zoom);
+  std::printf("  at a new zoom (the page's picture made again): best %.2f ms, median %.2f ms\n", rezoom.best,
+              rezoom.median);
   viewPage.staveCount = 0;
   const Timing image = Time([&] { PaintPageView(view, viewRect); });
   std::printf("  the image alone (no staves): best %.2f ms, median %.2f ms\n", image.best, image.median);

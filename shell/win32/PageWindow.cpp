@@ -8,6 +8,7 @@
 #include "pages/PageTable.h"
 #include "pages/SpriteArea.h"
 #include "platform/Messages.h"
+#include "platform/Settings.h"
 #include "platform/win32/AppWindows.h"
 #include "reading/ReadPageHandOver.h"
 #include "reading/ReadingThread.h"
@@ -77,31 +78,114 @@ int FitZoom() {
   return ZoomToFit(client.right, client.bottom, static_cast<int>(viewPage.width), static_cast<int>(viewPage.height));
 }
 
+// The page's picture at the view's zoom, made once and kept: a repaint
+// copies its visible part rather than reducing the whole page again. It is
+// made again when the page, its image or the zoom changes.
+class PagePicture {
+ public:
+  ~PagePicture() { Release(); }
+  // The picture for the page view's image at zoom, made when it is not kept.
+  HDC For(HDC like, int zoom) {
+    const uint8_t* area = viewPage.Area();
+    const Key key{area, viewPage.width, viewPage.height, zoom, SampleOf(area)};
+    if (memory_ && key == key_) return memory_;
+    Release();
+    width_ = static_cast<int>(int64_t(viewPage.width) * zoom / 100);
+    height_ = static_cast<int>(int64_t(viewPage.height) * zoom / 100);
+    if (width_ <= 0 || height_ <= 0) return nullptr;
+    memory_ = CreateCompatibleDC(like);
+    bitmap_ = memory_ ? CreateCompatibleBitmap(like, width_, height_) : nullptr;
+    if (!bitmap_) {
+      Release();
+      return nullptr;
+    }
+    old_ = SelectObject(memory_, bitmap_);
+    const PageImageSource page{area, viewPage.imageName,
+                               PageBitImage{SpriteRows(area), static_cast<int32_t>(viewPage.width),
+                                            static_cast<int32_t>(viewPage.height)}};
+    const DeviceRect clip{0, 0, width_, height_};
+    DrawPageImageRegion(page, 0, -height_, ImageRatio{zoom, zoom, 100, 100}, memory_, &clip, false);
+    key_ = key;
+    return memory_;
+  }
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  void Release() {
+    if (memory_ && old_) SelectObject(memory_, old_);
+    if (bitmap_) DeleteObject(bitmap_);
+    if (memory_) DeleteDC(memory_);
+    memory_ = nullptr;
+    bitmap_ = nullptr;
+    old_ = nullptr;
+    key_ = Key{};
+  }
+
+ private:
+  struct Key {
+    const uint8_t* area = nullptr;
+    uint32_t width = 0, height = 0;
+    int zoom = 0;
+    uint64_t sample = 0;
+    bool operator==(const Key& o) const {
+      return area == o.area && width == o.width && height == o.height && zoom == o.zoom && sample == o.sample;
+    }
+  };
+  // A hash of bytes spread over the image, so that another page loaded into
+  // the same area is told apart.
+  static uint64_t SampleOf(const uint8_t* area) {
+    if (!area || !viewPage.width || !viewPage.height) return 0;
+    const uint64_t bytes = PaddedRowBytes(viewPage.width, 1) * viewPage.height;
+    const uint8_t* rows = SpriteRows(area);
+    uint64_t hash = 1469598103934665603ull;
+    for (uint64_t i = 0; i < 4096; ++i) {
+      hash ^= rows[(i * 2654435761ull) % bytes];
+      hash *= 1099511628211ull;
+    }
+    return hash;
+  }
+  HDC memory_ = nullptr;
+  HBITMAP bitmap_ = nullptr;
+  HGDIOBJ old_ = nullptr;
+  int width_ = 0, height_ = 0;
+  Key key_;
+};
+
+PagePicture& Picture() {
+  static PagePicture picture;
+  return picture;
+}
+
 void PaintPageImage(HDC dc, const RECT& paint) {
   const uint8_t* area = viewPage.Area();
   if (!area || pageTable.currentPage < 0) return;
   OffscreenPane pane(dc, paint, 0, 0);
   if (!pane.Ready()) return;
-  pane.BeginDrawing();
-  POINT origin{};
-  SetWindowOrgEx(pane.Memory(), paint.left, paint.top, &origin);
   const PageWorkspace& w = Workspace();
   const int zoom = ShownZoom();
   const int x = kImageMargin - w.scrollX, top = kImageMargin - w.scrollY;
+  HDC picture = Picture().For(pane.Memory(), zoom);
+  pane.BeginDrawing();
+  POINT origin{};
+  SetWindowOrgEx(pane.Memory(), paint.left, paint.top, &origin);
   const int scaledHeight = static_cast<int>(int64_t(viewPage.height) * zoom / 100);
-  const PageImageSource page{area, viewPage.imageName,
-                             PageBitImage{SpriteRows(area), static_cast<int32_t>(viewPage.width),
-                                          static_cast<int32_t>(viewPage.height)}};
-  const DeviceRect clip{paint.left, paint.top, paint.right, paint.bottom};
-  DrawPageImageRegion(page, x, -(top + scaledHeight), ImageRatio{zoom, zoom, 100, 100}, pane.Memory(), &clip, true);
-  // The panel draws the overlay itself only for a page whose staves came
-  // with its image; every other page gets it here.
+  if (picture) {
+    BitBlt(pane.Memory(), x, top, Picture().Width(), Picture().Height(), picture, 0, 0, SRCCOPY);
+    DrawPageImageFrame(x, -(top + scaledHeight), Picture().Width(), Picture().Height(), General().useR8Keypad);
+  } else {
+    const PageImageSource page{area, viewPage.imageName,
+                               PageBitImage{SpriteRows(area), static_cast<int32_t>(viewPage.width),
+                                            static_cast<int32_t>(viewPage.height)}};
+    const DeviceRect clip{paint.left, paint.top, paint.right, paint.bottom};
+    DrawPageImageRegion(page, x, -(top + scaledHeight), ImageRatio{zoom, zoom, 100, 100}, pane.Memory(), &clip, true);
+  }
+  // The staves over the image. The panel draws them itself only for a page
+  // whose staves came with its image, and only when it drew the image.
   StaveOverlayView& overlay = OverlayView();
   overlay.x0 = x;
   overlay.y0 = top;
   overlay.scale = zoom / 100.0;
   overlay.locked = PageImageShowsStaveOverlay(area);
-  if (!overlay.locked) DrawStaveOverlay();
+  if (picture || !overlay.locked) DrawStaveOverlay();
   SetWindowOrgEx(pane.Memory(), origin.x, origin.y, nullptr);
   pane.EndDrawing();
   pane.CopyToWindow();

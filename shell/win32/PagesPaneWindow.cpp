@@ -281,10 +281,13 @@ void PaintSection(HDC dc, const PagesPaneState& pane, bool read, int clipTop, in
   HRGN clip = CreateRectRgn(0, clipTop, pane.width, clipBottom);
   SelectClipRgn(dc, clip);
   const int n = static_cast<int>(pageTable.pageCount);
+  static PaneRowBox boxes[kMaxPages];
+  MeasurePageRows(pageTable, pane, boxes);
   for (int i = 0; i < n; ++i) {
     const PageRecord& record = pageTable.rows[i];
     if (IsReadPageRow(record) != read) continue;
-    const PaneRowBox box = MeasurePageRow(pageTable, pane, i, false);
+    const PaneRowBox& box = boxes[i];
+    if (box.bottom - scroll < clipTop - kPaneHeaderHeight) continue;
     const bool firstOfGroup = read && (i == 0 || !IsReadPageRow(pageTable.rows[i - 1]) ||
                                        std::wcsncmp(reinterpret_cast<const wchar_t*>(pageTable.rows[i - 1].scoreName),
                                                     reinterpret_cast<const wchar_t*>(record.scoreName),

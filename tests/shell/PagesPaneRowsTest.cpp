@@ -95,6 +95,13 @@ TEST(PagesPaneRowsTest, RowsLieInTheirSectionsWithHeadersBetweenScores) {
     EXPECT_EQ(box.bottom, c.bottom);
   }
   EXPECT_EQ(MeasurePageRow(*table, pane, 1, true).bottom, 89 + pane.previewHeight);
+  // The one-pass measure gives every row's box alike.
+  std::vector<PaneRowBox> all(table->pageCount);
+  MeasurePageRows(*table, pane, all.data());
+  for (const Case& c : cases) {
+    EXPECT_EQ(all[size_t(c.row)].top, c.top) << c.row;
+    EXPECT_EQ(all[size_t(c.row)].bottom, c.bottom) << c.row;
+  }
 
   // A table of read rows only starts in the read section.
   Fill(table.get(), {{u"a1", 3, u"a", 1, 0}});
