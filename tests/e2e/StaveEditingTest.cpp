@@ -17,20 +17,6 @@
 
 namespace {
 
-// The bytes of a file the program may replace at any moment; empty when it
-// cannot be read.
-std::string SharedFileBytes(const std::u16string& path) {
-  HANDLE in = CreateFileW(reinterpret_cast<const wchar_t*>(path.c_str()), GENERIC_READ,
-                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (in == INVALID_HANDLE_VALUE) return {};
-  std::string bytes;
-  char buffer[65536];
-  DWORD got = 0;
-  while (ReadFile(in, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
-  CloseHandle(in);
-  return bytes;
-}
-
 std::u16string StoredDataFile(int16_t scanId) {
   SetDataFolder(ProgramUnderTest::DataFolder().c_str());
   char16_t path[kPagePathUnits];
@@ -52,18 +38,28 @@ void Drag(HWND view, POINT from, POINT to) {
   PostMessageW(view, WM_LBUTTONUP, 0, MAKELPARAM(to.x, to.y));
 }
 
-TEST_F(ProgramCase, AStaveDrawnByADragIsUndoneInThePageDataFile) {
+class StaveEditingCase : public ProgramCase {
+ protected:
+  // Opens the page fixture copied as tiff by DDE and waits until it is read
+  // and shown in the page document: its record and view.
+  bool ReadAndShowPage(DdeClient& dde, const std::u16string& tiff, const std::u16string& stem, PageRecord* record,
+                       HWND* view) {
+    if (dde.Execute(OpenCommand(tiff)) != ExecuteResult::kAccepted) return false;
+    return program.WaitUntil([&] { return PageNamed(stem, record) && record->state == kPageRead; }, "the page read",
+                             kPageOpenTimeoutMs) &&
+           program.WaitUntil([&] { return (*view = PageView(program.FrameWindow())) != nullptr; },
+                             "the page document", 20000);
+  }
+};
+
+TEST_F(StaveEditingCase, AStaveDrawnByADragIsUndoneInThePageDataFile) {
   const std::u16string tiff = CopyPageTiff(u"staveedit.tif");
   ASSERT_TRUE(StartQuietly());
   DdeClient dde;
   ASSERT_TRUE(ConnectDde(&dde));
-  ASSERT_EQ(dde.Execute(OpenCommand(tiff)), ExecuteResult::kAccepted);
   PageRecord record;
-  ASSERT_TRUE(program.WaitUntil([&] { return PageNamed(u"staveedit", &record) && record.state == kPageRead; },
-                                "the page read", kPageOpenTimeoutMs));
   HWND view = nullptr;
-  ASSERT_TRUE(program.WaitUntil([&] { return (view = PageView(program.FrameWindow())) != nullptr; },
-                                "the page document", 20000));
+  ASSERT_TRUE(ReadAndShowPage(dde, tiff, u"staveedit", &record, &view));
   const std::u16string data = StoredDataFile(record.scanId);
   ASSERT_FALSE(data.empty());
   std::string before;
@@ -119,19 +115,15 @@ bool PostAndAnswer(ProgramUnderTest& program, HWND window, UINT message, WPARAM 
   return program.FrameAnswers(2000);
 }
 
-TEST_F(ProgramCase, WhileAPageIsReadItsStavesStayAndARemovedPageClosesItsView) {
+TEST_F(StaveEditingCase, WhileAPageIsReadItsStavesStayAndARemovedPageClosesItsView) {
   const std::u16string first = CopyPageTiff(u"watchfirst.tif");
   const std::u16string second = CopyPageTiff(u"watchsecond.tif");
   ASSERT_TRUE(StartQuietly());
   DdeClient dde;
   ASSERT_TRUE(ConnectDde(&dde));
-  ASSERT_EQ(dde.Execute(OpenCommand(first)), ExecuteResult::kAccepted);
   PageRecord record;
-  ASSERT_TRUE(program.WaitUntil([&] { return PageNamed(u"watchfirst", &record) && record.state == kPageRead; },
-                                "the first page read", kPageOpenTimeoutMs));
   HWND view = nullptr;
-  ASSERT_TRUE(program.WaitUntil([&] { return (view = PageView(program.FrameWindow())) != nullptr; },
-                                "the page document", 20000));
+  ASSERT_TRUE(ReadAndShowPage(dde, first, u"watchfirst", &record, &view));
 
   // The second page is read while the first one's view is dragged in: the
   // frame answers all the while.
