@@ -283,6 +283,8 @@ void CaptionChanged() { UpdatePageViewCaption(); }
 void ShowMergedPage(int firstPage) {
   if (HoldsWindow(Windows().scoreView) && IsWindow(Windows().scoreView)) InvalidateRect(Windows().scoreView, nullptr, FALSE);
   if (HoldsWindow(Windows().outImage) && IsWindow(Windows().outImage)) InvalidateRect(Windows().outImage, nullptr, FALSE);
+  // The page just read becomes the page view's page; its document, when
+  // open, shows it.
   if (firstPage && Reading().pageIndex >= 0) OpenPageInWorkspace(Reading().pageIndex);
 }
 
@@ -635,9 +637,15 @@ bool OpenPageInWorkspace(int row) {
     return false;
   }
   pageTable.currentPage = row;
-  CreatePageWindow();
+  UpdatePageViewCaption();
+  if (HoldsWindow(Windows().pagesPane)) InvalidateRect(Windows().pagesPane, nullptr, FALSE);
+  return true;
+}
+
+void ResetPageView(bool zoomToFit) {
   PageWorkspace& w = Workspace();
-  if (w.fitToWindow) w.zoom = FitZoom();
+  CreatePageWindow();
+  if (zoomToFit && w.fitToWindow) w.zoom = FitZoom();
   w.scrollX = w.scrollY = 0;
   OverlayView().selected = -1;
   OverlayView().dragging = -1;
@@ -645,12 +653,16 @@ bool OpenPageInWorkspace(int row) {
   StaveRing().Clear();
   UpdatePageViewCaption();
   ShowStatusClearTime(10085);
-  if (HoldsWindow(Windows().pagesPane)) InvalidateRect(Windows().pagesPane, nullptr, FALSE);
-  return true;
 }
 
 void SwitchToPage(int row) {
   if (!OpenPageInWorkspace(row)) return;
+  ResetPageView(true);
+  // A page without staves has them located, unless a page is being read.
+  if (!ReadingActive() && viewPage.staveCount == 0) {
+    ViewLock lock;
+    LocateStaves(false, false, nullptr);
+  }
   // The page being read: its staves as the reading thread found them.
   if (ReadingActive() && row == Reading().pageIndex && !LocatingStaves()) {
     HANDLE mutex = ReadingMutex();

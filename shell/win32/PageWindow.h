@@ -14,10 +14,15 @@ void InstallPageWindow();
 
 // Creates the page document, or activates it when it exists.
 void CreatePageWindow();
-// Makes row the current page: its data and image loaded, the document shown
-// fitted to the workspace. False when the image could not be loaded.
+// Makes row the current page: its data and image loaded into the page view,
+// the document's caption renewed when it is open. False when the image could
+// not be loaded.
 bool OpenPageInWorkspace(int row);
-// The pages pane's request to show a page.
+// After a page was opened: the document shown (created when needed), fitted
+// to the workspace when asked, the stave undo ring emptied.
+void ResetPageView(bool zoomToFit);
+// The pages pane's request to show a page: opened, shown, its staves located
+// when it has none and no page is being read.
 void SwitchToPage(int row);
 // Closes the page document (the current page stays).
 void ClosePageWindow();

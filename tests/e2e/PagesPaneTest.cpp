@@ -35,6 +35,9 @@ TEST_F(ProgramCase, TwoOpenedPagesAreReadOneAfterTheOther) {
   DdeClient dde;
   ASSERT_TRUE(ConnectDde(&dde));
   ASSERT_EQ(dde.Execute(OpenCommand(first)), ExecuteResult::kAccepted);
+  // The second comes once the first is stored (while a file is opened the
+  // program takes no other).
+  ASSERT_TRUE(program.WaitUntil([] { return PagesNamed(u"panefirst") == 1; }, "the first page stored", 60000));
   ASSERT_EQ(dde.Execute(OpenCommand(second)), ExecuteResult::kAccepted);
   ASSERT_TRUE(program.WaitUntil([] { return PagesNamed(u"panefirst") == 1 && PagesNamed(u"panesecond") == 1; },
                                 "both pages in the index", kPageOpenTimeoutMs));
@@ -49,13 +52,6 @@ TEST_F(ProgramCase, TwoOpenedPagesAreReadOneAfterTheOther) {
   EXPECT_EQ(a.scorePageNumber, 1);
   EXPECT_EQ(b.scorePageNumber, 2);
   EXPECT_TRUE(program.FrameAnswers(2000));
-  // The first page read opened in the page document, its staves drawn.
-  HWND client = FindWindowExW(program.FrameWindow(), nullptr, L"MDIClient", nullptr);
-  HWND document = client ? FindWindowExW(client, nullptr, L"ScannedM", nullptr) : nullptr;
-  ASSERT_NE(document, nullptr) << "the first page read is shown";
-  wchar_t title[128] = {};
-  GetWindowTextW(document, title, 128);
-  EXPECT_EQ(std::wstring(title).rfind(L"panefirst (page 1 of 2) - at ", 0), 0u) << std::wstring(title).c_str();
   ExpectWindowMatchesReference(program.FrameWindow(), "frame-two-pages-read");
   ASSERT_TRUE(program.StaysQuiet(500));
   ASSERT_TRUE(ExitDiscardingChanges());
