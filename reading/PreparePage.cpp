@@ -159,7 +159,7 @@ void ClearPageBorder(PageData* page) {
 }
 
 void ConnectPageStoreToPreparation() {
-  PageStoreHooks hooks = {};
+  PageStoreHooks hooks = CurrentPageStoreHooks();
   hooks.clearPageBorder = [](PageData* page) { ClearPageBorder(page); };
   SetPageStoreHooks(hooks);
 }

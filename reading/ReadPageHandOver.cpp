@@ -241,6 +241,12 @@ void ReadNextPendingPage() {
   }
 }
 
+void ScheduleNextPage(int now, int delayMs) {
+  if (now) ReadNextPendingPage();
+  else if (delayMs > 0 && hooks.setNextPageTimer) hooks.setNextPageTimer(delayMs);
+  else CurrentReadingHost().PostToFrame(kReadNextPageMessage);
+}
+
 bool ReadPageIntoScore(int row, int position) {
   if (row < 0 || static_cast<uint32_t>(row) >= pageTable.pageCount) return false;
   const int pages = ScorePages.count;

@@ -50,6 +50,8 @@ struct HandOverHooks {
   void (*applyPageParts)();
   // A notice the reading thread queued, shown now (status or error text).
   void (*showNotice)(int kind, unsigned stringId);
+  // Sets the frame's next-page timer to fire after delay milliseconds.
+  void (*setNextPageTimer)(int delayMs);
 };
 HandOverHooks& CurrentHandOverHooks();
 // Fills the hooks that need no window: the score marked modified (its saved
@@ -68,6 +70,10 @@ void OnReadingFinished();
 // when a page above it was ticked). While the score is full nothing starts:
 // the pages stay ticked and the status bar says so, once for the request.
 void ReadNextPendingPage();
+// Asks for the next page: now, at once; else after delayMs through the
+// frame's timer (kReadNextPageTimer); else through the frame's message queue
+// (kReadNextPageMessage). Both lead the frame to ReadNextPendingPage.
+void ScheduleNextPage(int now, int delayMs);
 // Marks the page of row for reading into the score at position (1-based)
 // and moves it to the top of the page table; then reads the next page.
 // False when refused (the row being read, or a position that needs a

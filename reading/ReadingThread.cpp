@@ -136,10 +136,7 @@ void ReturnPageToPending(bool markProblem, uint32_t code) {
   record->flags &= ~kPageSelected;
   if (markProblem) {
     record->flags = (record->flags & ~(kPageHasProblem | kPageProblemCodeMask)) | kPageHasProblem | (code << kPageProblemCodeShift);
-    if (Reading().pageIndex >= 0) {
-      ProblemList& list = PageProblems();
-      if (list.count < kProblemListSlots) list.rows[list.count++] = Reading().pageIndex;
-    }
+    if (Reading().pageIndex >= 0) AddPageProblem(Reading().pageIndex);
   }
 }
 
@@ -207,6 +204,8 @@ ProblemList& PageProblems() {
 
 void AddPageProblem(int row) {
   ProblemList& list = PageProblems();
+  for (int i = 0; i < list.count; ++i)
+    if (list.rows[i] == row) return;  // a page is listed once
   if (list.count < kProblemListSlots) list.rows[list.count++] = row;
 }
 
@@ -469,8 +468,12 @@ void ReadingThreadBody() {
       const StaveRecord record = StaveRecordFromRow(rows[s]);
       if (!StaveInsideImage(record, page)) continue;
       rows[staveCount] = rows[s];
-      if (staveCount != s)
+      if (staveCount != s) {
+        // The row moves whole: its curves and their flags.
         std::memcpy(page.lineCurves.y[staveCount], page.lineCurves.y[s], sizeof page.lineCurves.y[s]);
+        page.curvesValid[staveCount] = page.curvesValid[s];
+        page.modelCurves[staveCount] = page.modelCurves[s];
+      }
       page.staves[staveCount++] = record;
     }
     page.staveCount = static_cast<uint32_t>(staveCount);

@@ -16,6 +16,7 @@
 #include "reading/ReadPageHandOver.h"
 #include "reading/ReadingThread.h"
 #include "reading/FileOpenerHooks.h"
+#include "shell/ScorePageDeletion.h"
 #include "shell/ShellServices.h"
 #include "shell/win32/SmallWindows.h"
 
@@ -107,9 +108,16 @@ void ReadShownPageIntoScore(int command) {
     case IDM_READ_PLACE_AT_END: position = pages + 1; break;
     case IDM_READ_PLACE_BEFORE: position = current - 1; break;
     case IDM_READ_PLACE_AFTER: position = current + 1; break;
-    default: return;  // replacing needs the score page removed first
+    case IDM_READ_REPLACE:
+      // The current score page goes first; the page read takes its place.
+      if (pages < 1 || ReadingActive()) return;
+      if (pages == 1) ResetScoreContent();
+      else DeleteScorePage(1, 0);
+      position = std::min(current, ScorePages.count + 1);
+      break;
+    default: return;
   }
-  ReadPageIntoScore(pageTable.currentPage, std::max(1, std::min(position, pages + 1)));
+  ReadPageIntoScore(pageTable.currentPage, std::max(1, std::min(position, ScorePages.count + 1)));
 }
 // The thread posts its own end after an engine failure: nothing to do here.
 void ReadingAbandoned() {}
@@ -133,6 +141,7 @@ void InstallReadingPipeline() {
   services.addReadPageToScore = AddReadPageToScore;
   services.readingAbandoned = ReadingAbandoned;
   services.readPageIntoScore = ReadShownPageIntoScore;
+  services.deleteScorePage = DeleteScorePage;
   services.initSlopeTables = InitSlopeTables;
   SetShellServices(services);
   FileOpenerHooks opener{};

@@ -29,6 +29,8 @@
 #include "shell/win32/DdeServer.h"
 #include "shell/win32/FrameParts.h"
 #include "shell/win32/NoticeDialogs.h"
+#include "shell/win32/PageWindow.h"
+#include "shell/win32/PagesPaneWindow.h"
 #include "shell/win32/ProgressWindow.h"
 #include "shell/win32/ReadingHostWin32.h"
 #include "shell/win32/SmallWindows.h"
@@ -96,6 +98,8 @@ void WireShellServices() {
   InstallPreparationWindows();
   InstallReadingPipeline();
   InstallScoreWindow();
+  InstallPagesPane();
+  InstallPageWindow();
 }
 
 void ShutDown() {

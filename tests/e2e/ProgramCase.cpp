@@ -276,6 +276,18 @@ bool ProgramCase::PagesFileExists(const char16_t* name) {
   return Exists(ProgramUnderTest::PagesPath(name));
 }
 
+std::string SharedFileBytes(const std::u16string& path) {
+  HANDLE in = CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                          OPEN_EXISTING, 0, nullptr);
+  if (in == INVALID_HANDLE_VALUE) return {};
+  std::string bytes;
+  char buffer[65536];
+  DWORD got = 0;
+  while (ReadFile(in, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
+  CloseHandle(in);
+  return bytes;
+}
+
 namespace {
 
 // A copy of a file the program may replace at any moment: opened with every
@@ -285,11 +297,8 @@ bool CopySharedFile(const std::u16string& from, const std::u16string& to) {
   HANDLE in = CreateFileW(W(from), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                           OPEN_EXISTING, 0, nullptr);
   if (in == INVALID_HANDLE_VALUE) return false;
-  std::string bytes;
-  char buffer[65536];
-  DWORD got = 0;
-  while (ReadFile(in, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
   CloseHandle(in);
+  const std::string bytes = SharedFileBytes(from);
   HANDLE out = CreateFileW(W(to), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   if (out == INVALID_HANDLE_VALUE) return false;
   DWORD put = 0;

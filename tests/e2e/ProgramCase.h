@@ -101,5 +101,8 @@ bool ChooseType(HWND dialog, int type);
 // none) and keys from keyBase up. The page folder is seeded; the score is
 // then written with WriteScoreFile.
 bool MakePagedScore(int pageMarks, const std::vector<uint16_t>& dataIds, uint32_t keyBase);
+// The bytes of a file the program may replace at any moment, read with
+// every sharing right; empty when it cannot be read.
+std::string SharedFileBytes(const std::u16string& path);
 // The file at path begins with these bytes.
 bool FileBegins(const std::u16string& path, const std::string& start);

@@ -403,3 +403,58 @@ TEST_F(ReadingThreadTest, HandwrittenReadingShowsEachNoticeOnceARunWhileItsOptio
   Unsaved().readHandwritten = savedMode;
   ResetReadingNotices();
 }
+
+namespace {
+
+// A stave finder that completes without a stave and lists the page's problem
+// itself, as the stave locator does.
+int LocateNothingListingTheProblem(PageData*, StaveRow*, int* count) {
+  *count = 0;
+  AddPageProblem(Reading().pageIndex);
+  return 1;
+}
+
+// Two staves found, the first past the image's left edge; the second's
+// curves are traced (valid) and unreliable (the model's).
+int LocateOneOutsideTheImage(PageData* page, StaveRow* rows, int* count) {
+  StaveRecord outside;
+  outside.left = 0;
+  outside.top = 20;
+  outside.right = 200;
+  outside.bottom = 40;
+  outside.lineCount = 5;
+  StaveRecord inside = outside;
+  inside.left = 10;
+  inside.top = 80;
+  inside.bottom = 120;
+  rows[0] = StaveRowFromRecord(outside);
+  rows[1] = StaveRowFromRecord(inside);
+  page->curvesValid[0] = 0;
+  page->modelCurves[0] = 0;
+  page->curvesValid[1] = 1;
+  page->modelCurves[1] = 1;
+  page->lineCurves.y[1][4][0] = 40;
+  *count = 2;
+  return 1;
+}
+
+TEST_F(ReadingThreadTest, APageWithoutStavesIsListedAsAProblemOnce) {
+  Script().storedStaves = false;
+  CurrentReadingSteps().locateStaves = LocateNothingListingTheProblem;
+  ReadingThreadBody();
+  EXPECT_NE(pageTable.rows[0].flags & kPageHasProblem, 0u);
+  EXPECT_EQ(PageProblems().count, 1);
+}
+
+TEST_F(ReadingThreadTest, AStaveDroppedAtTheImageEdgeMovesTheNextOneWhole) {
+  Script().storedStaves = false;
+  CurrentReadingSteps().locateStaves = LocateOneOutsideTheImage;
+  ReadingThreadBody();
+  ASSERT_EQ(readPage.staveCount, 1u);
+  EXPECT_EQ(readPage.staves[0].left, 10);
+  EXPECT_EQ(readPage.curvesValid[0], 1u);
+  EXPECT_EQ(readPage.modelCurves[0], 1u);
+  EXPECT_EQ(readPage.lineCurves.y[0][4][0], 40);
+}
+
+}  // namespace

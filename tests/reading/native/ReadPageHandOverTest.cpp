@@ -195,3 +195,65 @@ TEST_F(HandOverTest, AFullScoreRefusesAPageAndSaysSoOncePerRequest) {
 }
 
 }  // namespace
+
+namespace {
+
+int timerDelay = 0;
+void RecordTimer(int delayMs) { timerDelay = delayMs; }
+
+// The ways of asking for the next page, over pending, failed and full-score
+// rows: at once starts the first ticked page that did not fail; later sets
+// the frame's timer; otherwise the frame is sent its read-next message.
+TEST_F(HandOverTest, ScheduleNextPageOverPendingFailedAndFullScoreRows) {
+  struct Case {
+    const char* name;
+    int now, delay;
+    bool firstFailed;
+    int scorePages;
+    int startedRow;      // -1: no reading starts
+    unsigned posted;     // the message posted to the frame first, 0 none
+    int timer;           // the timer's delay asked for, 0 none
+  };
+  const Case cases[] = {
+      {"at once, a pending page", 1, 0, false, 0, 0, kReadPageDoneMessage, 0},
+      {"at once, the first page failed before", 1, 0, true, 0, 1, kReadPageDoneMessage, 0},
+      {"at once, the score is full", 1, 0, false, kMaxScorePages, -1, 0, 0},
+      {"later, through the timer", 0, 250, false, 0, -1, 0, 250},
+      {"through the message queue", 0, 0, false, 0, -1, kReadNextPageMessage, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TearDown();
+    SetUp();
+    timerDelay = 0;
+    host_.posted.clear();
+    CurrentHandOverHooks().setNextPageTimer = RecordTimer;
+    ReadingActive() = 0;
+    Reading().pageIndex = -1;
+    ScorePages.count = c.scorePages;
+    if (c.firstFailed) pageTable.rows[0].flags |= kPageHasProblem;
+    ScheduleNextPage(c.now, c.delay);
+    JoinReadingThread();
+    EXPECT_EQ(timerDelay, c.timer);
+    if (c.posted) {
+      ASSERT_FALSE(host_.posted.empty());
+      EXPECT_EQ(host_.posted.front(), c.posted);
+    } else {
+      EXPECT_TRUE(host_.posted.empty());
+    }
+    if (c.startedRow >= 0) EXPECT_EQ(Reading().pageIndex, c.startedRow);
+    else EXPECT_EQ(Reading().pageIndex, -1);
+    if (c.firstFailed) {
+      // The failed page is unticked and waits for the end of the score.
+      EXPECT_EQ(pageTable.rows[0].flags & kPageSelected, 0u);
+      EXPECT_NE(pageTable.rows[0].flags & kPageWantsPosition, 0u);
+      EXPECT_EQ(pageTable.rows[0].flags >> kPageTargetShift, uint32_t(c.scorePages + 1));
+    }
+    if (c.scorePages == kMaxScorePages) {
+      EXPECT_NE(pageTable.rows[0].flags & kPageSelected, 0u);
+      EXPECT_NE(pageTable.rows[1].flags & kPageSelected, 0u);
+    }
+  }
+}
+
+}  // namespace

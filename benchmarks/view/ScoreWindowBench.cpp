@@ -28,28 +28,11 @@
 #include "shell/win32/ScoreWindow.h"
 #include "shell/win32/WindowClasses.h"
 #include "tests/render/ScoreListing.h"
+#include "benchmarks/view/ViewTiming.h"
 
 namespace {
 
-constexpr int kRounds = 30;
 constexpr int kPages = 3;
-
-struct Figures {
-  double median, best;
-};
-
-template <class Run>
-Figures Time(Run&& run) {
-  std::vector<double> ms;
-  for (int i = 0; i < kRounds; ++i) {
-    const auto t0 = std::chrono::steady_clock::now();
-    run(i);
-    const auto t1 = std::chrono::steady_clock::now();
-    ms.push_back(std::chrono::duration<double, std::milli>(t1 - t0).count());
-  }
-  std::sort(ms.begin(), ms.end());
-  return {ms[ms.size() / 2], ms.front()};
-}
 
 void Pump() {
   MSG msg;
@@ -102,13 +85,13 @@ void RepaintAll() {
   }
 }
 
-void Report(const char* what, const Figures& f) {
+void Report(const char* what, const ViewTiming& f) {
   std::printf("%-44s median %6.2f ms, best %6.2f ms\n", what, f.median, f.best);
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int RunScoreWindowBench(int argc, char** argv) {
   const std::string path = argc > 1 ? argv[1] : std::string(KV_RENDER_SCORES_DIR) + "/dense.txt";
   const HINSTANCE instance = GetModuleHandleW(nullptr);
   InstallDrawingLayer();
@@ -174,23 +157,23 @@ int main(int argc, char** argv) {
 
   CurrentShellServices().setViewZoom(IDM_ZOOM_100);
   Pump();
-  Report("repaint at 100 % (view, strip, Detail)", Time([](int) { RepaintAll(); }));
+  Report("repaint at 100 % (view, strip, Detail)", TimeViewStep([](int) { RepaintAll(); }));
   CurrentShellServices().setViewZoom(IDM_ZOOM_TO_FIT);
   Pump();
-  Report("repaint at fit zoom (view, strip, Detail)", Time([](int) { RepaintAll(); }));
+  Report("repaint at fit zoom (view, strip, Detail)", TimeViewStep([](int) { RepaintAll(); }));
   CurrentShellServices().setViewZoom(IDM_ZOOM_100);
   Pump();
-  Report("page turn at 100 % (laid out and repainted)", Time([](int i) {
+  Report("page turn at 100 % (laid out and repainted)", TimeViewStep([](int i) {
            ShowScorePage(1 + (i + 1) % kPages, true);
            RepaintAll();
          }));
   CurrentShellServices().setViewZoom(IDM_ZOOM_100);
   Pump();
-  Report("  of it, the view alone at 100 %", Time([](int) {
+  Report("  of it, the view alone at 100 %", TimeViewStep([](int) {
            InvalidateRect(Windows().scoreView, nullptr, FALSE);
            UpdateWindow(Windows().scoreView);
          }));
-  Report("  of it, the strip alone", Time([](int) {
+  Report("  of it, the strip alone", TimeViewStep([](int) {
            InvalidateRect(Windows().outImage, nullptr, FALSE);
            UpdateWindow(Windows().outImage);
          }));

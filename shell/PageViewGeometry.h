@@ -1,0 +1,39 @@
+// The page view's numbers: the zoom that fits a page into the workspace, the
+// wheel's zoom steps, the scrollable size, the caption, and the limits an
+// edited stave is kept within.
+#pragma once
+
+#include <cstdint>
+
+#include "score/StaveTypes.h"
+
+constexpr int kPageToolbarHeight = 26;
+constexpr int kSmallestWheelZoom = 10, kLargestWheelZoom = 897;
+
+// The zoom (per cent, 1..999) that fits an image into a workspace of
+// clientWidth x clientHeight (the page toolbar above the view). 1 for an
+// empty workspace, 100 for an empty image.
+int ZoomToFit(int clientWidth, int clientHeight, int imageWidth, int imageHeight);
+// One wheel notch with Ctrl: toward the user 4/3, away 3/4, truncated; the
+// zoom unchanged when the step leaves 10..897.
+int WheelZoom(int zoom, bool towardUser);
+
+struct ScrollExtent {
+  int width, height;
+};
+ScrollExtent PageViewExtent(uint32_t imageWidth, uint32_t imageHeight, int zoom);
+
+// The page's name as its views show it: a four-character extension cut
+// (when the fifth unit from the end is "."); out holds units characters.
+void PageNameForViews(const char16_t* name, char16_t* out, int units);
+
+// "name (page n of count) - at zoom%", or "name (Preview) - at zoom%" while
+// scanning; out holds units characters.
+void ComposePageViewCaption(const char16_t* name, int pageNumber, int pageCount, int zoom, bool scanning, char16_t* out,
+                            int units);
+
+// Keeps stave i of staves (count of them) on an image of width x height at
+// resolution dpi: at least two inches wide, 40 pixels to an inch high,
+// between its neighbours and inside the page; middle and right points within
+// it and its slope from the top line's ends.
+void ClampStave(StaveRecord* staves, int count, int i, int dpi, int width, int height);

@@ -1,0 +1,28 @@
+// What the pages pane does to the page table: the refresh that re-checks and
+// orders the rows, ticking rows for reading and removing them. The indexes
+// that name rows (the row being read, the page shown in the page view) move
+// with their records. Interface thread only.
+#pragma once
+
+// Re-checks the read rows against the current score, orders the rows and
+// returns where rowToShow (-1 for none) now stands.
+int RefreshPageRows(bool collapseOthers, int rowToShow);
+
+// A click on the tick box of row: with the row selected in the pane every
+// selected pending row (from the top, up to the first read row) takes the
+// opposite of the row's tick, else only the row toggles. Changed rows lose
+// their wanted score position. False when nothing changed.
+bool TickPageRows(int row);
+
+// Removes row, or with the row selected every selected row, except the row
+// being read, from the page store; the row being read keeps its record.
+// The number of rows removed.
+int RemovePageRows(int row);
+
+// The page title as the pane shows it: "* name" for a changed read page,
+// "[H] name" for a pending handwritten page.
+void PageRowTitle(int row, char16_t* out, int units);
+
+// Says what went wrong when row was read (no staves found; staves too
+// narrow, with the advice) and clears its failure mark.
+void ReportPageProblem(int row);

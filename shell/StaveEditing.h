@@ -1,0 +1,53 @@
+// Editing the staves of the page shown in the page view (viewPage, page-table
+// row pageTable.currentPage): the undo ring's steps, the commands of the
+// page document, new, moved and deleted staves, and the stave data file
+// written after every change. Interface thread only; callers that draw hold
+// "ReadingMutex".
+#pragma once
+
+#include "shell/StaveUndoRing.h"
+
+constexpr int kMaxEditedStaves = 13;
+
+enum class StaveEditRefusal { kNone, kPageBeingRead, kLockedPage, kNoPage };
+// Whether the shown page's staves may be edited now: not while it is being
+// read, not on a page whose staves came with its image.
+StaveEditRefusal StaveEditRefused();
+
+StaveUndoRing& StaveRing();
+StaveViewState& StaveView();
+
+// Writes the shown page's staves into its data file (the working copy with
+// working); the stored copy of a page that is not the current score page's
+// removes the working copy. False when nothing was written.
+bool WritePageStaveData(bool working);
+
+// One undo step before an edit.
+void PushStaveUndo();
+// False (the caller beeps) when there was nothing to undo or redo; the data
+// file is written after each step.
+bool UndoStaveEdit();
+bool RedoStaveEdit();
+
+// The page document's stave commands: 602 Undo, 601 Redo, 127 and 8 delete
+// the selected stave, 27 deselects, 53 and 54 give it 5 or 6 lines. 1 when
+// the code is one of them. A refused edit (the page is being read, its
+// staves are locked) changes nothing and is said (string 11539) or ignored.
+int StaveViewCommand(int code);
+
+// Finds the shown page's staves again with the engine's staff finder
+// (hooks: its progress window), as the only staves of the page, and writes
+// them; the status bar says how many. While a page is read nothing changes
+// (with ask, string 11522 says why); a locked page is refused. withUndo
+// keeps the staves before as an undo step. The number found, -1 when refused.
+struct LocatingHooks;
+int LocateStaves(bool ask, bool withUndo, const LocatingHooks* hooks);
+
+// A stave drawn from (x0, y0) to (x1, y1) in image pixels, in either
+// direction: inserted in top order with the system of the stave it comes
+// before, five lines, selected. -1 when 13 staves exist already.
+int InsertDrawnStave(int x0, int y0, int x1, int y1);
+// Moves stave s by (dx, dy) image pixels, kept within its limits.
+void MoveStave(int s, int dx, int dy);
+// Removes stave s; the later staves move up.
+void DeleteStave(int s);

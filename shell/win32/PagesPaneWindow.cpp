@@ -1,0 +1,730 @@
+#include "shell/win32/PagesPaneWindow.h"
+
+#include <algorithm>
+#include <cwchar>
+#include <string>
+
+#include "pages/PageStoreHooks.h"
+#include "pages/PageStoreTexts.h"
+#include "pages/PageTable.h"
+#include "platform/Messages.h"
+#include "platform/Settings.h"
+#include "platform/win32/AppWindows.h"
+#include "platform/ShellFlags.h"
+#include "reading/FileOpenerHooks.h"
+#include "reading/ReadPageHandOver.h"
+#include "reading/ReadingThread.h"
+#include "render/win32/OffscreenPane.h"
+#include "score/ScoreFile.h"
+#include "shell/PagesPaneActions.h"
+#include "shell/PagesPaneRows.h"
+#include "shell/ShellServices.h"
+#include "shell/win32/FrameParts.h"
+#include "shell/win32/FrameWindow.h"
+#include "shell/win32/SmallWindows.h"
+#include "shell/win32/WindowClasses.h"
+
+namespace {
+
+enum : unsigned {
+  kStrPendingPages = 11523,
+  kStrReadPages = 11524,
+  kStrUnknownScore = 11525,
+  kStrReadAs = 11527,
+  kStrHandwrittenMusic = 11528,
+  kStrPrintedMusic = 11529,
+  kStrDontRead = 11530,
+  kStrRead = 11531,
+  kStrRemove = 11532,
+  kStrCancel = 11534,
+  kStrCancelling = 11535,
+  kStrProblemFound = 11536,
+};
+
+constexpr int kBoxSize = 12;
+constexpr int kLabelGap = 4;
+constexpr int kHeaderBoxSize = 9;
+constexpr int kSectionHeadingHeight = 20;
+constexpr int kWholeRange = 0x8000;  // the scroll code that takes the bar's own position
+
+const COLORREF kPendingBack = RGB(236, 240, 248);
+const COLORREF kReadBack = RGB(240, 244, 236);
+const COLORREF kDividerColour = RGB(160, 168, 184);
+const COLORREF kRowColour = RGB(210, 222, 244);
+const COLORREF kReadRowColour = RGB(214, 232, 206);
+const COLORREF kHeaderColour = RGB(190, 200, 180);
+const COLORREF kTicked = RGB(40, 170, 60);
+const COLORREF kInWork = RGB(240, 80, 30);
+const COLORREF kProgressGreen = RGB(90, 200, 90);
+const COLORREF kProgressCancel = RGB(220, 40, 40);
+const COLORREF kProblemText = RGB(190, 30, 30);
+
+void (*openPageHook)(int row) = nullptr;
+
+std::wstring Text(unsigned id) {
+  char16_t buffer[256];
+  LoadUiString(id, buffer, 256);
+  return std::wstring(reinterpret_cast<const wchar_t*>(buffer));
+}
+
+HWND Pane() { return HoldsWindow(Windows().pagesPane) ? Windows().pagesPane : nullptr; }
+
+void Repaint() {
+  if (HWND pane = Pane()) InvalidateRect(pane, nullptr, FALSE);
+}
+
+int ScrollBarWidth() { return GetSystemMetrics(SM_CXVSCROLL); }
+
+int RowRight(const PagesPaneState& pane) { return pane.width - pane.edgeWidth - ScrollBarWidth(); }
+
+bool ReadingRow(int row) { return ReadingActive() && Reading().pageIndex == row; }
+
+// ---- Fonts ----
+struct PaneFonts {
+  HFONT normal = nullptr, bold = nullptr, italic = nullptr;
+  PaneFonts() {
+    normal = CreateFontW(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Arial");
+    bold = CreateFontW(-12, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Arial");
+    italic = CreateFontW(-12, 0, 0, 0, FW_NORMAL, TRUE, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Arial");
+  }
+};
+const PaneFonts& Fonts() {
+  static PaneFonts fonts;
+  return fonts;
+}
+
+int TextWidth(HDC dc, const std::wstring& text) {
+  SIZE size{};
+  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  return size.cx;
+}
+
+// The title shortened to width: its extension dropped, trailing spaces
+// removed, then characters taken off the end with an ellipsis appended.
+std::wstring FitTextToWidth(HDC dc, std::wstring text, int width) {
+  if (TextWidth(dc, text) <= width) return text;
+  const size_t dot = text.rfind(L'.');
+  if (dot != std::wstring::npos && dot > 0) text.erase(dot);
+  while (!text.empty() && text.back() == L' ') text.pop_back();
+  if (TextWidth(dc, text) <= width) return text;
+  while (!text.empty() && TextWidth(dc, text + L"\u2026") > width) text.pop_back();
+  return text + L"\u2026";
+}
+
+void FillBox(HDC dc, int x0, int y0, int x1, int y1, COLORREF colour) {
+  RECT r{x0, y0, x1, y1};
+  SetDCBrushColor(dc, colour);
+  FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+}
+
+void OutlineBox(HDC dc, int x0, int y0, int x1, int y1, COLORREF colour) {
+  SetDCPenColor(dc, colour);
+  HGDIOBJ oldPen = SelectObject(dc, GetStockObject(DC_PEN));
+  HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+  Rectangle(dc, x0, y0, x1, y1);
+  SelectObject(dc, oldBrush);
+  SelectObject(dc, oldPen);
+}
+
+COLORREF Scaled(COLORREF c, double f) {
+  auto s = [f](int v) { return static_cast<BYTE>(std::min(255.0, v * f)); };
+  return RGB(s(GetRValue(c)), s(GetGValue(c)), s(GetBValue(c)));
+}
+
+// One-pixel lines across the row: over the first 12/32 of the height from
+// the row colour to 0.9 of it, then on to 0.88 of it.
+void FillShadedBar(HDC dc, int x0, int y0, int x1, int height, COLORREF colour) {
+  const int fade = height * 12 / 32;
+  for (int i = 0; i < height; ++i) {
+    const double f = i < fade ? 1.0 - 0.1 * i / std::max(1, fade)
+                              : 0.84 + 0.04 * (i - fade) / std::max(1, height - fade);
+    FillBox(dc, x0, y0 + i, x1, y0 + i + 1, Scaled(colour, f));
+  }
+}
+
+void DrawText(HDC dc, HFONT font, int x, int y, const std::wstring& text, COLORREF colour) {
+  HGDIOBJ old = SelectObject(dc, font);
+  SetTextColor(dc, colour);
+  SetBkMode(dc, TRANSPARENT);
+  TextOutW(dc, x, y, text.c_str(), static_cast<int>(text.size()));
+  SelectObject(dc, old);
+}
+
+// ---- Hit zones of a row: the tick box and the "Remove" label ----
+struct RowZones {
+  RECT tick{}, remove{};
+};
+
+RowZones ZonesOfRow(HDC dc, const PagesPaneState& pane, int row, int top) {
+  RowZones zones;
+  const PageRecord& record = pageTable.rows[row];
+  int right = RowRight(pane) - 2;
+  if (!IsReadPageRow(record)) {
+    zones.tick = {right - kBoxSize, top + 2, right, top + 2 + kBoxSize};
+    right -= kBoxSize + kLabelGap + 40;
+  }
+  if ((record.flags & kPagePaneMark) && !ReadingRow(row)) {
+    HGDIOBJ old = SelectObject(dc, Fonts().normal);
+    const int w = TextWidth(dc, Text(kStrRemove));
+    SelectObject(dc, old);
+    zones.remove = {right - w - 4, top, right, top + kPaneRowHeight};
+  }
+  return zones;
+}
+
+// ---- Painting ----
+void PaintPageRow(HDC dc, const PagesPaneState& pane, int row, int top) {
+  const PageRecord& record = pageTable.rows[row];
+  const int left = pane.leftMargin, right = RowRight(pane);
+  const bool read = IsReadPageRow(record);
+  const bool selected = (record.flags & kPagePaneMark) != 0;
+  const bool inWork = ReadingRow(row);
+  FillShadedBar(dc, left, top, right, kPaneRowHeight, selected ? Scaled(read ? kReadRowColour : kRowColour, 0.85)
+                                                               : (read ? kReadRowColour : kRowColour));
+  if (inWork) {
+    // The reading's progress over the row.
+    const int done = Reading().progressValue.load(), total = Reading().progressScale.load();
+    const int w = ProgressBarWidth(right - left, done, total);
+    const COLORREF colour = Flags().abort ? kProgressCancel : kProgressGreen;
+    FillBox(dc, left, top + kPaneRowHeight - 4, left + w, top + kPaneRowHeight - 1, colour);
+  }
+  const RowZones zones = ZonesOfRow(dc, pane, row, top);
+  int textRight = right - 2;
+  const bool labels = selected || inWork;
+  if (!read) {
+    const RECT& t = zones.tick;
+    OutlineBox(dc, t.left, t.top, t.right, t.bottom, RGB(0, 0, 0));
+    if (record.flags & kPageSelected)
+      FillBox(dc, t.left + 2, t.top + 2, t.right - 2, t.bottom - 2, inWork ? kInWork : kTicked);
+    textRight = t.left - kLabelGap;
+    if (labels) {
+      const unsigned label = inWork ? (Flags().abort ? kStrCancelling : kStrCancel)
+                                    : ((record.flags & kPageSelected) ? kStrDontRead : kStrRead);
+      HGDIOBJ old = SelectObject(dc, Fonts().normal);
+      const std::wstring text = Text(label);
+      const int w = TextWidth(dc, text);
+      SelectObject(dc, old);
+      DrawText(dc, Fonts().normal, textRight - w, top + 1, text, RGB(0, 0, 0));
+      textRight -= w + kLabelGap;
+    }
+  }
+  if (zones.remove.right > zones.remove.left) {
+    DrawText(dc, Fonts().normal, zones.remove.left + 2, top + 1, Text(kStrRemove), RGB(0, 0, 160));
+    textRight = std::min<int>(textRight, zones.remove.left - kLabelGap);
+  }
+  if (record.flags & (kPageManyErrors | kPageHasProblem)) {
+    HGDIOBJ old = SelectObject(dc, Fonts().normal);
+    const std::wstring text = FitTextToWidth(dc, Text(kStrProblemFound), std::max(0, (textRight - left) / 2));
+    const int w = TextWidth(dc, text);
+    SelectObject(dc, old);
+    DrawText(dc, Fonts().normal, textRight - w, top + 1, text, kProblemText);
+    textRight -= w + kLabelGap;
+  }
+  char16_t title[kPageNameUnits + 8];
+  PageRowTitle(row, title, kPageNameUnits + 8);
+  const HFONT font = row == pageTable.currentPage ? Fonts().bold : Fonts().normal;
+  HGDIOBJ old = SelectObject(dc, font);
+  const std::wstring fitted = FitTextToWidth(dc, reinterpret_cast<const wchar_t*>(title), textRight - left - 4);
+  SelectObject(dc, old);
+  const bool grey = static_cast<int8_t>(record.state) < 0;
+  DrawText(dc, font, left + 4, top + 1, fitted, grey ? RGB(128, 128, 128) : RGB(0, 0, 0));
+}
+
+std::wstring ScoreFileTitle(const char16_t* path) {
+  std::wstring name(reinterpret_cast<const wchar_t*>(path));
+  if (name.empty()) return Text(kStrUnknownScore);
+  const size_t slash = name.find_last_of(L"\\/:");
+  if (slash != std::wstring::npos) name.erase(0, slash + 1);
+  const size_t dot = name.rfind(L'.');
+  if (dot != std::wstring::npos && dot > 0) name.erase(dot);
+  return name;
+}
+
+void PaintScoreGroupHeader(HDC dc, const PagesPaneState& pane, int row, int top) {
+  const PageRecord& record = pageTable.rows[row];
+  const int left = pane.leftMargin, right = RowRight(pane);
+  FillBox(dc, left, top + 1, right, top + kPaneHeaderHeight - 1, kHeaderColour);
+  const int bx = left + 2, by = top + (kPaneHeaderHeight - kHeaderBoxSize) / 2;
+  FillBox(dc, bx, by, bx + kHeaderBoxSize, by + kHeaderBoxSize, RGB(255, 255, 255));
+  OutlineBox(dc, bx, by, bx + kHeaderBoxSize, by + kHeaderBoxSize, RGB(0, 0, 0));
+  FillBox(dc, bx + 2, by + 4, bx + kHeaderBoxSize - 2, by + 5, RGB(0, 0, 0));
+  if (record.flags & kPageGroupCollapsed) FillBox(dc, bx + 4, by + 2, bx + 5, by + kHeaderBoxSize - 2, RGB(0, 0, 0));
+  HGDIOBJ old = SelectObject(dc, Fonts().italic);
+  const std::wstring title = FitTextToWidth(dc, ScoreFileTitle(record.scoreName), right - left - 20);
+  SelectObject(dc, old);
+  DrawText(dc, Fonts().italic, left + 16, top + 2, title, RGB(0, 0, 0));
+}
+
+// The "Read as:" line with its two choices; their boxes for the clicks.
+RECT readAsChoices[2];
+
+void PaintReadAs(HDC dc, const PagesPaneState& pane) {
+  const int y = pane.topMargin + kSectionHeadingHeight;
+  DrawText(dc, Fonts().normal, pane.leftMargin + 4, y, Text(kStrReadAs), RGB(0, 0, 0));
+  HGDIOBJ old = SelectObject(dc, Fonts().normal);
+  const int x = pane.leftMargin + 8 + TextWidth(dc, Text(kStrReadAs));
+  SelectObject(dc, old);
+  const unsigned texts[2] = {kStrPrintedMusic, kStrHandwrittenMusic};
+  const int chosen = Unsaved().readHandwritten ? 1 : 0;
+  for (int i = 0; i < 2; ++i) {
+    const int top = y + i * 16 + 1;
+    readAsChoices[i] = {x, top, x + 150, top + 14};
+    OutlineBox(dc, x, top, x + kBoxSize, top + kBoxSize, RGB(0, 0, 0));
+    if (i == chosen) FillBox(dc, x + 3, top + 3, x + kBoxSize - 3, top + kBoxSize - 3, RGB(0, 0, 0));
+    DrawText(dc, i == chosen ? Fonts().bold : Fonts().normal, x + kBoxSize + 4, top - 1, Text(texts[i]),
+             RGB(0, 0, 0));
+  }
+}
+
+void PaintSection(HDC dc, const PagesPaneState& pane, bool read, int clipTop, int clipBottom) {
+  const int scroll = read ? pane.readScroll : pane.pendingScroll;
+  HRGN clip = CreateRectRgn(0, clipTop, pane.width, clipBottom);
+  SelectClipRgn(dc, clip);
+  const int n = static_cast<int>(pageTable.pageCount);
+  static PaneRowBox boxes[kMaxPages];
+  MeasurePageRows(pageTable, pane, boxes);
+  for (int i = 0; i < n; ++i) {
+    const PageRecord& record = pageTable.rows[i];
+    if (IsReadPageRow(record) != read) continue;
+    const PaneRowBox& box = boxes[i];
+    if (box.bottom - scroll < clipTop - kPaneHeaderHeight) continue;
+    const bool firstOfGroup = read && (i == 0 || !IsReadPageRow(pageTable.rows[i - 1]) ||
+                                       std::wcsncmp(reinterpret_cast<const wchar_t*>(pageTable.rows[i - 1].scoreName),
+                                                    reinterpret_cast<const wchar_t*>(record.scoreName),
+                                                    kScoreNameUnits) != 0);
+    const int top = box.top - scroll;
+    if (top > clipBottom) break;
+    if (firstOfGroup) PaintScoreGroupHeader(dc, pane, i, top - kPaneHeaderHeight);
+    if (box.bottom > box.top && box.bottom - scroll >= clipTop) PaintPageRow(dc, pane, i, top);
+  }
+  SelectClipRgn(dc, nullptr);
+  DeleteObject(clip);
+}
+
+void PaintPagesPane(HDC dc, const PagesPaneState& pane, int width, int height) {
+  const int dividerTop = pane.topMargin + pane.pendingHeight;
+  const int readTop = dividerTop + pane.dividerHeight;
+  FillBox(dc, 0, 0, width, dividerTop, kPendingBack);
+  PaintSection(dc, pane, false, pane.topMargin + kPendingRowsTop - 1, dividerTop);
+  FillBox(dc, 0, 0, width, pane.topMargin + kPendingRowsTop - 1, kPendingBack);
+  DrawText(dc, Fonts().bold, pane.leftMargin + 4, pane.topMargin + 2, Text(kStrPendingPages), RGB(0, 0, 0));
+  PaintReadAs(dc, pane);
+  FillBox(dc, 0, dividerTop, width, readTop, kDividerColour);
+  FillBox(dc, 0, readTop, width, height, kReadBack);
+  PaintSection(dc, pane, true, readTop + kSectionHeadingHeight, height - pane.bottomMargin);
+  FillBox(dc, 0, readTop, width, readTop + kSectionHeadingHeight, kReadBack);
+  DrawText(dc, Fonts().bold, pane.leftMargin + 4, readTop + 2, Text(kStrReadPages), RGB(0, 0, 0));
+  // The frame lines at the edge.
+  FillBox(dc, width - 1, 0, width, height, RGB(96, 96, 96));
+}
+
+void PaintInto(HDC dc, const RECT& paint, int width, int height) {
+  OffscreenPane off(dc, paint, 0, 0);
+  if (!off.Ready()) return;
+  HDC memory = off.Memory();
+  SetViewportOrgEx(memory, -paint.left - PagesPane().horizontalScroll, -paint.top, nullptr);
+  PaintPagesPane(memory, PagesPane(), width + PagesPane().horizontalScroll, height);
+  SetViewportOrgEx(memory, 0, 0, nullptr);
+  off.CopyToWindow();
+}
+
+void OnPaint(HWND window) {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(window, &ps);
+  HANDLE mutex = ReadingMutex();
+  if (mutex) WaitForSingleObject(mutex, INFINITE);
+  RECT client{};
+  GetClientRect(window, &client);
+  PaintInto(dc, ps.rcPaint, client.right, client.bottom);
+  if (mutex) ReleaseMutex(mutex);
+  EndPaint(window, &ps);
+}
+
+// ---- Scrolling ----
+void PlaceScrollBars(const PagesPaneState& pane) {
+  HWND* bars = Windows().pagesPaneScrollBars;
+  const int x = pane.width - pane.edgeWidth - ScrollBarWidth();
+  const int readVisible = std::max(0, ReadSectionVisibleHeight(pane));
+  const int tops[2] = {pane.topMargin, pane.topMargin + pane.dividerHeight + pane.pendingHeight};
+  const int heights[2] = {pane.pendingHeight, readVisible};
+  const int extents[2] = {pane.pendingExtent, pane.readExtent};
+  const int positions[2] = {pane.pendingScroll, pane.readScroll};
+  for (int i = 0; i < 2; ++i) {
+    if (!bars[i] || !IsWindow(bars[i])) continue;
+    SCROLLINFO info{sizeof(info), SIF_ALL | SIF_DISABLENOSCROLL, 0, std::max(extents[i], heights[i]),
+                    static_cast<UINT>(heights[i]), positions[i], 0};
+    SetScrollInfo(bars[i], SB_CTL, &info, TRUE);
+    MoveWindow(bars[i], x, tops[i], ScrollBarWidth(), heights[i], TRUE);
+  }
+}
+
+void OnVerticalScroll(HWND bar, int code, int thumb) {
+  PagesPaneState& pane = PagesPane();
+  const bool read = bar == Windows().pagesPaneScrollBars[1];
+  int& position = read ? pane.readScroll : pane.pendingScroll;
+  const int visible = read ? ReadSectionVisibleHeight(pane) : pane.pendingHeight;
+  const int extent = read ? pane.readExtent : pane.pendingExtent;
+  int next = position;
+  switch (code) {
+    case SB_LINEUP: next -= kPaneRowHeight; break;
+    case SB_LINEDOWN: next += kPaneRowHeight; break;
+    case SB_PAGEUP: next -= std::max(1, visible); break;
+    case SB_PAGEDOWN: next += std::max(1, visible); break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: next = thumb; break;
+    case SB_TOP: next = 0; break;
+    case SB_BOTTOM: next = extent; break;
+    case kWholeRange: next = GetScrollPos(bar, SB_CTL); break;
+    default: return;
+  }
+  next = std::max(0, std::min(next, extent - visible));
+  next -= next % kPaneRowHeight;
+  position = next;
+  if (pane.dragMode != 3) pane.hoverRow = -1;
+  SetScrollPos(bar, SB_CTL, next, TRUE);
+  Repaint();
+}
+
+// ---- Mouse ----
+bool OverEdge(const PagesPaneState& pane, int x) { return x >= pane.width - pane.edgeWidth; }
+bool OverDivider(const PagesPaneState& pane, int y) {
+  const int top = pane.topMargin + pane.pendingHeight;
+  return y >= top && y < top + pane.dividerHeight;
+}
+
+// The row's top in window pixels.
+int RowTop(const PagesPaneState& pane, int row) {
+  const int top = MeasurePageRow(pageTable, pane, row, false).top;
+  return top - (IsReadPageRow(pageTable.rows[row]) ? pane.readScroll : pane.pendingScroll);
+}
+
+void AfterRowsChanged() {
+  WritePageIndex();
+  LayoutPagesPane();
+  Repaint();
+  ScheduleNextPage(1, 0);
+}
+
+void SelectRow(int row, bool control, bool shift) {
+  PageRecord* rows = pageTable.rows;
+  const int n = static_cast<int>(pageTable.pageCount);
+  int first = -1, last = -1, selected = 0;
+  for (int i = 0; i < n; ++i)
+    if (rows[i].flags & kPagePaneMark) {
+      if (first < 0) first = i;
+      last = i;
+      ++selected;
+    }
+  if (shift && selected) {
+    if (row > last) {
+      for (int i = last + 1; i <= row; ++i) rows[i].flags |= kPagePaneMark;
+    } else if (row < first) {
+      for (int i = row; i < first; ++i) rows[i].flags |= kPagePaneMark;
+    } else if (row >= (first + last) / 2) {
+      for (int i = row + 1; i <= last; ++i) rows[i].flags &= ~kPagePaneMark;
+    } else {
+      for (int i = first; i < row; ++i) rows[i].flags &= ~kPagePaneMark;
+    }
+    return;
+  }
+  if (!control) {
+    for (int i = 0; i < n; ++i)
+      if (i != row || selected > 1) rows[i].flags &= ~kPagePaneMark;
+  }
+  rows[row].flags ^= kPagePaneMark;
+}
+
+void ToggleScoreGroup(int headerRow) {
+  const PageRecord& header = pageTable.rows[headerRow];
+  const bool collapse = !(header.flags & kPageGroupCollapsed);
+  for (uint32_t i = 0; i < pageTable.pageCount; ++i) {
+    PageRecord& record = pageTable.rows[i];
+    if (!IsReadPageRow(record) || _wcsicmp(reinterpret_cast<const wchar_t*>(record.scoreName),
+                                           reinterpret_cast<const wchar_t*>(header.scoreName)) != 0)
+      continue;
+    if (collapse) record.flags = (record.flags | kPageGroupCollapsed) & ~kPagePaneMark;
+    else record.flags &= ~kPageGroupCollapsed;
+  }
+  LayoutPagesPane();
+  Repaint();
+}
+
+void OnClick(HWND window, int x, int y, bool doubleClick) {
+  PagesPaneState& pane = PagesPane();
+  if (doubleClick && OverEdge(pane, x)) {
+    TogglePagesPane();
+    return;
+  }
+  bool onHeader = false;
+  const int row = HitTestPageRow(pageTable, pane, x, y, false, &onHeader);
+  if (row < 0) {
+    // The "Read as:" choices.
+    for (int i = 0; i < 2; ++i) {
+      const POINT p{x + pane.horizontalScroll, y};
+      if (!ReadingActive() && PtInRect(&readAsChoices[i], p)) {
+        Unsaved().readHandwritten = i == 1;
+        if (i == 1) ShowHandwrittenWarning();
+        Repaint();
+        SaveGeneralSettings();
+      }
+    }
+    return;
+  }
+  if (onHeader) {
+    if (x < pane.leftMargin + 12 || doubleClick) ToggleScoreGroup(row);
+    return;
+  }
+  if (doubleClick) {
+    if (!IsReadPageRow(pageTable.rows[row]) && openPageHook) openPageHook(row);
+    pageTable.rows[row].flags ^= kPagePaneMark;
+    Repaint();
+    return;
+  }
+  HDC dc = GetDC(window);
+  const RowZones zones = ZonesOfRow(dc, pane, row, RowTop(pane, row));
+  ReleaseDC(window, dc);
+  const POINT p{x, y};
+  if (PtInRect(&zones.tick, p)) {
+    if (TickPageRows(row)) AfterRowsChanged();
+    return;
+  }
+  if (PtInRect(&zones.remove, p)) {
+    if (!AskPageStoreQuestion(kTextRemovePagesQuestion)) return;
+    if (RemovePageRows(row)) {
+      AfterRowsChanged();
+      for (HWND w : {Windows().scoreView, Windows().outImage, Windows().detail})
+        if (HoldsWindow(w) && IsWindow(w)) InvalidateRect(w, nullptr, FALSE);
+    }
+    return;
+  }
+  SelectRow(row, GetKeyState(VK_CONTROL) < 0, GetKeyState(VK_SHIFT) < 0);
+  Repaint();
+}
+
+void PlaceFrameChildren() {
+  if (HoldsWindow(Windows().frame)) OnFrameSize(Windows().frame);
+}
+
+void OnMouseMove(HWND window, int x, int y) {
+  PagesPaneState& pane = PagesPane();
+  if (pane.dragMode == 1) {
+    int width = x + (pane.edgeWidth + 1) / 2;
+    if (width < kNarrowestPane) width = kClosedPaneWidth;
+    Frame().paneWidth = std::min(width, LargestPaneWidth(Windows().frame));
+    PlaceFrameChildren();
+    return;
+  }
+  if (pane.dragMode == 2) {
+    RECT client{};
+    GetClientRect(window, &client);
+    const int half = int(client.bottom) / 2;
+    const int lowest = std::min(kNarrowestPane, half), highest = std::max(int(client.bottom) - kNarrowestPane, half);
+    Frame().paneSplit = std::clamp(y - pane.topMargin - 1, lowest, highest);
+    LayoutPagesPane();
+    Repaint();
+    return;
+  }
+  const HCURSOR cursor = LoadCursorW(nullptr, OverEdge(pane, x)       ? IDC_SIZEWE
+                                              : OverDivider(pane, y) ? IDC_SIZENS
+                                                                     : IDC_ARROW);
+  SetCursor(cursor);
+}
+
+void OnButtonDown(HWND window, int x, int y) {
+  PagesPaneState& pane = PagesPane();
+  if (OverEdge(pane, x)) pane.dragMode = 1;
+  else if (OverDivider(pane, y)) pane.dragMode = 2;
+  if (pane.dragMode) {
+    SetCapture(window);
+    return;
+  }
+  OnClick(window, x, y, false);
+}
+
+void EndDrag() {
+  PagesPaneState& pane = PagesPane();
+  if (!pane.dragMode) return;
+  pane.dragMode = 0;
+  ReleaseCapture();
+  Global().viewPagesPaneSizeX = static_cast<uint32_t>(std::max(Frame().paneWidth, kClosedPaneWidth));
+  Repaint();
+}
+
+// ---- Services ----
+// Refreshes the pane and shows row; where the row now stands.
+int RefreshAndShow(int row);
+bool IsScorePageKey(uint32_t key) {
+  for (int k = 0; k < ScorePages.count && k < kMaxScorePages; ++k)
+    if (ScorePages.rows[k].key == key) return true;
+  return false;
+}
+int* ProblemRows(int** count) {
+  *count = &PageProblems().count;
+  return PageProblems().rows;
+}
+void SetNextPageTimer(int delayMs) {
+  if (HoldsWindow(Windows().frame)) SetTimer(Windows().frame, kReadNextPageTimer, static_cast<UINT>(delayMs), nullptr);
+}
+void ReadNextFromOpener() { ScheduleNextPage(0, 0); }
+void RefreshAfterOpening() { RefreshPagesPane(0, -1); }
+
+}  // namespace
+
+LRESULT CALLBACK PagesPaneProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  static const UINT wheelMessage = RegisterWindowMessageW(L"MSWHEEL_ROLLMSG");
+  if (message == wheelMessage) return 0;
+  const int x = static_cast<short>(LOWORD(lParam)), y = static_cast<short>(HIWORD(lParam));
+  switch (message) {
+    case WM_CREATE:
+      Windows().pagesPane = window;
+      LayoutPagesPane();
+      return 0;
+    case WM_SIZE:
+      LayoutPagesPane();
+      Repaint();
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT:
+      OnPaint(window);
+      return 0;
+    case WM_VSCROLL:
+      if (lParam) OnVerticalScroll(reinterpret_cast<HWND>(lParam), LOWORD(wParam), HIWORD(wParam));
+      return 0;
+    case WM_MOUSEMOVE:
+      OnMouseMove(window, x, y);
+      return 0;
+    case WM_LBUTTONDOWN:
+      OnButtonDown(window, x, y);
+      return 0;
+    case WM_LBUTTONUP:
+      EndDrag();
+      return 0;
+    case WM_CAPTURECHANGED:
+      if (PagesPane().dragMode) PagesPane().dragMode = 0;
+      return 0;
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+      OnClick(window, x, y, true);
+      return 0;
+    case WM_MOUSEWHEEL:
+    case WM_MBUTTONUP:
+    case WM_MBUTTONDBLCLK:
+    case WM_COMMAND:
+      return 0;
+    case WM_CLOSE:
+    case WM_DESTROY:
+      Windows().pagesPane = nullptr;
+      return 0;
+    case WM_QUERYENDSESSION:
+      Windows().pagesPane = nullptr;
+      return 1;
+    default:
+      return DefWindowProcW(window, message, wParam, lParam);
+  }
+}
+
+void LayoutPagesPane() {
+  HWND pane = Pane();
+  if (!pane) return;
+  RECT client{};
+  GetClientRect(pane, &client);
+  PagesPaneState& state = PagesPane();
+  state.width = client.right;
+  if (Frame().paneSplit > 0) state.pendingHeight = Frame().paneSplit;
+  LayOutPaneSections(pageTable, &state, client.bottom);
+  PlaceScrollBars(state);
+}
+
+void ScrollPagesPaneToRow(int row) {
+  if (row < 0 || static_cast<uint32_t>(row) >= pageTable.pageCount) return;
+  PagesPaneState& pane = PagesPane();
+  const PageRecord& record = pageTable.rows[row];
+  if (IsReadPageRow(record)) {
+    bool changed = false;
+    for (uint32_t i = 0; i < pageTable.pageCount; ++i) {
+      PageRecord& other = pageTable.rows[i];
+      if (IsReadPageRow(other) && (other.flags & kPageGroupCollapsed) &&
+          std::wcsncmp(reinterpret_cast<const wchar_t*>(other.scoreName),
+                       reinterpret_cast<const wchar_t*>(record.scoreName), kScoreNameUnits) == 0) {
+        other.flags &= ~kPageGroupCollapsed;
+        changed = true;
+      }
+    }
+    if (changed) LayoutPagesPane();
+  }
+  const PaneRowBox box = MeasurePageRow(pageTable, pane, row, false);
+  if (!IsReadPageRow(record)) {
+    if (box.top - pane.pendingScroll < pane.topMargin + kPendingRowsTop ||
+        box.bottom - pane.pendingScroll >= pane.topMargin + pane.pendingHeight)
+      pane.pendingScroll = std::max(0, std::min(box.top - pane.topMargin - 72, pane.pendingExtent - pane.pendingHeight));
+  } else {
+    if (box.top - pane.readScroll < pane.topMargin + pane.dividerHeight + pane.pendingHeight + 20 ||
+        box.bottom - pane.readScroll >= pane.clientHeight - pane.bottomMargin)
+      pane.readScroll = std::max(0, std::min(box.top - pane.topMargin - pane.pendingHeight - 36,
+                                             pane.readExtent - ReadSectionVisibleHeight(pane)));
+  }
+  PlaceScrollBars(pane);
+  Repaint();
+}
+
+namespace {
+int RefreshAndShowRow(bool collapseOthers, int row) {
+  const int current = pageTable.currentPage;
+  const int shown = RefreshPageRows(collapseOthers, row);
+  if (pageTable.currentPage != current) CurrentPageStoreHooks().pageWindowCaptionChanged();
+  LayoutPagesPane();
+  if (shown < 0) Repaint();
+  else ScrollPagesPaneToRow(shown);
+  return shown;
+}
+int RefreshAndShow(int row) { return RefreshAndShowRow(false, row); }
+}  // namespace
+
+void RefreshPagesPane(int collapseOthers, int rowToShow) { RefreshAndShowRow(collapseOthers != 0, rowToShow); }
+
+void TogglePagesPane() {
+  Frame().paneWidth = Frame().paneWidth > kClosedPaneWidth ? kClosedPaneWidth : kOpenedPaneWidth;
+  PlaceFrameChildren();
+  for (HWND w : {Windows().pagesPane, Windows().mdiClient, Windows().scoreToolbar, Windows().keypad,
+                 Windows().scoreView, Windows().outImage})
+    if (HoldsWindow(w) && IsWindow(w)) InvalidateRect(w, nullptr, TRUE);
+}
+
+void SetPagesPaneOpenPage(void (*openPage)(int row)) { openPageHook = openPage; }
+
+void PaintPagesPaneInto(HDC dc, const RECT& paint, int width, int height) {
+  PagesPaneState& pane = PagesPane();
+  pane.width = width;
+  LayOutPaneSections(pageTable, &pane, height);
+  PaintInto(dc, paint, width, height);
+}
+
+void InstallPagesPane() {
+  WindowProcedureHooks procedures;
+  procedures.pagesPane = PagesPaneProc;
+  SetWindowProcedureHooks(procedures);
+
+  ShellServices services{};
+  services.togglePagesPane = TogglePagesPane;
+  services.refreshPagesPane = RefreshPagesPane;
+  services.readNextPendingPage = ReadNextPendingPage;
+  SetShellServices(services);
+
+  PageStoreHooks store = CurrentPageStoreHooks();
+  store.layoutPagesPane = LayoutPagesPane;
+  store.refreshPagesPane = RefreshAndShow;
+  store.scrollPagesPaneToRow = ScrollPagesPaneToRow;
+  store.isScorePageKey = IsScorePageKey;
+  store.problemPages = ProblemRows;
+  SetPageStoreHooks(store);
+
+  HandOverHooks& handOver = CurrentHandOverHooks();
+  handOver.refreshPagesPane = RefreshAndShow;
+  handOver.setNextPageTimer = SetNextPageTimer;
+
+  FileOpenerHooks opener{};
+  opener.readNextPendingPage = ReadNextFromOpener;
+  opener.refreshPagesPane = RefreshAfterOpening;
+  SetFileOpenerHooks(opener);
+}
