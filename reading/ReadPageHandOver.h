@@ -40,6 +40,9 @@ struct HandOverHooks {
   void (*updateCommandStates)();
   void (*redrawPagesPane)();
   void (*showMergedPage)(int firstPage);  // the score view after a merge
+  // The page workspace after a merge: the page just read (when it is the
+  // score's first) becomes the page view's page.
+  void (*showReadPageInWorkspace)(int firstPage);
   int (*markInaccuratePage)();
   // Readies the score's streams for the page being merged; without it no
   // page is merged.

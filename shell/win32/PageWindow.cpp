@@ -280,11 +280,9 @@ void PlaceDocumentChildren(HWND document) {
 // ---- Hooks of the page store and the reading ----
 void CurrentPageRemoved() { ClosePageWindow(); }
 void CaptionChanged() { UpdatePageViewCaption(); }
-void ShowMergedPage(int firstPage) {
-  if (HoldsWindow(Windows().scoreView) && IsWindow(Windows().scoreView)) InvalidateRect(Windows().scoreView, nullptr, FALSE);
-  if (HoldsWindow(Windows().outImage) && IsWindow(Windows().outImage)) InvalidateRect(Windows().outImage, nullptr, FALSE);
-  // The page just read becomes the page view's page; its document, when
-  // open, shows it.
+// The page just read becomes the page view's page; its document, when open,
+// shows it.
+void ShowReadPage(int firstPage) {
   if (firstPage && Reading().pageIndex >= 0) OpenPageInWorkspace(Reading().pageIndex);
 }
 
@@ -694,7 +692,7 @@ void InstallPageWindow() {
   store.pageWindowCaptionChanged = CaptionChanged;
   SetPageStoreHooks(store);
 
-  CurrentHandOverHooks().showMergedPage = ShowMergedPage;
+  CurrentHandOverHooks().showReadPageInWorkspace = ShowReadPage;
 
   ShellServices services{};
   services.staveViewCommand = RunStaveCommand;
