@@ -20,14 +20,6 @@ void Put32(std::vector<uint8_t>& out, uint32_t v) {
 
 uint32_t Get32(const uint8_t* p) { return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3]; }
 
-void Chunk(std::vector<uint8_t>& out, const char* type, const std::vector<uint8_t>& data) {
-  Put32(out, static_cast<uint32_t>(data.size()));
-  const size_t start = out.size();
-  out.insert(out.end(), type, type + 4);
-  out.insert(out.end(), data.begin(), data.end());
-  Put32(out, static_cast<uint32_t>(crc32(0, out.data() + start, static_cast<uInt>(out.size() - start))));
-}
-
 bool Refuse(std::string* why, const char* what) {
   if (why) *why = what;
   return false;
@@ -61,6 +53,14 @@ bool Unfilter(int filter, uint8_t* row, const uint8_t* prior, size_t bytes, size
 
 }  // namespace
 
+void AppendPngChunk(std::vector<uint8_t>& out, const char* type, const std::vector<uint8_t>& data) {
+  Put32(out, static_cast<uint32_t>(data.size()));
+  const size_t start = out.size();
+  out.insert(out.end(), type, type + 4);
+  out.insert(out.end(), data.begin(), data.end());
+  Put32(out, static_cast<uint32_t>(crc32(0, out.data() + start, static_cast<uInt>(out.size() - start))));
+}
+
 std::vector<uint8_t> EncodePng(const PngImage& image) {
   const size_t rowBytes = static_cast<size_t>(image.width) * image.channels;
   std::vector<uint8_t> raw;
@@ -80,9 +80,9 @@ std::vector<uint8_t> EncodePng(const PngImage& image) {
   Put32(header, static_cast<uint32_t>(image.height));
   const uint8_t colourType = image.channels == 3 ? 2 : 0;
   header.insert(header.end(), {8, colourType, 0, 0, 0});  // 8 bits, no interlace
-  Chunk(out, "IHDR", header);
-  Chunk(out, "IDAT", packed);
-  Chunk(out, "IEND", {});
+  AppendPngChunk(out, "IHDR", header);
+  AppendPngChunk(out, "IDAT", packed);
+  AppendPngChunk(out, "IEND", {});
   return out;
 }
 

@@ -21,4 +21,8 @@ std::vector<uint8_t> EncodePng(const PngImage& image);
 bool DecodePng(const uint8_t* data, size_t size, PngImage* image, std::string* why = nullptr);
 
 bool WritePng(const std::string& path, const PngImage& image);
+
+// One chunk (length, type, data, check sum) appended to a file's bytes: for
+// tests that put together files no writer here writes.
+void AppendPngChunk(std::vector<uint8_t>& out, const char* type, const std::vector<uint8_t>& data);
 bool ReadPng(const std::string& path, PngImage* image, std::string* why = nullptr);

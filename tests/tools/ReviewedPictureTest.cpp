@@ -28,14 +28,6 @@ void Put32(std::vector<uint8_t>& out, uint32_t v) {
   for (int s = 24; s >= 0; s -= 8) out.push_back(static_cast<uint8_t>(v >> s));
 }
 
-void Chunk(std::vector<uint8_t>& out, const char* type, const std::vector<uint8_t>& data) {
-  Put32(out, static_cast<uint32_t>(data.size()));
-  const size_t start = out.size();
-  out.insert(out.end(), type, type + 4);
-  out.insert(out.end(), data.begin(), data.end());
-  Put32(out, static_cast<uint32_t>(crc32(0, out.data() + start, static_cast<uInt>(out.size() - start))));
-}
-
 // An RGBA picture as an image tool saves one: every row with its own filter
 // (None, Sub, Up, Average, Paeth, in turn) over the gradient's pixels.
 std::vector<uint8_t> FilteredRgbaPng(const PngImage& rgb) {
@@ -70,11 +62,11 @@ std::vector<uint8_t> FilteredRgbaPng(const PngImage& rgb) {
   Put32(header, static_cast<uint32_t>(rgb.width));
   Put32(header, static_cast<uint32_t>(rgb.height));
   header.insert(header.end(), {8, 6, 0, 0, 0});
-  Chunk(out, "IHDR", header);
+  AppendPngChunk(out, "IHDR", header);
   // Split in two IDAT chunks, as some writers do.
-  Chunk(out, "IDAT", std::vector<uint8_t>(packed.begin(), packed.begin() + packed.size() / 2));
-  Chunk(out, "IDAT", std::vector<uint8_t>(packed.begin() + packed.size() / 2, packed.end()));
-  Chunk(out, "IEND", {});
+  AppendPngChunk(out, "IDAT", std::vector<uint8_t>(packed.begin(), packed.begin() + packed.size() / 2));
+  AppendPngChunk(out, "IDAT", std::vector<uint8_t>(packed.begin() + packed.size() / 2, packed.end()));
+  AppendPngChunk(out, "IEND", {});
   return out;
 }
 
