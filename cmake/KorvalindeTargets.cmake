@@ -12,6 +12,15 @@ function(kv_folder_sources out dir)
   set(${out} ${portable} ${side} PARENT_SCOPE)
 endfunction()
 
+# A test program compiles with kv_test_support's precompiled GoogleTest
+# header (tests/support/CMakeLists.txt).
+option(KV_TEST_PCH "Precompile GoogleTest's header for the test programs" ON)
+function(kv_reuse_test_pch target)
+  if(KV_TEST_PCH)
+    target_precompile_headers(${target} REUSE_FROM kv_test_support)
+  endif()
+endfunction()
+
 # One test executable per source folder, one ctest entry per executable (each
 # Wine start costs about a second).
 function(kv_add_test_exe name)
@@ -26,6 +35,7 @@ function(kv_add_test_exe name)
   endif()
   add_executable(${name} ${srcs})
   target_link_libraries(${name} PRIVATE ${T_LIBS} kv_test_support GTest::gtest)
+  kv_reuse_test_pch(${name})
   if(KV_WINDOWS)
     target_sources(${name} PRIVATE $<TARGET_OBJECTS:kv_string_resources>)
   endif()

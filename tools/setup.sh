@@ -18,7 +18,7 @@ what=${1:-all}
 cache="${KV_SETUP_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/korvalinde}"
 
 packages=(
-  cmake ninja-build g++ ccache python3 dpkg-dev pkg-config
+  cmake ninja-build g++ ccache lld python3 dpkg-dev pkg-config
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64 libz-mingw-w64-dev
   wine wine64 xvfb xauth xdotool
   libtiff-dev zlib1g-dev googletest libgtest-dev
@@ -134,7 +134,7 @@ build_for_triple() {
     cmake -S /usr/src/googletest -B "$work/gtest-$triple" -G Ninja \
       -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64-${triple%%-*}.cmake" \
       -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" \
-      -DCMAKE_CXX_FLAGS="$flags" -DBUILD_SHARED_LIBS=OFF -Dgtest_disable_pthreads=OFF >/dev/null
+      -DCMAKE_CXX_FLAGS="$flags" -DBUILD_SHARED_LIBS=OFF -DBUILD_GMOCK=OFF -Dgtest_disable_pthreads=OFF >/dev/null
     cmake --build "$work/gtest-$triple" >/dev/null
     cmake --install "$work/gtest-$triple" >/dev/null
     echo "$key" > "$prefix/.gtest-done"
@@ -145,12 +145,6 @@ build_for_triple() {
     ln -s "$prefix" "$link"
   fi
 }
-
-build_for_triple x86_64-w64-mingw32 "" 1
-if [ "$what" != run ]; then
-  # The 32-bit build is the program alone: no test links GoogleTest there.
-  build_for_triple i686-w64-mingw32 "-msse2 -mfpmath=sse" 0
-fi
 
 # A program that crashes prints its backtrace and ends, instead of waiting in
 # a debugger or a crash dialog that no one will close.
@@ -180,30 +174,44 @@ prefix_fonts() {
 
 # One Wine prefix for the project. A fresh one is made once per machine and
 # Wine version, and each clone starts from a copy of it.
-export WINEPREFIX="$top/build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  template="$cache/wineprefix-$(wine --version 2>/dev/null | tr -c 'A-Za-z0-9.\n-' _)"
-  mkdir -p "$cache"
-  exec 9>"$template.lock"
-  flock 9
-  if [ -f "$template/.kv-made" ]; then
-    echo "setup: copying the Wine prefix made once on this machine ($template)"
-  else
-    echo "setup: creating the Wine prefix (once per machine, into $template)"
-    rm -rf "$template"
-    WINEPREFIX="$template" wineboot -i >/dev/null 2>&1 || true
-    WINEPREFIX="$template" wineserver -w || true
-    WINEPREFIX="$template" crash_settings
-    WINEPREFIX="$template" prefix_fonts
-    touch "$template/.kv-made"
+wine_prefix() {
+  export WINEPREFIX="$top/build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    template="$cache/wineprefix-$(wine --version 2>/dev/null | tr -c 'A-Za-z0-9.\n-' _)"
+    mkdir -p "$cache"
+    exec 9>"$template.lock"
+    flock 9
+    if [ -f "$template/.kv-made" ]; then
+      echo "setup: copying the Wine prefix made once on this machine ($template)"
+    else
+      echo "setup: creating the Wine prefix (once per machine, into $template)"
+      rm -rf "$template"
+      WINEPREFIX="$template" wineboot -i >/dev/null 2>&1 || true
+      WINEPREFIX="$template" wineserver -w || true
+      WINEPREFIX="$template" crash_settings
+      WINEPREFIX="$template" prefix_fonts
+      touch "$template/.kv-made"
+    fi
+    rm -rf "$WINEPREFIX"
+    mkdir -p "$(dirname "$WINEPREFIX")"
+    cp -a "$template" "$WINEPREFIX"
+    rm -f "$WINEPREFIX/.kv-made"
+    exec 9>&-
   fi
-  rm -rf "$WINEPREFIX"
-  mkdir -p "$(dirname "$WINEPREFIX")"
-  cp -a "$template" "$WINEPREFIX"
-  rm -f "$WINEPREFIX/.kv-made"
-  exec 9>&-
+  if [ ! -f "$WINEPREFIX/.kv-crash-settings" ]; then
+    crash_settings
+  fi
+  prefix_fonts
+}
+
+# The prefix is made while the libraries build: it waits on Wine more than
+# it computes.
+wine_prefix &
+prefix_maker=$!
+build_for_triple x86_64-w64-mingw32 "" 1
+if [ "$what" != run ]; then
+  # The 32-bit build is the program alone: no test links GoogleTest there.
+  build_for_triple i686-w64-mingw32 "-msse2 -mfpmath=sse" 0
 fi
-if [ ! -f "$WINEPREFIX/.kv-crash-settings" ]; then
-  crash_settings
-fi
-prefix_fonts
+
+wait "$prefix_maker"
