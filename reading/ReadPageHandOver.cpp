@@ -252,25 +252,27 @@ bool ReadPageIntoScore(int row, int position) {
   if (row < 0 || static_cast<uint32_t>(row) >= pageTable.pageCount) return false;
   const int pages = ScorePages.count;
   const bool reading = ReadingActive() != 0;
+  // While a page is read, a pending page for the end of the score is only
+  // ticked: it waits its turn. A read page is not read twice.
+  const bool waits = reading && position == pages + 1 && pageTable.rows[row].state <= kPageBeingRead;
   {
     std::lock_guard<std::mutex> lock(PageTableLock());
     PageRecord& record = pageTable.rows[row];
     if (reading) {
       if (row == Reading().pageIndex) return false;
-      if (position == pages + 1) {
+      if (waits) {
         record.flags |= kPageSelected;
         WritePageIndex();
       }
     }
   }
   if (reading) {
-    if (position == pages + 1) ReadNextPendingPage();
-    return position == pages + 1;
+    if (waits) ReadNextPendingPage();
+    return waits;
   }
   // Replacing a score page, or reading again a page the score holds, needs
-  // that score page removed first.
+  // that score page removed first (the caller asks and removes it).
   if (position < 1 || position > pages + 1) return false;
-  if (position <= pages && position == ScorePages.current) return false;
   for (int k = 0; k < pages; ++k)
     if (ScorePages.rows[k].key == pageTable.rows[row].pageKey) return false;
   {

@@ -79,8 +79,8 @@ void ReadNextPendingPage();
 void ScheduleNextPage(int now, int delayMs);
 // Marks the page of row for reading into the score at position (1-based)
 // and moves it to the top of the page table; then reads the next page.
-// False when refused (the row being read, or a position that needs a
-// score page removed first).
+// False when refused (the row being read, or a page the score still holds:
+// its score page must be removed first).
 bool ReadPageIntoScore(int row, int position);
 // Shows the notices the reading thread queued.
 void ShowReadingNotices();

@@ -151,6 +151,44 @@ void OrderPageRows(PageTable* table, int* const* followers, int followerCount) {
   }
 }
 
+void MovePageRow(PageTable* table, int from, int to, int* const* followers, int followerCount) {
+  const int n = Rows(*table);
+  if (from < 0 || to < 0 || from >= n || to >= n || from == to) return;
+  const int step = to > from ? 1 : -1;
+  for (int i = from; i != to; i += step) {
+    std::swap(table->rows[i], table->rows[i + step]);
+    Follow(followers, followerCount, i, i + step);
+  }
+}
+
+int PendingDropRow(const PageTable& table, const PagesPaneState& pane, int y, int* scrollStep) {
+  *scrollStep = 0;
+  const int n = Rows(table);
+  int pending = 0;
+  while (pending < n && !IsReadPageRow(table.rows[pending])) ++pending;
+  if (pending == 0) return -1;
+  const int areaTop = pane.topMargin + kPendingRowsTop;
+  const int sectionBottom = pane.topMargin + pane.pendingHeight;
+  if (y < areaTop) {
+    *scrollStep = -kPaneRowHeight;
+    y = areaTop;
+  } else if (y >= sectionBottom) {
+    *scrollStep = kPaneRowHeight;
+    y = sectionBottom - 1;
+  }
+  const int contentY = y + pane.pendingScroll;
+  std::vector<PaneRowBox> boxes(static_cast<size_t>(n));
+  MeasurePageRows(table, pane, boxes.data());
+  int last = -1;
+  for (int i = 0; i < pending; ++i) {
+    const PaneRowBox& box = boxes[size_t(i)];
+    if (box.bottom == box.top) continue;
+    if (contentY >= box.top && contentY < box.bottom) return i;
+    if (contentY >= box.top) last = i;
+  }
+  return last >= 0 ? last : 0;
+}
+
 int HitTestPageRow(const PageTable& table, const PagesPaneState& pane, int x, int y, bool withPreview,
                    bool* onHeader) {
   if (onHeader) *onHeader = false;

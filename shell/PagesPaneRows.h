@@ -73,6 +73,17 @@ void RecheckReadRows(PageTable* table, bool collapseOthers, const PaneScoreFacts
 // skipped, -1 for none) keeps pointing at its record.
 void OrderPageRows(PageTable* table, int* const* followers, int followerCount);
 
+// Moves the record of row from to row to, the records between shifting by
+// one; each index in followers (as for OrderPageRows) keeps pointing at its
+// record. Rows outside the table move nothing.
+void MovePageRow(PageTable* table, int from, int to, int* const* followers, int followerCount);
+
+// Where a pending row dragged to window height y goes: the pending row under
+// y (without previews), or the first or last pending row when y lies above
+// the pending rows' area or below the pending section, with *scrollStep then
+// -16 or +16 (the section scrolls on); -1 when there is no pending row.
+int PendingDropRow(const PageTable& table, const PagesPaneState& pane, int y, int* scrollStep);
+
 // The row under a content-free window point (x, y) of the pane, -1 for none;
 // onHeader tells a score header (whose first row is the result).
 int HitTestPageRow(const PageTable& table, const PagesPaneState& pane, int x, int y, bool withPreview, bool* onHeader);

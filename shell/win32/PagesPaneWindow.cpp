@@ -1,9 +1,13 @@
 #include "shell/win32/PagesPaneWindow.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <mutex>
 #include <cwchar>
 #include <string>
 
+#include "pages/PageData.h"
+#include "pages/PageImageStore.h"
 #include "pages/PageStoreHooks.h"
 #include "pages/PageStoreTexts.h"
 #include "pages/PageTable.h"
@@ -14,13 +18,18 @@
 #include "reading/FileOpenerHooks.h"
 #include "reading/ReadPageHandOver.h"
 #include "reading/ReadingThread.h"
+#include "render/win32/DrawingLayer.h"
 #include "render/win32/OffscreenPane.h"
+#include "render/win32/PageImagePanel.h"
+#include "pages/SpriteDrawing.h"
+#include "shell/ClaimedEventTable.h"
 #include "score/ScoreFile.h"
 #include "shell/PagesPaneActions.h"
 #include "shell/PagesPaneRows.h"
 #include "shell/ShellServices.h"
 #include "shell/win32/FrameParts.h"
 #include "shell/win32/FrameWindow.h"
+#include "shell/win32/ScoreWindow.h"
 #include "shell/win32/SmallWindows.h"
 #include "shell/win32/WindowClasses.h"
 
@@ -57,9 +66,42 @@ const COLORREF kTicked = RGB(40, 170, 60);
 const COLORREF kInWork = RGB(240, 80, 30);
 const COLORREF kProgressGreen = RGB(90, 200, 90);
 const COLORREF kProgressCancel = RGB(220, 40, 40);
+const COLORREF kPreviewBack = RGB(248, 248, 244);
 const COLORREF kProblemText = RGB(190, 30, 30);
 
 void (*openPageHook)(int row) = nullptr;
+
+// ---- Hover: the expanded row's preview ----
+// The pane's own copy of the hovered row's page (its image and staves).
+PageData& PreviewPage() {
+  static PageData* page = new PageData{};
+  return *page;
+}
+bool previewLoaded = false;
+// The previews and their rectangles (window pixels), recorded by the painter.
+RECT pagePreviewRect{}, scorePreviewRect{};
+bool overEdge = false, overDivider = false;
+// A pressed pending row that may become a row drag, and where it was pressed.
+int pressedRow = -1;
+POINT pressPoint{};
+constexpr int kDragDistance = 4;
+// Pending rows dragged with the pointer above or below the section scroll
+// the section by a row on each step.
+constexpr int kDragScrollTimer = 0x5047;
+constexpr UINT kDragScrollMs = 80;
+int dragScrollStep = 0;
+
+void FreePreview() {
+  FreeHandle(&PreviewPage().imageArea);
+  PreviewPage().width = PreviewPage().height = 0;
+  PreviewPage().staveCount = 0;
+  previewLoaded = false;
+  pagePreviewRect = scorePreviewRect = RECT{};
+}
+
+// Loads row's stored page image into the pane's preview page: 1, or 0 when
+// it cannot be loaded (no preview is then shown).
+int LoadPageThumbnail(PageData* page, int row) { return LoadPageForReading(row, page); }
 
 std::wstring Text(unsigned id) {
   char16_t buffer[256];
@@ -190,8 +232,9 @@ void PaintPageRow(HDC dc, const PagesPaneState& pane, int row, int top) {
   }
   const RowZones zones = ZonesOfRow(dc, pane, row, top);
   int textRight = right - 2;
-  const bool labels = selected || inWork;
-  if (!read) {
+  const bool labels = selected || inWork || row == pane.hoverRow;
+  const bool dragged = pane.dragMode == 3 && row == pressedRow;
+  if (!read && !dragged) {
     const RECT& t = zones.tick;
     OutlineBox(dc, t.left, t.top, t.right, t.bottom, RGB(0, 0, 0));
     if (record.flags & kPageSelected)
@@ -208,7 +251,7 @@ void PaintPageRow(HDC dc, const PagesPaneState& pane, int row, int top) {
       textRight -= w + kLabelGap;
     }
   }
-  if (zones.remove.right > zones.remove.left) {
+  if (zones.remove.right > zones.remove.left && !dragged) {
     DrawText(dc, Fonts().normal, zones.remove.left + 2, top + 1, Text(kStrRemove), RGB(0, 0, 160));
     textRight = std::min<int>(textRight, zones.remove.left - kLabelGap);
   }
@@ -228,6 +271,80 @@ void PaintPageRow(HDC dc, const PagesPaneState& pane, int row, int top) {
   SelectObject(dc, old);
   const bool grey = static_cast<int8_t>(record.state) < 0;
   DrawText(dc, font, left + 4, top + 1, fitted, grey ? RGB(128, 128, 128) : RGB(0, 0, 0));
+}
+
+// The score page (1-based) that holds row's page; 0 for none.
+int ScorePageOfRow(int row) {
+  const uint32_t key = pageTable.rows[row].pageKey;
+  for (int k = 0; k < ScorePages.count && k < kMaxScorePages; ++k)
+    if (ScorePages.rows[k].key == key) return k + 1;
+  return 0;
+}
+
+// The box of w x h fitted into the room (x, y, width, height), keeping its
+// proportions, centred.
+RECT FitBox(int x, int y, int width, int height, int w, int h) {
+  if (w <= 0 || h <= 0 || width <= 0 || height <= 0) return RECT{x, y, x, y};
+  int fw = width, fh = static_cast<int>(int64_t(h) * width / w);
+  if (fh > height) {
+    fh = height;
+    fw = static_cast<int>(int64_t(w) * height / h);
+  }
+  const int left = x + (width - fw) / 2, top = y + (height - fh) / 2;
+  return RECT{left, top, left + std::max(1, fw), top + std::max(1, fh)};
+}
+
+// The expanded row's preview below its line: the page image fitted into a
+// framed box, and for a read page of the score a miniature of its score
+// page (the page's stave lines at their heights) with its list number.
+void PaintRowPreview(HDC dc, const PagesPaneState& pane, int row, int top, int scrollOffset) {
+  const PageRecord& record = pageTable.rows[row];
+  const int left = pane.leftMargin, right = RowRight(pane);
+  const int y0 = top + kPaneRowHeight, y1 = y0 + pane.previewHeight;
+  FillBox(dc, left, y0, right, y1, kPreviewBack);
+  OutlineBox(dc, left, y0 - 1, right, y1, RGB(128, 128, 128));
+  pagePreviewRect = scorePreviewRect = RECT{};
+  const PageData& page = PreviewPage();
+  if (!previewLoaded || !page.Area() || !page.width || !page.height) return;
+  const bool read = IsReadPageRow(record);
+  const int width = right - left;
+  const int room = read ? width * 2 / 3 : width / 2;
+  const RECT box = FitBox(left + 4, y0 + 4, room - 8, pane.previewHeight - 8, int(page.width), int(page.height));
+  const int bw = box.right - box.left, bh = box.bottom - box.top;
+  const PageImageSource source{page.Area(), page.imageName,
+                               PageBitImage{SpriteRows(page.Area()), static_cast<int32_t>(page.width),
+                                            static_cast<int32_t>(page.height)}};
+  const DeviceRect clip{box.left, box.top, box.right, box.bottom};
+  DrawPageImageRegion(source, box.left, -box.bottom, ImageRatio{bw, bh, int(page.width), int(page.height)}, dc,
+                      &clip, false);
+  OutlineBox(dc, box.left - 1, box.top - 1, box.right + 1, box.bottom + 1, RGB(0, 0, 0));
+  pagePreviewRect = RECT{box.left, box.top + scrollOffset, box.right, box.bottom + scrollOffset};
+  const int scorePage = read ? ScorePageOfRow(row) : 0;
+  if (!scorePage) return;
+  // The miniature: a white page of the same proportions with the staves'
+  // lines at their relative heights.
+  const RECT mini = FitBox(left + room + 2, y0 + 4, width - room - 6, pane.previewHeight - 24, int(page.width),
+                           int(page.height));
+  FillBox(dc, mini.left, mini.top, mini.right, mini.bottom, RGB(255, 255, 255));
+  OutlineBox(dc, mini.left - 1, mini.top - 1, mini.right + 1, mini.bottom + 1, RGB(0, 0, 0));
+  const int mw = mini.right - mini.left, mh = mini.bottom - mini.top;
+  for (uint32_t s = 0; s < std::min<uint32_t>(page.staveCount, kStaveSlots); ++s) {
+    const StaveRecord& stave = page.staves[s];
+    const int lines = std::clamp<int>(stave.lineCount, 1, 6);
+    const int x0 = mini.left + int(int64_t(stave.left) * mw / int(page.width));
+    const int x1 = mini.left + int(int64_t(stave.right) * mw / int(page.width));
+    for (int l = 0; l < lines; ++l) {
+      const int y = stave.top + (stave.bottom - stave.top) * l / std::max(1, lines - 1);
+      const int py = mini.top + int(int64_t(y) * mh / int(page.height));
+      FillBox(dc, x0, py, std::max(x0 + 1, x1), py + 1, RGB(60, 60, 60));
+    }
+  }
+  const std::wstring number = std::to_wstring(record.scorePageNumber > 0 ? record.scorePageNumber : scorePage);
+  HGDIOBJ old = SelectObject(dc, Fonts().bold);
+  const int nw = TextWidth(dc, number);
+  SelectObject(dc, old);
+  DrawText(dc, Fonts().bold, (mini.left + mini.right - nw) / 2, mini.bottom + 3, number, RGB(0, 0, 0));
+  scorePreviewRect = RECT{mini.left, mini.top + scrollOffset, mini.right, mini.bottom + scrollOffset};
 }
 
 std::wstring ScoreFileTitle(const char16_t* path) {
@@ -296,6 +413,15 @@ void PaintSection(HDC dc, const PagesPaneState& pane, bool read, int clipTop, in
     if (top > clipBottom) break;
     if (firstOfGroup) PaintScoreGroupHeader(dc, pane, i, top - kPaneHeaderHeight);
     if (box.bottom > box.top && box.bottom - scroll >= clipTop) PaintPageRow(dc, pane, i, top);
+  }
+  // The expanded row lies over the rows below it.
+  const int hover = pane.hoverRow;
+  if (hover >= 0 && hover < n && IsReadPageRow(pageTable.rows[hover]) == read && pane.dragMode != 3) {
+    const PaneRowBox& box = boxes[hover];
+    if (box.bottom > box.top) {
+      PaintPageRow(dc, pane, hover, box.top - scroll);
+      PaintRowPreview(dc, pane, hover, box.top - scroll, 0);
+    }
   }
   SelectClipRgn(dc, nullptr);
   DeleteObject(clip);
@@ -405,6 +531,24 @@ void AfterRowsChanged() {
   ScheduleNextPage(1, 0);
 }
 
+// Opens the score the row's page was read into: at the row's page with
+// showPage, else at the score's start. The current score is not read again.
+void OpenScoreOfPage(int row, bool showPage) {
+  if (row < 0 || static_cast<uint32_t>(row) >= pageTable.pageCount) return;
+  const PageRecord& record = pageTable.rows[row];
+  if (!record.scoreName[0] || record.scorePageNumber < 1) return;
+  int page = ScorePageOfRow(row);
+  if (!page) {
+    char16_t path[kScoreNameUnits];
+    std::copy(record.scoreName, record.scoreName + kScoreNameUnits, path);
+    if (!ReadScoreFile(path, 0, 0)) return;
+    if (const auto opened = CurrentFileOpenerHooks().scoreFileOpened) opened();
+    page = showPage ? ScorePageOfRow(row) : 0;
+  }
+  CreateScoreWindow();
+  ShowScorePage(showPage && page ? page : 1, true);
+}
+
 void SelectRow(int row, bool control, bool shift) {
   PageRecord* rows = pageTable.rows;
   const int n = static_cast<int>(pageTable.pageCount);
@@ -445,23 +589,59 @@ void ToggleScoreGroup(int headerRow) {
     if (collapse) record.flags = (record.flags | kPageGroupCollapsed) & ~kPagePaneMark;
     else record.flags &= ~kPageGroupCollapsed;
   }
+  PagesPane().hoverRow = -1;
+  FreePreview();
   LayoutPagesPane();
   Repaint();
 }
 
-void OnClick(HWND window, int x, int y, bool doubleClick) {
+// A double click or a right click: the same for both.
+void OnOpenClick(int x, int y) {
   PagesPaneState& pane = PagesPane();
-  if (doubleClick && OverEdge(pane, x)) {
+  if (OverEdge(pane, x)) {
     TogglePagesPane();
     return;
   }
   bool onHeader = false;
   const int row = HitTestPageRow(pageTable, pane, x, y, false, &onHeader);
+  if (row < 0) return;
+  if (onHeader) {
+    const bool collapsed = (pageTable.rows[row].flags & kPageGroupCollapsed) != 0;
+    ToggleScoreGroup(row);
+    if (x >= pane.leftMargin + 12 && collapsed) OpenScoreOfPage(row, false);
+    return;
+  }
+  if (pane.hotZone && pane.hoverRow == row) return;
+  if (!IsReadPageRow(pageTable.rows[row])) {
+    if (openPageHook) openPageHook(row);
+  } else {
+    OpenScoreOfPage(row, true);
+  }
+  if (static_cast<uint32_t>(row) < pageTable.pageCount) pageTable.rows[row].flags ^= kPagePaneMark;
+  Repaint();
+}
+
+void OnClick(HWND window, int x, int y) {
+  PagesPaneState& pane = PagesPane();
+  bool onHeader = false;
+  const int row = HitTestPageRow(pageTable, pane, x, y, false, &onHeader);
+  // The previews of the expanded row.
+  const POINT p{x, y};
+  if (!onHeader && pane.hoverRow >= 0 && static_cast<uint32_t>(pane.hoverRow) < pageTable.pageCount) {
+    if (PtInRect(&pagePreviewRect, p)) {
+      if (openPageHook) openPageHook(pane.hoverRow);
+      return;
+    }
+    if (PtInRect(&scorePreviewRect, p)) {
+      OpenScoreOfPage(pane.hoverRow, true);
+      return;
+    }
+  }
   if (row < 0) {
     // The "Read as:" choices.
     for (int i = 0; i < 2; ++i) {
-      const POINT p{x + pane.horizontalScroll, y};
-      if (!ReadingActive() && PtInRect(&readAsChoices[i], p)) {
+      const POINT q{x + pane.horizontalScroll, y};
+      if (!ReadingActive() && PtInRect(&readAsChoices[i], q)) {
         Unsaved().readHandwritten = i == 1;
         if (i == 1) ShowHandwrittenWarning();
         Repaint();
@@ -471,25 +651,20 @@ void OnClick(HWND window, int x, int y, bool doubleClick) {
     return;
   }
   if (onHeader) {
-    if (x < pane.leftMargin + 12 || doubleClick) ToggleScoreGroup(row);
-    return;
-  }
-  if (doubleClick) {
-    if (!IsReadPageRow(pageTable.rows[row]) && openPageHook) openPageHook(row);
-    pageTable.rows[row].flags ^= kPagePaneMark;
-    Repaint();
+    if (x < pane.leftMargin + 12) ToggleScoreGroup(row);
     return;
   }
   HDC dc = GetDC(window);
   const RowZones zones = ZonesOfRow(dc, pane, row, RowTop(pane, row));
   ReleaseDC(window, dc);
-  const POINT p{x, y};
   if (PtInRect(&zones.tick, p)) {
     if (TickPageRows(row)) AfterRowsChanged();
     return;
   }
   if (PtInRect(&zones.remove, p)) {
     if (!AskPageStoreQuestion(kTextRemovePagesQuestion)) return;
+    pane.hoverRow = -1;
+    FreePreview();
     if (RemovePageRows(row)) {
       AfterRowsChanged();
       for (HWND w : {Windows().scoreView, Windows().outImage, Windows().detail})
@@ -499,13 +674,86 @@ void OnClick(HWND window, int x, int y, bool doubleClick) {
   }
   SelectRow(row, GetKeyState(VK_CONTROL) < 0, GetKeyState(VK_SHIFT) < 0);
   Repaint();
+  // A pending row may be dragged to another place among the pending rows.
+  if (!IsReadPageRow(pageTable.rows[row])) {
+    pressedRow = row;
+    pressPoint = p;
+  }
 }
 
 void PlaceFrameChildren() {
   if (HoldsWindow(Windows().frame)) OnFrameSize(Windows().frame);
 }
 
-void OnMouseMove(HWND window, int x, int y) {
+void ShowPaneCursor(int slot) {
+  HCURSOR cursor = CursorHandle(slot);
+  SetCursor(cursor ? cursor : LoadCursorW(nullptr, IDC_ARROW));
+}
+
+// Hover tracking: the row under the pointer is expanded with its preview;
+// what the pointer is over inside it (the previews, the tick box, "Remove").
+void TrackPagesPaneHover(HWND window, int x, int y) {
+  PagesPaneState& pane = PagesPane();
+  if (pane.width < 1 || pane.dragMode || GetCapture() == window) return;
+  overEdge = OverEdge(pane, x);
+  overDivider = OverDivider(pane, y);
+  const POINT p{x + pane.horizontalScroll, y};
+  pane.hoverChoice = PtInRect(&readAsChoices[1], p) ? 1 : PtInRect(&readAsChoices[0], p) ? 2 : 0;
+  bool onHeader = false;
+  int row = overEdge ? -1 : HitTestPageRow(pageTable, pane, x, y, true, &onHeader);
+  pane.hoverHeader = onHeader ? row : -1;
+  if (onHeader) row = -1;
+  const int zoneBefore = pane.hotZone;
+  if (row != pane.hoverRow) {
+    pane.hotZone = 0;
+    FreePreview();
+    pane.hoverRow = row;
+    if (row >= 0) previewLoaded = LoadPageThumbnail(&PreviewPage(), row) != 0;
+    Repaint();
+  } else if (row >= 0) {
+    const POINT q{x, y};
+    pane.hotZone = PtInRect(&pagePreviewRect, q) ? 1 : PtInRect(&scorePreviewRect, q) ? 2 : 0;
+    if (!pane.hotZone) {
+      HDC dc = GetDC(window);
+      const RowZones zones = ZonesOfRow(dc, pane, row, RowTop(pane, row));
+      ReleaseDC(window, dc);
+      if (PtInRect(&zones.tick, q)) pane.hotZone = 3;
+      else if (PtInRect(&zones.remove, q)) pane.hotZone = 4;
+    }
+    if (pane.hotZone != zoneBefore) Repaint();
+  }
+  ShowPaneCursor(overEdge ? kCursorSizeWE : overDivider ? kCursorSizeNS : kCursorDefault);
+}
+
+// A pending row dragged to the pending row under the pointer: the records
+// between shift by one, and the rows that name records follow them.
+void DragPageRow(int y) {
+  PagesPaneState& pane = PagesPane();
+  int step = 0;
+  const int target = PendingDropRow(pageTable, pane, y, &step);
+  if (target >= 0 && target != pressedRow) {
+    std::lock_guard<std::mutex> lock(PageTableLock());
+    int reading = ReadingActive() ? Reading().pageIndex : -1;
+    int shown = pageTable.currentPage;
+    int* followers[] = {&reading, &shown};
+    MovePageRow(&pageTable, pressedRow, target, followers, 2);
+    if (ReadingActive()) Reading().pageIndex = reading;
+    if (pageTable.currentPage != shown) {
+      pageTable.currentPage = shown;
+      CurrentPageStoreHooks().pageWindowCaptionChanged();
+    }
+    pressedRow = target;
+  }
+  dragScrollStep = step;
+  if (step) {
+    pane.pendingScroll = std::clamp(pane.pendingScroll + step, 0, std::max(0, pane.pendingExtent - pane.pendingHeight));
+    PlaceScrollBars(pane);
+  }
+  ShowPaneCursor(y < pane.topMargin + pane.pendingHeight ? kCursorPages0 : kCursorPages0 + 1);
+  Repaint();
+}
+
+void OnMouseMove(HWND window, int x, int y, bool buttonDown) {
   PagesPaneState& pane = PagesPane();
   if (pane.dragMode == 1) {
     int width = x + (pane.edgeWidth + 1) / 2;
@@ -524,29 +772,99 @@ void OnMouseMove(HWND window, int x, int y) {
     Repaint();
     return;
   }
-  const HCURSOR cursor = LoadCursorW(nullptr, OverEdge(pane, x)       ? IDC_SIZEWE
-                                              : OverDivider(pane, y) ? IDC_SIZENS
-                                                                     : IDC_ARROW);
-  SetCursor(cursor);
+  if (pane.dragMode == 3) {
+    DragPageRow(y);
+    return;
+  }
+  if (buttonDown && pressedRow >= 0 &&
+      (std::abs(x - pressPoint.x) >= kDragDistance || std::abs(y - pressPoint.y) >= kDragDistance)) {
+    pane.dragMode = 3;
+    pane.hoverRow = -1;
+    FreePreview();
+    SetCapture(window);
+    SetTimer(window, kDragScrollTimer, kDragScrollMs, nullptr);
+    DragPageRow(y);
+    return;
+  }
+  TrackPagesPaneHover(window, x, y);
+  TRACKMOUSEEVENT leave{sizeof(leave), TME_LEAVE, window, 0};
+  TrackMouseEvent(&leave);
 }
 
 void OnButtonDown(HWND window, int x, int y) {
   PagesPaneState& pane = PagesPane();
+  pressedRow = -1;
   if (OverEdge(pane, x)) pane.dragMode = 1;
   else if (OverDivider(pane, y)) pane.dragMode = 2;
   if (pane.dragMode) {
     SetCapture(window);
     return;
   }
-  OnClick(window, x, y, false);
+  OnClick(window, x, y);
 }
 
-void EndDrag() {
+void EndDrag(HWND window) {
   PagesPaneState& pane = PagesPane();
-  if (!pane.dragMode) return;
+  const int mode = pane.dragMode;
+  const int moved = pressedRow;
+  pressedRow = -1;
+  if (!mode) return;
   pane.dragMode = 0;
-  ReleaseCapture();
+  KillTimer(window, kDragScrollTimer);
+  dragScrollStep = 0;
+  if (GetCapture() == window) ReleaseCapture();
+  if (mode == 3) {
+    // The moved row is deselected and the reading order taken from the rows.
+    if (moved >= 0 && static_cast<uint32_t>(moved) < pageTable.pageCount)
+      pageTable.rows[moved].flags &= ~kPagePaneMark;
+    WritePageIndex();
+    ShowPaneCursor(kCursorDefault);
+    Repaint();
+    ScheduleNextPage(1, 0);
+    return;
+  }
   Global().viewPagesPaneSizeX = static_cast<uint32_t>(std::max(Frame().paneWidth, kClosedPaneWidth));
+  Repaint();
+}
+
+void ClearHover() {
+  PagesPaneState& pane = PagesPane();
+  if (pane.dragMode) return;
+  overEdge = overDivider = false;
+  pane.hoverHeader = -1;
+  pane.hoverChoice = 0;
+  pane.hotZone = 0;
+  if (pane.hoverRow < 0) return;
+  pane.hoverRow = -1;
+  FreePreview();
+  Repaint();
+}
+
+// The pane scrolled sideways: line 16, page the bar's page, the thumb, the
+// ends and the private code that takes the bar's own position.
+void OnHorizontalScroll(HWND window, int code, int thumb) {
+  PagesPaneState& pane = PagesPane();
+  SCROLLINFO info{sizeof(info), SIF_ALL};
+  GetScrollInfo(window, SB_HORZ, &info);
+  const int range = std::max(0, info.nMax - std::max(0, int(info.nPage) - 1));
+  int next = pane.horizontalScroll;
+  switch (code) {
+    case SB_LINELEFT: next -= kPaneRowHeight; break;
+    case SB_LINERIGHT: next += kPaneRowHeight; break;
+    case SB_PAGELEFT: next -= std::max(1, int(info.nPage)); break;
+    case SB_PAGERIGHT: next += std::max(1, int(info.nPage)); break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: next = thumb; break;
+    case SB_LEFT: next = 0; break;
+    case SB_RIGHT: next = range; break;
+    case kWholeRange: next = info.nPos; break;
+    default: return;
+  }
+  next = std::clamp(next, 0, range);
+  if (next == pane.horizontalScroll) return;
+  pane.horizontalScroll = next;
+  if (pane.dragMode != 3) pane.hoverRow = -1;
+  SetScrollPos(window, SB_HORZ, next, TRUE);
   Repaint();
 }
 
@@ -591,22 +909,47 @@ LRESULT CALLBACK PagesPaneProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     case WM_VSCROLL:
       if (lParam) OnVerticalScroll(reinterpret_cast<HWND>(lParam), LOWORD(wParam), HIWORD(wParam));
       return 0;
-    case WM_MOUSEMOVE:
-      OnMouseMove(window, x, y);
+    case WM_HSCROLL:
+      if (!lParam) OnHorizontalScroll(window, LOWORD(wParam), HIWORD(wParam));
       return 0;
+    case WM_MOUSEMOVE:
+      OnMouseMove(window, x, y, (wParam & MK_LBUTTON) != 0);
+      return 0;
+    case WM_MOUSELEAVE:
+    case WM_NCMOUSEMOVE:
+      ClearHover();
+      return message == WM_NCMOUSEMOVE ? DefWindowProcW(window, message, wParam, lParam) : 0;
     case WM_LBUTTONDOWN:
       OnButtonDown(window, x, y);
       return 0;
     case WM_LBUTTONUP:
-      EndDrag();
+      EndDrag(window);
       return 0;
     case WM_CAPTURECHANGED:
-      if (PagesPane().dragMode) PagesPane().dragMode = 0;
+      if (PagesPane().dragMode && reinterpret_cast<HWND>(lParam) != window) EndDrag(window);
+      return 0;
+    case WM_TIMER:
+      if (wParam == kDragScrollTimer) {
+        if (PagesPane().dragMode == 3 && dragScrollStep) {
+          POINT pointer{};
+          GetCursorPos(&pointer);
+          ScreenToClient(window, &pointer);
+          DragPageRow(pointer.y);
+        }
+        return 0;
+      }
+      DispatchClaimedTimers(window, static_cast<int32_t>(wParam));
       return 0;
     case WM_LBUTTONDBLCLK:
     case WM_RBUTTONDOWN:
-      OnClick(window, x, y, true);
+      if (PagesPane().dragMode) return 0;
+      OnOpenClick(x, y);
       return 0;
+    case WM_QUERYNEWPALETTE:
+    case WM_PALETTECHANGED:
+      if (message == WM_PALETTECHANGED && reinterpret_cast<HWND>(wParam) == window) return 0;
+      Repaint();
+      return message == WM_QUERYNEWPALETTE;
     case WM_MOUSEWHEEL:
     case WM_MBUTTONUP:
     case WM_MBUTTONDBLCLK:

@@ -23,3 +23,4 @@ void PaintPagesPaneInto(HDC dc, const RECT& paint, int width, int height);
 // What a double click on a pending row does: the page workspace shows it.
 // Null: nothing.
 void SetPagesPaneOpenPage(void (*openPage)(int row));
+

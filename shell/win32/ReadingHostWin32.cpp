@@ -17,6 +17,7 @@
 #include "reading/ReadingThread.h"
 #include "reading/FileOpenerHooks.h"
 #include "shell/ScorePageDeletion.h"
+#include "shell/ReadPlacement.h"
 #include "shell/ShellServices.h"
 #include "shell/win32/SmallWindows.h"
 
@@ -101,23 +102,7 @@ void RedrawPane() {
 }
 // The "Read" menu's placings of the page shown in the page view.
 void ReadShownPageIntoScore(int command) {
-  if (pageTable.currentPage < 0) return;
-  const int pages = ScorePages.count, current = ScorePages.current;
-  int position;
-  switch (command) {
-    case IDM_READ_PLACE_AT_END: position = pages + 1; break;
-    case IDM_READ_PLACE_BEFORE: position = current - 1; break;
-    case IDM_READ_PLACE_AFTER: position = current + 1; break;
-    case IDM_READ_REPLACE:
-      // The current score page goes first; the page read takes its place.
-      if (pages < 1 || ReadingActive()) return;
-      if (pages == 1) ResetScoreContent();
-      else DeleteScorePage(1, 0);
-      position = std::min(current, ScorePages.count + 1);
-      break;
-    default: return;
-  }
-  ReadPageIntoScore(pageTable.currentPage, std::max(1, std::min(position, ScorePages.count + 1)));
+  if (pageTable.currentPage >= 0) ReadRowIntoScore(pageTable.currentPage, command);
 }
 // The thread posts its own end after an engine failure: nothing to do here.
 void ReadingAbandoned() {}

@@ -166,6 +166,68 @@ TEST(PagesPaneRowsTest, HitTestFindsRowsHeadersAndTheExpandedPreview) {
   EXPECT_EQ(HitTestPageRow(*table, pane, 20, 60, false, nullptr), 1);
 }
 
+TEST(PagesPaneRowsTest, ADraggedRowMovesWithTheIndexesThatNameRows) {
+  auto table = std::make_unique<PageTable>();
+  struct Case {
+    int from, to;
+    std::vector<std::u16string> order;
+    int shown, reading;  // where rows 1 (shown) and 3 (being read) now stand
+  };
+  const Case cases[] = {
+      {0, 2, {u"p1", u"p2", u"p0", u"p3", u"a1"}, 0, 3},  // down: the rows between rise by one
+      {3, 0, {u"p3", u"p0", u"p1", u"p2", u"a1"}, 2, 0},  // up: the row being read moves itself
+      {1, 1, {u"p0", u"p1", u"p2", u"p3", u"a1"}, 1, 3},  // onto itself: nothing
+      {2, 9, {u"p0", u"p1", u"p2", u"p3", u"a1"}, 1, 3},  // outside the table: nothing
+      {-1, 0, {u"p0", u"p1", u"p2", u"p3", u"a1"}, 1, 3},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.from << " to " << c.to);
+    Fill(table.get(), {{u"p0", 0, u"", 0, 0}, {u"p1", 0, u"", 0, 0}, {u"p2", 0, u"", 0, 0},
+                       {u"p3", 1, u"", 0, kPageSelected}, {u"a1", 3, u"a", 1, 0}});
+    int shown = 1, reading = 3;
+    int* followers[] = {&shown, &reading};
+    MovePageRow(table.get(), c.from, c.to, followers, 2);
+    EXPECT_EQ(Names(*table), c.order);
+    EXPECT_EQ(shown, c.shown);
+    EXPECT_EQ(reading, c.reading);
+  }
+}
+
+TEST(PagesPaneRowsTest, ADraggedRowDropsOnThePendingRowUnderThePointerAndScrollsAtTheEdges) {
+  auto table = std::make_unique<PageTable>();
+  std::vector<Row> rows;
+  for (int i = 0; i < 20; ++i) rows.push_back({u"p", 0, u"", 0, 0});
+  rows.push_back({u"a", 3, u"a", 1, 0});
+  Fill(table.get(), rows);
+  PagesPaneState pane;
+  pane.pendingHeight = 200;
+  pane.clientHeight = 500;
+  struct Case {
+    int y, pendingScroll, row, step;
+  };
+  const Case cases[] = {
+      {57, 0, 0, 0},    {80, 0, 1, 0},          {199, 0, 8, 0},
+      {80, 32, 3, 0},   // scrolled by two rows
+      {20, 0, 0, -16},  // above the rows' area: the first visible row, scrolling up
+      {300, 0, 8, 16},  // below the section: the last visible row, scrolling down
+      {300, 160, 18, 16},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "y " << c.y << " scroll " << c.pendingScroll);
+    pane.pendingScroll = c.pendingScroll;
+    int step = 99;
+    EXPECT_EQ(PendingDropRow(*table, pane, c.y, &step), c.row);
+    EXPECT_EQ(step, c.step);
+  }
+  // Past the last pending row: the last one; no pending row: none.
+  Fill(table.get(), {{u"p0", 0, u"", 0, 0}, {u"p1", 0, u"", 0, 0}, {u"a", 3, u"a", 1, 0}});
+  pane.pendingScroll = 0;
+  int step = 0;
+  EXPECT_EQ(PendingDropRow(*table, pane, 150, &step), 1);
+  Fill(table.get(), {{u"a", 3, u"a", 1, 0}});
+  EXPECT_EQ(PendingDropRow(*table, pane, 60, &step), -1);
+}
+
 TEST(PagesPaneRowsTest, ProgressBarNeverDividesByZero) {
   struct Case {
     int width, done, total, expected;
