@@ -179,6 +179,7 @@
 #define IDB_TOOLBAR_A 200     // 18 pixels per image
 #define IDB_TOOLBAR_B 201     // 18 pixels per image
 #define IDB_SYMBOLS 266       // 9 images, 25 pixels wide: the symbol menu without a music font
+#define IDB_PANE_MARKS 267    // 7 images, 12 pixels wide: the pages pane's tick, group and choice boxes
 #define IDB_SPLASH 457        // 473 x 384, 24 bits
 #define IDB_SPLASH_PALETTE 250  // the splash for displays below 16 bits
 #define CLEF_IMAGE_WIDTH 23

@@ -1,9 +1,11 @@
 #include "shell/win32/PagesPaneWindow.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <cstdlib>
-#include <mutex>
 #include <cwchar>
+#include <mutex>
 #include <string>
 
 #include "pages/PageData.h"
@@ -23,6 +25,7 @@
 #include "render/win32/PageImagePanel.h"
 #include "pages/SpriteDrawing.h"
 #include "shell/ClaimedEventTable.h"
+#include "resources/ResourceIds.h"
 #include "score/ScoreFile.h"
 #include "shell/PagesPaneActions.h"
 #include "shell/PagesPaneRows.h"
@@ -62,8 +65,6 @@ const COLORREF kDividerColour = RGB(160, 168, 184);
 const COLORREF kRowColour = RGB(210, 222, 244);
 const COLORREF kReadRowColour = RGB(214, 232, 206);
 const COLORREF kHeaderColour = RGB(190, 200, 180);
-const COLORREF kTicked = RGB(40, 170, 60);
-const COLORREF kInWork = RGB(240, 80, 30);
 const COLORREF kProgressGreen = RGB(90, 200, 90);
 const COLORREF kProgressCancel = RGB(220, 40, 40);
 const COLORREF kPreviewBack = RGB(248, 248, 244);
@@ -79,7 +80,6 @@ PageData& PreviewPage() {
 }
 bool previewLoaded = false;
 // The previews and their rectangles (window pixels), recorded by the painter.
-RECT pagePreviewRect{}, scorePreviewRect{};
 bool overEdge = false, overDivider = false;
 // A pressed pending row that may become a row drag, and where it was pressed.
 int pressedRow = -1;
@@ -96,7 +96,6 @@ void FreePreview() {
   PreviewPage().width = PreviewPage().height = 0;
   PreviewPage().staveCount = 0;
   previewLoaded = false;
-  pagePreviewRect = scorePreviewRect = RECT{};
 }
 
 // Loads row's stored page image into the pane's preview page: 1, or 0 when
@@ -168,6 +167,15 @@ void OutlineBox(HDC dc, int x0, int y0, int x1, int y1, COLORREF colour) {
   SelectObject(dc, oldPen);
 }
 
+// The pane's state marks (resources/art/pane.svg), 12 x 12 each, magenta
+// the transparent colour.
+enum PaneMark { kMarkTickBox, kMarkTicked, kMarkInWork, kMarkExpanded, kMarkCollapsed, kMarkChoice, kMarkChosen };
+void DrawPaneMark(HDC dc, PaneMark mark, int x, int y) {
+  static HIMAGELIST marks = ImageList_LoadImageW(Windows().instance, MAKEINTRESOURCEW(IDB_PANE_MARKS), kBoxSize, 0,
+                                                 RGB(255, 0, 255), IMAGE_BITMAP, LR_CREATEDIBSECTION);
+  if (marks) ImageList_Draw(marks, mark, dc, x, y, ILD_TRANSPARENT);
+}
+
 COLORREF Scaled(COLORREF c, double f) {
   auto s = [f](int v) { return static_cast<BYTE>(std::min(255.0, v * f)); };
   return RGB(s(GetRValue(c)), s(GetGValue(c)), s(GetBValue(c)));
@@ -236,9 +244,8 @@ void PaintPageRow(HDC dc, const PagesPaneState& pane, int row, int top) {
   const bool dragged = pane.dragMode == 3 && row == pressedRow;
   if (!read && !dragged) {
     const RECT& t = zones.tick;
-    OutlineBox(dc, t.left, t.top, t.right, t.bottom, RGB(0, 0, 0));
-    if (record.flags & kPageSelected)
-      FillBox(dc, t.left + 2, t.top + 2, t.right - 2, t.bottom - 2, inWork ? kInWork : kTicked);
+    DrawPaneMark(dc, !(record.flags & kPageSelected) ? kMarkTickBox : inWork ? kMarkInWork : kMarkTicked, t.left,
+                 t.top);
     textRight = t.left - kLabelGap;
     if (labels) {
       const unsigned label = inWork ? (Flags().abort ? kStrCancelling : kStrCancel)
@@ -294,22 +301,41 @@ RECT FitBox(int x, int y, int width, int height, int w, int h) {
   return RECT{left, top, left + std::max(1, fw), top + std::max(1, fh)};
 }
 
-// The expanded row's preview below its line: the page image fitted into a
-// framed box, and for a read page of the score a miniature of its score
-// page (the page's stave lines at their heights) with its list number.
-void PaintRowPreview(HDC dc, const PagesPaneState& pane, int row, int top, int scrollOffset) {
+// Where the expanded row's previews lie when its line begins at top: the
+// page image fitted into half the row's width (two thirds for a read page),
+// and for a read page of the score the score-page miniature beside it;
+// empty rectangles without a preview.
+struct PreviewBoxes {
+  RECT page{}, score{};
+};
+PreviewBoxes PreviewBoxesOf(const PagesPaneState& pane, int row, int top) {
+  PreviewBoxes boxes;
+  const PageData& page = PreviewPage();
+  if (!previewLoaded || !page.Area() || !page.width || !page.height) return boxes;
+  const bool read = IsReadPageRow(pageTable.rows[row]);
+  const int left = pane.leftMargin, width = RowRight(pane) - left;
+  const int room = read ? width * 2 / 3 : width / 2;
+  const int y0 = top + kPaneRowHeight;
+  boxes.page = FitBox(left + 4, y0 + 4, room - 8, pane.previewHeight - 8, int(page.width), int(page.height));
+  if (read && ScorePageOfRow(row))
+    boxes.score = FitBox(left + room + 2, y0 + 4, width - room - 6, pane.previewHeight - 24, int(page.width),
+                         int(page.height));
+  return boxes;
+}
+
+// The expanded row's preview below its line: the page image, framed, and
+// for a read page of the score a miniature of its score page (the page's
+// stave lines at their heights) with its list number.
+void PaintRowPreview(HDC dc, const PagesPaneState& pane, int row, int top) {
   const PageRecord& record = pageTable.rows[row];
   const int left = pane.leftMargin, right = RowRight(pane);
   const int y0 = top + kPaneRowHeight, y1 = y0 + pane.previewHeight;
   FillBox(dc, left, y0, right, y1, kPreviewBack);
   OutlineBox(dc, left, y0 - 1, right, y1, RGB(128, 128, 128));
-  pagePreviewRect = scorePreviewRect = RECT{};
+  const PreviewBoxes boxes = PreviewBoxesOf(pane, row, top);
+  const RECT& box = boxes.page;
+  if (box.right <= box.left) return;
   const PageData& page = PreviewPage();
-  if (!previewLoaded || !page.Area() || !page.width || !page.height) return;
-  const bool read = IsReadPageRow(record);
-  const int width = right - left;
-  const int room = read ? width * 2 / 3 : width / 2;
-  const RECT box = FitBox(left + 4, y0 + 4, room - 8, pane.previewHeight - 8, int(page.width), int(page.height));
   const int bw = box.right - box.left, bh = box.bottom - box.top;
   const PageImageSource source{page.Area(), page.imageName,
                                PageBitImage{SpriteRows(page.Area()), static_cast<int32_t>(page.width),
@@ -318,13 +344,8 @@ void PaintRowPreview(HDC dc, const PagesPaneState& pane, int row, int top, int s
   DrawPageImageRegion(source, box.left, -box.bottom, ImageRatio{bw, bh, int(page.width), int(page.height)}, dc,
                       &clip, false);
   OutlineBox(dc, box.left - 1, box.top - 1, box.right + 1, box.bottom + 1, RGB(0, 0, 0));
-  pagePreviewRect = RECT{box.left, box.top + scrollOffset, box.right, box.bottom + scrollOffset};
-  const int scorePage = read ? ScorePageOfRow(row) : 0;
-  if (!scorePage) return;
-  // The miniature: a white page of the same proportions with the staves'
-  // lines at their relative heights.
-  const RECT mini = FitBox(left + room + 2, y0 + 4, width - room - 6, pane.previewHeight - 24, int(page.width),
-                           int(page.height));
+  const RECT& mini = boxes.score;
+  if (mini.right <= mini.left) return;
   FillBox(dc, mini.left, mini.top, mini.right, mini.bottom, RGB(255, 255, 255));
   OutlineBox(dc, mini.left - 1, mini.top - 1, mini.right + 1, mini.bottom + 1, RGB(0, 0, 0));
   const int mw = mini.right - mini.left, mh = mini.bottom - mini.top;
@@ -339,12 +360,12 @@ void PaintRowPreview(HDC dc, const PagesPaneState& pane, int row, int top, int s
       FillBox(dc, x0, py, std::max(x0 + 1, x1), py + 1, RGB(60, 60, 60));
     }
   }
+  const int scorePage = ScorePageOfRow(row);
   const std::wstring number = std::to_wstring(record.scorePageNumber > 0 ? record.scorePageNumber : scorePage);
   HGDIOBJ old = SelectObject(dc, Fonts().bold);
   const int nw = TextWidth(dc, number);
   SelectObject(dc, old);
   DrawText(dc, Fonts().bold, (mini.left + mini.right - nw) / 2, mini.bottom + 3, number, RGB(0, 0, 0));
-  scorePreviewRect = RECT{mini.left, mini.top + scrollOffset, mini.right, mini.bottom + scrollOffset};
 }
 
 std::wstring ScoreFileTitle(const char16_t* path) {
@@ -362,10 +383,7 @@ void PaintScoreGroupHeader(HDC dc, const PagesPaneState& pane, int row, int top)
   const int left = pane.leftMargin, right = RowRight(pane);
   FillBox(dc, left, top + 1, right, top + kPaneHeaderHeight - 1, kHeaderColour);
   const int bx = left + 2, by = top + (kPaneHeaderHeight - kHeaderBoxSize) / 2;
-  FillBox(dc, bx, by, bx + kHeaderBoxSize, by + kHeaderBoxSize, RGB(255, 255, 255));
-  OutlineBox(dc, bx, by, bx + kHeaderBoxSize, by + kHeaderBoxSize, RGB(0, 0, 0));
-  FillBox(dc, bx + 2, by + 4, bx + kHeaderBoxSize - 2, by + 5, RGB(0, 0, 0));
-  if (record.flags & kPageGroupCollapsed) FillBox(dc, bx + 4, by + 2, bx + 5, by + kHeaderBoxSize - 2, RGB(0, 0, 0));
+  DrawPaneMark(dc, (record.flags & kPageGroupCollapsed) ? kMarkCollapsed : kMarkExpanded, bx, by);
   HGDIOBJ old = SelectObject(dc, Fonts().italic);
   const std::wstring title = FitTextToWidth(dc, ScoreFileTitle(record.scoreName), right - left - 20);
   SelectObject(dc, old);
@@ -386,8 +404,7 @@ void PaintReadAs(HDC dc, const PagesPaneState& pane) {
   for (int i = 0; i < 2; ++i) {
     const int top = y + i * 16 + 1;
     readAsChoices[i] = {x, top, x + 150, top + 14};
-    OutlineBox(dc, x, top, x + kBoxSize, top + kBoxSize, RGB(0, 0, 0));
-    if (i == chosen) FillBox(dc, x + 3, top + 3, x + kBoxSize - 3, top + kBoxSize - 3, RGB(0, 0, 0));
+    DrawPaneMark(dc, i == chosen ? kMarkChosen : kMarkChoice, x, top);
     DrawText(dc, i == chosen ? Fonts().bold : Fonts().normal, x + kBoxSize + 4, top - 1, Text(texts[i]),
              RGB(0, 0, 0));
   }
@@ -420,7 +437,7 @@ void PaintSection(HDC dc, const PagesPaneState& pane, bool read, int clipTop, in
     const PaneRowBox& box = boxes[hover];
     if (box.bottom > box.top) {
       PaintPageRow(dc, pane, hover, box.top - scroll);
-      PaintRowPreview(dc, pane, hover, box.top - scroll, 0);
+      PaintRowPreview(dc, pane, hover, box.top - scroll);
     }
   }
   SelectClipRgn(dc, nullptr);
@@ -628,11 +645,12 @@ void OnClick(HWND window, int x, int y) {
   // The previews of the expanded row.
   const POINT p{x, y};
   if (!onHeader && pane.hoverRow >= 0 && static_cast<uint32_t>(pane.hoverRow) < pageTable.pageCount) {
-    if (PtInRect(&pagePreviewRect, p)) {
+    const PreviewBoxes boxes = PreviewBoxesOf(pane, pane.hoverRow, RowTop(pane, pane.hoverRow));
+    if (PtInRect(&boxes.page, p)) {
       if (openPageHook) openPageHook(pane.hoverRow);
       return;
     }
-    if (PtInRect(&scorePreviewRect, p)) {
+    if (PtInRect(&boxes.score, p)) {
       OpenScoreOfPage(pane.hoverRow, true);
       return;
     }
@@ -712,7 +730,8 @@ void TrackPagesPaneHover(HWND window, int x, int y) {
     Repaint();
   } else if (row >= 0) {
     const POINT q{x, y};
-    pane.hotZone = PtInRect(&pagePreviewRect, q) ? 1 : PtInRect(&scorePreviewRect, q) ? 2 : 0;
+    const PreviewBoxes boxes = PreviewBoxesOf(pane, row, RowTop(pane, row));
+    pane.hotZone = PtInRect(&boxes.page, q) ? 1 : PtInRect(&boxes.score, q) ? 2 : 0;
     if (!pane.hotZone) {
       HDC dc = GetDC(window);
       const RowZones zones = ZonesOfRow(dc, pane, row, RowTop(pane, row));
@@ -844,7 +863,9 @@ void ClearHover() {
 // ends and the private code that takes the bar's own position.
 void OnHorizontalScroll(HWND window, int code, int thumb) {
   PagesPaneState& pane = PagesPane();
-  SCROLLINFO info{sizeof(info), SIF_ALL};
+  SCROLLINFO info{};
+  info.cbSize = sizeof(info);
+  info.fMask = SIF_ALL;
   GetScrollInfo(window, SB_HORZ, &info);
   const int range = std::max(0, info.nMax - std::max(0, int(info.nPage) - 1));
   int next = pane.horizontalScroll;

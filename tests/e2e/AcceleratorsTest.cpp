@@ -62,3 +62,20 @@ TEST_F(Accelerators, AltF4Exits) {
   ASSERT_TRUE(Press(VK_MENU, VK_F4));
   ASSERT_TRUE(EndsWithExitCodeZero(program));
 }
+
+TEST_F(Accelerators, CtrlEClosesAndOpensThePagesPane) {
+  ASSERT_TRUE(StartQuietly());
+  HWND pane = PagesPaneOf(program.FrameWindow());
+  ASSERT_NE(pane, nullptr);
+  auto paneWidth = [pane] {
+    RECT r{};
+    GetWindowRect(pane, &r);
+    return int(r.right - r.left);
+  };
+  ASSERT_GT(paneWidth(), 4);
+  ASSERT_TRUE(Press(VK_CONTROL, 'E'));
+  EXPECT_TRUE(program.WaitUntil([&] { return paneWidth() == 4; }, "the pane closed to its edge", kAnswerTimeoutMs));
+  ASSERT_TRUE(Press(VK_CONTROL, 'E'));
+  EXPECT_TRUE(program.WaitUntil([&] { return paneWidth() == 260; }, "the pane opened again", kAnswerTimeoutMs));
+  ASSERT_TRUE(ExitCleanly());
+}

@@ -161,6 +161,23 @@ bool ProgramCase::ReadPageByDde(const std::u16string& name) {
   return merged;
 }
 
+bool ProgramCase::StartAndOpenTwoPages(DdeClient* dde, const std::u16string& first, const std::u16string& second) {
+  const std::u16string firstTiff = CopyPageTiff(first + u".tif");
+  const std::u16string secondTiff = CopyPageTiff(second + u".tif");
+  if (!StartQuietly() || !ConnectDde(dde)) return false;
+  if (dde->Execute(OpenCommand(firstTiff)) != ExecuteResult::kAccepted) {
+    ADD_FAILURE() << "the first DDE open was not accepted";
+    return false;
+  }
+  if (!program.WaitUntil([&] { return PagesNamed(first) == 1; }, "the first page stored", 60000)) return false;
+  if (dde->Execute(OpenCommand(secondTiff)) != ExecuteResult::kAccepted) {
+    ADD_FAILURE() << "the second DDE open was not accepted";
+    return false;
+  }
+  return program.WaitUntil([&] { return PagesNamed(first) == 1 && PagesNamed(second) == 1; },
+                           "both pages in the index", kPageOpenTimeoutMs);
+}
+
 bool EndsWithExitCodeZero(ProgramUnderTest& program) {
   DWORD code = 1;
   if (!program.WaitForExit(&code)) return false;
@@ -320,6 +337,30 @@ int ProgramCase::PagesNamed(const std::u16string& stem) {
     if (BeginsWith(table->rows[row].name, stem)) ++found;
   }
   return found;
+}
+
+int ProgramCase::RowOfPage(const std::u16string& stem) {
+  auto table = std::make_unique<PageTable>();
+  const std::u16string index = InputPath(u"index-seen-by-the-harness");
+  if (!CopySharedFile(ProgramUnderTest::PagesPath(kPageIndexName), index)) return -1;
+  if (ReadPageIndexFile(index.c_str(), table.get()) != IndexRead::kRead) return -1;
+  for (uint32_t row = 0; row < table->pageCount && row < kMaxPages; ++row)
+    if (BeginsWith(table->rows[row].name, stem)) return static_cast<int>(row);
+  return -1;
+}
+
+HWND PagesPaneOf(HWND frame) { return FindWindowExW(frame, nullptr, L"ViewPages", nullptr); }
+
+int ReadSectionTop(HWND pane) {
+  int top = 0;
+  for (HWND bar = FindWindowExW(pane, nullptr, L"ScrollBar", nullptr); bar;
+       bar = FindWindowExW(pane, bar, L"ScrollBar", nullptr)) {
+    RECT r{};
+    GetWindowRect(bar, &r);
+    MapWindowPoints(nullptr, pane, reinterpret_cast<POINT*>(&r), 2);
+    top = std::max<int>(top, r.top);
+  }
+  return top;
 }
 
 bool ProgramCase::PageNamed(const std::u16string& stem, PageRecord* record) {

@@ -51,6 +51,11 @@ class ProgramCase : public ::testing::Test {
   // Opens the page fixture (a copy named name) by DDE and waits until the
   // page is read and merged into the score, so the score is modified.
   bool ReadPageByDde(const std::u16string& name);
+  // Copies the page fixture as first.tif and second.tif, starts the program
+  // and opens the two by DDE in turn, the second once the first is stored
+  // (while a file is opened the program takes no other); true when both are
+  // in the page index. dde keeps the conversation.
+  bool StartAndOpenTwoPages(DdeClient* dde, const std::u16string& first, const std::u16string& second);
   // A conversation with "Korvalinde"/"System".
   bool ConnectDde(DdeClient* client, DWORD timeoutMs = kStartTimeoutMs);
 
@@ -73,6 +78,9 @@ class ProgramCase : public ::testing::Test {
   // The first row of the page index whose name begins with stem; false when
   // there is none or the index cannot be read.
   static bool PageNamed(const std::u16string& stem, struct PageRecord* record);
+  // The row of the page index holding the first page named stem; -1 when
+  // there is none or the index cannot be read.
+  static int RowOfPage(const std::u16string& stem);
 
   // Save As with the MusicXML type chosen in the dialog, to path; waits for
   // the exported file.
@@ -89,6 +97,11 @@ class ProgramCase : public ::testing::Test {
   // Whether this case copied the page fixture.
   static bool& PagesCopied();
 };
+
+// The pages pane of the frame, and where its read section begins (the top
+// of the lower of its two section scroll bars).
+HWND PagesPaneOf(HWND frame);
+int ReadSectionTop(HWND pane);
 
 // The file dialog's file name box, the number of types it offers (-1 when
 // it does not answer), and a type (from 1) chosen as the user would.

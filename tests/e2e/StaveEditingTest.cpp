@@ -100,22 +100,6 @@ TEST_F(StaveEditingCase, AStaveDrawnByADragIsUndoneInThePageDataFile) {
 
 namespace {
 
-HWND PagesPane(HWND frame) { return FindWindowExW(frame, nullptr, L"ViewPages", nullptr); }
-
-// Where the read section begins in the pane: the top of its scroll bar, the
-// lower of the two.
-int ReadSectionTop(HWND pane) {
-  int top = 0;
-  for (HWND bar = FindWindowExW(pane, nullptr, L"ScrollBar", nullptr); bar;
-       bar = FindWindowExW(pane, bar, L"ScrollBar", nullptr)) {
-    RECT r{};
-    GetWindowRect(bar, &r);
-    MapWindowPoints(nullptr, pane, reinterpret_cast<POINT*>(&r), 2);
-    top = std::max<int>(top, r.top);
-  }
-  return top;
-}
-
 // Posts a mouse message to the window and checks that the frame still
 // answers, as a watchdog would.
 bool PostAndAnswer(ProgramUnderTest& program, HWND window, UINT message, WPARAM keys, int x, int y) {
@@ -124,20 +108,13 @@ bool PostAndAnswer(ProgramUnderTest& program, HWND window, UINT message, WPARAM 
 }
 
 TEST_F(StaveEditingCase, WhileAPageIsReadItsStavesStayAndARemovedPageClosesItsView) {
-  const std::u16string first = CopyPageTiff(u"watchfirst.tif");
-  const std::u16string second = CopyPageTiff(u"watchsecond.tif");
-  ASSERT_TRUE(StartQuietly());
   DdeClient dde;
-  ASSERT_TRUE(ConnectDde(&dde));
-  ASSERT_EQ(dde.Execute(OpenCommand(first)), ExecuteResult::kAccepted);
-  ASSERT_TRUE(program.WaitUntil([] { return PagesNamed(u"watchfirst") == 1; }, "the first page stored", 60000));
-  ASSERT_EQ(dde.Execute(OpenCommand(second)), ExecuteResult::kAccepted);
-  ASSERT_TRUE(program.WaitUntil([] { return PagesNamed(u"watchsecond") == 1; }, "the second page stored", 60000));
+  ASSERT_TRUE(StartAndOpenTwoPages(&dde, u"watchfirst", u"watchsecond"));
 
   // The page being read, shown from its row: a press on it is refused and
   // said (unless its reading has ended meanwhile).
   PageRecord record;
-  HWND pane = PagesPane(program.FrameWindow());
+  HWND pane = PagesPaneOf(program.FrameWindow());
   ASSERT_NE(pane, nullptr);
   PostMessageW(pane, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(40, kFirstPendingRowY));
   HWND view = nullptr;
