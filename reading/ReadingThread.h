@@ -37,6 +37,7 @@ constexpr uint32_t kPageTargetShift = 16;   // bits 16-31: the wanted score posi
 constexpr uint32_t kProblemNoStaves = 0;
 constexpr uint32_t kProblemNarrowStaves = 5;
 constexpr uint32_t kProblemNotRead = 2;  // loading or preparing the page failed
+constexpr uint32_t kProblemOnlyPercussion = 4;  // no stave but percussion staves: no notehead size
 
 // The state of the one reading in progress. readingActive and locatingStaves
 // are the engine's ReadingFlags(); the user's stop is Flags().abort.

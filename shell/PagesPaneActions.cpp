@@ -87,7 +87,7 @@ void PageRowTitle(int row, char16_t* out, int units) {
 
 namespace {
 
-constexpr unsigned kStrNoStaves = 10027, kStrNoHandwrittenStaves = 10694;
+constexpr unsigned kStrNoStaves = 10027, kStrNoHandwrittenStaves = 10694, kStrOnlyPercussionStaves = 10455;
 
 // The narrow-stave advice for the staves stored with row's page.
 void ShowNarrowStaveAdvice(int row) {
@@ -108,10 +108,13 @@ void ReportPageProblem(int row) {
   const uint32_t flags = pageTable.rows[row].flags;
   if (!(flags & kPageHasProblem)) return;
   switch ((flags & kPageProblemCodeMask) >> kPageProblemCodeShift) {
-    case 0:
+    case kProblemNoStaves:
       MessageById(nullptr, Unsaved().readHandwritten ? kStrNoHandwrittenStaves : kStrNoStaves);
       break;
-    case 5:
+    case kProblemOnlyPercussion:
+      MessageById(nullptr, kStrOnlyPercussionStaves);
+      break;
+    case kProblemNarrowStaves:
       ShowNarrowStaveAdvice(row);
       break;
     default:
@@ -119,4 +122,27 @@ void ReportPageProblem(int row) {
   }
   std::lock_guard<std::mutex> lock(PageTableLock());
   pageTable.rows[row].flags &= ~(kPageHasProblem | kPageProblemCodeMask);
+}
+
+namespace {
+
+// The row of score page scorePage (from 1); -1 for none.
+int RowOfScorePage(int scorePage) {
+  if (scorePage < 1 || scorePage > ScorePages.count || scorePage > kMaxScorePages) return -1;
+  const uint32_t key = ScorePages.rows[scorePage - 1].key;
+  for (uint32_t i = 0; i < pageTable.pageCount; ++i)
+    if (pageTable.rows[i].pageKey == key) return static_cast<int>(i);
+  return -1;
+}
+
+}  // namespace
+
+void ReportPageProblemIfAny(int scorePage) { ReportPageProblem(RowOfScorePage(scorePage)); }
+
+bool ClearPageModifiedMark(int scorePage) {
+  const int row = RowOfScorePage(scorePage);
+  if (row < 0) return false;
+  std::lock_guard<std::mutex> lock(PageTableLock());
+  pageTable.rows[row].flags &= ~kPageModified;
+  return true;
 }

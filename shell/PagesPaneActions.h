@@ -23,6 +23,11 @@ int RemovePageRows(int row);
 // "[H] name" for a pending handwritten page.
 void PageRowTitle(int row, char16_t* out, int units);
 
-// Says what went wrong when row was read (no staves found; staves too
-// narrow, with the advice) and clears its failure mark.
+// Says what went wrong when row was read (no staves found; only percussion
+// staves; staves too narrow, with the advice) and clears its failure mark.
 void ReportPageProblem(int row);
+// The same for the row of score page scorePage (from 1), when it has one.
+void ReportPageProblemIfAny(int scorePage);
+// The row of score page scorePage (from 1) is no longer marked changed.
+// False when the score page has no row.
+bool ClearPageModifiedMark(int scorePage);

@@ -335,4 +335,29 @@ TEST_F(PageTableRowsTest, AReportedProblemIsSaidOnceAndCleared) {
   EXPECT_EQ(boxes.Boxes().size(), 1u);
 }
 
+TEST_F(PageTableRowsTest, AScorePagesProblemAndChangeMarkAreFoundThroughItsKey) {
+  Fill(&pageTable, {{u"p", 0, u"", 0, 0},
+                    {u"drums", 3, u"C:\\s.opt", 2, kPageHasProblem | (4u << kPageProblemCodeShift) | kPageModified},
+                    {u"first", 3, u"C:\\s.opt", 1, kPageModified}});
+  ScorePages.count = 2;
+  ScorePages.rows[0].key = pageTable.rows[2].pageKey;
+  ScorePages.rows[1].key = pageTable.rows[1].pageKey;
+  BoxRecorder boxes;
+  ReportPageProblemIfAny(1);
+  EXPECT_TRUE(boxes.Boxes().empty()) << "the first score page had no problem";
+  ReportPageProblemIfAny(2);
+  ASSERT_EQ(boxes.Boxes().size(), 1u);
+  EXPECT_TRUE(SaysInOrder(boxes.Boxes()[0].text, {u"Only percussion staves"}));
+  EXPECT_EQ(pageTable.rows[1].flags & (kPageHasProblem | kPageProblemCodeMask), 0u);
+  ReportPageProblemIfAny(2);
+  ReportPageProblemIfAny(3);
+  ReportPageProblemIfAny(0);
+  EXPECT_EQ(boxes.Boxes().size(), 1u) << "said once; pages outside the score say nothing";
+
+  EXPECT_TRUE(ClearPageModifiedMark(2));
+  EXPECT_EQ(pageTable.rows[1].flags & kPageModified, 0u);
+  EXPECT_NE(pageTable.rows[2].flags & kPageModified, 0u) << "only that page's row";
+  EXPECT_FALSE(ClearPageModifiedMark(3));
+}
+
 }  // namespace
