@@ -18,6 +18,8 @@
 #include "reading/FileOpenerHooks.h"
 #include "shell/ScorePageDeletion.h"
 #include "shell/ReadPlacement.h"
+#include "shell/StaveEditing.h"
+#include "shell/win32/PageWindow.h"
 #include "shell/ShellServices.h"
 #include "shell/win32/SmallWindows.h"
 
@@ -101,8 +103,13 @@ void RedrawPane() {
   if (HoldsWindow(Windows().pagesPane)) InvalidateRect(Windows().pagesPane, nullptr, FALSE);
 }
 // The "Read" menu's placings of the page shown in the page view.
+// The page's staves as shown are kept, and the page document closes once
+// the page is placed (a refusal or a No leaves it open).
 void ReadShownPageIntoScore(int command) {
-  if (pageTable.currentPage >= 0) ReadRowIntoScore(pageTable.currentPage, command);
+  if (pageTable.currentPage < 0) return;
+  // The page being read keeps what its reading writes.
+  if (!(ReadingActive() && Reading().pageIndex == pageTable.currentPage)) WritePageStaveData(false);
+  if (ReadRowIntoScore(pageTable.currentPage, command)) ClosePageWindow();
 }
 // The thread posts its own end after an engine failure: nothing to do here.
 void ReadingAbandoned() {}

@@ -172,9 +172,14 @@ TEST_F(ProgramCase, AReadPageReadAgainAsksBeforeItReplacesItsScorePage) {
   EXPECT_EQ(record.state, kPageRead);
   EXPECT_EQ(record.scorePageNumber, 1);
 
-  // Yes: the page is read again into its own place.
+  EXPECT_NE(PageDocument(program.FrameWindow()), nullptr) << "No leaves the page document open";
+
+  // Yes: the page document closes and the page is read again into its own
+  // place.
   program.PostCommand(IDM_READ_PLACE_AT_END);
   ASSERT_TRUE(program.AnswerBox({10082, IDYES}, 20000));
+  EXPECT_TRUE(program.WaitUntil([&] { return PageDocument(program.FrameWindow()) == nullptr; },
+                                "the page document closed", 20000));
   EXPECT_TRUE(program.WaitUntil([&] { return PageNamed(u"rereadpage", &record) && record.state != kPageRead; },
                                 "the page pending again", 20000));
   EXPECT_TRUE(program.WaitUntil([&] { return PageNamed(u"rereadpage", &record) && record.state == kPageRead; },
