@@ -13,6 +13,7 @@
 #include "pages/PageStoreHooks.h"
 #include "pages/PageStoreTexts.h"
 #include "pages/PageTable.h"
+#include "pages/SpriteDrawing.h"
 #include "platform/Messages.h"
 #include "platform/Settings.h"
 #include "platform/win32/AppWindows.h"
@@ -23,10 +24,9 @@
 #include "render/win32/DrawingLayer.h"
 #include "render/win32/OffscreenPane.h"
 #include "render/win32/PageImagePanel.h"
-#include "pages/SpriteDrawing.h"
-#include "shell/ClaimedEventTable.h"
 #include "resources/ResourceIds.h"
 #include "score/ScoreFile.h"
+#include "shell/ClaimedEventTable.h"
 #include "shell/PagesPaneActions.h"
 #include "shell/PagesPaneRows.h"
 #include "shell/ShellServices.h"
@@ -549,7 +549,8 @@ void AfterRowsChanged() {
 }
 
 // Opens the score the row's page was read into: at the row's page with
-// showPage, else at the score's start. The current score is not read again.
+// showPage, else at the top of its current page. The current score is not
+// read again.
 void OpenScoreOfPage(int row, bool showPage) {
   if (row < 0 || static_cast<uint32_t>(row) >= pageTable.pageCount) return;
   const PageRecord& record = pageTable.rows[row];
@@ -562,8 +563,9 @@ void OpenScoreOfPage(int row, bool showPage) {
     if (const auto opened = CurrentFileOpenerHooks().scoreFileOpened) opened();
     page = showPage ? ScorePageOfRow(row) : 0;
   }
+  // Without showPage the score's current page is shown from its top.
   CreateScoreWindow();
-  ShowScorePage(showPage && page ? page : 1, true);
+  ShowScorePage(showPage && page ? page : std::max(1, ScorePages.current), true);
 }
 
 void SelectRow(int row, bool control, bool shift) {
@@ -751,16 +753,18 @@ void DragPageRow(int y) {
   int step = 0;
   const int target = PendingDropRow(pageTable, pane, y, &step);
   if (target >= 0 && target != pressedRow) {
-    std::lock_guard<std::mutex> lock(PageTableLock());
-    int reading = ReadingActive() ? Reading().pageIndex : -1;
-    int shown = pageTable.currentPage;
-    int* followers[] = {&reading, &shown};
-    MovePageRow(&pageTable, pressedRow, target, followers, 2);
-    if (ReadingActive()) Reading().pageIndex = reading;
-    if (pageTable.currentPage != shown) {
+    bool shownMoved = false;
+    {
+      std::lock_guard<std::mutex> lock(PageTableLock());
+      int reading = ReadingActive() ? Reading().pageIndex : -1;
+      int shown = pageTable.currentPage;
+      int* followers[] = {&reading, &shown};
+      MovePageRow(&pageTable, pressedRow, target, followers, 2);
+      if (ReadingActive()) Reading().pageIndex = reading;
+      shownMoved = pageTable.currentPage != shown;
       pageTable.currentPage = shown;
-      CurrentPageStoreHooks().pageWindowCaptionChanged();
     }
+    if (shownMoved) CurrentPageStoreHooks().pageWindowCaptionChanged();
     pressedRow = target;
   }
   dragScrollStep = step;
@@ -834,8 +838,10 @@ void EndDrag(HWND window) {
   if (GetCapture() == window) ReleaseCapture();
   if (mode == 3) {
     // The moved row is deselected and the reading order taken from the rows.
-    if (moved >= 0 && static_cast<uint32_t>(moved) < pageTable.pageCount)
+    if (moved >= 0 && static_cast<uint32_t>(moved) < pageTable.pageCount) {
+      std::lock_guard<std::mutex> lock(PageTableLock());
       pageTable.rows[moved].flags &= ~kPagePaneMark;
+    }
     WritePageIndex();
     ShowPaneCursor(kCursorDefault);
     Repaint();
