@@ -2,6 +2,7 @@
 // stave data file written after every step and read back, and the edits
 // refused while the page is read.
 #include "shell/StaveEditing.h"
+#include "shell/StaveOverlay.h"
 
 #include <gtest/gtest.h>
 
@@ -16,17 +17,14 @@
 #include "reading/ReadingThread.h"
 #include "score/ScoreFile.h"
 #include "tests/support/BoxRecorder.h"
-#include "tests/support/ScratchFolder.h"
+#include "tests/support/ScratchDataFolder.h"
 
 namespace {
 
 class StaveEditingTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    oldDataFolder_ = DataFolder();
-    scratch_ = std::make_unique<ScratchFolder>();
-    SetDataFolder(scratch_->Path().c_str());
-    platform::MakeDirectory(scratch_->File(u"RuzazEvova_d5").c_str());
+    dataFolder_ = std::make_unique<ScratchDataFolder>();
     savedTable_ = std::make_unique<PageTable>(pageTable);
     pageTable = PageTable{};
     pageTable.pageCount = 1;
@@ -51,8 +49,7 @@ class StaveEditingTest : public ::testing::Test {
     Reading().pageIndex = -1;
     pageTable = *savedTable_;
     ScorePages.count = savedScorePages_;
-    SetDataFolder(oldDataFolder_.c_str());
-    scratch_.reset();
+    dataFolder_.reset();
   }
   // The staves in the page's stored data file equal the ones shown.
   void ExpectFileShowsTheStaves() {
@@ -74,8 +71,7 @@ class StaveEditingTest : public ::testing::Test {
     else MoveStave(0, 0, 10 + n);
     WritePageStaveData(false);
   }
-  std::u16string oldDataFolder_;
-  std::unique_ptr<ScratchFolder> scratch_;
+  std::unique_ptr<ScratchDataFolder> dataFolder_;
   std::unique_ptr<PageTable> savedTable_;
   int savedScorePages_ = 0;
 };
@@ -193,6 +189,102 @@ TEST_F(StaveEditingTest, LocatingWhileReadingOrOnALockedPageLeavesTheStaves) {
   ASSERT_TRUE(UndoStaveEdit());
   EXPECT_EQ(viewPage.staveCount, 0u);
   EXPECT_FALSE(UndoStaveEdit());
+}
+
+}  // namespace
+
+namespace {
+
+// Three staves of 2 inches and more, the first two one system.
+void ThreeStaves() {
+  InsertDrawnStave(200, 400, 2200, 460);
+  InsertDrawnStave(200, 700, 2200, 760);
+  InsertDrawnStave(200, 1000, 2200, 1060);
+  viewPage.staves[0].group = viewPage.staves[1].group = 0;
+  viewPage.staves[2].group = 1;
+  StaveView().selected = -1;
+  WritePageStaveData(false);
+}
+
+TEST_F(StaveEditingTest, AltClickCopiesTheSelectedStaveToThePressHeightInItsPlace) {
+  ThreeStaves();
+  EXPECT_EQ(CopySelectedStaveTo(900, true), -1) << "nothing selected";
+  StaveView().selected = 0;
+  const int at = CopySelectedStaveTo(880, true);
+  ASSERT_EQ(at, 2) << "below the stave at 700, above the one at 1000";
+  ASSERT_EQ(viewPage.staveCount, 4u);
+  EXPECT_EQ(StaveView().selected, 2);
+  EXPECT_EQ(viewPage.staves[2].top, 850) << "centred on the press";
+  EXPECT_EQ(viewPage.staves[2].bottom, 910);
+  EXPECT_EQ(viewPage.staves[2].left, viewPage.staves[0].left);
+  EXPECT_EQ(viewPage.staves[3].top, 1000) << "the later stave moved one slot down";
+  ExpectFileShowsTheStaves();
+  ASSERT_TRUE(UndoStaveEdit()) << "the copy took an undo step";
+  EXPECT_EQ(viewPage.staveCount, 3u);
+  ExpectFileShowsTheStaves();
+  // With 13 staves there is no room.
+  while (viewPage.staveCount < 13u) {
+    const int y = 1100 + 150 * static_cast<int>(viewPage.staveCount);
+    ASSERT_GE(InsertDrawnStave(200, y, 2200, y + 60), 0);
+  }
+  StaveView().selected = 0;
+  EXPECT_EQ(CopySelectedStaveTo(300, true), -1);
+  EXPECT_EQ(viewPage.staveCount, 13u);
+}
+
+TEST_F(StaveEditingTest, AltClickOnANeighbourSplitsOrJoinsWithAnUndoStepAndTheFile) {
+  ThreeStaves();
+  StaveView().selected = 1;
+  EXPECT_FALSE(JoinOrSplitWithSelected(1)) << "the selected stave itself";
+  ASSERT_TRUE(JoinOrSplitWithSelected(0));
+  EXPECT_NE(viewPage.staves[0].group, viewPage.staves[1].group) << "split";
+  static PageData stored;
+  LoadPageData(&stored, 0);
+  EXPECT_NE(stored.staves[0].group, stored.staves[1].group);
+  ASSERT_TRUE(JoinOrSplitWithSelected(2));
+  EXPECT_EQ(viewPage.staves[1].group, viewPage.staves[2].group) << "joined";
+  StaveView().selected = 0;
+  EXPECT_FALSE(JoinOrSplitWithSelected(2)) << "not neighbours";
+  ASSERT_TRUE(UndoStaveEdit());
+  ASSERT_TRUE(UndoStaveEdit());
+  EXPECT_EQ(viewPage.staves[0].group, viewPage.staves[1].group);
+  EXPECT_NE(viewPage.staves[1].group, viewPage.staves[2].group);
+}
+
+TEST_F(StaveEditingTest, TheSelectedStavesHandlesAreFoundInTheirOrder) {
+  ThreeStaves();
+  // At 100 %: h = 9, p = 1. Stave 1 spans 200..2200 x 700..760.
+  struct Case {
+    const char* name;
+    double x, y;
+    int mode;
+  };
+  const Case cases[] = {
+      {"left of the left end", 193, 730, 2},
+      {"right of the right end", 2204, 730, 1},
+      {"above the middle of the top line", 1200, 695, 3},
+      {"below the bottom line at the middle", 1200, 765, 4},
+      {"on the body", 600, 730, 0},
+      {"off the stave", 600, 800, -1},
+      {"far left", 150, 730, -1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(StaveHandleAt(viewPage, 1, c.x, c.y, 1.0), c.mode);
+  }
+  EXPECT_EQ(StaveHandleAt(viewPage, 5, 600, 730, 1.0), -1) << "no such stave";
+}
+
+TEST_F(StaveEditingTest, DeletingAStaveRegroupsTheStavesThatMeet) {
+  ThreeStaves();
+  viewPage.staves[2].group = 0;  // one system of three
+  StaveView().selected = 1;
+  ASSERT_EQ(StaveViewCommand(127), 1);
+  ASSERT_EQ(viewPage.staveCount, 2u);
+  // No ink on this page joins the gap between the staves that remain.
+  EXPECT_EQ(viewPage.staves[0].group, 0);
+  EXPECT_EQ(viewPage.staves[1].group, 1);
+  ExpectFileShowsTheStaves();
 }
 
 }  // namespace
