@@ -112,3 +112,17 @@ StaveRecord DraggedStave(int mode, const StaveRecord& start, int dx, int dy) {
   }
   return r;
 }
+
+int SteppedPage(int current, int count, int step, bool throughProblems, const int32_t* problems, int problemCount) {
+  if (!throughProblems) {
+    const int next = current + step;
+    return next >= 0 && next < count ? next : -1;
+  }
+  int best = -1;
+  for (int i = 0; i < problemCount; ++i) {
+    const int row = problems[i];
+    if (row < 0 || row >= count || (row - current) * step <= 0) continue;
+    if (best < 0 || (row - best) * step < 0) best = row;
+  }
+  return best;
+}

@@ -55,3 +55,9 @@ enum StaveDragMode : int {
 // middle of its top line or its bottom line. (A new stave is sized from the
 // press point and the pointer: InsertDrawnStave, SizeDrawnStave.)
 StaveRecord DraggedStave(int mode, const StaveRecord& start, int dx, int dy);
+
+// The page the page toolbar's previous (step -1) or next (+1) button shows
+// after row current of count rows: the neighbouring row, or with
+// throughProblems the nearest row in that direction among problems (rows on
+// which locating the staves reported a problem). -1 when there is none.
+int SteppedPage(int current, int count, int step, bool throughProblems, const int32_t* problems, int problemCount);

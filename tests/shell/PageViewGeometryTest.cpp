@@ -145,3 +145,31 @@ TEST(PageViewGeometryTest, ADragMovesThePartsItsModeNames) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(PageViewGeometryTest, ThePageToolbarStepsToTheNextPageOrTheNextProblemPage) {
+  const int32_t problems[] = {7, 2, 9, 40, -1};
+  struct Case {
+    const char* name;
+    int current, step;
+    bool throughProblems;
+    int shown;
+  };
+  const Case cases[] = {
+      {"next", 4, 1, false, 5},
+      {"previous", 4, -1, false, 3},
+      {"no page before the first", 0, -1, false, -1},
+      {"no page after the last", 9, 1, false, -1},
+      {"the next problem page", 4, 1, true, 7},
+      {"the previous problem page", 8, -1, true, 7},
+      {"problem pages beyond the table are passed over", 9, 1, true, -1},
+      {"no problem page before", 2, -1, true, -1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(SteppedPage(c.current, 10, c.step, c.throughProblems, problems, 5), c.shown);
+  }
+}
+
+}  // namespace
