@@ -510,12 +510,12 @@ void ShowViewMenu(HWND view, int x, int y) {
 
 void LocateStavesQuietly();
 
-// A press of the left button (doubleClick: its second press), with Alt and
-// Ctrl as held.
-void OnViewButtonDown(HWND view, int x, int y, bool doubleClick) {
+// A press of the left button (doubleClick: its second press), with Ctrl as
+// the message says and Alt as held.
+void OnViewButtonDown(HWND view, int x, int y, bool doubleClick, bool ctrl) {
   SetFocus(view);
   if (StaveDragRuns() || !MayEdit()) return;
-  const bool alt = GetKeyState(VK_MENU) < 0, ctrl = GetKeyState(VK_CONTROL) < 0;
+  const bool alt = GetKeyState(VK_MENU) < 0;
   const POINT p = ImagePoint(x, y);
   DragState& drag = Drag();
   drag = DragState{};
@@ -684,7 +684,7 @@ LRESULT CALLBACK PageViewProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
       OnViewButtonDown(window, static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)),
-                       message == WM_LBUTTONDBLCLK);
+                       message == WM_LBUTTONDBLCLK, (wParam & MK_CONTROL) != 0);
       return 0;
     case WM_RBUTTONDOWN:
       ShowViewMenu(window, static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
