@@ -118,6 +118,11 @@ void DrawStavesOf(PageData& page, const StaveOverlayView& view) {
       const StaveRecord& above = page.staves[s - 1];
       SelectDrawColour(view.locked ? kLockedStaveColour : kConnectorColour);
       DrawLineWidth(m.X(above.left), m.Y(above.bottom + 2), m.X(r.left), m.Y(r.top), 4);
+      // A stave in two pieces side by side: its second piece joins too.
+      if (r.joinLeftEnd != kNotJoined && r.joinRightStart != kNotJoined) {
+        const int fromX = above.joinRightStart != kNotJoined ? above.joinRightStart : r.joinRightStart;
+        DrawLineWidth(m.X(fromX), m.Y(above.bottom + 2), m.X(r.joinRightStart), m.Y(r.top), 4);
+      }
     }
     SelectDrawColour(view.locked ? kLockedStaveColour : s == view.selected ? kSelectedStaveColour : kStaveLineColour);
     DrawLines(page, s, m, page.modelCurves[s] ? 1 : 3);

@@ -24,6 +24,8 @@
 #include "shell/PagesPaneActions.h"
 #include "shell/win32/ProgressWindow.h"
 #include "shell/win32/ClientMetricsWindow.h"
+#include "shell/win32/FrameParts.h"
+#include "shell/win32/NoticeDialogs.h"
 #include "shell/win32/PageToolbar.h"
 #include "shell/win32/PagesPaneWindow.h"
 #include "render/win32/DrawingLayer.h"
@@ -254,6 +256,49 @@ void SetZoom(int zoom) {
   Workspace().zoom = zoom;
   UpdatePageViewCaption();
   if (HWND view = View()) InvalidateRect(view, nullptr, FALSE);
+}
+
+// ---- The page view's zoom: the toolbar, the View menu and the zoom dialog ----
+constexpr int kZoomDialogFit = 6, kZoomDialogPrevious = 9;
+
+struct ZoomMemory {
+  int previous = 100;
+  void (*otherViews)(int command) = nullptr;  // the score window's zoom
+};
+ZoomMemory& Zooms() {
+  static ZoomMemory memory;
+  return memory;
+}
+
+// A zoom chosen by the user: fit (fitting again as the window is sized), or
+// a per cent of 1..999.
+void ChooseZoom(bool fit, int percent) {
+  PageWorkspace& w = Workspace();
+  Zooms().previous = w.zoom;
+  w.fitToWindow = fit;
+  SetZoom(fit ? (viewPage.width > 0 ? FitZoom() : 100) : std::clamp(percent, 1, 999));
+}
+
+void ApplyDialogZoom(int code, int percent) {
+  if (code == kZoomDialogFit) ChooseZoom(true, 0);
+  else if (code == kZoomDialogPrevious) ChooseZoom(false, Zooms().previous);
+  else ChooseZoom(false, percent);
+}
+
+void SetViewZoomCommand(int command) {
+  if (!GetActiveDocument().isPage) {
+    if (Zooms().otherViews) Zooms().otherViews(command);
+    return;
+  }
+  switch (command) {
+    case IDM_ZOOM_TO_FIT: ChooseZoom(true, 0); return;
+    case IDM_ZOOM_50: ChooseZoom(false, 50); return;
+    case IDM_ZOOM_100: ChooseZoom(false, 100); return;
+    case IDM_ZOOM_200: ChooseZoom(false, 200); return;
+    case IDM_ZOOM_IN: ChooseZoom(false, WheelZoom(Workspace().zoom, true)); return;
+    case IDM_ZOOM_OUT: ChooseZoom(false, WheelZoom(Workspace().zoom, false)); return;
+    default: return;
+  }
 }
 
 void OnWheel(HWND view, int delta) {
@@ -878,7 +923,16 @@ void InstallPageWindow() {
 
   CurrentHandOverHooks().showReadPageInWorkspace = ShowReadPage;
 
+  PageZoomHooks zoom;
+  zoom.applyZoom = ApplyDialogZoom;
+  zoom.currentZoom = PageViewZoom;
+  SetPageZoomHooks(zoom);
+  // The zoom commands reach the page view when its document is active, the
+  // score window's views otherwise.
+  Zooms().otherViews = CurrentShellServices().setViewZoom;
+
   ShellServices services{};
+  services.setViewZoom = SetViewZoomCommand;
   services.staveViewCommand = RunStaveCommand;
   services.locateStaves = LocateStavesCommand;
   SetShellServices(services);

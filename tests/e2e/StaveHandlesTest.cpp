@@ -3,7 +3,7 @@
 // by Alt+click on the empty page, two staves joined into one system by
 // Alt+click and split again by Undo; every change in the page's data file.
 // Locate Staves then finds the page's four staves again behind its progress
-// window.
+// window; the toolbar's and the menu's zoom reach the page view.
 #include <windows.h>
 
 #include <cstdio>
@@ -20,6 +20,9 @@ namespace {
 
 constexpr int kImageMargin = 2;  // the view's margin round the page image
 constexpr DWORD kForegroundTimeoutMs = 5000;
+// The page toolbar's 1:1 zoom button: after "Read this page" and its arrow,
+// the page steps and the fit and 50 % buttons.
+constexpr int kOneToOneButtonX = 249;
 
 // The staves in the page's stored data file; false while it cannot be read.
 bool StoredStaves(const std::u16string& data, PageData* page) {
@@ -170,6 +173,16 @@ TEST_F(StaveHandlesCase, HandlesAltCopiesAndJoinedSystemsAreWrittenAndLocatingSh
   ASSERT_TRUE(program.FrameAnswers(60000));
   EXPECT_TRUE(StavesBecome("the page's staves found again", [](const PageData& p) { return p.staveCount == 4; }));
   EXPECT_EQ(stored_.staves[1].right, before[1].right) << "located as at first";
+
+  // The page toolbar's 1:1 button shows the page at 100 %; Zoom to Fit from
+  // the menu fits it again.
+  HWND toolbar = FindWindowExW(GetParent(view_), nullptr, L"OwnToolbar", nullptr);
+  ASSERT_NE(toolbar, nullptr);
+  PostMessageW(toolbar, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(kOneToOneButtonX, 12));
+  PostMessageW(toolbar, WM_LBUTTONUP, 0, MAKELPARAM(kOneToOneButtonX, 12));
+  EXPECT_TRUE(program.WaitUntil([&] { return CaptionZoom(view_) == 100; }, "the page at 100 %", 20000));
+  program.PostCommand(IDM_ZOOM_TO_FIT);
+  EXPECT_TRUE(program.WaitUntil([&] { return CaptionZoom(view_) == zoom_; }, "the page fitted again", 20000));
   EXPECT_TRUE(program.StaysQuiet(500));
   ASSERT_TRUE(ExitCleanly());
 }
