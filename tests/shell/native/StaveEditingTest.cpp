@@ -2,6 +2,7 @@
 // stave data file written after every step and read back, and the edits
 // refused while the page is read.
 #include "shell/StaveEditing.h"
+#include "shell/PageViewGeometry.h"
 #include "shell/StaveOverlay.h"
 
 #include <gtest/gtest.h>
@@ -285,6 +286,53 @@ TEST_F(StaveEditingTest, DeletingAStaveRegroupsTheStavesThatMeet) {
   EXPECT_EQ(viewPage.staves[0].group, 0);
   EXPECT_EQ(viewPage.staves[1].group, 1);
   ExpectFileShowsTheStaves();
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(StaveEditingTest, ADragStepStartsFromTheStaveAsTheDragFoundItAndKeepsItInItsLimits) {
+  ThreeStaves();
+  StaveView().selected = 1;
+  const StaveRecord start = viewPage.staves[1];
+  // Each step starts again from the drag's start: the last offset counts.
+  DragSelectedStave(kMoveStave, start, 40, 30, true);
+  DragSelectedStave(kMoveStave, start, 50, 20, true);
+  EXPECT_EQ(viewPage.staves[1].left, start.left + 50);
+  EXPECT_EQ(viewPage.staves[1].top, start.top + 20);
+  // Into the stave below it stops at that stave's top.
+  DragSelectedStave(kMoveStave, start, 0, 400, true);
+  EXPECT_EQ(viewPage.staves[1].bottom, viewPage.staves[2].top);
+  // Dragged on its own, no bracket on this page keeps it in a system with
+  // its neighbours.
+  viewPage.staves[0].group = viewPage.staves[1].group = viewPage.staves[2].group = 0;
+  DragSelectedStave(kDragBottomLine, start, 0, 10, true);
+  EXPECT_EQ(viewPage.staves[1].bottom, start.bottom + 10);
+  EXPECT_NE(viewPage.staves[0].group, viewPage.staves[1].group);
+  EXPECT_NE(viewPage.staves[1].group, viewPage.staves[2].group);
+  // The right end alone leaves the systems as they are.
+  viewPage.staves[0].group = viewPage.staves[1].group = viewPage.staves[2].group = 0;
+  DragSelectedStave(kDragRightEnd, start, -100, 0, true);
+  EXPECT_EQ(viewPage.staves[1].right, start.right - 100);
+  EXPECT_EQ(viewPage.staves[1].group, 0);
+}
+
+TEST_F(StaveEditingTest, AStaveDrawnUpOrLeftIsTheStaveDrawnDownToTheRight) {
+  ThreeStaves();
+  const int s = InsertDrawnStave(300, 1300, 2300, 1370);
+  ASSERT_GE(s, 0);
+  SizeDrawnStave(s, 300, 1300, 2300, 1370);
+  const StaveRecord down = viewPage.staves[s];
+  SizeDrawnStave(s, 2300, 1370, 300, 1300);
+  const StaveRecord up = viewPage.staves[s];
+  EXPECT_EQ(up.left, down.left);
+  EXPECT_EQ(up.right, down.right);
+  EXPECT_EQ(up.top, down.top);
+  EXPECT_EQ(up.bottom, down.bottom);
+  EXPECT_EQ(down.left, 300);
+  EXPECT_EQ(down.bottom, 1370);
+  EXPECT_EQ(down.lineCount, 5);
 }
 
 }  // namespace
