@@ -509,8 +509,10 @@ bool AutoScroll(HWND view, POINT* pointer) {
   if (pointer->y <= client.top + kEdgeZone) dy = -1;
   else if (pointer->y >= client.bottom - 1 - kEdgeZone) dy = 1;
   if (!dx && !dy) return false;
-  pointer->x = std::clamp<LONG>(pointer->x, client.left + kEdgeZone + 1, client.right - 2 - kEdgeZone);
-  pointer->y = std::clamp<LONG>(pointer->y, client.top + kEdgeZone + 1, client.bottom - 2 - kEdgeZone);
+  // Back to the edge of the zone: held there, the view goes on scrolling at
+  // every tick.
+  pointer->x = std::clamp<LONG>(pointer->x, client.left + kEdgeZone, client.right - 1 - kEdgeZone);
+  pointer->y = std::clamp<LONG>(pointer->y, client.top + kEdgeZone, client.bottom - 1 - kEdgeZone);
   POINT screen = *pointer;
   ClientToScreen(view, &screen);
   SetCursorPos(screen.x, screen.y);

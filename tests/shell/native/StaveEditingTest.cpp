@@ -9,9 +9,12 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "pages/PageData.h"
 #include "pages/PageTable.h"
+#include "pages/SpriteArea.h"
+#include "reading/PageSprites.h"
 #include "platform/Folders.h"
 #include "platform/Platform.h"
 #include "platform/native/NativePlatform.h"
@@ -333,6 +336,71 @@ TEST_F(StaveEditingTest, AStaveDrawnUpOrLeftIsTheStaveDrawnDownToTheRight) {
   EXPECT_EQ(down.left, 300);
   EXPECT_EQ(down.bottom, 1370);
   EXPECT_EQ(down.lineCount, 5);
+}
+
+}  // namespace
+
+namespace {
+
+// An engraved page's two staves (five lines 20 pixels apart, 3 thick) from
+// x 300 to 2200 with a bar line at their right ends, at y 1000 and 1300,
+// with a bracket at their left ends that makes them one system; shown in
+// the page view while it lives.
+class EngravedPage {
+ public:
+  static constexpr uint32_t kWidth = 2480, kHeight = 1700;
+  EngravedPage() {
+    const uint64_t bytes = PaddedRowBytes(kWidth, 1) * kHeight;
+    area_.assign(SpriteAreaBytes(bytes), 0);
+    WriteLoadedSpriteHeader(area_.data(), kWidth, kHeight, 1);
+    const PageImage image = SpriteImageView(area_.data());
+    for (int top : {1000, 1300})
+      for (int line = 0; line < 5; ++line)
+        for (int y = top + 20 * line - 1; y <= top + 20 * line + 1; ++y)
+          for (int x = 300; x <= 2200; ++x) image.SetInk(x, y);
+    for (int top : {1000, 1300})
+      for (int y = top; y <= top + 80; ++y)
+        for (int x = 2196; x <= 2200; ++x) image.SetInk(x, y);
+    for (int y = 1000; y <= 1380; ++y)
+      for (int x = 292; x <= 296; ++x) image.SetInk(x, y);
+    viewPage.imageArea = area_.data();
+    viewPage.width = kWidth;
+    viewPage.height = kHeight;
+  }
+  ~EngravedPage() { viewPage.imageArea = nullptr; }
+
+ private:
+  std::vector<uint8_t> area_;
+};
+
+TEST_F(StaveEditingTest, EditedStavesAreFittedToThePagesLinesAndGroupedByItsBracket) {
+  EngravedPage page;
+  // The first stave drawn a little off the page's first stave: its lines
+  // are found, its end at the bar line.
+  PushStaveUndo();
+  const int first = InsertDrawnStave(320, 998, 2150, 1078);
+  ASSERT_EQ(first, 0);
+  SizeDrawnStave(first, 320, 998, 2150, 1078);
+  const StaveRecord& fitted = viewPage.staves[0];
+  EXPECT_NEAR(fitted.top, 1000, 1);
+  EXPECT_NEAR(fitted.bottom, 1080, 1);
+  EXPECT_EQ(fitted.lineCount, 5);
+  EXPECT_NEAR(fitted.right, 2200, 10) << "the right end found where the lines end";
+  // An Alt copy over the second stave: fitted there, and the bracket
+  // across the gap makes the two one system.
+  StaveView().selected = 0;
+  const int copy = CopySelectedStaveTo(1341, true);
+  ASSERT_EQ(copy, 1);
+  EXPECT_NEAR(viewPage.staves[1].top, 1300, 1);
+  EXPECT_NEAR(viewPage.staves[1].bottom, 1380, 1);
+  EXPECT_EQ(viewPage.staves[0].group, viewPage.staves[1].group);
+  ExpectFileShowsTheStaves();
+  // Key 6 makes it a six-line stave: fitted again without deciding its
+  // lines from the page, it keeps the six asked for.
+  ASSERT_EQ(StaveViewCommand(54), 1);
+  EXPECT_EQ(viewPage.staves[1].lineCount, 6);
+  EXPECT_EQ(viewPage.staves[1].kind, 1) << "six lines are tablature";
+  ExpectFileShowsTheStaves();
 }
 
 }  // namespace
