@@ -36,6 +36,14 @@ inline void Drag(HWND view, POINT from, POINT to) {
 
 class StaveEditingCase : public ProgramCase {
  protected:
+  // The staff finder runs on the interface thread: on a loaded machine it
+  // may take longer than a hung window's few seconds, so after Locate Staves
+  // the frame is waited for without that limit before it is watched again.
+  bool FrameAnswersAfterLocating() {
+    DWORD_PTR answer = 0;
+    return SendMessageTimeoutW(program.FrameWindow(), WM_NULL, 0, 0, SMTO_BLOCK, 60000, &answer) &&
+           program.FrameAnswers(5000);
+  }
   // Opens the page fixture copied as tiff by DDE and, once it is stored,
   // shows its pending row (the first row) in the page document by a double
   // click: its record and view.

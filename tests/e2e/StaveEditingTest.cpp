@@ -48,7 +48,7 @@ TEST_F(StaveEditingCase, AStaveDrawnByADragIsUndoneInThePageDataFile) {
 
   // Locate Staves finds the same staves again.
   program.PostCommand(IDM_EDIT_LOCATE_STAVES);
-  ASSERT_TRUE(program.FrameAnswers(60000));
+  ASSERT_TRUE(FrameAnswersAfterLocating());
   EXPECT_TRUE(program.WaitUntil([&] { return SharedFileBytes(data).size() == before.size(); },
                                 "the staves found again", 20000));
   EXPECT_TRUE(program.StaysQuiet(500));

@@ -173,12 +173,7 @@ TEST_F(StaveHandlesCase, HandlesAltCopiesAndJoinedSystemsAreWrittenAndLocatingSh
   EXPECT_TRUE(progressShown) << "the progress window of Locate Staves";
   const int fitZoom = zoom_;
   EXPECT_TRUE(StavesBecome("the page's staves found again", [](const PageData& p) { return p.staveCount == 4; }));
-  // The staff finder runs on the interface thread: on a loaded machine it
-  // may take longer than a hung window's few seconds, so the frame is waited
-  // for without that limit before it is watched again.
-  DWORD_PTR answer = 0;
-  ASSERT_TRUE(SendMessageTimeoutW(program.FrameWindow(), WM_NULL, 0, 0, SMTO_BLOCK, 60000, &answer));
-  ASSERT_TRUE(program.FrameAnswers(5000));
+  ASSERT_TRUE(FrameAnswersAfterLocating());
   EXPECT_EQ(stored_.staves[1].right, before[1].right) << "located as at first";
 
   // The page toolbar's 1:1 button shows the page at 100 %.
