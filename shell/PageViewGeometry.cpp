@@ -95,3 +95,34 @@ void ClampStave(StaveRecord* staves, int count, int i, int dpi, int width, int h
   s.rightTop = static_cast<int16_t>(std::clamp<int>(s.rightTop, upper, highest));
   s.slope = static_cast<int16_t>(right == left ? 0 : (s.rightTop - top) * 4096 / (right - left));
 }
+
+StaveRecord DraggedStave(int mode, const StaveRecord& start, int dx, int dy) {
+  StaveRecord r = start;
+  auto add = [](int16_t& field, int amount) { field = static_cast<int16_t>(field + amount); };
+  switch (mode) {
+    case kMoveStave:
+      add(r.left, dx), add(r.right, dx), add(r.midX, dx);
+      add(r.top, dy), add(r.bottom, dy), add(r.midTop, dy), add(r.rightTop, dy);
+      break;
+    case kDragRightEnd: add(r.right, dx), add(r.rightTop, dy); break;
+    case kDragLeftEnd: add(r.left, dx), add(r.top, dy), add(r.bottom, dy); break;
+    case kDragTopMiddle: add(r.midX, dx), add(r.midTop, dy); break;
+    case kDragBottomLine: add(r.bottom, dy); break;
+    default: break;
+  }
+  return r;
+}
+
+int SteppedPage(int current, int count, int step, bool throughProblems, const int32_t* problems, int problemCount) {
+  if (!throughProblems) {
+    const int next = current + step;
+    return next >= 0 && next < count ? next : -1;
+  }
+  int best = -1;
+  for (int i = 0; i < problemCount; ++i) {
+    const int row = problems[i];
+    if (row < 0 || row >= count || (row - current) * step <= 0) continue;
+    if (best < 0 || (row - best) * step < 0) best = row;
+  }
+  return best;
+}

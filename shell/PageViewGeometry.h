@@ -37,3 +37,27 @@ void ComposePageViewCaption(const char16_t* name, int pageNumber, int pageCount,
 // between its neighbours and inside the page; middle and right points within
 // it and its slope from the top line's ends.
 void ClampStave(StaveRecord* staves, int count, int i, int dpi, int width, int height);
+
+// What a drag over the page view does to a stave.
+enum StaveDragMode : int {
+  kNoStaveDrag = -1,
+  kMoveStave = 0,
+  kDragRightEnd = 1,
+  kDragLeftEnd = 2,
+  kDragTopMiddle = 3,
+  kDragBottomLine = 4,
+  kDrawNewStave = 5,   // the first step of a stave being drawn
+  kSizeNewStave = 6,   // the stave being drawn, sized by the pointer
+};
+
+// The stave as it was when the drag began, with the pointer's offset (dx,
+// dy) in image pixels applied as the mode says: the whole stave, one end, the
+// middle of its top line or its bottom line. (A new stave is sized from the
+// press point and the pointer: InsertDrawnStave, SizeDrawnStave.)
+StaveRecord DraggedStave(int mode, const StaveRecord& start, int dx, int dy);
+
+// The page the page toolbar's previous (step -1) or next (+1) button shows
+// after row current of count rows: the neighbouring row, or with
+// throughProblems the nearest row in that direction among problems (rows on
+// which locating the staves reported a problem). -1 when there is none.
+int SteppedPage(int current, int count, int step, bool throughProblems, const int32_t* problems, int problemCount);

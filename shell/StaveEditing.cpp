@@ -1,6 +1,7 @@
 #include "shell/StaveEditing.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -12,7 +13,10 @@
 #include "reading/ReadingThread.h"
 #include "reading/StaveLocating.h"
 #include "score/ScoreFile.h"
+#include "reading/StaveFitting.h"
+#include "reading/StavePageData.h"
 #include "shell/PageViewGeometry.h"
+#include "shell/StaveGrouping.h"
 
 namespace {
 
@@ -40,6 +44,48 @@ void MoveSlot(int from, int to) {
 }
 
 void Changed() { WritePageStaveData(false); }
+
+int Resolution() { return viewPage.resolution > 0 ? static_cast<int>(viewPage.resolution) : 300; }
+
+void Clamp(int s) {
+  ClampStave(viewPage.staves, Count(), s, Resolution(), static_cast<int>(viewPage.width),
+             static_cast<int>(viewPage.height));
+}
+
+// Slots at and after `at` move one down to make room for a stave there.
+void OpenSlot(int at) {
+  for (int s = Count(); s > at; --s) MoveSlot(s - 1, s);
+}
+
+// The system a stave inserted at `at` (before the shift) joins: that of the
+// stave it comes before, or of the last one when it is appended.
+int16_t SystemAt(int at) {
+  const int count = Count();
+  if (at < count) return viewPage.staves[at].group;
+  return count > 0 ? viewPage.staves[count - 1].group : 0;
+}
+
+// Stave s spans the rectangle of the two points, kept within its limits.
+void SpanStave(int s, int x0, int y0, int x1, int y1) {
+  StaveRecord& r = viewPage.staves[s];
+  const int left = std::min(x0, x1), right = std::max(x0, x1);
+  const int top = std::min(y0, y1), bottom = std::max(y0, y1);
+  r.left = static_cast<int16_t>(left);
+  r.right = static_cast<int16_t>(right);
+  r.midX = static_cast<int16_t>((left + right) / 2);
+  r.top = r.midTop = r.rightTop = static_cast<int16_t>(top);
+  r.bottom = static_cast<int16_t>(bottom);
+  r.slope = 0;
+  r.joinLeftEnd = r.joinRightStart = kNotJoined;
+  viewPage.curvesValid[s] = 0;
+  Clamp(s);
+}
+
+int InsertPosition(int y) {
+  int at = 0;
+  while (at < Count() && viewPage.staves[at].top <= y) ++at;
+  return at;
+}
 
 }  // namespace
 
@@ -118,6 +164,10 @@ int StaveViewCommand(int code) {
       PushStaveUndo();
       view.selected = -1;
       DeleteStave(selected);
+      // The staves that met across the gap: the one now in its place and
+      // the one above.
+      if (selected < Count()) RegroupEditedStave(selected);
+      if (selected > 0) RegroupEditedStave(selected - 1);
       Changed();
       break;
     case 27:
@@ -129,6 +179,7 @@ int StaveViewCommand(int code) {
       if (!hasSelection) break;
       viewPage.staves[selected].lineCount = static_cast<int16_t>(code - 48);
       viewPage.curvesValid[selected] = 0;
+      RebuildEditedStave(selected, false);
       Changed();
       break;
   }
@@ -138,30 +189,18 @@ int StaveViewCommand(int code) {
 int InsertDrawnStave(int x0, int y0, int x1, int y1) {
   const int count = Count();
   if (count >= kMaxEditedStaves) return -1;
-  const int left = std::min(x0, x1), right = std::max(x0, x1);
-  const int top = std::min(y0, y1), bottom = std::max(y0, y1);
-  int at = 0;
-  while (at < count && viewPage.staves[at].top <= top) ++at;
-  for (int s = count; s > at; --s) MoveSlot(s - 1, s);
+  const int at = InsertPosition(std::min(y0, y1));
   StaveRecord stave;
-  stave.left = static_cast<int16_t>(left);
-  stave.right = static_cast<int16_t>(right);
-  stave.midX = static_cast<int16_t>((left + right) / 2);
-  stave.top = stave.midTop = stave.rightTop = static_cast<int16_t>(top);
-  stave.bottom = static_cast<int16_t>(bottom);
+  stave.group = SystemAt(at);
   stave.lineCount = 5;
   stave.lineThickness = 1;
-  // The system of the stave it comes before (after the shift at at + 1), or
-  // of the last one when it is appended.
-  if (at < count) stave.group = viewPage.staves[at + 1].group;
-  else if (count > 0) stave.group = viewPage.staves[count - 1].group;
+  OpenSlot(at);
   viewPage.staves[at] = stave;
   viewPage.curvesValid[at] = 0;
   viewPage.modelCurves[at] = 0;
   viewPage.staveCount = static_cast<uint32_t>(count + 1);
-  ClampStave(viewPage.staves, count + 1, at, viewPage.resolution > 0 ? viewPage.resolution : 300,
-             static_cast<int>(viewPage.width), static_cast<int>(viewPage.height));
   StaveView().selected = at;
+  SpanStave(at, x0, y0, x1, y1);
   return at;
 }
 
@@ -219,4 +258,95 @@ int LocateStaves(bool ask, bool withUndo, const LocatingHooks* hooks) {
     platform::SetStatusField(kStatusMessageField, text.c_str());
   }
   return found;
+}
+
+void RebuildEditedStave(int s, bool decide) {
+  if (s < 0 || s >= Count()) return;
+  StavePage page = StavePageFor(viewPage);
+  StaveRecord& r = viewPage.staves[s];
+  if (page.image.rows && page.image.width > 0) {
+    StaveFit fit{r.left, r.right, r.top, r.bottom, r.midX, r.midTop, r.rightTop,
+                 r.lineCount, r.lineThickness, r.slope, r.kind};
+    RebuildStaveRows(&fit, s, decide, false, page);
+    r.left = fit.left;
+    r.right = fit.right;
+    r.top = fit.top;
+    r.bottom = fit.bottom;
+    r.midX = fit.midX;
+    r.midTop = fit.midTop;
+    r.rightTop = fit.rightTop;
+    r.lineCount = fit.lineCount;
+    r.lineThickness = fit.lineThickness;
+    r.slope = fit.slope;
+    r.kind = fit.kind;
+  }
+  if (r.lineCount < 4) {
+    r.lineCount = 5;
+    r.kind = 0;
+    viewPage.curvesValid[s] = 0;
+  }
+}
+
+bool RegroupEditedStave(int s) {
+  if (s < 0 || s >= Count()) return false;
+  return RegroupStave(viewPage.staves, Count(), s, StavePageFor(viewPage).image, Resolution());
+}
+
+void DragSelectedStave(int mode, const StaveRecord& start, int dx, int dy, bool decide) {
+  const int s = StaveView().selected;
+  if (s < 0 || s >= Count()) return;
+  viewPage.staves[s] = DraggedStave(mode, start, dx, dy);
+  Clamp(s);
+  viewPage.curvesValid[s] = 0;
+  RebuildEditedStave(s, decide);
+  // An end or the middle of the top line leaves the stave where it stands
+  // among the others.
+  if (mode != kDragRightEnd && mode != kDragTopMiddle) {
+    RegroupEditedStave(s);
+    viewPage.staves[s].joinLeftEnd = viewPage.staves[s].joinRightStart = kNotJoined;
+  }
+}
+
+void SizeDrawnStave(int s, int pressX, int pressY, int x, int y) {
+  if (s < 0 || s >= Count()) return;
+  SpanStave(s, pressX, pressY, x, y);
+  viewPage.staves[s].lineCount = 5;
+  RebuildEditedStave(s, true);
+  RegroupEditedStave(s);
+}
+
+int CopySelectedStaveTo(int y, bool decide) {
+  const int selected = StaveView().selected;
+  const int count = Count();
+  if (selected < 0 || selected >= count || count >= kMaxEditedStaves) return -1;
+  PushStaveUndo();
+  StaveRecord copy = viewPage.staves[selected];
+  const int at = InsertPosition(y);
+  copy.group = SystemAt(at);
+  const int shift = y - (copy.bottom - copy.top) / 2 - copy.top;
+  copy.top = static_cast<int16_t>(copy.top + shift);
+  copy.bottom = static_cast<int16_t>(copy.bottom + shift);
+  copy.midTop = static_cast<int16_t>(copy.midTop + shift);
+  copy.rightTop = static_cast<int16_t>(copy.rightTop + shift);
+  copy.spacingOverride = 0;
+  OpenSlot(at);
+  viewPage.staves[at] = copy;
+  viewPage.curvesValid[at] = 0;
+  viewPage.modelCurves[at] = 0;
+  viewPage.staveCount = static_cast<uint32_t>(count + 1);
+  StaveView().selected = at;
+  Clamp(at);
+  RebuildEditedStave(at, decide);
+  RegroupEditedStave(at);
+  Changed();
+  return at;
+}
+
+bool JoinOrSplitWithSelected(int hit) {
+  const int selected = StaveView().selected;
+  if (selected < 0 || hit < 0 || std::abs(selected - hit) != 1 || std::max(selected, hit) >= Count()) return false;
+  PushStaveUndo();
+  JoinOrSplitSystems(viewPage.staves, Count(), selected, hit);
+  Changed();
+  return true;
 }

@@ -51,3 +51,30 @@ int InsertDrawnStave(int x0, int y0, int x1, int y1);
 void MoveStave(int s, int dx, int dy);
 // Removes stave s; the later staves move up.
 void DeleteStave(int s);
+
+// Fits stave s to the page's ink after an edit (decide: its number of lines
+// is decided from the image too); a stave of fewer than four lines becomes
+// an ordinary five-line stave. Nothing without a two-level page image.
+void RebuildEditedStave(int s, bool decide);
+// Decides stave s's system from the ink at its left end; true when a
+// system number changed.
+bool RegroupEditedStave(int s);
+
+// One step of a drag of the selected stave in mode (a StaveDragMode but the
+// new stave's): the stave as it was at the drag's start moved by (dx, dy)
+// image pixels, kept within its limits and fitted to the page; a drag of
+// the whole stave, its left end or its bottom line also regroups it.
+void DragSelectedStave(int mode, const StaveRecord& start, int dx, int dy, bool decide);
+// The stave being drawn, s, spans the press point and the pointer in
+// whichever direction it was drawn, kept within its limits and fitted.
+void SizeDrawnStave(int s, int pressX, int pressY, int x, int y);
+
+// Alt+click on empty page: a copy of the selected stave centred on image
+// height y, inserted in top order with the system of the stave it comes
+// before, fitted, regrouped, selected and written. -1 (the caller beeps)
+// without a selected stave or with 13 staves.
+int CopySelectedStaveTo(int y, bool decide);
+// Alt+click on stave hit, a neighbour of the selected stave: their systems
+// are split when they share one, joined otherwise, and the file written.
+// False (the caller beeps) when they are not neighbours.
+bool JoinOrSplitWithSelected(int hit);

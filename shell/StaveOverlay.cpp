@@ -1,5 +1,7 @@
 #include "shell/StaveOverlay.h"
 
+#include "shell/StaveHitTesting.h"
+
 #include <algorithm>
 #include <cmath>
 #include <string>
@@ -18,26 +20,8 @@ StaveOverlayView& OverlayView() {
 namespace {
 
 constexpr int kColumnStep = 16;
-constexpr int kHandleSize = 9;
 constexpr unsigned kStrManualAdjust = 10433, kStrAligned = 10443;
 constexpr render::Colour kRed = 0x4000FF, kGreen = 0x40A000, kHalo = 0xEDF2F6, kLabelColour = 0x404040;
-
-// Traces the curves of stave s when they are not valid.
-bool EnsureCurves(PageData& page, int s) {
-  if (page.curvesValid[s]) return true;
-  StavePage lines = StavePageFor(page);
-  return CalculateStavePositions(StaveRowFromRecord(page.staves[s]), s, lines);
-}
-
-// y of line k of stave s at column c, relative to the stave's top.
-int32_t LineOffset(PageData& page, int s, int k, int c, bool traced) {
-  if (traced) return page.lineCurves.y[s][k][c];
-  const StaveRecord& r = page.staves[s];
-  const int lines = std::max<int>(1, r.lineCount);
-  const int32_t x = c * (r.right - r.left) / kStaveColumns;
-  const int32_t spaced = lines > 1 ? (r.bottom - r.top) * k / (lines - 1) : 0;
-  return spaced + x * r.slope / 4096;
-}
 
 struct Mapper {
   const StaveOverlayView& v;
@@ -47,16 +31,16 @@ struct Mapper {
 
 void DrawLines(PageData& page, int s, const Mapper& m, int pen) {
   const StaveRecord& r = page.staves[s];
-  const bool traced = EnsureCurves(page, s);
+  const bool traced = EnsureStaveCurves(page, s);
   const int lines = std::clamp<int>(r.lineCount, 1, kMaxStaveLines);
   const bool gap = r.joinLeftEnd != kNotJoined && r.joinRightStart != kNotJoined;
   auto columnX = [&r](int c) { return r.left + static_cast<double>(c) * (r.right - r.left) / kStaveColumns; };
   for (int k = 0; k < lines; ++k) {
-    MoveToPoint(m.X(r.left), m.Y(r.top + LineOffset(page, s, k, 0, traced)));
+    MoveToPoint(m.X(r.left), m.Y(r.top + StaveLineOffset(page, s, k, 0, traced)));
     for (int c = kColumnStep; c <= kStaveColumns; c += kColumnStep) {
       const int column = std::min(c, kStaveColumns - 1);
       const double x = c >= kStaveColumns ? r.right : columnX(column);
-      const int32_t y = m.Y(r.top + LineOffset(page, s, k, column, traced));
+      const int32_t y = m.Y(r.top + StaveLineOffset(page, s, k, column, traced));
       if (gap && x > r.joinLeftEnd && x <= r.joinRightStart) {
         DrawLineWidth(m.X(x - (x - columnX(column - kColumnStep))), y, m.X(x), y, 1);
         MoveToPoint(m.X(x), y);
@@ -68,8 +52,8 @@ void DrawLines(PageData& page, int s, const Mapper& m, int pen) {
   const int last = lines - 1;
   for (double x : {double(r.left), double(r.right)}) {
     const int column = x >= r.right ? kStaveColumns - 1 : 0;
-    DrawLineWidth(m.X(x), m.Y(r.top + LineOffset(page, s, 0, column, traced)), m.X(x),
-                  m.Y(r.top + LineOffset(page, s, last, column, traced)), pen);
+    DrawLineWidth(m.X(x), m.Y(r.top + StaveLineOffset(page, s, 0, column, traced)), m.X(x),
+                  m.Y(r.top + StaveLineOffset(page, s, last, column, traced)), pen);
   }
 }
 
@@ -96,7 +80,7 @@ void DrawLabels(PageData& page, int s, const Mapper& m, const StaveOverlayView& 
 
 void DrawHandles(PageData& page, int s, const Mapper& m) {
   const StaveRecord& r = page.staves[s];
-  const int h = kHandleSize, half = kHandleSize / 2;
+  const int h = kStaveHandleSize, half = kStaveHandleSize / 2;
   const int height = r.bottom - r.top;
   struct Square {
     int32_t x, y;
@@ -105,7 +89,8 @@ void DrawHandles(PageData& page, int s, const Mapper& m) {
   const Square squares[3] = {
       {m.X(r.left) - h - 1, m.Y((r.top + r.bottom) / 2.0)},
       {m.X(r.right) + 1, m.Y(r.rightTop + height / 2.0)},
-      {m.X(midBottomX) - half, m.Y(ViewStaveLineY(page, s, midBottomX) + height)},
+      // Its upper edge on the bottom line.
+      {m.X(midBottomX) - half, m.Y(ViewStaveLineY(page, s, midBottomX) + height) - half},
   };
   for (const Square& q : squares) {
     const int32_t top = q.y + half;  // device y is negated: the square's upper edge
@@ -123,35 +108,6 @@ void DrawHandles(PageData& page, int s, const Mapper& m) {
 
 }  // namespace
 
-int32_t ViewStaveLineY(PageData& page, int s, int32_t x) {
-  const StaveRecord& r = page.staves[s];
-  const bool traced = EnsureCurves(page, s);
-  const int column = r.right > r.left ? std::clamp<int>((x - r.left) * kStaveColumns / (r.right - r.left), 0, kStaveColumns - 1) : 0;
-  return r.top + LineOffset(page, s, 0, column, traced);
-}
-
-bool StaveHitTest(PageData& page, int32_t x, int32_t y, int s, double scale) {
-  if (scale <= 0) return false;
-  const StaveRecord& r = page.staves[s];
-  int32_t top = ViewStaveLineY(page, s, x);
-  int32_t bottom = top + (r.bottom - r.top);
-  if ((bottom - top) * scale < 4.0) {
-    const int32_t centre = (top + bottom) / 2;
-    top = static_cast<int32_t>(centre - 4 / scale);
-    bottom = static_cast<int32_t>(centre + 4 / scale);
-  }
-  return top - 1 / scale <= y && y <= bottom - 1 / scale;
-}
-
-int StaveAtPoint(PageData& page, int32_t x, int32_t y, double scale) {
-  const int count = static_cast<int>(std::min<uint32_t>(page.staveCount, kStaveSlots));
-  for (int s = 0; s < count; ++s) {
-    const StaveRecord& r = page.staves[s];
-    if (x >= r.left && x <= r.right && StaveHitTest(page, x, y, s, scale)) return s;
-  }
-  return -1;
-}
-
 void DrawStavesOf(PageData& page, const StaveOverlayView& view) {
   const Mapper m{view};
   const int count = static_cast<int>(std::min<uint32_t>(page.staveCount, kStaveSlots));
@@ -162,6 +118,11 @@ void DrawStavesOf(PageData& page, const StaveOverlayView& view) {
       const StaveRecord& above = page.staves[s - 1];
       SelectDrawColour(view.locked ? kLockedStaveColour : kConnectorColour);
       DrawLineWidth(m.X(above.left), m.Y(above.bottom + 2), m.X(r.left), m.Y(r.top), 4);
+      // A stave in two pieces side by side: its second piece joins too.
+      if (r.joinLeftEnd != kNotJoined && r.joinRightStart != kNotJoined) {
+        const int fromX = above.joinRightStart != kNotJoined ? above.joinRightStart : r.joinRightStart;
+        DrawLineWidth(m.X(fromX), m.Y(above.bottom + 2), m.X(r.joinRightStart), m.Y(r.top), 4);
+      }
     }
     SelectDrawColour(view.locked ? kLockedStaveColour : s == view.selected ? kSelectedStaveColour : kStaveLineColour);
     DrawLines(page, s, m, page.modelCurves[s] ? 1 : 3);
@@ -171,3 +132,4 @@ void DrawStavesOf(PageData& page, const StaveOverlayView& view) {
 }
 
 void DrawStaveOverlay() { DrawStavesOf(viewPage, OverlayView()); }
+

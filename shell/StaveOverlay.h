@@ -1,12 +1,14 @@
 // The staves of the page view's page drawn over its image: each stave's
 // lines along their traced curves, the connectors of a system, a label and
-// the handles of the selected stave; and what lies under the pointer.
+// the handles of the selected stave (what lies under the pointer:
+// StaveHitTesting.h).
 // Drawn through the drawing layer's device in device pixels (y negated).
 #pragma once
 
 #include <cstdint>
 
 #include "pages/PageData.h"
+#include "shell/StaveHitTesting.h"
 
 struct StaveOverlayView {
   int32_t x0 = 0, y0 = 0;  // window position of the image's top-left corner
@@ -25,11 +27,3 @@ void DrawStaveOverlay();
 // Draws the staves of page; the drawer above with viewPage.
 void DrawStavesOf(PageData& page, const StaveOverlayView& view);
 
-// y of the top line of stave s at image x (its curves traced first when
-// they are not valid).
-int32_t ViewStaveLineY(PageData& page, int s, int32_t x);
-// Whether image point (x, y) lies on stave s at scale; callers test its x
-// range first. A stave is never less than 8 window pixels tall for this.
-bool StaveHitTest(PageData& page, int32_t x, int32_t y, int s, double scale);
-// The stave under image point (x, y), -1 for none.
-int StaveAtPoint(PageData& page, int32_t x, int32_t y, double scale);

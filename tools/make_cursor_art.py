@@ -5,7 +5,7 @@ pictures in them are the glyphs of the program's own music font.
     make_cursor_art.py MUSIC_FONT.TTF OUT_FOLDER
 
 Writes cursorNNN.svg for the cursor resources 109, 148, 149, 150 and 206 to
-212; make_pictures.py turns each into a .cur file (hot spots are listed in
+214; make_pictures.py turns each into a .cur file (hot spots are listed in
 CURSORS and in resources/CMakeLists.txt).
 """
 import os
@@ -27,6 +27,13 @@ PAGE = ('<path d="M15 12 H25 L29 16 V30 H15 Z" fill="#fff" stroke="#000" stroke-
         '<path d="M17.5 20 H26.5 M17.5 23 H26.5 M17.5 26 H26.5" stroke="#000" stroke-width="0.8"/>')
 NO_DROP = ('<circle cx="22" cy="22" r="7" fill="#fff" stroke="#000" stroke-width="2.2"/>'
            '<path d="M17 27 L27 17" stroke="#000" stroke-width="2.2"/>')
+# A small five-line stave, bottom right: the page view, where staves are marked.
+STAVE_MARK = ('<rect x="14.5" y="17.5" width="15" height="12" fill="#fff" stroke="#fff" stroke-width="2"/>'
+              '<path d="M15 18 H29 M15 21 H29 M15 24 H29 M15 27 H29 M15 30 H29 M15 18 V30 M29 18 V30" '
+              'stroke="#000" stroke-width="1"/>')
+# Cross hairs centred on (11, 11): the corner of a stave being drawn.
+CROSS = ('<path d="M11 1 V21 M1 11 H21" stroke="#fff" stroke-width="3.4"/>'
+         '<path d="M11 1 V21 M1 11 H21" stroke="#000" stroke-width="1.2"/>')
 LINK = PAGE + '<path d="M18 9 C22 5 27 6 27 10" fill="none" stroke="#000" stroke-width="1.4"/>'
 
 # resource id -> (hot spot x, y, pieces, glyph code or None)
@@ -42,6 +49,8 @@ CURSORS = {
     212: (1, 1, [ARROW, LINK], None),  # the link to the page image
     208: (1, 1, [ARROW, PAGE], None),  # a page being dragged in the pages pane
     209: (1, 1, [ARROW, NO_DROP], None),  # ... where it cannot be dropped
+    213: (1, 1, [ARROW, STAVE_MARK], None),  # the page view's pointer
+    214: (11, 11, [CROSS, STAVE_MARK], None),  # a new stave being drawn in the page view
 }
 
 

@@ -79,6 +79,8 @@ void LoadCursorSet() {
   for (int i = 0; i < 3; ++i) Cursors[kCursorView0 + i] = ProgramCursor(view[i]);
   Cursors[kCursorPages0] = ProgramCursor(208);
   Cursors[kCursorPages0 + 1] = ProgramCursor(209);
+  Cursors[kCursorPageView] = ProgramCursor(213);
+  Cursors[kCursorNewStave] = ProgramCursor(214);
 }
 
 bool ThemedLook() {

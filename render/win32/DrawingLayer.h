@@ -38,7 +38,9 @@ enum CursorSlot {
   kCursorKeypad4 = kCursorKeypad0 + 4,
   kCursorView0,  // 149, 150, 212
   kCursorPages0 = kCursorView0 + 3,  // 208, 209
-  kCursorSlots = kCursorPages0 + 2,
+  kCursorPageView = kCursorPages0 + 2,  // 213: the page view's pointer
+  kCursorNewStave,                      // 214: a stave being drawn in it
+  kCursorSlots,
 };
 HCURSOR CursorHandle(int slot);
 // The program's own cursors (keypad panels, views, pages pane) go; the next

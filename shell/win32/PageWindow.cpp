@@ -1,6 +1,7 @@
 #include "shell/win32/PageWindow.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "pages/PageData.h"
 #include "pages/PageImageStore.h"
@@ -23,7 +24,14 @@
 #include "shell/PagesPaneActions.h"
 #include "shell/win32/ProgressWindow.h"
 #include "shell/win32/ClientMetricsWindow.h"
+#include "shell/win32/FrameParts.h"
+#include "shell/win32/NoticeDialogs.h"
+#include "shell/win32/PageToolbar.h"
 #include "shell/win32/PagesPaneWindow.h"
+#include "render/win32/DrawingLayer.h"
+#include "resources/ResourceIds.h"
+#include "shell/ViewDrag.h"
+#include "platform/Platform.h"
 #include "shell/win32/SmallWindows.h"
 #include "shell/win32/WindowClasses.h"
 
@@ -250,6 +258,49 @@ void SetZoom(int zoom) {
   if (HWND view = View()) InvalidateRect(view, nullptr, FALSE);
 }
 
+// ---- The page view's zoom: the toolbar, the View menu and the zoom dialog ----
+constexpr int kZoomDialogFit = 6, kZoomDialogPrevious = 9;
+
+struct ZoomMemory {
+  int previous = 100;
+  void (*otherViews)(int command) = nullptr;  // the score window's zoom
+};
+ZoomMemory& Zooms() {
+  static ZoomMemory memory;
+  return memory;
+}
+
+// A zoom chosen by the user: fit (fitting again as the window is sized), or
+// a per cent of 1..999.
+void ChooseZoom(bool fit, int percent) {
+  PageWorkspace& w = Workspace();
+  Zooms().previous = w.zoom;
+  w.fitToWindow = fit;
+  SetZoom(fit ? (viewPage.width > 0 ? FitZoom() : 100) : std::clamp(percent, 1, 999));
+}
+
+void ApplyDialogZoom(int code, int percent) {
+  if (code == kZoomDialogFit) ChooseZoom(true, 0);
+  else if (code == kZoomDialogPrevious) ChooseZoom(false, Zooms().previous);
+  else ChooseZoom(false, percent);
+}
+
+void SetViewZoomCommand(int command) {
+  if (!GetActiveDocument().isPage) {
+    if (Zooms().otherViews) Zooms().otherViews(command);
+    return;
+  }
+  switch (command) {
+    case IDM_ZOOM_TO_FIT: ChooseZoom(true, 0); return;
+    case IDM_ZOOM_50: ChooseZoom(false, 50); return;
+    case IDM_ZOOM_100: ChooseZoom(false, 100); return;
+    case IDM_ZOOM_200: ChooseZoom(false, 200); return;
+    case IDM_ZOOM_IN: ChooseZoom(false, WheelZoom(Workspace().zoom, true)); return;
+    case IDM_ZOOM_OUT: ChooseZoom(false, WheelZoom(Workspace().zoom, false)); return;
+    default: return;
+  }
+}
+
 void OnWheel(HWND view, int delta) {
   if (GetKeyState(VK_CONTROL) < 0) {
     const int zoom = WheelZoom(Workspace().zoom, delta < 0);
@@ -288,18 +339,29 @@ void ShowReadPage(int firstPage) {
 
 
 // ---- Stave editing by the mouse ----
-constexpr int kNewStaveDistance = 64;
-enum class StaveDrag { kNone, kPending, kMove, kDrawing };
+constexpr int kNewStaveDistance = 64;   // image pixels right of the press
+constexpr UINT_PTR kAutoScrollTimer = 0x5D10;
+constexpr UINT kAutoScrollMs = 50;
+constexpr int kEdgeZone = 2, kAutoScrollStep = 32;
+constexpr unsigned kStrMaximumStaves = 10032;
+constexpr unsigned kStrLocatingStaves = 10108;
+
 struct DragState {
-  StaveDrag mode = StaveDrag::kNone;
-  int pressX = 0, pressY = 0;  // image pixels
-  int lastDx = 0, lastDy = 0;
-  int stave = -1;
+  bool pressed = false;         // the button is down and no drag has begun
+  int pressMode = kNoStaveDrag; // what a drag from the press does
+  int mode = kNoStaveDrag;      // the drag that runs
+  int pressX = 0, pressY = 0;   // image pixels
+  POINT pressWindow{};
+  DWORD pressTime = 0;
+  POINT last{};                 // the pointer in window pixels
+  bool ctrl = false;
+  StaveRecord start;            // the selected stave when the drag began
 };
 DragState& Drag() {
   static DragState drag;
   return drag;
 }
+bool StaveDragRuns() { return Drag().mode != kNoStaveDrag; }
 
 class ViewLock {
  public:
@@ -313,15 +375,22 @@ class ViewLock {
   HANDLE mutex_;
 };
 
+double Scale() { return std::max(1, ShownZoom()) / 100.0; }
+
 POINT ImagePoint(int x, int y) {
   const PageWorkspace& w = Workspace();
-  const double scale = std::max(1, ShownZoom()) / 100.0;
-  return POINT{static_cast<LONG>((x + w.scrollX - kImageMargin) / scale),
-               static_cast<LONG>((y + w.scrollY - kImageMargin) / scale)};
+  return POINT{static_cast<LONG>((x + w.scrollX - kImageMargin) / Scale()),
+               static_cast<LONG>((y + w.scrollY - kImageMargin) / Scale())};
+}
+
+int SelectedStave() {
+  const int s = StaveView().selected;
+  return s >= 0 && s < static_cast<int>(std::min<uint32_t>(viewPage.staveCount, kStaveSlots)) ? s : -1;
 }
 
 void Redraw() {
   OverlayView().selected = StaveView().selected;
+  OverlayView().dragging = Drag().mode != kNoStaveDrag && Drag().mode != kSizeNewStave ? SelectedStave() : -1;
   if (HWND view = View()) InvalidateRect(view, nullptr, FALSE);
 }
 
@@ -342,98 +411,221 @@ bool MayEdit() {
   }
 }
 
-void OnViewButtonDown(HWND view, int x, int y) {
-  SetFocus(view);
-  if (Drag().mode != StaveDrag::kNone || !MayEdit()) return;
-  const POINT p = ImagePoint(x, y);
-  DragState& drag = Drag();
-  drag = DragState{};
-  drag.pressX = p.x;
-  drag.pressY = p.y;
-  {
-    ViewLock lock;
-    const int hit = StaveAtPoint(viewPage, p.x, p.y, ShownZoom() / 100.0);
-    if (hit >= 0 && hit == StaveView().selected) {
-      drag.mode = StaveDrag::kMove;
-      drag.stave = hit;
-    } else if (hit >= 0) {
-      StaveView().selected = hit;
-    } else {
-      StaveView().selected = -1;
-      drag.mode = StaveDrag::kPending;
-    }
+HCURSOR CursorForMode(int mode) {
+  switch (mode) {
+    case kDragRightEnd:
+    case kDragLeftEnd:
+    case kDragTopMiddle: return CursorHandle(kCursorMove);
+    case kDragBottomLine: return CursorHandle(kCursorSizeNS);
+    case kDrawNewStave:
+    case kSizeNewStave: return CursorHandle(kCursorNewStave);
+    default: return CursorHandle(kCursorDefault);
   }
-  SetCapture(view);
-  Redraw();
 }
 
-void OnViewMouseMove(int x, int y) {
-  DragState& drag = Drag();
-  if (drag.mode == StaveDrag::kNone) return;
-  const POINT p = ImagePoint(x, y);
-  const int dx = p.x - drag.pressX, dy = p.y - drag.pressY;
+// The cursor over the view: by the drag that runs, else by what lies under
+// the pointer (a handle of the selected stave, a stave, the page).
+HCURSOR ViewCursor(HWND view) {
+  if (StaveDragRuns()) return CursorForMode(Drag().mode);
+  POINT pointer{};
+  GetCursorPos(&pointer);
+  ScreenToClient(view, &pointer);
+  const POINT p = ImagePoint(pointer.x, pointer.y);
   ViewLock lock;
-  SyncScrollIntoRing();
-  switch (drag.mode) {
-    case StaveDrag::kPending:
-      // A new stave begins once the pointer is far enough to the right.
-      if (dx <= kNewStaveDistance) return;
-      PushStaveUndo();
-      drag.stave = InsertDrawnStave(drag.pressX, drag.pressY, p.x, p.y);
-      if (drag.stave < 0) {
-        drag.mode = StaveDrag::kNone;
-        SetStatusTextById(10032);
-        DefaultBeep();
-        return;
-      }
-      drag.mode = StaveDrag::kDrawing;
-      break;
-    case StaveDrag::kMove:
-      if (dx == drag.lastDx && dy == drag.lastDy) return;
-      if (drag.lastDx == 0 && drag.lastDy == 0) PushStaveUndo();
-      MoveStave(drag.stave, dx - drag.lastDx, dy - drag.lastDy);
-      drag.lastDx = dx;
-      drag.lastDy = dy;
-      break;
-    case StaveDrag::kDrawing: {
-      StaveRecord& r = viewPage.staves[drag.stave];
-      r.right = static_cast<int16_t>(std::max<LONG>(p.x, r.left + 1));
-      r.bottom = static_cast<int16_t>(std::max<LONG>(p.y, r.top + 1));
-      r.midX = static_cast<int16_t>((r.left + r.right) / 2);
-      ClampStave(viewPage.staves, static_cast<int>(viewPage.staveCount), drag.stave,
-                 viewPage.resolution > 0 ? viewPage.resolution : 300, static_cast<int>(viewPage.width),
-                 static_cast<int>(viewPage.height));
-      viewPage.curvesValid[drag.stave] = 0;
-      break;
-    }
-    default:
-      break;
+  const int selected = SelectedStave();
+  const int handle = selected >= 0 ? StaveHandleAt(viewPage, selected, p.x, p.y, Scale()) : -1;
+  if (handle > 0) return CursorForMode(handle);
+  if (handle == 0 || StaveAtPoint(viewPage, p.x, p.y, Scale()) >= 0) return CursorHandle(kCursorDefault);
+  HCURSOR page = CursorHandle(kCursorPageView);
+  return page ? page : CursorHandle(kCursorDefault);
+}
+
+void StopDragging() {
+  DragState& drag = Drag();
+  drag.pressed = false;
+  drag.mode = kNoStaveDrag;
+  if (HWND view = View()) {
+    KillTimer(view, kAutoScrollTimer);
+    if (GetCapture() == view) ReleaseCapture();
   }
-  OverlayView().dragging = drag.stave;
+}
+
+// One step of a running drag with the pointer at window point (x, y).
+void StaveDragStep(int x, int y) {
+  DragState& drag = Drag();
+  const POINT p = ImagePoint(x, y);
+  {
+    ViewLock lock;
+    if (drag.mode == kSizeNewStave) SizeDrawnStave(SelectedStave(), drag.pressX, drag.pressY, p.x, p.y);
+    else DragSelectedStave(drag.mode, drag.start, p.x - drag.pressX, p.y - drag.pressY, !drag.ctrl);
+  }
+  SetCursor(CursorForMode(drag.mode));
   Redraw();
+  if (HWND view = View()) UpdateWindow(view);
+}
+
+// Begins the drag the press asked for, when the pointer has gone far
+// enough. False when no drag began (yet).
+bool BeginStaveDrag(HWND view, int x, int y) {
+  DragState& drag = Drag();
+  const bool moved = std::abs(x - drag.pressWindow.x) >= kDragStartDistance ||
+                   std::abs(y - drag.pressWindow.y) >= kDragStartDistance;
+  if (!moved && GetTickCount() - drag.pressTime < kDragStartDelay * 10) return false;
+  if (drag.pressMode == kDrawNewStave) {
+    const POINT p = ImagePoint(x, y);
+    if (viewPage.staveCount >= static_cast<uint32_t>(kMaxEditedStaves)) {
+      drag.pressed = false;
+      SetStatusTextById(kStrMaximumStaves);
+      DefaultBeep();
+      return false;
+    }
+    // A new stave begins once the pointer is far enough to the right.
+    if (p.x - drag.pressX <= kNewStaveDistance) return false;
+    ViewLock lock;
+    SyncScrollIntoRing();
+    PushStaveUndo();
+    if (InsertDrawnStave(drag.pressX, drag.pressY, p.x, p.y) < 0) return false;
+    drag.mode = kSizeNewStave;
+  } else {
+    ViewLock lock;
+    SyncScrollIntoRing();
+    PushStaveUndo();
+    drag.start = viewPage.staves[SelectedStave()];
+    drag.mode = drag.pressMode;
+  }
+  drag.pressed = false;
+  SetTimer(view, kAutoScrollTimer, kAutoScrollMs, nullptr);
+  return true;
+}
+
+// Near an edge of the view the pointer is put back inside and the view
+// scrolls toward that edge. True when it scrolled.
+bool AutoScroll(HWND view, POINT* pointer) {
+  RECT client{};
+  GetClientRect(view, &client);
+  int dx = 0, dy = 0;
+  if (pointer->x <= client.left + kEdgeZone) dx = -1;
+  else if (pointer->x >= client.right - 1 - kEdgeZone) dx = 1;
+  if (pointer->y <= client.top + kEdgeZone) dy = -1;
+  else if (pointer->y >= client.bottom - 1 - kEdgeZone) dy = 1;
+  if (!dx && !dy) return false;
+  // Back to the edge of the zone: held there, the view goes on scrolling at
+  // every tick.
+  pointer->x = std::clamp<LONG>(pointer->x, client.left + kEdgeZone, client.right - 1 - kEdgeZone);
+  pointer->y = std::clamp<LONG>(pointer->y, client.top + kEdgeZone, client.bottom - 1 - kEdgeZone);
+  POINT screen = *pointer;
+  ClientToScreen(view, &screen);
+  SetCursorPos(screen.x, screen.y);
+  const int beforeX = Workspace().scrollX, beforeY = Workspace().scrollY;
+  if (dx) ScrollTo(view, SB_HORZ, std::max(0, beforeX + dx * kAutoScrollStep));
+  if (dy) ScrollTo(view, SB_VERT, std::max(0, beforeY + dy * kAutoScrollStep));
+  return Workspace().scrollX != beforeX || Workspace().scrollY != beforeY;
+}
+
+// Each move and each tick of the auto-scroll timer during a drag.
+void StaveDragAutoScroll(HWND view, POINT pointer) {
+  const bool scrolled = AutoScroll(view, &pointer);
+  if (!scrolled && pointer.x == Drag().last.x && pointer.y == Drag().last.y) return;
+  Drag().last = pointer;
+  StaveDragStep(pointer.x, pointer.y);
 }
 
 void EndStaveDrag() {
-  DragState& drag = Drag();
-  const bool changed = drag.mode == StaveDrag::kDrawing || (drag.mode == StaveDrag::kMove && (drag.lastDx || drag.lastDy));
-  drag = DragState{};
-  OverlayView().dragging = -1;
-  if (GetCapture() == View()) ReleaseCapture();
-  if (changed) {
+  const bool ran = StaveDragRuns();
+  StopDragging();
+  SetCursor(CursorHandle(kCursorDefault));
+  if (ran) {
     ViewLock lock;
     WritePageStaveData(false);
   }
   Redraw();
 }
 
+void ShowViewMenu(HWND view, int x, int y) {
+  HMENU bar = Menus().page;
+  if (!bar) return;
+  for (int i = 0, n = GetMenuItemCount(bar); i < n; ++i) {
+    HMENU sub = GetSubMenu(bar, i);
+    if (!sub || GetMenuState(sub, IDM_ZOOM_TO_FIT, MF_BYCOMMAND) == UINT(-1)) continue;
+    POINT at{x, y};
+    ClientToScreen(view, &at);
+    SetCursor(CursorHandle(kCursorDefault));
+    TrackPopupMenu(sub, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, Windows().frame, nullptr);
+    return;
+  }
+}
+
+void LocateStavesQuietly();
+
+// A press of the left button (doubleClick: its second press), with Ctrl as
+// the message says and Alt as held.
+void OnViewButtonDown(HWND view, int x, int y, bool doubleClick, bool ctrl) {
+  SetFocus(view);
+  if (StaveDragRuns() || !MayEdit()) return;
+  const bool alt = GetKeyState(VK_MENU) < 0;
+  const POINT p = ImagePoint(x, y);
+  DragState& drag = Drag();
+  drag = DragState{};
+  drag.pressX = p.x;
+  drag.pressY = p.y;
+  drag.pressWindow = POINT{x, y};
+  drag.last = drag.pressWindow;
+  drag.pressTime = GetTickCount();
+  drag.ctrl = ctrl;
+  bool locate = false;
+  {
+    ViewLock lock;
+    SyncScrollIntoRing();
+    const int selected = SelectedStave();
+    const int handle = selected >= 0 ? StaveHandleAt(viewPage, selected, p.x, p.y, Scale()) : -1;
+    const int hit = handle >= 0 ? selected : StaveAtPoint(viewPage, p.x, p.y, Scale());
+    const int count = static_cast<int>(viewPage.staveCount);
+    if (handle >= 0) {
+      // A handle or the body of the selected stave: a drag from here moves it.
+      drag.pressMode = handle;
+      drag.pressed = !doubleClick;
+    } else if (hit >= 0) {
+      if (alt && selected >= 0 && !JoinOrSplitWithSelected(hit)) DefaultBeep();
+      StaveView().selected = hit;
+    } else if (alt && count < kMaxEditedStaves) {
+      if (selected < 0 || CopySelectedStaveTo(p.y, !ctrl) < 0) DefaultBeep();
+    } else if (doubleClick) {
+      locate = ctrl;
+    } else {
+      StaveView().selected = -1;
+      drag.pressMode = kDrawNewStave;
+      drag.pressed = true;
+    }
+  }
+  if (drag.pressed) SetCapture(view);
+  if (locate) LocateStavesQuietly();
+  Redraw();
+}
+
+void OnViewMouseMove(HWND view, int x, int y) {
+  DragState& drag = Drag();
+  if (drag.pressed && !BeginStaveDrag(view, x, y)) return;
+  if (!StaveDragRuns()) return;
+  StaveDragAutoScroll(view, POINT{x, y});
+}
+
+void OnAutoScrollTick(HWND view) {
+  if (!StaveDragRuns()) {
+    KillTimer(view, kAutoScrollTimer);
+    return;
+  }
+  POINT pointer{};
+  GetCursorPos(&pointer);
+  ScreenToClient(view, &pointer);
+  StaveDragAutoScroll(view, pointer);
+}
+
 void RunStaveCommand(int code) {
-  if (code == 27 && Drag().mode != StaveDrag::kNone) {
+  if (code == 27 && (StaveDragRuns() || Drag().pressed)) {
     // Esc during a drag: the stave goes back to where it was.
-    const bool changed = Drag().mode == StaveDrag::kDrawing || Drag().lastDx || Drag().lastDy;
-    Drag() = DragState{};
-    OverlayView().dragging = -1;
-    if (GetCapture() == View()) ReleaseCapture();
-    if (changed) {
+    const bool ran = StaveDragRuns();
+    StopDragging();
+    if (ran) {
       StaveRing().MarkShownStateKept();
       ViewLock lock;
       UndoStaveEdit();
@@ -465,20 +657,41 @@ void OnViewKey(WPARAM key) {
   }
 }
 
-// ---- Locating the staves from the menu, with the progress window ----
-void LocatingBegins() { SetCursor(LoadCursorW(nullptr, IDC_WAIT)); }
-void LocatingEnds() { SetCursor(LoadCursorW(nullptr, IDC_ARROW)); }
+// ---- Locating the staves, with the progress window ----
+void LocatingBegins() {
+  char16_t text[64];
+  platform::LoadUiString(kStrLocatingStaves, text, 64);
+  ShowProgressDialog(text, false, false);
+  ShowWaitCursor();
+}
+void LocatingEnds() {
+  CloseProgressDialog();
+  ShowArrowCursor();
+}
+int LocatingProgress(unsigned percent) {
+  if (percent <= 100) StepProgressDialog(static_cast<int>(percent));
+  return 1;
+}
+const LocatingHooks kLocatingHooks{LocatingBegins, LocatingEnds, LocatingProgress};
 
-void LocateStavesCommand() {
-  if (!View()) return;
-  static const LocatingHooks hooks{LocatingBegins, LocatingEnds, nullptr};
+// Finds the shown page's staves again; the page's problem, if locating found
+// one, is said.
+void LocateAndReport(bool ask, bool withUndo) {
+  int found;
   {
     ViewLock lock;
-    LocateStaves(true, true, &hooks);
+    SyncScrollIntoRing();
+    found = LocateStaves(ask, withUndo, &kLocatingHooks);
   }
   const int row = pageTable.currentPage;
-  if (row >= 0 && (pageTable.rows[row].flags & kPageHasProblem)) ReportPageProblem(row);
+  if (found >= 0 && row >= 0) ReportPageProblem(row);
+  if (HoldsWindow(Windows().pagesPane)) InvalidateRect(Windows().pagesPane, nullptr, FALSE);
   Redraw();
+}
+
+void LocateStavesQuietly() { LocateAndReport(false, true); }
+void LocateStavesCommand() {
+  if (View()) LocateAndReport(true, true);
 }
 }  // namespace
 
@@ -516,17 +729,34 @@ LRESULT CALLBACK PageViewProc(HWND window, UINT message, WPARAM wParam, LPARAM l
       OnWheel(window, GET_WHEEL_DELTA_WPARAM(wParam));
       return 0;
     case WM_LBUTTONDOWN:
-      OnViewButtonDown(window, static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
+    case WM_LBUTTONDBLCLK:
+      OnViewButtonDown(window, static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)),
+                       message == WM_LBUTTONDBLCLK, (wParam & MK_CONTROL) != 0);
+      return 0;
+    case WM_RBUTTONDOWN:
+      ShowViewMenu(window, static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
       return 0;
     case WM_MOUSEMOVE:
-      OnViewMouseMove(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
+      OnViewMouseMove(window, static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
       return 0;
     case WM_LBUTTONUP:
       EndStaveDrag();
       return 0;
     case WM_CAPTURECHANGED:
-      if (Drag().mode != StaveDrag::kNone && reinterpret_cast<HWND>(lParam) != window) EndStaveDrag();
+      if ((StaveDragRuns() || Drag().pressed) && reinterpret_cast<HWND>(lParam) != window) EndStaveDrag();
       return 0;
+    case WM_TIMER:
+      if (wParam == kAutoScrollTimer) {
+        OnAutoScrollTick(window);
+        return 0;
+      }
+      return DefWindowProcW(window, message, wParam, lParam);
+    case WM_SETCURSOR:
+      if (LOWORD(lParam) == HTCLIENT) {
+        SetCursor(ViewCursor(window));
+        return TRUE;
+      }
+      return DefWindowProcW(window, message, wParam, lParam);
     case WM_KEYDOWN:
       OnViewKey(wParam);
       return 0;
@@ -601,8 +831,7 @@ void CreatePageWindow() {
   Windows().pageWindow = document;
   RECT client{};
   GetClientRect(document, &client);
-  Windows().pageToolbar = CreateWindowExW(0, L"OwnToolbar", nullptr, WS_CHILD | WS_VISIBLE, 0, 0, client.right,
-                                          kPageToolbarHeight, document, nullptr, instance, nullptr);
+  Windows().pageToolbar = CreatePageToolbar(document, client.right);
   HWND view = CreateWindowExW(0, L"Scanned", nullptr, WS_CHILD | WS_VISIBLE | WS_HSCROLL | WS_VSCROLL, 0,
                               kPageToolbarHeight, client.right + 1, std::max(0L, client.bottom - kPageToolbarHeight),
                               document, nullptr, instance, nullptr);
@@ -618,6 +847,7 @@ void UpdatePageViewCaption() {
     SetScrollRange(view);
     InvalidateRect(view, nullptr, FALSE);
   }
+  UpdatePageToolbar();
   if (!document || pageTable.currentPage < 0) return;
   char16_t name[kPageNameUnits];
   PageNameForViews(pageTable.rows[pageTable.currentPage].name, name, kPageNameUnits);
@@ -651,6 +881,7 @@ void ResetPageView(bool zoomToFit) {
   StaveRing().Clear();
   UpdatePageViewCaption();
   ShowStatusClearTime(10085);
+  UpdatePageToolbar();
 }
 
 void SwitchToPage(int row) {
@@ -659,7 +890,7 @@ void SwitchToPage(int row) {
   // A page without staves has them located, unless a page is being read.
   if (!ReadingActive() && viewPage.staveCount == 0) {
     ViewLock lock;
-    LocateStaves(false, false, nullptr);
+    LocateStaves(false, false, &kLocatingHooks);
   }
   // The page being read: its staves as the reading thread found them.
   if (ReadingActive() && row == Reading().pageIndex && !LocatingStaves()) {
@@ -694,7 +925,16 @@ void InstallPageWindow() {
 
   CurrentHandOverHooks().showReadPageInWorkspace = ShowReadPage;
 
+  PageZoomHooks zoom;
+  zoom.applyZoom = ApplyDialogZoom;
+  zoom.currentZoom = PageViewZoom;
+  SetPageZoomHooks(zoom);
+  // The zoom commands reach the page view when its document is active, the
+  // score window's views otherwise.
+  Zooms().otherViews = CurrentShellServices().setViewZoom;
+
   ShellServices services{};
+  services.setViewZoom = SetViewZoomCommand;
   services.staveViewCommand = RunStaveCommand;
   services.locateStaves = LocateStavesCommand;
   SetShellServices(services);

@@ -8,53 +8,12 @@
 #include <cstdio>
 #include <string>
 
-#include "pages/PageFiles.h"
-#include "pages/PageTable.h"
-#include "platform/Folders.h"
 #include "platform/Settings.h"
 #include "resources/ResourceIds.h"
-#include "tests/e2e/ProgramCase.h"
+#include "tests/e2e/PageViewCase.h"
 #include "tests/e2e/ScreenshotCheck.h"
 
 namespace {
-
-std::u16string StoredDataFile(int16_t scanId) {
-  SetDataFolder(ProgramUnderTest::DataFolder().c_str());
-  char16_t path[kPagePathUnits];
-  return PageFilePath(PageFile::kData, scanId, false, path) ? std::u16string(path) : std::u16string();
-}
-
-HWND PageView(HWND frame) {
-  HWND client = FindWindowExW(frame, nullptr, L"MDIClient", nullptr);
-  HWND document = client ? FindWindowExW(client, nullptr, L"ScannedM", nullptr) : nullptr;
-  return document ? FindWindowExW(document, nullptr, L"Scanned", nullptr) : nullptr;
-}
-
-void Drag(HWND view, POINT from, POINT to) {
-  PostMessageW(view, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(from.x, from.y));
-  for (int step = 1; step <= 4; ++step) {
-    const LONG x = from.x + (to.x - from.x) * step / 4, y = from.y + (to.y - from.y) * step / 4;
-    PostMessageW(view, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x, y));
-  }
-  PostMessageW(view, WM_LBUTTONUP, 0, MAKELPARAM(to.x, to.y));
-}
-
-class StaveEditingCase : public ProgramCase {
- protected:
-  // Opens the page fixture copied as tiff by DDE and, once it is stored,
-  // shows its pending row (the first row) in the page document by a double
-  // click: its record and view.
-  bool OpenAndShowPage(DdeClient& dde, const std::u16string& tiff, const std::u16string& stem, PageRecord* record,
-                       HWND* view) {
-    if (dde.Execute(OpenCommand(tiff)) != ExecuteResult::kAccepted) return false;
-    if (!program.WaitUntil([&] { return PageNamed(stem, record); }, "the page stored", 60000)) return false;
-    HWND pane = FindWindowExW(program.FrameWindow(), nullptr, L"ViewPages", nullptr);
-    PostMessageW(pane, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(40, kFirstPendingRowY));
-    return program.WaitUntil([&] { return (*view = PageView(program.FrameWindow())) != nullptr; },
-                             "the page document", 20000);
-  }
-  static constexpr int kFirstPendingRowY = 1 + 56 + 8;
-};
 
 TEST_F(StaveEditingCase, AStaveDrawnByADragIsUndoneInThePageDataFile) {
   // The page stays pending: it is opened in the page document from its row,
@@ -89,7 +48,7 @@ TEST_F(StaveEditingCase, AStaveDrawnByADragIsUndoneInThePageDataFile) {
 
   // Locate Staves finds the same staves again.
   program.PostCommand(IDM_EDIT_LOCATE_STAVES);
-  ASSERT_TRUE(program.FrameAnswers(60000));
+  ASSERT_TRUE(FrameAnswersAfterLocating());
   EXPECT_TRUE(program.WaitUntil([&] { return SharedFileBytes(data).size() == before.size(); },
                                 "the staves found again", 20000));
   EXPECT_TRUE(program.StaysQuiet(500));

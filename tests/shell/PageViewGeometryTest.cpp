@@ -109,3 +109,67 @@ TEST(PageViewGeometryTest, ClampStaveKeepsItSizedBetweenItsNeighboursAndOnThePag
 }
 
 }  // namespace
+
+namespace {
+
+TEST(PageViewGeometryTest, ADragMovesThePartsItsModeNames) {
+  StaveRecord start = Stave(200, 1000, 2000, 1060);
+  start.midX = 1100;
+  start.midTop = 1004;
+  start.rightTop = 1008;
+  struct Case {
+    const char* name;
+    int mode;
+    int left, right, midX, top, bottom, midTop, rightTop;
+  };
+  // Every case moves the pointer by (+30, -20).
+  const Case cases[] = {
+      {"the whole stave", kMoveStave, 230, 2030, 1130, 980, 1040, 984, 988},
+      {"the right end", kDragRightEnd, 200, 2030, 1100, 1000, 1060, 1004, 988},
+      {"the left end", kDragLeftEnd, 230, 2000, 1100, 980, 1040, 1004, 1008},
+      {"the middle of the top line", kDragTopMiddle, 200, 2000, 1130, 1000, 1060, 984, 1008},
+      {"the bottom line", kDragBottomLine, 200, 2000, 1100, 1000, 1040, 1004, 1008},
+      {"no drag", kNoStaveDrag, 200, 2000, 1100, 1000, 1060, 1004, 1008},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const StaveRecord r = DraggedStave(c.mode, start, 30, -20);
+    EXPECT_EQ(r.left, c.left);
+    EXPECT_EQ(r.right, c.right);
+    EXPECT_EQ(r.midX, c.midX);
+    EXPECT_EQ(r.top, c.top);
+    EXPECT_EQ(r.bottom, c.bottom);
+    EXPECT_EQ(r.midTop, c.midTop);
+    EXPECT_EQ(r.rightTop, c.rightTop);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(PageViewGeometryTest, ThePageToolbarStepsToTheNextPageOrTheNextProblemPage) {
+  const int32_t problems[] = {7, 2, 9, 40, -1};
+  struct Case {
+    const char* name;
+    int current, step;
+    bool throughProblems;
+    int shown;
+  };
+  const Case cases[] = {
+      {"next", 4, 1, false, 5},
+      {"previous", 4, -1, false, 3},
+      {"no page before the first", 0, -1, false, -1},
+      {"no page after the last", 9, 1, false, -1},
+      {"the next problem page", 4, 1, true, 7},
+      {"the previous problem page", 8, -1, true, 7},
+      {"problem pages beyond the table are passed over", 9, 1, true, -1},
+      {"no problem page before", 2, -1, true, -1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(SteppedPage(c.current, 10, c.step, c.throughProblems, problems, 5), c.shown);
+  }
+}
+
+}  // namespace

@@ -25,7 +25,7 @@
 #include "score/ScoreFileHooks.h"
 #include "tests/reading/ScriptedReading.h"
 #include "tests/support/BoxRecorder.h"
-#include "tests/support/ScratchFolder.h"
+#include "tests/support/ScratchDataFolder.h"
 
 namespace {
 
@@ -34,10 +34,7 @@ constexpr char16_t kScoreFullText[] = u"Maximum number of pages reached.";
 class HandOverTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    oldDataFolder_ = DataFolder();
-    scratch_ = std::make_unique<ScratchFolder>();
-    SetDataFolder(scratch_->Path().c_str());
-    platform::MakeDirectory(scratch_->File(u"RuzazEvova_d5").c_str());
+    dataFolder_ = std::make_unique<ScratchDataFolder>();
     savedHooks_ = CurrentHandOverHooks();
     ResetScoreFileHooks();  // a new score counts as saved
     ResetScoreContent();
@@ -54,8 +51,7 @@ class HandOverTest : public ::testing::Test {
     ResetScoreFileHooks();
     ResetScoreContent();
     CurrentScore = ScoreDocument{};
-    SetDataFolder(oldDataFolder_.c_str());
-    scratch_.reset();
+    dataFolder_.reset();
   }
 
   // Reads the page of row on this thread and hands it to the frame's merge.
@@ -68,7 +64,7 @@ class HandOverTest : public ::testing::Test {
     ASSERT_EQ(host_.posted.back(), kReadPageDoneMessage);
     AddReadPageToScore();
   }
-  std::u16string BackupPath() const { return scratch_->File(u"RuzazEvova_d5") + u"/" + kBackupFileName; }
+  std::u16string BackupPath() const { return dataFolder_->PageStore() + u"/" + kBackupFileName; }
   static bool ScoreIsSaved() { return CurrentScoreFileHooks().isScoreSaved() != 0; }
   static int ScoreFullNotices() {
     const std::vector<std::u16string> texts = platform::RecordedStatusTexts(2);
@@ -77,10 +73,9 @@ class HandOverTest : public ::testing::Test {
 
   QuietReadingHost host_;
   BoxRecorder boxes_;
-  std::unique_ptr<ScratchFolder> scratch_;  // a fresh one for every case
+  std::unique_ptr<ScratchDataFolder> dataFolder_;  // a fresh one for every case
 
  private:
-  std::u16string oldDataFolder_;
   HandOverHooks savedHooks_{};
 };
 
