@@ -13,6 +13,7 @@
 #include "platform/win32/AppWindows.h"
 #include "resources/ResourceIds.h"
 #include "score/ScoreFile.h"
+#include "shell/ButtonStates.h"
 #include "shell/CommandTable.h"
 #include "shell/ScoreViewGeometry.h"
 #include "shell/win32/ScoreWindow.h"
@@ -24,8 +25,6 @@ namespace {
 constexpr int kPageLabelString = 6;
 constexpr int kOfLabelString = 7;
 constexpr UINT_PTR kRepeatTimer = 1000;
-constexpr UINT kFirstRepeatMs = 300;
-constexpr UINT kRepeatMs = 50;
 constexpr int kButtonTop = 2;
 constexpr int kButtonSize = 22;
 constexpr int kPageFieldId = 100;
@@ -64,9 +63,8 @@ constexpr int kPageFieldsWidth = 118;
 
 struct BarState {
   RECT rects[kButtonCount] = {};
-  int hot = -1;
-  bool down = false;
-  bool repeating = false;
+  ButtonCell cells[kButtonCount];
+  ButtonTracker tracker;
   HWND pageField = nullptr;
   HWND tips = nullptr;
 };
@@ -89,17 +87,27 @@ bool Enabled(int index) {
 void LayOutButtons() {
   int x = kPageFieldsWidth;
   for (int i = 0; i < kButtonCount; ++i) {
-    Bar.rects[i] = RECT{x, kButtonTop, x + kButtons[i].width, kButtonTop + kButtonSize};
-    x += kButtons[i].width + 1;
+    const BarButton& b = kButtons[i];
+    Bar.rects[i] = RECT{x, kButtonTop, x + b.width, kButtonTop + kButtonSize};
+    ButtonCell& c = Bar.cells[i];
+    c = ButtonCell{};
+    c.x = x;
+    c.y = kButtonTop;
+    c.extentX = b.width - 1;
+    c.extentY = kButtonSize - 1;
+    const bool step = b.action == Action::kPreviousPage || b.action == Action::kNextPage;
+    c.mode = step ? kModeRepeat : kModePush;
+    if (b.action == Action::kSeparator) c.state = kButtonSeparator;
+    x += b.width + 1;
   }
+  Bar.tracker = ButtonTracker{Bar.cells, kButtonCount};
 }
 
-int ButtonAt(int x, int y) {
-  const POINT p{x, y};
+// The buttons' enabled states follow the score and the commands.
+void SyncEnabled() {
   for (int i = 0; i < kButtonCount; ++i) {
-    if (kButtons[i].action != Action::kSeparator && PtInRect(&Bar.rects[i], p)) return i;
+    if (kButtons[i].action != Action::kSeparator) SetButtonEnabled(Bar.tracker, i, Enabled(i));
   }
-  return -1;
 }
 
 void Act(int index) {
@@ -126,9 +134,10 @@ void DrawButton(HDC dc, int index) {
     FillRect(dc, &line, GetSysColorBrush(COLOR_BTNSHADOW));
     return;
   }
-  const bool enabled = Enabled(index);
-  const bool pressed = enabled && Bar.hot == index && Bar.down;
-  if (enabled && Bar.hot == index) DrawEdge(dc, &r, pressed ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
+  const uint16_t state = Bar.cells[index].state;
+  const bool enabled = state != kButtonDisabled;
+  const bool pressed = state == kButtonPressed || state == kButtonLatched;
+  if (state == kButtonHot || pressed) DrawEdge(dc, &r, pressed ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
   if (pressed) OffsetRect(&r, 1, 1);
   const int imageTop = r.top + (kButtonSize - kImageSize) / 2;
   if (HIMAGELIST images = Images().toolbarA) {
@@ -176,21 +185,25 @@ void PaintBar(HWND bar) {
     std::swprintf(count, 48, L"%ls %d", reinterpret_cast<const wchar_t*>(of), ScorePages.count);
     RECT countRect{72, 0, kPageFieldsWidth, client.bottom};
     DrawTextW(dc, count, -1, &countRect, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+    SyncEnabled();
     for (int i = 0; i < kButtonCount; ++i) DrawButton(dc, i);
     SelectObject(dc, font);
   }
   EndPaint(bar, &ps);
 }
 
-void SetHot(HWND bar, int index) {
-  if (index == Bar.hot) return;
-  Bar.hot = index;
+// Runs what a step of the button state machine asks: the repeat timer, the
+// button's action, a repaint.
+void Apply(HWND bar, const ButtonStep& step) {
+  switch (step.timer) {
+    case RepeatTimer::kStartFirst: SetTimer(bar, kRepeatTimer, kFirstRepeatMs, nullptr); break;
+    case RepeatTimer::kSpeedUp: SetTimer(bar, kRepeatTimer, kRepeatMs, nullptr); break;
+    case RepeatTimer::kStop: KillTimer(bar, kRepeatTimer); break;
+    case RepeatTimer::kLeave: break;
+  }
+  if (step.act >= 0) Act(step.act);
+  SyncEnabled();
   InvalidateRect(bar, nullptr, FALSE);
-}
-
-void StopRepeat(HWND bar) {
-  if (Bar.repeating) KillTimer(bar, kRepeatTimer);
-  Bar.repeating = false;
 }
 
 void AddTips(HWND bar) {
@@ -223,58 +236,44 @@ void PageFieldChanged() {
 LRESULT ScoreBarMessage(HWND bar, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_MOUSEMOVE: {
-      const int at = ButtonAt(short(LOWORD(lParam)), short(HIWORD(lParam)));
-      if (Bar.down) {
-        // Off the pressed button the repeat pauses; back on it, it goes on.
-        if (at != Bar.hot) StopRepeat(bar);
-        return 0;
-      }
-      SetHot(bar, at);
+      SyncEnabled();
+      const int hot = Bar.tracker.hot;
+      const uint16_t state = hot >= 0 ? Bar.cells[hot].state : 0;
+      const ButtonStep step = TrackButton(Bar.tracker, short(LOWORD(lParam)), short(HIWORD(lParam)), false);
+      if (step.act >= 0 || step.timer != RepeatTimer::kLeave || hot != Bar.tracker.hot ||
+          (hot >= 0 && state != Bar.cells[hot].state))
+        Apply(bar, step);
       TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, bar, 0};
       TrackMouseEvent(&track);
       return 0;
     }
     case WM_MOUSELEAVE:
-      if (!Bar.down) SetHot(bar, -1);
-      return 0;
-    case WM_LBUTTONDOWN: {
-      const int at = ButtonAt(short(LOWORD(lParam)), short(HIWORD(lParam)));
-      if (at < 0 || !Enabled(at)) return 0;
-      Bar.hot = at;
-      Bar.down = true;
-      SetCapture(bar);
+      LeaveButtons(Bar.tracker);
       InvalidateRect(bar, nullptr, FALSE);
-      const Action action = kButtons[at].action;
-      if (action == Action::kPreviousPage || action == Action::kNextPage) {
-        // A page step acts at once, then repeats while held.
-        Act(at);
-        SetTimer(bar, kRepeatTimer, kFirstRepeatMs, nullptr);
-        Bar.repeating = true;
-      }
       return 0;
-    }
+    case WM_LBUTTONDOWN:
+      SyncEnabled();
+      SetCapture(bar);
+      Apply(bar, TrackButton(Bar.tracker, short(LOWORD(lParam)), short(HIWORD(lParam)), true));
+      return 0;
     case WM_TIMER:
       if (wParam != kRepeatTimer) break;
-      SetTimer(bar, kRepeatTimer, kRepeatMs, nullptr);
-      Act(Bar.hot);
-      InvalidateRect(bar, nullptr, FALSE);
+      Apply(bar, RepeatButton(Bar.tracker));
       return 0;
     case WM_LBUTTONUP: {
-      if (!Bar.down) return 0;
-      const int at = ButtonAt(short(LOWORD(lParam)), short(HIWORD(lParam)));
-      const int pressed = Bar.hot;
-      const bool stepping = pressed >= 0 && kButtons[pressed].action != Action::kCommand;
-      StopRepeat(bar);
-      Bar.down = false;
+      if (!Bar.tracker.down) return 0;
+      const ButtonStep step = ReleaseButton(Bar.tracker, short(LOWORD(lParam)), short(HIWORD(lParam)));
       ReleaseCapture();
-      if (at == pressed && !stepping) Act(pressed);
-      SetHot(bar, at);
-      InvalidateRect(bar, nullptr, FALSE);
+      Apply(bar, step);
       return 0;
     }
     case WM_CAPTURECHANGED:
-      StopRepeat(bar);
-      Bar.down = false;
+      // Capture taken away: the press ends without acting.
+      if (Bar.tracker.down) {
+        ButtonStep step = ReleaseButton(Bar.tracker, -1000, -1000);
+        step.act = -1;
+        Apply(bar, step);
+      }
       return 0;
     case WM_COMMAND:
       if (HWND(lParam) == Bar.pageField && LOWORD(wParam) == kPageFieldId) {
@@ -297,7 +296,6 @@ HWND CreateScoreToolbar(HWND child, int width) {
   HWND bar = CreateWindowExW(0, L"OwnToolbar", nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0,
                              0, width, kScoreToolbarHeight, child, nullptr, Windows().instance, nullptr);
   if (!bar) return nullptr;
-  LayOutButtons();
   Bar = BarState{};
   LayOutButtons();
   Bar.pageField = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_NUMBER | ES_RIGHT, 40, 3,
@@ -326,6 +324,8 @@ void UpdateScoreCommandStates() {
 }
 
 LRESULT CALLBACK ButtonBarProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  const LRESULT keypad = KeypadWindowMessage(window, message, wParam, lParam);
+  if (keypad != -1) return keypad;
   if (IsScoreBar(window)) {
     const LRESULT handled = ScoreBarMessage(window, message, wParam, lParam);
     if (handled != -1) return handled;

@@ -30,6 +30,15 @@ void CreateScoreKeypad();
 void DestroyScoreKeypad();
 void ShowScoreKeypad(bool shown);
 void ToggleScoreKeypad();
+// The keypad's keyboard handler: a key of the score view or the keypad that
+// presses a keypad button (or Esc); true when it was taken.
+bool OnKeypadKey(WPARAM virtualKey, LPARAM keyData);
+// The cursor of the score view while a keypad tool is latched: the current
+// voice panel's; null otherwise.
+HCURSOR ScoreKeypadToolCursor();
+// The keypad's messages (its window shares the button bars' class
+// procedure); -1 for a window that is not the keypad or a message it leaves.
+LRESULT KeypadWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // The scan strip's painters and the page store's hooks of the score window.
 void InstallScanStripPainters(void (*setStripScale)(double));
