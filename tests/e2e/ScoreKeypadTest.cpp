@@ -27,6 +27,7 @@ void Click(HWND keypad, int x, int y) {
 // Centres of buttons of the narrow keypad (Common notes).
 constexpr POINT kStaccato{70, 39}, kQuarter{14, 95}, kHalf{42, 95}, kSharp{42, 67}, kArticulationTab{76, 11};
 constexpr POINT kAway{95, 172};  // below the keys, right of the voice tabs
+constexpr POINT kLayoutToggle{107, 184}, kWideLayoutToggle{331, 107};
 
 }  // namespace
 
@@ -70,5 +71,21 @@ TEST_F(ProgramCase, TheKeypadLatchesItsKeysAndSwitchesItsLayouts) {
   EXPECT_TRUE(IsWindow(keypad));
   ASSERT_TRUE(program.PostCommand(IDM_VIEW_KEYPAD));
   ASSERT_TRUE(program.WaitUntil([&] { return IsWindowVisible(keypad) != FALSE; }, "the keypad shown again", 5000));
+
+  // The small button at the lower right turns it into the wide keypad, and back.
+  Click(keypad, kLayoutToggle.x, kLayoutToggle.y);
+  ASSERT_TRUE(program.WaitUntil([&] { return GetClientRect(keypad, &client) && client.right == 336; },
+                                "the wide keypad", 5000));
+  EXPECT_EQ(client.bottom, 112);
+  PostMessageW(keypad, WM_MOUSEMOVE, 0, MAKELPARAM(320, 100));
+  ASSERT_TRUE(program.StaysQuiet(300));
+  ExpectWindowMatchesReference(keypad, "score-keypad-wide");
+  Click(keypad, kWideLayoutToggle.x, kWideLayoutToggle.y);
+  ASSERT_TRUE(program.WaitUntil([&] { return GetClientRect(keypad, &client) && client.right == 112; },
+                                "the narrow keypad again", 5000));
+
+  // Closing the score window takes the keypad with it.
+  PostMessageW(GetParent(view), WM_CLOSE, 0, 0);
+  ASSERT_TRUE(program.WaitUntil([&] { return FindKeypad() == nullptr; }, "the keypad gone with the score", 5000));
   ASSERT_TRUE(ExitDiscardingChanges());
 }
