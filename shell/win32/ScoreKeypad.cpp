@@ -54,6 +54,7 @@ struct KeypadWindow {
   HIMAGELIST keys = nullptr;
   HIMAGELIST tabs[kLayoutTabs] = {};
   char16_t tipText[128] = {};
+  int textShownFor = -1;  // the button whose text the status bar shows
 };
 KeypadWindow Pad;
 
@@ -297,10 +298,19 @@ void PlaceAtClientCorner(HWND keypad) {
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// The status bar shows the text of the key under the pointer.
+void ShowKeypadHotText() {
+  const int hot = Pad.tracker.hot;
+  if (hot == Pad.textShownFor) return;
+  Pad.textShownFor = hot;
+  ShowHotButtonText(hot >= 0 ? TipText(hot) : nullptr);
+}
+
 // The keypad has no repeating buttons: a step only repaints and acts.
 void HandStep(const ButtonStep& step) {
   Repaint();
   if (step.act >= 0) PressButton(step.act);
+  ShowKeypadHotText();
 }
 
 LRESULT KeypadMessage(HWND keypad, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -320,6 +330,7 @@ LRESULT KeypadMessage(HWND keypad, UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_MOUSELEAVE:
       LeaveButtons(Pad.tracker);
+      ShowKeypadHotText();
       SyncCells();
       Repaint();
       return 0;

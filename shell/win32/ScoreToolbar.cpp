@@ -18,6 +18,7 @@
 #include "shell/ScoreViewGeometry.h"
 #include "shell/win32/ScoreWindow.h"
 #include "shell/win32/ScoreWindowParts.h"
+#include "shell/win32/StatusFields.h"
 #include "shell/win32/WindowClasses.h"
 
 namespace {
@@ -192,6 +193,25 @@ void PaintBar(HWND bar) {
   EndPaint(bar, &ps);
 }
 
+// The status bar's field that shows the hot button's text, with the text it
+// showed before.
+constexpr int kHotTextField = 2;
+struct HotText {
+  bool saved = false;
+  int shownFor = -1;
+  wchar_t previous[kStatusFieldUnits] = {};
+};
+HotText StatusHot;
+
+void ShowToolbarHotText() {
+  const int hot = Bar.tracker.hot;
+  if (hot == StatusHot.shownFor) return;
+  StatusHot.shownFor = hot;
+  char16_t text[128] = {};
+  if (hot >= 0 && kButtons[hot].tip) platform::LoadUiString(kButtons[hot].tip, text, 128);
+  ShowHotButtonText(text);
+}
+
 // Runs what a step of the button state machine asks: the repeat timer, the
 // button's action, a repaint.
 void Apply(HWND bar, const ButtonStep& step) {
@@ -203,6 +223,7 @@ void Apply(HWND bar, const ButtonStep& step) {
   }
   if (step.act >= 0) Act(step.act);
   SyncEnabled();
+  ShowToolbarHotText();
   InvalidateRect(bar, nullptr, FALSE);
 }
 
@@ -249,6 +270,7 @@ LRESULT ScoreBarMessage(HWND bar, UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_MOUSELEAVE:
       LeaveButtons(Bar.tracker);
+      ShowToolbarHotText();
       InvalidateRect(bar, nullptr, FALSE);
       return 0;
     case WM_LBUTTONDOWN:
@@ -317,6 +339,23 @@ void ShowScorePageNumbers(int current, int count) {
   }
   InvalidateRect(bar, nullptr, FALSE);
   (void)count;
+}
+
+void ShowHotButtonText(const char16_t* text) {
+  HWND status = Windows().status;
+  if (!Live(status)) return;
+  if (text && text[0]) {
+    if (!StatusHot.saved) {
+      StatusHot.previous[0] = 0;
+      if (LOWORD(SendMessageW(status, SB_GETTEXTLENGTHW, kHotTextField, 0)) < kStatusFieldUnits)
+        SendMessageW(status, SB_GETTEXTW, kHotTextField, LPARAM(StatusHot.previous));
+      StatusHot.saved = true;
+    }
+    platform::SetStatusField(kHotTextField, text);
+  } else if (StatusHot.saved) {
+    platform::SetStatusField(kHotTextField, reinterpret_cast<const char16_t*>(StatusHot.previous));
+    StatusHot.saved = false;
+  }
 }
 
 void UpdateScoreCommandStates() {
