@@ -1,7 +1,10 @@
 // The keypad of the score window: shown beside a read score, its keys latch
 // by their groups when clicked, the layout tabs and the function keys switch
-// its layout, and its close box only hides it.
+// its layout, the key under the pointer is named in the status bar, its
+// close box only hides it and closing the score window destroys it.
 #include <windows.h>
+
+#include <string>
 
 #include "ResourceIds.h"
 #include "tests/e2e/ProgramCase.h"
@@ -43,6 +46,14 @@ TEST_F(ProgramCase, TheKeypadLatchesItsKeysAndSwitchesItsLayouts) {
   EXPECT_EQ(client.bottom, 189);
   ASSERT_TRUE(program.StaysQuiet(300));
   ExpectWindowMatchesReference(keypad, "score-keypad");
+
+  // The key under the pointer names itself in the status bar; off the keys
+  // the bar's own text comes back.
+  const std::u16string before = program.StatusText(2);
+  PostMessageW(keypad, WM_MOUSEMOVE, 0, MAKELPARAM(kQuarter.x, kQuarter.y));
+  ASSERT_TRUE(program.WaitUntil([&] { return program.StatusText(2) == u"Quarter note"; }, "the key's name", 5000));
+  PostMessageW(keypad, WM_MOUSEMOVE, 0, MAKELPARAM(kAway.x, kAway.y));
+  ASSERT_TRUE(program.WaitUntil([&] { return program.StatusText(2) == before; }, "the bar's text back", 5000));
 
   // Half note, staccato, then quarter note: the quarter takes the half's
   // place (one note value at a time), the staccato stays; a sharp latches.
