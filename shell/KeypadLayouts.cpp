@@ -242,3 +242,10 @@ int PlaceKeypadButtons(bool wide, bool r8, ButtonCell* cells) {
   Place(cells[27], 56, 137, kKey, kKey);
   return kFirstKeypadKey + kNarrowKeyCount;
 }
+
+void SetKeypadFromSelection(KeypadState& s, int panel, const uint8_t* codes, int count) {
+  std::fill(std::begin(s.latchedCodes), std::end(s.latchedCodes), 0);
+  for (int i = 0; i < count; ++i) s.latchedCodes[codes[i]] = 1;
+  SelectKeypadPanel(s, panel);
+  ShowKeypadLayout(s, s.layout < 0 ? 0 : s.layout);
+}

@@ -83,3 +83,10 @@ bool KeypadLayoutHasLatched(const KeypadState& state, int layout);
 constexpr int kNarrowKeypadWidth = 112, kNarrowKeypadHeight = 189;
 constexpr int kWideKeypadWidth = 336, kWideKeypadHeight = 112;
 int PlaceKeypadButtons(bool wide, bool r8Look, ButtonCell* cells);
+
+// The keypad set from the selected chord or rest: its voice's panel current,
+// every latched key unlatched and the table cleared, then the given codes
+// latched (its note value, rest, dots, accidentals, articulations, tie,
+// notehead, stem and beam) and the current layout shown again. Without a
+// selection (count 0, panel 0) the layout is only shown afresh.
+void SetKeypadFromSelection(KeypadState& state, int panel, const uint8_t* codes, int count);

@@ -463,6 +463,13 @@ bool OnKeypadKey(WPARAM virtualKey, LPARAM keyData) {
   return true;
 }
 
+void UpdateKeypadFromSelection(int panel, const uint8_t* codes, int count) {
+  if (!Live(Windows().keypad) || Pad.state.layout < 0) return;
+  SetKeypadFromSelection(Pad.state, panel, codes, count);
+  SyncCells();
+  Repaint();
+}
+
 HCURSOR ScoreKeypadToolCursor() {
   if (!Live(Windows().keypad) || Pad.state.panel < 0) return nullptr;
   const bool anyLatched = std::any_of(std::begin(Pad.state.latchedCodes), std::end(Pad.state.latchedCodes),

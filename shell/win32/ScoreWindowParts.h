@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
 // Places the toolbar, the strip and the view in the child and updates the
 // view's scroll bars.
 void LayoutScoreChild();
@@ -36,6 +38,9 @@ void ToggleScoreKeypad();
 // The keypad's keyboard handler: a key of the score view or the keypad that
 // presses a keypad button (or Esc); true when it was taken.
 bool OnKeypadKey(WPARAM virtualKey, LPARAM keyData);
+// The editor's selection changed: the keypad shows the voice panel and the
+// codes of the selected chord or rest (none: nothing latched, panel 0).
+void UpdateKeypadFromSelection(int panel, const uint8_t* codes, int count);
 // The cursor of the score view while a keypad tool is latched: the current
 // voice panel's; null otherwise.
 HCURSOR ScoreKeypadToolCursor();

@@ -181,3 +181,26 @@ TEST(KeypadLayouts, ButtonsLieInsideTheKeypadWithoutOverlapping) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(KeypadLayouts, TheSelectionSetsTheKeypad) {
+  KeypadState s;
+  ShowKeypadLayout(s, 0);
+  PressKeypadKey(s, 19);  // Half note latched by hand
+  const uint8_t chord[] = {0, 13, 8};  // a quarter note with a sharp and a staccato
+  SetKeypadFromSelection(s, 1, chord, 3);
+  EXPECT_EQ(s.panel, 1);
+  EXPECT_EQ(s.buttons[6], kKeyLatched);
+  EXPECT_EQ(s.buttons[5], kKeyNormal);
+  EXPECT_EQ(s.buttons[19], kKeyNormal) << "the half note is not the selection's";
+  EXPECT_EQ(s.buttons[18], kKeyLatched);
+  EXPECT_EQ(s.buttons[15], kKeyLatched);
+  EXPECT_EQ(s.buttons[12], kKeyLatched);
+  EXPECT_EQ(s.layout, 0);
+  SetKeypadFromSelection(s, 0, nullptr, 0);
+  for (int b = kFirstKeypadKey; b < kFirstKeypadKey + kNarrowKeyCount; ++b) EXPECT_NE(s.buttons[b], kKeyLatched) << b;
+  EXPECT_EQ(s.buttons[5], kKeyLatched);
+}
+
+}  // namespace
