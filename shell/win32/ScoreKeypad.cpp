@@ -15,6 +15,7 @@
 #include "platform/Platform.h"
 #include "platform/Settings.h"
 #include "platform/win32/AppWindows.h"
+#include "render/Colours.h"
 #include "render/win32/DrawingLayer.h"
 #include "resources/ResourceIds.h"
 #include "shell/ButtonStates.h"
@@ -59,6 +60,12 @@ struct KeypadWindow {
 KeypadWindow Pad;
 
 bool Live(HWND window) { return HoldsWindow(window) && IsWindow(window); }
+
+// The R8-styled keypad takes its face from the colour table.
+COLORREF KeypadFace() {
+  constexpr int kR8FaceColour = 5;
+  return General().useR8Keypad ? COLORREF(NearestColour(ColourTable[kR8FaceColour])) : kKeypadFace;
+}
 bool IsKeypad(HWND window) { return Live(Windows().keypad) && window == Windows().keypad; }
 
 void LoadPictures() {
@@ -112,7 +119,7 @@ void PaintCell(HDC dc, int index) {
   RECT r = CellRect(c);
   const bool sunk = c.state == kButtonPressed || c.state == kButtonLatched;
   const bool key = index >= kFirstKeypadKey;
-  HBRUSH face = CreateSolidBrush(key && c.state == kButtonLatched ? kLatchedFace : kKeypadFace);
+  HBRUSH face = CreateSolidBrush(key && c.state == kButtonLatched ? kLatchedFace : KeypadFace());
   FillRect(dc, &r, face);
   DeleteObject(face);
   const int shift = sunk ? 1 : 0;
@@ -154,7 +161,7 @@ void PaintKeypad(HWND keypad) {
   HDC dc = BeginPaint(keypad, &ps);
   RECT client{};
   GetClientRect(keypad, &client);
-  HBRUSH face = CreateSolidBrush(kKeypadFace);
+  HBRUSH face = CreateSolidBrush(KeypadFace());
   FillRect(dc, &client, face);
   DeleteObject(face);
   HGDIOBJ font = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
