@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cwchar>
 
+#include "platform/Folders.h"
 #include "platform/Platform.h"
 #include "platform/win32/AppWindows.h"
 #include "resources/ResourceIds.h"
@@ -31,6 +32,8 @@ constexpr int kButtonSize = 22;
 constexpr int kPageFieldId = 100;
 
 enum class Action { kCommand, kPreviousPage, kNextPage, kSeparator };
+// A button that appears only when its outside program is installed.
+enum class Needs { kNothing, kCadenzor, kR8 };
 
 struct BarButton {
   Action action;
@@ -39,6 +42,7 @@ struct BarButton {
   int tip;      // string id of its tooltip
   int label;    // string id of the text beside the picture, 0 none
   int width;
+  Needs needs = Needs::kNothing;
 };
 
 // In toolbar order, after the page fields.
@@ -51,6 +55,8 @@ const BarButton kButtons[] = {
     {Action::kCommand, 28, IDM_ZOOM_200, 50416, 0, kButtonSize},
     {Action::kSeparator, 0, 0, 0, 0, 6},
     {Action::kCommand, 21, IDM_FILE_SAVE, 50405, 0, kButtonSize},
+    {Action::kCommand, 22, IDM_FILE_SEND_TO_CADENZOR, 50406, 0, kButtonSize, Needs::kCadenzor},
+    {Action::kCommand, 23, IDM_FILE_SEND_TO_R8, 50407, 0, kButtonSize, Needs::kR8},
     {Action::kCommand, 24, IDM_FILE_PRINT, 50410, 0, kButtonSize},
     {Action::kSeparator, 0, 0, 0, 0, 6},
     {Action::kCommand, 29, IDM_TRANSPOSE, 50413, 465, 80},
@@ -66,6 +72,7 @@ struct BarState {
   RECT rects[kButtonCount] = {};
   ButtonCell cells[kButtonCount];
   ButtonTracker tracker;
+  bool shown[kButtonCount] = {};
   HWND pageField = nullptr;
   HWND tips = nullptr;
 };
@@ -85,10 +92,27 @@ bool Enabled(int index) {
   return false;
 }
 
+bool Installed(Needs needs) {
+  switch (needs) {
+    case Needs::kCadenzor: return FindCadenzor() != 0;
+    case Needs::kR8: return FindR8() != 0;
+    case Needs::kNothing: return true;
+  }
+  return true;
+}
+
 void LayOutButtons() {
   int x = kPageFieldsWidth;
   for (int i = 0; i < kButtonCount; ++i) {
     const BarButton& b = kButtons[i];
+    Bar.shown[i] = Installed(b.needs);
+    if (!Bar.shown[i]) {
+      // Not there: no place, no pointer.
+      Bar.cells[i] = ButtonCell{};
+      Bar.cells[i].state = kButtonLabel;
+      Bar.rects[i] = RECT{};
+      continue;
+    }
     Bar.rects[i] = RECT{x, kButtonTop, x + b.width, kButtonTop + kButtonSize};
     ButtonCell& c = Bar.cells[i];
     c = ButtonCell{};
@@ -107,7 +131,7 @@ void LayOutButtons() {
 // The buttons' enabled states follow the score and the commands.
 void SyncEnabled() {
   for (int i = 0; i < kButtonCount; ++i) {
-    if (kButtons[i].action != Action::kSeparator) SetButtonEnabled(Bar.tracker, i, Enabled(i));
+    if (kButtons[i].action != Action::kSeparator && Bar.shown[i]) SetButtonEnabled(Bar.tracker, i, Enabled(i));
   }
 }
 
@@ -187,7 +211,9 @@ void PaintBar(HWND bar) {
     RECT countRect{72, 0, kPageFieldsWidth, client.bottom};
     DrawTextW(dc, count, -1, &countRect, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
     SyncEnabled();
-    for (int i = 0; i < kButtonCount; ++i) DrawButton(dc, i);
+    for (int i = 0; i < kButtonCount; ++i) {
+      if (Bar.shown[i]) DrawButton(dc, i);
+    }
     SelectObject(dc, font);
   }
   EndPaint(bar, &ps);
@@ -232,7 +258,7 @@ void AddTips(HWND bar) {
                              0, bar, nullptr, Windows().instance, nullptr);
   if (!Bar.tips) return;
   for (int i = 0; i < kButtonCount; ++i) {
-    if (!kButtons[i].tip) continue;
+    if (!kButtons[i].tip || !Bar.shown[i]) continue;
     static char16_t texts[kButtonCount][128];
     platform::LoadUiString(kButtons[i].tip, texts[i], 128);
     TOOLINFOW tool{};
