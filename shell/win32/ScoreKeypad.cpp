@@ -451,7 +451,7 @@ bool OnKeypadKey(WPARAM virtualKey, LPARAM keyData) {
   stroke.virtualKey = unsigned(virtualKey);
   stroke.extended = (keyData & (1 << 24)) != 0;
   stroke.shift = GetKeyState(VK_SHIFT) < 0;
-  stroke.alt = GetKeyState(VK_MENU) < 0;
+  stroke.alt = (keyData & (1 << 29)) != 0 || GetKeyState(VK_MENU) < 0;  // the key data's Alt bit
   const int button = KeypadButtonForKey(Pad.state.layout, stroke);
   if (button < 0 || button >= Pad.tracker.count || Pad.cells[button].state == kButtonDisabled) return false;
   const bool latched = Pad.state.buttons[button] == kKeyLatched;
