@@ -144,3 +144,108 @@ int KeypadTooltipId(int layout, int button) {
   }
   return 0;
 }
+
+int KeypadButtonForKey(int layout, const KeypadKeyStroke& key) {
+  if (layout == kWideKeypadLayout) return -1;
+  const unsigned vk = key.virtualKey;
+  if (key.alt) return vk >= '1' && vk <= '4' ? 5 + int(vk - '1') : -1;
+  if (vk >= 0x77 && vk <= 0x7B) return int(vk - 0x77);  // F8-F12
+  switch (vk) {
+    case 0x90: return 10;                      // Num Lock
+    case 0x6F: return 11;                      // numeric /
+    case 0x6A: return 12;                      // *
+    case 0x6D: return 13;                      // -
+    case 0x6B: return key.shift ? 17 : 21;     // +
+    case 0x0D: return 25;                      // Enter
+    default: break;
+  }
+  if (key.extended) return -1;
+  // The numeric pad's digits, and the navigation keys they give without
+  // Num Lock: 7/Home 8/Up 9/PgUp, 4/Left 5/Clear 6/Right, 1/End 2/Down
+  // 3/PgDn, 0/Ins, ./Del.
+  struct PadKey {
+    unsigned digit, twin;
+    int button;
+  };
+  static const PadKey kPad[] = {
+      {0x67, 0x24, 14}, {0x68, 0x26, 15}, {0x69, 0x21, 16}, {0x64, 0x25, 18}, {0x65, 0x0C, 19}, {0x66, 0x27, 20},
+      {0x61, 0x23, 22}, {0x62, 0x28, 23}, {0x63, 0x22, 24}, {0x60, 0x2D, 26}, {0x6E, 0x2E, 27},
+  };
+  for (const PadKey& p : kPad) {
+    if (vk == p.digit || vk == p.twin) return p.button;
+  }
+  return -1;
+}
+
+void SelectKeypadPanel(KeypadState& s, int panel) {
+  if (panel < 0 || panel > 3) return;
+  if (s.panel >= 0) s.buttons[5 + s.panel] = kKeyNormal;
+  s.panel = panel;
+  s.buttons[5 + panel] = kKeyLatched;
+}
+
+bool KeypadLayoutHasLatched(const KeypadState& s, int layout) {
+  if (layout < 0 || layout >= kLayoutTabs) return false;
+  for (int b = kFirstKeypadKey + 1; b < kFirstKeypadKey + kNarrowKeyCount; ++b) {
+    const KeypadKey& key = kNarrow[layout][b - kFirstKeypadKey];
+    if (key.group != kGroupEmpty && s.latchedCodes[key.code]) return true;
+  }
+  return false;
+}
+
+namespace {
+
+void Place(ButtonCell& c, int x, int y, int width, int height) {
+  c = ButtonCell{};
+  c.x = x;
+  c.y = y;
+  c.extentX = width - 1;
+  c.extentY = height - 1;
+  c.mode = kModePush;
+}
+
+}  // namespace
+
+int PlaceKeypadButtons(bool wide, bool r8, ButtonCell* cells) {
+  constexpr int kKey = 28;
+  for (int tab = 0; tab < kLayoutTabs; ++tab) {
+    if (wide) {
+      Place(cells[tab], 6 + 20 * tab, -100, 20, 18);
+    } else if (r8) {
+      Place(cells[tab], 1 + 22 * tab, 0, 22, 25);
+    } else {
+      Place(cells[tab], 6 + 20 * tab, 2, 20, 18);
+    }
+  }
+  for (int voice = 0; voice < 4; ++voice) {
+    if (r8) {
+      const int x = voice == 0 ? (wide ? 228 : 1) : (wide ? 250 : 23) + 20 * (voice - 1);
+      // 23 high in the wide keypad, which ends 23 pixels below their top.
+      Place(cells[5 + voice], x, wide ? 89 : 165, voice == 0 ? 22 : 20, wide ? 23 : 24);
+    } else {
+      Place(cells[5 + voice], (wide ? 236 : 6) + 20 * voice, wide ? 93 : 169, 20, 18);
+    }
+  }
+  if (wide) {
+    Place(cells[9], 327, 103, 9, 9);
+    for (int k = 0; k < kWideKeyCount; ++k) {
+      Place(cells[kFirstKeypadKey + k], kKey * (k % 12), kKey * (k / 12), kKey, kKey);
+    }
+    return kKeypadButtonSlots;
+  }
+  Place(cells[9], 103, 180, 9, 9);
+  // A numeric keypad: four rows of four, the tall Enter, the wide 0.
+  for (int k = 0; k < 12; ++k) Place(cells[kFirstKeypadKey + k], kKey * (k % 4), 25 + kKey * (k / 4), kKey, kKey);
+  for (int k = 0; k < 3; ++k) Place(cells[22 + k], kKey * k, 109, kKey, kKey);
+  Place(cells[25], 84, 109, kKey, 2 * kKey);
+  Place(cells[26], 0, 137, 2 * kKey, kKey);
+  Place(cells[27], 56, 137, kKey, kKey);
+  return kFirstKeypadKey + kNarrowKeyCount;
+}
+
+void SetKeypadFromSelection(KeypadState& s, int panel, const uint8_t* codes, int count) {
+  std::fill(std::begin(s.latchedCodes), std::end(s.latchedCodes), 0);
+  for (int i = 0; i < count; ++i) s.latchedCodes[codes[i]] = 1;
+  SelectKeypadPanel(s, panel);
+  ShowKeypadLayout(s, s.layout < 0 ? 0 : s.layout);
+}

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "shell/ButtonStates.h"
+
 constexpr int kKeypadLayoutCount = 6;  // 0-4 narrow, 5 wide
 constexpr int kWideKeypadLayout = 5;
 constexpr int kFirstKeypadKey = 10;    // buttons 0-4 layout tabs, 5-8 voice tabs, 9 the layout toggle
@@ -54,3 +56,37 @@ int PressKeypadKey(KeypadState& state, int button);
 
 // The tooltip string of button in layout (0: none, for empty and unused keys).
 int KeypadTooltipId(int layout, int button);
+
+// A key pressed while the score view or the keypad has the focus.
+struct KeypadKeyStroke {
+  unsigned virtualKey = 0;
+  bool extended = false;  // the key data's extended-key bit: the grey keys, not the numeric pad's
+  bool shift = false;
+  bool alt = false;
+};
+constexpr unsigned kKeypadEscapeKey = 0x1B;
+// The keypad button a key presses in layout (F8-F12 the layout tabs, Alt+1
+// to Alt+4 the voice tabs, the numeric pad its keys), -1 none. In the wide
+// layout no key presses a button (only Esc, which is no button, is taken).
+int KeypadButtonForKey(int layout, const KeypadKeyStroke& key);
+
+// Makes panel (voice 0-3) current: the old voice tab unlatched, the new one latched.
+void SelectKeypadPanel(KeypadState& state, int panel);
+// Whether any key of layout (0-4) is latched in the table of latched codes:
+// its tab then shows its marked picture.
+bool KeypadLayoutHasLatched(const KeypadState& state, int layout);
+
+// The places of the keypad's buttons: layout tabs 0-4, voice tabs 5-8, the
+// layout toggle 9 and the keys, narrow (112 x 189) or wide (336 x 112), in
+// the standard or the R8-styled look. Fills cells (kKeypadButtonSlots) and
+// returns how many buttons the keypad has.
+constexpr int kNarrowKeypadWidth = 112, kNarrowKeypadHeight = 189;
+constexpr int kWideKeypadWidth = 336, kWideKeypadHeight = 112;
+int PlaceKeypadButtons(bool wide, bool r8Look, ButtonCell* cells);
+
+// The keypad set from the selected chord or rest: its voice's panel current,
+// every latched key unlatched and the table cleared, then the given codes
+// latched (its note value, rest, dots, accidentals, articulations, tie,
+// notehead, stem and beam) and the current layout shown again. Without a
+// selection (count 0, panel 0) the layout is only shown afresh.
+void SetKeypadFromSelection(KeypadState& state, int panel, const uint8_t* codes, int count);

@@ -9,14 +9,17 @@
 #include <algorithm>
 #include <cwchar>
 
+#include "platform/Folders.h"
 #include "platform/Platform.h"
 #include "platform/win32/AppWindows.h"
 #include "resources/ResourceIds.h"
 #include "score/ScoreFile.h"
+#include "shell/ButtonStates.h"
 #include "shell/CommandTable.h"
 #include "shell/ScoreViewGeometry.h"
 #include "shell/win32/ScoreWindow.h"
 #include "shell/win32/ScoreWindowParts.h"
+#include "shell/win32/StatusFields.h"
 #include "shell/win32/WindowClasses.h"
 
 namespace {
@@ -24,13 +27,13 @@ namespace {
 constexpr int kPageLabelString = 6;
 constexpr int kOfLabelString = 7;
 constexpr UINT_PTR kRepeatTimer = 1000;
-constexpr UINT kFirstRepeatMs = 300;
-constexpr UINT kRepeatMs = 50;
 constexpr int kButtonTop = 2;
 constexpr int kButtonSize = 22;
 constexpr int kPageFieldId = 100;
 
 enum class Action { kCommand, kPreviousPage, kNextPage, kSeparator };
+// A button that appears only when its outside program is installed.
+enum class Needs { kNothing, kCadenzor, kR8 };
 
 struct BarButton {
   Action action;
@@ -39,6 +42,7 @@ struct BarButton {
   int tip;      // string id of its tooltip
   int label;    // string id of the text beside the picture, 0 none
   int width;
+  Needs needs = Needs::kNothing;
 };
 
 // In toolbar order, after the page fields.
@@ -51,6 +55,8 @@ const BarButton kButtons[] = {
     {Action::kCommand, 28, IDM_ZOOM_200, 50416, 0, kButtonSize},
     {Action::kSeparator, 0, 0, 0, 0, 6},
     {Action::kCommand, 21, IDM_FILE_SAVE, 50405, 0, kButtonSize},
+    {Action::kCommand, 22, IDM_FILE_SEND_TO_CADENZOR, 50406, 0, kButtonSize, Needs::kCadenzor},
+    {Action::kCommand, 23, IDM_FILE_SEND_TO_R8, 50407, 0, kButtonSize, Needs::kR8},
     {Action::kCommand, 24, IDM_FILE_PRINT, 50410, 0, kButtonSize},
     {Action::kSeparator, 0, 0, 0, 0, 6},
     {Action::kCommand, 29, IDM_TRANSPOSE, 50413, 465, 80},
@@ -64,9 +70,9 @@ constexpr int kPageFieldsWidth = 118;
 
 struct BarState {
   RECT rects[kButtonCount] = {};
-  int hot = -1;
-  bool down = false;
-  bool repeating = false;
+  ButtonCell cells[kButtonCount];
+  ButtonTracker tracker;
+  bool shown[kButtonCount] = {};
   HWND pageField = nullptr;
   HWND tips = nullptr;
 };
@@ -86,20 +92,47 @@ bool Enabled(int index) {
   return false;
 }
 
+bool Installed(Needs needs) {
+  switch (needs) {
+    case Needs::kCadenzor: return FindCadenzor() != 0;
+    case Needs::kR8: return FindR8() != 0;
+    case Needs::kNothing: return true;
+  }
+  return true;
+}
+
 void LayOutButtons() {
   int x = kPageFieldsWidth;
   for (int i = 0; i < kButtonCount; ++i) {
-    Bar.rects[i] = RECT{x, kButtonTop, x + kButtons[i].width, kButtonTop + kButtonSize};
-    x += kButtons[i].width + 1;
+    const BarButton& b = kButtons[i];
+    Bar.shown[i] = Installed(b.needs);
+    if (!Bar.shown[i]) {
+      // Not there: no place, no pointer.
+      Bar.cells[i] = ButtonCell{};
+      Bar.cells[i].state = kButtonLabel;
+      Bar.rects[i] = RECT{};
+      continue;
+    }
+    Bar.rects[i] = RECT{x, kButtonTop, x + b.width, kButtonTop + kButtonSize};
+    ButtonCell& c = Bar.cells[i];
+    c = ButtonCell{};
+    c.x = x;
+    c.y = kButtonTop;
+    c.extentX = b.width - 1;
+    c.extentY = kButtonSize - 1;
+    const bool step = b.action == Action::kPreviousPage || b.action == Action::kNextPage;
+    c.mode = step ? kModeRepeat : kModePush;
+    if (b.action == Action::kSeparator) c.state = kButtonSeparator;
+    x += b.width + 1;
   }
+  Bar.tracker = ButtonTracker{Bar.cells, kButtonCount};
 }
 
-int ButtonAt(int x, int y) {
-  const POINT p{x, y};
+// The buttons' enabled states follow the score and the commands.
+void SyncEnabled() {
   for (int i = 0; i < kButtonCount; ++i) {
-    if (kButtons[i].action != Action::kSeparator && PtInRect(&Bar.rects[i], p)) return i;
+    if (kButtons[i].action != Action::kSeparator && Bar.shown[i]) SetButtonEnabled(Bar.tracker, i, Enabled(i));
   }
-  return -1;
 }
 
 void Act(int index) {
@@ -126,9 +159,10 @@ void DrawButton(HDC dc, int index) {
     FillRect(dc, &line, GetSysColorBrush(COLOR_BTNSHADOW));
     return;
   }
-  const bool enabled = Enabled(index);
-  const bool pressed = enabled && Bar.hot == index && Bar.down;
-  if (enabled && Bar.hot == index) DrawEdge(dc, &r, pressed ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
+  const uint16_t state = Bar.cells[index].state;
+  const bool enabled = state != kButtonDisabled;
+  const bool pressed = state == kButtonPressed || state == kButtonLatched;
+  if (state == kButtonHot || pressed) DrawEdge(dc, &r, pressed ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
   if (pressed) OffsetRect(&r, 1, 1);
   const int imageTop = r.top + (kButtonSize - kImageSize) / 2;
   if (HIMAGELIST images = Images().toolbarA) {
@@ -176,21 +210,47 @@ void PaintBar(HWND bar) {
     std::swprintf(count, 48, L"%ls %d", reinterpret_cast<const wchar_t*>(of), ScorePages.count);
     RECT countRect{72, 0, kPageFieldsWidth, client.bottom};
     DrawTextW(dc, count, -1, &countRect, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
-    for (int i = 0; i < kButtonCount; ++i) DrawButton(dc, i);
+    SyncEnabled();
+    for (int i = 0; i < kButtonCount; ++i) {
+      if (Bar.shown[i]) DrawButton(dc, i);
+    }
     SelectObject(dc, font);
   }
   EndPaint(bar, &ps);
 }
 
-void SetHot(HWND bar, int index) {
-  if (index == Bar.hot) return;
-  Bar.hot = index;
-  InvalidateRect(bar, nullptr, FALSE);
+// The status bar's field that shows the hot button's text, with the text it
+// showed before.
+constexpr int kHotTextField = 2;
+struct HotText {
+  bool saved = false;
+  int shownFor = -1;
+  wchar_t previous[kStatusFieldUnits] = {};
+};
+HotText StatusHot;
+
+void ShowToolbarHotText() {
+  const int hot = Bar.tracker.hot;
+  if (hot == StatusHot.shownFor) return;
+  StatusHot.shownFor = hot;
+  char16_t text[128] = {};
+  if (hot >= 0 && kButtons[hot].tip) platform::LoadUiString(kButtons[hot].tip, text, 128);
+  ShowHotButtonText(text);
 }
 
-void StopRepeat(HWND bar) {
-  if (Bar.repeating) KillTimer(bar, kRepeatTimer);
-  Bar.repeating = false;
+// Runs what a step of the button state machine asks: the repeat timer, the
+// button's action, a repaint.
+void Apply(HWND bar, const ButtonStep& step) {
+  switch (step.timer) {
+    case RepeatTimer::kStartFirst: SetTimer(bar, kRepeatTimer, kFirstRepeatMs, nullptr); break;
+    case RepeatTimer::kSpeedUp: SetTimer(bar, kRepeatTimer, kRepeatMs, nullptr); break;
+    case RepeatTimer::kStop: KillTimer(bar, kRepeatTimer); break;
+    case RepeatTimer::kLeave: break;
+  }
+  if (step.act >= 0) Act(step.act);
+  SyncEnabled();
+  ShowToolbarHotText();
+  InvalidateRect(bar, nullptr, FALSE);
 }
 
 void AddTips(HWND bar) {
@@ -198,7 +258,7 @@ void AddTips(HWND bar) {
                              0, bar, nullptr, Windows().instance, nullptr);
   if (!Bar.tips) return;
   for (int i = 0; i < kButtonCount; ++i) {
-    if (!kButtons[i].tip) continue;
+    if (!kButtons[i].tip || !Bar.shown[i]) continue;
     static char16_t texts[kButtonCount][128];
     platform::LoadUiString(kButtons[i].tip, texts[i], 128);
     TOOLINFOW tool{};
@@ -223,58 +283,45 @@ void PageFieldChanged() {
 LRESULT ScoreBarMessage(HWND bar, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_MOUSEMOVE: {
-      const int at = ButtonAt(short(LOWORD(lParam)), short(HIWORD(lParam)));
-      if (Bar.down) {
-        // Off the pressed button the repeat pauses; back on it, it goes on.
-        if (at != Bar.hot) StopRepeat(bar);
-        return 0;
-      }
-      SetHot(bar, at);
+      SyncEnabled();
+      const int hot = Bar.tracker.hot;
+      const uint16_t state = hot >= 0 ? Bar.cells[hot].state : 0;
+      const ButtonStep step = TrackButton(Bar.tracker, short(LOWORD(lParam)), short(HIWORD(lParam)), false);
+      if (step.act >= 0 || step.timer != RepeatTimer::kLeave || hot != Bar.tracker.hot ||
+          (hot >= 0 && state != Bar.cells[hot].state))
+        Apply(bar, step);
       TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, bar, 0};
       TrackMouseEvent(&track);
       return 0;
     }
     case WM_MOUSELEAVE:
-      if (!Bar.down) SetHot(bar, -1);
-      return 0;
-    case WM_LBUTTONDOWN: {
-      const int at = ButtonAt(short(LOWORD(lParam)), short(HIWORD(lParam)));
-      if (at < 0 || !Enabled(at)) return 0;
-      Bar.hot = at;
-      Bar.down = true;
-      SetCapture(bar);
+      LeaveButtons(Bar.tracker);
+      ShowToolbarHotText();
       InvalidateRect(bar, nullptr, FALSE);
-      const Action action = kButtons[at].action;
-      if (action == Action::kPreviousPage || action == Action::kNextPage) {
-        // A page step acts at once, then repeats while held.
-        Act(at);
-        SetTimer(bar, kRepeatTimer, kFirstRepeatMs, nullptr);
-        Bar.repeating = true;
-      }
       return 0;
-    }
+    case WM_LBUTTONDOWN:
+      SyncEnabled();
+      SetCapture(bar);
+      Apply(bar, TrackButton(Bar.tracker, short(LOWORD(lParam)), short(HIWORD(lParam)), true));
+      return 0;
     case WM_TIMER:
       if (wParam != kRepeatTimer) break;
-      SetTimer(bar, kRepeatTimer, kRepeatMs, nullptr);
-      Act(Bar.hot);
-      InvalidateRect(bar, nullptr, FALSE);
+      Apply(bar, RepeatButton(Bar.tracker));
       return 0;
     case WM_LBUTTONUP: {
-      if (!Bar.down) return 0;
-      const int at = ButtonAt(short(LOWORD(lParam)), short(HIWORD(lParam)));
-      const int pressed = Bar.hot;
-      const bool stepping = pressed >= 0 && kButtons[pressed].action != Action::kCommand;
-      StopRepeat(bar);
-      Bar.down = false;
+      if (!Bar.tracker.down) return 0;
+      const ButtonStep step = ReleaseButton(Bar.tracker, short(LOWORD(lParam)), short(HIWORD(lParam)));
       ReleaseCapture();
-      if (at == pressed && !stepping) Act(pressed);
-      SetHot(bar, at);
-      InvalidateRect(bar, nullptr, FALSE);
+      Apply(bar, step);
       return 0;
     }
     case WM_CAPTURECHANGED:
-      StopRepeat(bar);
-      Bar.down = false;
+      // Capture taken away: the press ends without acting.
+      if (Bar.tracker.down) {
+        ButtonStep step = ReleaseButton(Bar.tracker, -1000, -1000);
+        step.act = -1;
+        Apply(bar, step);
+      }
       return 0;
     case WM_COMMAND:
       if (HWND(lParam) == Bar.pageField && LOWORD(wParam) == kPageFieldId) {
@@ -297,7 +344,6 @@ HWND CreateScoreToolbar(HWND child, int width) {
   HWND bar = CreateWindowExW(0, L"OwnToolbar", nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0,
                              0, width, kScoreToolbarHeight, child, nullptr, Windows().instance, nullptr);
   if (!bar) return nullptr;
-  LayOutButtons();
   Bar = BarState{};
   LayOutButtons();
   Bar.pageField = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_NUMBER | ES_RIGHT, 40, 3,
@@ -321,11 +367,30 @@ void ShowScorePageNumbers(int current, int count) {
   (void)count;
 }
 
+void ShowHotButtonText(const char16_t* text) {
+  HWND status = Windows().status;
+  if (!Live(status)) return;
+  if (text && text[0]) {
+    if (!StatusHot.saved) {
+      StatusHot.previous[0] = 0;
+      if (LOWORD(SendMessageW(status, SB_GETTEXTLENGTHW, kHotTextField, 0)) < kStatusFieldUnits)
+        SendMessageW(status, SB_GETTEXTW, kHotTextField, LPARAM(StatusHot.previous));
+      StatusHot.saved = true;
+    }
+    platform::SetStatusField(kHotTextField, text);
+  } else if (StatusHot.saved) {
+    platform::SetStatusField(kHotTextField, reinterpret_cast<const char16_t*>(StatusHot.previous));
+    StatusHot.saved = false;
+  }
+}
+
 void UpdateScoreCommandStates() {
   if (Live(Windows().scoreToolbar)) InvalidateRect(Windows().scoreToolbar, nullptr, FALSE);
 }
 
 LRESULT CALLBACK ButtonBarProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  const LRESULT keypad = KeypadWindowMessage(window, message, wParam, lParam);
+  if (keypad != -1) return keypad;
   if (IsScoreBar(window)) {
     const LRESULT handled = ScoreBarMessage(window, message, wParam, lParam);
     if (handled != -1) return handled;

@@ -20,6 +20,7 @@
 #include "score/ScoreFile.h"
 #include "score/ScoreFileHooks.h"
 #include "score/ScoreStreams.h"
+#include "shell/ScoreEditorHooks.h"
 #include "shell/ScorePageLink.h"
 #include "shell/ScoreViewGeometry.h"
 #include "shell/ShellServices.h"
@@ -244,6 +245,36 @@ LRESULT ChildMessage(HWND child, UINT message, WPARAM wParam, LPARAM lParam) {
   return DefMDIChildProcW(child, message, wParam, lParam);
 }
 
+// Both buttons held: which went down first (0 none, 1 left, 2 right), so
+// that the second's press makes one middle-button event.
+struct TwoButtons {
+  int firstDown = 0;
+};
+TwoButtons Mouse;
+
+// Hands a button press of the view to the editor; true when it took it.
+bool RouteViewMouse(UINT message, WPARAM wParam, LPARAM lParam) {
+  const bool alt = GetKeyState(VK_MENU) < 0;
+  int kind = 0;
+  const bool left = message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK;
+  const bool both = (wParam & MK_LBUTTON) && (wParam & MK_RBUTTON);
+  if (message == WM_MBUTTONDOWN || (both && Mouse.firstDown != 0)) {
+    kind = kViewMouseMiddle;
+  } else if (message == WM_LBUTTONDBLCLK) {
+    kind = alt ? kViewMouseDoubleAlt : kViewMouseDouble;
+  } else {
+    kind = (alt ? kViewMouseLeftAlt : kViewMouseLeft) + (left ? 0 : kViewMouseRight);
+  }
+  if (Mouse.firstDown == 0 && message != WM_MBUTTONDOWN) Mouse.firstDown = left ? 1 : 2;
+  const ScoreEditorHooks& editor = EditorHooks();
+  if (!editor.routeViewMouse) return false;
+  ViewMouseEvent event;
+  event.x = short(LOWORD(lParam)) + S.scroll.x;
+  event.y = short(HIWORD(lParam)) + S.scroll.y;
+  event.kind = kind;
+  return editor.routeViewMouse(event);
+}
+
 LRESULT ViewMessage(HWND view, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_PAINT:
@@ -279,17 +310,34 @@ LRESULT ViewMessage(HWND view, UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     }
     case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
       SetFocus(view);
-      LinkScorePointToPage(short(LOWORD(lParam)), short(HIWORD(lParam)));
+      // What the editor does not take shows where the item came from.
+      if (!RouteViewMouse(message, wParam, lParam)) LinkScorePointToPage(short(LOWORD(lParam)), short(HIWORD(lParam)));
       return 0;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+      if (!(wParam & (MK_LBUTTON | MK_RBUTTON))) Mouse.firstDown = 0;
+      return 0;
+    case WM_SETCURSOR:
+      if (LOWORD(lParam) == HTCLIENT) {
+        if (HCURSOR tool = ScoreKeypadToolCursor()) {
+          SetCursor(tool);
+          return TRUE;
+        }
+      }
+      break;
+    case WM_SYSKEYDOWN:
+      if (OnKeypadKey(wParam, lParam)) return 0;
+      break;
     case WM_MOUSEMOVE:
       TrackHover(view, lParam);
       LinkScorePointToPage(short(LOWORD(lParam)), short(HIWORD(lParam)));
       return 0;
     case WM_KEYDOWN:
-      if (OnScoreViewKey(wParam)) return 0;
+      if (OnKeypadKey(wParam, lParam) || OnScoreViewKey(wParam)) return 0;
       break;
     case WM_SYSCHAR:
       if (GetKeyState(VK_MENU) < 0 && (wParam == '0' || wParam == '1' || wParam == '2')) return 0;
@@ -498,6 +546,8 @@ void RelayoutScoreView(bool redraw) {
   } else {
     SetScoreZoom(DrawingState().scale, redraw);
   }
+  // The keypad and "Detail" follow whether the page has its boxes now.
+  if (Live(Windows().scoreWindow)) ShowScoreToolWindows(GetActiveDocument().isScore);
 }
 
 void UpdateScoreTitle() {

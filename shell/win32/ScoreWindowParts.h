@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
 // Places the toolbar, the strip and the view in the child and updates the
 // view's scroll bars.
 void LayoutScoreChild();
@@ -20,6 +22,9 @@ void ShowScorePageNumbers(int current, int count);
 // The one procedure of the program's button bars and the keypad.
 LRESULT CALLBACK ButtonBarProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void UpdateScoreCommandStates();
+// The status bar shows the text of the button under the pointer; an empty
+// text or null puts back what it showed before.
+void ShowHotButtonText(const char16_t* text);
 
 // "Detail" and the keypad.
 void CreateScoreToolWindows();
@@ -30,6 +35,18 @@ void CreateScoreKeypad();
 void DestroyScoreKeypad();
 void ShowScoreKeypad(bool shown);
 void ToggleScoreKeypad();
+// The keypad's keyboard handler: a key of the score view or the keypad that
+// presses a keypad button (or Esc); true when it was taken.
+bool OnKeypadKey(WPARAM virtualKey, LPARAM keyData);
+// The editor's selection changed: the keypad shows the voice panel and the
+// codes of the selected chord or rest (none: nothing latched, panel 0).
+void UpdateKeypadFromSelection(int panel, const uint8_t* codes, int count);
+// The cursor of the score view while a keypad tool is latched: the current
+// voice panel's; null otherwise.
+HCURSOR ScoreKeypadToolCursor();
+// The keypad's messages (its window shares the button bars' class
+// procedure); -1 for a window that is not the keypad or a message it leaves.
+LRESULT KeypadWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // The scan strip's painters and the page store's hooks of the score window.
 void InstallScanStripPainters(void (*setStripScale)(double));

@@ -89,3 +89,118 @@ TEST(KeypadLayouts, TooltipIds) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(KeypadLayouts, KeysPressButtons) {
+  struct Case {
+    const char* name;
+    int layout;
+    KeypadKeyStroke key;
+    int button;
+  };
+  const Case cases[] = {
+      {"F8", 0, {0x77}, 0},
+      {"F12", 2, {0x7B}, 4},
+      {"Alt+1", 0, {'1', false, false, true}, 5},
+      {"Alt+4", 0, {'4', false, false, true}, 8},
+      {"Alt+5", 0, {'5', false, false, true}, -1},
+      {"Num Lock", 0, {0x90}, 10},
+      {"numeric /", 0, {0x6F, true}, 11},
+      {"numeric +", 0, {0x6B}, 21},
+      {"Shift + numeric +", 0, {0x6B, false, true}, 17},
+      {"Enter", 0, {0x0D, true}, 25},
+      {"numeric 7", 0, {0x67}, 14},
+      {"Home of the numeric pad", 0, {0x24}, 14},
+      {"the grey Home", 0, {0x24, true}, -1},
+      {"numeric 5 without Num Lock", 0, {0x0C}, 19},
+      {"numeric 0", 1, {0x60}, 26},
+      {"Delete of the numeric pad", 0, {0x2E}, 27},
+      {"a letter", 0, {'A'}, -1},
+      {"the wide layout takes no numeric key", kWideKeypadLayout, {0x67}, -1},
+      {"nor F8", kWideKeypadLayout, {0x77}, -1},
+  };
+  for (const Case& c : cases) EXPECT_EQ(KeypadButtonForKey(c.layout, c.key), c.button) << c.name;
+}
+
+}  // namespace
+
+namespace {
+
+TEST(KeypadLayouts, VoiceTabsAndMarkedLayoutTabs) {
+  KeypadState s;
+  ShowKeypadLayout(s, 0);
+  SelectKeypadPanel(s, 2);
+  EXPECT_EQ(s.buttons[5], kKeyNormal);
+  EXPECT_EQ(s.buttons[7], kKeyLatched);
+  EXPECT_EQ(s.panel, 2);
+  ShowKeypadLayout(s, 1);
+  EXPECT_EQ(s.buttons[7], kKeyLatched) << "another layout keeps the voice";
+  EXPECT_FALSE(KeypadLayoutHasLatched(s, 0));
+  PressKeypadKey(s, 18);  // 64th note, in More notes
+  EXPECT_TRUE(KeypadLayoutHasLatched(s, 1));
+  EXPECT_FALSE(KeypadLayoutHasLatched(s, 0));
+  ShowKeypadLayout(s, 0);
+  PressKeypadKey(s, 12);  // Staccato: Common notes and Articulation both show it
+  EXPECT_TRUE(KeypadLayoutHasLatched(s, 0));
+  EXPECT_TRUE(KeypadLayoutHasLatched(s, 3));
+  EXPECT_FALSE(KeypadLayoutHasLatched(s, 4));
+}
+
+TEST(KeypadLayouts, ButtonsLieInsideTheKeypadWithoutOverlapping) {
+  for (bool wide : {false, true}) {
+    for (bool r8 : {false, true}) {
+      ButtonCell cells[kKeypadButtonSlots];
+      const int count = PlaceKeypadButtons(wide, r8, cells);
+      EXPECT_EQ(count, kFirstKeypadKey + (wide ? kWideKeyCount : kNarrowKeyCount));
+      const int width = wide ? kWideKeypadWidth : kNarrowKeypadWidth;
+      const int height = wide ? kWideKeypadHeight : kNarrowKeypadHeight;
+      for (int i = 0; i < count; ++i) {
+        const ButtonCell& c = cells[i];
+        if (wide && i < 5) {
+          EXPECT_LT(c.y + c.extentY, 0) << "the wide keypad's layout tabs lie outside it";
+          continue;
+        }
+        EXPECT_GE(c.x, 0) << wide << r8 << " " << i;
+        EXPECT_GE(c.y, 0) << wide << r8 << " " << i;
+        EXPECT_LE(c.x + c.extentX, width - 1) << wide << r8 << " " << i;
+        EXPECT_LE(c.y + c.extentY, height - 1) << wide << r8 << " " << i;
+        for (int j = 0; j < i; ++j) {
+          const ButtonCell& d = cells[j];
+          const bool apart = c.x > d.x + d.extentX || d.x > c.x + c.extentX || c.y > d.y + d.extentY ||
+                             d.y > c.y + c.extentY;
+          EXPECT_TRUE(apart || (wide && j < 5)) << wide << r8 << " " << i << " overlaps " << j;
+        }
+      }
+    }
+  }
+  ButtonCell cells[kKeypadButtonSlots];
+  PlaceKeypadButtons(false, false, cells);
+  EXPECT_EQ(cells[25].extentY, 55) << "the tall Enter key";
+  EXPECT_EQ(cells[26].extentX, 55) << "the wide 0 key";
+}
+
+}  // namespace
+
+namespace {
+
+TEST(KeypadLayouts, TheSelectionSetsTheKeypad) {
+  KeypadState s;
+  ShowKeypadLayout(s, 0);
+  PressKeypadKey(s, 19);  // Half note latched by hand
+  const uint8_t chord[] = {0, 13, 8};  // a quarter note with a sharp and a staccato
+  SetKeypadFromSelection(s, 1, chord, 3);
+  EXPECT_EQ(s.panel, 1);
+  EXPECT_EQ(s.buttons[6], kKeyLatched);
+  EXPECT_EQ(s.buttons[5], kKeyNormal);
+  EXPECT_EQ(s.buttons[19], kKeyNormal) << "the half note is not the selection's";
+  EXPECT_EQ(s.buttons[18], kKeyLatched);
+  EXPECT_EQ(s.buttons[15], kKeyLatched);
+  EXPECT_EQ(s.buttons[12], kKeyLatched);
+  EXPECT_EQ(s.layout, 0);
+  SetKeypadFromSelection(s, 0, nullptr, 0);
+  for (int b = kFirstKeypadKey; b < kFirstKeypadKey + kNarrowKeyCount; ++b) EXPECT_NE(s.buttons[b], kKeyLatched) << b;
+  EXPECT_EQ(s.buttons[5], kKeyLatched);
+}
+
+}  // namespace
