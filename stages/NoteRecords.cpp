@@ -99,12 +99,14 @@ bool IsFullSizeHeadEvent(const EngineEventView& e) {
 }
 
 // Per event of a bar: true for the small-head events that are grace notes.
-// A run of small-head events (left to right) is a run of grace notes when
-// every one of them is a quaver or shorter (a flag or beams) and it stands
-// right before a full-size note: the next event begins within
-// kGraceGapSpaces stave spaces of the run's end. Any other small head is a
-// cue note: it takes its time in the bar.
-constexpr int32_t kGraceGapSpaces = 2;
+// A run of small-head events (left to right) is a run of grace notes when it
+// stands right before a full-size note: the next event begins within two
+// stave spaces of the run's end when every event of the run is a quaver or
+// shorter (a flag or beams), within one and a half otherwise (a slashed
+// flag is not always read as a flag). Any other small head is a cue note: it
+// takes its time in the bar. Gaps in half stave spaces:
+constexpr int32_t kGraceGapShort = 4;
+constexpr int32_t kGraceGapOther = 3;
 
 std::vector<bool> GraceEvents(const std::vector<EngineEventView>& events, int16_t space) {
   std::vector<size_t> order(events.size());
@@ -126,9 +128,10 @@ std::vector<bool> GraceEvents(const std::vector<EngineEventView>& events, int16_
       right = std::max(right, e.box.x1);
       ++end;
     }
+    const int32_t gap = end < order.size() ? 2 * (events[order[end]].box.x0 - right) : 0;
     const bool beforeNote = end < order.size() && IsFullSizeHeadEvent(events[order[end]]) &&
-                            events[order[end]].box.x0 - right <= kGraceGapSpaces * std::max<int32_t>(space, 1);
-    for (size_t j = k; j < end; ++j) grace[order[j]] = short_ && beforeNote;
+                            gap <= (short_ ? kGraceGapShort : kGraceGapOther) * std::max<int32_t>(space, 1);
+    for (size_t j = k; j < end; ++j) grace[order[j]] = beforeNote;
     k = end;
   }
   return grace;
