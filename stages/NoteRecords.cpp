@@ -79,14 +79,14 @@ int32_t RestLineY(const StaveRow* rows, int s, int i, int32_t x, int16_t space, 
 
 bool IsHeadType(int32_t type) { return type >= kEngineBreveHead && type <= kEngineGraceHead; }
 
-// An event whose heads are all of the engine's small-head models (a solid
-// small head comes as the engine's grace type).
+// An event whose heads were all found by the engine's small-head models (a
+// solid small head comes as the engine's grace type).
 bool IsSmallEvent(const EngineEventView& e) {
   int heads = 0;
   for (int32_t i = 0; i < e.noteCount; ++i) {
     const EngineNoteView& n = e.notes[i];
     if (!IsHeadType(n.type)) continue;
-    if (!n.small && n.type != kEngineGraceHead) return false;
+    if (!n.small) return false;
     ++heads;
   }
   return heads > 0;
