@@ -74,7 +74,6 @@ int32_t RestLineY(const StaveRow* rows, int s, int i, int32_t x, int16_t space, 
   return rows[s].top + StaveLineY(rows, s, i, x, page);
 }
 
-
 // ---- Small heads: cue notes or grace notes ----
 
 bool IsHeadType(int32_t type) { return type >= kEngineBreveHead && type <= kEngineGraceHead; }
@@ -120,17 +119,17 @@ std::vector<bool> GraceEvents(const std::vector<EngineEventView>& events, int16_
       continue;
     }
     size_t end = k;
-    bool short_ = true;
+    bool allShort = true;
     int32_t right = events[order[k]].box.x1;
     while (end < order.size() && IsSmallEvent(events[order[end]])) {
       const EngineEventView& e = events[order[end]];
-      short_ = short_ && e.hasStem && (e.flagCount > 0 || e.leftBeams > 0 || e.rightBeams > 0);
+      allShort = allShort && e.hasStem && (e.flagCount > 0 || e.leftBeams > 0 || e.rightBeams > 0);
       right = std::max(right, e.box.x1);
       ++end;
     }
     const int32_t gap = end < order.size() ? 2 * (events[order[end]].box.x0 - right) : 0;
     const bool beforeNote = end < order.size() && IsFullSizeHeadEvent(events[order[end]]) &&
-                            gap <= (short_ ? kGraceGapShort : kGraceGapOther) * std::max<int32_t>(space, 1);
+                            gap <= (allShort ? kGraceGapShort : kGraceGapOther) * std::max<int32_t>(space, 1);
     for (size_t j = k; j < end; ++j) grace[order[j]] = beforeNote;
     k = end;
   }

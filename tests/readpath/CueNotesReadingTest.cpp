@@ -49,20 +49,22 @@ class ReadingPath : public ::testing::Test {
 };
 bool ReadingPath::ready_ = false;
 
-// The chords of part slot 0 as "position/duration code", "s" for a small
-// (cue-size) chord, "g" for a grace chord; bars apart by "|".
+// The chords of the score's parts as "position/duration code", "s" for a
+// small (cue-size) chord, "g" for a grace chord; bars apart by "|".
 std::string ScoreChords() {
   std::ostringstream out;
-  const uint8_t* item = StreamBytes(ScoreStreams, 0);
-  const uint8_t* end = StreamUsedEnd(ScoreStreams, 0);
-  while (item && item < end && !IsEndOfScore(item)) {
-    if (IsBarLine(item)) out << "| ";
-    if (KindOf(item) == kItemChord) {
-      for (unsigned n = 0; n < ChordNoteCount(item); ++n) out << (n ? "+" : "") << int(NotePosition(item, n));
-      out << '/' << int(ChordDurationCode(item)) << (ChordIsSmall(item) ? "s" : "") << (ChordIsGrace(item) ? "g" : "")
-          << ' ';
+  for (int slot = 0; slot < PartCount && slot < kPartSlots; ++slot) {
+    const uint8_t* item = StreamBytes(ScoreStreams, slot);
+    const uint8_t* end = StreamUsedEnd(ScoreStreams, slot);
+    while (item && item < end) {
+      if (IsBarLine(item)) out << "| ";
+      if (KindOf(item) == kItemChord) {
+        for (unsigned n = 0; n < ChordNoteCount(item); ++n) out << (n ? "+" : "") << int(NotePosition(item, n));
+        out << '/' << int(ChordDurationCode(item)) << (ChordIsSmall(item) ? "s" : "")
+            << (ChordIsGrace(item) ? "g" : "") << ' ';
+      }
+      item += ItemLength(item);
     }
-    item += ItemLength(item);
   }
   return out.str();
 }

@@ -70,7 +70,7 @@ TEST(ImportEngineNotes, SmallHeadsAreCueNotesUnlessTheyStandRightBeforeAFullSize
   };
   const struct {
     const char* what;
-    std::vector<HandGroup> groups;
+    std::initializer_list<HandGroup> groups;
     uint32_t records, cue;
   } cases[] = {
       {"a lone small head", {small(4, 600)}, 1, 1},
