@@ -109,7 +109,7 @@ TEST_F(ReadingPath, CueNotesAreReadCueSizeAndTheGraceNoteMakesNoNote) {
       "D5 half, C5 half",
   };
   for (const std::string page : {"cue", "cue-musescore"}) {
-    const ReadPageResult result = ReadPageFile(Fixture(page + ".tif"), Store(), Export(page + ".musicxml"));
+    const ReadPageResult result = ReadPageFile(Fixture(page + ".tif"), Store(), Export(page + ".xml"));
     ASSERT_TRUE(result.read) << page;
     ASSERT_FALSE(result.musicXmlPath.empty()) << page;
     EXPECT_EQ(ExportedNotes(result.musicXmlPath), expected) << page;
