@@ -29,7 +29,7 @@ std::string EnvFolder(const char* name) {
 
 class ReadingPath : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { ready_ = SetUpReadingPath(); }
+  static void SetUpTestSuite() { ready_ = SetUpReadingPath(KV_PROGRAM_FOLDER); }
   void SetUp() override {
     ASSERT_TRUE(ready_) << "the classifier databases of the program folder did not load";
     source_ = EnvFolder("KV_SOURCE_DIR");

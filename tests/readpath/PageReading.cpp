@@ -1,5 +1,6 @@
 #include "PageReading.h"
 
+#include <chrono>
 #include <filesystem>
 #include <mutex>
 #include <vector>
@@ -52,9 +53,11 @@ std::u16string Wide(const std::string& text) { return std::u16string(text.begin(
 
 }  // namespace
 
-bool SetUpReadingPath() {
-  SetResourceFolder(Wide((fs::absolute(KV_PROGRAM_FOLDER) / "").string()).c_str());
+bool SetUpReadingPath(const std::string& programFolder) {
+  SetResourceFolder(Wide((fs::absolute(programFolder) / "").string()).c_str());
   if (!BuildShapeDatabase()) return false;
+  // Rhythm correction on (the Preferences' "Tuplets (includes advanced
+  // rhythm detection)", off at every start of the program).
   Unsaved().readTuplets = true;
   InstallRecognitionStages();
   InstallScoreBuildingStages();
@@ -78,14 +81,20 @@ ReadPageResult ReadPageFile(const std::string& tiff, const std::string& storeFol
   ResetPartRecords();
   CurrentScore = ScoreDocument{};
   Flags().abort = 0;
-  if (OpenTiffFile(Wide(tiff).c_str(), u".tif") != 1 || pageTable.pageCount < 1) return result;
+  result.opened = OpenTiffFile(Wide(tiff).c_str(), u".tif") == 1 && pageTable.pageCount >= 1;
+  if (!result.opened) return result;
   const int row = static_cast<int>(pageTable.pageCount) - 1;
   pageTable.rows[row].flags |= kPageSelected;
   host.Take();
-  if (!StartReading(row)) return result;
+  result.started = StartReading(row);
+  if (!result.started) return result;
   JoinReadingThread();
   for (unsigned message : host.Take()) result.read = result.read || message == kReadPageDoneMessage;
-  if (result.read) AddReadPageToScore();
+  if (result.read) {
+    const auto t0 = std::chrono::steady_clock::now();
+    AddReadPageToScore();
+    result.mergeSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+  }
   ReadingActive() = 0;
   if (ScorePages.count != 0 && ExportMusicXml(Wide(musicXmlPath).c_str())) result.musicXmlPath = musicXmlPath;
   return result;
