@@ -23,7 +23,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <mutex>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -31,21 +30,12 @@
 
 #include "Code/Quorm/EngineHost.h"
 #include "Code/Quorm/Findstav.h"
-#include "building/ScoreBuildingStages.h"
-#include "export/ExportEntries.h"
-#include "pages/PageTable.h"
 #include "reading/RecognitionRecords.h"
-#include "platform/Folders.h"
-#include "platform/Platform.h"
-#include "platform/Settings.h"
-#include "platform/ShellFlags.h"
-#include "reading/ReadPageHandOver.h"
 #include "reading/ReadingThread.h"
-#include "reading/FileOpener.h"
 #include "score/ScoreFile.h"
-#include "score/ScoreStreams.h"
 #include "shapes/ClassifierStartup.h"
 #include "stages/RecognitionStages.h"
+#include "tests/readpath/PageReading.h"
 
 namespace {
 
@@ -166,30 +156,6 @@ int TimedRecognise(float factor, ProgressCallback progress, ContinueCallback kee
   return result;
 }
 
-// ---- The frame's side ----
-
-class BenchHost : public ReadingHost {
- public:
-  void PostToFrame(unsigned message) override {
-    std::lock_guard<std::mutex> lock(mutex_);
-    posted.push_back(message);
-  }
-  void DebugLine(const char16_t*) override {}
-  void LockDrawing() override {}
-  void UnlockDrawing() override {}
-  std::vector<unsigned> Take() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    std::vector<unsigned> out;
-    out.swap(posted);
-    return out;
-  }
-
- private:
-  std::mutex mutex_;
-  std::vector<unsigned> posted;
-};
-BenchHost host;
-
 // Remembers that the engine stopped on a failed check, so that a page that
 // ends early can say why.
 class BenchEngineHost : public DefaultEngineHost {
@@ -201,54 +167,28 @@ class BenchEngineHost : public DefaultEngineHost {
 };
 BenchEngineHost engineHost;
 
-std::u16string Wide(const std::string& text) { return std::u16string(text.begin(), text.end()); }
-
 struct PageLine {
   std::string page, score, engraver, dpi, condition;
 };
 
 // Reads one page into a new score and exports it; the export's path or "-".
 std::string ReadPage(const fs::path& tiff, const fs::path& store, const fs::path& out, double* buildMerge) {
-  fs::remove_all(store);
-  fs::create_directories(store);
-  SetDataFolder(Wide(store.string()).c_str());
-  char16_t pages[600];
-  MakeMusicPagesPath(pages, 600, u"");
-  platform::MakeDirectory(pages);
-  pageTable = PageTable{};
-  pageTable.currentPage = -1;
-  ResetScoreContent();
-  ResetPartRecords();
-  CurrentScore = ScoreDocument{};
-  Flags().abort = 0;
-
-  if (OpenTiffFile(Wide(tiff.string()).c_str(), u".tif") != 1 || pageTable.pageCount < 1) {
+  engineHost.failedCheck = false;
+  const ReadPageResult result = ReadPageFile(tiff.string(), store.string(), out.string());
+  if (!result.opened) {
     std::fprintf(stderr, "e2e_bench: %s was not opened into the page store\n", tiff.string().c_str());
     return "-";
   }
-  const int row = static_cast<int>(pageTable.pageCount) - 1;
-  pageTable.rows[row].flags |= kPageSelected;
-  host.Take();
-  engineHost.failedCheck = false;
-  if (!StartReading(row)) {
+  if (!result.started) {
     std::fprintf(stderr, "e2e_bench: the reading of %s did not start\n", tiff.string().c_str());
     return "-";
   }
-  JoinReadingThread();
-  bool done = false;
-  for (unsigned message : host.Take()) done = done || message == kReadPageDoneMessage;
-  if (!done)
+  if (!result.read)
     std::fprintf(stderr, "e2e_bench: the reading of %s ended early%s\n", tiff.string().c_str(),
                  engineHost.failedCheck ? " (the engine stopped on a failed check)" : "");
-  if (done) {
-    const auto t0 = Clock::now();
-    AddReadPageToScore();
-    *buildMerge += Seconds(Clock::now() - t0);
-  }
-  ReadingActive() = 0;
-  if (ScorePages.count == 0) return "-";
-  if (!ExportMusicXml(Wide(out.string()).c_str())) {
-    std::fprintf(stderr, "e2e_bench: the export of %s failed\n", tiff.string().c_str());
+  *buildMerge += result.mergeSeconds;
+  if (result.musicXmlPath.empty()) {
+    if (ScorePages.count != 0) std::fprintf(stderr, "e2e_bench: the export of %s failed\n", tiff.string().c_str());
     return "-";
   }
   return out.string();
@@ -283,18 +223,11 @@ int main(int argc, char** argv) {
   }
   fs::create_directories(readFolder);
 
-  SetResourceFolder(Wide((fs::absolute(program) / "").string()).c_str());
-  if (!BuildShapeDatabase()) {
+  if (!SetUpReadingPath(program)) {
     std::fprintf(stderr, "e2e_bench: the classifier databases of %s/Resources did not load\n", program.c_str());
     return 1;
   }
-  // Rhythm correction on (the Preferences' "Tuplets (includes advanced
-  // rhythm detection)", off at every start of the program).
-  Unsaved().readTuplets = true;
-  InstallRecognitionStages();
-  InstallScoreBuildingStages();
   WrapStages(std::make_integer_sequence<int, static_cast<int>(ReadingStage::kCount)>());
-  SetReadingHost(&host);
   SetEngineHost(&engineHost);
   ReadingSteps& steps = CurrentReadingSteps();
   engineStaffStage = steps.runStaffStage;

@@ -152,6 +152,7 @@ void ReadEngineNoteGroup(int32_t system, int32_t stave, const MscriptNoteGroup& 
     if (n.objectKind != 0) {
       n.box = GetFoundObjectBox(n.objectKind, n.objectIndex);
       n.cost = GetFoundObjectCost(n.objectKind, n.objectIndex);
+      n.small = GetFoundObjectSmall(n.objectKind, n.objectIndex);
     }
     if (m.accidentalRefs[0] == 1 || m.accidentalRefs[0] == 2) {
       n.accidentalBox = GetAccidentalRefsBox(m.accidentalRefs);

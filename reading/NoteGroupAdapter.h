@@ -46,6 +46,7 @@ struct EngineNoteView {
   int32_t centreY = 0;
   EngineBox box{kEngineNoBox, kEngineNoBox, kEngineNoBox, kEngineNoBox};  // the found object's box
   int32_t cost = 0;           // the found object's cost
+  int32_t small = 0;          // 1: a head of the engine's small-head (cue-size) models
   EngineBox accidentalBox{kEngineNoBox, kEngineNoBox, kEngineNoBox, kEngineNoBox};
   int32_t accidentalCost = 0; // mean cost of the referenced accidentals
 };

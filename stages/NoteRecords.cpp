@@ -74,6 +74,68 @@ int32_t RestLineY(const StaveRow* rows, int s, int i, int32_t x, int16_t space, 
   return rows[s].top + StaveLineY(rows, s, i, x, page);
 }
 
+// ---- Small heads: cue notes or grace notes ----
+
+bool IsHeadType(int32_t type) { return type >= kEngineBreveHead && type <= kEngineGraceHead; }
+
+// An event whose heads were all found by the engine's small-head models (a
+// solid small head comes as the engine's grace type).
+bool IsSmallEvent(const EngineEventView& e) {
+  int heads = 0;
+  for (int32_t i = 0; i < e.noteCount; ++i) {
+    const EngineNoteView& n = e.notes[i];
+    if (!IsHeadType(n.type)) continue;
+    if (!n.small) return false;
+    ++heads;
+  }
+  return heads > 0;
+}
+
+bool IsFullSizeHeadEvent(const EngineEventView& e) {
+  for (int32_t i = 0; i < e.noteCount; ++i)
+    if (IsHeadType(e.notes[i].type)) return !IsSmallEvent(e);
+  return false;
+}
+
+// Per event of a bar: true for the small-head events that are grace notes.
+// A run of small-head events (left to right) is a run of grace notes when it
+// stands right before a full-size note: the next event begins within two
+// stave spaces of the run's end when every event of the run is a quaver or
+// shorter (a flag or beams), within one and a half otherwise (a slashed
+// flag is not always read as a flag). Any other small head is a cue note: it
+// takes its time in the bar. Gaps in half stave spaces:
+constexpr int32_t kGraceGapShort = 4;
+constexpr int32_t kGraceGapOther = 3;
+
+std::vector<bool> GraceEvents(const std::vector<EngineEventView>& events, int16_t space) {
+  std::vector<size_t> order(events.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(),
+                   [&](size_t a, size_t b) { return events[a].box.x0 < events[b].box.x0; });
+  std::vector<bool> grace(events.size(), false);
+  for (size_t k = 0; k < order.size();) {
+    if (!IsSmallEvent(events[order[k]])) {
+      ++k;
+      continue;
+    }
+    size_t end = k;
+    bool allShort = true;
+    int32_t right = events[order[k]].box.x1;
+    while (end < order.size() && IsSmallEvent(events[order[end]])) {
+      const EngineEventView& e = events[order[end]];
+      allShort = allShort && e.hasStem && (e.flagCount > 0 || e.leftBeams > 0 || e.rightBeams > 0);
+      right = std::max(right, e.box.x1);
+      ++end;
+    }
+    const int32_t gap = end < order.size() ? 2 * (events[order[end]].box.x0 - right) : 0;
+    const bool beforeNote = end < order.size() && IsFullSizeHeadEvent(events[order[end]]) &&
+                            gap <= (allShort ? kGraceGapShort : kGraceGapOther) * std::max<int32_t>(space, 1);
+    for (size_t j = k; j < end; ++j) grace[order[j]] = beforeNote;
+    k = end;
+  }
+  return grace;
+}
+
 }  // namespace
 
 void DeleteNoteRecord(NoteRecord* notes, uint32_t& count, uint32_t index) {
@@ -94,12 +156,17 @@ int ImportEngineNotes(const StaveRow* rows, int rowCount, int s, int32_t indexIn
     std::vector<EngineEventView> events;
     ReadEngineSlotEvents(system, indexInSystem, slot, &events);
     if (events.size() > static_cast<size_t>(kSlotEventLimit)) events.resize(kSlotEventLimit);
-    for (const EngineEventView& e : events) {
+    const std::vector<bool> grace = GraceEvents(events, space);
+    for (size_t k = 0; k < events.size(); ++k) {
+      const EngineEventView& e = events[k];
+      if (grace[k]) continue;  // grace notes make no records
+      const bool cue = IsSmallEvent(e);
       bool copied = false;
       for (int32_t i = 0; i < e.noteCount; ++i) {
         if (count >= static_cast<uint32_t>(kNoteListLimit)) break;
         const EngineNoteView& n = e.notes[i];
-        if (n.type < kEngineBreveHead || n.type > kEngineSolidHead) continue;  // grace notes and rests
+        if (!IsHeadType(n.type)) continue;  // rests
+        if (n.type == kEngineGraceHead && !cue) continue;  // a small head among full-size ones
         const EngineBox& box = n.box;
         if (box.x0 == kEngineNoBox) continue;
         NoteRecord& r = notes[count];
@@ -111,7 +178,12 @@ int ImportEngineNotes(const StaveRow* rows, int rowCount, int s, int32_t indexIn
         r.right = static_cast<int16_t>(box.x1);
         r.bottom = static_cast<int16_t>(box.y1);
         r.step = static_cast<int16_t>(n.step);
-        r.kind = static_cast<uint32_t>(8 - n.type);  // breve 8 .. solid 5
+        // breve 8 .. solid 5; a small solid head of a cue note is a solid head
+        r.kind = static_cast<uint32_t>(8 - std::min<int32_t>(n.type, kEngineSolidHead));
+        if (cue) {
+          r.size = kCueSize;
+          r.chordFlag = 1;  // cue-size notes make chords of their own
+        }
         r.dots = static_cast<int16_t>(std::clamp(e.dots, 0, 1));
         r.stave = staveNumber;
         r.origin = kEngineOrigin;

@@ -38,6 +38,8 @@ struct HeadModel {
   int32_t patchRows;     // f x 1000
   int32_t patchColumns;  // g x 1000
 };
+// The template pair of the small-head models: their heads are cue-size.
+constexpr int32_t kSmallHeadPair = 3;
 constexpr HeadModel kModels[kMaxHeadModel + 1] = {
     {ModelGate::kAlways, 90, 200, 1, 3400, 3000, 1400, 0, 620, 105},
     {ModelGate::kAlways, 100, 220, 1, 3200, 2900, 1800, 1, 620, 105},
@@ -676,6 +678,7 @@ void MakeHeads() {
       head.staff = c.staff;
       head.step = c.step;
       head.model = recorded;
+      head.small = kModels[model].pair == kSmallHeadPair ? 1 : 0;
       head.rawCost = c.cost;
       AddFoundNotehead(head);
     }
@@ -765,6 +768,7 @@ int32_t GetNoteheadY(int32_t i) { return gHeads.At(i).centreY; }
 int32_t GetNoteheadLeftX(int32_t i) { return gHeads.At(i).leftX; }
 int32_t GetNoteheadRightX(int32_t i) { return gHeads.At(i).rightX; }
 int32_t GetNoteheadModel(int32_t i) { return gHeads.At(i).model; }
+int32_t GetNoteheadSmall(int32_t i) { return gHeads.At(i).small; }
 
 NoteheadPlace GetNoteheadPlace(int32_t i) {
   const FoundNotehead& head = gHeads.At(i);

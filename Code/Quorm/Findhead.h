@@ -31,7 +31,7 @@ struct FoundNotehead {
   uint8_t attachedAbove;
   uint8_t attachedBelow;
   uint8_t attachedMax;
-  uint8_t spare;
+  uint8_t small;             // 1: found by a small-head (cue-size) model, 4 to 7
   int32_t pointCount;        // 0..6
   EnginePoint points[6];
   int32_t mark;
@@ -54,6 +54,8 @@ int32_t GetNoteheadLeftX(int32_t i);
 int32_t GetNoteheadRightX(int32_t i);
 NoteheadPlace GetNoteheadPlace(int32_t i);
 int32_t GetNoteheadModel(int32_t i);
+// 1 when head i was found by one of the small-head models (4 to 7), else 0.
+int32_t GetNoteheadSmall(int32_t i);
 // The raw cost normalised to Q10 against the head's model:
 // DivRound(max(0, cost - B) x 1024, L + P/8 - B), B the model's cost bias, L
 // its reference limit and P the penalty sum of its candidate table.

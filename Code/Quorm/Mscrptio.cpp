@@ -398,3 +398,7 @@ int32_t GetFoundObjectCost(int32_t kind, int32_t index) {
     default: return 0;
   }
 }
+
+int32_t GetFoundObjectSmall(int32_t kind, int32_t index) {
+  return kind == kObjectNotehead ? GetNoteheadSmall(index) : 0;
+}

@@ -100,3 +100,6 @@ EngineBox GetFoundObjectBox(int32_t kind, int32_t index);
 // normalised cost), beam (3) or slur (5); 0 for other kinds. The index is
 // checked against the kind's table.
 int32_t GetFoundObjectCost(int32_t kind, int32_t index);
+// 1 for a notehead found by a small-head (cue-size) model, 0 for any other
+// found object. The index is checked against the notehead table.
+int32_t GetFoundObjectSmall(int32_t kind, int32_t index);

@@ -77,6 +77,7 @@ void NoteEnginePage::AddSlot(int row, std::initializer_list<HandGroup> groups) {
         h.staff = row;
         h.step = hn.step;
         h.rawCost = hn.cost;
+        h.small = hn.small ? 1 : 0;
         n.object = AddFoundNotehead(h);
       } else {
         n.object = AddFixedSymbol(hn.x - 6, y - 15, hn.x + 6, y + 15, 43, 0, 0);

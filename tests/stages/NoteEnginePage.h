@@ -15,6 +15,7 @@ struct HandNote {
   int32_t x = 0;       // centre x
   int32_t accidental = 0;
   int32_t cost = 0;    // the head's raw cost
+  bool small = false;  // found by a small-head (cue-size) model
 };
 
 struct HandGroup {

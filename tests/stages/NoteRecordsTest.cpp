@@ -58,6 +58,49 @@ TEST(ImportEngineNotes, FlagsAndBeamsGiveTheDuration) {
   }
 }
 
+// Heads of the engine's small-head models: a run of them right before a
+// full-size note is a run of grace notes (no records); any other is a cue
+// note, a record in cue size whose chord flag keeps it out of full-size chords.
+TEST(ImportEngineNotes, SmallHeadsAreCueNotesUnlessTheyStandRightBeforeAFullSizeNote) {
+  auto small = [](int32_t type, int32_t x, int flags = 0, int left = 0, int right = 0) {
+    HandGroup g = Solid(0, x, flags, left, right);
+    g.notes[0].type = type;
+    g.notes[0].small = true;
+    return g;
+  };
+  const struct {
+    const char* what;
+    std::initializer_list<HandGroup> groups;
+    uint32_t records, cue;
+  } cases[] = {
+      {"a lone small head", {small(4, 600)}, 1, 1},
+      {"a small quaver 24 px (1.2 spaces) before a note", {small(4, 600, 1), Solid(0, 640)}, 1, 0},
+      {"two beamed small quavers before a note", {small(4, 560, 0, 0, 1), small(4, 600, 0, 1, 0), Solid(0, 640)},
+       1, 0},
+      {"a small crotchet 44 px (2.2 spaces) before a note", {small(4, 600), Solid(0, 660)}, 2, 1},
+      {"a small crotchet 24 px before a note", {small(4, 600), Solid(0, 640)}, 1, 0},
+      {"small heads before a rest", {small(4, 560), small(4, 600, 1), HandGroup{{HandNote{8, 0, 640}}}}, 2, 2},
+      {"a small minim (a cue-head model)", {small(2, 600)}, 1, 1},
+  };
+  for (const auto& c : cases) {
+    NoteEnginePage page;
+    const int row = page.AddStave(0, 200, 20, 5);
+    page.Describe();
+    page.AddSlot(row, c.groups);
+    Imported r = Import(page, row);
+    ASSERT_EQ(r.count, c.records) << c.what;
+    uint32_t cue = 0;
+    for (uint32_t i = 0; i < r.count; ++i) {
+      const NoteRecord& n = r.notes[i];
+      const bool isCue = n.size >= kCueSize;
+      cue += isCue;
+      EXPECT_EQ(n.chordFlag, isCue ? 1 : 0) << c.what;
+      if (isCue) EXPECT_LE(n.kind, static_cast<uint32_t>(kNoteMinim)) << c.what;
+    }
+    EXPECT_EQ(cue, c.cue) << c.what;
+  }
+}
+
 TEST(ImportEngineNotes, FillsARecordPerHeadAndSkipsGraceNotesAndRests) {
   NoteEnginePage page;
   const int row = page.AddStave(0, 200, 20, 5);

@@ -134,6 +134,13 @@ TEST_P(HeadsBySize, EveryModelOnLinesSpacesAndLedgerLines) {
     if (GetNoteheadStaff(i) == 0) {
       EXPECT_EQ(GetNoteheadModel(i), 0) << "head " << i;
     }
+  // The small heads carry the cue-size mark, and only they.
+  for (const PaintedHead& p : painted[3]) {
+    const int small = MatchHead(p, 3, slack);
+    if (small >= 0) EXPECT_EQ(GetNoteheadSmall(small), 1) << "small head at step " << p.step;
+  }
+  for (int i = 0; i < GetNoteheadCount(); ++i)
+    EXPECT_EQ(GetNoteheadSmall(i), GetNoteheadModel(i) == 4 ? 1 : 0) << "head " << i;
   if (::testing::Test::HasFailure()) ADD_FAILURE() << "found:" << DescribeHeads();
   FreeEngine();
 }

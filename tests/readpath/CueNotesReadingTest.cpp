@@ -1,0 +1,126 @@
+// A page of cue notes and a grace note, engraved by LilyPond (fixtures/cue.ly)
+// and by MuseScore 3 (fixtures/cue-musescore.musicxml), read
+// through the whole reading path: every note of the score must come out as
+// engraved, the cue-size ones marked small in the score's chords and <cue/>
+// in the MusicXML export; the grace note is no note of the score. The export
+// is left in KV_BINARY_DIR/read_path_musicxml for the DTD check that runs
+// after this program.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "PageReading.h"
+#include "score/ScoreItem.h"
+#include "score/ScoreStreams.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string EnvFolder(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? value : "";
+}
+
+class ReadingPath : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { ready_ = SetUpReadingPath(KV_PROGRAM_FOLDER); }
+  void SetUp() override {
+    ASSERT_TRUE(ready_) << "the classifier databases of the program folder did not load";
+    source_ = EnvFolder("KV_SOURCE_DIR");
+    binary_ = EnvFolder("KV_BINARY_DIR");
+    ASSERT_FALSE(source_.empty()) << "KV_SOURCE_DIR is not set";
+    ASSERT_FALSE(binary_.empty()) << "KV_BINARY_DIR is not set";
+  }
+  std::string Fixture(const std::string& name) const { return source_ + "/tests/readpath/fixtures/" + name; }
+  std::string Export(const std::string& name) const {
+    fs::create_directories(binary_ + "/read_path_musicxml");
+    return binary_ + "/read_path_musicxml/" + name;
+  }
+  std::string Store() const { return binary_ + "/read_path_store"; }
+
+  static bool ready_;
+  std::string source_, binary_;
+};
+bool ReadingPath::ready_ = false;
+
+// The chords of the score's parts as "position/duration code", "s" for a
+// small (cue-size) chord, "g" for a grace chord; bars apart by "|".
+std::string ScoreChords() {
+  std::ostringstream out;
+  for (int slot = 0; slot < PartCount && slot < kPartSlots; ++slot) {
+    const uint8_t* item = StreamBytes(ScoreStreams, slot);
+    const uint8_t* end = StreamUsedEnd(ScoreStreams, slot);
+    while (item && item < end) {
+      if (IsBarLine(item)) out << "| ";
+      if (KindOf(item) == kItemChord) {
+        for (unsigned n = 0; n < ChordNoteCount(item); ++n) out << (n ? "+" : "") << int(NotePosition(item, n));
+        out << '/' << int(ChordDurationCode(item)) << (ChordIsSmall(item) ? "s" : "")
+            << (ChordIsGrace(item) ? "g" : "") << ' ';
+      }
+      item += ItemLength(item);
+    }
+  }
+  return out.str();
+}
+
+// The exported notes, bar by bar: "STEP OCTAVE TYPE" with " cue" or " grace".
+std::vector<std::string> ExportedNotes(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream text;
+  text << in.rdbuf();
+  const std::string xml = text.str();
+  std::vector<std::string> bars;
+  auto field = [](const std::string& note, const std::string& tag) {
+    const size_t a = note.find("<" + tag + ">");
+    if (a == std::string::npos) return std::string();
+    const size_t b = note.find("</" + tag + ">", a);
+    return note.substr(a + tag.size() + 2, b - a - tag.size() - 2);
+  };
+  for (size_t m = xml.find("<measure"); m != std::string::npos; m = xml.find("<measure", m + 1)) {
+    const size_t mEnd = xml.find("</measure>", m);
+    std::string bar;
+    for (size_t n = xml.find("<note", m); n != std::string::npos && n < mEnd; n = xml.find("<note", n + 1)) {
+      const std::string note = xml.substr(n, xml.find("</note>", n) - n);
+      if (!bar.empty()) bar += ", ";
+      bar += note.find("<rest") != std::string::npos ? "rest" : field(note, "step") + field(note, "octave");
+      bar += " " + field(note, "type");
+      if (note.find("<cue/>") != std::string::npos) bar += " cue";
+      if (note.find("<grace") != std::string::npos) bar += " grace";
+    }
+    bars.push_back(bar);
+  }
+  return bars;
+}
+
+TEST_F(ReadingPath, CueNotesAreReadCueSizeAndTheGraceNoteMakesNoNote) {
+  const std::vector<std::string> expected = {
+      "C5 quarter, D5 quarter, E5 quarter, F5 quarter",
+      "G5 quarter cue, E5 quarter cue, C5 quarter cue, A4 quarter cue",
+      "B4 quarter cue, D5 quarter cue, G4 quarter cue, B4 quarter cue",
+      "C5 whole",
+      "E5 quarter, D5 quarter, C5 half",
+      "A4 quarter cue, B4 quarter cue, C5 quarter cue, E5 quarter cue",
+      "D5 half, C5 half",
+  };
+  for (const std::string page : {"cue", "cue-musescore"}) {
+    const ReadPageResult result = ReadPageFile(Fixture(page + ".tif"), Store(), Export(page + ".xml"));
+    ASSERT_TRUE(result.read) << page;
+    ASSERT_FALSE(result.musicXmlPath.empty()) << page;
+    EXPECT_EQ(ExportedNotes(result.musicXmlPath), expected) << page;
+
+    // The score itself: the cue-size chords are small, none is a grace chord.
+    const std::string chords = ScoreChords();
+    EXPECT_EQ(chords.find('g'), std::string::npos) << page << ": " << chords;
+    size_t small = 0;
+    for (char c : chords) small += c == 's';
+    EXPECT_EQ(small, 12u) << page << ": " << chords;
+  }
+}
+
+}  // namespace
