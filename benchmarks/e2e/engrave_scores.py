@@ -9,7 +9,7 @@ MusicXML and has them engraved, one page each, as 1-bit G4 TIFF pages:
 
 usage:
   engrave_scores.py OUTDIR [--only NAME[,NAME...]] [--engravers mscore,lilypond]
-  engrave_scores.py OUTDIR --classes FIRST_SEED COUNT
+  engrave_scores.py OUTDIR --classes FIRST_SEED COUNT [ENGRAVING,...]
 
 --classes writes the seeded class scores of benchmarks/e2e/class_scores.py
 instead (seeds FIRST_SEED on; 1000-1999 tune the reading, 2000 and up make
@@ -17,7 +17,7 @@ the figures), at 300 dpi only, clean and degraded, engraved by LilyPond and
 by MuseScore 3 once in each of its music fonts (ENGRAVER "mscore-emmentaler",
 "mscore-bravura", "mscore-gonville", "mscore-musejazz"; the font set in the
 score's own style, as a style file given with -S leaves the music font as it
-is). A score an engraver sets on more than one page is left out of that
+is); ENGRAVING,... keeps those only. A score an engraver sets on more than one page is left out of that
 engraver's pages, with a line saying so.
 
 Writes OUTDIR/scores/NAME.musicxml, OUTDIR/pages/NAME-ENGRAVER-DPI.tif and
@@ -122,14 +122,14 @@ def engrave_mscore_font(xml, work, font):
                   f.endswith(".png"))
 
 
-def engrave_classes(folder, first, count):
+def engrave_classes(folder, first, count, only=None):
     """The class scores of seeds first .. first + count - 1, each engraved
     at 300 dpi by LilyPond and by MuseScore in each music font, clean and
     degraded (a cache like the hand-written scores' pages)."""
     os.makedirs(os.path.join(folder, "scores"), exist_ok=True)
     os.makedirs(os.path.join(folder, "pages"), exist_ok=True)
     index = []
-    engravings = ["mscore-" + font for font in MSCORE_FONTS] + ["lilypond"]
+    engravings = [e for e in ["mscore-" + font for font in MSCORE_FONTS] + ["lilypond"] if not only or e in only]
     for seed in range(first, first + count):
         name, text = class_scores.musicxml(seed)
         xml_name = os.path.join("scores", name + ".musicxml")
@@ -178,12 +178,12 @@ def main():
     folder, only, engravers = args[0], None, ENGRAVERS
     rest = args[1:]
     if rest and rest[0] == "--classes":
-        if len(rest) != 3:
+        if len(rest) not in (3, 4):
             sys.exit(__doc__)
         for tool in ("convert", "mscore3", "lilypond", "musicxml2ly"):
             if shutil.which(tool) is None:
                 sys.exit("engrave_scores: %s is not installed (tools/setup.sh installs it)" % tool)
-        engrave_classes(folder, int(rest[1]), int(rest[2]))
+        engrave_classes(folder, int(rest[1]), int(rest[2]), rest[3].split(",") if len(rest) == 4 else None)
         return
     while rest:
         if rest[0] == "--only" and len(rest) > 1:
