@@ -56,7 +56,8 @@ before it):
               where the stave's clef changes;
   dense       notes of chords of four or more, notes with lyrics, notes of
               a stave's second or third voice;
-  keys        notes altered (by the key or an accidental), notes with a
+  keys        notes altered (by the key or an accidental), notes of a step
+              the key alters (naturals against the key), notes with a
               written accidental, notes after a key change;
   plain       the rest.
 
@@ -309,7 +310,7 @@ def read_symbols(path):
         raise ScoreError("%s: %s" % (path, error))
     streams = {}
     for p, part in enumerate(root.findall("part")):
-        divisions, bar_length, fifths_changed = 1, None, False
+        divisions, bar_length, fifths_changed, fifths = 1, None, False, 0
         clefs = {}  # stave -> (sign, line, octave change)
         tab = set()
         rest_run = 0
@@ -342,8 +343,9 @@ def read_symbols(path):
                     t = element.find("time")
                     if t is not None:
                         bar_length = Fraction(_int(t.find("beats")), _int(t.find("beat-type"), 4))
-                    if element.find("key") is not None and m > 0:
-                        fifths_changed = True
+                    if element.find("key") is not None:
+                        fifths = _int(element.find("key/fifths"))
+                        fifths_changed = fifths_changed or m > 0
                     for clef in element.findall("clef"):
                         number = int(clef.get("number", "1"))
                         sign = clef.findtext("sign", "G").strip()
@@ -410,7 +412,8 @@ def read_symbols(path):
                     elif chords.get(first if chord else i, 0) >= 4 or element.find("lyric") is not None or \
                             len(voices.get(stave, ())) > 1:
                         cls = "dense"
-                    elif symbol[1] != 0 or element.find("accidental") is not None or fifths_changed:
+                    elif symbol[1] != 0 or element.find("accidental") is not None or fifths_changed or \
+                            (pitch is not None and symbol[0] in ("FCGDAEB"[:fifths] + "BEADGCF"[:-fifths])):
                         cls = "keys"
                     else:
                         cls = "plain"
