@@ -509,18 +509,18 @@ def report_classes(results, root, out=sys.stdout):
     engravings = sorted({e for e, _ in groups if e != "all"}) + ["all"]
     for condition in ("clean", "degraded"):
         print("SER per class and engraving, %s pages (symbols: source count)" % condition, file=out)
-        print("%-11s" % "class" + "".join("%17s" % e[:17] for e in engravings), file=out)
+        print("%-11s" % "class" + "".join("%18s" % e[:17] for e in engravings), file=out)
         for c in CLASS_ORDER + ["total"]:
             cells = []
             for e in engravings:
                 g = groups.get((e, condition))
                 if g is None:
-                    cells.append("%17s" % "-")
+                    cells.append("%18s" % "-")
                     continue
                 counts = {}
                 for k in (CLASS_ORDER if c == "total" else [c]):
                     add(counts, g[k])
-                cells.append("%17s" % ("%.3f (%d)" % (ser_of(counts), counts["true"]) if counts.get("true") else "-"))
+                cells.append("%18s" % ("%.3f (%d)" % (ser_of(counts), counts["true"]) if counts.get("true") else "-"))
             print("%-11s" % c + "".join(cells), file=out)
         g = groups.get(("all", condition))
         if g is None:
