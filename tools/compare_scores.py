@@ -86,6 +86,12 @@ def _int(element, default=0):
         return default
 
 
+def _moved(time, element, divisions):
+    """The time in the bar after a <backup> or <forward>."""
+    step = Fraction(_int(element.find("duration")), divisions * 4)
+    return max(time - step if element.tag == "backup" else time + step, Fraction(0))
+
+
 def read_score(path):
     """(part count, {(part, stave): [bar, ...]}) where a bar is a list of
     (onset, key, duration) in time order."""
@@ -110,9 +116,7 @@ def read_score(path):
                     if d > 0:
                         divisions = d
                 elif element.tag in ("backup", "forward"):
-                    step = Fraction(_int(element.find("duration")), divisions * 4)
-                    time = time - step if element.tag == "backup" else time + step
-                    time = max(time, Fraction(0))
+                    time = _moved(time, element, divisions)
                 elif element.tag == "note":
                     if element.find("grace") is not None or element.find("cue") is not None:
                         continue
@@ -353,9 +357,7 @@ def read_symbols(path):
                         if sign == "TAB":
                             tab.add(number)
                 elif element.tag in ("backup", "forward"):
-                    step = Fraction(_int(element.find("duration")), divisions * 4)
-                    time = time - step if element.tag == "backup" else time + step
-                    time = max(time, Fraction(0))
+                    time = _moved(time, element, divisions)
                 elif element.tag == "note":
                     grace = element.find("grace") is not None
                     cue = element.find("cue") is not None

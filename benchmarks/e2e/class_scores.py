@@ -412,16 +412,24 @@ def musicxml(seed, bars_limit=None):
     return name, "\n".join(out) + "\n"
 
 
+def fill(r, bar, kinds, short_kinds=None):
+    """Note values, drawn from kinds, that fill a bar of `bar` divisions
+    (from short_kinds once less than a quarter is left, when given); a value
+    longer than what is left gives way to the longest that fits."""
+    left = bar
+    while left > 0:
+        kind = r.choice(kinds if short_kinds is None or left >= VALUES["quarter"] else short_kinds)
+        if VALUES[kind] > left:
+            kind = next(k for k in ORDER if VALUES[k] <= left)
+        left -= VALUES[kind]
+        yield kind
+
+
 def part_voice(w, special, st, staff_no, number, v, voices, bar, kind):
     r = w.r
     if special == "drums":
         out = []
-        left = bar
-        while left > 0:
-            kind_ = r.choice(["eighth", "quarter"] if left >= 1680 else ["eighth"])
-            if VALUES[kind_] > left:
-                kind_ = next(k for k in ORDER if VALUES[k] <= left)
-            left -= VALUES[kind_]
+        for kind_ in fill(r, bar, ["eighth", "quarter"], ["eighth"]):
             choices = PERCUSSION[2:4] + [PERCUSSION[5]] if v == 0 else PERCUSSION[:2] + [PERCUSSION[4]]
             if r.random() < 0.15:
                 out += w.note([], kind_, 0, VALUES[kind_], number, staff_no, {})
@@ -434,12 +442,7 @@ def part_voice(w, special, st, staff_no, number, v, voices, bar, kind):
         return out
     if special == "oneline":
         out = []
-        left = bar
-        while left > 0:
-            kind_ = r.choice(["eighth", "quarter", "half"])
-            if VALUES[kind_] > left:
-                kind_ = next(k for k in ORDER if VALUES[k] <= left)
-            left -= VALUES[kind_]
+        for kind_ in fill(r, bar, ["eighth", "quarter", "half"]):
             if r.random() < 0.2:
                 out += w.note([], kind_, 0, VALUES[kind_], number, staff_no, {})
             else:
@@ -447,12 +450,7 @@ def part_voice(w, special, st, staff_no, number, v, voices, bar, kind):
         return out
     if special == "tab":
         out = []
-        left = bar
-        while left > 0:
-            kind_ = r.choice(["eighth", "quarter", "half"])
-            if VALUES[kind_] > left:
-                kind_ = next(k for k in ORDER if VALUES[k] <= left)
-            left -= VALUES[kind_]
+        for kind_ in fill(r, bar, ["eighth", "quarter", "half"]):
             string = r.randint(1, 6)
             fret = r.randint(0, 7)
             tstep, toct = TAB_TUNING[6 - string]
@@ -465,12 +463,7 @@ def part_voice(w, special, st, staff_no, number, v, voices, bar, kind):
         return out
     if special == "heads":
         out = []
-        left = bar
-        while left > 0:
-            kind_ = r.choice(["eighth", "quarter", "half"])
-            if VALUES[kind_] > left:
-                kind_ = next(k for k in ORDER if VALUES[k] <= left)
-            left -= VALUES[kind_]
+        for kind_ in fill(r, bar, ["eighth", "quarter", "half"]):
             extra = {}
             if r.random() < 0.6:
                 extra["notehead"] = r.choice(["x", "diamond", "slash", "triangle"])

@@ -25,21 +25,13 @@
 #include "score/ScoreStreams.h"
 #include "shapes/ClassifierStartup.h"
 #include "stages/RecognitionStages.h"
+#include "tests/reading/ScriptedReading.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/TestPaths.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-class QuietHost : public ReadingHost {
- public:
-  void PostToFrame(unsigned message) override { posted.push_back(message); }
-  void DebugLine(const char16_t*) override {}
-  void LockDrawing() override {}
-  void UnlockDrawing() override {}
-  std::vector<unsigned> posted;
-};
 
 fs::path Narrow(const std::u16string& path) { return fs::path(std::string(path.begin(), path.end())); }
 
@@ -75,7 +67,7 @@ class ReadPathTest : public ::testing::Test {
       return false;
     const int row = static_cast<int>(pageTable.pageCount) - 1;
     pageTable.rows[row].flags |= kPageSelected;
-    QuietHost host;
+    QuietReadingHost host;
     SetReadingHost(&host);
     if (!StartReading(row)) return false;
     JoinReadingThread();
