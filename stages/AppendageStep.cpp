@@ -56,6 +56,10 @@ struct Group {
 int32_t SymbolTopY(const AppendagePage& page, int row, const SymbolRecord& s, int step) {
   return StavePositionY(page.rows, page.rowCount, row, s.left, step, *page.geometry);
 }
+// A symbol's box on the page: its columns, from its top step to its bottom one.
+Box SymbolBox(const AppendagePage& page, int row, const SymbolRecord& s) {
+  return Box{s.left, SymbolTopY(page, row, s, s.stepTop), s.right, SymbolTopY(page, row, s, s.stepBottom)};
+}
 
 // A crotchet or quaver rest of the stages' own search (the engine's records
 // score 100 and more): what an accidental or a dot shows to be false. A dot
@@ -91,8 +95,7 @@ bool Claimed(const AppendagePage& page, int row, const Box& box, const NoteRecor
     const SymbolRecord& s = symbols[i];
     if (s.stave != stave || s.quality >= kRejectedQuality) continue;
     if (searchedRestsYield && IsSearchedShortRest(s)) continue;
-    const Box sb{s.left, SymbolTopY(page, row, s, s.stepTop), s.right, SymbolTopY(page, row, s, s.stepBottom)};
-    if (Overlap(sb, box)) return true;
+    if (Overlap(SymbolBox(page, row, s), box)) return true;
   }
   return false;
 }
@@ -443,7 +446,7 @@ void DropRestsOverAppendages(const AppendagePage& page, const NoteRecord* notes,
     if (IsSearchedShortRest(s)) {
       const int row = NoteStaveRow(page, s.stave);
       if (row >= 0) {
-        const Box sb{s.left, SymbolTopY(page, row, s, s.stepTop), s.right, SymbolTopY(page, row, s, s.stepBottom)};
+        const Box sb = SymbolBox(page, row, s);
         for (uint32_t k = 0; k < noteCount && !over; ++k) {
           const NoteRecord& n = notes[k];
           if (!Live(n) || n.stave != s.stave) continue;
@@ -457,19 +460,25 @@ void DropRestsOverAppendages(const AppendagePage& page, const NoteRecord* notes,
   }
 }
 
-// Sub-items that a symbol of the stave overlaps horizontally.
-void DropItemsUnderSymbols(NoteRecord* notes, uint32_t noteCount, const SymbolRecord* symbols, uint32_t symbolCount) {
+// Accidentals that a live symbol of the stave covers. The symbol's box
+// reaches from its top step to its bottom one: an accidental above or below
+// the stave beside a rest that ends under it (a natural on a ledger line
+// after a quaver rest) stays.
+void DropItemsUnderSymbols(const AppendagePage& page, NoteRecord* notes, uint32_t noteCount,
+                           const SymbolRecord* symbols, uint32_t symbolCount) {
   for (uint32_t i = 0; i < noteCount; ++i) {
     NoteRecord& n = notes[i];
     if (!Live(n)) continue;
     for (int p = 0; p < n.appenditureCount;) {
       const Appenditure& a = n.appenditures[p];
       bool under = false;
-      for (uint32_t k = 0; k < symbolCount && !under; ++k) {
+      for (uint32_t k = 0; k < symbolCount && !under && IsAccidentalKind(a.kind); ++k) {
         const SymbolRecord& s = symbols[k];
-        under = s.stave == n.stave && s.quality < kRejectedQuality && s.left <= a.right && a.left <= s.right;
+        if (s.stave != n.stave || s.quality >= kRejectedQuality || s.left > a.right || a.left > s.right) continue;
+        const int row = NoteStaveRow(page, s.stave);
+        under = row < 0 || Overlap(SymbolBox(page, row, s), ItemBox(a));
       }
-      if (under && IsAccidentalKind(a.kind)) DeleteAppenditure(notes, i, p);
+      if (under) DeleteAppenditure(notes, i, p);
       else ++p;
     }
   }
@@ -730,7 +739,7 @@ int ReadAppenditures(const AppendagePage& page, NoteRecord* notes, uint32_t& not
   ResolveSharedAccidentals(notes, noteCount, g.spacing);
   DropRestsOverAppendages(page, notes, noteCount, symbols, symbolCount, false);
   DropHeadsInAccidentals(notes, noteCount);
-  DropItemsUnderSymbols(notes, noteCount, symbols, symbolCount);
+  DropItemsUnderSymbols(page, notes, noteCount, symbols, symbolCount);
 
   for (uint32_t i = 0; i < noteCount; ++i) {
     if (page.keepGoing && !page.keepGoing()) return 0;

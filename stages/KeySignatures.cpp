@@ -25,6 +25,9 @@ constexpr int kFlatPlaces[8][7] = {{7, 4, 8, 5, 2, 6, 3}, {5, 2, 6, 3, 7, 4, 8},
                                    {1, 5, 2, 6, 3, 7, 4}, {6, 3, 7, 4, 8, 5, 9}, {4, 1, 5, 2, 6, 3, 7},
                                    {2, 6, 3, 7, 4, 8, 5}, {7, 4, 8, 5, 9, 6, 10}};
 constexpr int kMaxKeyAccidentals = 7;
+// Room after a bar line for a key change: the naturals that cancel the old
+// key, the new key's accidentals, and a space more.
+constexpr int kKeyChangeRoom = 2 * kMaxKeyAccidentals + 1;
 constexpr int kKeyFlatSample = 16;
 constexpr int kKeySharpSample = 17;
 constexpr int kKeyMatchSafe = 92;
@@ -85,6 +88,17 @@ int KeyPass(const KeySearchPage& page, int rowIndex, const ShapeDatabase& db, in
   return n;
 }
 
+// Whether a live bar line of the stave stands between the columns after and
+// before: a key change beyond it is that bar line's.
+bool BarLineBetween(const SymbolRecord* records, uint32_t count, int16_t stave, int32_t after, int32_t before) {
+  for (uint32_t b = 0; b < count; ++b) {
+    const SymbolRecord& bar = records[b];
+    if (bar.stave == stave && bar.quality <= 5 && IsBarlineSymbol(bar.type) && bar.left > after && bar.right < before)
+      return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 int KeySharpStep(int clefRow, int k) { return kSharpPlaces[std::clamp(clefRow, 0, 7)][std::clamp(k, 0, 6)] + 3; }
@@ -112,9 +126,9 @@ int FindKeySignature(const KeySearchPage& page, int rowIndex, int16_t stave, Sym
     int32_t engineKeyX = 0, engineKey = 0;
     const bool keyAfterBar =
         symbol.type == kSymbolBarline &&
-        EngineKeyChangeBetween(row.group, staveInSystem, symbol.right,
-                               symbol.right + static_cast<int32_t>(kMaxKeyAccidentals + 1) * side, &engineKeyX,
-                               &engineKey);
+        EngineKeyChangeBetween(row.group, staveInSystem, symbol.right, symbol.right + kKeyChangeRoom * side,
+                               &engineKeyX, &engineKey) &&
+        !BarLineBetween(records, end, stave, symbol.right, engineKeyX);
     const bool bar = keyAfterBar || symbol.type == 49 || symbol.type == 54 || symbol.type == 56 || symbol.type == 57;
     if (!clef && !bar) continue;
     if (clef && symbol.left > row.left + 8 * spacing) {
@@ -174,7 +188,7 @@ int FindKeySignature(const KeySearchPage& page, int rowIndex, int16_t stave, Sym
 
 bool InKeyChangeLeadIn(const SymbolRecord* records, uint32_t count, int16_t stave, int32_t left, int32_t right,
                        double spacing) {
-  const double room = (kMaxKeyAccidentals + 1) * spacing;
+  const double room = kKeyChangeRoom * spacing;
   for (uint32_t k = 0; k < count; ++k) {
     const SymbolRecord& key = records[k];
     if (key.stave != stave || key.quality > 5 || (key.type != kSymbolFlatKey && key.type != kSymbolSharpKey)) continue;

@@ -32,8 +32,9 @@ int FindKeySignature(const KeySearchPage& page, int rowIndex, int16_t stave, Sym
                      uint32_t from, const ShapeDatabase& db);
 
 // Whether the columns left..right of stave `stave` lie between a live bar line
-// and a key signature that follows it closely (within room for the most
-// accidentals a key has, and a space more): where a key change's cancelling
-// naturals stand, so that nothing there is a note.
+// and a key signature that follows it closely (within room for the naturals
+// cancelling the most accidentals a key has, the most a key has, and a space
+// more): where a key change's cancelling naturals stand, so that nothing
+// there is a note.
 bool InKeyChangeLeadIn(const SymbolRecord* records, uint32_t count, int16_t stave, int32_t left, int32_t right,
                        double spacing);

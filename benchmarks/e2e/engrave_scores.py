@@ -9,6 +9,16 @@ MusicXML and has them engraved, one page each, as 1-bit G4 TIFF pages:
 
 usage:
   engrave_scores.py OUTDIR [--only NAME[,NAME...]] [--engravers mscore,lilypond]
+  engrave_scores.py OUTDIR --classes FIRST_SEED COUNT [ENGRAVING,...]
+
+--classes writes the seeded class scores of benchmarks/e2e/class_scores.py
+instead (seeds FIRST_SEED on; 1000-1999 tune the reading, 2000 and up make
+the figures), at 300 dpi only, clean and degraded, engraved by LilyPond and
+by MuseScore 3 once in each of its music fonts (ENGRAVER "mscore-emmentaler",
+"mscore-bravura", "mscore-gonville", "mscore-musejazz"; the font set in the
+score's own style, as a style file given with -S leaves the music font as it
+is); ENGRAVING,... keeps those only. A score an engraver sets on more than one page is left out of that
+engraver's pages, with a line saying so.
 
 Writes OUTDIR/scores/NAME.musicxml, OUTDIR/pages/NAME-ENGRAVER-DPI.tif and
 NAME-ENGRAVER-300-degraded.tif, and OUTDIR/index.txt with one line per page:
@@ -33,6 +43,7 @@ import tempfile
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 
+import class_scores  # noqa: E402
 import scores  # noqa: E402
 
 
@@ -87,12 +98,93 @@ def engrave_lilypond(xml, work, dpi):
                   f.endswith(".png"))
 
 
+MSCORE_FONTS = {"emmentaler": ("Emmentaler", "Emmentaler Text"), "bravura": ("Bravura", "Bravura Text"),
+                "gonville": ("Gonville", "Gonville Text"), "musejazz": ("MuseJazz", "MuseJazz Text")}
+
+
+def engrave_mscore_font(xml, work, font):
+    """The pages MuseScore 3 engraves at 300 dpi in one of its music fonts:
+    the score is imported once into MuseScore's own file, whose style then
+    names the font."""
+    mscx = os.path.join(work, "score.mscx")
+    if not os.path.exists(mscx):
+        run(["mscore3", "-o", mscx, xml])
+    symbols, text = MSCORE_FONTS[font]
+    styled = os.path.join(work, "%s.mscx" % font)
+    with open(mscx) as f:
+        body = f.read()
+    body = body.replace("<Style>", "<Style>\n      <musicalSymbolFont>%s</musicalSymbolFont>\n"
+                        "      <musicalTextFont>%s</musicalTextFont>" % (symbols, text), 1)
+    with open(styled, "w") as f:
+        f.write(body)
+    run(["mscore3", "-r", "300", "-o", os.path.join(work, "f%s.png" % font), styled])
+    return sorted(os.path.join(work, f) for f in os.listdir(work) if f.startswith("f%s-" % font) and
+                  f.endswith(".png"))
+
+
+def engrave_classes(folder, first, count, only=None):
+    """The class scores of seeds first .. first + count - 1, each engraved
+    at 300 dpi by LilyPond and by MuseScore in each music font, clean and
+    degraded (a cache like the hand-written scores' pages)."""
+    os.makedirs(os.path.join(folder, "scores"), exist_ok=True)
+    os.makedirs(os.path.join(folder, "pages"), exist_ok=True)
+    index = []
+    engravings = [e for e in ["mscore-" + font for font in MSCORE_FONTS] + ["lilypond"] if not only or e in only]
+    for seed in range(first, first + count):
+        name, text = class_scores.musicxml(seed)
+        xml_name = os.path.join("scores", name + ".musicxml")
+        xml = os.path.join(folder, xml_name)
+        fresh = not os.path.exists(xml) or open(xml).read() != text
+        if fresh:
+            with open(xml, "w") as f:
+                f.write(text)
+        work = tempfile.mkdtemp()
+        try:
+            for number, engraving in enumerate(engravings):
+                page_name = os.path.join("pages", "%s-%s-300.tif" % (name, engraving))
+                page = os.path.join(folder, page_name)
+                degraded = page.replace(".tif", "-degraded.tif")
+                skipped = page + ".pages"
+                if not fresh and os.path.exists(skipped):
+                    continue
+                if fresh or not os.path.exists(page) or not os.path.exists(degraded):
+                    if os.path.exists(skipped):
+                        os.remove(skipped)
+                    if engraving == "lilypond":
+                        pngs = engrave_lilypond(xml, work, 300)
+                    else:
+                        pngs = engrave_mscore_font(xml, work, engraving.split("-")[1])
+                    if len(pngs) != 1:
+                        print("left out: %s engraves %s on %d pages" % (engraving, name, len(pngs)), flush=True)
+                        with open(skipped, "w") as f:
+                            f.write("%d\n" % len(pngs))
+                        continue
+                    to_tiff(pngs[0], page, 300)
+                    degrade(pngs[0], degraded, 7919 * seed + number, 300)
+                    print("engraved", page_name, flush=True)
+                index.append("%s %s %s 300 clean" % (page_name, xml_name, engraving))
+                index.append("%s %s %s 300 degraded" % (page_name.replace(".tif", "-degraded.tif"), xml_name,
+                                                         engraving))
+        finally:
+            shutil.rmtree(work)
+    with open(os.path.join(folder, "index.txt"), "w") as f:
+        f.write("\n".join(index) + "\n")
+
+
 def main():
     args = sys.argv[1:]
     if not args or args[0].startswith("-"):
         sys.exit(__doc__)
     folder, only, engravers = args[0], None, ENGRAVERS
     rest = args[1:]
+    if rest and rest[0] == "--classes":
+        if len(rest) not in (3, 4):
+            sys.exit(__doc__)
+        for tool in ("convert", "mscore3", "lilypond", "musicxml2ly"):
+            if shutil.which(tool) is None:
+                sys.exit("engrave_scores: %s is not installed (tools/setup.sh installs it)" % tool)
+        engrave_classes(folder, int(rest[1]), int(rest[2]), rest[3].split(",") if len(rest) == 4 else None)
+        return
     while rest:
         if rest[0] == "--only" and len(rest) > 1:
             only = rest[1].split(",")

@@ -241,7 +241,8 @@ TEST(AppendageStep, SearchedHeadsBetweenABarLineAndAKeyChangeGo) {
       {"a searched head before the key", 240, 6, 300, false},
       {"the engine's head there", 240, 100, 300, true},
       {"no key after the bar line", 240, 6, 0, true},
-      {"a key too far after the bar line", 240, 6, 200 + 9 * kSpace, true},
+      {"a key after seven cancelling naturals", 240, 6, 200 + 12 * kSpace, false},
+      {"a key too far after the bar line", 240, 6, 200 + 16 * kSpace, true},
       {"a head before the bar line", 140, 6, 300, true},
   };
   for (const auto& c : cases) {

@@ -11,6 +11,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "..", "tools"))
 sys.path.insert(0, os.path.join(HERE, "..", "..", "benchmarks", "e2e"))
 
+import class_scores  # noqa: E402
 import compare_scores  # noqa: E402
 import scores  # noqa: E402
 
@@ -23,7 +24,7 @@ def score(bars, parts=1, time=(4, 4)):
             "parts": [{"name": "P%d" % p, "clefs": ["G"], "bars": scores.one_voice(bars)} for p in range(parts)]}
 
 
-class CompareScoresTest(unittest.TestCase):
+class FolderCase(unittest.TestCase):
     def setUp(self):
         self.folder = tempfile.mkdtemp()
 
@@ -32,6 +33,9 @@ class CompareScoresTest(unittest.TestCase):
         with open(path, "w") as f:
             f.write(text)
         return path
+
+
+class CompareScoresTest(FolderCase):
 
     def compare(self, source, read):
         a = self.write("source.musicxml", scores.musicxml(source))
@@ -151,6 +155,72 @@ class CompareScoresTest(unittest.TestCase):
         self.assertIn("F1 >= 0.98: met", text)
         self.assertIn("F1 >= 0.95: not met", text)
         self.assertIn("/ engine time: 0.071", text)
+
+
+class SymbolErrorRateTest(FolderCase):
+    """The symbol error rate per class (--classes)."""
+
+    def counts(self, source, read):
+        a = self.write("source.musicxml", scores.musicxml(source))
+        b = self.write("read.musicxml", scores.musicxml(read))
+        return compare_scores.class_counts(a, b)
+
+    def test_edits_count_once_each_in_the_class_of_their_note(self):
+        # name, read bars, (wrong, missed, added) of the part's notes
+        cases = [
+            ("identical", BASE, (0, 0, 0)),
+            ("a note missed", ["C5:q D5:q E5:h", "G5:h E5:h"], (1, 1, 0)),
+            ("a flat lost", ["C5:q D5:q E5:q F5:q", "G5:h E5:h"], (1, 0, 0)),
+            ("a dot added", ["C5:q D5:q E5:q F5:q", "G5:h. E5:q"], (2, 0, 0)),
+            ("a note added", ["C5:q D5:q E5:q F5:e F5:e", "G5:h E5:h"], (1, 0, 1)),
+        ]
+        source = ["C5:q D5:q E5:q Fb5:q", "G5:h E5:h"]
+        for name, bars, (wrong, missed, added) in cases:
+            with self.subTest(name):
+                read = [b.replace("F5:q G", "Fb5:q G") for b in bars] if name != "a flat lost" else bars
+                read = [b.replace("E5:q F5:", "E5:q Fb5:") if name != "a flat lost" else b for b in read]
+                c = self.counts(score(source), score(read))
+                total = {k: sum(c[x][k] for x in c) for k in ("true", "right", "wrong", "missed", "added")}
+                self.assertEqual(total["true"], 6)
+                self.assertEqual((total["wrong"], total["missed"], total["added"]), (wrong, missed, added))
+                self.assertEqual(total["right"], 6 - wrong - missed)
+                # The flattened F is the keys class; the others are plain.
+                self.assertEqual(c["keys"]["true"], 1)
+                if name == "a flat lost":
+                    self.assertEqual(c["keys"]["wrong"], 1)
+
+    def test_rests_and_voices_fall_in_their_classes(self):
+        two = dict(score(BASE), parts=[{"name": "G", "clefs": ["G"], "bars": [
+            [["C5:q D5:q E5:q F5:q", "C4:h r:h"]], [["G5:h E5:h", "r:w"]]]}])
+        c = self.counts(two, two)
+        self.assertEqual(c["rests"]["true"], 2)   # the second voice's rests
+        self.assertEqual(c["dense"]["true"], 7)   # notes of a stave of two voices
+        self.assertEqual(sum(c[x]["wrong"] + c[x]["missed"] + c[x]["added"] for x in c), 0)
+
+    def test_every_class_page_reads_itself_without_error_and_holds_its_class(self):
+        for seed in range(class_scores.FIGURES_SEEDS.start, class_scores.FIGURES_SEEDS.start + 7):
+            name, text = class_scores.musicxml(seed)
+            path = self.write(name + ".musicxml", text)
+            c = compare_scores.class_counts(path, path)
+            with self.subTest(name):
+                self.assertGreater(c[name.split("-")[1]]["true"], 10)
+                self.assertEqual(sum(c[x]["wrong"] + c[x]["missed"] + c[x]["added"] for x in c), 0)
+                self.assertEqual(text, class_scores.musicxml(seed)[1])  # seeded, not from the clock
+
+    def test_the_class_report_gives_each_engraving_and_the_targets(self):
+        source = self.write("s.musicxml", scores.musicxml(score(BASE)))
+        read = self.write("r.musicxml", scores.musicxml(score(["C5:q D5:q E5:h", "G5:h E5:h"])))
+        rows = [["a.tif", source, read, "mscore-bravura", "300", "clean", "1", "0", "1"],
+                ["b.tif", source, "-", "lilypond", "300", "degraded", "1", "0", "1"]]
+        out_path = os.path.join(self.folder, "classes.txt")
+        with open(out_path, "w") as out:
+            compare_scores.report_classes(rows, self.folder, out)
+        with open(out_path) as f:
+            text = f.read()
+        self.assertIn("mscore-bravura", text)
+        self.assertIn("0.333 (6)", text)  # a wrong note and a missed one in six
+        self.assertIn("<= 0.01: not met", text)
+        self.assertIn("1.000 (6)", text)  # nothing exported: every note missed
 
 
 if __name__ == "__main__":
