@@ -1,13 +1,12 @@
 // A page of cue notes and a grace note, engraved by LilyPond (fixtures/cue.ly)
-// and by MuseScore 3 (fixtures/cue-musescore.musicxml), read
+// and by MuseScore 3 (fixtures/cue-musescore.source.xml), read
 // through the whole reading path: every note of the score must come out as
 // engraved, the cue-size ones marked small in the score's chords and <cue/>
-// in the MusicXML export; the grace note is no note of the score. The export
-// is left in KV_BINARY_DIR/read_path_musicxml for the DTD check that runs
-// after this program.
+// in the MusicXML export; the grace note is no note of the score. The exports
+// are left below the build tree (readpath/) for the DTD check that runs after
+// this program.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -17,35 +16,28 @@
 #include "PageReading.h"
 #include "score/ScoreItem.h"
 #include "score/ScoreStreams.h"
+#include "tests/support/TestPaths.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string EnvFolder(const char* name) {
-  const char* value = std::getenv(name);
-  return value ? value : "";
-}
+std::string Narrow(const std::u16string& path) { return std::string(path.begin(), path.end()); }
 
 class ReadingPath : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { ready_ = SetUpReadingPath(KV_PROGRAM_FOLDER); }
   void SetUp() override {
     ASSERT_TRUE(ready_) << "the classifier databases of the program folder did not load";
-    source_ = EnvFolder("KV_SOURCE_DIR");
-    binary_ = EnvFolder("KV_BINARY_DIR");
-    ASSERT_FALSE(source_.empty()) << "KV_SOURCE_DIR is not set";
-    ASSERT_FALSE(binary_.empty()) << "KV_BINARY_DIR is not set";
   }
-  std::string Fixture(const std::string& name) const { return source_ + "/tests/readpath/fixtures/" + name; }
-  std::string Export(const std::string& name) const {
-    fs::create_directories(binary_ + "/read_path_musicxml");
-    return binary_ + "/read_path_musicxml/" + name;
+  static std::string Fixture(const std::string& name) { return Narrow(SourcePath("tests/readpath/fixtures/" + name)); }
+  static std::string Export(const std::string& name) {
+    fs::create_directories(Narrow(BuildPath("readpath")));
+    return Narrow(BuildPath("readpath/" + name));
   }
-  std::string Store() const { return binary_ + "/read_path_store"; }
+  static std::string Store() { return Narrow(BuildPath("readpath-store")); }
 
   static bool ready_;
-  std::string source_, binary_;
 };
 bool ReadingPath::ready_ = false;
 

@@ -9,24 +9,8 @@
 
 #include <filesystem>
 #include <string>
-#include <vector>
 
-#include "building/ScoreBuildingStages.h"
-#include "export/ExportEntries.h"
-#include "pages/PageTable.h"
-#include "platform/Folders.h"
-#include "platform/Platform.h"
-#include "platform/Settings.h"
-#include "platform/ShellFlags.h"
-#include "reading/FileOpener.h"
-#include "reading/ReadPageHandOver.h"
-#include "reading/ReadingThread.h"
-#include "score/ScoreFile.h"
-#include "score/ScoreStreams.h"
-#include "shapes/ClassifierStartup.h"
-#include "stages/RecognitionStages.h"
-#include "tests/reading/ScriptedReading.h"
-#include "tests/support/ScratchFolder.h"
+#include "PageReading.h"
 #include "tests/support/TestPaths.h"
 
 namespace {
@@ -37,47 +21,13 @@ fs::path Narrow(const std::u16string& path) { return fs::path(std::string(path.b
 
 class ReadPathTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    SetResourceFolder(u"" KV_PROGRAM_FOLDER "/");
-    loaded = BuildShapeDatabase();
-    Unsaved().readTuplets = true;  // rhythm correction on, as the benchmark reads
-    InstallRecognitionStages();
-    InstallScoreBuildingStages();
-  }
-  static void TearDownTestSuite() {
-    FreeShapeDatabases();
-    SetReadingHost(nullptr);
-  }
+  static void SetUpTestSuite() { loaded = SetUpReadingPath(KV_PROGRAM_FOLDER); }
 
   // Reads the page into a new score and exports it to `out`.
-  bool ReadAndExport(const fs::path& tiff, const fs::path& out) {
-    ScratchFolder store;
-    SetDataFolder(store.Path().c_str());
-    char16_t pages[600];
-    MakeMusicPagesPath(pages, 600, u"");
-    platform::MakeDirectory(pages);
-    pageTable = PageTable{};
-    pageTable.currentPage = -1;
-    ResetScoreContent();
-    ResetPartRecords();
-    CurrentScore = ScoreDocument{};
-    Flags().abort = 0;
-    const std::string page = tiff.string();
-    if (OpenTiffFile(std::u16string(page.begin(), page.end()).c_str(), u".tif") != 1 || pageTable.pageCount < 1)
-      return false;
-    const int row = static_cast<int>(pageTable.pageCount) - 1;
-    pageTable.rows[row].flags |= kPageSelected;
-    QuietReadingHost host;
-    SetReadingHost(&host);
-    if (!StartReading(row)) return false;
-    JoinReadingThread();
-    bool done = false;
-    for (unsigned message : host.posted) done = done || message == kReadPageDoneMessage;
-    if (done) AddReadPageToScore();
-    ReadingActive() = 0;
-    SetReadingHost(nullptr);
-    const std::string path = out.string();
-    return done && ScorePages.count > 0 && ExportMusicXml(std::u16string(path.begin(), path.end()).c_str());
+  static bool ReadAndExport(const fs::path& tiff, const fs::path& out) {
+    const ReadPageResult result =
+        ReadPageFile(tiff.string(), Narrow(BuildPath("readpath-store")).string(), out.string());
+    return result.read && !result.musicXmlPath.empty();
   }
 
   static bool loaded;
