@@ -1,4 +1,5 @@
 #include "render/ScorePagePainter.h"
+#include "render/PaintStart.h"
 
 #include <algorithm>
 #include <cmath>
@@ -159,7 +160,6 @@ struct PassState {
   int32_t extentBottom = 0;
   int32_t lastStoredRow = -2;
   int32_t lastStoredStaffRow = -1;
-  bool staffBlank = true;
   std::deque<PartBraceRecord> braces;  // drawn after the staves, last first  // the screen's layout pass: numbers, no rows
   struct StaffLines {
     int32_t left, right, top, spacing, lines;
@@ -1378,7 +1378,7 @@ void EndStaff(const StaffGeometry& g, double x) {
   const int32_t middle = g.top + g.height / 2;
   if (row < kStaffRowCapacity) {
     const int32_t staffLeft = Pass->staffStartLeft >= 0 ? Pass->staffStartLeft : kPageLeftMargin;
-    PageStaffEntry entry{staffLeft, middle, g.slot, Pass->system, Pass->staffBlank ? 1 : 0};
+    PageStaffEntry entry{staffLeft, middle, g.slot, Pass->system};
     PageStaffEntry& old = Tables.pageStaves[row];
     if (row >= Tables.pageStaffCount || std::memcmp(&old, &entry, sizeof entry) != 0) {
       old = entry;
@@ -1436,7 +1436,6 @@ uint32_t WalkStaff(int slot, const uint8_t* stream, uint32_t offset, uint32_t en
   Pass->lastBarEnd = kPageLeftMargin;
   Pass->clefAfterBar = true;
   ResetCurvePoints();
-  Pass->staffBlank = true;
   Pass->staffStartLeft = -1;
   bool any = false;
   ended = false;
@@ -1492,7 +1491,6 @@ uint32_t WalkStaff(int slot, const uint8_t* stream, uint32_t offset, uint32_t en
       case kItemText: x = DrawTextItem(item, length, offset, g, x, colour); break;
     }
     any = true;
-    if (KindOf(item) != kItemBarLine) Pass->staffBlank = false;
     offset += length;
   }
   if (ended && any && slot != 0) {
@@ -1790,6 +1788,15 @@ void PaintScorePage(int32_t scrollX, int32_t scrollY, render::DrawDevice* printD
     if (!state.LayoutOnlyFlag && !printing && passes <= 2) {
       SelectPrintableColour(0);
       FillWorldRect(0, 0, std::max(Settings.viewWidth, 1) / state.scale, -std::max(Settings.viewHeight, 1) / state.scale);
+      PaintStartInputs start;
+      start.storedBoxes = PageHasStoredBoxes();
+      start.pageViewMode = Settings.pageViewMode;
+      start.keypadColours = Settings.useKeypadColours;
+      start.editedRow = Settings.editedStave;
+      start.viewWidth = Settings.viewWidth;
+      start.pageWidth = ScorePageSize.width;
+      start.pageHeight = ScorePageSize.height;
+      DrawPaintStart(start);
     }
     DrawFormattedText(0, 0, u"", 7, 0, true, false, true);
     DrawFormattedText(0, 0, u" ", 7, 0, true, false, true);

@@ -30,7 +30,6 @@ struct PageStaffEntry {
   int32_t middle;
   int32_t part;
   int32_t system;
-  int32_t blank;  // the staff holds only bar lines and structure marks
 };
 
 // What the views set before a paint.
