@@ -27,34 +27,17 @@ bool IsBarLineItem(int slot, uint32_t offset) {
   return KindOf(stream + offset) == kItemBarLine && !IsStructureMark(stream + offset);
 }
 
-void DrawEditedRowBand(int32_t row, int background) {
-  const StaveRowTable& rows = TheScoreViewItems().staves;
-  if (row < 0 || row >= rows.count || row >= kStaveRowCapacity) return;
-  const StaveRowExtent& extent = rows.rows[row];
-  if (extent.bottom <= extent.top) return;
+void DrawEditedRowBand(const PaintStartMarks& marks, int background) {
   const DrawingStateRecord& s = DrawingState();
   const double left = s.visibleLeft, width = s.visibleRight - s.visibleLeft;
   SelectDrawColour(kEditedRowBandColour);
-  FillWorldRect(left, -extent.top, width, -(extent.bottom - extent.top));
+  FillWorldRect(left, -marks.bandTop, width, -(marks.bandBottom - marks.bandTop));
   const render::Colour band = NearestColour(ColourTable[kEditedRowBandColour]);
   const render::Colour paper = NearestColour(ColourTable[background]);
   for (int k = 1; k <= kEditedRowBlendStrips; ++k) {
     SetDrawColourValue(Blend(band, paper, k, kEditedRowBlendStrips + 1));
-    FillWorldRect(left, -(extent.top - k), width, -1);
-    FillWorldRect(left, -(extent.bottom + k - 1), width, -1);
-  }
-}
-
-void DrawPlayedBars() {
-  PlaybackPosition position;
-  if (!PlaybackHook || !PlaybackHook(&position)) return;
-  SelectDrawColour(kPlayedBarColour);
-  for (int slot = 1; slot < kPartSlots; ++slot) {
-    if (!(position.partMask & (1u << slot))) continue;
-    PlayedBar bar{};
-    if (FindPlayedBar(slot, position.offset[slot], &bar)) {
-      FillWorldRect(bar.left, -bar.top, bar.right - bar.left, -(bar.bottom - bar.top));
-    }
+    FillWorldRect(left, -(marks.bandTop - k), width, -1);
+    FillWorldRect(left, -(marks.bandBottom + k - 1), width, -1);
   }
 }
 
@@ -116,10 +99,33 @@ bool FindPlayedBar(int slot, uint32_t offset, PlayedBar* bar) {
   return true;
 }
 
-void DrawPaintStart(const PaintStartInputs& in) {
-  if (in.storedBoxes) {
-    if (in.editedRow >= 0 && !in.pageViewMode) DrawEditedRowBand(in.editedRow, in.background);
-    DrawPlayedBars();
+PaintStartMarks PreparePaintStart(const PaintStartInputs& in) {
+  PaintStartMarks marks;
+  if (!in.storedBoxes) return marks;
+  const StaveRowTable& rows = TheScoreViewItems().staves;
+  if (in.editedRow >= 0 && !in.pageViewMode && in.editedRow < rows.count && in.editedRow < kStaveRowCapacity) {
+    const StaveRowExtent& extent = rows.rows[in.editedRow];
+    marks.band = extent.bottom > extent.top;
+    marks.bandTop = extent.top;
+    marks.bandBottom = extent.bottom;
+  }
+  PlaybackPosition position;
+  if (!PlaybackHook || !PlaybackHook(&position)) return marks;
+  for (int slot = 1; slot < kPartSlots && marks.playedCount < kPlayedBarsShown; ++slot) {
+    if (!(position.partMask & (1u << slot))) continue;
+    if (FindPlayedBar(slot, position.offset[slot], &marks.played[marks.playedCount])) ++marks.playedCount;
+  }
+  return marks;
+}
+
+void DrawPaintStart(const PaintStartInputs& in, const PaintStartMarks& marks) {
+  if (marks.band) DrawEditedRowBand(marks, in.background);
+  if (marks.playedCount > 0) {
+    SelectDrawColour(kPlayedBarColour);
+    for (int i = 0; i < marks.playedCount; ++i) {
+      const PlayedBar& bar = marks.played[i];
+      FillWorldRect(bar.left, -bar.top, bar.right - bar.left, -(bar.bottom - bar.top));
+    }
   }
   if (!in.pageViewMode) DrawMarginsAndFrame(in);
 }

@@ -33,11 +33,10 @@ struct PlayedBar {
 };
 bool FindPlayedBar(int slot, uint32_t offset, PlayedBar* bar);
 
-// Draws the start of a paint on screen over the background colour: the
-// band and the played bars when the page has its stored boxes (the band
-// only outside the page-view mode), then, outside it, the margins beyond
-// the page's size (pageWidth x pageHeight world units; nothing without a
-// size) and the frame lines when the view has a width.
+// What the start of a paint draws, from the previous paint's item index
+// and staff rows (the walk refills both): the band of the staff row being
+// edited and the bars being played, when the page has its stored boxes (the
+// band only outside the page-view mode).
 struct PaintStartInputs {
   bool storedBoxes = false;
   bool pageViewMode = false;
@@ -47,4 +46,16 @@ struct PaintStartInputs {
   int background = 0;      // colour index
   double pageWidth = 0, pageHeight = 0;
 };
-void DrawPaintStart(const PaintStartInputs& in);
+constexpr int kPlayedBarsShown = 16;
+struct PaintStartMarks {
+  bool band = false;
+  int32_t bandTop = 0, bandBottom = 0;  // distances below the page top
+  int playedCount = 0;
+  PlayedBar played[kPlayedBarsShown];
+};
+PaintStartMarks PreparePaintStart(const PaintStartInputs& in);
+
+// Draws them over the background, then, outside the page-view mode, the
+// margins beyond the page's size (pageWidth x pageHeight world units;
+// nothing without a size) and the frame lines when the view has a width.
+void DrawPaintStart(const PaintStartInputs& in, const PaintStartMarks& marks);

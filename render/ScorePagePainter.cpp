@@ -1774,6 +1774,16 @@ void PaintScorePage(int32_t scrollX, int32_t scrollY, render::DrawDevice* printD
   if (Settings.barAlignmentRequest && !Tables.lastAlignmentMoved) {
     for (auto& row : Tables.barLineX) std::fill(row, row + kBarLineSlotsPerRow, 0);
   }
+  // The band and the played bars come from the previous paint's rows.
+  PaintStartInputs start;
+  start.storedBoxes = PageHasStoredBoxes();
+  start.pageViewMode = Settings.pageViewMode;
+  start.keypadColours = Settings.useKeypadColours;
+  start.editedRow = Settings.editedStave;
+  start.viewWidth = Settings.viewWidth;
+  start.pageWidth = ScorePageSize.width;
+  start.pageHeight = ScorePageSize.height;
+  const PaintStartMarks startMarks = printing || layoutOnly ? PaintStartMarks{} : PreparePaintStart(start);
   int passes = 0;
   bool layoutPass = screenLayoutPass;
   while (true) {
@@ -1788,15 +1798,7 @@ void PaintScorePage(int32_t scrollX, int32_t scrollY, render::DrawDevice* printD
     if (!state.LayoutOnlyFlag && !printing && passes <= 2) {
       SelectPrintableColour(0);
       FillWorldRect(0, 0, std::max(Settings.viewWidth, 1) / state.scale, -std::max(Settings.viewHeight, 1) / state.scale);
-      PaintStartInputs start;
-      start.storedBoxes = PageHasStoredBoxes();
-      start.pageViewMode = Settings.pageViewMode;
-      start.keypadColours = Settings.useKeypadColours;
-      start.editedRow = Settings.editedStave;
-      start.viewWidth = Settings.viewWidth;
-      start.pageWidth = ScorePageSize.width;
-      start.pageHeight = ScorePageSize.height;
-      DrawPaintStart(start);
+      DrawPaintStart(start, startMarks);
     }
     DrawFormattedText(0, 0, u"", 7, 0, true, false, true);
     DrawFormattedText(0, 0, u" ", 7, 0, true, false, true);
