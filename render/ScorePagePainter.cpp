@@ -1,5 +1,6 @@
 #include "render/ScorePagePainter.h"
 #include "render/PaintStart.h"
+#include "render/RelayoutAfterRender.h"
 
 #include <algorithm>
 #include <cmath>
@@ -1808,6 +1809,7 @@ void PaintScorePage(int32_t scrollX, int32_t scrollY, render::DrawDevice* printD
       PrintingInProgress = false;
     }
     state.LayoutOnlyFlag = 0;
+    Settings.relayoutRequest = false;
   };
   const int parts = PartCount;
   if (parts <= 0 || ScorePages.count <= 0 || ScorePages.current <= 0 || ScorePages.current > ScorePages.count ||
@@ -1902,6 +1904,7 @@ void PaintScorePage(int32_t scrollX, int32_t scrollY, render::DrawDevice* printD
         again = true;
       }
     }
+    if (Settings.relayoutRequest && !wasLayoutPass && !printing && !layoutOnly && RelayoutAfterRender()) again = true;
     if (printing || passes >= kPaintPassLimit) break;
     if (!again) break;
     if (layoutOnly && !Settings.barAlignmentRequest && !wasLayoutPass) break;

@@ -42,6 +42,9 @@ struct ScorePainterSettings {
   bool printGuitarTabRhythm = false;
   bool useKeypadColours = false;
   bool barAlignmentRequest = false;
+  // The score window asks for its page's bars to be re-laid out after a
+  // drawing pass (RelayoutAfterRender); every paint clears it.
+  bool relayoutRequest = false;
   int32_t firstVisibleRow = 0;  // the staff rows shown in the page-view mode
   int32_t lastVisibleRow = 0;
   int32_t viewWidth = 0;        // the score view in pixels
