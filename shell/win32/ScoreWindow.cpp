@@ -453,7 +453,8 @@ void ScrollScoreView(bool vertical, int request, int32_t thumb) {
   const int bar = vertical ? SB_VERT : SB_HORZ;
   if (GetScrollPos(view, bar) != position) SetScrollPos(view, bar, position, TRUE);
   InvalidateRect(view, nullptr, FALSE);
-  if (!vertical) InvalidateStrip();
+  // The strip shows the stave at the view's top, which scrolling may change.
+  InvalidateStrip();
 }
 
 void ShowScorePage(int page, bool fromTop) {
@@ -543,6 +544,8 @@ void PlaceScoreViews(int show) {
 // A page was read into the score: its data now hold the boxes of its items.
 void ShowMergedPage(int) {
   S.scroll = ScoreScroll{};
+  // The page's bars are put in the order of their items on the page.
+  PainterSettings().relayoutRequest = true;
   CreateScoreWindow();
   LoadScorePageScan();
   RelayoutScoreView(true);

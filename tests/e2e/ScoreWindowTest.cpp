@@ -8,6 +8,7 @@
 #include "ResourceIds.h"
 #include "tests/e2e/ProgramCase.h"
 #include "tests/e2e/ScreenshotCheck.h"
+#include "tests/support/ReviewedPicture.h"
 
 namespace {
 
@@ -174,5 +175,27 @@ TEST_F(ProgramCase, ANoteUnderThePointerIsHighlightedOnTheScanStrip) {
   HWND detail = FindWindowW(L"Detail", nullptr);
   ASSERT_NE(detail, nullptr);
   ExpectWindowMatchesReference(detail, "score-detail-link");
+  ASSERT_TRUE(ExitDiscardingChanges());
+}
+
+// Scrolling the score view down a stave moves the scan strip on to the
+// stave the view then shows at its top; scrolling back brings the first
+// stave back into the strip.
+TEST_F(ProgramCase, TheScanStripFollowsTheScoresPage) {
+  ASSERT_TRUE(StartQuietly());
+  ASSERT_TRUE(ReadPageByDde(u"stripfollow"));
+  ScoreWindows w;
+  ASSERT_TRUE(program.WaitUntil([&] { return (w = FindScoreWindows(program)).view != nullptr; }, "the score window",
+                                10000));
+  ASSERT_TRUE(program.StaysQuiet(500));
+  const PngImage top = CaptureWindow(w.strip);
+  for (int i = 0; i < 8; ++i) PostMessageW(w.view, WM_VSCROLL, SB_LINEDOWN, 0);
+  ASSERT_TRUE(program.StaysQuiet(500));
+  const PngImage scrolled = CaptureWindow(w.strip);
+  EXPECT_GT(DifferingPixels(scrolled, top, 64, nullptr), 500) << "the strip stayed on the first stave";
+  ExpectWindowMatchesReference(program.FrameWindow(), "score-frame-scrolled");
+  PostMessageW(w.view, WM_VSCROLL, SB_TOP, 0);
+  ASSERT_TRUE(program.StaysQuiet(500));
+  EXPECT_EQ(DifferingPixels(CaptureWindow(w.strip), top, 64, nullptr), 0) << "the strip did not come back";
   ASSERT_TRUE(ExitDiscardingChanges());
 }
