@@ -1,6 +1,7 @@
 #include "render/ScorePagePainter.h"
 #include "render/PaintStart.h"
 #include "render/RelayoutAfterRender.h"
+#include "render/TextMetrics.h"
 
 #include <algorithm>
 #include <cmath>
@@ -1161,8 +1162,18 @@ bool ContainsTo(const char16_t* text) {
   return false;
 }
 
-constexpr int kChordSymbolFontKind = 17;
+constexpr int kChordSymbolFontKind = 17;  // "Times New Roman" 12 bold
 constexpr double kChordSymbolGap = 4;
+
+// A chord symbol's width in world units from the metrics of its face (the
+// same in the layout pass and in a paint); estimated without them. A font
+// of size n points has an em of n x 1.25 world units.
+double ChordSymbolWidth(const char16_t* text) {
+  const TextFaceMetrics* face = FaceMetricsFor(u"Times New Roman", true, false);
+  if (!face) return EstimatedTextWidth(text);
+  const int length = static_cast<int>(std::char_traits<char16_t>::length(text));
+  return MeasureTextPixels(*face, 150, text, length) / 10.0;
+}
 
 // A chord diagram (six strings, five frets, the base fret beside it) and the
 // chord symbol over it, the symbol's text made by the installed formatter.
@@ -1220,7 +1231,7 @@ double DrawChordSymbolItem(const uint8_t* item, uint32_t offset, const StaffGeom
     char16_t text[64];
     if (FormatChordSymbol(GetChordSymbolRoot(item, version), GetChordSymbolQuality(item, version),
                           GetChordSymbolBass(item, version), text, 64) > 0) {
-      const double width = EstimatedTextWidth(text);  // as the layout pass has it
+      const double width = ChordSymbolWidth(text);
       // Over a diagram the symbol is centred on the grid.
       const double textX = diagram ? left + 2.5 * u - width / 2 : left;
       DrawFormattedText(textX, -(top - 2), text, colour, kChordSymbolFontKind, true, false, true);

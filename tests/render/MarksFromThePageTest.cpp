@@ -16,6 +16,7 @@
 #include "render/RecordingDevice.h"
 #include "render/ScorePagePainter.h"
 #include "render/SymbolRoutines.h"
+#include "render/TextMetrics.h"
 #include "score/ItemSelection.h"
 
 namespace {
@@ -191,8 +192,12 @@ TEST_F(MarksFromThePageTest, ChordSymbolsAreCentredOverDiagramsAndKeptApart) {
   for (const std::string& l : device.Lines())
     if (l.rfind("text ", 0) == 0 && l.find("\"C5\"") != std::string::npos) symbols.push_back(l);
   ASSERT_EQ(symbols.size(), 3u);
-  // "C5": two characters of 6 units; device units are twice the world's.
-  EXPECT_NEAR(TextX(symbols[2]) + 12, grid.left * 2 + 25, 2) << symbols[2];
+  // Device units are twice the world's: the text's half width in device
+  // units is its width in world units ("Times New Roman" bold, em 15).
+  const TextFaceMetrics* face = FaceMetricsFor(u"Times New Roman", true, false);
+  ASSERT_NE(face, nullptr);
+  const double width = MeasureTextPixels(*face, 150, u"C5", 2) / 10.0;
+  EXPECT_NEAR(TextX(symbols[2]) + width, grid.left * 2 + 25, 2) << symbols[2];
 }
 
 }  // namespace

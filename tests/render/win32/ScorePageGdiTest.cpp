@@ -77,6 +77,17 @@ TEST(ScorePageGdiTest, FixturePageMatchesTheReviewedPictures) {
   }
 }
 
+// A page of a known size: the margins right of and under it and its framed
+// edge, under chord symbols kept apart and centred over their diagram.
+TEST(ScorePageGdiTest, PageMarginsFrameAndChordSymbols) {
+  const ScorePageSizes saved = ScorePageSize;
+  ScorePageSize.width = 520;
+  ScorePageSize.height = 200;
+  const PngImage image = PaintFixture("symbols.txt", 1.0, 600, 260);
+  ScorePageSize = saved;
+  CompareWithReviewed(image, "symbols-100");
+}
+
 }  // namespace
 
 namespace {
