@@ -1870,8 +1870,11 @@ void PaintScorePage(int32_t scrollX, int32_t scrollY, render::DrawDevice* printD
     if (layoutPass) state.LayoutOnlyFlag = 1;
     pass.countOnly = layoutPass;
     if (!state.LayoutOnlyFlag && !printing && passes <= 2) {
+      // The whole view wherever it is scrolled to (a fill from the page's
+      // corner left the part scrolled into view unpainted).
       SelectPrintableColour(0);
-      FillWorldRect(0, 0, std::max(Settings.viewWidth, 1) / state.scale, -std::max(Settings.viewHeight, 1) / state.scale);
+      FillWorldRect(state.visibleLeft, state.visibleTop, state.visibleRight - state.visibleLeft,
+                    state.visibleBottom - state.visibleTop);
       DrawPaintStart(start, startMarks);
     }
     DrawFormattedText(0, 0, u"", 7, 0, true, false, true);
