@@ -50,6 +50,7 @@ struct ScorePainterSettings {
   int32_t viewWidth = 0;        // the score view in pixels
   int32_t viewHeight = 0;
   int32_t editedStave = -1;
+  double imageStripHeight = 0;  // the scan strip's height in world units; 0 hidden
   double pageBoxPercent = 100.0;  // the page view's zoom: stored boxes to world x
 };
 ScorePainterSettings& PainterSettings();

@@ -79,6 +79,15 @@ void DrawStaveNameLabel(int colour, int fontKind, int stave, int32_t y) {
   }
   if (screen && settings.pageViewMode) colour = 7;
   if (text.empty()) return;
+  // A part's label placed by its brace stays out of the band of the stave
+  // being edited (the band the strip shows, or 40 either side without it).
+  if (screen && y != 0 && settings.editedStave >= 0 && settings.editedStave < tables.pageStaffCount &&
+      settings.editedStave < kStaffRowCapacity) {
+    const double half = settings.imageStripHeight > 0 ? settings.imageStripHeight / 2 : 40;
+    const double edited = tables.pageStaves[settings.editedStave].middle;
+    const double at = -6.0 - y;
+    if (at > edited - half && at < edited + half) return;
+  }
   const int indent = InMultiStavePart(stave) ? 10 : 0;
   const double labelY = y == 0 ? -4 - entry.middle : y;
   const double x = std::max(entry.left - indent - 9, 24) + 7;

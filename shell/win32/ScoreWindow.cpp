@@ -118,6 +118,7 @@ void SetPaintSettings() {
   p.printGuitarTabRhythm = g.printGuitarTabRhythm;
   p.useKeypadColours = General().useR8Keypad;
   p.pageViewMode = false;
+  p.imageStripHeight = DrawingState().scale > 0 ? ScoreStripPixels() / DrawingState().scale : 0;
   // Items placed by their boxes on the page image: image pixels to the
   // score's units at the scale the page was read at.
   p.pageBoxPercent = viewPage.width > 0 && viewPage.scaledWidth > 0

@@ -2,6 +2,7 @@
 // and the edited stave's own label.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "DrawingSetUp.h"
@@ -10,6 +11,7 @@
 #include "render/RecordingDevice.h"
 #include "render/ScorePagePainter.h"
 #include "render/StaveBlankTests.h"
+#include "render/StaveNameLabels.h"
 #include "score/ScoreFile.h"
 #include "score/ScoreStreams.h"
 
@@ -109,6 +111,33 @@ TEST_F(StaveBlankTest, TheEditedStaveWithoutANameIsLabelledByItsPart) {
   EXPECT_NE(device.Text().find("\"Sta. 2\""), std::string::npos) << device.Text();
   // Another stave gets no made-up label.
   EXPECT_EQ(device.Text().find("\"Sta. 1\""), std::string::npos);
+}
+
+// A label placed by a brace (y not 0) is left out inside the edited stave's
+// band: 40 either side of its middle without the strip, half the strip's
+// height with it.
+TEST_F(StaveBlankTest, ABraceLabelStaysOutOfTheEditedStavesBand) {
+  const char16_t piano[] = u"Piano";
+  std::copy(piano, piano + 6, PartNameTable[1]);
+  ShowPage(1);
+  const int32_t middle = PainterTables().pageStaves[1].middle;
+  struct Case {
+    double strip;
+    double labelAt;  // distance below the page top, + 6
+    bool drawn;
+  } const cases[] = {
+      {0, middle + 39.0, false}, {0, middle + 40.0, true}, {0, middle - 45.0, true},
+      {100, middle + 49.0, false}, {100, middle + 51.0, true},
+  };
+  for (const Case& c : cases) {
+    PainterSettings().editedStave = 1;
+    PainterSettings().imageStripHeight = c.strip;
+    device.Clear();
+    DrawStaveNameLabel(7, 14, 0, static_cast<int32_t>(-6 - c.labelAt));
+    const bool drawn = device.Text().find("text ") != std::string::npos;
+    EXPECT_EQ(drawn, c.drawn) << "strip " << c.strip << " at " << c.labelAt;
+  }
+  PainterSettings().imageStripHeight = 0;
 }
 
 }  // namespace
