@@ -545,8 +545,6 @@ void PlaceScoreViews(int show) {
 // A page was read into the score: its data now hold the boxes of its items.
 void ShowMergedPage(int) {
   S.scroll = ScoreScroll{};
-  // The page's bars are put in the order of their items on the page.
-  PainterSettings().relayoutRequest = true;
   CreateScoreWindow();
   LoadScorePageScan();
   RelayoutScoreView(true);
