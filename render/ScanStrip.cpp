@@ -46,12 +46,14 @@ int ScanStripBackgroundColour(bool alternativeColours) { return alternativeColou
 
 ScanStripPlacement PlaceScanStripImage(const ScanStripView& view, int32_t x, int32_t y) {
   const DrawingStateRecord& s = DrawingState();
-  const double horizontal = s.SpacingUnitX * view.pageScale / 100.0;
-  const double vertical = s.SpacingUnit * view.pageScale / 100.0;
   const bool editing = view.editedStave >= 0 && view.editedBandKnown;
   const int32_t reference = editing ? view.editedBandY : (view.firstStaveTop + view.firstStaveBottom) / 2;
   ScanStripPlacement at{};
   at.factor = view.scoreScale * view.pageScale / 100.0;
+  // The image is drawn at factor device pixels an image pixel: its rows and
+  // columns are placed at the same factor, so that the reference row lies
+  // in the strip's middle at any zoom.
+  const double horizontal = at.factor, vertical = at.factor;
   at.x = Round(x - 2.0 * s.SpacingUnit - view.pageViewLeft * horizontal);
   at.y = Round(y - view.stripHeight / 2 - (static_cast<double>(view.imageHeight) - reference - view.pageViewTop) * vertical);
   at.width = static_cast<int32_t>(view.imageWidth * at.factor);

@@ -1,4 +1,7 @@
 #include "render/ScorePagePainter.h"
+#include "render/PaintStart.h"
+#include "render/RelayoutAfterRender.h"
+#include "render/TextMetrics.h"
 
 #include <algorithm>
 #include <cmath>
@@ -116,6 +119,7 @@ struct TupletState {
   int32_t reference = 0;
   int colour = 7;
   bool armed = false;
+  int32_t row = -1;  // the tuplet mark's item row
 };
 
 struct BracketState {
@@ -159,7 +163,7 @@ struct PassState {
   int32_t extentBottom = 0;
   int32_t lastStoredRow = -2;
   int32_t lastStoredStaffRow = -1;
-  bool staffBlank = true;
+  double chordSymbolEnd = -1e9;  // right end of the staff's last chord symbol, and a gap
   std::deque<PartBraceRecord> braces;  // drawn after the staves, last first  // the screen's layout pass: numbers, no rows
   struct StaffLines {
     int32_t left, right, top, spacing, lines;
@@ -218,6 +222,35 @@ void StoredItemX(double& x, int32_t row, int32_t staffRow) {
   const double previousLeft = std::max(0.0f, viewPage.boxes[counter - 1][0] * scale);
   if (x < previousLeft) x = previousLeft;
   Pass->lastStoredRow = counter;
+}
+
+// The stored box of an item row on the page, in world units: x scaled as
+// the items' x are, y mapped from the staff's stave on the page onto the
+// staff as the painter lays it out (distances below the page top). False
+// without boxes, a box for the row or the staff's stave.
+bool StoredItemBox(int32_t row, const StaffGeometry& g, double* x0, double* y0, double* x1, double* y1) {
+  if (!PageHasStoredBoxes() || row < 0) return false;
+  const int32_t boxes = std::min<int32_t>(viewPage.boxCount, kMaxLoadedBoxes);
+  if (row >= boxes || g.stave < 0 || g.stave >= static_cast<int32_t>(viewPage.staveCount)) return false;
+  const StaveRecord& stave = viewPage.staves[g.stave];
+  if (stave.bottom <= stave.top) return false;
+  const int16_t* box = viewPage.boxes[row];
+  const double xScale = DrawingState().SpacingUnitX * Settings.pageBoxPercent / 100.0;
+  const double yScale = static_cast<double>(g.height) / (stave.bottom - stave.top);
+  *x0 = box[0] * xScale;
+  *x1 = box[1] * xScale;
+  *y0 = g.top + (box[2] - stave.top) * yScale;
+  *y1 = g.top + (box[3] - stave.top) * yScale;
+  return true;
+}
+
+// "Show attachment": a dotted line from a mark drawn in a voice colour (or
+// a selected text, in the selection colour) to what it belongs to.
+bool IsVoiceColour(int colour) { return colour >= kHighlightColour && colour < kHighlightColour + kVoices; }
+void DrawAttachmentLine(int colour, double x0, double y0, double x1, double y1) {
+  if (!Settings.showAttachment) return;
+  SelectPrintableColour(colour);
+  DrawDottedLineBy(x0, y0, x1 - x0, y1 - y0, 0.4);
 }
 
 // ---- Kind 0: bar lines ----
@@ -509,6 +542,7 @@ void CompleteSpans(int voice, int32_t units, double x, double highY, double lowY
         const double endY = -(g.top + g.height / 2.0 - span.p2);
         const double open = 4;
         const double endX = x + span.length;
+        if (IsVoiceColour(span.colour)) DrawAttachmentLine(span.colour, span.x0, span.y0, x, -lowY);
         SelectPrintableColour(span.colour);
         if (span.kind == 0x100 + kTextHairpin18) {
           DrawLineTo(span.x0, span.y0, endX, endY + open, 0.4);
@@ -569,6 +603,9 @@ void CompleteSpans(int voice, int32_t units, double x, double highY, double lowY
         default:
           break;
       }
+      if ((span.kind == kMarkPedal || span.kind == kMarkOrnament) && IsVoiceColour(span.colour)) {
+        DrawAttachmentLine(span.colour, x1, y1, span.x0, span.y0);
+      }
       span.kind = -1;
       SelectPrintableColour(Pass->defaultColour);
     }
@@ -603,6 +640,13 @@ void FinishTuplet(int voice, double lastX, const StaffGeometry& g) {
   mark.staffTop = g.top;
   mark.spacing = g.spacing;
   mark.colour = t.colour;
+  mark.attachment = Settings.showAttachment;
+  double x0, y0, x1, y1;
+  if (StoredItemBox(t.row, g, &x0, &y0, &x1, &y1)) {
+    mark.fromBox = true;
+    mark.boxBelow = (y0 + y1) / 2 > g.top + g.height / 2.0;
+    mark.boxBaseline = y1;
+  }
   DrawTupletMark(mark, voice);
   t = TupletState{};
 }
@@ -1065,6 +1109,7 @@ void DrawMarkItemOpen(const uint8_t* item, uint32_t offset, const StaffGeometry&
     t.remaining = t.reference;
     t.notated = static_cast<int32_t>(8 * span);
     t.colour = colour;
+    t.row = row;
     if (t.remaining <= 0) t = TupletState{};
     return;
   }
@@ -1117,6 +1162,19 @@ bool ContainsTo(const char16_t* text) {
   return false;
 }
 
+constexpr int kChordSymbolFontKind = 17;  // "Times New Roman" 12 bold
+constexpr double kChordSymbolGap = 4;
+
+// A chord symbol's width in world units from the metrics of its face (the
+// same in the layout pass and in a paint); estimated without them. A font
+// of size n points has an em of n x 1.25 world units.
+double ChordSymbolWidth(const char16_t* text) {
+  const TextFaceMetrics* face = FaceMetricsFor(u"Times New Roman", true, false);
+  if (!face) return EstimatedTextWidth(text);
+  const int length = static_cast<int>(std::char_traits<char16_t>::length(text));
+  return MeasureTextPixels(*face, 150, text, length) / 10.0;
+}
+
 // A chord diagram (six strings, five frets, the base fret beside it) and the
 // chord symbol over it, the symbol's text made by the installed formatter.
 double DrawChordSymbolItem(const uint8_t* item, uint32_t offset, const StaffGeometry& g, double x, int colour) {
@@ -1130,10 +1188,15 @@ double DrawChordSymbolItem(const uint8_t* item, uint32_t offset, const StaffGeom
   const double dx = std::trunc(TextOffsetX(item, version) * kTextOffsetUnit);
   const double base = g.top - 8 - std::trunc(TextOffsetY(item, version) * kTextOffsetUnit);
   const double u = g.step / 1.2, v = (g.step / 1.4) * 5;
+  // A symbol that would run into the one before it on the staff moves right,
+  // and the running x with it.
+  if (x + dx < Pass->chordSymbolEnd) x = Pass->chordSymbolEnd - dx;
   const double left = x + dx;
-  double top = base, right = left + 5 * u;
+  const bool diagram = IsChordDiagramShown(item, version);
+  double top = base, right = diagram ? left + 5 * u : left;
+  double textLeft = left;
   SelectPrintableColour(colour);
-  if (IsChordDiagramShown(item, version)) {
+  if (diagram) {
     uint8_t fields[kChordDiagramFieldCount] = {};
     GetChordDiagramFields(item, fields, version);
     const double gridTop = base - v;
@@ -1168,13 +1231,19 @@ double DrawChordSymbolItem(const uint8_t* item, uint32_t offset, const StaffGeom
     char16_t text[64];
     if (FormatChordSymbol(GetChordSymbolRoot(item, version), GetChordSymbolQuality(item, version),
                           GetChordSymbolBass(item, version), text, 64) > 0) {
-      DrawFormattedText(left, -(top - 2), text, colour, 17, true, false, true);
-      right = std::max(right, left + EstimatedTextWidth(text));
+      const double width = ChordSymbolWidth(text);
+      // Over a diagram the symbol is centred on the grid.
+      const double textX = diagram ? left + 2.5 * u - width / 2 : left;
+      DrawFormattedText(textX, -(top - 2), text, colour, kChordSymbolFontKind, true, false, true);
+      textLeft = std::min(left, textX);
+      right = std::max(right, textX + width);
       top -= 14;
     }
   }
-  TakeRow(g, static_cast<int32_t>(left), static_cast<int32_t>(right), static_cast<int32_t>(top),
+  if (RowIsSelected(CurrentRowNumber())) DrawAttachmentLine(kHighlightColour, textLeft, -top, x, -g.top);
+  TakeRow(g, static_cast<int32_t>(textLeft), static_cast<int32_t>(right), static_cast<int32_t>(top),
           static_cast<int32_t>(base), offset);
+  Pass->chordSymbolEnd = right + kChordSymbolGap;
   return x;
 }
 
@@ -1315,6 +1384,9 @@ double DrawTextItem(const uint8_t* item, uint32_t length, uint32_t offset, const
   const double tx = x + std::trunc(TextOffsetX(item, version) * s);
   if (text[0]) DrawFormattedText(tx, -baseline, text, colour, sub == kTextBracket ? 0 : TextKindFor(sub), true, false, true);
   if (sub == kTextRehearsal) DrawWorldRectOutline(tx - 2, -(baseline - 15), width + 4, -19);
+  if (RowIsSelected(CurrentRowNumber())) {
+    DrawAttachmentLine(kHighlightColour, tx, -baseline, x, -(g.top + g.height / 2.0));
+  }
   int32_t right = static_cast<int32_t>(tx) + width;
   if (sub == kTextBracket) {
     BracketState& b = Pass->brackets[g.slot];
@@ -1378,7 +1450,7 @@ void EndStaff(const StaffGeometry& g, double x) {
   const int32_t middle = g.top + g.height / 2;
   if (row < kStaffRowCapacity) {
     const int32_t staffLeft = Pass->staffStartLeft >= 0 ? Pass->staffStartLeft : kPageLeftMargin;
-    PageStaffEntry entry{staffLeft, middle, g.slot, Pass->system, Pass->staffBlank ? 1 : 0};
+    PageStaffEntry entry{staffLeft, middle, g.slot, Pass->system};
     PageStaffEntry& old = Tables.pageStaves[row];
     if (row >= Tables.pageStaffCount || std::memcmp(&old, &entry, sizeof entry) != 0) {
       old = entry;
@@ -1436,8 +1508,8 @@ uint32_t WalkStaff(int slot, const uint8_t* stream, uint32_t offset, uint32_t en
   Pass->lastBarEnd = kPageLeftMargin;
   Pass->clefAfterBar = true;
   ResetCurvePoints();
-  Pass->staffBlank = true;
   Pass->staffStartLeft = -1;
+  Pass->chordSymbolEnd = -1e9;
   bool any = false;
   ended = false;
   while (offset < end) {
@@ -1492,7 +1564,6 @@ uint32_t WalkStaff(int slot, const uint8_t* stream, uint32_t offset, uint32_t en
       case kItemText: x = DrawTextItem(item, length, offset, g, x, colour); break;
     }
     any = true;
-    if (KindOf(item) != kItemBarLine) Pass->staffBlank = false;
     offset += length;
   }
   if (ended && any && slot != 0) {
@@ -1749,6 +1820,7 @@ void PaintScorePage(int32_t scrollX, int32_t scrollY, render::DrawDevice* printD
       PrintingInProgress = false;
     }
     state.LayoutOnlyFlag = 0;
+    Settings.relayoutRequest = false;
   };
   const int parts = PartCount;
   if (parts <= 0 || ScorePages.count <= 0 || ScorePages.current <= 0 || ScorePages.current > ScorePages.count ||
@@ -1776,6 +1848,16 @@ void PaintScorePage(int32_t scrollX, int32_t scrollY, render::DrawDevice* printD
   if (Settings.barAlignmentRequest && !Tables.lastAlignmentMoved) {
     for (auto& row : Tables.barLineX) std::fill(row, row + kBarLineSlotsPerRow, 0);
   }
+  // The band and the played bars come from the previous paint's rows.
+  PaintStartInputs start;
+  start.storedBoxes = PageHasStoredBoxes();
+  start.pageViewMode = Settings.pageViewMode;
+  start.keypadColours = Settings.useKeypadColours;
+  start.editedRow = Settings.editedStave;
+  start.viewWidth = Settings.viewWidth;
+  start.pageWidth = ScorePageSize.width;
+  start.pageHeight = ScorePageSize.height;
+  const PaintStartMarks startMarks = printing || layoutOnly ? PaintStartMarks{} : PreparePaintStart(start);
   int passes = 0;
   bool layoutPass = screenLayoutPass;
   while (true) {
@@ -1788,8 +1870,12 @@ void PaintScorePage(int32_t scrollX, int32_t scrollY, render::DrawDevice* printD
     if (layoutPass) state.LayoutOnlyFlag = 1;
     pass.countOnly = layoutPass;
     if (!state.LayoutOnlyFlag && !printing && passes <= 2) {
+      // The whole view wherever it is scrolled to (a fill from the page's
+      // corner left the part scrolled into view unpainted).
       SelectPrintableColour(0);
-      FillWorldRect(0, 0, std::max(Settings.viewWidth, 1) / state.scale, -std::max(Settings.viewHeight, 1) / state.scale);
+      FillWorldRect(state.visibleLeft, state.visibleTop, state.visibleRight - state.visibleLeft,
+                    state.visibleBottom - state.visibleTop);
+      DrawPaintStart(start, startMarks);
     }
     DrawFormattedText(0, 0, u"", 7, 0, true, false, true);
     DrawFormattedText(0, 0, u" ", 7, 0, true, false, true);
@@ -1832,6 +1918,7 @@ void PaintScorePage(int32_t scrollX, int32_t scrollY, render::DrawDevice* printD
         again = true;
       }
     }
+    if (Settings.relayoutRequest && !wasLayoutPass && !printing && !layoutOnly && RelayoutAfterRender()) again = true;
     if (printing || passes >= kPaintPassLimit) break;
     if (!again) break;
     if (layoutOnly && !Settings.barAlignmentRequest && !wasLayoutPass) break;

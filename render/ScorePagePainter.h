@@ -30,7 +30,6 @@ struct PageStaffEntry {
   int32_t middle;
   int32_t part;
   int32_t system;
-  int32_t blank;  // the staff holds only bar lines and structure marks
 };
 
 // What the views set before a paint.
@@ -43,11 +42,15 @@ struct ScorePainterSettings {
   bool printGuitarTabRhythm = false;
   bool useKeypadColours = false;
   bool barAlignmentRequest = false;
+  // The score window asks for its page's bars to be re-laid out after a
+  // drawing pass (RelayoutAfterRender); every paint clears it.
+  bool relayoutRequest = false;
   int32_t firstVisibleRow = 0;  // the staff rows shown in the page-view mode
   int32_t lastVisibleRow = 0;
   int32_t viewWidth = 0;        // the score view in pixels
   int32_t viewHeight = 0;
   int32_t editedStave = -1;
+  double imageStripHeight = 0;  // the scan strip's height in world units; 0 hidden
   double pageBoxPercent = 100.0;  // the page view's zoom: stored boxes to world x
 };
 ScorePainterSettings& PainterSettings();

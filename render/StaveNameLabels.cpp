@@ -10,6 +10,7 @@
 #include "render/RenderStrings.h"
 #include "render/ScorePagePainter.h"
 #include "render/ScoreText.h"
+#include "render/StaveBlankTests.h"
 #include "score/InstrumentNameLists.h"
 #include "score/ScoreStreams.h"
 
@@ -21,10 +22,10 @@ int LabelCount = 0;
 
 bool InMultiStavePart(int i) { return StaveJoinedToAbove(i) || StaveJoinedToAbove(i + 1); }
 
-std::u16string PartLabelName(const PageStaffEntry& entry) {
+std::u16string PartLabelName(const PageStaffEntry& entry, bool blank) {
   const int slot = entry.part;
   if (slot < 0 || slot >= kPartSlots) return {};
-  if (entry.blank) return PartNameTable[slot];
+  if (blank) return PartNameTable[slot];
   const char16_t* name = LookupPartInstrumentName(slot);
   return name ? name : u"";
 }
@@ -53,7 +54,7 @@ int LayoutStaveNameLabels() {
       r.right = 32;
     }
     Rects[i] = r;
-    const std::u16string name = PartLabelName(entry);
+    const std::u16string name = PartLabelName(entry, StaveIsBlankOnPage(i));
     const size_t n = std::min<size_t>(name.size(), kStaveLabelUnits - 1);
     std::copy(name.begin(), name.begin() + static_cast<std::ptrdiff_t>(n), Texts[i]);
     Texts[i][n] = 0;
@@ -67,16 +68,26 @@ void DrawStaveNameLabel(int colour, int fontKind, int stave, int32_t y) {
   const PageStaffEntry& entry = tables.pageStaves[stave];
   const ScorePainterSettings& settings = PainterSettings();
   const bool screen = !DrawingState().printing;
-  std::u16string text = PartLabelName(entry);
+  const bool blank = y == 0 ? StaveIsBlankOnPage(stave) : StaveGroupIsBlankOnPage(stave);
+  std::u16string text = PartLabelName(entry, blank);
   if (screen && y == 0 && text.empty() && stave == settings.editedStave) {
     char16_t word[32] = {};
-    LoadUiString(entry.blank ? kStrStaffLabel : kStrStaffLabelShort, word, 32);
+    LoadUiString(blank ? kStrStaffLabel : kStrStaffLabelShort, word, 32);
     const std::string number = std::to_string(entry.part);
     text = std::u16string(word) + u" " + std::u16string(number.begin(), number.end());
     if (colour == 7) colour = 3;
   }
   if (screen && settings.pageViewMode) colour = 7;
   if (text.empty()) return;
+  // A part's label placed by its brace stays out of the band of the stave
+  // being edited (the band the strip shows, or 40 either side without it).
+  if (screen && y != 0 && settings.editedStave >= 0 && settings.editedStave < tables.pageStaffCount &&
+      settings.editedStave < kStaffRowCapacity) {
+    const double half = settings.imageStripHeight > 0 ? settings.imageStripHeight / 2 : 40;
+    const double edited = tables.pageStaves[settings.editedStave].middle;
+    const double at = -6.0 - y;
+    if (at > edited - half && at < edited + half) return;
+  }
   const int indent = InMultiStavePart(stave) ? 10 : 0;
   const double labelY = y == 0 ? -4 - entry.middle : y;
   const double x = std::max(entry.left - indent - 9, 24) + 7;

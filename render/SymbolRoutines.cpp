@@ -412,14 +412,16 @@ void DrawTupletMark(const TupletMark& mark, int voice) {
     if (second >= 10) w += 4 * s;
     if (second >= 100) w += 4 * s;
   }
-  const bool below = voice == 1 || voice == 3;
+  const bool below = mark.fromBox ? mark.boxBelow : voice == 1 || voice == 3;
   double bracketY, textY;
   if (!below) {
-    const double b = mark.staffTop - 4 * s;
+    // The number's baseline lies 3 s above b, the bracket 8 s above it.
+    const double b = mark.fromBox ? mark.boxBaseline + 3 * s : mark.staffTop - 4 * s;
     bracketY = 8 * s - b;
     textY = 3 * s - b;
   } else {
-    const double b = mark.staffTop + 4 * (mark.spacing + s);
+    // The bracket lies 8 s below b, the number's baseline 14 s below it.
+    const double b = mark.fromBox ? mark.boxBaseline - 14 * s : mark.staffTop + 4 * (mark.spacing + s);
     bracketY = -b - 8 * s;
     textY = -b - 14 * s;
   }
@@ -435,6 +437,14 @@ void DrawTupletMark(const TupletMark& mark, int voice) {
     DrawLineBy(mark.lastX, bracketY, 0, hook, 0.4);
   }
   DrawFormattedText(middle - w, textY, text.c_str(), mark.colour, 23, true, false, true);
+  if (mark.attachment && (mark.colour == kHighlightColour || mark.colour == kSecondHighlightColour)) {
+    // To the staff's top line from under the number, or to its bottom line
+    // from over it.
+    const double staffEdge = below ? -(mark.staffTop + 4 * mark.spacing) : -mark.staffTop;
+    const double from = below ? textY + 10 * s : textY;
+    SelectPrintableColour(mark.colour);
+    DrawDottedLineBy(middle, from, 0, staffEdge - from, 0.4);
+  }
 }
 
 double SnapXToDevice(double x) {

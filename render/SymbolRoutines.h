@@ -109,6 +109,13 @@ struct TupletMark {
   double firstX, lastX;
   double staffTop, spacing;  // distances below the page top
   int colour;
+  // From the mark's own box on the page: its side of the notes and the
+  // number's baseline (a distance below the page top).
+  bool fromBox = false;
+  bool boxBelow = false;
+  double boxBaseline = 0;
+  // "Show attachment": a dotted line joins a highlighted mark to the staff.
+  bool attachment = false;
 };
 // Draws the number (and bracket) of a finished tuplet of voice; nothing for
 // counts below 2.

@@ -117,3 +117,18 @@ ChildCommand ClassifyChildCommand(int id, int partCount) {
   if (id == partCount) return ChildCommand::kPartDialog;
   return id < partCount ? ChildCommand::kStave : ChildCommand::kNotOurs;
 }
+
+int32_t StripFollowedRow(const int32_t* middles, int count, double scale, int32_t scrollY, int32_t linkedRow) {
+  if (count <= 0 || !middles) return -1;
+  if (linkedRow >= 0 && linkedRow < count) return linkedRow;
+  for (int i = 0; i < count; ++i) {
+    if (middles[i] * scale >= scrollY) return i;
+  }
+  return count - 1;
+}
+
+int32_t DetailTopForRow(int32_t rowY, double scale, int32_t stripPixels, int32_t viewTop, int32_t scrollY,
+                        int32_t minTop, int32_t maxTop) {
+  const int32_t top = viewTop + int32_t(std::lround(rowY * scale)) - scrollY + 140 + stripPixels / 2 - 6;
+  return maxTop < minTop ? minTop : std::clamp(top, minTop, maxTop);
+}

@@ -46,6 +46,19 @@ int32_t ScanStripUnits(const StaveRecord* staves, int count);
 // what lies below the toolbar.
 int32_t ScanStripPixels(int32_t stripUnits, double scale, int32_t childClientHeight);
 
+// The staff row whose stave the scan strip shows: the linked item's row when
+// there is one (linkedRow >= 0), else the first of the count rows whose
+// middle (middles[i], page units) lies at or below the top of the view
+// scrolled to scrollY pixels at scale, else the last row; -1 without rows.
+int32_t StripFollowedRow(const int32_t* middles, int count, double scale, int32_t scrollY, int32_t linkedRow);
+
+// The Detail window's top (screen pixels) that follows a staff row rowY page
+// units down the page: rowY x scale + 140 + half the strip below the score
+// view's top (viewTop, screen pixels, scrolled by scrollY), raised by 6,
+// kept within [minTop, maxTop].
+int32_t DetailTopForRow(int32_t rowY, double scale, int32_t stripPixels, int32_t viewTop, int32_t scrollY,
+                        int32_t minTop, int32_t maxTop);
+
 // The largest scroll positions for content of contentWidth x contentHeight in
 // a client of clientWidth x clientHeight, with room for the other bar.
 struct ViewScrollRanges {

@@ -53,6 +53,25 @@ bool Live(HWND window) { return HoldsWindow(window) && IsWindow(window); }
 
 bool PageImageShown() { return viewPage.imageArea != nullptr && viewPage.width > 0 && viewPage.height > 0; }
 
+// The staff row of the linked item; -1 none.
+int32_t LinkedStaffRow() {
+  const ItemIndex& index = TheScoreViewItems().index;
+  if (Link.row < 0 || Link.row >= index.count) return -1;
+  return int32_t(index.rows[Link.row].staff);
+}
+
+// The page's stave the strip shows: that of the staff row the score view
+// shows at its top (or of the linked item), -1 without staves.
+int32_t FollowedStave() {
+  const ScorePainterTables& tables = PainterTables();
+  const int count = std::min<int>({tables.staffRowCount, kStaffRowCapacity, int(ScorePageStaves.count)});
+  int32_t middles[kStaffRowCapacity];
+  for (int i = 0; i < count; ++i) middles[i] = tables.staffRows[i].middle;
+  const int32_t row = StripFollowedRow(middles, count, DrawingState().scale, CurrentScoreScroll().y, LinkedStaffRow());
+  if (row >= 0) return row;
+  return ScorePageStaves.count > 0 ? 0 : -1;
+}
+
 bool FillStripView(ScanStripView* view) {
   const int row = PageRowOfScorePage(ScorePages.current);
   view->scoreHasPages = ScorePages.count > 0;
@@ -62,9 +81,11 @@ bool FillStripView(ScanStripView* view) {
   view->imageWaiting = std::strncmp(viewPage.imageName, "waitimage", 9) == 0;
   view->imageWidth = int32_t(viewPage.width);
   view->imageHeight = int32_t(viewPage.height);
-  if (ScorePageStaves.count > 0) {
-    view->firstStaveTop = ScorePageStaves.rows[0].top;
-    view->firstStaveBottom = ScorePageStaves.rows[0].bottom;
+  // The stave the score view shows at its top, or the linked item's.
+  const int32_t stave = FollowedStave();
+  if (stave >= 0) {
+    view->firstStaveTop = ScorePageStaves.rows[stave].top;
+    view->firstStaveBottom = ScorePageStaves.rows[stave].bottom;
   }
   view->scoreScale = DrawingState().scale;
   view->pageScale = Link.stripPercent;
@@ -172,6 +193,25 @@ void FillSpritePalette(uint8_t* palette) {
   }
 }
 
+// Detail moves up or down with the linked item's staff row, its x kept,
+// inside the MDI client.
+void FollowLinkedRowWithDetail() {
+  const AppWindows& w = Windows();
+  const int32_t staff = LinkedStaffRow();
+  const ScorePainterTables& tables = PainterTables();
+  if (!Live(w.detail) || !IsWindowVisible(w.detail) || !Live(w.scoreView) || staff < 0 ||
+      staff >= std::min(tables.staffRowCount, kStaffRowCapacity))
+    return;
+  RECT view{}, client{}, own{};
+  GetWindowRect(w.scoreView, &view);
+  GetWindowRect(w.mdiClient, &client);
+  GetWindowRect(w.detail, &own);
+  const int32_t height = own.bottom - own.top;
+  const int32_t top = DetailTopForRow(tables.staffRows[staff].middle, DrawingState().scale, ScoreStripPixels(),
+                                      view.top, CurrentScoreScroll().y, client.top, client.bottom - height);
+  if (top != own.top) SetWindowPos(w.detail, nullptr, own.left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void ToggleDetail() {
   GlobalSettings& g = Global();
   g.viewFullDetail = !g.viewFullDetail;
@@ -216,7 +256,10 @@ void LinkScorePointToPage(int clientX, int clientY) {
   const int row = LinkedItemRow(TheScoreViewItems().index, x, y, viewPage.boxCount);
   if (row == Link.row) return;
   Link.row = row;
-  if (row >= 0) Link.highlight = LinkHighlight(viewPage.boxes[row], scale);
+  if (row >= 0) {
+    Link.highlight = LinkHighlight(viewPage.boxes[row], scale);
+    FollowLinkedRowWithDetail();
+  }
   InvalidateLinkedPanes();
 }
 

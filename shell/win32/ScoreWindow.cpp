@@ -119,6 +119,7 @@ void SetPaintSettings() {
   p.printGuitarTabRhythm = g.printGuitarTabRhythm;
   p.useKeypadColours = General().useR8Keypad;
   p.pageViewMode = false;
+  p.imageStripHeight = DrawingState().scale > 0 ? ScoreStripPixels() / DrawingState().scale : 0;
   // Items placed by their boxes on the page image: image pixels to the
   // score's units at the scale the page was read at.
   p.pageBoxPercent = viewPage.width > 0 && viewPage.scaledWidth > 0
@@ -501,7 +502,8 @@ void ScrollScoreView(bool vertical, int request, int32_t thumb) {
   const int bar = vertical ? SB_VERT : SB_HORZ;
   if (GetScrollPos(view, bar) != position) SetScrollPos(view, bar, position, TRUE);
   InvalidateRect(view, nullptr, FALSE);
-  if (!vertical) InvalidateStrip();
+  // The strip shows the stave at the view's top, which scrolling may change.
+  InvalidateStrip();
 }
 
 void ShowScorePage(int page, bool fromTop) {

@@ -8,6 +8,7 @@
 #include "ResourceIds.h"
 #include "tests/e2e/ProgramCase.h"
 #include "tests/e2e/ScreenshotCheck.h"
+#include "tests/support/ReviewedPicture.h"
 
 namespace {
 
@@ -174,5 +175,59 @@ TEST_F(ProgramCase, ANoteUnderThePointerIsHighlightedOnTheScanStrip) {
   HWND detail = FindWindowW(L"Detail", nullptr);
   ASSERT_NE(detail, nullptr);
   ExpectWindowMatchesReference(detail, "score-detail-link");
+  ASSERT_TRUE(ExitDiscardingChanges());
+}
+
+namespace {
+
+// The part of the frame's picture that the scan strip covers inside the
+// score window's client area (the strip itself is far wider than the screen).
+PngImage StripPixels(HWND frame, const ScoreWindows& w) {
+  const PngImage whole = CaptureWindow(frame);
+  RECT frameRect{}, strip{}, client{};
+  GetWindowRect(frame, &frameRect);
+  GetWindowRect(w.strip, &strip);
+  GetClientRect(w.child, &client);
+  MapWindowPoints(w.child, nullptr, reinterpret_cast<POINT*>(&client), 2);
+  RECT shown{};
+  IntersectRect(&shown, &strip, &client);
+  PngImage out;
+  out.channels = whole.channels;
+  out.width = shown.right - shown.left;
+  out.height = shown.bottom - shown.top;
+  if (out.width <= 0 || out.height <= 0) return PngImage{};
+  for (int y = 0; y < out.height; ++y) {
+    const int row = shown.top - frameRect.top + y;
+    const int column = shown.left - frameRect.left;
+    if (row < 0 || row >= whole.height || column < 0 || column + out.width > whole.width) return PngImage{};
+    const auto* from = whole.pixels.data() + (size_t(row) * whole.width + column) * whole.channels;
+    out.pixels.insert(out.pixels.end(), from, from + size_t(out.width) * whole.channels);
+  }
+  return out;
+}
+
+}  // namespace
+
+// Scrolling the score view down a stave moves the scan strip on to the
+// stave the view then shows at its top; scrolling back brings the first
+// stave back into the strip.
+TEST_F(ProgramCase, TheScanStripFollowsTheScoresPage) {
+  ASSERT_TRUE(StartQuietly());
+  ASSERT_TRUE(ReadPageByDde(u"stripfollow"));
+  ScoreWindows w;
+  ASSERT_TRUE(program.WaitUntil([&] { return (w = FindScoreWindows(program)).view != nullptr; }, "the score window",
+                                10000));
+  ASSERT_TRUE(program.StaysQuiet(500));
+  const PngImage top = StripPixels(program.FrameWindow(), w);
+  ASSERT_GT(top.width, 100);
+  for (int i = 0; i < 8; ++i) PostMessageW(w.view, WM_VSCROLL, SB_LINEDOWN, 0);
+  ASSERT_TRUE(program.StaysQuiet(500));
+  const PngImage scrolled = StripPixels(program.FrameWindow(), w);
+  EXPECT_GT(DifferingPixels(scrolled, top, 64, nullptr), 500) << "the strip stayed on the first stave";
+  ExpectWindowMatchesReference(program.FrameWindow(), "score-frame-scrolled");
+  PostMessageW(w.view, WM_VSCROLL, SB_TOP, 0);
+  ASSERT_TRUE(program.StaysQuiet(500));
+  EXPECT_EQ(DifferingPixels(StripPixels(program.FrameWindow(), w), top, 64, nullptr), 0)
+      << "the strip did not come back";
   ASSERT_TRUE(ExitDiscardingChanges());
 }

@@ -77,8 +77,9 @@ TEST_F(ScanStripTest, ImageSitsWithItsReferenceInTheMiddleOfTheStrip) {
       {100, 1.0, -1, false, 0, 30, 100, 10, -5, -22, -735, 800, 1000},
       // Half size: offsets and size halve.
       {50, 1.0, -1, false, 0, 40, 0, 0, 0, -22, -440, 400, 500},
-      // The score's zoom scales the picture, not its placement.
-      {100, 1.5, -1, false, 0, 0, 0, 0, 0, -2, -830, 1200, 1500},
+      // The score's zoom scales the picture and its placement alike: the
+      // first stave's middle stays in the strip's middle, 0 - 50 - 780 x 1.5.
+      {100, 1.5, -1, false, 0, 0, 0, 0, 0, -2, -1220, 1200, 1500},
       // The edited stave's band is the reference while it is known.
       {100, 1.0, 2, true, 500, 0, 0, 0, 0, -2, -550, 800, 1000},
       {100, 1.0, 2, false, 500, 0, 0, 0, 0, -2, -830, 800, 1000},

@@ -21,6 +21,7 @@
 //   staffstart LEFT LENGTH         the staff's own left end and length
 //   payload SUB HEX...             a text item of a sub-kind with these payload bytes
 //   chordsymbol DX DY BASE S1..S6 [ROOT QUALITY BASS]   a chord diagram (and symbol)
+//   chordname DX DY ROOT QUALITY BASS    a chord symbol without a diagram
 //   raw HEX...                     bytes as they stand (damaged items)
 #include "ScoreListing.h"
 
@@ -267,6 +268,12 @@ bool BuildScoreFromListing(const std::string& listing, std::string* error) {
         SetChordSymbolFields(item.data(), 1, static_cast<uint8_t>(num(10)), static_cast<uint8_t>(num(11)),
                              static_cast<uint8_t>(num(12)));
       }
+      out.insert(out.end(), item.begin(), item.end());
+    } else if (op == "chordname") {
+      std::vector<uint8_t> item = {kChordSymbolFirstByte, kChordSymbolPayload, 0, MakeSignMagnitude(num(1)),
+                                   MakeSignMagnitude(num(2)), 0, 0, 0, 0, 0};
+      SetChordSymbolFields(item.data(), 1, static_cast<uint8_t>(num(3)), static_cast<uint8_t>(num(4)),
+                           static_cast<uint8_t>(num(5)));
       out.insert(out.end(), item.begin(), item.end());
     } else if (op == "raw") {
       for (size_t i = 1; i < w.size(); ++i) out.push_back(static_cast<uint8_t>(std::strtoul(w[i].c_str(), nullptr, 16)));

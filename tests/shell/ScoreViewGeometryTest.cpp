@@ -73,6 +73,39 @@ TEST(ScoreViewGeometry, StripPixelsAreZoomedAndAtMostHalfTheChild) {
   EXPECT_EQ(ScanStripPixels(60, 1.0, 10), 0);
 }
 
+TEST(ScoreViewGeometry, TheStripFollowsTheLinkedRowOrTheViewsTop) {
+  const int32_t middles[3] = {72, 206, 340};  // page units
+  struct Case {
+    double scale;
+    int32_t scrollY;
+    int32_t linked;
+    int32_t row;
+  } const cases[] = {
+      {1.0, 0, -1, 0},     // the page's top: the first stave
+      {1.0, 100, -1, 1},   // scrolled past the first stave's middle
+      {2.0, 412, -1, 1},   // 206 x 2 = 412: still in view
+      {2.0, 413, -1, 2},
+      {1.0, 900, -1, 2},   // below every stave: the last
+      {1.0, 0, 2, 2},      // a linked item's row wins
+      {1.0, 0, 3, 0},      // a row beyond the table is no link
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(StripFollowedRow(middles, 3, c.scale, c.scrollY, c.linked), c.row)
+        << "scale " << c.scale << " scroll " << c.scrollY << " linked " << c.linked;
+  }
+  EXPECT_EQ(StripFollowedRow(middles, 0, 1.0, 0, -1), -1);
+}
+
+TEST(ScoreViewGeometry, DetailFollowsItsRowDownTheView) {
+  // 100 + 200 x 1.5 - 50 + 140 + 40 - 6 = 524.
+  EXPECT_EQ(DetailTopForRow(200, 1.5, 80, 100, 50, 0, 1000), 524);
+  // Kept inside the client's bounds.
+  EXPECT_EQ(DetailTopForRow(200, 1.5, 80, 100, 50, 0, 400), 400);
+  EXPECT_EQ(DetailTopForRow(0, 1.0, 0, -500, 0, 10, 400), 10);
+  // A client too small for the window: its top edge.
+  EXPECT_EQ(DetailTopForRow(200, 1.0, 0, 0, 0, 10, 5), 10);
+}
+
 TEST(ScoreViewGeometry, ScrollRangesMakeRoomForTheOtherBar) {
   struct Case {
     const char* name;

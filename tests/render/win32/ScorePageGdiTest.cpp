@@ -77,6 +77,22 @@ TEST(ScorePageGdiTest, FixturePageMatchesTheReviewedPictures) {
   }
 }
 
+// A page of a known size: the margins right of and under it and its framed
+// edge, under chord symbols kept apart and centred over their diagram.
+// symbols-100.png shows: a treble staff in 4/4 with four minims under the
+// symbols "C5", "F5/C", "Gb/C", "Eb5/C" standing apart, a crotchet, a bar
+// line, then a chord diagram (3fr) with "C5" centred over it and a bracketed
+// triplet "3" over three beamed notes; right of x 520 and below y 200 the
+// margin grey, the page's edge a black line with a grey shadow.
+TEST(ScorePageGdiTest, PageMarginsFrameAndChordSymbols) {
+  const ScorePageSizes saved = ScorePageSize;
+  ScorePageSize.width = 520;
+  ScorePageSize.height = 200;
+  const PngImage image = PaintFixture("symbols.txt", 1.0, 600, 260);
+  ScorePageSize = saved;
+  CompareWithReviewed(image, "symbols-100");
+}
+
 }  // namespace
 
 namespace {
