@@ -187,8 +187,8 @@ int32_t SystemBarLines(int32_t system, BarLineAt** out) {
   const int32_t y1 = std::max({c[0], c[2], c[4], c[6]}) + s + 1;
   const int32_t x0 = std::max(0, std::min({c[1], c[3], c[5], c[7]}) - s);
   const int32_t x1 = std::max({c[1], c[3], c[5], c[7]}) + s + 1;
-  int32_t* found = nullptr;
-  const int32_t n = FindObjectPointsInBox(kPointBarTop, x0, y0, x1, y1, &found);
+  PointsInBox found(kPointBarTop, EngineBox{x0, y0, x1, y1});
+  const int32_t n = found.count();
   int32_t kept = 0;
   if (n > 0) {
     EngineAllocZeroedChecked(*out, n * sizeof(BarLineAt));
@@ -200,7 +200,6 @@ int32_t SystemBarLines(int32_t system, BarLineAt** out) {
       return a.x != b.x ? a.x < b.x : a.index < b.index;
     });
   }
-  EngineFree(found);
   return kept;
 }
 
@@ -362,10 +361,10 @@ void ListHead(MeasureWork& w, int32_t head) {
 }
 
 void CollectObjects(MeasureWork& w, const MeasureBox& box) {
-  int32_t* found = nullptr;
-  const int32_t n = FindObjectPointsInBox(kPointHeadLeft, box.x0, box.y0, box.x1, box.y1, &found);
+  PointsInBox found(kPointHeadLeft, EngineBox{box.x0, box.y0, box.x1, box.y1});
+  const int32_t n = found.count();
   if (n > 0) {
-    std::sort(found, found + n, [](int32_t a, int32_t b) {
+    std::sort(found.begin(), found.end(), [](int32_t a, int32_t b) {
       const int32_t xa = GetNoteheadLeftX(a);
       const int32_t xb = GetNoteheadLeftX(b);
       return xa != xb ? xa < xb : a < b;
@@ -373,7 +372,6 @@ void CollectObjects(MeasureWork& w, const MeasureBox& box) {
     for (int32_t i = 0; i < n && i < kMaxBarHeads; ++i)
       if (GetNoteheadPlace(found[i]).staff == box.staff) ListHead(w, found[i]);
   }
-  EngineFree(found);
 
   const int32_t firstHeads = w.headCount;
   for (int32_t i = 0; i < firstHeads; ++i)
@@ -1046,13 +1044,14 @@ void AddFinalBar(int32_t staff) {
 void BuildSystem(int32_t system) {
   const int32_t staves = GetSystemStaffCount(system);
   ENGINE_CHECK(staves <= kMaxSystemStaves);
-  BarLineAt* lines = nullptr;
-  const int32_t n = SystemBarLines(system, &lines);
-  for (int32_t i = 0; i < staves; ++i) {
-    g_staffBars[i].count = 0;
-    BuildStaffBars(GetStaffOfSystem(system, i), g_staffBars[i], lines, n);
+  {
+    OwnedEngineBlock<BarLineAt> lines;
+    const int32_t n = SystemBarLines(system, &lines.slot());
+    for (int32_t i = 0; i < staves; ++i) {
+      g_staffBars[i].count = 0;
+      BuildStaffBars(GetStaffOfSystem(system, i), g_staffBars[i], lines.get(), n);
+    }
   }
-  EngineFree(lines);
   g_systemBars.count = 0;
   BuildSystemBars(system, staves);
 

@@ -365,28 +365,28 @@ void ExtendToBeam(JointLine* line) {
   const int32_t reach = ScaleToPixels(100);
   const int32_t x0 = MinOfInts(line->top.x, line->bottom.x);
   const int32_t x1 = MaxOfInts(line->top.x, line->bottom.x);
-  int32_t* objects = nullptr;
-  // The head box reaches a head's width further left, where the left side of
-  // a head with its stem at the right lies.
-  int32_t n = FindObjectPointsInBox(kPointHeadLeft, x0 - reach - ScaleToPixels(100), line->top.y - ScaleToPixels(300),
-                                    x1 + reach + 1, line->bottom.y + ScaleToPixels(100) + 1, &objects);
   bool headAtTop = false;
   bool headAtBottom = false;
-  for (int32_t i = 0; i < n; ++i) {
-    const JointResult r = JoinNoteheadToLine(objects[i], *line);
-    if (r.first == 0 || r.confidence >= kJointNoEvidence) continue;
-    if (r.second == kJointHeadAtTop) headAtTop = true;
-    if (r.second == kJointHeadAtBottom) headAtBottom = true;
+  {
+    // The head box reaches a head's width further left, where the left side
+    // of a head with its stem at the right lies.
+    PointsInBox heads(kPointHeadLeft, EngineBox{x0 - reach - ScaleToPixels(100), line->top.y - ScaleToPixels(300),
+                                                x1 + reach + 1, line->bottom.y + ScaleToPixels(100) + 1});
+    for (int32_t i = 0; i < heads.count(); ++i) {
+      const JointResult r = JoinNoteheadToLine(heads[i], *line);
+      if (r.first == 0 || r.confidence >= kJointNoEvidence) continue;
+      if (r.second == kJointHeadAtTop) headAtTop = true;
+      if (r.second == kJointHeadAtBottom) headAtBottom = true;
+    }
   }
-  EngineFree(objects);
   if (headAtTop == headAtBottom) return;
   const int32_t wide = ScaleToPixels(500);
-  n = FindObjectPointsInBox(kPointBeamLeft, x0 - reach - wide, line->top.y - ScaleToPixels(2000), x1 + reach + wide + 1,
-                            line->bottom.y + ScaleToPixels(100) + 1, &objects);
+  PointsInBox beams(kPointBeamLeft, EngineBox{x0 - reach - wide, line->top.y - ScaleToPixels(2000),
+                                              x1 + reach + wide + 1, line->bottom.y + ScaleToPixels(100) + 1});
   const JointLine before = *line;
   int32_t farthest = headAtTop ? before.bottom.y : before.top.y;
-  for (int32_t i = 0; i < n; ++i) {
-    const int32_t beam = objects[i];
+  for (int32_t i = 0; i < beams.count(); ++i) {
+    const int32_t beam = beams[i];
     const FoundBeam b = GetFoundBeam(beam);
     if (b.rightX - b.leftX <= ScaleToPixels(250) || b.cost >= 256) continue;
     const JointResult r = JoinBeamToLine(beam, before);
@@ -400,7 +400,6 @@ void ExtendToBeam(JointLine* line) {
     else
       LowerTo(&farthest, row - half);
   }
-  EngineFree(objects);
   ClampTo(0, &farthest, GetPageImageHeight() - 1);
   const int32_t width = GetPageImageWidth();
   if (headAtTop) {

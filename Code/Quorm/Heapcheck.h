@@ -59,3 +59,25 @@ void GrowNamedArrayChecked(T*& slot, Count& capacity, size_t first, const char* 
   std::memset(static_cast<void*>(slot + kept), 0, (grown - kept) * sizeof(T));
   capacity = static_cast<Count>(grown);
 }
+
+// An engine block that its scope owns: freed when the scope is left, also
+// when a failed check unwinds through it.
+template <class T>
+class OwnedEngineBlock {
+ public:
+  OwnedEngineBlock() = default;
+  ~OwnedEngineBlock() { EngineFree(block_); }
+  OwnedEngineBlock(const OwnedEngineBlock&) = delete;
+  OwnedEngineBlock& operator=(const OwnedEngineBlock&) = delete;
+  T*& slot() { return block_; }  // for a call that fills the empty slot
+  T* get() const { return block_; }
+  T& operator[](size_t i) const { return block_[i]; }
+  T* Release() {  // the caller takes the block over
+    T* block = block_;
+    block_ = nullptr;
+    return block;
+  }
+
+ private:
+  T* block_ = nullptr;
+};

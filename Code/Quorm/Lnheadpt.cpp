@@ -65,23 +65,27 @@ int32_t AddObjectPoint(int32_t kind, int32_t object, int32_t y, int32_t x) {
   return GrangeAdd(&g_points.grid, row);
 }
 
-int32_t FindObjectPointsInBox(int32_t kind, int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t** objects) {
-  ENGINE_CHECK_POINTER(objects);
+PointsInBox::PointsInBox(int32_t pointKind, const EngineBox& box) {
   ENGINE_CHECK(g_points.points != nullptr);
   const int32_t room = g_points.count > 0 ? g_points.count : 1;
-  EngineAlloc(*objects, room * sizeof(int32_t));
-  int32_t* rows = nullptr;
-  EngineAlloc(rows, room * sizeof(int32_t));
-  int32_t found = GrangeQuery(&g_points.grid, x0, y0, x1, y1, rows, room);
+  EngineAllocChecked(objects_.slot(), room * sizeof(int32_t));
+  OwnedEngineBlock<int32_t> rows;
+  EngineAllocChecked(rows.slot(), room * sizeof(int32_t));
+  int32_t found = GrangeQuery(&g_points.grid, box.x0, box.y0, box.x1, box.y1, rows.get(), room);
   if (found > room) found = room;
-  int32_t written = 0;
   for (int32_t i = 0; i < found; ++i) {
-    const ObjectPoint& p = g_points.points[rows[i]];
+    const ObjectPoint& p = g_points.points[rows[static_cast<size_t>(i)]];
     ENGINE_CHECK(p.y != kRemovedPointCoordinate);
-    if (p.kind == kind) (*objects)[written++] = p.object;
+    if (p.kind == pointKind) objects_[static_cast<size_t>(count_++)] = p.object;
   }
-  EngineFree(rows);
-  return written;
+}
+
+int32_t FindObjectPointsInBox(int32_t kind, int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t** objects) {
+  ENGINE_CHECK_POINTER(objects);
+  ENGINE_CHECK(*objects == nullptr);
+  PointsInBox found(kind, EngineBox{x0, y0, x1, y1});
+  *objects = found.Release();
+  return found.count();
 }
 
 void RemoveObjectPoint(int32_t kind, int32_t object) {

@@ -5,6 +5,9 @@
 #include <climits>
 #include <cstdint>
 
+#include "Code/Quorm/Geometry.h"
+#include "Code/Quorm/Heapcheck.h"
+
 // Point kinds come in pairs, one per end of an object.
 enum ObjectPointKind : int32_t {
   kPointBeamLeft = 0, kPointBeamRight = 1,
@@ -39,6 +42,22 @@ int32_t AddObjectPoint(int32_t kind, int32_t object, int32_t y, int32_t x);
 // many. The caller frees the array with EngineFree.
 int32_t FindObjectPointsInBox(int32_t kind, int32_t x0, int32_t y0, int32_t x1, int32_t y1,
                               int32_t** objects);
+// The same, freed however the caller's scope is left.
+class PointsInBox {
+ public:
+  PointsInBox(int32_t pointKind, const EngineBox& box);
+  PointsInBox(const PointsInBox&) = delete;
+  PointsInBox& operator=(const PointsInBox&) = delete;
+  int32_t count() const { return count_; }
+  int32_t operator[](int32_t i) const { return objects_[static_cast<size_t>(i)]; }
+  int32_t* begin() { return objects_.get(); }  // the objects may be reordered in place
+  int32_t* end() { return objects_.get() + count_; }
+  int32_t* Release() { return objects_.Release(); }  // the caller frees them with EngineFree
+
+ private:
+  OwnedEngineBlock<int32_t> objects_;
+  int32_t count_ = 0;
+};
 void RemoveObjectPoint(int32_t kind, int32_t object);
 void FreeObjectPoints();
 int32_t PointKindToObjectKind(int32_t kind);  // an ObjectKind

@@ -3,6 +3,7 @@
 // limit. Neighbours come from the grid index over the group centres.
 #include "Code/Quorm/Merger.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -40,6 +41,13 @@ struct ItemEntry {
   void* item;
 };
 
+// A join a chain run may make: the tail item from, the head item to.
+struct ChainLink {
+  int32_t cost;
+  int32_t from;
+  int32_t to;
+};
+
 struct MergeState {
   bool open;
   ItemEntry* items;  // "infofields"
@@ -59,6 +67,16 @@ struct MergeState {
   int32_t* touched;  // work list of one join, kept from join to join
   int32_t touchedRoom;
   int32_t costBound;  // what the cost being asked for must beat (MergeCostBound)
+  bool chained;       // a chain run: no heap work may follow
+  // Chain runs: the items by column and row, and the links found.
+  int32_t* byColumn;     // item indexes, column after column, down each column
+  int32_t* rowOf;        // the row of each entry of byColumn
+  int32_t* columnStart;  // first entry of each column in byColumn, then the end
+  ChainLink* links;
+  int32_t linkCount;
+  int32_t linkRoom;
+  int32_t* linkSides;  // per item: 1 its tail side taken, 2 its head side
+  int32_t* costClass;  // per item: the last cost class that saw it
 };
 
 MergeState g_merge;
@@ -202,10 +220,14 @@ void SetBestPartner(int32_t group, MergeCostFn cost, MergeBoxFn box) {
   if (partner >= 0) AddPartnerOf(partner, group);
 }
 
-void PrepareMergeGroups(MergeCostFn cost, MergeCentreFn centre, MergeBoxFn box, int32_t cellWidth,
-                        int32_t cellHeight) {
+void CheckRunCalls(MergeCostFn cost, MergeCentreFn centre, MergeBoxFn box, int32_t cellWidth, int32_t cellHeight) {
+  ENGINE_CHECK(g_merge.open);
   ENGINE_CHECK(cost != nullptr && centre != nullptr && box != nullptr);
   ENGINE_CHECK(cellWidth >= 1 && cellHeight >= 1);
+}
+
+// Every item becomes a group of its own.
+void MakeGroups(MergeCentreFn centre) {
   ENGINE_CHECK(g_merge.groups == nullptr);
   const int32_t n = g_merge.itemCount;
   g_merge.centre = centre;
@@ -219,7 +241,12 @@ void PrepareMergeGroups(MergeCostFn cost, MergeCentreFn centre, MergeBoxFn box, 
   g_merge.liveCount = n;
   NamedFree(g_merge.items);
   g_merge.itemCapacity = 0;
+}
 
+// The groups filed in the grid and put in the heap, each with its best
+// partner.
+void RankGroups(MergeCostFn cost, MergeCentreFn centre, MergeBoxFn box, int32_t cellWidth, int32_t cellHeight) {
+  const int32_t n = g_merge.groupCount;
   int32_t width = 0;
   int32_t height = 0;
   EngineAlloc(g_merge.keys, (n > 0 ? n : 1) * sizeof(MergePoint));
@@ -243,6 +270,167 @@ void PrepareMergeGroups(MergeCostFn cost, MergeCentreFn centre, MergeBoxFn box, 
     SetBestPartner(i, cost, box);
     HeapInsert(i);
   }
+}
+
+void PrepareMergeGroups(MergeCostFn cost, MergeCentreFn centre, MergeBoxFn box, int32_t cellWidth,
+                        int32_t cellHeight) {
+  CheckRunCalls(cost, centre, box, cellWidth, cellHeight);
+  MakeGroups(centre);
+  RankGroups(cost, centre, box, cellWidth, cellHeight);
+}
+
+// ---- Chain runs ----
+// In a chain run a join only ever links a group's tail item to the head item
+// of a group that starts right of it, and a link's cost stays what it was
+// while both its items are free: the joins are those that taking the links
+// cheapest first makes, whatever the order among links of one cost, unless
+// two free links of one cost share an item. Only then does the heap's order
+// decide, and the run is left to the heap.
+
+void NoJoinSummary(MergeGroup*, MergeGroup*) {}
+
+void FreeChainWork() {
+  EngineFree(g_merge.byColumn);
+  EngineFree(g_merge.rowOf);
+  EngineFree(g_merge.columnStart);
+  EngineFree(g_merge.links);
+  EngineFree(g_merge.linkSides);
+  EngineFree(g_merge.costClass);
+  EngineFree(g_merge.keys);
+  g_merge.linkCount = g_merge.linkRoom = 0;
+}
+
+// The items by their centres' columns, then rows (byColumn, rowOf,
+// columnStart); returns the number of columns.
+int32_t SortItemsByColumn(MergeCentreFn centre) {
+  const int32_t n = g_merge.groupCount;
+  const size_t room = static_cast<size_t>(n > 0 ? n : 1);
+  EngineAlloc(g_merge.keys, room * sizeof(MergePoint));
+  int32_t width = 0;
+  for (int32_t i = 0; i < n; ++i) {
+    const MergePoint p = centre(&g_merge.groups[i]);
+    ENGINE_CHECK(p.x >= 0 && p.y >= 0 && p.x < INT32_MAX - 1);
+    g_merge.keys[i] = p;
+    width = std::max(width, p.x + 1);
+  }
+  int32_t*& start = g_merge.columnStart;
+  EngineAllocZeroed(start, (static_cast<size_t>(width) + 1) * sizeof(int32_t));
+  for (int32_t i = 0; i < n; ++i) ++start[g_merge.keys[i].x + 1];
+  for (int32_t x = 0; x < width; ++x) start[x + 1] += start[x];
+  EngineAlloc(g_merge.byColumn, room * sizeof(int32_t));
+  EngineAlloc(g_merge.rowOf, room * sizeof(int32_t));
+  // Each column's start serves as its fill position, then moves back.
+  for (int32_t i = 0; i < n; ++i) g_merge.byColumn[start[g_merge.keys[i].x]++] = i;
+  for (int32_t x = width; x > 0; --x) start[x] = start[x - 1];
+  start[0] = 0;
+  const MergePoint* keys = g_merge.keys;
+  for (int32_t x = 0; x < width; ++x)
+    std::sort(g_merge.byColumn + start[x], g_merge.byColumn + start[x + 1],
+              [keys](int32_t a, int32_t b) { return keys[a].y != keys[b].y ? keys[a].y < keys[b].y : a < b; });
+  for (int32_t k = 0; k < n; ++k) g_merge.rowOf[k] = keys[g_merge.byColumn[k]].y;
+  return width;
+}
+
+// Every link below the limit from each item, as its box finds them; false
+// when the run is not a chain run (a box reaches the item's own column or
+// left of it) or a box holds more than the heap's search would look at.
+bool FindChainLinks(MergeCostFn cost, MergeBoxFn box, int32_t width, int32_t limit) {
+  const int32_t n = g_merge.groupCount;
+  for (int32_t p = 0; p < n; ++p) {
+    MergeBox b{0, 0, 0, 0};
+    box(&b, &g_merge.groups[p]);
+    if (b.x0 <= g_merge.keys[p].x) return false;
+    int32_t seen = 0;
+    for (int32_t x = b.x0; x < std::min(b.x1, width); ++x) {
+      const int32_t* rows = g_merge.rowOf;
+      const int32_t end = g_merge.columnStart[x + 1];
+      for (int32_t k = static_cast<int32_t>(std::lower_bound(rows + g_merge.columnStart[x], rows + end, b.y0) - rows);
+           k < end && rows[k] < b.y1; ++k) {
+        if (++seen > kNeighbourLimit) return false;
+        const int32_t q = g_merge.byColumn[k];
+        const int32_t c = cost(&g_merge.groups[p], &g_merge.groups[q]);
+        if (c >= limit) continue;
+        if (g_merge.linkCount == g_merge.linkRoom)
+          GrowEngineArrayChecked(g_merge.links, g_merge.linkRoom, static_cast<size_t>(n > 16 ? n : 16));
+        g_merge.links[g_merge.linkCount++] = ChainLink{c, p, q};
+      }
+    }
+  }
+  return true;
+}
+
+bool LinkFree(const ChainLink& l) { return !(g_merge.linkSides[l.from] & 1) && !(g_merge.linkSides[l.to] & 2); }
+
+void TakeLink(const ChainLink& l) {
+  g_merge.linkSides[l.from] |= 1;
+  g_merge.linkSides[l.to] |= 2;
+  g_merge.groups[l.from].next = &g_merge.groups[l.to];
+}
+
+// Takes the links cheapest first; false (and nothing taken) when two free
+// links of one cost share an item.
+bool TakeChainLinks() {
+  const int32_t n = g_merge.groupCount;
+  const size_t room = static_cast<size_t>(n > 0 ? n : 1);
+  ChainLink* links = g_merge.links;
+  const int32_t count = g_merge.linkCount;
+  EngineAllocZeroed(g_merge.linkSides, room * sizeof(int32_t));
+  int32_t* sides = g_merge.linkSides;
+  // Links of which no two share an item are all taken, in any order.
+  bool shared = false;
+  for (int32_t i = 0; i < count && !shared; ++i) {
+    shared = !LinkFree(links[i]);
+    sides[links[i].from] |= 1;
+    sides[links[i].to] |= 2;
+  }
+  std::memset(sides, 0, room * sizeof(int32_t));
+  if (!shared) {
+    for (int32_t i = 0; i < count; ++i) TakeLink(links[i]);
+    return true;
+  }
+  std::sort(links, links + count, [](const ChainLink& a, const ChainLink& b) {
+    if (a.cost != b.cost) return a.cost < b.cost;
+    return a.from != b.from ? a.from < b.from : a.to < b.to;
+  });
+  // The links of one cost that are still free must share no item; they are
+  // then all taken.
+  EngineAlloc(g_merge.costClass, 2 * room * sizeof(int32_t));
+  int32_t* seenIn = g_merge.costClass;  // tail sides, then head sides
+  std::fill(seenIn, seenIn + 2 * room, -1);
+  for (int32_t first = 0; first < count;) {
+    int32_t end = first;
+    while (end < count && links[end].cost == links[first].cost) ++end;
+    for (int32_t i = first; i < end; ++i) {
+      const ChainLink& l = links[i];
+      if (!LinkFree(l)) continue;
+      if (seenIn[l.from] == first || seenIn[n + l.to] == first) {
+        for (int32_t g = 0; g < n; ++g) g_merge.groups[g].next = nullptr;
+        return false;
+      }
+      seenIn[l.from] = first;
+      seenIn[n + l.to] = first;
+    }
+    for (int32_t i = first; i < end; ++i)
+      if (LinkFree(links[i])) TakeLink(links[i]);
+    first = end;
+  }
+  return true;
+}
+
+// The groups after the links were taken: each head leads its chain.
+void ChainGroups() {
+  int32_t live = 0;
+  for (int32_t h = 0; h < g_merge.groupCount; ++h) {
+    if (g_merge.linkSides[h] & 2) continue;
+    ++live;
+    MergeGroup* last = &g_merge.groups[h];
+    while (last->next != nullptr) {
+      last = last->next;
+      last->tail = nullptr;
+    }
+    g_merge.groups[h].tail = last;
+  }
+  g_merge.liveCount = live;
 }
 
 // Joins b's members into a's list.
@@ -364,9 +552,23 @@ int32_t RunMerge(MergeCostFn cost, MergeJoinFn join, MergeCentreFn centre, Merge
   return MergeGroups(cost, join, box, order, limit);
 }
 
+void RunChainMerge(MergeCostFn cost, MergeCentreFn centre, MergeBoxFn box, int32_t cellWidth, int32_t cellHeight,
+                   int32_t limit) {
+  CheckRunCalls(cost, centre, box, cellWidth, cellHeight);
+  MakeGroups(centre);
+  g_merge.chained = true;
+  const int32_t width = SortItemsByColumn(centre);
+  const bool linked = FindChainLinks(cost, box, width, limit) && TakeChainLinks();
+  if (linked) ChainGroups();
+  FreeChainWork();
+  if (linked) return;
+  RankGroups(cost, centre, box, cellWidth, cellHeight);
+  MergeGroups(cost, NoJoinSummary, box, nullptr, limit);
+}
+
 void MergeAllPairs(MergeCostFn cost, MergeBoxFn box) {
   ENGINE_CHECK(cost != nullptr && box != nullptr);
-  ENGINE_CHECK(g_merge.groups != nullptr);
+  ENGINE_CHECK(g_merge.groups != nullptr && !g_merge.chained);
   for (int32_t g = 0; g < g_merge.groupCount; ++g) EmptyPartnerOf(g);
   for (int32_t g = 0; g < g_merge.groupCount; ++g) {
     if (!IsLive(g)) continue;
@@ -378,14 +580,14 @@ void MergeAllPairs(MergeCostFn cost, MergeBoxFn box) {
 
 void JoinBestPartners(MergeJoinFn join, MergeOrderFn order, int32_t limit) {
   ENGINE_CHECK(join != nullptr);
-  ENGINE_CHECK(g_merge.groups != nullptr);
+  ENGINE_CHECK(g_merge.groups != nullptr && !g_merge.chained);
   const int32_t n = g_merge.groupCount;
   // The partners as they stand before any join, and the head of each group's
   // merged object as the joins go on.
-  int32_t* partner = nullptr;
-  int32_t* head = nullptr;
-  EngineAlloc(partner, (n > 0 ? n : 1) * sizeof(int32_t));
-  EngineAlloc(head, (n > 0 ? n : 1) * sizeof(int32_t));
+  OwnedEngineBlock<int32_t> partner;
+  OwnedEngineBlock<int32_t> head;
+  EngineAllocChecked(partner.slot(), (n > 0 ? n : 1) * sizeof(int32_t));
+  EngineAllocChecked(head.slot(), (n > 0 ? n : 1) * sizeof(int32_t));
   for (int32_t g = 0; g < n; ++g) {
     const QueueEntry& e = g_merge.queue[g];
     partner[g] = IsLive(g) && e.partner >= 0 && e.cost < limit ? e.partner : -1;
@@ -401,8 +603,6 @@ void JoinBestPartners(MergeJoinFn join, MergeOrderFn order, int32_t limit) {
     JoinGroups(a, b, join, order);
     HeapRemove(b);
   }
-  EngineFree(partner);
-  EngineFree(head);
 }
 
 int32_t MergeCostBound() { return g_merge.open ? g_merge.costBound : kMergeNoJoin; }
@@ -419,8 +619,9 @@ void FilterMergedGroups(MergeKeepFn keep) {
     if (!IsLive(g) || keep(&g_merge.groups[g]) != 0) continue;
     g_merge.groups[g].tail = nullptr;
     --g_merge.liveCount;
-    GrangeRemove(&g_merge.grid, g);
-    HeapRemove(g);
+    // A chain run that needed no heap has no grid and no heap.
+    if (g_merge.grid != nullptr) GrangeRemove(&g_merge.grid, g);
+    if (g_merge.queue != nullptr) HeapRemove(g);
   }
 }
 
@@ -456,6 +657,7 @@ void EndMerge() {
   EngineFree(g_merge.keys);
   EngineFree(g_merge.neighbours);
   EngineFree(g_merge.touched);
+  FreeChainWork();
   NamedFree(g_merge.items);
   if (g_merge.grid != nullptr) GrangeFree(&g_merge.grid);
   g_merge = MergeState{};

@@ -39,6 +39,16 @@ void* NewMergeItem(int32_t size);
 // Returns the cost that stopped merging (kMergeNoJoin when no pair was left).
 int32_t RunMerge(MergeCostFn cost, MergeJoinFn join, MergeCentreFn centre, MergeBoxFn box,
                  MergeOrderFn order, int32_t cellWidth, int32_t cellHeight, int32_t limit);
+// The run for chains: a join only links a group's last member to the first
+// member of a group that starts right of it. The cost must read only a's
+// tail item and b's head item, the box only the tail item, and every box must
+// lie right of its tail's centre. The groups are RunMerge's with no join
+// callback and no order function; they are found link by link, without the
+// heap, unless the heap's order decides between two links of one cost (then
+// the run is RunMerge's). Only walks, filters, counts and EndMerge may
+// follow.
+void RunChainMerge(MergeCostFn cost, MergeCentreFn centre, MergeBoxFn box, int32_t cellWidth, int32_t cellHeight,
+                   int32_t limit);
 void MergeAllPairs(MergeCostFn cost, MergeBoxFn box);
 // Joins every live group with its best partner, as the run or the last
 // MergeAllPairs found it, when that partner costs less than the limit; chains

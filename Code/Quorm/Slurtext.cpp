@@ -64,11 +64,10 @@ int32_t NearestHead(int32_t kind, EnginePoint end, int32_t toRight, int32_t abov
   const int32_t x1 = toRight ? end.x + reach + 1 : end.x + 1;
   const int32_t y0 = std::max(0, end.y - ScaleToPixels(above));
   const int32_t y1 = end.y + ScaleToPixels(below) + 1;
-  int32_t* found = nullptr;
-  const int32_t n = FindObjectPointsInBox(kind, x0, y0, x1, y1, &found);
+  PointsInBox found(kind, EngineBox{x0, y0, x1, y1});
   int32_t best = -1;
   int64_t bestScore = 0;
-  for (int32_t i = 0; i < n; ++i) {
+  for (int32_t i = 0; i < found.count(); ++i) {
     const EnginePoint c = GetObjectCentre(kObjectNotehead, found[i]);
     const int64_t score = std::abs(c.y - end.y) + 4LL * std::abs(c.x - end.x);
     if (best < 0 || score < bestScore) {
@@ -76,7 +75,6 @@ int32_t NearestHead(int32_t kind, EnginePoint end, int32_t toRight, int32_t abov
       bestScore = score;
     }
   }
-  EngineFree(found);
   return best;
 }
 

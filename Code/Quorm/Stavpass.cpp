@@ -126,89 +126,169 @@ bool NearFoundStaff(int32_t x, int32_t doubledCentre) {
   return false;
 }
 
-// Looks for the chain of n runs that starts at runs[start] with the spacing
-// s; fills the sample and answers whether the chain is accepted.
-bool FindRunChain(const Run* runs, int32_t count, int32_t start, int32_t n, int32_t s, int32_t x,
-                  StaffSample* out) {
-  int32_t centres[kMaxStaffLines];
+// The chain search of one column. A chain of n runs starts at a run and takes
+// each next line at the spacing s; the run that follows a found line depends
+// only on that run and the spacing, so it is found once per column and read
+// by every chain that passes the run.
+constexpr int32_t kFirstSpacing = 10;
+constexpr int32_t kSpacingEnd = 70;  // spacings 10 .. 69
+constexpr int32_t kNoRun = -1;
+
+struct FollowEntry {
+  int32_t column;  // the column search that found it; 0: not found yet
+  int32_t run;     // the following run, kNoRun when none is near enough
+};
+
+struct ColumnSearch {
+  const Run* runs = nullptr;
+  int32_t count = 0;
+  int32_t stamp = 0;  // this column's search
+};
+
+ColumnSearch g_column;
+FollowEntry* g_follow = nullptr;  // run x spacing
+int32_t g_followCapacity = 0;
+int32_t g_searchStamp = 0;
+
+void BeginColumnSearch(const Run* runs, int32_t count) {
+  const int32_t needed = count * (kSpacingEnd - kFirstSpacing);
+  while (g_followCapacity < needed) GrowEngineArrayChecked(g_follow, g_followCapacity, 4096);
+  g_column = ColumnSearch{runs, count, ++g_searchStamp};
+}
+
+// The run that follows a line whose centre is previous (doubled rows), not
+// before run j, at the spacing s: the run nearest the target among those below
+// the line and at most 5 rows past the target, the upper one of two as near;
+// kNoRun when it is not near enough. Centres grow down the column, so it is
+// the last run above the target or the first at or below it.
+int32_t NextChainRun(int32_t j, int32_t previous, int32_t s) {
+  const Run* runs = g_column.runs;
+  const int32_t count = g_column.count;
+  const int32_t target = previous + 2 * s;
+  int32_t from = j;
+  while (from < count && runs[from].centre <= previous) ++from;
+  // A few steps find it on a clean page; a crowded column is searched by
+  // halves.
+  int32_t at = from;
+  const int32_t stepped = std::min(count, from + 8);
+  while (at < stepped && runs[at].centre < target) ++at;
+  if (at == stepped)
+    at = static_cast<int32_t>(
+        std::lower_bound(runs + at, runs + count, target, [](const Run& r, int32_t t) { return r.centre < t; }) - runs);
+  int32_t best = kNoRun;
+  int32_t bestDistance = 0;
+  if (at > from) {
+    best = at - 1;
+    bestDistance = target - runs[at - 1].centre;
+  }
+  if (at < count && runs[at].centre <= target + 10 && (best < 0 || runs[at].centre - target < bestDistance)) {
+    best = at;
+    bestDistance = runs[at].centre - target;
+  }
+  return best >= 0 && 8 * bestDistance < 2 * s + 12 ? best : kNoRun;
+}
+
+// The run that follows the found line runs[p] at the spacing s.
+int32_t FollowingRun(int32_t p, int32_t s) {
+  FollowEntry& e = g_follow[p * (kSpacingEnd - kFirstSpacing) + (s - kFirstSpacing)];
+  if (e.column != g_column.stamp) e = FollowEntry{g_column.stamp, NextChainRun(p + 1, g_column.runs[p].centre, s)};
+  return e.run;
+}
+
+// A chain of runs down a column: each line's run (kNoRun for a hidden line)
+// and centre (doubled rows; a hidden line's where it was expected).
+struct RunChain {
+  int32_t run[kMaxStaffLines];
+  int32_t centre[kMaxStaffLines];
+  bool hidden;  // a line is hidden
+};
+
+bool SameChainRuns(const RunChain& a, const RunChain& b, int32_t n) {
+  if (a.hidden || b.hidden) return false;
+  for (int32_t k = 0; k < n; ++k)
+    if (a.run[k] != b.run[k]) return false;
+  return true;
+}
+
+// The chain of n runs that starts at run start with the spacing s; false when
+// the lines are not there.
+bool FindRunChain(int32_t start, int32_t n, int32_t s, RunChain* out) {
   int32_t missing = 0;
-  out->lineCount = n;
-  out->x = x;
-  out->deleted = 0;
-  out->top[0] = runs[start].top;
-  out->bottom[0] = runs[start].bottom;
-  out->missing[0] = 0;
-  centres[0] = runs[start].centre;
-  int32_t j = start + 1;
+  int32_t j = start + 1;  // the first run a later line may take
+  out->run[0] = start;
+  out->centre[0] = g_column.runs[start].centre;
+  out->hidden = false;
   for (int32_t k = 1; k < n; ++k) {
-    const int32_t target = centres[k - 1] + 2 * s;
-    // The run nearest the target among those below the last line and at
-    // most 5 rows past the target, the upper one of two as near. Centres
-    // grow down the column, so it is the last run above the target or the
-    // first at or below it.
-    int32_t from = j;
-    while (from < count && runs[from].centre <= centres[k - 1]) ++from;
-    // A few steps find it on a clean page; a crowded column is searched by
-    // halves.
-    int32_t at = from;
-    const int32_t stepped = std::min(count, from + 8);
-    while (at < stepped && runs[at].centre < target) ++at;
-    if (at == stepped)
-      at = static_cast<int32_t>(
-          std::lower_bound(runs + at, runs + count, target, [](const Run& r, int32_t t) { return r.centre < t; }) -
-          runs);
-    int32_t best = -1;
-    int32_t bestDistance = 0;
-    if (at > from) {
-      best = at - 1;
-      bestDistance = target - runs[at - 1].centre;
-    }
-    if (at < count && runs[at].centre <= target + 10 && (best < 0 || runs[at].centre - target < bestDistance)) {
-      best = at;
-      bestDistance = runs[at].centre - target;
-    }
-    if (best >= 0 && 8 * bestDistance < 2 * s + 12) {
-      out->top[k] = runs[best].top;
-      out->bottom[k] = runs[best].bottom;
-      out->missing[k] = 0;
-      centres[k] = runs[best].centre;
-      j = best + 1;
+    const int32_t next = out->run[k - 1] != kNoRun ? FollowingRun(out->run[k - 1], s) : NextChainRun(j, out->centre[k - 1], s);
+    if (next != kNoRun) {
+      out->run[k] = next;
+      out->centre[k] = g_column.runs[next].centre;
+      j = next + 1;
     } else {
       // One inner line of a five-line staff may be hidden (by a beam, a
       // blot, a break in the line); its place is kept for the fit.
       if (n != 5 || k == n - 1 || ++missing > 1) return false;
-      out->top[k] = out->bottom[k] = target / 2;
-      out->missing[k] = 1;
-      centres[k] = target;
+      out->run[k] = kNoRun;
+      out->centre[k] = out->centre[k - 1] + 2 * s;
+      out->hidden = true;
     }
-  }
-  if (n < 5) {
-    for (int32_t k = 0; k < n; ++k)
-      if (!out->missing[k] && NearFoundStaff(x, centres[k])) return false;
-  }
-  if (n >= 2 && n <= 4 && 2 * s > 4 * RoundQ10(FinderState().staffSpaceEstimate)) return false;
-  if (n >= 2) {
-    int64_t total = 0;
-    for (int32_t k = 0; k < n; ++k) total += centres[k];
-    double dd = 0, wd = 0, ww = 0;
-    for (int32_t k = 0; k < n; ++k) {
-      const double d = static_cast<double>(n) * centres[k] - static_cast<double>(total);
-      const double w = 2.0 * k + 1.0 - n;
-      dd += d * d;
-      wd += w * d;
-      ww += w * w;
-    }
-    const double spread = std::sqrt(std::max(0.0, (dd - wd * wd / ww) / (static_cast<double>(n) * n * n)));
-    if (spread > 0.0707 * 2.0 * s) return false;
   }
   return true;
 }
 
-bool SameRuns(const StaffSample& a, const StaffSample& b) {
-  if (a.lineCount != b.lineCount) return false;
-  for (int32_t k = 0; k < a.lineCount; ++k)
-    if (a.top[k] != b.top[k] || a.bottom[k] != b.bottom[k] || a.missing[k] || b.missing[k]) return false;
-  return true;
+// What the acceptance of a chain needs that does not depend on the spacing,
+// kept for the chain last asked about (the same runs come back at the next
+// spacings).
+struct ChainShape {
+  bool known = false;
+  RunChain chain{};
+  bool nearStaff = false;  // a line lies on a staff already found
+  double spread = 0;       // of the centres about their straight line
+};
+
+// Whether the chain found with the spacing s at column x is a staff sample.
+bool ChainAccepted(const RunChain& chain, int32_t n, int32_t s, int32_t x, ChainShape* shape) {
+  if (!shape->known || !SameChainRuns(shape->chain, chain, n)) {
+    ChainShape fresh;
+    fresh.known = true;
+    fresh.chain = chain;
+    if (n < 5)
+      for (int32_t k = 0; k < n && !fresh.nearStaff; ++k)
+        fresh.nearStaff = chain.run[k] != kNoRun && NearFoundStaff(x, chain.centre[k]);
+    if (n >= 2) {
+      int64_t total = 0;
+      for (int32_t k = 0; k < n; ++k) total += chain.centre[k];
+      double dd = 0, wd = 0, ww = 0;
+      for (int32_t k = 0; k < n; ++k) {
+        const double d = static_cast<double>(n) * chain.centre[k] - static_cast<double>(total);
+        const double w = 2.0 * k + 1.0 - n;
+        dd += d * d;
+        wd += w * d;
+        ww += w * w;
+      }
+      fresh.spread = std::sqrt(std::max(0.0, (dd - wd * wd / ww) / (static_cast<double>(n) * n * n)));
+    }
+    *shape = fresh;
+  }
+  if (shape->nearStaff) return false;
+  if (n >= 2 && n <= 4 && 2 * s > 4 * RoundQ10(FinderState().staffSpaceEstimate)) return false;
+  return n < 2 || shape->spread <= 0.0707 * 2.0 * s;
+}
+
+StaffSample SampleOfChain(const RunChain& chain, int32_t n, int32_t x) {
+  StaffSample sample{};
+  sample.lineCount = n;
+  sample.x = x;
+  for (int32_t k = 0; k < n; ++k) {
+    if (chain.run[k] != kNoRun) {
+      sample.top[k] = g_column.runs[chain.run[k]].top;
+      sample.bottom[k] = g_column.runs[chain.run[k]].bottom;
+    } else {
+      sample.top[k] = sample.bottom[k] = chain.centre[k] / 2;
+      sample.missing[k] = 1;
+    }
+  }
+  return sample;
 }
 
 bool SampleBefore(const StaffSample& a, const StaffSample& b) {
@@ -728,6 +808,9 @@ void JoinChains(JoinMode mode, int32_t reach, int32_t limit, bool keepStavesOnly
 
 void FreePieceWork() {
   FreeSamples();
+  EngineFree(g_follow);
+  g_followCapacity = 0;
+  g_searchStamp = 0;
   EngineFree(g_pieces);
   g_pieceCount = 0;
   EngineFree(g_pieceMembers);
@@ -801,26 +884,30 @@ void FindStaffPieces(int32_t n) {
   const int32_t limit = n == 5 ? 50 : 70;
   const int32_t width = GetPageImageWidth();
   WorkArray<Run> runs(GetPageImageHeight() + 1);
-  int32_t votes[70] = {};
-  StaffSample sample;
+  int32_t votes[kSpacingEnd] = {};
+  RunChain chain;
   for (int32_t x = 0; x < width; x += 10) {
-    const int32_t count = CollectRuns(x, shortest, longest, runs.data());
-    for (int32_t s = 10; s < limit; ++s)
-      for (int32_t i = 0; i < count; ++i)
-        if (FindRunChain(runs.data(), count, i, n, s, x, &sample)) ++votes[s];
+    BeginColumnSearch(runs.data(), CollectRuns(x, shortest, longest, runs.data()));
+    for (int32_t i = 0; i < g_column.count; ++i) {
+      ChainShape shape;
+      for (int32_t s = kFirstSpacing; s < limit; ++s)
+        if (FindRunChain(i, n, s, &chain) && ChainAccepted(chain, n, s, x, &shape)) ++votes[s];
+    }
   }
   for (int32_t x = 0; x < width; ++x) {
-    const int32_t count = CollectRuns(x, shortest, longest, runs.data());
+    BeginColumnSearch(runs.data(), CollectRuns(x, shortest, longest, runs.data()));
     // Neighbouring spacings mostly find the same chain again; one copy is
     // enough (the duplicate removal would drop the others).
-    for (int32_t i = 0; i < count; ++i) {
+    for (int32_t i = 0; i < g_column.count; ++i) {
       bool stored = false;
-      StaffSample previous{};
-      for (int32_t s = 10; s < (n == 1 ? 11 : limit); ++s) {
-        if (votes[s] * 10 < 4 * s || !FindRunChain(runs.data(), count, i, n, s, x, &sample)) continue;
-        if (stored && SameRuns(previous, sample)) continue;
-        NewColumnSample() = sample;
-        previous = sample;
+      RunChain previous{};
+      ChainShape shape;
+      for (int32_t s = kFirstSpacing; s < (n == 1 ? kFirstSpacing + 1 : limit); ++s) {
+        if (votes[s] * 10 < 4 * s || !FindRunChain(i, n, s, &chain)) continue;
+        if (stored && SameChainRuns(previous, chain, n)) continue;
+        if (!ChainAccepted(chain, n, s, x, &shape)) continue;
+        NewColumnSample() = SampleOfChain(chain, n, x);
+        previous = chain;
         stored = true;
       }
     }
@@ -832,7 +919,7 @@ void FindStaffPieces(int32_t n) {
 
   BeginMerge();
   for (int32_t i = 0; i < g_sampleCount; ++i) AddMergeItem(&KeptSample(i));
-  RunMerge(SampleCost, NoSummary, SampleCentre, SampleBox, nullptr, 16, 16, 3276);
+  RunChainMerge(SampleCost, SampleCentre, SampleBox, 16, 16, 3276);
   EngineAlloc(g_pieces, sizeof(StaffPiece) * (CountMergedGroups() + 1));
   EngineAlloc(g_pieceMembers, sizeof(StaffSample*) * (g_sampleCount + 1));
   g_pieceCount = 0;

@@ -34,8 +34,6 @@ int32_t SegmentCost(MergeGroup* a, MergeGroup* b) {
   return std::abs(head->top - tail->top) + std::abs(head->end - tail->end);
 }
 
-void NoSummary(MergeGroup*, MergeGroup*) {}
-
 int32_t KeepFlatPiece(MergeGroup* g) {
   if (CountListItems(g) < 5) return 0;
   const VerticalSegment* first = SegmentOf(g);
@@ -117,7 +115,7 @@ void MeasureLineRuns() {
   const int32_t count = GetVerticalSegmentCount();
   BeginMerge();
   for (int32_t i = 0; i < count; ++i) AddMergeItem(GetVerticalSegment(i));
-  RunMerge(SegmentCost, NoSummary, SegmentCentre, SegmentBox, nullptr, 16, 16, 4);
+  RunChainMerge(SegmentCost, SegmentCentre, SegmentBox, 16, 16, 4);
   FilterMergedGroups(KeepFlatPiece);
   MeasureThicknessAndSkew();
   const StaffFinderState& state = FinderState();

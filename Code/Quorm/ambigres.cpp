@@ -294,24 +294,20 @@ double KeySignatureProbability(int32_t symbol, double p0) {
   const int32_t reach = ScaleToPixels(1000);
   const EngineBox region{box.x0 - reach, box.y0 - reach, box.x1, box.y1 + reach};
   const int32_t staff = GetSymbolStaffStep(symbol).staff;
-  int32_t* heads = nullptr;
-  const int32_t n = FindObjectPointsInBox(kPointHeadRight, region.x0, region.y0, region.x1, region.y1, &heads);
   int32_t rightmost = -1;
   bool found = false;
-  for (int32_t i = 0; i < n; ++i) {
-    if (GetNoteheadPlace(heads[i]).staff != staff) continue;
-    const int32_t right = GetNoteheadRightX(heads[i]);
-    if (!found || right > rightmost) rightmost = right;
-    found = true;
+  {
+    PointsInBox heads(kPointHeadRight, region);
+    for (int32_t i = 0; i < heads.count(); ++i) {
+      if (GetNoteheadPlace(heads[i]).staff != staff) continue;
+      const int32_t right = GetNoteheadRightX(heads[i]);
+      if (!found || right > rightmost) rightmost = right;
+      found = true;
+    }
   }
-  EngineFree(heads);
   if (!found) return p1;
-  int32_t* bars = nullptr;
-  const int32_t barCount = rightmost < box.x0
-                               ? FindObjectPointsInBox(kPointBarTop, rightmost, region.y0, box.x0, region.y1, &bars)
-                               : 0;
-  EngineFree(bars);
-  if (barCount > 0) return p1;
+  if (rightmost < box.x0 && PointsInBox(kPointBarTop, EngineBox{rightmost, region.y0, box.x0, region.y1}).count() > 0)
+    return p1;
   return p1 * (0.9 / (10.0 - 9.0 * p1) + 0.1);
 }
 

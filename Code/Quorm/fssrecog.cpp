@@ -259,13 +259,8 @@ int32_t CollectOverlapping(const SubsetRecord& s, GraphObject* out, int32_t n) {
        {b.x0 - ScaleToPixels(400), b.y0 - ScaleToPixels(1000), b.x1 + ScaleToPixels(400), b.y1 + ScaleToPixels(1000)}},
   };
   for (const Search& search : searches) {
-    int32_t* objects = nullptr;
-    const int32_t found =
-        FindObjectPointsInBox(search.pointKind, search.box.x0, search.box.y0, search.box.x1, search.box.y1, &objects);
-    struct Holder {
-      int32_t*& objects;
-      ~Holder() { EngineFree(objects); }
-    } holder{objects};
+    PointsInBox objects(search.pointKind, search.box);
+    const int32_t found = objects.count();
     const int32_t kind = PointKindToObjectKind(search.pointKind);
     for (int32_t i = 0; i < found && n < kMaxOverlapping; ++i) {
       if (!HasGraphNode(kind, objects[i]) || IsGraphNodeReleased(FindGraphNode(kind, objects[i]))) continue;

@@ -56,24 +56,6 @@ EnginePoint SymbolCentre(int32_t symbol) {
   return BoxCentre(box.y0, box.x0, box.y1, box.x1);
 }
 
-// The objects with an anchor point of the kind in the half-open box, freed
-// however the caller's scope is left.
-class PointsInBox {
- public:
-  PointsInBox(int32_t pointKind, const EngineBox& box) {
-    count_ = FindObjectPointsInBox(pointKind, box.x0, box.y0, box.x1, box.y1, &objects_);
-  }
-  ~PointsInBox() { EngineFree(objects_); }
-  PointsInBox(const PointsInBox&) = delete;
-  PointsInBox& operator=(const PointsInBox&) = delete;
-  int32_t count() const { return count_; }
-  int32_t operator[](int32_t i) const { return objects_[i]; }
-
- private:
-  int32_t* objects_ = nullptr;
-  int32_t count_ = 0;
-};
-
 // Links (kindA, refA) with every object that has an anchor of the point kind
 // in the box and for which the joint test gives a first label other than 0.
 template <class Test>

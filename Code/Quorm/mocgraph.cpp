@@ -248,8 +248,9 @@ GraphObject FindBestLinkedObjectIf(int32_t kind, int32_t reference, GraphLinkTes
 
 void SaveGraphSnapshot() {
   ENGINE_CHECK(gSnapshot == nullptr);
-  CopyNodes(gSnapshot, gNodes, gCount, gCount);
+  // Counted first, so that the links of a copy cut short are freed too.
   gSnapshotCount = gCount;
+  CopyNodes(gSnapshot, gNodes, gCount, gCount);
 }
 
 void RestoreGraphSnapshot() {

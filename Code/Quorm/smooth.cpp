@@ -1,6 +1,7 @@
 // Gaussian smoothing of integer profiles.
 #include "Code/Quorm/smooth.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "Code/Quorm/Engerror.h"
@@ -101,9 +102,11 @@ void ApplyKernel(int32_t* out, const int32_t* in, int32_t n, int32_t stride, int
   ENGINE_CHECK(stride >= 1);
   if (n == 0) return;
   ENGINE_CHECK(out != in);
-  for (int64_t i = 0; i < n; ++i) {
+  int64_t taps = 1;
+  while (taps < kMaxKernelTaps && kernel[taps] != 0) ++taps;
+  auto atEdge = [&](int64_t i) {
     int64_t sum = static_cast<int64_t>(kernel[0]) * in[i];
-    for (int64_t k = 1; k < kMaxKernelTaps && kernel[k] != 0; ++k) {
+    for (int64_t k = 1; k < taps; ++k) {
       int64_t left = i - k * stride;
       int64_t right = i + k * stride;
       int64_t pair = 0;
@@ -116,7 +119,20 @@ void ApplyKernel(int32_t* out, const int32_t* in, int32_t n, int32_t stride, int
       sum += kernel[k] * pair;
     }
     out[i] = SaturateToInt32(sum);
+  };
+  // Samples whose taps all lie inside the profile need no mirroring and no
+  // bounds: the same sums, read straight.
+  const int64_t reach = (taps - 1) * static_cast<int64_t>(stride);
+  const int64_t firstInner = std::min<int64_t>(reach, n);
+  const int64_t endInner = std::max<int64_t>(firstInner, n - reach);
+  for (int64_t i = 0; i < firstInner; ++i) atEdge(i);
+  for (int64_t i = firstInner; i < endInner; ++i) {
+    int64_t sum = static_cast<int64_t>(kernel[0]) * in[i];
+    for (int64_t k = 1; k < taps; ++k)
+      sum += kernel[k] * (static_cast<int64_t>(in[i - k * stride]) + in[i + k * stride]);
+    out[i] = SaturateToInt32(sum);
   }
+  for (int64_t i = endInner; i < n; ++i) atEdge(i);
 }
 
 void ApplyBinomial(int32_t stride, int32_t* out, const int32_t* in, int32_t n, int32_t mirror) {

@@ -294,6 +294,118 @@ TEST_F(MergerTest, JoinBestPartnersJoinsEveryGroupWithItsBestPartnerBelowTheLimi
   }
 }
 
+// Chain runs: items in columns, each joining the next column only; the cost
+// reads the tail and the head, the box the tail.
+int g_costCalls = 0;
+int32_t NextColumnCost(MergeGroup* a, MergeGroup* b) {
+  ++g_costCalls;
+  const Item* p = static_cast<Item*>(a->tail->item);
+  const Item* q = static_cast<Item*>(b->item);
+  if (q->x != p->x + 1) return kMergeNoJoin;
+  return 100 * std::abs(q->y - p->y) + std::abs(q->label - p->label);
+}
+
+void NextColumnBox(MergeBox* out, MergeGroup* g) {
+  const Item* tail = static_cast<Item*>(g->tail->item);
+  *out = MergeBox{tail->x + 1, tail->y - 4, tail->x + 2, tail->y + 5};
+}
+
+void NoSummary(MergeGroup*, MergeGroup*) {}
+
+// The groups as the walk gives them, each with its members in list order.
+std::vector<std::vector<int32_t>> g_ordered;
+std::vector<std::vector<int32_t>> OrderedGroups() {
+  g_ordered.clear();
+  ForEachMergedGroup([](MergeGroup* g) {
+    g_ordered.emplace_back();
+    for (MergeGroup* m = g; m != nullptr; m = m->next) g_ordered.back().push_back(static_cast<Item*>(m->item)->id);
+  });
+  return g_ordered;
+}
+
+// Items in columns 0 .. width-1, up to six a column at rows 0 .. 19, added in
+// a shuffled order; labels 0 .. labels-1 (one label: many joins of one cost).
+std::vector<Item> ColumnItems(unsigned seed, int labels) {
+  std::mt19937 random(seed);
+  const int width = 2 + static_cast<int>(random() % 30);
+  std::vector<Item> items;
+  for (int x = 0; x < width; ++x) {
+    const int count = static_cast<int>(random() % 7);
+    for (int i = 0; i < count; ++i)
+      items.push_back(Item{0, x, static_cast<int32_t>(random() % 20), static_cast<int32_t>(random() % labels)});
+  }
+  std::shuffle(items.begin(), items.end(), random);
+  for (size_t i = 0; i < items.size(); ++i) items[i].id = static_cast<int32_t>(i);
+  return items;
+}
+
+// The chain run makes the heap's groups, in the same order, whether or not
+// the heap's order had to decide between joins of one cost.
+TEST_F(MergerTest, ChainRunMakesTheHeapsGroups) {
+  for (int labels : {1, 3, 1000000}) {
+    for (unsigned seed = 1; seed <= 60; ++seed) {
+      std::vector<Item> items = ColumnItems(seed, labels);
+      const int32_t limit = static_cast<int32_t>(seed * 7 % 450);
+      std::vector<std::vector<int32_t>> results[2];
+      for (int chain = 0; chain < 2; ++chain) {
+        BeginMerge();
+        for (Item& item : items) AddMergeItem(&item);
+        if (chain)
+          RunChainMerge(NextColumnCost, ItemCentre, NextColumnBox, 4, 4, limit);
+        else
+          RunMerge(NextColumnCost, NoSummary, ItemCentre, NextColumnBox, nullptr, 4, 4, limit);
+        results[chain] = OrderedGroups();
+        EXPECT_EQ(CountMergedGroups(), static_cast<int32_t>(results[chain].size()));
+        EndMerge();
+      }
+      EXPECT_EQ(results[1], results[0]) << "labels " << labels << " seed " << seed;
+    }
+  }
+}
+
+// Without two joins of one cost the chain run costs each pair in a box once;
+// a box that reaches its own column leaves the run to the heap, with the
+// same groups.
+TEST_F(MergerTest, ChainRunCostsEachPairOnceOrLeavesTheRunToTheHeap) {
+  std::vector<Item> items;
+  for (int x = 0; x < 20; ++x)
+    for (int y = 0; y < 3; ++y) items.push_back(Item{static_cast<int32_t>(items.size()), x, 7 * y + x % 2, y});
+  BeginMerge();
+  for (Item& item : items) AddMergeItem(&item);
+  g_costCalls = 0;
+  RunChainMerge(NextColumnCost, ItemCentre, NextColumnBox, 4, 4, 1000);
+  EXPECT_EQ(g_costCalls, 19 * 3);
+  EXPECT_EQ(OrderedGroups(), (std::vector<std::vector<int32_t>>{
+                                 {0, 3, 6, 9, 12, 15, 18, 21, 24, 27, 30, 33, 36, 39, 42, 45, 48, 51, 54, 57},
+                                 {1, 4, 7, 10, 13, 16, 19, 22, 25, 28, 31, 34, 37, 40, 43, 46, 49, 52, 55, 58},
+                                 {2, 5, 8, 11, 14, 17, 20, 23, 26, 29, 32, 35, 38, 41, 44, 47, 50, 53, 56, 59}}));
+  // Walks, filters and counts follow as after any run; the heap's own steps
+  // do not.
+  FilterMergedGroups([](MergeGroup* g) { return static_cast<Item*>(g->item)->id == 1 ? 0 : 1; });
+  EXPECT_EQ(CountMergedGroups(), 2);
+  EXPECT_THROW(MergeAllPairs(NextColumnCost, NextColumnBox), EngineFailure);
+  EXPECT_THROW(JoinBestPartners(NoSummary, nullptr, 1000), EngineFailure);
+  EndMerge();
+
+  auto ownColumnBox = [](MergeBox* out, MergeGroup* g) {
+    NextColumnBox(out, g);
+    out->x0 -= 1;
+  };
+  std::vector<std::vector<int32_t>> results[2];
+  for (int chain = 0; chain < 2; ++chain) {
+    BeginMerge();
+    for (Item& item : items) AddMergeItem(&item);
+    if (chain)
+      RunChainMerge(NextColumnCost, ItemCentre, ownColumnBox, 4, 4, 1000);
+    else
+      RunMerge(NextColumnCost, NoSummary, ItemCentre, ownColumnBox, nullptr, 4, 4, 1000);
+    results[chain] = OrderedGroups();
+    EndMerge();
+  }
+  EXPECT_EQ(results[1], results[0]);
+  EXPECT_EQ(results[1].size(), 3u);
+}
+
 TEST_F(MergerTest, MisuseIsAFailedCheck) {
   BeginMerge();
   EXPECT_THROW(BeginMerge(), EngineFailure);
