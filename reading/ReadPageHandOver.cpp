@@ -191,6 +191,11 @@ void AddReadPageToScore() {
 void OnReadingFinished() {
   ReadingState& state = Reading();
   ShowReadingNotices();
+  // Every reading clears the flag before it posts its end. Set again, it is
+  // a newer reading's (started from a request that was queued before this
+  // end): joining would wait for that whole reading and clearing its items
+  // would drop its page. Its own end comes later.
+  if (ReadingActive()) return;
   JoinReadingThread();
   if (hooks.markInaccuratePage) hooks.markInaccuratePage();
   const bool merged = state.pageHasItems && !Flags().abort;

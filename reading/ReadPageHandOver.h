@@ -67,7 +67,8 @@ void ConnectHandOverToScore();
 // WM_APP+12: merges readPage into the score when the stages wrote items;
 // always posts WM_APP+10.
 void AddReadPageToScore();
-// WM_APP+10: the reading has ended; the next page is read.
+// WM_APP+10: the reading has ended; the next page is read. Ignored while a
+// newer reading is in work (its own end follows).
 void OnReadingFinished();
 // Starts reading the first ticked page (or asks the page in work to stop
 // when a page above it was ticked). While the score is full nothing starts:

@@ -119,6 +119,28 @@ TEST_F(HandOverTest, ThePagesAreNumberedByTheirPlaceInTheScore) {
   EXPECT_EQ(pageTable.rows[0].scorePageNumber, 2);
 }
 
+// A request for the next page that was queued before the first page's end
+// is handled first and starts the second page: the first page's end then
+// leaves that reading alone, and the second page is merged at its own end.
+TEST_F(HandOverTest, AReadingStartedBeforeThePreviousEndWasHandledIsMergedAtItsOwnEnd) {
+  ReadAndMerge(0, true);
+  ASSERT_EQ(host_.posted.back(), kReadingEndedMessage);
+  host_.posted.clear();
+  ReadNextPendingPage();  // the queued request
+  ASSERT_EQ(ReadingActive().load(), 1u);
+  ASSERT_EQ(Reading().pageIndex, 1);
+  OnReadingFinished();  // the first page's end
+  JoinReadingThread();
+  ASSERT_FALSE(host_.posted.empty());
+  ASSERT_EQ(host_.posted.back(), kReadPageDoneMessage);
+  EXPECT_EQ(Reading().pageHasItems.load(), 1u) << "the second page's items were dropped before its merge";
+  AddReadPageToScore();
+  OnReadingFinished();
+  EXPECT_EQ(ScorePages.count, 2);
+  EXPECT_EQ(pageTable.rows[1].state, kPageRead);
+  EXPECT_EQ(ReadingActive().load(), 0u);
+}
+
 TEST_F(HandOverTest, StavesFoundAfreshAreKeptInThePagesStoredDataFile) {
   struct Case {
     const char* name;
