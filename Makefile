@@ -38,17 +38,11 @@ build-program: setup-run
 	@$(PHASE) "build program" $(CONFIGURE_AND_BUILD) windows -j $(JOBS) --target kv_program
 
 # Every test run always happens; the exit status says whether any failed.
-# The Windows tests spend most of their time waiting on Wine and the
-# program's windows: they run beside the native ones, which yield them the
-# processor (nice), and their output follows the native tests' output.
 test: build-native build-tsan build-windows32 build-windows
 	@status=0; \
-	$(PHASE) "test windows (beside native)" \
-	  sh -c 'bash tools/with-display.sh ctest --preset windows > build/test-windows.log 2>&1' & windows=$$!; \
-	$(PHASE) "test native" nice -n 5 ctest --preset native || status=1; \
-	$(PHASE) "test tsan" nice -n 5 ctest --preset tsan || status=1; \
-	wait $$windows || status=1; \
-	echo "The Windows tests (run beside the native ones):"; cat build/test-windows.log; \
+	$(PHASE) "test native" ctest --preset native || status=1; \
+	$(PHASE) "test tsan" ctest --preset tsan || status=1; \
+	$(PHASE) "test windows" bash tools/with-display.sh ctest --preset windows || status=1; \
 	$(PHASE) --table; \
 	exit $$status
 
