@@ -13,9 +13,9 @@ ViewDragState ViewDrag;
 namespace {
 
 ViewDragHooks hooks;
-DragClock clock = nullptr;
+DragClock dragClock = nullptr;
 
-uint32_t Now() { return clock ? clock() : GetCentiseconds(); }
+uint32_t Now() { return dragClock ? dragClock() : GetCentiseconds(); }
 
 uint32_t& Pressed() { return ViewDragFlags()[0]; }
 uint32_t& Dragging() { return ViewDragFlags()[1]; }
@@ -46,7 +46,7 @@ void SetViewDragHooks(const ViewDragHooks& from) {
 
 const ViewDragHooks& CurrentViewDragHooks() { return hooks; }
 
-void SetDragClock(DragClock c) { clock = c; }
+void SetDragClock(DragClock c) { dragClock = c; }
 
 bool IsViewPressed() { return Pressed() != 0; }
 bool IsViewDragging() { return Dragging() != 0; }

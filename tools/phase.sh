@@ -6,6 +6,8 @@
 #   phase.sh --reset             starts a new record
 # The record is build/phase-times.txt. CPU time divided by the cores used is
 # what the phase would take on an idle machine, whatever else runs beside it.
+# Phases may run side by side: the total wall time is from the first phase's
+# start to the last one's end, not the sum.
 top=$(cd "$(dirname "$0")/.." && pwd)
 record="$top/build/phase-times.txt"
 case "${1:-}" in
@@ -14,9 +16,11 @@ case "${1:-}" in
     [ -f "$record" ] || exit 0
     awk -F'\t' '
       function clock(s) { return sprintf("%d:%04.1f", int(s / 60), s - 60 * int(s / 60)) }
-      BEGIN { printf "%-26s %10s %10s  %s\n", "phase", "wall", "cpu", "status" }
-      { printf "%-26s %10s %10s  %s\n", $1, clock($2), clock($3), $4; wall += $2; cpu += $3 }
-      END { printf "%-26s %10s %10s\n", "total", clock(wall), clock(cpu) }' "$record"
+      BEGIN { printf "%-30s %10s %10s  %s\n", "phase", "wall", "cpu", "status" }
+      { printf "%-30s %10s %10s  %s\n", $1, clock($2), clock($3), $4; cpu += $3
+        if (NR == 1 || $5 < first) first = $5
+        if ($6 > last) last = $6 }
+      END { printf "%-30s %10s %10s\n", "total", clock(last - first), clock(cpu) }' "$record"
     exit 0 ;;
 esac
 name=$1; shift
@@ -26,12 +30,12 @@ start=$(date +%s.%N)
 status=$?
 end=$(date +%s.%N)
 # The second line of `times`: user and system time of this script's children.
-times > "$record.times"
-cpu=$(tail -1 "$record.times" | awk '{
+times > "$record.times.$$"
+cpu=$(tail -1 "$record.times.$$" | awk '{
   n = split($0, f, " "); total = 0
   for (i = 1; i <= n; i++) { split(f[i], p, "m"); sub("s", "", p[2]); total += p[1] * 60 + p[2] }
   print total }')
-rm -f "$record.times"
-printf '%s\t%s\t%s\t%s\n' "$name" "$(awk -v a="$start" -v b="$end" 'BEGIN { print b - a }')" "$cpu" \
-  "$([ $status = 0 ] && echo ok || echo "failed ($status)")" >> "$record"
+rm -f "$record.times.$$"
+printf '%s\t%s\t%s\t%s\t%s\t%s\n' "$name" "$(awk -v a="$start" -v b="$end" 'BEGIN { print b - a }')" "$cpu" \
+  "$([ $status = 0 ] && echo ok || echo "failed ($status)")" "$start" "$end" >> "$record"
 exit $status
