@@ -41,7 +41,7 @@ TEST(Messages, LoadUiStringReturnsOneAndEmptyForAnUnknownId) {
   EXPECT_EQ(std::u16string(buffer), u"File could not be opened");
   EXPECT_EQ(LoadUiString(10233, buffer, 5), 1);
   EXPECT_EQ(std::u16string(buffer), u"File");
-  EXPECT_EQ(LoadUiString(1, buffer, 64), 1);
+  EXPECT_EQ(LoadUiString(3, buffer, 64), 1);  // 3 has no string
   EXPECT_EQ(std::u16string(buffer), u"");
 }
 

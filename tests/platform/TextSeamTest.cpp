@@ -66,7 +66,7 @@ TEST(TextSeam, UiStringsById) {
   EXPECT_EQ(std::u16string(u"pg"), out);
   EXPECT_EQ(2, platform::LoadUiString(10308, out, 3));  // cut to fit with its NUL
   EXPECT_EQ(std::u16string(u"pa"), out);
-  EXPECT_EQ(0, platform::LoadUiString(1, out, 16));
+  EXPECT_EQ(0, platform::LoadUiString(3, out, 16));  // 3 has no string
 }
 
 }  // namespace

@@ -218,7 +218,7 @@ TEST(Win32Seam, UiStringsFromTheProgramsTable) {
   char16_t text[64] = u"old";
   EXPECT_EQ(33, platform::LoadUiString(10110, text, 64));
   EXPECT_EQ(u"Message from Velmorant Korvalinde", std::u16string(text));
-  EXPECT_EQ(0, platform::LoadUiString(9, text, 64));
+  EXPECT_EQ(0, platform::LoadUiString(3, text, 64));  // 3 has no string
   EXPECT_EQ(u"", std::u16string(text));
 }
 
