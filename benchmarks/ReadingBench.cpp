@@ -27,7 +27,7 @@
 #include "platform/ShellFlags.h"
 #include "reading/ReadingThread.h"
 #include "score/ScoreFile.h"
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 #include "shapes/ClassifierStartup.h"
 #include "stages/NoteheadVerification.h"
 #include "stages/RecognitionStages.h"

@@ -26,8 +26,8 @@ void SetScorePartSlot(int slot, const PartSlotRecord& part) {
 
 void TakeScoreSnapshot(ScoreSnapshot* snapshot) {
   for (int slot = 0; slot < kPartSlots; ++slot) {
-    const uint32_t used = StreamUsedLength(ScoreStreams, slot);
-    const uint8_t* bytes = StreamBytes(ScoreStreams, slot);
+    const uint32_t used = StreamUsedLength(ScoreStream, slot);
+    const uint8_t* bytes = StreamBytes(ScoreStream, slot);
     if (bytes && used)
       snapshot->streams[slot].assign(bytes, bytes + used);
     else

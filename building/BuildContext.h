@@ -19,12 +19,12 @@
 #include "score/BarEvents.h"
 #include "score/ScoreFile.h"
 #include "score/ScoreItem.h"
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 
 // ---- The score as it was when the reading started ----
 
 // One part slot's record as score building keeps it: the fields of the
-// score's part records (score/ScoreStreams.h) for that slot.
+// score's part records (score/ScoreStream.h) for that slot.
 struct PartSlotRecord {
   char16_t name[kPartNameUnits] = {};  // PartNameTable
   PartTablature tablature{0, 0};       // PartTablatureFlags

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "score/PageMarks.h"
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 
 // pageNumber is the new page's 1-based number (the score's page count once
 // raised for it); its row of pageStarts is pageNumber - 1. A page number

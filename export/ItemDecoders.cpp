@@ -6,7 +6,7 @@
 #include "score/InstrumentNameLists.h"
 #include "score/InstrumentTable.h"
 #include "score/ScoreItem.h"
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 
 // ---- Structure items ------------------------------------------------------------
 

@@ -8,7 +8,7 @@
 #include "export/LookAheadReaders.h"
 #include "export/NiffWriterError.h"
 #include "score/ScoreItem.h"
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 
 namespace {
 
@@ -97,8 +97,8 @@ void CKVReader::AssignState(const CKVReader& from) {
 
 void CKVReader::SetStream(const uint8_t* start, int slot) {
   CheckOrThrow(slot >= 0 && slot < PartCount && slot < kPartSlots);
-  const uint8_t* bytes = StreamBytes(ScoreStreams, slot);
-  const uint8_t* end = StreamUsedEnd(ScoreStreams, slot);
+  const uint8_t* bytes = StreamBytes(ScoreStream, slot);
+  const uint8_t* end = StreamUsedEnd(ScoreStream, slot);
   CheckOrThrow(start == end || (start && bytes && start >= bytes && start < end));
   SetStream(start, end, slot);
 }

@@ -10,7 +10,7 @@
 #include "export/NiffWriterError.h"
 #include "score/InstrumentTable.h"
 #include "score/ScoreItem.h"
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 
 namespace {
 
@@ -46,8 +46,8 @@ int HeaderSlotOf(uint8_t subKind) {
 // comes first); the first text of each kind wins.
 void WriteHeader(CXmlOutput& out) {
   std::u16string texts[kHeaderSlots];
-  if (PartCount > 0 && StreamBytes(ScoreStreams, 0)) {
-    ItemCursor cursor(StreamBytes(ScoreStreams, 0), ScoreStreams.used[0], ScoreFormatVersion);
+  if (PartCount > 0 && StreamBytes(ScoreStream, 0)) {
+    ItemCursor cursor(StreamBytes(ScoreStream, 0), ScoreStream.used[0], ScoreFormatVersion);
     while (cursor.Next()) {
       const uint8_t* item = cursor.Item();
       if (IsPageMark(item) || (KindOf(item) == kItemBarLine && BarCode(item) == kHeaderEndBarCode)) break;
@@ -90,8 +90,8 @@ struct PartEntry {
 // Stored positions that the part's notes use, each once, increasing.
 std::vector<int> UsedDrumSounds(int slot) {
   bool used[kXmlDrumSounds] = {};
-  if (StreamBytes(ScoreStreams, slot)) {
-    ItemCursor cursor(StreamBytes(ScoreStreams, slot), ScoreStreams.used[slot], ScoreFormatVersion);
+  if (StreamBytes(ScoreStream, slot)) {
+    ItemCursor cursor(StreamBytes(ScoreStream, slot), ScoreStream.used[slot], ScoreFormatVersion);
     while (cursor.Next()) {
       const uint8_t* item = cursor.Item();
       if (KindOf(item) != kItemChord) continue;

@@ -6,7 +6,7 @@
 #include "export/MusicXmlWriter.h"
 #include "export/NiffWriterError.h"
 #include "score/ScoreItem.h"
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include "export/MusicXmlTables.h"
 #include "export/NiffWriterError.h"
 #include "score/ScoreItem.h"
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 
 namespace {
 
@@ -87,8 +87,8 @@ void CMXMLWriter::StartPart(const XmlPartSetup& setup, bool dry) {
 
 void CMXMLWriter::WritePart(const XmlPartSetup& setup, bool dry) {
   StartPart(setup, dry);
-  const uint8_t* bytes = StreamBytes(ScoreStreams, setup.slot);
-  const uint8_t* end = StreamUsedEnd(ScoreStreams, setup.slot);
+  const uint8_t* bytes = StreamBytes(ScoreStream, setup.slot);
+  const uint8_t* end = StreamUsedEnd(ScoreStream, setup.slot);
   SetStream(bytes, end, setup.slot);
   lastMusicItem_ = nullptr;
   for (const uint8_t* p = bytes; p && p < end; p = NextItem(p))

@@ -15,7 +15,7 @@
 #include "score/InstrumentNameLists.h"
 #include "score/InstrumentTable.h"
 #include "score/ScoreFile.h"
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 
 namespace {
 
@@ -25,7 +25,7 @@ enum : unsigned {
 };
 constexpr size_t kMaxProblemBarsNamed = 24;
 
-const uint8_t* SlotEnd(int slot) { return StreamUsedEnd(ScoreStreams, slot); }
+const uint8_t* SlotEnd(int slot) { return StreamUsedEnd(ScoreStream, slot); }
 
 std::u16string PartName(int part) {
   const char16_t* row = PartNameTable[part];

@@ -7,7 +7,7 @@
 #include "export/LookAheadReaders.h"
 #include "export/NiffSteps.h"
 #include "score/ScoreItem.h"
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 
 // ---- Placement ------------------------------------------------------------------------
 
@@ -216,7 +216,7 @@ constexpr int kMaxHairpinNodes = 255;  // the node count is a byte
 // none does. Without its place in a layout it spans the next two
 // chords, and is left out when the stave has fewer. 0: no hairpin.
 int CKVReaderWriter::HairpinNodeCount() {
-  const uint8_t* base = StreamBytes(ScoreStreams, staff);
+  const uint8_t* base = StreamBytes(ScoreStream, staff);
   const auto offsetOf = [base](const uint8_t* item) { return static_cast<uint32_t>(item - base); };
   int32_t left = 0;
   int32_t end = 0;

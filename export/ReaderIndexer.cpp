@@ -4,12 +4,12 @@
 
 #include "export/NiffWriterError.h"
 #include "score/ScoreItem.h"
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 
 namespace {
 
-const uint8_t* SlotStart(int slot) { return StreamBytes(ScoreStreams, slot); }
-const uint8_t* SlotEnd(int slot) { return StreamUsedEnd(ScoreStreams, slot); }
+const uint8_t* SlotStart(int slot) { return StreamBytes(ScoreStream, slot); }
+const uint8_t* SlotEnd(int slot) { return StreamUsedEnd(ScoreStream, slot); }
 
 }  // namespace
 

@@ -18,7 +18,7 @@ std::u16string CopyrightText(const PlayStretch& stretch) {
   if (stretch.parts > 0 && stretch.stream[0]) {
     PlayStretch whole = stretch;
     whole.start[0] = 0;
-    whole.end[0] = std::min(ScoreStreams.used[0], StreamCapacity(ScoreStreams, 0));
+    whole.end[0] = std::min(ScoreStream.used[0], StreamCapacity(ScoreStream, 0));
     ForEachItem(whole, 0, [&](const uint8_t* item, uint32_t length, uint32_t) {
       if (found.empty() && KindOf(item) == kItemText && TextSubKindOf(item) == kTextCopyright)
         found = ItemTextOf(item, length);

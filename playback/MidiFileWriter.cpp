@@ -8,7 +8,7 @@
 #include "playback/PlayItems.h"
 #include "score/InstrumentTable.h"
 #include "score/MusicalState.h"
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 
 namespace {
 

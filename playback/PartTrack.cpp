@@ -9,7 +9,7 @@
 #include "playback/TabNotes.h"
 #include "score/PitchSpelling.h"
 #include "score/ScoreItem.h"
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 #include "score/TempoWords.h"
 
 namespace {

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 
 struct PlayStretch {
   int parts = 0;  // part slots 0 .. parts-1 exist

@@ -89,7 +89,7 @@ void AddReadPageToScore() {
   if (record && state.pageHasItems && !Flags().abort && ScorePages.count < kMaxScorePages) {
     const int pages = ScorePages.count;
     const int position = static_cast<int>(std::clamp<uint32_t>(state.scorePosition, 1, uint32_t(pages) + 1));
-    if (MergePageStreams(&ScoreStreams, &WorkStream, PageStarts, pages, position, hooks.finishPageStreams)) {
+    if (MergePageStreams(&ScoreStream, &WorkStream, PageStarts, pages, position, hooks.finishPageStreams)) {
       merged = true;
       if (hooks.applyPageParts) hooks.applyPageParts();
       if (hooks.setScoreModified) hooks.setScoreModified();

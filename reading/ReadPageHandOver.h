@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "score/PageMarks.h"
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 
 // Readies the score's streams for a new page, page number pageNumber of the
 // score: each stream with room, its trailing end mark dropped, and where it

@@ -21,7 +21,7 @@
 #include "reading/StaveLocating.h"
 #include "reading/StaveSpacing.h"
 #include "score/ScoreFile.h"
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 
 namespace {
 

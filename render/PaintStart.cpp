@@ -22,8 +22,8 @@ render::Colour Blend(render::Colour from, render::Colour to, int step, int steps
 }
 
 bool IsBarLineItem(int slot, uint32_t offset) {
-  const uint8_t* stream = StreamBytes(ScoreStreams, slot);
-  if (!stream || offset >= StreamUsedLength(ScoreStreams, slot)) return false;
+  const uint8_t* stream = StreamBytes(ScoreStream, slot);
+  if (!stream || offset >= StreamUsedLength(ScoreStream, slot)) return false;
   return KindOf(stream + offset) == kItemBarLine && !IsStructureMark(stream + offset);
 }
 

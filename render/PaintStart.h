@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 
 // What playback is playing: bit s of partMask for each part slot being
 // played, with the stream offset of the item sounding in it.

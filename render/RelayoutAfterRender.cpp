@@ -7,7 +7,7 @@
 #include "score/ItemIndex.h"
 #include "score/ItemSelection.h"
 #include "score/ScoreItem.h"
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 
 namespace {
 

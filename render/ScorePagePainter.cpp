@@ -29,7 +29,7 @@
 #include "score/PageMarks.h"
 #include "score/ScoreFile.h"
 #include "score/ScoreItem.h"
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 
 namespace {
 
@@ -1582,7 +1582,7 @@ void WalkPage() {
   const int page = ScorePages.current;
   uint32_t start[kPartSlots] = {}, end[kPartSlots] = {};
   for (int slot = 0; slot < parts; ++slot) {
-    const uint32_t used = StreamUsedLength(ScoreStreams, slot);
+    const uint32_t used = StreamUsedLength(ScoreStream, slot);
     start[slot] = std::min(PageStarts[page - 1][slot], used);
     end[slot] = page < ScorePages.count ? std::min(PageStarts[page][slot], used) : used;
     if (end[slot] < start[slot]) end[slot] = start[slot];
@@ -1599,7 +1599,7 @@ void WalkPage() {
   while (open()) {
     for (int slot = 1; slot < parts; ++slot) {
       if (at[slot] >= end[slot]) continue;
-      const uint8_t* stream = StreamBytes(ScoreStreams, slot);
+      const uint8_t* stream = StreamBytes(ScoreStream, slot);
       if (!stream) {
         at[slot] = end[slot];
         continue;
@@ -1611,12 +1611,12 @@ void WalkPage() {
     Pass->systemPreviousTop = -1;
     top += 20;
   }
-  if (parts > 0 && StreamBytes(ScoreStreams, 0)) {
+  if (parts > 0 && StreamBytes(ScoreStream, 0)) {
     int32_t pageTop = kPageTopMargin;
     while (at[0] < end[0]) {
       bool ended = false;
       const uint32_t before = at[0];
-      at[0] = WalkStaff(0, StreamBytes(ScoreStreams, 0), at[0], end[0], pageTop, ended);
+      at[0] = WalkStaff(0, StreamBytes(ScoreStream, 0), at[0], end[0], pageTop, ended);
       if (at[0] == before) break;
     }
   }

@@ -5,7 +5,7 @@
 #include "pages/CurrentPageData.h"
 #include "render/Colours.h"
 #include "render/MusicFonts.h"
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 
 int32_t StavePartSlot[kStaveSlots] = {};
 

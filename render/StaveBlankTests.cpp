@@ -7,7 +7,7 @@
 #include "score/PageMarks.h"
 #include "score/ScoreFile.h"
 #include "score/ScoreItem.h"
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 
 PageStreamRange CurrentPageRange(int slot) {
   const int page = ScorePages.current;
@@ -15,7 +15,7 @@ PageStreamRange CurrentPageRange(int slot) {
       page > kMaxScorePages) {
     return {};
   }
-  const uint32_t used = StreamUsedLength(ScoreStreams, slot);
+  const uint32_t used = StreamUsedLength(ScoreStream, slot);
   PageStreamRange range;
   range.start = std::min(PageStarts[page - 1][slot], used);
   range.end = page < ScorePages.count ? std::min(PageStarts[page][slot], used) : used;
@@ -43,7 +43,7 @@ bool StaveIsBlankOnPage(int32_t n) {
     if (tables.pageStaves[i].part == slot) return false;
   }
   const PageStreamRange range = CurrentPageRange(slot);
-  return HoldsOnlyBarAndPageMarks(StreamBytes(ScoreStreams, slot), range.start, range.end);
+  return HoldsOnlyBarAndPageMarks(StreamBytes(ScoreStream, slot), range.start, range.end);
 }
 
 bool StaveGroupIsBlankOnPage(int32_t n) {

@@ -12,7 +12,7 @@
 #include "render/ScoreText.h"
 #include "render/StaveBlankTests.h"
 #include "score/InstrumentNameLists.h"
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 
 namespace {
 

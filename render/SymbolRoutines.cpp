@@ -12,7 +12,7 @@
 #include "score/Rhythm.h"
 #include "score/ScoreFile.h"
 #include "score/ScoreItem.h"
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 
 bool IsDrawingEnabled() { return DrawingState().LayoutOnlyFlag == 0; }
 
@@ -72,9 +72,9 @@ int32_t BarLinesOfStaff(const uint8_t* stream, uint32_t used, uint32_t begin) {
 int32_t CountBarLineItems(int part, uint32_t offset) {
   const int parts = std::min<int>(PartCount, kPartSlots);
   if (part < 0 || part >= parts) return 1;
-  const uint8_t* stream = StreamBytes(ScoreStreams, part);
+  const uint8_t* stream = StreamBytes(ScoreStream, part);
   if (!stream) return 1;
-  const uint32_t used = StreamUsedLength(ScoreStreams, part);
+  const uint32_t used = StreamUsedLength(ScoreStream, part);
   // Where the first page's own bar count puts the offset.
   const bool firstPage = ScorePages.current == 1;
   int pageBars = -1, pageStaves = -1;
@@ -89,8 +89,8 @@ int32_t CountBarLineItems(int part, uint32_t offset) {
       if (staff.raw == 0) {
         int other = 0;
         uint32_t begin = 0;
-        if (FindPartWithSameBar(ScoreStreams, PartCount, part, at, &other, &begin)) {
-          count += BarLinesOfStaff(StreamBytes(ScoreStreams, other), StreamUsedLength(ScoreStreams, other), begin);
+        if (FindPartWithSameBar(ScoreStream, PartCount, part, at, &other, &begin)) {
+          count += BarLinesOfStaff(StreamBytes(ScoreStream, other), StreamUsedLength(ScoreStream, other), begin);
         }
       }
       ++staves;

@@ -355,7 +355,7 @@ uint32_t PageStartOf(const RhythmScoreView& view, int page, int slot, uint32_t u
 
 RhythmScoreView CurrentRhythmScoreView() {
   RhythmScoreView view;
-  view.streams = &ScoreStreams;
+  view.streams = &ScoreStream;
   view.partCount = PartCount;
   view.version = ScoreFormatVersion;
   view.pageStarts = PageStarts;

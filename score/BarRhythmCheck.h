@@ -34,7 +34,7 @@ struct RhythmScoreView {
   const uint32_t (*pageStarts)[kPageStartSlots] = nullptr;  // pageCount rows
   int pageCount = 1;
 };
-// The score in memory: ScoreStreams, PartCount, ScoreFormatVersion,
+// The score in memory: ScoreStream, PartCount, ScoreFormatVersion,
 // PageStarts and ScorePages.count.
 RhythmScoreView CurrentRhythmScoreView();
 

@@ -7,7 +7,7 @@
 #include "platform/Folders.h"
 #include "platform/Messages.h"
 #include "platform/TextUtils.h"
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "platform/Messages.h"
 #include "platform/TextUtils.h"
 #include "score/InstrumentNameLists.h"
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 
 // Box of an item in page units: x grows to the right, top and bottom are
 // distances below the top of the page.

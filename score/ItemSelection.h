@@ -9,7 +9,7 @@
 
 #include "score/EditItem.h"
 #include "score/ItemIndex.h"
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 #include "score/SelectionViewHooks.h"
 
 constexpr int kMultiSelectionCapacity = 1024;
@@ -62,7 +62,7 @@ struct SelectionState {
 // view's item index and stave rows (filled by the painter), its units and the
 // editor's selection.
 struct ScoreViewItems {
-  StreamSet* streams = &ScoreStreams;
+  StreamSet* streams = &ScoreStream;
   ItemIndex index{};
   StaveRowTable staves{};
   ViewUnits units;

@@ -4,7 +4,7 @@
 
 #include "score/PageMarks.h"
 #include "score/ScoreItem.h"
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 
 namespace {
 
@@ -36,9 +36,9 @@ void FindMeterAtPage() {
   StreamPlace best;
   const int parts = std::min<int>(PartCount, kPartSlots);
   for (int slot = 1; slot < parts; ++slot) {
-    const uint8_t* stream = StreamBytes(ScoreStreams, slot);
+    const uint8_t* stream = StreamBytes(ScoreStream, slot);
     if (!stream) continue;
-    const uint32_t end = std::min(PageStarts[page - 1][slot], StreamUsedLength(ScoreStreams, slot));
+    const uint32_t end = std::min(PageStarts[page - 1][slot], StreamUsedLength(ScoreStream, slot));
     StreamPlace here{0, 0};
     WalkStream(stream, end, ScoreFormatVersion, [&](uint32_t, const uint8_t* item, uint32_t) {
       if (KindOf(item) == kItemBarLine) {

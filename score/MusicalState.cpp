@@ -116,8 +116,8 @@ void AddTempoText(const char16_t* text, uint32_t barTime, TempoList* tempos) {
 // Walks one part from its start, never beyond its used length, up to the
 // position and on until clef, key and time signature are all known.
 void WalkPart(int slot, uint32_t position, PartMusicalState* part, PartWalk* walk, TempoList* tempos) {
-  const uint8_t* stream = StreamBytes(ScoreStreams, slot);
-  uint32_t used = StreamUsedLength(ScoreStreams, slot);
+  const uint8_t* stream = StreamBytes(ScoreStream, slot);
+  uint32_t used = StreamUsedLength(ScoreStream, slot);
   Place place;
   uint32_t barTime = 0;
   int numerator = 4, denominatorCode = kDurationQuarter;

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 
 constexpr int kDefaultTempo = 100;          // beats per minute
 constexpr int kDefaultDynamicLevel = 76;

@@ -12,8 +12,8 @@ void CountPageMarks() {
   int pages = 1;
   bool tooMany = false;
   for (int slot = 0; slot < kPartSlots && !tooMany; ++slot) {
-    const uint8_t* stream = StreamBytes(ScoreStreams, slot);
-    uint32_t used = ScoreStreams.used[slot];
+    const uint8_t* stream = StreamBytes(ScoreStream, slot);
+    uint32_t used = ScoreStream.used[slot];
     if (!stream) continue;
     int page = 1;
     WalkStream(stream, used, ScoreFormatVersion, [&](uint32_t offset, const uint8_t* item, uint32_t length) {

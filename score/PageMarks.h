@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "score/ScoreFile.h"
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 
 // Shown once when the page marks make more than kMaxScorePages pages.
 constexpr unsigned kStrTooManyScorePages = 10178;

@@ -355,9 +355,9 @@ int RespellChordForKey(int slot, const uint32_t* offset, int semitones, int newC
   if (changeClef && !HasLetters(newClef)) return 0;
   if (changeKey && (newKey < -7 || newKey > 7)) return 0;
 
-  uint8_t* stream = StreamBytes(ScoreStreams, slot);
+  uint8_t* stream = StreamBytes(ScoreStream, slot);
   if (!stream) return 0;
-  uint32_t used = StreamUsedLength(ScoreStreams, slot);
+  uint32_t used = StreamUsedLength(ScoreStream, slot);
   uint32_t start = offset ? std::min(*offset, used) : 0;
 
   int key = 0, clef = kClefTreble, shift = kOctaveNone;

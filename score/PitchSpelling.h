@@ -12,7 +12,7 @@
 #include <cstdint>
 
 #include "score/ScoreItem.h"
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 
 // Division and remainder rounded toward minus infinity, so that pitches and
 // positions below zero keep their octave and pitch class.

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "score/ScoreItem.h"
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 
 constexpr int kRhythmVoices = 4;
 constexpr int32_t kTicksPerWhole = 1024;

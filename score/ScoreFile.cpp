@@ -9,7 +9,7 @@
 #include "score/ScoreFileFormat.h"
 #include "score/ScoreFileHooks.h"
 #include "score/ScoreItem.h"
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 
 ScorePageSizes ScorePageSize = {0, 0, 1, 1};
 ScorePageList ScorePages = {};

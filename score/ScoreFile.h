@@ -1,7 +1,7 @@
 // The score file ".opt" (magic "Vadoruvi"), its backup form (magic "Backup")
 // for the automatic backup and the undo snapshots, and the hand-over copy
 // "Transfer.opt" for the outside notation programs. Besides the part streams
-// and part records (ScoreStreams.h) the file keeps the score's page sizes and
+// and part records (ScoreStream.h) the file keeps the score's page sizes and
 // its list of pages, which live here.
 #pragma once
 

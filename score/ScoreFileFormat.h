@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 
 // The magic texts with their NUL.
 constexpr char kScoreMagic[] = "Vadoruvi";  // 9 bytes

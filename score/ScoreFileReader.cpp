@@ -15,7 +15,7 @@
 #include "score/ScoreFileFormat.h"
 #include "score/ScoreFileHooks.h"
 #include "score/ScoreItem.h"
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 
 namespace {
 
@@ -386,7 +386,7 @@ void TakeScore(LoadedScore* score, const char16_t* path, bool snapshot, bool bac
     GetBaseFileName(CurrentScore.title, path);
     ResetScoreContent();
   }
-  SwapStreamSets(&ScoreStreams, &score->streams);
+  SwapStreamSets(&ScoreStream, &score->streams);
   ScoreFormatVersion = score->version;
   PartCount = score->partCount;
   ResetPartRecords();

@@ -15,7 +15,7 @@
 #include "score/ScoreFileFormat.h"
 #include "score/ScoreFileHooks.h"
 #include "score/ScoreItem.h"
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 
 namespace {
 
@@ -31,7 +31,7 @@ void ShowNotSaved(const char16_t* path) {
 
 // The structure marks of a slot, in stream order.
 bool CollectMarks(int slot, Bytes* marks) {
-  return CollectStructureMarks(StreamBytes(ScoreStreams, slot), ScoreStreams.used[slot], ScoreFormatVersion, marks);
+  return CollectStructureMarks(StreamBytes(ScoreStream, slot), ScoreStream.used[slot], ScoreFormatVersion, marks);
 }
 
 void WriteName(ReplacingFile* file, const char16_t* name, uint8_t version) {
@@ -83,13 +83,13 @@ bool PrepareScore(uint8_t version, PreparedScore* prepared) {
   prepared->version = version;
   prepared->partCount = std::clamp<int>(PartCount, 0, kPartSlots);
   for (int slot = 0; slot < prepared->partCount; ++slot) {
-    const uint8_t* stream = StreamBytes(ScoreStreams, slot);
-    if (stream && !AppendStreamForVersion(stream, ScoreStreams.used[slot], ScoreFormatVersion, version,
+    const uint8_t* stream = StreamBytes(ScoreStream, slot);
+    if (stream && !AppendStreamForVersion(stream, ScoreStream.used[slot], ScoreFormatVersion, version,
                                           &prepared->streams[slot]))
       return false;
   }
   if (!CollectMarks(1, &prepared->marks)) return false;
-  prepared->pages = CountFilePages(ScoreStreams, prepared->partCount, prepared->marks.data(),
+  prepared->pages = CountFilePages(ScoreStream, prepared->partCount, prepared->marks.data(),
                                    static_cast<uint32_t>(prepared->marks.size()), ScoreFormatVersion);
   return true;
 }

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "score/ScoreItem.h"
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 
 // Walks the items in [start, end) of one part stream and, for each bracketed
 // tuplet (first byte 142 or 246), stores the total duration in 1/128 notes

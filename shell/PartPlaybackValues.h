@@ -4,7 +4,7 @@
 
 #include <array>
 
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 
 constexpr int kStartPlaybackValue = 2;
 

@@ -80,7 +80,7 @@ void DeleteScorePage(int silent, int refreshPagesPane) {
       FileDelete(path);
   }
   uint32_t* target = reading ? &Reading().scorePosition : nullptr;
-  CutScorePage(page, &ScoreStreams, PageStarts, &ScorePages, target);
+  CutScorePage(page, &ScoreStream, PageStarts, &ScorePages, target);
   if (!silent) {
     if (ScorePages.count == 0) {
       ResetScoreContent();

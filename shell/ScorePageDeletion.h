@@ -7,7 +7,7 @@
 
 #include "score/PageMarks.h"
 #include "score/ScoreFile.h"
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 
 // Cuts score page `page` (1-based) of pages->count out of streams and lists:
 // each stream loses the page's bytes (its items and its page mark) and the

@@ -16,7 +16,7 @@
 #include "score/PageMarks.h"
 #include "score/ScoreFile.h"
 #include "score/ScoreItem.h"
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 
 KV_FUZZ_TARGET(score_page) {
   if (size < 3 || size > (1 << 17)) return 0;
@@ -37,9 +37,9 @@ KV_FUZZ_TARGET(score_page) {
     size_t length = byte();
     length |= static_cast<size_t>(byte()) << 8;
     length = std::min(length, size - std::min(at, size));
-    if (!AllocHandle(&ScoreStreams.block[slot], std::max<size_t>(length, 1))) return 0;
-    if (length) std::memcpy(ScoreStreams.block[slot], data + at, length);
-    ScoreStreams.used[slot] = static_cast<uint32_t>(length);
+    if (!AllocHandle(&ScoreStream.block[slot], std::max<size_t>(length, 1))) return 0;
+    if (length) std::memcpy(ScoreStream.block[slot], data + at, length);
+    ScoreStream.used[slot] = static_cast<uint32_t>(length);
     at += length;
   }
   PartCount = parts;

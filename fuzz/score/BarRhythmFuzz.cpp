@@ -6,7 +6,7 @@
 #include "fuzz/score/ScoreFuzzState.h"
 #include "score/BarEvents.h"
 #include "score/BarRhythmCheck.h"
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 
 KV_FUZZ_TARGET(bar_rhythm) {
   if (size > (1 << 16)) return 0;
@@ -20,9 +20,9 @@ KV_FUZZ_TARGET(bar_rhythm) {
   }
   BarEvents bar;
   for (int slot = 0; slot < PartCount; ++slot) {
-    const uint8_t* stream = StreamBytes(ScoreStreams, slot);
+    const uint8_t* stream = StreamBytes(ScoreStream, slot);
     if (!stream) continue;
-    BuildBarEvents(stream, 0, ScoreStreams.used[slot], &bar, nullptr, 0, -1, ScoreFormatVersion);
+    BuildBarEvents(stream, 0, ScoreStream.used[slot], &bar, nullptr, 0, -1, ScoreFormatVersion);
     VoiceTotals totals;
     SumVoiceDurations(bar, &totals);
   }

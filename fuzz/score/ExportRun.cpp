@@ -9,7 +9,7 @@
 #include "platform/Platform.h"
 #include "playback/MidiFileWriter.h"
 #include "score/ScoreItem.h"
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 
 namespace fuzz {
 namespace {
@@ -27,8 +27,8 @@ constexpr long long kBytesPerBar = 512;
 long long MostBarsOfAPart() {
   long long most = 0;
   for (int slot = 0; slot < kPartSlots; ++slot) {
-    const uint8_t* stream = StreamBytes(ScoreStreams, slot);
-    const uint32_t used = StreamUsedLength(ScoreStreams, slot);
+    const uint8_t* stream = StreamBytes(ScoreStream, slot);
+    const uint32_t used = StreamUsedLength(ScoreStream, slot);
     long long bars = used;
     for (uint32_t i = 0; stream && i + 1 < used; ++i)
       if (KindOf(stream + i) == kItemRest && IsMultiBarRest(stream + i)) bars += MultiBarRestBars(stream + i);

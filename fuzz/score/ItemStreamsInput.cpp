@@ -10,7 +10,7 @@
 #include "score/ScoreFile.h"
 #include "score/ScoreFileFormat.h"
 #include "score/ScoreItem.h"
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 
 namespace {
 
@@ -37,9 +37,9 @@ class Bytes {
 };
 
 void LayStream(int slot, const uint8_t* bytes, size_t length) {
-  if (!AllocHandle(&ScoreStreams.block[slot], std::max<size_t>(length, 1))) fuzz::Fail("no memory for a stream");
-  if (length) std::memcpy(ScoreStreams.block[slot], bytes, length);
-  ScoreStreams.used[slot] = static_cast<uint32_t>(length);
+  if (!AllocHandle(&ScoreStream.block[slot], std::max<size_t>(length, 1))) fuzz::Fail("no memory for a stream");
+  if (length) std::memcpy(ScoreStream.block[slot], bytes, length);
+  ScoreStream.used[slot] = static_cast<uint32_t>(length);
 }
 
 }  // namespace
@@ -64,7 +64,7 @@ void LayItemStreams(const uint8_t* data, size_t size) {
   size_t marksLength = in.Number(2);
   const uint8_t* marks = in.Take(&marksLength);
   for (int slot = PartCount; slot < kPartSlots; ++slot) LayStream(slot, marks, marksLength);
-  ScorePages.count = std::min(CountFilePages(ScoreStreams, PartCount, marks, static_cast<uint32_t>(marksLength),
+  ScorePages.count = std::min(CountFilePages(ScoreStream, PartCount, marks, static_cast<uint32_t>(marksLength),
                                              ScoreFormatVersion),
                               kMaxScorePages);
   ScorePages.current = 1;

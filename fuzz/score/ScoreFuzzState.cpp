@@ -63,8 +63,8 @@ void RemoveScorePageData() {
 ScoreSnapshot ScoreSnapshot::Take() {
   ScoreSnapshot s;
   for (int slot = 0; slot < kPartSlots; ++slot) {
-    const uint8_t* bytes = StreamBytes(ScoreStreams, slot);
-    if (bytes) s.streams[slot].assign(bytes, bytes + StreamUsedLength(ScoreStreams, slot));
+    const uint8_t* bytes = StreamBytes(ScoreStream, slot);
+    if (bytes) s.streams[slot].assign(bytes, bytes + StreamUsedLength(ScoreStream, slot));
     s.names[slot] = PartNameTable[slot];
     s.tablature[slot] = PartTablatureFlags[slot];
     s.smallStave[slot] = PartSmallStave[slot];

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "score/ScoreFile.h"
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 
 namespace fuzz {
 

@@ -9,7 +9,7 @@
 #include "score/ScoreFile.h"
 #include "score/ScoreFileFormat.h"
 #include "score/ScoreItem.h"
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 
 namespace fuzz {
 namespace {
@@ -80,8 +80,8 @@ Bytes Marks() { return {0x80, 0x88, 0x80, 0x90}; }
 
 void SetStream(int slot, const Bytes& bytes) {
   if (!GrowScoreStream(slot, static_cast<uint32_t>(bytes.size()))) Fail("no memory for a seed stream");
-  std::memcpy(ScoreStreams.block[slot], bytes.data(), bytes.size());
-  ScoreStreams.used[slot] = static_cast<uint32_t>(bytes.size());
+  std::memcpy(ScoreStream.block[slot], bytes.data(), bytes.size());
+  ScoreStream.used[slot] = static_cast<uint32_t>(bytes.size());
 }
 
 void SetName(int slot, const std::u16string& name) {
@@ -127,14 +127,14 @@ std::vector<uint8_t> ItemStreamsOfScore() {
     out.push_back(uint8_t(descriptor));
     out.push_back(uint8_t(descriptor >> 8));
     out.push_back(uint8_t(descriptor >> 16));
-    const uint32_t used = StreamUsedLength(ScoreStreams, slot);
+    const uint32_t used = StreamUsedLength(ScoreStream, slot);
     PutU16(&out, used);
-    Append(&out, Bytes(StreamBytes(ScoreStreams, slot), StreamBytes(ScoreStreams, slot) + used));
+    Append(&out, Bytes(StreamBytes(ScoreStream, slot), StreamBytes(ScoreStream, slot) + used));
   }
   const int marksSlot = kPartSlots - 1;
-  const uint32_t used = StreamUsedLength(ScoreStreams, marksSlot);
+  const uint32_t used = StreamUsedLength(ScoreStream, marksSlot);
   PutU16(&out, used);
-  Append(&out, Bytes(StreamBytes(ScoreStreams, marksSlot), StreamBytes(ScoreStreams, marksSlot) + used));
+  Append(&out, Bytes(StreamBytes(ScoreStream, marksSlot), StreamBytes(ScoreStream, marksSlot) + used));
   return out;
 }
 

@@ -18,14 +18,13 @@
 #include "resources/ResourceIds.h"
 #include "shell/CommandTable.h"
 #include "shell/PageViewGeometry.h"
+#include "shell/win32/BarButtonFace.h"
 #include "shell/win32/PageWindow.h"
 #include "shell/win32/WindowClasses.h"
 
 namespace {
 
 constexpr int kButtonTop = 2;
-constexpr int kButtonSize = 22;
-constexpr int kImageSize = 18;
 constexpr int kSeparatorWidth = 6;
 
 enum class Action { kCommand, kReadMenu, kPreviousPage, kNextPage, kSeparator };
@@ -43,16 +42,16 @@ const BarButton kButtons[] = {
     {Action::kCommand, 8, IDM_READ_PLACE_AT_END, 50300, 1, 112},
     {Action::kReadMenu, 9, 0, 50301, 0, 14},
     {Action::kSeparator, 0, 0, 0, 0, kSeparatorWidth},
-    {Action::kPreviousPage, 10, 0, 50303, 0, kButtonSize},
-    {Action::kNextPage, 11, 0, 50304, 0, kButtonSize},
+    {Action::kPreviousPage, 10, 0, 50303, 0, kBarButtonSize},
+    {Action::kNextPage, 11, 0, 50304, 0, kBarButtonSize},
     {Action::kSeparator, 0, 0, 0, 0, kSeparatorWidth},
-    {Action::kCommand, 13, IDM_ZOOM_TO_FIT, 50307, 0, kButtonSize},
-    {Action::kCommand, 14, IDM_ZOOM_50, 50308, 0, kButtonSize},
-    {Action::kCommand, 15, IDM_ZOOM_100, 50309, 0, kButtonSize},
+    {Action::kCommand, 13, IDM_ZOOM_TO_FIT, 50307, 0, kBarButtonSize},
+    {Action::kCommand, 14, IDM_ZOOM_50, 50308, 0, kBarButtonSize},
+    {Action::kCommand, 15, IDM_ZOOM_100, 50309, 0, kBarButtonSize},
     {Action::kSeparator, 0, 0, 0, 0, kSeparatorWidth},
-    {Action::kCommand, 16, IDM_EDIT_TURN_UPSIDE_DOWN, 50311, 0, kButtonSize},
-    {Action::kCommand, 37, IDM_EDIT_TURN_CLOCKWISE, 50313, 0, kButtonSize},
-    {Action::kCommand, 17, IDM_EDIT_TURN_ANTICLOCKWISE, 50312, 0, kButtonSize},
+    {Action::kCommand, 16, IDM_EDIT_TURN_UPSIDE_DOWN, 50311, 0, kBarButtonSize},
+    {Action::kCommand, 37, IDM_EDIT_TURN_CLOCKWISE, 50313, 0, kBarButtonSize},
+    {Action::kCommand, 17, IDM_EDIT_TURN_ANTICLOCKWISE, 50312, 0, kBarButtonSize},
     {Action::kSeparator, 0, 0, 0, 0, kSeparatorWidth},
     {Action::kCommand, 38, IDM_EDIT_LOCATE_STAVES, 50315, 11, 104},
     {Action::kSeparator, 0, 0, 0, 0, kSeparatorWidth},
@@ -101,7 +100,7 @@ bool Enabled(int index) {
 void LayOutButtons() {
   int x = 4;
   for (int i = 0; i < kButtonCount; ++i) {
-    Bar.rects[i] = RECT{x, kButtonTop, x + kButtons[i].width, kButtonTop + kButtonSize};
+    Bar.rects[i] = RECT{x, kButtonTop, x + kButtons[i].width, kButtonTop + kBarButtonSize};
     x += kButtons[i].width + 1;
   }
 }
@@ -154,39 +153,11 @@ void Act(int index) {
 
 void DrawButton(HDC dc, int index) {
   const BarButton& b = kButtons[index];
-  RECT r = Bar.rects[index];
-  if (b.action == Action::kSeparator) {
-    const int mid = (r.left + r.right) / 2;
-    RECT line{mid, r.top + 1, mid + 1, r.bottom - 1};
-    FillRect(dc, &line, GetSysColorBrush(COLOR_BTNSHADOW));
-    return;
-  }
+  if (b.action == Action::kSeparator) return DrawBarSeparator(dc, Bar.rects[index]);
   const bool enabled = Enabled(index);
-  const bool pressed = enabled && Bar.hot == index && Bar.down;
-  if (enabled && Bar.hot == index) DrawEdge(dc, &r, pressed ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
-  if (pressed) OffsetRect(&r, 1, 1);
-  const int imageLeft = b.width < kImageSize ? r.left + (b.width - kImageSize) / 2 : r.left + 2;
-  if (HIMAGELIST images = Images().toolbarA) {
-    IMAGELISTDRAWPARAMS draw{};
-    draw.cbSize = sizeof draw;
-    draw.himl = images;
-    draw.i = b.key;
-    draw.hdcDst = dc;
-    draw.x = imageLeft;
-    draw.y = r.top + (kButtonSize - kImageSize) / 2;
-    draw.rgbBk = CLR_NONE;
-    draw.fStyle = ILD_TRANSPARENT;
-    draw.fState = enabled ? ILS_NORMAL : ILS_SATURATE;
-    ImageList_DrawIndirect(&draw);
-  }
-  if (b.label) {
-    char16_t label[32] = {};
-    platform::LoadUiString(b.label, label, 32);
-    RECT text{r.left + 2 + kImageSize + 3, r.top, r.right, r.bottom};
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, GetSysColor(enabled ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
-    DrawTextW(dc, reinterpret_cast<LPCWSTR>(label), -1, &text, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
-  }
+  const bool hot = enabled && Bar.hot == index;
+  const int imageOffset = b.width < kBarImageSize ? (b.width - kBarImageSize) / 2 : 2;
+  DrawBarButtonFace(dc, Bar.rects[index], hot, hot && Bar.down, enabled, b.key, imageOffset, b.label);
 }
 
 void PaintBar(HWND bar) {

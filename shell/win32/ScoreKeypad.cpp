@@ -22,12 +22,12 @@
 #include "shell/KeypadLayouts.h"
 #include "shell/ScoreEditorHooks.h"
 #include "shell/ScoreViewGeometry.h"
-#include "shell/ToolWindowBounds.h"
 #include "shell/win32/FrameParts.h"
 #include "shell/win32/ScoreWindow.h"
 #include "shell/win32/ScoreWindowParts.h"
 #include "shell/win32/SmallWindows.h"
 #include "shell/win32/SystemCapabilities.h"
+#include "shell/win32/ToolWindowPlacement.h"
 #include "shell/win32/WindowClasses.h"
 
 namespace {
@@ -373,13 +373,7 @@ LRESULT KeypadMessage(HWND keypad, UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     }
     case WM_MOVING: {
-      // Dragged near the document area's edges, it snaps inside them.
-      auto* rect = reinterpret_cast<RECT*>(lParam);
-      RECT area{};
-      GetWindowRect(Windows().mdiClient, &area);
-      const ScreenSpot spot = SnapToClientEdges(ScreenBox{rect->left, rect->top, rect->right, rect->bottom},
-                                                ScreenBox{area.left, area.top, area.right, area.bottom});
-      OffsetRect(rect, spot.x - rect->left, spot.y - rect->top);
+      SnapMovingToDocumentArea(reinterpret_cast<RECT*>(lParam));
       return TRUE;
     }
     default:

@@ -24,12 +24,12 @@
 #include "score/ItemSelection.h"
 #include "score/ScoreFile.h"
 #include "shell/ScorePageLink.h"
-#include "shell/ToolWindowBounds.h"
 #include "shell/ScoreViewGeometry.h"
 #include "shell/win32/FrameParts.h"
 #include "shell/win32/ScoreWindow.h"
 #include "shell/win32/ScoreWindowParts.h"
 #include "shell/win32/SmallWindows.h"
+#include "shell/win32/ToolWindowPlacement.h"
 #include "shell/win32/WindowClasses.h"
 
 namespace {
@@ -346,13 +346,7 @@ LRESULT CALLBACK DetailProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_MOUSEACTIVATE:
       return MA_NOACTIVATE;
     case WM_MOVING: {
-      // Dragged near the document area's edges, it snaps inside them.
-      auto* rect = reinterpret_cast<RECT*>(lParam);
-      RECT area{};
-      GetWindowRect(Windows().mdiClient, &area);
-      const ScreenSpot spot = SnapToClientEdges(ScreenBox{rect->left, rect->top, rect->right, rect->bottom},
-                                                ScreenBox{area.left, area.top, area.right, area.bottom});
-      OffsetRect(rect, spot.x - rect->left, spot.y - rect->top);
+      SnapMovingToDocumentArea(reinterpret_cast<RECT*>(lParam));
       return TRUE;
     }
     default:

@@ -17,6 +17,7 @@
 #include "shell/ButtonStates.h"
 #include "shell/CommandTable.h"
 #include "shell/ScoreViewGeometry.h"
+#include "shell/win32/BarButtonFace.h"
 #include "shell/win32/ScoreWindow.h"
 #include "shell/win32/ScoreWindowParts.h"
 #include "shell/win32/StatusFields.h"
@@ -28,7 +29,6 @@ constexpr int kPageLabelString = 6;
 constexpr int kOfLabelString = 7;
 constexpr UINT_PTR kRepeatTimer = 1000;
 constexpr int kButtonTop = 2;
-constexpr int kButtonSize = 22;
 constexpr int kPageFieldId = 100;
 
 enum class Action { kCommand, kPreviousPage, kNextPage, kSeparator };
@@ -47,24 +47,23 @@ struct BarButton {
 
 // In toolbar order, after the page fields.
 const BarButton kButtons[] = {
-    {Action::kPreviousPage, 19, 0, 50402, 0, kButtonSize},
-    {Action::kNextPage, 20, 0, 50403, 0, kButtonSize},
+    {Action::kPreviousPage, 19, 0, 50402, 0, kBarButtonSize},
+    {Action::kNextPage, 20, 0, 50403, 0, kBarButtonSize},
     {Action::kSeparator, 0, 0, 0, 0, 6},
-    {Action::kCommand, 26, IDM_ZOOM_TO_FIT, 50414, 0, kButtonSize},
-    {Action::kCommand, 27, IDM_ZOOM_100, 50415, 0, kButtonSize},
-    {Action::kCommand, 28, IDM_ZOOM_200, 50416, 0, kButtonSize},
+    {Action::kCommand, 26, IDM_ZOOM_TO_FIT, 50414, 0, kBarButtonSize},
+    {Action::kCommand, 27, IDM_ZOOM_100, 50415, 0, kBarButtonSize},
+    {Action::kCommand, 28, IDM_ZOOM_200, 50416, 0, kBarButtonSize},
     {Action::kSeparator, 0, 0, 0, 0, 6},
-    {Action::kCommand, 21, IDM_FILE_SAVE, 50405, 0, kButtonSize},
-    {Action::kCommand, 22, IDM_FILE_SEND_TO_CADENZOR, 50406, 0, kButtonSize, Needs::kCadenzor},
-    {Action::kCommand, 23, IDM_FILE_SEND_TO_R8, 50407, 0, kButtonSize, Needs::kR8},
-    {Action::kCommand, 24, IDM_FILE_PRINT, 50410, 0, kButtonSize},
+    {Action::kCommand, 21, IDM_FILE_SAVE, 50405, 0, kBarButtonSize},
+    {Action::kCommand, 22, IDM_FILE_SEND_TO_CADENZOR, 50406, 0, kBarButtonSize, Needs::kCadenzor},
+    {Action::kCommand, 23, IDM_FILE_SEND_TO_R8, 50407, 0, kBarButtonSize, Needs::kR8},
+    {Action::kCommand, 24, IDM_FILE_PRINT, 50410, 0, kBarButtonSize},
     {Action::kSeparator, 0, 0, 0, 0, 6},
     {Action::kCommand, 29, IDM_TRANSPOSE, 50413, 465, 80},
     {Action::kSeparator, 0, 0, 0, 0, 6},
-    {Action::kCommand, 35, IDM_VIEW_PERFORMANCE_MODE, 50427, 0, kButtonSize},
+    {Action::kCommand, 35, IDM_VIEW_PERFORMANCE_MODE, 50427, 0, kBarButtonSize},
     {Action::kCommand, 30, IDM_PLAY_STOP, 50409, 180, 56},
 };
-constexpr int kImageSize = 18;
 constexpr int kButtonCount = int(sizeof kButtons / sizeof kButtons[0]);
 constexpr int kPageFieldsWidth = 118;
 
@@ -113,13 +112,13 @@ void LayOutButtons() {
       Bar.rects[i] = RECT{};
       continue;
     }
-    Bar.rects[i] = RECT{x, kButtonTop, x + b.width, kButtonTop + kButtonSize};
+    Bar.rects[i] = RECT{x, kButtonTop, x + b.width, kButtonTop + kBarButtonSize};
     ButtonCell& c = Bar.cells[i];
     c = ButtonCell{};
     c.x = x;
     c.y = kButtonTop;
     c.extentX = b.width - 1;
-    c.extentY = kButtonSize - 1;
+    c.extentY = kBarButtonSize - 1;
     const bool step = b.action == Action::kPreviousPage || b.action == Action::kNextPage;
     c.mode = step ? kModeRepeat : kModePush;
     if (b.action == Action::kSeparator) c.state = kButtonSeparator;
@@ -152,40 +151,11 @@ void Act(int index) {
 
 void DrawButton(HDC dc, int index) {
   const BarButton& b = kButtons[index];
-  RECT r = Bar.rects[index];
-  if (b.action == Action::kSeparator) {
-    const int mid = (r.left + r.right) / 2;
-    RECT line{mid, r.top + 1, mid + 1, r.bottom - 1};
-    FillRect(dc, &line, GetSysColorBrush(COLOR_BTNSHADOW));
-    return;
-  }
+  if (b.action == Action::kSeparator) return DrawBarSeparator(dc, Bar.rects[index]);
   const uint16_t state = Bar.cells[index].state;
-  const bool enabled = state != kButtonDisabled;
   const bool pressed = state == kButtonPressed || state == kButtonLatched;
-  if (state == kButtonHot || pressed) DrawEdge(dc, &r, pressed ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
-  if (pressed) OffsetRect(&r, 1, 1);
-  const int imageTop = r.top + (kButtonSize - kImageSize) / 2;
-  if (HIMAGELIST images = Images().toolbarA) {
-    IMAGELISTDRAWPARAMS draw{};
-    draw.cbSize = sizeof draw;
-    draw.himl = images;
-    draw.i = b.key;
-    draw.hdcDst = dc;
-    draw.x = r.left + 2;
-    draw.y = imageTop;
-    draw.rgbBk = CLR_NONE;
-    draw.fStyle = ILD_TRANSPARENT;
-    draw.fState = enabled ? ILS_NORMAL : ILS_SATURATE;
-    ImageList_DrawIndirect(&draw);
-  }
-  if (b.label) {
-    char16_t label[32] = {};
-    platform::LoadUiString(b.label, label, 32);
-    RECT text{r.left + 2 + kImageSize + 3, r.top, r.right, r.bottom};
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, GetSysColor(enabled ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
-    DrawTextW(dc, reinterpret_cast<LPCWSTR>(label), -1, &text, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
-  }
+  DrawBarButtonFace(dc, Bar.rects[index], state == kButtonHot || pressed, pressed, state != kButtonDisabled, b.key, 2,
+                    b.label);
 }
 
 void PaintBar(HWND bar) {

@@ -19,7 +19,7 @@
 #include "resources/ResourceIds.h"
 #include "score/ScoreFile.h"
 #include "score/ScoreFileHooks.h"
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 #include "shell/ScoreEditorHooks.h"
 #include "shell/ScorePageLink.h"
 #include "shell/ScoreViewGeometry.h"

@@ -19,7 +19,7 @@
 #include "reading/FileOpener.h"
 #include "score/InstrumentNameLists.h"
 #include "score/ScoreFile.h"
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 #include "shell/BackupFiles.h"
 #include "shell/ClaimedEventTable.h"
 #include "shell/PartPlaybackValues.h"

@@ -49,3 +49,11 @@ void KeepToolWindowsOnScreen() {
   KeepInside(w.keypad, area);
   KeepInside(w.detail, area);
 }
+
+void SnapMovingToDocumentArea(RECT* moving) {
+  RECT area{};
+  GetWindowRect(Windows().mdiClient, &area);
+  const ScreenSpot spot = SnapToClientEdges(ScreenBox{moving->left, moving->top, moving->right, moving->bottom},
+                                            ScreenBox{area.left, area.top, area.right, area.bottom});
+  OffsetRect(moving, spot.x - moving->left, spot.y - moving->top);
+}

@@ -10,3 +10,7 @@ RECT WorkAreaUnderCursor();
 
 // Moves each existing floating tool window back inside that work area.
 void KeepToolWindowsOnScreen();
+
+// For WM_MOVING of a tool window: a rectangle dragged near the document
+// area's edges snaps inside them.
+void SnapMovingToDocumentArea(RECT* moving);

@@ -202,8 +202,8 @@ TEST(RhythmPage, TheReadingContextMeasuresWithTheScoreAsItWasWhenTheReadingBegan
   ResetScoreStreams();
   const StreamBytesList now = JoinItems({TimeItem(4, 5), Crotchet(), Line(), Boundary(), EndMark()});
   ASSERT_EQ(GrowScoreStream(1, static_cast<uint32_t>(now.size())), 1);
-  std::copy(now.begin(), now.end(), StreamBytes(ScoreStreams, 1));
-  ScoreStreams.used[1] = static_cast<uint32_t>(now.size());
+  std::copy(now.begin(), now.end(), StreamBytes(ScoreStream, 1));
+  ScoreStream.used[1] = static_cast<uint32_t>(now.size());
   PartCount = 2;
 
   BuildContext context;

@@ -17,7 +17,7 @@
 #include "reading/ReadingThread.h"
 #include "score/PageMarks.h"
 #include "score/ScoreFile.h"
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 #include "tests/reading/ScriptedReading.h"
 #include "tests/support/ScratchFolder.h"
 
@@ -135,7 +135,7 @@ TEST_F(StaveGroupReadingTest, ARecognisedSystemBecomesThePartStreamOfTheScore) {
   EXPECT_EQ(PartCount, 2);
   EXPECT_EQ(std::u16string(PartNameTable[0]), u"Base");
   EXPECT_EQ(PartTablatureFlags[1].kind, 5u);
-  const Bytes score(StreamBytes(ScoreStreams, 1), StreamBytes(ScoreStreams, 1) + ScoreStreams.used[1]);
+  const Bytes score(StreamBytes(ScoreStream, 1), StreamBytes(ScoreStream, 1) + ScoreStream.used[1]);
   Bytes merged = expected;
   merged.push_back(kPageMark);
   merged.push_back(kEndOfScore);

@@ -353,9 +353,9 @@ TEST_F(StaveGroupTest, AGridMarkWritesTheLinkedChordGrid) {
 TEST(BuildContextTest, ReadingContextTakesAFreshCopyAndKeepsItsWriters) {
   ResetScoreStreams();
   ASSERT_EQ(GrowScoreStream(1, 4), 1);
-  StreamBytes(ScoreStreams, 1)[0] = 0x09;
-  StreamBytes(ScoreStreams, 1)[1] = 0x00;
-  ScoreStreams.used[1] = 2;
+  StreamBytes(ScoreStream, 1)[0] = 0x09;
+  StreamBytes(ScoreStream, 1)[1] = 0x00;
+  ScoreStream.used[1] = 2;
   const int32_t parts = PartCount;
   PartCount = 2;
   BuildContext& context = ReadingBuildContext();
@@ -368,7 +368,7 @@ TEST(BuildContextTest, ReadingContextTakesAFreshCopyAndKeepsItsWriters) {
   EXPECT_EQ(context.ReadingPartCount, 2);
   EXPECT_EQ(context.snapshot.streams[1], (Bytes{0x09, 0x00}));
   // The copy stays as it was when the score changes afterwards.
-  StreamBytes(ScoreStreams, 1)[0] = 0x39;
+  StreamBytes(ScoreStream, 1)[0] = 0x39;
   EXPECT_EQ(context.snapshot.streams[1][0], 0x09);
   context.barVoices = nullptr;
   PartCount = parts;

@@ -129,6 +129,15 @@ TEST_F(ProgramCase, PendingRowsMoveByADragAndOpenByARightClick) {
   EXPECT_TRUE(program.WaitUntil([&] { return TitleOf(document).find(u"dragsecond") != std::u16string::npos; },
                                 "the page document showing the row's page", 20000))
       << "caption: " << std::string(TitleOf(document).begin(), TitleOf(document).end());
+  // The shown page's staves are located first, on the interface thread,
+  // behind a progress window; on a loaded machine that takes longer than a
+  // hung window's few seconds.
+  DWORD_PTR answer = 0;
+  ASSERT_TRUE(SendMessageTimeoutW(program.FrameWindow(), WM_NULL, 0, 0, SMTO_BLOCK, 60000, &answer));
+  EXPECT_TRUE(program.WaitUntil([] { return FindWindowW(nullptr, L"Progress report") == nullptr; },
+                                "the staves located", 60000));
+  ASSERT_TRUE(SendMessageTimeoutW(program.FrameWindow(), WM_NULL, 0, 0, SMTO_BLOCK, 60000, &answer));
+  ASSERT_TRUE(program.FrameAnswers(5000));
 
   // The pointer on the second row: the row opens with its page's preview.
   PointerOnWindow pointer;

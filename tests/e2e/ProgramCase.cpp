@@ -13,7 +13,7 @@
 #include "pages/PageTable.h"
 #include "score/ScoreFile.h"
 #include "score/ScoreItem.h"
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 #include "tests/support/TestPaths.h"
 
 namespace {
@@ -215,8 +215,8 @@ bool MakeSmallScore() {
   ScoreFormatVersion = kCurrentScoreFormatVersion;
   PartCount = 1;
   if (GrowScoreStream(0, 1) != 1) return false;
-  StreamBytes(ScoreStreams, 0)[0] = kEndOfStream;
-  ScoreStreams.used[0] = 1;
+  StreamBytes(ScoreStream, 0)[0] = kEndOfStream;
+  ScoreStream.used[0] = 1;
   std::memcpy(PartNameTable[0], u"Piano", sizeof u"Piano");
   ScorePages = ScorePageList{};
   return true;
@@ -232,8 +232,8 @@ bool MakeFluteScore(const std::vector<uint8_t>& part) {
   PartCount = 2;
   for (int slot = 0; slot < 2; ++slot) {
     if (GrowScoreStream(slot, uint32_t(streams[slot].size())) != 1) return false;
-    std::copy(streams[slot].begin(), streams[slot].end(), StreamBytes(ScoreStreams, slot));
-    ScoreStreams.used[slot] = uint32_t(streams[slot].size());
+    std::copy(streams[slot].begin(), streams[slot].end(), StreamBytes(ScoreStream, slot));
+    ScoreStream.used[slot] = uint32_t(streams[slot].size());
   }
   std::memcpy(PartNameTable[1], u"Flute", sizeof u"Flute");
   ScorePages = ScorePageList{};
@@ -276,8 +276,8 @@ bool MakePagedScore(int pageMarks, const std::vector<uint16_t>& dataIds, uint32_
   for (int mark = 0; mark < pageMarks; ++mark) stream.insert(stream.end(), {kBarBoundary, kPageMark});
   stream.insert(stream.end(), {kBarBoundary, kEndOfScore});
   if (GrowScoreStream(0, static_cast<uint32_t>(stream.size())) != 1) return false;
-  std::memcpy(StreamBytes(ScoreStreams, 0), stream.data(), stream.size());
-  ScoreStreams.used[0] = static_cast<uint32_t>(stream.size());
+  std::memcpy(StreamBytes(ScoreStream, 0), stream.data(), stream.size());
+  ScoreStream.used[0] = static_cast<uint32_t>(stream.size());
   std::memcpy(PartNameTable[0], u"Piano", sizeof u"Piano");
   ScorePages = ScorePageList{};
   ScorePages.count = std::min(pageMarks + 1, kMaxScorePages);

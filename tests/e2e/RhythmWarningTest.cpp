@@ -12,7 +12,7 @@
 #include "platform/Folders.h"
 #include "score/ScoreFile.h"
 #include "score/ScoreItem.h"
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 #include "tests/e2e/ProgramCase.h"
 #include "tests/score/ScoreStreamFixture.h"
 

@@ -126,7 +126,7 @@ TEST_F(ReaderTest, SkippedItemsMakeNoCallsAtAll) {
   SetPart(1, JoinItems({ClefItem(kClefBass), KeyItem(2), Notes(kDurationWhole, {12}), Bar(), SystemMark()}));
   reader.Begin(SignatureList());
   reader.AddHandler(std::make_unique<FactorHandler>(3, CBeatCounter(1, 1), &events));
-  reader.SetStream(StreamBytes(ScoreStreams, 1), 1);
+  reader.SetStream(StreamBytes(ScoreStream, 1), 1);
   reader.ReadStaffStream(2);
   EXPECT_EQ(reader.log, (Log{"chord v0 1 notes at 0/1", "bar 0", "system"}));
   // New blocks for the chord, the bar line and the system mark; a stem, a
@@ -142,7 +142,7 @@ TEST_F(ReaderTest, AnOpenTupletScalesItsVoice) {
                         Notes(kDurationEighth, {13}), Notes(kDurationEighth, {14}), Bar(), SystemMark()}));
   reader.Begin(SignatureList());
   reader.AddHandler(std::make_unique<FactorHandler>(0, CBeatCounter(2, 3), &events));
-  reader.SetStream(StreamBytes(ScoreStreams, 1), 1);
+  reader.SetStream(StreamBytes(ScoreStream, 1), 1);
   reader.ReadStaffStream(0);
   EXPECT_EQ(reader.log, (Log{"chord v0 1 notes at 0/1", "chord v1 1 notes at 0/1", "chord v0 1 notes at 1/12",
                              "chord v0 1 notes at 1/6", "bar 0", "pad 1/4 at 1/4", "pad 1/4 at 1/2",
@@ -202,8 +202,8 @@ TEST_F(ReaderTest, CopiesCloneTheirHandlers) {
 TEST_F(ReaderTest, AStaffOutsideThePartsIsRefused) {
   SetPart(1, JoinItems({SystemMark()}));
   CKVReader reader;
-  EXPECT_THROW(reader.SetStream(StreamBytes(ScoreStreams, 1), 2), CNiffWriterError);
-  EXPECT_THROW(reader.SetStream(StreamBytes(ScoreStreams, 1), -1), CNiffWriterError);
+  EXPECT_THROW(reader.SetStream(StreamBytes(ScoreStream, 1), 2), CNiffWriterError);
+  EXPECT_THROW(reader.SetStream(StreamBytes(ScoreStream, 1), -1), CNiffWriterError);
 }
 
 // ---- Look-aheads -------------------------------------------------------------------
@@ -222,8 +222,8 @@ TEST_F(ReaderTest, BeamGroupsCountTheirVoiceUpToTheGroupEnd) {
                         Beamed(0, false, true), Bar(), Beamed(0, false, true), SystemMark()}));
   CKVReader asker;
   asker.Begin(SignatureList());
-  asker.SetStream(StreamBytes(ScoreStreams, 1), 1);
-  const uint8_t* first = StreamBytes(ScoreStreams, 1);
+  asker.SetStream(StreamBytes(ScoreStream, 1), 1);
+  const uint8_t* first = StreamBytes(ScoreStream, 1);
   EXPECT_EQ(BeamGroupSize(first, 1, 0, asker), 3);
   const uint8_t* second = first + 5 * 6;
   EXPECT_EQ(BeamGroupSize(second, 1, 0, asker), 2);  // cut off by the bar line
@@ -236,8 +236,8 @@ TEST_F(ReaderTest, NextNoteDurationOfAGraceChordIsZero) {
   SetPart(1, JoinItems({Tuplet(3, 15, 32), grace, Notes(kDurationHalf, {12}), SystemMark()}));
   CKVReader asker;
   asker.Begin(SignatureList());
-  asker.SetStream(StreamBytes(ScoreStreams, 1), 1);
-  const uint8_t* mark = StreamBytes(ScoreStreams, 1);
+  asker.SetStream(StreamBytes(ScoreStream, 1), 1);
+  const uint8_t* mark = StreamBytes(ScoreStream, 1);
   EXPECT_EQ(Fraction(NextNoteDuration(mark, 1, asker)), "0/1");
   EXPECT_EQ(Fraction(NextNoteDuration(mark + 5 + 6, 1, asker)), "1/2");
   // A count needs the NIFF writer's node counter: a clean refusal without it.

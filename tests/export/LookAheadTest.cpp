@@ -86,8 +86,8 @@ class LookAheadTest : public ReaderTest {
     SetPart(0, {});
     SetPart(1, part);
     asker_.Begin(SignatureList());
-    asker_.SetStream(StreamBytes(ScoreStreams, 1), 1);
-    return StreamBytes(ScoreStreams, 1);
+    asker_.SetStream(StreamBytes(ScoreStream, 1), 1);
+    return StreamBytes(ScoreStream, 1);
   }
   CountingObjects counting_;
   CKVReader asker_;
@@ -170,7 +170,7 @@ TEST_F(LookAheadTest, TheStringsReaderTakesTheTextsThatArePresent) {
   Start(JoinItems({TextItem(kTextStaff, "Song"), TextItem(kTextLyric, ""), TextItem(kTextLyric, "la"), SystemMark()}));
   CKVReaderStrings strings;
   strings.Begin(SignatureList());
-  strings.SetStream(StreamBytes(ScoreStreams, 1), 1);
+  strings.SetStream(StreamBytes(ScoreStream, 1), 1);
   strings.ReadStaffStream(0);
   EXPECT_EQ(strings.texts, (std::vector<std::u16string>{u"Song", u"la"}));
 }

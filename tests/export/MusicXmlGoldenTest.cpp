@@ -11,7 +11,7 @@
 #include "export/ExportEntries.h"
 #include "platform/FileLayer.h"
 #include "score/ScoreFile.h"
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 #include "tests/export/MusicXmlScores.h"
 #include "tests/support/BoxRecorder.h"
 #include "tests/support/ScratchFolder.h"

@@ -88,8 +88,8 @@ class NiffLookAheadTest : public ExportObjectsTest<CNiffExportObjects> {
     SetPart(0, {});
     SetPart(1, items);
     asker_.Begin(SignatureList());
-    asker_.SetStream(StreamBytes(ScoreStreams, 1), 1);
-    return StreamBytes(ScoreStreams, 1);
+    asker_.SetStream(StreamBytes(ScoreStream, 1), 1);
+    return StreamBytes(ScoreStream, 1);
   }
   AskingReader asker_;
 };

@@ -172,7 +172,7 @@ class ReaderTest : public ExportObjectsTest<FakeObjects> {
     SetPart(0, {});
     SetPart(1, part);
     reader.Begin(schedule);
-    reader.SetStream(StreamBytes(ScoreStreams, 1), 1);
+    reader.SetStream(StreamBytes(ScoreStream, 1), 1);
     reader.ReadStaffStream(0);
     return reader.log;
   }

@@ -93,7 +93,7 @@ TEST_F(ReaderTest, MusicAfterTheLastSystemMarkFormsALastSystem) {
     EXPECT_EQ(last->bars, c.bars);
     EXPECT_EQ(Fraction(last->time), c.time);
     EXPECT_EQ(Fraction(last->start), "1/1");
-    EXPECT_EQ(last->firstItem, StreamBytes(ScoreStreams, 1) + Whole().size() + 2);
+    EXPECT_EQ(last->firstItem, StreamBytes(ScoreStream, 1) + Whole().size() + 2);
     EXPECT_EQ(index.TotalBars(), 1 + c.bars);
     EXPECT_EQ(index.SystemsOnPage(0), 2);
   }
@@ -123,7 +123,7 @@ TEST_F(ReaderTest, APartWithoutAnySystemMarkIsOneSystem) {
   index.BuildIndex();
   ASSERT_EQ(index.Records().size(), 1u);
   EXPECT_EQ(index.Records()[0].bars, 2);
-  EXPECT_EQ(index.Records()[0].firstItem, StreamBytes(ScoreStreams, 1));
+  EXPECT_EQ(index.Records()[0].firstItem, StreamBytes(ScoreStream, 1));
   EXPECT_EQ(index.FirstRecordWithTime(0).part, 1);
 }
 
@@ -156,7 +156,7 @@ TEST_F(ReaderTest, ALastSystemAfterAPageMarkLiesOnTheNextPage) {
   const SystemRecord* last = index.FindRecord(1, 1);
   ASSERT_NE(last, nullptr);
   EXPECT_EQ(last->page, 1);
-  EXPECT_EQ(last->firstItem, StreamBytes(ScoreStreams, 1) + Whole().size() + 3);
+  EXPECT_EQ(last->firstItem, StreamBytes(ScoreStream, 1) + Whole().size() + 3);
   ASSERT_NE(index.FindRecord(1, 2), nullptr);
   EXPECT_EQ(index.FindRecord(1, 2)->page, 1);
   EXPECT_EQ(index.PageCount(), 2);
@@ -211,17 +211,17 @@ TEST_F(ReaderTest, PageStartsComeFromThePageLevelSlotWhateverThePartsHold) {
                         Whole(), Bar(), SystemMark(), PageMarkItem(), Whole(), Bar(), SystemMark()}));
   CKVReaderIndexer index;
   index.BuildIndex();
-  const uint8_t* slot0 = StreamBytes(ScoreStreams, 0);
+  const uint8_t* slot0 = StreamBytes(ScoreStream, 0);
   ASSERT_EQ(index.PageCount(), 3);
   EXPECT_EQ(index.PageStart(0), slot0 + 1);
   EXPECT_EQ(index.PageStart(1), slot0 + 2 + title.size());
-  EXPECT_EQ(index.PageStart(2), slot0 + ScoreStreams.used[0]);  // no heading items
+  EXPECT_EQ(index.PageStart(2), slot0 + ScoreStream.used[0]);  // no heading items
   EXPECT_THROW(index.PageStart(-1), CNiffWriterError);
   EXPECT_EQ(index.SystemsOnPage(0), 1);
   EXPECT_EQ(index.SystemsOnPage(1), 2);
   EXPECT_EQ(index.SystemsOnPage(2), 1);
   // A page mark right after a system mark: the next system starts after it.
-  const uint8_t* part1 = StreamBytes(ScoreStreams, 1);
+  const uint8_t* part1 = StreamBytes(ScoreStream, 1);
   const SystemRecord* secondSystem = index.FindRecord(1, 1);
   ASSERT_NE(secondSystem, nullptr);
   EXPECT_EQ(secondSystem->firstItem, part1 + 1 + Whole().size() + 2 + 1);

@@ -15,7 +15,7 @@
 
 #include "PageReading.h"
 #include "score/ScoreItem.h"
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 #include "tests/support/TestPaths.h"
 
 namespace fs = std::filesystem;
@@ -46,8 +46,8 @@ bool ReadingPath::ready_ = false;
 std::string ScoreChords() {
   std::ostringstream out;
   for (int slot = 0; slot < PartCount && slot < kPartSlots; ++slot) {
-    const uint8_t* item = StreamBytes(ScoreStreams, slot);
-    const uint8_t* end = StreamUsedEnd(ScoreStreams, slot);
+    const uint8_t* item = StreamBytes(ScoreStream, slot);
+    const uint8_t* end = StreamUsedEnd(ScoreStream, slot);
     while (item && item < end) {
       if (IsBarLine(item)) out << "| ";
       if (KindOf(item) == kItemChord) {

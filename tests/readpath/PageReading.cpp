@@ -17,7 +17,7 @@
 #include "reading/ReadPageHandOver.h"
 #include "reading/ReadingThread.h"
 #include "score/ScoreFile.h"
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 #include "shapes/ClassifierStartup.h"
 #include "stages/RecognitionStages.h"
 

@@ -10,7 +10,7 @@
 #include "render/ScorePagePainter.h"
 #include "score/ItemSelection.h"
 #include "score/ScoreFile.h"
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 
 void StartDrawingOn(render::DrawDevice* device, const render::DisplayCaps& caps) {
   ResetDrawingState();

@@ -12,7 +12,7 @@
 #include "render/ScorePagePainter.h"
 #include "score/ItemSelection.h"
 #include "score/ScoreItem.h"
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 
 namespace {
 
@@ -38,8 +38,8 @@ class RelayoutAfterRenderTest : public testing::Test {
   // The first note position of each chord of slot 1, in stream order.
   std::string ChordOrder() const {
     std::string out;
-    const uint8_t* stream = StreamBytes(ScoreStreams, 1);
-    const uint32_t used = StreamUsedLength(ScoreStreams, 1);
+    const uint8_t* stream = StreamBytes(ScoreStream, 1);
+    const uint32_t used = StreamUsedLength(ScoreStream, 1);
     uint32_t length = 0;
     for (uint32_t offset = 0; offset < used && ItemLengthWithin(stream + offset, used - offset, ScoreFormatVersion, &length);
          offset += length) {

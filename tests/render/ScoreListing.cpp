@@ -34,7 +34,7 @@
 #include "score/PageMarks.h"
 #include "score/ScoreFile.h"
 #include "score/ScoreItem.h"
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 
 namespace {
 
@@ -285,8 +285,8 @@ bool BuildScoreFromListing(const std::string& listing, std::string* error) {
   for (int s = 0; s < kPartSlots; ++s) {
     if (b.slots[s].empty()) continue;
     if (!GrowScoreStream(s, static_cast<uint32_t>(b.slots[s].size()))) return Fail(error, 0, "no memory");
-    std::copy(b.slots[s].begin(), b.slots[s].end(), StreamBytes(ScoreStreams, s));
-    ScoreStreams.used[s] = static_cast<uint32_t>(b.slots[s].size());
+    std::copy(b.slots[s].begin(), b.slots[s].end(), StreamBytes(ScoreStream, s));
+    ScoreStream.used[s] = static_cast<uint32_t>(b.slots[s].size());
   }
   ScorePages = ScorePageList{};
   CountPageMarks();

@@ -31,7 +31,7 @@
 #include "score/ItemSelection.h"
 #include "score/ScoreFile.h"
 #include "score/ScoreItem.h"
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/TestFiles.h"
 
@@ -148,9 +148,9 @@ TEST_F(ScorePagePainterTest, StructureMarksTakeNoRowNumber) {
   // Every item but the structure marks and bar style 5 takes one row, in walk order.
   int expected = 0;
   for (int slot = 0; slot < PartCount; ++slot) {
-    const uint8_t* s = StreamBytes(ScoreStreams, slot);
+    const uint8_t* s = StreamBytes(ScoreStream, slot);
     if (!s) continue;
-    WalkStream(s, ScoreStreams.used[slot], ScoreFormatVersion, [&](uint32_t, const uint8_t* item, uint32_t) {
+    WalkStream(s, ScoreStream.used[slot], ScoreFormatVersion, [&](uint32_t, const uint8_t* item, uint32_t) {
       if (!IsStructureMark(item) && !(IsBarLine(item) && BarCode(item) >= 10) && !(IsBarLine(item) && BarCode(item) == 5)) ++expected;
       return true;
     });
@@ -743,7 +743,7 @@ namespace {
 uint32_t StaffStartOffset(int slot, int n) {
   uint32_t found = 0;
   int seen = 0;
-  WalkStream(StreamBytes(ScoreStreams, slot), ScoreStreams.used[slot], ScoreFormatVersion,
+  WalkStream(StreamBytes(ScoreStream, slot), ScoreStream.used[slot], ScoreFormatVersion,
              [&](uint32_t at, const uint8_t* item, uint32_t) {
                if (KindOf(item) == kItemText && TextSubKindOf(item) == kTextStaffStart && seen++ == n) {
                  found = at;
@@ -839,7 +839,7 @@ TEST_F(ScorePagePainterTest, PageTextFitsItsStoredBoxOnScreen) {
   const int32_t measured =
       static_cast<int32_t>(MeasureFormattedText(u"Korvalinde", 16, true) / (DeviceScale() * DrawingState().scale));
   ASSERT_GT(measured, 20);
-  uint8_t* title = StreamBytes(ScoreStreams, 0);
+  uint8_t* title = StreamBytes(ScoreStream, 0);
   auto titleX = [&] { return static_cast<int32_t>(TextWordAt(title, ScoreFormatVersion, 0)); };
   // 3 narrower than its centred box: left where it stands.
   StoredTitleBoxes boxes(400, static_cast<int16_t>(400 + measured + 3));
@@ -933,12 +933,12 @@ TEST_F(ScorePagePainterTest, APageBeyondTheTablesDrawsWhatFitsAndKeepsEveryItem)
     }
     std::string error;
     ASSERT_TRUE(BuildScoreFromListing(listing, &error)) << error;
-    const std::vector<uint8_t> before(StreamBytes(ScoreStreams, 1), StreamBytes(ScoreStreams, 1) + ScoreStreams.used[1]);
+    const std::vector<uint8_t> before(StreamBytes(ScoreStream, 1), StreamBytes(ScoreStream, 1) + ScoreStream.used[1]);
     Paint();
     EXPECT_LE(TheScoreViewItems().index.count, kItemIndexCapacity);
     EXPECT_LE(PainterTables().staffRowCount, kStaffRowCapacity);
     EXPECT_GT(device.Lines().size(), 100u) << "what fits is drawn";
-    const std::vector<uint8_t> after(StreamBytes(ScoreStreams, 1), StreamBytes(ScoreStreams, 1) + ScoreStreams.used[1]);
+    const std::vector<uint8_t> after(StreamBytes(ScoreStream, 1), StreamBytes(ScoreStream, 1) + ScoreStream.used[1]);
     EXPECT_EQ(before, after) << "the stream is the score's, untouched";
   }
 }

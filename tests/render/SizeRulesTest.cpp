@@ -11,7 +11,7 @@
 #include "render/MusicFonts.h"
 #include "render/RecordingDevice.h"
 #include "render/SizeRules.h"
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "render/DrawingState.h"
 #include "render/ScorePagePainter.h"
 #include "render/SymbolRoutines.h"
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 
 namespace {
 

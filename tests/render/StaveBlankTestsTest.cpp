@@ -13,7 +13,7 @@
 #include "render/StaveBlankTests.h"
 #include "render/StaveNameLabels.h"
 #include "score/ScoreFile.h"
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/TestPaths.h"
 #include "tests/support/TestText.h"

@@ -11,7 +11,7 @@
 #include "platform/Folders.h"
 #include "score/InstrumentNameLists.h"
 #include "score/ScoreItem.h"
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 #include "tests/support/BoxRecorder.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/TestPaths.h"

@@ -5,7 +5,7 @@
 
 #include "score/PageMarks.h"
 #include "score/ScoreItem.h"
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 #include "tests/support/BoxRecorder.h"
 #include "tests/support/TestText.h"
 
@@ -17,8 +17,8 @@ class PageMarksTest : public ::testing::Test {
   void TearDown() override { ResetScoreStreams(); }
   void SetStream(int slot, const std::vector<uint8_t>& bytes) {
     ASSERT_EQ(GrowScoreStream(slot, uint32_t(bytes.size())), 1);
-    std::memcpy(StreamBytes(ScoreStreams, slot), bytes.data(), bytes.size());
-    ScoreStreams.used[slot] = uint32_t(bytes.size());
+    std::memcpy(StreamBytes(ScoreStream, slot), bytes.data(), bytes.size());
+    ScoreStream.used[slot] = uint32_t(bytes.size());
   }
 };
 

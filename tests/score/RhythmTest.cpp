@@ -227,29 +227,29 @@ TEST_F(TimeSignatureTest, TheSignatureInForceAtASection) {
                         Line(), Boundary()}));
   int beats = 0, unit = 0;
   int32_t length = 0;
-  ASSERT_TRUE(FindTimeSignature(ScoreStreams, PartCount, 0, &beats, &unit, &length));
+  ASSERT_TRUE(FindTimeSignature(ScoreStream, PartCount, 0, &beats, &unit, &length));
   EXPECT_EQ(beats, 3);
   EXPECT_EQ(length, 768);
-  ASSERT_TRUE(FindTimeSignature(ScoreStreams, PartCount, 1, &beats, &unit, &length));
+  ASSERT_TRUE(FindTimeSignature(ScoreStream, PartCount, 1, &beats, &unit, &length));
   EXPECT_EQ(beats, 3);
-  ASSERT_TRUE(FindTimeSignature(ScoreStreams, PartCount, 2, &beats, &unit, &length));
+  ASSERT_TRUE(FindTimeSignature(ScoreStream, PartCount, 2, &beats, &unit, &length));
   EXPECT_EQ(beats, 6);  // the hidden 2/4 is never taken
   EXPECT_EQ(unit, 4);
-  ASSERT_TRUE(FindTimeSignature(ScoreStreams, PartCount, 3, &beats, &unit, &length));
+  ASSERT_TRUE(FindTimeSignature(ScoreStream, PartCount, 3, &beats, &unit, &length));
   EXPECT_EQ(beats, 2);  // part 2's later section wins
   EXPECT_EQ(unit, 6);
 
   // A kind-0 item before the first signature: none at section 0.
   SetPart(1, JoinItems({Line(), TimeItem(3, 5)}));
-  EXPECT_FALSE(FindTimeSignature(ScoreStreams, PartCount, 0, &beats, &unit, &length));
+  EXPECT_FALSE(FindTimeSignature(ScoreStream, PartCount, 0, &beats, &unit, &length));
   // Fewer than two part slots: none.
-  EXPECT_FALSE(FindTimeSignature(ScoreStreams, 1, 2, &beats, &unit, &length));
+  EXPECT_FALSE(FindTimeSignature(ScoreStream, 1, 2, &beats, &unit, &length));
 }
 
 TEST_F(TimeSignatureTest, AnEqualCountIsWonByTheLaterPart) {
   SetPart(1, JoinItems({TimeItem(3, 5), Crotchet(), Line(), Boundary()}));
   SetPart(2, JoinItems({TimeItem(5, 4), Crotchet(), Line(), Boundary()}));
-  TimeSignatureIndex index(ScoreStreams, PartCount);
+  TimeSignatureIndex index(ScoreStream, PartCount);
   TimeSignatureValue value;
   ASSERT_TRUE(index.Find(1, &value));
   EXPECT_EQ(value.beats, 5);
@@ -265,12 +265,12 @@ TEST_F(TimeSignatureTest, ASignatureFromAnotherPartInTheSameBar) {
   const uint32_t starts[kPartSlots] = {};
   TimeSignatureValue value;
   // The bar after part 1's boundary.
-  ASSERT_TRUE(FindPartWithSameBarOnPage(ScoreStreams, PartCount, starts, 1, 8, &value));
+  ASSERT_TRUE(FindPartWithSameBarOnPage(ScoreStream, PartCount, starts, 1, 8, &value));
   EXPECT_EQ(value.beats, 2);
   EXPECT_EQ(value.unit, 5);
   // Its first bar: nobody places a signature there.
-  EXPECT_FALSE(FindPartWithSameBarOnPage(ScoreStreams, PartCount, starts, 1, 0, &value));
-  EXPECT_FALSE(FindPartWithSameBarOnPage(ScoreStreams, PartCount, starts, 0, 0, &value));
+  EXPECT_FALSE(FindPartWithSameBarOnPage(ScoreStream, PartCount, starts, 1, 0, &value));
+  EXPECT_FALSE(FindPartWithSameBarOnPage(ScoreStream, PartCount, starts, 0, 0, &value));
 }
 
 }  // namespace

@@ -24,7 +24,7 @@
 #include "score/ScoreFile.h"
 #include "score/ScoreFileHooks.h"
 #include "score/ScoreItem.h"
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 #include "tests/support/BoxRecorder.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/TestText.h"
@@ -184,16 +184,16 @@ inline Bytes Placeholder() { return {0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}; }
 
 // Puts bytes as a stream into a slot of the score set.
 inline void SetScoreStream(int slot, const Bytes& bytes) {
-  FreeHandle(&ScoreStreams.block[slot]);
-  ScoreStreams.used[slot] = 0;
+  FreeHandle(&ScoreStream.block[slot]);
+  ScoreStream.used[slot] = 0;
   if (bytes.empty()) return;
   ASSERT_EQ(GrowScoreStream(slot, static_cast<uint32_t>(bytes.size())), 1);
-  std::memcpy(ScoreStreams.block[slot], bytes.data(), bytes.size());
-  ScoreStreams.used[slot] = static_cast<uint32_t>(bytes.size());
+  std::memcpy(ScoreStream.block[slot], bytes.data(), bytes.size());
+  ScoreStream.used[slot] = static_cast<uint32_t>(bytes.size());
 }
 inline Bytes ScoreStreamBytes(int slot) {
-  const uint8_t* bytes = StreamBytes(ScoreStreams, slot);
-  return bytes ? Bytes(bytes, bytes + ScoreStreams.used[slot]) : Bytes();
+  const uint8_t* bytes = StreamBytes(ScoreStream, slot);
+  return bytes ? Bytes(bytes, bytes + ScoreStream.used[slot]) : Bytes();
 }
 
 inline void SetPartName(int slot, const char16_t* name) {

@@ -12,7 +12,7 @@
 
 #include "platform/Messages.h"
 #include "score/ScoreItem.h"
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 
 using StreamBytesList = std::vector<uint8_t>;
 
@@ -73,14 +73,14 @@ class ScoreStreamTest : public ::testing::Test {
   }
 
   void SetPart(int slot, const StreamBytesList& bytes) {
-    FreeHandle(&ScoreStreams.block[slot]);
-    ASSERT_TRUE(AllocHandle(&ScoreStreams.block[slot], bytes.empty() ? 1 : bytes.size()));
-    std::copy(bytes.begin(), bytes.end(), StreamBytes(ScoreStreams, slot));
-    ScoreStreams.used[slot] = uint32_t(bytes.size());
+    FreeHandle(&ScoreStream.block[slot]);
+    ASSERT_TRUE(AllocHandle(&ScoreStream.block[slot], bytes.empty() ? 1 : bytes.size()));
+    std::copy(bytes.begin(), bytes.end(), StreamBytes(ScoreStream, slot));
+    ScoreStream.used[slot] = uint32_t(bytes.size());
     PartCount = std::max<int32_t>(PartCount, slot + 1);
   }
   StreamBytesList Part(int slot) const {
-    const uint8_t* bytes = StreamBytes(ScoreStreams, slot);
-    return StreamBytesList(bytes, bytes + ScoreStreams.used[slot]);
+    const uint8_t* bytes = StreamBytes(ScoreStream, slot);
+    return StreamBytesList(bytes, bytes + ScoreStream.used[slot]);
   }
 };

@@ -28,7 +28,7 @@
 #include "tests/support/ReviewedPicture.h"
 #include "score/ItemSelection.h"
 #include "score/ScoreFile.h"
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 
 #ifndef KV_RENDER_SCORES_DIR
 #define KV_RENDER_SCORES_DIR "tests/render/scores"
@@ -139,7 +139,7 @@ TEST(ScorePageGdiTest, PageTextIsCentredInItsStoredBoxByItsMeasuredWidth) {
   ASSERT_GT(measured, 40);
   StoredTitleBoxes boxes(400, static_cast<int16_t>(400 + measured + 10));
   PaintScorePagePane(canvas.Dc(), RECT{0, 0, 699, 259}, 1, 1);
-  const int32_t x = static_cast<int32_t>(TextWordAt(StreamBytes(ScoreStreams, 0), ScoreFormatVersion, 0));
+  const int32_t x = static_cast<int32_t>(TextWordAt(StreamBytes(ScoreStream, 0), ScoreFormatVersion, 0));
   EXPECT_EQ(x, 405);
   // The title's baseline lies 173 below the top, under the staff.
   EXPECT_GT(canvas.DarkPixels(x, 150, x + measured, 176), 50) << "drawn at its new place";

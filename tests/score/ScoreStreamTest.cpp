@@ -1,4 +1,4 @@
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 
 namespace {
 
-class ScoreStreamsTest : public ::testing::Test {
+class ScoreStreamTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ResetScoreStreams();
@@ -23,7 +23,7 @@ class ScoreStreamsTest : public ::testing::Test {
   }
 };
 
-TEST_F(ScoreStreamsTest, GrowsInStepsOf32BeyondTheNeed) {
+TEST_F(ScoreStreamTest, GrowsInStepsOf32BeyondTheNeed) {
   struct Case {
     uint32_t used;     // filled after a first growth to this capacity
     uint32_t n;
@@ -36,52 +36,52 @@ TEST_F(ScoreStreamsTest, GrowsInStepsOf32BeyondTheNeed) {
   for (const Case& c : cases) {
     ResetScoreStreams();
     ASSERT_EQ(GrowScoreStream(3, c.n), 1);
-    EXPECT_EQ(StreamCapacity(ScoreStreams, 3), c.capacity) << c.n;
-    EXPECT_EQ(ScoreStreams.used[3], 0u);
+    EXPECT_EQ(StreamCapacity(ScoreStream, 3), c.capacity) << c.n;
+    EXPECT_EQ(ScoreStream.used[3], 0u);
   }
 }
 
-TEST_F(ScoreStreamsTest, ANeedOfExactly32GrowsBy64AndKeepsTheBytes) {
+TEST_F(ScoreStreamTest, ANeedOfExactly32GrowsBy64AndKeepsTheBytes) {
   ASSERT_EQ(GrowScoreStream(0, 32), 1);
-  ASSERT_EQ(StreamCapacity(ScoreStreams, 0), 64u);
-  for (uint32_t i = 0; i < 64; ++i) StreamBytes(ScoreStreams, 0)[i] = static_cast<uint8_t>(i);
-  ScoreStreams.used[0] = 64;
+  ASSERT_EQ(StreamCapacity(ScoreStream, 0), 64u);
+  for (uint32_t i = 0; i < 64; ++i) StreamBytes(ScoreStream, 0)[i] = static_cast<uint8_t>(i);
+  ScoreStream.used[0] = 64;
   ASSERT_EQ(GrowScoreStream(0, 32), 1);  // need 32
-  EXPECT_EQ(StreamCapacity(ScoreStreams, 0), 128u);
-  EXPECT_EQ(ScoreStreams.used[0], 64u);
-  for (uint32_t i = 0; i < 64; ++i) EXPECT_EQ(StreamBytes(ScoreStreams, 0)[i], i);
+  EXPECT_EQ(StreamCapacity(ScoreStream, 0), 128u);
+  EXPECT_EQ(ScoreStream.used[0], 64u);
+  for (uint32_t i = 0; i < 64; ++i) EXPECT_EQ(StreamBytes(ScoreStream, 0)[i], i);
 }
 
-TEST_F(ScoreStreamsTest, RoomEnoughChangesNothing) {
+TEST_F(ScoreStreamTest, RoomEnoughChangesNothing) {
   ASSERT_EQ(GrowScoreStream(5, 40), 1);
-  Handle before = ScoreStreams.block[5];
-  ScoreStreams.used[5] = 10;
+  Handle before = ScoreStream.block[5];
+  ScoreStream.used[5] = 10;
   EXPECT_EQ(GrowScoreStream(5, 54), 1);  // 10 + 54 = 64 = capacity
-  EXPECT_EQ(ScoreStreams.block[5], before);
-  EXPECT_EQ(StreamCapacity(ScoreStreams, 5), 64u);
+  EXPECT_EQ(ScoreStream.block[5], before);
+  EXPECT_EQ(StreamCapacity(ScoreStream, 5), 64u);
   EXPECT_EQ(GrowScoreStream(5, 0), 1);
 }
 
-TEST_F(ScoreStreamsTest, TheWorkSetGrowsOnItsOwn) {
+TEST_F(ScoreStreamTest, TheWorkSetGrowsOnItsOwn) {
   ASSERT_EQ(GrowWorkStream(12, 100), 1);
   EXPECT_EQ(StreamCapacity(WorkStream, 12), 128u);
-  EXPECT_EQ(ScoreStreams.block[12], nullptr);
+  EXPECT_EQ(ScoreStream.block[12], nullptr);
 }
 
-TEST_F(ScoreStreamsTest, AFailedGrowthTellsTheUserAndKeepsTheStream) {
+TEST_F(ScoreStreamTest, AFailedGrowthTellsTheUserAndKeepsTheStream) {
   ASSERT_EQ(GrowScoreStream(2, 10), 1);
-  StreamBytes(ScoreStreams, 2)[0] = 0x55;
-  ScoreStreams.used[2] = 30;
-  Handle before = ScoreStreams.block[2];
+  StreamBytes(ScoreStream, 2)[0] = 0x55;
+  ScoreStream.used[2] = 30;
+  Handle before = ScoreStream.block[2];
   BoxRecorder boxes;
   FailAllocationsForTest(true);
   EXPECT_EQ(GrowScoreStream(2, 100), 0);
   EXPECT_EQ(GrowWorkStream(4, 100), 0);
   FailAllocationsForTest(false);
-  EXPECT_EQ(ScoreStreams.block[2], before);
-  EXPECT_EQ(StreamCapacity(ScoreStreams, 2), 32u);
-  EXPECT_EQ(ScoreStreams.used[2], 30u);
-  EXPECT_EQ(StreamBytes(ScoreStreams, 2)[0], 0x55);
+  EXPECT_EQ(ScoreStream.block[2], before);
+  EXPECT_EQ(StreamCapacity(ScoreStream, 2), 32u);
+  EXPECT_EQ(ScoreStream.used[2], 30u);
+  EXPECT_EQ(StreamBytes(ScoreStream, 2)[0], 0x55);
   EXPECT_EQ(WorkStream.block[4], nullptr);
   ASSERT_EQ(boxes.Boxes().size(), 2u);
   // The machine has far more free memory than 100 bytes: the shortfall is
@@ -91,57 +91,57 @@ TEST_F(ScoreStreamsTest, AFailedGrowthTellsTheUserAndKeepsTheStream) {
   EXPECT_EQ(boxes.Boxes()[0].caption, U16("Message from Velmorant Korvalinde"));
 }
 
-TEST_F(ScoreStreamsTest, AStreamNeverGrowsBeyond32BitLengths) {
+TEST_F(ScoreStreamTest, AStreamNeverGrowsBeyond32BitLengths) {
   ASSERT_EQ(GrowScoreStream(6, 32), 1);
-  ScoreStreams.used[6] = 40;
+  ScoreStream.used[6] = 40;
   BoxRecorder boxes;
   EXPECT_EQ(GrowScoreStream(6, UINT32_MAX), 0);
   EXPECT_EQ(boxes.Boxes().size(), 1u);
-  EXPECT_EQ(StreamCapacity(ScoreStreams, 6), 64u);
-  EXPECT_EQ(ScoreStreams.used[6], 40u);
+  EXPECT_EQ(StreamCapacity(ScoreStream, 6), 64u);
+  EXPECT_EQ(ScoreStream.used[6], 40u);
 }
 
-TEST_F(ScoreStreamsTest, TheUsedBytesNeverReachBeyondTheBlock) {
-  EXPECT_EQ(StreamUsedLength(ScoreStreams, 2), 0u);  // no block
-  EXPECT_EQ(StreamUsedEnd(ScoreStreams, 2), nullptr);
-  EXPECT_EQ(StreamUsedLength(ScoreStreams, kPartSlots), 0u);
-  EXPECT_EQ(StreamUsedEnd(ScoreStreams, -1), nullptr);
+TEST_F(ScoreStreamTest, TheUsedBytesNeverReachBeyondTheBlock) {
+  EXPECT_EQ(StreamUsedLength(ScoreStream, 2), 0u);  // no block
+  EXPECT_EQ(StreamUsedEnd(ScoreStream, 2), nullptr);
+  EXPECT_EQ(StreamUsedLength(ScoreStream, kPartSlots), 0u);
+  EXPECT_EQ(StreamUsedEnd(ScoreStream, -1), nullptr);
   ASSERT_EQ(GrowScoreStream(2, 10), 1);  // a 32-byte block
-  ScoreStreams.used[2] = 10;
-  EXPECT_EQ(StreamUsedLength(ScoreStreams, 2), 10u);
-  EXPECT_EQ(StreamUsedEnd(ScoreStreams, 2), StreamBytes(ScoreStreams, 2) + 10);
-  ScoreStreams.used[2] = 1000;  // a damaged length
-  EXPECT_EQ(StreamUsedLength(ScoreStreams, 2), 32u);
-  EXPECT_EQ(StreamUsedEnd(ScoreStreams, 2), StreamBytes(ScoreStreams, 2) + 32);
-  ScoreStreams.used[2] = 0;
+  ScoreStream.used[2] = 10;
+  EXPECT_EQ(StreamUsedLength(ScoreStream, 2), 10u);
+  EXPECT_EQ(StreamUsedEnd(ScoreStream, 2), StreamBytes(ScoreStream, 2) + 10);
+  ScoreStream.used[2] = 1000;  // a damaged length
+  EXPECT_EQ(StreamUsedLength(ScoreStream, 2), 32u);
+  EXPECT_EQ(StreamUsedEnd(ScoreStream, 2), StreamBytes(ScoreStream, 2) + 32);
+  ScoreStream.used[2] = 0;
 }
 
-TEST_F(ScoreStreamsTest, ResetFreesEverySlot) {
+TEST_F(ScoreStreamTest, ResetFreesEverySlot) {
   for (int slot = 0; slot < kPartSlots; ++slot) {
     ASSERT_EQ(GrowScoreStream(slot, 8), 1);
-    ScoreStreams.used[slot] = 8;
+    ScoreStream.used[slot] = 8;
   }
   ResetScoreStreams();
   for (int slot = 0; slot < kPartSlots; ++slot) {
-    EXPECT_EQ(ScoreStreams.block[slot], nullptr);
-    EXPECT_EQ(ScoreStreams.used[slot], 0u);
+    EXPECT_EQ(ScoreStream.block[slot], nullptr);
+    EXPECT_EQ(ScoreStream.used[slot], 0u);
   }
 }
 
-TEST_F(ScoreStreamsTest, SwapExchangesWholeSets) {
+TEST_F(ScoreStreamTest, SwapExchangesWholeSets) {
   StreamSet loaded = {};
   ASSERT_EQ(GrowStream(&loaded, 1, 5), 1);
   loaded.used[1] = 5;
   ASSERT_EQ(GrowScoreStream(1, 70), 1);
-  SwapStreamSets(&ScoreStreams, &loaded);
-  EXPECT_EQ(ScoreStreams.used[1], 5u);
-  EXPECT_EQ(StreamCapacity(ScoreStreams, 1), 32u);
+  SwapStreamSets(&ScoreStream, &loaded);
+  EXPECT_EQ(ScoreStream.used[1], 5u);
+  EXPECT_EQ(StreamCapacity(ScoreStream, 1), 32u);
   EXPECT_EQ(StreamCapacity(loaded, 1), 96u);
   FreeStreamSet(&loaded);
   EXPECT_EQ(loaded.block[1], nullptr);
 }
 
-TEST_F(ScoreStreamsTest, PartRecordsResetToOrdinaryStaves) {
+TEST_F(ScoreStreamTest, PartRecordsResetToOrdinaryStaves) {
   std::memcpy(PartNameTable[3], u"Oboe", 10);
   PartTablatureFlags[3] = {1, 6};
   PartSmallStave[3] = 1;

@@ -20,7 +20,7 @@ struct StreamSet {
   uint32_t used[kPartSlots];
 };
 
-extern StreamSet ScoreStreams;
+extern StreamSet ScoreStream;
 extern StreamSet WorkStream;
 // How many slots are parts (0..13). The slots above it hold copies of the
 // score's structure marks.

@@ -1,4 +1,4 @@
-#include "score/ScoreStreams.h"
+#include "score/ScoreStream.h"
 
 #include <cstring>
 #include <limits>
@@ -8,7 +8,7 @@
 #include "platform/Platform.h"
 #include "platform/TextUtils.h"
 
-StreamSet ScoreStreams = {};
+StreamSet ScoreStream = {};
 StreamSet WorkStream = {};
 int32_t PartCount = 0;
 
@@ -74,7 +74,7 @@ int GrowStream(StreamSet* set, int slot, uint32_t n) {
   return 0;
 }
 
-int GrowScoreStream(int slot, uint32_t n) { return GrowStream(&ScoreStreams, slot, n); }
+int GrowScoreStream(int slot, uint32_t n) { return GrowStream(&ScoreStream, slot, n); }
 
 int GrowWorkStream(int slot, uint32_t n) { return GrowStream(&WorkStream, slot, n); }
 
@@ -87,7 +87,7 @@ void FreeStreamSet(StreamSet* set) {
 
 void SwapStreamSets(StreamSet* a, StreamSet* b) { std::swap(*a, *b); }
 
-void ResetScoreStreams() { FreeStreamSet(&ScoreStreams); }
+void ResetScoreStreams() { FreeStreamSet(&ScoreStream); }
 
 void ResetWorkStreams() { FreeStreamSet(&WorkStream); }
 
