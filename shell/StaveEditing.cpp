@@ -94,8 +94,7 @@ int StaveViewCommand(int code) {
   }
   switch (StaveEditRefused()) {
     case StaveEditRefusal::kPageBeingRead:
-      if (code != 27) MessageById(nullptr, kStrPageBeingRead);
-      return 1;
+      return code == 27 ? 1 : kStaveCommandRefused;
     case StaveEditRefusal::kLockedPage:
     case StaveEditRefusal::kNoPage:
       return 1;
@@ -134,6 +133,8 @@ int StaveViewCommand(int code) {
   }
   return 1;
 }
+
+void SayPageBeingRead() { MessageById(nullptr, kStrPageBeingRead); }
 
 int InsertDrawnStave(int x0, int y0, int x1, int y1) {
   const int count = Count();
