@@ -201,7 +201,7 @@ int LocateStaves(bool ask, bool withUndo, const LocatingHooks* hooks) {
   if (withUndo) PushStaveUndo();
   StaveRow rows[kStaveSlots] = {};
   int found = 0;
-  if (!StartPageReading(image, stride, &viewPage, pageTable.currentPage, false, hooks, rows, &found)) found = 0;
+  if (!StartPageReading(image, stride, &viewPage, &pageTable.currentPage, false, hooks, rows, &found)) found = 0;
   found = std::clamp(found, 0, kMaxEditedStaves);
   for (int s = 0; s < found; ++s) viewPage.staves[s] = StaveRecordFromRow(rows[s]);
   viewPage.staveCount = static_cast<uint32_t>(found);
