@@ -247,13 +247,7 @@ bool ProgramUnderTest::WaitForFrame(DWORD timeoutMs) {
         return frame_ != nullptr;
       },
       "the frame window", timeoutMs);
-  // Until its start-up reaches its messages the program can be waiting for
-  // one it sent the harness (the frame, shown, takes the activation from a
-  // harness window): the harness handles its messages while it waits here,
-  // where a DDE transaction or a blocking send would handle none and leave
-  // both waiting until the time-out.
-  return found && FrameAnswers() &&
-         WaitUntil([this] { return WaitForInputIdle(process_, 0) == 0; }, "the program at its messages", timeoutMs);
+  return found && FrameAnswers();
 }
 
 bool ProgramUnderTest::FrameAnswers(DWORD timeoutMs) {
