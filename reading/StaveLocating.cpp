@@ -178,7 +178,7 @@ void GroupStaves(const uint8_t* image, uint32_t strideWords, uint32_t width, uin
   }
 }
 
-uint32_t StartPageReading(const uint8_t* image, uint32_t strideWords, PageData* page, int pageRow, bool forReading,
+uint32_t StartPageReading(const uint8_t* image, uint32_t strideWords, PageData* page, const int32_t* pageRow, bool forReading,
                           const LocatingHooks* hooks, StaveRow* rows, int* count) {
   *count = 0;
   const uint32_t width = page->width, height = page->height;
@@ -289,10 +289,11 @@ uint32_t StartPageReading(const uint8_t* image, uint32_t strideWords, PageData* 
   *count = found;
 
   // The page's problem marks.
-  if (pageRow >= 0) {
+  if (pageRow) {
     std::lock_guard<std::mutex> lock(PageTableLock());
-    if (static_cast<uint32_t>(pageRow) < pageTable.pageCount) {
-      PageRecord& record = pageTable.rows[pageRow];
+    const int32_t row = *pageRow;
+    if (row >= 0 && static_cast<uint32_t>(row) < pageTable.pageCount) {
+      PageRecord& record = pageTable.rows[row];
       record.flags &= ~(kPageHasProblem | kPageProblemCodeMask);
       bool problem = false;
       if (completed && found == 0) {
@@ -303,7 +304,7 @@ uint32_t StartPageReading(const uint8_t* image, uint32_t strideWords, PageData* 
         record.flags |= kPageHasProblem | (kProblemNarrowStaves << kPageProblemCodeShift);
         problem = true;
       }
-      if (problem) AddPageProblem(pageRow);
+      if (problem) AddPageProblem(row);
     }
   }
   return completed;
@@ -316,5 +317,5 @@ int LocateReadingPageStaves(PageData* page, StaveRow* rows, int* count) {
     *count = 0;
     return 0;
   }
-  return static_cast<int>(StartPageReading(image, stride, page, Reading().pageIndex, true, nullptr, rows, count));
+  return static_cast<int>(StartPageReading(image, stride, page, &Reading().pageIndex, true, nullptr, rows, count));
 }

@@ -18,11 +18,13 @@ struct LocatingHooks {
 
 // Finds the staves of page (1-bit image, strideWords 32-bit words per row;
 // its size from page) into rows (at most 13) and page's line table; judges
-// them and marks the page record of row pageRow (-1: none). forReading: the
+// them and marks the page record of the row *pageRow holds once they are
+// found (read under the page table's lock: rows are reordered and removed
+// while the finder runs; nullptr: none). forReading: the
 // reading thread's page (progress to the pages pane, no hooks). 1 when the
 // staff finder completed; 0 for a blank page, an engine that did not start
 // (its text queued or shown by hooks) or a finder that failed or stopped.
-uint32_t StartPageReading(const uint8_t* image, uint32_t strideWords, PageData* page, int pageRow, bool forReading,
+uint32_t StartPageReading(const uint8_t* image, uint32_t strideWords, PageData* page, const int32_t* pageRow, bool forReading,
                           const LocatingHooks* hooks, StaveRow* rows, int* count);
 
 // The staves of a page into systems: a gap between two staves that is

@@ -71,6 +71,16 @@ int RemovePageRows(int row) {
   return removed;
 }
 
+bool TogglePaneMark(int16_t scanId) {
+  std::lock_guard<std::mutex> lock(PageTableLock());
+  for (uint32_t i = 0; i < pageTable.pageCount; ++i) {
+    if (pageTable.rows[i].scanId != scanId) continue;
+    pageTable.rows[i].flags ^= kPagePaneMark;
+    return true;
+  }
+  return false;
+}
+
 void PageRowTitle(int row, char16_t* out, int units) {
   if (units <= 0) return;
   out[0] = 0;

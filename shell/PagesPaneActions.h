@@ -4,6 +4,8 @@
 // with their records. Interface thread only.
 #pragma once
 
+#include <cstdint>
+
 // Re-checks the read rows against the current score, orders the rows and
 // returns where rowToShow (-1 for none) now stands.
 int RefreshPageRows(bool collapseOthers, int rowToShow);
@@ -18,6 +20,12 @@ bool TickPageRows(int row);
 // being read, from the page store; the row being read keeps its record.
 // The number of rows removed.
 int RemovePageRows(int row);
+
+// Toggles the pane mark of the page whose files scanId names, wherever its
+// row stands now (opening a page can let the rows be reordered), under the
+// page table's lock: the reading thread writes the same flags. False when no
+// row has that page.
+bool TogglePaneMark(int16_t scanId);
 
 // The page title as the pane shows it: "* name" for a changed read page,
 // "[H] name" for a pending handwritten page.

@@ -140,8 +140,7 @@ int StaveViewCommand(int code) {
   }
   switch (StaveEditRefused()) {
     case StaveEditRefusal::kPageBeingRead:
-      if (code != 27) MessageById(nullptr, kStrPageBeingRead);
-      return 1;
+      return code == 27 ? 1 : kStaveCommandRefused;
     case StaveEditRefusal::kLockedPage:
     case StaveEditRefusal::kNoPage:
       return 1;
@@ -185,6 +184,8 @@ int StaveViewCommand(int code) {
   }
   return 1;
 }
+
+void SayPageBeingRead() { MessageById(nullptr, kStrPageBeingRead); }
 
 int InsertDrawnStave(int x0, int y0, int x1, int y1) {
   const int count = Count();
@@ -239,7 +240,7 @@ int LocateStaves(bool ask, bool withUndo, const LocatingHooks* hooks) {
   if (withUndo) PushStaveUndo();
   StaveRow rows[kStaveSlots] = {};
   int found = 0;
-  if (!StartPageReading(image, stride, &viewPage, pageTable.currentPage, false, hooks, rows, &found)) found = 0;
+  if (!StartPageReading(image, stride, &viewPage, &pageTable.currentPage, false, hooks, rows, &found)) found = 0;
   found = std::clamp(found, 0, kMaxEditedStaves);
   for (int s = 0; s < found; ++s) viewPage.staves[s] = StaveRecordFromRow(rows[s]);
   viewPage.staveCount = static_cast<uint32_t>(found);

@@ -31,9 +31,16 @@ bool RedoStaveEdit();
 
 // The page document's stave commands: 602 Undo, 601 Redo, 127 and 8 delete
 // the selected stave, 27 deselects, 53 and 54 give it 5 or 6 lines. 1 when
-// the code is one of them. A refused edit (the page is being read, its
-// staves are locked) changes nothing and is said (string 11539) or ignored.
+// the code is one of them, 0 when not. A refused edit changes nothing: on a
+// locked page it is ignored (1); while the page is being read it returns
+// kStaveCommandRefused, and the caller says so with SayPageBeingRead once it
+// has let go of "ReadingMutex" (the box's modal loop must not hold up the
+// reading thread).
+constexpr int kStaveCommandRefused = 2;
 int StaveViewCommand(int code);
+// The box saying the shown page is being read and its staves cannot be
+// edited (string 11539).
+void SayPageBeingRead();
 
 // Finds the shown page's staves again with the engine's staff finder
 // (hooks: its progress window), as the only staves of the page, and writes

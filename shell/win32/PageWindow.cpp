@@ -633,10 +633,15 @@ void RunStaveCommand(int code) {
     Redraw();
     return;
   }
+  int done = 0;
   {
     ViewLock lock;
     SyncScrollIntoRing();
-    StaveViewCommand(code);
+    done = StaveViewCommand(code);
+  }
+  if (done == kStaveCommandRefused) {
+    SayPageBeingRead();
+    return;
   }
   if (code == 602 || code == 601) {
     Workspace().scrollX = StaveView().scrollX;

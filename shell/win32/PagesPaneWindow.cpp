@@ -631,12 +631,13 @@ void OnOpenClick(int x, int y) {
     return;
   }
   if (pane.hotZone && pane.hoverRow == row) return;
+  const int16_t clicked = pageTable.rows[row].scanId;
   if (!IsReadPageRow(pageTable.rows[row])) {
     if (openPageHook) openPageHook(row);
   } else {
     OpenScoreOfPage(row, true);
   }
-  if (static_cast<uint32_t>(row) < pageTable.pageCount) pageTable.rows[row].flags ^= kPagePaneMark;
+  TogglePaneMark(clicked);
   Repaint();
 }
 

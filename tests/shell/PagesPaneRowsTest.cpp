@@ -292,6 +292,18 @@ TEST_F(PageTableRowsTest, TickingASelectedRowTicksEverySelectedPendingRow) {
   EXPECT_FALSE(TickPageRows(7));
 }
 
+TEST_F(PageTableRowsTest, ThePaneMarkTogglesOnThePageWhereverItsRowMoved) {
+  Fill(&pageTable, {{u"p1", 0, u"", 0, kPageSelected}, {u"p2", 0, u"", 0, kPagePaneMark}});
+  const int16_t opened = pageTable.rows[0].scanId;
+  std::swap(pageTable.rows[0], pageTable.rows[1]);  // reordered while the page opened
+  ASSERT_TRUE(TogglePaneMark(opened));
+  EXPECT_EQ(pageTable.rows[1].flags, kPageSelected | kPagePaneMark) << "the opened page";
+  EXPECT_EQ(pageTable.rows[0].flags, kPagePaneMark) << "the row now where it was";
+  ASSERT_TRUE(TogglePaneMark(opened));
+  EXPECT_EQ(pageTable.rows[1].flags, kPageSelected);
+  EXPECT_FALSE(TogglePaneMark(99)) << "a removed page";
+}
+
 TEST_F(PageTableRowsTest, RemovingRowsAboveTheReadRowMovesItsIndex) {
   Fill(&pageTable, {{u"p1", 0, u"", 0, kPagePaneMark},
                     {u"p2", 0, u"", 0, 0},
