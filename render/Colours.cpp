@@ -103,6 +103,12 @@ void SetXorDrawingFlag(bool on) { XorDrawing = on; }
 
 void SelectPrintableColour(int n) { SelectDrawColour(PrintableColourIndex(n)); }
 
+render::Colour PaperColour(bool greyer) {
+  if (!greyer) return NearestColour(ColourTable[0]);
+  const RgbQuad& q = SharedPalette[1];
+  return NearestColour(render::Colour(q.blue) << 16 | render::Colour(q.green) << 8 | q.red);
+}
+
 void SetShadingState(bool shadeUnhighlighted, bool pageViewMode) {
   ShadeUnhighlighted = shadeUnhighlighted;
   PageView = pageViewMode;

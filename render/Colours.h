@@ -36,6 +36,9 @@ int PrintableColourIndex(int n);
 // shell's XOR flag is set (SetXorDrawingFlag), else to copying.
 void SelectDrawColour(int n);
 void SelectPrintableColour(int n);
+// The score's paper: colour 0, or the greyer paper of the shared palette's
+// entry 1 (the scan strip's) while the strip is shown above the score.
+render::Colour PaperColour(bool greyer);
 void SetXorDrawingFlag(bool on);
 
 // The "Shade unhighlighted music" setting and the whole-page view mode, as

@@ -27,13 +27,12 @@ bool IsBarLineItem(int slot, uint32_t offset) {
   return KindOf(stream + offset) == kItemBarLine && !IsStructureMark(stream + offset);
 }
 
-void DrawEditedRowBand(const PaintStartMarks& marks, int background) {
+void DrawEditedRowBand(const PaintStartMarks& marks, render::Colour paper) {
   const DrawingStateRecord& s = DrawingState();
   const double left = s.visibleLeft, width = s.visibleRight - s.visibleLeft;
   SelectDrawColour(kEditedRowBandColour);
   FillWorldRect(left, -marks.bandTop, width, -(marks.bandBottom - marks.bandTop));
   const render::Colour band = NearestColour(ColourTable[kEditedRowBandColour]);
-  const render::Colour paper = NearestColour(ColourTable[background]);
   for (int k = 1; k <= kEditedRowBlendStrips; ++k) {
     SetDrawColourValue(Blend(band, paper, k, kEditedRowBlendStrips + 1));
     FillWorldRect(left, -(marks.bandTop - k), width, -1);
@@ -119,7 +118,7 @@ PaintStartMarks PreparePaintStart(const PaintStartInputs& in) {
 }
 
 void DrawPaintStart(const PaintStartInputs& in, const PaintStartMarks& marks) {
-  if (marks.band) DrawEditedRowBand(marks, in.background);
+  if (marks.band) DrawEditedRowBand(marks, in.paper);
   if (marks.playedCount > 0) {
     SelectDrawColour(kPlayedBarColour);
     for (int i = 0; i < marks.playedCount; ++i) {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "render/DrawDevice.h"
 #include "score/ScoreStream.h"
 
 // What playback is playing: bit s of partMask for each part slot being
@@ -43,7 +44,7 @@ struct PaintStartInputs {
   bool keypadColours = false;
   int32_t editedRow = -1;  // the staff row being edited; -1 none
   int32_t viewWidth = 0;
-  int background = 0;      // colour index
+  render::Colour paper = 0xFFFFFF;  // the background the band blends into
   double pageWidth = 0, pageHeight = 0;
 };
 constexpr int kPlayedBarsShown = 16;

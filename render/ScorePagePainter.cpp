@@ -58,6 +58,16 @@ void RaiseRowCount() {
   if (index.count < kItemIndexCapacity) ++index.count;
 }
 
+// The paper the page is drawn on: greyer while the scan strip is shown
+// above the score (on screen, outside the page-view mode).
+bool GreyerPaper() {
+  return Settings.imageStripHeight > 0 && !Settings.pageViewMode && !DrawingState().printing;
+}
+void SelectPaper() {
+  SelectPrintableColour(0);
+  SetDrawColourValue(PaperColour(GreyerPaper()));
+}
+
 void WidenStaffRow(int32_t staff, int32_t top, int32_t bottom, int32_t left, int32_t right) {
   if (staff < 0 || staff >= kStaffRowCapacity || staff >= kStaveRowCapacity) return;
   StaveRowExtent& extent = StaveRows().rows[staff];
@@ -327,7 +337,7 @@ double DrawBarLineItem(const uint8_t* item, uint32_t offset, const StaffGeometry
   const double thin = PrintFactorSmall(), thick = PrintFactorLarge();
   if (code == 9) {
     const double from = Pass->lastBarEnd > 0 ? Pass->lastBarEnd - 0.1 : x;
-    SelectPrintableColour(0);
+    SelectPaper();
     FillWorldRect(from, -barTop, x - from, -(length + 2));
     SelectPrintableColour(colour);
     if (PartCount > 2) at = DrawBarSegments(at, 0, 0, barTop, length, colour, thin);
@@ -889,7 +899,7 @@ double DrawChordItem(const uint8_t* item, uint32_t offset, const StaffGeometry& 
         fret[0] = u'x';
         fret[1] = 0;
       }
-      SelectPrintableColour(0);
+      SelectPaper();
       FillWorldRect(hx, -(y - g.half), 4.0 * k + 2, -2 * g.half);
       SelectPrintableColour(colour);
       DrawFormattedText(hx, -(y + g.half), fret, colour, 11, true, false, true);
@@ -1737,6 +1747,8 @@ void AppendItemIndexRow(int32_t left, int32_t right, int32_t top, int32_t bottom
   if (index.count < kItemIndexCapacity) ++index.count;
 }
 
+void RequestRelayoutAfterRender() { Settings.relayoutRequest = true; }
+
 int32_t SetItemIndexRow(int32_t left, int32_t right, int32_t top, int32_t bottom, int32_t staff, int32_t row) {
   if (row < 0 || row >= kItemIndexCapacity) return bottom + 1;
   FillRow(Index().rows[row], left, right, top, bottom, staff);
@@ -1828,7 +1840,7 @@ void PaintScorePage(int32_t scrollX, int32_t scrollY, render::DrawDevice* printD
     Index().count = 0;
     StaveRows().count = 0;
     if (!layoutOnly && !printing) {
-      SelectPrintableColour(0);
+      SelectPaper();
       FillWorldRect(0, 0, Settings.viewWidth / state.scale, -Settings.viewHeight / state.scale);
     }
     Tables.pageStaffCount = 0;
@@ -1854,6 +1866,7 @@ void PaintScorePage(int32_t scrollX, int32_t scrollY, render::DrawDevice* printD
   start.pageViewMode = Settings.pageViewMode;
   start.keypadColours = Settings.useKeypadColours;
   start.editedRow = Settings.editedStave;
+  start.paper = PaperColour(GreyerPaper());
   start.viewWidth = Settings.viewWidth;
   start.pageWidth = ScorePageSize.width;
   start.pageHeight = ScorePageSize.height;
@@ -1872,7 +1885,7 @@ void PaintScorePage(int32_t scrollX, int32_t scrollY, render::DrawDevice* printD
     if (!state.LayoutOnlyFlag && !printing && passes <= 2) {
       // The whole view wherever it is scrolled to (a fill from the page's
       // corner left the part scrolled into view unpainted).
-      SelectPrintableColour(0);
+      SelectPaper();
       FillWorldRect(state.visibleLeft, state.visibleTop, state.visibleRight - state.visibleLeft,
                     state.visibleBottom - state.visibleTop);
       DrawPaintStart(start, startMarks);

@@ -54,6 +54,10 @@ struct ScorePainterSettings {
   double pageBoxPercent = 100.0;  // the page view's zoom: stored boxes to world x
 };
 ScorePainterSettings& PainterSettings();
+// The editor asks, after it moved items within their bars, that the next
+// paint put the page's bars in the x order of their rows and lay them out
+// again (RelayoutAfterRender) once it has drawn them; that paint clears it.
+void RequestRelayoutAfterRender();
 
 // Kept from one paint to the next.
 struct ScorePainterTables {

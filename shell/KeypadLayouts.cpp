@@ -177,6 +177,27 @@ int KeypadButtonForKey(int layout, const KeypadKeyStroke& key) {
   return -1;
 }
 
+KeypadKeyDecision DecideKeypadKey(const KeypadState& s, const KeypadKeyStroke& key, const KeypadKeyContext& c) {
+  KeypadKeyDecision d;
+  if (s.layout < 0 || c.enteringText || c.modes.playing || c.modes.fullScreen) return d;
+  if (key.virtualKey == kKeypadEscapeKey) {
+    d.action = KeypadKeyAction::kEscape;
+    return d;
+  }
+  const int button = KeypadButtonForKey(s.layout, key);
+  if (button < 0 || button >= kFirstKeypadKey + KeypadKeyCount(s.layout) || s.buttons[button] == kKeyDisabled) return d;
+  d.button = button;
+  const bool latched = s.buttons[button] == kKeyLatched;
+  if (button < kFirstKeypadKey && latched && c.hasSelection && c.selectedCount < 2) {
+    d.action = KeypadKeyAction::kSwallow;
+  } else if (button == kFirstKeypadKey && latched) {
+    d.action = KeypadKeyAction::kEndPlacement;
+  } else {
+    d.action = KeypadKeyAction::kPress;
+  }
+  return d;
+}
+
 void SelectKeypadPanel(KeypadState& s, int panel) {
   if (panel < 0 || panel > 3) return;
   if (s.panel >= 0) s.buttons[5 + s.panel] = kKeyNormal;

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "shell/ButtonStates.h"
+#include "shell/ScoreViewModes.h"
 
 constexpr int kKeypadLayoutCount = 6;  // 0-4 narrow, 5 wide
 constexpr int kWideKeypadLayout = 5;
@@ -69,6 +70,30 @@ constexpr unsigned kKeypadEscapeKey = 0x1B;
 // to Alt+4 the voice tabs, the numeric pad its keys), -1 none. In the wide
 // layout no key presses a button (only Esc, which is no button, is taken).
 int KeypadButtonForKey(int layout, const KeypadKeyStroke& key);
+
+// What the keypad's keyboard handler does with a key.
+enum class KeypadKeyAction {
+  kDecline,       // not the keypad's: the key goes on to the editor
+  kEscape,        // Esc: ends a pending placement, else clears the selection
+  kSwallow,       // taken, nothing pressed (a latched tab with one item selected)
+  kEndPlacement,  // the latched clear key: ends the pending placement; the key goes on
+  kPress,         // presses the button
+};
+struct KeypadKeyContext {
+  bool enteringText = false;  // the editor is entering text
+  bool hasSelection = false;  // an edit item or a multiple selection
+  int selectedCount = 0;
+  // The modes of the score view the key came to (none for the keypad's own
+  // keys): while the score plays or is shown full screen the keypad takes
+  // no key of the view.
+  ScoreViewModes modes;
+};
+struct KeypadKeyDecision {
+  KeypadKeyAction action = KeypadKeyAction::kDecline;
+  int button = -1;
+};
+KeypadKeyDecision DecideKeypadKey(const KeypadState& state, const KeypadKeyStroke& key,
+                                  const KeypadKeyContext& context);
 
 // Makes panel (voice 0-3) current: the old voice tab unlatched, the new one latched.
 void SelectKeypadPanel(KeypadState& state, int panel);

@@ -22,6 +22,8 @@
 #include "shell/KeypadLayouts.h"
 #include "shell/ScoreEditorHooks.h"
 #include "shell/ScoreViewGeometry.h"
+#include "shell/ScoreViewModes.h"
+#include "shell/ShortWaits.h"
 #include "shell/win32/FrameParts.h"
 #include "shell/win32/ScoreWindow.h"
 #include "shell/win32/ScoreWindowParts.h"
@@ -41,7 +43,6 @@ constexpr int kKeyImageCells = 136;
 constexpr COLORREF kKeypadFace = RGB(217, 217, 217);
 constexpr COLORREF kLatchedFace = RGB(246, 246, 246);
 constexpr COLORREF kPictureKey = RGB(255, 0, 255);
-constexpr DWORD kFlashMs = 50;
 constexpr BYTE kNarrowAlpha = 220, kWideAlpha = 235;
 constexpr int kClientMargin = 8;
 constexpr char16_t kUnusedText[] = u"Unused";
@@ -258,7 +259,7 @@ bool EditorHasSelection() { return EditorHooks().hasSelection && EditorHooks().h
 void Flash(int button) {
   Pad.cells[button].state = kButtonLatched;
   Repaint();
-  Sleep(kFlashMs);
+  WaitCentiseconds(kKeypadFlashCentiseconds);
   Pad.cells[button].state = kButtonNormal;
 }
 
@@ -360,7 +361,7 @@ LRESULT KeypadMessage(HWND keypad, UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
-      if (OnKeypadKey(wParam, lParam)) return 0;
+      if (OnKeypadKey(wParam, lParam, false)) return 0;
       if (Live(Windows().scoreView)) return SendMessageW(Windows().scoreView, message, wParam, lParam);
       return 0;
     case WM_CLOSE:
@@ -432,34 +433,39 @@ void ToggleScoreKeypad() {
   ShowScoreToolWindows(GetActiveDocument().isScore);
 }
 
-bool OnKeypadKey(WPARAM virtualKey, LPARAM keyData) {
-  if (!Live(Windows().keypad) || Pad.state.layout < 0) return false;
+bool OnKeypadKey(WPARAM virtualKey, LPARAM keyData, bool fromScoreView) {
+  if (!Live(Windows().keypad)) return false;
   const ScoreEditorHooks& editor = EditorHooks();
-  if (editor.enteringText && editor.enteringText()) return false;
-  if (virtualKey == kKeypadEscapeKey) {
-    if (editor.escape) editor.escape();
-    if (Live(Windows().scoreView)) InvalidateRect(Windows().scoreView, nullptr, FALSE);
-    return true;
-  }
   KeypadKeyStroke stroke;
   stroke.virtualKey = unsigned(virtualKey);
   stroke.extended = (keyData & (1 << 24)) != 0;
   stroke.shift = GetKeyState(VK_SHIFT) < 0;
   stroke.alt = (keyData & (1 << 29)) != 0 || GetKeyState(VK_MENU) < 0;  // the key data's Alt bit
-  const int button = KeypadButtonForKey(Pad.state.layout, stroke);
-  if (button < 0 || button >= Pad.tracker.count || Pad.cells[button].state == kButtonDisabled) return false;
-  const bool latched = Pad.state.buttons[button] == kKeyLatched;
-  if (button < kFirstKeypadKey && latched && EditorHasSelection() && editor.selectedCount &&
-      editor.selectedCount() < 2)
-    return true;
-  if (button == kFirstKeypadKey && latched) {
-    if (editor.togglePendingPlacement) editor.togglePendingPlacement(true);
-    return false;
+  KeypadKeyContext context;
+  context.enteringText = editor.enteringText && editor.enteringText();
+  context.hasSelection = EditorHasSelection();
+  context.selectedCount = editor.selectedCount ? editor.selectedCount() : 0;
+  if (fromScoreView) context.modes = CurrentScoreViewModes();
+  const KeypadKeyDecision decision = DecideKeypadKey(Pad.state, stroke, context);
+  const int button = decision.button;
+  switch (decision.action) {
+    case KeypadKeyAction::kDecline: return false;
+    case KeypadKeyAction::kSwallow: return true;
+    case KeypadKeyAction::kEscape:
+      if (editor.escape) editor.escape();
+      if (Live(Windows().scoreView)) InvalidateRect(Windows().scoreView, nullptr, FALSE);
+      return true;
+    case KeypadKeyAction::kEndPlacement:
+      if (editor.togglePendingPlacement) editor.togglePendingPlacement(true);
+      return false;
+    case KeypadKeyAction::kPress:
+      if (button >= Pad.tracker.count) return false;
+      break;
   }
   // Shown pressed for a moment, then pressed.
   Pad.cells[button].state = kButtonPressed;
   Repaint();
-  Sleep(kFlashMs);
+  WaitCentiseconds(kKeypadFlashCentiseconds);
   PressButton(button);
   return true;
 }

@@ -24,6 +24,7 @@
 #include "shell/ScorePageLink.h"
 #include "shell/ScoreViewGeometry.h"
 #include "shell/ShellServices.h"
+#include "shell/ShortWaits.h"
 #include "shell/win32/FrameParts.h"
 #include "shell/win32/FrameServiceHooks.h"
 #include "shell/win32/ScoreWindowParts.h"
@@ -315,11 +316,14 @@ LRESULT ViewMessage(HWND view, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
       SetFocus(view);
+      WaitCentiseconds(kViewClickPauseCentiseconds);
       // What the editor does not take shows where the item came from.
       if (!RouteViewMouse(message, wParam, lParam)) LinkScorePointToPage(short(LOWORD(lParam)), short(HIWORD(lParam)));
       return 0;
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
+      SetFocus(view);
+      WaitCentiseconds(kViewClickPauseCentiseconds);
       if (!(wParam & (MK_LBUTTON | MK_RBUTTON))) Mouse.firstDown = 0;
       return 0;
     case WM_SETCURSOR:
@@ -331,14 +335,14 @@ LRESULT ViewMessage(HWND view, UINT message, WPARAM wParam, LPARAM lParam) {
       }
       break;
     case WM_SYSKEYDOWN:
-      if (OnKeypadKey(wParam, lParam)) return 0;
+      if (OnKeypadKey(wParam, lParam, true)) return 0;
       break;
     case WM_MOUSEMOVE:
       TrackHover(view, lParam);
       LinkScorePointToPage(short(LOWORD(lParam)), short(HIWORD(lParam)));
       return 0;
     case WM_KEYDOWN:
-      if (OnKeypadKey(wParam, lParam) || OnScoreViewKey(wParam)) return 0;
+      if (OnKeypadKey(wParam, lParam, true) || OnScoreViewKey(wParam)) return 0;
       break;
     case WM_SYSCHAR:
       if (GetKeyState(VK_MENU) < 0 && (wParam == '0' || wParam == '1' || wParam == '2')) return 0;

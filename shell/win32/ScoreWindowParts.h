@@ -36,8 +36,9 @@ void DestroyScoreKeypad();
 void ShowScoreKeypad(bool shown);
 void ToggleScoreKeypad();
 // The keypad's keyboard handler: a key of the score view or the keypad that
-// presses a keypad button (or Esc); true when it was taken.
-bool OnKeypadKey(WPARAM virtualKey, LPARAM keyData);
+// presses a keypad button (or Esc); true when it was taken. The score
+// view's keys are left alone while the score plays or is shown full screen.
+bool OnKeypadKey(WPARAM virtualKey, LPARAM keyData, bool fromScoreView);
 // The editor's selection changed: the keypad shows the voice panel and the
 // codes of the selected chord or rest (none: nothing latched, panel 0).
 void UpdateKeypadFromSelection(int panel, const uint8_t* codes, int count);

@@ -172,3 +172,41 @@ TEST_F(PaintStartTest, TheBarBeingPlayedIsMarkedBetweenItsBarLines) {
 }
 
 }  // namespace
+
+namespace {
+
+// The view's first fill: the paper the page is drawn on.
+std::string FirstFillColour(const RecordingDevice& device) {
+  for (const std::string& l : device.Lines()) {
+    const size_t at = l.find("fill #");
+    if (l.rfind("rect ", 0) == 0 && at != std::string::npos) return l.substr(at + 5, 7);
+  }
+  return "";
+}
+
+std::string HexOf(render::Colour c) {
+  char b[16];
+  std::snprintf(b, sizeof b, "#%06X", static_cast<unsigned>(c & 0xFFFFFF));
+  return b;
+}
+
+// While the scan strip is shown above the score the page is drawn on the
+// strip's greyer paper; without it, in the page-view mode and in print it is
+// white.
+TEST_F(PaintStartTest, TheScanStripGreysThePaper) {
+  const std::string white = Hex(0), greyer = HexOf(PaperColour(true));
+  ASSERT_NE(white, greyer);
+  EXPECT_EQ(greyer, "#E0E6E9");
+  Paint();
+  EXPECT_EQ(FirstFillColour(device), white) << device.Text();
+  PainterSettings().imageStripHeight = 90;
+  Paint();
+  EXPECT_EQ(FirstFillColour(device), greyer) << device.Text();
+  PainterSettings().pageViewMode = true;
+  Paint();
+  EXPECT_EQ(FirstFillColour(device), white) << device.Text();
+  PainterSettings().pageViewMode = false;
+  PainterSettings().imageStripHeight = 0;
+}
+
+}  // namespace

@@ -204,3 +204,68 @@ TEST(KeypadLayouts, TheSelectionSetsTheKeypad) {
 }
 
 }  // namespace
+
+namespace {
+
+// The keypad's keyboard handler: what it takes, presses or leaves to the
+// editor, also while the score plays or is shown full screen.
+TEST(KeypadLayouts, TheKeyboardHandlerTakesKeysOnlyWhenTheViewLetsIt) {
+  using A = KeypadKeyAction;
+  KeypadState common = Shown(0);
+  PressKeypadKey(common, kClear);
+  common.buttons[kClear] = kKeyLatched;  // the clear key held latched by a pending placement
+  const KeypadState wide = Shown(kWideKeypadLayout);
+  const KeypadState articulation = Shown(3);
+  ScoreViewModes playing, fullScreen;
+  playing.playing = true;
+  fullScreen.fullScreen = true;
+  struct Case {
+    const char* name;
+    const KeypadState* state;
+    KeypadKeyStroke key;
+    KeypadKeyContext context;
+    A action;
+    int button;
+  };
+  const KeypadKeyContext plain{};
+  KeypadKeyContext oneSelected{};
+  oneSelected.hasSelection = true;
+  oneSelected.selectedCount = 1;
+  KeypadKeyContext twoSelected = oneSelected;
+  twoSelected.selectedCount = 2;
+  KeypadKeyContext typing{};
+  typing.enteringText = true;
+  KeypadKeyContext whilePlaying{}, inFullScreen{};
+  whilePlaying.modes = playing;
+  inFullScreen.modes = fullScreen;
+  const Case cases[] = {
+      {"numeric 7 presses the quarter-note row's first key", &common, {0x67}, plain, A::kPress, 14},
+      {"F9 presses the second tab", &common, {0x78}, plain, A::kPress, 1},
+      {"Esc", &common, {kKeypadEscapeKey}, plain, A::kEscape, -1},
+      {"a letter is the editor's", &common, {'A'}, plain, A::kDecline, -1},
+      {"the latched tab with one item selected", &common, {0x77}, oneSelected, A::kSwallow, 0},
+      {"the latched tab with two selected", &common, {0x77}, twoSelected, A::kPress, 0},
+      {"the latched clear key ends the placement", &common, {0x90}, plain, A::kEndPlacement, 10},
+      {"an empty slot (the wedge)", &articulation, {0x67}, plain, A::kDecline, -1},
+      {"the wide keypad takes Esc", &wide, {kKeypadEscapeKey}, plain, A::kEscape, -1},
+      {"but no numeric key", &wide, {0x67}, plain, A::kDecline, -1},
+      {"nothing while text is typed", &common, {kKeypadEscapeKey}, typing, A::kDecline, -1},
+      {"numeric 7 while playing", &common, {0x67}, whilePlaying, A::kDecline, -1},
+      {"F9 while playing", &common, {0x78}, whilePlaying, A::kDecline, -1},
+      {"Esc while playing", &common, {kKeypadEscapeKey}, whilePlaying, A::kDecline, -1},
+      {"numeric 7 in the full-screen view", &common, {0x67}, inFullScreen, A::kDecline, -1},
+      {"Esc in the full-screen view", &common, {kKeypadEscapeKey}, inFullScreen, A::kDecline, -1},
+      {"Alt+2 in the full-screen view", &common, {'2', false, false, true}, inFullScreen, A::kDecline, -1},
+  };
+  for (const Case& c : cases) {
+    const KeypadKeyDecision d = DecideKeypadKey(*c.state, c.key, c.context);
+    EXPECT_EQ(d.action, c.action) << c.name;
+    if (c.action != A::kDecline && c.action != A::kEscape) {
+      EXPECT_EQ(d.button, c.button) << c.name;
+    }
+  }
+  // Before the keypad shows a layout it takes nothing.
+  EXPECT_EQ(DecideKeypadKey(KeypadState{}, {0x67}, plain).action, A::kDecline);
+}
+
+}  // namespace
