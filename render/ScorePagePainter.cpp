@@ -144,6 +144,9 @@ struct PartWalk {
 };
 
 struct PassState {
+  // The first staff row as laid out: its stave on the page, middle and height.
+  int32_t firstStave = -1;
+  double firstMiddle = 0, firstHeight = 0;
   int clef = 1;
   int timeNumerator = 4;
   int timeCode = 5;
@@ -1257,6 +1260,22 @@ double DrawChordSymbolItem(const uint8_t* item, uint32_t offset, const StaffGeom
   return x;
 }
 
+// A page text of a read page stands where it stood on the page over (or
+// under) the page's first stave, that stave mapped onto the first staff as
+// the painter lays it out: its stored y is a distance from the page's top,
+// which the laid-out staves do not keep. False without the page's boxes.
+bool PageTextBaselineFromPage(int32_t row, double* baseline) {
+  if (!PageHasStoredBoxes() || row < 0 || Pass->firstStave < 0 || !(Pass->firstHeight > 0)) return false;
+  if (row >= std::min<int32_t>(viewPage.boxCount, kMaxLoadedBoxes) ||
+      Pass->firstStave >= static_cast<int32_t>(viewPage.staveCount))
+    return false;
+  const StaveRecord& stave = viewPage.staves[Pass->firstStave];
+  if (stave.bottom <= stave.top) return false;
+  const double scale = Pass->firstHeight / (stave.bottom - stave.top);
+  *baseline = Pass->firstMiddle + (viewPage.boxes[row][3] - (stave.top + stave.bottom) / 2.0) * scale;
+  return true;
+}
+
 void CorrectPageTextX(uint8_t* item, uint8_t version, const char16_t* text, int kind, int32_t row) {
   if (!PageHasStoredBoxes() || viewPage.width == 0) return;
   const int32_t boxes = std::min<int32_t>(viewPage.boxCount, kMaxLoadedBoxes);
@@ -1368,7 +1387,9 @@ double DrawTextItem(const uint8_t* item, uint32_t length, uint32_t offset, const
       CorrectPageTextX(const_cast<uint8_t*>(item), version, text, TextKindFor(sub), CurrentRowNumber());
     }
     const double tx = std::max(0, static_cast<int32_t>(TextWordAt(item, version, 0)));
-    const double ty = std::max<int32_t>(13, static_cast<int32_t>(TextWordAt(item, version, 1)) + 13);
+    double ty = std::max<int32_t>(13, static_cast<int32_t>(TextWordAt(item, version, 1)) + 13);
+    double placed = 0;
+    if (PageTextBaselineFromPage(CurrentRowNumber(), &placed)) ty = std::max(13.0, placed);
     if (!Settings.pageViewMode && text[0]) DrawFormattedText(tx, -ty, text, colour, TextKindFor(sub), true, false, true);
     TakeRow(g, static_cast<int32_t>(tx), static_cast<int32_t>(tx) + width, static_cast<int32_t>(ty) - 13,
             static_cast<int32_t>(ty) + 3, offset);
@@ -1468,6 +1489,11 @@ void EndStaff(const StaffGeometry& g, double x) {
     }
     Tables.pageStaffCount = std::max(Tables.pageStaffCount, row + 1);
     Tables.staffRows[row].middle = middle;
+    if (row == 0) {
+      Pass->firstStave = g.stave;
+      Pass->firstMiddle = g.top + g.height / 2.0;
+      Pass->firstHeight = g.height;
+    }
     Tables.staffRows[row].itemCount = Index().count;
     if (row < kStaveSlots) StavePartSlot[row] = g.slot;
     if (row < kStaveRowCapacity) {

@@ -182,6 +182,7 @@
 #define IDB_PANE_MARKS 267    // 7 images, 12 pixels wide: the pages pane's tick, group and choice boxes
 #define IDB_KEYPAD_TAB_FIRST 256  // 256-260: the keypad's layout tabs, 3 images of 20 (normal, marked, pressed)
 #define IDB_KEYPAD_KEYS 261   // the keypad's keys, 19 pixels per image, image n for keypad code n
+#define IDB_KEYPAD_KEYS_SMALL 262  // the same, 16 pixels per image, for the disabled slots
 #define IDB_SPLASH 457        // 473 x 384, 24 bits
 #define IDB_SPLASH_PALETTE 250  // the splash for displays below 16 bits
 #define CLEF_IMAGE_WIDTH 23

@@ -5,7 +5,8 @@ drawn with the glyphs of the program's own music font.
     make_keypad_art.py MUSIC_FONT.TTF OUT_FOLDER
 
 keypadkeys.svg: one 19 x 19 cell per keypad code (cell n shows code n,
-codes 0 to KEY_CELLS - 1; codes without a picture stay empty), for the keys.
+codes 0 to KEY_CELLS - 1; codes without a picture stay empty), for the keys;
+keypadkeys16.svg the same, written 16 pixels high for the disabled slots.
 keypadtab256.svg .. keypadtab260.svg: the five layout tabs (Common notes,
 More notes, Beams/tremolos, Articulation, Accidentals), each three 20 x 18
 pictures side by side: normal, marked (a key of its layout is latched),
@@ -81,6 +82,38 @@ KEYS = {
     73: [(CROTCHET, (6, 5, 13, 15))], 51: [(XHEAD, (4, 5, 15, 14))], 52: [text("&#9671;", 11)],
 }
 
+
+
+def slashes(count, x, y):
+    """count tremolo strokes across a stem at x, from y down."""
+    return "".join('<path d="M%.1f %.1f L%.1f %.1f" stroke="%s" stroke-width="1.5"/>'
+                   % (x - 3, y + 3.2 * i + 1.5, x + 3, y + 3.2 * i - 1.5, INK) for i in range(count))
+
+
+def stroked(d, width=1.6):
+    return '<path d="%s" fill="none" stroke="%s" stroke-width="%.1f"/>' % (d, INK, width)
+
+
+FERMATA_DOT = '<circle cx="9.5" cy="12.5" r="1.3" fill="%s"/>' % INK
+# The keys of the empty (disabled) slots that name a symbol: drawn greyed.
+KEYS.update({
+    31: ['<path d="M6 4 H13 L9.5 15 Z" fill="%s"/>' % INK],
+    37: [stroked("M3 14 L9.5 4 L16 14"), FERMATA_DOT],
+    38: [stroked("M3 14 V5 H16 V14"), FERMATA_DOT],
+    43: [stroked("M9.5 2 V17", 1.2), stroked("M5 8 L14 6 M5 13 L14 11", 2)],
+    46: [stroked("M6 3 V17 M9.5 2 V16 M13 1 V15", 1.2), stroked("M3 8 L16 6 M3 13 L16 11", 2)],
+    44: [("mirror", FLAT, (2, 1, 17, 18))],
+    47: [("mirror", FLAT, (1, 1, 9.5, 18)), (FLAT, (9.5, 1, 18, 18))],
+    55: [(BREVE, (1, 6, 14, 13)), stroked("M13.5 9 V18", 1.2)],
+    75: [text("256", 7)], 76: [text("512", 7)],
+    60: [beam([5, 13], [(0, 1)]), '<path d="M11.5 6.5 H15.5 V8.5 H11.5 Z" fill="%s"/>' % INK],
+    64: [beam([5, 13], []), slashes(2, 11, 7)],
+    65: [beam([5, 13], []), slashes(3, 11, 6)],
+    66: [beam([8], []), slashes(1, 10, 7)],
+    67: [beam([8], []), slashes(2, 10, 6)],
+    68: [beam([8], []), slashes(3, 10, 5)],
+})
+
 TABS = {  # tab image number -> pieces in a 19 x 19 cell
     256: [CROTCHET],
     257: [SEMIQUAVER],
@@ -111,6 +144,10 @@ def pieces_svg(font, pieces, fill=INK):
     for p in pieces:
         if isinstance(p, int):
             out.append(glyph(font, p, (2, 1, 17, 18), fill))
+        elif isinstance(p, tuple) and p[0] == "mirror":
+            left, top, right, bottom = p[2]
+            out.append('<g transform="translate(%.1f 0) scale(-1 1)">%s</g>'
+                       % (left + right, glyph(font, p[1], p[2], fill)))
         elif isinstance(p, tuple):
             out.append(glyph(font, p[0], p[1], fill))
         else:
@@ -161,6 +198,8 @@ def main():
     os.makedirs(out, exist_ok=True)
     font = fontforge.open(font_path)
     write(os.path.join(out, "keypadkeys.svg"), keys_svg(font))
+    # The same drawing for the disabled slots' 16-pixel pictures.
+    write(os.path.join(out, "keypadkeys16.svg"), keys_svg(font))
     for number, pieces in sorted(TABS.items()):
         write(os.path.join(out, "keypadtab%d.svg" % number), tab_svg(font, pieces))
     font.close()

@@ -19,53 +19,39 @@
 #include "shell/CommandTable.h"
 #include "shell/PageViewGeometry.h"
 #include "shell/win32/BarButtonFace.h"
+#include "shell/win32/ButtonBar.h"
 #include "shell/win32/PageWindow.h"
 #include "shell/win32/WindowClasses.h"
 
 namespace {
 
-constexpr int kButtonTop = 2;
-constexpr int kSeparatorWidth = 6;
+enum Action { kCommand, kReadMenu, kPreviousPage, kNextPage };
+constexpr int kSeparator = kBarSeparator;
 
-enum class Action { kCommand, kReadMenu, kPreviousPage, kNextPage, kSeparator };
-
-struct BarButton {
-  Action action;
-  int key;      // its picture in the bars' image strip
-  int command;  // posted to the frame
-  int tip;      // string id of its tooltip
-  int label;    // string id of the text beside the picture, 0 none
-  int width;
-};
-
-const BarButton kButtons[] = {
-    {Action::kCommand, 8, IDM_READ_PLACE_AT_END, 50300, 1, 112},
-    {Action::kReadMenu, 9, 0, 50301, 0, 14},
-    {Action::kSeparator, 0, 0, 0, 0, kSeparatorWidth},
-    {Action::kPreviousPage, 10, 0, 50303, 0, kBarButtonSize},
-    {Action::kNextPage, 11, 0, 50304, 0, kBarButtonSize},
-    {Action::kSeparator, 0, 0, 0, 0, kSeparatorWidth},
-    {Action::kCommand, 13, IDM_ZOOM_TO_FIT, 50307, 0, kBarButtonSize},
-    {Action::kCommand, 14, IDM_ZOOM_50, 50308, 0, kBarButtonSize},
-    {Action::kCommand, 15, IDM_ZOOM_100, 50309, 0, kBarButtonSize},
-    {Action::kSeparator, 0, 0, 0, 0, kSeparatorWidth},
-    {Action::kCommand, 16, IDM_EDIT_TURN_UPSIDE_DOWN, 50311, 0, kBarButtonSize},
-    {Action::kCommand, 37, IDM_EDIT_TURN_CLOCKWISE, 50313, 0, kBarButtonSize},
-    {Action::kCommand, 17, IDM_EDIT_TURN_ANTICLOCKWISE, 50312, 0, kBarButtonSize},
-    {Action::kSeparator, 0, 0, 0, 0, kSeparatorWidth},
-    {Action::kCommand, 38, IDM_EDIT_LOCATE_STAVES, 50315, 11, 104},
-    {Action::kSeparator, 0, 0, 0, 0, kSeparatorWidth},
-    {Action::kCommand, 18, IDM_EDIT_RESCAN_PAGE, 50314, 4, 76},
+const BarButtonEntry kButtons[] = {
+    {kCommand, 8, IDM_READ_PLACE_AT_END, 50300, 1, 112},
+    {kReadMenu, 9, 0, 50301, 0, 14},
+    {kSeparator, 0, 0, 0, 0, kBarSeparatorWidth},
+    {kPreviousPage, 10, 0, 50303, 0, kBarButtonSize},
+    {kNextPage, 11, 0, 50304, 0, kBarButtonSize},
+    {kSeparator, 0, 0, 0, 0, kBarSeparatorWidth},
+    {kCommand, 13, IDM_ZOOM_TO_FIT, 50307, 0, kBarButtonSize},
+    {kCommand, 14, IDM_ZOOM_50, 50308, 0, kBarButtonSize},
+    {kCommand, 15, IDM_ZOOM_100, 50309, 0, kBarButtonSize},
+    {kSeparator, 0, 0, 0, 0, kBarSeparatorWidth},
+    {kCommand, 16, IDM_EDIT_TURN_UPSIDE_DOWN, 50311, 0, kBarButtonSize},
+    {kCommand, 37, IDM_EDIT_TURN_CLOCKWISE, 50313, 0, kBarButtonSize},
+    {kCommand, 17, IDM_EDIT_TURN_ANTICLOCKWISE, 50312, 0, kBarButtonSize},
+    {kSeparator, 0, 0, 0, 0, kBarSeparatorWidth},
+    {kCommand, 38, IDM_EDIT_LOCATE_STAVES, 50315, 11, 104},
+    {kSeparator, 0, 0, 0, 0, kBarSeparatorWidth},
+    {kCommand, 18, IDM_EDIT_RESCAN_PAGE, 50314, 4, 76},
 };
 constexpr int kButtonCount = int(sizeof kButtons / sizeof kButtons[0]);
 
 struct BarState {
-  HWND bar = nullptr;
+  ButtonBar bar;
   WNDPROC shared = nullptr;  // the button-bar class's procedure
-  RECT rects[kButtonCount] = {};
-  int hot = -1;
-  bool down = false;
-  HWND tips = nullptr;
 };
 BarState Bar;
 
@@ -86,30 +72,14 @@ int StepTarget(int step, bool throughProblems) {
 }
 
 bool Enabled(int index) {
-  const BarButton& b = kButtons[index];
+  const BarButtonEntry& b = kButtons[index];
   switch (b.action) {
-    case Action::kPreviousPage: return StepTarget(-1, false) >= 0;
-    case Action::kNextPage: return StepTarget(1, false) >= 0;
-    case Action::kCommand: return CommandHasHandler(b.command) && pageTable.currentPage >= 0;
-    case Action::kReadMenu: return CommandHasHandler(IDM_READ_PLACE_AT_END) && pageTable.currentPage >= 0;
-    case Action::kSeparator: return false;
+    case kPreviousPage: return StepTarget(-1, false) >= 0;
+    case kNextPage: return StepTarget(1, false) >= 0;
+    case kCommand: return CommandHasHandler(b.command) && pageTable.currentPage >= 0;
+    case kReadMenu: return CommandHasHandler(IDM_READ_PLACE_AT_END) && pageTable.currentPage >= 0;
+    default: return false;
   }
-  return false;
-}
-
-void LayOutButtons() {
-  int x = 4;
-  for (int i = 0; i < kButtonCount; ++i) {
-    Bar.rects[i] = RECT{x, kButtonTop, x + kButtons[i].width, kButtonTop + kBarButtonSize};
-    x += kButtons[i].width + 1;
-  }
-}
-
-int ButtonAt(int x, int y) {
-  const POINT p{x, y};
-  for (int i = 0; i < kButtonCount; ++i)
-    if (kButtons[i].action != Action::kSeparator && PtInRect(&Bar.rects[i], p)) return i;
-  return -1;
 }
 
 // The "Read" menu of the page document's menu bar: the submenu that holds
@@ -125,39 +95,29 @@ HMENU ReadMenu() {
 }
 
 void Act(int index) {
-  if (index < 0 || !Enabled(index)) return;
-  const BarButton& b = kButtons[index];
+  const BarButtonEntry& b = kButtons[index];
   switch (b.action) {
-    case Action::kCommand:
+    case kCommand:
       PostMessageW(Windows().frame, WM_COMMAND, WPARAM(b.command), 0);
       return;
-    case Action::kReadMenu: {
+    case kReadMenu: {
       HMENU menu = ReadMenu();
       if (!menu) return;
-      POINT at{Bar.rects[index].left, Bar.rects[index].bottom};
-      ClientToScreen(Bar.bar, &at);
+      POINT at{Bar.bar.rects[index].left, Bar.bar.rects[index].bottom};
+      ClientToScreen(Bar.bar.window, &at);
       TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON, at.x, at.y, 0, Windows().frame, nullptr);
       return;
     }
-    case Action::kPreviousPage:
-    case Action::kNextPage: {
+    case kPreviousPage:
+    case kNextPage: {
       const bool throughProblems = GetKeyState(VK_CONTROL) < 0;
-      const int row = StepTarget(b.action == Action::kNextPage ? 1 : -1, throughProblems);
+      const int row = StepTarget(b.action == kNextPage ? 1 : -1, throughProblems);
       if (row >= 0) SwitchToPage(row);
       return;
     }
-    case Action::kSeparator:
+    default:
       return;
   }
-}
-
-void DrawButton(HDC dc, int index) {
-  const BarButton& b = kButtons[index];
-  if (b.action == Action::kSeparator) return DrawBarSeparator(dc, Bar.rects[index]);
-  const bool enabled = Enabled(index);
-  const bool hot = enabled && Bar.hot == index;
-  const int imageOffset = b.width < kBarImageSize ? (b.width - kBarImageSize) / 2 : 2;
-  DrawBarButtonFace(dc, Bar.rects[index], hot, hot && Bar.down, enabled, b.key, imageOffset, b.label);
 }
 
 void PaintBar(HWND bar) {
@@ -165,88 +125,27 @@ void PaintBar(HWND bar) {
   HDC dc = BeginPaint(bar, &ps);
   RECT client{};
   GetClientRect(bar, &client);
-  FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
-  RECT top{0, 0, client.right, 1}, bottom{0, client.bottom - 1, client.right, client.bottom};
-  FillRect(dc, &top, GetSysColorBrush(COLOR_BTNHIGHLIGHT));
-  FillRect(dc, &bottom, GetSysColorBrush(COLOR_BTNSHADOW));
-  HGDIOBJ font = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
-  for (int i = 0; i < kButtonCount; ++i) DrawButton(dc, i);
-  SelectObject(dc, font);
+  PaintBarFace(dc, client);
+  PaintBarButtons(dc, Bar.bar);
   EndPaint(bar, &ps);
 }
 
-void SetHot(HWND bar, int index) {
-  if (index == Bar.hot) return;
-  Bar.hot = index;
-  InvalidateRect(bar, nullptr, FALSE);
-}
-
-void AddTips(HWND bar) {
-  Bar.tips = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0, 0,
-                             0, bar, nullptr, Windows().instance, nullptr);
-  if (!Bar.tips) return;
-  static char16_t texts[kButtonCount][128];
-  for (int i = 0; i < kButtonCount; ++i) {
-    if (!kButtons[i].tip) continue;
-    platform::LoadUiString(kButtons[i].tip, texts[i], 128);
-    TOOLINFOW tool{};
-    tool.cbSize = sizeof tool;
-    tool.uFlags = TTF_SUBCLASS;
-    tool.hwnd = bar;
-    tool.uId = UINT_PTR(i + 1);
-    tool.rect = Bar.rects[i];
-    tool.lpszText = reinterpret_cast<LPWSTR>(texts[i]);
-    SendMessageW(Bar.tips, TTM_ADDTOOLW, 0, LPARAM(&tool));
-  }
-  SendMessageW(Bar.tips, TTM_ACTIVATE, TRUE, 0);
-}
-
 LRESULT CALLBACK PageToolbarProc(HWND bar, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (bar == Bar.bar.window && ButtonBarMessage(Bar.bar, message, wParam, lParam)) return 0;
   switch (message) {
     case WM_PAINT:
       PaintBar(bar);
       return 0;
     case WM_ERASEBKGND:
       return 1;
-    case WM_MOUSEMOVE: {
-      if (Bar.down) return 0;
-      SetHot(bar, ButtonAt(short(LOWORD(lParam)), short(HIWORD(lParam))));
-      TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, bar, 0};
-      TrackMouseEvent(&track);
-      return 0;
-    }
-    case WM_MOUSELEAVE:
-      if (!Bar.down) SetHot(bar, -1);
-      return 0;
-    case WM_LBUTTONDOWN: {
-      const int at = ButtonAt(short(LOWORD(lParam)), short(HIWORD(lParam)));
-      if (at < 0 || !Enabled(at)) return 0;
-      Bar.hot = at;
-      Bar.down = true;
-      SetCapture(bar);
-      InvalidateRect(bar, nullptr, FALSE);
-      return 0;
-    }
-    case WM_LBUTTONUP: {
-      if (!Bar.down) return 0;
-      const int at = ButtonAt(short(LOWORD(lParam)), short(HIWORD(lParam)));
-      const int pressed = Bar.hot;
-      Bar.down = false;
-      ReleaseCapture();
-      SetHot(bar, at);
-      InvalidateRect(bar, nullptr, FALSE);
-      if (at == pressed) Act(pressed);
-      return 0;
-    }
-    case WM_CAPTURECHANGED:
-      Bar.down = false;
-      return 0;
     case WM_SETFOCUS:
       if (Live(Windows().pageView)) SetFocus(Windows().pageView);
       return 0;
-    case WM_DESTROY:
-      if (Bar.bar == bar) Bar = BarState{};
-      break;
+    case WM_DESTROY: {
+      const WNDPROC shared = Bar.shared;
+      if (Bar.bar.window == bar) Bar = BarState{};
+      return shared ? CallWindowProcW(shared, bar, message, wParam, lParam) : DefWindowProcW(bar, message, wParam, lParam);
+    }
     default:
       break;
   }
@@ -261,14 +160,14 @@ HWND CreatePageToolbar(HWND document, int width) {
                              kPageToolbarHeight, document, nullptr, Windows().instance, nullptr);
   if (!bar) return nullptr;
   Bar = BarState{};
-  Bar.bar = bar;
   Bar.shared = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrW(bar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PageToolbarProc)));
-  LayOutButtons();
-  AddTips(bar);
+  Bar.bar.enabled = Enabled;
+  Bar.bar.act = Act;
+  SetUpButtonBar(Bar.bar, bar, kButtons, kButtonCount, 4);
   return bar;
 }
 
 void UpdatePageToolbar() {
-  if (Bar.bar && Live(Bar.bar)) InvalidateRect(Bar.bar, nullptr, FALSE);
+  if (Bar.bar.window && Live(Bar.bar.window)) InvalidateRect(Bar.bar.window, nullptr, FALSE);
 }

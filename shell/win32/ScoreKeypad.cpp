@@ -24,6 +24,7 @@
 #include "shell/ScoreViewGeometry.h"
 #include "shell/ScoreViewModes.h"
 #include "shell/ShortWaits.h"
+#include "shell/win32/ButtonBar.h"
 #include "shell/win32/FrameParts.h"
 #include "shell/win32/ScoreWindow.h"
 #include "shell/win32/ScoreWindowParts.h"
@@ -38,7 +39,7 @@ constexpr int kKeypadTitleString = 9;
 constexpr int kLayoutTabs = 5;
 constexpr int kVoiceTabFirst = 5;
 constexpr int kLayoutToggle = 9;
-constexpr int kKeyImage = 19, kTabWidth = 20, kTabHeight = 18;
+constexpr int kKeyImage = 19, kSlotImage = 16, kTabWidth = 20, kTabHeight = 18;
 constexpr int kKeyImageCells = 136;
 constexpr COLORREF kKeypadFace = RGB(217, 217, 217);
 constexpr COLORREF kLatchedFace = RGB(246, 246, 246);
@@ -54,6 +55,7 @@ struct KeypadWindow {
   bool wide = false;
   HWND tips = nullptr;
   HIMAGELIST keys = nullptr;
+  HIMAGELIST slotKeys = nullptr;  // the disabled slots' smaller pictures
   HIMAGELIST tabs[kLayoutTabs] = {};
   char16_t tipText[128] = {};
   int textShownFor = -1;  // the button whose text the status bar shows
@@ -76,6 +78,7 @@ void LoadPictures() {
                                 LR_CREATEDIBSECTION);
   };
   if (!Pad.keys) Pad.keys = load(IDB_KEYPAD_KEYS, kKeyImage);
+  if (!Pad.slotKeys) Pad.slotKeys = load(IDB_KEYPAD_KEYS_SMALL, kSlotImage);
   for (int tab = 0; tab < kLayoutTabs; ++tab) {
     if (!Pad.tabs[tab]) Pad.tabs[tab] = load(IDB_KEYPAD_TAB_FIRST + tab, kTabWidth);
   }
@@ -86,8 +89,10 @@ void FreePictures() {
     if (list) ImageList_Destroy(list);
     list = nullptr;
   }
-  if (Pad.keys) ImageList_Destroy(Pad.keys);
-  Pad.keys = nullptr;
+  for (HIMAGELIST* list : {&Pad.keys, &Pad.slotKeys}) {
+    if (*list) ImageList_Destroy(*list);
+    *list = nullptr;
+  }
 }
 
 // The buttons' states follow the keypad's; the hot one stays hot.
@@ -136,9 +141,13 @@ void PaintCell(HDC dc, int index) {
   }
   if (key) {
     const KeypadKey* k = KeypadKeyAt(Pad.state.layout, index);
-    if (k && k->code < kKeyImageCells && Pad.keys) {
-      DrawPicture(dc, Pad.keys, k->code, r.left + (r.right - r.left - kKeyImage) / 2 + shift,
-                  r.top + (r.bottom - r.top - kKeyImage) / 2 + shift, c.state == kButtonDisabled);
+    // An empty slot shows its symbol small and greyed.
+    const bool disabled = c.state == kButtonDisabled;
+    HIMAGELIST list = disabled ? Pad.slotKeys : Pad.keys;
+    const int size = disabled ? kSlotImage : kKeyImage;
+    if (k && k->code < kKeyImageCells && list) {
+      DrawPicture(dc, list, k->code, r.left + (r.right - r.left - size) / 2 + shift,
+                  r.top + (r.bottom - r.top - size) / 2 + shift, disabled);
     }
     DrawEdge(dc, &r, sunk ? EDGE_SUNKEN : c.state == kButtonHot ? EDGE_RAISED : BDR_RAISEDINNER, BF_RECT);
     return;
@@ -366,6 +375,12 @@ LRESULT KeypadMessage(HWND keypad, UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_CLOSE:
       ToggleScoreKeypad();
+      return 0;
+    case WM_SYSCOLORCHANGE:
+      // The display's colours changed: the cursors and the colours are made again.
+      DestroyToolCursors();
+      InitialiseDrawingColours();
+      Repaint();
       return 0;
     case WM_NOTIFY: {
       auto* info = reinterpret_cast<NMTTDISPINFOW*>(lParam);

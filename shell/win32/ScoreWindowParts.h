@@ -22,9 +22,6 @@ void ShowScorePageNumbers(int current, int count);
 // The one procedure of the program's button bars and the keypad.
 LRESULT CALLBACK ButtonBarProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void UpdateScoreCommandStates();
-// The status bar shows the text of the button under the pointer; an empty
-// text or null puts back what it showed before.
-void ShowHotButtonText(const char16_t* text);
 
 // "Detail" and the keypad.
 void CreateScoreToolWindows();

@@ -1,7 +1,9 @@
 // The keypad of the score window: shown beside a read score, its keys latch
 // by their groups when clicked, the layout tabs and the function keys switch
 // its layout, the key under the pointer is named in the status bar, its
-// close box only hides it and closing the score window destroys it.
+// empty slots show their symbols greyed, a change of the display's colours
+// leaves it whole, its close box only hides it and closing the score window
+// destroys it.
 #include <windows.h>
 
 #include <string>
@@ -67,6 +69,13 @@ TEST_F(ProgramCase, TheKeypadLatchesItsKeysAndSwitchesItsLayouts) {
   Click(keypad, kArticulationTab.x, kArticulationTab.y);
   PostMessageW(keypad, WM_MOUSEMOVE, 0, MAKELPARAM(kAway.x, kAway.y));
   ASSERT_TRUE(program.StaysQuiet(300));
+  ExpectWindowMatchesReference(keypad, "score-keypad-articulation");
+
+  // A change of the display's colours: the keypad makes its cursors and
+  // colours again and paints as before.
+  PostMessageW(keypad, WM_SYSCOLORCHANGE, 0, 0);
+  ASSERT_TRUE(program.StaysQuiet(300));
+  EXPECT_TRUE(IsWindowVisible(keypad));
   ExpectWindowMatchesReference(keypad, "score-keypad-articulation");
 
   // F12 in the score view shows the Accidentals layout; its sharp is latched.

@@ -944,3 +944,52 @@ TEST_F(ScorePagePainterTest, APageBeyondTheTablesDrawsWhatFitsAndKeepsEveryItem)
 }
 
 }  // namespace
+
+namespace {
+
+// The logical y of the text drawn with `needle`, or INT32_MIN.
+int32_t TextY(const RecordingDevice& device, const char* needle) {
+  for (const std::string& l : device.Lines()) {
+    int x = 0, y = 0;
+    if (l.find(needle) != std::string::npos && std::sscanf(l.c_str(), "text %d %d", &x, &y) == 2) return y;
+  }
+  return INT32_MIN;
+}
+
+// A title read from the page stands above the first staff as it stood above
+// the page's first stave: its stored y, a distance from the top of a page
+// whose stave lies lower than the laid-out staff, would put it across that
+// staff (the title of a 200 dpi page at 89 pixels, its stave at 170).
+TEST_F(ScorePagePainterTest, AReadTitleStandsAboveTheFirstStaff) {
+  std::string error;
+  ASSERT_TRUE(BuildScoreFromListing("parts 2\nslot 1\nclef 1\nchord 5 notes 16\nstaff-end\n"
+                                    "slot 0\npagetext 5 300 57 \"Korvalinde\"\nstaff-end\n",
+                                    &error))
+      << error;
+  // Without the page's boxes the stored y holds: across the staff (60 to 84).
+  Paint();
+  EXPECT_EQ(TextY(device, "Korvalinde"), -WorldToLogicalY(-(57 + 13))) << device.Text();
+  RebuildItemIndexLayout();
+  const uint32_t savedStaves = viewPage.staveCount;
+  const StaveRecord savedStave = viewPage.staves[0];
+  {
+    StoredTitleBoxes boxes(400, 500);
+    viewPage.boxes[2][2] = 53;
+    viewPage.boxes[2][3] = 89;
+    viewPage.staveCount = 1;
+    viewPage.staves[0].top = 170;
+    viewPage.staves[0].bottom = 220;
+    viewPage.staves[0].right = 1000;
+    Paint();
+    const ScorePainterTables& t = PainterTables();
+    ASSERT_GT(t.staffRowCount, 0);
+    const double middle = t.staffRows[0].middle;
+    const double baseline = middle + (89 - 195) * 24.0 / 50;
+    EXPECT_LT(baseline, middle - 12);  // above the staff's top line
+    EXPECT_NEAR(TextY(device, "Korvalinde"), -WorldToLogicalY(-baseline), 1) << device.Text();
+  }
+  viewPage.staveCount = savedStaves;
+  viewPage.staves[0] = savedStave;
+}
+
+}  // namespace
