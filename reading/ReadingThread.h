@@ -65,7 +65,8 @@ inline std::atomic<uint32_t>& LocatingStaves() { return ReadingFlags().pageReadi
 // problem list are changed only under this lock; no row is removed or moved
 // while a page is read.
 std::mutex& PageTableLock();
-constexpr int kProblemListSlots = 37;
+// A page is listed once, so the list has room for every row of the table.
+constexpr int kProblemListSlots = kMaxPages;
 struct ProblemList {
   int32_t rows[kProblemListSlots];
   int32_t count;

@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "pages/PageData.h"
+#include "pages/PageStoreScoreLinks.h"
 #include "pages/PageTable.h"
 #include "platform/Messages.h"
 #include "platform/Settings.h"
@@ -15,11 +16,7 @@
 
 namespace {
 
-bool InCurrentScore(uint32_t key) {
-  for (int k = 0; k < ScorePages.count && k < kMaxScorePages; ++k)
-    if (ScorePages.rows[k].key == key) return true;
-  return false;
-}
+bool InCurrentScore(uint32_t key) { return ScorePageOfKey(key) != 0; }
 
 bool ValidRow(int row) { return row >= 0 && static_cast<uint32_t>(row) < pageTable.pageCount; }
 
@@ -46,7 +43,7 @@ bool TickPageRows(int row) {
     record.flags = ((record.flags & ~kPageSelected) | tick) & 0xFFFFu & ~kPageWantsPosition;
   };
   if (clicked.flags & kPagePaneMark) {
-    for (uint32_t i = 0; i < pageTable.pageCount && !IsReadPageRow(pageTable.rows[i]); ++i)
+    for (int i = 0, firstRead = FirstReadPageRow(); i < firstRead; ++i)
       if (pageTable.rows[i].flags & kPagePaneMark) set(pageTable.rows[i]);
   } else {
     set(clicked);

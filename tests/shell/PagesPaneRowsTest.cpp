@@ -236,6 +236,27 @@ TEST(PagesPaneRowsTest, ProgressBarNeverDividesByZero) {
   for (const Case& c : cases) EXPECT_EQ(ProgressBarWidth(c.width, c.done, c.total), c.expected);
 }
 
+// The bar's look: a cancel outranks the preparation; a page being prepared
+// has nothing done yet, so its pale bar fills the row.
+TEST(PagesPaneRowsTest, TheProgressBarShowsThePreparationAndTheCancel) {
+  struct Case {
+    int done, total;
+    bool cancelling, preparing;
+    int width;
+    ProgressLook look;
+  };
+  const Case cases[] = {
+      {0, 1, false, true, 200, ProgressLook::kPreparing},  {0, 1, true, true, 200, ProgressLook::kCancelling},
+      {1, 4, false, false, 50, ProgressLook::kReading},    {1, 4, true, false, 50, ProgressLook::kCancelling},
+      {0, 0, false, false, 0, ProgressLook::kReading},
+  };
+  for (const Case& c : cases) {
+    const ProgressBar bar = ReadingProgressBar(200, c.done, c.total, c.cancelling, c.preparing);
+    EXPECT_EQ(bar.width, c.width);
+    EXPECT_EQ(bar.look, c.look);
+  }
+}
+
 class PageTableRowsTest : public ::testing::Test {
  protected:
   void SetUp() override {
