@@ -35,6 +35,7 @@ constexpr uint32_t kPageManyErrors = 1u << 4;
 constexpr uint32_t kPageWantsPosition = 1u << 7;
 constexpr uint32_t kPageTargetShift = 16;   // bits 16-31: the wanted score position
 constexpr uint32_t kProblemNoStaves = 0;
+constexpr uint32_t kProblemStavePositions = 1;  // staves not located exactly
 constexpr uint32_t kProblemNarrowStaves = 5;
 constexpr uint32_t kProblemNotRead = 2;  // loading or preparing the page failed
 constexpr uint32_t kProblemOnlyPercussion = 4;  // no stave but percussion staves: no notehead size

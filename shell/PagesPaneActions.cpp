@@ -11,8 +11,10 @@
 #include "reading/StaveLocating.h"
 #include "platform/FileLayer.h"
 #include "reading/ReadingThread.h"
+#include "resources/ResourceIds.h"
 #include "score/ScoreFile.h"
 #include "shell/PagesPaneRows.h"
+#include "shell/ShellServices.h"
 
 namespace {
 
@@ -118,6 +120,9 @@ void ReportPageProblem(int row) {
     case kProblemNoStaves:
       MessageById(nullptr, Unsaved().readHandwritten ? kStrNoHandwrittenStaves : kStrNoStaves);
       break;
+    case kProblemStavePositions:
+      if (Global().showBadStavesWarning) CurrentShellServices().showNotice(IDD_STAVE_POSITIONS_NOTICE, nullptr);
+      break;
     case kProblemOnlyPercussion:
       MessageById(nullptr, kStrOnlyPercussionStaves);
       break;
@@ -144,7 +149,16 @@ int RowOfScorePage(int scorePage) {
 
 }  // namespace
 
-void ReportPageProblemIfAny(int scorePage) { ReportPageProblem(RowOfScorePage(scorePage)); }
+void ReportPageProblemIfAny(int scorePage) {
+  const int row = RowOfScorePage(scorePage);
+  if (row < 0) return;
+  if (pageTable.rows[row].flags & kPageManyErrors) {
+    if (Global().showAccuracyWarning) CurrentShellServices().showNotice(IDD_ACCURACY_NOTICE, nullptr);
+    std::lock_guard<std::mutex> lock(PageTableLock());
+    pageTable.rows[row].flags &= ~kPageManyErrors;
+  }
+  ReportPageProblem(row);
+}
 
 bool ClearPageModifiedMark(int scorePage) {
   const int row = RowOfScorePage(scorePage);
