@@ -38,17 +38,10 @@ void MarkPageRecordSaved(uint32_t key) {
 
 void WriteIndex() { WritePageIndex(); }
 
-// The row's place in the score's page list, from 1; 0 when it is no page of
-// the score.
-int ScorePosition(const PageRecord& row) {
-  const int count = std::clamp<int>(ScorePages.count, 0, kMaxScorePages);
-  for (int page = 0; page < count; ++page)
-    if (ScorePages.rows[page].key != kNoPageKey && ScorePages.rows[page].key == row.pageKey) return page + 1;
-  return 0;
-}
-
 // Pending pages are those not read and not being read.
 bool IsRead(const PageRecord& row) { return row.state > kPageBeingRead; }
+
+int ScorePosition(const PageRecord& row) { return ScorePageOfKey(row.pageKey); }
 
 void SetScoreName(PageRecord* row, const char16_t* name) {
   size_t length = 0;
@@ -87,24 +80,11 @@ int GetScoreNameOfPages(char16_t* out, size_t capacity) {
   return 0;
 }
 
-// After a score was read: read pages named after this score that are no
-// longer in it lose the name; the score's pending pages take its name and the
-// read state; the score's pages are numbered by their place in it; the pane
-// is laid out again.
+// After a score was read: the page records follow the score's page list and
+// the pane is laid out again.
 void TidyPageRecords() {
-  for (uint32_t i = 0; i < pageTable.pageCount; ++i) {
-    PageRecord& row = pageTable.rows[i];
-    const int position = ScorePosition(row);
-    if (IsRead(row) && position == 0 && CurrentScore.path[0] && CompareNoCase(row.scoreName, CurrentScore.path) == 0) {
-      SetScoreName(&row, u"");
-      row.scorePageNumber = 0;
-    }
-    if (position == 0) continue;
-    if (!IsRead(row)) {
-      SetScoreName(&row, CurrentScore.path);
-      row.state = kPageRead;
-    }
-  }
+  ClearStaleScoreNames();
+  MarkPagesOfScore();
   NumberPagesInList();
   CurrentPageStoreHooks().refreshPagesPane(pageTable.currentPage);
 }
@@ -118,6 +98,46 @@ void NumberPagesInList() {
     if (IsRead(row) && position != 0) row.scorePageNumber = static_cast<int16_t>(position);
   }
 }
+
+void ClearStaleScoreNames() {
+  if (!CurrentScore.path[0]) return;
+  for (uint32_t i = 0; i < pageTable.pageCount; ++i) {
+    PageRecord& row = pageTable.rows[i];
+    if (!IsRead(row) || ScorePosition(row) != 0 || CompareNoCase(row.scoreName, CurrentScore.path) != 0) continue;
+    SetScoreName(&row, u"");
+    row.scorePageNumber = 0;
+  }
+}
+
+void MarkPagesOfScore() {
+  for (uint32_t i = 0; i < pageTable.pageCount; ++i) {
+    PageRecord& row = pageTable.rows[i];
+    if (IsRead(row) || ScorePosition(row) == 0) continue;
+    SetScoreName(&row, CurrentScore.path);
+    row.state = kPageInReadScore;
+  }
+}
+
+int ScorePageOfKey(uint32_t key) {
+  if (key == kNoPageKey) return 0;
+  const int count = std::clamp<int>(ScorePages.count, 0, kMaxScorePages);
+  for (int page = 0; page < count; ++page)
+    if (ScorePages.rows[page].key == key) return page + 1;
+  return 0;
+}
+
+bool IsPageInScore(int row) {
+  return row >= 0 && static_cast<uint32_t>(row) < pageTable.pageCount && ScorePosition(pageTable.rows[row]) != 0;
+}
+
+int FirstReadPageRow(const PageTable& table) {
+  const uint32_t count = std::min<uint32_t>(table.pageCount, kMaxPages);
+  uint32_t i = 0;
+  while (i < count && table.rows[i].state < kPageInReadScore) ++i;
+  return static_cast<int>(i);
+}
+
+int FirstReadPageRow() { return FirstReadPageRow(pageTable); }
 
 void ConnectPageStoreToScoreFile() {
   ScoreFileHooks hooks{};

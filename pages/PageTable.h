@@ -27,7 +27,8 @@ enum : uint32_t {
 };
 
 // PageRecord states.
-enum : uint8_t { kPageNotRead = 0, kPageBeingRead = 1, kPageRead = 3, kPageOfLoadedScore = 4 };
+// kPageInReadScore: a pending page that a score file just read holds.
+enum : uint8_t { kPageNotRead = 0, kPageBeingRead = 1, kPageInReadScore = 2, kPageRead = 3, kPageOfLoadedScore = 4 };
 
 struct PageRecord {
   int16_t scanId = 0;                     // names the page's files; unique in the table

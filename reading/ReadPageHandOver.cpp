@@ -278,8 +278,7 @@ bool ReadPageIntoScore(int row, int position) {
   // Replacing a score page, or reading again a page the score holds, needs
   // that score page removed first (the caller asks and removes it).
   if (position < 1 || position > pages + 1) return false;
-  for (int k = 0; k < pages; ++k)
-    if (ScorePages.rows[k].key == pageTable.rows[row].pageKey) return false;
+  if (IsPageInScore(row)) return false;
   {
     std::lock_guard<std::mutex> lock(PageTableLock());
     PageRecord moved = pageTable.rows[row];

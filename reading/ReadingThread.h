@@ -35,6 +35,7 @@ constexpr uint32_t kPageManyErrors = 1u << 4;
 constexpr uint32_t kPageWantsPosition = 1u << 7;
 constexpr uint32_t kPageTargetShift = 16;   // bits 16-31: the wanted score position
 constexpr uint32_t kProblemNoStaves = 0;
+constexpr uint32_t kProblemStavePositions = 1;  // staves not located exactly
 constexpr uint32_t kProblemNarrowStaves = 5;
 constexpr uint32_t kProblemNotRead = 2;  // loading or preparing the page failed
 constexpr uint32_t kProblemOnlyPercussion = 4;  // no stave but percussion staves: no notehead size
@@ -65,7 +66,8 @@ inline std::atomic<uint32_t>& LocatingStaves() { return ReadingFlags().pageReadi
 // problem list are changed only under this lock; no row is removed or moved
 // while a page is read.
 std::mutex& PageTableLock();
-constexpr int kProblemListSlots = 37;
+// A page is listed once, so the list has room for every row of the table.
+constexpr int kProblemListSlots = kMaxPages;
 struct ProblemList {
   int32_t rows[kProblemListSlots];
   int32_t count;

@@ -142,6 +142,9 @@
 #define IDD_RHYTHM_WARNING 345
 #define IDD_HANDWRITING_NOTICE 1282
 #define IDD_MUSIC_PAPER_NOTICE 1283
+#define IDD_PAGES_SAVED_NOTICE 321
+#define IDD_STAVE_POSITIONS_NOTICE 1139
+#define IDD_ACCURACY_NOTICE 1140
 
 // Dialog controls.
 #define IDC_STARTUP_CONTINUE 1102
@@ -172,6 +175,9 @@
 // The handwriting notice's tips button and the paper notice's folder button.
 #define IDC_HANDWRITING_TIPS 1152
 #define IDC_OPEN_STAVE_PAPER 1153
+// The scanning tips buttons of the stave positions and accuracy notices.
+#define IDC_STAVE_POSITIONS_TIPS 1215
+#define IDC_ACCURACY_TIPS 1173
 
 // Bitmaps.
 #define IDB_CLEFS 264         // 17 images, 23 pixels wide

@@ -4,22 +4,21 @@
 #include <mutex>
 
 #include "pages/PageData.h"
+#include "pages/PageStoreScoreLinks.h"
 #include "pages/PageTable.h"
 #include "platform/Messages.h"
 #include "platform/Settings.h"
 #include "reading/StaveLocating.h"
 #include "platform/FileLayer.h"
 #include "reading/ReadingThread.h"
+#include "resources/ResourceIds.h"
 #include "score/ScoreFile.h"
 #include "shell/PagesPaneRows.h"
+#include "shell/ShellServices.h"
 
 namespace {
 
-bool InCurrentScore(uint32_t key) {
-  for (int k = 0; k < ScorePages.count && k < kMaxScorePages; ++k)
-    if (ScorePages.rows[k].key == key) return true;
-  return false;
-}
+bool InCurrentScore(uint32_t key) { return ScorePageOfKey(key) != 0; }
 
 bool ValidRow(int row) { return row >= 0 && static_cast<uint32_t>(row) < pageTable.pageCount; }
 
@@ -46,7 +45,7 @@ bool TickPageRows(int row) {
     record.flags = ((record.flags & ~kPageSelected) | tick) & 0xFFFFu & ~kPageWantsPosition;
   };
   if (clicked.flags & kPagePaneMark) {
-    for (uint32_t i = 0; i < pageTable.pageCount && !IsReadPageRow(pageTable.rows[i]); ++i)
+    for (int i = 0, firstRead = FirstReadPageRow(); i < firstRead; ++i)
       if (pageTable.rows[i].flags & kPagePaneMark) set(pageTable.rows[i]);
   } else {
     set(clicked);
@@ -121,6 +120,9 @@ void ReportPageProblem(int row) {
     case kProblemNoStaves:
       MessageById(nullptr, Unsaved().readHandwritten ? kStrNoHandwrittenStaves : kStrNoStaves);
       break;
+    case kProblemStavePositions:
+      if (Global().showBadStavesWarning) CurrentShellServices().showNotice(IDD_STAVE_POSITIONS_NOTICE, nullptr);
+      break;
     case kProblemOnlyPercussion:
       MessageById(nullptr, kStrOnlyPercussionStaves);
       break;
@@ -147,7 +149,16 @@ int RowOfScorePage(int scorePage) {
 
 }  // namespace
 
-void ReportPageProblemIfAny(int scorePage) { ReportPageProblem(RowOfScorePage(scorePage)); }
+void ReportPageProblemIfAny(int scorePage) {
+  const int row = RowOfScorePage(scorePage);
+  if (row < 0) return;
+  if (pageTable.rows[row].flags & kPageManyErrors) {
+    if (Global().showAccuracyWarning) CurrentShellServices().showNotice(IDD_ACCURACY_NOTICE, nullptr);
+    std::lock_guard<std::mutex> lock(PageTableLock());
+    pageTable.rows[row].flags &= ~kPageManyErrors;
+  }
+  ReportPageProblem(row);
+}
 
 bool ClearPageModifiedMark(int scorePage) {
   const int row = RowOfScorePage(scorePage);

@@ -31,10 +31,12 @@ bool TogglePaneMark(int16_t scanId);
 // "[H] name" for a pending handwritten page.
 void PageRowTitle(int row, char16_t* out, int units);
 
-// Says what went wrong when row was read (no staves found; only percussion
-// staves; staves too narrow, with the advice) and clears its failure mark.
+// Says what went wrong when row was read (no staves found; staves not found
+// exactly, by the stave positions notice; only percussion staves; staves too
+// narrow, with the advice) and clears its failure mark.
 void ReportPageProblem(int row);
-// The same for the row of score page scorePage (from 1), when it has one.
+// The same for the row of score page scorePage (from 1), when it has one;
+// a page read with many errors first brings the accuracy notice, once.
 void ReportPageProblemIfAny(int scorePage);
 // The row of score page scorePage (from 1) is no longer marked changed.
 // False when the score page has no row.

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <vector>
 
+#include "pages/PageStoreScoreLinks.h"
+
 PagesPaneState& PagesPane() {
   static PagesPaneState state;
   return state;
@@ -164,8 +166,7 @@ void MovePageRow(PageTable* table, int from, int to, int* const* followers, int 
 int PendingDropRow(const PageTable& table, const PagesPaneState& pane, int y, int* scrollStep) {
   *scrollStep = 0;
   const int n = Rows(table);
-  int pending = 0;
-  while (pending < n && !IsReadPageRow(table.rows[pending])) ++pending;
+  const int pending = std::min(n, FirstReadPageRow(table));
   if (pending == 0) return -1;
   const int areaTop = pane.topMargin + kPendingRowsTop;
   const int sectionBottom = pane.topMargin + pane.pendingHeight;
@@ -217,6 +218,13 @@ int HitTestPageRow(const PageTable& table, const PagesPaneState& pane, int x, in
     if (contentY >= box.top && contentY < box.bottom) return i;
   }
   return -1;
+}
+
+ProgressBar ReadingProgressBar(int rowWidth, int done, int total, bool cancelling, bool preparing) {
+  ProgressBar bar;
+  bar.width = preparing ? std::max(0, rowWidth) : ProgressBarWidth(rowWidth, done, total);
+  bar.look = cancelling ? ProgressLook::kCancelling : preparing ? ProgressLook::kPreparing : ProgressLook::kReading;
+  return bar;
 }
 
 int ProgressBarWidth(int rowWidth, int done, int total) {

@@ -90,3 +90,13 @@ int HitTestPageRow(const PageTable& table, const PagesPaneState& pane, int x, in
 
 // Width of the progress bar over a row: done of total, never dividing by 0.
 int ProgressBarWidth(int rowWidth, int done, int total);
+// The bar over the row being read: red once a cancel was asked for, pale
+// yellow while the reading prepares the page (its staves not yet known; the
+// bar then fills the row, as nothing is done of the reading yet), green with
+// the reading's progress otherwise.
+enum class ProgressLook { kReading, kPreparing, kCancelling };
+struct ProgressBar {
+  int width = 0;
+  ProgressLook look = ProgressLook::kReading;
+};
+ProgressBar ReadingProgressBar(int rowWidth, int done, int total, bool cancelling, bool preparing);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "pages/PageStoreScoreLinks.h"
 #include "pages/PageTable.h"
 #include "platform/Messages.h"
 #include "platform/Platform.h"
@@ -21,13 +22,6 @@ constexpr unsigned kStrWillReplacePage = 10083;
 constexpr unsigned kStrCorrectionsLost = 10084;
 constexpr unsigned kStrBlank = 10183;
 constexpr int kTextUnits = 1024;
-
-// The score page (1-based) holding the page of key; 0 for none.
-int ScorePageOfKey(uint32_t key) {
-  for (int k = 0; k < ScorePages.count && k < kMaxScorePages; ++k)
-    if (ScorePages.rows[k].key == key) return k + 1;
-  return 0;
-}
 
 void Append(char16_t* out, int units, int* n, const char16_t* text) {
   for (; *text && *n + 1 < units; ++text) out[(*n)++] = *text;

@@ -29,7 +29,8 @@ struct ShellServices {
   void (*placeScoreViews)(int show);
   void (*refreshPagesPane)(int redraw, int row);
   void (*clearScoreUndo)();
-  // Shows a notice dialog (290, 320, 341) owned by the window (HWND).
+  // Shows a notice dialog (290, 320, 341, 1139, 1140, 321) owned by the
+  // window (HWND; null: the frame).
   void (*showNotice)(int dialogId, void* owner);
 
   // ---- Messages of the reading pipeline and the scanner glue ----

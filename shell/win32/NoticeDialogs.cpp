@@ -43,6 +43,13 @@ void StoreShowBox(HWND dialog) {
   }
 }
 
+// What closing a notice answers: 0 for one that offers the scanning tips
+// ("&Close"), OK for the others.
+INT_PTR ClosedWithoutTips(HWND dialog) {
+  const int id = static_cast<int>(GetWindowLongPtrW(dialog, DWLP_USER));
+  return id == IDD_STAVE_POSITIONS_NOTICE || id == IDD_ACCURACY_NOTICE ? 0 : IDOK;
+}
+
 int ZoomEditValue(HWND dialog) {
   BOOL ok = FALSE;
   const int value = static_cast<int>(GetDlgItemInt(dialog, IDC_PAGE_ZOOM_EDIT, &ok, FALSE));
@@ -102,6 +109,9 @@ bool* NoticeSetting(int dialogId) {
     case IDD_BLACK_AND_WHITE_NOTICE: return &g.showBwWarning;
     case IDD_HANDWRITING_NOTICE: return &g.showHandwrittenWarning;
     case IDD_MUSIC_PAPER_NOTICE: return &g.showDottedStavesWarning;
+    case IDD_PAGES_SAVED_NOTICE: return &g.showScannedPageWarning;
+    case IDD_STAVE_POSITIONS_NOTICE: return &g.showBadStavesWarning;
+    case IDD_ACCURACY_NOTICE: return &g.showAccuracyWarning;
   }
   return nullptr;
 }
@@ -123,15 +133,23 @@ INT_PTR CALLBACK NoticeDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
         case IDC_OPEN_STAVE_PAPER:
           OpenResourcePage(kStavePaperFolder);
           return TRUE;
+        case IDC_STAVE_POSITIONS_TIPS:
+        case IDC_ACCURACY_TIPS:
+          // The tips take the place of the notice.
+          OpenResourcePage(u"ScanTipsL.htm");
+          EndDialog(dialog, 1);
+          return TRUE;
         case IDC_STARTUP_CONTINUE:
         case IDOK:
-        case IDCANCEL:
           EndDialog(dialog, IDOK);
+          return TRUE;
+        case IDCANCEL:
+          EndDialog(dialog, ClosedWithoutTips(dialog));
           return TRUE;
       }
       break;
     case WM_CLOSE:
-      EndDialog(dialog, IDOK);
+      EndDialog(dialog, ClosedWithoutTips(dialog));
       return TRUE;
   }
   return FALSE;
@@ -223,7 +241,10 @@ INT_PTR ShowShellDialog(int dialogId, HWND owner) {
     case IDD_DISPLAY_DRIVER_WARNING:
     case IDD_BLACK_AND_WHITE_NOTICE:
     case IDD_HANDWRITING_NOTICE:
-    case IDD_MUSIC_PAPER_NOTICE: procedure = NoticeDialogProc; break;
+    case IDD_MUSIC_PAPER_NOTICE:
+    case IDD_PAGES_SAVED_NOTICE:
+    case IDD_STAVE_POSITIONS_NOTICE:
+    case IDD_ACCURACY_NOTICE: procedure = NoticeDialogProc; break;
     case IDD_ABOUT: procedure = AboutDialogProc; break;
     case IDD_PAGE_ZOOM: procedure = ZoomPageViewDialogProc; break;
     default: return -1;

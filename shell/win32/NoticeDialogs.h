@@ -1,7 +1,9 @@
 // The small dialogs the shell opens itself: the start-up notice (290), the
 // colour-depth (320) and display-driver (341) notices, the black-and-white
-// page notice (315) that page preparation shows, the About box (110) and the
-// page-zoom dialog (192).
+// page notice (315) that page preparation shows, the pages-saved notice (321)
+// of the page view, the stave positions (1139) and accuracy (1140) notices of
+// a page's reading problems, the About box (110) and the page-zoom dialog
+// (192).
 #pragma once
 
 #include <windows.h>

@@ -789,6 +789,8 @@ LRESULT CALLBACK PageChildProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     }
     case WM_CLOSE:
     case WM_QUERYENDSESSION: {
+      // The page stays in the page store: said while the notice is wanted.
+      if (Global().showScannedPageWarning) ShowShellDialog(IDD_PAGES_SAVED_NOTICE, Windows().frame);
       ForgetDocument();
       if (message == WM_QUERYENDSESSION) return 1;
       SendMessageW(Windows().mdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(window), 0);

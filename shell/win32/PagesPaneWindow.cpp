@@ -11,6 +11,7 @@
 #include "pages/PageData.h"
 #include "pages/PageImageStore.h"
 #include "pages/PageStoreHooks.h"
+#include "pages/PageStoreScoreLinks.h"
 #include "pages/PageStoreTexts.h"
 #include "pages/PageTable.h"
 #include "pages/SpriteDrawing.h"
@@ -67,6 +68,7 @@ const COLORREF kReadRowColour = RGB(214, 232, 206);
 const COLORREF kHeaderColour = RGB(190, 200, 180);
 const COLORREF kProgressGreen = RGB(90, 200, 90);
 const COLORREF kProgressCancel = RGB(220, 40, 40);
+const COLORREF kProgressPreparing = RGB(250, 240, 170);
 const COLORREF kPreviewBack = RGB(248, 248, 244);
 const COLORREF kProblemText = RGB(190, 30, 30);
 
@@ -234,9 +236,11 @@ void PaintPageRow(HDC dc, const PagesPaneState& pane, int row, int top) {
   if (inWork) {
     // The reading's progress over the row.
     const int done = Reading().progressValue.load(), total = Reading().progressScale.load();
-    const int w = ProgressBarWidth(right - left, done, total);
-    const COLORREF colour = Flags().abort ? kProgressCancel : kProgressGreen;
-    FillBox(dc, left, top + kPaneRowHeight - 4, left + w, top + kPaneRowHeight - 1, colour);
+    const ProgressBar bar = ReadingProgressBar(right - left, done, total, Flags().abort != 0, LocatingStaves() != 0);
+    const COLORREF colour = bar.look == ProgressLook::kCancelling  ? kProgressCancel
+                            : bar.look == ProgressLook::kPreparing ? kProgressPreparing
+                                                                   : kProgressGreen;
+    FillBox(dc, left, top + kPaneRowHeight - 4, left + bar.width, top + kPaneRowHeight - 1, colour);
   }
   const RowZones zones = ZonesOfRow(dc, pane, row, top);
   int textRight = right - 2;
@@ -281,12 +285,7 @@ void PaintPageRow(HDC dc, const PagesPaneState& pane, int row, int top) {
 }
 
 // The score page (1-based) that holds row's page; 0 for none.
-int ScorePageOfRow(int row) {
-  const uint32_t key = pageTable.rows[row].pageKey;
-  for (int k = 0; k < ScorePages.count && k < kMaxScorePages; ++k)
-    if (ScorePages.rows[k].key == key) return k + 1;
-  return 0;
-}
+int ScorePageOfRow(int row) { return ScorePageOfKey(pageTable.rows[row].pageKey); }
 
 // The box of w x h fitted into the room (x, y, width, height), keeping its
 // proportions, centred.
@@ -317,7 +316,7 @@ PreviewBoxes PreviewBoxesOf(const PagesPaneState& pane, int row, int top) {
   const int room = read ? width * 2 / 3 : width / 2;
   const int y0 = top + kPaneRowHeight;
   boxes.page = FitBox(left + 4, y0 + 4, room - 8, pane.previewHeight - 8, int(page.width), int(page.height));
-  if (read && ScorePageOfRow(row))
+  if (read && IsPageInScore(row))
     boxes.score = FitBox(left + room + 2, y0 + 4, width - room - 6, pane.previewHeight - 24, int(page.width),
                          int(page.height));
   return boxes;
@@ -899,11 +898,7 @@ void OnHorizontalScroll(HWND window, int code, int thumb) {
 // ---- Services ----
 // Refreshes the pane and shows row; where the row now stands.
 int RefreshAndShow(int row);
-bool IsScorePageKey(uint32_t key) {
-  for (int k = 0; k < ScorePages.count && k < kMaxScorePages; ++k)
-    if (ScorePages.rows[k].key == key) return true;
-  return false;
-}
+bool IsScorePageKey(uint32_t key) { return ScorePageOfKey(key) != 0; }
 int* ProblemRows(int** count) {
   *count = &PageProblems().count;
   return PageProblems().rows;

@@ -57,7 +57,10 @@ int ReadingFlag() { return IsReadingPages() ? 1 : 0; }
 // The classifier's debug lines go to the debugger output, never to the user.
 void ClassifierDebugLine(const char* line) { UniOutputDebugString(AnsiToWide(line)); }
 
-void ShowNotice(int dialogId, void* owner) { ShowShellDialog(dialogId, static_cast<HWND>(owner)); }
+// Notices without an owner belong to the frame.
+void ShowNotice(int dialogId, void* owner) {
+  ShowShellDialog(dialogId, owner ? static_cast<HWND>(owner) : Windows().frame);
+}
 
 void ClosePageStore() {
   CleanWorkFolders();

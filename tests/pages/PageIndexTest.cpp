@@ -365,7 +365,7 @@ TEST_F(PageIndexTest, TheScoresPagesAreNamedAndNumberedAndStaleNamesCleared) {
     int16_t number;
   } expected[] = {
       {kPageRead, u"", 0},
-      {kPageRead, score, 2},
+      {kPageInReadScore, score, 2},
       {kPageOfLoadedScore, u"", 1},
       {kPageRead, u"C:\\Other.opt", 1},
       {kPageNotRead, u"C:\\Other.opt", 0},
@@ -393,6 +393,74 @@ TEST_F(PageIndexTest, TheScoresPagesAreNamedAndNumberedAndStaleNamesCleared) {
   ResetScoreFileHooks();
   ScorePages = ScorePageList{};
   CurrentScore = ScoreDocument{};
+}
+
+}  // namespace
+
+namespace {
+
+// The score-list helpers one by one: which rows the score holds, where the
+// read rows begin, stale names cleared without touching pending rows, and
+// pending rows of the score marked read without touching read ones.
+TEST_F(PageIndexTest, TheScoreListHelpersActOnTheirOwnRowsOnly) {
+  const std::u16string score = u"C:\\Scores\\Suite.opt";
+  struct Case {
+    uint8_t state;
+    std::u16string scoreName;
+    bool inScore;
+    std::u16string nameAfterClear;
+    uint8_t stateAfterMark;
+    std::u16string nameAfterMark;
+  } cases[] = {
+      {kPageNotRead, u"", true, u"", kPageInReadScore, score},                              // pending, in the score
+      {kPageBeingRead, u"", false, u"", kPageBeingRead, u""},                               // being read
+      {kPageNotRead, u"c:\\scores\\suite.OPT", false, u"c:\\scores\\suite.OPT", kPageNotRead,  // pending, stale
+       u"c:\\scores\\suite.OPT"},
+      {kPageRead, u"C:\\SCORES\\SUITE.opt", false, u"", kPageRead, u""},                    // read, left the score
+      {kPageRead, score, true, score, kPageRead, score},                                    // read, in the score
+      {kPageOfLoadedScore, u"C:\\Other.opt", false, u"C:\\Other.opt", kPageOfLoadedScore,   // another score
+       u"C:\\Other.opt"},
+  };
+  ScorePages = ScorePageList{};
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    pageTable.rows[i] = Row(static_cast<int16_t>(i + 1), u"Page");
+    pageTable.rows[i].state = cases[i].state;
+    std::copy(cases[i].scoreName.begin(), cases[i].scoreName.end(), pageTable.rows[i].scoreName);
+    pageTable.rows[i].scorePageNumber = 7;
+    if (cases[i].inScore) ScorePages.rows[ScorePages.count++] = ScorePageRow{0, 0, pageTable.rows[i].pageKey};
+  }
+  pageTable.pageCount = std::size(cases);
+  std::copy(score.begin(), score.end(), CurrentScore.path);
+  CurrentScore.path[score.size()] = 0;
+
+  EXPECT_EQ(FirstReadPageRow(), 3);
+  EXPECT_EQ(ScorePageOfKey(pageTable.rows[4].pageKey), 2);
+  EXPECT_EQ(ScorePageOfKey(kNoPageKey), 0);
+  for (size_t i = 0; i < std::size(cases); ++i) EXPECT_EQ(IsPageInScore(static_cast<int>(i)), cases[i].inScore) << i;
+  EXPECT_FALSE(IsPageInScore(-1));
+  EXPECT_FALSE(IsPageInScore(static_cast<int>(std::size(cases))));
+
+  ClearStaleScoreNames();
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(std::u16string(pageTable.rows[i].scoreName), cases[i].nameAfterClear);
+    EXPECT_EQ(pageTable.rows[i].scorePageNumber, cases[i].nameAfterClear.empty() && cases[i].state > 1 ? 0 : 7);
+  }
+  MarkPagesOfScore();
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(pageTable.rows[i].state, cases[i].stateAfterMark);
+    EXPECT_EQ(std::u16string(pageTable.rows[i].scoreName), cases[i].nameAfterMark);
+  }
+  EXPECT_EQ(FirstReadPageRow(), 0) << "the marked row counts as read";
+
+  // Without a score file nothing is stale; with no read row the count.
+  CurrentScore = ScoreDocument{};
+  ClearStaleScoreNames();
+  EXPECT_EQ(std::u16string(pageTable.rows[4].scoreName), score);
+  for (size_t i = 0; i < std::size(cases); ++i) pageTable.rows[i].state = kPageNotRead;
+  EXPECT_EQ(FirstReadPageRow(), static_cast<int>(std::size(cases)));
+  ScorePages = ScorePageList{};
 }
 
 }  // namespace

@@ -458,3 +458,19 @@ TEST_F(ReadingThreadTest, AStaveDroppedAtTheImageEdgeMovesTheNextOneWhole) {
 }
 
 }  // namespace
+
+namespace {
+
+// The problem list has room for every page of the table, each listed once.
+TEST(AddPageProblem, EveryRowOfAFullTableIsListedOnce) {
+  PageProblems().count = 0;
+  for (int row = kMaxPages - 1; row >= 0; --row) AddPageProblem(row);
+  AddPageProblem(5);
+  AddPageProblem(kMaxPages - 1);
+  ASSERT_EQ(PageProblems().count, kMaxPages);
+  EXPECT_EQ(PageProblems().rows[0], kMaxPages - 1);
+  EXPECT_EQ(PageProblems().rows[kMaxPages - 1], 0);
+  PageProblems().count = 0;
+}
+
+}  // namespace

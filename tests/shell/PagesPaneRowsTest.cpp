@@ -9,9 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/Settings.h"
 #include "reading/ReadingThread.h"
+#include "resources/ResourceIds.h"
 #include "score/ScoreFile.h"
 #include "shell/PagesPaneActions.h"
+#include "shell/ShellServices.h"
 #include "tests/support/BoxRecorder.h"
 
 namespace {
@@ -236,6 +239,27 @@ TEST(PagesPaneRowsTest, ProgressBarNeverDividesByZero) {
   for (const Case& c : cases) EXPECT_EQ(ProgressBarWidth(c.width, c.done, c.total), c.expected);
 }
 
+// The bar's look: a cancel outranks the preparation; a page being prepared
+// has nothing done yet, so its pale bar fills the row.
+TEST(PagesPaneRowsTest, TheProgressBarShowsThePreparationAndTheCancel) {
+  struct Case {
+    int done, total;
+    bool cancelling, preparing;
+    int width;
+    ProgressLook look;
+  };
+  const Case cases[] = {
+      {0, 1, false, true, 200, ProgressLook::kPreparing},  {0, 1, true, true, 200, ProgressLook::kCancelling},
+      {1, 4, false, false, 50, ProgressLook::kReading},    {1, 4, true, false, 50, ProgressLook::kCancelling},
+      {0, 0, false, false, 0, ProgressLook::kReading},
+  };
+  for (const Case& c : cases) {
+    const ProgressBar bar = ReadingProgressBar(200, c.done, c.total, c.cancelling, c.preparing);
+    EXPECT_EQ(bar.width, c.width);
+    EXPECT_EQ(bar.look, c.look);
+  }
+}
+
 class PageTableRowsTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -370,6 +394,56 @@ TEST_F(PageTableRowsTest, AScorePagesProblemAndChangeMarkAreFoundThroughItsKey) 
   EXPECT_EQ(pageTable.rows[1].flags & kPageModified, 0u);
   EXPECT_NE(pageTable.rows[2].flags & kPageModified, 0u) << "only that page's row";
   EXPECT_FALSE(ClearPageModifiedMark(3));
+}
+
+}  // namespace
+
+namespace {
+
+std::vector<int>& NoticesShown() {
+  static std::vector<int> shown;
+  return shown;
+}
+void RecordNotice(int dialogId, void*) { NoticesShown().push_back(dialogId); }
+
+// Staves not located exactly bring the stave positions notice, and a page
+// read with many errors the accuracy notice before its problem; each only
+// while its "Show this next time" setting is on, and once: the marks go.
+TEST_F(PageTableRowsTest, TheStavePositionsAndAccuracyNoticesFollowTheirSettings) {
+  const uint32_t positions = kPageHasProblem | (kProblemStavePositions << kPageProblemCodeShift);
+  ShellServices services{};
+  services.showNotice = RecordNotice;
+  const ShellServices saved = SetShellServices(services);
+  const GlobalSettings savedSettings = Global();
+  struct Case {
+    uint32_t flags;
+    bool settingsOn;
+    std::vector<int> notices;
+  } cases[] = {
+      {positions, true, {IDD_STAVE_POSITIONS_NOTICE}},
+      {positions, false, {}},
+      {kPageManyErrors, true, {IDD_ACCURACY_NOTICE}},
+      {kPageManyErrors | positions, true, {IDD_ACCURACY_NOTICE, IDD_STAVE_POSITIONS_NOTICE}},
+      {kPageManyErrors | positions, false, {}},
+      {0, true, {}},
+  };
+  BoxRecorder boxes;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.flags);
+    Fill(&pageTable, {{u"read", 3, u"C:\\s.opt", 1, c.flags | kPageModified}});
+    ScorePages.count = 1;
+    ScorePages.rows[0].key = pageTable.rows[0].pageKey;
+    Global().showBadStavesWarning = Global().showAccuracyWarning = c.settingsOn;
+    NoticesShown().clear();
+    ReportPageProblemIfAny(1);
+    ReportPageProblemIfAny(1);
+    EXPECT_EQ(NoticesShown(), c.notices);
+    EXPECT_EQ(pageTable.rows[0].flags, kPageModified) << "the marks go, the rest stays";
+  }
+  EXPECT_TRUE(boxes.Boxes().empty());
+  Global() = savedSettings;
+  SetShellServices(saved);
+  ScorePages = ScorePageList{};
 }
 
 }  // namespace

@@ -234,7 +234,10 @@ INSTANTIATE_TEST_SUITE_P(Notices, NoticeCheckBox,
                                          NoticeCase{IDD_BLACK_AND_WHITE_NOTICE, &GlobalSettings::showBwWarning},
                                          NoticeCase{IDD_HANDWRITING_NOTICE, &GlobalSettings::showHandwrittenWarning},
                                          NoticeCase{IDD_MUSIC_PAPER_NOTICE,
-                                                    &GlobalSettings::showDottedStavesWarning}));
+                                                    &GlobalSettings::showDottedStavesWarning},
+                                         NoticeCase{IDD_PAGES_SAVED_NOTICE, &GlobalSettings::showScannedPageWarning},
+                                         NoticeCase{IDD_STAVE_POSITIONS_NOTICE, &GlobalSettings::showBadStavesWarning},
+                                         NoticeCase{IDD_ACCURACY_NOTICE, &GlobalSettings::showAccuracyWarning}));
 
 TEST(ShellDialogs, AboutShowsTheVersionLine) {
   HWND dialog = CreateDialogParamW(Module(), MAKEINTRESOURCEW(IDD_ABOUT), nullptr, AboutDialogProc, 0);
