@@ -69,10 +69,11 @@ StaffFinderState GetStaffFinderState() { return g_state; }
 void SetLastStaffFinderCode(EngineCode code) { g_lastCode = code; }
 EngineCode LastStaffFinderCode() { return g_lastCode; }
 
-void AllocateStaffArrays(StaffRecord& row) {
+void AllocateStaffArrays(StaffRecord& row, int32_t lines) {
   const int32_t width = GetPageImageWidth();
   ENGINE_CHECK(width > 0);
-  for (int line = 0; line < kMaxStaffLines; ++line) {
+  ENGINE_CHECK(lines >= 1 && lines <= kMaxStaffLines);
+  for (int line = 0; line < lines; ++line) {
     EngineAlloc(row.lineY[line], sizeof(int32_t) * width);
     EngineAlloc(row.lineRun[line], sizeof(int32_t) * 2 * width);
     std::fill(row.lineY[line], row.lineY[line] + width, -1);

@@ -212,8 +212,8 @@ void SplitOff(const StaffRecord& row, int32_t from, int32_t to) {
     part.lineY[k] = nullptr;
     part.lineRun[k] = nullptr;
   }
-  AllocateStaffArrays(part);
-  for (int32_t k = 0; k < kMaxStaffLines; ++k)
+  AllocateStaffArrays(part, part.lineCount);
+  for (int32_t k = 0; k < part.lineCount; ++k)
     for (int32_t c = from; c < to; ++c) {
       part.lineY[k][c] = row.lineY[k][c];
       part.lineRun[k][2 * c] = row.lineRun[k][2 * c];

@@ -73,7 +73,7 @@ bool BuildHintedRow(StaffRecord& row, const int16_t* hint, const int16_t* shapes
       previous = y;
     }
   }
-  AllocateStaffArrays(row);
+  AllocateStaffArrays(row, lines);
   row.lineCount = lines;
   row.leftX = left;
   row.rightX = right;

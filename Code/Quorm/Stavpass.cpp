@@ -951,7 +951,7 @@ void BuildStaffRecords(int32_t n) {
     StaffRecord& row = StaffRow(index);
     FreeStaffArrays(row);
     row = StaffRecord{};
-    AllocateStaffArrays(row);
+    AllocateStaffArrays(row, n);
     BuildRowFromChain(row, g_chains[i], n);
     if (index < kMaxStaves) SetStaffCount(index + 1);
   }

@@ -42,8 +42,9 @@ void SetLastStaffFinderCode(EngineCode code);
 // "Xnostaves" without staves, "Xbigstaves" beyond the 70-pixel limit.
 EngineCode SetPageStaffSpaceFromStaves();
 
-// Allocates the twelve arrays of a zeroed row (line ys -1, runs -1).
-void AllocateStaffArrays(StaffRecord& row);
+// Allocates the arrays of a zeroed row's first lines (line ys -1, runs -1);
+// the arrays of the lines past them stay null.
+void AllocateStaffArrays(StaffRecord& row, int32_t lines);
 void FreeStaffArrays(StaffRecord& row);
 
 // Line centre x1024 at any page column: the stored value inside the staff,

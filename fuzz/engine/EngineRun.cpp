@@ -64,14 +64,26 @@ void WriteAll(const std::string& path, const void* data, size_t size) {
 std::string ScratchUtf8() { return Utf16ToUtf8(ScratchFolderPath().c_str()); }
 std::string EngineFolderUtf8(const char* program) { return ScratchUtf8() + program + "/Resources/Quorm"; }
 
-// A program folder below the scratch folder holding the shipped set.
+// The bytes a program folder holds for a file: the shipped file, but the
+// small samples for the text references and the user dictionary, whose
+// shipped files take a start (and a load that must work again after a failed
+// one) far longer to read than the rest together.
+const std::string& ProgramFileBytes(const char* relative) {
+  static const std::string text = WriteSampleEngineFile("text");
+  static const std::string dictionary = WriteSampleEngineFile("dict");
+  if (std::strcmp(relative, kTextFile) == 0) return text;
+  if (std::strcmp(relative, kUserDictFile) == 0) return dictionary;
+  return ShippedEngineFileBytes(relative);
+}
+
+// A program folder below the scratch folder holding the program's set.
 void MakeProgramFolder(const char* program) {
   for (const char* folder : kEngineFolders) {
     const std::string path = ScratchUtf8() + program + folder;
     if (mkdir(path.c_str(), 0700) != 0 && access(path.c_str(), F_OK) != 0) Fail("cannot make", path);
   }
   for (const char* file : kEngineFiles) {
-    const std::string& bytes = ShippedEngineFileBytes(file);
+    const std::string& bytes = ProgramFileBytes(file);
     WriteAll(NativePath(EngineFolderUtf8(program), file), bytes.data(), bytes.size());
   }
 }
@@ -142,7 +154,7 @@ void WriteEngineFile(const char* relative, const uint8_t* data, size_t size) {
 }
 
 void RestoreEngineFile(const char* relative) {
-  const std::string& bytes = ShippedEngineFileBytes(relative);
+  const std::string& bytes = ProgramFileBytes(relative);
   WriteEngineFile(relative, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
 }
 
@@ -178,10 +190,6 @@ bool LoadEngineData(EngineData data, const char* relative, std::initializer_list
 StaffStageRun::StaffStageRun() {
   static const bool made = [] {
     MakeProgramFolder(kStaffProgram);
-    for (const auto& sample : {std::make_pair(kTextFile, "text"), std::make_pair(kUserDictFile, "dict")}) {
-      const std::string bytes = WriteSampleEngineFile(sample.second);
-      WriteAll(NativePath(EngineFolderUtf8(kStaffProgram), sample.first), bytes.data(), bytes.size());
-    }
     return true;
   }();
   (void)made;

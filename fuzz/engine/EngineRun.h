@@ -1,11 +1,13 @@
 // The engine over a scratch engine folder, for the data-file targets and the
-// staff-stage target: the shipped data files (as the build writes them) are
-// copied once into a program folder in the scratch folder, which becomes the
-// resource folder, so that the engine reads them exactly as the program does.
-// The engine is started once and kept: a data-file target replaces one file
-// and loads it into the started engine as StartEngine loads it (the
-// module's tables freed, its loader run), then puts the shipped file back.
-// Only a failed load restarts the engine, and the next load must work.
+// staff-stage target: the shipped data files (as the build writes them; the
+// text references and the user dictionary as their small samples, which
+// start and load far sooner) are copied once into a program folder in the
+// scratch folder, which becomes the resource folder, so that the engine
+// reads them exactly as the program does. The engine is started once and
+// kept: a data-file target replaces one file and loads it into the started
+// engine as StartEngine loads it (the module's tables freed, its loader run),
+// then puts the folder's own file back. After a failed load the next load
+// must work; only a load that unwound restarts the engine.
 #pragma once
 
 #include <cstddef>
@@ -31,11 +33,11 @@ constexpr char kUserDictFile[] = "User\\dict.txt";
 const char* MusicReferenceFile();
 const char* NoteheadReferenceFile();
 
-// The scratch program folder with the shipped set (made once per process),
+// The scratch program folder with the program's set (made once per process),
 // made the resource folder.
 void UseScratchEngineFolder();
 void WriteEngineFile(const char* relative, const uint8_t* data, size_t size);
-// The shipped file back in place.
+// The program folder's own file back in place.
 void RestoreEngineFile(const char* relative);
 
 // Once per process (and again after a failed load): the engine started
@@ -48,7 +50,7 @@ void KeepEngineStarted();
 enum class EngineData { kMusicReferences, kTextReferences, kLanguage, kUserDictionary };
 // Loads the files of one loader into the started engine, as they stand. A
 // load that fails must leave one of the expected codes (else abort: any
-// other code is a finding); the shipped file relative is then put back and
+// other code is a finding); the folder's own file relative is then put back and
 // the load must work again. A load that unwound (a failed check, exhausted
 // memory) restarts the engine first. Returns true when the files loaded;
 // the caller then holds the engine (EngineRunLock) while it looks at the
@@ -57,10 +59,10 @@ bool LoadEngineData(EngineData data, const char* relative, std::initializer_list
 
 // One whole engine run of the staff-stage target, as the reading pipeline
 // makes it: StartEngine on construction, CloseEngine on destruction, the
-// engine held in between. Its program folder holds the shipped reference
-// files with the small sample text references and user dictionary, which the
-// staff stage does not read, so that a start per input stays cheap. The
-// data-file targets' engine is started afresh after it.
+// engine held in between, over a program folder of its own holding the same
+// set (the staff stage reads neither the text references nor the user
+// dictionary), so that a start per input stays cheap. The data-file targets'
+// engine is started afresh after it.
 class StaffStageRun {
  public:
   StaffStageRun();

@@ -48,8 +48,14 @@ KV_FUZZ_TARGET(engine_language) {
   if (size == 0) return 0;
   const bool trigrams = data[0] & 1;
   const char* file = trigrams ? fuzz::kSylngramFile : fuzz::kLangDataFile;
-  static const std::string dictionary = fuzz::ShippedDictionaryHead();
-  fuzz::WriteEngineFile(fuzz::kUserDictFile, reinterpret_cast<const uint8_t*>(dictionary.data()), dictionary.size());
+  // The language load reloads the user dictionary: the shipped one's head,
+  // written once.
+  static const bool dictionaryWritten = [] {
+    const std::string dictionary = fuzz::ShippedDictionaryHead();
+    fuzz::WriteEngineFile(fuzz::kUserDictFile, reinterpret_cast<const uint8_t*>(dictionary.data()), dictionary.size());
+    return true;
+  }();
+  (void)dictionaryWritten;
   fuzz::WriteEngineFile(file, data + 1, size - 1);
   if (!fuzz::LoadEngineData(fuzz::EngineData::kLanguage, file, {"Xspllinit"})) return 0;
   EngineRunLock run;

@@ -1,7 +1,7 @@
 // The text reference file ("Learned\Text") as StartEngine reads it, loaded
 // into a started engine. A bad file fails the load with "Xrdocrdat"; a good
 // one is loaded with every pattern range inside the next level's table, and
-// the shipped file loads again afterwards either way.
+// the folder's own file loads again afterwards either way.
 #include <cstdlib>
 
 #include "Code/Quorm/Quorm.h"

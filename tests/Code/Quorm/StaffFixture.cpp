@@ -26,7 +26,7 @@ void AddHandStaff(const HandStaff& staff) {
   const int32_t index = GetStaffCount();
   StaffRecord& row = StaffRow(index);
   row = StaffRecord{};
-  AllocateStaffArrays(row);
+  AllocateStaffArrays(row, staff.lines);
   row.lineCount = staff.lines;
   for (int32_t line = 0; line < staff.lines; ++line)
     for (int32_t x = staff.left; x < staff.right; ++x) row.lineY[line][x] = (staff.top + line * staff.spacing) * 1024;
