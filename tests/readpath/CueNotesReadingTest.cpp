@@ -42,7 +42,8 @@ class ReadingPath : public ::testing::Test {
 bool ReadingPath::ready_ = false;
 
 // The chords of the score's parts as "position/duration code", "s" for a
-// small (cue-size) chord, "g" for a grace chord; bars apart by "|".
+// small (cue-size) chord, "g" for a grace chord, and the rests as "r" and
+// their duration code ("s" for a cue-size rest); bars apart by "|".
 std::string ScoreChords() {
   std::ostringstream out;
   for (int slot = 0; slot < PartCount && slot < kPartSlots; ++slot) {
@@ -55,6 +56,8 @@ std::string ScoreChords() {
         out << '/' << int(ChordDurationCode(item)) << (ChordIsSmall(item) ? "s" : "")
             << (ChordIsGrace(item) ? "g" : "") << ' ';
       }
+      if (KindOf(item) == kItemRest && !IsMultiBarRest(item))
+        out << 'r' << int(RestDurationCode(item)) << (RestIsCue(item) ? "s" : "") << ' ';
       item += ItemLength(item);
     }
   }
@@ -112,6 +115,30 @@ TEST_F(ReadingPath, CueNotesAreReadCueSizeAndTheGraceNoteMakesNoNote) {
     size_t small = 0;
     for (char c : chords) small += c == 's';
     EXPECT_EQ(small, 12u) << page << ": " << chords;
+  }
+}
+
+// Cue-size rests, half and whole notes beside full-size ones, and grace
+// notes with and without a slash before a full-size note (fixtures/small.ly,
+// small-musescore.source.xml): the cue-size rests and notes keep their value
+// and are exported <cue/>; the grace notes make no note.
+TEST_F(ReadingPath, CueRestsHalfAndWholeNotesAreReadCueSize) {
+  const std::vector<std::string> expected = {
+      "C5 quarter, D5 quarter, E5 quarter, F5 quarter",
+      "G5 half cue, rest quarter cue, E5 quarter cue",
+      "C5 whole cue",
+      "D5 quarter, rest quarter, C5 half",
+      "rest half cue, A4 half cue",
+      "A4 quarter, B4 quarter, C5 half",
+      "C5 whole",
+  };
+  for (const std::string page : {"small", "small-musescore"}) {
+    const ReadPageResult result = ReadPageFile(Fixture(page + ".tif"), Store(), Export(page + ".xml"));
+    ASSERT_TRUE(result.read) << page;
+    ASSERT_FALSE(result.musicXmlPath.empty()) << page;
+    EXPECT_EQ(ExportedNotes(result.musicXmlPath), expected) << page;
+    const std::string chords = ScoreChords();
+    EXPECT_EQ(chords.find('g'), std::string::npos) << page << ": " << chords;
   }
 }
 
