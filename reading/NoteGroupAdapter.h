@@ -21,6 +21,8 @@
 // header keeps them apart from the note kinds of the stages' records.
 enum EngineNoteTypeCode : int32_t {
   kEngineBreveHead = 0,
+  kEngineSemibreveHead = 1,
+  kEngineMinimHead = 2,
   kEngineSolidHead = 3,
   kEngineGraceHead = 4,
   kEngineBreveRest = 5,

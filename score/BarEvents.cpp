@@ -141,7 +141,7 @@ void BuildEvents(const uint8_t* stream, uint32_t start, uint32_t end, BarEvents*
         e.dots = RestDots(item);
         e.duration = DurationTicks(e.code, e.dots);
         if (RestIsHidden(item)) e.flags |= kEventHiddenRest;
-        if (RestIsLarge(item)) e.flags |= kEventCue;
+        if (RestIsCue(item)) e.flags |= kEventCue;
       }
     }
     e.tupletTotal = c.tupletTotal;

@@ -231,8 +231,8 @@ inline uint8_t RestFields(const uint8_t* item) { return (item[1] >> 2) & 15; }
 inline uint8_t RestMarkCode(const uint8_t* item) { return (item[1] >> 2) & 3; }
 // The painter draws a fermata when b1 bits 2-4 are exactly 1.
 inline bool RestHasFermata(const uint8_t* item) { return ((item[1] >> 2) & 7) == 1; }
-// b1 bit 4: score building saw a large rest (size 100 or more).
-inline bool RestIsLarge(const uint8_t* item) { return (item[1] & 0x10) != 0; }
+// b1 bit 4: the cue bit, a cue-size (small) rest.
+inline bool RestIsCue(const uint8_t* item) { return (item[1] & 0x10) != 0; }
 // b1 bit 5 of a single rest: hidden (not printed, greyed on screen).
 inline bool RestIsHidden(const uint8_t* item) { return !IsMultiBarRest(item) && (item[1] & 0x20) != 0; }
 inline uint8_t RestVoice(const uint8_t* item) { return item[1] >> 6; }

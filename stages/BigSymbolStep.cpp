@@ -100,6 +100,30 @@ bool Black(const InkPage& ink, int32_t x, int32_t y) {
   return (ink.bits[static_cast<size_t>(y) * rowBytes + static_cast<size_t>(x >> 3)] >> (x & 7)) & 1;
 }
 
+// The width of a candidate's solid ink: from its first to its last column
+// holding ink over a third of a stave space, so that what is left of a stave
+// line beside a block rest does not count.
+int32_t SolidInkWidth(const StaveScan& s, const Candidate& c) {
+  const int32_t least = std::max<int32_t>(2, static_cast<int32_t>(s.S / 3));
+  int32_t first = -1, last = -1;
+  for (int32_t x = c.left; x <= c.right; ++x) {
+    int32_t ink = 0;
+    for (int32_t y = c.inkTop; y <= c.inkBottom && ink < least; ++y) ink += Black(s.ink, x, y) ? 1 : 0;
+    if (ink < least) continue;
+    if (first < 0) first = x;
+    last = x;
+  }
+  return first < 0 ? 0 : last - first + 1;
+}
+
+// The height of a candidate's ink when its band holds all of it (no ink in
+// the rows just above and below), else 0: a tall symbol is cut by its band.
+int32_t WholeInkHeight(const StaveScan& s, const Candidate& c) {
+  for (int32_t x = c.left; x <= c.right; ++x)
+    if (Black(s.ink, x, c.inkTop - 1) || Black(s.ink, x, c.inkBottom + 1)) return 0;
+  return c.inkBottom - c.inkTop + 1;
+}
+
 // The stave steps of the lines.
 int LineSteps(const StaveRow& row, int* steps) {
   const int n = std::clamp<int>(row.lineCount, 1, 6);
@@ -320,8 +344,13 @@ void ScanCandidate(const StaveScan& s, const ShapeDatabase& db, const BigSymbolC
             const int score = BestGroupScore(ZoneGrid::k8x16, features + 2, group, kMatchSafe, kMatchMaybe);
             if (score < kHitLeast) continue;
             const HitResult r = AcceptHitAtPosition(state.hits, t, variant, x, score, s.half, records, count, [&]() {
-              return AddClassifiedSymbol(records, count, group, x, w, band, s.number, score, kHitBest, kHitLeast,
-                                         s.half, static_cast<int16_t>(PositionY(s, x, 4)));
+              if (!AddClassifiedSymbol(records, count, group, x, w, band, s.number, score, kHitBest, kHitLeast,
+                                       s.half, static_cast<int16_t>(PositionY(s, x, 4))))
+                return 0;
+              // A rest's size goes by the ink of its candidate.
+              SymbolRecord& added = records[count - 1];
+              added.size = RestSizeValue(added.type, SolidInkWidth(s, c), WholeInkHeight(s, c), added.space);
+              return 1;
             });
             if (r == HitResult::kListFull) {
               state.full = true;

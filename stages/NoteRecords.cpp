@@ -97,6 +97,36 @@ bool IsFullSizeHeadEvent(const EngineEventView& e) {
   return false;
 }
 
+// Hollow heads come from the full-size models only: a cue-size half or whole
+// head is one found well narrower than the glyph (cue glyphs are drawn at
+// about 70 %). The narrowest full-size widths over the engravers' fonts, in
+// hundredths of a stave space (half heads 1.18, whole heads 1.69), below
+// which a head is cue-size:
+constexpr int32_t kCueHalfHeadWidth = 108;
+constexpr int32_t kCueWholeHeadWidth = 150;
+
+bool IsCueSizeHollowHead(const EngineNoteView& n, int32_t space) {
+  if (space <= 0 || n.box.x0 == kEngineNoBox) return false;
+  const int32_t limit = n.type == kEngineMinimHead ? kCueHalfHeadWidth
+                        : n.type == kEngineSemibreveHead ? kCueWholeHeadWidth
+                                                          : 0;
+  return static_cast<int64_t>(n.box.x1 - n.box.x0) * 100 < static_cast<int64_t>(limit) * space;
+}
+
+// An event of cue-size heads: small heads (IsSmallEvent) or hollow heads all
+// of them cue-size.
+bool IsCueSizeEvent(const EngineEventView& e, int32_t space) {
+  if (IsSmallEvent(e)) return true;
+  int heads = 0;
+  for (int32_t i = 0; i < e.noteCount; ++i) {
+    const EngineNoteView& n = e.notes[i];
+    if (!IsHeadType(n.type)) continue;
+    if (!IsCueSizeHollowHead(n, space)) return false;
+    ++heads;
+  }
+  return heads > 0;
+}
+
 // Per event of a bar: true for the small-head events that are grace notes.
 // A run of small-head events (left to right) is a run of grace notes when it
 // stands right before a full-size note: the next event begins within two
@@ -160,7 +190,7 @@ int ImportEngineNotes(const StaveRow* rows, int rowCount, int s, int32_t indexIn
     for (size_t k = 0; k < events.size(); ++k) {
       const EngineEventView& e = events[k];
       if (grace[k]) continue;  // grace notes make no records
-      const bool cue = IsSmallEvent(e);
+      const bool cue = IsCueSizeEvent(e, space);
       bool copied = false;
       for (int32_t i = 0; i < e.noteCount; ++i) {
         if (count >= static_cast<uint32_t>(kNoteListLimit)) break;

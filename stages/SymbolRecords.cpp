@@ -152,6 +152,36 @@ void ImportEngineBarline(int32_t page, int32_t system, int32_t staveInSystem, in
   ++count;
 }
 
+namespace {
+
+// The telling extent of each rest glyph at full size, in hundredths of a
+// stave space over the engravers' fonts: the width of the whole and half
+// rests (blocks), the height of the others. A rest drawn below
+// kCueSizeShare of it is cue-size (cue glyphs are drawn at about 70 %).
+struct RestGlyphExtent {
+  int16_t type;
+  bool byWidth;
+  int32_t hundredths;
+};
+constexpr RestGlyphExtent kRestGlyphExtents[] = {
+    {71, true, 115}, {70, true, 115}, {69, false, 280}, {68, false, 190},
+    {67, false, 290}, {66, false, 380}, {65, false, 480},
+};
+constexpr int32_t kCueSizeShare = 85;  // per cent
+
+}  // namespace
+
+int16_t RestSizeValue(int16_t type, int32_t width, int32_t height, int32_t space) {
+  if (space <= 0) return 0;
+  for (const RestGlyphExtent& g : kRestGlyphExtents) {
+    if (g.type != type) continue;
+    const int64_t extent = g.byWidth ? width : height;
+    if (extent <= 0) return 0;  // not measured
+    return extent * 100 * 100 < static_cast<int64_t>(g.hundredths) * kCueSizeShare * space ? kCueSize : 0;
+  }
+  return 0;
+}
+
 void ImportEngineSymbols(int32_t page, int32_t system, int32_t staveInSystem, int32_t slot, SymbolRecord* records,
                          uint32_t& count, int16_t stave, int32_t staff) {
   EngineRest rests[kMaxSlotRests];
@@ -168,6 +198,10 @@ void ImportEngineSymbols(int32_t page, int32_t system, int32_t staveInSystem, in
       r.type = kSymbolMultiBarRest;
       r.count = static_cast<uint32_t>(std::max(1, rest.bars));
     }
+    int32_t box[4];
+    int32_t confidence = 0;
+    if (EngineObjectBox(rest.object, box, &confidence))
+      r.size = RestSizeValue(r.type, box[2] - box[0] + 1, box[3] - box[1] + 1, r.space);
   }
 }
 

@@ -48,9 +48,15 @@ void ImportEngineTimeSignature(int32_t page, int32_t system, int32_t staveInSyst
 // Repeat kinds widen the box by the current stave unit.
 void ImportEngineBarline(int32_t page, int32_t system, int32_t staveInSystem, int32_t slot, SymbolRecord* records,
                          uint32_t& count, int16_t stave, int32_t staff);
+// The size value of a rest of symbol type `type` whose ink is width x height
+// pixels on a stave of `space` pixels: kCueSize when the rest is drawn well
+// below the size of its glyph (a cue-size rest), else 0; 0 for other types
+// and when the extent that tells (the width of a whole or half rest, the
+// height of the others) is 0, not measured.
+int16_t RestSizeValue(int16_t type, int32_t width, int32_t height, int32_t space);
 // The slot's rests: breve to semiquaver rest 72..67, demisemiquaver 66,
 // hemidemisemiquaver 65, multi-bar rest 73 with count = its bars; the other
-// rests carry count 1 when dotted.
+// rests carry count 1 when dotted, and their size value (RestSizeValue).
 void ImportEngineSymbols(int32_t page, int32_t system, int32_t staveInSystem, int32_t slot, SymbolRecord* records,
                          uint32_t& count, int16_t stave, int32_t staff);
 

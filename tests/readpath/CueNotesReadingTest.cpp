@@ -11,6 +11,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "PageReading.h"
@@ -42,7 +43,8 @@ class ReadingPath : public ::testing::Test {
 bool ReadingPath::ready_ = false;
 
 // The chords of the score's parts as "position/duration code", "s" for a
-// small (cue-size) chord, "g" for a grace chord; bars apart by "|".
+// small (cue-size) chord, "g" for a grace chord, and the rests as "r" and
+// their duration code ("s" for a cue-size rest); bars apart by "|".
 std::string ScoreChords() {
   std::ostringstream out;
   for (int slot = 0; slot < PartCount && slot < kPartSlots; ++slot) {
@@ -55,6 +57,8 @@ std::string ScoreChords() {
         out << '/' << int(ChordDurationCode(item)) << (ChordIsSmall(item) ? "s" : "")
             << (ChordIsGrace(item) ? "g" : "") << ' ';
       }
+      if (KindOf(item) == kItemRest && !IsMultiBarRest(item))
+        out << 'r' << int(RestDurationCode(item)) << (RestIsCue(item) ? "s" : "") << ' ';
       item += ItemLength(item);
     }
   }
@@ -112,6 +116,47 @@ TEST_F(ReadingPath, CueNotesAreReadCueSizeAndTheGraceNoteMakesNoNote) {
     size_t small = 0;
     for (char c : chords) small += c == 's';
     EXPECT_EQ(small, 12u) << page << ": " << chords;
+  }
+}
+
+// Cue-size rests, half and whole notes beside full-size ones, and grace
+// notes with and without a slash before a full-size note (fixtures/small.ly,
+// small-musescore.source.xml). The cue-size half notes the full-size head
+// models find are exported <cue/>; a rest keeps its value whatever its size
+// (its cue bit guides the rhythm search only); the grace notes make no note
+// and leave their bar's notes as they stand. Not read yet, and so not
+// checked: the cue-size crotchet rest of bar 2 and the cue-size whole note
+// of bar 3 on both pages, and on MuseScore's page the cue-size half notes
+// and half rest of bars 2 and 5 (no head model finds a small hollow head
+// there, nor a symbol finder the small rests).
+TEST_F(ReadingPath, CueSizeHalfNotesAreReadCueSizeBesideRestsAndGraceNotes) {
+  const struct {
+    const char* page;
+    std::vector<std::pair<size_t, std::string>> bars;  // bar index, its notes
+  } cases[] = {
+      {"small",
+       {{0, "C5 quarter, D5 quarter, E5 quarter, F5 quarter"},
+        {3, "D5 quarter, rest quarter, C5 half"},
+        {4, "rest half, A4 half cue"},
+        {5, "A4 quarter, B4 quarter, C5 half"},
+        {6, "C5 whole"}}},
+      {"small-musescore",
+       {{0, "C5 quarter, D5 quarter, E5 quarter, F5 quarter"},
+        {3, "D5 quarter, rest quarter, C5 half"},
+        {5, "A4 quarter, B4 quarter, C5 half"},
+        {6, "C5 whole"}}},
+  };
+  for (const auto& c : cases) {
+    const std::string page = c.page;
+    const ReadPageResult result = ReadPageFile(Fixture(page + ".tif"), Store(), Export(page + ".xml"));
+    ASSERT_TRUE(result.read) << page;
+    ASSERT_FALSE(result.musicXmlPath.empty()) << page;
+    const std::vector<std::string> bars = ExportedNotes(result.musicXmlPath);
+    ASSERT_EQ(bars.size(), 7u) << page;
+    for (const auto& [bar, notes] : c.bars) EXPECT_EQ(bars[bar], notes) << page << " bar " << bar + 1;
+    if (page == "small") EXPECT_EQ(bars[1].find("G5 half cue"), 0u) << bars[1];
+    const std::string chords = ScoreChords();
+    EXPECT_EQ(chords.find('g'), std::string::npos) << page << ": " << chords;
   }
 }
 

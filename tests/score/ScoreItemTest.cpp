@@ -192,7 +192,7 @@ TEST(ItemFields, RestRoundTrip) {
   EXPECT_FALSE(RestIsHidden(item));
   SetRestHidden(item, true);
   EXPECT_TRUE(RestIsHidden(item));
-  EXPECT_FALSE(RestIsLarge(item));
+  EXPECT_FALSE(RestIsCue(item));
   EXPECT_EQ(RestMarkCode(item), 1);
 }
 

@@ -71,8 +71,8 @@ void NoteEnginePage::AddSlot(int row, std::initializer_list<HandGroup> groups) {
       n.accidentalRefs[1] = n.accidentalRefs[2] = -1;
       if (hn.type <= kNoteGrace) {
         FoundNotehead h{};
-        h.leftX = hn.x - 8;
-        h.rightX = hn.x + 8;
+        h.leftX = hn.x - hn.width / 2;
+        h.rightX = hn.x + hn.width / 2;
         h.centreY = y;
         h.staff = row;
         h.step = hn.step;

@@ -16,6 +16,7 @@ struct HandNote {
   int32_t accidental = 0;
   int32_t cost = 0;    // the head's raw cost
   bool small = false;  // found by a small-head (cue-size) model
+  int32_t width = 16;  // of the head's box, in pixels
 };
 
 struct HandGroup {

@@ -101,6 +101,47 @@ TEST(ImportEngineNotes, SmallHeadsAreCueNotesUnlessTheyStandRightBeforeAFullSize
   }
 }
 
+// Half and whole heads come from the full-size models: one drawn well
+// narrower than the glyph (stave space 20 pixels) is a cue-size head.
+TEST(ImportEngineNotes, NarrowHalfAndWholeHeadsAreCueSize) {
+  auto head = [](int32_t type, int32_t width, int32_t x = 600) {
+    HandGroup g = Solid(0, x);
+    g.notes[0].type = type;
+    g.notes[0].width = width;
+    return g;
+  };
+  HandGroup chord = head(2, 18);
+  chord.notes.push_back(HandNote{2, 4, 600, 0, 0, false, 26});
+  const struct {
+    const char* what;
+    std::initializer_list<HandGroup> groups;
+    uint32_t records, cue;
+  } cases[] = {
+      {"a half head 1.3 spaces wide", {head(2, 26)}, 1, 0},
+      {"a half head 0.9 spaces wide", {head(2, 18)}, 1, 1},
+      {"a whole head 1.7 spaces wide", {head(1, 34)}, 1, 0},
+      {"a whole head 1.3 spaces wide", {head(1, 26)}, 1, 1},
+      {"a solid head 0.9 spaces wide (size from its model only)", {head(3, 18)}, 1, 0},
+      {"a chord of a narrow and a full-size half head", {chord}, 2, 0},
+      {"a narrow half head before a full-size note is no grace note", {head(2, 18), Solid(0, 640)}, 2, 1},
+  };
+  for (const auto& c : cases) {
+    NoteEnginePage page;
+    const int row = page.AddStave(0, 200, 20, 5);
+    page.Describe();
+    page.AddSlot(row, c.groups);
+    Imported r = Import(page, row);
+    ASSERT_EQ(r.count, c.records) << c.what;
+    uint32_t cue = 0;
+    for (uint32_t i = 0; i < r.count; ++i) {
+      const bool isCue = r.notes[i].size >= kCueSize;
+      cue += isCue;
+      EXPECT_EQ(r.notes[i].chordFlag, isCue ? 1 : 0) << c.what;
+    }
+    EXPECT_EQ(cue, c.cue) << c.what;
+  }
+}
+
 TEST(ImportEngineNotes, FillsARecordPerHeadAndSkipsGraceNotesAndRests) {
   NoteEnginePage page;
   const int row = page.AddStave(0, 200, 20, 5);

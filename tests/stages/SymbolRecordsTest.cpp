@@ -155,6 +155,37 @@ TEST_F(SymbolImportTest, RestsOfEveryEngineKindKeepATypeOfTheirOwn) {
   }
 }
 
+// A rest drawn well below its glyph's size (stave space 20) is cue-size: the
+// whole and half rests by their width, the others by their height.
+TEST_F(SymbolImportTest, RestsDrawnSmallAreCueSize) {
+  const struct {
+    int32_t engineType, width, height;
+    int16_t size;
+  } cases[] = {
+      {kCrotchet, 20, 56, 0},  {kCrotchet, 14, 40, kCueSize}, {kMinim, 24, 10, 0},  {kMinim, 16, 7, kCueSize},
+      {kSemibreve, 24, 10, 0}, {kSemibreve, 16, 7, kCueSize}, {kQuaver, 16, 38, 0}, {kQuaver, 11, 26, kCueSize},
+      {kSemiquaver, 18, 58, 0}, {kSemiquaver, 13, 40, kCueSize}, {kMultiBar, 10, 10, 0},
+  };
+  NewSymbolSlot(0);
+  int32_t x = 100;
+  for (const auto& c : cases) {
+    const FoundObjectRef o = Object(x, 120, x + c.width - 1, 120 + c.height - 1);
+    AddSlotRest(0, c.engineType, 0, 1, x, o.index);
+    x += 40;
+  }
+  ASSERT_EQ(Import(0), 1);
+  ASSERT_EQ(count_, std::size(cases));
+  for (uint32_t i = 0; i < count_; ++i) EXPECT_EQ(records_[i].size, cases[i].size) << i;
+}
+
+TEST(RestSizeValue, GoesByTheExtentThatTellsAndNeedsItMeasured) {
+  EXPECT_EQ(RestSizeValue(70, 16, 0, 20), kCueSize);  // a half rest by its width alone
+  EXPECT_EQ(RestSizeValue(69, 14, 0, 20), 0);         // a crotchet rest whose height was not measured
+  EXPECT_EQ(RestSizeValue(69, 0, 40, 20), kCueSize);
+  EXPECT_EQ(RestSizeValue(72, 4, 10, 20), 0);         // breve rests are not sized
+  EXPECT_EQ(RestSizeValue(69, 14, 40, 0), 0);         // no stave space
+}
+
 TEST_F(SymbolImportTest, BarLinesOfEveryKindAndTheirEngineLookUp) {
   for (int kind = 0; kind < 6; ++kind) {
     NewSymbolSlot(1);
