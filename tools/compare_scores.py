@@ -331,11 +331,12 @@ def read_symbols(path):
             voices = {}  # stave -> voices in the bar
             for note in measure.iter("note"):
                 voices.setdefault(_int(note.find("staff"), 1), set()).add(note.findtext("voice", "1").strip())
-            chords = {}  # index of a chord's first note -> notes in the chord
-            notes = list(measure.iter("note"))
+            chords = {}  # index in the bar of a chord's first note -> notes in the chord
             first = 0
-            for i, note in enumerate(notes):
-                if note.find("chord") is None:
+            for i, element in enumerate(measure):
+                if element.tag != "note":
+                    continue
+                if element.find("chord") is None:
                     first = i
                 chords[first] = chords.get(first, 0) + 1
             first = 0

@@ -197,6 +197,15 @@ class SymbolErrorRateTest(FolderCase):
         self.assertEqual(c["dense"]["true"], 7)   # notes of a stave of two voices
         self.assertEqual(sum(c[x]["wrong"] + c[x]["missed"] + c[x]["added"] for x in c), 0)
 
+    def test_a_chord_of_four_is_dense_wherever_it_stands_in_its_bar(self):
+        # Rests, backups and attributes before the chord in the bar: the
+        # chord's size is looked up by its own place among the bar's children.
+        chords = dict(score(BASE), parts=[{"name": "G", "clefs": ["G"], "bars": [
+            [["r:q C4+E4+G4+B4:q D5:h"]], [["G5:h C4+E4+G4+B4:h"]]]}])
+        c = self.counts(chords, chords)
+        self.assertEqual(c["dense"]["true"], 8)
+        self.assertEqual(c["plain"]["true"], 3)
+
     def test_every_class_page_reads_itself_without_error_and_holds_its_class(self):
         for seed in range(class_scores.FIGURES_SEEDS.start, class_scores.FIGURES_SEEDS.start + 7):
             name, text = class_scores.musicxml(seed)
