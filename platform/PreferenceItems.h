@@ -12,10 +12,12 @@
 #include <cstdint>
 #include <string>
 
+#include "resources/ResourceIds.h"
+
 // The pages: the dialog templates 301 to 304.
 enum PrefsPage : int { kPrefsScanningPage = 0, kPrefsReadingPage = 1, kPrefsEditingPage = 2, kPrefsAdvancedPage = 3 };
 constexpr int kPrefsPageCount = 4;
-constexpr int kPrefsFirstPageTemplate = 301;
+constexpr int kPrefsFirstPageTemplate = IDD_PREFS_SCANNING;
 
 enum PrefsControlKind : int { kPrefsCheck = 0, kPrefsCombo = 1, kPrefsTrackBar = 2, kPrefsText = 3, kPrefsOther = 4 };
 
@@ -26,38 +28,38 @@ constexpr int kBoxUnchecked = 0, kBoxChecked = 1, kBoxIndeterminate = 2;
 
 // The controls that carry settings (the page and id of each item).
 enum PrefsControlId : int {
-  kCtlDragByDragging = 1022,
-  kCtlDragByShift = 1023,
-  kCtlSkinCadenzor = 1024,
-  kCtlSkinR8 = 1025,
-  kCtlKeypadKorvalinde = 1026,
-  kCtlKeypadCadenzor = 1027,
-  kCtlArticulations = 1048,
-  kCtlChordDiagrams = 1049,
-  kCtlAttachScan = 1052,
-  kCtlAntiAliased = 1053,
-  kCtlPageMargins = 1054,
-  kCtlSlurs = 1060,
-  kCtlText = 1061,
-  kCtlAdvanced = 1062,
-  kCtlMakeLevel = 1064,     // scanning page
-  kCtlHandwritten = 1064,   // reading page
-  kCtlOneVoice = 1065,
-  kCtlAppoggiaturas = 1066,
-  kCtlTuplets = 1067,
-  kCtlHandwrittenBeams = 1068,
-  kCtlNarrowStrokes = 1069,
-  kCtlQuickPrefs = 1070,
-  kCtlReadAfterScan = 1071,   // scanning page
-  kCtlTransposing = 1071,     // reading page
-  kCtlPromptBeforeScan = 1089,
-  kCtlScanQuickly = 1090,
-  kCtlSplash = 1119,
-  kCtlAutomaticScanning = 1228,
-  kCtlOwnScanning = 1229,
-  kCtlTwainScanning = 1230,
-  kCtlScanner = 1233,
-  kCtlAutoSavePeriod = 1244,
+  kCtlDragByDragging = IDC_PREF_DRAG_BY_DRAGGING,
+  kCtlDragByShift = IDC_PREF_DRAG_BY_SHIFT,
+  kCtlSkinCadenzor = IDC_PREF_SKIN_CADENZOR,
+  kCtlSkinR8 = IDC_PREF_SKIN_R8,
+  kCtlKeypadKorvalinde = IDC_PREF_KEYPAD_KORVALINDE,
+  kCtlKeypadCadenzor = IDC_PREF_KEYPAD_CADENZOR,
+  kCtlArticulations = IDC_PREF_ARTICULATIONS,
+  kCtlChordDiagrams = IDC_PREF_CHORD_DIAGRAMS,
+  kCtlAttachScan = IDC_PREF_ATTACH_SCAN,
+  kCtlAntiAliased = IDC_PREF_ANTI_ALIASED,
+  kCtlPageMargins = IDC_PREF_PAGE_MARGINS,
+  kCtlSlurs = IDC_PREF_SLURS,
+  kCtlText = IDC_PREF_TEXT,
+  kCtlAdvanced = IDC_PREF_ADVANCED,
+  kCtlMakeLevel = IDC_PREF_MAKE_LEVEL,      // scanning page
+  kCtlHandwritten = IDC_PREF_HANDWRITTEN,   // reading page
+  kCtlOneVoice = IDC_PREF_ONE_VOICE,
+  kCtlAppoggiaturas = IDC_PREF_APPOGGIATURAS,
+  kCtlTuplets = IDC_PREF_TUPLETS,
+  kCtlHandwrittenBeams = IDC_PREF_HANDWRITTEN_BEAMS,
+  kCtlNarrowStrokes = IDC_PREF_NARROW_STROKES,
+  kCtlQuickPrefs = IDC_PREF_QUICK_PREFS,
+  kCtlReadAfterScan = IDC_PREF_READ_AFTER_SCAN,  // scanning page
+  kCtlTransposing = IDC_PREF_TRANSPOSING,        // reading page
+  kCtlPromptBeforeScan = IDC_PREF_PROMPT_BEFORE_SCAN,
+  kCtlScanQuickly = IDC_PREF_SCAN_QUICKLY,
+  kCtlSplash = IDC_PREF_SPLASH,
+  kCtlAutomaticScanning = IDC_PREF_AUTOMATIC_SCANNING,
+  kCtlOwnScanning = IDC_PREF_OWN_SCANNING,
+  kCtlTwainScanning = IDC_PREF_TWAIN_SCANNING,
+  kCtlScanner = IDC_PREF_SCANNER,
+  kCtlAutoSavePeriod = IDC_PREF_AUTO_SAVE_PERIOD,
 };
 
 // Item -> control id, with its page and kind; -1 for all three when the
