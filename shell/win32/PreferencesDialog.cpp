@@ -285,11 +285,6 @@ void RedrawDocuments() {
     if (HoldsWindow(window) && IsWindow(window)) InvalidateRect(window, nullptr, FALSE);
 }
 
-bool ShowHandwritingNoticeOnce() {
-  if (Global().showHandwrittenWarning) ShowShellDialog(IDD_HANDWRITING_NOTICE, Windows().frame);
-  return true;
-}
-
 void OpenFromCommand(int mode) {
   // Opened while a page is read, the dialog runs on a thread of its own, so
   // the frame goes on taking the reading's messages.
@@ -471,6 +466,6 @@ void InstallPreferencesDialog() {
   SetShellServices(services);
   PreferenceEffects effects;
   effects.redrawViews = RedrawDocuments;
-  effects.showHandwritingNotice = ShowHandwritingNoticeOnce;
+  effects.showHandwritingNotice = ShowHandwrittenWarning;
   SetPreferenceEffects(effects);
 }
