@@ -6,6 +6,7 @@
 
 #include <commctrl.h>
 
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -195,6 +196,43 @@ TEST_F(Preferences, OkKeepsTheChangesInTheRegistryAndCancelNone) {
   ASSERT_TRUE(ExitCleanly());
 }
 
+TEST_F(Preferences, TheAdvancedReadingOptionsChooseTheKindsOfTextRead) {
+  ASSERT_TRUE(StartQuietly());
+  HWND dialog = OpenPreferences();
+  ASSERT_NE(dialog, nullptr);
+  HWND reading = PageHolding(dialog, IDC_PREF_ONE_VOICE);
+  bool text = false;
+  ASSERT_TRUE(program.ClickDialogCheckBox(reading, IDC_PREF_TEXT, &text));
+  ASSERT_TRUE(text);
+  ASSERT_TRUE(IsWindowEnabled(GetDlgItem(reading, IDC_PREF_ADVANCED))) << "offered once text is read";
+  PostMessageW(reading, WM_COMMAND, MAKEWPARAM(IDC_PREF_ADVANCED, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(reading, IDC_PREF_ADVANCED)));
+  HWND options = nullptr;
+  ASSERT_TRUE(Poll([&] {
+    for (const ProgramBox& box : program.Boxes())
+      if (GetDlgItem(box.window, IDC_TEXT_TYPE_FIRST)) options = box.window;
+    return options != nullptr;
+  })) << "the text recognition options";
+  for (int k = 0; k < TEXT_TYPE_COUNT; ++k) EXPECT_TRUE(program.IsDialogBoxChecked(options, IDC_TEXT_TYPE_FIRST + k));
+  ExpectWindowMatchesReference(options, "prefs-text-recognition");
+  ASSERT_TRUE(program.ClickDialogCheckBox(options, IDC_TEXT_TYPE_FIRST + 4));
+  ASSERT_TRUE(program.PressDialogButton(options, IDOK));
+  // Opened again within the same Preferences it shows the choice.
+  PostMessageW(reading, WM_COMMAND, MAKEWPARAM(IDC_PREF_ADVANCED, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(reading, IDC_PREF_ADVANCED)));
+  options = nullptr;
+  ASSERT_TRUE(Poll([&] {
+    for (const ProgramBox& box : program.Boxes())
+      if (GetDlgItem(box.window, IDC_TEXT_TYPE_FIRST)) options = box.window;
+    return options != nullptr;
+  }));
+  EXPECT_FALSE(program.IsDialogBoxChecked(options, IDC_TEXT_TYPE_FIRST + 4)) << "Lyrics left out";
+  EXPECT_TRUE(program.IsDialogBoxChecked(options, IDC_TEXT_TYPE_FIRST));
+  ASSERT_TRUE(program.PressDialogButton(options, IDCANCEL));
+  ASSERT_TRUE(program.PressDialogButton(dialog, IDC_PREFS_CANCEL));
+  ASSERT_TRUE(ExitCleanly());
+}
+
 TEST_F(Preferences, ScannerSetupShowsTheScanningPageAlone) {
   ASSERT_TRUE(StartQuietly());
   ASSERT_TRUE(program.PostCommand(IDM_FILE_SCANNER_SETUP));
@@ -215,6 +253,8 @@ TEST_F(Preferences, OpenedWhileAPageIsReadTheDialogLeavesTheFrameFree) {
   ASSERT_NE(dialog, nullptr);
   const bool ownThread = GetWindowThreadProcessId(dialog, nullptr) !=
                          GetWindowThreadProcessId(program.FrameWindow(), nullptr);
+  RecordProperty("dialog_on_its_own_thread", ownThread ? 1 : 0);
+  std::printf("the dialog runs on %s\n", ownThread ? "a thread of its own" : "the interface thread (the reading had ended)");
   if (ownThread) {
     // The frame takes its messages (the reading's among them) meanwhile.
     EXPECT_TRUE(program.FrameAnswers());
