@@ -15,6 +15,7 @@
 #include "shell/win32/DropFiles.h"
 #include "shell/win32/FrameParts.h"
 #include "shell/win32/FrameServiceHooks.h"
+#include "shell/win32/PreferencesDialog.h"
 #include "shell/win32/SmallWindows.h"
 #include "shell/win32/ToolWindowPlacement.h"
 
@@ -94,6 +95,8 @@ LRESULT CALLBACK Event_Dispatcher(HWND frame, UINT message, WPARAM wParam, LPARA
       return FrameServices().onMciNotify(frame, wParam, lParam);
     case kDdeServerMessage:
       return OnDdeServerMessage(frame, wParam, lParam);
+    case kApplyPostedPreferences:
+      return ApplyPostedPreferences(lParam);
     case WM_QUERYNEWPALETTE:
       RealizeProgramPalette(frame, true);
       return TRUE;

@@ -18,6 +18,8 @@
 #include "score/RecentFiles.h"
 #include "score/ScoreFileBackup.h"
 #include "score/ScoreFileHooks.h"
+#include "shell/win32/PreferencesDialog.h"
+#include "shell/win32/ScanQuestions.h"
 #include "shell/win32/ScoreWindow.h"
 #include "score/win32/RhythmWarning.h"
 #include "shapes/ClassifierLog.h"
@@ -103,6 +105,8 @@ void WireShellServices() {
   InstallScoreWindow();
   InstallPagesPane();
   InstallPageWindow();
+  InstallPreferencesDialog();
+  InstallScanQuestions();
 }
 
 void ShutDown() {
