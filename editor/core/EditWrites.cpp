@@ -6,6 +6,8 @@
 #include "editor/core/EditorState.h"
 #include "editor/core/ScoreUndoRing.h"
 #include "editor/core/StreamWrites.h"
+#include "pages/CurrentPageData.h"
+#include "pages/PageData.h"
 #include "score/BarOrder.h"
 #include "score/PitchSpelling.h"
 #include "score/ScoreItem.h"
@@ -48,6 +50,14 @@ void StampVoice(ScoreViewItems& view, std::vector<uint8_t>& item, int voice) {
     if (KindOf(at) == kItemMark && MarkSubKind(at) != kMarkSlur) SetMarkVoice(const_cast<uint8_t*>(at), static_cast<uint8_t>(voice));
     return true;
   });
+}
+
+// A write done outside a multi-selection run: the page's boxes go to its
+// data file (which the undo ring copies) and the step is complete.
+void FinishWrite(const ScoreViewItems& view, bool pushUndo) {
+  if (view.selection.multiCount != 0) return;
+  if (EditedPageBoxes() == &viewPage && viewPage.boxCount > 0) SavePageData(false, true);
+  if (pushUndo) SnapshotTaken() = false;
 }
 
 void PutBarInOrder(ScoreViewItems& view) {
@@ -95,7 +105,7 @@ int WriteEditItem(ScoreViewItems& view, bool replace, bool stampVoice, bool push
 
   if (IsBarStructureItem(edit, editor.ctrlHeld)) {
     const int done = WriteBarStructure(view, replace, before);
-    if (done && pushUndo) SnapshotTaken() = false;
+    if (done) FinishWrite(view, pushUndo);
     return done;
   }
   std::vector<uint8_t> item(edit, edit + ItemLength(edit));
@@ -114,7 +124,7 @@ int WriteEditItem(ScoreViewItems& view, bool replace, bool stampVoice, bool push
   }
   selection.edit.SetLength(static_cast<uint32_t>(item.size()));
   PutBarInOrder(view);
-  if (pushUndo && selection.multiCount == 0) SnapshotTaken() = false;
+  FinishWrite(view, pushUndo);
   return 1;
 }
 
@@ -190,7 +200,7 @@ int RemoveSelectedItem(ScoreViewItems& view, bool pushUndo) {
   if (pushUndo && selection.multiCount == 0) PushScoreUndo(view);
   if (IsBarStructureItem(item, editor.ctrlHeld)) {
     const int done = RemoveBarStructure(view);
-    if (done && pushUndo) SnapshotTaken() = false;
+    if (done) FinishWrite(view, pushUndo);
     return done;
   }
   if (kind == kItemChord) {
@@ -231,6 +241,6 @@ int RemoveSelectedItem(ScoreViewItems& view, bool pushUndo) {
     selection.hoverRow = hover;
   }
   if (selection.selectedRow >= 0) PutBarInOrder(view);
-  if (pushUndo && selection.multiCount == 0) SnapshotTaken() = false;
+  FinishWrite(view, pushUndo);
   return 1;
 }

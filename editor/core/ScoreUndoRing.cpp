@@ -93,7 +93,7 @@ int PushScoreUndo(ScoreViewItems& view) {
   if (g_hooks.saveView) g_hooks.saveView(&state);
 
   const std::u16string folder = UndoFolder();
-  if (GetFreeDiskSpace(folder.c_str()) < kLowDiscSpaceBytes) MessageById(nullptr, kTextLowDiscSpace);
+  if (GetFreeDiskSpace(nullptr) < kLowDiscSpaceBytes) MessageById(nullptr, kTextLowDiscSpace);
   FileMakeDir(folder.c_str());  // it may exist already
   // The snapshot and the page's data first; the ring moves only when both are there.
   if (!WriteScoreFile(SlotFile(u"Undo", ring.current).c_str(), 1, kTargetScore, 1, 1, 0)) return 0;
