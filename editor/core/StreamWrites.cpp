@@ -134,9 +134,11 @@ void RenumberAfterRemove(SelectionState& s, int at) {
 }
 
 // An item the writes take: a whole item of a kind the editor writes, never a
-// structure mark and never a chord without notes.
+// structure mark, never a chord without notes, and never a bar line of a
+// style the painter gives no row (its box would stand for the next item's).
 bool IsWritableItem(const uint8_t* bytes) {
   if (!bytes || IsStructureMark(bytes)) return false;
+  if (KindOf(bytes) == kItemBarLine && (BarCode(bytes) == kBarNone || BarCode(bytes) >= kBarStyleCount)) return false;
   if (KindOf(bytes) == kItemChord && ChordNoteCount(bytes) == 0) return false;
   return true;
 }
