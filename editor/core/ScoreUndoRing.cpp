@@ -7,6 +7,7 @@
 
 #include "editor/core/EditorState.h"
 #include "editor/core/StreamWrites.h"
+#include "pages/CurrentPageData.h"
 #include "pages/PageData.h"
 #include "pages/PageFiles.h"
 #include "platform/FileLayer.h"
@@ -98,6 +99,11 @@ int PushScoreUndo(ScoreViewItems& view) {
   // The snapshot and the page's data first; the ring moves only when both are there.
   if (!WriteScoreFile(SlotFile(u"Undo", ring.current).c_str(), 1, kTargetScore, 1, 1, 0)) return 0;
   const std::u16string pageData = PageDataFile(ring.dataId, true);
+  // A page whose boxes were never saved gets its data file now, so that the
+  // snapshot holds the boxes that go with the score.
+  if (!pageData.empty() && !FileExists(pageData.c_str()) && EditedPageBoxes() == &viewPage && viewPage.boxCount > 0) {
+    SavePageData(false, true);
+  }
   state.hasPageData = !pageData.empty() && FileExists(pageData.c_str());
   if (state.hasPageData && FileCopy(pageData.c_str(), SlotFile(u"Data", ring.current).c_str())) {
     ErrorBox(nullptr, LastFileError()->message);

@@ -10,7 +10,6 @@
 #include "editor/core/StreamWrites.h"
 #include "score/ScoreItem.h"
 #include "shell/KeyCodes.h"
-#include "tests/support/ScratchDataFolder.h"
 
 namespace {
 
@@ -47,7 +46,6 @@ class ChordKeysTest : public EditorFixture {
     return out;
   }
   int row_ = -1;
-  ScratchDataFolder data_;
 };
 
 struct KeyCase {

@@ -137,6 +137,7 @@ end
 )";
 
 void EditorFixture::SetUp() {
+  pageStore_ = std::make_unique<ScratchDataFolder>();
   StartScorePainting(1200, 1600);
   DrawingState().dc = &device;
   DrawingState().scale = 1.0;
@@ -151,6 +152,7 @@ void EditorFixture::TearDown() {
   view().selection = SelectionState{};
   EndScorePainting();
   ScoreFormatVersion = kCurrentScoreFormatVersion;
+  pageStore_.reset();
 }
 
 void EditorFixture::Load(const char* listing, uint8_t version, int page) {

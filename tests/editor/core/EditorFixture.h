@@ -7,12 +7,14 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "editor/core/ScoreInvariants.h"
 #include "pages/PageData.h"
 #include "render/RecordingDevice.h"
 #include "score/ItemSelection.h"
+#include "tests/support/ScratchDataFolder.h"
 
 // Three part slots (page texts, a flute, a guitar tablature), two pages:
 // two systems on the first, one on the second.
@@ -42,4 +44,6 @@ class EditorFixture : public ::testing::Test {
 
   ScoreViewItems& view() const { return TheScoreViewItems(); }
   RecordingDevice device;
+  // The page store the writes save the page's boxes into.
+  std::unique_ptr<ScratchDataFolder> pageStore_;
 };

@@ -6,7 +6,6 @@
 #include "editor/core/KeypadCodes.h"
 #include "editor/core/StreamWrites.h"
 #include "score/ScoreItem.h"
-#include "tests/support/ScratchDataFolder.h"
 
 namespace {
 
@@ -29,7 +28,6 @@ class KeypadCodesTest : public EditorFixture {
     const uint8_t* item = RowBytes(row);
     return std::vector<uint8_t>(item, item + ItemLength(item));
   }
-  ScratchDataFolder data_;
 };
 
 using Bytes = std::vector<uint8_t>;

@@ -32,14 +32,9 @@ constexpr int kChordKeyCodes[] = {'2', '3', '5', '9', 1074, 1077, kKeyCodeUp, kK
 
 class RandomEditsTest : public EditorFixture {
  public:
-  void SetUp() override {
-    data_ = std::make_unique<ScratchDataFolder>();
-    EditorFixture::SetUp();
-  }
   void TearDown() override {
     ClearScoreUndo();
     EditorFixture::TearDown();
-    data_.reset();
   }
 
   int Pick(std::mt19937& random, int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); }
@@ -164,7 +159,7 @@ class RandomEditsTest : public EditorFixture {
     ClearScoreUndo();
     ASSERT_TRUE(SavePageData(false, true));
     std::mt19937 random(seed);
-    const std::filesystem::path scratch = std::filesystem::path(data_->Folder().Path()) / "check";
+    const std::filesystem::path scratch = std::filesystem::path(pageStore_->Folder().Path()) / "check";
     std::filesystem::create_directories(scratch);
     for (int step = 0; step < steps; ++step) {
       const std::string what = Step(random, step);
@@ -177,7 +172,6 @@ class RandomEditsTest : public EditorFixture {
     }
   }
 
-  std::unique_ptr<ScratchDataFolder> data_;
 };
 
 TEST_F(RandomEditsTest, Format5) {

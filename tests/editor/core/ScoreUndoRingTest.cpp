@@ -89,7 +89,6 @@ struct UndoModel {
 class ScoreUndoRingTest : public EditorFixture {
  public:
   void SetUp() override {
-    data_ = std::make_unique<ScratchDataFolder>();
     EditorFixture::SetUp();
     TheEditorState() = EditorState{};
     Load(kFormat5Score, 5);
@@ -101,10 +100,8 @@ class ScoreUndoRingTest : public EditorFixture {
   void TearDown() override {
     ClearScoreUndo();
     EditorFixture::TearDown();
-    data_.reset();
   }
-  const ScratchDataFolder& data() const { return *data_; }
-  std::unique_ptr<ScratchDataFolder> data_;
+  const ScratchDataFolder& data() const { return *pageStore_; }
 
   // A random edit through the editor's writes, with its snapshot; false when
   // none was tried.
