@@ -165,9 +165,11 @@ int WriteBarStructure(ScoreViewItems& view, bool replace, bool insertBefore) {
     if (kind == Matched::kNone) return 0;
     const Place place = PlaceOf(*view.streams, ownSlot, ownOffset);
     for (int slot = 1; slot < PartCount; ++slot) {
+      if (key && slot != ownSlot && PartTablatureFlags[slot].flag != 0) continue;
       const uint32_t at = slot == ownSlot ? ownOffset : Counterpart(*view.streams, slot, kind, place);
+      if (at == UINT32_MAX && key && !TakesKeySignature(slot, CurrentPageOf(*view.streams, slot).begin)) continue;
       if (at == UINT32_MAX) return Refuse();
-      if (key && !TakesKeySignature(slot, at)) continue;
+      if (key && slot != ownSlot && !TakesKeySignature(slot, at)) continue;
       const int row = RowOf(view, slot, at);
       if (row < 0) return Refuse();
       targets.push_back({slot, row});
@@ -182,8 +184,9 @@ int WriteBarStructure(ScoreViewItems& view, bool replace, bool insertBefore) {
       } else {
         row = InsertionRow(view, slot, place.system, x);
       }
+      if (key && slot != ownSlot && PartTablatureFlags[slot].flag != 0) continue;
       if (row < 0) return Refuse();
-      if (key && !TakesKeySignature(slot, view.index.rows[row].offset)) continue;
+      if (key && slot != ownSlot && !TakesKeySignature(slot, view.index.rows[row].offset)) continue;
       targets.push_back({slot, row});
     }
   }
@@ -228,7 +231,9 @@ int RemoveBarStructure(ScoreViewItems& view) {
   const Place place = PlaceOf(*view.streams, ownSlot, ownOffset);
   std::vector<int> rows;
   for (int slot = 1; slot < PartCount; ++slot) {
+    if (key && slot != ownSlot && PartTablatureFlags[slot].flag != 0) continue;
     const uint32_t at = slot == ownSlot ? ownOffset : Counterpart(*view.streams, slot, kind, place);
+    if (at == UINT32_MAX && key && !TakesKeySignature(slot, CurrentPageOf(*view.streams, slot).begin)) continue;
     if (at == UINT32_MAX) return Refuse();
     if (key && slot != ownSlot && !TakesKeySignature(slot, at)) continue;
     const int row = RowOf(view, slot, at);

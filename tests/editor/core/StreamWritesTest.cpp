@@ -238,3 +238,48 @@ TEST_F(StreamWritesTest, ABarLineIsRefusedWhenAPartLacksTheSystem) {
 }
 
 }  // namespace
+
+namespace {
+
+int CountRows(StreamWritesTest& t, uint8_t firstByte, int slot) {
+  int n = 0;
+  for (int r = 0; r < t.view().index.count; ++r) {
+    if (t.view().index.rows[r].part == static_cast<uint32_t>(slot) && t.RowBytes(r)[0] == firstByte) ++n;
+  }
+  return n;
+}
+
+TEST_F(StreamWritesTest, ACtrlKeySignatureSkipsTheTablaturePart) {
+  Load(kFormat5Score, 5);
+  Select(FindRow(kItemChord, 1, 7));
+  TheEditorState().ctrlHeld = true;
+  const uint8_t key = MakeKeySignature(2, false, false);
+  view().selection.edit.SelectKind(kItemKey);
+  view().selection.edit.Bytes()[0] = key;
+  EXPECT_EQ(WriteEditItem(view(), false, false, false), 1);
+  EXPECT_EQ(CountRows(*this, key, 1), 1);
+  EXPECT_EQ(CountRows(*this, key, 2), 0);
+  ExpectSound();
+  // Removed with Ctrl from the part that has it, the tablature part untouched.
+  Select(FindRow(kItemKey, 1, 1));
+  EXPECT_EQ(RemoveSelectedItem(view(), false), 1);
+  EXPECT_EQ(CountRows(*this, key, 1), 0);
+  ExpectSound();
+}
+
+TEST_F(StreamWritesTest, APropagatedClefChangeCarriesToTheMatchingClefsAfterIt) {
+  // Part 1: treble, then treble again in the second system, bass on page 2.
+  Load(kFormat5Score, 5);
+  TheEditorState().propagate = true;
+  Select(FindRow(kItemClef, 1));
+  SetClef(view().selection.edit.Bytes(), kClefAlto, 0);
+  EXPECT_EQ(CommitEditItem(view(), true, false, false), 1);
+  EXPECT_EQ(ClefCodeOf(RowBytes(FindRow(kItemClef, 1))), kClefAlto);
+  EXPECT_EQ(ClefCodeOf(RowBytes(FindRow(kItemClef, 1, 1))), kClefAlto);  // the second treble followed
+  // The bass clef of page 2 stayed.
+  const uint8_t* stream = StreamBytes(ScoreStream, 1);
+  EXPECT_EQ(ClefCodeOf(stream + PageStarts[1][1]), kClefBass);
+  ExpectSound();
+}
+
+}  // namespace
