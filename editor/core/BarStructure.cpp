@@ -138,6 +138,28 @@ int InsertionRow(const ScoreViewItems& view, int slot, int system, int32_t x) {
   return row;
 }
 
+// The rows of the counterparts of the item at ownOffset in every part (its
+// own included), as (slot, row); a key signature skips the parts that take
+// none. 1 found, 0 when a part that must have one lacks it, -1 when the
+// item is of no matched kind.
+int CounterpartRows(const ScoreViewItems& view, int ownSlot, uint32_t ownOffset, bool key,
+                    std::vector<std::pair<int, int>>* rows) {
+  const Matched kind = MatchedKind(StreamBytes(*view.streams, ownSlot) + ownOffset);
+  if (kind == Matched::kNone) return -1;
+  const Place place = PlaceOf(*view.streams, ownSlot, ownOffset);
+  for (int slot = 1; slot < PartCount; ++slot) {
+    if (key && slot != ownSlot && PartTablatureFlags[slot].flag != 0) continue;
+    const uint32_t at = slot == ownSlot ? ownOffset : Counterpart(*view.streams, slot, kind, place);
+    if (at == UINT32_MAX && key && !TakesKeySignature(slot, CurrentPageOf(*view.streams, slot).begin)) continue;
+    if (at == UINT32_MAX) return 0;
+    if (key && slot != ownSlot && !TakesKeySignature(slot, at)) continue;
+    const int row = RowOf(view, slot, at);
+    if (row < 0) return 0;
+    rows->emplace_back(slot, row);
+  }
+  return 1;
+}
+
 }  // namespace
 
 bool IsBarStructureItem(const uint8_t* item, bool ctrl) {
@@ -161,19 +183,11 @@ int WriteBarStructure(ScoreViewItems& view, bool replace, bool insertBefore) {
   };
   std::vector<Target> targets;
   if (replace) {
-    const Matched kind = MatchedKind(StreamBytes(*view.streams, ownSlot) + ownOffset);
-    if (kind == Matched::kNone) return 0;
-    const Place place = PlaceOf(*view.streams, ownSlot, ownOffset);
-    for (int slot = 1; slot < PartCount; ++slot) {
-      if (key && slot != ownSlot && PartTablatureFlags[slot].flag != 0) continue;
-      const uint32_t at = slot == ownSlot ? ownOffset : Counterpart(*view.streams, slot, kind, place);
-      if (at == UINT32_MAX && key && !TakesKeySignature(slot, CurrentPageOf(*view.streams, slot).begin)) continue;
-      if (at == UINT32_MAX) return Refuse();
-      if (key && slot != ownSlot && !TakesKeySignature(slot, at)) continue;
-      const int row = RowOf(view, slot, at);
-      if (row < 0) return Refuse();
-      targets.push_back({slot, row});
-    }
+    std::vector<std::pair<int, int>> rows;
+    const int found = CounterpartRows(view, ownSlot, ownOffset, key, &rows);
+    if (found < 0) return 0;
+    if (found == 0) return Refuse();
+    for (const auto& [slot, row] : rows) targets.push_back({slot, row});
   } else {
     const Place place = PlaceOf(*view.streams, ownSlot, ownOffset);
     const int32_t x = selection.editBox.left;
@@ -224,22 +238,13 @@ int RemoveBarStructure(ScoreViewItems& view) {
   if (!selected) return 0;
   const int ownSlot = static_cast<int>(selected->part);
   const uint32_t ownOffset = selected->offset;
-  const uint8_t* own = StreamBytes(*view.streams, ownSlot) + ownOffset;
-  const Matched kind = MatchedKind(own);
-  if (kind == Matched::kNone) return 0;
-  const bool key = kind == Matched::kKey;
-  const Place place = PlaceOf(*view.streams, ownSlot, ownOffset);
+  const bool key = KindOf(StreamBytes(*view.streams, ownSlot) + ownOffset) == kItemKey;
+  std::vector<std::pair<int, int>> found;
+  const int result = CounterpartRows(view, ownSlot, ownOffset, key, &found);
+  if (result < 0) return 0;
+  if (result == 0) return Refuse();
   std::vector<int> rows;
-  for (int slot = 1; slot < PartCount; ++slot) {
-    if (key && slot != ownSlot && PartTablatureFlags[slot].flag != 0) continue;
-    const uint32_t at = slot == ownSlot ? ownOffset : Counterpart(*view.streams, slot, kind, place);
-    if (at == UINT32_MAX && key && !TakesKeySignature(slot, CurrentPageOf(*view.streams, slot).begin)) continue;
-    if (at == UINT32_MAX) return Refuse();
-    if (key && slot != ownSlot && !TakesKeySignature(slot, at)) continue;
-    const int row = RowOf(view, slot, at);
-    if (row < 0) return Refuse();
-    rows.push_back(row);
-  }
+  for (const auto& entry : found) rows.push_back(entry.second);
   // Highest rows first, so that the others keep their numbers.
   std::sort(rows.begin(), rows.end(), [](int a, int b) { return a > b; });
   int removed = 0;
