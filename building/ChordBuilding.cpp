@@ -671,8 +671,9 @@ void SortChordEntries(uint8_t* item, int first, int last, int mode, uint32_t* se
     for (int i = first; i < last; ++i) {
       if (key(item[i]) <= key(item[i + 1])) continue;
       std::swap(item[i], item[i + 1]);
-      // The selection entry e belongs to the note byte at index e + 1.
-      if (selection && i >= 1 && i < static_cast<int>(kMaxChordNotes)) std::swap(selection[i - 1], selection[i]);
+      // Selection entry k belongs to note byte 5 + k.
+      const int k = i - static_cast<int>(kChordHeaderBytes);
+      if (selection && k >= 0 && k + 1 < static_cast<int>(kMaxChordNotes)) std::swap(selection[k], selection[k + 1]);
       swapped = true;
     }
   }

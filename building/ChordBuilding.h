@@ -23,9 +23,9 @@ int ChordJoinDecision(const NoteRecord* notes, int noteCount, const SymbolRecord
 // The accidental 1..7 of the note's first accidental sub-item, 0 none.
 int ChordAccidental(const NoteRecord* notes, int index);
 // Sorts note bytes [first, last] of an item: modes 0 and 2 by staff position,
-// 1 by string. With a selection table (the editor's per-note flags, entry e
-// for note byte e + 1), its entries move with the bytes; the reading thread
-// passes none.
+// 1 by string. With a selection table (the editor's per-note flags, entry k
+// for note byte 5 + k, the chord's k-th note), its entries move with the
+// bytes; the reading thread passes none.
 void SortChordEntries(uint8_t* item, int first, int last, int mode, uint32_t* selection = nullptr);
 
 // The largest number of note bytes a chord item holds.

@@ -7,29 +7,36 @@
 
 uint32_t PageStarts[kMaxScorePages][kPageStartSlots];
 
-void CountPageMarks() {
-  std::memset(PageStarts, 0, sizeof PageStarts);
+int CountPageStarts(const StreamSet& set, uint8_t version, uint32_t (*starts)[kPageStartSlots], bool* tooMany) {
+  std::memset(starts, 0, sizeof(uint32_t) * kPageStartSlots * kMaxScorePages);
   int pages = 1;
-  bool tooMany = false;
-  for (int slot = 0; slot < kPartSlots && !tooMany; ++slot) {
-    const uint8_t* stream = StreamBytes(ScoreStream, slot);
-    uint32_t used = ScoreStream.used[slot];
+  bool over = false;
+  for (int slot = 0; slot < kPartSlots && !over; ++slot) {
+    const uint8_t* stream = StreamBytes(set, slot);
+    uint32_t used = set.used[slot];
     if (!stream) continue;
     int page = 1;
-    WalkStream(stream, used, ScoreFormatVersion, [&](uint32_t offset, const uint8_t* item, uint32_t length) {
+    WalkStream(stream, used, version, [&](uint32_t offset, const uint8_t* item, uint32_t length) {
       if (!IsPageMark(item)) return true;
       uint32_t next = offset + length;
       if (next < used && IsEndOfScore(stream + next)) return true;
       if (page == kMaxScorePages) {
-        tooMany = true;
+        over = true;
         return false;
       }
-      PageStarts[page][slot] = next;
+      starts[page][slot] = next;
       ++page;
       if (page > pages) pages = page;
       return true;
     });
   }
+  if (tooMany) *tooMany = over;
+  return pages;
+}
+
+void CountPageMarks() {
+  bool tooMany = false;
+  const int pages = CountPageStarts(ScoreStream, ScoreFormatVersion, PageStarts, &tooMany);
   if (tooMany) MessageById(nullptr, kStrTooManyScorePages);
   ScorePages.count = pages;
 }

@@ -17,3 +17,9 @@ extern uint32_t PageStarts[kMaxScorePages][kPageStartSlots];
 // followed by the end mark starts a page); more than 20 pages shows string
 // 10178 once and stops counting.
 void CountPageMarks();
+
+// The rule CountPageMarks applies, on any stream set: fills starts (rows of
+// pages beyond the count left 0) and returns the number of pages (at least
+// 1); tooMany, when given, is set when the marks make more than
+// kMaxScorePages pages (counting stops there).
+int CountPageStarts(const StreamSet& set, uint8_t version, uint32_t (*starts)[kPageStartSlots], bool* tooMany);

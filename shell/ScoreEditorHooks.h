@@ -26,6 +26,8 @@ struct ScoreEditorHooks {
   bool (*applyKeypadCode)(int layout, int button, int code) = nullptr;
   // A mouse event of the score view; true when the editor took it.
   bool (*routeViewMouse)(const ViewMouseEvent& event) = nullptr;
+  // A key of the score view as its key code; true when the editor took it.
+  bool (*routeViewKey)(int code) = nullptr;
   // The editor has an edit item or a multiple selection; how many items are selected.
   bool (*hasSelection)() = nullptr;
   int (*selectedCount)() = nullptr;

@@ -20,6 +20,7 @@
 #include "score/ScoreFile.h"
 #include "score/ScoreFileHooks.h"
 #include "score/ScoreStream.h"
+#include "shell/KeyCodes.h"
 #include "shell/ScoreEditorHooks.h"
 #include "shell/ScorePageLink.h"
 #include "shell/ScoreViewGeometry.h"
@@ -277,6 +278,12 @@ bool RouteViewMouse(UINT message, WPARAM wParam, LPARAM lParam) {
   return editor.routeViewMouse(event);
 }
 
+// Hands a key of the view to the editor as its key code; true when it took it.
+bool RouteViewKey(WPARAM key) {
+  const ScoreEditorHooks& editor = EditorHooks();
+  return editor.routeViewKey && editor.routeViewKey(TranslateKeyNow(static_cast<int>(key)));
+}
+
 LRESULT ViewMessage(HWND view, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_PAINT:
@@ -335,14 +342,14 @@ LRESULT ViewMessage(HWND view, UINT message, WPARAM wParam, LPARAM lParam) {
       }
       break;
     case WM_SYSKEYDOWN:
-      if (OnKeypadKey(wParam, lParam, true)) return 0;
+      if (OnKeypadKey(wParam, lParam, true) || RouteViewKey(wParam)) return 0;
       break;
     case WM_MOUSEMOVE:
       TrackHover(view, lParam);
       LinkScorePointToPage(short(LOWORD(lParam)), short(HIWORD(lParam)));
       return 0;
     case WM_KEYDOWN:
-      if (OnKeypadKey(wParam, lParam, true) || OnScoreViewKey(wParam)) return 0;
+      if (OnKeypadKey(wParam, lParam, true) || RouteViewKey(wParam) || OnScoreViewKey(wParam)) return 0;
       break;
     case WM_SYSCHAR:
       if (GetKeyState(VK_MENU) < 0 && (wParam == '0' || wParam == '1' || wParam == '2')) return 0;

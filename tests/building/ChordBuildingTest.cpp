@@ -407,16 +407,20 @@ TEST_F(ChordBuildingTest, HairpinMarkWritesAHairpinBeforeItsChord) {
 TEST(ChordEntriesTest, SortMovesTheEditorsSelectionOnlyWhenGiven) {
   uint8_t item[8] = {0x1C, 0, 0, 0, 0, 20, 16, 18};
   uint32_t selection[31] = {};
-  selection[4] = 1;  // belongs to the byte at index 5
+  selection[0] = 1;  // the chord's first note, the byte at index 5
   SortChordEntries(item, 5, 7, 0);
   EXPECT_EQ(Bytes(item + 5, item + 8), (Bytes{16, 18, 20}));
   uint8_t again[8] = {0x1C, 0, 0, 0, 0, 20, 16, 18};
   SortChordEntries(again, 5, 7, 0, selection);
-  EXPECT_EQ(selection[6], 1u);
-  EXPECT_EQ(selection[4], 0u);
+  EXPECT_EQ(selection[2], 1u);  // 20 is now the third note
+  EXPECT_EQ(selection[0], 0u);
+  // Tablature chords by string, the selection with them.
   uint8_t tab[7] = {0x14, 0, 0, 0, 0, (3 << 5) | 1, (1 << 5) | 7};
-  SortChordEntries(tab, 5, 6, 1);
+  uint32_t tabSelection[31] = {1, 0};
+  SortChordEntries(tab, 5, 6, 1, tabSelection);
   EXPECT_EQ(tab[5], (1 << 5) | 7);
+  EXPECT_EQ(tabSelection[1], 1u);
+  EXPECT_EQ(tabSelection[0], 0u);
 }
 
 }  // namespace
