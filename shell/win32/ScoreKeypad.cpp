@@ -114,9 +114,10 @@ void DrawPicture(HDC dc, HIMAGELIST list, int index, int x, int y, bool disabled
   draw.x = x;
   draw.y = y;
   draw.rgbBk = CLR_NONE;
-  draw.fStyle = ILD_TRANSPARENT;
-  draw.fState = disabled ? ILS_SATURATE : ILS_NORMAL;
-  if (disabled) draw.Frame = 96;
+  // Disabled: half faded into the keypad's face.
+  draw.rgbFg = KeypadFace();
+  draw.fStyle = ILD_TRANSPARENT | (disabled ? ILD_BLEND50 : 0);
+  draw.fState = ILS_NORMAL;
   ImageList_DrawIndirect(&draw);
 }
 
