@@ -314,5 +314,6 @@ int ApplyKeypadCodeToSelection(ScoreViewItems& view, int button, int code, const
     return 0;
   }
   PendingKeypadCode() = kNoPendingCode;
-  return ApplyKeypadCode(view, true, voiceTab, code, false, keys);
+  // Without the keypad's latches a press can only flip what it names.
+  return ApplyKeypadCode(view, true, voiceTab, code, keys.latched == nullptr, keys);
 }

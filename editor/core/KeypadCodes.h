@@ -79,7 +79,8 @@ int ApplyKeypadCode(ScoreViewItems& view, bool replace, bool stampVoice, int cod
 // button 10 do nothing; the voice tabs (5-8) and button 9 send the voice
 // stamp; others their code. With a multi-selection each listed item takes it
 // under one snapshot; with none selected the code waits as the pending
-// placement. 1 when anything was written.
+// placement. Without latches (keys.latched null) a single item takes the
+// code as a toggle. 1 when anything was written.
 int ApplyKeypadCodeToSelection(ScoreViewItems& view, int button, int code, const KeypadLatches& keys);
 
 // The code waiting for the next click (-3 none).

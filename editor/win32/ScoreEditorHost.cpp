@@ -17,6 +17,7 @@
 #include "score/ScoreFile.h"
 #include "shell/ScoreEditorHooks.h"
 #include "shell/ScorePageLink.h"
+#include "shell/ShellServices.h"
 #include "shell/win32/ScoreWindow.h"
 
 namespace {
@@ -92,6 +93,9 @@ void Escape() {
   RepaintNow();
 }
 
+// The Edit menu's commands as key codes (delete, select all, deselect, undo, redo).
+void OnEditCommand(int code) { OnKey(code); }
+
 void TogglePending(bool end) {
   if (end || PendingKeypadCode() != kNoPendingCode) PendingKeypadCode() = kNoPendingCode;
 }
@@ -108,6 +112,9 @@ void InstallScoreEditor() {
   hooks.escape = Escape;
   hooks.togglePendingPlacement = TogglePending;
   SetScoreEditorHooks(hooks);
+  ShellServices services{};
+  services.editorKey = OnEditCommand;
+  SetShellServices(services);
   UndoViewHooks undo;
   undo.relayout = RepaintNow;
   SetUndoViewHooks(undo);

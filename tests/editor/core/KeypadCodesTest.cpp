@@ -144,6 +144,13 @@ TEST_F(KeypadCodesTest, ButtonsBelowFiveAndButtonTenDoNothingAndNoSelectionWaits
   PendingKeypadCode() = kNoPendingCode;
 }
 
+TEST_F(KeypadCodesTest, WithoutTheKeypadsLatchesAPressOnOneItemFlipsOnlyWhatItNames) {
+  const int row = Place({0x0C, 5 << 2, 0, kMarkTenuto, 0, 16});
+  EXPECT_EQ(ApplyKeypadCodeToSelection(view(), 12, kPadAccent, KeypadLatches{}), 1);
+  EXPECT_EQ(ChordMarkFlags(RowBytes(row)), kMarkTenuto | kMarkAccent);
+  ExpectSound();
+}
+
 TEST_F(KeypadCodesTest, AVoiceTabStampsTheVoice) {
   const int row = Place(kCrotchet);
   KeypadLatches keys;
