@@ -256,7 +256,9 @@ void EndPreferences(HWND dialog, bool ok) {
     TakeAndApply();
     if (!ReadingPageOnly(State.mode)) State.modeCleared = true;
   } else {
-    ApplyInstrumentLanguage();
+    // The settings belong to the interface thread; the dialog chooses no
+    // other language, so a dialog on its own thread leaves them alone.
+    if (!State.onThread) ApplyInstrumentLanguage();
     State.modeCleared = true;
   }
   DestroyPages();

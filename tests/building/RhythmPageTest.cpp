@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "platform/Settings.h"
 #include "tests/score/RhythmFixture.h"
 
 namespace {
@@ -259,6 +260,28 @@ TEST(RhythmPage, TheBarVoiceStepReadsTheTablatureFlagOfTheReadingsPartRecords) {
     EXPECT_EQ(ChordVoice(group.Part(1).data() + 1 + 6), tablature ? 0 : 1);
   }
   ResetPartRecords();
+}
+
+// "Read in one voice only", as the Preferences store it, reaches the bar
+// voice step of the reading: the two stem sides of one column make two
+// voices with it off and stay in one voice with it on.
+TEST(RhythmPage, TheBarVoiceStepFollowsReadInOneVoiceOnly) {
+  const bool saved = General().readOneVoiceOnly;
+  for (const bool oneVoice : {false, true}) {
+    SCOPED_TRACE(oneVoice ? "one voice only" : "voices by stem side");
+    General().readOneVoiceOnly = oneVoice;
+    BuildContext context;
+    context.version = 5;
+    context.ReadingPartCount = 2;
+    StreamBytesList down = Chord({kDurationHalf, 0, 0, true});
+    SetChordStemDown(down.data(), true);
+    Page group({JoinItems({Line(), Minim(), down})});
+    context.streams = &group.set;
+    EXPECT_EQ(AssignBarVoicesStep(context, 1, 0, -1, 2, 5), 1);
+    EXPECT_EQ(ChordVoice(group.Part(1).data() + 1), 0);
+    EXPECT_EQ(ChordVoice(group.Part(1).data() + 1 + 6), oneVoice ? 0 : 1);
+  }
+  General().readOneVoiceOnly = saved;
 }
 
 }  // namespace

@@ -20,6 +20,12 @@ const int kDialogCommands[] = {IDM_HELP_ABOUT, IDM_FILE_OPEN};
 const int kForeignIds[] = {1, 999, 30000, 41000, 49999, 56000, 65535};
 constexpr DWORD kSettleMs = 150;
 
+// The commands that open the Preferences dialog, closed by its Cancel (1009).
+const int kPreferencesCommands[] = {IDM_FILE_PREFERENCES, IDM_FILE_SCANNER_SETUP};
+bool OpensPreferences(int id) {
+  return std::find(std::begin(kPreferencesCommands), std::end(kPreferencesCommands), id) != std::end(kPreferencesCommands);
+}
+
 bool OpensDialog(int id) { return std::find(std::begin(kDialogCommands), std::end(kDialogCommands), id) != std::end(kDialogCommands); }
 
 }  // namespace
@@ -32,6 +38,10 @@ class CommandSweep : public ProgramCase {
     if (!program.PostCommand(static_cast<WORD>(id))) return false;
     if (OpensDialog(id)) {
       if (!program.CloseDialog()) return false;
+    }
+    if (OpensPreferences(id)) {
+      HWND dialog = program.WaitForDialog();
+      if (!dialog || !program.PressDialogButton(dialog, IDC_PREFS_CANCEL)) return false;
     }
     return program.StaysQuiet(kSettleMs);
   }

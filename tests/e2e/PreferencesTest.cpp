@@ -349,3 +349,54 @@ TEST_F(Preferences, TheResolutionQuestionCancelledOpensNothing) {
   EXPECT_LE(PagesNamed(u"nodpicancel"), 0);
   ASSERT_TRUE(ExitCleanly());
 }
+
+// The notices' "Show this next time": unticked, the notice stays away from
+// then on, also after a restart.
+TEST_F(Preferences, TheStartupNoticeUntickedStaysAway) {
+  LoadGlobalSettings();
+  Global().showStartupDialog = true;
+  SaveGlobalSettings();
+  ASSERT_TRUE(program.Start());
+  HWND notice = program.WaitForDialog();
+  ASSERT_NE(notice, nullptr);
+  ASSERT_NE(GetDlgItem(notice, IDC_STARTUP_CONTINUE), nullptr) << "the start-up notice";
+  EXPECT_TRUE(program.IsDialogBoxChecked(notice, IDC_SHOW_NEXT_TIME));
+  bool checked = true;
+  ASSERT_TRUE(program.ClickDialogCheckBox(notice, IDC_SHOW_NEXT_TIME, &checked));
+  EXPECT_FALSE(checked);
+  ASSERT_TRUE(program.PressDialogButton(notice, IDC_STARTUP_CONTINUE));
+  ASSERT_TRUE(program.WaitForFrame());
+  ASSERT_TRUE(ExitCleanly());
+  LoadGlobalSettings();
+  EXPECT_FALSE(Global().showStartupDialog);
+  ASSERT_TRUE(StartQuietly());  // no notice: any box fails the start
+  ASSERT_TRUE(program.StaysQuiet(500));
+  ASSERT_TRUE(ExitCleanly());
+}
+
+TEST_F(Preferences, TheHandwritingNoticeComesWhenHandwritingIsChosenUntilUnticked) {
+  LoadGlobalSettings();
+  Global().showHandwrittenWarning = true;
+  SaveGlobalSettings();
+  ASSERT_TRUE(StartQuietly());
+  HWND dialog = OpenPreferences();
+  ASSERT_NE(dialog, nullptr);
+  ASSERT_TRUE(program.ClickDialogCheckBox(PageHolding(dialog, IDC_PREF_ONE_VOICE), IDC_PREF_HANDWRITTEN));
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_PREFS_OK, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_PREFS_OK)));
+  HWND notice = nullptr;
+  ASSERT_TRUE(Poll([&] {
+    for (const ProgramBox& box : program.Boxes())
+      if (GetDlgItem(box.window, IDC_HANDWRITING_TIPS)) notice = box.window;
+    return notice != nullptr;
+  })) << "the handwriting notice before handwriting is first read";
+  EXPECT_TRUE(program.IsDialogBoxChecked(notice, IDC_SHOW_NEXT_TIME));
+  bool checked = true;
+  ASSERT_TRUE(program.ClickDialogCheckBox(notice, IDC_SHOW_NEXT_TIME, &checked));
+  EXPECT_FALSE(checked);
+  ASSERT_TRUE(program.PressDialogButton(notice, IDOK));
+  ASSERT_TRUE(Poll([dialog] { return !IsWindow(dialog); })) << "the Preferences closed";
+  ASSERT_TRUE(ExitCleanly());
+  LoadGlobalSettings();
+  EXPECT_FALSE(Global().showHandwrittenWarning);
+}
