@@ -212,6 +212,27 @@ void OnReadingFinished() {
   ReadNextPendingPage();
 }
 
+namespace {
+
+struct StartHold {
+  bool held = false;
+  bool startAsked = false;  // a start came while held
+};
+StartHold& Hold() {
+  static StartHold hold;
+  return hold;
+}
+
+}  // namespace
+
+void HoldReadingStarts() { Hold().held = true; }
+
+void ReleaseReadingStarts() {
+  const bool asked = Hold().held && Hold().startAsked;
+  Hold() = StartHold{};
+  if (asked) ReadNextPendingPage();
+}
+
 void ReadNextPendingPage() {
   ReadingState& state = Reading();
   const bool reading = ReadingActive() != 0;
@@ -235,6 +256,10 @@ void ReadNextPendingPage() {
       return;
     }
     if (!(record.flags & kPageHasProblem)) {
+      if (Hold().held) {
+        Hold().startAsked = true;
+        return;
+      }
       // A full score takes no page: reading refuses it and says so.
       lock.unlock();
       StartReading(static_cast<int>(i));

@@ -74,6 +74,13 @@ void OnReadingFinished();
 // when a page above it was ticked). While the score is full nothing starts:
 // the pages stay ticked and the status bar says so, once for the request.
 void ReadNextPendingPage();
+// While the frame decides whether to close, no reading starts: its save
+// question runs a message loop, in which the end of the reading before or a
+// page just opened would start the next page, and the close, once answered,
+// would end the program with that page half read. A start asked for
+// meanwhile is made when the close is called off (ReleaseReadingStarts).
+void HoldReadingStarts();
+void ReleaseReadingStarts();
 // Asks for the next page: now, at once; else after delayMs through the
 // frame's timer (kReadNextPageTimer); else through the frame's message queue
 // (kReadNextPageMessage). Both lead the frame to ReadNextPendingPage.

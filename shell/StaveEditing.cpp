@@ -57,6 +57,18 @@ void OpenSlot(int at) {
   for (int s = Count(); s > at; --s) MoveSlot(s - 1, s);
 }
 
+// Puts stave in at slot `at`, the later staves moving one down, its curves
+// to be worked out afresh, and selects it.
+void InsertStaveAt(int at, const StaveRecord& stave) {
+  const int count = Count();
+  OpenSlot(at);
+  viewPage.staves[at] = stave;
+  viewPage.curvesValid[at] = 0;
+  viewPage.modelCurves[at] = 0;
+  viewPage.staveCount = static_cast<uint32_t>(count + 1);
+  StaveView().selected = at;
+}
+
 // The system a stave inserted at `at` (before the shift) joins: that of the
 // stave it comes before, or of the last one when it is appended.
 int16_t SystemAt(int at) {
@@ -195,12 +207,7 @@ int InsertDrawnStave(int x0, int y0, int x1, int y1) {
   stave.group = SystemAt(at);
   stave.lineCount = 5;
   stave.lineThickness = 1;
-  OpenSlot(at);
-  viewPage.staves[at] = stave;
-  viewPage.curvesValid[at] = 0;
-  viewPage.modelCurves[at] = 0;
-  viewPage.staveCount = static_cast<uint32_t>(count + 1);
-  StaveView().selected = at;
+  InsertStaveAt(at, stave);
   SpanStave(at, x0, y0, x1, y1);
   return at;
 }
@@ -330,12 +337,7 @@ int CopySelectedStaveTo(int y, bool decide) {
   copy.midTop = static_cast<int16_t>(copy.midTop + shift);
   copy.rightTop = static_cast<int16_t>(copy.rightTop + shift);
   copy.spacingOverride = 0;
-  OpenSlot(at);
-  viewPage.staves[at] = copy;
-  viewPage.curvesValid[at] = 0;
-  viewPage.modelCurves[at] = 0;
-  viewPage.staveCount = static_cast<uint32_t>(count + 1);
-  StaveView().selected = at;
+  InsertStaveAt(at, copy);
   Clamp(at);
   RebuildEditedStave(at, decide);
   RegroupEditedStave(at);

@@ -8,6 +8,7 @@
 #include "platform/Messages.h"
 #include "platform/Platform.h"
 #include "platform/Settings.h"
+#include "reading/ReadPageHandOver.h"
 #include "platform/win32/AppWindows.h"
 #include "resources/ResourceIds.h"
 #include "score/ScoreFile.h"
@@ -73,11 +74,11 @@ ActiveDocument GetActiveDocument() {
   return doc;
 }
 
-bool OnFrameCloseQuery(HWND frame) {
-  if (IsReadingPages()) {
-    MessageById(frame, kExitWhileReadingText);
-    return false;
-  }
+namespace {
+
+// Whether the score, when it was changed, is saved or given up: the
+// question's answer, and the save it asks for.
+bool ScoreLetGo(HWND frame) {
   FrameState& state = Frame();
   if (!state.savePrompted && ScoreHasPages() && ScoreIsModified()) {
     int answer = AskToSaveFirst();
@@ -95,6 +96,21 @@ bool OnFrameCloseQuery(HWND frame) {
   return true;
 }
 
+}  // namespace
+
+bool OnFrameCloseQuery(HWND frame) {
+  if (IsReadingPages()) {
+    MessageById(frame, kExitWhileReadingText);
+    return false;
+  }
+  // The question's message loop starts no reading: the answer closes the
+  // program with no page half read.
+  HoldReadingStarts();
+  const bool closing = ScoreLetGo(frame);
+  if (!closing) ReleaseReadingStarts();
+  return closing;
+}
+
 // WM_CLOSE goes on to DefFrameProc, which destroys the frame; this runs first.
 void OnFrameClosing(HWND frame) {
   PrepareFrameForClosing(frame);
@@ -103,8 +119,9 @@ void OnFrameClosing(HWND frame) {
 
 void OnFrameEndSession(HWND frame, bool ending) {
   if (!ending) {
-    // The session goes on: the next close asks again.
+    // The session goes on: the next close asks again, and reading goes on.
     Frame().savePrompted = false;
+    ReleaseReadingStarts();
     return;
   }
   PrepareFrameForClosing(frame);

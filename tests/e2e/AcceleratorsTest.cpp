@@ -10,27 +10,14 @@ namespace {
 
 constexpr int kOpenTypes = 5;
 constexpr int kScoreFileTypes = 3;
-constexpr DWORD kForegroundTimeoutMs = 5000;
-
-INPUT Key(WORD key, bool up) {
-  INPUT input{};
-  input.type = INPUT_KEYBOARD;
-  input.ki.wVk = key;
-  input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC));
-  input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-  return input;
-}
 
 class Accelerators : public ProgramCase {
  protected:
   // Brings the frame to the front and types modifier + key there.
   bool Press(WORD modifier, WORD key) {
-    HWND frame = program.FrameWindow();
-    SetForegroundWindow(frame);
-    if (!program.WaitUntil([frame] { return GetForegroundWindow() == frame; }, "the frame in front",
-                           kForegroundTimeoutMs))
-      return false;
-    INPUT strokes[] = {Key(modifier, false), Key(key, false), Key(key, true), Key(modifier, true)};
+    if (!FrameInFront()) return false;
+    INPUT strokes[] = {KeyStroke(modifier, false), KeyStroke(key, false), KeyStroke(key, true),
+                       KeyStroke(modifier, true)};
     return SendInput(4, strokes, sizeof(INPUT)) == 4;
   }
 };

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -34,16 +35,41 @@ class NoticePictures : public ::testing::TestWithParam<NoticePicture> {
   HMODULE program_ = nullptr;
 };
 
+// The notice lives on a thread of its own that runs its messages, as the
+// program's interface thread does, so that it paints before it is captured.
 TEST_P(NoticePictures, OpensTickedAndLooksAsReviewed) {
   const NoticePicture& notice = GetParam();
-  HWND dialog = CreateDialogParamW(program_, MAKEINTRESOURCEW(notice.dialog), nullptr, NoticeDialogProc,
-                                   notice.dialog);
-  ASSERT_NE(dialog, nullptr);
-  EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_SHOW_NEXT_TIME), BST_CHECKED);
-  EXPECT_NE(GetDlgItem(dialog, notice.tipsButton ? notice.tipsButton : IDOK), nullptr);
-  SetWindowPos(dialog, HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
-  ExpectWindowMatchesReference(dialog, notice.picture);
-  DestroyWindow(dialog);
+  HANDLE made = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  HWND dialog = nullptr;
+  DWORD threadId = 0;
+  std::thread owner([&] {
+    threadId = GetCurrentThreadId();
+    dialog = CreateDialogParamW(program_, MAKEINTRESOURCEW(notice.dialog), nullptr, NoticeDialogProc, notice.dialog);
+    if (dialog) {
+      // Shown active, as a notice the program opens is.
+      SetWindowPos(dialog, HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+      SetForegroundWindow(dialog);
+    }
+    SetEvent(made);
+    MSG message;
+    while (dialog && GetMessageW(&message, nullptr, 0, 0) > 0) {
+      if (!IsDialogMessageW(dialog, &message)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+      }
+    }
+    if (dialog) DestroyWindow(dialog);
+  });
+  WaitForSingleObject(made, 10000);
+  CloseHandle(made);
+  EXPECT_NE(dialog, nullptr);
+  if (dialog) {
+    EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_SHOW_NEXT_TIME), BST_CHECKED);
+    EXPECT_NE(GetDlgItem(dialog, notice.tipsButton ? notice.tipsButton : IDOK), nullptr);
+    ExpectWindowMatchesReference(dialog, notice.picture);
+    PostThreadMessageW(threadId, WM_QUIT, 0, 0);
+  }
+  owner.join();
 }
 
 INSTANTIATE_TEST_SUITE_P(Notices, NoticePictures,

@@ -185,6 +185,23 @@ bool EndsWithExitCodeZero(ProgramUnderTest& program) {
   return code == 0;
 }
 
+INPUT KeyStroke(WORD key, bool up) {
+  INPUT input{};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = key;
+  input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC));
+  input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+  return input;
+}
+
+bool ProgramCase::FrameInFront() {
+  constexpr DWORD kForegroundTimeoutMs = 5000;
+  HWND frame = program.FrameWindow();
+  SetForegroundWindow(frame);
+  return program.WaitUntil([frame] { return GetForegroundWindow() == frame; }, "the frame in front",
+                           kForegroundTimeoutMs);
+}
+
 bool ProgramCase::ConnectDde(DdeClient* client, DWORD timeoutMs) {
   bool connected = client->Connect("Korvalinde", "System", timeoutMs);
   EXPECT_TRUE(connected) << "no DDE conversation with Korvalinde/System";

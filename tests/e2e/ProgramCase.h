@@ -22,6 +22,9 @@ constexpr unsigned kBackupQuestion = 10081;
 // expectation names the code otherwise).
 bool EndsWithExitCodeZero(ProgramUnderTest& program);
 
+// A key going down (or up) as SendInput types it.
+INPUT KeyStroke(WORD key, bool up);
+
 class ProgramCase : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -58,6 +61,9 @@ class ProgramCase : public ::testing::Test {
   bool StartAndOpenTwoPages(DdeClient* dde, const std::u16string& first, const std::u16string& second);
   // A conversation with "Korvalinde"/"System".
   bool ConnectDde(DdeClient* client, DWORD timeoutMs = kStartTimeoutMs);
+  // Brings the frame to the front, where typed input (SendInput) reaches it;
+  // false when it does not come there within a few seconds.
+  bool FrameInFront();
 
   // A path in the harness's own folder of input files (C:\e2e-files).
   static std::u16string InputPath(const std::u16string& name);

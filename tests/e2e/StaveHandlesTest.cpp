@@ -20,7 +20,6 @@
 namespace {
 
 constexpr int kImageMargin = 2;  // the view's margin round the page image
-constexpr DWORD kForegroundTimeoutMs = 5000;
 // The page toolbar's 1:1 zoom button: after "Read this page" and its arrow,
 // the page steps and the fit and 50 % buttons.
 constexpr int kOneToOneButtonX = 249;
@@ -37,15 +36,6 @@ int CaptionZoom(HWND view) {
   GetWindowTextW(GetParent(view), caption, 256);
   const wchar_t* at = std::wcsstr(caption, L" at ");
   return at ? static_cast<int>(std::wcstol(at + 4, nullptr, 10)) : 0;
-}
-
-INPUT Key(WORD key, bool up) {
-  INPUT input{};
-  input.type = INPUT_KEYBOARD;
-  input.ki.wVk = key;
-  input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC));
-  input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-  return input;
 }
 
 INPUT Mouse(DWORD flags, POINT screen) {
@@ -73,20 +63,16 @@ class StaveHandlesCase : public StaveEditingCase {
   // types it (with the frame in front). A Shift stroke while Alt is down
   // keeps Alt's release from opening the menu bar.
   bool AltClick(POINT p) {
-    HWND frame = program.FrameWindow();
-    SetForegroundWindow(frame);
-    if (!program.WaitUntil([frame] { return GetForegroundWindow() == frame; }, "the frame in front",
-                           kForegroundTimeoutMs))
-      return false;
+    if (!FrameInFront()) return false;
     POINT screen = p;
     ClientToScreen(view_, &screen);
-    INPUT strokes[] = {Key(VK_MENU, false),
-                       Key(VK_SHIFT, false),
-                       Key(VK_SHIFT, true),
+    INPUT strokes[] = {KeyStroke(VK_MENU, false),
+                       KeyStroke(VK_SHIFT, false),
+                       KeyStroke(VK_SHIFT, true),
                        Mouse(MOUSEEVENTF_MOVE, screen),
                        Mouse(MOUSEEVENTF_LEFTDOWN, screen),
                        Mouse(MOUSEEVENTF_LEFTUP, screen),
-                       Key(VK_MENU, true)};
+                       KeyStroke(VK_MENU, true)};
     const UINT n = sizeof strokes / sizeof strokes[0];
     return SendInput(n, strokes, sizeof(INPUT)) == n && program.FrameAnswers(5000);
   }

@@ -235,6 +235,26 @@ int StageKeepsWhatItSees(StageContext& context) {
   return 1;
 }
 
+// While the frame decides whether to close, a ticked page is not started;
+// it is when the close is called off, and a hold without a start asked for
+// starts nothing.
+TEST_F(ReadingThreadTest, NoReadingStartsWhileTheFrameDecidesToClose) {
+  ReadingActive() = 0;
+  pageTable.rows[0].flags = kPageSelected;
+  HoldReadingStarts();
+  ReadNextPendingPage();
+  EXPECT_EQ(ReadingActive().load(), 0u);
+  EXPECT_EQ(pageTable.rows[0].flags, kPageSelected) << "the page stays ticked";
+  ReleaseReadingStarts();
+  EXPECT_EQ(ReadingActive().load(), 1u) << "the held start is made";
+  JoinReadingThread();
+  EXPECT_EQ(Reading().pageIndex, 0);
+  ReadingActive() = 0;
+  HoldReadingStarts();
+  ReleaseReadingStarts();
+  EXPECT_EQ(ReadingActive().load(), 0u);
+}
+
 TEST_F(ReadingThreadTest, TheStagesSeeTheStavesOuterBoxesAndThePageViewLessItsBar) {
   MeasuringHost measuring;
   SetReadingHost(&measuring);
