@@ -8,6 +8,7 @@
 #include "Code/Quorm/Findstav.h"
 #include "Code/Quorm/Intmath.h"
 #include "reading/StaveSpacing.h"
+#include "stages/ClefPlacement.h"
 #include "shapes/ClassifierStartup.h"
 #include "shapes/ZoneFeatureRecordHeader.h"
 
@@ -99,7 +100,20 @@ void ImportEngineClefs(int32_t page, int32_t system, int32_t staveInSystem, int3
     int16_t type = kSymbolAltoClef;
     if (code == 0 || code == 3 || code == 4) type = kSymbolTrebleClef;
     if (code == 1 || code == 5 || code == 6) type = kSymbolBassClef;
-    records[count++].type = type;
+    SymbolRecord& r = records[count++];
+    r.type = type;
+    int32_t box[4];
+    int32_t confidence = 0;
+    if ((code == 0 || code == 1 || code == 2) && GetStaffLineCount(staff) == 5 &&
+        EngineObjectBox(clefs[i].object, box, &confidence)) {
+      // Its box on the stave says the line it marks and whether an 8 goes
+      // with a G clef (an F clef's 8 lies outside the engine's box).
+      const double space = GetStaffSpace(staff) / 1024.0;
+      const double topLine = StaffLineY(staff, 0, box[0]);
+      const ClefPlacement placed = PlaceClef(code, (box[1] - topLine) / space, (box[3] - topLine) / space);
+      r.type = placed.type;
+      r.count = placed.octave;
+    }
   }
 }
 

@@ -37,7 +37,8 @@ bool FillSymbolRecord(SymbolRecord* records, uint32_t index, const FoundObjectRe
 
 // The importers of one time slot of the page description (page, system,
 // stave within the system, slot) into the list for engine staff `staff`.
-// Clefs: treble forms 2, bass forms 8, alto 5.
+// Clefs: treble forms 2, bass forms 8, alto 5; on five-line staves the
+// type of the line the shape marks and a G clef's 8 in count (PlaceClef).
 void ImportEngineClefs(int32_t page, int32_t system, int32_t staveInSystem, int32_t slot, SymbolRecord* records,
                        uint32_t& count, int16_t stave, int32_t staff);
 // 4/4 or 2/2 shown as a symbol: one record 42 or 43; else one digit record
