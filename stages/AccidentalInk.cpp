@@ -94,5 +94,5 @@ int ChooseAccidentalKind(const AccidentalInk& ink, int* score) {
   for (int i = 1; i < 4; ++i)
     if (scores[i] > scores[best]) best = i;
   *score = scores[best];
-  return scores[best] <= -1 ? -1 : kAccidentalNatural + best;
+  return scores[best] <= -1 ? -1 : kAccidentalSymbolNatural + best;
 }

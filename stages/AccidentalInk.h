@@ -14,10 +14,11 @@
 
 #include "shapes/InkProjections.h"
 
-constexpr int kAccidentalNatural = 128;
-constexpr int kAccidentalSharp = 129;
-constexpr int kAccidentalFlat = 130;
-constexpr int kAccidentalDoubleSharp = 131;
+// Symbol kinds of the four accidentals as the shape classifier names them.
+constexpr int kAccidentalSymbolNatural = 128;
+constexpr int kAccidentalSymbolSharp = 129;
+constexpr int kAccidentalSymbolFlat = 130;
+constexpr int kAccidentalSymbolDoubleSharp = 131;
 
 struct AccidentalInk {
   int ul = 0, ur = 0, ll = 0, lr = 0;

@@ -157,7 +157,7 @@ class MatchMemo {
     if (memo_.size() >= kMostKept) memo_.clear();
     GroupMatches m;
     for (size_t k = 0; k < groups.size(); ++k) {
-      const int kind = ZoneHeaderType(groups[k]) - kAccidentalNatural;
+      const int kind = ZoneHeaderType(groups[k]) - kAccidentalSymbolNatural;
       const int score = BestGroupScore(ZoneGrid::k8x8, cells, groups[k], kAccidentalSafe, 0);
       if (score > m.score[kind] && score >= kAccidentalLeast) {
         m.score[kind] = score;
@@ -266,7 +266,7 @@ void FindAccidental(const Group& g, int row, NoteRecord* notes, uint32_t noteCou
   int score = 0;
   int kind = ChooseAccidentalKind(ink, &score);
   if (doubleSharp) {
-    if (kind != kAccidentalDoubleSharp) return;
+    if (kind != kAccidentalSymbolDoubleSharp) return;
     score = winner->score;
   }
   if (kind < 0 || score < kAccidentalEnough) return;
@@ -381,7 +381,7 @@ void DropHeadsInAccidentals(NoteRecord* notes, uint32_t& noteCount) {
         if (k == i || !Live(o) || o.stave != n.stave) continue;
         for (int p = 0; p < o.appenditureCount && !drop; ++p) {
           const Appenditure& a = o.appenditures[p];
-          if (!IsAccidentalKind(a.kind) || a.kind == kAccidentalDoubleSharp) continue;
+          if (!IsAccidentalKind(a.kind) || a.kind == kAccidentalSymbolDoubleSharp) continue;
           if (n.kind == kNoteMinim) {
             drop = Overlap(HeadBox(n), ItemBox(a));
             continue;
@@ -713,7 +713,7 @@ int ReadAppenditures(const AppendagePage& page, NoteRecord* notes, uint32_t& not
   const size_t records = db.RecordCount(ZoneGrid::k8x8);
   for (size_t k = 0; k + kSampleGroupRecords <= records; k += kSampleGroupRecords) {
     const int t = ZoneHeaderType(db.Record(ZoneGrid::k8x8, k));
-    if (t >= kAccidentalNatural && t <= kAccidentalFlat) groups.push_back(db.Record(ZoneGrid::k8x8, k));
+    if (t >= kAccidentalSymbolNatural && t <= kAccidentalSymbolFlat) groups.push_back(db.Record(ZoneGrid::k8x8, k));
   }
 
   // The naturals cancelling the old key before a key change hold hollow

@@ -30,10 +30,10 @@ TEST(AccidentalInk, EachEmmentalerAccidentalWinsAsItsOwnKind) {
   const struct {
     const char* glyph;
     int kind;
-  } cases[] = {{"sharp", kAccidentalSharp},
-               {"flat", kAccidentalFlat},
-               {"natural", kAccidentalNatural},
-               {"double-sharp", kAccidentalDoubleSharp}};
+  } cases[] = {{"sharp", kAccidentalSymbolSharp},
+               {"flat", kAccidentalSymbolFlat},
+               {"natural", kAccidentalSymbolNatural},
+               {"double-sharp", kAccidentalSymbolDoubleSharp}};
   for (int space : {14, 20, 28, 37})
     for (const auto& c : cases) {
       const Drawn d = MeasureGlyph(c.glyph, space);
@@ -68,7 +68,7 @@ TEST(AccidentalInk, ScoresFollowTheMeasures) {
   }
   // Equal scores: the earlier of natural, sharp, flat, double sharp.
   int score = 0;
-  EXPECT_EQ(ChooseAccidentalKind(AccidentalInk{45, 50, 50, 50, 10, 10}, &score), kAccidentalNatural);
+  EXPECT_EQ(ChooseAccidentalKind(AccidentalInk{45, 50, 50, 50, 10, 10}, &score), kAccidentalSymbolNatural);
   EXPECT_EQ(score, 100);
 }
 
