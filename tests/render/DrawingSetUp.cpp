@@ -68,6 +68,24 @@ StoredTitleBoxes::~StoredTitleBoxes() {
 
 void StoredTitleBoxes::SetTitleRight(int16_t titleRight) { viewPage.boxes[2][1] = titleRight; }
 
+StoredItemBoxes::StoredItemBoxes(std::initializer_list<int16_t> lefts, int16_t top, int16_t bottom)
+    : savedMissing_(PageBoxesMissing) {
+  PageBoxesMissing = 0;
+  viewPage.boxCount = 0;
+  for (int16_t left : lefts) {
+    int16_t* box = viewPage.boxes[viewPage.boxCount++];
+    box[0] = left;
+    box[1] = static_cast<int16_t>(left + 10);
+    box[2] = top;
+    box[3] = bottom;
+  }
+}
+
+StoredItemBoxes::~StoredItemBoxes() {
+  viewPage.boxCount = 0;
+  PageBoxesMissing = savedMissing_;
+}
+
 KeptPageTableState::KeptPageTableState()
     : area_(viewPage.imageArea),
       count_(pageTable.pageCount),

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 
 #include "pages/PageData.h"
 #include "render/DrawDevice.h"
@@ -42,6 +43,22 @@ class StoredTitleBoxes {
  private:
   int savedMissing_;
   uint32_t savedWidth_;
+};
+
+// The shown page's stored boxes, one for each item in stream order, each 10
+// wide from its left and from top to bottom; the boxes marked there. What
+// they replace is put back when it goes.
+class StoredItemBoxes {
+ public:
+  StoredItemBoxes(std::initializer_list<int16_t> lefts, int16_t top = 0, int16_t bottom = 0);
+  ~StoredItemBoxes();
+  StoredItemBoxes(const StoredItemBoxes&) = delete;
+  StoredItemBoxes& operator=(const StoredItemBoxes&) = delete;
+  // Box i: left, right, top, bottom.
+  int16_t* Box(int i) { return viewPage.boxes[i]; }
+
+ private:
+  int savedMissing_;
 };
 
 // Keeps what the page-image tests change of the page table (page count,
