@@ -68,6 +68,18 @@ StoredTitleBoxes::~StoredTitleBoxes() {
 
 void StoredTitleBoxes::SetTitleRight(int16_t titleRight) { viewPage.boxes[2][1] = titleRight; }
 
+TupletMark TripletOnTheStaff() {
+  TupletMark mark{};
+  mark.number = 3;
+  mark.notatedLength = 256;
+  mark.referenceLength = 384;
+  mark.firstX = 100;
+  mark.lastX = 160;
+  mark.staffTop = 60;
+  mark.spacing = 6;
+  return mark;
+}
+
 StoredItemBoxes::StoredItemBoxes(std::initializer_list<int16_t> lefts, int16_t top, int16_t bottom)
     : savedMissing_(PageBoxesMissing) {
   PageBoxesMissing = 0;

@@ -8,6 +8,7 @@
 
 #include "pages/PageData.h"
 #include "render/DrawDevice.h"
+#include "render/SymbolRoutines.h"
 
 // The colours of a display with a grey (0xC0C0C0) button face.
 constexpr render::DisplayCaps kGreyFaceDisplay{-1, 0xC0C0C0, 0xFFFFFF, 0x808080, 0, 0x808080};
@@ -44,6 +45,10 @@ class StoredTitleBoxes {
   int savedMissing_;
   uint32_t savedWidth_;
 };
+
+// A triplet (number 3, 256 in the time of 384) over two chords from x 100 to
+// 160 on a staff whose top line is at 60, 6 between its lines.
+TupletMark TripletOnTheStaff();
 
 // The shown page's stored boxes, one for each item in stream order, each 10
 // wide from its left and from top to bottom; the boxes marked there. What

@@ -57,19 +57,6 @@ class MarksFromThePageTest : public testing::Test {
   int savedMissing = 0;
 };
 
-// A triplet over two chords 60 apart on a staff whose top line is at 60.
-TupletMark TripletOnTheStaff() {
-  TupletMark mark{};
-  mark.number = 3;
-  mark.notatedLength = 256;
-  mark.referenceLength = 384;
-  mark.firstX = 100;
-  mark.lastX = 160;
-  mark.staffTop = 60;
-  mark.spacing = 6;
-  return mark;
-}
-
 int TextY(const std::string& line) {
   int x = 0, y = 0;
   std::sscanf(line.c_str(), "text %d %d", &x, &y);

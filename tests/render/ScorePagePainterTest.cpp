@@ -526,14 +526,8 @@ std::vector<int> TextYs(const RecordingDevice& device) {
 
 TEST_F(ScorePagePainterTest, TupletMarksStandAboveForVoice0AndBelowForVoice1) {
   SetVisibleWorldRect({0, 0, 1200, 1600});
-  TupletMark mark{};
-  mark.number = 3 | 128;
-  mark.notatedLength = 256;
-  mark.referenceLength = 384;
-  mark.firstX = 100;
-  mark.lastX = 160;
-  mark.staffTop = 60;
-  mark.spacing = 6;
+  TupletMark mark = TripletOnTheStaff();
+  mark.number |= 128;
   mark.colour = 7;
   DrawTupletMark(mark, 0);
   const std::vector<int> above = TextYs(device);
