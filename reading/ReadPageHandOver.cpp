@@ -203,8 +203,10 @@ void OnReadingFinished() {
   if (merged) {
     if (ScorePages.count > 1 && static_cast<int32_t>(state.scorePosition) <= ScorePages.current)
       ScorePages.current = std::min(ScorePages.current + 1, ScorePages.count);
-    if (hooks.showMergedPage) hooks.showMergedPage(ScorePages.count == 1);
-    if (hooks.showReadPageInWorkspace) hooks.showReadPageInWorkspace(ScorePages.count == 1);
+    const bool firstPage = ScorePages.count == 1;
+    if (hooks.showMergedPage) hooks.showMergedPage(firstPage);
+    if (hooks.showReadPageInWorkspace) hooks.showReadPageInWorkspace(firstPage);
+    if (firstPage && hooks.reportPageProblem) hooks.reportPageProblem(1);
   }
   state.pageHasItems = 0;
   if (hooks.updateCommandStates) hooks.updateCommandStates();

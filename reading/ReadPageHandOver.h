@@ -43,6 +43,9 @@ struct HandOverHooks {
   // The page workspace after a merge: the page just read (when it is the
   // score's first) becomes the page view's page.
   void (*showReadPageInWorkspace)(int firstPage);
+  // The reading problem of score page scorePage (from 1), if it has one,
+  // told to the user once: after the score's first page is shown.
+  void (*reportPageProblem)(int scorePage);
   int (*markInaccuratePage)();
   // Readies the score's streams for the page being merged; without it no
   // page is merged.

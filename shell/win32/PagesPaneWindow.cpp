@@ -1088,6 +1088,7 @@ void InstallPagesPane() {
   HandOverHooks& handOver = CurrentHandOverHooks();
   handOver.refreshPagesPane = RefreshAndShow;
   handOver.setNextPageTimer = SetNextPageTimer;
+  handOver.reportPageProblem = ReportPageProblemIfAny;
 
   FileOpenerHooks opener{};
   opener.readNextPendingPage = ReadNextFromOpener;

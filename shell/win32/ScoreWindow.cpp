@@ -21,6 +21,7 @@
 #include "score/ScoreFileHooks.h"
 #include "score/ScoreStream.h"
 #include "shell/KeyCodes.h"
+#include "shell/PagesPaneActions.h"
 #include "shell/ScoreEditorHooks.h"
 #include "shell/ScorePageLink.h"
 #include "shell/ScoreViewGeometry.h"
@@ -520,7 +521,8 @@ void ScrollScoreView(bool vertical, int request, int32_t thumb) {
 void ShowScorePage(int page, bool fromTop) {
   if (page < 1 || page > ScorePages.count) return;
   const ShellServices& services = CurrentShellServices();
-  if (page != ScorePages.current) {
+  const bool turned = page != ScorePages.current;
+  if (turned) {
     services.clearScoreUndo();
     ScorePages.current = page;
     if (HandOverHooks& h = CurrentHandOverHooks(); h.findMeterAtPage) h.findMeterAtPage();
@@ -532,6 +534,8 @@ void ShowScorePage(int page, bool fromTop) {
   S.scroll.x = 0;
   UpdateScoreScrollBars();
   services.updateCommandStates();
+  // The page turned to tells its reading problem once.
+  if (turned) ReportPageProblemIfAny(page);
 }
 
 // The scan of the current score page and its data: the strip shows the page

@@ -68,6 +68,36 @@ StoredTitleBoxes::~StoredTitleBoxes() {
 
 void StoredTitleBoxes::SetTitleRight(int16_t titleRight) { viewPage.boxes[2][1] = titleRight; }
 
+TupletMark TripletOnTheStaff() {
+  TupletMark mark{};
+  mark.number = 3;
+  mark.notatedLength = 256;
+  mark.referenceLength = 384;
+  mark.firstX = 100;
+  mark.lastX = 160;
+  mark.staffTop = 60;
+  mark.spacing = 6;
+  return mark;
+}
+
+StoredItemBoxes::StoredItemBoxes(std::initializer_list<int16_t> lefts, int16_t top, int16_t bottom)
+    : savedMissing_(PageBoxesMissing) {
+  PageBoxesMissing = 0;
+  viewPage.boxCount = 0;
+  for (int16_t left : lefts) {
+    int16_t* box = viewPage.boxes[viewPage.boxCount++];
+    box[0] = left;
+    box[1] = static_cast<int16_t>(left + 10);
+    box[2] = top;
+    box[3] = bottom;
+  }
+}
+
+StoredItemBoxes::~StoredItemBoxes() {
+  viewPage.boxCount = 0;
+  PageBoxesMissing = savedMissing_;
+}
+
 KeptPageTableState::KeptPageTableState()
     : area_(viewPage.imageArea),
       count_(pageTable.pageCount),

@@ -4,9 +4,11 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 
 #include "pages/PageData.h"
 #include "render/DrawDevice.h"
+#include "render/SymbolRoutines.h"
 
 // The colours of a display with a grey (0xC0C0C0) button face.
 constexpr render::DisplayCaps kGreyFaceDisplay{-1, 0xC0C0C0, 0xFFFFFF, 0x808080, 0, 0x808080};
@@ -42,6 +44,26 @@ class StoredTitleBoxes {
  private:
   int savedMissing_;
   uint32_t savedWidth_;
+};
+
+// A triplet (number 3, 256 in the time of 384) over two chords from x 100 to
+// 160 on a staff whose top line is at 60, 6 between its lines.
+TupletMark TripletOnTheStaff();
+
+// The shown page's stored boxes, one for each item in stream order, each 10
+// wide from its left and from top to bottom; the boxes marked there. What
+// they replace is put back when it goes.
+class StoredItemBoxes {
+ public:
+  StoredItemBoxes(std::initializer_list<int16_t> lefts, int16_t top = 0, int16_t bottom = 0);
+  ~StoredItemBoxes();
+  StoredItemBoxes(const StoredItemBoxes&) = delete;
+  StoredItemBoxes& operator=(const StoredItemBoxes&) = delete;
+  // Box i: left, right, top, bottom.
+  int16_t* Box(int i) { return viewPage.boxes[i]; }
+
+ private:
+  int savedMissing_;
 };
 
 // Keeps what the page-image tests change of the page table (page count,

@@ -71,14 +71,7 @@ int TextX(const std::string& line) {
 
 TEST_F(MarksFromThePageTest, ATupletsBoxGivesItsSideAndHeight) {
   SetVisibleWorldRect({0, 0, 1200, 1600});
-  TupletMark mark{};
-  mark.number = 3;
-  mark.notatedLength = 256;
-  mark.referenceLength = 384;
-  mark.firstX = 100;
-  mark.lastX = 160;
-  mark.staffTop = 60;
-  mark.spacing = 6;
+  TupletMark mark = TripletOnTheStaff();
   mark.colour = 7;
   // Voice 0 read below the staff: the number stands on its box's bottom.
   mark.fromBox = true;
@@ -104,19 +97,12 @@ TEST_F(MarksFromThePageTest, TheTupletOfAReadPageStandsWhereItWasRead) {
   RebuildItemIndexLayout();
   // The stave on the page from y 200 to 248 (twice the staff's 24); the
   // tuplet's number read under it, from 270 to 290.
-  PageBoxesMissing = 0;
   viewPage.staveCount = 1;
   viewPage.staves[0].top = 200;
   viewPage.staves[0].bottom = 248;
-  viewPage.boxCount = 5;
-  for (int i = 0; i < 5; ++i) {
-    viewPage.boxes[i][0] = static_cast<int16_t>(140 + 40 * i);
-    viewPage.boxes[i][1] = static_cast<int16_t>(150 + 40 * i);
-    viewPage.boxes[i][2] = 200;
-    viewPage.boxes[i][3] = 248;
-  }
-  viewPage.boxes[1][2] = 270;
-  viewPage.boxes[1][3] = 290;
+  StoredItemBoxes boxes({140, 180, 220, 260, 300}, 200, 248);
+  boxes.Box(1)[2] = 270;
+  boxes.Box(1)[3] = 290;
   Paint();
   const std::vector<std::string> texts = Texts("\"3\"");
   ASSERT_EQ(texts.size(), 1u) << device.Text();
@@ -126,14 +112,7 @@ TEST_F(MarksFromThePageTest, TheTupletOfAReadPageStandsWhereItWasRead) {
 
 TEST_F(MarksFromThePageTest, AttachmentLinesOnlyWithTheSettingAndAHighlight) {
   SetVisibleWorldRect({0, 0, 1200, 1600});
-  TupletMark mark{};
-  mark.number = 3;
-  mark.notatedLength = 256;
-  mark.referenceLength = 384;
-  mark.firstX = 100;
-  mark.lastX = 160;
-  mark.staffTop = 60;
-  mark.spacing = 6;
+  TupletMark mark = TripletOnTheStaff();
   struct Case {
     bool attachment;
     int colour;

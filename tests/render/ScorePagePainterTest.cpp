@@ -498,14 +498,7 @@ TEST_F(ScorePagePainterTest, StoredBoxesPlaceItemsAtTheirPageX) {
                                     &error));
   // A first pass finds the staff rows; the boxes count from then on.
   RebuildItemIndexLayout();
-  const int savedMissing = PageBoxesMissing;
-  PageBoxesMissing = 0;
-  viewPage.boxCount = 5;
-  const int16_t lefts[5] = {70, 120, 110, 300, 400};  // the third lies left of the second
-  for (int i = 0; i < 5; ++i) {
-    viewPage.boxes[i][0] = lefts[i];
-    viewPage.boxes[i][1] = static_cast<int16_t>(lefts[i] + 10);
-  }
+  const StoredItemBoxes boxes({70, 120, 110, 300, 400});  // the third lies left of the second
   PainterSettings().pageBoxPercent = 50;
   RebuildItemIndexLayout();
   const ItemIndex& index = TheScoreViewItems().index;
@@ -515,8 +508,6 @@ TEST_F(ScorePagePainterTest, StoredBoxesPlaceItemsAtTheirPageX) {
   EXPECT_EQ(index.rows[2].left, 60 + 1 - 2);  // not left of the chord before it
   EXPECT_EQ(index.rows[3].left, 150);
   EXPECT_EQ(index.rows[4].left, 200 + 1 - 2);
-  viewPage.boxCount = 0;
-  PageBoxesMissing = savedMissing;
 }
 
 }  // namespace
@@ -535,14 +526,8 @@ std::vector<int> TextYs(const RecordingDevice& device) {
 
 TEST_F(ScorePagePainterTest, TupletMarksStandAboveForVoice0AndBelowForVoice1) {
   SetVisibleWorldRect({0, 0, 1200, 1600});
-  TupletMark mark{};
-  mark.number = 3 | 128;
-  mark.notatedLength = 256;
-  mark.referenceLength = 384;
-  mark.firstX = 100;
-  mark.lastX = 160;
-  mark.staffTop = 60;
-  mark.spacing = 6;
+  TupletMark mark = TripletOnTheStaff();
+  mark.number |= 128;
   mark.colour = 7;
   DrawTupletMark(mark, 0);
   const std::vector<int> above = TextYs(device);

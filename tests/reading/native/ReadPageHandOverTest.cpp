@@ -119,6 +119,42 @@ TEST_F(HandOverTest, ThePagesAreNumberedByTheirPlaceInTheScore) {
   EXPECT_EQ(pageTable.rows[0].scorePageNumber, 2);
 }
 
+std::vector<std::string>& EndCalls() {
+  static std::vector<std::string> calls;
+  return calls;
+}
+
+// The end of a reading counts the page's faulty bars first; after the
+// score's first page is shown its reading problem is told, for score page 1;
+// a later page's problem waits until the user turns to it.
+TEST_F(HandOverTest, TheEndOfAReadingMarksThePageThenShowsItThenTellsItsProblem) {
+  HandOverHooks& hooks = CurrentHandOverHooks();
+  hooks.markInaccuratePage = [] { EndCalls().push_back("mark"); return 0; };
+  hooks.showMergedPage = [](int first) { EndCalls().push_back(first ? "score first" : "score"); };
+  hooks.showReadPageInWorkspace = [](int first) { EndCalls().push_back(first ? "page first" : "page"); };
+  hooks.reportPageProblem = [](int page) { EndCalls().push_back("problem " + std::to_string(page)); };
+  for (uint32_t i = 0; i < pageTable.pageCount; ++i) pageTable.rows[i].flags &= ~kPageSelected;
+  struct Case {
+    const char* name;
+    int row;
+    bool writesItems;
+    std::vector<std::string> calls;
+  };
+  const Case cases[] = {
+      {"nothing written", 0, false, {"mark"}},
+      {"the score's first page", 0, true, {"mark", "score first", "page first", "problem 1"}},
+      {"a second page", 1, true, {"mark", "score", "page"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EndCalls().clear();
+    ReadAndMerge(c.row, c.writesItems);
+    OnReadingFinished();
+    EXPECT_EQ(EndCalls(), c.calls);
+  }
+  EndCalls().clear();
+}
+
 // A request for the next page that was queued before the first page's end
 // is handled first and starts the second page: the first page's end then
 // leaves that reading alone, and the second page is merged at its own end.
