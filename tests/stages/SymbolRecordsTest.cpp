@@ -48,11 +48,14 @@ class SymbolImportTest : public ::testing::Test {
 
 TEST_F(SymbolImportTest, ClefsGetTheirTypesAndStepsFromTheBox) {
   NewSymbolSlot(0);
+  // The F clefs' boxes end three spaces below the top line, as a bass clef
+  // does (a box down to the bottom line would mark the baritone's line).
   const struct {
-    int32_t code, type;
-  } cases[] = {{0, 2}, {1, 8}, {2, 5}, {3, 2}, {4, 2}, {5, 8}, {6, 8}, {-1, -1}};
+    int32_t code, type, bottom, stepBottom;
+  } cases[] = {{0, 2, 185, 14}, {1, 8, 160, 10}, {2, 5, 185, 14}, {3, 2, 185, 14},
+               {4, 2, 185, 14}, {5, 8, 160, 10}, {6, 8, 160, 10}, {-1, -1, 185, 14}};
   for (const auto& c : cases) {
-    const FoundObjectRef o = Object(60, 95, 80, 185);
+    const FoundObjectRef o = Object(60, 95, 80, c.bottom);
     AddSlotClef(0, c.code, o.kind, o.index);
   }
   ASSERT_EQ(Import(0), 1);
@@ -62,7 +65,7 @@ TEST_F(SymbolImportTest, ClefsGetTheirTypesAndStepsFromTheBox) {
     EXPECT_EQ(records_[i].left, 60);
     EXPECT_EQ(records_[i].right, 80);
     EXPECT_EQ(records_[i].stepTop, 2);      // top just above the top line
-    EXPECT_EQ(records_[i].stepBottom, 14);  // bottom just below the bottom line
+    EXPECT_EQ(records_[i].stepBottom, cases[i].stepBottom);  // the line at or below the bottom
     EXPECT_EQ(records_[i].confidence, 100);
     EXPECT_EQ(records_[i].quality, -5);
     EXPECT_EQ(records_[i].score, 100);
