@@ -8,6 +8,7 @@
 // Modes: 0 the full dialog; 1 to 9 the reading page alone (refused while
 // "Quick Prefs" is off); 20 the scanning page alone; others all four pages.
 constexpr int kPrefsModeFull = 0;
+constexpr int kPrefsModeReadPage = 1;
 constexpr int kPrefsModeScannerSetup = 20;
 
 // Opens the dialog for a mode, at once or on a thread of its own; refused

@@ -20,6 +20,7 @@
 #include "shell/ReadPlacement.h"
 #include "shell/StaveEditing.h"
 #include "shell/win32/PageWindow.h"
+#include "shell/win32/PreferencesDialog.h"
 #include "shell/ShellServices.h"
 #include "shell/win32/SmallWindows.h"
 
@@ -105,8 +106,11 @@ void RedrawPane() {
 // The "Read" menu's placings of the page shown in the page view.
 // The page's staves as shown are kept, and the page document closes once
 // the page is placed (a refusal or a No leaves it open).
+// Unless a page is being read (the page then waits its turn), the reading
+// options come first while "Quick Prefs" is on: their Cancel reads nothing.
 void ReadShownPageIntoScore(int command) {
   if (pageTable.currentPage < 0) return;
+  if (!ReadingActive() && OpenPreferences(kPrefsModeReadPage, false)) return;
   // The page being read keeps what its reading writes.
   if (!(ReadingActive() && Reading().pageIndex == pageTable.currentPage)) WritePageStaveData(false);
   if (ReadRowIntoScore(pageTable.currentPage, command)) ClosePageWindow();

@@ -13,6 +13,7 @@
 
 #include "platform/Settings.h"
 #include "resources/ResourceIds.h"
+#include "tests/e2e/PageViewCase.h"
 #include "tests/e2e/ProgramCase.h"
 #include "tests/e2e/ScreenshotCheck.h"
 #include "tests/support/TiffBytes.h"
@@ -94,6 +95,13 @@ StoredChoices Stored() {
 
 class Preferences : public ProgramCase {
  protected:
+  // The harness keeps the reading options away; these cases meet the
+  // setting at its default.
+  void SetUp() override {
+    ProgramCase::SetUp();
+    General().quickPrefs = true;
+    SaveGeneralSettings();
+  }
   HWND OpenPreferences(WORD command = IDM_FILE_PREFERENCES) {
     if (!program.PostCommand(command)) return nullptr;
     HWND dialog = program.WaitForDialog();
@@ -400,3 +408,63 @@ TEST_F(Preferences, TheHandwritingNoticeComesWhenHandwritingIsChosenUntilUnticke
   LoadGlobalSettings();
   EXPECT_FALSE(Global().showHandwrittenWarning);
 }
+
+namespace {
+
+// The reading options before a page is read by the Read command, while
+// "D&isplay these options before reading" is ticked: Cancel reads nothing and
+// keeps the settings; "R&ead" keeps the changed options and reads the page.
+class ReadingOptions : public StaveEditingCase {
+ protected:
+  void SetUp() override {
+    StaveEditingCase::SetUp();
+    General().quickPrefs = true;
+    General().autoReadAlways = false;  // the page waits for the Read command
+    SaveGeneralSettings();
+  }
+  // Read > Place at End on the shown page: the options, on their reading
+  // page alone, with their one-voice box clicked.
+  HWND AskToRead() {
+    if (!program.PostCommand(IDM_READ_PLACE_AT_END)) return nullptr;
+    HWND dialog = program.WaitForDialog();
+    HWND reading = dialog ? PageHolding(dialog, IDC_PREF_ONE_VOICE) : nullptr;
+    if (!reading || !Poll([&] { return PageShown(dialog, IDC_PREF_ONE_VOICE); })) {
+      ADD_FAILURE() << "the reading options";
+      return nullptr;
+    }
+    EXPECT_EQ(TabCount(dialog), 1);
+    EXPECT_EQ(EditText(dialog, IDC_PREFS_OK), u"R&ead");
+    return program.ClickDialogCheckBox(reading, IDC_PREF_ONE_VOICE) ? dialog : nullptr;
+  }
+};
+
+TEST_F(ReadingOptions, CancelReadsNothingAndReadReadsWithTheOptions) {
+  const std::u16string tiff = CopyPageTiff(u"optionsread.tif");
+  const bool oneVoice = General().readOneVoiceOnly;
+  ASSERT_TRUE(StartQuietly());
+  DdeClient dde;
+  ASSERT_TRUE(ConnectDde(&dde));
+  PageRecord record;
+  HWND view = nullptr;
+  ASSERT_TRUE(OpenAndShowPage(dde, tiff, u"optionsread", &record, &view));
+  ASSERT_TRUE(FrameAnswersAfterLocating());
+
+  HWND dialog = AskToRead();
+  ASSERT_NE(dialog, nullptr);
+  ASSERT_TRUE(program.PressDialogButton(dialog, IDC_PREFS_CANCEL));
+  ASSERT_TRUE(program.StaysQuiet(1000));
+  ASSERT_TRUE(PageNamed(u"optionsread", &record));
+  EXPECT_EQ(record.state, kPageNotRead) << "Cancel reads nothing";
+  EXPECT_NE(PageView(program.FrameWindow()), nullptr) << "the page stays shown";
+  EXPECT_EQ(Stored().oneVoice, oneVoice) << "Cancel keeps the settings";
+
+  dialog = AskToRead();
+  ASSERT_NE(dialog, nullptr);
+  ASSERT_TRUE(program.PressDialogButton(dialog, IDC_PREFS_OK));
+  EXPECT_TRUE(program.WaitUntil([&] { return PageNamed(u"optionsread", &record) && record.state == kPageRead; },
+                                "the page read", kPageOpenTimeoutMs));
+  EXPECT_EQ(Stored().oneVoice, !oneVoice) << "the options kept";
+  ASSERT_TRUE(ExitCleanly());
+}
+
+}  // namespace

@@ -170,6 +170,9 @@ bool ProgramUnderTest::ResetState() {
   // the splash window and the notices shown at start-up.
   General() = GeneralSettings{};
   General().splashScreen = false;
+  // The reading options before each Read command: the cases that expect
+  // them switch them on.
+  General().quickPrefs = false;
   Global() = GlobalSettings{};
   Global().showStartupDialog = false;
   Global().showBppWarning = false;
