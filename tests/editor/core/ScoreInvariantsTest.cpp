@@ -14,13 +14,13 @@ namespace {
 
 class ScoreInvariantsTest : public EditorFixture {};
 
-uint8_t* Bytes(int slot) { return StreamBytes(ScoreStream, slot); }
+uint8_t* SlotBytes(int slot) { return StreamBytes(ScoreStream, slot); }
 
 // The offset of the nth item of a kind in a slot (whole first byte when
 // firstByte is not 0).
 uint32_t OffsetOf(int slot, int kind, int nth = 0, int firstByte = -1) {
   uint32_t found = UINT32_MAX;
-  WalkStream(Bytes(slot), ScoreStream.used[slot], ScoreFormatVersion, [&](uint32_t offset, const uint8_t* item, uint32_t) {
+  WalkStream(SlotBytes(slot), ScoreStream.used[slot], ScoreFormatVersion, [&](uint32_t offset, const uint8_t* item, uint32_t) {
     if (KindOf(item) != kind || (firstByte >= 0 && item[0] != firstByte)) return true;
     if (nth-- > 0) return true;
     found = offset;
@@ -67,15 +67,15 @@ TEST_F(ScoreInvariantsTest, EachBrokenRuleIsFound) {
       {"a cut last item", ScoreRule::kStreamTiles,
        [](ScoreInvariantsTest&) {
          // The end mark becomes a chord header claiming bytes past the stream.
-         Bytes(1)[ScoreStream.used[1] - 1] = kItemChord | 1 << 3;
+         SlotBytes(1)[ScoreStream.used[1] - 1] = kItemChord | 1 << 3;
        }},
       {"no end mark", ScoreRule::kStreamEnd, [](ScoreInvariantsTest&) { --ScoreStream.used[1]; }},
       {"two end marks", ScoreRule::kStreamEnd,
-       [](ScoreInvariantsTest&) { Bytes(1)[OffsetOf(1, kItemBarLine, 0, MakeBarLine(kBarSingle))] = kEndOfScore; }},
+       [](ScoreInvariantsTest&) { SlotBytes(1)[OffsetOf(1, kItemBarLine, 0, MakeBarLine(kBarSingle))] = kEndOfScore; }},
       {"a page mark too few", ScoreRule::kPageMarks,
-       [](ScoreInvariantsTest&) { Bytes(2)[OffsetOf(2, kItemBarLine, 0, kPageMark)] = MakeBarLine(kBarSingle); }},
+       [](ScoreInvariantsTest&) { SlotBytes(2)[OffsetOf(2, kItemBarLine, 0, kPageMark)] = MakeBarLine(kBarSingle); }},
       {"a system mark too many", ScoreRule::kSystemMarks,
-       [](ScoreInvariantsTest&) { Bytes(2)[OffsetOf(2, kItemBarLine, 0, MakeBarLine(kBarSingle))] = kBarBoundary; }},
+       [](ScoreInvariantsTest&) { SlotBytes(2)[OffsetOf(2, kItemBarLine, 0, MakeBarLine(kBarSingle))] = kBarBoundary; }},
       {"a page start off", ScoreRule::kPageStarts, [](ScoreInvariantsTest&) { PageStarts[1][1] += 2; }},
       {"a page count off", ScoreRule::kPageStarts, [](ScoreInvariantsTest&) { ScorePages.count = 3; }},
       {"a row inside an item", ScoreRule::kIndexRows,
@@ -103,28 +103,28 @@ TEST_F(ScoreInvariantsTest, EachBrokenRuleIsFound) {
       {"two notes at one position", ScoreRule::kChordNotes,
        [](ScoreInvariantsTest&) {
          const uint32_t at = OffsetOf(1, kItemChord, 1);  // the chord 14 18
-         Bytes(1)[at + kChordHeaderBytes + 1] = static_cast<uint8_t>(14 | kAccidentalSharp << 5);
+         SlotBytes(1)[at + kChordHeaderBytes + 1] = static_cast<uint8_t>(14 | kAccidentalSharp << 5);
        }},
       {"two notes on one string", ScoreRule::kChordNotes,
        [](ScoreInvariantsTest&) {
          const uint32_t at = OffsetOf(2, kItemChord, 0);  // frets 3/1 and 5/2
-         Bytes(2)[at + kChordHeaderBytes + 1] = static_cast<uint8_t>(5 | 1 << 5);
+         SlotBytes(2)[at + kChordHeaderBytes + 1] = static_cast<uint8_t>(5 | 1 << 5);
        }},
       {"a chord without notes", ScoreRule::kChordNotes,
        [](ScoreInvariantsTest&) {
          // The one-note chord becomes a notes-less chord and a one-byte key
          // signature, so that the stream still tiles.
          const uint32_t at = OffsetOf(1, kItemChord, 0);
-         Bytes(1)[at] = kItemChord;
-         Bytes(1)[at + 5] = MakeKeySignature(0, true, false);
+         SlotBytes(1)[at] = kItemChord;
+         SlotBytes(1)[at + 5] = MakeKeySignature(0, true, false);
        }},
       {"a tuplet of one note", ScoreRule::kMarkSpans,
-       [](ScoreInvariantsTest&) { Bytes(1)[OffsetOf(1, kItemMark, 0, kTupletMarkByte) + 3] = 1; }},
+       [](ScoreInvariantsTest&) { SlotBytes(1)[OffsetOf(1, kItemMark, 0, kTupletMarkByte) + 3] = 1; }},
       {"a slur of no span", ScoreRule::kMarkSpans,
        [](ScoreInvariantsTest&) {
          const uint32_t at = OffsetOf(1, kItemMark, 0);
-         Bytes(1)[at + 1] = 0;
-         Bytes(1)[at + 2] &= 0xC0;
+         SlotBytes(1)[at + 1] = 0;
+         SlotBytes(1)[at + 2] &= 0xC0;
        }},
   };
   for (const BreakCase& c : cases) {
