@@ -115,7 +115,7 @@ bool CheckGroup(const uint8_t* g, size_t available, const std::vector<bool>& sta
         header = true;
         break;
       case kChunkPart: {
-        PartRecord part;
+        RunPartRecord part;
         if (!ReadPartChunk(g + at, chunk, &part)) return false;
         break;
       }

@@ -1,6 +1,6 @@
 #include "shapes/NotationGroups.h"
 
-void WritePartChunk(const PartRecord& part, uint8_t* chunk) {
+void WritePartChunk(const RunPartRecord& part, uint8_t* chunk) {
   chunk[0] = kChunkPart;
   chunk[1] = static_cast<uint8_t>(kChunkPartLength);
   chunk[2] = part.direction;
@@ -11,7 +11,7 @@ void WritePartChunk(const PartRecord& part, uint8_t* chunk) {
   chunk[7] = part.id;
 }
 
-bool ReadPartChunk(const uint8_t* chunk, size_t available, PartRecord* part) {
+bool ReadPartChunk(const uint8_t* chunk, size_t available, RunPartRecord* part) {
   if (available < kChunkPartLength || chunk[0] != kChunkPart || chunk[1] != kChunkPartLength || chunk[2] > 1 ||
       chunk[3] > chunk[4] || chunk[5] > chunk[6])
     return false;

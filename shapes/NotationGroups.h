@@ -24,18 +24,18 @@ constexpr size_t kChunkEndLength = 4;
 constexpr int kMaxConfusionPairs = 124;
 inline size_t ConfusionChunkLength(int pairs) { return ((static_cast<size_t>(pairs) + 1) * 2 & ~size_t{3}) + 4; }
 
-// A part record: which set of lines of a run description it looks at
+// A run part record: which set of lines of a run description it looks at
 // (direction 0 = the row lines, 1 = the column lines), the range of run
 // positions (centres, in eighths of a cell) that belong to the part, the
 // range of line indexes (0-based within that set) it covers, and the id
 // handed back to the caller that finds it. Written and read only through
 // these two functions.
-struct PartRecord {
+struct RunPartRecord {
   uint8_t direction;
   uint8_t lowPosition, highPosition;
   uint8_t firstLine, lastLine;
   uint8_t id;
 };
-void WritePartChunk(const PartRecord& part, uint8_t* chunk);  // kChunkPartLength bytes
+void WritePartChunk(const RunPartRecord& part, uint8_t* chunk);  // kChunkPartLength bytes
 // False when the chunk is not a well-formed part record.
-bool ReadPartChunk(const uint8_t* chunk, size_t available, PartRecord* part);
+bool ReadPartChunk(const uint8_t* chunk, size_t available, RunPartRecord* part);

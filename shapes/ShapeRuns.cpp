@@ -181,7 +181,7 @@ bool ReadNotationGroup(const uint8_t* g, size_t available, NotationGroup* out) {
       if (chunk != kChunkHeaderLength || t.header) return false;
       t.header = c + 2;
     } else if (tag == kChunkPart) {
-      PartRecord part;
+      RunPartRecord part;
       if (!ReadPartChunk(c, chunk, &part)) return false;
       t.parts.push_back(part);
     } else if (tag == kChunkThresholds) {
@@ -247,10 +247,10 @@ void DarkLinesIn(const uint8_t* const* lines, int first, int last, int low, int 
 
 }  // namespace
 
-int FindPartRowSpan(int line, int partNumber, const std::vector<PartRecord>& parts, const uint8_t* const* sampleLines,
+int FindPartRowSpan(int line, int partNumber, const std::vector<RunPartRecord>& parts, const uint8_t* const* sampleLines,
                     const uint8_t* const* templateLines, int lineCount, PartSpan* span) {
   *span = PartSpan{};
-  for (const PartRecord& p : parts) {
+  for (const RunPartRecord& p : parts) {
     if (p.direction != partNumber || line < p.firstLine || line > p.lastLine) continue;
     const int last = p.lastLine < lineCount ? p.lastLine : lineCount - 1;
     if (p.firstLine > last) continue;

@@ -57,7 +57,7 @@ struct NotationGroup {
   bool hasThresholds = false;
   int safe = 0;      // grade 2 below it
   int maybe = kNotComparable;  // grade 1 below it
-  std::vector<PartRecord> parts;
+  std::vector<RunPartRecord> parts;
   std::vector<std::pair<int, int>> confusions;  // (type code, part)
   uint32_t count = 0;
   const uint8_t* offsets = nullptr;  // count u32 offsets into the description block
@@ -80,7 +80,7 @@ struct PartSpan {
 // then the first and last lines of each shape (lineCount lines of that
 // direction) within the range holding a dark run whose position lies in the
 // record's position range. 0 when no record applies.
-int FindPartRowSpan(int line, int partNumber, const std::vector<PartRecord>& parts, const uint8_t* const* sampleLines,
+int FindPartRowSpan(int line, int partNumber, const std::vector<RunPartRecord>& parts, const uint8_t* const* sampleLines,
                     const uint8_t* const* templateLines, int lineCount, PartSpan* span);
 
 // Distance of two descriptions (0 for the same shape; kNotComparable when

@@ -181,7 +181,7 @@ struct DirectionLines {
 };
 
 // Line l (direction d) of description a mapped onto description b.
-int MapLine(int l, int d, const DirectionLines& a, const DirectionLines& b, const std::vector<PartRecord>& parts) {
+int MapLine(int l, int d, const DirectionLines& a, const DirectionLines& b, const std::vector<RunPartRecord>& parts) {
   PartSpan span;
   if (!FindPartRowSpan(l, d, parts, a.Of(d), b.Of(d), a.Count(d), &span)) return l;
   return MapRowBetweenShapes(l, a.Count(d), span.sampleFirst, span.sampleLast, span.templateFirst,
@@ -211,7 +211,7 @@ ShapeRun MeanRun(const ShapeRun& first, long positions, long lengths, long lines
 
 // The consensus of description i of the group at one tolerance.
 Template Consensus(const std::vector<const uint8_t*>& group, const std::vector<Template>& unpacked, size_t i,
-                   const std::vector<PartRecord>& parts, int tolerance) {
+                   const std::vector<RunPartRecord>& parts, int tolerance) {
   Template t = unpacked[i];
   const DirectionLines a(group[i]);
   const long n = static_cast<long>(group.size());
@@ -321,8 +321,8 @@ std::vector<Stretch> LongRunStretches(const uint8_t* d) {
 
 }  // namespace
 
-std::vector<PartRecord> DerivePartRecords(const std::vector<const uint8_t*>& descriptions) {
-  std::vector<PartRecord> kept;
+std::vector<RunPartRecord> DerivePartRecords(const std::vector<const uint8_t*>& descriptions) {
+  std::vector<RunPartRecord> kept;
   if (descriptions.empty()) return kept;
   struct Record {
     Stretch s;
@@ -353,7 +353,7 @@ std::vector<PartRecord> DerivePartRecords(const std::vector<const uint8_t*>& des
   for (const Record& r : records) {
     const int half = r.s.direction == 0 ? cols / 2 : rows / 2;
     if (r.support != descriptions.size() || r.s.last - r.s.first > half) continue;
-    PartRecord p;
+    RunPartRecord p;
     p.direction = static_cast<uint8_t>(r.s.direction);
     p.lowPosition = static_cast<uint8_t>(r.s.low);
     p.highPosition = static_cast<uint8_t>(r.s.high);
@@ -406,7 +406,7 @@ bool ReportClassifierPerformance(const NotationDatabase& trained, NotationDataba
     const Description self = all.empty() || members[gi].empty()
                                  ? Description{nullptr, g.typf, g.type, (g.header[1] >> 4) & 3, static_cast<int>(gi)}
                                  : all[members[gi][0]];
-    std::vector<PartRecord> parts;
+    std::vector<RunPartRecord> parts;
     if (g.type != 0) parts = DerivePartRecords(descs);
 
     std::vector<Template> templates;
@@ -475,7 +475,7 @@ bool ReportClassifierPerformance(const NotationDatabase& trained, NotationDataba
       if (g.start[at] == kChunkPart || g.start[at] == kChunkThresholds || g.start[at] == kChunkConfusions) continue;
       group.insert(group.end(), g.start + at, g.start + at + g.start[at + 1]);
     }
-    for (const PartRecord& p : parts) {
+    for (const RunPartRecord& p : parts) {
       uint8_t chunk[kChunkPartLength];
       WritePartChunk(p, chunk);
       group.insert(group.end(), chunk, chunk + sizeof chunk);

@@ -24,7 +24,7 @@ struct RefinementSummary {
 
 // The part records of one group's descriptions (cols x rows grids): kept only
 // when every description supports them and they span at most half the grid.
-std::vector<PartRecord> DerivePartRecords(const std::vector<const uint8_t*>& descriptions);
+std::vector<RunPartRecord> DerivePartRecords(const std::vector<const uint8_t*>& descriptions);
 
 // The refinement pass: rebuilds both blocks of a trained notation database
 // (groups of type 255 dropped) and reports its statistics on the debug lines.

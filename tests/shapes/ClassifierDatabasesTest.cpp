@@ -240,7 +240,7 @@ TEST_F(ClassifierDatabasesTest, NotationDatabaseSavesAndLoadsBack) {
   ExpectSameNotationDatabase(db, loaded);
   // The part record of the second group reads back as written.
   const size_t second = loaded.groups[0] | loaded.groups[1] << 8;
-  PartRecord part{};
+  RunPartRecord part{};
   ASSERT_TRUE(ReadPartChunk(loaded.groups.data() + second + 16, kChunkPartLength, &part));
   EXPECT_EQ(part.direction, 1);
   EXPECT_EQ(part.lowPosition, 8);
@@ -383,7 +383,7 @@ TEST(PartRecordTest, OneLayoutForWriterAndReader) {
       {"cut short", {kChunkPart, 8, 0, 0, 64, 0, 7}, false},
   };
   for (const Case& c : cases) {
-    PartRecord part{};
+    RunPartRecord part{};
     ASSERT_EQ(ReadPartChunk(c.chunk.data(), c.chunk.size(), &part), c.valid) << c.name;
     if (!c.valid) continue;
     uint8_t written[kChunkPartLength];
